@@ -1,0 +1,13 @@
+# Helpers shared by every module's build.
+
+# orv_add_test(<name> LABEL <label> SOURCES <files...> [LIBS <libs...>])
+# Builds one GoogleTest program and registers its tests under the module label.
+function(orv_add_test name)
+  cmake_parse_arguments(T "" "LABEL" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  gtest_discover_tests(${name}
+    PROPERTIES LABELS ${T_LABEL}
+               ENVIRONMENT "TZ=UTC;ORV_TEST_DATA=${CMAKE_SOURCE_DIR}/testdata"
+    DISCOVERY_TIMEOUT 60)
+endfunction()
