@@ -221,3 +221,33 @@ TEST(ExpressionEvaluation, ExpansionErrorsPassThrough)
 
 }  // namespace
 }  // namespace orv::vc
+
+namespace orv::vc {
+namespace {
+
+// Arbitrary input either evaluates or fails with a script error; nothing
+// else escapes (the sanitizer build also checks every access).
+TEST(ExpressionEvaluation, ArbitraryInputEndsInAValueOrAScriptError)
+{
+    const std::string alphabet = "01239aZ ()!=<>&|+-\"'$#_\t";
+    std::uint32_t seed = 12345;
+    auto next = [&] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7fff;
+    };
+    testing::TestEnvironment env;
+    env.variables = {{"a", "x"}, {"Z", "1"}};
+    for (int round = 0; round < 3000; ++round) {
+        std::string input;
+        std::size_t length = next() % 80;
+        for (std::size_t i = 0; i < length; ++i)
+            input += alphabet[next() % alphabet.size()];
+        try {
+            evaluate_expression(input, env);
+        } catch (const ScriptError&) {
+        }
+    }
+}
+
+}  // namespace
+}  // namespace orv::vc
