@@ -129,6 +129,7 @@ int addObjectRecord(std::int32_t parent, int kind, std::string_view name, Object
   rec.setParent(parent);
   rec.setName(name);
   rec.setText(text);
+  rc = KEL_SUCCESS;
   if (kind == KEL_USER || kind == KEL_FRAGMENT)
     rc = rec.setLists({TextList{}});
   else if (kind == KEL_SECURITY_OBJECT)
