@@ -1,0 +1,127 @@
+// The record codec of kelObjectRecord images.
+#include "object_record.h"
+
+#include "rookdb/store.h"
+
+#include <cstddef>
+#include <cstring>
+
+namespace kel {
+
+static_assert(sizeof(kelObjectRecord) == 148, "the fixed part is 148 bytes");
+static_assert(offsetof(kelObjectRecord, ObjectID) == rookdb::Layout::kIdOffset);
+static_assert(offsetof(kelObjectRecord, ObjectType) == rookdb::Layout::kTypeOffset);
+static_assert(offsetof(kelObjectRecord, ParentID) == rookdb::Layout::kParentOffset);
+static_assert(offsetof(kelObjectRecord, Name) == rookdb::Layout::kNameOffset);
+static_assert(sizeof(kelObjectRecord::Name) == rookdb::Layout::kNameSize);
+static_assert(offsetof(kelObjectRecord, Text) == 68);
+static_assert(offsetof(kelObjectRecord, Attrib1) == 132);
+static_assert(offsetof(kelObjectRecord, Attrib4) == 144);
+static_assert(KEL_VARDATA_OFFSET == rookdb::Layout::kFixedSize);
+static_assert(KEL_MAX_RECORD == rookdb::Layout::kMaxRecord);
+
+namespace {
+
+std::string cut(std::string_view s, std::size_t max) {
+  s = s.substr(0, std::min(s.find('\0'), s.size()));
+  return std::string(s.substr(0, max));
+}
+
+std::string fixedText(const char* p, std::size_t size) { return std::string(p, strnlen(p, size)); }
+
+}  // namespace
+
+std::string storedName(std::string_view name) { return cut(name, ObjectRecord::kNameMax); }
+
+ObjectRecord::ObjectRecord() : image_(kFixedSize + 1, '\0') {}
+
+int ObjectRecord::fromImage(std::string image, ObjectRecord& out) {
+  if (image.size() > kMaxSize) return KEL_OUT_OF_MEMORY;
+  if (image.size() < kFixedSize) return KEL_BAD_FORMAT;
+  out.image_ = std::move(image);
+  return KEL_SUCCESS;
+}
+
+std::int32_t ObjectRecord::field(std::size_t off) const {
+  std::int32_t v;
+  std::memcpy(&v, image_.data() + off, sizeof v);
+  return v;
+}
+
+void ObjectRecord::setField(std::size_t off, std::int32_t v) { std::memcpy(image_.data() + off, &v, sizeof v); }
+
+std::string ObjectRecord::name() const {
+  return fixedText(image_.data() + offsetof(kelObjectRecord, Name), sizeof(kelObjectRecord::Name));
+}
+
+void ObjectRecord::setName(std::string_view name) {
+  char* p = image_.data() + offsetof(kelObjectRecord, Name);
+  std::memset(p, 0, sizeof(kelObjectRecord::Name));
+  std::string s = storedName(name);
+  std::memcpy(p, s.data(), s.size());
+}
+
+std::string ObjectRecord::text() const { return fixedText(textField(), kTextSize); }
+
+void ObjectRecord::setText(std::string_view text) {
+  std::memset(textField(), 0, kTextSize);
+  std::string s = cut(text, kTextSize - 1);
+  std::memcpy(textField(), s.data(), s.size());
+}
+
+std::int32_t ObjectRecord::attrib(int n) const {
+  return n >= 1 && n <= 4 ? field(offsetof(kelObjectRecord, Attrib1) + 4 * static_cast<std::size_t>(n - 1)) : 0;
+}
+
+void ObjectRecord::setAttrib(int n, std::int32_t v) {
+  if (n >= 1 && n <= 4) setField(offsetof(kelObjectRecord, Attrib1) + 4 * static_cast<std::size_t>(n - 1), v);
+}
+
+std::vector<TextList> ObjectRecord::lists() const {
+  std::vector<TextList> out;
+  if (image_.size() <= kFixedSize) return out;
+  std::size_t end = image_.size();
+  if (image_[end - 1] == '\0') --end;  // the extra byte after the last list
+  std::size_t pos = kFixedSize;
+  while (pos < end) {
+    TextList list;
+    while (pos < end) {
+      std::size_t stop = image_.find('\0', pos);
+      if (stop == std::string::npos || stop > end) stop = end;
+      if (stop == pos) {  // the empty text that ends the list
+        ++pos;
+        break;
+      }
+      list.emplace_back(image_, pos, stop - pos);
+      pos = stop + 1;
+    }
+    out.push_back(std::move(list));
+  }
+  return out;
+}
+
+int ObjectRecord::setLists(const std::vector<TextList>& lists) {
+  std::string var;
+  for (const auto& list : lists) {
+    for (const auto& t : list) {
+      std::string_view s(t.c_str());  // a text ends at its first NUL
+      if (s.empty()) continue;
+      var.append(s);
+      var.push_back('\0');
+    }
+    var.push_back('\0');
+  }
+  var.push_back('\0');
+  if (kFixedSize + var.size() > kMaxSize) return KEL_OUT_OF_MEMORY;
+  image_.resize(kFixedSize);
+  image_ += var;
+  return KEL_SUCCESS;
+}
+
+kelObjectRecord* ObjectRecord::copyForCaller() const {
+  void* block = kelMalloc(static_cast<long>(image_.size()));
+  if (block) std::memcpy(block, image_.data(), image_.size());
+  return static_cast<kelObjectRecord*>(block);
+}
+
+}  // namespace kel

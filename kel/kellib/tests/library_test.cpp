@@ -1,0 +1,43 @@
+// libkel32.so loaded by path with its calls found by name, as the revision
+// library binds it.
+#include "kel.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <dlfcn.h>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+TEST(KelLibrary, ExportsItsCallsByName) {
+  void* lib = dlopen(KEL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(lib, nullptr) << dlerror();
+  for (const char* name : {"kelInit", "kelExit", "kelOpenDB", "kelCloseDB", "kelCreateDB", "kelErrorStr",
+                           "kelExtraError", "kelMalloc", "kelRealloc", "kelFree", "kelStrdup"})
+    EXPECT_NE(dlsym(lib, name), nullptr) << name;
+  EXPECT_EQ(dlsym(lib, "_ZN3kel8databaseEv"), nullptr) << "internal calls stay hidden";
+
+  auto init = reinterpret_cast<decltype(&kelInit)>(dlsym(lib, "kelInit"));
+  auto create = reinterpret_cast<decltype(&kelCreateDB)>(dlsym(lib, "kelCreateDB"));
+  auto open = reinterpret_cast<decltype(&kelOpenDB)>(dlsym(lib, "kelOpenDB"));
+  auto exitLib = reinterpret_cast<decltype(&kelExit)>(dlsym(lib, "kelExit"));
+  auto errorStr = reinterpret_cast<decltype(&kelErrorStr)>(dlsym(lib, "kelErrorStr"));
+  char buf[64];
+  ASSERT_EQ(errorStr(26, buf, sizeof buf), KEL_SUCCESS);
+  EXPECT_STREQ(buf, "Database opened read-only.");
+
+  char dirTemplate[] = "/tmp/kellib-XXXXXX";
+  ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+  const std::string base = std::string(dirTemplate) + "/orvkel";
+  EXPECT_EQ(open(base.c_str(), 1), KEL_NOT_INITIALIZED);
+  ASSERT_EQ(init(KEL_LIBRARY), KEL_SUCCESS);
+  EXPECT_EQ(create(base.c_str(), "admin"), KEL_SUCCESS);
+  EXPECT_EQ(open(base.c_str(), 1), KEL_SUCCESS);
+  EXPECT_EQ(exitLib(), KEL_SUCCESS);
+  std::filesystem::remove_all(dirTemplate);
+  dlclose(lib);
+}
+
+}  // namespace

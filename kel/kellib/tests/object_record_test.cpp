@@ -1,0 +1,110 @@
+// The record codec: field layout, cutting, VarData lists and size limits.
+#include "object_record.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using kel::ObjectRecord;
+using kel::TextList;
+
+namespace {
+
+TEST(KelRecordCodec, ListCountsGiveTheDocumentedLengths) {
+  struct {
+    std::vector<TextList> lists;
+    std::size_t size;
+  } cases[] = {
+      {{}, 149},
+      {{TextList{}}, 150},
+      {{TextList{}, TextList{}}, 151},
+      {{TextList{"ab"}}, 148 + 3 + 1 + 1},
+      {{TextList{"/a/b"}, TextList{}}, 148 + 5 + 1 + 1 + 1},
+  };
+  for (const auto& c : cases) {
+    ObjectRecord r;
+    ASSERT_EQ(r.setLists(c.lists), KEL_SUCCESS);
+    EXPECT_EQ(r.size(), c.size);
+    EXPECT_EQ(r.image().back(), '\0');
+    EXPECT_EQ(r.lists(), c.lists);
+  }
+  EXPECT_EQ(ObjectRecord().size(), 149u);
+  EXPECT_TRUE(ObjectRecord().lists().empty());
+}
+
+TEST(KelRecordCodec, FieldsLieWhereCallersReadThem) {
+  ObjectRecord r;
+  r.setId(7);
+  r.setType(KEL_GROUP_MEMBER);
+  r.setParent(3);
+  r.setName("alice");
+  r.setText("developers");
+  for (int n = 1; n <= 4; ++n) r.setAttrib(n, 100 + n);
+  ASSERT_EQ(r.setLists({TextList{"x", "y"}}), KEL_SUCCESS);
+  kelObjectRecord* copy = r.copyForCaller();
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(copy->ObjectID, 7);
+  EXPECT_EQ(copy->ObjectType, KEL_GROUP_MEMBER);
+  EXPECT_EQ(copy->ParentID, 3);
+  EXPECT_STREQ(copy->Name, "alice");
+  EXPECT_STREQ(copy->Text, "developers");
+  EXPECT_EQ(copy->Attrib1, 101);
+  EXPECT_EQ(copy->Attrib4, 104);
+  EXPECT_EQ(std::memcmp(KEL_VARDATA(copy), "x\0y\0\0\0", 6), 0);
+  kelFree(copy);
+}
+
+TEST(KelRecordCodec, NamesAndTextsAreCutToTheirFields) {
+  const std::string sixty(60, 'n');
+  ObjectRecord r;
+  r.setName(sixty);
+  EXPECT_EQ(r.name(), sixty.substr(0, 55));
+  EXPECT_EQ(kel::storedName(sixty), r.name());
+  EXPECT_EQ(kel::storedName("short"), "short");
+  r.setName("x");
+  EXPECT_EQ(r.name(), "x") << "a shorter name clears the rest";
+  r.setText(std::string(80, 't'));
+  EXPECT_EQ(r.text(), std::string(63, 't'));
+  EXPECT_EQ(r.textField()[63], '\0');
+}
+
+TEST(KelRecordCodec, SizeLimitsOnWriteAndRead) {
+  ObjectRecord r;
+  ASSERT_EQ(r.setLists({TextList{"keep"}}), KEL_SUCCESS);
+  const std::string before = r.image();
+  // 148 + text + NUL + list end + extra byte = 4,096 exactly.
+  EXPECT_EQ(r.setLists({TextList{std::string(4096 - 148 - 3, 'a')}}), KEL_SUCCESS);
+  EXPECT_EQ(r.size(), 4096u);
+  ASSERT_EQ(r.setLists({TextList{"keep"}}), KEL_SUCCESS);
+  EXPECT_EQ(r.setLists({TextList{std::string(4096 - 148 - 2, 'a')}}), KEL_OUT_OF_MEMORY);
+  EXPECT_EQ(r.image(), before) << "a refused write leaves the record";
+
+  ObjectRecord out;
+  EXPECT_EQ(ObjectRecord::fromImage(std::string(4097, '\0'), out), KEL_OUT_OF_MEMORY);
+  EXPECT_EQ(ObjectRecord::fromImage(std::string(147, '\0'), out), KEL_BAD_FORMAT);
+  EXPECT_EQ(ObjectRecord::fromImage(std::string(148, '\0'), out), KEL_SUCCESS);
+  EXPECT_TRUE(out.lists().empty());
+}
+
+TEST(KelRecordCodec, ReadingStaysInsideTheRecord) {
+  // Lists cut off without their ending bytes are read up to the record's end.
+  struct {
+    std::string var;
+    std::vector<TextList> lists;
+  } cases[] = {
+      {std::string("a\0b", 3), {TextList{"a", "b"}}},
+      {std::string("a\0", 2), {TextList{"a"}}},
+      {std::string("a\0\0b\0\0\0", 7), {TextList{"a"}, TextList{"b"}}},
+      {std::string("\0\0\0\0", 4), {TextList{}, TextList{}, TextList{}}},
+  };
+  for (const auto& c : cases) {
+    ObjectRecord r;
+    ASSERT_EQ(ObjectRecord::fromImage(std::string(148, '\0') + c.var, r), KEL_SUCCESS);
+    EXPECT_EQ(r.lists(), c.lists);
+  }
+  ObjectRecord r;
+  ASSERT_EQ(r.setLists({TextList{"", "a", std::string("b\0hidden", 8)}}), KEL_SUCCESS);
+  EXPECT_EQ(r.lists(), (std::vector<TextList>{TextList{"a", "b"}})) << "empty texts cannot be stored";
+}
+
+}  // namespace
