@@ -3,7 +3,8 @@
 as an independent producer of .Z data (its output is also checked with
 `gzip -dc`).
 
-usage: lzw_encode.py INPUT OUTPUT MAXBITS BLOCKMODE(0/1) CLEAR_WHEN_FULL(0/1)
+usage: lzw_encode.py INPUT OUTPUT MAXBITS BLOCKMODE(0/1) CLEAR_WHEN_FULL(0/1) [INPUT OUTPUT ...]
+(several files in one run, as starting Python is the slow part)
 
 The writer works like the classic tool: codes start 9 bits wide and grow
 when the next free entry would not fit; codes go out in groups of eight,
@@ -67,8 +68,12 @@ def lzw_compress(data, maxbits, block, clear_when_full):
 
 
 if __name__ == "__main__":
-    src, dst, bits, block, clear = sys.argv[1:6]
-    with open(src, "rb") as f:
-        data = f.read()
-    with open(dst, "wb") as f:
-        f.write(lzw_compress(data, int(bits), block == "1", clear == "1"))
+    args = sys.argv[1:]
+    if not args or len(args) % 5:
+        sys.exit(__doc__)
+    for i in range(0, len(args), 5):
+        src, dst, bits, block, clear = args[i:i + 5]
+        with open(src, "rb") as f:
+            data = f.read()
+        with open(dst, "wb") as f:
+            f.write(lzw_compress(data, int(bits), block == "1", clear == "1"))

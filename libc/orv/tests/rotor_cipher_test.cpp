@@ -91,20 +91,23 @@ TEST(RotorCipher, MatchesTheReference) {
   const Bytes plain = test::toBytes("head 1.1;\nbranch ;\naccess ;\nsymbols ;\nlocks ; strict;\n");
   // Passwords the system's crypt accepts as their own salt: alphabet
   // characters only, at least two of them.
-  for (const char* pw : {"secretpw", "ab", "Zz9./", "password123", "q1w2e3r4"}) {
-    SCOPED_TRACE(pw);
-    const std::string cmd = std::string("python3 '") + ORV_ROTOR_REFERENCE + "' '" + pw + "' " +
-                            hex(plain);
-    FILE* p = popen(cmd.c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    char line[1024] = {};
-    const bool got = std::fgets(line, sizeof line, p) != nullptr;
-    const int status = pclose(p);
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 3) GTEST_SKIP() << "python3 has no crypt module";
-    ASSERT_TRUE(got);
-    std::string expected(line);
-    while (!expected.empty() && (expected.back() == '\n' || expected.back() == '\r')) expected.pop_back();
-    EXPECT_EQ(hex(encipher(pw, plain)), expected);
+  const std::vector<std::string> passwords = {"secretpw", "ab", "Zz9./", "password123", "q1w2e3r4"};
+  std::string cmd = std::string("python3 '") + ORV_ROTOR_REFERENCE + "' " + hex(plain);
+  for (const std::string& pw : passwords) cmd += " '" + pw + "'";
+  FILE* p = popen(cmd.c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  std::vector<std::string> expected;
+  char line[1024];
+  while (std::fgets(line, sizeof line, p) != nullptr) {
+    std::string s(line);
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+    expected.push_back(s);
+  }
+  const int status = pclose(p);
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 3) GTEST_SKIP() << "python3 has no crypt module";
+  ASSERT_EQ(expected.size(), passwords.size());
+  for (std::size_t i = 0; i < passwords.size(); ++i) {
+    EXPECT_EQ(hex(encipher(passwords[i].c_str(), plain)), expected[i]) << passwords[i];
   }
 }
 

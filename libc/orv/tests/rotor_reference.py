@@ -4,7 +4,8 @@ the C++ code: hashes the password with the system's crypt (the `crypt`
 module over libcrypt; salt = the password's first two characters), builds
 the rotor with C's signed 32-bit arithmetic and enciphers a text.
 
-usage: rotor_reference.py PASSWORD PLAINHEX  -> prints the enciphered hex"""
+usage: rotor_reference.py PLAINHEX PASSWORD...
+prints the enciphered hex, one line per password"""
 import sys
 import warnings
 
@@ -65,7 +66,9 @@ def encipher(state, data):
 
 
 if __name__ == "__main__":
-    pw = sys.argv[1][:8]
-    h = crypt.crypt(pw, pw[:2]).encode("latin-1")
-    assert len(h) == 13, h
-    print(encipher(rotor_from_hash(h), bytes.fromhex(sys.argv[2])).hex())
+    plain = bytes.fromhex(sys.argv[1])
+    for password in sys.argv[2:]:
+        pw = password[:8]
+        h = crypt.crypt(pw, pw[:2]).encode("latin-1")
+        assert len(h) == 13, h
+        print(encipher(rotor_from_hash(h), plain).hex())
