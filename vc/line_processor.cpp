@@ -84,7 +84,13 @@ int processLine(VcScriptContext& ctx, const std::string& line) {
   if (word == "set") {
     if (!allLevelsActive(ctx)) return 0;
     traceLine(ctx, line);
-    return applyOptionLine(ctx, line.substr(rest));
+    // An option set by a statement is not one the user saved: it is not
+    // written back to the configuration file.
+    const std::uint32_t saved = ctx.flags;
+    ctx.flags &= ~kOptSaved;
+    int rc = applyOptionLine(ctx, line.substr(rest));
+    ctx.flags = saved;
+    return rc;
   }
   if (!allLevelsActive(ctx)) return 0;
   if (word == "done") {

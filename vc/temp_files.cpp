@@ -27,7 +27,7 @@ int createTempBeside(VcInstance* inst, const std::string& dir, const char* prefi
         std::snprintf(tail, sizeof tail, ".%03u", n);
         return head + tail;
       },
-      1000, 0600);
+      10000, 0600);
   if (f.fd < 0) {
     if (inst) fail(*inst, err::kCannotCreateTemp, f.error);
     return err::kCannotCreateTemp;
