@@ -75,3 +75,21 @@ TEST_F(ProfileTest, MissingFileIsCreatedOnWrite) {
   EXPECT_EQ(getProfileString(file, "general", "installdir", "none"), "/opt/orv");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
 }
+
+#include "profile/settings_dir.h"
+
+TEST_F(ProfileTest, SettingsDirectoryOrder) {
+  ::setenv("ORV_SETTINGS", (dir + "/explicit").c_str(), 1);
+  ::setenv("XDG_CONFIG_HOME", (dir + "/xdg").c_str(), 1);
+  EXPECT_EQ(settingsDirectory(), dir + "/explicit");
+  EXPECT_TRUE(std::filesystem::is_directory(dir + "/explicit"));
+  ::unsetenv("ORV_SETTINGS");
+  EXPECT_EQ(settingsDirectory(false), dir + "/xdg/orv");
+  EXPECT_FALSE(std::filesystem::exists(dir + "/xdg"));
+  ::unsetenv("XDG_CONFIG_HOME");
+  const char* home = std::getenv("HOME");
+  std::string saved = home ? home : "";
+  ::setenv("HOME", dir.c_str(), 1);
+  EXPECT_EQ(settingsDirectory(false), dir + "/.config/orv");
+  if (saved.empty()) ::unsetenv("HOME"); else ::setenv("HOME", saved.c_str(), 1);
+}
