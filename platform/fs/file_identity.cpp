@@ -1,0 +1,39 @@
+// Change test over device, inode, size and nanosecond modification time.
+#include "file_identity.h"
+
+#include "fs_ops.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace orv::fs {
+
+FileIdentity identityOf(int fd) {
+  FileIdentity id;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return id;
+  id.valid = true;
+  id.device = static_cast<std::uint64_t>(st.st_dev);
+  id.inode = static_cast<std::uint64_t>(st.st_ino);
+  id.size = static_cast<std::int64_t>(st.st_size);
+  id.mtimeSec = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+  id.mtimeNsec = static_cast<std::int64_t>(st.st_mtim.tv_nsec);
+  return id;
+}
+
+FileIdentity readIdentity(const std::string& path) {
+  int fd = fsOps().open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0);
+  if (fd < 0) return FileIdentity{};
+  FileIdentity id = identityOf(fd);
+  int saved = errno;
+  fsOps().close(fd);
+  errno = saved;
+  return id;
+}
+
+bool fileChanged(const FileIdentity& before, const std::string& path) {
+  return !(readIdentity(path) == before);
+}
+
+}  // namespace orv::fs

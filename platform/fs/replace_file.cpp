@@ -1,0 +1,111 @@
+// Whole-file replacement through a temporary file and rename (see replace_file.h).
+#include "replace_file.h"
+
+#include "fs_ops.h"
+#include "temp_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orv::fs {
+namespace {
+
+std::string dirOf(const std::string& path) {
+  std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string baseOf(const std::string& path) {
+  std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+int syncParentDirectory(const std::string& path) {
+  int dfd = fsOps().open(dirOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+  if (dfd < 0) return errno;
+  int rc = fsOps().fsync(dfd) == 0 ? 0 : errno;
+  fsOps().close(dfd);
+  // Some file systems cannot sync a directory; the rename itself stands.
+  return rc == EINVAL ? 0 : rc;
+}
+
+int AtomicFileWriter::begin(const std::string& path, mode_t newFileMode) {
+  abandon();
+  target_ = path;
+  error_ = 0;
+  const std::string dir = dirOf(path);
+  const std::string base = baseOf(path);
+  const unsigned pid = static_cast<unsigned>(::getpid()) & 0xffffu;
+  CreatedFile f = createUnique(
+      [&](unsigned n) {
+        char tail[32];
+        std::snprintf(tail, sizeof tail, ".%04x.%03u~", pid, n);
+        return dir + "/." + base + tail;
+      },
+      1000, newFileMode);
+  if (f.fd < 0) return error_ = f.error;
+  fd_ = f.fd;
+  temp_ = f.path;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) {
+    // Keep the old file's permission bits and group: whoever replaces a
+    // shared file must not lock the team out through a private umask.
+    ::fchmod(fd_, st.st_mode & 07777);
+    if (::fchown(fd_, static_cast<uid_t>(-1), st.st_gid) != 0) {
+      // Only the file's owner or a member of the group may do this; the
+      // contents are what matters.
+    }
+  }
+  return 0;
+}
+
+int AtomicFileWriter::write(std::string_view data) {
+  if (fd_ < 0) return error_ ? error_ : EBADF;
+  if (error_) return error_;
+  if (!writeAll(fd_, data.data(), data.size())) error_ = errno;
+  return error_;
+}
+
+int AtomicFileWriter::commit() {
+  if (fd_ < 0) return error_ ? error_ : EBADF;
+  int rc = error_;
+  if (rc == 0 && fsOps().fsync(fd_) != 0) rc = errno;
+  if (fsOps().close(fd_) != 0 && rc == 0) rc = errno;
+  fd_ = -1;
+  if (rc == 0 && fsOps().rename(temp_.c_str(), target_.c_str()) != 0) rc = errno;
+  if (rc != 0) {
+    fsOps().unlink(temp_.c_str());
+    temp_.clear();
+    return error_ = rc;
+  }
+  temp_.clear();
+  syncParentDirectory(target_);
+  return 0;
+}
+
+void AtomicFileWriter::abandon() {
+  if (fd_ >= 0) {
+    fsOps().close(fd_);
+    fd_ = -1;
+  }
+  if (!temp_.empty()) {
+    fsOps().unlink(temp_.c_str());
+    temp_.clear();
+  }
+}
+
+int replaceFileContents(const std::string& path, std::string_view contents, mode_t newFileMode) {
+  AtomicFileWriter w;
+  if (int rc = w.begin(path, newFileMode)) return rc;
+  if (int rc = w.write(contents)) return rc;
+  return w.commit();
+}
+
+}  // namespace orv::fs

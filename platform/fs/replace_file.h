@@ -1,0 +1,50 @@
+// Replacing a file whole, so that a failure never loses the old contents.
+//
+// The new contents go to a temporary file in the same directory; commit()
+// syncs it, renames it over the old file and syncs the directory. The old
+// file is never deleted first. Until commit() succeeds the old file stays as
+// it was; an abandoned writer removes its temporary file.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+
+namespace orv::fs {
+
+class AtomicFileWriter {
+ public:
+  AtomicFileWriter() = default;
+  ~AtomicFileWriter() { abandon(); }
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+  // Starts writing a replacement of path. A new file gets newFileMode (less
+  // the umask); an existing one keeps its permission bits and, where allowed,
+  // its group. Returns 0 or an errno value.
+  int begin(const std::string& path, mode_t newFileMode = 0666);
+  // Appends data; returns 0 or an errno value (the writer then stays failed).
+  int write(std::string_view data);
+  // Makes the new contents the file's. Returns 0 or an errno value; on
+  // failure the old file is untouched and the temporary file is gone.
+  int commit();
+  // Drops the temporary file; the old file stays.
+  void abandon();
+
+  const std::string& tempPath() const { return temp_; }
+
+ private:
+  std::string target_;
+  std::string temp_;
+  int fd_ = -1;
+  int error_ = 0;
+};
+
+// One-call form: replaces path with contents.
+int replaceFileContents(const std::string& path, std::string_view contents,
+                        mode_t newFileMode = 0666);
+
+// Syncs the directory that holds path (after a rename into it).
+int syncParentDirectory(const std::string& path);
+
+}  // namespace orv::fs

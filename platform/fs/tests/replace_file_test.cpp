@@ -1,0 +1,72 @@
+#include "fs/replace_file.h"
+
+#include "fs/fs_ops.h"
+#include "test_dir.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/stat.h>
+
+using namespace orv::fs;
+
+namespace {
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+size_t entries(const std::string& dir) {
+  size_t n = 0;
+  for (auto& e : std::filesystem::directory_iterator(dir)) (void)e, ++n;
+  return n;
+}
+}  // namespace
+
+TEST(ReplaceFile, ReplacesAndKeepsPermissionBits) {
+  ScratchDir dir;
+  ASSERT_EQ(replaceFileContents(dir / "f", "one\n"), 0);
+  ASSERT_EQ(::chmod((dir / "f").c_str(), 0640), 0);
+  ASSERT_EQ(replaceFileContents(dir / "f", "two\n"), 0);
+  EXPECT_EQ(readFile(dir / "f"), "two\n");
+  struct stat st {};
+  ASSERT_EQ(::stat((dir / "f").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(entries(dir.path), 1u);
+}
+
+TEST(ReplaceFile, FailuresLeaveTheOldFileAndNoTemporary) {
+  ScratchDir dir;
+  ASSERT_EQ(replaceFileContents(dir / "f", "old\n"), 0);
+  struct Fault {
+    const char* what;
+    void (*inject)();
+    int err;
+  };
+  const Fault faults[] = {
+      {"rename", [] { fsOps().rename = [](const char*, const char*) { errno = EXDEV; return -1; }; }, EXDEV},
+      {"write", [] { fsOps().write = [](int, const void*, size_t) -> ssize_t { errno = ENOSPC; return -1; }; }, ENOSPC},
+      {"fsync", [] { fsOps().fsync = [](int) { errno = EIO; return -1; }; }, EIO},
+  };
+  for (const Fault& f : faults) {
+    f.inject();
+    EXPECT_EQ(replaceFileContents(dir / "f", "new contents\n"), f.err) << f.what;
+    resetFsOps();
+    EXPECT_EQ(readFile(dir / "f"), "old\n") << f.what;
+    EXPECT_EQ(entries(dir.path), 1u) << f.what;
+  }
+}
+
+TEST(ReplaceFile, AbandonedWriterRemovesItsTemporary) {
+  ScratchDir dir;
+  {
+    AtomicFileWriter w;
+    ASSERT_EQ(w.begin(dir / "f"), 0);
+    ASSERT_EQ(w.write("partial"), 0);
+    EXPECT_EQ(entries(dir.path), 1u);
+  }
+  EXPECT_EQ(entries(dir.path), 0u);
+}

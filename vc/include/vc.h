@@ -1,0 +1,135 @@
+/* The revision library's C interface (librevlib32.so).
+ *
+ * Every call answers a VcError: 0 for success, otherwise the number of its
+ * message (vcErrorStr). A calling process first creates its library instance
+ * with vcAPIinit or vcAPIinitRegister and ends it with vcAPIcleanup; a call
+ * from a process without an instance answers 8. Callers own every buffer:
+ * string results are copied into (buffer, length); when they do not fit, the
+ * first length - 1 characters are stored, the needed length is kept for
+ * vcBufferLenQ and the call answers 4.
+ *
+ * All declarations of the library's exports live in this one header, grouped
+ * by concern. */
+#ifndef ORV_VC_H
+#define ORV_VC_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define VC_API __attribute__((visibility("default")))
+
+typedef int VcError;
+
+/* ---- Callbacks the library calls back through ---- */
+
+/* Echo, trace and script-error text: kind 0 echo, 1 trace line, 2 script error. */
+typedef int (*VcEchoTraceFn)(const char* text, const char* file, int line, int kind);
+/* buffer holds the prompt on entry and the answer on return; nonzero = answered. */
+typedef int (*VcQueryFn)(char* buffer, int length);
+/* A project variable without value: nonzero when value was filled. */
+typedef int (*VcProjectVariableFn)(int project, int number, const char* name,
+                                   const char* defaultValue, char* value, int length);
+/* Password of an encrypted archive: 0 = buffer holds it, nonzero = refused. */
+typedef int (*VcPasswordFn)(int archive, const char* archiveName, char* buffer, int length);
+/* Progress text of long operations: 0 go on, -1 stop. */
+typedef int (*VcStatusFn)(const char* text);
+/* Variable of a sandbox: 0 keep, -1 stop, other = the buffer holds the value. */
+typedef int (*VcSandboxVariableFn)(const char* name, const char* current, char* value,
+                                   const char* extra);
+/* Where a new sandbox member is kept: -1 cancel, 0 leave, 1 copy to result. */
+typedef int (*VcLocationFn)(const char* file, const char* directory, char* result, int reserved);
+/* Yes/no while adding members: 1 yes, 0 no. */
+typedef int (*VcYesNoFn)(int kind, const char* text);
+/* Each used file of a member (vcEnumUses, vcAddUsedFiles). */
+typedef int (*VcUsedFileFn)(const char* fileName);
+
+/* ---- Library instance (start-up and clean-up) ---- */
+
+VC_API VcError vcAPIinit(void);
+VC_API VcError vcAPIinitRegister(const char* name, VcEchoTraceFn echo, VcQueryFn query);
+VC_API VcError vcAPIcleanup(void);
+VC_API VcError vcSetCBHandle(unsigned int value, unsigned int* previous);
+VC_API VcError vcGetCBHandle(unsigned int* value);
+VC_API int vcBufferLenQ(void);
+VC_API int vcExtraError(void);
+VC_API int vcKELError(void);
+
+/* ---- Messages ---- */
+
+VC_API VcError vcErrorStr(VcError code, char* buffer, int length);
+
+/* ---- Revision numbers ---- */
+
+VC_API int vcRevFields(const char* revision);
+VC_API int vcRevCmp(const char* a, const char* b);
+VC_API int vcRevDerives(const char* a, const char* b);
+VC_API int vcRevOrder(const char* a, const char* b);
+
+/* ---- Files ---- */
+
+VC_API VcError vcSetWorkPerms(int archive, int reserved, const char* workFile, int locked);
+VC_API VcError vcFilesChanged(int project, long time);
+
+/* ---- Configuration options ---- */
+
+VC_API VcError vcReadConfig(const char* fileName);
+VC_API VcError vcWriteConfig(const char* fileName);
+VC_API VcError vcGetConfig(const char* name, char* qualifier, int qualifierLength, char* value,
+                           int valueLength);
+VC_API VcError vcGetConfigFlags(const char* name, unsigned int* flags);
+VC_API VcError vcGetConfigList(int item, char* buffer, int length);
+VC_API VcError vcSetConfig(const char* line, const char* value);
+VC_API VcError vcSetConfigFlags(const char* name, unsigned int flags);
+VC_API VcError vcDropConfig(const char* name);
+
+/* ---- Scripts and events ---- */
+
+VC_API VcError vcConfigRegisterEchoTrace(VcEchoTraceFn echo);
+VC_API VcError vcConfigRegisterQuery(VcQueryFn query);
+VC_API VcError vcRunBlock(const char* blockName, int all);
+VC_API VcError vcArchiveEvent(int archive, const char* eventName, const char* revision);
+VC_API VcError vcProjectEvent(int project, const char* eventName);
+
+/* ---- Instance and archive information ---- */
+
+VC_API VcError vcGetSysInfo(int item, char* buffer, int length);
+VC_API VcError vcSetSysInfo(int item, const char* value);
+VC_API VcError vcRegisterPasswdCallback(VcPasswordFn callback);
+VC_API VcError vcProjectVariableRegister(VcProjectVariableFn callback);
+
+/* ---- Security database bridge ---- */
+
+VC_API VcError vcGetPerm(const char* permission);
+VC_API VcError vcGetPermValue(const char* permission, char* buffer, int length);
+VC_API VcError vcKELCreateRedirector(const char* databasePath, const char* redirectorFile);
+
+/* ---- Archives ---- */
+
+VC_API VcError vcOpenArchive(const char* archiveName, int* archive, int mode);
+VC_API VcError vcFindArchiveName(const char* workName, char* archiveName, int length, int* archive,
+                                 int mode);
+VC_API VcError vcCloseArchive(int archive);
+VC_API VcError vcKeepClosed(int archive);
+VC_API VcError vcWriteLock(int archive);
+VC_API VcError vcDropWriteLock(int archive);
+VC_API VcError vcCommitArchive(int archive, int close);
+VC_API VcError vcSetPassword(int archive, const char* password);
+VC_API VcError vcGetArchiveInfo(int archive, int item, char* buffer, int length);
+VC_API VcError vcGetIdArchiveInfo(int archive, int item, const char* key, char* buffer, int length);
+VC_API VcError vcSetArchiveInfo(int archive, int item, const char* value, const char* second);
+VC_API VcError vcGetRevInfo(int archive, int item, const char* revision, char* buffer, int length);
+VC_API VcError vcSetRevInfo(int archive, int item, const char* revision, const char* value);
+VC_API VcError vcValidateToken(int archive, int item, const char* text);
+VC_API VcError vcCiRevision(int archive, const char* baseRevision, const char* workFile, int flags,
+                            char* revision, int length);
+
+/* ---- Paths ---- */
+
+VC_API VcError vcGetAbsName(const char* name, char* buffer, int length);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* ORV_VC_H */

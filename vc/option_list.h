@@ -1,0 +1,92 @@
+// Option records and option lists.
+//
+// A list holds named options (newest first), three kinds of name=value pairs
+// (worktoarch, workmap, autoaction) and the named blocks of the script
+// language. The instance has a global and a local list; archives and
+// projects carry lists of the same type (one per archive, up to three per
+// project or sandbox).
+#pragma once
+
+#include <cstdint>
+#include <list>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vc {
+
+// Option flags.
+inline constexpr std::uint32_t kOptNo = 0x1;         // the option is false ("No" prefix)
+inline constexpr std::uint32_t kOptNotFound = 0x2;   // reported for a missing option
+inline constexpr std::uint32_t kOptEnforce = 0x4;    // cannot be overridden
+inline constexpr std::uint32_t kOptPolicy = 0x10;    // set from a security policy statement
+inline constexpr std::uint32_t kOptTemporary = 0x20; // never written back
+inline constexpr std::uint32_t kOptSaved = 0x800;    // written by vcWriteConfig
+inline constexpr std::uint32_t kOptUserMask = 0x825; // flags a caller may set
+
+struct VcOption {
+  std::string name;                  // lower case
+  std::optional<std::string> value;  // none for a bare flag
+  std::uint32_t flags = 0;
+};
+
+struct VcPair {
+  std::string name;
+  std::string value;
+};
+
+struct VcBlock {
+  std::string name;  // lower case
+  std::uint32_t flags = 256;
+  std::vector<std::string> lines;  // raw, unexpanded
+};
+
+enum class PairKind { WorkToArch, WorkMap, AutoAction };
+
+struct VcOptionList {
+  std::list<VcOption> options;  // newest first
+  int optionCursor = 0;         // enumeration state of items 120/121 (0 = start)
+  std::list<VcPair> workToArch; // newest first
+  int pairCursor = 0;           // enumeration state of items 122/123
+  std::list<VcPair> workMap;
+  std::list<VcBlock> blocks;
+  std::list<VcPair> autoAction;
+
+  std::list<VcPair>& pairs(PairKind kind);
+  const std::list<VcPair>& pairs(PairKind kind) const;
+
+  // First option of that (lower-case) name, or null.
+  VcOption* find(const std::string& name);
+  const VcOption* find(const std::string& name) const;
+  const VcBlock* findBlock(const std::string& name) const;
+  // First pair of that name (compared exactly), or null.
+  const VcPair* findPair(PairKind kind, const std::string& name) const;
+
+  // Replaces the pair of that name or puts a new one in front.
+  void setPair(PairKind kind, const std::string& name, const std::string& value);
+  bool dropPair(PairKind kind, const std::string& name);
+  // Removes the first option of that name without the policy flag.
+  bool dropOption(const std::string& name);
+
+  void clear();
+};
+
+// Result of setting an option into a list.
+enum class SetResult { Created, Replaced, EqualValue, Enforced };
+
+// Sets name (lower case) into list: an existing option whose flags hold both
+// the policy and the enforce flag refuses; otherwise its flags are replaced
+// and a given value different from the stored one replaces it; a missing
+// option is created in front.
+SetResult setOption(VcOptionList& list, const std::string& name,
+                    const std::optional<std::string>& value, std::uint32_t flags);
+
+// The pair kind named by the start of a lower-case option name, if any.
+std::optional<PairKind> pairKindOf(const std::string& lowerName, std::size_t* keywordLength);
+const char* pairKeyword(PairKind kind);
+
+// ASCII lower-casing, independent of the locale.
+std::string asciiLower(std::string s);
+bool equalsNoCase(const std::string& a, const std::string& b);
+
+}  // namespace vc

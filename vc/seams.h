@@ -1,0 +1,26 @@
+// The few things the library asks of the system that a test must be able to
+// fix: the process id (the instance table is keyed by it), the clock, the
+// system's user name and the current directory. Production code reads them
+// only through seams(); tests replace an entry and call resetSeams() after.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace vc {
+
+struct Seams {
+  std::uint32_t (*processId)();
+  std::int64_t (*now)();  // seconds since 1970-01-01 UTC
+  // The system's name for the effective user into buf: 0, 4 when len leaves
+  // room for fewer than 49 characters, 5 when the system gives no name.
+  int (*systemUserName)(char* buf, std::size_t len);
+  // The process's current directory; false when it cannot be determined.
+  bool (*currentDirectory)(std::string& out);
+};
+
+Seams& seams();
+void resetSeams();
+
+}  // namespace vc

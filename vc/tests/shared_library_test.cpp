@@ -1,0 +1,39 @@
+// The library as its callers load it: exports only, through librevlib32.so.
+#include "include/vc.h"
+#include "support_kel_double.h"
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <string>
+
+TEST(SharedLibrary, NullNameIsTheLibrarysOwnPath) {
+  useKelDouble();
+  ASSERT_EQ(vcAPIinitRegister(nullptr, nullptr, nullptr), 0);
+  Dl_info info{};
+  ASSERT_NE(::dladdr(reinterpret_cast<void*>(&vcAPIinit), &info), 0);
+  void* kel = ::dlopen(KEL_DOUBLE_PATH, RTLD_NOW | RTLD_LOCAL);
+  auto lastName = reinterpret_cast<int (*)(const char*, char*, int)>(::dlsym(kel, "kelDoubleLastName"));
+  char buf[1024] = {};
+  lastName("getdefault", buf, sizeof buf);
+  EXPECT_EQ(std::string(buf), info.dli_fname);
+  EXPECT_NE(std::string(buf).find("librevlib32.so"), std::string::npos);
+  lastName("init", buf, sizeof buf);
+  EXPECT_EQ(std::string(buf), info.dli_fname);
+  ::dlclose(kel);
+
+  char value[64];
+  EXPECT_EQ(vcGetConfig("writeprotect", nullptr, 0, value, sizeof value), 0);
+  EXPECT_EQ(vcRevCmp("1.5", "1.4"), 2);
+  EXPECT_EQ(vcErrorStr(8, value, sizeof value), 0);
+  EXPECT_STREQ(value, "Invalid VC library caller");
+  EXPECT_EQ(vcAPIcleanup(), 0);
+  EXPECT_EQ(vcAPIcleanup(), 8);
+}
+
+TEST(SharedLibrary, OnlyTheInterfaceIsExported) {
+  void* self = ::dlopen("librevlib32.so", RTLD_NOW | RTLD_NOLOAD);
+  ASSERT_NE(self, nullptr);
+  EXPECT_NE(::dlsym(self, "vcAPIinit"), nullptr);
+  EXPECT_EQ(::dlsym(self, "_ZN2vc15currentInstanceEv"), nullptr);  // vc::currentInstance()
+  ::dlclose(self);
+}

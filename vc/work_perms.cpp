@@ -1,0 +1,43 @@
+// vcSetWorkPerms: a working file is writable when the user holds its lock or
+// the archive does not use strict locking, read-only otherwise.
+#include "work_perms.h"
+
+#include "error_codes.h"
+#include "file_utils.h"
+#include "instance.h"
+
+namespace vc {
+namespace {
+
+int noArchives(VcInstance&, int, bool*) { return err::kBadArchiveHandle; }
+StrictLockingQuery g_query = noArchives;
+
+}  // namespace
+
+void setStrictLockingQuery(StrictLockingQuery query) { g_query = query ? query : noArchives; }
+
+}  // namespace vc
+
+using namespace vc;
+
+extern "C" VC_API VcError vcSetWorkPerms(int archive, int /*reserved*/, const char* workFile,
+                                         int locked) {
+  return guarded([&] {
+    if (!workFile) return err::kBadArgument;
+    VcInstance* inst = currentInstance();
+    bool strict = true;  // without a handle strict locking is assumed
+    if (archive != 0) {
+      if (!inst) return err::kBadArchiveHandle;
+      if (int rc = g_query(*inst, archive, &strict)) return rc;
+    }
+    std::string path = workFile;
+    for (char& c : path)
+      if (c == '\\') c = '/';
+    int e = (locked || !strict) ? setWritable(path) : setReadOnly(path);
+    if (e) {
+      if (archive != 0 && inst) inst->extraError = e;
+      return err::kWorkWrite;
+    }
+    return 0;
+  });
+}
