@@ -6,6 +6,9 @@ function(orv_add_test name)
   cmake_parse_arguments(T "" "LABEL" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  # gtest_discover_tests splits the ENVIRONMENT list below, so ORV_TEST_DATA
+  # does not reach the tests; the fixture folder is also compiled in.
+  target_compile_definitions(${name} PRIVATE ORV_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/testdata")
   gtest_discover_tests(${name}
     PROPERTIES LABELS ${T_LABEL}
                ENVIRONMENT "TZ=UTC;ORV_TEST_DATA=${CMAKE_SOURCE_DIR}/testdata"

@@ -324,9 +324,13 @@ int read_texts(ArchiveFile& a, DeltaRecord* wanted) {
     const Token* t;
     if (int rc = p.peek(t)) return rc;
     if (t->kind == Kind::Eof) {
+      // Every revision of the tree must have had its texts by now: one that
+      // was left out would otherwise vanish from the next written file.
+      for (const DeltaRecord* d : text_order(a))
+        if (d->texts == DeltaRecord::Texts::Unread) return kDeltaCorrupted;
       a.read_state = ReadState::All;
       a.resume_position = lex.position();
-      return wanted ? kDeltaCorrupted : 0;
+      return 0;
     }
     if (t->kind != Kind::Word || !is_revision_number(t->text)) return kParseError;
     DeltaRecord* d = a.lookup(t->text);

@@ -39,8 +39,8 @@ int read_header(ArchiveFile& a, const ReadOptions& opts = {});
 // memory; a text only when its revision lies on the path from the head to
 // wanted; other texts keep their offsets. Answers 0, kDeltaCorrupted (a text
 // for a revision without a record, a text given twice, a bad extension
-// string, or wanted's text never found), kParseError, kUnexpectedEof, or the
-// source's code.
+// string, or a revision of the tree whose texts the file lacks), kParseError,
+// kUnexpectedEof, or the source's code.
 int read_texts(ArchiveFile& a, DeltaRecord* wanted);
 
 // A revision number: a non-empty run of digits and dots.
