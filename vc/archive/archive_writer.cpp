@@ -73,10 +73,14 @@ void list_clause(std::string& out, std::string_view keyword, const std::vector<s
   out += ';';
 }
 
-std::string access_item(std::string_view prefix, const std::string& name) {
+// A name as a token: one that holds a blank is written between double quotes
+// (the reader keeps a blank inside quotes). The format asks for this in the
+// access list; names elsewhere get it too, so that whatever was read can be
+// read again.
+std::string word(std::string_view prefix, std::string_view name) {
   std::string s(prefix);
   s += name;
-  if (name.find(' ') != std::string::npos) return '"' + s + '"';
+  if (name.find(' ') != std::string_view::npos) return '"' + s + '"';
   return s;
 }
 
@@ -112,16 +116,16 @@ int put_header(Out& out, ArchiveFile& a, Years years, std::vector<WriteResult::M
   s += a.default_branch;
   s += ";\n";
   std::vector<std::string> items;
-  for (const std::string& n : a.access) items.push_back(access_item("", n));
-  for (const std::string& n : a.security_objects) items.push_back(access_item(kSecurityPrefix, n));
+  for (const std::string& n : a.access) items.push_back(word("", n));
+  for (const std::string& n : a.security_objects) items.push_back(word(kSecurityPrefix, n));
   list_clause(s, "access", items);
   s += '\n';
   items.clear();
-  for (const Symbol& y : a.symbols) items.push_back(y.name + ':' + y.revision);
+  for (const Symbol& y : a.symbols) items.push_back(word("", y.name) + ':' + y.revision);
   list_clause(s, "symbols", items);
   s += '\n';
   items.clear();
-  for (const Lock& l : a.locks) items.push_back(l.user + ':' + l.revision);
+  for (const Lock& l : a.locks) items.push_back(word("", l.user) + ':' + l.revision);
   list_clause(s, "locks", items);
   if (a.flags & kFlagStrict) s += " strict;";
   s += "\ncomment ";
@@ -135,9 +139,9 @@ int put_header(Out& out, ArchiveFile& a, Years years, std::vector<WriteResult::M
     s += "\ndate ";
     s += convert_date(d->date, years);
     s += "; author ";
-    s += d->author;
+    s += word("", d->author);
     s += "; state ";
-    s += d->state;
+    s += word("", d->state);
     s += ";\n";
     items.clear();
     for (const DeltaRecord* b : d->branches) items.push_back(b->revision);
