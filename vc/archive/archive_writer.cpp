@@ -288,9 +288,7 @@ void adopt_written(ArchiveFile& a, const WriteResult& result, ByteSource* new_so
   a.read_order = result.written;
   for (DeltaRecord* d : result.written) d->texts = DeltaRecord::Texts::Read;
   for (const auto& d : a.all_deltas()) d->change_flags &= ~kDeltaChanged;
-  size_t in_file = 0;
-  for (const DeltaRecord* d : text_order(a)) (void)d, ++in_file;
-  a.file_delta_count = in_file;
+  a.file_delta_count = text_order(a).size();
   a.source_canonical = true;
   if (!result.tail_copied) a.read_state = ReadState::All;
 }

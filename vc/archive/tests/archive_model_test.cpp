@@ -201,6 +201,26 @@ TEST(Build, NewArchiveFromMemory) {
   EXPECT_EQ(written, write_to_string(back.a, rc));
 }
 
+// Names with a blank are quoted wherever they stand, so they read back whole.
+TEST(Build, NamesWithBlanksReadBack) {
+  Loaded l(read_file(fixture_dir() + "/one.v"));
+  ASSERT_EQ(0, read_header(l.a));
+  l.a.symbols.push_back({"1.1", "first cut"});
+  l.a.locks.push_back({"1.1", "Mary Ann"});
+  l.a.head->author = "Joe Bloggs";
+  l.a.head->state = "In Test";
+  int rc = -1;
+  const std::string written = write_to_string(l.a, rc);
+  ASSERT_EQ(0, rc);
+  Loaded back(written);
+  ASSERT_EQ(0, read_header(back.a));
+  ASSERT_EQ(0, read_texts(back.a, nullptr));
+  EXPECT_EQ("first cut", back.a.symbols.at(0).name);
+  EXPECT_EQ("Mary Ann", back.a.locks.at(0).user);
+  EXPECT_EQ("Joe Bloggs", back.a.head->author);
+  EXPECT_EQ("In Test", back.a.head->state);
+}
+
 TEST(Memory, ReleaseDropsOnlyRereadableCopies) {
   Loaded l(read_file(fixture_dir() + "/branches.v"));
   ASSERT_EQ(0, read_header(l.a));
