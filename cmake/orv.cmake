@@ -6,8 +6,11 @@ function(orv_add_test name)
   cmake_parse_arguments(T "" "LABEL" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  # The fixture folder is compiled in: gtest_discover_tests cannot carry a
+  # second variable in ENVIRONMENT (it splits the list).
+  target_compile_definitions(${name} PRIVATE ORV_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/testdata")
   gtest_discover_tests(${name}
     PROPERTIES LABELS ${T_LABEL}
-               ENVIRONMENT "TZ=UTC;ORV_TEST_DATA=${CMAKE_SOURCE_DIR}/testdata"
+               ENVIRONMENT "TZ=UTC"
     DISCOVERY_TIMEOUT 60)
 endfunction()

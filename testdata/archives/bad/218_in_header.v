@@ -1,0 +1,2 @@
+head 1.1;
+branch

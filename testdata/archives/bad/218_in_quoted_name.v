@@ -1,0 +1,3 @@
+head ;
+branch ;
+access "Mary Ann

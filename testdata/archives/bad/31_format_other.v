@@ -1,0 +1,9 @@
+head ;
+branch ;
+access ;
+symbols ;
+locks ;
+format octal;
+
+desc
+@@

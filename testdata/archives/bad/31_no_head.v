@@ -1,0 +1,25 @@
+hed 1.1;
+branch ;
+access ;
+symbols ;
+locks ;
+comment @# @;
+
+
+1.1
+date 95.01.01.00.00.00; author a; state Exp;
+branches ;
+next ;
+
+
+desc
+@@
+
+
+1.1
+log
+@l
+@
+text
+@t
+@

@@ -1,0 +1,8 @@
+head ;
+branch ;
+access ;
+symbols v1:;
+locks ;
+
+desc
+@@

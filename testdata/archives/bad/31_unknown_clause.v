@@ -1,0 +1,12 @@
+head ;
+branch ;
+access ;
+symbols ;
+locks ;
+comment @# @;
+expand @kv@;
+
+
+
+desc
+@@

@@ -1,0 +1,11 @@
+head 1.1;
+branch ;
+access ;
+symbols ;
+locks ;
+comment @# @;
+
+
+
+desc
+@@

@@ -1,0 +1,21 @@
+head 1.1;
+branch ;
+access ;
+symbols ;
+locks ;
+comment @# @;
+
+
+1.1
+date 95.01.01.00.00.00; author a; state Exp;
+branches ;
+next ;
+
+1.5
+date 95.01.01.00.00.00; author a; state Exp;
+branches ;
+next ;
+
+
+desc
+@@

@@ -1,0 +1,11 @@
+head ;
+branch ;
+access ;
+symbols ;
+locks ;
+comment @# @;
+
+
+
+desc
+@@

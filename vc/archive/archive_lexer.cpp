@@ -1,0 +1,125 @@
+// Scanning of archive tokens and strings.
+#include "archive_lexer.h"
+
+#include "archive_codes.h"
+#include "byte_stream.h"
+
+namespace orv::archive {
+namespace {
+
+bool is_space(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+bool is_special(int c) { return c == ';' || c == ':' || c == '@' || c == ','; }
+
+}  // namespace
+
+int ArchiveLexer::fill() {
+  if (error_) return -1;
+  size_t got = 0;
+  if (int rc = src_.read_at(pos_, buf_, sizeof buf_, got)) {
+    error_ = rc;
+    return -1;
+  }
+  buf_pos_ = 0;
+  buf_len_ = got;
+  return got ? buf_[0] : -1;
+}
+
+int ArchiveLexer::peek(const Token*& tok) {
+  if (!have_) {
+    if (int rc = scan(tok_)) return rc;
+    have_ = true;
+  }
+  tok = &tok_;
+  return 0;
+}
+
+int ArchiveLexer::scan(Token& tok) {
+  tok.text.clear();
+  int c;
+  while ((c = peek_byte()) >= 0 && is_space(c)) advance();
+  if (c < 0) {
+    if (error_) return error_;
+    tok.kind = Kind::Eof;
+    return 0;
+  }
+  switch (c) {
+    case ';': advance(); tok.kind = Kind::Semicolon; return 0;
+    case ':': advance(); tok.kind = Kind::Colon; return 0;
+    case ',': advance(); tok.kind = Kind::Comma; return 0;
+    case '@': tok.kind = Kind::String; return 0;  // read_string takes it
+    default: break;
+  }
+  bool quoting = false;
+  bool any = false;
+  for (;;) {
+    c = peek_byte();
+    if (c < 0) {
+      if (error_) return error_;
+      if (quoting) return kUnexpectedEof;
+      break;
+    }
+    if (c == '"') {
+      quoting = !quoting;
+      any = true;
+      advance();
+      continue;
+    }
+    if (quoting && c == ' ') {
+      // a blank inside quotes belongs to the name
+    } else if (is_space(c) || is_special(c) || c < 0x21 || c > 0x7E) {
+      break;
+    }
+    if (tok.text.size() >= kMaxToken) return kParseError;
+    tok.text.push_back(static_cast<char>(c));
+    any = true;
+    advance();
+  }
+  if (quoting) return kParseError;  // the quote was not closed before the token ended
+  if (!any || tok.text.empty()) return kParseError;
+  tok.kind = Kind::Word;
+  return 0;
+}
+
+int ArchiveLexer::read_string(TextRecord& rec, bool keep) {
+  have_ = false;
+  int c = peek_byte();
+  if (c != '@') return error_ ? error_ : kParseError;
+  advance();
+  rec = TextRecord{};
+  rec.offset = pos_;
+  std::string stored;
+  uint64_t len = 0, lines = 0, ats = 0;
+  int last = -1;
+  for (;;) {
+    c = peek_byte();
+    if (c < 0) return error_ ? error_ : kUnexpectedEof;
+    advance();
+    if (c == '@') {
+      int d = peek_byte();
+      if (d != '@') {
+        if (d < 0 && error_) return error_;
+        break;
+      }
+      advance();
+      if (keep) stored.append("@@");
+      len += 2;
+      ats += 2;
+      last = '@';
+      continue;
+    }
+    if (keep) stored.push_back(static_cast<char>(c));
+    ++len;
+    if (c == '\n') ++lines;
+    last = c;
+  }
+  if (peek_byte() == '\n') advance();
+  if (error_) return error_;
+  if (len > 0 && last != '\n') ++lines;
+  rec.stored_length = len;
+  rec.lines = lines;
+  rec.chars = len - ats / 2;
+  if (keep) rec.data = std::move(stored);
+  return 0;
+}
+
+}  // namespace orv::archive

@@ -1,0 +1,242 @@
+// Archive record, tree walks, revision search and release of held texts.
+#include "archive_model.h"
+
+#include <algorithm>
+
+namespace orv::archive {
+namespace {
+
+// Fields of a dotted revision number: each read as a decimal number, parsing
+// stopping at the first non-digit and going on after the character there.
+std::vector<uint64_t> revision_fields(std::string_view r) {
+  std::vector<uint64_t> f;
+  size_t i = 0;
+  while (i < r.size()) {
+    uint64_t n = 0;
+    while (i < r.size() && r[i] >= '0' && r[i] <= '9') {
+      if (n < UINT64_MAX / 16) n = n * 10 + static_cast<uint64_t>(r[i] - '0');
+      ++i;
+    }
+    f.push_back(n);
+    ++i;  // the separator
+  }
+  return f;
+}
+
+// Revision comparison: the magnitude is the first field (from 1) where a and b
+// differ or one of them ends; positive when a lies nearer the head on the way
+// to b (trunk numbers fall from the head, branch numbers rise from the branch point).
+int revision_compare(std::string_view a, std::string_view b) {
+  const auto fa = revision_fields(a);
+  const auto fb = revision_fields(b);
+  for (size_t i = 0;; ++i) {
+    const int k = static_cast<int>(i + 1);
+    const bool a_ends = i >= fa.size();
+    const bool b_ends = i >= fb.size();
+    if (a_ends && b_ends) return 0;
+    if (a_ends) return k == 2 ? 2 : (k % 2 == 0 ? -k : k);
+    if (b_ends) return (k == 2 || k % 2 == 1) ? -k : k;
+    if (fa[i] != fb[i]) {
+      if (k <= 2) return fa[i] > fb[i] ? k : -k;
+      return fa[i] < fb[i] ? k : -k;
+    }
+  }
+}
+
+size_t count_fields(std::string_view r) { return revision_fields(r).size(); }
+
+bool same_leading_fields(std::string_view a, std::string_view b, size_t n) {
+  const auto fa = revision_fields(a);
+  const auto fb = revision_fields(b);
+  if (fa.size() < n || fb.size() < n) return false;
+  return std::equal(fa.begin(), fa.begin() + static_cast<long>(n), fb.begin());
+}
+
+}  // namespace
+
+void TextRecord::set_plain(std::string_view plain) {
+  std::string stored;
+  stored.reserve(plain.size());
+  for (char c : plain) {
+    stored.push_back(c);
+    if (c == '@') stored.push_back('@');
+  }
+  set_stored(std::move(stored));
+}
+
+void TextRecord::set_stored(std::string stored) {
+  uint64_t line_feeds = 0;
+  uint64_t ats = 0;
+  for (char c : stored) {
+    if (c == '\n') ++line_feeds;
+    if (c == '@') ++ats;
+  }
+  if (!stored.empty() && stored.back() != '\n') ++line_feeds;
+  lines = line_feeds;
+  chars = stored.size() - ats / 2;
+  stored_length = stored.size();
+  offset = kNoOffset;
+  source = nullptr;
+  data = std::move(stored);
+}
+
+DeltaRecord* ArchiveFile::lookup(std::string_view revision) const {
+  auto it = index_.find(std::string(revision));
+  return it == index_.end() ? nullptr : it->second;
+}
+
+DeltaRecord* ArchiveFile::create_delta(std::string_view revision) {
+  std::string key(revision);
+  if (index_.count(key)) return nullptr;
+  auto rec = std::make_unique<DeltaRecord>();
+  rec->revision = key;
+  DeltaRecord* p = rec.get();
+  deltas_.push_back(std::move(rec));
+  index_.emplace(std::move(key), p);
+  return p;
+}
+
+void ArchiveFile::reset() {
+  ByteSource* keep_source = source;
+  uint8_t keep_compression = compression;
+  uint8_t keep_flags = flags & (kFlagEncrypted | kFlagCreated | kFlagKeepClosed);
+  head = nullptr;
+  default_branch.clear();
+  access.clear();
+  security_objects.clear();
+  symbols.clear();
+  locks.clear();
+  comment.clear();
+  extension.clear();
+  has_extension = false;
+  description.clear();
+  read_state = ReadState::Nothing;
+  quick_header = false;
+  text_position = resume_position = 0;
+  current = nullptr;
+  source_canonical = false;
+  file_delta_count = 0;
+  read_order.clear();
+  checksum = 0;
+  length = 0;
+  index_.clear();
+  deltas_.clear();
+  source = keep_source;
+  compression = keep_compression;
+  flags = keep_flags;
+}
+
+std::vector<DeltaRecord*> record_order(const ArchiveFile& a) {
+  // Each stack entry is a chain start; a chain's records come first, then the
+  // branches of its records in order, so the branch lists are pushed in reverse.
+  std::vector<DeltaRecord*> out;
+  std::vector<DeltaRecord*> stack;
+  if (a.head) stack.push_back(a.head);
+  while (!stack.empty()) {
+    DeltaRecord* start = stack.back();
+    stack.pop_back();
+    std::vector<DeltaRecord*> chain;
+    for (DeltaRecord* r = start; r; r = r->next) chain.push_back(r);
+    out.insert(out.end(), chain.begin(), chain.end());
+    // Visiting order after the chain: for each record of the chain, from the
+    // deepest back to the start, its branches in list order (recursive order
+    // of "record, rest of chain, own branches").
+    for (auto r = chain.begin(); r != chain.end(); ++r)
+      for (auto b = (*r)->branches.rbegin(); b != (*r)->branches.rend(); ++b) stack.push_back(*b);
+  }
+  return out;
+}
+
+std::vector<DeltaRecord*> text_order(const ArchiveFile& a) {
+  std::vector<DeltaRecord*> out;
+  std::vector<DeltaRecord*> stack;
+  if (a.head) stack.push_back(a.head);
+  while (!stack.empty()) {
+    DeltaRecord* r = stack.back();
+    stack.pop_back();
+    out.push_back(r);
+    if (r->next) stack.push_back(r->next);
+    // Branches from the last listed to the first: the first listed is pushed first.
+    for (DeltaRecord* b : r->branches) stack.push_back(b);
+  }
+  return out;
+}
+
+DeltaRecord* find_delta(ArchiveFile& a, std::string_view revision) {
+  DeltaRecord* cur = a.head;
+  a.current = cur;
+  while (cur) {
+    a.current = cur;
+    const int c = revision_compare(cur->revision, revision);
+    if (c == 0) return cur;
+    if (c < 0) return nullptr;
+    const size_t own = count_fields(cur->revision);
+    if (static_cast<size_t>(c) > own) {
+      // The revision continues past this record: into the branch that starts
+      // with the same fields.
+      DeltaRecord* into = nullptr;
+      for (DeltaRecord* b : cur->branches)
+        if (same_leading_fields(b->revision, revision, own + 1)) {
+          into = b;
+          break;
+        }
+      if (!into) return nullptr;
+      cur = into;
+    } else {
+      if (!cur->next) return nullptr;
+      cur = cur->next;
+    }
+  }
+  return nullptr;
+}
+
+namespace {
+
+uint64_t held(const TextRecord& t) { return t.in_memory() ? t.data->size() : 0; }
+
+template <typename Fn>
+void for_each_text_in_release_order(ArchiveFile& a, Fn&& fn) {
+  fn(a.description);
+  // Walk each chain; for every record, its branches first, then the record.
+  struct Frame {
+    DeltaRecord* rec;
+    bool branches_done;
+  };
+  std::vector<Frame> stack;
+  if (a.head) stack.push_back({a.head, false});
+  while (!stack.empty()) {
+    Frame& f = stack.back();
+    if (!f.branches_done) {
+      f.branches_done = true;
+      DeltaRecord* r = f.rec;
+      for (auto b = r->branches.rbegin(); b != r->branches.rend(); ++b) stack.push_back({*b, false});
+      continue;
+    }
+    DeltaRecord* r = f.rec;
+    stack.pop_back();
+    fn(r->log);
+    fn(r->text);
+    if (r->next) stack.push_back({r->next, false});
+  }
+}
+
+}  // namespace
+
+uint64_t held_text_bytes(const ArchiveFile& a) {
+  uint64_t total = held(a.comment) + held(a.extension) + held(a.description);
+  for (const auto& d : a.all_deltas()) total += held(d->log) + held(d->text);
+  return total;
+}
+
+uint64_t release_texts(ArchiveFile& a, uint64_t wanted) {
+  if (wanted > held_text_bytes(a)) return 0;
+  uint64_t freed = 0;
+  for_each_text_in_release_order(a, [&](TextRecord& t) {
+    if (freed >= wanted || !t.in_memory() || !t.has_offset()) return;
+    freed += t.data->size();
+    t.data.reset();
+  });
+  return freed;
+}
+
+}  // namespace orv::archive

@@ -1,0 +1,168 @@
+// In-memory model of one revision archive: the archive record with its lists,
+// the delta records that form the revision tree, and the text records that
+// locate (or hold) logs, revision texts and the archive's own strings.
+//
+// Lists keep the order in which the file gave them, so an archive that is
+// read and written again comes out byte for byte. Texts are held exactly as
+// stored in the file: every '@' doubled.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace orv::archive {
+
+class ByteSource;
+
+// Where a string of the archive lives and, when loaded, its stored bytes.
+struct TextRecord {
+  static constexpr uint64_t kNoOffset = UINT64_MAX;
+
+  uint64_t offset = kNoOffset;       // first byte after the opening '@' in its source
+  uint64_t lines = 0;                // line feeds, plus one for an unterminated last line
+  uint64_t chars = 0;                // characters, a doubled '@' counted once
+  uint64_t stored_length = 0;        // bytes as stored, every '@' doubled
+  std::optional<std::string> data;   // stored bytes when held in memory
+  ByteSource* source = nullptr;      // where offset points; null: the archive's source
+
+  bool in_memory() const { return data.has_value(); }
+  bool has_offset() const { return offset != kNoOffset; }
+  // Replaces the content by a caller's text; '@' is doubled while copying.
+  void set_plain(std::string_view plain);
+  // Replaces the content by text that is already in stored form.
+  void set_stored(std::string stored);
+  void clear() { *this = TextRecord{}; }
+};
+
+// One extension attribute of a revision: either a reference to the revision
+// that holds the data, or the data itself (stored form).
+struct ExtAttribute {
+  std::string name;
+  bool is_reference = false;
+  std::string revision;  // when is_reference
+  std::string data;      // stored form, when not a reference
+};
+
+struct DeltaRecord {
+  // What the archive knows about this revision's texts.
+  enum class Texts : uint8_t {
+    Unread,    // the file holds them further on; not scanned yet
+    Read,      // scanned from the file: log and text records are valid
+    Detached,  // set in memory (a new revision); not taken from the file
+  };
+
+  DeltaRecord* parent = nullptr;          // record whose next or branches names this one
+  DeltaRecord* next = nullptr;
+  std::vector<DeltaRecord*> branches;     // first records of branches, in file order
+  std::string revision;
+  std::string date;
+  std::string author;
+  std::string state;
+  std::vector<ExtAttribute> ext;
+  TextRecord log;
+  TextRecord text;
+  uint32_t change_flags = 0;              // kDeltaChanged
+  Texts texts = Texts::Unread;
+  bool defined = false;                   // its record in the header was read (or it was made in memory)
+};
+
+inline constexpr uint32_t kDeltaChanged = 1u << 0;
+
+// Flag bits of the archive record.
+inline constexpr uint8_t kFlagStrict = 1u << 0;
+inline constexpr uint8_t kFlagBinary = 1u << 1;
+inline constexpr uint8_t kFlagFormatStated = 1u << 2;
+inline constexpr uint8_t kFlagEncrypted = 1u << 3;
+inline constexpr uint8_t kFlagModified = 1u << 4;
+inline constexpr uint8_t kFlagCreated = 1u << 5;
+inline constexpr uint8_t kFlagKeepClosed = 1u << 7;
+
+struct Symbol {
+  std::string revision;
+  std::string name;
+};
+
+struct Lock {
+  std::string revision;
+  std::string user;
+};
+
+enum class ReadState : uint8_t { Nothing = 0, Header = 1, All = 2 };
+
+class ArchiveFile {
+ public:
+  ArchiveFile() = default;
+  ArchiveFile(const ArchiveFile&) = delete;
+  ArchiveFile& operator=(const ArchiveFile&) = delete;
+
+  // --- contents of the file ---
+  DeltaRecord* head = nullptr;
+  std::string default_branch;                 // empty: none
+  std::vector<std::string> access;            // names without quotes
+  std::vector<std::string> security_objects;  // names without the "__Security_Object__" prefix
+  std::vector<Symbol> symbols;
+  std::vector<Lock> locks;
+  uint8_t flags = 0;
+  uint8_t compression = 0;                    // compression bits, 0 none (set by the opening layer)
+  TextRecord comment;                         // always written; empty when the file had none
+  TextRecord extension;                       // written only when has_extension
+  bool has_extension = false;
+  TextRecord description;
+
+  // --- reader state ---
+  ReadState read_state = ReadState::Nothing;
+  bool quick_header = false;                  // header read in quick mode: never write it
+  uint64_t text_position = 0;                 // where the first delta text begins
+  uint64_t resume_position = 0;               // where the first unread delta text begins
+  ByteSource* source = nullptr;               // plain text of the archive (not owned)
+  DeltaRecord* current = nullptr;             // last record found by find_delta
+
+  // --- what the writer needs to know about the source file ---
+  bool source_canonical = false;              // header bytes were exactly what the writer makes
+  size_t file_delta_count = 0;                // delta records defined by the file's header
+  std::vector<DeltaRecord*> read_order;       // deltas whose texts were read, in file order
+
+  // --- result of the last write ---
+  uint16_t checksum = 0;
+  uint64_t length = 0;
+
+  // Record lookup by revision number (exact text).
+  DeltaRecord* lookup(std::string_view revision) const;
+  // Makes a record for a revision not known yet; null when it exists already.
+  DeltaRecord* create_delta(std::string_view revision);
+  // All records, in no particular order.
+  const std::vector<std::unique_ptr<DeltaRecord>>& all_deltas() const { return deltas_; }
+  // Forgets everything read (the source stays).
+  void reset();
+
+ private:
+  std::vector<std::unique_ptr<DeltaRecord>> deltas_;
+  std::unordered_map<std::string, DeltaRecord*> index_;
+};
+
+// The order in which the delta records are written: from the head along next;
+// after a chain, the branches of its records, each walked the same way.
+std::vector<DeltaRecord*> record_order(const ArchiveFile& a);
+// The order of the delta texts: each record, then its branches from the last
+// listed to the first, then the record's successor on its chain.
+std::vector<DeltaRecord*> text_order(const ArchiveFile& a);
+
+// Finds a revision by walking from the head with the revision comparison.
+// Sets a.current to the record found or, when absent, to the nearest record
+// the walk reached (the head's neighbourhood or a branch end). Answers the
+// record found or null.
+DeltaRecord* find_delta(ArchiveFile& a, std::string_view revision);
+
+// Memory held in in-memory copies of texts, and the release of copies that
+// can be read again (they have an offset): description first, then for each
+// revision of the tree (branches before the revision) its log and its text.
+// Nothing is dropped when more is asked than could be freed. Answers the bytes freed.
+uint64_t held_text_bytes(const ArchiveFile& a);
+uint64_t release_texts(ArchiveFile& a, uint64_t wanted);
+
+}  // namespace orv::archive
