@@ -92,7 +92,7 @@ class CandidatePool {
   Candidate& operator[](std::int32_t i) { return blocks_[static_cast<std::size_t>(i) >> kShift][i & kMask]; }
 
  private:
-  static constexpr int kShift = 14;
+  static constexpr int kShift = 12;
   static constexpr std::int32_t kMask = (1 << kShift) - 1;
   Budget& budget_;
   std::vector<std::unique_ptr<Candidate[]>> blocks_;
