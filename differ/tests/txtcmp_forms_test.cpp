@@ -69,11 +69,12 @@ TEST(DiffForms, GoldenOutputsOfOnePair) {
       {{"diffh", "-e"}, "2c\nB\n.\n4a\nx\ny\n.\n8d\n8a\n..\n.\n9s/^\\.//\n"},
   };
   for (const auto& c : cases) {
+    const std::string label = c.words.front() + " " + c.words.back();
     DiffOutcome r = run_diff(d, c.words, kOld, kNew);
-    EXPECT_EQ(r.result, 1) << c.words[1];
+    EXPECT_EQ(r.result, 1) << label;
     std::string out = r.out;
-    if (c.words[1] == "-c") out = out.substr(out.find("***************"));
-    EXPECT_EQ(out, c.out) << c.words[0] << " " << c.words[1];
+    if (c.words.back() == "-c") out = out.substr(out.find("***************"));
+    EXPECT_EQ(out, c.out) << label;
   }
 }
 

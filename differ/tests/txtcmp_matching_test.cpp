@@ -176,7 +176,7 @@ TEST(DiffMatching, FallbackAfterEarlierSegments) {
     a += "s" + body + "\n";
     b += (k % 7 == 4 ? "t" : "s") + body + "\n";
   }
-  orv::txtcmp::set_memory_budget(400 * 1024);
+  orv::txtcmp::set_memory_budget(150 * 1024);
   DiffOutcome plain = run_diff(d, {"bdiff", "-n", "x", "y", "100"}, a, b);
   DiffOutcome seg = run_diff(d, {"bdiff", "-Hn", "x", "y", "100"}, a, b);
   orv::txtcmp::set_memory_budget(std::size_t{256} << 20);

@@ -27,6 +27,12 @@ diffsup::MessageBuffer& messages();
 std::size_t memory_budget();
 void set_memory_budget(std::size_t bytes);
 
+// The candidate walk searches the k-list by galloping forward from the last
+// position (default) or, for comparison in the benchmark, by a fresh binary
+// search for every line.
+bool gallop_search();
+void set_gallop_search(bool on);
+
 // Called once a call holds the busy flag (tests use it to re-enter).
 void set_busy_hook(void (*hook)());
 

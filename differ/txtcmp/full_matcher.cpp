@@ -136,68 +136,91 @@ std::vector<std::int32_t> match_lines(const SegmentLines& a, const SegmentLines&
   }
 
   if (l1 > 0 && l2 > 0) {
-    // File 2 sorted by (hash, line): a counting sort over the 16-bit hashes.
-    // sorted[p] is the line; last[p] marks the last entry of its class.
-    std::vector<std::int32_t> first_of(65537, 0);
-    budget.charge(65537 * sizeof(std::int32_t));
-    for (std::int32_t j = 1; j <= l2; ++j) ++first_of[b.hash[static_cast<std::size_t>(j)] + 1u];
-    for (std::size_t h = 1; h <= 65536; ++h) first_of[h] += first_of[h - 1];
+    // File 2 sorted by (hash, line); the last entry of each class is negated.
+    std::vector<std::uint64_t> keys;
+    budget.reserve(keys, static_cast<std::size_t>(l2));
+    for (std::int32_t j = 1; j <= l2; ++j)
+      keys.push_back((std::uint64_t{b.hash[static_cast<std::size_t>(j)]} << 32) | static_cast<std::uint32_t>(j));
+    std::sort(keys.begin(), keys.end());
     std::vector<std::int32_t> sorted;
     budget.reserve(sorted, static_cast<std::size_t>(l2) + 2);
     sorted.assign(static_cast<std::size_t>(l2) + 2, 0);
-    {
-      std::vector<std::int32_t> fill(first_of.begin(), first_of.end() - 1);
-      for (std::int32_t j = 1; j <= l2; ++j)
-        sorted[static_cast<std::size_t>(++fill[b.hash[static_cast<std::size_t>(j)]])] = j;
+    for (std::size_t p = 0; p < keys.size(); ++p) {
+      const bool last = p + 1 == keys.size() || (keys[p + 1] >> 32) != (keys[p] >> 32);
+      const auto line = static_cast<std::int32_t>(keys[p] & 0xFFFFFFFFu);
+      sorted[p + 1] = last ? -line : line;
     }
-    // Class walk end marks: entries first_of[h]+1 .. first_of[h+1] form class h.
-    auto class_begin = [&](std::uint16_t h) { return first_of[h] + 1; };
-    auto class_end = [&](std::uint16_t h) { return first_of[h + 1u]; };
+    // Class of each file-1 line: index of the first file-2 entry with its
+    // hash, or 0.
+    std::vector<std::int32_t> cls;
+    budget.reserve(cls, static_cast<std::size_t>(l1) + 1);
+    cls.assign(static_cast<std::size_t>(l1) + 1, 0);
+    for (std::int32_t i = 1; i <= l1; ++i) {
+      const std::uint64_t h = a.hash[static_cast<std::size_t>(i)];
+      auto it = std::lower_bound(keys.begin(), keys.end(), h << 32);
+      if (it != keys.end() && (*it >> 32) == h) cls[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(it - keys.begin()) + 1;
+    }
+    std::vector<std::uint64_t>().swap(keys);
 
     const std::int32_t kmax = std::min(l1, l2) + 2;
-    std::vector<std::int32_t> kc, ky;
+    std::vector<std::int32_t> kc, ky, at;
     budget.reserve(kc, static_cast<std::size_t>(kmax));
     budget.reserve(ky, static_cast<std::size_t>(kmax));
+    budget.reserve(at, static_cast<std::size_t>(l2) + 2);
     kc.assign(static_cast<std::size_t>(kmax), 0);
     ky.assign(static_cast<std::size_t>(kmax), 0);
+    // at[y]: the k-list position that holds file-2 line y, or 0.
+    at.assign(static_cast<std::size_t>(l2) + 2, 0);
 
     CandidatePool cand(budget);
     kc[0] = cand.make(0, 0, -1);
     ky[0] = 0;
     ky[1] = l2 + 1;  // fence
     std::int32_t k = 0;
+    const bool gallop_on = gallop_search();
 
     for (std::int32_t i = 1; i <= l1; ++i) {
-      const std::uint16_t h = a.hash[static_cast<std::size_t>(i)];
-      std::int32_t p = class_begin(h), pend = class_end(h);
-      if (p > pend) continue;  // no file-2 line with this hash
+      std::int32_t p = cls[static_cast<std::size_t>(i)];
+      if (p == 0) continue;  // no file-2 line with this hash
       std::int32_t oldl = 0;
       std::int32_t oldc = kc[0];
       std::int32_t oldy = 0;  // y of oldc
       std::int32_t pos = 1;
-      for (; p <= pend; ++p) {
-        const std::int32_t y = sorted[static_cast<std::size_t>(p)];
+      for (bool last = false; !last; ++p) {
+        std::int32_t y = sorted[static_cast<std::size_t>(p)];
+        if (y < 0) {
+          y = -y;
+          last = true;
+        }
         if (y <= oldy) continue;
-        const std::int32_t l = gallop(ky.data(), pos, k + 1, y);
+        // A line already on the k-list changes nothing: the step only moves
+        // the search position.
+        if (const std::int32_t held = at[static_cast<std::size_t>(y)]; held != 0) {
+          pos = held;
+          continue;
+        }
+        const std::int32_t l = gallop(ky.data(), gallop_on ? pos : 1, k + 1, y);
         pos = l;
         if (l != oldl + 1) {
           oldc = kc[static_cast<std::size_t>(l - 1)];
           oldy = ky[static_cast<std::size_t>(l - 1)];
         }
         if (l <= k) {
-          if (ky[static_cast<std::size_t>(l)] <= y) continue;
           // Replace k-list entry l; its old candidate becomes the
           // predecessor for the next line of this class (delayed replacement).
           const std::int32_t tc = kc[static_cast<std::size_t>(l)];
           const std::int32_t ty = ky[static_cast<std::size_t>(l)];
           kc[static_cast<std::size_t>(l)] = cand.make(i, y, oldc);
           ky[static_cast<std::size_t>(l)] = y;
+          at[static_cast<std::size_t>(ty)] = 0;
+          at[static_cast<std::size_t>(y)] = l;
           oldc = tc;
           oldy = ty;
           oldl = l;
         } else {
           kc[static_cast<std::size_t>(l)] = cand.make(i, y, oldc);
           ky[static_cast<std::size_t>(l)] = y;
+          at[static_cast<std::size_t>(y)] = l;
           ++k;
           ky[static_cast<std::size_t>(k + 1)] = l2 + 1;
           break;

@@ -25,6 +25,7 @@ namespace {
 std::atomic_flag g_busy = ATOMIC_FLAG_INIT;
 std::atomic<std::size_t> g_budget{std::size_t{256} << 20};
 void (*g_busy_hook)() = nullptr;
+std::atomic<bool> g_gallop{true};
 
 constexpr std::size_t kNameMax = 512;
 
@@ -202,6 +203,8 @@ diffsup::MessageBuffer& messages() {
 std::size_t memory_budget() { return g_budget.load(); }
 void set_memory_budget(std::size_t bytes) { g_budget.store(bytes); }
 void set_busy_hook(void (*hook)()) { g_busy_hook = hook; }
+bool gallop_search() { return g_gallop.load(std::memory_order_relaxed); }
+void set_gallop_search(bool on) { g_gallop.store(on); }
 
 }  // namespace orv::txtcmp
 
