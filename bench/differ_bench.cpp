@@ -140,24 +140,52 @@ void prepare() {
 }
 
 // Runs one program with its output thrown away; returns its peak memory.
+// The program is started by a fresh copy of this benchmark in its "--measure"
+// role: a process forked from a large parent would carry the parent's memory
+// high-water mark into the figure.
 long run_program(const std::vector<std::string>& args) {
+  std::vector<std::string> full{"/proc/self/exe", "--measure"};
+  full.insert(full.end(), args.begin(), args.end());
   std::vector<char*> argv;
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  for (const auto& a : full) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
+  int fds[2];
+  if (pipe(fds) != 0) return -1;
   posix_spawn_file_actions_t fa;
   posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_adddup2(&fa, fds[1], 3);
   posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
   pid_t pid;
-  if (posix_spawnp(&pid, argv[0], &fa, nullptr, argv.data(), environ) != 0) {
-    posix_spawn_file_actions_destroy(&fa);
+  int rc = posix_spawn(&pid, "/proc/self/exe", &fa, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&fa);
+  close(fds[1]);
+  if (rc != 0) {
+    close(fds[0]);
     return -1;
   }
-  posix_spawn_file_actions_destroy(&fa);
+  char buf[64] = {0};
+  ssize_t n = read(fds[0], buf, sizeof buf - 1);
+  close(fds[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (n <= 0 || !WIFEXITED(status) || WEXITSTATUS(status) > 1) std::fprintf(stderr, "%s failed\n", args[0].c_str());
+  return std::atol(buf);
+}
+
+// The "--measure" role: runs the program, writes its peak memory (KiB) to
+// descriptor 3 and exits with its status.
+int measure_main(char** argv) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    close(3);
+    execvp(argv[0], argv);
+    _exit(127);
+  }
   int status = 0;
   struct rusage ru {};
   wait4(pid, &status, 0, &ru);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) > 1) std::fprintf(stderr, "%s failed\n", args[0].c_str());
-  return ru.ru_maxrss;
+  dprintf(3, "%ld", ru.ru_maxrss);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 2;
 }
 
 std::vector<std::string> command(const std::string& tool, const Pair& p) {
@@ -203,6 +231,7 @@ void BM_InProcess(benchmark::State& state, bool gallop) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 2 && std::string(argv[1]) == "--measure") return measure_main(argv + 2);
   prepare();
   for (const char* w : {"a", "b", "c"}) {
     benchmark::RegisterBenchmark((std::string(w) + "/ours DiffFile -n").c_str(), BM_Workload, w, "ours")

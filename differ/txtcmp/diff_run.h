@@ -77,7 +77,9 @@ class InputFile {
   // Byte-by-byte reading for the directory-compare pass; -1 at the end.
   int next_byte();
 
-  off_t tell();
+  // Offset of the next line. Kept by counting, so that asking costs no
+  // system call.
+  off_t tell() const { return pos_; }
   void seek(off_t where);
 
   const std::string& name() const { return name_; }
@@ -89,6 +91,7 @@ class InputFile {
   std::FILE* in_ = nullptr;
   bool ended_ = false;
   bool unreadable_ = false;
+  off_t pos_ = 0;
   char buf_[kLineBuf];
 };
 

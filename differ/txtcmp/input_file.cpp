@@ -15,6 +15,7 @@ void InputFile::open() {
   }
   std::setvbuf(in_, nullptr, _IOFBF, 1 << 16);
   ended_ = false;
+  pos_ = 0;
 }
 
 void InputFile::close() {
@@ -26,6 +27,7 @@ bool InputFile::next(std::string_view& line) {
   if (ended_) return false;
   std::size_t len = 0;
   LineStatus st = diffsup::read_line(buf_, sizeof buf_, in_, &len);
+  pos_ += static_cast<off_t>(len);
   switch (st) {
     case LineStatus::kLine:
       // A "\r\n" ending becomes "\n"; an earlier carriage return stays.
@@ -62,6 +64,7 @@ bool InputFile::next(std::string_view& line) {
 
 int InputFile::next_byte() {
   int c = getc_unlocked(in_);
+  if (c != EOF) ++pos_;
   if (c == EOF && std::ferror(in_)) {
     messages().set_system(program_, errno, "read error on file \"%s\"", name_.c_str());
     unreadable_ = true;
@@ -69,14 +72,13 @@ int InputFile::next_byte() {
   return c == EOF ? -1 : c;
 }
 
-off_t InputFile::tell() { return ftello(in_); }
-
 void InputFile::seek(off_t where) {
   if (fseeko(in_, where, SEEK_SET) != 0) {
     messages().set_system(program_, errno, "fseek");
     throw FatalError{};
   }
   ended_ = false;
+  pos_ = where;
 }
 
 }  // namespace orv::txtcmp

@@ -7,6 +7,7 @@
 // "bdiff -e -- 100", "diffb -n"); -B selects the binary differencer. The
 // output goes to standard output, the exit status is the result, and the
 // message goes to standard error when the result is 2.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -53,22 +54,32 @@ int main(int argc, char** argv) {
   const char* file1 = argv[argc - 2];
   const char* file2 = argv[argc - 1];
 
-  const char* tmpdir = std::getenv("TMPDIR");
-  std::string out = std::string(tmpdir && *tmpdir ? tmpdir : "/tmp") + "/diffrun.XXXXXX";
-  int fd = mkstemp(out.data());
-  if (fd < 0) {
-    std::perror("diffrun: temporary file");
-    return 2;
+  // A pipe or a device on standard output is written directly; a regular
+  // file gets the output through a temporary file, so that the differencer's
+  // truncating open cannot clobber a file opened for appending.
+  struct stat st {};
+  const bool direct = fstat(1, &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode));
+  std::string out = "/dev/stdout";
+  if (!direct) {
+    const char* tmpdir = std::getenv("TMPDIR");
+    out = std::string(tmpdir && *tmpdir ? tmpdir : "/tmp") + "/diffrun.XXXXXX";
+    int fd = mkstemp(out.data());
+    if (fd < 0) {
+      std::perror("diffrun: temporary file");
+      return 2;
+    }
+    close(fd);
   }
-  close(fd);
   const int argcount = static_cast<int>(words.size());
   int result = binary ? DiffBFile(argcount, words.data(), file1, file2, out.c_str())
                       : DiffFile(argcount, words.data(), file1, file2, out.c_str());
-  if (!copy_to_stdout(out.c_str())) {
-    std::perror("diffrun: output");
-    result = 2;
+  if (!direct) {
+    if (!copy_to_stdout(out.c_str())) {
+      std::perror("diffrun: output");
+      result = 2;
+    }
+    std::remove(out.c_str());
   }
-  std::remove(out.c_str());
   if (result == 2) {
     char msg[2048];
     if (binary)
