@@ -1,5 +1,34 @@
 #!/usr/bin/env bash
-# The demonstration run by "./orv.sh demo": shows what the system can do so far.
+# The demonstration run by "./orv.sh demo": two small sample files compared by
+# the text differencer in each of its output forms, then by the binary
+# differencer, through the diffrun driver.
 set -euo pipefail
 build=${1:-build}
-echo "Built into $build. Nothing to demonstrate yet."
+here=$(cd "$(dirname "$0")/.." && pwd)
+diffrun="$build/bin/diffrun"
+old="$here/testdata/demo/greet-old.c"
+new="$here/testdata/demo/greet-new.c"
+
+show() { # <title> <diffrun words...>
+  local title=$1; shift
+  echo
+  echo "=== $title: diffrun $*"
+  local status=0
+  "$diffrun" "$@" "$old" "$new" || status=$?
+  echo "--- result $status"
+  [ "$status" -le 1 ]
+}
+
+echo "Comparing $(basename "$old") (old) with $(basename "$new") (new)."
+show "normal listing" diff
+show "context listing, 2 lines" diff -c2
+show "ed script (last change first)" diff -e
+show "ed-style script in file order" diff -f
+show "#ifdef merge" diff -DNEW_GREETING
+show "troff change bars" diff -m
+show "archive edit script" diff -n
+show "block list for the visual merge program" diff -N
+show "half-hearted matching" diffh -n
+show "ignoring white space" diff -w -N
+show "binary differencer, edit script in bytes" -B diffb -n
+show "binary differencer, listing" -B diffb

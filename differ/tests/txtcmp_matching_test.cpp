@@ -1,0 +1,188 @@
+// Line matching: random pairs with many ties checked by an independent applier
+// of the archive edit script and against GNU diff --minimal's changed-line
+// counts; hash collisions; segments; the half-hearted matcher and the memory
+// fallback.
+#include <random>
+
+#include "diff_run.h"
+#include "diff_test_util.h"
+
+using namespace difftest;
+
+namespace {
+
+std::string random_text(std::mt19937& rng, int max_lines, int alphabet) {
+  std::uniform_int_distribution<int> count(0, max_lines), pick(0, alphabet - 1);
+  int n = count(rng);
+  std::string s;
+  for (int k = 0; k < n; ++k) s += "w" + std::to_string(pick(rng)) + "\n";
+  return s;
+}
+
+// A second text derived from the first by random edits.
+std::string mutate(std::mt19937& rng, const std::string& base, int alphabet) {
+  auto lines = split_lines(base);
+  std::uniform_int_distribution<int> op(0, 3), pick(0, alphabet - 1);
+  std::string out;
+  for (const auto& l : lines) {
+    switch (op(rng)) {
+      case 0: break;  // deleted
+      case 1: out += "w" + std::to_string(pick(rng)) + "\n"; break;  // replaced
+      case 2: out += l + "w" + std::to_string(pick(rng)) + "\n"; break;  // line added after
+      default: out += l;
+    }
+  }
+  return out;
+}
+
+long gnu_minimal_count(const ScratchDir& d) {
+  return script_changed_lines(shell("diff --minimal -n " + d.file("in1") + " " + d.file("in2")));
+}
+
+}  // namespace
+
+TEST(DiffMatching, RandomPairsAreValidAndMinimal) {
+  ScratchDir d;
+  std::mt19937 rng(12345);
+  for (int round = 0; round < 150; ++round) {
+    const int alphabet = round % 3 == 0 ? 3 : 8;
+    std::string a = random_text(rng, 400, alphabet);
+    std::string b = round % 2 ? mutate(rng, a, alphabet) : random_text(rng, 400, alphabet);
+    DiffOutcome r = run_diff(d, {"diff", "-n"}, a, b);
+    ASSERT_EQ(r.result, a == b ? 0 : 1);
+    ASSERT_EQ(apply_line_script(a, r.out), b) << "round " << round;
+    EXPECT_EQ(script_changed_lines(r.out), gnu_minimal_count(d)) << "round " << round;
+  }
+}
+
+TEST(DiffMatching, LastLineWithoutLineFeed) {
+  ScratchDir d;
+  const std::pair<std::string, std::string> pairs[] = {
+      {"a\nb", "a\nb\n"}, {"a\nb\n", "a\nb"}, {"x", "y"}, {"a\nb", "a\nc"}, {"", "z"}};
+  for (const auto& [a, b] : pairs) {
+    for (const char* mode : {"diff", "diffh"}) {
+      DiffOutcome r = run_diff(d, {mode, "-n"}, a, b);
+      EXPECT_EQ(r.result, 1);
+      EXPECT_EQ(apply_line_script(a, r.out), b) << mode << " " << a;
+    }
+  }
+}
+
+TEST(DiffMatching, HashCollisionBecomesAOneLineChange) {
+  // Two different short lines with equal CRC-16/ARC (bit-by-bit here).
+  auto crc = [](const std::string& s) {
+    std::uint16_t r = 0;
+    for (unsigned char c : s) {
+      r ^= c;
+      for (int k = 0; k < 8; ++k) r = (r & 1) ? static_cast<std::uint16_t>((r >> 1) ^ 0xA001) : r >> 1;
+    }
+    return r;
+  };
+  std::vector<int> seen(65536, -1);
+  std::string l1, l2;
+  for (int k = 0; l1.empty(); ++k) {
+    std::string s = "c" + std::to_string(k) + "\n";
+    int& slot = seen[crc(s)];
+    if (slot >= 0) {
+      l1 = "c" + std::to_string(slot) + "\n";
+      l2 = s;
+    }
+    slot = k;
+  }
+  ASSERT_NE(l1, l2);
+  ScratchDir d;
+  const std::string a = "top\n" + l1 + "mid\n" + l1 + "end\n";
+  const std::string b = "top\n" + l1 + "mid\n" + l2 + "end\n";
+  DiffOutcome r = run_diff(d, {"diff"}, a, b);
+  EXPECT_EQ(r.result, 1);
+  EXPECT_EQ(r.out, "4c4\n< " + l1 + "---\n> " + l2);
+  // Next to a real change the collision still yields a valid script.
+  const std::string c = "top\nnew\n" + l2 + "end\n";
+  for (const char* mode : {"diff", "diffh"}) {
+    r = run_diff(d, {mode, "-n"}, a, c);
+    EXPECT_EQ(apply_line_script(a, r.out), c) << mode;
+    r = run_diff(d, {mode, "-n"}, "x\n" + l1, "x\n" + l2);
+    EXPECT_EQ(r.out, "d2 1\na2 1\n" + l2) << mode;
+  }
+}
+
+TEST(DiffMatching, ListedMatcherEdgeCases) {
+  ScratchDir d;
+  EXPECT_EQ(run_diff(d, {"diff"}, "", "1\n2\n3\n").out, "0a1,3\n> 1\n> 2\n> 3\n");
+  EXPECT_EQ(run_diff(d, {"diff"}, "1\n2\n", "").out, "1,2d0\n< 1\n< 2\n");
+  // A block moved from the top to the bottom shows once deleted, once added.
+  DiffOutcome r = run_diff(d, {"diff", "-n"}, "m1\nm2\na\nb\nc\nd\n", "a\nb\nc\nd\nm1\nm2\n");
+  EXPECT_EQ(r.out, "d1 2\na6 2\nm1\nm2\n");
+  // diffh on files whose lines all differ: one change up to both ends.
+  r = run_diff(d, {"diffh"}, "a\nb\nc\n", "x\ny\n");
+  EXPECT_EQ(r.out, "1,3c1,2\n< a\n< b\n< c\n---\n> x\n> y\n");
+}
+
+TEST(DiffMatching, SegmentsAndHalfHeartedStayValid) {
+  ScratchDir d;
+  std::mt19937 rng(99);
+  for (int round = 0; round < 60; ++round) {
+    std::string a = random_text(rng, 200, 6);
+    std::string b = mutate(rng, a, 6);
+    DiffOutcome seg = run_diff(d, {"bdiff", "-n", "x", "y", std::to_string(1 + round % 7)}, a, b);
+    ASSERT_EQ(apply_line_script(a, seg.out), b) << "segment round " << round;
+    DiffOutcome half = run_diff(d, {"diff", "-hn"}, a, b);
+    ASSERT_EQ(apply_line_script(a, half.out), b) << "diffh round " << round;
+    EXPECT_EQ(half.result, a == b ? 0 : 1);
+  }
+}
+
+TEST(DiffMatching, HalfHeartedTerminatesOnAnyInput) {
+  // A small fuzz loop: arbitrary short texts of a few line kinds, including
+  // empty lines, missing final line feeds and carriage returns.
+  ScratchDir d;
+  std::mt19937 rng(4242);
+  const char* parts[] = {"a\n", "b\n", "\n", "a", "\r\n", "c\r", "a\n"};
+  for (int round = 0; round < 200; ++round) {
+    std::string a, b;
+    for (int k = rng() % 12; k > 0; --k) a += parts[rng() % 7];
+    for (int k = rng() % 12; k > 0; --k) b += parts[rng() % 7];
+    DiffOutcome r = run_diff(d, {"diffh", "-N"}, a, b);
+    EXPECT_LE(r.result, 1);
+  }
+}
+
+TEST(DiffMatching, MemoryFallback) {
+  ScratchDir d;
+  std::mt19937 rng(7);
+  std::string a = random_text(rng, 300, 5) + "tail\n";
+  std::string b = mutate(rng, a, 5);
+  orv::txtcmp::set_memory_budget(4096);
+  DiffOutcome fail = run_diff(d, {"diff", "-n"}, a, b);
+  DiffOutcome fallback = run_diff(d, {"diff", "-Hn"}, a, b);
+  DiffOutcome fallback_ed = run_diff(d, {"diff", "-He"}, a, b);
+  orv::txtcmp::set_memory_budget(std::size_t{256} << 20);
+  EXPECT_EQ(fail.result, 2);
+  EXPECT_EQ(fail.message, "insufficient memory (try diff -h)\n");
+  EXPECT_EQ(fallback.result, 1);
+  EXPECT_EQ(apply_line_script(a, fallback.out), b);
+  // The fallback output is the half-hearted matcher's.
+  EXPECT_EQ(fallback.out, run_diff(d, {"diffh", "-n"}, a, b).out);
+  EXPECT_EQ(fallback_ed.result, 1);
+}
+
+TEST(DiffMatching, FallbackAfterEarlierSegments) {
+  // In segment mode a later segment that runs out of memory falls back from
+  // its own start; the earlier segments' output stands once.
+  ScratchDir d;
+  std::string a, b;
+  for (int k = 0; k < 200; ++k) {
+    std::string body = k < 100 ? std::to_string(k) : std::string(1000, 'x') + std::to_string(k);
+    a += "s" + body + "\n";
+    b += (k % 7 == 4 ? "t" : "s") + body + "\n";
+  }
+  orv::txtcmp::set_memory_budget(150 * 1024);
+  DiffOutcome plain = run_diff(d, {"bdiff", "-n", "x", "y", "100"}, a, b);
+  DiffOutcome seg = run_diff(d, {"bdiff", "-Hn", "x", "y", "100"}, a, b);
+  orv::txtcmp::set_memory_budget(std::size_t{256} << 20);
+  EXPECT_EQ(plain.result, 2);  // the second segment does not fit
+  EXPECT_EQ(seg.result, 1);
+  EXPECT_EQ(apply_line_script(a, seg.out), b);
+  // The first segment was matched in full before the fallback.
+  EXPECT_EQ(seg.out.substr(0, 12), "d5 1\na5 1\nt4");
+}

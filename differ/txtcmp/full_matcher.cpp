@@ -1,0 +1,309 @@
+// Full matcher: the Hunt-McIlroy longest common subsequence over 16-bit line
+// hashes. Each segment of both files is read into memory (text and hashes),
+// the common end is dropped, file 2 is sorted into hash classes, candidates
+// are built on the k-list, and the chain is unravelled into J. Matched lines
+// are then compared for real: a hash collision becomes a change before any
+// change is written, so each unmatched run is one maximal change.
+//
+// Memory: every table and candidate block is charged against a fixed budget;
+// past it the segment is abandoned and the caller may fall back to the
+// half-hearted matcher.
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "matchers.h"
+
+namespace orv::txtcmp {
+
+namespace {
+
+struct OutOfMemory {};
+
+class Budget {
+ public:
+  explicit Budget(std::size_t limit) : limit_(limit) {}
+  void charge(std::size_t bytes) {
+    used_ += bytes;
+    if (used_ > limit_) throw OutOfMemory{};
+  }
+  template <class V>
+  void reserve(V& v, std::size_t n) {
+    if (n > v.capacity()) {
+      charge((n - v.capacity()) * sizeof(typename V::value_type));
+      v.reserve(n);
+    }
+  }
+  template <class V, class T>
+  void push(V& v, const T& x) {
+    if (v.size() == v.capacity()) reserve(v, std::max<std::size_t>(500, 2 * v.capacity()));
+    v.push_back(x);
+  }
+
+ private:
+  std::size_t used_ = 0;
+  std::size_t limit_;
+};
+
+// The lines of one file's segment, numbered from 1.
+struct SegmentLines {
+  std::string text;
+  std::vector<std::size_t> start{0};
+  std::vector<std::uint16_t> hash{0};
+  long count() const { return static_cast<long>(hash.size()) - 1; }
+  std::string_view line(long k) const {
+    return std::string_view(text).substr(start[static_cast<std::size_t>(k - 1)],
+                                         start[static_cast<std::size_t>(k)] - start[static_cast<std::size_t>(k - 1)]);
+  }
+};
+
+// Reads up to `limit` lines; true when the limit stopped the reading.
+bool read_segment(InputFile& f, SegmentLines& s, long limit, const LineRules& rules, Budget& b) {
+  std::string_view line;
+  while (s.count() < limit) {
+    if (!f.next(line)) return false;
+    if (s.text.size() + line.size() > s.text.capacity())
+      b.reserve(s.text, std::max(s.text.size() + line.size(), 2 * s.text.capacity() + 4096));
+    s.text.append(line);
+    b.push(s.start, s.text.size());
+    b.push(s.hash, line_hash(line, rules));
+  }
+  return true;
+}
+
+struct Candidate {
+  std::int32_t x, y, pred;
+};
+
+// Candidates in blocks, released together at the end of a segment.
+class CandidatePool {
+ public:
+  explicit CandidatePool(Budget& b) : budget_(b) {}
+  std::int32_t make(std::int32_t x, std::int32_t y, std::int32_t pred) {
+    if ((count_ & kMask) == 0) {
+      budget_.charge(sizeof(Candidate) << kShift);
+      blocks_.emplace_back(new Candidate[std::size_t{1} << kShift]);
+    }
+    (*this)[count_] = Candidate{x, y, pred};
+    return count_++;
+  }
+  Candidate& operator[](std::int32_t i) { return blocks_[static_cast<std::size_t>(i) >> kShift][i & kMask]; }
+
+ private:
+  static constexpr int kShift = 12;
+  static constexpr std::int32_t kMask = (1 << kShift) - 1;
+  Budget& budget_;
+  std::vector<std::unique_ptr<Candidate[]>> blocks_;
+  std::int32_t count_ = 0;
+};
+
+// Smallest l in [lo, hi] with ky[l] >= y; ky[hi] >= y holds (the fence).
+// Along one hash class y only grows, so the search gallops forward from the
+// position found for the previous line of the class.
+inline std::int32_t gallop(const std::int32_t* ky, std::int32_t lo, std::int32_t hi, std::int32_t y) {
+  if (ky[lo] >= y) return lo;
+  std::int32_t step = 1, below = lo;  // ky[below] < y
+  while (below + step < hi && ky[below + step] < y) {
+    below += step;
+    step <<= 1;
+  }
+  std::int32_t top = std::min(below + step, hi);  // ky[top] >= y
+  while (top - below > 1) {
+    std::int32_t mid = below + (top - below) / 2;
+    if (ky[mid] < y)
+      below = mid;
+    else
+      top = mid;
+  }
+  return top;
+}
+
+// Computes J for the segment: J[i] = matched file-2 line of file-1 line i, or 0.
+std::vector<std::int32_t> match_lines(const SegmentLines& a, const SegmentLines& b, Budget& budget) {
+  const std::int32_t n1 = static_cast<std::int32_t>(a.count());
+  const std::int32_t n2 = static_cast<std::int32_t>(b.count());
+  std::vector<std::int32_t> J;
+  budget.reserve(J, static_cast<std::size_t>(n1) + 2);
+  J.assign(static_cast<std::size_t>(n1) + 2, 0);
+
+  // Drop the common end (by hash; the check before writing confirms it).
+  std::int32_t l1 = n1, l2 = n2;
+  while (l1 > 0 && l2 > 0 && a.hash[static_cast<std::size_t>(l1)] == b.hash[static_cast<std::size_t>(l2)]) {
+    --l1;
+    --l2;
+  }
+
+  if (l1 > 0 && l2 > 0) {
+    // File 2 sorted by (hash, line); the last entry of each class is negated.
+    std::vector<std::uint64_t> keys;
+    budget.reserve(keys, static_cast<std::size_t>(l2));
+    for (std::int32_t j = 1; j <= l2; ++j)
+      keys.push_back((std::uint64_t{b.hash[static_cast<std::size_t>(j)]} << 32) | static_cast<std::uint32_t>(j));
+    std::sort(keys.begin(), keys.end());
+    std::vector<std::int32_t> sorted;
+    budget.reserve(sorted, static_cast<std::size_t>(l2) + 2);
+    sorted.assign(static_cast<std::size_t>(l2) + 2, 0);
+    for (std::size_t p = 0; p < keys.size(); ++p) {
+      const bool last = p + 1 == keys.size() || (keys[p + 1] >> 32) != (keys[p] >> 32);
+      const auto line = static_cast<std::int32_t>(keys[p] & 0xFFFFFFFFu);
+      sorted[p + 1] = last ? -line : line;
+    }
+    // Class of each file-1 line: index of the first file-2 entry with its
+    // hash, or 0.
+    std::vector<std::int32_t> cls;
+    budget.reserve(cls, static_cast<std::size_t>(l1) + 1);
+    cls.assign(static_cast<std::size_t>(l1) + 1, 0);
+    for (std::int32_t i = 1; i <= l1; ++i) {
+      const std::uint64_t h = a.hash[static_cast<std::size_t>(i)];
+      auto it = std::lower_bound(keys.begin(), keys.end(), h << 32);
+      if (it != keys.end() && (*it >> 32) == h) cls[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(it - keys.begin()) + 1;
+    }
+    std::vector<std::uint64_t>().swap(keys);
+
+    const std::int32_t kmax = std::min(l1, l2) + 2;
+    std::vector<std::int32_t> kc, ky, at;
+    budget.reserve(kc, static_cast<std::size_t>(kmax));
+    budget.reserve(ky, static_cast<std::size_t>(kmax));
+    budget.reserve(at, static_cast<std::size_t>(l2) + 2);
+    kc.assign(static_cast<std::size_t>(kmax), 0);
+    ky.assign(static_cast<std::size_t>(kmax), 0);
+    // at[y]: the k-list position that holds file-2 line y, or 0.
+    at.assign(static_cast<std::size_t>(l2) + 2, 0);
+
+    CandidatePool cand(budget);
+    kc[0] = cand.make(0, 0, -1);
+    ky[0] = 0;
+    ky[1] = l2 + 1;  // fence
+    std::int32_t k = 0;
+    const bool gallop_on = gallop_search();
+
+    for (std::int32_t i = 1; i <= l1; ++i) {
+      std::int32_t p = cls[static_cast<std::size_t>(i)];
+      if (p == 0) continue;  // no file-2 line with this hash
+      std::int32_t oldl = 0;
+      std::int32_t oldc = kc[0];
+      std::int32_t oldy = 0;  // y of oldc
+      std::int32_t pos = 1;
+      for (bool last = false; !last; ++p) {
+        std::int32_t y = sorted[static_cast<std::size_t>(p)];
+        if (y < 0) {
+          y = -y;
+          last = true;
+        }
+        if (y <= oldy) continue;
+        // A line already on the k-list changes nothing: the step only moves
+        // the search position.
+        if (const std::int32_t held = at[static_cast<std::size_t>(y)]; held != 0) {
+          pos = held;
+          continue;
+        }
+        const std::int32_t l = gallop(ky.data(), gallop_on ? pos : 1, k + 1, y);
+        pos = l;
+        if (l != oldl + 1) {
+          oldc = kc[static_cast<std::size_t>(l - 1)];
+          oldy = ky[static_cast<std::size_t>(l - 1)];
+        }
+        if (l <= k) {
+          // Replace k-list entry l; its old candidate becomes the
+          // predecessor for the next line of this class (delayed replacement).
+          const std::int32_t tc = kc[static_cast<std::size_t>(l)];
+          const std::int32_t ty = ky[static_cast<std::size_t>(l)];
+          kc[static_cast<std::size_t>(l)] = cand.make(i, y, oldc);
+          ky[static_cast<std::size_t>(l)] = y;
+          at[static_cast<std::size_t>(ty)] = 0;
+          at[static_cast<std::size_t>(y)] = l;
+          oldc = tc;
+          oldy = ty;
+          oldl = l;
+        } else {
+          kc[static_cast<std::size_t>(l)] = cand.make(i, y, oldc);
+          ky[static_cast<std::size_t>(l)] = y;
+          at[static_cast<std::size_t>(y)] = l;
+          ++k;
+          ky[static_cast<std::size_t>(k + 1)] = l2 + 1;
+          break;
+        }
+      }
+    }
+    for (std::int32_t c = kc[static_cast<std::size_t>(k)]; c > 0; c = cand[c].pred)
+      J[static_cast<std::size_t>(cand[c].x)] = cand[c].y;
+  }
+  // The dropped common end matches by position.
+  for (std::int32_t i = l1 + 1; i <= n1; ++i) J[static_cast<std::size_t>(i)] = i + l2 - l1;
+  J[static_cast<std::size_t>(n1) + 1] = n2 + 1;
+  return J;
+}
+
+}  // namespace
+
+int full_match(PairContext& ctx) {
+  DiffWriter& w = ctx.w;
+  const long seglen = ctx.opt.seglen;
+  for (;;) {
+    const off_t s1 = ctx.f1.tell(), s2 = ctx.f2.tell();
+    bool more = false;
+    try {
+      Budget budget(memory_budget());
+      SegmentLines a, b;
+      budget.charge(2 * 1024);
+      bool full1 = read_segment(ctx.f1, a, seglen, ctx.opt.rules, budget);
+      bool full2 = read_segment(ctx.f2, b, seglen, ctx.opt.rules, budget);
+      if (full1 || full2) {
+        if (!ctx.opt.segmented) {
+          messages().set_plain("too many lines in file \"%s\"\n", (full1 ? ctx.f1 : ctx.f2).name().c_str());
+          throw OutOfMemory{};
+        }
+        more = true;
+      }
+      std::vector<std::int32_t> J = match_lines(a, b, budget);
+      const long n1 = a.count(), n2 = b.count();
+
+      // Confirm every match with the real comparison first.
+      for (long i = 1; i <= n1; ++i) {
+        std::int32_t& j = J[static_cast<std::size_t>(i)];
+        if (j != 0 && line_compare(a.line(i), b.line(j), ctx.opt.rules) != 0) j = 0;
+      }
+      long i = 1, j = 1;
+      while (i <= n1 || j <= n2) {
+        if (i <= n1 && J[static_cast<std::size_t>(i)] == j) {
+          w.common(a.line(i), b.line(j));
+          ++i;
+          ++j;
+          continue;
+        }
+        long k = i;
+        while (k <= n1 && J[static_cast<std::size_t>(k)] == 0) ++k;
+        const long jk = J[static_cast<std::size_t>(k)];
+        if (k == i)
+          w.change('a', i - 1, i - 1, j, jk - 1);
+        else if (jk == j)
+          w.change('d', i, k - 1, j - 1, j - 1);
+        else
+          w.change('c', i, k - 1, j, jk - 1);
+        for (long m = i; m < k; ++m) w.deleted(a.line(m));
+        w.separator();
+        for (long m = j; m < jk; ++m) w.added(b.line(m));
+        w.end_change();
+        i = k;
+        j = jk;
+      }
+      w.off1 += n1;
+      w.off2 += n2;
+    } catch (const OutOfMemory&) {
+      ctx.f1.seek(s1);
+      ctx.f2.seek(s2);
+      return 2;
+    } catch (const std::bad_alloc&) {
+      ctx.f1.seek(s1);
+      ctx.f2.seek(s2);
+      return 2;
+    }
+    if (!more) break;
+  }
+  w.end_output();
+  return w.changes() > 0 ? 1 : 0;
+}
+
+}  // namespace orv::txtcmp
