@@ -1,32 +1,12 @@
-// Table-driven CRC-16/ARC.
+// Checksum of a whole byte source, for verifying a written archive.
 #include "crc16.h"
 
-#include <array>
-
 #include "byte_stream.h"
+#include "diff_support.h"
 
 namespace orv::archive {
-namespace {
 
-constexpr std::array<uint16_t, 256> make_table() {
-  std::array<uint16_t, 256> t{};
-  for (unsigned i = 0; i < 256; ++i) {
-    uint16_t c = static_cast<uint16_t>(i);
-    for (int k = 0; k < 8; ++k) c = (c & 1) ? static_cast<uint16_t>((c >> 1) ^ 0xA001) : static_cast<uint16_t>(c >> 1);
-    t[i] = c;
-  }
-  return t;
-}
-
-constexpr std::array<uint16_t, 256> kTable = make_table();
-
-}  // namespace
-
-uint16_t crc16_update(uint16_t crc, const void* data, size_t len) {
-  const auto* p = static_cast<const unsigned char*>(data);
-  for (size_t i = 0; i < len; ++i) crc = static_cast<uint16_t>((crc >> 8) ^ kTable[(crc ^ p[i]) & 0xFF]);
-  return crc;
-}
+uint16_t crc16_update(uint16_t crc, const void* data, size_t len) { return diffsup::crc16(data, len, crc); }
 
 int crc16_of_source(ByteSource& src, uint16_t& crc, uint64_t& length) {
   crc = 0;

@@ -1,5 +1,5 @@
-// CRC-16/ARC (reflected polynomial 0xA001, initial value 0, no final
-// inversion): the checksum the commit uses to verify a written archive.
+// The checksum the commit uses to verify a written archive: the
+// differencers' CRC-16/ARC, applied to byte sources.
 #pragma once
 
 #include <cstddef>
