@@ -155,10 +155,13 @@ void take(std::optional<std::string>& field, std::string_view value)
 int harvest_header(std::string_view value, HarvestedKeywords& values, const HarvestRules& rules)
 {
     std::vector<std::string_view> fields = split_blanks(value);
-    for (std::size_t rev = 1; rev + 5 <= fields.size() && rev + 6 >= fields.size(); ++rev) {
+    for (std::size_t rev = 1; rev + 5 <= fields.size(); ++rev) {
+        if (rev + 6 < fields.size()) {
+            continue;  // more fields than a locker would explain: the path goes on
+        }
         std::optional<std::string> date = stored_date(fields[rev + 1], fields[rev + 2]);
         if (!is_revision_number(fields[rev]) || !date || !is_user_name(fields[rev + 3], rules) ||
-            !is_state(fields[rev + 4])) {
+            !is_state(fields[rev + 4]) || (rev + 6 == fields.size() && !is_user_name(fields[rev + 5], rules))) {
             continue;
         }
         take(values.revision, fields[rev]);

@@ -68,7 +68,8 @@ protected:
     std::string write(const std::string& name, const Bytes& bytes)
     {
         std::string path = dir_ + "/" + name;
-        std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         files_.push_back(path);
         return path;
     }

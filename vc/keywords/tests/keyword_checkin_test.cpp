@@ -76,6 +76,27 @@ TEST(KeywordHarvest, FirstValueWinsAndOthersArePassedOver)
     EXPECT_EQ(values.state, "Rel");
 }
 
+TEST(KeywordHarvest, HeaderPathsWithBlanks)
+{
+    struct Row {
+        const char* text;
+        const char* revision;
+        const char* author;
+    } rows[] = {
+        {"$Header: /my docs/a b/c,v 1.9 2024/01/02 03:04:05 bob Rel $", "1.9", "bob"},
+        {"$Header: /my docs/a b/c,v 1.9 2024/01/02 03:04:05 bob Rel carol $", "1.9", "bob"},
+        {"$Header: /1.2 2024/01/02 x/c,v 1.9 2024/01/02 03:04:05 bob Rel $", "1.9", "bob"},
+        {"$Id: c,v 2.1.1.1 2024/01/02 03:04:05 bob Rel carol $", "2.1.1.1", "bob"},
+    };
+    for (const Row& row : rows) {
+        HarvestedKeywords values;
+        ASSERT_EQ(harvest_keyword_values(row.text, values), kKeywordOk) << row.text;
+        EXPECT_EQ(values.revision, row.revision) << row.text;
+        EXPECT_EQ(values.author, row.author) << row.text;
+        EXPECT_EQ(values.state, "Rel") << row.text;
+    }
+}
+
 TEST(KeywordHarvest, NothingExpandedNothingTaken)
 {
     HarvestedKeywords values;
