@@ -1,0 +1,212 @@
+// Borland project-file option reader: header check, record walk and the
+// option entries of record 50, with every length checked against its holder.
+#include "vc/bccprj/bcc_project_reader.h"
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orv::vc {
+namespace {
+
+constexpr unsigned char kSignature[30] = {
+    'T', 'u', 'r', 'b', 'o', ' ', 'C', ' ', 'P', 'r', 'o', 'j', 'e', 'c', 't',
+    ' ', 'F', 'i', 'l', 'e', ' ', 0x1A, 0x00,
+    0x01, 0x0D, 0x12, 0x17, 0x01, 0x1A, 0x00,
+};
+constexpr std::uint64_t kVersionOffset = 30;
+constexpr std::uint64_t kFirstRecord = 32;
+constexpr unsigned kVersionHighByte = 7;
+constexpr unsigned kOptionsRecord = 50;
+constexpr unsigned kEndRecord = 0xFFFF;
+
+unsigned le16(const unsigned char* bytes) { return bytes[0] | (bytes[1] << 8); }
+
+bool is_known_record(unsigned type)
+{
+    return type == 10 || (type >= 50 && type <= 55) || type == kEndRecord;
+}
+
+class SystemFile final : public BccFile {
+public:
+    explicit SystemFile(int fd) : fd_(fd) {}
+    ~SystemFile() override { ::close(fd_); }
+    SystemFile(const SystemFile&) = delete;
+    SystemFile& operator=(const SystemFile&) = delete;
+
+    std::uint64_t size() override
+    {
+        struct stat status {};
+        return ::fstat(fd_, &status) == 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
+    }
+
+    bool read_at(std::uint64_t offset, void* buffer, std::size_t count) override
+    {
+        auto* out = static_cast<char*>(buffer);
+        while (count > 0) {
+            ssize_t got = ::pread(fd_, out, count, static_cast<off_t>(offset));
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got <= 0) {
+                return false;
+            }
+            out += got;
+            offset += static_cast<std::uint64_t>(got);
+            count -= static_cast<std::size_t>(got);
+        }
+        return true;
+    }
+
+private:
+    int fd_;
+};
+
+class SystemOpener final : public BccFileOpener {
+public:
+    std::unique_ptr<BccFile> open(const std::string& path, int& error) override
+    {
+        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            error = errno;
+            return nullptr;
+        }
+        return std::make_unique<SystemFile>(fd);
+    }
+};
+
+}  // namespace
+
+BccFileOpener& system_bcc_file_opener()
+{
+    static SystemOpener opener;
+    return opener;
+}
+
+BccProjectReader& library_bcc_project_reader()
+{
+    static BccProjectReader reader;
+    return reader;
+}
+
+BccProjectReader::BccProjectReader(BccFileOpener& opener) : opener_(opener) {}
+
+int BccProjectReader::done()
+{
+    file_.reset();
+    path_.clear();
+    return kBccOk;
+}
+
+int BccProjectReader::open_project(const std::string& path)
+{
+    done();
+    int error = 0;
+    std::unique_ptr<BccFile> file = opener_.open(path, error);
+    if (!file) {
+        system_error_ = error;
+        return kBccCannotOpenFile;
+    }
+    unsigned char header[kFirstRecord];
+    if (!file->read_at(0, header, sizeof header) || std::memcmp(header, kSignature, sizeof kSignature) != 0 ||
+        (le16(header + kVersionOffset) >> 8) != kVersionHighByte) {
+        return kBccNotProjectFile;
+    }
+    file_ = std::move(file);
+    path_ = path;
+    return kBccOk;
+}
+
+int BccProjectReader::find_option(int option_id, std::string& text)
+{
+    const std::uint64_t size = file_->size();
+    std::uint64_t position = kFirstRecord;
+    while (true) {
+        unsigned char head[4];
+        if (position + sizeof head > size || !file_->read_at(position, head, sizeof head)) {
+            return kBccNotProjectFile;  // the file ends without its end record
+        }
+        unsigned type = le16(head);
+        unsigned length = le16(head + 2);
+        if (!is_known_record(type)) {
+            return kBccNotProjectFile;
+        }
+        if (type == kEndRecord) {
+            return kBccOptionNotDefined;
+        }
+        std::uint64_t data = position + sizeof head;
+        if (data + length > size) {
+            return kBccNotProjectFile;
+        }
+        if (type == kOptionsRecord) {
+            std::vector<unsigned char> record(length);
+            if (length > 0 && !file_->read_at(data, record.data(), length)) {
+                return kBccNotProjectFile;
+            }
+            std::size_t at = 0;
+            while (at + 4 <= record.size()) {
+                unsigned id = le16(&record[at]);
+                std::size_t entry_length = le16(&record[at + 2]);
+                at += 4;
+                if (entry_length > record.size() - at) {
+                    return kBccOptionNotDefined;  // the entry runs past its record
+                }
+                if (static_cast<int>(id) == option_id) {
+                    const char* begin = reinterpret_cast<const char*>(&record[at]);
+                    const void* nul = std::memchr(begin, 0, entry_length);
+                    text.assign(begin, nul ? static_cast<const char*>(nul) - begin : entry_length);
+                    return kBccOk;
+                }
+                at += entry_length;
+            }
+            return kBccOptionNotDefined;
+        }
+        position = data + length;
+    }
+}
+
+int BccProjectReader::option(std::string_view project_file, int option_id, std::string& text)
+{
+    if (project_file.empty()) {
+        return kBccInvalidArgument;
+    }
+    std::string path(project_file);
+    for (char& c : path) {
+        if (c == '\\') {
+            c = '/';
+        }
+    }
+    if (!file_ || path != path_) {
+        if (int code = open_project(path); code != kBccOk) {
+            return code;
+        }
+    }
+    return find_option(option_id, text);
+}
+
+int BccProjectReader::option(std::string_view project_file, int option_id, char* buffer, std::size_t length)
+{
+    if (buffer == nullptr) {
+        return kBccInvalidArgument;
+    }
+    std::string text;
+    if (int code = option(project_file, option_id, text); code != kBccOk) {
+        return code;
+    }
+    if (text.size() + 1 > length) {
+        needed_length_ = text.size() + 1;
+        if (length > 0) {
+            std::memcpy(buffer, text.data(), length - 1);
+            buffer[length - 1] = '\0';
+        }
+        return kBccBufferTooSmall;
+    }
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+    return kBccOk;
+}
+
+}  // namespace orv::vc

@@ -1,0 +1,95 @@
+// Reads compiler options out of a Borland IDE project file (".prj"), for
+// dependency scanning, which needs the include directories the IDE keeps.
+//
+// The file, as read (numbers little-endian):
+//   0   "Turbo C Project File " 1A 00           (23 bytes)
+//   23  01 0D 12 17 01 1A 00                     (7 bytes)
+//   30  version word, high byte 7
+//   32  records: type (16 bits), length (16 bits), that many bytes.
+//       Types 10 and 50 to 55 may appear; FFFF ends the file. Record 50
+//       holds the options as entries: id (16 bits), length (16 bits), the
+//       option's text (NUL-terminated within its length).
+//
+// Every length is checked against what holds it: a record that runs past the
+// end of the file makes the file unreadable (73), an entry that runs past its
+// record ends the search (74); nothing beyond the data is ever read.
+//
+// The reader keeps the last file it read open, so that a run of queries on
+// one project opens it once; a query on another file closes it first.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace orv::vc {
+
+inline constexpr int kBccOk = 0;
+inline constexpr int kBccBufferTooSmall = 4;       // "Buffer too small for result"
+inline constexpr int kBccInvalidArgument = 56;     // "Invalid argument"
+inline constexpr int kBccNotProjectFile = 73;      // "File is not a Borland .prj project file"
+inline constexpr int kBccOptionNotDefined = 74;    // "Option not defined"
+inline constexpr int kBccCannotOpenFile = 228;     // "Cannot open file"
+
+// The include directories (";"-separated) of a project.
+inline constexpr int kBccIncludeDirectoriesOption = 302;
+
+// An open project file, read by position.
+class BccFile {
+public:
+    virtual ~BccFile() = default;
+    // The current size of the file in bytes.
+    virtual std::uint64_t size() = 0;
+    // Reads exactly `count` bytes at `offset`; false when they are not all there.
+    virtual bool read_at(std::uint64_t offset, void* buffer, std::size_t count) = 0;
+};
+
+// Opens project files; a seam so that tests can count and fail opens.
+class BccFileOpener {
+public:
+    virtual ~BccFileOpener() = default;
+    // The open file, or null with the system error number in `error`.
+    virtual std::unique_ptr<BccFile> open(const std::string& path, int& error) = 0;
+};
+
+// Opens files of the file system, read-only.
+BccFileOpener& system_bcc_file_opener();
+
+class BccProjectReader {
+public:
+    explicit BccProjectReader(BccFileOpener& opener = system_bcc_file_opener());
+
+    // The text of option `option_id` of `project_file` ('\' in the name is
+    // taken as '/'). Answers 0, 56 (empty name), 73, 74 or 228 (the system
+    // error number then in system_error()).
+    int option(std::string_view project_file, int option_id, std::string& text);
+
+    // The same into a caller's buffer. When the text and its NUL do not fit,
+    // as much as fits is stored with a NUL and the answer is 4, with the
+    // needed length in needed_length(). A null buffer answers 56.
+    int option(std::string_view project_file, int option_id, char* buffer, std::size_t length);
+
+    // Closes the kept file; answers 0.
+    int done();
+
+    bool has_open_file() const { return file_ != nullptr; }
+    std::size_t needed_length() const { return needed_length_; }
+    int system_error() const { return system_error_; }
+
+private:
+    int open_project(const std::string& path);
+    int find_option(int option_id, std::string& text);
+
+    BccFileOpener& opener_;
+    std::unique_ptr<BccFile> file_;
+    std::string path_;
+    std::size_t needed_length_ = 0;
+    int system_error_ = 0;
+};
+
+// The one reader of the loaded library, behind vcbccoption and vcbccdone.
+BccProjectReader& library_bcc_project_reader();
+
+}  // namespace orv::vc

@@ -1,0 +1,291 @@
+// The project-file option reader over project files laid out byte by byte
+// here, sound and damaged.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "vc/bccprj/bcc_project_reader.h"
+
+namespace orv::vc {
+namespace {
+
+using Bytes = std::string;
+
+Bytes le16(unsigned value)
+{
+    return Bytes{static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF)};
+}
+
+Bytes header(unsigned version = 0x0700)
+{
+    Bytes out("Turbo C Project File \x1A", 22);
+    out += '\0';
+    out += Bytes("\x01\x0D\x12\x17\x01\x1A\x00", 7);
+    out += le16(version);
+    return out;  // 32 bytes: the records follow
+}
+
+Bytes record(unsigned type, const Bytes& data) { return le16(type) + le16(static_cast<unsigned>(data.size())) + data; }
+
+Bytes entry(unsigned id, const Bytes& text) { return le16(id) + le16(static_cast<unsigned>(text.size())) + text; }
+
+Bytes end_record() { return le16(0xFFFF) + le16(0); }
+
+Bytes cstr(const char* text) { return Bytes(text) + '\0'; }
+
+// The layout the IDE writes: some records, the options, more records, the end.
+Bytes sound_project()
+{
+    return header() + record(10, Bytes(6, 'x')) + record(51, "") +
+           record(50, entry(1, cstr("-ml")) + entry(302, cstr("C:\\BC\\INCLUDE;..\\inc")) + entry(7, cstr(""))) +
+           record(55, Bytes(3, 'y')) + end_record();
+}
+
+class BccProjectReaderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char* base = std::getenv("TMPDIR");
+        std::string pattern = std::string(base && *base ? base : "/tmp") + "/bccprj_XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override
+    {
+        for (const std::string& file : files_) {
+            ::unlink(file.c_str());
+        }
+        ::rmdir(dir_.c_str());
+    }
+
+    std::string write(const std::string& name, const Bytes& bytes)
+    {
+        std::string path = dir_ + "/" + name;
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        files_.push_back(path);
+        return path;
+    }
+
+    std::string dir_;
+    std::vector<std::string> files_;
+};
+
+TEST_F(BccProjectReaderTest, OptionsOfASoundFile)
+{
+    std::string path = write("sound.prj", sound_project());
+    BccProjectReader reader;
+    struct Row {
+        int id;
+        int code;
+        const char* text;
+    } rows[] = {
+        {302, kBccOk, "C:\\BC\\INCLUDE;..\\inc"},
+        {1, kBccOk, "-ml"},
+        {7, kBccOk, ""},
+        {2, kBccOptionNotDefined, ""},
+        {-1, kBccOptionNotDefined, ""},
+        {302 + 65536, kBccOptionNotDefined, ""},
+    };
+    for (const Row& row : rows) {
+        std::string text;
+        EXPECT_EQ(reader.option(path, row.id, text), row.code) << row.id;
+        EXPECT_EQ(text, row.text) << row.id;
+    }
+}
+
+TEST_F(BccProjectReaderTest, DamagedFilesAreRefusedCleanly)
+{
+    const Bytes options = record(50, entry(302, cstr("inc")));
+    Bytes text_changed = header();
+    text_changed[0] = 't';
+    Bytes magic_changed = header();
+    magic_changed[25] = 0x13;
+    struct Row {
+        const char* name;
+        Bytes bytes;
+        int code;
+        const char* text;
+    } rows[] = {
+        {"sound", header() + options + end_record(), kBccOk, "inc"},
+        {"version 6", header(0x0600) + options + end_record(), kBccNotProjectFile, ""},
+        {"version low byte free", header(0x07FF) + options + end_record(), kBccOk, "inc"},
+        {"header text", text_changed + options + end_record(), kBccNotProjectFile, ""},
+        {"magic bytes", magic_changed + options + end_record(), kBccNotProjectFile, ""},
+        {"empty file", "", kBccNotProjectFile, ""},
+        {"header cut short", header().substr(0, 31), kBccNotProjectFile, ""},
+        {"header only", header(), kBccNotProjectFile, ""},
+        {"unknown record type", header() + record(11, "") + options + end_record(), kBccNotProjectFile, ""},
+        {"type 56", header() + record(56, "ab") + options + end_record(), kBccNotProjectFile, ""},
+        {"end before options", header() + record(10, "") + end_record() + options, kBccOptionNotDefined, ""},
+        {"no options record", header() + record(52, "abc") + end_record(), kBccOptionNotDefined, ""},
+        {"no end record", header() + record(10, "abc"), kBccNotProjectFile, ""},
+        {"record head cut", header() + record(10, "abc") + "\x0A", kBccNotProjectFile, ""},
+        {"record past the end", header() + le16(10) + le16(100) + "short", kBccNotProjectFile, ""},
+        {"options past the end", header() + le16(50) + le16(0xFFFF) + entry(302, cstr("inc")), kBccNotProjectFile, ""},
+        {"entry past its record", header() + record(50, le16(302) + le16(40) + cstr("inc")) + end_record() +
+                                      Bytes(64, 'z'),
+         kBccOptionNotDefined, ""},
+        {"entry head past its record", header() + record(50, entry(1, "a") + le16(302)) + end_record(),
+         kBccOptionNotDefined, ""},
+        {"empty options record", header() + record(50, "") + end_record(), kBccOptionNotDefined, ""},
+        {"text without nul", header() + record(50, entry(302, "inc;lib")) + record(10, "NEXT") + end_record(),
+         kBccOk, "inc;lib"},
+        {"text stops at nul", header() + record(50, entry(302, Bytes("ab\0cd", 5))) + end_record(), kBccOk, "ab"},
+        {"first options record only", header() + record(50, entry(1, "x")) + options + end_record(),
+         kBccOptionNotDefined, ""},
+        {"id after other entries", header() + record(50, entry(5, "five") + entry(302, "inc")) + end_record(), kBccOk,
+         "inc"},
+    };
+    for (const Row& row : rows) {
+        std::string path = write("case.prj", row.bytes);
+        BccProjectReader reader;  // a fresh reader: the file name is the same each time
+        std::string text;
+        EXPECT_EQ(reader.option(path, 302, text), row.code) << row.name;
+        EXPECT_EQ(text, row.text) << row.name;
+    }
+}
+
+TEST_F(BccProjectReaderTest, MissingFileGivesItsSystemError)
+{
+    BccProjectReader reader;
+    std::string text;
+    EXPECT_EQ(reader.option(dir_ + "/absent.prj", 302, text), kBccCannotOpenFile);
+    EXPECT_EQ(reader.system_error(), ENOENT);
+    EXPECT_FALSE(reader.has_open_file());
+    EXPECT_EQ(reader.option("", 302, text), kBccInvalidArgument);
+}
+
+TEST_F(BccProjectReaderTest, CallerBuffer)
+{
+    std::string path = write("sound.prj", sound_project());
+    BccProjectReader reader;
+    char buffer[32];
+    EXPECT_EQ(reader.option(path, 1, buffer, 4), kBccOk);
+    EXPECT_STREQ(buffer, "-ml");
+    EXPECT_EQ(reader.option(path, 1, buffer, 3), kBccBufferTooSmall);
+    EXPECT_EQ(reader.needed_length(), 4u);
+    EXPECT_STREQ(buffer, "-m");
+    buffer[0] = 'q';
+    EXPECT_EQ(reader.option(path, 302, buffer, 0), kBccBufferTooSmall);
+    EXPECT_EQ(reader.needed_length(), 21u);
+    EXPECT_EQ(buffer[0], 'q');
+    EXPECT_EQ(reader.option(path, 302, nullptr, 8), kBccInvalidArgument);
+    EXPECT_EQ(reader.option(path, 99, buffer, sizeof buffer), kBccOptionNotDefined);
+}
+
+// Counts the opens and the files still open.
+class CountingOpener final : public BccFileOpener {
+public:
+    class File final : public BccFile {
+    public:
+        File(std::unique_ptr<BccFile> inner, int& open_files) : inner_(std::move(inner)), open_files_(open_files)
+        {
+            ++open_files_;
+        }
+        ~File() override { --open_files_; }
+        std::uint64_t size() override { return inner_->size(); }
+        bool read_at(std::uint64_t offset, void* buffer, std::size_t count) override
+        {
+            return inner_->read_at(offset, buffer, count);
+        }
+
+    private:
+        std::unique_ptr<BccFile> inner_;
+        int& open_files_;
+    };
+
+    std::unique_ptr<BccFile> open(const std::string& path, int& error) override
+    {
+        ++opens;
+        paths.push_back(path);
+        std::unique_ptr<BccFile> inner = system_bcc_file_opener().open(path, error);
+        if (!inner) {
+            return nullptr;
+        }
+        return std::make_unique<File>(std::move(inner), open_files);
+    }
+
+    int opens = 0;
+    int open_files = 0;
+    std::vector<std::string> paths;
+};
+
+TEST_F(BccProjectReaderTest, FileStaysOpenBetweenQueries)
+{
+    std::string first = write("first.prj", sound_project());
+    std::string second = write("second.prj", header() + record(50, entry(302, cstr("other"))) + end_record());
+    CountingOpener opener;
+    BccProjectReader reader(opener);
+    std::string text;
+
+    EXPECT_EQ(reader.option(first, 302, text), kBccOk);
+    EXPECT_EQ(reader.option(first, 1, text), kBccOk);
+    EXPECT_EQ(reader.option(first, 2, text), kBccOptionNotDefined);
+    EXPECT_EQ(opener.opens, 1);
+
+    // Kept open: the data is still there after the name is gone.
+    ASSERT_EQ(::unlink(first.c_str()), 0);
+    EXPECT_EQ(reader.option(first, 302, text), kBccOk);
+    EXPECT_EQ(text, "C:\\BC\\INCLUDE;..\\inc");
+    EXPECT_EQ(opener.opens, 1);
+
+    // Another file closes the first.
+    EXPECT_EQ(reader.option(second, 302, text), kBccOk);
+    EXPECT_EQ(text, "other");
+    EXPECT_EQ(opener.opens, 2);
+    EXPECT_EQ(opener.open_files, 1);
+
+    EXPECT_EQ(reader.done(), kBccOk);
+    EXPECT_EQ(opener.open_files, 0);
+    EXPECT_EQ(reader.done(), kBccOk);
+    EXPECT_EQ(reader.option(second, 302, text), kBccOk);
+    EXPECT_EQ(opener.opens, 3);
+}
+
+TEST_F(BccProjectReaderTest, BackslashesInTheNameAndRefusedFilesAreNotKept)
+{
+    std::string good = write("good.prj", sound_project());
+    std::string bad = write("bad.prj", header(0x0600) + end_record());
+    CountingOpener opener;
+    BccProjectReader reader(opener);
+    std::string text;
+
+    std::string dos_name = good;
+    for (char& c : dos_name) {
+        c = c == '/' ? '\\' : c;
+    }
+    EXPECT_EQ(reader.option(dos_name, 1, text), kBccOk);
+    EXPECT_EQ(reader.option(good, 1, text), kBccOk);
+    EXPECT_EQ(opener.opens, 1);
+    EXPECT_EQ(opener.paths.front(), good);
+
+    EXPECT_EQ(reader.option(bad, 1, text), kBccNotProjectFile);
+    EXPECT_EQ(opener.open_files, 0);
+    EXPECT_FALSE(reader.has_open_file());
+    EXPECT_EQ(reader.option(bad, 1, text), kBccNotProjectFile);
+    EXPECT_EQ(opener.opens, 3) << "a refused file is opened again on the next query";
+}
+
+TEST_F(BccProjectReaderTest, LibraryReaderIsOneForTheProcess)
+{
+    std::string path = write("sound.prj", sound_project());
+    BccProjectReader& reader = library_bcc_project_reader();
+    EXPECT_EQ(&reader, &library_bcc_project_reader());
+    char buffer[64];
+    EXPECT_EQ(reader.option(path, kBccIncludeDirectoriesOption, buffer, sizeof buffer), kBccOk);
+    EXPECT_STREQ(buffer, "C:\\BC\\INCLUDE;..\\inc");
+    EXPECT_TRUE(reader.has_open_file());
+    EXPECT_EQ(reader.done(), kBccOk);
+    EXPECT_FALSE(reader.has_open_file());
+}
+
+}  // namespace
+}  // namespace orv::vc

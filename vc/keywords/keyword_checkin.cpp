@@ -1,0 +1,283 @@
+// Keyword collapse and value harvesting over a working file's text.
+#include "vc/keywords/keyword_checkin.h"
+
+#include <vector>
+
+#include "vc/keywords/keyword_codes.h"
+#include "vc/keywords/keyword_recogniser.h"
+
+namespace orv::vc {
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+bool is_token_char(char c)
+{
+    return c >= 0x21 && c <= 0x7E && c != ';' && c != ':' && c != '@' && c != ',';
+}
+
+bool rest_are_token_chars(std::string_view text)
+{
+    for (char c : text.substr(1)) {
+        if (!is_token_char(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool is_user_name(std::string_view text, const HarvestRules& rules)
+{
+    if (text.empty()) {
+        return false;
+    }
+    char first = text.front();
+    bool first_ok = first == '_' || is_letter(first) || (!rules.vanilla_rcs && is_digit(first));
+    return first_ok && rest_are_token_chars(text);
+}
+
+bool is_state(std::string_view text)
+{
+    return !text.empty() && (text.front() == '_' || is_letter(text.front())) && rest_are_token_chars(text);
+}
+
+// Decimal fields separated by single dots, at least two, none empty and none
+// with a leading zero other than "0" itself.
+bool is_revision_number(std::string_view text)
+{
+    int fields = 0;
+    std::size_t pos = 0;
+    while (true) {
+        std::size_t dot = text.find('.', pos);
+        std::string_view field = text.substr(pos, dot == std::string_view::npos ? std::string_view::npos : dot - pos);
+        if (field.empty() || (field.size() > 1 && field.front() == '0')) {
+            return false;
+        }
+        for (char c : field) {
+            if (!is_digit(c)) {
+                return false;
+            }
+        }
+        ++fields;
+        if (dot == std::string_view::npos) {
+            return fields >= 2;
+        }
+        pos = dot + 1;
+    }
+}
+
+// Splits at `separator` into three fields of digits, each two wide except a
+// leading year, which may also be four wide.
+bool split_numbers(std::string_view text, char separator, bool year_first, std::vector<std::string_view>& out)
+{
+    out.clear();
+    std::size_t pos = 0;
+    while (true) {
+        std::size_t cut = text.find(separator, pos);
+        out.push_back(text.substr(pos, cut == std::string_view::npos ? std::string_view::npos : cut - pos));
+        if (cut == std::string_view::npos) {
+            break;
+        }
+        pos = cut + 1;
+    }
+    if (out.size() != 3) {
+        return false;
+    }
+    for (std::size_t k = 0; k < out.size(); ++k) {
+        std::size_t width = out[k].size();
+        bool width_ok = (k == 0 && year_first) ? (width == 2 || width == 4) : width == 2;
+        if (!width_ok) {
+            return false;
+        }
+        for (char c : out[k]) {
+            if (!is_digit(c)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// "2024/01/02" and "03:04:05" as shown, to the stored "2024.01.02.03.04.05".
+std::optional<std::string> stored_date(std::string_view day, std::string_view time)
+{
+    std::vector<std::string_view> day_fields;
+    std::vector<std::string_view> time_fields;
+    if (!split_numbers(day, '/', true, day_fields) || !split_numbers(time, ':', false, time_fields)) {
+        return std::nullopt;
+    }
+    std::string out;
+    for (std::string_view field : day_fields) {
+        out.append(field).append(".");
+    }
+    out.append(time_fields[0]).append(".").append(time_fields[1]).append(".").append(time_fields[2]);
+    return out;
+}
+
+// The value between the single blanks after the colon: ": value $".
+std::optional<std::string_view> framed_value(const KeywordMarker& marker)
+{
+    std::string_view raw = marker.value;
+    if (raw.size() < 3 || raw.front() != ' ' || raw.back() != ' ') {
+        return std::nullopt;
+    }
+    std::string_view inner = raw.substr(1, raw.size() - 2);
+    if (inner.front() == ' ' || inner.back() == ' ') {
+        return std::nullopt;
+    }
+    return inner;
+}
+
+std::vector<std::string_view> split_blanks(std::string_view text)
+{
+    std::vector<std::string_view> fields;
+    std::size_t pos = 0;
+    while (true) {
+        std::size_t cut = text.find(' ', pos);
+        fields.push_back(text.substr(pos, cut == std::string_view::npos ? std::string_view::npos : cut - pos));
+        if (cut == std::string_view::npos) {
+            return fields;
+        }
+        pos = cut + 1;
+    }
+}
+
+void take(std::optional<std::string>& field, std::string_view value)
+{
+    if (!field) {
+        field = std::string(value);
+    }
+}
+
+// Header and Id: path (which may hold blanks), revision, day, time, author,
+// state and an optional locker. The path ends where the rest fits.
+int harvest_header(std::string_view value, HarvestedKeywords& values, const HarvestRules& rules)
+{
+    std::vector<std::string_view> fields = split_blanks(value);
+    for (std::size_t rev = 1; rev + 5 <= fields.size(); ++rev) {
+        if (rev + 6 < fields.size()) {
+            continue;  // more fields than a locker would explain: the path goes on
+        }
+        std::optional<std::string> date = stored_date(fields[rev + 1], fields[rev + 2]);
+        if (!is_revision_number(fields[rev]) || !date || !is_user_name(fields[rev + 3], rules) ||
+            !is_state(fields[rev + 4]) || (rev + 6 == fields.size() && !is_user_name(fields[rev + 5], rules))) {
+            continue;
+        }
+        take(values.revision, fields[rev]);
+        take(values.date, *date);
+        take(values.author, fields[rev + 3]);
+        take(values.state, fields[rev + 4]);
+        return kKeywordOk;
+    }
+    return kKeywordInvalidExpansion;
+}
+
+int harvest_marker(const KeywordMarker& marker, HarvestedKeywords& values, const HarvestRules& rules)
+{
+    switch (marker.keyword) {
+    case Keyword::Author:
+    case Keyword::Date:
+    case Keyword::Header:
+    case Keyword::Id:
+    case Keyword::Revision:
+    case Keyword::State:
+        break;
+    default:
+        return kKeywordOk;
+    }
+    if (!marker.has_value) {
+        return kKeywordOk;  // bare: nothing to take over
+    }
+    std::optional<std::string_view> value = framed_value(marker);
+    if (!value) {
+        return kKeywordInvalidExpansion;
+    }
+    switch (marker.keyword) {
+    case Keyword::Author:
+        if (!is_user_name(*value, rules)) {
+            return kKeywordInvalidExpansion;
+        }
+        take(values.author, *value);
+        return kKeywordOk;
+    case Keyword::State:
+        if (!is_state(*value)) {
+            return kKeywordInvalidExpansion;
+        }
+        take(values.state, *value);
+        return kKeywordOk;
+    case Keyword::Revision:
+        if (!is_revision_number(*value)) {
+            return kKeywordInvalidExpansion;
+        }
+        take(values.revision, *value);
+        return kKeywordOk;
+    case Keyword::Date: {
+        std::vector<std::string_view> fields = split_blanks(*value);
+        std::optional<std::string> date;
+        if (fields.size() == 2) {
+            date = stored_date(fields[0], fields[1]);
+        }
+        if (!date) {
+            return kKeywordInvalidExpansion;
+        }
+        take(values.date, *date);
+        return kKeywordOk;
+    }
+    default:
+        return harvest_header(*value, values, rules);
+    }
+}
+
+// Calls `visit` for each line of `text` (with its line feed, when it has one).
+template <typename Visit>
+void for_each_line(std::string_view text, Visit visit)
+{
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t lf = text.find('\n', pos);
+        std::size_t end = lf == std::string_view::npos ? text.size() : lf + 1;
+        if (!visit(text.substr(pos, end - pos))) {
+            return;
+        }
+        pos = end;
+    }
+}
+
+}  // namespace
+
+std::string collapse_keywords(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for_each_line(text, [&out](std::string_view line) {
+        std::size_t pos = 0;
+        while (std::optional<KeywordMarker> marker = find_keyword_marker(line, pos)) {
+            out.append(line.substr(pos, marker->begin - pos));
+            out.append("$").append(marker_name(*marker)).append("$");
+            pos = marker->end;
+        }
+        out.append(line.substr(pos));
+        return true;
+    });
+    return out;
+}
+
+int harvest_keyword_values(std::string_view text, HarvestedKeywords& values, const HarvestRules& rules)
+{
+    int result = kKeywordOk;
+    for_each_line(text, [&](std::string_view line) {
+        std::size_t pos = 0;
+        while (std::optional<KeywordMarker> marker = find_keyword_marker(line, pos)) {
+            result = harvest_marker(*marker, values, rules);
+            if (result != kKeywordOk) {
+                return false;
+            }
+            pos = marker->end;
+        }
+        return true;
+    });
+    return result;
+}
+
+}  // namespace orv::vc
