@@ -103,13 +103,15 @@ private:
         case Element::directory:
             has_directory = true;
             for (std::size_t end = name_.size() + 1; end-- > pos;) {
+                if (!ends_directory(pos, end))
+                    continue;
                 directory = std::string(name_.substr(pos, end - pos));
                 if (match_from(e + 1, end))
                     return true;
             }
             return false;
         case Element::file: {
-            std::size_t limit = name_.find('/', pos);
+            std::size_t limit = name_.find_first_of("/\\", pos);
             if (limit == std::string_view::npos)
                 limit = name_.size();
             for (std::size_t end = limit; end > pos; --end) {
@@ -121,6 +123,13 @@ private:
         }
         }
         return false;
+    }
+
+    // A directory part is empty or ends at a separator.
+    bool ends_directory(std::size_t pos, std::size_t end) const
+    {
+        auto separator = [](char c) { return c == '/' || c == '\\'; };
+        return end == pos || end == name_.size() || separator(name_[end - 1]) || separator(name_[end]);
     }
 
     bool match_literal(std::size_t e, std::size_t pos)

@@ -54,25 +54,25 @@ TEST_F(ArchiveSearchTest, ExistingArchiveBesideTheWorkingFileIsOpened)
 TEST_F(ArchiveSearchTest, MissingArchiveGivesTheNameForANewOne)
 {
     struct Row {
-        const char* setup;     // directories made first ("" none)
+        const char* setup;     // a directory made first ("" none), below the working directory
         const char* rcspath;
-        const char* expected;  // relative to the tree
+        const char* expected;  // below the working directory
     } rows[] = {
-        {"a/rcs/", "", "a/rcs/foo.c"},                         // candidate whose directory exists
-        {"", "", "a/rcs/foo.c"},                               // no directory: the first template
-        {"b/arch2/", "%d/arch1/%f;%d/arch2/%f", "b/arch2/foo.c"},  // the first with a directory
-        {"", "%d/arch1/%f;%d/arch2/%f", "c/arch1/foo.c"},
+        {"rcs/", "", "rcs/foo.c"},                             // candidate whose directory exists
+        {"", "", "rcs/foo.c"},                                 // no directory: the first template
+        {"arch2/", "%d/arch1/%f;%d/arch2/%f", "arch2/foo.c"},  // the first with a directory
+        {"", "%d/arch1/%f;%d/arch2/%f", "arch1/foo.c"},
     };
     char dir = 'a';
     for (const Row& row : rows) {
         std::string work_dir(1, dir++);
         if (*row.setup != '\0')
-            tree.add(row.setup);
+            tree.add(work_dir + "/" + row.setup);
         tree.add(work_dir + "/foo.c");
         env.options["rcspath"] = row.rcspath;
         env.opens.clear();
         EXPECT_EQ(find(p(work_dir + "/foo.c"), nullptr, 1), 14) << row.rcspath;
-        EXPECT_EQ(std::string(buffer), p(row.expected)) << row.rcspath;
+        EXPECT_EQ(std::string(buffer), p(work_dir + "/" + row.expected)) << row.rcspath;
         EXPECT_TRUE(env.opens.empty());
     }
 }

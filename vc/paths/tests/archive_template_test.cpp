@@ -62,7 +62,6 @@ TEST(ArchiveTemplate, ReverseMatch)
     } rows[] = {
         {kDefault, "", "/home/u/src/rcs/foo.c", "/home/u/src/foo.c"},
         {kDefault, "", "E:/src/rcs/foo.c", "E:/src/foo.c"},
-        {kDefault, "", "e:\\src\\RCS\\foo.c", nullptr},  // callers normalise first
         {kDefault, "", "/HOME/U/RCS/Foo.c", "/HOME/U/Foo.c"},  // literals without case, spelling kept
         {kDefault, "", "/rcs/foo.c", "/foo.c"},
         {kDefault, "", "/a/rcs/b/rcs/foo.c", "/a/rcs/b/foo.c"},  // %d reaches the rightmost literal
@@ -81,6 +80,8 @@ TEST(ArchiveTemplate, ReverseMatch)
         {"/flat/%f", "/home/u", "/flat/a.c", "/home/u/a.c"},
         {"%d%f,v", "", "/x/a.c,v", "/x/a.c"},
         {"%d%f,v", "", "/x/a.c", nullptr},
+        {"%d%f", "", "/x/y/a.c", "/x/y/a.c"},   // %d ends at a separator, never inside the name
+        {"%d/%f.arc", "", "/x/a.b.arc", "/x/a.b"},
         {"%d/RCS/%f%%", "", "/x/RCS/a.c%", "/x/a.c"},
         {kDefault, "", "/x/rcs/a:b.c", "/x/a:b.c"},
     };

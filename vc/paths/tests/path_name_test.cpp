@@ -126,7 +126,9 @@ TEST(PathName, AbsoluteNames)
         {"/home/u", "/etc/x", "/etc/x"},
         {"/home/u", "//server/share/x", "//server/share/x"},
         {"/home/u", "$(x)/a.c", "$(x)/a.c"},      // stays relative to its variable
-        {"/home/u", "a:b.c", "/home/u/a:b.c"},    // a colon is an ordinary character
+        {"/home/u", "ab:c.d", "/home/u/ab:c.d"},  // a colon after the first two is ordinary
+        {"/home/u", "x/a:b", "/home/u/x/a:b"},
+        {"/home/u", "a:b.c", "a:b.c"},            // but "a:" at the start is a volume
         {"/home/u", "E:/src/foo.c", "E:/src/foo.c"},
         {"c:/work", "/x.c", "c:/x.c"},            // takes the base's volume
         {"c:/work", "../../x.c", "c:/x.c"},       // never past the volume
