@@ -111,7 +111,7 @@ int check_dir_path(PathEnvironment& env, const char* name)
     std::string directory = trim_root(std::string_view(absolute).substr(0, parts.volume + parts.directory));
     switch (file_kind(directory)) {
     case FileKind::missing: return kDirectoryMissing;
-    case FileKind::other: return kNotContained;  // 5: not a directory
+    case FileKind::other: return kNotADirectory;
     case FileKind::directory: break;
     }
     return kSuccess;
