@@ -85,7 +85,7 @@ std::optional<std::string> match_pairs(PathEnvironment& env, const std::vector<W
                                        const std::string& archive, int& error)
 {
     for (const WorkToArchPair& pair : pairs) {
-        if (pair.value.empty())
+        if (pair.value.empty() || pair.name.empty())
             continue;
         std::string root;
         error = absolute_root(env, pair.name, root);
