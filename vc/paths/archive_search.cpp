@@ -1,0 +1,233 @@
+// The search for a working file's archive (vcFindArchiveName) and the way
+// back from an archive to its working file (vcFindWorkName).
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "vc/paths/archive_template.h"
+#include "vc/paths/path_calls.h"
+#include "vc/paths/path_codes.h"
+#include "vc/paths/path_file_system.h"
+#include "vc/paths/path_internal.h"
+#include "vc/paths/path_name.h"
+
+namespace orv::vc {
+
+using namespace path_code;
+
+namespace {
+
+// One search: candidates are tested in order until one ends it.
+class ArchiveSearch {
+public:
+    ArchiveSearch(PathEnvironment& env, std::string work, char* buffer, int length, int* handle,
+                  int mode)
+        : env_(env), work_(std::move(work)), buffer_(buffer), length_(length), handle_(handle),
+          mode_(mode) {}
+
+    // Tests one candidate; a value ends the search with that answer.
+    std::optional<int> test(const std::string& candidate)
+    {
+        int r = copy_result(env_, candidate, buffer_, length_);
+        if (r != kSuccess)
+            return r;
+        if (paths_equal(candidate, work_))
+            return kWorkIsArchive;  // never open the working file as its own archive
+        if (file_kind(candidate) == FileKind::missing) {
+            if (!preferred_ && check_dir_path(env_, candidate.c_str()) == kSuccess)
+                preferred_ = candidate;
+            return std::nullopt;  // the search goes on (so far: "cannot open", 203)
+        }
+        r = env_.open_archive(candidate, handle_, mode_);
+        return r;
+    }
+
+    void offer_fallback(const std::string& candidate)
+    {
+        if (!fallback_)
+            fallback_ = candidate;
+    }
+    void replace_fallback(const std::string& candidate) { fallback_ = candidate; }
+
+    // The name for a new archive, when there is one.
+    std::optional<std::string> new_name() const { return preferred_ ? preferred_ : fallback_; }
+
+private:
+    PathEnvironment& env_;
+    std::string work_;
+    char* buffer_;
+    int length_;
+    int* handle_;
+    int mode_;
+    std::optional<std::string> preferred_;
+    std::optional<std::string> fallback_;
+};
+
+int create_archive(PathEnvironment& env, const std::string& name, int* handle, int mode)
+{
+    if (handle != nullptr)
+        return env.open_archive(name, handle, mode);
+    int created = 0;
+    int r = env.open_archive(name, &created, mode);
+    if (r != kSuccess) {
+        if (created != 0)
+            env.close_archive(created);
+        return r;
+    }
+    r = env.commit_archive(created, 1);
+    if (r != kSuccess)
+        env.close_archive(created);
+    return r;
+}
+
+// The reverse match over a list of pairs; the first that applies wins.
+std::optional<std::string> match_pairs(PathEnvironment& env, const std::vector<WorkToArchPair>& pairs,
+                                       const std::string& archive, int& error)
+{
+    for (const WorkToArchPair& pair : pairs) {
+        if (pair.value.empty() || pair.name.empty())
+            continue;
+        std::string root;
+        error = absolute_root(env, pair.name, root);
+        if (error != kSuccess)
+            return std::nullopt;
+        if (auto work = match_archive_template(normalize_separators(pair.value), archive, root))
+            return work;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> find_working_name(PathEnvironment& env, const std::string& archive,
+                                             int& error)
+{
+    error = kSuccess;
+    if (auto work = match_pairs(env, env.project_worktoarch_pairs(), archive, error))
+        return work;
+    if (error != kSuccess)
+        return std::nullopt;
+    if (auto work = match_pairs(env, env.instance_worktoarch_pairs(), archive, error))
+        return work;
+    if (error != kSuccess)
+        return std::nullopt;
+    std::string root;
+    error = absolute_root(env, env.option_value("rcswork").value_or(""), root);
+    if (error != kSuccess)
+        return std::nullopt;
+    for (const std::string& t : split_template_list(env.option_value("rcspath")))
+        if (auto work = match_archive_template(t, archive, root))
+            return work;
+    return std::nullopt;
+}
+
+}  // namespace
+
+int find_archive_name(PathEnvironment& env, const char* name, char* buffer, int length,
+                      int* handle, int flags)
+{
+    if (name == nullptr || buffer == nullptr)
+        return kInvalidArgument;
+    if (handle != nullptr)
+        *handle = 0;
+    std::string work;
+    int r = absolute_name(env, name, work);
+    if (r != kSuccess)
+        return r;
+
+    const bool create = (flags & kModeCreate) != 0;
+    const int search_mode = create ? ((flags & ~kModeCreate) | kModeWrite) : flags;
+    ArchiveSearch search(env, work, buffer, length, handle, search_mode);
+
+    // 1. The current project's pairs; the longest matching root is the fallback.
+    std::size_t longest = 0;
+    bool any_pair = false;
+    for (const WorkToArchPair& pair : env.project_worktoarch_pairs()) {
+        if (pair.value.empty())
+            continue;
+        std::string root, candidate;
+        if ((r = absolute_root(env, pair.name, root)) != kSuccess)
+            return r;
+        r = expand_for_root(env, root, work, pair.value, candidate);
+        if (r == kNoCurrentDirectory)
+            return r;
+        if (r != kSuccess || root.empty())
+            continue;
+        if (!any_pair || root.size() > longest) {
+            search.replace_fallback(candidate);
+            longest = root.size();
+            any_pair = true;
+        }
+        if (auto end = search.test(candidate))
+            return *end;
+    }
+
+    // 2. The instance's pairs (local list, then global); the first matching
+    // pair is the fallback when the project had none.
+    for (const WorkToArchPair& pair : env.instance_worktoarch_pairs()) {
+        if (pair.value.empty())
+            continue;
+        std::string root, candidate;
+        if ((r = absolute_root(env, pair.name, root)) != kSuccess)
+            return r;
+        r = expand_for_root(env, root, work, pair.value, candidate);
+        if (r == kNoCurrentDirectory)
+            return r;
+        if (r != kSuccess || root.empty())
+            continue;
+        search.offer_fallback(candidate);
+        any_pair = true;
+        if (auto end = search.test(candidate))
+            return *end;
+    }
+
+    // 3. The rcspath templates below the rcswork root.
+    std::string root;
+    if ((r = absolute_root(env, env.option_value("rcswork").value_or(""), root)) != kSuccess)
+        return r;
+    int template_error = kSuccess;
+    for (const std::string& t : split_template_list(env.option_value("rcspath"))) {
+        std::string candidate;
+        r = expand_for_root(env, root, work, t, candidate);
+        if (r == kCannotMakeArchiveName || r == kNoCurrentDirectory)
+            return r;
+        if (r != kSuccess) {
+            template_error = r;
+            continue;
+        }
+        if (!any_pair)
+            search.offer_fallback(candidate);
+        if (auto end = search.test(candidate))
+            return *end;
+    }
+
+    // 4. Nothing found.
+    std::optional<std::string> new_name = search.new_name();
+    if (!new_name)
+        return template_error != kSuccess ? template_error : kArchiveMissing;
+    if ((r = copy_result(env, *new_name, buffer, length)) != kSuccess)
+        return r;
+    if (paths_equal(*new_name, work))
+        return kWorkIsArchive;
+    if (!create)
+        return kArchiveMissing;
+    return create_archive(env, *new_name, handle, flags | kModeWrite | kModeCreate);
+}
+
+int find_work_name(PathEnvironment& env, const char* archive, char* buffer, int length)
+{
+    if (archive == nullptr || buffer == nullptr)
+        return kInvalidArgument;
+    std::string absolute;
+    int r = absolute_name(env, archive, absolute);
+    if (r != kSuccess)
+        return r;
+    std::optional<std::string> work = find_working_name(env, absolute, r);
+    if (r != kSuccess)
+        return r;
+    if (!work)
+        return kNoWorkingName;
+    if (paths_equal(*work, absolute))
+        return kWorkIsArchive;
+    return copy_result(env, *work, buffer, length);
+}
+
+}  // namespace orv::vc

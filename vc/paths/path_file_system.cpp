@@ -1,0 +1,48 @@
+// stat and mkdir for the path layer.
+#include "vc/paths/path_file_system.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "vc/paths/path_name.h"
+
+namespace orv::vc {
+
+FileKind file_kind(const std::string& name)
+{
+    struct stat st {};
+    if (name.empty() || ::stat(name.c_str(), &st) != 0)
+        return FileKind::missing;
+    return S_ISDIR(st.st_mode) ? FileKind::directory : FileKind::other;
+}
+
+int make_directories_for(const std::string& name)
+{
+    std::size_t start = volume_length(name);
+    std::size_t last = name.find_last_of('/');
+    if (last == std::string::npos || last < start)
+        return 0;  // no directory part
+    for (std::size_t pos = start; pos <= last; ++pos) {
+        if (name[pos] != '/' || pos == start)
+            continue;  // the root itself needs nothing
+        if (name[pos - 1] == '/')
+            continue;  // a doubled separator
+        std::string directory = name.substr(0, pos);
+        switch (file_kind(directory)) {
+        case FileKind::directory:
+            continue;
+        case FileKind::other:
+            return ENOTDIR;
+        case FileKind::missing:
+            if (::mkdir(directory.c_str(), 0777) != 0 && errno != EEXIST)
+                return errno;
+            if (file_kind(directory) != FileKind::directory)
+                return ENOTDIR;
+            break;
+        }
+    }
+    return 0;
+}
+
+}  // namespace orv::vc
