@@ -65,8 +65,9 @@ int initMail() {
     g_state = MailState::Unavailable;
     return 4;
   }
-  std::string name = orv::profile::getProfileString(profile, "Mail", "CMCDLLNAME", "cmc.dll");
-  if (name.size() > kMaxMailLibraryName) name.resize(kMaxMailLibraryName);
+  // Taken whole: a name cut to a fixed length could load another file.
+  const std::string name =
+      orv::profile::getProfileString(profile, "Mail", "CMCDLLNAME", "cmc.dll");
   const std::string file = mailLibraryFile(name);
   static int anchor;
   const bool loaded = file.find('/') != std::string::npos

@@ -3,9 +3,9 @@
 // The CMC library is loaded by name when mail is first needed: the mail
 // profile (WIN.INI in the settings directory) must hold a nonzero value
 // "CMC" in section "Mail"; "CMCDLLNAME" names the library (default
-// "cmc.dll", which is this system's libcmc.so). A library name without a
-// directory is looked for beside this library first. A failed attempt is
-// remembered for the life of the process.
+// "cmc.dll", which is this system's libcmc.so; taken whole, also when it is a
+// long path). A library name without a directory is looked for beside this
+// library first. A failed attempt is remembered for the life of the process.
 #pragma once
 
 #include <string>
@@ -13,7 +13,6 @@
 namespace vc {
 
 inline constexpr const char* kMailProfileFileName = "WIN.INI";
-inline constexpr std::size_t kMaxMailLibraryName = 31;
 
 // The file to load for a CMCDLLNAME value: "cmc.dll" (any case) is
 // libcmc.so; another "NAME.dll" without a directory is libNAME.so; anything

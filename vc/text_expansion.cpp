@@ -42,6 +42,10 @@ void expandInto(VcScriptContext& ctx, const std::string& text, std::size_t& pos,
   while (pos < text.size() && !full) {
     const char c = text[pos];
     if (c == '#') return;
+    if (!roomForLiteral(out, size)) {
+      full = true;
+      return;
+    }
     if (quote && c == quote) {
       ++pos;
       return;
@@ -55,20 +59,12 @@ void expandInto(VcScriptContext& ctx, const std::string& text, std::size_t& pos,
       if (c == ')') --depth;
     }
     if (c != '$') {
-      if (!roomForLiteral(out, size)) {
-        full = true;
-        return;
-      }
       out += c;
       ++pos;
       continue;
     }
     const char n = pos + 1 < text.size() ? text[pos + 1] : '\0';
     if (n == '"' || n == '$' || n == '#') {
-      if (!roomForLiteral(out, size)) {
-        full = true;
-        return;
-      }
       out += n;
       pos += 2;
       continue;
