@@ -41,6 +41,7 @@ int runBlock(VcInstance& inst, const VcListSet& lists, const std::string& name, 
     }
   }
   if (jobs.empty()) return fail(inst, err::kUnknownOption);
+  ScriptNesting nesting;
 
   for (BlockJob& job : jobs) {
     VcScriptContext ctx;
@@ -50,6 +51,7 @@ int runBlock(VcInstance& inst, const VcListSet& lists, const std::string& name, 
     ctx.lists = lists;
     ctx.sharedSource = sharedSource;
     try {
+      if (nesting.tooDeep()) throw ScriptError(kNestedTooDeep);
       for (const std::string& line : job.lines) {
         processLine(ctx, line);
         ++ctx.lineNumber;

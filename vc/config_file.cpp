@@ -28,6 +28,12 @@ int readConfigFile(VcInstance& inst, const std::string& path, VcOptionList& targ
   ctx.lists = inst.currentLists();
   ctx.sharedSource = sharedSource;
   int result = 0;
+  ScriptNesting nesting;
+  if (nesting.tooDeep()) {
+    std::fclose(f);
+    reportScriptError(ctx, kNestedTooDeep);
+    return fail(inst, err::kBadOptionLine);
+  }
   char buf[kMaxConfigLine + 3];  // the line, CR LF and the terminator
   for (;; ++ctx.lineNumber) {
     std::size_t len = 0;

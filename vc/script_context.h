@@ -120,6 +120,26 @@ void refuseInSharedSource(const VcScriptContext& ctx, const char* what);
 bool expressionTruth(VcScriptContext& ctx, const std::string& text);
 int expressionInteger(VcScriptContext& ctx, const std::string& text);
 
+// Nested runs (blocks calling blocks, files reading files) are capped so
+// that a block that calls itself, or a file that reads itself, ends in a
+// script error instead of exhausting the stack.
+inline constexpr int kMaxScriptNesting = 64;
+class ScriptNesting {
+ public:
+  ScriptNesting() { ++depth(); }
+  ~ScriptNesting() { --depth(); }
+  ScriptNesting(const ScriptNesting&) = delete;
+  ScriptNesting& operator=(const ScriptNesting&) = delete;
+  bool tooDeep() const { return depth() > kMaxScriptNesting; }
+
+ private:
+  static int& depth() {
+    static thread_local int d = 0;
+    return d;
+  }
+};
+inline constexpr const char* kNestedTooDeep = "call nested too deep";
+
 // Runs a block by name in a new context named "none" over lists (all = 0:
 // the block the lookup finds, with the list it came from as target; else
 // every block of the name, global to local). 30 when none was found, else 0;

@@ -200,3 +200,57 @@ TEST_F(ScriptDeathTest, ExitCleansUpTheInstanceAndEndsTheProcess) {
 }
 
 }  // namespace
+
+namespace {
+
+// A real program start: the words go to the program without a shell.
+TEST_F(ScriptTest, ExecRunsTheProgramWithItsWords) {
+  orv::platform::PosixSpawner posix;
+  vc::seams().spawner = &posix;
+  ASSERT_EQ(vcSetConfig("where", dir.c_str()), 0);
+  EXPECT_EQ(run("exec touch \"$(where)/with space\" $(where)/plain;name\n"
+                "echo $exec(no-such-program-here)"),
+            0);
+  posix.wait_all();
+  EXPECT_TRUE(std::filesystem::exists(dir + "/with space"));
+  EXPECT_TRUE(std::filesystem::exists(dir + "/plain;name"));
+  EXPECT_EQ(texts(0), std::vector<std::string>{"2"});
+  vc::seams().spawner = &spawner;
+}
+
+// Callbacks may call back into the library while a script runs.
+int g_nestedResult = -1;
+int echoThatRunsABlock(const char* text, const char*, int, int kind) {
+  recordEcho(text, "", 0, kind);
+  if (kind == 0 && std::string(text) == "outer 1") g_nestedResult = vcRunBlock("inner", 0);
+  return 0;
+}
+
+TEST_F(ScriptTest, ABlockRunFromInsideACallbackLeavesTheOuterRunIntact) {
+  vcConfigRegisterEchoTrace(echoThatRunsABlock);
+  EXPECT_EQ(run("block inner\nif 0\necho inner skipped\nelse\necho inner\nreturn 4\nend\n"
+                "block outer\nif 1\necho outer 1\necho outer 2\nendif\nreturn 6\nend"),
+            0);
+  EXPECT_EQ(vcRunBlock("outer", 0), 5);
+  EXPECT_EQ(vcExtraError(), 6);
+  EXPECT_EQ(g_nestedResult, 5);
+  EXPECT_EQ(texts(0), (std::vector<std::string>{"outer 1", "inner", "outer 2"}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ScriptTest, SelfCallingBlocksAndSelfReadingFilesEndInAScriptError) {
+  EXPECT_EQ(run("block again\ncall again\nend"), 0);
+  EXPECT_EQ(vcRunBlock("again", 0), 0);  // the innermost run answers 28 to its `call`
+  ASSERT_FALSE(texts(2).empty());
+  EXPECT_EQ(texts(2)[0], "call nested too deep");
+  echoes().clear();
+  const std::string self = dir + "/self.rc";
+  EXPECT_EQ(run("read " + self, "self.rc"), 0);
+  ASSERT_EQ(texts(2).size(), 1u);
+  EXPECT_EQ(texts(2)[0], "call nested too deep");
+}
+
+}  // namespace
