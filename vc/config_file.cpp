@@ -17,7 +17,7 @@
 namespace vc {
 
 int readConfigFile(VcInstance& inst, const std::string& path, VcOptionList& target,
-                   std::uint32_t flags) {
+                   std::uint32_t flags, bool sharedSource) {
   std::FILE* f = std::fopen(path.c_str(), "rbe");
   if (!f) return fail(inst, err::kCannotOpenConfig, errno);
   VcScriptContext ctx;
@@ -26,7 +26,14 @@ int readConfigFile(VcInstance& inst, const std::string& path, VcOptionList& targ
   ctx.flags = flags | kOptSaved;
   ctx.target = &target;
   ctx.lists = inst.currentLists();
+  ctx.sharedSource = sharedSource;
   int result = 0;
+  ScriptNesting nesting;
+  if (nesting.tooDeep()) {
+    std::fclose(f);
+    reportScriptError(ctx, kNestedTooDeep);
+    return fail(inst, err::kBadOptionLine);
+  }
   char buf[kMaxConfigLine + 3];  // the line, CR LF and the terminator
   for (;; ++ctx.lineNumber) {
     std::size_t len = 0;
@@ -46,6 +53,12 @@ int readConfigFile(VcInstance& inst, const std::string& path, VcOptionList& targ
     try {
       int r = processLine(ctx, line);
       if (r == err::kScriptDone) break;
+      if (r == err::kDone) {
+        // A `call` whose block ended with `return`: the value is already
+        // the extra error.
+        result = err::kDone;
+        break;
+      }
     } catch (const ScriptError& e) {
       reportScriptError(ctx, e.what());
       result = fail(inst, err::kBadOptionLine);

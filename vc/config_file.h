@@ -16,8 +16,10 @@ inline constexpr std::size_t kMaxConfigLine = 256;
 // flags (0x800 is always added). 0; 5 after `return` (extra error = value);
 // 27 for a line too long or unreadable (extra error = line number); 28 after
 // a script error; 208 when the file cannot be opened (extra error = errno).
+// sharedSource: the file is read on behalf of a project file or a policy
+// statement, so it may not start programs or end the process either.
 int readConfigFile(VcInstance& inst, const std::string& path, VcOptionList& target,
-                   std::uint32_t flags);
+                   std::uint32_t flags, bool sharedSource = false);
 
 // The text vcWriteConfig writes for a list, or a code: 27 (extra = line
 // number) when a line would be longer than the reader accepts.

@@ -183,4 +183,10 @@ bool isIdentifier(const std::string& name) {
   return true;
 }
 
+std::string namePart(const std::string& path) {
+  const std::size_t last = path.find_last_of("/\\:");
+  if (last == std::string::npos || last == 0) return path;
+  return path.substr(last + 1);
+}
+
 }  // namespace vc

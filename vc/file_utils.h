@@ -48,6 +48,11 @@ int readLine(char* buf, std::size_t size, std::FILE* stream, std::size_t* length
 int absoluteNameKind(const char* name);
 // A letter, ':' and nothing or a single separator.
 bool isDriveRoot(const char* name);
+// The name part of a path (keyword expansion, information items): the text
+// after the last '/', '\' or ':'; the whole path when no separator stands
+// after its first character.
+std::string namePart(const std::string& path);
+
 // Everything before the last '/' or '\', or "." when there is none.
 std::string directoryPart(const std::string& path);
 

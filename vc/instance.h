@@ -123,11 +123,15 @@ void refreshUserNamePointer(VcInstance& inst);
 
 namespace vc {
 
+// Collects programs started by scripts that have ended (program_starts.h).
+void reapFinishedPrograms() noexcept;
+
 // Runs the body of an export so that no C++ exception leaves the library:
 // an allocation failure answers 201 (recorded in the caller's instance),
-// anything else 221.
+// anything else 221. Each entry also reaps finished script programs.
 template <class Body>
 int guarded(Body&& body) noexcept {
+  reapFinishedPrograms();
   try {
     return body();
   } catch (const std::bad_alloc&) {

@@ -1,7 +1,10 @@
-// The line processor: comments, block definitions, `set`, `done` and option
-// lines. The statement keywords are recognised here so that option lines
-// never take their place; statements other than the ones above are run by
-// the script-language module (until it is present they do nothing).
+// The line processor: comments, block definitions, `set`, option lines and
+// the conditional stack. Every other statement goes to the statement
+// executor (script_statements.cpp) once the conditionals let it run.
+//
+// A `block` line is taken before the conditionals are looked at, so a block
+// inside a false `if` is still defined; lines of a block under definition are
+// stored as they stand, statements included.
 #include "error_codes.h"
 #include "option_lookup.h"
 #include "script_context.h"
@@ -12,16 +15,71 @@ namespace {
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-const char* const kKeywords[] = {"if",      "elseif", "else",    "endif",     "echo",
-                                 "exec",    "exit",   "done",    "read",      "trace",
-                                 "block",   "end",    "call",    "return",    "temporary",
-                                 "set",     "headers", "sources", "objects",  "projectfiles",
+const char* const kKeywords[] = {"if",      "elseif",   "else",    "endif",   "echo",
+                                 "exec",    "exit",     "done",    "read",    "trace",
+                                 "block",   "end",      "call",    "return",  "temporary",
+                                 "set",     "headers",  "sources", "objects", "projectfiles",
                                  "depends", "template", "system"};
+
+// True when every level below the current one is active.
+bool enclosingLevelsActive(const VcScriptContext& ctx) {
+  for (int l = 0; l < ctx.level; ++l)
+    if (ctx.state[l] == kCondSkipping || (ctx.state[l] & kCondDone)) return false;
+  return true;
+}
+
+bool tookBranch(unsigned char state) { return (state & (kCondTaken | kCondDone)) != 0; }
+
+int conditional(VcScriptContext& ctx, const std::string& word, const std::string& line,
+                const std::string& rest) {
+  if (word == "if") {
+    if (ctx.level >= kMaxConditionalLevel) throw ScriptError("if nested too deep");
+    const bool active = allLevelsActive(ctx);
+    ++ctx.level;
+    ctx.state[ctx.level] = kCondSkipping;
+    if (active) {
+      traceLine(ctx, line);
+      ctx.state[ctx.level] = expressionTruth(ctx, rest) ? kCondTaken : kCondSkipping;
+    }
+    return 0;
+  }
+  if (ctx.level == 0) throw ScriptError(word + " without if");
+  unsigned char& state = ctx.state[ctx.level];
+  if (word == "elseif") {
+    if (tookBranch(state)) {
+      state |= kCondDone;
+    } else if (enclosingLevelsActive(ctx)) {
+      traceLine(ctx, line);
+      state = expressionTruth(ctx, rest) ? kCondTaken : kCondSkipping;
+    }
+    return 0;
+  }
+  if (word == "else") {
+    if (tookBranch(state)) {
+      state = kCondSkipping;
+    } else if (enclosingLevelsActive(ctx)) {
+      traceLine(ctx, line);
+      state = kCondActive;
+    }
+    return 0;
+  }
+  // endif
+  --ctx.level;
+  if (allLevelsActive(ctx)) traceLine(ctx, line);
+  return 0;
+}
+
+}  // namespace
 
 bool allLevelsActive(const VcScriptContext& ctx) {
   for (int l = 0; l <= ctx.level; ++l)
-    if (ctx.state[l] == 0 || (ctx.state[l] & 4)) return false;
+    if (ctx.state[l] == kCondSkipping || (ctx.state[l] & kCondDone)) return false;
   return true;
+}
+
+void reportScriptError(VcScriptContext& ctx, const std::string& message) {
+  if (ctx.instance && ctx.instance->callbacks.echoTrace)
+    ctx.instance->callbacks.echoTrace(message.c_str(), ctx.sourceName.c_str(), ctx.lineNumber, 2);
 }
 
 void traceLine(VcScriptContext& ctx, const std::string& line) {
@@ -29,16 +87,27 @@ void traceLine(VcScriptContext& ctx, const std::string& line) {
     ctx.instance->callbacks.echoTrace(line.c_str(), ctx.sourceName.c_str(), ctx.lineNumber, 1);
 }
 
-}  // namespace
-
-void reportScriptError(VcScriptContext& ctx, const std::string& message) {
+void echoText(VcScriptContext& ctx, const std::string& text) {
   if (ctx.instance && ctx.instance->callbacks.echoTrace)
-    ctx.instance->callbacks.echoTrace(message.c_str(), ctx.sourceName.c_str(), ctx.lineNumber, 2);
+    ctx.instance->callbacks.echoTrace(text.c_str(), ctx.sourceName.c_str(), ctx.lineNumber, 0);
 }
 
 void attachDefinedBlocks(VcScriptContext& ctx) {
-  if (!ctx.target) return;
-  for (VcBlock& b : ctx.definedBlocks) ctx.target->blocks.push_back(std::move(b));
+  if (!ctx.target) {
+    ctx.definedBlocks.clear();
+    return;
+  }
+  std::list<VcBlock>& blocks = ctx.target->blocks;
+  for (VcBlock& b : ctx.definedBlocks) {
+    // Reading a file again must put its new definitions in force: the lookup
+    // takes the first block of a name, so an old one would otherwise win.
+    auto same = blocks.begin();
+    while (same != blocks.end() && same->name != b.name) ++same;
+    if (same != blocks.end())
+      *same = std::move(b);
+    else
+      blocks.push_back(std::move(b));
+  }
   ctx.definedBlocks.clear();
 }
 
@@ -68,108 +137,40 @@ int processLine(VcScriptContext& ctx, const std::string& line) {
     traceLine(ctx, line);
     return applyOptionLine(ctx, line);
   }
-  std::size_t rest = wordEnd;
-  while (rest < line.size() && isBlank(line[rest])) ++rest;
+  std::size_t restStart = wordEnd;
+  while (restStart < line.size() && isBlank(line[restStart])) ++restStart;
+  const std::string rest = line.substr(restStart);
   if (word == "end") return err::kBadOptionLine;
   if (word == "block") {
-    std::size_t nameEnd = rest;
-    while (nameEnd < line.size() && !isBlank(line[nameEnd])) ++nameEnd;
-    if (nameEnd == rest) return err::kBadOptionLine;
+    std::size_t nameEnd = 0;
+    while (nameEnd < rest.size() && !isBlank(rest[nameEnd])) ++nameEnd;
+    if (nameEnd == 0) return err::kBadOptionLine;
     ctx.blockUnderDefinition = VcBlock{};
-    ctx.blockUnderDefinition.name = asciiLower(line.substr(rest, nameEnd - rest));
+    ctx.blockUnderDefinition.name = asciiLower(rest.substr(0, nameEnd));
     if (ctx.flags & kOptEnforce) ctx.blockUnderDefinition.flags |= kOptEnforce;
     ctx.definingBlock = true;
     return 0;
   }
+  if (word == "if" || word == "elseif" || word == "else" || word == "endif")
+    return conditional(ctx, word, line, rest);
+  if (!allLevelsActive(ctx)) return 0;
+  traceLine(ctx, line);
   if (word == "set") {
-    if (!allLevelsActive(ctx)) return 0;
-    traceLine(ctx, line);
     // An option set by a statement is not one the user saved: it is not
     // written back to the configuration file.
     const std::uint32_t saved = ctx.flags;
     ctx.flags &= ~kOptSaved;
-    int rc = applyOptionLine(ctx, line.substr(rest));
+    int rc;
+    try {
+      rc = applyOptionLine(ctx, rest);
+    } catch (...) {
+      ctx.flags = saved;
+      throw;
+    }
     ctx.flags = saved;
     return rc;
   }
-  if (!allLevelsActive(ctx)) return 0;
-  if (word == "done") {
-    traceLine(ctx, line);
-    return err::kScriptDone;
-  }
-  return 0;
-}
-
-std::string expandText(VcScriptContext& ctx, const std::string& text, std::size_t size) {
-  std::string out;
-  std::size_t i = 0;
-  while (i < text.size() && isBlank(text[i])) ++i;
-  char quote = 0;
-  if (i < text.size() && (text[i] == '\'' || text[i] == '"')) quote = text[i++];
-  const std::size_t limit = size > 4 ? size - 4 : 0;
-  while (i < text.size()) {
-    char c = text[i];
-    if (quote && c == quote) break;
-    if (!quote && c == '#') break;
-    if (out.size() >= limit) break;
-    if (c != '$') {
-      out += c;
-      ++i;
-      continue;
-    }
-    char n = i + 1 < text.size() ? text[i + 1] : '\0';
-    if (n == '"' || n == '$' || n == '#') {
-      out += n;
-      i += 2;
-      continue;
-    }
-    if (n == '(') {
-      std::size_t p = i + 2;
-      if (p >= text.size() || !isLetter(text[p])) throw ScriptError("Bad name in ()");
-      std::size_t e = p;
-      while (e < text.size() && (isLetter(text[e]) || (text[e] >= '0' && text[e] <= '9') || text[e] == '_'))
-        ++e;
-      if (e >= text.size() || text[e] != ')') throw ScriptError("Bad $(<variable>)");
-      const std::string var = text.substr(p, e - p);
-      std::string value;
-      bool found = false;
-      // The context's parameters first, then the options.
-      std::size_t pos = 0;
-      while (!found && pos < ctx.parameters.size()) {
-        std::size_t comma = ctx.parameters.find(',', pos);
-        std::string entry = ctx.parameters.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
-        std::size_t eq = entry.find('=');
-        if (eq != std::string::npos && equalsNoCase(entry.substr(0, eq), var)) {
-          value = entry.substr(eq + 1);
-          found = true;
-        }
-        pos = comma == std::string::npos ? ctx.parameters.size() : comma + 1;
-      }
-      if (!found) {
-        OptionHit hit = lookupOption(ctx.lists, asciiLower(var));
-        if (hit.option && hit.option->value) value = *hit.option->value;
-      }
-      const std::size_t room = size > 2 ? size - 2 : 0;
-      for (char v : value) {
-        if (out.size() >= room) break;
-        out += v;
-      }
-      i = e + 1;
-      continue;
-    }
-    if (isLetter(n)) {
-      std::size_t e = i + 1;
-      while (e < text.size() && (isLetter(text[e]) || (text[e] >= '0' && text[e] <= '9') || text[e] == '_'))
-        ++e;
-      if (e >= text.size() || text[e] != '(') throw ScriptError("Bad $operator");
-      throw ScriptError("unknown operator");
-    }
-    throw ScriptError("Bad $");
-  }
-  if (!quote) {
-    while (!out.empty() && isBlank(out.back())) out.pop_back();
-  }
-  return out;
+  return executeStatement(ctx, word, line, rest);
 }
 
 }  // namespace vc

@@ -2,6 +2,7 @@
 #include "seams.h"
 
 #include "windll/user_name.h"
+#include "platform/spawn/spawner.h"
 
 #include <cerrno>
 #include <ctime>
@@ -27,7 +28,15 @@ bool realCurrentDirectory(std::string& out) {
   }
 }
 
-Seams defaults() { return Seams{realProcessId, realNow, systemUserName, realCurrentDirectory}; }
+orv::platform::Spawner* processSpawner() {
+  // Lives as long as the process: children still running at exit go on.
+  static orv::platform::PosixSpawner* spawner = new orv::platform::PosixSpawner();
+  return spawner;
+}
+
+Seams defaults() {
+  return Seams{realProcessId, realNow, systemUserName, realCurrentDirectory, processSpawner()};
+}
 
 Seams g_seams = defaults();
 

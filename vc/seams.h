@@ -1,12 +1,16 @@
 // The few things the library asks of the system that a test must be able to
 // fix: the process id (the instance table is keyed by it), the clock, the
-// system's user name and the current directory. Production code reads them
+// system's user name, the current directory and the program starter. Production code reads them
 // only through seams(); tests replace an entry and call resetSeams() after.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+namespace orv::platform {
+class Spawner;
+}
 
 namespace vc {
 
@@ -18,6 +22,9 @@ struct Seams {
   int (*systemUserName)(char* buf, std::size_t len);
   // The process's current directory; false when it cannot be determined.
   bool (*currentDirectory)(std::string& out);
+  // Starts the programs of `exec` and reaps them; never null in real use (a
+  // process-wide PosixSpawner). Tests put a RecordingSpawner here.
+  orv::platform::Spawner* spawner;
 };
 
 Seams& seams();

@@ -95,6 +95,7 @@ int loadPolicyStatements(VcInstance& inst, VcOptionList& target, int scopeKind,
   script.flags = kOptPolicy;
   script.target = &target;
   script.lists = inst.currentLists();
+  script.sharedSource = true;  // policy statements may not start programs
   LoadContext lc;
   lc.script = &script;
   lc.scopeKind = scopeKind;

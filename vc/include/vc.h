@@ -90,6 +90,21 @@ VC_API VcError vcConfigRegisterQuery(VcQueryFn query);
 VC_API VcError vcRunBlock(const char* blockName, int all);
 VC_API VcError vcArchiveEvent(int archive, const char* eventName, const char* revision);
 VC_API VcError vcProjectEvent(int project, const char* eventName);
+/* Evaluates an expression (parameters: "name=value" entries separated by ",",
+ * names without case, before options); the integer value is the extra error.
+ * 0; 5 with extra error 0 after a syntax or script error. */
+VC_API VcError vcExpression(const char* expression, const char* parameters);
+
+/* ---- Mail (CMC) ---- */
+
+/* 0 ready; 1 mail unavailable (an earlier attempt failed); 2 the CMC library
+ * cannot be loaded; 3 an entry point is missing; 4 CMC is not configured. */
+VC_API int vx_init(void);
+VC_API int vx_exit(void);
+/* recipients separated by ","; 0 when sent, else vx_init's code or the CMC
+ * result's low 16 bits (16 for a line break in recipients or subject). */
+VC_API int vx_sendmail(const char* recipients, const char* subject, const char* text,
+                       unsigned int window);
 
 /* ---- Instance and archive information ---- */
 

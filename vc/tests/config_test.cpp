@@ -265,10 +265,12 @@ TEST_F(ConfigTest, VariablesAndEscapesInValues) {
   std::string path = write("vars.rc",
                            "path=$(base)/src\n"
                            "undefined=[$(nosuch)]\n"
-                           "quoted=\"  keep # this  \"\n"
+                           "quoted=\"  keep $# this  \"\n"
+                           "cut=\"a # quoted text ends at a hash too\"\n"
                            "bad=$(9)\n");
-  EXPECT_EQ(vcReadConfig(path.c_str()), 28);  // "Bad name in ()" on line 4
+  EXPECT_EQ(vcReadConfig(path.c_str()), 28);  // "Bad name in ()" on line 5
   EXPECT_EQ(value("path"), "/home/u/src");
   EXPECT_EQ(value("undefined"), "[]");
   EXPECT_EQ(value("quoted"), "  keep # this");  // trailing blanks are always cut
+  EXPECT_EQ(value("cut"), "a");
 }

@@ -161,3 +161,11 @@ TEST_F(FileUtilsTest, ForceRemoveAndWorkPerms) {
   EXPECT_EQ(vcSetWorkPerms(5, 0, path("work.c").c_str(), 1), 7);  // no such archive
   EXPECT_EQ(vcSetWorkPerms(0, 0, nullptr, 1), 56);
 }
+
+TEST(NamePart, TextAfterTheLastSeparator) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/src/proj/main.c", "main.c"}, {"C:\\src\\main.c", "main.c"}, {"C:main.c", "main.c"},
+      {"main.c", "main.c"},           {"/main.c", "/main.c"},        {"dir/", ""},
+  };
+  for (const auto& [path, name] : cases) EXPECT_EQ(vc::namePart(path), name) << path;
+}

@@ -2,7 +2,10 @@
 #include "include/vc.h"
 #include "support_kel_double.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <dlfcn.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -36,4 +39,23 @@ TEST(SharedLibrary, OnlyTheInterfaceIsExported) {
   EXPECT_NE(::dlsym(self, "vcAPIinit"), nullptr);
   EXPECT_EQ(::dlsym(self, "_ZN2vc15currentInstanceEv"), nullptr);  // vc::currentInstance()
   ::dlclose(self);
+}
+
+// The default mail library name "cmc.dll" is this system's libcmc.so, found
+// beside librevlib32.so without any search path.
+TEST(SharedLibrary, DefaultMailLibraryLoadsFromTheLibrarysDirectory) {
+  char tmpl[] = "/tmp/orv-mail-XXXXXX";
+  const std::string dir = ::mkdtemp(tmpl);
+  const std::string ini = dir + "/WIN.INI";
+  if (FILE* f = std::fopen(ini.c_str(), "w")) {
+    std::fputs("[mail]\nMAPI=1\nCMC=1\n", f);
+    std::fclose(f);
+  }
+  ::setenv("ORV_SETTINGS", dir.c_str(), 1);
+  ::unsetenv("LD_LIBRARY_PATH");
+  EXPECT_EQ(vx_init(), 0);
+  EXPECT_EQ(vx_exit(), 0);
+  ::unsetenv("ORV_SETTINGS");
+  std::remove(ini.c_str());
+  ::rmdir(dir.c_str());
 }
