@@ -34,7 +34,7 @@ int readStoredHash(std::string& hash) {
   int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     setExtraError(errno);
-    return errno == ENOENT ? KEL_NOT_FOUND : KEL_CANNOT_READ;
+    return errno == ENOENT || errno == ENOTDIR ? KEL_NOT_FOUND : KEL_CANNOT_READ;
   }
   char buf[512];
   ssize_t n = ::read(fd, buf, sizeof buf - 1);

@@ -37,14 +37,15 @@ bool isScopeItself(const ObjectRecord& scope, int parentKind, const char* parent
 }
 
 // The record under which kind goes; parent is a zeroed record (type 0, id 0)
-// for the top level.
+// for products and security objects. A project is checked as a child of
+// the global module but stored at the top level (recordParent).
 int findParent(const ObjectRecord& scope, int parentKind, const char* parentName, int kind, ObjectRecord& parent) {
   parent = ObjectRecord();
   if (parentKind != 0 && !isScopeItself(scope, parentKind, parentName)) {
     if (!parentName || !*parentName) return KEL_INVALID_ARGUMENT;
     return findObject(parentKind, scope.id(), parentName, parent);
   }
-  if (topLevelKind(kind)) return KEL_SUCCESS;
+  if (kind == KEL_PRODUCT || kind == KEL_SECURITY_OBJECT) return KEL_SUCCESS;
   if (kind == KEL_POLICY_LINE) {
     ObjectScan statements(rookdb::Selection::ofTypeUnder(KEL_POLICY_STATEMENT, scope.id()));
     int rc = statements.next(parent);
@@ -54,6 +55,8 @@ int findParent(const ObjectRecord& scope, int parentKind, const char* parentName
   parent = scope;
   return KEL_SUCCESS;
 }
+
+std::int32_t recordParent(const ObjectRecord& parent, int kind) { return topLevelKind(kind) ? 0 : parent.id(); }
 
 // Whether the add or delete works on entries of the parent's first list.
 bool isEntryChange(int parentType, int kind) {
@@ -165,7 +168,7 @@ int addObject(int scopeKind, const char* scopeName, int parentKind, const char* 
       if (kind == KEL_SECURITY_OBJECT)
         if (int rc = securityObjectPath(name, stored)) return rc;
       // Each name stands alone: those before a failing one stay added.
-      if (int rc = addObjectRecord(parent.id(), kind, stored)) return rc;
+      if (int rc = addObjectRecord(recordParent(parent, kind), kind, stored)) return rc;
     }
     return KEL_SUCCESS;
   });
@@ -193,7 +196,7 @@ int deleteObject(int scopeKind, const char* scopeName, int parentKind, const cha
       if (k == KEL_SECURITY_OBJECT)
         if (int rc = securityObjectPath(name, stored)) return rc;
       ObjectRecord victim;
-      if (int rc = findObject(k, parent.id(), stored, victim)) return rc;
+      if (int rc = findObject(k, recordParent(parent, k), stored, victim)) return rc;
       if (k == KEL_PROJECT)
         if (int rc = forgetProjectInSecurityObjects(victim.name())) return rc;
       if (int rc = deleteObjectTree(victim.id())) return rc;

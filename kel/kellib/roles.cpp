@@ -135,7 +135,8 @@ int lookupEntry(const ObjectRecord& scope, int objectKind, const char* objectNam
   if (!objectName || !*objectName || !key) return KEL_INVALID_ARGUMENT;
   ObjectRecord object;
   if (int rc = findObject(objectKind, scope.id(), objectName, object)) return rc;
-  const std::string* entry = findEntry(firstListOf(object), key);
+  const TextList entries = firstListOf(object);
+  const std::string* entry = findEntry(entries, key);
   if (!entry) return KEL_NOT_FOUND;
   EntryParts parts = splitEntry(*entry);
   out.flags = parts.flags;
