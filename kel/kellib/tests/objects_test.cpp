@@ -118,6 +118,16 @@ TEST_F(KelObjects, RolesGivenToAUserAreListedOnce) {
   EXPECT_EQ(firstList(1, "", KEL_USER, "alice"), (TextList{"Rev"}));
 }
 
+TEST_F(KelObjects, AListThatWouldOutgrowTheRecordIsRefusedWhole) {
+  ASSERT_EQ(kelAddObject(1, "", 0, nullptr, KEL_USER, "alice", 0), KEL_SUCCESS);
+  std::vector<std::string> roles;
+  for (int i = 0; i < 80; ++i) roles.push_back("role-with-a-long-name-" + std::to_string(i) + std::string(30, 'r'));
+  std::vector<std::string> first(roles.begin(), roles.begin() + 40), rest(roles.begin() + 40, roles.end());
+  ASSERT_EQ(kelAddObject(1, "", KEL_USER, "alice", KEL_ROLE, names(first).c_str(), 1), KEL_SUCCESS);
+  EXPECT_EQ(kelAddObject(1, "", KEL_USER, "alice", KEL_ROLE, names(rest).c_str(), 1), KEL_OUT_OF_MEMORY);
+  EXPECT_EQ(firstList(1, "", KEL_USER, "alice"), TextList(first.begin(), first.end()));
+}
+
 TEST_F(KelObjects, PermissionsAndPolicyLinesReplaceTheSameKey) {
   ASSERT_EQ(kelAddObject(2, "proj", 0, nullptr, KEL_ROLE, "Dev", 0), KEL_SUCCESS);
   ASSERT_EQ(kelAddObject(2, "proj", KEL_ROLE, "Dev", KEL_PERMISSION,
