@@ -1,14 +1,156 @@
-// The administrator password. Until a password store exists every non-empty
-// password is accepted, as on a new installation that has none set.
+// The administrator password: kelVerifyAdminPassword, kelSetAdminPassword.
+//
+// The file is replaced whole: written under a temporary name in its
+// directory (0600), synced, renamed over the old one and the directory
+// synced, so a failure leaves the old password in force.
 #include "admin_password.h"
 
+#include "absolute_path.h"
 #include "kel.h"
+#include "kel_state.h"
+
+#include <crypt.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
 
 namespace kel {
+namespace {
 
-int verifyAdminPassword(const char* password) {
-  if (!password || !*password) return KEL_BLANK_PASSWORD;
+constexpr const char* kFileName = "kel.adm";
+
+std::string directoryOf(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// The stored hash: 0 with it, 22 when there is no file, 202 when it cannot be read.
+int readStoredHash(std::string& hash) {
+  const std::string file = adminPasswordFile(database().startName);
+  int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    setExtraError(errno);
+    return errno == ENOENT || errno == ENOTDIR ? KEL_NOT_FOUND : KEL_CANNOT_READ;
+  }
+  char buf[512];
+  ssize_t n = ::read(fd, buf, sizeof buf - 1);
+  ::close(fd);
+  if (n < 0) return KEL_CANNOT_READ;
+  hash.assign(buf, static_cast<std::size_t>(n));
+  while (!hash.empty() && (hash.back() == '\n' || hash.back() == '\r')) hash.pop_back();
   return KEL_SUCCESS;
 }
 
+bool hashMatches(const char* password, const std::string& stored) {
+  auto data = std::make_unique<crypt_data>();
+  std::memset(data.get(), 0, sizeof *data);
+  const char* out = ::crypt_r(password, stored.c_str(), data.get());
+  if (!out || out[0] == '*' || std::strlen(out) != stored.size()) return false;
+  unsigned char diff = 0;  // compared in full, whatever the first difference
+  for (std::size_t i = 0; i < stored.size(); ++i) diff |= static_cast<unsigned char>(out[i] ^ stored[i]);
+  return diff == 0;
+}
+
+int makeHash(const char* password, std::string& hash) {
+  char salt[CRYPT_GENSALT_OUTPUT_SIZE];
+  if (!::crypt_gensalt_rn("$6$", 0, nullptr, 0, salt, sizeof salt)) return KEL_IMPOSSIBLE;
+  auto data = std::make_unique<crypt_data>();
+  std::memset(data.get(), 0, sizeof *data);
+  const char* out = ::crypt_r(password, salt, data.get());
+  if (!out || out[0] == '*') return KEL_IMPOSSIBLE;
+  hash = out;
+  return KEL_SUCCESS;
+}
+
+bool writeAll(int fd, const std::string& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// Replaces the file with the hash: 0, or 26 when it cannot be written.
+int storeHash(const std::string& hash) {
+  const std::string file = adminPasswordFile(database().startName);
+  const std::string dir = directoryOf(file);
+  if (!dir.empty() && ::mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) {
+    setExtraError(errno);
+    return KEL_READ_ONLY;
+  }
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temp = file + "." + std::to_string(::getpid()) + "." + std::to_string(attempt);
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) {
+    setExtraError(errno);
+    return KEL_READ_ONLY;
+  }
+  bool ok = writeAll(fd, hash + "\n") && ::fsync(fd) == 0;
+  int err = errno;
+  ok = (::close(fd) == 0) && ok;
+  if (ok && ::rename(temp.c_str(), file.c_str()) != 0) {
+    err = errno;
+    ok = false;
+  }
+  if (!ok) {
+    ::unlink(temp.c_str());
+    setExtraError(err);
+    return KEL_READ_ONLY;
+  }
+  int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
+  }
+  return KEL_SUCCESS;
+}
+
+}  // namespace
+
+std::string adminPasswordFile(const std::string& programPath) {
+  std::string program;
+  if (makeAbsolutePath(programPath, program) != 0) program = programPath;
+  // The program lies in <install>/bin; the default database in <install>/orvkel.
+  std::string install = directoryOf(directoryOf(program));
+  return install + "/orvkel/" + kFileName;
+}
+
+int verifyAdminPassword(const char* password) {
+  if (int rc = requireInitialised()) return rc;
+  if (!password || !*password) return KEL_BLANK_PASSWORD;
+  std::string stored;
+  int rc = readStoredHash(stored);
+  if (rc == KEL_NOT_FOUND) return KEL_SUCCESS;  // none set yet
+  if (rc) return rc;
+  if (std::strlen(password) > kAdminPasswordMax) return KEL_INCORRECT_PASSWORD;
+  return hashMatches(password, stored) ? KEL_SUCCESS : KEL_INCORRECT_PASSWORD;
+}
+
 }  // namespace kel
+
+extern "C" KEL_API kelResult kelVerifyAdminPassword(const char* password) {
+  return kel::exportBarrier([&]() -> int { return kel::verifyAdminPassword(password); });
+}
+
+extern "C" KEL_API kelResult kelSetAdminPassword(const char* oldPassword, const char* newPassword) {
+  return kel::exportBarrier([&]() -> int {
+    if (int rc = kel::requireInitialised()) return rc;
+    if (!oldPassword || !*oldPassword || !newPassword || !*newPassword) return KEL_BLANK_PASSWORD;
+    if (int rc = kel::verifyAdminPassword(oldPassword)) return rc;
+    if (std::strlen(newPassword) > kel::kAdminPasswordMax) return KEL_STRINGS_TOO_LONG;
+    std::string hash;
+    if (int rc = kel::makeHash(newPassword, hash)) return rc;
+    return kel::storeHash(hash);
+  });
+}

@@ -122,6 +122,114 @@ KEL_API void* kelRealloc(void* block, long size);
 KEL_API void kelFree(void* block);
 KEL_API char* kelStrdup(const char* text);
 
+/* ---- Objects ---------------------------------------------------------- */
+
+/* Called by kelEnumInfo once per object: kind, name and a copy of its
+ * record that stays valid until the callback returns (the callback must not
+ * free it). Answer 1 to go on; any other answer stops the walk and is
+ * returned by kelEnumInfo. The callback may call the library. */
+typedef int (*kelEnumCallback)(int kind, const char* name, const kelObjectRecord* record);
+
+/* Fetches the top-level object (kind, name), or with childKind != 0 the child
+ * (childKind, childName) under it; products (8) and security objects (9) are
+ * always taken from the top level, security objects by their full path.
+ * With record != NULL a kelMalloc copy of the whole record is returned. */
+KEL_API kelResult kelGetObject(int kind, const char* name, int childKind, const char* childName,
+                               kelObjectRecord** record);
+/* Adds objects (or entries) of kind under the parent (parentKind,
+ * parentName) of the scope (scopeKind 1 global module, 2 project). names is
+ * one name, or with several != 0 a list of NUL-terminated names ended by an
+ * empty name. Roles given to a user or group, policy lines (10) and
+ * permissions (12) are entries of the parent's first list; policy lines and
+ * permissions replace an entry with the same key. */
+KEL_API kelResult kelAddObject(int scopeKind, const char* scopeName, int parentKind, const char* parentName,
+                               int kind, const char* names, int several);
+/* Deletes objects (with everything under them) or entries; arguments as
+ * for kelAddObject. A user (3) under a group is its member record. */
+KEL_API kelResult kelDeleteObject(int scopeKind, const char* scopeName, int parentKind, const char* parentName,
+                                  int kind, const char* names, int several);
+/* Lists the objects of kind (1-9) under the scope in key order; each group is
+ * followed by its member records. Projects, products and security objects
+ * are listed from the top level. */
+KEL_API kelResult kelEnumInfo(int scopeKind, const char* scopeName, int kind, kelEnumCallback callback);
+
+/* ---- Roles and permissions -------------------------------------------- */
+
+/* Flags of an entry found by kelGetOption and the resolvers. */
+#define KEL_FLAG_NO 1        /* the entry is prefixed "No": off, refused */
+#define KEL_FLAG_NOT_FOUND 2 /* no entry matched */
+#define KEL_FLAG_ENFORCE 4   /* the entry is prefixed "Enforce" */
+
+/* The roles of a user (objectKind 3) or the entries of a role (6) in the
+ * scope, as a kelMalloc block of NUL-terminated names ended by an empty
+ * name. A user's list takes the roles of the scope's groups it is a member
+ * of unless noGroups != 0. */
+KEL_API kelResult kelGetRoles(int scopeKind, const char* scopeName, int objectKind, const char* objectName,
+                              char** list, int noGroups);
+/* Whether user holds permission: the global roles first, then (scopeKind 2)
+ * the project's. 0 means granted; *value receives a kelMalloc copy of the
+ * entry's value (or NULL) and *flags its flags. An entry prefixed "No"
+ * refuses: the answer is KEL_NOT_FOUND with KEL_FLAG_NO in the flags. */
+KEL_API kelResult kelResolvePermission(int scopeKind, const char* scopeName, const char* user,
+                                       const char* permission, char** value, int* flags);
+/* The project step alone: scopeKind must be 2, scopeName the project that a
+ * security object lists. */
+KEL_API kelResult kelResolvePermissionInSO(int scopeKind, const char* scopeName, const char* user,
+                                           const char* permission, char** value, int* flags);
+
+/* ---- Options, policies, attributes, fragments, security objects -------- */
+
+/* The entry key of a policy statement (objectKind 5) or role (6). */
+KEL_API kelResult kelGetOption(int scopeKind, const char* scopeName, int objectKind, const char* objectName,
+                               const char* key, char** value, int* flags);
+/* Adds entry (joined as entry "=" value when value != NULL), replacing an
+ * entry with the same key. */
+KEL_API kelResult kelSetOption(int scopeKind, const char* scopeName, int objectKind, const char* objectName,
+                               const char* entry, const char* value);
+/* A kelMalloc copy of the object's VarData lists. */
+KEL_API kelResult kelGetPolicy(int scopeKind, const char* scopeName, int objectKind, const char* objectName,
+                               char** lists);
+/* Attribute 0 is Text (64 bytes), 1-4 Attrib1-Attrib4 (4 bytes each).
+ * objectKind 0 names the scope object itself, 8 a product (no scope). */
+KEL_API kelResult kelGetAttribute(int scopeKind, const char* scopeName, int objectKind, const char* objectName,
+                                  int attribute, void* buffer, int length);
+/* Copies length bytes (cut to the field's size) over the start of the field. */
+KEL_API kelResult kelSetAttribute(int scopeKind, const char* scopeName, int objectKind, const char* objectName,
+                                  int attribute, const void* value, int length);
+/* Appends text as one line to the fragment of the policy statement (cleared
+ * first when replace != 0), creating it and listing it in the statement. */
+KEL_API kelResult kelAddFrag(int scopeKind, const char* scopeName, const char* statement, const char* fragment,
+                             const char* text, int replace);
+KEL_API kelResult kelGetFrag(int scopeKind, const char* scopeName, const char* statement, const char* fragment,
+                             kelObjectRecord** record);
+KEL_API kelResult kelDeleteFrag(int scopeKind, const char* scopeName, const char* statement, const char* fragment);
+/* Puts each line (NUL-terminated lines ended by an empty one) into the
+ * "Default Policy Statement", replacing a line with the same key. */
+KEL_API kelResult kelAddDefaultPolicy(const char* lines);
+/* Ties the absolute form of path (a security object) to project, or
+ * (add == 0) unties it. */
+KEL_API kelResult kelRegisterProject(const char* path, const char* project, int add);
+
+/* ---- Passwords -------------------------------------------------------- */
+
+#define KEL_PASSWORD_SIZE 24
+
+/* Asked for the password of a scope (kind 1 with name "" for the global
+ * module): writes it into buffer (length bytes; the last byte is set to 0
+ * afterwards) and answers 1, anything else declines. prompt is "" on the
+ * first try and "retry" after a wrong password. */
+typedef int (*kelPasswdCallback)(int kind, const char* name, char* buffer, int length, const char* prompt);
+
+KEL_API kelResult kelRegisterPasswdCB(kelPasswdCallback callback);
+/* 0 when password (NULL or "" for none) is the scope's, else 20. */
+KEL_API kelResult kelCheckPasswd(int scopeKind, const char* scopeName, const char* password);
+/* Sets (NULL or "": clears) the scope's password; needs the scope's check. */
+KEL_API kelResult kelSetPasswd(int scopeKind, const char* scopeName, const char* password);
+/* The administrator password guards kelCreateDB; at most 16 characters,
+ * compared with case. Before one is set, any non-blank password passes. */
+KEL_API kelResult kelVerifyAdminPassword(const char* password);
+KEL_API kelResult kelSetAdminPassword(const char* oldPassword, const char* newPassword);
+
 #ifdef __cplusplus
 }
 #endif

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 #include <unistd.h>
 
@@ -89,6 +90,47 @@ TEST(KelProcesses, TwoProcessesAddingUsersGetDistinctIds) {
   EXPECT_EQ(ids.size(), 400u);
   EXPECT_EQ(kelExit(), KEL_SUCCESS);
   EXPECT_EQ(rookdb_test::sqliteCli(base + ".dat", "PRAGMA integrity_check"), "ok\n");
+}
+
+TEST(KelProcesses, TwoProcessesAppendingRolesToOneUserLoseNothing) {
+  TempDir dir;
+  const std::string base = dir.file("orvkel");
+  ASSERT_EQ(kelInit("orvty"), KEL_SUCCESS);
+  ASSERT_EQ(kelCreateDB(base.c_str(), "admin"), KEL_SUCCESS);
+  ASSERT_EQ(kelOpenDB(base.c_str(), 0), KEL_SUCCESS);
+  ASSERT_EQ(kelAddObject(1, "", 0, nullptr, KEL_USER, "shared", 0), KEL_SUCCESS);
+  ASSERT_EQ(kelCloseDB(), KEL_SUCCESS);
+
+  int gate[2];
+  ASSERT_EQ(pipe(gate), 0);
+  std::vector<pid_t> kids;
+  for (int k = 0; k < 2; ++k) {
+    kids.push_back(rookdb_test::spawnChild([&, k] {
+      close(gate[1]);
+      char ch;
+      (void)!read(gate[0], &ch, 1);
+      if (kelOpenDB(base.c_str(), 0) != KEL_SUCCESS) return 1;
+      for (int i = 0; i < 100; ++i) {
+        std::string role = "role" + std::to_string(k) + "." + std::to_string(i);
+        if (kelAddObject(1, "", KEL_USER, "shared", KEL_ROLE, role.c_str(), 0) != KEL_SUCCESS) return 2;
+      }
+      return kelExit() == KEL_SUCCESS ? 0 : 3;
+    }));
+  }
+  close(gate[0]);
+  close(gate[1]);
+  for (pid_t p : kids) EXPECT_EQ(rookdb_test::waitChild(p), 0);
+
+  ASSERT_EQ(kelOpenDB(base.c_str(), 1), KEL_SUCCESS);
+  char* list = nullptr;
+  ASSERT_EQ(kelGetRoles(1, "", KEL_USER, "shared", &list, 1), KEL_SUCCESS);
+  std::set<std::string> roles;
+  std::size_t count = 0;
+  for (const char* p = list; *p; p += std::strlen(p) + 1, ++count) roles.insert(p);
+  kelFree(list);
+  EXPECT_EQ(count, 200u);
+  EXPECT_EQ(roles.size(), 200u);
+  EXPECT_EQ(kelExit(), KEL_SUCCESS);
 }
 
 }  // namespace
