@@ -171,7 +171,9 @@ int appendRedirector(std::string_view redirectorArg, std::string_view databaseAr
 
   // The record: the database made absolute, without ".dat", a NUL, blanks.
   std::string target;
-  if (int err = makeAbsolutePath(databaseArg, {}, target)) {
+  // The path maker refuses results that reach its limit less 2; this limit
+  // lets through exactly the paths a record can hold with its NUL.
+  if (int err = makeAbsolutePath(databaseArg, {}, target, kRedirectorPathMax + 3)) {
     setExtraError(err);
     return KEL_INVALID_ARGUMENT;
   }
