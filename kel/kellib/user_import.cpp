@@ -9,6 +9,7 @@
 // groups kind 4, members kind 7 under their group; an object that exists
 // already counts as success, so importing twice adds nothing. The progress
 // callback hears the name of each user or group that was added.
+#include "absolute_path.h"
 #include "account_source.h"
 #include "kel.h"
 #include "kel_state.h"
@@ -59,7 +60,7 @@ int prepareImport(int scopeKind, const char* scopeName, const char* server, std:
   if (int rc = requireWritable()) return rc;
   if (int rc = findScope(scopeKind, scopeName, scopeId)) return rc;
   if (int rc = scopeAllowsImport(scopeId)) return rc;
-  int err = server && *server ? readAccountFiles(server, accounts) : readSystemAccounts(accounts);
+  int err = server && *server ? readAccountFiles(forwardSlashes(server), accounts) : readSystemAccounts(accounts);
   if (err) {
     setExtraError(err);
     return KEL_NT_ERROR;
