@@ -1,5 +1,4 @@
-// Making path names absolute without touching the file system: the result
-// names the same place whether or not it exists yet.
+// Absolute path names.
 #include "absolute_path.h"
 
 #include <cerrno>
@@ -9,58 +8,65 @@
 namespace kel {
 namespace {
 
-constexpr std::size_t kPathBuffer = 4096;
-
-bool isDrive(std::string_view p) {
-  return p.size() >= 2 && p[1] == ':' && ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z'));
-}
-
-std::string slashes(std::string_view p) {
-  std::string s(p);
-  for (char& c : s)
-    if (c == '\\') c = '/';
-  return s;
+// Splits a leading drive ("d:") off path.
+std::string_view takeDrive(std::string_view& path) {
+  if (path.size() >= 2 && path[1] == ':' &&
+      ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'))) {
+    std::string_view drive = path.substr(0, 2);
+    path.remove_prefix(2);
+    return drive;
+  }
+  return {};
 }
 
 int currentDirectory(std::string& out) {
-  std::vector<char> buf(kPathBuffer);
-  if (!::getcwd(buf.data(), buf.size())) return errno ? errno : ERANGE;
-  out = buf.data();
-  return 0;
+  std::vector<char> buf(4096);
+  for (;;) {
+    if (::getcwd(buf.data(), buf.size())) {
+      out = buf.data();
+      return 0;
+    }
+    if (errno != ERANGE || buf.size() > (1u << 20)) return errno;
+    buf.resize(buf.size() * 2);
+  }
 }
 
 }  // namespace
 
-int makeAbsolutePath(std::string_view path, std::string& out, std::string_view base) {
-  std::string p = slashes(path);
-  std::string drive;
-  if (isDrive(p)) {
-    drive = p.substr(0, 2);
-    p.erase(0, 2);
-  }
+std::string forwardSlashes(std::string_view path) {
+  std::string p(path);
+  for (char& c : p)
+    if (c == '\\') c = '/';
+  return p;
+}
+
+int makeAbsolutePath(std::string_view path, std::string_view base, std::string& out, std::size_t limit) {
+  const std::string given = forwardSlashes(path);
+  std::string_view rest = given;
+  std::string drive(takeDrive(rest));
+
   std::string joined;
-  if (!p.empty() && p[0] == '/') {
-    joined = p;
+  if (!rest.empty() && rest.front() == '/') {
+    joined = rest;
   } else {
-    std::string b;
+    std::string dir;
     if (base.empty()) {
-      if (int rc = currentDirectory(b)) return rc;
+      if (int rc = currentDirectory(dir)) return rc;
     } else {
-      b = slashes(base);
+      dir = forwardSlashes(base);
     }
-    if (isDrive(b)) {
-      if (drive.empty()) drive = b.substr(0, 2);
-      b.erase(0, 2);
-    }
-    joined = b + "/" + p;
+    std::string_view dirRest = dir;
+    std::string_view dirDrive = takeDrive(dirRest);
+    if (drive.empty()) drive = dirDrive;
+    joined = std::string(dirRest) + "/" + std::string(rest);
   }
 
   std::vector<std::string_view> parts;
-  std::string_view rest(joined);
-  while (!rest.empty()) {
-    std::size_t slash = rest.find('/');
-    std::string_view part = rest.substr(0, slash);
-    rest = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
+  std::string_view walk = joined;
+  while (!walk.empty()) {
+    std::size_t slash = walk.find('/');
+    std::string_view part = walk.substr(0, slash);
+    walk = slash == std::string_view::npos ? std::string_view() : walk.substr(slash + 1);
     if (part.empty() || part == ".") continue;
     if (part == "..") {
       if (parts.empty()) return ENOENT;
@@ -71,12 +77,12 @@ int makeAbsolutePath(std::string_view path, std::string& out, std::string_view b
   }
 
   std::string result = drive;
-  if (parts.empty()) result += "/";
+  if (parts.empty()) result += '/';
   for (auto part : parts) {
-    result += "/";
+    result += '/';
     result += part;
   }
-  if (result.size() >= kPathBuffer - 2) return ERANGE;
+  if (limit < 2 || result.size() >= limit - 2) return ERANGE;
   out = std::move(result);
   return 0;
 }

@@ -1,17 +1,23 @@
-// Absolute path names, as security objects and redirector records keep them.
+// Absolute path names for the paths the database stores: redirector records
+// and security-object names.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace kel {
 
-// Makes path absolute against base (the current directory when base is
-// empty): "\" becomes "/", "." components are dropped, ".." removes the
-// component before it. Answers 0, or the system code: 2 (ENOENT) when a ".."
-// has nothing left to remove, 34 (ERANGE) when the result would reach the
-// 4,096-byte path buffer less 2, or the code of a failed getcwd. A leading
-// drive ("[A-Za-z]:") is kept; the root is "/" after it.
-int makeAbsolutePath(std::string_view path, std::string& out, std::string_view base = {});
+// Makes path absolute: "\" becomes "/", a relative path is joined to base
+// (the current directory when base is empty), "." components are dropped and
+// ".." removes the component before it. A leading drive ("d:") is kept and
+// the root is the drive followed by "/".
+// Answers 0, or a system code: ENOENT when ".." climbs above the root,
+// ERANGE when the result would reach limit - 2 characters, or the error of
+// reading the current directory. out is unchanged on failure.
+int makeAbsolutePath(std::string_view path, std::string_view base, std::string& out, std::size_t limit = 4096);
+
+// The path with every "\" turned into "/".
+std::string forwardSlashes(std::string_view path);
 
 }  // namespace kel

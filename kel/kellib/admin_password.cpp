@@ -120,7 +120,7 @@ int storeHash(const std::string& hash) {
 
 std::string adminPasswordFile(const std::string& programPath) {
   std::string program;
-  if (makeAbsolutePath(programPath, program) != 0) program = programPath;
+  if (makeAbsolutePath(programPath, {}, program) != 0) program = programPath;
   // The program lies in <install>/bin; the default database in <install>/orvkel.
   std::string install = directoryOf(directoryOf(program));
   return install + "/orvkel/" + kFileName;

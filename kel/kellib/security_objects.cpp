@@ -14,7 +14,7 @@
 namespace kel {
 
 int securityObjectPath(std::string_view path, std::string& absolute) {
-  if (int err = makeAbsolutePath(path, absolute)) {
+  if (int err = makeAbsolutePath(path, {}, absolute)) {
     setExtraError(err);
     return KEL_NO_ABSOLUTE_PATH;
   }

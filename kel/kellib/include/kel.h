@@ -230,6 +230,90 @@ KEL_API kelResult kelSetPasswd(int scopeKind, const char* scopeName, const char*
 KEL_API kelResult kelVerifyAdminPassword(const char* password);
 KEL_API kelResult kelSetAdminPassword(const char* oldPassword, const char* newPassword);
 
+/* ---- Built-in catalogue and products ---------------------------------- */
+
+/* Base permissions: the bits of a catalogue row's Needed mask. */
+enum {
+  KEL_PERM_OPEN_ARCHIVE = 1,
+  KEL_PERM_MODIFY_ARCHIVE = 2,
+  KEL_PERM_OPEN_PROJECT = 4,
+  KEL_PERM_MODIFY_PROJECT = 8,
+  KEL_PERM_OPEN_SANDBOX = 16,
+  KEL_PERM_MODIFY_SANDBOX = 32,
+  KEL_PERM_CREATE_ARCHIVE = 64,
+  KEL_PERM_LOCK = 128,
+  KEL_PERM_CHECK_IN = 256
+};
+
+/* One row of the built-in catalogue: a permission ("Role") or a policy.
+ * Copy it with sizeof(kelBuiltinPolicy); the texts are constant. */
+typedef struct kelBuiltinPolicy {
+  const char* Product;     /* "TY" */
+  const char* Kind;        /* "Role" or "Policy" */
+  const char* Category;    /* "Archive", "Project", "Content", "Build", ... */
+  const char* Key;         /* the permission or policy name */
+  const char* ValueType;   /* "on/off", "value" or "multi-value" */
+  const char* Description;
+  uint32_t Needed;         /* base permissions it needs (KEL_PERM_*) */
+} kelBuiltinPolicy;
+
+/* Called per matching row; a nonzero answer stops the walk and is returned. */
+typedef int (*kelBuiltinPolicyCallback)(const kelBuiltinPolicy* row);
+/* Called per product; a nonzero answer stops the walk and is returned. */
+typedef int (*kelProductCallback)(const char* name, const char* abbreviation);
+
+/* Filters that are NULL or empty match every row; the others compare
+ * without case. */
+KEL_API kelResult kelEnumBuiltinPolicy(const char* product, const char* kind, const char* category,
+                                       kelBuiltinPolicyCallback callback);
+/* Copies the first matching row with that key (22 when none). */
+KEL_API kelResult kelGetBuiltinPolicy(const char* product, const char* kind, const char* category,
+                                      const char* key, kelBuiltinPolicy* row);
+/* The base permissions a permission needs, as names separated by ",":
+ * 0 when it needs none, 1 when it needs some, 22 when it is no permission. */
+KEL_API kelResult kelGetNeededPermission(const char* key, char* names, int length, int* count);
+/* The names of the base permissions in mask, separated by ","; a name that
+ * does not fit is counted but left out. */
+KEL_API kelResult kelGetDependentName(uint32_t mask, char* names, int length, int* count);
+/* The permissions that need a base permission: 1 when there are some,
+ * 0 when none, 22 when the name is no base permission. */
+KEL_API kelResult kelGetDependentPermission(const char* basePermission, char* names, int length, int* count);
+KEL_API kelResult kelEnumProducts(kelProductCallback callback);
+/* Recognises a product's name or abbreviation, with or without a leading
+ * "Orv "; copies the abbreviation (205 when it does not fit). */
+KEL_API kelResult kelIsProductName(const char* name, char* abbreviation, int length);
+
+/* ---- Redirector files and the default database path ------------------ */
+
+/* Appends a record naming database to the redirector file (".red" is
+ * given to the redirector's name); creates the file when missing. */
+KEL_API kelResult kelAppendRedirector(const char* redirector, const char* database);
+/* Follows path through redirectors to a database, proves that it opens and
+ * copies the database file's path into out (205 when it does not fit). */
+KEL_API kelResult kelCheckDatabasePath(const char* path, char* out, int length);
+/* The default database for a program: <parent of the program's directory>/
+ * orvkel/orvkel. A NULL or empty program means this library's own file. */
+KEL_API kelResult kelGetDefaultDatabase(const char* program, const char* currentDirectory, char* out,
+                                        int length);
+
+/* ---- Importing users and groups ---------------------------------------- */
+
+/* Called with the name of each user or group that an import added. */
+typedef void (*kelImportCallback)(const char* name);
+
+/* Without a server the system's account database is read; a server names a
+ * directory holding "passwd" and "group" files. Ordinary accounts only.
+ * Objects that exist already count as success. */
+KEL_API kelResult kelImportUsersNT(int scopeKind, const char* scopeName, kelImportCallback callback,
+                                   const char* server);
+KEL_API kelResult kelImportGroupsNT(int scopeKind, const char* scopeName, kelImportCallback callback,
+                                    const char* server, int withMembers);
+/* There is no NetWare client on this system: both answer 15. */
+KEL_API kelResult kelImportUsersNetWare(int scopeKind, const char* scopeName, kelImportCallback callback,
+                                        const char* server);
+KEL_API kelResult kelImportGroupsNetWare(int scopeKind, const char* scopeName, kelImportCallback callback,
+                                         const char* server, int withMembers);
+
 #ifdef __cplusplus
 }
 #endif

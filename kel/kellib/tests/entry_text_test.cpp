@@ -76,12 +76,12 @@ TEST(KelAbsolutePath, Table) {
   };
   for (const auto& c : cases) {
     std::string out = "unchanged";
-    EXPECT_EQ(kel::makeAbsolutePath(c.path, out, c.base), c.rc) << c.path;
+    EXPECT_EQ(kel::makeAbsolutePath(c.path, c.base, out), c.rc) << c.path;
     EXPECT_EQ(out, c.rc == 0 ? c.want : "unchanged") << c.path;
   }
   std::string out;
-  EXPECT_EQ(kel::makeAbsolutePath("/" + std::string(4093, 'x'), out), ERANGE);
-  EXPECT_EQ(kel::makeAbsolutePath("/" + std::string(4092, 'x'), out), 0);
+  EXPECT_EQ(kel::makeAbsolutePath("/" + std::string(4093, 'x'), {}, out), ERANGE);
+  EXPECT_EQ(kel::makeAbsolutePath("/" + std::string(4092, 'x'), {}, out), 0);
 }
 
 }  // namespace

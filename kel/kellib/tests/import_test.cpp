@@ -1,0 +1,186 @@
+// Importing users and groups from passwd/group fixture files and from the
+// system's account database.
+#include "kel.h"
+#include "account_source.h"
+#include "kel_state.h"
+#include "object_store.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <fstream>
+#include <pwd.h>
+
+namespace {
+
+using kel::ObjectRecord;
+using rookdb_test::TempDir;
+
+const std::string kAccounts = std::string(KEL_FIXTURES) + "/accounts";
+
+std::vector<std::string> g_progress;
+void progress(const char* name) { g_progress.emplace_back(name); }
+
+// Names of the records of a kind under a parent, sorted.
+std::vector<std::string> namesUnder(int kind, std::int32_t parent) {
+  std::vector<std::string> names;
+  kel::ObjectScan scan(rookdb::Selection::ofTypeUnder(kind, parent));
+  ObjectRecord r;
+  while (scan.next(r) == KEL_SUCCESS) names.push_back(r.name());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+int countAll() {
+  int n = 0;
+  kel::ObjectScan scan(rookdb::Selection::all());
+  ObjectRecord r;
+  while (scan.next(r) == KEL_SUCCESS) ++n;
+  return n;
+}
+
+std::int32_t idOf(int kind, std::int32_t parent, const std::string& name) {
+  ObjectRecord r;
+  EXPECT_EQ(kel::findObject(kind, parent, name, r), KEL_SUCCESS) << name;
+  return r.id();
+}
+
+using Names = std::vector<std::string>;
+
+class KelImport : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_progress.clear();
+    ASSERT_EQ(kelInit("/opt/orv/bin/orvty"), KEL_SUCCESS);
+    base_ = dir_.file("orvkel");
+    ASSERT_EQ(kelCreateDB(base_.c_str(), "admin"), KEL_SUCCESS);
+    ASSERT_EQ(kelOpenDB(base_.c_str(), 0), KEL_SUCCESS);
+  }
+  void TearDown() override { EXPECT_EQ(kelExit(), KEL_SUCCESS); }
+  std::int32_t global() const { return kel::database().globalId(); }
+
+  TempDir dir_;
+  std::string base_;
+};
+
+TEST_F(KelImport, OrdinaryUsersOnlyAndTwiceAddsNothing) {
+  ASSERT_EQ(kelImportUsersNT(KEL_GLOBAL_MODULE, "", progress, kAccounts.c_str()), KEL_SUCCESS);
+  // root, daemon, nobody and dave are outside the fixture's UID range,
+  // ws01$ is a machine account.
+  EXPECT_EQ(g_progress, (Names{"alice", "bob", "carol"}));
+  EXPECT_EQ(namesUnder(KEL_USER, global()), (Names{"alice", "bob", "carol"}));
+
+  const int before = countAll();
+  g_progress.clear();
+  EXPECT_EQ(kelImportUsersNT(KEL_GLOBAL_MODULE, nullptr, progress, kAccounts.c_str()), KEL_SUCCESS);
+  EXPECT_TRUE(g_progress.empty());
+  EXPECT_EQ(countAll(), before);
+  EXPECT_EQ(kelImportUsersNT(KEL_GLOBAL_MODULE, "", nullptr, kAccounts.c_str()), KEL_SUCCESS);
+}
+
+TEST_F(KelImport, GroupsWithTheirOrdinaryMembers) {
+  ASSERT_EQ(kelImportGroupsNT(KEL_GLOBAL_MODULE, "", progress, kAccounts.c_str(), 1), KEL_SUCCESS);
+  EXPECT_EQ(g_progress, (Names{"devs", "ops"})) << "machines$ and groups outside the GID range are skipped";
+  EXPECT_EQ(namesUnder(KEL_GROUP, global()), (Names{"devs", "ops"}));
+  // devs lists bob, daemon, ws01$, alice, dave and an unknown ghost; alice
+  // and carol have it as their primary group.
+  const std::int32_t devs = idOf(KEL_GROUP, global(), "devs");
+  EXPECT_EQ(namesUnder(KEL_GROUP_MEMBER, devs), (Names{"alice", "bob", "carol"}));
+  ObjectRecord member;
+  ASSERT_EQ(kel::findObject(KEL_GROUP_MEMBER, devs, "carol", member), KEL_SUCCESS);
+  EXPECT_EQ(member.text(), "devs");
+  EXPECT_EQ(namesUnder(KEL_GROUP_MEMBER, idOf(KEL_GROUP, global(), "ops")), (Names{"bob"}));
+  // Members are users of the group's scope.
+  EXPECT_EQ(namesUnder(KEL_USER, global()), (Names{"alice", "bob", "carol"}));
+
+  const int before = countAll();
+  g_progress.clear();
+  EXPECT_EQ(kelImportGroupsNT(KEL_GLOBAL_MODULE, "", progress, kAccounts.c_str(), 1), KEL_SUCCESS);
+  EXPECT_TRUE(g_progress.empty());
+  EXPECT_EQ(countAll(), before);
+}
+
+TEST_F(KelImport, GroupsWithoutMembers) {
+  ASSERT_EQ(kelImportGroupsNT(KEL_GLOBAL_MODULE, "", progress, kAccounts.c_str(), 0), KEL_SUCCESS);
+  EXPECT_EQ(namesUnder(KEL_GROUP_MEMBER, idOf(KEL_GROUP, global(), "devs")), Names{});
+  EXPECT_EQ(namesUnder(KEL_USER, global()), Names{});
+  // A later import with members fills in the members of existing groups.
+  ASSERT_EQ(kelImportGroupsNT(KEL_GLOBAL_MODULE, "", progress, kAccounts.c_str(), 1), KEL_SUCCESS);
+  EXPECT_EQ(namesUnder(KEL_GROUP_MEMBER, idOf(KEL_GROUP, global(), "ops")), (Names{"bob"}));
+}
+
+TEST_F(KelImport, IntoAProjectAlsoRegistersTheUsersGlobally) {
+  ObjectRecord project;
+  ASSERT_EQ(kel::addObjectRecord(0, KEL_PROJECT, "Proj", &project), KEL_SUCCESS);
+  ASSERT_EQ(kelImportUsersNT(KEL_PROJECT, "Proj", progress, kAccounts.c_str()), KEL_SUCCESS);
+  EXPECT_EQ(namesUnder(KEL_USER, project.id()), (Names{"alice", "bob", "carol"}));
+  EXPECT_EQ(namesUnder(KEL_USER, global()), (Names{"alice", "bob", "carol"}));
+  ASSERT_EQ(kelImportGroupsNT(KEL_PROJECT, "Proj", progress, kAccounts.c_str(), 1), KEL_SUCCESS);
+  EXPECT_EQ(namesUnder(KEL_GROUP, project.id()), (Names{"devs", "ops"}));
+  EXPECT_EQ(namesUnder(KEL_GROUP, global()), Names{});
+
+  EXPECT_EQ(kelImportUsersNT(KEL_PROJECT, "Nope", progress, kAccounts.c_str()), KEL_NOT_FOUND);
+  EXPECT_EQ(kelImportUsersNT(KEL_PROJECT, "", progress, kAccounts.c_str()), KEL_INVALID_ARGUMENT);
+  EXPECT_EQ(kelImportUsersNT(KEL_USER, "alice", progress, kAccounts.c_str()), KEL_INVALID_ARGUMENT);
+}
+
+TEST_F(KelImport, AScopeWithAPasswordIsNotChangedWithoutIt) {
+  ObjectRecord g;
+  ASSERT_EQ(kel::readObject(global(), g), KEL_SUCCESS);
+  g.setText("VqHASHHASHHAS");
+  ASSERT_EQ(kel::rewriteObject(g), KEL_SUCCESS);
+  EXPECT_EQ(kelImportUsersNT(KEL_GLOBAL_MODULE, "", progress, kAccounts.c_str()), KEL_INCORRECT_PASSWORD);
+  EXPECT_EQ(namesUnder(KEL_USER, global()), Names{});
+}
+
+TEST_F(KelImport, SourceAndDatabaseFailures) {
+  EXPECT_EQ(kelImportUsersNT(KEL_GLOBAL_MODULE, "", progress, dir_.file("no-such-server").c_str()), KEL_NT_ERROR);
+  EXPECT_EQ(kelExtraError(), ENOENT);
+  EXPECT_EQ(kelImportGroupsNT(KEL_GLOBAL_MODULE, "", progress, dir_.file("no-such-server").c_str(), 1),
+            KEL_NT_ERROR);
+
+  EXPECT_EQ(kelImportUsersNetWare(KEL_GLOBAL_MODULE, "", progress, nullptr), KEL_NOT_AVAILABLE);
+  EXPECT_EQ(kelImportGroupsNetWare(KEL_GLOBAL_MODULE, "", progress, "server", 1), KEL_NOT_AVAILABLE);
+
+  ASSERT_EQ(kelCloseDB(), KEL_SUCCESS);
+  EXPECT_EQ(kelImportUsersNT(KEL_GLOBAL_MODULE, "", progress, kAccounts.c_str()), KEL_NOT_OPEN);
+  ASSERT_EQ(kelOpenDB(base_.c_str(), 1), KEL_SUCCESS);
+  EXPECT_EQ(kelImportUsersNT(KEL_GLOBAL_MODULE, "", progress, kAccounts.c_str()), KEL_READ_ONLY);
+  ASSERT_EQ(kelCloseDB(), KEL_SUCCESS);
+  EXPECT_TRUE(g_progress.empty());
+}
+
+TEST_F(KelImport, SystemAccountsThroughNss) {
+  const kel::AccountRanges ranges = kel::readAccountRanges(kel::kSystemLoginDefs);
+  ASSERT_EQ(kelImportUsersNT(KEL_GLOBAL_MODULE, "", progress, nullptr), KEL_SUCCESS);
+  ASSERT_EQ(kelImportGroupsNT(KEL_GLOBAL_MODULE, "", nullptr, "", 1), KEL_SUCCESS);
+  for (const auto& name : namesUnder(KEL_USER, global())) {
+    const struct passwd* pw = ::getpwnam(name.c_str());
+    ASSERT_NE(pw, nullptr) << name;
+    EXPECT_GE(pw->pw_uid, ranges.uidMin) << name;
+    EXPECT_LE(pw->pw_uid, ranges.uidMax) << name;
+    EXPECT_NE(name.back(), '$');
+  }
+  EXPECT_EQ(namesUnder(KEL_USER, global()).size(), g_progress.size());
+}
+
+TEST(KelAccountSource, LoginDefsRanges) {
+  TempDir dir;
+  const std::string defs = dir.file("login.defs");
+  std::ofstream(defs) << "# comment\nUID_MIN 500\nUID_MAX\t0x1000\n#GID_MIN 7\nGID_MAX 077\nMAIL_DIR /var/mail\n"
+                         "GID_MIN -4\n";
+  kel::AccountRanges r = kel::readAccountRanges(defs);
+  EXPECT_EQ(r.uidMin, 500u);
+  EXPECT_EQ(r.uidMax, 0x1000u);
+  EXPECT_EQ(r.gidMin, 1000u) << "a negative value is ignored";
+  EXPECT_EQ(r.gidMax, 077u);
+  kel::AccountRanges d = kel::readAccountRanges(dir.file("missing"));
+  EXPECT_EQ(d.uidMin, 1000u);
+  EXPECT_EQ(d.uidMax, 60000u);
+  EXPECT_EQ(d.gidMin, 1000u);
+  EXPECT_EQ(d.gidMax, 60000u);
+}
+
+}  // namespace
