@@ -127,6 +127,8 @@ TEST_F(OpenTest, RecognitionOfForms) {
       ASSERT_NE(h, 0) << c.file;
       EXPECT_EQ(rec(h)->file.compression, c.compression) << c.file;
       EXPECT_EQ((rec(h)->file.flags & orv::archive::kFlagEncrypted) != 0, c.encrypted) << c.file;
+      // Without a password an encrypted archive cannot be read.
+      EXPECT_EQ(vc::readArchiveHeader(inst(), *rec(h)), c.encrypted ? 21 : 0) << c.file;
       EXPECT_EQ(vcCloseArchive(h), 0);
     } else {
       EXPECT_EQ(h, 0) << c.file;
