@@ -12,7 +12,7 @@ int sysOpen(const char* path, int flags, mode_t mode) { return ::open(path, flag
 int sysLock(int fd, int cmd, struct flock* lk) { return ::fcntl(fd, cmd, lk); }
 
 FsOps defaults() {
-  return FsOps{sysOpen, ::close, sysLock, ::write, ::fsync, ::rename, ::unlink};
+  return FsOps{sysOpen, ::close, sysLock, ::write, ::fsync, ::rename, ::link, ::unlink};
 }
 
 FsOps g_ops = defaults();

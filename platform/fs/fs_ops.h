@@ -1,8 +1,9 @@
 // The one layer through which the platform file services reach the operating
-// system. Every open, lock, write, sync, rename and unlink of platform/fs goes
-// through the table returned by fsOps(), so a test can replace one entry and
-// make exactly that call fail (a full disk, a refused rename, no lock support)
-// without needing privileges the test run does not have.
+// system. Every open, lock, write, sync, rename, link and unlink of platform/fs
+// (and of the archive commit) goes through the table returned by fsOps(), so a
+// test can replace one entry and make exactly that call fail (a full disk, a
+// refused rename, no lock support) without needing privileges the test run
+// does not have.
 #pragma once
 
 #include <fcntl.h>
@@ -17,6 +18,7 @@ struct FsOps {
   ssize_t (*write)(int fd, const void* data, size_t len);
   int (*fsync)(int fd);
   int (*rename)(const char* from, const char* to);
+  int (*link)(const char* existing, const char* newName);
   int (*unlink)(const char* path);
 };
 

@@ -128,6 +128,7 @@ VC_API VcError vcCloseArchive(int archive);
 VC_API VcError vcKeepClosed(int archive);
 VC_API VcError vcWriteLock(int archive);
 VC_API VcError vcDropWriteLock(int archive);
+VC_API VcError vcReOpenArchive(int archive);
 VC_API VcError vcCommitArchive(int archive, int close);
 VC_API VcError vcSetPassword(int archive, const char* password);
 VC_API VcError vcGetArchiveInfo(int archive, int item, char* buffer, int length);

@@ -1,0 +1,96 @@
+// Shared set-up of the archive opening and commit tests: an instance on the
+// security-database double, a scratch directory, fixture copies, and small
+// readers of files and of an archive's texts.
+#pragma once
+
+#include "archive_events.h"
+#include "archive_reader.h"
+#include "archive_record.h"
+#include "archive_text.h"
+#include "fs/fs_ops.h"
+#include "include/vc.h"
+#include "instance.h"
+#include "seams.h"
+#include "support_kel_double.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace archive_test {
+
+namespace fs = std::filesystem;
+
+inline std::string fixtureDir() { return std::string(ORV_TEST_DATA_DIR) + "/archives"; }
+
+inline std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+inline void writeFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+// Every revision's log and text as stored, in text order: what must survive
+// any commit unchanged.
+inline std::string dumpTexts(vc::VcInstance& inst, vc::VcArchive& a) {
+  using namespace orv::archive;
+  if (vc::readArchiveTexts(inst, a, nullptr) != 0) return "<read failed>";
+  std::string out;
+  for (DeltaRecord* d : text_order(a.file)) {
+    std::string log, text;
+    if (load_text(a.file, d->log, log) || load_text(a.file, d->text, text)) return "<load failed>";
+    out += d->revision + "\nlog:" + log + "\ntext:" + text + "\n";
+  }
+  return out;
+}
+
+struct ArchiveTest : ::testing::Test {
+  std::string dir;
+
+  void SetUp() override {
+    useKelDouble();
+    char tmpl[] = "/tmp/orv-archive-XXXXXX";
+    dir = ::mkdtemp(tmpl);
+    ASSERT_EQ(vcAPIinit(), 0);
+    // Dates as held, so canonical files come back byte for byte.
+    ASSERT_EQ(vcSetConfig("Nocentury", nullptr), 0);
+  }
+  void TearDown() override {
+    orv::fs::resetFsOps();
+    vc::resetArchiveHooks();
+    vc::resetSeams();
+    vcAPIcleanup();
+    fs::remove_all(dir);
+  }
+
+  vc::VcInstance& inst() { return *vc::currentInstance(); }
+  vc::VcArchive* rec(int handle) {
+    vc::VcArchive* a = nullptr;
+    vc::lookupArchive(inst(), handle, a);
+    return a;
+  }
+  std::string path(const std::string& name) const { return dir + "/" + name; }
+  // Copies a fixture of testdata/archives into the scratch directory.
+  std::string copyFixture(const std::string& name, const std::string& as = "") {
+    std::string to = path(as.empty() ? fs::path(name).filename().string() : as);
+    fs::copy_file(fixtureDir() + "/" + name, to, fs::copy_options::overwrite_existing);
+    return to;
+  }
+  // Names in the scratch directory that start with "vc_" (commit leftovers).
+  std::vector<std::string> leftovers() const {
+    std::vector<std::string> out;
+    for (const auto& e : fs::directory_iterator(dir))
+      if (e.path().filename().string().rfind("vc_", 0) == 0) out.push_back(e.path().string());
+    return out;
+  }
+};
+
+}  // namespace archive_test
