@@ -1,13 +1,30 @@
 #!/usr/bin/env bash
-# The demonstration run by "./orv.sh demo": two small sample files compared by
-# the text differencer in each of its output forms, then by the binary
-# differencer, through the diffrun driver.
+# The demonstration run by "./orv.sh demo". First the set-up a fresh machine
+# needs: the default security database of the build (build/orvkel/orvkel),
+# created by keladm when it does not exist, with the current user as a
+# registered user. Then two small sample files compared by the text
+# differencer in each of its output forms, and by the binary differencer,
+# through the diffrun driver.
 set -euo pipefail
 build=${1:-build}
 here=$(cd "$(dirname "$0")/.." && pwd)
 diffrun="$build/bin/diffrun"
 old="$here/testdata/demo/greet-old.c"
 new="$here/testdata/demo/greet-new.c"
+
+# The security database.
+keladm="$build/bin/keladm"
+user=${LOGNAME:-$(id -un)}
+database=$("$keladm" where)
+echo "=== security database: $database"
+if [ ! -e "$database.dat" ]; then
+  # A new installation accepts any administrator password until one is set
+  # (keladm set-admin-password); give the one in force through the variable.
+  "$keladm" create -a "${ORV_KEL_ADMIN_PASSWORD:-orv}"
+fi
+"$keladm" add-user "$user"
+"$keladm" resolve "$user" CheckIn
+echo
 
 show() { # <title> <diffrun words...>
   local title=$1; shift

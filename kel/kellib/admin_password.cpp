@@ -5,7 +5,7 @@
 // synced, so a failure leaves the old password in force.
 #include "admin_password.h"
 
-#include "absolute_path.h"
+#include "default_database_path.h"
 #include "kel.h"
 #include "kel_state.h"
 
@@ -28,9 +28,11 @@ std::string directoryOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-// The stored hash: 0 with it, 22 when there is no file, 202 when it cannot be read.
+// The stored hash: 0 with it, 22 when there is no file, 202 when it cannot be
+// read, 204 when there is no place for it.
 int readStoredHash(std::string& hash) {
   const std::string file = adminPasswordFile(database().startName);
+  if (file.empty()) return KEL_CANNOT_ACCESS;
   int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     setExtraError(errno);
@@ -80,6 +82,7 @@ bool writeAll(int fd, const std::string& text) {
 // Replaces the file with the hash: 0, or 26 when it cannot be written.
 int storeHash(const std::string& hash) {
   const std::string file = adminPasswordFile(database().startName);
+  if (file.empty()) return KEL_CANNOT_ACCESS;
   const std::string dir = directoryOf(file);
   if (!dir.empty() && ::mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) {
     setExtraError(errno);
@@ -119,11 +122,10 @@ int storeHash(const std::string& hash) {
 }  // namespace
 
 std::string adminPasswordFile(const std::string& programPath) {
-  std::string program;
-  if (makeAbsolutePath(programPath, {}, program) != 0) program = programPath;
-  // The program lies in <install>/bin; the default database in <install>/orvkel.
-  std::string install = directoryOf(directoryOf(program));
-  return install + "/orvkel/" + kFileName;
+  std::string databasePath;
+  if (defaultDatabasePath(programPath, {}, databasePath) != KEL_SUCCESS) return {};
+  const std::string dir = directoryOf(databasePath);
+  return (dir.empty() ? std::string() : dir + "/") + kFileName;
 }
 
 int verifyAdminPassword(const char* password) {

@@ -30,7 +30,8 @@ int checkScope(const ObjectRecord& scope);
 // password.
 void updateCachedPassword(const ObjectRecord& scope, const char* password);
 
-// Forgets every cached answer and the callback (kelExit).
+// Forgets every cached answer and the callback. kelExit keeps both: answers
+// are remembered for the rest of the process (tests start afresh with this).
 void resetPasswordState();
 
 }  // namespace kel

@@ -7,59 +7,36 @@
 // directory the server names. There is no NetWare client on this system, so
 // the NetWare calls answer 15. Users become kind 3 records in the scope,
 // groups kind 4, members kind 7 under their group; an object that exists
-// already counts as success, so importing twice adds nothing. The progress
+// already counts as success, so importing twice adds nothing. Every object
+// goes through the ordinary add, so a scope with a password asks the
+// registered password callback once, as any change would. The progress
 // callback hears the name of each user or group that was added.
 #include "absolute_path.h"
 #include "account_source.h"
 #include "kel.h"
 #include "kel_state.h"
-#include "object_store.h"
-
-#include <algorithm>
+#include "object_calls.h"
+#include "scope.h"
 
 namespace kel {
 namespace {
 
-// The scope's record id, or a code: 5 bad kind or name, 22/202.
-int findScope(int scopeKind, const char* scopeName, std::int32_t& scopeId) {
-  if (scopeKind == KEL_GLOBAL_MODULE) {
-    scopeId = database().globalId();
-    return KEL_SUCCESS;
-  }
-  if (scopeKind != KEL_PROJECT || !scopeName || !*scopeName) return KEL_INVALID_ARGUMENT;
-  ObjectRecord project;
-  if (int rc = findObject(KEL_PROJECT, 0, scopeName, project)) return rc;
-  scopeId = project.id();
-  return KEL_SUCCESS;
-}
-
-// Changes inside a scope that carries a password need that password, which
-// the import has no way to ask for here: such a scope is refused (20)
-// rather than changed without it. A scope without password (24 zero bytes)
-// lets the import through.
-int scopeAllowsImport(std::int32_t scopeId) {
-  ObjectRecord scope;
-  if (int rc = readObject(scopeId, scope)) return rc;
-  const char* hash = scope.textField();
-  bool none = std::all_of(hash, hash + 24, [](char c) { return c == '\0'; });
-  return none ? KEL_SUCCESS : KEL_INCORRECT_PASSWORD;
-}
-
-// Adds one record; 21 (exists) counts as success. added tells whether it
-// is new; the record (new or existing) is returned in rec.
-int addImported(std::int32_t parent, int kind, const std::string& name, bool& added, ObjectRecord& rec) {
-  int rc = addObjectRecord(parent, kind, name, &rec);
+// Adds one object through the ordinary add, so the scope's password is
+// asked for (and cached) exactly as for any other change; an object that
+// exists already (21) counts as success. added tells whether it is new.
+int addImported(int scopeKind, const char* scopeName, int parentKind, const char* parentName, int kind,
+                const std::string& name, bool& added) {
+  int rc = addObject(scopeKind, scopeName, parentKind, parentName, kind, name.c_str(), 0);
   added = rc == KEL_SUCCESS;
-  if (rc == KEL_OBJECT_EXISTS) return findObject(kind, parent, name, rec);
-  return rc;
+  return rc == KEL_OBJECT_EXISTS ? KEL_SUCCESS : rc;
 }
 
-// Gates, scope and source shared by both imports.
-int prepareImport(int scopeKind, const char* scopeName, const char* server, std::int32_t& scopeId,
-                  AccountDatabase& accounts) {
+// Gates, scope and source shared by both imports: the scope must exist
+// before the accounts are read.
+int prepareImport(int scopeKind, const char* scopeName, const char* server, AccountDatabase& accounts) {
   if (int rc = requireWritable()) return rc;
-  if (int rc = findScope(scopeKind, scopeName, scopeId)) return rc;
-  if (int rc = scopeAllowsImport(scopeId)) return rc;
+  ObjectRecord scope;
+  if (int rc = findScope(scopeKind, scopeName, scope)) return rc;
   int err = server && *server ? readAccountFiles(forwardSlashes(server), accounts) : readSystemAccounts(accounts);
   if (err) {
     setExtraError(err);
@@ -69,13 +46,11 @@ int prepareImport(int scopeKind, const char* scopeName, const char* server, std:
 }
 
 int importUsers(int scopeKind, const char* scopeName, kelImportCallback callback, const char* server) {
-  std::int32_t scopeId = 0;
   AccountDatabase accounts;
-  if (int rc = prepareImport(scopeKind, scopeName, server, scopeId, accounts)) return rc;
+  if (int rc = prepareImport(scopeKind, scopeName, server, accounts)) return rc;
   for (const Account* user : ordinaryUsers(accounts)) {
     bool added = false;
-    ObjectRecord rec;
-    if (int rc = addImported(scopeId, KEL_USER, user->name, added, rec)) return rc;
+    if (int rc = addImported(scopeKind, scopeName, 0, nullptr, KEL_USER, user->name, added)) return rc;
     if (added && callback) callback(user->name.c_str());
   }
   return KEL_SUCCESS;
@@ -83,20 +58,18 @@ int importUsers(int scopeKind, const char* scopeName, kelImportCallback callback
 
 int importGroups(int scopeKind, const char* scopeName, kelImportCallback callback, const char* server,
                  bool withMembers) {
-  std::int32_t scopeId = 0;
   AccountDatabase accounts;
-  if (int rc = prepareImport(scopeKind, scopeName, server, scopeId, accounts)) return rc;
+  if (int rc = prepareImport(scopeKind, scopeName, server, accounts)) return rc;
   for (const AccountGroup* group : ordinaryGroups(accounts)) {
     bool added = false;
-    ObjectRecord rec;
-    if (int rc = addImported(scopeId, KEL_GROUP, group->name, added, rec)) return rc;
+    if (int rc = addImported(scopeKind, scopeName, 0, nullptr, KEL_GROUP, group->name, added)) return rc;
     if (added && callback) callback(group->name.c_str());
     if (!withMembers) continue;
-    const std::int32_t groupId = rec.id();
     for (const std::string& member : ordinaryMembers(accounts, *group)) {
       bool memberAdded = false;
-      ObjectRecord memberRec;
-      if (int rc = addImported(groupId, KEL_GROUP_MEMBER, member, memberAdded, memberRec)) return rc;
+      if (int rc = addImported(scopeKind, scopeName, KEL_GROUP, group->name.c_str(), KEL_GROUP_MEMBER, member,
+                               memberAdded))
+        return rc;
     }
   }
   return KEL_SUCCESS;

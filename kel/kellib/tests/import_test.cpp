@@ -4,12 +4,14 @@
 #include "account_source.h"
 #include "kel_state.h"
 #include "object_store.h"
+#include "scope_password.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <fstream>
 #include <pwd.h>
 
@@ -53,12 +55,16 @@ class KelImport : public ::testing::Test {
  protected:
   void SetUp() override {
     g_progress.clear();
+    kel::resetPasswordState();
     ASSERT_EQ(kelInit("/opt/orv/bin/orvty"), KEL_SUCCESS);
     base_ = dir_.file("orvkel");
     ASSERT_EQ(kelCreateDB(base_.c_str(), "admin"), KEL_SUCCESS);
     ASSERT_EQ(kelOpenDB(base_.c_str(), 0), KEL_SUCCESS);
   }
-  void TearDown() override { EXPECT_EQ(kelExit(), KEL_SUCCESS); }
+  void TearDown() override {
+    kel::resetPasswordState();
+    EXPECT_EQ(kelExit(), KEL_SUCCESS);
+  }
   std::int32_t global() const { return kel::database().globalId(); }
 
   TempDir dir_;
@@ -126,13 +132,70 @@ TEST_F(KelImport, IntoAProjectAlsoRegistersTheUsersGlobally) {
   EXPECT_EQ(kelImportUsersNT(KEL_USER, "alice", progress, kAccounts.c_str()), KEL_INVALID_ARGUMENT);
 }
 
-TEST_F(KelImport, AScopeWithAPasswordIsNotChangedWithoutIt) {
-  ObjectRecord g;
-  ASSERT_EQ(kel::readObject(global(), g), KEL_SUCCESS);
-  g.setText("VqHASHHASHHAS");
-  ASSERT_EQ(kel::rewriteObject(g), KEL_SUCCESS);
-  EXPECT_EQ(kelImportUsersNT(KEL_GLOBAL_MODULE, "", progress, kAccounts.c_str()), KEL_INCORRECT_PASSWORD);
-  EXPECT_EQ(namesUnder(KEL_USER, global()), Names{});
+// The password callback's script: each request takes the next answer, an
+// empty one declines.
+std::vector<std::string> g_passwords;
+std::vector<std::string> g_requests;
+int scriptedPassword(int kind, const char* name, char* buffer, int length, const char* prompt) {
+  g_requests.push_back(std::to_string(kind) + ":" + name + ":" + prompt);
+  if (g_passwords.empty()) return 0;
+  const std::string answer = g_passwords.front();
+  g_passwords.erase(g_passwords.begin());
+  if (answer.empty()) return 0;
+  std::snprintf(buffer, static_cast<std::size_t>(length), "%s", answer.c_str());
+  return 1;
+}
+
+TEST_F(KelImport, AScopeWithAPasswordAsksForItOnce) {
+  ASSERT_EQ(kelSetPasswd(KEL_GLOBAL_MODULE, "", "s3cret"), KEL_SUCCESS);
+  kel::resetPasswordState();  // forget the answer the change left in the cache
+  kelRegisterPasswdCB(scriptedPassword);
+
+  struct Case {
+    const char* title;
+    std::vector<std::string> answers;
+    int want;
+    Names requests;
+  } cases[] = {
+      {"declined", {""}, KEL_INCORRECT_PASSWORD, {"1::"}},
+      {"wrong three times", {"a", "b", "c"}, KEL_INCORRECT_PASSWORD, {"1::", "1::retry", "1::retry"}},
+      {"wrong, then right", {"nope", "s3cret"}, KEL_SUCCESS, {"1::", "1::retry"}},
+  };
+  for (const auto& c : cases) {
+    g_passwords = c.answers;
+    g_requests.clear();
+    g_progress.clear();
+    EXPECT_EQ(kelImportGroupsNT(KEL_GLOBAL_MODULE, "", progress, kAccounts.c_str(), 1), c.want) << c.title;
+    EXPECT_EQ(g_requests, c.requests) << c.title << ": asked once for the whole import";
+    EXPECT_TRUE(g_passwords.empty()) << c.title;
+    if (c.want != KEL_SUCCESS) {
+      EXPECT_EQ(namesUnder(KEL_GROUP, global()), Names{}) << c.title;
+      EXPECT_TRUE(g_progress.empty()) << c.title;
+    }
+  }
+  EXPECT_EQ(g_progress, (Names{"devs", "ops"}));
+  EXPECT_EQ(namesUnder(KEL_GROUP_MEMBER, idOf(KEL_GROUP, global(), "devs")), (Names{"alice", "bob", "carol"}));
+
+  // The answer stays cached: a later import asks nothing.
+  g_requests.clear();
+  EXPECT_EQ(kelImportUsersNT(KEL_GLOBAL_MODULE, "", progress, kAccounts.c_str()), KEL_SUCCESS);
+  EXPECT_EQ(g_requests, Names{});
+  kelRegisterPasswdCB(nullptr);
+}
+
+TEST_F(KelImport, AProjectPasswordIsAskedForTheProject) {
+  ASSERT_EQ(kelAddObject(KEL_GLOBAL_MODULE, "", 0, nullptr, KEL_PROJECT, "Proj", 0), KEL_SUCCESS);
+  ASSERT_EQ(kelSetPasswd(KEL_PROJECT, "Proj", "pw"), KEL_SUCCESS);
+  kel::resetPasswordState();
+  EXPECT_EQ(kelImportUsersNT(KEL_PROJECT, "Proj", progress, kAccounts.c_str()), KEL_INCORRECT_PASSWORD)
+      << "no callback registered";
+  kelRegisterPasswdCB(scriptedPassword);
+  g_passwords = {"pw"};
+  g_requests.clear();
+  EXPECT_EQ(kelImportUsersNT(KEL_PROJECT, "Proj", progress, kAccounts.c_str()), KEL_SUCCESS);
+  EXPECT_EQ(g_requests, (Names{"2:Proj:"}));
+  EXPECT_EQ(g_progress, (Names{"alice", "bob", "carol"}));
+  kelRegisterPasswdCB(nullptr);
 }
 
 TEST_F(KelImport, SourceAndDatabaseFailures) {

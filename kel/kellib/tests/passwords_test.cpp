@@ -238,6 +238,26 @@ TEST_F(KelAdminPassword, KeptAsASaltedHashBesideTheDefaultDatabase) {
   EXPECT_EQ(dir_.entries(), (std::vector<std::string>{"db.dat", "db.lok", "inst"}));
 }
 
+TEST(KelAdminPasswordFile, LiesInTheDirectoryOfTheDefaultDatabase) {
+  struct Case {
+    const char* program;
+    const char* file;
+  } cases[] = {
+      {"/a/b/prog", "/a/orvkel/kel.adm"},
+      {"/a/b/./c/../prog", "/a/orvkel/kel.adm"},
+      {"\\a\\b\\prog", "/a/orvkel/kel.adm"},
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(kel::adminPasswordFile(c.program), c.file) << c.program;
+    char db[512] = "";
+    if (*c.program && kelGetDefaultDatabase(c.program, "/", db, sizeof db) == KEL_SUCCESS) {
+      const std::string dbPath = db;
+      EXPECT_EQ(dbPath.substr(0, dbPath.rfind('/')) + "/kel.adm", c.file) << c.program;
+    }
+  }
+}
+
 TEST_F(KelAdminPassword, AFileThatCannotBeWrittenGives26) {
   // The place of the directory is taken by a plain file: no one can write there.
   std::ofstream(dir_.file("inst/orvkel")).close();
