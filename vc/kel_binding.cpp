@@ -11,6 +11,7 @@ orv::dynlib::Library g_library;
 Api g_api{};
 bool g_bound = false;
 bool g_databaseOpen = false;
+void (*g_unbindHook)() = nullptr;
 
 template <class Fn>
 bool take(Fn& slot, const char* name) {
@@ -49,6 +50,7 @@ int bind() {
 const Api* api() { return g_bound ? &g_api : nullptr; }
 
 void unbind() {
+  if (g_unbindHook) g_unbindHook();
   g_api = Api{};
   g_bound = false;
   g_databaseOpen = false;
@@ -57,5 +59,6 @@ void unbind() {
 
 bool databaseIsOpen() { return g_databaseOpen; }
 void setDatabaseOpen(bool open) { g_databaseOpen = open; }
+void setUnbindHook(void (*hook)()) { g_unbindHook = hook; }
 
 }  // namespace vc::kel

@@ -5,6 +5,8 @@
 
 #include "error_codes.h"
 #include "kel_binding.h"
+#include "option_lookup.h"
+#include "permissions.h"
 #include "script_context.h"
 
 #include <cstring>
@@ -53,7 +55,7 @@ bool feedText(LoadContext& lc, const std::string& text) {
   return true;
 }
 
-int onRecord(int kind, const char*, kel::ObjectRecord* record) {
+int onRecord(int kind, const char*, const kel::ObjectRecord* record) {
   if (!g_load) return 0;
   LoadContext& lc = *g_load;
   if (kind != kel::kKindPolicyStatement || !record) return 1;
@@ -109,6 +111,36 @@ int loadPolicyStatements(VcInstance& inst, VcOptionList& target, int scopeKind,
   inst.securityOn = savedSecurity;
   attachDefinedBlocks(script);
   return lc.result;
+}
+
+int loadSecurityObjectPolicies(VcInstance& inst, VcOptionList& target,
+                               const std::vector<std::string>& securityObjects) {
+  for (const std::string& name : securityObjects) {
+    if (name.empty()) continue;
+    if (int rc = loadPolicyStatements(inst, target, 2, name.c_str())) return rc;
+  }
+  return 0;
+}
+
+int projectOpenGate(VcInstance& inst, VcOptionList& firstList, const std::string& projectPath,
+                    bool forChange) {
+  if (securityUserName(inst).empty()) return 0;
+  if (!inst.databaseOpen || !kel::api()) return 0;
+  // A faulty statement has been reported through the echo callback; it
+  // neither opens nor closes the gate by itself.
+  loadSecurityObjectPolicies(inst, firstList, projectSecurityObjects(projectPath));
+  // Only an explicit "No" closes the gate: a database that says nothing
+  // about these options leaves every project open.
+  VcListSet lists;
+  lists.global = &inst.globalOptions;
+  lists.project[0] = &firstList;
+  auto refused = [&](const char* name) {
+    OptionHit hit = lookupOption(lists, name);
+    return hit.option && (hit.option->flags & kOptNo) != 0;
+  };
+  if (refused("openproject") || (forChange && refused("modifyproject")))
+    return fail(inst, err::kProjectDenied);
+  return 0;
 }
 
 }  // namespace vc

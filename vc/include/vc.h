@@ -119,6 +119,21 @@ VC_API VcError vcGetPerm(const char* permission);
 VC_API VcError vcGetPermValue(const char* permission, char* buffer, int length);
 VC_API VcError vcKELCreateRedirector(const char* databasePath, const char* redirectorFile);
 
+/* ---- NetWare server module (raw requests) ----
+ * Each sends one request with an operand to the server module of path's
+ * server and answers the module's result word; 3 for a path that is not on
+ * a NetWare server (always, on a system without a NetWare client), 12 when
+ * the operand does not fit, 104 when the module did not answer before, 222
+ * when it does not answer now, 8 without instance. nwResults and
+ * nwResultsIndex copy reply data (60 bytes from offset 6) of the last
+ * exchange; 56 when the range leaves it. */
+VC_API int nwSendString(const char* user, const char* path, const char* text, int code);
+VC_API int nwSendV(const char* user, const char* path, const void* bytes, int count, int code);
+VC_API int nwSendWordLong(const char* user, const char* path, unsigned int first, unsigned int second,
+                          int code);
+VC_API int nwResults(unsigned char* buffer, int count);
+VC_API int nwResultsIndex(unsigned char* buffer, int offset, int count);
+
 /* ---- Archives ---- */
 
 VC_API VcError vcOpenArchive(const char* archiveName, int* archive, int mode);

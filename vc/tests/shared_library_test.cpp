@@ -59,3 +59,23 @@ TEST(SharedLibrary, DefaultMailLibraryLoadsFromTheLibrarysDirectory) {
   std::remove(ini.c_str());
   ::rmdir(dir.c_str());
 }
+
+// Without an override the real security library is taken from the
+// directory of librevlib32.so. No database lies at its default path here, so
+// start-up stops at opening it, not at loading the library.
+TEST(SharedLibrary, SecurityLibraryLoadsFromTheLibrarysDirectory) {
+  ::unsetenv("ORV_KEL_LIBRARY");
+  ::unsetenv("LD_LIBRARY_PATH");
+  const int rc = vcAPIinit();
+  EXPECT_NE(rc, 270);
+  EXPECT_TRUE(rc == 0 || rc == 262 || rc == 272) << rc;
+  Dl_info info{};
+  ASSERT_NE(::dladdr(reinterpret_cast<void*>(&vcAPIinit), &info), 0);
+  std::string beside = info.dli_fname;
+  beside = beside.substr(0, beside.find_last_of('/')) + "/libkel32.so";
+  void* kel = ::dlopen(beside.c_str(), RTLD_NOW | RTLD_NOLOAD);
+  EXPECT_NE(kel, nullptr) << beside;
+  if (kel) ::dlclose(kel);
+  EXPECT_EQ(vcAPIcleanup(), 0);
+  useKelDouble();
+}

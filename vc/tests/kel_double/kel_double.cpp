@@ -1,14 +1,24 @@
 // A stand-in for the security database library, libkel32.so, for the
-// revision library's tests. It grants every permission, serves policy lines
-// from a small text file, fails on request and counts its calls.
+// revision library's tests. It grants every permission unless told
+// otherwise, serves policy lines from small text files, fails on request and
+// counts its calls.
 //
 // Environment:
-//   ORV_KEL_FAIL         comma-separated calls to fail: getdefault, init, opendb
-//   ORV_KEL_POLICY_FILE  a text file whose lines form one policy statement;
-//                        a line "@name" names a further statement whose lines
-//                        are read from the file "<policy file>.name"
+//   ORV_KEL_FAIL         comma-separated calls to fail: getdefault, init,
+//                        opendb, redirector
+//   ORV_KEL_POLICY_FILE  a text file whose lines form the global policy
+//                        statement; a line "@name" names a further statement
+//                        whose lines are read from "<policy file>.name". The
+//                        statement of a project or security object (scope
+//                        kind 2) is read from "<policy file>@<scope name>".
 // Test-only exports: kelDoubleCallCount(name), kelDoubleReset(),
-// kelDoubleLastName(which, buffer, length) with which "init" or "getdefault".
+// kelDoubleLastName(which, buffer, length) with which "init", "getdefault"
+// or "user" (the user of the last resolution),
+// kelDoubleSetAnswer(scope, permission, result, flags, value): the answer of
+// kelResolvePermission (scope "") or kelResolvePermissionInSO (a scope name),
+// kelDoubleSetSecurityObject(path, projects): the project names ("," between
+// them) that the security object of a path lists.
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -29,7 +39,49 @@ struct Record {
 };
 static_assert(sizeof(Record) == 148);
 
-using EnumCallback = int (*)(int, const char*, Record*);
+using EnumCallback = int (*)(int, const char*, const Record*);
+
+struct BuiltinRow {
+  const char *product, *kind, *category, *key, *valueType, *description;
+  std::uint32_t needed;
+};
+using BuiltinCallback = int (*)(const BuiltinRow*);
+
+// A few catalogue rows: the permissions the tests ask about, and one policy
+// row that the bridge must pass over.
+const BuiltinRow kRows[] = {
+    {"TY", "Role", "Archive", "OpenArchive", "on/off", "", 0},
+    {"TY", "Role", "Archive", "ModifyArchive", "on/off", "", 1},
+    {"TY", "Role", "Archive", "CheckIn", "on/off", "", 3},
+    {"TY", "Role", "Archive", "CheckOut", "on/off", "", 1},
+    {"TY", "Role", "Archive", "Lock", "on/off", "", 3},
+    {"TY", "Role", "Archive", "LockStates", "value", "", 3},
+    {"TY", "Policy", "Archive", "States", "value", "", 0},
+    {"TY", "Role", "Project", "OpenProject", "on/off", "", 0},
+    {"TY", "Role", "Project", "ModifyProject", "on/off", "", 4},
+};
+
+struct Answer {
+  int result = 0;
+  int flags = 0;
+  std::string value;
+  bool hasValue = false;
+};
+
+std::string lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::map<std::string, Answer>& answers() {  // key: lower(scope) + "|" + lower(permission)
+  static std::map<std::string, Answer> a;
+  return a;
+}
+std::map<std::string, std::vector<std::string>>& securityObjects() {
+  static std::map<std::string, std::vector<std::string>> m;
+  return m;
+}
+std::string g_lastUser;
 
 std::map<std::string, int>& counts() {
   static std::map<std::string, int> c;
@@ -78,15 +130,41 @@ KEL_API void kelDoubleReset() {
   counts().clear();
   g_initName.clear();
   g_defaultName.clear();
+  g_lastUser.clear();
+  answers().clear();
+  securityObjects().clear();
+}
+KEL_API void kelDoubleSetAnswer(const char* scope, const char* permission, int result, int flags,
+                                const char* value) {
+  Answer a;
+  a.result = result;
+  a.flags = flags;
+  a.hasValue = value != nullptr;
+  a.value = value ? value : "";
+  answers()[lower(scope) + "|" + lower(permission)] = a;
+}
+KEL_API void kelDoubleSetSecurityObject(const char* path, const char* projects) {
+  std::vector<std::string> names;
+  std::string list = projects;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    std::size_t end = list.find(',', start);
+    if (end == std::string::npos) end = list.size();
+    if (end > start) names.push_back(list.substr(start, end - start));
+    start = end + 1;
+  }
+  securityObjects()[path] = names;
 }
 KEL_API int kelDoubleLastName(const char* which, char* buffer, int length) {
-  const std::string& s = std::strcmp(which, "init") == 0 ? g_initName : g_defaultName;
+  const std::string& s = std::strcmp(which, "init") == 0   ? g_initName
+                         : std::strcmp(which, "user") == 0 ? g_lastUser
+                                                           : g_defaultName;
   if (static_cast<int>(s.size()) >= length) return 205;
   std::memcpy(buffer, s.c_str(), s.size() + 1);
   return 0;
 }
 
-KEL_API void* kelMalloc(int size) { return size < 1 ? nullptr : std::malloc(static_cast<size_t>(size)); }
+KEL_API void* kelMalloc(long size) { return size < 1 ? nullptr : std::malloc(static_cast<size_t>(size)); }
 KEL_API void kelFree(void* block) {
   count("kelFree");
   std::free(block);
@@ -155,38 +233,63 @@ KEL_API int kelCloseDB() {
   return 0;
 }
 
-KEL_API int kelResolvePermission(int, const char*, const char*, const char*, char** value, int* flags) {
+namespace {
+
+int resolve(const std::string& scope, const char* user, const char* permission, char** value,
+            int* flags) {
+  g_lastUser = user ? user : "";
+  if (value) *value = nullptr;
+  if (flags) *flags = 0;
+  auto it = answers().find(lower(scope) + "|" + lower(permission ? permission : ""));
+  if (it == answers().end()) return 0;
+  if (flags) *flags = it->second.flags;
+  if (value && it->second.hasValue) {
+    *value = static_cast<char*>(std::malloc(it->second.value.size() + 1));
+    std::memcpy(*value, it->second.value.c_str(), it->second.value.size() + 1);
+  }
+  return it->second.result;
+}
+
+}  // namespace
+
+KEL_API int kelResolvePermission(int, const char*, const char* user, const char* permission,
+                                 char** value, int* flags) {
   count("kelResolvePermission");
-  if (value) *value = nullptr;
-  if (flags) *flags = 0;
-  return 0;
+  count((std::string("kelResolvePermission:") + lower(permission ? permission : "")).c_str());
+  return resolve("", user, permission, value, flags);
 }
 
-KEL_API int kelResolvePermissionInSO(int, const char*, const char*, const char*, char** value,
-                                     int* flags) {
+KEL_API int kelResolvePermissionInSO(int scopeKind, const char* scope, const char* user,
+                                     const char* permission, char** value, int* flags) {
   count("kelResolvePermissionInSO");
-  if (value) *value = nullptr;
-  if (flags) *flags = 0;
-  return 0;
+  if (scopeKind != 2 || !scope) return 5;
+  return resolve(scope, user, permission, value, flags);
 }
 
-KEL_API int kelGetObject(int, const char*, int, const char*, Record** record) {
+KEL_API int kelGetObject(int kind, const char* name, int, const char*, Record** record) {
   count("kelGetObject");
   if (record) *record = nullptr;
-  return 22;
+  if (kind != 9 || !name) return 22;
+  auto it = securityObjects().find(name);
+  if (it == securityObjects().end()) return 22;
+  if (record) *record = makeRecord(9, name, {{name}, it->second});
+  return 0;
 }
 
-KEL_API int kelEnumInfo(int, const char*, int kind, EnumCallback callback) {
+KEL_API int kelEnumInfo(int scopeKind, const char* scope, int kind, EnumCallback callback) {
   count("kelEnumInfo");
   const char* file = std::getenv("ORV_KEL_POLICY_FILE");
   if (kind != 5 || !file || !*file || !callback) return 0;
+  std::string path = file;
+  if (scopeKind == 2) path += std::string("@") + (scope ? scope : "");
   std::vector<std::string> own, named;
-  for (const std::string& l : readLines(file)) {
+  for (const std::string& l : readLines(path)) {
     if (!l.empty() && l[0] == '@')
       named.push_back(l.substr(1));
     else
       own.push_back(l);
   }
+  if (own.empty() && named.empty()) return 0;
   Record* r = makeRecord(5, "Policy Statement", {own, named});
   int rc = callback(5, r->name, r);
   std::free(r);
@@ -203,7 +306,7 @@ KEL_API int kelGetFrag(int, const char*, const char*, const char* fragment, Reco
   return 0;
 }
 
-KEL_API int kelGetRoles(int, const char*, const char*, char** roles) {
+KEL_API int kelGetRoles(int, const char*, int, const char*, char** roles, int) {
   count("kelGetRoles");
   if (roles) *roles = nullptr;
   return 0;
@@ -212,11 +315,24 @@ KEL_API int kelGetRoles(int, const char*, const char*, char** roles) {
 KEL_API int kelAppendRedirector(const char* redirector, const char* database) {
   count("kelAppendRedirector");
   if (!redirector || !database) return 5;
-  std::ofstream(redirector, std::ios::app) << database << "\n";
+  if (failing("redirector")) {
+    g_extra = 99;
+    return 203;
+  }
+  // Like the real library: a name without extension gets ".red".
+  std::string file = redirector;
+  std::size_t slash = file.find_last_of('/'), dot = file.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) file += ".red";
+  std::ofstream(file, std::ios::app) << database << "\n";
   return 0;
 }
 
-KEL_API int kelEnumBuiltinPolicy(const char*, const char*, const char*, int (*)(const void*)) {
+KEL_API int kelEnumBuiltinPolicy(const char*, const char* kind, const char*, BuiltinCallback callback) {
   count("kelEnumBuiltinPolicy");
+  if (!callback) return 5;
+  for (const BuiltinRow& row : kRows) {
+    if (kind && *kind && lower(kind) != lower(row.kind)) continue;
+    if (int rc = callback(&row)) return rc;
+  }
   return 0;
 }
