@@ -1,15 +1,26 @@
-// Default archive hooks: until the event language and the security bridge
-// are linked in, events run nothing and every permission is granted.
+// Archive hooks in force: permissions come from the security-database bridge,
+// and an archive's security objects load their policy lines into the
+// archive's option list when its header is read.
 #include "archive_events.h"
+
+#include "archive_record.h"
+#include "permissions.h"
 
 namespace vc {
 namespace {
 
 int noEvent(VcInstance&, VcArchive*, const char*, const char*) { return 0; }
-bool grant(VcInstance&, const char*, VcArchive*) { return true; }
-bool admit(VcInstance&, const std::vector<std::string>&) { return true; }
 
-ArchiveHooks defaults() { return ArchiveHooks{noEvent, grant, admit}; }
+bool holds(VcInstance& inst, const char* permission, VcArchive*) { return hasPermission(inst, permission); }
+
+bool admits(VcInstance& inst, VcArchive& archive, const std::vector<std::string>& securityObjects) {
+  if (securityObjects.empty()) return true;
+  return loadSecurityObjectPolicies(inst, archive.options, securityObjects) == 0;
+}
+
+ArchiveHooks defaults() {
+  return ArchiveHooks{noEvent, holds, admits};
+}
 
 ArchiveHooks g_hooks = defaults();
 

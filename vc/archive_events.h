@@ -23,8 +23,10 @@ struct ArchiveHooks {
   // Whether the current user holds the permission (lower-case name such as
   // "openarchive"); archive, when given, scopes the question.
   bool (*holdsPermission)(VcInstance& inst, const char* permission, VcArchive* archive);
-  // Whether the archive's security objects admit the current user.
-  bool (*securityAdmits)(VcInstance& inst, const std::vector<std::string>& securityObjects);
+  // Whether the archive's security objects admit the current user; their
+  // policy lines go to the archive's option list.
+  bool (*securityAdmits)(VcInstance& inst, VcArchive& archive,
+                         const std::vector<std::string>& securityObjects);
 };
 
 ArchiveHooks& archiveHooks();

@@ -207,6 +207,7 @@ int openArchive(VcInstance& inst, const char* name, int* handle, int mode) {
   }
   *handle = a->handle;
   inst.currentArchive = a.release();
+  inst.archiveOptions = &inst.currentArchive->options;
   return code ? fail(inst, code) : 0;
 }
 

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "archive_model.h"
+#include "option_list.h"
 #include "byte_stream.h"
 #include "fs/file_identity.h"
 #include "fs/share_lock.h"
@@ -74,6 +75,7 @@ struct VcArchive {
   std::string textsFile;               // check-in's texts file, deleted after a commit
   std::vector<std::string> pendingLog; // operation-log lines not written yet
   ArchiveCursors cursors;
+  VcOptionList options;                // policy lines of the archive's security objects
 };
 
 // The open archive behind a handle of the caller's instance: 0, or 7 for a

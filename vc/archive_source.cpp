@@ -100,8 +100,8 @@ int readArchiveHeader(VcInstance& inst, VcArchive& a, bool quick, std::string_vi
   opts.for_write = (a.openMode & kOpenWrite) != 0;
   const std::string user = archiveUser(inst);
   opts.user = user;
-  opts.security_admits = [&inst](const std::vector<std::string>& objects) {
-    return archiveHooks().securityAdmits(inst, objects);
+  opts.security_admits = [&inst, &a](const std::vector<std::string>& objects) {
+    return archiveHooks().securityAdmits(inst, a, objects);
   };
   if (int rc = orv::archive::read_header(a.file, opts)) return fail(inst, rc);
   return 0;

@@ -11,6 +11,7 @@
 // Valued permissions (LockStates, AllowedStates) collect the values that
 // every scope grants them; only the value of the permission being asked is
 // collected, and only from entries that grant it.
+#include "archive_record.h"
 #include "error_codes.h"
 #include "kel_binding.h"
 #include "option_lookup.h"
@@ -244,10 +245,14 @@ std::string bridgeValue(VcInstance& inst, const char* permission) {
 
 PermissionBridge g_bridge{bridgeGranted, bridgeValue};
 
-std::vector<std::string> noSecurityObjects(VcInstance&) { return {}; }
+// The security objects of the instance's current archive.
+std::vector<std::string> currentArchiveSecurityObjects(VcInstance& inst) {
+  if (!inst.currentArchive) return {};
+  return inst.currentArchive->file.security_objects;
+}
 std::optional<std::string> noProject(VcInstance&) { return std::nullopt; }
 
-SecurityScopeSources g_sources{noSecurityObjects, noProject};
+SecurityScopeSources g_sources{currentArchiveSecurityObjects, noProject};
 
 // Registers the cache clean-up with the binding at load time.
 struct UnbindRegistration {
@@ -260,7 +265,7 @@ PermissionBridge& permissionBridge() { return g_bridge; }
 void resetPermissionBridge() { g_bridge = PermissionBridge{bridgeGranted, bridgeValue}; }
 
 SecurityScopeSources& securityScopeSources() { return g_sources; }
-void resetSecurityScopeSources() { g_sources = SecurityScopeSources{noSecurityObjects, noProject}; }
+void resetSecurityScopeSources() { g_sources = SecurityScopeSources{currentArchiveSecurityObjects, noProject}; }
 
 void clearPermissionCaches() {
   g_perms.clear();

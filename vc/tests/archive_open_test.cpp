@@ -4,6 +4,7 @@
 
 #include "archive_recognition.h"
 #include "error_codes.h"
+#include "permissions.h"
 
 #include <sys/stat.h>
 
@@ -313,4 +314,17 @@ TEST_F(OpenTest, MalformedCorpusAnswersItsCodes) {
     vcCloseArchive(h);
   }
   EXPECT_TRUE(leftovers().empty());
+}
+
+TEST_F(OpenTest, PermissionsComeFromTheSecurityBridge) {
+  // The default hooks ask the security-database bridge.
+  vc::resetArchiveHooks();
+  vc::permissionBridge().granted = [](vc::VcInstance&, const char* p) { return std::string(p) != "modifyarchive"; };
+  const std::string p = copyFixture("one.v");
+  int h = 0;
+  EXPECT_EQ(vcOpenArchive(p.c_str(), &h, 1), 0);
+  if (h) vcCloseArchive(h);
+  h = 0;
+  EXPECT_EQ(vcOpenArchive(p.c_str(), &h, 3), 243);
+  vc::resetPermissionBridge();
 }
