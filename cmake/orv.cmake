@@ -14,3 +14,14 @@ function(orv_add_test name)
                ENVIRONMENT "TZ=UTC"
     DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# Adds every sub-folder of the current folder that has a build file of its own.
+macro(orv_add_subfolders)
+  file(GLOB _orv_children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT _orv_children)
+  foreach(_orv_child ${_orv_children})
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${_orv_child}/CMakeLists.txt)
+      add_subdirectory(${_orv_child})
+    endif()
+  endforeach()
+endmacro()
