@@ -7,13 +7,13 @@
 // commits replace it by rename, and the lock, being keyed by the name,
 // guards the file across the swap.
 #include "archive_events.h"
-#include "archive_name.h"
 #include "archive_recognition.h"
 #include "archive_record.h"
 #include "error_codes.h"
 #include "file_utils.h"
 #include "fs/fs_ops.h"
 #include "instance.h"
+#include "instance_path_environment.h"
 #include "option_lookup.h"
 #include "share_lock_codes.h"
 
@@ -119,7 +119,7 @@ int openArchive(VcInstance& inst, const char* name, int* handle, int mode) {
   const bool writeLock = mode != 1;
 
   std::string path;
-  if (int rc = absoluteArchiveName(inst, name, path)) return fail(inst, rc);
+  if (int rc = absoluteLibraryName(inst, name, path)) return fail(inst, rc);
 
   // Permissions, before any file is touched.
   struct stat st {};

@@ -4,6 +4,8 @@
 #include "error_codes.h"
 #include "fs/replace_file.h"
 #include "instance.h"
+#include "vc/paths/path_file_system.h"
+#include "vc/paths/path_name.h"
 #include "windll/message_catalogue.h"
 
 #include <cerrno>
@@ -34,24 +36,7 @@ int setWritable(const std::string& path) {
 }
 
 int makeDirectoriesFor(const std::string& filePath) {
-  std::string path = filePath;
-  for (char& c : path)
-    if (c == '\\') c = '/';
-  std::size_t start = 0;
-  if (path.size() >= 2 && path[1] == ':') start = 2;  // a drive letter is skipped
-  while (start < path.size() && path[start] == '/') ++start;
-  for (std::size_t slash = path.find('/', start); slash != std::string::npos;
-       slash = path.find('/', slash + 1)) {
-    std::string dir = path.substr(0, slash);
-    if (dir.empty() || dir.back() == '/') continue;
-    struct stat st {};
-    if (::stat(dir.c_str(), &st) == 0) {
-      if (!S_ISDIR(st.st_mode)) return ENOTDIR;
-      continue;
-    }
-    if (::mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) return errno;
-  }
-  return 0;
+  return orv::vc::make_directories_for(orv::vc::normalize_separators(filePath));
 }
 
 namespace {

@@ -3,10 +3,12 @@
 // produced by a variable splits too. Results are cut to the buffer size by
 // the caller.
 #include "error_codes.h"
+#include "instance_path_environment.h"
 #include "option_lookup.h"
 #include "program_starts.h"
 #include "script_context.h"
 #include "vc/expression/expression_environment.h"
+#include "vc/paths/path_calls.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -62,31 +64,6 @@ std::string directoryOf(const std::string& path) {
   const std::size_t sep = last - 1;
   if (path[sep] == ':' || sep <= rootEnd) return path.substr(0, sep + 1);
   return path.substr(0, sep);
-}
-
-// path made absolute against dir, "." and ".." resolved, "/" separators.
-std::string absoluteName(const std::string& dir, std::string path) {
-  for (char& c : path)
-    if (c == '\\') c = '/';
-  if (hasDrive(path)) return path;
-  std::string joined = !path.empty() && path[0] == '/' ? path : dir + "/" + path;
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  while (start <= joined.size()) {
-    std::size_t slash = joined.find('/', start);
-    std::string part = joined.substr(start, slash == std::string::npos ? std::string::npos
-                                                                       : slash - start);
-    if (part == "..") {
-      if (!parts.empty()) parts.pop_back();
-    } else if (!part.empty() && part != ".") {
-      parts.push_back(part);
-    }
-    if (slash == std::string::npos) break;
-    start = slash + 1;
-  }
-  std::string out;
-  for (const std::string& part : parts) out += "/" + part;
-  return out.empty() ? "/" : out;
 }
 
 std::string changeCase(std::string text, bool upper) {
@@ -195,7 +172,9 @@ std::string callScriptFunction(VcScriptContext& ctx, const std::string& name,
   if (name == "upper") return changeCase(a, true);
   if (name == "lower") return changeCase(a, false);
   if (name == "absname") {
-    std::string absolute = absoluteName(inst.currentDirectory, a);
+    InstancePathEnvironment env(inst, ctx.lists);
+    std::string absolute;
+    if (orv::vc::absolute_name(env, a, absolute, false) != 0) return a;
     return absolute.size() < size ? absolute : a;
   }
   if (name == "device") return deviceOf(a);

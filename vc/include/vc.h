@@ -157,7 +157,15 @@ VC_API VcError vcCiRevision(int archive, const char* baseRevision, const char* w
 
 /* ---- Paths ---- */
 
+VC_API VcError vcPathSame(const char* first, const char* second);
+VC_API VcError vcCheckDirPath(const char* name);
+VC_API VcError vcMakePath(const char* name);
 VC_API VcError vcGetAbsName(const char* name, char* buffer, int length);
+VC_API VcError vcWorkToArchName(const char* root, const char* workName, const char* archiveTemplate,
+                                char* buffer, int length);
+VC_API VcError vcMapName(const char* workName, const char* archiveTemplate, char* buffer,
+                         int length);
+VC_API VcError vcFindWorkName(const char* archiveName, char* buffer, int length);
 
 #ifdef __cplusplus
 }

@@ -46,7 +46,7 @@ const ExpansionCase kExpansionCases[] = {
     {"$device(//server/share/x)", "//server"},
     {"[$device(/x)]", "[]"},
     {"$canon(C:\\Dir\\File.TXT)", "c:/dir/file.txt"},
-    {"$absname(/a/./b/../c)", "/a/c"},
+    {"$absname(/a/./b/../c)", "/a/./b/../c"},  // a rooted name stays as written
     {"$index(abcabc,ca)", "3"},
     {"$index(abc,x)", "0"},
     {"[$index(abc,)]", "[]"},
@@ -130,6 +130,21 @@ TEST_F(ScriptTest, CurrentDirectoryAndQuestions) {
   EXPECT_EQ(run("echo [$query(Again?)]"), 0);
   EXPECT_EQ(texts(0), (std::vector<std::string>{inst().currentDirectory, "Ann!", "[]"}));
   EXPECT_EQ(queryPrompts(), (std::vector<std::string>{"Your name?", "Again?"}));
+}
+
+// $absname follows the library's absolute-name rule: leading "./" and "../"
+// steps against the current directory (read again at each use), a final "."
+// dropped, anything inside the name kept as written.
+TEST_F(ScriptTest, AbsoluteNamesAgainstTheCurrentDirectory) {
+  vc::seams().currentDirectory = [](std::string& out) {
+    out = "/w/x";
+    return true;
+  };
+  EXPECT_EQ(run("echo $absname(./q)\necho $absname(../../../y/./z)\necho $absname(/r/../s)\n"
+                "echo $absname(.)"),
+            0);
+  EXPECT_EQ(texts(0), (std::vector<std::string>{"/w/x/q", "/y/./z", "/r/../s", "/w/x"}));
+  EXPECT_TRUE(texts(2).empty());
 }
 
 TEST_F(ScriptTest, TextsStopAtTheBufferEnd) {
