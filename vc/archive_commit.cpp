@@ -20,9 +20,13 @@
 #include "fs/replace_file.h"
 #include "instance.h"
 #include "libc/orv/gzip_writer.h"
+#include "operation_log.h"
 #include "option_lookup.h"
 
 #include <cerrno>
+#include <cstring>
+#include <optional>
+#include <span>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -70,6 +74,32 @@ class GzipSink final : public ByteSink {
   orv::GzipWriter gz_;
 };
 
+// Enciphers bytes on their way to `next`; the cipher starts from its
+// starting state.
+class CipherSink final : public ByteSink {
+ public:
+  CipherSink(orv::RotorCipher& cipher, ByteSink& next) : cipher_(cipher), next_(next) { cipher_.reset(); }
+  int write(const void* buf, size_t len) override {
+    const auto* p = static_cast<const std::uint8_t*>(buf);
+    std::uint8_t chunk[2048];
+    while (len > 0) {
+      const std::size_t n = len < sizeof chunk ? len : sizeof chunk;
+      std::memcpy(chunk, p, n);
+      cipher_.apply(std::span<std::uint8_t>(chunk, n));
+      if (int rc = next_.write(chunk, n)) return rc;
+      p += n;
+      len -= n;
+    }
+    return 0;
+  }
+
+ private:
+  orv::RotorCipher& cipher_;
+  ByteSink& next_;
+};
+
+constexpr char kEncryptLine[] = "#!encrypt\n";
+
 // Every plain byte also into the new plain copy.
 class TeeSink final : public ByteSink {
  public:
@@ -105,15 +135,30 @@ int writeCommitFile(VcInstance& inst, VcArchive& a, const std::string& dir, Atte
   orv::archive::WriteOptions opts;
   opts.century = optionBool(inst, "century", false);
 
+  // plain text -> plain copy -> cipher -> compressor -> checksum -> file
   int rc = 0;
-  if (a.file.compression) {
+  const bool encrypted = (a.file.flags & orv::archive::kFlagEncrypted) != 0;
+  if (encrypted && !a.cipher) return err::kIncorrectPassword;
+  if (a.file.compression || encrypted) {
     if ((rc = createTempInTempDir(&inst, dir.c_str(), kArchiveTempPrefix, at.plain))) return rc;
     FileSink plainFile(at.plain.fd);
-    GzipSink gz(disk);
-    TeeSink tee(plainFile, gz);
-    rc = gz.start(a.file.compression, static_cast<std::uint32_t>(a.identity.mtimeSec));
+    std::optional<GzipSink> gz;
+    ByteSink* below = &disk;
+    if (a.file.compression) {
+      gz.emplace(disk);
+      rc = gz->start(a.file.compression, static_cast<std::uint32_t>(a.identity.mtimeSec));
+      below = &*gz;
+    }
+    std::optional<CipherSink> cipher;
+    ByteSink* enciphered = below;
+    if (!rc && encrypted) {
+      rc = below->write(kEncryptLine, sizeof kEncryptLine - 1);
+      cipher.emplace(*a.cipher, *below);
+      enciphered = &*cipher;
+    }
+    TeeSink tee(plainFile, *enciphered);
     if (!rc) rc = orv::archive::write_archive(a.file, tee, opts, at.result);
-    if (!rc) rc = gz.finish();
+    if (!rc && gz) rc = gz->finish();
   } else {
     rc = orv::archive::write_archive(a.file, disk, opts, at.result);
   }
@@ -265,14 +310,19 @@ int commitArchive(VcInstance& inst, VcArchive& a, bool close) {
   a.fd = newFd;
   a.fileSource = std::make_unique<orv::archive::FdSource>(newFd);
   orv::archive::ByteSource* source = a.fileSource.get();
-  if (a.file.compression) {
-    removeTemp(&inst, a.plainCopy);
+  std::unique_ptr<orv::archive::FdSource> oldPlainSource = std::move(a.plainSource);
+  TempFile oldPlain = a.plainCopy;
+  a.plainCopy = TempFile{};
+  if (at.plain.fd >= 0) {
     a.plainCopy = at.plain;
     at.plain = TempFile{};
     a.plainSource = std::make_unique<orv::archive::FdSource>(a.plainCopy.fd);
     source = a.plainSource.get();
   }
   orv::archive::adopt_written(a.file, at.result, source);
+  // Nothing reads the old plain copy any more.
+  oldPlainSource.reset();
+  removeTemp(&inst, oldPlain);
   a.identity = orv::fs::identityOf(newFd);
   a.fileMode = mode;
 
@@ -280,7 +330,7 @@ int commitArchive(VcInstance& inst, VcArchive& a, bool close) {
     closeArchive(inst, &a);
     return 0;
   }
-  a.pendingLog.clear();
+  writeOperationLog(inst, a);
   a.openMode &= ~kOpenCreate;
   if (a.file.flags & orv::archive::kFlagKeepClosed) {
     a.writeLock = 0;

@@ -7,6 +7,7 @@
 #include "file_utils.h"
 #include "fs/fs_ops.h"
 #include "instance.h"
+#include "operation_log.h"
 #include "option_lookup.h"
 #include "work_perms.h"
 
@@ -71,9 +72,7 @@ int registerArchive(VcArchive* a) {
 
 void closeArchive(VcInstance& inst, VcArchive* a) {
   if (!a) return;
-  // The operation log belongs to the information module; lines queued for
-  // it go with the record until that module writes them.
-  a->pendingLog.clear();
+  writeOperationLog(inst, *a);
   // A file this open created and no commit filled is removed while the
   // share lock still guards its name.
   if (a->file.flags & orv::archive::kFlagCreated) forceRemove(a->path);

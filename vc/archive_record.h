@@ -17,6 +17,7 @@
 #include "byte_stream.h"
 #include "fs/file_identity.h"
 #include "fs/share_lock.h"
+#include "libc/orv/rotor_cipher.h"
 #include "temp_files.h"
 
 #include <cstdint>
@@ -68,9 +69,13 @@ struct VcArchive {
   std::uint32_t fileMode = 0;          // permission bits at open
   std::uint32_t modeOverride = 07644;  // reported mode of a file not yet committed
 
-  // Plain text of a compressed archive, in the temporary directory.
+  // Plain text of a compressed or encrypted archive, in the temporary
+  // directory (created 0600, removed with the record).
   TempFile plainCopy;
   std::unique_ptr<orv::archive::FdSource> plainSource;
+  // The cipher of an encrypted archive, from vcSetPassword; null until then.
+  std::unique_ptr<orv::RotorCipher> cipher;
+  std::string displayPath;             // shown by Header and Source (item 63); empty: path
 
   std::string textsFile;               // check-in's texts file, deleted after a commit
   std::vector<std::string> pendingLog; // operation-log lines not written yet
@@ -98,6 +103,9 @@ int readArchiveHeader(VcInstance& inst, VcArchive& a, bool quick = false,
                       std::string_view target = {});
 // Reads delta texts until wanted's are known (null: all).
 int readArchiveTexts(VcInstance& inst, VcArchive& a, orv::archive::DeltaRecord* wanted);
+// Forgets everything read and the plain copy, so that the next read starts
+// from the file again (after a wrong password).
+void resetArchiveReader(VcArchive& a);
 
 // Writes the archive and swaps it in; see archive_commit.cpp.
 int commitArchive(VcInstance& inst, VcArchive& a, bool close);

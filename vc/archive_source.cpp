@@ -1,9 +1,10 @@
 // Where the reader finds an archive's plain text: the archive file itself,
-// or for a compressed archive a plain copy in the temporary directory that
-// the whole compressed stream is inflated into before the first read (read
-// to its end, so the gzip CRC and length are checked). Encrypted archives
-// need their cipher, which vcSetPassword supplies; until one is set their
-// header reads answer 21.
+// or for a compressed or encrypted archive a plain copy in the temporary
+// directory (created 0600 under an exclusive new name) that the whole file
+// is inflated and deciphered into before the first read (read to its end,
+// so the gzip CRC and length are checked). Encrypted archives need their
+// cipher, which vcSetPassword supplies; until one is set their header reads
+// answer 21.
 #include "archive_events.h"
 #include "archive_reader.h"
 #include "archive_record.h"
@@ -15,6 +16,7 @@
 #include "libc/orv/decompressor.h"
 
 #include <cerrno>
+#include <span>
 #include <string>
 #include <unistd.h>
 
@@ -23,6 +25,8 @@ namespace {
 
 std::string reference(int id) { return std::to_string(id) + "##"; }
 
+// The plain copy: the file inflated when compressed, then, when encrypted,
+// the bytes after the "#!encrypt" line deciphered with the cipher reset.
 int makePlainCopy(VcInstance& inst, VcArchive& a) {
   TempFile copy;
   const std::string dir = directoryPart(a.path);
@@ -30,7 +34,6 @@ int makePlainCopy(VcInstance& inst, VcArchive& a) {
 
   off_t at = 0;
   const int fd = a.fd;
-  orv::Decompressor dec;
   auto input = [&at, fd](std::uint8_t* buf, std::size_t n) -> std::ptrdiff_t {
     for (;;) {
       ssize_t got = ::pread(fd, buf, n, at);
@@ -40,23 +43,43 @@ int makePlainCopy(VcInstance& inst, VcArchive& a) {
       return got;
     }
   };
+  orv::Decompressor dec;
+  const bool compressed = a.file.compression != 0;
   int rc = 0;
-  if (!dec.start(input)) {
-    rc = err::kDecompressError;
-  } else {
-    std::uint8_t buf[2048];
-    for (;;) {
-      std::ptrdiff_t got = dec.read(buf, sizeof buf);
-      if (got == 0) break;
-      if (got < 0) {
-        rc = err::kDecompressError;
-        break;
+  if (compressed && !dec.start(input)) rc = err::kDecompressError;
+
+  orv::RotorCipher* cipher = (a.file.flags & orv::archive::kFlagEncrypted) ? a.cipher.get() : nullptr;
+  if (cipher) cipher->reset();
+  std::size_t lead = 0;  // bytes of the "#!encrypt" line seen so far
+  static constexpr char kLine[] = "#!encrypt\n";
+  constexpr std::size_t kLineLength = sizeof kLine - 1;
+
+  std::uint8_t buf[2048];
+  while (rc == 0) {
+    std::ptrdiff_t got = compressed ? dec.read(buf, sizeof buf) : input(buf, sizeof buf);
+    if (got == 0) break;
+    if (got < 0) {
+      rc = compressed ? err::kDecompressError : err::kArchiveRead;
+      if (!compressed) inst.extraError = errno;
+      break;
+    }
+    std::uint8_t* p = buf;
+    std::size_t n = static_cast<std::size_t>(got);
+    if (cipher) {
+      while (n > 0 && lead < kLineLength) {
+        if (*p != static_cast<std::uint8_t>(kLine[lead])) {
+          rc = err::kIncorrectPassword;
+          break;
+        }
+        ++p, --n, ++lead;
       }
-      if (!orv::fs::writeAll(copy.fd, buf, static_cast<std::size_t>(got))) {
-        inst.extraError = errno;
-        rc = err::kTempWrite;
-        break;
-      }
+      if (rc) break;
+      cipher->apply(std::span<std::uint8_t>(p, n));
+    }
+    if (!orv::fs::writeAll(copy.fd, p, n)) {
+      inst.extraError = errno;
+      rc = err::kTempWrite;
+      break;
     }
   }
   if (rc == err::kDecompressError) {
@@ -64,7 +87,7 @@ int makePlainCopy(VcInstance& inst, VcArchive& a) {
     cs.decompressError = reference(static_cast<int>(dec.lastError()));
     cs.decompressFileBits = dec.declaredBits();
   }
-  dec.end();
+  if (compressed) dec.end();
   if (rc) {
     removeTemp(&inst, copy);
     return rc;
@@ -78,8 +101,9 @@ int makePlainCopy(VcInstance& inst, VcArchive& a) {
 // Gives the model a source of plain text.
 int ensurePlainSource(VcInstance& inst, VcArchive& a) {
   if (a.file.source) return 0;
-  if (a.file.flags & orv::archive::kFlagEncrypted) return err::kIncorrectPassword;
-  if (a.file.compression) {
+  const bool encrypted = (a.file.flags & orv::archive::kFlagEncrypted) != 0;
+  if (encrypted && !a.cipher) return err::kIncorrectPassword;
+  if (a.file.compression || encrypted) {
     if (int rc = makePlainCopy(inst, a)) return rc;
     a.file.source = a.plainSource.get();
     return 0;
@@ -105,6 +129,14 @@ int readArchiveHeader(VcInstance& inst, VcArchive& a, bool quick, std::string_vi
   };
   if (int rc = orv::archive::read_header(a.file, opts)) return fail(inst, rc);
   return 0;
+}
+
+void resetArchiveReader(VcArchive& a) {
+  a.file.reset();
+  a.file.source = nullptr;
+  a.plainSource.reset();
+  removeTemp(nullptr, a.plainCopy);
+  a.cursors.reset();
 }
 
 int readArchiveTexts(VcInstance& inst, VcArchive& a, orv::archive::DeltaRecord* wanted) {

@@ -96,6 +96,15 @@ DeltaRecord* ArchiveFile::create_delta(std::string_view revision) {
   return p;
 }
 
+bool ArchiveFile::renumber_delta(DeltaRecord* d, std::string_view revision) {
+  std::string key(revision);
+  if (index_.count(key)) return false;
+  index_.erase(d->revision);
+  d->revision = key;
+  index_.emplace(std::move(key), d);
+  return true;
+}
+
 void ArchiveFile::reset() {
   ByteSource* keep_source = source;
   uint8_t keep_compression = compression;

@@ -135,6 +135,8 @@ class ArchiveFile {
   DeltaRecord* lookup(std::string_view revision) const;
   // Makes a record for a revision not known yet; null when it exists already.
   DeltaRecord* create_delta(std::string_view revision);
+  // Gives a record a new number; false when that number is taken.
+  bool renumber_delta(DeltaRecord* d, std::string_view revision);
   // All records, in no particular order.
   const std::vector<std::unique_ptr<DeltaRecord>>& all_deltas() const { return deltas_; }
   // Forgets everything read (the source stays).

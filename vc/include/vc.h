@@ -43,6 +43,10 @@ typedef int (*VcLocationFn)(const char* file, const char* directory, char* resul
 typedef int (*VcYesNoFn)(int kind, const char* text);
 /* Each used file of a member (vcEnumUses, vcAddUsedFiles). */
 typedef int (*VcUsedFileFn)(const char* fileName);
+/* vcGetCache: one character of a text; nonzero = go on. */
+typedef int (*VcCacheGetFn)(int character);
+/* vcPutCache: the next character of a text; 0 = the text has ended. */
+typedef int (*VcCachePutFn)(void);
 
 /* ---- Library instance (start-up and clean-up) ---- */
 
@@ -152,8 +156,16 @@ VC_API VcError vcSetArchiveInfo(int archive, int item, const char* value, const 
 VC_API VcError vcGetRevInfo(int archive, int item, const char* revision, char* buffer, int length);
 VC_API VcError vcSetRevInfo(int archive, int item, const char* revision, const char* value);
 VC_API VcError vcValidateToken(int archive, int item, const char* text);
+VC_API VcError vcExpandRevision(int archive, const char* revision, char* buffer, int length);
+VC_API VcError vcGetCache(int archive, const char* revision, int item, VcCacheGetFn callback);
+VC_API VcError vcPutCache(int archive, const char* revision, int item, VcCachePutFn callback);
 VC_API VcError vcCiRevision(int archive, const char* baseRevision, const char* workFile, int flags,
                             char* revision, int length);
+
+/* ---- Borland IDE project files ---- */
+
+VC_API VcError vcbccoption(const char* projectFile, int option, char* buffer, int length);
+VC_API VcError vcbccdone(void);
 
 /* ---- Paths ---- */
 

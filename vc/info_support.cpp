@@ -1,0 +1,243 @@
+// Token rules, revision-name expansion, user names, the enumeration order
+// and the change events of the information items (see info_support.h).
+#include "info_support.h"
+
+#include "archive_record.h"
+#include "error_codes.h"
+#include "event_sources.h"
+#include "file_utils.h"
+#include "instance.h"
+#include "option_lookup.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace vc {
+namespace {
+
+using orv::archive::ArchiveFile;
+using orv::archive::DeltaRecord;
+
+bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+
+// Later characters of user names and states: printable, not ; : @ ,
+bool isNameTail(char c) {
+  const unsigned char u = static_cast<unsigned char>(c);
+  return u >= 0x21 && u <= 0x7e && c != ';' && c != ':' && c != '@' && c != ',';
+}
+
+bool nameRule(const std::string& t, bool digitFirst) {
+  if (t.empty()) return false;
+  if (!(t[0] == '_' || isLetter(t[0]) || (digitFirst && isDigit(t[0])))) return false;
+  return std::all_of(t.begin() + 1, t.end(), isNameTail);
+}
+
+bool revisionRule(const std::string& t) {
+  int fields = 0;
+  std::size_t i = 0;
+  for (;;) {
+    std::size_t e = i;
+    while (e < t.size() && isDigit(t[e])) ++e;
+    if (e == i) return false;                     // empty field or a non-digit
+    if (t[i] == '0' && e - i > 1) return false;   // leading zero
+    ++fields;
+    if (e == t.size()) break;
+    if (t[e] != '.') return false;
+    i = e + 1;
+  }
+  return fields >= 2;
+}
+
+bool labelRule(const std::string& t) {
+  return !t.empty() && (t[0] == '_' || isLetter(t[0])) &&
+         std::all_of(t.begin() + 1, t.end(), [](char c) { return c == '_' || isLetter(c) || isDigit(c); });
+}
+
+bool startsNoCase(const std::string& s, std::size_t at, const char* word) {
+  for (std::size_t k = 0; word[k]; ++k) {
+    if (at + k >= s.size()) return false;
+    if (std::tolower(static_cast<unsigned char>(s[at + k])) != word[k]) return false;
+  }
+  return true;
+}
+
+bool configLineRule(const std::string& t) {
+  std::size_t i = 0;
+  while (i < t.size() && isWhite(t[i])) ++i;
+  if (i >= t.size() || !isLetter(t[i])) return false;
+  for (const char* pair : {"worktoarch", "workmap", "autoaction"})
+    if (startsNoCase(t, i, pair)) return t.find('=', i) != std::string::npos;
+  for (; i < t.size(); ++i) {
+    const char c = t[i];
+    if (c == '#' || c == '=') return true;
+    if (!(isLetter(c) || isDigit(c) || isWhite(c) || c == '_')) return false;
+  }
+  return true;
+}
+
+bool nameFormatRule(const std::string& t) {
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    if (t[i] != '%') continue;
+    if (i + 1 >= t.size()) return false;
+    const char c = t[i + 1];
+    if (c != 'v' && c != 'd' && c != 'f') return false;
+    ++i;
+  }
+  return true;
+}
+
+// Names made safe unless they are valid user names already.
+std::string safeName(const std::string& name) {
+  if (nameRule(name, false)) return name;
+  return sanitizeName(name);
+}
+
+std::string authenticatedUser(VcInstance& inst) {
+  return (inst.flags & kInstSystemUser) ? std::string(inst.userName) : std::string();
+}
+
+void visitRevision(DeltaRecord* r, std::vector<DeltaRecord*>& out);
+
+void visitBranch(DeltaRecord* first, std::vector<DeltaRecord*>& out) {
+  std::vector<DeltaRecord*> line;
+  for (DeltaRecord* r = first; r; r = r->next) line.push_back(r);
+  for (auto it = line.rbegin(); it != line.rend(); ++it) visitRevision(*it, out);
+}
+
+void visitRevision(DeltaRecord* r, std::vector<DeltaRecord*>& out) {
+  for (auto b = r->branches.rbegin(); b != r->branches.rend(); ++b) visitBranch(*b, out);
+  out.push_back(r);
+}
+
+}  // namespace
+
+int validateToken(VcInstance& inst, int kind, const std::string& text) {
+  bool ok = false;
+  switch (kind) {
+    case kTokenUser:
+    case kTokenUserAlt: ok = nameRule(text, !optionBool(inst, "vanillarcs", false)); break;
+    case kTokenRevision: ok = revisionRule(text); break;
+    case kTokenState: ok = nameRule(text, false); break;
+    case kTokenLabel: ok = labelRule(text); break;
+    case kTokenConfigLine: ok = configLineRule(text); break;
+    case kTokenNameFormat: ok = nameFormatRule(text); break;
+    default: return err::kBadArgument;
+  }
+  return ok ? 0 : err::kBadToken;
+}
+
+int expandRevisionName(const ArchiveFile& a, const std::string& name, std::string& out) {
+  out.clear();
+  if (name.empty()) return 0;
+  std::size_t i = 0;
+  for (;;) {
+    std::size_t e = name.find('.', i);
+    if (e == std::string::npos) e = name.size();
+    const std::string part = name.substr(i, e - i);
+    if (i > 0) out += '.';
+    if (part.empty()) return err::kBadRevisionNumber;
+    if (isDigit(part[0])) {
+      if (!std::all_of(part.begin(), part.end(), isDigit)) return err::kBadRevisionNumber;
+      std::size_t z = part.find_first_not_of('0');
+      out += z == std::string::npos ? std::string("0") : part.substr(z);
+    } else if (part[0] == '_' || isLetter(part[0])) {
+      const orv::archive::Symbol* hit = nullptr;
+      for (const auto& s : a.symbols)
+        if (s.name == part) {
+          hit = &s;
+          break;
+        }
+      if (!hit) return err::kSymbolMissing;
+      out += hit->revision;
+    } else {
+      return err::kBadRevisionNumber;
+    }
+    if (out.size() >= 2048) return err::kSymbolTooLong;
+    if (e == name.size()) break;
+    i = e + 1;
+  }
+  return 0;
+}
+
+std::string currentUserName(VcInstance& inst) {
+  std::string name = authenticatedUser(inst);
+  if (name.empty()) name = optionString(inst, "logname", "unknown");
+  return safeName(name);
+}
+
+std::string loginName(VcInstance& inst) {
+  std::string fallback = authenticatedUser(inst);
+  if (fallback.empty()) fallback = "unknown";
+  return safeName(optionString(inst, "logname", fallback));
+}
+
+std::vector<DeltaRecord*> enumerationOrder(const ArchiveFile& a) {
+  std::vector<DeltaRecord*> out;
+  for (DeltaRecord* r = a.head; r; r = r->next) visitRevision(r, out);
+  return out;
+}
+
+bool onTrunk(const DeltaRecord* d) {
+  return std::count(d->revision.begin(), d->revision.end(), '.') <= 1;
+}
+
+DeltaRecord* previousOnLine(const DeltaRecord* d) {
+  if (onTrunk(d)) return d->next;
+  return d->parent && d->parent->next == d ? d->parent : nullptr;
+}
+
+DeltaRecord* nextNewerOnLine(const DeltaRecord* d) {
+  if (onTrunk(d)) return d->parent && d->parent->next == d ? d->parent : nullptr;
+  return d->next;
+}
+
+std::string displayDate(const std::string& stored) {
+  std::string out = stored;
+  int dots = 0;
+  for (char& c : out) {
+    if (c != '.') continue;
+    ++dots;
+    c = dots <= 2 ? '/' : dots == 3 ? ' ' : ':';
+  }
+  return out;
+}
+
+bool sameUser(const std::string& a, const std::string& b) { return equalsNoCase(a, b); }
+
+const orv::archive::Lock* lockOn(const ArchiveFile& a, const std::string& revision) {
+  for (const auto& l : a.locks)
+    if (l.revision == revision) return &l;
+  return nullptr;
+}
+
+const orv::archive::Lock* lockOf(const ArchiveFile& a, const std::string& user) {
+  for (const auto& l : a.locks)
+    if (sameUser(l.user, user)) return &l;
+  return nullptr;
+}
+
+int beforeChange(VcInstance& inst, VcArchive& a, const char* event, const char* value,
+                 const char* revision) {
+  setOption(inst.localOptions, "newvalue", std::string(value ? value : ""), kOptTemporary);
+  const int rc = runPreEvent(a.handle, event, revision);
+  if (rc == 0) return 0;
+  if (rc > err::kNoMessage) {
+    inst.securityError = 0;
+    inst.extraError = 0;
+    return fail(inst, rc);
+  }
+  return fail(inst, err::kEventHalted);
+}
+
+void afterChange(VcArchive& a, const char* event, const char* revision) {
+  runPostEvent(a.handle, event, revision);
+}
+
+int byteValue(const char* value) {
+  const unsigned char c = static_cast<unsigned char>(value[0]);
+  return c >= '0' && c <= '9' ? c - '0' : c;
+}
+
+}  // namespace vc
