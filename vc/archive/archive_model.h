@@ -135,6 +135,9 @@ class ArchiveFile {
   DeltaRecord* lookup(std::string_view revision) const;
   // Makes a record for a revision not known yet; null when it exists already.
   DeltaRecord* create_delta(std::string_view revision);
+  // Frees a record that is no longer linked into the tree (revision
+  // deletion); the caller has unlinked it and read every text of the file.
+  void drop_delta(DeltaRecord* record);
   // All records, in no particular order.
   const std::vector<std::unique_ptr<DeltaRecord>>& all_deltas() const { return deltas_; }
   // Forgets everything read (the source stays).
