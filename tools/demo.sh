@@ -49,3 +49,38 @@ show "half-hearted matching" diffh -n
 show "ignoring white space" diff -w -N
 show "binary differencer, edit script in bytes" -B diffb -n
 show "binary differencer, listing" -B diffb
+
+# A short check-in and check-out session through the revision library, driven
+# by the vcsh line-script tool: two trunk revisions and a branch of the old
+# sample, the new one with its keywords expanded, then a branch deleted.
+vcsh="$(cd "$build" && pwd)/bin/vcsh"
+session=$(mktemp -d)
+trap 'rm -rf "$session"' EXIT
+cp "$old" "$session/greet.c"
+{ printf '/* $Revision$ $Author$ */\n'; cat "$new"; } > "$session/greet-next.c"
+echo
+echo "=== revision library session: vcsh (in $session)"
+(
+  cd "$session"
+  export ORV_SETTINGS="$session" TZ=UTC
+  "$vcsh" <<SCRIPT
+init
+set nocentury
+set logname demo
+open greet.c,v 4
+ci greet.c
+ci greet-next.c
+commit
+co 1.1 greet.old
+cmp greet.old $old
+ci greet-next.c 1.1
+co 1.2 -
+co 1.1.1.1 - 6
+delete 1.1.1.1
+co 1.1.1.1 -
+commit \$h 1
+cleanup
+SCRIPT
+)
+echo "--- archive file"
+cat "$session/greet.c,v" | head -24

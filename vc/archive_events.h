@@ -32,4 +32,11 @@ struct ArchiveHooks {
 ArchiveHooks& archiveHooks();
 void resetArchiveHooks();
 
+// What the event language asks of open archives (the default archive sources
+// of event_sources.h): an archive handle's name and option list (7 for a bad
+// handle), and the state of one of its revisions ("" when unknown).
+struct EventArchive;
+int openArchiveEventSource(VcInstance& inst, int handle, EventArchive& out);
+std::string openArchiveRevisionState(VcInstance& inst, int handle, const char* revision);
+
 }  // namespace vc

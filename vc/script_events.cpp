@@ -6,6 +6,7 @@
 // "event") go into the instance's local list for the run only. A user's own
 // local option of the same name is taken out for that time and put back at
 // its place afterwards, so an event never destroys it.
+#include "archive_events.h"
 #include "error_codes.h"
 #include "event_sources.h"
 #include "option_lookup.h"
@@ -18,12 +19,10 @@
 namespace vc {
 namespace {
 
-int noArchive(VcInstance&, int, EventArchive&) { return err::kBadArchiveHandle; }
-std::string noState(VcInstance&, int, const char*) { return {}; }
 bool noProject(int, EventProject&) { return false; }
 bool noCurrentProject(VcInstance&, EventProject&) { return false; }
 
-EventSources g_sources{noArchive, noState, noProject, noCurrentProject};
+EventSources g_sources{openArchiveEventSource, openArchiveRevisionState, noProject, noCurrentProject};
 
 struct Gate {
   const char* event;
@@ -166,7 +165,7 @@ int archiveEvent(VcInstance& inst, int handle, const std::string& event, const c
 }  // namespace
 
 EventSources& eventSources() { return g_sources; }
-void resetEventSources() { g_sources = EventSources{noArchive, noState, noProject, noCurrentProject}; }
+void resetEventSources() { g_sources = EventSources{openArchiveEventSource, openArchiveRevisionState, noProject, noCurrentProject}; }
 
 int runPreEvent(int archive, const std::string& operation, const char* revision) {
   VcInstance* inst = currentInstance();

@@ -105,6 +105,16 @@ bool ArchiveFile::renumber_delta(DeltaRecord* d, std::string_view revision) {
   return true;
 }
 
+void ArchiveFile::drop_delta(DeltaRecord* record) {
+  if (!record) return;
+  index_.erase(record->revision);
+  if (current == record) current = nullptr;
+  read_order.erase(std::remove(read_order.begin(), read_order.end(), record), read_order.end());
+  deltas_.erase(std::remove_if(deltas_.begin(), deltas_.end(),
+                               [record](const std::unique_ptr<DeltaRecord>& d) { return d.get() == record; }),
+                deltas_.end());
+}
+
 void ArchiveFile::reset() {
   ByteSource* keep_source = source;
   uint8_t keep_compression = compression;

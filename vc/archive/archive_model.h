@@ -137,6 +137,10 @@ class ArchiveFile {
   DeltaRecord* create_delta(std::string_view revision);
   // Gives a record a new number; false when that number is taken.
   bool renumber_delta(DeltaRecord* d, std::string_view revision);
+
+  // Frees a record that is no longer linked into the tree (revision
+  // deletion); the caller has unlinked it and read every text of the file.
+  void drop_delta(DeltaRecord* record);
   // All records, in no particular order.
   const std::vector<std::unique_ptr<DeltaRecord>>& all_deltas() const { return deltas_; }
   // Forgets everything read (the source stays).

@@ -159,8 +159,27 @@ VC_API VcError vcValidateToken(int archive, int item, const char* text);
 VC_API VcError vcExpandRevision(int archive, const char* revision, char* buffer, int length);
 VC_API VcError vcGetCache(int archive, const char* revision, int item, VcCacheGetFn callback);
 VC_API VcError vcPutCache(int archive, const char* revision, int item, VcCachePutFn callback);
+
+/* Check-in. workFile NULL: only compute the new number; "": a duplicate of
+ * the base. Flags: 1 refuse an unchanged file (3), 2 collapse keywords,
+ * 4 take values from the file's keywords, 8 always a delta, 16 never. */
 VC_API VcError vcCiRevision(int archive, const char* baseRevision, const char* workFile, int flags,
                             char* revision, int length);
+/* Check-out; workFile NULL or "-": standard output. Flags: 2 collapse
+ * keywords, 4 expand them, 2|4 no keyword processing. */
+VC_API VcError vcCoRevision(int archive, const char* revision, const char* workFile);
+VC_API VcError vcCheckOutRevision(int archive, const char* revision, const char* workFile, int flags);
+VC_API VcError vcDeleteRevision(int archive, const char* revision);
+
+/* ---- Differencers ---- */
+
+/* 0 same, 1 different, 2 trouble (message in errbuf, code in vcExtraError). */
+VC_API VcError vcFindDiff(int archive, const char* options, const char* file1, const char* file2,
+                          const char* output, char* errbuf, int errlen);
+VC_API VcError vcFindFileDiff(int binary, const char* options, const char* file1, const char* file2,
+                              const char* output, char* errbuf, int errlen);
+/* 0 equal, 1 different, 207 a file cannot be opened (its name in errbuf). */
+VC_API VcError vcCmpFiles(int binary, const char* file1, const char* file2, char* errbuf, int errlen);
 
 /* ---- Borland IDE project files ---- */
 

@@ -1,0 +1,93 @@
+// Rebuilding revision texts from an archive's stored texts.
+//
+// A text under construction is a list of pieces; each piece names a run of
+// units (lines of a text archive, bytes of a binary one) of one source text:
+// the head's full text or the edit script that added them. Applying an edit
+// script ("a L N" / "d L N" commands, line numbers of the text before the
+// script) builds the next list in one forward pass over the old one; no text
+// is copied until the result is written out.
+//
+// Text archives work on texts as stored ('@' doubled; the writer of the
+// result undoes that). Binary archives count bytes of the plain text, so their
+// texts are undoubled when they are loaded.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vc {
+
+// One source text with the offsets of its units.
+class UnitText {
+ public:
+  UnitText(std::string bytes, bool binary);
+  std::size_t units() const { return binary_ ? bytes_.size() : starts_.size() - 1; }
+  // Byte offset where a unit begins (units() for the end).
+  std::size_t begin(std::size_t unit) const { return binary_ ? unit : starts_[unit]; }
+  std::string_view range(std::size_t first, std::size_t count) const {
+    const std::size_t b = begin(first);
+    return std::string_view(bytes_).substr(b, begin(first + count) - b);
+  }
+  const std::string& bytes() const { return bytes_; }
+  bool binary() const { return binary_; }
+
+ private:
+  std::string bytes_;
+  std::vector<std::size_t> starts_;  // text: line starts plus the end
+  bool binary_;
+};
+
+// Line feeds, plus one for an unterminated last line.
+std::size_t countLines(std::string_view text);
+
+struct Piece {
+  const UnitText* text;
+  std::size_t first;
+  std::size_t count;
+};
+
+class PieceList {
+ public:
+  PieceList() = default;
+  explicit PieceList(const UnitText& whole);
+
+  // Applies an edit script held in `script` (the same unit kind). Commands
+  // must come in order: with p the number of old units already passed,
+  // "d L N" needs L > p and L + N - 1 within the text (then p = L + N - 1),
+  // "a L N" needs p <= L within the text (then p = L). Zero counts are
+  // accepted. Answers 0, 33 (a command that does not parse, out of order or
+  // beyond the text) or 218 (the script ends inside an added block).
+  int apply(const UnitText& script);
+
+  std::size_t units() const { return units_; }
+  const std::vector<Piece>& pieces() const { return pieces_; }
+  // The text as one string (stored form for text archives).
+  std::string materialise() const;
+
+ private:
+  std::vector<Piece> pieces_;
+  std::size_t units_ = 0;
+};
+
+// The edit script that turns `base` (a piece list of exactly one piece over
+// one text) into `result`, where every unit of base that survives appears in
+// result in its order: "d" and "a" commands, added units written after their
+// "a" line (binary: followed by one line feed).
+std::string diffAgainstBase(const UnitText& base, const PieceList& result);
+
+// The whole-text replacement script: the n units of the old text go, the m
+// units of `replacement` come. Commands with a zero count are left out.
+std::string wholeTextScript(std::size_t n, std::string_view replacement, std::size_t m, bool binary);
+
+// Counts of added and deleted units between two piece lists of the same
+// archive (pieces compared by source text and unit).
+void changeCounts(const PieceList& from, const PieceList& to, std::size_t& added, std::size_t& deleted);
+
+// Keeps the source texts of one reconstruction alive at stable addresses.
+using TextPool = std::deque<UnitText>;
+
+}  // namespace vc
