@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "vc/keywords/keyword_codes.h"
+#include "vc/error_codes.h"
 #include "vc/keywords/keyword_recogniser.h"
 
 namespace orv::vc {
@@ -168,9 +168,9 @@ int harvest_header(std::string_view value, HarvestedKeywords& values, const Harv
         take(values.date, *date);
         take(values.author, fields[rev + 3]);
         take(values.state, fields[rev + 4]);
-        return kKeywordOk;
+        return err::kSuccess;
     }
-    return kKeywordInvalidExpansion;
+    return err::kBadKeywordExpansion;
 }
 
 int harvest_marker(const KeywordMarker& marker, HarvestedKeywords& values, const HarvestRules& rules)
@@ -184,34 +184,34 @@ int harvest_marker(const KeywordMarker& marker, HarvestedKeywords& values, const
     case Keyword::State:
         break;
     default:
-        return kKeywordOk;
+        return err::kSuccess;
     }
     if (!marker.has_value) {
-        return kKeywordOk;  // bare: nothing to take over
+        return err::kSuccess;  // bare: nothing to take over
     }
     std::optional<std::string_view> value = framed_value(marker);
     if (!value) {
-        return kKeywordInvalidExpansion;
+        return err::kBadKeywordExpansion;
     }
     switch (marker.keyword) {
     case Keyword::Author:
         if (!is_user_name(*value, rules)) {
-            return kKeywordInvalidExpansion;
+            return err::kBadKeywordExpansion;
         }
         take(values.author, *value);
-        return kKeywordOk;
+        return err::kSuccess;
     case Keyword::State:
         if (!is_state(*value)) {
-            return kKeywordInvalidExpansion;
+            return err::kBadKeywordExpansion;
         }
         take(values.state, *value);
-        return kKeywordOk;
+        return err::kSuccess;
     case Keyword::Revision:
         if (!is_revision_number(*value)) {
-            return kKeywordInvalidExpansion;
+            return err::kBadKeywordExpansion;
         }
         take(values.revision, *value);
-        return kKeywordOk;
+        return err::kSuccess;
     case Keyword::Date: {
         std::vector<std::string_view> fields = split_blanks(*value);
         std::optional<std::string> date;
@@ -219,10 +219,10 @@ int harvest_marker(const KeywordMarker& marker, HarvestedKeywords& values, const
             date = stored_date(fields[0], fields[1]);
         }
         if (!date) {
-            return kKeywordInvalidExpansion;
+            return err::kBadKeywordExpansion;
         }
         take(values.date, *date);
-        return kKeywordOk;
+        return err::kSuccess;
     }
     default:
         return harvest_header(*value, values, rules);
@@ -265,12 +265,12 @@ std::string collapse_keywords(std::string_view text)
 
 int harvest_keyword_values(std::string_view text, HarvestedKeywords& values, const HarvestRules& rules)
 {
-    int result = kKeywordOk;
+    int result = err::kSuccess;
     for_each_line(text, [&](std::string_view line) {
         std::size_t pos = 0;
         while (std::optional<KeywordMarker> marker = find_keyword_marker(line, pos)) {
             result = harvest_marker(*marker, values, rules);
-            if (result != kKeywordOk) {
+            if (result != err::kSuccess) {
                 return false;
             }
             pos = marker->end;
