@@ -51,9 +51,6 @@ orv::archive::DeltaRecord* previousOnLine(const orv::archive::DeltaRecord* d);
 // The next-newer revision on d's line.
 orv::archive::DeltaRecord* nextNewerOnLine(const orv::archive::DeltaRecord* d);
 
-// A stored date "yy.mm.dd.hh.mm.ss" as "yy/mm/dd hh:mm:ss".
-std::string displayDate(const std::string& stored);
-
 // Case-blind ASCII comparison of user names.
 bool sameUser(const std::string& a, const std::string& b);
 

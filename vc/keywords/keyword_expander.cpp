@@ -12,6 +12,7 @@
 
 #include "vc/error_codes.h"
 #include "vc/keywords/keyword_recogniser.h"
+#include "vc/tokens/token_rules.h"
 
 namespace orv::vc {
 namespace {
@@ -141,19 +142,6 @@ int append_value(std::string& out, const KeywordMarker& marker, const KeywordCon
 }
 
 }  // namespace
-
-std::string display_date(std::string_view stored_date)
-{
-    static constexpr char kSeparators[] = {'/', '/', ' ', ':', ':'};
-    std::string out(stored_date);
-    std::size_t dot = 0;
-    for (char& c : out) {
-        if (c == '.' && dot < sizeof kSeparators) {
-            c = kSeparators[dot++];
-        }
-    }
-    return out;
-}
 
 bool is_keyword_mode(int mode)
 {
