@@ -80,6 +80,25 @@ int create_archive(PathEnvironment& env, const std::string& name, int* handle, i
     return r;
 }
 
+// The archive name that one work-to-archive pair gives `work`. A pair applies
+// when it has a value, a non-empty root and its template expands; 0 with
+// `applies` telling whether it did, or the code that ends the search (a root
+// that cannot be made absolute, no current directory).
+int pair_candidate(PathEnvironment& env, const WorkToArchPair& pair, const std::string& work,
+                   std::string& root, std::string& candidate, bool& applies)
+{
+    applies = false;
+    if (pair.value.empty())
+        return err::kSuccess;
+    if (int r = absolute_root(env, pair.name, root); r != err::kSuccess)
+        return r;
+    const int r = expand_for_root(env, root, work, pair.value, candidate);
+    if (r == err::kNoCurrentDirectory)
+        return r;
+    applies = r == err::kSuccess && !root.empty();
+    return err::kSuccess;
+}
+
 // The reverse match over a list of pairs; the first that applies wins.
 std::optional<std::string> match_pairs(PathEnvironment& env, const std::vector<WorkToArchPair>& pairs,
                                        const std::string& archive, int& error)
@@ -141,15 +160,11 @@ int find_archive_name(PathEnvironment& env, const char* name, char* buffer, int 
     std::size_t longest = 0;
     bool any_pair = false;
     for (const WorkToArchPair& pair : env.project_worktoarch_pairs()) {
-        if (pair.value.empty())
-            continue;
         std::string root, candidate;
-        if ((r = absolute_root(env, pair.name, root)) != err::kSuccess)
+        bool applies = false;
+        if ((r = pair_candidate(env, pair, work, root, candidate, applies)) != err::kSuccess)
             return r;
-        r = expand_for_root(env, root, work, pair.value, candidate);
-        if (r == err::kNoCurrentDirectory)
-            return r;
-        if (r != err::kSuccess || root.empty())
+        if (!applies)
             continue;
         if (!any_pair || root.size() > longest) {
             search.replace_fallback(candidate);
@@ -163,15 +178,11 @@ int find_archive_name(PathEnvironment& env, const char* name, char* buffer, int 
     // 2. The instance's pairs (local list, then global); the first matching
     // pair is the fallback when the project had none.
     for (const WorkToArchPair& pair : env.instance_worktoarch_pairs()) {
-        if (pair.value.empty())
-            continue;
         std::string root, candidate;
-        if ((r = absolute_root(env, pair.name, root)) != err::kSuccess)
+        bool applies = false;
+        if ((r = pair_candidate(env, pair, work, root, candidate, applies)) != err::kSuccess)
             return r;
-        r = expand_for_root(env, root, work, pair.value, candidate);
-        if (r == err::kNoCurrentDirectory)
-            return r;
-        if (r != err::kSuccess || root.empty())
+        if (!applies)
             continue;
         search.offer_fallback(candidate);
         any_pair = true;
