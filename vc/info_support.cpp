@@ -1,5 +1,5 @@
-// Token rules, revision-name expansion, user names, the enumeration order
-// and the change events of the information items (see info_support.h).
+// Token rules, user names, the enumeration order and the change events of
+// the information items (see info_support.h).
 #include "info_support.h"
 
 #include "archive_record.h"
@@ -88,39 +88,6 @@ int validateToken(VcInstance& inst, int kind, const std::string& text) {
     default: return err::kBadArgument;
   }
   return ok ? 0 : err::kBadToken;
-}
-
-int expandRevisionName(const ArchiveFile& a, const std::string& name, std::string& out) {
-  out.clear();
-  if (name.empty()) return 0;
-  std::size_t i = 0;
-  for (;;) {
-    std::size_t e = name.find('.', i);
-    if (e == std::string::npos) e = name.size();
-    const std::string part = name.substr(i, e - i);
-    if (i > 0) out += '.';
-    if (part.empty()) return err::kBadRevisionNumber;
-    if (isDigit(part[0])) {
-      if (!std::all_of(part.begin(), part.end(), isDigit)) return err::kBadRevisionNumber;
-      std::size_t z = part.find_first_not_of('0');
-      out += z == std::string::npos ? std::string("0") : part.substr(z);
-    } else if (part[0] == '_' || isLetter(part[0])) {
-      const orv::archive::Symbol* hit = nullptr;
-      for (const auto& s : a.symbols)
-        if (s.name == part) {
-          hit = &s;
-          break;
-        }
-      if (!hit) return err::kSymbolMissing;
-      out += hit->revision;
-    } else {
-      return err::kBadRevisionNumber;
-    }
-    if (out.size() >= 2048) return err::kSymbolTooLong;
-    if (e == name.size()) break;
-    i = e + 1;
-  }
-  return 0;
 }
 
 std::string currentUserName(VcInstance& inst) {

@@ -15,6 +15,7 @@
 #include "option_lookup.h"
 #include "permissions.h"
 #include "revision_numbers.h"
+#include "revision_tree.h"
 #include "vc/tokens/token_rules.h"
 
 #include <algorithm>
