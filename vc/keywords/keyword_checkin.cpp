@@ -12,7 +12,9 @@ namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-bool is_author(std::string_view text, const HarvestRules& rules)
+// An author or locker: a user name, which may begin with a digit unless the
+// option `vanillarcs` is set.
+bool is_user(std::string_view text, const HarvestRules& rules)
 {
     return is_user_name(text, !rules.vanilla_rcs);
 }
@@ -110,8 +112,8 @@ int harvest_header(std::string_view value, HarvestedKeywords& values, const Harv
             continue;  // more fields than a locker would explain: the path goes on
         }
         std::optional<std::string> date = stored_date(fields[rev + 1], fields[rev + 2]);
-        if (!is_revision_number(fields[rev]) || !date || !is_author(fields[rev + 3], rules) ||
-            !is_state(fields[rev + 4]) || (rev + 6 == fields.size() && !is_author(fields[rev + 5], rules))) {
+        if (!is_revision_number(fields[rev]) || !date || !is_user(fields[rev + 3], rules) ||
+            !is_state(fields[rev + 4]) || (rev + 6 == fields.size() && !is_user(fields[rev + 5], rules))) {
             continue;
         }
         take(values.revision, fields[rev]);
@@ -145,7 +147,7 @@ int harvest_marker(const KeywordMarker& marker, HarvestedKeywords& values, const
     }
     switch (marker.keyword) {
     case Keyword::Author:
-        if (!is_author(*value, rules)) {
+        if (!is_user(*value, rules)) {
             return err::kBadKeywordExpansion;
         }
         take(values.author, *value);
