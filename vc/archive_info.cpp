@@ -13,6 +13,7 @@
 #include "info_texts.h"
 #include "instance.h"
 #include "option_lookup.h"
+#include "revision_tree.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -7,7 +7,6 @@
 // deciphering; the reader is then reset so that another try starts afresh.
 #include "archive_password.h"
 
-#include "archive_codes.h"
 #include "archive_events.h"
 #include "archive_record.h"
 #include "error_codes.h"
@@ -77,7 +76,7 @@ int setArchivePassword(VcInstance& inst, VcArchive& a, const char* password) {
     inst.lastError = 0;
     return 0;
   }
-  if (rc == arc::kNotOnAccessList || rc == arc::kSecurityDenied) return rc;
+  if (rc == err::kNotOnAccessList || rc == err::kSecurityDenied) return rc;
   return wrongPassword(inst, a);
 }
 

@@ -4,9 +4,7 @@
 #include "error_codes.h"
 #include "libc/orv/decompressor.h"
 
-#include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 namespace vc {
 namespace {
@@ -79,20 +77,10 @@ Recognition recogniseArchiveFile(int fd, const unsigned char* bytes) {
   if (r.code != kGzipPending) return r;
 
   // Inflate far enough to see the archive behind the gzip header.
-  off_t at = 0;
   orv::Decompressor dec;
   Recognition refused;
   refused.code = err::kGzippedArchive;
-  if (!dec.start([&](std::uint8_t* buf, std::size_t n) -> std::ptrdiff_t {
-        for (;;) {
-          ssize_t got = ::pread(fd, buf, n, at);
-          if (got < 0 && errno == EINTR) continue;
-          if (got < 0) return -1;
-          at += got;
-          return got;
-        }
-      }))
-    return refused;
+  if (!dec.start(orv::fileByteReader(fd))) return refused;
   unsigned char plain[kRecognitionBytes];
   std::size_t have = 0;
   while (have < sizeof plain) {

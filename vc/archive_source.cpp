@@ -18,7 +18,6 @@
 #include <cerrno>
 #include <span>
 #include <string>
-#include <unistd.h>
 
 namespace vc {
 namespace {
@@ -32,17 +31,8 @@ int makePlainCopy(VcInstance& inst, VcArchive& a) {
   const std::string dir = directoryPart(a.path);
   if (int rc = createTempInTempDir(&inst, dir.c_str(), kArchiveTempPrefix, copy)) return rc;
 
-  off_t at = 0;
-  const int fd = a.fd;
-  auto input = [&at, fd](std::uint8_t* buf, std::size_t n) -> std::ptrdiff_t {
-    for (;;) {
-      ssize_t got = ::pread(fd, buf, n, at);
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) return -1;
-      at += got;
-      return got;
-    }
-  };
+  // Read either through the decompressor or directly, never both.
+  orv::ByteReader input = orv::fileByteReader(a.fd);
   orv::Decompressor dec;
   const bool compressed = a.file.compression != 0;
   int rc = 0;

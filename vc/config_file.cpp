@@ -10,6 +10,7 @@
 #include "file_utils.h"
 #include "fs/replace_file.h"
 #include "script_context.h"
+#include "vc/paths/path_name.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -134,9 +135,7 @@ VC_API VcError vcReadConfig(const char* fileName) {
     VcInstance* inst = currentInstance();
     if (!inst) return err::kBadCaller;
     if (!fileName) return err::kBadArgument;
-    std::string path = fileName;
-    for (char& c : path)
-      if (c == '\\') c = '/';
+    const std::string path = orv::vc::normalize_separators(fileName);
     return readConfigFile(*inst, path, inst->localOptions, 0);
   });
 }
@@ -146,9 +145,7 @@ VC_API VcError vcWriteConfig(const char* fileName) {
     VcInstance* inst = currentInstance();
     if (!inst) return err::kBadCaller;
     if (!fileName) return err::kBadArgument;
-    std::string path = fileName;
-    for (char& c : path)
-      if (c == '\\') c = '/';
+    const std::string path = orv::vc::normalize_separators(fileName);
     std::string text;
     if (int rc = configText(*inst, inst->localOptions, text)) return rc;
     if (int e = orv::fs::replaceFileContents(path, text))

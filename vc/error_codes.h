@@ -1,6 +1,8 @@
 // Names for the library's result codes. Each code is also the number of its
 // message in the catalogue (windll/message_catalogue.cpp); this header names
 // every code the catalogue carries so that all modules use the same names.
+// The self-contained parts of the library (archive, keywords, paths, ...)
+// reach it through the interface target vc_error_codes as "vc/error_codes.h".
 #pragma once
 
 namespace vc::err {
@@ -180,7 +182,7 @@ inline constexpr int kDenyLockAtState = 273;
 inline constexpr int kDenyPromoteToState = 275;
 inline constexpr int kDenyDemoteToState = 276;
 inline constexpr int kDenyReports = 277;
-inline constexpr int kNoSuchMessage = 278;
+inline constexpr int kCatastrophe = 278;  // "Total catastrophe..", also the text of unknown codes
 
 // Not a message: the script statement `done` inside the line processor.
 inline constexpr int kScriptDone = 307;
@@ -191,3 +193,9 @@ inline constexpr int kMsgCopyOverwrite = 5441;
 inline constexpr int kMsgOverwriteInArchiveDir = 5347;
 
 }  // namespace vc::err
+
+// The library's parts in namespace orv (orv::archive, orv::vc) write the same
+// names as err::k... too.
+namespace orv {
+namespace err = ::vc::err;
+}  // namespace orv

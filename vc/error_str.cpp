@@ -20,8 +20,8 @@ CompressionStatus& compressionStatus() {
 namespace {
 
 std::string codeText(int code) {
-  if (code < 0 || (code >= 104 && code <= 200) || code > err::kNoSuchMessage)
-    return catalogueText(err::kNoSuchMessage);
+  if (code < 0 || (code >= 104 && code <= 200) || code > err::kCatastrophe)
+    return catalogueText(err::kCatastrophe);
   if (code == err::kDecompressError) {
     const CompressionStatus& cs = compressionStatus();
     std::string text = resolveCatalogueReference(cs.decompressError.c_str());

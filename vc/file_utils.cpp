@@ -6,6 +6,7 @@
 #include "instance.h"
 #include "vc/paths/path_file_system.h"
 #include "vc/paths/path_name.h"
+#include "vc/tokens/token_rules.h"
 #include "windll/message_catalogue.h"
 
 #include <cerrno>
@@ -148,10 +149,9 @@ std::string directoryPart(const std::string& path) {
 std::string sanitizeName(const std::string& name) {
   std::string out = name;
   for (std::size_t i = 0; i < out.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(out[i]);
-    bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-    bool ok = i == 0 ? (letter || c == '_')
-                     : (c > 32 && c < 127 && c != ';' && c != ':' && c != '@' && c != ',');
+    const char c = out[i];
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    const bool ok = i == 0 ? (letter || c == '_') : orv::vc::is_name_tail_char(c);
     if (!ok) out[i] = '_';
   }
   return out;

@@ -1,5 +1,5 @@
-// Token rules, revision-name expansion, user names, the enumeration order
-// and the change events of the information items (see info_support.h).
+// Token rules, user names, the enumeration order and the change events of
+// the information items (see info_support.h).
 #include "info_support.h"
 
 #include "archive_record.h"
@@ -8,6 +8,7 @@
 #include "file_utils.h"
 #include "instance.h"
 #include "option_lookup.h"
+#include "vc/tokens/token_rules.h"
 
 #include <algorithm>
 #include <cctype>
@@ -21,39 +22,6 @@ using orv::archive::DeltaRecord;
 bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
-
-// Later characters of user names and states: printable, not ; : @ ,
-bool isNameTail(char c) {
-  const unsigned char u = static_cast<unsigned char>(c);
-  return u >= 0x21 && u <= 0x7e && c != ';' && c != ':' && c != '@' && c != ',';
-}
-
-bool nameRule(const std::string& t, bool digitFirst) {
-  if (t.empty()) return false;
-  if (!(t[0] == '_' || isLetter(t[0]) || (digitFirst && isDigit(t[0])))) return false;
-  return std::all_of(t.begin() + 1, t.end(), isNameTail);
-}
-
-bool revisionRule(const std::string& t) {
-  int fields = 0;
-  std::size_t i = 0;
-  for (;;) {
-    std::size_t e = i;
-    while (e < t.size() && isDigit(t[e])) ++e;
-    if (e == i) return false;                     // empty field or a non-digit
-    if (t[i] == '0' && e - i > 1) return false;   // leading zero
-    ++fields;
-    if (e == t.size()) break;
-    if (t[e] != '.') return false;
-    i = e + 1;
-  }
-  return fields >= 2;
-}
-
-bool labelRule(const std::string& t) {
-  return !t.empty() && (t[0] == '_' || isLetter(t[0])) &&
-         std::all_of(t.begin() + 1, t.end(), [](char c) { return c == '_' || isLetter(c) || isDigit(c); });
-}
 
 bool startsNoCase(const std::string& s, std::size_t at, const char* word) {
   for (std::size_t k = 0; word[k]; ++k) {
@@ -88,12 +56,6 @@ bool nameFormatRule(const std::string& t) {
   return true;
 }
 
-// Names made safe unless they are valid user names already.
-std::string safeName(const std::string& name) {
-  if (nameRule(name, false)) return name;
-  return sanitizeName(name);
-}
-
 std::string authenticatedUser(VcInstance& inst) {
   return (inst.flags & kInstSystemUser) ? std::string(inst.userName) : std::string();
 }
@@ -117,10 +79,10 @@ int validateToken(VcInstance& inst, int kind, const std::string& text) {
   bool ok = false;
   switch (kind) {
     case kTokenUser:
-    case kTokenUserAlt: ok = nameRule(text, !optionBool(inst, "vanillarcs", false)); break;
-    case kTokenRevision: ok = revisionRule(text); break;
-    case kTokenState: ok = nameRule(text, false); break;
-    case kTokenLabel: ok = labelRule(text); break;
+    case kTokenUserAlt: ok = orv::vc::is_user_name(text, !optionBool(inst, "vanillarcs", false)); break;
+    case kTokenRevision: ok = orv::vc::is_revision_number(text); break;
+    case kTokenState: ok = orv::vc::is_state(text); break;
+    case kTokenLabel: ok = orv::vc::is_label(text); break;
     case kTokenConfigLine: ok = configLineRule(text); break;
     case kTokenNameFormat: ok = nameFormatRule(text); break;
     default: return err::kBadArgument;
@@ -128,49 +90,16 @@ int validateToken(VcInstance& inst, int kind, const std::string& text) {
   return ok ? 0 : err::kBadToken;
 }
 
-int expandRevisionName(const ArchiveFile& a, const std::string& name, std::string& out) {
-  out.clear();
-  if (name.empty()) return 0;
-  std::size_t i = 0;
-  for (;;) {
-    std::size_t e = name.find('.', i);
-    if (e == std::string::npos) e = name.size();
-    const std::string part = name.substr(i, e - i);
-    if (i > 0) out += '.';
-    if (part.empty()) return err::kBadRevisionNumber;
-    if (isDigit(part[0])) {
-      if (!std::all_of(part.begin(), part.end(), isDigit)) return err::kBadRevisionNumber;
-      std::size_t z = part.find_first_not_of('0');
-      out += z == std::string::npos ? std::string("0") : part.substr(z);
-    } else if (part[0] == '_' || isLetter(part[0])) {
-      const orv::archive::Symbol* hit = nullptr;
-      for (const auto& s : a.symbols)
-        if (s.name == part) {
-          hit = &s;
-          break;
-        }
-      if (!hit) return err::kSymbolMissing;
-      out += hit->revision;
-    } else {
-      return err::kBadRevisionNumber;
-    }
-    if (out.size() >= 2048) return err::kSymbolTooLong;
-    if (e == name.size()) break;
-    i = e + 1;
-  }
-  return 0;
-}
-
 std::string currentUserName(VcInstance& inst) {
   std::string name = authenticatedUser(inst);
   if (name.empty()) name = optionString(inst, "logname", "unknown");
-  return safeName(name);
+  return sanitizeName(name);
 }
 
 std::string loginName(VcInstance& inst) {
   std::string fallback = authenticatedUser(inst);
   if (fallback.empty()) fallback = "unknown";
-  return safeName(optionString(inst, "logname", fallback));
+  return sanitizeName(optionString(inst, "logname", fallback));
 }
 
 std::vector<DeltaRecord*> enumerationOrder(const ArchiveFile& a) {
@@ -191,17 +120,6 @@ DeltaRecord* previousOnLine(const DeltaRecord* d) {
 DeltaRecord* nextNewerOnLine(const DeltaRecord* d) {
   if (onTrunk(d)) return d->parent && d->parent->next == d ? d->parent : nullptr;
   return d->next;
-}
-
-std::string displayDate(const std::string& stored) {
-  std::string out = stored;
-  int dots = 0;
-  for (char& c : out) {
-    if (c != '.') continue;
-    ++dots;
-    c = dots <= 2 ? '/' : dots == 3 ? ' ' : ':';
-  }
-  return out;
 }
 
 bool sameUser(const std::string& a, const std::string& b) { return equalsNoCase(a, b); }

@@ -1,7 +1,7 @@
 // Helpers of the information items (archive, revision and instance items):
-// token rules, revision-name expansion, the user names, the enumeration
-// order of revisions, relations between revisions, and the events that run
-// around each change of an archive.
+// token rules, the user names, the enumeration order of revisions, relations
+// between revisions, and the events that run around each change of an
+// archive. Revision names are expanded by revision_tree.h.
 #pragma once
 
 #include "archive_model.h"
@@ -26,11 +26,6 @@ inline constexpr int kTokenNameFormat = 76;
 // 0 valid, 54 invalid, 56 for a kind without a rule.
 int validateToken(VcInstance& inst, int kind, const std::string& text);
 
-// The revision number a name stands for: numeric parts lose their leading
-// zeros, label parts are replaced by their revisions. 0, 51 (a part that is
-// neither), 36 (an unknown label) or 37 (result of 2,048 characters or more).
-int expandRevisionName(const orv::archive::ArchiveFile& a, const std::string& name, std::string& out);
-
 // The current user (locks, access list, item 41): the authenticated user
 // when set, else the option `logname`, else "unknown"; made safe.
 std::string currentUserName(VcInstance& inst);
@@ -50,9 +45,6 @@ bool onTrunk(const orv::archive::DeltaRecord* d);
 orv::archive::DeltaRecord* previousOnLine(const orv::archive::DeltaRecord* d);
 // The next-newer revision on d's line.
 orv::archive::DeltaRecord* nextNewerOnLine(const orv::archive::DeltaRecord* d);
-
-// A stored date "yy.mm.dd.hh.mm.ss" as "yy/mm/dd hh:mm:ss".
-std::string displayDate(const std::string& stored);
 
 // Case-blind ASCII comparison of user names.
 bool sameUser(const std::string& a, const std::string& b);

@@ -7,6 +7,7 @@
 #include "kel_binding.h"
 #include "security_policies.h"
 #include "seams.h"
+#include "vc/paths/path_name.h"
 
 #include <array>
 #include <cstdlib>
@@ -53,12 +54,6 @@ void reorderGlobalList(VcOptionList& global) {
   global.options.splice(global.options.end(), policy);
 }
 
-std::string withForwardSlashes(std::string path) {
-  for (char& c : path)
-    if (c == '\\') c = '/';
-  return path;
-}
-
 // Releases what the instance in slot holds and frees the slot.
 void destroySlot(int slot) {
   VcInstance& inst = *g_slots[slot];
@@ -84,7 +79,7 @@ int commonStartUp(VcInstance& inst, const char* name) {
 
   // 2. The name handed to the security database: the caller's, else this
   //    library's own file.
-  std::string path = name && *name ? withForwardSlashes(name) : std::string();
+  std::string path = name && *name ? orv::vc::normalize_separators(name) : std::string();
   if (path.empty()) {
     path = orv::dynlib::pathOfModuleContaining(reinterpret_cast<const void*>(&vcAPIinit));
     if (path.size() > 511) path.resize(511);
@@ -156,7 +151,7 @@ int initInstance(const char* name, VcEchoTraceFn echo, VcQueryFn query) {
       destroySlot(slot);
       return err::kNoCurrentDirectory;
     }
-    inst.currentDirectory = withForwardSlashes(cwd);
+    inst.currentDirectory = orv::vc::normalize_separators(cwd);
     putDefaults(inst.globalOptions);
     inst.callbacks.echoTrace = echo;
     inst.callbacks.query = query;

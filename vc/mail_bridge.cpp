@@ -7,6 +7,7 @@
 #include "platform/cmc/cmc.h"
 #include "profile/profile.h"
 #include "profile/settings_dir.h"
+#include "vc/paths/path_name.h"
 
 #include <cstdio>
 #include <cstring>
@@ -91,9 +92,7 @@ int initMail() {
 }  // namespace
 
 std::string mailLibraryFile(const std::string& profileName) {
-  std::string name = profileName;
-  for (char& c : name)
-    if (c == '\\') c = '/';
+  const std::string name = orv::vc::normalize_separators(profileName);
   if (name.find('/') != std::string::npos) return name;
   if (equalsNoCase(name, "cmc.dll")) return CMC_LIBRARY_FILE_NAME;
   if (endsWithNoCase(name, ".dll") && name.size() > 4)

@@ -5,6 +5,7 @@
 
 #include "crc16.h"
 #include "error_codes.h"
+#include "vc/paths/path_name.h"
 
 #include <cstring>
 
@@ -46,13 +47,6 @@ void putLittle32(std::uint8_t* p, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-std::string withForwardSlashes(const char* path) {
-  std::string s = path ? path : "";
-  for (char& c : s)
-    if (c == '\\') c = '/';
-  return s;
-}
-
 ServerEntry* findOrAddServer(const ServerAddress& address) {
   for (ServerEntry& e : g_servers)
     if ((e.flags & kEntryInUse) && e.address == address) return &e;
@@ -75,7 +69,7 @@ struct Prepared {
 
 int parseServerPath(const char* pathArg, ServerPath& out) {
   if (!pathArg) return err::kBadArgument;
-  if (int rc = g_client->parsePath(withForwardSlashes(pathArg), out)) return rc;
+  if (int rc = g_client->parsePath(orv::vc::normalize_separators(pathArg), out)) return rc;
   if (out.server.empty()) return kNoServerName;
   return 0;
 }
@@ -181,7 +175,7 @@ int NWCheckIfNetwarePath(VcInstance& inst, const char* user, const char* path) {
   if (inst.netwareClientStatus != 0) return kNotOnServer;
   ServerPath sp;
   if (!path) return err::kBadArgument;
-  return g_client->parsePath(withForwardSlashes(path), sp);
+  return g_client->parsePath(orv::vc::normalize_separators(path), sp);
 }
 
 int NWIsNLMLoaded(VcInstance& inst, const char* user, const char* path) {

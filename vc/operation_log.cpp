@@ -10,6 +10,7 @@
 #include "instance.h"
 #include "option_lookup.h"
 #include "seams.h"
+#include "vc/tokens/token_rules.h"
 
 #include <algorithm>
 #include <ctime>
@@ -79,7 +80,7 @@ std::string expandLogFormat(VcInstance& inst, VcArchive& a, const std::string& f
         break;
       case 'S': out += d ? d->state : ""; break;
       case 'a': out += loginName(inst); break;
-      case 'd': out += d ? displayDate(d->date) : ""; break;
+      case 'd': out += d ? orv::vc::display_date(d->date) : ""; break;
       case 'f': out += a.path; break;
       case 'l':
         if (const auto* l = lockOn(a.file, revision)) out += l->user;

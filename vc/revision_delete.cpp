@@ -7,7 +7,6 @@
 // text. The change stays in memory until vcCommitArchive.
 #include "archive_events.h"
 #include "archive_record.h"
-#include "archive_codes.h"
 #include "archive_text.h"
 #include "error_codes.h"
 #include "instance.h"
@@ -91,7 +90,7 @@ int deleteRevision(VcInstance& inst, int handle, const char* revision) {
     inst.extraError = 0;
     return fail(inst, err::kDenyDeleteRevision);
   }
-  if (!parentLists(gone)) return fail(inst, orv::archive::kCatastrophe);
+  if (!parentLists(gone)) return fail(inst, err::kCatastrophe);
   // Every text of the file is read first: the file must not be scanned
   // again for a revision that no longer has a record.
   if (int rc = readArchiveTexts(inst, *a, nullptr)) return rc;

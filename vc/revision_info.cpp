@@ -15,6 +15,8 @@
 #include "option_lookup.h"
 #include "permissions.h"
 #include "revision_numbers.h"
+#include "revision_tree.h"
+#include "vc/tokens/token_rules.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -119,7 +121,7 @@ int getRevInfo(VcInstance& inst, int handle, int item, const char* revision, cha
     case 27: return copyResult(&inst, d->author, buf, len);
     case 28: return relation(inst, d->branches.empty() ? nullptr : d->branches.front(), buf, len);
     case 29: return relation(inst, nextBranch(d), buf, len);
-    case 30: return copyResult(&inst, displayDate(d->date), buf, len);
+    case 30: return copyResult(&inst, orv::vc::display_date(d->date), buf, len);
     case 31:
     case 32: {
       if (int rc = readArchiveTexts(inst, *a, d)) return rc;

@@ -9,6 +9,7 @@
 #include "script_context.h"
 #include "vc/expression/expression_environment.h"
 #include "vc/paths/path_calls.h"
+#include "vc/paths/path_name.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -187,10 +188,7 @@ std::string callScriptFunction(VcScriptContext& ctx, const std::string& name,
     return dot == std::string::npos ? last : last.substr(0, dot);
   }
   if (name == "canon") {
-    std::string out = changeCase(a, false);
-    for (char& c : out)
-      if (c == '\\') c = '/';
-    return out;
+    return orv::vc::normalize_separators(changeCase(a, false));
   }
   if (name == "exec") {
     refuseInSharedSource(ctx, "exec");

@@ -7,6 +7,7 @@
 #include "program_starts.h"
 #include "script_context.h"
 #include "vc/expression/expression_value.h"
+#include "vc/paths/path_name.h"
 
 #include <cstdlib>
 
@@ -88,9 +89,7 @@ int executeStatement(VcScriptContext& ctx, const std::string& word, const std::s
   }
   if (word == "done") return err::kScriptDone;
   if (word == "read") {
-    std::string path = expandText(ctx, rest, kExpansionSize);
-    for (char& c : path)
-      if (c == '\\') c = '/';
+    const std::string path = orv::vc::normalize_separators(expandText(ctx, rest, kExpansionSize));
     return readConfigFile(inst, path, inst.localOptions, ctx.flags, ctx.sharedSource);
   }
   if (word == "trace") {

@@ -6,6 +6,7 @@
 #include "fs/fs_ops.h"
 #include "kel_binding.h"
 #include "permissions.h"
+#include "vc/paths/path_name.h"
 
 #include <cerrno>
 #include <string>
@@ -13,12 +14,6 @@
 
 namespace vc {
 namespace {
-
-std::string withForwardSlashes(std::string path) {
-  for (char& c : path)
-    if (c == '\\') c = '/';
-  return path;
-}
 
 // The file that kelAppendRedirector writes for a redirector name: the name
 // itself when it has an extension other than ".dat", else base + ".red".
@@ -49,10 +44,10 @@ int redirectorFailed(VcInstance& inst, int securityError, int extra) {
 // leaves the user without the redirector that worked before.
 int createRedirector(VcInstance& inst, const char* databaseArg, const char* redirectorArg) {
   if (!databaseArg || !*databaseArg) return fail(inst, err::kBadArgument);
-  const std::string database = withForwardSlashes(databaseArg);
+  const std::string database = orv::vc::normalize_separators(databaseArg);
   std::string redirector;
   if (redirectorArg && *redirectorArg) {
-    redirector = withForwardSlashes(redirectorArg);
+    redirector = orv::vc::normalize_separators(redirectorArg);
   } else {
     redirector = inst.databasePath;  // system item 79
     if (redirector.empty()) return fail(inst, err::kBadArgument);

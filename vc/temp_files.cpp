@@ -5,6 +5,7 @@
 #include "fs/temp_file.h"
 #include "instance.h"
 #include "seams.h"
+#include "vc/paths/path_name.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -51,9 +52,8 @@ int createTempInTempDir(VcInstance* inst, const char* callerDir, const char* pre
   for (const char* p = prefix && *prefix ? prefix : "TMP"; *p && pre.size() < 3; ++p)
     if (*p != '.') pre += *p;
   int lastError = EEXIST;
-  for (std::string dir : dirs) {
-    for (char& c : dir)
-      if (c == '\\') c = '/';
+  for (const std::string& given : dirs) {
+    std::string dir = orv::vc::normalize_separators(given);
     if (dir.back() != '/') dir += '/';
     orv::fs::CreatedFile f = orv::fs::createUnique(
         [&](unsigned n) {

@@ -5,6 +5,7 @@
 #include "info_support.h"
 #include "info_texts.h"
 #include "instance.h"
+#include "revision_tree.h"
 
 #include <string>
 

@@ -5,6 +5,7 @@
 #include "error_codes.h"
 #include "file_utils.h"
 #include "instance.h"
+#include "vc/paths/path_name.h"
 
 namespace vc {
 namespace {
@@ -30,9 +31,7 @@ extern "C" VC_API VcError vcSetWorkPerms(int archive, int /*reserved*/, const ch
       if (!inst) return err::kBadArchiveHandle;
       if (int rc = g_query(*inst, archive, &strict)) return rc;
     }
-    std::string path = workFile;
-    for (char& c : path)
-      if (c == '\\') c = '/';
+    const std::string path = orv::vc::normalize_separators(workFile);
     int e = (locked || !strict) ? setWritable(path) : setReadOnly(path);
     if (e) {
       if (archive != 0 && inst) inst->extraError = e;

@@ -41,15 +41,6 @@ bool read_all(std::FILE* f, std::vector<unsigned char>& data) {
   }
 }
 
-long parse_decimal(const char* s) {
-  long v = 0;
-  for (; *s >= '0' && *s <= '9'; ++s) {
-    if (v > 214748364L) return 2147483647L;
-    v = v * 10 + (*s - '0');
-  }
-  return v;
-}
-
 int run(int argc, const char* const* argv, const char* file1, const char* file2, const char* outname) {
   const char* program = (argc > 0 && argv && argv[0]) ? argv[0] : "";
   BinOptions opt;
@@ -59,14 +50,14 @@ int run(int argc, const char* const* argv, const char* file1, const char* file2,
       if (*p == 'n') {
         opt.rcs = true;
       } else if (*p == 'c') {
-        opt.context = p[1] ? parse_decimal(p + 1) : 3;
+        opt.context = p[1] ? diffsup::parse_decimal(p + 1) : 3;
         break;
       } else if (*p == 'C') {
         if (w + 1 >= argc || !argv[w + 1] || !std::isdigit(static_cast<unsigned char>(argv[w + 1][0]))) {
           messages().set_plain("%s: missing number after -C\n", program);
           return 2;
         }
-        opt.context = parse_decimal(argv[++w]);
+        opt.context = diffsup::parse_decimal(argv[++w]);
         break;
       } else {
         messages().set_plain("%s: option -%c unknown\n", program, *p);

@@ -61,6 +61,15 @@ std::string to_slashes(const char* path) {
   return s;
 }
 
+long parse_decimal(const char* s) {
+  long v = 0;
+  for (; *s >= '0' && *s <= '9'; ++s) {
+    if (v > 214748364L) return 2147483647L;
+    v = v * 10 + (*s - '0');
+  }
+  return v;
+}
+
 void MessageBuffer::set_plain(const char* fmt, ...) {
   va_list ap;
   va_start(ap, fmt);

@@ -27,6 +27,10 @@ const char* base_name(const char* path);
 // Turns every '\' of a path into '/'.
 std::string to_slashes(const char* path);
 
+// The decimal number at the start of s (0 when there is none), the count of
+// the -c and -C options; a longer run of digits gives 2147483647.
+long parse_decimal(const char* s);
+
 // Holder of the last message of a library. Formatting never overflows: texts
 // are kept in a std::string.
 class MessageBuffer {

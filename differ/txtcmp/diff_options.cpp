@@ -7,20 +7,9 @@
 #include <cctype>
 #include <cstring>
 
+#include "diff_support.h"
+
 namespace orv::txtcmp {
-
-namespace {
-
-long parse_decimal(const char* s) {
-  long v = 0;
-  for (; *s >= '0' && *s <= '9'; ++s) {
-    if (v > 214748364L) return 2147483647L;
-    v = v * 10 + (*s - '0');
-  }
-  return v;
-}
-
-}  // namespace
 
 int parse_options(int argc, const char* const* argv, Options& opt, int* first_operand) {
   int w = 1;
@@ -44,7 +33,7 @@ int parse_options(int argc, const char* const* argv, Options& opt, int* first_op
         case 'r': opt.recursive = true; break;
         case 's': opt.silent = true; break;
         case 'c':
-          opt.context = p[1] ? parse_decimal(p + 1) : 3;
+          opt.context = p[1] ? diffsup::parse_decimal(p + 1) : 3;
           p += std::strlen(p) - 1;  // the rest of the word belongs to -c
           break;
         case 'C':
@@ -52,7 +41,7 @@ int parse_options(int argc, const char* const* argv, Options& opt, int* first_op
             messages().set_plain("Missing number after \"%s\" option\n", "-C");
             return 2;
           }
-          opt.context = parse_decimal(argv[++w]);
+          opt.context = diffsup::parse_decimal(argv[++w]);
           break;
         case 'D':
           if (!p[1]) {

@@ -149,8 +149,14 @@ int findTopLevel(int kind, const char* name, ObjectRecord& out) {
   return findObject(kind, 0, name, out);
 }
 
-int addObject(int scopeKind, const char* scopeName, int parentKind, const char* parentName, int kind,
-              const char* names, int several) {
+namespace {
+
+// The frame of an add or delete: the names (at least one), the scope
+// (checked), then in one change the parent they go under, on which `body`
+// runs with the names.
+template <typename Body>
+int changeUnderParent(int scopeKind, const char* scopeName, int parentKind, const char* parentName, int kind,
+                      const char* names, int several, Body&& body) {
   if (int rc = requireWritable()) return rc;
   const auto list = nameList(names, several);
   if (list.empty()) return KEL_INVALID_ARGUMENT;
@@ -161,6 +167,16 @@ int addObject(int scopeKind, const char* scopeName, int parentKind, const char* 
   return inChange(KEL_CANNOT_WRITE, [&]() -> int {
     ObjectRecord parent;
     if (int rc = findParent(scope, parentKind, parentName, kind, parent)) return rc;
+    return body(parent, list);
+  });
+}
+
+}  // namespace
+
+int addObject(int scopeKind, const char* scopeName, int parentKind, const char* parentName, int kind,
+              const char* names, int several) {
+  return changeUnderParent(scopeKind, scopeName, parentKind, parentName, kind, names, several,
+                           [&](ObjectRecord& parent, const std::vector<std::string>& list) -> int {
     if (int rc = containmentCheck(parent.type(), kind)) return rc;
     if (isEntryChange(parent.type(), kind)) return addEntries(parent, kind, list);
     for (const auto& name : list) {
@@ -176,16 +192,8 @@ int addObject(int scopeKind, const char* scopeName, int parentKind, const char* 
 
 int deleteObject(int scopeKind, const char* scopeName, int parentKind, const char* parentName, int kind,
                  const char* names, int several) {
-  if (int rc = requireWritable()) return rc;
-  const auto list = nameList(names, several);
-  if (list.empty()) return KEL_INVALID_ARGUMENT;
-  ObjectRecord scope;
-  if (int rc = changeScope(scopeKind, scopeName, kind, scope)) return rc;
-  if (int rc = checkScope(scope)) return rc;
-
-  return inChange(KEL_CANNOT_WRITE, [&]() -> int {
-    ObjectRecord parent;
-    if (int rc = findParent(scope, parentKind, parentName, kind, parent)) return rc;
+  return changeUnderParent(scopeKind, scopeName, parentKind, parentName, kind, names, several,
+                           [&](ObjectRecord& parent, const std::vector<std::string>& list) -> int {
     int k = kind;
     if (k == KEL_USER && parent.type() == KEL_GROUP) k = KEL_GROUP_MEMBER;
     if (int rc = containmentCheck(parent.type(), k)) return rc;

@@ -56,29 +56,6 @@ std::ptrdiff_t GzipReader::fail(DecompressError e) {
   return -1;
 }
 
-int GzipReader::nextByte() {
-  if (inPos_ == inLen_) {
-    if (inputEnded_ || inputFailed_) return -1;
-    std::ptrdiff_t got = -1;
-    try {
-      got = input_ ? input_(in_, sizeof in_) : -1;
-    } catch (...) {
-      got = -1;
-    }
-    if (got < 0) {
-      inputFailed_ = true;
-      return -1;
-    }
-    if (got == 0) {
-      inputEnded_ = true;
-      return -1;
-    }
-    inPos_ = 0;
-    inLen_ = std::min(static_cast<std::size_t>(got), sizeof in_);
-  }
-  return in_[inPos_++];
-}
-
 // Reads one member header. On failure error_ is set.
 bool GzipReader::readHeader(bool first) {
   const bool firstMember = first;
@@ -91,7 +68,7 @@ bool GzipReader::readHeader(bool first) {
     return true;
   };
   auto endError = [&] {
-    error_ = inputFailed_ ? DecompressError::Unknown
+    error_ = in_.failed() ? DecompressError::Unknown
                           : (first ? DecompressError::NotCompressed : DecompressError::UnexpectedEnd);
     return false;
   };
@@ -178,16 +155,14 @@ bool GzipReader::start(ByteReader input) {
     error_ = DecompressError::NotClosed;
     return false;
   }
-  input_ = std::move(input);
+  in_.start(std::move(input));
   failed_ = false;
   finished_ = false;
   inMember_ = false;
   error_ = DecompressError::None;
   headerTime_ = 0;
-  inPos_ = inLen_ = 0;
-  inputEnded_ = inputFailed_ = false;
   if (!readHeader(true)) {
-    input_ = nullptr;
+    in_.release();
     return false;
   }
   active_ = true;
@@ -199,7 +174,7 @@ void GzipReader::end() {
   failed_ = false;
   finished_ = false;
   inMember_ = false;
-  input_ = nullptr;
+  in_.release();
 }
 
 std::ptrdiff_t GzipReader::read(std::uint8_t* buf, std::size_t n) {
@@ -216,11 +191,11 @@ std::ptrdiff_t GzipReader::read(std::uint8_t* buf, std::size_t n) {
       // After a member: the end of the input, or another member.
       const int b = nextByte();
       if (b < 0) {
-        if (inputFailed_) return fail(DecompressError::Unknown);
+        if (in_.failed()) return fail(DecompressError::Unknown);
         finished_ = true;
         break;
       }
-      --inPos_;  // put it back for the header reader
+      in_.unread();  // put it back for the header reader
       if (!readHeader(false)) {
         if (error_ == DecompressError::NotCompressed) error_ = DecompressError::Corrupt;
         failed_ = true;
@@ -229,21 +204,21 @@ std::ptrdiff_t GzipReader::read(std::uint8_t* buf, std::size_t n) {
       continue;
     }
 
-    if (inPos_ == inLen_) {
+    if (in_.empty()) {
       if (nextByte() < 0) {
-        return fail(inputFailed_ ? DecompressError::Unknown : DecompressError::UnexpectedEnd);
+        return fail(in_.failed() ? DecompressError::Unknown : DecompressError::UnexpectedEnd);
       }
-      --inPos_;
+      in_.unread();
     }
     z_stream& zs = z_->stream;
-    zs.next_in = in_ + inPos_;
-    zs.avail_in = static_cast<uInt>(inLen_ - inPos_);
+    zs.next_in = in_.unreadBytes();
+    zs.avail_in = static_cast<uInt>(in_.unreadCount());
     const std::size_t room = std::min<std::size_t>(n - produced, 1u << 30);
     zs.next_out = buf + produced;
     zs.avail_out = static_cast<uInt>(room);
     const int rc = inflate(&zs, Z_NO_FLUSH);
     const std::size_t out = room - zs.avail_out;
-    inPos_ = static_cast<std::size_t>(zs.next_in - in_);
+    in_.take(static_cast<std::size_t>(zs.next_in - in_.unreadBytes()));
     if (out > 0) {
       crc_ = crc32(crc_, buf + produced, static_cast<uInt>(out));
       size_ += static_cast<std::uint32_t>(out);
@@ -253,7 +228,7 @@ std::ptrdiff_t GzipReader::read(std::uint8_t* buf, std::size_t n) {
       std::uint8_t trailer[8];
       for (std::uint8_t& t : trailer) {
         const int b = nextByte();
-        if (b < 0) return fail(inputFailed_ ? DecompressError::Unknown : DecompressError::UnexpectedEnd);
+        if (b < 0) return fail(in_.failed() ? DecompressError::Unknown : DecompressError::UnexpectedEnd);
         t = static_cast<std::uint8_t>(b);
       }
       const std::uint32_t wantCrc = static_cast<std::uint32_t>(trailer[0]) | trailer[1] << 8 |

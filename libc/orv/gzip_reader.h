@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "libc/orv/buffered_input.h"
 #include "libc/orv/byte_stream.h"
 #include "libc/orv/compression_error.h"
 
@@ -40,12 +41,11 @@ class GzipReader {
 
  private:
   struct Inflater;
-  int nextByte();
+  int nextByte() { return in_.nextByte(); }
   bool readHeader(bool first);
   std::ptrdiff_t fail(DecompressError e);
 
   std::unique_ptr<Inflater> z_;
-  ByteReader input_;
   bool active_ = false;
   bool failed_ = false;
   bool finished_ = false;
@@ -55,11 +55,7 @@ class GzipReader {
   std::uint32_t crc_ = 0;
   std::uint32_t size_ = 0;
 
-  std::uint8_t in_[2048];
-  std::size_t inPos_ = 0;
-  std::size_t inLen_ = 0;
-  bool inputEnded_ = false;
-  bool inputFailed_ = false;
+  BufferedInput<2048> in_;
 };
 
 }  // namespace orv

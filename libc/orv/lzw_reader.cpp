@@ -30,13 +30,11 @@ bool LzwReader::start(ByteReader input) {
     error_ = DecompressError::NotClosed;
     return false;
   }
-  input_ = std::move(input);
+  in_.start(std::move(input));
   failed_ = false;
   finished_ = false;
   error_ = DecompressError::None;
   declaredBits_ = 0;
-  inPos_ = inLen_ = 0;
-  inputEnded_ = inputFailed_ = false;
   bitBuf_ = 0;
   bitCount_ = 0;
   codesInGroup_ = 0;
@@ -44,7 +42,7 @@ bool LzwReader::start(ByteReader input) {
 
   int header[3];
   for (int& h : header) h = nextByte();
-  if (inputFailed_) {
+  if (in_.failed()) {
     error_ = DecompressError::Unknown;
     return false;
   }
@@ -91,7 +89,7 @@ void LzwReader::end() {
   active_ = false;
   failed_ = false;
   finished_ = false;
-  input_ = nullptr;
+  in_.release();
   stackTop_ = 0;
 }
 
@@ -99,29 +97,6 @@ std::ptrdiff_t LzwReader::fail(DecompressError e) {
   failed_ = true;
   error_ = e;
   return -1;
-}
-
-int LzwReader::nextByte() {
-  if (inPos_ == inLen_) {
-    if (inputEnded_ || inputFailed_) return -1;
-    std::ptrdiff_t got = -1;
-    try {
-      got = input_ ? input_(in_, sizeof in_) : -1;
-    } catch (...) {
-      got = -1;
-    }
-    if (got < 0) {
-      inputFailed_ = true;
-      return -1;
-    }
-    if (got == 0) {
-      inputEnded_ = true;
-      return -1;
-    }
-    inPos_ = 0;
-    inLen_ = std::min(static_cast<std::size_t>(got), sizeof in_);
-  }
-  return in_[inPos_++];
 }
 
 // The next code of the current width; -1 when the data ends first.
@@ -178,7 +153,7 @@ std::ptrdiff_t LzwReader::read(std::uint8_t* buf, std::size_t n) {
 
     if (freeEnt_ > maxCode_) {
       if (!skipRestOfGroup()) {
-        if (inputFailed_) return fail(DecompressError::Unknown);
+        if (in_.failed()) return fail(DecompressError::Unknown);
         finished_ = true;
         continue;
       }
@@ -188,7 +163,7 @@ std::ptrdiff_t LzwReader::read(std::uint8_t* buf, std::size_t n) {
 
     long code = readCode();
     if (code < 0) {
-      if (inputFailed_) return fail(DecompressError::Unknown);
+      if (in_.failed()) return fail(DecompressError::Unknown);
       // The last group holds fewer than 8 bits of padding; more than that
       // means the data was cut inside a code.
       if (bitCount_ >= 8) return fail(DecompressError::Corrupt);
@@ -198,7 +173,7 @@ std::ptrdiff_t LzwReader::read(std::uint8_t* buf, std::size_t n) {
 
     if (code == kClear && blockMode_) {
       if (!skipRestOfGroup()) {
-        if (inputFailed_) return fail(DecompressError::Unknown);
+        if (in_.failed()) return fail(DecompressError::Unknown);
         finished_ = true;
         continue;
       }

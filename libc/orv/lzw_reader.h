@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "libc/orv/buffered_input.h"
 #include "libc/orv/byte_stream.h"
 #include "libc/orv/compression_error.h"
 
@@ -34,12 +35,11 @@ class LzwReader {
   int declaredBits() const { return declaredBits_; }
 
  private:
-  int nextByte();
+  int nextByte() { return in_.nextByte(); }
   long readCode();
   bool skipRestOfGroup();
   std::ptrdiff_t fail(DecompressError e);
 
-  ByteReader input_;
   bool active_ = false;
   bool failed_ = false;
   bool finished_ = false;
@@ -47,11 +47,7 @@ class LzwReader {
   int declaredBits_ = 0;
 
   // Input through a 2,000-byte buffer.
-  std::uint8_t in_[2000];
-  std::size_t inPos_ = 0;
-  std::size_t inLen_ = 0;
-  bool inputEnded_ = false;
-  bool inputFailed_ = false;
+  BufferedInput<2000> in_;
 
   // Codes are packed from the least significant bit; they come in groups of
   // eight, and a change of width (or a CLEAR) skips the rest of a group.

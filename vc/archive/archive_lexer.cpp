@@ -1,7 +1,7 @@
 // Scanning of archive tokens and strings.
 #include "archive_lexer.h"
 
-#include "archive_codes.h"
+#include "vc/error_codes.h"
 #include "byte_stream.h"
 
 namespace orv::archive {
@@ -55,7 +55,7 @@ int ArchiveLexer::scan(Token& tok) {
     c = peek_byte();
     if (c < 0) {
       if (error_) return error_;
-      if (quoting) return kUnexpectedEof;
+      if (quoting) return err::kUnexpectedEof;
       break;
     }
     if (c == '"') {
@@ -69,13 +69,13 @@ int ArchiveLexer::scan(Token& tok) {
     } else if (is_space(c) || is_special(c) || c < 0x21 || c > 0x7E) {
       break;
     }
-    if (tok.text.size() >= kMaxToken) return kParseError;
+    if (tok.text.size() >= kMaxToken) return err::kArchiveParseError;
     tok.text.push_back(static_cast<char>(c));
     any = true;
     advance();
   }
-  if (quoting) return kParseError;  // the quote was not closed before the token ended
-  if (!any || tok.text.empty()) return kParseError;
+  if (quoting) return err::kArchiveParseError;  // the quote was not closed before the token ended
+  if (!any || tok.text.empty()) return err::kArchiveParseError;
   tok.kind = Kind::Word;
   return 0;
 }
@@ -83,7 +83,7 @@ int ArchiveLexer::scan(Token& tok) {
 int ArchiveLexer::read_string(TextRecord& rec, bool keep) {
   have_ = false;
   int c = peek_byte();
-  if (c != '@') return error_ ? error_ : kParseError;
+  if (c != '@') return error_ ? error_ : err::kArchiveParseError;
   advance();
   rec = TextRecord{};
   rec.offset = pos_;
@@ -92,7 +92,7 @@ int ArchiveLexer::read_string(TextRecord& rec, bool keep) {
   int last = -1;
   for (;;) {
     c = peek_byte();
-    if (c < 0) return error_ ? error_ : kUnexpectedEof;
+    if (c < 0) return error_ ? error_ : err::kUnexpectedEof;
     advance();
     if (c == '@') {
       int d = peek_byte();

@@ -27,7 +27,7 @@ class ArchiveLexer {
   ArchiveLexer(ByteSource& src, uint64_t start) : src_(src), pos_(start) {}
 
   // The next token without taking it; for a String the '@' is not taken yet.
-  // Answers 0 or a code (kParseError, kUnexpectedEof, a source's code).
+  // Answers 0 or a code (err::kArchiveParseError, err::kUnexpectedEof, a source's code).
   int peek(const Token*& tok);
   // Takes the token peek() showed.
   void take() { have_ = false; }

@@ -3,7 +3,7 @@
 
 #include <unordered_set>
 
-#include "archive_codes.h"
+#include "vc/error_codes.h"
 #include "archive_lexer.h"
 #include "archive_text.h"
 #include "archive_writer.h"
@@ -28,8 +28,8 @@ bool ascii_iequal(std::string_view a, std::string_view b) {
 }
 
 // Small parser over the lexer. Every helper answers 0 or a result code; the
-// end of the file where something is required is kUnexpectedEof, a token of
-// the wrong kind kParseError.
+// end of the file where something is required is err::kUnexpectedEof, a token of
+// the wrong kind err::kArchiveParseError.
 class Parser {
  public:
   explicit Parser(ArchiveLexer& lex) : lex_(lex) {}
@@ -44,8 +44,8 @@ class Parser {
   int expect(Kind k) {
     const Token* t;
     if (int rc = lex_.peek(t)) return rc;
-    if (t->kind == Kind::Eof) return kUnexpectedEof;
-    if (t->kind != k) return kParseError;
+    if (t->kind == Kind::Eof) return err::kUnexpectedEof;
+    if (t->kind != k) return err::kArchiveParseError;
     lex_.take();
     return 0;
   }
@@ -53,8 +53,8 @@ class Parser {
   int expect_word(std::string_view w) {
     const Token* t;
     if (int rc = lex_.peek(t)) return rc;
-    if (t->kind == Kind::Eof) return kUnexpectedEof;
-    if (t->kind != Kind::Word || t->text != w) return kParseError;
+    if (t->kind == Kind::Eof) return err::kUnexpectedEof;
+    if (t->kind != Kind::Word || t->text != w) return err::kArchiveParseError;
     lex_.take();
     return 0;
   }
@@ -63,8 +63,8 @@ class Parser {
   int word(std::string& out) {
     const Token* t;
     if (int rc = lex_.peek(t)) return rc;
-    if (t->kind == Kind::Eof) return kUnexpectedEof;
-    if (t->kind != Kind::Word) return kParseError;
+    if (t->kind == Kind::Eof) return err::kUnexpectedEof;
+    if (t->kind != Kind::Word) return err::kArchiveParseError;
     out = t->text;
     lex_.take();
     return 0;
@@ -85,8 +85,8 @@ class Parser {
   int string(TextRecord& rec, bool keep) {
     const Token* t;
     if (int rc = lex_.peek(t)) return rc;
-    if (t->kind == Kind::Eof) return kUnexpectedEof;
-    if (t->kind != Kind::String) return kParseError;
+    if (t->kind == Kind::Eof) return err::kUnexpectedEof;
+    if (t->kind != Kind::String) return err::kArchiveParseError;
     return lex_.read_string(rec, keep);
   }
 
@@ -104,7 +104,7 @@ class Parser {
       if (int rc = word(name)) return rc;
       if (int rc = expect(Kind::Colon)) return rc;
       if (int rc = word(rev)) return rc;
-      if (!is_revision_number(rev)) return kParseError;
+      if (!is_revision_number(rev)) return err::kArchiveParseError;
       add(std::move(name), std::move(rev));
     }
   }
@@ -121,19 +121,19 @@ int check_access(const ArchiveFile& a, const ReadOptions& opts) {
     bool found = false;
     for (const std::string& n : a.access)
       if (ascii_iequal(n, opts.user)) found = true;
-    if (!found) return kNotOnAccessList;
+    if (!found) return err::kNotOnAccessList;
   }
   if (opts.security_admits && !a.security_objects.empty() && !opts.security_admits(a.security_objects))
-    return kSecurityDenied;
+    return err::kSecurityDenied;
   return 0;
 }
 
 // Names a delta record from head, next or branches: a revision named twice
 // (a cycle or a shared node) corrupts the header.
 int name_delta(ArchiveFile& a, const std::string& rev, DeltaRecord* parent, DeltaRecord*& out) {
-  if (!is_revision_number(rev)) return kParseError;
+  if (!is_revision_number(rev)) return err::kArchiveParseError;
   out = a.create_delta(rev);
-  if (!out) return kHeaderCorrupted;
+  if (!out) return err::kArchiveHeaderCorrupt;
   out->parent = parent;
   return 0;
 }
@@ -141,7 +141,7 @@ int name_delta(ArchiveFile& a, const std::string& rev, DeltaRecord* parent, Delt
 int parse_delta_record(Parser& p, ArchiveFile& a, DeltaRecord* d) {
   if (int rc = p.expect_word("date")) return rc;
   if (int rc = p.word(d->date)) return rc;
-  if (!is_revision_number(d->date)) return kParseError;
+  if (!is_revision_number(d->date)) return err::kArchiveParseError;
   if (int rc = p.expect(Kind::Semicolon)) return rc;
   if (int rc = p.expect_word("author")) return rc;
   if (int rc = p.word(d->author)) return rc;
@@ -183,7 +183,7 @@ int parse_header(ArchiveFile& a, const ReadOptions& opts) {
   if (p.peek_is_word("branch")) {
     p.lex().take();
     if (int rc = p.optional_word_then_semicolon(a.default_branch)) return rc;
-    if (!a.default_branch.empty() && !is_revision_number(a.default_branch)) return kParseError;
+    if (!a.default_branch.empty() && !is_revision_number(a.default_branch)) return err::kArchiveParseError;
   }
 
   if (int rc = p.expect_word("access")) return rc;
@@ -198,7 +198,7 @@ int parse_header(ArchiveFile& a, const ReadOptions& opts) {
     if (int rc = p.word(name)) return rc;
     if (std::string_view(name).substr(0, kSecurityPrefix.size()) == kSecurityPrefix) {
       name.erase(0, kSecurityPrefix.size());
-      if (name.empty()) return kParseError;
+      if (name.empty()) return err::kArchiveParseError;
       a.security_objects.push_back(std::move(name));
     } else {
       a.access.push_back(std::move(name));
@@ -234,7 +234,7 @@ int parse_header(ArchiveFile& a, const ReadOptions& opts) {
     else if (f == "text")
       a.flags &= static_cast<uint8_t>(~kFlagBinary);
     else
-      return kParseError;
+      return err::kArchiveParseError;
     a.flags |= kFlagFormatStated;
     if (int rc = p.expect(Kind::Semicolon)) return rc;
   }
@@ -248,8 +248,8 @@ int parse_header(ArchiveFile& a, const ReadOptions& opts) {
     if (int rc = p.peek(t)) return rc;
     if (t->kind != Kind::Word || !is_revision_number(t->text)) break;
     DeltaRecord* d = a.lookup(t->text);
-    if (!d) return kRevisionCorrupted;
-    if (d->defined) return kHeaderCorrupted;
+    if (!d) return err::kRevisionCorrupt;
+    if (d->defined) return err::kArchiveHeaderCorrupt;
     lex.take();
     if (int rc = parse_delta_record(p, a, d)) return rc;
     if (quick && !opts.target.empty() && d->revision == opts.target) {
@@ -269,7 +269,7 @@ int parse_header(ArchiveFile& a, const ReadOptions& opts) {
   if (quick) a.description.clear();
 
   for (const auto& d : a.all_deltas())
-    if (!d->defined) return kRevisionCorrupted;
+    if (!d->defined) return err::kRevisionCorrupt;
 
   a.text_position = a.resume_position = lex.position();
   a.file_delta_count = a.all_deltas().size();
@@ -291,7 +291,7 @@ int read_header(ArchiveFile& a, const ReadOptions& opts) {
     if (!(a.quick_header && !opts.quick)) return check_access(a, opts);
     a.reset();  // a quick header is replaced by a full one
   }
-  if (!a.source) return kCatastrophe;
+  if (!a.source) return err::kCatastrophe;
   a.reset();  // a failed earlier attempt may have left records behind
   if (int rc = parse_header(a, opts)) return rc;
   a.read_state = ReadState::Header;
@@ -309,11 +309,11 @@ int read_texts(ArchiveFile& a, DeltaRecord* wanted) {
     if (int rc = read_header(a)) return rc;
     if (wanted) {
       wanted = a.lookup(keep_target);
-      if (!wanted) return kDeltaCorrupted;
+      if (!wanted) return err::kDeltaCorrupt;
     }
   }
   if (wanted && wanted->texts != DeltaRecord::Texts::Unread) return 0;
-  if (a.read_state == ReadState::All) return wanted ? kDeltaCorrupted : 0;
+  if (a.read_state == ReadState::All) return wanted ? err::kDeltaCorrupt : 0;
 
   std::unordered_set<const DeltaRecord*> path;
   for (const DeltaRecord* r = wanted; r; r = r->parent) path.insert(r);
@@ -327,14 +327,14 @@ int read_texts(ArchiveFile& a, DeltaRecord* wanted) {
       // Every revision of the tree must have had its texts by now: one that
       // was left out would otherwise vanish from the next written file.
       for (const DeltaRecord* d : text_order(a))
-        if (d->texts == DeltaRecord::Texts::Unread) return kDeltaCorrupted;
+        if (d->texts == DeltaRecord::Texts::Unread) return err::kDeltaCorrupt;
       a.read_state = ReadState::All;
       a.resume_position = lex.position();
       return 0;
     }
-    if (t->kind != Kind::Word || !is_revision_number(t->text)) return kParseError;
+    if (t->kind != Kind::Word || !is_revision_number(t->text)) return err::kArchiveParseError;
     DeltaRecord* d = a.lookup(t->text);
-    if (!d || d->texts == DeltaRecord::Texts::Read) return kDeltaCorrupted;
+    if (!d || d->texts == DeltaRecord::Texts::Read) return err::kDeltaCorrupt;
     lex.take();
     const bool keep = d->texts == DeltaRecord::Texts::Unread;
 
@@ -343,7 +343,7 @@ int read_texts(ArchiveFile& a, DeltaRecord* wanted) {
       lex.take();
       TextRecord rec;
       if (int rc = p.string(rec, true)) return rc;
-      if (!decode_ext_attributes(*rec.data, ext)) return kDeltaCorrupted;
+      if (!decode_ext_attributes(*rec.data, ext)) return err::kDeltaCorrupt;
     }
     TextRecord log, text;
     if (int rc = p.expect_word("log")) return rc;

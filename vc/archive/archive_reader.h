@@ -19,9 +19,9 @@ struct ReadOptions {
   std::string_view target;
   // Access checks after the header, made when the archive is opened for
   // writing or a target is given: a non-empty access list must name user
-  // (compared without case), else kNotOnAccessList; security_admits, when
+  // (compared without case), else err::kNotOnAccessList; security_admits, when
   // set, must admit the user for the archive's security objects, else
-  // kSecurityDenied. An empty user skips the access-list check.
+  // err::kSecurityDenied. An empty user skips the access-list check.
   bool for_write = false;
   std::string_view user;
   std::function<bool(const std::vector<std::string>& security_objects)> security_admits;
@@ -29,18 +29,19 @@ struct ReadOptions {
 
 // Reads clauses "head" to "desc" from a.source (offset 0 is the "head" of
 // the plain text). Nothing is done when the header is read already, unless a
-// full read is asked after a quick one. Answers 0, kParseError,
-// kHeaderCorrupted, kRevisionCorrupted, kUnexpectedEof, kNotOnAccessList,
-// kSecurityDenied, or the source's code.
+// full read is asked after a quick one. Answers 0,
+// err::kArchiveParseError, err::kArchiveHeaderCorrupt, err::kRevisionCorrupt,
+// err::kUnexpectedEof, err::kNotOnAccessList, err::kSecurityDenied, or the
+// source's code.
 int read_header(ArchiveFile& a, const ReadOptions& opts = {});
 
 // Reads delta texts in file order from where the last read stopped until the
 // texts of wanted are known (null: to the end of the file). Logs are kept in
 // memory; a text only when its revision lies on the path from the head to
-// wanted; other texts keep their offsets. Answers 0, kDeltaCorrupted (a text
+// wanted; other texts keep their offsets. Answers 0, err::kDeltaCorrupt (a text
 // for a revision without a record, a text given twice, a bad extension
-// string, or a revision of the tree whose texts the file lacks), kParseError,
-// kUnexpectedEof, or the source's code.
+// string, or a revision of the tree whose texts the file lacks),
+// err::kArchiveParseError, err::kUnexpectedEof, or the source's code.
 int read_texts(ArchiveFile& a, DeltaRecord* wanted);
 
 // A revision number: a non-empty run of digits and dots.

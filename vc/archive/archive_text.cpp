@@ -3,7 +3,7 @@
 
 #include <new>
 
-#include "archive_codes.h"
+#include "vc/error_codes.h"
 #include "byte_stream.h"
 
 namespace orv::archive {
@@ -36,17 +36,17 @@ int load_text(const ArchiveFile& a, const TextRecord& t, std::string& stored) {
   stored.clear();
   if (t.stored_length == 0) return 0;
   ByteSource* src = t.source ? t.source : a.source;
-  if (!t.has_offset() || !src) return kCatastrophe;
+  if (!t.has_offset() || !src) return err::kCatastrophe;
   try {
     stored.resize(t.stored_length);
   } catch (const std::bad_alloc&) {
-    return kNoMemory;
+    return err::kNoMemory;
   }
   uint64_t done = 0;
   while (done < t.stored_length) {
     size_t got = 0;
     if (int rc = src->read_at(t.offset + done, stored.data() + done, t.stored_length - done, got)) return rc;
-    if (got == 0) return kReadError;  // the file is shorter than the record says
+    if (got == 0) return err::kArchiveRead;  // the file is shorter than the record says
     done += got;
   }
   return 0;

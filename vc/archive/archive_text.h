@@ -16,8 +16,8 @@ std::string undouble_at(std::string_view stored);
 
 // The stored bytes of a text record: its in-memory copy, else read from its
 // offset in its source (the archive's source unless the record names one).
-// A record with a length but neither a copy nor an offset answers kCatastrophe;
-// read failures answer kReadError or the source's code.
+// A record with a length but neither a copy nor an offset answers err::kCatastrophe;
+// read failures answer err::kArchiveRead or the source's code.
 int load_text(const ArchiveFile& a, const TextRecord& t, std::string& stored);
 // Loads the record into memory when it is not there yet.
 int ensure_in_memory(const ArchiveFile& a, TextRecord& t);

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "archive_codes.h"
+#include "vc/error_codes.h"
 #include "archive_reader.h"
 #include "archive_text.h"
 #include "byte_stream.h"
@@ -92,14 +92,14 @@ int put_text(Out& out, const ArchiveFile& a, TextRecord& t, std::vector<WriteRes
     if (int rc = out.put(*t.data)) return rc;
   } else if (t.stored_length > 0) {
     ByteSource* src = t.source ? t.source : a.source;
-    if (!t.has_offset() || !src) return kCatastrophe;
+    if (!t.has_offset() || !src) return err::kCatastrophe;
     char buf[kCopyBlock];
     uint64_t done = 0;
     while (done < t.stored_length) {
       size_t want = static_cast<size_t>(std::min<uint64_t>(sizeof buf, t.stored_length - done));
       size_t got = 0;
       if (int rc = src->read_at(t.offset + done, buf, want, got)) return rc;
-      if (got == 0) return kReadError;
+      if (got == 0) return err::kArchiveRead;
       if (int rc = out.put(std::string_view(buf, got))) return rc;
       done += got;
     }
@@ -247,7 +247,7 @@ int write_archive(ArchiveFile& a, ByteSink& sink, const WriteOptions& opts, Writ
   if (a.read_state == ReadState::Nothing) {
     if (int rc = read_header(a)) return rc;
   }
-  if (a.quick_header) return kCatastrophe;
+  if (a.quick_header) return err::kCatastrophe;
 
   std::vector<DeltaRecord*> order = text_order(a);
   bool any_unread = false;

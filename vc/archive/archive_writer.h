@@ -43,9 +43,9 @@ struct WriteResult {
 
 // Writes the archive into out. Reads the header first when needed, and all
 // remaining texts when the unread ones cannot be copied as one block. Refuses
-// a quick-mode header with kCatastrophe. Sets a.checksum and a.length to the
+// a quick-mode header with err::kCatastrophe. Sets a.checksum and a.length to the
 // CRC and count of the plain bytes. Answers 0 or a code: the sink's,
-// kReadError or a source's code, kCatastrophe for a text with a length and no
+// err::kArchiveRead or a source's code, err::kCatastrophe for a text with a length and no
 // place, a reader's code.
 int write_archive(ArchiveFile& a, ByteSink& out, const WriteOptions& opts, WriteResult& result);
 

@@ -6,14 +6,14 @@
 #include <cerrno>
 #include <cstring>
 
-#include "archive_codes.h"
+#include "vc/error_codes.h"
 #include "crc16.h"
 
 namespace orv::archive {
 
 int FdSource::read_at(uint64_t offset, void* buf, size_t len, size_t& got) {
   got = 0;
-  if (offset > static_cast<uint64_t>(INT64_MAX)) return kSeekError;
+  if (offset > static_cast<uint64_t>(INT64_MAX)) return err::kArchiveSeek;
   for (;;) {
     ssize_t n = ::pread(fd_, buf, len, static_cast<off_t>(offset));
     if (n >= 0) {
@@ -21,7 +21,7 @@ int FdSource::read_at(uint64_t offset, void* buf, size_t len, size_t& got) {
       return 0;
     }
     if (errno == EINTR) continue;
-    return errno == EINVAL || errno == ESPIPE ? kSeekError : kReadError;
+    return errno == EINVAL || errno == ESPIPE ? err::kArchiveSeek : err::kArchiveRead;
   }
 }
 

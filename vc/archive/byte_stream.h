@@ -22,8 +22,8 @@ class ByteSource {
  public:
   virtual ~ByteSource() = default;
   // Reads up to len bytes at offset into buf; got is the count read, 0 at the
-  // end. Answers 0 or a result code (kSeekError, kReadError, or whatever a
-  // layered source reports, such as kDecompressError).
+  // end. Answers 0 or a result code (err::kArchiveSeek, err::kArchiveRead, or whatever a
+  // layered source reports, such as err::kDecompressError).
   virtual int read_at(uint64_t offset, void* buf, size_t len, size_t& got) = 0;
 };
 
@@ -57,7 +57,7 @@ class MemorySource final : public ByteSource {
 };
 
 // Writes to an open file descriptor; short or failed writes answer
-// the code given at construction (kTempWriteError for the commit file).
+// the code given at construction (err::kTempWrite for the commit file).
 class FdSink final : public ByteSink {
  public:
   explicit FdSink(int fd, int failure_code);

@@ -99,7 +99,7 @@ int BccProjectReader::done()
 {
     file_.reset();
     path_.clear();
-    return kBccOk;
+    return err::kSuccess;
 }
 
 int BccProjectReader::open_project(const std::string& path)
@@ -109,16 +109,16 @@ int BccProjectReader::open_project(const std::string& path)
     std::unique_ptr<BccFile> file = opener_.open(path, error);
     if (!file) {
         system_error_ = error;
-        return kBccCannotOpenFile;
+        return err::kCannotOpenFile;
     }
     unsigned char header[kFirstRecord];
     if (!file->read_at(0, header, sizeof header) || std::memcmp(header, kSignature, sizeof kSignature) != 0 ||
         (le16(header + kVersionOffset) >> 8) != kVersionHighByte) {
-        return kBccNotProjectFile;
+        return err::kNotBorlandProject;
     }
     file_ = std::move(file);
     path_ = path;
-    return kBccOk;
+    return err::kSuccess;
 }
 
 int BccProjectReader::find_option(int option_id, std::string& text)
@@ -128,24 +128,24 @@ int BccProjectReader::find_option(int option_id, std::string& text)
     while (true) {
         unsigned char head[4];
         if (position + sizeof head > size || !file_->read_at(position, head, sizeof head)) {
-            return kBccNotProjectFile;  // the file ends without its end record
+            return err::kNotBorlandProject;  // the file ends without its end record
         }
         unsigned type = le16(head);
         unsigned length = le16(head + 2);
         if (!is_known_record(type)) {
-            return kBccNotProjectFile;
+            return err::kNotBorlandProject;
         }
         if (type == kEndRecord) {
-            return kBccOptionNotDefined;
+            return err::kOptionNotDefined;
         }
         std::uint64_t data = position + sizeof head;
         if (data + length > size) {
-            return kBccNotProjectFile;
+            return err::kNotBorlandProject;
         }
         if (type == kOptionsRecord) {
             std::vector<unsigned char> record(length);
             if (length > 0 && !file_->read_at(data, record.data(), length)) {
-                return kBccNotProjectFile;
+                return err::kNotBorlandProject;
             }
             std::size_t at = 0;
             while (at + 4 <= record.size()) {
@@ -153,17 +153,17 @@ int BccProjectReader::find_option(int option_id, std::string& text)
                 std::size_t entry_length = le16(&record[at + 2]);
                 at += 4;
                 if (entry_length > record.size() - at) {
-                    return kBccOptionNotDefined;  // the entry runs past its record
+                    return err::kOptionNotDefined;  // the entry runs past its record
                 }
                 if (static_cast<int>(id) == option_id) {
                     const char* begin = reinterpret_cast<const char*>(&record[at]);
                     const void* nul = std::memchr(begin, 0, entry_length);
                     text.assign(begin, nul ? static_cast<const char*>(nul) - begin : entry_length);
-                    return kBccOk;
+                    return err::kSuccess;
                 }
                 at += entry_length;
             }
-            return kBccOptionNotDefined;
+            return err::kOptionNotDefined;
         }
         position = data + length;
     }
@@ -172,7 +172,7 @@ int BccProjectReader::find_option(int option_id, std::string& text)
 int BccProjectReader::option(std::string_view project_file, int option_id, std::string& text)
 {
     if (project_file.empty()) {
-        return kBccInvalidArgument;
+        return err::kBadArgument;
     }
     std::string path(project_file);
     for (char& c : path) {
@@ -181,7 +181,7 @@ int BccProjectReader::option(std::string_view project_file, int option_id, std::
         }
     }
     if (!file_ || path != path_) {
-        if (int code = open_project(path); code != kBccOk) {
+        if (int code = open_project(path); code != err::kSuccess) {
             return code;
         }
     }
@@ -191,10 +191,10 @@ int BccProjectReader::option(std::string_view project_file, int option_id, std::
 int BccProjectReader::option(std::string_view project_file, int option_id, char* buffer, std::size_t length)
 {
     if (buffer == nullptr) {
-        return kBccInvalidArgument;
+        return err::kBadArgument;
     }
     std::string text;
-    if (int code = option(project_file, option_id, text); code != kBccOk) {
+    if (int code = option(project_file, option_id, text); code != err::kSuccess) {
         return code;
     }
     if (text.size() + 1 > length) {
@@ -203,10 +203,10 @@ int BccProjectReader::option(std::string_view project_file, int option_id, char*
             std::memcpy(buffer, text.data(), length - 1);
             buffer[length - 1] = '\0';
         }
-        return kBccBufferTooSmall;
+        return err::kBufferTooSmall;
     }
     std::memcpy(buffer, text.c_str(), text.size() + 1);
-    return kBccOk;
+    return err::kSuccess;
 }
 
 }  // namespace orv::vc

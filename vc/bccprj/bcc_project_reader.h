@@ -24,14 +24,9 @@
 #include <string>
 #include <string_view>
 
-namespace orv::vc {
+#include "vc/error_codes.h"
 
-inline constexpr int kBccOk = 0;
-inline constexpr int kBccBufferTooSmall = 4;       // "Buffer too small for result"
-inline constexpr int kBccInvalidArgument = 56;     // "Invalid argument"
-inline constexpr int kBccNotProjectFile = 73;      // "File is not a Borland .prj project file"
-inline constexpr int kBccOptionNotDefined = 74;    // "Option not defined"
-inline constexpr int kBccCannotOpenFile = 228;     // "Cannot open file"
+namespace orv::vc {
 
 // The include directories (";"-separated) of a project.
 inline constexpr int kBccIncludeDirectoriesOption = 302;

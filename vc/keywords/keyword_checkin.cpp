@@ -3,68 +3,20 @@
 
 #include <vector>
 
-#include "vc/keywords/keyword_codes.h"
+#include "vc/error_codes.h"
 #include "vc/keywords/keyword_recogniser.h"
+#include "vc/tokens/token_rules.h"
 
 namespace orv::vc {
 namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-bool is_token_char(char c)
+// An author or locker: a user name, which may begin with a digit unless the
+// option `vanillarcs` is set.
+bool is_user(std::string_view text, const HarvestRules& rules)
 {
-    return c >= 0x21 && c <= 0x7E && c != ';' && c != ':' && c != '@' && c != ',';
-}
-
-bool rest_are_token_chars(std::string_view text)
-{
-    for (char c : text.substr(1)) {
-        if (!is_token_char(c)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool is_user_name(std::string_view text, const HarvestRules& rules)
-{
-    if (text.empty()) {
-        return false;
-    }
-    char first = text.front();
-    bool first_ok = first == '_' || is_letter(first) || (!rules.vanilla_rcs && is_digit(first));
-    return first_ok && rest_are_token_chars(text);
-}
-
-bool is_state(std::string_view text)
-{
-    return !text.empty() && (text.front() == '_' || is_letter(text.front())) && rest_are_token_chars(text);
-}
-
-// Decimal fields separated by single dots, at least two, none empty and none
-// with a leading zero other than "0" itself.
-bool is_revision_number(std::string_view text)
-{
-    int fields = 0;
-    std::size_t pos = 0;
-    while (true) {
-        std::size_t dot = text.find('.', pos);
-        std::string_view field = text.substr(pos, dot == std::string_view::npos ? std::string_view::npos : dot - pos);
-        if (field.empty() || (field.size() > 1 && field.front() == '0')) {
-            return false;
-        }
-        for (char c : field) {
-            if (!is_digit(c)) {
-                return false;
-            }
-        }
-        ++fields;
-        if (dot == std::string_view::npos) {
-            return fields >= 2;
-        }
-        pos = dot + 1;
-    }
+    return is_user_name(text, !rules.vanilla_rcs);
 }
 
 // Splits at `separator` into three fields of digits, each two wide except a
@@ -160,17 +112,17 @@ int harvest_header(std::string_view value, HarvestedKeywords& values, const Harv
             continue;  // more fields than a locker would explain: the path goes on
         }
         std::optional<std::string> date = stored_date(fields[rev + 1], fields[rev + 2]);
-        if (!is_revision_number(fields[rev]) || !date || !is_user_name(fields[rev + 3], rules) ||
-            !is_state(fields[rev + 4]) || (rev + 6 == fields.size() && !is_user_name(fields[rev + 5], rules))) {
+        if (!is_revision_number(fields[rev]) || !date || !is_user(fields[rev + 3], rules) ||
+            !is_state(fields[rev + 4]) || (rev + 6 == fields.size() && !is_user(fields[rev + 5], rules))) {
             continue;
         }
         take(values.revision, fields[rev]);
         take(values.date, *date);
         take(values.author, fields[rev + 3]);
         take(values.state, fields[rev + 4]);
-        return kKeywordOk;
+        return err::kSuccess;
     }
-    return kKeywordInvalidExpansion;
+    return err::kBadKeywordExpansion;
 }
 
 int harvest_marker(const KeywordMarker& marker, HarvestedKeywords& values, const HarvestRules& rules)
@@ -184,34 +136,34 @@ int harvest_marker(const KeywordMarker& marker, HarvestedKeywords& values, const
     case Keyword::State:
         break;
     default:
-        return kKeywordOk;
+        return err::kSuccess;
     }
     if (!marker.has_value) {
-        return kKeywordOk;  // bare: nothing to take over
+        return err::kSuccess;  // bare: nothing to take over
     }
     std::optional<std::string_view> value = framed_value(marker);
     if (!value) {
-        return kKeywordInvalidExpansion;
+        return err::kBadKeywordExpansion;
     }
     switch (marker.keyword) {
     case Keyword::Author:
-        if (!is_user_name(*value, rules)) {
-            return kKeywordInvalidExpansion;
+        if (!is_user(*value, rules)) {
+            return err::kBadKeywordExpansion;
         }
         take(values.author, *value);
-        return kKeywordOk;
+        return err::kSuccess;
     case Keyword::State:
         if (!is_state(*value)) {
-            return kKeywordInvalidExpansion;
+            return err::kBadKeywordExpansion;
         }
         take(values.state, *value);
-        return kKeywordOk;
+        return err::kSuccess;
     case Keyword::Revision:
         if (!is_revision_number(*value)) {
-            return kKeywordInvalidExpansion;
+            return err::kBadKeywordExpansion;
         }
         take(values.revision, *value);
-        return kKeywordOk;
+        return err::kSuccess;
     case Keyword::Date: {
         std::vector<std::string_view> fields = split_blanks(*value);
         std::optional<std::string> date;
@@ -219,10 +171,10 @@ int harvest_marker(const KeywordMarker& marker, HarvestedKeywords& values, const
             date = stored_date(fields[0], fields[1]);
         }
         if (!date) {
-            return kKeywordInvalidExpansion;
+            return err::kBadKeywordExpansion;
         }
         take(values.date, *date);
-        return kKeywordOk;
+        return err::kSuccess;
     }
     default:
         return harvest_header(*value, values, rules);
@@ -265,12 +217,12 @@ std::string collapse_keywords(std::string_view text)
 
 int harvest_keyword_values(std::string_view text, HarvestedKeywords& values, const HarvestRules& rules)
 {
-    int result = kKeywordOk;
+    int result = err::kSuccess;
     for_each_line(text, [&](std::string_view line) {
         std::size_t pos = 0;
         while (std::optional<KeywordMarker> marker = find_keyword_marker(line, pos)) {
             result = harvest_marker(*marker, values, rules);
-            if (result != kKeywordOk) {
+            if (result != err::kSuccess) {
                 return false;
             }
             pos = marker->end;

@@ -27,9 +27,4 @@ struct KeywordContext {
     std::function<std::optional<std::string>(std::string_view option)> setting;
 };
 
-// The revision date as shown to people: "2024/01/02 03:04:05" from the stored
-// "2024.01.02.03.04.05" (the first two dots become '/', the third a blank, the
-// last two ':').
-std::string display_date(std::string_view stored_date);
-
 }  // namespace orv::vc

@@ -10,8 +10,9 @@
 #include <optional>
 #include <vector>
 
-#include "vc/keywords/keyword_codes.h"
+#include "vc/error_codes.h"
 #include "vc/keywords/keyword_recogniser.h"
+#include "vc/tokens/token_rules.h"
 
 namespace orv::vc {
 namespace {
@@ -84,7 +85,7 @@ int append_value(std::string& out, const KeywordMarker& marker, const KeywordCon
     case Keyword::Source: {
         std::string path = slashed_path(context.archive_path);
         if (path.size() > kMaxPathLength) {
-            return kKeywordPathTooLong;
+            return err::kInternalBufferExceeded;
         }
         if (marker.keyword == Keyword::Header) {
             header_fields(path);
@@ -137,23 +138,10 @@ int append_value(std::string& out, const KeywordMarker& marker, const KeywordCon
         break;
     }
     }
-    return kKeywordOk;
+    return err::kSuccess;
 }
 
 }  // namespace
-
-std::string display_date(std::string_view stored_date)
-{
-    static constexpr char kSeparators[] = {'/', '/', ' ', ':', ':'};
-    std::string out(stored_date);
-    std::size_t dot = 0;
-    for (char& c : out) {
-        if (c == '.' && dot < sizeof kSeparators) {
-            c = kSeparators[dot++];
-        }
-    }
-    return out;
-}
 
 bool is_keyword_mode(int mode)
 {
@@ -165,7 +153,7 @@ KeywordExpander::KeywordExpander(int mode, const KeywordContext& context, bool a
     : mode_(mode), context_(context), add_cr_(add_cr), sink_(sink)
 {
     if (!is_keyword_mode(mode)) {
-        failure_ = kKeywordInvalidMode;
+        failure_ = err::kBadArgument;
     }
 }
 
@@ -185,7 +173,7 @@ int KeywordExpander::emit(std::string_view bytes)
     if (out_.size() >= kFlushSize) {
         return flush();
     }
-    return kKeywordOk;
+    return err::kSuccess;
 }
 
 int KeywordExpander::flush()
@@ -194,10 +182,10 @@ int KeywordExpander::flush()
         bool written = sink_.write(out_);
         out_.clear();
         if (!written) {
-            return kKeywordWriteError;
+            return err::kWorkWrite;
         }
     }
-    return kKeywordOk;
+    return err::kSuccess;
 }
 
 int KeywordExpander::write(std::string_view stored_text)
@@ -260,7 +248,7 @@ int KeywordExpander::process_line(std::string_view stored_line)
         out.append("$").append(marker_name(*marker));
         if (mode_ != kKeywordModeCollapse) {
             out += ": ";
-            if (int code = append_value(out, *marker, context_); code != kKeywordOk) {
+            if (int code = append_value(out, *marker, context_); code != err::kSuccess) {
                 return code;
             }
             if (marker->keyword == Keyword::Log && mode_ == kKeywordModeExpand) {
@@ -271,22 +259,22 @@ int KeywordExpander::process_line(std::string_view stored_line)
         pos = marker->end;
     }
     out.append(line.substr(pos));
-    if (int code = emit(out); code != kKeywordOk) {
+    if (int code = emit(out); code != err::kSuccess) {
         return code;
     }
     if (!logs.empty() && line.back() != '\n') {
         // The marker's line is the last one and has no line end: end it, so
         // that the history lines do not run on from it.
-        if (int code = emit("\n"); code != kKeywordOk) {
+        if (int code = emit("\n"); code != err::kSuccess) {
             return code;
         }
     }
     for (const KeywordMarker& log : logs) {
-        if (int code = write_history(line, log.begin, log.end); code != kKeywordOk) {
+        if (int code = write_history(line, log.begin, log.end); code != err::kSuccess) {
             return code;
         }
     }
-    return kKeywordOk;
+    return err::kSuccess;
 }
 
 // Below the line of a Log marker: one line naming the revision, then one per
@@ -320,7 +308,7 @@ int expand_keywords(std::string_view stored_text, int mode, const KeywordContext
                     TextSink& sink)
 {
     KeywordExpander expander(mode, context, add_cr, sink);
-    if (int code = expander.write(stored_text); code != kKeywordOk) {
+    if (int code = expander.write(stored_text); code != err::kSuccess) {
         return code;
     }
     return expander.finish();

@@ -29,12 +29,12 @@ public:
     std::optional<int> test(const std::string& candidate)
     {
         int r = copy_result(env_, candidate, buffer_, length_);
-        if (r != kSuccess)
+        if (r != err::kSuccess)
             return r;
         if (paths_equal(candidate, work_))
-            return kWorkIsArchive;  // never open the working file as its own archive
+            return err::kWorkEqualsArchive;  // never open the working file as its own archive
         if (file_kind(candidate) == FileKind::missing) {
-            if (!preferred_ && check_dir_path(env_, candidate.c_str()) == kSuccess)
+            if (!preferred_ && check_dir_path(env_, candidate.c_str()) == err::kSuccess)
                 preferred_ = candidate;
             return std::nullopt;  // the search goes on (so far: "cannot open", 203)
         }
@@ -69,15 +69,34 @@ int create_archive(PathEnvironment& env, const std::string& name, int* handle, i
         return env.open_archive(name, handle, mode);
     int created = 0;
     int r = env.open_archive(name, &created, mode);
-    if (r != kSuccess) {
+    if (r != err::kSuccess) {
         if (created != 0)
             env.close_archive(created);
         return r;
     }
     r = env.commit_archive(created, 1);
-    if (r != kSuccess)
+    if (r != err::kSuccess)
         env.close_archive(created);
     return r;
+}
+
+// The archive name that one work-to-archive pair gives `work`. A pair applies
+// when it has a value, a non-empty root and its template expands; 0 with
+// `applies` telling whether it did, or the code that ends the search (a root
+// that cannot be made absolute, no current directory).
+int pair_candidate(PathEnvironment& env, const WorkToArchPair& pair, const std::string& work,
+                   std::string& root, std::string& candidate, bool& applies)
+{
+    applies = false;
+    if (pair.value.empty())
+        return err::kSuccess;
+    if (int r = absolute_root(env, pair.name, root); r != err::kSuccess)
+        return r;
+    const int r = expand_for_root(env, root, work, pair.value, candidate);
+    if (r == err::kNoCurrentDirectory)
+        return r;
+    applies = r == err::kSuccess && !root.empty();
+    return err::kSuccess;
 }
 
 // The reverse match over a list of pairs; the first that applies wins.
@@ -89,7 +108,7 @@ std::optional<std::string> match_pairs(PathEnvironment& env, const std::vector<W
             continue;
         std::string root;
         error = absolute_root(env, pair.name, root);
-        if (error != kSuccess)
+        if (error != err::kSuccess)
             return std::nullopt;
         if (auto work = match_archive_template(normalize_separators(pair.value), archive, root))
             return work;
@@ -100,18 +119,18 @@ std::optional<std::string> match_pairs(PathEnvironment& env, const std::vector<W
 std::optional<std::string> find_working_name(PathEnvironment& env, const std::string& archive,
                                              int& error)
 {
-    error = kSuccess;
+    error = err::kSuccess;
     if (auto work = match_pairs(env, env.project_worktoarch_pairs(), archive, error))
         return work;
-    if (error != kSuccess)
+    if (error != err::kSuccess)
         return std::nullopt;
     if (auto work = match_pairs(env, env.instance_worktoarch_pairs(), archive, error))
         return work;
-    if (error != kSuccess)
+    if (error != err::kSuccess)
         return std::nullopt;
     std::string root;
     error = absolute_root(env, env.option_value("rcswork").value_or(""), root);
-    if (error != kSuccess)
+    if (error != err::kSuccess)
         return std::nullopt;
     for (const std::string& t : split_template_list(env.option_value("rcspath")))
         if (auto work = match_archive_template(t, archive, root))
@@ -125,12 +144,12 @@ int find_archive_name(PathEnvironment& env, const char* name, char* buffer, int 
                       int* handle, int flags)
 {
     if (name == nullptr || buffer == nullptr)
-        return kInvalidArgument;
+        return err::kBadArgument;
     if (handle != nullptr)
         *handle = 0;
     std::string work;
     int r = absolute_name(env, name, work);
-    if (r != kSuccess)
+    if (r != err::kSuccess)
         return r;
 
     const bool create = (flags & kModeCreate) != 0;
@@ -141,15 +160,11 @@ int find_archive_name(PathEnvironment& env, const char* name, char* buffer, int 
     std::size_t longest = 0;
     bool any_pair = false;
     for (const WorkToArchPair& pair : env.project_worktoarch_pairs()) {
-        if (pair.value.empty())
-            continue;
         std::string root, candidate;
-        if ((r = absolute_root(env, pair.name, root)) != kSuccess)
+        bool applies = false;
+        if ((r = pair_candidate(env, pair, work, root, candidate, applies)) != err::kSuccess)
             return r;
-        r = expand_for_root(env, root, work, pair.value, candidate);
-        if (r == kNoCurrentDirectory)
-            return r;
-        if (r != kSuccess || root.empty())
+        if (!applies)
             continue;
         if (!any_pair || root.size() > longest) {
             search.replace_fallback(candidate);
@@ -163,15 +178,11 @@ int find_archive_name(PathEnvironment& env, const char* name, char* buffer, int 
     // 2. The instance's pairs (local list, then global); the first matching
     // pair is the fallback when the project had none.
     for (const WorkToArchPair& pair : env.instance_worktoarch_pairs()) {
-        if (pair.value.empty())
-            continue;
         std::string root, candidate;
-        if ((r = absolute_root(env, pair.name, root)) != kSuccess)
+        bool applies = false;
+        if ((r = pair_candidate(env, pair, work, root, candidate, applies)) != err::kSuccess)
             return r;
-        r = expand_for_root(env, root, work, pair.value, candidate);
-        if (r == kNoCurrentDirectory)
-            return r;
-        if (r != kSuccess || root.empty())
+        if (!applies)
             continue;
         search.offer_fallback(candidate);
         any_pair = true;
@@ -181,15 +192,15 @@ int find_archive_name(PathEnvironment& env, const char* name, char* buffer, int 
 
     // 3. The rcspath templates below the rcswork root.
     std::string root;
-    if ((r = absolute_root(env, env.option_value("rcswork").value_or(""), root)) != kSuccess)
+    if ((r = absolute_root(env, env.option_value("rcswork").value_or(""), root)) != err::kSuccess)
         return r;
-    int template_error = kSuccess;
+    int template_error = err::kSuccess;
     for (const std::string& t : split_template_list(env.option_value("rcspath"))) {
         std::string candidate;
         r = expand_for_root(env, root, work, t, candidate);
-        if (r == kCannotMakeArchiveName || r == kNoCurrentDirectory)
+        if (r == err::kCannotMakeArchiveName || r == err::kNoCurrentDirectory)
             return r;
-        if (r != kSuccess) {
+        if (r != err::kSuccess) {
             template_error = r;
             continue;
         }
@@ -202,31 +213,31 @@ int find_archive_name(PathEnvironment& env, const char* name, char* buffer, int 
     // 4. Nothing found.
     std::optional<std::string> new_name = search.new_name();
     if (!new_name)
-        return template_error != kSuccess ? template_error : kArchiveMissing;
-    if ((r = copy_result(env, *new_name, buffer, length)) != kSuccess)
+        return template_error != err::kSuccess ? template_error : err::kArchiveMissing;
+    if ((r = copy_result(env, *new_name, buffer, length)) != err::kSuccess)
         return r;
     if (paths_equal(*new_name, work))
-        return kWorkIsArchive;
+        return err::kWorkEqualsArchive;
     if (!create)
-        return kArchiveMissing;
+        return err::kArchiveMissing;
     return create_archive(env, *new_name, handle, flags | kModeWrite | kModeCreate);
 }
 
 int find_work_name(PathEnvironment& env, const char* archive, char* buffer, int length)
 {
     if (archive == nullptr || buffer == nullptr)
-        return kInvalidArgument;
+        return err::kBadArgument;
     std::string absolute;
     int r = absolute_name(env, archive, absolute);
-    if (r != kSuccess)
+    if (r != err::kSuccess)
         return r;
     std::optional<std::string> work = find_working_name(env, absolute, r);
-    if (r != kSuccess)
+    if (r != err::kSuccess)
         return r;
     if (!work)
-        return kNoWorkingName;
+        return err::kNoWorkFileName;
     if (paths_equal(*work, absolute))
-        return kWorkIsArchive;
+        return err::kWorkEqualsArchive;
     return copy_result(env, *work, buffer, length);
 }
 

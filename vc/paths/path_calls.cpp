@@ -31,14 +31,14 @@ int absolute_normalised(PathEnvironment& env, const std::string& normalised, std
             // A rooted name only borrows the current directory's volume,
             // which Linux does not have: it stays usable without one.
             if (!normalised.starts_with("/"))
-                return kNoCurrentDirectory;
+                return err::kNoCurrentDirectory;
             out = normalised;
-            return kSuccess;
+            return err::kSuccess;
         }
         base = normalize_separators(*cwd);  // the current directory is never case-folded
     }
     out = make_absolute_name(base, normalised);
-    return kSuccess;
+    return err::kSuccess;
 }
 
 }  // namespace
@@ -48,14 +48,14 @@ int copy_result(PathEnvironment& env, std::string_view text, char* buffer, int l
     if (length > 0 && text.size() < static_cast<std::size_t>(length)) {
         std::memcpy(buffer, text.data(), text.size());
         buffer[text.size()] = '\0';
-        return kSuccess;
+        return err::kSuccess;
     }
     if (length > 0) {
         std::memcpy(buffer, text.data(), static_cast<std::size_t>(length) - 1);
         buffer[length - 1] = '\0';
     }
     env.set_needed_length(text.size() + 1);
-    return kBufferTooSmall;
+    return err::kBufferTooSmall;
 }
 
 int absolute_name(PathEnvironment& env, std::string_view name, std::string& out,
@@ -63,11 +63,11 @@ int absolute_name(PathEnvironment& env, std::string_view name, std::string& out,
 {
     bool preserve_case = env.option_flag("preservefilecase", true);
     int r = absolute_normalised(env, normalize_path(name, preserve_case), out);
-    if (r != kSuccess)
+    if (r != err::kSuccess)
         return r;
     if (limit_to_internal_buffer && out.size() + 1 > kMaxAbsoluteName)
-        return kInternalBufferExceeded;
-    return kSuccess;
+        return err::kInternalBufferExceeded;
+    return err::kSuccess;
 }
 
 int absolute_root(PathEnvironment& env, std::string_view root, std::string& out)
@@ -75,9 +75,9 @@ int absolute_root(PathEnvironment& env, std::string_view root, std::string& out)
     out.clear();
     std::string normalised = normalize_separators(root);
     if (normalised.empty())
-        return kSuccess;
+        return err::kSuccess;
     int r = absolute_normalised(env, normalised, out);
-    if (r == kSuccess)
+    if (r == err::kSuccess)
         out = trim_root(out);
     return r;
 }
@@ -90,21 +90,21 @@ int absolute_plain(PathEnvironment& env, std::string_view name, std::string& out
 int path_same(const char* a, const char* b)
 {
     if (a == nullptr || b == nullptr)
-        return kInvalidArgument;
-    return paths_equal(a, b) ? kSuccess : kDifferent;
+        return err::kBadArgument;
+    return paths_equal(a, b) ? err::kSuccess : kDifferent;
 }
 
 int check_dir_path(PathEnvironment& env, const char* name)
 {
     if (name == nullptr)
-        return kInvalidArgument;
+        return err::kBadArgument;
     std::string given = normalize_separators(name);
     std::string absolute;
     int r = absolute_normalised(env, given, absolute);
-    if (r != kSuccess)
+    if (r != err::kSuccess)
         return r;
     if (file_kind(absolute) != FileKind::missing)
-        return kSuccess;
+        return err::kSuccess;
     if (split_path(given).directory == 0)
         return kNoDirectoryPart;
     PathParts parts = split_path(absolute);
@@ -114,32 +114,32 @@ int check_dir_path(PathEnvironment& env, const char* name)
     case FileKind::other: return kNotADirectory;
     case FileKind::directory: break;
     }
-    return kSuccess;
+    return err::kSuccess;
 }
 
 int make_path(PathEnvironment& env, const char* name)
 {
     if (name == nullptr)
-        return kInvalidArgument;
+        return err::kBadArgument;
     std::string absolute;
     int r = absolute_plain(env, name, absolute);
-    if (r != kSuccess)
+    if (r != err::kSuccess)
         return r;
     int error = make_directories_for(absolute);
     if (error != 0) {
         env.set_extra_error(error);
-        return kCannotCreateDirectory;
+        return err::kCannotCreateArchiveDir;
     }
-    return kSuccess;
+    return err::kSuccess;
 }
 
 int get_abs_name(PathEnvironment& env, const char* name, char* buffer, int length)
 {
     if (name == nullptr || buffer == nullptr)
-        return kInvalidArgument;
+        return err::kBadArgument;
     std::string absolute;
     int r = absolute_name(env, name, absolute, false);
-    if (r != kSuccess)
+    if (r != err::kSuccess)
         return r;
     return copy_result(env, absolute, buffer, length);
 }
@@ -150,30 +150,30 @@ int expand_for_root(PathEnvironment& env, const std::string& root, const std::st
     switch (expand_archive_template(normalize_separators(archive_template), root, work, archive)) {
     case ExpandResult::ok: break;
     case ExpandResult::not_contained: return kNotContained;
-    case ExpandResult::no_file: return kCannotMakeArchiveName;
+    case ExpandResult::no_file: return err::kCannotMakeArchiveName;
     }
     // A template may give a relative name; archives are always named absolutely.
     std::string absolute;
     int r = absolute_plain(env, archive, absolute);
-    if (r != kSuccess)
+    if (r != err::kSuccess)
         return r;
     archive = std::move(absolute);
-    return kSuccess;
+    return err::kSuccess;
 }
 
 int work_to_arch_name(PathEnvironment& env, const char* root, const char* name,
                       const char* archive_template, char* buffer, int length)
 {
     if (name == nullptr || archive_template == nullptr || buffer == nullptr)
-        return kInvalidArgument;
+        return err::kBadArgument;
     std::string root_text = root ? std::string(root) : env.option_value("rcswork").value_or("");
     std::string root_path, work, archive;
     int r = absolute_root(env, root_text, root_path);
-    if (r == kSuccess)
+    if (r == err::kSuccess)
         r = absolute_name(env, name, work);
-    if (r == kSuccess)
+    if (r == err::kSuccess)
         r = expand_for_root(env, root_path, work, archive_template, archive);
-    if (r != kSuccess)
+    if (r != err::kSuccess)
         return r;
     return copy_result(env, archive, buffer, length);
 }

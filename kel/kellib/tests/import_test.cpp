@@ -2,6 +2,7 @@
 // system's account database.
 #include "kel.h"
 #include "account_source.h"
+#include "kel_fixture.h"
 #include "kel_state.h"
 #include "object_store.h"
 #include "scope_password.h"
@@ -51,24 +52,13 @@ std::int32_t idOf(int kind, std::int32_t parent, const std::string& name) {
 
 using Names = std::vector<std::string>;
 
-class KelImport : public ::testing::Test {
+class KelImport : public kel_test::OpenDatabase {
  protected:
   void SetUp() override {
     g_progress.clear();
-    kel::resetPasswordState();
-    ASSERT_EQ(kelInit("/opt/orv/bin/orvty"), KEL_SUCCESS);
-    base_ = dir_.file("orvkel");
-    ASSERT_EQ(kelCreateDB(base_.c_str(), "admin"), KEL_SUCCESS);
-    ASSERT_EQ(kelOpenDB(base_.c_str(), 0), KEL_SUCCESS);
-  }
-  void TearDown() override {
-    kel::resetPasswordState();
-    EXPECT_EQ(kelExit(), KEL_SUCCESS);
+    OpenDatabase::SetUp();
   }
   std::int32_t global() const { return kel::database().globalId(); }
-
-  TempDir dir_;
-  std::string base_;
 };
 
 TEST_F(KelImport, OrdinaryUsersOnlyAndTwiceAddsNothing) {

@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "archive_codes.h"
+#include "vc/error_codes.h"
 #include "archive_reader.h"
 #include "archive_test_util.h"
 #include "archive_writer.h"
@@ -35,7 +35,7 @@ TEST(Malformed, TokenLimitIsExactly2048) {
     return "head ;\nbranch ;\naccess ;\nsymbols " + std::string(len, 'x') + ":1.1;\nlocks ;\n\ndesc\n@@\n";
   };
   EXPECT_EQ(0, read_everything(with_symbol(2048)));
-  EXPECT_EQ(kParseError, read_everything(with_symbol(2049)));
+  EXPECT_EQ(err::kArchiveParseError, read_everything(with_symbol(2049)));
 }
 
 // Every prefix of a good archive fails with a code of the format (mostly
@@ -45,8 +45,8 @@ TEST(Malformed, EveryTruncationAnswersACode) {
   const std::string good = read_file(fixture_dir() + "/branches.v");
   for (size_t n = 0; n + 1 < good.size(); ++n) {
     const int rc = read_everything(good.substr(0, n));
-    EXPECT_TRUE(rc == kUnexpectedEof || rc == kParseError || rc == kHeaderCorrupted || rc == kDeltaCorrupted ||
-                rc == kRevisionCorrupted)
+    EXPECT_TRUE(rc == err::kUnexpectedEof || rc == err::kArchiveParseError || rc == err::kArchiveHeaderCorrupt ||
+                rc == err::kDeltaCorrupt || rc == err::kRevisionCorrupt)
         << n << " -> " << rc;
   }
   EXPECT_EQ(0, read_everything(good.substr(0, good.size() - 1)));
@@ -56,7 +56,7 @@ TEST(Malformed, WantedRevisionWithoutTextAnswers33) {
   Loaded l(read_file(fixture_dir() + "/bad/33_text_missing.v"));
   ASSERT_EQ(0, read_header(l.a));
   EXPECT_EQ(0, read_texts(l.a, l.a.lookup("1.2")));
-  EXPECT_EQ(kDeltaCorrupted, read_texts(l.a, l.a.lookup("1.1")));
+  EXPECT_EQ(err::kDeltaCorrupt, read_texts(l.a, l.a.lookup("1.1")));
 }
 
 // A failing source (an unreadable disk) is answered with its own code.
@@ -64,7 +64,7 @@ class BrokenSource final : public ByteSource {
  public:
   BrokenSource(const std::string& data, uint64_t fail_at) : data_(data), fail_at_(fail_at) {}
   int read_at(uint64_t offset, void* buf, size_t len, size_t& got) override {
-    if (offset + len > fail_at_) return kReadError;
+    if (offset + len > fail_at_) return err::kArchiveRead;
     MemorySource m(data_);
     return m.read_at(offset, buf, len, got);
   }
@@ -79,7 +79,7 @@ TEST(Malformed, SourceFailuresArePassedOn) {
   BrokenSource src(good, 0);
   ArchiveFile a;
   a.source = &src;
-  EXPECT_EQ(kReadError, read_header(a));
+  EXPECT_EQ(err::kArchiveRead, read_header(a));
 }
 
 TEST(Access, ListAndSecurityObjectsAreChecked) {
@@ -91,10 +91,10 @@ TEST(Access, ListAndSecurityObjectsAreChecked) {
     int rc;
   } cases[] = {
       {false, "stranger", true, 0},           // reading needs nothing
-      {true, "stranger", true, kNotOnAccessList},
+      {true, "stranger", true, err::kNotOnAccessList},
       {true, "JOE", true, 0},                 // names compared without case
       {true, "Mary Ann", true, 0},
-      {true, "zed", false, kSecurityDenied},
+      {true, "zed", false, err::kSecurityDenied},
   };
   for (const Case& c : cases) {
     Loaded l(bytes);
@@ -107,7 +107,7 @@ TEST(Access, ListAndSecurityObjectsAreChecked) {
       return c.admit;
     };
     EXPECT_EQ(c.rc, read_header(l.a, o)) << c.user;
-    if (c.rc == kSecurityDenied) {
+    if (c.rc == err::kSecurityDenied) {
       EXPECT_EQ((std::vector<std::string>{"Developers", "QA Team"}), seen);
     }
   }

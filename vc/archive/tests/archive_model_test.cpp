@@ -2,7 +2,7 @@
 // search, quick mode, building an archive in memory and releasing texts.
 #include <gtest/gtest.h>
 
-#include "archive_codes.h"
+#include "vc/error_codes.h"
 #include "archive_reader.h"
 #include "archive_test_util.h"
 #include "archive_text.h"
@@ -147,7 +147,7 @@ TEST(QuickMode, StopsAtTargetAndIsNeverWritten) {
 
   StringSink sink;
   WriteResult r;
-  EXPECT_EQ(kCatastrophe, write_archive(l.a, sink, WriteOptions{}, r));
+  EXPECT_EQ(err::kCatastrophe, write_archive(l.a, sink, WriteOptions{}, r));
   EXPECT_TRUE(sink.text.empty());
 
   // A full read replaces the quick header.

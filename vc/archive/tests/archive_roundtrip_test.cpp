@@ -7,7 +7,7 @@
 
 #include <cstdlib>
 
-#include "archive_codes.h"
+#include "vc/error_codes.h"
 #include "archive_reader.h"
 #include "archive_test_util.h"
 #include "archive_text.h"
@@ -79,7 +79,7 @@ TEST(RoundTripFile, WrittenFileEqualsOriginalAndChecksumMatches) {
   char name[] = "/tmp/vc_archXXXXXX";
   int out = ::mkstemp(name);
   ASSERT_GE(out, 0);
-  FdSink file(out, kTempWriteError);
+  FdSink file(out, err::kTempWrite);
   ChecksumSink sum(file);
   WriteResult result;
   ASSERT_EQ(0, write_archive(a, sum, WriteOptions{}, result));
@@ -142,7 +142,7 @@ class FailingSink final : public ByteSink {
  public:
   explicit FailingSink(size_t budget) : budget_(budget) {}
   int write(const void* buf, size_t len) override {
-    if (len > budget_) return kTempWriteError;
+    if (len > budget_) return err::kTempWrite;
     budget_ -= len;
     text.append(static_cast<const char*>(buf), len);
     return 0;
@@ -161,7 +161,7 @@ TEST(FailedWrite, RetryAfterFailureWritesTheSameFile) {
   for (size_t budget : {size_t{0}, size_t{10}, size_t{400}, original.size() - 5}) {
     FailingSink bad(budget);
     WriteResult result;
-    EXPECT_EQ(kTempWriteError, write_archive(l.a, bad, WriteOptions{}, result)) << budget;
+    EXPECT_EQ(err::kTempWrite, write_archive(l.a, bad, WriteOptions{}, result)) << budget;
   }
   int rc = -1;
   EXPECT_EQ(original, write_to_string(l.a, rc));

@@ -87,12 +87,12 @@ TEST_F(BccProjectReaderTest, OptionsOfASoundFile)
         int code;
         const char* text;
     } rows[] = {
-        {302, kBccOk, "C:\\BC\\INCLUDE;..\\inc"},
-        {1, kBccOk, "-ml"},
-        {7, kBccOk, ""},
-        {2, kBccOptionNotDefined, ""},
-        {-1, kBccOptionNotDefined, ""},
-        {302 + 65536, kBccOptionNotDefined, ""},
+        {302, err::kSuccess, "C:\\BC\\INCLUDE;..\\inc"},
+        {1, err::kSuccess, "-ml"},
+        {7, err::kSuccess, ""},
+        {2, err::kOptionNotDefined, ""},
+        {-1, err::kOptionNotDefined, ""},
+        {302 + 65536, err::kOptionNotDefined, ""},
     };
     for (const Row& row : rows) {
         std::string text;
@@ -114,34 +114,34 @@ TEST_F(BccProjectReaderTest, DamagedFilesAreRefusedCleanly)
         int code;
         const char* text;
     } rows[] = {
-        {"sound", header() + options + end_record(), kBccOk, "inc"},
-        {"version 6", header(0x0600) + options + end_record(), kBccNotProjectFile, ""},
-        {"version low byte free", header(0x07FF) + options + end_record(), kBccOk, "inc"},
-        {"header text", text_changed + options + end_record(), kBccNotProjectFile, ""},
-        {"magic bytes", magic_changed + options + end_record(), kBccNotProjectFile, ""},
-        {"empty file", "", kBccNotProjectFile, ""},
-        {"header cut short", header().substr(0, 31), kBccNotProjectFile, ""},
-        {"header only", header(), kBccNotProjectFile, ""},
-        {"unknown record type", header() + record(11, "") + options + end_record(), kBccNotProjectFile, ""},
-        {"type 56", header() + record(56, "ab") + options + end_record(), kBccNotProjectFile, ""},
-        {"end before options", header() + record(10, "") + end_record() + options, kBccOptionNotDefined, ""},
-        {"no options record", header() + record(52, "abc") + end_record(), kBccOptionNotDefined, ""},
-        {"no end record", header() + record(10, "abc"), kBccNotProjectFile, ""},
-        {"record head cut", header() + record(10, "abc") + "\x0A", kBccNotProjectFile, ""},
-        {"record past the end", header() + le16(10) + le16(100) + "short", kBccNotProjectFile, ""},
-        {"options past the end", header() + le16(50) + le16(0xFFFF) + entry(302, cstr("inc")), kBccNotProjectFile, ""},
+        {"sound", header() + options + end_record(), err::kSuccess, "inc"},
+        {"version 6", header(0x0600) + options + end_record(), err::kNotBorlandProject, ""},
+        {"version low byte free", header(0x07FF) + options + end_record(), err::kSuccess, "inc"},
+        {"header text", text_changed + options + end_record(), err::kNotBorlandProject, ""},
+        {"magic bytes", magic_changed + options + end_record(), err::kNotBorlandProject, ""},
+        {"empty file", "", err::kNotBorlandProject, ""},
+        {"header cut short", header().substr(0, 31), err::kNotBorlandProject, ""},
+        {"header only", header(), err::kNotBorlandProject, ""},
+        {"unknown record type", header() + record(11, "") + options + end_record(), err::kNotBorlandProject, ""},
+        {"type 56", header() + record(56, "ab") + options + end_record(), err::kNotBorlandProject, ""},
+        {"end before options", header() + record(10, "") + end_record() + options, err::kOptionNotDefined, ""},
+        {"no options record", header() + record(52, "abc") + end_record(), err::kOptionNotDefined, ""},
+        {"no end record", header() + record(10, "abc"), err::kNotBorlandProject, ""},
+        {"record head cut", header() + record(10, "abc") + "\x0A", err::kNotBorlandProject, ""},
+        {"record past the end", header() + le16(10) + le16(100) + "short", err::kNotBorlandProject, ""},
+        {"options past the end", header() + le16(50) + le16(0xFFFF) + entry(302, cstr("inc")), err::kNotBorlandProject, ""},
         {"entry past its record", header() + record(50, le16(302) + le16(40) + cstr("inc")) + end_record() +
                                       Bytes(64, 'z'),
-         kBccOptionNotDefined, ""},
+         err::kOptionNotDefined, ""},
         {"entry head past its record", header() + record(50, entry(1, "a") + le16(302)) + end_record(),
-         kBccOptionNotDefined, ""},
-        {"empty options record", header() + record(50, "") + end_record(), kBccOptionNotDefined, ""},
+         err::kOptionNotDefined, ""},
+        {"empty options record", header() + record(50, "") + end_record(), err::kOptionNotDefined, ""},
         {"text without nul", header() + record(50, entry(302, "inc;lib")) + record(10, "NEXT") + end_record(),
-         kBccOk, "inc;lib"},
-        {"text stops at nul", header() + record(50, entry(302, Bytes("ab\0cd", 5))) + end_record(), kBccOk, "ab"},
+         err::kSuccess, "inc;lib"},
+        {"text stops at nul", header() + record(50, entry(302, Bytes("ab\0cd", 5))) + end_record(), err::kSuccess, "ab"},
         {"first options record only", header() + record(50, entry(1, "x")) + options + end_record(),
-         kBccOptionNotDefined, ""},
-        {"id after other entries", header() + record(50, entry(5, "five") + entry(302, "inc")) + end_record(), kBccOk,
+         err::kOptionNotDefined, ""},
+        {"id after other entries", header() + record(50, entry(5, "five") + entry(302, "inc")) + end_record(), err::kSuccess,
          "inc"},
     };
     for (const Row& row : rows) {
@@ -157,10 +157,10 @@ TEST_F(BccProjectReaderTest, MissingFileGivesItsSystemError)
 {
     BccProjectReader reader;
     std::string text;
-    EXPECT_EQ(reader.option(dir_ + "/absent.prj", 302, text), kBccCannotOpenFile);
+    EXPECT_EQ(reader.option(dir_ + "/absent.prj", 302, text), err::kCannotOpenFile);
     EXPECT_EQ(reader.system_error(), ENOENT);
     EXPECT_FALSE(reader.has_open_file());
-    EXPECT_EQ(reader.option("", 302, text), kBccInvalidArgument);
+    EXPECT_EQ(reader.option("", 302, text), err::kBadArgument);
 }
 
 TEST_F(BccProjectReaderTest, CallerBuffer)
@@ -168,17 +168,17 @@ TEST_F(BccProjectReaderTest, CallerBuffer)
     std::string path = write("sound.prj", sound_project());
     BccProjectReader reader;
     char buffer[32];
-    EXPECT_EQ(reader.option(path, 1, buffer, 4), kBccOk);
+    EXPECT_EQ(reader.option(path, 1, buffer, 4), err::kSuccess);
     EXPECT_STREQ(buffer, "-ml");
-    EXPECT_EQ(reader.option(path, 1, buffer, 3), kBccBufferTooSmall);
+    EXPECT_EQ(reader.option(path, 1, buffer, 3), err::kBufferTooSmall);
     EXPECT_EQ(reader.needed_length(), 4u);
     EXPECT_STREQ(buffer, "-m");
     buffer[0] = 'q';
-    EXPECT_EQ(reader.option(path, 302, buffer, 0), kBccBufferTooSmall);
+    EXPECT_EQ(reader.option(path, 302, buffer, 0), err::kBufferTooSmall);
     EXPECT_EQ(reader.needed_length(), 21u);
     EXPECT_EQ(buffer[0], 'q');
-    EXPECT_EQ(reader.option(path, 302, nullptr, 8), kBccInvalidArgument);
-    EXPECT_EQ(reader.option(path, 99, buffer, sizeof buffer), kBccOptionNotDefined);
+    EXPECT_EQ(reader.option(path, 302, nullptr, 8), err::kBadArgument);
+    EXPECT_EQ(reader.option(path, 99, buffer, sizeof buffer), err::kOptionNotDefined);
 }
 
 // Counts the opens and the files still open.
@@ -226,27 +226,27 @@ TEST_F(BccProjectReaderTest, FileStaysOpenBetweenQueries)
     BccProjectReader reader(opener);
     std::string text;
 
-    EXPECT_EQ(reader.option(first, 302, text), kBccOk);
-    EXPECT_EQ(reader.option(first, 1, text), kBccOk);
-    EXPECT_EQ(reader.option(first, 2, text), kBccOptionNotDefined);
+    EXPECT_EQ(reader.option(first, 302, text), err::kSuccess);
+    EXPECT_EQ(reader.option(first, 1, text), err::kSuccess);
+    EXPECT_EQ(reader.option(first, 2, text), err::kOptionNotDefined);
     EXPECT_EQ(opener.opens, 1);
 
     // Kept open: the data is still there after the name is gone.
     ASSERT_EQ(::unlink(first.c_str()), 0);
-    EXPECT_EQ(reader.option(first, 302, text), kBccOk);
+    EXPECT_EQ(reader.option(first, 302, text), err::kSuccess);
     EXPECT_EQ(text, "C:\\BC\\INCLUDE;..\\inc");
     EXPECT_EQ(opener.opens, 1);
 
     // Another file closes the first.
-    EXPECT_EQ(reader.option(second, 302, text), kBccOk);
+    EXPECT_EQ(reader.option(second, 302, text), err::kSuccess);
     EXPECT_EQ(text, "other");
     EXPECT_EQ(opener.opens, 2);
     EXPECT_EQ(opener.open_files, 1);
 
-    EXPECT_EQ(reader.done(), kBccOk);
+    EXPECT_EQ(reader.done(), err::kSuccess);
     EXPECT_EQ(opener.open_files, 0);
-    EXPECT_EQ(reader.done(), kBccOk);
-    EXPECT_EQ(reader.option(second, 302, text), kBccOk);
+    EXPECT_EQ(reader.done(), err::kSuccess);
+    EXPECT_EQ(reader.option(second, 302, text), err::kSuccess);
     EXPECT_EQ(opener.opens, 3);
 }
 
@@ -262,15 +262,15 @@ TEST_F(BccProjectReaderTest, BackslashesInTheNameAndRefusedFilesAreNotKept)
     for (char& c : dos_name) {
         c = c == '/' ? '\\' : c;
     }
-    EXPECT_EQ(reader.option(dos_name, 1, text), kBccOk);
-    EXPECT_EQ(reader.option(good, 1, text), kBccOk);
+    EXPECT_EQ(reader.option(dos_name, 1, text), err::kSuccess);
+    EXPECT_EQ(reader.option(good, 1, text), err::kSuccess);
     EXPECT_EQ(opener.opens, 1);
     EXPECT_EQ(opener.paths.front(), good);
 
-    EXPECT_EQ(reader.option(bad, 1, text), kBccNotProjectFile);
+    EXPECT_EQ(reader.option(bad, 1, text), err::kNotBorlandProject);
     EXPECT_EQ(opener.open_files, 0);
     EXPECT_FALSE(reader.has_open_file());
-    EXPECT_EQ(reader.option(bad, 1, text), kBccNotProjectFile);
+    EXPECT_EQ(reader.option(bad, 1, text), err::kNotBorlandProject);
     EXPECT_EQ(opener.opens, 3) << "a refused file is opened again on the next query";
 }
 
@@ -280,10 +280,10 @@ TEST_F(BccProjectReaderTest, LibraryReaderIsOneForTheProcess)
     BccProjectReader& reader = library_bcc_project_reader();
     EXPECT_EQ(&reader, &library_bcc_project_reader());
     char buffer[64];
-    EXPECT_EQ(reader.option(path, kBccIncludeDirectoriesOption, buffer, sizeof buffer), kBccOk);
+    EXPECT_EQ(reader.option(path, kBccIncludeDirectoriesOption, buffer, sizeof buffer), err::kSuccess);
     EXPECT_STREQ(buffer, "C:\\BC\\INCLUDE;..\\inc");
     EXPECT_TRUE(reader.has_open_file());
-    EXPECT_EQ(reader.done(), kBccOk);
+    EXPECT_EQ(reader.done(), err::kSuccess);
     EXPECT_FALSE(reader.has_open_file());
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "vc/keywords/keyword_checkin.h"
-#include "vc/keywords/keyword_codes.h"
+#include "vc/error_codes.h"
 #include "vc/keywords/keyword_expander.h"
 #include "vc/keywords/tests/keyword_test_support.h"
 
@@ -42,7 +42,7 @@ TEST(KeywordCollapse, UndoesEveryExpansion)
         "$Author$ $Date$ $Header$ $Id$ $Locker$ $Name$ $RCSfile$ $Revision$ $Source$ $State$\n"
         "$ProjectName$ $ProjectRevision$ $Setting logformat$ $Setting prompt$ $Log$\n";
     StringSink sink;
-    ASSERT_EQ(expand_keywords(bare, kKeywordModeExpandNoLog, context, false, sink), kKeywordOk);
+    ASSERT_EQ(expand_keywords(bare, kKeywordModeExpandNoLog, context, false, sink), err::kSuccess);
     ASSERT_NE(sink.text, bare);
     EXPECT_EQ(collapse_keywords(sink.text), bare);
 }
@@ -53,9 +53,9 @@ TEST(KeywordHarvest, ValuesOfWhatCheckOutWrote)
     context.locker = "bob";
     for (const char* keywords : {"$Author$ $Date$ $State$ $Revision$", "$Header$", "$Id$", "$Header$ $Locker$"}) {
         StringSink sink;
-        ASSERT_EQ(expand_keywords(std::string("x ") + keywords + "\n", 1, context, false, sink), kKeywordOk);
+        ASSERT_EQ(expand_keywords(std::string("x ") + keywords + "\n", 1, context, false, sink), err::kSuccess);
         HarvestedKeywords values;
-        ASSERT_EQ(harvest_keyword_values(sink.text, values), kKeywordOk) << sink.text;
+        ASSERT_EQ(harvest_keyword_values(sink.text, values), err::kSuccess) << sink.text;
         EXPECT_EQ(values.author, "alice") << keywords;
         EXPECT_EQ(values.date, "2024.03.05.06.07.08") << keywords;
         EXPECT_EQ(values.state, "Exp") << keywords;
@@ -69,7 +69,7 @@ TEST(KeywordHarvest, FirstValueWinsAndOthersArePassedOver)
     ASSERT_EQ(harvest_keyword_values("$Revision: 1.2 $\n$Header: /a b/c,v 1.9 95/01/02 03:04:05 bob Rel $\n"
                                      "$Revision$ $Locker: ! $ $Log: anything at all $ $Name: $ $Source: $\n",
                                      values),
-              kKeywordOk);
+              err::kSuccess);
     EXPECT_EQ(values.revision, "1.2");
     EXPECT_EQ(values.date, "95.01.02.03.04.05");  // from Header, whose path holds a blank
     EXPECT_EQ(values.author, "bob");
@@ -90,7 +90,7 @@ TEST(KeywordHarvest, HeaderPathsWithBlanks)
     };
     for (const Row& row : rows) {
         HarvestedKeywords values;
-        ASSERT_EQ(harvest_keyword_values(row.text, values), kKeywordOk) << row.text;
+        ASSERT_EQ(harvest_keyword_values(row.text, values), err::kSuccess) << row.text;
         EXPECT_EQ(values.revision, row.revision) << row.text;
         EXPECT_EQ(values.author, row.author) << row.text;
         EXPECT_EQ(values.state, "Rel") << row.text;
@@ -100,7 +100,7 @@ TEST(KeywordHarvest, HeaderPathsWithBlanks)
 TEST(KeywordHarvest, NothingExpandedNothingTaken)
 {
     HarvestedKeywords values;
-    ASSERT_EQ(harvest_keyword_values("$Revision$ $Author$ plain text $ with dollars $\n", values), kKeywordOk);
+    ASSERT_EQ(harvest_keyword_values("$Revision$ $Author$ plain text $ with dollars $\n", values), err::kSuccess);
     EXPECT_FALSE(values.revision);
     EXPECT_FALSE(values.author);
     EXPECT_FALSE(values.date);
@@ -131,7 +131,7 @@ TEST(KeywordHarvest, MalformedValuesAreRefused)
     };
     for (const char* text : refused) {
         HarvestedKeywords values;
-        EXPECT_EQ(harvest_keyword_values(std::string("ok line\n") + text + "\n", values), kKeywordInvalidExpansion)
+        EXPECT_EQ(harvest_keyword_values(std::string("ok line\n") + text + "\n", values), err::kBadKeywordExpansion)
             << text;
     }
 }
@@ -139,14 +139,14 @@ TEST(KeywordHarvest, MalformedValuesAreRefused)
 TEST(KeywordHarvest, UserNamesFollowVanillaRcs)
 {
     HarvestedKeywords values;
-    EXPECT_EQ(harvest_keyword_values("$Author: 9bob $", values), kKeywordOk);
+    EXPECT_EQ(harvest_keyword_values("$Author: 9bob $", values), err::kSuccess);
     EXPECT_EQ(values.author, "9bob");
     HarvestedKeywords vanilla;
     EXPECT_EQ(harvest_keyword_values("$Author: 9bob $", vanilla, HarvestRules{.vanilla_rcs = true}),
-              kKeywordInvalidExpansion);
+              err::kBadKeywordExpansion);
     HarvestedKeywords underscore;
     EXPECT_EQ(harvest_keyword_values("$Author: _b.o-b $", underscore, HarvestRules{.vanilla_rcs = true}),
-              kKeywordOk);
+              err::kSuccess);
     EXPECT_EQ(underscore.author, "_b.o-b");
 }
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "vc/keywords/keyword_codes.h"
+#include "vc/error_codes.h"
 #include "vc/keywords/keyword_expander.h"
 #include "vc/keywords/tests/keyword_test_support.h"
 
@@ -14,7 +14,7 @@ namespace {
 std::string expanded(std::string_view stored, int mode, const KeywordContext& context, bool add_cr = false)
 {
     StringSink sink;
-    EXPECT_EQ(expand_keywords(stored, mode, context, add_cr, sink), kKeywordOk) << stored;
+    EXPECT_EQ(expand_keywords(stored, mode, context, add_cr, sink), err::kSuccess) << stored;
     return sink.text;
 }
 
@@ -100,9 +100,9 @@ TEST(KeywordExpander, ChunksGiveTheSameResultAsOneCall)
             StringSink sink;
             KeywordExpander expander(fixture.mode, context, fixture.add_cr, sink);
             for (std::size_t pos = 0; pos < fixture.stored.size(); pos += chunk) {
-                ASSERT_EQ(expander.write(std::string_view(fixture.stored).substr(pos, chunk)), kKeywordOk);
+                ASSERT_EQ(expander.write(std::string_view(fixture.stored).substr(pos, chunk)), err::kSuccess);
             }
-            ASSERT_EQ(expander.finish(), kKeywordOk);
+            ASSERT_EQ(expander.finish(), err::kSuccess);
             EXPECT_EQ(sink.text, fixture.expected) << fixture.name << " in chunks of " << chunk;
         }
     }
@@ -151,18 +151,18 @@ TEST(KeywordExpander, ArchivePathOverTheLimitInHeaderOrSource)
     KeywordContext context = testing::revision_1_4();
     context.archive_path = "/" + std::string(2047, 'a');  // 2,048 characters: allowed
     StringSink sink;
-    EXPECT_EQ(expand_keywords("$Header$ $Source$", 1, context, false, sink), kKeywordOk);
+    EXPECT_EQ(expand_keywords("$Header$ $Source$", 1, context, false, sink), err::kSuccess);
 
     context.archive_path += 'b';  // 2,049 characters
     for (const char* text : {"$Header$\n", "$Source$\n"}) {
         StringSink failed;
-        EXPECT_EQ(expand_keywords(std::string("first\n") + text, 1, context, false, failed), kKeywordPathTooLong);
+        EXPECT_EQ(expand_keywords(std::string("first\n") + text, 1, context, false, failed), err::kInternalBufferExceeded);
         EXPECT_EQ(failed.text, "first\n") << "what came before the keyword is written";
     }
     StringSink others;
-    EXPECT_EQ(expand_keywords("$Id$ $Revision$", 1, context, false, others), kKeywordOk);
+    EXPECT_EQ(expand_keywords("$Id$ $Revision$", 1, context, false, others), err::kSuccess);
     StringSink collapsed;
-    EXPECT_EQ(expand_keywords("$Header: x $", 128, context, false, collapsed), kKeywordOk);
+    EXPECT_EQ(expand_keywords("$Header: x $", 128, context, false, collapsed), err::kSuccess);
     EXPECT_EQ(collapsed.text, "$Header$");
 }
 
@@ -181,9 +181,9 @@ TEST(KeywordExpander, SinkFailureIsAWriteErrorAndSticks)
     const KeywordContext context = testing::revision_1_4();
     FailingSink sink;
     KeywordExpander expander(1, context, false, sink);
-    EXPECT_EQ(expander.write("$Revision$\n"), kKeywordWriteError);
-    EXPECT_EQ(expander.write("more\n"), kKeywordWriteError);
-    EXPECT_EQ(expander.finish(), kKeywordWriteError);
+    EXPECT_EQ(expander.write("$Revision$\n"), err::kWorkWrite);
+    EXPECT_EQ(expander.write("more\n"), err::kWorkWrite);
+    EXPECT_EQ(expander.finish(), err::kWorkWrite);
     EXPECT_EQ(sink.calls, 1);
 }
 
@@ -195,7 +195,7 @@ TEST(KeywordExpander, OnlyTheFourModes)
     }
     for (int mode : {-1, 2, 17, 129, 256}) {
         StringSink sink;
-        EXPECT_EQ(expand_keywords("$Revision$", mode, context, false, sink), kKeywordInvalidMode) << mode;
+        EXPECT_EQ(expand_keywords("$Revision$", mode, context, false, sink), err::kBadArgument) << mode;
         EXPECT_EQ(sink.text, "");
     }
 }

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "vc/keywords/keyword_checkin.h"
-#include "vc/keywords/keyword_codes.h"
+#include "vc/error_codes.h"
 #include "vc/keywords/keyword_expander.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return std::string(option) + "$\n";
     };
     StringSink sink;
-    if (expand_keywords(text, mode, context, add_cr, sink) != kKeywordOk) {
+    if (expand_keywords(text, mode, context, add_cr, sink) != ::vc::err::kSuccess) {
         std::abort();
     }
     std::string collapsed = collapse_keywords(sink.text);

@@ -1,0 +1,38 @@
+// The syntax of the names an archive records (user names, states, revision
+// numbers, labels) and the form in which a revision date is shown.
+//
+// One home for rules that both the library proper (vcValidateToken, the
+// information items, user names) and the keyword library (values taken over
+// from a working file at check-in, the Date keyword) apply, so that a name
+// one of them accepts the other accepts too.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace orv::vc {
+
+// A character that may follow the first one of a user name or state:
+// printable ASCII 0x21 to 0x7E other than ';', ':', '@' and ','.
+bool is_name_tail_char(char c);
+
+// A user name: '_' or a letter first (also a digit when `digit_first`, which
+// is the case unless the option `vanillarcs` is set), then name characters.
+bool is_user_name(std::string_view text, bool digit_first);
+
+// A state: '_' or a letter first, then name characters.
+bool is_state(std::string_view text);
+
+// A revision number: decimal fields joined by single dots, at least two, none
+// empty and none with a leading zero other than "0" itself.
+bool is_revision_number(std::string_view text);
+
+// A label: '_' or a letter first, then letters, digits and '_'.
+bool is_label(std::string_view text);
+
+// A stored revision date "2024.01.02.03.04.05" (two- or four-digit year) as
+// shown to people, "2024/01/02 03:04:05": of the dots the first two become
+// '/', the third a blank and the later ones ':'.
+std::string display_date(std::string_view stored_date);
+
+}  // namespace orv::vc
