@@ -117,7 +117,8 @@ class Parser {
 
 int check_access(const ArchiveFile& a, const ReadOptions& opts) {
   if (!opts.for_write && opts.target.empty()) return 0;
-  if (!a.access.empty() && !opts.user.empty()) {
+  // A user without a name is on no list: an empty name never passes.
+  if (!a.access.empty()) {
     bool found = false;
     for (const std::string& n : a.access)
       if (ascii_iequal(n, opts.user)) found = true;

@@ -92,6 +92,7 @@ TEST(Access, ListAndSecurityObjectsAreChecked) {
   } cases[] = {
       {false, "stranger", true, 0},           // reading needs nothing
       {true, "stranger", true, err::kNotOnAccessList},
+      {true, "", true, err::kNotOnAccessList},   // no name is no pass
       {true, "JOE", true, 0},                 // names compared without case
       {true, "Mary Ann", true, 0},
       {true, "zed", false, err::kSecurityDenied},
