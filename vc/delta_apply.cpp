@@ -40,62 +40,12 @@ bool blankLine(std::string_view line) {
   return true;
 }
 
-// Builds the next piece list from the old one, walking it once.
-class Rebuild {
- public:
-  explicit Rebuild(const std::vector<Piece>& old) : old_(old) {}
-  // Copies old units up to (and including) unit number `upto` (1-based).
-  void copyUpTo(std::uint64_t upto) {
-    while (pos_ < upto) {
-      const Piece& p = old_[index_];
-      const std::size_t left = p.count - offset_;
-      const std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(left, upto - pos_));
-      add({p.text, p.first + offset_, take});
-      advance(take);
-    }
-  }
-  void skip(std::uint64_t n) {
-    while (n > 0) {
-      const Piece& p = old_[index_];
-      const std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(p.count - offset_, n));
-      advance(take);
-      n -= take;
-    }
-  }
-  void add(Piece p) {
-    if (p.count == 0) return;
-    if (!out_.empty()) {
-      Piece& last = out_.back();
-      if (last.text == p.text && last.first + last.count == p.first) {
-        last.count += p.count;
-        units_ += p.count;
-        return;
-      }
-    }
-    out_.push_back(p);
-    units_ += p.count;
-  }
-  std::uint64_t position() const { return pos_; }
-  std::vector<Piece> take(std::size_t& units) {
-    units = units_;
-    return std::move(out_);
-  }
-
- private:
-  void advance(std::size_t n) {
-    pos_ += n;
-    offset_ += n;
-    if (offset_ == old_[index_].count) {
-      ++index_;
-      offset_ = 0;
-    }
-  }
-  const std::vector<Piece>& old_;
-  std::size_t index_ = 0;
-  std::size_t offset_ = 0;
-  std::uint64_t pos_ = 0;
-  std::vector<Piece> out_;
-  std::size_t units_ = 0;
+// One checked command of a script; an added block's units start at `from`
+// in the script (a line of a text script, a byte of a binary one).
+struct Command {
+  char kind;
+  std::uint64_t at, count;
+  std::size_t from;
 };
 
 }  // namespace
@@ -118,14 +68,107 @@ UnitText::UnitText(std::string bytes, bool binary) : bytes_(std::move(bytes)), b
 }
 
 PieceList::PieceList(const UnitText& whole) {
-  if (whole.units() > 0) pieces_.push_back({&whole, 0, whole.units()});
-  units_ = whole.units();
+  if (whole.units() > 0) root_ = node({&whole, 0, whole.units()});
+  flatValid_ = false;
+}
+
+std::uint32_t PieceList::node(Piece p) {
+  // xorshift: priorities need only be well spread, not secret.
+  seed_ ^= seed_ << 13;
+  seed_ ^= seed_ >> 17;
+  seed_ ^= seed_ << 5;
+  Node n;
+  n.piece = p;
+  n.priority = seed_;
+  n.units = p.count;
+  nodes_.push_back(n);
+  return static_cast<std::uint32_t>(nodes_.size() - 1);
+}
+
+void PieceList::update(std::uint32_t t) {
+  Node& n = nodes_[t];
+  n.units = nodes_[n.left].units + n.piece.count + nodes_[n.right].units;
+}
+
+// a receives the first k units of t, b the rest; a piece across the cut is
+// cut in two.
+void PieceList::split(std::uint32_t t, std::size_t k, std::uint32_t& a, std::uint32_t& b) {
+  if (t == 0) {
+    a = b = 0;
+    return;
+  }
+  const std::size_t before = nodes_[nodes_[t].left].units;
+  const std::size_t own = nodes_[t].piece.count;
+  if (k <= before) {
+    std::uint32_t l = 0;
+    split(nodes_[t].left, k, a, l);
+    nodes_[t].left = l;
+    update(t);
+    b = t;
+  } else if (k >= before + own) {
+    std::uint32_t r = 0;
+    split(nodes_[t].right, k - before - own, r, b);
+    nodes_[t].right = r;
+    update(t);
+    a = t;
+  } else {
+    const std::size_t keep = k - before;
+    const Piece p = nodes_[t].piece;
+    const std::uint32_t tail = node({p.text, p.first + keep, p.count - keep});  // may move nodes_
+    const std::uint32_t right = nodes_[t].right;
+    nodes_[t].piece.count = keep;
+    nodes_[t].right = 0;
+    update(t);
+    a = t;
+    b = join(tail, right);
+  }
+}
+
+std::uint32_t PieceList::join(std::uint32_t a, std::uint32_t b) {
+  if (a == 0) return b;
+  if (b == 0) return a;
+  if (nodes_[a].priority >= nodes_[b].priority) {
+    const std::uint32_t r = join(nodes_[a].right, b);
+    nodes_[a].right = r;
+    update(a);
+    return a;
+  }
+  const std::uint32_t l = join(a, nodes_[b].left);
+  nodes_[b].left = l;
+  update(b);
+  return b;
+}
+
+std::size_t PieceList::units() const { return nodes_[root_].units; }
+
+const std::vector<Piece>& PieceList::pieces() const {
+  if (flatValid_) return flat_;
+  flat_.clear();
+  std::vector<std::uint32_t> stack;
+  std::uint32_t t = root_;
+  while (t != 0 || !stack.empty()) {
+    while (t != 0) {
+      stack.push_back(t);
+      t = nodes_[t].left;
+    }
+    t = stack.back();
+    stack.pop_back();
+    const Piece& p = nodes_[t].piece;
+    if (!flat_.empty() && flat_.back().text == p.text && flat_.back().first + flat_.back().count == p.first)
+      flat_.back().count += p.count;
+    else
+      flat_.push_back(p);
+    t = nodes_[t].right;
+  }
+  flatValid_ = true;
+  return flat_;
 }
 
 int PieceList::apply(const UnitText& script) {
-  Rebuild next(pieces_);
+  // The whole script is read and checked first, so a bad one changes nothing.
+  std::vector<Command> commands;
   std::uint64_t p = 0;  // old units passed
-  const std::uint64_t lines = units_;
+  const std::uint64_t lines = units();
   std::size_t at = 0;   // script position: a line (text) or a byte (binary)
   const std::string& s = script.bytes();
   const std::size_t scriptUnits = script.units();
@@ -153,36 +196,48 @@ int PieceList::apply(const UnitText& script) {
         continue;
       }
       if (l <= p || l + n - 1 > lines) return err::kDeltaCorrupt;
-      next.copyUpTo(l - 1);
-      next.skip(n);
+      commands.push_back({'d', l, n, 0});
       p = l + n - 1;
     } else {
       if (l < p || l > lines) return err::kDeltaCorrupt;
-      next.copyUpTo(l);
       p = l;
-      if (script.binary()) {
-        if (s.size() - at < n) return err::kUnexpectedEof;
-        next.add({&script, at, static_cast<std::size_t>(n)});
-        at += static_cast<std::size_t>(n);
-        if (at < s.size() && s[at] == '\n') ++at;
-      } else {
-        if (scriptUnits - at < n) return err::kUnexpectedEof;
-        next.add({&script, at, static_cast<std::size_t>(n)});
-        at += static_cast<std::size_t>(n);
-      }
+      const std::size_t room = script.binary() ? s.size() - at : scriptUnits - at;
+      if (room < n) return err::kUnexpectedEof;
+      if (n > 0) commands.push_back({'a', l, n, at});
+      at += static_cast<std::size_t>(n);
+      if (script.binary() && at < s.size() && s[at] == '\n') ++at;
     }
   }
-  next.copyUpTo(lines);
-  pieces_ = next.take(units_);
+
+  // Applied left to right: `done` holds the new text up to old unit `p`,
+  // `rest` the old units after it.
+  std::uint32_t done = 0, rest = root_, piece = 0;
+  p = 0;
+  for (const Command& c : commands) {
+    if (c.kind == 'd') {
+      split(rest, static_cast<std::size_t>(c.at - 1 - p), piece, rest);
+      done = join(done, piece);
+      std::uint32_t gone = 0;
+      split(rest, static_cast<std::size_t>(c.count), gone, rest);
+      p = c.at + c.count - 1;
+    } else {
+      split(rest, static_cast<std::size_t>(c.at - p), piece, rest);
+      done = join(done, piece);
+      done = join(done, node({&script, c.from, static_cast<std::size_t>(c.count)}));
+      p = c.at;
+    }
+  }
+  root_ = join(done, rest);
+  flatValid_ = false;
   return 0;
 }
 
 std::string PieceList::materialise() const {
   std::size_t size = 0;
-  for (const Piece& p : pieces_) size += p.text->range(p.first, p.count).size();
+  for (const Piece& p : pieces()) size += p.text->range(p.first, p.count).size();
   std::string out;
   out.reserve(size);
-  for (const Piece& p : pieces_) out.append(p.text->range(p.first, p.count));
+  for (const Piece& p : pieces()) out.append(p.text->range(p.first, p.count));
   return out;
 }
 

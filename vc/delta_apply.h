@@ -50,6 +50,9 @@ struct Piece {
   std::size_t count;
 };
 
+// The pieces are held in a balanced tree (a treap keyed by unit position,
+// every node knowing the units below it), so one command of a script costs a
+// few splits and joins near its place, not a walk over the whole text.
 class PieceList {
  public:
   PieceList() = default;
@@ -60,17 +63,33 @@ class PieceList {
   // "d L N" needs L > p and L + N - 1 within the text (then p = L + N - 1),
   // "a L N" needs p <= L within the text (then p = L). Zero counts are
   // accepted. Answers 0, 33 (a command that does not parse, out of order or
-  // beyond the text) or 218 (the script ends inside an added block).
+  // beyond the text) or 218 (the script ends inside an added block); on an
+  // error the list is left as it was.
   int apply(const UnitText& script);
 
-  std::size_t units() const { return units_; }
-  const std::vector<Piece>& pieces() const { return pieces_; }
+  std::size_t units() const;
+  // The pieces in text order, neighbours of one source run joined.
+  const std::vector<Piece>& pieces() const;
   // The text as one string (stored form for text archives).
   std::string materialise() const;
 
  private:
-  std::vector<Piece> pieces_;
-  std::size_t units_ = 0;
+  struct Node {
+    Piece piece;
+    std::uint32_t left = 0, right = 0;  // 0: none
+    std::uint32_t priority = 0;
+    std::size_t units = 0;              // of the subtree
+  };
+  std::uint32_t node(Piece p);
+  void update(std::uint32_t t);
+  void split(std::uint32_t t, std::size_t k, std::uint32_t& a, std::uint32_t& b);
+  std::uint32_t join(std::uint32_t a, std::uint32_t b);
+
+  std::vector<Node> nodes_{Node{}};  // nodes_[0] stands for "none"
+  std::uint32_t root_ = 0;
+  std::uint32_t seed_ = 0x9E3779B9u;
+  mutable std::vector<Piece> flat_;
+  mutable bool flatValid_ = true;
 };
 
 // The edit script that turns `base` (a piece list of exactly one piece over
