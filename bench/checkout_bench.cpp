@@ -105,13 +105,18 @@ void die(const char* what, int rc) {
   std::exit(1);
 }
 
-void prepare() {
-  g_dir = fs::temp_directory_path() / ("orv-cobench-" + std::to_string(getpid()));
-  fs::create_directories(g_dir);
+// The library instance, on the security-database test double.
+void start() {
   ::setenv("ORV_KEL_LIBRARY", KEL_DOUBLE_PATH, 1);
   ::setenv("ORV_SETTINGS", g_dir.c_str(), 1);
   if (int rc = vcAPIinit()) die("vcAPIinit", rc);
   vcSetConfig("Nocentury", nullptr);
+}
+
+void prepare(const fs::path& dir) {
+  g_dir = dir;
+  fs::create_directories(g_dir);
+  start();
 
   std::mt19937 rng(20240605);
   std::vector<std::string> lines;
@@ -272,15 +277,22 @@ void BM_Checkin(benchmark::State& state, bool inMemory) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  prepare();
-  // "--loop <revision> <count>": check-outs to standard output only, for a
-  // profiler.
-  if (argc == 4 && std::string(argv[1]) == "--loop") {
-    for (int i = std::atoi(argv[3]); i > 0; --i) checkOutOnce(argv[2], true);
-    std::error_code ec;
-    fs::remove_all(g_dir, ec);
+  // "--keep <dir>": build the archive in dir and stop. "--loop <dir>
+  // <revision> <count>": only check-outs to standard output from the archive
+  // kept there, for a profiler.
+  if (argc == 3 && std::string(argv[1]) == "--keep") {
+    prepare(argv[2]);
     return 0;
   }
+  if (argc == 5 && std::string(argv[1]) == "--loop") {
+    g_dir = argv[2];
+    g_archive = (g_dir / "work.c,v").string();
+    start();
+    for (int i = std::atoi(argv[4]); i > 0; --i) checkOutOnce(argv[3], true);
+    vcAPIcleanup();
+    return 0;
+  }
+  prepare(fs::temp_directory_path() / ("orv-cobench-" + std::to_string(getpid())));
   auto reg = [](const char* name, auto fn, auto... args) {
     benchmark::RegisterBenchmark(name, fn, args...)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
   };

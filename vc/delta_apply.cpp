@@ -3,6 +3,7 @@
 
 #include "error_codes.h"
 
+#include <cstring>
 #include <unordered_set>
 
 namespace vc {
@@ -60,8 +61,13 @@ std::size_t countLines(std::string_view text) {
 UnitText::UnitText(std::string bytes, bool binary) : bytes_(std::move(bytes)), binary_(binary) {
   if (binary_) return;
   starts_.push_back(0);
-  for (std::size_t i = 0; i < bytes_.size(); ++i)
-    if (bytes_[i] == '\n' && i + 1 < bytes_.size()) starts_.push_back(i + 1);
+  const char* data = bytes_.data();
+  const std::size_t size = bytes_.size();
+  for (const char* at = data; (at = static_cast<const char*>(std::memchr(at, '\n', size - (at - data))));) {
+    ++at;
+    if (at == data + size) break;
+    starts_.push_back(static_cast<std::size_t>(at - data));
+  }
   if (bytes_.empty())
     starts_.clear();
   starts_.push_back(bytes_.size());

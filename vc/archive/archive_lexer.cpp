@@ -4,6 +4,9 @@
 #include "archive_codes.h"
 #include "byte_stream.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace orv::archive {
 namespace {
 
@@ -91,26 +94,32 @@ int ArchiveLexer::read_string(TextRecord& rec, bool keep) {
   uint64_t len = 0, lines = 0, ats = 0;
   int last = -1;
   for (;;) {
-    c = peek_byte();
-    if (c < 0) return error_ ? error_ : kUnexpectedEof;
-    advance();
-    if (c == '@') {
-      int d = peek_byte();
-      if (d != '@') {
-        if (d < 0 && error_) return error_;
-        break;
-      }
-      advance();
-      if (keep) stored.append("@@");
-      len += 2;
-      ats += 2;
-      last = '@';
-      continue;
+    if (buf_pos_ >= buf_len_ && fill() < 0) return error_ ? error_ : kUnexpectedEof;
+    // The run of the buffer up to the next '@' is taken whole.
+    const unsigned char* run = buf_ + buf_pos_;
+    const size_t avail = buf_len_ - buf_pos_;
+    const void* at = std::memchr(run, '@', avail);
+    const size_t n = at ? static_cast<size_t>(static_cast<const unsigned char*>(at) - run) : avail;
+    if (n > 0) {
+      lines += static_cast<uint64_t>(std::count(run, run + n, static_cast<unsigned char>('\n')));
+      if (keep) stored.append(reinterpret_cast<const char*>(run), n);
+      len += n;
+      last = run[n - 1];
+      buf_pos_ += n;
+      pos_ += n;
     }
-    if (keep) stored.push_back(static_cast<char>(c));
-    ++len;
-    if (c == '\n') ++lines;
-    last = c;
+    if (!at) continue;
+    advance();  // the '@'
+    int d = peek_byte();
+    if (d != '@') {
+      if (d < 0 && error_) return error_;
+      break;
+    }
+    advance();
+    if (keep) stored.append("@@");
+    len += 2;
+    ats += 2;
+    last = '@';
   }
   if (peek_byte() == '\n') advance();
   if (error_) return error_;
