@@ -12,6 +12,8 @@ namespace {
 
 bool is_space(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
 bool is_special(int c) { return c == ';' || c == ':' || c == '@' || c == ','; }
+// A character that belongs to a word outside quotes ('"' toggles quoting).
+bool is_word_char(unsigned char c) { return c >= 0x21 && c <= 0x7E && c != '"' && !is_special(c); }
 
 }  // namespace
 
@@ -55,25 +57,25 @@ int ArchiveLexer::scan(Token& tok) {
   bool quoting = false;
   bool any = false;
   for (;;) {
-    c = peek_byte();
-    if (c < 0) {
+    if (buf_pos_ >= buf_len_ && fill() < 0) {
       if (error_) return error_;
       if (quoting) return kUnexpectedEof;
       break;
     }
-    if (c == '"') {
-      quoting = !quoting;
+    // The run of plain word characters in the buffer is taken whole.
+    size_t end = buf_pos_;
+    while (end < buf_len_ && (is_word_char(buf_[end]) || (quoting && buf_[end] == ' '))) ++end;
+    const size_t n = end - buf_pos_;
+    if (n > 0) {
+      if (tok.text.size() + n > kMaxToken) return kParseError;
+      tok.text.append(reinterpret_cast<const char*>(buf_ + buf_pos_), n);
       any = true;
-      advance();
-      continue;
+      buf_pos_ = end;
+      pos_ += n;
     }
-    if (quoting && c == ' ') {
-      // a blank inside quotes belongs to the name
-    } else if (is_space(c) || is_special(c) || c < 0x21 || c > 0x7E) {
-      break;
-    }
-    if (tok.text.size() >= kMaxToken) return kParseError;
-    tok.text.push_back(static_cast<char>(c));
+    if (end == buf_len_) continue;  // the word may go on in the next block
+    if (buf_[end] != '"') break;
+    quoting = !quoting;
     any = true;
     advance();
   }

@@ -295,7 +295,7 @@ int read_header(ArchiveFile& a, const ReadOptions& opts) {
   a.reset();  // a failed earlier attempt may have left records behind
   if (int rc = parse_header(a, opts)) return rc;
   a.read_state = ReadState::Header;
-  if (!a.quick_header) {
+  if (!a.quick_header && opts.check_canonical) {
     bool canonical = false;
     if (int rc = header_is_canonical(a, canonical)) return rc;
     a.source_canonical = canonical;
