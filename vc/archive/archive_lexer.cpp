@@ -2,9 +2,9 @@
 #include "archive_lexer.h"
 
 #include "archive_codes.h"
+#include "byte_count.h"
 #include "byte_stream.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace orv::archive {
@@ -103,7 +103,7 @@ int ArchiveLexer::read_string(TextRecord& rec, bool keep) {
     const void* at = std::memchr(run, '@', avail);
     const size_t n = at ? static_cast<size_t>(static_cast<const unsigned char*>(at) - run) : avail;
     if (n > 0) {
-      lines += static_cast<uint64_t>(std::count(run, run + n, static_cast<unsigned char>('\n')));
+      lines += count_byte(run, n, '\n');
       if (keep) stored.append(reinterpret_cast<const char*>(run), n);
       len += n;
       last = run[n - 1];

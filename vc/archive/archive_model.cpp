@@ -1,7 +1,10 @@
 // Archive record, tree walks, revision search and release of held texts.
 #include "archive_model.h"
 
+#include "byte_count.h"
+
 #include <algorithm>
+#include <cstring>
 
 namespace orv::archive {
 namespace {
@@ -56,21 +59,20 @@ bool same_leading_fields(std::string_view a, std::string_view b, size_t n) {
 
 void TextRecord::set_plain(std::string_view plain) {
   std::string stored;
-  stored.reserve(plain.size());
-  for (char c : plain) {
-    stored.push_back(c);
-    if (c == '@') stored.push_back('@');
+  stored.reserve(plain.size() + count_byte(plain.data(), plain.size(), '@'));
+  for (size_t at = 0; at < plain.size();) {
+    const void* found = std::memchr(plain.data() + at, '@', plain.size() - at);
+    const size_t end = found ? static_cast<size_t>(static_cast<const char*>(found) - plain.data()) + 1 : plain.size();
+    stored.append(plain.substr(at, end - at));
+    if (found) stored.push_back('@');
+    at = end;
   }
   set_stored(std::move(stored));
 }
 
 void TextRecord::set_stored(std::string stored) {
-  uint64_t line_feeds = 0;
-  uint64_t ats = 0;
-  for (char c : stored) {
-    if (c == '\n') ++line_feeds;
-    if (c == '@') ++ats;
-  }
+  uint64_t line_feeds = count_byte(stored.data(), stored.size(), '\n');
+  const uint64_t ats = count_byte(stored.data(), stored.size(), '@');
   if (!stored.empty() && stored.back() != '\n') ++line_feeds;
   lines = line_feeds;
   chars = stored.size() - ats / 2;
