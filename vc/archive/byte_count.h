@@ -18,7 +18,7 @@ inline size_t count_byte(const void* data, size_t len, unsigned char value) {
     w ^= pattern;  // a matching byte is now zero
     // High bit of each byte set exactly where the byte is zero.
     const uint64_t t = ~(((w & kLow7) + kLow7) | w | kLow7);
-    n += static_cast<size_t>(__builtin_popcountll(t));
+    n += static_cast<size_t>(((t >> 7) * 0x0101010101010101ull) >> 56);  // the byte sum of the flags
   }
   for (; i < len; ++i) n += p[i] == value;
   return n;
