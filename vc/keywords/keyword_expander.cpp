@@ -29,10 +29,17 @@ std::string_view undouble_at(std::string_view line, std::string& storage)
     }
     storage.clear();
     storage.reserve(line.size());
-    for (std::size_t k = 0; k < line.size(); ++k) {
-        storage += line[k];
-        if (line[k] == '@' && k + 1 < line.size() && line[k + 1] == '@') {
-            ++k;
+    std::size_t at = 0;
+    while (at < line.size()) {
+        const std::size_t sign = line.find('@', at);
+        if (sign == std::string_view::npos) {
+            storage.append(line.substr(at));
+            break;
+        }
+        storage.append(line.substr(at, sign + 1 - at));  // up to and with the '@'
+        at = sign + 1;
+        if (at < line.size() && line[at] == '@') {
+            ++at;  // its doubling
         }
     }
     return storage;
