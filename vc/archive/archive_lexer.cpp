@@ -20,7 +20,7 @@ bool is_word_char(unsigned char c) { return c >= 0x21 && c <= 0x7E && c != '"' &
 int ArchiveLexer::fill() {
   if (error_) return -1;
   size_t got = 0;
-  if (int rc = src_.read_at(pos_, buf_, sizeof buf_, got)) {
+  if (int rc = src_.read_at(pos_, buf_, kBlock, got)) {
     error_ = rc;
     return -1;
   }
