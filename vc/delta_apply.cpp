@@ -3,6 +3,7 @@
 
 #include "error_codes.h"
 
+#include <algorithm>
 #include <cstring>
 #include <unordered_set>
 
@@ -73,99 +74,92 @@ UnitText::UnitText(std::string bytes, bool binary) : bytes_(std::move(bytes)), b
   starts_.push_back(bytes_.size());
 }
 
+namespace {
+
+constexpr std::size_t kBlockLimit = 32;  // a fuller block is cut in two
+
+}  // namespace
+
 PieceList::PieceList(const UnitText& whole) {
-  if (whole.units() > 0) root_ = node({&whole, 0, whole.units()});
+  if (whole.units() > 0) blocks_.push_back({{{&whole, 0, whole.units()}}, whole.units()});
+  units_ = whole.units();
   flatValid_ = false;
 }
 
-std::uint32_t PieceList::node(Piece p) {
-  // xorshift: priorities need only be well spread, not secret.
-  seed_ ^= seed_ << 13;
-  seed_ ^= seed_ >> 17;
-  seed_ ^= seed_ << 5;
-  Node n;
-  n.piece = p;
-  n.priority = seed_;
-  n.units = p.count;
-  nodes_.push_back(n);
-  return static_cast<std::uint32_t>(nodes_.size() - 1);
-}
-
-void PieceList::update(std::uint32_t t) {
-  Node& n = nodes_[t];
-  n.units = nodes_[n.left].units + n.piece.count + nodes_[n.right].units;
-}
-
-// a receives the first k units of t, b the rest; a piece across the cut is
-// cut in two.
-void PieceList::split(std::uint32_t t, std::size_t k, std::uint32_t& a, std::uint32_t& b) {
-  if (t == 0) {
-    a = b = 0;
-    return;
+std::size_t PieceList::cut(std::size_t pos, Cursor& at) {
+  if (blocks_.empty()) blocks_.emplace_back();
+  // The first block that reaches pos (the last one for the end of the text).
+  while (at.block + 1 < blocks_.size() && pos > at.before + blocks_[at.block].units) {
+    at.before += blocks_[at.block].units;
+    ++at.block;
   }
-  const std::size_t before = nodes_[nodes_[t].left].units;
-  const std::size_t own = nodes_[t].piece.count;
-  if (k <= before) {
-    std::uint32_t l = 0;
-    split(nodes_[t].left, k, a, l);
-    nodes_[t].left = l;
-    update(t);
-    b = t;
-  } else if (k >= before + own) {
-    std::uint32_t r = 0;
-    split(nodes_[t].right, k - before - own, r, b);
-    nodes_[t].right = r;
-    update(t);
-    a = t;
-  } else {
-    const std::size_t keep = k - before;
-    const Piece p = nodes_[t].piece;
-    const std::uint32_t tail = node({p.text, p.first + keep, p.count - keep});  // may move nodes_
-    const std::uint32_t right = nodes_[t].right;
-    nodes_[t].piece.count = keep;
-    nodes_[t].right = 0;
-    update(t);
-    a = t;
-    b = join(tail, right);
+  std::vector<Piece>& pieces = blocks_[at.block].pieces;
+  std::size_t offset = pos - at.before;
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    if (offset == 0) return i;
+    if (offset < pieces[i].count) {
+      const Piece tail{pieces[i].text, pieces[i].first + offset, pieces[i].count - offset};
+      pieces[i].count = offset;
+      pieces.insert(pieces.begin() + static_cast<long>(i) + 1, tail);
+      return i + 1;
+    }
+    offset -= pieces[i].count;
+  }
+  return pieces.size();
+}
+
+void PieceList::erase(std::size_t pos, std::size_t count, Cursor& at) {
+  std::size_t i = cut(pos, at);
+  std::size_t b = at.block;
+  while (count > 0) {
+    Block& block = blocks_[b];
+    std::size_t j = i;
+    while (j < block.pieces.size() && count > 0) {
+      Piece& p = block.pieces[j];
+      const std::size_t take = std::min(p.count, count);
+      block.units -= take;
+      units_ -= take;
+      count -= take;
+      if (take < p.count) {  // the rest of this piece stays
+        p.first += take;
+        p.count -= take;
+        break;
+      }
+      ++j;
+    }
+    block.pieces.erase(block.pieces.begin() + static_cast<long>(i), block.pieces.begin() + static_cast<long>(j));
+    ++b;  // the count goes on in the next block (the checks keep it within the text)
+    i = 0;
   }
 }
 
-std::uint32_t PieceList::join(std::uint32_t a, std::uint32_t b) {
-  if (a == 0) return b;
-  if (b == 0) return a;
-  if (nodes_[a].priority >= nodes_[b].priority) {
-    const std::uint32_t r = join(nodes_[a].right, b);
-    nodes_[a].right = r;
-    update(a);
-    return a;
-  }
-  const std::uint32_t l = join(a, nodes_[b].left);
-  nodes_[b].left = l;
-  update(b);
-  return b;
+void PieceList::insert(std::size_t pos, const Piece& piece, Cursor& at) {
+  const std::size_t i = cut(pos, at);
+  Block& block = blocks_[at.block];
+  block.pieces.insert(block.pieces.begin() + static_cast<long>(i), piece);
+  block.units += piece.count;
+  units_ += piece.count;
+  if (block.pieces.size() < kBlockLimit) return;
+  // Cut the block in two; the cursor's block keeps the first half.
+  Block second;
+  const auto middle = block.pieces.begin() + static_cast<long>(block.pieces.size() / 2);
+  second.pieces.assign(middle, block.pieces.end());
+  block.pieces.erase(middle, block.pieces.end());
+  for (const Piece& p : second.pieces) second.units += p.count;
+  block.units -= second.units;
+  blocks_.insert(blocks_.begin() + static_cast<long>(at.block) + 1, std::move(second));
 }
-
-std::size_t PieceList::units() const { return nodes_[root_].units; }
 
 const std::vector<Piece>& PieceList::pieces() const {
   if (flatValid_) return flat_;
   flat_.clear();
-  std::vector<std::uint32_t> stack;
-  std::uint32_t t = root_;
-  while (t != 0 || !stack.empty()) {
-    while (t != 0) {
-      stack.push_back(t);
-      t = nodes_[t].left;
+  for (const Block& block : blocks_)
+    for (const Piece& p : block.pieces) {
+      if (!flat_.empty() && flat_.back().text == p.text && flat_.back().first + flat_.back().count == p.first)
+        flat_.back().count += p.count;
+      else
+        flat_.push_back(p);
     }
-    t = stack.back();
-    stack.pop_back();
-    const Piece& p = nodes_[t].piece;
-    if (!flat_.empty() && flat_.back().text == p.text && flat_.back().first + flat_.back().count == p.first)
-      flat_.back().count += p.count;
-    else
-      flat_.push_back(p);
-    t = nodes_[t].right;
-  }
   flatValid_ = true;
   return flat_;
 }
@@ -215,25 +209,22 @@ int PieceList::apply(const UnitText& script) {
     }
   }
 
-  // Applied left to right: `done` holds the new text up to old unit `p`,
-  // `rest` the old units after it.
-  std::uint32_t done = 0, rest = root_, piece = 0;
-  p = 0;
+  // Applied in order; `shift` turns an old unit number into a position in
+  // the list as edited so far.
+  Cursor cursor;
+  std::int64_t shift = 0;
   for (const Command& c : commands) {
+    const std::size_t n = static_cast<std::size_t>(c.count);
     if (c.kind == 'd') {
-      split(rest, static_cast<std::size_t>(c.at - 1 - p), piece, rest);
-      done = join(done, piece);
-      std::uint32_t gone = 0;
-      split(rest, static_cast<std::size_t>(c.count), gone, rest);
-      p = c.at + c.count - 1;
+      erase(static_cast<std::size_t>(static_cast<std::int64_t>(c.at) - 1 + shift), n, cursor);
+      shift -= static_cast<std::int64_t>(n);
     } else {
-      split(rest, static_cast<std::size_t>(c.at - p), piece, rest);
-      done = join(done, piece);
-      done = join(done, node({&script, c.from, static_cast<std::size_t>(c.count)}));
-      p = c.at;
+      insert(static_cast<std::size_t>(static_cast<std::int64_t>(c.at) + shift), {&script, c.from, n}, cursor);
+      shift += static_cast<std::int64_t>(n);
     }
   }
-  root_ = join(done, rest);
+  // Blocks that deletions emptied go.
+  std::erase_if(blocks_, [](const Block& b) { return b.pieces.empty(); });
   flatValid_ = false;
   return 0;
 }
