@@ -11,48 +11,60 @@ namespace {
 
 // Fields of a dotted revision number: each read as a decimal number, parsing
 // stopping at the first non-digit and going on after the character there.
-std::vector<uint64_t> revision_fields(std::string_view r) {
-  std::vector<uint64_t> f;
-  size_t i = 0;
-  while (i < r.size()) {
-    uint64_t n = 0;
-    while (i < r.size() && r[i] >= '0' && r[i] <= '9') {
-      if (n < UINT64_MAX / 16) n = n * 10 + static_cast<uint64_t>(r[i] - '0');
-      ++i;
+// The numeric fields of a revision number, one at a time ("1..2" has a 0
+// field between the dots; a final dot ends the number).
+class Fields {
+ public:
+  explicit Fields(std::string_view r) : r_(r) {}
+  bool next(uint64_t& n) {
+    if (i_ >= r_.size()) return false;
+    n = 0;
+    while (i_ < r_.size() && r_[i_] >= '0' && r_[i_] <= '9') {
+      if (n < UINT64_MAX / 16) n = n * 10 + static_cast<uint64_t>(r_[i_] - '0');
+      ++i_;
     }
-    f.push_back(n);
-    ++i;  // the separator
+    ++i_;  // the separator
+    return true;
   }
-  return f;
-}
+
+ private:
+  std::string_view r_;
+  size_t i_ = 0;
+};
 
 // Revision comparison: the magnitude is the first field (from 1) where a and b
 // differ or one of them ends; positive when a lies nearer the head on the way
 // to b (trunk numbers fall from the head, branch numbers rise from the branch point).
 int revision_compare(std::string_view a, std::string_view b) {
-  const auto fa = revision_fields(a);
-  const auto fb = revision_fields(b);
-  for (size_t i = 0;; ++i) {
-    const int k = static_cast<int>(i + 1);
-    const bool a_ends = i >= fa.size();
-    const bool b_ends = i >= fb.size();
+  Fields fa(a), fb(b);
+  for (int k = 1;; ++k) {
+    uint64_t x = 0, y = 0;
+    const bool a_ends = !fa.next(x);
+    const bool b_ends = !fb.next(y);
     if (a_ends && b_ends) return 0;
     if (a_ends) return k == 2 ? 2 : (k % 2 == 0 ? -k : k);
     if (b_ends) return (k == 2 || k % 2 == 1) ? -k : k;
-    if (fa[i] != fb[i]) {
-      if (k <= 2) return fa[i] > fb[i] ? k : -k;
-      return fa[i] < fb[i] ? k : -k;
+    if (x != y) {
+      if (k <= 2) return x > y ? k : -k;
+      return x < y ? k : -k;
     }
   }
 }
 
-size_t count_fields(std::string_view r) { return revision_fields(r).size(); }
+size_t count_fields(std::string_view r) {
+  Fields f(r);
+  size_t n = 0;
+  for (uint64_t x = 0; f.next(x);) ++n;
+  return n;
+}
 
 bool same_leading_fields(std::string_view a, std::string_view b, size_t n) {
-  const auto fa = revision_fields(a);
-  const auto fb = revision_fields(b);
-  if (fa.size() < n || fb.size() < n) return false;
-  return std::equal(fa.begin(), fa.begin() + static_cast<long>(n), fb.begin());
+  Fields fa(a), fb(b);
+  for (size_t i = 0; i < n; ++i) {
+    uint64_t x = 0, y = 0;
+    if (!fa.next(x) || !fb.next(y) || x != y) return false;
+  }
+  return true;
 }
 
 }  // namespace
