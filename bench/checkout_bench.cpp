@@ -2,22 +2,29 @@
 //
 // Set-up (not measured): an archive of 1,000 trunk revisions of a 5,000-line
 // text, each revision a few localized seeded edits of the one before, made
-// through the library's own calls and committed once.
+// through the library's own calls and committed once; revisions 1.1, 1.500
+// and 1.1000 are checked out once and compared with what was checked in.
 //
 // Measured, every figure the best of its runs:
 //   read       the archive file read into memory once (the floor of any
 //              check-out, which must read the file);
 //   co head / co middle / co oldest
 //              open the archive for reading, check revision 1.1000, 1.500 or
-//              1.1 out into a working file, close;
+//              1.1 out into a working file, close; "stdout" the same with
+//              the text sent to standard output (/dev/null), which leaves out
+//              the working file's temporary file, sync and rename;
 //   copy       the archive file copied to a new file and synced (a commit
-//              writes the whole archive anew and syncs it);
+//              writes the whole archive anew and syncs it); "no sync" without;
 //   diff       one DiffFile -n run over the head's working text and the next
 //              working text;
 //   ci         open the archive for writing, check the next text in on the
 //              trunk, commit and close (the archive is restored between runs,
-//              outside the timing).
+//              outside the timing); "no commit" vcCiRevision alone.
 // Targets: co oldest < 50 x read; ci < 3 x (copy + diff).
+//
+// For a profiler: "--keep <dir>" builds the archive in dir and stops;
+// "--loop <dir> <revision> <count>" checks a revision out to standard output
+// count times; "--ci-loop <dir> <count>" makes count check-ins with commit.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -45,6 +52,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kRevisions = 1000;
 constexpr int kLines = 5000;
+constexpr int kRuns = 30;  // per figure; the best is kept
 
 fs::path g_dir;
 std::string g_archive;    // the pristine archive
@@ -314,7 +322,7 @@ int main(int argc, char** argv) {
   }
   prepare(fs::temp_directory_path() / ("orv-cobench-" + std::to_string(getpid())));
   auto reg = [](const char* name, auto fn, auto... args) {
-    benchmark::RegisterBenchmark(name, fn, args...)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(name, fn, args...)->UseManualTime()->Iterations(kRuns)->Unit(benchmark::kMillisecond);
   };
   reg("read archive", BM_Read);
   reg("co head 1.1000", BM_Checkout, kRevisions, false);
@@ -333,19 +341,18 @@ int main(int argc, char** argv) {
   benchmark::Shutdown();
 
   auto ms = [](const char* k) { return g_best[k] * 1e3; };
-  std::printf("\nBest of 10 runs, milliseconds\n");
+  std::printf("\nBest of %d runs, milliseconds\n", kRuns);
   for (const char* k : {"read", "co head", "co middle", "co oldest", "co head, stdout", "co middle, stdout",
-                        "co oldest, stdout", "copy", "copy, no sync", "diff", "ci",
-                        "ci, no commit"})
-    std::printf("  %-14s %10.3f\n", k, ms(k));
+                        "co oldest, stdout", "copy", "copy, no sync", "diff", "ci", "ci, no commit"})
+    std::printf("  %-18s %9.3f\n", k, ms(k));
   const double coRatio = g_best["co oldest"] / g_best["read"];
   const double coRatioStdout = g_best["co oldest, stdout"] / g_best["read"];
-  std::printf("co oldest, stdout / read  = %6.1f\n", coRatioStdout);
   const double ciRatio = g_best["ci"] / (g_best["copy"] + g_best["diff"]);
   const double ciRatioNoSync = g_best["ci"] / (g_best["copy, no sync"] + g_best["diff"]);
-  std::printf("co oldest / read          = %6.1f  (target < 50)  %s\n", coRatio, coRatio < 50 ? "met" : "MISSED");
-  std::printf("ci / (copy + diff)        = %6.2f  (target < 3)   %s\n", ciRatio, ciRatio < 3 ? "met" : "MISSED");
-  std::printf("ci / (copy no sync + diff) = %5.2f\n", ciRatioNoSync);
+  std::printf("co oldest / read                 %7.1f  (target < 50) %s\n", coRatio, coRatio < 50 ? "met" : "MISSED");
+  std::printf("co oldest, stdout / read         %7.1f\n", coRatioStdout);
+  std::printf("ci / (copy + diff)               %7.2f  (target < 3)  %s\n", ciRatio, ciRatio < 3 ? "met" : "MISSED");
+  std::printf("ci / (copy, no sync + diff)      %7.2f\n", ciRatioNoSync);
   vcAPIcleanup();
   std::error_code ec;
   fs::remove_all(g_dir, ec);
