@@ -10,10 +10,24 @@
 namespace orv::archive {
 namespace {
 
-bool is_space(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
-bool is_special(int c) { return c == ';' || c == ':' || c == '@' || c == ','; }
-// A character that belongs to a word outside quotes ('"' toggles quoting).
-bool is_word_char(unsigned char c) { return c >= 0x21 && c <= 0x7E && c != '"' && !is_special(c); }
+constexpr bool space_char(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+constexpr bool special_char(int c) { return c == ';' || c == ':' || c == '@' || c == ','; }
+
+// Character classes by table: white space, and characters of a word outside
+// quotes ('"' toggles quoting).
+enum : unsigned char { kSpace = 1, kWord = 2 };
+struct Classes {
+  unsigned char of[256] = {};
+  constexpr Classes() {
+    for (int c = 0; c < 256; ++c)
+      of[c] = static_cast<unsigned char>((space_char(c) ? kSpace : 0) |
+                                         (c >= 0x21 && c <= 0x7E && c != '"' && !special_char(c) ? kWord : 0));
+  }
+};
+constexpr Classes kClasses;
+
+bool is_space(unsigned char c) { return kClasses.of[c] & kSpace; }
+bool is_word_char(unsigned char c) { return kClasses.of[c] & kWord; }
 
 }  // namespace
 
@@ -41,7 +55,13 @@ int ArchiveLexer::peek(const Token*& tok) {
 int ArchiveLexer::scan(Token& tok) {
   tok.text.clear();
   int c;
-  while ((c = peek_byte()) >= 0 && is_space(c)) advance();
+  for (;;) {  // white space, a buffer at a time
+    size_t i = buf_pos_;
+    while (i < buf_len_ && is_space(buf_[i])) ++i;
+    pos_ += i - buf_pos_;
+    buf_pos_ = i;
+    if ((c = peek_byte()) < 0 || !is_space(static_cast<unsigned char>(c))) break;
+  }
   if (c < 0) {
     if (error_) return error_;
     tok.kind = Kind::Eof;
