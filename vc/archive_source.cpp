@@ -112,6 +112,9 @@ int readArchiveHeader(VcInstance& inst, VcArchive& a, bool quick, std::string_vi
   opts.quick = quick;
   opts.target = target;
   opts.for_write = (a.openMode & kOpenWrite) != 0;
+  // An archive opened only for reading is not written by this handle unless
+  // it takes the write lock later; that commit then rewrites every text.
+  opts.check_canonical = opts.for_write;
   const std::string user = archiveUser(inst);
   opts.user = user;
   opts.security_admits = [&inst, &a](const std::vector<std::string>& objects) {

@@ -9,7 +9,6 @@
 // held in memory by their records.
 #include "archive_events.h"
 #include "archive_record.h"
-#include "archive_codes.h"
 #include "archive_text.h"
 #include "differ_calls.h"
 #include "error_codes.h"
@@ -257,7 +256,7 @@ int checkIn(VcInstance& inst, int handle, const char* rev, const char* work, int
       numberFromWork = true;
     }
   }
-  if (file.lookup(place.number)) return fail(inst, orv::archive::kCatastrophe);
+  if (file.lookup(place.number)) return fail(inst, err::kCatastrophe);
 
   // The texts: the new record's and, on the trunk, the old head's.
   std::string script;
@@ -268,10 +267,10 @@ int checkIn(VcInstance& inst, int handle, const char* rev, const char* work, int
   } else if (place.base) {
     if (int rc = readArchiveTexts(inst, *a, place.base)) return rc;
   }
-  if (place.kind == Placement::BranchTip && place.base && place.base->next) return fail(inst, orv::archive::kCatastrophe);
+  if (place.kind == Placement::BranchTip && place.base && place.base->next) return fail(inst, err::kCatastrophe);
 
   DeltaRecord* fresh = file.create_delta(place.number);
-  if (!fresh) return fail(inst, orv::archive::kCatastrophe);
+  if (!fresh) return fail(inst, err::kCatastrophe);
   fresh->defined = true;
   fresh->texts = DeltaRecord::Texts::Detached;
   fresh->date = utcNow();

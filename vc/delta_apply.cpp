@@ -3,6 +3,8 @@
 
 #include "error_codes.h"
 
+#include <algorithm>
+#include <cstring>
 #include <unordered_set>
 
 namespace vc {
@@ -40,62 +42,12 @@ bool blankLine(std::string_view line) {
   return true;
 }
 
-// Builds the next piece list from the old one, walking it once.
-class Rebuild {
- public:
-  explicit Rebuild(const std::vector<Piece>& old) : old_(old) {}
-  // Copies old units up to (and including) unit number `upto` (1-based).
-  void copyUpTo(std::uint64_t upto) {
-    while (pos_ < upto) {
-      const Piece& p = old_[index_];
-      const std::size_t left = p.count - offset_;
-      const std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(left, upto - pos_));
-      add({p.text, p.first + offset_, take});
-      advance(take);
-    }
-  }
-  void skip(std::uint64_t n) {
-    while (n > 0) {
-      const Piece& p = old_[index_];
-      const std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(p.count - offset_, n));
-      advance(take);
-      n -= take;
-    }
-  }
-  void add(Piece p) {
-    if (p.count == 0) return;
-    if (!out_.empty()) {
-      Piece& last = out_.back();
-      if (last.text == p.text && last.first + last.count == p.first) {
-        last.count += p.count;
-        units_ += p.count;
-        return;
-      }
-    }
-    out_.push_back(p);
-    units_ += p.count;
-  }
-  std::uint64_t position() const { return pos_; }
-  std::vector<Piece> take(std::size_t& units) {
-    units = units_;
-    return std::move(out_);
-  }
-
- private:
-  void advance(std::size_t n) {
-    pos_ += n;
-    offset_ += n;
-    if (offset_ == old_[index_].count) {
-      ++index_;
-      offset_ = 0;
-    }
-  }
-  const std::vector<Piece>& old_;
-  std::size_t index_ = 0;
-  std::size_t offset_ = 0;
-  std::uint64_t pos_ = 0;
-  std::vector<Piece> out_;
-  std::size_t units_ = 0;
+// One checked command of a script; an added block's units start at `from`
+// in the script (a line of a text script, a byte of a binary one).
+struct Command {
+  char kind;
+  std::uint64_t at, count;
+  std::size_t from;
 };
 
 }  // namespace
@@ -110,22 +62,113 @@ std::size_t countLines(std::string_view text) {
 UnitText::UnitText(std::string bytes, bool binary) : bytes_(std::move(bytes)), binary_(binary) {
   if (binary_) return;
   starts_.push_back(0);
-  for (std::size_t i = 0; i < bytes_.size(); ++i)
-    if (bytes_[i] == '\n' && i + 1 < bytes_.size()) starts_.push_back(i + 1);
+  const char* data = bytes_.data();
+  const std::size_t size = bytes_.size();
+  for (const char* at = data; (at = static_cast<const char*>(std::memchr(at, '\n', size - (at - data))));) {
+    ++at;
+    if (at == data + size) break;
+    starts_.push_back(static_cast<std::size_t>(at - data));
+  }
   if (bytes_.empty())
     starts_.clear();
   starts_.push_back(bytes_.size());
 }
 
+namespace {
+
+constexpr std::size_t kBlockLimit = 32;  // a fuller block is cut in two
+
+}  // namespace
+
 PieceList::PieceList(const UnitText& whole) {
-  if (whole.units() > 0) pieces_.push_back({&whole, 0, whole.units()});
+  if (whole.units() > 0) blocks_.push_back({{{&whole, 0, whole.units()}}, whole.units()});
   units_ = whole.units();
+  flatValid_ = false;
+}
+
+std::size_t PieceList::cut(std::size_t pos, Cursor& at) {
+  if (blocks_.empty()) blocks_.emplace_back();
+  // The first block that reaches pos (the last one for the end of the text).
+  while (at.block + 1 < blocks_.size() && pos > at.before + blocks_[at.block].units) {
+    at.before += blocks_[at.block].units;
+    ++at.block;
+  }
+  std::vector<Piece>& pieces = blocks_[at.block].pieces;
+  std::size_t offset = pos - at.before;
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    if (offset == 0) return i;
+    if (offset < pieces[i].count) {
+      const Piece tail{pieces[i].text, pieces[i].first + offset, pieces[i].count - offset};
+      pieces[i].count = offset;
+      pieces.insert(pieces.begin() + static_cast<long>(i) + 1, tail);
+      return i + 1;
+    }
+    offset -= pieces[i].count;
+  }
+  return pieces.size();
+}
+
+void PieceList::erase(std::size_t pos, std::size_t count, Cursor& at) {
+  std::size_t i = cut(pos, at);
+  std::size_t b = at.block;
+  while (count > 0) {
+    Block& block = blocks_[b];
+    std::size_t j = i;
+    while (j < block.pieces.size() && count > 0) {
+      Piece& p = block.pieces[j];
+      const std::size_t take = std::min(p.count, count);
+      block.units -= take;
+      units_ -= take;
+      count -= take;
+      if (take < p.count) {  // the rest of this piece stays
+        p.first += take;
+        p.count -= take;
+        break;
+      }
+      ++j;
+    }
+    block.pieces.erase(block.pieces.begin() + static_cast<long>(i), block.pieces.begin() + static_cast<long>(j));
+    ++b;  // the count goes on in the next block (the checks keep it within the text)
+    i = 0;
+  }
+}
+
+void PieceList::insert(std::size_t pos, const Piece& piece, Cursor& at) {
+  const std::size_t i = cut(pos, at);
+  Block& block = blocks_[at.block];
+  block.pieces.insert(block.pieces.begin() + static_cast<long>(i), piece);
+  block.units += piece.count;
+  units_ += piece.count;
+  if (block.pieces.size() < kBlockLimit) return;
+  // Cut the block in two; the cursor's block keeps the first half.
+  Block second;
+  const auto middle = block.pieces.begin() + static_cast<long>(block.pieces.size() / 2);
+  second.pieces.assign(middle, block.pieces.end());
+  block.pieces.erase(middle, block.pieces.end());
+  for (const Piece& p : second.pieces) second.units += p.count;
+  block.units -= second.units;
+  blocks_.insert(blocks_.begin() + static_cast<long>(at.block) + 1, std::move(second));
+}
+
+const std::vector<Piece>& PieceList::pieces() const {
+  if (flatValid_) return flat_;
+  flat_.clear();
+  for (const Block& block : blocks_)
+    for (const Piece& p : block.pieces) {
+      if (!flat_.empty() && flat_.back().text == p.text && flat_.back().first + flat_.back().count == p.first)
+        flat_.back().count += p.count;
+      else
+        flat_.push_back(p);
+    }
+  flatValid_ = true;
+  return flat_;
 }
 
 int PieceList::apply(const UnitText& script) {
-  Rebuild next(pieces_);
+  // The whole script is read and checked first, so a bad one changes nothing.
+  std::vector<Command> commands;
   std::uint64_t p = 0;  // old units passed
-  const std::uint64_t lines = units_;
+  const std::uint64_t lines = units();
   std::size_t at = 0;   // script position: a line (text) or a byte (binary)
   const std::string& s = script.bytes();
   const std::size_t scriptUnits = script.units();
@@ -153,36 +196,45 @@ int PieceList::apply(const UnitText& script) {
         continue;
       }
       if (l <= p || l + n - 1 > lines) return err::kDeltaCorrupt;
-      next.copyUpTo(l - 1);
-      next.skip(n);
+      commands.push_back({'d', l, n, 0});
       p = l + n - 1;
     } else {
       if (l < p || l > lines) return err::kDeltaCorrupt;
-      next.copyUpTo(l);
       p = l;
-      if (script.binary()) {
-        if (s.size() - at < n) return err::kUnexpectedEof;
-        next.add({&script, at, static_cast<std::size_t>(n)});
-        at += static_cast<std::size_t>(n);
-        if (at < s.size() && s[at] == '\n') ++at;
-      } else {
-        if (scriptUnits - at < n) return err::kUnexpectedEof;
-        next.add({&script, at, static_cast<std::size_t>(n)});
-        at += static_cast<std::size_t>(n);
-      }
+      const std::size_t room = script.binary() ? s.size() - at : scriptUnits - at;
+      if (room < n) return err::kUnexpectedEof;
+      if (n > 0) commands.push_back({'a', l, n, at});
+      at += static_cast<std::size_t>(n);
+      if (script.binary() && at < s.size() && s[at] == '\n') ++at;
     }
   }
-  next.copyUpTo(lines);
-  pieces_ = next.take(units_);
+
+  // Applied in order; `shift` turns an old unit number into a position in
+  // the list as edited so far.
+  Cursor cursor;
+  std::int64_t shift = 0;
+  for (const Command& c : commands) {
+    const std::size_t n = static_cast<std::size_t>(c.count);
+    if (c.kind == 'd') {
+      erase(static_cast<std::size_t>(static_cast<std::int64_t>(c.at) - 1 + shift), n, cursor);
+      shift -= static_cast<std::int64_t>(n);
+    } else {
+      insert(static_cast<std::size_t>(static_cast<std::int64_t>(c.at) + shift), {&script, c.from, n}, cursor);
+      shift += static_cast<std::int64_t>(n);
+    }
+  }
+  // Blocks that deletions emptied go.
+  std::erase_if(blocks_, [](const Block& b) { return b.pieces.empty(); });
+  flatValid_ = false;
   return 0;
 }
 
 std::string PieceList::materialise() const {
   std::size_t size = 0;
-  for (const Piece& p : pieces_) size += p.text->range(p.first, p.count).size();
+  for (const Piece& p : pieces()) size += p.text->range(p.first, p.count).size();
   std::string out;
   out.reserve(size);
-  for (const Piece& p : pieces_) out.append(p.text->range(p.first, p.count));
+  for (const Piece& p : pieces()) out.append(p.text->range(p.first, p.count));
   return out;
 }
 

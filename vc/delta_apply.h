@@ -4,8 +4,8 @@
 // units (lines of a text archive, bytes of a binary one) of one source text:
 // the head's full text or the edit script that added them. Applying an edit
 // script ("a L N" / "d L N" commands, line numbers of the text before the
-// script) builds the next list in one forward pass over the old one; no text
-// is copied until the result is written out.
+// script) edits the list only where the commands point; no text is copied
+// until the result is written out.
 //
 // Text archives work on texts as stored ('@' doubled; the writer of the
 // result undoes that). Binary archives count bytes of the plain text, so their
@@ -50,6 +50,9 @@ struct Piece {
   std::size_t count;
 };
 
+// The pieces are held in blocks of a few dozen, each knowing its
+// unit count, so one command of a script costs a step over the block counts
+// and an edit inside one block, not a walk over the whole text.
 class PieceList {
  public:
   PieceList() = default;
@@ -60,17 +63,37 @@ class PieceList {
   // "d L N" needs L > p and L + N - 1 within the text (then p = L + N - 1),
   // "a L N" needs p <= L within the text (then p = L). Zero counts are
   // accepted. Answers 0, 33 (a command that does not parse, out of order or
-  // beyond the text) or 218 (the script ends inside an added block).
+  // beyond the text) or 218 (the script ends inside an added block); on an
+  // error the list is left as it was.
   int apply(const UnitText& script);
 
   std::size_t units() const { return units_; }
-  const std::vector<Piece>& pieces() const { return pieces_; }
+  // The pieces in text order, neighbours of one source run joined.
+  const std::vector<Piece>& pieces() const;
   // The text as one string (stored form for text archives).
   std::string materialise() const;
 
  private:
-  std::vector<Piece> pieces_;
+  struct Block {
+    std::vector<Piece> pieces;
+    std::size_t units = 0;
+  };
+  // Where the next command works: a block and the units before it.
+  struct Cursor {
+    std::size_t block = 0;
+    std::size_t before = 0;
+  };
+  // Makes a piece start at unit `pos` (a position at or after the cursor's
+  // block); answers the block and the index of that piece (the block's size
+  // at its end) and moves the cursor to that block.
+  std::size_t cut(std::size_t pos, Cursor& at);
+  void erase(std::size_t pos, std::size_t count, Cursor& at);
+  void insert(std::size_t pos, const Piece& piece, Cursor& at);
+
+  std::vector<Block> blocks_;
   std::size_t units_ = 0;
+  mutable std::vector<Piece> flat_;
+  mutable bool flatValid_ = true;
 };
 
 // The edit script that turns `base` (a piece list of exactly one piece over

@@ -42,6 +42,28 @@ class StdoutSink final : public orv::vc::TextSink {
   bool write(std::string_view bytes) override { return orv::fs::writeAll(1, bytes.data(), bytes.size()); }
 };
 
+// Gathers the output of many small writes (one per piece) into large ones;
+// drain() hands on what is left.
+class GatherSink final : public orv::vc::TextSink {
+ public:
+  explicit GatherSink(orv::vc::TextSink& next) : next_(next) {}
+  bool write(std::string_view bytes) override {
+    buffer_.append(bytes);
+    return buffer_.size() < kSize || drain();
+  }
+  bool drain() {
+    if (buffer_.empty()) return true;
+    const bool ok = next_.write(buffer_);
+    buffer_.clear();
+    return ok;
+  }
+
+ private:
+  static constexpr std::size_t kSize = 64 * 1024;
+  orv::vc::TextSink& next_;
+  std::string buffer_;
+};
+
 }  // namespace
 
 int loadUnitText(VcArchive& a, const orv::archive::TextRecord& t, TextPool& pool, const UnitText*& out) {
@@ -96,16 +118,21 @@ orv::vc::KeywordContext keywordContext(VcInstance& inst, VcArchive& a, const Del
 
 int writeRevisionText(VcInstance& inst, VcArchive& a, const DeltaRecord& d, const PieceList& list, int mode,
                       bool addCr, orv::vc::TextSink& sink) {
+  GatherSink out(sink);
   if (a.file.flags & orv::archive::kFlagBinary) {
     for (const Piece& p : list.pieces())
-      if (!sink.write(p.text->range(p.first, p.count))) return err::kWorkWrite;
-    return 0;
+      if (!out.write(p.text->range(p.first, p.count))) return err::kWorkWrite;
+    return out.drain() ? 0 : err::kWorkWrite;
   }
   const orv::vc::KeywordContext context = keywordContext(inst, a, d);
-  orv::vc::KeywordExpander expander(mode, context, addCr, sink);
+  orv::vc::KeywordExpander expander(mode, context, addCr, out);
+  int rc = 0;
   for (const Piece& p : list.pieces())
-    if (int rc = expander.write(p.text->range(p.first, p.count))) return rc;
-  return expander.finish();
+    if ((rc = expander.write(p.text->range(p.first, p.count)))) break;
+  if (!rc) rc = expander.finish();
+  // What was produced before a failure is still handed on.
+  const bool drained = out.drain();
+  return rc ? rc : drained ? 0 : err::kWorkWrite;
 }
 
 int checkoutKeywordMode(VcInstance& inst, const VcArchive& a, int flags) {

@@ -65,12 +65,20 @@ int readWorkingFile(const std::string& path, std::string& bytes, int& sysError) 
 
 bool needsBinaryArchive(std::string_view bytes) {
   if (bytes.find('\0') != std::string_view::npos) return true;
+  if (bytes.find('\r') == std::string_view::npos) {
+    // Only LF ends lines: the distances between line feeds tell.
+    std::size_t start = 0;
+    for (std::size_t lf; (lf = bytes.find('\n', start)) != std::string_view::npos; start = lf + 1)
+      if (lf - start + 1 >= kMaxStoredLine) return true;
+    return start < bytes.size() && bytes.size() - start + 1 >= kMaxStoredLine;
+  }
   bool tooLong = false;
   forEachLine(bytes, [&](std::size_t length, End) { tooLong |= length + 1 >= kMaxStoredLine; });
   return tooLong;
 }
 
 std::string normaliseLineEnds(std::string_view bytes) {
+  if (bytes.find('\r') == std::string_view::npos) return std::string(bytes);  // LF only, or one line
   End style = End::None;
   bool mixed = false;
   forEachLine(bytes, [&](std::size_t, End e) {

@@ -2,20 +2,39 @@
 #include "archive_lexer.h"
 
 #include "vc/error_codes.h"
+#include "byte_count.h"
 #include "byte_stream.h"
+
+#include <cstring>
 
 namespace orv::archive {
 namespace {
 
-bool is_space(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
-bool is_special(int c) { return c == ';' || c == ':' || c == '@' || c == ','; }
+constexpr bool space_char(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+constexpr bool special_char(int c) { return c == ';' || c == ':' || c == '@' || c == ','; }
+
+// Character classes by table: white space, and characters of a word outside
+// quotes ('"' toggles quoting).
+enum : unsigned char { kSpace = 1, kWord = 2 };
+struct Classes {
+  unsigned char of[256] = {};
+  constexpr Classes() {
+    for (int c = 0; c < 256; ++c)
+      of[c] = static_cast<unsigned char>((space_char(c) ? kSpace : 0) |
+                                         (c >= 0x21 && c <= 0x7E && c != '"' && !special_char(c) ? kWord : 0));
+  }
+};
+constexpr Classes kClasses;
+
+bool is_space(unsigned char c) { return kClasses.of[c] & kSpace; }
+bool is_word_char(unsigned char c) { return kClasses.of[c] & kWord; }
 
 }  // namespace
 
 int ArchiveLexer::fill() {
   if (error_) return -1;
   size_t got = 0;
-  if (int rc = src_.read_at(pos_, buf_, sizeof buf_, got)) {
+  if (int rc = src_.read_at(pos_, buf_, kBlock, got)) {
     error_ = rc;
     return -1;
   }
@@ -36,7 +55,13 @@ int ArchiveLexer::peek(const Token*& tok) {
 int ArchiveLexer::scan(Token& tok) {
   tok.text.clear();
   int c;
-  while ((c = peek_byte()) >= 0 && is_space(c)) advance();
+  for (;;) {  // white space, a buffer at a time
+    size_t i = buf_pos_;
+    while (i < buf_len_ && is_space(buf_[i])) ++i;
+    pos_ += i - buf_pos_;
+    buf_pos_ = i;
+    if ((c = peek_byte()) < 0 || !is_space(static_cast<unsigned char>(c))) break;
+  }
   if (c < 0) {
     if (error_) return error_;
     tok.kind = Kind::Eof;
@@ -52,25 +77,25 @@ int ArchiveLexer::scan(Token& tok) {
   bool quoting = false;
   bool any = false;
   for (;;) {
-    c = peek_byte();
-    if (c < 0) {
+    if (buf_pos_ >= buf_len_ && fill() < 0) {
       if (error_) return error_;
       if (quoting) return err::kUnexpectedEof;
       break;
     }
-    if (c == '"') {
-      quoting = !quoting;
+    // The run of plain word characters in the buffer is taken whole.
+    size_t end = buf_pos_;
+    while (end < buf_len_ && (is_word_char(buf_[end]) || (quoting && buf_[end] == ' '))) ++end;
+    const size_t n = end - buf_pos_;
+    if (n > 0) {
+      if (tok.text.size() + n > kMaxToken) return err::kArchiveParseError;
+      tok.text.append(reinterpret_cast<const char*>(buf_ + buf_pos_), n);
       any = true;
-      advance();
-      continue;
+      buf_pos_ = end;
+      pos_ += n;
     }
-    if (quoting && c == ' ') {
-      // a blank inside quotes belongs to the name
-    } else if (is_space(c) || is_special(c) || c < 0x21 || c > 0x7E) {
-      break;
-    }
-    if (tok.text.size() >= kMaxToken) return err::kArchiveParseError;
-    tok.text.push_back(static_cast<char>(c));
+    if (end == buf_len_) continue;  // the word may go on in the next block
+    if (buf_[end] != '"') break;
+    quoting = !quoting;
     any = true;
     advance();
   }
@@ -91,26 +116,32 @@ int ArchiveLexer::read_string(TextRecord& rec, bool keep) {
   uint64_t len = 0, lines = 0, ats = 0;
   int last = -1;
   for (;;) {
-    c = peek_byte();
-    if (c < 0) return error_ ? error_ : err::kUnexpectedEof;
-    advance();
-    if (c == '@') {
-      int d = peek_byte();
-      if (d != '@') {
-        if (d < 0 && error_) return error_;
-        break;
-      }
-      advance();
-      if (keep) stored.append("@@");
-      len += 2;
-      ats += 2;
-      last = '@';
-      continue;
+    if (buf_pos_ >= buf_len_ && fill() < 0) return error_ ? error_ : err::kUnexpectedEof;
+    // The run of the buffer up to the next '@' is taken whole.
+    const unsigned char* run = buf_ + buf_pos_;
+    const size_t avail = buf_len_ - buf_pos_;
+    const void* at = std::memchr(run, '@', avail);
+    const size_t n = at ? static_cast<size_t>(static_cast<const unsigned char*>(at) - run) : avail;
+    if (n > 0) {
+      lines += count_byte(run, n, '\n');
+      if (keep) stored.append(reinterpret_cast<const char*>(run), n);
+      len += n;
+      last = run[n - 1];
+      buf_pos_ += n;
+      pos_ += n;
     }
-    if (keep) stored.push_back(static_cast<char>(c));
-    ++len;
-    if (c == '\n') ++lines;
-    last = c;
+    if (!at) continue;
+    advance();  // the '@'
+    int d = peek_byte();
+    if (d != '@') {
+      if (d < 0 && error_) return error_;
+      break;
+    }
+    advance();
+    if (keep) stored.append("@@");
+    len += 2;
+    ats += 2;
+    last = '@';
   }
   if (peek_byte() == '\n') advance();
   if (error_) return error_;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,7 +53,10 @@ class ArchiveLexer {
 
   ByteSource& src_;
   uint64_t pos_;
-  unsigned char buf_[8192];
+  // Large blocks: a whole archive is read with few system calls.
+  static constexpr size_t kBlock = 64 * 1024;
+  std::unique_ptr<unsigned char[]> block_{new unsigned char[kBlock]};
+  unsigned char* buf_ = block_.get();
   size_t buf_pos_ = 0;
   size_t buf_len_ = 0;
   int error_ = 0;

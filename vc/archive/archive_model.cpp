@@ -1,76 +1,90 @@
 // Archive record, tree walks, revision search and release of held texts.
 #include "archive_model.h"
 
+#include "byte_count.h"
+
 #include <algorithm>
+#include <cstring>
 
 namespace orv::archive {
 namespace {
 
 // Fields of a dotted revision number: each read as a decimal number, parsing
 // stopping at the first non-digit and going on after the character there.
-std::vector<uint64_t> revision_fields(std::string_view r) {
-  std::vector<uint64_t> f;
-  size_t i = 0;
-  while (i < r.size()) {
-    uint64_t n = 0;
-    while (i < r.size() && r[i] >= '0' && r[i] <= '9') {
-      if (n < UINT64_MAX / 16) n = n * 10 + static_cast<uint64_t>(r[i] - '0');
-      ++i;
+// The numeric fields of a revision number, one at a time ("1..2" has a 0
+// field between the dots; a final dot ends the number).
+class Fields {
+ public:
+  explicit Fields(std::string_view r) : r_(r) {}
+  bool next(uint64_t& n) {
+    if (i_ >= r_.size()) return false;
+    n = 0;
+    while (i_ < r_.size() && r_[i_] >= '0' && r_[i_] <= '9') {
+      if (n < UINT64_MAX / 16) n = n * 10 + static_cast<uint64_t>(r_[i_] - '0');
+      ++i_;
     }
-    f.push_back(n);
-    ++i;  // the separator
+    ++i_;  // the separator
+    return true;
   }
-  return f;
-}
+
+ private:
+  std::string_view r_;
+  size_t i_ = 0;
+};
 
 // Revision comparison: the magnitude is the first field (from 1) where a and b
 // differ or one of them ends; positive when a lies nearer the head on the way
 // to b (trunk numbers fall from the head, branch numbers rise from the branch point).
 int revision_compare(std::string_view a, std::string_view b) {
-  const auto fa = revision_fields(a);
-  const auto fb = revision_fields(b);
-  for (size_t i = 0;; ++i) {
-    const int k = static_cast<int>(i + 1);
-    const bool a_ends = i >= fa.size();
-    const bool b_ends = i >= fb.size();
+  Fields fa(a), fb(b);
+  for (int k = 1;; ++k) {
+    uint64_t x = 0, y = 0;
+    const bool a_ends = !fa.next(x);
+    const bool b_ends = !fb.next(y);
     if (a_ends && b_ends) return 0;
     if (a_ends) return k == 2 ? 2 : (k % 2 == 0 ? -k : k);
     if (b_ends) return (k == 2 || k % 2 == 1) ? -k : k;
-    if (fa[i] != fb[i]) {
-      if (k <= 2) return fa[i] > fb[i] ? k : -k;
-      return fa[i] < fb[i] ? k : -k;
+    if (x != y) {
+      if (k <= 2) return x > y ? k : -k;
+      return x < y ? k : -k;
     }
   }
 }
 
-size_t count_fields(std::string_view r) { return revision_fields(r).size(); }
+size_t count_fields(std::string_view r) {
+  Fields f(r);
+  size_t n = 0;
+  for (uint64_t x = 0; f.next(x);) ++n;
+  return n;
+}
 
 bool same_leading_fields(std::string_view a, std::string_view b, size_t n) {
-  const auto fa = revision_fields(a);
-  const auto fb = revision_fields(b);
-  if (fa.size() < n || fb.size() < n) return false;
-  return std::equal(fa.begin(), fa.begin() + static_cast<long>(n), fb.begin());
+  Fields fa(a), fb(b);
+  for (size_t i = 0; i < n; ++i) {
+    uint64_t x = 0, y = 0;
+    if (!fa.next(x) || !fb.next(y) || x != y) return false;
+  }
+  return true;
 }
 
 }  // namespace
 
 void TextRecord::set_plain(std::string_view plain) {
   std::string stored;
-  stored.reserve(plain.size());
-  for (char c : plain) {
-    stored.push_back(c);
-    if (c == '@') stored.push_back('@');
+  stored.reserve(plain.size() + count_byte(plain.data(), plain.size(), '@'));
+  for (size_t at = 0; at < plain.size();) {
+    const void* found = std::memchr(plain.data() + at, '@', plain.size() - at);
+    const size_t end = found ? static_cast<size_t>(static_cast<const char*>(found) - plain.data()) + 1 : plain.size();
+    stored.append(plain.substr(at, end - at));
+    if (found) stored.push_back('@');
+    at = end;
   }
   set_stored(std::move(stored));
 }
 
 void TextRecord::set_stored(std::string stored) {
-  uint64_t line_feeds = 0;
-  uint64_t ats = 0;
-  for (char c : stored) {
-    if (c == '\n') ++line_feeds;
-    if (c == '@') ++ats;
-  }
+  uint64_t line_feeds = count_byte(stored.data(), stored.size(), '\n');
+  const uint64_t ats = count_byte(stored.data(), stored.size(), '@');
   if (!stored.empty() && stored.back() != '\n') ++line_feeds;
   lines = line_feeds;
   chars = stored.size() - ats / 2;

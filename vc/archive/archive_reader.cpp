@@ -1,7 +1,9 @@
 // Parser of the archive header, the delta records and the delta texts.
 #include "archive_reader.h"
 
-#include <unordered_set>
+#include <algorithm>
+#include <functional>
+#include <vector>
 
 #include "vc/error_codes.h"
 #include "archive_lexer.h"
@@ -296,7 +298,7 @@ int read_header(ArchiveFile& a, const ReadOptions& opts) {
   a.reset();  // a failed earlier attempt may have left records behind
   if (int rc = parse_header(a, opts)) return rc;
   a.read_state = ReadState::Header;
-  if (!a.quick_header) {
+  if (!a.quick_header && opts.check_canonical) {
     bool canonical = false;
     if (int rc = header_is_canonical(a, canonical)) return rc;
     a.source_canonical = canonical;
@@ -316,8 +318,11 @@ int read_texts(ArchiveFile& a, DeltaRecord* wanted) {
   if (wanted && wanted->texts != DeltaRecord::Texts::Unread) return 0;
   if (a.read_state == ReadState::All) return wanted ? err::kDeltaCorrupt : 0;
 
-  std::unordered_set<const DeltaRecord*> path;
-  for (const DeltaRecord* r = wanted; r; r = r->parent) path.insert(r);
+  // The records on the path, sorted for lookup (one allocation, not one per record).
+  std::vector<const DeltaRecord*> path;
+  for (const DeltaRecord* r = wanted; r; r = r->parent) path.push_back(r);
+  std::sort(path.begin(), path.end(), std::less<const DeltaRecord*>());
+  auto onPath = [&path](const DeltaRecord* r) { return std::binary_search(path.begin(), path.end(), r, std::less<const DeltaRecord*>()); };
 
   ArchiveLexer lex(*a.source, a.resume_position);
   Parser p(lex);
@@ -350,7 +355,7 @@ int read_texts(ArchiveFile& a, DeltaRecord* wanted) {
     if (int rc = p.expect_word("log")) return rc;
     if (int rc = p.string(log, true)) return rc;
     if (int rc = p.expect_word("text")) return rc;
-    if (int rc = p.string(text, keep && path.count(d))) return rc;
+    if (int rc = p.string(text, keep && onPath(d))) return rc;
 
     if (!keep) a.source_canonical = false;  // an in-memory record replaced this text: normalise on write
     if (keep) {

@@ -23,6 +23,10 @@ struct ReadOptions {
   // set, must admit the user for the archive's security objects, else
   // err::kSecurityDenied. An empty user skips the access-list check.
   bool for_write = false;
+  // Compares the header with what the writer makes of it, so that a later
+  // write may copy the unread texts as one block. A reader that will not
+  // write can leave it out (a write after all then rewrites every text).
+  bool check_canonical = true;
   std::string_view user;
   std::function<bool(const std::vector<std::string>& security_objects)> security_admits;
 };

@@ -2,6 +2,7 @@
 #include "archive_writer.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "vc/error_codes.h"
 #include "archive_reader.h"
@@ -13,7 +14,7 @@ namespace orv::archive {
 namespace {
 
 constexpr std::string_view kSecurityPrefix = "__Security_Object__";
-constexpr size_t kCopyBlock = 2048;
+constexpr size_t kCopyBlock = 64 * 1024;  // unread texts are copied in blocks this large
 
 enum class Years { AsHeld, Century, NoCentury };
 
@@ -93,10 +94,12 @@ int put_text(Out& out, const ArchiveFile& a, TextRecord& t, std::vector<WriteRes
   } else if (t.stored_length > 0) {
     ByteSource* src = t.source ? t.source : a.source;
     if (!t.has_offset() || !src) return err::kCatastrophe;
-    char buf[kCopyBlock];
+    const size_t size = static_cast<size_t>(std::min<uint64_t>(kCopyBlock, t.stored_length));
+    std::unique_ptr<char[]> block(new char[size]);
+    char* buf = block.get();
     uint64_t done = 0;
     while (done < t.stored_length) {
-      size_t want = static_cast<size_t>(std::min<uint64_t>(sizeof buf, t.stored_length - done));
+      size_t want = static_cast<size_t>(std::min<uint64_t>(size, t.stored_length - done));
       size_t got = 0;
       if (int rc = src->read_at(t.offset + done, buf, want, got)) return rc;
       if (got == 0) return err::kArchiveRead;
@@ -207,11 +210,12 @@ bool tail_copy_is_safe(const ArchiveFile& a, const std::vector<DeltaRecord*>& or
 }
 
 int copy_tail(Out& out, ArchiveFile& a) {
-  char buf[kCopyBlock];
+  std::unique_ptr<char[]> block(new char[kCopyBlock]);
+  char* buf = block.get();
   uint64_t at = a.resume_position;
   for (;;) {
     size_t got = 0;
-    if (int rc = a.source->read_at(at, buf, sizeof buf, got)) return rc;
+    if (int rc = a.source->read_at(at, buf, kCopyBlock, got)) return rc;
     if (got == 0) return 0;
     if (int rc = out.put(std::string_view(buf, got))) return rc;
     at += got;

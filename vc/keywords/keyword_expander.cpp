@@ -30,10 +30,17 @@ std::string_view undouble_at(std::string_view line, std::string& storage)
     }
     storage.clear();
     storage.reserve(line.size());
-    for (std::size_t k = 0; k < line.size(); ++k) {
-        storage += line[k];
-        if (line[k] == '@' && k + 1 < line.size() && line[k + 1] == '@') {
-            ++k;
+    std::size_t at = 0;
+    while (at < line.size()) {
+        const std::size_t sign = line.find('@', at);
+        if (sign == std::string_view::npos) {
+            storage.append(line.substr(at));
+            break;
+        }
+        storage.append(line.substr(at, sign + 1 - at));  // up to and with the '@'
+        at = sign + 1;
+        if (at < line.size() && line[at] == '@') {
+            ++at;  // its doubling
         }
     }
     return storage;
@@ -191,6 +198,19 @@ int KeywordExpander::flush()
 int KeywordExpander::write(std::string_view stored_text)
 {
     std::size_t pos = 0;
+    if (failure_ == 0 && pending_.empty()) {
+        // Whole lines without a '$' hold no keyword: they go out together,
+        // exactly as line by line.
+        const std::size_t last_lf = stored_text.rfind('\n');
+        if (last_lf != std::string_view::npos) {
+            const std::string_view lines = stored_text.substr(0, last_lf + 1);
+            if (lines.find('$') == std::string_view::npos) {
+                std::string storage;
+                failure_ = emit(undouble_at(lines, storage));
+                pos = last_lf + 1;
+            }
+        }
+    }
     while (failure_ == 0 && pos < stored_text.size()) {
         std::size_t lf = stored_text.find('\n', pos);
         if (lf == std::string_view::npos) {

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 using orv::archive::ArchiveFile;
@@ -88,6 +90,68 @@ TEST(PieceList, CombinedScriptTurnsBaseIntoResult) {
   vc::changeCounts(vc::PieceList(base), list, added, deleted);
   EXPECT_EQ(3u, added);
   EXPECT_EQ(2u, deleted);
+}
+
+// Many scripts of scattered edits on a long text, against lines kept in a
+// plain vector: the list grows to many pieces in many blocks, and deletions
+// run across pieces and blocks.
+TEST(PieceList, LongHistoryMatchesPlainLines) {
+  std::mt19937 rng(4711);
+  std::vector<std::string> model;
+  std::string base;
+  for (int i = 0; i < 3000; ++i) {
+    model.push_back("line " + std::to_string(i) + "\n");
+    base += model.back();
+  }
+  vc::TextPool pool;
+  pool.emplace_back(base, false);
+  vc::PieceList list(pool.back());
+  for (int round = 0; round < 400; ++round) {
+    // Commands in order over the old numbering, kept apart by at least one line.
+    std::string script;
+    std::vector<std::string> next;
+    std::size_t old = 0;  // old lines passed
+    while (old < model.size()) {
+      const std::size_t gap = rng() % 400;
+      if (old + gap >= model.size()) break;
+      next.insert(next.end(), model.begin() + static_cast<long>(old), model.begin() + static_cast<long>(old + gap));
+      old += gap;
+      if (rng() % 2) {
+        const bool big = round % 25 == 0 && script.empty();  // now and then one long deletion
+        const std::size_t n = std::min<std::size_t>(1 + rng() % (big ? 100 : 4), model.size() - old);
+        script += "d" + std::to_string(old + 1) + " " + std::to_string(n) + "\n";
+        old += n;
+        if (rng() % 2) {  // a change: the deleted lines replaced
+          const std::size_t m = 1 + rng() % 3;
+          script += "a" + std::to_string(old) + " " + std::to_string(m) + "\n";
+          for (std::size_t k = 0; k < m; ++k) {
+            next.push_back("r" + std::to_string(round) + "." + std::to_string(k) + "\n");
+            script += next.back();
+          }
+        }
+      } else {
+        const std::size_t m = 1 + rng() % 3;
+        script += "a" + std::to_string(old) + " " + std::to_string(m) + "\n";
+        for (std::size_t k = 0; k < m; ++k) {
+          next.push_back("i" + std::to_string(round) + "." + std::to_string(k) + "\n");
+          script += next.back();
+        }
+      }
+      if (old < model.size()) {  // one untouched line before the next command
+        next.push_back(model[old]);
+        ++old;
+      }
+    }
+    next.insert(next.end(), model.begin() + static_cast<long>(old), model.end());
+    pool.emplace_back(script, false);
+    ASSERT_EQ(0, list.apply(pool.back())) << "round " << round;
+    model = std::move(next);
+    ASSERT_EQ(model.size(), list.units()) << "round " << round;
+  }
+  std::string want;
+  for (const std::string& l : model) want += l;
+  EXPECT_EQ(want, list.materialise());
+  EXPECT_GT(list.pieces().size(), 1000u) << model.size() << " lines";
 }
 
 TEST(PieceList, WholeTextScriptLeavesOutZeroCounts) {

@@ -12,7 +12,9 @@
 #include "archive_test_util.h"
 #include "archive_text.h"
 #include "archive_writer.h"
+#include "byte_count.h"
 #include "crc16.h"
+#include "diff_support.h"
 
 namespace orv::archive::test {
 namespace {
@@ -104,6 +106,27 @@ TEST(RoundTripFile, WrittenFileEqualsOriginalAndChecksumMatches) {
 TEST(Crc16, KnownValue) {
   // CRC-16/ARC check value.
   EXPECT_EQ(0xBB3D, crc16_update(0, "123456789", 9));
+}
+
+// The eight-bytes-at-a-time checksum and counter agree with one byte at a
+// time, for every length and start around the block size, and in pieces.
+TEST(Crc16, BlockwiseMatchesBytewise) {
+  std::string bytes;
+  for (unsigned i = 0; i < 300; ++i) bytes.push_back(static_cast<char>((i * 167u + 13u) % 256u));
+  bytes[40] = bytes[41] = bytes[47] = '\n';
+  for (size_t start = 0; start < 9; ++start)
+    for (size_t len = 0; start + len <= bytes.size(); len += 1 + len / 8) {
+      const char* p = bytes.data() + start;
+      uint16_t slow = 0x1234;
+      size_t lfs = 0;
+      for (size_t i = 0; i < len; ++i) {
+        slow = diffsup::crc16_step(slow, static_cast<unsigned char>(p[i]));
+        lfs += p[i] == '\n';
+      }
+      EXPECT_EQ(slow, crc16_update(0x1234, p, len)) << start << " " << len;
+      EXPECT_EQ(slow, crc16_update(crc16_update(0x1234, p, len / 3), p + len / 3, len - len / 3));
+      EXPECT_EQ(lfs, count_byte(p, len, '\n')) << start << " " << len;
+    }
 }
 
 // After a partial read and a header change the new file is adopted; the
