@@ -1,9 +1,9 @@
 // Fuzzes the text differencer in its archive-script form (-n): the input is
 // split into two files (and a few option letters), DiffFile compares them,
 // and the edit script it writes must rebuild the second file from the first.
-// Lines compare as the differencer compares them: without their line end,
-// where a carriage return before the line feed (or alone at the end of the
-// file) is part of the line end.
+// Lines compare as the differencer compares them: a carriage return before
+// the line feed (or alone at the end of the file) is part of the line end,
+// and a last line without a line end differs from the same line with one.
 //
 // Input: byte 0 chooses options (bit 0 -b, 1 -w, 2 -i, 3 -h, 4 -H), bytes 1
 // and 2 give the length of the first file (modulo what is left), the rest
@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -33,15 +34,18 @@ std::string readFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The lines of a text, each with its line end ("\n", "\r\n", or a lone "\r"
-// at the very end) taken off.
+// The lines of a text as the differencer compares them: each keeps a "\n"
+// when it was ended by a line end ("\n", "\r\n", or a lone "\r" at the very
+// end of the text), so a last line without one is a different line.
 std::vector<std::string> linesOf(const std::string& text) {
   std::vector<std::string> out;
   std::size_t p = 0;
   while (p < text.size()) {
     std::size_t e = text.find('\n', p);
     std::string line = text.substr(p, e == std::string::npos ? std::string::npos : e - p);
+    const bool ended = e != std::string::npos || (!line.empty() && line.back() == '\r');
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (ended) line += '\n';
     out.push_back(std::move(line));
     if (e == std::string::npos) break;
     p = e + 1;
@@ -54,20 +58,14 @@ std::vector<std::string> linesOf(const std::string& text) {
 // and increase). False when the script is malformed or out of order.
 bool applyScript(const std::vector<std::string>& base, const std::string& script,
                  std::vector<std::string>& out) {
-  std::vector<std::string> cmds;
-  std::size_t p = 0;
-  while (p < script.size()) {
-    std::size_t e = script.find('\n', p);
-    cmds.push_back(script.substr(p, e == std::string::npos ? std::string::npos : e - p));
-    if (e == std::string::npos) break;
-    p = e + 1;
-  }
+  const std::vector<std::string> cmds = linesOf(script);
   std::size_t cur = 0;  // lines of base consumed
   for (std::size_t k = 0; k < cmds.size(); ++k) {
     char op = 0;
     long n = 0, m = 0;
     char extra = 0;
-    if (std::sscanf(cmds[k].c_str(), "%c%ld %ld%c", &op, &n, &m, &extra) != 3) return false;
+    if (cmds[k].empty() || cmds[k].back() != '\n') return false;
+    if (std::sscanf(cmds[k].c_str(), "%c%ld %ld%c", &op, &n, &m, &extra) != 4 || extra != '\n') return false;
     if ((op != 'a' && op != 'd') || m <= 0 || n < 0) return false;
     const std::size_t upto = op == 'd' ? static_cast<std::size_t>(n) - 1 : static_cast<std::size_t>(n);
     if (op == 'd' && n < 1) return false;
@@ -79,9 +77,7 @@ bool applyScript(const std::vector<std::string>& base, const std::string& script
     } else {
       for (long j = 0; j < m; ++j) {
         if (++k >= cmds.size()) return false;
-        std::string line = cmds[k];
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        out.push_back(std::move(line));
+        out.push_back(cmds[k]);
       }
     }
   }
@@ -115,9 +111,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   char message[512];
   DiffError(message, sizeof message);
   if (r == 4) return 0;  // binary input or an overlong line
+  const std::string script = readFile(out);
+  if (std::getenv("FUZZ_DEBUG"))
+    std::fprintf(stderr, "result %d (%s)\nscript:\n%s\n", r, message, script.c_str());
   if (r != 0 && r != 1) __builtin_trap();
 
-  const std::string script = readFile(out);
   const std::vector<std::string> la = linesOf(a), lb = linesOf(b);
   if (r == 0 && !script.empty()) __builtin_trap();
   if (r == 1 && script.empty()) __builtin_trap();
