@@ -1,13 +1,12 @@
 // Fuzzes the text differencer in its archive-script form (-n): the input is
 // split into two files (and a few option letters), DiffFile compares them,
 // and the edit script it writes must rebuild the second file from the first.
-// Lines compare as the differencer compares them: a carriage return before
-// the line feed (or alone at the end of the file) is part of the line end,
-// and a last line without a line end differs from the same line with one.
+// Lines compare as the differencer compares them (see linesOf).
 //
 // Input: byte 0 chooses options (bit 0 -b, 1 -w, 2 -i, 3 -h, 4 -H), bytes 1
 // and 2 give the length of the first file (modulo what is left), the rest
 // holds the two files one after the other.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -35,17 +34,19 @@ std::string readFile(const std::string& path) {
 }
 
 // The lines of a text as the differencer compares them: each keeps a "\n"
-// when it was ended by a line end ("\n", "\r\n", or a lone "\r" at the very
-// end of the text), so a last line without one is a different line.
-std::vector<std::string> linesOf(const std::string& text) {
+// when it was ended by a line end, so a last line without one is a different
+// line. In an input file a carriage return before the line feed (or alone at
+// the very end) is part of the line end; the script holds the lines as
+// compared, ended by a line feed alone.
+std::vector<std::string> linesOf(const std::string& text, bool input) {
   std::vector<std::string> out;
   std::size_t p = 0;
   while (p < text.size()) {
     std::size_t e = text.find('\n', p);
     std::string line = text.substr(p, e == std::string::npos ? std::string::npos : e - p);
-    const bool ended = e != std::string::npos || (!line.empty() && line.back() == '\r');
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (ended) line += '\n';
+    const bool cr = input && !line.empty() && line.back() == '\r';
+    if (cr) line.pop_back();
+    if (e != std::string::npos || cr) line += '\n';
     out.push_back(std::move(line));
     if (e == std::string::npos) break;
     p = e + 1;
@@ -58,7 +59,7 @@ std::vector<std::string> linesOf(const std::string& text) {
 // and increase). False when the script is malformed or out of order.
 bool applyScript(const std::vector<std::string>& base, const std::string& script,
                  std::vector<std::string>& out) {
-  const std::vector<std::string> cmds = linesOf(script);
+  const std::vector<std::string> cmds = linesOf(script, false);
   std::size_t cur = 0;  // lines of base consumed
   for (std::size_t k = 0; k < cmds.size(); ++k) {
     char op = 0;
@@ -83,6 +84,12 @@ bool applyScript(const std::vector<std::string>& base, const std::string& script
   }
   for (; cur < base.size(); ++cur) out.push_back(base[cur]);
   return true;
+}
+
+// Reports which check failed, then stops the run.
+[[noreturn]] void fail(const char* why) {
+  std::fprintf(stderr, "fuzz_differ: %s\n", why);
+  __builtin_trap();
 }
 
 }  // namespace
@@ -114,15 +121,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string script = readFile(out);
   if (std::getenv("FUZZ_DEBUG"))
     std::fprintf(stderr, "result %d (%s)\nscript:\n%s\n", r, message, script.c_str());
-  if (r != 0 && r != 1) __builtin_trap();
+  if (r != 0 && r != 1) fail("trouble on two readable files");
 
-  const std::vector<std::string> la = linesOf(a), lb = linesOf(b);
-  if (r == 0 && !script.empty()) __builtin_trap();
-  if (r == 1 && script.empty()) __builtin_trap();
+  const std::vector<std::string> la = linesOf(a, true), lb = linesOf(b, true);
+  if (r == 0 && !script.empty()) fail("identical, but a script was written");
+  if (r == 1 && script.empty()) fail("different, but no script was written");
   std::vector<std::string> rebuilt;
-  if (!applyScript(la, script, rebuilt)) __builtin_trap();
+  if (!applyScript(la, script, rebuilt)) fail("the script is malformed or out of order");
   if (loose) return 0;  // lines compare loosely: only the script's form is checked
-  if (rebuilt != lb) __builtin_trap();
-  if ((r == 0) != (la == lb)) __builtin_trap();
+  if (rebuilt != lb && std::getenv("FUZZ_DEBUG")) {
+    for (std::size_t i = 0; i < std::max(rebuilt.size(), lb.size()); ++i)
+      std::fprintf(stderr, "%zu: [%s] [%s]\n", i, i < rebuilt.size() ? rebuilt[i].c_str() : "-",
+                   i < lb.size() ? lb[i].c_str() : "-");
+  }
+  if (rebuilt != lb) fail("the script does not rebuild the second file");
+  if ((r == 0) != (la == lb)) fail("the result does not tell whether the files differ");
   return 0;
 }
