@@ -25,3 +25,13 @@ macro(orv_add_subfolders)
     endif()
   endforeach()
 endmacro()
+
+# Links a shared library with -Wl,--no-undefined, so a missing symbol shows at
+# build time. Not with clang: there the sanitizer and coverage runtimes that
+# the objects call live in the executable only, so the check is left to the
+# g++ build.
+function(orv_no_undefined target)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    target_link_options(${target} PRIVATE -Wl,--no-undefined)
+  endif()
+endfunction()

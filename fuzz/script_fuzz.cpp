@@ -12,6 +12,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static orv::platform::RecordingSpawner spawner;
+  spawner.starts.clear();
   vc::seams().spawner = &spawner;
   vc::VcInstance inst;
   inst.currentDirectory = "/";

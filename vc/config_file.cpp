@@ -109,10 +109,14 @@ int configText(VcInstance& inst, const VcOptionList& list, std::string& out) {
     if (o.value) line += "=" + escapeConfigValue(*o.value);
     if (int rc = add(line)) return rc;
   }
+  // Pairs are written oldest first: the reader puts each pair in front, so
+  // the file reads back in the same order, and the order decides which of
+  // two overlapping worktoarch roots is tried first.
   for (PairKind kind : {PairKind::WorkToArch, PairKind::WorkMap, PairKind::AutoAction}) {
-    for (const VcPair& p : list.pairs(kind))
-      if (int rc = add(std::string(pairKeyword(kind)) + " " + p.name + "=" +
-                       escapeConfigValue(p.value)))
+    const auto& pairs = list.pairs(kind);
+    for (auto p = pairs.rbegin(); p != pairs.rend(); ++p)
+      if (int rc = add(std::string(pairKeyword(kind)) + " " + p->name + "=" +
+                       escapeConfigValue(p->value)))
         return rc;
   }
   for (const VcBlock& b : list.blocks) {

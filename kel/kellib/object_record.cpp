@@ -50,8 +50,10 @@ std::int32_t ObjectRecord::field(std::size_t off) const {
 
 void ObjectRecord::setField(std::size_t off, std::int32_t v) { std::memcpy(image_.data() + off, &v, sizeof v); }
 
+// A stored image whose Name field lacks its terminator (a damaged store)
+// still reads as a name the database could have stored.
 std::string ObjectRecord::name() const {
-  return fixedText(image_.data() + offsetof(kelObjectRecord, Name), sizeof(kelObjectRecord::Name));
+  return fixedText(image_.data() + offsetof(kelObjectRecord, Name), kNameMax);
 }
 
 void ObjectRecord::setName(std::string_view name) {

@@ -117,6 +117,29 @@ TEST_F(ConfigTest, FixtureReadsWritesAndReadsBackTheSame) {
   EXPECT_EQ(snapshot(), expected);
 }
 
+TEST_F(ConfigTest, PairsReadBackInTheirOrder) {
+  // Two worktoarch roots that both cover /src/sub: the newest pair is tried
+  // first, and a written file must read back with the same one first.
+  std::string path = write("pairs.rc",
+                           "worktoarch /src=/arch/one\n"
+                           "worktoarch /src/sub=/arch/two\n"
+                           "workmap /a=/b\n"
+                           "workmap /c=/d\n");
+  ASSERT_EQ(vcReadConfig(path.c_str()), 0);
+  const std::string before = snapshot();
+  const std::string out = dir + "/written.rc";
+  ASSERT_EQ(vcWriteConfig(out.c_str()), 0);
+  EXPECT_EQ(read(out),
+            "worktoarch /src=/arch/one\n"
+            "worktoarch /src/sub=/arch/two\n"
+            "workmap /a=/b\n"
+            "workmap /c=/d\n");
+  vcAPIcleanup();
+  ASSERT_EQ(vcAPIinit(), 0);
+  ASSERT_EQ(vcReadConfig(out.c_str()), 0);
+  EXPECT_EQ(snapshot(), before);
+}
+
 TEST_F(ConfigTest, ValuesWithSpecialCharactersRoundTrip) {
   const char* values[] = {"a#b", "$dollar$", "say \"hi\"", "  lead", "'quoted'", "x=y"};
   for (const char* v : values) {

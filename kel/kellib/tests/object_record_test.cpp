@@ -66,6 +66,14 @@ TEST(KelRecordCodec, NamesAndTextsAreCutToTheirFields) {
   r.setText(std::string(80, 't'));
   EXPECT_EQ(r.text(), std::string(63, 't'));
   EXPECT_EQ(r.textField()[63], '\0');
+
+  // A damaged image whose Name field has no terminator reads as 55
+  // characters, like any name the database stores.
+  std::string image(149, '\0');
+  std::memset(image.data() + offsetof(kelObjectRecord, Name), 'z', sizeof(kelObjectRecord::Name));
+  ObjectRecord damaged;
+  ASSERT_EQ(ObjectRecord::fromImage(image, damaged), KEL_SUCCESS);
+  EXPECT_EQ(damaged.name(), std::string(55, 'z'));
 }
 
 TEST(KelRecordCodec, SizeLimitsOnWriteAndRead) {
