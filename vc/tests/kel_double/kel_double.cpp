@@ -18,6 +18,8 @@
 // kelResolvePermission (scope "") or kelResolvePermissionInSO (a scope name),
 // kelDoubleSetSecurityObject(path, projects): the project names ("," between
 // them) that the security object of a path lists.
+#include "kel.h"
+
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
@@ -27,25 +29,17 @@
 #include <string>
 #include <vector>
 
-#define KEL_API extern "C" __attribute__((visibility("default")))
+// The double's calls are defined against the library's own header, so every
+// call has exactly the type the revision library calls it through. Its
+// test-only calls are exported the same way.
+#define DOUBLE_API extern "C" __attribute__((visibility("default")))
 
 namespace {
 
-struct Record {
-  std::int32_t objectId, objectType, parentId;
-  char name[56];
-  char text[64];
-  std::int32_t attrib[4];
-};
-static_assert(sizeof(Record) == 148);
+using Record = kelObjectRecord;
+static_assert(sizeof(Record) == KEL_VARDATA_OFFSET);
 
-using EnumCallback = int (*)(int, const char*, const Record*);
-
-struct BuiltinRow {
-  const char *product, *kind, *category, *key, *valueType, *description;
-  std::uint32_t needed;
-};
-using BuiltinCallback = int (*)(const BuiltinRow*);
+using BuiltinRow = kelBuiltinPolicy;
 
 // A few catalogue rows: the permissions the tests ask about, and one policy
 // row that the bridge must pass over.
@@ -117,16 +111,16 @@ Record* makeRecord(int kind, const char* name, const std::vector<std::vector<std
     data += '\0';
   }
   Record* r = static_cast<Record*>(std::calloc(1, sizeof(Record) + data.size() + 1));
-  r->objectType = kind;
-  std::strncpy(r->name, name, sizeof r->name - 1);
+  r->ObjectType = kind;
+  std::strncpy(r->Name, name, sizeof r->Name - 1);
   std::memcpy(reinterpret_cast<char*>(r) + sizeof(Record), data.data(), data.size());
   return r;
 }
 
 }  // namespace
 
-KEL_API int kelDoubleCallCount(const char* name) { return counts()[name]; }
-KEL_API void kelDoubleReset() {
+DOUBLE_API int kelDoubleCallCount(const char* name) { return counts()[name]; }
+DOUBLE_API void kelDoubleReset() {
   counts().clear();
   g_initName.clear();
   g_defaultName.clear();
@@ -134,7 +128,7 @@ KEL_API void kelDoubleReset() {
   answers().clear();
   securityObjects().clear();
 }
-KEL_API void kelDoubleSetAnswer(const char* scope, const char* permission, int result, int flags,
+DOUBLE_API void kelDoubleSetAnswer(const char* scope, const char* permission, int result, int flags,
                                 const char* value) {
   Answer a;
   a.result = result;
@@ -143,7 +137,7 @@ KEL_API void kelDoubleSetAnswer(const char* scope, const char* permission, int r
   a.value = value ? value : "";
   answers()[lower(scope) + "|" + lower(permission)] = a;
 }
-KEL_API void kelDoubleSetSecurityObject(const char* path, const char* projects) {
+DOUBLE_API void kelDoubleSetSecurityObject(const char* path, const char* projects) {
   std::vector<std::string> names;
   std::string list = projects;
   std::size_t start = 0;
@@ -155,7 +149,7 @@ KEL_API void kelDoubleSetSecurityObject(const char* path, const char* projects) 
   }
   securityObjects()[path] = names;
 }
-KEL_API int kelDoubleLastName(const char* which, char* buffer, int length) {
+DOUBLE_API int kelDoubleLastName(const char* which, char* buffer, int length) {
   const std::string& s = std::strcmp(which, "init") == 0   ? g_initName
                          : std::strcmp(which, "user") == 0 ? g_lastUser
                                                            : g_defaultName;
@@ -276,7 +270,7 @@ KEL_API int kelGetObject(int kind, const char* name, int, const char*, Record** 
   return 0;
 }
 
-KEL_API int kelEnumInfo(int scopeKind, const char* scope, int kind, EnumCallback callback) {
+KEL_API int kelEnumInfo(int scopeKind, const char* scope, int kind, kelEnumCallback callback) {
   count("kelEnumInfo");
   const char* file = std::getenv("ORV_KEL_POLICY_FILE");
   if (kind != 5 || !file || !*file || !callback) return 0;
@@ -291,7 +285,7 @@ KEL_API int kelEnumInfo(int scopeKind, const char* scope, int kind, EnumCallback
   }
   if (own.empty() && named.empty()) return 0;
   Record* r = makeRecord(5, "Policy Statement", {own, named});
-  int rc = callback(5, r->name, r);
+  int rc = callback(5, r->Name, r);
   std::free(r);
   return rc == 1 ? 0 : rc;
 }
@@ -327,11 +321,11 @@ KEL_API int kelAppendRedirector(const char* redirector, const char* database) {
   return 0;
 }
 
-KEL_API int kelEnumBuiltinPolicy(const char*, const char* kind, const char*, BuiltinCallback callback) {
+KEL_API int kelEnumBuiltinPolicy(const char*, const char* kind, const char*, kelBuiltinPolicyCallback callback) {
   count("kelEnumBuiltinPolicy");
   if (!callback) return 5;
   for (const BuiltinRow& row : kRows) {
-    if (kind && *kind && lower(kind) != lower(row.kind)) continue;
+    if (kind && *kind && lower(kind) != lower(row.Kind)) continue;
     if (int rc = callback(&row)) return rc;
   }
   return 0;
