@@ -120,9 +120,17 @@ int ObjectRecord::setLists(const std::vector<TextList>& lists) {
   return KEL_SUCCESS;
 }
 
+// Callers walk the lists up to their empty texts without knowing the
+// block's size, so the copy always ends in zero bytes: a short or damaged
+// image still ends its last text and its lists inside the block.
 kelObjectRecord* ObjectRecord::copyForCaller() const {
-  void* block = kelMalloc(static_cast<long>(image_.size()));
-  if (block) std::memcpy(block, image_.data(), image_.size());
+  constexpr std::size_t kTerminators = 4;
+  const std::size_t size = image_.size() + kTerminators;
+  void* block = kelMalloc(static_cast<long>(size));
+  if (block) {
+    std::memcpy(block, image_.data(), image_.size());
+    std::memset(static_cast<char*>(block) + image_.size(), 0, kTerminators);
+  }
   return static_cast<kelObjectRecord*>(block);
 }
 

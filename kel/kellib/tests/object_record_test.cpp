@@ -115,4 +115,22 @@ TEST(KelRecordCodec, ReadingStaysInsideTheRecord) {
   EXPECT_EQ(r.lists(), (std::vector<TextList>{TextList{"a", "b"}})) << "empty texts cannot be stored";
 }
 
+TEST(KelRecordCodec, CallersCopyEndsItsTextsAndLists) {
+  // A caller walks the lists of its copy up to their empty texts: even an
+  // image cut inside a text ends inside the block.
+  for (const std::string& var : {std::string(), std::string("abc", 3), std::string("a\0b", 3)}) {
+    ObjectRecord r;
+    ASSERT_EQ(ObjectRecord::fromImage(std::string(148, '\0') + var, r), KEL_SUCCESS);
+    kelObjectRecord* copy = r.copyForCaller();
+    ASSERT_NE(copy, nullptr);
+    const char* p = reinterpret_cast<const char*>(copy) + 148;
+    for (int list = 0; list < 2; ++list) {  // two lists, as a caller reads them
+      while (*p) p += std::strlen(p) + 1;
+      ++p;
+    }
+    EXPECT_LE(p - reinterpret_cast<const char*>(copy), static_cast<long>(148 + var.size() + 4)) << var;
+    kelFree(copy);
+  }
+}
+
 }  // namespace
