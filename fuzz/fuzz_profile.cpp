@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     key = before.begin()->first.second;
   }
   const std::string value = "new value";
-  p.set(section, key, value);
+  if (!p.set(section, key, value)) return 0;  // a name that cannot be written back
   if (p.get(section, key) != value) __builtin_trap();
   // Keys of other sections, and other keys of that section, keep their values.
   for (const auto& [sk, v] : before)

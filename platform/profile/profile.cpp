@@ -102,24 +102,34 @@ std::optional<std::string> ProfileFile::get(const std::string& section,
   return value;
 }
 
-void ProfileFile::set(const std::string& section, const std::string& key,
+// Texts that would not read back as written: a section name holding ']',
+// a key holding '=' (or empty), and a line end anywhere.
+static bool writable(const std::string& section, const std::string& key, const std::string& value) {
+  auto hasLineEnd = [](const std::string& t) { return t.find_first_of("\r\n") != std::string::npos; };
+  return section.find(']') == std::string::npos && !key.empty() && key.find('=') == std::string::npos &&
+         !hasLineEnd(section) && !hasLineEnd(key) && !hasLineEnd(value);
+}
+
+bool ProfileFile::set(const std::string& section, const std::string& key,
                       const std::string& value) {
+  if (!writable(section, key, value)) return false;
   long header = findSection(section);
   if (header < 0) {
     lines_.push_back("[" + section + "]");
     lines_.push_back(key + "=" + value);
-    return;
+    return true;
   }
   long at = findKey(header, key);
   if (at >= 0) {
     lines_[static_cast<std::size_t>(at)] = key + "=" + value;
-    return;
+    return true;
   }
   // After the section's last non-blank line, so blank separators stay between sections.
   std::size_t end = sectionEnd(header);
   std::size_t insert = end;
   while (insert > static_cast<std::size_t>(header) + 1 && trim(lines_[insert - 1]).empty()) --insert;
   lines_.insert(lines_.begin() + static_cast<long>(insert), key + "=" + value);
+  return true;
 }
 
 bool ProfileFile::removeKey(const std::string& section, const std::string& key) {
@@ -183,8 +193,8 @@ int writeProfileString(const std::string& file, const std::string& section, cons
     if (!p.removeSection(section)) return 0;
   } else if (!value) {
     if (!p.removeKey(section, key)) return 0;
-  } else {
-    p.set(section, key, value);
+  } else if (!p.set(section, key, value)) {
+    return EINVAL;
   }
   return p.save();
 }

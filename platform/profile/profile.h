@@ -23,8 +23,10 @@ class ProfileFile {
   // surrounding double quotes removed), or nothing.
   std::optional<std::string> get(const std::string& section, const std::string& key) const;
   // Sets key; a missing section is added at the end, a missing key after the
-  // last entry of its section.
-  void set(const std::string& section, const std::string& key, const std::string& value);
+  // last entry of its section. False, and nothing changed, for texts that
+  // would not read back as written (a section holding ']', an empty key or
+  // one holding '=', a line end anywhere).
+  bool set(const std::string& section, const std::string& key, const std::string& value);
   // Removes the key's first line; false when it was not there.
   bool removeKey(const std::string& section, const std::string& key);
   // Removes the section's header and every line up to the next section.
@@ -53,7 +55,8 @@ std::string getProfileString(const std::string& file, const std::string& section
 // the default when the key is missing or holds no number.
 long getProfileInt(const std::string& file, const std::string& section, const std::string& key,
                    long defaultValue);
-// A null value removes the key; a null key removes the section. 0 or errno.
+// A null value removes the key; a null key removes the section. 0 or errno
+// (EINVAL for texts that would not read back as written).
 int writeProfileString(const std::string& file, const std::string& section, const char* key,
                        const char* value);
 

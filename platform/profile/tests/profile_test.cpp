@@ -1,5 +1,6 @@
 #include "profile/profile.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -67,6 +68,23 @@ TEST_F(ProfileTest, WritesKeepOtherLines) {
   ASSERT_EQ(writeProfileString(file, "b", nullptr, nullptr), 0);
   EXPECT_EQ(read(), "; keep me\n[A]\nz=3\n\n[C]\nk=v\n");
   ASSERT_EQ(writeProfileString(file, "nosuch", "k", nullptr), 0);
+}
+
+TEST_F(ProfileTest, TextsThatWouldNotReadBackAreRefused) {
+  write("[A]\nx=1\n");
+  struct {
+    const char* section;
+    const char* key;
+    const char* value;
+  } cases[] = {
+      {"A]B", "k", "v"},   // would read back as section "A"
+      {"A", "k=j", "v"},   // would read back as key "k"
+      {"A", "", "v"},
+      {"A", "k", "v\nz=2"},  // would add a line
+      {"A\r", "k", "v"},
+  };
+  for (auto& c : cases) EXPECT_EQ(writeProfileString(file, c.section, c.key, c.value), EINVAL) << c.section << "/" << c.key;
+  EXPECT_EQ(read(), "[A]\nx=1\n");
 }
 
 TEST_F(ProfileTest, MissingFileIsCreatedOnWrite) {
