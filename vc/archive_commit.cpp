@@ -22,6 +22,7 @@
 #include "libc/orv/gzip_writer.h"
 #include "operation_log.h"
 #include "option_lookup.h"
+#include "vc/paths/path_codes.h"
 
 #include <cerrno>
 #include <cstring>
@@ -251,7 +252,7 @@ int commitArchive(VcInstance& inst, VcArchive& a, bool close) {
   if (a.file.read_state == orv::archive::ReadState::Nothing || a.file.quick_header) {
     if (int rc = readArchiveHeader(inst, a)) return rc;
   }
-  if (a.path.size() >= 512) return fail(inst, err::kInternalBufferExceeded);
+  if (a.path.size() >= orv::vc::path_code::kMaxAbsoluteName) return fail(inst, err::kInternalBufferExceeded);
   const std::string dir = directoryPart(a.path);
   const bool checkwrite = optionBool(inst, "checkwrite", false);
 

@@ -246,6 +246,9 @@ TEST_F(PathApiTest, ArchivesOpenUnderAbsoluteNames) {
   while (deep.size() < 600) deep += "/" + std::string(60, 'd');
   addArchive(deep + "/one.v");
   EXPECT_EQ(vcOpenArchive(p(deep + "/one.v").c_str(), nullptr, 1), 0);
+  // ... and what opens for writing also commits.
+  EXPECT_EQ(vcOpenArchive(p(deep + "/one.v").c_str(), &h, 3), 0);
+  EXPECT_EQ(vcCommitArchive(h, 1), 0);
   const std::string tooLong = p(std::string(2100, 'n'));
   EXPECT_EQ(vcOpenArchive(tooLong.c_str(), nullptr, 1), 12);
   EXPECT_EQ(vcFindWorkName(tooLong.c_str(), buf, sizeof buf), 12);
