@@ -82,11 +82,10 @@ int commonStartUp(VcInstance& inst, const char* name) {
   std::string path = name && *name ? orv::vc::normalize_separators(name) : std::string();
   if (path.empty()) {
     path = orv::dynlib::pathOfModuleContaining(reinterpret_cast<const void*>(&vcAPIinit));
-    if (path.size() > 511) path.resize(511);
   }
 
   // 3. The default database.
-  char database[512] = {};
+  char database[4096] = {};  // the longest path a database record holds
   if (k.kelGetDefaultDatabase(path.c_str(), inst.currentDirectory.c_str(), database,
                               static_cast<int>(sizeof database)) != 0) {
     inst.securityError = 0;

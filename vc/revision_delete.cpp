@@ -12,6 +12,7 @@
 #include "instance.h"
 #include "revision_text.h"
 #include "revision_tree.h"
+#include "vc/paths/path_codes.h"
 
 #include <algorithm>
 
@@ -75,7 +76,7 @@ int deleteRevision(VcInstance& inst, int handle, const char* revision) {
   VcArchive* a = nullptr;
   if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
   if (!revision) return fail(inst, err::kBadArgument);
-  if (a->path.size() >= 512) return fail(inst, err::kInternalBufferExceeded);
+  if (a->path.size() >= orv::vc::path_code::kMaxAbsoluteName) return fail(inst, err::kInternalBufferExceeded);
   if (int rc = readArchiveHeader(inst, *a)) return rc;
   auto& f = a->file;
   std::string expanded;
