@@ -74,6 +74,23 @@ int ArchiveLexer::scan(Token& tok) {
     case '@': tok.kind = Kind::String; return 0;  // read_string takes it
     default: break;
   }
+  // The common word: plain word characters ending inside the buffer on a
+  // character that is neither a word character nor a quote. Taken in one go.
+  {
+    const unsigned char* b = buf_ + buf_pos_;
+    const unsigned char* e = buf_ + buf_len_;
+    const unsigned char* q = b;
+    while (q < e && is_word_char(*q)) ++q;
+    const size_t n = static_cast<size_t>(q - b);
+    if (q < e && *q != '"' && n > 0) {
+      if (n > kMaxToken) return err::kArchiveParseError;
+      tok.text.assign(reinterpret_cast<const char*>(b), n);
+      buf_pos_ += n;
+      pos_ += n;
+      tok.kind = Kind::Word;
+      return 0;
+    }
+  }
   bool quoting = false;
   bool any = false;
   for (;;) {
