@@ -43,15 +43,6 @@ int ArchiveLexer::fill() {
   return got ? buf_[0] : -1;
 }
 
-int ArchiveLexer::peek(const Token*& tok) {
-  if (!have_) {
-    if (int rc = scan(tok_)) return rc;
-    have_ = true;
-  }
-  tok = &tok_;
-  return 0;
-}
-
 int ArchiveLexer::scan(Token& tok) {
   tok.text.clear();
   int c;
@@ -91,6 +82,10 @@ int ArchiveLexer::scan(Token& tok) {
       return 0;
     }
   }
+  return scan_word(tok);
+}
+
+int ArchiveLexer::scan_word(Token& tok) {
   bool quoting = false;
   bool any = false;
   for (;;) {
