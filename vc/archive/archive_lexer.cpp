@@ -124,11 +124,18 @@ int ArchiveLexer::read_string(TextRecord& rec, bool keep) {
   advance();
   rec = TextRecord{};
   rec.offset = pos_;
+  // The stored bytes (doubled '@' as they are) are copied a buffer's worth
+  // at a time: seg is where this buffer's part not yet in stored begins.
   std::string stored;
+  size_t seg = buf_pos_;
   uint64_t len = 0, lines = 0, ats = 0;
   int last = -1;
   for (;;) {
-    if (buf_pos_ >= buf_len_ && fill() < 0) return error_ ? error_ : err::kUnexpectedEof;
+    if (buf_pos_ >= buf_len_) {
+      if (keep) stored.append(reinterpret_cast<const char*>(buf_ + seg), buf_len_ - seg);
+      if (fill() < 0) return error_ ? error_ : err::kUnexpectedEof;
+      seg = 0;
+    }
     // The run of the buffer up to the next '@' is taken whole.
     const unsigned char* run = buf_ + buf_pos_;
     const size_t avail = buf_len_ - buf_pos_;
@@ -136,21 +143,37 @@ int ArchiveLexer::read_string(TextRecord& rec, bool keep) {
     const size_t n = at ? static_cast<size_t>(static_cast<const unsigned char*>(at) - run) : avail;
     if (n > 0) {
       lines += count_byte(run, n, '\n');
-      if (keep) stored.append(reinterpret_cast<const char*>(run), n);
       len += n;
       last = run[n - 1];
       buf_pos_ += n;
       pos_ += n;
     }
     if (!at) continue;
-    advance();  // the '@'
-    int d = peek_byte();
-    if (d != '@') {
-      if (d < 0 && error_) return error_;
-      break;
+    if (buf_pos_ + 1 < buf_len_) {  // the byte after the '@' is in this buffer
+      if (buf_[buf_pos_ + 1] != '@') {
+        if (keep) stored.append(reinterpret_cast<const char*>(buf_ + seg), buf_pos_ - seg);
+        advance();  // the closing '@'
+        break;
+      }
+    } else {
+      // The '@' ends the buffer: what it is shows only after a refill.
+      if (keep) stored.append(reinterpret_cast<const char*>(buf_ + seg), buf_pos_ - seg);
+      advance();
+      int d = peek_byte();
+      if (d != '@') {
+        if (d < 0 && error_) return error_;
+        break;
+      }
+      if (keep) stored.push_back('@');  // the first of the pair, from the old buffer
+      seg = buf_pos_;                   // the second is copied with what follows
+      advance();
+      len += 2;
+      ats += 2;
+      last = '@';
+      continue;
     }
     advance();
-    if (keep) stored.append("@@");
+    advance();
     len += 2;
     ats += 2;
     last = '@';
