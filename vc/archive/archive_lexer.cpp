@@ -44,7 +44,7 @@ int ArchiveLexer::fill() {
 }
 
 int ArchiveLexer::scan(Token& tok) {
-  tok.text.clear();
+  tok.text = {};
   int c;
   for (;;) {  // white space, a buffer at a time
     size_t i = buf_pos_;
@@ -75,7 +75,7 @@ int ArchiveLexer::scan(Token& tok) {
     const size_t n = static_cast<size_t>(q - b);
     if (q < e && *q != '"' && n > 0) {
       if (n > kMaxToken) return err::kArchiveParseError;
-      tok.text.assign(reinterpret_cast<const char*>(b), n);
+      tok.text = std::string_view(reinterpret_cast<const char*>(b), n);
       buf_pos_ += n;
       pos_ += n;
       tok.kind = Kind::Word;
@@ -86,6 +86,7 @@ int ArchiveLexer::scan(Token& tok) {
 }
 
 int ArchiveLexer::scan_word(Token& tok) {
+  tok.spelled.clear();
   bool quoting = false;
   bool any = false;
   for (;;) {
@@ -99,8 +100,8 @@ int ArchiveLexer::scan_word(Token& tok) {
     while (end < buf_len_ && (is_word_char(buf_[end]) || (quoting && buf_[end] == ' '))) ++end;
     const size_t n = end - buf_pos_;
     if (n > 0) {
-      if (tok.text.size() + n > kMaxToken) return err::kArchiveParseError;
-      tok.text.append(reinterpret_cast<const char*>(buf_ + buf_pos_), n);
+      if (tok.spelled.size() + n > kMaxToken) return err::kArchiveParseError;
+      tok.spelled.append(reinterpret_cast<const char*>(buf_ + buf_pos_), n);
       any = true;
       buf_pos_ = end;
       pos_ += n;
@@ -112,7 +113,8 @@ int ArchiveLexer::scan_word(Token& tok) {
     advance();
   }
   if (quoting) return err::kArchiveParseError;  // the quote was not closed before the token ended
-  if (!any || tok.text.empty()) return err::kArchiveParseError;
+  if (!any || tok.spelled.empty()) return err::kArchiveParseError;
+  tok.text = tok.spelled;
   tok.kind = Kind::Word;
   return 0;
 }

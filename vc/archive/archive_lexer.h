@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "archive_model.h"
@@ -22,7 +23,10 @@ class ArchiveLexer {
   enum class Kind : uint8_t { Eof, Word, Semicolon, Colon, Comma, String };
   struct Token {
     Kind kind = Kind::Eof;
-    std::string text;  // Word only
+    // Word only. Points into the lexer's buffer (or into spelled for a word
+    // with quotes or one split between blocks): valid until the next peek.
+    std::string_view text;
+    std::string spelled;
   };
 
   ArchiveLexer(ByteSource& src, uint64_t start) : src_(src), pos_(start) {}
