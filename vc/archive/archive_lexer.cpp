@@ -43,17 +43,8 @@ int ArchiveLexer::fill() {
   return got ? buf_[0] : -1;
 }
 
-int ArchiveLexer::peek(const Token*& tok) {
-  if (!have_) {
-    if (int rc = scan(tok_)) return rc;
-    have_ = true;
-  }
-  tok = &tok_;
-  return 0;
-}
-
 int ArchiveLexer::scan(Token& tok) {
-  tok.text.clear();
+  tok.text = {};
   int c;
   for (;;) {  // white space, a buffer at a time
     size_t i = buf_pos_;
@@ -74,6 +65,28 @@ int ArchiveLexer::scan(Token& tok) {
     case '@': tok.kind = Kind::String; return 0;  // read_string takes it
     default: break;
   }
+  // The common word: plain word characters ending inside the buffer on a
+  // character that is neither a word character nor a quote. Taken in one go.
+  {
+    const unsigned char* b = buf_ + buf_pos_;
+    const unsigned char* e = buf_ + buf_len_;
+    const unsigned char* q = b;
+    while (q < e && is_word_char(*q)) ++q;
+    const size_t n = static_cast<size_t>(q - b);
+    if (q < e && *q != '"' && n > 0) {
+      if (n > kMaxToken) return err::kArchiveParseError;
+      tok.text = std::string_view(reinterpret_cast<const char*>(b), n);
+      buf_pos_ += n;
+      pos_ += n;
+      tok.kind = Kind::Word;
+      return 0;
+    }
+  }
+  return scan_word(tok);
+}
+
+int ArchiveLexer::scan_word(Token& tok) {
+  tok.spelled.clear();
   bool quoting = false;
   bool any = false;
   for (;;) {
@@ -87,8 +100,8 @@ int ArchiveLexer::scan(Token& tok) {
     while (end < buf_len_ && (is_word_char(buf_[end]) || (quoting && buf_[end] == ' '))) ++end;
     const size_t n = end - buf_pos_;
     if (n > 0) {
-      if (tok.text.size() + n > kMaxToken) return err::kArchiveParseError;
-      tok.text.append(reinterpret_cast<const char*>(buf_ + buf_pos_), n);
+      if (tok.spelled.size() + n > kMaxToken) return err::kArchiveParseError;
+      tok.spelled.append(reinterpret_cast<const char*>(buf_ + buf_pos_), n);
       any = true;
       buf_pos_ = end;
       pos_ += n;
@@ -100,7 +113,8 @@ int ArchiveLexer::scan(Token& tok) {
     advance();
   }
   if (quoting) return err::kArchiveParseError;  // the quote was not closed before the token ended
-  if (!any || tok.text.empty()) return err::kArchiveParseError;
+  if (!any || tok.spelled.empty()) return err::kArchiveParseError;
+  tok.text = tok.spelled;
   tok.kind = Kind::Word;
   return 0;
 }
@@ -112,11 +126,18 @@ int ArchiveLexer::read_string(TextRecord& rec, bool keep) {
   advance();
   rec = TextRecord{};
   rec.offset = pos_;
+  // The stored bytes (doubled '@' as they are) are copied a buffer's worth
+  // at a time: seg is where this buffer's part not yet in stored begins.
   std::string stored;
+  size_t seg = buf_pos_;
   uint64_t len = 0, lines = 0, ats = 0;
   int last = -1;
   for (;;) {
-    if (buf_pos_ >= buf_len_ && fill() < 0) return error_ ? error_ : err::kUnexpectedEof;
+    if (buf_pos_ >= buf_len_) {
+      if (keep) stored.append(reinterpret_cast<const char*>(buf_ + seg), buf_len_ - seg);
+      if (fill() < 0) return error_ ? error_ : err::kUnexpectedEof;
+      seg = 0;
+    }
     // The run of the buffer up to the next '@' is taken whole.
     const unsigned char* run = buf_ + buf_pos_;
     const size_t avail = buf_len_ - buf_pos_;
@@ -124,21 +145,37 @@ int ArchiveLexer::read_string(TextRecord& rec, bool keep) {
     const size_t n = at ? static_cast<size_t>(static_cast<const unsigned char*>(at) - run) : avail;
     if (n > 0) {
       lines += count_byte(run, n, '\n');
-      if (keep) stored.append(reinterpret_cast<const char*>(run), n);
       len += n;
       last = run[n - 1];
       buf_pos_ += n;
       pos_ += n;
     }
     if (!at) continue;
-    advance();  // the '@'
-    int d = peek_byte();
-    if (d != '@') {
-      if (d < 0 && error_) return error_;
-      break;
+    if (buf_pos_ + 1 < buf_len_) {  // the byte after the '@' is in this buffer
+      if (buf_[buf_pos_ + 1] != '@') {
+        if (keep) stored.append(reinterpret_cast<const char*>(buf_ + seg), buf_pos_ - seg);
+        advance();  // the closing '@'
+        break;
+      }
+    } else {
+      // The '@' ends the buffer: what it is shows only after a refill.
+      if (keep) stored.append(reinterpret_cast<const char*>(buf_ + seg), buf_pos_ - seg);
+      advance();
+      int d = peek_byte();
+      if (d != '@') {
+        if (d < 0 && error_) return error_;
+        break;
+      }
+      if (keep) stored.push_back('@');  // the first of the pair, from the old buffer
+      seg = buf_pos_;                   // the second is copied with what follows
+      advance();
+      len += 2;
+      ats += 2;
+      last = '@';
+      continue;
     }
     advance();
-    if (keep) stored.append("@@");
+    advance();
     len += 2;
     ats += 2;
     last = '@';

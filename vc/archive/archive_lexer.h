@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "archive_model.h"
@@ -22,14 +23,24 @@ class ArchiveLexer {
   enum class Kind : uint8_t { Eof, Word, Semicolon, Colon, Comma, String };
   struct Token {
     Kind kind = Kind::Eof;
-    std::string text;  // Word only
+    // Word only. Points into the lexer's buffer (or into spelled for a word
+    // with quotes or one split between blocks): valid until the next peek.
+    std::string_view text;
+    std::string spelled;
   };
 
   ArchiveLexer(ByteSource& src, uint64_t start) : src_(src), pos_(start) {}
 
   // The next token without taking it; for a String the '@' is not taken yet.
   // Answers 0 or a code (err::kArchiveParseError, err::kUnexpectedEof, a source's code).
-  int peek(const Token*& tok);
+  int peek(const Token*& tok) {
+    if (!have_) {
+      if (int rc = scan(tok_)) return rc;
+      have_ = true;
+    }
+    tok = &tok_;
+    return 0;
+  }
   // Takes the token peek() showed.
   void take() { have_ = false; }
   // Reads the string whose '@' peek() showed and one line feed after it.
@@ -50,6 +61,9 @@ class ArchiveLexer {
     ++pos_;
   }
   int scan(Token& tok);
+  // A word with quotes, or one that reaches the end of the buffer (kept out
+  // of scan so the common tokens stay cheap).
+  [[gnu::noinline]] int scan_word(Token& tok);
 
   ByteSource& src_;
   uint64_t pos_;

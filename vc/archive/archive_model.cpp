@@ -95,19 +95,25 @@ void TextRecord::set_stored(std::string stored) {
 }
 
 DeltaRecord* ArchiveFile::lookup(std::string_view revision) const {
-  auto it = index_.find(std::string(revision));
+  auto it = index_.find(revision);
   return it == index_.end() ? nullptr : it->second;
 }
 
 DeltaRecord* ArchiveFile::create_delta(std::string_view revision) {
-  std::string key(revision);
-  if (index_.count(key)) return nullptr;
-  auto rec = std::make_unique<DeltaRecord>();
-  rec->revision = key;
-  DeltaRecord* p = rec.get();
-  deltas_.push_back(std::move(rec));
-  index_.emplace(std::move(key), p);
-  return p;
+  // One hash of the key: the slot is taken first and filled once the record exists.
+  auto [slot, inserted] = index_.try_emplace(std::string(revision), nullptr);
+  if (!inserted) return nullptr;
+  try {
+    auto rec = std::make_unique<DeltaRecord>();
+    rec->revision = slot->first;
+    DeltaRecord* p = rec.get();
+    deltas_.push_back(std::move(rec));
+    slot->second = p;
+    return p;
+  } catch (...) {
+    index_.erase(slot);
+    throw;
+  }
 }
 
 bool ArchiveFile::renumber_delta(DeltaRecord* d, std::string_view revision) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -148,7 +149,12 @@ class ArchiveFile {
 
  private:
   std::vector<std::unique_ptr<DeltaRecord>> deltas_;
-  std::unordered_map<std::string, DeltaRecord*> index_;
+  // Looked up by string_view without making a std::string of the key.
+  struct RevisionHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  std::unordered_map<std::string, DeltaRecord*, RevisionHash, std::equal_to<>> index_;
 };
 
 // The order in which the delta records are written: from the head along next;

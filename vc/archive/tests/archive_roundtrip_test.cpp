@@ -129,6 +129,20 @@ TEST(Crc16, BlockwiseMatchesBytewise) {
     }
 }
 
+// Long runs where every byte matches: the counter's per-lane tallies must
+// not wrap however long the block.
+TEST(Crc16, CounterOnLongMatchingRuns) {
+  for (size_t len : {4079u, 4080u, 4081u, 4096u, 8191u, 70000u}) {
+    const std::string all(len, '\n');
+    EXPECT_EQ(len, count_byte(all.data(), len, '\n')) << len;
+    std::string mixed = all;
+    for (size_t i = 0; i < len; i += 3) mixed[i] = 'x';
+    const size_t expected = len - (len + 2) / 3;
+    EXPECT_EQ(expected, count_byte(mixed.data(), len, '\n')) << len;
+    EXPECT_EQ((len + 2) / 3, count_byte(mixed.data(), len, 'x')) << len;
+  }
+}
+
 // After a partial read and a header change the new file is adopted; the
 // reader then continues in the new file and every text is as before.
 TEST(Adopt, ContinueReadingInTheNewFile) {
