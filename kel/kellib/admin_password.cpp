@@ -6,6 +6,7 @@
 #include "admin_password.h"
 
 #include "default_database_path.h"
+#include "fs/replace_file.h"
 #include "kel.h"
 #include "kel_state.h"
 
@@ -68,17 +69,6 @@ int makeHash(const char* password, std::string& hash) {
   return KEL_SUCCESS;
 }
 
-bool writeAll(int fd, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 // Replaces the file with the hash: 0, or 26 when it cannot be written.
 int storeHash(const std::string& hash) {
   const std::string file = adminPasswordFile(database().startName);
@@ -88,33 +78,13 @@ int storeHash(const std::string& hash) {
     setExtraError(errno);
     return KEL_READ_ONLY;
   }
-  std::string temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = file + "." + std::to_string(::getpid()) + "." + std::to_string(attempt);
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0 && errno != EEXIST) break;
-  }
-  if (fd < 0) {
-    setExtraError(errno);
-    return KEL_READ_ONLY;
-  }
-  bool ok = writeAll(fd, hash + "\n") && ::fsync(fd) == 0;
-  int err = errno;
-  ok = (::close(fd) == 0) && ok;
-  if (ok && ::rename(temp.c_str(), file.c_str()) != 0) {
-    err = errno;
-    ok = false;
-  }
-  if (!ok) {
-    ::unlink(temp.c_str());
+  orv::fs::AtomicFileWriter out;
+  int err = out.begin(file, 0600);
+  if (!err) err = out.write(hash + "\n");
+  if (!err) err = out.commit();
+  if (err) {
     setExtraError(err);
     return KEL_READ_ONLY;
-  }
-  int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dfd >= 0) {
-    ::fsync(dfd);
-    ::close(dfd);
   }
   return KEL_SUCCESS;
 }
