@@ -42,7 +42,7 @@
 #include <string>
 #include <vector>
 
-#include "include/vc.h"
+#include "vc/include/vc.h"
 #include "orv/txtcmp32.h"
 
 namespace {

@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <string>
 
-#include "archive_model.h"
-#include "archive_reader.h"
-#include "archive_writer.h"
-#include "byte_stream.h"
+#include "vc/archive/format/archive_model.h"
+#include "vc/archive/format/archive_reader.h"
+#include "vc/archive/format/archive_writer.h"
+#include "vc/archive/format/byte_stream.h"
 
 using namespace orv::archive;
 

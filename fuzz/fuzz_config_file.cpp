@@ -14,10 +14,10 @@
 #include <vector>
 #include <unistd.h>
 
-#include "config_file.h"
-#include "instance.h"
+#include "vc/config/config_file.h"
+#include "vc/instance/instance.h"
 #include "platform/spawn/recording_spawner.h"
-#include "seams.h"
+#include "vc/instance/seams.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "vc/expression/expression.h"
+#include "vc/script/expression/expression.h"
 
 using namespace orv::vc;
 

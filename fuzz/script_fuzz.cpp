@@ -2,8 +2,8 @@
 // processor. The text is treated as a shared source, so `exec` and `exit`
 // are refused and nothing leaves the process; programs would go to a
 // recording spawner anyway.
-#include "script_context.h"
-#include "seams.h"
+#include "vc/script/script_context.h"
+#include "vc/instance/seams.h"
 #include "platform/spawn/recording_spawner.h"
 
 #include <cstddef>

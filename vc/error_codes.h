@@ -1,5 +1,5 @@
 // Names for the library's result codes. Each code is also the number of its
-// message in the catalogue (windll/message_catalogue.cpp); this header names
+// message in the catalogue (instance/message_catalogue.cpp); this header names
 // every code the catalogue carries so that all modules use the same names.
 // The self-contained parts of the library (archive, keywords, paths, ...)
 // reach it through the interface target vc_error_codes as "vc/error_codes.h".

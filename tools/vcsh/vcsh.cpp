@@ -9,7 +9,7 @@
 //   <command> -> <code> [<text result>]
 // Archive handles are kept in the variable $h (the last open) and can be
 // named by number. Commands are a table below; later modules add rows.
-#include "include/vc.h"
+#include "vc/include/vc.h"
 
 #include <cstdio>
 #include <cstdlib>

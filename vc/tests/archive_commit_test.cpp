@@ -1,10 +1,10 @@
 // Commit: canonical archives round-trip byte for byte, changes survive,
 // permissions, compressed archives, and the failure paths reached through
 // the platform's system-call table.
-#include "archive_test_support.h"
+#include "vc/tests/archive_test_support.h"
 
-#include "archive_writer.h"
-#include "error_codes.h"
+#include "vc/archive/format/archive_writer.h"
+#include "vc/error_codes.h"
 
 #include <cerrno>
 #include <sys/stat.h>

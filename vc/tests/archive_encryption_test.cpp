@@ -1,8 +1,8 @@
 // Encrypted archives: the password cycle, adding and removing encryption,
 // encryption under compression, the permission checks, the password
 // callback and the private plain copy.
-#include "archive_password.h"
-#include "info_test_support.h"
+#include "vc/archive/archive_password.h"
+#include "vc/tests/info_test_support.h"
 
 #include <sys/stat.h>
 

@@ -1,7 +1,7 @@
 // Archive information items: the getters over a fixture tree, the list
 // cursors, the enumeration order, the setters with their failures, and the
 // events around each change.
-#include "info_test_support.h"
+#include "vc/tests/info_test_support.h"
 
 #include <cstring>
 

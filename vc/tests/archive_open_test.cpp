@@ -1,10 +1,10 @@
 // Opening archives: modes, recognition of forms, the handle table, creation,
 // closing, the write lock and keep-closed.
-#include "archive_test_support.h"
+#include "vc/tests/archive_test_support.h"
 
-#include "archive_recognition.h"
-#include "error_codes.h"
-#include "permissions.h"
+#include "vc/archive/archive_recognition.h"
+#include "vc/error_codes.h"
+#include "vc/security/permissions.h"
 
 #include <sys/stat.h>
 

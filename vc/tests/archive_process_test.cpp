@@ -1,9 +1,9 @@
 // Two processes on one archive: share-mode conflicts, the change test after
 // another process committed, and a reader that watches the file during
 // commits. The second process is a fork that starts its own instance.
-#include "archive_test_support.h"
+#include "vc/tests/archive_test_support.h"
 
-#include "archive_writer.h"
+#include "vc/archive/format/archive_writer.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -3,15 +3,15 @@
 // readers of files and of an archive's texts.
 #pragma once
 
-#include "archive_events.h"
-#include "archive_reader.h"
-#include "archive_record.h"
-#include "archive_text.h"
+#include "vc/archive/archive_events.h"
+#include "vc/archive/format/archive_reader.h"
+#include "vc/archive/archive_handles.h"
+#include "vc/archive/format/archive_text.h"
 #include "fs/fs_ops.h"
-#include "include/vc.h"
-#include "instance.h"
-#include "seams.h"
-#include "support_kel_double.h"
+#include "vc/include/vc.h"
+#include "vc/instance/instance.h"
+#include "vc/instance/seams.h"
+#include "vc/tests/support_kel_double.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,7 +1,7 @@
 // Long runs: 50 seeded check-ins over the trunk and three branches (text and
 // binary, flags 8 and 16 mixed in) with deletions afterwards, and a history
 // of 200 revisions of a large text that ships with every Debian system.
-#include "checkin_support.h"
+#include "vc/tests/checkin_support.h"
 
 #include <map>
 #include <random>

@@ -2,7 +2,7 @@
 // writing in a scratch directory, and check-ins and check-outs of strings.
 #pragma once
 
-#include "archive_test_support.h"
+#include "vc/tests/archive_test_support.h"
 
 #include <string>
 

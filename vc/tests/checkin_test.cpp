@@ -1,6 +1,6 @@
 // Check-in, check-out and revision deletion through the vc* calls: numbering
 // through the API, line ends, binary archives, keywords, codes, deletion.
-#include "checkin_support.h"
+#include "vc/tests/checkin_support.h"
 
 #include <cstdio>
 #include <map>

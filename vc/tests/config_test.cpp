@@ -1,7 +1,7 @@
-#include "config_file.h"
-#include "instance.h"
-#include "option_lookup.h"
-#include "support_kel_double.h"
+#include "vc/config/config_file.h"
+#include "vc/instance/instance.h"
+#include "vc/config/option_lookup.h"
+#include "vc/tests/support_kel_double.h"
 
 #include <cstdlib>
 #include <filesystem>

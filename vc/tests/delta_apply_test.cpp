@@ -1,9 +1,9 @@
 // Piece lists and edit scripts, and the placement of new revisions in a
 // revision tree built in memory.
-#include "archive_model.h"
-#include "delta_apply.h"
-#include "error_codes.h"
-#include "revision_tree.h"
+#include "vc/archive/format/archive_model.h"
+#include "vc/revisions/delta_apply.h"
+#include "vc/error_codes.h"
+#include "vc/revisions/revision_tree.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "file_utils.h"
+#include "vc/files/file_utils.h"
 
-#include "instance.h"
+#include "vc/instance/instance.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -3,10 +3,10 @@
 // recording echo callback, and a permission bridge that refuses on demand.
 #pragma once
 
-#include "archive_test_support.h"
-#include "event_sources.h"
-#include "file_utils.h"
-#include "permissions.h"
+#include "vc/tests/archive_test_support.h"
+#include "vc/script/event_sources.h"
+#include "vc/files/file_utils.h"
+#include "vc/security/permissions.h"
 
 #include <set>
 

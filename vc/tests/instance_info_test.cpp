@@ -1,7 +1,7 @@
 // Instance items, token rules, user names, the text streams, the operation
 // log and the Borland option calls.
-#include "info_test_support.h"
-#include "operation_log.h"
+#include "vc/tests/info_test_support.h"
+#include "vc/archive/operation_log.h"
 
 #include <cstring>
 

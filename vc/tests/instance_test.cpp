@@ -1,7 +1,7 @@
 #include "dynlib/dynlib.h"
-#include "instance.h"
-#include "seams.h"
-#include "support_kel_double.h"
+#include "vc/instance/instance.h"
+#include "vc/instance/seams.h"
+#include "vc/tests/support_kel_double.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,8 +1,8 @@
 // Mail through the CMC library: configuration in the mail profile, loading
 // and binding, the notice shown once, and sending through a fake sendmail
 // that records what it was given.
-#include "mail_bridge.h"
-#include "support_script.h"
+#include "vc/script/mail_bridge.h"
+#include "vc/tests/support_script.h"
 
 #include <sys/stat.h>
 

@@ -1,8 +1,8 @@
-#include "error_codes.h"
-#include "instance.h"
-#include "compression_status.h"
-#include "support_kel_double.h"
-#include "windll/message_catalogue.h"
+#include "vc/error_codes.h"
+#include "vc/instance/instance.h"
+#include "vc/archive/compression_status.h"
+#include "vc/tests/support_kel_double.h"
+#include "vc/instance/message_catalogue.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

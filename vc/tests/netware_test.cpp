@@ -1,12 +1,12 @@
 // The NetWare bridge: without a client every path is local; with doubles of
 // the client and the transport, the request bytes, the check word, the
 // server table and the answers of the operations.
-#include "crc16.h"
-#include "error_codes.h"
-#include "instance.h"
-#include "netware_bridge.h"
-#include "seams.h"
-#include "support_kel_double.h"
+#include "vc/archive/format/crc16.h"
+#include "vc/error_codes.h"
+#include "vc/instance/instance.h"
+#include "vc/netware/netware_bridge.h"
+#include "vc/instance/seams.h"
+#include "vc/tests/support_kel_double.h"
 
 #include <cstring>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "option_lookup.h"
+#include "vc/config/option_lookup.h"
 
 #include <gtest/gtest.h>
 

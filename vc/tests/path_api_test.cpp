@@ -3,11 +3,11 @@
 // read again at each call, and the archive search opening and creating real
 // archives in a temporary tree. The path rules themselves are tested with
 // the path layer (vc/paths/tests).
-#include "error_codes.h"
-#include "include/vc.h"
-#include "instance.h"
-#include "seams.h"
-#include "support_kel_double.h"
+#include "vc/error_codes.h"
+#include "vc/include/vc.h"
+#include "vc/instance/instance.h"
+#include "vc/instance/seams.h"
+#include "vc/tests/support_kel_double.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // Revision information items: the getters and relations over the fixture
 // tree, locks, renumbering, the promotion rules and the revision events.
-#include "info_test_support.h"
+#include "vc/tests/info_test_support.h"
 
 using namespace info_test;
 

@@ -1,4 +1,4 @@
-#include "include/vc.h"
+#include "vc/include/vc.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The conditional stack: which lines run in if/elseif/else chains, nesting,
 // and the errors of misplaced conditionals.
-#include "support_script.h"
+#include "vc/tests/support_script.h"
 
 using namespace script_test;
 

@@ -1,8 +1,8 @@
 // Events: permission gates, the autoaction pair that names the block, the
 // temporary options a block sees, the pre-event rule and project events.
-#include "event_sources.h"
-#include "permissions.h"
-#include "support_script.h"
+#include "vc/script/event_sources.h"
+#include "vc/security/permissions.h"
+#include "vc/tests/support_script.h"
 
 #include <set>
 

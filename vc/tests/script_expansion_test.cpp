@@ -1,5 +1,5 @@
 // Text expansion and its functions, as `echo` sees them.
-#include "support_script.h"
+#include "vc/tests/support_script.h"
 
 using namespace script_test;
 

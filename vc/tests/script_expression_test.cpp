@@ -1,6 +1,6 @@
 // vcExpression: the expression language with script variables, parameters
 // and text expansion behind it.
-#include "support_script.h"
+#include "vc/tests/support_script.h"
 
 using namespace script_test;
 

@@ -1,8 +1,8 @@
 // Statements of the script language: what reaches the callbacks and the
 // spawner, in which order, and what ends a run.
-#include "config_file.h"
-#include "script_context.h"
-#include "support_script.h"
+#include "vc/config/config_file.h"
+#include "vc/script/script_context.h"
+#include "vc/tests/support_script.h"
 
 using namespace script_test;
 

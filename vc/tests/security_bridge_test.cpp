@@ -1,12 +1,12 @@
 // The security-database bridge over the test double of libkel32.so: the
 // caches, the scopes, the policy values, start-up failures, policy lines as
 // options, the project-opening gate and redirector files.
-#include "error_codes.h"
-#include "instance.h"
-#include "permissions.h"
-#include "security_policies.h"
-#include "seams.h"
-#include "support_kel_double.h"
+#include "vc/error_codes.h"
+#include "vc/instance/instance.h"
+#include "vc/security/permissions.h"
+#include "vc/security/security_policies.h"
+#include "vc/instance/seams.h"
+#include "vc/tests/support_kel_double.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -6,12 +6,12 @@
 //   project proj: users bob [ProjDev]; role ProjDev = CheckIn;
 //           policy statement: NoModifyProject; registered for <dir>/app.tpj
 // carol is not registered at all.
-#include "error_codes.h"
-#include "event_sources.h"
-#include "instance.h"
+#include "vc/error_codes.h"
+#include "vc/script/event_sources.h"
+#include "vc/instance/instance.h"
 #include "kel.h"
-#include "permissions.h"
-#include "seams.h"
+#include "vc/security/permissions.h"
+#include "vc/instance/seams.h"
 
 #include <cstring>
 #include <filesystem>

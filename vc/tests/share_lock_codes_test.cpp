@@ -1,4 +1,4 @@
-#include "share_lock_codes.h"
+#include "vc/archive/share_lock_codes.h"
 
 #include "fs/fs_ops.h"
 

@@ -1,6 +1,6 @@
 // The library as its callers load it: exports only, through librevlib32.so.
-#include "include/vc.h"
-#include "support_kel_double.h"
+#include "vc/include/vc.h"
+#include "vc/tests/support_kel_double.h"
 
 #include <cstdio>
 #include <cstdlib>

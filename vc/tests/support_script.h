@@ -3,10 +3,10 @@
 // the spawner seam, an answering query callback and a scratch directory.
 #pragma once
 
-#include "instance.h"
-#include "option_lookup.h"
-#include "seams.h"
-#include "support_kel_double.h"
+#include "vc/instance/instance.h"
+#include "vc/config/option_lookup.h"
+#include "vc/instance/seams.h"
+#include "vc/tests/support_kel_double.h"
 #include "platform/spawn/recording_spawner.h"
 
 #include <cstdlib>

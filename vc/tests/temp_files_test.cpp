@@ -1,7 +1,7 @@
-#include "temp_files.h"
+#include "vc/files/temp_files.h"
 
-#include "instance.h"
-#include "seams.h"
+#include "vc/instance/instance.h"
+#include "vc/instance/seams.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,0 +1,361 @@
+// Commit: the whole archive is written into a new file in its own directory,
+// checked when the option `checkwrite` asks for it, and swapped in by rename
+// so that the archive's name always holds a complete archive.
+//
+// The swap: a hard link keeps the old archive under a backup name, the new
+// file is renamed over the archive (atomic), the directory is synced and the
+// backup removed. Where the file system has no hard links the old archive is
+// renamed to the backup name first, and a failure of the second rename puts
+// it back. The write lock (a lock on the name in the directory's lock file)
+// is held throughout, and the descriptor the record reads through is opened
+// on the new file before the swap, so the record never lacks a stream.
+#include "vc/archive/archive_events.h"
+#include "vc/archive/archive_handles.h"
+#include "vc/archive/format/archive_writer.h"
+#include "vc/archive/compression_status.h"
+#include "vc/archive/format/crc16.h"
+#include "vc/error_codes.h"
+#include "vc/files/file_utils.h"
+#include "fs/fs_ops.h"
+#include "fs/replace_file.h"
+#include "vc/instance/instance.h"
+#include "libc/orv/gzip_writer.h"
+#include "vc/archive/operation_log.h"
+#include "vc/config/option_lookup.h"
+#include "vc/paths/path_codes.h"
+
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <span>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vc {
+namespace {
+
+using orv::archive::ByteSink;
+using orv::fs::fsOps;
+
+constexpr int kAttempts = 5;
+
+// The commit file, written through the platform's write call.
+class FileSink final : public ByteSink {
+ public:
+  explicit FileSink(int fd) : fd_(fd) {}
+  int write(const void* buf, size_t len) override {
+    return orv::fs::writeAll(fd_, buf, len) ? 0 : err::kTempWrite;
+  }
+
+ private:
+  int fd_;
+};
+
+// Plain bytes into the compressor, whose output goes on to `next`.
+class GzipSink final : public ByteSink {
+ public:
+  explicit GzipSink(ByteSink& next) : next_(next) {}
+  int start(int bits, std::uint32_t mtime) {
+    bool ok = gz_.start([this](const std::uint8_t* d, std::size_t n) { return next_.write(d, n) == 0; },
+                        bits, orv::GzipWriter::kArchiveLevel, mtime);
+    return ok ? 0 : failed();
+  }
+  int write(const void* buf, size_t len) override {
+    return gz_.write(static_cast<const std::uint8_t*>(buf), len) ? 0 : failed();
+  }
+  int finish() { return gz_.finish() ? 0 : failed(); }
+  ~GzipSink() override { gz_.end(); }
+
+ private:
+  int failed() {
+    compressionStatus().compressError = std::to_string(static_cast<int>(gz_.lastError())) + "##";
+    return err::kCompressError;
+  }
+  ByteSink& next_;
+  orv::GzipWriter gz_;
+};
+
+// Enciphers bytes on their way to `next`; the cipher starts from its
+// starting state.
+class CipherSink final : public ByteSink {
+ public:
+  CipherSink(orv::RotorCipher& cipher, ByteSink& next) : cipher_(cipher), next_(next) { cipher_.reset(); }
+  int write(const void* buf, size_t len) override {
+    const auto* p = static_cast<const std::uint8_t*>(buf);
+    std::uint8_t chunk[2048];
+    while (len > 0) {
+      const std::size_t n = len < sizeof chunk ? len : sizeof chunk;
+      std::memcpy(chunk, p, n);
+      cipher_.apply(std::span<std::uint8_t>(chunk, n));
+      if (int rc = next_.write(chunk, n)) return rc;
+      p += n;
+      len -= n;
+    }
+    return 0;
+  }
+
+ private:
+  orv::RotorCipher& cipher_;
+  ByteSink& next_;
+};
+
+constexpr char kEncryptLine[] = "#!encrypt\n";
+
+// Every plain byte also into the new plain copy.
+class TeeSink final : public ByteSink {
+ public:
+  TeeSink(ByteSink& copy, ByteSink& next) : copy_(copy), next_(next) {}
+  int write(const void* buf, size_t len) override {
+    if (copy_.write(buf, len)) return err::kTempWrite;
+    return next_.write(buf, len);
+  }
+
+ private:
+  ByteSink& copy_;
+  ByteSink& next_;
+};
+
+struct Attempt {
+  TempFile commit;     // the new archive file
+  TempFile plain;      // its plain text, for compressed archives
+  orv::archive::WriteResult result;
+  std::uint16_t crc = 0;
+  std::uint64_t count = 0;
+};
+
+void discard(VcInstance& inst, Attempt& at) {
+  removeTemp(&inst, at.commit);
+  removeTemp(&inst, at.plain);
+}
+
+// Writes one commit file and closes it.
+int writeCommitFile(VcInstance& inst, VcArchive& a, const std::string& dir, Attempt& at) {
+  if (int rc = createTempBeside(&inst, dir, kArchiveTempPrefix, at.commit)) return rc;
+  FileSink file(at.commit.fd);
+  orv::archive::ChecksumSink disk(file);
+  orv::archive::WriteOptions opts;
+  opts.century = optionBool(inst, "century", false);
+
+  // plain text -> plain copy -> cipher -> compressor -> checksum -> file
+  int rc = 0;
+  const bool encrypted = (a.file.flags & orv::archive::kFlagEncrypted) != 0;
+  if (encrypted && !a.cipher) return err::kIncorrectPassword;
+  if (a.file.compression || encrypted) {
+    if ((rc = createTempInTempDir(&inst, dir.c_str(), kArchiveTempPrefix, at.plain))) return rc;
+    FileSink plainFile(at.plain.fd);
+    std::optional<GzipSink> gz;
+    ByteSink* below = &disk;
+    if (a.file.compression) {
+      gz.emplace(disk);
+      rc = gz->start(a.file.compression, static_cast<std::uint32_t>(a.identity.mtimeSec));
+      below = &*gz;
+    }
+    std::optional<CipherSink> cipher;
+    ByteSink* enciphered = below;
+    if (!rc && encrypted) {
+      rc = below->write(kEncryptLine, sizeof kEncryptLine - 1);
+      cipher.emplace(*a.cipher, *below);
+      enciphered = &*cipher;
+    }
+    TeeSink tee(plainFile, *enciphered);
+    if (!rc) rc = orv::archive::write_archive(a.file, tee, opts, at.result);
+    if (!rc && gz) rc = gz->finish();
+  } else {
+    rc = orv::archive::write_archive(a.file, disk, opts, at.result);
+  }
+  if (rc) return rc;
+  at.crc = disk.crc();
+  at.count = disk.count();
+  const bool synced = fsOps().fsync(at.commit.fd) == 0;
+  const int e = errno;
+  const bool closed = fsOps().close(at.commit.fd) == 0;
+  at.commit.fd = -1;
+  if (!synced || !closed) {
+    inst.extraError = synced ? errno : e;
+    return err::kArchiveWrite;
+  }
+  return 0;
+}
+
+// Reads the commit file back: 0 when it matches what was written, 1 when it
+// does not, or a code.
+int verifyCommitFile(VcInstance& inst, const Attempt& at) {
+  struct stat st {};
+  if (::stat(at.commit.path.c_str(), &st) != 0) return fail(inst, err::kCommitTempMissing, errno);
+  if (static_cast<std::uint64_t>(st.st_size) != at.count) return 1;
+  int fd = fsOps().open(at.commit.path.c_str(), O_RDONLY | O_CLOEXEC, 0);
+  if (fd < 0) return fail(inst, err::kCannotOpenTemp, errno);
+  std::uint16_t crc = 0;
+  char buf[2048];
+  int rc = 0;
+  for (;;) {
+    ssize_t got = ::read(fd, buf, sizeof buf);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      rc = fail(inst, err::kTempRead, errno);
+      break;
+    }
+    if (got == 0) break;
+    crc = orv::archive::crc16_update(crc, buf, static_cast<std::size_t>(got));
+  }
+  fsOps().close(fd);
+  if (rc) return rc;
+  return crc == at.crc ? 0 : 1;
+}
+
+bool exists(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+bool noHardLinks(int e) {
+  return e == EPERM || e == EXDEV || e == ENOTSUP || e == EOPNOTSUPP || e == ENOSYS || e == EMLINK;
+}
+
+// Swaps the commit file in; backup receives the name the old archive was
+// kept under (removed by the caller after the commit event).
+int swapIn(VcInstance& inst, const VcArchive& a, const std::string& dir, const std::string& commitPath,
+           std::string& backup) {
+  TempFile b;
+  if (int rc = createTempBeside(&inst, dir, kArchiveTempPrefix, b)) return rc;
+  backup = b.path;
+  fsOps().close(b.fd);
+  fsOps().unlink(backup.c_str());
+
+  const char* archive = a.path.c_str();
+  if (fsOps().link(archive, backup.c_str()) == 0) {
+    if (fsOps().rename(commitPath.c_str(), archive) != 0) {
+      const int e = errno;
+      if (!exists(a.path)) fsOps().rename(backup.c_str(), archive);
+      fsOps().unlink(backup.c_str());
+      return fail(inst, err::kRenameFailed, e);
+    }
+  } else {
+    const int e = errno;
+    if (!noHardLinks(e)) return fail(inst, err::kRenameFailed, e);
+    if (fsOps().rename(archive, backup.c_str()) != 0) return fail(inst, err::kRenameFailed, errno);
+    if (fsOps().rename(commitPath.c_str(), archive) != 0) {
+      const int e2 = errno;
+      fsOps().rename(backup.c_str(), archive);
+      return fail(inst, err::kRenameFailed, e2);
+    }
+  }
+  orv::fs::syncParentDirectory(a.path);
+  return 0;
+}
+
+}  // namespace
+
+int commitArchive(VcInstance& inst, VcArchive& a, bool close) {
+  if (a.writeLock != 1) return fail(inst, err::kNotOpenForWrite);
+  inst.lastError = 0;
+  if (a.file.read_state == orv::archive::ReadState::Nothing || a.file.quick_header) {
+    if (int rc = readArchiveHeader(inst, a)) return rc;
+  }
+  if (a.path.size() >= orv::vc::path_code::kMaxAbsoluteName) return fail(inst, err::kInternalBufferExceeded);
+  const std::string dir = directoryPart(a.path);
+  const bool checkwrite = optionBool(inst, "checkwrite", false);
+
+  Attempt at;
+  bool written = false;
+  for (int attempt = 0; attempt < kAttempts && !written; ++attempt) {
+    at = Attempt{};
+    if (int rc = writeCommitFile(inst, a, dir, at)) {
+      discard(inst, at);
+      return fail(inst, rc);
+    }
+    if (!checkwrite) {
+      written = true;
+      break;
+    }
+    int v = verifyCommitFile(inst, at);
+    if (v == 0) {
+      written = true;
+    } else {
+      discard(inst, at);
+      if (v != 1) return v;
+    }
+  }
+  if (!written) return fail(inst, err::kCommitFailed);
+
+  // The new file's permissions: the old archive's bits and group; read-only
+  // when `writeprotect` is on (the default).
+  mode_t mode = a.fileMode & 0777;
+  if (optionBool(inst, "writeprotect", true)) mode &= static_cast<mode_t>(~0222);
+  ::chmod(at.commit.path.c_str(), mode);
+  struct stat old {};
+  if (::fstat(a.fd, &old) == 0 && ::chown(at.commit.path.c_str(), static_cast<uid_t>(-1), old.st_gid) != 0) {
+    // Only the owner or a member of the group may pass the group on.
+  }
+
+  const int newFd = fsOps().open(at.commit.path.c_str(), O_RDONLY | O_CLOEXEC, 0);
+  if (newFd < 0) {
+    const int e = errno;
+    discard(inst, at);
+    return fail(inst, err::kCannotOpenTemp, e);
+  }
+  std::string backup;
+  if (int rc = swapIn(inst, a, dir, at.commit.path, backup)) {
+    fsOps().close(newFd);
+    discard(inst, at);
+    return rc;
+  }
+  at.commit.path.clear();  // it is the archive now
+
+  archiveHooks().runEvent(inst, &a, "commit", nullptr);
+  fsOps().unlink(backup.c_str());
+  a.file.flags &= static_cast<std::uint8_t>(~(orv::archive::kFlagCreated | orv::archive::kFlagModified));
+
+  // The record now reads the new file.
+  fsOps().close(a.fd);
+  a.fd = newFd;
+  a.fileSource = std::make_unique<orv::archive::FdSource>(newFd);
+  orv::archive::ByteSource* source = a.fileSource.get();
+  std::unique_ptr<orv::archive::FdSource> oldPlainSource = std::move(a.plainSource);
+  TempFile oldPlain = a.plainCopy;
+  a.plainCopy = TempFile{};
+  if (at.plain.fd >= 0) {
+    a.plainCopy = at.plain;
+    at.plain = TempFile{};
+    a.plainSource = std::make_unique<orv::archive::FdSource>(a.plainCopy.fd);
+    source = a.plainSource.get();
+  }
+  orv::archive::adopt_written(a.file, at.result, source);
+  // Nothing reads the old plain copy any more.
+  oldPlainSource.reset();
+  removeTemp(&inst, oldPlain);
+  a.identity = orv::fs::identityOf(newFd);
+  a.fileMode = mode;
+
+  if (close) {
+    closeArchive(inst, &a);
+    return 0;
+  }
+  writeOperationLog(inst, a);
+  a.openMode &= ~kOpenCreate;
+  if (a.file.flags & orv::archive::kFlagKeepClosed) {
+    a.writeLock = 0;
+    a.openMode = kOpenRead;
+    a.shareLock.release();
+  }
+  a.cursors.reset();
+  if (!a.textsFile.empty()) {
+    forceRemove(a.textsFile);
+    a.textsFile.clear();
+  }
+  return 0;
+}
+
+}  // namespace vc
+
+using namespace vc;
+
+extern "C" VC_API VcError vcCommitArchive(int archive, int close) {
+  return guarded([&] {
+    VcInstance* inst = currentInstance();
+    if (!inst) return err::kBadCaller;
+    VcArchive* a = nullptr;
+    if (int rc = lookupArchive(*inst, archive, a)) return fail(*inst, rc);
+    return commitArchive(*inst, *a, close != 0);
+  });
+}

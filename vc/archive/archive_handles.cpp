@@ -1,0 +1,102 @@
+// The archive handle table, closing archive records, change marks and the
+// user name the archive lists know.
+#include "vc/archive/archive_handles.h"
+
+#include "vc/archive/archive_events.h"
+#include "vc/error_codes.h"
+#include "vc/files/file_utils.h"
+#include "fs/fs_ops.h"
+#include "vc/instance/instance.h"
+#include "vc/archive/operation_log.h"
+#include "vc/config/option_lookup.h"
+#include "vc/revisions/work_perms.h"
+
+#include <array>
+
+namespace vc {
+namespace {
+
+// Library-wide: handles are unique across the instances of this copy.
+std::array<VcArchive*, kArchiveHandles> g_table{};
+
+void closeArchivesOf(VcInstance& inst) {
+  for (VcArchive* a : g_table)
+    if (a && a->owner == &inst) closeArchive(inst, a);
+}
+
+int strictLocking(VcInstance& inst, int handle, bool* strict) {
+  VcArchive* a = nullptr;
+  if (int rc = lookupArchive(inst, handle, a)) return rc;
+  if (int rc = readArchiveHeader(inst, *a)) return rc;
+  *strict = (a->file.flags & orv::archive::kFlagStrict) != 0;
+  return 0;
+}
+
+struct Registration {
+  Registration() {
+    addCleanupHook(&closeArchivesOf);
+    setStrictLockingQuery(&strictLocking);
+  }
+} g_registration;
+
+}  // namespace
+
+VcArchive::~VcArchive() {
+  if (fd >= 0) orv::fs::fsOps().close(fd);
+  removeTemp(nullptr, plainCopy);
+}
+
+int lookupArchive(VcInstance& inst, int handle, VcArchive*& out) {
+  out = nullptr;
+  if (handle < 1 || handle > kArchiveHandles) return err::kBadArchiveHandle;
+  VcArchive* a = g_table[static_cast<std::size_t>(handle - 1)];
+  if (!a || a->owner != &inst) return err::kBadArchiveHandle;
+  out = a;
+  return 0;
+}
+
+VcArchive* archiveInTable(int index) {
+  return index >= 0 && index < kArchiveHandles ? g_table[static_cast<std::size_t>(index)] : nullptr;
+}
+
+int registerArchive(VcArchive* a) {
+  for (std::size_t i = 0; i < g_table.size(); ++i) {
+    if (!g_table[i]) {
+      g_table[i] = a;
+      a->handle = static_cast<int>(i) + 1;
+      return 0;
+    }
+  }
+  return err::kTooManyFiles;
+}
+
+void closeArchive(VcInstance& inst, VcArchive* a) {
+  if (!a) return;
+  writeOperationLog(inst, *a);
+  // A file this open created and no commit filled is removed while the
+  // share lock still guards its name.
+  if (a->file.flags & orv::archive::kFlagCreated) forceRemove(a->path);
+  if (a->handle >= 1 && a->handle <= kArchiveHandles &&
+      g_table[static_cast<std::size_t>(a->handle - 1)] == a)
+    g_table[static_cast<std::size_t>(a->handle - 1)] = nullptr;
+  if (inst.currentArchive == a) {
+    inst.currentArchive = nullptr;
+    inst.archiveOptions = nullptr;
+  }
+  delete a;
+}
+
+void markDeltaChanged(VcArchive& a, orv::archive::DeltaRecord& d) {
+  d.change_flags |= orv::archive::kDeltaChanged;
+  a.file.flags |= orv::archive::kFlagModified;
+}
+
+void markArchiveChanged(VcArchive& a) { a.file.flags |= orv::archive::kFlagModified; }
+
+std::string archiveUser(VcInstance& inst) {
+  std::string name = optionString(inst, "logname", "");
+  if (name.empty()) name = inst.userNamePtr ? inst.userNamePtr : "";
+  return name.empty() ? name : sanitizeName(name);
+}
+
+}  // namespace vc

@@ -1,0 +1,385 @@
+// Archive information items: vcGetArchiveInfo, vcGetIdArchiveInfo and
+// vcSetArchiveInfo, with vcExpandRevision and vcValidateToken.
+//
+// Getters read the header first. List items hand out one entry per call
+// through the archive's cursors and answer 5 once after the last entry, the
+// cursor then starting over. Setters need the write lock, run the item's
+// events around the change and keep the change in memory for the commit.
+#include "vc/archive/archive_handles.h"
+#include "vc/archive/format/archive_text.h"
+#include "vc/error_codes.h"
+#include "fs/file_identity.h"
+#include "vc/archive/info_support.h"
+#include "vc/archive/info_texts.h"
+#include "vc/instance/instance.h"
+#include "vc/config/option_lookup.h"
+#include "vc/revisions/revision_tree.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+namespace vc {
+namespace {
+
+using orv::archive::ArchiveFile;
+using orv::archive::DeltaRecord;
+namespace arc = orv::archive;
+
+int putByte(char* buf, int value) {
+  buf[0] = static_cast<char>(value);
+  return 0;
+}
+
+int put32(VcInstance& inst, char* buf, int len, std::uint32_t value) {
+  if (len < 4) return fail(inst, err::kBadArgument);
+  std::memcpy(buf, &value, 4);
+  return 0;
+}
+
+int copyOut(VcInstance& inst, const std::string& s, char* buf, int len) {
+  return copyResult(&inst, s, buf, len);
+}
+
+// Hands out list entries one per call: the next entry, or 5 after the last
+// with the cursor back at the start.
+int nextEntry(VcInstance& inst, int& cursor, const std::vector<std::string>& entries, char* buf,
+              int len) {
+  if (cursor >= static_cast<int>(entries.size())) {
+    cursor = 0;
+    buf[0] = '\0';
+    return err::kDone;
+  }
+  const int rc = copyOut(inst, entries[static_cast<std::size_t>(cursor)], buf, len);
+  if (rc == 0) ++cursor;
+  return rc;
+}
+
+bool onList(const std::vector<std::string>& list, const std::string& name) {
+  return std::any_of(list.begin(), list.end(), [&](const std::string& n) { return sameUser(n, name); });
+}
+
+bool eraseFrom(std::vector<std::string>& list, const std::string& name) {
+  auto it = std::find_if(list.begin(), list.end(), [&](const std::string& n) { return sameUser(n, name); });
+  if (it == list.end()) return false;
+  list.erase(it);
+  return true;
+}
+
+int revisionCount(const ArchiveFile& f) { return static_cast<int>(enumerationOrder(f).size()); }
+
+std::uint8_t compressionBits(VcInstance& inst, const char* value) {
+  long bits = 0;
+  const unsigned char c = static_cast<unsigned char>(value[0]);
+  if (c != 0 && c < '0')
+    bits = c;  // a binary byte
+  else
+    bits = std::strtol(value, nullptr, 10);
+  if (bits == 0) return 0;
+  if (bits == 1) bits = std::strtol(optionString(inst, "compress", "15").c_str(), nullptr, 10);
+  return static_cast<std::uint8_t>(bits < 9 || bits > 15 ? 15 : bits);
+}
+
+int getArchiveInfo(VcInstance& inst, int handle, int item, char* buf, int len) {
+  VcArchive* a = nullptr;
+  if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
+  if (!buf || len < 1) return fail(inst, err::kBadArgument);
+  if (int rc = readArchiveHeader(inst, *a)) return rc;
+  ArchiveFile& f = a->file;
+  std::vector<std::string> entries;
+  switch (item) {
+    case 1:
+      if (f.access.empty()) return fail(inst, err::kAccessListEmpty);
+      return nextEntry(inst, a->cursors.access, f.access, buf, len);
+    case 2: return archiveText(inst, *a, f.description, buf, len);
+    case 3:
+      if (f.flags & arc::kFlagFormatStated) return putByte(buf, (f.flags & arc::kFlagBinary) ? 1 : 0);
+      return putByte(buf, revisionCount(f) > 1 ? 0 : 2);
+    case 4: return archiveText(inst, *a, f.comment, buf, len);
+    case 5: return putByte(buf, f.compression);
+    case 6: return copyOut(inst, f.default_branch, buf, len);
+    case 7: return putByte(buf, (f.flags & arc::kFlagEncrypted) ? 1 : 0);
+    case 8:
+      if (!f.head) {
+        buf[0] = '\0';
+        return fail(inst, err::kRevisionMissing);
+      }
+      return copyOut(inst, f.head->revision, buf, len);
+    case 9:
+      for (const auto& l : f.locks) entries.push_back(l.user + " " + l.revision);
+      return nextEntry(inst, a->cursors.locks, entries, buf, len);
+    case 10: {
+      if (f.access.empty()) return fail(inst, err::kAccessListEmpty);
+      const std::string name(buf, strnlen(buf, static_cast<std::size_t>(len)));
+      return onList(f.access, name) ? 0 : fail(inst, err::kAccessNameMissing);
+    }
+    case 11:
+      for (const auto& s : f.symbols) entries.push_back(s.name + " " + s.revision);
+      return nextEntry(inst, a->cursors.symbols, entries, buf, len);
+    case 12: return putByte(buf, (f.flags & arc::kFlagStrict) ? 1 : 0);
+    case 13: return putByte(buf, (f.flags & arc::kFlagModified) ? 1 : 0);
+    case 47: return putByte(buf, orv::fs::fileChanged(a->identity, a->path) ? 1 : 0);
+    case 48: return putByte(buf, (f.flags & arc::kFlagCreated) ? 1 : 0);
+    case 51: {
+      const auto order = enumerationOrder(f);
+      if (order.empty()) {
+        buf[0] = '\0';
+        return fail(inst, err::kRevisionMissing);
+      }
+      return copyOut(inst, order.front()->revision, buf, len);
+    }
+    case 62: return copyOut(inst, a->path, buf, len);
+    case 64: {
+      if (len < 2) {
+        inst.neededLength = 2;
+        return fail(inst, err::kBufferTooSmall);
+      }
+      std::uint32_t mode = (f.flags & arc::kFlagCreated) ? a->modeOverride : a->fileMode;
+      if (f.flags & arc::kFlagStrict) mode &= ~0222u;
+      const std::uint16_t word = static_cast<std::uint16_t>(mode);
+      std::memcpy(buf, &word, 2);
+      return 0;
+    }
+    case 66: return put32(inst, buf, len, static_cast<std::uint32_t>(revisionCount(f)));
+    case 67: {
+      std::uint32_t n = 0;
+      for (DeltaRecord* d : enumerationOrder(f)) n += static_cast<std::uint32_t>(d->branches.size());
+      return put32(inst, buf, len, n);
+    }
+    case 68: {
+      std::uint32_t n = 0;
+      for (DeltaRecord* d : enumerationOrder(f)) n += onTrunk(d) ? 0 : 1;
+      return put32(inst, buf, len, n);
+    }
+    case 70: return archiveText(inst, *a, f.extension, buf, len);
+    case 79:
+      if (f.security_objects.empty()) return fail(inst, err::kNoSecurityModules);
+      return nextEntry(inst, a->cursors.securityObjects, f.security_objects, buf, len);
+    default: return fail(inst, err::kBadArgument);
+  }
+}
+
+int getIdArchiveInfo(VcInstance& inst, int handle, int item, const char* key, char* buf, int len) {
+  VcArchive* a = nullptr;
+  if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
+  if (!key || !buf || len < 1) return fail(inst, err::kBadArgument);
+  if (item < 14 || item > 16) return fail(inst, err::kBadArgument);
+  if (int rc = readArchiveHeader(inst, *a)) return rc;
+  const ArchiveFile& f = a->file;
+  buf[0] = '\0';
+  switch (item) {
+    case 14:
+      for (const auto& s : f.symbols)
+        if (s.name == key) return copyOut(inst, s.revision, buf, len);
+      return fail(inst, err::kSymbolMissing);
+    case 15:
+      if (const auto* l = lockOf(f, key)) return copyOut(inst, l->revision, buf, len);
+      return fail(inst, err::kRevisionNotLocked);
+    default: {
+      std::string rev;
+      if (int rc = expandRevisionName(f, key, rev)) return fail(inst, rc);
+      if (const auto* l = lockOn(f, rev)) return copyOut(inst, l->user, buf, len);
+      return fail(inst, err::kRevisionNotLocked);
+    }
+  }
+}
+
+// The change of one item, after the event let it go on.
+int applyArchiveItem(VcInstance& inst, VcArchive& a, int item, const std::string& value,
+                     const std::string& second) {
+  ArchiveFile& f = a.file;
+  switch (item) {
+    case 17: f.access.insert(f.access.begin(), value); return 0;
+    case 19: f.symbols.insert(f.symbols.begin(), arc::Symbol{second, value}); return 0;
+    case 20: f.comment.set_plain(value); return 0;
+    case 21: f.default_branch = second; return 0;
+    case 22: eraseFrom(f.access, value); return 0;
+    case 24:
+      f.symbols.erase(std::find_if(f.symbols.begin(), f.symbols.end(),
+                                   [&](const arc::Symbol& s) { return s.name == value; }));
+      return 0;
+    case 49: f.description.set_plain(value); return 0;
+    case 72:
+      f.extension.set_plain(value);
+      f.has_extension = true;
+      return 0;
+    case 80: f.security_objects.insert(f.security_objects.begin(), value); return 0;
+    case 81: eraseFrom(f.security_objects, value); return 0;
+    default: return fail(inst, err::kBadArgument);
+  }
+}
+
+struct EventItem {
+  int item;
+  const char* event;
+};
+
+constexpr EventItem kEventItems[] = {
+    {17, "addaccess"}, {19, "addlabel"},    {20, "comment"},       {21, "defaultbranch"},
+    {22, "dropaccess"}, {24, "droplabel"},  {49, "description"},   {72, "archextension"},
+    {80, "addsecurity"}, {81, "dropsecurity"},
+};
+
+int setArchiveInfo(VcInstance& inst, int handle, int item, const char* value, const char* second) {
+  VcArchive* a = nullptr;
+  if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
+  if (item != 63 && a->writeLock != 1) return fail(inst, err::kNotOpenForWrite);
+  if (!value) return fail(inst, err::kBadArgument);
+  if (int rc = readArchiveHeader(inst, *a)) return rc;
+  ArchiveFile& f = a->file;
+  const std::string v = value;
+
+  // Items without events.
+  switch (item) {
+    case 25: {
+      const int format = byteValue(value);
+      if (format < 0 || format > 2) return fail(inst, err::kBadArgument);
+      const bool nowBinary = (f.flags & arc::kFlagFormatStated) && (f.flags & arc::kFlagBinary);
+      const bool locked = nowBinary || revisionCount(f) > 1;
+      if (locked && (format == 1) != nowBinary) return fail(inst, err::kWrongFormat);
+      f.flags &= static_cast<std::uint8_t>(~(arc::kFlagBinary | arc::kFlagFormatStated));
+      if (format != 2) f.flags |= arc::kFlagFormatStated | (format == 1 ? arc::kFlagBinary : 0);
+      markArchiveChanged(*a);
+      return 0;
+    }
+    case 26:
+      if (byteValue(value) & 1)
+        f.flags |= arc::kFlagStrict;
+      else
+        f.flags &= static_cast<std::uint8_t>(~arc::kFlagStrict);
+      markArchiveChanged(*a);
+      return 0;
+    case 45:
+      if (int rc = readArchiveTexts(inst, *a, nullptr)) return rc;
+      f.compression = compressionBits(inst, value);
+      markArchiveChanged(*a);
+      return 0;
+    case 46:
+      if (byteValue(value) & 1)
+        f.flags |= arc::kFlagModified;
+      else
+        f.flags &= static_cast<std::uint8_t>(~arc::kFlagModified);
+      return 0;
+    case 63: a->displayPath = v; return 0;
+    default: break;
+  }
+
+  const EventItem* e = nullptr;
+  for (const EventItem& x : kEventItems)
+    if (x.item == item) e = &x;
+  if (!e) return fail(inst, err::kBadArgument);
+
+  // Checks that need no event.
+  std::string rev;  // the revision the event is told about
+  std::string stored;  // the revision item 19 or 21 keeps
+  switch (item) {
+    case 17:
+      if (v.empty() || onList(f.access, v)) return fail(inst, err::kAccessNameExists);
+      break;
+    case 19:
+      if (validateToken(inst, kTokenLabel, v) != 0 || !second) return fail(inst, err::kBadArgument);
+      for (const auto& s : f.symbols)
+        if (s.name == v) return fail(inst, err::kSymbolExists);
+      if (int rc = expandRevisionName(f, second, rev)) return fail(inst, rc);
+      if (rev.empty()) return fail(inst, err::kBadArgument);
+      stored = rev;
+      break;
+    case 21:
+      if (!v.empty()) {
+        if (int rc = expandRevisionName(f, v, stored)) return fail(inst, rc);
+        if (std::count(stored.begin(), stored.end(), '.') % 2 == 1) stored.resize(stored.rfind('.'));
+      }
+      break;
+    case 22:
+      if (!onList(f.access, v)) return fail(inst, err::kAccessNameMissing);
+      break;
+    case 24: {
+      const arc::Symbol* hit = nullptr;
+      for (const auto& s : f.symbols)
+        if (s.name == v) hit = &s;
+      if (!hit) return fail(inst, err::kSymbolMissing);
+      rev = hit->revision;
+      break;
+    }
+    case 49:
+    case 72:
+      // A text replaced in memory must not be read over it later.
+      if (int rc = readArchiveTexts(inst, *a, nullptr)) return rc;
+      break;
+    case 80:
+      if (v.empty() || onList(f.security_objects, v)) return fail(inst, err::kSecurityModulePresent);
+      break;
+    case 81:
+      if (!onList(f.security_objects, v)) return fail(inst, err::kSecurityModuleMissing);
+      break;
+    default: break;
+  }
+
+  const char* eventRev = rev.empty() ? nullptr : rev.c_str();
+  if (int rc = beforeChange(inst, *a, e->event, value, eventRev)) return rc;
+  if (int rc = applyArchiveItem(inst, *a, item, v, stored)) return rc;
+  a->cursors.reset();
+  markArchiveChanged(*a);
+  afterChange(*a, e->event, eventRev);
+  inst.lastError = 0;
+  return 0;
+}
+
+int expandRevision(VcInstance& inst, int handle, const char* name, char* buf, int len) {
+  VcArchive* a = nullptr;
+  if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
+  if (!name || !buf || len - 1 < 1) return fail(inst, err::kBadArgument);
+  if (int rc = readArchiveHeader(inst, *a)) return rc;
+  std::string out;
+  if (int rc = expandRevisionName(a->file, name, out)) return fail(inst, rc);
+  return copyOut(inst, out, buf, len);
+}
+
+int checkToken(VcInstance& inst, int handle, int kind, const char* text) {
+  if (handle != 0) {
+    VcArchive* a = nullptr;
+    if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
+  }
+  if (!text || kind < 52 || kind > 76) return fail(inst, err::kBadArgument);
+  const int rc = validateToken(inst, kind, text);
+  return rc ? fail(inst, rc) : 0;
+}
+
+template <class Fn>
+int withInstance(Fn&& fn) {
+  return guarded([&] {
+    VcInstance* inst = currentInstance();
+    return inst ? fn(*inst) : err::kBadCaller;
+  });
+}
+
+}  // namespace
+}  // namespace vc
+
+using namespace vc;
+
+extern "C" {
+
+VC_API VcError vcGetArchiveInfo(int archive, int item, char* buffer, int length) {
+  return withInstance([&](VcInstance& inst) { return getArchiveInfo(inst, archive, item, buffer, length); });
+}
+
+VC_API VcError vcGetIdArchiveInfo(int archive, int item, const char* key, char* buffer, int length) {
+  return withInstance(
+      [&](VcInstance& inst) { return getIdArchiveInfo(inst, archive, item, key, buffer, length); });
+}
+
+VC_API VcError vcSetArchiveInfo(int archive, int item, const char* value, const char* second) {
+  return withInstance([&](VcInstance& inst) { return setArchiveInfo(inst, archive, item, value, second); });
+}
+
+VC_API VcError vcExpandRevision(int archive, const char* name, char* buffer, int length) {
+  return withInstance([&](VcInstance& inst) { return expandRevision(inst, archive, name, buffer, length); });
+}
+
+VC_API VcError vcValidateToken(int archive, int kind, const char* text) {
+  return withInstance([&](VcInstance& inst) { return checkToken(inst, archive, kind, text); });
+}
+
+}  // extern "C"

@@ -1,0 +1,332 @@
+// Opening archives (vcOpenArchive), the write lock and its drop and reopen,
+// keeping an archive closed, and closing it.
+//
+// Share modes are locks on one byte of the directory's ".vclock" file (see
+// platform/fs/share_lock.h): readers hold deny-write, the write-lock holder
+// deny-read-write. The archive file itself is only ever opened read-only:
+// commits replace it by rename, and the lock, being keyed by the name,
+// guards the file across the swap.
+#include "vc/archive/archive_events.h"
+#include "vc/archive/archive_recognition.h"
+#include "vc/archive/archive_handles.h"
+#include "vc/error_codes.h"
+#include "vc/files/file_utils.h"
+#include "fs/fs_ops.h"
+#include "vc/instance/instance.h"
+#include "vc/paths/instance_path_environment.h"
+#include "vc/config/option_lookup.h"
+#include "vc/archive/share_lock_codes.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vc {
+namespace {
+
+using orv::fs::LockMode;
+using orv::fs::LockStatus;
+
+bool permitted(VcInstance& inst, const char* permission, VcArchive* a) {
+  return archiveHooks().holdsPermission(inst, permission, a);
+}
+
+// A refusal by the security database: its code, with the security and extra
+// errors cleared.
+int refuse(VcInstance& inst, int code) {
+  inst.securityError = 0;
+  inst.extraError = 0;
+  return fail(inst, code);
+}
+
+int openFailure(VcInstance& inst, int e) {
+  return fail(inst, e == EMFILE || e == ENFILE ? err::kTooManyFiles : err::kCannotOpenArchive, e);
+}
+
+// Opens the file with its share mode: the lock first, then the file, so the
+// file that is opened is the one the lock guards. Creates a missing file
+// (mode 0666 less the umask) when asked; *created tells whether this call did.
+int openShared(VcInstance& inst, const std::string& path, bool writeLock, unsigned openMode,
+               orv::fs::ShareLock& lock, int& fd, bool& created) {
+  created = false;
+  int e = 0;
+  LockStatus st = lock.acquire(path, writeLock ? LockMode::DenyReadWrite : LockMode::DenyWrite, &e);
+  if (st != LockStatus::Ok) return fail(inst, lockStatusCode(st), e);
+  auto& ops = orv::fs::fsOps();
+  fd = ops.open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
+  if (fd < 0 && errno == ENOENT && (openMode & kOpenCreate)) {
+    int cfd = ops.open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (cfd >= 0) {
+      created = true;
+      inst.flags |= kInstCreatedFile;
+      ops.close(cfd);
+      if (!(openMode & kOpenWrite) && optionBool(inst, "writeprotect", true))
+        setReadOnly(path);
+      else
+        setWritable(path);
+    }
+    fd = ops.open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
+  }
+  if (fd < 0) {
+    const int saved = errno;
+    lock.release();
+    return openFailure(inst, saved);
+  }
+  return 0;
+}
+
+std::uint8_t compressionOption(VcInstance& inst) {
+  if (!optionBool(inst, "compress", false)) return 0;
+  int bits = std::atoi(optionString(inst, "compress", "15").c_str());
+  if (bits == 0) return 0;
+  return static_cast<std::uint8_t>(bits < 9 || bits > 15 ? 15 : bits);
+}
+
+bool onAccessList(VcInstance& inst, const VcArchive& a) {
+  if (a.file.access.empty()) return true;
+  const std::string user = archiveUser(inst);
+  if (user.empty()) return true;
+  for (const std::string& n : a.file.access) {
+    if (n.size() != user.size()) continue;
+    bool same = true;
+    for (std::size_t i = 0; i < n.size() && same; ++i) {
+      unsigned char x = static_cast<unsigned char>(n[i]), y = static_cast<unsigned char>(user[i]);
+      if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
+      if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+      same = x == y;
+    }
+    if (same) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+int openArchive(VcInstance& inst, const char* name, int* handle, int mode) {
+  if (handle) *handle = 0;
+  if (!name) return fail(inst, err::kBadArgument);
+  unsigned bits = 0;
+  switch (mode) {
+    case 1: bits = kOpenRead; break;
+    case 2:
+    case 3: bits = kOpenRead | kOpenWrite; break;
+    case 4:
+    case 6:
+    case 7: bits = kOpenRead | kOpenWrite | kOpenCreate; break;
+    default: return fail(inst, err::kBadArgument);
+  }
+  const bool writeLock = mode != 1;
+
+  std::string path;
+  if (int rc = absoluteLibraryName(inst, name, path)) return fail(inst, rc);
+
+  // Permissions, before any file is touched.
+  struct stat st {};
+  const bool exists = ::stat(path.c_str(), &st) == 0;
+  if ((bits & kOpenCreate) && !exists) {
+    if (!permitted(inst, "createarchive", nullptr)) return refuse(inst, err::kDenyCreateArchive);
+  } else {
+    if (handle && !permitted(inst, "openarchive", nullptr)) return refuse(inst, err::kDenyOpenArchive);
+    if ((bits & kOpenWrite) && !permitted(inst, "modifyarchive", nullptr))
+      return refuse(inst, err::kDenyModifyArchive);
+  }
+
+  if (bits & kOpenCreate) {
+    if (int e = makeDirectoriesFor(path)) return fail(inst, err::kCannotCreateArchiveDir, e);
+  }
+
+  auto a = std::make_unique<VcArchive>();
+  bool created = false;
+  if (int rc = openShared(inst, path, writeLock, bits, a->shareLock, a->fd, created)) return rc;
+  a->owner = &inst;
+  a->path = path;
+  a->openMode = bits;
+  a->writeLock = writeLock ? 1 : 0;
+  a->modeOverride = 07644;
+  a->fileSource = std::make_unique<orv::archive::FdSource>(a->fd);
+  if (created) a->file.flags |= orv::archive::kFlagCreated;
+
+  // The first 32 bytes tell the form.
+  unsigned char lead[kRecognitionBytes] = {};
+  std::size_t have = 0;
+  int readError = 0;
+  while (have < sizeof lead) {
+    ssize_t got = ::pread(a->fd, lead + have, sizeof lead - have, static_cast<off_t>(have));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) readError = errno;
+    if (got <= 0) break;
+    have += static_cast<std::size_t>(got);
+  }
+  int code = 0;
+  if (have == 0) {
+    struct stat fst {};
+    if (readError) {
+      code = err::kNotVersionFile;
+    } else if (!created) {
+      const bool statOk = ::fstat(a->fd, &fst) == 0;
+      code = !statOk || fst.st_size == 0 ? err::kNotVersionFile : err::kArchiveInaccessible;
+    } else {
+      // A new archive: nothing to read.
+      a->file.read_state = orv::archive::ReadState::All;
+      a->file.source = a->fileSource.get();
+      if (optionBool(inst, "strictlocks", false)) a->file.flags |= orv::archive::kFlagStrict;
+      a->file.compression = compressionOption(inst);
+    }
+  } else if (have < sizeof lead) {
+    code = err::kNotVersionFile;
+  } else {
+    Recognition r = recogniseArchiveFile(a->fd, lead);
+    code = r.code;
+    if (code == 0 || code == err::kEncryptedFile) {
+      a->file.compression = r.compression;
+      if (r.encrypted) a->file.flags |= orv::archive::kFlagEncrypted;
+    }
+  }
+  if (code != 0 && code != err::kEncryptedFile) {
+    closeArchive(inst, a.release());
+    return fail(inst, code);
+  }
+
+  a->identity = orv::fs::identityOf(a->fd);
+  struct stat fst {};
+  if (!a->identity.valid || ::fstat(a->fd, &fst) != 0) {
+    const int e = errno;
+    closeArchive(inst, a.release());
+    return fail(inst, err::kCannotOpenArchive, e);
+  }
+  a->fileMode = fst.st_mode & 07777;
+
+  if (!handle) {
+    closeArchive(inst, a.release());
+    return code ? fail(inst, code) : 0;
+  }
+  if (registerArchive(a.get()) != 0) {
+    closeArchive(inst, a.release());
+    return fail(inst, err::kTooManyFiles);
+  }
+  *handle = a->handle;
+  inst.currentArchive = a.release();
+  inst.archiveOptions = &inst.currentArchive->options;
+  return code ? fail(inst, code) : 0;
+}
+
+int changeWriteLock(VcInstance& inst, int handle, int requested) {
+  VcArchive* a = nullptr;
+  if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
+  const bool keptClosed = (a->file.flags & orv::archive::kFlagKeepClosed) != 0;
+  if (requested == a->writeLock) return 0;
+  if (requested == 2 &&
+      (a->writeLock == 1 || a->file.compression || (a->file.flags & orv::archive::kFlagEncrypted)))
+    return 0;
+
+  if (requested == 1 || (requested == 2 && (a->openMode & kOpenWrite))) {
+    if (!permitted(inst, "modifyarchive", a)) return refuse(inst, err::kDenyModifyArchive);
+  }
+  if (!permitted(inst, "openarchive", a)) return refuse(inst, err::kDenyOpenArchive);
+  a->openMode &= ~kOpenCreate;
+
+  if (requested == 1 && a->file.read_state != orv::archive::ReadState::Nothing && !onAccessList(inst, *a))
+    return fail(inst, err::kNotOnAccessList);
+
+  if (requested == 0) {
+    a->writeLock = 0;
+    a->openMode &= ~kOpenWrite;
+    if (keptClosed) {
+      a->shareLock.release();
+      return 0;
+    }
+  }
+
+  // The new share mode first, then the change test under it, so nobody can
+  // slip a commit in between.
+  const bool wasHeld = a->shareLock.held();
+  const LockMode before = a->shareLock.mode();
+  const LockMode want = requested == 1 ? LockMode::DenyReadWrite : LockMode::DenyWrite;
+  int e = 0;
+  LockStatus st = wasHeld ? a->shareLock.change(want, &e) : a->shareLock.acquire(a->path, want, &e);
+  if (st != LockStatus::Ok) return fail(inst, lockStatusCode(st), e);
+
+  if (orv::fs::fileChanged(a->identity, a->path)) {
+    if (!wasHeld)
+      a->shareLock.release();
+    else if (requested == 1)
+      a->shareLock.change(before);
+    return fail(inst, err::kFileChanged);
+  }
+  if (requested == 1) {
+    a->writeLock = 1;
+    a->openMode |= kOpenWrite;
+  } else {
+    a->writeLock = 0;
+  }
+  if (requested != 0) a->file.flags &= static_cast<std::uint8_t>(~orv::archive::kFlagKeepClosed);
+  return 0;
+}
+
+}  // namespace vc
+
+using namespace vc;
+
+extern "C" {
+
+VC_API VcError vcOpenArchive(const char* archiveName, int* archive, int mode) {
+  return guarded([&] {
+    VcInstance* inst = currentInstance();
+    if (!inst) return err::kBadCaller;
+    return openArchive(*inst, archiveName, archive, mode);
+  });
+}
+
+VC_API VcError vcCloseArchive(int archive) {
+  return guarded([&] {
+    VcInstance* inst = currentInstance();
+    if (!inst) return err::kBadCaller;
+    VcArchive* a = nullptr;
+    if (int rc = lookupArchive(*inst, archive, a)) return fail(*inst, rc);
+    closeArchive(*inst, a);
+    return 0;
+  });
+}
+
+VC_API VcError vcWriteLock(int archive) {
+  return guarded([&] {
+    VcInstance* inst = currentInstance();
+    return inst ? changeWriteLock(*inst, archive, 1) : err::kBadCaller;
+  });
+}
+
+VC_API VcError vcDropWriteLock(int archive) {
+  return guarded([&] {
+    VcInstance* inst = currentInstance();
+    return inst ? changeWriteLock(*inst, archive, 0) : err::kBadCaller;
+  });
+}
+
+VC_API VcError vcReOpenArchive(int archive) {
+  return guarded([&] {
+    VcInstance* inst = currentInstance();
+    return inst ? changeWriteLock(*inst, archive, 2) : err::kBadCaller;
+  });
+}
+
+// Reads everything, then lets go of the share lock: the archive stays
+// readable through the descriptor kept on the contents it had (or its plain
+// copy), and others may change the file meanwhile; the next write lock
+// notices that with 55.
+VC_API VcError vcKeepClosed(int archive) {
+  return guarded([&] {
+    VcInstance* inst = currentInstance();
+    if (!inst) return err::kBadCaller;
+    VcArchive* a = nullptr;
+    if (int rc = lookupArchive(*inst, archive, a)) return fail(*inst, rc);
+    a->file.flags |= orv::archive::kFlagKeepClosed;
+    if (int rc = readArchiveTexts(*inst, *a, nullptr)) return rc;
+    a->writeLock = 0;
+    a->openMode = kOpenRead;
+    a->shareLock.release();
+    return 0;
+  });
+}
+
+}  // extern "C"

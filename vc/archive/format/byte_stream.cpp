@@ -1,0 +1,59 @@
+// File-descriptor and memory implementations of the archive byte streams.
+#include "vc/archive/format/byte_stream.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "vc/error_codes.h"
+#include "vc/archive/format/crc16.h"
+
+namespace orv::archive {
+
+int FdSource::read_at(uint64_t offset, void* buf, size_t len, size_t& got) {
+  got = 0;
+  if (offset > static_cast<uint64_t>(INT64_MAX)) return err::kArchiveSeek;
+  for (;;) {
+    ssize_t n = ::pread(fd_, buf, len, static_cast<off_t>(offset));
+    if (n >= 0) {
+      got = static_cast<size_t>(n);
+      return 0;
+    }
+    if (errno == EINTR) continue;
+    return errno == EINVAL || errno == ESPIPE ? err::kArchiveSeek : err::kArchiveRead;
+  }
+}
+
+int MemorySource::read_at(uint64_t offset, void* buf, size_t len, size_t& got) {
+  got = 0;
+  if (offset >= size_) return 0;
+  size_t n = size_ - static_cast<size_t>(offset);
+  if (n > len) n = len;
+  if (n) std::memcpy(buf, data_ + offset, n);
+  got = n;
+  return 0;
+}
+
+FdSink::FdSink(int fd, int failure_code) : fd_(fd), failure_code_(failure_code) {}
+
+int FdSink::write(const void* buf, size_t len) {
+  const auto* p = static_cast<const char*>(buf);
+  while (len > 0) {
+    ssize_t n = ::write(fd_, p, len);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return failure_code_;
+    p += n;
+    len -= static_cast<size_t>(n);
+  }
+  return 0;
+}
+
+int ChecksumSink::write(const void* buf, size_t len) {
+  if (int rc = next_.write(buf, len)) return rc;
+  crc_ = crc16_update(crc_, buf, len);
+  count_ += len;
+  return 0;
+}
+
+}  // namespace orv::archive

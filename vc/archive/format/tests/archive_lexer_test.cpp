@@ -1,0 +1,99 @@
+// Strings read across buffer refills: the lexer must give the same record
+// whatever the size of the pieces its source hands out, in particular when a
+// '@' (closing or the first of a doubled pair) is the last byte of a piece.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "vc/error_codes.h"
+#include "vc/archive/format/archive_lexer.h"
+#include "vc/archive/format/byte_stream.h"
+
+namespace orv::archive {
+namespace {
+
+// Hands out at most `piece` bytes per read.
+class PieceSource final : public ByteSource {
+ public:
+  PieceSource(const std::string& s, size_t piece) : s_(s), piece_(piece) {}
+  int read_at(uint64_t offset, void* buf, size_t len, size_t& got) override {
+    got = offset >= s_.size() ? 0 : std::min({len, piece_, s_.size() - static_cast<size_t>(offset)});
+    if (got) std::memcpy(buf, s_.data() + offset, got);
+    return 0;
+  }
+
+ private:
+  const std::string& s_;
+  size_t piece_;
+};
+
+struct Expected {
+  uint64_t lines, chars;
+};
+
+// Counted one byte at a time from the stored form.
+Expected count_slowly(const std::string& stored) {
+  Expected e{0, 0};
+  for (size_t i = 0; i < stored.size(); ++i) {
+    e.lines += stored[i] == '\n';
+    ++e.chars;
+    if (stored[i] == '@') ++i;  // a doubled '@' is one character
+  }
+  if (!stored.empty() && stored.back() != '\n') ++e.lines;
+  return e;
+}
+
+TEST(LexerStrings, SameRecordForEveryPieceSize) {
+  const std::string stored_forms[] = {
+      "", "@@", "@@@@", "a@@b\n", "line\n@@\n@@", "x\n\n@@@@@@y\n", "ends with pair@@",
+  };
+  for (const std::string& stored : stored_forms) {
+    const std::string file = "log\n@" + stored + "@\nnext";
+    const Expected want = count_slowly(stored);
+    for (size_t piece = 1; piece <= file.size(); ++piece)
+      for (bool keep : {true, false}) {
+        PieceSource src(file, piece);
+        ArchiveLexer lex(src, 0);
+        const ArchiveLexer::Token* t = nullptr;
+        ASSERT_EQ(0, lex.peek(t));
+        ASSERT_EQ(ArchiveLexer::Kind::Word, t->kind);
+        lex.take();
+        ASSERT_EQ(0, lex.peek(t));
+        ASSERT_EQ(ArchiveLexer::Kind::String, t->kind);
+        TextRecord rec;
+        ASSERT_EQ(0, lex.read_string(rec, keep)) << stored << " piece " << piece;
+        EXPECT_EQ(5u, rec.offset);
+        EXPECT_EQ(stored.size(), rec.stored_length) << stored << " piece " << piece;
+        EXPECT_EQ(want.lines, rec.lines) << stored << " piece " << piece;
+        EXPECT_EQ(want.chars, rec.chars) << stored << " piece " << piece;
+        if (keep) {
+          ASSERT_TRUE(rec.in_memory());
+          EXPECT_EQ(stored, *rec.data) << "piece " << piece;
+        } else {
+          EXPECT_FALSE(rec.in_memory());
+        }
+        ASSERT_EQ(0, lex.peek(t));  // the line feed after the string was taken
+        ASSERT_EQ(ArchiveLexer::Kind::Word, t->kind);
+        EXPECT_EQ("next", t->text);
+      }
+  }
+}
+
+// A string whose closing '@' is missing ends in an error, whatever the pieces.
+TEST(LexerStrings, UnclosedStringIsUnexpectedEnd) {
+  for (const std::string file : {"@abc", "@abc@@", "@"}) {
+    for (size_t piece = 1; piece <= file.size(); ++piece) {
+      PieceSource src(file, piece);
+      ArchiveLexer lex(src, 0);
+      const ArchiveLexer::Token* t = nullptr;
+      ASSERT_EQ(0, lex.peek(t));
+      TextRecord rec;
+      EXPECT_EQ(err::kUnexpectedEof, lex.read_string(rec, true)) << file << " piece " << piece;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace orv::archive

@@ -1,0 +1,49 @@
+#include "vc/archive/format/tests/archive_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "vc/archive/format/archive_reader.h"
+#include "vc/archive/format/archive_text.h"
+#include "vc/archive/format/archive_writer.h"
+
+namespace orv::archive::test {
+
+std::string fixture_dir() {
+  const char* d = std::getenv("ORV_TEST_DATA");
+  return std::string(d && *d ? d : ORV_TEST_DATA_DIR) + "/archives";
+}
+
+std::string read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_TRUE(in.good()) << path;
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string write_to_string(ArchiveFile& a, int& rc, bool century) {
+  StringSink sink;
+  WriteResult result;
+  WriteOptions opts;
+  opts.century = century;
+  rc = write_archive(a, sink, opts, result);
+  return sink.text;
+}
+
+std::string dump_texts(ArchiveFile& a) {
+  std::string out;
+  for (DeltaRecord* d : text_order(a)) {
+    std::string log, text;
+    EXPECT_EQ(0, load_text(a, d->log, log)) << d->revision;
+    EXPECT_EQ(0, load_text(a, d->text, text)) << d->revision;
+    out += d->revision + "/log=" + log + "|" + d->revision + "/text=" + text + "|";
+    for (const ExtAttribute& x : d->ext) out += x.name + (x.is_reference ? "->" + x.revision : "=" + x.data) + "|";
+  }
+  return out;
+}
+
+}  // namespace orv::archive::test

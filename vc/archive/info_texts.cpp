@@ -1,0 +1,23 @@
+// Loading archive texts for the information items (see info_texts.h).
+#include "vc/archive/info_texts.h"
+
+#include "vc/archive/archive_handles.h"
+#include "vc/archive/format/archive_text.h"
+#include "vc/instance/instance.h"
+
+namespace vc {
+
+int plainText(VcInstance& inst, VcArchive& a, const orv::archive::TextRecord& t, std::string& out) {
+  std::string stored;
+  if (int rc = orv::archive::load_text(a.file, t, stored)) return fail(inst, rc);
+  out = orv::archive::undouble_at(stored);
+  return 0;
+}
+
+int archiveText(VcInstance& inst, VcArchive& a, const orv::archive::TextRecord& t, char* buf, int len) {
+  std::string plain;
+  if (int rc = plainText(inst, a, t, plain)) return rc;
+  return copyResult(&inst, plain, buf, len);
+}
+
+}  // namespace vc

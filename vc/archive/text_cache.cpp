@@ -1,0 +1,107 @@
+// Streaming archive texts to and from the caller one character at a time:
+// vcGetCache and vcPutCache.
+#include "vc/archive/archive_handles.h"
+#include "vc/error_codes.h"
+#include "vc/archive/info_support.h"
+#include "vc/archive/info_texts.h"
+#include "vc/instance/instance.h"
+#include "vc/revisions/revision_tree.h"
+
+#include <string>
+
+namespace vc {
+namespace {
+
+namespace arc = orv::archive;
+
+int findRevision(VcInstance& inst, VcArchive& a, const char* revision, arc::DeltaRecord*& d) {
+  std::string rev;
+  if (int rc = expandRevisionName(a.file, revision, rev)) return fail(inst, rc);
+  d = a.file.lookup(rev);
+  if (!d || !d->defined) return fail(inst, err::kRevisionMissing);
+  return 0;
+}
+
+int getCache(VcInstance& inst, int handle, const char* revision, int item, VcCacheGetFn give) {
+  VcArchive* a = nullptr;
+  if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
+  if (!give) return fail(inst, err::kBadArgument);
+  if (int rc = readArchiveHeader(inst, *a)) return rc;
+  const arc::TextRecord* t = nullptr;
+  switch (item) {
+    case 2: t = &a->file.description; break;
+    case 4: t = &a->file.comment; break;
+    case 70: t = &a->file.extension; break;
+    case 31:
+    case 32: {
+      if (!revision) return fail(inst, err::kBadArgument);
+      arc::DeltaRecord* d = nullptr;
+      if (int rc = findRevision(inst, *a, revision, d)) return rc;
+      if (int rc = readArchiveTexts(inst, *a, d)) return rc;
+      t = item == 31 ? &d->log : &d->text;
+      break;
+    }
+    default: return fail(inst, err::kBadArgument);
+  }
+  std::string text;
+  if (int rc = plainText(inst, *a, *t, text)) return rc;
+  // The text is a copy: the callback may call back into the library.
+  for (char c : text)
+    if (give(static_cast<unsigned char>(c)) == 0) return fail(inst, err::kDone);
+  return 0;
+}
+
+int putCache(VcInstance& inst, int handle, const char* revision, int item, VcCachePutFn take) {
+  VcArchive* a = nullptr;
+  if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
+  if (!take) return fail(inst, err::kBadArgument);
+  if (a->writeLock != 1) return fail(inst, err::kNotOpenForWrite);
+  if (item != 49 && item != 20 && item != 72 && item != 39 && item != 73) return fail(inst, err::kBadArgument);
+  if (int rc = readArchiveTexts(inst, *a, nullptr)) return rc;
+  std::string text;
+  for (int c; (c = take()) != 0;) text += static_cast<char>(c);
+  // Found again after the callbacks, which may have used the library.
+  if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
+  arc::ArchiveFile& f = a->file;
+  switch (item) {
+    case 49: f.description.set_plain(text); break;
+    case 20: f.comment.set_plain(text); break;
+    case 72:
+      f.extension.set_plain(text);
+      f.has_extension = true;
+      break;
+    default: {
+      if (!revision) return fail(inst, err::kBadArgument);
+      arc::DeltaRecord* d = nullptr;
+      if (int rc = findRevision(inst, *a, revision, d)) return rc;
+      d->log.set_plain(text);
+      markDeltaChanged(*a, *d);
+      break;
+    }
+  }
+  markArchiveChanged(*a);
+  return 0;
+}
+
+}  // namespace
+}  // namespace vc
+
+using namespace vc;
+
+extern "C" {
+
+VC_API VcError vcGetCache(int archive, const char* revision, int item, VcCacheGetFn callback) {
+  return guarded([&] {
+    VcInstance* inst = currentInstance();
+    return inst ? getCache(*inst, archive, revision, item, callback) : err::kBadCaller;
+  });
+}
+
+VC_API VcError vcPutCache(int archive, const char* revision, int item, VcCachePutFn callback) {
+  return guarded([&] {
+    VcInstance* inst = currentInstance();
+    return inst ? putCache(*inst, archive, revision, item, callback) : err::kBadCaller;
+  });
+}
+
+}  // extern "C"

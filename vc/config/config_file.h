@@ -1,0 +1,32 @@
+// Reading and writing configuration files (ORVRCS.RC and the `read`
+// statement's files).
+#pragma once
+
+#include "vc/instance/instance.h"
+
+#include <cstdint>
+#include <string>
+
+namespace vc {
+
+// Longest line (without its line end) that a configuration file may hold.
+inline constexpr std::size_t kMaxConfigLine = 256;
+
+// Reads path line by line through the line processor into target with
+// flags (0x800 is always added). 0; 5 after `return` (extra error = value);
+// 27 for a line too long or unreadable (extra error = line number); 28 after
+// a script error; 208 when the file cannot be opened (extra error = errno).
+// sharedSource: the file is read on behalf of a project file or a policy
+// statement, so it may not start programs or end the process either.
+int readConfigFile(VcInstance& inst, const std::string& path, VcOptionList& target,
+                   std::uint32_t flags, bool sharedSource = false);
+
+// The text vcWriteConfig writes for a list, or a code: 27 (extra = line
+// number) when a line would be longer than the reader accepts.
+int configText(VcInstance& inst, const VcOptionList& list, std::string& out);
+
+// The written form of a value: "#", "$" and '"' escaped so that the reader
+// gives the value back unchanged; quoted when blanks or a quote would be lost.
+std::string escapeConfigValue(const std::string& value);
+
+}  // namespace vc

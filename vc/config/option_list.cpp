@@ -1,0 +1,126 @@
+// Option lists: options, pairs and blocks (see option_list.h).
+#include "vc/config/option_list.h"
+
+namespace vc {
+
+std::string asciiLower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  return s;
+}
+
+bool equalsNoCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && asciiLower(a) == asciiLower(b);
+}
+
+std::list<VcPair>& VcOptionList::pairs(PairKind kind) {
+  switch (kind) {
+    case PairKind::WorkToArch: return workToArch;
+    case PairKind::WorkMap: return workMap;
+    default: return autoAction;
+  }
+}
+
+const std::list<VcPair>& VcOptionList::pairs(PairKind kind) const {
+  return const_cast<VcOptionList*>(this)->pairs(kind);
+}
+
+VcOption* VcOptionList::find(const std::string& name) {
+  for (VcOption& o : options)
+    if (o.name == name) return &o;
+  return nullptr;
+}
+
+const VcOption* VcOptionList::find(const std::string& name) const {
+  return const_cast<VcOptionList*>(this)->find(name);
+}
+
+const VcBlock* VcOptionList::findBlock(const std::string& name) const {
+  for (const VcBlock& b : blocks)
+    if (b.name == name) return &b;
+  return nullptr;
+}
+
+const VcPair* VcOptionList::findPair(PairKind kind, const std::string& name) const {
+  for (const VcPair& p : pairs(kind))
+    if (p.name == name) return &p;
+  return nullptr;
+}
+
+void VcOptionList::setPair(PairKind kind, const std::string& name, const std::string& value) {
+  for (VcPair& p : pairs(kind)) {
+    if (p.name == name) {
+      p.value = value;
+      return;
+    }
+  }
+  pairs(kind).push_front(VcPair{name, value});
+}
+
+bool VcOptionList::dropPair(PairKind kind, const std::string& name) {
+  auto& l = pairs(kind);
+  for (auto it = l.begin(); it != l.end(); ++it) {
+    if (it->name == name) {
+      l.erase(it);
+      if (kind == PairKind::WorkToArch) pairCursor = 0;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool VcOptionList::dropOption(const std::string& name) {
+  for (auto it = options.begin(); it != options.end(); ++it) {
+    if (it->name == name && !(it->flags & kOptPolicy)) {
+      options.erase(it);
+      optionCursor = 0;
+      return true;
+    }
+  }
+  return false;
+}
+
+void VcOptionList::clear() { *this = VcOptionList{}; }
+
+SetResult setOption(VcOptionList& list, const std::string& name,
+                    const std::optional<std::string>& value, std::uint32_t flags) {
+  if ((flags & kOptSaved) != 0) flags &= ~kOptPolicy;
+  if (VcOption* o = list.find(name)) {
+    if ((o->flags & (kOptPolicy | kOptEnforce)) == (kOptPolicy | kOptEnforce))
+      return SetResult::Enforced;
+    o->flags = flags;
+    if (!value) return SetResult::Replaced;
+    if (o->value && *o->value == *value) return SetResult::EqualValue;
+    o->value = value;
+    return SetResult::Replaced;
+  }
+  list.options.push_front(VcOption{name, value, flags});
+  return SetResult::Created;
+}
+
+std::optional<PairKind> pairKindOf(const std::string& lowerName, std::size_t* keywordLength) {
+  static const struct {
+    const char* word;
+    PairKind kind;
+  } kWords[] = {{"worktoarch", PairKind::WorkToArch},
+                {"workmap", PairKind::WorkMap},
+                {"autoaction", PairKind::AutoAction}};
+  for (const auto& w : kWords) {
+    std::string word = w.word;
+    if (lowerName.compare(0, word.size(), word) == 0) {
+      if (keywordLength) *keywordLength = word.size();
+      return w.kind;
+    }
+  }
+  return std::nullopt;
+}
+
+const char* pairKeyword(PairKind kind) {
+  switch (kind) {
+    case PairKind::WorkToArch: return "worktoarch";
+    case PairKind::WorkMap: return "workmap";
+    default: return "autoaction";
+  }
+}
+
+}  // namespace vc

@@ -1,0 +1,177 @@
+// File services shared by the archive and project code (see file_utils.h).
+#include "vc/files/file_utils.h"
+
+#include "vc/error_codes.h"
+#include "fs/replace_file.h"
+#include "vc/instance/instance.h"
+#include "vc/paths/path_file_system.h"
+#include "vc/paths/path_name.h"
+#include "vc/tokens/token_rules.h"
+#include "vc/instance/message_catalogue.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace vc {
+
+int forceRemove(const std::string& path) {
+  // Deleting needs only the directory's permission; a refused chmod of a
+  // file we do not own is no reason to stop.
+  setWritable(path);
+  return ::unlink(path.c_str()) == 0 ? 0 : errno;
+}
+
+int setReadOnly(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return errno;
+  return ::chmod(path.c_str(), st.st_mode & 07555) == 0 ? 0 : errno;
+}
+
+int setWritable(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return errno;
+  return ::chmod(path.c_str(), (st.st_mode & 07777) | 0200) == 0 ? 0 : errno;
+}
+
+int makeDirectoriesFor(const std::string& filePath) {
+  return orv::vc::make_directories_for(orv::vc::normalize_separators(filePath));
+}
+
+namespace {
+
+std::string formatted(int id, const std::string& a, const std::string& b = {}) {
+  std::string pattern = catalogueText(id);
+  std::string out;
+  int arg = 0;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 's') {
+      out += arg++ == 0 ? a : b;
+      ++i;
+    } else {
+      out += pattern[i];
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+int copyFile(VcInstance* inst, const std::string& source, const std::string& destination,
+             bool inArchiveDirectory, VcYesNoFn ask) {
+  if (int e = makeDirectoriesFor(destination)) {
+    if (inst) inst->extraError = e;
+    return err::kCannotCreateArchiveDir;
+  }
+  struct stat dst {};
+  if (ask && ::stat(destination.c_str(), &dst) == 0) {
+    if (ask(0, formatted(err::kMsgCopyOverwrite, source, destination).c_str()) != 1)
+      return err::kCannotCopy;
+    if (inArchiveDirectory &&
+        ask(0, formatted(err::kMsgOverwriteInArchiveDir, destination).c_str()) != 1)
+      return err::kCannotCopy;
+  }
+  int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) {
+    if (inst) inst->extraError = errno;
+    return err::kCannotCopy;
+  }
+  struct stat src {};
+  ::fstat(in, &src);
+  orv::fs::AtomicFileWriter out;
+  int rc = out.begin(destination);
+  std::vector<char> buf(65536);
+  while (rc == 0) {
+    ssize_t n = ::read(in, buf.data(), buf.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) rc = errno;
+    if (n <= 0) break;
+    rc = out.write(std::string_view(buf.data(), static_cast<std::size_t>(n)));
+  }
+  ::close(in);
+  if (rc == 0) {
+    // The destination takes the source's permission bits.
+    ::chmod(out.tempPath().c_str(), src.st_mode & 07777);
+    rc = out.commit();
+  }
+  if (rc != 0) {
+    if (inst) inst->extraError = rc;
+    return err::kCannotCopy;
+  }
+  return 0;
+}
+
+int readLine(char* buf, std::size_t size, std::FILE* stream, std::size_t* length) {
+  std::size_t n = 0;
+  int status = kLineTooLong;
+  bool sawNul = false;
+  while (n + 1 < size) {
+    int c = std::fgetc(stream);
+    if (c == EOF) {
+      if (std::ferror(stream)) status = kLineReadError;
+      else status = n == 0 ? kLineEof : kLineLast;
+      break;
+    }
+    if (c == 0) sawNul = true;
+    buf[n++] = static_cast<char>(c);
+    if (c == '\n') {
+      status = kLineWhole;
+      break;
+    }
+  }
+  if (size > 0) buf[n] = '\0';
+  if (length) *length = n;
+  if (sawNul && status != kLineReadError) return kLineNulByte;
+  return status;
+}
+
+int absoluteNameKind(const char* name) {
+  if (!name || !*name) return 0;
+  if (name[0] == '/' || name[0] == '\\') return -1;
+  return name[1] == ':' ? 1 : 0;
+}
+
+bool isDriveRoot(const char* name) {
+  if (!name) return false;
+  bool letter = (name[0] >= 'a' && name[0] <= 'z') || (name[0] >= 'A' && name[0] <= 'Z');
+  if (!letter || name[1] != ':') return false;
+  if (name[2] == '\0') return true;
+  return (name[2] == '/' || name[2] == '\\') && name[3] == '\0';
+}
+
+std::string directoryPart(const std::string& path) {
+  std::size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+std::string sanitizeName(const std::string& name) {
+  std::string out = name;
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const char c = out[i];
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    const bool ok = i == 0 ? (letter || c == '_') : orv::vc::is_name_tail_char(c);
+    if (!ok) out[i] = '_';
+  }
+  return out;
+}
+
+bool isIdentifier(const std::string& name) {
+  if (name.empty()) return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(name[i]);
+    bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    bool digit = c >= '0' && c <= '9';
+    if (i == 0 ? !letter : !(letter || digit || c == '_')) return false;
+  }
+  return true;
+}
+
+std::string namePart(const std::string& path) {
+  const std::size_t last = path.find_last_of("/\\:");
+  if (last == std::string::npos || last == 0) return path;
+  return path.substr(last + 1);
+}
+
+}  // namespace vc

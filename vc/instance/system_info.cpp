@@ -1,0 +1,133 @@
+// Instance information items: vcGetSysInfo and vcSetSysInfo.
+#include "vc/instance/system_info.h"
+
+#include "vc/archive/archive_handles.h"
+#include "vc/error_codes.h"
+#include "vc/archive/info_support.h"
+#include "vc/instance/instance.h"
+#include "vc/instance/seams.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+namespace vc {
+namespace {
+
+inline constexpr int kLibraryLevel = 38;
+
+int noHandle(VcInstance&, VcProject*) { return 0; }
+int noProject(VcInstance&, int) { return err::kBadProjectHandle; }
+
+ProjectHandleHooks g_projects{noHandle, noProject};
+
+int put32(VcInstance& inst, char* buf, int len, int value) {
+  if (len < 4) return fail(inst, err::kBadArgument);
+  const std::int32_t v = value;
+  std::memcpy(buf, &v, 4);
+  return 0;
+}
+
+// A decimal handle; false for text that is not one.
+bool decimal(const char* text, int& out) {
+  char* end = nullptr;
+  const long v = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || v < 0 || v > 0x7fffffff) return false;
+  out = static_cast<int>(v);
+  return true;
+}
+
+int getSysInfo(int item, char* buf, int len) {
+  if (!buf || len < 1) return err::kBadArgument;
+  if (item == 51) {
+    buf[0] = static_cast<char>(kLibraryLevel);
+    return 0;
+  }
+  VcInstance* ip = currentInstance();
+  if (!ip) {
+    if (item != 41) return err::kBadCaller;
+    return seams().systemUserName(buf, static_cast<std::size_t>(len));
+  }
+  VcInstance& inst = *ip;
+  switch (item) {
+    case 40: return copyResult(&inst, inst.currentDirectory, buf, len);
+    case 41: return copyResult(&inst, currentUserName(inst), buf, len);
+    case 61: return copyResult(&inst, loginName(inst), buf, len);
+    case 79: return copyResult(&inst, inst.databasePath, buf, len);
+    case 80: return copyResult(&inst, inst.userNamePtr ? inst.userNamePtr : "", buf, len);
+    case 81:
+      return put32(inst, buf, len, inst.currentProject ? g_projects.handleOf(inst, inst.currentProject) : 0);
+    case 82: return put32(inst, buf, len, inst.currentArchive ? inst.currentArchive->handle : 0);
+    default: return fail(inst, err::kBadArgument);
+  }
+}
+
+int setSysInfo(int item, const char* value) {
+  if (item == 100 && instanceInSlot(0)) {
+    adoptSlotZero();
+    return 0;
+  }
+  VcInstance* ip = currentInstance();
+  if (!ip) return err::kBadCaller;
+  VcInstance& inst = *ip;
+  if (!value) return fail(inst, err::kBadArgument);
+  const std::string v = value;
+  switch (item) {
+    case 42: inst.currentDirectory = v; return 0;
+    case 43: setOption(inst.localOptions, "logname", v.empty() ? std::string("unknown") : v, 0); return 0;
+    case 50: return 0;
+    case 52: {
+      int handle = 0;
+      if (!decimal(value, handle)) return fail(inst, err::kBadProjectHandle);
+      if (handle == 0) {
+        inst.currentProject = nullptr;
+        for (auto& list : inst.projectOptions) list = nullptr;
+        return 0;
+      }
+      const int rc = g_projects.select(inst, handle);
+      return rc ? fail(inst, rc) : 0;
+    }
+    case 77: {
+      int handle = 0;
+      if (!decimal(value, handle)) return fail(inst, err::kBadArchiveHandle);
+      if (handle == 0) {
+        inst.currentArchive = nullptr;
+        inst.archiveOptions = nullptr;
+        return 0;
+      }
+      VcArchive* a = nullptr;
+      if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
+      inst.currentArchive = a;
+      return 0;
+    }
+    case 78: inst.securityOn = byteValue(value) & 1; return 0;
+    case 99:
+      if (v.empty() || v.size() >= kUserNameSize) return fail(inst, err::kBadArgument);
+      std::memcpy(inst.userName, v.c_str(), v.size() + 1);
+      inst.flags |= kInstSystemUser;
+      refreshUserNamePointer(inst);
+      return 0;
+    default: return fail(inst, err::kBadArgument);
+  }
+}
+
+}  // namespace
+
+ProjectHandleHooks& projectHandleHooks() { return g_projects; }
+void resetProjectHandleHooks() { g_projects = ProjectHandleHooks{noHandle, noProject}; }
+
+}  // namespace vc
+
+using namespace vc;
+
+extern "C" {
+
+VC_API VcError vcGetSysInfo(int item, char* buffer, int length) {
+  return guarded([&] { return getSysInfo(item, buffer, length); });
+}
+
+VC_API VcError vcSetSysInfo(int item, const char* value) {
+  return guarded([&] { return setSysInfo(item, value); });
+}
+
+}  // extern "C"

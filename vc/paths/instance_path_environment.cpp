@@ -1,0 +1,85 @@
+// The path layer over a library instance (see instance_path_environment.h).
+#include "vc/paths/instance_path_environment.h"
+
+#include "vc/archive/archive_handles.h"
+#include "vc/config/option_lookup.h"
+#include "vc/instance/seams.h"
+#include "vc/paths/path_calls.h"
+#include "vc/paths/path_name.h"
+
+namespace vc {
+namespace {
+
+void appendPairs(const VcOptionList& list, std::vector<orv::vc::WorkToArchPair>& out) {
+  for (const VcPair& p : list.workToArch) out.push_back({p.name, p.value});
+}
+
+}  // namespace
+
+InstancePathEnvironment::InstancePathEnvironment(VcInstance& inst)
+    : inst_(inst), lists_(inst.currentLists()) {}
+
+InstancePathEnvironment::InstancePathEnvironment(VcInstance& inst, const VcListSet& lists)
+    : inst_(inst), lists_(lists) {}
+
+std::optional<std::string> InstancePathEnvironment::current_directory() {
+  std::string cwd;
+  if (!seams().currentDirectory(cwd) || cwd.empty()) return std::nullopt;
+  inst_.currentDirectory = orv::vc::normalize_separators(cwd);
+  return inst_.currentDirectory;
+}
+
+std::optional<std::string> InstancePathEnvironment::option_value(std::string_view name) {
+  OptionHit hit = lookupOption(lists_, asciiLower(std::string(name)));
+  if (!hit.option || !hit.option->value || hit.option->value->empty()) return std::nullopt;
+  return *hit.option->value;
+}
+
+bool InstancePathEnvironment::option_flag(std::string_view name, bool default_value) {
+  OptionHit hit = lookupOption(lists_, asciiLower(std::string(name)));
+  if (!hit.option) return default_value;
+  return (hit.option->flags & kOptNo) == 0;
+}
+
+// Projects keep their pairs in their own option lists; until a project can be
+// made current there are none to search.
+std::vector<orv::vc::WorkToArchPair> InstancePathEnvironment::project_worktoarch_pairs() {
+  return {};
+}
+
+std::vector<orv::vc::WorkToArchPair> InstancePathEnvironment::instance_worktoarch_pairs() {
+  std::vector<orv::vc::WorkToArchPair> out;
+  appendPairs(inst_.localOptions, out);
+  appendPairs(inst_.globalOptions, out);
+  return out;
+}
+
+int InstancePathEnvironment::open_archive(const std::string& path, int* handle, int mode) {
+  return openArchive(inst_, path.c_str(), handle, mode);
+}
+
+int InstancePathEnvironment::commit_archive(int handle, int close) {
+  VcArchive* a = nullptr;
+  if (int rc = lookupArchive(inst_, handle, a)) return fail(inst_, rc);
+  return commitArchive(inst_, *a, close != 0);
+}
+
+int InstancePathEnvironment::close_archive(int handle) {
+  VcArchive* a = nullptr;
+  if (int rc = lookupArchive(inst_, handle, a)) return fail(inst_, rc);
+  closeArchive(inst_, a);
+  return 0;
+}
+
+void InstancePathEnvironment::set_needed_length(std::size_t length) {
+  inst_.neededLength = static_cast<int>(length);
+}
+
+void InstancePathEnvironment::set_extra_error(int error) { inst_.extraError = error; }
+
+int absoluteLibraryName(VcInstance& inst, const std::string& name, std::string& out) {
+  InstancePathEnvironment env(inst);
+  return orv::vc::absolute_name(env, name, out);
+}
+
+}  // namespace vc

@@ -1,0 +1,151 @@
+// Differencer calls and file comparison (see differ_calls.h).
+#include "vc/revisions/differ_calls.h"
+
+#include "vc/archive/archive_handles.h"
+#include <cerrno>
+
+#include "vc/error_codes.h"
+#include "vc/instance/instance.h"
+#include "orv/bincmp32.h"
+#include "orv/txtcmp32.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vc {
+namespace {
+
+constexpr int kMaxOptionWords = 14;
+constexpr int kMessageSize = 2048;
+
+void copyText(const std::string& text, char* buf, int len) {
+  if (!buf || len < 1) return;
+  std::size_t n = std::min(text.size(), static_cast<std::size_t>(len - 1));
+  std::memcpy(buf, text.data(), n);
+  buf[n] = '\0';
+}
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// The next character of a file read in text mode: CR LF comes as LF.
+int textGet(std::FILE* f) {
+  int c = std::fgetc(f);
+  if (c == '\r') {
+    int d = std::fgetc(f);
+    if (d == '\n') return '\n';
+    if (d != EOF) std::ungetc(d, f);
+  }
+  return c;
+}
+
+}  // namespace
+
+int runDiffer(VcInstance& inst, bool binary, const char* options, const char* file1, const char* file2,
+              const char* out, char* errbuf, int errlen) {
+  std::vector<std::string> words{binary ? "diffb" : "diff"};
+  if (options) {
+    const char* p = options;
+    while (*p && static_cast<int>(words.size()) <= kMaxOptionWords) {
+      while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r') ++p;
+      const char* start = p;
+      while (*p && *p != ' ' && *p != '\t' && *p != '\n' && *p != '\r') ++p;
+      if (p > start) words.emplace_back(start, p);
+    }
+  } else {
+    words.emplace_back(binary ? "-n" : "-Hn");
+  }
+  std::vector<const char*> argv;
+  for (const std::string& w : words) argv.push_back(w.c_str());
+  const int argc = static_cast<int>(argv.size());
+  const int rc = binary ? DiffBFile(argc, argv.data(), file1, file2, out)
+                        : DiffFile(argc, argv.data(), file1, file2, out);
+  if (rc == 0) return 0;
+  if (rc == 1 || rc == 256) return 1;
+  inst.extraError = rc;
+  if (errbuf && errlen > 0) {
+    char message[kMessageSize] = {};
+    if (binary)
+      DiffBError(message, sizeof message);
+    else
+      DiffError(message, sizeof message);
+    copyText(message, errbuf, errlen);
+  }
+  return err::kDiffFailed;
+}
+
+int compareFiles(VcInstance* inst, bool binary, const char* file1, const char* file2, char* errbuf, int errlen) {
+  File a(std::fopen(file1, "rb"));
+  if (!a) {
+    copyText(file1, errbuf, errlen);
+    return inst ? fail(*inst, err::kCannotOpenWorkFile, errno) : err::kCannotOpenWorkFile;
+  }
+  File b(std::fopen(file2, "rb"));
+  if (!b) {
+    copyText(file2, errbuf, errlen);
+    return inst ? fail(*inst, err::kCannotOpenWorkFile, errno) : err::kCannotOpenWorkFile;
+  }
+  if (binary) {
+    std::fseek(a.get(), 0, SEEK_END);
+    std::fseek(b.get(), 0, SEEK_END);
+    if (std::ftell(a.get()) != std::ftell(b.get())) return 1;
+    std::rewind(a.get());
+    std::rewind(b.get());
+    for (;;) {
+      int x = std::fgetc(a.get()), y = std::fgetc(b.get());
+      if (x != y) return 1;
+      if (x == EOF) return 0;
+    }
+  }
+  for (;;) {
+    int x = textGet(a.get()), y = textGet(b.get());
+    if (x != y) return 1;
+    if (x == EOF) return 0;
+  }
+}
+
+}  // namespace vc
+
+using namespace vc;
+
+extern "C" {
+
+VC_API VcError vcFindDiff(int archive, const char* options, const char* file1, const char* file2,
+                          const char* output, char* errbuf, int errlen) {
+  return guarded([&] {
+    VcInstance* inst = currentInstance();
+    if (!inst) return err::kBadCaller;
+    VcArchive* a = nullptr;
+    if (int rc = lookupArchive(*inst, archive, a)) return fail(*inst, rc);
+    if (!file1 || !file2 || !output) return fail(*inst, err::kBadArgument);
+    if (int rc = readArchiveHeader(*inst, *a)) return rc;
+    const bool binary = (a->file.flags & orv::archive::kFlagBinary) != 0;
+    return runDiffer(*inst, binary, options, file1, file2, output, errbuf, errlen);
+  });
+}
+
+VC_API VcError vcFindFileDiff(int binary, const char* options, const char* file1, const char* file2,
+                              const char* output, char* errbuf, int errlen) {
+  return guarded([&] {
+    VcInstance* inst = currentInstance();
+    if (!inst) return err::kBadCaller;
+    if (!file1 || !file2 || !output) return fail(*inst, err::kBadArgument);
+    return runDiffer(*inst, binary != 0, options, file1, file2, output, errbuf, errlen);
+  });
+}
+
+VC_API VcError vcCmpFiles(int binary, const char* file1, const char* file2, char* errbuf, int errlen) {
+  return guarded([&] {
+    VcInstance* inst = currentInstance();
+    if (!inst) return err::kBadCaller;
+    if (!file1 || !file2) return fail(*inst, err::kBadArgument);
+    return compareFiles(inst, binary != 0, file1, file2, errbuf, errlen);
+  });
+}
+
+}  // extern "C"

@@ -1,0 +1,337 @@
+// Keyword expansion and collapse of stored text on its way out of an archive.
+//
+// Each line is processed on its own: doubled '@' made single, then its
+// markers replaced according to the mode, then (mode 1) the log history of
+// each Log marker written below it. Output is gathered in a buffer and handed
+// to the sink in large pieces; line feeds gain their carriage return on the
+// way into that buffer.
+#include "vc/revisions/keywords/keyword_expander.h"
+
+#include <optional>
+#include <vector>
+
+#include "vc/error_codes.h"
+#include "vc/revisions/keywords/keyword_recogniser.h"
+#include "vc/tokens/token_rules.h"
+
+namespace orv::vc {
+namespace {
+
+constexpr std::size_t kMaxPathLength = 2048;
+constexpr std::size_t kFlushSize = 64 * 1024;
+
+char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The line with each "@@" made "@"; a lone '@' stays as it is.
+std::string_view undouble_at(std::string_view line, std::string& storage)
+{
+    if (line.find('@') == std::string_view::npos) {
+        return line;
+    }
+    storage.clear();
+    storage.reserve(line.size());
+    std::size_t at = 0;
+    while (at < line.size()) {
+        const std::size_t sign = line.find('@', at);
+        if (sign == std::string_view::npos) {
+            storage.append(line.substr(at));
+            break;
+        }
+        storage.append(line.substr(at, sign + 1 - at));  // up to and with the '@'
+        at = sign + 1;
+        if (at < line.size() && line[at] == '@') {
+            ++at;  // its doubling
+        }
+    }
+    return storage;
+}
+
+void append_field(std::string& out, std::string_view field)
+{
+    out.append(field);
+    out += ' ';
+}
+
+std::string slashed_path(std::string_view path)
+{
+    std::string out(path);
+    for (char& c : out) {
+        if (c == '\\') {
+            c = '/';
+        }
+    }
+    return out;
+}
+
+// Appends the value of the marker (with its trailing blanks); answers 0 or 12.
+int append_value(std::string& out, const KeywordMarker& marker, const KeywordContext& context)
+{
+    auto single = [&out](std::string_view value) {
+        if (!value.empty()) {
+            append_field(out, value);
+        }
+    };
+    auto header_fields = [&out, &context](std::string_view place) {
+        append_field(out, place);
+        append_field(out, context.revision);
+        append_field(out, display_date(context.date));
+        append_field(out, context.author);
+        append_field(out, context.state);
+        if (!context.locker.empty()) {
+            append_field(out, context.locker);
+        }
+    };
+    switch (marker.keyword) {
+    case Keyword::Author:
+        single(context.author);
+        break;
+    case Keyword::Date:
+        single(display_date(context.date));
+        break;
+    case Keyword::Header:
+    case Keyword::Source: {
+        std::string path = slashed_path(context.archive_path);
+        if (path.size() > kMaxPathLength) {
+            return err::kInternalBufferExceeded;
+        }
+        if (marker.keyword == Keyword::Header) {
+            header_fields(path);
+        } else {
+            single(path);
+        }
+        break;
+    }
+    case Keyword::Id:
+        header_fields(context.archive_file_name);
+        break;
+    case Keyword::Locker:
+        single(context.locker);
+        break;
+    case Keyword::Log:
+    case Keyword::RCSfile:
+        single(context.archive_file_name);
+        break;
+    case Keyword::Name:
+        for (const std::string& label : context.labels) {
+            append_field(out, label);
+        }
+        break;
+    case Keyword::Revision:
+        single(context.revision);
+        break;
+    case Keyword::State:
+        single(context.state);
+        break;
+    case Keyword::ProjectName:
+        single(context.project_name);
+        break;
+    case Keyword::ProjectRevision:
+        single(context.project_revision);
+        break;
+    case Keyword::Setting: {
+        std::string option;
+        for (char c : marker.option) {
+            option += ascii_lower(c);
+        }
+        std::optional<std::string> value;
+        if (context.setting) {
+            value = context.setting(option);
+        }
+        // A '$' would close the marker early, and a line end would move its
+        // closing '$' to another line; both would lose the marker next time.
+        for (char c : value.value_or(std::string())) {
+            out += (c == '$' || c == '\n' || c == '\r') ? '_' : c;
+        }
+        break;
+    }
+    }
+    return err::kSuccess;
+}
+
+}  // namespace
+
+bool is_keyword_mode(int mode)
+{
+    return mode == kKeywordModeNone || mode == kKeywordModeExpand || mode == kKeywordModeExpandNoLog ||
+           mode == kKeywordModeCollapse;
+}
+
+KeywordExpander::KeywordExpander(int mode, const KeywordContext& context, bool add_cr, TextSink& sink)
+    : mode_(mode), context_(context), add_cr_(add_cr), sink_(sink)
+{
+    if (!is_keyword_mode(mode)) {
+        failure_ = err::kBadArgument;
+    }
+}
+
+int KeywordExpander::emit(std::string_view bytes)
+{
+    if (!add_cr_) {
+        out_.append(bytes);
+    } else {
+        for (char c : bytes) {
+            if (c == '\n' && !last_was_cr_) {
+                out_ += '\r';
+            }
+            out_ += c;
+            last_was_cr_ = c == '\r';
+        }
+    }
+    if (out_.size() >= kFlushSize) {
+        return flush();
+    }
+    return err::kSuccess;
+}
+
+int KeywordExpander::flush()
+{
+    if (!out_.empty()) {
+        bool written = sink_.write(out_);
+        out_.clear();
+        if (!written) {
+            return err::kWorkWrite;
+        }
+    }
+    return err::kSuccess;
+}
+
+int KeywordExpander::write(std::string_view stored_text)
+{
+    std::size_t pos = 0;
+    if (failure_ == 0 && pending_.empty()) {
+        // Whole lines without a '$' hold no keyword: they go out together,
+        // exactly as line by line.
+        const std::size_t last_lf = stored_text.rfind('\n');
+        if (last_lf != std::string_view::npos) {
+            const std::string_view lines = stored_text.substr(0, last_lf + 1);
+            if (lines.find('$') == std::string_view::npos) {
+                std::string storage;
+                failure_ = emit(undouble_at(lines, storage));
+                pos = last_lf + 1;
+            }
+        }
+    }
+    while (failure_ == 0 && pos < stored_text.size()) {
+        std::size_t lf = stored_text.find('\n', pos);
+        if (lf == std::string_view::npos) {
+            pending_.append(stored_text.substr(pos));
+            break;
+        }
+        std::string_view line = stored_text.substr(pos, lf + 1 - pos);
+        pos = lf + 1;
+        if (!pending_.empty()) {
+            pending_.append(line);
+            std::string whole;
+            whole.swap(pending_);
+            failure_ = process_line(whole);
+        } else {
+            failure_ = process_line(line);
+        }
+    }
+    return settle();
+}
+
+int KeywordExpander::finish()
+{
+    if (failure_ == 0 && !pending_.empty()) {
+        std::string whole;
+        whole.swap(pending_);
+        failure_ = process_line(whole);
+    }
+    return settle();
+}
+
+// Hands the output produced so far to the sink, also when processing stopped
+// at a failure, so that the text before the failing keyword is written.
+int KeywordExpander::settle()
+{
+    int flushed = flush();
+    if (failure_ == 0) {
+        failure_ = flushed;
+    }
+    return failure_;
+}
+
+int KeywordExpander::process_line(std::string_view stored_line)
+{
+    std::string storage;
+    std::string_view line = undouble_at(stored_line, storage);
+    if (mode_ == kKeywordModeNone || line.find('$') == std::string_view::npos) {
+        return emit(line);
+    }
+    std::string out;
+    out.reserve(line.size() + 64);
+    std::vector<KeywordMarker> logs;
+    std::size_t pos = 0;
+    while (std::optional<KeywordMarker> marker = find_keyword_marker(line, pos)) {
+        out.append(line.substr(pos, marker->begin - pos));
+        out.append("$").append(marker_name(*marker));
+        if (mode_ != kKeywordModeCollapse) {
+            out += ": ";
+            if (int code = append_value(out, *marker, context_); code != err::kSuccess) {
+                return code;
+            }
+            if (marker->keyword == Keyword::Log && mode_ == kKeywordModeExpand) {
+                logs.push_back(*marker);
+            }
+        }
+        out += '$';
+        pos = marker->end;
+    }
+    out.append(line.substr(pos));
+    if (int code = emit(out); code != err::kSuccess) {
+        return code;
+    }
+    if (!logs.empty() && line.back() != '\n') {
+        // The marker's line is the last one and has no line end: end it, so
+        // that the history lines do not run on from it.
+        if (int code = emit("\n"); code != err::kSuccess) {
+            return code;
+        }
+    }
+    for (const KeywordMarker& log : logs) {
+        if (int code = write_history(line, log.begin, log.end); code != err::kSuccess) {
+            return code;
+        }
+    }
+    return err::kSuccess;
+}
+
+// Below the line of a Log marker: one line naming the revision, then one per
+// line of its log message, each between the text that stood before and after
+// the marker on its line.
+int KeywordExpander::write_history(std::string_view line, std::size_t begin, std::size_t end)
+{
+    std::string_view prefix = line.substr(0, begin);
+    std::string suffix(line.substr(end));
+    if (suffix.empty() || suffix.back() != '\n') {
+        suffix += '\n';  // the last line of the text, without a line end
+    }
+    std::string out;
+    out.append(prefix).append("Revision ").append(context_.revision);
+    out.append("  ").append(display_date(context_.date)).append("  ").append(context_.author);
+    out.append(suffix);
+    std::string_view log = context_.log;
+    while (!log.empty()) {
+        std::size_t lf = log.find('\n');
+        std::string_view log_line = log.substr(0, lf);
+        log.remove_prefix(lf == std::string_view::npos ? log.size() : lf + 1);
+        if (!log_line.empty() && log_line.back() == '\r') {
+            log_line.remove_suffix(1);
+        }
+        out.append(prefix).append(log_line).append(suffix);
+    }
+    return emit(out);
+}
+
+int expand_keywords(std::string_view stored_text, int mode, const KeywordContext& context, bool add_cr,
+                    TextSink& sink)
+{
+    KeywordExpander expander(mode, context, add_cr, sink);
+    if (int code = expander.write(stored_text); code != err::kSuccess) {
+        return code;
+    }
+    return expander.finish();
+}
+
+}  // namespace orv::vc

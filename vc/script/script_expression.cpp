@@ -1,0 +1,74 @@
+// The expression language inside the script language: conditions of `if`
+// and `elseif`, the values of `trace` and `return`, and vcExpression. The
+// script context is the expression's environment: names are looked up as
+// script variables and string tokens go through text expansion.
+#include "vc/error_codes.h"
+#include "vc/script/script_context.h"
+#include "vc/script/expression/expression.h"
+
+namespace vc {
+namespace {
+
+class ScriptEnvironment : public orv::vc::ExpressionEnvironment {
+ public:
+  explicit ScriptEnvironment(VcScriptContext& ctx) : ctx_(ctx) {}
+
+  std::optional<std::string> variable_value(std::string_view name) override {
+    std::string storage;
+    const std::string* value = variableValue(ctx_, std::string(name), storage);
+    if (!value) return std::nullopt;
+    return *value;
+  }
+
+  std::string expand_string(std::string_view token) override {
+    return expandText(ctx_, std::string(token), kExpansionSize);
+  }
+
+ private:
+  VcScriptContext& ctx_;
+};
+
+}  // namespace
+
+bool expressionTruth(VcScriptContext& ctx, const std::string& text) {
+  ScriptEnvironment environment(ctx);
+  return orv::vc::evaluate_expression_truth(text, environment);
+}
+
+int expressionInteger(VcScriptContext& ctx, const std::string& text) {
+  ScriptEnvironment environment(ctx);
+  return orv::vc::evaluate_expression_integer(text, environment);
+}
+
+}  // namespace vc
+
+using namespace vc;
+
+extern "C" {
+
+VC_API VcError vcExpression(const char* expression, const char* parameters) {
+  return guarded([&] {
+    VcInstance* inst = currentInstance();
+    if (!inst) return err::kBadCaller;
+    if (!expression) return err::kBadArgument;
+    VcScriptContext ctx;
+    ctx.instance = inst;
+    ctx.sourceName = "expression";
+    ctx.target = &inst->localOptions;
+    ctx.lists = inst->currentLists();
+    ctx.parameters = parameters ? parameters : "";
+    try {
+      inst->extraError = expressionInteger(ctx, expression);
+      return 0;
+    } catch (const ScriptError& e) {
+      reportScriptError(ctx, e.what());
+    } catch (const ScriptReturn&) {
+      // `return` belongs to blocks and files; an expression has no value
+      // to give back through it.
+    }
+    inst->extraError = 0;
+    return fail(*inst, err::kDone);
+  });
+}
+
+}  // extern "C"
