@@ -62,19 +62,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!writeFile(first, data, size)) return 0;
 
   vc::VcInstance inst;
-  inst.currentDirectory = "/";
-  const int rc = vc::readConfigFile(inst, first, inst.localOptions, 0, true);
+  inst.identity.currentDirectory = "/";
+  const int rc = vc::readConfigFile(inst, first, inst.options.local, 0, true);
   std::string text;
-  if (rc != 0 || vc::configText(inst, inst.localOptions, text) != 0) return 0;
+  if (rc != 0 || vc::configText(inst, inst.options.local, text) != 0) return 0;
 
   if (!writeFile(second, text.data(), text.size())) return 0;
   vc::VcInstance again;
-  again.currentDirectory = "/";
-  if (vc::readConfigFile(again, second, again.localOptions, 0, true) != 0) __builtin_trap();
-  if (content(again.localOptions) != content(inst.localOptions)) {
+  again.identity.currentDirectory = "/";
+  if (vc::readConfigFile(again, second, again.options.local, 0, true) != 0) __builtin_trap();
+  if (content(again.options.local) != content(inst.options.local)) {
     if (std::getenv("FUZZ_DEBUG"))
-      std::fprintf(stderr, "FIRST:\n%s\nSECOND:\n%s\n", content(inst.localOptions).c_str(),
-                   content(again.localOptions).c_str());
+      std::fprintf(stderr, "FIRST:\n%s\nSECOND:\n%s\n", content(inst.options.local).c_str(),
+                   content(again.options.local).c_str());
     __builtin_trap();
   }
   return 0;

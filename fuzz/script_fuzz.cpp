@@ -15,11 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   spawner.starts.clear();
   vc::seams().spawner = &spawner;
   vc::VcInstance inst;
-  inst.currentDirectory = "/";
+  inst.identity.currentDirectory = "/";
   vc::VcScriptContext ctx;
   ctx.instance = &inst;
   ctx.sourceName = "fuzz";
-  ctx.target = &inst.localOptions;
+  ctx.target = &inst.options.local;
   ctx.lists = inst.currentLists();
   ctx.sharedSource = true;
   const std::string text(reinterpret_cast<const char*>(data), size);

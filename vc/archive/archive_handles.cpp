@@ -79,9 +79,9 @@ void closeArchive(VcInstance& inst, VcArchive* a) {
   if (a->handle >= 1 && a->handle <= kArchiveHandles &&
       g_table[static_cast<std::size_t>(a->handle - 1)] == a)
     g_table[static_cast<std::size_t>(a->handle - 1)] = nullptr;
-  if (inst.currentArchive == a) {
-    inst.currentArchive = nullptr;
-    inst.archiveOptions = nullptr;
+  if (inst.work.archive == a) {
+    inst.work.archive = nullptr;
+    inst.work.archiveOptions = nullptr;
   }
   delete a;
 }
@@ -95,7 +95,7 @@ void markArchiveChanged(VcArchive& a) { a.file.flags |= orv::archive::kFlagModif
 
 std::string archiveUser(VcInstance& inst) {
   std::string name = optionString(inst, "logname", "");
-  if (name.empty()) name = inst.userNamePtr ? inst.userNamePtr : "";
+  if (name.empty()) name = inst.identity.userNamePtr ? inst.identity.userNamePtr : "";
   return name.empty() ? name : sanitizeName(name);
 }
 

@@ -35,7 +35,7 @@ bool permitted(VcInstance& inst, const char* permission, VcArchive* a) {
 // A refusal by the security database: its code, with the security and extra
 // errors cleared.
 int refuse(VcInstance& inst, int code) {
-  inst.securityError = 0;
+  inst.security.error = 0;
   inst.extraError = 0;
   return fail(inst, code);
 }
@@ -206,8 +206,8 @@ int openArchive(VcInstance& inst, const char* name, int* handle, int mode) {
     return fail(inst, err::kTooManyFiles);
   }
   *handle = a->handle;
-  inst.currentArchive = a.release();
-  inst.archiveOptions = &inst.currentArchive->options;
+  inst.work.archive = a.release();
+  inst.work.archiveOptions = &inst.work.archive->options;
   return code ? fail(inst, code) : 0;
 }
 

@@ -32,7 +32,7 @@ std::unique_ptr<orv::RotorCipher> cipherFor(const char* password) {
 }
 
 int refuse(VcInstance& inst, int code) {
-  inst.securityError = 0;
+  inst.security.error = 0;
   inst.extraError = 0;
   return fail(inst, code);
 }

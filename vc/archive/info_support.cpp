@@ -57,7 +57,7 @@ bool nameFormatRule(const std::string& t) {
 }
 
 std::string authenticatedUser(VcInstance& inst) {
-  return (inst.flags & kInstSystemUser) ? std::string(inst.userName) : std::string();
+  return (inst.flags & kInstSystemUser) ? std::string(inst.identity.userName) : std::string();
 }
 
 void visitRevision(DeltaRecord* r, std::vector<DeltaRecord*>& out);
@@ -138,11 +138,11 @@ const orv::archive::Lock* lockOf(const ArchiveFile& a, const std::string& user) 
 
 int beforeChange(VcInstance& inst, VcArchive& a, const char* event, const char* value,
                  const char* revision) {
-  setOption(inst.localOptions, "newvalue", std::string(value ? value : ""), kOptTemporary);
+  setOption(inst.options.local, "newvalue", std::string(value ? value : ""), kOptTemporary);
   const int rc = runPreEvent(a.handle, event, revision);
   if (rc == 0) return 0;
   if (rc > err::kNoMessage) {
-    inst.securityError = 0;
+    inst.security.error = 0;
     inst.extraError = 0;
     return fail(inst, rc);
   }

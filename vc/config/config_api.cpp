@@ -100,8 +100,8 @@ VC_API VcError vcGetConfigList(int item, char* buffer, int length) {
     const bool pairs = item - base >= 2;
     const int group = base + (pairs ? 2 : 0);
     std::vector<VcOptionList*> lists;
-    if (base != 132) lists.push_back(&inst->localOptions);
-    if (base != 128) lists.push_back(&inst->globalOptions);
+    if (base != 132) lists.push_back(&inst->options.local);
+    if (base != 128) lists.push_back(&inst->options.global);
     if (item % 2 == 0 || g_walk.owner != inst || g_walk.group != group)
       g_walk = ListWalk{inst, group, 0, 0};
     while (g_walk.listIndex < static_cast<int>(lists.size())) {
@@ -143,7 +143,7 @@ VC_API VcError vcSetConfig(const char* line, const char* value) {
     ctx.instance = inst;
     ctx.sourceName = "none";
     ctx.flags = kOptSaved;
-    ctx.target = &inst->localOptions;
+    ctx.target = &inst->options.local;
     ctx.lists = inst->currentLists();
     try {
       int rc = applyOptionLine(ctx, line, value);
@@ -160,7 +160,7 @@ VC_API VcError vcSetConfigFlags(const char* name, unsigned int flags) {
     VcInstance* inst = currentInstance();
     if (!inst) return err::kBadCaller;
     if (!name) return err::kBadArgument;
-    VcOption* o = inst->localOptions.find(bareName(name));
+    VcOption* o = inst->options.local.find(bareName(name));
     if (!o) return fail(*inst, err::kUnknownOption);
     if (o->flags & kOptEnforce) return fail(*inst, err::kOptionEnforced);
     o->flags = (flags & kOptUserMask) | kOptSaved;
@@ -180,10 +180,10 @@ VC_API VcError vcDropConfig(const char* name) {
       std::string given = name;
       std::size_t p = given.size() - bare.size() + keywordLength;
       while (p < given.size() && (given[p] == ' ' || given[p] == '\t')) ++p;
-      if (inst->localOptions.dropPair(*kind, given.substr(p))) return 0;
+      if (inst->options.local.dropPair(*kind, given.substr(p))) return 0;
       return fail(*inst, err::kUnknownOption);
     }
-    if (!inst->localOptions.dropOption(bare)) return fail(*inst, err::kUnknownOption);
+    if (!inst->options.local.dropOption(bare)) return fail(*inst, err::kUnknownOption);
     return 0;
   });
 }

@@ -140,7 +140,7 @@ VC_API VcError vcReadConfig(const char* fileName) {
     if (!inst) return err::kBadCaller;
     if (!fileName) return err::kBadArgument;
     const std::string path = orv::vc::normalize_separators(fileName);
-    return readConfigFile(*inst, path, inst->localOptions, 0);
+    return readConfigFile(*inst, path, inst->options.local, 0);
   });
 }
 
@@ -151,7 +151,7 @@ VC_API VcError vcWriteConfig(const char* fileName) {
     if (!fileName) return err::kBadArgument;
     const std::string path = orv::vc::normalize_separators(fileName);
     std::string text;
-    if (int rc = configText(*inst, inst->localOptions, text)) return rc;
+    if (int rc = configText(*inst, inst->options.local, text)) return rc;
     if (int e = orv::fs::replaceFileContents(path, text))
       return fail(*inst, err::kCannotOpenConfig, e);
     return 0;

@@ -46,7 +46,7 @@ int createTempInTempDir(VcInstance* inst, const char* callerDir, const char* pre
   }
   if (callerDir && *callerDir) dirs.emplace_back(callerDir);
   dirs.emplace_back("/tmp");
-  dirs.emplace_back(inst && !inst->currentDirectory.empty() ? inst->currentDirectory : ".");
+  dirs.emplace_back(inst && !inst->identity.currentDirectory.empty() ? inst->identity.currentDirectory : ".");
 
   std::string pre;
   for (const char* p = prefix && *prefix ? prefix : "TMP"; *p && pre.size() < 3; ++p)

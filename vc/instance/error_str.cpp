@@ -41,9 +41,9 @@ std::string codeText(int code) {
     std::string security;
     VcInstance* inst = currentInstance();
     const kel::Api* k = kel::api();
-    if (inst && inst->securityError != 0 && k) {
+    if (inst && inst->security.error != 0 && k) {
       char buf[80] = {};
-      if (k->kelErrorStr(inst->securityError, buf, static_cast<int>(sizeof buf)) == 0) {
+      if (k->kelErrorStr(inst->security.error, buf, static_cast<int>(sizeof buf)) == 0) {
         buf[sizeof buf - 1] = '\0';
         security = buf;
       }

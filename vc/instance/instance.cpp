@@ -25,7 +25,7 @@ std::vector<CleanupHook>& cleanupHooks() {
 
 int slotOf(std::uint32_t pid) {
   for (int i = 0; i < kInstanceSlots; ++i)
-    if (g_slots[i] && g_slots[i]->processId == pid) return i;
+    if (g_slots[i] && g_slots[i]->identity.processId == pid) return i;
   return -1;
 }
 
@@ -71,7 +71,7 @@ void destroySlot(int slot) {
 int commonStartUp(VcInstance& inst, const char* name) {
   // 1. The security database library.
   if (kel::bind() != 0) {
-    inst.securityError = 0;
+    inst.security.error = 0;
     inst.extraError = 0;
     return fail(inst, err::kSecurityLoadFailed);
   }
@@ -86,33 +86,33 @@ int commonStartUp(VcInstance& inst, const char* name) {
 
   // 3. The default database.
   char database[4096] = {};  // the longest path a database record holds
-  if (k.kelGetDefaultDatabase(path.c_str(), inst.currentDirectory.c_str(), database,
+  if (k.kelGetDefaultDatabase(path.c_str(), inst.identity.currentDirectory.c_str(), database,
                               static_cast<int>(sizeof database)) != 0) {
-    inst.securityError = 0;
+    inst.security.error = 0;
     inst.extraError = 0;
     return fail(inst, err::kNoDefaultDatabase);
   }
   database[sizeof database - 1] = '\0';
 
   // 4. The user.
-  if (seams().systemUserName(inst.userName, sizeof inst.userName) == 0) {
+  if (seams().systemUserName(inst.identity.userName, sizeof inst.identity.userName) == 0) {
     inst.flags |= kInstSystemUser;
   } else {
-    inst.userName[0] = '\0';
+    inst.identity.userName[0] = '\0';
     inst.flags &= ~kInstSystemUser;
   }
   refreshUserNamePointer(inst);
 
   // 5-7. Start the security database and open it (once per loaded library).
-  inst.databasePath = database;
+  inst.security.databasePath = database;
   if (int rc = k.kelInit(path.c_str())) {
-    inst.securityError = rc;
+    inst.security.error = rc;
     inst.extraError = k.kelExtraError();
     return fail(inst, err::kSecurityInitFailed, inst.extraError);
   }
   if (!kel::databaseIsOpen()) {
-    if (int rc = k.kelOpenDB(inst.databasePath.c_str(), 1)) {
-      inst.securityError = rc;
+    if (int rc = k.kelOpenDB(inst.security.databasePath.c_str(), 1)) {
+      inst.security.error = rc;
       inst.extraError = k.kelExtraError();
       k.kelExit();
       return fail(inst, err::kDatabaseOpenFailed, inst.extraError);
@@ -121,11 +121,11 @@ int commonStartUp(VcInstance& inst, const char* name) {
   }
 
   // 8-10. Security on; the global policy statements as options.
-  inst.databaseOpen = 1;
-  inst.securityOn = 1;
-  inst.securityError = 0;
-  loadPolicyStatements(inst, inst.globalOptions, 1, "");
-  reorderGlobalList(inst.globalOptions);
+  inst.security.databaseOpen = 1;
+  inst.security.on = 1;
+  inst.security.error = 0;
+  loadPolicyStatements(inst, inst.options.global, 1, "");
+  reorderGlobalList(inst.options.global);
   // 11. The current directory keeps its case on this system (paths are
   //     case-sensitive), so there is nothing to normalise again.
   return 0;
@@ -142,7 +142,7 @@ int initInstance(const char* name, VcEchoTraceFn echo, VcQueryFn query) {
   try {
     g_slots[slot] = std::make_unique<VcInstance>();
     VcInstance& inst = *g_slots[slot];
-    inst.processId = pid;
+    inst.identity.processId = pid;
     inst.scratch.assign(kScratchSize, '\0');
     refreshUserNamePointer(inst);
     std::string cwd;
@@ -150,8 +150,8 @@ int initInstance(const char* name, VcEchoTraceFn echo, VcQueryFn query) {
       destroySlot(slot);
       return err::kNoCurrentDirectory;
     }
-    inst.currentDirectory = orv::vc::normalize_separators(cwd);
-    putDefaults(inst.globalOptions);
+    inst.identity.currentDirectory = orv::vc::normalize_separators(cwd);
+    putDefaults(inst.options.global);
     inst.callbacks.echoTrace = echo;
     inst.callbacks.query = query;
     return commonStartUp(inst, name);
@@ -165,10 +165,10 @@ int initInstance(const char* name, VcEchoTraceFn echo, VcQueryFn query) {
 
 VcListSet VcInstance::currentLists() {
   VcListSet set;
-  set.global = &globalOptions;
-  set.archive = archiveOptions;
-  for (int i = 0; i < 3; ++i) set.project[i] = projectOptions[i];
-  set.local = &localOptions;
+  set.global = &options.global;
+  set.archive = work.archiveOptions;
+  for (int i = 0; i < 3; ++i) set.project[i] = work.projectOptions[i];
+  set.local = &options.local;
   return set;
 }
 
@@ -182,7 +182,7 @@ VcInstance* instanceInSlot(int slot) {
 }
 
 void adoptSlotZero() {
-  if (g_slots[0]) g_slots[0]->processId = seams().processId();
+  if (g_slots[0]) g_slots[0]->identity.processId = seams().processId();
 }
 
 int attachedInstanceCount() {
@@ -216,12 +216,12 @@ int copyResult(VcInstance* inst, const std::string& text, char* buf, int len) {
 void addCleanupHook(CleanupHook hook) { cleanupHooks().push_back(hook); }
 
 void refreshUserNamePointer(VcInstance& inst) {
-  if ((inst.flags & kInstSystemUser) && inst.userName[0]) {
-    inst.userNamePtr = inst.userName;
+  if ((inst.flags & kInstSystemUser) && inst.identity.userName[0]) {
+    inst.identity.userNamePtr = inst.identity.userName;
     return;
   }
   const char* logname = std::getenv("LOGNAME");
-  inst.userNamePtr = logname ? logname : inst.userName;
+  inst.identity.userNamePtr = logname ? logname : inst.identity.userName;
 }
 
 }  // namespace vc
@@ -275,7 +275,7 @@ VC_API int vcExtraError(void) {
 
 VC_API int vcKELError(void) {
   VcInstance* inst = currentInstance();
-  return inst ? inst->securityError : -1;
+  return inst ? inst->security.error : -1;
 }
 
 VC_API VcError vcConfigRegisterEchoTrace(VcEchoTraceFn echo) {

@@ -6,8 +6,13 @@
 // what they hold through a clean-up hook.
 #pragma once
 
+#include "vc/archive/current_work.h"
+#include "vc/config/option_state.h"
 #include "vc/include/vc.h"
-#include "vc/config/option_list.h"
+#include "vc/instance/instance_callbacks.h"
+#include "vc/instance/instance_identity.h"
+#include "vc/netware/netware_state.h"
+#include "vc/security/security_state.h"
 
 #include <cstdint>
 #include <memory>
@@ -17,73 +22,30 @@
 
 namespace vc {
 
-struct VcArchive;  // an open archive (archive modules)
-struct VcProject;  // an open project or sandbox (project modules)
-
 // Instance flags.
 inline constexpr std::uint32_t kInstCreatedFile = 1;  // the last file open had to create the file
 inline constexpr std::uint32_t kInstSystemUser = 2;   // userName holds a system- or caller-supplied name
 
 inline constexpr int kInstanceSlots = 10;
 inline constexpr std::size_t kScratchSize = 2048;
-inline constexpr std::size_t kUserNameSize = 50;
-inline constexpr int kNetWareNotTried = 65535;
 
-// The callbacks an instance calls its host through. All are optional.
-struct VcCallbacks {
-  VcEchoTraceFn echoTrace = nullptr;
-  VcQueryFn query = nullptr;
-  VcPasswordFn password = nullptr;
-  VcProjectVariableFn projectVariable = nullptr;
-  VcStatusFn status = nullptr;
-  VcLocationFn location = nullptr;
-  VcYesNoFn yesNo = nullptr;
-  unsigned int handle = 0;  // opaque caller value (vcSetCBHandle)
-};
-
-// The option lists that an option or block lookup walks, in walking order:
-// global, archive, project first (security-database list), project second
-// (its own list), sandbox, local. Absent lists are null.
-struct VcListSet {
-  VcOptionList* global = nullptr;
-  VcOptionList* archive = nullptr;
-  VcOptionList* project[3] = {nullptr, nullptr, nullptr};
-  VcOptionList* local = nullptr;
-};
-
+// One calling process's instance. The results of the last call are the
+// instance's own; everything else is a part owned by the folder of its
+// concern, so code that needs only a part includes only that part's header.
 struct VcInstance {
+  // Results of the last call.
   int lastError = 0;
   int extraError = 0;
   std::uint32_t flags = 0;
-  std::uint32_t processId = 0;
   std::vector<char> scratch;  // kScratchSize working bytes
   int neededLength = 0;       // kept after a call answered 4 (vcBufferLenQ)
 
-  VcOptionList globalOptions;
-  VcOptionList localOptions;
-
-  // The current archive and project, and the option lists they carry; the
-  // archive and project modules keep these in step when they change.
-  VcArchive* currentArchive = nullptr;
-  VcOptionList* archiveOptions = nullptr;
-  VcProject* currentProject = nullptr;
-  VcOptionList* projectOptions[3] = {nullptr, nullptr, nullptr};
-  std::vector<VcProject*> projects;
-  std::vector<VcProject*> sandboxes;
-  std::vector<void*> comparisons;
-
-  std::string currentDirectory;  // absolute, '/' separators, case as the system gives it
-  const char* userNamePtr = "";  // userName, $LOGNAME or the empty field
-  char userName[kUserNameSize] = {};
-
-  VcCallbacks callbacks;
-
-  int databaseOpen = 0;
-  int securityOn = 0;
-  std::string databasePath;
-  int securityError = 0;
-  int netwareModuleStatus = kNetWareNotTried;
-  int netwareClientStatus = kNetWareNotTried;
+  VcIdentity identity;        // instance/instance_identity.h
+  VcCallbacks callbacks;      // instance/instance_callbacks.h
+  VcOptionState options;      // config/option_state.h
+  VcCurrentWork work;         // archive/current_work.h
+  VcSecurityState security;   // security/security_state.h
+  VcNetWareState netware;     // netware/netware_state.h
 
   // The lists of this instance's current archive and project.
   VcListSet currentLists();

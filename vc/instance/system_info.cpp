@@ -50,14 +50,14 @@ int getSysInfo(int item, char* buf, int len) {
   }
   VcInstance& inst = *ip;
   switch (item) {
-    case 40: return copyResult(&inst, inst.currentDirectory, buf, len);
+    case 40: return copyResult(&inst, inst.identity.currentDirectory, buf, len);
     case 41: return copyResult(&inst, currentUserName(inst), buf, len);
     case 61: return copyResult(&inst, loginName(inst), buf, len);
-    case 79: return copyResult(&inst, inst.databasePath, buf, len);
-    case 80: return copyResult(&inst, inst.userNamePtr ? inst.userNamePtr : "", buf, len);
+    case 79: return copyResult(&inst, inst.security.databasePath, buf, len);
+    case 80: return copyResult(&inst, inst.identity.userNamePtr ? inst.identity.userNamePtr : "", buf, len);
     case 81:
-      return put32(inst, buf, len, inst.currentProject ? g_projects.handleOf(inst, inst.currentProject) : 0);
-    case 82: return put32(inst, buf, len, inst.currentArchive ? inst.currentArchive->handle : 0);
+      return put32(inst, buf, len, inst.work.project ? g_projects.handleOf(inst, inst.work.project) : 0);
+    case 82: return put32(inst, buf, len, inst.work.archive ? inst.work.archive->handle : 0);
     default: return fail(inst, err::kBadArgument);
   }
 }
@@ -73,15 +73,15 @@ int setSysInfo(int item, const char* value) {
   if (!value) return fail(inst, err::kBadArgument);
   const std::string v = value;
   switch (item) {
-    case 42: inst.currentDirectory = v; return 0;
-    case 43: setOption(inst.localOptions, "logname", v.empty() ? std::string("unknown") : v, 0); return 0;
+    case 42: inst.identity.currentDirectory = v; return 0;
+    case 43: setOption(inst.options.local, "logname", v.empty() ? std::string("unknown") : v, 0); return 0;
     case 50: return 0;
     case 52: {
       int handle = 0;
       if (!decimal(value, handle)) return fail(inst, err::kBadProjectHandle);
       if (handle == 0) {
-        inst.currentProject = nullptr;
-        for (auto& list : inst.projectOptions) list = nullptr;
+        inst.work.project = nullptr;
+        for (auto& list : inst.work.projectOptions) list = nullptr;
         return 0;
       }
       const int rc = g_projects.select(inst, handle);
@@ -91,19 +91,19 @@ int setSysInfo(int item, const char* value) {
       int handle = 0;
       if (!decimal(value, handle)) return fail(inst, err::kBadArchiveHandle);
       if (handle == 0) {
-        inst.currentArchive = nullptr;
-        inst.archiveOptions = nullptr;
+        inst.work.archive = nullptr;
+        inst.work.archiveOptions = nullptr;
         return 0;
       }
       VcArchive* a = nullptr;
       if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
-      inst.currentArchive = a;
+      inst.work.archive = a;
       return 0;
     }
-    case 78: inst.securityOn = byteValue(value) & 1; return 0;
+    case 78: inst.security.on = byteValue(value) & 1; return 0;
     case 99:
       if (v.empty() || v.size() >= kUserNameSize) return fail(inst, err::kBadArgument);
-      std::memcpy(inst.userName, v.c_str(), v.size() + 1);
+      std::memcpy(inst.identity.userName, v.c_str(), v.size() + 1);
       inst.flags |= kInstSystemUser;
       refreshUserNamePointer(inst);
       return 0;

@@ -78,7 +78,7 @@ int parseServerPath(const char* pathArg, ServerPath& out) {
 // the first path. 104 for a server whose module did not answer before.
 int prepare(VcInstance& inst, Operation code, const char* user, const char* path, Prepared& p) {
   NWInit(inst);
-  if (inst.netwareClientStatus != 0) return kNotOnServer;
+  if (inst.netware.clientStatus != 0) return kNotOnServer;
   ServerPath sp;
   if (int rc = parseServerPath(path, sp)) return rc;
   if (int rc = g_client->serverAddress(sp.connection, p.address)) return rc;
@@ -160,10 +160,10 @@ void clearServerTable() { g_servers.fill(ServerEntry{}); }
 const std::vector<std::uint8_t>& lastReply() { return g_lastReply; }
 
 int NWInit(VcInstance& inst) {
-  if (inst.netwareClientStatus == kNetWareNotTried) {
+  if (inst.netware.clientStatus == kNetWareNotTried) {
     const int rc = g_client->start();
-    inst.netwareModuleStatus = rc == 0 ? 0 : kClientMissing;
-    inst.netwareClientStatus = rc == 0 ? 0 : kClientMissing;
+    inst.netware.moduleStatus = rc == 0 ? 0 : kClientMissing;
+    inst.netware.clientStatus = rc == 0 ? 0 : kClientMissing;
     if (rc == 0) clearServerTable();
   }
   return 0;
@@ -172,7 +172,7 @@ int NWInit(VcInstance& inst) {
 int NWCheckIfNetwarePath(VcInstance& inst, const char* user, const char* path) {
   (void)user;
   NWInit(inst);
-  if (inst.netwareClientStatus != 0) return kNotOnServer;
+  if (inst.netware.clientStatus != 0) return kNotOnServer;
   ServerPath sp;
   if (!path) return err::kBadArgument;
   return g_client->parsePath(orv::vc::normalize_separators(path), sp);
@@ -218,7 +218,7 @@ int NWDeleteRevAccess(VcInstance& inst, const char* user, const char* path) {
 int NWGetLoginName(VcInstance& inst, char* buffer, int length) {
   if (!buffer || length < 1) return err::kBadArgument;
   NWInit(inst);
-  if (inst.netwareClientStatus != 0) return kClientMissing;
+  if (inst.netware.clientStatus != 0) return kClientMissing;
   std::string full;
   if (int rc = g_client->connectionUserName(full)) return rc;
   const std::size_t eq = full.find('=');
@@ -244,8 +244,8 @@ int NWOperation(VcInstance& inst, Operation code, const char* user, const char* 
 }
 
 void NWExit(VcInstance& inst) {
-  inst.netwareModuleStatus = kNetWareNotTried;
-  inst.netwareClientStatus = kNetWareNotTried;
+  inst.netware.moduleStatus = kNetWareNotTried;
+  inst.netware.clientStatus = kNetWareNotTried;
 }
 
 namespace {

@@ -25,8 +25,8 @@ InstancePathEnvironment::InstancePathEnvironment(VcInstance& inst, const VcListS
 std::optional<std::string> InstancePathEnvironment::current_directory() {
   std::string cwd;
   if (!seams().currentDirectory(cwd) || cwd.empty()) return std::nullopt;
-  inst_.currentDirectory = orv::vc::normalize_separators(cwd);
-  return inst_.currentDirectory;
+  inst_.identity.currentDirectory = orv::vc::normalize_separators(cwd);
+  return inst_.identity.currentDirectory;
 }
 
 std::optional<std::string> InstancePathEnvironment::option_value(std::string_view name) {
@@ -49,8 +49,8 @@ std::vector<orv::vc::WorkToArchPair> InstancePathEnvironment::project_worktoarch
 
 std::vector<orv::vc::WorkToArchPair> InstancePathEnvironment::instance_worktoarch_pairs() {
   std::vector<orv::vc::WorkToArchPair> out;
-  appendPairs(inst_.localOptions, out);
-  appendPairs(inst_.globalOptions, out);
+  appendPairs(inst_.options.local, out);
+  appendPairs(inst_.options.global, out);
   return out;
 }
 

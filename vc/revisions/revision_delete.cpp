@@ -87,7 +87,7 @@ int deleteRevision(VcInstance& inst, int handle, const char* revision) {
   for (const auto& l : f.locks)
     if (l.revision == gone->revision) return fail(inst, err::kRevisionAlreadyLocked);
   if (!archiveHooks().holdsPermission(inst, "deleterevision", a)) {
-    inst.securityError = 0;
+    inst.security.error = 0;
     inst.extraError = 0;
     return fail(inst, err::kDenyDeleteRevision);
   }

@@ -242,7 +242,7 @@ int changeLock(VcInstance& inst, VcArchive& a, DeltaRecord* d, int item, const c
   if (!sameUser(held->user, user)) {
     if (item == 23) return fail(inst, err::kLockedByOther);
     if (!archiveHooks().holdsPermission(inst, "breaklocks", &a)) {
-      inst.securityError = 0;
+      inst.security.error = 0;
       inst.extraError = 0;
       return fail(inst, err::kDenyBreakLock);
     }
@@ -288,7 +288,7 @@ int setRevInfo(VcInstance& inst, int handle, int item, const char* revision, con
   }
   if (item == 36) {
     if (int rc = promotionCheck(inst, *a, d->state, v)) {
-      inst.securityError = 0;
+      inst.security.error = 0;
       inst.extraError = 0;
       return fail(inst, rc);
     }

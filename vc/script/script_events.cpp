@@ -137,7 +137,7 @@ int runEventBlock(VcInstance& inst, const VcListSet& lists, const std::string& e
                   const char* revision) {
   std::optional<std::string> block = eventBlock(lists, event);
   if (!block) return fail(inst, err::kUnknownOption);
-  TemporaryOptions temporaries(inst.localOptions);
+  TemporaryOptions temporaries(inst.options.local);
   if (project && project->sandbox) temporaries.set("sandbox", project->sandboxName);
   if (project) temporaries.set("projectname", project->name);
   if (archive) temporaries.set("archive", archive->name);
@@ -153,7 +153,7 @@ int archiveEvent(VcInstance& inst, int handle, const std::string& event, const c
     if (int rc = g_sources.archive(inst, handle, archive)) return fail(inst, rc);
     lists.archive = archive.options;
   }
-  inst.securityError = 0;
+  inst.security.error = 0;
   inst.extraError = 0;
   if (int refusal = permissionGate(inst, handle, event, revision)) return fail(inst, refusal);
   EventProject project;
@@ -203,9 +203,9 @@ VC_API VcError vcProjectEvent(int projectHandle, const char* eventName) {
     VcInstance& inst = *project.instance;
     if (!eventName) return fail(inst, err::kBadArgument);
     VcListSet lists;
-    lists.global = &inst.globalOptions;
+    lists.global = &inst.options.global;
     for (int i = 0; i < 3; ++i) lists.project[i] = project.lists[i];
-    lists.local = &inst.localOptions;
+    lists.local = &inst.options.local;
     return runEventBlock(inst, lists, eventName, &project, nullptr, nullptr);
   });
 }

@@ -54,7 +54,7 @@ VC_API VcError vcExpression(const char* expression, const char* parameters) {
     VcScriptContext ctx;
     ctx.instance = inst;
     ctx.sourceName = "expression";
-    ctx.target = &inst->localOptions;
+    ctx.target = &inst->options.local;
     ctx.lists = inst->currentLists();
     ctx.parameters = parameters ? parameters : "";
     try {

@@ -154,7 +154,7 @@ std::string callScriptFunction(VcScriptContext& ctx, const std::string& name,
     const int rc = runBlock(inst, ctx.lists, a, false, ctx.sharedSource);
     return rc == err::kDone ? std::to_string(inst.extraError) : "0";
   }
-  if (name == "cwd") return inst.currentDirectory;
+  if (name == "cwd") return inst.identity.currentDirectory;
   if (name == "exists") return statIs(a, 0, true) ? a : "";
   if (name == "isfile") return statIs(a, S_IFREG, false) ? a : "";
   if (name == "isdir") return statIs(a, S_IFDIR, false) ? a : "";

@@ -90,7 +90,7 @@ int executeStatement(VcScriptContext& ctx, const std::string& word, const std::s
   if (word == "done") return err::kScriptDone;
   if (word == "read") {
     const std::string path = orv::vc::normalize_separators(expandText(ctx, rest, kExpansionSize));
-    return readConfigFile(inst, path, inst.localOptions, ctx.flags, ctx.sharedSource);
+    return readConfigFile(inst, path, inst.options.local, ctx.flags, ctx.sharedSource);
   }
   if (word == "trace") {
     ctx.trace = expressionTruth(ctx, rest);

@@ -207,7 +207,7 @@ struct Answer {
 
 Answer check(VcInstance& inst, const char* name) {
   // Security checks switched off (or never started): nothing is guarded.
-  if (!inst.securityOn || !inst.databaseOpen || !kel::api()) return {true, {}};
+  if (!inst.security.on || !inst.security.databaseOpen || !kel::api()) return {true, {}};
   const std::string permission = name ? name : "";
   const std::string user = securityUserName(inst);
   std::string acc;
@@ -247,8 +247,8 @@ PermissionBridge g_bridge{bridgeGranted, bridgeValue};
 
 // The security objects of the instance's current archive.
 std::vector<std::string> currentArchiveSecurityObjects(VcInstance& inst) {
-  if (!inst.currentArchive) return {};
-  return inst.currentArchive->file.security_objects;
+  if (!inst.work.archive) return {};
+  return inst.work.archive->file.security_objects;
 }
 std::optional<std::string> noProject(VcInstance&) { return std::nullopt; }
 
@@ -274,15 +274,15 @@ void clearPermissionCaches() {
 }
 
 std::string securityUserName(VcInstance& inst) {
-  if ((inst.flags & kInstSystemUser) && inst.userName[0]) return inst.userName;
+  if ((inst.flags & kInstSystemUser) && inst.identity.userName[0]) return inst.identity.userName;
   const std::string logname = optionString(inst, "logname", "");
   if (!logname.empty()) return logname;
-  return inst.userNamePtr ? inst.userNamePtr : "";
+  return inst.identity.userNamePtr ? inst.identity.userNamePtr : "";
 }
 
 int requirePermission(VcInstance& inst, const char* permission, int refusal) {
   if (hasPermission(inst, permission)) return 0;
-  inst.securityError = 0;
+  inst.security.error = 0;
   inst.extraError = 0;
   inst.lastError = refusal;
   return refusal;

@@ -33,7 +33,7 @@ bool fileExists(const std::string& path) {
 }
 
 int redirectorFailed(VcInstance& inst, int securityError, int extra) {
-  inst.securityError = securityError;
+  inst.security.error = securityError;
   inst.extraError = extra;
   inst.lastError = err::kRedirectorFailed;
   return err::kRedirectorFailed;
@@ -49,7 +49,7 @@ int createRedirector(VcInstance& inst, const char* databaseArg, const char* redi
   if (redirectorArg && *redirectorArg) {
     redirector = orv::vc::normalize_separators(redirectorArg);
   } else {
-    redirector = inst.databasePath;  // system item 79
+    redirector = inst.security.databasePath;  // system item 79
     if (redirector.empty()) return fail(inst, err::kBadArgument);
   }
   const kel::Api* k = kel::api();
@@ -74,7 +74,7 @@ int createRedirector(VcInstance& inst, const char* databaseArg, const char* redi
     return redirectorFailed(inst, rc, extra);
   }
   if (setAside) orv::fs::fsOps().unlink(aside.c_str());
-  inst.securityError = 0;
+  inst.security.error = 0;
   return 0;
 }
 

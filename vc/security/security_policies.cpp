@@ -90,7 +90,7 @@ int onRecord(int kind, const char*, const kel::ObjectRecord* record) {
 int loadPolicyStatements(VcInstance& inst, VcOptionList& target, int scopeKind,
                          const char* scopeName) {
   const kel::Api* k = kel::api();
-  if (!k || !inst.databaseOpen) return 0;
+  if (!k || !inst.security.databaseOpen) return 0;
   VcScriptContext script;
   script.instance = &inst;
   script.sourceName = "Orv TY KEL";
@@ -102,13 +102,13 @@ int loadPolicyStatements(VcInstance& inst, VcOptionList& target, int scopeKind,
   lc.script = &script;
   lc.scopeKind = scopeKind;
   lc.scopeName = scopeName ? scopeName : "";
-  const int savedSecurity = inst.securityOn;
-  inst.securityOn = 1;
+  const int savedSecurity = inst.security.on;
+  inst.security.on = 1;
   LoadContext* outer = g_load;
   g_load = &lc;
   k->kelEnumInfo(scopeKind, lc.scopeName, kel::kKindPolicyStatement, onRecord);
   g_load = outer;
-  inst.securityOn = savedSecurity;
+  inst.security.on = savedSecurity;
   attachDefinedBlocks(script);
   return lc.result;
 }
@@ -125,14 +125,14 @@ int loadSecurityObjectPolicies(VcInstance& inst, VcOptionList& target,
 int projectOpenGate(VcInstance& inst, VcOptionList& firstList, const std::string& projectPath,
                     bool forChange) {
   if (securityUserName(inst).empty()) return 0;
-  if (!inst.databaseOpen || !kel::api()) return 0;
+  if (!inst.security.databaseOpen || !kel::api()) return 0;
   // A faulty statement has been reported through the echo callback; it
   // neither opens nor closes the gate by itself.
   loadSecurityObjectPolicies(inst, firstList, projectSecurityObjects(projectPath));
   // Only an explicit "No" closes the gate: a database that says nothing
   // about these options leaves every project open.
   VcListSet lists;
-  lists.global = &inst.globalOptions;
+  lists.global = &inst.options.global;
   lists.project[0] = &firstList;
   auto refused = [&](const char* name) {
     OptionHit hit = lookupOption(lists, name);

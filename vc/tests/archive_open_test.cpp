@@ -205,7 +205,7 @@ TEST_F(OpenTest, HandleTableOfOneHundred) {
   EXPECT_EQ(vcCloseArchive(50), 7);
   ASSERT_EQ(vcOpenArchive(p.c_str(), &h, 1), 0);
   EXPECT_EQ(h, 50);  // the first free entry
-  EXPECT_EQ(inst().currentArchive, rec(50));
+  EXPECT_EQ(inst().work.archive, rec(50));
   for (int bad : {0, -1, 101}) {
     EXPECT_EQ(vcCloseArchive(bad), 7);
     EXPECT_EQ(vcWriteLock(bad), 7);

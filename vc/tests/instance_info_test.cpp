@@ -27,8 +27,8 @@ TEST_F(InstanceInfoTest, GetItems) {
   char level = 0;
   ASSERT_EQ(vcGetSysInfo(51, &level, 1), 0);
   EXPECT_EQ(level, 38);
-  EXPECT_EQ(sys(40), inst().currentDirectory);
-  EXPECT_EQ(sys(79), inst().databasePath);
+  EXPECT_EQ(sys(40), inst().identity.currentDirectory);
+  EXPECT_EQ(sys(79), inst().security.databasePath);
   EXPECT_EQ(sys(39), "<56>");
   EXPECT_EQ(sys(83), "<56>");
   EXPECT_EQ(vcGetSysInfo(40, nullptr, 5), 56);
@@ -54,15 +54,15 @@ TEST_F(InstanceInfoTest, SetItems) {
   int a = openText(kTree, "a.v", 1);
   int b = openText(kTree, "b.v", 1);
   EXPECT_EQ(vcSetSysInfo(77, std::to_string(a).c_str()), 0);
-  EXPECT_EQ(inst().currentArchive, rec(a));
+  EXPECT_EQ(inst().work.archive, rec(a));
   EXPECT_EQ(vcSetSysInfo(77, "77"), 7);
   EXPECT_EQ(vcSetSysInfo(77, "0"), 0);
-  EXPECT_EQ(inst().currentArchive, nullptr);
+  EXPECT_EQ(inst().work.archive, nullptr);
   (void)b;
   EXPECT_EQ(vcSetSysInfo(78, "0"), 0);
-  EXPECT_EQ(inst().securityOn, 0);
+  EXPECT_EQ(inst().security.on, 0);
   EXPECT_EQ(vcSetSysInfo(78, "1"), 0);
-  EXPECT_EQ(inst().securityOn, 1);
+  EXPECT_EQ(inst().security.on, 1);
   EXPECT_EQ(vcSetSysInfo(99, ""), 56);
   EXPECT_EQ(vcSetSysInfo(99, std::string(50, 'x').c_str()), 56);
   EXPECT_EQ(vcSetSysInfo(99, std::string(49, 'x').c_str()), 0);
@@ -85,7 +85,7 @@ TEST_F(InstanceInfoTest, UserNames) {
   };
   for (const auto& c : cases) {
     inst().flags &= ~vc::kInstSystemUser;
-    inst().userName[0] = '\0';
+    inst().identity.userName[0] = '\0';
     vcDropConfig("logname");
     if (c.authenticated) {
       ASSERT_EQ(vcSetSysInfo(99, c.authenticated), 0);

@@ -44,7 +44,7 @@ struct InstanceTest : ::testing::Test {
   void TearDown() override {
     for (int s = 0; s < vc::kInstanceSlots; ++s) {
       if (vc::VcInstance* inst = vc::instanceInSlot(s)) {
-        g_fakePid = inst->processId;
+        g_fakePid = inst->identity.processId;
         vcAPIcleanup();
       }
     }
@@ -75,7 +75,7 @@ TEST_F(InstanceTest, TableOfTenSlots) {
   EXPECT_EQ(vcAPIcleanup(), 8);
   g_fakePid = 11;
   EXPECT_EQ(vcAPIinit(), 0);
-  EXPECT_EQ(vc::instanceInSlot(3)->processId, 11u);  // the freed slot
+  EXPECT_EQ(vc::instanceInSlot(3)->identity.processId, 11u);  // the freed slot
 }
 
 TEST_F(InstanceTest, AttachedProcessIsNeverGivenASecondSlot) {
@@ -144,10 +144,10 @@ TEST_F(InstanceTest, StartUpDefaults) {
     EXPECT_EQ(flags & 1u, 0u) << f;
   }
   vc::VcInstance* inst = vc::currentInstance();
-  EXPECT_EQ(inst->netwareModuleStatus, 65535);
-  EXPECT_EQ(inst->netwareClientStatus, 65535);
-  EXPECT_EQ(inst->databaseOpen, 1);
-  EXPECT_EQ(inst->securityOn, 1);
+  EXPECT_EQ(inst->netware.moduleStatus, 65535);
+  EXPECT_EQ(inst->netware.clientStatus, 65535);
+  EXPECT_EQ(inst->security.databaseOpen, 1);
+  EXPECT_EQ(inst->security.on, 1);
   EXPECT_EQ(inst->scratch.size(), 2048u);
 }
 
@@ -157,7 +157,7 @@ TEST_F(InstanceTest, CurrentDirectoryKeepsItsCase) {
     return true;
   };
   ASSERT_EQ(vcAPIinit(), 0);
-  EXPECT_EQ(vc::currentInstance()->currentDirectory, "/Work/MixedCase/Dir");
+  EXPECT_EQ(vc::currentInstance()->identity.currentDirectory, "/Work/MixedCase/Dir");
 }
 
 TEST_F(InstanceTest, NoCurrentDirectory) {
@@ -173,7 +173,7 @@ TEST_F(InstanceTest, UserName) {
   };
   ASSERT_EQ(vcAPIinit(), 0);
   vc::VcInstance* inst = vc::currentInstance();
-  EXPECT_STREQ(inst->userNamePtr, "alice");
+  EXPECT_STREQ(inst->identity.userNamePtr, "alice");
   EXPECT_TRUE(inst->flags & vc::kInstSystemUser);
   vcAPIcleanup();
 
@@ -181,12 +181,12 @@ TEST_F(InstanceTest, UserName) {
   ::setenv("LOGNAME", "bob", 1);
   ASSERT_EQ(vcAPIinit(), 0);
   inst = vc::currentInstance();
-  EXPECT_STREQ(inst->userNamePtr, "bob");
+  EXPECT_STREQ(inst->identity.userNamePtr, "bob");
   EXPECT_FALSE(inst->flags & vc::kInstSystemUser);
   vcAPIcleanup();
   ::unsetenv("LOGNAME");
   ASSERT_EQ(vcAPIinit(), 0);
-  EXPECT_STREQ(vc::currentInstance()->userNamePtr, "");
+  EXPECT_STREQ(vc::currentInstance()->identity.userNamePtr, "");
 }
 
 TEST_F(InstanceTest, StartUpFailures) {
@@ -240,8 +240,8 @@ TEST_F(InstanceTest, NamePassedToTheSecurityDatabase) {
   ASSERT_EQ(vcAPIinitRegister("C:\\orv\\bin\\orvty32", nullptr, nullptr), 0);
   EXPECT_EQ(kel.lastName("getdefault"), "C:/orv/bin/orvty32");
   EXPECT_EQ(kel.lastName("init"), "C:/orv/bin/orvty32");
-  EXPECT_EQ(vc::currentInstance()->databasePath,
-            vc::currentInstance()->currentDirectory + "/orvkel/orvkel");
+  EXPECT_EQ(vc::currentInstance()->security.databasePath,
+            vc::currentInstance()->identity.currentDirectory + "/orvkel/orvkel");
 }
 
 TEST_F(InstanceTest, PoliciesLoadIntoTheGlobalListBehindTheOthers) {
@@ -251,7 +251,7 @@ TEST_F(InstanceTest, PoliciesLoadIntoTheGlobalListBehindTheOthers) {
   ::setenv("ORV_KEL_POLICY_FILE", file.c_str(), 1);
   ASSERT_EQ(vcAPIinit(), 0);
   std::vector<std::string> order;
-  for (const vc::VcOption& o : vc::currentInstance()->globalOptions.options)
+  for (const vc::VcOption& o : vc::currentInstance()->options.global.options)
     order.push_back(o.name + ((o.flags & vc::kOptPolicy) ? "*" : ""));
   // Defaults in the order they were put (newest-first list reversed), then the
   // policy entries in their own order (newest first).

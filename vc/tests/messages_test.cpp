@@ -112,7 +112,7 @@ TEST(Messages, BufferLimits) {
 TEST(Messages, RefusalCarriesTheSecurityDatabaseText) {
   useKelDouble();
   ASSERT_EQ(vcAPIinit(), 0);
-  vc::currentInstance()->securityError = 201;
+  vc::currentInstance()->security.error = 201;
   EXPECT_EQ(errorStr(243),
             "You do not have permission to modify this archive.\n\nCannot open Orv Kelmark "
             "database\n\n" + kAdvice);

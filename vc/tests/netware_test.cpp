@@ -106,7 +106,7 @@ TEST(NetWareCodec, SharedCrcIsCrc16Arc) {
 TEST_F(NetWareTest, WithoutAClientEveryPathIsLocal) {
   int result = -1;
   EXPECT_EQ(nw::NWInit(inst()), 0);
-  EXPECT_EQ(inst().netwareClientStatus, nw::kClientMissing);
+  EXPECT_EQ(inst().netware.clientStatus, nw::kClientMissing);
   EXPECT_EQ(nw::NWCheckIfNetwarePath(inst(), "u", "SRV/VOL:dir/a.c,v"), nw::kNotOnServer);
   EXPECT_EQ(nw::NWIsNLMLoaded(inst(), "u", "SRV/VOL:x"), nw::kNotOnServer);
   EXPECT_EQ(nw::NWOperation(inst(), nw::kRename, "u", "SRV/VOL:a", "SRV/VOL:b", &result), nw::kNotOnServer);

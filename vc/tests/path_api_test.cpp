@@ -114,7 +114,7 @@ TEST_F(PathApiTest, CurrentDirectoryIsReadAgainForEveryCall) {
   fakeCwd() = "/elsewhere\\Deep";
   EXPECT_EQ(vcGetAbsName("../b", buf, sizeof buf), 0);
   EXPECT_EQ(std::string(buf), "/elsewhere/b");
-  EXPECT_EQ(vc::currentInstance()->currentDirectory, "/elsewhere/Deep");
+  EXPECT_EQ(vc::currentInstance()->identity.currentDirectory, "/elsewhere/Deep");
 
   fakeCwd().clear();
   EXPECT_EQ(vcGetAbsName("b", buf, sizeof buf), 11);

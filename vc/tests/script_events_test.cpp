@@ -113,7 +113,7 @@ TEST_F(EventTest, TheBlockSeesTemporaryOptionsAndTheUsersOwnOptionsSurvive) {
             0);
   const std::vector<std::string> before = [] {
     std::vector<std::string> names;
-    for (const auto& o : inst().localOptions.options) names.push_back(o.name + "=" + o.value.value_or(""));
+    for (const auto& o : inst().options.local.options) names.push_back(o.name + "=" + o.value.value_or(""));
     return names;
   }();
   EXPECT_EQ(vcArchiveEvent(5, "checkin", "1.4"), 0);
@@ -121,9 +121,9 @@ TEST_F(EventTest, TheBlockSeesTemporaryOptionsAndTheUsersOwnOptionsSurvive) {
   EXPECT_EQ(texts(0), (std::vector<std::string>{"checkin /arch/foo.c,v [1.4] [] []",
                                                 "checkin mine [r0] [] []"}));
   std::vector<std::string> after;
-  for (const auto& o : inst().localOptions.options) after.push_back(o.name + "=" + o.value.value_or(""));
+  for (const auto& o : inst().options.local.options) after.push_back(o.name + "=" + o.value.value_or(""));
   EXPECT_EQ(after, before);
-  EXPECT_EQ(inst().localOptions.find("event"), nullptr);
+  EXPECT_EQ(inst().options.local.find("event"), nullptr);
 }
 
 TEST_F(EventTest, AutoactionPairsAreMatchedExactlyAndMayNotBeEmpty) {
@@ -177,7 +177,7 @@ TEST_F(EventTest, ProjectEventsRunAgainstTheGivenProject) {
                                                  {"echo $(event) $(projectname) $(sandbox) [$(archive)]"}});
   EXPECT_EQ(vcProjectEvent(3, "checkpoint"), 0);
   EXPECT_EQ(texts(0), std::vector<std::string>{"checkpoint /proj/main.pj /work/main.sbx []"});
-  EXPECT_EQ(inst().localOptions.find("projectname"), nullptr);
+  EXPECT_EQ(inst().options.local.find("projectname"), nullptr);
 }
 
 }  // namespace

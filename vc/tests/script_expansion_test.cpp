@@ -128,7 +128,7 @@ TEST_F(ScriptTest, CurrentDirectoryAndQuestions) {
   EXPECT_EQ(run("echo $cwd()\necho $query(Your name?)!"), 0);
   queryAnswer().clear();
   EXPECT_EQ(run("echo [$query(Again?)]"), 0);
-  EXPECT_EQ(texts(0), (std::vector<std::string>{inst().currentDirectory, "Ann!", "[]"}));
+  EXPECT_EQ(texts(0), (std::vector<std::string>{inst().identity.currentDirectory, "Ann!", "[]"}));
   EXPECT_EQ(queryPrompts(), (std::vector<std::string>{"Your name?", "Again?"}));
 }
 
@@ -150,7 +150,7 @@ TEST_F(ScriptTest, AbsoluteNamesAgainstTheCurrentDirectory) {
 TEST_F(ScriptTest, TextsStopAtTheBufferEnd) {
   // A literal needs four bytes left of the 500, an inserted value two.
   // Block lines are not limited to the 256 characters of a file line.
-  inst().localOptions.blocks.push_back(
+  inst().options.local.blocks.push_back(
       vc::VcBlock{"long", 256, {"echo " + std::string(600, 'x'), "echo $(long)",
                                 "echo $(long)$upper(never called? $query(q))"}});
   ASSERT_EQ(vcSetConfig("long", std::string(600, 'v').c_str()), 0);

@@ -68,13 +68,13 @@ TEST_F(ScriptTest, CallInAFileEndsItWhenTheBlockReturns) {
 TEST_F(ScriptTest, ReadingABlockAgainReplacesIt) {
   EXPECT_EQ(run("block b\necho old\nend"), 0);
   EXPECT_EQ(run("block b\necho new\nend"), 0);
-  EXPECT_EQ(inst().localOptions.blocks.size(), 1u);
+  EXPECT_EQ(inst().options.local.blocks.size(), 1u);
   EXPECT_EQ(vcRunBlock("b", 0), 0);
   EXPECT_EQ(texts(0), std::vector<std::string>{"new"});
 }
 
 TEST_F(ScriptTest, AllRunsEveryBlockOfTheNameGlobalFirst) {
-  inst().globalOptions.blocks.push_back(vc::VcBlock{"both", 256, {"echo global"}});
+  inst().options.global.blocks.push_back(vc::VcBlock{"both", 256, {"echo global"}});
   EXPECT_EQ(run("block both\necho local\nend"), 0);
   EXPECT_EQ(vcRunBlock("both", 1), 0);
   EXPECT_EQ(vcRunBlock("both", 0), 0);
@@ -84,7 +84,7 @@ TEST_F(ScriptTest, AllRunsEveryBlockOfTheNameGlobalFirst) {
 TEST_F(ScriptTest, EndAndBlockLinesOutOfPlaceAreSyntaxErrors) {
   vc::VcScriptContext ctx;
   ctx.instance = &inst();
-  ctx.target = &inst().localOptions;
+  ctx.target = &inst().options.local;
   ctx.lists = inst().currentLists();
   EXPECT_EQ(vc::processLine(ctx, "end"), 28);
   EXPECT_EQ(vc::processLine(ctx, "block"), 28);
@@ -94,13 +94,13 @@ TEST_F(ScriptTest, EndAndBlockLinesOutOfPlaceAreSyntaxErrors) {
 
 TEST_F(ScriptTest, TemporaryOptionsAreNotWrittenBack) {
   EXPECT_EQ(run("keep=1\ngone=1\nEnforcefixed=1\ntemporary gone, fresh fixed"), 0);
-  const vc::VcOption* gone = inst().localOptions.find("gone");
-  const vc::VcOption* fresh = inst().localOptions.find("fresh");
+  const vc::VcOption* gone = inst().options.local.find("gone");
+  const vc::VcOption* fresh = inst().options.local.find("fresh");
   ASSERT_TRUE(gone && fresh);
   EXPECT_TRUE(gone->flags & vc::kOptTemporary);
   EXPECT_TRUE(fresh->flags & vc::kOptTemporary);
   EXPECT_FALSE(fresh->value.has_value());
-  EXPECT_FALSE(inst().localOptions.find("fixed")->flags & vc::kOptTemporary);
+  EXPECT_FALSE(inst().options.local.find("fixed")->flags & vc::kOptTemporary);
   const std::string out = dir + "/written.rc";
   ASSERT_EQ(vcWriteConfig(out.c_str()), 0);
   std::ifstream in(out);
@@ -156,7 +156,7 @@ TEST_P(SharedSources, MayNotStartProgramsOrEndTheProcess) {
   ASSERT_EQ(vcReadConfig((dir + "/sneaky.rc").c_str()), 0);
   const std::string path = write("shared.rc", GetParam().script);
   // A project file is read the way the project reader will: as a shared source.
-  int rc = vc::readConfigFile(inst(), path, inst().localOptions, 0, true);
+  int rc = vc::readConfigFile(inst(), path, inst().options.local, 0, true);
   EXPECT_TRUE(rc == 28 || rc == 0);  // a `call` hands back its block's 28 as a line result
   EXPECT_TRUE(spawner.starts.empty());
   ASSERT_FALSE(texts(2).empty());

@@ -212,7 +212,7 @@ TEST(PermissionValueMerge, WordsAndLimit) {
 TEST_F(SecurityBridge, SecurityChecksSwitchedOffGrantEverything) {
   kel.answer("", "checkin", kRefused, kNoFlag);
   start();
-  vc::currentInstance()->securityOn = 0;
+  vc::currentInstance()->security.on = 0;
   EXPECT_EQ(vcGetPerm("checkin"), 0);
   EXPECT_EQ(kel.count("kelResolvePermission"), 0);
 }
@@ -221,11 +221,11 @@ TEST_F(SecurityBridge, RequirePermissionRecordsTheRefusal) {
   kel.answer("", "addlabel", kRefused, kNoFlag);
   start();
   vc::VcInstance& inst = *vc::currentInstance();
-  inst.securityError = 9;
+  inst.security.error = 9;
   inst.extraError = 9;
   EXPECT_EQ(vc::requirePermission(inst, "addlabel", vc::err::kDenyAddLabel), 236);
   EXPECT_EQ(inst.lastError, 236);
-  EXPECT_EQ(inst.securityError, 0);
+  EXPECT_EQ(inst.security.error, 0);
   EXPECT_EQ(inst.extraError, 0);
   EXPECT_EQ(vc::requirePermission(inst, "checkin", vc::err::kDenyCheckin), 0);
 }
@@ -361,7 +361,7 @@ TEST_F(SecurityBridge, RedirectorFiles) {
   ::unsetenv("ORV_KEL_FAIL");
 
   // No redirector named: the database path the library uses (item 79).
-  vc::currentInstance()->databasePath = (dir / "def" / "orvkel").string();
+  vc::currentInstance()->security.databasePath = (dir / "def" / "orvkel").string();
   ASSERT_EQ(vcKELCreateRedirector("/srv/kel/orvkel", nullptr), 0);
   EXPECT_TRUE(fs::exists(dir / "def" / "orvkel.red"));
 }

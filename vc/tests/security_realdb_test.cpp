@@ -97,7 +97,7 @@ fs::path RealDatabase::dir_;
 
 TEST_F(RealDatabase, ARegisteredUserMayCheckIn) {
   startAs("alice");
-  EXPECT_EQ(vc::currentInstance()->databasePath, (dir_ / "orvkel" / "orvkel").string());
+  EXPECT_EQ(vc::currentInstance()->security.databasePath, (dir_ / "orvkel" / "orvkel").string());
   EXPECT_EQ(vcGetPerm("checkin"), 0);
   EXPECT_EQ(vc::runPreEvent(0, "checkin", nullptr), 0);
   EXPECT_EQ(vcGetPerm("openproject"), 0);

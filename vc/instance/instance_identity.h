@@ -1,0 +1,21 @@
+// Who and where the calling process is: its process id (the instance table's
+// key), its current directory and the user name the library acts for. The
+// user-name rules themselves live in instance/user_name.h.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace vc {
+
+inline constexpr std::size_t kUserNameSize = 50;
+
+struct VcIdentity {
+  std::uint32_t processId = 0;
+  std::string currentDirectory;  // absolute, '/' separators, case as the system gives it
+  const char* userNamePtr = "";  // userName, $LOGNAME or the empty field
+  char userName[kUserNameSize] = {};
+};
+
+}  // namespace vc

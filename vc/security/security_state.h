@@ -1,0 +1,16 @@
+// What an instance knows of its security database: whether it is open,
+// whether checks are on, where it lives, and the database's last error.
+#pragma once
+
+#include <string>
+
+namespace vc {
+
+struct VcSecurityState {
+  int databaseOpen = 0;
+  int on = 0;
+  std::string databasePath;
+  int error = 0;
+};
+
+}  // namespace vc
