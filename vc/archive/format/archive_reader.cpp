@@ -8,7 +8,7 @@
 #include "vc/error_codes.h"
 #include "vc/archive/format/archive_lexer.h"
 #include "vc/archive/format/archive_text.h"
-#include "vc/archive/format/archive_writer.h"
+#include "vc/archive/format/archive_clauses.h"
 
 namespace orv::archive {
 namespace {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "vc/archive/format/archive_clauses.h"
 #include "vc/archive/format/archive_model.h"
 
 namespace orv::archive {
@@ -28,10 +29,7 @@ struct WriteOptions {
 };
 
 struct WriteResult {
-  struct Move {
-    TextRecord* record;
-    uint64_t offset;
-  };
+  using Move = TextMove;
   uint64_t bytes = 0;                 // plain bytes written
   uint16_t crc = 0;                   // CRC-16/ARC of those bytes
   uint64_t text_position = 0;         // where the first delta text begins
@@ -55,10 +53,5 @@ void adopt_written(ArchiveFile& a, const WriteResult& result, ByteSource* new_so
 
 // Date as written: see WriteOptions::century.
 std::string written_date(const std::string& date, bool century);
-
-// Whether the bytes before the first delta text are exactly what this writer
-// makes of the model (with dates as held). The writer trusts the text order
-// of such files and copies their unread texts as one block.
-int header_is_canonical(ArchiveFile& a, bool& canonical);
 
 }  // namespace orv::archive

@@ -1,0 +1,166 @@
+// The archive's text as this library spells it (see archive_clauses.h).
+#include "vc/archive/format/archive_clauses.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "vc/error_codes.h"
+
+namespace orv::archive {
+namespace {
+
+constexpr std::string_view kSecurityPrefix = "__Security_Object__";
+constexpr size_t kCopyBlock = 64 * 1024;  // texts are copied in blocks this large
+
+// A list clause: items after the keyword, wrapped before column 80. The
+// column counter starts at the keyword's length; an item that would reach
+// column 80 goes on a new line indented by the keyword's length, and the
+// counter is set back without adding that item's own length.
+void list_clause(std::string& out, std::string_view keyword, const std::vector<std::string>& items) {
+  out += keyword;
+  const size_t kw = keyword.size();
+  size_t counter = kw;
+  if (items.empty()) out += ' ';
+  for (const std::string& item : items) {
+    const size_t n = item.size();
+    if (counter != kw && counter + n + 1 >= 80) {
+      out += '\n';
+      out.append(kw, ' ');
+      counter = kw;
+    } else {
+      counter += n + 1;
+    }
+    out += ' ';
+    out += item;
+  }
+  out += ';';
+}
+
+// A name as a token: one that holds a blank is written between double quotes
+// (the reader keeps a blank inside quotes). The format asks for this in the
+// access list; names elsewhere get it too, so that whatever was read can be
+// read again.
+std::string word(std::string_view prefix, std::string_view name) {
+  std::string s(prefix);
+  s += name;
+  if (name.find(' ') != std::string_view::npos) return '"' + s + '"';
+  return s;
+}
+
+}  // namespace
+
+std::string convert_date(const std::string& date, Years years) {
+  if (years == Years::AsHeld) return date;
+  const size_t dot = date.find('.');
+  const size_t ylen = dot == std::string::npos ? date.size() : dot;
+  if (years == Years::Century && ylen == 2) {
+    const int yy = (date[0] - '0') * 10 + (date[1] - '0');
+    return (yy < 70 ? "20" : "19") + date;
+  }
+  if (years == Years::NoCentury && ylen == 4 && date.compare(0, 2, "19") == 0) return date.substr(2);
+  return date;
+}
+
+// Writes one text record between '@'s and records where its bytes went.
+int put_text(Out& out, const ArchiveFile& a, TextRecord& t, std::vector<TextMove>* moves) {
+  if (int rc = out.put("@")) return rc;
+  if (moves) moves->push_back({&t, out.pos()});
+  if (t.in_memory()) {
+    if (int rc = out.put(*t.data)) return rc;
+  } else if (t.stored_length > 0) {
+    ByteSource* src = t.source ? t.source : a.source;
+    if (!t.has_offset() || !src) return err::kCatastrophe;
+    const size_t size = static_cast<size_t>(std::min<uint64_t>(kCopyBlock, t.stored_length));
+    std::unique_ptr<char[]> block(new char[size]);
+    char* buf = block.get();
+    uint64_t done = 0;
+    while (done < t.stored_length) {
+      size_t want = static_cast<size_t>(std::min<uint64_t>(size, t.stored_length - done));
+      size_t got = 0;
+      if (int rc = src->read_at(t.offset + done, buf, want, got)) return rc;
+      if (got == 0) return err::kArchiveRead;
+      if (int rc = out.put(std::string_view(buf, got))) return rc;
+      done += got;
+    }
+  }
+  return out.put("@");
+}
+
+// Clauses "head" to "desc".
+int put_header(Out& out, ArchiveFile& a, Years years, std::vector<TextMove>* moves) {
+  std::string s;
+  s += "head ";
+  if (a.head) s += a.head->revision;
+  s += ";\nbranch ";
+  s += a.default_branch;
+  s += ";\n";
+  std::vector<std::string> items;
+  for (const std::string& n : a.access) items.push_back(word("", n));
+  for (const std::string& n : a.security_objects) items.push_back(word(kSecurityPrefix, n));
+  list_clause(s, "access", items);
+  s += '\n';
+  items.clear();
+  for (const Symbol& y : a.symbols) items.push_back(word("", y.name) + ':' + y.revision);
+  list_clause(s, "symbols", items);
+  s += '\n';
+  items.clear();
+  for (const Lock& l : a.locks) items.push_back(word("", l.user) + ':' + l.revision);
+  list_clause(s, "locks", items);
+  if (a.flags & kFlagStrict) s += " strict;";
+  s += "\ncomment ";
+  if (int rc = out.put(s)) return rc;
+  if (int rc = put_text(out, a, a.comment, moves)) return rc;
+  s = ";\n";
+  if (a.flags & kFlagFormatStated) s += (a.flags & kFlagBinary) ? "format binary;\n" : "format text;\n";
+  s += "\n\n";
+  for (DeltaRecord* d : record_order(a)) {
+    s += d->revision;
+    s += "\ndate ";
+    s += convert_date(d->date, years);
+    s += "; author ";
+    s += word("", d->author);
+    s += "; state ";
+    s += word("", d->state);
+    s += ";\n";
+    items.clear();
+    for (const DeltaRecord* b : d->branches) items.push_back(b->revision);
+    list_clause(s, "branches", items);
+    s += "\nnext ";
+    if (d->next) s += d->next->revision;
+    s += ";\n\n";
+    if (s.size() >= 65536) {
+      if (int rc = out.put(s)) return rc;
+      s.clear();
+    }
+  }
+  if (a.has_extension) {
+    s += "ext\n";
+    if (int rc = out.put(s)) return rc;
+    if (int rc = put_text(out, a, a.extension, moves)) return rc;
+    s = "\n";
+  }
+  s += "\ndesc\n";
+  if (int rc = out.put(s)) return rc;
+  if (int rc = put_text(out, a, a.description, moves)) return rc;
+  return out.put("\n");
+}
+
+int header_is_canonical(ArchiveFile& a, bool& canonical) {
+  canonical = false;
+  StringSink rendered;
+  Out out(rendered);
+  if (int rc = put_header(out, a, Years::AsHeld, nullptr)) return rc;
+  if (rendered.text.size() != a.text_position) return 0;
+  std::string original(rendered.text.size(), '\0');
+  size_t done = 0;
+  while (done < original.size()) {
+    size_t got = 0;
+    if (int rc = a.source->read_at(done, original.data() + done, original.size() - done, got)) return rc;
+    if (got == 0) return 0;
+    done += got;
+  }
+  canonical = original == rendered.text;
+  return 0;
+}
+
+}  // namespace orv::archive
