@@ -10,7 +10,6 @@ namespace orv::archive {
 namespace {
 
 constexpr std::string_view kSecurityPrefix = "__Security_Object__";
-constexpr size_t kCopyBlock = 64 * 1024;  // texts are copied in blocks this large
 
 // A list clause: items after the keyword, wrapped before column 80. The
 // column counter starts at the keyword's length; an item that would reach

@@ -17,6 +17,9 @@
 
 namespace orv::archive {
 
+// Texts are copied from their source in blocks this large.
+inline constexpr size_t kCopyBlock = 64 * 1024;
+
 // Where one text record's bytes went in a written file.
 struct TextMove {
   TextRecord* record;

@@ -13,8 +13,6 @@
 namespace orv::archive {
 namespace {
 
-constexpr std::string_view kSecurityPrefix = "__Security_Object__";
-constexpr size_t kCopyBlock = 64 * 1024;  // unread texts are copied in blocks this large
 
 int put_delta_text(Out& out, ArchiveFile& a, DeltaRecord& d, std::vector<TextMove>* moves) {
   std::string s = "\n\n" + d.revision + "\n";
