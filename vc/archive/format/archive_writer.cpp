@@ -13,7 +13,6 @@
 namespace orv::archive {
 namespace {
 
-
 int put_delta_text(Out& out, ArchiveFile& a, DeltaRecord& d, std::vector<TextMove>* moves) {
   std::string s = "\n\n" + d.revision + "\n";
   if (!d.ext.empty()) {
