@@ -52,7 +52,8 @@ show "binary differencer, listing" -B diffb
 
 # A short check-in and check-out session through the revision library, driven
 # by the vcsh line-script tool: two trunk revisions and a branch of the old
-# sample, the new one with its keywords expanded, then a branch deleted.
+# sample, a label, the revisions and labels listed, the new sample with its
+# keywords expanded, then a branch deleted.
 vcsh="$(cd "$build" && pwd)/bin/vcsh"
 session=$(mktemp -d)
 trap 'rm -rf "$session"' EXIT
@@ -74,6 +75,9 @@ commit
 co 1.1 greet.old
 cmp greet.old $old
 ci greet-next.c 1.1
+label greeting 1.2
+revs
+labels
 co 1.2 -
 co 1.1.1.1 - 6
 delete 1.1.1.1

@@ -2,17 +2,26 @@
 // result code. A test and demonstration aid.
 //
 //   vcsh [script]        (standard input when no script is named)
+//   vcsh --help          the usage and the commands
 //
 // Each line is a command and blank-separated words; "quoted words" may hold
 // blanks, "" is an empty word and the word - stands for a null argument.
 // Lines starting with '#' are comments. Every call prints
 //   <command> -> <code> [<text result>]
+// and the listing commands put their entries, indented, on the lines after.
 // Archive handles are kept in the variable $h (the last open) and can be
-// named by number. Commands are a table below; later modules add rows.
+// named by number. Commands are a table below, each with its one-line help;
+// later modules add rows.
 #include "vc/include/vc.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -21,9 +30,28 @@
 
 namespace {
 
+// Result codes of the library that the shell itself acts on (vcErrorStr
+// gives their texts).
+constexpr int kBufferTooSmall = 4;
+constexpr int kDone = 5;                    // a list item after its last entry
+constexpr int kAccessListEmpty = 39;
+constexpr int kRevisionMissing = 48;        // also: no next revision
+constexpr int kNoSecurityModules = 95;
+constexpr int kNoDefaultDatabase = 262;     // start-up: no default database path
+constexpr int kSecurityInitFailed = 263;    // start-up: the security library did not start
+constexpr int kSecurityLoadFailed = 270;    // start-up: libkel32.so not loadable
+constexpr int kDatabaseOpenFailed = 272;    // start-up: the database did not open
+
+// Information items the convenience commands use (vc/archive/archive_info.cpp,
+// vc/revisions/revision_info.cpp).
+constexpr int kArchAccess = 1, kArchLocks = 9, kArchLabels = 11, kArchAddLabel = 19, kArchFirstRev = 51;
+constexpr int kRevAuthor = 27, kRevDate = 30, kRevNext = 33, kRevState = 34;
+constexpr int kRevLock = 18, kRevUnlock = 23;
+
 struct Shell {
   int handle = 0;
   int failures = 0;
+  std::vector<std::string> after;  // lines printed, indented, after the result line
 };
 
 using Words = std::vector<std::string>;
@@ -59,14 +87,164 @@ int num(Shell& s, const Words& w, std::size_t i, int def) {
   return std::atoi(w[i].c_str());
 }
 
+std::string errorText(int code) {
+  char buf[512] = {};
+  vcErrorStr(code, buf, sizeof buf);
+  std::string text = buf;
+  return text.substr(0, text.find('\n'));  // the first line
+}
+
+// A string result: the call with a buffer that grows when the library asks
+// for more (4 and vcBufferLenQ).
+template <class Call>
+int getString(Call&& call, std::string& out) {
+  std::vector<char> buf(4096);
+  for (int tries = 0;; ++tries) {
+    buf[0] = '\0';
+    const int rc = call(buf.data(), static_cast<int>(buf.size()));
+    const int needed = vcBufferLenQ();
+    if (rc == kBufferTooSmall && tries < 2 && needed > static_cast<int>(buf.size())) {
+      buf.assign(static_cast<std::size_t>(needed) + 1, '\0');
+      continue;
+    }
+    out.assign(buf.data(), strnlen(buf.data(), buf.size()));
+    return rc;
+  }
+}
+
+// A text result with line feeds goes to the lines after the result line.
+void putText(Shell& s, std::string value, std::string& text) {
+  if (!value.empty() && value.back() == '\n') value.pop_back();
+  if (value.find('\n') == std::string::npos) {
+    text = value;
+    return;
+  }
+  std::istringstream lines(value);
+  for (std::string l; std::getline(lines, l);) s.after.push_back(l);
+}
+
+// How a getter item's value is laid out in the buffer.
+enum class Shape { kText, kByte, kMode, kInt32, kNone };
+
+Shape archiveShape(int item) {
+  switch (item) {
+    case 3: case 5: case 7: case 12: case 13: case 47: case 48: return Shape::kByte;
+    case 64: return Shape::kMode;
+    case 66: case 67: case 68: return Shape::kInt32;
+    case 10: return Shape::kNone;  // a check: the name goes in, the code comes out
+    default: return Shape::kText;
+  }
+}
+Shape revisionShape(int item) {
+  if (item == 65) return Shape::kInt32;
+  if (item == 69) return Shape::kNone;
+  return Shape::kText;
+}
+Shape systemShape(int item) {
+  if (item == 51) return Shape::kByte;
+  if (item == 81 || item == 82) return Shape::kInt32;
+  return Shape::kText;
+}
+
+// Runs a getter and writes its value as text.
+template <class Call>
+int getItem(Shell& s, Shape shape, Call&& call, std::string& text) {
+  if (shape == Shape::kText) {
+    std::string value;
+    const int rc = getString(call, value);
+    putText(s, value, text);
+    return rc;
+  }
+  char buf[16] = {};
+  const int rc = call(buf, static_cast<int>(sizeof buf));
+  if (rc != 0) return rc;
+  char out[32] = "";
+  if (shape == Shape::kByte) {
+    std::snprintf(out, sizeof out, "%u", static_cast<unsigned char>(buf[0]));
+  } else if (shape == Shape::kMode) {
+    std::uint16_t mode = 0;
+    std::memcpy(&mode, buf, 2);
+    std::snprintf(out, sizeof out, "0%o", static_cast<unsigned>(mode));
+  } else if (shape == Shape::kInt32) {
+    std::int32_t n = 0;
+    std::memcpy(&n, buf, 4);
+    std::snprintf(out, sizeof out, "%d", static_cast<int>(n));
+  }
+  text = out;
+  return rc;
+}
+
 struct Command {
   const char* name;
   const char* usage;
+  const char* help;
   int (*run)(Shell& s, const Words& w, std::string& text);
 };
 
-int cmdInit(Shell&, const Words&, std::string&) { return vcAPIinit(); }
+// ---- Start-up and the security database ----------------------------------
+
+bool exists(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0;
+}
+
+// The database keladm uses when it is not told which: the default database of
+// its installation, <parent of the program's folder>/orvkel/orvkel. keladm is
+// built and installed beside vcsh, so vcsh's own folder stands for its.
+std::string keladmDefaultDatabase() {
+  char buf[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return {};
+  std::string self(buf, static_cast<std::size_t>(n));
+  for (int up = 0; up < 2; ++up) {
+    const std::size_t slash = self.rfind('/');
+    if (slash == std::string::npos) return {};
+    self.resize(slash);
+  }
+  return self + "/orvkel/orvkel";
+}
+
+// After the library's start-up: when it could not open the security database
+// because there is none, says where it was looked for and how to make one.
+// The library's own start-up code decides (272: the database did not open;
+// the path is the one the instance tried, system item 79); only then are the
+// files of that path looked at, to tell "missing" from "did not open".
+void reportSecurityStartup(int rc, const char* program) {
+  if (rc != kNoDefaultDatabase && rc != kSecurityInitFailed && rc != kSecurityLoadFailed &&
+      rc != kDatabaseOpenFailed)
+    return;
+  std::string path;
+  getString([](char* b, int n) { return vcGetSysInfo(79, b, n); }, path);
+  const char* without = "the session runs without permission checks";
+  if (rc == kDatabaseOpenFailed && !path.empty() && !exists(path) && !exists(path + ".dat") &&
+      !exists(path + ".red")) {
+    std::string how;
+    if (program && *program)
+      how = std::string("keladm --program ") + program + " create -a PASSWORD";
+    else if (path == keladmDefaultDatabase())
+      how = "keladm create -a PASSWORD";
+    else
+      how = "keladm -d " + path + " create -a PASSWORD";
+    std::cerr << "vcsh: no security database at " << path << "; create one with: " << how << "\n"
+              << "vcsh: (" << without << ")\n";
+    return;
+  }
+  std::cerr << "vcsh: security database" << (path.empty() ? "" : " " + path) << ": " << errorText(rc);
+  if (const int kel = vcKELError(); kel > 0) std::cerr << " (security library code " << kel << ")";
+  std::cerr << "; " << without << "\n";
+}
+
+int cmdInit(Shell&, const Words& w, std::string&) {
+  const char* program = arg(w, 1);
+  const int rc = program ? vcAPIinitRegister(program, nullptr, nullptr) : vcAPIinit();
+  std::cout.flush();
+  reportSecurityStartup(rc, program);
+  return rc;
+}
 int cmdCleanup(Shell&, const Words&, std::string&) { return vcAPIcleanup(); }
+
+// ---- Configuration, archives, revisions, files ----------------------------
+
 int cmdSet(Shell&, const Words& w, std::string&) { return vcSetConfig(arg(w, 1), arg(w, 2)); }
 int cmdReadConfig(Shell&, const Words& w, std::string&) { return vcReadConfig(arg(w, 1)); }
 int cmdOpen(Shell& s, const Words& w, std::string& text) {
@@ -126,25 +304,175 @@ int cmdError(Shell&, const Words& w, std::string& text) {
   return rc;
 }
 
+// ---- Information items -----------------------------------------------------
+
+int cmdArchInfo(Shell& s, const Words& w, std::string& text) {
+  const int item = num(s, w, 1, 0);
+  const char* key = arg(w, 2);
+  if (item >= 14 && item <= 16)  // looked up by KEY: label, user, revision
+    return getItem(s, Shape::kText,
+                   [&](char* b, int n) { return vcGetIdArchiveInfo(s.handle, item, key, b, n); }, text);
+  if (archiveShape(item) == Shape::kNone) {  // item 10: KEY goes in through the buffer
+    std::string name = key ? key : "";
+    name.push_back('\0');
+    return vcGetArchiveInfo(s.handle, item, name.data(), static_cast<int>(name.size()));
+  }
+  return getItem(s, archiveShape(item), [&](char* b, int n) { return vcGetArchiveInfo(s.handle, item, b, n); },
+                 text);
+}
+int cmdSetArchInfo(Shell& s, const Words& w, std::string&) {
+  return vcSetArchiveInfo(s.handle, num(s, w, 1, 0), arg(w, 2), arg(w, 3));
+}
+int cmdRevInfo(Shell& s, const Words& w, std::string& text) {
+  const char* rev = arg(w, 1);
+  const int item = num(s, w, 2, 0);
+  if (revisionShape(item) == Shape::kNone) return vcGetRevInfo(s.handle, item, rev, nullptr, 0);
+  return getItem(s, revisionShape(item), [&](char* b, int n) { return vcGetRevInfo(s.handle, item, rev, b, n); },
+                 text);
+}
+int cmdSetRevInfo(Shell& s, const Words& w, std::string&) {
+  return vcSetRevInfo(s.handle, num(s, w, 2, 0), arg(w, 1), arg(w, 3));
+}
+int cmdSysInfo(Shell& s, const Words& w, std::string& text) {
+  const int item = num(s, w, 1, 0);
+  return getItem(s, systemShape(item), [&](char* b, int n) { return vcGetSysInfo(item, b, n); }, text);
+}
+int cmdSetSysInfo(Shell& s, const Words& w, std::string&) { return vcSetSysInfo(num(s, w, 1, 0), arg(w, 2)); }
+
+// A whole list item of an archive. The archive keeps one cursor per list, and
+// an earlier archinfo call may have left it inside the list: it is run to its
+// end first (the answer 5 puts it back at the start), then read again whole.
+// An empty access or security list answers its own code; both count as empty.
+int walkList(Shell& s, int handle, int item, std::string& text) {
+  constexpr int kMaxEntries = 1000000;
+  auto next = [&](std::string& entry) {
+    return getString([&](char* b, int n) { return vcGetArchiveInfo(handle, item, b, n); }, entry);
+  };
+  std::string entry;
+  auto ended = [](int rc) { return rc == kDone || rc == kAccessListEmpty || rc == kNoSecurityModules; };
+  int rc = 0;
+  for (int n = 0; n < kMaxEntries && rc == 0; ++n) rc = next(entry);
+  int count = 0;
+  if (ended(rc)) {
+    for (rc = next(entry); rc == 0 && count < kMaxEntries; rc = next(entry), ++count) s.after.push_back(entry);
+    if (ended(rc)) rc = 0;
+  }
+  text = std::to_string(count);
+  return rc;
+}
+int cmdLabels(Shell& s, const Words& w, std::string& text) { return walkList(s, num(s, w, 1, s.handle), kArchLabels, text); }
+int cmdLocks(Shell& s, const Words& w, std::string& text) { return walkList(s, num(s, w, 1, s.handle), kArchLocks, text); }
+int cmdAccess(Shell& s, const Words& w, std::string& text) { return walkList(s, num(s, w, 1, s.handle), kArchAccess, text); }
+
+// Every revision in the library's enumeration order (archive item 51 gives the
+// first, revision item 33 the next; 48 after the last): number, state, author
+// and date.
+int cmdRevs(Shell& s, const Words& w, std::string& text) {
+  const int h = num(s, w, 1, s.handle);
+  auto revItem = [&](const std::string& rev, int item, std::string& out) {
+    return getString([&](char* b, int n) { return vcGetRevInfo(h, item, rev.c_str(), b, n); }, out);
+  };
+  std::string rev;
+  int rc = getString([&](char* b, int n) { return vcGetArchiveInfo(h, kArchFirstRev, b, n); }, rev);
+  int count = 0;
+  while (rc == 0 && count < 1000000) {
+    std::string state, author, date, next;
+    if ((rc = revItem(rev, kRevState, state)) || (rc = revItem(rev, kRevAuthor, author)) ||
+        (rc = revItem(rev, kRevDate, date)))
+      break;
+    s.after.push_back(rev + " " + state + " " + author + " " + date);
+    ++count;
+    rc = revItem(rev, kRevNext, next);
+    if (rc == kRevisionMissing) {  // after the last one
+      rc = 0;
+      break;
+    }
+    rev = next;
+  }
+  if (rc == kRevisionMissing && count == 0) rc = 0;  // an archive without revisions
+  text = std::to_string(count);
+  return rc;
+}
+
+int cmdLabel(Shell& s, const Words& w, std::string&) {
+  return vcSetArchiveInfo(s.handle, kArchAddLabel, arg(w, 1), arg(w, 2));
+}
+int cmdLockRev(Shell& s, const Words& w, std::string&) { return vcSetRevInfo(s.handle, kRevLock, arg(w, 1), nullptr); }
+int cmdUnlockRev(Shell& s, const Words& w, std::string&) {
+  return vcSetRevInfo(s.handle, kRevUnlock, arg(w, 1), nullptr);
+}
+
+int cmdHelp(Shell& s, const Words&, std::string&);
+
 const Command kCommands[] = {
-    {"init", "init", cmdInit},
-    {"cleanup", "cleanup", cmdCleanup},
-    {"set", "set OPTION [VALUE]", cmdSet},
-    {"readconfig", "readconfig FILE", cmdReadConfig},
-    {"open", "open ARCHIVE [MODE]", cmdOpen},
-    {"close", "close [HANDLE]", cmdClose},
-    {"commit", "commit [HANDLE] [CLOSE]", cmdCommit},
-    {"writelock", "writelock [HANDLE]", cmdLock},
-    {"droplock", "droplock [HANDLE]", cmdUnlock},
-    {"ci", "ci WORKFILE|\"\"|- [REVISION] [FLAGS]", cmdCi},
-    {"co", "co REVISION [WORKFILE|-] [FLAGS]", cmdCo},
-    {"delete", "delete REVISION", cmdDelete},
-    {"cmp", "cmp FILE1 FILE2 [BINARY]", cmdCmp},
-    {"diff", "diff FILE1 FILE2 OUTPUT [OPTIONS]", cmdDiff},
-    {"cat", "cat FILE", cmdCat},
-    {"write", "write FILE \"TEXT\" (\\n for line feeds)", cmdWrite},
-    {"error", "error CODE", cmdError},
+    {"init", "init [PROGRAM]", "start the library (vcAPIinit, vcAPIinitRegister)", cmdInit},
+    {"cleanup", "cleanup", "end the library instance (vcAPIcleanup)", cmdCleanup},
+    {"set", "set OPTION [VALUE]", "set a configuration option (vcSetConfig)", cmdSet},
+    {"readconfig", "readconfig FILE", "read a configuration file (vcReadConfig)", cmdReadConfig},
+    {"open", "open ARCHIVE [MODE]", "open an archive as $h (vcOpenArchive)", cmdOpen},
+    {"close", "close [HANDLE]", "close an archive (vcCloseArchive)", cmdClose},
+    {"commit", "commit [HANDLE] [CLOSE]", "write the archive's changes (vcCommitArchive)", cmdCommit},
+    {"writelock", "writelock [HANDLE]", "take the archive's write lock (vcWriteLock)", cmdLock},
+    {"droplock", "droplock [HANDLE]", "drop the archive's write lock (vcDropWriteLock)", cmdUnlock},
+    {"ci", "ci WORKFILE|\"\"|- [REVISION] [FLAGS]", "check in after REVISION (vcCiRevision)",
+     cmdCi},
+    {"co", "co REVISION [WORKFILE|-] [FLAGS]", "check out (vcCheckOutRevision)", cmdCo},
+    {"delete", "delete REVISION", "delete a revision (vcDeleteRevision)", cmdDelete},
+    {"cmp", "cmp FILE1 FILE2 [BINARY]", "compare two files (vcCmpFiles)", cmdCmp},
+    {"diff", "diff FILE1 FILE2 OUTPUT [OPTIONS]", "their differences into OUTPUT (vcFindFileDiff)", cmdDiff},
+    {"cat", "cat FILE", "print a file", cmdCat},
+    {"write", "write FILE \"TEXT\"", "write TEXT into FILE (\\n for line feeds)", cmdWrite},
+    {"error", "error CODE", "the message of a result code (vcErrorStr)", cmdError},
+    {"revs", "revs [HANDLE]", "list the revisions: number, state, author, date", cmdRevs},
+    {"labels", "labels [HANDLE]", "list the labels: name, revision (item 11)", cmdLabels},
+    {"locks", "locks [HANDLE]", "list the locks: user, revision (item 9)", cmdLocks},
+    {"access", "access [HANDLE]", "list the access list (archive item 1)", cmdAccess},
+    {"label", "label NAME REVISION", "add a label to a revision (archive item 19)", cmdLabel},
+    {"lock", "lock REVISION", "lock a revision (revision item 18)", cmdLockRev},
+    {"unlock", "unlock REVISION", "drop one's lock (revision item 23)", cmdUnlockRev},
+    {"archinfo", "archinfo ITEM [KEY]", "an archive item (vcGetArchiveInfo; list: next entry)", cmdArchInfo},
+    {"setarchinfo", "setarchinfo ITEM VALUE [SECOND]", "set an archive item (vcSetArchiveInfo)", cmdSetArchInfo},
+    {"revinfo", "revinfo REVISION ITEM", "a revision item (vcGetRevInfo)", cmdRevInfo},
+    {"setrevinfo", "setrevinfo REVISION ITEM [VALUE]", "set a revision item (vcSetRevInfo)", cmdSetRevInfo},
+    {"sysinfo", "sysinfo ITEM", "an instance item (vcGetSysInfo)", cmdSysInfo},
+    {"setsysinfo", "setsysinfo ITEM VALUE", "set an instance item (vcSetSysInfo)", cmdSetSysInfo},
+    {"help", "help", "list the commands", cmdHelp},
 };
+
+void listCommands(std::ostream& out) {
+  for (const Command& c : kCommands) {
+    std::string usage = c.usage;
+    if (usage.size() < 34) usage.resize(34, ' ');
+    else usage += "\n" + std::string(36, ' ');
+    out << "  " << usage << c.help << "\n";
+  }
+}
+
+int cmdHelp(Shell&, const Words&, std::string&) {
+  listCommands(std::cout);
+  return 0;
+}
+
+void usage(std::ostream& out) {
+  out << "usage: vcsh [SCRIPT]      (standard input when no script is named)\n"
+         "       vcsh --help\n"
+         "\n"
+         "Runs a line script of revision-library calls and prints each call's result:\n"
+         "  COMMAND WORDS -> CODE [TEXT]\n"
+         "followed, for the listing commands, by their entries, indented. Words are\n"
+         "separated by blanks; \"quoted words\" may hold blanks, \"\" is an empty word, - a\n"
+         "null argument, $h the handle of the last opened archive. Lines starting with #\n"
+         "are comments. Items and codes: vc/include/vc.h and the item sources. Archive\n"
+         "items 14-16 take KEY (a label, user or revision); a list item (archive 1, 9,\n"
+         "11, 79) gives one entry a call and 5 after the last, while revs, labels, locks\n"
+         "and access list it whole; system item 79 is the security database.\n"
+         "\"init PROGRAM\" uses PROGRAM's installation's security database. A start-up\n"
+         "without a database says so on standard error, with the keladm command that\n"
+         "makes one. Status: 0, 1 when a line held an unknown command, 2 wrong usage.\n"
+         "\n"
+         "commands:\n";
+  listCommands(out);
+}
 
 int runLine(Shell& s, const std::string& raw) {
   std::string line = raw;
@@ -154,15 +482,18 @@ int runLine(Shell& s, const std::string& raw) {
   for (const Command& c : kCommands) {
     if (w[0] != c.name) continue;
     std::string text;
+    s.after.clear();
     const int rc = c.run(s, w, text);
     std::cout << line << " -> " << rc;
     if (!text.empty()) std::cout << " " << text;
     std::cout << "\n";
+    for (const std::string& l : s.after) std::cout << "  " << l << "\n";
+    s.after.clear();
     std::cout.flush();
     return rc;
   }
   std::cout << line << " -> unknown command; commands:\n";
-  for (const Command& c : kCommands) std::cout << "  " << c.usage << "\n";
+  listCommands(std::cout);
   ++s.failures;
   return -1;
 }
@@ -174,6 +505,15 @@ int main(int argc, char** argv) {
   std::ifstream file;
   std::istream* in = &std::cin;
   if (argc > 1) {
+    const std::string first = argv[1];
+    if (first == "--help" || first == "-h") {
+      usage(std::cout);
+      return 0;
+    }
+    if (first.size() > 1 && first[0] == '-') {
+      std::cerr << "vcsh: unknown option " << first << "\n(vcsh --help shows the usage)\n";
+      return 2;
+    }
     file.open(argv[1]);
     if (!file) {
       std::cerr << "vcsh: cannot open " << argv[1] << "\n";
