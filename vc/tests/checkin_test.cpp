@@ -1,6 +1,7 @@
 // Check-in, check-out and revision deletion through the vc* calls: numbering
 // through the API, line ends, binary archives, keywords, codes, deletion.
 #include "vc/tests/checkin_support.h"
+#include "vc/instance/user_name.h"
 
 #include <cstdio>
 #include <map>
@@ -81,7 +82,7 @@ TEST_F(CheckinTest, Codes) {
   a->file.flags |= orv::archive::kFlagStrict;
   EXPECT_EQ(42, ci("y\n"));
   // The user's own lock is taken by the check-in.
-  a->file.locks.push_back({head, vc::archiveUser(inst())});
+  a->file.locks.push_back({head, vc::currentUserName(inst())});
   ASSERT_EQ(0, ci("y\n"));
   EXPECT_TRUE(a->file.locks.empty());
   // Without the write lock.
@@ -193,7 +194,7 @@ TEST_F(CheckinTest, UnlockEventCanHalt) {
   ASSERT_EQ(0, vcReadConfig(path("events.cfg").c_str()));
   ASSERT_EQ(0, open());
   ASSERT_EQ(0, ci("a\n"));
-  rec(h)->file.locks.push_back({"1.1", vc::archiveUser(inst())});
+  rec(h)->file.locks.push_back({"1.1", vc::currentUserName(inst())});
   EXPECT_EQ(82, ci("b\n"));
   EXPECT_EQ("1.1", rec(h)->file.head->revision);
   EXPECT_EQ(1u, rec(h)->file.locks.size());
