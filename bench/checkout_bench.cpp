@@ -12,7 +12,8 @@
 //              open the archive for reading, check revision 1.1000, 1.500 or
 //              1.1 out into a working file, close; "stdout" the same with
 //              the text sent to standard output (/dev/null), which leaves out
-//              the working file's temporary file, sync and rename;
+//              the working file's temporary file and rename (a working file
+//              is not synced);
 //   copy       the archive file copied to a new file and synced (a commit
 //              writes the whole archive anew and syncs it); "no sync" without;
 //   diff       one DiffFile -n run over the head's working text and the next
@@ -194,7 +195,7 @@ void BM_Read(benchmark::State& state) {
 
 // One check-out: open for reading, check out, close. toStdout: the text goes
 // to standard output (sent to /dev/null meanwhile), which leaves out the
-// working file's temporary file, sync and rename.
+// working file's temporary file and rename.
 double checkOutOnce(const std::string& rev, bool toStdout) {
   const std::string out = (g_dir / "out.c").string();
   int saved = -1;

@@ -36,10 +36,11 @@ int syncParentDirectory(const std::string& path) {
   return rc == EINVAL ? 0 : rc;
 }
 
-int AtomicFileWriter::begin(const std::string& path, mode_t newFileMode) {
+int AtomicFileWriter::begin(const std::string& path, mode_t newFileMode, Durability durability) {
   abandon();
   target_ = path;
   error_ = 0;
+  durability_ = durability;
   const std::string dir = dirOf(path);
   const std::string base = baseOf(path);
   const unsigned pid = static_cast<unsigned>(::getpid()) & 0xffffu;
@@ -75,8 +76,9 @@ int AtomicFileWriter::write(std::string_view data) {
 
 int AtomicFileWriter::commit() {
   if (fd_ < 0) return error_ ? error_ : EBADF;
+  const bool sync = durability_ == Durability::Durable;
   int rc = error_;
-  if (rc == 0 && fsOps().fsync(fd_) != 0) rc = errno;
+  if (rc == 0 && sync && fsOps().fsync(fd_) != 0) rc = errno;
   if (fsOps().close(fd_) != 0 && rc == 0) rc = errno;
   fd_ = -1;
   if (rc == 0 && fsOps().rename(temp_.c_str(), target_.c_str()) != 0) rc = errno;
@@ -86,7 +88,7 @@ int AtomicFileWriter::commit() {
     return error_ = rc;
   }
   temp_.clear();
-  syncParentDirectory(target_);
+  if (sync) syncParentDirectory(target_);
   return 0;
 }
 

@@ -4,6 +4,11 @@
 // syncs it, renames it over the old file and syncs the directory. The old
 // file is never deleted first. Until commit() succeeds the old file stays as
 // it was; an abandoned writer removes its temporary file.
+//
+// Durability::NoSync leaves out both syncs: a crash still leaves the old or
+// the new file (the rename is atomic), but the new one may not have reached
+// the disk. For files that can be made again, such as working files checked
+// out of an archive.
 #pragma once
 
 #include <string>
@@ -11,6 +16,8 @@
 #include <sys/types.h>
 
 namespace orv::fs {
+
+enum class Durability { Durable, NoSync };
 
 class AtomicFileWriter {
  public:
@@ -22,7 +29,8 @@ class AtomicFileWriter {
   // Starts writing a replacement of path. A new file gets newFileMode (less
   // the umask); an existing one keeps its permission bits and, where allowed,
   // its group. Returns 0 or an errno value.
-  int begin(const std::string& path, mode_t newFileMode = 0666);
+  int begin(const std::string& path, mode_t newFileMode = 0666,
+            Durability durability = Durability::Durable);
   // Appends data; returns 0 or an errno value (the writer then stays failed).
   int write(std::string_view data);
   // Makes the new contents the file's. Returns 0 or an errno value; on
@@ -38,6 +46,7 @@ class AtomicFileWriter {
   std::string temp_;
   int fd_ = -1;
   int error_ = 0;
+  Durability durability_ = Durability::Durable;
 };
 
 // One-call form: replaces path with contents.

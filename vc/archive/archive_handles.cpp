@@ -8,7 +8,6 @@
 #include "fs/fs_ops.h"
 #include "vc/instance/instance.h"
 #include "vc/archive/operation_log.h"
-#include "vc/config/option_lookup.h"
 #include "vc/revisions/work_perms.h"
 
 #include <array>
@@ -92,11 +91,5 @@ void markDeltaChanged(VcArchive& a, orv::archive::DeltaRecord& d) {
 }
 
 void markArchiveChanged(VcArchive& a) { a.file.flags |= orv::archive::kFlagModified; }
-
-std::string archiveUser(VcInstance& inst) {
-  std::string name = optionString(inst, "logname", "");
-  if (name.empty()) name = inst.identity.userNamePtr ? inst.identity.userNamePtr : "";
-  return name.empty() ? name : sanitizeName(name);
-}
 
 }  // namespace vc

@@ -114,10 +114,6 @@ int commitArchive(VcInstance& inst, VcArchive& a, bool close);
 void markDeltaChanged(VcArchive& a, orv::archive::DeltaRecord& d);
 void markArchiveChanged(VcArchive& a);
 
-// The name the access list and locks know the current user by: the option
-// `logname` when set, else the instance's user, made safe for the lists.
-std::string archiveUser(VcInstance& inst);
-
 // Puts a record into the first free entry of the table: 0, or 10 when all
 // 100 are taken.
 int registerArchive(VcArchive* archive);

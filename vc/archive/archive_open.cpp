@@ -13,6 +13,7 @@
 #include "vc/files/file_utils.h"
 #include "fs/fs_ops.h"
 #include "vc/instance/instance.h"
+#include "vc/instance/user_name.h"
 #include "vc/paths/instance_path_environment.h"
 #include "vc/config/option_lookup.h"
 #include "vc/archive/share_lock_codes.h"
@@ -85,8 +86,7 @@ std::uint8_t compressionOption(VcInstance& inst) {
 
 bool onAccessList(VcInstance& inst, const VcArchive& a) {
   if (a.file.access.empty()) return true;
-  const std::string user = archiveUser(inst);
-  if (user.empty()) return true;
+  const std::string user = currentUserName(inst);
   for (const std::string& n : a.file.access) {
     if (n.size() != user.size()) continue;
     bool same = true;

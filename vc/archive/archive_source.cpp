@@ -13,6 +13,7 @@
 #include "vc/files/file_utils.h"
 #include "fs/fs_ops.h"
 #include "vc/instance/instance.h"
+#include "vc/instance/user_name.h"
 #include "libc/orv/decompressor.h"
 
 #include <cerrno>
@@ -115,7 +116,7 @@ int readArchiveHeader(VcInstance& inst, VcArchive& a, bool quick, std::string_vi
   // An archive opened only for reading is not written by this handle unless
   // it takes the write lock later; that commit then rewrites every text.
   opts.check_canonical = opts.for_write;
-  const std::string user = archiveUser(inst);
+  const std::string user = currentUserName(inst);
   opts.user = user;
   opts.security_admits = [&inst, &a](const std::vector<std::string>& objects) {
     return archiveHooks().securityAdmits(inst, a, objects);

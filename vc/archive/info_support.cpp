@@ -1,4 +1,4 @@
-// Token rules, user names, the enumeration order and the change events of
+// Token rules, the enumeration order and the change events of
 // the information items (see info_support.h).
 #include "vc/archive/info_support.h"
 
@@ -56,10 +56,6 @@ bool nameFormatRule(const std::string& t) {
   return true;
 }
 
-std::string authenticatedUser(VcInstance& inst) {
-  return (inst.flags & kInstSystemUser) ? std::string(inst.identity.userName) : std::string();
-}
-
 void visitRevision(DeltaRecord* r, std::vector<DeltaRecord*>& out);
 
 void visitBranch(DeltaRecord* first, std::vector<DeltaRecord*>& out) {
@@ -88,18 +84,6 @@ int validateToken(VcInstance& inst, int kind, const std::string& text) {
     default: return err::kBadArgument;
   }
   return ok ? 0 : err::kBadToken;
-}
-
-std::string currentUserName(VcInstance& inst) {
-  std::string name = authenticatedUser(inst);
-  if (name.empty()) name = optionString(inst, "logname", "unknown");
-  return sanitizeName(name);
-}
-
-std::string loginName(VcInstance& inst) {
-  std::string fallback = authenticatedUser(inst);
-  if (fallback.empty()) fallback = "unknown";
-  return sanitizeName(optionString(inst, "logname", fallback));
 }
 
 std::vector<DeltaRecord*> enumerationOrder(const ArchiveFile& a) {

@@ -1,7 +1,8 @@
 // Helpers of the information items (archive, revision and instance items):
-// token rules, the user names, the enumeration order of revisions, relations
+// token rules, the enumeration order of revisions, relations
 // between revisions, and the events that run around each change of an
-// archive. Revision names are expanded by revision_tree.h.
+// archive. Revision names are expanded by revision_tree.h; the user names
+// are instance/user_name.h's.
 #pragma once
 
 #include "vc/archive/format/archive_model.h"
@@ -25,13 +26,6 @@ inline constexpr int kTokenNameFormat = 76;
 
 // 0 valid, 54 invalid, 56 for a kind without a rule.
 int validateToken(VcInstance& inst, int kind, const std::string& text);
-
-// The current user (locks, access list, item 41): the authenticated user
-// when set, else the option `logname`, else "unknown"; made safe.
-std::string currentUserName(VcInstance& inst);
-// The login name (authors, item 61): the option `logname`, else the
-// authenticated user, else "unknown"; made safe.
-std::string loginName(VcInstance& inst);
 
 // All revisions in enumeration order: down the trunk; before each revision
 // its branches from the last listed to the first, each from its last

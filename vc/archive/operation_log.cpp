@@ -8,6 +8,7 @@
 #include "vc/archive/info_support.h"
 #include "vc/archive/info_texts.h"
 #include "vc/instance/instance.h"
+#include "vc/instance/user_name.h"
 #include "vc/config/option_lookup.h"
 #include "vc/instance/seams.h"
 #include "vc/tokens/token_rules.h"

@@ -94,14 +94,14 @@ int commonStartUp(VcInstance& inst, const char* name) {
   }
   database[sizeof database - 1] = '\0';
 
-  // 4. The user.
+  // 4. The user: the system's name for it, the authenticated user of the
+  //    user-name rules (instance/user_name.h) until item 99 names another.
   if (seams().systemUserName(inst.identity.userName, sizeof inst.identity.userName) == 0) {
     inst.flags |= kInstSystemUser;
   } else {
     inst.identity.userName[0] = '\0';
     inst.flags &= ~kInstSystemUser;
   }
-  refreshUserNamePointer(inst);
 
   // 5-7. Start the security database and open it (once per loaded library).
   inst.security.databasePath = database;
@@ -144,7 +144,6 @@ int initInstance(const char* name, VcEchoTraceFn echo, VcQueryFn query) {
     VcInstance& inst = *g_slots[slot];
     inst.identity.processId = pid;
     inst.scratch.assign(kScratchSize, '\0');
-    refreshUserNamePointer(inst);
     std::string cwd;
     if (!seams().currentDirectory(cwd) || cwd.empty()) {
       destroySlot(slot);
@@ -214,15 +213,6 @@ int copyResult(VcInstance* inst, const std::string& text, char* buf, int len) {
 }
 
 void addCleanupHook(CleanupHook hook) { cleanupHooks().push_back(hook); }
-
-void refreshUserNamePointer(VcInstance& inst) {
-  if ((inst.flags & kInstSystemUser) && inst.identity.userName[0]) {
-    inst.identity.userNamePtr = inst.identity.userName;
-    return;
-  }
-  const char* logname = std::getenv("LOGNAME");
-  inst.identity.userNamePtr = logname ? logname : inst.identity.userName;
-}
 
 }  // namespace vc
 

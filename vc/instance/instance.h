@@ -24,7 +24,7 @@ namespace vc {
 
 // Instance flags.
 inline constexpr std::uint32_t kInstCreatedFile = 1;  // the last file open had to create the file
-inline constexpr std::uint32_t kInstSystemUser = 2;   // userName holds a system- or caller-supplied name
+inline constexpr std::uint32_t kInstSystemUser = 2;   // identity.userName holds the authenticated user
 
 inline constexpr int kInstanceSlots = 10;
 inline constexpr std::size_t kScratchSize = 2048;
@@ -77,9 +77,6 @@ void addCleanupHook(CleanupHook hook);
 struct CleanupRegistration {
   explicit CleanupRegistration(CleanupHook hook) { addCleanupHook(hook); }
 };
-
-// Resets the user-name pointer after userName or $LOGNAME changed.
-void refreshUserNamePointer(VcInstance& inst);
 
 }  // namespace vc
 

@@ -1,6 +1,6 @@
 // Who and where the calling process is: its process id (the instance table's
-// key), its current directory and the user name the library acts for. The
-// user-name rules themselves live in instance/user_name.h.
+// key), its current directory and the authenticated user. The user-name
+// rules themselves live in instance/user_name.h.
 #pragma once
 
 #include <cstddef>
@@ -14,7 +14,8 @@ inline constexpr std::size_t kUserNameSize = 50;
 struct VcIdentity {
   std::uint32_t processId = 0;
   std::string currentDirectory;  // absolute, '/' separators, case as the system gives it
-  const char* userNamePtr = "";  // userName, $LOGNAME or the empty field
+  // The authenticated user: the system's name found at start-up or the one
+  // set through item 99; valid only under kInstSystemUser (instance.h).
   char userName[kUserNameSize] = {};
 };
 

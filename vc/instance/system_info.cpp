@@ -5,6 +5,7 @@
 #include "vc/error_codes.h"
 #include "vc/archive/info_support.h"
 #include "vc/instance/instance.h"
+#include "vc/instance/user_name.h"
 #include "vc/instance/seams.h"
 
 #include <cstdint>
@@ -54,7 +55,7 @@ int getSysInfo(int item, char* buf, int len) {
     case 41: return copyResult(&inst, currentUserName(inst), buf, len);
     case 61: return copyResult(&inst, loginName(inst), buf, len);
     case 79: return copyResult(&inst, inst.security.databasePath, buf, len);
-    case 80: return copyResult(&inst, inst.identity.userNamePtr ? inst.identity.userNamePtr : "", buf, len);
+    case 80: return copyResult(&inst, authenticatedUser(inst), buf, len);
     case 81:
       return put32(inst, buf, len, inst.work.project ? g_projects.handleOf(inst, inst.work.project) : 0);
     case 82: return put32(inst, buf, len, inst.work.archive ? inst.work.archive->handle : 0);
@@ -105,7 +106,6 @@ int setSysInfo(int item, const char* value) {
       if (v.empty() || v.size() >= kUserNameSize) return fail(inst, err::kBadArgument);
       std::memcpy(inst.identity.userName, v.c_str(), v.size() + 1);
       inst.flags |= kInstSystemUser;
-      refreshUserNamePointer(inst);
       return 0;
     default: return fail(inst, err::kBadArgument);
   }

@@ -1,5 +1,10 @@
-// Account name of the effective user through the password database.
+// The user-name rules (see user_name.h) and the account name of the
+// effective user through the password database.
 #include "vc/instance/user_name.h"
+
+#include "vc/config/option_lookup.h"
+#include "vc/files/file_utils.h"
+#include "vc/instance/instance.h"
 
 #include <cstring>
 #include <pwd.h>
@@ -7,6 +12,18 @@
 #include <vector>
 
 namespace vc {
+namespace {
+
+// The name both rules fall back on when neither source has one.
+const char* const kNoUser = "unknown";
+
+std::string firstOf(std::string first, const std::string& second) {
+  if (first.empty()) first = second;
+  if (first.empty()) first = kNoUser;
+  return sanitizeName(first);
+}
+
+}  // namespace
 
 int systemUserName(char* buf, std::size_t len) {
   if (!buf || len < 50) return 4;
@@ -20,6 +37,18 @@ int systemUserName(char* buf, std::size_t len) {
   if (n >= len) return 5;
   std::memcpy(buf, found->pw_name, n + 1);
   return 0;
+}
+
+std::string authenticatedUser(const VcInstance& inst) {
+  return (inst.flags & kInstSystemUser) ? std::string(inst.identity.userName) : std::string();
+}
+
+std::string currentUserName(VcInstance& inst) {
+  return firstOf(authenticatedUser(inst), optionString(inst, "logname", ""));
+}
+
+std::string loginName(VcInstance& inst) {
+  return firstOf(optionString(inst, "logname", ""), authenticatedUser(inst));
 }
 
 }  // namespace vc

@@ -1,13 +1,39 @@
-// The system's name for the user the process runs as.
+// The names of the user the library acts for, each by one rule, in one
+// place. Everything that needs a user name asks here and nowhere else:
+//
+//   currentUserName  the user who holds locks, is looked up on access lists
+//                    and is asked about in the security database (item 41 of
+//                    vcGetSysInfo, the `%u` of the operation log);
+//   loginName        the user named as author of new revisions (item 61,
+//                    the `%a` of the operation log).
+//
+// Their two sources are the authenticated user (the system's name for the
+// process's user found at start-up, or the name set through item 99 of
+// vcSetSysInfo) and the option `logname`. Both answers are made safe for the
+// archive's lists by sanitizeName (files/file_utils.h) and are never empty.
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 namespace vc {
+
+struct VcInstance;
 
 // Account name of the effective user into buf: 0; 4 when len leaves room for
 // fewer than 49 characters (a name needs 1 to 49); 5 when there is no name
 // (no account entry, or a longer name than fits).
 int systemUserName(char* buf, std::size_t len);
+
+// The authenticated user as held (not made safe); empty when there is none.
+std::string authenticatedUser(const VcInstance& inst);
+
+// The authenticated user when set, else the option `logname`, else
+// "unknown"; made safe.
+std::string currentUserName(VcInstance& inst);
+
+// The option `logname` when it has a value, else the authenticated user,
+// else "unknown"; made safe.
+std::string loginName(VcInstance& inst);
 
 }  // namespace vc

@@ -16,6 +16,7 @@
 #include "vc/files/file_utils.h"
 #include "fs/fs_ops.h"
 #include "vc/instance/instance.h"
+#include "vc/instance/user_name.h"
 #include "vc/config/option_lookup.h"
 #include "vc/config/option_list.h"
 #include "vc/revisions/revision_numbers.h"
@@ -78,11 +79,6 @@ std::string firstState(VcInstance& inst) {
   std::size_t e = i;
   while (e < states.size() && states[e] != ',' && states[e] != ' ' && states[e] != '\t') ++e;
   return e > i ? states.substr(i, e - i) : "Exp";
-}
-
-std::string loginName(VcInstance& inst) {
-  std::string name = archiveUser(inst);
-  return name.empty() ? "unknown" : name;
 }
 
 const orv::archive::Lock* lockOf(const VcArchive& a, const std::string& revision) {
@@ -176,7 +172,7 @@ int checkIn(VcInstance& inst, int handle, const char* rev, const char* work, int
   if (int rc = readArchiveHeader(inst, *a)) return rc;
   if (work && a->writeLock != 1) return fail(inst, err::kNotOpenForWrite);
   auto& file = a->file;
-  const std::string user = archiveUser(inst);
+  const std::string user = currentUserName(inst);
 
   // The base revision.
   std::string base;

@@ -12,6 +12,7 @@
 #include "vc/archive/info_support.h"
 #include "vc/archive/info_texts.h"
 #include "vc/instance/instance.h"
+#include "vc/instance/user_name.h"
 #include "vc/config/option_lookup.h"
 #include "vc/security/permissions.h"
 #include "vc/revisions/revision_numbers.h"
@@ -225,8 +226,7 @@ int renumber(VcInstance& inst, VcArchive& a, DeltaRecord* d, const std::string& 
 
 int changeLock(VcInstance& inst, VcArchive& a, DeltaRecord* d, int item, const char* value) {
   ArchiveFile& f = a.file;
-  std::string user = archiveUser(inst);
-  if (user.empty()) user = "unknown";
+  const std::string user = currentUserName(inst);
   const arc::Lock* held = lockOn(f, d->revision);
   if (item == 18) {
     if (held && sameUser(held->user, user)) return 0;

@@ -2,8 +2,9 @@
 // the check-out calls vcCoRevision and vcCheckOutRevision.
 //
 // A working file is written through a temporary file beside it that is
-// renamed into place, so a failed check-out never leaves half a file; "-" or
-// a null name writes to standard output.
+// renamed into place, so a failed check-out never leaves half a file; it is
+// not forced to disk (neither the file nor its directory): the archive holds
+// the text. "-" or a null name writes to standard output.
 #include "vc/revisions/revision_text.h"
 
 #include "vc/archive/format/archive_text.h"
@@ -168,7 +169,8 @@ int checkOut(VcInstance& inst, int handle, const char* revision, const char* wor
     rc = writeRevisionText(inst, *a, *d, text.list, mode, addCr, out);
   } else {
     orv::fs::AtomicFileWriter writer;
-    if (int e = writer.begin(work)) return fail(inst, err::kCannotOpenWorkFile, e);
+    if (int e = writer.begin(work, 0666, orv::fs::Durability::NoSync))
+      return fail(inst, err::kCannotOpenWorkFile, e);
     AtomicSink out(writer);
     rc = writeRevisionText(inst, *a, *d, text.list, mode, addCr, out);
     if (rc) {

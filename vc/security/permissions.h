@@ -57,10 +57,6 @@ struct SecurityScopeSources {
 SecurityScopeSources& securityScopeSources();
 void resetSecurityScopeSources();
 
-// The user the security database is asked about: the authenticated user
-// when set, else the option `logname`, else the login name found at start.
-std::string securityUserName(VcInstance& inst);
-
 // Loads the policy statements of each security object (a project name of
 // the security database) into target, in order; for an archive when its
 // header is read, for a project's first option list when it is opened.
@@ -75,8 +71,7 @@ int loadSecurityObjectPolicies(VcInstance& inst, VcOptionList& target,
 // access to this project") only when that list, or a list it is walked
 // with, defines `openproject` with "No" (or, when opened for change,
 // `modifyproject` with "No"). An empty security database therefore locks
-// nobody out. 0 when the project may be opened; without a current user the
-// gate is open.
+// nobody out. 0 when the project may be opened.
 int projectOpenGate(VcInstance& inst, VcOptionList& firstList, const std::string& projectPath,
                     bool forChange);
 

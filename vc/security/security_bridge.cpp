@@ -14,8 +14,8 @@
 #include "vc/archive/archive_handles.h"
 #include "vc/error_codes.h"
 #include "vc/security/kel_binding.h"
-#include "vc/config/option_lookup.h"
 #include "vc/security/permissions.h"
+#include "vc/instance/user_name.h"
 
 #include <cstring>
 #include <list>
@@ -209,7 +209,7 @@ Answer check(VcInstance& inst, const char* name) {
   // Security checks switched off (or never started): nothing is guarded.
   if (!inst.security.on || !inst.security.databaseOpen || !kel::api()) return {true, {}};
   const std::string permission = name ? name : "";
-  const std::string user = securityUserName(inst);
+  const std::string user = currentUserName(inst);
   std::string acc;
 
   // 1. The global scope, when cached.
@@ -271,13 +271,6 @@ void clearPermissionCaches() {
   g_perms.clear();
   g_scopes.clear();
   g_filledScopes.clear();
-}
-
-std::string securityUserName(VcInstance& inst) {
-  if ((inst.flags & kInstSystemUser) && inst.identity.userName[0]) return inst.identity.userName;
-  const std::string logname = optionString(inst, "logname", "");
-  if (!logname.empty()) return logname;
-  return inst.identity.userNamePtr ? inst.identity.userNamePtr : "";
 }
 
 int requirePermission(VcInstance& inst, const char* permission, int refusal) {

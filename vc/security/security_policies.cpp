@@ -124,7 +124,6 @@ int loadSecurityObjectPolicies(VcInstance& inst, VcOptionList& target,
 
 int projectOpenGate(VcInstance& inst, VcOptionList& firstList, const std::string& projectPath,
                     bool forChange) {
-  if (securityUserName(inst).empty()) return 0;
   if (!inst.security.databaseOpen || !kel::api()) return 0;
   // A faulty statement has been reported through the echo callback; it
   // neither opens nor closes the gate by itself.

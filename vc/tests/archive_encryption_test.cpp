@@ -13,7 +13,7 @@ namespace {
 struct EncryptionTest : InfoTest {
   void SetUp() override {
     InfoTest::SetUp();
-    ASSERT_EQ(vcSetConfig("logname", "alice"), 0);
+    ASSERT_EQ(vcSetSysInfo(99, "alice"), 0);
     ::setenv("TMPDIR", dir.c_str(), 1);
   }
   void TearDown() override {

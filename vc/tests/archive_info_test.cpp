@@ -12,7 +12,7 @@ namespace {
 struct ArchiveInfoTest : InfoTest {
   void SetUp() override {
     InfoTest::SetUp();
-    ASSERT_EQ(vcSetConfig("logname", "alice"), 0);
+    ASSERT_EQ(vcSetSysInfo(99, "alice"), 0);
   }
 };
 

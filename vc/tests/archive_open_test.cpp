@@ -265,10 +265,10 @@ TEST_F(OpenTest, WriteLockRefusedWhenNotOnTheAccessList) {
   ASSERT_EQ(vcOpenArchive(p.c_str(), &h, 1), 0);
   ASSERT_EQ(vc::readArchiveHeader(inst(), *rec(h)), 0);
   ASSERT_FALSE(rec(h)->file.access.empty());
-  ASSERT_EQ(vcSetConfig("logname", "nobody_listed"), 0);
+  ASSERT_EQ(vcSetSysInfo(99, "nobody_listed"), 0);
   EXPECT_EQ(vcWriteLock(h), 76);
   EXPECT_EQ(rec(h)->writeLock, 0);
-  ASSERT_EQ(vcSetConfig("logname", rec(h)->file.access.front().c_str()), 0);
+  ASSERT_EQ(vcSetSysInfo(99, rec(h)->file.access.front().c_str()), 0);
   EXPECT_EQ(vcWriteLock(h), 0);
 }
 

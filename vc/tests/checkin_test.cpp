@@ -1,9 +1,13 @@
 // Check-in, check-out and revision deletion through the vc* calls: numbering
 // through the API, line ends, binary archives, keywords, codes, deletion.
 #include "vc/tests/checkin_support.h"
+#include "vc/instance/user_name.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
+#include <system_error>
+#include <vector>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -81,7 +85,7 @@ TEST_F(CheckinTest, Codes) {
   a->file.flags |= orv::archive::kFlagStrict;
   EXPECT_EQ(42, ci("y\n"));
   // The user's own lock is taken by the check-in.
-  a->file.locks.push_back({head, vc::archiveUser(inst())});
+  a->file.locks.push_back({head, vc::currentUserName(inst())});
   ASSERT_EQ(0, ci("y\n"));
   EXPECT_TRUE(a->file.locks.empty());
   // Without the write lock.
@@ -193,7 +197,7 @@ TEST_F(CheckinTest, UnlockEventCanHalt) {
   ASSERT_EQ(0, vcReadConfig(path("events.cfg").c_str()));
   ASSERT_EQ(0, open());
   ASSERT_EQ(0, ci("a\n"));
-  rec(h)->file.locks.push_back({"1.1", vc::archiveUser(inst())});
+  rec(h)->file.locks.push_back({"1.1", vc::currentUserName(inst())});
   EXPECT_EQ(82, ci("b\n"));
   EXPECT_EQ("1.1", rec(h)->file.head->revision);
   EXPECT_EQ(1u, rec(h)->file.locks.size());
@@ -235,6 +239,67 @@ TEST_F(CheckinTest, FailedCheckOutKeepsTheOldFile) {
   orv::fs::resetFsOps();
   EXPECT_EQ("old contents\n", readFile(out));
   EXPECT_TRUE(leftovers().empty());
+}
+
+// What each fsync call synced: the path its descriptor names.
+std::vector<std::string> g_synced;
+int recordingFsync(int fd) {
+  std::error_code ec;
+  const auto target = std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd), ec);
+  g_synced.push_back(ec ? "?" : target.string());
+  return ::fsync(fd);
+}
+
+// Working files are replaced whole but not forced to disk, neither the file
+// nor its directory; a commit still syncs the archive and its directory.
+TEST_F(CheckinTest, CheckOutDoesNotSyncTheWorkingFile) {
+  ASSERT_EQ(0, open());
+  ASSERT_EQ(0, ci("first\n"));
+  ASSERT_EQ(0, vcCommitArchive(h, 0));
+  const std::string real = std::filesystem::canonical(dir).string();
+  const std::string out = path("out.c");
+  orv::fs::fsOps().fsync = recordingFsync;
+  for (const char* what : {"new file", "existing file"}) {
+    g_synced.clear();
+    EXPECT_EQ(0, vcCoRevision(h, "1.1", out.c_str())) << what;
+    EXPECT_EQ("first\n", readFile(out)) << what;
+    EXPECT_TRUE(g_synced.empty()) << what << ": " << (g_synced.empty() ? "" : g_synced.front());
+  }
+  EXPECT_TRUE(leftovers().empty());
+  // Standard output neither.
+  g_synced.clear();
+  const int saved = ::dup(1);
+  const int sink = ::open("/dev/null", O_WRONLY);
+  ::dup2(sink, 1);
+  const int outRc = vcCoRevision(h, "1.1", "-");
+  ::dup2(saved, 1);
+  ::close(sink);
+  ::close(saved);
+  EXPECT_EQ(0, outRc);
+  EXPECT_TRUE(g_synced.empty());
+
+  // A check-in with commit syncs the new archive file and the directory.
+  g_synced.clear();
+  ASSERT_EQ(0, ci("second\n"));
+  EXPECT_TRUE(g_synced.empty()) << "the check-in itself writes nothing";
+  ASSERT_EQ(0, vcCommitArchive(h, 0));
+  EXPECT_GE(g_synced.size(), 2u);
+  EXPECT_NE(std::find(g_synced.begin(), g_synced.end(), real), g_synced.end()) << "the directory";
+  bool archiveFile = false;
+  for (const std::string& p : g_synced) archiveFile |= p.rfind(real + "/", 0) == 0;
+  EXPECT_TRUE(archiveFile) << "a file of the archive's directory";
+
+  // Still whole: a failed rename keeps the old working file and no temporary.
+  writeFile(out, "old contents\n");
+  orv::fs::fsOps().rename = [](const char*, const char*) {
+    errno = EXDEV;
+    return -1;
+  };
+  EXPECT_EQ(217, vcCoRevision(h, "1.2", out.c_str()));
+  orv::fs::resetFsOps();
+  EXPECT_EQ("old contents\n", readFile(out));
+  for (const auto& e : std::filesystem::directory_iterator(dir))
+    EXPECT_EQ(e.path().filename().string().find('~'), std::string::npos) << e.path();
 }
 
 TEST_F(CheckinTest, DeletionCases) {

@@ -98,6 +98,81 @@ TEST_F(InstanceInfoTest, UserNames) {
   }
 }
 
+// The two user-name rules (instance/user_name.h) seen through every public
+// place that shows them: items 41 and 61, the access check of opening for
+// writing, the owner of a lock, the lock check-in takes back, the author of
+// the new revision and the `%a`/`%u` of the operation log. The current user
+// is the authenticated user (found at start-up or set through item 99), else
+// the option `logname`; the login name is `logname`, else the authenticated
+// user; both else "unknown", both made safe.
+const char* g_systemName = nullptr;  // what the system names the user; null: nothing
+int systemName(char* buf, std::size_t len) {
+  if (!g_systemName) return 5;
+  if (len < 49) return 4;
+  std::strcpy(buf, g_systemName);
+  return 0;
+}
+
+struct UserCase {
+  const char* startUp;  // the system's name at start-up; null: none
+  const char* item99;   // set through vcSetSysInfo(99); null: not set
+  const char* logname;  // the option; null: not set
+  const char* current;  // item 41, access list, lock owner
+  const char* login;    // item 61, author, %a
+};
+
+const UserCase kUserCases[] = {
+    // authenticated user x logname
+    {nullptr, nullptr, nullptr, "unknown", "unknown"},
+    {nullptr, nullptr, "jo", "jo", "jo"},
+    {"Ann", nullptr, nullptr, "Ann", "Ann"},
+    {"Ann", nullptr, "jo", "Ann", "jo"},
+    // the same through item 99, which also replaces a start-up name
+    {nullptr, "Ann", nullptr, "Ann", "Ann"},
+    {nullptr, "Ann", "jo", "Ann", "jo"},
+    {"sys", "Ann", "jo", "Ann", "jo"},
+    // both made safe
+    {"x@y", nullptr, "a b", "x_y", "a_b"},
+    {nullptr, nullptr, "9;z", "__z", "__z"},
+};
+
+class UserNames : public InstanceInfoTest, public ::testing::WithParamInterface<UserCase> {};
+
+TEST_P(UserNames, ThroughTheirCallers) {
+  const UserCase& c = GetParam();
+  g_systemName = c.startUp;
+  vc::seams().systemUserName = systemName;
+  vcAPIcleanup();
+  ASSERT_EQ(vcAPIinit(), 0);
+  if (c.item99) ASSERT_EQ(vcSetSysInfo(99, c.item99), 0);
+  if (c.logname) ASSERT_EQ(vcSetConfig("logname", c.logname), 0);
+  EXPECT_EQ(sys(41), c.current);
+  EXPECT_EQ(sys(61), c.login);
+
+  const std::string log = path("ops.log");
+  ASSERT_EQ(vcSetConfig("logfile", log.c_str()), 0);
+  ASSERT_EQ(vcSetConfig("logformat", "%C|%a|%u"), 0);
+  // Only the current user is on the access list; locking is strict.
+  std::string text = readFile(archive_test::fixtureDir() + "/one.v");
+  text.replace(text.find("access ;"), 8, std::string("access ") + c.current + ";");
+  const int h = openText(text, "one.v", 2);
+  ASSERT_NE(h, 0) << "the access check";
+  ASSERT_EQ(vcSetRevInfo(h, 18, "1.1", nullptr), 0);
+  EXPECT_EQ(str(h, 9), std::string(c.current) + " 1.1") << "the lock's owner";
+  writeFile(path("one"), "hello\nworld\nagain\n");
+  char number[32] = {};
+  ASSERT_EQ(vcCiRevision(h, nullptr, path("one").c_str(), 0, number, sizeof number), 0)
+      << "check-in finds the current user's lock";
+  EXPECT_STREQ(number, "1.2");
+  ASSERT_EQ(vcCommitArchive(h, 0), 0);
+  EXPECT_EQ(rev(h, 27, "1.2"), c.login) << "the author";
+  EXPECT_EQ(str(h, 9), "<5>") << "check-in took the lock back";
+  EXPECT_EQ(readFile(log), std::string("ci|") + c.login + "|" + c.current + "\n");
+  ASSERT_EQ(vcCloseArchive(h), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, UserNames, ::testing::ValuesIn(kUserCases));
+
 TEST_F(InstanceInfoTest, WithoutAnInstance) {
   vcAPIcleanup();
   vc::seams().systemUserName = fixedUser;
@@ -159,7 +234,7 @@ std::size_t g_at = 0;
 int giveChar() { return g_at < g_feed.size() ? static_cast<unsigned char>(g_feed[g_at++]) : 0; }
 
 TEST_F(InstanceInfoTest, TextStreams) {
-  ASSERT_EQ(vcSetConfig("logname", "alice"), 0);
+  ASSERT_EQ(vcSetSysInfo(99, "alice"), 0);
   int h = openText(kTree);
   struct Case {
     int item;
@@ -246,7 +321,9 @@ TEST_F(InstanceInfoTest, LogLinesAreWrittenOnCommitAndClose) {
   ASSERT_EQ(vcSetSysInfo(99, "Ann"), 0);
   ASSERT_EQ(vcSetConfig("century", nullptr), 0);
   const std::string log = path("ops.log");
-  int h = openText(kTree);
+  std::string open = kTree;  // Ann, the current user, on the access list
+  open.replace(open.find("access alice Bob carol;"), 23, "access alice Ann;");
+  int h = openText(open);
   vc::recordOperation(inst(), *rec(h), "ci", "1.3");  // no log file: nothing noted
   EXPECT_TRUE(rec(h)->pendingLog.empty());
   ASSERT_EQ(vcSetConfig("logfile", log.c_str()), 0);

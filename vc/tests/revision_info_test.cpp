@@ -9,7 +9,7 @@ namespace {
 struct RevisionInfoTest : InfoTest {
   void SetUp() override {
     InfoTest::SetUp();
-    ASSERT_EQ(vcSetConfig("logname", "alice"), 0);
+    ASSERT_EQ(vcSetSysInfo(99, "alice"), 0);
   }
 };
 
@@ -109,7 +109,7 @@ TEST_F(RevisionInfoTest, LockRules) {
       {"carol", 18, "rel1", 0},
   };
   for (const auto& c : cases) {
-    ASSERT_EQ(vcSetConfig("logname", c.user), 0);
+    ASSERT_EQ(vcSetSysInfo(99, c.user), 0);
     EXPECT_EQ(vcSetRevInfo(h, c.item, c.revision, nullptr), c.rc) << c.user << c.item << c.revision;
   }
   h = reopen(h);
@@ -117,7 +117,7 @@ TEST_F(RevisionInfoTest, LockRules) {
   for (std::string e; (e = str(h, 9)) != "<5>";) locks.push_back(e);
   EXPECT_EQ(locks, (std::vector<std::string>{"carol 1.1", "bob 1.2.1.2"}));
   // Breaking needs the permission.
-  ASSERT_EQ(vcSetConfig("logname", "alice"), 0);
+  ASSERT_EQ(vcSetSysInfo(99, "alice"), 0);
   deniedPermissions() = {"breaklocks"};
   EXPECT_EQ(vcSetRevInfo(h, 51, "1.1", nullptr), 239);
   EXPECT_EQ(vcSetRevInfo(h, 23, "1.1", nullptr), 44);

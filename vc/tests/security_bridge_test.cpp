@@ -112,6 +112,41 @@ TEST_F(SecurityBridge, ASecondCheckAsksTheDatabaseNothing) {
   EXPECT_EQ(kel.count("kelResolvePermission"), kCatalogueRoles + 1);
 }
 
+// The database is asked about the current user of instance/user_name.h:
+// the authenticated user (start-up or item 99), else `logname`, else
+// "unknown"; made safe.
+const char* g_systemName = nullptr;
+int systemName(char* buf, std::size_t) {
+  if (!g_systemName) return 5;
+  std::strcpy(buf, g_systemName);
+  return 0;
+}
+
+TEST_F(SecurityBridge, AsksAboutTheCurrentUser) {
+  struct Case {
+    const char* startUp;
+    const char* item99;
+    const char* logname;
+    const char* asked;
+  } cases[] = {
+      {nullptr, nullptr, nullptr, "unknown"}, {nullptr, nullptr, "jo", "jo"},
+      {"Ann", nullptr, nullptr, "Ann"},       {"Ann", nullptr, "jo", "Ann"},
+      {nullptr, "Ann", "jo", "Ann"},          {"x@y", nullptr, "jo", "x_y"},
+  };
+  vc::seams().systemUserName = systemName;
+  for (const auto& c : cases) {
+    g_systemName = c.startUp;
+    start();
+    if (c.item99) ASSERT_EQ(vcSetSysInfo(99, c.item99), 0);
+    if (c.logname) ASSERT_EQ(vcSetConfig("logname", c.logname), 0);
+    EXPECT_EQ(vcGetPerm("checkin"), 0);
+    EXPECT_EQ(kel.lastUser(), c.asked) << (c.startUp ? c.startUp : "-") << " "
+                                       << (c.item99 ? c.item99 : "-") << " "
+                                       << (c.logname ? c.logname : "-");
+    vcAPIcleanup();  // the last instance: the caches go with the binding
+  }
+}
+
 TEST_F(SecurityBridge, RefusalsAndNoEntries) {
   kel.answer("", "checkin", kRefused, kNoFlag);  // "NoCheckIn"
   kel.answer("", "lock", 0, kNoFlag);            // a "No" flag alone refuses too

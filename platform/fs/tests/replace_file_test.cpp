@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace orv::fs;
 
@@ -69,4 +70,24 @@ TEST(ReplaceFile, AbandonedWriterRemovesItsTemporary) {
     EXPECT_EQ(entries(dir.path), 1u);
   }
   EXPECT_EQ(entries(dir.path), 0u);
+}
+
+TEST(ReplaceFile, NoSyncLeavesOutBothSyncs) {
+  ScratchDir dir;
+  static int syncs;
+  fsOps().fsync = [](int fd) {
+    ++syncs;
+    return ::fsync(fd);
+  };
+  for (Durability d : {Durability::Durable, Durability::NoSync}) {
+    syncs = 0;
+    AtomicFileWriter w;
+    ASSERT_EQ(w.begin(dir / "f", 0666, d), 0);
+    ASSERT_EQ(w.write("text\n"), 0);
+    ASSERT_EQ(w.commit(), 0);
+    EXPECT_EQ(readFile(dir / "f"), "text\n");
+    EXPECT_EQ(syncs, d == Durability::Durable ? 2 : 0) << "the file and its directory";
+  }
+  resetFsOps();
+  EXPECT_EQ(entries(dir.path), 1u);
 }
