@@ -144,8 +144,12 @@ TEST_P(UserNames, ThroughTheirCallers) {
   vc::seams().systemUserName = systemName;
   vcAPIcleanup();
   ASSERT_EQ(vcAPIinit(), 0);
-  if (c.item99) ASSERT_EQ(vcSetSysInfo(99, c.item99), 0);
-  if (c.logname) ASSERT_EQ(vcSetConfig("logname", c.logname), 0);
+  if (c.item99) {
+    ASSERT_EQ(vcSetSysInfo(99, c.item99), 0);
+  }
+  if (c.logname) {
+    ASSERT_EQ(vcSetConfig("logname", c.logname), 0);
+  }
   EXPECT_EQ(sys(41), c.current);
   EXPECT_EQ(sys(61), c.login);
 

@@ -137,8 +137,12 @@ TEST_F(SecurityBridge, AsksAboutTheCurrentUser) {
   for (const auto& c : cases) {
     g_systemName = c.startUp;
     start();
-    if (c.item99) ASSERT_EQ(vcSetSysInfo(99, c.item99), 0);
-    if (c.logname) ASSERT_EQ(vcSetConfig("logname", c.logname), 0);
+    if (c.item99) {
+      ASSERT_EQ(vcSetSysInfo(99, c.item99), 0);
+    }
+    if (c.logname) {
+      ASSERT_EQ(vcSetConfig("logname", c.logname), 0);
+    }
     EXPECT_EQ(vcGetPerm("checkin"), 0);
     EXPECT_EQ(kel.lastUser(), c.asked) << (c.startUp ? c.startUp : "-") << " "
                                        << (c.item99 ? c.item99 : "-") << " "
