@@ -47,6 +47,7 @@ database="$tmp/inst/orvkel/orvkel"
 run "init $program
 set nocentury
 set logname demo
+setsysinfo 99 demo
 open greet.c,v 4
 write greet.c \"hello\\n\"
 ci greet.c
@@ -87,6 +88,7 @@ cat >"$tmp/want" <<'EOF'
 init TMP/inst/bin/orvty -> 272
 set nocentury -> 0
 set logname demo -> 0
+setsysinfo 99 demo -> 0
 open greet.c,v 4 -> 0 1
 write greet.c "hello\n" -> 0
 ci greet.c -> 0 1.1
