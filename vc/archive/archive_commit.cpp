@@ -16,7 +16,7 @@
 #include "vc/archive/format/crc16.h"
 #include "vc/error_codes.h"
 #include "vc/files/file_utils.h"
-#include "fs/fs_ops.h"
+#include "platform/sys/system_calls.h"
 #include "fs/replace_file.h"
 #include "vc/instance/instance.h"
 #include "libc/orv/gzip_writer.h"
@@ -35,7 +35,7 @@ namespace vc {
 namespace {
 
 using orv::archive::ByteSink;
-using orv::fs::fsOps;
+using orv::sys::calls;
 
 constexpr int kAttempts = 5;
 
@@ -44,7 +44,7 @@ class FileSink final : public ByteSink {
  public:
   explicit FileSink(int fd) : fd_(fd) {}
   int write(const void* buf, size_t len) override {
-    return orv::fs::writeAll(fd_, buf, len) ? 0 : err::kTempWrite;
+    return orv::sys::writeAll(fd_, buf, len) ? 0 : err::kTempWrite;
   }
 
  private:
@@ -166,9 +166,9 @@ int writeCommitFile(VcInstance& inst, VcArchive& a, const std::string& dir, Atte
   if (rc) return rc;
   at.crc = disk.crc();
   at.count = disk.count();
-  const bool synced = fsOps().fsync(at.commit.fd) == 0;
+  const bool synced = calls().fsync(at.commit.fd) == 0;
   const int e = errno;
-  const bool closed = fsOps().close(at.commit.fd) == 0;
+  const bool closed = calls().close(at.commit.fd) == 0;
   at.commit.fd = -1;
   if (!synced || !closed) {
     inst.extraError = synced ? errno : e;
@@ -183,7 +183,7 @@ int verifyCommitFile(VcInstance& inst, const Attempt& at) {
   struct stat st {};
   if (::stat(at.commit.path.c_str(), &st) != 0) return fail(inst, err::kCommitTempMissing, errno);
   if (static_cast<std::uint64_t>(st.st_size) != at.count) return 1;
-  int fd = fsOps().open(at.commit.path.c_str(), O_RDONLY | O_CLOEXEC, 0);
+  int fd = calls().open(at.commit.path.c_str(), O_RDONLY | O_CLOEXEC, 0);
   if (fd < 0) return fail(inst, err::kCannotOpenTemp, errno);
   std::uint16_t crc = 0;
   char buf[2048];
@@ -198,7 +198,7 @@ int verifyCommitFile(VcInstance& inst, const Attempt& at) {
     if (got == 0) break;
     crc = orv::archive::crc16_update(crc, buf, static_cast<std::size_t>(got));
   }
-  fsOps().close(fd);
+  calls().close(fd);
   if (rc) return rc;
   return crc == at.crc ? 0 : 1;
 }
@@ -219,24 +219,24 @@ int swapIn(VcInstance& inst, const VcArchive& a, const std::string& dir, const s
   TempFile b;
   if (int rc = createTempBeside(&inst, dir, kArchiveTempPrefix, b)) return rc;
   backup = b.path;
-  fsOps().close(b.fd);
-  fsOps().unlink(backup.c_str());
+  calls().close(b.fd);
+  calls().unlink(backup.c_str());
 
   const char* archive = a.path.c_str();
-  if (fsOps().link(archive, backup.c_str()) == 0) {
-    if (fsOps().rename(commitPath.c_str(), archive) != 0) {
+  if (calls().link(archive, backup.c_str()) == 0) {
+    if (calls().rename(commitPath.c_str(), archive) != 0) {
       const int e = errno;
-      if (!exists(a.path)) fsOps().rename(backup.c_str(), archive);
-      fsOps().unlink(backup.c_str());
+      if (!exists(a.path)) calls().rename(backup.c_str(), archive);
+      calls().unlink(backup.c_str());
       return fail(inst, err::kRenameFailed, e);
     }
   } else {
     const int e = errno;
     if (!noHardLinks(e)) return fail(inst, err::kRenameFailed, e);
-    if (fsOps().rename(archive, backup.c_str()) != 0) return fail(inst, err::kRenameFailed, errno);
-    if (fsOps().rename(commitPath.c_str(), archive) != 0) {
+    if (calls().rename(archive, backup.c_str()) != 0) return fail(inst, err::kRenameFailed, errno);
+    if (calls().rename(commitPath.c_str(), archive) != 0) {
       const int e2 = errno;
-      fsOps().rename(backup.c_str(), archive);
+      calls().rename(backup.c_str(), archive);
       return fail(inst, err::kRenameFailed, e2);
     }
   }
@@ -288,7 +288,7 @@ int commitArchive(VcInstance& inst, VcArchive& a, bool close) {
     // Only the owner or a member of the group may pass the group on.
   }
 
-  const int newFd = fsOps().open(at.commit.path.c_str(), O_RDONLY | O_CLOEXEC, 0);
+  const int newFd = calls().open(at.commit.path.c_str(), O_RDONLY | O_CLOEXEC, 0);
   if (newFd < 0) {
     const int e = errno;
     discard(inst, at);
@@ -296,18 +296,18 @@ int commitArchive(VcInstance& inst, VcArchive& a, bool close) {
   }
   std::string backup;
   if (int rc = swapIn(inst, a, dir, at.commit.path, backup)) {
-    fsOps().close(newFd);
+    calls().close(newFd);
     discard(inst, at);
     return rc;
   }
   at.commit.path.clear();  // it is the archive now
 
   archiveHooks().runEvent(inst, &a, "commit", nullptr);
-  fsOps().unlink(backup.c_str());
+  calls().unlink(backup.c_str());
   a.file.flags &= static_cast<std::uint8_t>(~(orv::archive::kFlagCreated | orv::archive::kFlagModified));
 
   // The record now reads the new file.
-  fsOps().close(a.fd);
+  calls().close(a.fd);
   a.fd = newFd;
   a.fileSource = std::make_unique<orv::archive::FdSource>(newFd);
   orv::archive::ByteSource* source = a.fileSource.get();

@@ -11,7 +11,7 @@
 #include "vc/archive/archive_handles.h"
 #include "vc/error_codes.h"
 #include "vc/files/file_utils.h"
-#include "fs/fs_ops.h"
+#include "platform/sys/system_calls.h"
 #include "vc/instance/instance.h"
 #include "vc/paths/instance_path_environment.h"
 #include "vc/config/option_lookup.h"
@@ -53,7 +53,7 @@ int openShared(VcInstance& inst, const std::string& path, bool writeLock, unsign
   int e = 0;
   LockStatus st = lock.acquire(path, writeLock ? LockMode::DenyReadWrite : LockMode::DenyWrite, &e);
   if (st != LockStatus::Ok) return fail(inst, lockStatusCode(st), e);
-  auto& ops = orv::fs::fsOps();
+  auto& ops = orv::sys::calls();
   fd = ops.open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
   if (fd < 0 && errno == ENOENT && (openMode & kOpenCreate)) {
     int cfd = ops.open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -227,12 +227,12 @@ TEST_F(CheckinTest, FailedCheckOutKeepsTheOldFile) {
   ASSERT_EQ(0, ci("new contents\n"));
   const std::string out = path("kept.c");
   writeFile(out, "old contents\n");
-  orv::fs::fsOps().write = [](int, const void*, size_t) -> ssize_t {
+  orv::sys::calls().write = [](int, const void*, size_t) -> ssize_t {
     errno = ENOSPC;
     return -1;
   };
   EXPECT_EQ(217, vcCoRevision(h, "1.1", out.c_str()));
-  orv::fs::resetFsOps();
+  orv::sys::resetCalls();
   EXPECT_EQ("old contents\n", readFile(out));
   EXPECT_TRUE(leftovers().empty());
 }
