@@ -78,6 +78,12 @@ void resetCalls();
 // set (EIO when the system wrote nothing and reported no error).
 bool writeAll(int fd, const void* data, size_t len);
 
+// Appends everything from fd's current offset to its end to out, retrying
+// short reads and EINTR. Returns 0 or an errno value (out then holds what was
+// read before the failure). For callers that must tell a file that cannot be
+// opened from one that cannot be read; others use readWholeFile.
+int readAll(int fd, std::string& out);
+
 // Reads the whole of path into out (replacing it), retrying short reads and
 // EINTR. Returns 0 or an errno value; out is left empty on failure.
 int readWholeFile(const std::string& path, std::string& out);

@@ -21,20 +21,6 @@ std::string baseOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Appends everything fd still holds to out; 0 or an errno value.
-int readToEnd(int fd, std::string& out) {
-  char buf[64 * 1024];
-  for (;;) {
-    const ssize_t got = calls().read(fd, buf, sizeof buf);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    if (got == 0) return 0;
-    out.append(buf, static_cast<std::size_t>(got));
-  }
-}
-
 // Creates a fresh temporary file next to path: ".name.PPPP.NNN~", made with
 // O_EXCL so an existing file is never reused. fd < 0 and errno on failure.
 int createTemporaryBeside(const std::string& path, mode_t mode, std::string& temp) {
@@ -62,6 +48,19 @@ int syncDirectoryOf(const std::string& path) {
 
 }  // namespace
 
+int readAll(int fd, std::string& out) {
+  char buf[64 * 1024];
+  for (;;) {
+    const ssize_t got = calls().read(fd, buf, sizeof buf);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (got == 0) return 0;
+    out.append(buf, static_cast<std::size_t>(got));
+  }
+}
+
 int readWholeFile(const std::string& path, std::string& out) {
   out.clear();
   const int fd = calls().open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
@@ -69,7 +68,7 @@ int readWholeFile(const std::string& path, std::string& out) {
   struct stat st {};
   if (calls().fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
     out.reserve(static_cast<std::size_t>(st.st_size));
-  const int rc = readToEnd(fd, out);
+  const int rc = readAll(fd, out);
   calls().close(fd);
   if (rc != 0) out.clear();
   return rc;

@@ -181,7 +181,7 @@ int writeCommitFile(VcInstance& inst, VcArchive& a, const std::string& dir, Atte
 // does not, or a code.
 int verifyCommitFile(VcInstance& inst, const Attempt& at) {
   struct stat st {};
-  if (::stat(at.commit.path.c_str(), &st) != 0) return fail(inst, err::kCommitTempMissing, errno);
+  if (calls().stat(at.commit.path.c_str(), &st) != 0) return fail(inst, err::kCommitTempMissing, errno);
   if (static_cast<std::uint64_t>(st.st_size) != at.count) return 1;
   int fd = calls().open(at.commit.path.c_str(), O_RDONLY | O_CLOEXEC, 0);
   if (fd < 0) return fail(inst, err::kCannotOpenTemp, errno);
@@ -189,7 +189,7 @@ int verifyCommitFile(VcInstance& inst, const Attempt& at) {
   char buf[2048];
   int rc = 0;
   for (;;) {
-    ssize_t got = ::read(fd, buf, sizeof buf);
+    ssize_t got = calls().read(fd, buf, sizeof buf);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       rc = fail(inst, err::kTempRead, errno);
@@ -205,7 +205,7 @@ int verifyCommitFile(VcInstance& inst, const Attempt& at) {
 
 bool exists(const std::string& path) {
   struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0;
+  return calls().lstat(path.c_str(), &st) == 0;
 }
 
 bool noHardLinks(int e) {
@@ -282,9 +282,9 @@ int commitArchive(VcInstance& inst, VcArchive& a, bool close) {
   // when `writeprotect` is on (the default).
   mode_t mode = a.fileMode & 0777;
   if (optionBool(inst, "writeprotect", true)) mode &= static_cast<mode_t>(~0222);
-  ::chmod(at.commit.path.c_str(), mode);
+  calls().chmod(at.commit.path.c_str(), mode);
   struct stat old {};
-  if (::fstat(a.fd, &old) == 0 && ::chown(at.commit.path.c_str(), static_cast<uid_t>(-1), old.st_gid) != 0) {
+  if (calls().fstat(a.fd, &old) == 0 && calls().chown(at.commit.path.c_str(), static_cast<uid_t>(-1), old.st_gid) != 0) {
     // Only the owner or a member of the group may pass the group on.
   }
 

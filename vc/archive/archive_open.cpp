@@ -123,7 +123,7 @@ int openArchive(VcInstance& inst, const char* name, int* handle, int mode) {
 
   // Permissions, before any file is touched.
   struct stat st {};
-  const bool exists = ::stat(path.c_str(), &st) == 0;
+  const bool exists = orv::sys::calls().stat(path.c_str(), &st) == 0;
   if ((bits & kOpenCreate) && !exists) {
     if (!permitted(inst, "createarchive", nullptr)) return refuse(inst, err::kDenyCreateArchive);
   } else {
@@ -152,7 +152,7 @@ int openArchive(VcInstance& inst, const char* name, int* handle, int mode) {
   std::size_t have = 0;
   int readError = 0;
   while (have < sizeof lead) {
-    ssize_t got = ::pread(a->fd, lead + have, sizeof lead - have, static_cast<off_t>(have));
+    ssize_t got = orv::sys::calls().pread(a->fd, lead + have, sizeof lead - have, static_cast<off_t>(have));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) readError = errno;
     if (got <= 0) break;
@@ -164,7 +164,7 @@ int openArchive(VcInstance& inst, const char* name, int* handle, int mode) {
     if (readError) {
       code = err::kNotVersionFile;
     } else if (!created) {
-      const bool statOk = ::fstat(a->fd, &fst) == 0;
+      const bool statOk = orv::sys::calls().fstat(a->fd, &fst) == 0;
       code = !statOk || fst.st_size == 0 ? err::kNotVersionFile : err::kArchiveInaccessible;
     } else {
       // A new archive: nothing to read.
@@ -190,7 +190,7 @@ int openArchive(VcInstance& inst, const char* name, int* handle, int mode) {
 
   a->identity = orv::fs::identityOf(a->fd);
   struct stat fst {};
-  if (!a->identity.valid || ::fstat(a->fd, &fst) != 0) {
+  if (!a->identity.valid || orv::sys::calls().fstat(a->fd, &fst) != 0) {
     const int e = errno;
     closeArchive(inst, a.release());
     return fail(inst, err::kCannotOpenArchive, e);

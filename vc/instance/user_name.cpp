@@ -1,5 +1,6 @@
 // Account name of the effective user through the password database.
 #include "vc/instance/user_name.h"
+#include "platform/sys/system_calls.h"
 
 #include <cstring>
 #include <pwd.h>
@@ -13,7 +14,8 @@ int systemUserName(char* buf, std::size_t len) {
   struct passwd pw {};
   struct passwd* found = nullptr;
   std::vector<char> scratch(16384);
-  if (::getpwuid_r(::geteuid(), &pw, scratch.data(), scratch.size(), &found) != 0 || !found ||
+  auto& os = orv::sys::calls();
+  if (os.getpwuid_r(os.geteuid(), &pw, scratch.data(), scratch.size(), &found) != 0 || !found ||
       !found->pw_name || !*found->pw_name)
     return 5;
   std::size_t n = std::strlen(found->pw_name);

@@ -227,7 +227,7 @@ int checkIn(VcInstance& inst, int handle, const char* rev, const char* work, int
     std::string raw;
     int sysError = 0;
     if (int rc = readWorkingFile(work, raw, sysError)) return fail(inst, rc, sysError);
-    ::stat(work, &workStat);
+    orv::sys::calls().stat(work, &workStat);
     workDir = directoryPart(work);
     if (!in.binary && needsBinaryArchive(raw)) {
       if (file.head) return fail(inst, err::kWrongFormat);

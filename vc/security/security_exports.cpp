@@ -29,7 +29,7 @@ std::string redirectorFileOf(const std::string& name) {
 
 bool fileExists(const std::string& path) {
   struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0;
+  return orv::sys::calls().lstat(path.c_str(), &st) == 0;
 }
 
 int redirectorFailed(VcInstance& inst, int securityError, int extra) {
