@@ -244,69 +244,44 @@ int swapIn(VcInstance& inst, const VcArchive& a, const std::string& dir, const s
   return 0;
 }
 
-}  // namespace
-
-int commitArchive(VcInstance& inst, VcArchive& a, bool close) {
-  if (a.writeLock != 1) return fail(inst, err::kNotOpenForWrite);
-  inst.lastError = 0;
-  if (a.file.read_state == orv::archive::ReadState::Nothing || a.file.quick_header) {
-    if (int rc = readArchiveHeader(inst, a)) return rc;
-  }
-  if (a.path.size() >= orv::vc::path_code::kMaxAbsoluteName) return fail(inst, err::kInternalBufferExceeded);
-  const std::string dir = directoryPart(a.path);
+// Writes the commit file, up to kAttempts times while `checkwrite` finds
+// the file read back differs from what was written. On success at holds the
+// closed commit file; on failure nothing is left behind.
+int writeCheckedCommitFile(VcInstance& inst, VcArchive& a, const std::string& dir, Attempt& at) {
   const bool checkwrite = optionBool(inst, "checkwrite", false);
-
-  Attempt at;
-  bool written = false;
-  for (int attempt = 0; attempt < kAttempts && !written; ++attempt) {
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
     at = Attempt{};
     if (int rc = writeCommitFile(inst, a, dir, at)) {
       discard(inst, at);
       return fail(inst, rc);
     }
-    if (!checkwrite) {
-      written = true;
-      break;
-    }
-    int v = verifyCommitFile(inst, at);
-    if (v == 0) {
-      written = true;
-    } else {
-      discard(inst, at);
-      if (v != 1) return v;
-    }
+    if (!checkwrite) return 0;
+    const int v = verifyCommitFile(inst, at);
+    if (v == 0) return 0;
+    discard(inst, at);
+    if (v != 1) return v;
   }
-  if (!written) return fail(inst, err::kCommitFailed);
+  return fail(inst, err::kCommitFailed);
+}
 
-  // The new file's permissions: the old archive's bits and group; read-only
-  // when `writeprotect` is on (the default).
+// Gives the commit file the old archive's bits and group; read-only when
+// `writeprotect` is on (the default). A refused chmod or chown does not stop
+// the commit: the contents are what matters. Returns the mode asked for.
+mode_t passOnPermissions(VcInstance& inst, const VcArchive& a, const std::string& commitPath) {
   mode_t mode = a.fileMode & 0777;
   if (optionBool(inst, "writeprotect", true)) mode &= static_cast<mode_t>(~0222);
-  calls().chmod(at.commit.path.c_str(), mode);
+  calls().chmod(commitPath.c_str(), mode);
   struct stat old {};
-  if (calls().fstat(a.fd, &old) == 0 && calls().chown(at.commit.path.c_str(), static_cast<uid_t>(-1), old.st_gid) != 0) {
+  if (calls().fstat(a.fd, &old) == 0 &&
+      calls().chown(commitPath.c_str(), static_cast<uid_t>(-1), old.st_gid) != 0) {
     // Only the owner or a member of the group may pass the group on.
   }
+  return mode;
+}
 
-  const int newFd = calls().open(at.commit.path.c_str(), O_RDONLY | O_CLOEXEC, 0);
-  if (newFd < 0) {
-    const int e = errno;
-    discard(inst, at);
-    return fail(inst, err::kCannotOpenTemp, e);
-  }
-  std::string backup;
-  if (int rc = swapIn(inst, a, dir, at.commit.path, backup)) {
-    calls().close(newFd);
-    discard(inst, at);
-    return rc;
-  }
-  at.commit.path.clear();  // it is the archive now
-
-  archiveHooks().runEvent(inst, &a, "commit", nullptr);
-  calls().unlink(backup.c_str());
-  a.file.flags &= static_cast<std::uint8_t>(~(orv::archive::kFlagCreated | orv::archive::kFlagModified));
-
-  // The record now reads the new file.
+// Points the record at the new archive: its descriptor, the plain copy the
+// commit wrote (compressed or encrypted archives) and the written layout.
+void readFromNewArchive(VcInstance& inst, VcArchive& a, Attempt& at, int newFd, mode_t mode) {
   calls().close(a.fd);
   a.fd = newFd;
   a.fileSource = std::make_unique<orv::archive::FdSource>(newFd);
@@ -326,11 +301,11 @@ int commitArchive(VcInstance& inst, VcArchive& a, bool close) {
   removeTemp(&inst, oldPlain);
   a.identity = orv::fs::identityOf(newFd);
   a.fileMode = mode;
+}
 
-  if (close) {
-    closeArchive(inst, &a);
-    return 0;
-  }
+// An archive that stays open after its commit: the operation log, the share
+// mode it is kept in, and no stale cursors or texts file.
+void stayOpenAfterCommit(VcInstance& inst, VcArchive& a) {
   writeOperationLog(inst, a);
   a.openMode &= ~kOpenCreate;
   if (a.file.flags & orv::archive::kFlagKeepClosed) {
@@ -343,6 +318,49 @@ int commitArchive(VcInstance& inst, VcArchive& a, bool close) {
     forceRemove(a.textsFile);
     a.textsFile.clear();
   }
+}
+
+}  // namespace
+
+int commitArchive(VcInstance& inst, VcArchive& a, bool close) {
+  if (a.writeLock != 1) return fail(inst, err::kNotOpenForWrite);
+  inst.lastError = 0;
+  if (a.file.read_state == orv::archive::ReadState::Nothing || a.file.quick_header) {
+    if (int rc = readArchiveHeader(inst, a)) return rc;
+  }
+  if (a.path.size() >= orv::vc::path_code::kMaxAbsoluteName) return fail(inst, err::kInternalBufferExceeded);
+  const std::string dir = directoryPart(a.path);
+
+  Attempt at;
+  if (int rc = writeCheckedCommitFile(inst, a, dir, at)) return rc;
+  const mode_t mode = passOnPermissions(inst, a, at.commit.path);
+
+  // The descriptor on the new file is opened before the swap, so the record
+  // never lacks a stream.
+  const int newFd = calls().open(at.commit.path.c_str(), O_RDONLY | O_CLOEXEC, 0);
+  if (newFd < 0) {
+    const int e = errno;
+    discard(inst, at);
+    return fail(inst, err::kCannotOpenTemp, e);
+  }
+  std::string backup;
+  if (int rc = swapIn(inst, a, dir, at.commit.path, backup)) {
+    calls().close(newFd);
+    discard(inst, at);
+    return rc;
+  }
+  at.commit.path.clear();  // it is the archive now
+
+  archiveHooks().runEvent(inst, &a, "commit", nullptr);
+  calls().unlink(backup.c_str());
+  a.file.flags &= static_cast<std::uint8_t>(~(orv::archive::kFlagCreated | orv::archive::kFlagModified));
+  readFromNewArchive(inst, a, at, newFd, mode);
+
+  if (close) {
+    closeArchive(inst, &a);
+    return 0;
+  }
+  stayOpenAfterCommit(inst, a);
   return 0;
 }
 
