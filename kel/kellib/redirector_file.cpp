@@ -10,6 +10,7 @@
 #include "fs/replace_file.h"
 #include "kel.h"
 #include "kel_state.h"
+#include "platform/sys/system_calls.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -44,7 +45,7 @@ class Descriptor {
 ssize_t readFully(int fd, char* data, std::size_t size) {
   std::size_t got = 0;
   while (got < size) {
-    ssize_t n = ::read(fd, data + got, size - got);
+    ssize_t n = orv::sys::calls().read(fd, data + got, size - got);
     if (n < 0) {
       if (errno == EINTR) continue;
       return -1;
@@ -66,7 +67,7 @@ std::string recordPath(const char* record) {
 // Reads the redirector and sets next to the target of its first record
 // whose ".red" or ".dat" file exists.
 int nextTarget(const std::string& redirector, std::string& next) {
-  Descriptor fd(::open(redirector.c_str(), O_RDONLY | O_CLOEXEC));
+  Descriptor fd(orv::sys::calls().open(redirector.c_str(), O_RDONLY | O_CLOEXEC, 0));
   if (fd.get() < 0) {
     setExtraError(errno);
     return KEL_CANNOT_OPEN;

@@ -1,5 +1,6 @@
 // Runs the sendmail-compatible program and feeds it the message.
 #include "platform/cmc/sendmail_pipe.h"
+#include "platform/sys/system_calls.h"
 
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -32,7 +33,7 @@ bool write_all(int fd, std::string_view data)
 
 std::string sendmail_program()
 {
-    const char* configured = std::getenv(CMC_SENDMAIL_ENVIRONMENT);
+    const char* configured = orv::sys::calls().getenv(CMC_SENDMAIL_ENVIRONMENT);
     if (configured != nullptr && *configured != '\0')
         return configured;
     return CMC_SENDMAIL_DEFAULT;

@@ -1,5 +1,6 @@
 // dlopen/dlsym behind a small owning handle (see dynlib.h).
 #include "dynlib.h"
+#include "platform/sys/system_calls.h"
 
 #include <cstdlib>
 #include <dlfcn.h>
@@ -58,7 +59,7 @@ std::string directoryOfModuleContaining(const void* address) {
 bool openBesideModule(Library& lib, const std::string& fileName, const void* anchor,
                       const char* overrideVar) {
   if (overrideVar) {
-    const char* over = std::getenv(overrideVar);
+    const char* over = orv::sys::calls().getenv(overrideVar);
     if (over && *over) return lib.open(over);
   }
   std::string dir = directoryOfModuleContaining(anchor);

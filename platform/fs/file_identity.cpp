@@ -1,7 +1,7 @@
 // Change test over device, inode, size and nanosecond modification time.
 #include "file_identity.h"
 
-#include "fs_ops.h"
+#include "platform/sys/system_calls.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -12,7 +12,7 @@ namespace orv::fs {
 FileIdentity identityOf(int fd) {
   FileIdentity id;
   struct stat st {};
-  if (::fstat(fd, &st) != 0) return id;
+  if (orv::sys::calls().fstat(fd, &st) != 0) return id;
   id.valid = true;
   id.device = static_cast<std::uint64_t>(st.st_dev);
   id.inode = static_cast<std::uint64_t>(st.st_ino);
@@ -23,11 +23,11 @@ FileIdentity identityOf(int fd) {
 }
 
 FileIdentity readIdentity(const std::string& path) {
-  int fd = fsOps().open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0);
+  int fd = orv::sys::calls().open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0);
   if (fd < 0) return FileIdentity{};
   FileIdentity id = identityOf(fd);
   int saved = errno;
-  fsOps().close(fd);
+  orv::sys::calls().close(fd);
   errno = saved;
   return id;
 }

@@ -1,7 +1,7 @@
 // Whole-file replacement through a temporary file and rename (see replace_file.h).
 #include "replace_file.h"
 
-#include "fs_ops.h"
+#include "platform/sys/system_calls.h"
 #include "temp_file.h"
 
 #include <cerrno>
@@ -28,10 +28,10 @@ std::string baseOf(const std::string& path) {
 }  // namespace
 
 int syncParentDirectory(const std::string& path) {
-  int dfd = fsOps().open(dirOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+  int dfd = orv::sys::calls().open(dirOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
   if (dfd < 0) return errno;
-  int rc = fsOps().fsync(dfd) == 0 ? 0 : errno;
-  fsOps().close(dfd);
+  int rc = orv::sys::calls().fsync(dfd) == 0 ? 0 : errno;
+  orv::sys::calls().close(dfd);
   // Some file systems cannot sync a directory; the rename itself stands.
   return rc == EINVAL ? 0 : rc;
 }
@@ -43,7 +43,7 @@ int AtomicFileWriter::begin(const std::string& path, mode_t newFileMode, Durabil
   durability_ = durability;
   const std::string dir = dirOf(path);
   const std::string base = baseOf(path);
-  const unsigned pid = static_cast<unsigned>(::getpid()) & 0xffffu;
+  const unsigned pid = static_cast<unsigned>(orv::sys::calls().getpid()) & 0xffffu;
   CreatedFile f = createUnique(
       [&](unsigned n) {
         char tail[32];
@@ -55,11 +55,11 @@ int AtomicFileWriter::begin(const std::string& path, mode_t newFileMode, Durabil
   fd_ = f.fd;
   temp_ = f.path;
   struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) {
+  if (orv::sys::calls().stat(path.c_str(), &st) == 0) {
     // Keep the old file's permission bits and group: whoever replaces a
     // shared file must not lock the team out through a private umask.
-    ::fchmod(fd_, st.st_mode & 07777);
-    if (::fchown(fd_, static_cast<uid_t>(-1), st.st_gid) != 0) {
+    orv::sys::calls().fchmod(fd_, st.st_mode & 07777);
+    if (orv::sys::calls().fchown(fd_, static_cast<uid_t>(-1), st.st_gid) != 0) {
       // Only the file's owner or a member of the group may do this; the
       // contents are what matters.
     }
@@ -70,7 +70,7 @@ int AtomicFileWriter::begin(const std::string& path, mode_t newFileMode, Durabil
 int AtomicFileWriter::write(std::string_view data) {
   if (fd_ < 0) return error_ ? error_ : EBADF;
   if (error_) return error_;
-  if (!writeAll(fd_, data.data(), data.size())) error_ = errno;
+  if (!orv::sys::writeAll(fd_, data.data(), data.size())) error_ = errno;
   return error_;
 }
 
@@ -78,12 +78,12 @@ int AtomicFileWriter::commit() {
   if (fd_ < 0) return error_ ? error_ : EBADF;
   const bool sync = durability_ == Durability::Durable;
   int rc = error_;
-  if (rc == 0 && sync && fsOps().fsync(fd_) != 0) rc = errno;
-  if (fsOps().close(fd_) != 0 && rc == 0) rc = errno;
+  if (rc == 0 && sync && orv::sys::calls().fsync(fd_) != 0) rc = errno;
+  if (orv::sys::calls().close(fd_) != 0 && rc == 0) rc = errno;
   fd_ = -1;
-  if (rc == 0 && fsOps().rename(temp_.c_str(), target_.c_str()) != 0) rc = errno;
+  if (rc == 0 && orv::sys::calls().rename(temp_.c_str(), target_.c_str()) != 0) rc = errno;
   if (rc != 0) {
-    fsOps().unlink(temp_.c_str());
+    orv::sys::calls().unlink(temp_.c_str());
     temp_.clear();
     return error_ = rc;
   }
@@ -94,11 +94,11 @@ int AtomicFileWriter::commit() {
 
 void AtomicFileWriter::abandon() {
   if (fd_ >= 0) {
-    fsOps().close(fd_);
+    orv::sys::calls().close(fd_);
     fd_ = -1;
   }
   if (!temp_.empty()) {
-    fsOps().unlink(temp_.c_str());
+    orv::sys::calls().unlink(temp_.c_str());
     temp_.clear();
   }
 }

@@ -1,7 +1,7 @@
 // Share-mode locks on one byte of a per-directory lock file (see share_lock.h).
 #include "share_lock.h"
 
-#include "fs_ops.h"
+#include "platform/sys/system_calls.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -32,19 +32,19 @@ LockStatus statusForErrno(int e) {
 // or file refuses writing, which still allows shared locks.
 int openLockFile(const std::string& lockPath, bool* writable) {
   const int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW;
-  int fd = fsOps().open(lockPath.c_str(), flags | O_CREAT | O_EXCL, 0666);
+  int fd = orv::sys::calls().open(lockPath.c_str(), flags | O_CREAT | O_EXCL, 0666);
   if (fd >= 0) {
-    ::fchmod(fd, 0666);  // readable and lockable by every user, whatever the umask
+    orv::sys::calls().fchmod(fd, 0666);  // readable and lockable by every user, whatever the umask
     *writable = true;
     return fd;
   }
-  if (errno == EEXIST) fd = fsOps().open(lockPath.c_str(), flags, 0);
+  if (errno == EEXIST) fd = orv::sys::calls().open(lockPath.c_str(), flags, 0);
   if (fd >= 0) {
     *writable = true;
     return fd;
   }
   if (errno == EACCES || errno == EROFS || errno == EPERM) {
-    fd = fsOps().open(lockPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW, 0);
+    fd = orv::sys::calls().open(lockPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW, 0);
     if (fd >= 0) {
       *writable = false;
       return fd;
@@ -60,7 +60,7 @@ int setLock(int fd, std::uint32_t byte, LockMode mode) {
   lk.l_start = static_cast<off_t>(byte);
   lk.l_len = 1;
   lk.l_pid = 0;
-  return fsOps().lock(fd, F_OFD_SETLK, &lk);
+  return orv::sys::calls().fcntlLock(fd, F_OFD_SETLK, &lk);
 }
 
 std::string baseNameOf(const std::string& path) {
@@ -114,13 +114,13 @@ LockStatus ShareLock::acquire(const std::string& path, LockMode mode, int* errno
   if (mode == LockMode::DenyReadWrite && !writable) {
     // An exclusive lock needs a writable descriptor; whoever cannot write the
     // lock file could not replace the file either.
-    fsOps().close(fd);
+    orv::sys::calls().close(fd);
     if (errnoOut) *errnoOut = EACCES;
     return LockStatus::Conflict;
   }
   if (setLock(fd, byte, mode) != 0) {
     int e = errno;
-    fsOps().close(fd);
+    orv::sys::calls().close(fd);
     if (errnoOut) *errnoOut = e;
     return statusForErrno(e);
   }
@@ -152,7 +152,7 @@ LockStatus ShareLock::change(LockMode mode, int* errnoOut) {
 
 void ShareLock::release() {
   if (fd_ >= 0) {
-    fsOps().close(fd_);  // closing the description drops its locks
+    orv::sys::calls().close(fd_);  // closing the description drops its locks
     fd_ = -1;
   }
 }

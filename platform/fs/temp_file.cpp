@@ -1,7 +1,7 @@
 // Exclusive creation of temporary files (see temp_file.h).
 #include "temp_file.h"
 
-#include "fs_ops.h"
+#include "platform/sys/system_calls.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -16,7 +16,7 @@ CreatedFile createUnique(const std::function<std::string(unsigned)>& nameFor, un
   for (unsigned i = 0; i < maxTries; ++i) {
     std::string name = nameFor(i);
     if (name.empty()) break;
-    int fd = fsOps().open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+    int fd = orv::sys::calls().open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
     if (fd >= 0) {
       out.fd = fd;
       out.path = std::move(name);
@@ -32,7 +32,7 @@ CreatedFile createUnique(const std::function<std::string(unsigned)>& nameFor, un
 std::vector<std::string> temporaryDirectories() {
   std::vector<std::string> dirs;
   for (const char* var : {"TMPDIR", "TMP", "TEMP"}) {
-    const char* v = std::getenv(var);
+    const char* v = orv::sys::calls().getenv(var);
     if (v && *v) dirs.emplace_back(v);
   }
   dirs.emplace_back("/tmp");

@@ -2,10 +2,11 @@
 #include "profile.h"
 
 #include "fs/replace_file.h"
+#include "platform/sys/system_calls.h"
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 
 namespace orv::profile {
 namespace {
@@ -51,14 +52,15 @@ std::optional<std::string> entryKey(const std::string& line) {
 bool ProfileFile::load(const std::string& path) {
   path_ = path;
   lines_.clear();
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return errno == ENOENT;
+  std::string text;
+  if (int e = sys::readWholeFile(path, text)) return e == ENOENT;
+  std::istringstream in(text);
   std::string line;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     lines_.push_back(line);
   }
-  return !in.bad();
+  return true;
 }
 
 int ProfileFile::save() const {

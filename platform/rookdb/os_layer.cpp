@@ -2,6 +2,7 @@
 // tests, unique temporary files and the no-overwrite rename that publishes a
 // new database.
 #include "os_layer.h"
+#include "platform/sys/system_calls.h"
 
 #include "rookdb/fault_seam.h"
 
@@ -42,15 +43,15 @@ int lockByte(int fd, short type) {
   fl.l_whence = SEEK_SET;
   fl.l_start = 0;
   fl.l_len = 1;
-  if (fcntl(fd, F_OFD_SETLK, &fl) == 0) return 0;
+  if (orv::sys::calls().fcntlLock(fd, F_OFD_SETLK, &fl) == 0) return 0;
   return errno;
 }
 
 void syncDirectory(const std::string& dir) {
-  int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int fd = orv::sys::calls().open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
   if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
+  orv::sys::calls().fsync(fd);
+  orv::sys::calls().close(fd);
 }
 
 }  // namespace
@@ -60,19 +61,19 @@ int openLockFile(const std::string& path, bool create, bool& created, int& fd) {
   fd = -1;
   if (int e = fault::take(fault::Point::LockOpen)) return e;
   if (create) {
-    fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd = orv::sys::calls().open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
       created = true;
       return 0;
     }
     if (errno != EEXIST) return errno;
   }
-  fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  fd = orv::sys::calls().open(path.c_str(), O_RDWR | O_CLOEXEC, 0);
   return fd >= 0 ? 0 : errno;
 }
 
 void closeFd(int& fd) {
-  if (fd >= 0) ::close(fd);
+  if (fd >= 0) orv::sys::calls().close(fd);
   fd = -1;
 }
 
@@ -81,11 +82,12 @@ int lockExclusive(int fd) { return lockByte(fd, F_WRLCK); }
 
 bool exists(const std::string& path) {
   struct stat st {};
-  return ::stat(path.c_str(), &st) == 0;
+  return orv::sys::calls().stat(path.c_str(), &st) == 0;
 }
 
 bool writableWithDirectory(const std::string& path) {
-  return ::access(path.c_str(), W_OK) == 0 && ::access(directoryOf(path).c_str(), W_OK) == 0;
+  auto& os = orv::sys::calls();
+  return os.access(path.c_str(), W_OK) == 0 && os.access(directoryOf(path).c_str(), W_OK) == 0;
 }
 
 int makeUniqueFile(const std::string& prefix, std::string& name) {
@@ -94,9 +96,9 @@ int makeUniqueFile(const std::string& prefix, std::string& name) {
     char suffix[16];
     std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(rd()));
     std::string candidate = prefix + suffix;
-    int fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    int fd = orv::sys::calls().open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
-      ::close(fd);
+      orv::sys::calls().close(fd);
       name = candidate;
       return 0;
     }
@@ -110,14 +112,14 @@ int publish(const std::string& from, const std::string& to) {
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
     if (errno != EINVAL && errno != ENOSYS) return errno;
     // File systems without RENAME_NOREPLACE: a hard link refuses an existing name too.
-    if (::link(from.c_str(), to.c_str()) != 0) return errno;
-    ::unlink(from.c_str());
+    if (orv::sys::calls().link(from.c_str(), to.c_str()) != 0) return errno;
+    orv::sys::calls().unlink(from.c_str());
   }
   syncDirectory(directoryOf(to));
   return 0;
 }
 
-void removeQuietly(const std::string& path) { ::unlink(path.c_str()); }
+void removeQuietly(const std::string& path) { orv::sys::calls().unlink(path.c_str()); }
 
 }  // namespace os
 }  // namespace rookdb

@@ -16,7 +16,7 @@
 #include "vc/archive/format/crc16.h"
 #include "vc/error_codes.h"
 #include "vc/files/file_utils.h"
-#include "fs/fs_ops.h"
+#include "platform/sys/system_calls.h"
 #include "fs/replace_file.h"
 #include "vc/instance/instance.h"
 #include "libc/orv/gzip_writer.h"
@@ -35,7 +35,7 @@ namespace vc {
 namespace {
 
 using orv::archive::ByteSink;
-using orv::fs::fsOps;
+using orv::sys::calls;
 
 constexpr int kAttempts = 5;
 
@@ -44,7 +44,7 @@ class FileSink final : public ByteSink {
  public:
   explicit FileSink(int fd) : fd_(fd) {}
   int write(const void* buf, size_t len) override {
-    return orv::fs::writeAll(fd_, buf, len) ? 0 : err::kTempWrite;
+    return orv::sys::writeAll(fd_, buf, len) ? 0 : err::kTempWrite;
   }
 
  private:
@@ -166,9 +166,9 @@ int writeCommitFile(VcInstance& inst, VcArchive& a, const std::string& dir, Atte
   if (rc) return rc;
   at.crc = disk.crc();
   at.count = disk.count();
-  const bool synced = fsOps().fsync(at.commit.fd) == 0;
+  const bool synced = calls().fsync(at.commit.fd) == 0;
   const int e = errno;
-  const bool closed = fsOps().close(at.commit.fd) == 0;
+  const bool closed = calls().close(at.commit.fd) == 0;
   at.commit.fd = -1;
   if (!synced || !closed) {
     inst.extraError = synced ? errno : e;
@@ -181,15 +181,15 @@ int writeCommitFile(VcInstance& inst, VcArchive& a, const std::string& dir, Atte
 // does not, or a code.
 int verifyCommitFile(VcInstance& inst, const Attempt& at) {
   struct stat st {};
-  if (::stat(at.commit.path.c_str(), &st) != 0) return fail(inst, err::kCommitTempMissing, errno);
+  if (calls().stat(at.commit.path.c_str(), &st) != 0) return fail(inst, err::kCommitTempMissing, errno);
   if (static_cast<std::uint64_t>(st.st_size) != at.count) return 1;
-  int fd = fsOps().open(at.commit.path.c_str(), O_RDONLY | O_CLOEXEC, 0);
+  int fd = calls().open(at.commit.path.c_str(), O_RDONLY | O_CLOEXEC, 0);
   if (fd < 0) return fail(inst, err::kCannotOpenTemp, errno);
   std::uint16_t crc = 0;
   char buf[2048];
   int rc = 0;
   for (;;) {
-    ssize_t got = ::read(fd, buf, sizeof buf);
+    ssize_t got = calls().read(fd, buf, sizeof buf);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       rc = fail(inst, err::kTempRead, errno);
@@ -198,14 +198,14 @@ int verifyCommitFile(VcInstance& inst, const Attempt& at) {
     if (got == 0) break;
     crc = orv::archive::crc16_update(crc, buf, static_cast<std::size_t>(got));
   }
-  fsOps().close(fd);
+  calls().close(fd);
   if (rc) return rc;
   return crc == at.crc ? 0 : 1;
 }
 
 bool exists(const std::string& path) {
   struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0;
+  return calls().lstat(path.c_str(), &st) == 0;
 }
 
 bool noHardLinks(int e) {
@@ -219,24 +219,24 @@ int swapIn(VcInstance& inst, const VcArchive& a, const std::string& dir, const s
   TempFile b;
   if (int rc = createTempBeside(&inst, dir, kArchiveTempPrefix, b)) return rc;
   backup = b.path;
-  fsOps().close(b.fd);
-  fsOps().unlink(backup.c_str());
+  calls().close(b.fd);
+  calls().unlink(backup.c_str());
 
   const char* archive = a.path.c_str();
-  if (fsOps().link(archive, backup.c_str()) == 0) {
-    if (fsOps().rename(commitPath.c_str(), archive) != 0) {
+  if (calls().link(archive, backup.c_str()) == 0) {
+    if (calls().rename(commitPath.c_str(), archive) != 0) {
       const int e = errno;
-      if (!exists(a.path)) fsOps().rename(backup.c_str(), archive);
-      fsOps().unlink(backup.c_str());
+      if (!exists(a.path)) calls().rename(backup.c_str(), archive);
+      calls().unlink(backup.c_str());
       return fail(inst, err::kRenameFailed, e);
     }
   } else {
     const int e = errno;
     if (!noHardLinks(e)) return fail(inst, err::kRenameFailed, e);
-    if (fsOps().rename(archive, backup.c_str()) != 0) return fail(inst, err::kRenameFailed, errno);
-    if (fsOps().rename(commitPath.c_str(), archive) != 0) {
+    if (calls().rename(archive, backup.c_str()) != 0) return fail(inst, err::kRenameFailed, errno);
+    if (calls().rename(commitPath.c_str(), archive) != 0) {
       const int e2 = errno;
-      fsOps().rename(backup.c_str(), archive);
+      calls().rename(backup.c_str(), archive);
       return fail(inst, err::kRenameFailed, e2);
     }
   }
@@ -244,70 +244,45 @@ int swapIn(VcInstance& inst, const VcArchive& a, const std::string& dir, const s
   return 0;
 }
 
-}  // namespace
-
-int commitArchive(VcInstance& inst, VcArchive& a, bool close) {
-  if (a.writeLock != 1) return fail(inst, err::kNotOpenForWrite);
-  inst.lastError = 0;
-  if (a.file.read_state == orv::archive::ReadState::Nothing || a.file.quick_header) {
-    if (int rc = readArchiveHeader(inst, a)) return rc;
-  }
-  if (a.path.size() >= orv::vc::path_code::kMaxAbsoluteName) return fail(inst, err::kInternalBufferExceeded);
-  const std::string dir = directoryPart(a.path);
+// Writes the commit file, up to kAttempts times while `checkwrite` finds
+// the file read back differs from what was written. On success at holds the
+// closed commit file; on failure nothing is left behind.
+int writeCheckedCommitFile(VcInstance& inst, VcArchive& a, const std::string& dir, Attempt& at) {
   const bool checkwrite = optionBool(inst, "checkwrite", false);
-
-  Attempt at;
-  bool written = false;
-  for (int attempt = 0; attempt < kAttempts && !written; ++attempt) {
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
     at = Attempt{};
     if (int rc = writeCommitFile(inst, a, dir, at)) {
       discard(inst, at);
       return fail(inst, rc);
     }
-    if (!checkwrite) {
-      written = true;
-      break;
-    }
-    int v = verifyCommitFile(inst, at);
-    if (v == 0) {
-      written = true;
-    } else {
-      discard(inst, at);
-      if (v != 1) return v;
-    }
+    if (!checkwrite) return 0;
+    const int v = verifyCommitFile(inst, at);
+    if (v == 0) return 0;
+    discard(inst, at);
+    if (v != 1) return v;
   }
-  if (!written) return fail(inst, err::kCommitFailed);
+  return fail(inst, err::kCommitFailed);
+}
 
-  // The new file's permissions: the old archive's bits and group; read-only
-  // when `writeprotect` is on (the default).
+// Gives the commit file the old archive's bits and group; read-only when
+// `writeprotect` is on (the default). A refused chmod or chown does not stop
+// the commit: the contents are what matters. Returns the mode asked for.
+mode_t passOnPermissions(VcInstance& inst, const VcArchive& a, const std::string& commitPath) {
   mode_t mode = a.fileMode & 0777;
   if (optionBool(inst, "writeprotect", true)) mode &= static_cast<mode_t>(~0222);
-  ::chmod(at.commit.path.c_str(), mode);
+  calls().chmod(commitPath.c_str(), mode);
   struct stat old {};
-  if (::fstat(a.fd, &old) == 0 && ::chown(at.commit.path.c_str(), static_cast<uid_t>(-1), old.st_gid) != 0) {
+  if (calls().fstat(a.fd, &old) == 0 &&
+      calls().chown(commitPath.c_str(), static_cast<uid_t>(-1), old.st_gid) != 0) {
     // Only the owner or a member of the group may pass the group on.
   }
+  return mode;
+}
 
-  const int newFd = fsOps().open(at.commit.path.c_str(), O_RDONLY | O_CLOEXEC, 0);
-  if (newFd < 0) {
-    const int e = errno;
-    discard(inst, at);
-    return fail(inst, err::kCannotOpenTemp, e);
-  }
-  std::string backup;
-  if (int rc = swapIn(inst, a, dir, at.commit.path, backup)) {
-    fsOps().close(newFd);
-    discard(inst, at);
-    return rc;
-  }
-  at.commit.path.clear();  // it is the archive now
-
-  archiveHooks().runEvent(inst, &a, "commit", nullptr);
-  fsOps().unlink(backup.c_str());
-  a.file.flags &= static_cast<std::uint8_t>(~(orv::archive::kFlagCreated | orv::archive::kFlagModified));
-
-  // The record now reads the new file.
-  fsOps().close(a.fd);
+// Points the record at the new archive: its descriptor, the plain copy the
+// commit wrote (compressed or encrypted archives) and the written layout.
+void readFromNewArchive(VcInstance& inst, VcArchive& a, Attempt& at, int newFd, mode_t mode) {
+  calls().close(a.fd);
   a.fd = newFd;
   a.fileSource = std::make_unique<orv::archive::FdSource>(newFd);
   orv::archive::ByteSource* source = a.fileSource.get();
@@ -326,11 +301,11 @@ int commitArchive(VcInstance& inst, VcArchive& a, bool close) {
   removeTemp(&inst, oldPlain);
   a.identity = orv::fs::identityOf(newFd);
   a.fileMode = mode;
+}
 
-  if (close) {
-    closeArchive(inst, &a);
-    return 0;
-  }
+// An archive that stays open after its commit: the operation log, the share
+// mode it is kept in, and no stale cursors or texts file.
+void stayOpenAfterCommit(VcInstance& inst, VcArchive& a) {
   writeOperationLog(inst, a);
   a.openMode &= ~kOpenCreate;
   if (a.file.flags & orv::archive::kFlagKeepClosed) {
@@ -343,6 +318,49 @@ int commitArchive(VcInstance& inst, VcArchive& a, bool close) {
     forceRemove(a.textsFile);
     a.textsFile.clear();
   }
+}
+
+}  // namespace
+
+int commitArchive(VcInstance& inst, VcArchive& a, bool close) {
+  if (a.writeLock != 1) return fail(inst, err::kNotOpenForWrite);
+  inst.lastError = 0;
+  if (a.file.read_state == orv::archive::ReadState::Nothing || a.file.quick_header) {
+    if (int rc = readArchiveHeader(inst, a)) return rc;
+  }
+  if (a.path.size() >= orv::vc::path_code::kMaxAbsoluteName) return fail(inst, err::kInternalBufferExceeded);
+  const std::string dir = directoryPart(a.path);
+
+  Attempt at;
+  if (int rc = writeCheckedCommitFile(inst, a, dir, at)) return rc;
+  const mode_t mode = passOnPermissions(inst, a, at.commit.path);
+
+  // The descriptor on the new file is opened before the swap, so the record
+  // never lacks a stream.
+  const int newFd = calls().open(at.commit.path.c_str(), O_RDONLY | O_CLOEXEC, 0);
+  if (newFd < 0) {
+    const int e = errno;
+    discard(inst, at);
+    return fail(inst, err::kCannotOpenTemp, e);
+  }
+  std::string backup;
+  if (int rc = swapIn(inst, a, dir, at.commit.path, backup)) {
+    calls().close(newFd);
+    discard(inst, at);
+    return rc;
+  }
+  at.commit.path.clear();  // it is the archive now
+
+  archiveHooks().runEvent(inst, &a, "commit", nullptr);
+  calls().unlink(backup.c_str());
+  a.file.flags &= static_cast<std::uint8_t>(~(orv::archive::kFlagCreated | orv::archive::kFlagModified));
+  readFromNewArchive(inst, a, at, newFd, mode);
+
+  if (close) {
+    closeArchive(inst, &a);
+    return 0;
+  }
+  stayOpenAfterCommit(inst, a);
   return 0;
 }
 

@@ -5,7 +5,7 @@
 #include "vc/archive/archive_events.h"
 #include "vc/error_codes.h"
 #include "vc/files/file_utils.h"
-#include "fs/fs_ops.h"
+#include "platform/sys/system_calls.h"
 #include "vc/instance/instance.h"
 #include "vc/archive/operation_log.h"
 #include "vc/revisions/work_perms.h"
@@ -41,7 +41,7 @@ struct Registration {
 }  // namespace
 
 VcArchive::~VcArchive() {
-  if (fd >= 0) orv::fs::fsOps().close(fd);
+  if (fd >= 0) orv::sys::calls().close(fd);
   removeTemp(nullptr, plainCopy);
 }
 

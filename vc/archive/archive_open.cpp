@@ -11,7 +11,7 @@
 #include "vc/archive/archive_handles.h"
 #include "vc/error_codes.h"
 #include "vc/files/file_utils.h"
-#include "fs/fs_ops.h"
+#include "platform/sys/system_calls.h"
 #include "vc/instance/instance.h"
 #include "vc/instance/user_name.h"
 #include "vc/paths/instance_path_environment.h"
@@ -54,7 +54,7 @@ int openShared(VcInstance& inst, const std::string& path, bool writeLock, unsign
   int e = 0;
   LockStatus st = lock.acquire(path, writeLock ? LockMode::DenyReadWrite : LockMode::DenyWrite, &e);
   if (st != LockStatus::Ok) return fail(inst, lockStatusCode(st), e);
-  auto& ops = orv::fs::fsOps();
+  auto& ops = orv::sys::calls();
   fd = ops.open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
   if (fd < 0 && errno == ENOENT && (openMode & kOpenCreate)) {
     int cfd = ops.open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -101,37 +101,119 @@ bool onAccessList(VcInstance& inst, const VcArchive& a) {
   return false;
 }
 
+// The open bits of a vcOpenArchive mode; false for a mode there is not.
+bool openBitsOf(int mode, unsigned& bits) {
+  switch (mode) {
+    case 1: bits = kOpenRead; return true;
+    case 2:
+    case 3: bits = kOpenRead | kOpenWrite; return true;
+    case 4:
+    case 6:
+    case 7: bits = kOpenRead | kOpenWrite | kOpenCreate; return true;
+    default: return false;
+  }
+}
+
+// The security database's say, before any file is touched: creating a
+// missing archive, or opening and modifying an existing one.
+int checkOpenPermissions(VcInstance& inst, const std::string& path, unsigned bits, bool forHandle) {
+  struct stat st {};
+  const bool exists = orv::sys::calls().stat(path.c_str(), &st) == 0;
+  if ((bits & kOpenCreate) && !exists) {
+    if (!permitted(inst, "createarchive", nullptr)) return refuse(inst, err::kDenyCreateArchive);
+    return 0;
+  }
+  if (forHandle && !permitted(inst, "openarchive", nullptr)) return refuse(inst, err::kDenyOpenArchive);
+  if ((bits & kOpenWrite) && !permitted(inst, "modifyarchive", nullptr))
+    return refuse(inst, err::kDenyModifyArchive);
+  return 0;
+}
+
+// Reads up to size bytes from the start of fd; *readError receives the
+// errno of a failed read (0 when the file merely ended).
+std::size_t readLead(int fd, unsigned char* lead, std::size_t size, int& readError) {
+  std::size_t have = 0;
+  readError = 0;
+  while (have < size) {
+    const ssize_t got = orv::sys::calls().pread(fd, lead + have, size - have, static_cast<off_t>(have));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) readError = errno;
+    if (got <= 0) break;
+    have += static_cast<std::size_t>(got);
+  }
+  return have;
+}
+
+// Sets up a record for an archive this open has just created: nothing to
+// read, options from the configuration.
+void startNewArchive(VcInstance& inst, VcArchive& a) {
+  a.file.read_state = orv::archive::ReadState::All;
+  a.file.source = a.fileSource.get();
+  if (optionBool(inst, "strictlocks", false)) a.file.flags |= orv::archive::kFlagStrict;
+  a.file.compression = compressionOption(inst);
+}
+
+// Tells the archive's form from its first bytes: 0, the "encrypted" code
+// (the archive opens, but its texts need the password) or the code that
+// refuses the file.
+int recogniseForm(VcInstance& inst, VcArchive& a, bool created) {
+  unsigned char lead[kRecognitionBytes] = {};
+  int readError = 0;
+  const std::size_t have = readLead(a.fd, lead, sizeof lead, readError);
+  if (have == 0) {
+    if (readError) return err::kNotVersionFile;
+    if (created) {
+      startNewArchive(inst, a);
+      return 0;
+    }
+    // Empty, or not readable although it opened.
+    struct stat fst {};
+    const bool statOk = orv::sys::calls().fstat(a.fd, &fst) == 0;
+    return !statOk || fst.st_size == 0 ? err::kNotVersionFile : err::kArchiveInaccessible;
+  }
+  if (have < sizeof lead) return err::kNotVersionFile;
+  const Recognition r = recogniseArchiveFile(a.fd, lead);
+  if (r.code == 0 || r.code == err::kEncryptedFile) {
+    a.file.compression = r.compression;
+    if (r.encrypted) a.file.flags |= orv::archive::kFlagEncrypted;
+  }
+  return r.code;
+}
+
+// The change-test identity and the permission bits of the opened file;
+// 0 or the errno of the failure.
+int takeIdentity(VcArchive& a) {
+  a.identity = orv::fs::identityOf(a.fd);
+  struct stat fst {};
+  if (!a.identity.valid || orv::sys::calls().fstat(a.fd, &fst) != 0) return errno;
+  a.fileMode = fst.st_mode & 07777;
+  return 0;
+}
+
+// Registers the opened archive and makes it the instance's current one.
+int registerOpened(VcInstance& inst, std::unique_ptr<VcArchive> a, int& handle) {
+  if (registerArchive(a.get()) != 0) {
+    closeArchive(inst, a.release());
+    return fail(inst, err::kTooManyFiles);
+  }
+  handle = a->handle;
+  inst.work.archive = a.release();
+  inst.work.archiveOptions = &inst.work.archive->options;
+  return 0;
+}
+
 }  // namespace
 
 int openArchive(VcInstance& inst, const char* name, int* handle, int mode) {
   if (handle) *handle = 0;
   if (!name) return fail(inst, err::kBadArgument);
   unsigned bits = 0;
-  switch (mode) {
-    case 1: bits = kOpenRead; break;
-    case 2:
-    case 3: bits = kOpenRead | kOpenWrite; break;
-    case 4:
-    case 6:
-    case 7: bits = kOpenRead | kOpenWrite | kOpenCreate; break;
-    default: return fail(inst, err::kBadArgument);
-  }
+  if (!openBitsOf(mode, bits)) return fail(inst, err::kBadArgument);
   const bool writeLock = mode != 1;
 
   std::string path;
   if (int rc = absoluteLibraryName(inst, name, path)) return fail(inst, rc);
-
-  // Permissions, before any file is touched.
-  struct stat st {};
-  const bool exists = ::stat(path.c_str(), &st) == 0;
-  if ((bits & kOpenCreate) && !exists) {
-    if (!permitted(inst, "createarchive", nullptr)) return refuse(inst, err::kDenyCreateArchive);
-  } else {
-    if (handle && !permitted(inst, "openarchive", nullptr)) return refuse(inst, err::kDenyOpenArchive);
-    if ((bits & kOpenWrite) && !permitted(inst, "modifyarchive", nullptr))
-      return refuse(inst, err::kDenyModifyArchive);
-  }
-
+  if (int rc = checkOpenPermissions(inst, path, bits, handle != nullptr)) return rc;
   if (bits & kOpenCreate) {
     if (int e = makeDirectoriesFor(path)) return fail(inst, err::kCannotCreateArchiveDir, e);
   }
@@ -147,67 +229,20 @@ int openArchive(VcInstance& inst, const char* name, int* handle, int mode) {
   a->fileSource = std::make_unique<orv::archive::FdSource>(a->fd);
   if (created) a->file.flags |= orv::archive::kFlagCreated;
 
-  // The first 32 bytes tell the form.
-  unsigned char lead[kRecognitionBytes] = {};
-  std::size_t have = 0;
-  int readError = 0;
-  while (have < sizeof lead) {
-    ssize_t got = ::pread(a->fd, lead + have, sizeof lead - have, static_cast<off_t>(have));
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) readError = errno;
-    if (got <= 0) break;
-    have += static_cast<std::size_t>(got);
-  }
-  int code = 0;
-  if (have == 0) {
-    struct stat fst {};
-    if (readError) {
-      code = err::kNotVersionFile;
-    } else if (!created) {
-      const bool statOk = ::fstat(a->fd, &fst) == 0;
-      code = !statOk || fst.st_size == 0 ? err::kNotVersionFile : err::kArchiveInaccessible;
-    } else {
-      // A new archive: nothing to read.
-      a->file.read_state = orv::archive::ReadState::All;
-      a->file.source = a->fileSource.get();
-      if (optionBool(inst, "strictlocks", false)) a->file.flags |= orv::archive::kFlagStrict;
-      a->file.compression = compressionOption(inst);
-    }
-  } else if (have < sizeof lead) {
-    code = err::kNotVersionFile;
-  } else {
-    Recognition r = recogniseArchiveFile(a->fd, lead);
-    code = r.code;
-    if (code == 0 || code == err::kEncryptedFile) {
-      a->file.compression = r.compression;
-      if (r.encrypted) a->file.flags |= orv::archive::kFlagEncrypted;
-    }
-  }
+  const int code = recogniseForm(inst, *a, created);
   if (code != 0 && code != err::kEncryptedFile) {
     closeArchive(inst, a.release());
     return fail(inst, code);
   }
-
-  a->identity = orv::fs::identityOf(a->fd);
-  struct stat fst {};
-  if (!a->identity.valid || ::fstat(a->fd, &fst) != 0) {
-    const int e = errno;
+  if (int e = takeIdentity(*a)) {
     closeArchive(inst, a.release());
     return fail(inst, err::kCannotOpenArchive, e);
   }
-  a->fileMode = fst.st_mode & 07777;
-
   if (!handle) {
     closeArchive(inst, a.release());
-    return code ? fail(inst, code) : 0;
+  } else if (int rc = registerOpened(inst, std::move(a), *handle)) {
+    return rc;
   }
-  if (registerArchive(a.get()) != 0) {
-    closeArchive(inst, a.release());
-    return fail(inst, err::kTooManyFiles);
-  }
-  *handle = a->handle;
-  inst.work.archive = a.release();
-  inst.work.archiveOptions = &inst.work.archive->options;
   return code ? fail(inst, code) : 0;
 }
 

@@ -11,7 +11,7 @@
 #include "vc/archive/compression_status.h"
 #include "vc/error_codes.h"
 #include "vc/files/file_utils.h"
-#include "fs/fs_ops.h"
+#include "platform/sys/system_calls.h"
 #include "vc/instance/instance.h"
 #include "vc/instance/user_name.h"
 #include "libc/orv/decompressor.h"
@@ -67,7 +67,7 @@ int makePlainCopy(VcInstance& inst, VcArchive& a) {
       if (rc) break;
       cipher->apply(std::span<std::uint8_t>(p, n));
     }
-    if (!orv::fs::writeAll(copy.fd, p, n)) {
+    if (!orv::sys::writeAll(copy.fd, p, n)) {
       inst.extraError = errno;
       rc = err::kTempWrite;
       break;

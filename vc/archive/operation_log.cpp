@@ -4,7 +4,7 @@
 
 #include "vc/archive/archive_handles.h"
 #include "vc/files/file_utils.h"
-#include "fs/fs_ops.h"
+#include "platform/sys/system_calls.h"
 #include "vc/archive/info_support.h"
 #include "vc/archive/info_texts.h"
 #include "vc/instance/instance.h"
@@ -101,7 +101,7 @@ void writeOperationLog(VcInstance& inst, VcArchive& a) {
   const std::string file = logFile(inst);
   const std::string format = optionString(inst, "logformat", "");
   if (file.empty() || format.empty()) return;
-  auto& ops = orv::fs::fsOps();
+  auto& ops = orv::sys::calls();
   const int fd = ops.open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) return;
   for (const std::string& e : entries) {
@@ -109,7 +109,7 @@ void writeOperationLog(VcInstance& inst, VcArchive& a) {
     const std::string op = e.substr(0, blank);
     const std::string rev = blank == std::string::npos ? std::string() : e.substr(blank + 1);
     const std::string line = expandLogFormat(inst, a, format, op, rev) + "\n";
-    orv::fs::writeAll(fd, line.data(), line.size());
+    orv::sys::writeAll(fd, line.data(), line.size());
   }
   ops.close(fd);
 }

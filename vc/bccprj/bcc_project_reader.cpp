@@ -1,6 +1,7 @@
 // Borland project-file option reader: header check, record walk and the
 // option entries of record 50, with every length checked against its holder.
 #include "vc/bccprj/bcc_project_reader.h"
+#include "platform/sys/system_calls.h"
 
 #include <cerrno>
 #include <cstring>
@@ -34,21 +35,21 @@ bool is_known_record(unsigned type)
 class SystemFile final : public BccFile {
 public:
     explicit SystemFile(int fd) : fd_(fd) {}
-    ~SystemFile() override { ::close(fd_); }
+    ~SystemFile() override { orv::sys::calls().close(fd_); }
     SystemFile(const SystemFile&) = delete;
     SystemFile& operator=(const SystemFile&) = delete;
 
     std::uint64_t size() override
     {
         struct stat status {};
-        return ::fstat(fd_, &status) == 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
+        return orv::sys::calls().fstat(fd_, &status) == 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
     }
 
     bool read_at(std::uint64_t offset, void* buffer, std::size_t count) override
     {
         auto* out = static_cast<char*>(buffer);
         while (count > 0) {
-            ssize_t got = ::pread(fd_, out, count, static_cast<off_t>(offset));
+            ssize_t got = orv::sys::calls().pread(fd_, out, count, static_cast<off_t>(offset));
             if (got < 0 && errno == EINTR) {
                 continue;
             }
@@ -70,7 +71,7 @@ class SystemOpener final : public BccFileOpener {
 public:
     std::unique_ptr<BccFile> open(const std::string& path, int& error) override
     {
-        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        int fd = orv::sys::calls().open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
         if (fd < 0) {
             error = errno;
             return nullptr;

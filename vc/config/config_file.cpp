@@ -7,6 +7,7 @@
 #include "vc/config/config_file.h"
 
 #include "vc/error_codes.h"
+#include "platform/sys/system_calls.h"
 #include "vc/files/file_utils.h"
 #include "fs/replace_file.h"
 #include "vc/script/script_context.h"
@@ -19,7 +20,11 @@ namespace vc {
 
 int readConfigFile(VcInstance& inst, const std::string& path, VcOptionList& target,
                    std::uint32_t flags, bool sharedSource) {
-  std::FILE* f = std::fopen(path.c_str(), "rbe");
+  // The file is read whole through the system-call layer; its lines are then
+  // taken from memory by the same line reader as ever.
+  std::string text;
+  if (int e = orv::sys::readWholeFile(path, text)) return fail(inst, err::kCannotOpenConfig, e);
+  std::FILE* f = ::fmemopen(text.data(), text.size(), "rb");
   if (!f) return fail(inst, err::kCannotOpenConfig, errno);
   VcScriptContext ctx;
   ctx.instance = &inst;

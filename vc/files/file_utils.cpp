@@ -1,5 +1,6 @@
 // File services shared by the archive and project code (see file_utils.h).
 #include "vc/files/file_utils.h"
+#include "platform/sys/system_calls.h"
 
 #include "vc/error_codes.h"
 #include "fs/replace_file.h"
@@ -13,7 +14,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace vc {
 
@@ -21,19 +21,19 @@ int forceRemove(const std::string& path) {
   // Deleting needs only the directory's permission; a refused chmod of a
   // file we do not own is no reason to stop.
   setWritable(path);
-  return ::unlink(path.c_str()) == 0 ? 0 : errno;
+  return orv::sys::calls().unlink(path.c_str()) == 0 ? 0 : errno;
 }
 
 int setReadOnly(const std::string& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return errno;
-  return ::chmod(path.c_str(), st.st_mode & 07555) == 0 ? 0 : errno;
+  if (orv::sys::calls().stat(path.c_str(), &st) != 0) return errno;
+  return orv::sys::calls().chmod(path.c_str(), st.st_mode & 07555) == 0 ? 0 : errno;
 }
 
 int setWritable(const std::string& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return errno;
-  return ::chmod(path.c_str(), (st.st_mode & 07777) | 0200) == 0 ? 0 : errno;
+  if (orv::sys::calls().stat(path.c_str(), &st) != 0) return errno;
+  return orv::sys::calls().chmod(path.c_str(), (st.st_mode & 07777) | 0200) == 0 ? 0 : errno;
 }
 
 int makeDirectoriesFor(const std::string& filePath) {
@@ -66,35 +66,26 @@ int copyFile(VcInstance* inst, const std::string& source, const std::string& des
     return err::kCannotCreateArchiveDir;
   }
   struct stat dst {};
-  if (ask && ::stat(destination.c_str(), &dst) == 0) {
+  if (ask && orv::sys::calls().stat(destination.c_str(), &dst) == 0) {
     if (ask(0, formatted(err::kMsgCopyOverwrite, source, destination).c_str()) != 1)
       return err::kCannotCopy;
     if (inArchiveDirectory &&
         ask(0, formatted(err::kMsgOverwriteInArchiveDir, destination).c_str()) != 1)
       return err::kCannotCopy;
   }
-  int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) {
-    if (inst) inst->extraError = errno;
-    return err::kCannotCopy;
-  }
+  std::string bytes;
   struct stat src {};
-  ::fstat(in, &src);
-  orv::fs::AtomicFileWriter out;
-  int rc = out.begin(destination);
-  std::vector<char> buf(65536);
-  while (rc == 0) {
-    ssize_t n = ::read(in, buf.data(), buf.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) rc = errno;
-    if (n <= 0) break;
-    rc = out.write(std::string_view(buf.data(), static_cast<std::size_t>(n)));
-  }
-  ::close(in);
+  int rc = orv::sys::readWholeFile(source, bytes);
+  if (rc == 0 && orv::sys::calls().stat(source.c_str(), &src) != 0) rc = errno;
   if (rc == 0) {
-    // The destination takes the source's permission bits.
-    ::chmod(out.tempPath().c_str(), src.st_mode & 07777);
-    rc = out.commit();
+    orv::fs::AtomicFileWriter out;
+    rc = out.begin(destination);
+    if (rc == 0) rc = out.write(bytes);
+    if (rc == 0) {
+      // The destination takes the source's permission bits.
+      orv::sys::calls().chmod(out.tempPath().c_str(), src.st_mode & 07777);
+      rc = out.commit();
+    }
   }
   if (rc != 0) {
     if (inst) inst->extraError = rc;

@@ -1,5 +1,6 @@
 // Creating the library's temporary files (see temp_files.h).
 #include "vc/files/temp_files.h"
+#include "platform/sys/system_calls.h"
 
 #include "vc/error_codes.h"
 #include "fs/temp_file.h"
@@ -41,7 +42,7 @@ int createTempBeside(VcInstance* inst, const std::string& dir, const char* prefi
 int createTempInTempDir(VcInstance* inst, const char* callerDir, const char* prefix, TempFile& out) {
   std::vector<std::string> dirs;
   for (const char* var : {"TMPDIR", "TEMP", "TMP"}) {
-    const char* v = std::getenv(var);
+    const char* v = orv::sys::calls().getenv(var);
     if (v && *v) dirs.emplace_back(v);
   }
   if (callerDir && *callerDir) dirs.emplace_back(callerDir);
@@ -74,9 +75,9 @@ int createTempInTempDir(VcInstance* inst, const char* callerDir, const char* pre
 }
 
 void removeTemp(VcInstance* inst, TempFile& file) {
-  if (file.fd >= 0 && ::close(file.fd) != 0 && inst) inst->extraError = errno;
+  if (file.fd >= 0 && orv::sys::calls().close(file.fd) != 0 && inst) inst->extraError = errno;
   file.fd = -1;
-  if (!file.path.empty()) ::unlink(file.path.c_str());
+  if (!file.path.empty()) orv::sys::calls().unlink(file.path.c_str());
   file.path.clear();
 }
 

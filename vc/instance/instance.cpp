@@ -1,6 +1,7 @@
 // The instance table, start-up and clean-up of a calling process's instance,
 // and the small exports that read the instance's state.
 #include "vc/instance/instance.h"
+#include "platform/sys/system_calls.h"
 
 #include "dynlib/dynlib.h"
 #include "vc/error_codes.h"

@@ -1,5 +1,6 @@
 // Default implementations behind the system seams.
 #include "vc/instance/seams.h"
+#include "platform/sys/system_calls.h"
 
 #include "vc/instance/user_name.h"
 #include "platform/spawn/spawner.h"
@@ -12,14 +13,14 @@
 namespace vc {
 namespace {
 
-std::uint32_t realProcessId() { return static_cast<std::uint32_t>(::getpid()); }
+std::uint32_t realProcessId() { return static_cast<std::uint32_t>(orv::sys::calls().getpid()); }
 
-std::int64_t realNow() { return static_cast<std::int64_t>(std::time(nullptr)); }
+std::int64_t realNow() { return static_cast<std::int64_t>(orv::sys::calls().time(nullptr)); }
 
 bool realCurrentDirectory(std::string& out) {
   std::vector<char> buf(4096);
   for (;;) {
-    if (::getcwd(buf.data(), buf.size())) {
+    if (orv::sys::calls().getcwd(buf.data(), buf.size())) {
       out = buf.data();
       return true;
     }

@@ -1,6 +1,7 @@
 // The user-name rules (see user_name.h) and the account name of the
 // effective user through the password database.
 #include "vc/instance/user_name.h"
+#include "platform/sys/system_calls.h"
 
 #include "vc/config/option_lookup.h"
 #include "vc/files/file_utils.h"
@@ -30,7 +31,8 @@ int systemUserName(char* buf, std::size_t len) {
   struct passwd pw {};
   struct passwd* found = nullptr;
   std::vector<char> scratch(16384);
-  if (::getpwuid_r(::geteuid(), &pw, scratch.data(), scratch.size(), &found) != 0 || !found ||
+  auto& os = orv::sys::calls();
+  if (os.getpwuid_r(os.geteuid(), &pw, scratch.data(), scratch.size(), &found) != 0 || !found ||
       !found->pw_name || !*found->pw_name)
     return 5;
   std::size_t n = std::strlen(found->pw_name);

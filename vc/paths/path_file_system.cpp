@@ -1,5 +1,6 @@
 // stat and mkdir for the path layer.
 #include "vc/paths/path_file_system.h"
+#include "platform/sys/system_calls.h"
 
 #include <sys/stat.h>
 
@@ -12,7 +13,7 @@ namespace orv::vc {
 FileKind file_kind(const std::string& name)
 {
     struct stat st {};
-    if (name.empty() || ::stat(name.c_str(), &st) != 0)
+    if (name.empty() || orv::sys::calls().stat(name.c_str(), &st) != 0)
         return FileKind::missing;
     return S_ISDIR(st.st_mode) ? FileKind::directory : FileKind::other;
 }
@@ -35,7 +36,7 @@ int make_directories_for(const std::string& name)
         case FileKind::other:
             return ENOTDIR;
         case FileKind::missing:
-            if (::mkdir(directory.c_str(), 0777) != 0 && errno != EEXIST)
+            if (orv::sys::calls().mkdir(directory.c_str(), 0777) != 0 && errno != EEXIST)
                 return errno;
             if (file_kind(directory) != FileKind::directory)
                 return ENOTDIR;

@@ -14,7 +14,7 @@
 #include "vc/error_codes.h"
 #include "vc/script/event_sources.h"
 #include "vc/files/file_utils.h"
-#include "fs/fs_ops.h"
+#include "platform/sys/system_calls.h"
 #include "vc/instance/instance.h"
 #include "vc/instance/user_name.h"
 #include "vc/config/option_lookup.h"
@@ -49,11 +49,11 @@ struct ScopedTemp {
   ~ScopedTemp() { removeTemp(&inst, file); }
   int create(const std::string& dir, std::string_view contents) {
     if (int rc = createTempBeside(&inst, dir, kArchiveTempPrefix, file)) return rc;
-    if (!orv::fs::writeAll(file.fd, contents.data(), contents.size())) {
+    if (!orv::sys::writeAll(file.fd, contents.data(), contents.size())) {
       inst.extraError = errno;
       return err::kTempWrite;
     }
-    if (orv::fs::fsOps().close(file.fd) != 0) {
+    if (orv::sys::calls().close(file.fd) != 0) {
       file.fd = -1;
       inst.extraError = errno;
       return err::kTempWrite;
@@ -223,7 +223,7 @@ int checkIn(VcInstance& inst, int handle, const char* rev, const char* work, int
     std::string raw;
     int sysError = 0;
     if (int rc = readWorkingFile(work, raw, sysError)) return fail(inst, rc, sysError);
-    ::stat(work, &workStat);
+    orv::sys::calls().stat(work, &workStat);
     workDir = directoryPart(work);
     if (!in.binary && needsBinaryArchive(raw)) {
       if (file.head) return fail(inst, err::kWrongFormat);

@@ -5,13 +5,12 @@
 #include <cerrno>
 
 #include "vc/error_codes.h"
+#include "platform/sys/system_calls.h"
 #include "vc/instance/instance.h"
 #include "orv/bincmp32.h"
 #include "orv/txtcmp32.h"
 
-#include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,20 +27,13 @@ void copyText(const std::string& text, char* buf, int len) {
   buf[n] = '\0';
 }
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-// The next character of a file read in text mode: CR LF comes as LF.
-int textGet(std::FILE* f) {
-  int c = std::fgetc(f);
-  if (c == '\r') {
-    int d = std::fgetc(f);
-    if (d == '\n') return '\n';
-    if (d != EOF) std::ungetc(d, f);
-  }
-  return c;
+// The text of a file read in text mode: CR LF comes as LF.
+std::string asText(const std::string& bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) out += bytes[i];
+  return out;
 }
 
 }  // namespace
@@ -80,33 +72,15 @@ int runDiffer(VcInstance& inst, bool binary, const char* options, const char* fi
 }
 
 int compareFiles(VcInstance* inst, bool binary, const char* file1, const char* file2, char* errbuf, int errlen) {
-  File a(std::fopen(file1, "rb"));
-  if (!a) {
-    copyText(file1, errbuf, errlen);
-    return inst ? fail(*inst, err::kCannotOpenWorkFile, errno) : err::kCannotOpenWorkFile;
-  }
-  File b(std::fopen(file2, "rb"));
-  if (!b) {
-    copyText(file2, errbuf, errlen);
-    return inst ? fail(*inst, err::kCannotOpenWorkFile, errno) : err::kCannotOpenWorkFile;
-  }
-  if (binary) {
-    std::fseek(a.get(), 0, SEEK_END);
-    std::fseek(b.get(), 0, SEEK_END);
-    if (std::ftell(a.get()) != std::ftell(b.get())) return 1;
-    std::rewind(a.get());
-    std::rewind(b.get());
-    for (;;) {
-      int x = std::fgetc(a.get()), y = std::fgetc(b.get());
-      if (x != y) return 1;
-      if (x == EOF) return 0;
+  std::string a, b;
+  for (auto [name, bytes] : {std::pair{file1, &a}, std::pair{file2, &b}}) {
+    if (int e = orv::sys::readWholeFile(name, *bytes)) {
+      copyText(name, errbuf, errlen);
+      return inst ? fail(*inst, err::kCannotOpenWorkFile, e) : err::kCannotOpenWorkFile;
     }
   }
-  for (;;) {
-    int x = textGet(a.get()), y = textGet(b.get());
-    if (x != y) return 1;
-    if (x == EOF) return 0;
-  }
+  if (binary) return a == b ? 0 : 1;
+  return asText(a) == asText(b) ? 0 : 1;
 }
 
 }  // namespace vc

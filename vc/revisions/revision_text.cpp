@@ -10,7 +10,7 @@
 #include "vc/archive/format/archive_text.h"
 #include "vc/error_codes.h"
 #include "vc/files/file_utils.h"
-#include "fs/fs_ops.h"
+#include "platform/sys/system_calls.h"
 #include "fs/replace_file.h"
 #include "vc/instance/instance.h"
 #include "vc/config/option_lookup.h"
@@ -40,7 +40,7 @@ class AtomicSink final : public orv::vc::TextSink {
 
 class StdoutSink final : public orv::vc::TextSink {
  public:
-  bool write(std::string_view bytes) override { return orv::fs::writeAll(1, bytes.data(), bytes.size()); }
+  bool write(std::string_view bytes) override { return orv::sys::writeAll(1, bytes.data(), bytes.size()); }
 };
 
 // Gathers the output of many small writes (one per piece) into large ones;

@@ -2,6 +2,7 @@
 #include "vc/revisions/working_text.h"
 
 #include "vc/error_codes.h"
+#include "platform/sys/system_calls.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -42,24 +43,17 @@ void forEachLine(std::string_view s, Visit visit) {
 int readWorkingFile(const std::string& path, std::string& bytes, int& sysError) {
   bytes.clear();
   sysError = 0;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = orv::sys::calls().open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
   if (fd < 0) {
     sysError = errno;
     return err::kCannotOpenWorkFile;
   }
-  char buf[65536];
-  for (;;) {
-    ssize_t got = ::read(fd, buf, sizeof buf);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      sysError = errno;
-      ::close(fd);
-      return err::kWorkRead;
-    }
-    if (got == 0) break;
-    bytes.append(buf, static_cast<std::size_t>(got));
+  const int readError = orv::sys::readAll(fd, bytes);
+  orv::sys::calls().close(fd);
+  if (readError != 0) {
+    sysError = readError;
+    return err::kWorkRead;
   }
-  ::close(fd);
   return 0;
 }
 

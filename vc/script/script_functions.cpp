@@ -3,6 +3,7 @@
 // produced by a variable splits too. Results are cut to the buffer size by
 // the caller.
 #include "vc/error_codes.h"
+#include "platform/sys/system_calls.h"
 #include "vc/paths/instance_path_environment.h"
 #include "vc/config/option_lookup.h"
 #include "vc/script/program_starts.h"
@@ -112,7 +113,7 @@ std::string replaceAll(const std::string& text, const std::string& old, const st
 
 bool statIs(const std::string& path, mode_t kind, bool any) {
   struct stat st {};
-  if (path.empty() || ::stat(path.c_str(), &st) != 0) return false;
+  if (path.empty() || orv::sys::calls().stat(path.c_str(), &st) != 0) return false;
   return any || (st.st_mode & S_IFMT) == kind;
 }
 
@@ -141,7 +142,7 @@ std::string callScriptFunction(VcScriptContext& ctx, const std::string& name,
   VcInstance& inst = *ctx.instance;
   const std::string& a = arguments;
   if (name == "getenv") {
-    const char* value = std::getenv(a.c_str());
+    const char* value = orv::sys::calls().getenv(a.c_str());
     return value ? value : "";
   }
   if (name == "mailinit") return vx_init() == 0 ? "ok" : "";

@@ -3,7 +3,7 @@
 // leads to a database.
 #include "vc/error_codes.h"
 #include "vc/files/file_utils.h"
-#include "fs/fs_ops.h"
+#include "platform/sys/system_calls.h"
 #include "vc/security/kel_binding.h"
 #include "vc/security/permissions.h"
 #include "vc/paths/path_name.h"
@@ -29,7 +29,7 @@ std::string redirectorFileOf(const std::string& name) {
 
 bool fileExists(const std::string& path) {
   struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0;
+  return orv::sys::calls().lstat(path.c_str(), &st) == 0;
 }
 
 int redirectorFailed(VcInstance& inst, int securityError, int extra) {
@@ -61,19 +61,19 @@ int createRedirector(VcInstance& inst, const char* databaseArg, const char* redi
   bool setAside = false;
   if (fileExists(file)) {
     setWritable(file);  // a read-only redirector is replaced all the same
-    if (orv::fs::fsOps().rename(file.c_str(), aside.c_str()) != 0)
+    if (orv::sys::calls().rename(file.c_str(), aside.c_str()) != 0)
       return redirectorFailed(inst, 0, errno);
     setAside = true;
   }
   if (int rc = k->kelAppendRedirector(redirector.c_str(), database.c_str())) {
     const int extra = k->kelExtraError();
     if (setAside) {
-      orv::fs::fsOps().unlink(file.c_str());
-      orv::fs::fsOps().rename(aside.c_str(), file.c_str());
+      orv::sys::calls().unlink(file.c_str());
+      orv::sys::calls().rename(aside.c_str(), file.c_str());
     }
     return redirectorFailed(inst, rc, extra);
   }
-  if (setAside) orv::fs::fsOps().unlink(aside.c_str());
+  if (setAside) orv::sys::calls().unlink(aside.c_str());
   inst.security.error = 0;
   return 0;
 }

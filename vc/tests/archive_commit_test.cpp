@@ -240,11 +240,11 @@ TEST_F(CommitTest, ReadBackMismatchGivesUpAfterFiveAttempts) {
   int h = openForWrite(p);
   addSymbol(h, "lost");
   g_count = 0;
-  orv::fs::fsOps().write = corruptingWrite;
-  orv::fs::fsOps().fsync = countingFsync;
+  orv::sys::calls().write = corruptingWrite;
+  orv::sys::calls().fsync = countingFsync;
   EXPECT_EQ(vcCommitArchive(h, 0), 88);
   EXPECT_EQ(g_count, 5);
-  orv::fs::resetFsOps();
+  orv::sys::resetCalls();
   EXPECT_EQ(readFile(p), before);
   EXPECT_TRUE(leftovers().empty());
   // The change is still in memory: a later commit writes it.
@@ -256,12 +256,12 @@ TEST_F(CommitTest, FullDiskLeavesTheArchive) {
   const std::string p = copyFixture("branches.v");
   const std::string before = readFile(p);
   int h = openForWrite(p);
-  orv::fs::fsOps().write = [](int, const void*, size_t) -> ssize_t {
+  orv::sys::calls().write = [](int, const void*, size_t) -> ssize_t {
     errno = ENOSPC;
     return -1;
   };
   EXPECT_EQ(vcCommitArchive(h, 0), 214);
-  orv::fs::resetFsOps();
+  orv::sys::resetCalls();
   EXPECT_EQ(readFile(p), before);
   EXPECT_TRUE(leftovers().empty());
   EXPECT_EQ(vcCommitArchive(h, 0), 0);
@@ -272,13 +272,13 @@ TEST_F(CommitTest, RefusedRenameLeavesTheOldArchive) {
   const std::string before = readFile(p);
   int h = openForWrite(p);
   addSymbol(h, "x");
-  orv::fs::fsOps().rename = [](const char*, const char*) {
+  orv::sys::calls().rename = [](const char*, const char*) {
     errno = EACCES;
     return -1;
   };
   EXPECT_EQ(vcCommitArchive(h, 0), 209);
   EXPECT_EQ(vcExtraError(), EACCES);
-  orv::fs::resetFsOps();
+  orv::sys::resetCalls();
   EXPECT_EQ(readFile(p), before);
   EXPECT_TRUE(leftovers().empty());
   EXPECT_EQ(rec(h)->writeLock, 1);
@@ -294,11 +294,11 @@ TEST_F(CommitTest, FailedSecondRenameRestoresTheArchive) {
   int h = openForWrite(p);
   addSymbol(h, "x");
   g_count = 0;
-  orv::fs::fsOps().link = [](const char*, const char*) {
+  orv::sys::calls().link = [](const char*, const char*) {
     errno = EPERM;
     return -1;
   };
-  orv::fs::fsOps().rename = [](const char* from, const char* to) {
+  orv::sys::calls().rename = [](const char* from, const char* to) {
     if (++g_count == 2) {
       errno = EIO;
       return -1;
@@ -307,17 +307,17 @@ TEST_F(CommitTest, FailedSecondRenameRestoresTheArchive) {
   };
   EXPECT_EQ(vcCommitArchive(h, 0), 209);
   EXPECT_EQ(g_count, 3);  // away, refused, back
-  orv::fs::resetFsOps();
+  orv::sys::resetCalls();
   EXPECT_EQ(readFile(p), before);
   EXPECT_TRUE(leftovers().empty());
 
   // Without hard links a commit still goes through.
-  orv::fs::fsOps().link = [](const char*, const char*) {
+  orv::sys::calls().link = [](const char*, const char*) {
     errno = EPERM;
     return -1;
   };
   EXPECT_EQ(vcCommitArchive(h, 0), 0);
-  orv::fs::resetFsOps();
+  orv::sys::resetCalls();
   EXPECT_NE(readFile(p).find("x:"), std::string::npos);
   EXPECT_TRUE(leftovers().empty());
 }

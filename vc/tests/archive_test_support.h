@@ -7,7 +7,7 @@
 #include "vc/archive/format/archive_reader.h"
 #include "vc/archive/archive_handles.h"
 #include "vc/archive/format/archive_text.h"
-#include "fs/fs_ops.h"
+#include "platform/sys/system_calls.h"
 #include "vc/include/vc.h"
 #include "vc/instance/instance.h"
 #include "vc/instance/seams.h"
@@ -64,7 +64,7 @@ struct ArchiveTest : ::testing::Test {
     ASSERT_EQ(vcSetConfig("Nocentury", nullptr), 0);
   }
   void TearDown() override {
-    orv::fs::resetFsOps();
+    orv::sys::resetCalls();
     vc::resetArchiveHooks();
     vc::resetSeams();
     vcAPIcleanup();

@@ -231,12 +231,12 @@ TEST_F(CheckinTest, FailedCheckOutKeepsTheOldFile) {
   ASSERT_EQ(0, ci("new contents\n"));
   const std::string out = path("kept.c");
   writeFile(out, "old contents\n");
-  orv::fs::fsOps().write = [](int, const void*, size_t) -> ssize_t {
+  orv::sys::calls().write = [](int, const void*, size_t) -> ssize_t {
     errno = ENOSPC;
     return -1;
   };
   EXPECT_EQ(217, vcCoRevision(h, "1.1", out.c_str()));
-  orv::fs::resetFsOps();
+  orv::sys::resetCalls();
   EXPECT_EQ("old contents\n", readFile(out));
   EXPECT_TRUE(leftovers().empty());
 }
@@ -258,7 +258,7 @@ TEST_F(CheckinTest, CheckOutDoesNotSyncTheWorkingFile) {
   ASSERT_EQ(0, vcCommitArchive(h, 0));
   const std::string real = std::filesystem::canonical(dir).string();
   const std::string out = path("out.c");
-  orv::fs::fsOps().fsync = recordingFsync;
+  orv::sys::calls().fsync = recordingFsync;
   for (const char* what : {"new file", "existing file"}) {
     g_synced.clear();
     EXPECT_EQ(0, vcCoRevision(h, "1.1", out.c_str())) << what;
@@ -291,12 +291,12 @@ TEST_F(CheckinTest, CheckOutDoesNotSyncTheWorkingFile) {
 
   // Still whole: a failed rename keeps the old working file and no temporary.
   writeFile(out, "old contents\n");
-  orv::fs::fsOps().rename = [](const char*, const char*) {
+  orv::sys::calls().rename = [](const char*, const char*) {
     errno = EXDEV;
     return -1;
   };
   EXPECT_EQ(217, vcCoRevision(h, "1.2", out.c_str()));
-  orv::fs::resetFsOps();
+  orv::sys::resetCalls();
   EXPECT_EQ("old contents\n", readFile(out));
   for (const auto& e : std::filesystem::directory_iterator(dir))
     EXPECT_EQ(e.path().filename().string().find('~'), std::string::npos) << e.path();

@@ -1,6 +1,6 @@
 #include "vc/archive/share_lock_codes.h"
 
-#include "fs/fs_ops.h"
+#include "platform/sys/system_calls.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -16,13 +16,13 @@ TEST(ShareLockCodes, LockFailuresBecomeLibraryCodes) {
   EXPECT_EQ(vc::lockStatusCode(reader.acquire(dir + "/a,v", LockMode::DenyWrite)), 0);
   EXPECT_EQ(vc::lockStatusCode(writer.acquire(dir + "/a,v", LockMode::DenyReadWrite)), 204);
   // A file system without lock support answers ENOLCK.
-  fsOps().lock = [](int, int, struct flock*) {
+  orv::sys::calls().fcntlLock = [](int, int, struct flock*) {
     errno = ENOLCK;
     return -1;
   };
   ShareLock other;
   EXPECT_EQ(vc::lockStatusCode(other.acquire(dir + "/b,v", LockMode::DenyWrite)), 6);
-  resetFsOps();
+  orv::sys::resetCalls();
   EXPECT_EQ(vc::lockStatusCode(other.acquire(dir + "/no/dir/c,v", LockMode::DenyWrite)), 203);
   EXPECT_EQ(vc::lockStatusCode(LockStatus::TooManyFiles), 10);
   reader.release();

@@ -3,7 +3,7 @@
 // path check.
 #include "kel.h"
 #include "absolute_path.h"
-#include "fs/fs_ops.h"
+#include "platform/sys/system_calls.h"
 #include "redirector_file.h"
 #include "test_support.h"
 
@@ -71,7 +71,7 @@ class KelRedirector : public ::testing::Test {
   void TearDown() override {
     kelCloseDB();
     EXPECT_EQ(kelExit(), KEL_SUCCESS);
-    orv::fs::resetFsOps();
+    orv::sys::resetCalls();
   }
   // A database at dir/name (name.dat).
   std::string makeDatabase(const std::string& name) {
@@ -158,13 +158,13 @@ TEST_F(KelRedirector, AFailedWriteLeavesTheOldFile) {
   const std::string red = dir_.file("w.red");
   ASSERT_EQ(kelAppendRedirector(red.c_str(), "/db/one"), KEL_SUCCESS);
   const std::string before = readFile(red);
-  orv::fs::fsOps().rename = [](const char*, const char*) -> int {
+  orv::sys::calls().rename = [](const char*, const char*) -> int {
     errno = ENOSPC;
     return -1;
   };
   EXPECT_EQ(kelAppendRedirector(red.c_str(), "/db/two"), KEL_CANNOT_WRITE);
   EXPECT_EQ(kelExtraError(), ENOSPC);
-  orv::fs::resetFsOps();
+  orv::sys::resetCalls();
   EXPECT_EQ(readFile(red), before);
   EXPECT_EQ(kelAppendRedirector(dir_.file("missing/dir/x.red").c_str(), "/db/one"), KEL_CANNOT_OPEN);
 }

@@ -1,6 +1,6 @@
 #include "fs/replace_file.h"
 
-#include "fs/fs_ops.h"
+#include "platform/sys/system_calls.h"
 #include "test_dir.h"
 
 #include <cerrno>
@@ -48,14 +48,14 @@ TEST(ReplaceFile, FailuresLeaveTheOldFileAndNoTemporary) {
     int err;
   };
   const Fault faults[] = {
-      {"rename", [] { fsOps().rename = [](const char*, const char*) { errno = EXDEV; return -1; }; }, EXDEV},
-      {"write", [] { fsOps().write = [](int, const void*, size_t) -> ssize_t { errno = ENOSPC; return -1; }; }, ENOSPC},
-      {"fsync", [] { fsOps().fsync = [](int) { errno = EIO; return -1; }; }, EIO},
+      {"rename", [] { orv::sys::calls().rename = [](const char*, const char*) { errno = EXDEV; return -1; }; }, EXDEV},
+      {"write", [] { orv::sys::calls().write = [](int, const void*, size_t) -> ssize_t { errno = ENOSPC; return -1; }; }, ENOSPC},
+      {"fsync", [] { orv::sys::calls().fsync = [](int) { errno = EIO; return -1; }; }, EIO},
   };
   for (const Fault& f : faults) {
     f.inject();
     EXPECT_EQ(replaceFileContents(dir / "f", "new contents\n"), f.err) << f.what;
-    resetFsOps();
+    orv::sys::resetCalls();
     EXPECT_EQ(readFile(dir / "f"), "old\n") << f.what;
     EXPECT_EQ(entries(dir.path), 1u) << f.what;
   }
@@ -75,7 +75,7 @@ TEST(ReplaceFile, AbandonedWriterRemovesItsTemporary) {
 TEST(ReplaceFile, NoSyncLeavesOutBothSyncs) {
   ScratchDir dir;
   static int syncs;
-  fsOps().fsync = [](int fd) {
+  orv::sys::calls().fsync = [](int fd) {
     ++syncs;
     return ::fsync(fd);
   };
@@ -88,6 +88,6 @@ TEST(ReplaceFile, NoSyncLeavesOutBothSyncs) {
     EXPECT_EQ(readFile(dir / "f"), "text\n");
     EXPECT_EQ(syncs, d == Durability::Durable ? 2 : 0) << "the file and its directory";
   }
-  resetFsOps();
+  orv::sys::resetCalls();
   EXPECT_EQ(entries(dir.path), 1u);
 }

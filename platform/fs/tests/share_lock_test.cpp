@@ -1,6 +1,6 @@
 #include "fs/share_lock.h"
 
-#include "fs/fs_ops.h"
+#include "platform/sys/system_calls.h"
 #include "test_dir.h"
 
 #include <cerrno>
@@ -132,7 +132,7 @@ TEST(ShareLock, FailuresMapToTheirStatus) {
   for (Fault f : {Fault{ENOLCK, LockStatus::NoLocking}, Fault{EAGAIN, LockStatus::Conflict},
                   Fault{EACCES, LockStatus::Conflict}}) {
     injected = f.err;
-    fsOps().lock = [](int, int, struct flock*) {
+    orv::sys::calls().fcntlLock = [](int, int, struct flock*) {
       errno = injected;
       return -1;
     };
@@ -141,14 +141,14 @@ TEST(ShareLock, FailuresMapToTheirStatus) {
     EXPECT_EQ(lock.acquire(dir / "f", LockMode::DenyWrite, &err), f.expected);
     EXPECT_EQ(err, f.err);
     EXPECT_FALSE(lock.held());
-    resetFsOps();
+    orv::sys::resetCalls();
   }
   ShareLock lock;
   EXPECT_EQ(lock.acquire(dir / "missing-dir/f", LockMode::DenyWrite), LockStatus::CannotOpen);
-  fsOps().open = [](const char*, int, mode_t) {
+  orv::sys::calls().open = [](const char*, int, mode_t) {
     errno = EMFILE;
     return -1;
   };
   EXPECT_EQ(lock.acquire(dir / "f", LockMode::DenyWrite), LockStatus::TooManyFiles);
-  resetFsOps();
+  orv::sys::resetCalls();
 }

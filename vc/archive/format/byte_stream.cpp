@@ -1,5 +1,6 @@
 // File-descriptor and memory implementations of the archive byte streams.
 #include "vc/archive/format/byte_stream.h"
+#include "platform/sys/system_calls.h"
 
 #include <unistd.h>
 
@@ -15,7 +16,7 @@ int FdSource::read_at(uint64_t offset, void* buf, size_t len, size_t& got) {
   got = 0;
   if (offset > static_cast<uint64_t>(INT64_MAX)) return err::kArchiveSeek;
   for (;;) {
-    ssize_t n = ::pread(fd_, buf, len, static_cast<off_t>(offset));
+    ssize_t n = orv::sys::calls().pread(fd_, buf, len, static_cast<off_t>(offset));
     if (n >= 0) {
       got = static_cast<size_t>(n);
       return 0;
@@ -40,7 +41,7 @@ FdSink::FdSink(int fd, int failure_code) : fd_(fd), failure_code_(failure_code) 
 int FdSink::write(const void* buf, size_t len) {
   const auto* p = static_cast<const char*>(buf);
   while (len > 0) {
-    ssize_t n = ::write(fd_, p, len);
+    ssize_t n = orv::sys::calls().write(fd_, p, len);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return failure_code_;
     p += n;
