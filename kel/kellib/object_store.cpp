@@ -93,12 +93,16 @@ int findObject(int kind, std::int32_t parent, std::string_view name, ObjectRecor
     ObjectScan scan(rookdb::Selection::ofTypeUnder(kind, parent));
     ObjectRecord rec;
     int rc;
-    while ((rc = scan.next(rec)) == KEL_SUCCESS) {
-      if (samePathIgnoringCase(securityObjectPath(rec), name)) {
+    bool skipped = false;  // a damaged one might have been the one sought
+    while ((rc = scan.next(rec)) == KEL_SUCCESS || rc == KEL_BAD_FORMAT) {
+      if (rc == KEL_BAD_FORMAT) {
+        skipped = true;
+      } else if (samePathIgnoringCase(securityObjectPath(rec), name)) {
         out = std::move(rec);
         return KEL_SUCCESS;
       }
     }
+    if (rc == rookdb::kNotFound && skipped) return KEL_BAD_FORMAT;
     if (rc == rookdb::kNotFound) {
       setExtraError(rc);
       return KEL_NOT_FOUND;
