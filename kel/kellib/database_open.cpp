@@ -36,7 +36,7 @@ int openDatabase(const char* path, bool readOnly) {
   db.readOnly = readOnly || fellBack;
   std::string image;
   rc = db.store->find(rookdb::Selection::ofTypeUnder(KEL_GLOBAL_MODULE, 0), image);
-  if (rc == rookdb::kOk) rc = kel::ObjectRecord::fromImage(std::move(image), db.globalModule);
+  if (rc == rookdb::kOk) rc = kel::decodeStored(image, db.globalModule);
   if (rc) {
     // Without its global module the database is of no use: close it again,
     // so that a later open is not refused as "already open".

@@ -35,9 +35,30 @@ std::string storedName(std::string_view name) { return cut(name, ObjectRecord::k
 
 ObjectRecord::ObjectRecord() : image_(kFixedSize + 1, '\0') {}
 
+bool ObjectRecord::wellFormed(std::string_view image) {
+  if (image.size() < kFixedSize) return false;
+  if (image.size() == kFixedSize) return true;
+  // The lists lie between the fixed part and the extra byte, which must be
+  // the image's last: so a reader that takes one list more than were written
+  // still finds it empty inside the record.
+  const std::size_t end = image.size() - 1;
+  if (image[end] != '\0') return false;
+  std::size_t pos = kFixedSize;
+  while (pos < end) {  // one list per turn
+    for (;;) {
+      const std::size_t stop = image.find('\0', pos);
+      if (stop >= end) return false;  // a text or the list's end runs into the extra byte
+      const bool listEnd = stop == pos;
+      pos = stop + 1;
+      if (listEnd) break;
+    }
+  }
+  return true;
+}
+
 int ObjectRecord::fromImage(std::string image, ObjectRecord& out) {
   if (image.size() > kMaxSize) return KEL_OUT_OF_MEMORY;
-  if (image.size() < kFixedSize) return KEL_BAD_FORMAT;
+  if (!wellFormed(image)) return KEL_BAD_FORMAT;
   out.image_ = std::move(image);
   return KEL_SUCCESS;
 }

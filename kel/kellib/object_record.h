@@ -5,6 +5,10 @@
 // text, followed by one extra 0 byte. So a record without lists is 149 bytes,
 // one empty list makes 150 and two make 151. Reading takes the lists from the
 // bytes between the fixed part and that last byte.
+//
+// fromImage is where every stored image enters the library, and it refuses an
+// image whose texts or lists do not end inside it: no reader of a record the
+// library holds or hands out can then walk past its end.
 #pragma once
 
 #include "kel.h"
@@ -29,8 +33,14 @@ class ObjectRecord {
   ObjectRecord();
 
   // Takes a stored image: 8 when longer than 4,096 bytes, 9 when shorter
-  // than the fixed part; out is unchanged then.
+  // than the fixed part or when its VarData is damaged (see wellFormed); out
+  // is unchanged then.
   static int fromImage(std::string image, ObjectRecord& out);
+
+  // Whether an image's VarData is whole: empty (a bare fixed part), or
+  // complete lists (every text ended by a NUL, every list by an empty text)
+  // followed by the extra 0 byte as its last byte.
+  static bool wellFormed(std::string_view image);
 
   std::int32_t id() const { return field(0); }
   std::int32_t type() const { return field(4); }

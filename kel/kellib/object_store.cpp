@@ -2,6 +2,7 @@
 // open database, and the containment rule.
 #include "object_store.h"
 
+#include "damaged_records.h"
 #include "kel_state.h"
 #include "well_known_names.h"
 
@@ -73,11 +74,17 @@ int writeFailure(int storeCode, int failCode) {
   return failCode;
 }
 
+int decodeStored(const std::string& image, ObjectRecord& out) {
+  const int rc = ObjectRecord::fromImage(image, out);
+  if (rc == KEL_BAD_FORMAT) noteDamagedRecord(image);
+  return rc;
+}
+
 int readObject(std::int32_t id, ObjectRecord& out) {
   if (int rc = requireOpen()) return rc;
   std::string image;
   if (int rc = store().find(rookdb::Selection::id(id), image)) return readFailure(rc);
-  return ObjectRecord::fromImage(std::move(image), out);
+  return decodeStored(image, out);
 }
 
 int findObject(int kind, std::int32_t parent, std::string_view name, ObjectRecord& out) {
@@ -86,12 +93,16 @@ int findObject(int kind, std::int32_t parent, std::string_view name, ObjectRecor
     ObjectScan scan(rookdb::Selection::ofTypeUnder(kind, parent));
     ObjectRecord rec;
     int rc;
-    while ((rc = scan.next(rec)) == KEL_SUCCESS) {
-      if (samePathIgnoringCase(securityObjectPath(rec), name)) {
+    bool skipped = false;  // a damaged one might have been the one sought
+    while ((rc = scan.next(rec)) == KEL_SUCCESS || rc == KEL_BAD_FORMAT) {
+      if (rc == KEL_BAD_FORMAT) {
+        skipped = true;
+      } else if (samePathIgnoringCase(securityObjectPath(rec), name)) {
         out = std::move(rec);
         return KEL_SUCCESS;
       }
     }
+    if (rc == rookdb::kNotFound && skipped) return KEL_BAD_FORMAT;
     if (rc == rookdb::kNotFound) {
       setExtraError(rc);
       return KEL_NOT_FOUND;
@@ -100,7 +111,7 @@ int findObject(int kind, std::int32_t parent, std::string_view name, ObjectRecor
   }
   std::string image;
   if (int rc = store().find(rookdb::Selection::named(kind, parent, storedName(name)), image)) return readFailure(rc);
-  return ObjectRecord::fromImage(std::move(image), out);
+  return decodeStored(image, out);
 }
 
 int addObjectRecord(std::int32_t parent, int kind, std::string_view name, ObjectRecord* added) {
@@ -172,7 +183,7 @@ int ObjectScan::next(ObjectRecord& out) {
   started_ = true;
   if (rc == rookdb::kNotFound) return rookdb::kNotFound;
   if (rc) return readFailure(rc);
-  return ObjectRecord::fromImage(std::move(image), out);
+  return decodeStored(image, out);
 }
 
 Change::~Change() {

@@ -5,13 +5,15 @@
 // Every call here works on the database opened by kelOpenDB and answers kel
 // result codes, keeping the store's own code for kelExtraError:
 //   22 not found, 202 read failure, 203 write failure, 24 add failure,
-//   8 record too long or no memory, 26 read-only, 210 not open.
+//   8 record too long or no memory, 9 damaged record, 26 read-only,
+//   210 not open.
 #pragma once
 
 #include "object_record.h"
 #include "rookdb/store.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace kel {
@@ -19,6 +21,11 @@ namespace kel {
 // 0 when a record of kind child may be added under a parent of kind
 // parentKind (0: top level), else 5.
 int containmentCheck(int parentKind, int childKind);
+
+// Every image read from the store becomes a record here: 0, 8 when too long,
+// or 9 for a damaged record (VarData that does not end inside it), which is
+// noted with its key (damaged_records.h); out is unchanged then.
+int decodeStored(const std::string& image, ObjectRecord& out);
 
 int readObject(std::int32_t id, ObjectRecord& out);
 // Finds (kind, parent, name); the name is cut to 55 characters the way it is
@@ -46,7 +53,8 @@ int deleteObjectTree(std::int32_t id);
 class ObjectScan {
  public:
   explicit ObjectScan(rookdb::Selection s) : cursor_(std::move(s)) {}
-  // 0 with the next record, 101 at the end, 202 or 8 on failure.
+  // 0 with the next record, 101 at the end, 202 or 8 on failure, 9 for a
+  // damaged record (the scan may go on past it).
   int next(ObjectRecord& out);
 
  private:

@@ -16,10 +16,12 @@
 namespace rookdb {
 namespace fault {
 namespace {
-int armed[2] = {0, 0};
+int armed[3] = {0, 0, 0};
 }
 void failNext(Point p, int err) { armed[static_cast<int>(p)] = err; }
-void clear() { armed[0] = armed[1] = 0; }
+void clear() {
+  for (int& a : armed) a = 0;
+}
 int take(Point p) {
   int e = armed[static_cast<int>(p)];
   armed[static_cast<int>(p)] = 0;

@@ -2,6 +2,7 @@
 //
 // A scan asks each time for the first record whose key is greater than the
 // last key it returned, so it holds no engine state between calls.
+#include "rookdb/fault_seam.h"
 #include "rookdb/store.h"
 #include "sqlite_statement.h"
 
@@ -52,6 +53,7 @@ std::string_view imageName(std::string_view image) {
 int Store::add(std::string& image) {
   if (mode_ == Mode::ReadOnly) return kNoUpdate;
   if (int rc = checkImage(image)) return rc;
+  if (int e = fault::take(fault::Point::RecordAdd)) return kSystemBase + e;
   WriteTransaction tx(*this);
   if (int rc = tx.begin()) return rc;
   std::int64_t id;

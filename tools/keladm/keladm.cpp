@@ -6,6 +6,14 @@
 // their members, lists what a scope holds and resolves a permission the way
 // the revision library does. Every failure ends with the library's own
 // message and a non-zero status.
+//
+// It links the library's objects (kel_admin) rather than loading
+// libkel32.so, for two things the C interface lacks: a command that makes
+// several changes (a user with its roles, a group with its members, a role
+// with its permissions) makes them in one write transaction, so that a
+// failure or a kill half-way leaves none of them; and a damaged record the
+// library refuses to read is named (kind and key) on stderr.
+#include "admin_session.h"
 #include "kel.h"
 
 #include <sys/stat.h>
@@ -79,11 +87,49 @@ std::string errorText(int code) {
   return text;
 }
 
+const char* kindWord(int kind);
+
+// Names on stderr the damaged records the library met since the last report.
+void reportDamagedRecords() {
+  for (const auto& r : kel::takeDamagedRecords())
+    std::fprintf(stderr, "keladm: damaged record: %s \"%s\" (id %d, under %d): %s\n", kindWord(r.type),
+                 r.name.c_str(), r.id, r.parent, errorText(KEL_BAD_FORMAT).c_str());
+}
+
 // Reports a failed call: "keladm: what: message"; answers the exit status.
 int fail(const std::string& what, int code) {
   std::fprintf(stderr, "keladm: %s: %s\n", what.c_str(), errorText(code).c_str());
+  reportDamagedRecords();
   return kExitFailure;
 }
+
+// A command's several changes as one write transaction. What each step did
+// is told only once all of them are kept; a batch that fails says that
+// nothing was changed.
+class ChangeBatch {
+ public:
+  int begin() {
+    if (int rc = batch_.begin()) return fail("starting the change of " + g_options.database, rc);
+    return 0;
+  }
+  void say(const std::string& line) { lines_.push_back(line); }
+  // Ends the command with its status: keeps the changes after a success.
+  int finish(int status) {
+    if (status == 0) {
+      if (int rc = batch_.commit()) status = fail("saving the changes to " + g_options.database, rc);
+    }
+    if (status != 0) {
+      std::fprintf(stderr, "keladm: nothing was changed\n");
+      return status;
+    }
+    for (const auto& line : lines_) std::printf("%s\n", line.c_str());
+    return 0;
+  }
+
+ private:
+  kel::admin::Batch batch_;
+  std::vector<std::string> lines_;
+};
 
 int usageError(const std::string& message) {
   std::fprintf(stderr, "keladm: %s\n(keladm --help shows the usage)\n", message.c_str());
@@ -139,19 +185,20 @@ int openDatabase(bool readOnly) {
 }
 
 // An add in the scope where an object that exists already is fine.
-int addTolerant(int parentKind, const char* parentName, int kind, const std::string& name, const std::string& what) {
+int addTolerant(ChangeBatch& batch, int parentKind, const char* parentName, int kind, const std::string& name,
+                const std::string& what) {
   int rc = kelAddObject(scopeKind(), scopeName(), parentKind, parentName, kind, name.c_str(), 0);
   if (rc == KEL_OBJECT_EXISTS) {
-    std::printf("%s exists already\n", what.c_str());
+    batch.say(what + " exists already");
     return 0;
   }
   if (rc) return fail("adding " + what + " to " + scopeTitle(), rc);
-  std::printf("added %s\n", what.c_str());
+  batch.say("added " + what);
   return 0;
 }
 
 // Roles given to a user or group must be roles of the scope.
-int giveRoles(int kind, const std::string& name, const std::vector<std::string>& roles) {
+int giveRoles(ChangeBatch& batch, int kind, const std::string& name, const std::vector<std::string>& roles) {
   for (const auto& role : roles) {
     int rc = scopeKind() == KEL_GLOBAL_MODULE
                  ? kelGetObject(KEL_GLOBAL_MODULE, "", KEL_ROLE, role.c_str(), nullptr)
@@ -159,7 +206,7 @@ int giveRoles(int kind, const std::string& name, const std::vector<std::string>&
     if (rc) return fail("role " + role + " of " + scopeTitle(), rc);
     rc = kelAddObject(scopeKind(), scopeName(), kind, name.c_str(), KEL_ROLE, role.c_str(), 0);
     if (rc) return fail("giving role " + role + " to " + name, rc);
-    std::printf("gave role %s to %s\n", role.c_str(), name.c_str());
+    batch.say("gave role " + role + " to " + name);
   }
   return 0;
 }
@@ -221,20 +268,24 @@ int cmdAddProject(const std::vector<std::string>& args) {
   if (args.size() != 2) return usageError("add-project takes one project name");
   if (int rc = openDatabase(false)) return rc;
   // Projects are top-level objects whatever the scope given.
-  return addTolerant(0, nullptr, KEL_PROJECT, args[1], "project " + args[1]);
+  ChangeBatch batch;
+  if (int rc = batch.begin()) return rc;
+  return batch.finish(addTolerant(batch, 0, nullptr, KEL_PROJECT, args[1], "project " + args[1]));
 }
 
 int cmdAddRole(const std::vector<std::string>& args) {
   if (args.size() < 2) return usageError("add-role takes a role name and its permissions");
   if (int rc = openDatabase(false)) return rc;
   const std::string& role = args[1];
-  if (int rc = addTolerant(0, nullptr, KEL_ROLE, role, "role " + role)) return rc;
+  ChangeBatch batch;
+  if (int rc = batch.begin()) return rc;
+  if (int rc = addTolerant(batch, 0, nullptr, KEL_ROLE, role, "role " + role)) return batch.finish(rc);
   for (std::size_t i = 2; i < args.size(); ++i) {
     int rc = kelAddObject(scopeKind(), scopeName(), KEL_ROLE, role.c_str(), KEL_PERMISSION, args[i].c_str(), 0);
-    if (rc) return fail("giving " + args[i] + " to role " + role, rc);
-    std::printf("role %s grants %s\n", role.c_str(), args[i].c_str());
+    if (rc) return batch.finish(fail("giving " + args[i] + " to role " + role, rc));
+    batch.say("role " + role + " grants " + args[i]);
   }
-  return 0;
+  return batch.finish(0);
 }
 
 int cmdAddUser(const std::vector<std::string>& args) {
@@ -243,8 +294,10 @@ int cmdAddUser(const std::vector<std::string>& args) {
     return usageError("add-user takes one user name and -r ROLE options");
   if (int rc = openDatabase(false)) return rc;
   const std::string& user = args[1];
-  if (int rc = addTolerant(0, nullptr, KEL_USER, user, "user " + user)) return rc;
-  return giveRoles(KEL_USER, user, roles);
+  ChangeBatch batch;
+  if (int rc = batch.begin()) return rc;
+  if (int rc = addTolerant(batch, 0, nullptr, KEL_USER, user, "user " + user)) return batch.finish(rc);
+  return batch.finish(giveRoles(batch, KEL_USER, user, roles));
 }
 
 int cmdAddGroup(const std::vector<std::string>& args) {
@@ -253,20 +306,29 @@ int cmdAddGroup(const std::vector<std::string>& args) {
     return usageError("add-group takes a group name, -r ROLE options and member names");
   if (int rc = openDatabase(false)) return rc;
   const std::string& group = args[1];
-  if (int rc = addTolerant(0, nullptr, KEL_GROUP, group, "group " + group)) return rc;
-  if (int rc = giveRoles(KEL_GROUP, group, roles)) return rc;
+  ChangeBatch batch;
+  if (int rc = batch.begin()) return rc;
+  if (int rc = addTolerant(batch, 0, nullptr, KEL_GROUP, group, "group " + group)) return batch.finish(rc);
+  if (int rc = giveRoles(batch, KEL_GROUP, group, roles)) return batch.finish(rc);
   for (const auto& member : members)
-    if (int rc = addTolerant(KEL_GROUP, group.c_str(), KEL_GROUP_MEMBER, member, "member " + member + " of " + group))
-      return rc;
-  return 0;
+    if (int rc = addTolerant(batch, KEL_GROUP, group.c_str(), KEL_GROUP_MEMBER, member,
+                             "member " + member + " of " + group))
+      return batch.finish(rc);
+  return batch.finish(0);
 }
 
-// The first list of a record's VarData, joined with ", ".
+// The first list of a record's VarData, joined with ", ". The library hands
+// out only records whose lists end inside them; the walk still stops at the
+// longest VarData a record can have.
 std::string firstList(const kelObjectRecord* record) {
+  constexpr std::size_t kVarDataMax = KEL_MAX_RECORD - KEL_VARDATA_OFFSET;
+  const char* const start = KEL_VARDATA(record);
   std::string out;
-  for (const char* p = KEL_VARDATA(record); *p; p += std::strlen(p) + 1) {
+  for (std::size_t pos = 0; pos < kVarDataMax && start[pos];) {
+    const std::size_t n = strnlen(start + pos, kVarDataMax - pos);
     if (!out.empty()) out += ", ";
-    out += p;
+    out.append(start + pos, n);
+    pos += n + 1;
   }
   return out;
 }
@@ -319,9 +381,14 @@ int cmdList(const std::vector<std::string>& args) {
   if (chosen.empty())
     for (const auto& k : kinds) chosen.push_back(k.kind);
   if (int rc = openDatabase(true)) return rc;
+  // A damaged record is named and left out; the others are still listed.
   for (int kind : chosen) {
+    const std::string what = std::string("listing the ") + kindWord(kind) + "s of " + scopeTitle();
     int rc = kelEnumInfo(scopeKind(), scopeName(), kind, printObject);
-    if (rc) return fail(std::string("listing the ") + kindWord(kind) + "s of " + scopeTitle(), rc);
+    if (rc) return fail(what, rc);
+    if (int skipped = kel::lastEnumerationSkipped())
+      std::fprintf(stderr, "keladm: %s: left out %d damaged record%s\n", what.c_str(), skipped, skipped == 1 ? "" : "s");
+    reportDamagedRecords();
   }
   return 0;
 }

@@ -1,6 +1,13 @@
 // Policy statements of the security database as options. Each policy-
 // statement record carries two lists of texts: its own lines, and the names
 // of further statements whose fragments are fed first.
+//
+// The security database hands out only records whose lists end inside them
+// and skips a damaged statement in its walk (leaving 9 for kelExtraError).
+// The walk here still never goes past the longest VarData a record can have,
+// and takes a statement whose lists do not end there as damaged: it is left
+// out, like one the database skipped, and either shows as the security
+// error 9 after the load.
 #include "vc/security/security_policies.h"
 
 #include "vc/error_codes.h"
@@ -21,23 +28,33 @@ struct LoadContext {
   const char* scopeName = "";
   int result = 0;
   bool stopped = false;
+  bool damaged = false;  // a record whose lists did not end inside it
 };
 
 // The enumeration context is library-wide and set only during one load.
 LoadContext* g_load = nullptr;
 
-// Reads up to two lists of NUL-terminated texts, each ended by an empty one.
-std::vector<std::vector<std::string>> splitLists(const kel::ObjectRecord* record, int lists) {
-  std::vector<std::vector<std::string>> out(static_cast<std::size_t>(lists));
-  const char* p = kel::varData(record);
+constexpr std::size_t kVarDataMax = KEL_MAX_RECORD - KEL_VARDATA_OFFSET;
+
+// Reads up to two lists of NUL-terminated texts, each ended by an empty one,
+// within the longest VarData a record can have; false when a text or a list
+// does not end there (out then holds what was read).
+bool splitLists(const kel::ObjectRecord* record, int lists, std::vector<std::vector<std::string>>& out) {
+  out.assign(static_cast<std::size_t>(lists), {});
+  const char* const data = kel::varData(record);
+  std::size_t pos = 0;
   for (int l = 0; l < lists; ++l) {
-    while (*p) {
-      out[static_cast<std::size_t>(l)].emplace_back(p);
-      p += std::strlen(p) + 1;
+    for (;;) {
+      if (pos >= kVarDataMax) return false;
+      const std::size_t n = strnlen(data + pos, kVarDataMax - pos);
+      if (pos + n >= kVarDataMax) return false;
+      const char* const text = data + pos;
+      pos += n + 1;
+      if (n == 0) break;
+      out[static_cast<std::size_t>(l)].emplace_back(text, n);
     }
-    ++p;
   }
-  return out;
+  return true;
 }
 
 // Feeds a text's lines (split at CR and LF); false when the load must stop.
@@ -61,14 +78,23 @@ int onRecord(int kind, const char*, const kel::ObjectRecord* record) {
   if (kind != kel::kKindPolicyStatement || !record) return 1;
   const kel::Api& k = *kel::api();
   try {
-    auto lists = splitLists(record, 2);
+    std::vector<std::vector<std::string>> lists;
+    if (!splitLists(record, 2, lists)) {
+      lc.damaged = true;
+      return 1;
+    }
     for (const std::string& name : lists[1]) {
       kel::ObjectRecord* fragment = nullptr;
-      if (k.kelGetFrag(lc.scopeKind, lc.scopeName, "Policy Statement", name.c_str(), &fragment) ==
-              0 &&
-          fragment) {
-        auto fragmentLines = splitLists(fragment, 1);
+      const int rc = k.kelGetFrag(lc.scopeKind, lc.scopeName, "Policy Statement", name.c_str(), &fragment);
+      if (rc == KEL_BAD_FORMAT) lc.damaged = true;
+      if (rc == 0 && fragment) {
+        std::vector<std::vector<std::string>> fragmentLines;
+        const bool whole = splitLists(fragment, 1, fragmentLines);
         k.kelFree(fragment);
+        if (!whole) {
+          lc.damaged = true;
+          continue;
+        }
         for (const std::string& text : fragmentLines[0]) feedText(lc, text);
       }
     }
@@ -106,9 +132,12 @@ int loadPolicyStatements(VcInstance& inst, VcOptionList& target, int scopeKind,
   inst.security.on = 1;
   LoadContext* outer = g_load;
   g_load = &lc;
-  k->kelEnumInfo(scopeKind, lc.scopeName, kel::kKindPolicyStatement, onRecord);
+  const int rc = k->kelEnumInfo(scopeKind, lc.scopeName, kel::kKindPolicyStatement, onRecord);
   g_load = outer;
   inst.security.on = savedSecurity;
+  // The statements that could be read are loaded; a damaged one is left out
+  // and shows as the security error.
+  if (lc.damaged || (rc == 0 && k->kelExtraError() == KEL_BAD_FORMAT)) inst.security.error = KEL_BAD_FORMAT;
   attachDefinedBlocks(script);
   return lc.result;
 }

@@ -6,6 +6,9 @@
 //   project proj: users bob [ProjDev]; role ProjDev = CheckIn;
 //           policy statement: NoModifyProject; registered for <dir>/app.tpj
 // carol is not registered at all.
+// Start-up over the same database with a policy statement or a fragment cut
+// short in the file (the sqlite3 program): the rest loads, the damaged part
+// is left out and shows as the security error.
 #include "vc/error_codes.h"
 #include "vc/script/event_sources.h"
 #include "vc/instance/instance.h"
@@ -13,6 +16,7 @@
 #include "vc/security/permissions.h"
 #include "vc/instance/seams.h"
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -157,6 +161,76 @@ TEST_F(RealDatabase, RedirectorLeadsToTheDatabase) {
   // database library, reported as 271 with its code.
   EXPECT_EQ(vcKELCreateRedirector("/srv/x", nullptr), 271);
   EXPECT_EQ(vcKELError(), KEL_DATABASE_AT_REDIRECTOR);
+}
+
+// Runs SQL on a database file with the sqlite3 program; its output, or
+// "<failed>".
+std::string sqlite(const std::string& file, const std::string& sql) {
+  const std::string cmd = "sqlite3 '" + file + "' \"" + sql + "\"";
+  std::FILE* p = ::popen(cmd.c_str(), "r");
+  if (!p) return "<failed>";
+  std::string out;
+  char buf[256];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+  return ::pclose(p) == 0 ? out : "<failed>";
+}
+
+TEST_F(RealDatabase, StartUpLeavesOutADamagedStatementOrFragment) {
+  const fs::path file = dir_ / "orvkel" / "orvkel.dat";
+  const fs::path saved = dir_ / "saved.dat";
+  fs::copy_file(file, saved, fs::copy_options::overwrite_existing);
+  // The global statement gets a fragment; then one of the two is cut short:
+  // the statement loses its extra byte and its fragment list's end, the
+  // fragment the NUL of its line.
+  struct Case {
+    const char* what;
+    const char* record;  // the SQL condition that picks it
+    int cut;
+    const char* states;  // vcGetConfig("states"), or null when not found
+  } const cases[] = {
+      {"statement", "type = 5 AND name = CAST('Policy Statement' AS BLOB) AND parent = (SELECT id FROM object WHERE type = 1)", 2, nullptr},
+      {"fragment", "type = 11", 3, "Exp Rel"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::copy_file(saved, file, fs::copy_options::overwrite_existing);
+    ASSERT_EQ(kelInit(program().c_str()), KEL_SUCCESS);
+    ASSERT_EQ(kelOpenDB((dir_ / "orvkel" / "orvkel").c_str(), 0), KEL_SUCCESS);
+    ASSERT_EQ(kelAddFrag(1, "", "Policy Statement", "frag", "NoAddCR", 1), KEL_SUCCESS);
+    ASSERT_EQ(kelCloseDB(), KEL_SUCCESS);
+    ASSERT_EQ(kelExit(), KEL_SUCCESS);
+    ASSERT_EQ(sqlite(file, std::string("UPDATE object SET rec = substr(rec, 1, length(rec) - ") +
+                               std::to_string(c.cut) + ") WHERE " + c.record + "; SELECT changes();"),
+              "1\n");
+    ASSERT_EQ(sqlite(file, "PRAGMA integrity_check;"), "ok\n");
+
+    startAs("alice");
+    EXPECT_EQ(vcKELError(), KEL_BAD_FORMAT);
+    char buf[64] = {};
+    if (c.states) {
+      EXPECT_EQ(vcGetConfig("states", nullptr, 0, buf, sizeof buf), 0);
+      EXPECT_STREQ(buf, c.states);
+    } else {
+      EXPECT_EQ(vcGetConfig("states", nullptr, 0, buf, sizeof buf), 30);
+    }
+    EXPECT_EQ(vcGetConfig("noaddcr", nullptr, 0, buf, sizeof buf), 30) << "the fragment's line is not loaded";
+    EXPECT_EQ(vcGetPerm("checkin"), 0) << "roles are not touched";
+    while (vc::currentInstance()) vcAPIcleanup();
+  }
+  fs::copy_file(saved, file, fs::copy_options::overwrite_existing);
+
+  // Sound again: the fragment's line loads and no security error stays.
+  ASSERT_EQ(kelInit(program().c_str()), KEL_SUCCESS);
+  ASSERT_EQ(kelOpenDB((dir_ / "orvkel" / "orvkel").c_str(), 0), KEL_SUCCESS);
+  ASSERT_EQ(kelAddFrag(1, "", "Policy Statement", "frag", "NoAddCR", 1), KEL_SUCCESS);
+  ASSERT_EQ(kelCloseDB(), KEL_SUCCESS);
+  ASSERT_EQ(kelExit(), KEL_SUCCESS);
+  startAs("alice");
+  EXPECT_EQ(vcKELError(), 0);
+  char buf[64] = {};
+  EXPECT_EQ(vcGetConfig("noaddcr", nullptr, 0, buf, sizeof buf), 0);
+  while (vc::currentInstance()) vcAPIcleanup();
+  fs::copy_file(saved, file, fs::copy_options::overwrite_existing);
 }
 
 }  // namespace

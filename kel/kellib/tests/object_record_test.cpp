@@ -1,4 +1,5 @@
-// The record codec: field layout, cutting, VarData lists and size limits.
+// The record codec: field layout, cutting, VarData lists, size limits and
+// the refusal of images whose lists do not end inside them.
 #include "object_record.h"
 
 #include <gtest/gtest.h>
@@ -95,7 +96,8 @@ TEST(KelRecordCodec, SizeLimitsOnWriteAndRead) {
 }
 
 TEST(KelRecordCodec, ReadingStaysInsideTheRecord) {
-  // Lists cut off without their ending bytes are read up to the record's end.
+  // lists() reads an image up to its end even when the image is cut inside
+  // its lists (here set directly: fromImage refuses such an image).
   struct {
     std::string var;
     std::vector<TextList> lists;
@@ -107,7 +109,7 @@ TEST(KelRecordCodec, ReadingStaysInsideTheRecord) {
   };
   for (const auto& c : cases) {
     ObjectRecord r;
-    ASSERT_EQ(ObjectRecord::fromImage(std::string(148, '\0') + c.var, r), KEL_SUCCESS);
+    r.image() = std::string(148, '\0') + c.var;
     EXPECT_EQ(r.lists(), c.lists);
   }
   ObjectRecord r;
@@ -115,12 +117,41 @@ TEST(KelRecordCodec, ReadingStaysInsideTheRecord) {
   EXPECT_EQ(r.lists(), (std::vector<TextList>{TextList{"a", "b"}})) << "empty texts cannot be stored";
 }
 
+TEST(KelRecordCodec, ImagesWhoseListsDoNotEndInsideAreRefused) {
+  // VarData as stored; 9 when a text, a list or the extra byte is missing.
+  struct {
+    std::string var;
+    int code;
+  } cases[] = {
+      {std::string(), KEL_SUCCESS},                      // a bare fixed part
+      {std::string("\0", 1), KEL_SUCCESS},               // no lists
+      {std::string("\0\0\0", 3), KEL_SUCCESS},           // two empty lists
+      {std::string("ab\0\0\0", 5), KEL_SUCCESS},         // one list
+      {std::string("a\0\0b\0\0\0", 7), KEL_SUCCESS},     // two lists
+      {std::string("abc", 3), KEL_BAD_FORMAT},           // a text without its NUL
+      {std::string("a\0b", 3), KEL_BAD_FORMAT},          // the last text cut
+      {std::string("a\0", 2), KEL_BAD_FORMAT},           // the list's end missing
+      {std::string("ab\0\0", 4), KEL_BAD_FORMAT},        // the extra byte missing
+      {std::string("a\0\0b\0\0", 6), KEL_BAD_FORMAT},    // ... after two lists
+      {std::string("\0x", 2), KEL_BAD_FORMAT},           // bytes after the extra one
+  };
+  for (const auto& c : cases) {
+    const std::string image = std::string(148, '\0') + c.var;
+    EXPECT_EQ(ObjectRecord::wellFormed(image), c.code == KEL_SUCCESS) << testing::PrintToString(c.var);
+    ObjectRecord r;
+    ASSERT_EQ(r.setLists({TextList{"before"}}), KEL_SUCCESS);
+    const std::string before = r.image();
+    EXPECT_EQ(ObjectRecord::fromImage(image, r), c.code) << testing::PrintToString(c.var);
+    EXPECT_EQ(r.image(), c.code ? before : image) << "a refused image leaves the record";
+  }
+}
+
 TEST(KelRecordCodec, CallersCopyEndsItsTextsAndLists) {
   // A caller walks the lists of its copy up to their empty texts: even an
-  // image cut inside a text ends inside the block.
+  // image cut inside a text (which fromImage refuses) ends inside the block.
   for (const std::string& var : {std::string(), std::string("abc", 3), std::string("a\0b", 3)}) {
     ObjectRecord r;
-    ASSERT_EQ(ObjectRecord::fromImage(std::string(148, '\0') + var, r), KEL_SUCCESS);
+    r.image() = std::string(148, '\0') + var;
     kelObjectRecord* copy = r.copyForCaller();
     ASSERT_NE(copy, nullptr);
     const char* p = reinterpret_cast<const char*>(copy) + 148;
