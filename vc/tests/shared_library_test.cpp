@@ -1,6 +1,7 @@
 // The library as its callers load it: exports only, through librevlib32.so.
 #include "vc/include/vc.h"
 #include "vc/tests/support_kel_double.h"
+#include "testing/temp_dir.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -44,20 +45,13 @@ TEST(SharedLibrary, OnlyTheInterfaceIsExported) {
 // The default mail library name "cmc.dll" is this system's libcmc.so, found
 // beside librevlib32.so without any search path.
 TEST(SharedLibrary, DefaultMailLibraryLoadsFromTheLibrarysDirectory) {
-  char tmpl[] = "/tmp/orv-mail-XXXXXX";
-  const std::string dir = ::mkdtemp(tmpl);
-  const std::string ini = dir + "/WIN.INI";
-  if (FILE* f = std::fopen(ini.c_str(), "w")) {
-    std::fputs("[mail]\nMAPI=1\nCMC=1\n", f);
-    std::fclose(f);
-  }
-  ::setenv("ORV_SETTINGS", dir.c_str(), 1);
+  const orv::test::TempDir dir("orv-mail");
+  dir.write("WIN.INI", "[mail]\nMAPI=1\nCMC=1\n");
+  ::setenv("ORV_SETTINGS", dir.path().c_str(), 1);
   ::unsetenv("LD_LIBRARY_PATH");
   EXPECT_EQ(vx_init(), 0);
   EXPECT_EQ(vx_exit(), 0);
   ::unsetenv("ORV_SETTINGS");
-  std::remove(ini.c_str());
-  ::rmdir(dir.c_str());
 }
 
 // Without an override the real security library is taken from the

@@ -19,7 +19,7 @@ namespace {
 
 using kel::ObjectRecord;
 using kel::TextList;
-using rookdb_test::TempDir;
+using orv::test::TempDir;
 
 class KelDatabase : public ::testing::Test {
  protected:

@@ -1,7 +1,7 @@
 #include "fs/replace_file.h"
 
 #include "fs/fs_ops.h"
-#include "test_dir.h"
+#include "testing/temp_dir.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -27,20 +27,20 @@ size_t entries(const std::string& dir) {
 }  // namespace
 
 TEST(ReplaceFile, ReplacesAndKeepsPermissionBits) {
-  ScratchDir dir;
-  ASSERT_EQ(replaceFileContents(dir / "f", "one\n"), 0);
-  ASSERT_EQ(::chmod((dir / "f").c_str(), 0640), 0);
-  ASSERT_EQ(replaceFileContents(dir / "f", "two\n"), 0);
-  EXPECT_EQ(readFile(dir / "f"), "two\n");
+  orv::test::TempDir dir;
+  ASSERT_EQ(replaceFileContents(dir.file("f"), "one\n"), 0);
+  ASSERT_EQ(::chmod(dir.file("f").c_str(), 0640), 0);
+  ASSERT_EQ(replaceFileContents(dir.file("f"), "two\n"), 0);
+  EXPECT_EQ(readFile(dir.file("f")), "two\n");
   struct stat st {};
-  ASSERT_EQ(::stat((dir / "f").c_str(), &st), 0);
+  ASSERT_EQ(::stat(dir.file("f").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
-  EXPECT_EQ(entries(dir.path), 1u);
+  EXPECT_EQ(entries(dir.path()), 1u);
 }
 
 TEST(ReplaceFile, FailuresLeaveTheOldFileAndNoTemporary) {
-  ScratchDir dir;
-  ASSERT_EQ(replaceFileContents(dir / "f", "old\n"), 0);
+  orv::test::TempDir dir;
+  ASSERT_EQ(replaceFileContents(dir.file("f"), "old\n"), 0);
   struct Fault {
     const char* what;
     void (*inject)();
@@ -53,20 +53,20 @@ TEST(ReplaceFile, FailuresLeaveTheOldFileAndNoTemporary) {
   };
   for (const Fault& f : faults) {
     f.inject();
-    EXPECT_EQ(replaceFileContents(dir / "f", "new contents\n"), f.err) << f.what;
+    EXPECT_EQ(replaceFileContents(dir.file("f"), "new contents\n"), f.err) << f.what;
     resetFsOps();
-    EXPECT_EQ(readFile(dir / "f"), "old\n") << f.what;
-    EXPECT_EQ(entries(dir.path), 1u) << f.what;
+    EXPECT_EQ(readFile(dir.file("f")), "old\n") << f.what;
+    EXPECT_EQ(entries(dir.path()), 1u) << f.what;
   }
 }
 
 TEST(ReplaceFile, AbandonedWriterRemovesItsTemporary) {
-  ScratchDir dir;
+  orv::test::TempDir dir;
   {
     AtomicFileWriter w;
-    ASSERT_EQ(w.begin(dir / "f"), 0);
+    ASSERT_EQ(w.begin(dir.file("f")), 0);
     ASSERT_EQ(w.write("partial"), 0);
-    EXPECT_EQ(entries(dir.path), 1u);
+    EXPECT_EQ(entries(dir.path()), 1u);
   }
-  EXPECT_EQ(entries(dir.path), 0u);
+  EXPECT_EQ(entries(dir.path()), 0u);
 }

@@ -2,6 +2,7 @@
 #include "vc/instance/instance.h"
 #include "vc/config/option_lookup.h"
 #include "vc/tests/support_kel_double.h"
+#include "testing/temp_dir.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -14,22 +15,14 @@ namespace fs = std::filesystem;
 namespace {
 
 struct ConfigTest : ::testing::Test {
-  std::string dir;
+  orv::test::TempDir scratch{"orv-config"};
+  const std::string dir = scratch.path();
   void SetUp() override {
     useKelDouble();
     ASSERT_EQ(vcAPIinit(), 0);
-    char tmpl[] = "/tmp/orv-config-XXXXXX";
-    dir = ::mkdtemp(tmpl);
   }
-  void TearDown() override {
-    vcAPIcleanup();
-    fs::remove_all(dir);
-  }
-  std::string write(const std::string& name, const std::string& text) {
-    std::string path = dir + "/" + name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-  }
+  void TearDown() override { vcAPIcleanup(); }
+  std::string write(const std::string& name, const std::string& text) { return scratch.write(name, text); }
   static std::string read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream ss;

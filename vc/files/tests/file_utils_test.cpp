@@ -1,6 +1,7 @@
 #include "vc/files/file_utils.h"
 
 #include "vc/instance/instance.h"
+#include "testing/temp_dir.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,22 +17,11 @@ using namespace vc;
 namespace {
 
 struct FileUtilsTest : ::testing::Test {
-  std::string dir;
-  void SetUp() override {
-    char tmpl[] = "/tmp/orv-files-XXXXXX";
-    dir = ::mkdtemp(tmpl);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-  std::string path(const std::string& n) const { return dir + "/" + n; }
-  void write(const std::string& n, const std::string& text) {
-    std::ofstream(path(n), std::ios::binary) << text;
-  }
-  std::string read(const std::string& n) {
-    std::ifstream in(path(n), std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
+  orv::test::TempDir scratch{"orv-files"};
+  const std::string dir = scratch.path();
+  std::string path(const std::string& n) const { return scratch.file(n); }
+  void write(const std::string& n, const std::string& text) { scratch.write(n, text); }
+  std::string read(const std::string& n) { return scratch.read(n); }
   unsigned mode(const std::string& n) {
     struct stat st {};
     ::stat(path(n).c_str(), &st);

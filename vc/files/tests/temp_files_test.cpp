@@ -2,6 +2,7 @@
 
 #include "vc/instance/instance.h"
 #include "vc/instance/seams.h"
+#include "testing/temp_dir.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -18,13 +19,9 @@ using namespace vc;
 namespace {
 
 struct TempFilesTest : ::testing::Test {
-  std::string dir;
-  void SetUp() override {
-    char tmpl[] = "/tmp/orv-temp-XXXXXX";
-    dir = ::mkdtemp(tmpl);
-  }
+  orv::test::TempDir scratch{"orv-temp"};
+  const std::string dir = scratch.path();
   void TearDown() override {
-    fs::remove_all(dir);
     resetSeams();
     ::unsetenv("TMPDIR");
     ::unsetenv("TEMP");

@@ -2,6 +2,7 @@
 #include "vc/instance/instance.h"
 #include "vc/instance/seams.h"
 #include "vc/tests/support_kel_double.h"
+#include "testing/temp_dir.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -245,9 +246,9 @@ TEST_F(InstanceTest, NamePassedToTheSecurityDatabase) {
 }
 
 TEST_F(InstanceTest, PoliciesLoadIntoTheGlobalListBehindTheOthers) {
-  std::string file = std::filesystem::temp_directory_path() / "orv-policy-test.txt";
-  std::ofstream(file) << "EnforceStrictLocks\nstates=Exp Rel\n@extra\n";
-  std::ofstream(file + ".extra") << "NoCompress\n";
+  const orv::test::TempDir dir("orv-policy");
+  const std::string file = dir.write("policy.txt", "EnforceStrictLocks\nstates=Exp Rel\n@extra\n");
+  dir.write("policy.txt.extra", "NoCompress\n");
   ::setenv("ORV_KEL_POLICY_FILE", file.c_str(), 1);
   ASSERT_EQ(vcAPIinit(), 0);
   std::vector<std::string> order;
@@ -266,6 +267,4 @@ TEST_F(InstanceTest, PoliciesLoadIntoTheGlobalListBehindTheOthers) {
   EXPECT_EQ(vcSetConfig("NoStrictLocks", nullptr), 0);  // local list takes it...
   EXPECT_EQ(vcGetConfigFlags("strictlocks", &flags), 0);
   EXPECT_EQ(flags, 0x14u);  // ...but the enforced global entry wins
-  std::filesystem::remove(file);
-  std::filesystem::remove(file + ".extra");
 }

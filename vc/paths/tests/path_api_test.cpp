@@ -8,6 +8,7 @@
 #include "vc/instance/instance.h"
 #include "vc/instance/seams.h"
 #include "vc/tests/support_kel_double.h"
+#include "testing/temp_dir.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -40,13 +41,12 @@ std::string readFile(const std::string& path) {
 }
 
 struct PathApiTest : ::testing::Test {
-  std::string tree;
+  orv::test::TempDir scratch{"orv-paths"};
+  const std::string tree = scratch.path();
   char buf[4096] = {};
 
   void SetUp() override {
     useKelDouble();
-    char tmpl[] = "/tmp/orv-paths-XXXXXX";
-    tree = ::mkdtemp(tmpl);
     fakeCwd() = tree;
     vc::seams().currentDirectory = readFakeCwd;
     ASSERT_EQ(vcAPIinit(), 0);
@@ -54,10 +54,9 @@ struct PathApiTest : ::testing::Test {
   void TearDown() override {
     vcAPIcleanup();
     vc::resetSeams();
-    fs::remove_all(tree);
   }
 
-  std::string p(const std::string& relative) const { return tree + "/" + relative; }
+  std::string p(const std::string& relative) const { return scratch.file(relative); }
   void add(const std::string& relative, const std::string& bytes = "x\n") const {
     fs::create_directories(fs::path(p(relative)).parent_path());
     std::ofstream(p(relative), std::ios::binary) << bytes;

@@ -7,6 +7,7 @@
 #include "vc/security/security_policies.h"
 #include "vc/instance/seams.h"
 #include "vc/tests/support_kel_double.h"
+#include "testing/temp_dir.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -63,7 +64,8 @@ int userName(char* buf, std::size_t) {
 
 struct SecurityBridge : ::testing::Test {
   KelDouble kel;
-  fs::path dir;
+  orv::test::TempDir scratch{"orv-secbridge"};
+  const fs::path dir = scratch.path();
 
   void SetUp() override {
     useKelDouble();
@@ -74,8 +76,6 @@ struct SecurityBridge : ::testing::Test {
     g_archiveObjects.clear();
     g_projectPath.reset();
     vc::securityScopeSources() = vc::SecurityScopeSources{archiveObjects, projectPath};
-    char tmpl[] = "/tmp/orv-secbridge-XXXXXX";
-    dir = ::mkdtemp(tmpl);
   }
   void TearDown() override {
     while (vc::currentInstance()) vcAPIcleanup();
@@ -83,7 +83,6 @@ struct SecurityBridge : ::testing::Test {
     vc::resetSeams();
     ::unsetenv("ORV_KEL_FAIL");
     ::unsetenv("ORV_KEL_POLICY_FILE");
-    fs::remove_all(dir);
   }
   void start() { ASSERT_EQ(vcAPIinit(), 0); }
   void writeFile(const fs::path& p, const std::string& text) { std::ofstream(p) << text; }

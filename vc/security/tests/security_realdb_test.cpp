@@ -12,9 +12,11 @@
 #include "kel.h"
 #include "vc/security/permissions.h"
 #include "vc/instance/seams.h"
+#include "testing/temp_dir.h"
 
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <gtest/gtest.h>
 #include <string>
 #include <unistd.h>
@@ -43,8 +45,8 @@ std::string names(std::initializer_list<const char*> list) {
 class RealDatabase : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    char tmpl[] = "/tmp/orv-realkel-XXXXXX";
-    dir_ = ::mkdtemp(tmpl);
+    scratch_.emplace("orv-realkel");
+    dir_ = scratch_->path();
     fs::create_directories(dir_ / "orvkel");
     fs::create_directories(dir_ / "bin");
     const std::string base = (dir_ / "orvkel" / "orvkel").string();
@@ -70,7 +72,7 @@ class RealDatabase : public ::testing::Test {
     ASSERT_EQ(kelCloseDB(), KEL_SUCCESS);
     ASSERT_EQ(kelExit(), KEL_SUCCESS);
   }
-  static void TearDownTestSuite() { fs::remove_all(dir_); }
+  static void TearDownTestSuite() { scratch_.reset(); }
   static std::string program() { return (dir_ / "bin" / "orvty").string(); }
 
   void SetUp() override {
@@ -90,9 +92,11 @@ class RealDatabase : public ::testing::Test {
     ASSERT_EQ(vcAPIinitRegister(program().c_str(), nullptr, nullptr), 0);
   }
 
+  static std::optional<orv::test::TempDir> scratch_;
   static fs::path dir_;
 };
 
+std::optional<orv::test::TempDir> RealDatabase::scratch_;
 fs::path RealDatabase::dir_;
 
 TEST_F(RealDatabase, ARegisteredUserMayCheckIn) {
