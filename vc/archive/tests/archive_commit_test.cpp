@@ -98,11 +98,11 @@ TEST_F(CommitTest, CommitNeedsTheWriteLock) {
   const std::string p = copyFixture("one.v");
   int h = 0;
   ASSERT_EQ(vcOpenArchive(p.c_str(), &h, 1), 0);
-  EXPECT_EQ(vcCommitArchive(h, 0), 26);
+  EXPECT_EQ(vcCommitArchive(h, 0), vc::err::kNotOpenForWrite);
   ASSERT_EQ(vcWriteLock(h), 0);
   EXPECT_EQ(vcCommitArchive(h, 0), 0);
   EXPECT_EQ(vcDropWriteLock(h), 0);
-  EXPECT_EQ(vcCommitArchive(h, 0), 26);
+  EXPECT_EQ(vcCommitArchive(h, 0), vc::err::kNotOpenForWrite);
 }
 
 TEST_F(CommitTest, PermissionBits) {
@@ -194,7 +194,7 @@ TEST_F(CommitTest, CorruptCompressedArchiveAnswers22) {
   writeFile(p, bytes);
   int h = 0;
   ASSERT_EQ(vcOpenArchive(p.c_str(), &h, 1), 0);
-  EXPECT_EQ(vc::readArchiveHeader(inst(), *rec(h)), 22);
+  EXPECT_EQ(vc::readArchiveHeader(inst(), *rec(h)), vc::err::kDecompressError);
   char msg[256];
   ASSERT_EQ(vcErrorStr(22, msg, sizeof msg), 0);
 }
@@ -205,7 +205,7 @@ TEST_F(CommitTest, CompressionBitsOutsideTheWriterRangeAnswer23) {
   const std::string p = path("new.v");
   ASSERT_EQ(vcOpenArchive(p.c_str(), &h, 4), 0);
   ASSERT_EQ(rec(h)->file.compression, 12);
-  EXPECT_EQ(vcCommitArchive(h, 0), 23);
+  EXPECT_EQ(vcCommitArchive(h, 0), vc::err::kCompressError);
   char msg[256];
   ASSERT_EQ(vcErrorStr(23, msg, sizeof msg), 0);
   EXPECT_NE(std::string(msg).find("13-15"), std::string::npos) << msg;
@@ -242,7 +242,7 @@ TEST_F(CommitTest, ReadBackMismatchGivesUpAfterFiveAttempts) {
   g_count = 0;
   orv::fs::fsOps().write = corruptingWrite;
   orv::fs::fsOps().fsync = countingFsync;
-  EXPECT_EQ(vcCommitArchive(h, 0), 88);
+  EXPECT_EQ(vcCommitArchive(h, 0), vc::err::kCommitFailed);
   EXPECT_EQ(g_count, 5);
   orv::fs::resetFsOps();
   EXPECT_EQ(readFile(p), before);
@@ -260,7 +260,7 @@ TEST_F(CommitTest, FullDiskLeavesTheArchive) {
     errno = ENOSPC;
     return -1;
   };
-  EXPECT_EQ(vcCommitArchive(h, 0), 214);
+  EXPECT_EQ(vcCommitArchive(h, 0), vc::err::kTempWrite);
   orv::fs::resetFsOps();
   EXPECT_EQ(readFile(p), before);
   EXPECT_TRUE(leftovers().empty());
@@ -276,7 +276,7 @@ TEST_F(CommitTest, RefusedRenameLeavesTheOldArchive) {
     errno = EACCES;
     return -1;
   };
-  EXPECT_EQ(vcCommitArchive(h, 0), 209);
+  EXPECT_EQ(vcCommitArchive(h, 0), vc::err::kRenameFailed);
   EXPECT_EQ(vcExtraError(), EACCES);
   orv::fs::resetFsOps();
   EXPECT_EQ(readFile(p), before);
@@ -305,7 +305,7 @@ TEST_F(CommitTest, FailedSecondRenameRestoresTheArchive) {
     }
     return ::rename(from, to);
   };
-  EXPECT_EQ(vcCommitArchive(h, 0), 209);
+  EXPECT_EQ(vcCommitArchive(h, 0), vc::err::kRenameFailed);
   EXPECT_EQ(g_count, 3);  // away, refused, back
   orv::fs::resetFsOps();
   EXPECT_EQ(readFile(p), before);

@@ -2,6 +2,7 @@
 // encryption under compression, the permission checks, the password
 // callback and the private plain copy.
 #include "vc/archive/archive_password.h"
+#include "vc/error_codes.h"
 #include "vc/tests/info_test_support.h"
 
 #include <sys/stat.h>
@@ -55,21 +56,21 @@ TEST_F(EncryptionTest, PasswordCycle) {
   EXPECT_EQ(file.find("alice"), std::string::npos);
 
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(path("tree.v").c_str(), &h, 2), 19);
+  ASSERT_EQ(vcOpenArchive(path("tree.v").c_str(), &h, 2), vc::err::kEncryptedFile);
   EXPECT_EQ(str(h, 8), "<21>");
-  EXPECT_EQ(vcSetPassword(h, "wrong"), 21);
-  EXPECT_EQ(vcSetPassword(h, "oPen sesame"), 21);
+  EXPECT_EQ(vcSetPassword(h, "wrong"), vc::err::kIncorrectPassword);
+  EXPECT_EQ(vcSetPassword(h, "oPen sesame"), vc::err::kIncorrectPassword);
   EXPECT_EQ(str(h, 8), "<21>");
   EXPECT_EQ(vcSetPassword(h, "open sesame"), 0);
   EXPECT_EQ(byte(h, 13), 0);
   EXPECT_EQ(str(h, 8), "1.3");
   EXPECT_EQ(archive_test::dumpTexts(inst(), *rec(h)), texts);
-  EXPECT_EQ(vcSetPassword(99, "x"), 7);
+  EXPECT_EQ(vcSetPassword(99, "x"), vc::err::kBadArchiveHandle);
   vcCloseArchive(h);
 
   // Only the first eight characters count.
-  ASSERT_EQ(vcOpenArchive(path("tree.v").c_str(), &h, 1), 19);
-  EXPECT_EQ(vcSetPassword(h, "open seZZZZZ"), 21);
+  ASSERT_EQ(vcOpenArchive(path("tree.v").c_str(), &h, 1), vc::err::kEncryptedFile);
+  EXPECT_EQ(vcSetPassword(h, "open seZZZZZ"), vc::err::kIncorrectPassword);
   EXPECT_EQ(vcSetPassword(h, "open sesZZZZ"), 0);
   vcCloseArchive(h);
 }
@@ -78,7 +79,7 @@ TEST_F(EncryptionTest, ChangesCommitEncryptedAndRemovingWritesPlain) {
   const std::string texts = plainTexts();
   encrypt("pw");
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(path("tree.v").c_str(), &h, 2), 19);
+  ASSERT_EQ(vcOpenArchive(path("tree.v").c_str(), &h, 2), vc::err::kEncryptedFile);
   ASSERT_EQ(vcSetPassword(h, "pw"), 0);
   ASSERT_EQ(vcSetArchiveInfo(h, 19, "secret_label", "1.2"), 0);
   ASSERT_EQ(vcCommitArchive(h, 0), 0);
@@ -88,8 +89,8 @@ TEST_F(EncryptionTest, ChangesCommitEncryptedAndRemovingWritesPlain) {
   // A new password for a readable archive.
   ASSERT_EQ(vcSetPassword(h, "other"), 0);
   ASSERT_EQ(vcCommitArchive(h, 1), 0);
-  ASSERT_EQ(vcOpenArchive(path("tree.v").c_str(), &h, 2), 19);
-  EXPECT_EQ(vcSetPassword(h, "pw"), 21);
+  ASSERT_EQ(vcOpenArchive(path("tree.v").c_str(), &h, 2), vc::err::kEncryptedFile);
+  EXPECT_EQ(vcSetPassword(h, "pw"), vc::err::kIncorrectPassword);
   ASSERT_EQ(vcSetPassword(h, "other"), 0);
   // Removing the password.
   ASSERT_EQ(vcSetPassword(h, nullptr), 0);
@@ -111,8 +112,8 @@ TEST_F(EncryptionTest, EncryptedAndCompressed) {
   ASSERT_EQ(std::system(("gzip -dc < '" + path("tree.v") + "' | head -c 10 > '" + path("lead") + "'").c_str()), 0);
   EXPECT_EQ(readFile(path("lead")), "#!encrypt\n");
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(path("tree.v").c_str(), &h, 2), 19);
-  EXPECT_EQ(vcSetPassword(h, "zipper"), 21);
+  ASSERT_EQ(vcOpenArchive(path("tree.v").c_str(), &h, 2), vc::err::kEncryptedFile);
+  EXPECT_EQ(vcSetPassword(h, "zipper"), vc::err::kIncorrectPassword);
   ASSERT_EQ(vcSetPassword(h, "zipped"), 0);
   EXPECT_EQ(byte(h, 5), 15);
   EXPECT_EQ(archive_test::dumpTexts(inst(), *rec(h)), texts);
@@ -120,7 +121,7 @@ TEST_F(EncryptionTest, EncryptedAndCompressed) {
   ASSERT_EQ(vcSetArchiveInfo(h, 45, "0", nullptr), 0);
   ASSERT_EQ(vcCommitArchive(h, 1), 0);
   EXPECT_EQ(readFile(path("tree.v")).substr(0, 10), "#!encrypt\n");
-  ASSERT_EQ(vcOpenArchive(path("tree.v").c_str(), &h, 1), 19);
+  ASSERT_EQ(vcOpenArchive(path("tree.v").c_str(), &h, 1), vc::err::kEncryptedFile);
   ASSERT_EQ(vcSetPassword(h, "zipped"), 0);
   EXPECT_EQ(archive_test::dumpTexts(inst(), *rec(h)), texts);
 }
@@ -128,23 +129,23 @@ TEST_F(EncryptionTest, EncryptedAndCompressed) {
 TEST_F(EncryptionTest, AddingAndRemovingNeedThePermission) {
   int h = openText(kTree);
   deniedPermissions() = {"encryptarchive"};
-  EXPECT_EQ(vcSetPassword(h, "pw"), 260);
+  EXPECT_EQ(vcSetPassword(h, "pw"), vc::err::kDenyAddEncryption);
   EXPECT_EQ(byte(h, 7), 0);
   EXPECT_EQ(vcSetPassword(h, nullptr), 0);  // nothing to remove
   vcCloseArchive(h);
   deniedPermissions().clear();
   encrypt("pw");
-  ASSERT_EQ(vcOpenArchive(path("tree.v").c_str(), &h, 2), 19);
+  ASSERT_EQ(vcOpenArchive(path("tree.v").c_str(), &h, 2), vc::err::kEncryptedFile);
   deniedPermissions() = {"encryptarchive"};
   EXPECT_EQ(vcSetPassword(h, "pw"), 0);  // reading needs no permission
-  EXPECT_EQ(vcSetPassword(h, nullptr), 261);
+  EXPECT_EQ(vcSetPassword(h, nullptr), vc::err::kDenyRemoveEncryption);
   EXPECT_EQ(byte(h, 7), 1);
 }
 
 TEST_F(EncryptionTest, PlainCopyIsPrivateAndGoesWithTheArchive) {
   encrypt("pw");
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(path("tree.v").c_str(), &h, 1), 19);
+  ASSERT_EQ(vcOpenArchive(path("tree.v").c_str(), &h, 1), vc::err::kEncryptedFile);
   ASSERT_EQ(vcSetPassword(h, "pw"), 0);
   const std::string copy = rec(h)->plainCopy.path;
   ASSERT_FALSE(copy.empty());
@@ -157,8 +158,8 @@ TEST_F(EncryptionTest, PlainCopyIsPrivateAndGoesWithTheArchive) {
   EXPECT_NE(::stat(copy.c_str(), &st), 0);
   EXPECT_TRUE(tempLeftovers().empty());
   // A wrong password leaves no copy behind either.
-  ASSERT_EQ(vcOpenArchive(path("tree.v").c_str(), &h, 1), 19);
-  EXPECT_EQ(vcSetPassword(h, "nope"), 21);
+  ASSERT_EQ(vcOpenArchive(path("tree.v").c_str(), &h, 1), vc::err::kEncryptedFile);
+  EXPECT_EQ(vcSetPassword(h, "nope"), vc::err::kIncorrectPassword);
   EXPECT_TRUE(rec(h)->plainCopy.path.empty());
   EXPECT_TRUE(tempLeftovers().empty());
 }
@@ -179,14 +180,14 @@ int answerPassword(int, const char* name, char* buffer, int length) {
 TEST_F(EncryptionTest, PasswordCallback) {
   encrypt("callback");
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(path("tree.v").c_str(), &h, 1), 19);
-  EXPECT_EQ(vc::passwordFromCallback(inst(), h), 19);  // none registered
+  ASSERT_EQ(vcOpenArchive(path("tree.v").c_str(), &h, 1), vc::err::kEncryptedFile);
+  EXPECT_EQ(vc::passwordFromCallback(inst(), h), vc::err::kEncryptedFile);  // none registered
   ASSERT_EQ(vcRegisterPasswdCallback(answerPassword), 0);
   g_refuse = 1;
-  EXPECT_EQ(vc::passwordFromCallback(inst(), h), 19);
+  EXPECT_EQ(vc::passwordFromCallback(inst(), h), vc::err::kEncryptedFile);
   g_refuse = 0;
   g_answer = "wrong";
-  EXPECT_EQ(vc::passwordFromCallback(inst(), h), 21);
+  EXPECT_EQ(vc::passwordFromCallback(inst(), h), vc::err::kIncorrectPassword);
   g_answer = "callback";
   EXPECT_EQ(vc::passwordFromCallback(inst(), h), 0);
   EXPECT_EQ(g_calls, 3);

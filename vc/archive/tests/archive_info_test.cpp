@@ -1,6 +1,7 @@
 // Archive information items: the getters over a fixture tree, the list
 // cursors, the enumeration order, the setters with their failures, and the
 // events around each change.
+#include "vc/error_codes.h"
 #include "vc/tests/info_test_support.h"
 
 #include <cstring>
@@ -29,11 +30,11 @@ TEST_F(ArchiveInfoTest, StringItems) {
       {62, file.c_str()}, {70, ""}, {79, "<95>"}, {99, "<56>"}, {14, "<56>"},
   };
   for (const auto& c : cases) EXPECT_EQ(str(h, c.item), c.expected) << c.item;
-  EXPECT_EQ(vcGetArchiveInfo(h, 8, nullptr, 10), 56);
-  EXPECT_EQ(vcGetArchiveInfo(99, 8, nullptr, 10), 7);
+  EXPECT_EQ(vcGetArchiveInfo(h, 8, nullptr, 10), vc::err::kBadArgument);
+  EXPECT_EQ(vcGetArchiveInfo(99, 8, nullptr, 10), vc::err::kBadArchiveHandle);
   // A short buffer: the first length - 1 characters, 4, the needed length.
   char small[4];
-  EXPECT_EQ(vcGetArchiveInfo(h, 2, small, sizeof small), 4);
+  EXPECT_EQ(vcGetArchiveInfo(h, 2, small, sizeof small), vc::err::kBufferTooSmall);
   EXPECT_STREQ(small, "A t");
   EXPECT_EQ(vcBufferLenQ(), 22);
 }
@@ -60,7 +61,7 @@ TEST_F(ArchiveInfoTest, FlagAndCountItems) {
 TEST_F(ArchiveInfoTest, ModeWordClearsWriteBitsUnderStrictLocking) {
   int h = openText(kTree);
   std::uint16_t mode = 0;
-  EXPECT_EQ(vcGetArchiveInfo(h, 64, reinterpret_cast<char*>(&mode), 1), 4);
+  EXPECT_EQ(vcGetArchiveInfo(h, 64, reinterpret_cast<char*>(&mode), 1), vc::err::kBufferTooSmall);
   EXPECT_EQ(vcBufferLenQ(), 2);
   ::chmod(path("tree.v").c_str(), 0664);
   vcCloseArchive(h);
@@ -97,11 +98,11 @@ TEST_F(ArchiveInfoTest, ListCursorsWrapAfterFive) {
   char name[16] = "BOB";
   EXPECT_EQ(vcGetArchiveInfo(h, 10, name, sizeof name), 0);
   std::strcpy(name, "zed");
-  EXPECT_EQ(vcGetArchiveInfo(h, 10, name, sizeof name), 40);
+  EXPECT_EQ(vcGetArchiveInfo(h, 10, name, sizeof name), vc::err::kAccessNameMissing);
   // Empty lists.
   int one = openText(readFile(archive_test::fixtureDir() + "/one.v"), "one.v");
   EXPECT_EQ(str(one, 1), "<39>");
-  EXPECT_EQ(vcGetArchiveInfo(one, 10, name, sizeof name), 39);
+  EXPECT_EQ(vcGetArchiveInfo(one, 10, name, sizeof name), vc::err::kAccessListEmpty);
   EXPECT_EQ(str(one, 11), "<5>");
   EXPECT_EQ(str(one, 79), "<95>");
 }
@@ -240,7 +241,7 @@ TEST_F(ArchiveInfoTest, CompressionBitsAsGiven) {
     EXPECT_EQ(byte(h, 5), bits) << value;
   }
   // 9 to 12 are refused when written.
-  EXPECT_EQ(vcCommitArchive(h, 0), 23);
+  EXPECT_EQ(vcCommitArchive(h, 0), vc::err::kCompressError);
   ASSERT_EQ(vcSetArchiveInfo(h, 45, "13", nullptr), 0);
   ASSERT_EQ(vcCommitArchive(h, 1), 0);
   EXPECT_EQ(readFile(path("tree.v")).substr(0, 3), std::string("\x1f\x8b\x08", 3));
@@ -249,12 +250,12 @@ TEST_F(ArchiveInfoTest, CompressionBitsAsGiven) {
 
 TEST_F(ArchiveInfoTest, SettersNeedTheWriteLockExceptItem63) {
   int h = openText(kTree, "tree.v", 1);
-  EXPECT_EQ(vcSetArchiveInfo(h, 20, "x", nullptr), 26);
+  EXPECT_EQ(vcSetArchiveInfo(h, 20, "x", nullptr), vc::err::kNotOpenForWrite);
   EXPECT_EQ(vcSetArchiveInfo(h, 63, "/shown/path,v", nullptr), 0);
   EXPECT_EQ(rec(h)->displayPath, "/shown/path,v");
   EXPECT_EQ(byte(h, 13), 0);
   int w = openText(kTree, "w.v");
-  EXPECT_EQ(vcSetArchiveInfo(w, 20, nullptr, nullptr), 56);
+  EXPECT_EQ(vcSetArchiveInfo(w, 20, nullptr, nullptr), vc::err::kBadArgument);
   EXPECT_EQ(vcSetArchiveInfo(w, 46, "1", nullptr), 0);
   EXPECT_EQ(byte(w, 13), 1);
   EXPECT_EQ(vcSetArchiveInfo(w, 46, "\x00", nullptr), 0);
@@ -275,7 +276,7 @@ TEST_F(ArchiveInfoTest, IdItems) {
   EXPECT_EQ(id(16, "1.3"), "alice");
   EXPECT_EQ(id(16, "rel2"), "<42>");
   EXPECT_EQ(id(13, "1.3"), "<56>junk");
-  EXPECT_EQ(vcGetIdArchiveInfo(h, 14, nullptr, nullptr, 0), 56);
+  EXPECT_EQ(vcGetIdArchiveInfo(h, 14, nullptr, nullptr, 0), vc::err::kBadArgument);
 }
 
 // ---- events ----
@@ -329,7 +330,7 @@ TEST_P(ArchiveEvents, RunBeforeAndAfterAndAHaltChangesNothing) {
   ASSERT_EQ(vcSetConfig("go", "0"), 0);
   h = openText(kTree);
   const std::string before = readFile(path("tree.v"));
-  EXPECT_EQ(vcSetArchiveInfo(h, c.item, c.value, c.second), 82);
+  EXPECT_EQ(vcSetArchiveInfo(h, c.item, c.value, c.second), vc::err::kEventHalted);
   EXPECT_EQ(echoed(), std::vector<std::string>{c.pre});
   EXPECT_EQ(byte(h, 13), 0);
   ASSERT_EQ(vcCommitArchive(h, 1), 0);
@@ -341,8 +342,8 @@ INSTANTIATE_TEST_SUITE_P(Items, ArchiveEvents, ::testing::ValuesIn(kEvents));
 TEST_F(ArchiveInfoTest, LabelRefusalsAnswerTheirCodes) {
   int h = openText(kTree);
   deniedPermissions() = {"addlabel", "deletelabel"};
-  EXPECT_EQ(vcSetArchiveInfo(h, 19, "rel3", "1.3"), 236);
-  EXPECT_EQ(vcSetArchiveInfo(h, 24, "fix", nullptr), 237);
+  EXPECT_EQ(vcSetArchiveInfo(h, 19, "rel3", "1.3"), vc::err::kDenyAddLabel);
+  EXPECT_EQ(vcSetArchiveInfo(h, 24, "fix", nullptr), vc::err::kDenyDeleteLabel);
   EXPECT_EQ(str(h, 11), "rel2 1.2");
   EXPECT_EQ(byte(h, 13), 0);
 }
@@ -361,10 +362,10 @@ TEST_F(ArchiveInfoTest, ExpandRevisionAndTokens) {
     EXPECT_EQ(rc == 0 ? std::string(buf) : "<" + std::to_string(rc) + ">", c.expected) << c.name;
   }
   char one[1];
-  EXPECT_EQ(vcExpandRevision(h, "1.1", one, 1), 56);
+  EXPECT_EQ(vcExpandRevision(h, "1.1", one, 1), vc::err::kBadArgument);
   const std::string longName(2100, '1');
   char big[4096];
-  EXPECT_EQ(vcExpandRevision(h, longName.c_str(), big, sizeof big), 37);
+  EXPECT_EQ(vcExpandRevision(h, longName.c_str(), big, sizeof big), vc::err::kSymbolTooLong);
 }
 
 }  // namespace

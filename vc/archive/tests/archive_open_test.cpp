@@ -44,12 +44,12 @@ TEST_F(OpenTest, ModesOutsideTheTableAreRefusedBeforeAnyCheck) {
   const std::string p = copyFixture("one.v");
   for (int mode : {0, 5, 8, -1}) {
     int h = 77;
-    EXPECT_EQ(vcOpenArchive(p.c_str(), &h, mode), 56) << mode;
+    EXPECT_EQ(vcOpenArchive(p.c_str(), &h, mode), vc::err::kBadArgument) << mode;
     EXPECT_EQ(h, 0) << mode;
   }
   EXPECT_EQ(calls, 0);
   int h = 0;
-  EXPECT_EQ(vcOpenArchive(nullptr, &h, 1), 56);
+  EXPECT_EQ(vcOpenArchive(nullptr, &h, 1), vc::err::kBadArgument);
 }
 
 TEST_F(OpenTest, PermissionsByMode) {
@@ -144,15 +144,15 @@ TEST_F(OpenTest, LzwMagicBytes) {
   // The leading bytes alone decide the LZW forms (what follows is not read).
   unsigned char b[32] = {0x1f, 0x9d, 0x8e, 0x68, 0xca, 0x84, 0x21, 0xb3};
   vc::Recognition r = vc::recogniseLeadingBytes(b);
-  EXPECT_EQ(r.code, 18);
+  EXPECT_EQ(r.code, vc::err::kCompressedArchive);
   EXPECT_EQ(r.compression, 14);
   unsigned char e[32] = {0x1f, 0x9d, 0x90, 0x23, 0x42, 0x94, 0x71, 0x33};
   r = vc::recogniseLeadingBytes(e);
-  EXPECT_EQ(r.code, 20);
+  EXPECT_EQ(r.code, vc::err::kCompressedEncryptedArchive);
   EXPECT_EQ(r.compression, 15);
   EXPECT_TRUE(r.encrypted);
   b[7] = 0x04;  // not white space after "head"
-  EXPECT_EQ(vc::recogniseLeadingBytes(b).code, 15);
+  EXPECT_EQ(vc::recogniseLeadingBytes(b).code, vc::err::kNotVersionFile);
 }
 
 TEST_F(OpenTest, ZeroLengthAndUnreadableFiles) {
@@ -166,13 +166,13 @@ TEST_F(OpenTest, ZeroLengthAndUnreadableFiles) {
   EXPECT_FALSE(fs::exists(path("sub/dir/new.v")));  // never committed: removed
 
   writeFile(path("zero.v"), "");
-  EXPECT_EQ(vcOpenArchive(path("zero.v").c_str(), &h, 7), 15);
+  EXPECT_EQ(vcOpenArchive(path("zero.v").c_str(), &h, 7), vc::err::kNotVersionFile);
   EXPECT_TRUE(fs::exists(path("zero.v")));  // not ours to delete
-  EXPECT_EQ(vcOpenArchive(path("missing.v").c_str(), &h, 1), 203);
+  EXPECT_EQ(vcOpenArchive(path("missing.v").c_str(), &h, 1), vc::err::kCannotOpenArchive);
   EXPECT_EQ(vcExtraError(), ENOENT);
   // A directory where the archive's directory should be.
   writeFile(path("plainfile"), "x");
-  EXPECT_EQ(vcOpenArchive(path("plainfile/a.v").c_str(), &h, 4), 202);
+  EXPECT_EQ(vcOpenArchive(path("plainfile/a.v").c_str(), &h, 4), vc::err::kCannotCreateArchiveDir);
   EXPECT_EQ(vcExtraError(), ENOTDIR);
 }
 
@@ -199,18 +199,18 @@ TEST_F(OpenTest, HandleTableOfOneHundred) {
     handles.push_back(h);
   }
   int h = 0;
-  EXPECT_EQ(vcOpenArchive(p.c_str(), &h, 1), 10);
+  EXPECT_EQ(vcOpenArchive(p.c_str(), &h, 1), vc::err::kTooManyFiles);
   EXPECT_EQ(h, 0);
   EXPECT_EQ(vcCloseArchive(50), 0);
-  EXPECT_EQ(vcCloseArchive(50), 7);
+  EXPECT_EQ(vcCloseArchive(50), vc::err::kBadArchiveHandle);
   ASSERT_EQ(vcOpenArchive(p.c_str(), &h, 1), 0);
   EXPECT_EQ(h, 50);  // the first free entry
   EXPECT_EQ(inst().work.archive, rec(50));
   for (int bad : {0, -1, 101}) {
-    EXPECT_EQ(vcCloseArchive(bad), 7);
-    EXPECT_EQ(vcWriteLock(bad), 7);
-    EXPECT_EQ(vcCommitArchive(bad, 0), 7);
-    EXPECT_EQ(vcKeepClosed(bad), 7);
+    EXPECT_EQ(vcCloseArchive(bad), vc::err::kBadArchiveHandle);
+    EXPECT_EQ(vcWriteLock(bad), vc::err::kBadArchiveHandle);
+    EXPECT_EQ(vcCommitArchive(bad, 0), vc::err::kBadArchiveHandle);
+    EXPECT_EQ(vcKeepClosed(bad), vc::err::kBadArchiveHandle);
   }
 }
 
@@ -222,12 +222,12 @@ TEST_F(OpenTest, HandlesOfAnotherInstanceAreInvalid) {
   pid = 424242;
   vc::seams().processId = [] { return pid; };
   ASSERT_EQ(vcAPIinit(), 0);
-  EXPECT_EQ(vcCloseArchive(h), 7);
-  EXPECT_EQ(vcWriteLock(h), 7);
-  EXPECT_EQ(vcDropWriteLock(h), 7);
-  EXPECT_EQ(vcReOpenArchive(h), 7);
-  EXPECT_EQ(vcKeepClosed(h), 7);
-  EXPECT_EQ(vcCommitArchive(h, 1), 7);
+  EXPECT_EQ(vcCloseArchive(h), vc::err::kBadArchiveHandle);
+  EXPECT_EQ(vcWriteLock(h), vc::err::kBadArchiveHandle);
+  EXPECT_EQ(vcDropWriteLock(h), vc::err::kBadArchiveHandle);
+  EXPECT_EQ(vcReOpenArchive(h), vc::err::kBadArchiveHandle);
+  EXPECT_EQ(vcKeepClosed(h), vc::err::kBadArchiveHandle);
+  EXPECT_EQ(vcCommitArchive(h, 1), vc::err::kBadArchiveHandle);
   EXPECT_EQ(vcAPIcleanup(), 0);
   vc::resetSeams();
   EXPECT_EQ(vcCloseArchive(h), 0);
@@ -248,12 +248,12 @@ TEST_F(OpenTest, SharesInOneProcess) {
   int r1 = 0, r2 = 0, w = 0;
   ASSERT_EQ(vcOpenArchive(p.c_str(), &r1, 1), 0);
   ASSERT_EQ(vcOpenArchive(p.c_str(), &r2, 1), 0);
-  EXPECT_EQ(vcOpenArchive(p.c_str(), &w, 3), 204);
-  EXPECT_EQ(vcWriteLock(r1), 204);  // r2 still reads
+  EXPECT_EQ(vcOpenArchive(p.c_str(), &w, 3), vc::err::kCannotLock);
+  EXPECT_EQ(vcWriteLock(r1), vc::err::kCannotLock);  // r2 still reads
   EXPECT_EQ(vcCloseArchive(r2), 0);
   EXPECT_EQ(vcWriteLock(r1), 0);
   EXPECT_EQ(vcWriteLock(r1), 0);  // again: nothing to do
-  EXPECT_EQ(vcOpenArchive(p.c_str(), &r2, 1), 204);
+  EXPECT_EQ(vcOpenArchive(p.c_str(), &r2, 1), vc::err::kCannotLock);
   EXPECT_EQ(vcDropWriteLock(r1), 0);
   EXPECT_EQ(vcOpenArchive(p.c_str(), &r2, 1), 0);
   EXPECT_EQ(vcReOpenArchive(r1), 0);
@@ -266,7 +266,7 @@ TEST_F(OpenTest, WriteLockRefusedWhenNotOnTheAccessList) {
   ASSERT_EQ(vc::readArchiveHeader(inst(), *rec(h)), 0);
   ASSERT_FALSE(rec(h)->file.access.empty());
   ASSERT_EQ(vcSetConfig("logname", "nobody_listed"), 0);
-  EXPECT_EQ(vcWriteLock(h), 76);
+  EXPECT_EQ(vcWriteLock(h), vc::err::kNotOnAccessList);
   EXPECT_EQ(rec(h)->writeLock, 0);
   ASSERT_EQ(vcSetConfig("logname", rec(h)->file.access.front().c_str()), 0);
   EXPECT_EQ(vcWriteLock(h), 0);
@@ -284,9 +284,9 @@ TEST_F(OpenTest, ChangeTestAfterKeepClosed) {
   ASSERT_EQ(vcOpenArchive(p.c_str(), &w, 3), 0);
   ASSERT_EQ(vcCommitArchive(w, 1), 0);  // rewritten: a new file under the name
   EXPECT_EQ(dumpTexts(inst(), *rec(h)), before);  // still reads what it read
-  EXPECT_EQ(vcWriteLock(h), 55);
+  EXPECT_EQ(vcWriteLock(h), vc::err::kFileChanged);
   EXPECT_EQ(rec(h)->writeLock, 0);
-  EXPECT_EQ(vcCommitArchive(h, 0), 26);
+  EXPECT_EQ(vcCommitArchive(h, 0), vc::err::kNotOpenForWrite);
 }
 
 TEST_F(OpenTest, MalformedCorpusAnswersItsCodes) {
@@ -297,12 +297,12 @@ TEST_F(OpenTest, MalformedCorpusAnswersItsCodes) {
     int h = 0;
     int rc = vcOpenArchive(p.c_str(), &h, 3);
     if (fs::file_size(p) < 32) {
-      EXPECT_EQ(rc, 15) << name;
+      EXPECT_EQ(rc, vc::err::kNotVersionFile) << name;
       continue;
     }
-    if (rc == 15) {
+    if (rc == vc::err::kNotVersionFile) {
       // Files that do not even start like an archive.
-      EXPECT_EQ(expected, 31) << name;
+      EXPECT_EQ(expected, vc::err::kArchiveParseError) << name;
       continue;
     }
     ASSERT_EQ(rc, 0) << name;
@@ -325,6 +325,6 @@ TEST_F(OpenTest, PermissionsComeFromTheSecurityBridge) {
   EXPECT_EQ(vcOpenArchive(p.c_str(), &h, 1), 0);
   if (h) vcCloseArchive(h);
   h = 0;
-  EXPECT_EQ(vcOpenArchive(p.c_str(), &h, 3), 243);
+  EXPECT_EQ(vcOpenArchive(p.c_str(), &h, 3), vc::err::kDenyModifyArchive);
   vc::resetPermissionBridge();
 }

@@ -4,6 +4,7 @@
 #include "vc/tests/archive_test_support.h"
 
 #include "vc/archive/format/archive_writer.h"
+#include "vc/error_codes.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -37,11 +38,11 @@ TEST_F(ProcessTest, ReaderAndWriterConflictAtOnce) {
   const std::string p = copyFixture("one.v");
   int h = 0;
   ASSERT_EQ(vcOpenArchive(p.c_str(), &h, 1), 0);
-  EXPECT_EQ(inChild([&] { int c = 0; return vcOpenArchive(p.c_str(), &c, 3); }), 204);
+  EXPECT_EQ(inChild([&] { int c = 0; return vcOpenArchive(p.c_str(), &c, 3); }), vc::err::kCannotLock);
   EXPECT_EQ(inChild([&] { int c = 0; return vcOpenArchive(p.c_str(), &c, 1); }), 0);  // readers share
   ASSERT_EQ(vcWriteLock(h), 0);
-  EXPECT_EQ(inChild([&] { int c = 0; return vcOpenArchive(p.c_str(), &c, 1); }), 204);
-  EXPECT_EQ(inChild([&] { return vcOpenArchive(p.c_str(), nullptr, 1); }), 204);
+  EXPECT_EQ(inChild([&] { int c = 0; return vcOpenArchive(p.c_str(), &c, 1); }), vc::err::kCannotLock);
+  EXPECT_EQ(inChild([&] { return vcOpenArchive(p.c_str(), nullptr, 1); }), vc::err::kCannotLock);
   ASSERT_EQ(vcCloseArchive(h), 0);
   EXPECT_EQ(inChild([&] {
               int c = 0;
@@ -62,7 +63,7 @@ TEST_F(ProcessTest, WriteLockAfterAnotherProcessCommittedAnswers55) {
               return rc ? rc : vcCommitArchive(c, 1);
             }),
             0);
-  EXPECT_EQ(vcWriteLock(h), 55);
+  EXPECT_EQ(vcWriteLock(h), vc::err::kFileChanged);
   // Nothing changed since this open: the lock is granted.
   int h2 = 0;
   ASSERT_EQ(vcOpenArchive(p.c_str(), &h2, 1), 0);

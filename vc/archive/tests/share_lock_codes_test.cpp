@@ -1,4 +1,5 @@
 #include "vc/archive/share_lock_codes.h"
+#include "vc/error_codes.h"
 
 #include "fs/fs_ops.h"
 #include "testing/temp_dir.h"
@@ -14,16 +15,17 @@ TEST(ShareLockCodes, LockFailuresBecomeLibraryCodes) {
   const orv::test::TempDir dir("orv-lockcodes");
   ShareLock reader, writer;
   EXPECT_EQ(vc::lockStatusCode(reader.acquire(dir.file("a,v"), LockMode::DenyWrite)), 0);
-  EXPECT_EQ(vc::lockStatusCode(writer.acquire(dir.file("a,v"), LockMode::DenyReadWrite)), 204);
+  EXPECT_EQ(vc::lockStatusCode(writer.acquire(dir.file("a,v"), LockMode::DenyReadWrite)), vc::err::kCannotLock);
   // A file system without lock support answers ENOLCK.
   fsOps().lock = [](int, int, struct flock*) {
     errno = ENOLCK;
     return -1;
   };
   ShareLock other;
-  EXPECT_EQ(vc::lockStatusCode(other.acquire(dir.file("b,v"), LockMode::DenyWrite)), 6);
+  EXPECT_EQ(vc::lockStatusCode(other.acquire(dir.file("b,v"), LockMode::DenyWrite)), vc::err::kNoFileLocking);
   resetFsOps();
-  EXPECT_EQ(vc::lockStatusCode(other.acquire(dir.file("no/dir/c,v"), LockMode::DenyWrite)), 203);
-  EXPECT_EQ(vc::lockStatusCode(LockStatus::TooManyFiles), 10);
+  EXPECT_EQ(vc::lockStatusCode(other.acquire(dir.file("no/dir/c,v"), LockMode::DenyWrite)),
+            vc::err::kCannotOpenArchive);
+  EXPECT_EQ(vc::lockStatusCode(LockStatus::TooManyFiles), vc::err::kTooManyFiles);
   reader.release();
 }

@@ -1,6 +1,7 @@
 #include "vc/config/config_file.h"
 #include "vc/instance/instance.h"
 #include "vc/config/option_lookup.h"
+#include "vc/error_codes.h"
 #include "vc/tests/support_kel_double.h"
 #include "testing/temp_dir.h"
 
@@ -147,7 +148,7 @@ TEST_F(ConfigTest, ValuesWithSpecialCharactersRoundTrip) {
 
 TEST_F(ConfigTest, LongLineGives27WithItsLineNumber) {
   std::string path = write("long.rc", "a=1\nb=2\n" + std::string(300, 'x') + "\nc=3\n");
-  EXPECT_EQ(vcReadConfig(path.c_str()), 27);
+  EXPECT_EQ(vcReadConfig(path.c_str()), vc::err::kBadConfigFileLine);
   EXPECT_EQ(vcExtraError(), 3);
   EXPECT_EQ(value("b"), "2");
   EXPECT_EQ(value("c"), "<30>");
@@ -160,21 +161,21 @@ TEST_F(ConfigTest, LongLineGives27WithItsLineNumber) {
 TEST_F(ConfigTest, WriterRefusesWhatTheReaderCouldNotReadAndKeepsTheOldFile) {
   const std::string out = write("ORVRCS.RC", "keep=me\n");
   ASSERT_EQ(vcSetConfig("long", std::string(300, 'z').c_str()), 0);
-  EXPECT_EQ(vcWriteConfig(out.c_str()), 27);
+  EXPECT_EQ(vcWriteConfig(out.c_str()), vc::err::kBadConfigFileLine);
   EXPECT_EQ(read(out), "keep=me\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 1);
 }
 
 TEST_F(ConfigTest, ReaderStatusesAndDone) {
-  EXPECT_EQ(vcReadConfig((dir + "/missing.rc").c_str()), 208);
+  EXPECT_EQ(vcReadConfig((dir + "/missing.rc").c_str()), vc::err::kCannotOpenConfig);
   EXPECT_EQ(vcExtraError(), ENOENT);
-  EXPECT_EQ(vcReadConfig(nullptr), 56);
+  EXPECT_EQ(vcReadConfig(nullptr), vc::err::kBadArgument);
   std::string path = write("done.rc", "one=1\ndone\ntwo=2\n");
   EXPECT_EQ(vcReadConfig(path.c_str()), 0);
   EXPECT_EQ(value("one"), "1");
   EXPECT_EQ(value("two"), "<30>");
   path = write("bad.rc", "good=1\n9bad=2\nafter=3\n");
-  EXPECT_EQ(vcReadConfig(path.c_str()), 28);  // "Illegal variable name"
+  EXPECT_EQ(vcReadConfig(path.c_str()), vc::err::kBadOptionLine);  // "Illegal variable name"
   EXPECT_EQ(value("after"), "<30>");
   path = write("syntax.rc", "name value\nafter=3\n");
   EXPECT_EQ(vcReadConfig(path.c_str()), 0);  // a bad line is ignored, reading goes on
@@ -198,20 +199,20 @@ TEST_F(ConfigTest, EnforcedGlobalBeatsLocal) {
 TEST_F(ConfigTest, GetConfigArguments) {
   ASSERT_EQ(vcSetConfig("EnforceNoThing", nullptr), 0);
   char q[17], v[17];
-  EXPECT_EQ(vcGetConfig("thing", q, 16, nullptr, 0), 56);
-  EXPECT_EQ(vcGetConfig("thing", nullptr, 0, v, 16), 56);
-  EXPECT_EQ(vcGetConfig(nullptr, q, 17, v, 17), 56);
+  EXPECT_EQ(vcGetConfig("thing", q, 16, nullptr, 0), vc::err::kBadArgument);
+  EXPECT_EQ(vcGetConfig("thing", nullptr, 0, v, 16), vc::err::kBadArgument);
+  EXPECT_EQ(vcGetConfig(nullptr, q, 17, v, 17), vc::err::kBadArgument);
   EXPECT_EQ(vcGetConfig("thing", q, 17, v, 17), 0);
   EXPECT_STREQ(q, "enforcenothing");
   EXPECT_STREQ(v, "");
   EXPECT_EQ(vcGetConfig("ENFORCEnoTHING", q, 17, nullptr, 0), 0);  // prefixes parsed off
   ASSERT_EQ(vcSetConfig("logformat", "0123456789abcdefghij"), 0);
-  EXPECT_EQ(vcGetConfig("logformat", nullptr, 0, v, 17), 4);
+  EXPECT_EQ(vcGetConfig("logformat", nullptr, 0, v, 17), vc::err::kBufferTooSmall);
   EXPECT_STREQ(v, "0123456789abcdef");
   EXPECT_EQ(vcBufferLenQ(), 21);
-  EXPECT_EQ(vcGetConfig("nosuch", nullptr, 0, v, 17), 30);
+  EXPECT_EQ(vcGetConfig("nosuch", nullptr, 0, v, 17), vc::err::kUnknownOption);
   unsigned flags = 0;
-  EXPECT_EQ(vcGetConfigFlags("nosuch", &flags), 30);
+  EXPECT_EQ(vcGetConfigFlags("nosuch", &flags), vc::err::kUnknownOption);
   EXPECT_EQ(flags, 2u);
   EXPECT_EQ(vcGetConfigFlags("thing", &flags), 0);
   EXPECT_EQ(flags, 0x805u);
@@ -226,18 +227,18 @@ TEST_F(ConfigTest, SetFlagsDropAndEqualValue) {
   unsigned flags = 0;
   vcGetConfigFlags("a", &flags);
   EXPECT_EQ(flags, 0x825u);
-  EXPECT_EQ(vcSetConfigFlags("a", 0), 29);  // enforced options keep their flags
+  EXPECT_EQ(vcSetConfigFlags("a", 0), vc::err::kOptionEnforced);  // enforced options keep their flags
   ASSERT_EQ(vcSetConfig("b", nullptr), 0);
   EXPECT_EQ(vcSetConfigFlags("b", 0x11), 0);
   vcGetConfigFlags("b", &flags);
   EXPECT_EQ(flags, 0x801u);
-  EXPECT_EQ(vcSetConfigFlags("nosuch", 0), 30);
+  EXPECT_EQ(vcSetConfigFlags("nosuch", 0), vc::err::kUnknownOption);
   EXPECT_EQ(vcDropConfig("b"), 0);
-  EXPECT_EQ(vcDropConfig("b"), 30);
+  EXPECT_EQ(vcDropConfig("b"), vc::err::kUnknownOption);
   ASSERT_EQ(vcSetConfig("worktoarch /Src=/arc", nullptr), 0);
-  EXPECT_EQ(vcDropConfig("worktoarch /src"), 30);  // pair names keep their case
+  EXPECT_EQ(vcDropConfig("worktoarch /src"), vc::err::kUnknownOption);  // pair names keep their case
   EXPECT_EQ(vcDropConfig("worktoarch /Src"), 0);
-  EXPECT_EQ(vcSetConfig("worktoarch", nullptr), 28);
+  EXPECT_EQ(vcSetConfig("worktoarch", nullptr), vc::err::kBadOptionLine);
 }
 
 TEST_F(ConfigTest, NoCompressAndPairs) {
@@ -271,9 +272,9 @@ TEST_F(ConfigTest, ListWalks) {
   EXPECT_EQ(all[9], "textdiff");
   EXPECT_EQ(walk(132).size(), 8u);
   char buf[4];
-  EXPECT_EQ(vcGetConfigList(119, buf, sizeof buf), 56);
-  EXPECT_EQ(vcGetConfigList(120, buf, 0), 56);
-  EXPECT_EQ(vcGetConfigList(120, buf, sizeof buf), 4);
+  EXPECT_EQ(vcGetConfigList(119, buf, sizeof buf), vc::err::kBadArgument);
+  EXPECT_EQ(vcGetConfigList(120, buf, 0), vc::err::kBadArgument);
+  EXPECT_EQ(vcGetConfigList(120, buf, sizeof buf), vc::err::kBufferTooSmall);
 }
 
 TEST_F(ConfigTest, VariablesAndEscapesInValues) {
@@ -284,7 +285,7 @@ TEST_F(ConfigTest, VariablesAndEscapesInValues) {
                            "quoted=\"  keep $# this  \"\n"
                            "cut=\"a # quoted text ends at a hash too\"\n"
                            "bad=$(9)\n");
-  EXPECT_EQ(vcReadConfig(path.c_str()), 28);  // "Bad name in ()" on line 5
+  EXPECT_EQ(vcReadConfig(path.c_str()), vc::err::kBadOptionLine);  // "Bad name in ()" on line 5
   EXPECT_EQ(value("path"), "/home/u/src");
   EXPECT_EQ(value("undefined"), "[]");
   EXPECT_EQ(value("quoted"), "  keep # this");  // trailing blanks are always cut

@@ -1,3 +1,4 @@
+#include "vc/error_codes.h"
 #include "vc/files/file_utils.h"
 
 #include "vc/instance/instance.h"
@@ -56,7 +57,7 @@ TEST_F(FileUtilsTest, CopyAsksBeforeOverwriting) {
   write("dst", "old contents");
   g_answer = 0;
   g_questions.clear();
-  EXPECT_EQ(copyFile(nullptr, path("src"), path("dst"), false, answer), 231);
+  EXPECT_EQ(copyFile(nullptr, path("src"), path("dst"), false, answer), vc::err::kCannotCopy);
   EXPECT_EQ(read("dst"), "old contents");
   ASSERT_EQ(g_questions.size(), 1u);
   EXPECT_EQ(g_questions[0], "Copying " + path("src") + "\nto " + path("dst") + "\nFile exists - overwrite?");
@@ -72,10 +73,10 @@ TEST_F(FileUtilsTest, CopyAsksBeforeOverwriting) {
 
   EXPECT_EQ(copyFile(nullptr, path("src"), path("new/dir/dst"), false, nullptr), 0);
   EXPECT_EQ(read("new/dir/dst"), "new contents");
-  EXPECT_EQ(copyFile(nullptr, path("nosuch"), path("dst2"), false, nullptr), 231);
+  EXPECT_EQ(copyFile(nullptr, path("nosuch"), path("dst2"), false, nullptr), vc::err::kCannotCopy);
   EXPECT_FALSE(fs::exists(path("dst2")));
   write("blocker", "x");
-  EXPECT_EQ(copyFile(nullptr, path("src"), path("blocker/dst"), false, nullptr), 202);
+  EXPECT_EQ(copyFile(nullptr, path("src"), path("blocker/dst"), false, nullptr), vc::err::kCannotCreateArchiveDir);
 }
 
 TEST_F(FileUtilsTest, ReadLineStatuses) {
@@ -147,9 +148,9 @@ TEST_F(FileUtilsTest, ForceRemoveAndWorkPerms) {
   EXPECT_EQ(mode("work.c"), 0444u);
   EXPECT_EQ(vcSetWorkPerms(0, 0, path("work.c").c_str(), 1), 0);
   EXPECT_EQ(mode("work.c"), 0644u);
-  EXPECT_EQ(vcSetWorkPerms(0, 0, path("missing.c").c_str(), 1), 217);
-  EXPECT_EQ(vcSetWorkPerms(5, 0, path("work.c").c_str(), 1), 7);  // no such archive
-  EXPECT_EQ(vcSetWorkPerms(0, 0, nullptr, 1), 56);
+  EXPECT_EQ(vcSetWorkPerms(0, 0, path("missing.c").c_str(), 1), vc::err::kWorkWrite);
+  EXPECT_EQ(vcSetWorkPerms(5, 0, path("work.c").c_str(), 1), vc::err::kBadArchiveHandle);  // no such archive
+  EXPECT_EQ(vcSetWorkPerms(0, 0, nullptr, 1), vc::err::kBadArgument);
 }
 
 TEST(NamePart, TextAfterTheLastSeparator) {

@@ -1,3 +1,4 @@
+#include "vc/error_codes.h"
 #include "vc/files/temp_files.h"
 
 #include "vc/instance/instance.h"
@@ -50,7 +51,7 @@ TEST_F(TempFilesTest, NamesBesideAFile) {
   removeTemp(nullptr, b);
   removeTemp(nullptr, c);
   TempFile d;
-  EXPECT_EQ(createTempBeside(nullptr, dir + "/missing", "vc_", d), 206);
+  EXPECT_EQ(createTempBeside(nullptr, dir + "/missing", "vc_", d), vc::err::kCannotCreateTemp);
 }
 
 TEST_F(TempFilesTest, NamesInTheTemporaryDirectory) {

@@ -2,6 +2,7 @@
 // log and the Borland option calls.
 #include "vc/tests/info_test_support.h"
 #include "vc/archive/operation_log.h"
+#include "vc/error_codes.h"
 
 #include <cstring>
 
@@ -31,14 +32,14 @@ TEST_F(InstanceInfoTest, GetItems) {
   EXPECT_EQ(sys(79), inst().security.databasePath);
   EXPECT_EQ(sys(39), "<56>");
   EXPECT_EQ(sys(83), "<56>");
-  EXPECT_EQ(vcGetSysInfo(40, nullptr, 5), 56);
+  EXPECT_EQ(vcGetSysInfo(40, nullptr, 5), vc::err::kBadArgument);
   std::int32_t handle = -1;
   ASSERT_EQ(vcGetSysInfo(82, reinterpret_cast<char*>(&handle), 4), 0);
   EXPECT_EQ(handle, 0);
   int h = openText(archive_test::readFile(archive_test::fixtureDir() + "/one.v"), "one.v", 1);
   ASSERT_EQ(vcGetSysInfo(82, reinterpret_cast<char*>(&handle), 4), 0);
   EXPECT_EQ(handle, h);
-  EXPECT_EQ(vcGetSysInfo(82, reinterpret_cast<char*>(&handle), 3), 56);
+  EXPECT_EQ(vcGetSysInfo(82, reinterpret_cast<char*>(&handle), 3), vc::err::kBadArgument);
   ASSERT_EQ(vcGetSysInfo(81, reinterpret_cast<char*>(&handle), 4), 0);
   EXPECT_EQ(handle, 0);
 }
@@ -46,16 +47,16 @@ TEST_F(InstanceInfoTest, GetItems) {
 TEST_F(InstanceInfoTest, SetItems) {
   EXPECT_EQ(vcSetSysInfo(42, "/some/where"), 0);
   EXPECT_EQ(sys(40), "/some/where");
-  EXPECT_EQ(vcSetSysInfo(42, nullptr), 56);
+  EXPECT_EQ(vcSetSysInfo(42, nullptr), vc::err::kBadArgument);
   EXPECT_EQ(vcSetSysInfo(50, "x"), 0);
-  EXPECT_EQ(vcSetSysInfo(51, "x"), 56);
+  EXPECT_EQ(vcSetSysInfo(51, "x"), vc::err::kBadArgument);
   EXPECT_EQ(vcSetSysInfo(52, "0"), 0);
-  EXPECT_EQ(vcSetSysInfo(52, "7"), 60);
+  EXPECT_EQ(vcSetSysInfo(52, "7"), vc::err::kBadProjectHandle);
   int a = openText(kTree, "a.v", 1);
   int b = openText(kTree, "b.v", 1);
   EXPECT_EQ(vcSetSysInfo(77, std::to_string(a).c_str()), 0);
   EXPECT_EQ(inst().work.archive, rec(a));
-  EXPECT_EQ(vcSetSysInfo(77, "77"), 7);
+  EXPECT_EQ(vcSetSysInfo(77, "77"), vc::err::kBadArchiveHandle);
   EXPECT_EQ(vcSetSysInfo(77, "0"), 0);
   EXPECT_EQ(inst().work.archive, nullptr);
   (void)b;
@@ -63,8 +64,8 @@ TEST_F(InstanceInfoTest, SetItems) {
   EXPECT_EQ(inst().security.on, 0);
   EXPECT_EQ(vcSetSysInfo(78, "1"), 0);
   EXPECT_EQ(inst().security.on, 1);
-  EXPECT_EQ(vcSetSysInfo(99, ""), 56);
-  EXPECT_EQ(vcSetSysInfo(99, std::string(50, 'x').c_str()), 56);
+  EXPECT_EQ(vcSetSysInfo(99, ""), vc::err::kBadArgument);
+  EXPECT_EQ(vcSetSysInfo(99, std::string(50, 'x').c_str()), vc::err::kBadArgument);
   EXPECT_EQ(vcSetSysInfo(99, std::string(49, 'x').c_str()), 0);
   EXPECT_EQ(vcSetSysInfo(100, "x"), 0);
 }
@@ -106,10 +107,10 @@ TEST_F(InstanceInfoTest, WithoutAnInstance) {
   EXPECT_EQ(level, 38);
   EXPECT_EQ(sys(41), "sysuser");
   char small[10];
-  EXPECT_EQ(vcGetSysInfo(41, small, sizeof small), 4);
+  EXPECT_EQ(vcGetSysInfo(41, small, sizeof small), vc::err::kBufferTooSmall);
   EXPECT_EQ(sys(40), "<8>");
-  EXPECT_EQ(vcSetSysInfo(42, "/x"), 8);
-  EXPECT_EQ(vcValidateToken(0, 53, "1.1"), 8);
+  EXPECT_EQ(vcSetSysInfo(42, "/x"), vc::err::kBadCaller);
+  EXPECT_EQ(vcValidateToken(0, 53, "1.1"), vc::err::kBadCaller);
   ASSERT_EQ(vcAPIinit(), 0);
 }
 
@@ -140,10 +141,10 @@ TEST_P(Tokens, Validate) { EXPECT_EQ(vcValidateToken(0, GetParam().kind, GetPara
 INSTANTIATE_TEST_SUITE_P(Table, Tokens, ::testing::ValuesIn(kTokens));
 
 TEST_F(InstanceInfoTest, TokenArgumentsAndVanillaNames) {
-  EXPECT_EQ(vcValidateToken(0, 53, nullptr), 56);
-  EXPECT_EQ(vcValidateToken(9, 53, "1.1"), 7);
+  EXPECT_EQ(vcValidateToken(0, 53, nullptr), vc::err::kBadArgument);
+  EXPECT_EQ(vcValidateToken(9, 53, "1.1"), vc::err::kBadArchiveHandle);
   ASSERT_EQ(vcSetConfig("vanillarcs", nullptr), 0);
-  EXPECT_EQ(vcValidateToken(0, 52, "9lives"), 54);
+  EXPECT_EQ(vcValidateToken(0, 52, "9lives"), vc::err::kBadToken);
 }
 
 // ---- text streams ----
@@ -177,7 +178,7 @@ TEST_F(InstanceInfoTest, TextStreams) {
   }
   g_got.clear();
   g_stopAfter = 3;
-  EXPECT_EQ(vcGetCache(h, nullptr, 2, takeChar), 5);
+  EXPECT_EQ(vcGetCache(h, nullptr, 2, takeChar), vc::err::kDone);
   EXPECT_EQ(g_got, "A t");
   g_stopAfter = -1;
 
@@ -187,7 +188,7 @@ TEST_F(InstanceInfoTest, TextStreams) {
     g_at = 0;
     EXPECT_EQ(vcPutCache(h, "1.1", item, giveChar), 0) << item;
   }
-  EXPECT_EQ(vcPutCache(h, "1.1", 31, giveChar), 56);
+  EXPECT_EQ(vcPutCache(h, "1.1", 31, giveChar), vc::err::kBadArgument);
   EXPECT_EQ(byte(h, 13), 1);
   h = reopen(h);
   EXPECT_EQ(str(h, 2), "new desc @");
@@ -195,7 +196,7 @@ TEST_F(InstanceInfoTest, TextStreams) {
   EXPECT_EQ(str(h, 70), "x@y");
   EXPECT_EQ(rev(h, 31, "1.1"), "new log");
   int r = openText(kTree, "r.v", 1);
-  EXPECT_EQ(vcPutCache(r, nullptr, 49, giveChar), 26);
+  EXPECT_EQ(vcPutCache(r, nullptr, 49, giveChar), vc::err::kNotOpenForWrite);
 }
 
 // ---- operation log ----
@@ -281,18 +282,18 @@ TEST_F(InstanceInfoTest, BorlandOptionCalls) {
   char buf[64];
   EXPECT_EQ(vcbccoption(path("good.prj").c_str(), 302, buf, sizeof buf), 0);
   EXPECT_STREQ(buf, "c:\\inc;d:\\h");
-  EXPECT_EQ(vcbccoption(path("good.prj").c_str(), 303, buf, sizeof buf), 74);
-  EXPECT_EQ(vcbccoption(path("good.prj").c_str(), 302, buf, 4), 4);
+  EXPECT_EQ(vcbccoption(path("good.prj").c_str(), 303, buf, sizeof buf), vc::err::kOptionNotDefined);
+  EXPECT_EQ(vcbccoption(path("good.prj").c_str(), 302, buf, 4), vc::err::kBufferTooSmall);
   EXPECT_EQ(vcBufferLenQ(), 12);
-  EXPECT_EQ(vcbccoption(path("old.prj").c_str(), 302, buf, sizeof buf), 73);
-  EXPECT_EQ(vcbccoption(path("cut.prj").c_str(), 302, buf, sizeof buf), 73);
-  EXPECT_EQ(vcbccoption(path("none.prj").c_str(), 302, buf, sizeof buf), 228);
+  EXPECT_EQ(vcbccoption(path("old.prj").c_str(), 302, buf, sizeof buf), vc::err::kNotBorlandProject);
+  EXPECT_EQ(vcbccoption(path("cut.prj").c_str(), 302, buf, sizeof buf), vc::err::kNotBorlandProject);
+  EXPECT_EQ(vcbccoption(path("none.prj").c_str(), 302, buf, sizeof buf), vc::err::kCannotOpenFile);
   EXPECT_EQ(vcExtraError(), ENOENT);
-  EXPECT_EQ(vcbccoption(nullptr, 302, buf, sizeof buf), 56);
+  EXPECT_EQ(vcbccoption(nullptr, 302, buf, sizeof buf), vc::err::kBadArgument);
   EXPECT_EQ(vcbccdone(), 0);
   vcAPIcleanup();
-  EXPECT_EQ(vcbccoption(path("good.prj").c_str(), 302, buf, sizeof buf), 8);
-  EXPECT_EQ(vcbccdone(), 8);
+  EXPECT_EQ(vcbccoption(path("good.prj").c_str(), 302, buf, sizeof buf), vc::err::kBadCaller);
+  EXPECT_EQ(vcbccdone(), vc::err::kBadCaller);
   ASSERT_EQ(vcAPIinit(), 0);
 }
 

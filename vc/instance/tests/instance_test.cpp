@@ -1,4 +1,5 @@
 #include "dynlib/dynlib.h"
+#include "vc/error_codes.h"
 #include "vc/instance/instance.h"
 #include "vc/instance/seams.h"
 #include "vc/tests/support_kel_double.h"
@@ -69,11 +70,11 @@ TEST_F(InstanceTest, TableOfTenSlots) {
     ASSERT_EQ(vcAPIinit(), 0) << p;
   }
   g_fakePid = 11;
-  EXPECT_EQ(vcAPIinit(), 9);
+  EXPECT_EQ(vcAPIinit(), vc::err::kNoInstanceSlot);
   EXPECT_EQ(vcExtraError(), -1);  // not attached
   g_fakePid = 4;
   EXPECT_EQ(vcAPIcleanup(), 0);
-  EXPECT_EQ(vcAPIcleanup(), 8);
+  EXPECT_EQ(vcAPIcleanup(), vc::err::kBadCaller);
   g_fakePid = 11;
   EXPECT_EQ(vcAPIinit(), 0);
   EXPECT_EQ(vc::instanceInSlot(3)->identity.processId, 11u);  // the freed slot
@@ -110,20 +111,20 @@ TEST_F(InstanceTest, SecondInitChangesNothing) {
 
 TEST_F(InstanceTest, CallsWithoutInstance) {
   unsigned h = 5, prev = 0;
-  EXPECT_EQ(vcSetCBHandle(1, &prev), 7);
-  EXPECT_EQ(vcGetCBHandle(&h), 7);
+  EXPECT_EQ(vcSetCBHandle(1, &prev), vc::err::kBadArchiveHandle);
+  EXPECT_EQ(vcGetCBHandle(&h), vc::err::kBadArchiveHandle);
   EXPECT_EQ(vcBufferLenQ(), -1);
   EXPECT_EQ(vcExtraError(), -1);
   EXPECT_EQ(vcKELError(), -1);
-  EXPECT_EQ(vcAPIcleanup(), 8);
-  EXPECT_EQ(vcSetConfig("a", nullptr), 8);
+  EXPECT_EQ(vcAPIcleanup(), vc::err::kBadCaller);
+  EXPECT_EQ(vcSetConfig("a", nullptr), vc::err::kBadCaller);
   char buf[32];
-  EXPECT_EQ(vcGetConfig("a", nullptr, 0, buf, sizeof buf), 8);
+  EXPECT_EQ(vcGetConfig("a", nullptr, 0, buf, sizeof buf), vc::err::kBadCaller);
 }
 
 TEST_F(InstanceTest, CallbackHandle) {
   ASSERT_EQ(vcAPIinit(), 0);
-  EXPECT_EQ(vcGetCBHandle(nullptr), 56);
+  EXPECT_EQ(vcGetCBHandle(nullptr), vc::err::kBadArgument);
   EXPECT_EQ(vcSetCBHandle(9, nullptr), 0);
   unsigned prev = 0, now = 0;
   EXPECT_EQ(vcSetCBHandle(10, &prev), 0);
@@ -163,7 +164,7 @@ TEST_F(InstanceTest, CurrentDirectoryKeepsItsCase) {
 
 TEST_F(InstanceTest, NoCurrentDirectory) {
   vc::seams().currentDirectory = [](std::string&) { return false; };
-  EXPECT_EQ(vcAPIinit(), 11);
+  EXPECT_EQ(vcAPIinit(), vc::err::kNoCurrentDirectory);
   EXPECT_EQ(vc::attachedInstanceCount(), 0);
 }
 
@@ -212,7 +213,7 @@ TEST_F(InstanceTest, StartUpFailures) {
   }
   ::unsetenv("ORV_KEL_FAIL");
   ::setenv("ORV_KEL_LIBRARY", "/nonexistent/libkel32.so", 1);
-  EXPECT_EQ(vcAPIinit(), 270);
+  EXPECT_EQ(vcAPIinit(), vc::err::kSecurityLoadFailed);
   EXPECT_EQ(vcExtraError(), 0);
   EXPECT_EQ(vcKELError(), 0);
   EXPECT_EQ(vcAPIcleanup(), 0);

@@ -102,11 +102,11 @@ TEST(Messages, BufferLimits) {
   EXPECT_EQ(vcErrorStr(7, buf.data(), static_cast<int>(text.size()) + 1), 0);
   EXPECT_EQ(std::string(buf.c_str()), text);
   std::string untouched(64, 'x');
-  EXPECT_EQ(vcErrorStr(7, untouched.data(), static_cast<int>(text.size())), 4);
+  EXPECT_EQ(vcErrorStr(7, untouched.data(), static_cast<int>(text.size())), vc::err::kBufferTooSmall);
   EXPECT_EQ(untouched, std::string(64, 'x'));  // nothing written
-  EXPECT_EQ(vcErrorStr(7, untouched.data(), 5), 4);
-  EXPECT_EQ(vcErrorStr(7, nullptr, 10), 56);
-  EXPECT_EQ(vcErrorStr(7, untouched.data(), 0), 4);
+  EXPECT_EQ(vcErrorStr(7, untouched.data(), 5), vc::err::kBufferTooSmall);
+  EXPECT_EQ(vcErrorStr(7, nullptr, 10), vc::err::kBadArgument);
+  EXPECT_EQ(vcErrorStr(7, untouched.data(), 0), vc::err::kBufferTooSmall);
 }
 
 TEST(Messages, RefusalCarriesTheSecurityDatabaseText) {
@@ -120,7 +120,7 @@ TEST(Messages, RefusalCarriesTheSecurityDatabaseText) {
   EXPECT_EQ(errorStr(204), "Cannot lock file");
   int needed = vcBufferLenQ();
   char small[8];
-  EXPECT_EQ(vcErrorStr(243, small, sizeof small), 4);
+  EXPECT_EQ(vcErrorStr(243, small, sizeof small), vc::err::kBufferTooSmall);
   EXPECT_EQ(vcBufferLenQ(), needed);  // no needed length is kept
   EXPECT_EQ(vcAPIcleanup(), 0);
 }

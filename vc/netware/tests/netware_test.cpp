@@ -147,7 +147,7 @@ TEST_F(NetWareTest, AServerThatDidNotAnswerIsSkippedWithoutTraffic) {
   useDoubles();
   transport.spoilCheckWord = true;  // a reply that is not ours counts as none
   int result = 0;
-  EXPECT_EQ(nw::NWOperation(inst(), nw::kDeleteFile, "u", "SRV/VOL:a", nullptr, &result), 222);
+  EXPECT_EQ(nw::NWOperation(inst(), nw::kDeleteFile, "u", "SRV/VOL:a", nullptr, &result), vc::err::kNlmError);
   EXPECT_EQ(transport.calls, 1);
   EXPECT_EQ(transport.lastRequest[56], 15) << "what was sent";
   const nw::ServerEntry& e = nw::serverTable()[0];
@@ -155,7 +155,7 @@ TEST_F(NetWareTest, AServerThatDidNotAnswerIsSkippedWithoutTraffic) {
   EXPECT_EQ(e.moduleStatus, 1);
 
   EXPECT_EQ(nw::NWOperation(inst(), nw::kRename, "u", "SRV/VOL:a", "SRV/VOL:b", &result), nw::kNotAnswering);
-  EXPECT_EQ(nw::NWIsNLMLoaded(inst(), "u", "SRV/VOL:a"), 222) << "not reported as running";
+  EXPECT_EQ(nw::NWIsNLMLoaded(inst(), "u", "SRV/VOL:a"), vc::err::kNlmError) << "not reported as running";
   int flags = 9;
   EXPECT_EQ(nw::NWNLMFlags(inst(), "u", "SRV/VOL:a", nullptr, &flags, nullptr), nw::kNotAnswering);
   EXPECT_EQ(flags, 0);
@@ -184,18 +184,20 @@ TEST_F(NetWareTest, ModuleStatusAndFlags) {
   EXPECT_EQ(nw::NWIsNLMLoaded(inst(), "u", "SRV/VOL:a"), 0) << "known: no second request";
   EXPECT_EQ(transport.calls, calls);
   transport.answer = false;
-  EXPECT_EQ(nw::NWIsNLMLoaded(inst(), "u", "SRV2/VOL:a"), 222);
+  EXPECT_EQ(nw::NWIsNLMLoaded(inst(), "u", "SRV2/VOL:a"), vc::err::kNlmError);
 }
 
 TEST_F(NetWareTest, PathsAndOperandsThatDoNotFitAreRefused) {
   useDoubles();
   int result = 0;
   const std::string longPath = "SRV/VOL:" + std::string(124, 'p');  // "VOL:" + 124 = 128 bytes
-  EXPECT_EQ(nw::NWOperation(inst(), nw::kGetAccess, "u", longPath.c_str(), nullptr, &result), 12);
-  EXPECT_EQ(nw::NWOperation(inst(), nw::kRename, "u", "SRV/VOL:a", longPath.c_str(), &result), 12);
-  EXPECT_EQ(nwSendString("u", "SRV/VOL:a", std::string(128, 't').c_str(), 11), 12);
+  EXPECT_EQ(nw::NWOperation(inst(), nw::kGetAccess, "u", longPath.c_str(), nullptr, &result),
+            vc::err::kInternalBufferExceeded);
+  EXPECT_EQ(nw::NWOperation(inst(), nw::kRename, "u", "SRV/VOL:a", longPath.c_str(), &result),
+            vc::err::kInternalBufferExceeded);
+  EXPECT_EQ(nwSendString("u", "SRV/VOL:a", std::string(128, 't').c_str(), 11), vc::err::kInternalBufferExceeded);
   std::uint8_t bytes[129] = {};
-  EXPECT_EQ(nwSendV("u", "SRV/VOL:a", bytes, 129, 11), 12);
+  EXPECT_EQ(nwSendV("u", "SRV/VOL:a", bytes, 129, 11), vc::err::kInternalBufferExceeded);
   EXPECT_EQ(transport.calls, 0);
   EXPECT_EQ(nw::NWOperation(inst(), nw::kGetAccess, "u", "/local/file", nullptr, &result), nw::kNotOnServer);
   EXPECT_EQ(nw::NWOperation(inst(), nw::kGetAccess, "u", "/VOL:x", nullptr, &result), nw::kNoServerName);
@@ -214,7 +216,7 @@ TEST_F(NetWareTest, RawSendersAndResults) {
   EXPECT_EQ(out[1], 11);
   EXPECT_EQ(nwResultsIndex(out, 2, 2), 0);
   EXPECT_EQ(out[0], 12);
-  EXPECT_EQ(nwResultsIndex(out, 59, 2), 56);
+  EXPECT_EQ(nwResultsIndex(out, 59, 2), vc::err::kBadArgument);
   EXPECT_EQ(nwSendString("u", "SRV/VOL:a", "hello", 12), 3);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(transport.lastRequest.data() + 188)), "hello");
 }
@@ -225,7 +227,7 @@ TEST_F(NetWareTest, LoginName) {
   ASSERT_EQ(nw::NWGetLoginName(inst(), name, sizeof name), 0);
   EXPECT_STREQ(name, "jdoe");
   char small[3];
-  EXPECT_EQ(nw::NWGetLoginName(inst(), small, sizeof small), 4);
+  EXPECT_EQ(nw::NWGetLoginName(inst(), small, sizeof small), vc::err::kBufferTooSmall);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 // the path layer (vc/paths/tests).
 #include "vc/error_codes.h"
 #include "vc/include/vc.h"
+#include "vc/paths/path_codes.h"
 #include "vc/instance/instance.h"
 #include "vc/instance/seams.h"
 #include "vc/tests/support_kel_double.h"
@@ -69,39 +70,39 @@ struct PathApiTest : ::testing::Test {
 TEST(PathApiWithoutInstance, EveryCallAnswers8) {
   char b[64];
   int h = 5;
-  EXPECT_EQ(vcPathSame("/a", "/a"), 8);
-  EXPECT_EQ(vcCheckDirPath("/tmp"), 8);
-  EXPECT_EQ(vcMakePath("/tmp/x/"), 8);
-  EXPECT_EQ(vcGetAbsName("a", b, sizeof b), 8);
-  EXPECT_EQ(vcWorkToArchName(nullptr, "/a/b.c", "%d/rcs/%f", b, sizeof b), 8);
-  EXPECT_EQ(vcMapName("/a/b.c", "%d/rcs/%f", b, sizeof b), 8);
-  EXPECT_EQ(vcFindArchiveName("/a/b.c", b, sizeof b, &h, 1), 8);
-  EXPECT_EQ(vcFindWorkName("/a/rcs/b.c", b, sizeof b), 8);
+  EXPECT_EQ(vcPathSame("/a", "/a"), vc::err::kBadCaller);
+  EXPECT_EQ(vcCheckDirPath("/tmp"), vc::err::kBadCaller);
+  EXPECT_EQ(vcMakePath("/tmp/x/"), vc::err::kBadCaller);
+  EXPECT_EQ(vcGetAbsName("a", b, sizeof b), vc::err::kBadCaller);
+  EXPECT_EQ(vcWorkToArchName(nullptr, "/a/b.c", "%d/rcs/%f", b, sizeof b), vc::err::kBadCaller);
+  EXPECT_EQ(vcMapName("/a/b.c", "%d/rcs/%f", b, sizeof b), vc::err::kBadCaller);
+  EXPECT_EQ(vcFindArchiveName("/a/b.c", b, sizeof b, &h, 1), vc::err::kBadCaller);
+  EXPECT_EQ(vcFindWorkName("/a/rcs/b.c", b, sizeof b), vc::err::kBadCaller);
 }
 
 TEST_F(PathApiTest, CallersBuffers) {
   // A null buffer or a length below 1 is a bad argument, before any work.
   for (int length : {0, -1}) {
-    EXPECT_EQ(vcGetAbsName("a", buf, length), 56);
-    EXPECT_EQ(vcMapName("/a/b.c", "%d/rcs/%f", buf, length), 56);
-    EXPECT_EQ(vcWorkToArchName("", "/a/b.c", "%d/rcs/%f", buf, length), 56);
-    EXPECT_EQ(vcFindArchiveName(p("b.c").c_str(), buf, length, nullptr, 1), 56);
-    EXPECT_EQ(vcFindWorkName("/a/rcs/b.c", buf, length), 56);
+    EXPECT_EQ(vcGetAbsName("a", buf, length), vc::err::kBadArgument);
+    EXPECT_EQ(vcMapName("/a/b.c", "%d/rcs/%f", buf, length), vc::err::kBadArgument);
+    EXPECT_EQ(vcWorkToArchName("", "/a/b.c", "%d/rcs/%f", buf, length), vc::err::kBadArgument);
+    EXPECT_EQ(vcFindArchiveName(p("b.c").c_str(), buf, length, nullptr, 1), vc::err::kBadArgument);
+    EXPECT_EQ(vcFindWorkName("/a/rcs/b.c", buf, length), vc::err::kBadArgument);
   }
-  EXPECT_EQ(vcGetAbsName("a", nullptr, 10), 56);
-  EXPECT_EQ(vcFindArchiveName(p("b.c").c_str(), nullptr, 10, nullptr, 1), 56);
-  EXPECT_EQ(vcPathSame(nullptr, "/a"), 56);
+  EXPECT_EQ(vcGetAbsName("a", nullptr, 10), vc::err::kBadArgument);
+  EXPECT_EQ(vcFindArchiveName(p("b.c").c_str(), nullptr, 10, nullptr, 1), vc::err::kBadArgument);
+  EXPECT_EQ(vcPathSame(nullptr, "/a"), vc::err::kBadArgument);
 
   // Too short: the first length - 1 characters, the needed length kept.
   const std::string whole = p("src/file.c");
-  EXPECT_EQ(vcGetAbsName("src\\file.c", buf, 8), 4);
+  EXPECT_EQ(vcGetAbsName("src\\file.c", buf, 8), vc::err::kBufferTooSmall);
   EXPECT_EQ(std::string(buf), whole.substr(0, 7));
   EXPECT_EQ(vcBufferLenQ(), static_cast<int>(whole.size() + 1));
   EXPECT_EQ(vcGetAbsName("src\\file.c", buf, static_cast<int>(whole.size() + 1)), 0);
   EXPECT_EQ(std::string(buf), whole);
 
   const std::string archive = p("src/rcs/file.c");
-  EXPECT_EQ(vcFindArchiveName("src/file.c", buf, 5, nullptr, 1), 4);
+  EXPECT_EQ(vcFindArchiveName("src/file.c", buf, 5, nullptr, 1), vc::err::kBufferTooSmall);
   EXPECT_EQ(vcBufferLenQ(), static_cast<int>(archive.size() + 1));
   EXPECT_FALSE(fs::exists(p("src/rcs")));
 }
@@ -116,9 +117,9 @@ TEST_F(PathApiTest, CurrentDirectoryIsReadAgainForEveryCall) {
   EXPECT_EQ(vc::currentInstance()->identity.currentDirectory, "/elsewhere/Deep");
 
   fakeCwd().clear();
-  EXPECT_EQ(vcGetAbsName("b", buf, sizeof buf), 11);
-  EXPECT_EQ(vcMapName("b.c", "%d/rcs/%f", buf, sizeof buf), 11);
-  EXPECT_EQ(vcOpenArchive("b.c", nullptr, 1), 11);
+  EXPECT_EQ(vcGetAbsName("b", buf, sizeof buf), vc::err::kNoCurrentDirectory);
+  EXPECT_EQ(vcMapName("b.c", "%d/rcs/%f", buf, sizeof buf), vc::err::kNoCurrentDirectory);
+  EXPECT_EQ(vcOpenArchive("b.c", nullptr, 1), vc::err::kNoCurrentDirectory);
   EXPECT_EQ(vcGetAbsName("/rooted", buf, sizeof buf), 0);  // needs no current directory
 }
 
@@ -139,11 +140,11 @@ TEST_F(PathApiTest, OptionsOfTheInstance) {
   EXPECT_EQ(std::string(buf), "/arch" + p("src/lib/a.c,v"));
   EXPECT_EQ(vcWorkToArchName(nullptr, "src/lib/a.c", "/arch%d/%f,v", buf, sizeof buf), 0);
   EXPECT_EQ(std::string(buf), "/arch" + p("src/lib/a.c,v"));
-  EXPECT_EQ(vcMapName("other/a.c", "/arch%d/%f", buf, sizeof buf), 5);
-  EXPECT_EQ(vcWorkToArchName(nullptr, "other/a.c", "/arch%d/%f", buf, sizeof buf), 5);
+  EXPECT_EQ(vcMapName("other/a.c", "/arch%d/%f", buf, sizeof buf), orv::vc::path_code::kNotContained);
+  EXPECT_EQ(vcWorkToArchName(nullptr, "other/a.c", "/arch%d/%f", buf, sizeof buf), orv::vc::path_code::kNotContained);
   EXPECT_EQ(vcWorkToArchName("", "other/a.c", "%v%d\\rcs\\%f", buf, sizeof buf), 0);
   EXPECT_EQ(std::string(buf), p("other/rcs/a.c"));
-  EXPECT_EQ(vcMapName("src/", "/arch/%d/%f", buf, sizeof buf), 13);
+  EXPECT_EQ(vcMapName("src/", "/arch/%d/%f", buf, sizeof buf), vc::err::kCannotMakeArchiveName);
 }
 
 TEST_F(PathApiTest, DirectoriesChecksAndCreation) {
@@ -152,15 +153,20 @@ TEST_F(PathApiTest, DirectoriesChecksAndCreation) {
     const char* name;
     int expected;
   } cases[] = {
-      {"dir/file", 0}, {"dir/new", 0},       {"dir\\new", 0},   {"dir", 0},
-      {"new", 2},      {"nodir/new", 3},     {"dir/file/x", 5},
+      {"dir/file", 0},
+      {"dir/new", 0},
+      {"dir\\new", 0},
+      {"dir", 0},
+      {"new", orv::vc::path_code::kNoDirectoryPart},
+      {"nodir/new", orv::vc::path_code::kDirectoryMissing},
+      {"dir/file/x", orv::vc::path_code::kNotADirectory},
   };
   for (const Case& c : cases) EXPECT_EQ(vcCheckDirPath(c.name), c.expected) << c.name;
 
   EXPECT_EQ(vcMakePath("made\\a/b/file"), 0);
   EXPECT_TRUE(fs::is_directory(p("made/a/b")));
   EXPECT_FALSE(fs::exists(p("made/a/b/file")));
-  EXPECT_EQ(vcMakePath("dir/file/below/x"), 202);
+  EXPECT_EQ(vcMakePath("dir/file/below/x"), vc::err::kCannotCreateArchiveDir);
   EXPECT_EQ(vcExtraError(), ENOTDIR);
 }
 
@@ -219,14 +225,14 @@ TEST_F(PathApiTest, FindArchiveNameOverATree) {
   }
   EXPECT_EQ(vcFindWorkName(p("store/paired.c").c_str(), buf, sizeof buf), 0);
   EXPECT_EQ(std::string(buf), p("paired/paired.c"));
-  EXPECT_EQ(vcFindWorkName("/no/template/fits", buf, sizeof buf), 58);
+  EXPECT_EQ(vcFindWorkName("/no/template/fits", buf, sizeof buf), vc::err::kNoWorkFileName);
 
   // A template that names the working file itself: 85, nothing opened or made.
   ASSERT_EQ(vcSetConfig("rcspath", "%v%d%f"), 0);
   add("self.c");
-  EXPECT_EQ(vcFindArchiveName("self.c", buf, sizeof buf, nullptr, 4), 85);
+  EXPECT_EQ(vcFindArchiveName("self.c", buf, sizeof buf, nullptr, 4), vc::err::kWorkEqualsArchive);
   EXPECT_EQ(readFile(p("self.c")), "x\n");
-  EXPECT_EQ(vcFindWorkName(p("self.c").c_str(), buf, sizeof buf), 85);
+  EXPECT_EQ(vcFindWorkName(p("self.c").c_str(), buf, sizeof buf), vc::err::kWorkEqualsArchive);
 }
 
 // Archives are opened under the path layer's absolute names: relative to the
@@ -249,8 +255,8 @@ TEST_F(PathApiTest, ArchivesOpenUnderAbsoluteNames) {
   EXPECT_EQ(vcOpenArchive(p(deep + "/one.v").c_str(), &h, 3), 0);
   EXPECT_EQ(vcCommitArchive(h, 1), 0);
   const std::string tooLong = p(std::string(2100, 'n'));
-  EXPECT_EQ(vcOpenArchive(tooLong.c_str(), nullptr, 1), 12);
-  EXPECT_EQ(vcFindWorkName(tooLong.c_str(), buf, sizeof buf), 12);
+  EXPECT_EQ(vcOpenArchive(tooLong.c_str(), nullptr, 1), vc::err::kInternalBufferExceeded);
+  EXPECT_EQ(vcFindWorkName(tooLong.c_str(), buf, sizeof buf), vc::err::kInternalBufferExceeded);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Check-in, check-out and revision deletion through the vc* calls: numbering
 // through the API, line ends, binary archives, keywords, codes, deletion.
+#include "vc/error_codes.h"
 #include "vc/tests/checkin_support.h"
 
 #include <cstdio>
@@ -35,14 +36,14 @@ TEST_F(CheckinTest, ComputeOnlyAndBufferTooSmall) {
   ASSERT_EQ(0, open());
   ASSERT_EQ(0, ci("a\n"));
   char buf[3] = {};
-  EXPECT_EQ(4, vcCiRevision(h, "1.1.1", nullptr, 0, buf, sizeof buf));
+  EXPECT_EQ(vc::err::kBufferTooSmall, vcCiRevision(h, "1.1.1", nullptr, 0, buf, sizeof buf));
   EXPECT_EQ(8, vcBufferLenQ());  // "1.1.1.1" and its terminator
   char big[64] = {};
   EXPECT_EQ(0, vcCiRevision(h, "2", nullptr, 0, big, sizeof big));
   EXPECT_EQ(std::string("2.1"), big);
   EXPECT_EQ("1.1", rec(h)->file.head->revision);  // nothing was added
-  EXPECT_EQ(56, vcCiRevision(h, nullptr, nullptr, 0, nullptr, 10));
-  EXPECT_EQ(7, vcCiRevision(99, nullptr, nullptr, 0, big, sizeof big));
+  EXPECT_EQ(vc::err::kBadArgument, vcCiRevision(h, nullptr, nullptr, 0, nullptr, 10));
+  EXPECT_EQ(vc::err::kBadArchiveHandle, vcCiRevision(99, nullptr, nullptr, 0, big, sizeof big));
 }
 
 TEST_F(CheckinTest, DuplicateRevisionFromEmptyName) {
@@ -64,22 +65,23 @@ TEST_F(CheckinTest, DuplicateRevisionFromEmptyName) {
 TEST_F(CheckinTest, Codes) {
   ASSERT_EQ(0, open());
   ASSERT_EQ(0, ci("same\n"));
-  EXPECT_EQ(3, ci("same\n", nullptr, 1));                       // unchanged, refused
-  EXPECT_EQ(0, ci("same\n", nullptr, 0));                       // unchanged, accepted
-  EXPECT_EQ(50, ci("x\n", "1.9.3.4.5.6.7"));                    // too far past a revision
-  EXPECT_EQ(36, ci("x\n", "nolabel"));
-  EXPECT_EQ(207, vcCiRevision(h, nullptr, path("missing.c").c_str(), 0, std::string(32, ' ').data(), 32));
-  EXPECT_EQ(24, ci(std::string("bin\0ary\n", 8)));             // text archive with revisions
-  EXPECT_EQ(24, ci(std::string(1023, 'x') + "\n"));            // a line of 1,024 bytes
-  EXPECT_EQ(0, ci(std::string(1022, 'x') + "\n"));             // 1,023 bytes fit
+  EXPECT_EQ(vc::err::kNoDifferences, ci("same\n", nullptr, 1));           // unchanged, refused
+  EXPECT_EQ(0, ci("same\n", nullptr, 0));                                 // unchanged, accepted
+  EXPECT_EQ(vc::err::kRevisionOutOfRange, ci("x\n", "1.9.3.4.5.6.7"));    // too far past a revision
+  EXPECT_EQ(vc::err::kSymbolMissing, ci("x\n", "nolabel"));
+  EXPECT_EQ(vc::err::kCannotOpenWorkFile,
+            vcCiRevision(h, nullptr, path("missing.c").c_str(), 0, std::string(32, ' ').data(), 32));
+  EXPECT_EQ(vc::err::kWrongFormat, ci(std::string("bin\0ary\n", 8)));     // text archive with revisions
+  EXPECT_EQ(vc::err::kWrongFormat, ci(std::string(1023, 'x') + "\n"));    // a line of 1,024 bytes
+  EXPECT_EQ(0, ci(std::string(1022, 'x') + "\n"));                        // 1,023 bytes fit
   // Locks: someone else's lock (44), strict locking without a lock (42).
   vc::VcArchive* a = rec(h);
   const std::string head = a->file.head->revision;
   a->file.locks.push_back({head, "somebody"});
-  EXPECT_EQ(44, ci("y\n"));
+  EXPECT_EQ(vc::err::kLockedByOther, ci("y\n"));
   a->file.locks.clear();
   a->file.flags |= orv::archive::kFlagStrict;
-  EXPECT_EQ(42, ci("y\n"));
+  EXPECT_EQ(vc::err::kRevisionNotLocked, ci("y\n"));
   // The user's own lock is taken by the check-in.
   a->file.locks.push_back({head, vc::archiveUser(inst())});
   ASSERT_EQ(0, ci("y\n"));
@@ -87,7 +89,7 @@ TEST_F(CheckinTest, Codes) {
   // Without the write lock.
   ASSERT_EQ(0, vcCommitArchive(h, 0));
   ASSERT_EQ(0, vcDropWriteLock(h));
-  EXPECT_EQ(26, ci("z\n"));
+  EXPECT_EQ(vc::err::kNotOpenForWrite, ci("z\n"));
 }
 
 TEST_F(CheckinTest, LineEnds) {
@@ -182,8 +184,9 @@ TEST_F(CheckinTest, CollapseAndHarvestAtCheckIn) {
   std::string n;
   ASSERT_EQ(0, ci("$Revision: 1.5 $\n", nullptr, 4, &n));
   EXPECT_EQ("1.5", n);
-  EXPECT_EQ(50, ci("$Revision: 1.2.1.1 $\n", nullptr, 4));   // another place in the tree
-  EXPECT_EQ(57, ci("$Author:  two blanks $\n", nullptr, 4));  // value not between single blanks
+  // Another place in the tree; a value not between single blanks.
+  EXPECT_EQ(vc::err::kRevisionOutOfRange, ci("$Revision: 1.2.1.1 $\n", nullptr, 4));
+  EXPECT_EQ(vc::err::kBadKeywordExpansion, ci("$Author:  two blanks $\n", nullptr, 4));
 }
 
 TEST_F(CheckinTest, UnlockEventCanHalt) {
@@ -194,7 +197,7 @@ TEST_F(CheckinTest, UnlockEventCanHalt) {
   ASSERT_EQ(0, open());
   ASSERT_EQ(0, ci("a\n"));
   rec(h)->file.locks.push_back({"1.1", vc::archiveUser(inst())});
-  EXPECT_EQ(82, ci("b\n"));
+  EXPECT_EQ(vc::err::kEventHalted, ci("b\n"));
   EXPECT_EQ("1.1", rec(h)->file.head->revision);
   EXPECT_EQ(1u, rec(h)->file.locks.size());
 }
@@ -204,10 +207,10 @@ TEST_F(CheckinTest, CheckOutCodesAndStandardOutput) {
   ASSERT_EQ(0, ci("to stdout\n"));
   int rc = 0;
   co("1.4", 0, rc);
-  EXPECT_EQ(48, rc);
-  EXPECT_EQ(56, vcCheckOutRevision(h, nullptr, nullptr, 0));
-  EXPECT_EQ(7, vcCoRevision(55, "1.1", nullptr));
-  EXPECT_EQ(207, vcCoRevision(h, "1.1", path("no/such/dir/f").c_str()));
+  EXPECT_EQ(vc::err::kRevisionMissing, rc);
+  EXPECT_EQ(vc::err::kBadArgument, vcCheckOutRevision(h, nullptr, nullptr, 0));
+  EXPECT_EQ(vc::err::kBadArchiveHandle, vcCoRevision(55, "1.1", nullptr));
+  EXPECT_EQ(vc::err::kCannotOpenWorkFile, vcCoRevision(h, "1.1", path("no/such/dir/f").c_str()));
   // "-" writes to standard output.
   const std::string captured = path("stdout.txt");
   fflush(stdout);
@@ -231,7 +234,7 @@ TEST_F(CheckinTest, FailedCheckOutKeepsTheOldFile) {
     errno = ENOSPC;
     return -1;
   };
-  EXPECT_EQ(217, vcCoRevision(h, "1.1", out.c_str()));
+  EXPECT_EQ(vc::err::kWorkWrite, vcCoRevision(h, "1.1", out.c_str()));
   orv::fs::resetFsOps();
   EXPECT_EQ("old contents\n", readFile(out));
   EXPECT_TRUE(leftovers().empty());
@@ -258,15 +261,15 @@ TEST_F(CheckinTest, DeletionCases) {
   ASSERT_EQ(0, vcCommitArchive(h, 0));
   ASSERT_EQ(0, reopen());
 
-  EXPECT_EQ(52, vcDeleteRevision(h, "1.2"));  // has branches
+  EXPECT_EQ(vc::err::kRevisionHasBranches, vcDeleteRevision(h, "1.2"));  // has branches
   rec(h)->file.locks.push_back({"1.4", "x"});
-  EXPECT_EQ(43, vcDeleteRevision(h, "1.4"));  // locked
+  EXPECT_EQ(vc::err::kRevisionAlreadyLocked, vcDeleteRevision(h, "1.4"));  // locked
   rec(h)->file.locks.clear();
-  EXPECT_EQ(48, vcDeleteRevision(h, "1.9"));
+  EXPECT_EQ(vc::err::kRevisionMissing, vcDeleteRevision(h, "1.9"));
   vc::archiveHooks().holdsPermission = [](vc::VcInstance&, const char* p, vc::VcArchive*) {
     return std::string(p) != "deleterevision";
   };
-  EXPECT_EQ(240, vcDeleteRevision(h, "1.4"));
+  EXPECT_EQ(vc::err::kDenyDeleteRevision, vcDeleteRevision(h, "1.4"));
   vc::resetArchiveHooks();
 
   for (const char* gone : {"1.5", "1.4", "1.2.1.2", "1.2.1.3", "1.1"}) {
@@ -282,25 +285,26 @@ TEST_F(CheckinTest, DeletionCases) {
   for (const auto& [rev, text] : texts) EXPECT_EQ(text, co(rev)) << rev;
   int rc = 0;
   co("1.5", 0, rc);
-  EXPECT_EQ(48, rc);
+  EXPECT_EQ(vc::err::kRevisionMissing, rc);
 }
 
 TEST_F(CheckinTest, DifferencerCalls) {
   const std::string a = path("a.txt"), b = path("b.txt"), out = path("d.out");
   writeFile(a, "one\ntwo\nthree\n");
   writeFile(b, "one\r\nTWO\r\nthree\r\n");
-  EXPECT_EQ(1, vcFindFileDiff(0, nullptr, a.c_str(), b.c_str(), out.c_str(), nullptr, 0));
+  EXPECT_EQ(vc::err::kFilesDiffer, vcFindFileDiff(0, nullptr, a.c_str(), b.c_str(), out.c_str(), nullptr, 0));
   EXPECT_EQ("d2 1\na2 1\nTWO\n", readFile(out));
   EXPECT_EQ(0, vcFindFileDiff(0, "-n -i", a.c_str(), b.c_str(), out.c_str(), nullptr, 0));
   char msg[256] = {};
-  EXPECT_EQ(2, vcFindFileDiff(0, nullptr, a.c_str(), path("none").c_str(), out.c_str(), msg, sizeof msg));
+  EXPECT_EQ(vc::err::kDiffFailed,
+            vcFindFileDiff(0, nullptr, a.c_str(), path("none").c_str(), out.c_str(), msg, sizeof msg));
   EXPECT_NE(std::string::npos, std::string(msg).find("none"));
-  EXPECT_EQ(1, vcFindFileDiff(1, nullptr, a.c_str(), b.c_str(), out.c_str(), nullptr, 0));
+  EXPECT_EQ(vc::err::kFilesDiffer, vcFindFileDiff(1, nullptr, a.c_str(), b.c_str(), out.c_str(), nullptr, 0));
   // Comparison: text mode reads CR LF as LF; binary mode does not.
   writeFile(b, "one\r\ntwo\r\nthree\r\n");
   EXPECT_EQ(0, vcCmpFiles(0, a.c_str(), b.c_str(), nullptr, 0));
-  EXPECT_EQ(1, vcCmpFiles(1, a.c_str(), b.c_str(), nullptr, 0));
-  EXPECT_EQ(207, vcCmpFiles(0, a.c_str(), path("none").c_str(), msg, sizeof msg));
+  EXPECT_EQ(vc::err::kFilesDiffer, vcCmpFiles(1, a.c_str(), b.c_str(), nullptr, 0));
+  EXPECT_EQ(vc::err::kCannotOpenWorkFile, vcCmpFiles(0, a.c_str(), path("none").c_str(), msg, sizeof msg));
   EXPECT_EQ(path("none"), std::string(msg));
   ASSERT_EQ(0, open());
   EXPECT_EQ(0, vcFindDiff(h, nullptr, a.c_str(), b.c_str(), out.c_str(), nullptr, 0));  // a text archive

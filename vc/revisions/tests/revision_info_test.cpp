@@ -1,5 +1,6 @@
 // Revision information items: the getters and relations over the fixture
 // tree, locks, renumbering, the promotion rules and the revision events.
+#include "vc/error_codes.h"
 #include "vc/tests/info_test_support.h"
 
 using namespace info_test;
@@ -70,12 +71,12 @@ INSTANTIATE_TEST_SUITE_P(Tree, RevisionGetter, ::testing::ValuesIn(kGets));
 TEST_F(RevisionInfoTest, ExistenceCountsAndArguments) {
   int h = openText(kTree);
   EXPECT_EQ(vcGetRevInfo(h, 69, "1.2.1.1.1.1", nullptr, 0), 0);
-  EXPECT_EQ(vcGetRevInfo(h, 69, "1", nullptr, 0), 48);
-  EXPECT_EQ(vcGetRevInfo(h, 69, "1.4", nullptr, 0), 48);
-  EXPECT_EQ(vcGetRevInfo(h, 27, nullptr, nullptr, 0), 56);
+  EXPECT_EQ(vcGetRevInfo(h, 69, "1", nullptr, 0), vc::err::kRevisionMissing);
+  EXPECT_EQ(vcGetRevInfo(h, 69, "1.4", nullptr, 0), vc::err::kRevisionMissing);
+  EXPECT_EQ(vcGetRevInfo(h, 27, nullptr, nullptr, 0), vc::err::kBadArgument);
   char b[8];
-  EXPECT_EQ(vcGetRevInfo(h, 27, "1.2", b, 0), 56);
-  EXPECT_EQ(vcGetRevInfo(42, 27, "1.2", b, 8), 7);
+  EXPECT_EQ(vcGetRevInfo(h, 27, "1.2", b, 0), vc::err::kBadArgument);
+  EXPECT_EQ(vcGetRevInfo(42, 27, "1.2", b, 8), vc::err::kBadArchiveHandle);
   std::uint32_t n = 0;
   ASSERT_EQ(vcGetRevInfo(h, 65, "1.2", reinterpret_cast<char*>(&n), 4), 0);
   EXPECT_EQ(n, 2u);
@@ -97,15 +98,15 @@ TEST_F(RevisionInfoTest, LockRules) {
     const char* revision;
     int rc;
   } cases[] = {
-      {"alice", 18, "1.3", 0},      // hers already
-      {"alice", 18, "1.2", 45},     // she holds another
-      {"alice", 18, "1.2.1.2", 43}, // bob's
-      {"alice", 23, "1.2.1.2", 44},
-      {"alice", 23, "1.2", 42},
-      {"alice", 18, "1.9", 48},
+      {"alice", 18, "1.3", 0},  // hers already
+      {"alice", 18, "1.2", vc::err::kOtherRevisionLocked},  // she holds another
+      {"alice", 18, "1.2.1.2", vc::err::kRevisionAlreadyLocked},  // bob's
+      {"alice", 23, "1.2.1.2", vc::err::kLockedByOther},
+      {"alice", 23, "1.2", vc::err::kRevisionNotLocked},
+      {"alice", 18, "1.9", vc::err::kRevisionMissing},
       {"alice", 23, "1.3", 0},
-      {"alice", 18, "1.2", 0},      // now free to take another
-      {"carol", 51, "1.2", 0},      // breaking alice's lock
+      {"alice", 18, "1.2", 0},  // now free to take another
+      {"carol", 51, "1.2", 0},  // breaking alice's lock
       {"carol", 18, "rel1", 0},
   };
   for (const auto& c : cases) {
@@ -119,11 +120,11 @@ TEST_F(RevisionInfoTest, LockRules) {
   // Breaking needs the permission.
   ASSERT_EQ(vcSetConfig("logname", "alice"), 0);
   deniedPermissions() = {"breaklocks"};
-  EXPECT_EQ(vcSetRevInfo(h, 51, "1.1", nullptr), 239);
-  EXPECT_EQ(vcSetRevInfo(h, 23, "1.1", nullptr), 44);
+  EXPECT_EQ(vcSetRevInfo(h, 51, "1.1", nullptr), vc::err::kDenyBreakLock);
+  EXPECT_EQ(vcSetRevInfo(h, 23, "1.1", nullptr), vc::err::kLockedByOther);
   // Without the write lock.
   int r = openText(kTree, "r.v", 1);
-  EXPECT_EQ(vcSetRevInfo(r, 18, "1.1", nullptr), 26);
+  EXPECT_EQ(vcSetRevInfo(r, 18, "1.1", nullptr), vc::err::kNotOpenForWrite);
 }
 
 TEST_F(RevisionInfoTest, LockEventsAndTheirRefusal) {
@@ -137,12 +138,12 @@ TEST_F(RevisionInfoTest, LockEventsAndTheirRefusal) {
   EXPECT_EQ(vcSetRevInfo(h, 18, "1.1", nullptr), 0);
   EXPECT_EQ(echoed(), (std::vector<std::string>{"preunlock/1.3", "unlock/1.3", "prelock/1.1", "lock/1.1"}));
   ASSERT_EQ(vcSetConfig("go", "0"), 0);
-  EXPECT_EQ(vcSetRevInfo(h, 23, "1.1", nullptr), 82);
+  EXPECT_EQ(vcSetRevInfo(h, 23, "1.1", nullptr), vc::err::kEventHalted);
   EXPECT_EQ(str(h, 9), "alice 1.1");
   deniedPermissions() = {"lock"};
   ASSERT_EQ(vcSetConfig("go", "1"), 0);
   EXPECT_EQ(vcSetRevInfo(h, 23, "1.1", nullptr), 0);
-  EXPECT_EQ(vcSetRevInfo(h, 18, "1.2", nullptr), 238);
+  EXPECT_EQ(vcSetRevInfo(h, 18, "1.2", nullptr), vc::err::kDenyLock);
 }
 
 // ---- renumbering ----
@@ -154,20 +155,20 @@ TEST_F(RevisionInfoTest, Renumbering) {
     const char* to;
     int rc;
   } cases[] = {
-      {"1.2", "1.5", 52},          // has branches
-      {"1.3", "1.2", 47},          // taken
-      {"1.3", "1.3.1", 50},        // other field count
-      {"1.3", "01.2x", 51},
-      {"1.3", "1.2.5", 50},
-      {"1.2.1.2", "1.2.3.2", 50},  // would leave its branch
-      {"1.2.1.2", "1.2.1.1.5", 50},
-      {"1.2.2.1", "1.2.2.0", 0},   // first of its branch: anything below nothing
+      {"1.2", "1.5", vc::err::kRevisionHasBranches},  // has branches
+      {"1.3", "1.2", vc::err::kRevisionExists},  // taken
+      {"1.3", "1.3.1", vc::err::kRevisionOutOfRange},  // other field count
+      {"1.3", "01.2x", vc::err::kBadRevisionNumber},
+      {"1.3", "1.2.5", vc::err::kRevisionOutOfRange},
+      {"1.2.1.2", "1.2.3.2", vc::err::kRevisionOutOfRange},  // would leave its branch
+      {"1.2.1.2", "1.2.1.1.5", vc::err::kRevisionOutOfRange},
+      {"1.2.2.1", "1.2.2.0", 0},  // first of its branch: anything below nothing
       {"1.1", "1.0", 0},
-      {"1.3", "1.0", 47},
-      {"1.3", "2.1", 0},           // newest: anything above the older one
-      {"1.0", "1.3", 50},          // would pass 1.2
-      {"nolabel", "1.9", 36},
-      {"1.7", "1.8", 48},
+      {"1.3", "1.0", vc::err::kRevisionExists},
+      {"1.3", "2.1", 0},  // newest: anything above the older one
+      {"1.0", "1.3", vc::err::kRevisionOutOfRange},  // would pass 1.2
+      {"nolabel", "1.9", vc::err::kSymbolMissing},
+      {"1.7", "1.8", vc::err::kRevisionMissing},
   };
   for (const auto& c : cases) EXPECT_EQ(vcSetRevInfo(h, 35, c.from, c.to), c.rc) << c.from << "->" << c.to;
   h = reopen(h);
@@ -193,12 +194,12 @@ TEST_F(RevisionInfoTest, PlainRevisionItems) {
   int h = openText(kTree);
   EXPECT_EQ(vcSetRevInfo(h, 39, "1.2.1.1", "log with @ sign"), 0);
   EXPECT_EQ(vcSetRevInfo(h, 37, "1.1", "zoe"), 0);
-  EXPECT_EQ(vcSetRevInfo(h, 37, "1.1", "z;oe"), 56);
+  EXPECT_EQ(vcSetRevInfo(h, 37, "1.1", "z;oe"), vc::err::kBadArgument);
   EXPECT_EQ(vcSetRevInfo(h, 38, "1.1", "99.12.31.23.59.59"), 0);
   EXPECT_EQ(vcSetRevInfo(h, 36, "1.1", "Beta"), 0);
-  EXPECT_EQ(vcSetRevInfo(h, 36, "1.1", "9x"), 56);
-  EXPECT_EQ(vcSetRevInfo(h, 40, "1.1", "x"), 56);
-  EXPECT_EQ(vcSetRevInfo(h, 39, "1.1", nullptr), 56);
+  EXPECT_EQ(vcSetRevInfo(h, 36, "1.1", "9x"), vc::err::kBadArgument);
+  EXPECT_EQ(vcSetRevInfo(h, 40, "1.1", "x"), vc::err::kBadArgument);
+  EXPECT_EQ(vcSetRevInfo(h, 39, "1.1", nullptr), vc::err::kBadArgument);
   EXPECT_EQ(echoed(), (std::vector<std::string>{"prenewlog/1.2.1.1/log with @ sign",
                                                 "newlog/1.2.1.1/log with @ sign", "newauthor/1.1/zoe",
                                                 "prenewdate/1.1/99.12.31.23.59.59"}));

@@ -1,5 +1,6 @@
 // The conditional stack: which lines run in if/elseif/else chains, nesting,
 // and the errors of misplaced conditionals.
+#include "vc/error_codes.h"
 #include "vc/tests/support_script.h"
 
 using namespace script_test;
@@ -69,7 +70,7 @@ class ConditionalErrors : public ScriptTest, public ::testing::WithParamInterfac
 
 TEST_P(ConditionalErrors, ReportedWithLineAndTheRunAnswers28) {
   const std::string path = write("errors.rc", GetParam().script);
-  EXPECT_EQ(vcReadConfig(path.c_str()), 28);
+  EXPECT_EQ(vcReadConfig(path.c_str()), vc::err::kBadOptionLine);
   ASSERT_EQ(texts(2).size(), 1u);
   EXPECT_EQ(echoes().back(), (Echo{GetParam().message, path, GetParam().line, 2}));
   EXPECT_TRUE(texts(0).empty());

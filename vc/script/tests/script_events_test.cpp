@@ -1,5 +1,6 @@
 // Events: permission gates, the autoaction pair that names the block, the
 // temporary options a block sees, the pre-event rule and project events.
+#include "vc/error_codes.h"
 #include "vc/script/event_sources.h"
 #include "vc/security/permissions.h"
 #include "vc/tests/support_script.h"
@@ -91,7 +92,7 @@ TEST_F(EventTest, PrelockChecksTheRevisionStateAgainstLockStates) {
   ASSERT_EQ(run("autoaction prelock=blk\nblock blk\necho locking $(revision)\nend"), 0);
   g_lockStates = "Exp, Rel\tStab";
   g_revisionState = "Prod";
-  EXPECT_EQ(vcArchiveEvent(5, "prelock", "1.2"), 273);
+  EXPECT_EQ(vcArchiveEvent(5, "prelock", "1.2"), vc::err::kDenyLockAtState);
   g_revisionState = "rel";
   EXPECT_EQ(vcArchiveEvent(5, "prelock", "1.2"), 0);
   g_lockStates.clear();
@@ -101,9 +102,9 @@ TEST_F(EventTest, PrelockChecksTheRevisionStateAgainstLockStates) {
 }
 
 TEST_F(EventTest, BadOrUnusableArchivesAnswerTheirCodes) {
-  EXPECT_EQ(vcArchiveEvent(9, "checkin", nullptr), 7);
-  EXPECT_EQ(vcArchiveEvent(6, "checkin", nullptr), 203);
-  EXPECT_EQ(vcArchiveEvent(0, "checkin", nullptr), 30);  // no autoaction pair
+  EXPECT_EQ(vcArchiveEvent(9, "checkin", nullptr), vc::err::kBadArchiveHandle);
+  EXPECT_EQ(vcArchiveEvent(6, "checkin", nullptr), vc::err::kCannotOpenArchive);
+  EXPECT_EQ(vcArchiveEvent(0, "checkin", nullptr), vc::err::kUnknownOption);  // no autoaction pair
 }
 
 TEST_F(EventTest, TheBlockSeesTemporaryOptionsAndTheUsersOwnOptionsSurvive) {
@@ -128,8 +129,8 @@ TEST_F(EventTest, TheBlockSeesTemporaryOptionsAndTheUsersOwnOptionsSurvive) {
 
 TEST_F(EventTest, AutoactionPairsAreMatchedExactlyAndMayNotBeEmpty) {
   ASSERT_EQ(run("autoaction CheckIn=blk\nautoaction checkout=\nblock blk\necho ran\nend"), 0);
-  EXPECT_EQ(vcArchiveEvent(5, "checkin", nullptr), 30);
-  EXPECT_EQ(vcArchiveEvent(5, "checkout", nullptr), 30);
+  EXPECT_EQ(vcArchiveEvent(5, "checkin", nullptr), vc::err::kUnknownOption);
+  EXPECT_EQ(vcArchiveEvent(5, "checkout", nullptr), vc::err::kUnknownOption);
   EXPECT_EQ(vcArchiveEvent(5, "CheckIn", nullptr), 0);
   EXPECT_EQ(texts(0), std::vector<std::string>{"ran"});
 }
@@ -170,7 +171,7 @@ TEST_P(PreEventRule, DecidesWhetherTheOperationGoesOn) {
 INSTANTIATE_TEST_SUITE_P(Blocks, PreEventRule, ::testing::ValuesIn(kPreEvents));
 
 TEST_F(EventTest, ProjectEventsRunAgainstTheGivenProject) {
-  EXPECT_EQ(vcProjectEvent(1, "checkpoint"), 60);
+  EXPECT_EQ(vcProjectEvent(1, "checkpoint"), vc::err::kBadProjectHandle);
   ASSERT_EQ(run("autoaction checkpoint=fromlocal\nblock fromlocal\necho local\nend"), 0);
   g_projectLists[1].setPair(vc::PairKind::AutoAction, "checkpoint", "fromproject");
   g_projectLists[1].blocks.push_back(vc::VcBlock{"fromproject", 256,

@@ -1,4 +1,5 @@
 // Text expansion and its functions, as `echo` sees them.
+#include "vc/error_codes.h"
 #include "vc/tests/support_script.h"
 
 using namespace script_test;
@@ -116,7 +117,7 @@ const ExpansionCase kExpansionErrors[] = {
 class ExpansionErrors : public ScriptTest, public ::testing::WithParamInterface<ExpansionCase> {};
 
 TEST_P(ExpansionErrors, AreScriptErrors) {
-  EXPECT_EQ(run(std::string("echo ") + GetParam().text), 28);
+  EXPECT_EQ(run(std::string("echo ") + GetParam().text), vc::err::kBadOptionLine);
   EXPECT_EQ(texts(2), std::vector<std::string>{GetParam().expanded});
   EXPECT_TRUE(texts(0).empty());
 }

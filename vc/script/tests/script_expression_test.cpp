@@ -1,5 +1,6 @@
 // vcExpression: the expression language with script variables, parameters
 // and text expansion behind it.
+#include "vc/error_codes.h"
 #include "vc/tests/support_script.h"
 
 using namespace script_test;
@@ -81,7 +82,7 @@ const ErrorCase kErrors[] = {
 class ExpressionErrors : public ScriptTest, public ::testing::WithParamInterface<ErrorCase> {};
 
 TEST_P(ExpressionErrors, Answer5WithExtraError0) {
-  EXPECT_EQ(vcExpression(GetParam().expression, nullptr), 5);
+  EXPECT_EQ(vcExpression(GetParam().expression, nullptr), vc::err::kDone);
   EXPECT_EQ(vcExtraError(), 0);
   ASSERT_EQ(echoes().size(), 1u);
   EXPECT_EQ(echoes()[0], (Echo{GetParam().message, "expression", 1, 2}));
@@ -89,6 +90,6 @@ TEST_P(ExpressionErrors, Answer5WithExtraError0) {
 
 INSTANTIATE_TEST_SUITE_P(Errors, ExpressionErrors, ::testing::ValuesIn(kErrors));
 
-TEST_F(ScriptTest, ExpressionNeedsAnExpression) { EXPECT_EQ(vcExpression(nullptr, ""), 56); }
+TEST_F(ScriptTest, ExpressionNeedsAnExpression) { EXPECT_EQ(vcExpression(nullptr, ""), vc::err::kBadArgument); }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Statements of the script language: what reaches the callbacks and the
 // spawner, in which order, and what ends a run.
 #include "vc/config/config_file.h"
+#include "vc/error_codes.h"
 #include "vc/script/script_context.h"
 #include "vc/tests/support_script.h"
 
@@ -20,7 +21,7 @@ TEST_F(ScriptTest, EchoTraceAndErrorsReachTheCallbackInOrder) {
                                  "echo quiet\n"
                                  "echo $bad(\n"
                                  "echo never\n");
-  EXPECT_EQ(vcReadConfig(path.c_str()), 28);
+  EXPECT_EQ(vcReadConfig(path.c_str()), vc::err::kBadOptionLine);
   const std::vector<Echo> expected = {
       {"start", path, 1, 0},       {"x=1", path, 3, 1},     {"if x == 1", path, 4, 1},
       {"echo in $(x)", path, 5, 1}, {"in 1", path, 5, 0},   {"endif", path, 6, 1},
@@ -45,22 +46,22 @@ TEST_F(ScriptTest, BlocksRunOnDemandAndReturnValues) {
   EXPECT_EQ(run("block seven\necho in seven\nreturn 3 + 4\necho never\nend\n"
                 "block plain\necho plain\nend"),
             0);
-  EXPECT_EQ(vcRunBlock("SEVEN", 0), 5);
+  EXPECT_EQ(vcRunBlock("SEVEN", 0), vc::err::kDone);
   EXPECT_EQ(vcExtraError(), 7);
   EXPECT_EQ(vcRunBlock("plain", 0), 0);
-  EXPECT_EQ(vcRunBlock("nosuch", 0), 30);
-  EXPECT_EQ(vcRunBlock(nullptr, 0), 56);
+  EXPECT_EQ(vcRunBlock("nosuch", 0), vc::err::kUnknownOption);
+  EXPECT_EQ(vcRunBlock(nullptr, 0), vc::err::kBadArgument);
   EXPECT_EQ(texts(0), (std::vector<std::string>{"in seven", "plain"}));
   // A script error inside a block is reported with the block's line number.
   EXPECT_EQ(run("block broken\necho ok\nelse\nend"), 0);
-  EXPECT_EQ(vcRunBlock("broken", 0), 28);
+  EXPECT_EQ(vcRunBlock("broken", 0), vc::err::kBadOptionLine);
   EXPECT_EQ(echoes().back(), (Echo{"else without if", "none", 2, 2}));
 }
 
 TEST_F(ScriptTest, CallInAFileEndsItWhenTheBlockReturns) {
   // Blocks of a file are in force once the file has been read.
   EXPECT_EQ(run("block giveback\nreturn 9\nend\necho $call(giveback)"), 0);
-  EXPECT_EQ(run("echo $call(giveback)\ncall giveback\necho never"), 5);
+  EXPECT_EQ(run("echo $call(giveback)\ncall giveback\necho never"), vc::err::kDone);
   EXPECT_EQ(vcExtraError(), 9);
   EXPECT_EQ(texts(0), (std::vector<std::string>{"0", "9"}));
 }
@@ -86,8 +87,8 @@ TEST_F(ScriptTest, EndAndBlockLinesOutOfPlaceAreSyntaxErrors) {
   ctx.instance = &inst();
   ctx.target = &inst().options.local;
   ctx.lists = inst().currentLists();
-  EXPECT_EQ(vc::processLine(ctx, "end"), 28);
-  EXPECT_EQ(vc::processLine(ctx, "block"), 28);
+  EXPECT_EQ(vc::processLine(ctx, "end"), vc::err::kBadOptionLine);
+  EXPECT_EQ(vc::processLine(ctx, "block"), vc::err::kBadOptionLine);
   EXPECT_EQ(vc::processLine(ctx, "headers whatever"), 0);
   EXPECT_EQ(vc::processLine(ctx, "template x y"), 0);
 }
@@ -231,9 +232,9 @@ TEST_F(ScriptTest, ABlockRunFromInsideACallbackLeavesTheOuterRunIntact) {
   EXPECT_EQ(run("block inner\nif 0\necho inner skipped\nelse\necho inner\nreturn 4\nend\n"
                 "block outer\nif 1\necho outer 1\necho outer 2\nendif\nreturn 6\nend"),
             0);
-  EXPECT_EQ(vcRunBlock("outer", 0), 5);
+  EXPECT_EQ(vcRunBlock("outer", 0), vc::err::kDone);
   EXPECT_EQ(vcExtraError(), 6);
-  EXPECT_EQ(g_nestedResult, 5);
+  EXPECT_EQ(g_nestedResult, vc::err::kDone);
   EXPECT_EQ(texts(0), (std::vector<std::string>{"outer 1", "inner", "outer 2"}));
 }
 

@@ -1,6 +1,7 @@
 // The security-database bridge over the test double of libkel32.so: the
 // caches, the scopes, the policy values, start-up failures, policy lines as
 // options, the project-opening gate and redirector files.
+#include "kel.h"
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"
 #include "vc/security/permissions.h"
@@ -116,13 +117,13 @@ TEST_F(SecurityBridge, RefusalsAndNoEntries) {
   kel.answer("", "lock", 0, kNoFlag);            // a "No" flag alone refuses too
   kel.answer("", "checkout", kRefused, 2);       // no entry at all
   start();
-  EXPECT_EQ(vcGetPerm("checkin"), 5);
-  EXPECT_EQ(vcGetPerm("lock"), 5);
-  EXPECT_EQ(vcGetPerm("checkout"), 5);
+  EXPECT_EQ(vcGetPerm("checkin"), vc::err::kDone);
+  EXPECT_EQ(vcGetPerm("lock"), vc::err::kDone);
+  EXPECT_EQ(vcGetPerm("checkout"), vc::err::kDone);
   EXPECT_EQ(vcGetPerm("openarchive"), 0);
-  EXPECT_EQ(vcGetPerm(nullptr), 56);
+  EXPECT_EQ(vcGetPerm(nullptr), vc::err::kBadArgument);
   // Refused through an event gate: the operation's refusal code.
-  EXPECT_EQ(vcArchiveEvent(0, "precheckin", nullptr), 241);
+  EXPECT_EQ(vcArchiveEvent(0, "precheckin", nullptr), vc::err::kDenyCheckin);
   EXPECT_EQ(vcExtraError(), 0);
   EXPECT_EQ(vcKELError(), 0);
 }
@@ -132,7 +133,7 @@ TEST_F(SecurityBridge, ASecurityObjectOverridesAGlobalRefusal) {
   kel.answer("projA", "checkin", kRefused, 2);
   kel.answer("projB", "checkin", 0, 0);
   start();
-  EXPECT_EQ(vcGetPerm("checkin"), 5) << "no archive: the global refusal stands";
+  EXPECT_EQ(vcGetPerm("checkin"), vc::err::kDone) << "no archive: the global refusal stands";
   g_archiveObjects = {"projA", "projB"};
   EXPECT_EQ(vcGetPerm("checkin"), 0);
   EXPECT_EQ(kel.count("kelResolvePermissionInSO"), 2 * kCatalogueRoles);
@@ -145,7 +146,7 @@ TEST_F(SecurityBridge, OpeningAnArchiveSkipsItsSecurityObjects) {
   kel.answer("projA", "openarchive", 0, 0);
   start();
   g_archiveObjects = {"projA"};
-  EXPECT_EQ(vcGetPerm("openarchive"), 5);
+  EXPECT_EQ(vcGetPerm("openarchive"), vc::err::kDone);
   EXPECT_EQ(kel.count("kelResolvePermissionInSO"), 0);
 }
 
@@ -162,11 +163,11 @@ TEST_F(SecurityBridge, TheProjectCheckGoesThroughTheScopeCache) {
   // An archive with security objects takes the place of the project.
   kel.answer("projQ", "modifyproject", kRefused, 2);
   g_archiveObjects = {"projQ"};
-  EXPECT_EQ(vcGetPerm("modifyproject"), 5);
+  EXPECT_EQ(vcGetPerm("modifyproject"), vc::err::kDone);
   // A project file that no security object lists.
   g_archiveObjects.clear();
   g_projectPath = "/work/other.tpj";
-  EXPECT_EQ(vcGetPerm("modifyproject"), 5);
+  EXPECT_EQ(vcGetPerm("modifyproject"), vc::err::kDone);
   EXPECT_EQ(kel.count("kelGetObject"), 2);
 }
 
@@ -178,13 +179,13 @@ TEST_F(SecurityBridge, ValuesOfEveryScopeAreMerged) {
   start();
   EXPECT_EQ(value("lockstates"), "a, b");
   // Holding a valued policy grants nothing else.
-  EXPECT_EQ(vcGetPerm("checkin"), 5);
+  EXPECT_EQ(vcGetPerm("checkin"), vc::err::kDone);
   EXPECT_EQ(value("checkin"), "<30>");
   g_archiveObjects = {"projA", "projB"};
   EXPECT_EQ(value("lockstates"), "a, b c");
   EXPECT_EQ(value("lock"), "") << "granted without a value";
   char small[4];
-  EXPECT_EQ(vcGetPermValue("lockstates", small, sizeof small), 4);
+  EXPECT_EQ(vcGetPermValue("lockstates", small, sizeof small), vc::err::kBufferTooSmall);
   EXPECT_EQ(vcBufferLenQ(), 7);
 }
 
@@ -222,8 +223,8 @@ TEST_F(SecurityBridge, RequirePermissionRecordsTheRefusal) {
   vc::VcInstance& inst = *vc::currentInstance();
   inst.security.error = 9;
   inst.extraError = 9;
-  EXPECT_EQ(vc::requirePermission(inst, "addlabel", vc::err::kDenyAddLabel), 236);
-  EXPECT_EQ(inst.lastError, 236);
+  EXPECT_EQ(vc::requirePermission(inst, "addlabel", vc::err::kDenyAddLabel), vc::err::kDenyAddLabel);
+  EXPECT_EQ(inst.lastError, vc::err::kDenyAddLabel);
   EXPECT_EQ(inst.security.error, 0);
   EXPECT_EQ(inst.extraError, 0);
   EXPECT_EQ(vc::requirePermission(inst, "checkin", vc::err::kDenyCheckin), 0);
@@ -273,8 +274,8 @@ TEST_F(SecurityBridge, PolicyLinesArriveAsReadOnlyOptions) {
   EXPECT_EQ(vcSetConfig("addcr", nullptr), 0);
   ASSERT_EQ(vcGetConfig("addcr", qualifier, sizeof qualifier, buf, sizeof buf), 0);
   EXPECT_STREQ(qualifier, "enforcenoaddcr");
-  EXPECT_EQ(vcDropConfig("states"), 30);
-  EXPECT_EQ(vcSetConfigFlags("states", 0), 30);
+  EXPECT_EQ(vcDropConfig("states"), vc::err::kUnknownOption);
+  EXPECT_EQ(vcSetConfigFlags("states", 0), vc::err::kUnknownOption);
   ASSERT_EQ(vcGetConfig("states", nullptr, 0, buf, sizeof buf), 0);
   EXPECT_STREQ(buf, "Exp Rel");
 }
@@ -286,7 +287,8 @@ TEST_F(SecurityBridge, PolicyStatementsMayNotStartPrograms) {
   start();
   char buf[32];
   EXPECT_EQ(vcGetConfig("before", nullptr, 0, buf, sizeof buf), 0);
-  EXPECT_EQ(vcGetConfig("after", nullptr, 0, buf, sizeof buf), 30) << "the script error ends the load";
+  EXPECT_EQ(vcGetConfig("after", nullptr, 0, buf, sizeof buf), vc::err::kUnknownOption)
+      << "the script error ends the load";
 }
 
 TEST_F(SecurityBridge, SecurityObjectPoliciesGoToTheGivenList) {
@@ -331,8 +333,8 @@ TEST_F(SecurityBridge, ProjectOpeningGate) {
 TEST_F(SecurityBridge, RedirectorFiles) {
   start();
   // Missing database path; directories made; a read-only file replaced.
-  EXPECT_EQ(vcKELCreateRedirector(nullptr, nullptr), 56);
-  EXPECT_EQ(vcKELCreateRedirector("", "x"), 56);
+  EXPECT_EQ(vcKELCreateRedirector(nullptr, nullptr), vc::err::kBadArgument);
+  EXPECT_EQ(vcKELCreateRedirector("", "x"), vc::err::kBadArgument);
   const fs::path red = dir / "a" / "b" / "orvkel";
   ASSERT_EQ(vcKELCreateRedirector("/srv/kel/orvkel", red.c_str()), 0);
   writeFile(dir / "a" / "b" / "orvkel.red", "stale\n");
@@ -345,14 +347,14 @@ TEST_F(SecurityBridge, RedirectorFiles) {
 
   // A component that is a file: 271 with the system error, security error 0.
   writeFile(dir / "plain", "x");
-  EXPECT_EQ(vcKELCreateRedirector("/srv/kel/orvkel", (dir / "plain" / "r").c_str()), 271);
+  EXPECT_EQ(vcKELCreateRedirector("/srv/kel/orvkel", (dir / "plain" / "r").c_str()), vc::err::kRedirectorFailed);
   EXPECT_EQ(vcExtraError(), ENOTDIR);
   EXPECT_EQ(vcKELError(), 0);
 
   // The database refuses: 271 with its result; the old redirector is kept.
   ::setenv("ORV_KEL_FAIL", "redirector", 1);
-  EXPECT_EQ(vcKELCreateRedirector("/srv/kel/third", red.c_str()), 271);
-  EXPECT_EQ(vcKELError(), 203);
+  EXPECT_EQ(vcKELCreateRedirector("/srv/kel/third", red.c_str()), vc::err::kRedirectorFailed);
+  EXPECT_EQ(vcKELError(), KEL_CANNOT_WRITE);
   EXPECT_EQ(vcExtraError(), 99);
   std::ifstream again(dir / "a" / "b" / "orvkel.red");
   std::string kept((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>());

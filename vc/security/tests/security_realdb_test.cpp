@@ -109,9 +109,9 @@ TEST_F(RealDatabase, ARegisteredUserMayCheckIn) {
 
 TEST_F(RealDatabase, AnUnregisteredUserIsRefused) {
   startAs("carol");
-  EXPECT_EQ(vcGetPerm("checkin"), 5);
-  EXPECT_EQ(vc::runPreEvent(0, "checkin", nullptr), 241);
-  EXPECT_EQ(vc::requirePermission(*vc::currentInstance(), "checkin", vc::err::kDenyCheckin), 241);
+  EXPECT_EQ(vcGetPerm("checkin"), vc::err::kDone);
+  EXPECT_EQ(vc::runPreEvent(0, "checkin", nullptr), vc::err::kDenyCheckin);
+  EXPECT_EQ(vc::requirePermission(*vc::currentInstance(), "checkin", vc::err::kDenyCheckin), vc::err::kDenyCheckin);
   char text[512] = {};
   ASSERT_EQ(vcErrorStr(241, text, sizeof text), 0);
   EXPECT_NE(std::string(text).find("check in revisions"), std::string::npos);
@@ -119,7 +119,7 @@ TEST_F(RealDatabase, AnUnregisteredUserIsRefused) {
 
 TEST_F(RealDatabase, ANoEntryRefusesAndValuesStillCount) {
   startAs("bob");
-  EXPECT_EQ(vcGetPerm("checkin"), 5) << "NoCheckIn";
+  EXPECT_EQ(vcGetPerm("checkin"), vc::err::kDone) << "NoCheckIn";
   EXPECT_EQ(vcGetPerm("checkout"), 0);
   char value[64] = {};
   ASSERT_EQ(vcGetPermValue("lockstates", value, sizeof value), 0);
@@ -138,14 +138,14 @@ TEST_F(RealDatabase, PolicyStatementsAndTheProjectGate) {
   ASSERT_EQ(vcGetConfigFlags("states", &flags), 0);
   EXPECT_EQ(flags & 16u, 16u);
   // The administrators' template statement is not loaded.
-  EXPECT_EQ(vcGetConfig("noaddcr", nullptr, 0, buf, sizeof buf), 30);
+  EXPECT_EQ(vcGetConfig("noaddcr", nullptr, 0, buf, sizeof buf), vc::err::kUnknownOption);
 
   vc::VcInstance& inst = *vc::currentInstance();
   vc::VcOptionList first;
   const std::string project = (dir_ / "app.tpj").string();
   EXPECT_EQ(vc::projectOpenGate(inst, first, project, false), 0);
   vc::VcOptionList second;
-  EXPECT_EQ(vc::projectOpenGate(inst, second, project, true), 94);
+  EXPECT_EQ(vc::projectOpenGate(inst, second, project, true), vc::err::kProjectDenied);
   ASSERT_NE(second.find("modifyproject"), nullptr);
   EXPECT_EQ(second.find("modifyproject")->flags & 16u, 16u);
 }
@@ -159,7 +159,7 @@ TEST_F(RealDatabase, RedirectorLeadsToTheDatabase) {
   EXPECT_NE(std::string(found).find("orvkel"), std::string::npos);
   // The library's own base path already holds a database: refused by the
   // database library, reported as 271 with its code.
-  EXPECT_EQ(vcKELCreateRedirector("/srv/x", nullptr), 271);
+  EXPECT_EQ(vcKELCreateRedirector("/srv/x", nullptr), vc::err::kRedirectorFailed);
   EXPECT_EQ(vcKELError(), KEL_DATABASE_AT_REDIRECTOR);
 }
 
