@@ -1,11 +1,12 @@
 # Helpers shared by every module's build.
 
 # orv_add_test(<name> LABEL <label> SOURCES <files...> [LIBS <libs...>])
-# Builds one GoogleTest program and registers its tests under the module label.
+# Builds one GoogleTest program, with the shared test support (orv_test_support),
+# and registers its tests under the module label.
 function(orv_add_test name)
   cmake_parse_arguments(T "" "LABEL" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} orv_test_support GTest::gtest GTest::gtest_main GTest::gmock)
   # The fixture folder is compiled in: gtest_discover_tests cannot carry a
   # second variable in ENVIRONMENT (it splits the list).
   target_compile_definitions(${name} PRIVATE ORV_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/testdata")

@@ -71,7 +71,7 @@ std::string letters(std::size_t n) {
 }  // namespace
 
 TEST(BinaryDiff, RandomPairsRebuildFile2) {
-  ScratchDir d;
+  TempDir d;
   std::mt19937 rng(2024);
   for (int round = 0; round < 300; ++round) {
     std::string a = random_bytes(rng, rng() % 3000);
@@ -118,7 +118,7 @@ TEST(BinaryDiff, RandomPairsRebuildFile2) {
 }
 
 TEST(BinaryDiff, ListedEdgeCases) {
-  ScratchDir d;
+  TempDir d;
   const std::string base = letters(2000);
   DiffOutcome r = run_diff(d, {"diffb", "-n"}, base, base, true);
   EXPECT_EQ(r.result, 0);
@@ -150,7 +150,7 @@ TEST(BinaryDiff, ListedEdgeCases) {
 }
 
 TEST(BinaryDiff, ListingForms) {
-  ScratchDir d;
+  TempDir d;
   const std::string base = letters(2000);
   std::string b = base;
   b[100] = '\0';
@@ -172,7 +172,7 @@ TEST(BinaryDiff, ListingForms) {
 }
 
 TEST(BinaryDiff, OptionsAndMessages) {
-  ScratchDir d;
+  TempDir d;
   DiffOutcome r = run_diff(d, {"diffb", "-C"}, "a", "b", true);
   EXPECT_EQ(r.result, 2);
   EXPECT_EQ(r.message, "diffb: missing number after -C\n");
@@ -212,7 +212,7 @@ void reenter() {
 }  // namespace
 
 TEST(BinaryDiff, BusyGuard) {
-  ScratchDir d;
+  TempDir d;
   orv::bincmp::set_busy_hook(reenter);
   DiffOutcome r = run_diff(d, {"diffb", "-n"}, "abc", "abd", true);
   orv::bincmp::set_busy_hook(nullptr);

@@ -1,6 +1,6 @@
-// Helpers of the differencer tests: a scratch directory, file reading and
-// writing, running the differencers into a string, running standard tools,
-// and independent appliers of the edit scripts.
+// Helpers of the differencer tests: file reading and writing in the shared
+// temporary directory, running the differencers into a string, running
+// standard tools, and independent appliers of the edit scripts.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,28 +18,13 @@
 
 #include "orv/bincmp32.h"
 #include "orv/txtcmp32.h"
+#include "testing/temp_dir.h"
 
 namespace difftest {
 
 namespace fs = std::filesystem;
 
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::string tmpl = (fs::temp_directory_path() / "orvdiff.XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) std::abort();
-    path_ = tmpl;
-  }
-  ~ScratchDir() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  std::string file(const std::string& name) const { return (path_ / name).string(); }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
+using orv::test::TempDir;
 
 inline void write_file(const std::string& path, const std::string& data) {
   std::ofstream f(path, std::ios::binary | std::ios::trunc);
@@ -60,7 +45,7 @@ struct DiffOutcome {
 };
 
 // Runs DiffFile (or DiffBFile) with the words given; the output is read back.
-inline DiffOutcome run_diff(const ScratchDir& dir, std::vector<std::string> words, const std::string& a,
+inline DiffOutcome run_diff(const TempDir& dir, std::vector<std::string> words, const std::string& a,
                     const std::string& b, bool binary = false) {
   std::string f1 = dir.file("in1"), f2 = dir.file("in2"), out = dir.file("out");
   write_file(f1, a);

@@ -18,7 +18,7 @@ struct OptionCase {
 }  // namespace
 
 TEST(DiffFileOptions, UsageErrorsTable) {
-  ScratchDir d;
+  TempDir d;
   // Seed a known message so that "no new message" can be seen.
   run_diff(d, {"diff", "-q"}, "a\n", "a\n");
   const OptionCase cases[] = {
@@ -49,7 +49,7 @@ TEST(DiffFileOptions, UsageErrorsTable) {
 }
 
 TEST(DiffFileOptions, OptionBundlesTakeTheirWords) {
-  ScratchDir d;
+  TempDir d;
   // -C inside a bundle takes the next word, the rest of the bundle still counts.
   DiffOutcome r = run_diff(d, {"diff", "-Cn", "1"}, "a\nb\nc\n", "a\nB\nc\n");
   EXPECT_EQ(r.out.substr(r.out.find("***************")), "***************\n*** 1,3 ****\n  a\n! b\n  c\n--- 1,3 ----\n  a\n! B\n  c\n");
@@ -62,7 +62,7 @@ TEST(DiffFileOptions, OptionBundlesTakeTheirWords) {
 }
 
 TEST(DiffFileOptions, NoStateLeaksBetweenCalls) {
-  ScratchDir d;
+  TempDir d;
   std::string a, b;
   for (int k = 0; k < 30; ++k) a += "l" + std::to_string(k) + "\n";
   b = a;
@@ -77,7 +77,7 @@ TEST(DiffFileOptions, NoStateLeaksBetweenCalls) {
 }
 
 TEST(DiffFileResults, WhiteSpaceAndCaseOptions) {
-  ScratchDir d;
+  TempDir d;
   struct Case {
     std::string a, b;
     int plain, b_opt, w_opt, i_opt;
@@ -100,7 +100,7 @@ TEST(DiffFileResults, WhiteSpaceAndCaseOptions) {
 }
 
 TEST(DiffFileResults, WhiteSpaceAgreesWithGnuDiff) {
-  ScratchDir d;
+  TempDir d;
   std::srand(7);
   const char* pieces[] = {"a", "b", " ", "\t", "  ", "B", "x y"};
   for (int round = 0; round < 40; ++round) {
@@ -124,7 +124,7 @@ TEST(DiffFileResults, WhiteSpaceAgreesWithGnuDiff) {
 }
 
 TEST(DiffFileResults, IdenticalFilesGiveEmptyOutput) {
-  ScratchDir d;
+  TempDir d;
   write_file(d.file("out"), "old contents\n");
   DiffOutcome r = run_diff(d, {"diff", "-n"}, "a\nb\n", "a\nb\n");
   EXPECT_EQ(r.result, 0);
@@ -134,7 +134,7 @@ TEST(DiffFileResults, IdenticalFilesGiveEmptyOutput) {
 }
 
 TEST(DiffFileResults, CarriageReturns) {
-  ScratchDir d;
+  TempDir d;
   EXPECT_EQ(run_diff(d, {"diff"}, "a\r\nb\r\n", "a\nb\n").result, 0);
   EXPECT_EQ(run_diff(d, {"diff"}, "a\nb\r", "a\nb\n").result, 0);  // a lone final CR
   // A carriage return inside the last line keeps what follows it.
@@ -145,7 +145,7 @@ TEST(DiffFileResults, CarriageReturns) {
 }
 
 TEST(DiffFileResults, UnreadableLines) {
-  ScratchDir d;
+  TempDir d;
   std::string bin = std::string("a\nb\0c\nd\n", 8);
   DiffOutcome r = run_diff(d, {"diff"}, "a\nx\nd\n", bin);
   EXPECT_EQ(r.result, 4);
@@ -170,7 +170,7 @@ TEST(DiffFileResults, UnreadableLines) {
 }
 
 TEST(DiffFileResults, FilesAndOutputErrors) {
-  ScratchDir d;
+  TempDir d;
   write_file(d.file("a"), "a\n");
   const char* argv[] = {"diff"};
   int r = DiffFile(1, argv, d.file("missing").c_str(), d.file("a").c_str(), d.file("out").c_str());
@@ -193,7 +193,7 @@ TEST(DiffFileResults, FilesAndOutputErrors) {
 }
 
 TEST(DiffFileResults, DiffErrorCutsLongMessages) {
-  ScratchDir d;
+  TempDir d;
   run_diff(d, {"diff", "-abcdefghijklmnopqrstu"}, "", "");  // "Unknown option "-a..."
   char buf[10];
   EXPECT_EQ(DiffError(buf, sizeof buf), 1);
@@ -213,7 +213,7 @@ void reenter() {
 }  // namespace
 
 TEST(DiffFileResults, BusyGuard) {
-  ScratchDir d;
+  TempDir d;
   orv::txtcmp::set_busy_hook(reenter);
   DiffOutcome r = run_diff(d, {"diff"}, "a\n", "b\n");
   orv::txtcmp::set_busy_hook(nullptr);
@@ -225,8 +225,8 @@ TEST(DiffFileResults, BusyGuard) {
 }
 
 TEST(DiffFileForms, Directories) {
-  ScratchDir d;
-  fs::create_directory(d.path() / "dir");
+  TempDir d;
+  fs::create_directory(d.file("dir"));
   write_file(d.file("dir/f.txt"), "a\nb\n");
   write_file(d.file("f.txt"), "a\nc\n");
   const char* argv[] = {"diff"};
@@ -258,10 +258,10 @@ TEST(DiffFileForms, Directories) {
 }
 
 TEST(DiffFileForms, BackslashesInNamesBecomeSlashes) {
-  ScratchDir d;
-  fs::create_directory(d.path() / "sub");
+  TempDir d;
+  fs::create_directory(d.file("sub"));
   write_file(d.file("sub/x"), "a\n");
-  std::string name = d.path().string() + "\\sub\\x";
+  std::string name = d.path() + "\\sub\\x";
   const char* argv[] = {"diff"};
   EXPECT_EQ(DiffFile(1, argv, name.c_str(), name.c_str(), d.file("out").c_str()), 0);
 }

@@ -37,7 +37,7 @@ std::string eval_ifdef(const std::string& merged, const std::string& sym, bool d
   return out;
 }
 
-std::string ed_apply(const ScratchDir& d, const std::string& a, const std::string& script) {
+std::string ed_apply(const TempDir& d, const std::string& a, const std::string& script) {
   write_file(d.file("ed_target"), a);
   write_file(d.file("ed_script"), script + "w\nq\n");
   int st = 0;
@@ -49,7 +49,7 @@ std::string ed_apply(const ScratchDir& d, const std::string& a, const std::strin
 }  // namespace
 
 TEST(DiffForms, GoldenOutputsOfOnePair) {
-  ScratchDir d;
+  TempDir d;
   struct Case {
     std::vector<std::string> words;
     std::string out;
@@ -79,7 +79,7 @@ TEST(DiffForms, GoldenOutputsOfOnePair) {
 }
 
 TEST(DiffForms, ListedEdgeCases) {
-  ScratchDir d;
+  TempDir d;
   EXPECT_EQ(run_diff(d, {"diff", "-n"}, "old\n", "new\n").out, "d1 1\na1 1\nnew\n");
   EXPECT_EQ(run_diff(d, {"diff", "-n"}, "a\n", "x\ny\na\n").out, "a0 2\nx\ny\n");
   EXPECT_EQ(run_diff(d, {"diff", "-N"}, "1\n2\n3\n4\n5\n", "1\n2\n5\n").out, "d 3 2 2 0\n");
@@ -95,7 +95,7 @@ TEST(DiffForms, ListedEdgeCases) {
 }
 
 TEST(DiffForms, NormalAndScriptMatchGnuDiffOnUniqueFixtures) {
-  ScratchDir d;
+  TempDir d;
   // Pairs whose lines are all distinct within each file: one LCS only.
   const std::pair<std::string, std::string> fixtures[] = {
       {"a\nb\nc\nd\ne\n", "a\nc\nd\nX\ne\nY\n"},
@@ -114,7 +114,7 @@ TEST(DiffForms, NormalAndScriptMatchGnuDiffOnUniqueFixtures) {
 }
 
 TEST(DiffForms, EdScriptsRebuildTheNewFile) {
-  ScratchDir d;
+  TempDir d;
   // A dot line inside a change that lies below a change altering the line
   // count, lines that begin with dots and backslashes, and additions at both
   // ends.
@@ -130,7 +130,7 @@ TEST(DiffForms, EdScriptsRebuildTheNewFile) {
 }
 
 TEST(DiffForms, IfdefMergeGivesBothFiles) {
-  ScratchDir d;
+  TempDir d;
   const std::string a = "k\nl\nm\nn\no\np\n";
   const std::string b = "new\nk\nM\nn\np\nq\n";
   DiffOutcome r = run_diff(d, {"diff", "-DNEW"}, a, b);
@@ -142,7 +142,7 @@ TEST(DiffForms, IfdefMergeGivesBothFiles) {
 }
 
 TEST(DiffForms, ChangeBarsMarkPendingLogic) {
-  ScratchDir d;
+  TempDir d;
   // Added lines that start with "." get no mark before them; a deletion gets
   // the deletion mark; a dot-only deletion gets none.
   DiffOutcome r = run_diff(d, {"diff", "-m"}, "a\n.x\nb\nc\n", "a\n.sp\nnew\nb\n");
@@ -161,7 +161,7 @@ std::string numbered(int n, int changed1 = -1, int changed2 = -1, int changed3 =
 }  // namespace
 
 TEST(DiffForms, ContextHunkBoundaries) {
-  ScratchDir d;
+  TempDir d;
   // Changes 6 common lines apart (2n with n = 3): two hunks.
   DiffOutcome r = run_diff(d, {"diff", "-c"}, numbered(20), numbered(20, 5, 12));
   EXPECT_EQ(r.out.substr(r.out.find("***************")),
@@ -184,7 +184,7 @@ TEST(DiffForms, ContextHunkBoundaries) {
 }
 
 TEST(DiffForms, ContextHeaderUsesTwoDigitDays) {
-  ScratchDir d;
+  TempDir d;
   write_file(d.file("in1"), "a\n");
   write_file(d.file("in2"), "b\n");
   // 2021-03-05 07:08:09 UTC (tests run with TZ=UTC).
@@ -197,7 +197,7 @@ TEST(DiffForms, ContextHeaderUsesTwoDigitDays) {
 }
 
 TEST(DiffForms, ContextHunkWithMoreThan255Runs) {
-  ScratchDir d;
+  TempDir d;
   // 200 single-line changes one common line apart: 400 runs in one stretch.
   std::string a, b;
   for (int k = 0; k < 200; ++k) {

@@ -35,14 +35,14 @@ std::string mutate(std::mt19937& rng, const std::string& base, int alphabet) {
   return out;
 }
 
-long gnu_minimal_count(const ScratchDir& d) {
+long gnu_minimal_count(const TempDir& d) {
   return script_changed_lines(shell("diff --minimal -n " + d.file("in1") + " " + d.file("in2")));
 }
 
 }  // namespace
 
 TEST(DiffMatching, RandomPairsAreValidAndMinimal) {
-  ScratchDir d;
+  TempDir d;
   std::mt19937 rng(12345);
   for (int round = 0; round < 150; ++round) {
     const int alphabet = round % 3 == 0 ? 3 : 8;
@@ -56,7 +56,7 @@ TEST(DiffMatching, RandomPairsAreValidAndMinimal) {
 }
 
 TEST(DiffMatching, LastLineWithoutLineFeed) {
-  ScratchDir d;
+  TempDir d;
   const std::pair<std::string, std::string> pairs[] = {
       {"a\nb", "a\nb\n"}, {"a\nb\n", "a\nb"}, {"x", "y"}, {"a\nb", "a\nc"}, {"", "z"}};
   for (const auto& [a, b] : pairs) {
@@ -90,7 +90,7 @@ TEST(DiffMatching, HashCollisionBecomesAOneLineChange) {
     slot = k;
   }
   ASSERT_NE(l1, l2);
-  ScratchDir d;
+  TempDir d;
   const std::string a = "top\n" + l1 + "mid\n" + l1 + "end\n";
   const std::string b = "top\n" + l1 + "mid\n" + l2 + "end\n";
   DiffOutcome r = run_diff(d, {"diff"}, a, b);
@@ -107,7 +107,7 @@ TEST(DiffMatching, HashCollisionBecomesAOneLineChange) {
 }
 
 TEST(DiffMatching, ListedMatcherEdgeCases) {
-  ScratchDir d;
+  TempDir d;
   EXPECT_EQ(run_diff(d, {"diff"}, "", "1\n2\n3\n").out, "0a1,3\n> 1\n> 2\n> 3\n");
   EXPECT_EQ(run_diff(d, {"diff"}, "1\n2\n", "").out, "1,2d0\n< 1\n< 2\n");
   // A block moved from the top to the bottom shows once deleted, once added.
@@ -119,7 +119,7 @@ TEST(DiffMatching, ListedMatcherEdgeCases) {
 }
 
 TEST(DiffMatching, SegmentsAndHalfHeartedStayValid) {
-  ScratchDir d;
+  TempDir d;
   std::mt19937 rng(99);
   for (int round = 0; round < 60; ++round) {
     std::string a = random_text(rng, 200, 6);
@@ -135,7 +135,7 @@ TEST(DiffMatching, SegmentsAndHalfHeartedStayValid) {
 TEST(DiffMatching, HalfHeartedTerminatesOnAnyInput) {
   // A small fuzz loop: arbitrary short texts of a few line kinds, including
   // empty lines, missing final line feeds and carriage returns.
-  ScratchDir d;
+  TempDir d;
   std::mt19937 rng(4242);
   const char* parts[] = {"a\n", "b\n", "\n", "a", "\r\n", "c\r", "a\n"};
   for (int round = 0; round < 200; ++round) {
@@ -148,7 +148,7 @@ TEST(DiffMatching, HalfHeartedTerminatesOnAnyInput) {
 }
 
 TEST(DiffMatching, MemoryFallback) {
-  ScratchDir d;
+  TempDir d;
   std::mt19937 rng(7);
   std::string a = random_text(rng, 300, 5) + "tail\n";
   std::string b = mutate(rng, a, 5);
@@ -169,7 +169,7 @@ TEST(DiffMatching, MemoryFallback) {
 TEST(DiffMatching, FallbackAfterEarlierSegments) {
   // In segment mode a later segment that runs out of memory falls back from
   // its own start; the earlier segments' output stands once.
-  ScratchDir d;
+  TempDir d;
   std::string a, b;
   for (int k = 0; k < 200; ++k) {
     std::string body = k < 100 ? std::to_string(k) : std::string(1000, 'x') + std::to_string(k);

@@ -8,6 +8,7 @@
 #include "vc/archive/archive_handles.h"
 #include "vc/archive/format/archive_text.h"
 #include "platform/sys/system_calls.h"
+#include "testing/temp_dir.h"
 #include "vc/include/vc.h"
 #include "vc/instance/instance.h"
 #include "vc/instance/seams.h"
@@ -53,12 +54,11 @@ inline std::string dumpTexts(vc::VcInstance& inst, vc::VcArchive& a) {
 }
 
 struct ArchiveTest : ::testing::Test {
-  std::string dir;
+  orv::test::TempDir scratch{"orv-archive"};
+  const std::string dir = scratch.path();
 
   void SetUp() override {
     useKelDouble();
-    char tmpl[] = "/tmp/orv-archive-XXXXXX";
-    dir = ::mkdtemp(tmpl);
     ASSERT_EQ(vcAPIinit(), 0);
     // Dates as held, so canonical files come back byte for byte.
     ASSERT_EQ(vcSetConfig("Nocentury", nullptr), 0);
@@ -68,7 +68,6 @@ struct ArchiveTest : ::testing::Test {
     vc::resetArchiveHooks();
     vc::resetSeams();
     vcAPIcleanup();
-    fs::remove_all(dir);
   }
 
   vc::VcInstance& inst() { return *vc::currentInstance(); }
@@ -77,7 +76,7 @@ struct ArchiveTest : ::testing::Test {
     vc::lookupArchive(inst(), handle, a);
     return a;
   }
-  std::string path(const std::string& name) const { return dir + "/" + name; }
+  std::string path(const std::string& name) const { return scratch.file(name); }
   // Copies a fixture of testdata/archives into the scratch directory.
   std::string copyFixture(const std::string& name, const std::string& as = "") {
     std::string to = path(as.empty() ? fs::path(name).filename().string() : as);

@@ -1,6 +1,8 @@
 // The library as its callers load it: exports only, through librevlib32.so.
+#include "vc/error_codes.h"
 #include "vc/include/vc.h"
 #include "vc/tests/support_kel_double.h"
+#include "testing/temp_dir.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,7 +32,7 @@ TEST(SharedLibrary, NullNameIsTheLibrarysOwnPath) {
   EXPECT_EQ(vcErrorStr(8, value, sizeof value), 0);
   EXPECT_STREQ(value, "Invalid VC library caller");
   EXPECT_EQ(vcAPIcleanup(), 0);
-  EXPECT_EQ(vcAPIcleanup(), 8);
+  EXPECT_EQ(vcAPIcleanup(), vc::err::kBadCaller);
 }
 
 TEST(SharedLibrary, OnlyTheInterfaceIsExported) {
@@ -44,20 +46,13 @@ TEST(SharedLibrary, OnlyTheInterfaceIsExported) {
 // The default mail library name "cmc.dll" is this system's libcmc.so, found
 // beside librevlib32.so without any search path.
 TEST(SharedLibrary, DefaultMailLibraryLoadsFromTheLibrarysDirectory) {
-  char tmpl[] = "/tmp/orv-mail-XXXXXX";
-  const std::string dir = ::mkdtemp(tmpl);
-  const std::string ini = dir + "/WIN.INI";
-  if (FILE* f = std::fopen(ini.c_str(), "w")) {
-    std::fputs("[mail]\nMAPI=1\nCMC=1\n", f);
-    std::fclose(f);
-  }
-  ::setenv("ORV_SETTINGS", dir.c_str(), 1);
+  const orv::test::TempDir dir("orv-mail");
+  dir.write("WIN.INI", "[mail]\nMAPI=1\nCMC=1\n");
+  ::setenv("ORV_SETTINGS", dir.path().c_str(), 1);
   ::unsetenv("LD_LIBRARY_PATH");
   EXPECT_EQ(vx_init(), 0);
   EXPECT_EQ(vx_exit(), 0);
   ::unsetenv("ORV_SETTINGS");
-  std::remove(ini.c_str());
-  ::rmdir(dir.c_str());
 }
 
 // Without an override the real security library is taken from the
@@ -67,8 +62,8 @@ TEST(SharedLibrary, SecurityLibraryLoadsFromTheLibrarysDirectory) {
   ::unsetenv("ORV_KEL_LIBRARY");
   ::unsetenv("LD_LIBRARY_PATH");
   const int rc = vcAPIinit();
-  EXPECT_NE(rc, 270);
-  EXPECT_TRUE(rc == 0 || rc == 262 || rc == 272) << rc;
+  EXPECT_NE(rc, vc::err::kSecurityLoadFailed);
+  EXPECT_TRUE(rc == 0 || rc == vc::err::kNoDefaultDatabase || rc == vc::err::kDatabaseOpenFailed) << rc;
   Dl_info info{};
   ASSERT_NE(::dladdr(reinterpret_cast<void*>(&vcAPIinit), &info), 0);
   std::string beside = info.dli_fname;

@@ -8,6 +8,7 @@
 #include "vc/instance/seams.h"
 #include "vc/tests/support_kel_double.h"
 #include "platform/spawn/recording_spawner.h"
+#include "testing/temp_dir.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -58,7 +59,8 @@ inline std::ostream& operator<<(std::ostream& os, const Echo& e) {
 }
 
 struct ScriptTest : ::testing::Test {
-  std::string dir;
+  orv::test::TempDir scratch{"orv-script"};
+  const std::string dir = scratch.path();
   orv::platform::RecordingSpawner spawner;
 
   void SetUp() override {
@@ -69,20 +71,13 @@ struct ScriptTest : ::testing::Test {
     queryAnswer().clear();
     vc::seams().spawner = &spawner;
     ASSERT_EQ(vcAPIinitRegister(nullptr, recordEcho, answerQuery), 0);
-    char tmpl[] = "/tmp/orv-script-XXXXXX";
-    dir = ::mkdtemp(tmpl);
   }
   void TearDown() override {
     vcAPIcleanup();
     vc::resetSeams();
-    std::filesystem::remove_all(dir);
   }
 
-  std::string write(const std::string& name, const std::string& text) {
-    std::string path = dir + "/" + name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-  }
+  std::string write(const std::string& name, const std::string& text) { return scratch.write(name, text); }
   // Reads text as a configuration file; its code.
   int run(const std::string& text, const std::string& name = "script.rc") {
     return vcReadConfig(write(name, text).c_str());

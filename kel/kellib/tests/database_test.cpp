@@ -19,7 +19,7 @@ namespace {
 
 using kel::ObjectRecord;
 using kel::TextList;
-using rookdb_test::TempDir;
+using orv::test::TempDir;
 
 class KelDatabase : public ::testing::Test {
  protected:
@@ -154,7 +154,7 @@ TEST_F(KelDatabase, ForeignFilesAndMissingGlobalModule) {
     std::ofstream(dir_.file("junk.lok")).close();
   }
   EXPECT_EQ(kelOpenDB(dir_.file("junk").c_str(), 0), KEL_CANNOT_ACCESS);
-  EXPECT_EQ(kelExtraError(), 9) << "bad format";
+  EXPECT_EQ(kelExtraError(), rookdb::kBadFormat);
 
   // A database of ours without a global module: 202, and it is not left open.
   ASSERT_EQ(rookdb::Store::create(dir_.file("empty")), rookdb::kOk);

@@ -48,7 +48,7 @@ TEST(KelDefaultDatabase, BareNameOfTheRunningProgramIsFoundThroughItsOwnPath) {
   EXPECT_EQ(std::string(out), parentOfDirectory(self) + "/orvkel/orvkel");
 
   // A file of that name in the current directory is the program meant.
-  rookdb_test::TempDir dir;
+  orv::test::TempDir dir;
   std::ofstream(dir.file(name)) << "";
   ASSERT_EQ(kelGetDefaultDatabase(name.c_str(), dir.path().c_str(), out, sizeof out), KEL_SUCCESS);
   EXPECT_EQ(std::string(out), parentOfDirectory(dir.file(name)) + "/orvkel/orvkel");

@@ -19,7 +19,7 @@
 namespace {
 
 using kel::ObjectRecord;
-using rookdb_test::TempDir;
+using orv::test::TempDir;
 
 const std::string kAccounts = std::string(KEL_FIXTURES) + "/accounts";
 

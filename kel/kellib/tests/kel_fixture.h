@@ -34,7 +34,7 @@ class OpenDatabase : public ::testing::Test {
     ASSERT_EQ(kelOpenDB(base_.c_str(), readOnly ? 1 : 0), KEL_SUCCESS);
   }
 
-  rookdb_test::TempDir dir_;
+  orv::test::TempDir dir_;
   std::string base_;
 };
 

@@ -8,6 +8,7 @@
 // Every other kel* name that kel.h declares must be exported as well, and
 // the library exports no kel* name that kel.h does not declare.
 #include "kel.h"
+#include "testing/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -186,9 +187,8 @@ TEST(KelBinding, TheRevisionLibrarysSixteenCallsWork) {
   ASSERT_EQ(errorStr(KEL_NOT_FOUND, text, sizeof text), KEL_SUCCESS);
   EXPECT_STREQ(text, "Could not find requested object");
 
-  char dirTemplate[] = "/tmp/kelbind-XXXXXX";
-  ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-  const std::string dir = dirTemplate;
+  const orv::test::TempDir scratch("kelbind");
+  const std::string dir = scratch.path();
   const std::string program = dir + "/inst/bin/orvty";
   char database[512] = "";
   ASSERT_EQ(getDefault(program.c_str(), "/", database, sizeof database), KEL_SUCCESS);
@@ -271,7 +271,6 @@ TEST(KelBinding, TheRevisionLibrarysSixteenCallsWork) {
   EXPECT_EQ(closeDB(), KEL_SUCCESS);
   EXPECT_EQ(exitLib(), KEL_SUCCESS);
   EXPECT_EQ(exitLib(), KEL_NOT_INITIALIZED);
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // libkel32.so loaded by path with its calls found by name, as the revision
 // library binds it.
 #include "kel.h"
+#include "testing/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -25,15 +26,13 @@ TEST(KelLibrary, ExportsItsCallsByName) {
   ASSERT_EQ(errorStr(26, buf, sizeof buf), KEL_SUCCESS);
   EXPECT_STREQ(buf, "Database opened read-only.");
 
-  char dirTemplate[] = "/tmp/kellib-XXXXXX";
-  ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-  const std::string base = std::string(dirTemplate) + "/orvkel";
+  const orv::test::TempDir dir("kellib");
+  const std::string base = dir.file("orvkel");
   EXPECT_EQ(open(base.c_str(), 1), KEL_NOT_INITIALIZED);
   ASSERT_EQ(init(KEL_LIBRARY), KEL_SUCCESS);
   EXPECT_EQ(create(base.c_str(), "admin"), KEL_SUCCESS);
   EXPECT_EQ(open(base.c_str(), 1), KEL_SUCCESS);
   EXPECT_EQ(exitLib(), KEL_SUCCESS);
-  std::filesystem::remove_all(dirTemplate);
   dlclose(lib);
 }
 

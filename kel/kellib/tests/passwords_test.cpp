@@ -194,7 +194,7 @@ class KelAdminPassword : public ::testing::Test {
   void TearDown() override { EXPECT_EQ(kelExit(), KEL_SUCCESS); }
   std::string file() const { return dir_.file("inst/orvkel/kel.adm"); }
 
-  rookdb_test::TempDir dir_;
+  orv::test::TempDir dir_;
   std::string program_;
 };
 

@@ -13,7 +13,7 @@
 namespace {
 
 using kel::ObjectRecord;
-using rookdb_test::TempDir;
+using orv::test::TempDir;
 
 TEST(KelProcesses, AMaintenanceLockElsewhereMakesTheOpenReadOnly) {
   TempDir dir;

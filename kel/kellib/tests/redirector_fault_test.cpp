@@ -4,7 +4,7 @@
 // behind it is touched.
 #include "kel.h"
 #include "platform/sys/fault_injection.h"
-#include "test_support.h"
+#include "testing/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ namespace {
 
 using orv::sys::ScopedFault;
 using orv::sys::SystemCalls;
-using rookdb_test::TempDir;
+using orv::test::TempDir;
 
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

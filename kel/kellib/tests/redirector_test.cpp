@@ -17,7 +17,7 @@
 
 namespace {
 
-using rookdb_test::TempDir;
+using orv::test::TempDir;
 
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -1,4 +1,5 @@
-// Small helpers of the libc/orv tests: memory streams, temporary files and
+// Small helpers of the libc/orv tests: memory streams, files in a temporary
+// directory (orv::test::TempDir, the shared one of testing/temp_dir.h) and
 // running the standard tools that serve as independent checkers.
 #pragma once
 
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "libc/orv/byte_stream.h"
+#include "testing/temp_dir.h"
 
 namespace orv::test {
 
@@ -78,26 +80,6 @@ inline Bytes randomBytes(std::size_t size, unsigned seed) {
   for (auto& b : out) b = static_cast<std::uint8_t>(rng());
   return out;
 }
-
-// A private temporary directory, removed with its files at the end.
-class TempDir {
- public:
-  TempDir() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/orv-libc-XXXXXX";
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    if (mkdtemp(buf.data()) != nullptr) path_ = buf.data();
-  }
-  ~TempDir() {
-    if (!path_.empty()) std::system(("rm -rf '" + path_ + "'").c_str());
-  }
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
 
 inline void writeFile(const std::string& path, const Bytes& data) {
   std::ofstream f(path, std::ios::binary);

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/cmc/cmc.h"
+#include "testing/temp_dir.h"
 
 namespace orv::platform {
 namespace {
@@ -33,29 +34,23 @@ protected:
         send_ = reinterpret_cast<CMC_send_documents_fn>(dlsym(library_, "cmc_send_documents"));
         ASSERT_NE(send_, nullptr);
 
-        std::string pattern = ::testing::TempDir() + "cmcXXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
         write_script("sendmail", "printf '%s\\n' \"$@\" > \"$(dirname \"$0\")/args\"\n"
                                  "cat > \"$(dirname \"$0\")/message\"\n");
         write_script("failing", "cat > /dev/null\nexit 75\n");
         write_script("deaf", "exit 0\n");
-        setenv(CMC_SENDMAIL_ENVIRONMENT, (dir_ + "/sendmail").c_str(), 1);
+        setenv(CMC_SENDMAIL_ENVIRONMENT, dir_.file("sendmail").c_str(), 1);
     }
 
     void TearDown() override
     {
         unsetenv(CMC_SENDMAIL_ENVIRONMENT);
-        for (const char* name : {"sendmail", "failing", "deaf", "args", "message"})
-            std::remove((dir_ + "/" + name).c_str());
-        rmdir(dir_.c_str());
         if (library_)
             dlclose(library_);
     }
 
     void write_script(const std::string& name, const std::string& body)
     {
-        std::string path = dir_ + "/" + name;
+        std::string path = dir_.file(name);
         std::ofstream(path) << "#!/bin/sh\n" << body;
         chmod(path.c_str(), 0755);
     }
@@ -67,11 +62,11 @@ protected:
                      const_cast<char*>(","), 0);
     }
 
-    bool sendmail_ran() const { return access((dir_ + "/args").c_str(), F_OK) == 0; }
+    bool sendmail_ran() const { return access(dir_.file("args").c_str(), F_OK) == 0; }
 
     void* library_ = nullptr;
     CMC_send_documents_fn send_ = nullptr;
-    std::string dir_;
+    orv::test::TempDir dir_{"cmc"};
 };
 
 TEST_F(CmcLibraryTest, AllTenEntryPointsBindByName)
@@ -85,8 +80,8 @@ TEST_F(CmcLibraryTest, SendsTheExactMessageWithRecipientsOnlyInHeaders)
     ASSERT_EQ(send("to:-oQ/tmp/evil,cc:first second", "Lock broken on x.c",
                    "Your lock on revision 1.2 of file\r\n   x.c\r\nhas been broken by bob\r\n"),
               CMC_SUCCESS);
-    EXPECT_EQ(read_file(dir_ + "/args"), "-oi\n-t\n");
-    EXPECT_EQ(read_file(dir_ + "/message"),
+    EXPECT_EQ(read_file(dir_.file("args")), "-oi\n-t\n");
+    EXPECT_EQ(read_file(dir_.file("message")),
               "To: -oQ/tmp/evil\n"
               "Cc: first second\n"
               "Subject: Lock broken on x.c\n"
@@ -120,15 +115,15 @@ TEST_F(CmcLibraryTest, RefusesLineBreaksAndEmptyListsWithoutRunningSendmail)
 
 TEST_F(CmcLibraryTest, ProgramFailuresAreReported)
 {
-    setenv(CMC_SENDMAIL_ENVIRONMENT, (dir_ + "/failing").c_str(), 1);
+    setenv(CMC_SENDMAIL_ENVIRONMENT, dir_.file("failing").c_str(), 1);
     EXPECT_EQ(send("alice", "s", "t"), CMC_E_FAILURE);
 
-    setenv(CMC_SENDMAIL_ENVIRONMENT, (dir_ + "/no-such-sendmail").c_str(), 1);
+    setenv(CMC_SENDMAIL_ENVIRONMENT, dir_.file("no-such-sendmail").c_str(), 1);
     EXPECT_EQ(send("alice", "s", "t"), CMC_E_SERVICE_UNAVAILABLE);
 
     // A program that ends with 0 without reading the message has not taken
     // it. The message is far larger than the socket buffer.
-    setenv(CMC_SENDMAIL_ENVIRONMENT, (dir_ + "/deaf").c_str(), 1);
+    setenv(CMC_SENDMAIL_ENVIRONMENT, dir_.file("deaf").c_str(), 1);
     std::string large(8u << 20, 'x');
     EXPECT_EQ(send("alice", "s", large.c_str()), CMC_E_FAILURE);
 }

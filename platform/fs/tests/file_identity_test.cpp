@@ -1,6 +1,6 @@
 #include "fs/file_identity.h"
 
-#include "test_dir.h"
+#include "testing/temp_dir.h"
 
 #include <cstdio>
 #include <fcntl.h>
@@ -23,42 +23,42 @@ void setTimes(const std::string& path, time_t sec, long nsec) {
 }  // namespace
 
 TEST(FileIdentity, UnchangedFileIsNotChanged) {
-  ScratchDir dir;
-  writeFile(dir / "a", "hello");
-  FileIdentity id = readIdentity(dir / "a");
+  orv::test::TempDir dir;
+  writeFile(dir.file("a"), "hello");
+  FileIdentity id = readIdentity(dir.file("a"));
   ASSERT_TRUE(id.valid);
   EXPECT_EQ(id.size, 5);
-  EXPECT_FALSE(fileChanged(id, dir / "a"));
+  EXPECT_FALSE(fileChanged(id, dir.file("a")));
 }
 
 TEST(FileIdentity, RewriteBySameSizeAndTimeThroughRenameIsSeen) {
-  ScratchDir dir;
-  writeFile(dir / "a", "hello");
-  setTimes(dir / "a", 1000000, 5);
-  FileIdentity id = readIdentity(dir / "a");
-  writeFile(dir / "b", "HELLO");
-  setTimes(dir / "b", 1000000, 5);
-  ASSERT_EQ(::rename((dir / "b").c_str(), (dir / "a").c_str()), 0);
-  EXPECT_TRUE(fileChanged(id, dir / "a"));
+  orv::test::TempDir dir;
+  writeFile(dir.file("a"), "hello");
+  setTimes(dir.file("a"), 1000000, 5);
+  FileIdentity id = readIdentity(dir.file("a"));
+  writeFile(dir.file("b"), "HELLO");
+  setTimes(dir.file("b"), 1000000, 5);
+  ASSERT_EQ(::rename(dir.file("b").c_str(), dir.file("a").c_str()), 0);
+  EXPECT_TRUE(fileChanged(id, dir.file("a")));
 }
 
 TEST(FileIdentity, SameSizeDifferentTimeIsSeen) {
-  ScratchDir dir;
-  writeFile(dir / "a", "hello");
-  setTimes(dir / "a", 1000000, 5);
-  FileIdentity id = readIdentity(dir / "a");
-  setTimes(dir / "a", 1000000, 6);  // same second, other nanoseconds
-  EXPECT_TRUE(fileChanged(id, dir / "a"));
+  orv::test::TempDir dir;
+  writeFile(dir.file("a"), "hello");
+  setTimes(dir.file("a"), 1000000, 5);
+  FileIdentity id = readIdentity(dir.file("a"));
+  setTimes(dir.file("a"), 1000000, 6);  // same second, other nanoseconds
+  EXPECT_TRUE(fileChanged(id, dir.file("a")));
 }
 
 TEST(FileIdentity, VanishedAndAppearedFilesAreChanges) {
-  ScratchDir dir;
-  FileIdentity none = readIdentity(dir / "a");
+  orv::test::TempDir dir;
+  FileIdentity none = readIdentity(dir.file("a"));
   EXPECT_FALSE(none.valid);
-  EXPECT_FALSE(fileChanged(none, dir / "a"));
-  writeFile(dir / "a", "x");
-  EXPECT_TRUE(fileChanged(none, dir / "a"));
-  FileIdentity id = readIdentity(dir / "a");
-  ::unlink((dir / "a").c_str());
-  EXPECT_TRUE(fileChanged(id, dir / "a"));
+  EXPECT_FALSE(fileChanged(none, dir.file("a")));
+  writeFile(dir.file("a"), "x");
+  EXPECT_TRUE(fileChanged(none, dir.file("a")));
+  FileIdentity id = readIdentity(dir.file("a"));
+  ::unlink(dir.file("a").c_str());
+  EXPECT_TRUE(fileChanged(id, dir.file("a")));
 }

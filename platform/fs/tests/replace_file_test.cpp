@@ -1,7 +1,7 @@
 #include "fs/replace_file.h"
 
 #include "platform/sys/system_calls.h"
-#include "test_dir.h"
+#include "testing/temp_dir.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -28,20 +28,20 @@ size_t entries(const std::string& dir) {
 }  // namespace
 
 TEST(ReplaceFile, ReplacesAndKeepsPermissionBits) {
-  ScratchDir dir;
-  ASSERT_EQ(replaceFileContents(dir / "f", "one\n"), 0);
-  ASSERT_EQ(::chmod((dir / "f").c_str(), 0640), 0);
-  ASSERT_EQ(replaceFileContents(dir / "f", "two\n"), 0);
-  EXPECT_EQ(readFile(dir / "f"), "two\n");
+  orv::test::TempDir dir;
+  ASSERT_EQ(replaceFileContents(dir.file("f"), "one\n"), 0);
+  ASSERT_EQ(::chmod(dir.file("f").c_str(), 0640), 0);
+  ASSERT_EQ(replaceFileContents(dir.file("f"), "two\n"), 0);
+  EXPECT_EQ(readFile(dir.file("f")), "two\n");
   struct stat st {};
-  ASSERT_EQ(::stat((dir / "f").c_str(), &st), 0);
+  ASSERT_EQ(::stat(dir.file("f").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
-  EXPECT_EQ(entries(dir.path), 1u);
+  EXPECT_EQ(entries(dir.path()), 1u);
 }
 
 TEST(ReplaceFile, FailuresLeaveTheOldFileAndNoTemporary) {
-  ScratchDir dir;
-  ASSERT_EQ(replaceFileContents(dir / "f", "old\n"), 0);
+  orv::test::TempDir dir;
+  ASSERT_EQ(replaceFileContents(dir.file("f"), "old\n"), 0);
   struct Fault {
     const char* what;
     void (*inject)();
@@ -54,26 +54,26 @@ TEST(ReplaceFile, FailuresLeaveTheOldFileAndNoTemporary) {
   };
   for (const Fault& f : faults) {
     f.inject();
-    EXPECT_EQ(replaceFileContents(dir / "f", "new contents\n"), f.err) << f.what;
+    EXPECT_EQ(replaceFileContents(dir.file("f"), "new contents\n"), f.err) << f.what;
     orv::sys::resetCalls();
-    EXPECT_EQ(readFile(dir / "f"), "old\n") << f.what;
-    EXPECT_EQ(entries(dir.path), 1u) << f.what;
+    EXPECT_EQ(readFile(dir.file("f")), "old\n") << f.what;
+    EXPECT_EQ(entries(dir.path()), 1u) << f.what;
   }
 }
 
 TEST(ReplaceFile, AbandonedWriterRemovesItsTemporary) {
-  ScratchDir dir;
+  orv::test::TempDir dir;
   {
     AtomicFileWriter w;
-    ASSERT_EQ(w.begin(dir / "f"), 0);
+    ASSERT_EQ(w.begin(dir.file("f")), 0);
     ASSERT_EQ(w.write("partial"), 0);
-    EXPECT_EQ(entries(dir.path), 1u);
+    EXPECT_EQ(entries(dir.path()), 1u);
   }
-  EXPECT_EQ(entries(dir.path), 0u);
+  EXPECT_EQ(entries(dir.path()), 0u);
 }
 
 TEST(ReplaceFile, NoSyncLeavesOutBothSyncs) {
-  ScratchDir dir;
+  orv::test::TempDir dir;
   static int syncs;
   orv::sys::calls().fsync = [](int fd) {
     ++syncs;
@@ -82,12 +82,12 @@ TEST(ReplaceFile, NoSyncLeavesOutBothSyncs) {
   for (Durability d : {Durability::Durable, Durability::NoSync}) {
     syncs = 0;
     AtomicFileWriter w;
-    ASSERT_EQ(w.begin(dir / "f", 0666, d), 0);
+    ASSERT_EQ(w.begin(dir.file("f"), 0666, d), 0);
     ASSERT_EQ(w.write("text\n"), 0);
     ASSERT_EQ(w.commit(), 0);
-    EXPECT_EQ(readFile(dir / "f"), "text\n");
+    EXPECT_EQ(readFile(dir.file("f")), "text\n");
     EXPECT_EQ(syncs, d == Durability::Durable ? 2 : 0) << "the file and its directory";
   }
   orv::sys::resetCalls();
-  EXPECT_EQ(entries(dir.path), 1u);
+  EXPECT_EQ(entries(dir.path()), 1u);
 }

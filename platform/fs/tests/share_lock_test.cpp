@@ -1,7 +1,7 @@
 #include "fs/share_lock.h"
 
 #include "platform/sys/system_calls.h"
-#include "test_dir.h"
+#include "testing/temp_dir.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -48,71 +48,71 @@ TEST(ShareLock, ModesBetweenProcesses) {
       {LockMode::DenyReadWrite, LockMode::DenyWrite, LockStatus::Conflict},
       {LockMode::DenyReadWrite, LockMode::DenyReadWrite, LockStatus::Conflict},
   };
-  ScratchDir dir;
+  orv::test::TempDir dir;
   for (const Case& c : cases) {
     ShareLock held;
-    ASSERT_EQ(held.acquire(dir / "a.c,v", c.held), LockStatus::Ok);
-    EXPECT_EQ(lockInChild(dir / "a.c,v", c.asked), c.expected)
+    ASSERT_EQ(held.acquire(dir.file("a.c,v"), c.held), LockStatus::Ok);
+    EXPECT_EQ(lockInChild(dir.file("a.c,v"), c.asked), c.expected)
         << int(c.held) << " vs " << int(c.asked);
     // Another file of the same directory is not affected.
-    EXPECT_EQ(lockInChild(dir / "b.c,v", LockMode::DenyReadWrite), LockStatus::Ok);
+    EXPECT_EQ(lockInChild(dir.file("b.c,v"), LockMode::DenyReadWrite), LockStatus::Ok);
   }
 }
 
 TEST(ShareLock, TwoHandlesInOneProcessConflict) {
-  ScratchDir dir;
+  orv::test::TempDir dir;
   ShareLock reader, writer;
-  ASSERT_EQ(reader.acquire(dir / "f", LockMode::DenyWrite), LockStatus::Ok);
-  EXPECT_EQ(writer.acquire(dir / "f", LockMode::DenyReadWrite), LockStatus::Conflict);
+  ASSERT_EQ(reader.acquire(dir.file("f"), LockMode::DenyWrite), LockStatus::Ok);
+  EXPECT_EQ(writer.acquire(dir.file("f"), LockMode::DenyReadWrite), LockStatus::Conflict);
   EXPECT_FALSE(writer.held());
   reader.release();
-  EXPECT_EQ(writer.acquire(dir / "f", LockMode::DenyReadWrite), LockStatus::Ok);
+  EXPECT_EQ(writer.acquire(dir.file("f"), LockMode::DenyReadWrite), LockStatus::Ok);
   ShareLock second;
-  EXPECT_EQ(second.acquire(dir / "f", LockMode::DenyWrite), LockStatus::Conflict);
+  EXPECT_EQ(second.acquire(dir.file("f"), LockMode::DenyWrite), LockStatus::Conflict);
 }
 
 TEST(ShareLock, ClosingAnotherDescriptorKeepsTheLock) {
-  ScratchDir dir;
+  orv::test::TempDir dir;
   ShareLock lock;
-  ASSERT_EQ(lock.acquire(dir / "f", LockMode::DenyReadWrite), LockStatus::Ok);
-  int other = ::open(lockFilePathFor(dir / "f").c_str(), O_RDWR);
+  ASSERT_EQ(lock.acquire(dir.file("f"), LockMode::DenyReadWrite), LockStatus::Ok);
+  int other = ::open(lockFilePathFor(dir.file("f")).c_str(), O_RDWR);
   ASSERT_GE(other, 0);
   ::close(other);
-  int same = ::open((dir / "f.txt").c_str(), O_CREAT | O_RDWR, 0644);
+  int same = ::open(dir.file("f.txt").c_str(), O_CREAT | O_RDWR, 0644);
   ::close(same);
-  EXPECT_EQ(lockInChild(dir / "f", LockMode::DenyWrite), LockStatus::Conflict);
+  EXPECT_EQ(lockInChild(dir.file("f"), LockMode::DenyWrite), LockStatus::Conflict);
 }
 
 TEST(ShareLock, ReleaseOnDestructionAndChangeOfMode) {
-  ScratchDir dir;
+  orv::test::TempDir dir;
   {
     ShareLock lock;
-    ASSERT_EQ(lock.acquire(dir / "f", LockMode::DenyWrite), LockStatus::Ok);
-    EXPECT_EQ(lockInChild(dir / "f", LockMode::DenyWrite), LockStatus::Ok);
+    ASSERT_EQ(lock.acquire(dir.file("f"), LockMode::DenyWrite), LockStatus::Ok);
+    EXPECT_EQ(lockInChild(dir.file("f"), LockMode::DenyWrite), LockStatus::Ok);
     ASSERT_EQ(lock.change(LockMode::DenyReadWrite), LockStatus::Ok);
-    EXPECT_EQ(lockInChild(dir / "f", LockMode::DenyWrite), LockStatus::Conflict);
+    EXPECT_EQ(lockInChild(dir.file("f"), LockMode::DenyWrite), LockStatus::Conflict);
     ASSERT_EQ(lock.change(LockMode::DenyWrite), LockStatus::Ok);
-    EXPECT_EQ(lockInChild(dir / "f", LockMode::DenyWrite), LockStatus::Ok);
+    EXPECT_EQ(lockInChild(dir.file("f"), LockMode::DenyWrite), LockStatus::Ok);
   }
-  EXPECT_EQ(lockInChild(dir / "f", LockMode::DenyReadWrite), LockStatus::Ok);
+  EXPECT_EQ(lockInChild(dir.file("f"), LockMode::DenyReadWrite), LockStatus::Ok);
 }
 
 TEST(ShareLock, UpgradeRefusedWhileAnotherReaderHolds) {
-  ScratchDir dir;
+  orv::test::TempDir dir;
   ShareLock mine, theirs;
-  ASSERT_EQ(mine.acquire(dir / "f", LockMode::DenyWrite), LockStatus::Ok);
-  ASSERT_EQ(theirs.acquire(dir / "f", LockMode::DenyWrite), LockStatus::Ok);
+  ASSERT_EQ(mine.acquire(dir.file("f"), LockMode::DenyWrite), LockStatus::Ok);
+  ASSERT_EQ(theirs.acquire(dir.file("f"), LockMode::DenyWrite), LockStatus::Ok);
   EXPECT_EQ(mine.change(LockMode::DenyReadWrite), LockStatus::Conflict);
   EXPECT_EQ(mine.mode(), LockMode::DenyWrite);  // the old mode is kept
-  EXPECT_EQ(lockInChild(dir / "f", LockMode::DenyReadWrite), LockStatus::Conflict);
+  EXPECT_EQ(lockInChild(dir.file("f"), LockMode::DenyReadWrite), LockStatus::Conflict);
 }
 
 TEST(ShareLock, LockFileIsSharedAndLockByteIsBounded) {
-  ScratchDir dir;
+  orv::test::TempDir dir;
   ShareLock lock;
-  ASSERT_EQ(lock.acquire(dir / "x", LockMode::DenyWrite), LockStatus::Ok);
+  ASSERT_EQ(lock.acquire(dir.file("x"), LockMode::DenyWrite), LockStatus::Ok);
   struct stat st {};
-  ASSERT_EQ(::stat(lockFilePathFor(dir / "x").c_str(), &st), 0);
+  ASSERT_EQ(::stat(lockFilePathFor(dir.file("x")).c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0666u);
   EXPECT_EQ(lockFilePathFor("/a/b/c"), "/a/b/.vclock");
   EXPECT_EQ(lockFilePathFor("c"), ".vclock");
@@ -123,7 +123,7 @@ TEST(ShareLock, LockFileIsSharedAndLockByteIsBounded) {
 }
 
 TEST(ShareLock, FailuresMapToTheirStatus) {
-  ScratchDir dir;
+  orv::test::TempDir dir;
   struct Fault {
     int err;
     LockStatus expected;
@@ -138,17 +138,17 @@ TEST(ShareLock, FailuresMapToTheirStatus) {
     };
     ShareLock lock;
     int err = 0;
-    EXPECT_EQ(lock.acquire(dir / "f", LockMode::DenyWrite, &err), f.expected);
+    EXPECT_EQ(lock.acquire(dir.file("f"), LockMode::DenyWrite, &err), f.expected);
     EXPECT_EQ(err, f.err);
     EXPECT_FALSE(lock.held());
     orv::sys::resetCalls();
   }
   ShareLock lock;
-  EXPECT_EQ(lock.acquire(dir / "missing-dir/f", LockMode::DenyWrite), LockStatus::CannotOpen);
+  EXPECT_EQ(lock.acquire(dir.file("missing-dir/f"), LockMode::DenyWrite), LockStatus::CannotOpen);
   orv::sys::calls().open = [](const char*, int, mode_t) {
     errno = EMFILE;
     return -1;
   };
-  EXPECT_EQ(lock.acquire(dir / "f", LockMode::DenyWrite), LockStatus::TooManyFiles);
+  EXPECT_EQ(lock.acquire(dir.file("f"), LockMode::DenyWrite), LockStatus::TooManyFiles);
   orv::sys::resetCalls();
 }

@@ -1,4 +1,5 @@
 #include "profile/profile.h"
+#include "testing/temp_dir.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -11,13 +12,8 @@ using namespace orv::profile;
 
 namespace {
 struct ProfileTest : ::testing::Test {
-  std::string dir, file;
-  void SetUp() override {
-    char tmpl[] = "/tmp/orv-profile-XXXXXX";
-    dir = ::mkdtemp(tmpl);
-    file = dir + "/ORVTY.INI";
-  }
-  void TearDown() override { std::filesystem::remove_all(dir); }
+  orv::test::TempDir dir{"orv-profile"};
+  std::string file = dir.file("ORVTY.INI");
   void write(const std::string& text) { std::ofstream(file, std::ios::binary) << text; }
   std::string read() {
     std::ifstream in(file, std::ios::binary);
@@ -91,23 +87,23 @@ TEST_F(ProfileTest, MissingFileIsCreatedOnWrite) {
   EXPECT_EQ(getProfileString(file, "General", "InstallDir", "none"), "none");
   ASSERT_EQ(writeProfileString(file, "General", "InstallDir", "/opt/orv"), 0);
   EXPECT_EQ(getProfileString(file, "general", "installdir", "none"), "/opt/orv");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 #include "profile/settings_dir.h"
 
 TEST_F(ProfileTest, SettingsDirectoryOrder) {
-  ::setenv("ORV_SETTINGS", (dir + "/explicit").c_str(), 1);
-  ::setenv("XDG_CONFIG_HOME", (dir + "/xdg").c_str(), 1);
-  EXPECT_EQ(settingsDirectory(), dir + "/explicit");
-  EXPECT_TRUE(std::filesystem::is_directory(dir + "/explicit"));
+  ::setenv("ORV_SETTINGS", dir.file("explicit").c_str(), 1);
+  ::setenv("XDG_CONFIG_HOME", dir.file("xdg").c_str(), 1);
+  EXPECT_EQ(settingsDirectory(), dir.file("explicit"));
+  EXPECT_TRUE(std::filesystem::is_directory(dir.file("explicit")));
   ::unsetenv("ORV_SETTINGS");
-  EXPECT_EQ(settingsDirectory(false), dir + "/xdg/orv");
-  EXPECT_FALSE(std::filesystem::exists(dir + "/xdg"));
+  EXPECT_EQ(settingsDirectory(false), dir.file("xdg/orv"));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("xdg")));
   ::unsetenv("XDG_CONFIG_HOME");
   const char* home = std::getenv("HOME");
   std::string saved = home ? home : "";
-  ::setenv("HOME", dir.c_str(), 1);
-  EXPECT_EQ(settingsDirectory(false), dir + "/.config/orv");
+  ::setenv("HOME", dir.path().c_str(), 1);
+  EXPECT_EQ(settingsDirectory(false), dir.file(".config/orv"));
   if (saved.empty()) ::unsetenv("HOME"); else ::setenv("HOME", saved.c_str(), 1);
 }

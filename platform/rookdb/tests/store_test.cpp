@@ -10,7 +10,7 @@
 
 using namespace rookdb;
 using rookdb_test::image;
-using rookdb_test::TempDir;
+using orv::test::TempDir;
 
 namespace {
 

@@ -12,25 +12,6 @@
 
 namespace rookdb_test {
 
-TempDir::TempDir() {
-  const char* base = std::getenv("TMPDIR");
-  std::string templ = std::string(base && *base ? base : "/tmp") + "/rookdb-XXXXXX";
-  if (!mkdtemp(templ.data())) throw std::runtime_error("mkdtemp");
-  path_ = templ;
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
-}
-
-std::vector<std::string> TempDir::entries() const {
-  std::vector<std::string> out;
-  for (auto& e : std::filesystem::directory_iterator(path_)) out.push_back(e.path().filename().string());
-  std::sort(out.begin(), out.end());
-  return out;
-}
-
 std::string image(std::int32_t type, std::int32_t parent, const std::string& name, std::size_t extra) {
   std::string img(rookdb::Layout::kFixedSize + extra, '\0');
   std::memcpy(img.data() + rookdb::Layout::kTypeOffset, &type, 4);

@@ -1,8 +1,9 @@
-// Shared helpers of the rookdb tests: a temporary directory, record images
-// and running children.
+// Shared helpers of the rookdb tests: record images and running children.
+// Their temporary directories are the shared orv::test::TempDir.
 #pragma once
 
 #include "rookdb/store.h"
+#include "testing/temp_dir.h"
 
 #include <cstdint>
 #include <functional>
@@ -10,19 +11,6 @@
 #include <vector>
 
 namespace rookdb_test {
-
-// A fresh directory, removed with everything in it at the end of the test.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-  std::vector<std::string> entries() const;  // sorted names
-
- private:
-  std::string path_;
-};
 
 // A record image with the given key fields and extra bytes after the fixed part.
 std::string image(std::int32_t type, std::int32_t parent, const std::string& name, std::size_t extra = 1);

@@ -17,26 +17,13 @@
 
 #include "platform/spawn/process_spawn.h"
 #include "platform/spawn/spawner.h"
+#include "testing/temp_dir.h"
 
 namespace orv::platform {
 namespace {
 
 class PosixSpawnerTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = ::testing::TempDir() + "spawnXXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        output_ = dir_ + "/probe.out";
-    }
-    void TearDown() override
-    {
-        std::remove(output_.c_str());
-        std::remove((dir_ + "/plain").c_str());
-        rmdir(dir_.c_str());
-    }
-
     std::string read_output() const
     {
         std::ifstream in(output_);
@@ -45,8 +32,8 @@ protected:
         return s.str();
     }
 
-    std::string dir_;
-    std::string output_;
+    orv::test::TempDir dir_{"spawn"};
+    std::string output_ = dir_.file("probe.out");
 };
 
 TEST_F(PosixSpawnerTest, WordsReachTheProgramLiterally)
@@ -83,7 +70,7 @@ TEST_F(PosixSpawnerTest, ChildHasOwnSessionDefaultSignalsAndNoInheritedDescripto
 
 TEST_F(PosixSpawnerTest, StartResults)
 {
-    std::string plain = dir_ + "/plain";
+    std::string plain = dir_.file("plain");
     std::ofstream(plain) << "not a program\n";
     chmod(plain.c_str(), 0644);
 
@@ -95,7 +82,7 @@ TEST_F(PosixSpawnerTest, StartResults)
         {"   ", kStartFileNotFound},
         {"\"\"", kStartFileNotFound},
         {"orv-no-such-program-anywhere arg", kStartFileNotFound},
-        {dir_ + "/missing/prog", kStartFileNotFound},
+        {dir_.file("missing/prog"), kStartFileNotFound},
         {plain + "/below", kStartPathNotFound},
         {plain, kStartFailed},  // not executable: refused even for root
         {"true", kStartSucceeded},

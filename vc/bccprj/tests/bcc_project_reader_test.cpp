@@ -11,6 +11,7 @@
 
 #include <unistd.h>
 
+#include "testing/temp_dir.h"
 #include "vc/bccprj/bcc_project_reader.h"
 
 namespace orv::vc {
@@ -50,32 +51,9 @@ Bytes sound_project()
 
 class BccProjectReaderTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/bccprj_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override
-    {
-        for (const std::string& file : files_) {
-            ::unlink(file.c_str());
-        }
-        ::rmdir(dir_.c_str());
-    }
+    std::string write(const std::string& name, const Bytes& bytes) { return dir_.write(name, bytes); }
 
-    std::string write(const std::string& name, const Bytes& bytes)
-    {
-        std::string path = dir_ + "/" + name;
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        files_.push_back(path);
-        return path;
-    }
-
-    std::string dir_;
-    std::vector<std::string> files_;
+    orv::test::TempDir dir_{"bccprj"};
 };
 
 TEST_F(BccProjectReaderTest, OptionsOfASoundFile)
@@ -157,7 +135,7 @@ TEST_F(BccProjectReaderTest, MissingFileGivesItsSystemError)
 {
     BccProjectReader reader;
     std::string text;
-    EXPECT_EQ(reader.option(dir_ + "/absent.prj", 302, text), err::kCannotOpenFile);
+    EXPECT_EQ(reader.option(dir_.file("absent.prj"), 302, text), err::kCannotOpenFile);
     EXPECT_EQ(reader.system_error(), ENOENT);
     EXPECT_FALSE(reader.has_open_file());
     EXPECT_EQ(reader.option("", 302, text), err::kBadArgument);

@@ -4,7 +4,9 @@
 
 #include <string>
 
+#include "vc/error_codes.h"
 #include "vc/paths/path_calls.h"
+#include "vc/paths/path_codes.h"
 #include "vc/paths/tests/fake_path_environment.h"
 
 namespace orv::vc {
@@ -44,10 +46,10 @@ TEST_F(ArchiveSearchTest, ExistingArchiveBesideTheWorkingFileIsOpened)
 
     // Without a handle place the open is a check only; its answer ends the search.
     env.open_results[p("src/rcs/foo.c")] = 19;
-    EXPECT_EQ(find(p("src/foo.c"), nullptr, 1), 19);
+    EXPECT_EQ(find(p("src/foo.c"), nullptr, 1), err::kEncryptedFile);
     EXPECT_FALSE(env.opens.back().with_handle);
     env.open_results[p("src/rcs/foo.c")] = 15;
-    EXPECT_EQ(find(p("src/foo.c"), &handle, 1), 15);
+    EXPECT_EQ(find(p("src/foo.c"), &handle, 1), err::kNotVersionFile);
     EXPECT_EQ(handle, 0);
 }
 
@@ -71,7 +73,7 @@ TEST_F(ArchiveSearchTest, MissingArchiveGivesTheNameForANewOne)
         tree.add(work_dir + "/foo.c");
         env.options["rcspath"] = row.rcspath;
         env.opens.clear();
-        EXPECT_EQ(find(p(work_dir + "/foo.c"), nullptr, 1), 14) << row.rcspath;
+        EXPECT_EQ(find(p(work_dir + "/foo.c"), nullptr, 1), err::kArchiveMissing) << row.rcspath;
         EXPECT_EQ(std::string(buffer), p(work_dir + "/" + row.expected)) << row.rcspath;
         EXPECT_TRUE(env.opens.empty());
     }
@@ -85,7 +87,7 @@ TEST_F(ArchiveSearchTest, PairsComeFirstAndTheLongestProjectRootIsTheFallback)
                          {p("other"), "/nonexistent3/%f"},
                          {p("w/src/lib"), ""}};  // empty values take no part
     env.instance_pairs = {{p("w"), "/nonexistent4/%f"}};
-    EXPECT_EQ(find(p("w/src/lib/x.c"), nullptr, 1), 14);
+    EXPECT_EQ(find(p("w/src/lib/x.c"), nullptr, 1), err::kArchiveMissing);
     EXPECT_EQ(std::string(buffer), "/nonexistent2/x.c");
 
     // Without project pairs the instance's first matching pair is the fallback.
@@ -93,7 +95,7 @@ TEST_F(ArchiveSearchTest, PairsComeFirstAndTheLongestProjectRootIsTheFallback)
     env.instance_pairs = {{p("elsewhere"), "/nonexistent5/%f"},
                           {p("w"), "/nonexistent6/%f"},
                           {p("w/src"), "/nonexistent7/%f"}};
-    EXPECT_EQ(find(p("w/src/lib/x.c"), nullptr, 1), 14);
+    EXPECT_EQ(find(p("w/src/lib/x.c"), nullptr, 1), err::kArchiveMissing);
     EXPECT_EQ(std::string(buffer), "/nonexistent6/x.c");
 
     // An existing archive of a pair wins over the rcspath templates.
@@ -110,30 +112,30 @@ TEST_F(ArchiveSearchTest, FailuresOfTheSearch)
     tree.add("src/rcs/foo.c");
     int handle = -1;
     // The candidate does not fit: 4, the needed length kept, nothing opened.
-    EXPECT_EQ(find(p("src/foo.c"), &handle, 1, 8), 4);
+    EXPECT_EQ(find(p("src/foo.c"), &handle, 1, 8), err::kBufferTooSmall);
     EXPECT_EQ(env.needed_length, p("src/rcs/foo.c").size() + 1);
     EXPECT_TRUE(env.opens.empty());
     EXPECT_EQ(handle, 0);
 
     // A working file outside the rcswork root.
     env.options["rcswork"] = p("lib");
-    EXPECT_EQ(find(p("src/foo.c"), nullptr, 1), 5);
+    EXPECT_EQ(find(p("src/foo.c"), nullptr, 1), path_code::kNotContained);
     env.options["rcswork"] = "";
 
     // No file part.
-    EXPECT_EQ(find(p("src/"), nullptr, 1), 13);
+    EXPECT_EQ(find(p("src/"), nullptr, 1), err::kCannotMakeArchiveName);
 
     // A template that names the working file itself: 85, and it is not opened.
     env.options["rcspath"] = "%d%f";
-    EXPECT_EQ(find(p("src/foo.c"), &handle, 3), 85);
+    EXPECT_EQ(find(p("src/foo.c"), &handle, 3), err::kWorkEqualsArchive);
     EXPECT_TRUE(env.opens.empty());
-    EXPECT_EQ(find(p("src/absent.c"), &handle, 7), 85);  // nor created
+    EXPECT_EQ(find(p("src/absent.c"), &handle, 7), err::kWorkEqualsArchive);  // nor created
     EXPECT_FALSE(tree.exists("src/absent.c"));
 
-    EXPECT_EQ(find(std::string(3000, 'x'), nullptr, 1), 12);
-    EXPECT_EQ(find_archive_name(env, nullptr, buffer, 10, nullptr, 1), 56);
+    EXPECT_EQ(find(std::string(3000, 'x'), nullptr, 1), err::kInternalBufferExceeded);
+    EXPECT_EQ(find_archive_name(env, nullptr, buffer, 10, nullptr, 1), err::kBadArgument);
     env.cwd.reset();
-    EXPECT_EQ(find("src/foo.c", nullptr, 1), 11);
+    EXPECT_EQ(find("src/foo.c", nullptr, 1), err::kNoCurrentDirectory);
 }
 
 TEST_F(ArchiveSearchTest, CreateFlagMakesTheArchiveWhenNoneExists)
@@ -204,10 +206,10 @@ TEST_F(ArchiveSearchTest, FindWorkName)
     EXPECT_EQ(find_work_name(env, "/arch/work/c/x.c", buffer, sizeof buffer), 0);
     EXPECT_STREQ(buffer, "/work/c/x.c");
 
-    EXPECT_EQ(find_work_name(env, "/arch/work/c/x.c", buffer, 5), 4);
+    EXPECT_EQ(find_work_name(env, "/arch/work/c/x.c", buffer, 5), err::kBufferTooSmall);
     EXPECT_STREQ(buffer, "/wor");
     EXPECT_EQ(env.needed_length, 12u);
-    EXPECT_EQ(find_work_name(env, nullptr, buffer, 5), 56);
+    EXPECT_EQ(find_work_name(env, nullptr, buffer, 5), err::kBadArgument);
 }
 
 TEST_F(ArchiveSearchTest, RoundTripThroughTheCalls)
@@ -233,7 +235,7 @@ TEST_F(ArchiveSearchTest, RoundTripThroughTheCalls)
         for (auto& pair : env.instance_pairs)
             if (pair.value.starts_with("/arch"))
                 pair.value = p(pair.value.substr(1));
-        ASSERT_EQ(find(p("w/src/foo.c"), nullptr, 1), 14);
+        ASSERT_EQ(find(p("w/src/foo.c"), nullptr, 1), err::kArchiveMissing);
         std::string archive = buffer;
         ASSERT_EQ(find_work_name(env, archive.c_str(), buffer, sizeof buffer), 0) << archive;
         EXPECT_EQ(std::string(buffer), p("w/src/foo.c")) << archive;

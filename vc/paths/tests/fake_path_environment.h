@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "testing/temp_dir.h"
 #include "vc/paths/path_environment.h"
 
 namespace orv::vc::testing {
@@ -86,25 +87,12 @@ public:
     void set_extra_error(int error) override { extra_error = error; }
 };
 
-// A fresh directory below the temporary directory, removed at the end.
+// A tree of files in a fresh temporary directory (the shared TempDir),
+// removed at the end.
 class TempTree {
 public:
-    TempTree()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "orv_paths_XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr)
-            root_ = pattern;
-    }
-    ~TempTree()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
-    }
-    TempTree(const TempTree&) = delete;
-    TempTree& operator=(const TempTree&) = delete;
-
-    const std::string& root() const { return root_; }
-    std::string path(const std::string& relative) const { return root_ + "/" + relative; }
+    const std::string& root() const { return dir_.path(); }
+    std::string path(const std::string& relative) const { return dir_.file(relative); }
 
     // Creates a file (and its directories); a name ending in "/" is a
     // directory.
@@ -126,7 +114,7 @@ public:
     }
 
 private:
-    std::string root_;
+    orv::test::TempDir dir_{"orv_paths"};
 };
 
 }  // namespace orv::vc::testing

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <string>
 
+#include "vc/error_codes.h"
 #include "vc/paths/path_calls.h"
 #include "vc/paths/path_codes.h"
 #include "vc/paths/tests/fake_path_environment.h"
@@ -18,9 +19,9 @@ using testing::TempTree;
 TEST(PathCalls, PathSame)
 {
     EXPECT_EQ(path_same("/Home/U/src\\Foo.C", "\\home\\u/SRC/foo.c"), 0);
-    EXPECT_EQ(path_same("/home/u/a.c", "/home/u/b.c"), 1);
-    EXPECT_EQ(path_same("/home/u/a.c", "/home/u/./a.c"), 1);  // compares as written
-    EXPECT_EQ(path_same(nullptr, "x"), 56);
+    EXPECT_EQ(path_same("/home/u/a.c", "/home/u/b.c"), path_code::kDifferent);
+    EXPECT_EQ(path_same("/home/u/a.c", "/home/u/./a.c"), path_code::kDifferent);  // compares as written
+    EXPECT_EQ(path_same(nullptr, "x"), err::kBadArgument);
 }
 
 TEST(PathCalls, CheckDirPath)
@@ -39,15 +40,15 @@ TEST(PathCalls, CheckDirPath)
         {tree.path("empty"), 0},         // a directory exists
         {"src\\new.c", 0},               // relative to the current directory, "\" spelling
         {"src/foo.c", 0},
-        {"foo.c", 2},                    // no directory part and no such file
-        {tree.path("missing/new.c"), 3},
-        {tree.path("src/foo.c/new.c"), 5},
+        {"foo.c", path_code::kNoDirectoryPart},  // and no such file
+        {tree.path("missing/new.c"), path_code::kDirectoryMissing},
+        {tree.path("src/foo.c/new.c"), path_code::kNotADirectory},
     };
     for (const Row& row : rows)
         EXPECT_EQ(check_dir_path(env, row.name.c_str()), row.result) << row.name;
-    EXPECT_EQ(check_dir_path(env, nullptr), 56);
+    EXPECT_EQ(check_dir_path(env, nullptr), err::kBadArgument);
     env.cwd.reset();
-    EXPECT_EQ(check_dir_path(env, "src/foo.c"), 11);
+    EXPECT_EQ(check_dir_path(env, "src/foo.c"), err::kNoCurrentDirectory);
 }
 
 TEST(PathCalls, MakePathCreatesTheDirectoriesLeadingToAFile)
@@ -66,10 +67,10 @@ TEST(PathCalls, MakePathCreatesTheDirectoriesLeadingToAFile)
     EXPECT_EQ(make_path(env, "rel\\x\\"), 0);  // relative, with a final separator: all of it
     EXPECT_TRUE(tree.is_directory("rel/x"));
 
-    EXPECT_EQ(make_path(env, tree.path("plain/sub/file").c_str()), 202);
+    EXPECT_EQ(make_path(env, tree.path("plain/sub/file").c_str()), err::kCannotCreateArchiveDir);
     EXPECT_EQ(env.extra_error, ENOTDIR);
     EXPECT_FALSE(tree.exists("plain/sub"));
-    EXPECT_EQ(make_path(env, nullptr), 56);
+    EXPECT_EQ(make_path(env, nullptr), err::kBadArgument);
 }
 
 TEST(PathCalls, AbsoluteNameIntoTheCallersBuffer)
@@ -87,14 +88,14 @@ TEST(PathCalls, AbsoluteNameIntoTheCallersBuffer)
     EXPECT_STREQ(buffer, "/Home/U/src/a.c");
 
     // A buffer too small keeps length - 1 characters and the needed length.
-    EXPECT_EQ(get_abs_name(env, "abc", buffer, 8), 4);
+    EXPECT_EQ(get_abs_name(env, "abc", buffer, 8), err::kBufferTooSmall);
     EXPECT_STREQ(buffer, "/Home/U");
     EXPECT_EQ(env.needed_length, std::string("/Home/U/abc").size() + 1);
     EXPECT_EQ(get_abs_name(env, "abc", buffer, 12), 0);  // exactly fits with its NUL
-    EXPECT_EQ(get_abs_name(env, "abc", buffer, 0), 4);
+    EXPECT_EQ(get_abs_name(env, "abc", buffer, 0), err::kBufferTooSmall);
 
     env.cwd.reset();
-    EXPECT_EQ(get_abs_name(env, "abc", buffer, sizeof buffer), 11);
+    EXPECT_EQ(get_abs_name(env, "abc", buffer, sizeof buffer), err::kNoCurrentDirectory);
     EXPECT_EQ(get_abs_name(env, "/abc", buffer, sizeof buffer), 0);  // a rooted name needs none
     EXPECT_STREQ(buffer, "/abc");
 }
@@ -139,12 +140,13 @@ TEST(PathCalls, WorkToArchNameAndMapName)
         }
     }
     env.options["rcswork"] = "";
-    EXPECT_EQ(map_name(env, "/home/u/src/foo.c", "%v%d\\rcs\\%f", buffer, 10), 4);
+    EXPECT_EQ(map_name(env, "/home/u/src/foo.c", "%v%d\\rcs\\%f", buffer, 10), err::kBufferTooSmall);
     EXPECT_STREQ(buffer, "/home/u/s");
     EXPECT_EQ(env.needed_length, 22u);
-    EXPECT_EQ(map_name(env, std::string(3000, 'a').c_str(), "%d%f", buffer, sizeof buffer), 12);
-    EXPECT_EQ(map_name(env, nullptr, "%d%f", buffer, sizeof buffer), 56);
-    EXPECT_EQ(map_name(env, "a", nullptr, buffer, sizeof buffer), 56);
+    EXPECT_EQ(map_name(env, std::string(3000, 'a').c_str(), "%d%f", buffer, sizeof buffer),
+              err::kInternalBufferExceeded);
+    EXPECT_EQ(map_name(env, nullptr, "%d%f", buffer, sizeof buffer), err::kBadArgument);
+    EXPECT_EQ(map_name(env, "a", nullptr, buffer, sizeof buffer), err::kBadArgument);
 }
 
 }  // namespace
