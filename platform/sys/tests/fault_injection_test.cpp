@@ -2,6 +2,7 @@
 // what a failed call answers, and that the table is whole again afterwards.
 #include "platform/sys/fault_injection.h"
 #include "platform/sys/system_calls.h"
+#include "testing/temp_dir.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -14,17 +15,13 @@ using namespace orv::sys;
 namespace {
 
 struct FaultInjection : ::testing::Test {
-  std::string dir;
+  orv::test::TempDir temp{"orv-fault"};
+  const std::string dir = temp.path();
   void SetUp() override {
-    char tmpl[] = "/tmp/orv-fault-XXXXXX";
-    dir = ::mkdtemp(tmpl);
     ASSERT_EQ(writeWholeFile(dir + "/a.txt", "a"), 0);
     ASSERT_EQ(writeWholeFile(dir + "/b.dat", "b"), 0);
   }
-  void TearDown() override {
-    resetCalls();
-    std::filesystem::remove_all(dir);
-  }
+  void TearDown() override { resetCalls(); }
   int statOf(const std::string& name) {
     struct stat st {};
     return calls().stat((dir + "/" + name).c_str(), &st) == 0 ? 0 : errno;

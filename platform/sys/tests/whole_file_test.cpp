@@ -2,6 +2,7 @@
 // ordinary files and what they leave behind when a call fails half way.
 #include "platform/sys/fault_injection.h"
 #include "platform/sys/system_calls.h"
+#include "testing/temp_dir.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -16,18 +17,10 @@ using namespace orv::sys;
 namespace {
 
 struct WholeFile : ::testing::Test {
-  std::string dir;
-  void SetUp() override {
-    char tmpl[] = "/tmp/orv-sys-XXXXXX";
-    dir = ::mkdtemp(tmpl);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir); }
-  std::string path(const std::string& name) const { return dir + "/" + name; }
-  std::vector<std::string> names() const {
-    std::vector<std::string> out;
-    for (const auto& e : std::filesystem::directory_iterator(dir)) out.push_back(e.path().filename());
-    return out;
-  }
+  orv::test::TempDir temp{"orv-sys"};
+  const std::string dir = temp.path();
+  std::string path(const std::string& name) const { return temp.file(name); }
+  std::vector<std::string> names() const { return temp.entries(); }
 };
 
 // Bytes no two of which at a fixed distance repeat, so a dropped or doubled
