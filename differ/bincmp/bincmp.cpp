@@ -21,7 +21,7 @@ constexpr long kRun = 5;
 
 class ChangeWriter {
  public:
-  ChangeWriter(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b, const BinOptions& o,
+  ChangeWriter(std::span<const unsigned char> a, std::span<const unsigned char> b, const BinOptions& o,
                std::FILE* out)
       : a_(a), b_(b), opt_(o), out_(out) {}
 
@@ -88,16 +88,16 @@ class ChangeWriter {
     if (n == 0 || p[n - 1] != '\n') std::fputc('\n', out_);
   }
 
-  const std::vector<unsigned char>& a_;
-  const std::vector<unsigned char>& b_;
+  std::span<const unsigned char> a_;
+  std::span<const unsigned char> b_;
   const BinOptions& opt_;
   std::FILE* out_;
 };
 
 }  // namespace
 
-int compare_bytes(const std::vector<unsigned char>& A, const std::vector<unsigned char>& B,
-                  const BinOptions& opt, std::FILE* out) {
+int compare_bytes(std::span<const unsigned char> A, std::span<const unsigned char> B, const BinOptions& opt,
+                  std::FILE* out) {
   ChangeWriter w(A, B, opt, out);
   const long n1 = static_cast<long>(A.size()), n2 = static_cast<long>(B.size());
   long i1 = 0, i2 = 0;      // current bytes (0-based)

@@ -2,8 +2,8 @@
 #pragma once
 
 #include <cstdio>
+#include <span>
 #include <string>
-#include <vector>
 
 namespace orv::bincmp {
 
@@ -14,8 +14,8 @@ struct BinOptions {
 
 // Compares two byte sequences and writes the changes to `out`.
 // Returns 0 when equal, 1 when a change was written.
-int compare_bytes(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b,
-                  const BinOptions& opt, std::FILE* out);
+int compare_bytes(std::span<const unsigned char> a, std::span<const unsigned char> b, const BinOptions& opt,
+                  std::FILE* out);
 
 }  // namespace orv::bincmp
 

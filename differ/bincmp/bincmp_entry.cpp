@@ -1,15 +1,20 @@
 // Entry points of the binary differencer: DiffBFile and DiffBError.
+//
+// Both inputs are read whole through the system-call seam and compared in
+// place; the output is a stdio stream over the same seam.
 #include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <memory>
 #include <new>
+#include <span>
 #include <string>
-#include <vector>
 
 #include "bincmp.h"
 #include "diff_support.h"
+#include "file_stream.h"
 #include "orv/bincmp32.h"
+#include "platform/sys/system_calls.h"
 
 namespace orv::bincmp {
 
@@ -32,13 +37,8 @@ struct BusyGuard {
   ~BusyGuard() { g_busy.clear(); }
 };
 
-bool read_all(std::FILE* f, std::vector<unsigned char>& data) {
-  unsigned char buf[1 << 16];
-  for (;;) {
-    std::size_t n = std::fread(buf, 1, sizeof buf, f);
-    data.insert(data.end(), buf, buf + n);
-    if (n < sizeof buf) return !std::ferror(f);
-  }
+std::span<const unsigned char> bytes_of(const std::string& s) {
+  return {reinterpret_cast<const unsigned char*>(s.data()), s.size()};
 }
 
 int run(int argc, const char* const* argv, const char* file1, const char* file2, const char* outname) {
@@ -67,31 +67,23 @@ int run(int argc, const char* const* argv, const char* file1, const char* file2,
   }
   const std::string n1 = diffsup::to_slashes(file1), n2 = diffsup::to_slashes(file2),
                     no = diffsup::to_slashes(outname);
-  File f1(std::fopen(n1.c_str(), "rb"));
-  if (!f1) {
-    messages().set_system(nullptr, errno, "input file \"%s\"", n1.c_str());
+  // An input that cannot be opened or read whole stops the call before the
+  // output file is touched.
+  std::string a, b;
+  if (int err = sys::readWholeFile(n1, a)) {
+    messages().set_system(nullptr, err, "input file \"%s\"", n1.c_str());
     return 2;
   }
-  File f2(std::fopen(n2.c_str(), "rb"));
-  if (!f2) {
-    messages().set_system(nullptr, errno, "input file \"%s\"", n2.c_str());
+  if (int err = sys::readWholeFile(n2, b)) {
+    messages().set_system(nullptr, err, "input file \"%s\"", n2.c_str());
     return 2;
   }
-  File out(std::fopen(no.c_str(), "wb"));
+  File out(diffsup::open_stream(no.c_str(), diffsup::StreamMode::kWriteTruncate));
   if (!out) {
     messages().set_system(nullptr, errno, "file \"%s\"", no.c_str());
     return 2;
   }
-  std::vector<unsigned char> a, b;
-  if (!read_all(f1.get(), a)) {
-    messages().set_system(nullptr, errno, "input file \"%s\"", n1.c_str());
-    return 2;
-  }
-  if (!read_all(f2.get(), b)) {
-    messages().set_system(nullptr, errno, "input file \"%s\"", n2.c_str());
-    return 2;
-  }
-  int result = compare_bytes(a, b, opt, out.get());
+  int result = compare_bytes(bytes_of(a), bytes_of(b), opt, out.get());
   if (std::fflush(out.get()) != 0 || std::ferror(out.get())) {
     messages().set_system(nullptr, errno ? errno : EIO, "file \"%s\"", no.c_str());
     return 2;

@@ -1,14 +1,16 @@
-// Line reading of the text differencer's input files.
+// Line reading of the text differencer's input files. The files are read
+// through stdio streams whose buffer the system-call seam fills.
 #include <cerrno>
 
 #include "diff_run.h"
+#include "file_stream.h"
 
 namespace orv::txtcmp {
 
 using diffsup::LineStatus;
 
 void InputFile::open() {
-  in_ = std::fopen(name_.c_str(), "rb");
+  in_ = diffsup::open_stream(name_.c_str(), diffsup::StreamMode::kRead);
   if (!in_) {
     messages().set_system(program_, errno, "file \"%s\"", name_.c_str());
     throw FatalError{};

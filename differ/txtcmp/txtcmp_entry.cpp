@@ -4,7 +4,8 @@
 // the busy flag, resets every option, parses the option vector, opens (and
 // truncates) the output file, resolves directory arguments, and compares each
 // pair. Any fatal error unwinds to here as FatalError with its message stored;
-// RAII closes the files and the result is 2.
+// RAII closes the files and the result is 2. Files are reached through the
+// system-call seam (orv::sys::calls()).
 #include <sys/stat.h>
 
 #include <atomic>
@@ -15,8 +16,10 @@
 #include <vector>
 
 #include "diff_options.h"
+#include "file_stream.h"
 #include "matchers.h"
 #include "orv/txtcmp32.h"
+#include "platform/sys/system_calls.h"
 
 namespace orv::txtcmp {
 
@@ -47,7 +50,7 @@ struct NameInfo {
 NameInfo stat_name(const std::string& name) {
   NameInfo n;
   struct stat st {};
-  if (::stat(name.c_str(), &st) == 0) {
+  if (orv::sys::calls().stat(name.c_str(), &st) == 0) {
     n.exists = true;
     n.dir = S_ISDIR(st.st_mode);
     n.mtime = st.st_mtime;
@@ -144,7 +147,7 @@ int run(int argc, const char* const* argv, const char* file1, const char* file2,
     return 2;
   }
   const std::string out_name = take_name(outname, program);
-  OutFile out(std::fopen(out_name.c_str(), "w"));
+  OutFile out(diffsup::open_stream(out_name.c_str(), diffsup::StreamMode::kWriteTruncate));
   if (!out) {
     messages().set_system(program, errno, "file \"%s\"", out_name.c_str());
     return 2;

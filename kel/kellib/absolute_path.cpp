@@ -1,8 +1,10 @@
-// Absolute path names.
+// Absolute path names. The current directory comes through the system-call
+// seam.
 #include "absolute_path.h"
 
+#include "platform/sys/system_calls.h"
+
 #include <cerrno>
-#include <unistd.h>
 #include <vector>
 
 namespace kel {
@@ -22,7 +24,7 @@ std::string_view takeDrive(std::string_view& path) {
 int currentDirectory(std::string& out) {
   std::vector<char> buf(4096);
   for (;;) {
-    if (::getcwd(buf.data(), buf.size())) {
+    if (orv::sys::calls().getcwd(buf.data(), buf.size())) {
       out = buf.data();
       return 0;
     }

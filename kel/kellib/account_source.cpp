@@ -1,10 +1,12 @@
 // Reading accounts from NSS or from passwd/group files, and the rule of
-// which accounts are ordinary.
+// which accounts are ordinary. Files and the account database are reached
+// through the system-call seam.
 #include "account_source.h"
+
+#include "platform/sys/system_calls.h"
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <grp.h>
 #include <pwd.h>
 #include <set>
@@ -48,20 +50,29 @@ bool isOrdinaryUser(const AccountDatabase& db, const Account& a) {
 
 bool fileExists(const std::string& path) {
   struct stat st {};
-  return ::stat(path.c_str(), &st) == 0;
+  return orv::sys::calls().stat(path.c_str(), &st) == 0;
+}
+
+// The lines of text, without their line feeds (a last line may lack one).
+std::vector<std::string> splitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::size_t at = 0; at < text.size();) {
+    std::size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(at, end - at));
+    at = end + 1;
+  }
+  return lines;
 }
 
 // Reads all lines of a file: 0 or an errno value.
 int readLines(const std::string& path, std::vector<std::string>& lines) {
-  errno = 0;
-  std::ifstream in(path);
-  if (!in) return errno ? errno : ENOENT;
-  std::string line;
-  while (std::getline(in, line)) {
+  std::string text;
+  if (int err = orv::sys::readWholeFile(path, text)) return err;
+  for (auto& line : splitLines(text)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
+    lines.push_back(std::move(line));
   }
-  if (in.bad()) return EIO;
   return 0;
 }
 
@@ -69,9 +80,9 @@ int readLines(const std::string& path, std::vector<std::string>& lines) {
 
 AccountRanges readAccountRanges(const std::string& loginDefsPath) {
   AccountRanges r;
-  std::ifstream in(loginDefsPath);
-  std::string line;
-  while (std::getline(in, line)) {
+  std::string text;
+  if (orv::sys::readWholeFile(loginDefsPath, text) != 0) return r;
+  for (const auto& line : splitLines(text)) {
     std::istringstream words(line);
     std::string key, value;
     if (!(words >> key >> value) || key[0] == '#') continue;
@@ -90,17 +101,18 @@ AccountRanges readAccountRanges(const std::string& loginDefsPath) {
 int readSystemAccounts(AccountDatabase& out) {
   out = AccountDatabase();
   out.ranges = readAccountRanges(kSystemLoginDefs);
-  ::setpwent();
-  while (struct passwd* pw = ::getpwent())
+  const auto& nss = orv::sys::calls();
+  nss.setpwent();
+  while (struct passwd* pw = nss.getpwent())
     out.users.push_back(Account{pw->pw_name ? pw->pw_name : "", pw->pw_uid, pw->pw_gid});
-  ::endpwent();
-  ::setgrent();
-  while (struct group* gr = ::getgrent()) {
+  nss.endpwent();
+  nss.setgrent();
+  while (struct group* gr = nss.getgrent()) {
     AccountGroup g{gr->gr_name ? gr->gr_name : "", gr->gr_gid, {}};
     for (char** m = gr->gr_mem; m && *m; ++m) g.members.emplace_back(*m);
     out.groups.push_back(std::move(g));
   }
-  ::endgrent();
+  nss.endgrent();
   return 0;
 }
 

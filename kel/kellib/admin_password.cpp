@@ -2,18 +2,17 @@
 //
 // The file is replaced whole: written under a temporary name in its
 // directory (0600), synced, renamed over the old one and the directory
-// synced, so a failure leaves the old password in force.
+// synced, so a failure leaves the old password in force. The file is
+// reached through the system-call seam.
 #include "admin_password.h"
 
 #include "default_database_path.h"
 #include "fs/replace_file.h"
 #include "kel.h"
 #include "kel_state.h"
+#include "platform/sys/system_calls.h"
 
 #include <crypt.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -34,16 +33,10 @@ std::string directoryOf(const std::string& path) {
 int readStoredHash(std::string& hash) {
   const std::string file = adminPasswordFile(database().startName);
   if (file.empty()) return KEL_CANNOT_ACCESS;
-  int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    setExtraError(errno);
-    return errno == ENOENT || errno == ENOTDIR ? KEL_NOT_FOUND : KEL_CANNOT_READ;
+  if (int err = orv::sys::readWholeFile(file, hash)) {
+    setExtraError(err);
+    return err == ENOENT || err == ENOTDIR ? KEL_NOT_FOUND : KEL_CANNOT_READ;
   }
-  char buf[512];
-  ssize_t n = ::read(fd, buf, sizeof buf - 1);
-  ::close(fd);
-  if (n < 0) return KEL_CANNOT_READ;
-  hash.assign(buf, static_cast<std::size_t>(n));
   while (!hash.empty() && (hash.back() == '\n' || hash.back() == '\r')) hash.pop_back();
   return KEL_SUCCESS;
 }
@@ -74,7 +67,7 @@ int storeHash(const std::string& hash) {
   const std::string file = adminPasswordFile(database().startName);
   if (file.empty()) return KEL_CANNOT_ACCESS;
   const std::string dir = directoryOf(file);
-  if (!dir.empty() && ::mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) {
+  if (!dir.empty() && orv::sys::calls().mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) {
     setExtraError(errno);
     return KEL_READ_ONLY;
   }

@@ -1,4 +1,6 @@
 // kelGetDefaultDatabase: the default database derived from the program path.
+// The file checks and the running program's path go through the system-call
+// seam.
 #include "default_database_path.h"
 
 #include "absolute_path.h"
@@ -6,10 +8,10 @@
 #include "dynlib/dynlib.h"
 #include "kel.h"
 #include "kel_state.h"
+#include "platform/sys/system_calls.h"
 
 #include <climits>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace kel {
 namespace {
@@ -24,7 +26,7 @@ bool isAbsolute(std::string_view p) {
 
 bool fileExists(const std::string& path) {
   struct stat st {};
-  return ::stat(path.c_str(), &st) == 0;
+  return orv::sys::calls().stat(path.c_str(), &st) == 0;
 }
 
 std::string baseName(std::string_view path) {
@@ -36,7 +38,7 @@ std::string baseName(std::string_view path) {
 
 std::string runningProgramPath() {
   char buf[PATH_MAX];
-  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf);
+  ssize_t n = orv::sys::calls().readlink("/proc/self/exe", buf, sizeof buf);
   if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buf) return {};
   return std::string(buf, static_cast<std::size_t>(n));
 }

@@ -4,12 +4,12 @@
 
 #include "kel_state.h"
 #include "object_store.h"
+#include "platform/sys/system_calls.h"
 #include "scope.h"
 #include "scope_password.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -107,19 +107,22 @@ int deleteFrag(int scopeKind, const char* scopeName, const char* statementName, 
 int importFragmentFile(int scopeKind, const char* scopeName, const char* statement, const char* fragment,
                        const char* path) {
   if (!present(statement) || !present(fragment) || !present(path)) return KEL_INVALID_ARGUMENT;
-  std::FILE* file = std::fopen(path, "r");
-  if (!file) {
-    setExtraError(errno);
+  // Read the file whole first: a file that cannot be taken whole changes
+  // nothing. EIO and EISDIR come from reading, every other error from
+  // opening.
+  std::string text;
+  if (int err = orv::sys::readWholeFile(path, text)) {
+    if (err == EIO || err == EISDIR) return KEL_CANNOT_READ;
+    setExtraError(err);
     return KEL_CANNOT_OPEN;
   }
-  // Read every line first: a file that cannot be taken whole changes nothing.
   std::vector<std::string> lines;
   std::string line;
   bool tooLong = false;
-  for (int c; (c = std::fgetc(file)) != EOF;) {
+  for (const char c : text) {
     if (c != '\n') {
       // A line past the limit is refused; keep no more of it than tells so.
-      if (line.size() <= static_cast<std::size_t>(kFragmentLineMax) + 1) line.push_back(static_cast<char>(c));
+      if (line.size() <= static_cast<std::size_t>(kFragmentLineMax) + 1) line.push_back(c);
       continue;
     }
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -127,9 +130,6 @@ int importFragmentFile(int scopeKind, const char* scopeName, const char* stateme
     lines.push_back(std::move(line));
     line.clear();
   }
-  const bool readError = std::ferror(file) != 0;
-  std::fclose(file);
-  if (readError) return KEL_CANNOT_READ;
   if (!line.empty()) {
     if (line.back() == '\r') line.pop_back();
     tooLong = tooLong || line.size() > static_cast<std::size_t>(kFragmentLineMax);

@@ -4,6 +4,7 @@
 // when the database behind them is opened for update: a read-only redirector
 // on a shared disk must not stop anybody. An append rewrites the whole file
 // through a temporary file, so a failed append leaves the old file as it was.
+// Every file call goes through the system-call seam.
 #include "redirector_file.h"
 
 #include "absolute_path.h"
@@ -15,14 +16,13 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace kel {
 namespace {
 
 bool fileExists(const std::string& path) {
   struct stat st {};
-  return ::stat(path.c_str(), &st) == 0;
+  return orv::sys::calls().stat(path.c_str(), &st) == 0;
 }
 
 // Closes a descriptor on every path.
@@ -30,7 +30,7 @@ class Descriptor {
  public:
   explicit Descriptor(int fd) : fd_(fd) {}
   ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) orv::sys::calls().close(fd_);
   }
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
@@ -101,19 +101,9 @@ int nextTarget(const std::string& redirector, std::string& next) {
 }
 
 // Reads the whole file: 0, or an errno value; a missing file reads as empty.
-int readWholeFile(const std::string& path, std::string& contents) {
-  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) return errno == ENOENT ? 0 : errno;
-  char buf[8192];
-  for (;;) {
-    ssize_t n = ::read(fd.get(), buf, sizeof buf);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno == 0 ? EIO : errno;
-    }
-    if (n == 0) return 0;
-    contents.append(buf, static_cast<std::size_t>(n));
-  }
+int readRedirectorFile(const std::string& path, std::string& contents) {
+  const int err = orv::sys::readWholeFile(path, contents);
+  return err == ENOENT ? 0 : err;
 }
 
 }  // namespace
@@ -193,7 +183,7 @@ int appendRedirector(std::string_view redirectorArg, std::string_view databaseAr
   if (fileExists(base + ".dat")) return KEL_DATABASE_AT_REDIRECTOR;
 
   std::string contents;
-  if (int err = readWholeFile(redirector, contents)) {
+  if (int err = readRedirectorFile(redirector, contents)) {
     setExtraError(err);
     return err == EIO ? KEL_CANNOT_READ : KEL_CANNOT_OPEN;
   }

@@ -52,6 +52,12 @@ constexpr SystemCalls kReal{
     .getenv = sysGetenv,
     .getpwuid_r = ::getpwuid_r,
     .getpwnam_r = ::getpwnam_r,
+    .setpwent = ::setpwent,
+    .getpwent = ::getpwent,
+    .endpwent = ::endpwent,
+    .setgrent = ::setgrent,
+    .getgrent = ::getgrent,
+    .endgrent = ::endgrent,
 };
 
 SystemCalls g_calls = kReal;

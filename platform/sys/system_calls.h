@@ -17,6 +17,7 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <pwd.h>
 #include <string>
 #include <string_view>
@@ -65,6 +66,14 @@ struct SystemCalls {
   const char* (*getenv)(const char* name);
   int (*getpwuid_r)(uid_t uid, struct passwd* pw, char* buf, size_t size, struct passwd** result);
   int (*getpwnam_r)(const char* name, struct passwd* pw, char* buf, size_t size, struct passwd** result);
+  // Walks over every account and group of the user database (NSS): set,
+  // next entry (nullptr at the end), end.
+  void (*setpwent)();
+  struct passwd* (*getpwent)();
+  void (*endpwent)();
+  void (*setgrent)();
+  struct group* (*getgrent)();
+  void (*endgrent)();
 };
 
 // The table in use. Tests may replace entries (preferably through

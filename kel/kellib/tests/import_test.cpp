@@ -5,6 +5,7 @@
 #include "kel_fixture.h"
 #include "kel_state.h"
 #include "object_store.h"
+#include "platform/sys/fault_injection.h"
 #include "scope_password.h"
 #include "test_support.h"
 
@@ -14,6 +15,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
+#include <grp.h>
 #include <pwd.h>
 
 namespace {
@@ -217,6 +219,89 @@ TEST_F(KelImport, SystemAccountsThroughNss) {
     EXPECT_NE(name.back(), '$');
   }
   EXPECT_EQ(namesUnder(KEL_USER, global()).size(), g_progress.size());
+}
+
+TEST_F(KelImport, AnAccountFileThatCannotBeReadImportsNothing) {
+  const int before = countAll();
+  for (const char* file : {"/passwd", "/group"}) {
+    {
+      orv::sys::ScopedFault<&orv::sys::SystemCalls::read> eio(EIO, {.pathContains = file});
+      EXPECT_EQ(kelImportUsersNT(KEL_GLOBAL_MODULE, "", progress, kAccounts.c_str()), KEL_NT_ERROR) << file;
+      EXPECT_EQ(kelExtraError(), EIO) << file;
+      EXPECT_EQ(kelImportGroupsNT(KEL_GLOBAL_MODULE, "", progress, kAccounts.c_str(), 1), KEL_NT_ERROR) << file;
+    }
+    EXPECT_EQ(countAll(), before) << file;
+    EXPECT_TRUE(g_progress.empty()) << file;
+  }
+}
+
+// A scripted account database in place of NSS: two users, one group, walked
+// in order; the walks are counted so an unfinished one shows.
+struct ScriptedNss {
+  static inline int userAt = -1, groupAt = -1;
+  static inline int openWalks = 0;
+  static inline char names[4][16] = {"ann", "sys", "team", "bob"};
+  static inline char* members[2] = {names[3], nullptr};
+
+  static struct passwd* nextUser() {
+    static struct passwd pw {};
+    if (userAt < 0 || userAt >= 2) return nullptr;
+    pw.pw_name = names[userAt];
+    pw.pw_uid = userAt == 0 ? 1500 : 5;
+    pw.pw_gid = 1600;
+    ++userAt;
+    return &pw;
+  }
+  static struct group* nextGroup() {
+    static struct group gr {};
+    if (groupAt < 0 || groupAt >= 1) return nullptr;
+    gr.gr_name = names[2];
+    gr.gr_gid = 1600;
+    gr.gr_mem = members;
+    ++groupAt;
+    return &gr;
+  }
+  static void install() {
+    auto& calls = orv::sys::calls();
+    calls.setpwent = [] {
+      userAt = 0;
+      ++openWalks;
+    };
+    calls.getpwent = nextUser;
+    calls.endpwent = [] {
+      userAt = -1;
+      --openWalks;
+    };
+    calls.setgrent = [] {
+      groupAt = 0;
+      ++openWalks;
+    };
+    calls.getgrent = nextGroup;
+    calls.endgrent = [] {
+      groupAt = -1;
+      --openWalks;
+    };
+  }
+};
+
+TEST(KelAccountSource, SystemAccountsComeFromTheNssWalk) {
+  ScriptedNss::install();
+  kel::AccountDatabase db;
+  const int rc = kel::readSystemAccounts(db);
+  orv::sys::resetCalls();
+  ASSERT_EQ(rc, 0);
+  EXPECT_EQ(ScriptedNss::openWalks, 0) << "every walk is ended";
+  ASSERT_EQ(db.users.size(), 2u);
+  EXPECT_EQ(db.users[0].name, "ann");
+  EXPECT_EQ(db.users[0].uid, 1500u);
+  EXPECT_EQ(db.users[1].name, "sys");
+  ASSERT_EQ(db.groups.size(), 1u);
+  EXPECT_EQ(db.groups[0].name, "team");
+  EXPECT_EQ(db.groups[0].members, (Names{"bob"}));
+  db.ranges = kel::AccountRanges{};  // this machine's login.defs aside
+  std::vector<std::string> ordinary;
+  for (const auto* a : kel::ordinaryUsers(db)) ordinary.push_back(a->name);
+  EXPECT_EQ(ordinary, (Names{"ann"}));
 }
 
 TEST(KelAccountSource, LoginDefsRanges) {

@@ -1,6 +1,7 @@
 // Scope passwords with a scripted callback, and the administrator password.
 #include "admin_password.h"
 #include "kel_fixture.h"
+#include "platform/sys/fault_injection.h"
 
 #include <sys/stat.h>
 
@@ -8,6 +9,7 @@
 #include <cstring>
 
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -191,8 +193,23 @@ class KelAdminPassword : public ::testing::Test {
     ASSERT_EQ(mkdir(dir_.file("inst").c_str(), 0755), 0);
     ASSERT_EQ(kelInit(program_.c_str()), KEL_SUCCESS);
   }
-  void TearDown() override { EXPECT_EQ(kelExit(), KEL_SUCCESS); }
+  void TearDown() override {
+    EXPECT_EQ(kelExit(), KEL_SUCCESS);
+    orv::sys::resetCalls();
+  }
   std::string file() const { return dir_.file("inst/orvkel/kel.adm"); }
+  std::string contents() const {
+    std::stringstream text;
+    text << std::ifstream(file()).rdbuf();
+    return text.str();
+  }
+  std::vector<std::string> filesBesideIt() const {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir_.file("inst/orvkel")))
+      names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
 
   orv::test::TempDir dir_;
   std::string program_;
@@ -263,6 +280,48 @@ TEST_F(KelAdminPassword, AFileThatCannotBeWrittenGives26) {
   std::ofstream(dir_.file("inst/orvkel")).close();
   EXPECT_EQ(kelSetAdminPassword("a", "b"), KEL_READ_ONLY);
   EXPECT_EQ(kelVerifyAdminPassword("anything"), KEL_SUCCESS) << "still none set";
+}
+
+// Sets the password "next" (from "old") while one call on the password file
+// or its temporary replacement fails with Error, after After such calls.
+template <auto Entry, int Error, int After = 0>
+int setWhileFailing() {
+  orv::sys::ScopedFault<Entry> fault(Error, {.after = After, .pathContains = "kel.adm"});
+  const int rc = kelSetAdminPassword("old", "next");
+  EXPECT_GE(fault.failures(), 1) << "the fault was never met";
+  return rc;
+}
+
+TEST_F(KelAdminPassword, AFailedReplacementKeepsTheOldPassword) {
+  ASSERT_EQ(kelSetAdminPassword("none yet", "old"), KEL_SUCCESS);
+  const std::string before = contents();
+  const auto files = filesBesideIt();
+  using orv::sys::SystemCalls;
+  struct Case {
+    const char* step;
+    int (*set)();
+    int result, extraError;
+  } cases[] = {
+      // The old password is read to check it first.
+      {"reading the old file", setWhileFailing<&SystemCalls::read, EIO>, KEL_CANNOT_READ, EIO},
+      {"creating the new file", setWhileFailing<&SystemCalls::open, EACCES, 1>, KEL_READ_ONLY, EACCES},
+      {"writing", setWhileFailing<&SystemCalls::write, ENOSPC>, KEL_READ_ONLY, ENOSPC},
+      {"syncing", setWhileFailing<&SystemCalls::fsync, EIO>, KEL_READ_ONLY, EIO},
+      {"renaming", setWhileFailing<&SystemCalls::rename, EIO>, KEL_READ_ONLY, EIO},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.set(), c.result) << c.step;
+    EXPECT_EQ(kelExtraError(), c.extraError) << c.step;
+    EXPECT_EQ(contents(), before) << c.step;
+    EXPECT_EQ(filesBesideIt(), files) << c.step << ": no temporary file is left";
+    EXPECT_EQ(kelVerifyAdminPassword("old"), KEL_SUCCESS) << c.step;
+  }
+  {
+    orv::sys::ScopedFault<&SystemCalls::read> eio(EIO, {.pathContains = "kel.adm"});
+    EXPECT_EQ(kelVerifyAdminPassword("old"), KEL_CANNOT_READ) << "an unreadable file is no missing one";
+  }
+  EXPECT_EQ(kelSetAdminPassword("old", "next"), KEL_SUCCESS);
+  EXPECT_NE(contents(), before);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Options, policies, attributes, fragments and security objects.
 #include "fragments.h"
 #include "kel_fixture.h"
+#include "platform/sys/fault_injection.h"
 
 #include <cstring>
 #include <fstream>
@@ -225,6 +226,26 @@ TEST_F(KelPolicies, FragmentFromATextFile) {
             KEL_CANNOT_OPEN);
   EXPECT_EQ(kelExtraError(), ENOENT);
   EXPECT_EQ(kel::importFragmentFile(1, "", "Policy Statement", nullptr, file.c_str()), KEL_INVALID_ARGUMENT);
+}
+
+TEST_F(KelPolicies, AFragmentFileThatFailsPartWayChangesNothing) {
+  const std::string file = dir_.file("frag.txt");
+  std::ofstream(file, std::ios::binary) << "kept\n";
+  ASSERT_EQ(kel::importFragmentFile(1, "", "Policy Statement", "f", file.c_str()), KEL_SUCCESS);
+  // Enough lines for several reads; the second read fails.
+  std::ofstream out(file, std::ios::binary);
+  for (int k = 0; k < 20000; ++k) out << "line " << k << "\n";
+  out.close();
+  {
+    orv::sys::ScopedFault<&orv::sys::SystemCalls::read> eio(EIO, {.after = 1, .pathContains = "frag.txt"});
+    EXPECT_EQ(kel::importFragmentFile(1, "", "Policy Statement", "f", file.c_str()), KEL_CANNOT_READ);
+    EXPECT_EQ(eio.failures(), 1);
+  }
+  kelObjectRecord* frag = nullptr;
+  ASSERT_EQ(kelGetFrag(1, "", "Policy Statement", "f", &frag), KEL_SUCCESS);
+  const char want[] = "kept\0\0";
+  EXPECT_EQ(std::memcmp(KEL_VARDATA(frag), want, sizeof want), 0) << "unchanged";
+  kelFree(frag);
 }
 
 TEST_F(KelPolicies, SecurityObjectsAreKeptByTheirFullPath) {

@@ -3,6 +3,7 @@
 // path check.
 #include "kel.h"
 #include "absolute_path.h"
+#include "platform/sys/fault_injection.h"
 #include "platform/sys/system_calls.h"
 #include "redirector_file.h"
 #include "test_support.h"
@@ -17,6 +18,8 @@
 
 namespace {
 
+using orv::sys::ScopedFault;
+using orv::sys::SystemCalls;
 using orv::test::TempDir;
 
 std::string readFile(const std::string& path) {
@@ -167,6 +170,67 @@ TEST_F(KelRedirector, AFailedWriteLeavesTheOldFile) {
   orv::sys::resetCalls();
   EXPECT_EQ(readFile(red), before);
   EXPECT_EQ(kelAppendRedirector(dir_.file("missing/dir/x.red").c_str(), "/db/one"), KEL_CANNOT_OPEN);
+}
+
+// Appends "/db/two" to the redirector while one system call on it (or on
+// its temporary replacement) fails with Error, after After such calls went
+// through; the answer of the append.
+template <auto Entry, int Error, int After = 0>
+int appendWhileFailing(const std::string& redirector) {
+  ScopedFault<Entry> fault(Error, {.after = After, .pathContains = "r.red"});
+  const int rc = kelAppendRedirector(redirector.c_str(), "/db/two");
+  EXPECT_GE(fault.failures(), 1) << "the fault was never met";
+  return rc;
+}
+
+TEST_F(KelRedirector, AFailedAppendAnswersItsErrorAndLeavesTheOldFile) {
+  const std::string red = dir_.file("r.red");
+  ASSERT_EQ(kelAppendRedirector(red.c_str(), "/db/one"), KEL_SUCCESS);
+  const std::string before = readFile(red);
+  const auto entries = dir_.entries();
+  struct Case {
+    const char* step;
+    int (*append)(const std::string&);
+    int result, extraError;
+  } cases[] = {
+      {"reading the old file", appendWhileFailing<&SystemCalls::read, EIO>, KEL_CANNOT_READ, EIO},
+      {"opening the old file", appendWhileFailing<&SystemCalls::open, EACCES>, KEL_CANNOT_OPEN, EACCES},
+      // The first open reads the old file; the second makes the new one.
+      {"creating the new file", appendWhileFailing<&SystemCalls::open, ENOSPC, 1>, KEL_CANNOT_OPEN, ENOSPC},
+      {"writing", appendWhileFailing<&SystemCalls::write, ENOSPC>, KEL_CANNOT_WRITE, ENOSPC},
+      {"syncing", appendWhileFailing<&SystemCalls::fsync, EIO>, KEL_CANNOT_WRITE, EIO},
+      {"closing", appendWhileFailing<&SystemCalls::close, EIO, 1>, KEL_CANNOT_WRITE, EIO},
+      {"renaming", appendWhileFailing<&SystemCalls::rename, EIO>, KEL_CANNOT_WRITE, EIO},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.append(red), c.result) << c.step;
+    EXPECT_EQ(kelExtraError(), c.extraError) << c.step;
+    EXPECT_EQ(readFile(red), before) << c.step;
+    EXPECT_EQ(dir_.entries(), entries) << c.step << ": no temporary file is left";
+  }
+  ASSERT_EQ(kelAppendRedirector(red.c_str(), "/db/two"), KEL_SUCCESS);
+  EXPECT_EQ(readFile(red).size(), before.size() + 4096u);
+}
+
+TEST_F(KelRedirector, AReadErrorWhileFollowingAnswers204AndOpensNothing) {
+  const std::string db = makeDatabase("target");
+  writeRedirector(dir_.file("lead.red"), {dir_.file("gone"), db});
+  const std::string before = readFile(dir_.file("lead.red"));
+  // The header, the first record, the second record.
+  for (int after : {0, 1, 2}) {
+    char out[16] = "unchanged";
+    {
+      ScopedFault<&SystemCalls::read> eio(EIO, {.after = after, .pathContains = "lead.red"});
+      EXPECT_EQ(kelCheckDatabasePath(dir_.file("lead").c_str(), out, sizeof out), KEL_CANNOT_ACCESS) << after;
+      EXPECT_EQ(kelExtraError(), EIO) << after;
+      EXPECT_EQ(kelOpenDB(dir_.file("lead").c_str(), 0), KEL_CANNOT_ACCESS) << after;
+      EXPECT_EQ(eio.failures(), 2) << after;
+    }
+    EXPECT_STREQ(out, "unchanged");
+    EXPECT_EQ(kelCloseDB(), KEL_NOT_OPEN) << after;
+    EXPECT_EQ(readFile(dir_.file("lead.red")), before);
+  }
+  EXPECT_EQ(check(dir_.file("lead")), db + ".dat");
 }
 
 TEST_F(KelRedirector, ChainsAreFollowedToTheDatabase) {

@@ -1,0 +1,21 @@
+// Standard C streams over the system-call seam, for the differencers.
+//
+// The differencers read their inputs a character at a time through stdio's
+// buffer (getc_unlocked, fseeko) and print their scripts with fprintf. The
+// streams made here keep all of that, but fill and drain the buffer through
+// orv::sys::calls() - open, read, write, lseek, close - so a test can make
+// any of those calls fail. The buffer is stdio's own: no extra copy.
+#pragma once
+
+#include <cstdio>
+
+namespace orv::diffsup {
+
+enum class StreamMode { kRead, kWriteTruncate };
+
+// Opens path as a stream; nullptr with errno set when it cannot be opened.
+// Close it with std::fclose. Read errors and write errors show as ferror,
+// with errno left as the failing call set it.
+std::FILE* open_stream(const char* path, StreamMode mode);
+
+}  // namespace orv::diffsup
