@@ -9,6 +9,7 @@
 
 #include "bincmp.h"
 #include "diff_support.h"
+#include "fs/path_separators.h"
 #include "orv/bincmp32.h"
 
 namespace orv::bincmp {
@@ -65,8 +66,9 @@ int run(int argc, const char* const* argv, const char* file1, const char* file2,
       }
     }
   }
-  const std::string n1 = diffsup::to_slashes(file1), n2 = diffsup::to_slashes(file2),
-                    no = diffsup::to_slashes(outname);
+  // A missing name reads as an empty one.
+  const auto given = [](const char* name) { return orv::fs::forward_slashes(name ? name : ""); };
+  const std::string n1 = given(file1), n2 = given(file2), no = given(outname);
   File f1(std::fopen(n1.c_str(), "rb"));
   if (!f1) {
     messages().set_system(nullptr, errno, "input file \"%s\"", n1.c_str());

@@ -11,6 +11,7 @@
 #include "fs/replace_file.h"
 #include "vc/script/script_context.h"
 #include "vc/paths/path_name.h"
+#include "fs/path_separators.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -139,7 +140,7 @@ VC_API VcError vcReadConfig(const char* fileName) {
     VcInstance* inst = currentInstance();
     if (!inst) return err::kBadCaller;
     if (!fileName) return err::kBadArgument;
-    const std::string path = orv::vc::normalize_separators(fileName);
+    const std::string path = orv::fs::forward_slashes(fileName);
     return readConfigFile(*inst, path, inst->options.local, 0);
   });
 }
@@ -149,7 +150,7 @@ VC_API VcError vcWriteConfig(const char* fileName) {
     VcInstance* inst = currentInstance();
     if (!inst) return err::kBadCaller;
     if (!fileName) return err::kBadArgument;
-    const std::string path = orv::vc::normalize_separators(fileName);
+    const std::string path = orv::fs::forward_slashes(fileName);
     std::string text;
     if (int rc = configText(*inst, inst->options.local, text)) return rc;
     if (int e = orv::fs::replaceFileContents(path, text))

@@ -8,6 +8,7 @@
 #include "vc/paths/path_name.h"
 #include "vc/tokens/token_rules.h"
 #include "vc/instance/message_catalogue.h"
+#include "fs/path_separators.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -37,7 +38,7 @@ int setWritable(const std::string& path) {
 }
 
 int makeDirectoriesFor(const std::string& filePath) {
-  return orv::vc::make_directories_for(orv::vc::normalize_separators(filePath));
+  return orv::vc::make_directories_for(orv::fs::forward_slashes(filePath));
 }
 
 namespace {

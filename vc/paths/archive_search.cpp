@@ -10,6 +10,7 @@
 #include "vc/paths/path_file_system.h"
 #include "vc/paths/path_internal.h"
 #include "vc/paths/path_name.h"
+#include "fs/path_separators.h"
 
 namespace orv::vc {
 
@@ -110,7 +111,7 @@ std::optional<std::string> match_pairs(PathEnvironment& env, const std::vector<W
         error = absolute_root(env, pair.name, root);
         if (error != err::kSuccess)
             return std::nullopt;
-        if (auto work = match_archive_template(normalize_separators(pair.value), archive, root))
+        if (auto work = match_archive_template(orv::fs::forward_slashes(pair.value), archive, root))
             return work;
     }
     return std::nullopt;
