@@ -1,30 +1,17 @@
-// Helpers of the information items (archive, revision and instance items):
-// token rules, the user names, the enumeration order of revisions, relations
-// between revisions, and the events that run around each change of an
-// archive. Revision names are expanded by revision_tree.h.
+// The user names of the information items and the locks held by users: the
+// current user and the login name, the comparison of user names, and the
+// lock on a revision or of a user. Token validation is in
+// vc/tokens/item_values.h, the order of revisions in
+// vc/revisions/revision_order.h, the change events in archive_changes.h.
 #pragma once
 
 #include "vc/archive/format/archive_model.h"
 
 #include <string>
-#include <vector>
 
 namespace vc {
 
 struct VcInstance;
-struct VcArchive;
-
-// Token kinds of vcValidateToken.
-inline constexpr int kTokenUser = 52;
-inline constexpr int kTokenRevision = 53;
-inline constexpr int kTokenState = 54;
-inline constexpr int kTokenLabel = 55;
-inline constexpr int kTokenUserAlt = 56;
-inline constexpr int kTokenConfigLine = 74;
-inline constexpr int kTokenNameFormat = 76;
-
-// 0 valid, 54 invalid, 56 for a kind without a rule.
-int validateToken(VcInstance& inst, int kind, const std::string& text);
 
 // The current user (locks, access list, item 41): the authenticated user
 // when set, else the option `logname`, else "unknown"; made safe.
@@ -33,35 +20,11 @@ std::string currentUserName(VcInstance& inst);
 // authenticated user, else "unknown"; made safe.
 std::string loginName(VcInstance& inst);
 
-// All revisions in enumeration order: down the trunk; before each revision
-// its branches from the last listed to the first, each from its last
-// revision back to its first, branch revisions' own branches first.
-std::vector<orv::archive::DeltaRecord*> enumerationOrder(const orv::archive::ArchiveFile& a);
-
-// Relations of a revision; null when there is none.
-bool onTrunk(const orv::archive::DeltaRecord* d);
-// The revision before d on its line (trunk: the next-older one; branch: the
-// preceding one, null for the first).
-orv::archive::DeltaRecord* previousOnLine(const orv::archive::DeltaRecord* d);
-// The next-newer revision on d's line.
-orv::archive::DeltaRecord* nextNewerOnLine(const orv::archive::DeltaRecord* d);
-
 // Case-blind ASCII comparison of user names.
 bool sameUser(const std::string& a, const std::string& b);
 
 // The lock on a revision (null when unlocked) and the lock a user holds.
 const orv::archive::Lock* lockOn(const orv::archive::ArchiveFile& a, const std::string& revision);
 const orv::archive::Lock* lockOf(const orv::archive::ArchiveFile& a, const std::string& user);
-
-// Around a change of an archive: the value goes into the local option
-// `newvalue`, then the pre-event runs ("pre" + event). 0 lets the change go
-// on; 82 for a halt, a refusal code (above 234) as it is.
-int beforeChange(VcInstance& inst, VcArchive& a, const char* event, const char* value,
-                 const char* revision);
-void afterChange(VcArchive& a, const char* event, const char* revision);
-
-// A single-byte value: a digit character counts as its digit, any other
-// byte as its own value.
-int byteValue(const char* value);
 
 }  // namespace vc

@@ -7,7 +7,7 @@
 #include "vc/config/config_file.h"
 
 #include "vc/error_codes.h"
-#include "vc/files/file_utils.h"
+#include "vc/files/file_operations.h"
 #include "fs/replace_file.h"
 #include "vc/script/script_context.h"
 #include "vc/paths/path_name.h"

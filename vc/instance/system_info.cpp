@@ -4,6 +4,7 @@
 #include "vc/archive/archive_handles.h"
 #include "vc/error_codes.h"
 #include "vc/archive/info_support.h"
+#include "vc/tokens/item_values.h"
 #include "vc/instance/instance.h"
 #include "vc/instance/seams.h"
 

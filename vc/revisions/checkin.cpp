@@ -13,7 +13,7 @@
 #include "vc/revisions/differ_calls.h"
 #include "vc/error_codes.h"
 #include "vc/script/event_sources.h"
-#include "vc/files/file_utils.h"
+#include "vc/paths/name_parts.h"
 #include "fs/fs_ops.h"
 #include "vc/instance/instance.h"
 #include "vc/config/option_lookup.h"

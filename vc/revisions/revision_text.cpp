@@ -8,7 +8,7 @@
 
 #include "vc/archive/format/archive_text.h"
 #include "vc/error_codes.h"
-#include "vc/files/file_utils.h"
+#include "vc/paths/name_parts.h"
 #include "fs/fs_ops.h"
 #include "fs/replace_file.h"
 #include "vc/instance/instance.h"

@@ -3,7 +3,7 @@
 #include "vc/revisions/work_perms.h"
 
 #include "vc/error_codes.h"
-#include "vc/files/file_utils.h"
+#include "vc/files/file_operations.h"
 #include "vc/instance/instance.h"
 #include "vc/paths/path_name.h"
 #include "fs/path_separators.h"

@@ -2,7 +2,7 @@
 // reading a permission's policy value, and writing a redirector file that
 // leads to a database.
 #include "vc/error_codes.h"
-#include "vc/files/file_utils.h"
+#include "vc/files/file_operations.h"
 #include "fs/fs_ops.h"
 #include "vc/security/kel_binding.h"
 #include "vc/security/permissions.h"

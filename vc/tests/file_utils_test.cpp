@@ -1,4 +1,6 @@
-#include "vc/files/file_utils.h"
+#include "vc/files/file_operations.h"
+#include "vc/paths/name_parts.h"
+#include "vc/tokens/safe_names.h"
 
 #include "vc/instance/instance.h"
 
