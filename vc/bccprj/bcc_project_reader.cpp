@@ -2,6 +2,8 @@
 // option entries of record 50, with every length checked against its holder.
 #include "vc/bccprj/bcc_project_reader.h"
 
+#include "fs/path_separators.h"
+
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -174,12 +176,7 @@ int BccProjectReader::option(std::string_view project_file, int option_id, std::
     if (project_file.empty()) {
         return err::kBadArgument;
     }
-    std::string path(project_file);
-    for (char& c : path) {
-        if (c == '\\') {
-            c = '/';
-        }
-    }
+    const std::string path = orv::fs::forward_slashes(project_file);
     if (!file_ || path != path_) {
         if (int code = open_project(path); code != err::kSuccess) {
             return code;
