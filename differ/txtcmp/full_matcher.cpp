@@ -285,6 +285,49 @@ std::vector<std::int32_t> match_lines(const SegmentLines& a, const SegmentLines&
   return J;
 }
 
+// Confirms every match with the real comparison: a hash collision becomes a
+// change before any change is written.
+void confirm_matches(const SegmentLines& a, const SegmentLines& b, const LineRules& rules,
+                     std::vector<std::int32_t>& J) {
+  for (long i = 1; i <= a.count(); ++i) {
+    std::int32_t& j = J[static_cast<std::size_t>(i)];
+    if (j != 0 && line_compare(a.line(i), b.line(j), rules) != 0) j = 0;
+  }
+}
+
+// Writes the segment: common lines, and each unmatched run as one change
+// (added, deleted or changed lines); then moves the writer's offsets past it.
+void write_segment(DiffWriter& w, const SegmentLines& a, const SegmentLines& b,
+                   const std::vector<std::int32_t>& J) {
+  const long n1 = a.count(), n2 = b.count();
+  long i = 1, j = 1;
+  while (i <= n1 || j <= n2) {
+    if (i <= n1 && J[static_cast<std::size_t>(i)] == j) {
+      w.common(a.line(i), b.line(j));
+      ++i;
+      ++j;
+      continue;
+    }
+    long k = i;
+    while (k <= n1 && J[static_cast<std::size_t>(k)] == 0) ++k;
+    const long jk = J[static_cast<std::size_t>(k)];
+    if (k == i)
+      w.change('a', i - 1, i - 1, j, jk - 1);
+    else if (jk == j)
+      w.change('d', i, k - 1, j - 1, j - 1);
+    else
+      w.change('c', i, k - 1, j, jk - 1);
+    for (long m = i; m < k; ++m) w.deleted(a.line(m));
+    w.separator();
+    for (long m = j; m < jk; ++m) w.added(b.line(m));
+    w.end_change();
+    i = k;
+    j = jk;
+  }
+  w.off1 += n1;
+  w.off2 += n2;
+}
+
 }  // namespace
 
 int full_match(PairContext& ctx) {
@@ -307,39 +350,8 @@ int full_match(PairContext& ctx) {
         more = true;
       }
       std::vector<std::int32_t> J = match_lines(a, b, budget);
-      const long n1 = a.count(), n2 = b.count();
-
-      // Confirm every match with the real comparison first.
-      for (long i = 1; i <= n1; ++i) {
-        std::int32_t& j = J[static_cast<std::size_t>(i)];
-        if (j != 0 && line_compare(a.line(i), b.line(j), ctx.opt.rules) != 0) j = 0;
-      }
-      long i = 1, j = 1;
-      while (i <= n1 || j <= n2) {
-        if (i <= n1 && J[static_cast<std::size_t>(i)] == j) {
-          w.common(a.line(i), b.line(j));
-          ++i;
-          ++j;
-          continue;
-        }
-        long k = i;
-        while (k <= n1 && J[static_cast<std::size_t>(k)] == 0) ++k;
-        const long jk = J[static_cast<std::size_t>(k)];
-        if (k == i)
-          w.change('a', i - 1, i - 1, j, jk - 1);
-        else if (jk == j)
-          w.change('d', i, k - 1, j - 1, j - 1);
-        else
-          w.change('c', i, k - 1, j, jk - 1);
-        for (long m = i; m < k; ++m) w.deleted(a.line(m));
-        w.separator();
-        for (long m = j; m < jk; ++m) w.added(b.line(m));
-        w.end_change();
-        i = k;
-        j = jk;
-      }
-      w.off1 += n1;
-      w.off2 += n2;
+      confirm_matches(a, b, ctx.opt.rules, J);
+      write_segment(w, a, b, J);
     } catch (const OutOfMemory&) {
       ctx.f1.seek(s1);
       ctx.f2.seek(s2);
