@@ -13,6 +13,7 @@
 #include "bincmp.h"
 #include "diff_support.h"
 #include "file_stream.h"
+#include "fs/path_separators.h"
 #include "orv/bincmp32.h"
 #include "platform/sys/system_calls.h"
 
@@ -65,8 +66,9 @@ int run(int argc, const char* const* argv, const char* file1, const char* file2,
       }
     }
   }
-  const std::string n1 = diffsup::to_slashes(file1), n2 = diffsup::to_slashes(file2),
-                    no = diffsup::to_slashes(outname);
+  // A missing name reads as an empty one.
+  const auto given = [](const char* name) { return orv::fs::forward_slashes(name ? name : ""); };
+  const std::string n1 = given(file1), n2 = given(file2), no = given(outname);
   // An input that cannot be opened or read whole stops the call before the
   // output file is touched.
   std::string a, b;

@@ -54,13 +54,6 @@ const char* base_name(const char* path) {
   return base;
 }
 
-std::string to_slashes(const char* path) {
-  std::string s = path ? path : "";
-  for (char& c : s)
-    if (c == '\\') c = '/';
-  return s;
-}
-
 long parse_decimal(const char* s) {
   long v = 0;
   for (; *s >= '0' && *s <= '9'; ++s) {

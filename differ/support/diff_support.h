@@ -24,9 +24,6 @@ std::uint16_t crc16(const void* data, std::size_t len, std::uint16_t reg = 0);
 // Part of a path after a leading drive ("X:") and after the last '/' or '\'.
 const char* base_name(const char* path);
 
-// Turns every '\' of a path into '/'.
-std::string to_slashes(const char* path);
-
 // The decimal number at the start of s (0 when there is none), the count of
 // the -c and -C options; a longer run of digits gives 2147483647.
 long parse_decimal(const char* s);

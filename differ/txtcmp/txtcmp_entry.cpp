@@ -17,6 +17,7 @@
 
 #include "diff_options.h"
 #include "file_stream.h"
+#include "fs/path_separators.h"
 #include "matchers.h"
 #include "orv/txtcmp32.h"
 #include "platform/sys/system_calls.h"
@@ -66,7 +67,7 @@ std::string join_dir(const std::string& dir, const std::string& file) {
 }
 
 std::string take_name(const char* name, const char* program) {
-  std::string s = diffsup::to_slashes(name);
+  std::string s = orv::fs::forward_slashes(name ? name : "");
   if (s.size() > kNameMax) {
     messages().set_system(program, ENAMETOOLONG, "file \"%s\"", s.c_str());
     throw FatalError{};

@@ -2,6 +2,7 @@
 // seam.
 #include "absolute_path.h"
 
+#include "fs/path_separators.h"
 #include "platform/sys/system_calls.h"
 
 #include <cerrno>
@@ -35,15 +36,8 @@ int currentDirectory(std::string& out) {
 
 }  // namespace
 
-std::string forwardSlashes(std::string_view path) {
-  std::string p(path);
-  for (char& c : p)
-    if (c == '\\') c = '/';
-  return p;
-}
-
 int makeAbsolutePath(std::string_view path, std::string_view base, std::string& out, std::size_t limit) {
-  const std::string given = forwardSlashes(path);
+  const std::string given = orv::fs::forward_slashes(path);
   std::string_view rest = given;
   std::string drive(takeDrive(rest));
 
@@ -55,7 +49,7 @@ int makeAbsolutePath(std::string_view path, std::string_view base, std::string& 
     if (base.empty()) {
       if (int rc = currentDirectory(dir)) return rc;
     } else {
-      dir = forwardSlashes(base);
+      dir = orv::fs::forward_slashes(base);
     }
     std::string_view dirRest = dir;
     std::string_view dirDrive = takeDrive(dirRest);

@@ -17,7 +17,4 @@ namespace kel {
 // reading the current directory. out is unchanged on failure.
 int makeAbsolutePath(std::string_view path, std::string_view base, std::string& out, std::size_t limit = 4096);
 
-// The path with every "\" turned into "/".
-std::string forwardSlashes(std::string_view path);
-
 }  // namespace kel

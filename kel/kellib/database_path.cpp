@@ -3,13 +3,14 @@
 #include "database_path.h"
 
 #include "absolute_path.h"
+#include "fs/path_separators.h"
 #include "kel.h"
 #include "redirector_file.h"
 
 namespace kel {
 
 std::string databaseBase(std::string_view path) {
-  std::string p = forwardSlashes(path);
+  std::string p = orv::fs::forward_slashes(path);
   if (isExtension(extensionOf(p), "dat")) p.resize(p.size() - 4);
   return p;
 }

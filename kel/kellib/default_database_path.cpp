@@ -6,6 +6,7 @@
 #include "absolute_path.h"
 #include "caller_buffer.h"
 #include "dynlib/dynlib.h"
+#include "fs/path_separators.h"
 #include "kel.h"
 #include "kel_state.h"
 #include "platform/sys/system_calls.h"
@@ -44,7 +45,7 @@ std::string runningProgramPath() {
 }
 
 int defaultDatabasePath(std::string_view programArg, std::string_view currentDirectory, std::string& out) {
-  std::string program = forwardSlashes(programArg);
+  std::string program = orv::fs::forward_slashes(programArg);
   if (program.empty()) return KEL_NOT_FOUND;
 
   if (!isAbsolute(program) && program.find('/') == std::string::npos) {

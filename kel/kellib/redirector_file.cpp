@@ -8,6 +8,7 @@
 #include "redirector_file.h"
 
 #include "absolute_path.h"
+#include "fs/path_separators.h"
 #include "fs/replace_file.h"
 #include "kel.h"
 #include "kel_state.h"
@@ -61,7 +62,7 @@ ssize_t readFully(int fd, char* data, std::size_t size) {
 std::string recordPath(const char* record) {
   std::size_t len = 0;
   while (len < kRedirectorRecordSize && record[len] != '\0') ++len;
-  return forwardSlashes(std::string_view(record, len));
+  return orv::fs::forward_slashes(std::string_view(record, len));
 }
 
 // Reads the redirector and sets next to the target of its first record
@@ -132,7 +133,7 @@ bool isExtension(std::string_view ext, std::string_view wanted) {
 }
 
 int followRedirectors(std::string_view path, std::string& databaseFile) {
-  std::string current = forwardSlashes(path);
+  std::string current = orv::fs::forward_slashes(path);
   for (int hops = 0;;) {
     std::string_view ext = extensionOf(current);
     std::string redirector;
@@ -176,7 +177,7 @@ int appendRedirector(std::string_view redirectorArg, std::string_view databaseAr
 
   // The redirector's own name ends in ".red"; a database of the same base
   // name must not lie there.
-  std::string redirector = forwardSlashes(redirectorArg);
+  std::string redirector = orv::fs::forward_slashes(redirectorArg);
   std::string_view ext = extensionOf(redirector);
   std::string base = ext.empty() ? redirector : redirector.substr(0, redirector.size() - ext.size() - 1);
   if (ext.empty() || isExtension(ext, "dat")) redirector = base + ".red";

@@ -13,6 +13,7 @@
 // callback hears the name of each user or group that was added.
 #include "absolute_path.h"
 #include "account_source.h"
+#include "fs/path_separators.h"
 #include "kel.h"
 #include "kel_state.h"
 #include "object_calls.h"
@@ -37,7 +38,8 @@ int prepareImport(int scopeKind, const char* scopeName, const char* server, Acco
   if (int rc = requireWritable()) return rc;
   ObjectRecord scope;
   if (int rc = findScope(scopeKind, scopeName, scope)) return rc;
-  int err = server && *server ? readAccountFiles(forwardSlashes(server), accounts) : readSystemAccounts(accounts);
+  int err = server && *server ? readAccountFiles(orv::fs::forward_slashes(server), accounts)
+                               : readSystemAccounts(accounts);
   if (err) {
     setExtraError(err);
     return KEL_NT_ERROR;

@@ -56,28 +56,30 @@ std::ptrdiff_t GzipReader::fail(DecompressError e) {
   return -1;
 }
 
-// Reads one member header. On failure error_ is set.
-bool GzipReader::readHeader(bool first) {
-  const bool firstMember = first;
-  std::uint32_t crc = crc32(0L, Z_NULL, 0);
-  auto take = [&](int& b) {
-    b = nextByte();
-    if (b < 0) return false;
-    const Bytef byte = static_cast<Bytef>(b);
-    crc = crc32(crc, &byte, 1);
-    return true;
-  };
-  auto endError = [&] {
-    error_ = in_.failed() ? DecompressError::Unknown
-                          : (first ? DecompressError::NotCompressed : DecompressError::UnexpectedEnd);
-    return false;
-  };
+// One header byte into b, added to the header CRC; false at the end.
+bool GzipReader::takeHeaderByte(int& b, std::uint32_t& crc) {
+  b = nextByte();
+  if (b < 0) return false;
+  const Bytef byte = static_cast<Bytef>(b);
+  crc = crc32(crc, &byte, 1);
+  return true;
+}
 
-  int fixed[10];
+// The input ended inside a header: no gzip data at all when nothing of a
+// first member's header was read, else a damaged file.
+bool GzipReader::headerEnded(bool first) {
+  error_ = in_.failed() ? DecompressError::Unknown
+                        : (first ? DecompressError::NotCompressed : DecompressError::UnexpectedEnd);
+  return false;
+}
+
+// The ten fixed bytes: magic, method (deflate only), flags (none of the
+// reserved ones), time, extra flags and system.
+bool GzipReader::readFixedHeader(bool first, int (&fixed)[10], std::uint32_t& crc) {
   for (int i = 0; i < 10; ++i) {
-    if (!take(fixed[i])) {
+    if (!takeHeaderByte(fixed[i], crc)) {
       if (i >= 3) first = false;  // a gzip header cut short is a damaged file
-      return endError();
+      return headerEnded(first);
     }
     if ((i == 0 && fixed[0] != 0x1F) || (i == 1 && fixed[1] != 0x8B)) {
       error_ = first ? DecompressError::NotCompressed : DecompressError::Corrupt;
@@ -88,44 +90,45 @@ bool GzipReader::readHeader(bool first) {
       return false;
     }
   }
-  first = false;
-  const int flags = fixed[3];
-  if (flags & kFlagReserved) {
+  if (fixed[3] & kFlagReserved) {
     error_ = DecompressError::Corrupt;
     return false;
   }
-  if (firstMember) {
-    headerTime_ = static_cast<std::uint32_t>(fixed[4]) | static_cast<std::uint32_t>(fixed[5]) << 8 |
-                  static_cast<std::uint32_t>(fixed[6]) << 16 | static_cast<std::uint32_t>(fixed[7]) << 24;
-  }
+  return true;
+}
+
+// The optional fields the flags announce: the extra field, the name and the
+// comment are skipped; the header CRC is checked.
+bool GzipReader::skipOptionalFields(int flags, std::uint32_t& crc) {
   int b = 0;
   if (flags & kFlagExtra) {
     int lo = 0, hi = 0;
-    if (!take(lo) || !take(hi)) return endError();
+    if (!takeHeaderByte(lo, crc) || !takeHeaderByte(hi, crc)) return headerEnded(false);
     for (int left = lo | (hi << 8); left > 0; --left) {
-      if (!take(b)) return endError();
+      if (!takeHeaderByte(b, crc)) return headerEnded(false);
     }
   }
-  if (flags & kFlagName) {
+  for (int zeroEnded : {kFlagName, kFlagComment}) {
+    if (!(flags & zeroEnded)) continue;
     do {
-      if (!take(b)) return endError();
-    } while (b != 0);
-  }
-  if (flags & kFlagComment) {
-    do {
-      if (!take(b)) return endError();
+      if (!takeHeaderByte(b, crc)) return headerEnded(false);
     } while (b != 0);
   }
   if (flags & kFlagHeaderCrc) {
     const std::uint32_t want = crc & 0xFFFFu;
     int lo = 0, hi = 0;
-    if (!take(lo) || !take(hi)) return endError();
+    if (!takeHeaderByte(lo, crc) || !takeHeaderByte(hi, crc)) return headerEnded(false);
     if (static_cast<std::uint32_t>(lo | (hi << 8)) != want) {
       error_ = DecompressError::Corrupt;
       return false;
     }
   }
+  return true;
+}
 
+// A raw inflate stream for the member's data: made once, reset for each
+// further member.
+bool GzipReader::startInflating() {
   try {
     if (!z_) z_ = std::make_unique<Inflater>();
   } catch (const std::bad_alloc&) {
@@ -148,6 +151,19 @@ bool GzipReader::readHeader(bool first) {
   size_ = 0;
   inMember_ = true;
   return true;
+}
+
+// Reads one member header. On failure error_ is set.
+bool GzipReader::readHeader(bool first) {
+  std::uint32_t crc = crc32(0L, Z_NULL, 0);
+  int fixed[10];
+  if (!readFixedHeader(first, fixed, crc)) return false;
+  if (first) {
+    headerTime_ = static_cast<std::uint32_t>(fixed[4]) | static_cast<std::uint32_t>(fixed[5]) << 8 |
+                  static_cast<std::uint32_t>(fixed[6]) << 16 | static_cast<std::uint32_t>(fixed[7]) << 24;
+  }
+  if (!skipOptionalFields(fixed[3], crc)) return false;
+  return startInflating();
 }
 
 bool GzipReader::start(ByteReader input) {

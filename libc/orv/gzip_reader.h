@@ -43,6 +43,11 @@ class GzipReader {
   struct Inflater;
   int nextByte() { return in_.nextByte(); }
   bool readHeader(bool first);
+  bool takeHeaderByte(int& b, std::uint32_t& crc);
+  bool headerEnded(bool first);
+  bool readFixedHeader(bool first, int (&fixed)[10], std::uint32_t& crc);
+  bool skipOptionalFields(int flags, std::uint32_t& crc);
+  bool startInflating();
   std::ptrdiff_t fail(DecompressError e);
 
   std::unique_ptr<Inflater> z_;

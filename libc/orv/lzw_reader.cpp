@@ -134,6 +134,92 @@ bool LzwReader::skipRestOfGroup() {
   return true;
 }
 
+// Skips the padding of the current code group. False when the data ends
+// there (finished) or reading failed (failed); true to go on.
+bool LzwReader::endGroup() {
+  if (skipRestOfGroup()) return true;
+  if (in_.failed())
+    fail(DecompressError::Unknown);
+  else
+    finished_ = true;
+  return false;
+}
+
+// The table outgrew the code width: the next group's codes are a bit wider.
+bool LzwReader::widenCodes() {
+  if (!endGroup()) return false;
+  ++nBits_;
+  maxCode_ = nBits_ == maxBits_ ? maxMaxCode_ : (1L << nBits_) - 1;
+  return true;
+}
+
+// CLEAR in block mode: the table starts over with the next group.
+bool LzwReader::clearTable() {
+  if (!endGroup()) return false;
+  nBits_ = kInitBits;
+  maxCode_ = (1L << nBits_) - 1;
+  freeEnt_ = kFirstFree;
+  oldCode_ = -1;
+  return true;
+}
+
+// No further code could be read: the end of the data, unless reading failed
+// or the data was cut inside a code (both fail).
+bool LzwReader::endOfCodes() {
+  if (in_.failed()) {
+    fail(DecompressError::Unknown);
+    return false;
+  }
+  // The last group holds fewer than 8 bits of padding; more than that
+  // means the data was cut inside a code.
+  if (bitCount_ >= 8) {
+    fail(DecompressError::Corrupt);
+    return false;
+  }
+  finished_ = true;
+  return true;
+}
+
+// The bytes of one code pushed on the stack (last byte first) and the table
+// entry the code defines. False (failed) on corrupt data.
+bool LzwReader::expandCode(long code) {
+  const auto corrupt = [this] {
+    fail(DecompressError::Corrupt);
+    return false;
+  };
+  if (oldCode_ < 0) {
+    // The first code of the data or after CLEAR must be a literal.
+    if (code >= 256) return corrupt();
+    finChar_ = static_cast<std::uint8_t>(code);
+    oldCode_ = code;
+    stack_[stackTop_++] = finChar_;
+    return true;
+  }
+  const long inCode = code;
+  if (code >= freeEnt_) {
+    // Only the entry being defined by this very code may be used early.
+    if (code > freeEnt_) return corrupt();
+    stack_[stackTop_++] = finChar_;
+    code = oldCode_;
+  }
+  // Every entry's prefix is a smaller code, so this walk ends, and it
+  // pushes at most one byte per table entry.
+  while (code >= 256) {
+    if (stackTop_ >= stack_.size() - 1) return corrupt();
+    stack_[stackTop_++] = suffix_[static_cast<std::size_t>(code)];
+    code = prefix_[static_cast<std::size_t>(code)];
+  }
+  finChar_ = static_cast<std::uint8_t>(code);
+  stack_[stackTop_++] = finChar_;
+  if (freeEnt_ < maxMaxCode_) {
+    prefix_[static_cast<std::size_t>(freeEnt_)] = static_cast<std::uint16_t>(oldCode_);
+    suffix_[static_cast<std::size_t>(freeEnt_)] = finChar_;
+    ++freeEnt_;
+  }
+  oldCode_ = inCode;
+  return true;
+}
+
 std::ptrdiff_t LzwReader::read(std::uint8_t* buf, std::size_t n) {
   if (!active_) {
     error_ = DecompressError::NotInitialized;
@@ -150,72 +236,20 @@ std::ptrdiff_t LzwReader::read(std::uint8_t* buf, std::size_t n) {
       continue;
     }
     if (finished_) break;
-
-    if (freeEnt_ > maxCode_) {
-      if (!skipRestOfGroup()) {
-        if (in_.failed()) return fail(DecompressError::Unknown);
-        finished_ = true;
-        continue;
-      }
-      ++nBits_;
-      maxCode_ = nBits_ == maxBits_ ? maxMaxCode_ : (1L << nBits_) - 1;
+    if (freeEnt_ > maxCode_ && !widenCodes()) {
+      if (failed_) return -1;
+      continue;
     }
-
-    long code = readCode();
+    const long code = readCode();
     if (code < 0) {
-      if (in_.failed()) return fail(DecompressError::Unknown);
-      // The last group holds fewer than 8 bits of padding; more than that
-      // means the data was cut inside a code.
-      if (bitCount_ >= 8) return fail(DecompressError::Corrupt);
-      finished_ = true;
+      if (!endOfCodes()) return -1;
       continue;
     }
-
     if (code == kClear && blockMode_) {
-      if (!skipRestOfGroup()) {
-        if (in_.failed()) return fail(DecompressError::Unknown);
-        finished_ = true;
-        continue;
-      }
-      nBits_ = kInitBits;
-      maxCode_ = (1L << nBits_) - 1;
-      freeEnt_ = kFirstFree;
-      oldCode_ = -1;
+      if (!clearTable() && failed_) return -1;
       continue;
     }
-
-    if (oldCode_ < 0) {
-      // The first code of the data or after CLEAR must be a literal.
-      if (code >= 256) return fail(DecompressError::Corrupt);
-      finChar_ = static_cast<std::uint8_t>(code);
-      oldCode_ = code;
-      stack_[stackTop_++] = finChar_;
-      continue;
-    }
-
-    const long inCode = code;
-    if (code >= freeEnt_) {
-      // Only the entry being defined by this very code may be used early.
-      if (code > freeEnt_) return fail(DecompressError::Corrupt);
-      stack_[stackTop_++] = finChar_;
-      code = oldCode_;
-    }
-    // Every entry's prefix is a smaller code, so this walk ends, and it
-    // pushes at most one byte per table entry.
-    while (code >= 256) {
-      if (stackTop_ >= stack_.size() - 1) return fail(DecompressError::Corrupt);
-      stack_[stackTop_++] = suffix_[static_cast<std::size_t>(code)];
-      code = prefix_[static_cast<std::size_t>(code)];
-    }
-    finChar_ = static_cast<std::uint8_t>(code);
-    stack_[stackTop_++] = finChar_;
-
-    if (freeEnt_ < maxMaxCode_) {
-      prefix_[static_cast<std::size_t>(freeEnt_)] = static_cast<std::uint16_t>(oldCode_);
-      suffix_[static_cast<std::size_t>(freeEnt_)] = finChar_;
-      ++freeEnt_;
-    }
-    oldCode_ = inCode;
+    if (!expandCode(code)) return -1;
   }
   return static_cast<std::ptrdiff_t>(produced);
 }

@@ -38,6 +38,11 @@ class LzwReader {
   int nextByte() { return in_.nextByte(); }
   long readCode();
   bool skipRestOfGroup();
+  bool endGroup();
+  bool widenCodes();
+  bool clearTable();
+  bool endOfCodes();
+  bool expandCode(long code);
   std::ptrdiff_t fail(DecompressError e);
 
   bool active_ = false;

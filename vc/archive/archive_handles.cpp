@@ -4,7 +4,8 @@
 
 #include "vc/archive/archive_events.h"
 #include "vc/error_codes.h"
-#include "vc/files/file_utils.h"
+#include "vc/files/file_operations.h"
+#include "vc/tokens/safe_names.h"
 #include "platform/sys/system_calls.h"
 #include "vc/instance/instance.h"
 #include "vc/archive/operation_log.h"

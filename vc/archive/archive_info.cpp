@@ -9,8 +9,11 @@
 #include "vc/archive/format/archive_text.h"
 #include "vc/error_codes.h"
 #include "fs/file_identity.h"
-#include "vc/archive/info_support.h"
-#include "vc/archive/info_texts.h"
+#include "vc/archive/user_locks.h"
+#include "vc/tokens/item_values.h"
+#include "vc/revisions/revision_order.h"
+#include "vc/archive/archive_changes.h"
+#include "vc/archive/plain_texts.h"
 #include "vc/instance/instance.h"
 #include "vc/config/option_lookup.h"
 #include "vc/revisions/revision_tree.h"
@@ -221,62 +224,66 @@ constexpr EventItem kEventItems[] = {
     {80, "addsecurity"}, {81, "dropsecurity"},
 };
 
-int setArchiveInfo(VcInstance& inst, int handle, int item, const char* value, const char* second) {
-  VcArchive* a = nullptr;
-  if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
-  if (item != 63 && a->writeLock != 1) return fail(inst, err::kNotOpenForWrite);
-  if (!value) return fail(inst, err::kBadArgument);
-  if (int rc = readArchiveHeader(inst, *a)) return rc;
-  ArchiveFile& f = a->file;
-  const std::string v = value;
+// Item 25, the archive format: 0 text, 1 binary, 2 unstated. Once binary, or
+// once there is more than one revision, the format can only be restated.
+int setFormat(VcInstance& inst, VcArchive& a, const char* value) {
+  ArchiveFile& f = a.file;
+  const int format = byteValue(value);
+  if (format < 0 || format > 2) return fail(inst, err::kBadArgument);
+  const bool nowBinary = (f.flags & arc::kFlagFormatStated) && (f.flags & arc::kFlagBinary);
+  const bool locked = nowBinary || revisionCount(f) > 1;
+  if (locked && (format == 1) != nowBinary) return fail(inst, err::kWrongFormat);
+  f.flags &= static_cast<std::uint8_t>(~(arc::kFlagBinary | arc::kFlagFormatStated));
+  if (format != 2) f.flags |= arc::kFlagFormatStated | (format == 1 ? arc::kFlagBinary : 0);
+  markArchiveChanged(a);
+  return 0;
+}
 
-  // Items without events.
+void setFlag(ArchiveFile& f, std::uint8_t flag, bool on) {
+  if (on)
+    f.flags |= flag;
+  else
+    f.flags &= static_cast<std::uint8_t>(~flag);
+}
+
+// The items that change without events: the format (25), strict locking
+// (26), compression (45), the modified flag (46) and the shown path (63).
+// handled is false for any other item.
+int setItemWithoutEvent(VcInstance& inst, VcArchive& a, int item, const char* value, bool& handled) {
+  handled = true;
   switch (item) {
-    case 25: {
-      const int format = byteValue(value);
-      if (format < 0 || format > 2) return fail(inst, err::kBadArgument);
-      const bool nowBinary = (f.flags & arc::kFlagFormatStated) && (f.flags & arc::kFlagBinary);
-      const bool locked = nowBinary || revisionCount(f) > 1;
-      if (locked && (format == 1) != nowBinary) return fail(inst, err::kWrongFormat);
-      f.flags &= static_cast<std::uint8_t>(~(arc::kFlagBinary | arc::kFlagFormatStated));
-      if (format != 2) f.flags |= arc::kFlagFormatStated | (format == 1 ? arc::kFlagBinary : 0);
-      markArchiveChanged(*a);
-      return 0;
-    }
+    case 25: return setFormat(inst, a, value);
     case 26:
-      if (byteValue(value) & 1)
-        f.flags |= arc::kFlagStrict;
-      else
-        f.flags &= static_cast<std::uint8_t>(~arc::kFlagStrict);
-      markArchiveChanged(*a);
+      setFlag(a.file, arc::kFlagStrict, byteValue(value) & 1);
+      markArchiveChanged(a);
       return 0;
     case 45:
-      if (int rc = readArchiveTexts(inst, *a, nullptr)) return rc;
-      f.compression = compressionBits(inst, value);
-      markArchiveChanged(*a);
+      if (int rc = readArchiveTexts(inst, a, nullptr)) return rc;
+      a.file.compression = compressionBits(inst, value);
+      markArchiveChanged(a);
       return 0;
-    case 46:
-      if (byteValue(value) & 1)
-        f.flags |= arc::kFlagModified;
-      else
-        f.flags &= static_cast<std::uint8_t>(~arc::kFlagModified);
-      return 0;
-    case 63: a->displayPath = v; return 0;
-    default: break;
+    case 46: setFlag(a.file, arc::kFlagModified, byteValue(value) & 1); return 0;
+    case 63: a.displayPath = value; return 0;
+    default: handled = false; return 0;
   }
+}
 
+const EventItem* eventItemOf(int item) {
   const EventItem* e = nullptr;
   for (const EventItem& x : kEventItems)
     if (x.item == item) e = &x;
-  if (!e) return fail(inst, err::kBadArgument);
+  return e;
+}
 
-  // Checks that need no event.
-  std::string rev;  // the revision the event is told about
-  std::string stored;  // the revision item 19 or 21 keeps
+// The checks of an item with events, made before its event runs: rev is the
+// revision the event is told about, stored the revision item 19 or 21 keeps.
+int checkEventItem(VcInstance& inst, VcArchive& a, int item, const std::string& v, const char* second,
+                   std::string& rev, std::string& stored) {
+  ArchiveFile& f = a.file;
   switch (item) {
     case 17:
       if (v.empty() || onList(f.access, v)) return fail(inst, err::kAccessNameExists);
-      break;
+      return 0;
     case 19:
       if (validateToken(inst, kTokenLabel, v) != 0 || !second) return fail(inst, err::kBadArgument);
       for (const auto& s : f.symbols)
@@ -284,41 +291,58 @@ int setArchiveInfo(VcInstance& inst, int handle, int item, const char* value, co
       if (int rc = expandRevisionName(f, second, rev)) return fail(inst, rc);
       if (rev.empty()) return fail(inst, err::kBadArgument);
       stored = rev;
-      break;
+      return 0;
     case 21:
       if (!v.empty()) {
         if (int rc = expandRevisionName(f, v, stored)) return fail(inst, rc);
         if (std::count(stored.begin(), stored.end(), '.') % 2 == 1) stored.resize(stored.rfind('.'));
       }
-      break;
+      return 0;
     case 22:
       if (!onList(f.access, v)) return fail(inst, err::kAccessNameMissing);
-      break;
+      return 0;
     case 24: {
       const arc::Symbol* hit = nullptr;
       for (const auto& s : f.symbols)
         if (s.name == v) hit = &s;
       if (!hit) return fail(inst, err::kSymbolMissing);
       rev = hit->revision;
-      break;
+      return 0;
     }
     case 49:
     case 72:
       // A text replaced in memory must not be read over it later.
-      if (int rc = readArchiveTexts(inst, *a, nullptr)) return rc;
-      break;
+      return readArchiveTexts(inst, a, nullptr);
     case 80:
       if (v.empty() || onList(f.security_objects, v)) return fail(inst, err::kSecurityModulePresent);
-      break;
+      return 0;
     case 81:
       if (!onList(f.security_objects, v)) return fail(inst, err::kSecurityModuleMissing);
-      break;
-    default: break;
+      return 0;
+    default: return 0;
   }
+}
+
+int setArchiveInfo(VcInstance& inst, int handle, int item, const char* value, const char* second) {
+  VcArchive* a = nullptr;
+  if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
+  if (item != 63 && a->writeLock != 1) return fail(inst, err::kNotOpenForWrite);
+  if (!value) return fail(inst, err::kBadArgument);
+  if (int rc = readArchiveHeader(inst, *a)) return rc;
+
+  bool handled = false;
+  const int rc = setItemWithoutEvent(inst, *a, item, value, handled);
+  if (handled) return rc;
+
+  const EventItem* e = eventItemOf(item);
+  if (!e) return fail(inst, err::kBadArgument);
+  const std::string v = value;
+  std::string rev, stored;
+  if (int check = checkEventItem(inst, *a, item, v, second, rev, stored)) return check;
 
   const char* eventRev = rev.empty() ? nullptr : rev.c_str();
-  if (int rc = beforeChange(inst, *a, e->event, value, eventRev)) return rc;
-  if (int rc = applyArchiveItem(inst, *a, item, v, stored)) return rc;
+  if (int before = beforeChange(inst, *a, e->event, value, eventRev)) return before;
+  if (int applied = applyArchiveItem(inst, *a, item, v, stored)) return applied;
   a->cursors.reset();
   markArchiveChanged(*a);
   afterChange(*a, e->event, eventRev);

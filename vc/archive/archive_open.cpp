@@ -10,7 +10,7 @@
 #include "vc/archive/archive_recognition.h"
 #include "vc/archive/archive_handles.h"
 #include "vc/error_codes.h"
-#include "vc/files/file_utils.h"
+#include "vc/files/file_operations.h"
 #include "platform/sys/system_calls.h"
 #include "vc/instance/instance.h"
 #include "vc/instance/user_name.h"

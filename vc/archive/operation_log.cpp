@@ -3,10 +3,10 @@
 #include "vc/archive/operation_log.h"
 
 #include "vc/archive/archive_handles.h"
-#include "vc/files/file_utils.h"
+#include "vc/paths/name_parts.h"
 #include "platform/sys/system_calls.h"
-#include "vc/archive/info_support.h"
-#include "vc/archive/info_texts.h"
+#include "vc/archive/user_locks.h"
+#include "vc/archive/plain_texts.h"
 #include "vc/instance/instance.h"
 #include "vc/instance/user_name.h"
 #include "vc/config/option_lookup.h"

@@ -2,8 +2,7 @@
 // vcGetCache and vcPutCache.
 #include "vc/archive/archive_handles.h"
 #include "vc/error_codes.h"
-#include "vc/archive/info_support.h"
-#include "vc/archive/info_texts.h"
+#include "vc/archive/plain_texts.h"
 #include "vc/instance/instance.h"
 #include "vc/revisions/revision_tree.h"
 

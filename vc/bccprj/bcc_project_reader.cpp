@@ -3,6 +3,8 @@
 #include "vc/bccprj/bcc_project_reader.h"
 #include "platform/sys/system_calls.h"
 
+#include "fs/path_separators.h"
+
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -175,12 +177,7 @@ int BccProjectReader::option(std::string_view project_file, int option_id, std::
     if (project_file.empty()) {
         return err::kBadArgument;
     }
-    std::string path(project_file);
-    for (char& c : path) {
-        if (c == '\\') {
-            c = '/';
-        }
-    }
+    const std::string path = orv::fs::forward_slashes(project_file);
     if (!file_ || path != path_) {
         if (int code = open_project(path); code != err::kSuccess) {
             return code;

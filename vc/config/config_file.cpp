@@ -7,11 +7,12 @@
 #include "vc/config/config_file.h"
 
 #include "vc/error_codes.h"
+#include "vc/files/file_operations.h"
 #include "platform/sys/system_calls.h"
-#include "vc/files/file_utils.h"
 #include "fs/replace_file.h"
 #include "vc/script/script_context.h"
 #include "vc/paths/path_name.h"
+#include "fs/path_separators.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -144,7 +145,7 @@ VC_API VcError vcReadConfig(const char* fileName) {
     VcInstance* inst = currentInstance();
     if (!inst) return err::kBadCaller;
     if (!fileName) return err::kBadArgument;
-    const std::string path = orv::vc::normalize_separators(fileName);
+    const std::string path = orv::fs::forward_slashes(fileName);
     return readConfigFile(*inst, path, inst->options.local, 0);
   });
 }
@@ -154,7 +155,7 @@ VC_API VcError vcWriteConfig(const char* fileName) {
     VcInstance* inst = currentInstance();
     if (!inst) return err::kBadCaller;
     if (!fileName) return err::kBadArgument;
-    const std::string path = orv::vc::normalize_separators(fileName);
+    const std::string path = orv::fs::forward_slashes(fileName);
     std::string text;
     if (int rc = configText(*inst, inst->options.local, text)) return rc;
     if (int e = orv::fs::replaceFileContents(path, text))

@@ -7,6 +7,7 @@
 #include "vc/instance/instance.h"
 #include "vc/instance/seams.h"
 #include "vc/paths/path_name.h"
+#include "fs/path_separators.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -54,7 +55,7 @@ int createTempInTempDir(VcInstance* inst, const char* callerDir, const char* pre
     if (*p != '.') pre += *p;
   int lastError = EEXIST;
   for (const std::string& given : dirs) {
-    std::string dir = orv::vc::normalize_separators(given);
+    std::string dir = orv::fs::forward_slashes(given);
     if (dir.back() != '/') dir += '/';
     orv::fs::CreatedFile f = orv::fs::createUnique(
         [&](unsigned n) {

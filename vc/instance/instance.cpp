@@ -9,6 +9,7 @@
 #include "vc/security/security_policies.h"
 #include "vc/instance/seams.h"
 #include "vc/paths/path_name.h"
+#include "fs/path_separators.h"
 
 #include <array>
 #include <cstdlib>
@@ -80,7 +81,7 @@ int commonStartUp(VcInstance& inst, const char* name) {
 
   // 2. The name handed to the security database: the caller's, else this
   //    library's own file.
-  std::string path = name && *name ? orv::vc::normalize_separators(name) : std::string();
+  std::string path = name && *name ? orv::fs::forward_slashes(name) : std::string();
   if (path.empty()) {
     path = orv::dynlib::pathOfModuleContaining(reinterpret_cast<const void*>(&vcAPIinit));
   }
@@ -150,7 +151,7 @@ int initInstance(const char* name, VcEchoTraceFn echo, VcQueryFn query) {
       destroySlot(slot);
       return err::kNoCurrentDirectory;
     }
-    inst.identity.currentDirectory = orv::vc::normalize_separators(cwd);
+    inst.identity.currentDirectory = orv::fs::forward_slashes(cwd);
     putDefaults(inst.options.global);
     inst.callbacks.echoTrace = echo;
     inst.callbacks.query = query;

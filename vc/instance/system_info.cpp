@@ -3,7 +3,8 @@
 
 #include "vc/archive/archive_handles.h"
 #include "vc/error_codes.h"
-#include "vc/archive/info_support.h"
+#include "vc/archive/user_locks.h"
+#include "vc/tokens/item_values.h"
 #include "vc/instance/instance.h"
 #include "vc/instance/user_name.h"
 #include "vc/instance/seams.h"

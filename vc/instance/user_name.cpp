@@ -4,7 +4,7 @@
 #include "platform/sys/system_calls.h"
 
 #include "vc/config/option_lookup.h"
-#include "vc/files/file_utils.h"
+#include "vc/tokens/safe_names.h"
 #include "vc/instance/instance.h"
 
 #include <cstring>

@@ -10,7 +10,7 @@
 // Their two sources are the authenticated user (the system's name for the
 // process's user found at start-up, or the name set through item 99 of
 // vcSetSysInfo) and the option `logname`. Both answers are made safe for the
-// archive's lists by sanitizeName (files/file_utils.h) and are never empty.
+// archive's lists by sanitizeName (tokens/safe_names.h) and are never empty.
 #pragma once
 
 #include <cstddef>

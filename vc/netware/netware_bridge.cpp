@@ -6,6 +6,7 @@
 #include "vc/archive/format/crc16.h"
 #include "vc/error_codes.h"
 #include "vc/paths/path_name.h"
+#include "fs/path_separators.h"
 
 #include <cstring>
 
@@ -69,7 +70,7 @@ struct Prepared {
 
 int parseServerPath(const char* pathArg, ServerPath& out) {
   if (!pathArg) return err::kBadArgument;
-  if (int rc = g_client->parsePath(orv::vc::normalize_separators(pathArg), out)) return rc;
+  if (int rc = g_client->parsePath(orv::fs::forward_slashes(pathArg), out)) return rc;
   if (out.server.empty()) return kNoServerName;
   return 0;
 }
@@ -175,7 +176,7 @@ int NWCheckIfNetwarePath(VcInstance& inst, const char* user, const char* path) {
   if (inst.netware.clientStatus != 0) return kNotOnServer;
   ServerPath sp;
   if (!path) return err::kBadArgument;
-  return g_client->parsePath(orv::vc::normalize_separators(path), sp);
+  return g_client->parsePath(orv::fs::forward_slashes(path), sp);
 }
 
 int NWIsNLMLoaded(VcInstance& inst, const char* user, const char* path) {

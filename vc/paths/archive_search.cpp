@@ -10,6 +10,7 @@
 #include "vc/paths/path_file_system.h"
 #include "vc/paths/path_internal.h"
 #include "vc/paths/path_name.h"
+#include "fs/path_separators.h"
 
 namespace orv::vc {
 
@@ -110,7 +111,7 @@ std::optional<std::string> match_pairs(PathEnvironment& env, const std::vector<W
         error = absolute_root(env, pair.name, root);
         if (error != err::kSuccess)
             return std::nullopt;
-        if (auto work = match_archive_template(normalize_separators(pair.value), archive, root))
+        if (auto work = match_archive_template(orv::fs::forward_slashes(pair.value), archive, root))
             return work;
     }
     return std::nullopt;
@@ -138,6 +139,93 @@ std::optional<std::string> find_working_name(PathEnvironment& env, const std::st
     return std::nullopt;
 }
 
+// Step 1 of the search: the current project's pairs; the pair with the
+// longest root gives the fallback. A code when the search ends here.
+std::optional<int> search_project_pairs(PathEnvironment& env, const std::string& work, ArchiveSearch& search,
+                                        bool& any_pair)
+{
+    std::size_t longest = 0;
+    for (const WorkToArchPair& pair : env.project_worktoarch_pairs()) {
+        std::string root, candidate;
+        bool applies = false;
+        if (int r = pair_candidate(env, pair, work, root, candidate, applies); r != err::kSuccess)
+            return r;
+        if (!applies)
+            continue;
+        if (!any_pair || root.size() > longest) {
+            search.replace_fallback(candidate);
+            longest = root.size();
+            any_pair = true;
+        }
+        if (auto end = search.test(candidate))
+            return end;
+    }
+    return std::nullopt;
+}
+
+// Step 2: the instance's pairs (local list, then global); the first pair
+// that applies gives the fallback when the project had none.
+std::optional<int> search_instance_pairs(PathEnvironment& env, const std::string& work, ArchiveSearch& search,
+                                         bool& any_pair)
+{
+    for (const WorkToArchPair& pair : env.instance_worktoarch_pairs()) {
+        std::string root, candidate;
+        bool applies = false;
+        if (int r = pair_candidate(env, pair, work, root, candidate, applies); r != err::kSuccess)
+            return r;
+        if (!applies)
+            continue;
+        search.offer_fallback(candidate);
+        any_pair = true;
+        if (auto end = search.test(candidate))
+            return end;
+    }
+    return std::nullopt;
+}
+
+// Step 3: the rcspath templates below the rcswork root; they give the
+// fallback only when no pair applied. template_error keeps the code of the
+// last template that did not expand.
+std::optional<int> search_templates(PathEnvironment& env, const std::string& work, ArchiveSearch& search,
+                                    bool any_pair, int& template_error)
+{
+    std::string root;
+    if (int r = absolute_root(env, env.option_value("rcswork").value_or(""), root); r != err::kSuccess)
+        return r;
+    for (const std::string& t : split_template_list(env.option_value("rcspath"))) {
+        std::string candidate;
+        const int r = expand_for_root(env, root, work, t, candidate);
+        if (r == err::kCannotMakeArchiveName || r == err::kNoCurrentDirectory)
+            return r;
+        if (r != err::kSuccess) {
+            template_error = r;
+            continue;
+        }
+        if (!any_pair)
+            search.offer_fallback(candidate);
+        if (auto end = search.test(candidate))
+            return end;
+    }
+    return std::nullopt;
+}
+
+// Step 4: nothing found. The new archive's name is handed out and, when
+// asked, the archive created there.
+int no_archive_found(PathEnvironment& env, const std::string& work, const ArchiveSearch& search,
+                     int template_error, char* buffer, int length, int* handle, int flags)
+{
+    std::optional<std::string> new_name = search.new_name();
+    if (!new_name)
+        return template_error != err::kSuccess ? template_error : err::kArchiveMissing;
+    if (int r = copy_result(env, *new_name, buffer, length); r != err::kSuccess)
+        return r;
+    if (paths_equal(*new_name, work))
+        return err::kWorkEqualsArchive;
+    if ((flags & kModeCreate) == 0)
+        return err::kArchiveMissing;
+    return create_archive(env, *new_name, handle, flags | kModeWrite | kModeCreate);
+}
+
 }  // namespace
 
 int find_archive_name(PathEnvironment& env, const char* name, char* buffer, int length,
@@ -148,79 +236,21 @@ int find_archive_name(PathEnvironment& env, const char* name, char* buffer, int 
     if (handle != nullptr)
         *handle = 0;
     std::string work;
-    int r = absolute_name(env, name, work);
-    if (r != err::kSuccess)
+    if (int r = absolute_name(env, name, work); r != err::kSuccess)
         return r;
 
     const bool create = (flags & kModeCreate) != 0;
     const int search_mode = create ? ((flags & ~kModeCreate) | kModeWrite) : flags;
     ArchiveSearch search(env, work, buffer, length, handle, search_mode);
-
-    // 1. The current project's pairs; the longest matching root is the fallback.
-    std::size_t longest = 0;
     bool any_pair = false;
-    for (const WorkToArchPair& pair : env.project_worktoarch_pairs()) {
-        std::string root, candidate;
-        bool applies = false;
-        if ((r = pair_candidate(env, pair, work, root, candidate, applies)) != err::kSuccess)
-            return r;
-        if (!applies)
-            continue;
-        if (!any_pair || root.size() > longest) {
-            search.replace_fallback(candidate);
-            longest = root.size();
-            any_pair = true;
-        }
-        if (auto end = search.test(candidate))
-            return *end;
-    }
-
-    // 2. The instance's pairs (local list, then global); the first matching
-    // pair is the fallback when the project had none.
-    for (const WorkToArchPair& pair : env.instance_worktoarch_pairs()) {
-        std::string root, candidate;
-        bool applies = false;
-        if ((r = pair_candidate(env, pair, work, root, candidate, applies)) != err::kSuccess)
-            return r;
-        if (!applies)
-            continue;
-        search.offer_fallback(candidate);
-        any_pair = true;
-        if (auto end = search.test(candidate))
-            return *end;
-    }
-
-    // 3. The rcspath templates below the rcswork root.
-    std::string root;
-    if ((r = absolute_root(env, env.option_value("rcswork").value_or(""), root)) != err::kSuccess)
-        return r;
+    if (auto end = search_project_pairs(env, work, search, any_pair))
+        return *end;
+    if (auto end = search_instance_pairs(env, work, search, any_pair))
+        return *end;
     int template_error = err::kSuccess;
-    for (const std::string& t : split_template_list(env.option_value("rcspath"))) {
-        std::string candidate;
-        r = expand_for_root(env, root, work, t, candidate);
-        if (r == err::kCannotMakeArchiveName || r == err::kNoCurrentDirectory)
-            return r;
-        if (r != err::kSuccess) {
-            template_error = r;
-            continue;
-        }
-        if (!any_pair)
-            search.offer_fallback(candidate);
-        if (auto end = search.test(candidate))
-            return *end;
-    }
-
-    // 4. Nothing found.
-    std::optional<std::string> new_name = search.new_name();
-    if (!new_name)
-        return template_error != err::kSuccess ? template_error : err::kArchiveMissing;
-    if ((r = copy_result(env, *new_name, buffer, length)) != err::kSuccess)
-        return r;
-    if (paths_equal(*new_name, work))
-        return err::kWorkEqualsArchive;
-    if (!create)
-        return err::kArchiveMissing;
-    return create_archive(env, *new_name, handle, flags | kModeWrite | kModeCreate);
+    if (auto end = search_templates(env, work, search, any_pair, template_error))
+        return *end;
+    return no_archive_found(env, work, search, template_error, buffer, length, handle, flags);
 }
 
 int find_work_name(PathEnvironment& env, const char* archive, char* buffer, int length)

@@ -3,6 +3,7 @@
 #include "vc/paths/archive_template.h"
 
 #include "vc/paths/path_name.h"
+#include "fs/path_separators.h"
 
 namespace orv::vc {
 
@@ -299,14 +300,14 @@ std::vector<std::string> split_template_list(std::optional<std::string_view> rcs
             while (!entry.empty() && (entry.back() == ' ' || entry.back() == '\t'))
                 entry.remove_suffix(1);
             if (!entry.empty())
-                templates.push_back(normalize_separators(entry));
+                templates.push_back(orv::fs::forward_slashes(entry));
             if (cut == std::string_view::npos)
                 break;
             rest.remove_prefix(cut + 1);
         }
     }
     if (templates.empty())
-        templates.push_back(normalize_separators(kDefaultArchiveTemplate));
+        templates.push_back(orv::fs::forward_slashes(kDefaultArchiveTemplate));
     return templates;
 }
 

@@ -6,6 +6,7 @@
 #include "vc/instance/seams.h"
 #include "vc/paths/path_calls.h"
 #include "vc/paths/path_name.h"
+#include "fs/path_separators.h"
 
 namespace vc {
 namespace {
@@ -25,7 +26,7 @@ InstancePathEnvironment::InstancePathEnvironment(VcInstance& inst, const VcListS
 std::optional<std::string> InstancePathEnvironment::current_directory() {
   std::string cwd;
   if (!seams().currentDirectory(cwd) || cwd.empty()) return std::nullopt;
-  inst_.identity.currentDirectory = orv::vc::normalize_separators(cwd);
+  inst_.identity.currentDirectory = orv::fs::forward_slashes(cwd);
   return inst_.identity.currentDirectory;
 }
 

@@ -9,6 +9,7 @@
 #include "vc/paths/path_file_system.h"
 #include "vc/paths/path_internal.h"
 #include "vc/paths/path_name.h"
+#include "fs/path_separators.h"
 
 namespace orv::vc {
 
@@ -35,7 +36,7 @@ int absolute_normalised(PathEnvironment& env, const std::string& normalised, std
             out = normalised;
             return err::kSuccess;
         }
-        base = normalize_separators(*cwd);  // the current directory is never case-folded
+        base = orv::fs::forward_slashes(*cwd);  // the current directory is never case-folded
     }
     out = make_absolute_name(base, normalised);
     return err::kSuccess;
@@ -73,7 +74,7 @@ int absolute_name(PathEnvironment& env, std::string_view name, std::string& out,
 int absolute_root(PathEnvironment& env, std::string_view root, std::string& out)
 {
     out.clear();
-    std::string normalised = normalize_separators(root);
+    std::string normalised = orv::fs::forward_slashes(root);
     if (normalised.empty())
         return err::kSuccess;
     int r = absolute_normalised(env, normalised, out);
@@ -84,7 +85,7 @@ int absolute_root(PathEnvironment& env, std::string_view root, std::string& out)
 
 int absolute_plain(PathEnvironment& env, std::string_view name, std::string& out)
 {
-    return absolute_normalised(env, normalize_separators(name), out);
+    return absolute_normalised(env, orv::fs::forward_slashes(name), out);
 }
 
 int path_same(const char* a, const char* b)
@@ -98,7 +99,7 @@ int check_dir_path(PathEnvironment& env, const char* name)
 {
     if (name == nullptr)
         return err::kBadArgument;
-    std::string given = normalize_separators(name);
+    std::string given = orv::fs::forward_slashes(name);
     std::string absolute;
     int r = absolute_normalised(env, given, absolute);
     if (r != err::kSuccess)
@@ -147,7 +148,7 @@ int get_abs_name(PathEnvironment& env, const char* name, char* buffer, int lengt
 int expand_for_root(PathEnvironment& env, const std::string& root, const std::string& work,
                     std::string_view archive_template, std::string& archive)
 {
-    switch (expand_archive_template(normalize_separators(archive_template), root, work, archive)) {
+    switch (expand_archive_template(orv::fs::forward_slashes(archive_template), root, work, archive)) {
     case ExpandResult::ok: break;
     case ExpandResult::not_contained: return kNotContained;
     case ExpandResult::no_file: return err::kCannotMakeArchiveName;

@@ -1,6 +1,7 @@
 // Path normalisation, comparison, splitting and absolute names: pure string
 // work, no file-system access.
 #include "vc/paths/path_name.h"
+#include "fs/path_separators.h"
 
 namespace orv::vc {
 
@@ -54,18 +55,9 @@ char fold_ascii(char c)
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-std::string normalize_separators(std::string_view name)
-{
-    std::string out(name);
-    for (char& c : out)
-        if (c == '\\')
-            c = '/';
-    return out;
-}
-
 std::string normalize_path(std::string_view name, bool preserve_case)
 {
-    std::string out = normalize_separators(name);
+    std::string out = orv::fs::forward_slashes(name);
     if (!preserve_case)
         for (char& c : out)
             c = fold_ascii(c);

@@ -3,9 +3,10 @@
 // Names arrive in the old platform's spelling: "\" and "/" both separate, a
 // leading drive letter and ":" is a volume, and letter case does not matter
 // when names are compared. Every name is normalised on entry ("\" becomes
-// "/"), so the rest of the library only ever sees "/". A volume is only a
-// leading "[A-Za-z]:"; a ":" anywhere else is an ordinary character of a Linux
-// file name. Case-blind comparisons fold ASCII letters only, whatever the
+// "/" by orv::fs::forward_slashes in fs/path_separators.h, the one rule the
+// libraries share), so the rest of the library only ever sees "/". A volume
+// is only a leading "[A-Za-z]:"; a ":" anywhere else is an ordinary character
+// of a Linux file name. Case-blind comparisons fold ASCII letters only, whatever the
 // locale; files are always opened by the spelling as given. A literal "\" in
 // a Linux file name therefore cannot be expressed.
 #pragma once
@@ -16,9 +17,6 @@
 #include <string_view>
 
 namespace orv::vc {
-
-// "\" turned into "/".
-std::string normalize_separators(std::string_view name);
 
 // The normalised path: separators as above and, when `preserve_case` is false
 // (the option preservefilecase set off), ASCII letters lower-cased.

@@ -13,7 +13,7 @@
 #include "vc/revisions/differ_calls.h"
 #include "vc/error_codes.h"
 #include "vc/script/event_sources.h"
-#include "vc/files/file_utils.h"
+#include "vc/paths/name_parts.h"
 #include "platform/sys/system_calls.h"
 #include "vc/instance/instance.h"
 #include "vc/instance/user_name.h"
@@ -165,85 +165,73 @@ void copyExtAttributes(const DeltaRecord& base, DeltaRecord& fresh) {
   }
 }
 
-int checkIn(VcInstance& inst, int handle, const char* rev, const char* work, int flags, char* buf, int len) {
-  VcArchive* a = nullptr;
-  if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
-  if (!buf || len < 1) return fail(inst, err::kBadArgument);
-  if (int rc = readArchiveHeader(inst, *a)) return rc;
-  if (work && a->writeLock != 1) return fail(inst, err::kNotOpenForWrite);
-  auto& file = a->file;
-  const std::string user = currentUserName(inst);
-
-  // The base revision.
-  std::string base;
-  if (rev && *rev) {
-    if (int rc = expandRevisionName(file, rev, base)) return fail(inst, rc);
-  } else {
-    for (const auto& l : file.locks)
-      if (equalsNoCase(l.user, user)) {
-        base = l.revision;
-        break;
-      }
-    if (base.empty()) base = !file.default_branch.empty() ? file.default_branch
-                             : file.head                  ? file.head->revision
-                                                          : "1.1";
-  }
-  orv::archive::find_delta(file, base);
-  DeltaRecord* current = file.current;
-  if (file.head && !current) return fail(inst, err::kRevisionMissing);
-
-  // The lock of the revision the search ended at.
-  bool userHeldLock = false;
-  if (current) {
-    const orv::archive::Lock* lock = lockOf(*a, current->revision);
-    if (lock && equalsNoCase(lock->user, user)) {
-      userHeldLock = true;
-      if (work) {
-        if (int rc = runPreEvent(handle, "unlock", current->revision.c_str())) return fail(inst, rc);
-      }
-    } else if (lock) {
-      return fail(inst, err::kLockedByOther);
-    } else if (file.flags & orv::archive::kFlagStrict) {
-      return fail(inst, err::kRevisionNotLocked);
+// The base revision: the one named, else the one the user has locked, else
+// the default branch, the head or "1.1".
+int findBase(const orv::archive::ArchiveFile& file, const char* rev, const std::string& user, std::string& base) {
+  if (rev && *rev) return expandRevisionName(file, rev, base);
+  for (const auto& l : file.locks)
+    if (equalsNoCase(l.user, user)) {
+      base = l.revision;
+      break;
     }
-  }
+  if (base.empty()) base = !file.default_branch.empty() ? file.default_branch : file.head ? file.head->revision : "1.1";
+  return 0;
+}
 
-  Inputs in;
-  in.duplicate = work && !*work;
-  Placement place;
-  if (int rc = placeNewRevision(file, base, in.duplicate, place)) return fail(inst, rc);
-  if (int rc = copyResult(&inst, place.number, buf, len)) return rc;
-  if (!work) return 0;
-
-  // The new text in its stored form.
-  in.binary = (file.flags & orv::archive::kFlagBinary) != 0;
-  struct stat workStat {};
-  std::string workDir;
-  if (!in.duplicate) {
-    std::string raw;
-    int sysError = 0;
-    if (int rc = readWorkingFile(work, raw, sysError)) return fail(inst, rc, sysError);
-    orv::sys::calls().stat(work, &workStat);
-    workDir = directoryPart(work);
-    if (!in.binary && needsBinaryArchive(raw)) {
-      if (file.head) return fail(inst, err::kWrongFormat);
-      in.binary = in.becomesBinary = true;
+// The lock of the revision the base search ended at: the user's own lock is
+// released by the check-in (its pre-event runs now), another user's refuses
+// it, and so does no lock at all under strict locking.
+int checkLock(VcInstance& inst, VcArchive& a, int handle, const DeltaRecord* current, const std::string& user,
+              bool checkingIn, bool& userHeldLock) {
+  userHeldLock = false;
+  if (!current) return 0;
+  const orv::archive::Lock* lock = lockOf(a, current->revision);
+  if (lock && equalsNoCase(lock->user, user)) {
+    userHeldLock = true;
+    if (checkingIn) {
+      if (int rc = runPreEvent(handle, "unlock", current->revision.c_str())) return fail(inst, rc);
     }
-    if (in.binary) {
-      in.plain = std::move(raw);
-    } else {
-      in.plain = normaliseLineEnds(raw);
-      if (flags & kFlagHarvest) {
-        orv::vc::HarvestRules rules;
-        rules.vanilla_rcs = optionBool(inst, "vanillarcs", false);
-        if (int rc = orv::vc::harvest_keyword_values(in.plain, in.harvested, rules)) return fail(inst, rc);
-      }
-      if (flags & kFlagCollapse) in.plain = orv::vc::collapse_keywords(in.plain);
-    }
+    return 0;
   }
+  if (lock) return fail(inst, err::kLockedByOther);
+  if (a.file.flags & orv::archive::kFlagStrict) return fail(inst, err::kRevisionNotLocked);
+  return 0;
+}
 
-  // A revision number from the working file's keywords.
-  bool numberFromWork = false;
+// The new text in its stored form: bytes for a binary archive (a first
+// check-in of bytes that are no text makes the archive binary), else line
+// ends normalised, keywords harvested and collapsed as the flags ask.
+int readNewText(VcInstance& inst, const orv::archive::ArchiveFile& file, const char* work, int flags, Inputs& in,
+                struct stat& workStat, std::string& workDir) {
+  std::string raw;
+  int sysError = 0;
+  if (int rc = readWorkingFile(work, raw, sysError)) return fail(inst, rc, sysError);
+  orv::sys::calls().stat(work, &workStat);
+  workDir = directoryPart(work);
+  if (!in.binary && needsBinaryArchive(raw)) {
+    if (file.head) return fail(inst, err::kWrongFormat);
+    in.binary = in.becomesBinary = true;
+  }
+  if (in.binary) {
+    in.plain = std::move(raw);
+    return 0;
+  }
+  in.plain = normaliseLineEnds(raw);
+  if (flags & kFlagHarvest) {
+    orv::vc::HarvestRules rules;
+    rules.vanilla_rcs = optionBool(inst, "vanillarcs", false);
+    if (int rc = orv::vc::harvest_keyword_values(in.plain, in.harvested, rules)) return fail(inst, rc);
+  }
+  if (flags & kFlagCollapse) in.plain = orv::vc::collapse_keywords(in.plain);
+  return 0;
+}
+
+// A revision number harvested from the working file's keywords replaces the
+// placed one when no revision was named, it lies at the same place in the
+// tree and is not taken yet.
+int takeNumberFromWork(VcInstance& inst, orv::archive::ArchiveFile& file, Placement& place, const char* rev,
+                       int flags, const Inputs& in, bool& numberFromWork) {
+  numberFromWork = false;
   if ((flags & kFlagHarvest) && !(rev && *rev) && in.harvested.revision) {
     const std::string& h = *in.harvested.revision;
     if (!sameTreePlace(file, place, h)) return fail(inst, err::kRevisionOutOfRange);
@@ -252,21 +240,28 @@ int checkIn(VcInstance& inst, int handle, const char* rev, const char* work, int
       numberFromWork = true;
     }
   }
-  if (file.lookup(place.number)) return fail(inst, err::kCatastrophe);
+  return 0;
+}
 
-  // The texts: the new record's and, on the trunk, the old head's.
-  std::string script;
+// The texts: the delta script the new record (branch) or the old head
+// (trunk) keeps; an unchanged text is refused when the flags ask. A duplicate
+// only needs the base's texts read before the records change.
+int prepareTexts(VcInstance& inst, VcArchive& a, const Placement& place, const std::string& workDir,
+                 const Inputs& in, int flags, std::string& script) {
+  if (!place.base) return 0;
+  if (in.duplicate) return readArchiveTexts(inst, a, place.base);
   bool changed = true;
-  if (place.base && !in.duplicate) {
-    if (int rc = makeScript(inst, *a, place, workDir, in, flags, script, changed)) return rc;
-    if (!changed && (flags & kFlagRefuseUnchanged)) return fail(inst, err::kNoDifferences);
-  } else if (place.base) {
-    if (int rc = readArchiveTexts(inst, *a, place.base)) return rc;
-  }
-  if (place.kind == Placement::BranchTip && place.base && place.base->next) return fail(inst, err::kCatastrophe);
+  if (int rc = makeScript(inst, a, place, workDir, in, flags, script, changed)) return rc;
+  if (!changed && (flags & kFlagRefuseUnchanged)) return fail(inst, err::kNoDifferences);
+  return 0;
+}
 
-  DeltaRecord* fresh = file.create_delta(place.number);
-  if (!fresh) return fail(inst, err::kCatastrophe);
+// The new record with its date, author and state (harvested values win), not
+// yet linked into the tree.
+DeltaRecord* createRecord(VcInstance& inst, orv::archive::ArchiveFile& file, const std::string& number,
+                          const Inputs& in) {
+  DeltaRecord* fresh = file.create_delta(number);
+  if (!fresh) return nullptr;
   fresh->defined = true;
   fresh->texts = DeltaRecord::Texts::Detached;
   fresh->date = utcNow();
@@ -276,40 +271,93 @@ int checkIn(VcInstance& inst, int handle, const char* rev, const char* work, int
   if (in.harvested.date) fresh->date = *in.harvested.date;
   if (in.harvested.state) fresh->state = *in.harvested.state;
   if (in.duplicate) fresh->log.set_plain("Duplicate revision\n");
+  return fresh;
+}
 
+// Links the new record into the tree with its text: the first revision keeps
+// the full text; a new trunk head keeps the full text and the old head the
+// reverse delta (a duplicate takes the old head's text over); a branch
+// revision keeps the forward delta (empty for a duplicate).
+void linkRecord(VcArchive& a, const Placement& place, const Inputs& in, const std::string& script,
+                DeltaRecord& fresh) {
+  auto& file = a.file;
   const bool first = !file.head;
   if (first) {
-    fresh->text.set_plain(in.plain);
-    file.head = fresh;
+    fresh.text.set_plain(in.plain);
+    file.head = &fresh;
   } else if (place.kind == Placement::Trunk) {
     DeltaRecord* old = file.head;
     if (in.duplicate) {
-      fresh->text = std::move(old->text);
+      fresh.text = std::move(old->text);
       old->text.clear();
       old->text.set_stored(std::string());
     } else {
-      fresh->text.set_plain(in.plain);
+      fresh.text.set_plain(in.plain);
       old->text.set_plain(script);
     }
-    fresh->next = old;
-    old->parent = fresh;
-    file.head = fresh;
-    markDeltaChanged(*a, *old);
+    fresh.next = old;
+    old->parent = &fresh;
+    file.head = &fresh;
+    markDeltaChanged(a, *old);
   } else {
     if (in.duplicate)
-      fresh->text.set_stored(std::string());
+      fresh.text.set_stored(std::string());
     else
-      fresh->text.set_plain(script);
+      fresh.text.set_plain(script);
     if (place.kind == Placement::BranchTip)
-      place.base->next = fresh;
+      place.base->next = &fresh;
     else
-      place.base->branches.push_back(fresh);
-    fresh->parent = place.base;
-    markDeltaChanged(*a, *place.base);
+      place.base->branches.push_back(&fresh);
+    fresh.parent = place.base;
+    markDeltaChanged(a, *place.base);
   }
-  if (place.base) copyExtAttributes(*place.base, *fresh);
-  if (!first) fresh->parent = place.kind == Placement::Trunk ? nullptr : place.base;
-  markDeltaChanged(*a, *fresh);
+  if (place.base) copyExtAttributes(*place.base, fresh);
+  if (!first) fresh.parent = place.kind == Placement::Trunk ? nullptr : place.base;
+  markDeltaChanged(a, fresh);
+}
+
+int checkIn(VcInstance& inst, int handle, const char* rev, const char* work, int flags, char* buf, int len) {
+  VcArchive* a = nullptr;
+  if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
+  if (!buf || len < 1) return fail(inst, err::kBadArgument);
+  if (int rc = readArchiveHeader(inst, *a)) return rc;
+  if (work && a->writeLock != 1) return fail(inst, err::kNotOpenForWrite);
+  auto& file = a->file;
+  const std::string user = currentUserName(inst);
+
+  std::string base;
+  if (int rc = findBase(file, rev, user, base)) return fail(inst, rc);
+  orv::archive::find_delta(file, base);
+  DeltaRecord* current = file.current;
+  if (file.head && !current) return fail(inst, err::kRevisionMissing);
+  bool userHeldLock = false;
+  if (int rc = checkLock(inst, *a, handle, current, user, work != nullptr, userHeldLock)) return rc;
+
+  // Where the new revision goes; without a working file only its number is asked.
+  Inputs in;
+  in.duplicate = work && !*work;
+  Placement place;
+  if (int rc = placeNewRevision(file, base, in.duplicate, place)) return fail(inst, rc);
+  if (int rc = copyResult(&inst, place.number, buf, len)) return rc;
+  if (!work) return 0;
+
+  in.binary = (file.flags & orv::archive::kFlagBinary) != 0;
+  struct stat workStat {};
+  std::string workDir;
+  if (!in.duplicate) {
+    if (int rc = readNewText(inst, file, work, flags, in, workStat, workDir)) return rc;
+  }
+  bool numberFromWork = false;
+  if (int rc = takeNumberFromWork(inst, file, place, rev, flags, in, numberFromWork)) return rc;
+  if (file.lookup(place.number)) return fail(inst, err::kCatastrophe);
+
+  std::string script;
+  if (int rc = prepareTexts(inst, *a, place, workDir, in, flags, script)) return rc;
+  if (place.kind == Placement::BranchTip && place.base && place.base->next) return fail(inst, err::kCatastrophe);
+
+  DeltaRecord* fresh = createRecord(inst, file, place.number, in);
+  if (!fresh) return fail(inst, err::kCatastrophe);
+  linkRecord(*a, place, in, script, *fresh);
   if (in.becomesBinary) file.flags |= orv::archive::kFlagBinary | orv::archive::kFlagFormatStated;
 
   if (userHeldLock && current) {

@@ -9,7 +9,7 @@
 
 #include "vc/archive/format/archive_text.h"
 #include "vc/error_codes.h"
-#include "vc/files/file_utils.h"
+#include "vc/paths/name_parts.h"
 #include "platform/sys/system_calls.h"
 #include "fs/replace_file.h"
 #include "vc/instance/instance.h"

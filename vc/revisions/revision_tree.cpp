@@ -149,87 +149,110 @@ std::vector<DeltaRecord*> pathFromHead(DeltaRecord* target) {
   return path;
 }
 
-int placeNewRevision(ArchiveFile& a, const std::string& r, bool duplicate, Placement& out) {
-  out = Placement{};
-  const int F = fields(r);
-  if (F == 0) return err::kRevisionOutOfRange;
-  if (!a.head) {
-    // The first revision: a release number gets ".1", a revision number stays.
-    if (F == 1) {
-      if (!allDigits(r)) return err::kSymbolTooLong;
-      out.number = r + ".1";
-    } else if (F == 2) {
-      out.number = r;
-    } else {
-      return err::kRevisionOutOfRange;
-    }
-    out.kind = Placement::Trunk;
-    return checkLastField(out.number);
-  }
+namespace {
 
-  if (DeltaRecord* b = orv::archive::find_delta(a, r)) {
-    out.base = b;
-    if (duplicate) {
-      out.kind = Placement::NewBranch;
-      out.number = newBranchNumber(a, b, r);
-    } else if (b == a.head) {
-      out.kind = Placement::Trunk;
-      if (int rc = increment(a, r, true, out.number)) return rc;
-    } else if (F >= 3 && !b->next) {
-      out.kind = Placement::BranchTip;
-      if (int rc = increment(a, r, false, out.number)) return rc;
-    } else {
-      out.kind = Placement::NewBranch;
-      out.number = newBranchNumber(a, b, r);
-    }
-    a.current = b;
-    return checkLastField(out.number);
+// The first revision of an archive: a release number (F fields) gets ".1",
+// a revision number stays.
+int placeFirst(const std::string& r, int F, Placement& out) {
+  if (F == 1) {
+    if (!allDigits(r)) return err::kSymbolTooLong;
+    out.number = r + ".1";
+  } else if (F == 2) {
+    out.number = r;
+  } else {
+    return err::kRevisionOutOfRange;
   }
+  out.kind = Placement::Trunk;
+  return 0;
+}
 
-  DeltaRecord* q = a.current;
-  if (!q) return err::kRevisionMissing;
-  out.base = q;
-  if (q == a.head && F <= 2) {
-    std::string n = r;
-    if (F == 1) {
-      if (!allDigits(r)) return err::kSymbolTooLong;
-      n = r + ".1";
-      if (revOrder(n.c_str(), a.head->revision.c_str()) < 0) {
-        if (int rc = increment(a, a.head->revision, true, n)) return rc;
-      }
-    }
-    while (a.lookup(n)) {
-      if (int rc = increment(a, n, false, n)) return rc;
-    }
+// After the existing revision b that r names: a new head after the head, the
+// next revision at a branch's tip, else (and always for a duplicate) a new
+// branch from b.
+int placeAfter(ArchiveFile& a, DeltaRecord* b, const std::string& r, int F, bool duplicate, Placement& out) {
+  out.base = b;
+  if (duplicate) {
+    out.kind = Placement::NewBranch;
+    out.number = newBranchNumber(a, b, r);
+  } else if (b == a.head) {
     out.kind = Placement::Trunk;
-    out.number = n;
-    a.current = q;
-    return checkLastField(out.number);
+    if (int rc = increment(a, r, true, out.number)) return rc;
+  } else if (F >= 3 && !b->next) {
+    out.kind = Placement::BranchTip;
+    if (int rc = increment(a, r, false, out.number)) return rc;
+  } else {
+    out.kind = Placement::NewBranch;
+    out.number = newBranchNumber(a, b, r);
   }
+  return 0;
+}
+
+// A trunk number r that names no revision, the search having ended at the
+// head: a release number starts that release (or, when older than the head,
+// takes the number after the head); the first number not taken is used.
+int placeNewTrunkNumber(ArchiveFile& a, const std::string& r, int F, Placement& out) {
+  std::string n = r;
+  if (F == 1) {
+    if (!allDigits(r)) return err::kSymbolTooLong;
+    n = r + ".1";
+    if (revOrder(n.c_str(), a.head->revision.c_str()) < 0) {
+      if (int rc = increment(a, a.head->revision, true, n)) return rc;
+    }
+  }
+  while (a.lookup(n)) {
+    if (int rc = increment(a, n, false, n)) return rc;
+  }
+  out.kind = Placement::Trunk;
+  out.number = n;
+  return 0;
+}
+
+// A number r that names no revision, beside the revision q (of G fields) the
+// search ended at: a new branch from q, the tip of q's branch, or out of
+// range when r does not fit there.
+int placeBeside(ArchiveFile& a, DeltaRecord* q, const std::string& r, int F, Placement& out) {
   const int G = fields(q->revision);
   if (F <= G) {
     if (F == 1) {
       out.kind = Placement::NewBranch;
       out.number = newBranchNumber(a, q, r);
-    } else if (F == 2) {
-      return err::kRevisionOutOfRange;
-    } else {
-      if (q->next) return err::kRevisionOutOfRange;
-      out.kind = Placement::BranchTip;
-      if (F % 2 == 1) {
-        if (int rc = increment(a, q->revision, false, out.number)) return rc;
-      } else {
-        out.number = r;
-      }
+      return 0;
     }
-  } else if (F <= G + 2) {
-    for (const DeltaRecord* b : q->branches)
-      if (revOrder(b->revision.c_str(), r.c_str()) >= 0) return err::kRevisionOutOfRange;
-    out.kind = Placement::NewBranch;
-    out.number = F % 2 == 1 ? r + ".1" : r;
-  } else {
-    return err::kRevisionOutOfRange;
+    if (F == 2 || q->next) return err::kRevisionOutOfRange;
+    out.kind = Placement::BranchTip;
+    if (F % 2 == 1) return increment(a, q->revision, false, out.number);
+    out.number = r;
+    return 0;
   }
+  if (F > G + 2) return err::kRevisionOutOfRange;
+  for (const DeltaRecord* b : q->branches)
+    if (revOrder(b->revision.c_str(), r.c_str()) >= 0) return err::kRevisionOutOfRange;
+  out.kind = Placement::NewBranch;
+  out.number = F % 2 == 1 ? r + ".1" : r;
+  return 0;
+}
+
+}  // namespace
+
+int placeNewRevision(ArchiveFile& a, const std::string& r, bool duplicate, Placement& out) {
+  out = Placement{};
+  const int F = fields(r);
+  if (F == 0) return err::kRevisionOutOfRange;
+  if (!a.head) {
+    if (int rc = placeFirst(r, F, out)) return rc;
+    return checkLastField(out.number);
+  }
+  if (DeltaRecord* b = orv::archive::find_delta(a, r)) {
+    if (int rc = placeAfter(a, b, r, F, duplicate, out)) return rc;
+    a.current = b;
+    return checkLastField(out.number);
+  }
+  // r names no revision: the placement starts from where the search ended.
+  DeltaRecord* q = a.current;
+  if (!q) return err::kRevisionMissing;
+  out.base = q;
+  const int rc = q == a.head && F <= 2 ? placeNewTrunkNumber(a, r, F, out) : placeBeside(a, q, r, F, out);
+  if (rc) return rc;
   a.current = q;
   return checkLastField(out.number);
 }

@@ -3,9 +3,10 @@
 #include "vc/revisions/work_perms.h"
 
 #include "vc/error_codes.h"
-#include "vc/files/file_utils.h"
+#include "vc/files/file_operations.h"
 #include "vc/instance/instance.h"
 #include "vc/paths/path_name.h"
+#include "fs/path_separators.h"
 
 namespace vc {
 namespace {
@@ -31,7 +32,7 @@ extern "C" VC_API VcError vcSetWorkPerms(int archive, int /*reserved*/, const ch
       if (!inst) return err::kBadArchiveHandle;
       if (int rc = g_query(*inst, archive, &strict)) return rc;
     }
-    const std::string path = orv::vc::normalize_separators(workFile);
+    const std::string path = orv::fs::forward_slashes(workFile);
     int e = (locked || !strict) ? setWritable(path) : setReadOnly(path);
     if (e) {
       if (archive != 0 && inst) inst->extraError = e;

@@ -8,6 +8,7 @@
 #include "profile/profile.h"
 #include "profile/settings_dir.h"
 #include "vc/paths/path_name.h"
+#include "fs/path_separators.h"
 
 #include <cstdio>
 #include <cstring>
@@ -92,7 +93,7 @@ int initMail() {
 }  // namespace
 
 std::string mailLibraryFile(const std::string& profileName) {
-  const std::string name = orv::vc::normalize_separators(profileName);
+  const std::string name = orv::fs::forward_slashes(profileName);
   if (name.find('/') != std::string::npos) return name;
   if (equalsNoCase(name, "cmc.dll")) return CMC_LIBRARY_FILE_NAME;
   if (endsWithNoCase(name, ".dll") && name.size() > 4)

@@ -11,6 +11,7 @@
 #include "vc/script/expression/expression_environment.h"
 #include "vc/paths/path_calls.h"
 #include "vc/paths/path_name.h"
+#include "fs/path_separators.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -189,7 +190,7 @@ std::string callScriptFunction(VcScriptContext& ctx, const std::string& name,
     return dot == std::string::npos ? last : last.substr(0, dot);
   }
   if (name == "canon") {
-    return orv::vc::normalize_separators(changeCase(a, false));
+    return orv::fs::forward_slashes(changeCase(a, false));
   }
   if (name == "exec") {
     refuseInSharedSource(ctx, "exec");

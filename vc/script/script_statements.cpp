@@ -8,6 +8,7 @@
 #include "vc/script/script_context.h"
 #include "vc/script/expression/expression_value.h"
 #include "vc/paths/path_name.h"
+#include "fs/path_separators.h"
 
 #include <cstdlib>
 
@@ -89,7 +90,7 @@ int executeStatement(VcScriptContext& ctx, const std::string& word, const std::s
   }
   if (word == "done") return err::kScriptDone;
   if (word == "read") {
-    const std::string path = orv::vc::normalize_separators(expandText(ctx, rest, kExpansionSize));
+    const std::string path = orv::fs::forward_slashes(expandText(ctx, rest, kExpansionSize));
     return readConfigFile(inst, path, inst.options.local, ctx.flags, ctx.sharedSource);
   }
   if (word == "trace") {

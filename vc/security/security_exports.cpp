@@ -2,11 +2,12 @@
 // reading a permission's policy value, and writing a redirector file that
 // leads to a database.
 #include "vc/error_codes.h"
-#include "vc/files/file_utils.h"
+#include "vc/files/file_operations.h"
 #include "platform/sys/system_calls.h"
 #include "vc/security/kel_binding.h"
 #include "vc/security/permissions.h"
 #include "vc/paths/path_name.h"
+#include "fs/path_separators.h"
 
 #include <cerrno>
 #include <string>
@@ -44,10 +45,10 @@ int redirectorFailed(VcInstance& inst, int securityError, int extra) {
 // leaves the user without the redirector that worked before.
 int createRedirector(VcInstance& inst, const char* databaseArg, const char* redirectorArg) {
   if (!databaseArg || !*databaseArg) return fail(inst, err::kBadArgument);
-  const std::string database = orv::vc::normalize_separators(databaseArg);
+  const std::string database = orv::fs::forward_slashes(databaseArg);
   std::string redirector;
   if (redirectorArg && *redirectorArg) {
-    redirector = orv::vc::normalize_separators(redirectorArg);
+    redirector = orv::fs::forward_slashes(redirectorArg);
   } else {
     redirector = inst.security.databasePath;  // system item 79
     if (redirector.empty()) return fail(inst, err::kBadArgument);

@@ -5,7 +5,7 @@
 
 #include "vc/tests/archive_test_support.h"
 #include "vc/script/event_sources.h"
-#include "vc/files/file_utils.h"
+#include "vc/paths/name_parts.h"
 #include "vc/security/permissions.h"
 
 #include <set>

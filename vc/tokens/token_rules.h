@@ -1,5 +1,6 @@
 // The syntax of the names an archive records (user names, states, revision
-// numbers, labels) and the form in which a revision date is shown.
+// numbers, labels), of configuration lines and name formats, and the form in
+// which a revision date is shown.
 //
 // One home for rules that both the library proper (vcValidateToken, the
 // information items, user names) and the keyword library (values taken over
@@ -29,6 +30,15 @@ bool is_revision_number(std::string_view text);
 
 // A label: '_' or a letter first, then letters, digits and '_'.
 bool is_label(std::string_view text);
+
+// A configuration line as vcValidateToken accepts it: after leading white
+// space a letter; then, for the pair options (worktoarch, workmap,
+// autoaction, any letter case) an '=' somewhere later; for any other option
+// letters, digits, white space and '_' up to the first '#' or '=' (or the end).
+bool is_config_line(std::string_view text);
+
+// A name format: every '%' followed by 'v', 'd' or 'f'.
+bool is_name_format(std::string_view text);
 
 // A stored revision date "2024.01.02.03.04.05" (two- or four-digit year) as
 // shown to people, "2024/01/02 03:04:05": of the dots the first two become

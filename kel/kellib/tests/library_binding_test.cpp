@@ -150,127 +150,191 @@ std::vector<std::string> listAt(const char* p) {
   return out;
 }
 
+// The sixteen calls as the revision library binds them, by name.
+struct SixteenCalls {
+  bridge::Init init;
+  bridge::GetDefaultDatabase getDefault;
+  bridge::ExtraError extraError;
+  bridge::Exit exitLib;
+  bridge::ErrorStr errorStr;
+  bridge::ResolvePermission resolve;
+  bridge::ResolvePermissionInSO resolveInSO;
+  bridge::GetObject getObject;
+  bridge::EnumInfo enumInfo;
+  bridge::GetRoles getRoles;
+  bridge::Free freeBlock;
+  bridge::GetFrag getFrag;
+  bridge::AppendRedirector appendRedirector;
+  bridge::OpenDB openDB;
+  bridge::CloseDB closeDB;
+  bridge::EnumBuiltinPolicy enumBuiltin;
+
+  explicit SixteenCalls(const Library& lib)
+      : init(lib.bind<bridge::Init>("kelInit")),
+        getDefault(lib.bind<bridge::GetDefaultDatabase>("kelGetDefaultDatabase")),
+        extraError(lib.bind<bridge::ExtraError>("kelExtraError")),
+        exitLib(lib.bind<bridge::Exit>("kelExit")),
+        errorStr(lib.bind<bridge::ErrorStr>("kelErrorStr")),
+        resolve(lib.bind<bridge::ResolvePermission>("kelResolvePermission")),
+        resolveInSO(lib.bind<bridge::ResolvePermissionInSO>("kelResolvePermissionInSO")),
+        getObject(lib.bind<bridge::GetObject>("kelGetObject")),
+        enumInfo(lib.bind<bridge::EnumInfo>("kelEnumInfo")),
+        getRoles(lib.bind<bridge::GetRoles>("kelGetRoles")),
+        freeBlock(lib.bind<bridge::Free>("kelFree")),
+        getFrag(lib.bind<bridge::GetFrag>("kelGetFrag")),
+        appendRedirector(lib.bind<bridge::AppendRedirector>("kelAppendRedirector")),
+        openDB(lib.bind<bridge::OpenDB>("kelOpenDB")),
+        closeDB(lib.bind<bridge::CloseDB>("kelCloseDB")),
+        enumBuiltin(lib.bind<bridge::EnumBuiltinPolicy>("kelEnumBuiltinPolicy")) {}
+
+  void expectAllBound() const {
+    for (const void* p : {(const void*)init, (const void*)getDefault, (const void*)extraError, (const void*)exitLib,
+                          (const void*)errorStr, (const void*)resolve, (const void*)resolveInSO,
+                          (const void*)getObject, (const void*)enumInfo, (const void*)getRoles,
+                          (const void*)freeBlock, (const void*)getFrag, (const void*)appendRedirector,
+                          (const void*)openDB, (const void*)closeDB, (const void*)enumBuiltin})
+      ASSERT_NE(p, nullptr);
+  }
+};
+
+// The administration calls that make the database, bound the same way.
+struct AdminCalls {
+  decltype(&kelCreateDB) createDB;
+  decltype(&kelAddObject) addObject;
+  decltype(&kelAddFrag) addFrag;
+  decltype(&kelRegisterProject) registerProject;
+
+  explicit AdminCalls(const Library& lib)
+      : createDB(lib.bind<decltype(&kelCreateDB)>("kelCreateDB")),
+        addObject(lib.bind<decltype(&kelAddObject)>("kelAddObject")),
+        addFrag(lib.bind<decltype(&kelAddFrag)>("kelAddFrag")),
+        registerProject(lib.bind<decltype(&kelRegisterProject)>("kelRegisterProject")) {}
+
+  bool allBound() const { return createDB && addObject && addFrag && registerProject; }
+};
+
+// The created database opened and filled: role Dev (CheckIn, LockStates) for ann at the database
+// level; project Proj, registered for `archives`, with role Builder
+// (Promote) for bob; one policy statement with one fragment.
+void makeSmallDatabase(const SixteenCalls& k, const AdminCalls& admin, const char* database,
+                       const std::string& archives) {
+  ASSERT_EQ(k.openDB(database, 0), KEL_SUCCESS);
+  ASSERT_EQ(admin.addObject(1, "", 0, nullptr, KEL_ROLE, "Dev", 0), KEL_SUCCESS);
+  ASSERT_EQ(admin.addObject(1, "", KEL_ROLE, "Dev", KEL_PERMISSION, "CheckIn\0LockStates=Exp Rel\0", 1),
+            KEL_SUCCESS);
+  ASSERT_EQ(admin.addObject(1, "", 0, nullptr, KEL_USER, "ann", 0), KEL_SUCCESS);
+  ASSERT_EQ(admin.addObject(1, "", KEL_USER, "ann", KEL_ROLE, "Dev", 0), KEL_SUCCESS);
+  ASSERT_EQ(admin.addObject(1, "", 0, nullptr, KEL_PROJECT, "Proj", 0), KEL_SUCCESS);
+  ASSERT_EQ(admin.addObject(2, "Proj", 0, nullptr, KEL_ROLE, "Builder", 0), KEL_SUCCESS);
+  ASSERT_EQ(admin.addObject(2, "Proj", KEL_ROLE, "Builder", KEL_PERMISSION, "Promote", 0), KEL_SUCCESS);
+  ASSERT_EQ(admin.addObject(2, "Proj", 0, nullptr, KEL_USER, "bob", 0), KEL_SUCCESS);
+  ASSERT_EQ(admin.addObject(2, "Proj", KEL_USER, "bob", KEL_ROLE, "Builder", 0), KEL_SUCCESS);
+  ASSERT_EQ(admin.registerProject(archives.c_str(), "Proj", 1), KEL_SUCCESS);
+  ASSERT_EQ(admin.addFrag(1, "", "Policy Statement", "editors", "Editor=vi", 0), KEL_SUCCESS);
+}
+
+// Permissions at the database level and in a project.
+void checkPermissions(const SixteenCalls& k) {
+  char* value = nullptr;
+  int flags = -1;
+  EXPECT_EQ(k.resolve(1, "", "ann", "CheckIn", &value, &flags), KEL_SUCCESS);
+  EXPECT_EQ(value, nullptr);
+  EXPECT_EQ(flags, 0);
+  ASSERT_EQ(k.resolve(1, "", "ann", "lockstates", &value, &flags), KEL_SUCCESS);
+  ASSERT_NE(value, nullptr);
+  EXPECT_STREQ(value, "Exp Rel");
+  k.freeBlock(value);
+  value = nullptr;
+  EXPECT_EQ(k.resolve(1, "", "stranger", "CheckIn", &value, &flags), KEL_NOT_FOUND);
+  EXPECT_EQ(flags & KEL_FLAG_NOT_FOUND, KEL_FLAG_NOT_FOUND);
+  EXPECT_EQ(k.resolve(2, "Proj", "bob", "Promote", &value, &flags), KEL_SUCCESS);
+  EXPECT_EQ(k.resolveInSO(2, "Proj", "bob", "Promote", &value, &flags), KEL_SUCCESS);
+  EXPECT_EQ(k.resolveInSO(2, "Proj", "bob", "CheckIn", &value, &flags), KEL_NOT_FOUND);
+  EXPECT_EQ(k.resolveInSO(1, "", "bob", "Promote", &value, &flags), KEL_INVALID_ARGUMENT);
+}
+
+// The security object of a path lists the projects registered for it; the
+// roles of a user, and of one the database does not know.
+void checkObjectsAndRoles(const SixteenCalls& k, const std::string& archives) {
+  kelObjectRecord* so = nullptr;
+  ASSERT_EQ(k.getObject(KEL_SECURITY_OBJECT, archives.c_str(), 0, nullptr, &so), KEL_SUCCESS);
+  ASSERT_NE(so, nullptr);
+  EXPECT_EQ(so->ObjectType, KEL_SECURITY_OBJECT);
+  const char* lists = KEL_VARDATA(so);
+  EXPECT_EQ(listAt(lists), std::vector<std::string>{archives});
+  EXPECT_EQ(listAt(lists + archives.size() + 2), std::vector<std::string>{"Proj"});
+  k.freeBlock(so);
+
+  char* roles = nullptr;
+  ASSERT_EQ(k.getRoles(1, "", KEL_USER, "ann", &roles, 0), KEL_SUCCESS);
+  EXPECT_EQ(listAt(roles), std::vector<std::string>{"Dev"});
+  k.freeBlock(roles);
+  ASSERT_EQ(k.getRoles(1, "", KEL_USER, "stranger", &roles, 0), KEL_SUCCESS);
+  EXPECT_EQ(listAt(roles), std::vector<std::string>{"DefaultUnregisteredUser"});
+  k.freeBlock(roles);
+}
+
+// The policy statement with its fragment, and the built-in policy rows.
+void checkPolicies(const SixteenCalls& k) {
+  g_statements.clear();
+  EXPECT_EQ(k.enumInfo(1, "", KEL_POLICY_STATEMENT, onStatement), KEL_SUCCESS);
+  EXPECT_EQ(g_statements, std::vector<std::string>{"5 Policy Statement +editors"});
+  kelObjectRecord* fragment = nullptr;
+  ASSERT_EQ(k.getFrag(1, "", "Policy Statement", "editors", &fragment), KEL_SUCCESS);
+  EXPECT_EQ(listAt(KEL_VARDATA(fragment)), std::vector<std::string>{"Editor=vi"});
+  k.freeBlock(fragment);
+  EXPECT_EQ(k.getFrag(1, "", "Policy Statement", "nothing", &fragment), KEL_NOT_FOUND);
+
+  g_roleRows = 0;
+  EXPECT_EQ(k.enumBuiltin("TY", "Role", nullptr, onRow), KEL_SUCCESS);
+  EXPECT_EQ(g_roleRows, 29);
+}
+
+// A redirector leads to the database, which opens read-only through it.
+void checkRedirector(const SixteenCalls& k, const char* database, const std::string& redirector) {
+  ASSERT_EQ(k.closeDB(), KEL_SUCCESS);
+  EXPECT_EQ(k.closeDB(), KEL_NOT_OPEN);
+  ASSERT_EQ(k.appendRedirector(redirector.c_str(), database), KEL_SUCCESS);
+  ASSERT_EQ(k.openDB(redirector.c_str(), 1), KEL_SUCCESS);
+  char* value = nullptr;
+  int flags = -1;
+  EXPECT_EQ(k.resolve(1, "", "ann", "CheckIn", &value, &flags), KEL_SUCCESS);
+  EXPECT_EQ(k.closeDB(), KEL_SUCCESS);
+}
+
 TEST(KelBinding, TheRevisionLibrarysSixteenCallsWork) {
   Library lib;
   ASSERT_NE(lib.handle, nullptr) << dlerror();
-  const auto init = lib.bind<bridge::Init>("kelInit");
-  const auto getDefault = lib.bind<bridge::GetDefaultDatabase>("kelGetDefaultDatabase");
-  const auto extraError = lib.bind<bridge::ExtraError>("kelExtraError");
-  const auto exitLib = lib.bind<bridge::Exit>("kelExit");
-  const auto errorStr = lib.bind<bridge::ErrorStr>("kelErrorStr");
-  const auto resolve = lib.bind<bridge::ResolvePermission>("kelResolvePermission");
-  const auto resolveInSO = lib.bind<bridge::ResolvePermissionInSO>("kelResolvePermissionInSO");
-  const auto getObject = lib.bind<bridge::GetObject>("kelGetObject");
-  const auto enumInfo = lib.bind<bridge::EnumInfo>("kelEnumInfo");
-  const auto getRoles = lib.bind<bridge::GetRoles>("kelGetRoles");
-  const auto freeBlock = lib.bind<bridge::Free>("kelFree");
-  const auto getFrag = lib.bind<bridge::GetFrag>("kelGetFrag");
-  const auto appendRedirector = lib.bind<bridge::AppendRedirector>("kelAppendRedirector");
-  const auto openDB = lib.bind<bridge::OpenDB>("kelOpenDB");
-  const auto closeDB = lib.bind<bridge::CloseDB>("kelCloseDB");
-  const auto enumBuiltin = lib.bind<bridge::EnumBuiltinPolicy>("kelEnumBuiltinPolicy");
-  for (const void* p : {(const void*)init, (const void*)getDefault, (const void*)extraError, (const void*)exitLib,
-                        (const void*)errorStr, (const void*)resolve, (const void*)resolveInSO,
-                        (const void*)getObject, (const void*)enumInfo, (const void*)getRoles,
-                        (const void*)freeBlock, (const void*)getFrag, (const void*)appendRedirector,
-                        (const void*)openDB, (const void*)closeDB, (const void*)enumBuiltin})
-    ASSERT_NE(p, nullptr);
-  // The administration calls that make the database, bound the same way.
-  const auto createDB = lib.bind<decltype(&kelCreateDB)>("kelCreateDB");
-  const auto addObject = lib.bind<decltype(&kelAddObject)>("kelAddObject");
-  const auto addFrag = lib.bind<decltype(&kelAddFrag)>("kelAddFrag");
-  const auto registerProject = lib.bind<decltype(&kelRegisterProject)>("kelRegisterProject");
-  ASSERT_TRUE(createDB && addObject && addFrag && registerProject);
+  const SixteenCalls k(lib);
+  ASSERT_NO_FATAL_FAILURE(k.expectAllBound());
+  const AdminCalls admin(lib);
+  ASSERT_TRUE(admin.allBound());
 
   char text[64];
-  EXPECT_EQ(errorStr(KEL_NOT_FOUND, text, 10), KEL_BUFFER_TOO_SMALL);
-  ASSERT_EQ(errorStr(KEL_NOT_FOUND, text, sizeof text), KEL_SUCCESS);
+  EXPECT_EQ(k.errorStr(KEL_NOT_FOUND, text, 10), KEL_BUFFER_TOO_SMALL);
+  ASSERT_EQ(k.errorStr(KEL_NOT_FOUND, text, sizeof text), KEL_SUCCESS);
   EXPECT_STREQ(text, "Could not find requested object");
 
   const orv::test::TempDir scratch("kelbind");
   const std::string dir = scratch.path();
   const std::string program = dir + "/inst/bin/orvty";
   char database[512] = "";
-  ASSERT_EQ(getDefault(program.c_str(), "/", database, sizeof database), KEL_SUCCESS);
+  ASSERT_EQ(k.getDefault(program.c_str(), "/", database, sizeof database), KEL_SUCCESS);
   EXPECT_EQ(std::string(database), dir + "/inst/orvkel/orvkel");
   std::filesystem::create_directories(dir + "/inst/orvkel");
 
-  ASSERT_EQ(init(program.c_str()), KEL_SUCCESS);
-  ASSERT_EQ(createDB(database, "admin"), KEL_SUCCESS);
-  EXPECT_EQ(openDB((dir + "/missing").c_str(), 0), KEL_CANNOT_ACCESS);
-  (void)extraError();
-  ASSERT_EQ(openDB(database, 0), KEL_SUCCESS);
-  ASSERT_EQ(addObject(1, "", 0, nullptr, KEL_ROLE, "Dev", 0), KEL_SUCCESS);
-  ASSERT_EQ(addObject(1, "", KEL_ROLE, "Dev", KEL_PERMISSION, "CheckIn\0LockStates=Exp Rel\0", 1), KEL_SUCCESS);
-  ASSERT_EQ(addObject(1, "", 0, nullptr, KEL_USER, "ann", 0), KEL_SUCCESS);
-  ASSERT_EQ(addObject(1, "", KEL_USER, "ann", KEL_ROLE, "Dev", 0), KEL_SUCCESS);
-  ASSERT_EQ(addObject(1, "", 0, nullptr, KEL_PROJECT, "Proj", 0), KEL_SUCCESS);
-  ASSERT_EQ(addObject(2, "Proj", 0, nullptr, KEL_ROLE, "Builder", 0), KEL_SUCCESS);
-  ASSERT_EQ(addObject(2, "Proj", KEL_ROLE, "Builder", KEL_PERMISSION, "Promote", 0), KEL_SUCCESS);
-  ASSERT_EQ(addObject(2, "Proj", 0, nullptr, KEL_USER, "bob", 0), KEL_SUCCESS);
-  ASSERT_EQ(addObject(2, "Proj", KEL_USER, "bob", KEL_ROLE, "Builder", 0), KEL_SUCCESS);
+  ASSERT_EQ(k.init(program.c_str()), KEL_SUCCESS);
+  ASSERT_EQ(admin.createDB(database, "admin"), KEL_SUCCESS);
+  EXPECT_EQ(k.openDB((dir + "/missing").c_str(), 0), KEL_CANNOT_ACCESS);
+  (void)k.extraError();
   const std::string archives = dir + "/src/rcs";
-  ASSERT_EQ(registerProject(archives.c_str(), "Proj", 1), KEL_SUCCESS);
-  ASSERT_EQ(addFrag(1, "", "Policy Statement", "editors", "Editor=vi", 0), KEL_SUCCESS);
-
-  char* value = nullptr;
-  int flags = -1;
-  EXPECT_EQ(resolve(1, "", "ann", "CheckIn", &value, &flags), KEL_SUCCESS);
-  EXPECT_EQ(value, nullptr);
-  EXPECT_EQ(flags, 0);
-  ASSERT_EQ(resolve(1, "", "ann", "lockstates", &value, &flags), KEL_SUCCESS);
-  ASSERT_NE(value, nullptr);
-  EXPECT_STREQ(value, "Exp Rel");
-  freeBlock(value);
-  value = nullptr;
-  EXPECT_EQ(resolve(1, "", "stranger", "CheckIn", &value, &flags), KEL_NOT_FOUND);
-  EXPECT_EQ(flags & KEL_FLAG_NOT_FOUND, KEL_FLAG_NOT_FOUND);
-  EXPECT_EQ(resolve(2, "Proj", "bob", "Promote", &value, &flags), KEL_SUCCESS);
-  EXPECT_EQ(resolveInSO(2, "Proj", "bob", "Promote", &value, &flags), KEL_SUCCESS);
-  EXPECT_EQ(resolveInSO(2, "Proj", "bob", "CheckIn", &value, &flags), KEL_NOT_FOUND);
-  EXPECT_EQ(resolveInSO(1, "", "bob", "Promote", &value, &flags), KEL_INVALID_ARGUMENT);
-
-  // The security object of a path lists the projects registered for it.
-  kelObjectRecord* so = nullptr;
-  ASSERT_EQ(getObject(KEL_SECURITY_OBJECT, archives.c_str(), 0, nullptr, &so), KEL_SUCCESS);
-  ASSERT_NE(so, nullptr);
-  EXPECT_EQ(so->ObjectType, KEL_SECURITY_OBJECT);
-  const char* lists = KEL_VARDATA(so);
-  EXPECT_EQ(listAt(lists), std::vector<std::string>{archives});
-  EXPECT_EQ(listAt(lists + archives.size() + 2), std::vector<std::string>{"Proj"});
-  freeBlock(so);
-
-  char* roles = nullptr;
-  ASSERT_EQ(getRoles(1, "", KEL_USER, "ann", &roles, 0), KEL_SUCCESS);
-  EXPECT_EQ(listAt(roles), std::vector<std::string>{"Dev"});
-  freeBlock(roles);
-  ASSERT_EQ(getRoles(1, "", KEL_USER, "stranger", &roles, 0), KEL_SUCCESS);
-  EXPECT_EQ(listAt(roles), std::vector<std::string>{"DefaultUnregisteredUser"});
-  freeBlock(roles);
-
-  g_statements.clear();
-  EXPECT_EQ(enumInfo(1, "", KEL_POLICY_STATEMENT, onStatement), KEL_SUCCESS);
-  EXPECT_EQ(g_statements, std::vector<std::string>{"5 Policy Statement +editors"});
-  kelObjectRecord* fragment = nullptr;
-  ASSERT_EQ(getFrag(1, "", "Policy Statement", "editors", &fragment), KEL_SUCCESS);
-  EXPECT_EQ(listAt(KEL_VARDATA(fragment)), std::vector<std::string>{"Editor=vi"});
-  freeBlock(fragment);
-  EXPECT_EQ(getFrag(1, "", "Policy Statement", "nothing", &fragment), KEL_NOT_FOUND);
-
-  g_roleRows = 0;
-  EXPECT_EQ(enumBuiltin("TY", "Role", nullptr, onRow), KEL_SUCCESS);
-  EXPECT_EQ(g_roleRows, 29);
-
-  // A redirector leads to the database, which opens read-only through it.
-  ASSERT_EQ(closeDB(), KEL_SUCCESS);
-  EXPECT_EQ(closeDB(), KEL_NOT_OPEN);
-  const std::string redirector = dir + "/lead";
-  ASSERT_EQ(appendRedirector(redirector.c_str(), database), KEL_SUCCESS);
-  ASSERT_EQ(openDB(redirector.c_str(), 1), KEL_SUCCESS);
-  EXPECT_EQ(resolve(1, "", "ann", "CheckIn", &value, &flags), KEL_SUCCESS);
-  EXPECT_EQ(closeDB(), KEL_SUCCESS);
-  EXPECT_EQ(exitLib(), KEL_SUCCESS);
-  EXPECT_EQ(exitLib(), KEL_NOT_INITIALIZED);
+  ASSERT_NO_FATAL_FAILURE(makeSmallDatabase(k, admin, database, archives));
+  ASSERT_NO_FATAL_FAILURE(checkPermissions(k));
+  ASSERT_NO_FATAL_FAILURE(checkObjectsAndRoles(k, archives));
+  ASSERT_NO_FATAL_FAILURE(checkPolicies(k));
+  ASSERT_NO_FATAL_FAILURE(checkRedirector(k, database, dir + "/lead"));
+  EXPECT_EQ(k.exitLib(), KEL_SUCCESS);
+  EXPECT_EQ(k.exitLib(), KEL_NOT_INITIALIZED);
 }
 
 }  // namespace

@@ -175,12 +175,8 @@ int parse_delta_record(Parser& p, ArchiveFile& a, DeltaRecord* d) {
   return 0;
 }
 
-int parse_header(ArchiveFile& a, const ReadOptions& opts) {
-  ArchiveLexer lex(*a.source, 0);
-  Parser p(lex);
-  const bool quick = opts.quick;
-
-  std::string head;
+// "head" [revision] ";" and the optional "branch" [revision] ";".
+int parse_head(Parser& p, ArchiveFile& a, std::string& head) {
   if (int rc = p.expect_word("head")) return rc;
   if (int rc = p.optional_word_then_semicolon(head)) return rc;
   if (p.peek_is_word("branch")) {
@@ -188,14 +184,19 @@ int parse_header(ArchiveFile& a, const ReadOptions& opts) {
     if (int rc = p.optional_word_then_semicolon(a.default_branch)) return rc;
     if (!a.default_branch.empty() && !is_revision_number(a.default_branch)) return err::kArchiveParseError;
   }
+  return 0;
+}
 
+// "access" names ";": a name with the security prefix names a security
+// object, any other a user.
+int parse_access(Parser& p, ArchiveFile& a) {
   if (int rc = p.expect_word("access")) return rc;
   for (;;) {
     const Token* t;
     if (int rc = p.peek(t)) return rc;
     if (t->kind == Kind::Semicolon) {
-      lex.take();
-      break;
+      p.lex().take();
+      return 0;
     }
     std::string name;
     if (int rc = p.word(name)) return rc;
@@ -207,29 +208,37 @@ int parse_header(ArchiveFile& a, const ReadOptions& opts) {
       a.access.push_back(std::move(name));
     }
   }
+}
+
+// "symbols" and "locks", each name ':' revision pairs up to ';'.
+int parse_symbols_and_locks(Parser& p, ArchiveFile& a) {
   if (int rc = p.expect_word("symbols")) return rc;
   if (int rc = p.pairs([&](std::string n, std::string r) { a.symbols.push_back({std::move(r), std::move(n)}); }))
     return rc;
   if (int rc = p.expect_word("locks")) return rc;
-  if (int rc = p.pairs([&](std::string n, std::string r) { a.locks.push_back({std::move(r), std::move(n)}); }))
-    return rc;
+  return p.pairs([&](std::string n, std::string r) { a.locks.push_back({std::move(r), std::move(n)}); });
+}
+
+// The optional "strict ;", "comment [string] ;" (the text dropped by a quick
+// read) and "format binary|text ;".
+int parse_optional_clauses(Parser& p, ArchiveFile& a, bool quick) {
   if (p.peek_is_word("strict")) {
-    lex.take();
+    p.lex().take();
     a.flags |= kFlagStrict;
     if (int rc = p.expect(Kind::Semicolon)) return rc;
   }
   if (p.peek_is_word("comment")) {
-    lex.take();
+    p.lex().take();
     const Token* t;
     if (int rc = p.peek(t)) return rc;
     if (t->kind == Kind::String) {
-      if (int rc = lex.read_string(a.comment, !quick)) return rc;
+      if (int rc = p.lex().read_string(a.comment, !quick)) return rc;
       if (quick) a.comment.clear();
     }
     if (int rc = p.expect(Kind::Semicolon)) return rc;
   }
   if (p.peek_is_word("format")) {
-    lex.take();
+    p.lex().take();
     std::string f;
     if (int rc = p.word(f)) return rc;
     if (f == "binary")
@@ -241,28 +250,35 @@ int parse_header(ArchiveFile& a, const ReadOptions& opts) {
     a.flags |= kFlagFormatStated;
     if (int rc = p.expect(Kind::Semicolon)) return rc;
   }
+  return 0;
+}
 
-  if (!head.empty()) {
-    if (int rc = name_delta(a, head, nullptr, a.head)) return rc;
-  }
-
+// The delta records, each one named before (by head, next or branches) and
+// defined once. A quick read with a target stops after the target's record
+// (reached_target).
+int parse_delta_records(Parser& p, ArchiveFile& a, const ReadOptions& opts, bool& reached_target) {
+  reached_target = false;
   for (;;) {
     const Token* t;
     if (int rc = p.peek(t)) return rc;
-    if (t->kind != Kind::Word || !is_revision_number(t->text)) break;
+    if (t->kind != Kind::Word || !is_revision_number(t->text)) return 0;
     DeltaRecord* d = a.lookup(t->text);
     if (!d) return err::kRevisionCorrupt;
     if (d->defined) return err::kArchiveHeaderCorrupt;
-    lex.take();
+    p.lex().take();
     if (int rc = parse_delta_record(p, a, d)) return rc;
-    if (quick && !opts.target.empty() && d->revision == opts.target) {
-      a.quick_header = true;
+    if (opts.quick && !opts.target.empty() && d->revision == opts.target) {
+      reached_target = true;
       return 0;
     }
   }
+}
 
+// The optional "ext" string and the "desc" string (their texts dropped by a
+// quick read).
+int parse_description(Parser& p, ArchiveFile& a, bool quick) {
   if (p.peek_is_word("ext")) {
-    lex.take();
+    p.lex().take();
     if (int rc = p.string(a.extension, false)) return rc;
     a.has_extension = true;
     if (quick) a.extension.clear();
@@ -270,7 +286,32 @@ int parse_header(ArchiveFile& a, const ReadOptions& opts) {
   if (int rc = p.expect_word("desc")) return rc;
   if (int rc = p.string(a.description, !quick)) return rc;
   if (quick) a.description.clear();
+  return 0;
+}
 
+int parse_header(ArchiveFile& a, const ReadOptions& opts) {
+  ArchiveLexer lex(*a.source, 0);
+  Parser p(lex);
+  const bool quick = opts.quick;
+
+  std::string head;
+  if (int rc = parse_head(p, a, head)) return rc;
+  if (int rc = parse_access(p, a)) return rc;
+  if (int rc = parse_symbols_and_locks(p, a)) return rc;
+  if (int rc = parse_optional_clauses(p, a, quick)) return rc;
+  if (!head.empty()) {
+    if (int rc = name_delta(a, head, nullptr, a.head)) return rc;
+  }
+
+  bool reached_target = false;
+  if (int rc = parse_delta_records(p, a, opts, reached_target)) return rc;
+  if (reached_target) {
+    a.quick_header = true;
+    return 0;
+  }
+  if (int rc = parse_description(p, a, quick)) return rc;
+
+  // Every revision named must have been defined.
   for (const auto& d : a.all_deltas())
     if (!d->defined) return err::kRevisionCorrupt;
 

@@ -3,11 +3,12 @@
 
 #include "vc/paths/archive_template.h"
 #include "vc/paths/path_name.h"
+#include "fs/path_separators.h"
 
 namespace orv::vc {
 namespace {
 
-const std::string kDefault = normalize_separators(kDefaultArchiveTemplate);
+const std::string kDefault = orv::fs::forward_slashes(kDefaultArchiveTemplate);
 
 TEST(ArchiveTemplate, Expansion)
 {

@@ -2,13 +2,14 @@
 #include <gtest/gtest.h>
 
 #include "vc/paths/path_name.h"
+#include "fs/path_separators.h"
 
 namespace orv::vc {
 namespace {
 
 TEST(PathName, NormalisationTurnsBackslashesAndFoldsOnlyWhenAsked)
 {
-    EXPECT_EQ(normalize_separators("C:\\Src\\rcs\\Foo.c"), "C:/Src/rcs/Foo.c");
+    EXPECT_EQ(orv::fs::forward_slashes("C:\\Src\\rcs\\Foo.c"), "C:/Src/rcs/Foo.c");
     EXPECT_EQ(normalize_path("C:\\Src\\Foo.c", true), "C:/Src/Foo.c");
     EXPECT_EQ(normalize_path("C:\\Src\\Foo.c", false), "c:/src/foo.c");
     // Folding is ASCII only: bytes of UTF-8 letters stay as they are.

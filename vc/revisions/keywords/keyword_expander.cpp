@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "fs/path_separators.h"
 #include "vc/error_codes.h"
 #include "vc/revisions/keywords/keyword_recogniser.h"
 #include "vc/tokens/token_rules.h"
@@ -52,64 +53,84 @@ void append_field(std::string& out, std::string_view field)
     out += ' ';
 }
 
-std::string slashed_path(std::string_view path)
+// A value as one field, nothing when it is empty.
+void append_single(std::string& out, std::string_view value)
 {
-    std::string out(path);
-    for (char& c : out) {
-        if (c == '\\') {
-            c = '/';
-        }
+    if (!value.empty()) {
+        append_field(out, value);
     }
-    return out;
+}
+
+// The fields of Header and Id: the place, revision, date, author, state and,
+// when the revision is locked, the locker.
+void append_header_fields(std::string& out, std::string_view place, const KeywordContext& context)
+{
+    append_field(out, place);
+    append_field(out, context.revision);
+    append_field(out, display_date(context.date));
+    append_field(out, context.author);
+    append_field(out, context.state);
+    if (!context.locker.empty()) {
+        append_field(out, context.locker);
+    }
+}
+
+// Header and Source: the archive path with forward slashes, which must fit
+// the path limit; answers 0 or 12.
+int append_archive_path(std::string& out, const KeywordMarker& marker, const KeywordContext& context)
+{
+    std::string path = orv::fs::forward_slashes(context.archive_path);
+    if (path.size() > kMaxPathLength) {
+        return err::kInternalBufferExceeded;
+    }
+    if (marker.keyword == Keyword::Header) {
+        append_header_fields(out, path, context);
+    } else {
+        append_single(out, path);
+    }
+    return err::kSuccess;
+}
+
+// Setting: the value of the named option (lower-cased name), as given.
+void append_setting(std::string& out, const KeywordMarker& marker, const KeywordContext& context)
+{
+    std::string option;
+    for (char c : marker.option) {
+        option += ascii_lower(c);
+    }
+    std::optional<std::string> value;
+    if (context.setting) {
+        value = context.setting(option);
+    }
+    // A '$' would close the marker early, and a line end would move its
+    // closing '$' to another line; both would lose the marker next time.
+    for (char c : value.value_or(std::string())) {
+        out += (c == '$' || c == '\n' || c == '\r') ? '_' : c;
+    }
 }
 
 // Appends the value of the marker (with its trailing blanks); answers 0 or 12.
 int append_value(std::string& out, const KeywordMarker& marker, const KeywordContext& context)
 {
-    auto single = [&out](std::string_view value) {
-        if (!value.empty()) {
-            append_field(out, value);
-        }
-    };
-    auto header_fields = [&out, &context](std::string_view place) {
-        append_field(out, place);
-        append_field(out, context.revision);
-        append_field(out, display_date(context.date));
-        append_field(out, context.author);
-        append_field(out, context.state);
-        if (!context.locker.empty()) {
-            append_field(out, context.locker);
-        }
-    };
     switch (marker.keyword) {
     case Keyword::Author:
-        single(context.author);
+        append_single(out, context.author);
         break;
     case Keyword::Date:
-        single(display_date(context.date));
+        append_single(out, display_date(context.date));
         break;
     case Keyword::Header:
-    case Keyword::Source: {
-        std::string path = slashed_path(context.archive_path);
-        if (path.size() > kMaxPathLength) {
-            return err::kInternalBufferExceeded;
-        }
-        if (marker.keyword == Keyword::Header) {
-            header_fields(path);
-        } else {
-            single(path);
-        }
-        break;
-    }
+    case Keyword::Source:
+        return append_archive_path(out, marker, context);
     case Keyword::Id:
-        header_fields(context.archive_file_name);
+        append_header_fields(out, context.archive_file_name, context);
         break;
     case Keyword::Locker:
-        single(context.locker);
+        append_single(out, context.locker);
         break;
     case Keyword::Log:
     case Keyword::RCSfile:
-        single(context.archive_file_name);
+        append_single(out, context.archive_file_name);
         break;
     case Keyword::Name:
         for (const std::string& label : context.labels) {
@@ -117,33 +138,20 @@ int append_value(std::string& out, const KeywordMarker& marker, const KeywordCon
         }
         break;
     case Keyword::Revision:
-        single(context.revision);
+        append_single(out, context.revision);
         break;
     case Keyword::State:
-        single(context.state);
+        append_single(out, context.state);
         break;
     case Keyword::ProjectName:
-        single(context.project_name);
+        append_single(out, context.project_name);
         break;
     case Keyword::ProjectRevision:
-        single(context.project_revision);
+        append_single(out, context.project_revision);
         break;
-    case Keyword::Setting: {
-        std::string option;
-        for (char c : marker.option) {
-            option += ascii_lower(c);
-        }
-        std::optional<std::string> value;
-        if (context.setting) {
-            value = context.setting(option);
-        }
-        // A '$' would close the marker early, and a line end would move its
-        // closing '$' to another line; both would lose the marker next time.
-        for (char c : value.value_or(std::string())) {
-            out += (c == '$' || c == '\n' || c == '\r') ? '_' : c;
-        }
+    case Keyword::Setting:
+        append_setting(out, marker, context);
         break;
-    }
     }
     return err::kSuccess;
 }

@@ -59,6 +59,41 @@ TEST(TokenRules, Labels)
     EXPECT_FALSE(is_label(""));
 }
 
+TEST(TokenRules, ConfigLines)
+{
+    struct Row {
+        const char* text;
+        bool valid;
+    } rows[] = {
+        {"compress = 12", true},
+        {"  \tnocompress", true},
+        {"option_2 # comment $ here", true},
+        {"WorkMap = *.c > rcs/", true},
+        {"workmap *.c", false},        // a pair option needs its '='
+        {"autoactionx = 1", true},     // starts like a pair option: only the '=' counts
+        {"bad-option = 1", false},     // '-' before the '='
+        {"9lives", false},
+        {"", false},
+        {"   ", false},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(is_config_line(row.text), row.valid) << row.text;
+    }
+}
+
+TEST(TokenRules, NameFormats)
+{
+    struct Row {
+        const char* text;
+        bool valid;
+    } rows[] = {
+        {"", true}, {"plain", true}, {"%v/%d/%f", true}, {"%x", false}, {"end%", false}, {"%%", false},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(is_name_format(row.text), row.valid) << row.text;
+    }
+}
+
 TEST(TokenRules, DisplayDate)
 {
     EXPECT_EQ(display_date("99.01.02.03.04.05"), "99/01/02 03:04:05");

@@ -1,5 +1,5 @@
-// The texts of an archive as callers see them: loaded from memory or from
-// the archive's plain text, with every doubled '@' made single.
+// The plain texts of an archive's text records as callers see them: loaded
+// from memory or from the archive, with every doubled '@' made single.
 #pragma once
 
 #include "vc/archive/format/archive_model.h"

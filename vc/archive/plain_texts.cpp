@@ -1,5 +1,6 @@
-// Loading archive texts for the information items (see info_texts.h).
-#include "vc/archive/info_texts.h"
+// The plain texts of an archive's text records, loaded for the information
+// items (see plain_texts.h).
+#include "vc/archive/plain_texts.h"
 
 #include "vc/archive/archive_handles.h"
 #include "vc/archive/format/archive_text.h"

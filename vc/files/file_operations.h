@@ -1,6 +1,8 @@
-// Small file services the archive and project code share: forced removal,
+// The file operations the archive and project code share: forced removal,
 // the read-only attribute, directory creation for a path, copying with an
-// overwrite question, reading lines with a status, and path tests.
+// overwrite question and reading lines with a status. The tests and parts of
+// path names are in vc/paths/name_parts.h, the sanitising of names in
+// vc/tokens/safe_names.h.
 #pragma once
 
 #include "vc/include/vc.h"
@@ -42,24 +44,5 @@ enum LineStatus {
 };
 // Reads up to size - 1 bytes into buf, stopping after a line feed.
 int readLine(char* buf, std::size_t size, std::FILE* stream, std::size_t* length = nullptr);
-
-// -1 when the name begins with '/' or '\', 1 when its second character is
-// ':', 0 otherwise.
-int absoluteNameKind(const char* name);
-// A letter, ':' and nothing or a single separator.
-bool isDriveRoot(const char* name);
-// The name part of a path (keyword expansion, information items): the text
-// after the last '/', '\' or ':'; the whole path when no separator stands
-// after its first character.
-std::string namePart(const std::string& path);
-
-// Everything before the last '/' or '\', or "." when there is none.
-std::string directoryPart(const std::string& path);
-
-// Names in lists: first character '_' or a letter, later characters
-// printable other than ';', ':', '@' and ','; others become '_'.
-std::string sanitizeName(const std::string& name);
-// A letter first, then letters, digits and '_'.
-bool isIdentifier(const std::string& name);
 
 }  // namespace vc

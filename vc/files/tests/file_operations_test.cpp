@@ -1,5 +1,7 @@
+#include "vc/files/file_operations.h"
+#include "vc/paths/name_parts.h"
+#include "vc/tokens/safe_names.h"
 #include "vc/error_codes.h"
-#include "vc/files/file_utils.h"
 
 #include "vc/instance/instance.h"
 #include "testing/temp_dir.h"

@@ -1,14 +1,13 @@
-// File services shared by the archive and project code (see file_utils.h).
-#include "vc/files/file_utils.h"
+// File operations shared by the archive and project code (see file_operations.h).
+#include "vc/files/file_operations.h"
 #include "platform/sys/system_calls.h"
 
 #include "vc/error_codes.h"
 #include "fs/replace_file.h"
 #include "vc/instance/instance.h"
 #include "vc/paths/path_file_system.h"
-#include "vc/paths/path_name.h"
-#include "vc/tokens/token_rules.h"
 #include "vc/instance/message_catalogue.h"
+#include "fs/path_separators.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -37,7 +36,7 @@ int setWritable(const std::string& path) {
 }
 
 int makeDirectoriesFor(const std::string& filePath) {
-  return orv::vc::make_directories_for(orv::vc::normalize_separators(filePath));
+  return orv::vc::make_directories_for(orv::fs::forward_slashes(filePath));
 }
 
 namespace {
@@ -116,53 +115,6 @@ int readLine(char* buf, std::size_t size, std::FILE* stream, std::size_t* length
   if (length) *length = n;
   if (sawNul && status != kLineReadError) return kLineNulByte;
   return status;
-}
-
-int absoluteNameKind(const char* name) {
-  if (!name || !*name) return 0;
-  if (name[0] == '/' || name[0] == '\\') return -1;
-  return name[1] == ':' ? 1 : 0;
-}
-
-bool isDriveRoot(const char* name) {
-  if (!name) return false;
-  bool letter = (name[0] >= 'a' && name[0] <= 'z') || (name[0] >= 'A' && name[0] <= 'Z');
-  if (!letter || name[1] != ':') return false;
-  if (name[2] == '\0') return true;
-  return (name[2] == '/' || name[2] == '\\') && name[3] == '\0';
-}
-
-std::string directoryPart(const std::string& path) {
-  std::size_t slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
-std::string sanitizeName(const std::string& name) {
-  std::string out = name;
-  for (std::size_t i = 0; i < out.size(); ++i) {
-    const char c = out[i];
-    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-    const bool ok = i == 0 ? (letter || c == '_') : orv::vc::is_name_tail_char(c);
-    if (!ok) out[i] = '_';
-  }
-  return out;
-}
-
-bool isIdentifier(const std::string& name) {
-  if (name.empty()) return false;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(name[i]);
-    bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-    bool digit = c >= '0' && c <= '9';
-    if (i == 0 ? !letter : !(letter || digit || c == '_')) return false;
-  }
-  return true;
-}
-
-std::string namePart(const std::string& path) {
-  const std::size_t last = path.find_last_of("/\\:");
-  if (last == std::string::npos || last == 0) return path;
-  return path.substr(last + 1);
 }
 
 }  // namespace vc

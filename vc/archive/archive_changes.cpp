@@ -1,0 +1,31 @@
+// The events around an archive change (see archive_changes.h).
+#include "vc/archive/archive_changes.h"
+
+#include "vc/archive/archive_handles.h"
+#include "vc/config/option_list.h"
+#include "vc/error_codes.h"
+#include "vc/instance/instance.h"
+#include "vc/script/event_sources.h"
+
+#include <string>
+
+namespace vc {
+
+int beforeChange(VcInstance& inst, VcArchive& a, const char* event, const char* value,
+                 const char* revision) {
+  setOption(inst.options.local, "newvalue", std::string(value ? value : ""), kOptTemporary);
+  const int rc = runPreEvent(a.handle, event, revision);
+  if (rc == 0) return 0;
+  if (rc > err::kNoMessage) {
+    inst.security.error = 0;
+    inst.extraError = 0;
+    return fail(inst, rc);
+  }
+  return fail(inst, err::kEventHalted);
+}
+
+void afterChange(VcArchive& a, const char* event, const char* revision) {
+  runPostEvent(a.handle, event, revision);
+}
+
+}  // namespace vc

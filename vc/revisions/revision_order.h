@@ -1,0 +1,26 @@
+// The order in which revisions are enumerated and the relations between
+// revisions on one line of the tree (the trunk or a branch), as the
+// information items report them. Revision names are expanded by
+// revision_tree.h.
+#pragma once
+
+#include "vc/archive/format/archive_model.h"
+
+#include <vector>
+
+namespace vc {
+
+// All revisions in enumeration order: down the trunk; before each revision
+// its branches from the last listed to the first, each from its last
+// revision back to its first, branch revisions' own branches first.
+std::vector<orv::archive::DeltaRecord*> enumerationOrder(const orv::archive::ArchiveFile& a);
+
+// Relations of a revision; null when there is none.
+bool onTrunk(const orv::archive::DeltaRecord* d);
+// The revision before d on its line (trunk: the next-older one; branch: the
+// preceding one, null for the first).
+orv::archive::DeltaRecord* previousOnLine(const orv::archive::DeltaRecord* d);
+// The next-newer revision on d's line.
+orv::archive::DeltaRecord* nextNewerOnLine(const orv::archive::DeltaRecord* d);
+
+}  // namespace vc
