@@ -12,7 +12,7 @@
 #include "vc/archive/format/archive_writer.h"
 #include "vc/archive/format/byte_stream.h"
 
-using namespace orv::archive;
+using namespace vc::archive;
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "vc/script/expression/expression.h"
 
-using namespace orv::vc;
+using namespace vc;
 
 namespace {
 

@@ -193,9 +193,3 @@ inline constexpr int kMsgCopyOverwrite = 5441;
 inline constexpr int kMsgOverwriteInArchiveDir = 5347;
 
 }  // namespace vc::err
-
-// The library's parts in namespace orv (orv::archive, orv::vc) write the same
-// names as err::k... too.
-namespace orv {
-namespace err = ::vc::err;
-}  // namespace orv

@@ -35,7 +35,7 @@
 namespace vc {
 namespace {
 
-using orv::archive::ByteSink;
+using vc::archive::ByteSink;
 using orv::sys::calls;
 
 constexpr int kAttempts = 5;
@@ -119,7 +119,7 @@ class TeeSink final : public ByteSink {
 struct Attempt {
   TempFile commit;     // the new archive file
   TempFile plain;      // its plain text, for compressed archives
-  orv::archive::WriteResult result;
+  vc::archive::WriteResult result;
   std::uint16_t crc = 0;
   std::uint64_t count = 0;
 };
@@ -133,13 +133,13 @@ void discard(VcInstance& inst, Attempt& at) {
 int writeCommitFile(VcInstance& inst, VcArchive& a, const std::string& dir, Attempt& at) {
   if (int rc = createTempBeside(&inst, dir, kArchiveTempPrefix, at.commit)) return rc;
   FileSink file(at.commit.fd);
-  orv::archive::ChecksumSink disk(file);
-  orv::archive::WriteOptions opts;
+  vc::archive::ChecksumSink disk(file);
+  vc::archive::WriteOptions opts;
   opts.century = optionBool(inst, "century", false);
 
   // plain text -> plain copy -> cipher -> compressor -> checksum -> file
   int rc = 0;
-  const bool encrypted = (a.file.flags & orv::archive::kFlagEncrypted) != 0;
+  const bool encrypted = (a.file.flags & vc::archive::kFlagEncrypted) != 0;
   if (encrypted && !a.cipher) return err::kIncorrectPassword;
   if (a.file.compression || encrypted) {
     if ((rc = createTempInTempDir(&inst, dir.c_str(), kArchiveTempPrefix, at.plain))) return rc;
@@ -159,10 +159,10 @@ int writeCommitFile(VcInstance& inst, VcArchive& a, const std::string& dir, Atte
       enciphered = &*cipher;
     }
     TeeSink tee(plainFile, *enciphered);
-    if (!rc) rc = orv::archive::write_archive(a.file, tee, opts, at.result);
+    if (!rc) rc = vc::archive::write_archive(a.file, tee, opts, at.result);
     if (!rc && gz) rc = gz->finish();
   } else {
-    rc = orv::archive::write_archive(a.file, disk, opts, at.result);
+    rc = vc::archive::write_archive(a.file, disk, opts, at.result);
   }
   if (rc) return rc;
   at.crc = disk.crc();
@@ -197,7 +197,7 @@ int verifyCommitFile(VcInstance& inst, const Attempt& at) {
       break;
     }
     if (got == 0) break;
-    crc = orv::archive::crc16_update(crc, buf, static_cast<std::size_t>(got));
+    crc = vc::archive::crc16_update(crc, buf, static_cast<std::size_t>(got));
   }
   calls().close(fd);
   if (rc) return rc;
@@ -285,18 +285,18 @@ mode_t passOnPermissions(VcInstance& inst, const VcArchive& a, const std::string
 void readFromNewArchive(VcInstance& inst, VcArchive& a, Attempt& at, int newFd, mode_t mode) {
   calls().close(a.fd);
   a.fd = newFd;
-  a.fileSource = std::make_unique<orv::archive::FdSource>(newFd);
-  orv::archive::ByteSource* source = a.fileSource.get();
-  std::unique_ptr<orv::archive::FdSource> oldPlainSource = std::move(a.plainSource);
+  a.fileSource = std::make_unique<vc::archive::FdSource>(newFd);
+  vc::archive::ByteSource* source = a.fileSource.get();
+  std::unique_ptr<vc::archive::FdSource> oldPlainSource = std::move(a.plainSource);
   TempFile oldPlain = a.plainCopy;
   a.plainCopy = TempFile{};
   if (at.plain.fd >= 0) {
     a.plainCopy = at.plain;
     at.plain = TempFile{};
-    a.plainSource = std::make_unique<orv::archive::FdSource>(a.plainCopy.fd);
+    a.plainSource = std::make_unique<vc::archive::FdSource>(a.plainCopy.fd);
     source = a.plainSource.get();
   }
-  orv::archive::adopt_written(a.file, at.result, source);
+  vc::archive::adopt_written(a.file, at.result, source);
   // Nothing reads the old plain copy any more.
   oldPlainSource.reset();
   removeTemp(&inst, oldPlain);
@@ -309,7 +309,7 @@ void readFromNewArchive(VcInstance& inst, VcArchive& a, Attempt& at, int newFd, 
 void stayOpenAfterCommit(VcInstance& inst, VcArchive& a) {
   writeOperationLog(inst, a);
   a.openMode &= ~kOpenCreate;
-  if (a.file.flags & orv::archive::kFlagKeepClosed) {
+  if (a.file.flags & vc::archive::kFlagKeepClosed) {
     a.writeLock = 0;
     a.openMode = kOpenRead;
     a.shareLock.release();
@@ -326,10 +326,10 @@ void stayOpenAfterCommit(VcInstance& inst, VcArchive& a) {
 int commitArchive(VcInstance& inst, VcArchive& a, bool close) {
   if (a.writeLock != 1) return fail(inst, err::kNotOpenForWrite);
   inst.lastError = 0;
-  if (a.file.read_state == orv::archive::ReadState::Nothing || a.file.quick_header) {
+  if (a.file.read_state == vc::archive::ReadState::Nothing || a.file.quick_header) {
     if (int rc = readArchiveHeader(inst, a)) return rc;
   }
-  if (a.path.size() >= orv::vc::path_code::kMaxAbsoluteName) return fail(inst, err::kInternalBufferExceeded);
+  if (a.path.size() >= vc::path_code::kMaxAbsoluteName) return fail(inst, err::kInternalBufferExceeded);
   const std::string dir = directoryPart(a.path);
 
   Attempt at;
@@ -354,7 +354,7 @@ int commitArchive(VcInstance& inst, VcArchive& a, bool close) {
 
   archiveHooks().runEvent(inst, &a, "commit", nullptr);
   calls().unlink(backup.c_str());
-  a.file.flags &= static_cast<std::uint8_t>(~(orv::archive::kFlagCreated | orv::archive::kFlagModified));
+  a.file.flags &= static_cast<std::uint8_t>(~(vc::archive::kFlagCreated | vc::archive::kFlagModified));
   readFromNewArchive(inst, a, at, newFd, mode);
 
   if (close) {

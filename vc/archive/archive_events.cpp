@@ -44,7 +44,7 @@ int openArchiveEventSource(VcInstance& inst, int handle, EventArchive& out) {
 std::string openArchiveRevisionState(VcInstance& inst, int handle, const char* revision) {
   VcArchive* a = nullptr;
   if (!revision || lookupArchive(inst, handle, a) != 0 || readArchiveHeader(inst, *a) != 0) return {};
-  const orv::archive::DeltaRecord* d = a->file.lookup(revision);
+  const vc::archive::DeltaRecord* d = a->file.lookup(revision);
   return d ? d->state : std::string();
 }
 

@@ -28,7 +28,7 @@ int strictLocking(VcInstance& inst, int handle, bool* strict) {
   VcArchive* a = nullptr;
   if (int rc = lookupArchive(inst, handle, a)) return rc;
   if (int rc = readArchiveHeader(inst, *a)) return rc;
-  *strict = (a->file.flags & orv::archive::kFlagStrict) != 0;
+  *strict = (a->file.flags & vc::archive::kFlagStrict) != 0;
   return 0;
 }
 
@@ -75,7 +75,7 @@ void closeArchive(VcInstance& inst, VcArchive* a) {
   writeOperationLog(inst, *a);
   // A file this open created and no commit filled is removed while the
   // share lock still guards its name.
-  if (a->file.flags & orv::archive::kFlagCreated) forceRemove(a->path);
+  if (a->file.flags & vc::archive::kFlagCreated) forceRemove(a->path);
   if (a->handle >= 1 && a->handle <= kArchiveHandles &&
       g_table[static_cast<std::size_t>(a->handle - 1)] == a)
     g_table[static_cast<std::size_t>(a->handle - 1)] = nullptr;
@@ -86,11 +86,11 @@ void closeArchive(VcInstance& inst, VcArchive* a) {
   delete a;
 }
 
-void markDeltaChanged(VcArchive& a, orv::archive::DeltaRecord& d) {
-  d.change_flags |= orv::archive::kDeltaChanged;
-  a.file.flags |= orv::archive::kFlagModified;
+void markDeltaChanged(VcArchive& a, vc::archive::DeltaRecord& d) {
+  d.change_flags |= vc::archive::kDeltaChanged;
+  a.file.flags |= vc::archive::kFlagModified;
 }
 
-void markArchiveChanged(VcArchive& a) { a.file.flags |= orv::archive::kFlagModified; }
+void markArchiveChanged(VcArchive& a) { a.file.flags |= vc::archive::kFlagModified; }
 
 }  // namespace vc

@@ -54,14 +54,14 @@ struct VcArchive {
 
   VcInstance* owner = nullptr;
   int handle = 0;                      // 1..100 while registered, else 0
-  orv::archive::ArchiveFile file;      // contents; file.flags carries the record's flag bits
+  vc::archive::ArchiveFile file;      // contents; file.flags carries the record's flag bits
   std::string path;                    // absolute, as opened
 
   // The archive file: a read-only descriptor of the file that was current
   // when it was opened or last committed. Replacing the file by rename keeps
   // this descriptor on the old contents, so the model never reads a mix.
   int fd = -1;
-  std::unique_ptr<orv::archive::FdSource> fileSource;
+  std::unique_ptr<vc::archive::FdSource> fileSource;
   orv::fs::ShareLock shareLock;        // deny-write, or deny-read-write under the write lock
   std::uint8_t writeLock = 0;          // 0 none, 1 held
   unsigned openMode = 0;               // kOpenRead | kOpenWrite | kOpenCreate
@@ -72,7 +72,7 @@ struct VcArchive {
   // Plain text of a compressed or encrypted archive, in the temporary
   // directory (created 0600, removed with the record).
   TempFile plainCopy;
-  std::unique_ptr<orv::archive::FdSource> plainSource;
+  std::unique_ptr<vc::archive::FdSource> plainSource;
   // The cipher of an encrypted archive, from vcSetPassword; null until then.
   std::unique_ptr<orv::RotorCipher> cipher;
   std::string displayPath;             // shown by Header and Source (item 63); empty: path
@@ -102,7 +102,7 @@ int changeWriteLock(VcInstance& inst, int handle, int requested);
 int readArchiveHeader(VcInstance& inst, VcArchive& a, bool quick = false,
                       std::string_view target = {});
 // Reads delta texts until wanted's are known (null: all).
-int readArchiveTexts(VcInstance& inst, VcArchive& a, orv::archive::DeltaRecord* wanted);
+int readArchiveTexts(VcInstance& inst, VcArchive& a, vc::archive::DeltaRecord* wanted);
 // Forgets everything read and the plain copy, so that the next read starts
 // from the file again (after a wrong password).
 void resetArchiveReader(VcArchive& a);
@@ -111,7 +111,7 @@ void resetArchiveReader(VcArchive& a);
 int commitArchive(VcInstance& inst, VcArchive& a, bool close);
 
 // Marks in-memory changes that the next commit must write.
-void markDeltaChanged(VcArchive& a, orv::archive::DeltaRecord& d);
+void markDeltaChanged(VcArchive& a, vc::archive::DeltaRecord& d);
 void markArchiveChanged(VcArchive& a);
 
 // Puts a record into the first free entry of the table: 0, or 10 when all

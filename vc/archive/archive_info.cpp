@@ -26,9 +26,9 @@
 namespace vc {
 namespace {
 
-using orv::archive::ArchiveFile;
-using orv::archive::DeltaRecord;
-namespace arc = orv::archive;
+using vc::archive::ArchiveFile;
+using vc::archive::DeltaRecord;
+namespace arc = vc::archive;
 
 int putByte(char* buf, int value) {
   buf[0] = static_cast<char>(value);

@@ -147,9 +147,9 @@ std::size_t readLead(int fd, unsigned char* lead, std::size_t size, int& readErr
 // Sets up a record for an archive this open has just created: nothing to
 // read, options from the configuration.
 void startNewArchive(VcInstance& inst, VcArchive& a) {
-  a.file.read_state = orv::archive::ReadState::All;
+  a.file.read_state = vc::archive::ReadState::All;
   a.file.source = a.fileSource.get();
-  if (optionBool(inst, "strictlocks", false)) a.file.flags |= orv::archive::kFlagStrict;
+  if (optionBool(inst, "strictlocks", false)) a.file.flags |= vc::archive::kFlagStrict;
   a.file.compression = compressionOption(inst);
 }
 
@@ -175,7 +175,7 @@ int recogniseForm(VcInstance& inst, VcArchive& a, bool created) {
   const Recognition r = recogniseArchiveFile(a.fd, lead);
   if (r.code == 0 || r.code == err::kEncryptedFile) {
     a.file.compression = r.compression;
-    if (r.encrypted) a.file.flags |= orv::archive::kFlagEncrypted;
+    if (r.encrypted) a.file.flags |= vc::archive::kFlagEncrypted;
   }
   return r.code;
 }
@@ -226,8 +226,8 @@ int openArchive(VcInstance& inst, const char* name, int* handle, int mode) {
   a->openMode = bits;
   a->writeLock = writeLock ? 1 : 0;
   a->modeOverride = 07644;
-  a->fileSource = std::make_unique<orv::archive::FdSource>(a->fd);
-  if (created) a->file.flags |= orv::archive::kFlagCreated;
+  a->fileSource = std::make_unique<vc::archive::FdSource>(a->fd);
+  if (created) a->file.flags |= vc::archive::kFlagCreated;
 
   const int code = recogniseForm(inst, *a, created);
   if (code != 0 && code != err::kEncryptedFile) {
@@ -249,10 +249,10 @@ int openArchive(VcInstance& inst, const char* name, int* handle, int mode) {
 int changeWriteLock(VcInstance& inst, int handle, int requested) {
   VcArchive* a = nullptr;
   if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
-  const bool keptClosed = (a->file.flags & orv::archive::kFlagKeepClosed) != 0;
+  const bool keptClosed = (a->file.flags & vc::archive::kFlagKeepClosed) != 0;
   if (requested == a->writeLock) return 0;
   if (requested == 2 &&
-      (a->writeLock == 1 || a->file.compression || (a->file.flags & orv::archive::kFlagEncrypted)))
+      (a->writeLock == 1 || a->file.compression || (a->file.flags & vc::archive::kFlagEncrypted)))
     return 0;
 
   if (requested == 1 || (requested == 2 && (a->openMode & kOpenWrite))) {
@@ -261,7 +261,7 @@ int changeWriteLock(VcInstance& inst, int handle, int requested) {
   if (!permitted(inst, "openarchive", a)) return refuse(inst, err::kDenyOpenArchive);
   a->openMode &= ~kOpenCreate;
 
-  if (requested == 1 && a->file.read_state != orv::archive::ReadState::Nothing && !onAccessList(inst, *a))
+  if (requested == 1 && a->file.read_state != vc::archive::ReadState::Nothing && !onAccessList(inst, *a))
     return fail(inst, err::kNotOnAccessList);
 
   if (requested == 0) {
@@ -295,7 +295,7 @@ int changeWriteLock(VcInstance& inst, int handle, int requested) {
   } else {
     a->writeLock = 0;
   }
-  if (requested != 0) a->file.flags &= static_cast<std::uint8_t>(~orv::archive::kFlagKeepClosed);
+  if (requested != 0) a->file.flags &= static_cast<std::uint8_t>(~vc::archive::kFlagKeepClosed);
   return 0;
 }
 
@@ -355,7 +355,7 @@ VC_API VcError vcKeepClosed(int archive) {
     if (!inst) return err::kBadCaller;
     VcArchive* a = nullptr;
     if (int rc = lookupArchive(*inst, archive, a)) return fail(*inst, rc);
-    a->file.flags |= orv::archive::kFlagKeepClosed;
+    a->file.flags |= vc::archive::kFlagKeepClosed;
     if (int rc = readArchiveTexts(*inst, *a, nullptr)) return rc;
     a->writeLock = 0;
     a->openMode = kOpenRead;

@@ -17,7 +17,7 @@
 namespace vc {
 namespace {
 
-namespace arc = orv::archive;
+namespace arc = vc::archive;
 
 void wipe(volatile char* p, std::size_t n) {
   while (n--) *p++ = 0;

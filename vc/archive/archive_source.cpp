@@ -40,7 +40,7 @@ int makePlainCopy(VcInstance& inst, VcArchive& a) {
   int rc = 0;
   if (compressed && !dec.start(input)) rc = err::kDecompressError;
 
-  orv::RotorCipher* cipher = (a.file.flags & orv::archive::kFlagEncrypted) ? a.cipher.get() : nullptr;
+  orv::RotorCipher* cipher = (a.file.flags & vc::archive::kFlagEncrypted) ? a.cipher.get() : nullptr;
   if (cipher) cipher->reset();
   std::size_t lead = 0;  // bytes of the "#!encrypt" line seen so far
   static constexpr char kLine[] = "#!encrypt\n";
@@ -86,14 +86,14 @@ int makePlainCopy(VcInstance& inst, VcArchive& a) {
   }
   removeTemp(nullptr, a.plainCopy);
   a.plainCopy = copy;
-  a.plainSource = std::make_unique<orv::archive::FdSource>(copy.fd);
+  a.plainSource = std::make_unique<vc::archive::FdSource>(copy.fd);
   return 0;
 }
 
 // Gives the model a source of plain text.
 int ensurePlainSource(VcInstance& inst, VcArchive& a) {
   if (a.file.source) return 0;
-  const bool encrypted = (a.file.flags & orv::archive::kFlagEncrypted) != 0;
+  const bool encrypted = (a.file.flags & vc::archive::kFlagEncrypted) != 0;
   if (encrypted && !a.cipher) return err::kIncorrectPassword;
   if (a.file.compression || encrypted) {
     if (int rc = makePlainCopy(inst, a)) return rc;
@@ -107,10 +107,10 @@ int ensurePlainSource(VcInstance& inst, VcArchive& a) {
 }  // namespace
 
 int readArchiveHeader(VcInstance& inst, VcArchive& a, bool quick, std::string_view target) {
-  if (a.file.read_state != orv::archive::ReadState::Nothing && !(a.file.quick_header && !quick))
+  if (a.file.read_state != vc::archive::ReadState::Nothing && !(a.file.quick_header && !quick))
     return 0;
   if (int rc = ensurePlainSource(inst, a)) return fail(inst, rc);
-  orv::archive::ReadOptions opts;
+  vc::archive::ReadOptions opts;
   opts.quick = quick;
   opts.target = target;
   opts.for_write = (a.openMode & kOpenWrite) != 0;
@@ -122,7 +122,7 @@ int readArchiveHeader(VcInstance& inst, VcArchive& a, bool quick, std::string_vi
   opts.security_admits = [&inst, &a](const std::vector<std::string>& objects) {
     return archiveHooks().securityAdmits(inst, a, objects);
   };
-  if (int rc = orv::archive::read_header(a.file, opts)) return fail(inst, rc);
+  if (int rc = vc::archive::read_header(a.file, opts)) return fail(inst, rc);
   return 0;
 }
 
@@ -134,8 +134,8 @@ void resetArchiveReader(VcArchive& a) {
   a.cursors.reset();
 }
 
-int readArchiveTexts(VcInstance& inst, VcArchive& a, orv::archive::DeltaRecord* wanted) {
-  if (a.file.read_state == orv::archive::ReadState::Nothing || a.file.quick_header) {
+int readArchiveTexts(VcInstance& inst, VcArchive& a, vc::archive::DeltaRecord* wanted) {
+  if (a.file.read_state == vc::archive::ReadState::Nothing || a.file.quick_header) {
     std::string keep = wanted ? wanted->revision : std::string();
     if (int rc = readArchiveHeader(inst, a)) return rc;
     if (wanted) {
@@ -143,7 +143,7 @@ int readArchiveTexts(VcInstance& inst, VcArchive& a, orv::archive::DeltaRecord* 
       if (!wanted) return fail(inst, err::kDeltaCorrupt);
     }
   }
-  if (int rc = orv::archive::read_texts(a.file, wanted)) return fail(inst, rc);
+  if (int rc = vc::archive::read_texts(a.file, wanted)) return fail(inst, rc);
   return 0;
 }
 

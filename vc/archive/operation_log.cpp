@@ -57,7 +57,7 @@ void recordOperation(VcInstance& inst, VcArchive& a, const char* operation, cons
 
 std::string expandLogFormat(VcInstance& inst, VcArchive& a, const std::string& format,
                             const std::string& operation, const std::string& revision) {
-  orv::archive::DeltaRecord* d = a.file.lookup(revision);
+  vc::archive::DeltaRecord* d = a.file.lookup(revision);
   std::string out;
   for (std::size_t i = 0; i < format.size(); ++i) {
     const char c = format[i];
@@ -81,7 +81,7 @@ std::string expandLogFormat(VcInstance& inst, VcArchive& a, const std::string& f
         break;
       case 'S': out += d ? d->state : ""; break;
       case 'a': out += loginName(inst); break;
-      case 'd': out += d ? orv::vc::display_date(d->date) : ""; break;
+      case 'd': out += d ? vc::display_date(d->date) : ""; break;
       case 'f': out += a.path; break;
       case 'l':
         if (const auto* l = lockOn(a.file, revision)) out += l->user;

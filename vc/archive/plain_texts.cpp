@@ -8,14 +8,14 @@
 
 namespace vc {
 
-int plainText(VcInstance& inst, VcArchive& a, const orv::archive::TextRecord& t, std::string& out) {
+int plainText(VcInstance& inst, VcArchive& a, const vc::archive::TextRecord& t, std::string& out) {
   std::string stored;
-  if (int rc = orv::archive::load_text(a.file, t, stored)) return fail(inst, rc);
-  out = orv::archive::undouble_at(stored);
+  if (int rc = vc::archive::load_text(a.file, t, stored)) return fail(inst, rc);
+  out = vc::archive::undouble_at(stored);
   return 0;
 }
 
-int archiveText(VcInstance& inst, VcArchive& a, const orv::archive::TextRecord& t, char* buf, int len) {
+int archiveText(VcInstance& inst, VcArchive& a, const vc::archive::TextRecord& t, char* buf, int len) {
   std::string plain;
   if (int rc = plainText(inst, a, t, plain)) return rc;
   return copyResult(&inst, plain, buf, len);

@@ -12,8 +12,8 @@ struct VcInstance;
 struct VcArchive;
 
 // The plain content of a text record; 0 or the reader's code (recorded).
-int plainText(VcInstance& inst, VcArchive& a, const orv::archive::TextRecord& t, std::string& out);
+int plainText(VcInstance& inst, VcArchive& a, const vc::archive::TextRecord& t, std::string& out);
 // The same copied into (buf, len): 0, 4 or a reader's code.
-int archiveText(VcInstance& inst, VcArchive& a, const orv::archive::TextRecord& t, char* buf, int len);
+int archiveText(VcInstance& inst, VcArchive& a, const vc::archive::TextRecord& t, char* buf, int len);
 
 }  // namespace vc

@@ -11,7 +11,7 @@
 namespace vc {
 namespace {
 
-namespace arc = orv::archive;
+namespace arc = vc::archive;
 
 int findRevision(VcInstance& inst, VcArchive& a, const char* revision, arc::DeltaRecord*& d) {
   std::string rev;

@@ -5,17 +5,17 @@
 
 namespace vc {
 
-using orv::archive::ArchiveFile;
+using vc::archive::ArchiveFile;
 
 bool sameUser(const std::string& a, const std::string& b) { return equalsNoCase(a, b); }
 
-const orv::archive::Lock* lockOn(const ArchiveFile& a, const std::string& revision) {
+const vc::archive::Lock* lockOn(const ArchiveFile& a, const std::string& revision) {
   for (const auto& l : a.locks)
     if (l.revision == revision) return &l;
   return nullptr;
 }
 
-const orv::archive::Lock* lockOf(const ArchiveFile& a, const std::string& user) {
+const vc::archive::Lock* lockOf(const ArchiveFile& a, const std::string& user) {
   for (const auto& l : a.locks)
     if (sameUser(l.user, user)) return &l;
   return nullptr;

@@ -13,7 +13,7 @@ namespace vc {
 bool sameUser(const std::string& a, const std::string& b);
 
 // The lock on a revision (null when unlocked) and the lock a user holds.
-const orv::archive::Lock* lockOn(const orv::archive::ArchiveFile& a, const std::string& revision);
-const orv::archive::Lock* lockOf(const orv::archive::ArchiveFile& a, const std::string& user);
+const vc::archive::Lock* lockOn(const vc::archive::ArchiveFile& a, const std::string& revision);
+const vc::archive::Lock* lockOf(const vc::archive::ArchiveFile& a, const std::string& user);
 
 }  // namespace vc

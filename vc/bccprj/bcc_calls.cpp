@@ -15,7 +15,7 @@ VC_API VcError vcbccoption(const char* projectFile, int option, char* buffer, in
     VcInstance* inst = currentInstance();
     if (!inst) return err::kBadCaller;
     if (!projectFile || !buffer || length < 1) return fail(*inst, err::kBadArgument);
-    auto& reader = orv::vc::library_bcc_project_reader();
+    auto& reader = vc::library_bcc_project_reader();
     const int rc = reader.option(projectFile, option, buffer, static_cast<std::size_t>(length));
     if (rc == err::kBufferTooSmall) inst->neededLength = static_cast<int>(reader.needed_length());
     if (rc == err::kCannotOpenFile) return fail(*inst, rc, reader.system_error());
@@ -27,7 +27,7 @@ VC_API VcError vcbccdone(void) {
   return guarded([&] {
     VcInstance* inst = currentInstance();
     if (!inst) return err::kBadCaller;
-    return orv::vc::library_bcc_project_reader().done();
+    return vc::library_bcc_project_reader().done();
   });
 }
 

@@ -13,7 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace orv::vc {
+namespace vc {
 namespace {
 
 constexpr unsigned char kSignature[30] = {
@@ -207,4 +207,4 @@ int BccProjectReader::option(std::string_view project_file, int option_id, char*
     return err::kSuccess;
 }
 
-}  // namespace orv::vc
+}  // namespace vc

@@ -26,7 +26,7 @@
 
 #include "vc/error_codes.h"
 
-namespace orv::vc {
+namespace vc {
 
 // The include directories (";"-separated) of a project.
 inline constexpr int kBccIncludeDirectoriesOption = 302;
@@ -87,4 +87,4 @@ private:
 // The one reader of the loaded library, behind vcbccoption and vcbccdone.
 BccProjectReader& library_bcc_project_reader();
 
-}  // namespace orv::vc
+}  // namespace vc

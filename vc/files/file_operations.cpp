@@ -36,7 +36,7 @@ int setWritable(const std::string& path) {
 }
 
 int makeDirectoriesFor(const std::string& filePath) {
-  return orv::vc::make_directories_for(orv::fs::forward_slashes(filePath));
+  return vc::make_directories_for(orv::fs::forward_slashes(filePath));
 }
 
 namespace {

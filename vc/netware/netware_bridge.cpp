@@ -125,7 +125,7 @@ void setTransport(Transport* transport) { g_transport = transport ? transport : 
 
 std::uint32_t checkWord(const Request& request, std::uint32_t tick) {
   const std::uint16_t crc =
-      orv::archive::crc16_update(0, request.data() + kUserOffset, kRequestSize - kUserOffset);
+      vc::archive::crc16_update(0, request.data() + kUserOffset, kRequestSize - kUserOffset);
   const std::uint32_t high = (tick / 55) & 0xFFFF;
   const std::uint32_t low = (crc + tick) & 0xFFFF;
   return (high << 16) | low;

@@ -12,7 +12,7 @@
 #include "vc/paths/path_name.h"
 #include "fs/path_separators.h"
 
-namespace orv::vc {
+namespace vc {
 
 using namespace path_code;
 
@@ -271,4 +271,4 @@ int find_work_name(PathEnvironment& env, const char* archive, char* buffer, int 
     return copy_result(env, *work, buffer, length);
 }
 
-}  // namespace orv::vc
+}  // namespace vc

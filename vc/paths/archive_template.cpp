@@ -5,7 +5,7 @@
 #include "vc/paths/path_name.h"
 #include "fs/path_separators.h"
 
-namespace orv::vc {
+namespace vc {
 
 namespace {
 
@@ -311,4 +311,4 @@ std::vector<std::string> split_template_list(std::optional<std::string_view> rcs
     return templates;
 }
 
-}  // namespace orv::vc
+}  // namespace vc

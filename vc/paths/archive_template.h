@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-namespace orv::vc {
+namespace vc {
 
 // The default of the option rcspath.
 inline constexpr std::string_view kDefaultArchiveTemplate = "%v%d\\rcs\\%f";
@@ -44,4 +44,4 @@ std::optional<std::string> match_archive_template(std::string_view archive_templ
 // gives the default template.
 std::vector<std::string> split_template_list(std::optional<std::string_view> rcspath);
 
-}  // namespace orv::vc
+}  // namespace vc

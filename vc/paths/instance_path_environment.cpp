@@ -11,7 +11,7 @@
 namespace vc {
 namespace {
 
-void appendPairs(const VcOptionList& list, std::vector<orv::vc::WorkToArchPair>& out) {
+void appendPairs(const VcOptionList& list, std::vector<vc::WorkToArchPair>& out) {
   for (const VcPair& p : list.workToArch) out.push_back({p.name, p.value});
 }
 
@@ -44,12 +44,12 @@ bool InstancePathEnvironment::option_flag(std::string_view name, bool default_va
 
 // Projects keep their pairs in their own option lists; until a project can be
 // made current there are none to search.
-std::vector<orv::vc::WorkToArchPair> InstancePathEnvironment::project_worktoarch_pairs() {
+std::vector<vc::WorkToArchPair> InstancePathEnvironment::project_worktoarch_pairs() {
   return {};
 }
 
-std::vector<orv::vc::WorkToArchPair> InstancePathEnvironment::instance_worktoarch_pairs() {
-  std::vector<orv::vc::WorkToArchPair> out;
+std::vector<vc::WorkToArchPair> InstancePathEnvironment::instance_worktoarch_pairs() {
+  std::vector<vc::WorkToArchPair> out;
   appendPairs(inst_.options.local, out);
   appendPairs(inst_.options.global, out);
   return out;
@@ -80,7 +80,7 @@ void InstancePathEnvironment::set_extra_error(int error) { inst_.extraError = er
 
 int absoluteLibraryName(VcInstance& inst, const std::string& name, std::string& out) {
   InstancePathEnvironment env(inst);
-  return orv::vc::absolute_name(env, name, out);
+  return vc::absolute_name(env, name, out);
 }
 
 }  // namespace vc

@@ -11,7 +11,7 @@
 
 namespace vc {
 
-class InstancePathEnvironment final : public orv::vc::PathEnvironment {
+class InstancePathEnvironment final : public vc::PathEnvironment {
  public:
   // Reads options from the instance's current lists.
   explicit InstancePathEnvironment(VcInstance& inst);
@@ -23,8 +23,8 @@ class InstancePathEnvironment final : public orv::vc::PathEnvironment {
   std::optional<std::string> current_directory() override;
   std::optional<std::string> option_value(std::string_view name) override;
   bool option_flag(std::string_view name, bool default_value) override;
-  std::vector<orv::vc::WorkToArchPair> project_worktoarch_pairs() override;
-  std::vector<orv::vc::WorkToArchPair> instance_worktoarch_pairs() override;
+  std::vector<vc::WorkToArchPair> project_worktoarch_pairs() override;
+  std::vector<vc::WorkToArchPair> instance_worktoarch_pairs() override;
   int open_archive(const std::string& path, int* handle, int mode) override;
   int commit_archive(int handle, int close) override;
   int close_archive(int handle) override;

@@ -11,7 +11,7 @@
 #include "vc/paths/path_name.h"
 #include "fs/path_separators.h"
 
-namespace orv::vc {
+namespace vc {
 
 using namespace path_code;
 
@@ -185,4 +185,4 @@ int map_name(PathEnvironment& env, const char* name, const char* archive_templat
     return work_to_arch_name(env, nullptr, name, archive_template, buffer, length);
 }
 
-}  // namespace orv::vc
+}  // namespace vc

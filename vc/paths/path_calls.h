@@ -19,7 +19,7 @@
 
 #include "vc/paths/path_environment.h"
 
-namespace orv::vc {
+namespace vc {
 
 // vcPathSame(a, b): 0 the same path (case-blind, "/" equal to "\"), 1
 // different.
@@ -84,4 +84,4 @@ int copy_result(PathEnvironment& env, std::string_view text, char* buffer, int l
 int absolute_name(PathEnvironment& env, std::string_view name, std::string& out,
                   bool limit_to_internal_buffer = true);
 
-}  // namespace orv::vc
+}  // namespace vc

@@ -10,7 +10,7 @@
 
 #include "vc/error_codes.h"
 
-namespace orv::vc::path_code {
+namespace vc::path_code {
 
 inline constexpr int kDifferent = 1;              // vcPathSame: not the same path
 inline constexpr int kNoDirectoryPart = 2;        // vcCheckDirPath
@@ -27,4 +27,4 @@ inline constexpr int kModeCreate = 4;
 // (with its NUL) answers err::kInternalBufferExceeded.
 inline constexpr std::size_t kMaxAbsoluteName = 2048;
 
-}  // namespace orv::vc::path_code
+}  // namespace vc::path_code

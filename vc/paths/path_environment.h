@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-namespace orv::vc {
+namespace vc {
 
 // One worktoarch pair: the working-side root and the archive template.
 struct WorkToArchPair {
@@ -67,4 +67,4 @@ public:
     virtual void set_extra_error(int error) = 0;
 };
 
-}  // namespace orv::vc
+}  // namespace vc

@@ -8,7 +8,7 @@
 
 #include "vc/paths/path_name.h"
 
-namespace orv::vc {
+namespace vc {
 
 FileKind file_kind(const std::string& name)
 {
@@ -46,4 +46,4 @@ int make_directories_for(const std::string& name)
     return 0;
 }
 
-}  // namespace orv::vc
+}  // namespace vc

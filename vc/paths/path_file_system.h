@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace orv::vc {
+namespace vc {
 
 enum class FileKind { missing, directory, other };
 
@@ -18,4 +18,4 @@ FileKind file_kind(const std::string& name);
 // directory is. Answers 0 or the system error number.
 int make_directories_for(const std::string& name);
 
-}  // namespace orv::vc
+}  // namespace vc

@@ -7,7 +7,7 @@
 
 #include "vc/paths/path_environment.h"
 
-namespace orv::vc {
+namespace vc {
 
 // A root (rcswork or a pair name): separators normalised, made absolute,
 // trailing separators removed; empty stays empty. 0 or 11.
@@ -21,4 +21,4 @@ int absolute_plain(PathEnvironment& env, std::string_view name, std::string& out
 int expand_for_root(PathEnvironment& env, const std::string& root, const std::string& work,
                     std::string_view archive_template, std::string& archive);
 
-}  // namespace orv::vc
+}  // namespace vc

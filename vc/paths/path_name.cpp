@@ -3,7 +3,7 @@
 #include "vc/paths/path_name.h"
 #include "fs/path_separators.h"
 
-namespace orv::vc {
+namespace vc {
 
 namespace {
 
@@ -178,4 +178,4 @@ std::string make_absolute_name(std::string_view base_in, std::string_view name)
     return out;
 }
 
-}  // namespace orv::vc
+}  // namespace vc

@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-namespace orv::vc {
+namespace vc {
 
 // The normalised path: separators as above and, when `preserve_case` is false
 // (the option preservefilecase set off), ASCII letters lower-cased.
@@ -78,4 +78,4 @@ std::string trim_root(std::string_view root);
 // dropped.
 std::string make_absolute_name(std::string_view base, std::string_view name);
 
-}  // namespace orv::vc
+}  // namespace vc

@@ -33,7 +33,7 @@
 namespace vc {
 namespace {
 
-using orv::archive::DeltaRecord;
+using vc::archive::DeltaRecord;
 
 constexpr int kFlagRefuseUnchanged = 1;
 constexpr int kFlagCollapse = 2;
@@ -81,7 +81,7 @@ std::string firstState(VcInstance& inst) {
   return e > i ? states.substr(i, e - i) : "Exp";
 }
 
-const orv::archive::Lock* lockOf(const VcArchive& a, const std::string& revision) {
+const vc::archive::Lock* lockOf(const VcArchive& a, const std::string& revision) {
   for (const auto& l : a.file.locks)
     if (l.revision == revision) return &l;
   return nullptr;
@@ -100,7 +100,7 @@ struct Inputs {
   bool binary = false;         // the archive stores bytes
   bool becomesBinary = false;  // a first check-in that makes the archive binary
   std::string plain;           // the new text in stored form, '@' not doubled
-  orv::vc::HarvestedKeywords harvested;
+  vc::HarvestedKeywords harvested;
 };
 
 // The script that the new revision's record (branch) or the old head
@@ -109,17 +109,17 @@ int makeScript(VcInstance& inst, VcArchive& a, const Placement& p, const std::st
                const Inputs& in, int flags, std::string& script, bool& changed) {
   RebuiltText base;
   if (int rc = rebuildRevision(inst, a, p.base, base)) return rc;
-  int mode = orv::vc::kKeywordModeNone;
+  int mode = vc::kKeywordModeNone;
   if (!in.binary) {
     if (flags & kFlagHarvest)
-      mode = (flags & kFlagCollapse) ? orv::vc::kKeywordModeNone : orv::vc::kKeywordModeExpandNoLog;
+      mode = (flags & kFlagCollapse) ? vc::kKeywordModeNone : vc::kKeywordModeExpandNoLog;
     else if (flags & kFlagCollapse)
-      mode = orv::vc::kKeywordModeCollapse;
+      mode = vc::kKeywordModeCollapse;
     else
-      mode = optionBool(inst, "keywordexpand", true) ? orv::vc::kKeywordModeExpandNoLog
-                                                     : orv::vc::kKeywordModeNone;
+      mode = optionBool(inst, "keywordexpand", true) ? vc::kKeywordModeExpandNoLog
+                                                     : vc::kKeywordModeNone;
   }
-  orv::vc::StringSink baseText;
+  vc::StringSink baseText;
   if (int rc = writeRevisionText(inst, a, *p.base, base.list, mode, false, baseText)) return fail(inst, rc);
 
   bool delta;
@@ -157,7 +157,7 @@ int makeScript(VcInstance& inst, VcArchive& a, const Placement& p, const std::st
 
 void copyExtAttributes(const DeltaRecord& base, DeltaRecord& fresh) {
   for (const auto& attr : base.ext) {
-    orv::archive::ExtAttribute copy;
+    vc::archive::ExtAttribute copy;
     copy.name = attr.name;
     copy.is_reference = true;
     copy.revision = attr.is_reference ? attr.revision : base.revision;
@@ -167,7 +167,7 @@ void copyExtAttributes(const DeltaRecord& base, DeltaRecord& fresh) {
 
 // The base revision: the one named, else the one the user has locked, else
 // the default branch, the head or "1.1".
-int findBase(const orv::archive::ArchiveFile& file, const char* rev, const std::string& user, std::string& base) {
+int findBase(const vc::archive::ArchiveFile& file, const char* rev, const std::string& user, std::string& base) {
   if (rev && *rev) return expandRevisionName(file, rev, base);
   for (const auto& l : file.locks)
     if (equalsNoCase(l.user, user)) {
@@ -185,7 +185,7 @@ int checkLock(VcInstance& inst, VcArchive& a, int handle, const DeltaRecord* cur
               bool checkingIn, bool& userHeldLock) {
   userHeldLock = false;
   if (!current) return 0;
-  const orv::archive::Lock* lock = lockOf(a, current->revision);
+  const vc::archive::Lock* lock = lockOf(a, current->revision);
   if (lock && equalsNoCase(lock->user, user)) {
     userHeldLock = true;
     if (checkingIn) {
@@ -194,14 +194,14 @@ int checkLock(VcInstance& inst, VcArchive& a, int handle, const DeltaRecord* cur
     return 0;
   }
   if (lock) return fail(inst, err::kLockedByOther);
-  if (a.file.flags & orv::archive::kFlagStrict) return fail(inst, err::kRevisionNotLocked);
+  if (a.file.flags & vc::archive::kFlagStrict) return fail(inst, err::kRevisionNotLocked);
   return 0;
 }
 
 // The new text in its stored form: bytes for a binary archive (a first
 // check-in of bytes that are no text makes the archive binary), else line
 // ends normalised, keywords harvested and collapsed as the flags ask.
-int readNewText(VcInstance& inst, const orv::archive::ArchiveFile& file, const char* work, int flags, Inputs& in,
+int readNewText(VcInstance& inst, const vc::archive::ArchiveFile& file, const char* work, int flags, Inputs& in,
                 struct stat& workStat, std::string& workDir) {
   std::string raw;
   int sysError = 0;
@@ -218,18 +218,18 @@ int readNewText(VcInstance& inst, const orv::archive::ArchiveFile& file, const c
   }
   in.plain = normaliseLineEnds(raw);
   if (flags & kFlagHarvest) {
-    orv::vc::HarvestRules rules;
+    vc::HarvestRules rules;
     rules.vanilla_rcs = optionBool(inst, "vanillarcs", false);
-    if (int rc = orv::vc::harvest_keyword_values(in.plain, in.harvested, rules)) return fail(inst, rc);
+    if (int rc = vc::harvest_keyword_values(in.plain, in.harvested, rules)) return fail(inst, rc);
   }
-  if (flags & kFlagCollapse) in.plain = orv::vc::collapse_keywords(in.plain);
+  if (flags & kFlagCollapse) in.plain = vc::collapse_keywords(in.plain);
   return 0;
 }
 
 // A revision number harvested from the working file's keywords replaces the
 // placed one when no revision was named, it lies at the same place in the
 // tree and is not taken yet.
-int takeNumberFromWork(VcInstance& inst, orv::archive::ArchiveFile& file, Placement& place, const char* rev,
+int takeNumberFromWork(VcInstance& inst, vc::archive::ArchiveFile& file, Placement& place, const char* rev,
                        int flags, const Inputs& in, bool& numberFromWork) {
   numberFromWork = false;
   if ((flags & kFlagHarvest) && !(rev && *rev) && in.harvested.revision) {
@@ -258,7 +258,7 @@ int prepareTexts(VcInstance& inst, VcArchive& a, const Placement& place, const s
 
 // The new record with its date, author and state (harvested values win), not
 // yet linked into the tree.
-DeltaRecord* createRecord(VcInstance& inst, orv::archive::ArchiveFile& file, const std::string& number,
+DeltaRecord* createRecord(VcInstance& inst, vc::archive::ArchiveFile& file, const std::string& number,
                           const Inputs& in) {
   DeltaRecord* fresh = file.create_delta(number);
   if (!fresh) return nullptr;
@@ -327,7 +327,7 @@ int checkIn(VcInstance& inst, int handle, const char* rev, const char* work, int
 
   std::string base;
   if (int rc = findBase(file, rev, user, base)) return fail(inst, rc);
-  orv::archive::find_delta(file, base);
+  vc::archive::find_delta(file, base);
   DeltaRecord* current = file.current;
   if (file.head && !current) return fail(inst, err::kRevisionMissing);
   bool userHeldLock = false;
@@ -341,7 +341,7 @@ int checkIn(VcInstance& inst, int handle, const char* rev, const char* work, int
   if (int rc = copyResult(&inst, place.number, buf, len)) return rc;
   if (!work) return 0;
 
-  in.binary = (file.flags & orv::archive::kFlagBinary) != 0;
+  in.binary = (file.flags & vc::archive::kFlagBinary) != 0;
   struct stat workStat {};
   std::string workDir;
   if (!in.duplicate) {
@@ -358,14 +358,14 @@ int checkIn(VcInstance& inst, int handle, const char* rev, const char* work, int
   DeltaRecord* fresh = createRecord(inst, file, place.number, in);
   if (!fresh) return fail(inst, err::kCatastrophe);
   linkRecord(*a, place, in, script, *fresh);
-  if (in.becomesBinary) file.flags |= orv::archive::kFlagBinary | orv::archive::kFlagFormatStated;
+  if (in.becomesBinary) file.flags |= vc::archive::kFlagBinary | vc::archive::kFlagFormatStated;
 
   if (userHeldLock && current) {
     const std::string unlocked = current->revision;
     dropLock(*a, unlocked);
     runPostEvent(handle, "unlock", unlocked.c_str());
   }
-  if (file.flags & orv::archive::kFlagCreated && !in.duplicate) a->modeOverride = workStat.st_mode & 07777;
+  if (file.flags & vc::archive::kFlagCreated && !in.duplicate) a->modeOverride = workStat.st_mode & 07777;
   a->pendingLog.push_back("ci " + fresh->revision);
   if (numberFromWork) return copyResult(&inst, fresh->revision, buf, len);
   return 0;

@@ -98,7 +98,7 @@ VC_API VcError vcFindDiff(int archive, const char* options, const char* file1, c
     if (int rc = lookupArchive(*inst, archive, a)) return fail(*inst, rc);
     if (!file1 || !file2 || !output) return fail(*inst, err::kBadArgument);
     if (int rc = readArchiveHeader(*inst, *a)) return rc;
-    const bool binary = (a->file.flags & orv::archive::kFlagBinary) != 0;
+    const bool binary = (a->file.flags & vc::archive::kFlagBinary) != 0;
     return runDiffer(*inst, binary, options, file1, file2, output, errbuf, errlen);
   });
 }

@@ -19,7 +19,7 @@
 namespace vc {
 namespace {
 
-using orv::archive::DeltaRecord;
+using vc::archive::DeltaRecord;
 
 // N's new text: full when the deleted record is the head, else the combined
 // script from the deleted record's parent.
@@ -32,7 +32,7 @@ int redelta(VcInstance& inst, VcArchive& a, DeltaRecord* gone, DeltaRecord* n, s
     RebuiltText parent;
     if (int rc = rebuildRevision(inst, a, gone->parent, parent)) return rc;
     TextPool pool;
-    const bool binary = (a.file.flags & orv::archive::kFlagBinary) != 0;
+    const bool binary = (a.file.flags & vc::archive::kFlagBinary) != 0;
     pool.emplace_back(parent.list.materialise(), binary);
     const UnitText& base = pool.back();
     PieceList list(base);
@@ -44,11 +44,11 @@ int redelta(VcInstance& inst, VcArchive& a, DeltaRecord* gone, DeltaRecord* n, s
     plain = diffAgainstBase(base, list);
   }
   // Text archives keep stored form in the pieces; binary ones plain bytes.
-  if (!(a.file.flags & orv::archive::kFlagBinary)) plain = orv::archive::undouble_at(plain);
+  if (!(a.file.flags & vc::archive::kFlagBinary)) plain = vc::archive::undouble_at(plain);
   return 0;
 }
 
-void replaceInParent(orv::archive::ArchiveFile& f, DeltaRecord* gone, DeltaRecord* with) {
+void replaceInParent(vc::archive::ArchiveFile& f, DeltaRecord* gone, DeltaRecord* with) {
   DeltaRecord* parent = gone->parent;
   if (!parent) {
     f.head = with;
@@ -76,12 +76,12 @@ int deleteRevision(VcInstance& inst, int handle, const char* revision) {
   VcArchive* a = nullptr;
   if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
   if (!revision) return fail(inst, err::kBadArgument);
-  if (a->path.size() >= orv::vc::path_code::kMaxAbsoluteName) return fail(inst, err::kInternalBufferExceeded);
+  if (a->path.size() >= vc::path_code::kMaxAbsoluteName) return fail(inst, err::kInternalBufferExceeded);
   if (int rc = readArchiveHeader(inst, *a)) return rc;
   auto& f = a->file;
   std::string expanded;
   if (int rc = expandRevisionName(f, revision, expanded)) return fail(inst, rc);
-  DeltaRecord* gone = expanded.empty() ? nullptr : orv::archive::find_delta(f, expanded);
+  DeltaRecord* gone = expanded.empty() ? nullptr : vc::archive::find_delta(f, expanded);
   if (!gone) return fail(inst, err::kRevisionMissing);
   if (!gone->branches.empty()) return fail(inst, err::kRevisionHasBranches);
   for (const auto& l : f.locks)

@@ -31,9 +31,9 @@
 namespace vc {
 namespace {
 
-using orv::archive::ArchiveFile;
-using orv::archive::DeltaRecord;
-namespace arc = orv::archive;
+using vc::archive::ArchiveFile;
+using vc::archive::DeltaRecord;
+namespace arc = vc::archive;
 
 int relation(VcInstance& inst, const DeltaRecord* d, char* buf, int len) {
   if (!d) {
@@ -125,7 +125,7 @@ int getRevInfo(VcInstance& inst, int handle, int item, const char* revision, cha
     case 27: return copyResult(&inst, d->author, buf, len);
     case 28: return relation(inst, d->branches.empty() ? nullptr : d->branches.front(), buf, len);
     case 29: return relation(inst, nextBranch(d), buf, len);
-    case 30: return copyResult(&inst, orv::vc::display_date(d->date), buf, len);
+    case 30: return copyResult(&inst, vc::display_date(d->date), buf, len);
     case 31:
     case 32: {
       if (int rc = readArchiveTexts(inst, *a, d)) return rc;

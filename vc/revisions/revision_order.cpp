@@ -6,8 +6,8 @@
 namespace vc {
 namespace {
 
-using orv::archive::ArchiveFile;
-using orv::archive::DeltaRecord;
+using vc::archive::ArchiveFile;
+using vc::archive::DeltaRecord;
 
 void visitRevision(DeltaRecord* r, std::vector<DeltaRecord*>& out);
 

@@ -13,14 +13,14 @@ namespace vc {
 // All revisions in enumeration order: down the trunk; before each revision
 // its branches from the last listed to the first, each from its last
 // revision back to its first, branch revisions' own branches first.
-std::vector<orv::archive::DeltaRecord*> enumerationOrder(const orv::archive::ArchiveFile& a);
+std::vector<vc::archive::DeltaRecord*> enumerationOrder(const vc::archive::ArchiveFile& a);
 
 // Relations of a revision; null when there is none.
-bool onTrunk(const orv::archive::DeltaRecord* d);
+bool onTrunk(const vc::archive::DeltaRecord* d);
 // The revision before d on its line (trunk: the next-older one; branch: the
 // preceding one, null for the first).
-orv::archive::DeltaRecord* previousOnLine(const orv::archive::DeltaRecord* d);
+vc::archive::DeltaRecord* previousOnLine(const vc::archive::DeltaRecord* d);
 // The next-newer revision on d's line.
-orv::archive::DeltaRecord* nextNewerOnLine(const orv::archive::DeltaRecord* d);
+vc::archive::DeltaRecord* nextNewerOnLine(const vc::archive::DeltaRecord* d);
 
 }  // namespace vc

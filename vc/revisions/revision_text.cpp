@@ -22,9 +22,9 @@
 namespace vc {
 namespace {
 
-using orv::archive::DeltaRecord;
+using vc::archive::DeltaRecord;
 
-class AtomicSink final : public orv::vc::TextSink {
+class AtomicSink final : public vc::TextSink {
  public:
   explicit AtomicSink(orv::fs::AtomicFileWriter& w) : w_(w) {}
   bool write(std::string_view bytes) override {
@@ -38,16 +38,16 @@ class AtomicSink final : public orv::vc::TextSink {
   orv::fs::AtomicFileWriter& w_;
 };
 
-class StdoutSink final : public orv::vc::TextSink {
+class StdoutSink final : public vc::TextSink {
  public:
   bool write(std::string_view bytes) override { return orv::sys::writeAll(1, bytes.data(), bytes.size()); }
 };
 
 // Gathers the output of many small writes (one per piece) into large ones;
 // drain() hands on what is left.
-class GatherSink final : public orv::vc::TextSink {
+class GatherSink final : public vc::TextSink {
  public:
-  explicit GatherSink(orv::vc::TextSink& next) : next_(next) {}
+  explicit GatherSink(vc::TextSink& next) : next_(next) {}
   bool write(std::string_view bytes) override {
     buffer_.append(bytes);
     return buffer_.size() < kSize || drain();
@@ -61,17 +61,17 @@ class GatherSink final : public orv::vc::TextSink {
 
  private:
   static constexpr std::size_t kSize = 64 * 1024;
-  orv::vc::TextSink& next_;
+  vc::TextSink& next_;
   std::string buffer_;
 };
 
 }  // namespace
 
-int loadUnitText(VcArchive& a, const orv::archive::TextRecord& t, TextPool& pool, const UnitText*& out) {
+int loadUnitText(VcArchive& a, const vc::archive::TextRecord& t, TextPool& pool, const UnitText*& out) {
   std::string stored;
-  if (int rc = orv::archive::load_text(a.file, t, stored)) return rc;
-  const bool binary = (a.file.flags & orv::archive::kFlagBinary) != 0;
-  if (binary) stored = orv::archive::undouble_at(stored);
+  if (int rc = vc::archive::load_text(a.file, t, stored)) return rc;
+  const bool binary = (a.file.flags & vc::archive::kFlagBinary) != 0;
+  if (binary) stored = vc::archive::undouble_at(stored);
   pool.emplace_back(std::move(stored), binary);
   out = &pool.back();
   return 0;
@@ -91,8 +91,8 @@ int rebuildRevision(VcInstance& inst, VcArchive& a, DeltaRecord* target, Rebuilt
   return 0;
 }
 
-orv::vc::KeywordContext keywordContext(VcInstance& inst, VcArchive& a, const DeltaRecord& d) {
-  orv::vc::KeywordContext c;
+vc::KeywordContext keywordContext(VcInstance& inst, VcArchive& a, const DeltaRecord& d) {
+  vc::KeywordContext c;
   c.revision = d.revision;
   c.date = d.date;
   c.author = d.author;
@@ -107,7 +107,7 @@ orv::vc::KeywordContext keywordContext(VcInstance& inst, VcArchive& a, const Del
   c.archive_path = a.path;
   c.archive_file_name = namePart(a.path);
   std::string log;
-  if (orv::archive::load_text(a.file, d.log, log) == 0) c.log = orv::archive::undouble_at(log);
+  if (vc::archive::load_text(a.file, d.log, log) == 0) c.log = vc::archive::undouble_at(log);
   VcInstance* self = &inst;
   c.setting = [self](std::string_view option) -> std::optional<std::string> {
     OptionHit hit = lookupOption(self->currentLists(), std::string(option));
@@ -118,15 +118,15 @@ orv::vc::KeywordContext keywordContext(VcInstance& inst, VcArchive& a, const Del
 }
 
 int writeRevisionText(VcInstance& inst, VcArchive& a, const DeltaRecord& d, const PieceList& list, int mode,
-                      bool addCr, orv::vc::TextSink& sink) {
+                      bool addCr, vc::TextSink& sink) {
   GatherSink out(sink);
-  if (a.file.flags & orv::archive::kFlagBinary) {
+  if (a.file.flags & vc::archive::kFlagBinary) {
     for (const Piece& p : list.pieces())
       if (!out.write(p.text->range(p.first, p.count))) return err::kWorkWrite;
     return out.drain() ? 0 : err::kWorkWrite;
   }
-  const orv::vc::KeywordContext context = keywordContext(inst, a, d);
-  orv::vc::KeywordExpander expander(mode, context, addCr, out);
+  const vc::KeywordContext context = keywordContext(inst, a, d);
+  vc::KeywordExpander expander(mode, context, addCr, out);
   int rc = 0;
   for (const Piece& p : list.pieces())
     if ((rc = expander.write(p.text->range(p.first, p.count)))) break;
@@ -137,13 +137,13 @@ int writeRevisionText(VcInstance& inst, VcArchive& a, const DeltaRecord& d, cons
 }
 
 int checkoutKeywordMode(VcInstance& inst, const VcArchive& a, int flags) {
-  if (a.file.flags & orv::archive::kFlagBinary) return orv::vc::kKeywordModeNone;
+  if (a.file.flags & vc::archive::kFlagBinary) return vc::kKeywordModeNone;
   const bool collapse = (flags & 2) != 0;
   const bool expand = (flags & 4) != 0;
-  if (collapse && expand) return orv::vc::kKeywordModeNone;
-  if (collapse) return orv::vc::kKeywordModeCollapse;
-  if (expand) return orv::vc::kKeywordModeExpand;
-  return optionBool(inst, "keywordexpand", true) ? orv::vc::kKeywordModeExpand : orv::vc::kKeywordModeNone;
+  if (collapse && expand) return vc::kKeywordModeNone;
+  if (collapse) return vc::kKeywordModeCollapse;
+  if (expand) return vc::kKeywordModeExpand;
+  return optionBool(inst, "keywordexpand", true) ? vc::kKeywordModeExpand : vc::kKeywordModeNone;
 }
 
 namespace {
@@ -180,7 +180,7 @@ int checkOut(VcInstance& inst, int handle, const char* revision, const char* wor
     if (int e = writer.commit()) return fail(inst, err::kWorkWrite, e);
   }
   if (rc) return fail(inst, rc);
-  if (a->file.flags & orv::archive::kFlagModified) a->pendingLog.push_back("co " + d->revision);
+  if (a->file.flags & vc::archive::kFlagModified) a->pendingLog.push_back("co " + d->revision);
   return 0;
 }
 

@@ -22,20 +22,20 @@ struct RebuiltText {
 
 // The source text of a record as the piece list uses it (stored form for a
 // text archive, plain bytes for a binary one). 0 or a loader's code.
-int loadUnitText(VcArchive& a, const orv::archive::TextRecord& t, TextPool& pool, const UnitText*& out);
+int loadUnitText(VcArchive& a, const vc::archive::TextRecord& t, TextPool& pool, const UnitText*& out);
 
 // Rebuilds the revision: reads the texts on its path and applies the scripts
 // from the head down. 0 or a code (33, 218, read failures).
-int rebuildRevision(VcInstance& inst, VcArchive& a, orv::archive::DeltaRecord* target, RebuiltText& out);
+int rebuildRevision(VcInstance& inst, VcArchive& a, vc::archive::DeltaRecord* target, RebuiltText& out);
 
 // What the keyword expander fills in for this revision.
-orv::vc::KeywordContext keywordContext(VcInstance& inst, VcArchive& a, const orv::archive::DeltaRecord& d);
+vc::KeywordContext keywordContext(VcInstance& inst, VcArchive& a, const vc::archive::DeltaRecord& d);
 
 // Writes the rebuilt text into sink: binary archives byte for byte, text
 // archives through the expander in `mode` with CR LF line ends when addCr.
 // 0, 12 or 217.
-int writeRevisionText(VcInstance& inst, VcArchive& a, const orv::archive::DeltaRecord& d,
-                      const PieceList& list, int mode, bool addCr, orv::vc::TextSink& sink);
+int writeRevisionText(VcInstance& inst, VcArchive& a, const vc::archive::DeltaRecord& d,
+                      const PieceList& list, int mode, bool addCr, vc::TextSink& sink);
 
 // The keyword mode of a check-out with flags 2 and 4 (binary archives: 0).
 int checkoutKeywordMode(VcInstance& inst, const VcArchive& a, int flags);

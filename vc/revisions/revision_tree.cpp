@@ -9,8 +9,8 @@
 namespace vc {
 namespace {
 
-using orv::archive::ArchiveFile;
-using orv::archive::DeltaRecord;
+using vc::archive::ArchiveFile;
+using vc::archive::DeltaRecord;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -84,7 +84,7 @@ std::string newBranchNumber(ArchiveFile& a, DeltaRecord* b, const std::string& r
   const std::string& d = a.default_branch;
   if (!d.empty() && fields(d) >= fields(r)) {
     DeltaRecord* keep = a.current;
-    DeltaRecord* found = orv::archive::find_delta(a, d);
+    DeltaRecord* found = vc::archive::find_delta(a, d);
     DeltaRecord* ended = a.current;
     a.current = keep;
     if (!found && ended == b) return d + ".1";
@@ -114,7 +114,7 @@ int expandRevisionName(const ArchiveFile& a, std::string_view name, std::string&
       while (z + 1 < part.size() && part[z] == '0') ++z;
       out.append(part.substr(z));
     } else if (!part.empty() && (isLetter(part[0]) || part[0] == '_')) {
-      const orv::archive::Symbol* hit = nullptr;
+      const vc::archive::Symbol* hit = nullptr;
       for (const auto& s : a.symbols)
         if (s.name == part) {
           hit = &s;
@@ -137,7 +137,7 @@ DeltaRecord* resolveRevision(ArchiveFile& a, const std::string& expanded) {
     if (a.default_branch.empty()) return a.head;
     return resolveRevision(a, a.default_branch);
   }
-  if (DeltaRecord* d = orv::archive::find_delta(a, expanded)) return d;
+  if (DeltaRecord* d = vc::archive::find_delta(a, expanded)) return d;
   if (fields(expanded) % 2 == 1) return a.current;
   return nullptr;
 }
@@ -242,7 +242,7 @@ int placeNewRevision(ArchiveFile& a, const std::string& r, bool duplicate, Place
     if (int rc = placeFirst(r, F, out)) return rc;
     return checkLastField(out.number);
   }
-  if (DeltaRecord* b = orv::archive::find_delta(a, r)) {
+  if (DeltaRecord* b = vc::archive::find_delta(a, r)) {
     if (int rc = placeAfter(a, b, r, F, duplicate, out)) return rc;
     a.current = b;
     return checkLastField(out.number);

@@ -16,32 +16,32 @@ namespace vc {
 // (leading zeros dropped) or a label (first character a letter or '_')
 // replaced by its revision. 0, 51 (a part that is neither), 36 (unknown
 // label) or 37 (a result of 2,048 characters or more). "" stays "".
-int expandRevisionName(const orv::archive::ArchiveFile& a, std::string_view name, std::string& out);
+int expandRevisionName(const vc::archive::ArchiveFile& a, std::string_view name, std::string& out);
 
 // The revision a check-out of `expanded` means: the record of that number;
 // for a branch or release number (an odd count of fields) that does not name
 // a record, the nearest record the search ends at; for "" the default
 // branch's or else the head. Null when there is none (48).
-orv::archive::DeltaRecord* resolveRevision(orv::archive::ArchiveFile& a, const std::string& expanded);
+vc::archive::DeltaRecord* resolveRevision(vc::archive::ArchiveFile& a, const std::string& expanded);
 
 // The records from the head to target, both included, following parents.
-std::vector<orv::archive::DeltaRecord*> pathFromHead(orv::archive::DeltaRecord* target);
+std::vector<vc::archive::DeltaRecord*> pathFromHead(vc::archive::DeltaRecord* target);
 
 struct Placement {
   enum Kind { Trunk, BranchTip, NewBranch };
   Kind kind = Trunk;
   std::string number;                          // the new revision's number
-  orv::archive::DeltaRecord* base = nullptr;   // the revision the new one follows (null: first)
+  vc::archive::DeltaRecord* base = nullptr;   // the revision the new one follows (null: first)
 };
 
 // Chooses the new revision for a check-in against revision number r (already
 // expanded; may name no revision). duplicate: a new revision without a
 // working file, which always opens a branch from an existing base.
 // 0, 37 (a last field that is not a number, or a result too long) or 50.
-int placeNewRevision(orv::archive::ArchiveFile& a, const std::string& r, bool duplicate, Placement& out);
+int placeNewRevision(vc::archive::ArchiveFile& a, const std::string& r, bool duplicate, Placement& out);
 
 // Whether a revision number taken from a working file's keywords may stand
 // for the computed placement: the same field count and the same place.
-bool sameTreePlace(const orv::archive::ArchiveFile& a, const Placement& p, const std::string& number);
+bool sameTreePlace(const vc::archive::ArchiveFile& a, const Placement& p, const std::string& number);
 
 }  // namespace vc

@@ -22,7 +22,7 @@ namespace vc {
 // the run unwinds to the innermost block run, expression or file reader,
 // which answers 28. One type for the whole library: the expression
 // evaluator raises the same one.
-using ScriptError = orv::vc::ScriptError;
+using ScriptError = vc::ScriptError;
 
 // `return` unwinding to the innermost block run, expression or file reader,
 // which answers 5 with the value as extra error.

@@ -9,7 +9,7 @@
 namespace vc {
 namespace {
 
-class ScriptEnvironment : public orv::vc::ExpressionEnvironment {
+class ScriptEnvironment : public vc::ExpressionEnvironment {
  public:
   explicit ScriptEnvironment(VcScriptContext& ctx) : ctx_(ctx) {}
 
@@ -32,12 +32,12 @@ class ScriptEnvironment : public orv::vc::ExpressionEnvironment {
 
 bool expressionTruth(VcScriptContext& ctx, const std::string& text) {
   ScriptEnvironment environment(ctx);
-  return orv::vc::evaluate_expression_truth(text, environment);
+  return vc::evaluate_expression_truth(text, environment);
 }
 
 int expressionInteger(VcScriptContext& ctx, const std::string& text) {
   ScriptEnvironment environment(ctx);
-  return orv::vc::evaluate_expression_integer(text, environment);
+  return vc::evaluate_expression_integer(text, environment);
 }
 
 }  // namespace vc

@@ -42,7 +42,7 @@ inline void writeFile(const std::string& path, const std::string& bytes) {
 // Every revision's log and text as stored, in text order: what must survive
 // any commit unchanged.
 inline std::string dumpTexts(vc::VcInstance& inst, vc::VcArchive& a) {
-  using namespace orv::archive;
+  using namespace vc::archive;
   if (vc::readArchiveTexts(inst, a, nullptr) != 0) return "<read failed>";
   std::string out;
   for (DeltaRecord* d : text_order(a.file)) {

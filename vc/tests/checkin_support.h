@@ -46,10 +46,10 @@ struct CheckinTest : archive_test::ArchiveTest {
   // The stored text of a revision, '@' doubled.
   std::string stored(const std::string& revision) {
     vc::VcArchive* a = rec(h);
-    orv::archive::DeltaRecord* d = a->file.lookup(revision);
+    vc::archive::DeltaRecord* d = a->file.lookup(revision);
     if (!d || vc::readArchiveTexts(inst(), *a, d) != 0) return "<missing>";
     std::string s;
-    if (orv::archive::load_text(a->file, d->text, s) != 0) return "<unreadable>";
+    if (vc::archive::load_text(a->file, d->text, s) != 0) return "<unreadable>";
     return s;
   }
 };

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
-namespace orv::vc {
+namespace vc {
 namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -138,4 +138,4 @@ std::string display_date(std::string_view stored_date)
     return out;
 }
 
-}  // namespace orv::vc
+}  // namespace vc

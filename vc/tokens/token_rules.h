@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace orv::vc {
+namespace vc {
 
 // A character that may follow the first one of a user name or state:
 // printable ASCII 0x21 to 0x7E other than ';', ':', '@' and ','.
@@ -45,4 +45,4 @@ bool is_name_format(std::string_view text);
 // '/', the third a blank and the later ones ':'.
 std::string display_date(std::string_view stored_date);
 
-}  // namespace orv::vc
+}  // namespace vc

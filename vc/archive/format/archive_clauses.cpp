@@ -6,7 +6,7 @@
 
 #include "vc/error_codes.h"
 
-namespace orv::archive {
+namespace vc::archive {
 namespace {
 
 constexpr std::string_view kSecurityPrefix = "__Security_Object__";
@@ -162,4 +162,4 @@ int header_is_canonical(ArchiveFile& a, bool& canonical) {
   return 0;
 }
 
-}  // namespace orv::archive
+}  // namespace vc::archive

@@ -15,7 +15,7 @@
 #include "vc/archive/format/byte_stream.h"
 #include "vc/archive/format/crc16.h"
 
-namespace orv::archive {
+namespace vc::archive {
 
 // Texts are copied from their source in blocks this large.
 inline constexpr size_t kCopyBlock = 64 * 1024;
@@ -61,4 +61,4 @@ int put_header(Out& out, ArchiveFile& a, Years years, std::vector<TextMove>* mov
 // of such files and copies their unread texts as one block.
 int header_is_canonical(ArchiveFile& a, bool& canonical);
 
-}  // namespace orv::archive
+}  // namespace vc::archive

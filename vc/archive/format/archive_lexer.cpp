@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-namespace orv::archive {
+namespace vc::archive {
 namespace {
 
 constexpr bool space_char(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
@@ -190,4 +190,4 @@ int ArchiveLexer::read_string(TextRecord& rec, bool keep) {
   return 0;
 }
 
-}  // namespace orv::archive
+}  // namespace vc::archive

@@ -12,7 +12,7 @@
 
 #include "vc/archive/format/archive_model.h"
 
-namespace orv::archive {
+namespace vc::archive {
 
 class ByteSource;
 
@@ -78,4 +78,4 @@ class ArchiveLexer {
   Token tok_;
 };
 
-}  // namespace orv::archive
+}  // namespace vc::archive

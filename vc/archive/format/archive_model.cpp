@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace orv::archive {
+namespace vc::archive {
 namespace {
 
 // Fields of a dotted revision number: each read as a decimal number, parsing
@@ -278,4 +278,4 @@ uint64_t release_texts(ArchiveFile& a, uint64_t wanted) {
   return freed;
 }
 
-}  // namespace orv::archive
+}  // namespace vc::archive

@@ -16,7 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace orv::archive {
+namespace vc::archive {
 
 class ByteSource;
 
@@ -177,4 +177,4 @@ DeltaRecord* find_delta(ArchiveFile& a, std::string_view revision);
 uint64_t held_text_bytes(const ArchiveFile& a);
 uint64_t release_texts(ArchiveFile& a, uint64_t wanted);
 
-}  // namespace orv::archive
+}  // namespace vc::archive

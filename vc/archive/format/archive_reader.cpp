@@ -10,7 +10,7 @@
 #include "vc/archive/format/archive_text.h"
 #include "vc/archive/format/archive_clauses.h"
 
-namespace orv::archive {
+namespace vc::archive {
 namespace {
 
 using Kind = ArchiveLexer::Kind;
@@ -411,4 +411,4 @@ int read_texts(ArchiveFile& a, DeltaRecord* wanted) {
   }
 }
 
-}  // namespace orv::archive
+}  // namespace vc::archive

@@ -9,7 +9,7 @@
 
 #include "vc/archive/format/archive_model.h"
 
-namespace orv::archive {
+namespace vc::archive {
 
 struct ReadOptions {
   // Quick mode (member queries of projects): the comment, extension and
@@ -51,4 +51,4 @@ int read_texts(ArchiveFile& a, DeltaRecord* wanted);
 // A revision number: a non-empty run of digits and dots.
 bool is_revision_number(std::string_view s);
 
-}  // namespace orv::archive
+}  // namespace vc::archive

@@ -6,7 +6,7 @@
 #include "vc/error_codes.h"
 #include "vc/archive/format/byte_stream.h"
 
-namespace orv::archive {
+namespace vc::archive {
 
 std::string double_at(std::string_view plain) {
   std::string out;
@@ -112,4 +112,4 @@ bool decode_ext_attributes(std::string_view s, std::vector<ExtAttribute>& attrs)
   return p + 1 == s.size() && s[p] == '\n';
 }
 
-}  // namespace orv::archive
+}  // namespace vc::archive

@@ -8,7 +8,7 @@
 
 #include "vc/archive/format/archive_model.h"
 
-namespace orv::archive {
+namespace vc::archive {
 
 // "a@b" -> "a@@b" and back. Undoubling keeps a lone '@' as it is.
 std::string double_at(std::string_view plain);
@@ -30,4 +30,4 @@ std::string encode_ext_attributes(const std::vector<ExtAttribute>& attrs);
 // Answers false when the content does not have that form.
 bool decode_ext_attributes(std::string_view stored, std::vector<ExtAttribute>& attrs);
 
-}  // namespace orv::archive
+}  // namespace vc::archive

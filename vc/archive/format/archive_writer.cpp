@@ -10,7 +10,7 @@
 #include "vc/archive/format/archive_text.h"
 #include "vc/archive/format/byte_stream.h"
 
-namespace orv::archive {
+namespace vc::archive {
 namespace {
 
 int put_delta_text(Out& out, ArchiveFile& a, DeltaRecord& d, std::vector<TextMove>* moves) {
@@ -123,4 +123,4 @@ void adopt_written(ArchiveFile& a, const WriteResult& result, ByteSource* new_so
   if (!result.tail_copied) a.read_state = ReadState::All;
 }
 
-}  // namespace orv::archive
+}  // namespace vc::archive

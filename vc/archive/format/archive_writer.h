@@ -17,7 +17,7 @@
 #include "vc/archive/format/archive_clauses.h"
 #include "vc/archive/format/archive_model.h"
 
-namespace orv::archive {
+namespace vc::archive {
 
 class ByteSink;
 
@@ -54,4 +54,4 @@ void adopt_written(ArchiveFile& a, const WriteResult& result, ByteSource* new_so
 // Date as written: see WriteOptions::century.
 std::string written_date(const std::string& date, bool century);
 
-}  // namespace orv::archive
+}  // namespace vc::archive

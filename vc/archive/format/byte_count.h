@@ -10,7 +10,7 @@
 #include <emmintrin.h>
 #endif
 
-namespace orv::archive {
+namespace vc::archive {
 
 inline size_t count_byte(const void* data, size_t len, unsigned char value) {
   const auto* p = static_cast<const unsigned char*>(data);
@@ -45,4 +45,4 @@ inline size_t count_byte(const void* data, size_t len, unsigned char value) {
   return n;
 }
 
-}  // namespace orv::archive
+}  // namespace vc::archive

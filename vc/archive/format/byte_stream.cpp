@@ -10,7 +10,7 @@
 #include "vc/error_codes.h"
 #include "vc/archive/format/crc16.h"
 
-namespace orv::archive {
+namespace vc::archive {
 
 int FdSource::read_at(uint64_t offset, void* buf, size_t len, size_t& got) {
   got = 0;
@@ -57,4 +57,4 @@ int ChecksumSink::write(const void* buf, size_t len) {
   return 0;
 }
 
-}  // namespace orv::archive
+}  // namespace vc::archive

@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <string>
 
-namespace orv::archive {
+namespace vc::archive {
 
 class ByteSource {
  public:
@@ -93,4 +93,4 @@ class ChecksumSink final : public ByteSink {
   uint64_t count_ = 0;
 };
 
-}  // namespace orv::archive
+}  // namespace vc::archive

@@ -4,7 +4,7 @@
 #include "vc/archive/format/byte_stream.h"
 #include "diff_support.h"
 
-namespace orv::archive {
+namespace vc::archive {
 
 namespace {
 
@@ -13,7 +13,7 @@ namespace {
 struct Tables {
   uint16_t t[8][256];
   Tables() {
-    for (unsigned b = 0; b < 256; ++b) t[0][b] = diffsup::crc16_step(0, static_cast<unsigned char>(b));
+    for (unsigned b = 0; b < 256; ++b) t[0][b] = orv::diffsup::crc16_step(0, static_cast<unsigned char>(b));
     for (int k = 1; k < 8; ++k)
       for (unsigned b = 0; b < 256; ++b)
         t[k][b] = static_cast<uint16_t>((t[k - 1][b] >> 8) ^ t[0][t[k - 1][b] & 0xFF]);
@@ -36,7 +36,7 @@ uint16_t crc16_update(uint16_t crc, const void* data, size_t len) {
     crc = static_cast<uint16_t>(t[7][b0] ^ t[6][b1] ^ t[5][p[i + 2]] ^ t[4][p[i + 3]] ^ t[3][p[i + 4]] ^
                                 t[2][p[i + 5]] ^ t[1][p[i + 6]] ^ t[0][p[i + 7]]);
   }
-  for (; i < len; ++i) crc = diffsup::crc16_step(crc, p[i]);
+  for (; i < len; ++i) crc = orv::diffsup::crc16_step(crc, p[i]);
   return crc;
 }
 
@@ -53,4 +53,4 @@ int crc16_of_source(ByteSource& src, uint16_t& crc, uint64_t& length) {
   }
 }
 
-}  // namespace orv::archive
+}  // namespace vc::archive

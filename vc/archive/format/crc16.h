@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace orv::archive {
+namespace vc::archive {
 
 uint16_t crc16_update(uint16_t crc, const void* data, size_t len);
 
@@ -13,4 +13,4 @@ class ByteSource;
 // Checksums a whole source in 2,048-byte blocks; answers 0 or the source's code.
 int crc16_of_source(ByteSource& src, uint16_t& crc, uint64_t& length);
 
-}  // namespace orv::archive
+}  // namespace vc::archive

@@ -71,9 +71,9 @@ TEST_F(CommitTest, ChangesSurviveRepeatedCommitsAndTextsStayReadable) {
   // still be found in the new file afterwards.
   vc::VcArchive* a = rec(h);
   a->file.reset();
-  auto order = orv::archive::text_order(a->file);
+  auto order = vc::archive::text_order(a->file);
   ASSERT_EQ(vc::readArchiveHeader(inst(), *a), 0);
-  order = orv::archive::text_order(a->file);
+  order = vc::archive::text_order(a->file);
   ASSERT_GT(order.size(), 2u);
   ASSERT_EQ(vc::readArchiveTexts(inst(), *a, order[1]), 0);
 
@@ -130,7 +130,7 @@ TEST_F(CommitTest, CreatedArchiveIsKeptOnceCommitted) {
   const std::string p = path("rcs/new.v");
   ASSERT_EQ(vcOpenArchive(p.c_str(), &h, 7), 0);
   ASSERT_EQ(vcCommitArchive(h, 0), 0);
-  EXPECT_FALSE(rec(h)->file.flags & orv::archive::kFlagCreated);
+  EXPECT_FALSE(rec(h)->file.flags & vc::archive::kFlagCreated);
   ASSERT_EQ(vcCloseArchive(h), 0);
   EXPECT_EQ(readFile(p).substr(0, 6), "head ;");
   ASSERT_EQ(vcOpenArchive(p.c_str(), &h, 1), 0);

@@ -127,7 +127,7 @@ TEST_F(OpenTest, RecognitionOfForms) {
     if (c.code == 0 || c.code == 19) {
       ASSERT_NE(h, 0) << c.file;
       EXPECT_EQ(rec(h)->file.compression, c.compression) << c.file;
-      EXPECT_EQ((rec(h)->file.flags & orv::archive::kFlagEncrypted) != 0, c.encrypted) << c.file;
+      EXPECT_EQ((rec(h)->file.flags & vc::archive::kFlagEncrypted) != 0, c.encrypted) << c.file;
       // Without a password an encrypted archive cannot be read.
       EXPECT_EQ(vc::readArchiveHeader(inst(), *rec(h)), c.encrypted ? 21 : 0) << c.file;
       EXPECT_EQ(vcCloseArchive(h), 0);
@@ -160,8 +160,8 @@ TEST_F(OpenTest, ZeroLengthAndUnreadableFiles) {
   int h = 0;
   ASSERT_EQ(vcOpenArchive(path("sub/dir/new.v").c_str(), &h, 4), 0);
   EXPECT_TRUE(fs::exists(path("sub/dir/new.v")));
-  EXPECT_EQ(rec(h)->file.read_state, orv::archive::ReadState::All);
-  EXPECT_TRUE(rec(h)->file.flags & orv::archive::kFlagCreated);
+  EXPECT_EQ(rec(h)->file.read_state, vc::archive::ReadState::All);
+  EXPECT_TRUE(rec(h)->file.flags & vc::archive::kFlagCreated);
   EXPECT_EQ(vcCloseArchive(h), 0);
   EXPECT_FALSE(fs::exists(path("sub/dir/new.v")));  // never committed: removed
 
@@ -181,7 +181,7 @@ TEST_F(OpenTest, CreationTakesOptions) {
   ASSERT_EQ(vcSetConfig("compress", "13"), 0);
   int h = 0;
   ASSERT_EQ(vcOpenArchive(path("new.v").c_str(), &h, 6), 0);
-  EXPECT_TRUE(rec(h)->file.flags & orv::archive::kFlagStrict);
+  EXPECT_TRUE(rec(h)->file.flags & vc::archive::kFlagStrict);
   EXPECT_EQ(rec(h)->file.compression, 13);
   EXPECT_EQ(vcCloseArchive(h), 0);
   ASSERT_EQ(vcSetConfig("compress", "99"), 0);
@@ -278,7 +278,7 @@ TEST_F(OpenTest, ChangeTestAfterKeepClosed) {
   ASSERT_EQ(vcOpenArchive(p.c_str(), &h, 1), 0);
   const std::string before = dumpTexts(inst(), *rec(h));
   ASSERT_EQ(vcKeepClosed(h), 0);
-  EXPECT_EQ(rec(h)->file.read_state, orv::archive::ReadState::All);
+  EXPECT_EQ(rec(h)->file.read_state, vc::archive::ReadState::All);
   // Kept closed, the archive no longer blocks a writer.
   int w = 0;
   ASSERT_EQ(vcOpenArchive(p.c_str(), &w, 3), 0);

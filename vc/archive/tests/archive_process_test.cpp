@@ -93,10 +93,10 @@ TEST_F(ProcessTest, ReaderNeverFindsTheArchiveMissingOrHalfWritten) {
       char buf[4096];
       for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;) bytes.append(buf, static_cast<size_t>(n));
       ::close(fd);
-      orv::archive::MemorySource src(bytes);
-      orv::archive::ArchiveFile a;
+      vc::archive::MemorySource src(bytes);
+      vc::archive::ArchiveFile a;
       a.source = &src;
-      if (orv::archive::read_header(a) != 0 || orv::archive::read_texts(a, nullptr) != 0) code = 2;
+      if (vc::archive::read_header(a) != 0 || vc::archive::read_texts(a, nullptr) != 0) code = 2;
       if (++reads == 1) (void)!::write(ready[1], "r", 1);
       pollfd pf{stop[0], POLLIN, 0};
       if (::poll(&pf, 1, 0) > 0) break;

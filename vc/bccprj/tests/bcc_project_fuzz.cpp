@@ -9,7 +9,7 @@
 
 namespace {
 
-class MemoryFile final : public orv::vc::BccFile {
+class MemoryFile final : public vc::BccFile {
 public:
     MemoryFile(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
     std::uint64_t size() override { return size_; }
@@ -27,10 +27,10 @@ private:
     std::size_t size_;
 };
 
-class MemoryOpener final : public orv::vc::BccFileOpener {
+class MemoryOpener final : public vc::BccFileOpener {
 public:
     MemoryOpener(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    std::unique_ptr<orv::vc::BccFile> open(const std::string&, int&) override
+    std::unique_ptr<vc::BccFile> open(const std::string&, int&) override
     {
         return std::make_unique<MemoryFile>(data_, size_);
     }
@@ -45,7 +45,7 @@ private:
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     MemoryOpener opener(data, size);
-    orv::vc::BccProjectReader reader(opener);
+    vc::BccProjectReader reader(opener);
     char buffer[16];
     for (int id : {0, 1, 302, 0xFFFF}) {
         reader.option("fuzz.prj", id, buffer, sizeof buffer);

@@ -14,7 +14,7 @@
 #include "testing/temp_dir.h"
 #include "vc/bccprj/bcc_project_reader.h"
 
-namespace orv::vc {
+namespace vc {
 namespace {
 
 using Bytes = std::string;
@@ -266,4 +266,4 @@ TEST_F(BccProjectReaderTest, LibraryReaderIsOneForTheProcess)
 }
 
 }  // namespace
-}  // namespace orv::vc
+}  // namespace vc

@@ -100,7 +100,7 @@ struct NetWareTest : ::testing::Test {
 
 TEST(NetWareCodec, SharedCrcIsCrc16Arc) {
   const char* text = "123456789";
-  EXPECT_EQ(orv::archive::crc16_update(0, text, 9), 0xBB3D);
+  EXPECT_EQ(vc::archive::crc16_update(0, text, 9), 0xBB3D);
 }
 
 TEST_F(NetWareTest, WithoutAClientEveryPathIsLocal) {

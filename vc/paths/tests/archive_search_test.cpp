@@ -9,11 +9,11 @@
 #include "vc/paths/path_codes.h"
 #include "vc/paths/tests/fake_path_environment.h"
 
-namespace orv::vc {
+namespace vc {
 namespace {
 
-using testing::FakePathEnvironment;
-using testing::TempTree;
+using test::FakePathEnvironment;
+using test::TempTree;
 
 class ArchiveSearchTest : public ::testing::Test {
 protected:
@@ -243,4 +243,4 @@ TEST_F(ArchiveSearchTest, RoundTripThroughTheCalls)
 }
 
 }  // namespace
-}  // namespace orv::vc
+}  // namespace vc

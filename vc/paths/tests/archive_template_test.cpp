@@ -5,7 +5,7 @@
 #include "vc/paths/path_name.h"
 #include "fs/path_separators.h"
 
-namespace orv::vc {
+namespace vc {
 namespace {
 
 const std::string kDefault = orv::fs::forward_slashes(kDefaultArchiveTemplate);
@@ -138,4 +138,4 @@ TEST(ArchiveTemplate, TemplateListOfRcspath)
 }
 
 }  // namespace
-}  // namespace orv::vc
+}  // namespace vc

@@ -15,7 +15,7 @@
 #include "testing/temp_dir.h"
 #include "vc/paths/path_environment.h"
 
-namespace orv::vc::testing {
+namespace vc::test {
 
 struct OpenCall {
     std::string path;
@@ -117,4 +117,4 @@ private:
     orv::test::TempDir dir_{"orv_paths"};
 };
 
-}  // namespace orv::vc::testing
+}  // namespace vc::test

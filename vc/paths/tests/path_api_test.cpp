@@ -140,8 +140,8 @@ TEST_F(PathApiTest, OptionsOfTheInstance) {
   EXPECT_EQ(std::string(buf), "/arch" + p("src/lib/a.c,v"));
   EXPECT_EQ(vcWorkToArchName(nullptr, "src/lib/a.c", "/arch%d/%f,v", buf, sizeof buf), 0);
   EXPECT_EQ(std::string(buf), "/arch" + p("src/lib/a.c,v"));
-  EXPECT_EQ(vcMapName("other/a.c", "/arch%d/%f", buf, sizeof buf), orv::vc::path_code::kNotContained);
-  EXPECT_EQ(vcWorkToArchName(nullptr, "other/a.c", "/arch%d/%f", buf, sizeof buf), orv::vc::path_code::kNotContained);
+  EXPECT_EQ(vcMapName("other/a.c", "/arch%d/%f", buf, sizeof buf), vc::path_code::kNotContained);
+  EXPECT_EQ(vcWorkToArchName(nullptr, "other/a.c", "/arch%d/%f", buf, sizeof buf), vc::path_code::kNotContained);
   EXPECT_EQ(vcWorkToArchName("", "other/a.c", "%v%d\\rcs\\%f", buf, sizeof buf), 0);
   EXPECT_EQ(std::string(buf), p("other/rcs/a.c"));
   EXPECT_EQ(vcMapName("src/", "/arch/%d/%f", buf, sizeof buf), vc::err::kCannotMakeArchiveName);
@@ -157,9 +157,9 @@ TEST_F(PathApiTest, DirectoriesChecksAndCreation) {
       {"dir/new", 0},
       {"dir\\new", 0},
       {"dir", 0},
-      {"new", orv::vc::path_code::kNoDirectoryPart},
-      {"nodir/new", orv::vc::path_code::kDirectoryMissing},
-      {"dir/file/x", orv::vc::path_code::kNotADirectory},
+      {"new", vc::path_code::kNoDirectoryPart},
+      {"nodir/new", vc::path_code::kDirectoryMissing},
+      {"dir/file/x", vc::path_code::kNotADirectory},
   };
   for (const Case& c : cases) EXPECT_EQ(vcCheckDirPath(c.name), c.expected) << c.name;
 

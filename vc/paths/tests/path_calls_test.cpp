@@ -10,11 +10,11 @@
 #include "vc/paths/path_codes.h"
 #include "vc/paths/tests/fake_path_environment.h"
 
-namespace orv::vc {
+namespace vc {
 namespace {
 
-using testing::FakePathEnvironment;
-using testing::TempTree;
+using test::FakePathEnvironment;
+using test::TempTree;
 
 TEST(PathCalls, PathSame)
 {
@@ -150,4 +150,4 @@ TEST(PathCalls, WorkToArchNameAndMapName)
 }
 
 }  // namespace
-}  // namespace orv::vc
+}  // namespace vc

@@ -4,7 +4,7 @@
 #include "vc/paths/path_name.h"
 #include "fs/path_separators.h"
 
-namespace orv::vc {
+namespace vc {
 namespace {
 
 TEST(PathName, NormalisationTurnsBackslashesAndFoldsOnlyWhenAsked)
@@ -140,4 +140,4 @@ TEST(PathName, AbsoluteNames)
 }
 
 }  // namespace
-}  // namespace orv::vc
+}  // namespace vc

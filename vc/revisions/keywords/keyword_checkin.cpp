@@ -7,7 +7,7 @@
 #include "vc/revisions/keywords/keyword_recogniser.h"
 #include "vc/tokens/token_rules.h"
 
-namespace orv::vc {
+namespace vc {
 namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -232,4 +232,4 @@ int harvest_keyword_values(std::string_view text, HarvestedKeywords& values, con
     return result;
 }
 
-}  // namespace orv::vc
+}  // namespace vc

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace orv::vc {
+namespace vc {
 
 // The text with every recognised keyword marker written bare: "$Name$", or
 // "$Setting option$" for the Setting keyword. Everything else is unchanged.
@@ -33,4 +33,4 @@ struct HarvestRules {
 // colon and be valid for its field, else the answer is 57; otherwise 0.
 int harvest_keyword_values(std::string_view text, HarvestedKeywords& values, const HarvestRules& rules = {});
 
-}  // namespace orv::vc
+}  // namespace vc

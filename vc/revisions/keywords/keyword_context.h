@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace orv::vc {
+namespace vc {
 
 struct KeywordContext {
     std::string revision;           // "1.4"
@@ -27,4 +27,4 @@ struct KeywordContext {
     std::function<std::optional<std::string>(std::string_view option)> setting;
 };
 
-}  // namespace orv::vc
+}  // namespace vc

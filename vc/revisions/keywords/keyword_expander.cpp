@@ -15,7 +15,7 @@
 #include "vc/revisions/keywords/keyword_recogniser.h"
 #include "vc/tokens/token_rules.h"
 
-namespace orv::vc {
+namespace vc {
 namespace {
 
 constexpr std::size_t kMaxPathLength = 2048;
@@ -342,4 +342,4 @@ int expand_keywords(std::string_view stored_text, int mode, const KeywordContext
     return expander.finish();
 }
 
-}  // namespace orv::vc
+}  // namespace vc

@@ -16,7 +16,7 @@
 
 #include "vc/revisions/keywords/keyword_context.h"
 
-namespace orv::vc {
+namespace vc {
 
 inline constexpr int kKeywordModeNone = 0;
 inline constexpr int kKeywordModeExpand = 1;
@@ -76,4 +76,4 @@ private:
 int expand_keywords(std::string_view stored_text, int mode, const KeywordContext& context, bool add_cr,
                     TextSink& sink);
 
-}  // namespace orv::vc
+}  // namespace vc

@@ -1,7 +1,7 @@
 // Keyword marker recognition within one line.
 #include "vc/revisions/keywords/keyword_recogniser.h"
 
-namespace orv::vc {
+namespace vc {
 namespace {
 
 constexpr std::string_view kSettingPrefix = "Setting ";
@@ -67,4 +67,4 @@ std::string marker_name(const KeywordMarker& marker)
     return name;
 }
 
-}  // namespace orv::vc
+}  // namespace vc

@@ -18,7 +18,7 @@
 
 #include "vc/revisions/keywords/keyword_table.h"
 
-namespace orv::vc {
+namespace vc {
 
 struct KeywordMarker {
     Keyword keyword;
@@ -37,4 +37,4 @@ std::optional<KeywordMarker> find_keyword_marker(std::string_view line, std::siz
 // the keyword's name, for Setting followed by a blank and the option name.
 std::string marker_name(const KeywordMarker& marker);
 
-}  // namespace orv::vc
+}  // namespace vc

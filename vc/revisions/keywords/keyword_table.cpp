@@ -3,7 +3,7 @@
 
 #include <array>
 
-namespace orv::vc {
+namespace vc {
 namespace {
 
 constexpr std::array<std::string_view, kKeywordCount> kNames = {
@@ -28,4 +28,4 @@ std::optional<Keyword> keyword_from_name(std::string_view name)
     return std::nullopt;
 }
 
-}  // namespace orv::vc
+}  // namespace vc

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-namespace orv::vc {
+namespace vc {
 
 enum class Keyword : int {
     Author = 0,
@@ -33,4 +33,4 @@ std::string_view keyword_name(Keyword keyword);
 // The keyword of that exact name (case matters, the whole name must match).
 std::optional<Keyword> keyword_from_name(std::string_view name);
 
-}  // namespace orv::vc
+}  // namespace vc

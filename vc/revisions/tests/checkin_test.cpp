@@ -62,7 +62,7 @@ TEST_F(CheckinTest, DuplicateRevisionFromEmptyName) {
   std::string log;
   vc::VcArchive* a = rec(h);
   ASSERT_EQ(0, vc::readArchiveTexts(inst(), *a, nullptr));
-  ASSERT_EQ(0, orv::archive::load_text(a->file, a->file.lookup("1.1.1.1")->log, log));
+  ASSERT_EQ(0, vc::archive::load_text(a->file, a->file.lookup("1.1.1.1")->log, log));
   EXPECT_EQ("Duplicate revision\n", log);
 }
 
@@ -84,7 +84,7 @@ TEST_F(CheckinTest, Codes) {
   a->file.locks.push_back({head, "somebody"});
   EXPECT_EQ(vc::err::kLockedByOther, ci("y\n"));
   a->file.locks.clear();
-  a->file.flags |= orv::archive::kFlagStrict;
+  a->file.flags |= vc::archive::kFlagStrict;
   EXPECT_EQ(vc::err::kRevisionNotLocked, ci("y\n"));
   // The user's own lock is taken by the check-in.
   a->file.locks.push_back({head, vc::currentUserName(inst())});
@@ -124,7 +124,7 @@ TEST_F(CheckinTest, BinaryArchive) {
   const std::string v1("\0\x01@@\r\n\xff", 8);
   const std::string v2("\0\x01@X@\r\n\xff\r\n", 10);
   ASSERT_EQ(0, ci(v1));
-  EXPECT_TRUE(rec(h)->file.flags & orv::archive::kFlagBinary);
+  EXPECT_TRUE(rec(h)->file.flags & vc::archive::kFlagBinary);
   ASSERT_EQ(0, ci(v2, nullptr, 8));
   ASSERT_EQ(0, ci(v1 + v1, nullptr, 16));
   ASSERT_EQ(0, vcSetConfig("addcr", nullptr));  // never applies to binary archives
@@ -179,7 +179,7 @@ TEST_F(CheckinTest, CollapseAndHarvestAtCheckIn) {
   ASSERT_EQ(0, ci("$Id: x,v 1.9 2020/01/01 00:00:00 bob Rel $\n$Revision: 7.7 $\n", nullptr, 2));
   EXPECT_EQ("$Id$\n$Revision$\n", stored("1.1"));
   ASSERT_EQ(0, ci("$Author: carol $ $State: Beta $\n$Date: 2021/02/03 04:05:06 $\nx\n", nullptr, 4));
-  const orv::archive::DeltaRecord* d = rec(h)->file.lookup("1.2");
+  const vc::archive::DeltaRecord* d = rec(h)->file.lookup("1.2");
   ASSERT_NE(nullptr, d);
   EXPECT_EQ("carol", d->author);
   EXPECT_EQ("Beta", d->state);

@@ -11,8 +11,8 @@
 
 namespace {
 
-using orv::archive::ArchiveFile;
-using orv::archive::DeltaRecord;
+using vc::archive::ArchiveFile;
+using vc::archive::DeltaRecord;
 
 std::string applyText(const std::string& base, const std::string& script, int& rc) {
   vc::UnitText b(base, false), s(script, false);

@@ -24,7 +24,7 @@
 #include "vc/script/expression/expression_value.h"
 #include "vc/script/expression/script_error.h"
 
-namespace orv::vc {
+namespace vc {
 
 constexpr std::size_t kExpressionCells = 39;
 constexpr int kExpressionStackDepth = 150;
@@ -40,4 +40,4 @@ bool evaluate_expression_truth(std::string_view text, ExpressionEnvironment& env
 // vcMemberBindExpression.
 std::int32_t evaluate_expression_integer(std::string_view text, ExpressionEnvironment& environment);
 
-}  // namespace orv::vc
+}  // namespace vc

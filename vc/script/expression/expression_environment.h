@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-namespace orv::vc {
+namespace vc {
 
 class ExpressionEnvironment {
 public:
@@ -68,4 +68,4 @@ private:
 std::optional<std::string> find_expression_parameter(std::string_view parameters,
                                                      std::string_view name);
 
-}  // namespace orv::vc
+}  // namespace vc

@@ -1,7 +1,7 @@
 // The parameter text of vcExpression: "name=value" entries separated by ",".
 #include "vc/script/expression/expression_environment.h"
 
-namespace orv::vc {
+namespace vc {
 namespace {
 
 char ascii_lower(char c)
@@ -46,4 +46,4 @@ std::optional<std::string> find_expression_parameter(std::string_view parameters
     return std::nullopt;
 }
 
-}  // namespace orv::vc
+}  // namespace vc

@@ -10,7 +10,7 @@
 
 #include "vc/script/expression/expression_scanner.h"
 
-namespace orv::vc {
+namespace vc {
 namespace {
 
 constexpr int kOperatorNot = '!';
@@ -282,4 +282,4 @@ std::int32_t evaluate_expression_integer(std::string_view text, ExpressionEnviro
     return expression_integer(evaluate_expression(text, environment));
 }
 
-}  // namespace orv::vc
+}  // namespace vc

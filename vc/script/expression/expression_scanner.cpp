@@ -7,7 +7,7 @@
 #include "vc/script/expression/expression_environment.h"
 #include "vc/script/expression/script_error.h"
 
-namespace orv::vc {
+namespace vc {
 namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -160,4 +160,4 @@ ScannedToken ExpressionScanner::next()
     return token;
 }
 
-}  // namespace orv::vc
+}  // namespace vc

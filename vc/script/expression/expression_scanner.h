@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-namespace orv::vc {
+namespace vc {
 
 class ExpressionEnvironment;
 
@@ -65,4 +65,4 @@ private:
 // "#" or the end), "$name" without a list, or a lone "$".
 std::size_t string_token_length(std::string_view text);
 
-}  // namespace orv::vc
+}  // namespace vc

@@ -1,7 +1,7 @@
 // Conversions between the value kinds of the expression language.
 #include "vc/script/expression/expression_value.h"
 
-namespace orv::vc {
+namespace vc {
 
 bool expression_truth(const ExpressionValue& value)
 {
@@ -59,4 +59,4 @@ std::int32_t wrapping_add(std::int32_t a, std::int32_t b)
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
 }
 
-}  // namespace orv::vc
+}  // namespace vc

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace orv::vc {
+namespace vc {
 
 struct ExpressionValue {
     enum class Kind { Null, Number, Text };
@@ -42,4 +42,4 @@ std::int32_t text_to_integer(std::string_view text);
 // Adds with 32-bit two's-complement wrap.
 std::int32_t wrapping_add(std::int32_t a, std::int32_t b);
 
-}  // namespace orv::vc
+}  // namespace vc

@@ -9,11 +9,11 @@
 #include <stdexcept>
 #include <string>
 
-namespace orv::vc {
+namespace vc {
 
 class ScriptError : public std::runtime_error {
 public:
     explicit ScriptError(const std::string& message) : std::runtime_error(message) {}
 };
 
-}  // namespace orv::vc
+}  // namespace vc

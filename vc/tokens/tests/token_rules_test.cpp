@@ -4,7 +4,7 @@
 
 #include "vc/tokens/token_rules.h"
 
-namespace orv::vc {
+namespace vc {
 namespace {
 
 TEST(TokenRules, UserNamesAndStates)
@@ -102,4 +102,4 @@ TEST(TokenRules, DisplayDate)
 }
 
 }  // namespace
-}  // namespace orv::vc
+}  // namespace vc

@@ -11,7 +11,7 @@
 #include "vc/archive/format/archive_lexer.h"
 #include "vc/archive/format/byte_stream.h"
 
-namespace orv::archive {
+namespace vc::archive {
 namespace {
 
 // Hands out at most `piece` bytes per read.
@@ -96,4 +96,4 @@ TEST(LexerStrings, UnclosedStringIsUnexpectedEnd) {
 }
 
 }  // namespace
-}  // namespace orv::archive
+}  // namespace vc::archive

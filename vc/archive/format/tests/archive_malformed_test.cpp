@@ -8,7 +8,7 @@
 #include "vc/archive/format/tests/archive_test_util.h"
 #include "vc/archive/format/archive_writer.h"
 
-namespace orv::archive::test {
+namespace vc::archive::test {
 namespace {
 
 // Reads header and all texts; answers the first failure.
@@ -115,4 +115,4 @@ TEST(Access, ListAndSecurityObjectsAreChecked) {
 }
 
 }  // namespace
-}  // namespace orv::archive::test
+}  // namespace vc::archive::test

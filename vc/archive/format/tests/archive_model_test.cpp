@@ -8,7 +8,7 @@
 #include "vc/archive/format/archive_text.h"
 #include "vc/archive/format/archive_writer.h"
 
-namespace orv::archive::test {
+namespace vc::archive::test {
 namespace {
 
 std::vector<std::string> revisions(const std::vector<DeltaRecord*>& v) {
@@ -240,4 +240,4 @@ TEST(Memory, ReleaseDropsOnlyRereadableCopies) {
 }
 
 }  // namespace
-}  // namespace orv::archive::test
+}  // namespace vc::archive::test

@@ -16,7 +16,7 @@
 #include "vc/archive/format/crc16.h"
 #include "diff_support.h"
 
-namespace orv::archive::test {
+namespace vc::archive::test {
 namespace {
 
 const char* const kCanonical[] = {"empty.v", "one.v", "branches.v", "symbols_wrap.v",
@@ -120,7 +120,7 @@ TEST(Crc16, BlockwiseMatchesBytewise) {
       uint16_t slow = 0x1234;
       size_t lfs = 0;
       for (size_t i = 0; i < len; ++i) {
-        slow = diffsup::crc16_step(slow, static_cast<unsigned char>(p[i]));
+        slow = orv::diffsup::crc16_step(slow, static_cast<unsigned char>(p[i]));
         lfs += p[i] == '\n';
       }
       EXPECT_EQ(slow, crc16_update(0x1234, p, len)) << start << " " << len;
@@ -296,4 +296,4 @@ TEST(Century, DatesAsWritten) {
 }
 
 }  // namespace
-}  // namespace orv::archive::test
+}  // namespace vc::archive::test

@@ -10,7 +10,7 @@
 #include "vc/archive/format/archive_text.h"
 #include "vc/archive/format/archive_writer.h"
 
-namespace orv::archive::test {
+namespace vc::archive::test {
 
 std::string fixture_dir() {
   const char* d = std::getenv("ORV_TEST_DATA");
@@ -46,4 +46,4 @@ std::string dump_texts(ArchiveFile& a) {
   return out;
 }
 
-}  // namespace orv::archive::test
+}  // namespace vc::archive::test

@@ -6,7 +6,7 @@
 #include "vc/archive/format/archive_model.h"
 #include "vc/archive/format/byte_stream.h"
 
-namespace orv::archive::test {
+namespace vc::archive::test {
 
 std::string fixture_dir();                       // <testdata>/archives
 std::string read_file(const std::string& path);  // whole file; fails the test when missing
@@ -25,4 +25,4 @@ std::string write_to_string(ArchiveFile& a, int& rc, bool century = false);
 // Every revision's log and text as plain strings, keyed "rev/log", "rev/text".
 std::string dump_texts(ArchiveFile& a);
 
-}  // namespace orv::archive::test
+}  // namespace vc::archive::test

@@ -9,7 +9,7 @@
 #include "vc/revisions/keywords/keyword_expander.h"
 #include "vc/revisions/keywords/tests/keyword_test_support.h"
 
-namespace orv::vc {
+namespace vc {
 namespace {
 
 TEST(KeywordCollapse, EveryRecognisedMarkerBecomesBare)
@@ -37,7 +37,7 @@ TEST(KeywordCollapse, UndoesEveryExpansion)
 {
     // Whatever check-out writes, collapsing it gives the bare text back
     // (history lines aside, which are plain text once written).
-    const KeywordContext context = testing::revision_1_4();
+    const KeywordContext context = test::revision_1_4();
     const std::string bare =
         "$Author$ $Date$ $Header$ $Id$ $Locker$ $Name$ $RCSfile$ $Revision$ $Source$ $State$\n"
         "$ProjectName$ $ProjectRevision$ $Setting logformat$ $Setting prompt$ $Log$\n";
@@ -49,7 +49,7 @@ TEST(KeywordCollapse, UndoesEveryExpansion)
 
 TEST(KeywordHarvest, ValuesOfWhatCheckOutWrote)
 {
-    KeywordContext context = testing::revision_1_4();
+    KeywordContext context = test::revision_1_4();
     context.locker = "bob";
     for (const char* keywords : {"$Author$ $Date$ $State$ $Revision$", "$Header$", "$Id$", "$Header$ $Locker$"}) {
         StringSink sink;
@@ -151,4 +151,4 @@ TEST(KeywordHarvest, UserNamesFollowVanillaRcs)
 }
 
 }  // namespace
-}  // namespace orv::vc
+}  // namespace vc

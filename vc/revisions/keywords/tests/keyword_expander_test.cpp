@@ -8,7 +8,7 @@
 #include "vc/revisions/keywords/keyword_expander.h"
 #include "vc/revisions/keywords/tests/keyword_test_support.h"
 
-namespace orv::vc {
+namespace vc {
 namespace {
 
 std::string expanded(std::string_view stored, int mode, const KeywordContext& context, bool add_cr = false)
@@ -86,7 +86,7 @@ const Fixture kFixtures[] = {
 
 TEST(KeywordExpander, FixtureTable)
 {
-    const KeywordContext context = testing::revision_1_4();
+    const KeywordContext context = test::revision_1_4();
     for (const Fixture& fixture : kFixtures) {
         EXPECT_EQ(expanded(fixture.stored, fixture.mode, context, fixture.add_cr), fixture.expected) << fixture.name;
     }
@@ -94,7 +94,7 @@ TEST(KeywordExpander, FixtureTable)
 
 TEST(KeywordExpander, ChunksGiveTheSameResultAsOneCall)
 {
-    const KeywordContext context = testing::revision_1_4();
+    const KeywordContext context = test::revision_1_4();
     for (const Fixture& fixture : kFixtures) {
         for (std::size_t chunk = 1; chunk <= 7; ++chunk) {
             StringSink sink;
@@ -110,7 +110,7 @@ TEST(KeywordExpander, ChunksGiveTheSameResultAsOneCall)
 
 TEST(KeywordExpander, LockedRevisionShowsItsLocker)
 {
-    KeywordContext context = testing::revision_1_4();
+    KeywordContext context = test::revision_1_4();
     context.locker = "bob";
     EXPECT_EQ(expanded("$Locker$ $Header$", 1, context),
               std::string("$Locker: bob $ $Header: ") + kHeader14 + "bob $");
@@ -118,7 +118,7 @@ TEST(KeywordExpander, LockedRevisionShowsItsLocker)
 
 TEST(KeywordExpander, DatesAndPathsAsShown)
 {
-    KeywordContext context = testing::revision_1_4();
+    KeywordContext context = test::revision_1_4();
     context.date = "95.01.02.03.04.05";
     context.archive_path = "C:\\arch\\foo.c,v";
     context.project_name = "/p/tools.prj";
@@ -131,7 +131,7 @@ TEST(KeywordExpander, DatesAndPathsAsShown)
 
 TEST(KeywordExpander, EmptyLogGivesOnlyTheRevisionLine)
 {
-    KeywordContext context = testing::revision_1_4();
+    KeywordContext context = test::revision_1_4();
     context.log = "";
     EXPECT_EQ(expanded("-- $Log$\n", 1, context), std::string("-- $Log: foo.c,v $\n-- ") + kHistory14 + "\n");
     context.log = "one\n\nthree";
@@ -141,14 +141,14 @@ TEST(KeywordExpander, EmptyLogGivesOnlyTheRevisionLine)
 
 TEST(KeywordExpander, NoSettingCallbackGivesNoValue)
 {
-    KeywordContext context = testing::revision_1_4();
+    KeywordContext context = test::revision_1_4();
     context.setting = nullptr;
     EXPECT_EQ(expanded("$Setting logformat$", 1, context), "$Setting logformat: $");
 }
 
 TEST(KeywordExpander, ArchivePathOverTheLimitInHeaderOrSource)
 {
-    KeywordContext context = testing::revision_1_4();
+    KeywordContext context = test::revision_1_4();
     context.archive_path = "/" + std::string(2047, 'a');  // 2,048 characters: allowed
     StringSink sink;
     EXPECT_EQ(expand_keywords("$Header$ $Source$", 1, context, false, sink), err::kSuccess);
@@ -178,7 +178,7 @@ public:
 
 TEST(KeywordExpander, SinkFailureIsAWriteErrorAndSticks)
 {
-    const KeywordContext context = testing::revision_1_4();
+    const KeywordContext context = test::revision_1_4();
     FailingSink sink;
     KeywordExpander expander(1, context, false, sink);
     EXPECT_EQ(expander.write("$Revision$\n"), err::kWorkWrite);
@@ -189,7 +189,7 @@ TEST(KeywordExpander, SinkFailureIsAWriteErrorAndSticks)
 
 TEST(KeywordExpander, OnlyTheFourModes)
 {
-    const KeywordContext context = testing::revision_1_4();
+    const KeywordContext context = test::revision_1_4();
     for (int mode : {0, 1, 16, 128}) {
         EXPECT_TRUE(is_keyword_mode(mode));
     }
@@ -202,7 +202,7 @@ TEST(KeywordExpander, OnlyTheFourModes)
 
 TEST(KeywordExpander, LargeTextPassesThroughWhole)
 {
-    const KeywordContext context = testing::revision_1_4();
+    const KeywordContext context = test::revision_1_4();
     std::string stored;
     std::string expected;
     for (int k = 0; k < 20000; ++k) {
@@ -213,4 +213,4 @@ TEST(KeywordExpander, LargeTextPassesThroughWhole)
 }
 
 }  // namespace
-}  // namespace orv::vc
+}  // namespace vc

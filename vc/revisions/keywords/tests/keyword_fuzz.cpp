@@ -12,7 +12,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    using namespace orv::vc;
+    using namespace vc;
     if (size == 0) {
         return 0;
     }

@@ -3,7 +3,7 @@
 
 #include "vc/revisions/keywords/keyword_recogniser.h"
 
-namespace orv::vc {
+namespace vc {
 namespace {
 
 TEST(KeywordRecogniser, MarkersOfOneLine)
@@ -77,4 +77,4 @@ TEST(KeywordTable, OrderIsTheCheckInIndex)
 }
 
 }  // namespace
-}  // namespace orv::vc
+}  // namespace vc

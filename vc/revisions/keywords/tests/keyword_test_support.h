@@ -6,7 +6,7 @@
 
 #include "vc/revisions/keywords/keyword_context.h"
 
-namespace orv::vc::testing {
+namespace vc::test {
 
 inline KeywordContext revision_1_4()
 {
@@ -34,4 +34,4 @@ inline KeywordContext revision_1_4()
     return context;
 }
 
-}  // namespace orv::vc::testing
+}  // namespace vc::test

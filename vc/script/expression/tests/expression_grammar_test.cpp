@@ -8,7 +8,7 @@
 #include "vc/script/expression/expression.h"
 #include "vc/script/expression/tests/expression_test_support.h"
 
-namespace orv::vc {
+namespace vc {
 namespace {
 
 using Kind = ExpressionValue::Kind;
@@ -47,7 +47,7 @@ void check_table(const Case* begin, const Case* end)
 {
     for (const Case* c = begin; c != end; ++c) {
         SCOPED_TRACE("expression: " + c->expression);
-        testing::TestEnvironment env;
+        test::TestEnvironment env;
         env.variables = {{"a", "x"}, {"one", "1"}, {"ten", "10"}, {"empty", ""}, {"Mixed", "m"}};
         if (!c->expected.error.empty()) {
             try {
@@ -180,7 +180,7 @@ TEST(ExpressionGrammar, LimitsAndErrors) { check_table(std::begin(kErrors), std:
 
 TEST(ExpressionEvaluation, StringsAreExpandedOnlyAsTheParserReachesThem)
 {
-    testing::TestEnvironment env;
+    test::TestEnvironment env;
     EXPECT_THROW(evaluate_expression("1 1 \"later\"", env), ScriptError);
     EXPECT_TRUE(env.expanded_tokens.empty());
 
@@ -190,7 +190,7 @@ TEST(ExpressionEvaluation, StringsAreExpandedOnlyAsTheParserReachesThem)
 
 TEST(ExpressionEvaluation, TruthAndIntegerResults)
 {
-    testing::TestEnvironment env;
+    test::TestEnvironment env;
     env.variables = {{"n", "  42abc"}, {"neg", "-7"}, {"word", "x"}};
     struct Row {
         const char* expression;
@@ -220,9 +220,9 @@ TEST(ExpressionEvaluation, ExpansionErrorsPassThrough)
 }
 
 }  // namespace
-}  // namespace orv::vc
+}  // namespace vc
 
-namespace orv::vc {
+namespace vc {
 namespace {
 
 // Arbitrary input either evaluates or fails with a script error; nothing
@@ -235,7 +235,7 @@ TEST(ExpressionEvaluation, ArbitraryInputEndsInAValueOrAScriptError)
         seed = seed * 1103515245u + 12345u;
         return (seed >> 16) & 0x7fff;
     };
-    testing::TestEnvironment env;
+    test::TestEnvironment env;
     env.variables = {{"a", "x"}, {"Z", "1"}};
     for (int round = 0; round < 3000; ++round) {
         std::string input;
@@ -250,4 +250,4 @@ TEST(ExpressionEvaluation, ArbitraryInputEndsInAValueOrAScriptError)
 }
 
 }  // namespace
-}  // namespace orv::vc
+}  // namespace vc

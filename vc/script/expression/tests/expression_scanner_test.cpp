@@ -4,7 +4,7 @@
 #include "vc/script/expression/expression_scanner.h"
 #include "vc/script/expression/tests/expression_test_support.h"
 
-namespace orv::vc {
+namespace vc {
 namespace {
 
 TEST(StringTokenLength, OneEscapeOrOneQuotedText)
@@ -57,7 +57,7 @@ TEST(ExpressionScanner, OperatorSpellings)
         {"# comment", kTokenEnd},   {"   ", kTokenEnd},
     };
     for (const Row& row : rows) {
-        testing::TestEnvironment env;
+        test::TestEnvironment env;
         ExpressionScanner scanner(row.text, env);
         EXPECT_EQ(scanner.next().code, row.code) << row.text;
     }
@@ -65,7 +65,7 @@ TEST(ExpressionScanner, OperatorSpellings)
 
 TEST(ExpressionScanner, NumbersNamesAndTheEnd)
 {
-    testing::TestEnvironment env;
+    test::TestEnvironment env;
     ExpressionScanner scanner("-12 abc9 7x", env);
     ScannedToken t = scanner.next();
     EXPECT_EQ(t.code, kTokenNumber);
@@ -84,4 +84,4 @@ TEST(ExpressionScanner, NumbersNamesAndTheEnd)
 }
 
 }  // namespace
-}  // namespace orv::vc
+}  // namespace vc

@@ -10,7 +10,7 @@
 
 #include "vc/script/expression/expression.h"
 
-namespace orv::vc::testing {
+namespace vc::test {
 
 class TestEnvironment : public ExpressionEnvironment {
 public:
@@ -64,4 +64,4 @@ public:
     }
 };
 
-}  // namespace orv::vc::testing
+}  // namespace vc::test

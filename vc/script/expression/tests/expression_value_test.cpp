@@ -3,7 +3,7 @@
 
 #include "vc/script/expression/expression.h"
 
-namespace orv::vc {
+namespace vc {
 namespace {
 
 TEST(TextToInteger, FollowsAtoiRulesAndWraps)
@@ -53,4 +53,4 @@ TEST(ExpressionParameters, AsAnEnvironment)
 }
 
 }  // namespace
-}  // namespace orv::vc
+}  // namespace vc
