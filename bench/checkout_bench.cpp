@@ -172,7 +172,7 @@ void record(benchmark::State& state, const std::string& name, double s, double& 
   g_best[name] = best;
 }
 
-void BM_Read(benchmark::State& state) {
+void bmRead(benchmark::State& state) {
   double best = 1e30;
   for (auto _ : state) {
     const auto t0 = Clock::now();
@@ -219,7 +219,7 @@ double checkOutOnce(const std::string& rev, bool toStdout) {
   return s;
 }
 
-void BM_Checkout(benchmark::State& state, int revision, bool toStdout) {
+void bmCheckout(benchmark::State& state, int revision, bool toStdout) {
   const std::string rev = "1." + std::to_string(revision);
   const std::string name = std::string(revision == kRevisions ? "co head" : revision == 1 ? "co oldest" : "co middle") +
                            (toStdout ? ", stdout" : "");
@@ -229,7 +229,7 @@ void BM_Checkout(benchmark::State& state, int revision, bool toStdout) {
 
 // Copies through user space, as the commit writes, and syncs the copy as the
 // commit syncs its file; "copy, no sync" leaves the sync out.
-void BM_Copy(benchmark::State& state, bool sync) {
+void bmCopy(benchmark::State& state, bool sync) {
   const std::string to = (g_dir / "copy.c,v").string();
   double best = 1e30;
   for (auto _ : state) {
@@ -249,7 +249,7 @@ void BM_Copy(benchmark::State& state, bool sync) {
   }
 }
 
-void BM_Diff(benchmark::State& state) {
+void bmDiff(benchmark::State& state) {
   const std::string a = (g_dir / "head.c").string(), b = (g_dir / "next.c").string(),
                     out = (g_dir / "diff.out").string();
   writeFile(a, g_headText);
@@ -281,7 +281,7 @@ std::pair<double, double> checkInOnce() {
 }
 
 // inMemory: only vcCiRevision is timed (the new revision stays in memory).
-void BM_Checkin(benchmark::State& state, bool inMemory) {
+void bmCheckin(benchmark::State& state, bool inMemory) {
   double best = 1e30;
   for (auto _ : state) {
     const auto [all, ci] = checkInOnce();
@@ -325,18 +325,18 @@ int main(int argc, char** argv) {
   auto reg = [](const char* name, auto fn, auto... args) {
     benchmark::RegisterBenchmark(name, fn, args...)->UseManualTime()->Iterations(kRuns)->Unit(benchmark::kMillisecond);
   };
-  reg("read archive", BM_Read);
-  reg("co head 1.1000", BM_Checkout, kRevisions, false);
-  reg("co middle 1.500", BM_Checkout, kRevisions / 2, false);
-  reg("co oldest 1.1", BM_Checkout, 1, false);
-  reg("co head 1.1000 to stdout", BM_Checkout, kRevisions, true);
-  reg("co middle 1.500 to stdout", BM_Checkout, kRevisions / 2, true);
-  reg("co oldest 1.1 to stdout", BM_Checkout, 1, true);
-  reg("copy archive + fsync", BM_Copy, true);
-  reg("copy archive", BM_Copy, false);
-  reg("DiffFile -n head next", BM_Diff);
-  reg("ci + commit", BM_Checkin, false);
-  reg("ci only (in memory)", BM_Checkin, true);
+  reg("read archive", bmRead);
+  reg("co head 1.1000", bmCheckout, kRevisions, false);
+  reg("co middle 1.500", bmCheckout, kRevisions / 2, false);
+  reg("co oldest 1.1", bmCheckout, 1, false);
+  reg("co head 1.1000 to stdout", bmCheckout, kRevisions, true);
+  reg("co middle 1.500 to stdout", bmCheckout, kRevisions / 2, true);
+  reg("co oldest 1.1 to stdout", bmCheckout, 1, true);
+  reg("copy archive + fsync", bmCopy, true);
+  reg("copy archive", bmCopy, false);
+  reg("DiffFile -n head next", bmDiff);
+  reg("ci + commit", bmCheckin, false);
+  reg("ci only (in memory)", bmCheckin, true);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -43,14 +43,14 @@ struct Pair {
 
 struct Measure {
   double seconds = 0;
-  long peak_kib = 0;
+  long peakKib = 0;
 };
 
 fs::path g_dir;
 std::map<std::string, std::vector<Pair>> g_work;
 std::map<std::string, Measure> g_best;
 
-std::vector<std::string> read_lines(const fs::path& p) {
+std::vector<std::string> readLines(const fs::path& p) {
   std::ifstream f(p, std::ios::binary);
   std::vector<std::string> lines;
   std::string l;
@@ -58,12 +58,12 @@ std::vector<std::string> read_lines(const fs::path& p) {
   return lines;
 }
 
-void write_lines(const fs::path& p, const std::vector<std::string>& lines) {
+void writeLines(const fs::path& p, const std::vector<std::string>& lines) {
   std::ofstream f(p, std::ios::binary);
   for (const auto& l : lines) f << l;
 }
 
-std::string edited_line(std::mt19937& rng) { return "    edited_" + std::to_string(rng()) + "();\n"; }
+std::string editedLine(std::mt19937& rng) { return "    edited_" + std::to_string(rng()) + "();\n"; }
 
 // Changes, inserts or deletes `count` lines at the given places.
 std::vector<std::string> edit(std::vector<std::string> lines, std::mt19937& rng, std::vector<std::size_t> at) {
@@ -72,8 +72,8 @@ std::vector<std::string> edit(std::vector<std::string> lines, std::mt19937& rng,
     if (lines.empty()) break;
     p = std::min(p, lines.size() - 1);
     switch (rng() % 3) {
-      case 0: lines[p] = edited_line(rng); break;
-      case 1: lines.insert(lines.begin() + static_cast<long>(p), edited_line(rng)); break;
+      case 0: lines[p] = editedLine(rng); break;
+      case 1: lines.insert(lines.begin() + static_cast<long>(p), editedLine(rng)); break;
       default: lines.erase(lines.begin() + static_cast<long>(p)); break;
     }
   }
@@ -93,14 +93,14 @@ void prepare() {
   std::vector<std::string> all;
   fs::create_directories(g_dir / "a");
   for (const auto& h : headers) {
-    auto lines = read_lines(h);
+    auto lines = readLines(h);
     all.insert(all.end(), lines.begin(), lines.end());
     std::vector<std::size_t> at;
     std::size_t base = lines.empty() ? 0 : rng() % lines.size();
     for (int k = 1 + static_cast<int>(rng() % 3); k > 0; --k) at.push_back(base + rng() % 20);
     fs::path a = g_dir / "a" / (h.filename().string() + ".old"), b = g_dir / "a" / (h.filename().string() + ".new");
-    write_lines(a, lines);
-    write_lines(b, edit(lines, rng, at));
+    writeLines(a, lines);
+    writeLines(b, edit(lines, rng, at));
     g_work["a"].push_back({a.string(), b.string()});
   }
 
@@ -108,8 +108,8 @@ void prepare() {
   {
     std::vector<std::size_t> at;
     for (std::size_t k = 0; k < all.size() / 100; ++k) at.push_back(rng() % all.size());
-    write_lines(g_dir / "b.old", all);
-    write_lines(g_dir / "b.new", edit(all, rng, at));
+    writeLines(g_dir / "b.old", all);
+    writeLines(g_dir / "b.new", edit(all, rng, at));
     g_work["b"].push_back({(g_dir / "b.old").string(), (g_dir / "b.new").string()});
   }
 
@@ -122,8 +122,8 @@ void prepare() {
     }
     std::vector<std::size_t> at;
     for (int k = 0; k < 1000; ++k) at.push_back(rng() % lines.size());
-    write_lines(g_dir / "c.old", lines);
-    write_lines(g_dir / "c.new", edit(lines, rng, at));
+    writeLines(g_dir / "c.old", lines);
+    writeLines(g_dir / "c.new", edit(lines, rng, at));
     g_work["c"].push_back({(g_dir / "c.old").string(), (g_dir / "c.new").string()});
   }
 
@@ -143,7 +143,7 @@ void prepare() {
 // The program is started by a fresh copy of this benchmark in its "--measure"
 // role: a process forked from a large parent would carry the parent's memory
 // high-water mark into the figure.
-long run_program(const std::vector<std::string>& args) {
+long runProgram(const std::vector<std::string>& args) {
   std::vector<std::string> full{"/proc/self/exe", "--measure"};
   full.insert(full.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -174,7 +174,7 @@ long run_program(const std::vector<std::string>& args) {
 
 // The "--measure" role: runs the program, writes its peak memory (KiB) to
 // descriptor 3 and exits with its status.
-int measure_main(char** argv) {
+int measureMain(char** argv) {
   pid_t pid = fork();
   if (pid == 0) {
     close(3);
@@ -196,22 +196,22 @@ std::vector<std::string> command(const std::string& tool, const Pair& p) {
   return {"diff", "-n", p.a, p.b};
 }
 
-void BM_Workload(benchmark::State& state, std::string work, std::string tool) {
+void bmWorkload(benchmark::State& state, std::string work, std::string tool) {
   Measure best{1e30, 0};
   for (auto _ : state) {
     auto t0 = std::chrono::steady_clock::now();
     long peak = 0;
-    for (const auto& p : g_work[work]) peak = std::max(peak, run_program(command(tool, p)));
+    for (const auto& p : g_work[work]) peak = std::max(peak, runProgram(command(tool, p)));
     double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     state.SetIterationTime(s);
     best.seconds = std::min(best.seconds, s);
-    best.peak_kib = std::max(best.peak_kib, peak);
+    best.peakKib = std::max(best.peakKib, peak);
   }
-  state.counters["peak_KiB"] = static_cast<double>(best.peak_kib);
+  state.counters["peak_KiB"] = static_cast<double>(best.peakKib);
   g_best[work + "/" + tool] = best;
 }
 
-void BM_InProcess(benchmark::State& state, bool gallop) {
+void bmInProcess(benchmark::State& state, bool gallop) {
   const Pair& p = g_work["b"][0];
   const std::string out = (g_dir / "inproc.out").string();
   const char* argv[] = {"diff", "-n"};
@@ -231,21 +231,21 @@ void BM_InProcess(benchmark::State& state, bool gallop) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 2 && std::string(argv[1]) == "--measure") return measure_main(argv + 2);
+  if (argc > 2 && std::string(argv[1]) == "--measure") return measureMain(argv + 2);
   prepare();
   for (const char* w : {"a", "b", "c"}) {
-    benchmark::RegisterBenchmark((std::string(w) + "/ours DiffFile -n").c_str(), BM_Workload, w, "ours")
+    benchmark::RegisterBenchmark((std::string(w) + "/ours DiffFile -n").c_str(), bmWorkload, w, "ours")
         ->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark((std::string(w) + "/GNU diff -n").c_str(), BM_Workload, w, "diff")
+    benchmark::RegisterBenchmark((std::string(w) + "/GNU diff -n").c_str(), bmWorkload, w, "diff")
         ->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
   }
-  benchmark::RegisterBenchmark("d/ours DiffBFile -n", BM_Workload, "d", "ours-binary")
+  benchmark::RegisterBenchmark("d/ours DiffBFile -n", bmWorkload, "d", "ours-binary")
       ->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("d/cmp -l", BM_Workload, "d", "cmp")
+  benchmark::RegisterBenchmark("d/cmp -l", bmWorkload, "d", "cmp")
       ->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("b/in-process, galloping k-list search", BM_InProcess, true)
+  benchmark::RegisterBenchmark("b/in-process, galloping k-list search", bmInProcess, true)
       ->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("b/in-process, binary search per step", BM_InProcess, false)
+  benchmark::RegisterBenchmark("b/in-process, binary search per step", bmInProcess, false)
       ->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
@@ -258,8 +258,8 @@ int main(int argc, char** argv) {
   for (auto& row : pairs) {
     const Measure& o = g_best[std::string(row[0]) + "/" + row[1]];
     const Measure& t = g_best[std::string(row[0]) + "/" + row[2]];
-    std::printf("%-4s %14.1f %12ld %14.1f %12ld %8.2f\n", row[0], o.seconds * 1e3, o.peak_kib, t.seconds * 1e3,
-                t.peak_kib, t.seconds > 0 ? o.seconds / t.seconds : 0.0);
+    std::printf("%-4s %14.1f %12ld %14.1f %12ld %8.2f\n", row[0], o.seconds * 1e3, o.peakKib, t.seconds * 1e3,
+                t.peakKib, t.seconds > 0 ? o.seconds / t.seconds : 0.0);
   }
   std::printf("b in-process: galloping %.1f ms, binary search %.1f ms\n",
               g_best["b/in-process gallop"].seconds * 1e3, g_best["b/in-process binary"].seconds * 1e3);

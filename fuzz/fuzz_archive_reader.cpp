@@ -19,7 +19,7 @@ namespace {
 bool write(ArchiveFile& a, std::string& out) {
   StringSink sink;
   WriteResult r;
-  if (write_archive(a, sink, WriteOptions{}, r) != 0) return false;
+  if (writeArchive(a, sink, WriteOptions{}, r) != 0) return false;
   out = std::move(sink.text);
   return true;
 }
@@ -30,32 +30,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MemorySource src(data, size);
   ArchiveFile a;
   a.source = &src;
-  if (read_header(a) != 0) return 0;
+  if (readHeader(a) != 0) return 0;
   // Read part of the texts first, so the writer's block copy is exercised too.
-  const auto order = text_order(a);
+  const auto order = textOrder(a);
   if (!order.empty()) {
-    if (read_texts(a, order[order.size() / 2]) != 0) return 0;
+    if (readTexts(a, order[order.size() / 2]) != 0) return 0;
   }
   std::string first;
   if (!write(a, first)) return 0;
 
-  MemorySource whole_src(data, size);
+  MemorySource wholeSrc(data, size);
   ArchiveFile whole;
-  whole.source = &whole_src;
-  if (read_header(whole) != 0 || read_texts(whole, nullptr) != 0) return 0;
+  whole.source = &wholeSrc;
+  if (readHeader(whole) != 0 || readTexts(whole, nullptr) != 0) return 0;
 
   MemorySource again(first);
   ArchiveFile b;
   b.source = &again;
-  if (read_header(b) != 0 || read_texts(b, nullptr) != 0) __builtin_trap();
+  if (readHeader(b) != 0 || readTexts(b, nullptr) != 0) __builtin_trap();
   std::string second;
   if (!write(b, second)) __builtin_trap();
   // The first write may keep a tail that was not yet normalised (but only
   // when the source looked canonical); once fully read it must be stable.
   std::string third;
-  MemorySource once_more(second);
+  MemorySource onceMore(second);
   ArchiveFile c;
-  c.source = &once_more;
-  if (read_header(c) != 0 || read_texts(c, nullptr) != 0 || !write(c, third) || third != second) __builtin_trap();
+  c.source = &onceMore;
+  if (readHeader(c) != 0 || readTexts(c, nullptr) != 0 || !write(c, third) || third != second) __builtin_trap();
   return 0;
 }

@@ -38,17 +38,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FunctionExpressionEnvironment env(variable, expand);
   ExpressionValue value;
   try {
-    value = evaluate_expression(text, env);
+    value = evaluateExpression(text, env);
   } catch (const ScriptError&) {
     return 0;
   }
   // The same text evaluates the same way through the other two forms.
   try {
-    if (evaluate_expression_truth(text, env) != expression_truth(value)) __builtin_trap();
-    if (evaluate_expression_integer(text, env) != expression_integer(value)) __builtin_trap();
+    if (evaluateExpressionTruth(text, env) != expressionTruth(value)) __builtin_trap();
+    if (evaluateExpressionInteger(text, env) != expressionInteger(value)) __builtin_trap();
   } catch (const ScriptError&) {
     __builtin_trap();
   }
-  (void)expression_text(value);
+  (void)expressionText(value);
   return 0;
 }

@@ -66,7 +66,7 @@ int usage() {
 }
 
 // The differencers write into a named file; copy it to standard output.
-bool copy_to_stdout(const char* path) {
+bool copyToStdout(const char* path) {
   std::FILE* f = std::fopen(path, "rb");
   if (!f) return false;
   char buf[1 << 16];
@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
   int result = binary ? DiffBFile(argcount, words.data(), file1, file2, out.c_str())
                       : DiffFile(argcount, words.data(), file1, file2, out.c_str());
   if (!direct) {
-    if (!copy_to_stdout(out.c_str())) {
+    if (!copyToStdout(out.c_str())) {
       std::perror("diffrun: output");
       result = 2;
     }

@@ -159,10 +159,10 @@ int writeCommitFile(VcInstance& inst, VcArchive& a, const std::string& dir, Atte
       enciphered = &*cipher;
     }
     TeeSink tee(plainFile, *enciphered);
-    if (!rc) rc = vc::archive::write_archive(a.file, tee, opts, at.result);
+    if (!rc) rc = vc::archive::writeArchive(a.file, tee, opts, at.result);
     if (!rc && gz) rc = gz->finish();
   } else {
-    rc = vc::archive::write_archive(a.file, disk, opts, at.result);
+    rc = vc::archive::writeArchive(a.file, disk, opts, at.result);
   }
   if (rc) return rc;
   at.crc = disk.crc();
@@ -197,7 +197,7 @@ int verifyCommitFile(VcInstance& inst, const Attempt& at) {
       break;
     }
     if (got == 0) break;
-    crc = vc::archive::crc16_update(crc, buf, static_cast<std::size_t>(got));
+    crc = vc::archive::crc16Update(crc, buf, static_cast<std::size_t>(got));
   }
   calls().close(fd);
   if (rc) return rc;
@@ -296,7 +296,7 @@ void readFromNewArchive(VcInstance& inst, VcArchive& a, Attempt& at, int newFd, 
     a.plainSource = std::make_unique<vc::archive::FdSource>(a.plainCopy.fd);
     source = a.plainSource.get();
   }
-  vc::archive::adopt_written(a.file, at.result, source);
+  vc::archive::adoptWritten(a.file, at.result, source);
   // Nothing reads the old plain copy any more.
   oldPlainSource.reset();
   removeTemp(&inst, oldPlain);
@@ -326,7 +326,7 @@ void stayOpenAfterCommit(VcInstance& inst, VcArchive& a) {
 int commitArchive(VcInstance& inst, VcArchive& a, bool close) {
   if (a.writeLock != 1) return fail(inst, err::kNotOpenForWrite);
   inst.lastError = 0;
-  if (a.file.read_state == vc::archive::ReadState::Nothing || a.file.quick_header) {
+  if (a.file.readState == vc::archive::ReadState::Nothing || a.file.quickHeader) {
     if (int rc = readArchiveHeader(inst, a)) return rc;
   }
   if (a.path.size() >= vc::path_code::kMaxAbsoluteName) return fail(inst, err::kInternalBufferExceeded);

@@ -87,7 +87,7 @@ void closeArchive(VcInstance& inst, VcArchive* a) {
 }
 
 void markDeltaChanged(VcArchive& a, vc::archive::DeltaRecord& d) {
-  d.change_flags |= vc::archive::kDeltaChanged;
+  d.changeFlags |= vc::archive::kDeltaChanged;
   a.file.flags |= vc::archive::kFlagModified;
 }
 

@@ -101,7 +101,7 @@ int getArchiveInfo(VcInstance& inst, int handle, int item, char* buf, int len) {
       return putByte(buf, revisionCount(f) > 1 ? 0 : 2);
     case 4: return archiveText(inst, *a, f.comment, buf, len);
     case 5: return putByte(buf, f.compression);
-    case 6: return copyOut(inst, f.default_branch, buf, len);
+    case 6: return copyOut(inst, f.defaultBranch, buf, len);
     case 7: return putByte(buf, (f.flags & arc::kFlagEncrypted) ? 1 : 0);
     case 8:
       if (!f.head) {
@@ -157,8 +157,8 @@ int getArchiveInfo(VcInstance& inst, int handle, int item, char* buf, int len) {
     }
     case 70: return archiveText(inst, *a, f.extension, buf, len);
     case 79:
-      if (f.security_objects.empty()) return fail(inst, err::kNoSecurityModules);
-      return nextEntry(inst, a->cursors.securityObjects, f.security_objects, buf, len);
+      if (f.securityObjects.empty()) return fail(inst, err::kNoSecurityModules);
+      return nextEntry(inst, a->cursors.securityObjects, f.securityObjects, buf, len);
     default: return fail(inst, err::kBadArgument);
   }
 }
@@ -195,20 +195,20 @@ int applyArchiveItem(VcInstance& inst, VcArchive& a, int item, const std::string
   switch (item) {
     case 17: f.access.insert(f.access.begin(), value); return 0;
     case 19: f.symbols.insert(f.symbols.begin(), arc::Symbol{second, value}); return 0;
-    case 20: f.comment.set_plain(value); return 0;
-    case 21: f.default_branch = second; return 0;
+    case 20: f.comment.setPlain(value); return 0;
+    case 21: f.defaultBranch = second; return 0;
     case 22: eraseFrom(f.access, value); return 0;
     case 24:
       f.symbols.erase(std::find_if(f.symbols.begin(), f.symbols.end(),
                                    [&](const arc::Symbol& s) { return s.name == value; }));
       return 0;
-    case 49: f.description.set_plain(value); return 0;
+    case 49: f.description.setPlain(value); return 0;
     case 72:
-      f.extension.set_plain(value);
-      f.has_extension = true;
+      f.extension.setPlain(value);
+      f.hasExtension = true;
       return 0;
-    case 80: f.security_objects.insert(f.security_objects.begin(), value); return 0;
-    case 81: eraseFrom(f.security_objects, value); return 0;
+    case 80: f.securityObjects.insert(f.securityObjects.begin(), value); return 0;
+    case 81: eraseFrom(f.securityObjects, value); return 0;
     default: return fail(inst, err::kBadArgument);
   }
 }
@@ -314,10 +314,10 @@ int checkEventItem(VcInstance& inst, VcArchive& a, int item, const std::string& 
       // A text replaced in memory must not be read over it later.
       return readArchiveTexts(inst, a, nullptr);
     case 80:
-      if (v.empty() || onList(f.security_objects, v)) return fail(inst, err::kSecurityModulePresent);
+      if (v.empty() || onList(f.securityObjects, v)) return fail(inst, err::kSecurityModulePresent);
       return 0;
     case 81:
-      if (!onList(f.security_objects, v)) return fail(inst, err::kSecurityModuleMissing);
+      if (!onList(f.securityObjects, v)) return fail(inst, err::kSecurityModuleMissing);
       return 0;
     default: return 0;
   }

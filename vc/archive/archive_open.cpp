@@ -6,6 +6,7 @@
 // deny-read-write. The archive file itself is only ever opened read-only:
 // commits replace it by rename, and the lock, being keyed by the name,
 // guards the file across the swap.
+#include "vc/paths/path_file_system.h"
 #include "vc/archive/archive_events.h"
 #include "vc/archive/archive_recognition.h"
 #include "vc/archive/archive_handles.h"
@@ -147,7 +148,7 @@ std::size_t readLead(int fd, unsigned char* lead, std::size_t size, int& readErr
 // Sets up a record for an archive this open has just created: nothing to
 // read, options from the configuration.
 void startNewArchive(VcInstance& inst, VcArchive& a) {
-  a.file.read_state = vc::archive::ReadState::All;
+  a.file.readState = vc::archive::ReadState::All;
   a.file.source = a.fileSource.get();
   if (optionBool(inst, "strictlocks", false)) a.file.flags |= vc::archive::kFlagStrict;
   a.file.compression = compressionOption(inst);
@@ -261,7 +262,7 @@ int changeWriteLock(VcInstance& inst, int handle, int requested) {
   if (!permitted(inst, "openarchive", a)) return refuse(inst, err::kDenyOpenArchive);
   a->openMode &= ~kOpenCreate;
 
-  if (requested == 1 && a->file.read_state != vc::archive::ReadState::Nothing && !onAccessList(inst, *a))
+  if (requested == 1 && a->file.readState != vc::archive::ReadState::Nothing && !onAccessList(inst, *a))
     return fail(inst, err::kNotOnAccessList);
 
   if (requested == 0) {

@@ -48,7 +48,7 @@ int wrongPassword(VcInstance& inst, VcArchive& a) {
 int setArchivePassword(VcInstance& inst, VcArchive& a, const char* password) {
   arc::ArchiveFile& f = a.file;
   // Texts still in the file go into the plain copy before anything changes.
-  if (f.read_state == arc::ReadState::Header && !f.quick_header) {
+  if (f.readState == arc::ReadState::Header && !f.quickHeader) {
     if (int rc = readArchiveTexts(inst, a, nullptr)) return rc;
   }
   const bool encrypted = (f.flags & arc::kFlagEncrypted) != 0;
@@ -61,7 +61,7 @@ int setArchivePassword(VcInstance& inst, VcArchive& a, const char* password) {
     if (!encrypted) {
       if (int rc = readArchiveTexts(inst, a, nullptr)) return rc;
       f.flags |= arc::kFlagEncrypted | arc::kFlagModified;
-    } else if (f.read_state != arc::ReadState::Nothing) {
+    } else if (f.readState != arc::ReadState::Nothing) {
       f.flags |= arc::kFlagModified;  // a new password for a readable archive
     }
     a.cipher = cipherFor(password);

@@ -107,22 +107,22 @@ int ensurePlainSource(VcInstance& inst, VcArchive& a) {
 }  // namespace
 
 int readArchiveHeader(VcInstance& inst, VcArchive& a, bool quick, std::string_view target) {
-  if (a.file.read_state != vc::archive::ReadState::Nothing && !(a.file.quick_header && !quick))
+  if (a.file.readState != vc::archive::ReadState::Nothing && !(a.file.quickHeader && !quick))
     return 0;
   if (int rc = ensurePlainSource(inst, a)) return fail(inst, rc);
   vc::archive::ReadOptions opts;
   opts.quick = quick;
   opts.target = target;
-  opts.for_write = (a.openMode & kOpenWrite) != 0;
+  opts.forWrite = (a.openMode & kOpenWrite) != 0;
   // An archive opened only for reading is not written by this handle unless
   // it takes the write lock later; that commit then rewrites every text.
-  opts.check_canonical = opts.for_write;
+  opts.checkCanonical = opts.forWrite;
   const std::string user = currentUserName(inst);
   opts.user = user;
-  opts.security_admits = [&inst, &a](const std::vector<std::string>& objects) {
+  opts.securityAdmits = [&inst, &a](const std::vector<std::string>& objects) {
     return archiveHooks().securityAdmits(inst, a, objects);
   };
-  if (int rc = vc::archive::read_header(a.file, opts)) return fail(inst, rc);
+  if (int rc = vc::archive::readHeader(a.file, opts)) return fail(inst, rc);
   return 0;
 }
 
@@ -135,7 +135,7 @@ void resetArchiveReader(VcArchive& a) {
 }
 
 int readArchiveTexts(VcInstance& inst, VcArchive& a, vc::archive::DeltaRecord* wanted) {
-  if (a.file.read_state == vc::archive::ReadState::Nothing || a.file.quick_header) {
+  if (a.file.readState == vc::archive::ReadState::Nothing || a.file.quickHeader) {
     std::string keep = wanted ? wanted->revision : std::string();
     if (int rc = readArchiveHeader(inst, a)) return rc;
     if (wanted) {
@@ -143,7 +143,7 @@ int readArchiveTexts(VcInstance& inst, VcArchive& a, vc::archive::DeltaRecord* w
       if (!wanted) return fail(inst, err::kDeltaCorrupt);
     }
   }
-  if (int rc = vc::archive::read_texts(a.file, wanted)) return fail(inst, rc);
+  if (int rc = vc::archive::readTexts(a.file, wanted)) return fail(inst, rc);
   return 0;
 }
 

@@ -81,7 +81,7 @@ std::string expandLogFormat(VcInstance& inst, VcArchive& a, const std::string& f
         break;
       case 'S': out += d ? d->state : ""; break;
       case 'a': out += loginName(inst); break;
-      case 'd': out += d ? vc::display_date(d->date) : ""; break;
+      case 'd': out += d ? vc::displayDate(d->date) : ""; break;
       case 'f': out += a.path; break;
       case 'l':
         if (const auto* l = lockOn(a.file, revision)) out += l->user;

@@ -10,8 +10,8 @@ namespace vc {
 
 int plainText(VcInstance& inst, VcArchive& a, const vc::archive::TextRecord& t, std::string& out) {
   std::string stored;
-  if (int rc = vc::archive::load_text(a.file, t, stored)) return fail(inst, rc);
-  out = vc::archive::undouble_at(stored);
+  if (int rc = vc::archive::loadText(a.file, t, stored)) return fail(inst, rc);
+  out = vc::archive::undoubleAt(stored);
   return 0;
 }
 

@@ -63,17 +63,17 @@ int putCache(VcInstance& inst, int handle, const char* revision, int item, VcCac
   if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
   arc::ArchiveFile& f = a->file;
   switch (item) {
-    case 49: f.description.set_plain(text); break;
-    case 20: f.comment.set_plain(text); break;
+    case 49: f.description.setPlain(text); break;
+    case 20: f.comment.setPlain(text); break;
     case 72:
-      f.extension.set_plain(text);
-      f.has_extension = true;
+      f.extension.setPlain(text);
+      f.hasExtension = true;
       break;
     default: {
       if (!revision) return fail(inst, err::kBadArgument);
       arc::DeltaRecord* d = nullptr;
       if (int rc = findRevision(inst, *a, revision, d)) return rc;
-      d->log.set_plain(text);
+      d->log.setPlain(text);
       markDeltaChanged(*a, *d);
       break;
     }

@@ -15,10 +15,10 @@ VC_API VcError vcbccoption(const char* projectFile, int option, char* buffer, in
     VcInstance* inst = currentInstance();
     if (!inst) return err::kBadCaller;
     if (!projectFile || !buffer || length < 1) return fail(*inst, err::kBadArgument);
-    auto& reader = vc::library_bcc_project_reader();
+    auto& reader = vc::libraryBccProjectReader();
     const int rc = reader.option(projectFile, option, buffer, static_cast<std::size_t>(length));
-    if (rc == err::kBufferTooSmall) inst->neededLength = static_cast<int>(reader.needed_length());
-    if (rc == err::kCannotOpenFile) return fail(*inst, rc, reader.system_error());
+    if (rc == err::kBufferTooSmall) inst->neededLength = static_cast<int>(reader.neededLength());
+    if (rc == err::kCannotOpenFile) return fail(*inst, rc, reader.systemError());
     return rc ? fail(*inst, rc) : 0;
   });
 }
@@ -27,7 +27,7 @@ VC_API VcError vcbccdone(void) {
   return guarded([&] {
     VcInstance* inst = currentInstance();
     if (!inst) return err::kBadCaller;
-    return vc::library_bcc_project_reader().done();
+    return vc::libraryBccProjectReader().done();
   });
 }
 

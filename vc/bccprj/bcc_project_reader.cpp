@@ -29,7 +29,7 @@ constexpr unsigned kEndRecord = 0xFFFF;
 
 unsigned le16(const unsigned char* bytes) { return bytes[0] | (bytes[1] << 8); }
 
-bool is_known_record(unsigned type)
+bool isKnownRecord(unsigned type)
 {
     return type == 10 || (type >= 50 && type <= 55) || type == kEndRecord;
 }
@@ -47,7 +47,7 @@ public:
         return orv::sys::calls().fstat(fd_, &status) == 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
     }
 
-    bool read_at(std::uint64_t offset, void* buffer, std::size_t count) override
+    bool readAt(std::uint64_t offset, void* buffer, std::size_t count) override
     {
         auto* out = static_cast<char*>(buffer);
         while (count > 0) {
@@ -84,13 +84,13 @@ public:
 
 }  // namespace
 
-BccFileOpener& system_bcc_file_opener()
+BccFileOpener& systemBccFileOpener()
 {
     static SystemOpener opener;
     return opener;
 }
 
-BccProjectReader& library_bcc_project_reader()
+BccProjectReader& libraryBccProjectReader()
 {
     static BccProjectReader reader;
     return reader;
@@ -105,17 +105,17 @@ int BccProjectReader::done()
     return err::kSuccess;
 }
 
-int BccProjectReader::open_project(const std::string& path)
+int BccProjectReader::openProject(const std::string& path)
 {
     done();
     int error = 0;
     std::unique_ptr<BccFile> file = opener_.open(path, error);
     if (!file) {
-        system_error_ = error;
+        systemError_ = error;
         return err::kCannotOpenFile;
     }
     unsigned char header[kFirstRecord];
-    if (!file->read_at(0, header, sizeof header) || std::memcmp(header, kSignature, sizeof kSignature) != 0 ||
+    if (!file->readAt(0, header, sizeof header) || std::memcmp(header, kSignature, sizeof kSignature) != 0 ||
         (le16(header + kVersionOffset) >> 8) != kVersionHighByte) {
         return err::kNotBorlandProject;
     }
@@ -124,18 +124,18 @@ int BccProjectReader::open_project(const std::string& path)
     return err::kSuccess;
 }
 
-int BccProjectReader::find_option(int option_id, std::string& text)
+int BccProjectReader::findOption(int optionId, std::string& text)
 {
     const std::uint64_t size = file_->size();
     std::uint64_t position = kFirstRecord;
     while (true) {
         unsigned char head[4];
-        if (position + sizeof head > size || !file_->read_at(position, head, sizeof head)) {
+        if (position + sizeof head > size || !file_->readAt(position, head, sizeof head)) {
             return err::kNotBorlandProject;  // the file ends without its end record
         }
         unsigned type = le16(head);
         unsigned length = le16(head + 2);
-        if (!is_known_record(type)) {
+        if (!isKnownRecord(type)) {
             return err::kNotBorlandProject;
         }
         if (type == kEndRecord) {
@@ -147,24 +147,24 @@ int BccProjectReader::find_option(int option_id, std::string& text)
         }
         if (type == kOptionsRecord) {
             std::vector<unsigned char> record(length);
-            if (length > 0 && !file_->read_at(data, record.data(), length)) {
+            if (length > 0 && !file_->readAt(data, record.data(), length)) {
                 return err::kNotBorlandProject;
             }
             std::size_t at = 0;
             while (at + 4 <= record.size()) {
                 unsigned id = le16(&record[at]);
-                std::size_t entry_length = le16(&record[at + 2]);
+                std::size_t entryLength = le16(&record[at + 2]);
                 at += 4;
-                if (entry_length > record.size() - at) {
+                if (entryLength > record.size() - at) {
                     return err::kOptionNotDefined;  // the entry runs past its record
                 }
-                if (static_cast<int>(id) == option_id) {
+                if (static_cast<int>(id) == optionId) {
                     const char* begin = reinterpret_cast<const char*>(&record[at]);
-                    const void* nul = std::memchr(begin, 0, entry_length);
-                    text.assign(begin, nul ? static_cast<const char*>(nul) - begin : entry_length);
+                    const void* nul = std::memchr(begin, 0, entryLength);
+                    text.assign(begin, nul ? static_cast<const char*>(nul) - begin : entryLength);
                     return err::kSuccess;
                 }
-                at += entry_length;
+                at += entryLength;
             }
             return err::kOptionNotDefined;
         }
@@ -172,31 +172,31 @@ int BccProjectReader::find_option(int option_id, std::string& text)
     }
 }
 
-int BccProjectReader::option(std::string_view project_file, int option_id, std::string& text)
+int BccProjectReader::option(std::string_view projectFile, int optionId, std::string& text)
 {
-    if (project_file.empty()) {
+    if (projectFile.empty()) {
         return err::kBadArgument;
     }
-    const std::string path = orv::fs::forward_slashes(project_file);
+    const std::string path = orv::fs::forward_slashes(projectFile);
     if (!file_ || path != path_) {
-        if (int code = open_project(path); code != err::kSuccess) {
+        if (int code = openProject(path); code != err::kSuccess) {
             return code;
         }
     }
-    return find_option(option_id, text);
+    return findOption(optionId, text);
 }
 
-int BccProjectReader::option(std::string_view project_file, int option_id, char* buffer, std::size_t length)
+int BccProjectReader::option(std::string_view projectFile, int optionId, char* buffer, std::size_t length)
 {
     if (buffer == nullptr) {
         return err::kBadArgument;
     }
     std::string text;
-    if (int code = option(project_file, option_id, text); code != err::kSuccess) {
+    if (int code = option(projectFile, optionId, text); code != err::kSuccess) {
         return code;
     }
     if (text.size() + 1 > length) {
-        needed_length_ = text.size() + 1;
+        neededLength_ = text.size() + 1;
         if (length > 0) {
             std::memcpy(buffer, text.data(), length - 1);
             buffer[length - 1] = '\0';

@@ -38,7 +38,7 @@ public:
     // The current size of the file in bytes.
     virtual std::uint64_t size() = 0;
     // Reads exactly `count` bytes at `offset`; false when they are not all there.
-    virtual bool read_at(std::uint64_t offset, void* buffer, std::size_t count) = 0;
+    virtual bool readAt(std::uint64_t offset, void* buffer, std::size_t count) = 0;
 };
 
 // Opens project files; a seam so that tests can count and fail opens.
@@ -50,41 +50,41 @@ public:
 };
 
 // Opens files of the file system, read-only.
-BccFileOpener& system_bcc_file_opener();
+BccFileOpener& systemBccFileOpener();
 
 class BccProjectReader {
 public:
-    explicit BccProjectReader(BccFileOpener& opener = system_bcc_file_opener());
+    explicit BccProjectReader(BccFileOpener& opener = systemBccFileOpener());
 
     // The text of option `option_id` of `project_file` ('\' in the name is
     // taken as '/'). Answers 0, 56 (empty name), 73, 74 or 228 (the system
     // error number then in system_error()).
-    int option(std::string_view project_file, int option_id, std::string& text);
+    int option(std::string_view projectFile, int optionId, std::string& text);
 
     // The same into a caller's buffer. When the text and its NUL do not fit,
     // as much as fits is stored with a NUL and the answer is 4, with the
     // needed length in needed_length(). A null buffer answers 56.
-    int option(std::string_view project_file, int option_id, char* buffer, std::size_t length);
+    int option(std::string_view projectFile, int optionId, char* buffer, std::size_t length);
 
     // Closes the kept file; answers 0.
     int done();
 
-    bool has_open_file() const { return file_ != nullptr; }
-    std::size_t needed_length() const { return needed_length_; }
-    int system_error() const { return system_error_; }
+    bool hasOpenFile() const { return file_ != nullptr; }
+    std::size_t neededLength() const { return neededLength_; }
+    int systemError() const { return systemError_; }
 
 private:
-    int open_project(const std::string& path);
-    int find_option(int option_id, std::string& text);
+    int openProject(const std::string& path);
+    int findOption(int optionId, std::string& text);
 
     BccFileOpener& opener_;
     std::unique_ptr<BccFile> file_;
     std::string path_;
-    std::size_t needed_length_ = 0;
-    int system_error_ = 0;
+    std::size_t neededLength_ = 0;
+    int systemError_ = 0;
 };
 
 // The one reader of the loaded library, behind vcbccoption and vcbccdone.
-BccProjectReader& library_bcc_project_reader();
+BccProjectReader& libraryBccProjectReader();
 
 }  // namespace vc

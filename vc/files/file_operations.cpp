@@ -7,7 +7,6 @@
 #include "vc/instance/instance.h"
 #include "vc/paths/path_file_system.h"
 #include "vc/instance/message_catalogue.h"
-#include "fs/path_separators.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -33,10 +32,6 @@ int setWritable(const std::string& path) {
   struct stat st {};
   if (orv::sys::calls().stat(path.c_str(), &st) != 0) return errno;
   return orv::sys::calls().chmod(path.c_str(), (st.st_mode & 07777) | 0200) == 0 ? 0 : errno;
-}
-
-int makeDirectoriesFor(const std::string& filePath) {
-  return vc::make_directories_for(orv::fs::forward_slashes(filePath));
 }
 
 namespace {

@@ -20,10 +20,6 @@ int forceRemove(const std::string& path);
 int setReadOnly(const std::string& path);
 int setWritable(const std::string& path);
 
-// Creates every missing directory leading to the file path, top down. An
-// existing directory is no failure; a component that exists but is not a
-// directory is (ENOTDIR). 0 or errno.
-int makeDirectoriesFor(const std::string& filePath);
 
 // Copies source to destination: creates the destination's directories (202),
 // asks ask (when given) before overwriting an existing destination, also

@@ -78,7 +78,7 @@ int parseServerPath(const char* pathArg, ServerPath& out) {
 // Clears the request, finds the server of path and fills in the header and
 // the first path. 104 for a server whose module did not answer before.
 int prepare(VcInstance& inst, Operation code, const char* user, const char* path, Prepared& p) {
-  NWInit(inst);
+  nwInit(inst);
   if (inst.netware.clientStatus != 0) return kNotOnServer;
   ServerPath sp;
   if (int rc = parseServerPath(path, sp)) return rc;
@@ -125,7 +125,7 @@ void setTransport(Transport* transport) { g_transport = transport ? transport : 
 
 std::uint32_t checkWord(const Request& request, std::uint32_t tick) {
   const std::uint16_t crc =
-      vc::archive::crc16_update(0, request.data() + kUserOffset, kRequestSize - kUserOffset);
+      vc::archive::crc16Update(0, request.data() + kUserOffset, kRequestSize - kUserOffset);
   const std::uint32_t high = (tick / 55) & 0xFFFF;
   const std::uint32_t low = (crc + tick) & 0xFFFF;
   return (high << 16) | low;
@@ -160,7 +160,7 @@ const std::array<ServerEntry, kServerSlots>& serverTable() { return g_servers; }
 void clearServerTable() { g_servers.fill(ServerEntry{}); }
 const std::vector<std::uint8_t>& lastReply() { return g_lastReply; }
 
-int NWInit(VcInstance& inst) {
+int nwInit(VcInstance& inst) {
   if (inst.netware.clientStatus == kNetWareNotTried) {
     const int rc = g_client->start();
     inst.netware.moduleStatus = rc == 0 ? 0 : kClientMissing;
@@ -170,16 +170,16 @@ int NWInit(VcInstance& inst) {
   return 0;
 }
 
-int NWCheckIfNetwarePath(VcInstance& inst, const char* user, const char* path) {
+int nwCheckIfNetwarePath(VcInstance& inst, const char* user, const char* path) {
   (void)user;
-  NWInit(inst);
+  nwInit(inst);
   if (inst.netware.clientStatus != 0) return kNotOnServer;
   ServerPath sp;
   if (!path) return err::kBadArgument;
   return g_client->parsePath(orv::fs::forward_slashes(path), sp);
 }
 
-int NWIsNLMLoaded(VcInstance& inst, const char* user, const char* path) {
+int nwIsNlmLoaded(VcInstance& inst, const char* user, const char* path) {
   Prepared p;
   const int rc = prepare(inst, kModuleStatus, user, path, p);
   if (rc == kNotAnswering) return err::kNlmError;
@@ -195,7 +195,7 @@ int NWIsNLMLoaded(VcInstance& inst, const char* user, const char* path) {
   return 0;
 }
 
-int NWNLMFlags(VcInstance& inst, const char* user, const char* path, int* version, int* flags,
+int nwnlmFlags(VcInstance& inst, const char* user, const char* path, int* version, int* flags,
                int* third) {
   if (version) *version = 0;
   if (flags) *flags = 0;
@@ -210,15 +210,15 @@ int NWNLMFlags(VcInstance& inst, const char* user, const char* path, int* versio
   return 0;
 }
 
-int NWDeleteRevAccess(VcInstance& inst, const char* user, const char* path) {
+int nwDeleteRevAccess(VcInstance& inst, const char* user, const char* path) {
   int flags = 0;
-  if (int rc = NWNLMFlags(inst, user, path, nullptr, &flags, nullptr)) return rc;
+  if (int rc = nwnlmFlags(inst, user, path, nullptr, &flags, nullptr)) return rc;
   return flags == 0 ? kNoRevisionAccess : 0;
 }
 
-int NWGetLoginName(VcInstance& inst, char* buffer, int length) {
+int nwGetLoginName(VcInstance& inst, char* buffer, int length) {
   if (!buffer || length < 1) return err::kBadArgument;
-  NWInit(inst);
+  nwInit(inst);
   if (inst.netware.clientStatus != 0) return kClientMissing;
   std::string full;
   if (int rc = g_client->connectionUserName(full)) return rc;
@@ -228,7 +228,7 @@ int NWGetLoginName(VcInstance& inst, char* buffer, int length) {
   return copyResult(&inst, name, buffer, length);
 }
 
-int NWOperation(VcInstance& inst, Operation code, const char* user, const char* path,
+int nwOperation(VcInstance& inst, Operation code, const char* user, const char* path,
                 const char* secondPath, int* result) {
   if (result) *result = 0;
   Prepared p;
@@ -244,14 +244,14 @@ int NWOperation(VcInstance& inst, Operation code, const char* user, const char* 
   return 0;
 }
 
-void NWExit(VcInstance& inst) {
+void nwExit(VcInstance& inst) {
   inst.netware.moduleStatus = kNetWareNotTried;
   inst.netware.clientStatus = kNetWareNotTried;
 }
 
 namespace {
 
-CleanupRegistration g_endSession(&NWExit);
+CleanupRegistration g_endSession(&nwExit);
 
 // The raw senders: a prepared request with an operand, exchanged at once.
 template <class Fill>

@@ -135,31 +135,31 @@ void clearServerTable();
 
 // Starts the client on first use; always 0 (a missing client makes every
 // path local).
-int NWInit(VcInstance& inst);
+int nwInit(VcInstance& inst);
 // 0 for a path on a NetWare server; 3 for a local path (always, without a
 // client); else the client's code.
-int NWCheckIfNetwarePath(VcInstance& inst, const char* user, const char* path);
+int nwCheckIfNetwarePath(VcInstance& inst, const char* user, const char* path);
 // 0 when the server module runs; 222 when it does not answer; 3 local.
-int NWIsNLMLoaded(VcInstance& inst, const char* user, const char* path);
+int nwIsNlmLoaded(VcInstance& inst, const char* user, const char* path);
 // The module's version (byte 6 * 256 + byte 7), flags (byte 8) and third
 // value (byte 9). 104 when the module did not answer before, 222 when it
 // does not answer now.
-int NWNLMFlags(VcInstance& inst, const char* user, const char* path, int* version, int* flags,
+int nwnlmFlags(VcInstance& inst, const char* user, const char* path, int* version, int* flags,
                int* third);
 // 102 when the module's flags say it keeps no revision access.
-int NWDeleteRevAccess(VcInstance& inst, const char* user, const char* path);
+int nwDeleteRevAccess(VcInstance& inst, const char* user, const char* path);
 // The login name of the default connection ("CN=name.OU=unit" gives
 // "name"); 240 without a client, 4 when it does not fit.
-int NWGetLoginName(VcInstance& inst, char* buffer, int length);
+int nwGetLoginName(VcInstance& inst, char* buffer, int length);
 // A request to the server module about path, with a second path (operations
 // 4, 5 and 14) or none. 0 with the module's result word in *result; 3 for a
 // local path; 104 when the module did not answer before and 222 when it does
 // not answer now: the caller then does the work the local way or reports
 // 222, never counts it as done. 12 when a path does not fit the request.
-int NWOperation(VcInstance& inst, Operation code, const char* user, const char* path,
+int nwOperation(VcInstance& inst, Operation code, const char* user, const char* path,
                 const char* secondPath, int* result);
 // Ends the session of the instance.
-void NWExit(VcInstance& inst);
+void nwExit(VcInstance& inst);
 
 // Reply data of the last exchange (from offset 6).
 const std::vector<std::uint8_t>& lastReply();

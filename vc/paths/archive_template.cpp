@@ -10,7 +10,7 @@ namespace vc {
 namespace {
 
 // Appends `piece`, never writing a doubled separator at the join.
-void write_piece(std::string& out, std::string_view piece)
+void writePiece(std::string& out, std::string_view piece)
 {
     if (!piece.empty() && !out.empty() && out.back() == '/' && piece.front() == '/')
         piece.remove_prefix(1);
@@ -18,7 +18,7 @@ void write_piece(std::string& out, std::string_view piece)
 }
 
 // Removes doubled separators, keeping a leading "//" (a server name).
-std::string collapse_separators(std::string_view name)
+std::string collapseSeparators(std::string_view name)
 {
     std::string out;
     for (std::size_t i = 0; i < name.size(); ++i) {
@@ -29,7 +29,7 @@ std::string collapse_separators(std::string_view name)
     return out;
 }
 
-ExpandResult to_expand_result(RootSplitResult r)
+ExpandResult toExpandResult(RootSplitResult r)
 {
     switch (r) {
     case RootSplitResult::ok: return ExpandResult::ok;
@@ -45,10 +45,10 @@ struct Element {
     std::string text;  // literal text
 };
 
-std::vector<Element> parse_template(std::string_view t)
+std::vector<Element> parseTemplate(std::string_view t)
 {
     std::vector<Element> elements;
-    auto add_literal = [&](std::string_view text) {
+    auto addLiteral = [&](std::string_view text) {
         if (!elements.empty() && elements.back().kind == Element::literal)
             elements.back().text += text;
         else
@@ -56,7 +56,7 @@ std::vector<Element> parse_template(std::string_view t)
     };
     for (std::size_t i = 0; i < t.size(); ++i) {
         if (t[i] != '%' || i + 1 == t.size()) {
-            add_literal(t.substr(i, 1));
+            addLiteral(t.substr(i, 1));
             continue;
         }
         char code = t[++i];
@@ -64,8 +64,8 @@ std::vector<Element> parse_template(std::string_view t)
         case 'v': elements.push_back({Element::volume, {}}); break;
         case 'd': elements.push_back({Element::directory, {}}); break;
         case 'f': elements.push_back({Element::file, {}}); break;
-        case '%': add_literal("%"); break;
-        default: add_literal(t.substr(i - 1, 2)); break;
+        case '%': addLiteral("%"); break;
+        default: addLiteral(t.substr(i - 1, 2)); break;
         }
     }
     return elements;
@@ -79,35 +79,35 @@ public:
     TemplateMatcher(const std::vector<Element>& elements, std::string_view name)
         : elements_(elements), name_(name) {}
 
-    bool match() { return match_from(0, 0); }
+    bool match() { return matchFrom(0, 0); }
 
     std::string volume, directory, file;
-    bool has_directory = false;
+    bool hasDirectory = false;
 
 private:
-    bool match_from(std::size_t e, std::size_t pos)
+    bool matchFrom(std::size_t e, std::size_t pos)
     {
         if (e == elements_.size())
             return pos == name_.size();
         const Element& element = elements_[e];
         switch (element.kind) {
         case Element::literal:
-            return match_literal(e, pos);
+            return matchLiteral(e, pos);
         case Element::volume:
-            if (pos == 0 && volume_length(name_) != 0) {
+            if (pos == 0 && volumeLength(name_) != 0) {
                 volume = std::string(name_.substr(0, 2));
-                if (match_from(e + 1, 2))
+                if (matchFrom(e + 1, 2))
                     return true;
             }
             volume.clear();
-            return match_from(e + 1, pos);
+            return matchFrom(e + 1, pos);
         case Element::directory:
-            has_directory = true;
+            hasDirectory = true;
             for (std::size_t end = name_.size() + 1; end-- > pos;) {
-                if (!ends_directory(pos, end))
+                if (!endsDirectory(pos, end))
                     continue;
                 directory = std::string(name_.substr(pos, end - pos));
-                if (match_from(e + 1, end))
+                if (matchFrom(e + 1, end))
                     return true;
             }
             return false;
@@ -117,7 +117,7 @@ private:
                 limit = name_.size();
             for (std::size_t end = limit; end > pos; --end) {
                 file = std::string(name_.substr(pos, end - pos));
-                if (match_from(e + 1, end))
+                if (matchFrom(e + 1, end))
                     return true;
             }
             return false;
@@ -127,13 +127,13 @@ private:
     }
 
     // A directory part is empty or ends at a separator.
-    bool ends_directory(std::size_t pos, std::size_t end) const
+    bool endsDirectory(std::size_t pos, std::size_t end) const
     {
         auto separator = [](char c) { return c == '/' || c == '\\'; };
         return end == pos || end == name_.size() || separator(name_[end - 1]) || separator(name_[end]);
     }
 
-    bool match_literal(std::size_t e, std::size_t pos)
+    bool matchLiteral(std::size_t e, std::size_t pos)
     {
         std::string_view text = elements_[e].text;
         Element::Kind before = e > 0 ? elements_[e - 1].kind : Element::literal;
@@ -142,17 +142,17 @@ private:
         if (before == Element::volume && text.front() == ':') {
             text.remove_prefix(1);
             if (text.empty())
-                return match_from(e + 1, pos);
+                return matchFrom(e + 1, pos);
         }
         std::string_view rest = name_.substr(pos);
-        if (path_starts_with(rest, text) && match_from(e + 1, pos + text.size()))
+        if (pathStartsWith(rest, text) && matchFrom(e + 1, pos + text.size()))
             return true;
         // ... nor the separator that follows "%d" when the output already
         // ended in one or was empty.
         if (before == Element::directory && text.front() == '/' &&
             (directory.empty() || directory.back() == '/')) {
             std::string_view shorter = text.substr(1);
-            if (path_starts_with(rest, shorter) && match_from(e + 1, pos + shorter.size()))
+            if (pathStartsWith(rest, shorter) && matchFrom(e + 1, pos + shorter.size()))
                 return true;
         }
         return false;
@@ -163,14 +163,14 @@ private:
 };
 
 // The candidate working name must lie below a non-empty root.
-std::optional<std::string> below_root(std::string_view root, std::string candidate)
+std::optional<std::string> belowRoot(std::string_view root, std::string candidate)
 {
-    candidate = collapse_separators(candidate);
+    candidate = collapseSeparators(candidate);
     if (!root.empty()) {
         RootSplit split;
-        if (split_against_root(root, candidate, split) != RootSplitResult::ok)
+        if (splitAgainstRoot(root, candidate, split) != RootSplitResult::ok)
             return std::nullopt;
-    } else if (split_path(candidate).file == 0) {
+    } else if (splitPath(candidate).file == 0) {
         return std::nullopt;
     }
     return candidate;
@@ -185,34 +185,34 @@ std::string rooted(std::string_view path)
 
 }  // namespace
 
-ExpandResult expand_archive_template(std::string_view archive_template, std::string_view root,
+ExpandResult expandArchiveTemplate(std::string_view archiveTemplate, std::string_view root,
                                      std::string_view name, std::string& out)
 {
     out.clear();
     RootSplit split;
-    RootSplitResult r = split_against_root(root, name, split);
+    RootSplitResult r = splitAgainstRoot(root, name, split);
     if (r != RootSplitResult::ok)
-        return to_expand_result(r);
+        return toExpandResult(r);
 
-    auto write_directory = [&] {
-        write_piece(out, split.root_directory);
-        if (!split.root_directory.empty())
-            write_piece(out, "/");
-        write_piece(out, split.relative_directory);
+    auto writeDirectory = [&] {
+        writePiece(out, split.rootDirectory);
+        if (!split.rootDirectory.empty())
+            writePiece(out, "/");
+        writePiece(out, split.relativeDirectory);
     };
 
-    if (archive_template.find('%') == std::string_view::npos) {
+    if (archiveTemplate.find('%') == std::string_view::npos) {
         // A directory: the working tree is mirrored below it.
-        out = std::string(archive_template);
-        write_piece(out, "/");
-        write_directory();
-        write_piece(out, "/");
-        write_piece(out, split.file_name);
-        out = collapse_separators(out);
+        out = std::string(archiveTemplate);
+        writePiece(out, "/");
+        writeDirectory();
+        writePiece(out, "/");
+        writePiece(out, split.fileName);
+        out = collapseSeparators(out);
         return ExpandResult::ok;
     }
 
-    const std::string_view t = archive_template;
+    const std::string_view t = archiveTemplate;
     for (std::size_t i = 0; i < t.size(); ++i) {
         char c = t[i];
         if (c != '%' || i + 1 == t.size()) {
@@ -229,17 +229,17 @@ ExpandResult expand_archive_template(std::string_view archive_template, std::str
             break;
         case 'v':
             if (out.empty())
-                out += split.root_volume.empty() ? split.file_volume : split.root_volume;
+                out += split.rootVolume.empty() ? split.fileVolume : split.rootVolume;
             if (i + 1 < t.size() && t[i + 1] == ':' && (out.empty() || out.back() == ':'))
                 ++i;
             break;
         case 'd':
-            write_directory();
+            writeDirectory();
             if (i + 1 < t.size() && t[i + 1] == '/' && (out.empty() || out.back() == '/'))
                 ++i;
             break;
         case 'f':
-            write_piece(out, split.file_name);
+            writePiece(out, split.fileName);
             break;
         default:
             out += '%';
@@ -250,44 +250,44 @@ ExpandResult expand_archive_template(std::string_view archive_template, std::str
     return ExpandResult::ok;
 }
 
-std::optional<std::string> match_archive_template(std::string_view archive_template,
-                                                  std::string_view archive_name,
-                                                  std::string_view root_in)
+std::optional<std::string> matchArchiveTemplate(std::string_view archiveTemplate,
+                                                  std::string_view archiveName,
+                                                  std::string_view rootIn)
 {
-    std::string root = trim_root(root_in);
+    std::string root = trimRoot(rootIn);
 
-    if (archive_template.find('%') == std::string_view::npos) {
-        std::string directory = trim_root(archive_template);
-        if (directory.empty() || !path_starts_with(archive_name, directory))
+    if (archiveTemplate.find('%') == std::string_view::npos) {
+        std::string directory = trimRoot(archiveTemplate);
+        if (directory.empty() || !pathStartsWith(archiveName, directory))
             return std::nullopt;
         std::size_t below = directory.size();
         if (directory.back() != '/') {
-            if (below >= archive_name.size() || archive_name[below] != '/')
+            if (below >= archiveName.size() || archiveName[below] != '/')
                 return std::nullopt;
         }
-        std::string rest = rooted(archive_name.substr(below));
-        std::string volume = root.substr(0, volume_length(root));
-        return below_root(root, volume + rest);
+        std::string rest = rooted(archiveName.substr(below));
+        std::string volume = root.substr(0, volumeLength(root));
+        return belowRoot(root, volume + rest);
     }
 
-    std::vector<Element> elements = parse_template(archive_template);
-    TemplateMatcher matcher(elements, archive_name);
+    std::vector<Element> elements = parseTemplate(archiveTemplate);
+    TemplateMatcher matcher(elements, archiveName);
     if (!matcher.match())
         return std::nullopt;
-    if (!matcher.has_directory) {
+    if (!matcher.hasDirectory) {
         // Only the file name was kept: the working file lies in the root.
         std::string candidate = root.empty() ? matcher.volume : root;
         candidate += "/" + matcher.file;
-        return below_root(root, candidate);
+        return belowRoot(root, candidate);
     }
-    std::string volume = matcher.volume.empty() ? root.substr(0, volume_length(root)) : matcher.volume;
+    std::string volume = matcher.volume.empty() ? root.substr(0, volumeLength(root)) : matcher.volume;
     std::string path = rooted(matcher.directory);
     if (!path.empty() && path.back() != '/')
         path += '/';
-    return below_root(root, volume + path + matcher.file);
+    return belowRoot(root, volume + path + matcher.file);
 }
 
-std::vector<std::string> split_template_list(std::optional<std::string_view> rcspath)
+std::vector<std::string> splitTemplateList(std::optional<std::string_view> rcspath)
 {
     std::vector<std::string> templates;
     if (rcspath) {

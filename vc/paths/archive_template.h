@@ -29,19 +29,19 @@ enum class ExpandResult { ok, not_contained, no_file };
 // Expands `archive_template` for the working file `name` against `root` (all
 // three normalised; `name` absolute; an empty root contains everything). On
 // success `out` holds the archive name.
-ExpandResult expand_archive_template(std::string_view archive_template, std::string_view root,
+ExpandResult expandArchiveTemplate(std::string_view archiveTemplate, std::string_view root,
                                      std::string_view name, std::string& out);
 
 // Matches `archive_name` against `archive_template` backwards. Returns the
 // working file name, or nullopt when the template does not describe the name
 // or the name it gives does not lie below a non-empty `root`.
-std::optional<std::string> match_archive_template(std::string_view archive_template,
-                                                  std::string_view archive_name,
+std::optional<std::string> matchArchiveTemplate(std::string_view archiveTemplate,
+                                                  std::string_view archiveName,
                                                   std::string_view root);
 
 // The templates of an rcspath value: split at ";", blanks around each cut,
 // empty entries left out, separators normalised. A missing or empty value
 // gives the default template.
-std::vector<std::string> split_template_list(std::optional<std::string_view> rcspath);
+std::vector<std::string> splitTemplateList(std::optional<std::string_view> rcspath);
 
 }  // namespace vc

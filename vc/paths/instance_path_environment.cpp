@@ -23,64 +23,64 @@ InstancePathEnvironment::InstancePathEnvironment(VcInstance& inst)
 InstancePathEnvironment::InstancePathEnvironment(VcInstance& inst, const VcListSet& lists)
     : inst_(inst), lists_(lists) {}
 
-std::optional<std::string> InstancePathEnvironment::current_directory() {
+std::optional<std::string> InstancePathEnvironment::currentDirectory() {
   std::string cwd;
   if (!seams().currentDirectory(cwd) || cwd.empty()) return std::nullopt;
   inst_.identity.currentDirectory = orv::fs::forward_slashes(cwd);
   return inst_.identity.currentDirectory;
 }
 
-std::optional<std::string> InstancePathEnvironment::option_value(std::string_view name) {
+std::optional<std::string> InstancePathEnvironment::optionValue(std::string_view name) {
   OptionHit hit = lookupOption(lists_, asciiLower(std::string(name)));
   if (!hit.option || !hit.option->value || hit.option->value->empty()) return std::nullopt;
   return *hit.option->value;
 }
 
-bool InstancePathEnvironment::option_flag(std::string_view name, bool default_value) {
+bool InstancePathEnvironment::optionFlag(std::string_view name, bool defaultValue) {
   OptionHit hit = lookupOption(lists_, asciiLower(std::string(name)));
-  if (!hit.option) return default_value;
+  if (!hit.option) return defaultValue;
   return (hit.option->flags & kOptNo) == 0;
 }
 
 // Projects keep their pairs in their own option lists; until a project can be
 // made current there are none to search.
-std::vector<vc::WorkToArchPair> InstancePathEnvironment::project_worktoarch_pairs() {
+std::vector<vc::WorkToArchPair> InstancePathEnvironment::projectWorktoarchPairs() {
   return {};
 }
 
-std::vector<vc::WorkToArchPair> InstancePathEnvironment::instance_worktoarch_pairs() {
+std::vector<vc::WorkToArchPair> InstancePathEnvironment::instanceWorktoarchPairs() {
   std::vector<vc::WorkToArchPair> out;
   appendPairs(inst_.options.local, out);
   appendPairs(inst_.options.global, out);
   return out;
 }
 
-int InstancePathEnvironment::open_archive(const std::string& path, int* handle, int mode) {
-  return openArchive(inst_, path.c_str(), handle, mode);
+int InstancePathEnvironment::openArchive(const std::string& path, int* handle, int mode) {
+  return vc::openArchive(inst_, path.c_str(), handle, mode);
 }
 
-int InstancePathEnvironment::commit_archive(int handle, int close) {
+int InstancePathEnvironment::commitArchive(int handle, int close) {
   VcArchive* a = nullptr;
   if (int rc = lookupArchive(inst_, handle, a)) return fail(inst_, rc);
-  return commitArchive(inst_, *a, close != 0);
+  return vc::commitArchive(inst_, *a, close != 0);
 }
 
-int InstancePathEnvironment::close_archive(int handle) {
+int InstancePathEnvironment::closeArchive(int handle) {
   VcArchive* a = nullptr;
   if (int rc = lookupArchive(inst_, handle, a)) return fail(inst_, rc);
-  closeArchive(inst_, a);
+  vc::closeArchive(inst_, a);
   return 0;
 }
 
-void InstancePathEnvironment::set_needed_length(std::size_t length) {
+void InstancePathEnvironment::setNeededLength(std::size_t length) {
   inst_.neededLength = static_cast<int>(length);
 }
 
-void InstancePathEnvironment::set_extra_error(int error) { inst_.extraError = error; }
+void InstancePathEnvironment::setExtraError(int error) { inst_.extraError = error; }
 
 int absoluteLibraryName(VcInstance& inst, const std::string& name, std::string& out) {
   InstancePathEnvironment env(inst);
-  return vc::absolute_name(env, name, out);
+  return vc::absoluteName(env, name, out);
 }
 
 }  // namespace vc

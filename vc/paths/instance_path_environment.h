@@ -20,16 +20,16 @@ class InstancePathEnvironment final : public vc::PathEnvironment {
 
   // Reads the system's current directory again; on success the instance's
   // record of it is brought up to date too.
-  std::optional<std::string> current_directory() override;
-  std::optional<std::string> option_value(std::string_view name) override;
-  bool option_flag(std::string_view name, bool default_value) override;
-  std::vector<vc::WorkToArchPair> project_worktoarch_pairs() override;
-  std::vector<vc::WorkToArchPair> instance_worktoarch_pairs() override;
-  int open_archive(const std::string& path, int* handle, int mode) override;
-  int commit_archive(int handle, int close) override;
-  int close_archive(int handle) override;
-  void set_needed_length(std::size_t length) override;
-  void set_extra_error(int error) override;
+  std::optional<std::string> currentDirectory() override;
+  std::optional<std::string> optionValue(std::string_view name) override;
+  bool optionFlag(std::string_view name, bool defaultValue) override;
+  std::vector<vc::WorkToArchPair> projectWorktoarchPairs() override;
+  std::vector<vc::WorkToArchPair> instanceWorktoarchPairs() override;
+  int openArchive(const std::string& path, int* handle, int mode) override;
+  int commitArchive(int handle, int close) override;
+  int closeArchive(int handle) override;
+  void setNeededLength(std::size_t length) override;
+  void setExtraError(int error) override;
 
  private:
   VcInstance& inst_;

@@ -39,23 +39,23 @@ VC_API VcError vcPathSame(const char* first, const char* second) {
   return vc::guarded([&] {
     vc::VcInstance* inst = vc::currentInstance();
     if (!inst) return vc::err::kBadCaller;
-    const int rc = vc::path_same(first, second);
+    const int rc = vc::pathSame(first, second);
     return rc == vc::err::kBadArgument ? vc::fail(*inst, rc) : rc;
   });
 }
 
 VC_API VcError vcCheckDirPath(const char* name) {
-  return withPaths([&](InstancePathEnvironment& env) { return vc::check_dir_path(env, name); });
+  return withPaths([&](InstancePathEnvironment& env) { return vc::checkDirPath(env, name); });
 }
 
 VC_API VcError vcMakePath(const char* name) {
-  return withPaths([&](InstancePathEnvironment& env) { return vc::make_path(env, name); });
+  return withPaths([&](InstancePathEnvironment& env) { return vc::makePath(env, name); });
 }
 
 VC_API VcError vcGetAbsName(const char* name, char* buffer, int length) {
   return withPaths([&](InstancePathEnvironment& env) {
     if (vc::badBuffer(buffer, length)) return vc::err::kBadArgument;
-    return vc::get_abs_name(env, name, buffer, length);
+    return vc::getAbsName(env, name, buffer, length);
   });
 }
 
@@ -63,7 +63,7 @@ VC_API VcError vcWorkToArchName(const char* root, const char* workName, const ch
                                 char* buffer, int length) {
   return withPaths([&](InstancePathEnvironment& env) {
     if (vc::badBuffer(buffer, length)) return vc::err::kBadArgument;
-    return vc::work_to_arch_name(env, root, workName, archiveTemplate, buffer, length);
+    return vc::workToArchName(env, root, workName, archiveTemplate, buffer, length);
   });
 }
 
@@ -71,7 +71,7 @@ VC_API VcError vcMapName(const char* workName, const char* archiveTemplate, char
                          int length) {
   return withPaths([&](InstancePathEnvironment& env) {
     if (vc::badBuffer(buffer, length)) return vc::err::kBadArgument;
-    return vc::map_name(env, workName, archiveTemplate, buffer, length);
+    return vc::mapName(env, workName, archiveTemplate, buffer, length);
   });
 }
 
@@ -80,14 +80,14 @@ VC_API VcError vcFindArchiveName(const char* workName, char* archiveName, int le
   return withPaths([&](InstancePathEnvironment& env) {
     if (archive) *archive = 0;
     if (vc::badBuffer(archiveName, length)) return vc::err::kBadArgument;
-    return vc::find_archive_name(env, workName, archiveName, length, archive, mode);
+    return vc::findArchiveName(env, workName, archiveName, length, archive, mode);
   });
 }
 
 VC_API VcError vcFindWorkName(const char* archiveName, char* buffer, int length) {
   return withPaths([&](InstancePathEnvironment& env) {
     if (vc::badBuffer(buffer, length)) return vc::err::kBadArgument;
-    return vc::find_work_name(env, archiveName, buffer, length);
+    return vc::findWorkName(env, archiveName, buffer, length);
   });
 }
 

@@ -23,33 +23,33 @@ namespace vc {
 
 // vcPathSame(a, b): 0 the same path (case-blind, "/" equal to "\"), 1
 // different.
-int path_same(const char* a, const char* b);
+int pathSame(const char* a, const char* b);
 
 // vcCheckDirPath(name): 0 the path exists, or its directory exists and is a
 // directory; 2 the name has no directory part; 3 the directory does not
 // exist; 5 it is not a directory.
-int check_dir_path(PathEnvironment& env, const char* name);
+int checkDirPath(PathEnvironment& env, const char* name);
 
 // vcMakePath(name): creates the missing directories leading to `name` (its
 // last component, after the final "/", is a file and is not created; end the
 // name with "/" to create all of it). 0, or 202 with the system error number
 // as extra error.
-int make_path(PathEnvironment& env, const char* name);
+int makePath(PathEnvironment& env, const char* name);
 
 // vcGetAbsName(name, buffer, length): the absolute, normalised name.
-int get_abs_name(PathEnvironment& env, const char* name, char* buffer, int length);
+int getAbsName(PathEnvironment& env, const char* name, char* buffer, int length);
 
 // vcWorkToArchName(root, name, template, buffer, length): the archive name
 // that `archive_template` gives for the working file. A null root means the
 // option rcswork (no option: no root). 13 when the name has no file part; 5
 // when a non-empty root does not contain the file; 12 when the absolute name
 // exceeds 2,048 characters.
-int work_to_arch_name(PathEnvironment& env, const char* root, const char* name,
-                      const char* archive_template, char* buffer, int length);
+int workToArchName(PathEnvironment& env, const char* root, const char* name,
+                      const char* archiveTemplate, char* buffer, int length);
 
 // vcMapName(name, template, buffer, length): work_to_arch_name with the
 // rcswork root.
-int map_name(PathEnvironment& env, const char* name, const char* archive_template, char* buffer,
+int mapName(PathEnvironment& env, const char* name, const char* archiveTemplate, char* buffer,
              int length);
 
 // vcFindArchiveName(name, buffer, length, handle or null, flags): searches
@@ -65,7 +65,7 @@ int map_name(PathEnvironment& env, const char* name, const char* archive_templat
 // handed out, without one it is committed at once; the creation's answer is
 // returned. 85 when the archive name is the working file's own name (nothing
 // is opened or created then). 4 when a candidate does not fit the buffer.
-int find_archive_name(PathEnvironment& env, const char* name, char* buffer, int length,
+int findArchiveName(PathEnvironment& env, const char* name, char* buffer, int length,
                       int* handle, int flags);
 
 // vcFindWorkName(archive, buffer, length): the working file of an archive by
@@ -73,15 +73,15 @@ int find_archive_name(PathEnvironment& env, const char* name, char* buffer, int 
 // instance), then of the rcspath templates with the rcswork root. 12 when the
 // absolute archive name exceeds 2,048 characters; 58 when no template
 // describes it; 85 when the working name is the archive name itself.
-int find_work_name(PathEnvironment& env, const char* archive, char* buffer, int length);
+int findWorkName(PathEnvironment& env, const char* archive, char* buffer, int length);
 
 // Copies a string result into the caller's buffer by the rules above.
-int copy_result(PathEnvironment& env, std::string_view text, char* buffer, int length);
+int copyResult(PathEnvironment& env, std::string_view text, char* buffer, int length);
 
 // The absolute, normalised form of a caller's name (the current directory
 // read through env). 0, 11 without a current directory, or, when
 // `limit_to_internal_buffer` is set, 12 when it exceeds 2,048 characters.
-int absolute_name(PathEnvironment& env, std::string_view name, std::string& out,
-                  bool limit_to_internal_buffer = true);
+int absoluteName(PathEnvironment& env, std::string_view name, std::string& out,
+                  bool limitToInternalBuffer = true);
 
 }  // namespace vc

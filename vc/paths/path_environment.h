@@ -28,43 +28,43 @@ public:
 
     // The process's current directory as the system reports it (the seam of
     // getcwd); nullopt when it cannot be read. Read again before every use.
-    virtual std::optional<std::string> current_directory() = 0;
+    virtual std::optional<std::string> currentDirectory() = 0;
 
     // The value of a text option by the library's lookup over all lists
     // (global, archive, project lists, local; enforced options win), or
     // nullopt when the option is missing or its value is empty. Asked for
     // "rcspath" and "rcswork".
-    virtual std::optional<std::string> option_value(std::string_view name) = 0;
+    virtual std::optional<std::string> optionValue(std::string_view name) = 0;
 
     // The boolean reader: `default_value` when the option is missing, else
     // true unless it was set in its "No" form. Asked for "preservefilecase"
     // (default true).
-    virtual bool option_flag(std::string_view name, bool default_value) = 0;
+    virtual bool optionFlag(std::string_view name, bool defaultValue) = 0;
 
     // The worktoarch pairs of the current project, in search order: those of
     // its own option list, then those of its options that come from the
     // security database. Empty when no project is current.
-    virtual std::vector<WorkToArchPair> project_worktoarch_pairs() = 0;
+    virtual std::vector<WorkToArchPair> projectWorktoarchPairs() = 0;
 
     // The worktoarch pairs of the instance: its local list, then its global
     // list.
-    virtual std::vector<WorkToArchPair> instance_worktoarch_pairs() = 0;
+    virtual std::vector<WorkToArchPair> instanceWorktoarchPairs() = 0;
 
     // vcOpenArchive(path, handle, mode): `handle` null is a check only (the
     // archive is not kept open). Answers 0, 19 (encrypted, handle valid) or
     // the opener's failure code.
-    virtual int open_archive(const std::string& path, int* handle, int mode) = 0;
+    virtual int openArchive(const std::string& path, int* handle, int mode) = 0;
 
     // vcCommitArchive(handle, close) and vcCloseArchive(handle).
-    virtual int commit_archive(int handle, int close) = 0;
-    virtual int close_archive(int handle) = 0;
+    virtual int commitArchive(int handle, int close) = 0;
+    virtual int closeArchive(int handle) = 0;
 
     // After a call answers 4: the length (with the NUL) that would have
     // sufficed, kept for vcBufferLenQ.
-    virtual void set_needed_length(std::size_t length) = 0;
+    virtual void setNeededLength(std::size_t length) = 0;
 
     // The instance's extra error (the system error number of a failure).
-    virtual void set_extra_error(int error) = 0;
+    virtual void setExtraError(int error) = 0;
 };
 
 }  // namespace vc

@@ -1,6 +1,7 @@
 // stat and mkdir for the path layer.
 #include "vc/paths/path_file_system.h"
 #include "platform/sys/system_calls.h"
+#include "fs/path_separators.h"
 
 #include <sys/stat.h>
 
@@ -10,7 +11,7 @@
 
 namespace vc {
 
-FileKind file_kind(const std::string& name)
+FileKind fileKind(const std::string& name)
 {
     struct stat st {};
     if (name.empty() || orv::sys::calls().stat(name.c_str(), &st) != 0)
@@ -18,9 +19,10 @@ FileKind file_kind(const std::string& name)
     return S_ISDIR(st.st_mode) ? FileKind::directory : FileKind::other;
 }
 
-int make_directories_for(const std::string& name)
+int makeDirectoriesFor(const std::string& given)
 {
-    std::size_t start = volume_length(name);
+    const std::string name = orv::fs::forward_slashes(given);
+    std::size_t start = volumeLength(name);
     std::size_t last = name.find_last_of('/');
     if (last == std::string::npos || last < start)
         return 0;  // no directory part
@@ -30,7 +32,7 @@ int make_directories_for(const std::string& name)
         if (name[pos - 1] == '/')
             continue;  // a doubled separator
         std::string directory = name.substr(0, pos);
-        switch (file_kind(directory)) {
+        switch (fileKind(directory)) {
         case FileKind::directory:
             continue;
         case FileKind::other:
@@ -38,7 +40,7 @@ int make_directories_for(const std::string& name)
         case FileKind::missing:
             if (orv::sys::calls().mkdir(directory.c_str(), 0777) != 0 && errno != EEXIST)
                 return errno;
-            if (file_kind(directory) != FileKind::directory)
+            if (fileKind(directory) != FileKind::directory)
                 return ENOTDIR;
             break;
         }

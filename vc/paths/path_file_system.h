@@ -10,12 +10,12 @@ namespace vc {
 enum class FileKind { missing, directory, other };
 
 // What `name` is (following symbolic links).
-FileKind file_kind(const std::string& name);
+FileKind fileKind(const std::string& name);
 
 // Creates every missing directory leading to the file `name` (the part after
 // the last "/" is the file and is not created), from the top down. An
 // existing directory is no failure; an existing component that is not a
-// directory is. Answers 0 or the system error number.
-int make_directories_for(const std::string& name);
+// directory is. '\' separates like '/'. Answers 0 or the system error number.
+int makeDirectoriesFor(const std::string& name);
 
 }  // namespace vc

@@ -11,14 +11,14 @@ namespace vc {
 
 // A root (rcswork or a pair name): separators normalised, made absolute,
 // trailing separators removed; empty stays empty. 0 or 11.
-int absolute_root(PathEnvironment& env, std::string_view root, std::string& out);
+int absoluteRoot(PathEnvironment& env, std::string_view root, std::string& out);
 
 // A name made absolute with separators normalised and its case kept. 0 or 11.
-int absolute_plain(PathEnvironment& env, std::string_view name, std::string& out);
+int absolutePlain(PathEnvironment& env, std::string_view name, std::string& out);
 
 // Expands a template for an absolute working name below `root` and makes the
 // result absolute. 0, 5 (not below the root), 13 (no file part) or 11.
-int expand_for_root(PathEnvironment& env, const std::string& root, const std::string& work,
-                    std::string_view archive_template, std::string& archive);
+int expandForRoot(PathEnvironment& env, const std::string& root, const std::string& work,
+                    std::string_view archiveTemplate, std::string& archive);
 
 }  // namespace vc

@@ -7,21 +7,21 @@ namespace vc {
 
 namespace {
 
-bool is_separator(char c) { return c == '/' || c == '\\'; }
+bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
-bool is_ascii_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool isAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-bool chars_equal(char a, char b)
+bool charsEqual(char a, char b)
 {
-    if (is_separator(a) && is_separator(b))
+    if (isSeparator(a) && isSeparator(b))
         return true;
-    return fold_ascii(a) == fold_ascii(b);
+    return foldAscii(a) == foldAscii(b);
 }
 
 // The base with its last directory removed, never past the root or volume.
-std::string parent_of(std::string_view base)
+std::string parentOf(std::string_view base)
 {
-    std::size_t volume = volume_length(base);
+    std::size_t volume = volumeLength(base);
     std::size_t end = base.size();
     while (end > volume + 1 && base[end - 1] == '/')
         --end;
@@ -37,7 +37,7 @@ std::string parent_of(std::string_view base)
     return std::string(base.substr(0, slash));
 }
 
-void append_joined(std::string& out, std::string_view piece)
+void appendJoined(std::string& out, std::string_view piece)
 {
     if (piece.empty())
         return;
@@ -50,79 +50,79 @@ void append_joined(std::string& out, std::string_view piece)
 
 }  // namespace
 
-char fold_ascii(char c)
+char foldAscii(char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-std::string normalize_path(std::string_view name, bool preserve_case)
+std::string normalizePath(std::string_view name, bool preserveCase)
 {
     std::string out = orv::fs::forward_slashes(name);
-    if (!preserve_case)
+    if (!preserveCase)
         for (char& c : out)
-            c = fold_ascii(c);
+            c = foldAscii(c);
     return out;
 }
 
-bool paths_equal(std::string_view a, std::string_view b)
+bool pathsEqual(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size() && path_starts_with(a, b);
+    return a.size() == b.size() && pathStartsWith(a, b);
 }
 
-bool path_starts_with(std::string_view name, std::string_view prefix)
+bool pathStartsWith(std::string_view name, std::string_view prefix)
 {
     if (prefix.size() > name.size())
         return false;
     for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (!chars_equal(name[i], prefix[i]))
+        if (!charsEqual(name[i], prefix[i]))
             return false;
     return true;
 }
 
-std::size_t volume_length(std::string_view name)
+std::size_t volumeLength(std::string_view name)
 {
-    return name.size() >= 2 && is_ascii_letter(name[0]) && name[1] == ':' ? 2 : 0;
+    return name.size() >= 2 && isAsciiLetter(name[0]) && name[1] == ':' ? 2 : 0;
 }
 
-PathParts split_path(std::string_view name)
+PathParts splitPath(std::string_view name)
 {
     PathParts parts;
-    parts.volume = volume_length(name);
+    parts.volume = volumeLength(name);
     std::size_t slash = name.find_last_of("/\\");
-    std::size_t file_start = (slash == std::string_view::npos || slash < parts.volume) ? parts.volume : slash + 1;
-    parts.directory = file_start - parts.volume;
-    parts.file = name.size() - file_start;
+    std::size_t fileStart = (slash == std::string_view::npos || slash < parts.volume) ? parts.volume : slash + 1;
+    parts.directory = fileStart - parts.volume;
+    parts.file = name.size() - fileStart;
     return parts;
 }
 
-std::string trim_root(std::string_view root)
+std::string trimRoot(std::string_view root)
 {
-    std::size_t volume = volume_length(root);
+    std::size_t volume = volumeLength(root);
     std::size_t end = root.size();
     while (end > volume + 1 && root[end - 1] == '/')
         --end;
     return std::string(root.substr(0, end));
 }
 
-RootSplitResult split_against_root(std::string_view root_in, std::string_view name, RootSplit& out)
+RootSplitResult splitAgainstRoot(std::string_view rootIn, std::string_view name, RootSplit& out)
 {
     out = RootSplit{};
-    std::string root = trim_root(root_in);
-    PathParts parts = split_path(name);
-    out.file_volume = std::string(name.substr(0, parts.volume));
-    out.file_name = std::string(name.substr(parts.volume + parts.directory));
+    std::string root = trimRoot(rootIn);
+    PathParts parts = splitPath(name);
+    out.fileVolume = std::string(name.substr(0, parts.volume));
+    out.fileName = std::string(name.substr(parts.volume + parts.directory));
     std::string_view directory = name.substr(parts.volume, parts.directory);
 
     if (root.empty()) {
-        out.relative_directory = std::string(directory);
+        out.relativeDirectory = std::string(directory);
     } else {
         // The name must start with the root at a separator boundary. The
         // root's parts are taken from the name, so that its spelling is kept.
-        if (!path_starts_with(name, root))
+        if (!pathStartsWith(name, root))
             return RootSplitResult::not_contained;
-        std::size_t root_volume = volume_length(root);
-        out.root_volume = std::string(name.substr(0, root_volume));
-        out.root_directory = std::string(name.substr(root_volume, root.size() - root_volume));
+        std::size_t rootVolume = volumeLength(root);
+        out.rootVolume = std::string(name.substr(0, rootVolume));
+        out.rootDirectory = std::string(name.substr(rootVolume, root.size() - rootVolume));
         std::size_t below = root.size();
         if (root.back() != '/') {
             if (below == name.size())
@@ -131,25 +131,25 @@ RootSplitResult split_against_root(std::string_view root_in, std::string_view na
                 return RootSplitResult::not_contained;
             ++below;
         }
-        std::size_t directory_end = parts.volume + parts.directory;
-        if (below > directory_end)
+        std::size_t directoryEnd = parts.volume + parts.directory;
+        if (below > directoryEnd)
             return RootSplitResult::no_file;  // the name is the root itself
-        out.relative_directory = std::string(name.substr(below, directory_end - below));
+        out.relativeDirectory = std::string(name.substr(below, directoryEnd - below));
     }
-    if (out.file_name.empty())
+    if (out.fileName.empty())
         return RootSplitResult::no_file;
     return RootSplitResult::ok;
 }
 
-std::string make_absolute_name(std::string_view base_in, std::string_view name)
+std::string makeAbsoluteName(std::string_view baseIn, std::string_view name)
 {
-    std::string base = trim_root(base_in);
+    std::string base = trimRoot(baseIn);
     if (!name.empty() && name[0] == '/') {
         if (name.size() >= 2 && name[1] == '/')
             return std::string(name);  // "//server/share/...": already complete
-        return base.substr(0, volume_length(base)) + std::string(name);
+        return base.substr(0, volumeLength(base)) + std::string(name);
     }
-    if (name.starts_with("$(") || volume_length(name) != 0)
+    if (name.starts_with("$(") || volumeLength(name) != 0)
         return std::string(name);
 
     std::string directory = base;
@@ -161,10 +161,10 @@ std::string make_absolute_name(std::string_view base_in, std::string_view name)
             rest = {};
         } else if (rest.starts_with("../")) {
             rest.remove_prefix(3);
-            directory = parent_of(directory);
+            directory = parentOf(directory);
         } else if (rest == "..") {
             rest = {};
-            directory = parent_of(directory);
+            directory = parentOf(directory);
         } else {
             break;
         }
@@ -174,7 +174,7 @@ std::string make_absolute_name(std::string_view base_in, std::string_view name)
     if (rest.ends_with("/."))
         rest.remove_suffix(2);
     std::string out = directory;
-    append_joined(out, rest);
+    appendJoined(out, rest);
     return out;
 }
 

@@ -20,20 +20,20 @@ namespace vc {
 
 // The normalised path: separators as above and, when `preserve_case` is false
 // (the option preservefilecase set off), ASCII letters lower-cased.
-std::string normalize_path(std::string_view name, bool preserve_case);
+std::string normalizePath(std::string_view name, bool preserveCase);
 
 // ASCII-only lower-casing of one character.
-char fold_ascii(char c);
+char foldAscii(char c);
 
 // Path comparison: same length and every character pair equal, "/" equal to
 // "\", letters without regard to case (ASCII).
-bool paths_equal(std::string_view a, std::string_view b);
+bool pathsEqual(std::string_view a, std::string_view b);
 
 // True when `name` begins with `prefix` under path comparison.
-bool path_starts_with(std::string_view name, std::string_view prefix);
+bool pathStartsWith(std::string_view name, std::string_view prefix);
 
 // Length of the volume at the start of `name`: 2 for "[A-Za-z]:", else 0.
-std::size_t volume_length(std::string_view name);
+std::size_t volumeLength(std::string_view name);
 
 // The parts of a name: volume, directory (up to and including the last
 // separator) and file name (the rest), as lengths into the name.
@@ -42,20 +42,20 @@ struct PathParts {
     std::size_t directory = 0;  // name[volume, volume + directory)
     std::size_t file = 0;       // name[volume + directory, end)
 };
-PathParts split_path(std::string_view name);
+PathParts splitPath(std::string_view name);
 
 // A name split against a root directory.
 struct RootSplit {
     // The root's volume and its directory (without a trailing "/", except a
     // root "/"), both as spelled in the name.
-    std::string root_volume;
-    std::string root_directory;
+    std::string rootVolume;
+    std::string rootDirectory;
 
-    std::string file_volume;     // the name's volume
-    std::string relative_directory;  // the name's directory below the root;
+    std::string fileVolume;     // the name's volume
+    std::string relativeDirectory;  // the name's directory below the root;
                                      // with an empty root the whole directory
                                      // after the volume (it then starts with "/")
-    std::string file_name;
+    std::string fileName;
 };
 
 enum class RootSplitResult { ok, not_contained, no_file };
@@ -63,10 +63,10 @@ enum class RootSplitResult { ok, not_contained, no_file };
 // Splits `name` against `root` (both normalised; an empty root contains
 // everything). A name not under a non-empty root (at a separator boundary) is
 // not contained; a name with an empty file part has no file.
-RootSplitResult split_against_root(std::string_view root, std::string_view name, RootSplit& out);
+RootSplitResult splitAgainstRoot(std::string_view root, std::string_view name, RootSplit& out);
 
 // `root` with trailing separators removed, keeping "/" and "X:/" whole.
-std::string trim_root(std::string_view root);
+std::string trimRoot(std::string_view root);
 
 // The absolute form of `name` against the directory `base` (normally the
 // current directory; a project's code may pass its project directory). Both
@@ -76,6 +76,6 @@ std::string trim_root(std::string_view root);
 // "..") removes the last directory of the base (never past the root or the
 // volume), and the rest is joined to the base with one "/". A final "." is
 // dropped.
-std::string make_absolute_name(std::string_view base, std::string_view name);
+std::string makeAbsoluteName(std::string_view base, std::string_view name);
 
 }  // namespace vc

@@ -159,8 +159,8 @@ void copyExtAttributes(const DeltaRecord& base, DeltaRecord& fresh) {
   for (const auto& attr : base.ext) {
     vc::archive::ExtAttribute copy;
     copy.name = attr.name;
-    copy.is_reference = true;
-    copy.revision = attr.is_reference ? attr.revision : base.revision;
+    copy.isReference = true;
+    copy.revision = attr.isReference ? attr.revision : base.revision;
     fresh.ext.push_back(copy);
   }
 }
@@ -174,7 +174,7 @@ int findBase(const vc::archive::ArchiveFile& file, const char* rev, const std::s
       base = l.revision;
       break;
     }
-  if (base.empty()) base = !file.default_branch.empty() ? file.default_branch : file.head ? file.head->revision : "1.1";
+  if (base.empty()) base = !file.defaultBranch.empty() ? file.defaultBranch : file.head ? file.head->revision : "1.1";
   return 0;
 }
 
@@ -219,10 +219,10 @@ int readNewText(VcInstance& inst, const vc::archive::ArchiveFile& file, const ch
   in.plain = normaliseLineEnds(raw);
   if (flags & kFlagHarvest) {
     vc::HarvestRules rules;
-    rules.vanilla_rcs = optionBool(inst, "vanillarcs", false);
-    if (int rc = vc::harvest_keyword_values(in.plain, in.harvested, rules)) return fail(inst, rc);
+    rules.vanillaRcs = optionBool(inst, "vanillarcs", false);
+    if (int rc = vc::harvestKeywordValues(in.plain, in.harvested, rules)) return fail(inst, rc);
   }
-  if (flags & kFlagCollapse) in.plain = vc::collapse_keywords(in.plain);
+  if (flags & kFlagCollapse) in.plain = vc::collapseKeywords(in.plain);
   return 0;
 }
 
@@ -260,7 +260,7 @@ int prepareTexts(VcInstance& inst, VcArchive& a, const Placement& place, const s
 // yet linked into the tree.
 DeltaRecord* createRecord(VcInstance& inst, vc::archive::ArchiveFile& file, const std::string& number,
                           const Inputs& in) {
-  DeltaRecord* fresh = file.create_delta(number);
+  DeltaRecord* fresh = file.createDelta(number);
   if (!fresh) return nullptr;
   fresh->defined = true;
   fresh->texts = DeltaRecord::Texts::Detached;
@@ -270,7 +270,7 @@ DeltaRecord* createRecord(VcInstance& inst, vc::archive::ArchiveFile& file, cons
   if (in.harvested.author) fresh->author = *in.harvested.author;
   if (in.harvested.date) fresh->date = *in.harvested.date;
   if (in.harvested.state) fresh->state = *in.harvested.state;
-  if (in.duplicate) fresh->log.set_plain("Duplicate revision\n");
+  if (in.duplicate) fresh->log.setPlain("Duplicate revision\n");
   return fresh;
 }
 
@@ -283,17 +283,17 @@ void linkRecord(VcArchive& a, const Placement& place, const Inputs& in, const st
   auto& file = a.file;
   const bool first = !file.head;
   if (first) {
-    fresh.text.set_plain(in.plain);
+    fresh.text.setPlain(in.plain);
     file.head = &fresh;
   } else if (place.kind == Placement::Trunk) {
     DeltaRecord* old = file.head;
     if (in.duplicate) {
       fresh.text = std::move(old->text);
       old->text.clear();
-      old->text.set_stored(std::string());
+      old->text.setStored(std::string());
     } else {
-      fresh.text.set_plain(in.plain);
-      old->text.set_plain(script);
+      fresh.text.setPlain(in.plain);
+      old->text.setPlain(script);
     }
     fresh.next = old;
     old->parent = &fresh;
@@ -301,9 +301,9 @@ void linkRecord(VcArchive& a, const Placement& place, const Inputs& in, const st
     markDeltaChanged(a, *old);
   } else {
     if (in.duplicate)
-      fresh.text.set_stored(std::string());
+      fresh.text.setStored(std::string());
     else
-      fresh.text.set_plain(script);
+      fresh.text.setPlain(script);
     if (place.kind == Placement::BranchTip)
       place.base->next = &fresh;
     else
@@ -327,7 +327,7 @@ int checkIn(VcInstance& inst, int handle, const char* rev, const char* work, int
 
   std::string base;
   if (int rc = findBase(file, rev, user, base)) return fail(inst, rc);
-  vc::archive::find_delta(file, base);
+  vc::archive::findDelta(file, base);
   DeltaRecord* current = file.current;
   if (file.head && !current) return fail(inst, err::kRevisionMissing);
   bool userHeldLock = false;

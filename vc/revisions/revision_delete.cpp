@@ -44,7 +44,7 @@ int redelta(VcInstance& inst, VcArchive& a, DeltaRecord* gone, DeltaRecord* n, s
     plain = diffAgainstBase(base, list);
   }
   // Text archives keep stored form in the pieces; binary ones plain bytes.
-  if (!(a.file.flags & vc::archive::kFlagBinary)) plain = vc::archive::undouble_at(plain);
+  if (!(a.file.flags & vc::archive::kFlagBinary)) plain = vc::archive::undoubleAt(plain);
   return 0;
 }
 
@@ -81,7 +81,7 @@ int deleteRevision(VcInstance& inst, int handle, const char* revision) {
   auto& f = a->file;
   std::string expanded;
   if (int rc = expandRevisionName(f, revision, expanded)) return fail(inst, rc);
-  DeltaRecord* gone = expanded.empty() ? nullptr : vc::archive::find_delta(f, expanded);
+  DeltaRecord* gone = expanded.empty() ? nullptr : vc::archive::findDelta(f, expanded);
   if (!gone) return fail(inst, err::kRevisionMissing);
   if (!gone->branches.empty()) return fail(inst, err::kRevisionHasBranches);
   for (const auto& l : f.locks)
@@ -100,14 +100,14 @@ int deleteRevision(VcInstance& inst, int handle, const char* revision) {
   if (n) {
     std::string plain;
     if (int rc = redelta(inst, *a, gone, n, plain)) return rc;
-    n->text.set_plain(plain);
+    n->text.setPlain(plain);
     replaceInParent(f, gone, n);
     markDeltaChanged(*a, *n);
   } else {
     replaceInParent(f, gone, nullptr);
   }
   if (DeltaRecord* p = n ? n->parent : gone->parent) markDeltaChanged(*a, *p);
-  f.drop_delta(gone);
+  f.dropDelta(gone);
   markArchiveChanged(*a);
   return 0;
 }

@@ -108,7 +108,7 @@ int getRevInfo(VcInstance& inst, int handle, int item, const char* revision, cha
 
   std::string rev;
   if (int rc = expandRevisionName(f, revision, rev)) return fail(inst, rc);
-  DeltaRecord* d = rev.empty() ? f.head : arc::find_delta(f, rev);
+  DeltaRecord* d = rev.empty() ? f.head : arc::findDelta(f, rev);
   if (item == 69) return d && d->revision == rev ? 0 : fail(inst, err::kRevisionMissing);
   if (!d) {
     const int fields = revFields(rev.c_str());
@@ -125,7 +125,7 @@ int getRevInfo(VcInstance& inst, int handle, int item, const char* revision, cha
     case 27: return copyResult(&inst, d->author, buf, len);
     case 28: return relation(inst, d->branches.empty() ? nullptr : d->branches.front(), buf, len);
     case 29: return relation(inst, nextBranch(d), buf, len);
-    case 30: return copyResult(&inst, vc::display_date(d->date), buf, len);
+    case 30: return copyResult(&inst, vc::displayDate(d->date), buf, len);
     case 31:
     case 32: {
       if (int rc = readArchiveTexts(inst, *a, d)) return rc;
@@ -218,7 +218,7 @@ int renumber(VcInstance& inst, VcArchive& a, DeltaRecord* d, const std::string& 
   // Texts still in the file are filed under the old number: read them first.
   if (int rc = readArchiveTexts(inst, a, nullptr)) return rc;
   const std::string from = d->revision;
-  f.renumber_delta(d, to);
+  f.renumberDelta(d, to);
   for (auto& s : f.symbols)
     if (s.revision == from) s.revision = to;
   for (auto& l : f.locks)
@@ -304,7 +304,7 @@ int setRevInfo(VcInstance& inst, int handle, int item, const char* revision, con
   } else if (item == 38) {
     d->date = v;
   } else {
-    d->log.set_plain(v);
+    d->log.setPlain(v);
   }
   markDeltaChanged(*a, *d);
   afterChange(*a, event, d->revision.c_str());

@@ -69,9 +69,9 @@ class GatherSink final : public vc::TextSink {
 
 int loadUnitText(VcArchive& a, const vc::archive::TextRecord& t, TextPool& pool, const UnitText*& out) {
   std::string stored;
-  if (int rc = vc::archive::load_text(a.file, t, stored)) return rc;
+  if (int rc = vc::archive::loadText(a.file, t, stored)) return rc;
   const bool binary = (a.file.flags & vc::archive::kFlagBinary) != 0;
-  if (binary) stored = vc::archive::undouble_at(stored);
+  if (binary) stored = vc::archive::undoubleAt(stored);
   pool.emplace_back(std::move(stored), binary);
   out = &pool.back();
   return 0;
@@ -104,10 +104,10 @@ vc::KeywordContext keywordContext(VcInstance& inst, VcArchive& a, const DeltaRec
     }
   for (const auto& s : a.file.symbols)
     if (s.revision == d.revision) c.labels.push_back(s.name);
-  c.archive_path = a.path;
-  c.archive_file_name = namePart(a.path);
+  c.archivePath = a.path;
+  c.archiveFileName = namePart(a.path);
   std::string log;
-  if (vc::archive::load_text(a.file, d.log, log) == 0) c.log = vc::archive::undouble_at(log);
+  if (vc::archive::loadText(a.file, d.log, log) == 0) c.log = vc::archive::undoubleAt(log);
   VcInstance* self = &inst;
   c.setting = [self](std::string_view option) -> std::optional<std::string> {
     OptionHit hit = lookupOption(self->currentLists(), std::string(option));

@@ -64,12 +64,12 @@ int checkLastField(const std::string& r) {
 int increment(const ArchiveFile& a, const std::string& r, bool trunk, std::string& out) {
   std::vector<std::string> f = splitFields(r);
   if (!allDigits(f.back())) return err::kSymbolTooLong;
-  if (trunk && !a.default_branch.empty()) {
-    const int df = fields(a.default_branch);
+  if (trunk && !a.defaultBranch.empty()) {
+    const int df = fields(a.defaultBranch);
     if (df < 3 && df <= static_cast<int>(f.size())) {
       const std::string lead = joinFields(f, static_cast<std::size_t>(df));
-      if (revOrder(a.default_branch.c_str(), lead.c_str()) > 0) {
-        out = a.default_branch + ".1";
+      if (revOrder(a.defaultBranch.c_str(), lead.c_str()) > 0) {
+        out = a.defaultBranch + ".1";
         return out.size() >= 2048 ? err::kSymbolTooLong : 0;
       }
     }
@@ -81,10 +81,10 @@ int increment(const ArchiveFile& a, const std::string& r, bool trunk, std::strin
 
 // The number of a new branch from b (r is the number asked for).
 std::string newBranchNumber(ArchiveFile& a, DeltaRecord* b, const std::string& r) {
-  const std::string& d = a.default_branch;
+  const std::string& d = a.defaultBranch;
   if (!d.empty() && fields(d) >= fields(r)) {
     DeltaRecord* keep = a.current;
-    DeltaRecord* found = vc::archive::find_delta(a, d);
+    DeltaRecord* found = vc::archive::findDelta(a, d);
     DeltaRecord* ended = a.current;
     a.current = keep;
     if (!found && ended == b) return d + ".1";
@@ -134,10 +134,10 @@ int expandRevisionName(const ArchiveFile& a, std::string_view name, std::string&
 DeltaRecord* resolveRevision(ArchiveFile& a, const std::string& expanded) {
   if (!a.head) return nullptr;
   if (expanded.empty()) {
-    if (a.default_branch.empty()) return a.head;
-    return resolveRevision(a, a.default_branch);
+    if (a.defaultBranch.empty()) return a.head;
+    return resolveRevision(a, a.defaultBranch);
   }
-  if (DeltaRecord* d = vc::archive::find_delta(a, expanded)) return d;
+  if (DeltaRecord* d = vc::archive::findDelta(a, expanded)) return d;
   if (fields(expanded) % 2 == 1) return a.current;
   return nullptr;
 }
@@ -153,11 +153,11 @@ namespace {
 
 // The first revision of an archive: a release number (F fields) gets ".1",
 // a revision number stays.
-int placeFirst(const std::string& r, int F, Placement& out) {
-  if (F == 1) {
+int placeFirst(const std::string& r, int f, Placement& out) {
+  if (f == 1) {
     if (!allDigits(r)) return err::kSymbolTooLong;
     out.number = r + ".1";
-  } else if (F == 2) {
+  } else if (f == 2) {
     out.number = r;
   } else {
     return err::kRevisionOutOfRange;
@@ -169,7 +169,7 @@ int placeFirst(const std::string& r, int F, Placement& out) {
 // After the existing revision b that r names: a new head after the head, the
 // next revision at a branch's tip, else (and always for a duplicate) a new
 // branch from b.
-int placeAfter(ArchiveFile& a, DeltaRecord* b, const std::string& r, int F, bool duplicate, Placement& out) {
+int placeAfter(ArchiveFile& a, DeltaRecord* b, const std::string& r, int f, bool duplicate, Placement& out) {
   out.base = b;
   if (duplicate) {
     out.kind = Placement::NewBranch;
@@ -177,7 +177,7 @@ int placeAfter(ArchiveFile& a, DeltaRecord* b, const std::string& r, int F, bool
   } else if (b == a.head) {
     out.kind = Placement::Trunk;
     if (int rc = increment(a, r, true, out.number)) return rc;
-  } else if (F >= 3 && !b->next) {
+  } else if (f >= 3 && !b->next) {
     out.kind = Placement::BranchTip;
     if (int rc = increment(a, r, false, out.number)) return rc;
   } else {
@@ -190,9 +190,9 @@ int placeAfter(ArchiveFile& a, DeltaRecord* b, const std::string& r, int F, bool
 // A trunk number r that names no revision, the search having ended at the
 // head: a release number starts that release (or, when older than the head,
 // takes the number after the head); the first number not taken is used.
-int placeNewTrunkNumber(ArchiveFile& a, const std::string& r, int F, Placement& out) {
+int placeNewTrunkNumber(ArchiveFile& a, const std::string& r, int f, Placement& out) {
   std::string n = r;
-  if (F == 1) {
+  if (f == 1) {
     if (!allDigits(r)) return err::kSymbolTooLong;
     n = r + ".1";
     if (revOrder(n.c_str(), a.head->revision.c_str()) < 0) {
@@ -210,25 +210,25 @@ int placeNewTrunkNumber(ArchiveFile& a, const std::string& r, int F, Placement& 
 // A number r that names no revision, beside the revision q (of G fields) the
 // search ended at: a new branch from q, the tip of q's branch, or out of
 // range when r does not fit there.
-int placeBeside(ArchiveFile& a, DeltaRecord* q, const std::string& r, int F, Placement& out) {
-  const int G = fields(q->revision);
-  if (F <= G) {
-    if (F == 1) {
+int placeBeside(ArchiveFile& a, DeltaRecord* q, const std::string& r, int f, Placement& out) {
+  const int g = fields(q->revision);
+  if (f <= g) {
+    if (f == 1) {
       out.kind = Placement::NewBranch;
       out.number = newBranchNumber(a, q, r);
       return 0;
     }
-    if (F == 2 || q->next) return err::kRevisionOutOfRange;
+    if (f == 2 || q->next) return err::kRevisionOutOfRange;
     out.kind = Placement::BranchTip;
-    if (F % 2 == 1) return increment(a, q->revision, false, out.number);
+    if (f % 2 == 1) return increment(a, q->revision, false, out.number);
     out.number = r;
     return 0;
   }
-  if (F > G + 2) return err::kRevisionOutOfRange;
+  if (f > g + 2) return err::kRevisionOutOfRange;
   for (const DeltaRecord* b : q->branches)
     if (revOrder(b->revision.c_str(), r.c_str()) >= 0) return err::kRevisionOutOfRange;
   out.kind = Placement::NewBranch;
-  out.number = F % 2 == 1 ? r + ".1" : r;
+  out.number = f % 2 == 1 ? r + ".1" : r;
   return 0;
 }
 
@@ -236,14 +236,14 @@ int placeBeside(ArchiveFile& a, DeltaRecord* q, const std::string& r, int F, Pla
 
 int placeNewRevision(ArchiveFile& a, const std::string& r, bool duplicate, Placement& out) {
   out = Placement{};
-  const int F = fields(r);
-  if (F == 0) return err::kRevisionOutOfRange;
+  const int f = fields(r);
+  if (f == 0) return err::kRevisionOutOfRange;
   if (!a.head) {
-    if (int rc = placeFirst(r, F, out)) return rc;
+    if (int rc = placeFirst(r, f, out)) return rc;
     return checkLastField(out.number);
   }
-  if (DeltaRecord* b = vc::archive::find_delta(a, r)) {
-    if (int rc = placeAfter(a, b, r, F, duplicate, out)) return rc;
+  if (DeltaRecord* b = vc::archive::findDelta(a, r)) {
+    if (int rc = placeAfter(a, b, r, f, duplicate, out)) return rc;
     a.current = b;
     return checkLastField(out.number);
   }
@@ -251,7 +251,7 @@ int placeNewRevision(ArchiveFile& a, const std::string& r, bool duplicate, Place
   DeltaRecord* q = a.current;
   if (!q) return err::kRevisionMissing;
   out.base = q;
-  const int rc = q == a.head && F <= 2 ? placeNewTrunkNumber(a, r, F, out) : placeBeside(a, q, r, F, out);
+  const int rc = q == a.head && f <= 2 ? placeNewTrunkNumber(a, r, f, out) : placeBeside(a, q, r, f, out);
   if (rc) return rc;
   a.current = q;
   return checkLastField(out.number);

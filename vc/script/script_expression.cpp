@@ -13,14 +13,14 @@ class ScriptEnvironment : public vc::ExpressionEnvironment {
  public:
   explicit ScriptEnvironment(VcScriptContext& ctx) : ctx_(ctx) {}
 
-  std::optional<std::string> variable_value(std::string_view name) override {
+  std::optional<std::string> variableValue(std::string_view name) override {
     std::string storage;
-    const std::string* value = variableValue(ctx_, std::string(name), storage);
+    const std::string* value = vc::variableValue(ctx_, std::string(name), storage);
     if (!value) return std::nullopt;
     return *value;
   }
 
-  std::string expand_string(std::string_view token) override {
+  std::string expandString(std::string_view token) override {
     return expandText(ctx_, std::string(token), kExpansionSize);
   }
 
@@ -32,12 +32,12 @@ class ScriptEnvironment : public vc::ExpressionEnvironment {
 
 bool expressionTruth(VcScriptContext& ctx, const std::string& text) {
   ScriptEnvironment environment(ctx);
-  return vc::evaluate_expression_truth(text, environment);
+  return vc::evaluateExpressionTruth(text, environment);
 }
 
 int expressionInteger(VcScriptContext& ctx, const std::string& text) {
   ScriptEnvironment environment(ctx);
-  return vc::evaluate_expression_integer(text, environment);
+  return vc::evaluateExpressionInteger(text, environment);
 }
 
 }  // namespace vc

@@ -168,7 +168,7 @@ std::string callScriptFunction(VcScriptContext& ctx, const std::string& name,
     return out;
   }
   if (name == "defined") {
-    if (vc::find_expression_parameter(ctx.parameters, a)) return a;
+    if (vc::findExpressionParameter(ctx.parameters, a)) return a;
     return lookupOption(ctx.lists, asciiLower(a)).option ? a : "";
   }
   if (name == "query") return askQuery(ctx, a, size);
@@ -177,7 +177,7 @@ std::string callScriptFunction(VcScriptContext& ctx, const std::string& name,
   if (name == "absname") {
     InstancePathEnvironment env(inst, ctx.lists);
     std::string absolute;
-    if (vc::absolute_name(env, a, absolute, false) != 0) return a;
+    if (vc::absoluteName(env, a, absolute, false) != 0) return a;
     return absolute.size() < size ? absolute : a;
   }
   if (name == "device") return deviceOf(a);

@@ -86,7 +86,7 @@ int executeStatement(VcScriptContext& ctx, const std::string& word, const std::s
   }
   if (word == "exit") {
     refuseInSharedSource(ctx, "exit");
-    exitProcess(vc::text_to_integer(expandText(ctx, rest, kExpansionSize)));
+    exitProcess(vc::textToInteger(expandText(ctx, rest, kExpansionSize)));
   }
   if (word == "done") return err::kScriptDone;
   if (word == "read") {

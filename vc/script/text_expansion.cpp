@@ -103,7 +103,7 @@ void expandInto(VcScriptContext& ctx, const std::string& text, std::size_t& pos,
 
 const std::string* variableValue(VcScriptContext& ctx, const std::string& name,
                                  std::string& storage) {
-  if (auto parameter = vc::find_expression_parameter(ctx.parameters, name)) {
+  if (auto parameter = vc::findExpressionParameter(ctx.parameters, name)) {
     storage = std::move(*parameter);
     return &storage;
   }

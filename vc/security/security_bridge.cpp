@@ -248,7 +248,7 @@ PermissionBridge g_bridge{bridgeGranted, bridgeValue};
 // The security objects of the instance's current archive.
 std::vector<std::string> currentArchiveSecurityObjects(VcInstance& inst) {
   if (!inst.work.archive) return {};
-  return inst.work.archive->file.security_objects;
+  return inst.work.archive->file.securityObjects;
 }
 std::optional<std::string> noProject(VcInstance&) { return std::nullopt; }
 

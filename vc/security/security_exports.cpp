@@ -1,6 +1,7 @@
 // The exported calls of the security-database bridge: asking a permission,
 // reading a permission's policy value, and writing a redirector file that
 // leads to a database.
+#include "vc/paths/path_file_system.h"
 #include "vc/error_codes.h"
 #include "vc/files/file_operations.h"
 #include "platform/sys/system_calls.h"

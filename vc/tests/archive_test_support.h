@@ -45,9 +45,9 @@ inline std::string dumpTexts(vc::VcInstance& inst, vc::VcArchive& a) {
   using namespace vc::archive;
   if (vc::readArchiveTexts(inst, a, nullptr) != 0) return "<read failed>";
   std::string out;
-  for (DeltaRecord* d : text_order(a.file)) {
+  for (DeltaRecord* d : textOrder(a.file)) {
     std::string log, text;
-    if (load_text(a.file, d->log, log) || load_text(a.file, d->text, text)) return "<load failed>";
+    if (loadText(a.file, d->log, log) || loadText(a.file, d->text, text)) return "<load failed>";
     out += d->revision + "\nlog:" + log + "\ntext:" + text + "\n";
   }
   return out;

@@ -49,7 +49,7 @@ struct CheckinTest : archive_test::ArchiveTest {
     vc::archive::DeltaRecord* d = a->file.lookup(revision);
     if (!d || vc::readArchiveTexts(inst(), *a, d) != 0) return "<missing>";
     std::string s;
-    if (vc::archive::load_text(a->file, d->text, s) != 0) return "<unreadable>";
+    if (vc::archive::loadText(a->file, d->text, s) != 0) return "<unreadable>";
     return s;
   }
 };

@@ -14,12 +14,12 @@ int validateToken(VcInstance& inst, int kind, const std::string& text) {
   bool ok = false;
   switch (kind) {
     case kTokenUser:
-    case kTokenUserAlt: ok = vc::is_user_name(text, !optionBool(inst, "vanillarcs", false)); break;
-    case kTokenRevision: ok = vc::is_revision_number(text); break;
-    case kTokenState: ok = vc::is_state(text); break;
-    case kTokenLabel: ok = vc::is_label(text); break;
-    case kTokenConfigLine: ok = vc::is_config_line(text); break;
-    case kTokenNameFormat: ok = vc::is_name_format(text); break;
+    case kTokenUserAlt: ok = vc::isUserName(text, !optionBool(inst, "vanillarcs", false)); break;
+    case kTokenRevision: ok = vc::isRevisionNumber(text); break;
+    case kTokenState: ok = vc::isState(text); break;
+    case kTokenLabel: ok = vc::isLabel(text); break;
+    case kTokenConfigLine: ok = vc::isConfigLine(text); break;
+    case kTokenNameFormat: ok = vc::isNameFormat(text); break;
     default: return err::kBadArgument;
   }
   return ok ? 0 : err::kBadToken;

@@ -10,7 +10,7 @@ std::string sanitizeName(const std::string& name) {
   for (std::size_t i = 0; i < out.size(); ++i) {
     const char c = out[i];
     const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-    const bool ok = i == 0 ? (letter || c == '_') : vc::is_name_tail_char(c);
+    const bool ok = i == 0 ? (letter || c == '_') : vc::isNameTailChar(c);
     if (!ok) out[i] = '_';
   }
   return out;

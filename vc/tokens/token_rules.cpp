@@ -8,14 +8,14 @@
 namespace vc {
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-bool is_white(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+bool isWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
 
-bool all_name_tail(std::string_view rest) { return std::all_of(rest.begin(), rest.end(), is_name_tail_char); }
+bool allNameTail(std::string_view rest) { return std::all_of(rest.begin(), rest.end(), isNameTailChar); }
 
-bool starts_no_case(std::string_view s, std::size_t at, const char* word)
+bool startsNoCase(std::string_view s, std::size_t at, const char* word)
 {
     for (std::size_t k = 0; word[k]; ++k) {
         if (at + k >= s.size()) {
@@ -30,31 +30,31 @@ bool starts_no_case(std::string_view s, std::size_t at, const char* word)
 
 }  // namespace
 
-bool is_name_tail_char(char c)
+bool isNameTailChar(char c)
 {
     const unsigned char u = static_cast<unsigned char>(c);
     return u >= 0x21 && u <= 0x7E && c != ';' && c != ':' && c != '@' && c != ',';
 }
 
-bool is_user_name(std::string_view text, bool digit_first)
+bool isUserName(std::string_view text, bool digitFirst)
 {
     if (text.empty()) {
         return false;
     }
     const char first = text.front();
-    const bool first_ok = first == '_' || is_letter(first) || (digit_first && is_digit(first));
-    return first_ok && all_name_tail(text.substr(1));
+    const bool firstOk = first == '_' || isLetter(first) || (digitFirst && isDigit(first));
+    return firstOk && allNameTail(text.substr(1));
 }
 
-bool is_state(std::string_view text) { return is_user_name(text, false); }
+bool isState(std::string_view text) { return isUserName(text, false); }
 
-bool is_revision_number(std::string_view text)
+bool isRevisionNumber(std::string_view text)
 {
     int fields = 0;
     std::size_t pos = 0;
     while (true) {
         std::size_t end = pos;
-        while (end < text.size() && is_digit(text[end])) {
+        while (end < text.size() && isDigit(text[end])) {
             ++end;
         }
         if (end == pos) {
@@ -74,23 +74,23 @@ bool is_revision_number(std::string_view text)
     }
 }
 
-bool is_label(std::string_view text)
+bool isLabel(std::string_view text)
 {
-    return !text.empty() && (text.front() == '_' || is_letter(text.front())) &&
-           std::all_of(text.begin() + 1, text.end(), [](char c) { return c == '_' || is_letter(c) || is_digit(c); });
+    return !text.empty() && (text.front() == '_' || isLetter(text.front())) &&
+           std::all_of(text.begin() + 1, text.end(), [](char c) { return c == '_' || isLetter(c) || isDigit(c); });
 }
 
-bool is_config_line(std::string_view text)
+bool isConfigLine(std::string_view text)
 {
     std::size_t i = 0;
-    while (i < text.size() && is_white(text[i])) {
+    while (i < text.size() && isWhite(text[i])) {
         ++i;
     }
-    if (i >= text.size() || !is_letter(text[i])) {
+    if (i >= text.size() || !isLetter(text[i])) {
         return false;
     }
     for (const char* pair : {"worktoarch", "workmap", "autoaction"}) {
-        if (starts_no_case(text, i, pair)) {
+        if (startsNoCase(text, i, pair)) {
             return text.find('=', i) != std::string_view::npos;
         }
     }
@@ -99,14 +99,14 @@ bool is_config_line(std::string_view text)
         if (c == '#' || c == '=') {
             return true;
         }
-        if (!(is_letter(c) || is_digit(c) || is_white(c) || c == '_')) {
+        if (!(isLetter(c) || isDigit(c) || isWhite(c) || c == '_')) {
             return false;
         }
     }
     return true;
 }
 
-bool is_name_format(std::string_view text)
+bool isNameFormat(std::string_view text)
 {
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '%') {
@@ -124,9 +124,9 @@ bool is_name_format(std::string_view text)
     return true;
 }
 
-std::string display_date(std::string_view stored_date)
+std::string displayDate(std::string_view storedDate)
 {
-    std::string out(stored_date);
+    std::string out(storedDate);
     int dots = 0;
     for (char& c : out) {
         if (c != '.') {

@@ -15,34 +15,34 @@ namespace vc {
 
 // A character that may follow the first one of a user name or state:
 // printable ASCII 0x21 to 0x7E other than ';', ':', '@' and ','.
-bool is_name_tail_char(char c);
+bool isNameTailChar(char c);
 
 // A user name: '_' or a letter first (also a digit when `digit_first`, which
 // is the case unless the option `vanillarcs` is set), then name characters.
-bool is_user_name(std::string_view text, bool digit_first);
+bool isUserName(std::string_view text, bool digitFirst);
 
 // A state: '_' or a letter first, then name characters.
-bool is_state(std::string_view text);
+bool isState(std::string_view text);
 
 // A revision number: decimal fields joined by single dots, at least two, none
 // empty and none with a leading zero other than "0" itself.
-bool is_revision_number(std::string_view text);
+bool isRevisionNumber(std::string_view text);
 
 // A label: '_' or a letter first, then letters, digits and '_'.
-bool is_label(std::string_view text);
+bool isLabel(std::string_view text);
 
 // A configuration line as vcValidateToken accepts it: after leading white
 // space a letter; then, for the pair options (worktoarch, workmap,
 // autoaction, any letter case) an '=' somewhere later; for any other option
 // letters, digits, white space and '_' up to the first '#' or '=' (or the end).
-bool is_config_line(std::string_view text);
+bool isConfigLine(std::string_view text);
 
 // A name format: every '%' followed by 'v', 'd' or 'f'.
-bool is_name_format(std::string_view text);
+bool isNameFormat(std::string_view text);
 
 // A stored revision date "2024.01.02.03.04.05" (two- or four-digit year) as
 // shown to people, "2024/01/02 03:04:05": of the dots the first two become
 // '/', the third a blank and the later ones ':'.
-std::string display_date(std::string_view stored_date);
+std::string displayDate(std::string_view storedDate);
 
 }  // namespace vc

@@ -15,7 +15,7 @@ constexpr std::string_view kSecurityPrefix = "__Security_Object__";
 // column counter starts at the keyword's length; an item that would reach
 // column 80 goes on a new line indented by the keyword's length, and the
 // counter is set back without adding that item's own length.
-void list_clause(std::string& out, std::string_view keyword, const std::vector<std::string>& items) {
+void listClause(std::string& out, std::string_view keyword, const std::vector<std::string>& items) {
   out += keyword;
   const size_t kw = keyword.size();
   size_t counter = kw;
@@ -48,7 +48,7 @@ std::string word(std::string_view prefix, std::string_view name) {
 
 }  // namespace
 
-std::string convert_date(const std::string& date, Years years) {
+std::string convertDate(const std::string& date, Years years) {
   if (years == Years::AsHeld) return date;
   const size_t dot = date.find('.');
   const size_t ylen = dot == std::string::npos ? date.size() : dot;
@@ -61,22 +61,22 @@ std::string convert_date(const std::string& date, Years years) {
 }
 
 // Writes one text record between '@'s and records where its bytes went.
-int put_text(Out& out, const ArchiveFile& a, TextRecord& t, std::vector<TextMove>* moves) {
+int putText(Out& out, const ArchiveFile& a, TextRecord& t, std::vector<TextMove>* moves) {
   if (int rc = out.put("@")) return rc;
   if (moves) moves->push_back({&t, out.pos()});
-  if (t.in_memory()) {
+  if (t.inMemory()) {
     if (int rc = out.put(*t.data)) return rc;
-  } else if (t.stored_length > 0) {
+  } else if (t.storedLength > 0) {
     ByteSource* src = t.source ? t.source : a.source;
-    if (!t.has_offset() || !src) return err::kCatastrophe;
-    const size_t size = static_cast<size_t>(std::min<uint64_t>(kCopyBlock, t.stored_length));
+    if (!t.hasOffset() || !src) return err::kCatastrophe;
+    const size_t size = static_cast<size_t>(std::min<uint64_t>(kCopyBlock, t.storedLength));
     std::unique_ptr<char[]> block(new char[size]);
     char* buf = block.get();
     uint64_t done = 0;
-    while (done < t.stored_length) {
-      size_t want = static_cast<size_t>(std::min<uint64_t>(size, t.stored_length - done));
+    while (done < t.storedLength) {
+      size_t want = static_cast<size_t>(std::min<uint64_t>(size, t.storedLength - done));
       size_t got = 0;
-      if (int rc = src->read_at(t.offset + done, buf, want, got)) return rc;
+      if (int rc = src->readAt(t.offset + done, buf, want, got)) return rc;
       if (got == 0) return err::kArchiveRead;
       if (int rc = out.put(std::string_view(buf, got))) return rc;
       done += got;
@@ -86,36 +86,36 @@ int put_text(Out& out, const ArchiveFile& a, TextRecord& t, std::vector<TextMove
 }
 
 // Clauses "head" to "desc".
-int put_header(Out& out, ArchiveFile& a, Years years, std::vector<TextMove>* moves) {
+int putHeader(Out& out, ArchiveFile& a, Years years, std::vector<TextMove>* moves) {
   std::string s;
   s += "head ";
   if (a.head) s += a.head->revision;
   s += ";\nbranch ";
-  s += a.default_branch;
+  s += a.defaultBranch;
   s += ";\n";
   std::vector<std::string> items;
   for (const std::string& n : a.access) items.push_back(word("", n));
-  for (const std::string& n : a.security_objects) items.push_back(word(kSecurityPrefix, n));
-  list_clause(s, "access", items);
+  for (const std::string& n : a.securityObjects) items.push_back(word(kSecurityPrefix, n));
+  listClause(s, "access", items);
   s += '\n';
   items.clear();
   for (const Symbol& y : a.symbols) items.push_back(word("", y.name) + ':' + y.revision);
-  list_clause(s, "symbols", items);
+  listClause(s, "symbols", items);
   s += '\n';
   items.clear();
   for (const Lock& l : a.locks) items.push_back(word("", l.user) + ':' + l.revision);
-  list_clause(s, "locks", items);
+  listClause(s, "locks", items);
   if (a.flags & kFlagStrict) s += " strict;";
   s += "\ncomment ";
   if (int rc = out.put(s)) return rc;
-  if (int rc = put_text(out, a, a.comment, moves)) return rc;
+  if (int rc = putText(out, a, a.comment, moves)) return rc;
   s = ";\n";
   if (a.flags & kFlagFormatStated) s += (a.flags & kFlagBinary) ? "format binary;\n" : "format text;\n";
   s += "\n\n";
-  for (DeltaRecord* d : record_order(a)) {
+  for (DeltaRecord* d : recordOrder(a)) {
     s += d->revision;
     s += "\ndate ";
-    s += convert_date(d->date, years);
+    s += convertDate(d->date, years);
     s += "; author ";
     s += word("", d->author);
     s += "; state ";
@@ -123,7 +123,7 @@ int put_header(Out& out, ArchiveFile& a, Years years, std::vector<TextMove>* mov
     s += ";\n";
     items.clear();
     for (const DeltaRecord* b : d->branches) items.push_back(b->revision);
-    list_clause(s, "branches", items);
+    listClause(s, "branches", items);
     s += "\nnext ";
     if (d->next) s += d->next->revision;
     s += ";\n\n";
@@ -132,29 +132,29 @@ int put_header(Out& out, ArchiveFile& a, Years years, std::vector<TextMove>* mov
       s.clear();
     }
   }
-  if (a.has_extension) {
+  if (a.hasExtension) {
     s += "ext\n";
     if (int rc = out.put(s)) return rc;
-    if (int rc = put_text(out, a, a.extension, moves)) return rc;
+    if (int rc = putText(out, a, a.extension, moves)) return rc;
     s = "\n";
   }
   s += "\ndesc\n";
   if (int rc = out.put(s)) return rc;
-  if (int rc = put_text(out, a, a.description, moves)) return rc;
+  if (int rc = putText(out, a, a.description, moves)) return rc;
   return out.put("\n");
 }
 
-int header_is_canonical(ArchiveFile& a, bool& canonical) {
+int headerIsCanonical(ArchiveFile& a, bool& canonical) {
   canonical = false;
   StringSink rendered;
   Out out(rendered);
-  if (int rc = put_header(out, a, Years::AsHeld, nullptr)) return rc;
-  if (rendered.text.size() != a.text_position) return 0;
+  if (int rc = putHeader(out, a, Years::AsHeld, nullptr)) return rc;
+  if (rendered.text.size() != a.textPosition) return 0;
   std::string original(rendered.text.size(), '\0');
   size_t done = 0;
   while (done < original.size()) {
     size_t got = 0;
-    if (int rc = a.source->read_at(done, original.data() + done, original.size() - done, got)) return rc;
+    if (int rc = a.source->readAt(done, original.data() + done, original.size() - done, got)) return rc;
     if (got == 0) return 0;
     done += got;
   }

@@ -35,7 +35,7 @@ class Out {
   int put(std::string_view s) {
     if (s.empty()) return 0;
     if (int rc = sink_.write(s.data(), s.size())) return rc;
-    crc_ = crc16_update(crc_, s.data(), s.size());
+    crc_ = crc16Update(crc_, s.data(), s.size());
     pos_ += s.size();
     return 0;
   }
@@ -48,17 +48,17 @@ class Out {
   uint16_t crc_ = 0;
 };
 
-std::string convert_date(const std::string& date, Years years);
+std::string convertDate(const std::string& date, Years years);
 
 // Writes one text record between '@'s and records where its bytes went.
-int put_text(Out& out, const ArchiveFile& a, TextRecord& t, std::vector<TextMove>* moves);
+int putText(Out& out, const ArchiveFile& a, TextRecord& t, std::vector<TextMove>* moves);
 
 // Clauses "head" to "desc".
-int put_header(Out& out, ArchiveFile& a, Years years, std::vector<TextMove>* moves);
+int putHeader(Out& out, ArchiveFile& a, Years years, std::vector<TextMove>* moves);
 
 // Whether the bytes before the first delta text are exactly what the writer
 // makes of the model (with dates as held). The writer trusts the text order
 // of such files and copies their unread texts as one block.
-int header_is_canonical(ArchiveFile& a, bool& canonical);
+int headerIsCanonical(ArchiveFile& a, bool& canonical);
 
 }  // namespace vc::archive

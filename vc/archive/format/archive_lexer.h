@@ -45,25 +45,25 @@ class ArchiveLexer {
   void take() { have_ = false; }
   // Reads the string whose '@' peek() showed and one line feed after it.
   // The record gets offset, counts and, when keep is set, the stored bytes.
-  int read_string(TextRecord& rec, bool keep);
+  int readString(TextRecord& rec, bool keep);
   // Offset of the next byte not consumed (before any token peeked).
   uint64_t position() const { return pos_; }
 
  private:
   int fill();
   // -1 at the end or on a source error (error_ is then set).
-  int peek_byte() {
-    if (buf_pos_ < buf_len_) return buf_[buf_pos_];
+  int peekByte() {
+    if (bufPos_ < bufLen_) return buf_[bufPos_];
     return fill();
   }
   void advance() {
-    ++buf_pos_;
+    ++bufPos_;
     ++pos_;
   }
   int scan(Token& tok);
   // A word with quotes, or one that reaches the end of the buffer (kept out
   // of scan so the common tokens stay cheap).
-  [[gnu::noinline]] int scan_word(Token& tok);
+  [[gnu::noinline]] int scanWord(Token& tok);
 
   ByteSource& src_;
   uint64_t pos_;
@@ -71,8 +71,8 @@ class ArchiveLexer {
   static constexpr size_t kBlock = 64 * 1024;
   std::unique_ptr<unsigned char[]> block_{new unsigned char[kBlock]};
   unsigned char* buf_ = block_.get();
-  size_t buf_pos_ = 0;
-  size_t buf_len_ = 0;
+  size_t bufPos_ = 0;
+  size_t bufLen_ = 0;
   int error_ = 0;
   bool have_ = false;
   Token tok_;

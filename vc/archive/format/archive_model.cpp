@@ -35,15 +35,15 @@ class Fields {
 // Revision comparison: the magnitude is the first field (from 1) where a and b
 // differ or one of them ends; positive when a lies nearer the head on the way
 // to b (trunk numbers fall from the head, branch numbers rise from the branch point).
-int revision_compare(std::string_view a, std::string_view b) {
+int revisionCompare(std::string_view a, std::string_view b) {
   Fields fa(a), fb(b);
   for (int k = 1;; ++k) {
     uint64_t x = 0, y = 0;
-    const bool a_ends = !fa.next(x);
-    const bool b_ends = !fb.next(y);
-    if (a_ends && b_ends) return 0;
-    if (a_ends) return k == 2 ? 2 : (k % 2 == 0 ? -k : k);
-    if (b_ends) return (k == 2 || k % 2 == 1) ? -k : k;
+    const bool aEnds = !fa.next(x);
+    const bool bEnds = !fb.next(y);
+    if (aEnds && bEnds) return 0;
+    if (aEnds) return k == 2 ? 2 : (k % 2 == 0 ? -k : k);
+    if (bEnds) return (k == 2 || k % 2 == 1) ? -k : k;
     if (x != y) {
       if (k <= 2) return x > y ? k : -k;
       return x < y ? k : -k;
@@ -51,14 +51,14 @@ int revision_compare(std::string_view a, std::string_view b) {
   }
 }
 
-size_t count_fields(std::string_view r) {
+size_t countFields(std::string_view r) {
   Fields f(r);
   size_t n = 0;
   for (uint64_t x = 0; f.next(x);) ++n;
   return n;
 }
 
-bool same_leading_fields(std::string_view a, std::string_view b, size_t n) {
+bool sameLeadingFields(std::string_view a, std::string_view b, size_t n) {
   Fields fa(a), fb(b);
   for (size_t i = 0; i < n; ++i) {
     uint64_t x = 0, y = 0;
@@ -69,9 +69,9 @@ bool same_leading_fields(std::string_view a, std::string_view b, size_t n) {
 
 }  // namespace
 
-void TextRecord::set_plain(std::string_view plain) {
+void TextRecord::setPlain(std::string_view plain) {
   std::string stored;
-  stored.reserve(plain.size() + count_byte(plain.data(), plain.size(), '@'));
+  stored.reserve(plain.size() + countByte(plain.data(), plain.size(), '@'));
   for (size_t at = 0; at < plain.size();) {
     const void* found = std::memchr(plain.data() + at, '@', plain.size() - at);
     const size_t end = found ? static_cast<size_t>(static_cast<const char*>(found) - plain.data()) + 1 : plain.size();
@@ -79,16 +79,16 @@ void TextRecord::set_plain(std::string_view plain) {
     if (found) stored.push_back('@');
     at = end;
   }
-  set_stored(std::move(stored));
+  setStored(std::move(stored));
 }
 
-void TextRecord::set_stored(std::string stored) {
-  uint64_t line_feeds = count_byte(stored.data(), stored.size(), '\n');
-  const uint64_t ats = count_byte(stored.data(), stored.size(), '@');
-  if (!stored.empty() && stored.back() != '\n') ++line_feeds;
-  lines = line_feeds;
+void TextRecord::setStored(std::string stored) {
+  uint64_t lineFeeds = countByte(stored.data(), stored.size(), '\n');
+  const uint64_t ats = countByte(stored.data(), stored.size(), '@');
+  if (!stored.empty() && stored.back() != '\n') ++lineFeeds;
+  lines = lineFeeds;
   chars = stored.size() - ats / 2;
-  stored_length = stored.size();
+  storedLength = stored.size();
   offset = kNoOffset;
   source = nullptr;
   data = std::move(stored);
@@ -99,7 +99,7 @@ DeltaRecord* ArchiveFile::lookup(std::string_view revision) const {
   return it == index_.end() ? nullptr : it->second;
 }
 
-DeltaRecord* ArchiveFile::create_delta(std::string_view revision) {
+DeltaRecord* ArchiveFile::createDelta(std::string_view revision) {
   // One hash of the key: the slot is taken first and filled once the record exists.
   auto [slot, inserted] = index_.try_emplace(std::string(revision), nullptr);
   if (!inserted) return nullptr;
@@ -116,7 +116,7 @@ DeltaRecord* ArchiveFile::create_delta(std::string_view revision) {
   }
 }
 
-bool ArchiveFile::renumber_delta(DeltaRecord* d, std::string_view revision) {
+bool ArchiveFile::renumberDelta(DeltaRecord* d, std::string_view revision) {
   std::string key(revision);
   if (index_.count(key)) return false;
   index_.erase(d->revision);
@@ -125,47 +125,47 @@ bool ArchiveFile::renumber_delta(DeltaRecord* d, std::string_view revision) {
   return true;
 }
 
-void ArchiveFile::drop_delta(DeltaRecord* record) {
+void ArchiveFile::dropDelta(DeltaRecord* record) {
   if (!record) return;
   index_.erase(record->revision);
   if (current == record) current = nullptr;
-  read_order.erase(std::remove(read_order.begin(), read_order.end(), record), read_order.end());
+  readOrder.erase(std::remove(readOrder.begin(), readOrder.end(), record), readOrder.end());
   deltas_.erase(std::remove_if(deltas_.begin(), deltas_.end(),
                                [record](const std::unique_ptr<DeltaRecord>& d) { return d.get() == record; }),
                 deltas_.end());
 }
 
 void ArchiveFile::reset() {
-  ByteSource* keep_source = source;
-  uint8_t keep_compression = compression;
-  uint8_t keep_flags = flags & (kFlagEncrypted | kFlagCreated | kFlagKeepClosed);
+  ByteSource* keepSource = source;
+  uint8_t keepCompression = compression;
+  uint8_t keepFlags = flags & (kFlagEncrypted | kFlagCreated | kFlagKeepClosed);
   head = nullptr;
-  default_branch.clear();
+  defaultBranch.clear();
   access.clear();
-  security_objects.clear();
+  securityObjects.clear();
   symbols.clear();
   locks.clear();
   comment.clear();
   extension.clear();
-  has_extension = false;
+  hasExtension = false;
   description.clear();
-  read_state = ReadState::Nothing;
-  quick_header = false;
-  text_position = resume_position = 0;
+  readState = ReadState::Nothing;
+  quickHeader = false;
+  textPosition = resumePosition = 0;
   current = nullptr;
-  source_canonical = false;
-  file_delta_count = 0;
-  read_order.clear();
+  sourceCanonical = false;
+  fileDeltaCount = 0;
+  readOrder.clear();
   checksum = 0;
   length = 0;
   index_.clear();
   deltas_.clear();
-  source = keep_source;
-  compression = keep_compression;
-  flags = keep_flags;
+  source = keepSource;
+  compression = keepCompression;
+  flags = keepFlags;
 }
 
-std::vector<DeltaRecord*> record_order(const ArchiveFile& a) {
+std::vector<DeltaRecord*> recordOrder(const ArchiveFile& a) {
   // Each stack entry is a chain start; a chain's records come first, then the
   // branches of its records in order, so the branch lists are pushed in reverse.
   std::vector<DeltaRecord*> out;
@@ -186,7 +186,7 @@ std::vector<DeltaRecord*> record_order(const ArchiveFile& a) {
   return out;
 }
 
-std::vector<DeltaRecord*> text_order(const ArchiveFile& a) {
+std::vector<DeltaRecord*> textOrder(const ArchiveFile& a) {
   std::vector<DeltaRecord*> out;
   std::vector<DeltaRecord*> stack;
   if (a.head) stack.push_back(a.head);
@@ -201,21 +201,21 @@ std::vector<DeltaRecord*> text_order(const ArchiveFile& a) {
   return out;
 }
 
-DeltaRecord* find_delta(ArchiveFile& a, std::string_view revision) {
+DeltaRecord* findDelta(ArchiveFile& a, std::string_view revision) {
   DeltaRecord* cur = a.head;
   a.current = cur;
   while (cur) {
     a.current = cur;
-    const int c = revision_compare(cur->revision, revision);
+    const int c = revisionCompare(cur->revision, revision);
     if (c == 0) return cur;
     if (c < 0) return nullptr;
-    const size_t own = count_fields(cur->revision);
+    const size_t own = countFields(cur->revision);
     if (static_cast<size_t>(c) > own) {
       // The revision continues past this record: into the branch that starts
       // with the same fields.
       DeltaRecord* into = nullptr;
       for (DeltaRecord* b : cur->branches)
-        if (same_leading_fields(b->revision, revision, own + 1)) {
+        if (sameLeadingFields(b->revision, revision, own + 1)) {
           into = b;
           break;
         }
@@ -231,22 +231,22 @@ DeltaRecord* find_delta(ArchiveFile& a, std::string_view revision) {
 
 namespace {
 
-uint64_t held(const TextRecord& t) { return t.in_memory() ? t.data->size() : 0; }
+uint64_t held(const TextRecord& t) { return t.inMemory() ? t.data->size() : 0; }
 
 template <typename Fn>
-void for_each_text_in_release_order(ArchiveFile& a, Fn&& fn) {
+void forEachTextInReleaseOrder(ArchiveFile& a, Fn&& fn) {
   fn(a.description);
   // Walk each chain; for every record, its branches first, then the record.
   struct Frame {
     DeltaRecord* rec;
-    bool branches_done;
+    bool branchesDone;
   };
   std::vector<Frame> stack;
   if (a.head) stack.push_back({a.head, false});
   while (!stack.empty()) {
     Frame& f = stack.back();
-    if (!f.branches_done) {
-      f.branches_done = true;
+    if (!f.branchesDone) {
+      f.branchesDone = true;
       DeltaRecord* r = f.rec;
       for (auto b = r->branches.rbegin(); b != r->branches.rend(); ++b) stack.push_back({*b, false});
       continue;
@@ -261,17 +261,17 @@ void for_each_text_in_release_order(ArchiveFile& a, Fn&& fn) {
 
 }  // namespace
 
-uint64_t held_text_bytes(const ArchiveFile& a) {
+uint64_t heldTextBytes(const ArchiveFile& a) {
   uint64_t total = held(a.comment) + held(a.extension) + held(a.description);
-  for (const auto& d : a.all_deltas()) total += held(d->log) + held(d->text);
+  for (const auto& d : a.allDeltas()) total += held(d->log) + held(d->text);
   return total;
 }
 
-uint64_t release_texts(ArchiveFile& a, uint64_t wanted) {
-  if (wanted > held_text_bytes(a)) return 0;
+uint64_t releaseTexts(ArchiveFile& a, uint64_t wanted) {
+  if (wanted > heldTextBytes(a)) return 0;
   uint64_t freed = 0;
-  for_each_text_in_release_order(a, [&](TextRecord& t) {
-    if (freed >= wanted || !t.in_memory() || !t.has_offset()) return;
+  forEachTextInReleaseOrder(a, [&](TextRecord& t) {
+    if (freed >= wanted || !t.inMemory() || !t.hasOffset()) return;
     freed += t.data->size();
     t.data.reset();
   });

@@ -27,16 +27,16 @@ struct TextRecord {
   uint64_t offset = kNoOffset;       // first byte after the opening '@' in its source
   uint64_t lines = 0;                // line feeds, plus one for an unterminated last line
   uint64_t chars = 0;                // characters, a doubled '@' counted once
-  uint64_t stored_length = 0;        // bytes as stored, every '@' doubled
+  uint64_t storedLength = 0;        // bytes as stored, every '@' doubled
   std::optional<std::string> data;   // stored bytes when held in memory
   ByteSource* source = nullptr;      // where offset points; null: the archive's source
 
-  bool in_memory() const { return data.has_value(); }
-  bool has_offset() const { return offset != kNoOffset; }
+  bool inMemory() const { return data.has_value(); }
+  bool hasOffset() const { return offset != kNoOffset; }
   // Replaces the content by a caller's text; '@' is doubled while copying.
-  void set_plain(std::string_view plain);
+  void setPlain(std::string_view plain);
   // Replaces the content by text that is already in stored form.
-  void set_stored(std::string stored);
+  void setStored(std::string stored);
   void clear() { *this = TextRecord{}; }
 };
 
@@ -44,7 +44,7 @@ struct TextRecord {
 // that holds the data, or the data itself (stored form).
 struct ExtAttribute {
   std::string name;
-  bool is_reference = false;
+  bool isReference = false;
   std::string revision;  // when is_reference
   std::string data;      // stored form, when not a reference
 };
@@ -67,7 +67,7 @@ struct DeltaRecord {
   std::vector<ExtAttribute> ext;
   TextRecord log;
   TextRecord text;
-  uint32_t change_flags = 0;              // kDeltaChanged
+  uint32_t changeFlags = 0;              // kDeltaChanged
   Texts texts = Texts::Unread;
   bool defined = false;                   // its record in the header was read (or it was made in memory)
 };
@@ -103,30 +103,30 @@ class ArchiveFile {
 
   // --- contents of the file ---
   DeltaRecord* head = nullptr;
-  std::string default_branch;                 // empty: none
+  std::string defaultBranch;                 // empty: none
   std::vector<std::string> access;            // names without quotes
-  std::vector<std::string> security_objects;  // names without the "__Security_Object__" prefix
+  std::vector<std::string> securityObjects;  // names without the "__Security_Object__" prefix
   std::vector<Symbol> symbols;
   std::vector<Lock> locks;
   uint8_t flags = 0;
   uint8_t compression = 0;                    // compression bits, 0 none (set by the opening layer)
   TextRecord comment;                         // always written; empty when the file had none
   TextRecord extension;                       // written only when has_extension
-  bool has_extension = false;
+  bool hasExtension = false;
   TextRecord description;
 
   // --- reader state ---
-  ReadState read_state = ReadState::Nothing;
-  bool quick_header = false;                  // header read in quick mode: never write it
-  uint64_t text_position = 0;                 // where the first delta text begins
-  uint64_t resume_position = 0;               // where the first unread delta text begins
+  ReadState readState = ReadState::Nothing;
+  bool quickHeader = false;                  // header read in quick mode: never write it
+  uint64_t textPosition = 0;                 // where the first delta text begins
+  uint64_t resumePosition = 0;               // where the first unread delta text begins
   ByteSource* source = nullptr;               // plain text of the archive (not owned)
   DeltaRecord* current = nullptr;             // last record found by find_delta
 
   // --- what the writer needs to know about the source file ---
-  bool source_canonical = false;              // header bytes were exactly what the writer makes
-  size_t file_delta_count = 0;                // delta records defined by the file's header
-  std::vector<DeltaRecord*> read_order;       // deltas whose texts were read, in file order
+  bool sourceCanonical = false;              // header bytes were exactly what the writer makes
+  size_t fileDeltaCount = 0;                // delta records defined by the file's header
+  std::vector<DeltaRecord*> readOrder;       // deltas whose texts were read, in file order
 
   // --- result of the last write ---
   uint16_t checksum = 0;
@@ -135,15 +135,15 @@ class ArchiveFile {
   // Record lookup by revision number (exact text).
   DeltaRecord* lookup(std::string_view revision) const;
   // Makes a record for a revision not known yet; null when it exists already.
-  DeltaRecord* create_delta(std::string_view revision);
+  DeltaRecord* createDelta(std::string_view revision);
   // Gives a record a new number; false when that number is taken.
-  bool renumber_delta(DeltaRecord* d, std::string_view revision);
+  bool renumberDelta(DeltaRecord* d, std::string_view revision);
 
   // Frees a record that is no longer linked into the tree (revision
   // deletion); the caller has unlinked it and read every text of the file.
-  void drop_delta(DeltaRecord* record);
+  void dropDelta(DeltaRecord* record);
   // All records, in no particular order.
-  const std::vector<std::unique_ptr<DeltaRecord>>& all_deltas() const { return deltas_; }
+  const std::vector<std::unique_ptr<DeltaRecord>>& allDeltas() const { return deltas_; }
   // Forgets everything read (the source stays).
   void reset();
 
@@ -159,22 +159,22 @@ class ArchiveFile {
 
 // The order in which the delta records are written: from the head along next;
 // after a chain, the branches of its records, each walked the same way.
-std::vector<DeltaRecord*> record_order(const ArchiveFile& a);
+std::vector<DeltaRecord*> recordOrder(const ArchiveFile& a);
 // The order of the delta texts: each record, then its branches from the last
 // listed to the first, then the record's successor on its chain.
-std::vector<DeltaRecord*> text_order(const ArchiveFile& a);
+std::vector<DeltaRecord*> textOrder(const ArchiveFile& a);
 
 // Finds a revision by walking from the head with the revision comparison.
 // Sets a.current to the record found or, when absent, to the nearest record
 // the walk reached (the head's neighbourhood or a branch end). Answers the
 // record found or null.
-DeltaRecord* find_delta(ArchiveFile& a, std::string_view revision);
+DeltaRecord* findDelta(ArchiveFile& a, std::string_view revision);
 
 // Memory held in in-memory copies of texts, and the release of copies that
 // can be read again (they have an offset): description first, then for each
 // revision of the tree (branches before the revision) its log and its text.
 // Nothing is dropped when more is asked than could be freed. Answers the bytes freed.
-uint64_t held_text_bytes(const ArchiveFile& a);
-uint64_t release_texts(ArchiveFile& a, uint64_t wanted);
+uint64_t heldTextBytes(const ArchiveFile& a);
+uint64_t releaseTexts(ArchiveFile& a, uint64_t wanted);
 
 }  // namespace vc::archive

@@ -22,13 +22,13 @@ struct ReadOptions {
   // (compared without case), else err::kNotOnAccessList; security_admits, when
   // set, must admit the user for the archive's security objects, else
   // err::kSecurityDenied. An empty user skips the access-list check.
-  bool for_write = false;
+  bool forWrite = false;
   // Compares the header with what the writer makes of it, so that a later
   // write may copy the unread texts as one block. A reader that will not
   // write can leave it out (a write after all then rewrites every text).
-  bool check_canonical = true;
+  bool checkCanonical = true;
   std::string_view user;
-  std::function<bool(const std::vector<std::string>& security_objects)> security_admits;
+  std::function<bool(const std::vector<std::string>& securityObjects)> securityAdmits;
 };
 
 // Reads clauses "head" to "desc" from a.source (offset 0 is the "head" of
@@ -37,7 +37,7 @@ struct ReadOptions {
 // err::kArchiveParseError, err::kArchiveHeaderCorrupt, err::kRevisionCorrupt,
 // err::kUnexpectedEof, err::kNotOnAccessList, err::kSecurityDenied, or the
 // source's code.
-int read_header(ArchiveFile& a, const ReadOptions& opts = {});
+int readHeader(ArchiveFile& a, const ReadOptions& opts = {});
 
 // Reads delta texts in file order from where the last read stopped until the
 // texts of wanted are known (null: to the end of the file). Logs are kept in
@@ -46,9 +46,9 @@ int read_header(ArchiveFile& a, const ReadOptions& opts = {});
 // for a revision without a record, a text given twice, a bad extension
 // string, or a revision of the tree whose texts the file lacks),
 // err::kArchiveParseError, err::kUnexpectedEof, or the source's code.
-int read_texts(ArchiveFile& a, DeltaRecord* wanted);
+int readTexts(ArchiveFile& a, DeltaRecord* wanted);
 
 // A revision number: a non-empty run of digits and dots.
-bool is_revision_number(std::string_view s);
+bool isRevisionNumber(std::string_view s);
 
 }  // namespace vc::archive

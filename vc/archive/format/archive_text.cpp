@@ -8,7 +8,7 @@
 
 namespace vc::archive {
 
-std::string double_at(std::string_view plain) {
+std::string doubleAt(std::string_view plain) {
   std::string out;
   out.reserve(plain.size());
   for (char c : plain) {
@@ -18,7 +18,7 @@ std::string double_at(std::string_view plain) {
   return out;
 }
 
-std::string undouble_at(std::string_view stored) {
+std::string undoubleAt(std::string_view stored) {
   std::string out;
   out.reserve(stored.size());
   for (size_t i = 0; i < stored.size(); ++i) {
@@ -28,44 +28,44 @@ std::string undouble_at(std::string_view stored) {
   return out;
 }
 
-int load_text(const ArchiveFile& a, const TextRecord& t, std::string& stored) {
-  if (t.in_memory()) {
+int loadText(const ArchiveFile& a, const TextRecord& t, std::string& stored) {
+  if (t.inMemory()) {
     stored = *t.data;
     return 0;
   }
   stored.clear();
-  if (t.stored_length == 0) return 0;
+  if (t.storedLength == 0) return 0;
   ByteSource* src = t.source ? t.source : a.source;
-  if (!t.has_offset() || !src) return err::kCatastrophe;
+  if (!t.hasOffset() || !src) return err::kCatastrophe;
   try {
-    stored.resize(t.stored_length);
+    stored.resize(t.storedLength);
   } catch (const std::bad_alloc&) {
     return err::kNoMemory;
   }
   uint64_t done = 0;
-  while (done < t.stored_length) {
+  while (done < t.storedLength) {
     size_t got = 0;
-    if (int rc = src->read_at(t.offset + done, stored.data() + done, t.stored_length - done, got)) return rc;
+    if (int rc = src->readAt(t.offset + done, stored.data() + done, t.storedLength - done, got)) return rc;
     if (got == 0) return err::kArchiveRead;  // the file is shorter than the record says
     done += got;
   }
   return 0;
 }
 
-int ensure_in_memory(const ArchiveFile& a, TextRecord& t) {
-  if (t.in_memory()) return 0;
+int ensureInMemory(const ArchiveFile& a, TextRecord& t) {
+  if (t.inMemory()) return 0;
   std::string s;
-  if (int rc = load_text(a, t, s)) return rc;
+  if (int rc = loadText(a, t, s)) return rc;
   t.data = std::move(s);
   return 0;
 }
 
-std::string encode_ext_attributes(const std::vector<ExtAttribute>& attrs) {
+std::string encodeExtAttributes(const std::vector<ExtAttribute>& attrs) {
   std::string out;
   for (const ExtAttribute& x : attrs) {
     out += x.name;
     out += ' ';
-    if (x.is_reference) {
+    if (x.isReference) {
       out += "rev ";
       out += x.revision;
     } else {
@@ -79,7 +79,7 @@ std::string encode_ext_attributes(const std::vector<ExtAttribute>& attrs) {
   return out;
 }
 
-bool decode_ext_attributes(std::string_view s, std::vector<ExtAttribute>& attrs) {
+bool decodeExtAttributes(std::string_view s, std::vector<ExtAttribute>& attrs) {
   attrs.clear();
   auto word = [&](size_t& p, std::string& w) {
     size_t start = p;
@@ -95,7 +95,7 @@ bool decode_ext_attributes(std::string_view s, std::vector<ExtAttribute>& attrs)
     std::string kind;
     if (!word(p, x.name) || !word(p, kind)) return false;
     if (kind == "rev") {
-      x.is_reference = true;
+      x.isReference = true;
       if (!word(p, x.revision)) return false;
     } else {
       uint64_t n = 0;

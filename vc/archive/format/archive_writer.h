@@ -32,9 +32,9 @@ struct WriteResult {
   using Move = TextMove;
   uint64_t bytes = 0;                 // plain bytes written
   uint16_t crc = 0;                   // CRC-16/ARC of those bytes
-  uint64_t text_position = 0;         // where the first delta text begins
-  uint64_t resume_position = 0;       // where the unread texts begin (end when none)
-  bool tail_copied = false;           // the unread texts were copied as one block
+  uint64_t textPosition = 0;         // where the first delta text begins
+  uint64_t resumePosition = 0;       // where the unread texts begin (end when none)
+  bool tailCopied = false;           // the unread texts were copied as one block
   std::vector<Move> moves;            // new offsets of every text written
   std::vector<DeltaRecord*> written;  // deltas whose texts were written one by one, in order
 };
@@ -45,13 +45,13 @@ struct WriteResult {
 // CRC and count of the plain bytes. Answers 0 or a code: the sink's,
 // err::kArchiveRead or a source's code, err::kCatastrophe for a text with a length and no
 // place, a reader's code.
-int write_archive(ArchiveFile& a, ByteSink& out, const WriteOptions& opts, WriteResult& result);
+int writeArchive(ArchiveFile& a, ByteSink& out, const WriteOptions& opts, WriteResult& result);
 
 // After the written file replaced the archive: every text record points into
 // new_source, changed marks are cleared, and the reader resumes in the new file.
-void adopt_written(ArchiveFile& a, const WriteResult& result, ByteSource* new_source);
+void adoptWritten(ArchiveFile& a, const WriteResult& result, ByteSource* newSource);
 
 // Date as written: see WriteOptions::century.
-std::string written_date(const std::string& date, bool century);
+std::string writtenDate(const std::string& date, bool century);
 
 }  // namespace vc::archive

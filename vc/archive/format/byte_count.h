@@ -12,7 +12,7 @@
 
 namespace vc::archive {
 
-inline size_t count_byte(const void* data, size_t len, unsigned char value) {
+inline size_t countByte(const void* data, size_t len, unsigned char value) {
   const auto* p = static_cast<const unsigned char*>(data);
   size_t n = 0, i = 0;
 #if defined(__SSE2__)

@@ -12,7 +12,7 @@
 
 namespace vc::archive {
 
-int FdSource::read_at(uint64_t offset, void* buf, size_t len, size_t& got) {
+int FdSource::readAt(uint64_t offset, void* buf, size_t len, size_t& got) {
   got = 0;
   if (offset > static_cast<uint64_t>(INT64_MAX)) return err::kArchiveSeek;
   for (;;) {
@@ -26,7 +26,7 @@ int FdSource::read_at(uint64_t offset, void* buf, size_t len, size_t& got) {
   }
 }
 
-int MemorySource::read_at(uint64_t offset, void* buf, size_t len, size_t& got) {
+int MemorySource::readAt(uint64_t offset, void* buf, size_t len, size_t& got) {
   got = 0;
   if (offset >= size_) return 0;
   size_t n = size_ - static_cast<size_t>(offset);
@@ -36,14 +36,14 @@ int MemorySource::read_at(uint64_t offset, void* buf, size_t len, size_t& got) {
   return 0;
 }
 
-FdSink::FdSink(int fd, int failure_code) : fd_(fd), failure_code_(failure_code) {}
+FdSink::FdSink(int fd, int failureCode) : fd_(fd), failureCode_(failureCode) {}
 
 int FdSink::write(const void* buf, size_t len) {
   const auto* p = static_cast<const char*>(buf);
   while (len > 0) {
     ssize_t n = orv::sys::calls().write(fd_, p, len);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return failure_code_;
+    if (n <= 0) return failureCode_;
     p += n;
     len -= static_cast<size_t>(n);
   }
@@ -52,7 +52,7 @@ int FdSink::write(const void* buf, size_t len) {
 
 int ChecksumSink::write(const void* buf, size_t len) {
   if (int rc = next_.write(buf, len)) return rc;
-  crc_ = crc16_update(crc_, buf, len);
+  crc_ = crc16Update(crc_, buf, len);
   count_ += len;
   return 0;
 }

@@ -24,7 +24,7 @@ class ByteSource {
   // Reads up to len bytes at offset into buf; got is the count read, 0 at the
   // end. Answers 0 or a result code (err::kArchiveSeek, err::kArchiveRead, or whatever a
   // layered source reports, such as err::kDecompressError).
-  virtual int read_at(uint64_t offset, void* buf, size_t len, size_t& got) = 0;
+  virtual int readAt(uint64_t offset, void* buf, size_t len, size_t& got) = 0;
 };
 
 class ByteSink {
@@ -38,7 +38,7 @@ class ByteSink {
 class FdSource final : public ByteSource {
  public:
   explicit FdSource(int fd) : fd_(fd) {}
-  int read_at(uint64_t offset, void* buf, size_t len, size_t& got) override;
+  int readAt(uint64_t offset, void* buf, size_t len, size_t& got) override;
 
  private:
   int fd_;
@@ -49,7 +49,7 @@ class MemorySource final : public ByteSource {
  public:
   MemorySource(const void* data, size_t size) : data_(static_cast<const unsigned char*>(data)), size_(size) {}
   explicit MemorySource(const std::string& s) : MemorySource(s.data(), s.size()) {}
-  int read_at(uint64_t offset, void* buf, size_t len, size_t& got) override;
+  int readAt(uint64_t offset, void* buf, size_t len, size_t& got) override;
 
  private:
   const unsigned char* data_;
@@ -60,12 +60,12 @@ class MemorySource final : public ByteSource {
 // the code given at construction (err::kTempWrite for the commit file).
 class FdSink final : public ByteSink {
  public:
-  explicit FdSink(int fd, int failure_code);
+  explicit FdSink(int fd, int failureCode);
   int write(const void* buf, size_t len) override;
 
  private:
   int fd_;
-  int failure_code_;
+  int failureCode_;
 };
 
 // Appends to a string.

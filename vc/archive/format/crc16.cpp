@@ -27,7 +27,7 @@ const Tables& tables() {
 
 }  // namespace
 
-uint16_t crc16_update(uint16_t crc, const void* data, size_t len) {
+uint16_t crc16Update(uint16_t crc, const void* data, size_t len) {
   const auto* p = static_cast<const unsigned char*>(data);
   const auto& t = tables().t;
   size_t i = 0;
@@ -40,15 +40,15 @@ uint16_t crc16_update(uint16_t crc, const void* data, size_t len) {
   return crc;
 }
 
-int crc16_of_source(ByteSource& src, uint16_t& crc, uint64_t& length) {
+int crc16OfSource(ByteSource& src, uint16_t& crc, uint64_t& length) {
   crc = 0;
   length = 0;
   unsigned char buf[2048];
   for (;;) {
     size_t got = 0;
-    if (int rc = src.read_at(length, buf, sizeof buf, got)) return rc;
+    if (int rc = src.readAt(length, buf, sizeof buf, got)) return rc;
     if (got == 0) return 0;
-    crc = crc16_update(crc, buf, got);
+    crc = crc16Update(crc, buf, got);
     length += got;
   }
 }

@@ -7,10 +7,10 @@
 
 namespace vc::archive {
 
-uint16_t crc16_update(uint16_t crc, const void* data, size_t len);
+uint16_t crc16Update(uint16_t crc, const void* data, size_t len);
 
 class ByteSource;
 // Checksums a whole source in 2,048-byte blocks; answers 0 or the source's code.
-int crc16_of_source(ByteSource& src, uint16_t& crc, uint64_t& length);
+int crc16OfSource(ByteSource& src, uint16_t& crc, uint64_t& length);
 
 }  // namespace vc::archive

@@ -71,9 +71,9 @@ TEST_F(CommitTest, ChangesSurviveRepeatedCommitsAndTextsStayReadable) {
   // still be found in the new file afterwards.
   vc::VcArchive* a = rec(h);
   a->file.reset();
-  auto order = vc::archive::text_order(a->file);
+  auto order = vc::archive::textOrder(a->file);
   ASSERT_EQ(vc::readArchiveHeader(inst(), *a), 0);
-  order = vc::archive::text_order(a->file);
+  order = vc::archive::textOrder(a->file);
   ASSERT_GT(order.size(), 2u);
   ASSERT_EQ(vc::readArchiveTexts(inst(), *a, order[1]), 0);
 

@@ -160,7 +160,7 @@ TEST_F(OpenTest, ZeroLengthAndUnreadableFiles) {
   int h = 0;
   ASSERT_EQ(vcOpenArchive(path("sub/dir/new.v").c_str(), &h, 4), 0);
   EXPECT_TRUE(fs::exists(path("sub/dir/new.v")));
-  EXPECT_EQ(rec(h)->file.read_state, vc::archive::ReadState::All);
+  EXPECT_EQ(rec(h)->file.readState, vc::archive::ReadState::All);
   EXPECT_TRUE(rec(h)->file.flags & vc::archive::kFlagCreated);
   EXPECT_EQ(vcCloseArchive(h), 0);
   EXPECT_FALSE(fs::exists(path("sub/dir/new.v")));  // never committed: removed
@@ -278,7 +278,7 @@ TEST_F(OpenTest, ChangeTestAfterKeepClosed) {
   ASSERT_EQ(vcOpenArchive(p.c_str(), &h, 1), 0);
   const std::string before = dumpTexts(inst(), *rec(h));
   ASSERT_EQ(vcKeepClosed(h), 0);
-  EXPECT_EQ(rec(h)->file.read_state, vc::archive::ReadState::All);
+  EXPECT_EQ(rec(h)->file.readState, vc::archive::ReadState::All);
   // Kept closed, the archive no longer blocks a writer.
   int w = 0;
   ASSERT_EQ(vcOpenArchive(p.c_str(), &w, 3), 0);

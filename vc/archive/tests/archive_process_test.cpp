@@ -96,7 +96,7 @@ TEST_F(ProcessTest, ReaderNeverFindsTheArchiveMissingOrHalfWritten) {
       vc::archive::MemorySource src(bytes);
       vc::archive::ArchiveFile a;
       a.source = &src;
-      if (vc::archive::read_header(a) != 0 || vc::archive::read_texts(a, nullptr) != 0) code = 2;
+      if (vc::archive::readHeader(a) != 0 || vc::archive::readTexts(a, nullptr) != 0) code = 2;
       if (++reads == 1) (void)!::write(ready[1], "r", 1);
       pollfd pf{stop[0], POLLIN, 0};
       if (::poll(&pf, 1, 0) > 0) break;

@@ -13,7 +13,7 @@ class MemoryFile final : public vc::BccFile {
 public:
     MemoryFile(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
     std::uint64_t size() override { return size_; }
-    bool read_at(std::uint64_t offset, void* buffer, std::size_t count) override
+    bool readAt(std::uint64_t offset, void* buffer, std::size_t count) override
     {
         if (offset > size_ || count > size_ - offset) {
             return false;

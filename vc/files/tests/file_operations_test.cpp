@@ -1,3 +1,4 @@
+#include "vc/paths/path_file_system.h"
 #include "vc/files/file_operations.h"
 #include "vc/paths/name_parts.h"
 #include "vc/tokens/safe_names.h"

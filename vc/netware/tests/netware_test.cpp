@@ -100,18 +100,18 @@ struct NetWareTest : ::testing::Test {
 
 TEST(NetWareCodec, SharedCrcIsCrc16Arc) {
   const char* text = "123456789";
-  EXPECT_EQ(vc::archive::crc16_update(0, text, 9), 0xBB3D);
+  EXPECT_EQ(vc::archive::crc16Update(0, text, 9), 0xBB3D);
 }
 
 TEST_F(NetWareTest, WithoutAClientEveryPathIsLocal) {
   int result = -1;
-  EXPECT_EQ(nw::NWInit(inst()), 0);
+  EXPECT_EQ(nw::nwInit(inst()), 0);
   EXPECT_EQ(inst().netware.clientStatus, nw::kClientMissing);
-  EXPECT_EQ(nw::NWCheckIfNetwarePath(inst(), "u", "SRV/VOL:dir/a.c,v"), nw::kNotOnServer);
-  EXPECT_EQ(nw::NWIsNLMLoaded(inst(), "u", "SRV/VOL:x"), nw::kNotOnServer);
-  EXPECT_EQ(nw::NWOperation(inst(), nw::kRename, "u", "SRV/VOL:a", "SRV/VOL:b", &result), nw::kNotOnServer);
+  EXPECT_EQ(nw::nwCheckIfNetwarePath(inst(), "u", "SRV/VOL:dir/a.c,v"), nw::kNotOnServer);
+  EXPECT_EQ(nw::nwIsNlmLoaded(inst(), "u", "SRV/VOL:x"), nw::kNotOnServer);
+  EXPECT_EQ(nw::nwOperation(inst(), nw::kRename, "u", "SRV/VOL:a", "SRV/VOL:b", &result), nw::kNotOnServer);
   char name[32];
-  EXPECT_EQ(nw::NWGetLoginName(inst(), name, sizeof name), nw::kClientMissing);
+  EXPECT_EQ(nw::nwGetLoginName(inst(), name, sizeof name), nw::kClientMissing);
   EXPECT_EQ(nwSendString("u", "SRV/VOL:x", "t", 11), nw::kNotOnServer);
 }
 
@@ -120,7 +120,7 @@ TEST_F(NetWareTest, GoldenRequestAndCheckWord) {
   const std::string user(60, 'u');  // cut to 48
   transport.resultWord = 7;
   int result = 0;
-  ASSERT_EQ(nw::NWOperation(inst(), nw::kRename, user.c_str(), "SRV\\VOL:dir/old.c", "SRV/VOL:dir/new.c",
+  ASSERT_EQ(nw::nwOperation(inst(), nw::kRename, user.c_str(), "SRV\\VOL:dir/old.c", "SRV/VOL:dir/new.c",
                             &result),
             0);
   EXPECT_EQ(result, 7);
@@ -147,23 +147,23 @@ TEST_F(NetWareTest, AServerThatDidNotAnswerIsSkippedWithoutTraffic) {
   useDoubles();
   transport.spoilCheckWord = true;  // a reply that is not ours counts as none
   int result = 0;
-  EXPECT_EQ(nw::NWOperation(inst(), nw::kDeleteFile, "u", "SRV/VOL:a", nullptr, &result), vc::err::kNlmError);
+  EXPECT_EQ(nw::nwOperation(inst(), nw::kDeleteFile, "u", "SRV/VOL:a", nullptr, &result), vc::err::kNlmError);
   EXPECT_EQ(transport.calls, 1);
   EXPECT_EQ(transport.lastRequest[56], 15) << "what was sent";
   const nw::ServerEntry& e = nw::serverTable()[0];
   EXPECT_EQ(e.flags, nw::kEntryInUse | nw::kEntryNotAnswering);
   EXPECT_EQ(e.moduleStatus, 1);
 
-  EXPECT_EQ(nw::NWOperation(inst(), nw::kRename, "u", "SRV/VOL:a", "SRV/VOL:b", &result), nw::kNotAnswering);
-  EXPECT_EQ(nw::NWIsNLMLoaded(inst(), "u", "SRV/VOL:a"), vc::err::kNlmError) << "not reported as running";
+  EXPECT_EQ(nw::nwOperation(inst(), nw::kRename, "u", "SRV/VOL:a", "SRV/VOL:b", &result), nw::kNotAnswering);
+  EXPECT_EQ(nw::nwIsNlmLoaded(inst(), "u", "SRV/VOL:a"), vc::err::kNlmError) << "not reported as running";
   int flags = 9;
-  EXPECT_EQ(nw::NWNLMFlags(inst(), "u", "SRV/VOL:a", nullptr, &flags, nullptr), nw::kNotAnswering);
+  EXPECT_EQ(nw::nwnlmFlags(inst(), "u", "SRV/VOL:a", nullptr, &flags, nullptr), nw::kNotAnswering);
   EXPECT_EQ(flags, 0);
   EXPECT_EQ(transport.calls, 1);
 
   // Another server is still asked.
   transport.spoilCheckWord = false;
-  EXPECT_EQ(nw::NWOperation(inst(), nw::kGetAccess, "u", "SRV2/VOL:a", nullptr, &result), 0);
+  EXPECT_EQ(nw::nwOperation(inst(), nw::kGetAccess, "u", "SRV2/VOL:a", nullptr, &result), 0);
   EXPECT_EQ(transport.calls, 2);
 }
 
@@ -171,36 +171,36 @@ TEST_F(NetWareTest, ModuleStatusAndFlags) {
   useDoubles();
   transport.data = {0x02, 0x05, 0x01, 0x09};
   int version = 0, flags = 0, third = 0;
-  ASSERT_EQ(nw::NWNLMFlags(inst(), "u", "SRV/VOL:a", &version, &flags, &third), 0);
+  ASSERT_EQ(nw::nwnlmFlags(inst(), "u", "SRV/VOL:a", &version, &flags, &third), 0);
   EXPECT_EQ(version, 0x0205);
   EXPECT_EQ(flags, 1);
   EXPECT_EQ(third, 9);
-  EXPECT_EQ(nw::NWDeleteRevAccess(inst(), "u", "SRV/VOL:a"), 0);
+  EXPECT_EQ(nw::nwDeleteRevAccess(inst(), "u", "SRV/VOL:a"), 0);
   transport.data[2] = 0;
-  EXPECT_EQ(nw::NWDeleteRevAccess(inst(), "u", "SRV/VOL:a"), nw::kNoRevisionAccess);
+  EXPECT_EQ(nw::nwDeleteRevAccess(inst(), "u", "SRV/VOL:a"), nw::kNoRevisionAccess);
 
-  EXPECT_EQ(nw::NWIsNLMLoaded(inst(), "u", "SRV/VOL:a"), 0);
+  EXPECT_EQ(nw::nwIsNlmLoaded(inst(), "u", "SRV/VOL:a"), 0);
   const int calls = transport.calls;
-  EXPECT_EQ(nw::NWIsNLMLoaded(inst(), "u", "SRV/VOL:a"), 0) << "known: no second request";
+  EXPECT_EQ(nw::nwIsNlmLoaded(inst(), "u", "SRV/VOL:a"), 0) << "known: no second request";
   EXPECT_EQ(transport.calls, calls);
   transport.answer = false;
-  EXPECT_EQ(nw::NWIsNLMLoaded(inst(), "u", "SRV2/VOL:a"), vc::err::kNlmError);
+  EXPECT_EQ(nw::nwIsNlmLoaded(inst(), "u", "SRV2/VOL:a"), vc::err::kNlmError);
 }
 
 TEST_F(NetWareTest, PathsAndOperandsThatDoNotFitAreRefused) {
   useDoubles();
   int result = 0;
   const std::string longPath = "SRV/VOL:" + std::string(124, 'p');  // "VOL:" + 124 = 128 bytes
-  EXPECT_EQ(nw::NWOperation(inst(), nw::kGetAccess, "u", longPath.c_str(), nullptr, &result),
+  EXPECT_EQ(nw::nwOperation(inst(), nw::kGetAccess, "u", longPath.c_str(), nullptr, &result),
             vc::err::kInternalBufferExceeded);
-  EXPECT_EQ(nw::NWOperation(inst(), nw::kRename, "u", "SRV/VOL:a", longPath.c_str(), &result),
+  EXPECT_EQ(nw::nwOperation(inst(), nw::kRename, "u", "SRV/VOL:a", longPath.c_str(), &result),
             vc::err::kInternalBufferExceeded);
   EXPECT_EQ(nwSendString("u", "SRV/VOL:a", std::string(128, 't').c_str(), 11), vc::err::kInternalBufferExceeded);
   std::uint8_t bytes[129] = {};
   EXPECT_EQ(nwSendV("u", "SRV/VOL:a", bytes, 129, 11), vc::err::kInternalBufferExceeded);
   EXPECT_EQ(transport.calls, 0);
-  EXPECT_EQ(nw::NWOperation(inst(), nw::kGetAccess, "u", "/local/file", nullptr, &result), nw::kNotOnServer);
-  EXPECT_EQ(nw::NWOperation(inst(), nw::kGetAccess, "u", "/VOL:x", nullptr, &result), nw::kNoServerName);
+  EXPECT_EQ(nw::nwOperation(inst(), nw::kGetAccess, "u", "/local/file", nullptr, &result), nw::kNotOnServer);
+  EXPECT_EQ(nw::nwOperation(inst(), nw::kGetAccess, "u", "/VOL:x", nullptr, &result), nw::kNoServerName);
 }
 
 TEST_F(NetWareTest, RawSendersAndResults) {
@@ -224,10 +224,10 @@ TEST_F(NetWareTest, RawSendersAndResults) {
 TEST_F(NetWareTest, LoginName) {
   useDoubles();
   char name[16] = {};
-  ASSERT_EQ(nw::NWGetLoginName(inst(), name, sizeof name), 0);
+  ASSERT_EQ(nw::nwGetLoginName(inst(), name, sizeof name), 0);
   EXPECT_STREQ(name, "jdoe");
   char small[3];
-  EXPECT_EQ(nw::NWGetLoginName(inst(), small, sizeof small), vc::err::kBufferTooSmall);
+  EXPECT_EQ(nw::nwGetLoginName(inst(), small, sizeof small), vc::err::kBufferTooSmall);
 }
 
 }  // namespace

@@ -45,7 +45,7 @@ TEST(ArchiveTemplate, Expansion)
     };
     for (const Row& row : rows) {
         std::string out;
-        ExpandResult r = expand_archive_template(row.tmpl, row.root, row.name, out);
+        ExpandResult r = expandArchiveTemplate(row.tmpl, row.root, row.name, out);
         EXPECT_EQ(r, row.result) << row.tmpl << " " << row.root << " " << row.name;
         if (row.archive != nullptr) {
             EXPECT_EQ(out, row.archive) << row.tmpl << " " << row.root << " " << row.name;
@@ -87,7 +87,7 @@ TEST(ArchiveTemplate, ReverseMatch)
         {kDefault, "", "/x/rcs/a:b.c", "/x/a:b.c"},
     };
     for (const Row& row : rows) {
-        std::optional<std::string> work = match_archive_template(row.tmpl, row.archive, row.root);
+        std::optional<std::string> work = matchArchiveTemplate(row.tmpl, row.archive, row.root);
         if (row.work == nullptr)
             EXPECT_FALSE(work) << row.tmpl << " " << row.archive << " -> " << work.value_or("");
         else
@@ -115,26 +115,26 @@ TEST(ArchiveTemplate, WorkToArchiveToWorkRoundTrips)
     for (const Row& t : templates) {
         for (const char* name : names) {
             std::string archive;
-            ASSERT_EQ(expand_archive_template(t.tmpl, t.root, name, archive), ExpandResult::ok);
-            EXPECT_EQ(match_archive_template(t.tmpl, archive, t.root).value_or("<none>"), name)
+            ASSERT_EQ(expandArchiveTemplate(t.tmpl, t.root, name, archive), ExpandResult::ok);
+            EXPECT_EQ(matchArchiveTemplate(t.tmpl, archive, t.root).value_or("<none>"), name)
                 << t.tmpl << " root " << t.root << " archive " << archive;
         }
     }
     // Drive paths, as stored by Windows-made files, round-trip as well.
     std::string archive;
-    ASSERT_EQ(expand_archive_template(kDefault, "", "E:/src/foo.c", archive), ExpandResult::ok);
-    EXPECT_EQ(match_archive_template(kDefault, archive, "").value_or(""), "E:/src/foo.c");
-    ASSERT_EQ(expand_archive_template(kDefault, "E:/src", "E:/src/a/foo.c", archive), ExpandResult::ok);
+    ASSERT_EQ(expandArchiveTemplate(kDefault, "", "E:/src/foo.c", archive), ExpandResult::ok);
+    EXPECT_EQ(matchArchiveTemplate(kDefault, archive, "").value_or(""), "E:/src/foo.c");
+    ASSERT_EQ(expandArchiveTemplate(kDefault, "E:/src", "E:/src/a/foo.c", archive), ExpandResult::ok);
     EXPECT_EQ(archive, "E:/src/a/rcs/foo.c");
-    EXPECT_EQ(match_archive_template(kDefault, archive, "E:/src").value_or(""), "E:/src/a/foo.c");
+    EXPECT_EQ(matchArchiveTemplate(kDefault, archive, "E:/src").value_or(""), "E:/src/a/foo.c");
 }
 
 TEST(ArchiveTemplate, TemplateListOfRcspath)
 {
     using List = std::vector<std::string>;
-    EXPECT_EQ(split_template_list(std::nullopt), List{"%v%d/rcs/%f"});
-    EXPECT_EQ(split_template_list(" ; ;"), List{"%v%d/rcs/%f"});
-    EXPECT_EQ(split_template_list("%d\\RCS\\%f; /arch ;;%d%f,v"), (List{"%d/RCS/%f", "/arch", "%d%f,v"}));
+    EXPECT_EQ(splitTemplateList(std::nullopt), List{"%v%d/rcs/%f"});
+    EXPECT_EQ(splitTemplateList(" ; ;"), List{"%v%d/rcs/%f"});
+    EXPECT_EQ(splitTemplateList("%d\\RCS\\%f; /arch ;;%d%f,v"), (List{"%d/RCS/%f", "/arch", "%d%f,v"}));
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ namespace vc::test {
 struct OpenCall {
     std::string path;
     int mode;
-    bool with_handle;
+    bool withHandle;
 };
 
 class FakePathEnvironment : public PathEnvironment {
@@ -28,21 +28,21 @@ public:
     std::optional<std::string> cwd = "/home/u";
     std::map<std::string, std::string> options;  // name -> value
     std::map<std::string, bool> flags;           // name -> boolean
-    std::vector<WorkToArchPair> project_pairs;
-    std::vector<WorkToArchPair> instance_pairs;
+    std::vector<WorkToArchPair> projectPairs;
+    std::vector<WorkToArchPair> instancePairs;
 
-    std::map<std::string, int> open_results;  // path -> answer (default 0)
+    std::map<std::string, int> openResults;  // path -> answer (default 0)
     std::vector<OpenCall> opens;
     std::vector<int> commits;
     std::vector<int> closes;
-    int next_handle = 1;
-    std::size_t needed_length = 0;
-    int extra_error = 0;
-    bool create_files = true;  // an open with the create bit makes the file
+    int nextHandle = 1;
+    std::size_t neededLength = 0;
+    int extraError = 0;
+    bool createFiles = true;  // an open with the create bit makes the file
 
-    std::optional<std::string> current_directory() override { return cwd; }
+    std::optional<std::string> currentDirectory() override { return cwd; }
 
-    std::optional<std::string> option_value(std::string_view name) override
+    std::optional<std::string> optionValue(std::string_view name) override
     {
         auto it = options.find(std::string(name));
         if (it == options.end() || it->second.empty())
@@ -50,41 +50,41 @@ public:
         return it->second;
     }
 
-    bool option_flag(std::string_view name, bool default_value) override
+    bool optionFlag(std::string_view name, bool defaultValue) override
     {
         auto it = flags.find(std::string(name));
-        return it == flags.end() ? default_value : it->second;
+        return it == flags.end() ? defaultValue : it->second;
     }
 
-    std::vector<WorkToArchPair> project_worktoarch_pairs() override { return project_pairs; }
-    std::vector<WorkToArchPair> instance_worktoarch_pairs() override { return instance_pairs; }
+    std::vector<WorkToArchPair> projectWorktoarchPairs() override { return projectPairs; }
+    std::vector<WorkToArchPair> instanceWorktoarchPairs() override { return instancePairs; }
 
-    int open_archive(const std::string& path, int* handle, int mode) override
+    int openArchive(const std::string& path, int* handle, int mode) override
     {
         opens.push_back({path, mode, handle != nullptr});
-        auto it = open_results.find(path);
-        int r = it == open_results.end() ? 0 : it->second;
-        if ((mode & 4) != 0 && create_files && r == 0)
+        auto it = openResults.find(path);
+        int r = it == openResults.end() ? 0 : it->second;
+        if ((mode & 4) != 0 && createFiles && r == 0)
             std::ofstream(path).put('\n');
         if (handle != nullptr && (r == 0 || r == 19))
-            *handle = next_handle++;
+            *handle = nextHandle++;
         return r;
     }
 
-    int commit_archive(int handle, int) override
+    int commitArchive(int handle, int) override
     {
         commits.push_back(handle);
         return 0;
     }
 
-    int close_archive(int handle) override
+    int closeArchive(int handle) override
     {
         closes.push_back(handle);
         return 0;
     }
 
-    void set_needed_length(std::size_t length) override { needed_length = length; }
-    void set_extra_error(int error) override { extra_error = error; }
+    void setNeededLength(std::size_t length) override { neededLength = length; }
+    void setExtraError(int error) override { extraError = error; }
 };
 
 // A tree of files in a fresh temporary directory (the shared TempDir),
@@ -108,7 +108,7 @@ public:
     }
 
     bool exists(const std::string& relative) const { return std::filesystem::exists(path(relative)); }
-    bool is_directory(const std::string& relative) const
+    bool isDirectory(const std::string& relative) const
     {
         return std::filesystem::is_directory(path(relative));
     }

@@ -184,7 +184,7 @@ TEST_F(PathApiTest, FindArchiveNameOverATree) {
     bool handle;
     int expected;
     const char* archive;  // in the buffer, below the tree
-    bool exists_after;
+    bool existsAfter;
   } cases[] = {
       {"src/found.c", 1, true, 0, "src/rcs/found.c", true},
       {"src\\found.c", 3, false, 0, "src/rcs/found.c", true},  // a check only
@@ -203,7 +203,7 @@ TEST_F(PathApiTest, FindArchiveNameOverATree) {
     EXPECT_EQ(vcFindArchiveName(c.work, buf, sizeof buf, c.handle ? &h : nullptr, c.flags),
               c.expected);
     EXPECT_EQ(std::string(buf), p(c.archive));
-    EXPECT_EQ(fs::exists(p(c.archive)), c.exists_after);
+    EXPECT_EQ(fs::exists(p(c.archive)), c.existsAfter);
     if (!c.handle) continue;
     if (c.expected == 0) {
       EXPECT_GT(h, 0);

@@ -18,10 +18,10 @@ using test::TempTree;
 
 TEST(PathCalls, PathSame)
 {
-    EXPECT_EQ(path_same("/Home/U/src\\Foo.C", "\\home\\u/SRC/foo.c"), 0);
-    EXPECT_EQ(path_same("/home/u/a.c", "/home/u/b.c"), path_code::kDifferent);
-    EXPECT_EQ(path_same("/home/u/a.c", "/home/u/./a.c"), path_code::kDifferent);  // compares as written
-    EXPECT_EQ(path_same(nullptr, "x"), err::kBadArgument);
+    EXPECT_EQ(pathSame("/Home/U/src\\Foo.C", "\\home\\u/SRC/foo.c"), 0);
+    EXPECT_EQ(pathSame("/home/u/a.c", "/home/u/b.c"), path_code::kDifferent);
+    EXPECT_EQ(pathSame("/home/u/a.c", "/home/u/./a.c"), path_code::kDifferent);  // compares as written
+    EXPECT_EQ(pathSame(nullptr, "x"), err::kBadArgument);
 }
 
 TEST(PathCalls, CheckDirPath)
@@ -45,10 +45,10 @@ TEST(PathCalls, CheckDirPath)
         {tree.path("src/foo.c/new.c"), path_code::kNotADirectory},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(check_dir_path(env, row.name.c_str()), row.result) << row.name;
-    EXPECT_EQ(check_dir_path(env, nullptr), err::kBadArgument);
+        EXPECT_EQ(checkDirPath(env, row.name.c_str()), row.result) << row.name;
+    EXPECT_EQ(checkDirPath(env, nullptr), err::kBadArgument);
     env.cwd.reset();
-    EXPECT_EQ(check_dir_path(env, "src/foo.c"), err::kNoCurrentDirectory);
+    EXPECT_EQ(checkDirPath(env, "src/foo.c"), err::kNoCurrentDirectory);
 }
 
 TEST(PathCalls, MakePathCreatesTheDirectoriesLeadingToAFile)
@@ -59,18 +59,18 @@ TEST(PathCalls, MakePathCreatesTheDirectoriesLeadingToAFile)
     FakePathEnvironment env;
     env.cwd = tree.root();
 
-    EXPECT_EQ(make_path(env, tree.path("a/b/c/file").c_str()), 0);
-    EXPECT_TRUE(tree.is_directory("a/b/c"));
+    EXPECT_EQ(makePath(env, tree.path("a/b/c/file").c_str()), 0);
+    EXPECT_TRUE(tree.isDirectory("a/b/c"));
     EXPECT_FALSE(tree.exists("a/b/c/file"));
-    EXPECT_EQ(make_path(env, tree.path("a/b/c/file").c_str()), 0);  // existing: no failure
+    EXPECT_EQ(makePath(env, tree.path("a/b/c/file").c_str()), 0);  // existing: no failure
 
-    EXPECT_EQ(make_path(env, "rel\\x\\"), 0);  // relative, with a final separator: all of it
-    EXPECT_TRUE(tree.is_directory("rel/x"));
+    EXPECT_EQ(makePath(env, "rel\\x\\"), 0);  // relative, with a final separator: all of it
+    EXPECT_TRUE(tree.isDirectory("rel/x"));
 
-    EXPECT_EQ(make_path(env, tree.path("plain/sub/file").c_str()), err::kCannotCreateArchiveDir);
-    EXPECT_EQ(env.extra_error, ENOTDIR);
+    EXPECT_EQ(makePath(env, tree.path("plain/sub/file").c_str()), err::kCannotCreateArchiveDir);
+    EXPECT_EQ(env.extraError, ENOTDIR);
     EXPECT_FALSE(tree.exists("plain/sub"));
-    EXPECT_EQ(make_path(env, nullptr), err::kBadArgument);
+    EXPECT_EQ(makePath(env, nullptr), err::kBadArgument);
 }
 
 TEST(PathCalls, AbsoluteNameIntoTheCallersBuffer)
@@ -78,25 +78,25 @@ TEST(PathCalls, AbsoluteNameIntoTheCallersBuffer)
     FakePathEnvironment env;
     env.cwd = "\\Home\\U";
     char buffer[64];
-    EXPECT_EQ(get_abs_name(env, "..\\Src\\A.c", buffer, sizeof buffer), 0);
+    EXPECT_EQ(getAbsName(env, "..\\Src\\A.c", buffer, sizeof buffer), 0);
     EXPECT_STREQ(buffer, "/Home/Src/A.c");
 
     // Without preservefilecase the caller's name is folded; the current
     // directory never is.
     env.flags["preservefilecase"] = false;
-    EXPECT_EQ(get_abs_name(env, "Src/A.c", buffer, sizeof buffer), 0);
+    EXPECT_EQ(getAbsName(env, "Src/A.c", buffer, sizeof buffer), 0);
     EXPECT_STREQ(buffer, "/Home/U/src/a.c");
 
     // A buffer too small keeps length - 1 characters and the needed length.
-    EXPECT_EQ(get_abs_name(env, "abc", buffer, 8), err::kBufferTooSmall);
+    EXPECT_EQ(getAbsName(env, "abc", buffer, 8), err::kBufferTooSmall);
     EXPECT_STREQ(buffer, "/Home/U");
-    EXPECT_EQ(env.needed_length, std::string("/Home/U/abc").size() + 1);
-    EXPECT_EQ(get_abs_name(env, "abc", buffer, 12), 0);  // exactly fits with its NUL
-    EXPECT_EQ(get_abs_name(env, "abc", buffer, 0), err::kBufferTooSmall);
+    EXPECT_EQ(env.neededLength, std::string("/Home/U/abc").size() + 1);
+    EXPECT_EQ(getAbsName(env, "abc", buffer, 12), 0);  // exactly fits with its NUL
+    EXPECT_EQ(getAbsName(env, "abc", buffer, 0), err::kBufferTooSmall);
 
     env.cwd.reset();
-    EXPECT_EQ(get_abs_name(env, "abc", buffer, sizeof buffer), err::kNoCurrentDirectory);
-    EXPECT_EQ(get_abs_name(env, "/abc", buffer, sizeof buffer), 0);  // a rooted name needs none
+    EXPECT_EQ(getAbsName(env, "abc", buffer, sizeof buffer), err::kNoCurrentDirectory);
+    EXPECT_EQ(getAbsName(env, "/abc", buffer, sizeof buffer), 0);  // a rooted name needs none
     EXPECT_STREQ(buffer, "/abc");
 }
 
@@ -127,26 +127,26 @@ TEST(PathCalls, WorkToArchNameAndMapName)
     for (const Row& row : rows) {
         env.options["rcswork"] = row.rcswork;
         buffer[0] = '\0';
-        EXPECT_EQ(work_to_arch_name(env, row.root, row.name, row.tmpl, buffer, sizeof buffer), row.result)
+        EXPECT_EQ(workToArchName(env, row.root, row.name, row.tmpl, buffer, sizeof buffer), row.result)
             << row.name << " " << row.tmpl;
         if (row.archive != nullptr) {
             EXPECT_STREQ(buffer, row.archive) << row.name;
         }
         if (row.root == nullptr) {
-            EXPECT_EQ(map_name(env, row.name, row.tmpl, buffer, sizeof buffer), row.result) << row.name;
+            EXPECT_EQ(mapName(env, row.name, row.tmpl, buffer, sizeof buffer), row.result) << row.name;
             if (row.archive != nullptr) {
                 EXPECT_STREQ(buffer, row.archive) << row.name;
             }
         }
     }
     env.options["rcswork"] = "";
-    EXPECT_EQ(map_name(env, "/home/u/src/foo.c", "%v%d\\rcs\\%f", buffer, 10), err::kBufferTooSmall);
+    EXPECT_EQ(mapName(env, "/home/u/src/foo.c", "%v%d\\rcs\\%f", buffer, 10), err::kBufferTooSmall);
     EXPECT_STREQ(buffer, "/home/u/s");
-    EXPECT_EQ(env.needed_length, 22u);
-    EXPECT_EQ(map_name(env, std::string(3000, 'a').c_str(), "%d%f", buffer, sizeof buffer),
+    EXPECT_EQ(env.neededLength, 22u);
+    EXPECT_EQ(mapName(env, std::string(3000, 'a').c_str(), "%d%f", buffer, sizeof buffer),
               err::kInternalBufferExceeded);
-    EXPECT_EQ(map_name(env, nullptr, "%d%f", buffer, sizeof buffer), err::kBadArgument);
-    EXPECT_EQ(map_name(env, "a", nullptr, buffer, sizeof buffer), err::kBadArgument);
+    EXPECT_EQ(mapName(env, nullptr, "%d%f", buffer, sizeof buffer), err::kBadArgument);
+    EXPECT_EQ(mapName(env, "a", nullptr, buffer, sizeof buffer), err::kBadArgument);
 }
 
 }  // namespace

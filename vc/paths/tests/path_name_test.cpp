@@ -10,10 +10,10 @@ namespace {
 TEST(PathName, NormalisationTurnsBackslashesAndFoldsOnlyWhenAsked)
 {
     EXPECT_EQ(orv::fs::forward_slashes("C:\\Src\\rcs\\Foo.c"), "C:/Src/rcs/Foo.c");
-    EXPECT_EQ(normalize_path("C:\\Src\\Foo.c", true), "C:/Src/Foo.c");
-    EXPECT_EQ(normalize_path("C:\\Src\\Foo.c", false), "c:/src/foo.c");
+    EXPECT_EQ(normalizePath("C:\\Src\\Foo.c", true), "C:/Src/Foo.c");
+    EXPECT_EQ(normalizePath("C:\\Src\\Foo.c", false), "c:/src/foo.c");
     // Folding is ASCII only: bytes of UTF-8 letters stay as they are.
-    EXPECT_EQ(normalize_path("/\xC3\x84pfel/\xC3\xA4", false), "/\xC3\x84pfel/\xC3\xA4");
+    EXPECT_EQ(normalizePath("/\xC3\x84pfel/\xC3\xA4", false), "/\xC3\x84pfel/\xC3\xA4");
 }
 
 TEST(PathName, ComparisonIgnoresCaseAndSeparatorSpelling)
@@ -31,7 +31,7 @@ TEST(PathName, ComparisonIgnoresCaseAndSeparatorSpelling)
         {"", "", true},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(paths_equal(row.a, row.b), row.equal) << row.a << " | " << row.b;
+        EXPECT_EQ(pathsEqual(row.a, row.b), row.equal) << row.a << " | " << row.b;
 }
 
 TEST(PathName, VolumeIsOnlyALeadingDriveLetter)
@@ -44,7 +44,7 @@ TEST(PathName, VolumeIsOnlyALeadingDriveLetter)
         {"ab:c", 0}, {"1:/x", 0}, {"/c:/x", 0}, {"dir/a:b", 0}, {"", 0}, {":", 0},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(volume_length(row.name), row.volume) << row.name;
+        EXPECT_EQ(volumeLength(row.name), row.volume) << row.name;
 }
 
 TEST(PathName, SplitIntoVolumeDirectoryAndFile)
@@ -62,7 +62,7 @@ TEST(PathName, SplitIntoVolumeDirectoryAndFile)
         {"sub/a:b.c", 0, 4, 5},  // a colon inside a Linux name is no volume
     };
     for (const Row& row : rows) {
-        PathParts p = split_path(row.name);
+        PathParts p = splitPath(row.name);
         EXPECT_EQ(p.volume, row.volume) << row.name;
         EXPECT_EQ(p.directory, row.directory) << row.name;
         EXPECT_EQ(p.file, row.file) << row.name;
@@ -75,7 +75,7 @@ TEST(PathName, SplitAgainstARoot)
         const char* root;
         const char* name;
         RootSplitResult result;
-        const char* root_directory;
+        const char* rootDirectory;
         const char* relative;
         const char* file;
     } rows[] = {
@@ -94,13 +94,13 @@ TEST(PathName, SplitAgainstARoot)
     };
     for (const Row& row : rows) {
         RootSplit s;
-        RootSplitResult r = split_against_root(row.root, row.name, s);
+        RootSplitResult r = splitAgainstRoot(row.root, row.name, s);
         EXPECT_EQ(r, row.result) << row.root << " | " << row.name;
         if (r != RootSplitResult::ok)
             continue;
-        EXPECT_EQ(s.root_directory, row.root_directory) << row.name;
-        EXPECT_EQ(s.relative_directory, row.relative) << row.name;
-        EXPECT_EQ(s.file_name, row.file) << row.name;
+        EXPECT_EQ(s.rootDirectory, row.rootDirectory) << row.name;
+        EXPECT_EQ(s.relativeDirectory, row.relative) << row.name;
+        EXPECT_EQ(s.fileName, row.file) << row.name;
     }
 }
 
@@ -136,7 +136,7 @@ TEST(PathName, AbsoluteNames)
         {"c:/", "a.c", "c:/a.c"},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(make_absolute_name(row.base, row.name), row.absolute) << row.base << " + " << row.name;
+        EXPECT_EQ(makeAbsoluteName(row.base, row.name), row.absolute) << row.base << " + " << row.name;
 }
 
 }  // namespace

@@ -10,18 +10,18 @@
 namespace vc {
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // An author or locker: a user name, which may begin with a digit unless the
 // option `vanillarcs` is set.
-bool is_user(std::string_view text, const HarvestRules& rules)
+bool isUser(std::string_view text, const HarvestRules& rules)
 {
-    return is_user_name(text, !rules.vanilla_rcs);
+    return isUserName(text, !rules.vanillaRcs);
 }
 
 // Splits at `separator` into three fields of digits, each two wide except a
 // leading year, which may also be four wide.
-bool split_numbers(std::string_view text, char separator, bool year_first, std::vector<std::string_view>& out)
+bool splitNumbers(std::string_view text, char separator, bool yearFirst, std::vector<std::string_view>& out)
 {
     out.clear();
     std::size_t pos = 0;
@@ -38,12 +38,12 @@ bool split_numbers(std::string_view text, char separator, bool year_first, std::
     }
     for (std::size_t k = 0; k < out.size(); ++k) {
         std::size_t width = out[k].size();
-        bool width_ok = (k == 0 && year_first) ? (width == 2 || width == 4) : width == 2;
-        if (!width_ok) {
+        bool widthOk = (k == 0 && yearFirst) ? (width == 2 || width == 4) : width == 2;
+        if (!widthOk) {
             return false;
         }
         for (char c : out[k]) {
-            if (!is_digit(c)) {
+            if (!isDigit(c)) {
                 return false;
             }
         }
@@ -52,23 +52,23 @@ bool split_numbers(std::string_view text, char separator, bool year_first, std::
 }
 
 // "2024/01/02" and "03:04:05" as shown, to the stored "2024.01.02.03.04.05".
-std::optional<std::string> stored_date(std::string_view day, std::string_view time)
+std::optional<std::string> storedDate(std::string_view day, std::string_view time)
 {
-    std::vector<std::string_view> day_fields;
-    std::vector<std::string_view> time_fields;
-    if (!split_numbers(day, '/', true, day_fields) || !split_numbers(time, ':', false, time_fields)) {
+    std::vector<std::string_view> dayFields;
+    std::vector<std::string_view> timeFields;
+    if (!splitNumbers(day, '/', true, dayFields) || !splitNumbers(time, ':', false, timeFields)) {
         return std::nullopt;
     }
     std::string out;
-    for (std::string_view field : day_fields) {
+    for (std::string_view field : dayFields) {
         out.append(field).append(".");
     }
-    out.append(time_fields[0]).append(".").append(time_fields[1]).append(".").append(time_fields[2]);
+    out.append(timeFields[0]).append(".").append(timeFields[1]).append(".").append(timeFields[2]);
     return out;
 }
 
 // The value between the single blanks after the colon: ": value $".
-std::optional<std::string_view> framed_value(const KeywordMarker& marker)
+std::optional<std::string_view> framedValue(const KeywordMarker& marker)
 {
     std::string_view raw = marker.value;
     if (raw.size() < 3 || raw.front() != ' ' || raw.back() != ' ') {
@@ -81,7 +81,7 @@ std::optional<std::string_view> framed_value(const KeywordMarker& marker)
     return inner;
 }
 
-std::vector<std::string_view> split_blanks(std::string_view text)
+std::vector<std::string_view> splitBlanks(std::string_view text)
 {
     std::vector<std::string_view> fields;
     std::size_t pos = 0;
@@ -104,16 +104,16 @@ void take(std::optional<std::string>& field, std::string_view value)
 
 // Header and Id: path (which may hold blanks), revision, day, time, author,
 // state and an optional locker. The path ends where the rest fits.
-int harvest_header(std::string_view value, HarvestedKeywords& values, const HarvestRules& rules)
+int harvestHeader(std::string_view value, HarvestedKeywords& values, const HarvestRules& rules)
 {
-    std::vector<std::string_view> fields = split_blanks(value);
+    std::vector<std::string_view> fields = splitBlanks(value);
     for (std::size_t rev = 1; rev + 5 <= fields.size(); ++rev) {
         if (rev + 6 < fields.size()) {
             continue;  // more fields than a locker would explain: the path goes on
         }
-        std::optional<std::string> date = stored_date(fields[rev + 1], fields[rev + 2]);
-        if (!is_revision_number(fields[rev]) || !date || !is_user(fields[rev + 3], rules) ||
-            !is_state(fields[rev + 4]) || (rev + 6 == fields.size() && !is_user(fields[rev + 5], rules))) {
+        std::optional<std::string> date = storedDate(fields[rev + 1], fields[rev + 2]);
+        if (!isRevisionNumber(fields[rev]) || !date || !isUser(fields[rev + 3], rules) ||
+            !isState(fields[rev + 4]) || (rev + 6 == fields.size() && !isUser(fields[rev + 5], rules))) {
             continue;
         }
         take(values.revision, fields[rev]);
@@ -125,7 +125,7 @@ int harvest_header(std::string_view value, HarvestedKeywords& values, const Harv
     return err::kBadKeywordExpansion;
 }
 
-int harvest_marker(const KeywordMarker& marker, HarvestedKeywords& values, const HarvestRules& rules)
+int harvestMarker(const KeywordMarker& marker, HarvestedKeywords& values, const HarvestRules& rules)
 {
     switch (marker.keyword) {
     case Keyword::Author:
@@ -138,37 +138,37 @@ int harvest_marker(const KeywordMarker& marker, HarvestedKeywords& values, const
     default:
         return err::kSuccess;
     }
-    if (!marker.has_value) {
+    if (!marker.hasValue) {
         return err::kSuccess;  // bare: nothing to take over
     }
-    std::optional<std::string_view> value = framed_value(marker);
+    std::optional<std::string_view> value = framedValue(marker);
     if (!value) {
         return err::kBadKeywordExpansion;
     }
     switch (marker.keyword) {
     case Keyword::Author:
-        if (!is_user(*value, rules)) {
+        if (!isUser(*value, rules)) {
             return err::kBadKeywordExpansion;
         }
         take(values.author, *value);
         return err::kSuccess;
     case Keyword::State:
-        if (!is_state(*value)) {
+        if (!isState(*value)) {
             return err::kBadKeywordExpansion;
         }
         take(values.state, *value);
         return err::kSuccess;
     case Keyword::Revision:
-        if (!is_revision_number(*value)) {
+        if (!isRevisionNumber(*value)) {
             return err::kBadKeywordExpansion;
         }
         take(values.revision, *value);
         return err::kSuccess;
     case Keyword::Date: {
-        std::vector<std::string_view> fields = split_blanks(*value);
+        std::vector<std::string_view> fields = splitBlanks(*value);
         std::optional<std::string> date;
         if (fields.size() == 2) {
-            date = stored_date(fields[0], fields[1]);
+            date = storedDate(fields[0], fields[1]);
         }
         if (!date) {
             return err::kBadKeywordExpansion;
@@ -177,13 +177,13 @@ int harvest_marker(const KeywordMarker& marker, HarvestedKeywords& values, const
         return err::kSuccess;
     }
     default:
-        return harvest_header(*value, values, rules);
+        return harvestHeader(*value, values, rules);
     }
 }
 
 // Calls `visit` for each line of `text` (with its line feed, when it has one).
 template <typename Visit>
-void for_each_line(std::string_view text, Visit visit)
+void forEachLine(std::string_view text, Visit visit)
 {
     std::size_t pos = 0;
     while (pos < text.size()) {
@@ -198,15 +198,15 @@ void for_each_line(std::string_view text, Visit visit)
 
 }  // namespace
 
-std::string collapse_keywords(std::string_view text)
+std::string collapseKeywords(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
-    for_each_line(text, [&out](std::string_view line) {
+    forEachLine(text, [&out](std::string_view line) {
         std::size_t pos = 0;
-        while (std::optional<KeywordMarker> marker = find_keyword_marker(line, pos)) {
+        while (std::optional<KeywordMarker> marker = findKeywordMarker(line, pos)) {
             out.append(line.substr(pos, marker->begin - pos));
-            out.append("$").append(marker_name(*marker)).append("$");
+            out.append("$").append(markerName(*marker)).append("$");
             pos = marker->end;
         }
         out.append(line.substr(pos));
@@ -215,13 +215,13 @@ std::string collapse_keywords(std::string_view text)
     return out;
 }
 
-int harvest_keyword_values(std::string_view text, HarvestedKeywords& values, const HarvestRules& rules)
+int harvestKeywordValues(std::string_view text, HarvestedKeywords& values, const HarvestRules& rules)
 {
     int result = err::kSuccess;
-    for_each_line(text, [&](std::string_view line) {
+    forEachLine(text, [&](std::string_view line) {
         std::size_t pos = 0;
-        while (std::optional<KeywordMarker> marker = find_keyword_marker(line, pos)) {
-            result = harvest_marker(*marker, values, rules);
+        while (std::optional<KeywordMarker> marker = findKeywordMarker(line, pos)) {
+            result = harvestMarker(*marker, values, rules);
             if (result != err::kSuccess) {
                 return false;
             }

@@ -11,7 +11,7 @@ namespace vc {
 
 // The text with every recognised keyword marker written bare: "$Name$", or
 // "$Setting option$" for the Setting keyword. Everything else is unchanged.
-std::string collapse_keywords(std::string_view text);
+std::string collapseKeywords(std::string_view text);
 
 // Values found in a working file's expanded keywords.
 struct HarvestedKeywords {
@@ -22,7 +22,7 @@ struct HarvestedKeywords {
 };
 
 struct HarvestRules {
-    bool vanilla_rcs = false;  // the option `vanillarcs`: a user name may not begin with a digit
+    bool vanillaRcs = false;  // the option `vanillarcs`: a user name may not begin with a digit
 };
 
 // Reads the expanded Author, Date, State and Revision keywords, and the
@@ -31,6 +31,6 @@ struct HarvestRules {
 // for a field wins; bare keywords and the other keywords are passed over.
 // A harvested keyword's value must stand between single blanks after its
 // colon and be valid for its field, else the answer is 57; otherwise 0.
-int harvest_keyword_values(std::string_view text, HarvestedKeywords& values, const HarvestRules& rules = {});
+int harvestKeywordValues(std::string_view text, HarvestedKeywords& values, const HarvestRules& rules = {});
 
 }  // namespace vc

@@ -17,11 +17,11 @@ struct KeywordContext {
     std::string state;
     std::string locker;             // the user holding the revision's lock; empty when unlocked
     std::vector<std::string> labels;  // every label that names this revision, in list order
-    std::string archive_path;       // the path set for display, else the archive's absolute file name
-    std::string archive_file_name;  // the archive's file name without directory
+    std::string archivePath;       // the path set for display, else the archive's absolute file name
+    std::string archiveFileName;  // the archive's file name without directory
     std::string log;                // the revision's log message
-    std::string project_name;       // the current project; empty without one
-    std::string project_revision;
+    std::string projectName;       // the current project; empty without one
+    std::string projectRevision;
     // Value of an option for the Setting keyword, given the lower-cased
     // option name; none when the option is not set or has no value.
     std::function<std::optional<std::string>(std::string_view option)> setting;

@@ -21,10 +21,10 @@ namespace {
 constexpr std::size_t kMaxPathLength = 2048;
 constexpr std::size_t kFlushSize = 64 * 1024;
 
-char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // The line with each "@@" made "@"; a lone '@' stays as it is.
-std::string_view undouble_at(std::string_view line, std::string& storage)
+std::string_view undoubleAt(std::string_view line, std::string& storage)
 {
     if (line.find('@') == std::string_view::npos) {
         return line;
@@ -47,56 +47,56 @@ std::string_view undouble_at(std::string_view line, std::string& storage)
     return storage;
 }
 
-void append_field(std::string& out, std::string_view field)
+void appendField(std::string& out, std::string_view field)
 {
     out.append(field);
     out += ' ';
 }
 
 // A value as one field, nothing when it is empty.
-void append_single(std::string& out, std::string_view value)
+void appendSingle(std::string& out, std::string_view value)
 {
     if (!value.empty()) {
-        append_field(out, value);
+        appendField(out, value);
     }
 }
 
 // The fields of Header and Id: the place, revision, date, author, state and,
 // when the revision is locked, the locker.
-void append_header_fields(std::string& out, std::string_view place, const KeywordContext& context)
+void appendHeaderFields(std::string& out, std::string_view place, const KeywordContext& context)
 {
-    append_field(out, place);
-    append_field(out, context.revision);
-    append_field(out, display_date(context.date));
-    append_field(out, context.author);
-    append_field(out, context.state);
+    appendField(out, place);
+    appendField(out, context.revision);
+    appendField(out, displayDate(context.date));
+    appendField(out, context.author);
+    appendField(out, context.state);
     if (!context.locker.empty()) {
-        append_field(out, context.locker);
+        appendField(out, context.locker);
     }
 }
 
 // Header and Source: the archive path with forward slashes, which must fit
 // the path limit; answers 0 or 12.
-int append_archive_path(std::string& out, const KeywordMarker& marker, const KeywordContext& context)
+int appendArchivePath(std::string& out, const KeywordMarker& marker, const KeywordContext& context)
 {
-    std::string path = orv::fs::forward_slashes(context.archive_path);
+    std::string path = orv::fs::forward_slashes(context.archivePath);
     if (path.size() > kMaxPathLength) {
         return err::kInternalBufferExceeded;
     }
     if (marker.keyword == Keyword::Header) {
-        append_header_fields(out, path, context);
+        appendHeaderFields(out, path, context);
     } else {
-        append_single(out, path);
+        appendSingle(out, path);
     }
     return err::kSuccess;
 }
 
 // Setting: the value of the named option (lower-cased name), as given.
-void append_setting(std::string& out, const KeywordMarker& marker, const KeywordContext& context)
+void appendSetting(std::string& out, const KeywordMarker& marker, const KeywordContext& context)
 {
     std::string option;
     for (char c : marker.option) {
-        option += ascii_lower(c);
+        option += asciiLower(c);
     }
     std::optional<std::string> value;
     if (context.setting) {
@@ -110,47 +110,47 @@ void append_setting(std::string& out, const KeywordMarker& marker, const Keyword
 }
 
 // Appends the value of the marker (with its trailing blanks); answers 0 or 12.
-int append_value(std::string& out, const KeywordMarker& marker, const KeywordContext& context)
+int appendValue(std::string& out, const KeywordMarker& marker, const KeywordContext& context)
 {
     switch (marker.keyword) {
     case Keyword::Author:
-        append_single(out, context.author);
+        appendSingle(out, context.author);
         break;
     case Keyword::Date:
-        append_single(out, display_date(context.date));
+        appendSingle(out, displayDate(context.date));
         break;
     case Keyword::Header:
     case Keyword::Source:
-        return append_archive_path(out, marker, context);
+        return appendArchivePath(out, marker, context);
     case Keyword::Id:
-        append_header_fields(out, context.archive_file_name, context);
+        appendHeaderFields(out, context.archiveFileName, context);
         break;
     case Keyword::Locker:
-        append_single(out, context.locker);
+        appendSingle(out, context.locker);
         break;
     case Keyword::Log:
     case Keyword::RCSfile:
-        append_single(out, context.archive_file_name);
+        appendSingle(out, context.archiveFileName);
         break;
     case Keyword::Name:
         for (const std::string& label : context.labels) {
-            append_field(out, label);
+            appendField(out, label);
         }
         break;
     case Keyword::Revision:
-        append_single(out, context.revision);
+        appendSingle(out, context.revision);
         break;
     case Keyword::State:
-        append_single(out, context.state);
+        appendSingle(out, context.state);
         break;
     case Keyword::ProjectName:
-        append_single(out, context.project_name);
+        appendSingle(out, context.projectName);
         break;
     case Keyword::ProjectRevision:
-        append_single(out, context.project_revision);
+        appendSingle(out, context.projectRevision);
         break;
     case Keyword::Setting:
-        append_setting(out, marker, context);
+        appendSetting(out, marker, context);
         break;
     }
     return err::kSuccess;
@@ -158,31 +158,31 @@ int append_value(std::string& out, const KeywordMarker& marker, const KeywordCon
 
 }  // namespace
 
-bool is_keyword_mode(int mode)
+bool isKeywordMode(int mode)
 {
     return mode == kKeywordModeNone || mode == kKeywordModeExpand || mode == kKeywordModeExpandNoLog ||
            mode == kKeywordModeCollapse;
 }
 
-KeywordExpander::KeywordExpander(int mode, const KeywordContext& context, bool add_cr, TextSink& sink)
-    : mode_(mode), context_(context), add_cr_(add_cr), sink_(sink)
+KeywordExpander::KeywordExpander(int mode, const KeywordContext& context, bool addCr, TextSink& sink)
+    : mode_(mode), context_(context), addCr_(addCr), sink_(sink)
 {
-    if (!is_keyword_mode(mode)) {
+    if (!isKeywordMode(mode)) {
         failure_ = err::kBadArgument;
     }
 }
 
 int KeywordExpander::emit(std::string_view bytes)
 {
-    if (!add_cr_) {
+    if (!addCr_) {
         out_.append(bytes);
     } else {
         for (char c : bytes) {
-            if (c == '\n' && !last_was_cr_) {
+            if (c == '\n' && !lastWasCr_) {
                 out_ += '\r';
             }
             out_ += c;
-            last_was_cr_ = c == '\r';
+            lastWasCr_ = c == '\r';
         }
     }
     if (out_.size() >= kFlushSize) {
@@ -203,37 +203,37 @@ int KeywordExpander::flush()
     return err::kSuccess;
 }
 
-int KeywordExpander::write(std::string_view stored_text)
+int KeywordExpander::write(std::string_view storedText)
 {
     std::size_t pos = 0;
     if (failure_ == 0 && pending_.empty()) {
         // Whole lines without a '$' hold no keyword: they go out together,
         // exactly as line by line.
-        const std::size_t last_lf = stored_text.rfind('\n');
-        if (last_lf != std::string_view::npos) {
-            const std::string_view lines = stored_text.substr(0, last_lf + 1);
+        const std::size_t lastLf = storedText.rfind('\n');
+        if (lastLf != std::string_view::npos) {
+            const std::string_view lines = storedText.substr(0, lastLf + 1);
             if (lines.find('$') == std::string_view::npos) {
                 std::string storage;
-                failure_ = emit(undouble_at(lines, storage));
-                pos = last_lf + 1;
+                failure_ = emit(undoubleAt(lines, storage));
+                pos = lastLf + 1;
             }
         }
     }
-    while (failure_ == 0 && pos < stored_text.size()) {
-        std::size_t lf = stored_text.find('\n', pos);
+    while (failure_ == 0 && pos < storedText.size()) {
+        std::size_t lf = storedText.find('\n', pos);
         if (lf == std::string_view::npos) {
-            pending_.append(stored_text.substr(pos));
+            pending_.append(storedText.substr(pos));
             break;
         }
-        std::string_view line = stored_text.substr(pos, lf + 1 - pos);
+        std::string_view line = storedText.substr(pos, lf + 1 - pos);
         pos = lf + 1;
         if (!pending_.empty()) {
             pending_.append(line);
             std::string whole;
             whole.swap(pending_);
-            failure_ = process_line(whole);
+            failure_ = processLine(whole);
         } else {
-            failure_ = process_line(line);
+            failure_ = processLine(line);
         }
     }
     return settle();
@@ -244,7 +244,7 @@ int KeywordExpander::finish()
     if (failure_ == 0 && !pending_.empty()) {
         std::string whole;
         whole.swap(pending_);
-        failure_ = process_line(whole);
+        failure_ = processLine(whole);
     }
     return settle();
 }
@@ -260,10 +260,10 @@ int KeywordExpander::settle()
     return failure_;
 }
 
-int KeywordExpander::process_line(std::string_view stored_line)
+int KeywordExpander::processLine(std::string_view storedLine)
 {
     std::string storage;
-    std::string_view line = undouble_at(stored_line, storage);
+    std::string_view line = undoubleAt(storedLine, storage);
     if (mode_ == kKeywordModeNone || line.find('$') == std::string_view::npos) {
         return emit(line);
     }
@@ -271,12 +271,12 @@ int KeywordExpander::process_line(std::string_view stored_line)
     out.reserve(line.size() + 64);
     std::vector<KeywordMarker> logs;
     std::size_t pos = 0;
-    while (std::optional<KeywordMarker> marker = find_keyword_marker(line, pos)) {
+    while (std::optional<KeywordMarker> marker = findKeywordMarker(line, pos)) {
         out.append(line.substr(pos, marker->begin - pos));
-        out.append("$").append(marker_name(*marker));
+        out.append("$").append(markerName(*marker));
         if (mode_ != kKeywordModeCollapse) {
             out += ": ";
-            if (int code = append_value(out, *marker, context_); code != err::kSuccess) {
+            if (int code = appendValue(out, *marker, context_); code != err::kSuccess) {
                 return code;
             }
             if (marker->keyword == Keyword::Log && mode_ == kKeywordModeExpand) {
@@ -298,7 +298,7 @@ int KeywordExpander::process_line(std::string_view stored_line)
         }
     }
     for (const KeywordMarker& log : logs) {
-        if (int code = write_history(line, log.begin, log.end); code != err::kSuccess) {
+        if (int code = writeHistory(line, log.begin, log.end); code != err::kSuccess) {
             return code;
         }
     }
@@ -308,7 +308,7 @@ int KeywordExpander::process_line(std::string_view stored_line)
 // Below the line of a Log marker: one line naming the revision, then one per
 // line of its log message, each between the text that stood before and after
 // the marker on its line.
-int KeywordExpander::write_history(std::string_view line, std::size_t begin, std::size_t end)
+int KeywordExpander::writeHistory(std::string_view line, std::size_t begin, std::size_t end)
 {
     std::string_view prefix = line.substr(0, begin);
     std::string suffix(line.substr(end));
@@ -317,26 +317,26 @@ int KeywordExpander::write_history(std::string_view line, std::size_t begin, std
     }
     std::string out;
     out.append(prefix).append("Revision ").append(context_.revision);
-    out.append("  ").append(display_date(context_.date)).append("  ").append(context_.author);
+    out.append("  ").append(displayDate(context_.date)).append("  ").append(context_.author);
     out.append(suffix);
     std::string_view log = context_.log;
     while (!log.empty()) {
         std::size_t lf = log.find('\n');
-        std::string_view log_line = log.substr(0, lf);
+        std::string_view logLine = log.substr(0, lf);
         log.remove_prefix(lf == std::string_view::npos ? log.size() : lf + 1);
-        if (!log_line.empty() && log_line.back() == '\r') {
-            log_line.remove_suffix(1);
+        if (!logLine.empty() && logLine.back() == '\r') {
+            logLine.remove_suffix(1);
         }
-        out.append(prefix).append(log_line).append(suffix);
+        out.append(prefix).append(logLine).append(suffix);
     }
     return emit(out);
 }
 
-int expand_keywords(std::string_view stored_text, int mode, const KeywordContext& context, bool add_cr,
+int expandKeywords(std::string_view storedText, int mode, const KeywordContext& context, bool addCr,
                     TextSink& sink)
 {
-    KeywordExpander expander(mode, context, add_cr, sink);
-    if (int code = expander.write(stored_text); code != err::kSuccess) {
+    KeywordExpander expander(mode, context, addCr, sink);
+    if (int code = expander.write(storedText); code != err::kSuccess) {
         return code;
     }
     return expander.finish();

@@ -23,7 +23,7 @@ inline constexpr int kKeywordModeExpand = 1;
 inline constexpr int kKeywordModeExpandNoLog = 16;
 inline constexpr int kKeywordModeCollapse = 128;
 
-bool is_keyword_mode(int mode);
+bool isKeywordMode(int mode);
 
 // Where the expander writes. `write` answers false on a write failure.
 class TextSink {
@@ -45,35 +45,35 @@ public:
 class KeywordExpander {
 public:
     // `context` and `sink` must outlive the expander.
-    KeywordExpander(int mode, const KeywordContext& context, bool add_cr, TextSink& sink);
+    KeywordExpander(int mode, const KeywordContext& context, bool addCr, TextSink& sink);
 
     // Answers 0, 12 (an archive path over 2,048 characters in Header or
     // Source), 56 (not a mode) or 217 (the sink failed). After a failure
     // every further call answers the same code.
-    int write(std::string_view stored_text);
+    int write(std::string_view storedText);
     // Processes a last line without a line feed.
     int finish();
 
 private:
-    int process_line(std::string_view stored_line);
-    int process_plain_line(std::string_view line);
-    int write_history(std::string_view line, std::size_t begin, std::size_t end);
+    int processLine(std::string_view storedLine);
+    int processPlainLine(std::string_view line);
+    int writeHistory(std::string_view line, std::size_t begin, std::size_t end);
     int emit(std::string_view bytes);
     int flush();
     int settle();
 
     int mode_;
     const KeywordContext& context_;
-    bool add_cr_;
+    bool addCr_;
     TextSink& sink_;
     std::string pending_;   // an incomplete line waiting for its line feed
     std::string out_;       // output not yet handed to the sink
-    bool last_was_cr_ = false;
+    bool lastWasCr_ = false;
     int failure_ = 0;
 };
 
 // Processes a whole stored text in one call; answers as KeywordExpander.
-int expand_keywords(std::string_view stored_text, int mode, const KeywordContext& context, bool add_cr,
+int expandKeywords(std::string_view storedText, int mode, const KeywordContext& context, bool addCr,
                     TextSink& sink);
 
 }  // namespace vc

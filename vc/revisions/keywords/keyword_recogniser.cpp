@@ -6,14 +6,14 @@ namespace {
 
 constexpr std::string_view kSettingPrefix = "Setting ";
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-std::string_view trim_blanks(std::string_view text)
+std::string_view trimBlanks(std::string_view text)
 {
-    while (!text.empty() && is_blank(text.front())) {
+    while (!text.empty() && isBlank(text.front())) {
         text.remove_prefix(1);
     }
-    while (!text.empty() && is_blank(text.back())) {
+    while (!text.empty() && isBlank(text.back())) {
         text.remove_suffix(1);
     }
     return text;
@@ -21,11 +21,11 @@ std::string_view trim_blanks(std::string_view text)
 
 }  // namespace
 
-std::optional<KeywordMarker> find_keyword_marker(std::string_view line, std::size_t from)
+std::optional<KeywordMarker> findKeywordMarker(std::string_view line, std::size_t from)
 {
-    std::size_t line_end = line.find('\n', from);
-    if (line_end != std::string_view::npos) {
-        line = line.substr(0, line_end);
+    std::size_t lineEnd = line.find('\n', from);
+    if (lineEnd != std::string_view::npos) {
+        line = line.substr(0, lineEnd);
     }
     std::size_t open = line.find('$', from);
     while (open != std::string_view::npos) {
@@ -39,16 +39,16 @@ std::optional<KeywordMarker> find_keyword_marker(std::string_view line, std::siz
         KeywordMarker marker{};
         marker.begin = open;
         marker.end = close + 1;
-        marker.has_value = colon != std::string_view::npos;
-        if (marker.has_value) {
+        marker.hasValue = colon != std::string_view::npos;
+        if (marker.hasValue) {
             marker.value = inner.substr(colon + 1);
         }
         if (inner.starts_with(kSettingPrefix)) {
             marker.keyword = Keyword::Setting;
-            marker.option = trim_blanks(name.substr(kSettingPrefix.size()));
+            marker.option = trimBlanks(name.substr(kSettingPrefix.size()));
             return marker;
         }
-        if (std::optional<Keyword> keyword = keyword_from_name(name)) {
+        if (std::optional<Keyword> keyword = keywordFromName(name)) {
             marker.keyword = *keyword;
             return marker;
         }
@@ -57,9 +57,9 @@ std::optional<KeywordMarker> find_keyword_marker(std::string_view line, std::siz
     return std::nullopt;
 }
 
-std::string marker_name(const KeywordMarker& marker)
+std::string markerName(const KeywordMarker& marker)
 {
-    std::string name(keyword_name(marker.keyword));
+    std::string name(keywordName(marker.keyword));
     if (marker.keyword == Keyword::Setting && !marker.option.empty()) {
         name += ' ';
         name.append(marker.option);

@@ -25,16 +25,16 @@ struct KeywordMarker {
     std::size_t begin;        // offset of the opening '$'
     std::size_t end;          // offset one past the closing '$'
     std::string_view option;  // Setting only: the option name as written, trailing white space dropped
-    bool has_value;           // a ':' follows the name
+    bool hasValue;           // a ':' follows the name
     std::string_view value;   // the text between the ':' and the closing '$' (raw, blanks included)
 };
 
 // The first marker of `line` that begins at or after `from`, or none. Only
 // the text up to the first line feed at or after `from` is searched.
-std::optional<KeywordMarker> find_keyword_marker(std::string_view line, std::size_t from = 0);
+std::optional<KeywordMarker> findKeywordMarker(std::string_view line, std::size_t from = 0);
 
 // The name written between the dollars when the marker is written again:
 // the keyword's name, for Setting followed by a blank and the option name.
-std::string marker_name(const KeywordMarker& marker);
+std::string markerName(const KeywordMarker& marker);
 
 }  // namespace vc

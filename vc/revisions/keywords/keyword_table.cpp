@@ -13,12 +13,12 @@ constexpr std::array<std::string_view, kKeywordCount> kNames = {
 
 }  // namespace
 
-std::string_view keyword_name(Keyword keyword)
+std::string_view keywordName(Keyword keyword)
 {
     return kNames[static_cast<std::size_t>(keyword)];
 }
 
-std::optional<Keyword> keyword_from_name(std::string_view name)
+std::optional<Keyword> keywordFromName(std::string_view name)
 {
     for (std::size_t k = 0; k < kNames.size(); ++k) {
         if (kNames[k] == name) {

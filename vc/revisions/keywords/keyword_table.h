@@ -28,9 +28,9 @@ enum class Keyword : int {
 inline constexpr std::size_t kKeywordCount = 14;
 
 // The keyword's name as it is written between the dollars.
-std::string_view keyword_name(Keyword keyword);
+std::string_view keywordName(Keyword keyword);
 
 // The keyword of that exact name (case matters, the whole name must match).
-std::optional<Keyword> keyword_from_name(std::string_view name);
+std::optional<Keyword> keywordFromName(std::string_view name);
 
 }  // namespace vc

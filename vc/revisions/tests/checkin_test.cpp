@@ -62,7 +62,7 @@ TEST_F(CheckinTest, DuplicateRevisionFromEmptyName) {
   std::string log;
   vc::VcArchive* a = rec(h);
   ASSERT_EQ(0, vc::readArchiveTexts(inst(), *a, nullptr));
-  ASSERT_EQ(0, vc::archive::load_text(a->file, a->file.lookup("1.1.1.1")->log, log));
+  ASSERT_EQ(0, vc::archive::loadText(a->file, a->file.lookup("1.1.1.1")->log, log));
   EXPECT_EQ("Duplicate revision\n", log);
 }
 
@@ -161,7 +161,7 @@ TEST_F(CheckinTest, KeywordsThroughCheckOut) {
   vc::VcArchive* a = rec(h);
   a->file.lookup("1.2")->author = "ann";
   a->file.lookup("1.2")->date = "2024.03.04.05.06.07";
-  a->file.lookup("1.2")->log.set_plain("first line\nsecond\n");
+  a->file.lookup("1.2")->log.setPlain("first line\nsecond\n");
   EXPECT_EQ(
       "// $Revision: 1.2 $ $Author: ann $\n// $Log: work.c,v $\n"
       "// Revision 1.2  2024/03/04 05:06:07  ann\n// first line\n// second\n"

@@ -167,7 +167,7 @@ struct Tree {
     const char* trunk[] = {"1.5", "1.3", "1.2", "1.1"};
     DeltaRecord* prev = nullptr;
     for (const char* r : trunk) {
-      DeltaRecord* d = a.create_delta(r);
+      DeltaRecord* d = a.createDelta(r);
       if (prev) {
         prev->next = d;
         d->parent = prev;
@@ -176,7 +176,7 @@ struct Tree {
       }
       prev = d;
     }
-    DeltaRecord* b = a.create_delta("1.3.1.1");
+    DeltaRecord* b = a.createDelta("1.3.1.1");
     a.lookup("1.3")->branches.push_back(b);
     b->parent = a.lookup("1.3");
   }
@@ -236,24 +236,24 @@ TEST(Placement, DuplicatesAlwaysBranch) {
 TEST(Placement, DefaultBranchComparesNumerically) {
   Tree t;
   vc::Placement p;
-  t.a.default_branch = "2";
+  t.a.defaultBranch = "2";
   ASSERT_EQ(0, vc::placeNewRevision(t.a, "1.5", false, p));
   EXPECT_EQ("2.1", p.number);  // a default release above the head starts it
-  t.a.default_branch = "1";
+  t.a.defaultBranch = "1";
   ASSERT_EQ(0, vc::placeNewRevision(t.a, "1.5", false, p));
   EXPECT_EQ("1.6", p.number);
 
   ArchiveFile nine;
-  DeltaRecord* head = nine.create_delta("9.3");
+  DeltaRecord* head = nine.createDelta("9.3");
   nine.head = head;
-  nine.default_branch = "10";  // "10" sorts before "9." as text, after 9 as a number
+  nine.defaultBranch = "10";  // "10" sorts before "9." as text, after 9 as a number
   ASSERT_EQ(0, vc::placeNewRevision(nine, "9.3", false, p));
   EXPECT_EQ("10.1", p.number);
 }
 
 TEST(Placement, DefaultBranchNamesTheNewBranch) {
   Tree t;
-  t.a.default_branch = "1.2.7";  // no such branch; its search ends at 1.2
+  t.a.defaultBranch = "1.2.7";  // no such branch; its search ends at 1.2
   vc::Placement p;
   ASSERT_EQ(0, vc::placeNewRevision(t.a, "1.2", false, p));
   EXPECT_EQ("1.2.7.1", p.number);
@@ -298,7 +298,7 @@ TEST(RevisionNames, CheckOutResolution) {
   EXPECT_EQ("1.3.1.1", vc::resolveRevision(t.a, "1.3.1")->revision);  // a branch: its tip
   EXPECT_EQ("1.5", vc::resolveRevision(t.a, "1")->revision);          // a release: the nearest
   EXPECT_EQ(nullptr, vc::resolveRevision(t.a, "1.4"));                 // a full number must exist
-  t.a.default_branch = "1.3.1";
+  t.a.defaultBranch = "1.3.1";
   EXPECT_EQ("1.3.1.1", vc::resolveRevision(t.a, "")->revision);
 }
 

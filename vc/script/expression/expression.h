@@ -31,13 +31,13 @@ constexpr int kExpressionStackDepth = 150;
 
 // Parses and evaluates `text` (the text after the statement word; a "#"
 // ends it). Throws ScriptError.
-ExpressionValue evaluate_expression(std::string_view text, ExpressionEnvironment& environment);
+ExpressionValue evaluateExpression(std::string_view text, ExpressionEnvironment& environment);
 
 // The truth of the value, for `if`, `elseif` and `trace`.
-bool evaluate_expression_truth(std::string_view text, ExpressionEnvironment& environment);
+bool evaluateExpressionTruth(std::string_view text, ExpressionEnvironment& environment);
 
 // The value as an integer, for `return`, vcExpression and
 // vcMemberBindExpression.
-std::int32_t evaluate_expression_integer(std::string_view text, ExpressionEnvironment& environment);
+std::int32_t evaluateExpressionInteger(std::string_view text, ExpressionEnvironment& environment);
 
 }  // namespace vc

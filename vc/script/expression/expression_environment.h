@@ -21,7 +21,7 @@ public:
 
     // The value of the variable `name` (letters and digits, as written), or
     // nullopt when it is undefined or has no value; nullopt is the null value.
-    virtual std::optional<std::string> variable_value(std::string_view name) = 0;
+    virtual std::optional<std::string> variableValue(std::string_view name) = 0;
 
     // Expands one string token with the script's text expansion and returns
     // the text. The token is exactly as it stands in the expression: either
@@ -30,7 +30,7 @@ public:
     // "$fn(...)" with balanced parentheses, "$$", "$#", "$\""). May throw
     // ScriptError ("Bad $", "unknown operator", ...), which ends the
     // evaluation with that error.
-    virtual std::string expand_string(std::string_view token) = 0;
+    virtual std::string expandString(std::string_view token) = 0;
 };
 
 // An environment made of two functions; an empty function means "undefined"
@@ -43,14 +43,14 @@ public:
     FunctionExpressionEnvironment(VariableFn variables, ExpandFn expand)
         : variables_(std::move(variables)), expand_(std::move(expand)) {}
 
-    std::optional<std::string> variable_value(std::string_view name) override
+    std::optional<std::string> variableValue(std::string_view name) override
     {
         if (!variables_)
             return std::nullopt;
         return variables_(name);
     }
 
-    std::string expand_string(std::string_view token) override
+    std::string expandString(std::string_view token) override
     {
         if (!expand_)
             return std::string(token);
@@ -65,7 +65,7 @@ private:
 // Finds `name` in a parameter text of vcExpression: entries "name=value"
 // separated by ",", names compared without case (ASCII), first match wins.
 // Blanks around a name are ignored; the value runs to the next ",".
-std::optional<std::string> find_expression_parameter(std::string_view parameters,
+std::optional<std::string> findExpressionParameter(std::string_view parameters,
                                                      std::string_view name);
 
 }  // namespace vc

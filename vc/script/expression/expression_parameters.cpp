@@ -4,22 +4,22 @@
 namespace vc {
 namespace {
 
-char ascii_lower(char c)
+char asciiLower(char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool equal_without_case(std::string_view a, std::string_view b)
+bool equalWithoutCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (ascii_lower(a[i]) != ascii_lower(b[i]))
+        if (asciiLower(a[i]) != asciiLower(b[i]))
             return false;
     return true;
 }
 
-std::string_view trim_blanks(std::string_view s)
+std::string_view trimBlanks(std::string_view s)
 {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
         s.remove_prefix(1);
@@ -30,7 +30,7 @@ std::string_view trim_blanks(std::string_view s)
 
 }  // namespace
 
-std::optional<std::string> find_expression_parameter(std::string_view parameters,
+std::optional<std::string> findExpressionParameter(std::string_view parameters,
                                                      std::string_view name)
 {
     while (!parameters.empty()) {
@@ -40,7 +40,7 @@ std::optional<std::string> find_expression_parameter(std::string_view parameters
         std::size_t equals = entry.find('=');
         if (equals == std::string_view::npos)
             continue;
-        if (equal_without_case(trim_blanks(entry.substr(0, equals)), name))
+        if (equalWithoutCase(trimBlanks(entry.substr(0, equals)), name))
             return std::string(entry.substr(equals + 1));
     }
     return std::nullopt;

@@ -51,7 +51,7 @@ private:
 
 // Binding level of a binary operator token, 0 for anything else.
 // Prefix "!" sits between "&&" (2) and the equality operators (4).
-int binary_level(int code)
+int binaryLevel(int code)
 {
     switch (code) {
     case kTokenOr: return 1;
@@ -75,9 +75,9 @@ public:
         : scanner_(text, environment) {}
 
     // Parses the whole input and returns the root cell.
-    int parse_whole()
+    int parseWhole()
     {
-        int root = parse_binary(1);
+        int root = parseBinary(1);
         // A complete expression followed by more tokens: the parser this
         // language was defined by reduces an empty rule until its stack is
         // full, so scripts see this error rather than "Syntax error".
@@ -93,23 +93,23 @@ private:
     // token is scanned.
     int peek()
     {
-        if (!have_lookahead_) {
+        if (!haveLookahead_) {
             ScannedToken token = scanner_.next();
-            lookahead_code_ = token.code;
+            lookaheadCode_ = token.code;
             if (token.code == kTokenNumber || token.code == kTokenString || token.code == kTokenName) {
-                lookahead_cell_ = cells_.allocate(token.code);
-                Cell& leaf = cells_.at(lookahead_cell_);
+                lookaheadCell_ = cells_.allocate(token.code);
+                Cell& leaf = cells_.at(lookaheadCell_);
                 leaf.number = token.number;
                 leaf.text = std::move(token.text);
             }
-            have_lookahead_ = true;
+            haveLookahead_ = true;
         }
-        return lookahead_code_;
+        return lookaheadCode_;
     }
 
-    void consume() { have_lookahead_ = false; }
+    void consume() { haveLookahead_ = false; }
 
-    int make_operator(int code, int left, int right)
+    int makeOperator(int code, int left, int right)
     {
         int node = cells_.allocate(code);
         cells_.at(node).left = left;
@@ -117,23 +117,23 @@ private:
         return node;
     }
 
-    int parse_binary(int min_level)
+    int parseBinary(int minLevel)
     {
-        int left = parse_operand();
+        int left = parseOperand();
         for (;;) {
             int code = peek();
-            int level = binary_level(code);
-            if (level == 0 || level < min_level)
+            int level = binaryLevel(code);
+            if (level == 0 || level < minLevel)
                 return left;
             consume();
-            int next_level = level == kRightGroupingLevel ? level : level + 1;
+            int nextLevel = level == kRightGroupingLevel ? level : level + 1;
             // The left operand and the operator wait on the stack.
-            int right = nested(2, [&] { return parse_binary(next_level); });
-            left = make_operator(code, left, right);
+            int right = nested(2, [this, nextLevel] { return parseBinary(nextLevel); });
+            left = makeOperator(code, left, right);
         }
     }
 
-    int parse_operand()
+    int parseOperand()
     {
         int code = peek();
         switch (code) {
@@ -141,10 +141,10 @@ private:
         case kTokenString:
         case kTokenName:
             consume();
-            return lookahead_cell_;
+            return lookaheadCell_;
         case '(': {
             consume();
-            int inner = nested(1, [&] { return parse_binary(1); });
+            int inner = nested(1, [&] { return parseBinary(1); });
             if (peek() != ')')
                 throw ScriptError("Syntax error");
             consume();
@@ -152,8 +152,8 @@ private:
         }
         case '!': {
             consume();
-            int operand = nested(1, [&] { return parse_binary(kNotOperandLevel); });
-            return make_operator(kOperatorNot, operand, -1);
+            int operand = nested(1, [&] { return parseBinary(kNotOperandLevel); });
+            return makeOperator(kOperatorNot, operand, -1);
         }
         default:
             throw ScriptError("Syntax error");
@@ -173,37 +173,37 @@ private:
 
     ExpressionScanner scanner_;
     CellArray cells_;
-    bool have_lookahead_ = false;
-    int lookahead_code_ = kTokenEnd;
-    int lookahead_cell_ = -1;
+    bool haveLookahead_ = false;
+    int lookaheadCode_ = kTokenEnd;
+    int lookaheadCell_ = -1;
     int depth_ = 0;
 };
 
-ExpressionValue truth_value(bool truth)
+ExpressionValue truthValue(bool truth)
 {
-    return truth ? ExpressionValue::of_number(1) : ExpressionValue::null();
+    return truth ? ExpressionValue::ofNumber(1) : ExpressionValue::null();
 }
 
 ExpressionValue compare(int code, const ExpressionValue& left, const ExpressionValue& right)
 {
     int order;
-    if (left.is_null() && right.is_null()) {
+    if (left.isNull() && right.isNull()) {
         order = 0;
-    } else if (left.is_text() || right.is_text()) {
+    } else if (left.isText() || right.isText()) {
         // Byte order with unsigned bytes, as strcmp compares.
-        order = expression_text(left).compare(expression_text(right));
+        order = expressionText(left).compare(expressionText(right));
     } else {
-        std::int32_t a = expression_integer(left);
-        std::int32_t b = expression_integer(right);
+        std::int32_t a = expressionInteger(left);
+        std::int32_t b = expressionInteger(right);
         order = a < b ? -1 : (a > b ? 1 : 0);
     }
     switch (code) {
-    case kTokenEqual: return truth_value(order == 0);
-    case kTokenNotEqual: return truth_value(order != 0);
-    case '<': return truth_value(order < 0);
-    case '>': return truth_value(order > 0);
-    case kTokenLessEqual: return truth_value(order <= 0);
-    case kTokenGreaterEqual: return truth_value(order >= 0);
+    case kTokenEqual: return truthValue(order == 0);
+    case kTokenNotEqual: return truthValue(order != 0);
+    case '<': return truthValue(order < 0);
+    case '>': return truthValue(order > 0);
+    case kTokenLessEqual: return truthValue(order <= 0);
+    case kTokenGreaterEqual: return truthValue(order >= 0);
     default: break;
     }
     return ExpressionValue::null();
@@ -219,36 +219,36 @@ public:
         const Cell& cell = cells_.at(index);
         switch (cell.kind) {
         case kTokenNumber:
-            return ExpressionValue::of_number(cell.number);
+            return ExpressionValue::ofNumber(cell.number);
         case kTokenString:
-            return ExpressionValue::of_text(cell.text);
+            return ExpressionValue::ofText(cell.text);
         case kTokenName: {
-            std::optional<std::string> value = environment_.variable_value(cell.text);
-            return value ? ExpressionValue::of_text(std::move(*value)) : ExpressionValue::null();
+            std::optional<std::string> value = environment_.variableValue(cell.text);
+            return value ? ExpressionValue::ofText(std::move(*value)) : ExpressionValue::null();
         }
         case kOperatorNot:
-            return truth_value(!expression_truth(evaluate(cell.left)));
+            return truthValue(!expressionTruth(evaluate(cell.left)));
         case kTokenAnd: {
-            if (!expression_truth(evaluate(cell.left)))
+            if (!expressionTruth(evaluate(cell.left)))
                 return ExpressionValue::null();
             return evaluate(cell.right);
         }
         case kTokenOr: {
             ExpressionValue left = evaluate(cell.left);
-            if (expression_truth(left))
+            if (expressionTruth(left))
                 return left;
             return evaluate(cell.right);
         }
         case '+': {
             ExpressionValue left = evaluate(cell.left);
             ExpressionValue right = evaluate(cell.right);
-            if (left.is_null())
+            if (left.isNull())
                 return right;
-            if (right.is_null())
+            if (right.isNull())
                 return left;
-            if (left.is_number() && right.is_number())
-                return ExpressionValue::of_number(wrapping_add(left.number, right.number));
-            return ExpressionValue::of_text(expression_text(left) + expression_text(right));
+            if (left.isNumber() && right.isNumber())
+                return ExpressionValue::ofNumber(wrappingAdd(left.number, right.number));
+            return ExpressionValue::ofText(expressionText(left) + expressionText(right));
         }
         default: {
             ExpressionValue left = evaluate(cell.left);
@@ -265,21 +265,21 @@ private:
 
 }  // namespace
 
-ExpressionValue evaluate_expression(std::string_view text, ExpressionEnvironment& environment)
+ExpressionValue evaluateExpression(std::string_view text, ExpressionEnvironment& environment)
 {
     Parser parser(text, environment);
-    int root = parser.parse_whole();
+    int root = parser.parseWhole();
     return Evaluator(parser.cells(), environment).evaluate(root);
 }
 
-bool evaluate_expression_truth(std::string_view text, ExpressionEnvironment& environment)
+bool evaluateExpressionTruth(std::string_view text, ExpressionEnvironment& environment)
 {
-    return expression_truth(evaluate_expression(text, environment));
+    return expressionTruth(evaluateExpression(text, environment));
 }
 
-std::int32_t evaluate_expression_integer(std::string_view text, ExpressionEnvironment& environment)
+std::int32_t evaluateExpressionInteger(std::string_view text, ExpressionEnvironment& environment)
 {
-    return expression_integer(evaluate_expression(text, environment));
+    return expressionInteger(evaluateExpression(text, environment));
 }
 
 }  // namespace vc

@@ -10,13 +10,13 @@
 namespace vc {
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool is_name_char(char c) { return is_letter(c) || is_digit(c) || c == '_'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isNameChar(char c) { return isLetter(c) || isDigit(c) || c == '_'; }
 
 // Length from text[open] (a "(") to just past its matching ")", stopping
 // before an unescaped "#" or at the end when there is no match.
-std::size_t parenthesised_length(std::string_view text, std::size_t open)
+std::size_t parenthesisedLength(std::string_view text, std::size_t open)
 {
     int depth = 0;
     for (std::size_t k = open; k < text.size(); ++k) {
@@ -37,7 +37,7 @@ std::size_t parenthesised_length(std::string_view text, std::size_t open)
 }
 
 // Length of the "$" escape at text[at].
-std::size_t escape_length(std::string_view text, std::size_t at)
+std::size_t escapeLength(std::string_view text, std::size_t at)
 {
     std::size_t next = at + 1;
     if (next >= text.size())
@@ -46,13 +46,13 @@ std::size_t escape_length(std::string_view text, std::size_t at)
     if (c == '$' || c == '#' || c == '"')
         return 2;
     if (c == '(')
-        return 1 + parenthesised_length(text, next);
-    if (is_letter(c)) {
+        return 1 + parenthesisedLength(text, next);
+    if (isLetter(c)) {
         std::size_t end = next;
-        while (end < text.size() && is_name_char(text[end]))
+        while (end < text.size() && isNameChar(text[end]))
             ++end;
         if (end < text.size() && text[end] == '(')
-            return end - at + parenthesised_length(text, end);
+            return end - at + parenthesisedLength(text, end);
         return end - at;
     }
     return 1;
@@ -60,12 +60,12 @@ std::size_t escape_length(std::string_view text, std::size_t at)
 
 }  // namespace
 
-std::size_t string_token_length(std::string_view text)
+std::size_t stringTokenLength(std::string_view text)
 {
     if (text.empty())
         return 0;
     if (text[0] == '$')
-        return escape_length(text, 0);
+        return escapeLength(text, 0);
     char quote = text[0];
     std::size_t i = 1;
     while (i < text.size()) {
@@ -74,7 +74,7 @@ std::size_t string_token_length(std::string_view text)
             return i + 1;
         if (c == '#')
             return i;
-        i += c == '$' ? escape_length(text, i) : 1;
+        i += c == '$' ? escapeLength(text, i) : 1;
     }
     return text.size();
 }
@@ -96,13 +96,13 @@ ScannedToken ExpressionScanner::next()
     char c = input_[position_];
     char after = position_ + 1 < input_.size() ? input_[position_ + 1] : '\0';
 
-    if (is_digit(c) || (c == '-' && is_digit(after))) {
+    if (isDigit(c) || (c == '-' && isDigit(after))) {
         bool negative = c == '-';
         if (negative)
             ++position_;
         std::uint32_t value = 0;
         std::size_t digits = 0;
-        while (position_ < input_.size() && is_digit(input_[position_])) {
+        while (position_ < input_.size() && isDigit(input_[position_])) {
             if (++digits > kMaxNumberDigits)
                 throw ScriptError("Number too big");
             value = value * 10u + static_cast<std::uint32_t>(input_[position_] - '0');
@@ -115,10 +115,10 @@ ScannedToken ExpressionScanner::next()
         return token;
     }
 
-    if (is_letter(c)) {
+    if (isLetter(c)) {
         std::size_t start = position_;
         while (position_ < input_.size() &&
-               (is_letter(input_[position_]) || is_digit(input_[position_]))) {
+               (isLetter(input_[position_]) || isDigit(input_[position_]))) {
             if (position_ - start >= kMaxNameLength)
                 throw ScriptError("Name too long");
             ++position_;
@@ -130,10 +130,10 @@ ScannedToken ExpressionScanner::next()
 
     if (c == '\'' || c == '"' || c == '$') {
         std::string_view rest = input_.substr(position_);
-        std::size_t length = string_token_length(rest);
+        std::size_t length = stringTokenLength(rest);
         position_ += length;
         token.code = kTokenString;
-        token.text = environment_.expand_string(rest.substr(0, length));
+        token.text = environment_.expandString(rest.substr(0, length));
         return token;
     }
 

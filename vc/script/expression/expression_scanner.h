@@ -63,6 +63,6 @@ private:
 // stepped over whole. An unquoted token is exactly one "$" escape: "$$",
 // "$#", "$\"", "$(...)" or "$name(...)" up to the matching parenthesis (or a
 // "#" or the end), "$name" without a list, or a lone "$".
-std::size_t string_token_length(std::string_view text);
+std::size_t stringTokenLength(std::string_view text);
 
 }  // namespace vc

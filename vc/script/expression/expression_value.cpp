@@ -3,7 +3,7 @@
 
 namespace vc {
 
-bool expression_truth(const ExpressionValue& value)
+bool expressionTruth(const ExpressionValue& value)
 {
     switch (value.kind) {
     case ExpressionValue::Kind::Number: return value.number != 0;
@@ -13,17 +13,17 @@ bool expression_truth(const ExpressionValue& value)
     return false;
 }
 
-std::int32_t expression_integer(const ExpressionValue& value)
+std::int32_t expressionInteger(const ExpressionValue& value)
 {
     switch (value.kind) {
     case ExpressionValue::Kind::Number: return value.number;
-    case ExpressionValue::Kind::Text: return text_to_integer(value.text);
+    case ExpressionValue::Kind::Text: return textToInteger(value.text);
     case ExpressionValue::Kind::Null: break;
     }
     return 0;
 }
 
-std::string expression_text(const ExpressionValue& value)
+std::string expressionText(const ExpressionValue& value)
 {
     switch (value.kind) {
     case ExpressionValue::Kind::Number: return std::to_string(value.number);
@@ -33,11 +33,11 @@ std::string expression_text(const ExpressionValue& value)
     return {};
 }
 
-std::int32_t text_to_integer(std::string_view text)
+std::int32_t textToInteger(std::string_view text)
 {
     std::size_t i = 0;
-    auto is_space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-    while (i < text.size() && is_space(text[i]))
+    auto isSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    while (i < text.size() && isSpace(text[i]))
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
@@ -54,7 +54,7 @@ std::int32_t text_to_integer(std::string_view text)
     return static_cast<std::int32_t>(accumulated);
 }
 
-std::int32_t wrapping_add(std::int32_t a, std::int32_t b)
+std::int32_t wrappingAdd(std::int32_t a, std::int32_t b)
 {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
 }

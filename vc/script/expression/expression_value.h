@@ -19,27 +19,27 @@ struct ExpressionValue {
     std::string text;
 
     static ExpressionValue null() { return {}; }
-    static ExpressionValue of_number(std::int32_t n) { return {Kind::Number, n, {}}; }
-    static ExpressionValue of_text(std::string t) { return {Kind::Text, 0, std::move(t)}; }
+    static ExpressionValue ofNumber(std::int32_t n) { return {Kind::Number, n, {}}; }
+    static ExpressionValue ofText(std::string t) { return {Kind::Text, 0, std::move(t)}; }
 
-    bool is_null() const { return kind == Kind::Null; }
-    bool is_number() const { return kind == Kind::Number; }
-    bool is_text() const { return kind == Kind::Text; }
+    bool isNull() const { return kind == Kind::Null; }
+    bool isNumber() const { return kind == Kind::Number; }
+    bool isText() const { return kind == Kind::Text; }
 };
 
 // Null is false, a number is true when nonzero, a text when not empty.
-bool expression_truth(const ExpressionValue& value);
+bool expressionTruth(const ExpressionValue& value);
 
 // A number's value, a text read with atoi rules, null as 0.
-std::int32_t expression_integer(const ExpressionValue& value);
+std::int32_t expressionInteger(const ExpressionValue& value);
 
 // A number in decimal, a text as it is, null as the empty text.
-std::string expression_text(const ExpressionValue& value);
+std::string expressionText(const ExpressionValue& value);
 
 // atoi rules with 32-bit wrap instead of undefined overflow.
-std::int32_t text_to_integer(std::string_view text);
+std::int32_t textToInteger(std::string_view text);
 
 // Adds with 32-bit two's-complement wrap.
-std::int32_t wrapping_add(std::int32_t a, std::int32_t b);
+std::int32_t wrappingAdd(std::int32_t a, std::int32_t b);
 
 }  // namespace vc

@@ -11,8 +11,8 @@ TEST(TokenRules, UserNamesAndStates)
 {
     struct Row {
         const char* text;
-        bool user_digit_first;  // vanillarcs off
-        bool user_plain;        // vanillarcs on
+        bool userDigitFirst;  // vanillarcs off
+        bool userPlain;        // vanillarcs on
         bool state;
     } rows[] = {
         {"bob", true, true, true},
@@ -29,9 +29,9 @@ TEST(TokenRules, UserNamesAndStates)
         {"-b", false, false, false},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(is_user_name(row.text, true), row.user_digit_first) << row.text;
-        EXPECT_EQ(is_user_name(row.text, false), row.user_plain) << row.text;
-        EXPECT_EQ(is_state(row.text), row.state) << row.text;
+        EXPECT_EQ(isUserName(row.text, true), row.userDigitFirst) << row.text;
+        EXPECT_EQ(isUserName(row.text, false), row.userPlain) << row.text;
+        EXPECT_EQ(isState(row.text), row.state) << row.text;
     }
 }
 
@@ -46,17 +46,17 @@ TEST(TokenRules, RevisionNumbers)
         {"01.1", false}, {"1.01", false}, {"1.x", false}, {"1.2 ", false},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(is_revision_number(row.text), row.valid) << row.text;
+        EXPECT_EQ(isRevisionNumber(row.text), row.valid) << row.text;
     }
 }
 
 TEST(TokenRules, Labels)
 {
-    EXPECT_TRUE(is_label("rel_2"));
-    EXPECT_TRUE(is_label("_a"));
-    EXPECT_FALSE(is_label("2rel"));
-    EXPECT_FALSE(is_label("rel-2"));
-    EXPECT_FALSE(is_label(""));
+    EXPECT_TRUE(isLabel("rel_2"));
+    EXPECT_TRUE(isLabel("_a"));
+    EXPECT_FALSE(isLabel("2rel"));
+    EXPECT_FALSE(isLabel("rel-2"));
+    EXPECT_FALSE(isLabel(""));
 }
 
 TEST(TokenRules, ConfigLines)
@@ -77,7 +77,7 @@ TEST(TokenRules, ConfigLines)
         {"   ", false},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(is_config_line(row.text), row.valid) << row.text;
+        EXPECT_EQ(isConfigLine(row.text), row.valid) << row.text;
     }
 }
 
@@ -90,15 +90,15 @@ TEST(TokenRules, NameFormats)
         {"", true}, {"plain", true}, {"%v/%d/%f", true}, {"%x", false}, {"end%", false}, {"%%", false},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(is_name_format(row.text), row.valid) << row.text;
+        EXPECT_EQ(isNameFormat(row.text), row.valid) << row.text;
     }
 }
 
 TEST(TokenRules, DisplayDate)
 {
-    EXPECT_EQ(display_date("99.01.02.03.04.05"), "99/01/02 03:04:05");
-    EXPECT_EQ(display_date("2024.01.02.03.04.05"), "2024/01/02 03:04:05");
-    EXPECT_EQ(display_date(""), "");
+    EXPECT_EQ(displayDate("99.01.02.03.04.05"), "99/01/02 03:04:05");
+    EXPECT_EQ(displayDate("2024.01.02.03.04.05"), "2024/01/02 03:04:05");
+    EXPECT_EQ(displayDate(""), "");
 }
 
 }  // namespace

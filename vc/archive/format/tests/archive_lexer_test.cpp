@@ -18,7 +18,7 @@ namespace {
 class PieceSource final : public ByteSource {
  public:
   PieceSource(const std::string& s, size_t piece) : s_(s), piece_(piece) {}
-  int read_at(uint64_t offset, void* buf, size_t len, size_t& got) override {
+  int readAt(uint64_t offset, void* buf, size_t len, size_t& got) override {
     got = offset >= s_.size() ? 0 : std::min({len, piece_, s_.size() - static_cast<size_t>(offset)});
     if (got) std::memcpy(buf, s_.data() + offset, got);
     return 0;
@@ -34,7 +34,7 @@ struct Expected {
 };
 
 // Counted one byte at a time from the stored form.
-Expected count_slowly(const std::string& stored) {
+Expected countSlowly(const std::string& stored) {
   Expected e{0, 0};
   for (size_t i = 0; i < stored.size(); ++i) {
     e.lines += stored[i] == '\n';
@@ -46,12 +46,12 @@ Expected count_slowly(const std::string& stored) {
 }
 
 TEST(LexerStrings, SameRecordForEveryPieceSize) {
-  const std::string stored_forms[] = {
+  const std::string storedForms[] = {
       "", "@@", "@@@@", "a@@b\n", "line\n@@\n@@", "x\n\n@@@@@@y\n", "ends with pair@@",
   };
-  for (const std::string& stored : stored_forms) {
+  for (const std::string& stored : storedForms) {
     const std::string file = "log\n@" + stored + "@\nnext";
-    const Expected want = count_slowly(stored);
+    const Expected want = countSlowly(stored);
     for (size_t piece = 1; piece <= file.size(); ++piece)
       for (bool keep : {true, false}) {
         PieceSource src(file, piece);
@@ -63,16 +63,16 @@ TEST(LexerStrings, SameRecordForEveryPieceSize) {
         ASSERT_EQ(0, lex.peek(t));
         ASSERT_EQ(ArchiveLexer::Kind::String, t->kind);
         TextRecord rec;
-        ASSERT_EQ(0, lex.read_string(rec, keep)) << stored << " piece " << piece;
+        ASSERT_EQ(0, lex.readString(rec, keep)) << stored << " piece " << piece;
         EXPECT_EQ(5u, rec.offset);
-        EXPECT_EQ(stored.size(), rec.stored_length) << stored << " piece " << piece;
+        EXPECT_EQ(stored.size(), rec.storedLength) << stored << " piece " << piece;
         EXPECT_EQ(want.lines, rec.lines) << stored << " piece " << piece;
         EXPECT_EQ(want.chars, rec.chars) << stored << " piece " << piece;
         if (keep) {
-          ASSERT_TRUE(rec.in_memory());
+          ASSERT_TRUE(rec.inMemory());
           EXPECT_EQ(stored, *rec.data) << "piece " << piece;
         } else {
-          EXPECT_FALSE(rec.in_memory());
+          EXPECT_FALSE(rec.inMemory());
         }
         ASSERT_EQ(0, lex.peek(t));  // the line feed after the string was taken
         ASSERT_EQ(ArchiveLexer::Kind::Word, t->kind);
@@ -90,7 +90,7 @@ TEST(LexerStrings, UnclosedStringIsUnexpectedEnd) {
       const ArchiveLexer::Token* t = nullptr;
       ASSERT_EQ(0, lex.peek(t));
       TextRecord rec;
-      EXPECT_EQ(err::kUnexpectedEof, lex.read_string(rec, true)) << file << " piece " << piece;
+      EXPECT_EQ(err::kUnexpectedEof, lex.readString(rec, true)) << file << " piece " << piece;
     }
   }
 }

@@ -27,23 +27,23 @@ enum class How { HeaderOnly, AllRead, AllInMemory, EachPrefix };
 class RoundTrip : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(RoundTrip, HeaderOnlyAllReadAndAllInMemory) {
-  const std::string original = read_file(fixture_dir() + "/" + GetParam());
+  const std::string original = readFile(fixtureDir() + "/" + GetParam());
   for (How how : {How::HeaderOnly, How::AllRead, How::AllInMemory}) {
     Loaded l(original);
-    ASSERT_EQ(0, read_header(l.a));
-    EXPECT_TRUE(l.a.source_canonical);
+    ASSERT_EQ(0, readHeader(l.a));
+    EXPECT_TRUE(l.a.sourceCanonical);
     if (how != How::HeaderOnly) {
-      ASSERT_EQ(0, read_texts(l.a, nullptr));
+      ASSERT_EQ(0, readTexts(l.a, nullptr));
     }
     if (how == How::AllInMemory) {
-      for (DeltaRecord* d : text_order(l.a)) {
-        ASSERT_EQ(0, ensure_in_memory(l.a, d->log));
-        ASSERT_EQ(0, ensure_in_memory(l.a, d->text));
+      for (DeltaRecord* d : textOrder(l.a)) {
+        ASSERT_EQ(0, ensureInMemory(l.a, d->log));
+        ASSERT_EQ(0, ensureInMemory(l.a, d->text));
       }
-      ASSERT_EQ(0, ensure_in_memory(l.a, l.a.extension));
+      ASSERT_EQ(0, ensureInMemory(l.a, l.a.extension));
     }
     int rc = -1;
-    EXPECT_EQ(original, write_to_string(l.a, rc)) << "mode " << static_cast<int>(how);
+    EXPECT_EQ(original, writeToString(l.a, rc)) << "mode " << static_cast<int>(how);
     EXPECT_EQ(0, rc);
   }
 }
@@ -51,15 +51,15 @@ TEST_P(RoundTrip, HeaderOnlyAllReadAndAllInMemory) {
 // Reading stopped after each revision in turn (the first unread ones are then
 // copied as one block) still gives the same bytes.
 TEST_P(RoundTrip, EveryPartialRead) {
-  const std::string original = read_file(fixture_dir() + "/" + GetParam());
+  const std::string original = readFile(fixtureDir() + "/" + GetParam());
   Loaded probe(original);
-  ASSERT_EQ(0, read_header(probe.a));
-  for (DeltaRecord* stop : text_order(probe.a)) {
+  ASSERT_EQ(0, readHeader(probe.a));
+  for (DeltaRecord* stop : textOrder(probe.a)) {
     Loaded l(original);
-    ASSERT_EQ(0, read_header(l.a));
-    ASSERT_EQ(0, read_texts(l.a, l.a.lookup(stop->revision)));
+    ASSERT_EQ(0, readHeader(l.a));
+    ASSERT_EQ(0, readTexts(l.a, l.a.lookup(stop->revision)));
     int rc = -1;
-    EXPECT_EQ(original, write_to_string(l.a, rc)) << "stopped at " << stop->revision;
+    EXPECT_EQ(original, writeToString(l.a, rc)) << "stopped at " << stop->revision;
     EXPECT_EQ(0, rc);
   }
 }
@@ -69,14 +69,14 @@ INSTANTIATE_TEST_SUITE_P(Corpus, RoundTrip, ::testing::ValuesIn(kCanonical));
 // Through a real file: the commit's stack of file sink and checksum, compared
 // with cmp, and the checksum agrees with one computed from the file.
 TEST(RoundTripFile, WrittenFileEqualsOriginalAndChecksumMatches) {
-  const std::string path = fixture_dir() + "/branches.v";
+  const std::string path = fixtureDir() + "/branches.v";
   int in = ::open(path.c_str(), O_RDONLY);
   ASSERT_GE(in, 0);
   FdSource src(in);
   ArchiveFile a;
   a.source = &src;
-  ASSERT_EQ(0, read_header(a));
-  ASSERT_EQ(0, read_texts(a, a.lookup("1.2.1.1")));
+  ASSERT_EQ(0, readHeader(a));
+  ASSERT_EQ(0, readTexts(a, a.lookup("1.2.1.1")));
 
   char name[] = "/tmp/vc_archXXXXXX";
   int out = ::mkstemp(name);
@@ -84,8 +84,8 @@ TEST(RoundTripFile, WrittenFileEqualsOriginalAndChecksumMatches) {
   FdSink file(out, err::kTempWrite);
   ChecksumSink sum(file);
   WriteResult result;
-  ASSERT_EQ(0, write_archive(a, sum, WriteOptions{}, result));
-  EXPECT_TRUE(result.tail_copied);
+  ASSERT_EQ(0, writeArchive(a, sum, WriteOptions{}, result));
+  EXPECT_TRUE(result.tailCopied);
   EXPECT_EQ(sum.crc(), result.crc);
   EXPECT_EQ(sum.count(), result.bytes);
   EXPECT_EQ(a.length, result.bytes);
@@ -93,7 +93,7 @@ TEST(RoundTripFile, WrittenFileEqualsOriginalAndChecksumMatches) {
   FdSource written(out);
   uint16_t crc = 0;
   uint64_t len = 0;
-  ASSERT_EQ(0, crc16_of_source(written, crc, len));
+  ASSERT_EQ(0, crc16OfSource(written, crc, len));
   EXPECT_EQ(result.crc, crc);
   EXPECT_EQ(result.bytes, len);
   const std::string cmd = "cmp -s '" + path + "' '" + name + "'";
@@ -105,7 +105,7 @@ TEST(RoundTripFile, WrittenFileEqualsOriginalAndChecksumMatches) {
 
 TEST(Crc16, KnownValue) {
   // CRC-16/ARC check value.
-  EXPECT_EQ(0xBB3D, crc16_update(0, "123456789", 9));
+  EXPECT_EQ(0xBB3D, crc16Update(0, "123456789", 9));
 }
 
 // The eight-bytes-at-a-time checksum and counter agree with one byte at a
@@ -123,9 +123,9 @@ TEST(Crc16, BlockwiseMatchesBytewise) {
         slow = orv::diffsup::crc16_step(slow, static_cast<unsigned char>(p[i]));
         lfs += p[i] == '\n';
       }
-      EXPECT_EQ(slow, crc16_update(0x1234, p, len)) << start << " " << len;
-      EXPECT_EQ(slow, crc16_update(crc16_update(0x1234, p, len / 3), p + len / 3, len - len / 3));
-      EXPECT_EQ(lfs, count_byte(p, len, '\n')) << start << " " << len;
+      EXPECT_EQ(slow, crc16Update(0x1234, p, len)) << start << " " << len;
+      EXPECT_EQ(slow, crc16Update(crc16Update(0x1234, p, len / 3), p + len / 3, len - len / 3));
+      EXPECT_EQ(lfs, countByte(p, len, '\n')) << start << " " << len;
     }
 }
 
@@ -134,42 +134,42 @@ TEST(Crc16, BlockwiseMatchesBytewise) {
 TEST(Crc16, CounterOnLongMatchingRuns) {
   for (size_t len : {4079u, 4080u, 4081u, 4096u, 8191u, 70000u}) {
     const std::string all(len, '\n');
-    EXPECT_EQ(len, count_byte(all.data(), len, '\n')) << len;
+    EXPECT_EQ(len, countByte(all.data(), len, '\n')) << len;
     std::string mixed = all;
     for (size_t i = 0; i < len; i += 3) mixed[i] = 'x';
     const size_t expected = len - (len + 2) / 3;
-    EXPECT_EQ(expected, count_byte(mixed.data(), len, '\n')) << len;
-    EXPECT_EQ((len + 2) / 3, count_byte(mixed.data(), len, 'x')) << len;
+    EXPECT_EQ(expected, countByte(mixed.data(), len, '\n')) << len;
+    EXPECT_EQ((len + 2) / 3, countByte(mixed.data(), len, 'x')) << len;
   }
 }
 
 // After a partial read and a header change the new file is adopted; the
 // reader then continues in the new file and every text is as before.
 TEST(Adopt, ContinueReadingInTheNewFile) {
-  const std::string original = read_file(fixture_dir() + "/branches.v");
+  const std::string original = readFile(fixtureDir() + "/branches.v");
   Loaded full(original);
-  ASSERT_EQ(0, read_header(full.a));
-  ASSERT_EQ(0, read_texts(full.a, nullptr));
-  const std::string expected = dump_texts(full.a);
+  ASSERT_EQ(0, readHeader(full.a));
+  ASSERT_EQ(0, readTexts(full.a, nullptr));
+  const std::string expected = dumpTexts(full.a);
 
   Loaded l(original);
-  ASSERT_EQ(0, read_header(l.a));
-  ASSERT_EQ(0, read_texts(l.a, l.a.lookup("1.2")));
+  ASSERT_EQ(0, readHeader(l.a));
+  ASSERT_EQ(0, readTexts(l.a, l.a.lookup("1.2")));
   l.a.symbols.push_back({"1.3", "shipped"});
   StringSink sink;
   WriteResult result;
-  ASSERT_EQ(0, write_archive(l.a, sink, WriteOptions{}, result));
-  EXPECT_TRUE(result.tail_copied);
+  ASSERT_EQ(0, writeArchive(l.a, sink, WriteOptions{}, result));
+  EXPECT_TRUE(result.tailCopied);
   MemorySource fresh(sink.text);
-  adopt_written(l.a, result, &fresh);
+  adoptWritten(l.a, result, &fresh);
 
-  ASSERT_EQ(0, read_texts(l.a, nullptr));
-  EXPECT_EQ(expected, dump_texts(l.a));
+  ASSERT_EQ(0, readTexts(l.a, nullptr));
+  EXPECT_EQ(expected, dumpTexts(l.a));
   EXPECT_NE(std::string::npos, sink.text.find("symbols shipped:1.3;"));
 
   // A second write from the adopted state gives the same file again.
   int rc = -1;
-  EXPECT_EQ(sink.text, write_to_string(l.a, rc));
+  EXPECT_EQ(sink.text, writeToString(l.a, rc));
   EXPECT_EQ(0, rc);
 }
 
@@ -191,17 +191,17 @@ class FailingSink final : public ByteSink {
 };
 
 TEST(FailedWrite, RetryAfterFailureWritesTheSameFile) {
-  const std::string original = read_file(fixture_dir() + "/branches.v");
+  const std::string original = readFile(fixtureDir() + "/branches.v");
   Loaded l(original);
-  ASSERT_EQ(0, read_header(l.a));
-  ASSERT_EQ(0, read_texts(l.a, l.a.lookup("1.2.2.1")));
+  ASSERT_EQ(0, readHeader(l.a));
+  ASSERT_EQ(0, readTexts(l.a, l.a.lookup("1.2.2.1")));
   for (size_t budget : {size_t{0}, size_t{10}, size_t{400}, original.size() - 5}) {
     FailingSink bad(budget);
     WriteResult result;
-    EXPECT_EQ(err::kTempWrite, write_archive(l.a, bad, WriteOptions{}, result)) << budget;
+    EXPECT_EQ(err::kTempWrite, writeArchive(l.a, bad, WriteOptions{}, result)) << budget;
   }
   int rc = -1;
-  EXPECT_EQ(original, write_to_string(l.a, rc));
+  EXPECT_EQ(original, writeToString(l.a, rc));
   EXPECT_EQ(0, rc);
 }
 
@@ -226,24 +226,24 @@ TEST(ImporterOrder, PartialReadThenWriteKeepsEveryText) {
       "1.2.2.1\nlog\n@second branch\n@\ntext\n@a1 1\nbob\n@\n\n"
       "1.1\nlog\n@one\n@\ntext\n@d2 1\n@\n";
   Loaded full(imported);
-  ASSERT_EQ(0, read_header(full.a));
-  EXPECT_FALSE(full.a.source_canonical);
-  ASSERT_EQ(0, read_texts(full.a, nullptr));
-  const std::string expected = dump_texts(full.a);
+  ASSERT_EQ(0, readHeader(full.a));
+  EXPECT_FALSE(full.a.sourceCanonical);
+  ASSERT_EQ(0, readTexts(full.a, nullptr));
+  const std::string expected = dumpTexts(full.a);
 
   Loaded l(imported);
-  ASSERT_EQ(0, read_header(l.a));
-  ASSERT_EQ(0, read_texts(l.a, l.a.lookup("1.2.1.1")));
+  ASSERT_EQ(0, readHeader(l.a));
+  ASSERT_EQ(0, readTexts(l.a, l.a.lookup("1.2.1.1")));
   l.a.locks.push_back({"1.2", "joe"});
   int rc = -1;
-  const std::string written = write_to_string(l.a, rc);
+  const std::string written = writeToString(l.a, rc);
   ASSERT_EQ(0, rc);
 
   Loaded back(written);
-  ASSERT_EQ(0, read_header(back.a));
-  EXPECT_TRUE(back.a.source_canonical);
-  ASSERT_EQ(0, read_texts(back.a, nullptr));
-  EXPECT_EQ(expected, dump_texts(back.a));
+  ASSERT_EQ(0, readHeader(back.a));
+  EXPECT_TRUE(back.a.sourceCanonical);
+  ASSERT_EQ(0, readTexts(back.a, nullptr));
+  EXPECT_EQ(expected, dumpTexts(back.a));
   ASSERT_EQ(1u, back.a.locks.size());
   // Normalised: the writer's own text order (second branch before the first).
   EXPECT_LT(written.find("second branch"), written.find("first branch"));
@@ -253,19 +253,19 @@ TEST(ImporterOrder, PartialReadThenWriteKeepsEveryText) {
 // its text copied along with the unread block: the writer reads the rest of
 // the file first and writes only the texts of the tree.
 TEST(TailCopy, NotUsedWhenTheFileHoldsMoreUnreadTextsThanTheTree) {
-  const std::string original = read_file(fixture_dir() + "/branches.v");
+  const std::string original = readFile(fixtureDir() + "/branches.v");
   Loaded l(original);
-  ASSERT_EQ(0, read_header(l.a));
+  ASSERT_EQ(0, readHeader(l.a));
   // Unlink the tip of branch 1.2.1 (an end-of-chain delete needs no texts).
   DeltaRecord* tip = l.a.lookup("1.2.1.2");
   tip->parent->next = nullptr;
   int rc = -1;
-  const std::string written = write_to_string(l.a, rc);
+  const std::string written = writeToString(l.a, rc);
   ASSERT_EQ(0, rc);
   EXPECT_EQ(std::string::npos, written.find("branch tip"));
   Loaded back(written);
-  ASSERT_EQ(0, read_header(back.a));
-  EXPECT_EQ(0, read_texts(back.a, nullptr));
+  ASSERT_EQ(0, readHeader(back.a));
+  EXPECT_EQ(0, readTexts(back.a, nullptr));
   EXPECT_EQ(nullptr, back.a.lookup("1.2.1.2"));
 }
 
@@ -285,12 +285,12 @@ TEST(Century, DatesAsWritten) {
       {"2001.01.02.03.04.05", false, "2001.01.02.03.04.05"},
       {"95.01.02.03.04.05", false, "95.01.02.03.04.05"},
   };
-  for (const Case& c : cases) EXPECT_EQ(c.written, written_date(c.held, c.century)) << c.held << " " << c.century;
+  for (const Case& c : cases) EXPECT_EQ(c.written, writtenDate(c.held, c.century)) << c.held << " " << c.century;
 
-  Loaded l(read_file(fixture_dir() + "/branches.v"));
-  ASSERT_EQ(0, read_header(l.a));
+  Loaded l(readFile(fixtureDir() + "/branches.v"));
+  ASSERT_EQ(0, readHeader(l.a));
   int rc = -1;
-  const std::string out = write_to_string(l.a, rc, true);
+  const std::string out = writeToString(l.a, rc, true);
   EXPECT_NE(std::string::npos, out.find("date 1995.03.02.10.00.00;"));
   EXPECT_NE(std::string::npos, out.find("date 2001.01.01.00.00.01;"));
 }

@@ -12,12 +12,12 @@
 
 namespace vc::archive::test {
 
-std::string fixture_dir() {
+std::string fixtureDir() {
   const char* d = std::getenv("ORV_TEST_DATA");
   return std::string(d && *d ? d : ORV_TEST_DATA_DIR) + "/archives";
 }
 
-std::string read_file(const std::string& path) {
+std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   EXPECT_TRUE(in.good()) << path;
   std::ostringstream s;
@@ -25,23 +25,23 @@ std::string read_file(const std::string& path) {
   return s.str();
 }
 
-std::string write_to_string(ArchiveFile& a, int& rc, bool century) {
+std::string writeToString(ArchiveFile& a, int& rc, bool century) {
   StringSink sink;
   WriteResult result;
   WriteOptions opts;
   opts.century = century;
-  rc = write_archive(a, sink, opts, result);
+  rc = writeArchive(a, sink, opts, result);
   return sink.text;
 }
 
-std::string dump_texts(ArchiveFile& a) {
+std::string dumpTexts(ArchiveFile& a) {
   std::string out;
-  for (DeltaRecord* d : text_order(a)) {
+  for (DeltaRecord* d : textOrder(a)) {
     std::string log, text;
-    EXPECT_EQ(0, load_text(a, d->log, log)) << d->revision;
-    EXPECT_EQ(0, load_text(a, d->text, text)) << d->revision;
+    EXPECT_EQ(0, loadText(a, d->log, log)) << d->revision;
+    EXPECT_EQ(0, loadText(a, d->text, text)) << d->revision;
     out += d->revision + "/log=" + log + "|" + d->revision + "/text=" + text + "|";
-    for (const ExtAttribute& x : d->ext) out += x.name + (x.is_reference ? "->" + x.revision : "=" + x.data) + "|";
+    for (const ExtAttribute& x : d->ext) out += x.name + (x.isReference ? "->" + x.revision : "=" + x.data) + "|";
   }
   return out;
 }

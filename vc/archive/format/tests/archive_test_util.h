@@ -8,8 +8,8 @@
 
 namespace vc::archive::test {
 
-std::string fixture_dir();                       // <testdata>/archives
-std::string read_file(const std::string& path);  // whole file; fails the test when missing
+std::string fixtureDir();                       // <testdata>/archives
+std::string readFile(const std::string& path);  // whole file; fails the test when missing
 
 // An archive read from bytes held by the holder.
 struct Loaded {
@@ -20,9 +20,9 @@ struct Loaded {
 };
 
 // Writes the archive into a string; the code goes to rc.
-std::string write_to_string(ArchiveFile& a, int& rc, bool century = false);
+std::string writeToString(ArchiveFile& a, int& rc, bool century = false);
 
 // Every revision's log and text as plain strings, keyed "rev/log", "rev/text".
-std::string dump_texts(ArchiveFile& a);
+std::string dumpTexts(ArchiveFile& a);
 
 }  // namespace vc::archive::test

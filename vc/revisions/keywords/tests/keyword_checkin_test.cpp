@@ -29,7 +29,7 @@ TEST(KeywordCollapse, EveryRecognisedMarkerBecomesBare)
         {"", ""},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(collapse_keywords(row.text), row.collapsed) << row.text;
+        EXPECT_EQ(collapseKeywords(row.text), row.collapsed) << row.text;
     }
 }
 
@@ -37,25 +37,25 @@ TEST(KeywordCollapse, UndoesEveryExpansion)
 {
     // Whatever check-out writes, collapsing it gives the bare text back
     // (history lines aside, which are plain text once written).
-    const KeywordContext context = test::revision_1_4();
+    const KeywordContext context = test::revision14();
     const std::string bare =
         "$Author$ $Date$ $Header$ $Id$ $Locker$ $Name$ $RCSfile$ $Revision$ $Source$ $State$\n"
         "$ProjectName$ $ProjectRevision$ $Setting logformat$ $Setting prompt$ $Log$\n";
     StringSink sink;
-    ASSERT_EQ(expand_keywords(bare, kKeywordModeExpandNoLog, context, false, sink), err::kSuccess);
+    ASSERT_EQ(expandKeywords(bare, kKeywordModeExpandNoLog, context, false, sink), err::kSuccess);
     ASSERT_NE(sink.text, bare);
-    EXPECT_EQ(collapse_keywords(sink.text), bare);
+    EXPECT_EQ(collapseKeywords(sink.text), bare);
 }
 
 TEST(KeywordHarvest, ValuesOfWhatCheckOutWrote)
 {
-    KeywordContext context = test::revision_1_4();
+    KeywordContext context = test::revision14();
     context.locker = "bob";
     for (const char* keywords : {"$Author$ $Date$ $State$ $Revision$", "$Header$", "$Id$", "$Header$ $Locker$"}) {
         StringSink sink;
-        ASSERT_EQ(expand_keywords(std::string("x ") + keywords + "\n", 1, context, false, sink), err::kSuccess);
+        ASSERT_EQ(expandKeywords(std::string("x ") + keywords + "\n", 1, context, false, sink), err::kSuccess);
         HarvestedKeywords values;
-        ASSERT_EQ(harvest_keyword_values(sink.text, values), err::kSuccess) << sink.text;
+        ASSERT_EQ(harvestKeywordValues(sink.text, values), err::kSuccess) << sink.text;
         EXPECT_EQ(values.author, "alice") << keywords;
         EXPECT_EQ(values.date, "2024.03.05.06.07.08") << keywords;
         EXPECT_EQ(values.state, "Exp") << keywords;
@@ -66,7 +66,7 @@ TEST(KeywordHarvest, ValuesOfWhatCheckOutWrote)
 TEST(KeywordHarvest, FirstValueWinsAndOthersArePassedOver)
 {
     HarvestedKeywords values;
-    ASSERT_EQ(harvest_keyword_values("$Revision: 1.2 $\n$Header: /a b/c,v 1.9 95/01/02 03:04:05 bob Rel $\n"
+    ASSERT_EQ(harvestKeywordValues("$Revision: 1.2 $\n$Header: /a b/c,v 1.9 95/01/02 03:04:05 bob Rel $\n"
                                      "$Revision$ $Locker: ! $ $Log: anything at all $ $Name: $ $Source: $\n",
                                      values),
               err::kSuccess);
@@ -90,7 +90,7 @@ TEST(KeywordHarvest, HeaderPathsWithBlanks)
     };
     for (const Row& row : rows) {
         HarvestedKeywords values;
-        ASSERT_EQ(harvest_keyword_values(row.text, values), err::kSuccess) << row.text;
+        ASSERT_EQ(harvestKeywordValues(row.text, values), err::kSuccess) << row.text;
         EXPECT_EQ(values.revision, row.revision) << row.text;
         EXPECT_EQ(values.author, row.author) << row.text;
         EXPECT_EQ(values.state, "Rel") << row.text;
@@ -100,7 +100,7 @@ TEST(KeywordHarvest, HeaderPathsWithBlanks)
 TEST(KeywordHarvest, NothingExpandedNothingTaken)
 {
     HarvestedKeywords values;
-    ASSERT_EQ(harvest_keyword_values("$Revision$ $Author$ plain text $ with dollars $\n", values), err::kSuccess);
+    ASSERT_EQ(harvestKeywordValues("$Revision$ $Author$ plain text $ with dollars $\n", values), err::kSuccess);
     EXPECT_FALSE(values.revision);
     EXPECT_FALSE(values.author);
     EXPECT_FALSE(values.date);
@@ -131,7 +131,7 @@ TEST(KeywordHarvest, MalformedValuesAreRefused)
     };
     for (const char* text : refused) {
         HarvestedKeywords values;
-        EXPECT_EQ(harvest_keyword_values(std::string("ok line\n") + text + "\n", values), err::kBadKeywordExpansion)
+        EXPECT_EQ(harvestKeywordValues(std::string("ok line\n") + text + "\n", values), err::kBadKeywordExpansion)
             << text;
     }
 }
@@ -139,13 +139,13 @@ TEST(KeywordHarvest, MalformedValuesAreRefused)
 TEST(KeywordHarvest, UserNamesFollowVanillaRcs)
 {
     HarvestedKeywords values;
-    EXPECT_EQ(harvest_keyword_values("$Author: 9bob $", values), err::kSuccess);
+    EXPECT_EQ(harvestKeywordValues("$Author: 9bob $", values), err::kSuccess);
     EXPECT_EQ(values.author, "9bob");
     HarvestedKeywords vanilla;
-    EXPECT_EQ(harvest_keyword_values("$Author: 9bob $", vanilla, HarvestRules{.vanilla_rcs = true}),
+    EXPECT_EQ(harvestKeywordValues("$Author: 9bob $", vanilla, HarvestRules{.vanillaRcs = true}),
               err::kBadKeywordExpansion);
     HarvestedKeywords underscore;
-    EXPECT_EQ(harvest_keyword_values("$Author: _b.o-b $", underscore, HarvestRules{.vanilla_rcs = true}),
+    EXPECT_EQ(harvestKeywordValues("$Author: _b.o-b $", underscore, HarvestRules{.vanillaRcs = true}),
               err::kSuccess);
     EXPECT_EQ(underscore.author, "_b.o-b");
 }

@@ -11,10 +11,10 @@
 namespace vc {
 namespace {
 
-std::string expanded(std::string_view stored, int mode, const KeywordContext& context, bool add_cr = false)
+std::string expanded(std::string_view stored, int mode, const KeywordContext& context, bool addCr = false)
 {
     StringSink sink;
-    EXPECT_EQ(expand_keywords(stored, mode, context, add_cr, sink), err::kSuccess) << stored;
+    EXPECT_EQ(expandKeywords(stored, mode, context, addCr, sink), err::kSuccess) << stored;
     return sink.text;
 }
 
@@ -24,7 +24,7 @@ constexpr const char* kHistory14 = "Revision 1.4  2024/03/05 06:07:08  alice";
 struct Fixture {
     const char* name;
     int mode;
-    bool add_cr;
+    bool addCr;
     std::string stored;
     std::string expected;
 };
@@ -86,19 +86,19 @@ const Fixture kFixtures[] = {
 
 TEST(KeywordExpander, FixtureTable)
 {
-    const KeywordContext context = test::revision_1_4();
+    const KeywordContext context = test::revision14();
     for (const Fixture& fixture : kFixtures) {
-        EXPECT_EQ(expanded(fixture.stored, fixture.mode, context, fixture.add_cr), fixture.expected) << fixture.name;
+        EXPECT_EQ(expanded(fixture.stored, fixture.mode, context, fixture.addCr), fixture.expected) << fixture.name;
     }
 }
 
 TEST(KeywordExpander, ChunksGiveTheSameResultAsOneCall)
 {
-    const KeywordContext context = test::revision_1_4();
+    const KeywordContext context = test::revision14();
     for (const Fixture& fixture : kFixtures) {
         for (std::size_t chunk = 1; chunk <= 7; ++chunk) {
             StringSink sink;
-            KeywordExpander expander(fixture.mode, context, fixture.add_cr, sink);
+            KeywordExpander expander(fixture.mode, context, fixture.addCr, sink);
             for (std::size_t pos = 0; pos < fixture.stored.size(); pos += chunk) {
                 ASSERT_EQ(expander.write(std::string_view(fixture.stored).substr(pos, chunk)), err::kSuccess);
             }
@@ -110,7 +110,7 @@ TEST(KeywordExpander, ChunksGiveTheSameResultAsOneCall)
 
 TEST(KeywordExpander, LockedRevisionShowsItsLocker)
 {
-    KeywordContext context = test::revision_1_4();
+    KeywordContext context = test::revision14();
     context.locker = "bob";
     EXPECT_EQ(expanded("$Locker$ $Header$", 1, context),
               std::string("$Locker: bob $ $Header: ") + kHeader14 + "bob $");
@@ -118,11 +118,11 @@ TEST(KeywordExpander, LockedRevisionShowsItsLocker)
 
 TEST(KeywordExpander, DatesAndPathsAsShown)
 {
-    KeywordContext context = test::revision_1_4();
+    KeywordContext context = test::revision14();
     context.date = "95.01.02.03.04.05";
-    context.archive_path = "C:\\arch\\foo.c,v";
-    context.project_name = "/p/tools.prj";
-    context.project_revision = "1.7";
+    context.archivePath = "C:\\arch\\foo.c,v";
+    context.projectName = "/p/tools.prj";
+    context.projectRevision = "1.7";
     context.labels.clear();
     EXPECT_EQ(expanded("$Date$ $Source$ $Name$ $ProjectName$ $ProjectRevision$", 1, context),
               "$Date: 95/01/02 03:04:05 $ $Source: C:/arch/foo.c,v $ $Name: $ $ProjectName: /p/tools.prj $ "
@@ -131,7 +131,7 @@ TEST(KeywordExpander, DatesAndPathsAsShown)
 
 TEST(KeywordExpander, EmptyLogGivesOnlyTheRevisionLine)
 {
-    KeywordContext context = test::revision_1_4();
+    KeywordContext context = test::revision14();
     context.log = "";
     EXPECT_EQ(expanded("-- $Log$\n", 1, context), std::string("-- $Log: foo.c,v $\n-- ") + kHistory14 + "\n");
     context.log = "one\n\nthree";
@@ -141,28 +141,28 @@ TEST(KeywordExpander, EmptyLogGivesOnlyTheRevisionLine)
 
 TEST(KeywordExpander, NoSettingCallbackGivesNoValue)
 {
-    KeywordContext context = test::revision_1_4();
+    KeywordContext context = test::revision14();
     context.setting = nullptr;
     EXPECT_EQ(expanded("$Setting logformat$", 1, context), "$Setting logformat: $");
 }
 
 TEST(KeywordExpander, ArchivePathOverTheLimitInHeaderOrSource)
 {
-    KeywordContext context = test::revision_1_4();
-    context.archive_path = "/" + std::string(2047, 'a');  // 2,048 characters: allowed
+    KeywordContext context = test::revision14();
+    context.archivePath = "/" + std::string(2047, 'a');  // 2,048 characters: allowed
     StringSink sink;
-    EXPECT_EQ(expand_keywords("$Header$ $Source$", 1, context, false, sink), err::kSuccess);
+    EXPECT_EQ(expandKeywords("$Header$ $Source$", 1, context, false, sink), err::kSuccess);
 
-    context.archive_path += 'b';  // 2,049 characters
+    context.archivePath += 'b';  // 2,049 characters
     for (const char* text : {"$Header$\n", "$Source$\n"}) {
         StringSink failed;
-        EXPECT_EQ(expand_keywords(std::string("first\n") + text, 1, context, false, failed), err::kInternalBufferExceeded);
+        EXPECT_EQ(expandKeywords(std::string("first\n") + text, 1, context, false, failed), err::kInternalBufferExceeded);
         EXPECT_EQ(failed.text, "first\n") << "what came before the keyword is written";
     }
     StringSink others;
-    EXPECT_EQ(expand_keywords("$Id$ $Revision$", 1, context, false, others), err::kSuccess);
+    EXPECT_EQ(expandKeywords("$Id$ $Revision$", 1, context, false, others), err::kSuccess);
     StringSink collapsed;
-    EXPECT_EQ(expand_keywords("$Header: x $", 128, context, false, collapsed), err::kSuccess);
+    EXPECT_EQ(expandKeywords("$Header: x $", 128, context, false, collapsed), err::kSuccess);
     EXPECT_EQ(collapsed.text, "$Header$");
 }
 
@@ -178,7 +178,7 @@ public:
 
 TEST(KeywordExpander, SinkFailureIsAWriteErrorAndSticks)
 {
-    const KeywordContext context = test::revision_1_4();
+    const KeywordContext context = test::revision14();
     FailingSink sink;
     KeywordExpander expander(1, context, false, sink);
     EXPECT_EQ(expander.write("$Revision$\n"), err::kWorkWrite);
@@ -189,20 +189,20 @@ TEST(KeywordExpander, SinkFailureIsAWriteErrorAndSticks)
 
 TEST(KeywordExpander, OnlyTheFourModes)
 {
-    const KeywordContext context = test::revision_1_4();
+    const KeywordContext context = test::revision14();
     for (int mode : {0, 1, 16, 128}) {
-        EXPECT_TRUE(is_keyword_mode(mode));
+        EXPECT_TRUE(isKeywordMode(mode));
     }
     for (int mode : {-1, 2, 17, 129, 256}) {
         StringSink sink;
-        EXPECT_EQ(expand_keywords("$Revision$", mode, context, false, sink), err::kBadArgument) << mode;
+        EXPECT_EQ(expandKeywords("$Revision$", mode, context, false, sink), err::kBadArgument) << mode;
         EXPECT_EQ(sink.text, "");
     }
 }
 
 TEST(KeywordExpander, LargeTextPassesThroughWhole)
 {
-    const KeywordContext context = test::revision_1_4();
+    const KeywordContext context = test::revision14();
     std::string stored;
     std::string expected;
     for (int k = 0; k < 20000; ++k) {

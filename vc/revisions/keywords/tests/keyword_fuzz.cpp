@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static constexpr int kModes[] = {kKeywordModeNone, kKeywordModeExpand, kKeywordModeExpandNoLog,
                                      kKeywordModeCollapse};
     int mode = kModes[data[0] & 3];
-    bool add_cr = (data[0] & 4) != 0;
+    bool addCr = (data[0] & 4) != 0;
     std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
 
     KeywordContext context;
@@ -28,21 +28,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     context.author = "fuzz";
     context.state = "Exp";
     context.labels = {"a", "b"};
-    context.archive_path = "/archive/x.c,v";
-    context.archive_file_name = "x.c,v";
+    context.archivePath = "/archive/x.c,v";
+    context.archiveFileName = "x.c,v";
     context.log = "one\r\ntwo";
     context.setting = [](std::string_view option) -> std::optional<std::string> {
         return std::string(option) + "$\n";
     };
     StringSink sink;
-    if (expand_keywords(text, mode, context, add_cr, sink) != ::vc::err::kSuccess) {
+    if (expandKeywords(text, mode, context, addCr, sink) != ::vc::err::kSuccess) {
         std::abort();
     }
-    std::string collapsed = collapse_keywords(sink.text);
-    if (collapse_keywords(collapsed) != collapsed) {
+    std::string collapsed = collapseKeywords(sink.text);
+    if (collapseKeywords(collapsed) != collapsed) {
         std::abort();  // collapsing is idempotent
     }
     HarvestedKeywords values;
-    harvest_keyword_values(text, values);
+    harvestKeywordValues(text, values);
     return 0;
 }

@@ -13,7 +13,7 @@ TEST(KeywordRecogniser, MarkersOfOneLine)
         int keyword;  // -1: no marker
         std::size_t begin;
         std::size_t end;
-        bool has_value;
+        bool hasValue;
         const char* value;
         const char* option;
     } rows[] = {
@@ -37,7 +37,7 @@ TEST(KeywordRecogniser, MarkersOfOneLine)
         {"$Log: a.c,v $\r\n", 5, 0, 13, true, " a.c,v ", ""},
     };
     for (const Row& row : rows) {
-        std::optional<KeywordMarker> marker = find_keyword_marker(row.line);
+        std::optional<KeywordMarker> marker = findKeywordMarker(row.line);
         if (row.keyword < 0) {
             EXPECT_FALSE(marker) << row.line;
             continue;
@@ -46,7 +46,7 @@ TEST(KeywordRecogniser, MarkersOfOneLine)
         EXPECT_EQ(static_cast<int>(marker->keyword), row.keyword) << row.line;
         EXPECT_EQ(marker->begin, row.begin) << row.line;
         EXPECT_EQ(marker->end, row.end) << row.line;
-        EXPECT_EQ(marker->has_value, row.has_value) << row.line;
+        EXPECT_EQ(marker->hasValue, row.hasValue) << row.line;
         EXPECT_EQ(marker->value, row.value) << row.line;
         EXPECT_EQ(marker->option, row.option) << row.line;
     }
@@ -55,13 +55,13 @@ TEST(KeywordRecogniser, MarkersOfOneLine)
 TEST(KeywordRecogniser, SearchStartsAtTheGivenOffsetAndStopsAtTheLineFeed)
 {
     std::string_view text = "$Id$ $Date$\n$State$";
-    std::optional<KeywordMarker> second = find_keyword_marker(text, 4);
+    std::optional<KeywordMarker> second = findKeywordMarker(text, 4);
     ASSERT_TRUE(second);
     EXPECT_EQ(second->keyword, Keyword::Date);
-    EXPECT_FALSE(find_keyword_marker(text, second->end));  // "$State$" is on the next line
-    std::optional<KeywordMarker> next_line = find_keyword_marker(text, 12);
-    ASSERT_TRUE(next_line);
-    EXPECT_EQ(next_line->keyword, Keyword::State);
+    EXPECT_FALSE(findKeywordMarker(text, second->end));  // "$State$" is on the next line
+    std::optional<KeywordMarker> nextLine = findKeywordMarker(text, 12);
+    ASSERT_TRUE(nextLine);
+    EXPECT_EQ(nextLine->keyword, Keyword::State);
 }
 
 TEST(KeywordTable, OrderIsTheCheckInIndex)
@@ -69,11 +69,11 @@ TEST(KeywordTable, OrderIsTheCheckInIndex)
     const char* names[] = {"Author", "Date",     "Header", "Id",    "Locker",      "Log",             "Name",
                            "RCSfile", "Revision", "Source", "State", "ProjectName", "ProjectRevision", "Setting"};
     for (std::size_t k = 0; k < kKeywordCount; ++k) {
-        EXPECT_EQ(keyword_name(static_cast<Keyword>(k)), names[k]);
-        EXPECT_EQ(keyword_from_name(names[k]), static_cast<Keyword>(k));
+        EXPECT_EQ(keywordName(static_cast<Keyword>(k)), names[k]);
+        EXPECT_EQ(keywordFromName(names[k]), static_cast<Keyword>(k));
     }
-    EXPECT_FALSE(keyword_from_name("author"));
-    EXPECT_FALSE(keyword_from_name(""));
+    EXPECT_FALSE(keywordFromName("author"));
+    EXPECT_FALSE(keywordFromName(""));
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 
 namespace vc::test {
 
-inline KeywordContext revision_1_4()
+inline KeywordContext revision14()
 {
     KeywordContext context;
     context.revision = "1.4";
@@ -16,8 +16,8 @@ inline KeywordContext revision_1_4()
     context.author = "alice";
     context.state = "Exp";
     context.labels = {"rel1", "beta"};
-    context.archive_path = "/arch/RCS/foo.c,v";
-    context.archive_file_name = "foo.c,v";
+    context.archivePath = "/arch/RCS/foo.c,v";
+    context.archiveFileName = "foo.c,v";
     context.log = "Fixed the parser.\r\nSecond line\n";
     context.setting = [](std::string_view option) -> std::optional<std::string> {
         if (option == "logformat") {

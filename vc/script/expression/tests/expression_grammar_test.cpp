@@ -20,17 +20,17 @@ struct Expected {
     std::string error;  // non-empty: the script error expected instead
 };
 
-Expected N(std::int32_t n) { return {Kind::Number, n, {}, {}}; }
-Expected T(std::string t) { return {Kind::Text, 0, std::move(t), {}}; }
-Expected Null() { return {Kind::Null, 0, {}, {}}; }
-Expected Error(std::string e) { return {Kind::Null, 0, {}, std::move(e)}; }
+Expected n(std::int32_t n) { return {Kind::Number, n, {}, {}}; }
+Expected t(std::string t) { return {Kind::Text, 0, std::move(t), {}}; }
+Expected null() { return {Kind::Null, 0, {}, {}}; }
+Expected error(std::string e) { return {Kind::Null, 0, {}, std::move(e)}; }
 
 struct Case {
     std::string expression;
     Expected expected;
 };
 
-std::string repeat_joined(const std::string& term, const std::string& joint, int count)
+std::string repeatJoined(const std::string& term, const std::string& joint, int count)
 {
     std::string out = term;
     for (int i = 1; i < count; ++i)
@@ -38,12 +38,12 @@ std::string repeat_joined(const std::string& term, const std::string& joint, int
     return out;
 }
 
-std::string nested_parens(int depth)
+std::string nestedParens(int depth)
 {
     return std::string(static_cast<std::size_t>(depth), '(') + "1" + std::string(static_cast<std::size_t>(depth), ')');
 }
 
-void check_table(const Case* begin, const Case* end)
+void checkTable(const Case* begin, const Case* end)
 {
     for (const Case* c = begin; c != end; ++c) {
         SCOPED_TRACE("expression: " + c->expression);
@@ -51,14 +51,14 @@ void check_table(const Case* begin, const Case* end)
         env.variables = {{"a", "x"}, {"one", "1"}, {"ten", "10"}, {"empty", ""}, {"Mixed", "m"}};
         if (!c->expected.error.empty()) {
             try {
-                evaluate_expression(c->expression, env);
+                evaluateExpression(c->expression, env);
                 ADD_FAILURE() << "no error";
             } catch (const ScriptError& e) {
                 EXPECT_EQ(std::string(e.what()), c->expected.error);
             }
             continue;
         }
-        ExpressionValue value = evaluate_expression(c->expression, env);
+        ExpressionValue value = evaluateExpression(c->expression, env);
         EXPECT_EQ(static_cast<int>(value.kind), static_cast<int>(c->expected.kind));
         if (c->expected.kind == Kind::Number) {
             EXPECT_EQ(value.number, c->expected.number);
@@ -70,122 +70,122 @@ void check_table(const Case* begin, const Case* end)
 
 // Each grouping case is chosen so that the other grouping gives another value.
 const Case kPrecedence[] = {
-    {"1 || 0 && 0", N(1)},     // || (1, && (0,0)); (1||0)&&0 would be null
-    {"0 && 0 || 2", N(2)},
-    {"! 1 == 2", N(1)},        // !(1 == 2)
-    {"! 0 + 1", Null()},       // !(0 + 1); (!0)+1 would be 2
-    {"! 0 && 0", N(0)},        // (!0) && 0 gives the right side, 0
-    {"! 0 || 0", N(1)},
-    {"1 + ! 0", N(2)},         // 1 + (!0)
-    {"2 + ! 0 < 5", N(2)},     // 2 + !(0 < 5)
-    {"1 != 2 == 3", N(1)},     // 1 != (2 == 3)
-    {"3 == 3 == 1", Null()},   // 3 == (3 == 1)
-    {"1 == 1 == 1", N(1)},
-    {"3 < 2 < 1", N(1)},       // (3 < 2) < 1
-    {"2 == 2 < 3", Null()},    // 2 == (2 < 3)
-    {"5 < 2 + 4", N(1)},       // 5 < (2 + 4); (5<2)+4 would be 4
-    {"(1 || 0) && 0", N(0)},
-    {"! (0 == 1)", N(1)},
-    {"!!7", N(1)},
-    {"1 < 2 == 1", N(1)},      // (1 < 2) == 1
+    {"1 || 0 && 0", n(1)},     // || (1, && (0,0)); (1||0)&&0 would be null
+    {"0 && 0 || 2", n(2)},
+    {"! 1 == 2", n(1)},        // !(1 == 2)
+    {"! 0 + 1", null()},       // !(0 + 1); (!0)+1 would be 2
+    {"! 0 && 0", n(0)},        // (!0) && 0 gives the right side, 0
+    {"! 0 || 0", n(1)},
+    {"1 + ! 0", n(2)},         // 1 + (!0)
+    {"2 + ! 0 < 5", n(2)},     // 2 + !(0 < 5)
+    {"1 != 2 == 3", n(1)},     // 1 != (2 == 3)
+    {"3 == 3 == 1", null()},   // 3 == (3 == 1)
+    {"1 == 1 == 1", n(1)},
+    {"3 < 2 < 1", n(1)},       // (3 < 2) < 1
+    {"2 == 2 < 3", null()},    // 2 == (2 < 3)
+    {"5 < 2 + 4", n(1)},       // 5 < (2 + 4); (5<2)+4 would be 4
+    {"(1 || 0) && 0", n(0)},
+    {"! (0 == 1)", n(1)},
+    {"!!7", n(1)},
+    {"1 < 2 == 1", n(1)},      // (1 < 2) == 1
 };
-TEST(ExpressionGrammar, PrecedenceAndGrouping) { check_table(std::begin(kPrecedence), std::end(kPrecedence)); }
+TEST(ExpressionGrammar, PrecedenceAndGrouping) { checkTable(std::begin(kPrecedence), std::end(kPrecedence)); }
 
 const Case kValues[] = {
-    {"1 == 1", N(1)},
-    {"2 < 1", Null()},
-    {"3 + 4", N(7)},
-    {"a + 1", T("x1")},
-    {"-5 < 0", N(1)},
-    {"one == 1", N(1)},          // a variable is a text: "1" against "1"
-    {"ten < 9", N(1)},           // texts compare byte by byte: "10" < "9"
-    {"10 < 9", Null()},
-    {"one == 01", N(1)},         // the number is written in decimal first
-    {"a == \"x\"", N(1)},
-    {"Mixed == \"M\"", Null()},  // case-sensitive
-    {"undefined == missing", N(1)},
-    {"undefined <= missing", N(1)},
-    {"undefined >= missing", N(1)},
-    {"undefined < missing", Null()},
-    {"undefined != missing", Null()},
-    {"undefined == 0", N(1)},    // number comparison, null as 0
-    {"undefined < 1", N(1)},
-    {"undefined == \"\"", N(1)}, // text comparison, null as ""
-    {"empty == undefined", N(1)},
-    {"undefined + 5", N(5)},
-    {"a + undefined", T("x")},
-    {"undefined + missing", Null()},
-    {"5 + \"x\"", T("5x")},
-    {"\"a\" + 'b'", T("ab")},
-    {"0 || 0", N(0)},
-    {"0 || undefined", Null()},
-    {"empty || 3", N(3)},
-    {"a || 3", T("x")},
-    {"0 && 1", Null()},
-    {"2 && a", T("x")},
-    {"1 & 0", N(0)},
-    {"0 | 2", N(2)},
-    {"1 = 1", N(1)},
-    {"1 <> 2", N(1)},
-    {"2 >= 2", N(1)},
-    {"1 > 2", Null()},
-    {"\"b\" > \"a\"", N(1)},
-    {"\"\xe9\" > \"z\"", N(1)},  // bytes compare unsigned
-    {"2147483647 + 1", N(-2147483647 - 1)},
-    {"4294967297", N(1)},
-    {"-2147483648", N(-2147483647 - 1)},
-    {"12345678901234567890123456789 == 12345678901234567890123456789", N(1)},
-    {"1 # + 2", N(1)},
-    {"\t1\t+\t2", N(3)},
-    {"$(a) + $$", T("x$")},
-    {"$upper(ab) + 1", T("AB1")},
-    {"\"a#b\" # the rest is a comment", T("a")},
+    {"1 == 1", n(1)},
+    {"2 < 1", null()},
+    {"3 + 4", n(7)},
+    {"a + 1", t("x1")},
+    {"-5 < 0", n(1)},
+    {"one == 1", n(1)},          // a variable is a text: "1" against "1"
+    {"ten < 9", n(1)},           // texts compare byte by byte: "10" < "9"
+    {"10 < 9", null()},
+    {"one == 01", n(1)},         // the number is written in decimal first
+    {"a == \"x\"", n(1)},
+    {"Mixed == \"M\"", null()},  // case-sensitive
+    {"undefined == missing", n(1)},
+    {"undefined <= missing", n(1)},
+    {"undefined >= missing", n(1)},
+    {"undefined < missing", null()},
+    {"undefined != missing", null()},
+    {"undefined == 0", n(1)},    // number comparison, null as 0
+    {"undefined < 1", n(1)},
+    {"undefined == \"\"", n(1)}, // text comparison, null as ""
+    {"empty == undefined", n(1)},
+    {"undefined + 5", n(5)},
+    {"a + undefined", t("x")},
+    {"undefined + missing", null()},
+    {"5 + \"x\"", t("5x")},
+    {"\"a\" + 'b'", t("ab")},
+    {"0 || 0", n(0)},
+    {"0 || undefined", null()},
+    {"empty || 3", n(3)},
+    {"a || 3", t("x")},
+    {"0 && 1", null()},
+    {"2 && a", t("x")},
+    {"1 & 0", n(0)},
+    {"0 | 2", n(2)},
+    {"1 = 1", n(1)},
+    {"1 <> 2", n(1)},
+    {"2 >= 2", n(1)},
+    {"1 > 2", null()},
+    {"\"b\" > \"a\"", n(1)},
+    {"\"\xe9\" > \"z\"", n(1)},  // bytes compare unsigned
+    {"2147483647 + 1", n(-2147483647 - 1)},
+    {"4294967297", n(1)},
+    {"-2147483648", n(-2147483647 - 1)},
+    {"12345678901234567890123456789 == 12345678901234567890123456789", n(1)},
+    {"1 # + 2", n(1)},
+    {"\t1\t+\t2", n(3)},
+    {"$(a) + $$", t("x$")},
+    {"$upper(ab) + 1", t("AB1")},
+    {"\"a#b\" # the rest is a comment", t("a")},
 };
-TEST(ExpressionGrammar, ValueRules) { check_table(std::begin(kValues), std::end(kValues)); }
+TEST(ExpressionGrammar, ValueRules) { checkTable(std::begin(kValues), std::end(kValues)); }
 
 const Case kErrors[] = {  // and the limits just inside them
-    {"1 1", Error("Parser stack overflow")},
-    {"1 -2", Error("Parser stack overflow")},
-    {"1 - 2", Error("Parser stack overflow")},
-    {"1 )", Error("Parser stack overflow")},
-    {"bcc_cfg", Error("Parser stack overflow")},
-    {"1 @ 2", Error("Parser stack overflow")},
-    {"(1 1)", Error("Syntax error")},
-    {"1 +", Error("Syntax error")},
-    {"(1", Error("Syntax error")},
-    {")", Error("Syntax error")},
-    {"- 2", Error("Syntax error")},
-    {"", Error("Syntax error")},
-    {"# only a comment", Error("Syntax error")},
-    {"1 + + 2", Error("Syntax error")},
-    {"!", Error("Syntax error")},
-    {"123456789012345678901234567890", Error("Number too big")},
-    {"-123456789012345678901234567890", Error("Number too big")},
-    {"abcdefghijabcdefghijabcdefghi == 0", N(1)},  // 29 letters: a name
-    {"abcdefghijabcdefghijabcdefghij", Error("Name too long")},
-    {"$nope", Error("Bad $")},
-    {repeat_joined("1", "+", 19), N(19)},
-    {repeat_joined("1", "+", 20), Error("no space")},
-    {repeat_joined("1", " + ", 40), Error("no space")},
-    {repeat_joined("a", " == ", 19), Null()},
-    {repeat_joined("a", " == ", 20), Error("no space")},
-    {std::string(36, '!') + "0", Null()},  // 36 "!" cells and one number
-    {std::string(37, '!') + "0", Error("no space")},
-    {nested_parens(100), N(1)},
-    {nested_parens(150), N(1)},
-    {nested_parens(151), Error("Parser stack overflow")},
-    {nested_parens(1000), Error("Parser stack overflow")},
+    {"1 1", error("Parser stack overflow")},
+    {"1 -2", error("Parser stack overflow")},
+    {"1 - 2", error("Parser stack overflow")},
+    {"1 )", error("Parser stack overflow")},
+    {"bcc_cfg", error("Parser stack overflow")},
+    {"1 @ 2", error("Parser stack overflow")},
+    {"(1 1)", error("Syntax error")},
+    {"1 +", error("Syntax error")},
+    {"(1", error("Syntax error")},
+    {")", error("Syntax error")},
+    {"- 2", error("Syntax error")},
+    {"", error("Syntax error")},
+    {"# only a comment", error("Syntax error")},
+    {"1 + + 2", error("Syntax error")},
+    {"!", error("Syntax error")},
+    {"123456789012345678901234567890", error("Number too big")},
+    {"-123456789012345678901234567890", error("Number too big")},
+    {"abcdefghijabcdefghijabcdefghi == 0", n(1)},  // 29 letters: a name
+    {"abcdefghijabcdefghijabcdefghij", error("Name too long")},
+    {"$nope", error("Bad $")},
+    {repeatJoined("1", "+", 19), n(19)},
+    {repeatJoined("1", "+", 20), error("no space")},
+    {repeatJoined("1", " + ", 40), error("no space")},
+    {repeatJoined("a", " == ", 19), null()},
+    {repeatJoined("a", " == ", 20), error("no space")},
+    {std::string(36, '!') + "0", null()},  // 36 "!" cells and one number
+    {std::string(37, '!') + "0", error("no space")},
+    {nestedParens(100), n(1)},
+    {nestedParens(150), n(1)},
+    {nestedParens(151), error("Parser stack overflow")},
+    {nestedParens(1000), error("Parser stack overflow")},
 };
-TEST(ExpressionGrammar, LimitsAndErrors) { check_table(std::begin(kErrors), std::end(kErrors)); }
+TEST(ExpressionGrammar, LimitsAndErrors) { checkTable(std::begin(kErrors), std::end(kErrors)); }
 
 TEST(ExpressionEvaluation, StringsAreExpandedOnlyAsTheParserReachesThem)
 {
     test::TestEnvironment env;
-    EXPECT_THROW(evaluate_expression("1 1 \"later\"", env), ScriptError);
-    EXPECT_TRUE(env.expanded_tokens.empty());
+    EXPECT_THROW(evaluateExpression("1 1 \"later\"", env), ScriptError);
+    EXPECT_TRUE(env.expandedTokens.empty());
 
-    EXPECT_THROW(evaluate_expression("\"first\" + + \"second\"", env), ScriptError);
-    EXPECT_EQ(env.expanded_tokens, std::vector<std::string>{"\"first\""});
+    EXPECT_THROW(evaluateExpression("\"first\" + + \"second\"", env), ScriptError);
+    EXPECT_EQ(env.expandedTokens, std::vector<std::string>{"\"first\""});
 }
 
 TEST(ExpressionEvaluation, TruthAndIntegerResults)
@@ -201,8 +201,8 @@ TEST(ExpressionEvaluation, TruthAndIntegerResults)
         {"0", false, 0},  {"\"\"", false, 0}, {"\"0\"", true, 0}, {"3 + 4", true, 7},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(evaluate_expression_truth(row.expression, env), row.truth) << row.expression;
-        EXPECT_EQ(evaluate_expression_integer(row.expression, env), row.integer) << row.expression;
+        EXPECT_EQ(evaluateExpressionTruth(row.expression, env), row.truth) << row.expression;
+        EXPECT_EQ(evaluateExpressionInteger(row.expression, env), row.integer) << row.expression;
     }
 }
 
@@ -212,7 +212,7 @@ TEST(ExpressionEvaluation, ExpansionErrorsPassThrough)
         throw ScriptError("unknown operator");
     });
     try {
-        evaluate_expression("1 == $what(x)", env);
+        evaluateExpression("1 == $what(x)", env);
         FAIL() << "no error";
     } catch (const ScriptError& e) {
         EXPECT_STREQ(e.what(), "unknown operator");
@@ -243,7 +243,7 @@ TEST(ExpressionEvaluation, ArbitraryInputEndsInAValueOrAScriptError)
         for (std::size_t i = 0; i < length; ++i)
             input += alphabet[next() % alphabet.size()];
         try {
-            evaluate_expression(input, env);
+            evaluateExpression(input, env);
         } catch (const ScriptError&) {
         }
     }

@@ -38,7 +38,7 @@ TEST(StringTokenLength, OneEscapeOrOneQuotedText)
     };
     for (const Row& row : rows) {
         std::string_view text = row.text;
-        EXPECT_EQ(text.substr(0, string_token_length(text)), std::string_view(row.token)) << row.text;
+        EXPECT_EQ(text.substr(0, stringTokenLength(text)), std::string_view(row.token)) << row.text;
     }
 }
 

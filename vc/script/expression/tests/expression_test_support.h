@@ -15,9 +15,9 @@ namespace vc::test {
 class TestEnvironment : public ExpressionEnvironment {
 public:
     std::map<std::string, std::string> variables;
-    std::vector<std::string> expanded_tokens;
+    std::vector<std::string> expandedTokens;
 
-    std::optional<std::string> variable_value(std::string_view name) override
+    std::optional<std::string> variableValue(std::string_view name) override
     {
         auto found = variables.find(std::string(name));
         if (found == variables.end())
@@ -25,9 +25,9 @@ public:
         return found->second;
     }
 
-    std::string expand_string(std::string_view token) override
+    std::string expandString(std::string_view token) override
     {
-        expanded_tokens.emplace_back(token);
+        expandedTokens.emplace_back(token);
         std::string_view body = token;
         if (!body.empty() && (body.front() == '"' || body.front() == '\'')) {
             char quote = body.front();
@@ -49,7 +49,7 @@ public:
                 std::size_t close = rest.find(')');
                 if (close == std::string_view::npos)
                     throw ScriptError("Bad $(<variable>)");
-                auto value = variable_value(rest.substr(1, close - 1));
+                auto value = variableValue(rest.substr(1, close - 1));
                 out += value.value_or("");
                 i += close + 1;
             } else if (rest.rfind("upper(", 0) == 0 && rest.back() == ')') {

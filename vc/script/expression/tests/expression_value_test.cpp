@@ -17,7 +17,7 @@ TEST(TextToInteger, FollowsAtoiRulesAndWraps)
         {"2147483648", -2147483647 - 1},      {"4294967296", 0}, {"-2147483648", -2147483647 - 1},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(text_to_integer(row.text), row.value) << row.text;
+        EXPECT_EQ(textToInteger(row.text), row.value) << row.text;
 }
 
 TEST(ExpressionParameters, NamesWithoutCaseFirstMatchWins)
@@ -38,18 +38,18 @@ TEST(ExpressionParameters, NamesWithoutCaseFirstMatchWins)
         {"path=c:/x=y,z=1", "path", "c:/x=y"},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(find_expression_parameter(row.parameters, row.name), row.value) << row.parameters;
+        EXPECT_EQ(findExpressionParameter(row.parameters, row.name), row.value) << row.parameters;
 }
 
 TEST(ExpressionParameters, AsAnEnvironment)
 {
     std::string parameters = "Rev=1.2,count=3";
     FunctionExpressionEnvironment env(
-        [&](std::string_view name) { return find_expression_parameter(parameters, name); },
+        [&](std::string_view name) { return findExpressionParameter(parameters, name); },
         [](std::string_view token) { return std::string(token.substr(1, token.size() - 2)); });
-    EXPECT_EQ(evaluate_expression_integer("count + 1", env), 31);  // a text joined with 1
-    EXPECT_TRUE(evaluate_expression_truth("REV == \"1.2\"", env));
-    EXPECT_FALSE(evaluate_expression_truth("other", env));
+    EXPECT_EQ(evaluateExpressionInteger("count + 1", env), 31);  // a text joined with 1
+    EXPECT_TRUE(evaluateExpressionTruth("REV == \"1.2\"", env));
+    EXPECT_FALSE(evaluateExpressionTruth("other", env));
 }
 
 }  // namespace
