@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <csignal>
 #include <unistd.h>
 
 namespace orv::sys {
@@ -52,6 +53,8 @@ constexpr SystemCalls kReal{
     .getenv = sysGetenv,
     .getpwuid_r = ::getpwuid_r,
     .getpwnam_r = ::getpwnam_r,
+    .linkat = ::linkat,
+    .kill = ::kill,
 };
 
 SystemCalls g_calls = kReal;

@@ -65,6 +65,9 @@ struct SystemCalls {
   const char* (*getenv)(const char* name);
   int (*getpwuid_r)(uid_t uid, struct passwd* pw, char* buf, size_t size, struct passwd** result);
   int (*getpwnam_r)(const char* name, struct passwd* pw, char* buf, size_t size, struct passwd** result);
+  // Added later; new entries go at the end.
+  int (*linkat)(int fromDir, const char* from, int toDir, const char* to, int flags);
+  int (*kill)(pid_t pid, int signal);
 };
 
 // The table in use. Tests may replace entries (preferably through
