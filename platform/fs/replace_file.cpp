@@ -1,4 +1,6 @@
-// Whole-file replacement through a temporary file and rename (see replace_file.h).
+// Whole-file replacement through a temporary file and rename (see
+// replace_file.h): an unnamed file where the file system has them, a named
+// one marked in use otherwise.
 #include "replace_file.h"
 
 #include "platform/sys/system_calls.h"
@@ -36,6 +38,26 @@ int syncParentDirectory(const std::string& path) {
   return rc == EINVAL ? 0 : rc;
 }
 
+// The temporary names of replacements of base: ".<base>.<pid %04x>.<n>~".
+static bool parseTemporaryName(std::string_view name, const std::string& base, TempOwner& owner) {
+  const std::string head = "." + base + ".";
+  if (name.size() < head.size() + 7 || name.substr(0, head.size()) != head || name.back() != '~') return false;
+  std::string_view rest = name.substr(head.size(), name.size() - head.size() - 1);
+  const std::size_t dot = rest.find('.');
+  if (dot != 4 || rest.size() < 6) return false;
+  unsigned pid = 0;
+  for (char c : rest.substr(0, 4)) {
+    const int v = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    if (v < 0) return false;
+    pid = pid * 16 + static_cast<unsigned>(v);
+  }
+  for (char c : rest.substr(5))
+    if (c < '0' || c > '9') return false;
+  owner.pid = pid;
+  owner.pidMask = 0xffffu;
+  return true;
+}
+
 int AtomicFileWriter::begin(const std::string& path, mode_t newFileMode, Durability durability) {
   abandon();
   target_ = path;
@@ -43,17 +65,30 @@ int AtomicFileWriter::begin(const std::string& path, mode_t newFileMode, Durabil
   durability_ = durability;
   const std::string dir = dirOf(path);
   const std::string base = baseOf(path);
-  const unsigned pid = static_cast<unsigned>(orv::sys::calls().getpid()) & 0xffffu;
-  CreatedFile f = createUnique(
-      [&](unsigned n) {
-        char tail[32];
-        std::snprintf(tail, sizeof tail, ".%04x.%03u~", pid, n);
-        return dir + "/." + base + tail;
-      },
-      1000, newFileMode);
-  if (f.fd < 0) return error_ = f.error;
-  fd_ = f.fd;
-  temp_ = f.path;
+  removeStaleFiles(dir, [&](std::string_view name, TempOwner& owner) {
+    return parseTemporaryName(name, base, owner);
+  });
+  int fd = openUnnamed(dir, newFileMode);
+  if (fd >= 0) {
+    fd_ = fd;
+    temp_ = descriptorPath(fd);
+    named_ = false;
+  } else {
+    if (!unnamedUnsupported(errno)) return error_ = errno;
+    const unsigned pid = static_cast<unsigned>(orv::sys::calls().getpid()) & 0xffffu;
+    CreatedFile f = createUnique(
+        [&](unsigned n) {
+          char tail[32];
+          std::snprintf(tail, sizeof tail, ".%04x.%03u~", pid, n);
+          return dir + "/." + base + tail;
+        },
+        1000, newFileMode);
+    if (f.fd < 0) return error_ = f.error;
+    fd_ = f.fd;
+    temp_ = f.path;
+    named_ = true;
+  }
+  markInUse(fd_);  // without locks, the process id in the name still protects it
   struct stat st {};
   if (orv::sys::calls().stat(path.c_str(), &st) == 0) {
     // Keep the old file's permission bits and group: whoever replaces a
@@ -74,20 +109,59 @@ int AtomicFileWriter::write(std::string_view data) {
   return error_;
 }
 
+// Links the unnamed temporary file under a temporary name beside the
+// target; 0 or an errno value.
+int AtomicFileWriter::nameTemporary() {
+  const unsigned pid = static_cast<unsigned>(orv::sys::calls().getpid()) & 0xffffu;
+  const std::string dir = dirOf(target_);
+  const std::string base = baseOf(target_);
+  for (unsigned n = 0; n < 1000; ++n) {
+    char tail[32];
+    std::snprintf(tail, sizeof tail, ".%04x.%03u~", pid, n);
+    const std::string name = dir + "/." + base + tail;
+    const int e = linkDescriptor(fd_, name);
+    if (e == 0) {
+      temp_ = name;
+      named_ = true;
+      return 0;
+    }
+    if (e != EEXIST) return e;
+  }
+  return EEXIST;
+}
+
 int AtomicFileWriter::commit() {
   if (fd_ < 0) return error_ ? error_ : EBADF;
   const bool sync = durability_ == Durability::Durable;
   int rc = error_;
   if (rc == 0 && sync && orv::sys::calls().fsync(fd_) != 0) rc = errno;
+  bool linkedAtTarget = false;
+  if (rc == 0 && !named_) {
+    // A missing target takes the name at once; otherwise a temporary name
+    // first, renamed over the old file.
+    struct stat st {};
+    if (orv::sys::calls().lstat(target_.c_str(), &st) != 0 && errno == ENOENT &&
+        linkDescriptor(fd_, target_) == 0) {
+      temp_.clear();
+      linkedAtTarget = true;
+    } else {
+      rc = nameTemporary();
+    }
+  }
+  // The descriptor is closed before the rename: a failing close (a write
+  // error the file system reports late) still leaves the old file in place.
   if (orv::sys::calls().close(fd_) != 0 && rc == 0) rc = errno;
   fd_ = -1;
-  if (rc == 0 && orv::sys::calls().rename(temp_.c_str(), target_.c_str()) != 0) rc = errno;
+  if (rc != 0 && linkedAtTarget) orv::sys::calls().unlink(target_.c_str());  // the name was free
+  if (rc == 0 && !temp_.empty() && orv::sys::calls().rename(temp_.c_str(), target_.c_str()) != 0) rc = errno;
   if (rc != 0) {
-    orv::sys::calls().unlink(temp_.c_str());
+    if (named_) orv::sys::calls().unlink(temp_.c_str());
     temp_.clear();
+    named_ = false;
     return error_ = rc;
   }
   temp_.clear();
+  named_ = false;
   if (sync) syncParentDirectory(target_);
   return 0;
 }
@@ -97,10 +171,9 @@ void AtomicFileWriter::abandon() {
     orv::sys::calls().close(fd_);
     fd_ = -1;
   }
-  if (!temp_.empty()) {
-    orv::sys::calls().unlink(temp_.c_str());
-    temp_.clear();
-  }
+  if (named_ && !temp_.empty()) orv::sys::calls().unlink(temp_.c_str());
+  temp_.clear();
+  named_ = false;
 }
 
 int replaceFileContents(const std::string& path, std::string_view contents, mode_t newFileMode) {

@@ -5,6 +5,11 @@
 // file is never deleted first. Until commit() succeeds the old file stays as
 // it was; an abandoned writer removes its temporary file.
 //
+// The temporary file has no name while it is written where the file system
+// allows (see temp_file.h): it is named ".<base>.<pid>.<n>~" only for the
+// moment between its link and the rename, marked in use all the while, and
+// begin() removes such names that writers killed in that moment left.
+//
 // Durability::NoSync leaves out both syncs: a crash still leaves the old or
 // the new file (the rename is atomic), but the new one may not have reached
 // the disk. For files that can be made again, such as working files checked
@@ -39,11 +44,16 @@ class AtomicFileWriter {
   // Drops the temporary file; the old file stays.
   void abandon();
 
+  // A path that reaches the temporary file (for an unnamed one, through
+  // /proc/self/fd).
   const std::string& tempPath() const { return temp_; }
 
  private:
+  int nameTemporary();
+
   std::string target_;
   std::string temp_;
+  bool named_ = false;  // temp_ is a name in the directory
   int fd_ = -1;
   int error_ = 0;
   Durability durability_ = Durability::Durable;

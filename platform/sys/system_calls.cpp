@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <csignal>
 #include <unistd.h>
 
 namespace orv::sys {
@@ -58,6 +59,8 @@ constexpr SystemCalls kReal{
     .setgrent = ::setgrent,
     .getgrent = ::getgrent,
     .endgrent = ::endgrent,
+    .linkat = ::linkat,
+    .kill = ::kill,
 };
 
 SystemCalls g_calls = kReal;

@@ -74,6 +74,9 @@ struct SystemCalls {
   void (*setgrent)();
   struct group* (*getgrent)();
   void (*endgrent)();
+  // Naming an unnamed file, and asking whether a process lives.
+  int (*linkat)(int fromDir, const char* from, int toDir, const char* to, int flags);
+  int (*kill)(pid_t pid, int signal);
 };
 
 // The table in use. Tests may replace entries (preferably through

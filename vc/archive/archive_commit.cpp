@@ -2,13 +2,19 @@
 // checked when the option `checkwrite` asks for it, and swapped in by rename
 // so that the archive's name always holds a complete archive.
 //
-// The swap: a hard link keeps the old archive under a backup name, the new
-// file is renamed over the archive (atomic), the directory is synced and the
-// backup removed. Where the file system has no hard links the old archive is
-// renamed to the backup name first, and a failure of the second rename puts
-// it back. The write lock (a lock on the name in the directory's lock file)
-// is held throughout, and the descriptor the record reads through is opened
-// on the new file before the swap, so the record never lacks a stream.
+// The new file has no name while it is written and synced (see
+// vc/files/temp_files.h); a process killed meanwhile leaves nothing. The
+// swap: the new file is linked under a temporary name (or, for an archive
+// not yet on disk, straight under the archive's name), a hard link keeps the
+// old archive under a backup name, the new file is renamed over the archive
+// (atomic), the directory is synced and the backup removed. Both temporary
+// names are marked in use, so a process killed during the swap leaves only
+// names that the next writer in the directory clears. Where the file system
+// has no hard links the old archive is renamed to the backup name first,
+// and a failure of the second rename puts it back. The write lock (a lock
+// on the name in the directory's lock file) is held throughout, and the
+// descriptor the record reads through is opened on the new file before the
+// swap, so the record never lacks a stream.
 #include "vc/archive/archive_events.h"
 #include "vc/archive/archive_handles.h"
 #include "vc/archive/format/archive_writer.h"
@@ -19,6 +25,7 @@
 #include "vc/paths/name_parts.h"
 #include "platform/sys/system_calls.h"
 #include "fs/replace_file.h"
+#include "fs/temp_file.h"
 #include "vc/instance/instance.h"
 #include "libc/orv/gzip_writer.h"
 #include "vc/archive/operation_log.h"
@@ -131,7 +138,7 @@ void discard(VcInstance& inst, Attempt& at) {
 
 // Writes one commit file and closes it.
 int writeCommitFile(VcInstance& inst, VcArchive& a, const std::string& dir, Attempt& at) {
-  if (int rc = createTempBeside(&inst, dir, kArchiveTempPrefix, at.commit)) return rc;
+  if (int rc = createUnnamedBeside(&inst, dir, at.commit)) return rc;
   FileSink file(at.commit.fd);
   vc::archive::ChecksumSink disk(file);
   vc::archive::WriteOptions opts;
@@ -167,12 +174,9 @@ int writeCommitFile(VcInstance& inst, VcArchive& a, const std::string& dir, Atte
   if (rc) return rc;
   at.crc = disk.crc();
   at.count = disk.count();
-  const bool synced = calls().fsync(at.commit.fd) == 0;
-  const int e = errno;
-  const bool closed = calls().close(at.commit.fd) == 0;
-  at.commit.fd = -1;
-  if (!synced || !closed) {
-    inst.extraError = synced ? errno : e;
+  // The descriptor stays open: an unnamed file lives by it until the swap.
+  if (calls().fsync(at.commit.fd) != 0) {
+    inst.extraError = errno;
     return err::kArchiveWrite;
   }
   return 0;
@@ -214,14 +218,38 @@ bool noHardLinks(int e) {
 }
 
 // Swaps the commit file in; backup receives the name the old archive was
-// kept under (removed by the caller after the commit event).
-int swapIn(VcInstance& inst, const VcArchive& a, const std::string& dir, const std::string& commitPath,
-           std::string& backup) {
+// kept under (removed by the caller after the commit event), empty when
+// there was none.
+int swapIn(VcInstance& inst, const VcArchive& a, const std::string& dir, TempFile& commit, std::string& backup) {
+  backup.clear();
+  if (!commit.named) {
+    // An archive not on disk yet takes its name at once.
+    if (!exists(a.path)) {
+      const int e = orv::fs::linkDescriptor(commit.fd, a.path);
+      if (e == 0) {
+        commit.path.clear();
+        orv::fs::syncParentDirectory(a.path);
+        return 0;
+      }
+      if (e != EEXIST) return fail(inst, err::kRenameFailed, e);
+    }
+    if (int rc = nameTempBeside(&inst, dir, kArchiveTempPrefix, commit)) return rc;
+  }
+  const std::string& commitPath = commit.path;
+  if (!exists(a.path)) {
+    if (calls().rename(commitPath.c_str(), a.path.c_str()) != 0) return fail(inst, err::kRenameFailed, errno);
+    orv::fs::syncParentDirectory(a.path);
+    return 0;
+  }
+
   TempFile b;
   if (int rc = createTempBeside(&inst, dir, kArchiveTempPrefix, b)) return rc;
   backup = b.path;
   calls().close(b.fd);
   calls().unlink(backup.c_str());
+  // The backup name holds the old archive: marked in use through the
+  // record's descriptor on it, so no other process takes it for a leftover.
+  orv::fs::markInUse(a.fd);
 
   const char* archive = a.path.c_str();
   if (calls().link(archive, backup.c_str()) == 0) {
@@ -229,18 +257,22 @@ int swapIn(VcInstance& inst, const VcArchive& a, const std::string& dir, const s
       const int e = errno;
       if (!exists(a.path)) calls().rename(backup.c_str(), archive);
       calls().unlink(backup.c_str());
+      backup.clear();
       return fail(inst, err::kRenameFailed, e);
     }
   } else {
     const int e = errno;
+    backup.clear();
     if (!noHardLinks(e)) return fail(inst, err::kRenameFailed, e);
-    if (calls().rename(archive, backup.c_str()) != 0) return fail(inst, err::kRenameFailed, errno);
+    if (calls().rename(archive, b.path.c_str()) != 0) return fail(inst, err::kRenameFailed, errno);
     if (calls().rename(commitPath.c_str(), archive) != 0) {
       const int e2 = errno;
-      calls().rename(backup.c_str(), archive);
+      calls().rename(b.path.c_str(), archive);
       return fail(inst, err::kRenameFailed, e2);
     }
+    backup = b.path;
   }
+  commit.path.clear();  // it is the archive now
   orv::fs::syncParentDirectory(a.path);
   return 0;
 }
@@ -345,7 +377,7 @@ int commitArchive(VcInstance& inst, VcArchive& a, bool close) {
     return fail(inst, err::kCannotOpenTemp, e);
   }
   std::string backup;
-  if (int rc = swapIn(inst, a, dir, at.commit.path, backup)) {
+  if (int rc = swapIn(inst, a, dir, at.commit, backup)) {
     calls().close(newFd);
     discard(inst, at);
     return rc;
@@ -353,7 +385,8 @@ int commitArchive(VcInstance& inst, VcArchive& a, bool close) {
   at.commit.path.clear();  // it is the archive now
 
   archiveHooks().runEvent(inst, &a, "commit", nullptr);
-  calls().unlink(backup.c_str());
+  if (!backup.empty()) calls().unlink(backup.c_str());
+  removeTemp(&inst, at.commit);  // closes it; nothing left to unlink
   a.file.flags &= static_cast<std::uint8_t>(~(vc::archive::kFlagCreated | vc::archive::kFlagModified));
   readFromNewArchive(inst, a, at, newFd, mode);
 

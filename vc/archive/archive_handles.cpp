@@ -73,9 +73,8 @@ int registerArchive(VcArchive* a) {
 void closeArchive(VcInstance& inst, VcArchive* a) {
   if (!a) return;
   writeOperationLog(inst, *a);
-  // A file this open created and no commit filled is removed while the
-  // share lock still guards its name.
-  if (a->file.flags & vc::archive::kFlagCreated) forceRemove(a->path);
+  // An archive this open created and no commit filled was never on disk:
+  // nothing to remove.
   if (a->handle >= 1 && a->handle <= kArchiveHandles &&
       g_table[static_cast<std::size_t>(a->handle - 1)] == a)
     g_table[static_cast<std::size_t>(a->handle - 1)] = nullptr;

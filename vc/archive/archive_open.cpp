@@ -6,20 +6,33 @@
 // deny-read-write. The archive file itself is only ever opened read-only:
 // commits replace it by rename, and the lock, being keyed by the name,
 // guards the file across the swap.
-#include "vc/paths/path_file_system.h"
+//
+// Creating an archive puts nothing on disk: the record reads an empty
+// unnamed stand-in file until the first commit gives the archive its name,
+// and the share lock on the name keeps other creators away meanwhile. A
+// 0-byte file at the name (left by older versions killed before their first
+// commit) counts as absent for a creating open and is replaced by the first
+// commit. A writer's open also clears the temporary files that killed
+// processes left in the directory.
 #include "vc/archive/archive_events.h"
 #include "vc/archive/archive_recognition.h"
 #include "vc/archive/archive_handles.h"
 #include "vc/error_codes.h"
 #include "vc/files/file_operations.h"
+#include "vc/files/temp_files.h"
+#include "fs/temp_file.h"
 #include "platform/sys/system_calls.h"
 #include "vc/instance/instance.h"
+#include "vc/paths/name_parts.h"
+#include "vc/paths/path_file_system.h"
 #include "vc/instance/user_name.h"
+#include "vc/instance/seams.h"
 #include "vc/paths/instance_path_environment.h"
 #include "vc/config/option_lookup.h"
 #include "vc/archive/share_lock_codes.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,29 +59,56 @@ int openFailure(VcInstance& inst, int e) {
   return fail(inst, e == EMFILE || e == ENFILE ? err::kTooManyFiles : err::kCannotOpenArchive, e);
 }
 
+// Whether the file open on fd is empty (a creating open takes it for absent).
+bool emptyFile(int fd) {
+  struct stat st {};
+  return orv::sys::calls().fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0;
+}
+
+// The stand-in a created archive reads until its first commit: an empty
+// unnamed file in the archive's directory, so that it has the mode and
+// group a file created there would have. -1 with errno set on failure.
+int openStandIn(const std::string& path) {
+  const std::string dir = directoryPart(path);
+  int fd = orv::fs::openUnnamed(dir, 0666);
+  if (fd >= 0 || !orv::fs::unnamedUnsupported(errno)) return fd;
+  // No unnamed files here: a name of this process, unlinked at once.
+  char pid[8];
+  std::snprintf(pid, sizeof pid, "%04x", seams().processId() & 0xffffu);
+  const std::string head = dir + "/" + kArchiveTempPrefix + pid + ".";
+  orv::fs::CreatedFile f =
+      orv::fs::createUnique([&](unsigned n) { return head + std::to_string(1000 + n); }, 9000, 0666);
+  if (f.fd < 0) return -1;
+  orv::sys::calls().unlink(f.path.c_str());
+  return f.fd;
+}
+
 // Opens the file with its share mode: the lock first, then the file, so the
-// file that is opened is the one the lock guards. Creates a missing file
-// (mode 0666 less the umask) when asked; *created tells whether this call did.
+// file that is opened is the one the lock guards. A missing (or empty) file
+// is, when asked, created: *created tells so, and fd is then the stand-in.
 int openShared(VcInstance& inst, const std::string& path, bool writeLock, unsigned openMode,
                orv::fs::ShareLock& lock, int& fd, bool& created) {
   created = false;
   int e = 0;
   LockStatus st = lock.acquire(path, writeLock ? LockMode::DenyReadWrite : LockMode::DenyWrite, &e);
   if (st != LockStatus::Ok) return fail(inst, lockStatusCode(st), e);
+  if (writeLock) removeStaleTemps(directoryPart(path));
   auto& ops = orv::sys::calls();
   fd = ops.open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
-  if (fd < 0 && errno == ENOENT && (openMode & kOpenCreate)) {
-    int cfd = ops.open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (cfd >= 0) {
-      created = true;
-      inst.flags |= kInstCreatedFile;
-      ops.close(cfd);
-      if (!(openMode & kOpenWrite) && optionBool(inst, "writeprotect", true))
-        setReadOnly(path);
-      else
-        setWritable(path);
+  if (openMode & kOpenCreate) {
+    bool absent = fd < 0 && errno == ENOENT;
+    if (fd >= 0 && emptyFile(fd)) {
+      ops.close(fd);
+      fd = -1;
+      absent = true;
     }
-    fd = ops.open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
+    if (absent) {
+      fd = openStandIn(path);
+      if (fd >= 0) {
+        created = true;
+        inst.flags |= kInstCreatedFile;
+      }
+    }
   }
   if (fd < 0) {
     const int saved = errno;
@@ -119,7 +159,8 @@ bool openBitsOf(int mode, unsigned& bits) {
 // missing archive, or opening and modifying an existing one.
 int checkOpenPermissions(VcInstance& inst, const std::string& path, unsigned bits, bool forHandle) {
   struct stat st {};
-  const bool exists = orv::sys::calls().stat(path.c_str(), &st) == 0;
+  bool exists = orv::sys::calls().stat(path.c_str(), &st) == 0;
+  if ((bits & kOpenCreate) && exists && S_ISREG(st.st_mode) && st.st_size == 0) exists = false;
   if ((bits & kOpenCreate) && !exists) {
     if (!permitted(inst, "createarchive", nullptr)) return refuse(inst, err::kDenyCreateArchive);
     return 0;
@@ -283,7 +324,9 @@ int changeWriteLock(VcInstance& inst, int handle, int requested) {
   LockStatus st = wasHeld ? a->shareLock.change(want, &e) : a->shareLock.acquire(a->path, want, &e);
   if (st != LockStatus::Ok) return fail(inst, lockStatusCode(st), e);
 
-  if (orv::fs::fileChanged(a->identity, a->path)) {
+  // An archive created by this handle is on disk only from its first commit.
+  const bool notYetOnDisk = (a->file.flags & vc::archive::kFlagCreated) != 0;
+  if (!notYetOnDisk && orv::fs::fileChanged(a->identity, a->path)) {
     if (!wasHeld)
       a->shareLock.release();
     else if (requested == 1)
@@ -293,6 +336,7 @@ int changeWriteLock(VcInstance& inst, int handle, int requested) {
   if (requested == 1) {
     a->writeLock = 1;
     a->openMode |= kOpenWrite;
+    removeStaleTemps(directoryPart(a->path));
   } else {
     a->writeLock = 0;
   }

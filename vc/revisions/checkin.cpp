@@ -41,24 +41,20 @@ constexpr int kFlagHarvest = 4;
 constexpr int kFlagAlwaysDelta = 8;
 constexpr int kFlagNeverDelta = 16;
 
-// A temporary file in the working file's directory, removed on every path.
+// An unnamed temporary file in the working file's directory, which the
+// differencer opens through its /proc/self/fd path; gone with its descriptor
+// on every path, also when the process is killed.
 struct ScopedTemp {
   VcInstance& inst;
   TempFile file;
   explicit ScopedTemp(VcInstance& i) : inst(i) {}
   ~ScopedTemp() { removeTemp(&inst, file); }
   int create(const std::string& dir, std::string_view contents) {
-    if (int rc = createTempBeside(&inst, dir, kArchiveTempPrefix, file)) return rc;
+    if (int rc = createUnnamedBeside(&inst, dir, file)) return rc;
     if (!orv::sys::writeAll(file.fd, contents.data(), contents.size())) {
       inst.extraError = errno;
       return err::kTempWrite;
     }
-    if (orv::sys::calls().close(file.fd) != 0) {
-      file.fd = -1;
-      inst.extraError = errno;
-      return err::kTempWrite;
-    }
-    file.fd = -1;
     return 0;
   }
 };

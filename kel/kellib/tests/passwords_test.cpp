@@ -286,7 +286,9 @@ TEST_F(KelAdminPassword, AFileThatCannotBeWrittenGives26) {
 // or its temporary replacement fails with Error, after After such calls.
 template <auto Entry, int Error, int After = 0>
 int setWhileFailing() {
-  orv::sys::ScopedFault<Entry> fault(Error, {.after = After, .pathContains = "kel.adm"});
+  // The replacement is written unnamed in the password file's directory, so
+  // the fault watches the whole directory.
+  orv::sys::ScopedFault<Entry> fault(Error, {.after = After, .pathContains = "inst/orvkel"});
   const int rc = kelSetAdminPassword("old", "next");
   EXPECT_GE(fault.failures(), 1) << "the fault was never met";
   return rc;

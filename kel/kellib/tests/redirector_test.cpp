@@ -177,7 +177,9 @@ TEST_F(KelRedirector, AFailedWriteLeavesTheOldFile) {
 // through; the answer of the append.
 template <auto Entry, int Error, int After = 0>
 int appendWhileFailing(const std::string& redirector) {
-  ScopedFault<Entry> fault(Error, {.after = After, .pathContains = "r.red"});
+  // The replacement is written unnamed in the redirector's directory, so the
+  // fault watches the whole directory.
+  ScopedFault<Entry> fault(Error, {.after = After, .pathContains = redirector.substr(0, redirector.rfind('/'))});
   const int rc = kelAppendRedirector(redirector.c_str(), "/db/two");
   EXPECT_GE(fault.failures(), 1) << "the fault was never met";
   return rc;

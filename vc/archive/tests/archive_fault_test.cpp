@@ -109,8 +109,8 @@ TEST_F(ArchiveFaultTest, FailingSyncOrChmodDuringCommitNeverLeavesHalfAnArchive)
   };
   const Case cases[] = {
       {"fsync of the new archive",
-       [](int h) {
-         ScopedFault<&SystemCalls::fsync> f(EIO, {.pathContains = "/vc_"});
+       [this](int h) {
+         ScopedFault<&SystemCalls::fsync> f(EIO, {.pathContains = dir + "/"});  // the first: the new file, unnamed
          const int rc = vcCommitArchive(h, 0);
          EXPECT_EQ(f.failures(), 1);
          return rc;
@@ -171,7 +171,8 @@ TEST_F(CheckoutFaultTest, FullDiskWhileWritingAWorkingFileKeepsTheOldOne) {
   };
   for (int after : {0, 1, 50}) {
     SCOPED_TRACE("writes let through: " + std::to_string(after));
-    ScopedFault<&SystemCalls::write> full(ENOSPC, {.after = after, .pathContains = "kept.c"});
+    // The new working file has no name while it is written: any file in dir.
+    ScopedFault<&SystemCalls::write> full(ENOSPC, {.after = after, .pathContains = dir + "/"});
     EXPECT_EQ(vcCoRevision(h, "1.1", work.c_str()), err::kWorkWrite);
     EXPECT_EQ(full.failures(), 1);
     EXPECT_TRUE(readFile(work) == "old contents\n");

@@ -156,18 +156,23 @@ TEST_F(OpenTest, LzwMagicBytes) {
 }
 
 TEST_F(OpenTest, ZeroLengthAndUnreadableFiles) {
-  // A file being created reads as an empty archive; an existing empty one is no archive.
+  // A file being created reads as an empty archive and is on disk only
+  // from its first commit; an existing empty one is no archive to a plain
+  // open, and absent to a creating one.
   int h = 0;
   ASSERT_EQ(vcOpenArchive(path("sub/dir/new.v").c_str(), &h, 4), 0);
-  EXPECT_TRUE(fs::exists(path("sub/dir/new.v")));
+  EXPECT_FALSE(fs::exists(path("sub/dir/new.v")));
   EXPECT_EQ(rec(h)->file.readState, vc::archive::ReadState::All);
   EXPECT_TRUE(rec(h)->file.flags & vc::archive::kFlagCreated);
   EXPECT_EQ(vcCloseArchive(h), 0);
-  EXPECT_FALSE(fs::exists(path("sub/dir/new.v")));  // never committed: removed
+  EXPECT_FALSE(fs::exists(path("sub/dir/new.v")));  // never committed: never there
 
   writeFile(path("zero.v"), "");
-  EXPECT_EQ(vcOpenArchive(path("zero.v").c_str(), &h, 7), vc::err::kNotVersionFile);
-  EXPECT_TRUE(fs::exists(path("zero.v")));  // not ours to delete
+  EXPECT_EQ(vcOpenArchive(path("zero.v").c_str(), &h, 1), vc::err::kNotVersionFile);
+  ASSERT_EQ(vcOpenArchive(path("zero.v").c_str(), &h, 7), 0);
+  EXPECT_TRUE(rec(h)->file.flags & vc::archive::kFlagCreated);
+  EXPECT_EQ(vcCloseArchive(h), 0);
+  EXPECT_TRUE(fs::exists(path("zero.v")));  // not ours to delete: only a commit replaces it
   EXPECT_EQ(vcOpenArchive(path("missing.v").c_str(), &h, 1), vc::err::kCannotOpenArchive);
   EXPECT_EQ(vcExtraError(), ENOENT);
   // A directory where the archive's directory should be.

@@ -54,14 +54,30 @@ TEST_F(TempFilesTest, NamesBesideAFile) {
   EXPECT_EQ(createTempBeside(nullptr, dir + "/missing", "vc_", d), vc::err::kCannotCreateTemp);
 }
 
-TEST_F(TempFilesTest, NamesInTheTemporaryDirectory) {
+// Files in the temporary directory (plain copies of archives) have no name
+// there: a process killed while holding one leaves nothing behind. They are
+// private (0600) and reachable through their descriptor's path.
+TEST_F(TempFilesTest, UnnamedFilesInTheTemporaryDirectory) {
   ::unsetenv("TMPDIR");
-  ::setenv("TEMP", dir.c_str(), 1);  // no trailing separator: one is added
+  ::setenv("TEMP", dir.c_str(), 1);
+  // Where the file is: the directory part of its descriptor's link.
+  auto where = [](const TempFile& t) {
+    std::error_code ec;
+    return fs::read_symlink(t.path, ec).parent_path().string();
+  };
   TempFile a, b;
   ASSERT_EQ(createTempInTempDir(nullptr, nullptr, nullptr, a), 0);
   ASSERT_EQ(createTempInTempDir(nullptr, nullptr, "a.bcd", b), 0);
-  EXPECT_EQ(a.path, dir + "/TMP0000.$$$");
-  EXPECT_EQ(b.path, dir + "/abc0000.$$$");  // three characters, no '.'
+  EXPECT_FALSE(a.named);
+  EXPECT_EQ(where(a), dir);
+  struct stat st {};
+  ASSERT_EQ(::fstat(a.fd, &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_EQ(st.st_nlink, 0u);
+  ASSERT_EQ(::write(a.fd, "abc", 3), 3);
+  ASSERT_EQ(::stat(a.path.c_str(), &st), 0);  // reachable by its path
+  EXPECT_EQ(st.st_size, 3);
+  EXPECT_TRUE(fs::is_empty(dir));
   removeTemp(nullptr, a);
   removeTemp(nullptr, b);
   // An unusable candidate is passed over for the next one.
@@ -70,8 +86,9 @@ TEST_F(TempFilesTest, NamesInTheTemporaryDirectory) {
   ::unsetenv("TMP");
   TempFile c;
   ASSERT_EQ(createTempInTempDir(nullptr, dir.c_str(), "x", c), 0);
-  EXPECT_EQ(c.path, dir + "/x0000.$$$");
+  EXPECT_EQ(where(c), dir);
   removeTemp(nullptr, c);
+  EXPECT_TRUE(fs::is_empty(dir));
 }
 
 // Eight processes asking for 200 names each in one directory all get

@@ -193,7 +193,7 @@ TEST_F(PathApiTest, FindArchiveNameOverATree) {
       {"new/missing.c", 3, false, 14, "new/rcs/missing.c", false},
       {"paired/paired.c", 1, true, 0, "store/paired.c", true},
       {"paired/other.c", 1, false, 14, "store/other.c", false},
-      {"src/made.c", 6, true, 0, "src/rcs/made.c", true},       // created, handed out
+      {"src/made.c", 6, true, 0, "src/rcs/made.c", false},      // created, handed out: on disk from its commit
       {"fresh/made.c", 4, false, 0, "fresh/rcs/made.c", true},  // created and committed
   };
   for (const Case& c : cases) {
