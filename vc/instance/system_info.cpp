@@ -56,7 +56,7 @@ int getSysInfo(int item, char* buf, int len) {
     case 41: return copyResult(&inst, currentUserName(inst), buf, len);
     case 61: return copyResult(&inst, loginName(inst), buf, len);
     case 79: return copyResult(&inst, inst.security.databasePath, buf, len);
-    case 80: return copyResult(&inst, authenticatedUser(inst), buf, len);
+    case 80: return copyResult(&inst, startUpUserName(inst), buf, len);
     case 81:
       return put32(inst, buf, len, inst.work.project ? g_projects.handleOf(inst, inst.work.project) : 0);
     case 82: return put32(inst, buf, len, inst.work.archive ? inst.work.archive->handle : 0);

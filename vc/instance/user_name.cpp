@@ -45,6 +45,12 @@ std::string authenticatedUser(const VcInstance& inst) {
   return (inst.flags & kInstSystemUser) ? std::string(inst.identity.userName) : std::string();
 }
 
+std::string startUpUserName(const VcInstance& inst) {
+  if (inst.flags & kInstSystemUser) return inst.identity.userName;
+  const char* logname = orv::sys::calls().getenv("LOGNAME");
+  return logname ? logname : "";
+}
+
 std::string currentUserName(VcInstance& inst) {
   return firstOf(authenticatedUser(inst), optionString(inst, "logname", ""));
 }

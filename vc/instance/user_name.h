@@ -28,6 +28,11 @@ int systemUserName(char* buf, std::size_t len);
 // The authenticated user as held (not made safe); empty when there is none.
 std::string authenticatedUser(const VcInstance& inst);
 
+// The name found at start-up as the caller sees it (item 80 of
+// vcGetSysInfo): the authenticated user, else $LOGNAME, else empty. Only
+// reported: the rules below never fall back on $LOGNAME.
+std::string startUpUserName(const VcInstance& inst);
+
 // The authenticated user when set, else the option `logname`, else
 // "unknown"; made safe.
 std::string currentUserName(VcInstance& inst);

@@ -189,8 +189,14 @@ TEST_F(InstanceTest, UserName) {
   EXPECT_EQ(vc::authenticatedUser(*inst), "");
   EXPECT_FALSE(inst->flags & vc::kInstSystemUser);
   EXPECT_EQ(vc::currentUserName(*inst), "unknown");
+  char item80[64] = "";
+  ASSERT_EQ(vcGetSysInfo(80, item80, sizeof item80), 0);
+  EXPECT_STREQ(item80, "bob");  // the start-up name as reported falls back on $LOGNAME
   vcAPIcleanup();
   ::unsetenv("LOGNAME");
+  ASSERT_EQ(vcAPIinit(), 0);
+  ASSERT_EQ(vcGetSysInfo(80, item80, sizeof item80), 0);
+  EXPECT_STREQ(item80, "");
 }
 
 TEST_F(InstanceTest, StartUpFailures) {
