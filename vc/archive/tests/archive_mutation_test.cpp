@@ -28,7 +28,7 @@ namespace {
 namespace fs = std::filesystem;
 using archive_test::readFile;
 
-constexpr int kDefaultMutants = 4000;
+constexpr int kDefaultMutants = 6000;
 
 // ---- The judge: the grammar of the format, read strictly and independently ----
 //
@@ -198,12 +198,18 @@ std::string mutate(std::string s, std::mt19937_64& rng, std::string& what) {
   return s;
 }
 
+// The bytes shown in a failure: line feeds kept, other control and high bytes as \xHH.
 std::string escaped(std::string_view s) {
   std::string out;
   for (char c : s) {
-    if (c == '\n') out += "\\n\n";
-    else if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F) out += "\\x" + std::to_string(static_cast<unsigned char>(c));
-    else out += c;
+    const unsigned char b = static_cast<unsigned char>(c);
+    if (c == '\n' || (b >= 0x20 && b < 0x7F)) {
+      out += c;
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02x", b);
+      out += hex;
+    }
   }
   return out;
 }
