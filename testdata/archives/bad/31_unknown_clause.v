@@ -1,10 +1,10 @@
 head ;
 branch ;
 access ;
+expand @kv@;
 symbols ;
 locks ;
 comment @# @;
-expand @kv@;
 
 
 

@@ -48,6 +48,13 @@ std::string word(std::string_view prefix, std::string_view name) {
 
 }  // namespace
 
+void putPhrases(std::string& out, const Phrases& phrases) {
+  for (const std::string& p : phrases) {
+    out += p;
+    out += '\n';
+  }
+}
+
 std::string convertDate(const std::string& date, Years years) {
   if (years == Years::AsHeld) return date;
   const size_t dot = date.find('.');
@@ -111,6 +118,7 @@ int putHeader(Out& out, ArchiveFile& a, Years years, std::vector<TextMove>* move
   if (int rc = putText(out, a, a.comment, moves)) return rc;
   s = ";\n";
   if (a.flags & kFlagFormatStated) s += (a.flags & kFlagBinary) ? "format binary;\n" : "format text;\n";
+  putPhrases(s, a.phrases);
   s += "\n\n";
   for (DeltaRecord* d : recordOrder(a)) {
     s += d->revision;
@@ -126,7 +134,9 @@ int putHeader(Out& out, ArchiveFile& a, Years years, std::vector<TextMove>* move
     listClause(s, "branches", items);
     s += "\nnext ";
     if (d->next) s += d->next->revision;
-    s += ";\n\n";
+    s += ";\n";
+    putPhrases(s, d->phrases);
+    s += '\n';
     if (s.size() >= 65536) {
       if (int rc = out.put(s)) return rc;
       s.clear();

@@ -50,6 +50,9 @@ class Out {
 
 std::string convertDate(const std::string& date, Years years);
 
+// Appends the phrases the format does not know, each on a line of its own.
+void putPhrases(std::string& out, const Phrases& phrases);
+
 // Writes one text record between '@'s and records where its bytes went.
 int putText(Out& out, const ArchiveFile& a, TextRecord& t, std::vector<TextMove>* moves);
 

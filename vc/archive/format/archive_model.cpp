@@ -149,6 +149,7 @@ void ArchiveFile::reset() {
   extension.clear();
   hasExtension = false;
   description.clear();
+  phrases.clear();
   readState = ReadState::Nothing;
   quickHeader = false;
   textPosition = resumePosition = 0;

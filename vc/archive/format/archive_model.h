@@ -40,6 +40,12 @@ struct TextRecord {
   void clear() { *this = TextRecord{}; }
 };
 
+// Phrases of the format this library does not know (the grammar's
+// "newphrase": an id, words, strings and ':' up to ';', such as "expand @k@;"
+// or "commitid 10054A8E6F4C4E8A;"), each as the file spelled it from the id to
+// the ';'. Kept so that a write gives them back after the known clauses.
+using Phrases = std::vector<std::string>;
+
 // One extension attribute of a revision: either a reference to the revision
 // that holds the data, or the data itself (stored form).
 struct ExtAttribute {
@@ -65,6 +71,8 @@ struct DeltaRecord {
   std::string author;
   std::string state;
   std::vector<ExtAttribute> ext;
+  Phrases phrases;      // after "next" in the revision's entry
+  Phrases textPhrases;  // between its log and text strings
   TextRecord log;
   TextRecord text;
   uint32_t changeFlags = 0;              // kDeltaChanged
@@ -114,6 +122,7 @@ class ArchiveFile {
   TextRecord extension;                       // written only when has_extension
   bool hasExtension = false;
   TextRecord description;
+  Phrases phrases;                            // after the known header clauses
 
   // --- reader state ---
   ReadState readState = ReadState::Nothing;

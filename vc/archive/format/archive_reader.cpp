@@ -117,6 +117,70 @@ class Parser {
   ArchiveLexer& lex_;
 };
 
+// The words of the format itself: none of them starts a phrase it does not know.
+bool isKeyword(std::string_view w) {
+  static constexpr std::string_view kKeywords[] = {"head",   "branch", "access", "symbols", "locks",    "strict",
+                                                   "comment", "format", "ext",    "desc",    "date",     "author",
+                                                   "state",  "branches", "next", "log",     "text"};
+  return std::find(std::begin(kKeywords), std::end(kKeywords), w) != std::end(kKeywords);
+}
+
+// The phrases the format does not know where its grammar allows them (its
+// "newphrase": an id, that is a word that is neither a revision number nor a
+// keyword, then words, strings and ':' up to ';'), one after another. Each is
+// kept in keep, when given, as the source spells it from the id to the ';'.
+int parsePhrases(Parser& p, const ArchiveFile& a, Phrases* keep) {
+  for (;;) {
+    const Token* t;
+    if (int rc = p.peek(t)) return rc;
+    if (t->kind != Kind::Word || isRevisionNumber(t->text) || isKeyword(t->text)) return 0;
+    const std::string id(t->text);
+    p.lex().take();
+    const uint64_t start = p.lex().position() - id.size();
+    for (;;) {
+      if (int rc = p.peek(t)) return rc;
+      if (t->kind == Kind::Semicolon) break;
+      if (t->kind == Kind::Eof) return err::kUnexpectedEof;
+      if (t->kind == Kind::Comma) return err::kArchiveParseError;
+      TextRecord skipped;
+      if (t->kind == Kind::String) {
+        if (int rc = p.lex().readString(skipped, false)) return rc;
+      } else {
+        p.lex().take();
+      }
+    }
+    p.lex().take();
+    // The id as spelled (a quoted one is not an id of the grammar), then the rest.
+    TextRecord span;
+    span.offset = start;
+    span.storedLength = p.lex().position() - start;
+    std::string spelled;
+    if (int rc = loadText(a, span, spelled)) return rc;
+    if (spelled.compare(0, id.size(), id) != 0) return err::kArchiveParseError;
+    if (keep) keep->push_back(std::move(spelled));
+  }
+}
+
+// What the grammar puts after the description and after a revision's text:
+// the end of the file, or the next revision's number and its "ext" or "log".
+// Anything else shows the string damaged (a stray '@' ended it early), so
+// that its text cannot be trusted. end receives the offset after the string,
+// next the number taken (empty at the end of the file).
+int nextText(Parser& p, uint64_t& end, std::string& next) {
+  end = p.lex().position();
+  next.clear();
+  const Token* t;
+  if (int rc = p.peek(t)) return rc;
+  if (t->kind == Kind::Eof) return 0;
+  if (t->kind != Kind::Word || !isRevisionNumber(t->text)) return err::kArchiveParseError;
+  next = t->text;
+  p.lex().take();
+  if (int rc = p.peek(t)) return rc;
+  if (t->kind == Kind::Eof) return err::kUnexpectedEof;
+  if (t->kind != Kind::Word || (t->text != "ext" && t->text != "log")) return err::kArchiveParseError;
+  return 0;
+}
+
 int checkAccess(const ArchiveFile& a, const ReadOptions& opts) {
   if (!opts.forWrite && opts.target.empty()) return 0;
   // A user without a name is on no list: an empty name never passes.
@@ -171,6 +235,7 @@ int parseDeltaRecord(Parser& p, ArchiveFile& a, DeltaRecord* d) {
   if (!next.empty()) {
     if (int rc = nameDelta(a, next, d, d->next)) return rc;
   }
+  if (int rc = parsePhrases(p, a, &d->phrases)) return rc;
   d->defined = true;
   return 0;
 }
@@ -299,6 +364,7 @@ int parseHeader(ArchiveFile& a, const ReadOptions& opts) {
   if (int rc = parseAccess(p, a)) return rc;
   if (int rc = parseSymbolsAndLocks(p, a)) return rc;
   if (int rc = parseOptionalClauses(p, a, quick)) return rc;
+  if (int rc = parsePhrases(p, a, &a.phrases)) return rc;
   if (!head.empty()) {
     if (int rc = nameDelta(a, head, nullptr, a.head)) return rc;
   }
@@ -310,12 +376,15 @@ int parseHeader(ArchiveFile& a, const ReadOptions& opts) {
     return 0;
   }
   if (int rc = parseDescription(p, a, quick)) return rc;
+  uint64_t end = 0;
+  std::string first;
+  if (int rc = nextText(p, end, first)) return rc;
 
   // Every revision named must have been defined.
   for (const auto& d : a.allDeltas())
     if (!d->defined) return err::kRevisionCorrupt;
 
-  a.textPosition = a.resumePosition = lex.position();
+  a.textPosition = a.resumePosition = end;
   a.fileDeltaCount = a.allDeltas().size();
   a.quickHeader = quick;
   return 0;
@@ -367,10 +436,11 @@ int readTexts(ArchiveFile& a, DeltaRecord* wanted) {
 
   ArchiveLexer lex(*a.source, a.resumePosition);
   Parser p(lex);
+  uint64_t end = 0;
+  std::string revision;
+  if (int rc = nextText(p, end, revision)) return rc;
   for (;;) {
-    const Token* t;
-    if (int rc = p.peek(t)) return rc;
-    if (t->kind == Kind::Eof) {
+    if (revision.empty()) {
       // Every revision of the tree must have had its texts by now: one that
       // was left out would otherwise vanish from the next written file.
       for (const DeltaRecord* d : textOrder(a))
@@ -379,10 +449,8 @@ int readTexts(ArchiveFile& a, DeltaRecord* wanted) {
       a.resumePosition = lex.position();
       return 0;
     }
-    if (t->kind != Kind::Word || !isRevisionNumber(t->text)) return err::kArchiveParseError;
-    DeltaRecord* d = a.lookup(t->text);
+    DeltaRecord* d = a.lookup(revision);
     if (!d || d->texts == DeltaRecord::Texts::Read) return err::kDeltaCorrupt;
-    lex.take();
     const bool keep = d->texts == DeltaRecord::Texts::Unread;
 
     std::vector<ExtAttribute> ext;
@@ -393,20 +461,24 @@ int readTexts(ArchiveFile& a, DeltaRecord* wanted) {
       if (!decodeExtAttributes(*rec.data, ext)) return err::kDeltaCorrupt;
     }
     TextRecord log, text;
+    Phrases phrases;
     if (int rc = p.expectWord("log")) return rc;
     if (int rc = p.string(log, true)) return rc;
+    if (int rc = parsePhrases(p, a, keep ? &phrases : nullptr)) return rc;
     if (int rc = p.expectWord("text")) return rc;
     if (int rc = p.string(text, keep && onPath(d))) return rc;
+    if (int rc = nextText(p, end, revision)) return rc;
 
     if (!keep) a.sourceCanonical = false;  // an in-memory record replaced this text: normalise on write
     if (keep) {
       d->ext = std::move(ext);
       d->log = std::move(log);
       d->text = std::move(text);
+      d->textPhrases = std::move(phrases);
       d->texts = DeltaRecord::Texts::Read;
       a.readOrder.push_back(d);
     }
-    a.resumePosition = lex.position();
+    a.resumePosition = end;
     if (d == wanted) return 0;
   }
 }

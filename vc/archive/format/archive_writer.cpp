@@ -23,7 +23,10 @@ int putDeltaText(Out& out, ArchiveFile& a, DeltaRecord& d, std::vector<TextMove>
   s += "log\n";
   if (int rc = out.put(s)) return rc;
   if (int rc = putText(out, a, d.log, moves)) return rc;
-  if (int rc = out.put("\ntext\n")) return rc;
+  s.assign(1, '\n');
+  putPhrases(s, d.textPhrases);
+  s += "text\n";
+  if (int rc = out.put(s)) return rc;
   if (int rc = putText(out, a, d.text, moves)) return rc;
   return out.put("\n");
 }

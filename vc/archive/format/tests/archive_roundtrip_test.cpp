@@ -20,7 +20,7 @@ namespace vc::archive::test {
 namespace {
 
 const char* const kCanonical[] = {"empty.v", "one.v", "branches.v", "symbols_wrap.v",
-                                  "access.v", "ext_binary.v", "at_signs.v"};
+                                  "access.v", "ext_binary.v", "at_signs.v", "phrases.v"};
 
 enum class How { HeaderOnly, AllRead, AllInMemory, EachPrefix };
 

@@ -1,0 +1,16 @@
+head 1.2;
+branch ;
+access ;
+symbols ;
+locks ;
+comment @# @;
+expand @kv@;
+owner alice "Mary Ann" : 1.2 @a@@b
+c@;
+
+
+1.2
+date 2021.03.04.05.06.07; author alice; state Exp;
+branches ;
+next 1.1;
+commitid 10054A8E6F4C4E8A
