@@ -322,9 +322,11 @@ int compare_streams(ByteInput& in1, ByteInput& in2, const BinOptions& opt, std::
     result = 1;
     end1 = start1 + d1 + after;
     history.reset();
-    // Skip the changed bytes and the first equal byte.
+    // Skip the changed bytes and the first equal byte; a change without
+    // context ends before that byte, which is then the first of the history.
     i1 = start1 + d1 + 1;
     i2 = start2 + d2 + 1;
+    if (end1 < i1) history.add(A.at(end1), static_cast<std::size_t>(i1 - end1));
   }
   return result;
 }
