@@ -222,10 +222,6 @@ void expect_same_as_oracle(const TempDir& d, const std::vector<Pair>& pairs, con
       std::string words;
       for (const auto& w : f.words) words += " " + w;
       ASSERT_EQ(r.result, wantResult) << p.label << words << tuningLabel;
-      if (r.out != want && std::getenv("ORV_DUMP")) {
-        write_file("/tmp/bstream_got", r.out);
-        write_file("/tmp/bstream_want", want);
-      }
       ASSERT_TRUE(r.out == want) << p.label << words << tuningLabel << ": " << r.out.size() << " bytes written, "
                                  << want.size() << " expected";
     }
