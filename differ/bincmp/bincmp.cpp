@@ -6,10 +6,19 @@
 // keeping 5 bytes of overlap. When either window would run past its file's
 // end, everything from the start of the difference to both ends is the last
 // change.
+//
+// The inputs are read in blocks and only a window of each is in memory. The
+// bytes of a pending change (each side) and of the equal bytes before it
+// that may serve as context are kept in spools (scratch.h), which move to
+// scratch files when they grow long; a change is written when its end is
+// found, in the same bytes as a whole-file comparison would write it.
 #include "bincmp.h"
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
+
+#include "scratch.h"
 
 namespace orv::bincmp {
 
@@ -19,15 +28,155 @@ constexpr long kWin1 = 325;
 constexpr long kWin2 = 25;
 constexpr long kRun = 5;
 
+Tuning g_tuning;
+
+// The part of one input in memory: bytes [start_, start_ + len_). Positions
+// asked for never go back before an earlier request's position, so the bytes
+// before it can be dropped when the buffer is filled again.
+class Window {
+ public:
+  explicit Window(ByteInput& in)
+      : in_(in), block_(std::max<std::size_t>(g_tuning.block, 1)), buf_(block_ + 2 * kWin1) {}
+
+  // Makes bytes [pos, pos + n) available (n <= kWin1, start_ <= pos <=
+  // start_ + len_); false when the input ends first.
+  bool ensure(long pos, long n) {
+    if (pos + n <= start_ + len_) return true;
+    if (eof_) return false;
+    const long drop = pos - start_;
+    std::memmove(buf_.data(), buf_.data() + drop, static_cast<std::size_t>(len_ - drop));
+    start_ = pos;
+    len_ -= drop;
+    while (len_ < n && !eof_) {
+      const std::size_t room = std::min(block_, buf_.size() - static_cast<std::size_t>(len_));
+      const std::size_t got = in_.read(buf_.data() + len_, room);
+      if (got == 0)
+        eof_ = true;
+      else
+        len_ += static_cast<long>(got);
+    }
+    return len_ >= n;
+  }
+  const unsigned char* at(long pos) const { return buf_.data() + (pos - start_); }
+  long available(long pos) const { return start_ + len_ - pos; }
+
+  // Appends everything from pos to the input's end to the spool.
+  void spoolRest(long pos, Spool& to) {
+    while (ensure(pos, 1)) {
+      const long n = available(pos);
+      to.append(at(pos), static_cast<std::size_t>(n));
+      pos += n;
+    }
+  }
+
+ private:
+  ByteInput& in_;
+  std::size_t block_;
+  std::vector<unsigned char> buf_;
+  long start_ = 0;
+  long len_ = 0;
+  bool eof_ = false;
+};
+
+// The last `limit` equal bytes since the end of the last change: what
+// context a change may take before its start. Two segments of up to `limit`
+// bytes each take turns; the older one is emptied when the newer one is full.
+class History {
+ public:
+  History(long limit, std::size_t memory)
+      : limit_(static_cast<std::size_t>(std::max(limit, 0L))), seg_{Spool(memory), Spool(memory)} {}
+
+  // Bytes recorded since the last reset.
+  long count() const { return count_; }
+  void reset() {
+    seg_[0].clear();
+    seg_[1].clear();
+    count_ = 0;
+  }
+  void add(const unsigned char* p, std::size_t n) {
+    count_ += static_cast<long>(n);
+    if (limit_ == 0) return;
+    if (n >= limit_) {
+      seg_[0].clear();
+      seg_[1].clear();
+      seg_[cur_].append(p + n - limit_, limit_);
+      return;
+    }
+    while (n > 0) {
+      if (seg_[cur_].size() == limit_) {
+        cur_ ^= 1;
+        seg_[cur_].clear();
+      }
+      const std::size_t k = std::min(n, limit_ - seg_[cur_].size());
+      seg_[cur_].append(p, k);
+      p += k;
+      n -= k;
+    }
+  }
+  // Passes the last x bytes (x <= the limit and the count) to sink.
+  void replayLast(std::size_t x, const ByteSink& sink) const {
+    const Spool& cur = seg_[cur_];
+    const Spool& old = seg_[cur_ ^ 1];
+    if (x > cur.size()) old.replay(old.size() - (x - cur.size()), old.size(), sink);
+    cur.replay(cur.size() - std::min(x, cur.size()), cur.size(), sink);
+  }
+
+ private:
+  std::size_t limit_;
+  Spool seg_[2];
+  int cur_ = 0;
+  long count_ = 0;
+};
+
+// Listing text: printable bytes below 128 and line feeds as they are, other
+// bytes as a backslash and three octal digits; every line opens with the
+// marker. Bytes come in pieces.
+class ListingText {
+ public:
+  ListingText(std::FILE* out, const char* marker) : out_(out), marker_(marker) {}
+  void put(const unsigned char* p, std::size_t n) {
+    for (std::size_t k = 0; k < n; ++k) {
+      const unsigned char ch = p[k];
+      if (atLineStart_) std::fputs(marker_, out_);
+      atLineStart_ = false;
+      if (ch == '\n') {
+        putc_unlocked('\n', out_);
+        atLineStart_ = true;
+      } else if (ch >= 0x20 && ch < 0x7F) {
+        putc_unlocked(ch, out_);
+      } else {
+        putc_unlocked('\\', out_);
+        putc_unlocked('0' + (ch >> 6), out_);
+        putc_unlocked('0' + ((ch >> 3) & 7), out_);
+        putc_unlocked('0' + (ch & 7), out_);
+      }
+      any_ = true;
+      last_ = ch;
+    }
+  }
+  // An empty text is the marker alone; the text always ends its line.
+  void finish() {
+    if (!any_) std::fputs(marker_, out_);
+    if (!any_ || last_ != '\n') putc_unlocked('\n', out_);
+  }
+
+ private:
+  std::FILE* out_;
+  const char* marker_;
+  bool atLineStart_ = true;
+  bool any_ = false;
+  unsigned char last_ = 0;
+};
+
 class ChangeWriter {
  public:
-  ChangeWriter(std::span<const unsigned char> a, std::span<const unsigned char> b, const BinOptions& o,
-               std::FILE* out)
-      : a_(a), b_(b), opt_(o), out_(out) {}
+  ChangeWriter(const BinOptions& o, std::FILE* out) : opt_(o), out_(out) {}
 
   // Change of file-1 bytes [s1, s1 + n1) into file-2 bytes [s2, s2 + n2)
-  // (0-based offsets).
-  void write(long s1, long n1, long s2, long n2) {
+  // (0-based offsets). Each side is the last x bytes of the history (the
+  // context, equal in both files) followed by the side's spool.
+  void write(long s1, long n1, long s2, long n2, const History& h, long x, const Spool& side1,
+             const Spool& side2) {
     const long a = s1 + 1, c = s2 + 1;  // byte positions from 1
     if (opt_.rcs) {
       if (n1 == 0) {
@@ -37,7 +186,9 @@ class ChangeWriter {
         if (n2 > 0) std::fprintf(out_, "a%ld %ld\n", a + n1 - 1, n2);
       }
       if (n2 > 0) {
-        std::fwrite(b_.data() + s2, 1, static_cast<std::size_t>(n2), out_);
+        const ByteSink raw = [this](const unsigned char* p, std::size_t n) { std::fwrite(p, 1, n, out_); };
+        h.replayLast(static_cast<std::size_t>(x), raw);
+        side2.replay(0, side2.size(), raw);
         std::fputc('\n', out_);
       }
       return;
@@ -47,13 +198,13 @@ class ChangeWriter {
         std::fprintf(out_, "%lda%ld\n", a, c);
       else
         std::fprintf(out_, "%lda%ld,%ld\n", a, c, c + n2 - 1);
-      text("> ", b_.data() + s2, n2);
+      text("> ", h, x, side2);
     } else if (n2 == 0) {
       if (n1 == 1)
         std::fprintf(out_, "%ldd%ld\n", a, c);
       else
         std::fprintf(out_, "%ld,%ldd%ld\n", a, a + n1 - 1, c);
-      text("< ", a_.data() + s1, n1);
+      text("< ", h, x, side1);
     } else {
       if (n1 == 1)
         std::fprintf(out_, "%ld", a);
@@ -63,66 +214,81 @@ class ChangeWriter {
         std::fprintf(out_, "c%ld\n", c);
       else
         std::fprintf(out_, "c%ld,%ld\n", c, c + n2 - 1);
-      text("< ", a_.data() + s1, n1);
+      text("< ", h, x, side1);
       std::fputs("---\n", out_);
-      text("> ", b_.data() + s2, n2);
+      text("> ", h, x, side2);
     }
   }
 
  private:
-  // Listing text: printable bytes below 128 and line feeds as they are, other
-  // bytes as a backslash and three octal digits.
-  void text(const char* marker, const unsigned char* p, long n) {
-    std::fputs(marker, out_);
-    for (long k = 0; k < n; ++k) {
-      unsigned char ch = p[k];
-      if (ch == '\n') {
-        std::fputc('\n', out_);
-        if (k + 1 < n) std::fputs(marker, out_);
-      } else if (ch >= 0x20 && ch < 0x7F) {
-        std::fputc(ch, out_);
-      } else {
-        std::fprintf(out_, "\\%03o", ch);
-      }
-    }
-    if (n == 0 || p[n - 1] != '\n') std::fputc('\n', out_);
+  void text(const char* marker, const History& h, long x, const Spool& side) {
+    ListingText t(out_, marker);
+    const ByteSink sink = [&t](const unsigned char* p, std::size_t n) { t.put(p, n); };
+    h.replayLast(static_cast<std::size_t>(x), sink);
+    side.replay(0, side.size(), sink);
+    t.finish();
   }
 
-  std::span<const unsigned char> a_;
-  std::span<const unsigned char> b_;
   const BinOptions& opt_;
   std::FILE* out_;
 };
 
+// Length of the common prefix of p and q (n bytes each).
+long commonPrefix(const unsigned char* p, const unsigned char* q, long n) {
+  long k = 0;
+  constexpr long kStep = 256;
+  while (k + kStep <= n && std::memcmp(p + k, q + k, kStep) == 0) k += kStep;
+  while (k < n && p[k] == q[k]) ++k;
+  return k;
+}
+
 }  // namespace
 
-int compare_bytes(std::span<const unsigned char> A, std::span<const unsigned char> B, const BinOptions& opt,
-                  std::FILE* out) {
-  ChangeWriter w(A, B, opt, out);
-  const long n1 = static_cast<long>(A.size()), n2 = static_cast<long>(B.size());
-  long i1 = 0, i2 = 0;      // current bytes (0-based)
-  long end1 = 0, end2 = 0;  // ends of the last written change: context never reaches back past them
+void set_tuning(const Tuning& t) { g_tuning = t; }
+const Tuning& tuning() { return g_tuning; }
+
+int compare_streams(ByteInput& in1, ByteInput& in2, const BinOptions& opt, std::FILE* out) {
+  Window A(in1), B(in2);
+  ChangeWriter w(opt, out);
+  History history(opt.context, g_tuning.spoolMemory);
+  Spool side1(g_tuning.spoolMemory), side2(g_tuning.spoolMemory);
+  long i1 = 0, i2 = 0;  // current bytes (0-based)
+  long end1 = 0;        // end of the last written change in file 1: context never reaches back past it
   int result = 0;
   const long c = opt.context;
 
   for (;;) {
-    // Equal run.
-    while (i1 < n1 && i2 < n2 && A[static_cast<std::size_t>(i1)] == B[static_cast<std::size_t>(i2)]) {
-      ++i1;
-      ++i2;
+    // Equal run. Its bytes from the end of the last change on are the
+    // history; the distance from that end is the same in both files.
+    bool more1 = false, more2 = false;
+    for (;;) {
+      more1 = A.ensure(i1, 1);
+      more2 = B.ensure(i2, 1);
+      if (!more1 || !more2) break;
+      const long m = std::min(A.available(i1), B.available(i2));
+      const long k = commonPrefix(A.at(i1), B.at(i2), m);
+      if (i1 + k > end1) {
+        const long from = std::max(i1, end1);
+        history.add(A.at(from), static_cast<std::size_t>(i1 + k - from));
+      }
+      i1 += k;
+      i2 += k;
+      if (k < m) break;
     }
-    if (i1 >= n1 && i2 >= n2) break;
+    if (!more1 && !more2) break;
     // A difference starts here.
     const long start1 = i1, start2 = i2;
-    const long x = std::min({c, start1 - end1, start2 - end2});
+    const long x = std::min(c, history.count());
+    side1.clear();
+    side2.clear();
     long q1 = 0, q2 = 0;  // bytes of the pending run, no resynchronisation found yet
     bool hit = false;
     long hi = 0, hj = 0;
-    while (i1 < n1 && i2 < n2) {
+    while (more1 && more2) {
       const long w1 = start1 + q1, w2 = start2 + q2;
-      if (w1 + kWin1 > n1 || w2 + kWin2 > n2) break;  // a window runs past its file's end
-      const unsigned char* p1 = A.data() + w1;
-      const unsigned char* p2 = B.data() + w2;
+      if (!A.ensure(w1, kWin1) || !B.ensure(w2, kWin2)) break;  // a window runs past its file's end
+      const unsigned char* p1 = A.at(w1);
+      const unsigned char* p2 = B.at(w2);
       for (long i = 0; i <= kWin1 - kRun && !hit; ++i)
         for (long j = 0; j <= kWin2 - kRun; ++j)
           if (std::memcmp(p1 + i, p2 + j, kRun) == 0) {
@@ -132,28 +298,35 @@ int compare_bytes(std::span<const unsigned char> A, std::span<const unsigned cha
             break;
           }
       if (hit) break;
+      side1.append(p1, kWin1 - kRun);
+      side2.append(p2, kWin2 - kRun);
       q1 += kWin1 - kRun;
       q2 += kWin2 - kRun;
     }
     if (!hit) {
       // The last change runs from the start of the difference to both ends.
-      w.write(start1 - x, n1 - start1 + x, start2 - x, n2 - start2 + x);
+      A.spoolRest(start1 + q1, side1);
+      B.spoolRest(start2 + q2, side2);
+      const long n1 = static_cast<long>(side1.size()), n2 = static_cast<long>(side2.size());
+      w.write(start1 - x, n1 + x, start2 - x, n2 + x, history, x, side1, side2);
       result = 1;
-      i1 = n1;
-      i2 = n2;
       break;
     }
     // Changed bytes [start, w + i); context of up to x bytes on each side, but
     // never more after the change than the 5 equal bytes that were found.
     const long d1 = q1 + hi, d2 = q2 + hj;
     const long after = std::min(x, kRun);
-    w.write(start1 - x, d1 + x + after, start2 - x, d2 + x + after);
+    side1.append(A.at(start1 + q1), static_cast<std::size_t>(hi + after));
+    side2.append(B.at(start2 + q2), static_cast<std::size_t>(hj + after));
+    w.write(start1 - x, d1 + x + after, start2 - x, d2 + x + after, history, x, side1, side2);
     result = 1;
     end1 = start1 + d1 + after;
-    end2 = start2 + d2 + after;
-    // Skip the changed bytes and the first equal byte.
+    history.reset();
+    // Skip the changed bytes and the first equal byte; a change without
+    // context ends before that byte, which is then the first of the history.
     i1 = start1 + d1 + 1;
     i2 = start2 + d2 + 1;
+    if (end1 < i1) history.add(A.at(end1), static_cast<std::size_t>(i1 - end1));
   }
   return result;
 }

@@ -1,17 +1,29 @@
 // Entry points of the binary differencer: DiffBFile and DiffBError.
 //
-// Both inputs are read whole through the system-call seam and compared in
-// place; the output is a stdio stream over the same seam.
+// Both inputs are read in blocks through the system-call seam and compared
+// as they come (bincmp.h), so memory does not grow with the files. An input
+// that cannot be opened or read still leaves the output untouched: the
+// changes go to an unnamed scratch file first, and the output is opened,
+// truncated and written from it only once both inputs were read to their
+// end. An output that is not a regular file (standard output as a pipe or a
+// terminal, /dev/null) is written directly. When both inputs fail, the
+// message names file 1, as when file 1 was read whole before file 2.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <memory>
 #include <new>
-#include <span>
 #include <string>
+#include <vector>
 
 #include "bincmp.h"
 #include "diff_support.h"
+#include "scratch.h"
 #include "file_stream.h"
 #include "fs/path_separators.h"
 #include "orv/bincmp32.h"
@@ -38,8 +50,77 @@ struct BusyGuard {
   ~BusyGuard() { g_busy.clear(); }
 };
 
-std::span<const unsigned char> bytes_of(const std::string& s) {
-  return {reinterpret_cast<const unsigned char*>(s.data()), s.size()};
+// An input that failed: which file (1 or 2) and the errno value.
+struct InputError {
+  int which;
+  int err;
+};
+
+// One input file, read through the seam; a read error throws InputError.
+class FileInput final : public ByteInput {
+ public:
+  explicit FileInput(int which) : which_(which) {}
+  ~FileInput() override {
+    if (fd_ >= 0) sys::calls().close(fd_);
+  }
+  FileInput(const FileInput&) = delete;
+  FileInput& operator=(const FileInput&) = delete;
+
+  // 0 or an errno value.
+  int open(const std::string& path) {
+    fd_ = sys::calls().open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
+    return fd_ < 0 ? errno : 0;
+  }
+  std::size_t read(unsigned char* buf, std::size_t len) override {
+    for (;;) {
+      const ssize_t got = sys::calls().read(fd_, buf, len);
+      if (got >= 0) {
+        if (got == 0) ended_ = true;
+        return static_cast<std::size_t>(got);
+      }
+      if (errno == EINTR) continue;
+      error_ = errno;
+      throw InputError{which_, error_};
+    }
+  }
+  // Reads what is left to the end; 0 or the errno value of a failed read.
+  int drain() {
+    if (fd_ < 0) return 0;
+    unsigned char buf[64 * 1024];
+    try {
+      while (!ended_ && !error_) read(buf, sizeof buf);
+    } catch (const InputError&) {
+    }
+    return error_;
+  }
+
+ private:
+  int which_;
+  int fd_ = -1;
+  bool ended_ = false;
+  int error_ = 0;
+};
+
+// Where the changes go until the inputs are read: the output itself, or a
+// scratch file copied to it afterwards.
+bool writes_directly(const std::string& out) {
+  struct stat st {};
+  return sys::calls().stat(out.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
+// Copies the scratch file's first `size` bytes to out; 0 or an errno value
+// of the scratch file.
+int copy_scratch(int fd, off_t size, std::FILE* out) {
+  std::vector<char> buf(64 * 1024);
+  for (off_t at = 0; at < size;) {
+    const ssize_t got =
+        sys::calls().pread(fd, buf.data(), static_cast<std::size_t>(std::min<off_t>(size - at, 64 * 1024)), at);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return got < 0 ? errno : EIO;
+    std::fwrite(buf.data(), 1, static_cast<std::size_t>(got), out);
+    at += got;
+  }
+  return 0;
 }
 
 int run(int argc, const char* const* argv, const char* file1, const char* file2, const char* outname) {
@@ -69,27 +150,56 @@ int run(int argc, const char* const* argv, const char* file1, const char* file2,
   // A missing name reads as an empty one.
   const auto given = [](const char* name) { return orv::fs::forward_slashes(name ? name : ""); };
   const std::string n1 = given(file1), n2 = given(file2), no = given(outname);
-  // An input that cannot be opened or read whole stops the call before the
-  // output file is touched.
-  std::string a, b;
-  if (int err = sys::readWholeFile(n1, a)) {
-    messages().set_system(nullptr, err, "input file \"%s\"", n1.c_str());
+  FileInput in1(1), in2(2);
+  const auto input_trouble = [&](int which, int err) {
+    // File 1's trouble comes first, wherever it shows.
+    if (which == 2) {
+      if (int err1 = in1.drain()) {
+        which = 1;
+        err = err1;
+      }
+    }
+    messages().set_system(nullptr, err, "input file \"%s\"", (which == 1 ? n1 : n2).c_str());
     return 2;
-  }
-  if (int err = sys::readWholeFile(n2, b)) {
-    messages().set_system(nullptr, err, "input file \"%s\"", n2.c_str());
+  };
+  const auto output_trouble = [&](int err) {
+    // An input that cannot be read is told first, as when the inputs were
+    // read before the output was opened.
+    if (int err1 = in1.drain()) return input_trouble(1, err1);
+    if (int err2 = in2.drain()) return input_trouble(2, err2);
+    messages().set_system(nullptr, err, "file \"%s\"", no.c_str());
     return 2;
+  };
+  if (int err = in1.open(n1)) return input_trouble(1, err);
+  if (int err = in2.open(n2)) return input_trouble(2, err);
+
+  const bool direct = writes_directly(no);
+  int scratch_fd = -1;
+  File out(direct ? diffsup::open_stream(no.c_str(), diffsup::StreamMode::kWriteTruncate)
+                  : ((scratch_fd = open_scratch_file()) < 0
+                         ? nullptr
+                         : diffsup::stream_on_descriptor(scratch_fd, diffsup::StreamMode::kWriteTruncate)));
+  if (!out) return output_trouble(errno);
+  int result = 0;
+  try {
+    result = compare_streams(in1, in2, opt, out.get());
+  } catch (const InputError& e) {
+    return input_trouble(e.which, e.err);
+  } catch (const ScratchError& e) {
+    return output_trouble(e.err);
   }
-  File out(diffsup::open_stream(no.c_str(), diffsup::StreamMode::kWriteTruncate));
-  if (!out) {
-    messages().set_system(nullptr, errno, "file \"%s\"", no.c_str());
-    return 2;
-  }
-  int result = compare_bytes(bytes_of(a), bytes_of(b), opt, out.get());
-  if (std::fflush(out.get()) != 0 || std::ferror(out.get())) {
-    messages().set_system(nullptr, errno ? errno : EIO, "file \"%s\"", no.c_str());
-    return 2;
-  }
+  if (std::fflush(out.get()) != 0 || std::ferror(out.get()))
+    return output_trouble(errno ? errno : EIO);
+  if (direct) return result;
+
+  // Both inputs were read to their end: now the output.
+  const off_t size = sys::calls().lseek(scratch_fd, 0, SEEK_CUR);
+  if (size < 0) return output_trouble(errno);
+  File target(diffsup::open_stream(no.c_str(), diffsup::StreamMode::kWriteTruncate));
+  if (!target) return output_trouble(errno);
+  if (int err = copy_scratch(scratch_fd, size, target.get())) return output_trouble(err);
+  if (std::fflush(target.get()) != 0 || std::ferror(target.get()))
+    return output_trouble(errno ? errno : EIO);
   return result;
 }
 

@@ -47,6 +47,11 @@ std::FILE* open_stream(const char* path, StreamMode mode) {
   const int flags = write ? O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC : O_RDONLY | O_CLOEXEC;
   const int fd = sys::calls().open(path, flags, 0666);
   if (fd < 0) return nullptr;
+  return stream_on_descriptor(fd, mode);
+}
+
+std::FILE* stream_on_descriptor(int fd, StreamMode mode) {
+  const bool write = mode == StreamMode::kWriteTruncate;
   const cookie_io_functions_t io{stream_read, stream_write, stream_seek, stream_close};
   std::FILE* f = ::fopencookie(reinterpret_cast<void*>(static_cast<std::intptr_t>(fd)), write ? "w" : "r", io);
   if (!f) {

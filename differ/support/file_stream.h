@@ -18,4 +18,9 @@ enum class StreamMode { kRead, kWriteTruncate };
 // with errno left as the failing call set it.
 std::FILE* open_stream(const char* path, StreamMode mode);
 
+// A stream over a descriptor that is already open (kWriteTruncate: a stream
+// for writing; nothing is truncated). The stream owns the descriptor from
+// then on, also when it cannot be made (nullptr, errno set; fd closed).
+std::FILE* stream_on_descriptor(int fd, StreamMode mode);
+
 }  // namespace orv::diffsup
