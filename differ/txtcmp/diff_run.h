@@ -24,8 +24,9 @@ struct FatalError {};
 // writes to the buffer it is given: DiffFile gives this one.
 diffsup::MessageBuffer& messages();
 
-// The fixed memory budget of the full matcher (tables and candidates); past it
-// the matcher reports exhausted memory. Tests lower it.
+// The fixed memory budget of the full matcher (tables, candidates and the
+// segment's text, counted as the copy it once was); past it the matcher
+// reports exhausted memory. Tests lower it.
 std::size_t memory_budget();
 void set_memory_budget(std::size_t bytes);
 

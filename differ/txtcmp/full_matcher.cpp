@@ -1,9 +1,10 @@
 // Full matcher: the Hunt-McIlroy longest common subsequence over 16-bit line
 // hashes. Each segment of both files is taken from the input texts (lines and
-// their hashes), the common end is dropped, file 2 is sorted into hash classes, candidates
-// are built on the k-list, and the chain is unravelled into J. Matched lines
-// are then compared for real: a hash collision becomes a change before any
-// change is written, so each unmatched run is one maximal change.
+// their hashes), the common end is dropped, file 2 is sorted into hash
+// classes, candidates are built on the k-list, and the chain is unravelled
+// into J. Matched lines are then compared for real: a hash collision becomes a
+// change before any change is written, so each unmatched run is one maximal
+// change.
 //
 // Memory: every table and candidate block is charged against a fixed budget,
 // and so is the segment's text, as the copy of it that each segment once
@@ -83,8 +84,8 @@ bool read_segment(InputText& f, SegmentLines& s, long limit, Budget& b) {
     size += len;
     if (entries == slots) {
       const std::size_t grown = std::max<std::size_t>(500, 2 * slots);
-      b.charge((grown - slots) * sizeof(std::size_t));       // line starts
-      b.charge((grown - slots) * sizeof(std::uint16_t));     // hashes
+      b.charge((grown - slots) * sizeof(std::size_t));    // line starts
+      b.charge((grown - slots) * sizeof(std::uint16_t));  // hashes
       slots = grown;
     }
     ++entries;

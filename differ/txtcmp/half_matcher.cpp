@@ -2,8 +2,9 @@
 //
 // The half-hearted matcher needs little memory of its own: it reads both
 // texts forward together, one line of each per step, keeping only the hashes
-// read since the last resynchronisation, and walks the anti-diagonals of the (file 1, file 2)
-// line grid in a zig-zag until it meets a pair of equal hashes (or both ends).
+// read since the last resynchronisation, and walks the anti-diagonals of the
+// (file 1, file 2) line grid in a zig-zag until it meets a pair of equal
+// hashes (or both ends).
 // The lines before that pair form one change; the texts are read again from
 // the cycle's start to write it, then the first pass goes on.
 #include <cstdint>
