@@ -1,7 +1,8 @@
 // Fuzzes the text differencer in its archive-script form (-n): the input is
 // split into two files (and a few option letters), DiffFile compares them,
 // and the edit script it writes must rebuild the second file from the first.
-// Lines compare as the differencer compares them (see linesOf).
+// Lines compare as the differencer compares them (see linesOf). The comparison
+// in memory (diff_texts) must give the same result and the same script.
 //
 // Input: byte 0 chooses options (bit 0 -b, 1 -w, 2 -i, 3 -h, 4 -H), bytes 1
 // and 2 give the length of the first file (modulo what is left), the rest
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "orv/txtcmp32.h"
+#include "text_diff.h"
 
 namespace {
 
@@ -117,8 +119,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int r = DiffFile(static_cast<int>(argv.size()), argv.data(), f1.c_str(), f2.c_str(), out.c_str());
   char message[512];
   DiffError(message, sizeof message);
-  if (r == 4) return 0;  // binary input or an overlong line
   const std::string script = readFile(out);
+  orv::txtcmp::TextDiffOptions options;
+  options.rules.blanks = flags & 1;
+  options.rules.white = flags & 2;
+  options.rules.nocase = flags & 4;
+  options.half = flags & 8;
+  options.fallback = flags & 16;
+  orv::txtcmp::StringSink inMemory;
+  if (orv::txtcmp::diff_texts(a, b, options, inMemory) != r) fail("diff_texts answers otherwise than DiffFile");
+  if (inMemory.text != script) fail("diff_texts writes another script than DiffFile");
+  if (r == 4) return 0;  // binary input or an overlong line
   if (std::getenv("FUZZ_DEBUG"))
     std::fprintf(stderr, "result %d (%s)\nscript:\n%s\n", r, message, script.c_str());
   if (r != 0 && r != 1) fail("trouble on two readable files");

@@ -38,9 +38,37 @@ const std::uint16_t kCrc16Table[256] = {
 #undef R
 };
 
+namespace {
+
+// Eight bytes at a time: table k gives the register's change for a byte
+// followed by k zero bytes (table 0 is kCrc16Table).
+struct SliceTables {
+  std::uint16_t t[8][256];
+};
+
+constexpr SliceTables make_slice_tables() {
+  SliceTables s{};
+  for (unsigned b = 0; b < 256; ++b) s.t[0][b] = crc_entry(b);
+  for (int k = 1; k < 8; ++k)
+    for (unsigned b = 0; b < 256; ++b)
+      s.t[k][b] = static_cast<std::uint16_t>((s.t[k - 1][b] >> 8) ^ s.t[0][s.t[k - 1][b] & 0xFF]);
+  return s;
+}
+
+constexpr SliceTables kSlices = make_slice_tables();
+
+}  // namespace
+
 std::uint16_t crc16(const void* data, std::size_t len, std::uint16_t reg) {
   const auto* p = static_cast<const unsigned char*>(data);
-  for (std::size_t i = 0; i < len; ++i) reg = crc16_step(reg, p[i]);
+  const auto& t = kSlices.t;
+  std::size_t i = 0;
+  for (; i + 8 <= len; i += 8) {
+    const unsigned b0 = (p[i] ^ reg) & 0xFF, b1 = (p[i + 1] ^ (reg >> 8)) & 0xFF;
+    reg = static_cast<std::uint16_t>(t[7][b0] ^ t[6][b1] ^ t[5][p[i + 2]] ^ t[4][p[i + 3]] ^ t[3][p[i + 4]] ^
+                                     t[2][p[i + 5]] ^ t[1][p[i + 6]] ^ t[0][p[i + 7]]);
+  }
+  for (; i < len; ++i) reg = crc16_step(reg, p[i]);
   return reg;
 }
 

@@ -1,7 +1,9 @@
 // Small helpers shared by the text and binary differencers and the archive
 // importers: the CRC-16/ARC line hash, the base name of a path, the message
 // buffer with its two formatting styles, and the line reader with its six
-// statuses. Each library links its own copy (static library differ_support).
+// statuses (for streams; the text differencer splits its texts in memory by
+// the same rules, txtcmp/input_text.cpp). Each library links its own copy
+// (static library differ_support).
 #pragma once
 
 #include <cstddef>

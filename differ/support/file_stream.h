@@ -1,8 +1,9 @@
 // Standard C streams over the system-call seam, for the differencers.
 //
-// The differencers read their inputs a character at a time through stdio's
-// buffer (getc_unlocked, fseeko) and print their scripts with fprintf. The
-// streams made here keep all of that, but fill and drain the buffer through
+// The differencers print their scripts through stdio streams with fprintf
+// (the text differencer reads its inputs whole, in memory; a stream opened
+// for reading serves read_line, a character at a time through stdio's
+// buffer). The streams made here fill and drain the buffer through
 // orv::sys::calls() - open, read, write, lseek, close - so a test can make
 // any of those calls fail. The buffer is stdio's own: no extra copy.
 #pragma once

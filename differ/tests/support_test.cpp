@@ -29,6 +29,19 @@ TEST(DiffSupport, Crc16CheckValueAndTable) {
     EXPECT_EQ(ds::crc16(s, std::strlen(s)), crc_bitwise(s)) << s;
 }
 
+TEST(DiffSupport, Crc16OfEveryLengthAndFromAnyRegister) {
+  // Eight bytes at a time and the bytes left over, from 0 and from a register
+  // carried over.
+  std::string s;
+  for (int k = 0; k < 70; ++k) s += static_cast<char>((k * 37 + 11) & 0xFF);
+  for (std::size_t len = 0; len <= s.size(); ++len) {
+    const std::string part = s.substr(0, len);
+    EXPECT_EQ(ds::crc16(part.data(), part.size()), crc_bitwise(part)) << len;
+    const std::size_t cut = len / 3;
+    EXPECT_EQ(ds::crc16(part.data() + cut, len - cut, ds::crc16(part.data(), cut)), crc_bitwise(part)) << len;
+  }
+}
+
 TEST(DiffSupport, BaseName) {
   struct Case {
     const char* in;

@@ -2,6 +2,7 @@
 #include "diff_writer.h"
 
 #include <cstdarg>
+#include <cstdio>
 
 namespace orv::txtcmp {
 
@@ -28,19 +29,31 @@ bool needs_escape(std::string_view line) {
 
 }  // namespace
 
-DiffWriter::DiffWriter(std::FILE* out, const Options& opt, FileInfo f1, FileInfo f2, bool renumber_ed)
+DiffWriter::DiffWriter(DiffSink& out, const Options& opt, FileInfo f1, FileInfo f2, bool renumber_ed)
     : out_(out), opt_(opt), f1_(std::move(f1)), f2_(std::move(f2)), form_(pick_form(opt)),
       renumber_ed_(renumber_ed && !opt.ed_file_order) {
   if (form_ == Form::kContext) runs_.reserve(kCtxSlots);
 }
 
-void DiffWriter::put(std::string_view s) { std::fwrite(s.data(), 1, s.size(), out_); }
+void DiffWriter::put(std::string_view s) { out_.write(s); }
 
 void DiffWriter::putf(const char* fmt, ...) {
+  char small[256];
   va_list ap;
   va_start(ap, fmt);
-  std::vfprintf(out_, fmt, ap);
+  const int n = std::vsnprintf(small, sizeof small, fmt, ap);
   va_end(ap);
+  if (n < 0) return;
+  if (static_cast<std::size_t>(n) < sizeof small) {
+    out_.write(std::string_view(small, static_cast<std::size_t>(n)));
+    return;
+  }
+  std::string big(static_cast<std::size_t>(n) + 1, '\0');
+  va_start(ap, fmt);
+  std::vsnprintf(big.data(), big.size(), fmt, ap);
+  va_end(ap);
+  big.pop_back();
+  out_.write(big);
 }
 
 void DiffWriter::range(long from, long to, char sep) {

@@ -2,18 +2,18 @@
 // (change, deleted lines, separator, added lines, end of change), the common
 // lines and the end of output; the writer turns them into the chosen form:
 // context, #ifdef merge, archive edit script (-n), ed script (-e/-f), troff
-// change bars (-m), block list (-N) or the normal listing.
+// change bars (-m), block list (-N) or the normal listing, written to a sink.
 #pragma once
 
 #include <sys/types.h>
 
-#include <cstdio>
 #include <ctime>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "diff_run.h"
+#include "text_diff.h"
 
 namespace orv::txtcmp {
 
@@ -29,7 +29,7 @@ class DiffWriter {
   // `renumber_ed`: the ed script is written in file order with numbers that
   // refer to the file as already edited (half-hearted matching); otherwise an
   // ed script is collected and written from the last change to the first.
-  DiffWriter(std::FILE* out, const Options& opt, FileInfo f1, FileInfo f2, bool renumber_ed);
+  DiffWriter(DiffSink& out, const Options& opt, FileInfo f1, FileInfo f2, bool renumber_ed);
 
   // Lines already consumed before the current segment or cycle; added to
   // every number the writer prints. The matchers advance them.
@@ -74,7 +74,7 @@ class DiffWriter {
   void ctx_start_new(const Run* carried);
   void ctx_header();
 
-  std::FILE* out_;
+  DiffSink& out_;
   const Options& opt_;
   FileInfo f1_, f2_;
   Form form_;

@@ -1,13 +1,15 @@
 // Full matcher: the Hunt-McIlroy longest common subsequence over 16-bit line
-// hashes. Each segment of both files is read into memory (text and hashes),
-// the common end is dropped, file 2 is sorted into hash classes, candidates
-// are built on the k-list, and the chain is unravelled into J. Matched lines
-// are then compared for real: a hash collision becomes a change before any
-// change is written, so each unmatched run is one maximal change.
+// hashes. Each segment of both files is taken from the input texts (lines and
+// their hashes), the common end is dropped, file 2 is sorted into hash
+// classes, candidates are built on the k-list, and the chain is unravelled
+// into J. Matched lines are then compared for real: a hash collision becomes a
+// change before any change is written, so each unmatched run is one maximal
+// change.
 //
-// Memory: every table and candidate block is charged against a fixed budget;
-// past it the segment is abandoned and the caller may fall back to the
-// half-hearted matcher.
+// Memory: every table and candidate block is charged against a fixed budget,
+// and so is the segment's text, as the copy of it that each segment once
+// read (see read_segment); past it the segment is abandoned and the caller
+// may fall back to the half-hearted matcher.
 #include <algorithm>
 #include <cstdint>
 #include <memory>
@@ -47,30 +49,48 @@ class Budget {
   std::size_t limit_;
 };
 
-// The lines of one file's segment, numbered from 1.
+// The lines of one file's segment, numbered from 1: a view of the input
+// text's lines and hashes.
 struct SegmentLines {
-  std::string text;
-  std::vector<std::size_t> start{0};
-  std::vector<std::uint16_t> hash{0};
-  long count() const { return static_cast<long>(hash.size()) - 1; }
-  std::string_view line(long k) const {
-    return std::string_view(text).substr(start[static_cast<std::size_t>(k - 1)],
-                                         start[static_cast<std::size_t>(k)] - start[static_cast<std::size_t>(k - 1)]);
-  }
+  const InputText* in = nullptr;
+  long before = 0;                      // the file's lines before the segment
+  long n = 0;
+  const std::uint16_t* hash = nullptr;  // hash[k]: line k of the segment
+  long count() const { return n; }
+  std::string_view line(long k) const { return in->line(before + k); }
 };
 
-// Reads up to `limit` lines; true when the limit stopped the reading.
-bool read_segment(InputFile& f, SegmentLines& s, long limit, const LineRules& rules, Budget& b) {
-  std::string_view line;
-  while (s.count() < limit) {
-    if (!f.next(line)) return false;
-    if (s.text.size() + line.size() > s.text.capacity())
-      b.reserve(s.text, std::max(s.text.size() + line.size(), 2 * s.text.capacity() + 4096));
-    s.text.append(line);
-    b.push(s.start, s.text.size());
-    b.push(s.hash, line_hash(line, rules));
+// Takes up to `limit` lines from the current position; true when the limit
+// stopped the taking. The budget is charged what copying them into a growing
+// text and two growing tables cost (a string from its empty capacity, the
+// tables from one entry, each grown as Budget::push grows), so a segment
+// fits the budget exactly when it did when segments were read into copies.
+bool read_segment(InputText& f, SegmentLines& s, long limit, Budget& b) {
+  s.in = &f;
+  s.before = f.tell();
+  s.hash = f.hashes() + s.before;
+  const long avail = f.count() - s.before;
+  s.n = avail < limit ? avail : limit;
+  constexpr std::size_t kEmptyStringCapacity = 15;
+  std::size_t size = 0, capacity = kEmptyStringCapacity;
+  std::size_t entries = 1, slots = 1;
+  for (long k = 1; k <= s.n; ++k) {
+    const std::size_t len = s.line(k).size();
+    if (size + len > capacity) {
+      const std::size_t grown = std::max(size + len, 2 * capacity + 4096);
+      b.charge(grown - capacity);
+      capacity = grown;
+    }
+    size += len;
+    if (entries == slots) {
+      const std::size_t grown = std::max<std::size_t>(500, 2 * slots);
+      b.charge((grown - slots) * sizeof(std::size_t));    // line starts
+      b.charge((grown - slots) * sizeof(std::uint16_t));  // hashes
+      slots = grown;
+    }
+    ++entries;
   }
-  return true;
+  return f.advance(limit);
 }
 
 struct Candidate {
@@ -334,17 +354,17 @@ int full_match(PairContext& ctx) {
   DiffWriter& w = ctx.w;
   const long seglen = ctx.opt.seglen;
   for (;;) {
-    const off_t s1 = ctx.f1.tell(), s2 = ctx.f2.tell();
+    const long s1 = ctx.f1.tell(), s2 = ctx.f2.tell();
     bool more = false;
     try {
       Budget budget(memory_budget());
       SegmentLines a, b;
       budget.charge(2 * 1024);
-      bool full1 = read_segment(ctx.f1, a, seglen, ctx.opt.rules, budget);
-      bool full2 = read_segment(ctx.f2, b, seglen, ctx.opt.rules, budget);
+      bool full1 = read_segment(ctx.f1, a, seglen, budget);
+      bool full2 = read_segment(ctx.f2, b, seglen, budget);
       if (full1 || full2) {
         if (!ctx.opt.segmented) {
-          messages().set_plain("too many lines in file \"%s\"\n", (full1 ? ctx.f1 : ctx.f2).name().c_str());
+          ctx.msgs.set_plain("too many lines in file \"%s\"\n", (full1 ? ctx.f1 : ctx.f2).name().c_str());
           throw OutOfMemory{};
         }
         more = true;

@@ -1,10 +1,11 @@
 // The first pass over the common lines and the half-hearted matcher.
 //
-// The half-hearted matcher needs little memory: it reads both files forward
-// together, one line of each per step, keeping only the hashes read since the
-// last resynchronisation, and walks the anti-diagonals of the (file 1, file 2)
-// line grid in a zig-zag until it meets a pair of equal hashes (or both ends).
-// The lines before that pair form one change; the files are read again from
+// The half-hearted matcher needs little memory of its own: it reads both
+// texts forward together, one line of each per step, keeping only the hashes
+// read since the last resynchronisation, and walks the anti-diagonals of the
+// (file 1, file 2) line grid in a zig-zag until it meets a pair of equal
+// hashes (or both ends).
+// The lines before that pair form one change; the texts are read again from
 // the cycle's start to write it, then the first pass goes on.
 #include <cstdint>
 #include <new>
@@ -17,7 +18,7 @@ namespace orv::txtcmp {
 bool skip_common(PairContext& ctx) {
   std::string_view l1, l2;
   for (;;) {
-    const off_t o1 = ctx.f1.tell(), o2 = ctx.f2.tell();
+    const long o1 = ctx.f1.tell(), o2 = ctx.f2.tell();
     const bool got1 = ctx.f1.next(l1);
     const bool got2 = ctx.f2.next(l2);
     if (!got1 && !got2) return true;
@@ -36,22 +37,23 @@ namespace {
 
 constexpr std::uint32_t kEnd = 0x10000;  // hash slot of a file that has ended
 
-std::uint32_t next_hash(InputFile& f, const LineRules& rules) {
+std::uint32_t next_hash(InputText& f) {
   std::string_view line;
-  return f.next(line) ? line_hash(line, rules) : kEnd;
+  std::uint16_t hash = 0;
+  return f.next(line, hash) ? hash : kEnd;
 }
 
 // One cycle: finds the resynchronisation point from the current lines and
 // writes the change before it.
 void half_cycle(PairContext& ctx) {
-  InputFile& f1 = ctx.f1;
-  InputFile& f2 = ctx.f2;
-  const off_t start1 = f1.tell(), start2 = f2.tell();
+  InputText& f1 = ctx.f1;
+  InputText& f2 = ctx.f2;
+  const long start1 = f1.tell(), start2 = f2.tell();
   std::vector<std::uint32_t> h1, h2;  // hashes of the lines read this cycle
   h1.reserve(100);
   h2.reserve(100);
-  h1.push_back(next_hash(f1, ctx.opt.rules));
-  h2.push_back(next_hash(f2, ctx.opt.rules));
+  h1.push_back(next_hash(f1));
+  h2.push_back(next_hash(f2));
 
   auto probe = [&](std::size_t b, std::size_t c) { return h1[b] == h2[c]; };
   std::size_t b = 0, c = 0;  // current line of file 1 and of file 2 in the cycle
@@ -61,8 +63,8 @@ void half_cycle(PairContext& ctx) {
     // Step one line further along the current direction, unless that file
     // has ended there.
     bool in_file1 = dir == 1 ? h2[c] == kEnd : h1[b] != kEnd;
-    h1.push_back(next_hash(f1, ctx.opt.rules));
-    h2.push_back(next_hash(f2, ctx.opt.rules));
+    h1.push_back(next_hash(f1));
+    h2.push_back(next_hash(f2));
     if (in_file1)
       ++b;
     else
@@ -115,7 +117,7 @@ int half_match(PairContext& ctx) {
   try {
     while (!skip_common(ctx)) half_cycle(ctx);
   } catch (const std::bad_alloc&) {
-    messages().set_plain("insufficient memory");
+    ctx.msgs.set_plain("insufficient memory");
     throw FatalError{};
   }
   ctx.w.end_output();

@@ -52,6 +52,7 @@ std::uint16_t line_hash(std::string_view line, const LineRules& rules) {
 
 int line_compare(std::string_view a, std::string_view b, const LineRules& rules) {
   if (rules.plain()) {
+    if (a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0)) return 0;
     std::size_t n = a.size() < b.size() ? a.size() : b.size();
     for (std::size_t i = 0; i < n; ++i) {
       auto ca = static_cast<unsigned char>(a[i]), cb = static_cast<unsigned char>(b[i]);

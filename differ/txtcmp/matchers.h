@@ -1,6 +1,7 @@
 // The line matchers of the text differencer: the first pass over the common
 // beginning, the full (longest common subsequence) matcher and the
-// half-hearted (windowed) matcher. All report to a DiffWriter.
+// half-hearted (windowed) matcher. All read the pair's input texts (lines
+// with their hashes) and report to a DiffWriter.
 #pragma once
 
 #include "diff_run.h"
@@ -10,10 +11,18 @@ namespace orv::txtcmp {
 
 struct PairContext {
   const Options& opt;
-  InputFile& f1;
-  InputFile& f2;
+  InputText& f1;
+  InputText& f2;
   DiffWriter& w;
+  diffsup::MessageBuffer& msgs;  // where the messages of the comparison go
 };
+
+// Compares the pair (both texts loaded) and writes the output: the byte
+// comparison of dircmp, else the first pass, then the matcher the options
+// choose (the half-hearted one after the full one ran out of memory, with
+// -H). Returns 0 same, 1 different, 4 when a text ended at an unreadable
+// line; throws FatalError (message stored) when memory runs out without -H.
+int compare_pair_texts(PairContext& ctx);
 
 // Skips the common lines from the current positions, handing them to the
 // writer. True when both files are equal to their ends; otherwise both files

@@ -3,9 +3,12 @@
 // DiffFile behaves like a command-line diff behind a function call: it takes
 // the busy flag, resets every option, parses the option vector, opens (and
 // truncates) the output file, resolves directory arguments, and compares each
-// pair. Any fatal error unwinds to here as FatalError with its message stored;
-// RAII closes the files and the result is 2. Files are reached through the
-// system-call seam (orv::sys::calls()).
+// pair: both files are read whole, and the comparison in memory (the core that
+// diff_texts runs too) writes into the output file. Any fatal error unwinds to
+// here as FatalError with its message stored; RAII closes the files and the
+// result is 2. Files are reached through the system-call seam
+// (orv::sys::calls()).
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <atomic>
@@ -27,9 +30,7 @@ namespace orv::txtcmp {
 namespace {
 
 std::atomic_flag g_busy = ATOMIC_FLAG_INIT;
-std::atomic<std::size_t> g_budget{std::size_t{256} << 20};
 void (*g_busy_hook)() = nullptr;
-std::atomic<bool> g_gallop{true};
 
 constexpr std::size_t kNameMax = 512;
 
@@ -37,6 +38,18 @@ struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
 using OutFile = std::unique_ptr<std::FILE, FileCloser>;
+
+// The output file as the writer's sink.
+class StreamSink final : public DiffSink {
+ public:
+  explicit StreamSink(std::FILE* f) : f_(f) {}
+  void write(std::string_view bytes) override {
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f_);
+  }
+
+ private:
+  std::FILE* f_;
+};
 
 struct BusyGuard {
   ~BusyGuard() { g_busy.clear(); }
@@ -75,44 +88,36 @@ std::string take_name(const char* name, const char* program) {
   return s;
 }
 
-// Directory-compare pass: bytes only.
-bool bytes_equal(InputFile& f1, InputFile& f2) {
-  for (;;) {
-    int a = f1.next_byte(), b = f2.next_byte();
-    if (a != b) return false;
-    if (a < 0) return true;
+// Reads the whole of an input file through the seam. A file that cannot be
+// opened is fatal; a read that fails keeps the bytes read before it, and its
+// errno goes to *read_error (the text ends there, unreadable).
+void read_input(const std::string& name, const char* program, std::string& bytes, int* read_error) {
+  const int fd = orv::sys::calls().open(name.c_str(), O_RDONLY | O_CLOEXEC, 0);
+  if (fd < 0) {
+    messages().set_system(program, errno, "file \"%s\"", name.c_str());
+    throw FatalError{};
   }
+  struct stat st {};
+  if (orv::sys::calls().fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+  *read_error = orv::sys::readAll(fd, bytes);
+  orv::sys::calls().close(fd);
 }
 
 int compare_pair(const Options& opt, const std::string& name1, const std::string& name2, std::FILE* out,
                  const char* program) {
-  InputFile f1(name1, program);
-  InputFile f2(name2, program);
-  f1.open();
-  f2.open();
-  DiffWriter w(out, opt, {name1, stat_name(name1).mtime}, {name2, stat_name(name2).mtime}, opt.half);
-  PairContext ctx{opt, f1, f2, w};
-  int result;
-  if (opt.dircmp) {
-    result = bytes_equal(f1, f2) ? 0 : 1;
-  } else if (skip_common(ctx)) {
-    w.end_output();
-    result = 0;
-  } else if (opt.half) {
-    result = half_match(ctx);
-  } else {
-    result = full_match(ctx);
-    if (result == 2) {
-      if (!opt.fallback) {
-        messages().set_plain("insufficient memory (try diff -h)\n");
-        throw FatalError{};
-      }
-      result = half_match(ctx);
-    }
-  }
-  // A line that could not be read ended its file early: the output covers
-  // only part of the pair, so the pair is reported as unreadable.
-  if (f1.unreadable_seen() || f2.unreadable_seen()) result = 4;
+  std::string bytes1, bytes2;
+  int error1 = 0, error2 = 0;
+  read_input(name1, program, bytes1, &error1);
+  read_input(name2, program, bytes2, &error2);
+  InputText f1(name1, program, messages());
+  InputText f2(name2, program, messages());
+  f1.load(bytes1, error1);
+  f2.load(bytes2, error2);
+  StreamSink sink(out);
+  DiffWriter w(sink, opt, {name1, stat_name(name1).mtime}, {name2, stat_name(name2).mtime}, opt.half);
+  PairContext ctx{opt, f1, f2, w, messages()};
+  const int result = compare_pair_texts(ctx);
   std::fflush(out);
   if (std::ferror(out)) {
     messages().set_system(program, errno ? errno : EIO, "write error on standard output");
@@ -204,11 +209,7 @@ diffsup::MessageBuffer& messages() {
   return buffer;
 }
 
-std::size_t memory_budget() { return g_budget.load(); }
-void set_memory_budget(std::size_t bytes) { g_budget.store(bytes); }
 void set_busy_hook(void (*hook)()) { g_busy_hook = hook; }
-bool gallop_search() { return g_gallop.load(std::memory_order_relaxed); }
-void set_gallop_search(bool on) { g_gallop.store(on); }
 
 }  // namespace orv::txtcmp
 

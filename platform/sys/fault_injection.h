@@ -10,7 +10,13 @@
 // `after` lets that many matching calls through first; `pathContains` limits
 // the fault to calls on a path holding that text: a path argument (either one
 // of rename and link), or for a call on a descriptor the path it was opened
-// by. Calls that do not match go to the entry that was in place before.
+// by; `creating` limits a fault of open to the calls that create a file
+// (O_CREAT, or an unnamed file with O_TMPFILE), as a directory without write
+// permission would refuse them:
+//
+//   orv::sys::ScopedFault<&orv::sys::SystemCalls::open> ro(EACCES, {.pathContains = "work/", .creating = true});
+//
+// Calls that do not match go to the entry that was in place before.
 // A failing call returns what the system would (-1, nullptr, or the error
 // itself for the getpw*_r calls) with errno set. One fault per entry at a
 // time; distinct entries may fail together.
@@ -22,6 +28,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <fcntl.h>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -32,6 +39,7 @@ namespace orv::sys {
 struct FaultOptions {
   int after = 0;             // matching calls let through before the first failure
   std::string pathContains;  // empty: every call matches
+  bool creating = false;     // open only: just the calls that create a file match
 };
 
 namespace fault_detail {
@@ -67,6 +75,16 @@ bool namesPath(const std::string& text, First first, Rest... rest) {
 }
 inline bool namesPath(const std::string&) { return false; }
 
+// Whether a call creates a file: an open with O_CREAT or O_TMPFILE. The
+// `creating` option filters open only; other calls all pass this test.
+inline bool createsFile(const char*, int flags, mode_t) {
+  return (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE;
+}
+template <class... A>
+bool createsFile(A...) {
+  return true;
+}
+
 template <class T>
 void clearResult(T&) {}
 inline void clearResult(struct passwd**& result) {
@@ -83,11 +101,12 @@ struct Trap<Entry, R (*)(A...)> {
   static inline int error = 0;
   static inline int remaining = 0;
   static inline std::string path;
+  static inline bool creating = false;
   static inline int failures = 0;
   static inline int matching = 0;
 
   static R call(A... args) {
-    const bool matches = path.empty() || namesPath(path, args...);
+    const bool matches = (path.empty() || namesPath(path, args...)) && (!creating || createsFile(args...));
     if (!matches) return previous(args...);
     ++matching;
     if (remaining > 0) {
@@ -121,6 +140,7 @@ class ScopedFault {
     Trap::error = error;
     Trap::remaining = options.after;
     Trap::path = std::move(options.pathContains);
+    Trap::creating = options.creating;
     Trap::failures = 0;
     Trap::matching = 0;
     calls().*Entry = &Trap::call;

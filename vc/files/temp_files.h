@@ -11,9 +11,10 @@
 // and the file is marked in use (platform/fs/temp_file.h) while it is open.
 //
 // Files nobody needs to find by name (commit files until the swap, the
-// check-in's differencer files, plain copies of compressed and encrypted
-// archives) are made unnamed where the file system allows, else named and
-// unlinked at once; they are reached through /proc/self/fd. A process killed
+// binary differencer's files at a binary archive's check-in - a text
+// check-in compares in memory and creates none -, plain copies of compressed
+// and encrypted archives) are made unnamed where the file system allows, else
+// named and unlinked at once; they are reached through /proc/self/fd. A process killed
 // at any moment thus leaves nothing in the temporary directory, and beside an
 // archive only names of the form above, which removeStaleTemps clears once
 // their process is gone.

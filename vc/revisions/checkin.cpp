@@ -3,7 +3,11 @@
 // The working file's stored form is made first (line ends normalised, and
 // keywords collapsed with flag 2), then the differencer compares that stored
 // form with the base revision checked out the same way, so every delta
-// matches the texts it is applied to. Trunk revisions keep the full text and
+// matches the texts it is applied to. Texts are compared in memory: a text
+// check-in creates no file at all, so a killed one leaves nothing behind and
+// a read-only working directory is no obstacle. The binary differencer still
+// compares files: a binary archive's check-in writes its two texts to unnamed
+// temporary files in the working directory. Trunk revisions keep the full text and
 // give the old head a reverse delta; branch revisions store a forward delta.
 // Nothing is written to the archive until vcCommitArchive; new texts are
 // held in memory by their records.
@@ -41,7 +45,7 @@ constexpr int kFlagHarvest = 4;
 constexpr int kFlagAlwaysDelta = 8;
 constexpr int kFlagNeverDelta = 16;
 
-// An unnamed temporary file in the working file's directory, which the
+// An unnamed temporary file in the working file's directory, which the binary
 // differencer opens through its /proc/self/fd path; gone with its descriptor
 // on every path, also when the process is killed.
 struct ScopedTemp {
@@ -137,6 +141,13 @@ int makeScript(VcInstance& inst, VcArchive& a, const Placement& p, const std::st
     return 0;
   }
 
+  if (!in.binary) {
+    const std::string& from = trunk ? in.plain : baseText.text;
+    const std::string& to = trunk ? baseText.text : in.plain;
+    return diffTexts(inst, from, to, script, changed);
+  }
+
+  // The binary differencer has no form in memory yet: files.
   ScopedTemp baseFile(inst), workFile(inst), output(inst);
   if (int rc = baseFile.create(workDir, baseText.text)) return fail(inst, rc);
   if (int rc = workFile.create(workDir, in.plain)) return fail(inst, rc);

@@ -9,6 +9,7 @@
 #include "vc/instance/instance.h"
 #include "orv/bincmp32.h"
 #include "orv/txtcmp32.h"
+#include "text_diff.h"
 
 #include <cstring>
 #include <string>
@@ -69,6 +70,17 @@ int runDiffer(VcInstance& inst, bool binary, const char* options, const char* fi
     copyText(message, errbuf, errlen);
   }
   return err::kDiffFailed;
+}
+
+int diffTexts(VcInstance& inst, std::string_view from, std::string_view to, std::string& script, bool& changed) {
+  orv::txtcmp::TextDiffOptions options;  // -n
+  options.fallback = true;                // -H
+  orv::txtcmp::StringSink out;
+  const int rc = orv::txtcmp::diff_texts(from, to, options, out);
+  if (rc != 0 && rc != 1) return fail(inst, err::kDiffFailed, rc);
+  changed = rc == 1;
+  script = std::move(out.text);
+  return 0;
 }
 
 int compareFiles(VcInstance* inst, bool binary, const char* file1, const char* file2, char* errbuf, int errlen) {

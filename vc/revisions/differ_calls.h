@@ -1,7 +1,10 @@
 // The library's use of the text and binary differencers, and plain file
 // comparison: vcFindDiff, vcFindFileDiff and vcCmpFiles, and the same calls
-// for check-in.
+// for check-in, which compares texts in memory.
 #pragma once
+
+#include <string>
+#include <string_view>
 
 namespace vc {
 
@@ -14,6 +17,12 @@ struct VcInstance;
 // errbuf when one is given).
 int runDiffer(VcInstance& inst, bool binary, const char* options, const char* file1, const char* file2,
               const char* out, char* errbuf, int errlen);
+
+// The archive edit script that turns text `from` into text `to`, as the text
+// differencer's "-Hn" writes it, computed in memory (no file, no option
+// vector). 0 with `changed` telling whether the texts differ, or 2 trouble
+// (the differencer's result, 2 or 4, in the extra error).
+int diffTexts(VcInstance& inst, std::string_view from, std::string_view to, std::string& script, bool& changed);
 
 // 0 equal, 1 different, 207 when a file cannot be opened (its name in errbuf).
 // Text files compare with CR LF read as LF.

@@ -75,6 +75,32 @@ TEST_F(FaultInjection, PathFilterMatchesPathsAndTheFilesBehindDescriptors) {
   calls().close(dat);
 }
 
+TEST_F(FaultInjection, CreatingFilterFailsOnlyTheOpensThatCreate) {
+  {
+    ScopedFault<&SystemCalls::open> fault(EACCES, {.pathContains = dir, .creating = true});
+    const int reader = calls().open((dir + "/a.txt").c_str(), O_RDONLY | O_CLOEXEC, 0);
+    EXPECT_GE(reader, 0);  // reading and writing what is there stays possible
+    const int writer = calls().open((dir + "/a.txt").c_str(), O_WRONLY | O_CLOEXEC, 0);
+    EXPECT_GE(writer, 0);
+    calls().close(reader);
+    calls().close(writer);
+    EXPECT_EQ(calls().open((dir + "/new.txt").c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600), -1);
+    EXPECT_EQ(errno, EACCES);
+    EXPECT_EQ(calls().open((dir + "/a.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600), -1);
+    EXPECT_EQ(calls().open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600), -1);
+    EXPECT_EQ(errno, EACCES);
+    // A directory opened to be synced is no creation, although O_TMPFILE
+    // holds O_DIRECTORY's bit.
+    const int d = calls().open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    EXPECT_GE(d, 0);
+    calls().close(d);
+    EXPECT_EQ(fault.matchingCalls(), 3);
+    EXPECT_EQ(fault.failures(), 3);
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir + "/new.txt"));
+  EXPECT_EQ(writeWholeFile(dir + "/new.txt", "n"), 0);
+}
+
 TEST_F(FaultInjection, DistinctEntriesFailTogetherAndAnswerAsTheSystemWould) {
   ScopedFault<&SystemCalls::getcwd> cwd(ENOENT);
   ScopedFault<&SystemCalls::getpwuid_r> users(EIO);
