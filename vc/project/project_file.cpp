@@ -134,6 +134,13 @@ VcListSet lookupLists(VcInstance& inst, const VcListSet* around) {
   return around ? *around : inst.currentLists();
 }
 
+std::string leadingLetters(const std::string& name) {
+  std::size_t n = 0;
+  while (n < name.size() && ((name[n] >= 'a' && name[n] <= 'z') || (name[n] >= 'A' && name[n] <= 'Z')))
+    ++n;
+  return asciiLower(name.substr(0, n));
+}
+
 bool startsWith(std::string_view s, std::string_view prefix) {
   return s.size() >= prefix.size() && s.substr(0, prefix.size()) == prefix;
 }
@@ -149,6 +156,11 @@ bool appendOptionText(const VcOptionList& list, std::string& out) {
     if (o->flags & kOptEnforce) line += "Enforce";
     if (o->flags & kOptNo) line += "No";
     line += o->name;
+    // A name whose leading letters make a statement keyword ("echo",
+    // "end_x", "if1") would be taken for the statement: "set" keeps it an
+    // option. With a prefix the line begins with another word anyway.
+    if (line.size() == o->name.size() && isStatementKeyword(leadingLetters(o->name)))
+      line = "set " + line;
     // An empty value counts as no value when written out.
     if (o->value && !o->value->empty()) line += "=" + escapeConfigValue(*o->value);
     if (holdsLineBreak(line)) return false;
@@ -169,7 +181,8 @@ bool appendOptionText(const VcOptionList& list, std::string& out) {
     if (holdsLineBreak(b.name)) return false;
     out += "block " + b.name + "\n";
     for (const std::string& l : b.lines) {
-      if (holdsLineBreak(l)) return false;
+      // The project reader ends the option part at that line, wherever it is.
+      if (holdsLineBreak(l) || l == kEndOptions) return false;
       out += l;
       out += '\n';
     }

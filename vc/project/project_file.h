@@ -103,8 +103,9 @@ int readSandboxText(VcInstance& inst, const std::string& fileName, std::string_v
 // flags, oldest first, then the pairs (oldest first) and the blocks, so that
 // a file read and written again keeps its bytes. 0, or err::kProjectWrite
 // (nothing in out) when something cannot be written so that it reads back:
-// a line break in any text, a member without a name or with a kind outside
-// kMemberKinds, a project revision holding a blank; for a sandbox,
+// a line break in any text, a block line "EndOptions", a member without a
+// name or with a kind outside kMemberKinds, a project revision holding a
+// blank; for a sandbox,
 // err::kNoMasterProject when `masterproject` is missing.
 int projectText(const VcProjectFile& project, std::string& out);
 int sandboxText(const VcSandboxFile& sandbox, std::string& out);

@@ -249,6 +249,19 @@ TEST_F(ProjectFileTest, WriterLeavesOutPolicyAndTemporaryOptionsAndEmptyValues) 
   EXPECT_EQ(text, "--ORV Project--\n$Revision$\nkept=1\nemptyvalue\nflag\nEndOptions\n");
 }
 
+TEST_F(ProjectFileTest, OptionsNamedLikeStatementsStayOptions) {
+  const std::string text =
+      "--ORV Project--\n$Revision$\nset echo=1\nset end_x\nNoif1\nset exit=2\nEndOptions\n";
+  VcProjectFile p;
+  ASSERT_EQ(vc::readProjectText(inst(), "t", text, p), 0);
+  EXPECT_EQ(vc::optionValue(p.options, "echo"), "1");
+  EXPECT_NE(p.options.find("end_x"), nullptr);
+  EXPECT_EQ(vc::optionValue(p.options, "exit"), "2");
+  std::string written;
+  ASSERT_EQ(vc::projectText(p, written), 0);
+  EXPECT_EQ(written, text);
+}
+
 TEST_F(ProjectFileTest, WriterRefusesWhatWouldNotReadBack) {
   struct Case {
     const char* what;
@@ -263,6 +276,8 @@ TEST_F(ProjectFileTest, WriterRefusesWhatWouldNotReadBack) {
       {"blank in the project revision", [](VcProjectFile& p) { p.revision = "1 2"; }},
       {"line feed in an option value",
        [](VcProjectFile& p) { vc::setOption(p.options, "v", std::string("a\nb"), 0); }},
+      {"block line that ends the options",
+       [](VcProjectFile& p) { p.options.blocks.push_back({"b", 256, {"echo x", "EndOptions"}}); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
