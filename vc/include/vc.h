@@ -186,6 +186,13 @@ VC_API VcError vcCmpFiles(int binary, const char* file1, const char* file2, char
 VC_API VcError vcbccoption(const char* projectFile, int option, char* buffer, int length);
 VC_API VcError vcbccdone(void);
 
+/* ---- Projects ---- */
+
+/* Splits a member's rules text in place at commas into at most maxCount
+ * fields, each at its first "=" into names[i] and values[i] (NULL without
+ * "="); double quotes group. The number of fields. */
+VC_API int vcRuleSplit(char* text, char** names, char** values, int maxCount);
+
 /* ---- Paths ---- */
 
 VC_API VcError vcPathSame(const char* first, const char* second);

@@ -71,6 +71,12 @@ int conditional(VcScriptContext& ctx, const std::string& word, const std::string
 
 }  // namespace
 
+bool isStatementKeyword(const std::string& lowerWord) {
+  for (const char* k : kKeywords)
+    if (lowerWord == k) return true;
+  return false;
+}
+
 bool allLevelsActive(const VcScriptContext& ctx) {
   for (int l = 0; l <= ctx.level; ++l)
     if (ctx.state[l] == kCondSkipping || (ctx.state[l] & kCondDone)) return false;

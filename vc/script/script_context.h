@@ -73,6 +73,10 @@ struct VcScriptContext {
 // ScriptReturn to unwind.
 int processLine(VcScriptContext& ctx, const std::string& line);
 
+// True when a lower-case word (the letters a line begins with) is one of the
+// statement keywords that the line processor takes before option lines.
+bool isStatementKeyword(const std::string& lowerWord);
+
 // True when every level of the conditional stack is active.
 bool allLevelsActive(const VcScriptContext& ctx);
 
