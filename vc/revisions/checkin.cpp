@@ -16,7 +16,6 @@
 #include "vc/revisions/differ_calls.h"
 #include "vc/error_codes.h"
 #include "vc/script/event_sources.h"
-#include "vc/paths/name_parts.h"
 #include "platform/sys/system_calls.h"
 #include "vc/instance/instance.h"
 #include "vc/instance/user_name.h"
