@@ -3,6 +3,9 @@
 // and the edit script it writes must rebuild the second file from the first.
 // Lines compare as the differencer compares them (see linesOf). The comparison
 // in memory (diff_texts) must give the same result and the same script.
+// The binary differencer's "-n" over the same files and its form in memory
+// (diff_bytes) must agree the same way, and its script must rebuild the
+// second file's bytes.
 //
 // Input: byte 0 chooses options (bit 0 -b, 1 -w, 2 -i, 3 -h, 4 -H), bytes 1
 // and 2 give the length of the first file (modulo what is left), the rest
@@ -18,6 +21,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "bin_diff.h"
+#include "orv/bincmp32.h"
 #include "orv/txtcmp32.h"
 #include "text_diff.h"
 
@@ -94,6 +99,58 @@ bool applyScript(const std::vector<std::string>& base, const std::string& script
   __builtin_trap();
 }
 
+// Applies the binary differencer's script: "dN M" deletes M bytes from byte
+// N, "aN M" adds the M bytes that follow (and a line feed after them) after
+// byte N. False when the script is malformed or out of order.
+bool applyByteScript(const std::string& base, const std::string& script, std::string& out) {
+  std::size_t cur = 0, p = 0;
+  while (p < script.size()) {
+    const std::size_t eol = script.find('\n', p);
+    if (eol == std::string::npos) return false;
+    const std::string command = script.substr(p, eol - p);
+    char op = 0;
+    long n = 0, m = 0;
+    char extra = 0;
+    if (std::sscanf(command.c_str(), "%c%ld %ld%c", &op, &n, &m, &extra) != 3) return false;
+    if ((op != 'a' && op != 'd') || m <= 0 || n < 0) return false;
+    p = eol + 1;
+    if (op == 'd' && n < 1) return false;
+    const std::size_t upto = op == 'd' ? static_cast<std::size_t>(n) - 1 : static_cast<std::size_t>(n);
+    if (upto < cur || upto > base.size()) return false;
+    out.append(base, cur, upto - cur);
+    cur = upto;
+    if (op == 'd') {
+      cur += static_cast<std::size_t>(m);
+      if (cur > base.size()) return false;
+    } else {
+      if (p + static_cast<std::size_t>(m) >= script.size() || script[p + static_cast<std::size_t>(m)] != '\n')
+        return false;
+      out.append(script, p, static_cast<std::size_t>(m));
+      p += static_cast<std::size_t>(m) + 1;
+    }
+  }
+  out.append(base, cur, std::string::npos);
+  return true;
+}
+
+// The binary differencer on the same two files and in memory.
+void checkBinary(const std::string& a, const std::string& b, const std::string& f1, const std::string& f2,
+                 const std::string& out) {
+  const char* argv[] = {"diffb", "-n"};
+  const int r = DiffBFile(2, argv, f1.c_str(), f2.c_str(), out.c_str());
+  if (r != 0 && r != 1) fail("DiffBFile: trouble on two readable files");
+  const std::string script = readFile(out);
+  orv::bincmp::BinOptions options;
+  options.rcs = true;
+  orv::diffsup::StringSink inMemory;
+  if (orv::bincmp::diff_bytes(a, b, options, inMemory) != r) fail("diff_bytes answers otherwise than DiffBFile");
+  if (inMemory.text != script) fail("diff_bytes writes another script than DiffBFile");
+  if ((r == 0) != (a == b)) fail("DiffBFile: the result does not tell whether the files differ");
+  std::string rebuilt;
+  if (!applyByteScript(a, script, rebuilt)) fail("DiffBFile: the script is malformed or out of order");
+  if (rebuilt != b) fail("DiffBFile: the script does not rebuild the second file");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -106,6 +163,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::size_t split = (static_cast<std::size_t>(data[1]) << 8 | data[2]) % (restSize + 1);
   const std::string a(rest, split), b(rest + split, restSize - split);
   if (!writeFile(f1, a.data(), a.size()) || !writeFile(f2, b.data(), b.size())) return 0;
+  checkBinary(a, b, f1, f2, out);
 
   std::vector<std::string> words = {"diff", "-n"};
   const bool loose = flags & 7;

@@ -11,11 +11,15 @@
 // bytes of a pending change (each side) and of the equal bytes before it
 // that may serve as context are kept in spools (scratch.h), which move to
 // scratch files when they grow long; a change is written when its end is
-// found, in the same bytes as a whole-file comparison would write it.
+// found, in the same bytes as a whole-file comparison would write it. An
+// input in memory is its own window, and spools over it note pieces of it
+// (no copy, no scratch file). The output goes to a sink in chunks.
 #include "bincmp.h"
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "scratch.h"
@@ -30,13 +34,27 @@ constexpr long kRun = 5;
 
 Tuning g_tuning;
 
-// The part of one input in memory: bytes [start_, start_ + len_). Positions
-// asked for never go back before an earlier request's position, so the bytes
-// before it can be dropped when the buffer is filled again.
+// The part of one input in memory: bytes [start_, start_ + len_) at base_.
+// Positions asked for never go back before an earlier request's position, so
+// the bytes before it can be dropped when the buffer is filled again. An
+// input in memory is all there from the start: base_ is its span and no
+// buffer is filled.
 class Window {
  public:
-  explicit Window(ByteInput& in)
-      : in_(in), block_(std::max<std::size_t>(g_tuning.block, 1)), buf_(block_ + 2 * kWin1) {}
+  explicit Window(ByteInput& in) : in_(in), block_(std::max<std::size_t>(g_tuning.block, 1)) {
+    std::string_view bytes;
+    if (in.in_memory(bytes)) {
+      base_ = reinterpret_cast<const unsigned char*>(bytes.data());
+      len_ = static_cast<long>(bytes.size());
+      eof_ = true;
+      inMemory_ = true;
+    } else {
+      buf_.resize(block_ + 2 * kWin1);
+      base_ = buf_.data();
+    }
+  }
+  // Whether the bytes at() points to stay valid for the whole comparison.
+  bool inMemory() const { return inMemory_; }
 
   // Makes bytes [pos, pos + n) available (n <= kWin1, start_ <= pos <=
   // start_ + len_); false when the input ends first.
@@ -57,7 +75,7 @@ class Window {
     }
     return len_ >= n;
   }
-  const unsigned char* at(long pos) const { return buf_.data() + (pos - start_); }
+  const unsigned char* at(long pos) const { return base_ + (pos - start_); }
   long available(long pos) const { return start_ + len_ - pos; }
 
   // Appends everything from pos to the input's end to the spool.
@@ -73,9 +91,11 @@ class Window {
   ByteInput& in_;
   std::size_t block_;
   std::vector<unsigned char> buf_;
+  const unsigned char* base_ = nullptr;
   long start_ = 0;
   long len_ = 0;
   bool eof_ = false;
+  bool inMemory_ = false;
 };
 
 // The last `limit` equal bytes since the end of the last change: what
@@ -83,8 +103,8 @@ class Window {
 // bytes each take turns; the older one is emptied when the newer one is full.
 class History {
  public:
-  History(long limit, std::size_t memory)
-      : limit_(static_cast<std::size_t>(std::max(limit, 0L))), seg_{Spool(memory), Spool(memory)} {}
+  History(long limit, std::size_t memory, Spool::Keep keep)
+      : limit_(static_cast<std::size_t>(std::max(limit, 0L))), seg_{Spool(memory, keep), Spool(memory, keep)} {}
 
   // Bytes recorded since the last reset.
   long count() const { return count_; }
@@ -128,27 +148,66 @@ class History {
   long count_ = 0;
 };
 
+// The output on its way to the sink, gathered into chunks so that the sink
+// is not called for every byte.
+class Output {
+ public:
+  explicit Output(diffsup::DiffSink& sink) : sink_(sink) { buf_.reserve(kChunk); }
+  void put(char ch) {
+    buf_.push_back(ch);
+    if (buf_.size() >= kChunk) flush();
+  }
+  void put(const unsigned char* p, std::size_t n) {
+    if (n >= kChunk) {  // a long piece goes on as it is
+      flush();
+      sink_.write(std::string_view(reinterpret_cast<const char*>(p), n));
+      return;
+    }
+    buf_.append(reinterpret_cast<const char*>(p), n);
+    if (buf_.size() >= kChunk) flush();
+  }
+  void put(const char* s) { put(reinterpret_cast<const unsigned char*>(s), std::strlen(s)); }
+  // A heading line: a few numbers, never long.
+  void print(const char* fmt, ...) __attribute__((format(printf, 2, 3))) {
+    char line[128];
+    va_list ap;
+    va_start(ap, fmt);
+    const int n = std::vsnprintf(line, sizeof line, fmt, ap);
+    va_end(ap);
+    if (n > 0) put(reinterpret_cast<const unsigned char*>(line), std::min<std::size_t>(n, sizeof line - 1));
+  }
+  void flush() {
+    if (buf_.empty()) return;
+    sink_.write(buf_);
+    buf_.clear();
+  }
+
+ private:
+  static constexpr std::size_t kChunk = 64 * 1024;
+  diffsup::DiffSink& sink_;
+  std::string buf_;
+};
+
 // Listing text: printable bytes below 128 and line feeds as they are, other
 // bytes as a backslash and three octal digits; every line opens with the
 // marker. Bytes come in pieces.
 class ListingText {
  public:
-  ListingText(std::FILE* out, const char* marker) : out_(out), marker_(marker) {}
+  ListingText(Output& out, const char* marker) : out_(out), marker_(marker) {}
   void put(const unsigned char* p, std::size_t n) {
     for (std::size_t k = 0; k < n; ++k) {
       const unsigned char ch = p[k];
-      if (atLineStart_) std::fputs(marker_, out_);
+      if (atLineStart_) out_.put(marker_);
       atLineStart_ = false;
       if (ch == '\n') {
-        putc_unlocked('\n', out_);
+        out_.put('\n');
         atLineStart_ = true;
       } else if (ch >= 0x20 && ch < 0x7F) {
-        putc_unlocked(ch, out_);
+        out_.put(static_cast<char>(ch));
       } else {
-        putc_unlocked('\\', out_);
-        putc_unlocked('0' + (ch >> 6), out_);
-        putc_unlocked('0' + ((ch >> 3) & 7), out_);
-        putc_unlocked('0' + (ch & 7), out_);
+        const char octal[4] = {'\\', static_cast<char>('0' + (ch >> 6)), static_cast<char>('0' + ((ch >> 3) & 7)),
+                               static_cast<char>('0' + (ch & 7))};
+        out_.put(reinterpret_cast<const unsigned char*>(octal), 4);
       }
       any_ = true;
       last_ = ch;
@@ -156,12 +215,12 @@ class ListingText {
   }
   // An empty text is the marker alone; the text always ends its line.
   void finish() {
-    if (!any_) std::fputs(marker_, out_);
-    if (!any_ || last_ != '\n') putc_unlocked('\n', out_);
+    if (!any_) out_.put(marker_);
+    if (!any_ || last_ != '\n') out_.put('\n');
   }
 
  private:
-  std::FILE* out_;
+  Output& out_;
   const char* marker_;
   bool atLineStart_ = true;
   bool any_ = false;
@@ -170,57 +229,64 @@ class ListingText {
 
 class ChangeWriter {
  public:
-  ChangeWriter(const BinOptions& o, std::FILE* out) : opt_(o), out_(out) {}
+  ChangeWriter(const BinOptions& o, diffsup::DiffSink& out) : opt_(o), out_(out) {}
 
   // Change of file-1 bytes [s1, s1 + n1) into file-2 bytes [s2, s2 + n2)
   // (0-based offsets). Each side is the last x bytes of the history (the
-  // context, equal in both files) followed by the side's spool.
+  // context, equal in both files) followed by the side's spool. The change
+  // reaches the sink as soon as it is written.
   void write(long s1, long n1, long s2, long n2, const History& h, long x, const Spool& side1,
              const Spool& side2) {
+    emit(s1, n1, s2, n2, h, x, side1, side2);
+    out_.flush();
+  }
+
+ private:
+  void emit(long s1, long n1, long s2, long n2, const History& h, long x, const Spool& side1,
+            const Spool& side2) {
     const long a = s1 + 1, c = s2 + 1;  // byte positions from 1
     if (opt_.rcs) {
       if (n1 == 0) {
-        std::fprintf(out_, "a%ld %ld\n", a - 1, n2);
+        out_.print("a%ld %ld\n", a - 1, n2);
       } else {
-        std::fprintf(out_, "d%ld %ld\n", a, n1);
-        if (n2 > 0) std::fprintf(out_, "a%ld %ld\n", a + n1 - 1, n2);
+        out_.print("d%ld %ld\n", a, n1);
+        if (n2 > 0) out_.print("a%ld %ld\n", a + n1 - 1, n2);
       }
       if (n2 > 0) {
-        const ByteSink raw = [this](const unsigned char* p, std::size_t n) { std::fwrite(p, 1, n, out_); };
+        const ByteSink raw = [this](const unsigned char* p, std::size_t n) { out_.put(p, n); };
         h.replayLast(static_cast<std::size_t>(x), raw);
         side2.replay(0, side2.size(), raw);
-        std::fputc('\n', out_);
+        out_.put('\n');
       }
       return;
     }
     if (n1 == 0) {
       if (n2 == 1)
-        std::fprintf(out_, "%lda%ld\n", a, c);
+        out_.print("%lda%ld\n", a, c);
       else
-        std::fprintf(out_, "%lda%ld,%ld\n", a, c, c + n2 - 1);
+        out_.print("%lda%ld,%ld\n", a, c, c + n2 - 1);
       text("> ", h, x, side2);
     } else if (n2 == 0) {
       if (n1 == 1)
-        std::fprintf(out_, "%ldd%ld\n", a, c);
+        out_.print("%ldd%ld\n", a, c);
       else
-        std::fprintf(out_, "%ld,%ldd%ld\n", a, a + n1 - 1, c);
+        out_.print("%ld,%ldd%ld\n", a, a + n1 - 1, c);
       text("< ", h, x, side1);
     } else {
       if (n1 == 1)
-        std::fprintf(out_, "%ld", a);
+        out_.print("%ld", a);
       else
-        std::fprintf(out_, "%ld,%ld", a, a + n1 - 1);
+        out_.print("%ld,%ld", a, a + n1 - 1);
       if (n2 == 1)
-        std::fprintf(out_, "c%ld\n", c);
+        out_.print("c%ld\n", c);
       else
-        std::fprintf(out_, "c%ld,%ld\n", c, c + n2 - 1);
+        out_.print("c%ld,%ld\n", c, c + n2 - 1);
       text("< ", h, x, side1);
-      std::fputs("---\n", out_);
+      out_.put("---\n");
       text("> ", h, x, side2);
     }
   }
 
- private:
   void text(const char* marker, const History& h, long x, const Spool& side) {
     ListingText t(out_, marker);
     const ByteSink sink = [&t](const unsigned char* p, std::size_t n) { t.put(p, n); };
@@ -230,7 +296,7 @@ class ChangeWriter {
   }
 
   const BinOptions& opt_;
-  std::FILE* out_;
+  Output out_;
 };
 
 // Length of the common prefix of p and q (n bytes each).
@@ -244,14 +310,23 @@ long commonPrefix(const unsigned char* p, const unsigned char* q, long n) {
 
 }  // namespace
 
+std::size_t MemoryInput::read(unsigned char* buf, std::size_t len) {
+  const std::size_t n = std::min(len, bytes_.size() - read_);
+  std::memcpy(buf, bytes_.data() + read_, n);
+  read_ += n;
+  return n;
+}
+
 void set_tuning(const Tuning& t) { g_tuning = t; }
 const Tuning& tuning() { return g_tuning; }
 
-int compare_streams(ByteInput& in1, ByteInput& in2, const BinOptions& opt, std::FILE* out) {
+int compare_streams(ByteInput& in1, ByteInput& in2, const BinOptions& opt, diffsup::DiffSink& out) {
   Window A(in1), B(in2);
   ChangeWriter w(opt, out);
-  History history(opt.context, g_tuning.spoolMemory);
-  Spool side1(g_tuning.spoolMemory), side2(g_tuning.spoolMemory);
+  // Bytes of an input in memory are noted where they are, not copied.
+  const auto keep = [](const Window& win) { return win.inMemory() ? Spool::Keep::kBorrow : Spool::Keep::kCopy; };
+  History history(opt.context, g_tuning.spoolMemory, keep(A));
+  Spool side1(g_tuning.spoolMemory, keep(A)), side2(g_tuning.spoolMemory, keep(B));
   long i1 = 0, i2 = 0;  // current bytes (0-based)
   long end1 = 0;        // end of the last written change in file 1: context never reaches back past it
   int result = 0;

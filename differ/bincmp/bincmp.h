@@ -4,11 +4,16 @@
 // soon as it is known, so that memory stays bounded whatever the sizes of the
 // files: a window of each input, and the bytes of the pending change and of
 // the context before it, which go to scratch files once they outgrow a set
-// amount of memory (scratch.h).
+// amount of memory (scratch.h). An input may also be a span of bytes in
+// memory: the comparison then reads it in place, and the pending change and
+// its context are noted as pieces of the spans instead of copies
+// (bin_diff.h is that form's entry).
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
+#include <string_view>
+
+#include "diff_sink.h"
 
 namespace orv::bincmp {
 
@@ -19,17 +24,41 @@ struct BinOptions {
 
 // One input of the comparison, read in blocks from its start. read() stores
 // up to len bytes and returns their count, 0 at the end; an input that
-// cannot be read throws (the caller's own exception, passed through).
+// cannot be read throws (the caller's own exception, passed through). An
+// input whose bytes are all in memory says so through in_memory(), and is
+// then read in place, never through read().
 class ByteInput {
  public:
   virtual ~ByteInput() = default;
   virtual std::size_t read(unsigned char* buf, std::size_t len) = 0;
+  // True with the whole input in `bytes` when it is a span in memory that
+  // stays valid and unchanged during the comparison.
+  virtual bool in_memory(std::string_view& bytes) const {
+    (void)bytes;
+    return false;
+  }
+};
+
+// An input that is a span of memory (not copied).
+class MemoryInput final : public ByteInput {
+ public:
+  explicit MemoryInput(std::string_view bytes) : bytes_(bytes) {}
+  std::size_t read(unsigned char* buf, std::size_t len) override;
+  bool in_memory(std::string_view& bytes) const override {
+    bytes = bytes_;
+    return true;
+  }
+
+ private:
+  std::string_view bytes_;
+  std::size_t read_ = 0;
 };
 
 // Compares two inputs byte by byte, each to its end, and writes the changes
 // to `out`. Returns 0 when equal, 1 when a change was written. A scratch file
-// that cannot be made, written or read back throws ScratchError.
-int compare_streams(ByteInput& a, ByteInput& b, const BinOptions& opt, std::FILE* out);
+// that cannot be made, written or read back throws ScratchError (never when
+// both inputs are in memory: no scratch file is needed then).
+int compare_streams(ByteInput& a, ByteInput& b, const BinOptions& opt, diffsup::DiffSink& out);
 
 // Sizes that bound the memory of a comparison: the block read from an input
 // at a time, and the bytes a pending change (each side) or the context keeps

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "bincmp.h"
+#include "diff_sink.h"
 #include "diff_support.h"
 #include "scratch.h"
 #include "file_stream.h"
@@ -182,7 +183,8 @@ int run(int argc, const char* const* argv, const char* file1, const char* file2,
   if (!out) return output_trouble(errno);
   int result = 0;
   try {
-    result = compare_streams(in1, in2, opt, out.get());
+    diffsup::StreamSink sink(out.get());
+    result = compare_streams(in1, in2, opt, sink);
   } catch (const InputError& e) {
     return input_trouble(e.which, e.err);
   } catch (const ScratchError& e) {

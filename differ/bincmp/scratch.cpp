@@ -37,13 +37,23 @@ int open_scratch_file() {
   return -1;
 }
 
-Spool::Spool(std::size_t memory) : memory_(std::max<std::size_t>(memory, 1)) {}
+Spool::Spool(std::size_t memory, Keep keep)
+    : memory_(std::max<std::size_t>(memory, 1)), borrow_(keep == Keep::kBorrow) {}
 
 Spool::~Spool() {
   if (fd_ >= 0) sys::calls().close(fd_);
 }
 
 void Spool::append(const unsigned char* p, std::size_t n) {
+  if (borrow_) {
+    if (n == 0) return;
+    if (!borrowed_.empty() && borrowed_.back().p + borrowed_.back().n == p)
+      borrowed_.back().n += n;
+    else
+      borrowed_.push_back(Piece{p, n});
+    borrowedBytes_ += n;
+    return;
+  }
   while (n > 0) {
     if (mem_.size() >= memory_) spill();
     const std::size_t k = std::min(n, memory_ - mem_.size());
@@ -65,6 +75,16 @@ void Spool::spill() {
 
 void Spool::replay(std::size_t from, std::size_t to, const ByteSink& sink) const {
   to = std::min(to, size());
+  if (borrow_) {
+    std::size_t at = 0;  // offset of the piece's first byte
+    for (const Piece& piece : borrowed_) {
+      if (at >= to) break;
+      const std::size_t lo = std::max(from, at), hi = std::min(to, at + piece.n);
+      if (lo < hi) sink(piece.p + (lo - at), hi - lo);
+      at += piece.n;
+    }
+    return;
+  }
   if (from < fileBytes_) {
     std::vector<unsigned char> buf(std::min<std::size_t>(64 * 1024, fileBytes_ - from));
     while (from < std::min(to, fileBytes_)) {
@@ -80,6 +100,8 @@ void Spool::replay(std::size_t from, std::size_t to, const ByteSink& sink) const
 }
 
 void Spool::clear() {
+  borrowed_.clear();
+  borrowedBytes_ = 0;
   mem_.clear();
   if (fileBytes_ > 0) {
     // The file is cut and written again from its start.

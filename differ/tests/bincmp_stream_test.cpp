@@ -2,8 +2,10 @@
 // with the whole-buffer comparison the differencer had before it streamed
 // (kept here, as the oracle), under the usual block sizes and under tiny
 // ones that make every change cross blocks and move to scratch files; the
-// set of differing offsets against cmp -l; scratch-file and input failures;
-// and the peak memory of a 100 MiB comparison, measured in a child process.
+// form in memory (bin_diff.h) and inputs that mix a span and a stream against
+// the same oracle, with no file made; the set of differing offsets against
+// cmp -l; scratch-file and input failures; and the peak memory of a 100 MiB
+// comparison, measured in a child process.
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -14,6 +16,7 @@
 #include <optional>
 #include <set>
 
+#include "bin_diff.h"
 #include "bincmp.h"
 #include "diff_test_util.h"
 #include "platform/sys/fault_injection.h"
@@ -201,6 +204,53 @@ struct TuningScope {
   orv::bincmp::Tuning saved;
 };
 
+// An input read through read() in pieces of a few sizes, never in place.
+class PieceInput final : public orv::bincmp::ByteInput {
+ public:
+  explicit PieceInput(const std::string& bytes) : bytes_(bytes) {}
+  std::size_t read(unsigned char* buf, std::size_t len) override {
+    static constexpr std::size_t kPieces[] = {1, 3, 700, 5000};
+    const std::size_t n = std::min({len, bytes_.size() - at_, kPieces[calls_++ % 4]});
+    std::memcpy(buf, bytes_.data() + at_, n);
+    at_ += n;
+    return n;
+  }
+
+ private:
+  const std::string& bytes_;
+  std::size_t at_ = 0;
+  unsigned calls_ = 0;
+};
+
+// The comparison with inputs in memory: both spans (diff_bytes), and one span
+// with the other input read in pieces, each way round. The spans need no
+// scratch file: a file created while both inputs are spans fails the test.
+void expect_in_memory_same(const Pair& p, bool rcs, long context, int wantResult, const std::string& want,
+                           const std::string& label) {
+  orv::bincmp::BinOptions opt;
+  opt.rcs = rcs;
+  opt.context = context;
+  {
+    ScopedFault<&SystemCalls::open> noCreate(EMFILE, {.creating = true});
+    orv::diffsup::StringSink out;
+    std::string message;
+    ASSERT_EQ(orv::bincmp::diff_bytes(p.a, p.b, opt, out, &message), wantResult) << label << message;
+    ASSERT_TRUE(out.text == want) << label << " (in memory): " << out.text.size() << " bytes written, "
+                                  << want.size() << " expected";
+    ASSERT_EQ(noCreate.matchingCalls(), 0) << label << ": a file was created";
+  }
+  for (int spanSide = 1; spanSide <= 2; ++spanSide) {
+    orv::bincmp::MemoryInput span(spanSide == 1 ? p.a : p.b);
+    PieceInput pieces(spanSide == 1 ? p.b : p.a);
+    orv::diffsup::StringSink out;
+    const int result = spanSide == 1 ? orv::bincmp::compare_streams(span, pieces, opt, out)
+                                     : orv::bincmp::compare_streams(pieces, span, opt, out);
+    ASSERT_EQ(result, wantResult) << label << " (file " << spanSide << " in memory)";
+    ASSERT_TRUE(out.text == want) << label << " (file " << spanSide << " in memory): " << out.text.size()
+                                  << " bytes written, " << want.size() << " expected";
+  }
+}
+
 void expect_same_as_oracle(const TempDir& d, const std::vector<Pair>& pairs, const std::string& tuningLabel) {
   const struct {
     std::vector<std::string> words;
@@ -224,6 +274,8 @@ void expect_same_as_oracle(const TempDir& d, const std::vector<Pair>& pairs, con
       ASSERT_EQ(r.result, wantResult) << p.label << words << tuningLabel;
       ASSERT_TRUE(r.out == want) << p.label << words << tuningLabel << ": " << r.out.size() << " bytes written, "
                                  << want.size() << " expected";
+      expect_in_memory_same(p, f.rcs, f.context, wantResult, want, p.label + words + tuningLabel);
+      if (::testing::Test::HasFatalFailure()) return;
     }
   }
 }

@@ -18,23 +18,15 @@
 #include <string>
 #include <string_view>
 
+#include "diff_sink.h"
 #include "line_rules.h"
 
 namespace orv::txtcmp {
 
-// Receives the output in pieces, in order.
-class DiffSink {
- public:
-  virtual ~DiffSink() = default;
-  virtual void write(std::string_view bytes) = 0;
-};
-
-// Collects the output into a string.
-class StringSink final : public DiffSink {
- public:
-  std::string text;
-  void write(std::string_view bytes) override { text.append(bytes); }
-};
+// The output goes to a sink (diff_sink.h, shared with the binary
+// differencer).
+using diffsup::DiffSink;
+using diffsup::StringSink;
 
 struct TextDiffOptions {
   enum class Form {

@@ -40,16 +40,7 @@ struct FileCloser {
 using OutFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // The output file as the writer's sink.
-class StreamSink final : public DiffSink {
- public:
-  explicit StreamSink(std::FILE* f) : f_(f) {}
-  void write(std::string_view bytes) override {
-    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f_);
-  }
-
- private:
-  std::FILE* f_;
-};
+using diffsup::StreamSink;
 
 struct BusyGuard {
   ~BusyGuard() { g_busy.clear(); }

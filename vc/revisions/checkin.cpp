@@ -3,11 +3,10 @@
 // The working file's stored form is made first (line ends normalised, and
 // keywords collapsed with flag 2), then the differencer compares that stored
 // form with the base revision checked out the same way, so every delta
-// matches the texts it is applied to. Texts are compared in memory: a text
-// check-in creates no file at all, so a killed one leaves nothing behind and
-// a read-only working directory is no obstacle. The binary differencer still
-// compares files: a binary archive's check-in writes its two texts to unnamed
-// temporary files in the working directory. Trunk revisions keep the full text and
+// matches the texts it is applied to. Texts and bytes are compared in memory
+// (the text and binary differencers' forms in memory): a check-in creates no
+// file at all, so a killed one leaves nothing behind and a read-only working
+// directory is no obstacle. Trunk revisions keep the full text and
 // give the old head a reverse delta; branch revisions store a forward delta.
 // Nothing is written to the archive until vcCommitArchive; new texts are
 // held in memory by their records.
@@ -17,7 +16,6 @@
 #include "vc/revisions/differ_calls.h"
 #include "vc/error_codes.h"
 #include "vc/script/event_sources.h"
-#include "vc/paths/name_parts.h"
 #include "platform/sys/system_calls.h"
 #include "vc/instance/instance.h"
 #include "vc/instance/user_name.h"
@@ -44,24 +42,6 @@ constexpr int kFlagCollapse = 2;
 constexpr int kFlagHarvest = 4;
 constexpr int kFlagAlwaysDelta = 8;
 constexpr int kFlagNeverDelta = 16;
-
-// An unnamed temporary file in the working file's directory, which the binary
-// differencer opens through its /proc/self/fd path; gone with its descriptor
-// on every path, also when the process is killed.
-struct ScopedTemp {
-  VcInstance& inst;
-  TempFile file;
-  explicit ScopedTemp(VcInstance& i) : inst(i) {}
-  ~ScopedTemp() { removeTemp(&inst, file); }
-  int create(const std::string& dir, std::string_view contents) {
-    if (int rc = createUnnamedBeside(&inst, dir, file)) return rc;
-    if (!orv::sys::writeAll(file.fd, contents.data(), contents.size())) {
-      inst.extraError = errno;
-      return err::kTempWrite;
-    }
-    return 0;
-  }
-};
 
 std::string utcNow() {
   const std::time_t t = static_cast<std::time_t>(seams().now());
@@ -105,8 +85,8 @@ struct Inputs {
 
 // The script that the new revision's record (branch) or the old head
 // (trunk) keeps, plain. changed tells whether the texts differ.
-int makeScript(VcInstance& inst, VcArchive& a, const Placement& p, const std::string& workDir,
-               const Inputs& in, int flags, std::string& script, bool& changed) {
+int makeScript(VcInstance& inst, VcArchive& a, const Placement& p, const Inputs& in, int flags,
+               std::string& script, bool& changed) {
   RebuiltText base;
   if (int rc = rebuildRevision(inst, a, p.base, base)) return rc;
   int mode = vc::kKeywordModeNone;
@@ -141,25 +121,9 @@ int makeScript(VcInstance& inst, VcArchive& a, const Placement& p, const std::st
     return 0;
   }
 
-  if (!in.binary) {
-    const std::string& from = trunk ? in.plain : baseText.text;
-    const std::string& to = trunk ? baseText.text : in.plain;
-    return diffTexts(inst, from, to, script, changed);
-  }
-
-  // The binary differencer has no form in memory yet: files.
-  ScopedTemp baseFile(inst), workFile(inst), output(inst);
-  if (int rc = baseFile.create(workDir, baseText.text)) return fail(inst, rc);
-  if (int rc = workFile.create(workDir, in.plain)) return fail(inst, rc);
-  if (int rc = output.create(workDir, {})) return fail(inst, rc);
-  const std::string& from = trunk ? workFile.file.path : baseFile.file.path;
-  const std::string& to = trunk ? baseFile.file.path : workFile.file.path;
-  const int rc = runDiffer(inst, in.binary, nullptr, from.c_str(), to.c_str(), output.file.path.c_str(), nullptr, 0);
-  if (rc != 0 && rc != 1) return fail(inst, err::kDiffFailed, inst.extraError);
-  changed = rc == 1;
-  int sysError = 0;
-  if (readWorkingFile(output.file.path, script, sysError) != 0) return fail(inst, err::kTempRead, sysError);
-  return 0;
+  const std::string& from = trunk ? in.plain : baseText.text;
+  const std::string& to = trunk ? baseText.text : in.plain;
+  return in.binary ? diffBytes(inst, from, to, script, changed) : diffTexts(inst, from, to, script, changed);
 }
 
 void copyExtAttributes(const DeltaRecord& base, DeltaRecord& fresh) {
@@ -209,12 +173,11 @@ int checkLock(VcInstance& inst, VcArchive& a, int handle, const DeltaRecord* cur
 // check-in of bytes that are no text makes the archive binary), else line
 // ends normalised, keywords harvested and collapsed as the flags ask.
 int readNewText(VcInstance& inst, const vc::archive::ArchiveFile& file, const char* work, int flags, Inputs& in,
-                struct stat& workStat, std::string& workDir) {
+                struct stat& workStat) {
   std::string raw;
   int sysError = 0;
   if (int rc = readWorkingFile(work, raw, sysError)) return fail(inst, rc, sysError);
   orv::sys::calls().stat(work, &workStat);
-  workDir = directoryPart(work);
   if (!in.binary && needsBinaryArchive(raw)) {
     if (file.head) return fail(inst, err::kWrongFormat);
     in.binary = in.becomesBinary = true;
@@ -253,12 +216,12 @@ int takeNumberFromWork(VcInstance& inst, vc::archive::ArchiveFile& file, Placeme
 // The texts: the delta script the new record (branch) or the old head
 // (trunk) keeps; an unchanged text is refused when the flags ask. A duplicate
 // only needs the base's texts read before the records change.
-int prepareTexts(VcInstance& inst, VcArchive& a, const Placement& place, const std::string& workDir,
-                 const Inputs& in, int flags, std::string& script) {
+int prepareTexts(VcInstance& inst, VcArchive& a, const Placement& place, const Inputs& in, int flags,
+                 std::string& script) {
   if (!place.base) return 0;
   if (in.duplicate) return readArchiveTexts(inst, a, place.base);
   bool changed = true;
-  if (int rc = makeScript(inst, a, place, workDir, in, flags, script, changed)) return rc;
+  if (int rc = makeScript(inst, a, place, in, flags, script, changed)) return rc;
   if (!changed && (flags & kFlagRefuseUnchanged)) return fail(inst, err::kNoDifferences);
   return 0;
 }
@@ -350,16 +313,15 @@ int checkIn(VcInstance& inst, int handle, const char* rev, const char* work, int
 
   in.binary = (file.flags & vc::archive::kFlagBinary) != 0;
   struct stat workStat {};
-  std::string workDir;
   if (!in.duplicate) {
-    if (int rc = readNewText(inst, file, work, flags, in, workStat, workDir)) return rc;
+    if (int rc = readNewText(inst, file, work, flags, in, workStat)) return rc;
   }
   bool numberFromWork = false;
   if (int rc = takeNumberFromWork(inst, file, place, rev, flags, in, numberFromWork)) return rc;
   if (file.lookup(place.number)) return fail(inst, err::kCatastrophe);
 
   std::string script;
-  if (int rc = prepareTexts(inst, *a, place, workDir, in, flags, script)) return rc;
+  if (int rc = prepareTexts(inst, *a, place, in, flags, script)) return rc;
   if (place.kind == Placement::BranchTip && place.base && place.base->next) return fail(inst, err::kCatastrophe);
 
   DeltaRecord* fresh = createRecord(inst, file, place.number, in);

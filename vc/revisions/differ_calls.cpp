@@ -9,6 +9,7 @@
 #include "vc/instance/instance.h"
 #include "orv/bincmp32.h"
 #include "orv/txtcmp32.h"
+#include "bin_diff.h"
 #include "text_diff.h"
 
 #include <cstring>
@@ -77,6 +78,17 @@ int diffTexts(VcInstance& inst, std::string_view from, std::string_view to, std:
   options.fallback = true;                // -H
   orv::txtcmp::StringSink out;
   const int rc = orv::txtcmp::diff_texts(from, to, options, out);
+  if (rc != 0 && rc != 1) return fail(inst, err::kDiffFailed, rc);
+  changed = rc == 1;
+  script = std::move(out.text);
+  return 0;
+}
+
+int diffBytes(VcInstance& inst, std::string_view from, std::string_view to, std::string& script, bool& changed) {
+  orv::bincmp::BinOptions options;
+  options.rcs = true;  // -n
+  orv::diffsup::StringSink out;
+  const int rc = orv::bincmp::diff_bytes(from, to, options, out);
   if (rc != 0 && rc != 1) return fail(inst, err::kDiffFailed, rc);
   changed = rc == 1;
   script = std::move(out.text);

@@ -1,6 +1,6 @@
 // The library's use of the text and binary differencers, and plain file
-// comparison: vcFindDiff, vcFindFileDiff and vcCmpFiles, and the same calls
-// for check-in, which compares texts in memory.
+// comparison: vcFindDiff, vcFindFileDiff and vcCmpFiles, and the same
+// comparisons for check-in, which compares texts and bytes in memory.
 #pragma once
 
 #include <string>
@@ -23,6 +23,10 @@ int runDiffer(VcInstance& inst, bool binary, const char* options, const char* fi
 // vector). 0 with `changed` telling whether the texts differ, or 2 trouble
 // (the differencer's result, 2 or 4, in the extra error).
 int diffTexts(VcInstance& inst, std::string_view from, std::string_view to, std::string& script, bool& changed);
+
+// The same for the bytes of a binary archive: the edit script of the binary
+// differencer's "-n", computed in memory (no file, no option vector).
+int diffBytes(VcInstance& inst, std::string_view from, std::string_view to, std::string& script, bool& changed);
 
 // 0 equal, 1 different, 207 when a file cannot be opened (its name in errbuf).
 // Text files compare with CR LF read as LF.
