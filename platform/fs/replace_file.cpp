@@ -55,13 +55,20 @@ int AtomicFileWriter::begin(const std::string& path, mode_t newFileMode, Durabil
   fd_ = f.fd;
   temp_ = f.path;
   struct stat st {};
+  targetIsFile_ = false;
   if (orv::sys::calls().stat(path.c_str(), &st) == 0) {
+    targetIsFile_ = S_ISREG(st.st_mode);
     // Keep the old file's permission bits and group: whoever replaces a
-    // shared file must not lock the team out through a private umask.
-    orv::sys::calls().fchmod(fd_, st.st_mode & 07777);
-    if (orv::sys::calls().fchown(fd_, static_cast<uid_t>(-1), st.st_gid) != 0) {
-      // Only the file's owner or a member of the group may do this; the
-      // contents are what matters.
+    // shared file must not lock the team out through a private umask. Only
+    // what differs from the new file's is changed.
+    struct stat made {};
+    const bool known = orv::sys::calls().fstat(fd_, &made) == 0;
+    if (!known || (made.st_mode & 07777) != (st.st_mode & 07777)) orv::sys::calls().fchmod(fd_, st.st_mode & 07777);
+    if (!known || made.st_gid != st.st_gid) {
+      if (orv::sys::calls().fchown(fd_, static_cast<uid_t>(-1), st.st_gid) != 0) {
+        // Only the file's owner or a member of the group may do this; the
+        // contents are what matters.
+      }
     }
   }
   return 0;
@@ -81,7 +88,7 @@ int AtomicFileWriter::commit() {
   if (rc == 0 && sync && orv::sys::calls().fsync(fd_) != 0) rc = errno;
   if (orv::sys::calls().close(fd_) != 0 && rc == 0) rc = errno;
   fd_ = -1;
-  if (rc == 0 && orv::sys::calls().rename(temp_.c_str(), target_.c_str()) != 0) rc = errno;
+  if (rc == 0) rc = putInPlace();
   if (rc != 0) {
     orv::sys::calls().unlink(temp_.c_str());
     temp_.clear();
@@ -90,6 +97,20 @@ int AtomicFileWriter::commit() {
   temp_.clear();
   if (sync) syncParentDirectory(target_);
   return 0;
+}
+
+int AtomicFileWriter::putInPlace() {
+  if (durability_ == Durability::NoSync && targetIsFile_ &&
+      orv::sys::calls().renameExchange(temp_.c_str(), target_.c_str()) == 0) {
+    // The temporary name now holds the old file.
+    if (orv::sys::calls().unlink(temp_.c_str()) == 0) return 0;
+    // It cannot go: swap back, and let the rename below decide.
+    if (orv::sys::calls().renameExchange(temp_.c_str(), target_.c_str()) != 0) {
+      temp_.clear();  // the new contents are in place; the old stay beside them
+      return 0;
+    }
+  }
+  return orv::sys::calls().rename(temp_.c_str(), target_.c_str()) == 0 ? 0 : errno;
 }
 
 void AtomicFileWriter::abandon() {

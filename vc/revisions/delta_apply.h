@@ -14,31 +14,58 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
+#include <memory>
+#include <memory_resource>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace vc {
 
-// One source text with the offsets of its units.
+// One source text with the offsets of its units. It owns its bytes, or
+// shares bytes that another owner keeps alive (a block the archive reader
+// read), without copying them.
 class UnitText {
  public:
-  UnitText(std::string bytes, bool binary);
-  std::size_t units() const { return binary_ ? bytes_.size() : starts_.size() - 1; }
+  // The line table comes from lines (the default: new and delete).
+  UnitText(std::string bytes, bool binary, std::pmr::memory_resource* lines = std::pmr::get_default_resource());
+  // Over bytes in memory that owner keeps; lineCount, when known, is their
+  // count of units as a text archive counts them (room for the line table).
+  UnitText(std::shared_ptr<const void> owner, std::string_view bytes, bool binary, std::size_t lineCount,
+           std::pmr::memory_resource* lines = std::pmr::get_default_resource());
+  UnitText(const UnitText&) = delete;
+  UnitText& operator=(const UnitText&) = delete;
+  ~UnitText();
+
+  std::size_t units() const { return binary_ ? bytes_.size() : lineCount_; }
   // Byte offset where a unit begins (units() for the end).
   std::size_t begin(std::size_t unit) const { return binary_ ? unit : starts_[unit]; }
   std::string_view range(std::size_t first, std::size_t count) const {
     const std::size_t b = begin(first);
-    return std::string_view(bytes_).substr(b, begin(first + count) - b);
+    return bytes_.substr(b, begin(first + count) - b);
   }
-  const std::string& bytes() const { return bytes_; }
+  std::string_view bytes() const { return bytes_; }
   bool binary() const { return binary_; }
+  // Text: whether a '$' is among the bytes (only a line with one can hold a
+  // keyword marker).
+  bool hasDollar() const { return hasDollar_; }
 
  private:
-  std::string bytes_;
-  std::vector<std::size_t> starts_;  // text: line starts plus the end
+  void index(std::size_t lineCount);
+  std::size_t* allocate(std::size_t n);  // room for n line starts from lines_
+
+  std::string own_;
+  std::shared_ptr<const void> owner_;
+  std::string_view bytes_;  // own_ or the owner's bytes
+  // Text: the line starts and then the end, lineCount_ + 1 of them, in room
+  // for startRoom_ taken from lines_.
+  std::pmr::memory_resource* lines_;
+  std::size_t* starts_ = nullptr;
+  std::size_t lineCount_ = 0;
+  std::size_t startRoom_ = 0;
   bool binary_;
+  bool hasDollar_ = false;
 };
 
 // Line feeds, plus one for an unterminated last line.
@@ -90,8 +117,18 @@ class PieceList {
   void erase(std::size_t pos, std::size_t count, Cursor& at);
   void insert(std::size_t pos, const Piece& piece, Cursor& at);
 
+  // One checked command of a script; an added block's units start at
+  // `from` in the script (a line of a text script, a byte of a binary one).
+  struct Command {
+    char kind;
+    std::uint64_t at, count;
+    std::size_t from;
+  };
+
   std::vector<Block> blocks_;
+  std::vector<Command> commands_;  // apply's scratch, kept for the next script
   std::size_t units_ = 0;
+  bool emptied_ = false;           // a deletion left a block without pieces
   mutable std::vector<Piece> flat_;
   mutable bool flatValid_ = true;
 };
@@ -110,7 +147,39 @@ std::string wholeTextScript(std::size_t n, std::string_view replacement, std::si
 // archive (pieces compared by source text and unit).
 void changeCounts(const PieceList& from, const PieceList& to, std::size_t& added, std::size_t& deleted);
 
-// Keeps the source texts of one reconstruction alive at stable addresses.
-using TextPool = std::deque<UnitText>;
+// Keeps the source texts of one reconstruction alive at stable addresses:
+// made in blocks of many, with their line tables in one arena, all freed
+// together.
+class TextPool {
+ public:
+  TextPool() = default;
+  TextPool(const TextPool&) = delete;
+  TextPool& operator=(const TextPool&) = delete;
+  ~TextPool();
+
+  // A text made from args (as UnitText's constructors take them, without the
+  // memory resource).
+  template <typename... Args>
+  UnitText& emplace_back(Args&&... args) {
+    if (blocks_.empty() || blocks_.back().used == blocks_.back().capacity) grow();
+    Block& b = blocks_.back();
+    UnitText* t = new (b.items + b.used) UnitText(std::forward<Args>(args)..., &lines_);
+    ++b.used;
+    return *t;
+  }
+  UnitText& back() { return blocks_.back().items[blocks_.back().used - 1]; }
+  const UnitText& back() const { return blocks_.back().items[blocks_.back().used - 1]; }
+
+ private:
+  struct Block {
+    UnitText* items;
+    std::size_t used;
+    std::size_t capacity;
+  };
+  void grow();
+
+  std::pmr::monotonic_buffer_resource lines_;  // line tables (destroyed after the texts)
+  std::vector<Block> blocks_;
+};
 
 }  // namespace vc

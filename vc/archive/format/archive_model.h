@@ -20,6 +20,51 @@ namespace vc::archive {
 
 class ByteSource;
 
+// The stored bytes of a text held in memory: a copy of its own, or a share
+// of memory that another owner keeps alive, such as a block of the source
+// that the reader read (it lives as long as a record holds it).
+// Reads like an optional string: has_value(), *held gives the bytes.
+class HeldText {
+ public:
+  HeldText& operator=(std::string bytes) {
+    own_ = std::move(bytes);
+    shared_.reset();
+    view_ = {};
+    kind_ = Kind::Own;
+    return *this;
+  }
+  // Holds bytes that lie in memory owned by owner.
+  void share(std::shared_ptr<const void> owner, std::string_view bytes) {
+    own_.clear();
+    shared_ = std::move(owner);
+    view_ = bytes;
+    kind_ = Kind::Shared;
+  }
+  void reset() {
+    std::string().swap(own_);
+    shared_.reset();
+    view_ = {};
+    kind_ = Kind::None;
+  }
+  bool has_value() const { return kind_ != Kind::None; }
+  explicit operator bool() const { return has_value(); }
+  std::string_view operator*() const { return kind_ == Kind::Shared ? view_ : std::string_view(own_); }
+  struct Arrow {
+    std::string_view bytes;
+    const std::string_view* operator->() const { return &bytes; }
+  };
+  Arrow operator->() const { return {**this}; }
+  // The owner of shared bytes; null for a copy of its own or nothing.
+  const std::shared_ptr<const void>& owner() const { return shared_; }
+
+ private:
+  enum class Kind : uint8_t { None, Own, Shared };
+  std::string own_;
+  std::shared_ptr<const void> shared_;
+  std::string_view view_;
+  Kind kind_ = Kind::None;
+};
+
 // Where a string of the archive lives and, when loaded, its stored bytes.
 struct TextRecord {
   static constexpr uint64_t kNoOffset = UINT64_MAX;
@@ -28,7 +73,7 @@ struct TextRecord {
   uint64_t lines = 0;                // line feeds, plus one for an unterminated last line
   uint64_t chars = 0;                // characters, a doubled '@' counted once
   uint64_t storedLength = 0;        // bytes as stored, every '@' doubled
-  std::optional<std::string> data;   // stored bytes when held in memory
+  HeldText data;                     // stored bytes when held in memory
   ByteSource* source = nullptr;      // where offset points; null: the archive's source
 
   bool inMemory() const { return data.has_value(); }
@@ -98,6 +143,7 @@ enum class ReadState : uint8_t { Nothing = 0, Header = 1, All = 2 };
 class ArchiveFile {
  public:
   ArchiveFile() = default;
+  ~ArchiveFile();
   ArchiveFile(const ArchiveFile&) = delete;
   ArchiveFile& operator=(const ArchiveFile&) = delete;
 
@@ -142,19 +188,38 @@ class ArchiveFile {
   // Frees a record that is no longer linked into the tree (revision
   // deletion); the caller has unlinked it and read every text of the file.
   void dropDelta(DeltaRecord* record);
-  // All records, in no particular order.
-  const std::vector<std::unique_ptr<DeltaRecord>>& allDeltas() const { return deltas_; }
+  // All records, in the order they were made.
+  const std::vector<DeltaRecord*>& allDeltas() const { return deltas_; }
   // Forgets everything read (the source stays).
   void reset();
 
  private:
-  std::vector<std::unique_ptr<DeltaRecord>> deltas_;
-  // Looked up by string_view without making a std::string of the key.
-  struct RevisionHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  // Records are made in blocks that never move (one allocation for many
+  // records); a dropped record is emptied in place and its room stays until
+  // reset().
+  struct RecordBlock {
+    DeltaRecord* items;
+    size_t used;
+    size_t capacity;
   };
-  std::unordered_map<std::string, DeltaRecord*, RevisionHash, std::equal_to<>> index_;
+  DeltaRecord* newRecord();
+  void freeRecords();
+  // Revision number to record: open addressing (linear probing) over the
+  // records' own numbers, so no key is copied.
+  struct Slot {
+    DeltaRecord* record;
+    size_t hash;
+  };
+  static size_t hashRevision(std::string_view revision);
+  size_t findSlot(std::string_view revision, size_t hash) const;  // the slot that holds it, or the empty one where it would go
+  void growIndex();
+  void indexInsert(DeltaRecord* d, size_t hash);
+  void indexErase(DeltaRecord* d);
+
+  std::vector<RecordBlock> blocks_;
+  std::vector<DeltaRecord*> deltas_;
+  std::vector<Slot> slots_;  // size a power of two, at most half full; empty before the first record
+  size_t indexed_ = 0;
 };
 
 // The order in which the delta records are written: from the head along next;
