@@ -83,7 +83,7 @@ void UnitText::index(std::size_t lineCount) {
     lineCount = 0;
   else if (lineCount == 0)
     lineCount = vc::archive::countByte(data, size, '\n') + 1;
-  std::size_t room = lineCount + 18;
+  std::size_t room = lineCount + 34;
   std::size_t* out = allocate(room);
   std::size_t n = 0;
   out[n++] = 0;
@@ -99,23 +99,36 @@ void UnitText::index(std::size_t lineCount) {
     const std::size_t last = size - 1;
     std::size_t i = 0;
 #if defined(__SSE2__)
-    // Sixteen bytes at a time: the first line feed of a block is written
+    // Thirty-two bytes at a time: the first line feed of a block is written
     // whether there is one or not (then it is written over), so the common
     // block, with at most one, takes no branch that depends on the text.
     const __m128i lf = _mm_set1_epi8('\n'), dollar = _mm_set1_epi8('$');
     __m128i dollars = _mm_setzero_si128();
-    for (; i + 16 <= last; i += 16) {
-      if (n + 17 > room) grow();
-      const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-      dollars = _mm_or_si128(dollars, _mm_cmpeq_epi8(w, dollar));
-      unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(w, lf)));
-      out[n] = i + static_cast<std::size_t>(__builtin_ctz(m | 0x10000u)) + 1;
+    for (; i + 32 <= last; i += 32) {
+      if (n + 33 > room) grow();
+      const __m128i w0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+      const __m128i w1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + 16));
+      dollars = _mm_or_si128(dollars, _mm_or_si128(_mm_cmpeq_epi8(w0, dollar), _mm_cmpeq_epi8(w1, dollar)));
+      unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(w0, lf))) |
+                   static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(w1, lf))) << 16;
+      out[n] = i + static_cast<std::size_t>(__builtin_ctzll(m | 0x100000000ull)) + 1;
       n += m != 0;
       m &= m - 1;
       while (m) {
         out[n++] = i + static_cast<std::size_t>(__builtin_ctz(m)) + 1;
         m &= m - 1;
       }
+    }
+    if (i + 16 <= last) {  // sixteen more, the same way
+      if (n + 17 > room) grow();
+      const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+      dollars = _mm_or_si128(dollars, _mm_cmpeq_epi8(w, dollar));
+      unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(w, lf)));
+      while (m) {
+        out[n++] = i + static_cast<std::size_t>(__builtin_ctz(m)) + 1;
+        m &= m - 1;
+      }
+      i += 16;
     }
     hasDollar_ = _mm_movemask_epi8(dollars) != 0;
 #endif
@@ -182,24 +195,38 @@ std::size_t PieceList::cut(std::size_t pos, Cursor& at) {
   } else {
     while (b < last && pos > before + blocks[b].units) before += blocks[b++].units;
   }
+  if (b != at.block) at.piece = at.pieceBefore = 0;
   at.block = b;
   at.before = before;
   std::vector<Piece>& pieces = blocks_[b].pieces;
-  std::size_t offset = pos - before;
-  Piece* const first = pieces.data();
   const std::size_t n = pieces.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    if (offset == 0) return i;
+  // The search starts at the cursor's piece when that lies at or before pos.
+  std::size_t offset = pos - before;
+  std::size_t i = 0;
+  if (at.piece <= n && at.pieceBefore <= offset) {
+    i = at.piece;
+    offset -= at.pieceBefore;
+  } else {
+    at.pieceBefore = 0;
+  }
+  at.pieceBefore = pos - before - offset;
+  Piece* const first = pieces.data();
+  for (; i < n; ++i) {
+    if (offset == 0) break;
     const std::size_t count = first[i].count;
     if (offset < count) {
       const Piece tail{first[i].text, first[i].first + offset, count - offset};
       first[i].count = offset;
       pieces.insert(pieces.begin() + static_cast<long>(i) + 1, tail);
+      at.piece = i + 1;
+      at.pieceBefore += offset;
       return i + 1;
     }
     offset -= count;
+    at.pieceBefore += count;
   }
-  return n;
+  at.piece = i;
+  return i;
 }
 
 void PieceList::erase(std::size_t pos, std::size_t count, Cursor& at) {
@@ -243,11 +270,15 @@ void PieceList::insert(std::size_t pos, const Piece& piece, Cursor& at) {
   for (const Piece& p : second.pieces) second.units += p.count;
   block.units -= second.units;
   blocks_.insert(blocks_.begin() + static_cast<long>(at.block) + 1, std::move(second));
+  if (at.piece > block.pieces.size()) at.piece = at.pieceBefore = 0;  // its piece went to the second half
 }
 
 const std::vector<Piece>& PieceList::pieces() const {
   if (flatValid_) return flat_;
   flat_.clear();
+  std::size_t count = 0;
+  for (const Block& block : blocks_) count += block.pieces.size();
+  flat_.reserve(count);
   for (const Block& block : blocks_)
     for (const Piece& p : block.pieces) {
       if (!flat_.empty() && flat_.back().text == p.text && flat_.back().first + flat_.back().count == p.first)

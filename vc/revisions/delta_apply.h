@@ -105,10 +105,15 @@ class PieceList {
     std::vector<Piece> pieces;
     std::size_t units = 0;
   };
-  // Where the next command works: a block and the units before it.
+  // Where the next command works: a block and the units before it, and in
+  // that block a piece where the search may start and the block's units
+  // before that piece (commands come in order, so the next one lies there
+  // or further on).
   struct Cursor {
     std::size_t block = 0;
     std::size_t before = 0;
+    std::size_t piece = 0;
+    std::size_t pieceBefore = 0;
   };
   // Makes a piece start at unit `pos` (a position at or after the cursor's
   // block); answers the block and the index of that piece (the block's size

@@ -48,7 +48,7 @@ class Out {
   uint16_t crc_ = 0;
 };
 
-std::string convertDate(const std::string& date, Years years);
+std::string convertDate(std::string_view date, Years years);
 
 // Writes one text record between '@'s and records where its bytes went.
 int putText(Out& out, const ArchiveFile& a, TextRecord& t, std::vector<TextMove>* moves);

@@ -24,29 +24,10 @@ struct FreeBytes {
   void operator()(const char* p) const { std::free(const_cast<char*>(p)); }
 };
 
-constexpr bool spaceChar(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
-constexpr bool specialChar(int c) { return c == ';' || c == ':' || c == '@' || c == ','; }
+using namespace lexer_classes;
 
-// Character classes by table, one class a character: white space,
-// characters of a word outside quotes, the special characters, the quote
-// ('"' toggles quoting) and the rest. The 0 byte is of the rest, so the
-// sentinel after a block stops every loop over a class.
-enum : unsigned char { kOther = 0, kSpace, kWord, kSpecial, kQuote };
-struct Classes {
-  unsigned char of[256] = {};
-  constexpr Classes() {
-    for (int c = 0; c < 256; ++c)
-      of[c] = spaceChar(c)                                  ? kSpace
-              : specialChar(c)                              ? kSpecial
-              : c == '"'                                    ? kQuote
-              : c >= 0x21 && c <= 0x7E                      ? kWord
-                                                            : kOther;
-  }
-};
-constexpr Classes kClasses;
-
-bool isSpace(unsigned char c) { return kClasses.of[c] == kSpace; }
-bool isWordChar(unsigned char c) { return kClasses.of[c] == kWord; }
+bool isSpace(unsigned char c) { return classOf(c) == kSpace; }
+bool isWordChar(unsigned char c) { return classOf(c) == kWord; }
 
 // Set bits of a 64-bit word (the baseline target has no popcount instruction).
 uint64_t bitCount(uint64_t x) {
@@ -228,6 +209,28 @@ bool ArchiveLexer::extend(uint64_t from) {
 
 int ArchiveLexer::scan(Token& tok) {
   const unsigned char* p = buf_ + bufPos_;
+  while (isSpace(*p)) ++p;
+  if (isWordChar(*p)) {
+    const unsigned char* q = p + 1;
+    while (isWordChar(*q)) ++q;
+    if (*q != '"' && (q < buf_ + bufLen_ || atEnd_) && static_cast<size_t>(q - p) <= kMaxToken) {
+      tok.text = std::string_view(reinterpret_cast<const char*>(p), static_cast<size_t>(q - p));
+      tok.kind = Kind::Word;
+      bufPos_ = static_cast<size_t>(q - buf_);
+      return 0;
+    }
+  } else if (*p == ';') {  // not the sentinel: that is 0
+    tok.text = {};
+    tok.kind = Kind::Semicolon;
+    bufPos_ = static_cast<size_t>(p + 1 - buf_);
+    return 0;
+  }
+  bufPos_ = static_cast<size_t>(p - buf_);
+  return scanRest(tok);
+}
+
+int ArchiveLexer::scanRest(Token& tok) {
+  const unsigned char* p = buf_ + bufPos_;
   for (;;) {  // white space, a block at a time
     while (isSpace(*p)) ++p;
     if (p < buf_ + bufLen_) break;
@@ -303,7 +306,10 @@ int ArchiveLexer::readString(TextRecord& rec, bool keep) {
   if (bufPos_ >= bufLen_ && !more()) return error_ ? error_ : err::kArchiveParseError;
   if (buf_[bufPos_] != '@') return err::kArchiveParseError;
   ++bufPos_;
-  rec = TextRecord{};
+  // The record starts over (field by field: cheaper than assigning a fresh one).
+  if (rec.data.has_value()) rec.data.reset();
+  rec.source = nullptr;
+  rec.lines = rec.chars = rec.storedLength = 0;
   const uint64_t start = position();
   rec.offset = start;
   // Scanned a block at a time. A kept string stays in one block: when it

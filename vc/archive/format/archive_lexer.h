@@ -29,6 +29,25 @@ inline constexpr size_t kMaxToken = 2048;
 inline constexpr size_t kHeaderBlock = 64 * 1024;
 inline constexpr size_t kTextBlock = 256 * 1024;
 
+// Character classes by table, one class a character: white space,
+// characters of a word outside quotes, the special characters, the quote
+// ('"' toggles quoting) and the rest. The 0 byte is of the rest, so the
+// sentinel after a block stops every loop over a class.
+namespace lexer_classes {
+enum : unsigned char { kOther = 0, kSpace, kWord, kSpecial, kQuote };
+constexpr bool spaceChar(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+constexpr bool specialChar(int c) { return c == ';' || c == ':' || c == '@' || c == ','; }
+struct Classes {
+  unsigned char of[256] = {};
+  constexpr Classes() {
+    for (int c = 0; c < 256; ++c)
+      of[c] = spaceChar(c) ? kSpace : specialChar(c) ? kSpecial : c == '"' ? kQuote : c >= 0x21 && c <= 0x7E ? kWord : kOther;
+  }
+};
+inline constexpr Classes kClasses;
+inline unsigned char classOf(unsigned char c) { return kClasses.of[c]; }
+}  // namespace lexer_classes
+
 class ArchiveLexer {
  public:
   enum class Kind : uint8_t { Eof, Word, Semicolon, Colon, Comma, String };
@@ -79,7 +98,10 @@ class ArchiveLexer {
   // stay in one block) that reaches past the end of the current one. False
   // when the source has nothing more, or on an error (error_ set).
   bool extend(uint64_t from);
+  // The common tokens: a plain word that ends inside the block, and ';'
+  // (no call, so nothing to save); everything else is left to scanRest().
   int scan(Token& tok);
+  [[gnu::noinline]] int scanRest(Token& tok);
   // A word with quotes, or one that reaches the end of the block (kept out
   // of scan so the common tokens stay cheap).
   [[gnu::noinline]] int scanWord(Token& tok);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <ostream>
 
 namespace vc::archive {
 namespace {
@@ -33,18 +34,43 @@ class Fields {
   size_t i_ = 0;
 };
 
-// The fields of a revision number, as Fields reads them.
-void fieldsOf(std::string_view r, std::vector<uint64_t>& out) {
-  out.clear();
-  Fields f(r);
-  for (uint64_t x = 0; f.next(x);) out.push_back(x);
-}
+// The fields of a revision number, as Fields reads them: held in place for
+// the usual few, in a vector beyond that.
+class FieldList {
+ public:
+  void read(std::string_view r) {
+    if (size_ > kInPlace) more_.clear();
+    size_ = 0;
+    // As Fields reads them, in one loop.
+    const char* p = r.data();
+    const char* const end = p + r.size();
+    while (p < end) {
+      uint64_t n = 0;
+      for (; p < end && static_cast<unsigned char>(*p - '0') <= 9; ++p)
+        if (n < UINT64_MAX / 16) n = n * 10 + static_cast<uint64_t>(*p - '0');
+      ++p;  // the separator
+      if (size_ < kInPlace)
+        inPlace_[size_] = n;
+      else
+        more_.push_back(n);
+      ++size_;
+    }
+  }
+  size_t size() const { return size_; }
+  uint64_t operator[](size_t i) const { return i < kInPlace ? inPlace_[i] : more_[i - kInPlace]; }
+
+ private:
+  static constexpr size_t kInPlace = 8;
+  uint64_t inPlace_[kInPlace];
+  size_t size_ = 0;
+  std::vector<uint64_t> more_;
+};
 
 // Revision comparison over the fields of two numbers: the magnitude is the
 // first field (from 1) where a and b differ or one of them ends; positive
 // when a lies nearer the head on the way to b (trunk numbers fall from the
 // head, branch numbers rise from the branch point).
-int compareFields(const std::vector<uint64_t>& a, const std::vector<uint64_t>& b) {
+int compareFields(const FieldList& a, const FieldList& b) {
   for (size_t k = 1;; ++k) {
     const bool aEnds = k > a.size();
     const bool bEnds = k > b.size();
@@ -70,6 +96,8 @@ bool sameLeadingFields(std::string_view a, std::string_view b, size_t n) {
 }
 
 }  // namespace
+
+std::ostream& operator<<(std::ostream& out, const StoredDate& date) { return out << date.view(); }
 
 void TextRecord::setPlain(std::string_view plain) {
   std::string stored;
@@ -106,7 +134,7 @@ DeltaRecord* ArchiveFile::newRecord() {
     blocks_.push_back({items, 0, capacity});
   }
   RecordBlock& b = blocks_.back();
-  DeltaRecord* d = new (b.items + b.used) DeltaRecord();
+  DeltaRecord* d = new (b.items + b.used) DeltaRecord;  // its members are initialised by their declarations
   ++b.used;
   return d;
 }
@@ -149,11 +177,38 @@ size_t ArchiveFile::hashRevision(std::string_view revision) {
   return static_cast<size_t>(h ^ (h >> 32));
 }
 
+namespace {
+
+// a == b for the short strings revision numbers are, without a call.
+bool sameText(std::string_view a, std::string_view b) {
+  const size_t n = a.size();
+  if (n != b.size()) return false;
+  if (n >= 8 && n <= 16) {
+    uint64_t x0, x1, y0, y1;
+    std::memcpy(&x0, a.data(), 8);
+    std::memcpy(&y0, b.data(), 8);
+    std::memcpy(&x1, a.data() + n - 8, 8);
+    std::memcpy(&y1, b.data() + n - 8, 8);
+    return ((x0 ^ y0) | (x1 ^ y1)) == 0;
+  }
+  if (n >= 4 && n < 8) {
+    uint32_t x0, x1, y0, y1;
+    std::memcpy(&x0, a.data(), 4);
+    std::memcpy(&y0, b.data(), 4);
+    std::memcpy(&x1, a.data() + n - 4, 4);
+    std::memcpy(&y1, b.data() + n - 4, 4);
+    return ((x0 ^ y0) | (x1 ^ y1)) == 0;
+  }
+  return n == 0 || std::memcmp(a.data(), b.data(), n) == 0;
+}
+
+}  // namespace
+
 size_t ArchiveFile::findSlot(std::string_view revision, size_t hash) const {
   const size_t mask = slots_.size() - 1;
   for (size_t i = hash & mask;; i = (i + 1) & mask) {
     const Slot& s = slots_[i];
-    if (!s.record || (s.hash == hash && s.record->revision == revision)) return i;
+    if (!s.record || (s.hash == hash && sameText(s.record->revision, revision))) return i;
   }
 }
 
@@ -296,13 +351,13 @@ std::vector<DeltaRecord*> textOrder(const ArchiveFile& a) {
 DeltaRecord* findDelta(ArchiveFile& a, std::string_view revision) {
   // The sought number's fields are read once; each record's as the walk
   // comes to it.
-  std::vector<uint64_t> sought, fields;
-  fieldsOf(revision, sought);
+  FieldList sought, fields;
+  sought.read(revision);
   DeltaRecord* cur = a.head;
   a.current = cur;
   while (cur) {
     a.current = cur;
-    fieldsOf(cur->revision, fields);
+    fields.read(cur->revision);
     const int c = compareFields(fields, sought);
     if (c == 0) return cur;
     if (c < 0) return nullptr;

@@ -8,7 +8,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
+#include <iosfwd>
 #include <memory>
 #include <optional>
 #include <string>
@@ -94,6 +96,47 @@ struct ExtAttribute {
   std::string data;      // stored form, when not a reference
 };
 
+// A revision's date as stored ("2024.01.02.03.04.05", or with a two-digit
+// year): held in place up to 23 characters, which every date the format
+// writes fits, so reading a record makes no allocation for it; a longer one
+// is held in a string. Reads as a string_view.
+class StoredDate {
+ public:
+  StoredDate() = default;
+  StoredDate(std::string_view text) { assign(text); }
+  StoredDate& operator=(std::string_view text) {
+    assign(text);
+    return *this;
+  }
+  StoredDate& operator=(const std::string& text) { return *this = std::string_view(text); }
+  StoredDate& operator=(const char* text) { return *this = std::string_view(text); }
+  std::string_view view() const { return size_ <= kInPlace ? std::string_view(inPlace_, size_) : std::string_view(long_); }
+  operator std::string_view() const { return view(); }
+  std::string str() const { return std::string(view()); }
+  bool empty() const { return size_ == 0; }
+  size_t size() const { return view().size(); }
+  friend bool operator==(const StoredDate& a, std::string_view b) { return a.view() == b; }
+  friend bool operator==(const StoredDate& a, const StoredDate& b) { return a.view() == b.view(); }
+
+ private:
+  static constexpr size_t kInPlace = 23;
+  void assign(std::string_view text) {
+    if (text.size() <= kInPlace) {
+      if (!text.empty()) std::memcpy(inPlace_, text.data(), text.size());
+      size_ = static_cast<uint8_t>(text.size());
+      long_.clear();
+    } else {
+      long_.assign(text);
+      size_ = kInPlace + 1;
+    }
+  }
+
+  char inPlace_[kInPlace];
+  uint8_t size_ = 0;  // in place up to kInPlace; kInPlace + 1: in long_
+  std::string long_;
+};
+std::ostream& operator<<(std::ostream& out, const StoredDate& date);
+
 struct DeltaRecord {
   // What the archive knows about this revision's texts.
   enum class Texts : uint8_t {
@@ -106,7 +149,7 @@ struct DeltaRecord {
   DeltaRecord* next = nullptr;
   std::vector<DeltaRecord*> branches;     // first records of branches, in file order
   std::string revision;
-  std::string date;
+  StoredDate date;
   std::string author;
   std::string state;
   std::vector<ExtAttribute> ext;

@@ -62,8 +62,9 @@ class Parser {
     return 0;
   }
 
-  // Any word; into out.
-  int word(std::string& out) {
+  // Any word; into out (a string, or a record's date).
+  template <typename Text>
+  int word(Text& out) {
     const Token* t;
     if (int rc = lex_.peek(t)) return rc;
     if (t->kind == Kind::Eof) return err::kUnexpectedEof;
