@@ -188,6 +188,8 @@ int takeIdentity(VcArchive& a) {
   a.identity = orv::fs::identityOf(a.fd, &mode);
   if (!a.identity.valid) return errno;
   a.fileMode = mode & 07777;
+  // The reader then asks no more of the file than it holds, without a stat of its own.
+  if (S_ISREG(mode) && a.fileSource) a.fileSource->setKnownSize(static_cast<std::uint64_t>(a.identity.size));
   return 0;
 }
 

@@ -27,10 +27,12 @@ bool parseCommand(std::string_view line, char& kind, std::uint64_t& at, std::uin
   auto number = [&](std::uint64_t& out) {
     if (!digit()) return false;
     std::uint64_t v = 0;
-    do {
+    // Eighteen digits cannot overflow; the check is for the ones after.
+    for (int plain = 18; plain > 0 && digit(); --plain) v = v * 10 + static_cast<unsigned>(*p++ - '0');
+    while (digit()) {
       if (v > (UINT64_MAX - 9) / 10) return false;
       v = v * 10 + static_cast<unsigned>(*p++ - '0');
-    } while (digit());
+    }
     out = v;
     return true;
   };
@@ -58,19 +60,19 @@ std::size_t countLines(std::string_view text) {
   return n;
 }
 
-UnitText::UnitText(std::string bytes, bool binary, std::pmr::memory_resource* lines)
+UnitText::UnitText(std::string bytes, bool binary, LineArena* lines)
     : own_(std::move(bytes)), bytes_(own_), lines_(lines), binary_(binary) {
   index(0);
 }
 
 UnitText::UnitText(std::shared_ptr<const void> owner, std::string_view bytes, bool binary, std::size_t lineCount,
-                   std::pmr::memory_resource* lines)
+                   LineArena* lines)
     : owner_(std::move(owner)), bytes_(bytes), lines_(lines), binary_(binary) {
   index(lineCount);
 }
 
 UnitText::~UnitText() {
-  if (starts_) lines_->deallocate(starts_, startRoom_ * sizeof(std::size_t), alignof(std::size_t));
+  if (!lines_) delete[] starts_;
 }
 
 void UnitText::index(std::size_t lineCount) {
@@ -90,7 +92,7 @@ void UnitText::index(std::size_t lineCount) {
   auto grow = [&] {
     std::size_t* more = allocate(2 * room);
     std::memcpy(more, out, n * sizeof(std::size_t));
-    lines_->deallocate(out, room * sizeof(std::size_t), alignof(std::size_t));
+    if (!lines_) delete[] out;
     out = more;
     room *= 2;
   };
@@ -143,12 +145,18 @@ void UnitText::index(std::size_t lineCount) {
     out[n++] = size;
   }
   starts_ = out;
-  startRoom_ = room;
   lineCount_ = n - 1;
 }
 
-std::size_t* UnitText::allocate(std::size_t n) {
-  return static_cast<std::size_t*>(lines_->allocate(n * sizeof(std::size_t), alignof(std::size_t)));
+std::size_t* UnitText::allocate(std::size_t n) { return lines_ ? lines_->take(n) : new std::size_t[n]; }
+
+void LineArena::refill(std::size_t n) {
+  // Each chunk twice the one before (up to a limit), or as large as asked.
+  const std::size_t size = std::max<std::size_t>(n, chunks_.empty() ? 4096 : std::min<std::size_t>(2 * lastSize_, 1 << 20));
+  chunks_.reserve(chunks_.size() + 1);
+  chunks_.emplace_back(new std::size_t[size]);
+  next_ = chunks_.back().get();
+  left_ = lastSize_ = size;
 }
 
 TextPool::~TextPool() {
@@ -209,7 +217,6 @@ std::size_t PieceList::cut(std::size_t pos, Cursor& at) {
   } else {
     at.pieceBefore = 0;
   }
-  at.pieceBefore = pos - before - offset;
   Piece* const first = pieces.data();
   for (; i < n; ++i) {
     if (offset == 0) break;
@@ -269,8 +276,8 @@ void PieceList::insert(std::size_t pos, const Piece& piece, Cursor& at) {
   block.pieces.erase(middle, block.pieces.end());
   for (const Piece& p : second.pieces) second.units += p.count;
   block.units -= second.units;
-  blocks_.insert(blocks_.begin() + static_cast<long>(at.block) + 1, std::move(second));
   if (at.piece > block.pieces.size()) at.piece = at.pieceBefore = 0;  // its piece went to the second half
+  blocks_.insert(blocks_.begin() + static_cast<long>(at.block) + 1, std::move(second));
 }
 
 const std::vector<Piece>& PieceList::pieces() const {

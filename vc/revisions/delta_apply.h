@@ -15,7 +15,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <memory_resource>
 #include <new>
 #include <string>
 #include <string_view>
@@ -23,17 +22,41 @@
 
 namespace vc {
 
+// Room for the line tables of many texts, handed out one after the other
+// and freed together.
+class LineArena {
+ public:
+  LineArena() = default;
+  LineArena(const LineArena&) = delete;
+  LineArena& operator=(const LineArena&) = delete;
+  // Room for n line starts.
+  std::size_t* take(std::size_t n) {
+    if (n > left_) refill(n);
+    std::size_t* p = next_;
+    next_ += n;
+    left_ -= n;
+    return p;
+  }
+
+ private:
+  void refill(std::size_t n);
+  std::vector<std::unique_ptr<std::size_t[]>> chunks_;
+  std::size_t* next_ = nullptr;
+  std::size_t left_ = 0;
+  std::size_t lastSize_ = 0;
+};
+
 // One source text with the offsets of its units. It owns its bytes, or
 // shares bytes that another owner keeps alive (a block the archive reader
 // read), without copying them.
 class UnitText {
  public:
-  // The line table comes from lines (the default: new and delete).
-  UnitText(std::string bytes, bool binary, std::pmr::memory_resource* lines = std::pmr::get_default_resource());
+  // The line table comes from lines (none: a table of its own).
+  UnitText(std::string bytes, bool binary, LineArena* lines = nullptr);
   // Over bytes in memory that owner keeps; lineCount, when known, is their
   // count of units as a text archive counts them (room for the line table).
   UnitText(std::shared_ptr<const void> owner, std::string_view bytes, bool binary, std::size_t lineCount,
-           std::pmr::memory_resource* lines = std::pmr::get_default_resource());
+           LineArena* lines = nullptr);
   UnitText(const UnitText&) = delete;
   UnitText& operator=(const UnitText&) = delete;
   ~UnitText();
@@ -53,17 +76,16 @@ class UnitText {
 
  private:
   void index(std::size_t lineCount);
-  std::size_t* allocate(std::size_t n);  // room for n line starts from lines_
+  std::size_t* allocate(std::size_t n);  // room for n line starts (from lines_ when there is one)
 
   std::string own_;
   std::shared_ptr<const void> owner_;
   std::string_view bytes_;  // own_ or the owner's bytes
-  // Text: the line starts and then the end, lineCount_ + 1 of them, in room
-  // for startRoom_ taken from lines_.
-  std::pmr::memory_resource* lines_;
+  // Text: the line starts and then the end, lineCount_ + 1 of them, from
+  // lines_ (or new[] when there is none).
+  LineArena* lines_;
   std::size_t* starts_ = nullptr;
   std::size_t lineCount_ = 0;
-  std::size_t startRoom_ = 0;
   bool binary_;
   bool hasDollar_ = false;
 };
@@ -162,8 +184,8 @@ class TextPool {
   TextPool& operator=(const TextPool&) = delete;
   ~TextPool();
 
-  // A text made from args (as UnitText's constructors take them, without the
-  // memory resource).
+  // A text made from args (as UnitText's constructors take them, without
+  // the line arena: the pool's own).
   template <typename... Args>
   UnitText& emplace_back(Args&&... args) {
     if (blocks_.empty() || blocks_.back().used == blocks_.back().capacity) grow();
@@ -183,7 +205,7 @@ class TextPool {
   };
   void grow();
 
-  std::pmr::monotonic_buffer_resource lines_;  // line tables (destroyed after the texts)
+  LineArena lines_;  // line tables (destroyed after the texts)
   std::vector<Block> blocks_;
 };
 

@@ -2,13 +2,16 @@
 #include "vc/archive/format/archive_lexer.h"
 
 #include "vc/error_codes.h"
-#include "vc/archive/format/byte_count.h"
 #include "vc/archive/format/byte_stream.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace vc::archive {
 namespace {
@@ -30,7 +33,7 @@ bool isSpace(unsigned char c) { return classOf(c) == kSpace; }
 bool isWordChar(unsigned char c) { return classOf(c) == kWord; }
 
 // Set bits of a 64-bit word (the baseline target has no popcount instruction).
-uint64_t bitCount(uint64_t x) {
+[[maybe_unused]] uint64_t bitCount(uint64_t x) {
   x = x - ((x >> 1) & 0x5555555555555555ull);
   x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
   x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
@@ -42,7 +45,7 @@ uint64_t bitCount(uint64_t x) {
 // bytes: the bits just after each odd run (the carry trick of simdjson's
 // escape search). odd tells on entry whether an odd run reaches the first of
 // these bytes, and on return whether one reaches past the last.
-uint64_t oddRunEnds(uint64_t at, uint64_t& odd, unsigned width) {
+[[maybe_unused]] uint64_t oddRunEnds(uint64_t at, uint64_t& odd, unsigned width) {
   const uint64_t all = width == 64 ? ~0ull : (1ull << width) - 1;
   const uint64_t evenBits = 0x5555555555555555ull & all, oddBits = 0xAAAAAAAAAAAAAAAAull & all;
   const uint64_t starts = at & ~(at << 1) & all;
@@ -152,12 +155,20 @@ const unsigned char* findClosing(const unsigned char* p, const unsigned char* en
 
 }  // namespace
 
-const unsigned char ArchiveLexer::kNoBytes[kPadding] = {};
+const unsigned char ArchiveLexer::kNoBytes[1] = {0};
 
 int ArchiveLexer::load(uint64_t from, size_t size, size_t need) {
+  if (!sizeAsked_) {
+    sizeAsked_ = true;
+    uint64_t known = 0;
+    if (src_.knownSize(known)) sourceSize_ = known;
+  }
+  // No more than the source holds (and a byte more, to see its end), but at
+  // least what is needed; a source that grew is read on in the next block.
+  if (from < sourceSize_ && sourceSize_ - from < size) size = std::max(need, static_cast<size_t>(sourceSize_ - from) + 1);
   // Read into memory of the size asked for, then cut down to what came (the
-  // end of the source often comes first).
-  std::unique_ptr<char, FreeBytes> bytes(static_cast<char*>(std::malloc(size + kPadding)));
+  // end of the source may come first).
+  std::unique_ptr<char, FreeBytes> bytes(static_cast<char*>(std::malloc(size + 1)));
   if (!bytes) throw std::bad_alloc();
   size_t have = 0;
   bool end = false;
@@ -171,12 +182,12 @@ int ArchiveLexer::load(uint64_t from, size_t size, size_t need) {
     have += got;
   }
   if (size - have >= kShrinkSlack) {
-    if (char* smaller = static_cast<char*>(std::realloc(bytes.get(), have + kPadding))) {
+    if (char* smaller = static_cast<char*>(std::realloc(bytes.get(), have + 1))) {
       (void)bytes.release();
       bytes.reset(smaller);
     }
   }
-  std::memset(bytes.get() + have, 0, kPadding);
+  bytes.get()[have] = 0;  // the sentinel
   buf_ = reinterpret_cast<const unsigned char*>(bytes.get());
   block_ = std::shared_ptr<const char[]>(bytes.release(), FreeBytes{});
   blockOffset_ = from;

@@ -116,9 +116,12 @@ class ArchiveLexer {
   size_t bufLen_ = 0;
   size_t firstBlock_;
   size_t blockSize_ = 0;  // the size asked for the current block (0: none read yet)
+  // The source's size when it tells (asked at the first read): no block asks
+  // for more than there is.
+  uint64_t sourceSize_ = UINT64_MAX;
+  bool sizeAsked_ = false;
   bool atEnd_ = false;    // the source has nothing after the current block
-  static constexpr size_t kPadding = 1;
-  static const unsigned char kNoBytes[kPadding];  // what a lexer without a block looks at
+  static const unsigned char kNoBytes[1];  // what a lexer without a block looks at: the sentinel
   int error_ = 0;
   bool have_ = false;
   Token tok_;

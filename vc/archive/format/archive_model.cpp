@@ -244,8 +244,14 @@ void ArchiveFile::indexErase(DeltaRecord* d) {
 }
 
 DeltaRecord* ArchiveFile::lookup(std::string_view revision) const {
+  // Records are usually sought in file order, where the one after a record
+  // is its successor: that is tried before the index.
+  if (lastFound_ && lastFound_->next && sameText(lastFound_->next->revision, revision))
+    return lastFound_ = lastFound_->next;
   if (slots_.empty()) return nullptr;
-  return slots_[findSlot(revision, hashRevision(revision))].record;
+  DeltaRecord* d = slots_[findSlot(revision, hashRevision(revision))].record;
+  if (d) lastFound_ = d;
+  return d;
 }
 
 DeltaRecord* ArchiveFile::createDelta(std::string_view revision) {
@@ -275,6 +281,7 @@ void ArchiveFile::dropDelta(DeltaRecord* record) {
   if (!record) return;
   indexErase(record);
   if (current == record) current = nullptr;
+  lastFound_ = nullptr;
   readOrder.erase(std::remove(readOrder.begin(), readOrder.end(), record), readOrder.end());
   deltas_.erase(std::remove(deltas_.begin(), deltas_.end(), record), deltas_.end());
   *record = DeltaRecord{};
@@ -305,6 +312,7 @@ void ArchiveFile::reset() {
   length = 0;
   slots_.clear();
   indexed_ = 0;
+  lastFound_ = nullptr;
   deltas_.clear();
   freeRecords();
   source = keepSource;

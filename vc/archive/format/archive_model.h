@@ -9,13 +9,10 @@
 
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <iosfwd>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace vc::archive {
@@ -131,7 +128,7 @@ class StoredDate {
     }
   }
 
-  char inPlace_[kInPlace];
+  char inPlace_[kInPlace] = {};
   uint8_t size_ = 0;  // in place up to kInPlace; kInPlace + 1: in long_
   std::string long_;
 };
@@ -263,6 +260,7 @@ class ArchiveFile {
   std::vector<DeltaRecord*> deltas_;
   std::vector<Slot> slots_;  // size a power of two, at most half full; empty before the first record
   size_t indexed_ = 0;
+  mutable DeltaRecord* lastFound_ = nullptr;  // the record lookup() found last
 };
 
 // The order in which the delta records are written: from the head along next;
