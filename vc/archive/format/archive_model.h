@@ -280,6 +280,8 @@ DeltaRecord* findDelta(ArchiveFile& a, std::string_view revision);
 // can be read again (they have an offset): description first, then for each
 // revision of the tree (branches before the revision) its log and its text.
 // Nothing is dropped when more is asked than could be freed. Answers the bytes freed.
+// A text that shares a block the reader read counts its own bytes; the block
+// itself goes when the last text that shares it lets go.
 uint64_t heldTextBytes(const ArchiveFile& a);
 uint64_t releaseTexts(ArchiveFile& a, uint64_t wanted);
 
