@@ -9,10 +9,11 @@
 
 namespace orv::fs {
 
-FileIdentity identityOf(int fd) {
+FileIdentity identityOf(int fd, unsigned* mode) {
   FileIdentity id;
   struct stat st {};
   if (orv::sys::calls().fstat(fd, &st) != 0) return id;
+  if (mode) *mode = static_cast<unsigned>(st.st_mode);
   id.valid = true;
   id.device = static_cast<std::uint64_t>(st.st_dev);
   id.inode = static_cast<std::uint64_t>(st.st_ino);

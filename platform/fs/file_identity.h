@@ -24,8 +24,8 @@ struct FileIdentity {
 // Identity of the file at path; an invalid identity (valid == false) when it
 // cannot be opened, with errno set.
 FileIdentity readIdentity(const std::string& path);
-// Identity of an open descriptor.
-FileIdentity identityOf(int fd);
+// Identity of an open descriptor; with mode, also its st_mode.
+FileIdentity identityOf(int fd, unsigned* mode = nullptr);
 
 // True when the file at path is no longer the one described by before
 // (also when it vanished or was created since).

@@ -90,13 +90,20 @@ int AtomicFileWriter::begin(const std::string& path, mode_t newFileMode, Durabil
   }
   markInUse(fd_);  // without locks, the process id in the name still protects it
   struct stat st {};
+  targetIsFile_ = false;
   if (orv::sys::calls().stat(path.c_str(), &st) == 0) {
+    targetIsFile_ = S_ISREG(st.st_mode);
     // Keep the old file's permission bits and group: whoever replaces a
-    // shared file must not lock the team out through a private umask.
-    orv::sys::calls().fchmod(fd_, st.st_mode & 07777);
-    if (orv::sys::calls().fchown(fd_, static_cast<uid_t>(-1), st.st_gid) != 0) {
-      // Only the file's owner or a member of the group may do this; the
-      // contents are what matters.
+    // shared file must not lock the team out through a private umask. Only
+    // what differs from the new file's is changed.
+    struct stat made {};
+    const bool known = orv::sys::calls().fstat(fd_, &made) == 0;
+    if (!known || (made.st_mode & 07777) != (st.st_mode & 07777)) orv::sys::calls().fchmod(fd_, st.st_mode & 07777);
+    if (!known || made.st_gid != st.st_gid) {
+      if (orv::sys::calls().fchown(fd_, static_cast<uid_t>(-1), st.st_gid) != 0) {
+        // Only the file's owner or a member of the group may do this; the
+        // contents are what matters.
+      }
     }
   }
   return 0;
@@ -153,7 +160,7 @@ int AtomicFileWriter::commit() {
   if (orv::sys::calls().close(fd_) != 0 && rc == 0) rc = errno;
   fd_ = -1;
   if (rc != 0 && linkedAtTarget) orv::sys::calls().unlink(target_.c_str());  // the name was free
-  if (rc == 0 && !temp_.empty() && orv::sys::calls().rename(temp_.c_str(), target_.c_str()) != 0) rc = errno;
+  if (rc == 0 && !temp_.empty()) rc = putInPlace();
   if (rc != 0) {
     if (named_) orv::sys::calls().unlink(temp_.c_str());
     temp_.clear();
@@ -164,6 +171,20 @@ int AtomicFileWriter::commit() {
   named_ = false;
   if (sync) syncParentDirectory(target_);
   return 0;
+}
+
+int AtomicFileWriter::putInPlace() {
+  if (durability_ == Durability::NoSync && targetIsFile_ &&
+      orv::sys::calls().renameExchange(temp_.c_str(), target_.c_str()) == 0) {
+    // The temporary name now holds the old file.
+    if (orv::sys::calls().unlink(temp_.c_str()) == 0) return 0;
+    // It cannot go: swap back, and let the rename below decide.
+    if (orv::sys::calls().renameExchange(temp_.c_str(), target_.c_str()) != 0) {
+      temp_.clear();  // the new contents are in place; the old stay beside them
+      return 0;
+    }
+  }
+  return orv::sys::calls().rename(temp_.c_str(), target_.c_str()) == 0 ? 0 : errno;
 }
 
 void AtomicFileWriter::abandon() {

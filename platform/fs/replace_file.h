@@ -11,9 +11,14 @@
 // begin() removes such names that writers killed in that moment left.
 //
 // Durability::NoSync leaves out both syncs: a crash still leaves the old or
-// the new file (the rename is atomic), but the new one may not have reached
-// the disk. For files that can be made again, such as working files checked
-// out of an archive.
+// the new file (the replacement is atomic), but the new one may not have
+// reached the disk. For files that can be made again, such as working files
+// checked out of an archive. Over an existing regular file it swaps the two
+// names in one step (where the system can) and then removes the old file:
+// a rename over an existing file makes some file systems (ext4) start
+// writing the new file out at once, the very cost NoSync leaves out. A crash
+// between the swap and the removal can leave the old contents under the
+// temporary name.
 #pragma once
 
 #include <string>
@@ -50,6 +55,9 @@ class AtomicFileWriter {
 
  private:
   int nameTemporary();
+  // Puts the temporary file in the target's place; 0 or an errno value
+  // (then the temporary file still holds the new contents).
+  int putInPlace();
 
   std::string target_;
   std::string temp_;
@@ -57,6 +65,7 @@ class AtomicFileWriter {
   int fd_ = -1;
   int error_ = 0;
   Durability durability_ = Durability::Durable;
+  bool targetIsFile_ = false;  // the target existed as a regular file at begin()
 };
 
 // One-call form: replaces path with contents.

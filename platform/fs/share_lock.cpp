@@ -29,16 +29,21 @@ LockStatus statusForErrno(int e) {
 }
 
 // Opens (creating when missing) the lock file; read-only when the directory
-// or file refuses writing, which still allows shared locks.
+// or file refuses writing, which still allows shared locks. It exists after
+// the first use of the directory, so it is opened first and made only when
+// missing.
 int openLockFile(const std::string& lockPath, bool* writable) {
   const int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW;
-  int fd = orv::sys::calls().open(lockPath.c_str(), flags | O_CREAT | O_EXCL, 0666);
-  if (fd >= 0) {
-    orv::sys::calls().fchmod(fd, 0666);  // readable and lockable by every user, whatever the umask
-    *writable = true;
-    return fd;
+  int fd = orv::sys::calls().open(lockPath.c_str(), flags, 0);
+  if (fd < 0 && errno == ENOENT) {
+    fd = orv::sys::calls().open(lockPath.c_str(), flags | O_CREAT | O_EXCL, 0666);
+    if (fd >= 0) {
+      orv::sys::calls().fchmod(fd, 0666);  // readable and lockable by every user, whatever the umask
+      *writable = true;
+      return fd;
+    }
+    if (errno == EEXIST) fd = orv::sys::calls().open(lockPath.c_str(), flags, 0);  // made meanwhile
   }
-  if (errno == EEXIST) fd = orv::sys::calls().open(lockPath.c_str(), flags, 0);
   if (fd >= 0) {
     *writable = true;
     return fd;

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <csignal>
+#include <fcntl.h>
+#include <stdio.h>  // renameat2
 #include <unistd.h>
 
 namespace orv::sys {
@@ -16,6 +18,16 @@ int sysOpen(const char* path, int flags, mode_t mode) { return ::open(path, flag
 int sysFcntlLock(int fd, int cmd, struct flock* lk) { return ::fcntl(fd, cmd, lk); }
 int sysFcntlFlags(int fd, int cmd, int arg) { return ::fcntl(fd, cmd, arg); }
 const char* sysGetenv(const char* name) { return std::getenv(name); }
+int sysRenameExchange(const char* a, const char* b) {
+#if defined(RENAME_EXCHANGE)
+  return ::renameat2(AT_FDCWD, a, AT_FDCWD, b, RENAME_EXCHANGE);
+#else
+  (void)a;
+  (void)b;
+  errno = ENOSYS;
+  return -1;
+#endif
+}
 
 constexpr SystemCalls kReal{
     .open = sysOpen,
@@ -37,6 +49,7 @@ constexpr SystemCalls kReal{
     .chown = ::chown,
     .fchown = ::fchown,
     .rename = ::rename,
+    .renameExchange = sysRenameExchange,
     .link = ::link,
     .unlink = ::unlink,
     .mkdir = ::mkdir,

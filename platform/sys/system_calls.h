@@ -49,6 +49,10 @@ struct SystemCalls {
   int (*fchown)(int fd, uid_t owner, gid_t group);
   // Names in directories.
   int (*rename)(const char* from, const char* to);
+  // Swaps two existing names in one step (Linux renameat2 with
+  // RENAME_EXCHANGE); -1 with errno EINVAL or ENOSYS where the system or the
+  // file system cannot.
+  int (*renameExchange)(const char* a, const char* b);
   int (*link)(const char* existing, const char* newName);
   int (*unlink)(const char* path);
   int (*mkdir)(const char* path, mode_t mode);

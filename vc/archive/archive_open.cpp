@@ -225,10 +225,12 @@ int recogniseForm(VcInstance& inst, VcArchive& a, bool created) {
 // The change-test identity and the permission bits of the opened file;
 // 0 or the errno of the failure.
 int takeIdentity(VcArchive& a) {
-  a.identity = orv::fs::identityOf(a.fd);
-  struct stat fst {};
-  if (!a.identity.valid || orv::sys::calls().fstat(a.fd, &fst) != 0) return errno;
-  a.fileMode = fst.st_mode & 07777;
+  unsigned mode = 0;
+  a.identity = orv::fs::identityOf(a.fd, &mode);
+  if (!a.identity.valid) return errno;
+  a.fileMode = mode & 07777;
+  // The reader then asks no more of the file than it holds, without a stat of its own.
+  if (S_ISREG(mode) && a.fileSource) a.fileSource->setKnownSize(static_cast<std::uint64_t>(a.identity.size));
   return 0;
 }
 

@@ -2,10 +2,16 @@
 #include "vc/revisions/delta_apply.h"
 
 #include "vc/error_codes.h"
+#include "vc/archive/format/byte_count.h"
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 #include <unordered_set>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace vc {
 namespace {
@@ -13,27 +19,30 @@ namespace {
 // One command line: a letter, a number, blanks, a number, then at most
 // trailing white space.
 bool parseCommand(std::string_view line, char& kind, std::uint64_t& at, std::uint64_t& count) {
-  std::size_t i = 0;
-  if (line.empty() || (line[0] != 'a' && line[0] != 'd')) return false;
-  kind = line[0];
-  ++i;
+  const char* p = line.data();
+  const char* const end = p + line.size();
+  if (p == end || (*p != 'a' && *p != 'd')) return false;
+  kind = *p++;
+  auto digit = [&] { return p != end && static_cast<unsigned char>(*p - '0') <= 9; };
   auto number = [&](std::uint64_t& out) {
-    if (i >= line.size() || line[i] < '0' || line[i] > '9') return false;
-    out = 0;
-    while (i < line.size() && line[i] >= '0' && line[i] <= '9') {
-      if (out > (UINT64_MAX - 9) / 10) return false;
-      out = out * 10 + static_cast<unsigned>(line[i] - '0');
-      ++i;
+    if (!digit()) return false;
+    std::uint64_t v = 0;
+    // Eighteen digits cannot overflow; the check is for the ones after.
+    for (int plain = 18; plain > 0 && digit(); --plain) v = v * 10 + static_cast<unsigned>(*p++ - '0');
+    while (digit()) {
+      if (v > (UINT64_MAX - 9) / 10) return false;
+      v = v * 10 + static_cast<unsigned>(*p++ - '0');
     }
+    out = v;
     return true;
   };
   if (!number(at)) return false;
-  std::size_t blanks = i;
-  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-  if (i == blanks) return false;
+  const char* blanks = p;
+  while (p != end && (*p == ' ' || *p == '\t')) ++p;
+  if (p == blanks) return false;
   if (!number(count)) return false;
-  while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r' || line[i] == '\n')) ++i;
-  return i == line.size();
+  while (p != end && (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n')) ++p;
+  return p == end;
 }
 
 bool blankLine(std::string_view line) {
@@ -41,14 +50,6 @@ bool blankLine(std::string_view line) {
     if (c != '\n' && c != '\r') return false;
   return true;
 }
-
-// One checked command of a script; an added block's units start at `from`
-// in the script (a line of a text script, a byte of a binary one).
-struct Command {
-  char kind;
-  std::uint64_t at, count;
-  std::size_t from;
-};
 
 }  // namespace
 
@@ -59,19 +60,117 @@ std::size_t countLines(std::string_view text) {
   return n;
 }
 
-UnitText::UnitText(std::string bytes, bool binary) : bytes_(std::move(bytes)), binary_(binary) {
+UnitText::UnitText(std::string bytes, bool binary, LineArena* lines)
+    : own_(std::move(bytes)), bytes_(own_), lines_(lines), binary_(binary) {
+  index(0);
+}
+
+UnitText::UnitText(std::shared_ptr<const void> owner, std::string_view bytes, bool binary, std::size_t lineCount,
+                   LineArena* lines)
+    : owner_(std::move(owner)), bytes_(bytes), lines_(lines), binary_(binary) {
+  index(lineCount);
+}
+
+UnitText::~UnitText() {
+  if (!lines_) delete[] starts_;
+}
+
+void UnitText::index(std::size_t lineCount) {
   if (binary_) return;
-  starts_.push_back(0);
   const char* data = bytes_.data();
   const std::size_t size = bytes_.size();
-  for (const char* at = data; (at = static_cast<const char*>(std::memchr(at, '\n', size - (at - data))));) {
-    ++at;
-    if (at == data + size) break;
-    starts_.push_back(static_cast<std::size_t>(at - data));
+  // Room for every line start and the end, so the table is made once (a
+  // count given too small grows it), and for the scan's writes ahead.
+  if (size == 0)
+    lineCount = 0;
+  else if (lineCount == 0)
+    lineCount = vc::archive::countByte(data, size, '\n') + 1;
+  std::size_t room = lineCount + 34;
+  std::size_t* out = allocate(room);
+  std::size_t n = 0;
+  out[n++] = 0;
+  auto grow = [&] {
+    std::size_t* more = allocate(2 * room);
+    std::memcpy(more, out, n * sizeof(std::size_t));
+    if (!lines_) delete[] out;
+    out = more;
+    room *= 2;
+  };
+  if (size > 0) {
+    // A line begins after each line feed but the last byte's.
+    const std::size_t last = size - 1;
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    // Thirty-two bytes at a time: the first line feed of a block is written
+    // whether there is one or not (then it is written over), so the common
+    // block, with at most one, takes no branch that depends on the text.
+    const __m128i lf = _mm_set1_epi8('\n'), dollar = _mm_set1_epi8('$');
+    __m128i dollars = _mm_setzero_si128();
+    for (; i + 32 <= last; i += 32) {
+      if (n + 33 > room) grow();
+      const __m128i w0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+      const __m128i w1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + 16));
+      dollars = _mm_or_si128(dollars, _mm_or_si128(_mm_cmpeq_epi8(w0, dollar), _mm_cmpeq_epi8(w1, dollar)));
+      unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(w0, lf))) |
+                   static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(w1, lf))) << 16;
+      out[n] = i + static_cast<std::size_t>(__builtin_ctzll(m | 0x100000000ull)) + 1;
+      n += m != 0;
+      m &= m - 1;
+      while (m) {
+        out[n++] = i + static_cast<std::size_t>(__builtin_ctz(m)) + 1;
+        m &= m - 1;
+      }
+    }
+    if (i + 16 <= last) {  // sixteen more, the same way
+      if (n + 17 > room) grow();
+      const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+      dollars = _mm_or_si128(dollars, _mm_cmpeq_epi8(w, dollar));
+      unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(w, lf)));
+      while (m) {
+        out[n++] = i + static_cast<std::size_t>(__builtin_ctz(m)) + 1;
+        m &= m - 1;
+      }
+      i += 16;
+    }
+    hasDollar_ = _mm_movemask_epi8(dollars) != 0;
+#endif
+    for (; i < last; ++i) {
+      hasDollar_ |= data[i] == '$';
+      if (data[i] == '\n') {
+        if (n + 2 > room) grow();
+        out[n++] = i + 1;
+      }
+    }
+    hasDollar_ |= data[last] == '$';
+    out[n++] = size;
   }
-  if (bytes_.empty())
-    starts_.clear();
-  starts_.push_back(bytes_.size());
+  starts_ = out;
+  lineCount_ = n - 1;
+}
+
+std::size_t* UnitText::allocate(std::size_t n) { return lines_ ? lines_->take(n) : new std::size_t[n]; }
+
+void LineArena::refill(std::size_t n) {
+  // Each chunk twice the one before (up to a limit), or as large as asked.
+  const std::size_t size = std::max<std::size_t>(n, chunks_.empty() ? 4096 : std::min<std::size_t>(2 * lastSize_, 1 << 20));
+  chunks_.reserve(chunks_.size() + 1);
+  chunks_.emplace_back(new std::size_t[size]);
+  next_ = chunks_.back().get();
+  left_ = lastSize_ = size;
+}
+
+TextPool::~TextPool() {
+  for (Block& b : blocks_) {
+    for (std::size_t i = 0; i < b.used; ++i) b.items[i].~UnitText();
+    ::operator delete(b.items);
+  }
+}
+
+void TextPool::grow() {
+  const std::size_t capacity = blocks_.empty() ? 16 : std::min<std::size_t>(blocks_.back().capacity * 2, 1024);
+  blocks_.reserve(blocks_.size() + 1);
+  auto* items = static_cast<UnitText*>(::operator new(capacity * sizeof(UnitText)));
+  blocks_.push_back({items, 0, capacity});
 }
 
 namespace {
@@ -88,24 +187,53 @@ PieceList::PieceList(const UnitText& whole) {
 
 std::size_t PieceList::cut(std::size_t pos, Cursor& at) {
   if (blocks_.empty()) blocks_.emplace_back();
-  // The first block that reaches pos (the last one for the end of the text).
-  while (at.block + 1 < blocks_.size() && pos > at.before + blocks_[at.block].units) {
-    at.before += blocks_[at.block].units;
-    ++at.block;
+  // The first block that reaches pos (the last one for the end of the text),
+  // from the cursor on: walked forward from the cursor, or back from the
+  // last block when pos lies nearer the end.
+  const Block* const blocks = blocks_.data();
+  const std::size_t last = blocks_.size() - 1;
+  std::size_t b = at.block, before = at.before;
+  if (pos - before > units_ - pos && b < last) {
+    std::size_t lastBefore = units_ - blocks[last].units;
+    std::size_t k = last;
+    // Back while the block before also reaches pos (and stays at or after the cursor).
+    while (k > b && pos <= lastBefore) lastBefore -= blocks[--k].units;
+    b = k;
+    before = lastBefore;
+  } else {
+    while (b < last && pos > before + blocks[b].units) before += blocks[b++].units;
   }
-  std::vector<Piece>& pieces = blocks_[at.block].pieces;
-  std::size_t offset = pos - at.before;
-  for (std::size_t i = 0; i < pieces.size(); ++i) {
-    if (offset == 0) return i;
-    if (offset < pieces[i].count) {
-      const Piece tail{pieces[i].text, pieces[i].first + offset, pieces[i].count - offset};
-      pieces[i].count = offset;
+  if (b != at.block) at.piece = at.pieceBefore = 0;
+  at.block = b;
+  at.before = before;
+  std::vector<Piece>& pieces = blocks_[b].pieces;
+  const std::size_t n = pieces.size();
+  // The search starts at the cursor's piece when that lies at or before pos.
+  std::size_t offset = pos - before;
+  std::size_t i = 0;
+  if (at.piece <= n && at.pieceBefore <= offset) {
+    i = at.piece;
+    offset -= at.pieceBefore;
+  } else {
+    at.pieceBefore = 0;
+  }
+  Piece* const first = pieces.data();
+  for (; i < n; ++i) {
+    if (offset == 0) break;
+    const std::size_t count = first[i].count;
+    if (offset < count) {
+      const Piece tail{first[i].text, first[i].first + offset, count - offset};
+      first[i].count = offset;
       pieces.insert(pieces.begin() + static_cast<long>(i) + 1, tail);
+      at.piece = i + 1;
+      at.pieceBefore += offset;
       return i + 1;
     }
-    offset -= pieces[i].count;
+    offset -= count;
+    at.pieceBefore += count;
   }
-  return pieces.size();
+  at.piece = i;
+  return i;
 }
 
 void PieceList::erase(std::size_t pos, std::size_t count, Cursor& at) {
@@ -128,6 +256,7 @@ void PieceList::erase(std::size_t pos, std::size_t count, Cursor& at) {
       ++j;
     }
     block.pieces.erase(block.pieces.begin() + static_cast<long>(i), block.pieces.begin() + static_cast<long>(j));
+    if (block.pieces.empty()) emptied_ = true;
     ++b;  // the count goes on in the next block (the checks keep it within the text)
     i = 0;
   }
@@ -147,12 +276,16 @@ void PieceList::insert(std::size_t pos, const Piece& piece, Cursor& at) {
   block.pieces.erase(middle, block.pieces.end());
   for (const Piece& p : second.pieces) second.units += p.count;
   block.units -= second.units;
+  if (at.piece > block.pieces.size()) at.piece = at.pieceBefore = 0;  // its piece went to the second half
   blocks_.insert(blocks_.begin() + static_cast<long>(at.block) + 1, std::move(second));
 }
 
 const std::vector<Piece>& PieceList::pieces() const {
   if (flatValid_) return flat_;
   flat_.clear();
+  std::size_t count = 0;
+  for (const Block& block : blocks_) count += block.pieces.size();
+  flat_.reserve(count);
   for (const Block& block : blocks_)
     for (const Piece& p : block.pieces) {
       if (!flat_.empty() && flat_.back().text == p.text && flat_.back().first + flat_.back().count == p.first)
@@ -166,20 +299,30 @@ const std::vector<Piece>& PieceList::pieces() const {
 
 int PieceList::apply(const UnitText& script) {
   // The whole script is read and checked first, so a bad one changes nothing.
-  std::vector<Command> commands;
+  // The commands go into commands_, used as a plain array that only grows.
+  std::size_t count = 0;
+  Command* commands = commands_.data();
+  auto add = [&](const Command& c) {
+    if (count == commands_.size()) {
+      commands_.resize(std::max<std::size_t>(16, 2 * commands_.size()));
+      commands = commands_.data();
+    }
+    commands[count++] = c;
+  };
   std::uint64_t p = 0;  // old units passed
   const std::uint64_t lines = units();
   std::size_t at = 0;   // script position: a line (text) or a byte (binary)
-  const std::string& s = script.bytes();
+  const std::string_view s = script.bytes();
+  const bool binary = script.binary();
   const std::size_t scriptUnits = script.units();
 
   for (;;) {
     std::string_view line;
-    if (script.binary()) {
+    if (binary) {
       if (at >= s.size()) break;
       std::size_t lf = s.find('\n', at);
-      std::size_t end = lf == std::string::npos ? s.size() : lf + 1;
-      line = std::string_view(s).substr(at, end - at);
+      std::size_t end = lf == std::string_view::npos ? s.size() : lf + 1;
+      line = s.substr(at, end - at);
       at = end;
     } else {
       if (at >= scriptUnits) break;
@@ -196,16 +339,16 @@ int PieceList::apply(const UnitText& script) {
         continue;
       }
       if (l <= p || l + n - 1 > lines) return err::kDeltaCorrupt;
-      commands.push_back({'d', l, n, 0});
+      add({'d', l, n, 0});
       p = l + n - 1;
     } else {
       if (l < p || l > lines) return err::kDeltaCorrupt;
       p = l;
-      const std::size_t room = script.binary() ? s.size() - at : scriptUnits - at;
+      const std::size_t room = binary ? s.size() - at : scriptUnits - at;
       if (room < n) return err::kUnexpectedEof;
-      if (n > 0) commands.push_back({'a', l, n, at});
+      if (n > 0) add({'a', l, n, at});
       at += static_cast<std::size_t>(n);
-      if (script.binary() && at < s.size() && s[at] == '\n') ++at;
+      if (binary && at < s.size() && s[at] == '\n') ++at;
     }
   }
 
@@ -213,7 +356,7 @@ int PieceList::apply(const UnitText& script) {
   // the list as edited so far.
   Cursor cursor;
   std::int64_t shift = 0;
-  for (const Command& c : commands) {
+  for (const Command& c : std::span<const Command>(commands, count)) {
     const std::size_t n = static_cast<std::size_t>(c.count);
     if (c.kind == 'd') {
       erase(static_cast<std::size_t>(static_cast<std::int64_t>(c.at) - 1 + shift), n, cursor);
@@ -224,7 +367,10 @@ int PieceList::apply(const UnitText& script) {
     }
   }
   // Blocks that deletions emptied go.
-  std::erase_if(blocks_, [](const Block& b) { return b.pieces.empty(); });
+  if (emptied_) {
+    std::erase_if(blocks_, [](const Block& b) { return b.pieces.empty(); });
+    emptied_ = false;
+  }
   flatValid_ = false;
   return 0;
 }

@@ -14,31 +14,80 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
+#include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace vc {
 
-// One source text with the offsets of its units.
+// Room for the line tables of many texts, handed out one after the other
+// and freed together.
+class LineArena {
+ public:
+  LineArena() = default;
+  LineArena(const LineArena&) = delete;
+  LineArena& operator=(const LineArena&) = delete;
+  // Room for n line starts.
+  std::size_t* take(std::size_t n) {
+    if (n > left_) refill(n);
+    std::size_t* p = next_;
+    next_ += n;
+    left_ -= n;
+    return p;
+  }
+
+ private:
+  void refill(std::size_t n);
+  std::vector<std::unique_ptr<std::size_t[]>> chunks_;
+  std::size_t* next_ = nullptr;
+  std::size_t left_ = 0;
+  std::size_t lastSize_ = 0;
+};
+
+// One source text with the offsets of its units. It owns its bytes, or
+// shares bytes that another owner keeps alive (a block the archive reader
+// read), without copying them.
 class UnitText {
  public:
-  UnitText(std::string bytes, bool binary);
-  std::size_t units() const { return binary_ ? bytes_.size() : starts_.size() - 1; }
+  // The line table comes from lines (none: a table of its own).
+  UnitText(std::string bytes, bool binary, LineArena* lines = nullptr);
+  // Over bytes in memory that owner keeps; lineCount, when known, is their
+  // count of units as a text archive counts them (room for the line table).
+  UnitText(std::shared_ptr<const void> owner, std::string_view bytes, bool binary, std::size_t lineCount,
+           LineArena* lines = nullptr);
+  UnitText(const UnitText&) = delete;
+  UnitText& operator=(const UnitText&) = delete;
+  ~UnitText();
+
+  std::size_t units() const { return binary_ ? bytes_.size() : lineCount_; }
   // Byte offset where a unit begins (units() for the end).
   std::size_t begin(std::size_t unit) const { return binary_ ? unit : starts_[unit]; }
   std::string_view range(std::size_t first, std::size_t count) const {
     const std::size_t b = begin(first);
-    return std::string_view(bytes_).substr(b, begin(first + count) - b);
+    return bytes_.substr(b, begin(first + count) - b);
   }
-  const std::string& bytes() const { return bytes_; }
+  std::string_view bytes() const { return bytes_; }
   bool binary() const { return binary_; }
+  // Text: whether a '$' is among the bytes (only a line with one can hold a
+  // keyword marker).
+  bool hasDollar() const { return hasDollar_; }
 
  private:
-  std::string bytes_;
-  std::vector<std::size_t> starts_;  // text: line starts plus the end
+  void index(std::size_t lineCount);
+  std::size_t* allocate(std::size_t n);  // room for n line starts (from lines_ when there is one)
+
+  std::string own_;
+  std::shared_ptr<const void> owner_;
+  std::string_view bytes_;  // own_ or the owner's bytes
+  // Text: the line starts and then the end, lineCount_ + 1 of them, from
+  // lines_ (or new[] when there is none).
+  LineArena* lines_;
+  std::size_t* starts_ = nullptr;
+  std::size_t lineCount_ = 0;
   bool binary_;
+  bool hasDollar_ = false;
 };
 
 // Line feeds, plus one for an unterminated last line.
@@ -78,10 +127,15 @@ class PieceList {
     std::vector<Piece> pieces;
     std::size_t units = 0;
   };
-  // Where the next command works: a block and the units before it.
+  // Where the next command works: a block and the units before it, and in
+  // that block a piece where the search may start and the block's units
+  // before that piece (commands come in order, so the next one lies there
+  // or further on).
   struct Cursor {
     std::size_t block = 0;
     std::size_t before = 0;
+    std::size_t piece = 0;
+    std::size_t pieceBefore = 0;
   };
   // Makes a piece start at unit `pos` (a position at or after the cursor's
   // block); answers the block and the index of that piece (the block's size
@@ -90,8 +144,18 @@ class PieceList {
   void erase(std::size_t pos, std::size_t count, Cursor& at);
   void insert(std::size_t pos, const Piece& piece, Cursor& at);
 
+  // One checked command of a script; an added block's units start at
+  // `from` in the script (a line of a text script, a byte of a binary one).
+  struct Command {
+    char kind;
+    std::uint64_t at, count;
+    std::size_t from;
+  };
+
   std::vector<Block> blocks_;
+  std::vector<Command> commands_;  // apply's scratch, kept for the next script
   std::size_t units_ = 0;
+  bool emptied_ = false;           // a deletion left a block without pieces
   mutable std::vector<Piece> flat_;
   mutable bool flatValid_ = true;
 };
@@ -110,7 +174,39 @@ std::string wholeTextScript(std::size_t n, std::string_view replacement, std::si
 // archive (pieces compared by source text and unit).
 void changeCounts(const PieceList& from, const PieceList& to, std::size_t& added, std::size_t& deleted);
 
-// Keeps the source texts of one reconstruction alive at stable addresses.
-using TextPool = std::deque<UnitText>;
+// Keeps the source texts of one reconstruction alive at stable addresses:
+// made in blocks of many, with their line tables in one arena, all freed
+// together.
+class TextPool {
+ public:
+  TextPool() = default;
+  TextPool(const TextPool&) = delete;
+  TextPool& operator=(const TextPool&) = delete;
+  ~TextPool();
+
+  // A text made from args (as UnitText's constructors take them, without
+  // the line arena: the pool's own).
+  template <typename... Args>
+  UnitText& emplace_back(Args&&... args) {
+    if (blocks_.empty() || blocks_.back().used == blocks_.back().capacity) grow();
+    Block& b = blocks_.back();
+    UnitText* t = new (b.items + b.used) UnitText(std::forward<Args>(args)..., &lines_);
+    ++b.used;
+    return *t;
+  }
+  UnitText& back() { return blocks_.back().items[blocks_.back().used - 1]; }
+  const UnitText& back() const { return blocks_.back().items[blocks_.back().used - 1]; }
+
+ private:
+  struct Block {
+    UnitText* items;
+    std::size_t used;
+    std::size_t capacity;
+  };
+  void grow();
+
+  LineArena lines_;  // line tables (destroyed after the texts)
+  std::vector<Block> blocks_;
+};
 
 }  // namespace vc

@@ -24,6 +24,9 @@ namespace {
 
 using vc::archive::DeltaRecord;
 
+// Output room asked of the expander at most (it hands on 64 KiB at a time).
+constexpr std::size_t kOutputRoom = 64 * 1024;
+
 class AtomicSink final : public vc::TextSink {
  public:
   explicit AtomicSink(orv::fs::AtomicFileWriter& w) : w_(w) {}
@@ -68,9 +71,15 @@ class GatherSink final : public vc::TextSink {
 }  // namespace
 
 int loadUnitText(VcArchive& a, const vc::archive::TextRecord& t, TextPool& pool, const UnitText*& out) {
+  const bool binary = (a.file.flags & vc::archive::kFlagBinary) != 0;
+  if (!binary && t.inMemory() && t.data.owner()) {
+    // The bytes lie in a block the reader keeps: the text shares them.
+    pool.emplace_back(t.data.owner(), *t.data, false, static_cast<std::size_t>(t.lines));
+    out = &pool.back();
+    return 0;
+  }
   std::string stored;
   if (int rc = vc::archive::loadText(a.file, t, stored)) return rc;
-  const bool binary = (a.file.flags & vc::archive::kFlagBinary) != 0;
   if (binary) stored = vc::archive::undoubleAt(stored);
   pool.emplace_back(std::move(stored), binary);
   out = &pool.back();
@@ -119,21 +128,29 @@ vc::KeywordContext keywordContext(VcInstance& inst, VcArchive& a, const DeltaRec
 
 int writeRevisionText(VcInstance& inst, VcArchive& a, const DeltaRecord& d, const PieceList& list, int mode,
                       bool addCr, vc::TextSink& sink) {
-  GatherSink out(sink);
   if (a.file.flags & vc::archive::kFlagBinary) {
+    GatherSink out(sink);
     for (const Piece& p : list.pieces())
       if (!out.write(p.text->range(p.first, p.count))) return err::kWorkWrite;
     return out.drain() ? 0 : err::kWorkWrite;
   }
   const vc::KeywordContext context = keywordContext(inst, a, d);
-  vc::KeywordExpander expander(mode, context, addCr, out);
+  vc::KeywordExpander expander(mode, context, addCr, sink);
+  const std::vector<Piece>& pieces = list.pieces();
+  // Room for the output up to the size the expander hands on at once.
+  std::size_t size = 0;
+  for (const Piece& p : pieces)
+    if ((size += p.text->begin(p.first + p.count) - p.text->begin(p.first)) >= kOutputRoom) break;
+  expander.reserve(size);
   int rc = 0;
-  for (const Piece& p : list.pieces())
-    if ((rc = expander.write(p.text->range(p.first, p.count)))) break;
-  if (!rc) rc = expander.finish();
-  // What was produced before a failure is still handed on.
-  const bool drained = out.drain();
-  return rc ? rc : drained ? 0 : err::kWorkWrite;
+  for (const Piece& p : pieces) {
+    const std::string_view bytes = p.text->range(p.first, p.count);
+    if ((rc = p.text->hasDollar() ? expander.append(bytes) : expander.appendPlain(bytes))) break;
+  }
+  // What was produced before a failure is still handed on (finish hands
+  // on the rest; after a failure it answers the failure).
+  const int finished = expander.finish();
+  return rc ? rc : finished;
 }
 
 int checkoutKeywordMode(VcInstance& inst, const VcArchive& a, int flags) {

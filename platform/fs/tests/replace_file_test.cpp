@@ -91,3 +91,62 @@ TEST(ReplaceFile, NoSyncLeavesOutBothSyncs) {
   orv::sys::resetCalls();
   EXPECT_EQ(entries(dir.path()), 1u);
 }
+
+// Without syncs an existing file is replaced by swapping the two names and
+// removing the old file; where the swap cannot be made, or the old file
+// cannot be removed after it, a rename does the replacement. Either way the
+// new contents and the old permission bits are in place and nothing is left.
+namespace {
+int g_swaps = 0;
+bool g_swapFails = false;
+int countingSwap(const char* a, const char* b) {
+  ++g_swaps;
+  if (g_swapFails) {
+    errno = EINVAL;  // as from a file system that cannot
+    return -1;
+  }
+  return orv::sys::realCalls().renameExchange(a, b);
+}
+}  // namespace
+
+TEST(ReplaceFile, NoSyncSwapsNamesOrRenames) {
+  orv::test::TempDir dir;
+  struct Case {
+    const char* what;
+    bool swapFails;
+    bool unlinkFails;
+  };
+  for (const Case& c : {Case{"swap", false, false}, Case{"no swap", true, false}, Case{"old file stays", false, true}}) {
+    ASSERT_EQ(replaceFileContents(dir.file("f"), "old\n"), 0);
+    ASSERT_EQ(::chmod(dir.file("f").c_str(), 0640), 0);
+    g_swaps = 0;
+    g_swapFails = c.swapFails;
+    orv::sys::calls().renameExchange = countingSwap;
+    if (c.unlinkFails) orv::sys::calls().unlink = [](const char*) {
+      errno = EBUSY;
+      return -1;
+    };
+    AtomicFileWriter w;
+    ASSERT_EQ(w.begin(dir.file("f"), 0666, Durability::NoSync), 0) << c.what;
+    ASSERT_EQ(w.write("new\n"), 0) << c.what;
+    EXPECT_EQ(w.commit(), 0) << c.what;
+    orv::sys::resetCalls();
+    EXPECT_GE(g_swaps, 1) << c.what;
+    EXPECT_EQ(readFile(dir.file("f")), "new\n") << c.what;
+    struct stat st {};
+    ASSERT_EQ(::stat(dir.file("f").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u) << c.what;
+    EXPECT_EQ(entries(dir.path()), 1u) << c.what;
+  }
+  // A new file has nothing to swap with.
+  g_swaps = 0;
+  g_swapFails = false;
+  orv::sys::calls().renameExchange = countingSwap;
+  AtomicFileWriter w;
+  ASSERT_EQ(w.begin(dir.file("g"), 0666, Durability::NoSync), 0);
+  ASSERT_EQ(w.write("g\n"), 0);
+  EXPECT_EQ(w.commit(), 0);
+  orv::sys::resetCalls();
+  EXPECT_EQ(g_swaps, 0);
+  EXPECT_EQ(readFile(dir.file("g")), "g\n");
+}

@@ -55,16 +55,16 @@ void putPhrases(std::string& out, const Phrases& phrases) {
   }
 }
 
-std::string convertDate(const std::string& date, Years years) {
-  if (years == Years::AsHeld) return date;
+std::string convertDate(std::string_view date, Years years) {
+  if (years == Years::AsHeld) return std::string(date);
   const size_t dot = date.find('.');
-  const size_t ylen = dot == std::string::npos ? date.size() : dot;
+  const size_t ylen = dot == std::string_view::npos ? date.size() : dot;
   if (years == Years::Century && ylen == 2) {
     const int yy = (date[0] - '0') * 10 + (date[1] - '0');
-    return (yy < 70 ? "20" : "19") + date;
+    return (yy < 70 ? "20" : "19") + std::string(date);
   }
-  if (years == Years::NoCentury && ylen == 4 && date.compare(0, 2, "19") == 0) return date.substr(2);
-  return date;
+  if (years == Years::NoCentury && ylen == 4 && date.compare(0, 2, "19") == 0) return std::string(date.substr(2));
+  return std::string(date);
 }
 
 // Writes one text record between '@'s and records where its bytes went.

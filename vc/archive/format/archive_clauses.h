@@ -48,7 +48,7 @@ class Out {
   uint16_t crc_ = 0;
 };
 
-std::string convertDate(const std::string& date, Years years);
+std::string convertDate(std::string_view date, Years years);
 
 // Appends the phrases the format does not know, each on a line of its own.
 void putPhrases(std::string& out, const Phrases& phrases);

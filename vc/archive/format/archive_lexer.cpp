@@ -2,87 +2,281 @@
 #include "vc/archive/format/archive_lexer.h"
 
 #include "vc/error_codes.h"
-#include "vc/archive/format/byte_count.h"
 #include "vc/archive/format/byte_stream.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace vc::archive {
 namespace {
 
-constexpr bool spaceChar(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
-constexpr bool specialChar(int c) { return c == ';' || c == ':' || c == '@' || c == ','; }
+// The largest block (but a kept string gets a block as large as it needs).
+constexpr size_t kMaxBlock = 4 * 1024 * 1024;
+// Kept strings up to this long are copied; longer ones share the block.
+constexpr size_t kCopyLimit = 64;
+// A block that the source filled this much less than asked is cut down.
+constexpr size_t kShrinkSlack = 4096;
 
-// Character classes by table: white space, and characters of a word outside
-// quotes ('"' toggles quoting).
-enum : unsigned char { kSpace = 1, kWord = 2 };
-struct Classes {
-  unsigned char of[256] = {};
-  constexpr Classes() {
-    for (int c = 0; c < 256; ++c)
-      of[c] = static_cast<unsigned char>((spaceChar(c) ? kSpace : 0) |
-                                         (c >= 0x21 && c <= 0x7E && c != '"' && !specialChar(c) ? kWord : 0));
-  }
+struct FreeBytes {
+  void operator()(const char* p) const { std::free(const_cast<char*>(p)); }
 };
-constexpr Classes kClasses;
 
-bool isSpace(unsigned char c) { return kClasses.of[c] & kSpace; }
-bool isWordChar(unsigned char c) { return kClasses.of[c] & kWord; }
+using namespace lexer_classes;
+
+bool isSpace(unsigned char c) { return classOf(c) == kSpace; }
+bool isWordChar(unsigned char c) { return classOf(c) == kWord; }
+
+// Set bits of a 64-bit word (the baseline target has no popcount instruction).
+[[maybe_unused]] uint64_t bitCount(uint64_t x) {
+  x = x - ((x >> 1) & 0x5555555555555555ull);
+  x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+  return (x * 0x0101010101010101ull) >> 56;
+}
+
+// Every '@' of a string's text is doubled, so the closing '@' is the last of
+// the first run of '@' of odd length. For the bits of '@' among `width`
+// bytes: the bits just after each odd run (the carry trick of simdjson's
+// escape search). odd tells on entry whether an odd run reaches the first of
+// these bytes, and on return whether one reaches past the last.
+[[maybe_unused]] uint64_t oddRunEnds(uint64_t at, uint64_t& odd, unsigned width) {
+  const uint64_t all = width == 64 ? ~0ull : (1ull << width) - 1;
+  const uint64_t evenBits = 0x5555555555555555ull & all, oddBits = 0xAAAAAAAAAAAAAAAAull & all;
+  const uint64_t starts = at & ~(at << 1) & all;
+  const uint64_t evenStartMask = evenBits ^ odd;  // a run going on from before starts "odd"
+  const uint64_t evenStarts = starts & evenStartMask;
+  const uint64_t oddStarts = starts & ~evenStartMask;
+  const uint64_t evenCarries = at + evenStarts;
+  uint64_t oddCarries;
+  uint64_t carry;
+  if (width == 64) {
+    carry = __builtin_add_overflow(at, oddStarts, &oddCarries) ? 1 : 0;
+  } else {
+    oddCarries = at + oddStarts;
+    carry = (oddCarries >> width) & 1;
+  }
+  oddCarries |= odd;
+  odd = carry;
+  return (((evenCarries & ~at) & oddBits) | ((oddCarries & ~at) & evenBits)) & all;
+}
+
+// In [p, end), scanned from the start of a text or just after a line feed
+// or pair: the closing '@', with the line feeds before it added to lines and
+// the '@' before it to ats. Answers it, or end when there is none; an '@'
+// that ends an odd run at the last byte before end is answered too (what
+// follows decides whether it closes). Runs of bytes are taken 64 and 16 at
+// a time with SSE2, without a branch that depends on where the '@' are.
+const unsigned char* findClosing(const unsigned char* p, const unsigned char* end, uint64_t& lines, uint64_t& ats) {
+  uint64_t odd = 0;  // an odd run of '@' reaches p
+#if defined(__SSE2__)
+  const __m128i sign = _mm_set1_epi8('@'), lf = _mm_set1_epi8('\n');
+  // Counts gather in byte lanes, summed before one could pass 255.
+  __m128i accAt = _mm_setzero_si128(), accLf = _mm_setzero_si128();
+  unsigned gathered = 0;
+  auto sum = [](__m128i acc) {
+    const __m128i sums = _mm_sad_epu8(acc, _mm_setzero_si128());
+    return static_cast<uint64_t>(_mm_cvtsi128_si32(sums)) + static_cast<uint64_t>(_mm_extract_epi16(sums, 4));
+  };
+  auto settle = [&] {
+    ats += sum(accAt);
+    lines += sum(accLf);
+    accAt = accLf = _mm_setzero_si128();
+    gathered = 0;
+  };
+  // The closing '@' before bit j of a run starting at q.
+  auto close = [&](const unsigned char* q, uint64_t ends, uint64_t atBits, uint64_t lfBits) {
+    settle();
+    const unsigned j = static_cast<unsigned>(__builtin_ctzll(ends));
+    if (j == 0) {  // the last byte before q, counted already
+      --ats;
+      return q - 1;
+    }
+    const uint64_t before = (1ull << (j - 1)) - 1;
+    lines += bitCount(lfBits & before);
+    ats += bitCount(atBits & before);
+    return q + j - 1;
+  };
+  auto bits = [](__m128i v) { return static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(v))); };
+  while (end - p >= 64) {
+    const __m128i w0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i w1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
+    const __m128i w2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32));
+    const __m128i w3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 48));
+    const __m128i a0 = _mm_cmpeq_epi8(w0, sign), a1 = _mm_cmpeq_epi8(w1, sign);
+    const __m128i a2 = _mm_cmpeq_epi8(w2, sign), a3 = _mm_cmpeq_epi8(w3, sign);
+    const __m128i l0 = _mm_cmpeq_epi8(w0, lf), l1 = _mm_cmpeq_epi8(w1, lf);
+    const __m128i l2 = _mm_cmpeq_epi8(w2, lf), l3 = _mm_cmpeq_epi8(w3, lf);
+    const uint64_t atBits = bits(a0) | bits(a1) << 16 | bits(a2) << 32 | bits(a3) << 48;
+    if (const uint64_t ends = oddRunEnds(atBits, odd, 64)) {
+      const uint64_t lfBits = bits(l0) | bits(l1) << 16 | bits(l2) << 32 | bits(l3) << 48;
+      return close(p, ends, atBits, lfBits);
+    }
+    accAt = _mm_sub_epi8(_mm_sub_epi8(accAt, _mm_add_epi8(a0, a1)), _mm_add_epi8(a2, a3));
+    accLf = _mm_sub_epi8(_mm_sub_epi8(accLf, _mm_add_epi8(l0, l1)), _mm_add_epi8(l2, l3));
+    if ((gathered += 4) > 250) settle();
+    p += 64;
+  }
+  while (end - p >= 16) {
+    const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i a = _mm_cmpeq_epi8(w, sign), l = _mm_cmpeq_epi8(w, lf);
+    const uint64_t atBits = bits(a);
+    if (const uint64_t ends = oddRunEnds(atBits, odd, 16)) return close(p, ends, atBits, bits(l));
+    accAt = _mm_sub_epi8(accAt, a);
+    accLf = _mm_sub_epi8(accLf, l);
+    if (++gathered > 250) settle();
+    p += 16;
+  }
+  settle();
+#endif
+  for (; p < end; ++p) {
+    if (*p == '@') {
+      odd ^= 1;
+      ++ats;
+      continue;
+    }
+    if (odd) {  // the '@' before closes
+      --ats;
+      return p - 1;
+    }
+    lines += *p == '\n';
+  }
+  if (odd) {  // an odd run reaches the end
+    --ats;
+    return end - 1;
+  }
+  return end;
+}
 
 }  // namespace
 
-int ArchiveLexer::fill() {
-  if (error_) return -1;
-  size_t got = 0;
-  if (int rc = src_.readAt(pos_, buf_, kBlock, got)) {
-    error_ = rc;
-    return -1;
+const unsigned char ArchiveLexer::kNoBytes[1] = {0};
+
+int ArchiveLexer::load(uint64_t from, size_t size, size_t need) {
+  if (!sizeAsked_) {
+    sizeAsked_ = true;
+    uint64_t known = 0;
+    if (src_.knownSize(known)) sourceSize_ = known;
   }
+  // No more than the source holds (and a byte more, to see its end), but at
+  // least what is needed; a source that grew is read on in the next block.
+  if (from < sourceSize_ && sourceSize_ - from < size) size = std::max(need, static_cast<size_t>(sourceSize_ - from) + 1);
+  // Read into memory of the size asked for, then cut down to what came (the
+  // end of the source may come first).
+  std::unique_ptr<char, FreeBytes> bytes(static_cast<char*>(std::malloc(size + 1)));
+  if (!bytes) throw std::bad_alloc();
+  size_t have = 0;
+  bool end = false;
+  while (have < need) {
+    size_t got = 0;
+    if (int rc = src_.readAt(from + have, bytes.get() + have, size - have, got)) return error_ = rc;
+    if (got == 0) {
+      end = true;
+      break;
+    }
+    have += got;
+  }
+  if (size - have >= kShrinkSlack) {
+    if (char* smaller = static_cast<char*>(std::realloc(bytes.get(), have + 1))) {
+      (void)bytes.release();
+      bytes.reset(smaller);
+    }
+  }
+  bytes.get()[have] = 0;  // the sentinel
+  buf_ = reinterpret_cast<const unsigned char*>(bytes.get());
+  block_ = std::shared_ptr<const char[]>(bytes.release(), FreeBytes{});
+  blockOffset_ = from;
   bufPos_ = 0;
-  bufLen_ = got;
-  return got ? buf_[0] : -1;
+  bufLen_ = have;
+  blockSize_ = size;
+  atEnd_ = end;
+  return 0;
+}
+
+size_t ArchiveLexer::nextSize() const {
+  return blockSize_ == 0 ? firstBlock_ : std::clamp(2 * blockSize_, firstBlock_, std::max(firstBlock_, kMaxBlock));
+}
+
+bool ArchiveLexer::more() {
+  if (atEnd_ || error_) return false;
+  if (load(position(), nextSize(), 1)) return false;
+  return bufLen_ > 0;
+}
+
+bool ArchiveLexer::extend(uint64_t from) {
+  if (atEnd_ || error_) return false;
+  const uint64_t here = position();
+  const uint64_t end = blockOffset_ + bufLen_;
+  const size_t size = std::max(nextSize(), static_cast<size_t>(2 * (end - from)));
+  if (load(from, size, static_cast<size_t>(end - from) + 1)) return false;
+  bufPos_ = static_cast<size_t>(here - from);
+  return blockOffset_ + bufLen_ > end;
 }
 
 int ArchiveLexer::scan(Token& tok) {
-  tok.text = {};
-  int c;
-  for (;;) {  // white space, a buffer at a time
-    size_t i = bufPos_;
-    while (i < bufLen_ && isSpace(buf_[i])) ++i;
-    pos_ += i - bufPos_;
-    bufPos_ = i;
-    if ((c = peekByte()) < 0 || !isSpace(static_cast<unsigned char>(c))) break;
-  }
-  if (c < 0) {
-    if (error_) return error_;
-    tok.kind = Kind::Eof;
+  const unsigned char* p = buf_ + bufPos_;
+  while (isSpace(*p)) ++p;
+  if (isWordChar(*p)) {
+    const unsigned char* q = p + 1;
+    while (isWordChar(*q)) ++q;
+    if (*q != '"' && (q < buf_ + bufLen_ || atEnd_) && static_cast<size_t>(q - p) <= kMaxToken) {
+      tok.text = std::string_view(reinterpret_cast<const char*>(p), static_cast<size_t>(q - p));
+      tok.kind = Kind::Word;
+      bufPos_ = static_cast<size_t>(q - buf_);
+      return 0;
+    }
+  } else if (*p == ';') {  // not the sentinel: that is 0
+    tok.text = {};
+    tok.kind = Kind::Semicolon;
+    bufPos_ = static_cast<size_t>(p + 1 - buf_);
     return 0;
   }
-  switch (c) {
-    case ';': advance(); tok.kind = Kind::Semicolon; return 0;
-    case ':': advance(); tok.kind = Kind::Colon; return 0;
-    case ',': advance(); tok.kind = Kind::Comma; return 0;
-    case '@': tok.kind = Kind::String; return 0;  // read_string takes it
-    default: break;
+  bufPos_ = static_cast<size_t>(p - buf_);
+  return scanRest(tok);
+}
+
+int ArchiveLexer::scanRest(Token& tok) {
+  const unsigned char* p = buf_ + bufPos_;
+  for (;;) {  // white space, a block at a time
+    while (isSpace(*p)) ++p;
+    if (p < buf_ + bufLen_) break;
+    bufPos_ = bufLen_;
+    if (!more()) {
+      tok.text = {};
+      if (error_) return error_;
+      tok.kind = Kind::Eof;
+      return 0;
+    }
+    p = buf_;
   }
-  // The common word: plain word characters ending inside the buffer on a
-  // character that is neither a word character nor a quote. Taken in one go.
-  {
-    const unsigned char* b = buf_ + bufPos_;
-    const unsigned char* e = buf_ + bufLen_;
-    const unsigned char* q = b;
-    while (q < e && isWordChar(*q)) ++q;
-    const size_t n = static_cast<size_t>(q - b);
-    if (q < e && *q != '"' && n > 0) {
+  if (isWordChar(*p)) {
+    // The common word: plain word characters ending inside the block on a
+    // character that is not a quote. Taken in one go.
+    const unsigned char* q = p + 1;
+    while (isWordChar(*q)) ++q;
+    if (*q != '"' && (q < buf_ + bufLen_ || atEnd_)) {
+      const size_t n = static_cast<size_t>(q - p);
       if (n > kMaxToken) return err::kArchiveParseError;
-      tok.text = std::string_view(reinterpret_cast<const char*>(b), n);
-      bufPos_ += n;
-      pos_ += n;
+      tok.text = std::string_view(reinterpret_cast<const char*>(p), n);
       tok.kind = Kind::Word;
+      bufPos_ = static_cast<size_t>(q - buf_);
       return 0;
     }
   }
-  return scanWord(tok);
+  bufPos_ = static_cast<size_t>(p - buf_);
+  tok.text = {};
+  switch (*p) {
+    case ';': ++bufPos_; tok.kind = Kind::Semicolon; return 0;
+    case ':': ++bufPos_; tok.kind = Kind::Colon; return 0;
+    case ',': ++bufPos_; tok.kind = Kind::Comma; return 0;
+    case '@': tok.kind = Kind::String; return 0;  // readString takes it
+    default: return scanWord(tok);
+  }
 }
 
 int ArchiveLexer::scanWord(Token& tok) {
@@ -90,12 +284,12 @@ int ArchiveLexer::scanWord(Token& tok) {
   bool quoting = false;
   bool any = false;
   for (;;) {
-    if (bufPos_ >= bufLen_ && fill() < 0) {
+    if (bufPos_ >= bufLen_ && !more()) {
       if (error_) return error_;
       if (quoting) return err::kUnexpectedEof;
       break;
     }
-    // The run of plain word characters in the buffer is taken whole.
+    // The run of plain word characters in the block is taken whole.
     size_t end = bufPos_;
     while (end < bufLen_ && (isWordChar(buf_[end]) || (quoting && buf_[end] == ' '))) ++end;
     const size_t n = end - bufPos_;
@@ -104,13 +298,12 @@ int ArchiveLexer::scanWord(Token& tok) {
       tok.spelled.append(reinterpret_cast<const char*>(buf_ + bufPos_), n);
       any = true;
       bufPos_ = end;
-      pos_ += n;
     }
     if (end == bufLen_) continue;  // the word may go on in the next block
     if (buf_[end] != '"') break;
     quoting = !quoting;
     any = true;
-    advance();
+    ++bufPos_;
   }
   if (quoting) return err::kArchiveParseError;  // the quote was not closed before the token ended
   if (!any || tok.spelled.empty()) return err::kArchiveParseError;
@@ -121,72 +314,50 @@ int ArchiveLexer::scanWord(Token& tok) {
 
 int ArchiveLexer::readString(TextRecord& rec, bool keep) {
   have_ = false;
-  int c = peekByte();
-  if (c != '@') return error_ ? error_ : err::kArchiveParseError;
-  advance();
-  rec = TextRecord{};
-  rec.offset = pos_;
-  // The stored bytes (doubled '@' as they are) are copied a buffer's worth
-  // at a time: seg is where this buffer's part not yet in stored begins.
-  std::string stored;
-  size_t seg = bufPos_;
-  uint64_t len = 0, lines = 0, ats = 0;
+  if (bufPos_ >= bufLen_ && !more()) return error_ ? error_ : err::kArchiveParseError;
+  if (buf_[bufPos_] != '@') return err::kArchiveParseError;
+  ++bufPos_;
+  // The record starts over (field by field: cheaper than assigning a fresh one).
+  if (rec.data.has_value()) rec.data.reset();
+  rec.source = nullptr;
+  rec.lines = rec.chars = rec.storedLength = 0;
+  const uint64_t start = position();
+  rec.offset = start;
+  // Scanned a block at a time. A kept string stays in one block: when it
+  // runs past the end, a larger block is read from its start.
+  uint64_t lines = 0, ats = 0;
   int last = -1;
   for (;;) {
-    if (bufPos_ >= bufLen_) {
-      if (keep) stored.append(reinterpret_cast<const char*>(buf_ + seg), bufLen_ - seg);
-      if (fill() < 0) return error_ ? error_ : err::kUnexpectedEof;
-      seg = 0;
-    }
-    // The run of the buffer up to the next '@' is taken whole.
     const unsigned char* run = buf_ + bufPos_;
-    const size_t avail = bufLen_ - bufPos_;
-    const void* at = std::memchr(run, '@', avail);
-    const size_t n = at ? static_cast<size_t>(static_cast<const unsigned char*>(at) - run) : avail;
-    if (n > 0) {
-      lines += countByte(run, n, '\n');
-      len += n;
-      last = run[n - 1];
-      bufPos_ += n;
-      pos_ += n;
+    const unsigned char* end = buf_ + bufLen_;
+    const unsigned char* sign = findClosing(run, end, lines, ats);
+    if (sign > run) last = sign[-1];  // a character of the text, or the second of a pair
+    bufPos_ = static_cast<size_t>(sign - buf_);
+    const bool at = sign != end;
+    if (at && sign + 1 < end) break;  // the closing '@'
+    // The block ends here, or with this '@': what follows decides.
+    if (!extend(keep ? start : position())) {
+      if (error_) return error_;
+      if (!at) return err::kUnexpectedEof;
+      break;  // the '@' is the last byte of the source: it closes the string
     }
-    if (!at) continue;
-    if (bufPos_ + 1 < bufLen_) {  // the byte after the '@' is in this buffer
-      if (buf_[bufPos_ + 1] != '@') {
-        if (keep) stored.append(reinterpret_cast<const char*>(buf_ + seg), bufPos_ - seg);
-        advance();  // the closing '@'
-        break;
-      }
-    } else {
-      // The '@' ends the buffer: what it is shows only after a refill.
-      if (keep) stored.append(reinterpret_cast<const char*>(buf_ + seg), bufPos_ - seg);
-      advance();
-      int d = peekByte();
-      if (d != '@') {
-        if (d < 0 && error_) return error_;
-        break;
-      }
-      if (keep) stored.push_back('@');  // the first of the pair, from the old buffer
-      seg = bufPos_;                   // the second is copied with what follows
-      advance();
-      len += 2;
-      ats += 2;
-      last = '@';
-      continue;
-    }
-    advance();
-    advance();
-    len += 2;
-    ats += 2;
-    last = '@';
   }
-  if (peekByte() == '\n') advance();
-  if (error_) return error_;
+  const uint64_t len = position() - start;
+  ++bufPos_;  // the closing '@'
   if (len > 0 && last != '\n') ++lines;
   rec.storedLength = len;
   rec.lines = lines;
   rec.chars = len - ats / 2;
-  if (keep) rec.data = std::move(stored);
+  if (keep) {
+    const std::string_view bytes(reinterpret_cast<const char*>(buf_) + (start - blockOffset_), static_cast<size_t>(len));
+    if (len <= kCopyLimit)
+      rec.data = std::string(bytes);
+    else
+      rec.data.share(block_, bytes);
+  }
+  if (bufPos_ >= bufLen_) more();  // the line feed may begin the next block
+  if (bufPos_ < bufLen_ && buf_[bufPos_] == '\n') ++bufPos_;
+  if (error_) return error_;
   return 0;
 }
 

@@ -8,17 +8,61 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
+#include <cstring>
+#include <iosfwd>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace vc::archive {
 
 class ByteSource;
+
+// The stored bytes of a text held in memory: a copy of its own, or a share
+// of memory that another owner keeps alive, such as a block of the source
+// that the reader read (it lives as long as a record holds it).
+// Reads like an optional string: has_value(), *held gives the bytes.
+class HeldText {
+ public:
+  HeldText& operator=(std::string bytes) {
+    own_ = std::move(bytes);
+    shared_.reset();
+    view_ = {};
+    kind_ = Kind::Own;
+    return *this;
+  }
+  // Holds bytes that lie in memory owned by owner.
+  void share(std::shared_ptr<const void> owner, std::string_view bytes) {
+    own_.clear();
+    shared_ = std::move(owner);
+    view_ = bytes;
+    kind_ = Kind::Shared;
+  }
+  void reset() {
+    std::string().swap(own_);
+    shared_.reset();
+    view_ = {};
+    kind_ = Kind::None;
+  }
+  bool has_value() const { return kind_ != Kind::None; }
+  explicit operator bool() const { return has_value(); }
+  std::string_view operator*() const { return kind_ == Kind::Shared ? view_ : std::string_view(own_); }
+  struct Arrow {
+    std::string_view bytes;
+    const std::string_view* operator->() const { return &bytes; }
+  };
+  Arrow operator->() const { return {**this}; }
+  // The owner of shared bytes; null for a copy of its own or nothing.
+  const std::shared_ptr<const void>& owner() const { return shared_; }
+
+ private:
+  enum class Kind : uint8_t { None, Own, Shared };
+  std::string own_;
+  std::shared_ptr<const void> shared_;
+  std::string_view view_;
+  Kind kind_ = Kind::None;
+};
 
 // Where a string of the archive lives and, when loaded, its stored bytes.
 struct TextRecord {
@@ -28,7 +72,7 @@ struct TextRecord {
   uint64_t lines = 0;                // line feeds, plus one for an unterminated last line
   uint64_t chars = 0;                // characters, a doubled '@' counted once
   uint64_t storedLength = 0;        // bytes as stored, every '@' doubled
-  std::optional<std::string> data;   // stored bytes when held in memory
+  HeldText data;                     // stored bytes when held in memory
   ByteSource* source = nullptr;      // where offset points; null: the archive's source
 
   bool inMemory() const { return data.has_value(); }
@@ -55,6 +99,47 @@ struct ExtAttribute {
   std::string data;      // stored form, when not a reference
 };
 
+// A revision's date as stored ("2024.01.02.03.04.05", or with a two-digit
+// year): held in place up to 23 characters, which every date the format
+// writes fits, so reading a record makes no allocation for it; a longer one
+// is held in a string. Reads as a string_view.
+class StoredDate {
+ public:
+  StoredDate() = default;
+  StoredDate(std::string_view text) { assign(text); }
+  StoredDate& operator=(std::string_view text) {
+    assign(text);
+    return *this;
+  }
+  StoredDate& operator=(const std::string& text) { return *this = std::string_view(text); }
+  StoredDate& operator=(const char* text) { return *this = std::string_view(text); }
+  std::string_view view() const { return size_ <= kInPlace ? std::string_view(inPlace_, size_) : std::string_view(long_); }
+  operator std::string_view() const { return view(); }
+  std::string str() const { return std::string(view()); }
+  bool empty() const { return size_ == 0; }
+  size_t size() const { return view().size(); }
+  friend bool operator==(const StoredDate& a, std::string_view b) { return a.view() == b; }
+  friend bool operator==(const StoredDate& a, const StoredDate& b) { return a.view() == b.view(); }
+
+ private:
+  static constexpr size_t kInPlace = 23;
+  void assign(std::string_view text) {
+    if (text.size() <= kInPlace) {
+      if (!text.empty()) std::memcpy(inPlace_, text.data(), text.size());
+      size_ = static_cast<uint8_t>(text.size());
+      long_.clear();
+    } else {
+      long_.assign(text);
+      size_ = kInPlace + 1;
+    }
+  }
+
+  char inPlace_[kInPlace] = {};
+  uint8_t size_ = 0;  // in place up to kInPlace; kInPlace + 1: in long_
+  std::string long_;
+};
+std::ostream& operator<<(std::ostream& out, const StoredDate& date);
+
 struct DeltaRecord {
   // What the archive knows about this revision's texts.
   enum class Texts : uint8_t {
@@ -67,7 +152,7 @@ struct DeltaRecord {
   DeltaRecord* next = nullptr;
   std::vector<DeltaRecord*> branches;     // first records of branches, in file order
   std::string revision;
-  std::string date;
+  StoredDate date;
   std::string author;
   std::string state;
   std::vector<ExtAttribute> ext;
@@ -106,6 +191,7 @@ enum class ReadState : uint8_t { Nothing = 0, Header = 1, All = 2 };
 class ArchiveFile {
  public:
   ArchiveFile() = default;
+  ~ArchiveFile();
   ArchiveFile(const ArchiveFile&) = delete;
   ArchiveFile& operator=(const ArchiveFile&) = delete;
 
@@ -151,19 +237,39 @@ class ArchiveFile {
   // Frees a record that is no longer linked into the tree (revision
   // deletion); the caller has unlinked it and read every text of the file.
   void dropDelta(DeltaRecord* record);
-  // All records, in no particular order.
-  const std::vector<std::unique_ptr<DeltaRecord>>& allDeltas() const { return deltas_; }
+  // All records, in the order they were made.
+  const std::vector<DeltaRecord*>& allDeltas() const { return deltas_; }
   // Forgets everything read (the source stays).
   void reset();
 
  private:
-  std::vector<std::unique_ptr<DeltaRecord>> deltas_;
-  // Looked up by string_view without making a std::string of the key.
-  struct RevisionHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  // Records are made in blocks that never move (one allocation for many
+  // records); a dropped record is emptied in place and its room stays until
+  // reset().
+  struct RecordBlock {
+    DeltaRecord* items;
+    size_t used;
+    size_t capacity;
   };
-  std::unordered_map<std::string, DeltaRecord*, RevisionHash, std::equal_to<>> index_;
+  DeltaRecord* newRecord();
+  void freeRecords();
+  // Revision number to record: open addressing (linear probing) over the
+  // records' own numbers, so no key is copied.
+  struct Slot {
+    DeltaRecord* record;
+    size_t hash;
+  };
+  static size_t hashRevision(std::string_view revision);
+  size_t findSlot(std::string_view revision, size_t hash) const;  // the slot that holds it, or the empty one where it would go
+  void growIndex();
+  void indexInsert(DeltaRecord* d, size_t hash);
+  void indexErase(DeltaRecord* d);
+
+  std::vector<RecordBlock> blocks_;
+  std::vector<DeltaRecord*> deltas_;
+  std::vector<Slot> slots_;  // size a power of two, at most half full; empty before the first record
+  size_t indexed_ = 0;
+  mutable DeltaRecord* lastFound_ = nullptr;  // the record lookup() found last
 };
 
 // The order in which the delta records are written: from the head along next;
@@ -183,6 +289,8 @@ DeltaRecord* findDelta(ArchiveFile& a, std::string_view revision);
 // can be read again (they have an offset): description first, then for each
 // revision of the tree (branches before the revision) its log and its text.
 // Nothing is dropped when more is asked than could be freed. Answers the bytes freed.
+// A text that shares a block the reader read counts its own bytes; the block
+// itself goes when the last text that shares it lets go.
 uint64_t heldTextBytes(const ArchiveFile& a);
 uint64_t releaseTexts(ArchiveFile& a, uint64_t wanted);
 

@@ -2,6 +2,7 @@
 #include "vc/archive/format/archive_reader.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -61,8 +62,9 @@ class Parser {
     return 0;
   }
 
-  // Any word; into out.
-  int word(std::string& out) {
+  // Any word; into out (a string, or a record's date).
+  template <typename Text>
+  int word(Text& out) {
     const Token* t;
     if (int rc = lex_.peek(t)) return rc;
     if (t->kind == Kind::Eof) return err::kUnexpectedEof;
@@ -394,8 +396,9 @@ int parseHeader(ArchiveFile& a, const ReadOptions& opts) {
 
 bool isRevisionNumber(std::string_view s) {
   if (s.empty()) return false;
+  // '.', '/' and the digits are one run of characters; '/' is the one left out.
   for (char c : s)
-    if (c != '.' && (c < '0' || c > '9')) return false;
+    if (static_cast<unsigned char>(c - '.') > '9' - '.' || c == '/') return false;
   return true;
 }
 
@@ -428,13 +431,28 @@ int readTexts(ArchiveFile& a, DeltaRecord* wanted) {
   if (wanted && wanted->texts != DeltaRecord::Texts::Unread) return 0;
   if (a.readState == ReadState::All) return wanted ? err::kDeltaCorrupt : 0;
 
-  // The records on the path, sorted for lookup (one allocation, not one per record).
-  std::vector<const DeltaRecord*> path;
-  for (const DeltaRecord* r = wanted; r; r = r->parent) path.push_back(r);
-  std::sort(path.begin(), path.end(), std::less<const DeltaRecord*>());
-  auto onPath = [&path](const DeltaRecord* r) { return std::binary_search(path.begin(), path.end(), r, std::less<const DeltaRecord*>()); };
+  // The records on the path, in a set for lookup (one allocation, not one
+  // per record): open addressing over the record addresses.
+  size_t pathLength = 0;
+  for (const DeltaRecord* r = wanted; r; r = r->parent) ++pathLength;
+  size_t slots = 16;
+  while (slots < 2 * pathLength) slots *= 2;
+  std::vector<const DeltaRecord*> path(slots, nullptr);
+  auto home = [mask = slots - 1](const DeltaRecord* r) {
+    return static_cast<size_t>((reinterpret_cast<uintptr_t>(r) >> 4) * 0x9E3779B97F4A7C15ull >> 20) & mask;
+  };
+  for (const DeltaRecord* r = wanted; r; r = r->parent) {
+    size_t i = home(r);
+    while (path[i] && path[i] != r) i = (i + 1) & (slots - 1);
+    path[i] = r;
+  }
+  auto onPath = [&path, &home, mask = slots - 1](const DeltaRecord* r) {
+    for (size_t i = home(r); path[i]; i = (i + 1) & mask)
+      if (path[i] == r) return true;
+    return false;
+  };
 
-  ArchiveLexer lex(*a.source, a.resumePosition);
+  ArchiveLexer lex(*a.source, a.resumePosition, kTextBlock);
   Parser p(lex);
   uint64_t end = 0;
   std::string revision;

@@ -2,6 +2,7 @@
 #include "vc/archive/format/byte_stream.h"
 #include "platform/sys/system_calls.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -24,6 +25,16 @@ int FdSource::readAt(uint64_t offset, void* buf, size_t len, size_t& got) {
     if (errno == EINTR) continue;
     return errno == EINVAL || errno == ESPIPE ? err::kArchiveSeek : err::kArchiveRead;
   }
+}
+
+bool FdSource::knownSize(uint64_t& size) {
+  if (sizeKnown_ < 0) {
+    struct stat st {};
+    sizeKnown_ = orv::sys::calls().fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 ? 1 : 0;
+    if (sizeKnown_) size_ = static_cast<uint64_t>(st.st_size);
+  }
+  if (sizeKnown_) size = size_;
+  return sizeKnown_ == 1;
 }
 
 int MemorySource::readAt(uint64_t offset, void* buf, size_t len, size_t& got) {

@@ -25,6 +25,13 @@ class ByteSource {
   // end. Answers 0 or a result code (err::kArchiveSeek, err::kArchiveRead, or whatever a
   // layered source reports, such as err::kDecompressError).
   virtual int readAt(uint64_t offset, void* buf, size_t len, size_t& got) = 0;
+  // The source's size in bytes when it can tell cheaply (readers then ask
+  // for no more than there is); false when it cannot, and readers find the
+  // end by reading.
+  virtual bool knownSize(uint64_t& size) {
+    (void)size;
+    return false;
+  }
 };
 
 class ByteSink {
@@ -39,9 +46,19 @@ class FdSource final : public ByteSource {
  public:
   explicit FdSource(int fd) : fd_(fd) {}
   int readAt(uint64_t offset, void* buf, size_t len, size_t& got) override;
+  // A regular file's size, taken when first asked: an archive is replaced,
+  // never rewritten in place, so the file an open descriptor reads keeps it.
+  bool knownSize(uint64_t& size) override;
+  // Tells the size, for a caller that has just taken it (no fstat then).
+  void setKnownSize(uint64_t size) {
+    size_ = size;
+    sizeKnown_ = 1;
+  }
 
  private:
   int fd_;
+  int sizeKnown_ = -1;  // -1 not asked yet, 0 no size, 1 size_ holds it
+  uint64_t size_ = 0;
 };
 
 // Reads bytes held in memory (tests, fuzzing, texts kept by check-in).
@@ -50,6 +67,10 @@ class MemorySource final : public ByteSource {
   MemorySource(const void* data, size_t size) : data_(static_cast<const unsigned char*>(data)), size_(size) {}
   explicit MemorySource(const std::string& s) : MemorySource(s.data(), s.size()) {}
   int readAt(uint64_t offset, void* buf, size_t len, size_t& got) override;
+  bool knownSize(uint64_t& size) override {
+    size = size_;
+    return true;
+  }
 
  private:
   const unsigned char* data_;

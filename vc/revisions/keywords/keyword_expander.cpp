@@ -7,8 +7,14 @@
 // way into that buffer.
 #include "vc/revisions/keywords/keyword_expander.h"
 
+#include <algorithm>
+#include <cstring>
 #include <optional>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "fs/path_separators.h"
 #include "vc/error_codes.h"
@@ -194,7 +200,7 @@ int KeywordExpander::emit(std::string_view bytes)
 int KeywordExpander::flush()
 {
     if (!out_.empty()) {
-        bool written = sink_.write(out_);
+        bool written = sink_.write(out_.view());
         out_.clear();
         if (!written) {
             return err::kWorkWrite;
@@ -205,38 +211,142 @@ int KeywordExpander::flush()
 
 int KeywordExpander::write(std::string_view storedText)
 {
+    append(storedText);
+    return settle();
+}
+
+int KeywordExpander::append(std::string_view storedText)
+{
     std::size_t pos = 0;
-    if (failure_ == 0 && pending_.empty()) {
-        // Whole lines without a '$' hold no keyword: they go out together,
-        // exactly as line by line.
-        const std::size_t lastLf = storedText.rfind('\n');
-        if (lastLf != std::string_view::npos) {
-            const std::string_view lines = storedText.substr(0, lastLf + 1);
-            if (lines.find('$') == std::string_view::npos) {
-                std::string storage;
-                failure_ = emit(undoubleAt(lines, storage));
-                pos = lastLf + 1;
-            }
-        }
-    }
     while (failure_ == 0 && pos < storedText.size()) {
-        std::size_t lf = storedText.find('\n', pos);
-        if (lf == std::string_view::npos) {
-            pending_.append(storedText.substr(pos));
-            break;
-        }
-        std::string_view line = storedText.substr(pos, lf + 1 - pos);
-        pos = lf + 1;
+        const std::string_view rest = storedText.substr(pos);
         if (!pending_.empty()) {
-            pending_.append(line);
+            // The line that an earlier piece began.
+            const std::size_t lf = rest.find('\n');
+            if (lf == std::string_view::npos) {
+                pending_.append(rest);
+                break;
+            }
+            pending_.append(rest.substr(0, lf + 1));
+            pos += lf + 1;
             std::string whole;
             whole.swap(pending_);
             failure_ = processLine(whole);
-        } else {
-            failure_ = processLine(line);
+            continue;
+        }
+        const std::size_t lastLf = rest.rfind('\n');
+        if (lastLf == std::string_view::npos) {
+            pending_.append(rest);  // a line still without its end
+            break;
+        }
+        // Whole lines before the first one with a '$' (all of them when
+        // nothing is expanded) hold no keyword: they go out together,
+        // exactly as line by line.
+        const std::string_view lines = rest.substr(0, lastLf + 1);
+        const std::size_t dollar = mode_ == kKeywordModeNone ? std::string_view::npos : lines.find('$');
+        std::size_t plain = lines.size();
+        if (dollar != std::string_view::npos) {
+            const std::size_t lineStart = lines.rfind('\n', dollar);
+            plain = lineStart == std::string_view::npos ? 0 : lineStart + 1;
+        }
+        if (plain > 0) {
+            failure_ = emitUndoubled(lines.substr(0, plain));
+            pos += plain;
+            continue;
+        }
+        // The line with the '$'.
+        const std::size_t lf = lines.find('\n', dollar);
+        failure_ = processLine(lines.substr(0, lf + 1));
+        pos += lf + 1;
+    }
+    return failure_;
+}
+
+int KeywordExpander::appendPlain(std::string_view storedText)
+{
+    // Whole lines (none pending before them, a line feed at their end) need
+    // nothing but their '@' made single.
+    if (failure_ != 0 || !pending_.empty() || storedText.empty() || storedText.back() != '\n') {
+        return append(storedText);
+    }
+    return failure_ = emitUndoubled(storedText);
+}
+
+int KeywordExpander::emitUndoubled(std::string_view lines)
+{
+    if (addCr_) {
+        return emit(undoubleAt(lines, scratch_));
+    }
+    // What has gathered goes first when these lines would not fit beside it.
+    if (!out_.empty() && out_.size() + lines.size() + 16 > out_.capacity()) {
+        if (int code = flush(); code != err::kSuccess) {
+            return code;
         }
     }
-    return settle();
+    // Copied sixteen bytes at a time into room at the end of the output; a
+    // copy stops after each '@' and passes over its doubling.
+    char* o = out_.room(lines.size() + 16);
+    const char* p = lines.data();
+    const char* const end = p + lines.size();
+#if defined(__SSE2__)
+    const __m128i sign = _mm_set1_epi8('@');
+    while (end - p >= 16) {
+        const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o), w);
+        const unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(w, sign)));
+        if (m == 0) {
+            p += 16;
+            o += 16;
+            continue;
+        }
+        const int upto = __builtin_ctz(m) + 1;  // up to and with the '@'
+        p += upto;
+        o += upto;
+        if (p < end && *p == '@') {
+            ++p;  // its doubling
+        }
+    }
+    // The rest, shorter than sixteen: copied whole when it holds no '@'
+    // (told from the last sixteen bytes of the lines when there are so many).
+    const std::size_t left = static_cast<std::size_t>(end - p);
+    if (left > 0 && lines.size() >= 16) {
+        const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(end - 16));
+        const unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(w, sign)));
+        if ((m >> (16 - left)) == 0) {
+            std::memcpy(o, p, left);
+            p = end;
+            o += left;
+        }
+    }
+#endif
+    while (p < end) {
+        const char c = *p++;
+        *o++ = c;
+        if (c == '@' && p < end && *p == '@') {
+            ++p;
+        }
+    }
+    out_.setEnd(o);
+    if (out_.size() >= kFlushSize) {
+        return flush();
+    }
+    return err::kSuccess;
+}
+
+void KeywordExpander::Output::grow(std::size_t n)
+{
+    const std::size_t capacity = std::max(size_ + n, 2 * capacity_);
+    std::unique_ptr<char[]> more(new char[capacity]);
+    if (size_ > 0) {
+        std::memcpy(more.get(), data_.get(), size_);
+    }
+    data_ = std::move(more);
+    capacity_ = capacity;
+}
+
+void KeywordExpander::reserve(std::size_t bytes)
+{
+    out_.reserve(std::min(bytes, kFlushSize) + 256);
 }
 
 int KeywordExpander::finish()

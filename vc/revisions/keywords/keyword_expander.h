@@ -11,6 +11,8 @@
 // feed (or the end of the text, at finish) has arrived.
 #pragma once
 
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -51,12 +53,24 @@ public:
     // Source), 56 (not a mode) or 217 (the sink failed). After a failure
     // every further call answers the same code.
     int write(std::string_view storedText);
-    // Processes a last line without a line feed.
+    // As write, but the output is handed to the sink only once much of it
+    // has gathered, and at finish (which must follow): for a text given in
+    // many pieces. A sink failure is answered when it happens.
+    int append(std::string_view storedText);
+    // As append, for text the caller knows to hold no '$' (no keyword
+    // marker): whole lines of it go out without a look for one.
+    int appendPlain(std::string_view storedText);
+    // Processes a last line without a line feed and hands on all output.
     int finish();
+    // Room for this much output (a hint).
+    void reserve(std::size_t bytes);
 
 private:
     int processLine(std::string_view storedLine);
     int processPlainLine(std::string_view line);
+    // Whole lines without a keyword marker (or any lines when nothing is
+    // expanded): their doubled '@' made single, straight into the output.
+    int emitUndoubled(std::string_view storedLines);
     int writeHistory(std::string_view line, std::size_t begin, std::size_t end);
     int emit(std::string_view bytes);
     int flush();
@@ -67,7 +81,55 @@ private:
     bool addCr_;
     TextSink& sink_;
     std::string pending_;   // an incomplete line waiting for its line feed
-    std::string out_;       // output not yet handed to the sink
+    // Bytes gathered at the end of a buffer of their own; room() hands out
+    // space that setEnd() then takes in.
+    class Output {
+    public:
+        void append(std::string_view bytes)
+        {
+            if (!bytes.empty()) {
+                std::memcpy(room(bytes.size()), bytes.data(), bytes.size());
+                size_ += bytes.size();
+            }
+        }
+        Output& operator+=(char c)
+        {
+            *room(1) = c;
+            ++size_;
+            return *this;
+        }
+        // Space for n more bytes after the last.
+        char* room(std::size_t n)
+        {
+            if (capacity_ - size_ < n) {
+                grow(n);
+            }
+            return data_.get() + size_;
+        }
+        // The bytes end at end (within the room last handed out).
+        void setEnd(const char* end) { size_ = static_cast<std::size_t>(end - data_.get()); }
+        void reserve(std::size_t n)
+        {
+            if (n > capacity_) {
+                grow(n - size_);
+            }
+        }
+        std::size_t size() const { return size_; }
+        std::size_t capacity() const { return capacity_; }
+        bool empty() const { return size_ == 0; }
+        void clear() { size_ = 0; }
+        std::string_view view() const { return {data_.get(), size_}; }
+
+    private:
+        void grow(std::size_t n);  // room for at least n more
+
+        std::unique_ptr<char[]> data_;
+        std::size_t size_ = 0;
+        std::size_t capacity_ = 0;
+    };
+
+    Output out_;            // output not yet handed to the sink
+    std::string scratch_;   // undoubled lines on their way to gaining carriage returns
     bool lastWasCr_ = false;
     int failure_ = 0;
 };

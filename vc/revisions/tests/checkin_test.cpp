@@ -292,9 +292,15 @@ TEST_F(CheckinTest, CheckOutDoesNotSyncTheWorkingFile) {
   for (const std::string& p : g_synced) archiveFile |= p.rfind(real + "/", 0) == 0;
   EXPECT_TRUE(archiveFile) << "a file of the archive's directory";
 
-  // Still whole: a failed rename keeps the old working file and no temporary.
+  // Still whole: a failed rename keeps the old working file and no temporary
+  // (an existing working file is replaced by swapping the names where the
+  // system can, by a rename otherwise: both fail here).
   writeFile(out, "old contents\n");
   orv::sys::calls().rename = [](const char*, const char*) {
+    errno = EXDEV;
+    return -1;
+  };
+  orv::sys::calls().renameExchange = [](const char*, const char*) {
     errno = EXDEV;
     return -1;
   };

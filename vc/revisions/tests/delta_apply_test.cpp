@@ -303,3 +303,35 @@ TEST(RevisionNames, CheckOutResolution) {
 }
 
 }  // namespace
+
+// The line table of a text, and whether it holds a '$', for lines of every
+// length (the table is built many bytes at a time) and texts with or
+// without a final line feed: the same as found a byte at a time.
+TEST(UnitText, LinesOfEveryLength) {
+  std::mt19937 rng(1234);
+  for (int round = 0; round < 2000; ++round) {
+    std::string text;
+    const std::size_t lines = rng() % 40;
+    const int longest = 1 + static_cast<int>(rng() % 90);
+    for (std::size_t l = 0; l < lines; ++l) {
+      text.append(rng() % longest, static_cast<char>('a' + rng() % 26));
+      text += '\n';
+    }
+    if (rng() % 3 == 0) text.append(1 + rng() % 20, 'z');  // an unterminated last line
+    if (!text.empty() && rng() % 4 == 0) text[rng() % text.size()] = '$';
+    std::vector<std::size_t> want{0};
+    for (std::size_t i = 0; i + 1 < text.size(); ++i)
+      if (text[i] == '\n') want.push_back(i + 1);
+    if (!text.empty()) want.push_back(text.size());
+    const bool dollar = text.find('$') != std::string::npos;
+    for (std::size_t hint : {std::size_t{0}, static_cast<std::size_t>(vc::countLines(text)), std::size_t{1}}) {
+      vc::TextPool pool;
+      const vc::UnitText& t =
+          hint == 0 ? pool.emplace_back(text, false)
+                    : pool.emplace_back(std::make_shared<std::string>(text), std::string_view(text), false, hint);
+      ASSERT_EQ(want.size() - 1, t.units()) << round;
+      for (std::size_t u = 0; u < want.size(); ++u) ASSERT_EQ(want[u], t.begin(u)) << round << " unit " << u;
+      EXPECT_EQ(dollar, t.hasDollar()) << round;
+    }
+  }
+}

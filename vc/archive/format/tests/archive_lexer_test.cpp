@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 #include <string>
 
 #include "vc/error_codes.h"
@@ -75,6 +76,52 @@ TEST(LexerStrings, SameRecordForEveryPieceSize) {
           EXPECT_FALSE(rec.inMemory());
         }
         ASSERT_EQ(0, lex.peek(t));  // the line feed after the string was taken
+        ASSERT_EQ(ArchiveLexer::Kind::Word, t->kind);
+        EXPECT_EQ("next", t->text);
+      }
+  }
+}
+
+// Long strings with '@' pairs and runs of them in every place, read in
+// pieces of many sizes: the same record as counted one byte at a time. The
+// scanner takes long runs of bytes many at a time, so the '@' fall on every
+// position of those runs and across their ends.
+TEST(LexerStrings, LongStringsWithRunsOfPairs) {
+  std::mt19937 rng(20240611);
+  for (int round = 0; round < 100; ++round) {
+    std::string stored;
+    const size_t length = rng() % 700;
+    const int density = 1 + static_cast<int>(rng() % 40);
+    while (stored.size() < length) {
+      const int r = static_cast<int>(rng() % density);
+      if (r == 0)
+        stored.append(2 * (1 + rng() % 3), '@');  // one to three pairs in a row
+      else if (r == 1)
+        stored += '\n';
+      else
+        stored += static_cast<char>('a' + rng() % 26);
+    }
+    const std::string after = rng() % 2 ? "@\nnext" : "@next";
+    const std::string file = "log\n@" + stored + after;
+    const Expected want = countSlowly(stored);
+    for (size_t piece : {size_t{1}, size_t{7}, size_t{16}, size_t{63}, size_t{64}, size_t{65}, size_t{200}, file.size()})
+      for (bool keep : {true, false}) {
+        PieceSource src(file, piece);
+        ArchiveLexer lex(src, 0);
+        const ArchiveLexer::Token* t = nullptr;
+        ASSERT_EQ(0, lex.peek(t));
+        lex.take();
+        ASSERT_EQ(0, lex.peek(t));
+        ASSERT_EQ(ArchiveLexer::Kind::String, t->kind);
+        TextRecord rec;
+        ASSERT_EQ(0, lex.readString(rec, keep)) << "round " << round << " piece " << piece;
+        EXPECT_EQ(stored.size(), rec.storedLength) << "round " << round << " piece " << piece;
+        EXPECT_EQ(want.lines, rec.lines) << "round " << round << " piece " << piece;
+        EXPECT_EQ(want.chars, rec.chars) << "round " << round << " piece " << piece;
+        if (keep) {
+          EXPECT_EQ(stored, *rec.data) << "round " << round << " piece " << piece;
+        }
+        ASSERT_EQ(0, lex.peek(t));
         ASSERT_EQ(ArchiveLexer::Kind::Word, t->kind);
         EXPECT_EQ("next", t->text);
       }

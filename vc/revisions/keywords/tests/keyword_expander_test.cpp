@@ -2,6 +2,7 @@
 // the failures of the expander.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "vc/error_codes.h"
@@ -104,6 +105,57 @@ TEST(KeywordExpander, ChunksGiveTheSameResultAsOneCall)
             }
             ASSERT_EQ(expander.finish(), err::kSuccess);
             EXPECT_EQ(sink.text, fixture.expected) << fixture.name << " in chunks of " << chunk;
+        }
+    }
+}
+
+// Texts of whole lines given piece by piece, with append (and appendPlain
+// for pieces without a '$'), as a check-out gives them: the same as one call,
+// for long runs of text, doubled '@' anywhere and keywords among them.
+TEST(KeywordExpander, PiecesGiveTheSameResultAsOneCall)
+{
+    const KeywordContext context = test::revision14();
+    std::mt19937 rng(99);
+    const char* words[] = {"count", "@@", "@@@@", "x@@y", "$Revision$", "$Id$", "@@$Author$", "  ", "buffer", "a"};
+    for (int round = 0; round < 400; ++round) {
+        std::string stored;
+        const int lines = static_cast<int>(rng() % 30);
+        for (int l = 0; l < lines; ++l) {
+            for (int w = static_cast<int>(rng() % 12); w > 0; --w) {
+                stored += words[rng() % (round % 2 ? 10 : 4)];  // every other round without keywords
+                stored += ' ';
+            }
+            stored += '\n';
+        }
+        if (rng() % 3 == 0) {
+            stored += "tail@@ without a line end";
+        }
+        for (int mode : {0, 1, 128}) {
+            for (bool addCr : {false, true}) {
+                StringSink whole;
+                ASSERT_EQ(expandKeywords(stored, mode, context, addCr, whole), err::kSuccess);
+                StringSink sink;
+                KeywordExpander expander(mode, context, addCr, sink);
+                std::size_t pos = 0;
+                while (pos < stored.size()) {
+                    // A piece of whole lines, or now and then a piece that ends mid-line.
+                    std::size_t end = pos;
+                    for (int n = 1 + static_cast<int>(rng() % 4); n > 0 && end < stored.size(); --n) {
+                        const std::size_t lf = stored.find('\n', end);
+                        end = lf == std::string::npos ? stored.size() : lf + 1;
+                    }
+                    if (rng() % 7 == 0) {
+                        end = pos + 1 + rng() % (end - pos);
+                    }
+                    const std::string_view piece = std::string_view(stored).substr(pos, end - pos);
+                    const int rc = piece.find('$') == std::string_view::npos ? expander.appendPlain(piece)
+                                                                              : expander.append(piece);
+                    ASSERT_EQ(rc, err::kSuccess);
+                    pos = end;
+                }
+                ASSERT_EQ(expander.finish(), err::kSuccess);
+                EXPECT_EQ(sink.text, whole.text) << "round " << round << " mode " << mode << " cr " << addCr;
+            }
         }
     }
 }
