@@ -4,7 +4,8 @@
 // recording spawner anyway). When the list can be written, the written text
 // must read back into a list with the same content: the same options (in any
 // order, names are unique), the same pairs in the same order (the order
-// decides which worktoarch root is tried first) and the same blocks.
+// decides which worktoarch root is tried first) and the same blocks; and
+// written again it gives the same bytes, options and pairs oldest first.
 #include <cstddef>
 #include <cstdint>
 #include <algorithm>
@@ -77,5 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                    content(again.options.local).c_str());
     __builtin_trap();
   }
+  std::string textAgain;
+  if (vc::configText(again, again.options.local, textAgain) != 0 || textAgain != text) __builtin_trap();
   return 0;
 }

@@ -4,6 +4,10 @@
 // and without the temporary flag, the pairs and the blocks. Statements of a
 // hand-written file (if, echo, read, ...) are not kept in the lists and so
 // are not written back.
+//
+// Options are written oldest first, like the pairs: the reader puts each in
+// front of its list, so a written file reads back in the order it was held
+// and a second write gives the same bytes.
 #include "vc/config/config_file.h"
 
 #include "vc/error_codes.h"
@@ -94,6 +98,31 @@ std::string escapeConfigValue(const std::string& value) {
   return needsQuotes ? "\"" + out + "\"" : out;
 }
 
+namespace {
+
+std::string leadingLetters(const std::string& text) {
+  std::size_t n = 0;
+  while (n < text.size() && ((text[n] >= 'a' && text[n] <= 'z') || (text[n] >= 'A' && text[n] <= 'Z')))
+    ++n;
+  return asciiLower(text.substr(0, n));
+}
+
+}  // namespace
+
+bool namesStatementOption(const std::string& text) { return isStatementKeyword(leadingLetters(text)); }
+
+std::string optionLineText(const VcOption& o) {
+  std::string line;
+  if (o.flags & kOptEnforce) line += "Enforce";
+  if (o.flags & kOptNo) line += "No";
+  line += o.name;
+  // With a prefix the line begins with another word anyway.
+  if (line.size() == o.name.size() && namesStatementOption(o.name)) line = "set " + line;
+  // An empty value counts as no value when written out.
+  if (o.value && !o.value->empty()) line += "=" + escapeConfigValue(*o.value);
+  return line;
+}
+
 int configText(VcInstance& inst, const VcOptionList& list, std::string& out) {
   out.clear();
   int lineNumber = 0;
@@ -105,19 +134,14 @@ int configText(VcInstance& inst, const VcOptionList& list, std::string& out) {
     out += '\n';
     return 0;
   };
-  for (const VcOption& o : list.options) {
-    if (!(o.flags & kOptSaved) || (o.flags & kOptTemporary)) continue;
-    if (o.value && o.value->empty()) continue;
-    std::string line;
-    if (o.flags & kOptEnforce) line += "Enforce";
-    if (o.flags & kOptNo) line += "No";
-    line += o.name;
-    if (o.value) line += "=" + escapeConfigValue(*o.value);
-    if (int rc = add(line)) return rc;
+  // Options and pairs are written oldest first: the reader puts each in
+  // front, so the file reads back in the same order (for pairs the order
+  // decides which of two overlapping worktoarch roots is tried first).
+  for (auto o = list.options.rbegin(); o != list.options.rend(); ++o) {
+    if (!(o->flags & kOptSaved) || (o->flags & kOptTemporary)) continue;
+    if (o->value && o->value->empty()) continue;
+    if (int rc = add(optionLineText(*o))) return rc;
   }
-  // Pairs are written oldest first: the reader puts each pair in front, so
-  // the file reads back in the same order, and the order decides which of
-  // two overlapping worktoarch roots is tried first.
   for (PairKind kind : {PairKind::WorkToArch, PairKind::WorkMap, PairKind::AutoAction}) {
     const auto& pairs = list.pairs(kind);
     for (auto p = pairs.rbegin(); p != pairs.rend(); ++p)

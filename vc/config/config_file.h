@@ -29,4 +29,16 @@ int configText(VcInstance& inst, const VcOptionList& list, std::string& out);
 // gives the value back unchanged; quoted when blanks or a quote would be lost.
 std::string escapeConfigValue(const std::string& value);
 
+// The option line that reads back as option o: "Enforce" and "No" before the
+// name, "=value" after it when the value is not empty. A name whose leading
+// letters make a statement keyword ("echo", "if1", "end_x") is written after
+// "set", so the line is read as that option, never run as the statement.
+// Shared by the configuration-file and the project-file writers.
+std::string optionLineText(const VcOption& o);
+
+// True when the leading letters of text, in lower case, make a statement
+// keyword: an option line so named can only be written after "set", and the
+// reader keeps the option it sets as saved.
+bool namesStatementOption(const std::string& text);
+
 }  // namespace vc

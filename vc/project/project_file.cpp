@@ -134,13 +134,6 @@ VcListSet lookupLists(VcInstance& inst, const VcListSet* around) {
   return around ? *around : inst.currentLists();
 }
 
-std::string leadingLetters(const std::string& name) {
-  std::size_t n = 0;
-  while (n < name.size() && ((name[n] >= 'a' && name[n] <= 'z') || (name[n] >= 'A' && name[n] <= 'Z')))
-    ++n;
-  return asciiLower(name.substr(0, n));
-}
-
 bool startsWith(std::string_view s, std::string_view prefix) {
   return s.size() >= prefix.size() && s.substr(0, prefix.size()) == prefix;
 }
@@ -152,17 +145,8 @@ bool startsWith(std::string_view s, std::string_view prefix) {
 bool appendOptionText(const VcOptionList& list, std::string& out) {
   for (auto o = list.options.rbegin(); o != list.options.rend(); ++o) {
     if (o->flags & (kOptPolicy | kOptTemporary)) continue;
-    std::string line;
-    if (o->flags & kOptEnforce) line += "Enforce";
-    if (o->flags & kOptNo) line += "No";
-    line += o->name;
-    // A name whose leading letters make a statement keyword ("echo",
-    // "end_x", "if1") would be taken for the statement: "set" keeps it an
-    // option. With a prefix the line begins with another word anyway.
-    if (line.size() == o->name.size() && isStatementKeyword(leadingLetters(o->name)))
-      line = "set " + line;
-    // An empty value counts as no value when written out.
-    if (o->value && !o->value->empty()) line += "=" + escapeConfigValue(*o->value);
+    // Names that look like statements are written after "set".
+    const std::string line = optionLineText(*o);
     if (holdsLineBreak(line)) return false;
     out += line;
     out += '\n';

@@ -6,6 +6,7 @@
 // inside a false `if` is still defined; lines of a block under definition are
 // stored as they stand, statements included.
 #include "vc/error_codes.h"
+#include "vc/config/config_file.h"
 #include "vc/config/option_lookup.h"
 #include "vc/script/script_context.h"
 
@@ -163,9 +164,11 @@ int processLine(VcScriptContext& ctx, const std::string& line) {
   traceLine(ctx, line);
   if (word == "set") {
     // An option set by a statement is not one the user saved: it is not
-    // written back to the configuration file.
+    // written back to the configuration file. A name that looks like a
+    // statement is the exception: "set" is the only way to write such an
+    // option as a line, so the writers put it there and it stays saved.
     const std::uint32_t saved = ctx.flags;
-    ctx.flags &= ~kOptSaved;
+    if (!namesStatementOption(rest)) ctx.flags &= ~kOptSaved;
     int rc;
     try {
       rc = applyOptionLine(ctx, rest);

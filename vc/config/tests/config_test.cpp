@@ -91,8 +91,13 @@ TEST_F(ConfigTest, FixtureReadsWritesAndReadsBackTheSame) {
   vcAPIcleanup();
   ASSERT_EQ(vcAPIinit(), 0);
   ASSERT_EQ(vcReadConfig(out.c_str()), 0);
-  // Lists keep the newest first, so a written file reads back in reverse
-  // order; the resolved values and the flags are the same.
+  // Options are written oldest first, so one write and read gives the same
+  // list; the resolved values and the flags are the same too.
+  std::string expected;
+  std::istringstream lines(first);
+  for (std::string l; std::getline(lines, l);)
+    if (l.find("temporaryish") == std::string::npos) expected += l + "\n";
+  EXPECT_EQ(snapshot(), expected);
   EXPECT_EQ(value("logformat"), "%C %u %r \"%f\" $HOME # not a comment");
   EXPECT_EQ(value("rcswork"), "/src/linux/work");
   EXPECT_EQ(qualifier("strictlocks"), "enforcestrictlocks");
@@ -103,12 +108,111 @@ TEST_F(ConfigTest, FixtureReadsWritesAndReadsBackTheSame) {
   vcAPIcleanup();
   ASSERT_EQ(vcAPIinit(), 0);
   ASSERT_EQ(vcReadConfig(again.c_str()), 0);
-  // A second write and read restores the original order exactly.
-  std::string expected;
-  std::istringstream lines(first);
-  for (std::string l; std::getline(lines, l);)
-    if (l.find("temporaryish") == std::string::npos) expected += l + "\n";
+  // A second write and read gives the same list and the same bytes.
   EXPECT_EQ(snapshot(), expected);
+  EXPECT_EQ(read(again), written);
+}
+
+TEST_F(ConfigTest, WriteReadWriteReadKeepsBytesAndLists) {
+  // Each text is read, written, read back and written again: both written
+  // texts are the same bytes and both read lists the same, in their order.
+  // A text already in the written form is written back as it stands.
+  struct Case {
+    const char* name;
+    const char* text;
+    bool writtenForm;
+  };
+  const Case cases[] = {
+      {"options", "alpha=1\nbeta=2\ngamma=3\n", true},
+      {"prefixes", "EnforceNostrictlocks\nNocompress\nEnforcerolled=yes\nplain\n", true},
+      {"redefined", "a=1\nb=2\na=3\n", false},
+      {"escapes", "fmt=%C $\"%f$\" $$HOME $# x\nlead=\"  two\"\n", true},
+      {"everything",
+       "one=1\nNotwo\nworktoarch /src=/arch\nworktoarch /src/sub=/arch2\n"
+       "autoaction checkin=blk\nblock blk\necho in block\nend\n",
+       true},
+      {"statement names", "set echo=hi\nmiddle=1\nset if1=2\nset end_x\nset done=yes\nlast=z\n", true},
+      {"hand written", "# comment\n  spaced=1\nif 1\ninside=2\nendif\nset temp=3\n", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    vcAPIcleanup();
+    ASSERT_EQ(vcAPIinit(), 0);
+    const std::string source = write("source.rc", c.text);
+    ASSERT_EQ(vcReadConfig(source.c_str()), 0);
+    const std::string firstList = snapshot();
+    const std::string out1 = dir + "/one.rc", out2 = dir + "/two.rc";
+    ASSERT_EQ(vcWriteConfig(out1.c_str()), 0);
+    vcAPIcleanup();
+    ASSERT_EQ(vcAPIinit(), 0);
+    ASSERT_EQ(vcReadConfig(out1.c_str()), 0) << read(out1);
+    const std::string secondList = snapshot();
+    ASSERT_EQ(vcWriteConfig(out2.c_str()), 0);
+    EXPECT_EQ(read(out2), read(out1));
+    if (c.writtenForm) {
+      EXPECT_EQ(read(out1), c.text);
+    }
+    vcAPIcleanup();
+    ASSERT_EQ(vcAPIinit(), 0);
+    ASSERT_EQ(vcReadConfig(out2.c_str()), 0);
+    EXPECT_EQ(snapshot(), secondList);
+    if (c.writtenForm) {
+      EXPECT_EQ(secondList, firstList);
+    }
+  }
+}
+
+TEST_F(ConfigTest, StatementNamedOptionsSurviveAndDoNotRun) {
+  // Each name, written as a plain option line, would run as a statement:
+  // echo, an if with no endif, an end outside a block, done (which would
+  // stop the reading), a block that would swallow the lines after it.
+  struct Case {
+    const char* name;
+    const char* value;
+    const char* line;
+  };
+  const Case cases[] = {
+      {"echo", "hello", "set echo=hello\n"},     {"if1", "1", "set if1=1\n"},
+      {"end_x", "x", "set end_x=x\n"},           {"done", "yes", "set done=yes\n"},
+      {"block2", "b", "set block2=b\n"},         {"set", "s", "set set=s\n"},
+      {"exit", "3", "set exit=3\n"},             {"endif", "e", "set endif=e\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    vcAPIcleanup();
+    ASSERT_EQ(vcAPIinit(), 0);
+    ASSERT_EQ(vcSetConfig("before", "1"), 0);
+    ASSERT_EQ(vcSetConfig(c.name, c.value), 0);
+    ASSERT_EQ(vcSetConfig("after", "2"), 0);
+    const std::string out = dir + "/statement.rc";
+    ASSERT_EQ(vcWriteConfig(out.c_str()), 0);
+    const std::string written = read(out);
+    EXPECT_EQ(written, std::string("before=1\n") + c.line + "after=2\n");
+    // Prefixed, the line begins with another word and needs no "set".
+    EXPECT_EQ(vc::optionLineText({c.name, std::nullopt, vc::kOptNo}), std::string("No") + c.name);
+    EXPECT_EQ(vc::optionLineText({c.name, std::string("v"), vc::kOptEnforce}),
+              std::string("Enforce") + c.name + "=v");
+
+    vcAPIcleanup();
+    ASSERT_EQ(vcAPIinit(), 0);
+    ASSERT_EQ(vcReadConfig(out.c_str()), 0);
+    EXPECT_EQ(value("before"), "1");
+    EXPECT_EQ(value(c.name), c.value);
+    EXPECT_EQ(value("after"), "2");
+    // Still saved: written again as it was.
+    const std::string again = dir + "/again.rc";
+    ASSERT_EQ(vcWriteConfig(again.c_str()), 0);
+    EXPECT_EQ(read(again), written);
+  }
+}
+
+TEST_F(ConfigTest, SetOfAnOrdinaryNameIsNotSaved) {
+  const std::string path = write("set.rc", "set plain=1\nkept=2\n");
+  ASSERT_EQ(vcReadConfig(path.c_str()), 0);
+  EXPECT_EQ(value("plain"), "1");
+  const std::string out = dir + "/out.rc";
+  ASSERT_EQ(vcWriteConfig(out.c_str()), 0);
+  EXPECT_EQ(read(out), "kept=2\n");
 }
 
 TEST_F(ConfigTest, PairsReadBackInTheirOrder) {

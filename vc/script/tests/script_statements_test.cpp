@@ -106,7 +106,8 @@ TEST_F(ScriptTest, TemporaryOptionsAreNotWrittenBack) {
   ASSERT_EQ(vcWriteConfig(out.c_str()), 0);
   std::ifstream in(out);
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(text, "Enforcefixed=1\nkeep=1\n");
+  // Written oldest first, in the order the script set them.
+  EXPECT_EQ(text, "keep=1\nEnforcefixed=1\n");
 }
 
 TEST_F(ScriptTest, ExecStartsTheExpandedCommandThroughTheSpawner) {
