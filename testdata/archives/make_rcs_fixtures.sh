@@ -7,6 +7,10 @@
 #                    label and a lock, then `rcs -kk`: the header has "expand @k@;"
 #   rcs_commitid.v   three revisions; a "commitid" line, as CVS writes one, is
 #                    added to each revision's entry by hand (ci writes none)
+#   rcs_integrity.v  three revisions, strict locking (`rcs -L`); an "integrity
+#                    @@;" phrase is added by hand between "strict;" and
+#                    "comment", where RCS 5.8 and later write it (ci offers
+#                    no way to set one)
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
@@ -48,7 +52,17 @@ rcs -q -u f
 awk '{ print } /^next/ { n++; printf "commitid\t10054A8E6F4C4E8%s;\n", n }' f,v > rcs_commitid,v
 rm -f f f,v
 
-for name in rcs_expand_kk rcs_commitid; do
+printf 'one\n$Revision$\n' > f
+ci_at "2023-03-04 05:06:07" alice "Initial revision" -t-"An integrity phrase before the comment."
+printf 'one\n$Revision$\ntwo @ at\n' > f
+ci_at "2023-03-05 05:06:07" bob "second"
+printf 'zero\n$Revision$\ntwo @ at\nthree\n' > f
+ci_at "2023-03-06 05:06:07" bob "third"
+rcs -q -u -L f
+sed 's/^comment/integrity @@;\ncomment/' f,v > rcs_integrity,v
+rm -f f f,v
+
+for name in rcs_expand_kk rcs_commitid rcs_integrity; do
   rm -rf "$here/rcs_co/$name.v"
   mkdir -p "$here/rcs_co/$name.v"
   for r in $(rlog "$name,v" | sed -n 's/^revision \([0-9.]*\).*/\1/p'); do

@@ -113,7 +113,9 @@ int putHeader(Out& out, ArchiveFile& a, Years years, std::vector<TextMove>* move
   for (const Lock& l : a.locks) items.push_back(word("", l.user) + ':' + l.revision);
   listClause(s, "locks", items);
   if (a.flags & kFlagStrict) s += " strict;";
-  s += "\ncomment ";
+  s += '\n';
+  putPhrases(s, a.phrasesBeforeComment);
+  s += "comment ";
   if (int rc = out.put(s)) return rc;
   if (int rc = putText(out, a, a.comment, moves)) return rc;
   s = ";\n";

@@ -301,6 +301,7 @@ void ArchiveFile::reset() {
   extension.clear();
   hasExtension = false;
   description.clear();
+  phrasesBeforeComment.clear();
   phrases.clear();
   readState = ReadState::Nothing;
   quickHeader = false;

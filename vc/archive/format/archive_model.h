@@ -87,7 +87,9 @@ struct TextRecord {
 // Phrases of the format this library does not know (the grammar's
 // "newphrase": an id, words, strings and ':' up to ';', such as "expand @k@;"
 // or "commitid 10054A8E6F4C4E8A;"), each as the file spelled it from the id to
-// the ';'. Kept so that a write gives them back after the known clauses.
+// the ';'. Kept so that a write gives them back where they were read: in the
+// header before "comment" (where RCS 5.8 and later put "integrity") or after
+// the known clauses.
 using Phrases = std::vector<std::string>;
 
 // One extension attribute of a revision: either a reference to the revision
@@ -208,6 +210,7 @@ class ArchiveFile {
   TextRecord extension;                       // written only when has_extension
   bool hasExtension = false;
   TextRecord description;
+  Phrases phrasesBeforeComment;               // between "locks ...; strict;" and "comment"
   Phrases phrases;                            // after the known header clauses
 
   // --- reader state ---

@@ -286,14 +286,16 @@ int parseSymbolsAndLocks(Parser& p, ArchiveFile& a) {
   return p.pairs([&](std::string n, std::string r) { a.locks.push_back({std::move(r), std::move(n)}); });
 }
 
-// The optional "strict ;", "comment [string] ;" (the text dropped by a quick
-// read) and "format binary|text ;".
+// The optional "strict ;", phrases the format does not know (RCS 5.8 and
+// later write "integrity" there), "comment [string] ;" (the text dropped by a
+// quick read) and "format binary|text ;".
 int parseOptionalClauses(Parser& p, ArchiveFile& a, bool quick) {
   if (p.peekIsWord("strict")) {
     p.lex().take();
     a.flags |= kFlagStrict;
     if (int rc = p.expect(Kind::Semicolon)) return rc;
   }
+  if (int rc = parsePhrases(p, a, &a.phrasesBeforeComment)) return rc;
   if (p.peekIsWord("comment")) {
     p.lex().take();
     const Token* t;

@@ -8,7 +8,7 @@
 // ended early answers err::kArchiveParseError on every path, whichever
 // revision is asked first. The phrases of other tools of the family (the
 // grammar's "newphrase": an id, words, strings and ':' up to ';') are read
-// after the known header clauses, after "next" in a revision's entry and
+// before "comment" and after the known header clauses, after "next" in a revision's entry and
 // between a log and its text, and kept in the model (Phrases).
 #pragma once
 

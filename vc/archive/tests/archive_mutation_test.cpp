@@ -33,7 +33,7 @@ constexpr int kDefaultMutants = 6000;
 // ---- The judge: the grammar of the format, read strictly and independently ----
 //
 // file      head [num] ; [branch [num] ;] access word* ; symbols (word : num)* ;
-//           locks (word : num)* ; [strict ;] [comment [string] ;]
+//           locks (word : num)* ; [strict ;] phrase* [comment [string] ;]
 //           [format binary|text ;] phrase* record* [ext string] desc string text*
 // record    num date num ; author word ; state [word] ; branches num* ; next [num] ; phrase*
 // text      num [ext string] log string phrase* text string
@@ -57,6 +57,7 @@ class Grammar {
       if (!semi()) return false;
     }
     if (is("strict") && !(take() && semi())) return false;
+    if (!phrases()) return false;  // "integrity" of RCS 5.8 and later
     if (is("comment") && !(take() && (tok_ != Str || take()) && semi())) return false;
     if (is("format") && !(take() && (is("binary") || is("text")) && take() && semi())) return false;
     if (!phrases()) return false;

@@ -57,14 +57,24 @@ TEST_P(RcsFixture, EveryRevisionChecksOutAsCoGaveIt) {
   ASSERT_EQ(0, vcCloseArchive(h));
 }
 
+// Whether line stands before the "comment" clause of text.
+bool beforeComment(const std::string& text, const std::string& line) {
+  const auto at = text.find("\n" + line + "\n");
+  const auto comment = text.find("\ncomment");
+  return at != std::string::npos && comment != std::string::npos && at < comment;
+}
+
 // A label added through the library: the committed file keeps every phrase
-// line, reads back with the label and checks out as before.
+// line where it was (before "comment" or after the known clauses), reads back
+// with the label and checks out as before.
 TEST_P(RcsFixture, CommitKeepsThePhrases) {
   const std::string name = GetParam();
+  const std::string original = readFile(archive_test::fixtureDir() + "/" + name);
   std::vector<std::string> phrases;
-  std::istringstream lines(readFile(archive_test::fixtureDir() + "/" + name));
+  std::istringstream lines(original);
   for (std::string line; std::getline(lines, line);)
-    if (line.rfind("expand\t", 0) == 0 || line.rfind("commitid\t", 0) == 0) phrases.push_back(line);
+    for (const char* id : {"expand\t", "commitid\t", "integrity "})
+      if (line.rfind(id, 0) == 0) phrases.push_back(line);
   ASSERT_FALSE(phrases.empty());
 
   openFixture(name, 3);
@@ -76,13 +86,16 @@ TEST_P(RcsFixture, CommitKeepsThePhrases) {
 
   const std::string after = readFile(archive);
   EXPECT_NE(std::string::npos, after.find("peer_label:1.2"));
-  for (const std::string& line : phrases) EXPECT_NE(std::string::npos, after.find("\n" + line + "\n")) << line;
+  for (const std::string& line : phrases) {
+    EXPECT_NE(std::string::npos, after.find("\n" + line + "\n")) << line;
+    EXPECT_EQ(beforeComment(original, line), beforeComment(after, line)) << line;
+  }
   ASSERT_EQ(0, vcOpenArchive(archive.c_str(), &h, 1));
   expectAsRcsGaveThem(name);
   ASSERT_EQ(0, vcCloseArchive(h));
 }
 
-INSTANTIATE_TEST_SUITE_P(Rcs, RcsFixture, ::testing::Values("rcs_expand_kk.v", "rcs_commitid.v"),
+INSTANTIATE_TEST_SUITE_P(Rcs, RcsFixture, ::testing::Values("rcs_expand_kk.v", "rcs_commitid.v", "rcs_integrity.v"),
                          [](const ::testing::TestParamInfo<const char*>& param) {
                            const std::string n = param.param;
                            return n.substr(0, n.find('.'));

@@ -121,6 +121,34 @@ TEST(Phrases, OtherLayoutIsNormalisedWithThePhrases) {
   EXPECT_EQ(written, writeToString(back.a, rc));
 }
 
+// RCS 5.8 and later write "integrity" between "strict;" and "comment": it is
+// read, kept apart from the phrases after the known clauses and written back
+// in its place, also when the file gets phrases of both places.
+TEST(Phrases, IntegrityBeforeTheCommentStaysThere) {
+  const std::string original = readFile(fixtureDir() + "/rcs_integrity.v");
+  Loaded l(original);
+  ASSERT_EQ(0, readHeader(l.a));
+  EXPECT_EQ((Phrases{"integrity @@;"}), l.a.phrasesBeforeComment);
+  EXPECT_TRUE(l.a.phrases.empty());
+  EXPECT_TRUE(l.a.flags & kFlagStrict);
+  ASSERT_EQ(0, readTexts(l.a, nullptr));
+  l.a.phrases.push_back("expand @k@;");
+  int rc = -1;
+  const std::string written = writeToString(l.a, rc);
+  ASSERT_EQ(0, rc);
+  EXPECT_NE(std::string::npos, written.find("locks ; strict;\nintegrity @@;\ncomment @# @;\nexpand @k@;\n"))
+      << written;
+
+  Loaded back(written);
+  ASSERT_EQ(0, readHeader(back.a));
+  EXPECT_TRUE(back.a.sourceCanonical);
+  EXPECT_EQ(l.a.phrasesBeforeComment, back.a.phrasesBeforeComment);
+  EXPECT_EQ(l.a.phrases, back.a.phrases);
+  ASSERT_EQ(0, readTexts(back.a, nullptr));
+  EXPECT_EQ(dumpTexts(l.a), dumpTexts(back.a));
+  EXPECT_EQ(written, writeToString(back.a, rc));
+}
+
 TEST(Phrases, CommitIdOfEachEntryIsKept) {
   Loaded l(readFile(fixtureDir() + "/rcs_commitid.v"));
   ASSERT_EQ(0, readHeader(l.a));
@@ -154,7 +182,12 @@ TEST(Phrases, OnlyWhereTheGrammarAllowsThem) {
   EXPECT_EQ(err::kRevisionCorrupt, readAll(with("expand @kv@;", "1.5 @kv@;")));
   EXPECT_EQ(err::kArchiveParseError, readAll(with("expand @kv@;", "\"expand\" @kv@;")));
   EXPECT_EQ(err::kArchiveParseError, readAll(with("expand @kv@;", "strict;")));
-  EXPECT_EQ(err::kArchiveParseError, readAll(with("locks ;", "locks ; expand @kv@;")));
+  // Before "comment" (where RCS 5.8 and later write "integrity"), not before
+  // "strict" nor among the lists.
+  EXPECT_EQ(0, readAll(with("locks ;", "locks ; integrity @@; x $y;")));
+  EXPECT_EQ(err::kArchiveParseError, readAll(with("locks ;", "locks ; expand @kv@; strict;")));
+  EXPECT_EQ(err::kArchiveParseError, readAll(with("locks ;", "x y;\nlocks ;")));
+  EXPECT_EQ(err::kArchiveParseError, readAll(with("comment @# @;", "comment @# @; x y; comment @@;")));
   EXPECT_EQ(err::kArchiveParseError, readAll(with("branches ;\nnext ;", "branches ;\nx y;\nnext ;")));
   EXPECT_EQ(err::kArchiveParseError, readAll(with("checksum @abc@@@;", "text;")));
   EXPECT_EQ(err::kUnexpectedEof, readAll(base.substr(0, base.find("x;"))));
