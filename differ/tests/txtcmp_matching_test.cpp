@@ -2,6 +2,7 @@
 // of the archive edit script and against GNU diff --minimal's changed-line
 // counts; hash collisions; segments; the half-hearted matcher and the memory
 // fallback.
+#include <fstream>
 #include <random>
 
 #include "diff_run.h"
@@ -52,6 +53,66 @@ TEST(DiffMatching, RandomPairsAreValidAndMinimal) {
     ASSERT_EQ(r.result, a == b ? 0 : 1);
     ASSERT_EQ(apply_line_script(a, r.out), b) << "round " << round;
     EXPECT_EQ(script_changed_lines(r.out), gnu_minimal_count(d)) << "round " << round;
+  }
+}
+
+// Seeded pairs of several shapes: few distinct lines (where every line has
+// many equals in the other file), long runs of lines found in one file only,
+// and a mix of both. Each -n script must rebuild file 2 from file 1 and change
+// as many lines as diff --minimal does.
+namespace {
+
+struct PairShape {
+  const char* name;
+  int distinct;      // how many frequent lines the texts draw from
+  int unique_runs;   // how many runs of lines of their own each text holds
+  int max_lines;
+  bool derived;      // file 2 is file 1 with random edits (else drawn anew)
+};
+
+std::string shaped_text(std::mt19937& rng, const PairShape& sh, int tag) {
+  std::uniform_int_distribution<int> count(0, sh.max_lines), pick(0, sh.distinct - 1);
+  std::uniform_int_distribution<int> run_len(1, 60);
+  std::vector<std::string> lines;
+  const int n = count(rng);
+  for (int k = 0; k < n; ++k) lines.push_back("w" + std::to_string(pick(rng)) + "\n");
+  for (int r = 0; r < sh.unique_runs; ++r) {
+    std::uniform_int_distribution<int> at(0, static_cast<int>(lines.size()));
+    auto where = lines.begin() + at(rng);
+    std::vector<std::string> run;
+    const int len = run_len(rng);
+    for (int k = 0; k < len; ++k) run.push_back("u" + std::to_string(tag) + "." + std::to_string(r) + "." +
+                                                std::to_string(k) + "\n");
+    lines.insert(where, run.begin(), run.end());
+  }
+  std::string s;
+  for (const auto& l : lines) s += l;
+  return s;
+}
+
+}  // namespace
+
+TEST(DiffMatching, ShapedPairsAreValidAndMinimal) {
+  const PairShape shapes[] = {
+      {"two lines", 2, 0, 300, false},     {"two lines, edited", 2, 0, 300, true},
+      {"four lines", 4, 0, 500, false},    {"four lines, edited", 4, 0, 500, true},
+      {"eight lines", 8, 0, 500, true},    {"unique runs", 3, 4, 200, false},
+      {"unique runs, edited", 5, 3, 200, true}, {"only unique runs", 1, 6, 0, false},
+  };
+  const bool have_gnu = std::ifstream("/usr/bin/diff").good();
+  TempDir d;
+  std::mt19937 rng(20261210);
+  for (const PairShape& sh : shapes) {
+    for (int round = 0; round < 25; ++round) {
+      const std::string a = shaped_text(rng, sh, 1);
+      const std::string b = sh.derived ? mutate(rng, a, sh.distinct) : shaped_text(rng, sh, round % 2 ? 1 : 2);
+      DiffOutcome r = run_diff(d, {"diff", "-n"}, a, b);
+      ASSERT_EQ(r.result, a == b ? 0 : 1) << sh.name << " round " << round;
+      ASSERT_EQ(apply_line_script(a, r.out), b) << sh.name << " round " << round;
+      if (have_gnu) {
+        EXPECT_EQ(script_changed_lines(r.out), gnu_minimal_count(d)) << sh.name << " round " << round;
+      }
+    }
   }
 }
 

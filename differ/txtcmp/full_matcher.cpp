@@ -1,16 +1,17 @@
-// Full matcher: the Hunt-McIlroy longest common subsequence over 16-bit line
-// hashes. Each segment of both files is taken from the input texts (lines and
-// their hashes), the common end is dropped, file 2 is sorted into hash
-// classes, candidates are built on the k-list, and the chain is unravelled
-// into J. Matched lines are then compared for real: a hash collision becomes a
-// change before any change is written, so each unmatched run is one maximal
-// change.
+// Full matcher: a shortest edit script over 16-bit line hashes, by Myers'
+// greedy O(ND) search with the linear-space middle-snake refinement. Each
+// segment of both files is taken from the input texts (lines and their
+// hashes), the common end is dropped, and the search fills J. Time grows with
+// the number of differences, not with how often lines repeat. Matched lines
+// are then compared for real: a hash collision becomes a change before any
+// change is written, so each unmatched run is one maximal change.
 //
 // Memory: every table and candidate block is charged against a fixed budget,
 // and so is the segment's text, as the copy of it that each segment once
 // read (see read_segment); past it the segment is abandoned and the caller
 // may fall back to the half-hearted matcher.
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -93,53 +94,6 @@ bool read_segment(InputText& f, SegmentLines& s, long limit, Budget& b) {
   return f.advance(limit);
 }
 
-struct Candidate {
-  std::int32_t x, y, pred;
-};
-
-// Candidates in blocks, released together at the end of a segment.
-class CandidatePool {
- public:
-  explicit CandidatePool(Budget& b) : budget_(b) {}
-  std::int32_t make(std::int32_t x, std::int32_t y, std::int32_t pred) {
-    if ((count_ & kMask) == 0) {
-      budget_.charge(sizeof(Candidate) << kShift);
-      blocks_.emplace_back(new Candidate[std::size_t{1} << kShift]);
-    }
-    (*this)[count_] = Candidate{x, y, pred};
-    return count_++;
-  }
-  Candidate& operator[](std::int32_t i) { return blocks_[static_cast<std::size_t>(i) >> kShift][i & kMask]; }
-
- private:
-  static constexpr int kShift = 12;
-  static constexpr std::int32_t kMask = (1 << kShift) - 1;
-  Budget& budget_;
-  std::vector<std::unique_ptr<Candidate[]>> blocks_;
-  std::int32_t count_ = 0;
-};
-
-// Smallest l in [lo, hi] with ky[l] >= y; ky[hi] >= y holds (the fence).
-// Along one hash class y only grows, so the search gallops forward from the
-// position found for the previous line of the class.
-inline std::int32_t gallop(const std::int32_t* ky, std::int32_t lo, std::int32_t hi, std::int32_t y) {
-  if (ky[lo] >= y) return lo;
-  std::int32_t step = 1, below = lo;  // ky[below] < y
-  while (below + step < hi && ky[below + step] < y) {
-    below += step;
-    step <<= 1;
-  }
-  std::int32_t top = std::min(below + step, hi);  // ky[top] >= y
-  while (top - below > 1) {
-    std::int32_t mid = below + (top - below) / 2;
-    if (ky[mid] < y)
-      below = mid;
-    else
-      top = mid;
-  }
-  return top;
-}
-
 // The common end of a segment's two files, dropped before matching: lines
 // l1 + 1 .. n1 of file 1 equal (by hash) lines l2 + 1 .. n2 of file 2. The
 // check before writing confirms these matches like every other.
@@ -156,137 +110,122 @@ CommonEnd drop_common_end(const SegmentLines& a, const SegmentLines& b) {
   return {l1, l2};
 }
 
-// File 2's lines grouped by hash. sorted[1..l2]: file-2 line numbers ordered
-// by (hash, line), the last line of each hash class negated. cls[i]: the index
-// in sorted of the first line of file-1 line i's class, or 0 when no file-2
-// line has its hash.
-struct HashClasses {
-  std::vector<std::int32_t> sorted;
-  std::vector<std::int32_t> cls;
-};
-
-HashClasses sort_into_classes(const SegmentLines& a, const SegmentLines& b, CommonEnd end, Budget& budget) {
-  HashClasses h;
-  std::vector<std::uint64_t> keys;  // (hash << 32) | line, freed on return
-  budget.reserve(keys, static_cast<std::size_t>(end.l2));
-  for (std::int32_t j = 1; j <= end.l2; ++j)
-    keys.push_back((std::uint64_t{b.hash[static_cast<std::size_t>(j)]} << 32) | static_cast<std::uint32_t>(j));
-  std::sort(keys.begin(), keys.end());
-  budget.reserve(h.sorted, static_cast<std::size_t>(end.l2) + 2);
-  h.sorted.assign(static_cast<std::size_t>(end.l2) + 2, 0);
-  for (std::size_t p = 0; p < keys.size(); ++p) {
-    const bool last = p + 1 == keys.size() || (keys[p + 1] >> 32) != (keys[p] >> 32);
-    const auto line = static_cast<std::int32_t>(keys[p] & 0xFFFFFFFFu);
-    h.sorted[p + 1] = last ? -line : line;
-  }
-  budget.reserve(h.cls, static_cast<std::size_t>(end.l1) + 1);
-  h.cls.assign(static_cast<std::size_t>(end.l1) + 1, 0);
-  for (std::int32_t i = 1; i <= end.l1; ++i) {
-    const std::uint64_t hash = a.hash[static_cast<std::size_t>(i)];
-    auto it = std::lower_bound(keys.begin(), keys.end(), hash << 32);
-    if (it != keys.end() && (*it >> 32) == hash)
-      h.cls[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(it - keys.begin()) + 1;
-  }
-  return h;
-}
-
-// The k-list of the candidate walk: kc[l] is the candidate that ends the best
-// chain of length l found so far and ky[l] its file-2 line (ky[k + 1] is the
-// fence, l2 + 1); at[y] is the k-list position that holds file-2 line y, or 0.
-class KList {
+// Myers' greedy O(ND) search for a shortest edit script over the two hash
+// sequences, in linear space: the middle snake of each box splits it into two
+// boxes whose edit distances add up to the box's, and each half is searched
+// the same way. No heuristic cuts the search short, so the script is
+// minimal. Lines are indexed from 0 here (x is file-1 line x + 1).
+class MiddleSnakeSearch {
  public:
-  KList(std::int32_t l1, std::int32_t l2, CandidatePool& cand, Budget& budget) : fence_(l2 + 1), cand_(cand) {
-    const std::int32_t kmax = std::min(l1, l2) + 2;
-    budget.reserve(kc_, static_cast<std::size_t>(kmax));
-    budget.reserve(ky_, static_cast<std::size_t>(kmax));
-    budget.reserve(at_, static_cast<std::size_t>(l2) + 2);
-    kc_.assign(static_cast<std::size_t>(kmax), 0);
-    ky_.assign(static_cast<std::size_t>(kmax), 0);
-    at_.assign(static_cast<std::size_t>(l2) + 2, 0);
-    kc_[0] = cand_.make(0, 0, -1);
-    ky_[0] = 0;
-    ky_[1] = fence_;
+  MiddleSnakeSearch(const std::uint16_t* a, const std::uint16_t* b, std::int32_t n1, std::int32_t n2,
+                    std::vector<std::int32_t>& J, Budget& budget)
+      : a_(a), b_(b), J_(J), off_(static_cast<std::ptrdiff_t>(n2) + 1) {
+    const std::size_t size = static_cast<std::size_t>(n1) + static_cast<std::size_t>(n2) + 3;
+    budget.reserve(fwd_store_, size);
+    budget.reserve(bwd_store_, size);
+    fwd_store_.assign(size, 0);
+    bwd_store_.assign(size, 0);
+    fd_ = fwd_store_.data() + off_;
+    bd_ = bwd_store_.data() + off_;
   }
 
-  // Offers file-1 line i against its hash class, which starts at sorted[p]:
-  // the class's file-2 lines in increasing order each replace the k-list
-  // entry they improve, until one extends the list.
-  void add_line(std::int32_t i, const std::int32_t* sorted, std::int32_t p, bool gallop_on) {
-    std::int32_t oldl = 0;
-    std::int32_t oldc = kc_[0];
-    std::int32_t oldy = 0;  // y of oldc
-    std::int32_t pos = 1;
-    for (bool last = false; !last; ++p) {
-      std::int32_t y = sorted[p];
-      if (y < 0) {
-        y = -y;
-        last = true;
+  // Matches file-1 lines [xoff, xlim) against file-2 lines [yoff, ylim).
+  void compare(std::int32_t xoff, std::int32_t xlim, std::int32_t yoff, std::int32_t ylim) {
+    for (;;) {
+      while (xoff < xlim && yoff < ylim && a_[xoff] == b_[yoff]) match(xoff++, yoff++);
+      while (xoff < xlim && yoff < ylim && a_[xlim - 1] == b_[ylim - 1]) match(--xlim, --ylim);
+      if (xoff == xlim || yoff == ylim) return;  // only insertions or only deletions
+      const Split s = split(xoff, xlim, yoff, ylim);
+      // The smaller box by recursion, the larger by the loop: the depth
+      // stays logarithmic.
+      if ((s.x - xoff) + (s.y - yoff) < (xlim - s.x) + (ylim - s.y)) {
+        compare(xoff, s.x, yoff, s.y);
+        xoff = s.x;
+        yoff = s.y;
+      } else {
+        compare(s.x, xlim, s.y, ylim);
+        xlim = s.x;
+        ylim = s.y;
       }
-      if (y <= oldy) continue;
-      // A line already on the k-list changes nothing: the step only moves
-      // the search position.
-      if (const std::int32_t held = at_[static_cast<std::size_t>(y)]; held != 0) {
-        pos = held;
-        continue;
-      }
-      const std::int32_t l = gallop(ky_.data(), gallop_on ? pos : 1, k_ + 1, y);
-      pos = l;
-      if (l != oldl + 1) {
-        oldc = kc_[static_cast<std::size_t>(l - 1)];
-        oldy = ky_[static_cast<std::size_t>(l - 1)];
-      }
-      if (l > k_) {
-        extend(i, y, oldc);
-        return;
-      }
-      // Delayed replacement: entry l's old candidate becomes the predecessor
-      // for the next line of this class.
-      const std::int32_t replaced_c = kc_[static_cast<std::size_t>(l)];
-      const std::int32_t replaced_y = ky_[static_cast<std::size_t>(l)];
-      replace(l, i, y, oldc);
-      oldc = replaced_c;
-      oldy = replaced_y;
-      oldl = l;
     }
   }
 
-  // The candidate that ends the longest chain.
-  std::int32_t longest() const { return kc_[static_cast<std::size_t>(k_)]; }
-
  private:
-  void set(std::int32_t l, std::int32_t i, std::int32_t y, std::int32_t pred) {
-    kc_[static_cast<std::size_t>(l)] = cand_.make(i, y, pred);
-    ky_[static_cast<std::size_t>(l)] = y;
-    at_[static_cast<std::size_t>(y)] = l;
-  }
-  void replace(std::int32_t l, std::int32_t i, std::int32_t y, std::int32_t pred) {
-    at_[static_cast<std::size_t>(ky_[static_cast<std::size_t>(l)])] = 0;
-    set(l, i, y, pred);
-  }
-  void extend(std::int32_t i, std::int32_t y, std::int32_t pred) {
-    set(k_ + 1, i, y, pred);
-    ++k_;
-    ky_[static_cast<std::size_t>(k_ + 1)] = fence_;
+  struct Split {
+    std::int32_t x, y;
+  };
+
+  void match(std::int32_t x, std::int32_t y) { J_[static_cast<std::size_t>(x) + 1] = y + 1; }
+
+  // A point on a shortest path through the box, strictly inside it (the box
+  // is trimmed: its first and last lines differ). fd_[k]: the furthest x
+  // the forward search reached on diagonal k = x - y; bd_[k]: the least x
+  // the backward search reached.
+  Split split(std::int32_t xoff, std::int32_t xlim, std::int32_t yoff, std::int32_t ylim) {
+    const std::int32_t dmin = xoff - ylim, dmax = xlim - yoff;
+    const std::int32_t fmid = xoff - yoff, bmid = xlim - ylim;
+    const bool odd = ((fmid - bmid) & 1) != 0;
+    std::int32_t fmin = fmid, fmax = fmid, bmin = bmid, bmax = bmid;
+    fd_[fmid] = xoff;
+    bd_[bmid] = xlim;
+    for (;;) {
+      if (fmin > dmin)
+        fd_[--fmin - 1] = -1;
+      else
+        ++fmin;
+      if (fmax < dmax)
+        fd_[++fmax + 1] = -1;
+      else
+        --fmax;
+      for (std::int32_t d = fmax; d >= fmin; d -= 2) {
+        const std::int32_t lo = fd_[d - 1], hi = fd_[d + 1];
+        std::int32_t x = lo >= hi ? lo + 1 : hi;
+        std::int32_t y = x - d;
+        while (x < xlim && y < ylim && a_[x] == b_[y]) {
+          ++x;
+          ++y;
+        }
+        fd_[d] = x;
+        if (odd && bmin <= d && d <= bmax && bd_[d] <= x) return {x, y};
+      }
+      if (bmin > dmin)
+        bd_[--bmin - 1] = kFar;
+      else
+        ++bmin;
+      if (bmax < dmax)
+        bd_[++bmax + 1] = kFar;
+      else
+        --bmax;
+      for (std::int32_t d = bmax; d >= bmin; d -= 2) {
+        const std::int32_t lo = bd_[d - 1], hi = bd_[d + 1];
+        std::int32_t x = lo < hi ? lo : hi - 1;
+        std::int32_t y = x - d;
+        while (x > xoff && y > yoff && a_[x - 1] == b_[y - 1]) {
+          --x;
+          --y;
+        }
+        bd_[d] = x;
+        if (!odd && fmin <= d && d <= fmax && x <= fd_[d]) return {x, y};
+      }
+    }
   }
 
-  std::vector<std::int32_t> kc_, ky_, at_;
-  std::int32_t k_ = 0;
-  const std::int32_t fence_;
-  CandidatePool& cand_;
+  static constexpr std::int32_t kFar = 0x7FFFFFFF;
+  const std::uint16_t* a_;
+  const std::uint16_t* b_;
+  std::vector<std::int32_t>& J_;
+  std::ptrdiff_t off_;
+  std::vector<std::int32_t> fwd_store_, bwd_store_;
+  std::int32_t* fd_ = nullptr;
+  std::int32_t* bd_ = nullptr;
 };
 
-// Hunt-McIlroy over the lines before the common end: the longest chain of
-// candidates, unravelled into J.
+// The shortest edit script over the lines before the common end, as matches
+// in J.
 void match_before_common_end(const SegmentLines& a, const SegmentLines& b, CommonEnd end, Budget& budget,
                              std::vector<std::int32_t>& J) {
-  const HashClasses classes = sort_into_classes(a, b, end, budget);
-  CandidatePool cand(budget);
-  KList klist(end.l1, end.l2, cand, budget);
-  const bool gallop_on = gallop_search();
-  for (std::int32_t i = 1; i <= end.l1; ++i)
-    if (const std::int32_t p = classes.cls[static_cast<std::size_t>(i)]; p != 0)
-      klist.add_line(i, classes.sorted.data(), p, gallop_on);
-  for (std::int32_t c = klist.longest(); c > 0; c = cand[c].pred) J[static_cast<std::size_t>(cand[c].x)] = cand[c].y;
+  MiddleSnakeSearch search(a.hash + 1, b.hash + 1, end.l1, end.l2, J, budget);
+  search.compare(0, end.l1, 0, end.l2);
 }
 
 // Computes J for the segment: J[i] = matched file-2 line of file-1 line i, or
