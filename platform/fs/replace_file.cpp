@@ -91,7 +91,8 @@ int AtomicFileWriter::begin(const std::string& path, mode_t newFileMode, Durabil
   markInUse(fd_);  // without locks, the process id in the name still protects it
   struct stat st {};
   targetIsFile_ = false;
-  if (orv::sys::calls().stat(path.c_str(), &st) == 0) {
+  targetExists_ = orv::sys::calls().stat(path.c_str(), &st) == 0;
+  if (targetExists_) {
     targetIsFile_ = S_ISREG(st.st_mode);
     // Keep the old file's permission bits and group: whoever replaces a
     // shared file must not lock the team out through a private umask. Only
@@ -144,11 +145,10 @@ int AtomicFileWriter::commit() {
   if (rc == 0 && sync && orv::sys::calls().fsync(fd_) != 0) rc = errno;
   bool linkedAtTarget = false;
   if (rc == 0 && !named_) {
-    // A missing target takes the name at once; otherwise a temporary name
-    // first, renamed over the old file.
-    struct stat st {};
-    if (orv::sys::calls().lstat(target_.c_str(), &st) != 0 && errno == ENOENT &&
-        linkDescriptor(fd_, target_) == 0) {
+    // A target missing at begin() takes the name at once (the link fails if
+    // it has appeared since); otherwise a temporary name first, renamed over
+    // the old file.
+    if (!targetExists_ && linkDescriptor(fd_, target_) == 0) {
       temp_.clear();
       linkedAtTarget = true;
     } else {

@@ -66,6 +66,7 @@ class AtomicFileWriter {
   int error_ = 0;
   Durability durability_ = Durability::Durable;
   bool targetIsFile_ = false;  // the target existed as a regular file at begin()
+  bool targetExists_ = false;  // the target existed (under any kind) at begin()
 };
 
 // One-call form: replaces path with contents.

@@ -1,6 +1,6 @@
 // Temporary file names of the library.
 //
-// Beside a file (commit files, backups, check-in and texts files):
+// Beside a file (commit files and backups):
 //   <dir>/<prefix, at most 4 characters><pid & 0xffff as %04x>.<%03d counter>
 // with the prefixes "vc_" (archive work) and "vj_" (project and dependency
 // files). In the temporary directory:
@@ -10,10 +10,9 @@
 // planted link) with mode 0600, retrying with the next counter on a clash,
 // and the file is marked in use (platform/fs/temp_file.h) while it is open.
 //
-// Files nobody needs to find by name (commit files until the swap, the
-// binary differencer's files at a binary archive's check-in - a text
-// check-in compares in memory and creates none -, plain copies of compressed
-// and encrypted archives) are made unnamed where the file system allows, else
+// Files nobody needs to find by name (commit files until the swap, plain
+// copies of compressed and encrypted archives; check-in compares in memory
+// and creates none) are made unnamed where the file system allows, else
 // named and unlinked at once; they are reached through /proc/self/fd. A process killed
 // at any moment thus leaves nothing in the temporary directory, and beside an
 // archive only names of the form above, which removeStaleTemps clears once
