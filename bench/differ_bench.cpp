@@ -8,8 +8,14 @@
 //      changed, inserted or deleted at seeded random places;
 //   c  a 50,000-line file, 30% of it blank or "}" lines, against a 2% edit;
 //   d  a 1 MiB binary file against a copy with 100 scattered byte edits;
+//   g  two 100 MiB binary files, 1,000 scattered byte edits apart (the
+//      binary differencer streams: its peak stays far under 64 MiB);
 //   e  200,000 generated lines, half of them drawn from eight frequent lines
-//      (blank, braces, "return 0;" and the like), against a 1% edit.
+//      (blank, braces, "return 0;" and the like), against a 1% edit;
+//   q  200,000 lines drawn only from four frequent lines, against a 1% edit;
+//   h  a history: 1,000 consecutive versions of a real 5,900-line header
+//      (stl_algo.h), each made from the one before by one to four seeded
+//      local edits, every consecutive pair compared, all pairs together.
 // Workload b is also timed in-process.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -20,6 +26,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
+#include <cstring>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -142,6 +150,34 @@ void prepare() {
     g_work["e"].push_back({(g_dir / "e.old").string(), (g_dir / "e.new").string()});
   }
 
+  // q: 200,000 lines, all from four frequent ones.
+  {
+    const char* frequent[] = {"\n", "{\n", "}\n", "    return 0;\n"};
+    std::vector<std::string> lines;
+    for (int k = 0; k < 200000; ++k) lines.push_back(frequent[rng() % 4]);
+    std::vector<std::size_t> at;
+    for (int k = 0; k < 2000; ++k) at.push_back(rng() % lines.size());
+    writeLines(g_dir / "q.old", lines);
+    writeLines(g_dir / "q.new", edit(lines, rng, at));
+    g_work["q"].push_back({(g_dir / "q.old").string(), (g_dir / "q.new").string()});
+  }
+
+  // h: a history of local edits to one real file.
+  {
+    auto lines = readLines("/usr/include/c++/12/bits/stl_algo.h");
+    fs::create_directories(g_dir / "h");
+    auto version = [&](int v) { return (g_dir / "h" / ("v" + std::to_string(v))).string(); };
+    writeLines(version(0), lines);
+    for (int v = 1; v < 1000 && !lines.empty(); ++v) {
+      std::vector<std::size_t> at;
+      const std::size_t base = rng() % lines.size();
+      for (int k = 1 + static_cast<int>(rng() % 4); k > 0; --k) at.push_back(base + rng() % 30);
+      lines = edit(lines, rng, at);
+      writeLines(version(v), lines);
+      g_work["h"].push_back({version(v - 1), version(v)});
+    }
+  }
+
   // d: 1 MiB of bytes with 100 scattered byte edits.
   {
     std::string bytes(1 << 20, '\0');
@@ -152,9 +188,24 @@ void prepare() {
     std::ofstream(g_dir / "d.new", std::ios::binary) << other;
     g_work["d"].push_back({(g_dir / "d.old").string(), (g_dir / "d.new").string()});
   }
+
+  // g: 100 MiB of bytes with 1,000 scattered byte edits.
+  {
+    std::string bytes(std::size_t{100} << 20, '\0');
+    std::mt19937_64 wide(rng());
+    for (std::size_t i = 0; i + 8 <= bytes.size(); i += 8) {
+      const std::uint64_t w = wide();
+      std::memcpy(bytes.data() + i, &w, 8);
+    }
+    std::ofstream(g_dir / "g.old", std::ios::binary) << bytes;
+    for (int k = 0; k < 1000; ++k) bytes[rng() % bytes.size()] = static_cast<char>(rng());
+    std::ofstream(g_dir / "g.new", std::ios::binary) << bytes;
+    g_work["g"].push_back({(g_dir / "g.old").string(), (g_dir / "g.new").string()});
+  }
 }
 
-// Runs one program with its output thrown away; returns its peak memory.
+// Runs one program with its output sent to a scratch file; returns its peak
+// memory.
 // The program is started by a fresh copy of this benchmark in its "--measure"
 // role: a process forked from a large parent would carry the parent's memory
 // high-water mark into the figure.
@@ -169,7 +220,10 @@ long runProgram(const std::vector<std::string>& args) {
   posix_spawn_file_actions_t fa;
   posix_spawn_file_actions_init(&fa);
   posix_spawn_file_actions_adddup2(&fa, fds[1], 3);
-  posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
+  // Output goes to a file, not /dev/null: cmp stops at the first difference
+  // when it sees its output thrown away.
+  const std::string out = (g_dir / "run.out").string();
+  posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   pid_t pid;
   int rc = posix_spawn(&pid, "/proc/self/exe", &fa, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&fa);
@@ -246,7 +300,7 @@ void bmInProcess(benchmark::State& state) {
 int main(int argc, char** argv) {
   if (argc > 2 && std::string(argv[1]) == "--measure") return measureMain(argv + 2);
   prepare();
-  for (const char* w : {"a", "b", "c", "e"}) {
+  for (const char* w : {"a", "b", "c", "e", "q", "h"}) {
     benchmark::RegisterBenchmark((std::string(w) + "/ours DiffFile -n").c_str(), bmWorkload, w, "ours")
         ->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark((std::string(w) + "/GNU diff -n").c_str(), bmWorkload, w, "diff")
@@ -255,6 +309,10 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("d/ours DiffBFile -n", bmWorkload, "d", "ours-binary")
       ->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("d/cmp -l", bmWorkload, "d", "cmp")
+      ->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("g/ours DiffBFile -n", bmWorkload, "g", "ours-binary")
+      ->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("g/cmp -l", bmWorkload, "g", "cmp")
       ->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("b/in-process", bmInProcess)
       ->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
@@ -265,7 +323,8 @@ int main(int argc, char** argv) {
   std::printf("\nSide by side (best of 3 runs; peak = largest maximum resident set of one process)\n");
   std::printf("%-4s %14s %12s %14s %12s %8s\n", "work", "ours ms", "ours KiB", "other ms", "other KiB", "ratio");
   const char* pairs[][3] = {{"a", "ours", "diff"}, {"b", "ours", "diff"}, {"c", "ours", "diff"},
-                            {"e", "ours", "diff"}, {"d", "ours-binary", "cmp"}};
+                            {"e", "ours", "diff"}, {"q", "ours", "diff"}, {"h", "ours", "diff"},
+                            {"d", "ours-binary", "cmp"}, {"g", "ours-binary", "cmp"}};
   for (auto& row : pairs) {
     const Measure& o = g_best[std::string(row[0]) + "/" + row[1]];
     const Measure& t = g_best[std::string(row[0]) + "/" + row[2]];

@@ -3,6 +3,7 @@
 // memory budget's road, no file touched, and calls that need neither
 // DiffFile's busy flag nor its message.
 #include <atomic>
+#include <functional>
 #include <random>
 #include <thread>
 
@@ -170,6 +171,38 @@ TEST(TextDiff, MemoryBudgetRoad) {
   const MemoryOutcome full = in_memory(a, b, plain);
   EXPECT_EQ(full.result, 1);
   EXPECT_EQ(apply_line_script(a, full.out), b);
+}
+
+// The budget is for inputs that truly exceed it: the matcher's own tables
+// for two files of just under a million lines fit whatever the lines hold.
+// The shapes that ask the most: every line distinct and every line matchable
+// (classes and tables for all of them), and a million lines drawn from four.
+TEST(TextDiff, FilesUnderAMillionLinesNeverRunShort) {
+  constexpr int kLines = 999999;
+  std::mt19937 rng(99);
+  const char* four[] = {"\n", "{\n", "}\n", "    return 0;\n"};
+  struct Shape {
+    const char* name;
+    std::function<std::string(int)> line;
+  } shapes[] = {
+      {"distinct", [](int k) { return std::to_string(k) + "\n"; }},
+      {"four lines", [&](int) { return std::string(four[rng() % 4]); }},
+  };
+  for (const Shape& shape : shapes) {
+    std::string a, b;
+    a.reserve(std::size_t{8} * kLines);
+    b.reserve(std::size_t{8} * kLines);
+    for (int k = 0; k < kLines; ++k) {
+      const std::string line = shape.line(k);
+      a += line;
+      // The first and last lines changed, and one line in a thousand.
+      b += k == 0 || k == kLines - 1 || rng() % 1000 == 0 ? "changed\n" : line;
+    }
+    const MemoryOutcome m = in_memory(a, b, TextDiffOptions{});
+    EXPECT_EQ(m.result, 1) << shape.name;
+    EXPECT_EQ(m.message, "") << shape.name;
+    EXPECT_EQ(apply_line_script(a, m.out), b) << shape.name;
+  }
 }
 
 TEST(TextDiff, TouchesNoFile) {

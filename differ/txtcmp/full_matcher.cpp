@@ -1,15 +1,18 @@
-// Full matcher: a shortest edit script over 16-bit line hashes, by Myers'
-// greedy O(ND) search with the linear-space middle-snake refinement. Each
-// segment of both files is taken from the input texts (lines and their
-// hashes), the common end is dropped, and the search fills J. Time grows with
-// the number of differences, not with how often lines repeat. Matched lines
-// are then compared for real: a hash collision becomes a change before any
-// change is written, so each unmatched run is one maximal change.
+// Full matcher: a shortest edit script by Myers' greedy O(ND) search with the
+// linear-space middle-snake refinement. Each segment of both files is taken
+// from the input texts, the common end is dropped, every other line gets its
+// class (lines of one class compare equal, see line_classes.h), lines whose
+// class the other file lacks are set aside, and the search over the classes
+// of the rest fills J. Time grows with the number of differences among the
+// lines both files hold, not with how often lines repeat nor with how many
+// lines only one file has. Matched lines are then compared for real: a
+// collision of the classes' 64-bit hashes becomes a change before any change
+// is written, so each unmatched run is one maximal change.
 //
-// Memory: every table and candidate block is charged against a fixed budget,
-// and so is the segment's text, as the copy of it that each segment once
-// read (see read_segment); past it the segment is abandoned and the caller
-// may fall back to the half-hearted matcher.
+// Memory: every table the matcher makes is charged against a fixed budget
+// (the texts and their line index are the caller's, made before matching);
+// past it the segment is abandoned and the caller may fall back to the
+// half-hearted matcher.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -17,6 +20,7 @@
 #include <new>
 #include <vector>
 
+#include "line_classes.h"
 #include "matchers.h"
 
 namespace orv::txtcmp {
@@ -51,73 +55,48 @@ class Budget {
 };
 
 // The lines of one file's segment, numbered from 1: a view of the input
-// text's lines and hashes.
+// text's lines.
 struct SegmentLines {
   const InputText* in = nullptr;
   long before = 0;                      // the file's lines before the segment
   long n = 0;
-  const std::uint16_t* hash = nullptr;  // hash[k]: line k of the segment
   long count() const { return n; }
   std::string_view line(long k) const { return in->line(before + k); }
 };
 
 // Takes up to `limit` lines from the current position; true when the limit
-// stopped the taking. The budget is charged what copying them into a growing
-// text and two growing tables cost (a string from its empty capacity, the
-// tables from one entry, each grown as Budget::push grows), so a segment
-// fits the budget exactly when it did when segments were read into copies.
-bool read_segment(InputText& f, SegmentLines& s, long limit, Budget& b) {
+// stopped the taking.
+bool read_segment(InputText& f, SegmentLines& s, long limit) {
   s.in = &f;
   s.before = f.tell();
-  s.hash = f.hashes() + s.before;
   const long avail = f.count() - s.before;
   s.n = avail < limit ? avail : limit;
-  constexpr std::size_t kEmptyStringCapacity = 15;
-  std::size_t size = 0, capacity = kEmptyStringCapacity;
-  std::size_t entries = 1, slots = 1;
-  for (long k = 1; k <= s.n; ++k) {
-    const std::size_t len = s.line(k).size();
-    if (size + len > capacity) {
-      const std::size_t grown = std::max(size + len, 2 * capacity + 4096);
-      b.charge(grown - capacity);
-      capacity = grown;
-    }
-    size += len;
-    if (entries == slots) {
-      const std::size_t grown = std::max<std::size_t>(500, 2 * slots);
-      b.charge((grown - slots) * sizeof(std::size_t));    // line starts
-      b.charge((grown - slots) * sizeof(std::uint16_t));  // hashes
-      slots = grown;
-    }
-    ++entries;
-  }
   return f.advance(limit);
 }
 
 // The common end of a segment's two files, dropped before matching: lines
-// l1 + 1 .. n1 of file 1 equal (by hash) lines l2 + 1 .. n2 of file 2. The
-// check before writing confirms these matches like every other.
+// l1 + 1 .. n1 of file 1 equal lines l2 + 1 .. n2 of file 2.
 struct CommonEnd {
   std::int32_t l1, l2;
 };
 
-CommonEnd drop_common_end(const SegmentLines& a, const SegmentLines& b) {
+CommonEnd drop_common_end(const SegmentLines& a, const SegmentLines& b, const LineRules& rules) {
   std::int32_t l1 = static_cast<std::int32_t>(a.count()), l2 = static_cast<std::int32_t>(b.count());
-  while (l1 > 0 && l2 > 0 && a.hash[static_cast<std::size_t>(l1)] == b.hash[static_cast<std::size_t>(l2)]) {
+  while (l1 > 0 && l2 > 0 && line_compare(a.line(l1), b.line(l2), rules) == 0) {
     --l1;
     --l2;
   }
   return {l1, l2};
 }
 
-// Myers' greedy O(ND) search for a shortest edit script over the two hash
+// Myers' greedy O(ND) search for a shortest edit script over the two class
 // sequences, in linear space: the middle snake of each box splits it into two
 // boxes whose edit distances add up to the box's, and each half is searched
 // the same way. No heuristic cuts the search short, so the script is
 // minimal. Lines are indexed from 0 here (x is file-1 line x + 1).
 class MiddleSnakeSearch {
  public:
-  MiddleSnakeSearch(const std::uint16_t* a, const std::uint16_t* b, std::int32_t n1, std::int32_t n2,
+  MiddleSnakeSearch(const std::int32_t* a, const std::int32_t* b, std::int32_t n1, std::int32_t n2,
                     std::vector<std::int32_t>& J, Budget& budget)
       : a_(a), b_(b), J_(J), off_(static_cast<std::ptrdiff_t>(n2) + 1) {
     const std::size_t size = static_cast<std::size_t>(n1) + static_cast<std::size_t>(n2) + 3;
@@ -211,8 +190,8 @@ class MiddleSnakeSearch {
   }
 
   static constexpr std::int32_t kFar = 0x7FFFFFFF;
-  const std::uint16_t* a_;
-  const std::uint16_t* b_;
+  const std::int32_t* a_;
+  const std::int32_t* b_;
   std::vector<std::int32_t>& J_;
   std::ptrdiff_t off_;
   std::vector<std::int32_t> fwd_store_, bwd_store_;
@@ -220,24 +199,77 @@ class MiddleSnakeSearch {
   std::int32_t* bd_ = nullptr;
 };
 
+// The lines of one file before the common end that the other file also
+// holds: their classes, and their line numbers (from 0).
+struct Matchable {
+  std::vector<std::int32_t> cls, at;
+};
+
+// Classes the lines before the common end and keeps the matchable ones.
+void classify(const SegmentLines& a, const SegmentLines& b, CommonEnd end, const LineRules& rules, Budget& budget,
+              Matchable& ma, Matchable& mb) {
+  const auto n1 = static_cast<std::size_t>(end.l1), n2 = static_cast<std::size_t>(end.l2);
+  budget.charge(LineClassifier::bytes_for(n1 + n2));
+  LineClassifier classes(rules, n1 + n2);
+  std::vector<std::int32_t> ca, cb;
+  budget.reserve(ca, n1);
+  budget.reserve(cb, n2);
+  for (std::size_t k = 1; k <= n1; ++k) ca.push_back(classes.class_of(a.line(static_cast<long>(k))));
+  for (std::size_t k = 1; k <= n2; ++k) cb.push_back(classes.class_of(b.line(static_cast<long>(k))));
+  std::vector<std::uint8_t> held;  // bit 1: file 1 holds the class; bit 2: file 2
+  budget.reserve(held, static_cast<std::size_t>(classes.classes()));
+  held.assign(static_cast<std::size_t>(classes.classes()), 0);
+  for (std::int32_t c : ca) held[static_cast<std::size_t>(c)] |= 1;
+  for (std::int32_t c : cb) held[static_cast<std::size_t>(c)] |= 2;
+  auto keep = [&](const std::vector<std::int32_t>& c, Matchable& m) {
+    std::size_t n = 0;
+    for (std::int32_t x : c) n += held[static_cast<std::size_t>(x)] == 3;
+    budget.reserve(m.cls, n);
+    budget.reserve(m.at, n);
+    for (std::size_t i = 0; i < c.size(); ++i)
+      if (held[static_cast<std::size_t>(c[i])] == 3) {
+        m.cls.push_back(c[i]);
+        m.at.push_back(static_cast<std::int32_t>(i));
+      }
+  };
+  keep(ca, ma);
+  keep(cb, mb);
+}
+
 // The shortest edit script over the lines before the common end, as matches
-// in J.
-void match_before_common_end(const SegmentLines& a, const SegmentLines& b, CommonEnd end, Budget& budget,
-                             std::vector<std::int32_t>& J) {
-  MiddleSnakeSearch search(a.hash + 1, b.hash + 1, end.l1, end.l2, J, budget);
-  search.compare(0, end.l1, 0, end.l2);
+// in J: the search runs over the matchable lines only, and its matches are
+// carried back to the lines' own numbers.
+void match_before_common_end(const SegmentLines& a, const SegmentLines& b, CommonEnd end, const LineRules& rules,
+                             Budget& budget, std::vector<std::int32_t>& J) {
+  Matchable ma, mb;
+  classify(a, b, end, rules, budget, ma, mb);
+  const auto m1 = static_cast<std::int32_t>(ma.cls.size()), m2 = static_cast<std::int32_t>(mb.cls.size());
+  if (m1 == 0 || m2 == 0) return;
+  std::vector<std::int32_t> K;  // K[x + 1]: the matchable file-2 line (from 1) of matchable file-1 line x
+  budget.reserve(K, static_cast<std::size_t>(m1) + 2);
+  K.assign(static_cast<std::size_t>(m1) + 2, 0);
+  {
+    MiddleSnakeSearch search(ma.cls.data(), mb.cls.data(), m1, m2, K, budget);
+    search.compare(0, m1, 0, m2);
+  }
+  for (std::int32_t x = 0; x < m1; ++x) {
+    const std::int32_t y = K[static_cast<std::size_t>(x) + 1];
+    if (y != 0)
+      J[static_cast<std::size_t>(ma.at[static_cast<std::size_t>(x)]) + 1] = mb.at[static_cast<std::size_t>(y) - 1] + 1;
+  }
 }
 
 // Computes J for the segment: J[i] = matched file-2 line of file-1 line i, or
 // 0; J[n1 + 1] = n2 + 1 closes it.
-std::vector<std::int32_t> match_lines(const SegmentLines& a, const SegmentLines& b, Budget& budget) {
+std::vector<std::int32_t> match_lines(const SegmentLines& a, const SegmentLines& b, const LineRules& rules,
+                                      Budget& budget) {
   const std::int32_t n1 = static_cast<std::int32_t>(a.count());
   const std::int32_t n2 = static_cast<std::int32_t>(b.count());
   std::vector<std::int32_t> J;
   budget.reserve(J, static_cast<std::size_t>(n1) + 2);
   J.assign(static_cast<std::size_t>(n1) + 2, 0);
-  const CommonEnd end = drop_common_end(a, b);
-  if (end.l1 > 0 && end.l2 > 0) match_before_common_end(a, b, end, budget, J);
+  const CommonEnd end = drop_common_end(a, b, rules);
+  if (end.l1 > 0 && end.l2 > 0) match_before_common_end(a, b, end, rules, budget, J);
   // The dropped common end matches by position.
   for (std::int32_t i = end.l1 + 1; i <= n1; ++i) J[static_cast<std::size_t>(i)] = i + end.l2 - end.l1;
   J[static_cast<std::size_t>(n1) + 1] = n2 + 1;
@@ -299,8 +331,8 @@ int full_match(PairContext& ctx) {
       Budget budget(memory_budget());
       SegmentLines a, b;
       budget.charge(2 * 1024);
-      bool full1 = read_segment(ctx.f1, a, seglen, budget);
-      bool full2 = read_segment(ctx.f2, b, seglen, budget);
+      bool full1 = read_segment(ctx.f1, a, seglen);
+      bool full2 = read_segment(ctx.f2, b, seglen);
       if (full1 || full2) {
         if (!ctx.opt.segmented) {
           ctx.msgs.set_plain("too many lines in file \"%s\"\n", (full1 ? ctx.f1 : ctx.f2).name().c_str());
@@ -308,7 +340,7 @@ int full_match(PairContext& ctx) {
         }
         more = true;
       }
-      std::vector<std::int32_t> J = match_lines(a, b, budget);
+      std::vector<std::int32_t> J = match_lines(a, b, ctx.opt.rules, budget);
       confirm_matches(a, b, ctx.opt.rules, J);
       write_segment(w, a, b, J);
     } catch (const OutOfMemory&) {

@@ -50,11 +50,16 @@ int compare_pair_texts(PairContext& ctx) {
       w.end_output();
       result = 0;
     } else {
-      // Only the lines from the first difference on are ever matched by hash.
-      f1.hash_from(f1.tell() + 1, opt.rules);
-      f2.hash_from(f2.tell() + 1, opt.rules);
+      // The half-hearted matcher matches by line hash, and only the lines
+      // from the first difference on; the full matcher classes lines itself.
+      const long first1 = f1.tell() + 1, first2 = f2.tell() + 1;
+      auto half = [&] {
+        f1.hash_from(first1, opt.rules);
+        f2.hash_from(first2, opt.rules);
+        return half_match(ctx);
+      };
       if (opt.half) {
-        result = half_match(ctx);
+        result = half();
       } else {
         result = full_match(ctx);
         if (result == 2) {
@@ -62,7 +67,7 @@ int compare_pair_texts(PairContext& ctx) {
             ctx.msgs.set_plain("insufficient memory (try diff -h)\n");
             throw FatalError{};
           }
-          result = half_match(ctx);
+          result = half();
         }
       }
     }
