@@ -193,6 +193,28 @@ VC_API VcError vcbccdone(void);
  * "="); double quotes group. The number of fields. */
 VC_API int vcRuleSplit(char* text, char** names, char** values, int maxCount);
 
+/* Open flags: 1 or 2 for modification (the modify permissions are checked),
+ * 4 create when missing (the caller's save writes the new file), 8 open a
+ * revision read-only. A null handle place only checks that the file opens;
+ * nothing is kept and nothing written. keep is stored with the record. */
+VC_API VcError vcOpenProject(const char* projectFile, int flags, int* project, int keep);
+VC_API VcError vcOpenRevProject(const char* projectFile, const char* revision, int flags,
+                                int* project, int keep);
+/* As vcOpenProject; the project is never written back. */
+VC_API VcError vcTempProject(const char* projectFile, int flags, int* project, int keep);
+VC_API VcError vcCloseProject(int project);
+/* Writes what changed (through a temporary file renamed over the old one),
+ * then appends the pending entries to the ".trn" log. 55 when someone else
+ * replaced the file since it was read. */
+VC_API VcError vcSaveProject(int project);
+VC_API VcError vcOpenSandbox(const char* sandboxFile, int flags, int* sandbox, int keep);
+VC_API VcError vcSaveSandbox(int sandbox);
+VC_API VcError vcCloseSandbox(int sandbox);
+/* Locks of the project file; 55 when the file changed since it was read. */
+VC_API VcError vcProjectWriteLock(int project);
+VC_API VcError vcProjectSharedLock(int project);
+VC_API VcError vcDropProjectWriteLock(int project);
+
 /* ---- Paths ---- */
 
 VC_API VcError vcPathSame(const char* first, const char* second);
