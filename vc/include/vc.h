@@ -215,6 +215,31 @@ VC_API VcError vcProjectWriteLock(int project);
 VC_API VcError vcProjectSharedLock(int project);
 VC_API VcError vcDropProjectWriteLock(int project);
 
+/* Options and blocks of an open project (of its sandbox, for a project
+ * opened through a sandbox file) and of a sandbox. apply 0 only checks the
+ * statement. A change through a project is logged at its next save. */
+VC_API VcError vcProjectOptionSet(int project, const char* statement, int apply);
+VC_API VcError vcProjectOptionGet(int project, const char* name, char* value, int length,
+                                  unsigned int* flags);
+VC_API VcError vcProjectOptionDrop(int project, const char* name);
+VC_API VcError vcProjectBlockSet(int project, const char* name, const char* text);
+/* A block line by line: (0x100|scope, scope word, "block", "block NAME"), then
+ * (0x200|scope, .., "continue-block", line) per line, then (0x400|scope, ..,
+ * "end-block", "end"); scope 0x40 "project" or 0x80 "sandbox". A nonzero
+ * answer ends the walk and is returned. */
+typedef int (*VcBlockLineFn)(int flags, const char* scope, const char* keyword, const char* text);
+VC_API VcError vcProjectBlockGet(int project, const char* name, VcBlockLineFn callback);
+VC_API VcError vcProjectBlockDrop(int project, const char* name);
+VC_API VcError vcSandboxOptionSet(int sandbox, const char* statement, int apply);
+VC_API VcError vcSandboxOptionGet(int sandbox, const char* name, char* value, int length,
+                                  unsigned int* flags);
+/* The project's log: the whole ".trn" text becomes the log message of the
+ * archive's revision, then the log restarts with a checkpoint entry. */
+VC_API VcError vcAddProjectLog(int project, int archive, const char* revision);
+VC_API VcError vcCheckpointLog(int project, const char* revision);
+/* The saved log's text; cut after the last whole line that fits. */
+VC_API VcError vcProjectGetLog(int project, char* buffer, int length);
+
 /* ---- Paths ---- */
 
 VC_API VcError vcPathSame(const char* first, const char* second);

@@ -12,9 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <set>
 #include <string>
 
@@ -264,6 +266,12 @@ TEST_F(ProjectOpenTest, RevisionsOfTheProjectFile) {
   ASSERT_EQ(checkIn(path("p.prj")), "1.2");
   writeFile(path("sb.prj"), "--ORV Project--Sandbox--\nmasterproject=p.prj\nrevision=1.1\n");
 
+  // The revision copies go to the temporary directory and leave with the
+  // record (also when the open fails).
+  ASSERT_EQ(::mkdir(path("tmp").c_str(), 0700), 0);
+  const char* oldTmp = std::getenv("TMPDIR");
+  const std::string savedTmp = oldTmp ? oldTmp : "";
+  ::setenv("TMPDIR", path("tmp").c_str(), 1);
   int h = 0;
   EXPECT_EQ(vcOpenRevProject(path("p.prj").c_str(), "1.9", 8, &h, 0), err::kRevisionMissing);
   ASSERT_EQ(vcOpenRevProject(path("p.prj").c_str(), "1.1", 8, &h, 0), 0);
@@ -271,9 +279,18 @@ TEST_F(ProjectOpenTest, RevisionsOfTheProjectFile) {
   EXPECT_EQ(vcSaveProject(h), 0);
   EXPECT_EQ(readFile(path("p.prj")), kTwoMembers);
   EXPECT_EQ(vcCloseProject(h), 0);
+  if (oldTmp)
+    ::setenv("TMPDIR", savedTmp.c_str(), 1);
+  else
+    ::unsetenv("TMPDIR");
+  EXPECT_EQ(::rmdir(path("tmp").c_str()), 0) << "a revision copy was left behind";
 
   // A variant sandbox opens the revision it names.
   ASSERT_EQ(open("sb.prj", 0, &h), 0);
+  char value[64] = "";
+  EXPECT_EQ(vcProjectOptionGet(h, "description", value, sizeof value, nullptr), err::kUnknownOption);
+  EXPECT_EQ(vcProjectOptionGet(h, "revision", value, sizeof value, nullptr), 0);
+  EXPECT_STREQ(value, "1.1");
   EXPECT_EQ(vcCloseProject(h), 0);
   denied() = {"checkpoint"};
   EXPECT_EQ(open("sb.prj", 1, &h), err::kDenyModifySandbox);
