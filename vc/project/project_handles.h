@@ -102,6 +102,11 @@ int writePendingLog(VcInstance& inst, VcProject& p);
 // The header of the project's log records.
 VcLogHeader logHeader(VcInstance& inst, const VcProject& p);
 
+// The name (the project file's name without directory) and the revision of
+// the instance's current project, for the ProjectName and ProjectRevision
+// keywords; false without a current project.
+bool currentProjectKeywords(VcInstance& inst, std::string& name, std::string& revision);
+
 // Adds a log entry when the project's log is on.
 void addLogEntry(VcProject& p, std::string text, std::optional<std::string> second);
 

@@ -282,10 +282,16 @@ int selectProject(VcInstance& inst, int handle) {
   return 0;
 }
 
+std::optional<std::string> currentProjectPath(VcInstance& inst) {
+  if (!inst.work.project) return std::nullopt;
+  return inst.work.project->path;
+}
+
 struct InstallHooks {
   InstallHooks() {
     projectHandleHooks().handleOf = handleOfProject;
     projectHandleHooks().select = selectProject;
+    securityScopeSources().projectPath = currentProjectPath;
   }
 };
 InstallHooks g_installHooks;
@@ -303,6 +309,14 @@ bool VcProject::frozen() const {
     if (o && !(o->flags & kOptNo)) return true;
   }
   return false;
+}
+
+bool currentProjectKeywords(VcInstance& inst, std::string& name, std::string& revision) {
+  const VcProject* p = inst.work.project;
+  if (!p) return false;
+  name = namePart(p->path);
+  revision = p->file.revision.value_or("");
+  return true;
 }
 
 int lookupProject(VcInstance& inst, int handle, VcProject*& out) {

@@ -12,11 +12,13 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <set>
 #include <string>
 
@@ -294,6 +296,72 @@ TEST_F(ProjectOpenTest, RevisionsOfTheProjectFile) {
   EXPECT_EQ(vcCloseProject(h), 0);
   denied() = {"checkpoint"};
   EXPECT_EQ(open("sb.prj", 1, &h), err::kDenyModifySandbox);
+}
+
+// The gate of the security database: the policies of the project's security
+// objects come into the project's lists, and "NoOpenProject" (or, opened for
+// change, "NoModifyProject") there keeps the project closed.
+TEST_F(ProjectOpenTest, SecurityObjectPoliciesGateTheOpen) {
+  void* kel = ::dlopen(KEL_DOUBLE_PATH, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(kel, nullptr);
+  auto setObject = reinterpret_cast<void (*)(const char*, const char*)>(
+      ::dlsym(kel, "kelDoubleSetSecurityObject"));
+  writeFile(path("policy"), "");
+  writeFile(path("policy@readers"), "OpenProject\nNoModifyProject\nLogFormat=short\n");
+  writeFile(path("policy@closed"), "NoOpenProject\n");
+  setObject(path("open.prj").c_str(), "readers");
+  setObject(path("closed.prj").c_str(), "closed");
+  vcAPIcleanup();
+  ::setenv("ORV_KEL_POLICY_FILE", path("policy").c_str(), 1);
+  ASSERT_EQ(vcAPIinit(), 0);
+  writeFile(path("open.prj"), kTwoMembers);
+  writeFile(path("closed.prj"), kTwoMembers);
+  int h = 0;
+  ASSERT_EQ(open("open.prj", 0, &h), 0);
+  char value[32] = "";
+  EXPECT_EQ(vcProjectOptionGet(h, "logformat", value, sizeof value, nullptr), 0);
+  EXPECT_STREQ(value, "short");
+  EXPECT_EQ(vcCloseProject(h), 0);
+  EXPECT_EQ(open("open.prj", 1, &h), err::kProjectDenied);
+  EXPECT_EQ(open("closed.prj", 0, &h), err::kProjectDenied);
+  ::unsetenv("ORV_KEL_POLICY_FILE");
+  reinterpret_cast<void (*)()>(::dlsym(kel, "kelDoubleReset"))();
+  ::dlclose(kel);
+}
+
+// The project's worktoarch pairs lead the archive search while it is the
+// current project (and while vcFilesChanged looks at its members).
+TEST_F(ProjectOpenTest, MemberArchivesThroughTheProjectsPairs) {
+  writeFile(path("p.prj"), "--ORV Project--\n$Revision: 1.3 $\nworktoarch " + path("src") + "=" +
+                               path("store") + "/%f,v\nEndOptions\nsrc/a.c a  \n");
+  ASSERT_EQ(::mkdir(path("src").c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir(path("store").c_str(), 0755), 0);
+  writeFile(path("src/a.c"), "name $ProjectName$ at $ProjectRevision$\n");
+  int h = 0;
+  ASSERT_EQ(open("p.prj", 0, &h), 0);
+  EXPECT_EQ(vcFilesChanged(h, 0), 0);  // no archive yet
+  ASSERT_EQ(vcSetSysInfo(52, std::to_string(h).c_str()), 0);
+  char archiveName[2048] = "";
+  int a = 0;
+  ASSERT_EQ(vcFindArchiveName(path("src/a.c").c_str(), archiveName, sizeof archiveName, &a, 4 | 2), 0);
+  EXPECT_EQ(std::string(archiveName), path("store/a.c,v"));
+  char revision[32] = "";
+  ASSERT_EQ(vcCiRevision(a, nullptr, path("src/a.c").c_str(), 0, revision, sizeof revision), 0);
+  ASSERT_EQ(vcCommitArchive(a, 0), 0);
+  // The keywords of the current project.
+  ASSERT_EQ(vcCoRevision(a, revision, path("out.c").c_str()), 0);
+  EXPECT_EQ(readFile(path("out.c")), "name $ProjectName: p.prj $ at $ProjectRevision: 1.3 $\n");
+  ASSERT_EQ(vcSetSysInfo(52, "0"), 0);
+  ASSERT_EQ(vcCoRevision(a, revision, path("out.c").c_str()), 0);
+  EXPECT_EQ(readFile(path("out.c")), "name $ProjectName: $ at $ProjectRevision: $\n");
+  EXPECT_EQ(vcCloseArchive(a), 0);
+
+  // Changed after a time well before now, not after one well after.
+  const long now = static_cast<long>(::time(nullptr));
+  EXPECT_EQ(vcFilesChanged(h, now - 3600), err::kDone);
+  EXPECT_EQ(vcFilesChanged(h, now + 3600), 0);
+  EXPECT_EQ(vcFilesChanged(h + 1, 0), err::kBadProjectHandle);
+  EXPECT_EQ(vcCloseProject(h), 0);
 }
 
 }  // namespace
