@@ -112,6 +112,21 @@ TEST_F(ProjectOptionsTest, ChangesAreLoggedAtTheSaveOnly) {
   EXPECT_EQ(vcCloseProject(h), 0);
 }
 
+// A save never writes over a file someone else saved since we read it: it
+// answers 55 and keeps both their file and our changes (saved after a new
+// read).
+TEST_F(ProjectOptionsTest, SaveOverSomeoneElsesSaveIsRefused) {
+  const int h = open("p.prj", 1);
+  ASSERT_EQ(vcProjectOptionSet(h, "title=ours", 1), 0);
+  const std::string theirs = kProject + "b.c a  \n";
+  writeFile(path("p.prj"), theirs);
+  EXPECT_EQ(vcSaveProject(h), err::kFileChanged);
+  EXPECT_EQ(readFile(path("p.prj")), theirs);
+  EXPECT_EQ(readFile(path("p.trn")), "<missing>");
+  EXPECT_EQ(get(h, "title"), "ours");
+  EXPECT_EQ(vcCloseProject(h), 0);
+}
+
 TEST_F(ProjectOptionsTest, GoldenProjectRoundTripsThroughOpenAndSave) {
   const std::string golden = readFile(std::string(VC_TEST_SOURCE_DIR) + "/fixtures/golden.prj");
   writeFile(path("golden.prj"), golden);
