@@ -9,8 +9,8 @@
 // Lines starting with '#' are comments. Every call prints
 //   <command> -> <code> [<text result>]
 // and the listing commands put their entries, indented, on the lines after.
-// Archive handles are kept in the variable $h (the last open) and can be
-// named by number. Commands are a table below, each with its one-line help;
+// Archive handles are kept in the variable $h (the last open), project and
+// sandbox handles in $p and $s, and can be named by number. Commands are a table below, each with its one-line help;
 // later modules add rows.
 #include "vc/include/vc.h"
 
@@ -50,6 +50,8 @@ constexpr int kRevLock = 18, kRevUnlock = 23;
 
 struct Shell {
   int handle = 0;
+  int project = 0;  // $p: the last opened project
+  int sandbox = 0;  // $s: the last opened sandbox
   int failures = 0;
   std::vector<std::string> after;  // lines printed, indented, after the result line
 };
@@ -84,6 +86,8 @@ const char* arg(const Words& w, std::size_t i) {
 int num(Shell& s, const Words& w, std::size_t i, int def) {
   if (i >= w.size()) return def;
   if (w[i] == "$h") return s.handle;
+  if (w[i] == "$p") return s.project;
+  if (w[i] == "$s") return s.sandbox;
   return std::atoi(w[i].c_str());
 }
 
@@ -402,6 +406,85 @@ int cmdUnlockRev(Shell& s, const Words& w, std::string&) {
   return vcSetRevInfo(s.handle, kRevUnlock, arg(w, 1), nullptr);
 }
 
+// ---- Projects and sandboxes -------------------------------------------------
+
+// "\n" in a word stands for a line feed.
+std::string withLineFeeds(std::string t) {
+  for (std::size_t p = 0; (p = t.find("\\n", p)) != std::string::npos; ++p) t.replace(p, 2, "\n");
+  return t;
+}
+
+int cmdPOpen(Shell& s, const Words& w, std::string& text) {
+  int h = 0;
+  const int rc = vcOpenProject(arg(w, 1), num(s, w, 2, 1), &h, 0);
+  if (rc == 0) s.project = h;
+  text = std::to_string(h);
+  return rc;
+}
+int cmdPRevOpen(Shell& s, const Words& w, std::string& text) {
+  int h = 0;
+  const int rc = vcOpenRevProject(arg(w, 1), arg(w, 2), num(s, w, 3, 8), &h, 0);
+  if (rc == 0) s.project = h;
+  text = std::to_string(h);
+  return rc;
+}
+int cmdPSave(Shell& s, const Words& w, std::string&) { return vcSaveProject(num(s, w, 1, s.project)); }
+int cmdPClose(Shell& s, const Words& w, std::string&) { return vcCloseProject(num(s, w, 1, s.project)); }
+int cmdPLock(Shell& s, const Words& w, std::string&) {
+  const int h = num(s, w, 2, s.project);
+  const std::string how = w.size() > 1 ? w[1] : "";
+  if (how == "write") return vcProjectWriteLock(h);
+  if (how == "shared") return vcProjectSharedLock(h);
+  return vcDropProjectWriteLock(h);
+}
+int cmdPSet(Shell& s, const Words& w, std::string&) {
+  return vcProjectOptionSet(s.project, arg(w, 1), num(s, w, 2, 1));
+}
+int cmdPGet(Shell& s, const Words& w, std::string& text) {
+  return getString([&](char* b, int n) { return vcProjectOptionGet(s.project, arg(w, 1), b, n, nullptr); },
+                   text);
+}
+int cmdPDrop(Shell& s, const Words& w, std::string&) { return vcProjectOptionDrop(s.project, arg(w, 1)); }
+int cmdPBlock(Shell& s, const Words& w, std::string&) {
+  const std::string body = withLineFeeds(w.size() > 2 ? w[2] : "");
+  return vcProjectBlockSet(s.project, arg(w, 1), w.size() > 2 ? body.c_str() : nullptr);
+}
+std::vector<std::string>* g_blockLines = nullptr;
+int collectBlockLine(int, const char*, const char*, const char* text) {
+  if (g_blockLines) g_blockLines->push_back(text);
+  return 0;
+}
+int cmdPBlockGet(Shell& s, const Words& w, std::string&) {
+  g_blockLines = &s.after;
+  const int rc = vcProjectBlockGet(s.project, arg(w, 1), collectBlockLine);
+  g_blockLines = nullptr;
+  return rc;
+}
+int cmdPBlockDrop(Shell& s, const Words& w, std::string&) { return vcProjectBlockDrop(s.project, arg(w, 1)); }
+int cmdPLog(Shell& s, const Words&, std::string& text) {
+  std::vector<char> buf(65536);
+  const int rc = vcProjectGetLog(s.project, buf.data(), static_cast<int>(buf.size()));
+  if (rc == 0) putText(s, buf.data(), text);
+  return rc;
+}
+int cmdPCheckpoint(Shell& s, const Words& w, std::string&) { return vcCheckpointLog(s.project, arg(w, 1)); }
+int cmdSbOpen(Shell& s, const Words& w, std::string& text) {
+  int h = 0;
+  const int rc = vcOpenSandbox(arg(w, 1), num(s, w, 2, 2), &h, 0);
+  if (rc == 0) s.sandbox = h;
+  text = std::to_string(h);
+  return rc;
+}
+int cmdSbSet(Shell& s, const Words& w, std::string&) {
+  return vcSandboxOptionSet(s.sandbox, arg(w, 1), num(s, w, 2, 1));
+}
+int cmdSbGet(Shell& s, const Words& w, std::string& text) {
+  return getString([&](char* b, int n) { return vcSandboxOptionGet(s.sandbox, arg(w, 1), b, n, nullptr); },
+                   text);
+}
+int cmdSbSave(Shell& s, const Words& w, std::string&) { return vcSaveSandbox(num(s, w, 1, s.sandbox)); }
+int cmdSbClose(Shell& s, const Words& w, std::string&) { return vcCloseSandbox(num(s, w, 1, s.sandbox)); }
+
 int cmdHelp(Shell& s, const Words&, std::string&);
 
 const Command kCommands[] = {
@@ -436,6 +519,24 @@ const Command kCommands[] = {
     {"setrevinfo", "setrevinfo REVISION ITEM [VALUE]", "set a revision item (vcSetRevInfo)", cmdSetRevInfo},
     {"sysinfo", "sysinfo ITEM", "an instance item (vcGetSysInfo)", cmdSysInfo},
     {"setsysinfo", "setsysinfo ITEM VALUE", "set an instance item (vcSetSysInfo)", cmdSetSysInfo},
+    {"popen", "popen PROJECT [FLAGS]", "open a project as $p (vcOpenProject; 5 creates)", cmdPOpen},
+    {"prevopen", "prevopen PROJECT REVISION [FLAGS]", "open a revision of a project as $p", cmdPRevOpen},
+    {"psave", "psave [PROJECT]", "write the project's changes and log (vcSaveProject)", cmdPSave},
+    {"pclose", "pclose [PROJECT]", "close a project (vcCloseProject)", cmdPClose},
+    {"plock", "plock write|shared|drop [PROJECT]", "the project file's locks", cmdPLock},
+    {"pset", "pset STATEMENT [APPLY]", "set a project option (vcProjectOptionSet)", cmdPSet},
+    {"pget", "pget NAME", "a project option's value (vcProjectOptionGet)", cmdPGet},
+    {"pdrop", "pdrop NAME", "drop a project option (vcProjectOptionDrop)", cmdPDrop},
+    {"pblock", "pblock NAME \"TEXT\"", "set a project block (\\n for line feeds)", cmdPBlock},
+    {"pblockget", "pblockget NAME", "list a project block's lines (vcProjectBlockGet)", cmdPBlockGet},
+    {"pblockdrop", "pblockdrop NAME", "drop a project block (vcProjectBlockDrop)", cmdPBlockDrop},
+    {"plog", "plog", "the project's log (vcProjectGetLog)", cmdPLog},
+    {"pcheckpoint", "pcheckpoint REVISION", "restart the log (vcCheckpointLog)", cmdPCheckpoint},
+    {"sbopen", "sbopen SANDBOX [FLAGS]", "open a sandbox file as $s (vcOpenSandbox)", cmdSbOpen},
+    {"sbset", "sbset STATEMENT [APPLY]", "set a sandbox option (vcSandboxOptionSet)", cmdSbSet},
+    {"sbget", "sbget NAME", "a sandbox option's value (vcSandboxOptionGet)", cmdSbGet},
+    {"sbsave", "sbsave [SANDBOX]", "write the sandbox file (vcSaveSandbox)", cmdSbSave},
+    {"sbclose", "sbclose [SANDBOX]", "close a sandbox (vcCloseSandbox)", cmdSbClose},
     {"help", "help", "list the commands", cmdHelp},
 };
 
@@ -461,7 +562,8 @@ void usage(std::ostream& out) {
          "  COMMAND WORDS -> CODE [TEXT]\n"
          "followed, for the listing commands, by their entries, indented. Words are\n"
          "separated by blanks; \"quoted words\" may hold blanks, \"\" is an empty word, - a\n"
-         "null argument, $h the handle of the last opened archive. Lines starting with #\n"
+         "null argument, $h the handle of the last opened archive ($p project, $s\n"
+         "sandbox). Lines starting with #\n"
          "are comments. Items and codes: vc/include/vc.h and the item sources. Archive\n"
          "items 14-16 take KEY (a label, user or revision); a list item (archive 1, 9,\n"
          "11, 79) gives one entry a call and 5 after the last, while revs, labels, locks\n"

@@ -193,6 +193,53 @@ VC_API VcError vcbccdone(void);
  * "="); double quotes group. The number of fields. */
 VC_API int vcRuleSplit(char* text, char** names, char** values, int maxCount);
 
+/* Open flags: 1 or 2 for modification (the modify permissions are checked),
+ * 4 create when missing (the caller's save writes the new file), 8 open a
+ * revision read-only. A null handle place only checks that the file opens;
+ * nothing is kept and nothing written. keep is stored with the record. */
+VC_API VcError vcOpenProject(const char* projectFile, int flags, int* project, int keep);
+VC_API VcError vcOpenRevProject(const char* projectFile, const char* revision, int flags,
+                                int* project, int keep);
+/* As vcOpenProject; the project is never written back. */
+VC_API VcError vcTempProject(const char* projectFile, int flags, int* project, int keep);
+VC_API VcError vcCloseProject(int project);
+/* Writes what changed (through a temporary file renamed over the old one),
+ * then appends the pending entries to the ".trn" log. 55 when someone else
+ * replaced the file since it was read. */
+VC_API VcError vcSaveProject(int project);
+VC_API VcError vcOpenSandbox(const char* sandboxFile, int flags, int* sandbox, int keep);
+VC_API VcError vcSaveSandbox(int sandbox);
+VC_API VcError vcCloseSandbox(int sandbox);
+/* Locks of the project file; 55 when the file changed since it was read. */
+VC_API VcError vcProjectWriteLock(int project);
+VC_API VcError vcProjectSharedLock(int project);
+VC_API VcError vcDropProjectWriteLock(int project);
+
+/* Options and blocks of an open project (of its sandbox, for a project
+ * opened through a sandbox file) and of a sandbox. apply 0 only checks the
+ * statement. A change through a project is logged at its next save. */
+VC_API VcError vcProjectOptionSet(int project, const char* statement, int apply);
+VC_API VcError vcProjectOptionGet(int project, const char* name, char* value, int length,
+                                  unsigned int* flags);
+VC_API VcError vcProjectOptionDrop(int project, const char* name);
+VC_API VcError vcProjectBlockSet(int project, const char* name, const char* text);
+/* A block line by line: (0x100|scope, scope word, "block", "block NAME"), then
+ * (0x200|scope, .., "continue-block", line) per line, then (0x400|scope, ..,
+ * "end-block", "end"); scope 0x40 "project" or 0x80 "sandbox". A nonzero
+ * answer ends the walk and is returned. */
+typedef int (*VcBlockLineFn)(int flags, const char* scope, const char* keyword, const char* text);
+VC_API VcError vcProjectBlockGet(int project, const char* name, VcBlockLineFn callback);
+VC_API VcError vcProjectBlockDrop(int project, const char* name);
+VC_API VcError vcSandboxOptionSet(int sandbox, const char* statement, int apply);
+VC_API VcError vcSandboxOptionGet(int sandbox, const char* name, char* value, int length,
+                                  unsigned int* flags);
+/* The project's log: the whole ".trn" text becomes the log message of the
+ * archive's revision, then the log restarts with a checkpoint entry. */
+VC_API VcError vcAddProjectLog(int project, int archive, const char* revision);
+VC_API VcError vcCheckpointLog(int project, const char* revision);
+/* The saved log's text; cut after the last whole line that fits. */
+VC_API VcError vcProjectGetLog(int project, char* buffer, int length);
+
 /* ---- Paths ---- */
 
 VC_API VcError vcPathSame(const char* first, const char* second);

@@ -42,10 +42,14 @@ bool InstancePathEnvironment::optionFlag(std::string_view name, bool defaultValu
   return (hit.option->flags & kOptNo) == 0;
 }
 
-// Projects keep their pairs in their own option lists; until a project can be
-// made current there are none to search.
+// Projects keep their pairs in their own option lists: a sandbox's first
+// (it overrides the master project it follows), then the project file's,
+// then those of the project's security policies.
 std::vector<vc::WorkToArchPair> InstancePathEnvironment::projectWorktoarchPairs() {
-  return {};
+  std::vector<vc::WorkToArchPair> out;
+  for (int i : {2, 1, 0})
+    if (const VcOptionList* list = lists_.project[i]) appendPairs(*list, out);
+  return out;
 }
 
 std::vector<vc::WorkToArchPair> InstancePathEnvironment::instanceWorktoarchPairs() {

@@ -14,6 +14,7 @@
 #include "fs/replace_file.h"
 #include "vc/instance/instance.h"
 #include "vc/config/option_lookup.h"
+#include "vc/project/project_handles.h"
 #include "vc/revisions/revision_tree.h"
 
 #include <cerrno>
@@ -115,6 +116,7 @@ vc::KeywordContext keywordContext(VcInstance& inst, VcArchive& a, const DeltaRec
     if (s.revision == d.revision) c.labels.push_back(s.name);
   c.archivePath = a.path;
   c.archiveFileName = namePart(a.path);
+  currentProjectKeywords(inst, c.projectName, c.projectRevision);
   std::string log;
   if (vc::archive::loadText(a.file, d.log, log) == 0) c.log = vc::archive::undoubleAt(log);
   VcInstance* self = &inst;

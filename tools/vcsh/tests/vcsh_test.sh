@@ -2,7 +2,7 @@
 # vcsh from the command line: its usage, the start-up note when there is no
 # security database (and none once keladm made one), and a session that
 # checks in revisions, sets labels and a lock and lists them through the
-# information items.
+# information items; a project made, filled and saved, and its sandbox.
 #   vcsh_test.sh <path of vcsh> <path of keladm>
 set -u
 vcsh=$1
@@ -134,6 +134,43 @@ access -> 0 0
 cleanup -> 0
 EOF
 diff -u "$tmp/want" "$tmp/got" >"$tmp/diff" || fail "the session's output differs" "$tmp/diff"
+
+# A project made, filled and saved from a script, followed through a sandbox.
+mkdir -p "$tmp/proj"
+cd "$tmp/proj"
+run "init $tmp/proj/bin/orvty
+setsysinfo 99 demo
+popen demo.prj 5
+pset \"description=the demo project\"
+pblock onsave \"echo saved\\necho again\"
+psave
+pset title=two
+pdrop title
+psave
+plog
+pblockget onsave
+pclose
+sbopen demo.sbx 6
+sbset masterproject=demo.prj
+sbsave
+sbclose
+popen demo.sbx 0
+pget description
+pclose
+pclose
+cleanup"
+printf -- '--ORV Project--\n$Revision$\ndescription=the demo project\nblock onsave\necho saved\necho again\nend\nEndOptions\n' >"$tmp/want"
+cmp -s "$tmp/want" demo.prj || fail "the project file differs" demo.prj "$tmp/out"
+printf -- '--ORV Project--Sandbox--\nmasterproject=demo.prj\n' >"$tmp/want"
+cmp -s "$tmp/want" demo.sbx || fail "the sandbox file differs" demo.sbx "$tmp/out"
+grep -c '^+.*/demo.prj .* revision null by demo$' demo.trn | grep -qx 2 ||
+  fail "two saves did not log two records" demo.trn
+for line in "psave -> 0" "pdrop title -> 0" "  set description=the demo project" \
+  "  drop [was title=two] title" "  echo again" "pget description -> 0 the demo project" \
+  "pclose -> 60"; do
+  grep -qxF -- "$line" "$tmp/out" || fail "no line: $line" "$tmp/out"
+done
+cd "$tmp"
 
 # With the database keladm makes there, the start-up answers 0 without a note.
 "$keladm" --program "$program" create -a first >/dev/null || fail "keladm could not create the database"
