@@ -215,6 +215,13 @@ VC_API VcError vcProjectWriteLock(int project);
 VC_API VcError vcProjectSharedLock(int project);
 VC_API VcError vcDropProjectWriteLock(int project);
 
+/* Project information by item number: names, directories, state flags,
+* option-list walks (120-135), member count (157, four bytes), frozen. */
+VC_API VcError vcGetProject(int project, int item, char* buffer, int length);
+/* Sets a project's name, revision, directories or flags, or freezes (171)
+* and thaws (172) it; value is not used for 171 and 172. */
+VC_API VcError vcSetProject(int project, int item, const char* value);
+
 /* Options and blocks of an open project (of its sandbox, for a project
  * opened through a sandbox file) and of a sandbox. apply 0 only checks the
  * statement. A change through a project is logged at its next save. */

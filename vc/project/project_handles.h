@@ -72,6 +72,8 @@ struct VcProject {
   bool optionsModified = false;   // the project's options changed
   bool sandboxModified = false;   // the sandbox part changed
   bool logEnabled = true;
+  bool usesChanged = false;       // the use dependencies changed since the last save
+  bool usesCache = false;         // the ".use" file is written at the save
   std::vector<VcLogEntry> pending;  // oldest first
 
   orv::fs::ShareLock lock;

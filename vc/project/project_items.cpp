@@ -1,0 +1,245 @@
+// Project information items: vcGetProject and vcSetProject read and change
+// an open project's names, directories, state flags, option-list walks,
+// member count and frozen state by item number.
+//
+// The option walks (items 120 to 135) go through the project's own list, the
+// list of its security objects' policies and its sandbox's list, in the
+// entry form of the configuration walks ("name=value", "worktoarch
+// name=value"), oldest first. One walk marker serves the process: a "next"
+// item continues the walk a "first" item of the same group and project
+// started, and anything else starts afresh.
+#include "vc/project/project_handles.h"
+
+#include "vc/config/option_lookup.h"
+#include "vc/error_codes.h"
+#include "vc/instance/instance.h"
+#include "vc/paths/instance_path_environment.h"
+#include "vc/paths/name_parts.h"
+#include "vc/project/project_log.h"
+#include "vc/security/permissions.h"
+
+#include <cstring>
+#include <iterator>
+
+namespace vc {
+namespace {
+
+struct ProjectWalk {
+  int handle = 0;
+  int group = 0;  // the walk's first item
+  std::size_t listIndex = 0;
+  std::size_t position = 0;
+};
+ProjectWalk g_walk;
+
+// The lists a walk item goes through, in order.
+std::vector<const VcOptionList*> walkLists(const VcProject& p, int item) {
+  if (item < 124) return {&p.file.options, &p.policies};
+  if (item < 128) return {&p.sandbox.options};
+  if (item < 132) return {&p.file.options};
+  return {&p.policies};
+}
+
+// The position-th entry (oldest first) of a list, in walk form.
+bool walkEntry(const VcOptionList& list, bool pairs, std::size_t position, std::string& entry) {
+  if (pairs) {
+    if (position >= list.workToArch.size()) return false;
+    auto it = std::next(list.workToArch.rbegin(), static_cast<long>(position));
+    entry = "worktoarch " + it->name + "=" + it->value;
+    return true;
+  }
+  if (position >= list.options.size()) return false;
+  auto it = std::next(list.options.rbegin(), static_cast<long>(position));
+  entry = it->name;
+  if (it->value) entry += "=" + *it->value;
+  return true;
+}
+
+int walkItem(VcInstance& inst, const VcProject& p, int item, char* buf, int len) {
+  const int group = item & ~1;  // 120, 122, 124, ... start; the odd items continue
+  const bool pairs = (item - 120) % 4 >= 2;
+  if (item == group || g_walk.handle != p.handle || g_walk.group != group) g_walk = ProjectWalk{p.handle, group, 0, 0};
+  const std::vector<const VcOptionList*> lists = walkLists(p, item);
+  while (g_walk.listIndex < lists.size()) {
+    std::string entry;
+    if (walkEntry(*lists[g_walk.listIndex], pairs, g_walk.position, entry)) {
+      ++g_walk.position;
+      return copyResult(&inst, entry, buf, len);
+    }
+    ++g_walk.listIndex;
+    g_walk.position = 0;
+  }
+  return fail(inst, err::kUnknownOption);
+}
+
+// A directory option of the project's lists, else its default.
+std::string directoryItem(VcInstance& inst, VcProject& p, const char* option, const std::string& fallback) {
+  const OptionHit hit = lookupOption(projectLists(inst, p), option);
+  if (hit.option && hit.option->value && !hit.option->value->empty()) return *hit.option->value;
+  return fallback;
+}
+
+// True when some member's directory is written without a variable.
+bool pathsWithoutVariables(const VcProject& p) {
+  for (const VcMember& m : p.file.members)
+    if (!m.directory.empty() && m.directory.compare(0, 2, "$(") != 0) return true;
+  return false;
+}
+
+int flagOut(VcInstance& inst, bool flag, char* buf) {
+  buf[0] = flag ? 1 : 0;
+  inst.lastError = 0;
+  return 0;
+}
+
+int textItem(VcInstance& inst, VcProject& p, int item, std::string& out) {
+  const std::string projectDir = directoryPart(p.path);
+  switch (item) {
+    case 140: out = p.fromRevision ? p.revisionCopy.path : p.path; return 0;
+    case 141: out = p.file.revision.value_or(""); return 0;
+    case 142: out = directoryItem(inst, p, "projectdir", projectDir); return 0;
+    case 143:
+      out = directoryItem(inst, p, "workdir", p.throughSandbox ? directoryPart(p.sandboxPath) : projectDir);
+      return 0;
+    case 146:
+      if (!p.throughSandbox) return err::kDone;
+      out = p.sandboxPath;
+      return 0;
+    case 147: out = projectLogName(p.path); return 0;
+    case 151: out = p.path; return 0;
+    default: return err::kBadArgument;
+  }
+}
+
+int getProject(VcInstance& inst, int handle, int item, char* buf, int len) {
+  VcProject* p = nullptr;
+  if (int rc = lookupProject(inst, handle, p)) return fail(inst, rc);
+  if (!buf || len < 1) return fail(inst, err::kBadArgument);
+  if (item >= 120 && item <= 135) return walkItem(inst, *p, item, buf, len);
+  switch (item) {
+    case 144: return flagOut(inst, !p->existsOnDisk, buf);
+    case 145: return flagOut(inst, p->modified || p->optionsModified, buf);
+    case 149: return flagOut(inst, p->variant, buf);
+    case 150: return flagOut(inst, p->throughSandbox, buf);
+    case 152: return flagOut(inst, p->usesChanged, buf);
+    case 153: return flagOut(inst, p->usesCache, buf);
+    case 154: return flagOut(inst, p->logEnabled, buf);
+    case 155: return flagOut(inst, p->sandboxModified, buf);
+    case 156: return flagOut(inst, pathsWithoutVariables(*p), buf);
+    case 158: return flagOut(inst, p->frozen(), buf);
+    case 157: {
+      if (len < 4) return fail(inst, err::kBufferTooSmall);
+      const auto n = static_cast<std::int32_t>(p->file.members.size());
+      std::memcpy(buf, &n, sizeof n);
+      inst.lastError = 0;
+      return 0;
+    }
+    default: break;
+  }
+  std::string text;
+  if (int rc = textItem(inst, *p, item, text)) return fail(inst, rc);
+  return copyResult(&inst, text, buf, len);
+}
+
+// Sets (or, with an empty text, drops) a directory option of the project.
+void setDirectory(VcProject& p, const char* option, const std::string& value) {
+  if (value.empty())
+    p.file.options.dropOption(option);
+  else
+    setOption(p.file.options, option, value, 0);
+  p.optionsModified = true;
+}
+
+int freeze(VcInstance& inst, VcProject& p, bool on) {
+  if (p.frozen() == on) return 0;
+  if (int rc = on ? requirePermission(inst, "freezeproject", err::kDenyFreezeProject)
+                  : requirePermission(inst, "thawproject", err::kDenyThawProject))
+    return rc;
+  if (on) {
+    setOption(p.file.options, "frozen", std::nullopt, 0);
+  } else {
+    while (p.file.options.dropOption("frozen")) {
+    }
+    // A sandbox may hold the word too; thawing takes it from there as well.
+    while (p.sandbox.options.dropOption("frozen")) p.sandboxModified = true;
+  }
+  p.optionsModified = true;
+  addLogEntry(p, on ? "frozen" : "thawed", std::nullopt);
+  return 0;
+}
+
+int setFlag(VcProject& p, int item, bool on) {
+  switch (item) {
+    case 164: p.existsOnDisk = !on; return 0;
+    case 165:
+      p.modified = on;
+      if (!on) p.optionsModified = false;
+      return 0;
+    case 166: p.usesChanged = on; return 0;
+    case 167: p.usesCache = on; return 0;
+    case 168:
+      p.logEnabled = on;
+      if (!on) p.pending.clear();
+      return 0;
+    case 170: p.sandboxModified = on; return 0;
+    default: return err::kBadArgument;
+  }
+}
+
+int setProject(VcInstance& inst, int handle, int item, const char* value) {
+  VcProject* p = nullptr;
+  if (int rc = lookupProject(inst, handle, p)) return fail(inst, rc);
+  if (!p->openForWrite()) return fail(inst, err::kNotOpenForWrite);
+  if (item == 171 || item == 172) {
+    const int rc = freeze(inst, *p, item == 171);
+    return rc ? fail(inst, rc) : 0;
+  }
+  if (!value) return fail(inst, err::kBadArgument);
+  if (p->frozen()) return fail(inst, err::kProjectFrozen);
+  switch (item) {
+    case 160: {
+      std::string absolute;
+      if (int rc = absoluteLibraryName(inst, value, absolute)) return fail(inst, rc);
+      p->path = absolute;
+      p->modified = true;
+      return 0;
+    }
+    case 161:
+      if (*value)
+        p->file.revision = value;
+      else
+        p->file.revision.reset();
+      p->modified = true;
+      return 0;
+    case 162: setDirectory(*p, "projectdir", value); return 0;
+    case 163: setDirectory(*p, "workdir", value); return 0;
+    default: break;
+  }
+  const int rc = setFlag(*p, item, (static_cast<unsigned char>(value[0]) & 1) != 0);
+  return rc ? fail(inst, rc) : 0;
+}
+
+template <class Body>
+int withInstance(Body&& body) {
+  return guarded([&] {
+    VcInstance* inst = currentInstance();
+    return inst ? body(*inst) : err::kBadProjectHandle;
+  });
+}
+
+}  // namespace
+}  // namespace vc
+
+using namespace vc;
+
+extern "C" {
+
+VC_API VcError vcGetProject(int project, int item, char* buffer, int length) {
+  return withInstance([&](VcInstance& i) { return getProject(i, project, item, buffer, length); });
+}
+
+VC_API VcError vcSetProject(int project, int item, const char* value) {
+  return withInstance([&](VcInstance& i) { return setProject(i, project, item, value); });
+}
+
+}  // extern "C"
