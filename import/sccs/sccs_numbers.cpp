@@ -15,6 +15,10 @@ namespace orv::import {
 
 namespace {
 
+// Branches of branches nest at most this deep (a number of 64 fields).
+constexpr std::size_t kMaxFields = 64;
+struct TooDeep {};
+
 struct Tree {
   std::map<unsigned, SccsDelta*> bySerial;
   std::map<unsigned, std::vector<SccsDelta*>> children;  // by predecessor serial, increasing serial
@@ -61,6 +65,7 @@ void renumber(const Tree& t, SccsDelta& lowest) {
         n.push_back(branchCount++ + 1);
         n.push_back(1);
       }
+      if (n.size() > kMaxFields) throw TooDeep{};
       child->newNumber = n;
     }
   }
@@ -82,7 +87,11 @@ void assignNumbers(SccsFile& file, const std::string& name, MessageBuffer& msgs)
     for (SccsDelta& d : file.deltas) d.newNumber = d.number;
     return;
   }
-  renumber(t, *lowest);
+  try {
+    renumber(t, *lowest);
+  } catch (const TooDeep&) {
+    msgs.fail(false, "branches nest too deep in SCCS file %s", name.c_str());
+  }
   for (SccsDelta& d : file.deltas)
     if (d.newNumber.empty()) msgs.fail(false, "delta %s of SCCS file %s has no predecessor", d.sid.c_str(), name.c_str());
 }
