@@ -1,0 +1,64 @@
+// The SCCS history file as the importer reads it: the delta table (removed
+// deltas left out), the access list, the flags that matter, the description
+// and the body (the weave), and the archive numbers the deltas get.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "import_support.h"
+
+namespace orv::import {
+
+using RevNumber = std::vector<unsigned>;
+
+struct SccsDelta {
+  std::string sid;
+  RevNumber number;     // the SID's fields
+  RevNumber newNumber;  // the archive's number
+  std::string date;     // in the archive's form
+  std::string user;
+  unsigned serial = 0;
+  unsigned predecessor = 0;
+  std::vector<std::string> mrLines;
+  std::vector<std::string> comments;
+};
+
+// One line of the body: a plain text line, or a control line opening (I, D)
+// or ending (E) the block of a delta serial.
+struct WeaveLine {
+  char kind;  // 'I', 'D', 'E' or 't' (text)
+  unsigned serial = 0;
+  std::string_view text;  // for 't': the line with its line end
+};
+
+struct SccsFile {
+  std::vector<SccsDelta> deltas;  // newest first, as in the file
+  std::vector<std::string> users; // access list, in reverse file order
+  std::string defaultRevision;    // flag d, or empty
+  bool jointEdit = false;         // flag j
+  std::vector<std::string> description;
+  std::vector<WeaveLine> body;
+};
+
+std::string numberText(const RevNumber& n);
+bool isTrunk(const RevNumber& n);
+bool isBranch(const RevNumber& n);
+// Parses "1.2.1.1"; false for an empty field or a non-digit.
+bool parseNumber(std::string_view text, RevNumber& out);
+// Field by field, as decimal numbers; a leading part sorts first.
+bool numberLess(const RevNumber& a, const RevNumber& b);
+
+// Reads the file's text; the body's views point into `text`. Failures end
+// the conversion through msgs with the messages of a damaged file.
+void readSccsFile(std::string_view text, const std::string& name, MessageBuffer& msgs, SccsFile& out);
+
+// Gives every delta its archive number (renumbering when branches exist).
+void assignNumbers(SccsFile& file, const std::string& name, MessageBuffer& msgs);
+
+// The archive text of the whole file.
+void writeArchive(const SccsFile& file, const std::string& workName, bool strictLocks, const std::string& name,
+                  MessageBuffer& msgs, ArchiveOutput& out);
+
+}  // namespace orv::import

@@ -1,0 +1,62 @@
+// Support shared by the importers: the one-conversion-at-a-time guard, the
+// message of the last conversion (errors formatted into 512 bytes, with the
+// system's error text appended for system errors), the archive text writer
+// that doubles '@', the comment leader chosen by a file's extension, the
+// conversion of two-digit-year dates, and the archive file written under a
+// temporary name and put in place only when whole.
+#pragma once
+
+#include <cstdarg>
+#include <string>
+#include <string_view>
+
+#include "fs/replace_file.h"
+
+namespace orv::import {
+
+// Thrown by fail(): ends the conversion with its message.
+struct ImportError {};
+
+// The message of the last conversion, per importer.
+class MessageBuffer {
+ public:
+  // Formats a message (at most 511 characters) and throws ImportError. With
+  // systemError set, ": " and the text of errno (or ": error %d") follow.
+  [[noreturn]] void fail(bool systemError, const char* format, ...) __attribute__((format(printf, 3, 4)));
+  void set(std::string text) { text_ = std::move(text); }
+  const std::string& text() const { return text_; }
+  // The copy-out rule of the importers' error calls (see sccsty32.h).
+  int copyOut(char* buf, int len) const;
+
+ private:
+  std::string text_;
+};
+
+// Archive texts: every '@' written twice.
+void appendAtText(std::string& out, std::string_view text);
+
+// The comment leader for a working file's name, by its extension.
+std::string commentLeader(const std::string& fileName);
+
+// "yy/mm/dd hh:mm:ss" (any non-digits) into the archive's date form: every
+// run separator becomes "."; years 69-99 stay two digits, 00-68 become 20yy.
+// False when the fields are not six numbers.
+bool archiveDate(const std::string& date, const std::string& time, std::string& out);
+
+// The archive file: refused when it exists, written whole under a temporary
+// name and linked in place at the end (which fails if the name has appeared
+// since). The importer's messages name `path`.
+class ArchiveOutput {
+ public:
+  ArchiveOutput(MessageBuffer& msgs, std::string path, bool readOnly);
+  void write(std::string_view text);
+  void commit();
+
+ private:
+  MessageBuffer& msgs_;
+  std::string path_;
+  orv::fs::AtomicFileWriter writer_;
+  std::string pending_;
+};
+
+}  // namespace orv::import
