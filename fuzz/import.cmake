@@ -6,3 +6,8 @@ if(TARGET import_sccs)
   add_test(NAME fuzz_sccs_file_corpus COMMAND fuzz_sccs_file ${sccs_corpus})
   set_tests_properties(fuzz_sccs_file_corpus PROPERTIES LABELS import)
 endif()
+
+# The PVCS importer's reader and writer.
+if(TARGET import_pvcs)
+  orv_add_fuzzer(fuzz_pvcs_file SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_pvcs_file.cpp LIBS import_pvcs)
+endif()

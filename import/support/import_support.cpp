@@ -101,10 +101,10 @@ bool archiveDate(const std::string& date, const std::string& time, std::string& 
   return true;
 }
 
-ArchiveOutput::ArchiveOutput(MessageBuffer& msgs, std::string path, bool readOnly)
-    : msgs_(msgs), path_(std::move(path)) {
+ArchiveOutput::ArchiveOutput(MessageBuffer& msgs, std::string path, bool readOnly, const char* exists)
+    : msgs_(msgs), path_(std::move(path)), exists_(exists) {
   struct stat st {};
-  if (orv::sys::calls().lstat(path_.c_str(), &st) == 0) msgs_.fail(false, "file %s exists already", path_.c_str());
+  if (orv::sys::calls().lstat(path_.c_str(), &st) == 0) msgs_.fail(false, exists_, path_.c_str());
   if (int e = writer_.begin(path_, readOnly ? 0444 : 0666)) {
     errno = e;
     msgs_.fail(true, "unable to open output file %s", path_.c_str());
@@ -125,7 +125,7 @@ void ArchiveOutput::commit() {
   int e = writer_.write(pending_);
   pending_.clear();
   if (!e) e = writer_.commit();
-  if (e == EEXIST) msgs_.fail(false, "file %s exists already", path_.c_str());
+  if (e == EEXIST) msgs_.fail(false, exists_, path_.c_str());
   if (e) {
     errno = e;
     msgs_.fail(true, "unable to write output file %s", path_.c_str());

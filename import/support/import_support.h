@@ -48,7 +48,9 @@ bool archiveDate(const std::string& date, const std::string& time, std::string& 
 // since). The importer's messages name `path`.
 class ArchiveOutput {
  public:
-  ArchiveOutput(MessageBuffer& msgs, std::string path, bool readOnly);
+  // `exists` is the message for an archive that is there already.
+  ArchiveOutput(MessageBuffer& msgs, std::string path, bool readOnly,
+                const char* exists = "file %s exists already");
   void write(std::string_view text);
   void commit();
 
@@ -57,6 +59,7 @@ class ArchiveOutput {
   std::string path_;
   orv::fs::AtomicFileWriter writer_;
   std::string pending_;
+  const char* exists_;
 };
 
 }  // namespace orv::import
