@@ -97,3 +97,22 @@ TEST(UserToolHint, DescriptionElseCommand) {
 
 }  // namespace
 }  // namespace orv::shell
+
+#include "shell/startup_checks.h"
+
+namespace orv::shell {
+namespace {
+
+TEST(StartupChecks, SettingsPathLevelAndSplash) {
+  EXPECT_EQ(settingsFilePath("/home/u/.config/orv"), "/home/u/.config/orv/ORVTY.INI");
+  EXPECT_EQ(settingsFilePath("/"), "/ORVTY.INI");
+  EXPECT_EQ(libraryLevelProblem(37),
+            "Incorrect REVLIB.DLL level.\nNeed level 38, found level 37.\nCheck your system for an "
+            "older version of REVLIB.DLL, and remove it.");
+  EXPECT_FALSE(libraryLevelProblem(38));
+  EXPECT_TRUE(showSplash(""));
+  EXPECT_FALSE(showSplash("a.pj"));
+}
+
+}  // namespace
+}  // namespace orv::shell
