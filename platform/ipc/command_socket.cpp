@@ -163,7 +163,8 @@ bool writeFrame(int fd, std::uint32_t type, std::string_view payload, int timeou
   std::size_t done = 0;
   while (done < bytes.size()) {
     if (!waitFor(fd, POLLOUT, deadline)) return false;
-    ssize_t n = sys::calls().write(fd, bytes.data() + done, bytes.size() - done);
+    // MSG_NOSIGNAL: a peer that went away is an error here, not a SIGPIPE.
+    ssize_t n = sys::calls().send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
     if (n < 0) {
       if (errno == EINTR || errno == EAGAIN) continue;
       return false;

@@ -83,6 +83,7 @@ constexpr SystemCalls kReal{
     .getsockopt = ::getsockopt,
     .poll = ::poll,
     .flock = ::flock,
+    .send = ::send,
 };
 
 SystemCalls g_calls = kReal;

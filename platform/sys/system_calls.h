@@ -92,6 +92,7 @@ struct SystemCalls {
   int (*getsockopt)(int fd, int level, int name, void* value, socklen_t* len);
   int (*poll)(struct pollfd* fds, nfds_t count, int timeoutMs);
   int (*flock)(int fd, int operation);
+  ssize_t (*send)(int fd, const void* data, size_t len, int flags);
 };
 
 // The table in use. Tests may replace entries (preferably through

@@ -139,6 +139,15 @@ TEST(CommandSocket, OversizedOrCutFramesAreDropped) {
   EXPECT_FALSE(writeFrame(b.get(), kFrameExecute, std::string(kMaxPayload + 1, 'x'), kWaitMs));
 }
 
+TEST(CommandSocket, WritingToAPeerThatLeftFailsWithoutASignal) {
+  int sv[2];
+  ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, sv), 0);
+  Fd a(sv[0]);
+  ::close(sv[1]);
+  EXPECT_FALSE(writeFrame(a.get(), kFrameExecute, "About ;", kWaitMs));
+  EXPECT_EQ(errno, EPIPE);
+}
+
 class SocketPathEnv : public ::testing::Test {
  protected:
   void SetUp() override {
