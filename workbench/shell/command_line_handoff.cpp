@@ -38,10 +38,10 @@ std::string handoffPayload(std::string_view cwd, std::string_view commandLine,
 
 std::uint32_t ShellRequestHandler::onHandoff(const std::string& cwd,
                                              const std::string& commandLine,
-                                             const std::string&) {
-  std::vector<std::string> names;
-  for (const auto& n : commandLineNames(commandLine)) names.push_back(resolveAgainst(cwd, n));
-  ui_.post([open = open_, names = std::move(names)] { open(names, true); });
+                                             const std::string& activationToken) {
+  HandedCommandLine handed{{}, true, activationToken};
+  for (const auto& n : commandLineNames(commandLine)) handed.names.push_back(resolveAgainst(cwd, n));
+  ui_.post([open = open_, handed = std::move(handed)] { open(handed); });
   return 0;
 }
 
@@ -55,9 +55,9 @@ std::uint32_t ShellRequestHandler::onExecute(const std::string& text) {
 
 void ShellRequestHandler::postOwnCommandLine(const std::string& cwd,
                                              const std::string& commandLine) {
-  std::vector<std::string> names;
-  for (const auto& n : commandLineNames(commandLine)) names.push_back(resolveAgainst(cwd, n));
-  ui_.post([open = open_, names = std::move(names)] { open(names, false); });
+  HandedCommandLine handed;
+  for (const auto& n : commandLineNames(commandLine)) handed.names.push_back(resolveAgainst(cwd, n));
+  ui_.post([open = open_, handed = std::move(handed)] { open(handed); });
 }
 
 bool sendHandoff(int fd, std::string_view cwd, std::string_view commandLine,

@@ -28,9 +28,14 @@ std::string resolveAgainst(std::string_view dir, std::string_view name);
 std::string handoffPayload(std::string_view cwd, std::string_view commandLine,
                            std::string_view activationToken);
 
-// Opens names already made absolute; fromSecondCopy tells a hand-off from
-// the first copy's own command line. An empty list only raises the window.
-using OpenNames = std::function<void(const std::vector<std::string>& names, bool fromSecondCopy)>;
+// A command line to open, its names already made absolute. An empty list
+// only raises the window (with the sender's activation token, when given).
+struct HandedCommandLine {
+  std::vector<std::string> names;
+  bool fromSecondCopy = false;  // false: the first copy's own command line
+  std::string activationToken;
+};
+using OpenNames = std::function<void(const HandedCommandLine&)>;
 
 // The first copy's side of the socket: hand-offs are posted to the main
 // loop, connects check the service, executes go to the command server.

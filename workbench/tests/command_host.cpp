@@ -97,9 +97,9 @@ int serve(ipc::CommandServer& server) {
   HeadlessUi ui;
   LoggingSink sink;
   shell::ExecuteServer executes(sink, nullptr);
-  shell::ShellRequestHandler handler(ui, executes, [](const auto& names, bool) {
-    if (names.empty()) logLine("raise");
-    for (const auto& n : names) logLine("open " + n);
+  shell::ShellRequestHandler handler(ui, executes, [](const shell::HandedCommandLine& h) {
+    if (h.names.empty()) logLine("raise");
+    for (const auto& n : h.names) logLine("open " + n);
   });
   const char* s = sys::calls().getenv("ORVTY_HOST_SECONDS");
   long seconds = s ? std::strtol(s, nullptr, 10) : 60;

@@ -25,19 +25,20 @@ TEST(ShellRequestHandler, HandoffsArePostedEachWithItsOwnNames) {
   ui::testing::ScriptedUi ui;
   NullSink sink;
   ExecuteServer server(sink, nullptr);
-  std::vector<std::pair<std::vector<std::string>, bool>> opened;
-  ShellRequestHandler handler(ui, server, [&](const auto& names, bool second) {
-    opened.emplace_back(names, second);
-  });
+  std::vector<HandedCommandLine> opened;
+  ShellRequestHandler handler(ui, server, [&](const HandedCommandLine& h) { opened.push_back(h); });
   handler.postOwnCommandLine("/w", "own.c");
   EXPECT_EQ(handler.onHandoff("/one", "a.pj b.c", ""), 0u);
   EXPECT_EQ(handler.onHandoff("/two", "", "tok"), 0u);
   EXPECT_TRUE(opened.empty()) << "nothing opens inside the socket handler";
   EXPECT_EQ(ui.runPosted(), 3);
   ASSERT_EQ(opened.size(), 3u);
-  EXPECT_EQ(opened[0], std::make_pair(std::vector<std::string>{"/w/own.c"}, false));
-  EXPECT_EQ(opened[1], std::make_pair(std::vector<std::string>{"/one/a.pj", "/one/b.c"}, true));
-  EXPECT_EQ(opened[2], std::make_pair(std::vector<std::string>{}, true));
+  EXPECT_EQ(opened[0].names, std::vector<std::string>{"/w/own.c"});
+  EXPECT_FALSE(opened[0].fromSecondCopy);
+  EXPECT_EQ(opened[1].names, (std::vector<std::string>{"/one/a.pj", "/one/b.c"}));
+  EXPECT_TRUE(opened[1].fromSecondCopy);
+  EXPECT_TRUE(opened[2].names.empty());
+  EXPECT_EQ(opened[2].activationToken, "tok");
   EXPECT_EQ(handler.onConnect("Revision Server", "anything"), 1u);
   EXPECT_EQ(handler.onConnect("Revision", "System"), 0u);
   EXPECT_EQ(handler.onExecute("About ;"), kExecuteAccepted);
