@@ -9,6 +9,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <stdio.h>  // renameat2
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace orv::sys {
@@ -74,6 +75,15 @@ constexpr SystemCalls kReal{
     .endgrent = ::endgrent,
     .linkat = ::linkat,
     .kill = ::kill,
+    .socket = ::socket,
+    .bind = ::bind,
+    .listen = ::listen,
+    .accept4 = ::accept4,
+    .connect = ::connect,
+    .getsockopt = ::getsockopt,
+    .poll = ::poll,
+    .flock = ::flock,
+    .send = ::send,
 };
 
 SystemCalls g_calls = kReal;

@@ -21,6 +21,8 @@
 #include <pwd.h>
 #include <string>
 #include <string_view>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -81,6 +83,16 @@ struct SystemCalls {
   // Naming an unnamed file, and asking whether a process lives.
   int (*linkat)(int fromDir, const char* from, int toDir, const char* to, int flags);
   int (*kill)(pid_t pid, int signal);
+  // Local sockets, waiting on descriptors, and whole-file advisory locks.
+  int (*socket)(int domain, int type, int protocol);
+  int (*bind)(int fd, const struct sockaddr* addr, socklen_t len);
+  int (*listen)(int fd, int backlog);
+  int (*accept4)(int fd, struct sockaddr* addr, socklen_t* len, int flags);
+  int (*connect)(int fd, const struct sockaddr* addr, socklen_t len);
+  int (*getsockopt)(int fd, int level, int name, void* value, socklen_t* len);
+  int (*poll)(struct pollfd* fds, nfds_t count, int timeoutMs);
+  int (*flock)(int fd, int operation);
+  ssize_t (*send)(int fd, const void* data, size_t len, int flags);
 };
 
 // The table in use. Tests may replace entries (preferably through

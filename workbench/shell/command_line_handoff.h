@@ -1,0 +1,67 @@
+// Handing a command line from a second copy of the workbench to the first.
+//
+// The second copy sends its working directory and its command line over the
+// command socket and ends. The first copy never opens the names inside the
+// socket handler: it posts the work to its main loop, where the names are
+// split and every relative one is made absolute against the sender's
+// directory. Each hand-off carries its own text, so no hand-off can open an
+// older command line again.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ipc/command_socket.h"
+#include "shell/execute_command.h"
+#include "ui/ui.h"
+
+namespace orv::shell {
+
+// The names of a command line: split at commas, blanks and tabs.
+std::vector<std::string> commandLineNames(std::string_view text);
+// name itself when absolute, else dir and name joined by one '/'.
+std::string resolveAgainst(std::string_view dir, std::string_view name);
+
+// The payload of a hand-off frame.
+std::string handoffPayload(std::string_view cwd, std::string_view commandLine,
+                           std::string_view activationToken);
+
+// A command line to open, its names already made absolute. An empty list
+// only raises the window (with the sender's activation token, when given).
+struct HandedCommandLine {
+  std::vector<std::string> names;
+  bool fromSecondCopy = false;  // false: the first copy's own command line
+  std::string activationToken;
+};
+using OpenNames = std::function<void(const HandedCommandLine&)>;
+
+// The first copy's side of the socket: hand-offs are posted to the main
+// loop, connects check the service, executes go to the command server.
+class ShellRequestHandler : public ipc::RequestHandler {
+ public:
+  ShellRequestHandler(ui::Ui& ui, ExecuteServer& server, OpenNames open)
+      : ui_(ui), server_(server), open_(std::move(open)) {}
+
+  std::uint32_t onHandoff(const std::string& cwd, const std::string& commandLine,
+                          const std::string& activationToken) override;
+  std::uint32_t onConnect(const std::string& service, const std::string& topic) override;
+  std::uint32_t onExecute(const std::string& text) override;
+
+  // The first copy's own command line, by the same road.
+  void postOwnCommandLine(const std::string& cwd, const std::string& commandLine);
+
+ private:
+  ui::Ui& ui_;
+  ExecuteServer& server_;
+  OpenNames open_;
+};
+
+// The second copy's side: sends the hand-off over the connected socket and
+// waits for its acknowledgement. False when the running copy did not take it
+// (the caller shows that it could not communicate).
+bool sendHandoff(int fd, std::string_view cwd, std::string_view commandLine,
+                 std::string_view activationToken, int timeoutMs);
+
+}  // namespace orv::shell

@@ -1,0 +1,48 @@
+// The decision table of the token check: which class each kind asks, which
+// kinds let an empty entry pass, and which message a rejection shows.
+#include "shell/token_validator.h"
+
+#include <array>
+
+#include "shell/string_table.h"
+
+namespace orv::shell {
+
+namespace {
+
+struct KindRule {
+  int tokenClass;
+  int fallbackClass;  // asked when the first class fails; 0 for none
+  bool emptyPasses;
+  int messageId;
+};
+
+constexpr std::array<KindRule, 8> kRules = {{
+    {55, 0, true, kStrBadLabel},
+    {53, 0, false, kStrBadRevision},
+    {54, 0, false, kStrBadState},
+    {52, 0, false, kStrBadAuthor},
+    {53, 55, true, kStrBadBranch},
+    {74, 0, true, kStrBadAttribute},
+    {54, 0, true, kStrBadState},
+    {76, 0, true, kStrBadArchivePath},
+}};
+
+constexpr int kInvalidToken = 54;
+
+}  // namespace
+
+Validation validateToken(int kind, const std::string& text, int focusId, const CheckToken& check) {
+  if (focusId == kCancelAllId) return {};
+  if (kind < 0 || kind >= static_cast<int>(kRules.size()))
+    return {true, kStrBadValidatorKind, ui::MessageIcon::error};
+  const KindRule& rule = kRules[static_cast<std::size_t>(kind)];
+  if (text.empty() && rule.emptyPasses) return {};
+  int result = check(rule.tokenClass, text);
+  if (result != 0 && rule.fallbackClass != 0) result = check(rule.fallbackClass, text);
+  if (result == 0) return {};
+  if (result == kInvalidToken) return {false, rule.messageId, ui::MessageIcon::warning};
+  return {false, kStrCannotValidate, ui::MessageIcon::warning};
+}
+
+}  // namespace orv::shell
