@@ -247,6 +247,49 @@ VC_API VcError vcCheckpointLog(int project, const char* revision);
 /* The saved log's text; cut after the last whole line that fits. */
 VC_API VcError vcProjectGetLog(int project, char* buffer, int length);
 
+/* ---- Project members ---- */
+
+/* Member fields by item number on the current member (100-120); 112/113
+ * walk the members by full name, 114/115 by their stored names. */
+VC_API VcError vcGetMember(int project, int item, char* buffer, int length);
+/* Kind (125), rules (126), revision (127), dependency text (128), freeze
+ * (129) and thaw (130) of the current member. */
+VC_API VcError vcSetMember(int project, int item, const char* value);
+VC_API VcError vcAddMember(int project, char kind, const char* name, const char* revision,
+                           const char* rules);
+/* As vcAddMember through a sandbox: a file outside the sandbox's and the
+ * master's trees is placed where location says (-1 cancels: 93); yesNo is
+ * asked before an existing file is overwritten. */
+VC_API VcError vcAddMemberFromSandbox(int project, char kind, const char* name, const char* revision,
+                                      const char* rules, VcLocationFn location, VcYesNoFn yesNo);
+/* A null name means the current member; buffer (may be null) gets the new
+ * full name. */
+VC_API VcError vcRenameMember(int project, const char* oldName, const char* newName, char* buffer,
+                              int length);
+VC_API VcError vcDeleteMember(int project, const char* name);
+/* Makes the named member (or the one at position, counted from 0 in member
+ * order) the current member; the member walk stays where it stood. */
+VC_API VcError vcInProject(int project, const char* name);
+VC_API VcError vcMemberSetPosition(int project, int position);
+/* The member's working file below workDir (null: the project's work
+ * directory). */
+VC_API VcError vcMemberWorkName(int project, const char* member, const char* workDir, char* buffer,
+                                int length);
+/* Opens the member's archive (its `archive` rule, else the archive search);
+ * the archive's name goes to buffer. */
+VC_API VcError vcMemberOpenArchive(int project, const char* member, char* buffer, int length,
+                                   int* archive, int mode);
+
+/* ---- Comparing projects ---- */
+
+/* One difference per vcProjectChanges call: "d<name>" (only in the first),
+ * "a<name>" (only in the second), "m\"<name>\" " followed by "t<k1>;<k2>;",
+ * "r<r1>;<r2>;", "u<u1>;<u2>;" where they differ ("null" for none); 5 when
+ * there are no more. */
+VC_API VcError vcProjectCompareInit(int first, int second, int* compare);
+VC_API VcError vcProjectChanges(int compare, char* buffer, int length);
+VC_API VcError vcProjectCompareDone(int compare);
+
 /* ---- Paths ---- */
 
 VC_API VcError vcPathSame(const char* first, const char* second);
