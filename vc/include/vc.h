@@ -280,7 +280,19 @@ VC_API VcError vcMemberWorkName(int project, const char* member, const char* wor
 VC_API VcError vcMemberOpenArchive(int project, const char* member, char* buffer, int length,
                                    int* archive, int mode);
 
-/* ---- Comparing projects ---- */
+/* ---- Root project, option enumeration, comparing projects ---- */
+
+/* The file named by the option `rootproject`: as given, else found walking
+ * up from the current directory, else in "/"; 30 when the option is not
+ * set, 14 when no such file is found. */
+VC_API VcError vcRootProject(char* buffer, int length);
+/* Hands every option, pair and block of a project's lists (sandbox 128,
+ * "project - local" 64, "project - kel" 72), or with project 0 of the
+ * instance's ("instance - local" 0, "instance - global" 8), to callback as
+ * (kind bits | scope, scope word, keyword, text); kind bits 0x8000 option,
+ * 0x1000/0x2000/0x4000 worktoarch/workmap/autoaction pair, 0x100/0x200/0x400
+ * block head, line and end. A nonzero answer ends the walk and is returned. */
+VC_API VcError vcEnumConfig(int project, VcBlockLineFn callback);
 
 /* One difference per vcProjectChanges call: "d<name>" (only in the first),
  * "a<name>" (only in the second), "m\"<name>\" " followed by "t<k1>;<k2>;",
