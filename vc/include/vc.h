@@ -302,6 +302,30 @@ VC_API VcError vcProjectCompareInit(int first, int second, int* compare);
 VC_API VcError vcProjectChanges(int compare, char* buffer, int length);
 VC_API VcError vcProjectCompareDone(int compare);
 
+/* ---- Project links, reference copies, sandbox variables ---- */
+
+/* Records (or removes) the statement "project <project file>;" in the
+ * archive's extension text; the caller's commit writes it. Nothing is done
+ * while the option vanillarcs is on. */
+VC_API VcError vcAddProjectLink(int project, int archive);
+VC_API VcError vcDropProjectLink(int project, int archive);
+/* Checks a revision out over the master's reference copy target with the
+ * options of projectreferenceflags switched meanwhile; 30 without the option
+ * projectreference. The copy is replaced only when the check-out succeeds. */
+VC_API VcError vcCoProjectReference(int project, int archive, const char* revision, const char* target,
+                                    int flags);
+/* Appends the record of a reference copy (member, file, revision) to the
+ * project's ".use" cache; the Done call closes the cache. */
+VC_API VcError vcAppendReferenceWorkCache(int project, const char* member, const char* file,
+                                          const char* revision);
+VC_API VcError vcDoneAppendReferenceWorkCache(int project);
+/* Offers each variable that a sandbox's member paths or archive rules need
+ * and the sandbox lacks to callback; answers become sandbox options. 5 when
+ * the callback answered -1. */
+VC_API VcError vcSbxVariableReset(int project, VcSandboxVariableFn callback);
+/* vcExpression with the member's rules as its parameters. */
+VC_API VcError vcMemberBindExpression(int project, const char* member, const char* expression);
+
 /* ---- Paths ---- */
 
 VC_API VcError vcPathSame(const char* first, const char* second);

@@ -82,6 +82,10 @@ struct VcProject {
   std::optional<std::list<VcMember>::iterator> currentMember;
   std::optional<std::list<VcMember>::iterator> walkCursor;
 
+  // The master's dependency cache that reference copies are appended to;
+  // -1 while it is not open.
+  int referenceCache = -1;
+
   orv::fs::ShareLock lock;
   ProjectLock lockState = ProjectLock::None;
 

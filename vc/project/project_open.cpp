@@ -303,6 +303,7 @@ CleanupRegistration g_cleanup(&closeAllOf);
 }  // namespace
 
 VcProject::~VcProject() {
+  if (referenceCache >= 0) orv::sys::calls().close(referenceCache);
   if (!revisionCopy.path.empty() || revisionCopy.fd >= 0) removeTemp(nullptr, revisionCopy);
 }
 
