@@ -106,7 +106,7 @@ VcOptionList& variableTarget(VcProject& p) {
   return p.file.options;
 }
 
-// Rule 2: the longest option value that is a leading part of the path, and
+// The longest option value that is a leading part of the path, and
 // the share directory met on the way.
 const VcOption* longestLeadingOption(const VcProject& p, const std::string& path,
                                      std::optional<std::string>& shareDir) {

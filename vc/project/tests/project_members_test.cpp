@@ -141,7 +141,7 @@ TEST(MemberPathRules, LeadingParts) {
 }
 
 TEST_F(ProjectMembersTest, StoredPathsAndTheirVariables) {
-  const int h = open("p.prj", 2, "share=/opt/share\nshared=/opt/share/lib\nEndOptions\n");
+  const int h = open("p.prj", 2, "share=/opt/share\nshared=/opt/share/lib\nroot_var=/elsewhere\nEndOptions\n");
   struct Case {
     std::string file, stored;
   } cases[] = {
@@ -151,6 +151,7 @@ TEST_F(ProjectMembersTest, StoredPathsAndTheirVariables) {
       {"/srv/data-1/z.c", "$(root_srv)/data-1/z.c"},
       {"/srv/q.c", "$(root_srv)/q.c"},           // the variable is made once
       {"/9x/r.c", "$(root_9x)/r.c"},
+      {"/var/k.c", "$(root_var_2)/k.c"},          // the name holds another value
   };
   for (const Case& c : cases) {
     ASSERT_EQ(vcAddMember(h, 'f', c.file.c_str(), nullptr, nullptr), 0) << c.file;
@@ -159,6 +160,7 @@ TEST_F(ProjectMembersTest, StoredPathsAndTheirVariables) {
   }
   EXPECT_EQ(option(h, "root_srv"), "/srv");
   EXPECT_EQ(option(h, "root_9x"), "/9x");
+  EXPECT_EQ(option(h, "root_var"), "/elsewhere");
   // A file directly in the root cannot be stored.
   EXPECT_EQ(vcAddMember(h, 'f', "/top.c", nullptr, nullptr), err::kBadArgument);
 }
