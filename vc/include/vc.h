@@ -247,6 +247,85 @@ VC_API VcError vcCheckpointLog(int project, const char* revision);
 /* The saved log's text; cut after the last whole line that fits. */
 VC_API VcError vcProjectGetLog(int project, char* buffer, int length);
 
+/* ---- Project members ---- */
+
+/* Member fields by item number on the current member (100-120); 112/113
+ * walk the members by full name, 114/115 by their stored names. */
+VC_API VcError vcGetMember(int project, int item, char* buffer, int length);
+/* Kind (125), rules (126), revision (127), dependency text (128), freeze
+ * (129) and thaw (130) of the current member. */
+VC_API VcError vcSetMember(int project, int item, const char* value);
+VC_API VcError vcAddMember(int project, char kind, const char* name, const char* revision,
+                           const char* rules);
+/* As vcAddMember through a sandbox: a file outside the sandbox's and the
+ * master's trees is placed where location says (-1 cancels: 93); yesNo is
+ * asked before an existing file is overwritten. */
+VC_API VcError vcAddMemberFromSandbox(int project, char kind, const char* name, const char* revision,
+                                      const char* rules, VcLocationFn location, VcYesNoFn yesNo);
+/* A null name means the current member; buffer (may be null) gets the new
+ * full name. */
+VC_API VcError vcRenameMember(int project, const char* oldName, const char* newName, char* buffer,
+                              int length);
+VC_API VcError vcDeleteMember(int project, const char* name);
+/* Makes the named member (or the one at position, counted from 0 in member
+ * order) the current member; the member walk stays where it stood. */
+VC_API VcError vcInProject(int project, const char* name);
+VC_API VcError vcMemberSetPosition(int project, int position);
+/* The member's working file below workDir (null: the project's work
+ * directory). */
+VC_API VcError vcMemberWorkName(int project, const char* member, const char* workDir, char* buffer,
+                                int length);
+/* Opens the member's archive (its `archive` rule, else the archive search);
+ * the archive's name goes to buffer. */
+VC_API VcError vcMemberOpenArchive(int project, const char* member, char* buffer, int length,
+                                   int* archive, int mode);
+
+/* ---- Root project, option enumeration, comparing projects ---- */
+
+/* The file named by the option `rootproject`: as given, else found walking
+ * up from the current directory, else in "/"; 30 when the option is not
+ * set, 14 when no such file is found. */
+VC_API VcError vcRootProject(char* buffer, int length);
+/* Hands every option, pair and block of a project's lists (sandbox 128,
+ * "project - local" 64, "project - kel" 72), or with project 0 of the
+ * instance's ("instance - local" 0, "instance - global" 8), to callback as
+ * (kind bits | scope, scope word, keyword, text); kind bits 0x8000 option,
+ * 0x1000/0x2000/0x4000 worktoarch/workmap/autoaction pair, 0x100/0x200/0x400
+ * block head, line and end. A nonzero answer ends the walk and is returned. */
+VC_API VcError vcEnumConfig(int project, VcBlockLineFn callback);
+
+/* One difference per vcProjectChanges call: "d<name>" (only in the first),
+ * "a<name>" (only in the second), "m\"<name>\" " followed by "t<k1>;<k2>;",
+ * "r<r1>;<r2>;", "u<u1>;<u2>;" where they differ ("null" for none); 5 when
+ * there are no more. */
+VC_API VcError vcProjectCompareInit(int first, int second, int* compare);
+VC_API VcError vcProjectChanges(int compare, char* buffer, int length);
+VC_API VcError vcProjectCompareDone(int compare);
+
+/* ---- Project links, reference copies, sandbox variables ---- */
+
+/* Records (or removes) the statement "project <project file>;" in the
+ * archive's extension text; the caller's commit writes it. Nothing is done
+ * while the option vanillarcs is on. */
+VC_API VcError vcAddProjectLink(int project, int archive);
+VC_API VcError vcDropProjectLink(int project, int archive);
+/* Checks a revision out over the master's reference copy target with the
+ * options of projectreferenceflags switched meanwhile; 30 without the option
+ * projectreference. The copy is replaced only when the check-out succeeds. */
+VC_API VcError vcCoProjectReference(int project, int archive, const char* revision, const char* target,
+                                    int flags);
+/* Appends the record of a reference copy (member, file, revision) to the
+ * project's ".use" cache; the Done call closes the cache. */
+VC_API VcError vcAppendReferenceWorkCache(int project, const char* member, const char* file,
+                                          const char* revision);
+VC_API VcError vcDoneAppendReferenceWorkCache(int project);
+/* Offers each variable that a sandbox's member paths or archive rules need
+ * and the sandbox lacks to callback; answers become sandbox options. 5 when
+ * the callback answered -1. */
+VC_API VcError vcSbxVariableReset(int project, VcSandboxVariableFn callback);
+/* vcExpression with the member's rules as its parameters. */
+VC_API VcError vcMemberBindExpression(int project, const char* member, const char* expression);
+
 /* ---- Paths ---- */
 
 VC_API VcError vcPathSame(const char* first, const char* second);

@@ -36,6 +36,14 @@ inline constexpr std::string_view kMemberKinds = "asif";
 inline constexpr int kRecognisedSandbox = -2;
 inline constexpr int kRecognisedEmpty = -1;
 
+// A member's dependency record: the working file as last accepted (recorded)
+// and as last seen (current), and the revision recorded with it.
+struct VcMemberNode {
+  std::uint32_t recordedSize = 0, recordedSum = 0, recordedTime = 0;
+  std::uint32_t currentSize = 0, currentSum = 0, currentTime = 0;
+  std::optional<std::string> revision;
+};
+
 // One member line.
 struct VcMember {
   std::string directory;  // as written (may begin with "$(name)"); empty when none
@@ -44,6 +52,10 @@ struct VcMember {
   std::optional<std::string> revision;  // none when the field is empty
   std::optional<std::string> rules;     // the rest of the line; none when empty
   std::uint32_t flags = 0;              // kept for the member operations
+  // Kept in memory only, for the member calls.
+  std::string newerRevision;            // a newer revision on the member's line
+  std::string locker;                   // who locks the member revision
+  std::optional<VcMemberNode> node;     // the dependency record, once made
 };
 
 // A project file in memory.

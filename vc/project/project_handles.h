@@ -17,6 +17,7 @@
 #include "fs/file_identity.h"
 #include "fs/share_lock.h"
 
+#include <list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -75,6 +76,15 @@ struct VcProject {
   bool usesChanged = false;       // the use dependencies changed since the last save
   bool usesCache = false;         // the ".use" file is written at the save
   std::vector<VcLogEntry> pending;  // oldest first
+
+  // The member the member calls act on, and where the member walk stands;
+  // list iterators stay valid while other members come and go.
+  std::optional<std::list<VcMember>::iterator> currentMember;
+  std::optional<std::list<VcMember>::iterator> walkCursor;
+
+  // The master's dependency cache that reference copies are appended to;
+  // -1 while it is not open.
+  int referenceCache = -1;
 
   orv::fs::ShareLock lock;
   ProjectLock lockState = ProjectLock::None;

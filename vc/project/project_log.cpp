@@ -13,13 +13,15 @@
 
 namespace vc {
 
-std::string projectLogName(const std::string& projectPath) {
-  const std::size_t separator = projectPath.find_last_of("/\\");
+std::string withExtension(const std::string& path, const std::string& extension) {
+  const std::size_t separator = path.find_last_of("/\\");
   const std::size_t base = separator == std::string::npos ? 0 : separator + 1;
-  const std::size_t dot = projectPath.rfind('.');
-  if (dot == std::string::npos || dot <= base) return projectPath + ".trn";
-  return projectPath.substr(0, dot) + ".trn";
+  const std::size_t dot = path.rfind('.');
+  if (dot == std::string::npos || dot <= base) return path + extension;
+  return path.substr(0, dot) + extension;
 }
+
+std::string projectLogName(const std::string& projectPath) { return withExtension(projectPath, ".trn"); }
 
 std::string projectLogRecord(const VcLogHeader& header, const std::vector<VcLogEntry>& entries) {
   const std::time_t t = static_cast<std::time_t>(seams().now());

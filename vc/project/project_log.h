@@ -31,6 +31,8 @@ struct VcLogHeader {
 // appended when there is none. A name whose only "." is its first character
 // has no extension.
 std::string projectLogName(const std::string& projectPath);
+// The same rule for any extension (".use" for the dependency caches).
+std::string withExtension(const std::string& path, const std::string& extension);
 
 // One record: "+path time revision rev by user" (with " from variant
 // sandbox path" for a variant), then the entries in the order given (oldest

@@ -11,6 +11,7 @@
 // them apart: no instance, may not open, bad arguments, may not create, then
 // what reading the files answers.
 #include "vc/project/project_handles.h"
+#include "vc/project/project_members.h"
 
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"
@@ -200,7 +201,9 @@ int openProject(VcInstance& inst, const char* name, const char* revision, int fl
   if (!handle) return 0;  // only a check: nothing kept, nothing written
   p->handle = ++g_projectSerial;
   *handle = p->handle;
-  inst.work.projects.push_back(p.release());
+  VcProject* opened = p.release();
+  inst.work.projects.push_back(opened);
+  askMemberVariables(inst, *opened);  // the callback may close it again
   return 0;
 }
 
@@ -300,6 +303,7 @@ CleanupRegistration g_cleanup(&closeAllOf);
 }  // namespace
 
 VcProject::~VcProject() {
+  if (referenceCache >= 0) orv::sys::calls().close(referenceCache);
   if (!revisionCopy.path.empty() || revisionCopy.fd >= 0) removeTemp(nullptr, revisionCopy);
 }
 
@@ -387,6 +391,7 @@ VC_API VcError vcCloseProject(int project) {
     VcProject* p = unlinkFrom(inst->work.projects, project);
     if (!p) return fail(*inst, err::kBadProjectHandle);
     forgetCurrent(*inst, p);
+    endComparisonsOf(*inst, *p);
     delete p;
     return 0;
   });
