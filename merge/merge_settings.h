@@ -1,0 +1,58 @@
+// The merge program's settings in "vardel.ini": the view of new comparison
+// windows, the comparison options, the case of chosen file names, the
+// comment texts of saved listings, the line ends of saved files, the colours
+// of the line kinds and the font. Missing or malformed values fall back to
+// their defaults; nothing is written until a setting is saved.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "file_diff.h"
+
+namespace orv::merge {
+
+struct LineColours {
+  bool set = false;
+  long foreground = 0, background = 0;  // colour references: blue high, red low
+};
+
+// The table by colour class (0 normal ... 5 file 2, 6 empty rows, 7 highlight).
+using ColourTable = std::array<LineColours, 8>;
+ColourTable defaultColours();
+
+struct FontSpec {
+  bool system = true;  // the system font (no stored font)
+  std::string face;
+  int height = 0, italic = 0, weight = 0, charSet = 0, pitchAndFamily = 0, width = 0, pointSize = 0;
+};
+// "face,height,italic,weight,charset,pitch,width,points": all eight fields,
+// or the first six (width and points 0); anything else is the system font.
+FontSpec parseFont(const std::string& value);
+std::string formatFont(const FontSpec& font);
+
+struct MergeSettings {
+  int viewMode = 3;
+  bool lineNumbers = true;
+  bool commonLines = true;
+  CompareOptions options;
+  bool preserveFileCase = true;
+  std::string commentBegin = "/*", commentEnd = "*/";
+  int saveFormat = 1;  // 1 CR LF, 2 LF
+  ColourTable colours = defaultColours();
+  FontSpec font;
+};
+
+MergeSettings loadSettings(const std::string& iniPath);
+// Each writes its group; 0 or an errno value.
+int saveViewAndOptions(const std::string& iniPath, const MergeSettings& s);
+int saveComments(const std::string& iniPath, const MergeSettings& s);
+int saveColours(const std::string& iniPath, const MergeSettings& s);  // all six keys
+int saveFont(const std::string& iniPath, const MergeSettings& s);
+// Writes "SaveFileFormat" only when the format changed.
+int saveFormatIfChanged(const std::string& iniPath, int before, int after);
+
+// A chosen file name, lower-cased unless file case is preserved.
+std::string caseAdjusted(const std::string& name, bool preserveFileCase);
+
+}  // namespace orv::merge
