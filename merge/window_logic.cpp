@@ -1,6 +1,7 @@
 // The comparison window's and the program's logic (see window_logic.h).
 #include "window_logic.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "file_diff.h"
@@ -32,6 +33,18 @@ int rowForPercent(int percent, int rows, int visible) {
   if (span <= 1 || percent <= 0) return 0;
   if (percent >= 100) return rows - visible;
   return static_cast<int>(static_cast<long long>(percent) * span / 100);
+}
+
+int rowComingIntoView(ScrollCode code, int top, int visible, int rows, int thumbPosition) {
+  int row = thumbPosition;
+  switch (code) {
+    case ScrollCode::LineUp: row = top - 1; break;
+    case ScrollCode::LineDown: row = top + visible; break;
+    case ScrollCode::PageUp: row = top - visible; break;
+    case ScrollCode::PageDown: row = top + 2 * visible - 1; break;
+    case ScrollCode::Thumb: break;
+  }
+  return std::max(0, std::min(row, rows - 1));
 }
 
 int displayedListId(int viewMode) { return viewMode == 1 ? 106 : viewMode == 2 ? 111 : 105; }

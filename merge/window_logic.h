@@ -23,6 +23,13 @@ int scrollPercent(int top, int rows, int visible);
 // The top row a bar position stands for in a list of R rows with V visible.
 int rowForPercent(int percent, int rows, int visible);
 
+// The row that comes into view after a vertical scroll of a list with
+// `rows` rows, `visible` of them shown from `top` (before the scroll), kept
+// within the rows: line up top - 1, line down top + visible, page up
+// top - visible, page down top + 2 * visible - 1, thumb its position.
+enum class ScrollCode { LineUp, LineDown, PageUp, PageDown, Thumb };
+int rowComingIntoView(ScrollCode code, int top, int visible, int rows, int thumbPosition = 0);
+
 // The list whose scrolling moves the summary in a view mode (0 file 1,
 // 1 file 2, 2 combined, 3 both side by side): 105, 106 or 111.
 int displayedListId(int viewMode);

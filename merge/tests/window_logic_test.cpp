@@ -30,6 +30,13 @@ TEST(WindowLogic, ScrollPercentAndBack) {
   EXPECT_EQ(rowForPercent(50, 5000, 40), 2480);
   EXPECT_EQ(rowForPercent(0, 5000, 40), 0);
   EXPECT_EQ(rowForPercent(50, 10, 20), 0);
+  struct Scroll {
+    ScrollCode code;
+    int top, thumb, row;
+  } scrolls[] = {{ScrollCode::LineUp, 10, 0, 9},    {ScrollCode::LineDown, 10, 0, 30},  {ScrollCode::PageUp, 10, 0, 0},
+                 {ScrollCode::PageDown, 10, 0, 49}, {ScrollCode::PageDown, 90, 0, 99}, {ScrollCode::Thumb, 0, 57, 57},
+                 {ScrollCode::LineUp, 0, 0, 0}};
+  for (const Scroll& s : scrolls) EXPECT_EQ(rowComingIntoView(s.code, s.top, 20, 100, s.thumb), s.row) << s.top;
   EXPECT_EQ(displayedListId(0), 105);
   EXPECT_EQ(displayedListId(3), 105);
   EXPECT_EQ(displayedListId(1), 106);
