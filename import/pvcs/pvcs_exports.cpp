@@ -53,25 +53,7 @@ using namespace orv::import;
 extern "C" {
 
 ORV_PVCS_API int pvcs2rcsFile(int century, const char* pvcsfile, const char* archivedir) {
-  if (g_busy.exchange(true)) {
-    g_msgs.set("DLL in use");
-    return 2;
-  }
-  int rc = 0;
-  g_msgs.set("");
-  try {
-    convert(century != 0, pvcsfile, archivedir);
-  } catch (const ImportError&) {
-    rc = 1;
-  } catch (const std::bad_alloc&) {
-    g_msgs.set("Insufficient memory for operation");
-    rc = 1;
-  } catch (...) {
-    g_msgs.set("internal error");
-    rc = 1;
-  }
-  g_busy.store(false);
-  return rc;
+  return runConversion(g_busy, g_msgs, [&] { convert(century != 0, pvcsfile, archivedir); });
 }
 
 ORV_PVCS_API int pvcs2rcsError(char* buf, int len) { return g_msgs.copyOut(buf, len); }

@@ -70,25 +70,7 @@ extern "C" {
 
 ORV_IMPORT_API int sccs2rcsFile(int /*century*/, int writeprotect, int strictlocks, const char* sccsfile,
                                 const char* archivedir) {
-  if (g_busy.exchange(true)) {
-    g_msgs.set("DLL in use");
-    return 2;
-  }
-  int rc = 0;
-  g_msgs.set("");
-  try {
-    convert(writeprotect != 0, strictlocks != 0, sccsfile, archivedir);
-  } catch (const ImportError&) {
-    rc = 1;
-  } catch (const std::bad_alloc&) {
-    g_msgs.set("Insufficient memory for operation");
-    rc = 1;
-  } catch (...) {
-    g_msgs.set("internal error");
-    rc = 1;
-  }
-  g_busy.store(false);
-  return rc;
+  return runConversion(g_busy, g_msgs, [&] { convert(writeprotect != 0, strictlocks != 0, sccsfile, archivedir); });
 }
 
 ORV_IMPORT_API int sccs2rcsError(char* buf, int len) { return g_msgs.copyOut(buf, len); }

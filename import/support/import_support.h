@@ -6,7 +6,9 @@
 // temporary name and put in place only when whole.
 #pragma once
 
+#include <atomic>
 #include <cstdarg>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -31,6 +33,32 @@ class MessageBuffer {
  private:
   std::string text_;
 };
+
+// Runs one conversion under an importer's busy guard: 2 with "DLL in use"
+// when one is already running, 1 when it ends with a message (or runs out of
+// memory), 0 when it succeeded.
+template <class Convert>
+int runConversion(std::atomic<bool>& busy, MessageBuffer& msgs, Convert&& convert) {
+  if (busy.exchange(true)) {
+    msgs.set("DLL in use");
+    return 2;
+  }
+  int rc = 0;
+  msgs.set("");
+  try {
+    convert();
+  } catch (const ImportError&) {
+    rc = 1;
+  } catch (const std::bad_alloc&) {
+    msgs.set("Insufficient memory for operation");
+    rc = 1;
+  } catch (...) {
+    msgs.set("internal error");
+    rc = 1;
+  }
+  busy.store(false);
+  return rc;
+}
 
 // Archive texts: every '@' written twice.
 void appendAtText(std::string& out, std::string_view text);

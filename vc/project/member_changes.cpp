@@ -218,14 +218,6 @@ int deleteMember(VcInstance& inst, int handle, const char* name) {
   return inst.lastError = 0;
 }
 
-template <class Body>
-int withInstance(Body&& body) {
-  return guarded([&] {
-    VcInstance* inst = currentInstance();
-    return inst ? body(*inst) : err::kBadProjectHandle;
-  });
-}
-
 }  // namespace
 }  // namespace vc
 
@@ -235,25 +227,25 @@ extern "C" {
 
 VC_API VcError vcAddMember(int project, char kind, const char* name, const char* revision,
                            const char* rules) {
-  return withInstance(
+  return withInstance(err::kBadProjectHandle, 
       [&](VcInstance& i) { return addMember(i, project, kind, name, revision, rules, Placement{}); });
 }
 
 VC_API VcError vcAddMemberFromSandbox(int project, char kind, const char* name,
                                       const char* revision, const char* rules, VcLocationFn location,
                                       VcYesNoFn yesNo) {
-  return withInstance([&](VcInstance& i) {
+  return withInstance(err::kBadProjectHandle, [&](VcInstance& i) {
     return addMember(i, project, kind, name, revision, rules, Placement{location, yesNo});
   });
 }
 
 VC_API VcError vcRenameMember(int project, const char* oldName, const char* newName, char* buffer,
                               int length) {
-  return withInstance([&](VcInstance& i) { return renameMember(i, project, oldName, newName, buffer, length); });
+  return withInstance(err::kBadProjectHandle, [&](VcInstance& i) { return renameMember(i, project, oldName, newName, buffer, length); });
 }
 
 VC_API VcError vcDeleteMember(int project, const char* name) {
-  return withInstance([&](VcInstance& i) { return deleteMember(i, project, name); });
+  return withInstance(err::kBadProjectHandle, [&](VcInstance& i) { return deleteMember(i, project, name); });
 }
 
 }  // extern "C"

@@ -266,14 +266,6 @@ int openArchive(VcInstance& inst, int handle, const char* member, char* buf, int
   return rc ? fail(inst, rc) : (inst.lastError = 0);
 }
 
-template <class Body>
-int withInstance(Body&& body) {
-  return guarded([&] {
-    VcInstance* inst = currentInstance();
-    return inst ? body(*inst) : err::kBadProjectHandle;
-  });
-}
-
 }  // namespace
 
 std::optional<std::string> memberRule(const VcMember& m, std::string_view name) {
@@ -298,15 +290,15 @@ using namespace vc;
 extern "C" {
 
 VC_API VcError vcGetMember(int project, int item, char* buffer, int length) {
-  return withInstance([&](VcInstance& i) { return getMember(i, project, item, buffer, length); });
+  return withInstance(err::kBadProjectHandle, [&](VcInstance& i) { return getMember(i, project, item, buffer, length); });
 }
 
 VC_API VcError vcSetMember(int project, int item, const char* value) {
-  return withInstance([&](VcInstance& i) { return setMember(i, project, item, value); });
+  return withInstance(err::kBadProjectHandle, [&](VcInstance& i) { return setMember(i, project, item, value); });
 }
 
 VC_API VcError vcInProject(int project, const char* member) {
-  return withInstance([&](VcInstance& i) { return inProject(i, project, member); });
+  return withInstance(err::kBadProjectHandle, [&](VcInstance& i) { return inProject(i, project, member); });
 }
 
 VC_API VcError vcMemberSetPosition(int project, int position) {
@@ -314,17 +306,17 @@ VC_API VcError vcMemberSetPosition(int project, int position) {
     if (VcInstance* inst = currentInstance()) inst->lastError = err::kBadArgument;
     return err::kBadArgument;
   }
-  return withInstance([&](VcInstance& i) { return setPosition(i, project, position); });
+  return withInstance(err::kBadProjectHandle, [&](VcInstance& i) { return setPosition(i, project, position); });
 }
 
 VC_API VcError vcMemberWorkName(int project, const char* member, const char* workDir, char* buffer,
                                 int length) {
-  return withInstance([&](VcInstance& i) { return workName(i, project, member, workDir, buffer, length); });
+  return withInstance(err::kBadProjectHandle, [&](VcInstance& i) { return workName(i, project, member, workDir, buffer, length); });
 }
 
 VC_API VcError vcMemberOpenArchive(int project, const char* member, char* buffer, int length,
                                    int* archive, int mode) {
-  return withInstance(
+  return withInstance(err::kBadProjectHandle, 
       [&](VcInstance& i) { return openArchive(i, project, member, buffer, length, archive, mode); });
 }
 

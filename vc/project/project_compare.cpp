@@ -110,14 +110,6 @@ void dropComparisons(VcInstance& inst) {
 }
 CleanupRegistration g_cleanup(&dropComparisons);
 
-template <class Body>
-int withInstance(Body&& body) {
-  return guarded([&] {
-    VcInstance* inst = currentInstance();
-    return inst ? body(*inst) : err::kBadCaller;
-  });
-}
-
 }  // namespace
 
 void endComparisonsOf(VcInstance& inst, const VcProject& p) {
@@ -141,11 +133,11 @@ using namespace vc;
 extern "C" {
 
 VC_API VcError vcProjectCompareInit(int first, int second, int* compare) {
-  return withInstance([&](VcInstance& i) { return compareInit(i, first, second, compare); });
+  return withInstance(err::kBadCaller, [&](VcInstance& i) { return compareInit(i, first, second, compare); });
 }
 
 VC_API VcError vcProjectChanges(int compare, char* buffer, int length) {
-  return withInstance([&](VcInstance& i) {
+  return withInstance(err::kBadCaller, [&](VcInstance& i) {
     if (!buffer) return fail(i, err::kBadArgument);
     if (length < 2) return fail(i, err::kBufferTooSmall);
     Comparison* c = findComparison(i, compare);
@@ -154,7 +146,7 @@ VC_API VcError vcProjectChanges(int compare, char* buffer, int length) {
 }
 
 VC_API VcError vcProjectCompareDone(int compare) {
-  return withInstance([&](VcInstance& i) {
+  return withInstance(err::kBadCaller, [&](VcInstance& i) {
     if (!findComparison(i, compare)) return fail(i, err::kBadArgument);
     std::erase_if(g_comparisons, [&](const auto& c) { return c->owner == &i && c->handle == compare; });
     return i.lastError = 0;

@@ -12,6 +12,7 @@
 #pragma once
 
 #include "vc/files/temp_files.h"
+#include "vc/instance/instance.h"
 #include "vc/project/project_file.h"
 #include "vc/project/project_log.h"
 #include "fs/file_identity.h"
@@ -118,6 +119,16 @@ VcLogHeader logHeader(VcInstance& inst, const VcProject& p);
 // the instance's current project, for the ProjectName and ProjectRevision
 // keywords; false without a current project.
 bool currentProjectKeywords(VcInstance& inst, std::string& name, std::string& revision);
+
+// Runs an export's body on the calling process's instance; without one the
+// answer is `noInstance`.
+template <class Body>
+int withInstance(int noInstance, Body&& body) {
+  return guarded([&] {
+    VcInstance* inst = currentInstance();
+    return inst ? body(*inst) : noInstance;
+  });
+}
 
 // Adds a log entry when the project's log is on.
 void addLogEntry(VcProject& p, std::string text, std::optional<std::string> second);

@@ -219,14 +219,6 @@ int setProject(VcInstance& inst, int handle, int item, const char* value) {
   return rc ? fail(inst, rc) : 0;
 }
 
-template <class Body>
-int withInstance(Body&& body) {
-  return guarded([&] {
-    VcInstance* inst = currentInstance();
-    return inst ? body(*inst) : err::kBadProjectHandle;
-  });
-}
-
 }  // namespace
 }  // namespace vc
 
@@ -235,11 +227,11 @@ using namespace vc;
 extern "C" {
 
 VC_API VcError vcGetProject(int project, int item, char* buffer, int length) {
-  return withInstance([&](VcInstance& i) { return getProject(i, project, item, buffer, length); });
+  return withInstance(err::kBadProjectHandle, [&](VcInstance& i) { return getProject(i, project, item, buffer, length); });
 }
 
 VC_API VcError vcSetProject(int project, int item, const char* value) {
-  return withInstance([&](VcInstance& i) { return setProject(i, project, item, value); });
+  return withInstance(err::kBadProjectHandle, [&](VcInstance& i) { return setProject(i, project, item, value); });
 }
 
 }  // extern "C"

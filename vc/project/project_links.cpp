@@ -201,14 +201,6 @@ int doneReference(VcInstance& inst, int handle) {
   return rc == 0 ? (inst.lastError = 0) : fail(inst, err::kReferenceCacheAppend, errno);
 }
 
-template <class Body>
-int withInstance(Body&& body) {
-  return guarded([&] {
-    VcInstance* inst = currentInstance();
-    return inst ? body(*inst) : err::kBadProjectHandle;
-  });
-}
-
 }  // namespace
 }  // namespace vc
 
@@ -217,25 +209,25 @@ using namespace vc;
 extern "C" {
 
 VC_API VcError vcAddProjectLink(int project, int archive) {
-  return withInstance([&](VcInstance& i) { return changeLink(i, project, archive, true); });
+  return withInstance(err::kBadProjectHandle, [&](VcInstance& i) { return changeLink(i, project, archive, true); });
 }
 
 VC_API VcError vcDropProjectLink(int project, int archive) {
-  return withInstance([&](VcInstance& i) { return changeLink(i, project, archive, false); });
+  return withInstance(err::kBadProjectHandle, [&](VcInstance& i) { return changeLink(i, project, archive, false); });
 }
 
 VC_API VcError vcCoProjectReference(int project, int archive, const char* revision, const char* target,
                                     int flags) {
-  return withInstance([&](VcInstance& i) { return coProjectReference(i, project, archive, revision, target, flags); });
+  return withInstance(err::kBadProjectHandle, [&](VcInstance& i) { return coProjectReference(i, project, archive, revision, target, flags); });
 }
 
 VC_API VcError vcAppendReferenceWorkCache(int project, const char* member, const char* file,
                                           const char* revision) {
-  return withInstance([&](VcInstance& i) { return appendReference(i, project, member, file, revision); });
+  return withInstance(err::kBadProjectHandle, [&](VcInstance& i) { return appendReference(i, project, member, file, revision); });
 }
 
 VC_API VcError vcDoneAppendReferenceWorkCache(int project) {
-  return withInstance([&](VcInstance& i) { return doneReference(i, project); });
+  return withInstance(err::kBadProjectHandle, [&](VcInstance& i) { return doneReference(i, project); });
 }
 
 }  // extern "C"

@@ -305,15 +305,6 @@ int checkpointLog(VcInstance& inst, int handle, const char* revision) {
   return checkpoint(inst, *p, revision);
 }
 
-// Runs body with the caller's instance; without one, the handle is unknown.
-template <class Body>
-int withInstance(int noInstance, Body&& body) {
-  return guarded([&] {
-    VcInstance* inst = currentInstance();
-    return inst ? body(*inst) : noInstance;
-  });
-}
-
 }  // namespace
 }  // namespace vc
 

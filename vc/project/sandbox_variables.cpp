@@ -120,14 +120,6 @@ int bindExpression(VcInstance& inst, int handle, const char* member, const char*
   return vcExpression(expression, rules.c_str());
 }
 
-template <class Body>
-int withInstance(Body&& body) {
-  return guarded([&] {
-    VcInstance* inst = currentInstance();
-    return inst ? body(*inst) : err::kBadProjectHandle;
-  });
-}
-
 }  // namespace
 }  // namespace vc
 
@@ -136,11 +128,11 @@ using namespace vc;
 extern "C" {
 
 VC_API VcError vcSbxVariableReset(int project, VcSandboxVariableFn callback) {
-  return withInstance([&](VcInstance& i) { return sandboxVariableReset(i, project, callback); });
+  return withInstance(err::kBadProjectHandle, [&](VcInstance& i) { return sandboxVariableReset(i, project, callback); });
 }
 
 VC_API VcError vcMemberBindExpression(int project, const char* member, const char* expression) {
-  return withInstance([&](VcInstance& i) { return bindExpression(i, project, member, expression); });
+  return withInstance(err::kBadProjectHandle, [&](VcInstance& i) { return bindExpression(i, project, member, expression); });
 }
 
 }  // extern "C"

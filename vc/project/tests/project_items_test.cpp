@@ -2,6 +2,7 @@
 // opened directly and through a sandbox, the option walks, the items that
 // change a project (and what a save then writes), freezing and thawing with
 // their permissions and log entries.
+#include "vc/project/tests/project_test_support.h"
 #include "vc/error_codes.h"
 #include "vc/include/vc.h"
 #include "vc/security/permissions.h"
@@ -21,20 +22,7 @@ namespace {
 
 namespace err = vc::err;
 
-std::set<std::string>& denied() {
-  static std::set<std::string> names;
-  return names;
-}
-bool grantedUnlessDenied(vc::VcInstance&, const char* p) { return !denied().count(p); }
-
-std::string readFile(const std::string& path) {
-  std::string text;
-  if (orv::sys::readWholeFile(path, text) != 0) return "<missing>";
-  return text;
-}
-void writeFile(const std::string& path, const std::string& text) {
-  ASSERT_EQ(orv::sys::writeWholeFile(path, text), 0) << path;
-}
+using namespace projecttest;
 
 const std::string kProject =
     "--ORV Project--\n$Revision: 1.4 $\nowner=ann\nNocompress\nworktoarch /w=/a\nEndOptions\n"

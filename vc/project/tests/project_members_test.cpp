@@ -3,6 +3,7 @@
 // paths of new members and their variables, the checks of vcSetMember in
 // their order, the walk apart from the current member, renames and deletes
 // with their log lines read back from the saved log.
+#include "vc/project/tests/project_test_support.h"
 #include "vc/error_codes.h"
 #include "vc/include/vc.h"
 #include "vc/project/project_members.h"
@@ -23,20 +24,7 @@ namespace {
 
 namespace err = vc::err;
 
-std::set<std::string>& denied() {
-  static std::set<std::string> names;
-  return names;
-}
-bool grantedUnlessDenied(vc::VcInstance&, const char* p) { return !denied().count(p); }
-
-std::string readFile(const std::string& path) {
-  std::string text;
-  if (orv::sys::readWholeFile(path, text) != 0) return "<missing>";
-  return text;
-}
-void writeFile(const std::string& path, const std::string& text) {
-  ASSERT_EQ(orv::sys::writeWholeFile(path, text), 0) << path;
-}
+using namespace projecttest;
 
 const std::string kHeader = "--ORV Project--\n$Revision$\n";
 

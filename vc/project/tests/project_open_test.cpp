@@ -2,6 +2,7 @@
 // the refusals, the handles, a sandbox leading to its master (and to a
 // revision of it), the locks' change test against another process, and
 // saves that replace the file whole or not at all.
+#include "vc/project/tests/project_test_support.h"
 #include "vc/error_codes.h"
 #include "vc/include/vc.h"
 #include "vc/instance/instance.h"
@@ -26,20 +27,7 @@ namespace {
 
 namespace err = vc::err;
 
-std::set<std::string>& denied() {
-  static std::set<std::string> names;
-  return names;
-}
-bool grantedUnlessDenied(vc::VcInstance&, const char* p) { return !denied().count(p); }
-
-std::string readFile(const std::string& path) {
-  std::string text;
-  if (orv::sys::readWholeFile(path, text) != 0) return "<missing>";
-  return text;
-}
-void writeFile(const std::string& path, const std::string& text) {
-  ASSERT_EQ(orv::sys::writeWholeFile(path, text), 0) << path;
-}
+using namespace projecttest;
 bool exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
 
 const std::string kTwoMembers =
