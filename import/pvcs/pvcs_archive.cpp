@@ -143,8 +143,11 @@ bool wholeLines(const Node& n) {
 // text (lines, or bytes in a binary archive).
 std::string translate(const Node& n, bool binary) {
   const std::string& older = n.base->text;
+  std::vector<std::size_t> feeds;  // where the older text's lines end
+  for (std::size_t f = older.find('\n'); f != std::string::npos; f = older.find('\n', f + 1)) feeds.push_back(f);
   auto at = [&](std::size_t bytes) {
-    return Position{bytes, static_cast<unsigned long>(std::count(older.begin(), older.begin() + static_cast<long>(bytes), '\n'))};
+    const auto before = std::lower_bound(feeds.begin(), feeds.end(), bytes) - feeds.begin();
+    return Position{bytes, static_cast<unsigned long>(before)};
   };
   auto unit = [&](const Position& p) { return binary ? p.bytes : p.lines; };
   std::string out;

@@ -65,10 +65,29 @@ int readWholeFile(const std::string& path, std::string& out) {
   out.clear();
   const int fd = calls().open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
   if (fd < 0) return errno;
+  // A regular file is read straight into the string, sized as the file is;
+  // whatever it grew by meanwhile is appended after.
   struct stat st {};
-  if (calls().fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-    out.reserve(static_cast<std::size_t>(st.st_size));
-  const int rc = readAll(fd, out);
+  int rc = 0;
+  if (calls().fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    out.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t have = 0;
+    while (have < out.size()) {
+      const ssize_t got = calls().read(fd, out.data() + have, out.size() - have);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) {
+        rc = errno;
+        break;
+      }
+      if (got == 0) break;
+      have += static_cast<std::size_t>(got);
+    }
+    const bool whole = rc == 0 && have == out.size();
+    out.resize(have);
+    if (whole) rc = readAll(fd, out);
+  } else {
+    rc = readAll(fd, out);
+  }
   calls().close(fd);
   if (rc != 0) out.clear();
   return rc;
