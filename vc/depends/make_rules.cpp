@@ -42,7 +42,8 @@ VcUsesNode* ruleNode(VcInstance& inst, VcProject& p, VcMember& m) {
   return m.node;
 }
 
-void appendDependencies(const VcUsesNode& node, int flags, std::string& out, std::size_t& column) {
+void appendDependencies(const VcUsesGraph& graph, const VcUsesNode& node, int flags, std::string& out,
+                        std::size_t& column) {
   // Depth first in list order, each node once, without recursion.
   std::vector<std::pair<const VcUsesNode*, std::size_t>> path{{&node, 0}};
   while (!path.empty()) {
@@ -52,8 +53,8 @@ void appendDependencies(const VcUsesNode& node, int flags, std::string& out, std
       continue;
     }
     VcUsesNode* dep = at->dependencies[index++];
-    if (dep->flags & kNodeVisited) continue;
-    dep->flags |= kNodeVisited;
+    if (graph.visited(*dep)) continue;
+    graph.visit(*dep);
     if ((flags & kDependsAll) || (dep->flags & kNodeMember)) appendWrapped(out, column, dep->name);
     path.emplace_back(dep, 0);
   }
@@ -134,14 +135,14 @@ bool appendMemberRule(VcInstance& inst, VcProject& p, VcMember& m, int flags, st
   if (!node) return false;
   const ExtensionInfo info = extensionInfo(m.name);
   if (!info.known || info.target.empty()) return false;
-  p.uses->clearFlags(kNodeVisited);
-  node->flags |= kNodeVisited;
+  p.uses->beginWalk();
+  p.uses->visit(*node);
   const std::size_t dot = m.name.rfind('.');
   const std::string stem = dot == std::string::npos ? m.name : m.name.substr(0, dot);
   out += stem + "." + info.target + " : ";
   std::size_t column = stem.size() + info.target.size() + 4;
   if (flags & kDependsTemplate) out += memberSourceName(inst, p, m) + " ";
-  appendDependencies(*node, flags, out, column);
+  appendDependencies(*p.uses, *node, flags, out, column);
   out += "\n\n";
   return true;
 }

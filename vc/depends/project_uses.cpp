@@ -58,10 +58,10 @@ std::string nodeCacheName(const VcUsesNode& node) {
   return node.member ? cacheMemberName(*node.member) : quotedField(node.name);
 }
 
-void writeNode(VcUsesNode& start, std::string& out) {
+void writeNode(const VcUsesGraph& graph, VcUsesNode& start, std::string& out) {
   auto emit = [&](VcUsesNode& node) {
-    if (node.flags & kNodeVisited) return false;
-    node.flags |= kNodeVisited;
+    if (graph.visited(node)) return false;
+    graph.visit(node);
     if (node.allZero() && node.dependencies.empty()) return false;
     out += cacheRecordLine(nodeCacheName(node), node);
     char time[16];
@@ -218,10 +218,10 @@ int loadUses(VcInstance& inst, VcProject& p) {
 
 int saveUses(VcInstance& inst, VcProject& p) {
   if (!p.uses || !p.usesCache) return 0;
-  p.uses->clearFlags(kNodeVisited);
+  p.uses->beginWalk();
   std::string out;
   for (VcMember& m : p.file.members)
-    if (m.node) writeNode(*m.node, out);
+    if (m.node) writeNode(*p.uses, *m.node, out);
   if (int e = orv::sys::writeWholeFile(useCacheName(p), out))
     return fail(inst, err::kUseCacheWrite, e);
   p.usesChanged = false;

@@ -193,7 +193,7 @@ void ScanRun::scanFile(VcUsesNode& node, int language) {
     tell("Scanning " + printableName(node));
     if (stop) return;
   }
-  node.flags |= kNodeScanned;
+  graph->markScanned(node);
   if (depth >= kMaxIncludeDepth) return;
   ++depth;
   readLines(node, text, language, directoryPart(node.name));
@@ -225,7 +225,7 @@ Found ScanRun::addFile(VcUsesNode& from, const std::string& name, const std::str
   if (isNew) {
     if (!(flags & 2) && !newer) return Found::Yes;
   } else {
-    if (node->flags & kNodeScanned) return Found::Yes;
+    if (graph->scanned(*node)) return Found::Yes;
     if (!(node->flags & kNodeMember) && !(flags & 2) && !newer) {
       revisit(*node, language);
       return Found::Yes;
@@ -238,12 +238,12 @@ Found ScanRun::addFile(VcUsesNode& from, const std::string& name, const std::str
 // A file not read again keeps its recorded includes; those are looked at
 // in turn, so that a header changed further down is still read.
 void ScanRun::revisit(VcUsesNode& node, int language) {
-  node.flags |= kNodeScanned;
+  graph->markScanned(node);
   if (depth >= kMaxIncludeDepth) return;
   ++depth;
   for (std::size_t i = 0; i < node.dependencies.size() && !stop; ++i) {
     VcUsesNode& dep = *node.dependencies[i];
-    if (dep.flags & kNodeScanned) continue;
+    if (graph->scanned(dep)) continue;
     struct stat st {};
     if (orv::sys::calls().stat(dep.name.c_str(), &st) != 0) continue;
     if ((dep.flags & kNodeMember) || static_cast<std::uint32_t>(st.st_mtime) > dep.recordedTime)
@@ -335,7 +335,7 @@ int findUses(VcInstance& inst, int handle, const char* member, VcStatusFn status
     if (orv::sys::calls().stat(inTree.c_str(), &st) == 0) node = treeNode(inst, *p, m, true);
   }
   takePresentState(inst, *p, m);
-  graph.clearFlags(kNodeScanned);
+  graph.beginScan();
   ScanRun run{inst, handle, p, &graph, graph.generation(), status, flags};
   inst.lastError = 0;
   std::string text;
@@ -348,7 +348,7 @@ int findUses(VcInstance& inst, int handle, const char* member, VcStatusFn status
     run.tell("Scanning " + node->name);
     if (run.stop) return run.stop;
   }
-  node->flags |= kNodeScanned;
+  graph.markScanned(*node);
   run.readLines(*node, text, *language, directoryPart(node->name));
   return run.stop;
 }
@@ -391,12 +391,13 @@ struct AddRun {
 
   // -1 stop, else 0.
   int walk(VcUsesNode& node) {
-    node.flags |= kNodeVisited | kNodeMember;
+    graph->visit(node);
+    node.flags |= kNodeMember;
     // The list may grow while members are added: walk it by position.
     for (std::size_t i = 0; i < node.dependencies.size(); ++i) {
       VcUsesNode* dep = node.dependencies[i];
-      if (dep->flags & (kNodeVisited | kNodeOffered)) continue;
-      dep->flags |= kNodeVisited;
+      if (graph->visited(*dep) || (dep->flags & kNodeOffered)) continue;
+      graph->visit(*dep);
       if (!(dep->flags & kNodeMember)) {
         const std::string path = dep->name;
         const int answer = callback(path.c_str());
@@ -430,7 +431,7 @@ int addUsedFiles(VcInstance& inst, int handle, const char* member, VcUsedFileFn 
   if (int rc = findMember(inst, *p, member, it)) return fail(inst, rc);
   if (!callback) return fail(inst, err::kBadArgument);
   if (!it->node || !p->uses) return inst.lastError = 0;
-  p->uses->clearFlags(kNodeVisited);
+  p->uses->beginWalk();
   p->currentMember = it;
   AddRun run{inst, handle, p, p->uses.get(), p->uses->generation(), callback};
   if (run.walk(*it->node) == -1) return inst.lastError = err::kDone;

@@ -24,7 +24,7 @@ struct EnumRun {
   bool broken = false;
 
   int walk(VcUsesNode& node) {
-    if (node.flags & kNodeVisited) return 0;
+    if (graph->visited(node)) return 0;
     const std::string name = node.name;
     const int answer = callback(name.c_str());
     VcProject* now = nullptr;
@@ -34,7 +34,7 @@ struct EnumRun {
       return answer ? answer : err::kBadProjectHandle;
     }
     if (answer) return answer;
-    node.flags |= kNodeVisited;
+    graph->visit(node);
     for (std::size_t i = 0; i < node.dependencies.size(); ++i) {
       if (walk(*node.dependencies[i])) return broken ? err::kBadProjectHandle : 1;
     }
@@ -50,8 +50,8 @@ int enumUses(VcInstance& inst, int handle, const char* member, VcUsedFileFn call
   if (!callback) return fail(inst, err::kBadArgument);
   VcUsesNode* start = dependencyNode(inst, *p, *it);
   if (!start || start->dependencies.empty()) return fail(inst, err::kDone);
-  p->uses->clearFlags(kNodeVisited);
-  start->flags |= kNodeVisited;
+  p->uses->beginWalk();
+  p->uses->visit(*start);
   EnumRun run{inst, handle, p, p->uses.get(), p->uses->generation(), callback};
   for (std::size_t i = 0; i < start->dependencies.size(); ++i)
     if (int answer = run.walk(*start->dependencies[i])) return inst.lastError = answer;

@@ -66,10 +66,6 @@ void VcUsesGraph::remove(VcUsesNode* node) {
     }
 }
 
-void VcUsesGraph::clearFlags(std::uint32_t bits) {
-  for (auto& [k, node] : nodes_) node->flags &= ~bits;
-}
-
 std::uint32_t byteSum(std::string_view bytes) {
   std::uint32_t sum = 0;
   for (unsigned char c : bytes) sum += c;

@@ -22,11 +22,11 @@ namespace vc {
 
 struct VcMember;
 
-// Node flag bits.
-inline constexpr std::uint32_t kNodeVisited = 1;    // walk mark, cleared before each walk
+// Node flag bits. The walk mark and the "scanned in the running scan" mark
+// are kept apart (below), so that a new walk or scan clears them all at once
+// instead of visiting every node of a large project.
 inline constexpr std::uint32_t kNodeMember = 2;     // stands for a project member
 inline constexpr std::uint32_t kNodeReported = 4;   // an open failure was reported once
-inline constexpr std::uint32_t kNodeScanned = 8;    // scanned during the running scan
 inline constexpr std::uint32_t kNodeOffered = 16;   // offered by vcAddUsedFiles
 inline constexpr std::uint32_t kNodeIncluded = 32;  // reached as an included file
 
@@ -36,6 +36,8 @@ struct VcUsesNode {
   std::uint32_t recordedSize = 0, recordedSum = 0, recordedTime = 0;
   std::uint32_t currentSize = 0, currentSum = 0, currentTime = 0;
   std::uint32_t flags = 0;
+  std::uint64_t walkMark = 0;             // the walk that visited it last
+  std::uint64_t scanMark = 0;             // the scan that read it last
   VcMember* member = nullptr;             // the member it stands for, if any
   std::string name;                       // absolute path
 
@@ -55,8 +57,14 @@ class VcUsesGraph {
   void rename(VcUsesNode* node, const std::string& name);
   // Takes the node out of every dependency list and frees it.
   void remove(VcUsesNode* node);
-  // Clears the given flag bits on every node.
-  void clearFlags(std::uint32_t bits);
+  // Walk marks: a new walk leaves every node unvisited.
+  void beginWalk() { ++walk_; }
+  bool visited(const VcUsesNode& n) const { return n.walkMark == walk_; }
+  void visit(VcUsesNode& n) const { n.walkMark = walk_; }
+  // Scan marks: a new scan leaves every node unread.
+  void beginScan() { ++scan_; }
+  bool scanned(const VcUsesNode& n) const { return n.scanMark == scan_; }
+  void markScanned(VcUsesNode& n) const { n.scanMark = scan_; }
   std::size_t size() const { return nodes_.size(); }
   // Changes whenever a node is freed or renamed: a walk that called out
   // compares it to know that its node pointers still hold.
@@ -64,6 +72,8 @@ class VcUsesGraph {
 
  private:
   std::uint64_t generation_ = 0;
+  std::uint64_t walk_ = 1;
+  std::uint64_t scan_ = 1;
   static std::string key(std::string_view name);
   std::unordered_map<std::string, std::unique_ptr<VcUsesNode>> nodes_;
 };
