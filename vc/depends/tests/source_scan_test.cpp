@@ -270,6 +270,27 @@ TEST_F(SourceScanTest, ResolutionRules) {
   EXPECT_EQ(vcFindUses(h + 50, nullptr, nullptr, 0), err::kBadProjectHandle);
 }
 
+TEST_F(SourceScanTest, IncludePathFromABorlandConfiguration) {
+  put("one/a.h", "\n");
+  put("two/b.h", "\n");
+  put("turboc.cfg", "-w-par\n-I" + path("one") + ";" + path("none") + "\r\n/i" + path("two") + "\n-I\n");
+  put("src/main.c", "#include <a.h>\n#include <b.h>\n");
+  openProject({"bcc_cfg=" + path("turboc.cfg"), "include=" + path("ignored")}, {"$(projectdir)/src/main.c"});
+  ASSERT_EQ(vcInitUses(h), 0);
+  ASSERT_EQ(scan("src/main.c"), 0);
+  EXPECT_TRUE(statusTexts().empty()) << statusTexts()[0];
+  EXPECT_EQ(used("src/main.c"), (std::vector<std::string>{"<dir>/two/b.h", "<dir>/one/a.h"}));
+  vcCloseProject(h);
+  // A configuration file that cannot be read: the call still answers 0,
+  // with 225 as the last error.
+  openProject({"bcc_cfg=" + path("missing.cfg")}, {"$(projectdir)/src/main.c"});
+  vcDoneUses(h);
+  EXPECT_EQ(vcInitUses(h), 0);
+  EXPECT_EQ(vc::currentInstance()->lastError, err::kCannotOpenTurbocCfg);
+  ASSERT_EQ(scan("src/main.c"), 0);
+  EXPECT_EQ(statusTexts().size(), 2u);  // neither header found now
+}
+
 TEST_F(SourceScanTest, SelfIncludingFilesEndTheScan) {
   put("src/loop.h", "#include \"loop.h\"\n#include \"main.c\"\n");
   put("src/main.c", "#include \"main.c\"\n#include \"loop.h\"\n");
@@ -327,6 +348,33 @@ TEST_F(SourceScanTest, AddUsedFiles) {
   vcCloseProject(h);
   openProject({}, {"$(projectdir)/src/main.c"}, 0);
   EXPECT_EQ(vcAddUsedFiles(h, path("src/main.c").c_str(), acceptAll), err::kNotOpenForWrite);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SourceScanTest, ThroughASandboxTheSandboxCopyIsScanned) {
+  put("master/src/main.c", "#include \"a.h\"\n");
+  put("master/src/a.h", "\n");
+  put("sb/src/main.c", "#include \"b.h\"\n");
+  put("sb/src/b.h", "\n");
+  openProject({}, {"$(projectdir)/src/main.c"}, 2, "master/p.prj");
+  vcCloseProject(h);
+  put("sb/my.sbx", "--ORV Project--Sandbox--\nmasterproject=" + path("master/p.prj") + "\n");
+  ASSERT_EQ(vcOpenProject(path("sb/my.sbx").c_str(), 2, &h, 0), 0);
+  ASSERT_EQ(vcInitUses(h), 0);
+  ASSERT_EQ(vcFindUses(h, path("master/src/main.c").c_str(), nullptr, 0), 0);
+  usedNames().clear();
+  ASSERT_EQ(vcEnumUses(h, path("master/src/main.c").c_str(), collectUsed), 0);
+  EXPECT_EQ(usedNames(), (std::vector<std::string>{path("sb/src/b.h")}));
+  ASSERT_EQ(vcWriteDepends(h, path("sb/Makefile").c_str(), nullptr, nullptr, 1), err::kDone);
+  EXPECT_NE(read("sb/Makefile").find("main.obj : " + path("sb/src/b.h") + " \n"), std::string::npos);
+  ASSERT_EQ(vcSaveUses(h), 0);
+  EXPECT_NE(read("sb/my.use"), "<missing>");
+  EXPECT_EQ(read("master/p.use"), "<missing>");
+  EXPECT_EQ(vcDropUses(h, path("master/src/main.c").c_str()), 0);
+  EXPECT_EQ(vcDropUses(h, path("master/src/main.c").c_str()), err::kDone);
 }
 
 }  // namespace
