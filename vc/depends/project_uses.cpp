@@ -220,8 +220,14 @@ int saveUses(VcInstance& inst, VcProject& p) {
   if (!p.uses || !p.usesCache) return 0;
   p.uses->beginWalk();
   std::string out;
-  for (VcMember& m : p.file.members)
-    if (m.node) writeNode(*p.uses, *m.node, out);
+  for (VcMember& m : p.file.members) {
+    if (!m.node) continue;
+    writeNode(*p.uses, *m.node, out);
+    // Through a sandbox, what was scanned is the sandbox's copy: it is kept
+    // too, under its own path.
+    if (p.throughSandbox)
+      if (VcUsesNode* tree = treeNode(inst, p, m, false); tree && tree != m.node) writeNode(*p.uses, *tree, out);
+  }
   if (int e = orv::sys::writeWholeFile(useCacheName(p), out))
     return fail(inst, err::kUseCacheWrite, e);
   p.usesChanged = false;

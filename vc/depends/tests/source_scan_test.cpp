@@ -373,6 +373,12 @@ TEST_F(SourceScanTest, ThroughASandboxTheSandboxCopyIsScanned) {
   ASSERT_EQ(vcSaveUses(h), 0);
   EXPECT_NE(read("sb/my.use"), "<missing>");
   EXPECT_EQ(read("master/p.use"), "<missing>");
+  // The sandbox copy's dependencies come back with the sandbox.
+  vcCloseProject(h);
+  ASSERT_EQ(vcOpenProject(path("sb/my.sbx").c_str(), 2, &h, 0), 0);
+  usedNames().clear();
+  ASSERT_EQ(vcEnumUses(h, path("master/src/main.c").c_str(), collectUsed), 0);
+  EXPECT_EQ(usedNames(), (std::vector<std::string>{path("sb/src/b.h")}));
   EXPECT_EQ(vcDropUses(h, path("master/src/main.c").c_str()), 0);
   EXPECT_EQ(vcDropUses(h, path("master/src/main.c").c_str()), err::kDone);
 }
