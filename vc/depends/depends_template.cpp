@@ -22,6 +22,7 @@
 #include "vc/script/script_context.h"
 #include "platform/sys/system_calls.h"
 
+#include <cctype>
 #include <cstring>
 
 namespace vc {

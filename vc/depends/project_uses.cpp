@@ -185,9 +185,15 @@ std::string cacheRecordLine(const std::string& name, const VcUsesNode& node) {
 }
 
 int loadUses(VcInstance& inst, VcProject& p) {
-  VcUsesGraph& graph = usesOf(inst, p);
+  usesOf(inst, p);
   std::string text;
   if (orv::sys::readWholeFile(useCacheName(p), text) != 0) return 0;  // none yet, or unreadable
+  readUsesText(inst, p, text);
+  return 0;
+}
+
+void readUsesText(VcInstance& inst, VcProject& p, std::string_view text) {
+  VcUsesGraph& graph = usesOf(inst, p);
   VcUsesNode* last = nullptr;
   forEachTextLine(text, [&](std::string_view line) {
     if (!line.empty() && line[0] == '!') {
@@ -213,13 +219,12 @@ int loadUses(VcInstance& inst, VcProject& p) {
     last = node;
     return true;
   });
-  return 0;
 }
 
-int saveUses(VcInstance& inst, VcProject& p) {
-  if (!p.uses || !p.usesCache) return 0;
-  p.uses->beginWalk();
+std::string usesText(VcInstance& inst, VcProject& p) {
   std::string out;
+  if (!p.uses) return out;
+  p.uses->beginWalk();
   for (VcMember& m : p.file.members) {
     if (!m.node) continue;
     writeNode(*p.uses, *m.node, out);
@@ -228,7 +233,12 @@ int saveUses(VcInstance& inst, VcProject& p) {
     if (p.throughSandbox)
       if (VcUsesNode* tree = treeNode(inst, p, m, false); tree && tree != m.node) writeNode(*p.uses, *tree, out);
   }
-  if (int e = orv::sys::writeWholeFile(useCacheName(p), out))
+  return out;
+}
+
+int saveUses(VcInstance& inst, VcProject& p) {
+  if (!p.uses || !p.usesCache) return 0;
+  if (int e = orv::sys::writeWholeFile(useCacheName(p), usesText(inst, p)))
     return fail(inst, err::kUseCacheWrite, e);
   p.usesChanged = false;
   return 0;

@@ -20,6 +20,7 @@
 #include "vc/depends/uses_graph.h"
 
 #include <string>
+#include <string_view>
 
 namespace vc {
 
@@ -64,6 +65,11 @@ std::string cacheRecordLine(const std::string& name, const VcUsesNode& node);
 // Reads the cache into the project's graph (made when missing). 0; a cache
 // that cannot be read leaves the graph with its member nodes only.
 int loadUses(VcInstance& inst, VcProject& p);
+// Reads cache lines into the project's graph: lines that do not fit the
+// form are skipped.
+void readUsesText(VcInstance& inst, VcProject& p, std::string_view text);
+// The cache's text for the project's graph (empty without one).
+std::string usesText(VcInstance& inst, VcProject& p);
 // Writes the cache when the project has a graph and its cache flag is on.
 // 0, or 227 (extra error: the system error).
 int saveUses(VcInstance& inst, VcProject& p);
