@@ -228,8 +228,8 @@ int checkInRevision(OpenArchive& archive, int project, TCiTransferStruct& record
 
   if (declined) {
     // The unchanged file the user declined: only the write lock goes.
+    archive.dropWriteLock();
     archive.setStatus(kReported);
-    vcDropWriteLock(handle);
     return kReported;
   }
   archive.setStatus(result);

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/sys/system_calls.h"
 #include "shell/archive_revisions.h"
@@ -121,7 +120,7 @@ int checkOutRevision(OpenArchive& archive, int project, TCoTransferStruct& recor
     // A writable target is overwritten only when the user agrees.
     Target kind = Target::none;
     if (sys::calls().stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-      if (sys::calls().access(target.c_str(), W_OK) == 0) {
+      if (st.st_mode & 0222) {
         if (record.writableAnswer == kAnswerNoToAll) {
           result = kReported;
           return;
