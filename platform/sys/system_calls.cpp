@@ -30,6 +30,10 @@ int sysRenameExchange(const char* a, const char* b) {
 #endif
 }
 
+int sysUtimens(const char* path, const struct timespec times[2]) {
+  return ::utimensat(AT_FDCWD, path, times, 0);
+}
+
 constexpr SystemCalls kReal{
     .open = sysOpen,
     .close = ::close,
@@ -49,6 +53,7 @@ constexpr SystemCalls kReal{
     .fchmod = ::fchmod,
     .chown = ::chown,
     .fchown = ::fchown,
+    .utimens = sysUtimens,
     .rename = ::rename,
     .renameExchange = sysRenameExchange,
     .link = ::link,

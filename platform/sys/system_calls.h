@@ -49,6 +49,9 @@ struct SystemCalls {
   int (*fchmod)(int fd, mode_t mode);
   int (*chown)(const char* path, uid_t owner, gid_t group);
   int (*fchown)(int fd, uid_t owner, gid_t group);
+  // Sets a file's access and modification times (utimensat on a path,
+  // following links).
+  int (*utimens)(const char* path, const struct timespec times[2]);
   // Names in directories.
   int (*rename)(const char* from, const char* to);
   // Swaps two existing names in one step (Linux renameat2 with

@@ -17,6 +17,16 @@ constexpr std::array kStrings = {
     Entry{0, "Orv Tessalyworkbench"},
     Entry{13, "ORVTY.HLP"},
     Entry{14, "TESSALY.HLP"},
+    Entry{500, "Writable work file %s.\nOverwrite it?"},
+    Entry{501, "File %s is the same as revision %s.\nCheck in anyway?"},
+    Entry{502, "Unable to remove %s.\n%s"},
+    Entry{503, "Label %s is already assigned to revision %s.\nDo you want to delete the existing label "
+               "and move the label to revision %s?"},
+    Entry{512, "Can't find a working file for %s."},
+    Entry{513, "The archive file for %s is inaccessible."},
+    Entry{517, "Missing a username.\nUse Configuration... to set your username."},
+    Entry{518, "You do not have a lock on this revision of archive %s."},
+    Entry{519, "You already have a lock on revision %s of archive %s. Unlock it first."},
     Entry{520, "Illegal Label. Must be alphanumeric characters, leading alphabetic character."},
     Entry{521, "Illegal State. Must be ASCII printing characters (except <space>, <tab>, <; : , @>), "
                "leading alphabetic character."},
@@ -29,16 +39,53 @@ constexpr std::array kStrings = {
                "nonzero leading digit in each sequence)."},
     Entry{526, "Illegal Attribute. Must be one of the following forms:\nVariable\nVariable=Value\n"
                "Variable and Value are alphanumeric characters, leading alphabetic character."},
+    Entry{600, "The archive %s has been updated by another user.\nDo you want to reload it?"},
+    Entry{603, "Failure trying to communicate with the Orv Tessalyworkbench NetWare NLM."},
+    Entry{604, "Access denied by the Orv Tessalyworkbench NetWare NLM."},
+    Entry{605, "Unrecognized NetWare error."},
     Entry{620, "Too many files selected!  Try again with fewer."},
     Entry{676, "Orv Tessalyworkbench Assertion Failure"},
     Entry{677, "Internal error.\nFile %s line %u"},
+    Entry{682, "This revision (%s) of archive %s is currently locked by %s.  Do you want to unlock it?"},
+    Entry{690, "Invalid password. Please re-enter."},
+    Entry{691, "Passwords are not the same."},
+    Entry{692, "Passwords cannot be empty."},
     Entry{727, "Launches"},
     Entry{738, "Could not create directory %s."},
+    Entry{755, "Unable to perform operation.\n%s is encrypted and a valid password was not entered."},
+    Entry{756, "Pre-checkin event for revision %s of archive %s failed.  Checkin operation aborted."},
+    Entry{757, "Pre-checkout event for revision %s of archive %s failed.  Checkout operation aborted."},
     Entry{773, "Illegal validator type."},
     Entry{774, "Unable to validate the contents of the entry field."},
     Entry{776, "Illegal Archive Path. Only '%%v', '%%d', and '%%f' are valid variables."},
+    Entry{777, "Cannot create temporary file %s.\nYou may not have appropriate file permissions in this "
+               "directory, or you may have too many files open."},
+    Entry{782, "Your lock on revision %s of file\r\n   %s\r\nhas been broken by %s\r\nfor the following "
+               "reason:\r\n"},
+    Entry{783, "Lock broken on %s"},
+    Entry{796, "This revision (%s) of archive\n%s\nis currently locked by %s.\n\nYou do not have "
+               "permission to break locks on revisions in this archive.\nContact your system "
+               "administrator, or see Orv Tessalyworkbench\ndocumentation for more information."},
     Entry{797, "Unable to create a temporary file - set the environment variable TMPDIR to point "
                "to the directory where temporary files should be created."},
+    Entry{798, "WARNING!  This operation will permanently delete\nrevision %s from the archive.  The "
+               "deletion is not\nreversible - it will be impossible to restore the\nrevision in the "
+               "future.\n\nAre you sure you want to delete this revision?"},
+    Entry{799, "WARNING!  This operation will permanently delete\nrevision %s from the archive.  The "
+               "deletion is not\nreversible.\n\nThis revision has label(s) associated with it.  They\n"
+               "will be deleted along with the revision.\n\nAre you sure you want to delete this "
+               "revision?"},
+    Entry{820, "Cannot check out revision %s of archive %s."},
+    Entry{821, "Cannot check in revision %s to archive %s."},
+    Entry{826, "Cannot lock revision %s of archive %s because it has state '%s' and you do not have "
+               "permission to lock revisions with that state.\nContact your system administrator, or "
+               "see the Orv Tessalyworkbench documentation for more information."},
+    Entry{828, "Cannot move label '%s' from revision %s to revision %s of archive %s, because you "
+               "do not have permission to delete labels.\nContact your system administrator, or "
+               "see the Orv Tessalyworkbench documentation for more information."},
+    Entry{839, "Archived"},
+    Entry{840, "Non-Archived"},
+    Entry{841, "Subproject"},
     Entry{10001, "Revision Server"},
     Entry{10002, "System"},
     Entry{10003, "CreateArchive"},

@@ -1,0 +1,125 @@
+// Permissions, configuration flags and event-script variables through the
+// revision library's calls.
+#include "shell/library_settings.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+#include "shell/string_table.h"
+#include "vc/include/vc.h"
+
+namespace orv::shell {
+
+namespace {
+
+constexpr unsigned kOptionNo = 1;
+constexpr unsigned kOptionMissing = 2;
+constexpr unsigned kOptionEnforced = 4;
+constexpr unsigned kOptionTemporary = 32;
+
+bool isListSeparator(char c) { return c == ' ' || c == ',' || c == ';' || c == '\t'; }
+
+int g_savedProject = 0;
+int g_savedArchive = 0;
+
+int readHandleItem(int item) {
+  int value = 0;
+  char buffer[sizeof value] = {};
+  if (vcGetSysInfo(item, buffer, sizeof buffer) != 0) return 0;
+  std::memcpy(&value, buffer, sizeof value);
+  return value;
+}
+
+int setTemporary(const char* name, const std::string& value) {
+  if (vcSetConfig(name, value.c_str()) == 0) vcSetConfigFlags(name, kOptionTemporary);
+  return 0;
+}
+
+}  // namespace
+
+bool hasPermission(const char* name) { return vcGetPerm(name) == 0; }
+
+void prefetchPermissions() {
+  static const char* const kNames[] = {
+      "CreateArchive", "OpenArchive",  "ModifyArchive", "CreateProject", "OpenProject",
+      "ModifyProject", "CreateSandbox", "OpenSandbox",  "FreezeProject", "ThawProject",
+      "AddMember",     "RemoveMember", "FreezeMember",  "ThawMember",    "CheckIn",
+      "CheckOut",      "Lock",         "BreakLocks",    "LockStates",    "AddLabel",
+      "DeleteLabel",   "Promote",      "Demote",        "AllowedStates", "DeleteRevision",
+      "Reports",       "ModifySandbox", "Checkpoint",   "EncryptArchive"};
+  for (const char* name : kNames) vcGetPerm(name);
+}
+
+int findWordInList(std::string_view word, std::string_view list) {
+  int index = 0;
+  std::size_t i = 0;
+  while (i < list.size()) {
+    while (i < list.size() && isListSeparator(list[i])) ++i;
+    if (i >= list.size()) break;
+    std::size_t e = i;
+    while (e < list.size() && !isListSeparator(list[e])) ++e;
+    if (list.substr(i, e - i) == word) return index;
+    ++index;
+    i = e;
+  }
+  return -1;
+}
+
+bool isLockableState(std::string_view state) {
+  char value[256] = {};
+  if (vcGetPermValue("LockStates", value, sizeof value) != 0 || value[0] == '\0') return true;
+  return findWordInList(state, value) >= 0;
+}
+
+bool configFlagIsOn(const char* name, int* valueGiven) {
+  if (!name) return false;
+  unsigned flags = 0;
+  if (vcGetConfigFlags(name, &flags) != 0) {
+    if (valueGiven) *valueGiven = 0;
+    return false;
+  }
+  if (valueGiven) *valueGiven = (flags & kOptionEnforced) ? 1 : 0;
+  return (flags & (kOptionNo | kOptionMissing)) == 0;
+}
+
+std::string foldFileNameCase(std::string name) {
+  unsigned flags = 0;
+  if (vcGetConfigFlags("preservefilecase", &flags) != 0 || (flags & kOptionNo) == 0) return name;
+  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return name;
+}
+
+int setWorkFileVariable(const std::string& path) { return setTemporary("workfile", path); }
+
+int setMemberVariables(char memberType, const std::string& referenceFile) {
+  setTemporary("reffile", referenceFile);
+  setTemporary("memtype", std::string(memberTypeName(memberType)));
+  return 0;
+}
+
+std::string_view memberTypeName(char memberType) {
+  switch (memberType) {
+    case 'f': return loadString(kStrMemberNonArchived);
+    case 'a': return loadString(kStrMemberArchived);
+    case 'i': return loadString(kStrMemberSubproject);
+    default: return {};
+  }
+}
+
+void saveLibraryContext() {
+  g_savedProject = readHandleItem(81);
+  g_savedArchive = readHandleItem(82);
+  vcSetSysInfo(52, "0");
+  vcSetSysInfo(77, "0");
+}
+
+void restoreLibraryContext() {
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", g_savedProject);
+  vcSetSysInfo(52, text);
+  std::snprintf(text, sizeof text, "%d", g_savedArchive);
+  vcSetSysInfo(77, text);
+}
+
+}  // namespace orv::shell

@@ -1,0 +1,150 @@
+// A revision library for the workbench's archive tests: one instance per
+// test in a fresh directory, on the security-database double (every
+// permission granted unless a test refuses it), with a settings directory of
+// its own, the signed-in user "alice", and helpers that build archives and read them
+// back through the library's own calls.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <dlfcn.h>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "shell/password_cache.h"
+#include "testing/temp_dir.h"
+#include "ui/testing/scripted_ui.h"
+#include "vc/include/vc.h"
+
+namespace orv::shell::testing {
+
+// The double's test-only calls.
+class KelDouble {
+ public:
+  KelDouble() : lib_(::dlopen(KEL_DOUBLE_PATH, RTLD_NOW | RTLD_LOCAL)) {}
+  ~KelDouble() {
+    if (lib_) ::dlclose(lib_);
+  }
+  void reset() { call<void (*)()>("kelDoubleReset")(); }
+  // Refuses permission in the global scope.
+  void refuse(const char* permission) { answer(permission, 5, nullptr); }
+  // Grants permission with a value.
+  void grantWithValue(const char* permission, const char* value) { answer(permission, 0, value); }
+
+ private:
+  void answer(const char* permission, int result, const char* value) {
+    call<void (*)(const char*, const char*, int, int, const char*)>("kelDoubleSetAnswer")(
+        "", permission, result, 0, value);
+  }
+  template <class F>
+  F call(const char* name) {
+    return reinterpret_cast<F>(::dlsym(lib_, name));
+  }
+  void* lib_;
+};
+
+class ArchiveTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::setenv("ORV_KEL_LIBRARY", KEL_DOUBLE_PATH, 1);
+    ::setenv("ORV_SETTINGS", dir.file("settings").c_str(), 1);
+    ::setenv("LOGNAME", "alice", 1);
+    kel.reset();
+    forgetAllArchivePasswords();
+  }
+  void TearDown() override {
+    if (started_) vcAPIcleanup();
+    forgetAllArchivePasswords();
+  }
+
+  // Starts the library (after the test set the double's answers), with
+  // config as the text of ORVRCS.RC.
+  void start(const std::string& config = "") {
+    ASSERT_EQ(vcAPIinit(), 0);
+    started_ = true;
+    vcSetSysInfo(42, dir.path().c_str());
+    vcSetSysInfo(99, "alice");
+    if (!config.empty()) {
+      const std::string rc = dir.write("ORVRCS.RC", config);
+      ASSERT_EQ(vcReadConfig(rc.c_str()), 0);
+    }
+  }
+
+  std::string work(const std::string& name) const { return dir.file(name); }
+  std::string archiveOf(const std::string& name) const { return dir.file("rcs/" + name); }
+
+  // Makes the archive of work file name with one revision per text (1.1,
+  // 1.2, ...), each checked in by the library directly; the working file is
+  // left holding the last text.
+  void makeArchive(const std::string& name, const std::vector<std::string>& texts,
+                   const char* password = nullptr) {
+    int h = 0;
+    char found[513] = {};
+    dir.write(name, texts.front());
+    const int rc = vcFindArchiveName(work(name).c_str(), found, sizeof found, &h, 6);
+    ASSERT_EQ(rc, 0) << name;
+    if (password) {
+      ASSERT_EQ(vcSetPassword(h, password), 0);
+    }
+    for (const std::string& text : texts) {
+      dir.write(name, text);
+      char rev[64] = {};
+      ASSERT_EQ(vcCiRevision(h, "", work(name).c_str(), 0, rev, sizeof rev), 0) << text;
+    }
+    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+  }
+
+  // A handle of our own on the archive of name, under its write lock.
+  int lockedHandle(const std::string& name) {
+    int h = 0;
+    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 2), 0);
+    return h;
+  }
+
+  std::string archiveBytes(const std::string& name) const { return dir.read("rcs/" + name); }
+
+  // The revision a label names in the archive on disk ("" when none).
+  std::string labelRevision(const std::string& name, const char* label) {
+    int h = 0;
+    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 1), 0);
+    char rev[64] = {};
+    vcGetIdArchiveInfo(h, 14, label, rev, sizeof rev);
+    vcCloseArchive(h);
+    return rev;
+  }
+  // The head revision and the locks ("user rev" entries) on disk.
+  std::string head(const std::string& name) {
+    int h = 0;
+    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 1), 0);
+    char rev[64] = {};
+    vcGetArchiveInfo(h, 8, rev, sizeof rev);
+    vcCloseArchive(h);
+    return rev;
+  }
+  std::vector<std::string> locks(const std::string& name) {
+    int h = 0;
+    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 1), 0);
+    std::vector<std::string> out;
+    char entry[162];
+    while (vcGetArchiveInfo(h, 9, entry, sizeof entry) == 0 && out.size() < 100) out.push_back(entry);
+    vcCloseArchive(h);
+    return out;
+  }
+
+  static mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+  }
+
+  orv::test::TempDir dir{"orv-wbarchive"};
+  KelDouble kel;
+  ui::testing::ScriptedUi ui;
+
+ private:
+  bool started_ = false;
+};
+
+}  // namespace orv::shell::testing

@@ -1,0 +1,74 @@
+// The records that the Check In and Check Out dialogs fill and the shared
+// check-in and check-out core reads: field widths are the widths of the
+// dialogs' edit controls, texts are NUL-terminated. What persists across the
+// files of one run (Cancel All, the answer to the writable-file question)
+// lives here too.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orv::shell {
+
+// A box whose record value is this shows disabled (Check In dialog).
+constexpr std::uint32_t kCheckInBoxDisabled = 12;
+// A box whose record value is this shows disabled (Check Out dialog).
+constexpr std::uint32_t kCheckOutBoxDisabled = 2;
+
+struct TCiTransferStruct {
+  char label[80] = {};          // 122: one label, or several separated by ';'
+  char number[80] = {};         // 124: revision, label or branch; empty: the core chooses
+  char state[40] = {};          // 126
+  char author[40] = {};         // 128
+  std::uint32_t locked = 0;         // 132: lock the new revision
+  std::uint32_t keepWorkFile = 0;   // 134: 1 checks the new revision out again
+  std::uint32_t checkInSame = 0;    // 136: check in an unchanged file all the same
+  std::uint32_t allFiles = 0;       // 138: 1 when the dialog answers for a run of files
+  std::uint32_t updateMember = 0;   // 139
+  std::uint32_t replaceLabel = 0;   // 140: move labels without looking
+  char description[1535] = {};  // 152: the log message, CR LF line ends
+  std::uint32_t callerWord = 0;
+  std::uint32_t cancelAll = 0;
+};
+
+struct TCoTransferStruct {
+  char workFile[512] = {};      // 106: the target when the revision is not locked
+  std::uint32_t defaultRev = 0;     // 117
+  std::uint32_t memberRev = 0;      // 118
+  std::uint32_t revision = 0;       // 114
+  std::uint32_t label = 0;          // 116
+  std::vector<std::string> listData;  // 120: the revision list's lines
+  std::uint32_t locked = 0;           // 134
+  std::uint32_t expandKeywords = 0;   // 135
+  std::uint32_t allFiles = 0;         // 136
+  std::uint32_t updateMember = 0;     // 137
+  std::uint32_t restoreTimestamp = 0; // 138
+  char choice[64] = {};             // the revision or label chosen in the list
+  char checkedOutRevision[64] = {}; // written by the check-out once resolved
+  std::uint32_t lockStateCheck = 0; // the user's LockStates value restricts locking
+  std::uint32_t cancelAll = 0;
+  // The writable-file question's answer across one run: 0 not asked yet,
+  // else the box's answer (6 Yes, 1 Yes to All, 7 No, 3 No to All, 2 Cancel).
+  std::uint8_t writableAnswer = 0;
+  int defaultChoice = -1;           // -1: chosen by the dialog
+};
+
+// Copies text into a record field, cut to fit with its terminator.
+template <std::size_t N>
+void setField(char (&field)[N], std::string_view text) {
+  const std::size_t n = text.size() < N - 1 ? text.size() : N - 1;
+  std::memcpy(field, text.data(), n);
+  field[n] = '\0';
+}
+
+// A field's text up to its terminator (or its whole width without one).
+template <std::size_t N>
+std::string fieldText(const char (&field)[N]) {
+  return std::string(field, strnlen(field, N));
+}
+
+}  // namespace orv::shell
