@@ -1,7 +1,6 @@
 // The exports of libtallier32.so: rptInitialize, rptProjectReport,
 // rptArchiveReport and rptTerminate. No exception leaves them; every
 // failure goes to the caller's message callback and shows in the result.
-#include <cerrno>
 #include <new>
 #include <string>
 

@@ -7,10 +7,8 @@
 // of a known archive adds its own .txr row once.
 #include "report_walk.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstring>
-#include <optional>
 #include <vector>
 
 #include "report_messages.h"

@@ -2,8 +2,7 @@
 """Reads the six report tables of one base path back with the csv module and
 checks them: every row has the column line's number of fields, ids are
 numbers, and the tables join up. Usage: check_tables.py BASE REPORT_TYPE
-[archive] (archive: the tables of archive reports, where every type but 2
-and 3 lists every revision).
+(the type of a project report).
 Prints one line per problem and exits 1 when there is any."""
 import csv
 import sys
@@ -56,8 +55,6 @@ def main():
                 if r["ArchId"] not in archives:
                     problems.append(f"{ext}: unknown archive {r['ArchId']}")
         kind = report_type - 6 if report_type >= 6 else report_type
-        if kind == 1 and sys.argv[3:] == ["archive"]:
-            kind = 0
         if kind in (0, 4, 5):
             for a in tables[".txa"]:
                 revisions = sum(1 for r in tables[".txr"] if r["ArchId"] == a["ArchId"])

@@ -141,11 +141,10 @@ struct ReportTest : ::testing::Test {
   }
 
   // Runs check_tables.py over the tables; its complaints ("" when none).
-  std::string pythonCheck(const std::string& base, int reportType, bool archiveReport = false) const {
+  std::string pythonCheck(const std::string& base, int reportType) const {
     if (std::system("command -v python3 >/dev/null 2>&1") != 0) return "<no python3>";
     const std::string command = "python3 '" + std::string(REPORTER_TEST_DIR) + "/check_tables.py' '" + base +
-                                "' " + std::to_string(reportType) +
-                                (archiveReport ? " archive" : "") + " 2>&1";
+                                "' " + std::to_string(reportType) + " 2>&1";
     std::string out;
     FILE* p = ::popen(command.c_str(), "r");
     if (!p) return "<popen failed>";

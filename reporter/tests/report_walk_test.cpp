@@ -202,7 +202,6 @@ TEST_F(WalkTest, ArchiveReports) {
     EXPECT_EQ(column(".txr", 1), c.revisions) << c.type << " " << c.archive;
     EXPECT_EQ(rows(base, ".txa").size(), 1u);
     EXPECT_EQ(calls().messages, std::vector<std::string>{path(std::string("arc/") + c.archive)});
-    EXPECT_EQ(pythonCheck(base, c.type, true), "");
     rptTerminate(0, r);
     r = nullptr;
   }
@@ -285,7 +284,26 @@ TEST_F(WalkTest, SeveralReportsIntoOneHandle) {
   EXPECT_EQ(pythonCheck(base, 0), "");
 }
 
-// A project that cannot be opened, and one given by its handle.
+// An archive report named by a working file reports the file's archive.
+TEST_F(WalkTest, WorkingFileNameLeadsToItsArchive) {
+  writeFile(path("work.c"), "int x;\n");
+  char archiveName[4096] = "";
+  int a = 0;
+  ASSERT_EQ(vcFindArchiveName(path("work.c").c_str(), archiveName, sizeof archiveName, &a, 4 | 2), 0);
+  char revision[32] = "";
+  ASSERT_EQ(vcCiRevision(a, nullptr, path("work.c").c_str(), 0, revision, sizeof revision), 0);
+  ASSERT_EQ(vcCommitArchive(a, 1), 0);
+  start(0);
+  EXPECT_EQ(rptArchiveReport(path("work.c").c_str(), 0, r), 1);
+  EXPECT_EQ(calls().messages, std::vector<std::string>{archiveName});
+  EXPECT_EQ(column(".txr", 1), std::vector<std::string>{"\"1.1\""});
+  EXPECT_EQ(rptArchiveReport(path("nothing.c").c_str(), 0, r), 0);
+  ASSERT_EQ(errors().size(), 1u);
+  EXPECT_EQ(errors()[0].rfind(path("nothing.c") + ": opening archive\n ", 0), 0u) << errors()[0];
+}
+
+// A project or sub-project that cannot be opened, and a project given by
+// its handle.
 TEST_F(WalkTest, ProjectOpening) {
   start(0);
   EXPECT_EQ(rptProjectReport(path("none.prj").c_str(), 0, r), 0);
@@ -294,10 +312,17 @@ TEST_F(WalkTest, ProjectOpening) {
   // The library's extra error is a system error number: its text follows.
   EXPECT_NE(errors()[0].find("\nNo such file or directory"), std::string::npos) << errors()[0];
 
+  calls() = Calls{};
+  writeFile(path("lost.prj"), "--ORV Project--\n$Revision$\nEndOptions\nnone.prj i  \n");
+  EXPECT_EQ(rptProjectReport(path("lost.prj").c_str(), 0, r), 0);
+  ASSERT_EQ(errors().size(), 1u);
+  EXPECT_EQ(errors()[0].rfind("Opening member sub-project " + path("none.prj") + "\n ", 0), 0u) << errors()[0];
+
+  calls() = Calls{};
   int p = 0;
   ASSERT_EQ(vcOpenProject(path("sub.prj").c_str(), 0, &p, 0), 0);
   EXPECT_EQ(rptProjectReport("sub", p, r), 1);
-  EXPECT_EQ(rows(base, ".txp"), std::vector<std::string>{"1, \"sub\", \"\""});
+  EXPECT_EQ(rows(base, ".txp").back(), "2, \"sub\", \"\"");
   char name[16] = "";
   EXPECT_EQ(vcGetMember(p, 112, name, 1), 4);  // still open
   EXPECT_EQ(vcCloseProject(p), 0);
