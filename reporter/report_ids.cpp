@@ -22,6 +22,15 @@ int IdTable::lookup(std::string_view key, int& id) {
   return id;
 }
 
+void IdTable::forget(std::string_view key) {
+  std::vector<Entry>& chain = chains_[static_cast<std::size_t>(chainOf(key))];
+  for (auto it = chain.begin(); it != chain.end(); ++it)
+    if (it->key == key) {
+      chain.erase(it);
+      return;
+    }
+}
+
 std::string IdTable::projectKey(std::string_view project) {
   std::string key(1, 'p');
   return key.append(project);

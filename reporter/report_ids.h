@@ -17,6 +17,9 @@ class IdTable {
   // holds its number). Throws std::bad_alloc when the key cannot be kept.
   int lookup(std::string_view key, int& id);
 
+  // Takes a key out again (its number is not given out a second time).
+  void forget(std::string_view key);
+
   // The keys of the three kinds. Each starts with its own kind letter, and a
   // revision follows its archive's name after a NUL, which no path holds: a
   // project, an archive and a pair never share a key, whatever the names.

@@ -125,6 +125,10 @@ int writeArchive(rptReport& r, int archive, int& id, const std::string& memberRe
     if (int rc = writeHeaderRow(r, archive, name, id)) {
       if (rc == kWriteFailed) return 0;
       reportError(r, format(text::kReadingHeader, name.c_str()), rc);
+      // An archive without its .txa row has no id to join: its members get
+      // 0, and a later member tries the archive again.
+      r.ids.forget(IdTable::archiveKey(name));
+      id = 0;
       return goOn(r, text::kIncomplete) ? 1 : 0;
     }
     if (int rc = writeAccessRows(r, archive, id)) {

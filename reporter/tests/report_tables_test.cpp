@@ -65,11 +65,14 @@ TEST(IdTableTest, OneSequenceAndDistinctKinds) {
   EXPECT_EQ(id, 2);
   EXPECT_EQ(ids.lookup(IdTable::projectKey("p"), id), 0);
   EXPECT_EQ(id, 1);
+  // A key taken out again gets a new number; the old one is not reused.
+  ids.forget(IdTable::archiveKey("p"));
+  EXPECT_EQ(ids.lookup(IdTable::archiveKey("p"), id), 7);
   // Many keys over the chains: each keeps its number.
   for (int i = 0; i < 5000; ++i) ids.lookup(IdTable::archiveKey("a" + std::to_string(i)), id);
   for (int i = 0; i < 5000; i += 97) {
     EXPECT_EQ(ids.lookup(IdTable::archiveKey("a" + std::to_string(i)), id), 0);
-    EXPECT_EQ(id, 7 + i);
+    EXPECT_EQ(id, 8 + i);
   }
   for (const char* key : {"", "a", "abc", "\xff\xfe"}) {
     const int chain = IdTable::chainOf(key);

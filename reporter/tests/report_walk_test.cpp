@@ -221,6 +221,16 @@ TEST_F(WalkTest, ArchiveReports) {
     rptTerminate(0, r);
     r = nullptr;
   }
+  // Its members in a project join no archive, and each tries it again.
+  writeFile(path("empty.prj"), "--ORV Project--\n$Revision$\nEndOptions\na.c a 1.1 archive=arc/empty.v\n"
+                               "b.c a 1.1 archive=arc/empty.v\n");
+  calls() = Calls{};
+  start(0);
+  EXPECT_EQ(rptProjectReport(path("empty.prj").c_str(), 0, r), 1);
+  EXPECT_EQ(column(".txm", 4), (std::vector<std::string>{"0", "0"}));
+  EXPECT_EQ(questions(), 2);
+  rptTerminate(0, r);
+  r = nullptr;
 
   // The caller's own handle stays open.
   calls() = Calls{};
