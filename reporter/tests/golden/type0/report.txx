@@ -1,0 +1,3 @@
+ArchId, UserId
+3, "alice"
+3, "bob"

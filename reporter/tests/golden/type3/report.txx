@@ -1,0 +1,3 @@
+ArchId, UserId
+4, "alice"
+4, "bob"
