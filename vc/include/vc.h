@@ -280,6 +280,62 @@ VC_API VcError vcMemberWorkName(int project, const char* member, const char* wor
 VC_API VcError vcMemberOpenArchive(int project, const char* member, char* buffer, int length,
                                    int* archive, int mode);
 
+/* ---- Member status ----
+ * Status bits of a member (item 110 of vcGetMember): 0x1 the working file's
+ * byte sum, 0x2 its size, 0x4 its time differ from those recorded; 0x8 no
+ * working file; 0x10 it cannot be read; 0x20 the archive cannot be opened;
+ * 0x40 it is no archive or cannot be read; 0x80 the member revision is not
+ * in it; 0x100 a newer revision is on the member revision's line (item
+ * 117); 0x200 the member revision is locked (item 118); 0x8000 the member
+ * revision differs from the recorded one; 0x10000 encrypted and no
+ * password; 0x20000 inaccessible; 0x40000 not on the access list; 0x80000
+ * no permission to open it. A null member means the current member. */
+VC_API VcError vcMemberWorkChanges(int project, const char* member, const char* workDir);
+/* Accepts the working file as seen; 5 when the member has no record. */
+VC_API VcError vcMemberWorkUpdate(int project, const char* member);
+VC_API VcError vcMemberNewRevision(int project, const char* member, const char* workDir,
+                                   const char* revision);
+VC_API VcError vcMemberRevChanges(int project, const char* member, const char* workDir);
+VC_API VcError vcMemberRevUpdate(int project, const char* member);
+/* Reads the member's archive and sets the archive bits; archive (may be
+ * null) gets the open handle, which the caller closes. */
+VC_API VcError vcMemberArchiveChanges(int project, const char* member, int* archive, int mode);
+/* The archive bits of the current project's current member from an
+ * archive already open. */
+VC_API VcError vcMemberAnyArchiveChanges(int archive);
+
+/* ---- Dependencies ----
+ * The dependency graph of an open project, kept between opens in the
+ * ".use" file beside the project (or its sandbox file). */
+/* Prepares scanning from the options exclude, targetext and the include
+ * path (bcc_cfg, bcc_prj or include). One scanning period at a time per
+ * process, until vcDoneUses. */
+VC_API VcError vcInitUses(int project);
+/* Scans a member's source and the files it includes. flags: 1 report each
+ * scanned file through status, 2 read every file whatever its time. 0, the
+ * status callback's nonzero answer, or 72 for an unknown source language. */
+VC_API VcError vcFindUses(int project, const char* member, VcStatusFn status, int flags);
+/* Offers each used file that is not a member to callback (0 declines, -1
+ * stops, other adds it). 0 nothing added, 75 something added, 5 stopped;
+ * 26 not open for write; 99 frozen. */
+VC_API VcError vcAddUsedFiles(int project, const char* member, VcUsedFileFn callback);
+/* Lists a member's used files depth first; the first nonzero answer ends
+ * the list and is returned; 5 when there is nothing to list. */
+VC_API VcError vcEnumUses(int project, const char* member, VcUsedFileFn callback);
+/* Forgets a member's dependencies; 5 when it has none. */
+VC_API VcError vcDropUses(int project, const char* member);
+/* Writes the ".use" file (227 when it cannot be written). */
+VC_API VcError vcSaveUses(int project);
+/* Frees the project's graph and the scan settings. */
+VC_API VcError vcDoneUses(int project);
+/* Writes make rules for the members: makefile (kept up to the generated-
+ * dependencies marker line) or, with flag 2, template (run through the
+ * script language) into output (null: the makefile). Flag 1 lists every
+ * used file, not only members. Names are written as they are, blanks
+ * included. 0 or 5 (plain form: at least one rule) on success. */
+VC_API VcError vcWriteDepends(int project, const char* makefile, const char* output,
+                              const char* templateFile, int flags);
+
 /* ---- Root project, option enumeration, comparing projects ---- */
 
 /* The file named by the option `rootproject`: as given, else found walking

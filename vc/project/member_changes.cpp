@@ -10,6 +10,7 @@
 // every reference to the member before the record goes.
 #include "vc/project/project_members.h"
 
+#include "vc/depends/project_uses.h"
 #include "vc/error_codes.h"
 #include "vc/files/file_operations.h"
 #include "vc/instance/instance.h"
@@ -34,31 +35,6 @@ void splitStored(const std::string& stored, VcMember& m) {
   const std::size_t slash = stored.rfind('/');
   m.directory = slash == std::string::npos ? std::string() : stored.substr(0, slash);
   m.name = slash == std::string::npos ? stored : stored.substr(slash + 1);
-}
-
-// Takes the working file's present state into a new dependency record.
-void takePresentState(VcInstance& inst, VcProject& p, VcMember& m) {
-  VcMemberNode node;
-  m.flags &= ~0x18u;
-  const std::string work = workMemberName(inst, p, m, nullptr);
-  struct stat st {};
-  if (orv::sys::calls().stat(work.c_str(), &st) == 0) {
-    node.currentSize = static_cast<std::uint32_t>(st.st_size);
-    node.currentTime = static_cast<std::uint32_t>(st.st_mtime);
-    std::string bytes;
-    if (orv::sys::readWholeFile(work, bytes) == 0) {
-      for (unsigned char c : bytes) node.currentSum += c;
-    } else {
-      m.flags |= 0x10;
-      inst.extraError = errno;
-    }
-  } else {
-    m.flags |= 0x8;
-  }
-  node.recordedSize = node.currentSize;
-  node.recordedSum = node.currentSum;
-  node.recordedTime = node.currentTime;
-  m.node = node;
 }
 
 // The refusals every add and rename share for the new name.
@@ -186,6 +162,7 @@ int renameMember(VcInstance& inst, int handle, const char* oldName, const char* 
   if (lookupProject(inst, handle, p)) return fail(inst, err::kBadProjectHandle);
   const std::string oldFull = fullMemberName(inst, *p, *it);
   splitStored(stored, *it);
+  if (it->node && p->uses) p->uses->rename(it->node, fullMemberName(inst, *p, *it));
   reposition(p->file, it);
   p->currentMember = it;
   p->modified = true;
@@ -212,6 +189,7 @@ int deleteMember(VcInstance& inst, int handle, const char* name) {
   if (p->walkCursor == it)
     p->walkCursor = it == p->file.members.begin() ? p->file.members.end() : std::prev(it);
   forgetMemberInComparisons(inst, *p, it);
+  forgetMemberNode(*p, *it);
   p->file.members.erase(it);
   p->modified = true;
   p->usesChanged = true;

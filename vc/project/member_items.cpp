@@ -9,6 +9,7 @@
 // where it stood.
 #include "vc/project/project_members.h"
 
+#include "vc/depends/project_uses.h"
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"
 #include "vc/paths/path_name.h"
@@ -61,7 +62,7 @@ int walkItem(VcInstance& inst, VcProject& p, int item, char* buf, int len) {
 // Items 103 to 109: the member's dependency record.
 int nodeItem(VcInstance& inst, const VcMember& m, int item, char* buf, int len) {
   if (!m.node) return fail(inst, err::kDone);
-  const VcMemberNode& n = *m.node;
+  const VcUsesNode& n = *m.node;
   switch (item) {
     case 103: return intOut(inst, n.recordedSize, buf, len);
     case 104: return intOut(inst, n.recordedSum, buf, len);
@@ -141,11 +142,11 @@ int freezeMember(VcInstance& inst, VcProject& p, VcMember& m, bool on) {
   return 0;
 }
 
-void setDependencyText(VcProject& p, VcMember& m, const char* value) {
-  if (!m.node) m.node.emplace();
-  m.node->revision = value ? std::optional<std::string>(value) : std::nullopt;
+void setDependencyText(VcInstance& inst, VcProject& p, VcMember& m, const char* value) {
+  VcUsesNode* node = memberNode(inst, p, m);
+  node->revision = value ? std::optional<std::string>(value) : std::nullopt;
   p.usesChanged = true;
-  if (m.node->revision != m.revision)
+  if (node->revision != m.revision)
     m.flags |= kMemberRevisionDiffers;
   else
     m.flags &= ~kMemberRevisionDiffers;
@@ -174,7 +175,7 @@ int changeMember(VcInstance& inst, VcProject& p, VcMember& m, int item, const ch
       logChange(inst, p, m, "new-revision", m.revision, was);
       return 0;
     }
-    case 128: setDependencyText(p, m, value); return 0;
+    case 128: setDependencyText(inst, p, m, value); return 0;
     default: return freezeMember(inst, p, m, item == 129);
   }
 }
@@ -243,17 +244,24 @@ int openArchive(VcInstance& inst, int handle, const char* member, char* buf, int
   if (!buf || len < 1) return fail(inst, err::kBadArgument);
   MemberIt it;
   if (int rc = findMember(inst, *p, member, it)) return fail(inst, rc);
+  return openMemberArchive(inst, *p, *it, buf, len, archive, mode);
+}
+
+}  // namespace
+
+int openMemberArchive(VcInstance& inst, VcProject& p, const VcMember& m, char* buf, int len,
+                      int* archive, int mode) {
   int rc = 0;
-  if (std::optional<std::string> rule = memberRule(*it, "archive")) {
-    const std::string name = ruleArchiveName(inst, *p, *rule);
+  if (std::optional<std::string> rule = memberRule(m, "archive")) {
+    const std::string name = ruleArchiveName(inst, p, *rule);
     int opened = 0;
     rc = vcOpenArchive(name.c_str(), &opened, mode);
     if (opened && !archive) vcCloseArchive(opened);
     if (archive) *archive = opened;
     if (int copy = copyResult(&inst, name, buf, len)) return copy;
   } else {
-    CurrentProjectScope current(inst, *p);
-    rc = vcFindArchiveName(fullMemberName(inst, *p, *it).c_str(), buf, len, archive, mode);
+    CurrentProjectScope current(inst, p);
+    rc = vcFindArchiveName(fullMemberName(inst, p, m).c_str(), buf, len, archive, mode);
   }
   VcPasswordFn ask = inst.callbacks.password;
   if (rc == err::kEncryptedFile && archive && *archive && ask) {
@@ -265,8 +273,6 @@ int openArchive(VcInstance& inst, int handle, const char* member, char* buf, int
   }
   return rc ? fail(inst, rc) : (inst.lastError = 0);
 }
-
-}  // namespace
 
 std::optional<std::string> memberRule(const VcMember& m, std::string_view name) {
   if (!m.rules) return std::nullopt;

@@ -76,10 +76,9 @@ int readOptionLines(VcInstance& inst, const std::string& fileName,
   return result;
 }
 
-// One field of a member line from pos: blanks separate fields, a double
-// quote anywhere turns quoting on or off, and inside quotes a doubled quote
-// stands for one. pos ends on the separating blank or at the end.
-std::string takeField(std::string_view line, std::size_t& pos) {
+}  // namespace
+
+std::string takeMemberField(std::string_view line, std::size_t& pos) {
   std::string field;
   bool quoted = false;
   while (pos < line.size()) {
@@ -101,13 +100,15 @@ std::string takeField(std::string_view line, std::size_t& pos) {
   return field;
 }
 
+namespace {
+
 // The member of one member line, or none for a line that names no member.
 std::optional<VcMember> parseMemberLine(std::string_view line) {
   std::string fields[3];
   std::optional<std::string> rules;
   std::size_t pos = 0;
   for (int f = 0; f < 3; ++f) {
-    fields[f] = takeField(line, pos);
+    fields[f] = takeMemberField(line, pos);
     if (pos >= line.size()) break;
     ++pos;  // the separating blank
     if (f == 2) rules = std::string(line.substr(pos));

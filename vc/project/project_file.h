@@ -36,13 +36,7 @@ inline constexpr std::string_view kMemberKinds = "asif";
 inline constexpr int kRecognisedSandbox = -2;
 inline constexpr int kRecognisedEmpty = -1;
 
-// A member's dependency record: the working file as last accepted (recorded)
-// and as last seen (current), and the revision recorded with it.
-struct VcMemberNode {
-  std::uint32_t recordedSize = 0, recordedSum = 0, recordedTime = 0;
-  std::uint32_t currentSize = 0, currentSum = 0, currentTime = 0;
-  std::optional<std::string> revision;
-};
+struct VcUsesNode;
 
 // One member line.
 struct VcMember {
@@ -55,7 +49,7 @@ struct VcMember {
   // Kept in memory only, for the member calls.
   std::string newerRevision;            // a newer revision on the member's line
   std::string locker;                   // who locks the member revision
-  std::optional<VcMemberNode> node;     // the dependency record, once made
+  VcUsesNode* node = nullptr;           // its node in the project's dependency graph
 };
 
 // A project file in memory.
@@ -132,6 +126,11 @@ int writeSandboxFile(VcInstance& inst, const std::string& path, const VcSandboxF
 
 // The written form of one member line (without its line feed).
 std::string memberLine(const VcMember& member);
+
+// One field of a member line from pos: blanks separate fields, double
+// quotes group and a doubled quote inside them stands for one. pos ends on
+// the separating blank or at the end.
+std::string takeMemberField(std::string_view line, std::size_t& pos);
 
 // A name as a member field: wrapped in double quotes, each inner quote
 // doubled, when it holds a blank, a tab or a double quote; else as it is.

@@ -19,6 +19,7 @@
 #include "fs/share_lock.h"
 
 #include <list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,7 @@
 namespace vc {
 
 struct VcInstance;
+class VcUsesGraph;
 
 // Open flags of the project and sandbox opens.
 inline constexpr int kProjectModify = 1;       // 1 and 2 both: for modification
@@ -75,7 +77,8 @@ struct VcProject {
   bool sandboxModified = false;   // the sandbox part changed
   bool logEnabled = true;
   bool usesChanged = false;       // the use dependencies changed since the last save
-  bool usesCache = false;         // the ".use" file is written at the save
+  bool usesCache = true;          // the ".use" file is written at the save
+  std::unique_ptr<VcUsesGraph> uses;  // the dependency graph; null after vcDoneUses
   std::vector<VcLogEntry> pending;  // oldest first
 
   // The member the member calls act on, and where the member walk stands;

@@ -12,6 +12,7 @@
 #include "vc/archive/archive_handles.h"
 #include "vc/archive/plain_texts.h"
 #include "vc/config/option_lookup.h"
+#include "vc/depends/project_uses.h"
 #include "vc/error_codes.h"
 #include "vc/files/temp_files.h"
 #include "vc/instance/instance.h"
@@ -148,30 +149,18 @@ int coProjectReference(VcInstance& inst, int handle, int archive, const char* re
   return rc ? fail(inst, rc) : (inst.lastError = 0);
 }
 
-// A name part of a cache record: quoted when it holds a blank.
-std::string cacheField(const std::string& text) {
-  std::string out;
-  for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return text.find(' ') == std::string::npos ? out : "\"" + out + "\"";
-}
-
+// The cache record of a reference copy: the file's facts (zeros for a
+// file that cannot be read) under the member's name.
 std::string referenceRecord(const VcMember& m, const std::string& file, const char* revision) {
-  std::uint32_t size = 0, sum = 0, time = 0;
-  struct stat st {};
-  if (orv::sys::calls().stat(file.c_str(), &st) == 0) {
-    std::string bytes;
-    if (orv::sys::readWholeFile(file, bytes) == 0) {
-      size = static_cast<std::uint32_t>(st.st_size);
-      time = static_cast<std::uint32_t>(st.st_mtime);
-      for (unsigned char c : bytes) sum += c;
-    }
+  VcUsesNode node;
+  const FileFacts f = fileFacts(file, true);
+  if (!f.statError && !f.readError) {
+    node.recordedSize = f.size;
+    node.recordedTime = f.time;
+    node.recordedSum = f.sum;
   }
-  std::string name = m.directory.empty() || m.directory == "." ? "" : cacheField(m.directory) + "/";
-  char numbers[64];
-  std::snprintf(numbers, sizeof numbers, " %x %x %x", sum, size, time);
-  std::string line = name + cacheField(m.name) + numbers;
-  if (revision && *revision) line += std::string(" ") + revision;
-  return line + "\n";
+  if (revision && *revision) node.revision = revision;
+  return cacheRecordLine(cacheMemberName(m), node);
 }
 
 int appendReference(VcInstance& inst, int handle, const char* member, const char* file, const char* revision) {

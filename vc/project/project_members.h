@@ -83,6 +83,13 @@ void askMemberVariables(VcInstance& inst, VcProject& p);
 // The value of the first setting "name=value" of a member's rules, or none.
 std::optional<std::string> memberRule(const VcMember& m, std::string_view name);
 
+// Opens a member's archive (its `archive` setting, else the archive search
+// over its full name), asking the password callback for an encrypted one
+// when a handle is wanted; the archive's name goes to buf. 0 or the open's
+// code.
+int openMemberArchive(VcInstance& inst, VcProject& p, const VcMember& m, char* buf, int len,
+                      int* archive, int mode);
+
 // True when the rules name "frozen" as one of their settings.
 bool rulesFreeze(const std::optional<std::string>& rules);
 

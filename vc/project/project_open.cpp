@@ -13,6 +13,7 @@
 #include "vc/project/project_handles.h"
 #include "vc/project/project_members.h"
 
+#include "vc/depends/project_uses.h"
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"
 #include "vc/instance/system_info.h"
@@ -204,6 +205,8 @@ int openProject(VcInstance& inst, const char* name, const char* revision, int fl
   VcProject* opened = p.release();
   inst.work.projects.push_back(opened);
   askMemberVariables(inst, *opened);  // the callback may close it again
+  VcProject* still = nullptr;
+  if (lookupProject(inst, *handle, still) == 0) loadUses(inst, *still);
   return 0;
 }
 

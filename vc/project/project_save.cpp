@@ -13,6 +13,7 @@
 #include "vc/project/project_handles.h"
 
 #include "vc/archive/share_lock_codes.h"
+#include "vc/depends/project_uses.h"
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"
 #include "vc/instance/user_name.h"
@@ -150,6 +151,8 @@ int saveProject(VcInstance& inst, VcProject& p) {
     if (int rc = writeProjectPart(inst, p)) return rc;
   if (p.sandboxModified && p.throughSandbox)
     if (int rc = writeSandboxPart(inst, p, p.sandboxPath, p.sandboxIdentity)) return rc;
+  if (p.usesChanged)
+    if (int rc = saveUses(inst, p)) return rc;
   return writePendingLog(inst, p);
 }
 

@@ -1,0 +1,168 @@
+// Make rules of members and vcWriteDepends, which writes them after the
+// generated-dependencies marker of a makefile (or through a template).
+//
+// The makefile is read whole and the new one replaces it whole through a
+// temporary file renamed over it, so a failure leaves the old makefile as
+// it was and no temporary file behind. Only a makefile that does not exist
+// counts as empty; one that cannot be read is never overwritten.
+#include "vc/depends/make_rules.h"
+
+#include "vc/depends/project_uses.h"
+#include "vc/depends/scan_settings.h"
+#include "vc/error_codes.h"
+#include "vc/instance/instance.h"
+#include "vc/paths/instance_path_environment.h"
+#include "vc/project/project_members.h"
+#include "platform/sys/system_calls.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace vc {
+namespace {
+
+constexpr std::string_view kOldMarker =
+    "### ORVRCS generated dependencies follow, do not remove/change this line";
+constexpr std::string_view kMarker =
+    "### ORV TY generated dependencies follow, do not remove/change this line";
+
+bool isMarker(std::string_view line) {
+  return line.substr(0, kMarker.size()) == kMarker || line.substr(0, kOldMarker.size()) == kOldMarker;
+}
+
+// The node a member's rule is made from.
+VcUsesNode* ruleNode(VcInstance& inst, VcProject& p, VcMember& m) {
+  if (!m.node) return nullptr;
+  if (p.throughSandbox) {
+    const std::string inTree = workMemberName(inst, p, m, nullptr);
+    struct stat st {};
+    if (orv::sys::calls().stat(inTree.c_str(), &st) == 0)
+      if (VcUsesNode* tree = p.uses ? p.uses->find(inTree) : nullptr) return tree;
+  }
+  return m.node;
+}
+
+void appendDependencies(const VcUsesNode& node, int flags, std::string& out, std::size_t& column) {
+  // Depth first in list order, each node once, without recursion.
+  std::vector<std::pair<const VcUsesNode*, std::size_t>> path{{&node, 0}};
+  while (!path.empty()) {
+    auto& [at, index] = path.back();
+    if (index >= at->dependencies.size()) {
+      path.pop_back();
+      continue;
+    }
+    VcUsesNode* dep = at->dependencies[index++];
+    if (dep->flags & kNodeVisited) continue;
+    dep->flags |= kNodeVisited;
+    if ((flags & kDependsAll) || (dep->flags & kNodeMember)) appendWrapped(out, column, dep->name);
+    path.emplace_back(dep, 0);
+  }
+}
+
+// Reads the makefile or template; a missing makefile is empty.
+int readInput(VcInstance& inst, const char* makefile, const char* templ, std::string& text) {
+  const bool isMakefile = makefile != nullptr;
+  std::string name;
+  if (int rc = absoluteLibraryName(inst, isMakefile ? makefile : templ, name)) return fail(inst, rc);
+  if (int e = orv::sys::readWholeFile(name, text)) {
+    if (isMakefile && e == ENOENT) {
+      text.clear();
+      return 0;
+    }
+    return fail(inst, err::kCannotOpenWorkFile, e);
+  }
+  return 0;
+}
+
+int writeDepends(VcInstance& inst, int handle, const char* makefile, const char* output,
+                 const char* templ, int flags) {
+  VcProject* p = nullptr;
+  if (int rc = lookupProject(inst, handle, p)) return fail(inst, rc);
+  if ((!output && !makefile) || (!makefile && !templ)) return fail(inst, err::kBadArgument);
+  std::string target;
+  if (int rc = absoluteLibraryName(inst, output ? output : makefile, target)) return fail(inst, rc);
+  std::string input;
+  if (int rc = readInput(inst, makefile, templ, input)) return rc;
+
+  usesOf(inst, *p);
+  std::string out;
+  int answer = 0;
+  if (flags & kDependsTemplate) {
+    answer = expandDependsTemplate(inst, *p, templ ? templ : makefile, input, flags, out);
+    if (answer != 0 && answer != err::kDone && answer != err::kScriptDone) return fail(inst, answer);
+  } else {
+    bool marked = false;
+    forEachTextLine(input, [&](std::string_view line) {
+      out.append(line);
+      out += '\n';
+      marked = isMarker(line);
+      return !marked;
+    });
+    if (!marked) {
+      out += '\n';
+      out.append(kMarker);
+      out += '\n';
+    }
+    answer = appendAllRules(inst, *p, flags, out) > 0 ? err::kDone : 0;
+  }
+  if (int e = orv::sys::writeWholeFile(target, out)) return fail(inst, err::kRenameFailed, e);
+  inst.lastError = answer;
+  return answer;
+}
+
+}  // namespace
+
+void appendWrapped(std::string& out, std::size_t& column, const std::string& name) {
+  if (column + name.size() + 1 >= static_cast<std::size_t>(kWrapColumn)) {
+    out += kWrapText;
+    column = 4;
+  }
+  out += name;
+  out += ' ';
+  column += name.size() + 1;
+}
+
+std::string memberSourceName(VcInstance& inst, VcProject& p, const VcMember& m) {
+  const std::string inTree = workMemberName(inst, p, m, nullptr);
+  struct stat st {};
+  if (orv::sys::calls().stat(inTree.c_str(), &st) == 0) return inTree;
+  return fullMemberName(inst, p, m);
+}
+
+bool appendMemberRule(VcInstance& inst, VcProject& p, VcMember& m, int flags, std::string& out) {
+  VcUsesNode* node = ruleNode(inst, p, m);
+  if (!node) return false;
+  const ExtensionInfo info = extensionInfo(m.name);
+  if (!info.known || info.target.empty()) return false;
+  p.uses->clearFlags(kNodeVisited);
+  node->flags |= kNodeVisited;
+  const std::size_t dot = m.name.rfind('.');
+  const std::string stem = dot == std::string::npos ? m.name : m.name.substr(0, dot);
+  out += stem + "." + info.target + " : ";
+  std::size_t column = stem.size() + info.target.size() + 4;
+  if (flags & kDependsTemplate) out += memberSourceName(inst, p, m) + " ";
+  appendDependencies(*node, flags, out, column);
+  out += "\n\n";
+  return true;
+}
+
+int appendAllRules(VcInstance& inst, VcProject& p, int flags, std::string& out) {
+  int written = 0;
+  for (VcMember& m : p.file.members)
+    if (appendMemberRule(inst, p, m, flags, out)) ++written;
+  return written;
+}
+
+}  // namespace vc
+
+using namespace vc;
+
+extern "C" {
+
+VC_API VcError vcWriteDepends(int project, const char* makefile, const char* output,
+                              const char* templateFile, int flags) {
+  return withInstance(err::kBadProjectHandle,
+                      [&](VcInstance& i) { return writeDepends(i, project, makefile, output, templateFile, flags); });
+}
+
+}  // extern "C"

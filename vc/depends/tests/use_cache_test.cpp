@@ -1,0 +1,158 @@
+// Tests of the ".use" cache: its name beside the project, the written form
+// of a fixture graph read back from a hand-made cache, a round trip (same
+// lines, dependencies reversed), lines the reader skips, the cache flag,
+// vcDropUses, vcDoneUses, and a deleted member that a non-member header
+// included.
+#include "vc/depends/project_uses.h"
+#include "vc/depends/tests/depends_test_support.h"
+#include "vc/error_codes.h"
+#include "vc/project/project_handles.h"
+#include "platform/sys/fault_injection.h"
+
+#include <algorithm>
+#include <sstream>
+
+namespace {
+
+namespace err = vc::err;
+using namespace dependstest;
+
+std::vector<std::string> sortedLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+TEST(UseCacheName, ExtensionReplacedOrAppended) {
+  struct Case {
+    const char* project;
+    const char* cache;
+  };
+  const Case cases[] = {
+      {"/w/p.prj", "/w/p.use"},       {"/w/p", "/w/p.use"},          {"/w/.prj", "/w/.prj.use"},
+      {"/w.d/p", "/w.d/p.use"},       {"/w/p.x.prj", "/w/p.x.use"},
+  };
+  for (const Case& c : cases) {
+    vc::VcProject p;
+    p.path = c.project;
+    EXPECT_EQ(vc::useCacheName(p), c.cache) << c.project;
+  }
+  vc::VcProject s;
+  s.path = "/w/master.prj";
+  s.throughSandbox = true;
+  s.sandboxPath = "/w/mine.sbx";
+  EXPECT_EQ(vc::useCacheName(s), "/w/mine.use");
+}
+
+struct UseCacheTest : DependsTest {};
+
+TEST_F(UseCacheTest, ReadBackAndWrittenAgain) {
+  put("src/main.c", "int main;\n");
+  put("src/a.h", "int a;\n");
+  // The cache of a member src/main.c that includes the member a.h and
+  // c:/inc/defs.h style absolute headers, with lines the reader skips.
+  const std::string cache =
+      "!" + path("stray.h") + " 5\n"                 // a dependency before any record: ignored
+      "$(projectdir)/src/main.c 1a2b 3f 2f6a1c00\n"
+      "!" + path("inc/defs.h") + " 2f69ff00\n"
+      "!$(projectdir)/src/a.h 2f69ff01\n"
+      "three fields only\n"                             // ignored
+      + path("inc/defs.h") + " 99c 40 2f69ff00\n"
+      "!\"" + path("inc/with blank.h") + "\" 7\n"
+      "$(projectdir)/src/a.h 10 6 2f69ff01 1.4\n"
+      "\"" + path("inc/with blank.h") + "\" 1 1 7\n";
+  ASSERT_EQ(orv::sys::writeWholeFile(path("p.use"), cache), 0);
+  openProject({}, {"$(projectdir)/src/a.h", "$(projectdir)/src/main.c"});
+  char text[64] = {};
+  ASSERT_EQ(vcInProject(h, path("src/a.h").c_str()), 0);
+  ASSERT_EQ(vcGetMember(h, 108, text, sizeof text), 0);
+  EXPECT_EQ(std::string(text), "1.4");
+  ASSERT_EQ(vcSaveUses(h), 0);
+  const std::string written = read("p.use");
+  // Member order (a.h before main.c), each member's record, its dependency
+  // lines (reversed by the reading), then depth first what it reaches.
+  EXPECT_EQ(placeholders(written),
+            "$(projectdir)/src/a.h 10 6 2f69ff01 1.4\n"
+            "$(projectdir)/src/main.c 1a2b 3f 2f6a1c00\n"
+            "!$(projectdir)/src/a.h 2f69ff01\n"
+            "!<dir>/inc/defs.h 2f69ff00\n"
+            "<dir>/inc/defs.h 99c 40 2f69ff00\n"
+            "!\"<dir>/inc/with blank.h\" 7\n"
+            "\"<dir>/inc/with blank.h\" 1 1 7\n");
+  // Round trip: the same lines, each list reversed once more.
+  vcCloseProject(h);
+  ASSERT_EQ(vcOpenProject(path("p.prj").c_str(), 2, &h, 0), 0);
+  ASSERT_EQ(vcSaveUses(h), 0);
+  EXPECT_EQ(sortedLines(read("p.use")), sortedLines(written));
+  EXPECT_NE(read("p.use"), written);
+  usedNames().clear();
+  ASSERT_EQ(vcEnumUses(h, path("src/main.c").c_str(), collectUsed), 0);
+  EXPECT_EQ(usedNames(), (std::vector<std::string>{path("inc/defs.h"), path("inc/with blank.h"), path("src/a.h")}));
+}
+
+TEST_F(UseCacheTest, FlagDropDoneAndWriteFailure) {
+  put("src/main.c", "#include \"a.h\"\n");
+  put("src/a.h", "int a;\n");
+  openProject({}, {"$(projectdir)/src/main.c"});
+  ASSERT_EQ(vcInitUses(h), 0);
+  ASSERT_EQ(vcFindUses(h, path("src/main.c").c_str(), nullptr, 0), 0);
+  // The cache flag off: nothing written.
+  ASSERT_EQ(vcSetProject(h, 167, "\0"), 0);
+  ASSERT_EQ(vcSaveUses(h), 0);
+  EXPECT_EQ(read("p.use"), "<missing>");
+  ASSERT_EQ(vcSetProject(h, 167, "\1"), 0);
+  {
+    orv::sys::ScopedFault<&orv::sys::SystemCalls::rename> refused(EACCES, {.pathContains = "p.use"});
+    EXPECT_EQ(vcSaveUses(h), err::kUseCacheWrite);
+    EXPECT_EQ(vcExtraError(), EACCES);
+  }
+  EXPECT_EQ(read("p.use"), "<missing>");
+  // The project save writes the cache when the uses changed.
+  ASSERT_EQ(vcSaveProject(h), 0);
+  EXPECT_NE(read("p.use").find("!" + path("src/a.h")), std::string::npos);
+  char flag[4] = {};
+  ASSERT_EQ(vcGetProject(h, 152, flag, sizeof flag), 0);
+  EXPECT_EQ(flag[0], 0);
+  // vcDropUses forgets the links; a second drop has nothing to drop.
+  EXPECT_EQ(vcDropUses(h, path("src/main.c").c_str()), 0);
+  EXPECT_EQ(vcDropUses(h, path("src/main.c").c_str()), err::kDone);
+  EXPECT_EQ(vcEnumUses(h, path("src/main.c").c_str(), collectUsed), err::kDone);
+  EXPECT_EQ(vcDropUses(h, path("nope.c").c_str()), err::kNotMember);
+  ASSERT_EQ(vcSaveProject(h), 0);
+  EXPECT_EQ(read("p.use").find("!"), std::string::npos);
+  // After vcDoneUses the graph is made again when needed.
+  ASSERT_EQ(vcDoneUses(h), 0);
+  EXPECT_EQ(vcSaveUses(h), 0);
+  EXPECT_EQ(vcEnumUses(h, path("src/main.c").c_str(), collectUsed), err::kDone);
+  EXPECT_EQ(vcFindUses(h, path("src/main.c").c_str(), nullptr, 0), 0);
+  usedNames().clear();
+  EXPECT_EQ(vcEnumUses(h, path("src/main.c").c_str(), collectUsed), 0);
+  EXPECT_EQ(usedNames().size(), 1u);
+  EXPECT_EQ(vcDoneUses(h + 9), err::kBadProjectHandle);
+}
+
+TEST_F(UseCacheTest, DeletedMemberThatAHeaderIncluded) {
+  // A non-member header includes the member b.c; deleting b.c must take
+  // the header's link to it away before its node goes.
+  put("src/b.c", "int b;\n");
+  put("src/h.h", "#include \"b.c\"\n");
+  put("src/main.c", "#include \"h.h\"\n");
+  openProject({}, {"$(projectdir)/src/b.c", "$(projectdir)/src/main.c"});
+  ASSERT_EQ(vcInitUses(h), 0);
+  ASSERT_EQ(vcFindUses(h, path("src/main.c").c_str(), nullptr, 0), 0);
+  ASSERT_EQ(vcDeleteMember(h, path("src/b.c").c_str()), 0);
+  ASSERT_EQ(vcSaveProject(h), 0);
+  EXPECT_EQ(read("p.use").find("b.c"), std::string::npos) << read("p.use");
+  usedNames().clear();
+  ASSERT_EQ(vcEnumUses(h, path("src/main.c").c_str(), collectUsed), 0);
+  EXPECT_EQ(usedNames(), (std::vector<std::string>{path("src/h.h")}));
+  // Renaming a member keeps its record under the new name.
+  ASSERT_EQ(vcRenameMember(h, path("src/main.c").c_str(), path("src/m2.c").c_str(), nullptr, 0), 0);
+  usedNames().clear();
+  EXPECT_EQ(vcEnumUses(h, path("src/m2.c").c_str(), collectUsed), 0);
+  EXPECT_EQ(usedNames().size(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+// The dependency graph's nodes and the file facts they hold.
+#include "vc/depends/uses_graph.h"
+
+#include "platform/sys/system_calls.h"
+
+#include <algorithm>
+#include <cerrno>
+
+namespace vc {
+
+bool VcUsesNode::dependsOn(const VcUsesNode* other) const {
+  return std::find(dependencies.begin(), dependencies.end(), other) != dependencies.end();
+}
+
+std::string VcUsesGraph::key(std::string_view name) {
+  std::string k(name);
+  for (char& c : k) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c == '\\') c = '/';
+  }
+  return k;
+}
+
+VcUsesNode* VcUsesGraph::find(std::string_view name) const {
+  auto it = nodes_.find(key(name));
+  return it == nodes_.end() ? nullptr : it->second.get();
+}
+
+VcUsesNode* VcUsesGraph::obtain(const std::string& name) {
+  auto& slot = nodes_[key(name)];
+  if (!slot) {
+    slot = std::make_unique<VcUsesNode>();
+    slot->name = name;
+  }
+  return slot.get();
+}
+
+void VcUsesGraph::rename(VcUsesNode* node, const std::string& name) {
+  auto old = nodes_.find(key(node->name));
+  if (old == nodes_.end() || old->second.get() != node) return;
+  ++generation_;
+  std::unique_ptr<VcUsesNode> held = std::move(old->second);
+  nodes_.erase(old);
+  held->name = name;
+  auto& slot = nodes_[key(name)];
+  if (slot) {
+    // A node of that name came in through an include: its links now lead
+    // to the member's node.
+    for (auto& [k, other] : nodes_)
+      for (VcUsesNode*& dep : other->dependencies)
+        if (dep == slot.get()) dep = held.get();
+  }
+  slot = std::move(held);
+}
+
+void VcUsesGraph::remove(VcUsesNode* node) {
+  ++generation_;
+  for (auto& [k, other] : nodes_) {
+    auto& deps = other->dependencies;
+    deps.erase(std::remove(deps.begin(), deps.end(), node), deps.end());
+  }
+  for (auto it = nodes_.begin(); it != nodes_.end(); ++it)
+    if (it->second.get() == node) {
+      nodes_.erase(it);
+      return;
+    }
+}
+
+void VcUsesGraph::clearFlags(std::uint32_t bits) {
+  for (auto& [k, node] : nodes_) node->flags &= ~bits;
+}
+
+std::uint32_t byteSum(std::string_view bytes) {
+  std::uint32_t sum = 0;
+  for (unsigned char c : bytes) sum += c;
+  return sum;
+}
+
+FileFacts fileFacts(const std::string& path, bool withSum) {
+  FileFacts f;
+  struct stat st {};
+  if (orv::sys::calls().stat(path.c_str(), &st) != 0) {
+    f.statError = errno ? errno : ENOENT;
+    return f;
+  }
+  f.size = static_cast<std::uint32_t>(st.st_size);
+  f.time = static_cast<std::uint32_t>(st.st_mtime);
+  if (!withSum) return f;
+  std::string bytes;
+  if (int e = orv::sys::readWholeFile(path, bytes))
+    f.readError = e;
+  else
+    f.sum = byteSum(bytes);
+  return f;
+}
+
+}  // namespace vc

@@ -1,0 +1,110 @@
+// The dependency graph of an open project: one node per file (a member's
+// working file, or a file that some scanned file includes) with the file's
+// size, time and byte sum as last scanned (recorded) and as last seen
+// (current), walk and scan flags, and the files it includes.
+//
+// Nodes are found by their absolute path under the path comparison (letter
+// case and "\" against "/" do not matter). A node's dependency list is kept
+// newest first: a new link goes to the front, as the scanner and the cache
+// reader both add them. Removing a node takes every link to it out of every
+// other node first, so no list ever points at a freed node.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace vc {
+
+struct VcMember;
+
+// Node flag bits.
+inline constexpr std::uint32_t kNodeVisited = 1;    // walk mark, cleared before each walk
+inline constexpr std::uint32_t kNodeMember = 2;     // stands for a project member
+inline constexpr std::uint32_t kNodeReported = 4;   // an open failure was reported once
+inline constexpr std::uint32_t kNodeScanned = 8;    // scanned during the running scan
+inline constexpr std::uint32_t kNodeOffered = 16;   // offered by vcAddUsedFiles
+inline constexpr std::uint32_t kNodeIncluded = 32;  // reached as an included file
+
+struct VcUsesNode {
+  std::vector<VcUsesNode*> dependencies;  // newest first
+  std::optional<std::string> revision;    // the member revision recorded with the node
+  std::uint32_t recordedSize = 0, recordedSum = 0, recordedTime = 0;
+  std::uint32_t currentSize = 0, currentSum = 0, currentTime = 0;
+  std::uint32_t flags = 0;
+  VcMember* member = nullptr;             // the member it stands for, if any
+  std::string name;                       // absolute path
+
+  bool dependsOn(const VcUsesNode* other) const;
+  // Puts a link to other at the front of the list.
+  void link(VcUsesNode* other) { dependencies.insert(dependencies.begin(), other); }
+  bool allZero() const { return recordedSize == 0 && recordedSum == 0 && recordedTime == 0; }
+};
+
+class VcUsesGraph {
+ public:
+  // The node of an absolute path, or null.
+  VcUsesNode* find(std::string_view name) const;
+  // The node of an absolute path, created (with that spelling) when missing.
+  VcUsesNode* obtain(const std::string& name);
+  // Files the node under a new name (a renamed member).
+  void rename(VcUsesNode* node, const std::string& name);
+  // Takes the node out of every dependency list and frees it.
+  void remove(VcUsesNode* node);
+  // Clears the given flag bits on every node.
+  void clearFlags(std::uint32_t bits);
+  std::size_t size() const { return nodes_.size(); }
+  // Changes whenever a node is freed or renamed: a walk that called out
+  // compares it to know that its node pointers still hold.
+  std::uint64_t generation() const { return generation_; }
+
+ private:
+  std::uint64_t generation_ = 0;
+  static std::string key(std::string_view name);
+  std::unordered_map<std::string, std::unique_ptr<VcUsesNode>> nodes_;
+};
+
+// The 32-bit sum of the bytes of a text.
+std::uint32_t byteSum(std::string_view bytes);
+
+// What a file looks like now: its size and time (whole seconds) and the sum
+// of its bytes. statError / readError hold the errno of a failure, 0 else;
+// the sum is only taken when wanted and the status could be read.
+struct FileFacts {
+  std::uint32_t size = 0, time = 0, sum = 0;
+  int statError = 0;
+  int readError = 0;
+};
+FileFacts fileFacts(const std::string& path, bool withSum);
+
+// Text lines as the dependency code reads them: pieces of at most 2,047
+// bytes ending at a line feed, the line feed and a carriage return right
+// before it removed, the text cut at a NUL byte. The callback answers false
+// to stop.
+template <class Fn>
+void forEachTextLine(std::string_view text, Fn&& fn) {
+  constexpr std::size_t kPiece = 2047;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = text.find('\n', pos);
+    std::size_t next;
+    if (end != std::string_view::npos && end - pos < kPiece) {
+      next = end + 1;
+    } else {
+      end = std::min(text.size(), pos + kPiece);
+      next = end;
+    }
+    std::string_view line = text.substr(pos, end - pos);
+    pos = next;
+    if (next > 0 && text[next - 1] == '\n' && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const std::size_t nul = line.find('\0');
+    if (nul != std::string_view::npos) line = line.substr(0, nul);
+    if (!fn(line)) return;
+  }
+}
+
+}  // namespace vc
