@@ -231,3 +231,42 @@ TEST_F(CheckInTest, SavedTimeStampRoundTripsOutsideUtc) {
 
 }  // namespace
 }  // namespace orv::shell
+
+namespace orv::shell {
+namespace {
+
+// The project's own file checked in: the project learns its new revision
+// and its write lock goes; the kept working file is the project file again.
+TEST_F(CheckInTest, ProjectFileCheckInRecordsTheRevisionInTheProject) {
+  start();
+  const std::string file = work("p.pj");
+  int project = 0;
+  ASSERT_EQ(vcOpenProject(file.c_str(), 4 | 2, &project, 0), 0);
+  ASSERT_EQ(vcSaveProject(project), 0);
+  const std::string text = dir.read("p.pj");
+  ASSERT_FALSE(text.empty());
+  ASSERT_EQ(vcProjectWriteLock(project), 0);
+
+  TCiTransferStruct record;
+  setField(record.number, "1.1");
+  record.keepWorkFile = 1;
+  int answer = 1;
+  char rev[kRevisionBufferSize] = {};
+  {
+    OpenArchive archive(ui, file, 6);
+    ASSERT_EQ(archive.status(), 0);
+    EXPECT_EQ(checkInRevision(archive, project, record, rev, sizeof rev, answer, 1), 0);
+  }
+  EXPECT_STREQ(rev, "1.1");
+  char stored[64] = {};
+  ASSERT_EQ(vcGetProject(project, 141, stored, sizeof stored), 0);
+  EXPECT_STREQ(stored, "1.1");
+  std::string expanded = text;
+  expanded.replace(expanded.find("$Revision$"), 10, "$Revision: 1.1 $");
+  EXPECT_EQ(dir.read("p.pj"), expanded);
+  EXPECT_EQ(head("p.pj"), "1.1");
+  vcCloseProject(project);
+}
+
+}  // namespace
+}  // namespace orv::shell

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <sys/stat.h>
 
 #include "archive_test_support.h"
 #include "shell/open_archive.h"
@@ -248,6 +249,36 @@ TEST_F(OpenArchiveTest, DeletingAMissingRevisionIsReported) {
   ui.expectMessage(archiveOf("a.c") + "\n", ui::kAnswerOk);
   EXPECT_EQ(a.deleteRevisions({"1.2", "1.9"}), -1);
   EXPECT_EQ(a.deleteRevisions({}), 1);
+}
+
+}  // namespace
+}  // namespace orv::shell
+
+namespace orv::shell {
+namespace {
+
+// Breaking a lock offers the notice to its holder when the mail profile
+// asks for it; the Mail dialog gets the holder, the subject and the text.
+TEST_F(OpenArchiveTest, BrokenLockOffersTheNoticeToItsHolder) {
+  ASSERT_EQ(::mkdir(dir.file("settings").c_str(), 0700), 0);
+  dir.write("settings/WIN.INI", "[mail]\nMAPI=1\nCMC=1\nCMCDLLNAME=libcmc.so\n");
+  lockAs("bob", "1.2", archiveOf("a.c"));
+  std::vector<LockBrokenMail> offered;
+  setLockMailDialog([&](LockBrokenMail& mail) {
+    offered.push_back(mail);
+    return false;  // the user cancels the mail
+  });
+  OpenArchive a(ui, archiveOf("a.c"), 1);
+  ui.expectMessage("is currently locked by bob.", ui::kAnswerYes);
+  EXPECT_EQ(a.setLock("1.2", 18), 1);
+  setLockMailDialog({});
+  ASSERT_EQ(offered.size(), 1u);
+  EXPECT_EQ(offered[0].addressee, "bob");
+  EXPECT_EQ(offered[0].sender, "alice");
+  EXPECT_EQ(offered[0].subject, "Lock broken on " + archiveOf("a.c"));
+  EXPECT_EQ(offered[0].body, "Your lock on revision 1.2 of file\r\n   " + archiveOf("a.c") +
+                                 "\r\nhas been broken by alice\r\nfor the following reason:\r\n");
+  EXPECT_EQ(locks("a.c"), std::vector<std::string>{"alice 1.2"});
 }
 
 }  // namespace
