@@ -15,7 +15,7 @@ namespace {
 
 constexpr unsigned kOptionNo = 1;
 constexpr unsigned kOptionMissing = 2;
-constexpr unsigned kOptionValued = 4;
+constexpr unsigned kOptionEnforced = 4;
 constexpr unsigned kOptionTemporary = 32;
 
 bool isListSeparator(char c) { return c == ' ' || c == ',' || c == ';' || c == '\t'; }
@@ -79,7 +79,7 @@ bool configFlagIsOn(const char* name, int* valueGiven) {
     if (valueGiven) *valueGiven = 0;
     return false;
   }
-  if (valueGiven) *valueGiven = (flags & kOptionValued) ? 1 : 0;
+  if (valueGiven) *valueGiven = (flags & kOptionEnforced) ? 1 : 0;
   return (flags & (kOptionNo | kOptionMissing)) == 0;
 }
 
@@ -110,8 +110,8 @@ std::string_view memberTypeName(char memberType) {
 void saveLibraryContext() {
   g_savedProject = readHandleItem(81);
   g_savedArchive = readHandleItem(82);
-  vcSetSysInfo(52, "");
-  vcSetSysInfo(77, "");
+  vcSetSysInfo(52, "0");
+  vcSetSysInfo(77, "0");
 }
 
 void restoreLibraryContext() {

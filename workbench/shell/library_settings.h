@@ -23,8 +23,8 @@ int findWordInList(std::string_view word, std::string_view list);
 bool isLockableState(std::string_view state);
 
 // A configuration flag: false for a null name or a missing option; valueGiven
-// (when given) is set to whether the option carries a value (flag bit 4);
-// false when the option is negated (bit 1) or missing (bit 2); else true.
+// (when given) is set from flag bit 4 (the option is enforced); false when
+// the option is negated (bit 1) or missing (bit 2); else true.
 bool configFlagIsOn(const char* name, int* valueGiven = nullptr);
 // The name lower-cased when "preservefilecase" is off, else unchanged.
 std::string foldFileNameCase(std::string name);

@@ -97,7 +97,7 @@ OpenArchive::OpenArchive(ui::Ui& ui, const std::string& name, int mode, int proj
 
 OpenArchive::~OpenArchive() {
   if (handle_) vcCloseArchive(handle_);
-  vcSetSysInfo(77, "");
+  vcSetSysInfo(77, "0");
   if (refreshToolbar_) refreshToolbar_();
 }
 

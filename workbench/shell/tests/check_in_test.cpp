@@ -9,6 +9,7 @@
 #include <utime.h>
 
 #include "archive_test_support.h"
+#include "platform/sys/fault_injection.h"
 #include "shell/check_in_out.h"
 #include "vc/error_codes.h"
 
@@ -266,6 +267,26 @@ TEST_F(CheckInTest, ProjectFileCheckInRecordsTheRevisionInTheProject) {
   EXPECT_EQ(dir.read("p.pj"), expanded);
   EXPECT_EQ(head("p.pj"), "1.1");
   vcCloseProject(project);
+}
+
+}  // namespace
+}  // namespace orv::shell
+
+
+namespace orv::shell {
+namespace {
+
+// The working file cannot be removed after the commit: the user hears why,
+// the new revision stands and the file is still there.
+TEST_F(CheckInTest, WorkingFileThatCannotBeRemovedIsReported) {
+  prepare();
+  sys::ScopedFault<&sys::SystemCalls::unlink> refused(EACCES, {.pathContains = "a.c"});
+  ui.expectMessage("Unable to remove " + work("a.c") + ".\n" + std::strerror(EACCES), ui::kAnswerOk);
+  TCiTransferStruct record;
+  int answer = 1;
+  EXPECT_EQ(checkIn(record, answer), 0);
+  EXPECT_EQ(head("a.c"), "1.3");
+  EXPECT_EQ(dir.read("a.c"), "three\n");
 }
 
 }  // namespace

@@ -235,3 +235,29 @@ TEST_F(CheckOutTest, RefusedCheckOutIsShownWithTheLibrarysReasonOnce) {
 
 }  // namespace
 }  // namespace orv::shell
+
+namespace orv::shell {
+namespace {
+
+// Member Rev takes the revision the project records for its current member.
+TEST_F(CheckOutTest, MemberRevisionComesFromTheProject) {
+  prepare();
+  int project = 0;
+  ASSERT_EQ(vcOpenProject(work("p.pj").c_str(), 4 | 2, &project, 0), 0);
+  ASSERT_EQ(vcAddMember(project, 'a', work("a.c").c_str(), "1.2", ""), 0);
+  ASSERT_EQ(vcInProject(project, work("a.c").c_str()), 0);
+  TCoTransferStruct record;
+  record.memberRev = 1;
+  setField(record.workFile, work("member.c"));
+  int answer = 1;
+  {
+    OpenArchive archive(ui, archiveOf("a.c"), 1);
+    EXPECT_EQ(checkOutRevision(archive, project, record, answer), 0);
+  }
+  EXPECT_EQ(dir.read("member.c"), kTexts[1]);
+  EXPECT_STREQ(record.checkedOutRevision, "1.2");
+  vcCloseProject(project);
+}
+
+}  // namespace
+}  // namespace orv::shell
