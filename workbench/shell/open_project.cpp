@@ -110,8 +110,11 @@ void OpenProject::closeHandle() {
 
 int OpenProject::open() {
   int handle = 0;
-  status = vcOpenRevProject(name.c_str(), revision ? revision->c_str() : nullptr,
-                            static_cast<int>(openMode), &handle, (openMode & 4) != 0);
+  // The library takes a revision only through its revision open; without
+  // one the project file itself is opened.
+  const int keep = (openMode & 4) != 0;
+  status = revision ? vcOpenRevProject(name.c_str(), revision->c_str(), static_cast<int>(openMode), &handle, keep)
+                    : vcOpenProject(name.c_str(), static_cast<int>(openMode), &handle, keep);
   if (status != 0) return status;
   project = handle;
   vcSetSysInfo(52, handleText(project).c_str());
@@ -196,7 +199,9 @@ int OpenProject::save() {
 }
 
 int OpenProject::lockProjectRevision(LockedRevision& out) {
-  const std::string file = projectText(project, kItemName);
+  // The archive is the project file's own; a variant's project was read
+  // from a private copy of one of its revisions.
+  const std::string file = projectText(project, kItemProjectFile);
   std::vector<char> found(kNameSize + 1, '\0');
   int rc = vcFindArchiveName(file.c_str(), found.data(), kNameSize, &out.archive, 3);
   out.archiveName = found.data();
@@ -287,7 +292,8 @@ int OpenProject::variantSave() {
     vcCloseArchive(locked.archive);
     return kReported;
   }
-  const std::string projectFile = projectText(project, kItemProjectFile);
+  // The saved changes are in the copy of the revision.
+  const std::string projectFile = projectText(project, kItemName);
   int rc = vcCiRevision(locked.archive, locked.revision.c_str(), projectFile.c_str(), 0, newRevision,
                         kRevisionSize);
   if (rc != 0) {

@@ -5,12 +5,14 @@
 #include <cstring>
 #include <map>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "archive_test_support.h"
 #include "shell/member_location.h"
 #include "shell/member_rows.h"
 #include "shell/message_styles.h"
 #include "shell/open_project.h"
+#include "shell/password_dialogs.h"
 #include "shell/project_members_add.h"
 #include "vc/error_codes.h"
 
@@ -23,8 +25,17 @@ class ProjectCoreTest : public ArchiveTest {
  protected:
   void SetUp() override {
     ArchiveTest::SetUp();
+    char cwd[4096] = {};
+    if (::getcwd(cwd, sizeof cwd)) cwd_ = cwd;
     start();
     resetMemberAddMemories();
+  }
+  void TearDown() override {
+    // Making a project current moves the process into its directory.
+    if (!cwd_.empty()) {
+      EXPECT_EQ(::chdir(cwd_.c_str()), 0);
+    }
+    ArchiveTest::TearDown();
   }
 
   // A project file holding members (working-file names below the test's
@@ -40,6 +51,8 @@ class ProjectCoreTest : public ArchiveTest {
     vcCloseProject(h);
     return path;
   }
+
+  std::string cwd_;
 
   static std::string memberItem(int project, int item) {
     char buffer[600] = {};
@@ -111,9 +124,9 @@ TEST_F(ProjectCoreTest, OpensAndSavesOnlyWhatChanged) {
 
   // The library's current project and the process's directory follow.
   EXPECT_EQ(p.makeCurrent(), 1);
-  char current[16] = {};
-  vcGetSysInfo(52, current, sizeof current - 1);
-  EXPECT_EQ(std::atoi(current), p.project);
+  int current = 0;
+  ASSERT_EQ(vcGetSysInfo(81, reinterpret_cast<char*>(&current), sizeof current), 0);
+  EXPECT_EQ(current, p.project);
   OpenProject empty(ui, nullptr);
   EXPECT_EQ(empty.makeCurrent(), kReported);
 }
@@ -166,6 +179,40 @@ TEST_F(ProjectCoreTest, OptionsAreWrittenOnlyWhenTheyChange) {
   EXPECT_FALSE(p.setOption("unset", " padded"));
   EXPECT_EQ(p.getOption("make", "nmake"), "gmake");
   EXPECT_EQ(p.getOption("unset", "fallback"), "fallback");
+}
+
+TEST_F(ProjectCoreTest, AVariantSandboxSavesAsTheProjectFilesNextRevision) {
+  dir.write("a.c", "a\n");
+  dir.write("b.c", "b\n");
+  const std::string pj = makeProject("p.pj", {"a.c"});
+  {
+    int h = 0;
+    char found[513] = {};
+    ASSERT_EQ(vcFindArchiveName(pj.c_str(), found, sizeof found, &h, 6), 0);
+    char rev[64] = {};
+    ASSERT_EQ(vcCiRevision(h, "", pj.c_str(), 0, rev, sizeof rev), 0);
+    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+  }
+  const std::string master = dir.read("p.pj");
+  dir.write("sb.pj", "--ORV Project--Sandbox--\nmasterproject=p.pj\nrevision=1.1\nworkdir=" + work("w") + "\n");
+  OpenProject v(ui, work("sb.pj").c_str(), 2);
+  ASSERT_EQ(v.status, 0);
+  EXPECT_EQ(v.kind, kProjectKindOpen | kProjectKindSandbox | kProjectKindVariant);
+  ASSERT_EQ(vcAddMember(v.project, 'f', work("b.c").c_str(), nullptr, nullptr), 0);
+  ASSERT_EQ(v.save(), 0);
+
+  EXPECT_EQ(head("p.pj"), "1.2");
+  int h = 0;
+  ASSERT_EQ(vcOpenArchive(archiveOf("p.pj").c_str(), &h, 1), 0);
+  char log[64] = {};
+  EXPECT_EQ(vcGetRevInfo(h, 31, "1.2", log, sizeof log - 1), 0);
+  EXPECT_EQ(std::string(log).rfind("Variant sandbox changes.", 0), 0u);
+  ASSERT_EQ(vcCoRevision(h, "1.2", work("checked.pj").c_str()), 0);
+  vcCloseArchive(h);
+  EXPECT_NE(dir.read("checked.pj").find("b.c"), std::string::npos);
+  EXPECT_EQ(dir.read("p.pj"), master);  // the master project is not touched
+  EXPECT_NE(dir.read("sb.pj").find("revision=1.2"), std::string::npos);
+  EXPECT_TRUE(locks("p.pj").empty());
 }
 
 class AddMembersTest : public ProjectCoreTest {};
@@ -262,7 +309,7 @@ TEST_F(AddMembersTest, QuickCheckInMakesTheArchiveWithItsInitialRevision) {
   int h = 0;
   ASSERT_EQ(vcOpenArchive(archiveOf("q.c").c_str(), &h, 1), 0);
   char log[64] = {};
-  EXPECT_EQ(vcGetRevInfo(h, 39, "1.1", log, sizeof log - 1), 0);
+  EXPECT_EQ(vcGetRevInfo(h, 31, "1.1", log, sizeof log - 1), 0);
   EXPECT_EQ(std::string(log).rfind("Initial revision", 0), 0u);
   vcCloseArchive(h);
 }
@@ -281,7 +328,7 @@ TEST_F(AddMembersTest, ASandboxAsksWhereFilesGoAndRemembersAllFiles) {
 
   // Cancel (not Cancel All): the library gives up on that file, reported.
   ui.expectDialog(kLocationDialogId, [](ui::testing::FakeSurface& s, ui::DialogLogic&) { s.end(ui::kAnswerCancel); });
-  ui.expectMessage(work("p.pj"), ui::kAnswerOk);
+  ui.expectMessage(work("sb.pj") + "\nOperation cancelled", ui::kAnswerOk);
   EXPECT_EQ(addProjectMembers(sb, outside.file("o1.c"), false, &cell1, &cell2, true, false, false, nullptr, {}),
             ui::kAnswerOk);
   EXPECT_EQ(cell1, 0);
