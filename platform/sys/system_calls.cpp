@@ -62,6 +62,7 @@ constexpr SystemCalls kReal{
     .rmdir = ::rmdir,
     .readlink = ::readlink,
     .getcwd = ::getcwd,
+    .chdir = ::chdir,
     .opendir = ::opendir,
     .readdir = ::readdir,
     .closedir = ::closedir,

@@ -64,6 +64,7 @@ struct SystemCalls {
   int (*rmdir)(const char* path);
   ssize_t (*readlink)(const char* path, char* buf, size_t size);
   char* (*getcwd)(char* buf, size_t size);
+  int (*chdir)(const char* path);
   DIR* (*opendir)(const char* path);
   struct dirent* (*readdir)(DIR* dir);
   int (*closedir)(DIR* dir);

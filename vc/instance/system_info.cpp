@@ -80,7 +80,8 @@ int setSysInfo(int item, const char* value) {
     case 50: return 0;
     case 52: {
       int handle = 0;
-      if (!decimal(value, handle)) return fail(inst, err::kBadProjectHandle);
+      // An empty text, as the workbench writes it, means no project.
+      if (*value && !decimal(value, handle)) return fail(inst, err::kBadProjectHandle);
       if (handle == 0) {
         inst.work.project = nullptr;
         for (auto& list : inst.work.projectOptions) list = nullptr;
@@ -91,7 +92,7 @@ int setSysInfo(int item, const char* value) {
     }
     case 77: {
       int handle = 0;
-      if (!decimal(value, handle)) return fail(inst, err::kBadArchiveHandle);
+      if (*value && !decimal(value, handle)) return fail(inst, err::kBadArchiveHandle);
       if (handle == 0) {
         inst.work.archive = nullptr;
         inst.work.archiveOptions = nullptr;

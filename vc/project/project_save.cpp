@@ -67,6 +67,14 @@ int writeProjectPart(VcInstance& inst, VcProject& p) {
   return 0;
 }
 
+int writeRevisionCopy(VcInstance& inst, VcProject& p) {
+  if (!p.variant) return 0;
+  if (int rc = writeProjectFile(inst, p.revisionCopy.path, p.file)) return rc;
+  p.modified = false;
+  p.optionsModified = false;
+  return 0;
+}
+
 int writeSandboxPart(VcInstance& inst, VcProject& p, const std::string& path,
                      orv::fs::FileIdentity& id) {
   SaveLock guard;
@@ -144,9 +152,12 @@ int saveProject(VcInstance& inst, VcProject& p) {
   if (projectChanged && !p.openForWrite()) return fail(inst, err::kNotOpenForWrite);
   if (p.sandboxModified)
     if (int rc = requirePermission(inst, "modifysandbox", err::kDenyModifySandbox)) return rc;
-  // A copy of a revision, or a project opened as a temporary one, is never
-  // written back.
-  if (p.fromRevision || p.temporary) return 0;
+  // A project opened as a temporary one is never written back, nor is a
+  // copy of a revision to its project file: a variant sandbox's changes go
+  // to its private copy of the revision, which the caller checks in as the
+  // project file's next revision.
+  if (p.temporary) return 0;
+  if (p.fromRevision) return projectChanged ? writeRevisionCopy(inst, p) : 0;
   if (projectChanged)
     if (int rc = writeProjectPart(inst, p)) return rc;
   if (p.sandboxModified && p.throughSandbox)

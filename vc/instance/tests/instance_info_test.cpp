@@ -59,6 +59,11 @@ TEST_F(InstanceInfoTest, SetItems) {
   EXPECT_EQ(vcSetSysInfo(77, "77"), vc::err::kBadArchiveHandle);
   EXPECT_EQ(vcSetSysInfo(77, "0"), 0);
   EXPECT_EQ(inst().work.archive, nullptr);
+  // An empty text clears the current archive too.
+  EXPECT_EQ(vcSetSysInfo(77, std::to_string(a).c_str()), 0);
+  EXPECT_EQ(vcSetSysInfo(77, ""), 0);
+  EXPECT_EQ(inst().work.archive, nullptr);
+  EXPECT_EQ(vcSetSysInfo(52, ""), 0);
   (void)b;
   EXPECT_EQ(vcSetSysInfo(78, "0"), 0);
   EXPECT_EQ(inst().security.on, 0);
