@@ -34,6 +34,7 @@ namespace {
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
 constexpr int kArchiveKind = 2;
+constexpr int kFirstUserTool = 1543;  // User1..User5
 constexpr int kProjectKind = 4;
 
 // "CheckIn" -> "Check In"
@@ -97,6 +98,10 @@ Qt::ToolBarArea areaOf(int orientation) {
 }
 
 }  // namespace
+
+std::string documentPath(const QMdiSubWindow* window) {
+  return window->property("orvPath").toString().toStdString();
+}
 
 QIcon programIcon() {
   // A revision tree: a trunk of three revisions and a branch.
@@ -227,6 +232,16 @@ void MainFrame::buildToolbars(const profile::ProfileFile& settings) {
       a->setData(b.commandId);
       a->setToolTip(spacedName(b.name));
       a->setStatusTip(spacedName(b.name));
+      if (b.commandId >= kFirstUserTool && b.commandId < kFirstUserTool + 5) {
+        // "Launches <program>" in the status bar, the program as the tip.
+        const std::string n = std::to_string(b.commandId - kFirstUserTool + 1);
+        if (auto hint = shell::userToolHint(settings.get("User", "User" + n + "Description").value_or(""),
+                                            settings.get("User", "User" + n + "Command").value_or(""))) {
+          const auto cut = hint->find('\n');
+          a->setStatusTip(q(hint->substr(0, cut)));
+          a->setToolTip(q(hint->substr(cut + 1)));
+        }
+      }
       const int id = b.commandId;
       connect(a, &QAction::triggered, this, [this, id] { command(id); });
     }
@@ -281,10 +296,13 @@ void MainFrame::openNames(const std::vector<std::string>& names) {
     const bool project = isProjectName(name);
     QMdiSubWindow* window = nullptr;
     for (QMdiSubWindow* open : mdi_->subWindowList())
-      if (open->windowTitle() == q(name)) window = open;
+      if (documentPath(open) == name) window = open;
     if (!window) {
       window = mdi_->addSubWindow(placeholderView(name, project));
-      window->setWindowTitle(q(name));
+      window->setProperty("orvPath", q(name));
+      // The name first: a title too long for its bar loses the folder.
+      const QFileInfo info(q(name));
+      window->setWindowTitle(info.fileName() + QStringLiteral(" - ") + info.path());
       window->setWindowIcon(style()->standardIcon(project ? QStyle::SP_DirIcon : QStyle::SP_FileIcon));
       window->setAttribute(Qt::WA_DeleteOnClose);
       window->resize(420, 260);

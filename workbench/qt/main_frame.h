@@ -97,6 +97,9 @@ class MainFrame : public QMainWindow {
 // The program's icon (frame, boxes, task bar).
 QIcon programIcon();
 
+// The file a document window shows.
+std::string documentPath(const QMdiSubWindow* window);
+
 // Whether a name is opened as a project (project and sandbox files).
 bool isProjectName(const std::string& name);
 

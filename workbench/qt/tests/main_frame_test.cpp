@@ -102,12 +102,18 @@ TEST_F(FrameTest, RecentFilesInTheMenuAndTheSettings) {
 
 TEST_F(FrameTest, ToolBarFollowsTheActiveWindowAndOrientation) {
   store("User", "Orientation", "2");
+  store("Project Toolbar", "Button1", "OpenProject");
+  store("Project Toolbar", "Button2", "User3");
+  store("User", "User3Command", "make all");
   MainFrame frame(ui, ini);
   frame.resize(700, 500);
   frame.show();
   QToolBar* archive = frame.toolbar(shell::ToolbarKind::archive);
   QToolBar* project = frame.toolbar(shell::ToolbarKind::project);
   EXPECT_EQ(frame.toolBarArea(archive), Qt::LeftToolBarArea);
+  ASSERT_EQ(project->actions().size(), 2);
+  EXPECT_EQ(project->actions()[1]->statusTip(), "Launches make all");
+  EXPECT_EQ(project->actions()[1]->toolTip(), "make all");
   frame.openNames({"/src/a.c"});
   EXPECT_TRUE(archive->isVisible());
   EXPECT_FALSE(project->isVisible());

@@ -103,9 +103,10 @@ TEST_F(StartupTest, OwnCommandLineOpensOnceTheFrameIsUpWithoutSplash) {
   EXPECT_TRUE(wb.frame()->mdiArea()->subWindowList().isEmpty()) << "opened from the main loop";
   ASSERT_TRUE(QTest::qWaitFor([&] { return wb.frame()->mdiArea()->subWindowList().size() == 2; },
                               30000));
-  QStringList titles;
-  for (auto* w : wb.frame()->mdiArea()->subWindowList()) titles << w->windowTitle();
-  EXPECT_EQ(titles, (QStringList{"/work/here/a.c", "/abs/b.pj"}));
+  QStringList paths;
+  for (auto* w : wb.frame()->mdiArea()->subWindowList()) paths << QString::fromStdString(documentPath(w));
+  EXPECT_EQ(paths, (QStringList{"/work/here/a.c", "/abs/b.pj"}));
+  EXPECT_EQ(wb.frame()->mdiArea()->subWindowList()[0]->windowTitle(), "a.c - /work/here");
 }
 
 TEST_F(StartupTest, MissingDatabaseEndsWithTheLocatorMessage) {
@@ -171,7 +172,7 @@ class TwoCopiesTest : public StartupTest {
   }
   QStringList titles() const {
     QStringList out;
-    for (auto* w : wb->frame()->mdiArea()->subWindowList()) out << w->windowTitle();
+    for (auto* w : wb->frame()->mdiArea()->subWindowList()) out << QString::fromStdString(documentPath(w));
     return out;
   }
 
