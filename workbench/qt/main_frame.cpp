@@ -148,6 +148,12 @@ MainFrame::MainFrame(ui::Ui& ui, std::string settingsFile)
   connect(mdi_, &QMdiArea::subWindowActivated, this, &MainFrame::activeWindowChanged);
 }
 
+MainFrame::~MainFrame() {
+  // The MDI area reports its windows going while the frame is taken down:
+  // nothing of the frame may answer then.
+  mdi_->disconnect(this);
+}
+
 void MainFrame::buildMenus() {
   fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
   auto add = [this](QMenu* menu, const QString& text, int id, const QString& tip,

@@ -47,6 +47,7 @@ class MainFrame : public QMainWindow {
 
  public:
   MainFrame(ui::Ui& ui, std::string settingsFile);
+  ~MainFrame() override;
 
   // Places the frame as the settings say (before it is shown).
   void applyStoredPlacement();

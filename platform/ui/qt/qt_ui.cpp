@@ -107,7 +107,10 @@ void QtUi::showProgress(const ProgressView& view) {
 }
 
 void QtUi::hideProgress() {
-  if (progress_) progress_->deleteLater();
+  if (progress_) {
+    progress_->hide();
+    progress_->deleteLater();
+  }
   progress_ = nullptr;
 }
 

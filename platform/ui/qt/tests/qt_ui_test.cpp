@@ -111,8 +111,10 @@ TEST(QtProgress, GaugeAndCancel) {
   v.gauge = false;
   ui.showProgress(v);
   EXPECT_FALSE(w->gauge()->isVisible());
+  QPointer<ProgressDialog> gone = w;
   ui.hideProgress();
   EXPECT_EQ(ui.progressWindow(), nullptr);
+  EXPECT_TRUE(gone.isNull() || !gone->isVisible());
 }
 
 TEST(QtProgress, DisabledWhileABoxIsUp) {
