@@ -88,3 +88,40 @@ SCRIPT
 )
 echo "--- archive file"
 cat "$session/greet.c,v" | head -24
+
+# The workbench window program on a small sample archive and project made
+# here (kept in the build directory, so the windows can open them). With a
+# display the workbench opens; without one it draws its main window on the
+# offscreen platform and saves that as a picture.
+orvty32="$(cd "$build" && pwd)/bin/orvty32"
+sample="$(cd "$build" && pwd)/workbench-demo"
+mkdir -p "$sample"
+cp "$old" "$sample/hello.c"
+(
+  cd "$sample"
+  export ORV_SETTINGS="$sample" TZ=UTC
+  rm -f hello.v demo.pj
+  "$vcsh" >/dev/null <<SCRIPT
+init
+open hello.v 4
+ci hello.c
+commit
+popen demo.pj 5
+psave
+pclose
+cleanup
+SCRIPT
+)
+echo
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "=== workbench: $orvty32 (close its window to end the demonstration)"
+  ORV_SETTINGS="$sample" "$orvty32" "$sample/hello.v" "$sample/demo.pj"
+else
+  shot="$(cd "$build" && pwd)/screenshots/workbench-demo.png"
+  mkdir -p "$(dirname "$shot")"
+  echo "=== workbench: there is no display here, so the workbench draws its main window"
+  echo "    offscreen and saves it as a picture instead of opening it"
+  ORV_SETTINGS="$sample" QT_QPA_PLATFORM=offscreen \
+    "$orvty32" --screenshot "$shot" "$sample/hello.v" "$sample/demo.pj"
+  echo "    screenshot of the main window: $shot"
+fi

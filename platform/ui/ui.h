@@ -48,6 +48,7 @@ struct MessageRequest {
   MessageIcon icon = MessageIcon::none;
   std::vector<MessageButton> buttons;  // in screen order
   int defaultAnswer = kAnswerOk;
+  int textLines = 0;  // room the box keeps for its text, in lines (0: what it needs)
 };
 
 MessageRequest okBox(std::string caption, std::string text, MessageIcon icon);
@@ -69,9 +70,17 @@ struct ProgressView {
   std::string line;
   int percent = 0;
   bool gauge = false;
+  // Run by the window's Cancel button (the window stays until its owner
+  // hides it).
+  std::function<void()> onCancel;
 };
 
 class DialogLogic;
+
+// Where a dialog of size w x h goes: centred over the frame when there is
+// one and the dialog stays inside the screen there, else centred on the
+// screen.
+Point centredPosition(const std::optional<Rect>& frame, const Rect& screen, int w, int h);
 
 class Ui {
  public:

@@ -7,12 +7,11 @@
 #include <optional>
 #include <string>
 
+#include "ui/dialog_description.h"
+
 namespace orv::shell {
 
-struct Rect {
-  int x = 0, y = 0, width = 0, height = 0;
-  bool operator==(const Rect&) const = default;
-};
+using ui::Rect;
 
 // The frame's rectangle for the stored value (nothing stored: "").
 Rect framePlacement(const std::string& stored, int screenWidth, int screenHeight);

@@ -52,25 +52,6 @@ int rcsErrorMessage(ui::Ui& ui, unsigned style, int code, std::string text) {
   return showErrorMessage(ui, styledRequest(style, std::move(text)), libraryErrorText(code));
 }
 
-int customMessageBox(ui::Ui& ui, unsigned style, std::string text) {
-  ui::MessageRequest r;
-  r.text = std::move(text);
-  r.icon = ui::MessageIcon::question;
-  r.buttons = {{ui::kAnswerYes, "&Yes"},
-               {kAnswerYesToAll, "Yes to &All"},
-               {ui::kAnswerNo, "&No"},
-               {kAnswerNoToAll, "No to A&ll"},
-               {ui::kAnswerCancel, "&Cancel"}};
-  switch (style & 0xFF0) {
-    case 0x20: r.defaultAnswer = kAnswerYesToAll; break;
-    case 0x40: r.defaultAnswer = ui::kAnswerNo; break;
-    case 0x80: r.defaultAnswer = kAnswerNoToAll; break;
-    case 0x100: r.defaultAnswer = ui::kAnswerCancel; break;
-    default: r.defaultAnswer = ui::kAnswerYes; break;
-  }
-  return showMessage(ui, std::move(r));
-}
-
 std::string libraryErrorText(int code) {
   char text[256] = {};
   if (vcErrorStr(code, text, sizeof text) != 0 && text[0] == '\0') return {};

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "shell/custom_message_box.h"
 #include "ui/ui.h"
 
 namespace orv::shell {
@@ -32,11 +33,6 @@ int rcsMessage(ui::Ui& ui, unsigned style, std::string text);
 // The same with the revision library's text for code appended after two
 // new lines.
 int rcsErrorMessage(ui::Ui& ui, unsigned style, int code, std::string text);
-
-// The five-button box; default-button bits 0x10 Yes (also when none is
-// given), 0x20 Yes to All, 0x40 No, 0x80 No to All, 0x100 Cancel. Answers:
-// 6 Yes, 1 Yes to All, 7 No, 3 No to All, 2 Cancel.
-int customMessageBox(ui::Ui& ui, unsigned style, std::string text);
 
 // The revision library's text for a result code.
 std::string libraryErrorText(int code);

@@ -16,6 +16,7 @@ ProgressWindow::ProgressWindow(ui::Ui& ui, std::string_view heading, unsigned to
     : ui_(ui), previous_(gCurrent), total_(total) {
   view_.heading = std::string(heading.substr(0, kHeadingLimit));
   view_.gauge = total != 0;
+  view_.onCancel = [this] { cancel(); };
   gCurrent = this;
   ui_.showProgress(view_);
 }

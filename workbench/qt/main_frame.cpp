@@ -1,0 +1,396 @@
+// The main window: menus, tool bars, MDI client, placement and recent files.
+#include "qt/main_frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "profile/profile.h"
+#include "qt/about_box.h"
+#include "shell/frame_placement.h"
+#include "shell/string_table.h"
+#include "shell/text_fit.h"
+#include "ui/ui.h"
+
+namespace orv::workbench {
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+constexpr int kArchiveKind = 2;
+constexpr int kFirstUserTool = 1543;  // User1..User5
+constexpr int kProjectKind = 4;
+
+// "CheckIn" -> "Check In"
+QString spacedName(const std::string& name) {
+  QString out;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
+    if (i > 0 && c >= 'A' && c <= 'Z' && !(name[i - 1] >= 'A' && name[i - 1] <= 'Z'))
+      out += QLatin1Char(' ');
+    out += QLatin1Char(c);
+  }
+  return out;
+}
+
+// A tool-bar icon: the standard one where the style has it, else the
+// button's initials on a tile.
+QIcon buttonIcon(const std::string& name, QStyle* style) {
+  if (name == "OpenArchive" || name == "OpenProject") return style->standardIcon(QStyle::SP_DirOpenIcon);
+  if (name == "Help") return style->standardIcon(QStyle::SP_DialogHelpButton);
+  QString initials;
+  for (char c : name)
+    if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) initials += QLatin1Char(c);
+  initials = initials.left(3);
+  QPixmap pm(24, 24);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QColor(40, 70, 120));
+  p.setBrush(QColor(220, 230, 245));
+  p.drawRoundedRect(QRectF(0.5, 0.5, 23, 23), 4, 4);
+  QFont f = QApplication::font();
+  f.setPixelSize(initials.size() > 2 ? 8 : 10);
+  f.setBold(true);
+  p.setFont(f);
+  p.setPen(QColor(20, 40, 90));
+  p.drawText(QRect(0, 0, 24, 24), Qt::AlignCenter, initials);
+  return QIcon(pm);
+}
+
+// A document window until the archive and project views exist.
+QWidget* placeholderView(const std::string& name, bool project) {
+  auto* w = new QWidget;
+  auto* layout = new QVBoxLayout(w);
+  auto* label = new QLabel(QStringLiteral("%1\n%2").arg(project ? QStringLiteral("Project")
+                                                                : QStringLiteral("Archive"),
+                                                        q(name)));
+  label->setAlignment(Qt::AlignCenter);
+  label->setWordWrap(true);
+  layout->addWidget(label);
+  w->setProperty("orvKind", project ? kProjectKind : kArchiveKind);
+  return w;
+}
+
+Qt::ToolBarArea areaOf(int orientation) {
+  switch (orientation) {
+    case 1: return Qt::BottomToolBarArea;
+    case 2: return Qt::LeftToolBarArea;
+    case 3: return Qt::RightToolBarArea;
+    default: return Qt::TopToolBarArea;
+  }
+}
+
+}  // namespace
+
+std::string documentPath(const QMdiSubWindow* window) {
+  return window->property("orvPath").toString().toStdString();
+}
+
+QIcon programIcon() {
+  // A revision tree: a trunk of three revisions and a branch.
+  QPixmap pm(32, 32);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setBrush(QColor(24, 60, 112));
+  p.setPen(Qt::NoPen);
+  p.drawRoundedRect(QRectF(0, 0, 32, 32), 6, 6);
+  p.setPen(QPen(QColor(220, 232, 248), 2.5));
+  p.drawLine(11, 7, 11, 25);
+  p.drawLine(11, 16, 22, 22);
+  p.setBrush(Qt::white);
+  p.setPen(Qt::NoPen);
+  for (int y : {7, 16, 25}) p.drawEllipse(QPointF(11, y), 3.5, 3.5);
+  p.drawEllipse(QPointF(22, 22), 3.5, 3.5);
+  return QIcon(pm);
+}
+
+bool isProjectName(const std::string& name) {
+  const QString suffix = QFileInfo(q(name)).suffix().toLower();
+  return suffix == QLatin1String("pj") || suffix == QLatin1String("prj");
+}
+
+MainFrame::MainFrame(ui::Ui& ui, std::string settingsFile)
+    : ui_(ui), settingsFile_(std::move(settingsFile)), mdi_(new QMdiArea(this)) {
+  setWindowTitle(q(std::string(shell::loadString(shell::kStrAppTitle))));
+  setObjectName(QStringLiteral("orvty32"));
+  setWindowIcon(programIcon());
+  mdi_->setViewMode(QMdiArea::SubWindowView);
+  mdi_->setBackground(QColor(0x80, 0x80, 0x80));
+  setCentralWidget(mdi_);
+
+  profile::ProfileFile settings;
+  settings.load(settingsFile_);
+  orientation_ = static_cast<int>(
+      std::clamp(profile::getProfileInt(settingsFile_, "User", "Orientation", 0), 0L, 3L));
+  recent_.load(settings);
+
+  buildMenus();
+  buildToolbars(settings);
+  statusBar()->showMessage(QStringLiteral("Ready"));
+  connect(mdi_, &QMdiArea::subWindowActivated, this, &MainFrame::activeWindowChanged);
+}
+
+MainFrame::~MainFrame() {
+  // The MDI area reports its windows going while the frame is taken down:
+  // nothing of the frame may answer then.
+  mdi_->disconnect(this);
+}
+
+void MainFrame::buildMenus() {
+  fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
+  auto add = [this](QMenu* menu, const QString& text, int id, const QString& tip,
+                    QKeySequence key = {}) {
+    QAction* a = menu->addAction(text);
+    a->setData(id);
+    a->setStatusTip(tip);
+    if (!key.isEmpty()) a->setShortcut(key);
+    connect(a, &QAction::triggered, this, [this, id] { command(id); });
+    return a;
+  };
+  add(fileMenu_, QStringLiteral("Open &Archive..."), kCmdOpenArchive,
+      QStringLiteral("Opens an archive"));
+  add(fileMenu_, QStringLiteral("Open &Project..."), kCmdOpenProject,
+      QStringLiteral("Opens a project or sandbox"));
+  recentSeparator_ = fileMenu_->addSeparator();
+  fileMenu_->addSeparator();
+  add(fileMenu_, QStringLiteral("E&xit"), kCmdExit, QStringLiteral("Ends the workbench"));
+  connect(fileMenu_, &QMenu::aboutToShow, this, &MainFrame::rebuildRecentItems);
+  rebuildRecentItems();
+
+  QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
+  QAction* cascade = window->addAction(QStringLiteral("&Cascade"));
+  connect(cascade, &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
+  QAction* tile = window->addAction(QStringLiteral("&Tile"));
+  connect(tile, &QAction::triggered, mdi_, &QMdiArea::tileSubWindows);
+  QAction* closeAll = window->addAction(QStringLiteral("Close &All"));
+  connect(closeAll, &QAction::triggered, mdi_, &QMdiArea::closeAllSubWindows);
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+  add(help, QStringLiteral("&Contents"), kCmdHelp, QStringLiteral("Shows the help contents"),
+      QKeySequence(Qt::Key_F1));
+  add(help, QStringLiteral("&How to Use Help"), kCmdHelpOnHelp,
+      QStringLiteral("Shows how to use the help"));
+  help->addSeparator();
+  add(help, QStringLiteral("&About Orv Tessalyworkbench..."), kCmdAbout,
+      QStringLiteral("Shows the program's version"));
+}
+
+void MainFrame::rebuildRecentItems() {
+  for (QAction* a : recentActions_) {
+    fileMenu_->removeAction(a);
+    a->deleteLater();
+  }
+  recentActions_.clear();
+  const QFontMetrics metrics(fileMenu_->font());
+  const int width = std::max(200, (mdi_->width() > 0 ? mdi_->width() : 800) / 2);
+  auto fit = [&](const std::string& path) {
+    auto fitted = shell::fitTextWithEllipsis(
+        path, width, [&](std::string_view t) { return metrics.horizontalAdvance(q(std::string(t))); });
+    return fitted.text.empty() ? path : fitted.text;
+  };
+  const auto items = recent_.menuItems(fit);
+  recentSeparator_->setVisible(!items.empty());
+  // The entries follow the separator after the open commands, in order.
+  const auto actions = fileMenu_->actions();
+  const auto sep = actions.indexOf(recentSeparator_);
+  QAction* next = actions.value(sep + 1, nullptr);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    auto* a = new QAction(q(items[i]), fileMenu_);
+    const std::string path = recent_.entries()[i].path;
+    a->setData(shell::kFirstRecentFileCommand + static_cast<int>(i));
+    a->setStatusTip(q(path));
+    connect(a, &QAction::triggered, this, [this, path] { openNames({path}); });
+    fileMenu_->insertAction(next, a);
+    recentActions_.push_back(a);
+  }
+}
+
+void MainFrame::buildToolbars(const profile::ProfileFile& settings) {
+  auto make = [&](shell::ToolbarKind kind, const QString& title) {
+    auto* bar = new QToolBar(title, this);
+    bar->setObjectName(title);
+    bar->setIconSize(QSize(24, 24));
+    bar->setMovable(false);
+    for (const auto& b : shell::resolveToolbar(kind, settings)) {
+      if (b.commandId == 0) {
+        bar->addSeparator();
+        continue;
+      }
+      QAction* a = bar->addAction(buttonIcon(b.name, style()), spacedName(b.name));
+      a->setData(b.commandId);
+      a->setToolTip(spacedName(b.name));
+      a->setStatusTip(spacedName(b.name));
+      if (b.commandId >= kFirstUserTool && b.commandId < kFirstUserTool + 5) {
+        // "Launches <program>" in the status bar, the program as the tip.
+        const std::string n = std::to_string(b.commandId - kFirstUserTool + 1);
+        if (auto hint = shell::userToolHint(settings.get("User", "User" + n + "Description").value_or(""),
+                                            settings.get("User", "User" + n + "Command").value_or(""))) {
+          const auto cut = hint->find('\n');
+          a->setStatusTip(q(hint->substr(0, cut)));
+          a->setToolTip(q(hint->substr(cut + 1)));
+        }
+      }
+      const int id = b.commandId;
+      connect(a, &QAction::triggered, this, [this, id] { command(id); });
+    }
+    addToolBar(areaOf(orientation_), bar);
+    return bar;
+  };
+  projectBar_ = make(shell::ToolbarKind::project, QStringLiteral("Project Toolbar"));
+  archiveBar_ = make(shell::ToolbarKind::archive, QStringLiteral("Archive Toolbar"));
+  showToolbarFor(shell::ToolbarKind::project);
+}
+
+QToolBar* MainFrame::toolbar(shell::ToolbarKind kind) const {
+  return kind == shell::ToolbarKind::archive ? archiveBar_ : projectBar_;
+}
+
+void MainFrame::showToolbarFor(shell::ToolbarKind kind) {
+  archiveBar_->setVisible(kind == shell::ToolbarKind::archive);
+  projectBar_->setVisible(kind == shell::ToolbarKind::project);
+}
+
+void MainFrame::activeWindowChanged(QMdiSubWindow* window) {
+  if (!window || !window->widget()) return;
+  showToolbarFor(window->widget()->property("orvKind").toInt() == kArchiveKind
+                     ? shell::ToolbarKind::archive
+                     : shell::ToolbarKind::project);
+}
+
+void MainFrame::applyStoredPlacement() {
+  const std::string stored =
+      profile::getProfileString(settingsFile_, "General", "FrameWindowCoordinates", "-1,-1,-1,-1");
+  // The screen the frame was last on; a place outside every screen goes
+  // onto the primary one.
+  int x = -1, y = -1;
+  std::sscanf(stored.c_str(), "%d,%d", &x, &y);
+  QScreen* screen = QGuiApplication::screenAt(QPoint(x, y));
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  std::string local = stored;
+  if (screen && screen != QGuiApplication::primaryScreen()) {
+    int v[4] = {-1, -1, -1, -1};
+    std::sscanf(stored.c_str(), "%d,%d,%d,%d", &v[0], &v[1], &v[2], &v[3]);
+    local = std::to_string(v[0] - area.x()) + "," + std::to_string(v[1] - area.y()) + "," +
+            std::to_string(v[2]) + "," + std::to_string(v[3]);
+  }
+  const shell::Rect r = shell::framePlacement(local, area.width(), area.height());
+  const bool relative = screen && screen != QGuiApplication::primaryScreen();
+  setGeometry(r.x + (relative ? area.x() : 0), r.y + (relative ? area.y() : 0), r.width, r.height);
+}
+
+void MainFrame::openNames(const std::vector<std::string>& names) {
+  for (const auto& name : names) {
+    const bool project = isProjectName(name);
+    QMdiSubWindow* window = nullptr;
+    for (QMdiSubWindow* open : mdi_->subWindowList())
+      if (documentPath(open) == name) window = open;
+    if (!window) {
+      window = mdi_->addSubWindow(placeholderView(name, project));
+      window->setProperty("orvPath", q(name));
+      // The name first: a title too long for its bar loses the folder.
+      const QFileInfo info(q(name));
+      window->setWindowTitle(info.fileName() + QStringLiteral(" - ") + info.path());
+      window->setWindowIcon(style()->standardIcon(project ? QStyle::SP_DirIcon : QStyle::SP_FileIcon));
+      window->setAttribute(Qt::WA_DeleteOnClose);
+      window->resize(420, 260);
+      window->show();
+    }
+    mdi_->setActiveSubWindow(window);
+    recent_.add(name, project ? kProjectKind : kArchiveKind);
+  }
+}
+
+void MainFrame::bringForward() {
+  if (isMinimized()) showNormal();
+  show();
+  raise();
+  activateWindow();
+}
+
+void MainFrame::runCommand(const shell::ExecuteCommand& c) {
+  using shell::ExecuteVerb;
+  switch (c.verb) {
+    case ExecuteVerb::openArchive:
+    case ExecuteVerb::openProject:
+      bringForward();
+      openNames(c.args);
+      break;
+    case ExecuteVerb::about:
+      bringForward();
+      showAbout();
+      break;
+    case ExecuteVerb::help: ui_.showHelp(kHelpContentsContext); break;
+    default:
+      statusBar()->showMessage(QStringLiteral("This command is not available yet."), 5000);
+      break;
+  }
+}
+
+void MainFrame::showAbout() { runAboutBox(ui_); }
+
+void MainFrame::command(int id) {
+  switch (id) {
+    case kCmdExit: close(); break;
+    case kCmdHelp: ui_.showHelp(kHelpContentsContext); break;
+    case kCmdHelpOnHelp: ui_.showHelp(kHelpOnHelpContext); break;
+    case kCmdAbout: showAbout(); break;
+    case kCmdOpenArchive:
+    case kCmdOpenProject: {
+      ui::FileRequest r;
+      r.caption = id == kCmdOpenArchive ? "Open Archive" : "Open Project";
+      r.filters = id == kCmdOpenArchive
+                      ? std::vector<std::string>{"Archives (*)"}
+                      : std::vector<std::string>{"Projects (*.pj *.prj)", "All files (*)"};
+      openNames(ui_.chooseFiles(r));
+      break;
+    }
+    default:
+      statusBar()->showMessage(QStringLiteral("This command is not available yet."), 5000);
+      break;
+  }
+}
+
+void MainFrame::store() {
+  if (stored_) return;
+  stored_ = true;
+  profile::ProfileFile settings;
+  settings.load(settingsFile_);
+  const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+  if (auto value = shell::storedPlacement({normal.x(), normal.y(), normal.width(), normal.height()},
+                                          !isMaximized() && !isMinimized() && !isFullScreen()))
+    settings.set("General", "FrameWindowCoordinates", *value);
+  recent_.store(settings);
+  if (int rc = settings.save()) {
+    ui_.messageBox(ui::okBox(std::string(shell::loadString(shell::kStrAppTitle)),
+                             "Unable to write " + settingsFile_ + ": " + std::strerror(rc),
+                             ui::MessageIcon::warning));
+  }
+}
+
+void MainFrame::closeEvent(QCloseEvent* event) {
+  mdi_->closeAllSubWindows();
+  store();
+  event->accept();
+  emit closed();
+}
+
+}  // namespace orv::workbench

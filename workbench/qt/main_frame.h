@@ -1,0 +1,107 @@
+// The workbench's main window: the MDI client with its document windows,
+// the File, Window and Help menus (the File menu lists the files opened
+// last, rebuilt each time it opens), the archive and project tool bars (the
+// one for the active window's kind shows, at the edge [User] Orientation
+// names) and the status bar. It opens where it was last closed and, when it
+// closes in its normal state, stores its place; the recent files are
+// stored at every close.
+#pragma once
+
+#include <QIcon>
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <string>
+
+#include "shell/execute_command.h"
+#include "shell/recent_files.h"
+#include "shell/toolbar_layout.h"
+
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QToolBar;
+
+namespace orv::ui {
+class Ui;
+}
+
+namespace orv::workbench {
+
+// Menu and tool-bar command ids the frame answers itself.
+enum FrameCommand : int {
+  kCmdOpenArchive = 1502,
+  kCmdOpenProject = 1504,
+  kCmdHelp = 1515,
+  kCmdExit = 24340,
+  kCmdHelpOnHelp = 1516,
+  kCmdAbout = 1518,
+};
+
+// The help topic of "Help on Help"; the contents are topic 0.
+constexpr int kHelpOnHelpContext = 6083;
+constexpr int kHelpContentsContext = 0;
+
+class MainFrame : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  MainFrame(ui::Ui& ui, std::string settingsFile);
+  ~MainFrame() override;
+
+  // Places the frame as the settings say (before it is shown).
+  void applyStoredPlacement();
+
+  // Opens a document window for each name (a project for project files,
+  // else an archive) and puts it first among the recent files.
+  void openNames(const std::vector<std::string>& names);
+  // Runs a command of the command server.
+  void runCommand(const shell::ExecuteCommand& command);
+  // The About box (a dialog of the seam).
+  void showAbout();
+
+  QMdiArea* mdiArea() const { return mdi_; }
+  QMenu* fileMenu() const { return fileMenu_; }
+  QToolBar* toolbar(shell::ToolbarKind kind) const;
+  const shell::RecentFiles& recentFiles() const { return recent_; }
+  // Brings the frame to the front (restoring it when minimised).
+  void bringForward();
+
+ signals:
+  void closed();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildMenus();
+  void buildToolbars(const profile::ProfileFile& settings);
+  void rebuildRecentItems();
+  void showToolbarFor(shell::ToolbarKind kind);
+  void activeWindowChanged(QMdiSubWindow* window);
+  void command(int id);
+  void store();
+
+  ui::Ui& ui_;
+  std::string settingsFile_;
+  int orientation_ = 0;
+  QMdiArea* mdi_;
+  QMenu* fileMenu_ = nullptr;
+  QAction* recentSeparator_ = nullptr;
+  std::vector<QAction*> recentActions_;
+  QToolBar* archiveBar_ = nullptr;
+  QToolBar* projectBar_ = nullptr;
+  shell::RecentFiles recent_;
+  bool stored_ = false;
+};
+
+// The program's icon (frame, boxes, task bar).
+QIcon programIcon();
+
+// The file a document window shows.
+std::string documentPath(const QMdiSubWindow* window);
+
+// Whether a name is opened as a project (project and sandbox files).
+bool isProjectName(const std::string& name);
+
+}  // namespace orv::workbench

@@ -1,0 +1,130 @@
+// The main frame on the offscreen platform: placement from the settings and
+// its round trip, the recent files in the File menu and in the settings,
+// the tool bar that follows the active window's kind.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QScreen>
+#include <QToolBar>
+#include <QtTest/QTest>
+
+#include "profile/profile.h"
+#include "qt/main_frame.h"
+#include "testing/qt_test_support.h"
+#include "testing/temp_dir.h"
+#include "ui/qt/qt_ui.h"
+
+namespace orv::workbench {
+namespace {
+
+class FrameTest : public ::testing::Test {
+ protected:
+  void store(const std::string& section, const std::string& key, const std::string& value) {
+    ASSERT_EQ(profile::writeProfileString(ini, section, key.c_str(), value.c_str()), 0);
+  }
+  std::string stored(const std::string& key) {
+    return profile::getProfileString(ini, "General", key, "<none>");
+  }
+  QRect screen() const { return QGuiApplication::primaryScreen()->availableGeometry(); }
+
+  test::TempDir dir{"orv-wb-frame"};
+  std::string ini = dir.file("ORVTY.INI");
+  ui::qt::QtUi ui;
+};
+
+TEST_F(FrameTest, PlacementFromTheSettingsAndItsRoundTrip) {
+  const int w = screen().width() / 2, h = screen().height() / 2;
+  struct Case {
+    std::string value;
+    QRect want;
+  } cases[] = {
+      {"0,0," + std::to_string(w) + "," + std::to_string(h),
+       QRect((screen().width() - w) / 2, (screen().height() - h) / 2, w, h)},
+      {"10,10," + std::to_string(w) + "," + std::to_string(h), QRect(10, 10, w, h)},
+      {"", QRect((screen().width() - screen().width() * 4 / 5) / 2,
+                 (screen().height() - screen().height() * 4 / 5) / 2, screen().width() * 4 / 5,
+                 screen().height() * 4 / 5)},
+      {"-5000,-5000,300,200", QRect((screen().width() - 300) / 2, (screen().height() - 200) / 2, 300, 200)},
+  };
+  for (const auto& c : cases) {
+    store("General", "FrameWindowCoordinates", c.value);
+    MainFrame frame(ui, ini);
+    frame.applyStoredPlacement();
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame, 30000));
+    EXPECT_EQ(frame.geometry(), c.want) << c.value;
+    frame.close();
+    const QRect& r = c.want;
+    EXPECT_EQ(stored("FrameWindowCoordinates"),
+              std::to_string(r.x()) + "," + std::to_string(r.y()) + "," +
+                  std::to_string(r.width()) + "," + std::to_string(r.height()))
+        << "the same rectangle comes back";
+  }
+}
+
+TEST_F(FrameTest, MaximisedFrameLeavesThePlacementAlone) {
+  store("General", "FrameWindowCoordinates", "10,10,300,200");
+  MainFrame frame(ui, ini);
+  frame.applyStoredPlacement();
+  frame.showMaximized();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame, 30000));
+  frame.close();
+  EXPECT_EQ(stored("FrameWindowCoordinates"), "10,10,300,200");
+}
+
+TEST_F(FrameTest, RecentFilesInTheMenuAndTheSettings) {
+  store("General", "LastFile1", "/src/old.c,2");
+  store("General", "LastFile2", "/src/p.pj");
+  MainFrame frame(ui, ini);
+  frame.show();
+  auto recentTexts = [&] {
+    QStringList out;
+    emit frame.fileMenu()->aboutToShow();
+    for (QAction* a : frame.fileMenu()->actions()) {
+      const int id = a->data().toInt();
+      if (id >= 1564 && id <= 1571) out << a->text();
+    }
+    return out;
+  };
+  EXPECT_EQ(recentTexts(), (QStringList{"&1 /src/old.c", "&2 /src/p.pj"}));
+  frame.openNames({"/src/new.c", "/src/p.pj"});
+  // The menu is rebuilt each time it opens, never doubled.
+  EXPECT_EQ(recentTexts(), (QStringList{"&1 /src/p.pj", "&2 /src/new.c", "&3 /src/old.c"}));
+  EXPECT_EQ(recentTexts().size(), 3);
+  frame.close();
+  EXPECT_EQ(stored("LastFile1"), "/src/p.pj,4") << "kind 1 becomes the project kind";
+  EXPECT_EQ(stored("LastFile2"), "/src/new.c,2");
+  EXPECT_EQ(stored("LastFile3"), "/src/old.c,2");
+}
+
+TEST_F(FrameTest, ToolBarFollowsTheActiveWindowAndOrientation) {
+  store("User", "Orientation", "2");
+  store("Project Toolbar", "Button1", "OpenProject");
+  store("Project Toolbar", "Button2", "User3");
+  store("User", "User3Command", "make all");
+  MainFrame frame(ui, ini);
+  frame.resize(700, 500);
+  frame.show();
+  QToolBar* archive = frame.toolbar(shell::ToolbarKind::archive);
+  QToolBar* project = frame.toolbar(shell::ToolbarKind::project);
+  EXPECT_EQ(frame.toolBarArea(archive), Qt::LeftToolBarArea);
+  ASSERT_EQ(project->actions().size(), 2);
+  EXPECT_EQ(project->actions()[1]->statusTip(), "Launches make all");
+  EXPECT_EQ(project->actions()[1]->toolTip(), "make all");
+  frame.openNames({"/src/a.c"});
+  EXPECT_TRUE(archive->isVisible());
+  EXPECT_FALSE(project->isVisible());
+  frame.openNames({"/src/p.pj"});
+  EXPECT_FALSE(archive->isVisible());
+  EXPECT_TRUE(project->isVisible());
+  EXPECT_EQ(frame.mdiArea()->subWindowList().size(), 2);
+  frame.openNames({"/src/a.c"});
+  EXPECT_EQ(frame.mdiArea()->subWindowList().size(), 2) << "an open file is brought forward";
+  EXPECT_TRUE(archive->isVisible());
+}
+
+}  // namespace
+}  // namespace orv::workbench

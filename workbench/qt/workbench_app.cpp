@@ -1,0 +1,230 @@
+// Start-up, the command socket in the main loop, and shut-down.
+#include "qt/workbench_app.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <QUrl>
+#include <cstdio>
+
+#include "ipc/socket_path.h"
+#include "platform/sys/system_calls.h"
+#include "profile/settings_dir.h"
+#include "qt/splash_window.h"
+#include "shell/messages.h"
+#include "shell/revision_library.h"
+#include "shell/startup_checks.h"
+#include "shell/string_table.h"
+
+namespace orv::workbench {
+
+namespace {
+
+constexpr int kSocketTimeoutMs = 5000;
+// How long one client may keep the main loop waiting between its requests.
+constexpr int kServeTimeoutMs = 2000;
+
+// Names are case-folded by the configuration's rule; on this system file
+// names keep their case.
+std::string keepCase(std::string name) { return name; }
+
+}  // namespace
+
+Workbench::Workbench(WorkbenchOptions options)
+    : options_(std::move(options)),
+      settingsFile_(shell::settingsFilePath(options_.settingsDir)),
+      ui_(options_.help),
+      executes_(*this, keepCase),
+      callbacks_(ui_, nullptr) {}
+
+Workbench::~Workbench() { shutDown(); }
+
+SplashWindow* Workbench::splash() const { return qobject_cast<SplashWindow*>(splash_.data()); }
+
+int Workbench::start(ipc::CommandServer* server) {
+  shell::ensureSettingsFile(ui_, settingsFile_);
+  library_ = std::make_unique<shell::LibrarySession>(
+      options_.library ? *options_.library : shell::revisionLibrary(), ui_, callbacks_, &executes_);
+  if (int rc = library_->start(options_.programPath, options_.settingsDir, settingsFile_)) {
+    library_.reset();
+    return rc;
+  }
+  library_->runStartupBlock();
+
+  frame_ = new MainFrame(ui_, settingsFile_);
+  frame_->setAttribute(Qt::WA_DeleteOnClose, false);
+  ui_.setOwner(frame_);
+  connect(frame_, &MainFrame::closed, qApp, &QCoreApplication::quit);
+  frame_->applyStoredPlacement();
+  if (shell::showSplash(options_.commandLine)) {
+    auto* splash = new SplashWindow;
+    splash_ = splash;
+    splash->show();
+  }
+  frame_->show();
+  if (splash_) splash_->raise();
+
+  handler_ = std::make_unique<shell::ShellRequestHandler>(
+      ui_, executes_, [this](const shell::HandedCommandLine& h) { open(h); });
+  server_ = server;
+  if (server_) {
+    notifier_ = new QSocketNotifier(server_->fd(), QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &Workbench::serve);
+  }
+  handler_->postOwnCommandLine(options_.cwd, options_.commandLine);
+  return 0;
+}
+
+void Workbench::serve() {
+  // Requests are served one client at a time; the client's commands are
+  // posted to the main loop, so nothing runs inside this handler.
+  notifier_->setEnabled(false);
+  server_->serveOne(*handler_, kServeTimeoutMs);
+  notifier_->setEnabled(true);
+}
+
+void Workbench::runCommand(const shell::ExecuteCommand& command) {
+  // Accepted now, run from the main loop: a command that opens a dialog
+  // must not keep the client waiting or run inside the socket handler.
+  ui_.post([frame = frame_, command] {
+    if (frame) frame->runCommand(command);
+  });
+}
+
+void Workbench::open(const shell::HandedCommandLine& handed) {
+  if (!frame_) return;
+  if (handed.fromSecondCopy) frame_->bringForward();
+  frame_->openNames(handed.names);
+}
+
+int Workbench::run() {
+  if (!frame_) return 0;
+  const int status = QApplication::exec();
+  shutDown();
+  return status;
+}
+
+void Workbench::shutDown() {
+  if (notifier_) {
+    notifier_->setEnabled(false);
+    delete notifier_;
+    notifier_ = nullptr;
+  }
+  server_ = nullptr;
+  if (splash_) delete splash_.data();
+  if (frame_) {
+    frame_->close();
+    delete frame_.data();
+  }
+  ui_.setOwner(nullptr);
+  library_.reset();
+}
+
+namespace {
+
+std::string currentDirectory() {
+  char buf[4096];
+  return sys::calls().getcwd(buf, sizeof buf) ? buf : "";
+}
+
+int sendExecute(const std::string& path, const std::string& text) {
+  ipc::Fd fd = ipc::connectTo(path, kSocketTimeoutMs);
+  if (!fd) {
+    std::fprintf(stderr, "orvty32: no running workbench to send to.\n");
+    return 2;
+  }
+  const std::string service(shell::loadString(shell::kStrServiceName));
+  const std::string topic(shell::loadString(shell::kStrTopicName));
+  auto connected = ipc::request(fd.get(), ipc::kFrameConnect,
+                                service + '\0' + topic + '\0', kSocketTimeoutMs);
+  auto answer = connected == 1u
+                    ? ipc::request(fd.get(), ipc::kFrameExecute, text, kSocketTimeoutMs)
+                    : std::nullopt;
+  std::printf("0x%x\n", answer ? *answer : 0u);
+  return answer == shell::kExecuteAccepted ? 0 : 1;
+}
+
+// Opens the local HTML page of a help topic, next to the program.
+void openHelp(int context) {
+  const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/../share/orv/help");
+  const QString page = QStringLiteral("%1/%2.html").arg(dir).arg(context);
+  const QString target = QFileInfo::exists(page) ? page : dir + QStringLiteral("/index.html");
+  if (!QFileInfo::exists(target) || !QDesktopServices::openUrl(QUrl::fromLocalFile(target)))
+    QApplication::beep();
+}
+
+}  // namespace
+
+int workbenchMain(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--dde") {
+    const std::string path = ipc::prepareSocketPath();
+    if (path.empty()) {
+      std::perror("orvty32: command socket");
+      return 2;
+    }
+    return sendExecute(path, argv[2]);
+  }
+
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("orvty32"));
+  QApplication::setWindowIcon(programIcon());
+  // "--screenshot FILE names...": start as usual, then save a picture of
+  // the main window as FILE and end (for machines without a display).
+  QString screenshot;
+  int first = 1;
+  if (argc >= 3 && std::string(argv[1]) == "--screenshot") {
+    screenshot = QString::fromLocal8Bit(argv[2]);
+    first = 3;
+  }
+  std::string line;
+  for (int i = first; i < argc; ++i) line += (i > first ? " " : "") + std::string(argv[i]);
+
+  ui::qt::QtUi ui;
+  const std::string appTitle(shell::loadString(shell::kStrAppTitle));
+  const std::string path = ipc::prepareSocketPath();
+  ipc::Claim claim;
+  if (!path.empty()) claim = ipc::claimSocket(path, kSocketTimeoutMs);
+  if (!claim.server && claim.client) {
+    // A second copy: the first opens the names (or only comes forward).
+    const char* token = sys::calls().getenv("XDG_ACTIVATION_TOKEN");
+    if (line.size() > ipc::kMaxPayload / 2 ||
+        !shell::sendHandoff(claim.client.get(), currentDirectory(), line, token ? token : "",
+                            kSocketTimeoutMs)) {
+      shell::showText(ui, ui::MessageIcon::error,
+                      "Unable to communicate with the instance of Tessalyworkbench that is "
+                      "already running.");
+    }
+    return 0;
+  }
+  // Without the socket the workbench still runs, only without the command
+  // server.
+  if (!claim.server) {
+    shell::showText(ui, ui::MessageIcon::warning, "DDE initialization failed.");
+  }
+
+  WorkbenchOptions options;
+  options.programPath = QCoreApplication::applicationFilePath().toStdString();
+  options.settingsDir = profile::settingsDirectory(true);
+  options.commandLine = line;
+  options.cwd = currentDirectory();
+  options.help = openHelp;
+  Workbench workbench(options);
+  if (int rc = workbench.start(claim.server ? &*claim.server : nullptr)) return rc;
+  if (!screenshot.isEmpty()) {
+    // After the command line's names were opened (posted before this).
+    QTimer::singleShot(1000, &workbench, [&workbench, screenshot] {
+      MainFrame* frame = workbench.frame();
+      frame->mdiArea()->tileSubWindows();
+      if (!frame->grab().save(screenshot, "PNG"))
+        std::fprintf(stderr, "orvty32: cannot write %s\n", screenshot.toLocal8Bit().constData());
+      frame->close();
+    });
+  }
+  return workbench.run();
+}
+
+}  // namespace orv::workbench

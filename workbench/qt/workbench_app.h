@@ -1,0 +1,78 @@
+// The workbench program's run: the first copy starts the revision library
+// with its callbacks, shows the splash window (only without a command
+// line) and the main frame, serves the command socket from the main loop,
+// opens its own command line's names once the frame is up, and at the end
+// takes everything down in order (frame and its settings, the library).
+// A second copy hands its command line to the first and ends.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <memory>
+#include <string>
+
+#include "ipc/command_socket.h"
+#include "qt/main_frame.h"
+#include "shell/command_line_handoff.h"
+#include "shell/library_startup.h"
+#include "ui/qt/qt_ui.h"
+
+class QSocketNotifier;
+
+namespace orv::workbench {
+
+class SplashWindow;
+
+struct WorkbenchOptions {
+  std::string programPath;  // the installation's program: its database, InstallDir
+  std::string settingsDir;  // where ORVTY.INI and ORVRCS.RC live
+  std::string commandLine;  // the names to open, blank separated
+  std::string cwd;          // what relative names are relative to
+  const shell::LibraryEntryPoints* library = nullptr;
+  std::function<void(int context)> help;  // the help service
+};
+
+class Workbench : public QObject, private shell::ExecuteSink {
+  Q_OBJECT
+
+ public:
+  explicit Workbench(WorkbenchOptions options);
+  ~Workbench() override;
+
+  // Starts the library and shows the frame; server (when given) is served
+  // from the main loop. 0, or the exit code of a failed start.
+  int start(ipc::CommandServer* server);
+  // Runs the main loop until the frame closes, then shuts down; the exit code.
+  int run();
+  // Ends the run: frame (storing its settings), then the library.
+  void shutDown();
+
+  MainFrame* frame() const { return frame_.data(); }
+  ui::qt::QtUi& ui() { return ui_; }
+  SplashWindow* splash() const;
+  const std::string& settingsFile() const { return settingsFile_; }
+
+ private:
+  void runCommand(const shell::ExecuteCommand& command) override;
+  void serve();
+  void open(const shell::HandedCommandLine& handed);
+
+  WorkbenchOptions options_;
+  std::string settingsFile_;
+  ui::qt::QtUi ui_;
+  shell::ExecuteServer executes_;
+  shell::LibraryCallbacks callbacks_;
+  std::unique_ptr<shell::LibrarySession> library_;
+  std::unique_ptr<shell::ShellRequestHandler> handler_;
+  ipc::CommandServer* server_ = nullptr;
+  QSocketNotifier* notifier_ = nullptr;
+  QPointer<MainFrame> frame_;
+  QPointer<QWidget> splash_;
+};
+
+// The program's entry: the command line, the socket, the first or second
+// copy. Exit codes: 0 for a second copy, -14 when the library cannot be
+// used, else the main loop's.
+int workbenchMain(int argc, char** argv);
+
+}  // namespace orv::workbench
