@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          libsqlite3-dev sqlite3 zlib1g-dev libcrypt-dev python3 diffutils ncompress ed cssc)
+          libsqlite3-dev sqlite3 zlib1g-dev libcrypt-dev python3 diffutils ncompress ed cssc qt6-base-dev fonts-dejavu-core)
 
 install_missing() {
   local missing=()
