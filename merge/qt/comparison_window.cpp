@@ -121,17 +121,15 @@ ComparisonWindow::ComparisonWindow(ui::Ui& ui, std::unique_ptr<FileDiff> diff, s
   // Captions over their lists, the vertical bar at the right, the
   // horizontal bar below.
   auto* pane = new QWidget(splitter_);
-  auto* grid = new QGridLayout(pane);
+  grid_ = new QGridLayout(pane);
+  QGridLayout* grid = grid_;
   grid->setContentsMargins(0, 0, 0, 0);
   grid->setSpacing(1);
-  grid->addWidget(caption1_, 0, 0);
-  grid->addWidget(caption2_, 0, 1);
-  grid->addWidget(lists_[0], 1, 0);
-  grid->addWidget(lists_[1], 1, 1);
-  grid->addWidget(lists_[2], 1, 0, 1, 2);
   grid->addWidget(vbar_, 1, 2);
   grid->addWidget(hbar_, 2, 0, 1, 2);
   grid->setRowStretch(1, 1);
+  grid->setColumnStretch(0, 1);
+  grid->setColumnStretch(1, 1);
   for (DiffList* l : lists_) l->setParent(pane);
   splitter_->addWidget(pane);
   splitter_->setChildrenCollapsible(false);
@@ -180,6 +178,17 @@ DiffList* ComparisonWindow::displayedList() const {
 }
 
 void ComparisonWindow::layoutForMode() {
+  // A file shown alone takes the whole width; side by side each takes half.
+  auto place = [this](QWidget* w, int row, int column, int span) {
+    grid_->removeWidget(w);
+    grid_->addWidget(w, row, column, 1, span);
+  };
+  const bool halves = viewMode_ == 2 || viewMode_ == 3;
+  place(caption1_, 0, 0, halves ? 1 : 2);
+  place(caption2_, 0, halves ? 1 : 0, halves ? 1 : 2);
+  place(lists_[kSide1], 1, 0, viewMode_ == 3 ? 1 : 2);
+  place(lists_[kSide2], 1, viewMode_ == 3 ? 1 : 0, viewMode_ == 3 ? 1 : 2);
+  place(lists_[kCombined], 1, 0, 2);
   lists_[kSide1]->setVisible(viewMode_ == 0 || viewMode_ == 3);
   lists_[kSide2]->setVisible(viewMode_ == 1 || viewMode_ == 3);
   lists_[kCombined]->setVisible(viewMode_ == 2);

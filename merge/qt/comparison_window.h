@@ -17,6 +17,7 @@
 #include "ui/ui.h"
 
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QScrollBar;
 class QSplitter;
@@ -132,6 +133,7 @@ class ComparisonWindow : public QWidget {
   QScrollBar* vbar_;
   QScrollBar* hbar_;
   QSplitter* splitter_;
+  QGridLayout* grid_ = nullptr;
   std::unique_ptr<MergeModel> mergeModel_;
   MergeList* mergeList_ = nullptr;
 };

@@ -6,7 +6,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QStyleOptionFocusRect>
 #include <algorithm>
 
 #include "diff_view.h"
@@ -174,11 +173,8 @@ void RowList::paintEvent(QPaintEvent*) {
     p.drawText(QRect(kTextMargin - left, y, std::max(width + left, contentWidth()), h),
                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, rowText(r));
     if (r == caret_) {
-      QStyleOptionFocusRect option;
-      option.initFrom(this);
-      option.rect = QRect(0, y, width, h).adjusted(1, 0, -1, -1);
-      option.backgroundColor = background(cls);
-      style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
+      p.setPen(QPen(foreground(cls), 1, Qt::DotLine));
+      p.drawRect(QRect(1, y, width - 3, h - 1));
     }
   }
   if (y < viewport()->height()) p.fillRect(0, y, width, viewport()->height() - y, background(kNormal));

@@ -162,6 +162,7 @@ void VardelFrame::buildActions() {
     const QString hint = c.hint;
     a->setStatusTip(hint.section('\n', 0, 0));
     a->setToolTip(hint.section('\n', 1));
+    a->setIconText(hint.section('\n', 1));  // the short caption of a tool-bar button
     a->setObjectName(QString("command%1").arg(c.id));
     actions_.insert(c.id, a);
     const int id = c.id;
@@ -216,10 +217,6 @@ void VardelFrame::buildToolBar() {
   for (int id : {kViewFile1, kViewFile2, kViewBoth, kViewCombined}) bar->addAction(actions_[id]);
   bar->addSeparator();
   bar->addAction(actions_[668]);
-  // Short captions on the buttons; the menus keep the long ones.
-  for (QAction* a : bar->actions())
-    if (!a->isSeparator())
-      if (QWidget* w = bar->widgetForAction(a)) w->setProperty("text", a->toolTip());
 }
 
 ComparisonWindow* VardelFrame::activeComparison() const {
@@ -339,10 +336,12 @@ ComparisonWindow* VardelFrame::compare(const std::string& file1, const std::stri
       updateActions();
     }
   });
-  if (maximised)
+  if (maximised) {
     sub->showMaximized();
-  else
+  } else {
+    sub->resize(area_->size() * 9 / 10);
     sub->show();
+  }
   area_->setActiveSubWindow(sub);
   updateActions();
   return w;
