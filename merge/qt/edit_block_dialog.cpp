@@ -1,10 +1,12 @@
-// The Edit Block dialog (see edit_block_dialog.h).
+// The Edit Block dialog (see edit_block_dialog.h). Its Help button and F1
+// open the dialog's help topic.
 #include "edit_block_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "ui/ui.h"
@@ -34,6 +36,8 @@ EditBlockDialog::EditBlockDialog(ui::Ui& ui, const QString& caption, const std::
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(buttons, &QDialogButtonBox::helpRequested, this, [&ui] { ui.showHelp(kEditBlockHelp); });
+  auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
+  connect(f1, &QShortcut::activated, this, [&ui] { ui.showHelp(kEditBlockHelp); });
   resize(560, 320);
 }
 

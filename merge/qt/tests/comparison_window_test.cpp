@@ -42,7 +42,7 @@ struct ComparisonWindowTest : ::testing::Test {
     auto w = std::make_unique<ComparisonWindow>(ui, std::move(diff), n1, n2, settings);
     w->resize(size);
     w->show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get(), 60000));
     return w;
   }
   std::unique_ptr<ComparisonWindow> openQueue(QSize size = {1100, 640}) {
@@ -132,7 +132,7 @@ TEST_F(ComparisonWindowTest, SummaryAndMovingBetweenBlocks) {
 }
 
 TEST_F(ComparisonWindowTest, ScrollingMovesTheSummaryToTheBlockComingIntoView) {
-  auto w = openQueue({900, 260});
+  auto w = openQueue({700, 260});
   DiffList* one = w->list(kSide1);
   ASSERT_LT(one->visibleRows(), one->rowCount());
   one->setFocus();
@@ -149,6 +149,18 @@ TEST_F(ComparisonWindowTest, ScrollingMovesTheSummaryToTheBlockComingIntoView) {
     EXPECT_EQ(w->verticalBar()->value(), one->topRow());
   }
   EXPECT_EQ(reported, 3);
+  // The horizontal bar reaches the end of the widest list and moves both
+  // lists on show sideways (each as far as its own rows go).
+  QScrollBar* across = w->findChild<QScrollBar*>("bar103");
+  ASSERT_GT(across->maximum(), 0);
+  across->setValue(across->maximum());
+  int widest = 0;
+  for (int side : {kSide1, kSide2}) {
+    QScrollBar* own = w->list(side)->horizontalScrollBar();
+    EXPECT_EQ(own->value(), std::min(across->maximum(), own->maximum())) << side;
+    widest = std::max(widest, own->value());
+  }
+  EXPECT_EQ(widest, across->maximum());
 }
 
 TEST_F(ComparisonWindowTest, DiffsOnlyRebuildsAndKeepsTheBlock) {

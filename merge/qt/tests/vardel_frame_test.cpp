@@ -52,7 +52,7 @@ TEST_F(VardelFrameTest, WorkbenchLineMergeSaveAndClose) {
   VardelFrame frame(ui, ini);
   frame.resize(1200, 800);
   frame.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame, 60000));
   QSignalSpy quit(&frame, &VardelFrame::quitRequested);
   frame.runCommandLine("-n-t1|Revision 1.3| -d1 |T| |W|", dir.path());
   ASSERT_EQ(frame.comparisonCount(), 1);
@@ -80,8 +80,8 @@ TEST_F(VardelFrameTest, WorkbenchLineMergeSaveAndClose) {
   EXPECT_EQ(readFile(out), readFile(w));  // byte for byte
 
   sub->close();
-  QTRY_COMPARE_WITH_TIMEOUT(frame.comparisonCount(), 0, 10000);
-  QTRY_VERIFY_WITH_TIMEOUT(!exists(t), 10000);
+  QTRY_COMPARE_WITH_TIMEOUT(frame.comparisonCount(), 0, 60000);
+  QTRY_VERIFY_WITH_TIMEOUT(!exists(t), 60000);
   EXPECT_TRUE(exists(w));
   EXPECT_EQ(quit.count(), 0);
 
@@ -129,7 +129,7 @@ TEST_F(VardelFrameTest, ResultReportsAndTheEndOfTheProgram) {
 TEST_F(VardelFrameTest, DroppedFilesOpenAComparison) {
   VardelFrame frame(ui, ini);
   frame.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame, 60000));
   QMimeData data;
   data.setUrls({QUrl::fromLocalFile(QString::fromStdString(fixture("queue_v1.c"))),
                 QUrl::fromLocalFile(QString::fromStdString(fixture("queue_v2.c")))});
@@ -140,8 +140,22 @@ TEST_F(VardelFrameTest, DroppedFilesOpenAComparison) {
   QCoreApplication::sendEvent(&frame, &drop);
   ASSERT_EQ(frame.comparisonCount(), 1);
   EXPECT_EQ(frame.area()->subWindowList().front()->windowTitle(), "queue_v1.c : queue_v2.c");
+  EXPECT_EQ(frame.windowTitle(), "Vardel - [queue_v1.c : queue_v2.c]");
   frame.activeComparison()->showBlock(1);
   screenshot(&frame, "frame_comparison");
+
+  // One file dropped, or -m, or one name: the files are asked for, the
+  // given ones proposed.
+  ui.expectFiles("Compare Files: File 1", {fixture("queue_v2.c")});
+  ui.expectFiles("Compare Files: File 2", {fixture("queue_v1.c")});
+  frame.openDropped({fixture("queue_v2.c")});
+  ui.expectFiles("Compare Files: File 1", {fixture("queue_v1.c")});
+  ui.expectFiles("Compare Files: File 2", {});  // cancelled
+  frame.runCommandLine("-m queue_v1.c queue_v2.c", MERGE_QT_FIXTURES);
+  ui.expectFiles("Compare Files: File 1", {});
+  frame.runCommandLine("queue_v1.c", MERGE_QT_FIXTURES);
+  EXPECT_EQ(frame.comparisonCount(), 2);
+  EXPECT_EQ(frame.activeComparison()->diff().file1(), fixture("queue_v2.c"));
 }
 
 struct HandoffTest : VardelFrameTest {
@@ -190,7 +204,7 @@ TEST_F(HandoffTest, SecondCopyHandsItsLineToTheFirst) {
   std::optional<std::uint32_t> answer;
   std::thread client([&] {
     ipc::Fd fd = ipc::connectTo(path, 5000);
-    if (fd) answer = ipc::request(fd.get(), ipc::kFrameHandoff, shell::handoffPayload("/", longLine, ""), 10000);
+    if (fd) answer = ipc::request(fd.get(), ipc::kFrameHandoff, shell::handoffPayload("/", longLine, ""), 60000);
     done = true;
   });
   QTRY_VERIFY_WITH_TIMEOUT(done.load(), 30000);
