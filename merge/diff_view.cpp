@@ -22,10 +22,10 @@ DiffView::DiffView(const FileDiff& diff, int side, bool commonLines)
     buildSide(commonLines);
 }
 
-void DiffView::addRow(const DiffLine* line, int block, int viewClass) {
+void DiffView::addRow(const DiffLine* line, int block, int viewClass, int number) {
   if (block >= 0 && blockRows_[static_cast<std::size_t>(block)] < 0)
     blockRows_[static_cast<std::size_t>(block)] = static_cast<int>(rows_.size());
-  rows_.push_back({line, block, viewClass, false});
+  rows_.push_back({line, block, viewClass, false, line && !number ? line->lineNumber : number});
 }
 
 void DiffView::buildCombined(bool commonLines) {
@@ -37,10 +37,11 @@ void DiffView::buildCombined(bool commonLines) {
 
 // Walks the lines with a count of the other side's change lines not yet
 // matched by a row of this side; they become empty rows when the change
-// ends.
+// ends. Common lines carry file 1's numbers, so this side's own count
+// numbers them.
 void DiffView::buildSide(bool commonLines) {
   const int mine = side_ == kSide1 ? kFile1 : kFile2, other = side_ == kSide1 ? kFile2 : kFile1;
-  int pending = 0, changeBlock = -1;
+  int pending = 0, changeBlock = -1, ownLines = 0;
   bool inChange = false;
   auto flush = [&] {
     for (; pending > 0; --pending) addRow(nullptr, changeBlock, kEmpty);
@@ -55,14 +56,15 @@ void DiffView::buildSide(bool commonLines) {
       if (l.source == other) {
         ++pending;
       } else {
-        addRow(&l, l.blockIndex, kChanged);
+        addRow(&l, l.blockIndex, kChanged, ++ownLines);
         --pending;
       }
       continue;
     }
     if (inChange) flush();
+    if (l.source == mine || l.source == kBoth) ++ownLines;
     if (l.source == mine || (l.source == kBoth && commonLines))
-      addRow(&l, l.blockIndex, classOfKind(l.kind));
+      addRow(&l, l.blockIndex, classOfKind(l.kind), ownLines);
     else if (l.source == other)
       addRow(nullptr, l.blockIndex, kEmpty);
   }

@@ -25,6 +25,7 @@ struct ViewRow {
   int block = -1;                  // the block the row belongs to or stands in for; -1 common
   int viewClass = kNormal;
   bool selected = false;
+  int number = 0;  // the line's number in this side's file (file 2's for common lines on side 2)
 };
 
 class DiffView {
@@ -51,7 +52,7 @@ class DiffView {
  private:
   void buildCombined(bool commonLines);
   void buildSide(bool commonLines);
-  void addRow(const DiffLine* line, int block, int viewClass);
+  void addRow(const DiffLine* line, int block, int viewClass, int number = 0);
 
   const FileDiff& diff_;
   int side_;

@@ -42,6 +42,15 @@ TEST_F(DiffViewTest, RowsOfEachSide) {
   const DiffView one(f, kSide1, true), two(f, kSide2, true);
   EXPECT_EQ(one.blockRows(), (std::vector<int>{1, 5, 7}));
   EXPECT_EQ(two.blockRows(), (std::vector<int>{1, 5, 7}));
+  // Each file side numbers its rows in its own file, common lines too.
+  auto numbers = [](const DiffView& v) {
+    std::vector<int> n;
+    for (const ViewRow& r : v.rows()) n.push_back(r.line ? r.number : 0);
+    return n;
+  };
+  EXPECT_EQ(numbers(one), (std::vector<int>{1, 2, 0, 0, 3, 4, 5, 0}));
+  EXPECT_EQ(numbers(two), (std::vector<int>{1, 2, 3, 4, 5, 0, 6, 7}));
+  EXPECT_EQ(numbers(DiffView(f, kSide2, false)), (std::vector<int>{2, 3, 4, 0, 7}));
 }
 
 std::string randomText(std::mt19937& rng) {

@@ -46,13 +46,13 @@ std::string displayKey() {
   return key;
 }
 
-std::string prepareSocketPath() {
+std::string prepareSocketPath(const std::string& program) {
   std::string base = env("XDG_RUNTIME_DIR");
   if (base.empty()) {
     base = "/tmp/orv-" + std::to_string(sys::calls().geteuid());
     if (!ownPrivateDirectory(base)) return {};
   }
-  std::string dir = base + "/orvty";
+  std::string dir = base + "/" + program;
   if (!ownPrivateDirectory(dir)) return {};
   return dir + "/" + displayKey() + ".sock";
 }

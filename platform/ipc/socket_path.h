@@ -1,7 +1,9 @@
-// Where a user's running workbench listens: one Unix-domain socket per user
-// and display, in a directory only that user may enter.
+// Where a user's running window program listens: one Unix-domain socket per
+// program, user and display, in a directory only that user may enter.
 //
-//   ${XDG_RUNTIME_DIR:-/tmp/orv-$UID}/orvty/<display key>.sock
+//   ${XDG_RUNTIME_DIR:-/tmp/orv-$UID}/<program>/<display key>.sock
+//
+// The workbench's program folder is "orvty", the merge program's "vardel".
 //
 // The display key is $ORVTY_INSTANCE_KEY when set (tests), else
 // $WAYLAND_DISPLAY, else $DISPLAY with ':' turned into 'x', else
@@ -17,6 +19,6 @@ std::string displayKey();
 // Creates the socket directory (and /tmp/orv-$UID) with mode 0700 when
 // missing and checks that it is a real directory of ours that nobody else
 // may enter. The socket's path, or empty with errno set.
-std::string prepareSocketPath();
+std::string prepareSocketPath(const std::string& program = "orvty");
 
 }  // namespace orv::ipc

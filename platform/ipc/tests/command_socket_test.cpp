@@ -183,6 +183,8 @@ TEST_F(SocketPathEnv, DirectoryIsPrivate) {
   ::setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
   ::setenv("ORVTY_INSTANCE_KEY", "k", 1);
   EXPECT_EQ(prepareSocketPath(), dir.path() + "/orvty/k.sock");
+  // Each program listens in its own folder.
+  EXPECT_EQ(prepareSocketPath("vardel"), dir.path() + "/vardel/k.sock");
   struct stat st {};
   ASSERT_EQ(::stat((dir.path() + "/orvty").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);

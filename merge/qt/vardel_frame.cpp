@@ -1,0 +1,425 @@
+// The merge program's frame (see vardel_frame.h).
+#include "vardel_frame.h"
+
+#include <unistd.h>
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+
+#include "command_line.h"
+#include "comparison_window.h"
+#include "orv/txtcmp32.h"
+#include "profile/profile.h"
+#include "shell/command_line_handoff.h"
+#include "shell/frame_placement.h"
+#include "sys/system_calls.h"
+#include "vardel_ui.h"
+#include "window_logic.h"
+
+namespace orv::merge::qt {
+
+namespace {
+
+const char* const kTitle = "Vardel";
+constexpr int kHandoffTimeoutMs = 5000;
+constexpr int kTechnicalSupportHelp = 53;
+
+struct CommandText {
+  int id;
+  const char* text;
+  const char* hint;  // status-bar text, then the tool tip after the line feed
+};
+
+const CommandText kCommands[] = {
+    {kCompare, "&Compare...", "Compare two files\nCompare"},
+    {kMerge, "&Merge", "Merge the two files into a new one\nMerge"},
+    {kSave, "Save Diffs &As...", "Save the differences or the merged file\nSave"},
+    {kPrint, "&Print Diff...", "Print the differences or the merged file\nPrint"},
+    {kPrintSummary, "Print S&ummary...", "Print the summary of the differences\nPrint Summary"},
+    {kPrinterSetup, "P&rinter Setup...", "Choose and set up the printer\nPrinter Setup"},
+    {kExit, "E&xit", "Quit Vardel\nExit"},
+    {kCopy, "&Copy", "Copy the selected lines to the clipboard\nCopy"},
+    {kViewBoth, "&Both Files", "Show both files side by side\nBoth Files"},
+    {kViewCombined, "&Combined Files", "Show both files in one list\nCombined Files"},
+    {kViewFile1, "File &1", "Show file 1\nFile 1"},
+    {kViewFile2, "File &2", "Show file 2\nFile 2"},
+    {kLineNumbers, "Line &Numbers", "Show line numbers\nLine Numbers"},
+    {kDiffsOnly, "Diffs &Only", "Show only the lines that differ\nDiffs Only"},
+    {kColours, "&Colors...", "Choose the colours of the lines\nColors"},
+    {kFont, "&Font...", "Choose the font of the lists\nFont"},
+    {kComments, "C&omments...", "Set the comment texts of saved differences\nComments"},
+    {kAllFile1Blocks, "All &File 1 Blocks", "Take file 1's lines for every block\nAll File 1"},
+    {kAllFile2Blocks, "All F&ile 2 Blocks", "Take file 2's lines for every block\nAll File 2"},
+    {kSelectFile1Block, "Select File &1 Block", "Take file 1's lines for the current block\nFile 1 Block"},
+    {kSelectFile2Block, "Select File &2 Block", "Take file 2's lines for the current block\nFile 2 Block"},
+    {kSelectBothBlocks, "Select &Both Blocks", "Take both files' lines for the current block\nBoth Blocks"},
+    {kRemoveSelectedBlocks, "&Remove Selected Blocks", "Remove the current block's lines\nRemove Blocks"},
+    {668, "&Contents", "Show the help contents\nHelp"},
+    {667, "&Search", "Search the help\nSearch"},
+    {666, "&Using Help", "How to use help\nUsing Help"},
+    {669, "&Technical Support", "Where to get technical support\nTechnical Support"},
+    {kAbout, "&About Vardel...", "Show the version of Vardel\nAbout"},
+};
+
+// Printing and the option dialogs are not in this program yet.
+bool notYetBuilt(int id) {
+  return id == kPrint || id == kPrintSummary || id == kPrinterSetup || id == kColours || id == kFont ||
+         id == kComments;
+}
+
+std::string baseName(const std::string& name) {
+  const std::size_t cut = name.find_last_of('/');
+  return cut == std::string::npos ? name : name.substr(cut + 1);
+}
+
+long availableKilobytes() {
+  const long pages = sysconf(_SC_AVPHYS_PAGES), size = sysconf(_SC_PAGESIZE);
+  return pages > 0 && size > 0 ? static_cast<long>(static_cast<long long>(pages) * size / 1024) : 0;
+}
+
+}  // namespace
+
+Handoff handOffCommandLine(int fd, const std::string& cwd, const std::string& commandLine) {
+  if (commandLine.size() + 1 > kHandoffLimit) return Handoff::TooLong;
+  return shell::sendHandoff(fd, cwd, commandLine, "", kHandoffTimeoutMs) ? Handoff::Taken : Handoff::NotTaken;
+}
+
+// The first copy's side of the command socket: a command line that fits is
+// run later from the main loop; a longer one is refused, since a cut one
+// could name (and with -d delete) another file.
+class VardelFrame::Handler : public ipc::RequestHandler {
+ public:
+  explicit Handler(VardelFrame& frame) : frame_(frame) {}
+  std::uint32_t onHandoff(const std::string& cwd, const std::string& commandLine, const std::string&) override {
+    if (commandLine.size() + 1 > kHandoffLimit) return 1;
+    VardelFrame* frame = &frame_;
+    frame_.ui_.post([frame, cwd, commandLine] {
+      if (frame->isMinimized()) frame->showNormal();
+      frame->raise();
+      frame->activateWindow();
+      frame->runCommandLine(commandLine, cwd);
+    });
+    return 0;
+  }
+  std::uint32_t onConnect(const std::string&, const std::string&) override { return 0; }
+  std::uint32_t onExecute(const std::string&) override { return 0; }
+
+ private:
+  VardelFrame& frame_;
+};
+
+VardelFrame::VardelFrame(ui::Ui& ui, std::string iniPath, QWidget* parent)
+    : QMainWindow(parent),
+      ui_(ui),
+      iniPath_(std::move(iniPath)),
+      settings_(loadSettings(iniPath_)),
+      area_(new QMdiArea(this)),
+      handler_(std::make_unique<Handler>(*this)) {
+  setObjectName("Orv Vardel");
+  setWindowTitle(kTitle);
+  setAcceptDrops(true);
+  area_->setObjectName("mdiClient");
+  setCentralWidget(area_);
+  buildActions();
+  buildMenus();
+  buildToolBar();
+  statusBar()->showMessage(" ");
+  connect(area_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
+    if (ComparisonWindow* w = activeComparison()) storeViewSettings(w);
+    updateActions();
+  });
+
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  const shell::Rect r = shell::framePlacement(
+      profile::getProfileString(iniPath_, "General", "FrameCoordinates", "-1,-1,-1,-1"), screen.width(),
+      screen.height());
+  setGeometry(screen.x() + r.x, screen.y() + r.y, r.width, r.height);
+  updateActions();
+}
+
+// The comparison windows go before the actions and settings they report to.
+VardelFrame::~VardelFrame() {
+  QObject::disconnect(area_, nullptr, this, nullptr);
+  for (QMdiSubWindow* sub : area_->subWindowList()) QObject::disconnect(sub->widget(), nullptr, this, nullptr);
+  delete area_;
+}
+
+void VardelFrame::buildActions() {
+  for (const CommandText& c : kCommands) {
+    auto* a = new QAction(c.text, this);
+    const QString hint = c.hint;
+    a->setStatusTip(hint.section('\n', 0, 0));
+    a->setToolTip(hint.section('\n', 1));
+    a->setIconText(hint.section('\n', 1));  // the short caption of a tool-bar button
+    a->setObjectName(QString("command%1").arg(c.id));
+    actions_.insert(c.id, a);
+    const int id = c.id;
+    connect(a, &QAction::triggered, this, [this, id] { command(id); });
+  }
+  for (int id : {kMerge, kLineNumbers, kDiffsOnly, kViewBoth, kViewCombined, kViewFile1, kViewFile2})
+    actions_[id]->setCheckable(true);
+  auto* views = new QActionGroup(this);
+  for (int id : {kViewFile1, kViewFile2, kViewBoth, kViewCombined}) views->addAction(actions_[id]);
+  actions_[kCopy]->setShortcut(QKeySequence::Copy);
+}
+
+void VardelFrame::buildMenus() {
+  QMenu* file = menuBar()->addMenu("&File");
+  for (int id : {kCompare, kMerge, kSave}) file->addAction(actions_[id]);
+  file->addSeparator();
+  for (int id : {kPrint, kPrintSummary, kPrinterSetup}) file->addAction(actions_[id]);
+  file->addSeparator();
+  file->addAction(actions_[kExit]);
+  // The second menu takes the merge commands while a merge is on.
+  QMenu* edit = menuBar()->addMenu("&Edit");
+  edit->addAction(actions_[kCopy]);
+  mergeActions_.append(edit->addSeparator());
+  for (int id : {kAllFile1Blocks, kAllFile2Blocks, kSelectFile1Block, kSelectFile2Block, kSelectBothBlocks,
+                 kRemoveSelectedBlocks}) {
+    edit->addAction(actions_[id]);
+    mergeActions_.append(actions_[id]);
+  }
+  QMenu* view = menuBar()->addMenu("&View");
+  for (int id : {kViewBoth, kViewCombined, kViewFile1, kViewFile2}) view->addAction(actions_[id]);
+  view->addSeparator();
+  for (int id : {kLineNumbers, kDiffsOnly}) view->addAction(actions_[id]);
+  QMenu* options = menuBar()->addMenu("&Options");
+  for (int id : {kColours, kFont, kComments}) options->addAction(actions_[id]);
+  QMenu* window = menuBar()->addMenu("&Window");
+  window->addAction("&Cascade", area_, &QMdiArea::cascadeSubWindows);
+  window->addAction("&Tile", area_, &QMdiArea::tileSubWindows);
+  window->addAction("Close &All", area_, &QMdiArea::closeAllSubWindows);
+  QMenu* help = menuBar()->addMenu("&Help");
+  for (int id : {668, 667, 666, 669}) help->addAction(actions_[id]);
+  help->addSeparator();
+  help->addAction(actions_[kAbout]);
+}
+
+void VardelFrame::buildToolBar() {
+  QToolBar* bar = addToolBar("Tools");
+  bar->setObjectName("toolBar");
+  bar->setMovable(false);
+  bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  for (int id : {kCompare, kSave, kMerge, kPrint}) bar->addAction(actions_[id]);
+  bar->addSeparator();
+  for (int id : {kViewFile1, kViewFile2, kViewBoth, kViewCombined}) bar->addAction(actions_[id]);
+  bar->addSeparator();
+  bar->addAction(actions_[668]);
+}
+
+ComparisonWindow* VardelFrame::activeComparison() const {
+  QMdiSubWindow* sub = area_->currentSubWindow();
+  return sub ? qobject_cast<ComparisonWindow*>(sub->widget()) : nullptr;
+}
+
+int VardelFrame::comparisonCount() const { return static_cast<int>(area_->subWindowList().size()); }
+
+void VardelFrame::storeViewSettings(const ComparisonWindow* w) {
+  settings_.viewMode = w->viewMode();
+  settings_.lineNumbers = w->lineNumbers();
+  settings_.commonLines = w->commonLines();
+}
+
+void VardelFrame::updateActions() {
+  ComparisonWindow* w = activeComparison();
+  const bool any = w != nullptr, merging = any && w->merging();
+  for (int id : {kMerge, kSave, kLineNumbers, kDiffsOnly, kViewBoth, kViewCombined, kViewFile1, kViewFile2})
+    actions_[id]->setEnabled(any);
+  for (auto it = actions_.begin(); it != actions_.end(); ++it)
+    if (notYetBuilt(it.key())) it.value()->setEnabled(false);
+  actions_[kCopy]->setEnabled(any && !merging);
+  const int mode = any ? w->viewMode() : settings_.viewMode;
+  actions_[mode == 0 ? kViewFile1 : mode == 1 ? kViewFile2 : mode == 2 ? kViewCombined : kViewBoth]->setChecked(true);
+  actions_[kLineNumbers]->setChecked(any ? w->lineNumbers() : settings_.lineNumbers);
+  actions_[kDiffsOnly]->setChecked(!(any ? w->commonLines() : settings_.commonLines));
+  actions_[kMerge]->setChecked(merging);
+  actions_[kSave]->setText(merging ? "Save Merge &As..." : "Save Diffs &As...");
+  actions_[kPrint]->setText(merging ? "&Print Merge..." : "&Print Diff...");
+  for (QAction* a : mergeActions_) a->setVisible(merging);
+  for (int id : {kSelectFile1Block, kSelectFile2Block, kSelectBothBlocks, kRemoveSelectedBlocks})
+    actions_[id]->setEnabled(merging && w->currentBlock() >= 0);
+  statusBar()->showMessage(any ? w->statusText() : QString(" "));
+  setWindowTitle(any ? QString("%1 - [%2]").arg(kTitle, w->windowTitle()) : QString(kTitle));
+}
+
+void VardelFrame::command(int id) {
+  ComparisonWindow* w = activeComparison();
+  switch (id) {
+    case kCompare: compareCommand(); return;
+    case kExit: close(); return;
+    case kAbout: about(); return;
+    case 668:
+    case 667:
+    case 666: ui_.showHelp(0); return;
+    case 669: ui_.showHelp(kTechnicalSupportHelp); return;
+    default: break;
+  }
+  if (!w) return;
+  switch (id) {
+    case kMerge: w->setMerging(!w->merging()); break;
+    case kSave: w->saveAs(); break;
+    case kCopy: w->copy(); break;
+    case kViewFile1: w->setViewMode(0); break;
+    case kViewFile2: w->setViewMode(1); break;
+    case kViewCombined: w->setViewMode(2); break;
+    case kViewBoth: w->setViewMode(3); break;
+    case kLineNumbers: w->setLineNumbers(!w->lineNumbers()); break;
+    case kDiffsOnly: w->setCommonLines(!w->commonLines()); break;
+    default:
+      if (id == kAllFile1Blocks || id == kAllFile2Blocks || (id >= kSelectFile1Block && id <= kRemoveSelectedBlocks))
+        w->mergeCommand(id);
+      break;
+  }
+  updateActions();
+}
+
+void VardelFrame::about() {
+  ui_.messageBox(ui::okBox("About Vardel",
+                           "Orv Vardel for Win32\nVersion 3.2a\n" + std::to_string(availableKilobytes()) + " KB",
+                           ui::MessageIcon::information));
+}
+
+void VardelFrame::runCommandLine(const std::string& text, const std::string& cwd) {
+  const CommandLine line = parseCommandLine(text);
+  if (line.wrong) {
+    ui_.messageBox(ui::okBox(kTitle, "Error in command line.", ui::MessageIcon::error));
+    return;
+  }
+  auto full = [&cwd](const std::string& name) { return name.empty() ? name : shell::resolveAgainst(cwd, name); };
+  const std::string file1 = full(line.file1), file2 = full(line.file2);
+  if (line.compareDialog) {
+    compareCommand(file1, file2);
+    return;
+  }
+  if (!file1.empty() && !file2.empty()) {
+    compare(file1, file2, line.title1, line.title2, line.deleteFlags, true, line.endWhenNothingShown);
+    return;
+  }
+  if (!file1.empty()) compareCommand(file1);
+}
+
+ComparisonWindow* VardelFrame::compare(const std::string& file1, const std::string& file2, const std::string& title1,
+                                       const std::string& title2, int deleteFlags, bool maximised,
+                                       bool endWhenNothingShown) {
+  ui_.pushBusyCursor();
+  auto diff = std::make_unique<FileDiff>(file1, file2, settings_.options);
+  ui_.popCursor();
+  if (diff->result() != kReady) {
+    // No window owns the temporary copies: they go now.
+    if (deleteFlags & 1) sys::calls().unlink(file1.c_str());
+    if (deleteFlags & 2) sys::calls().unlink(file2.c_str());
+    reportResult(diff->result());
+    if (endWhenNothingShown && comparisonCount() == 0) emit quitRequested();
+    return nullptr;
+  }
+  auto* w = new ComparisonWindow(ui_, std::move(diff), title1.empty() ? file1 : title1, title2.empty() ? file2 : title2,
+                                 settings_);
+  w->setDeleteFlags(deleteFlags);
+  w->setWindowTitle(QString::fromStdString(comparisonCaption(title1, file1, title2, file2)));
+  QMdiSubWindow* sub = area_->addSubWindow(w);
+  sub->setAttribute(Qt::WA_DeleteOnClose);
+  connect(w, &ComparisonWindow::viewSettingsChanged, this, [this, w] {
+    if (w == activeComparison()) {
+      storeViewSettings(w);
+      updateActions();
+    }
+  });
+  if (maximised) {
+    sub->showMaximized();
+  } else {
+    sub->resize(area_->size() * 9 / 10);
+    sub->show();
+  }
+  area_->setActiveSubWindow(sub);
+  updateActions();
+  return w;
+}
+
+void VardelFrame::compareCommand(const std::string& file1, const std::string& file2) {
+  std::string names[2] = {file1, file2};
+  for (int i = 0; i < 2; ++i) {
+    ui::FileRequest request;
+    request.caption = i == 0 ? "Compare Files: File 1" : "Compare Files: File 2";
+    request.fileName = names[i];
+    request.filters = {"All Files (*)"};
+    const std::vector<std::string> chosen = ui_.chooseFiles(request);
+    if (chosen.empty()) return;
+    names[i] = chosen.front();
+  }
+  ComparisonWindow* active = activeComparison();
+  const bool maximised = active && active->parentWidget() && active->parentWidget()->isMaximized();
+  compare(names[0], names[1], baseName(names[0]), baseName(names[1]), 0, maximised, false);
+}
+
+void VardelFrame::openDropped(const std::vector<std::string>& files) {
+  if (files.empty()) return;
+  if (files.size() == 1) return compareCommand(files[0]);
+  ComparisonWindow* active = activeComparison();
+  const bool maximised = active && active->parentWidget() && active->parentWidget()->isMaximized();
+  compare(files[0], files[1], baseName(files[0]), baseName(files[1]), 0, maximised, false);
+}
+
+void VardelFrame::reportResult(int result) {
+  std::string differError;
+  if (result == kDifferTrouble) {
+    char text[120] = {};
+    DiffError(text, sizeof text);
+    differError = text;
+  }
+  const ResultReport report = resultReport(result, differError);
+  if (!report.askYesNo) {
+    ui_.messageBox(ui::okBox(kTitle, report.text, ui::MessageIcon::warning));
+    return;
+  }
+  if (ui_.messageBox(ui::yesNoBox(kTitle, report.text, ui::MessageIcon::error)) == ui::kAnswerNo) emit quitRequested();
+}
+
+void VardelFrame::listen(ipc::CommandServer server) {
+  server_.emplace(std::move(server));
+  notifier_ = new QSocketNotifier(server_->fd(), QSocketNotifier::Read, this);
+  connect(notifier_, &QSocketNotifier::activated, this, &VardelFrame::serveSocket);
+}
+
+void VardelFrame::serveSocket() {
+  if (server_) server_->serveOne(*handler_, kHandoffTimeoutMs);
+}
+
+void VardelFrame::closeEvent(QCloseEvent* event) {
+  area_->closeAllSubWindows();
+  if (!area_->subWindowList().isEmpty()) {
+    event->ignore();
+    return;
+  }
+  saveViewAndOptions(iniPath_, settings_);
+  const QRect normal = normalGeometry();
+  if (auto stored = shell::storedPlacement({normal.x(), normal.y(), normal.width(), normal.height()},
+                                           !isMaximized() && !isMinimized()))
+    profile::writeProfileString(iniPath_, "General", "FrameCoordinates", stored->c_str());
+  event->accept();
+}
+
+void VardelFrame::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void VardelFrame::dropEvent(QDropEvent* event) {
+  std::vector<std::string> files;
+  for (const QUrl& url : event->mimeData()->urls())
+    if (url.isLocalFile()) files.push_back(url.toLocalFile().toStdString());
+  event->acceptProposedAction();
+  openDropped(files);
+}
+
+}  // namespace orv::merge::qt

@@ -1,0 +1,132 @@
+// The merge program's Qt services (see vardel_ui.h).
+#include "vardel_ui.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QCursor>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+namespace orv::merge::qt {
+
+namespace {
+
+QMessageBox::Icon iconOf(ui::MessageIcon icon) {
+  switch (icon) {
+    case ui::MessageIcon::information: return QMessageBox::Information;
+    case ui::MessageIcon::warning: return QMessageBox::Warning;
+    case ui::MessageIcon::error: return QMessageBox::Critical;
+    case ui::MessageIcon::question: return QMessageBox::Question;
+    case ui::MessageIcon::none: break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButton standardButton(int answer) {
+  switch (answer) {
+    case ui::kAnswerOk: return QMessageBox::Ok;
+    case ui::kAnswerCancel: return QMessageBox::Cancel;
+    case ui::kAnswerAbort: return QMessageBox::Abort;
+    case ui::kAnswerRetry: return QMessageBox::Retry;
+    case ui::kAnswerIgnore: return QMessageBox::Ignore;
+    case ui::kAnswerYes: return QMessageBox::Yes;
+    case ui::kAnswerNo: return QMessageBox::No;
+    default: return QMessageBox::NoButton;
+  }
+}
+
+}  // namespace
+
+int VardelUi::messageBox(const ui::MessageRequest& request) {
+  QMessageBox box(iconOf(request.icon), QString::fromStdString(request.caption), QString::fromStdString(request.text),
+                  QMessageBox::NoButton, parent_);
+  std::vector<std::pair<QAbstractButton*, int>> buttons;
+  for (const ui::MessageButton& b : request.buttons) {
+    QAbstractButton* button = nullptr;
+    if (b.caption.empty() && standardButton(b.answer) != QMessageBox::NoButton)
+      button = box.addButton(standardButton(b.answer));
+    else
+      button = box.addButton(QString::fromStdString(b.caption), QMessageBox::ActionRole);
+    buttons.emplace_back(button, b.answer);
+    if (b.answer == request.defaultAnswer) box.setDefaultButton(qobject_cast<QPushButton*>(button));
+  }
+  box.exec();
+  for (const auto& [button, answer] : buttons)
+    if (box.clickedButton() == button) return answer;
+  return ui::kAnswerCancel;
+}
+
+std::optional<std::string> VardelUi::inputLine(const std::string& caption, const std::string& prompt,
+                                               const std::string& initial) {
+  bool ok = false;
+  const QString text = QInputDialog::getText(parent_, QString::fromStdString(caption), QString::fromStdString(prompt),
+                                             QLineEdit::Normal, QString::fromStdString(initial), &ok);
+  if (!ok) return std::nullopt;
+  return text.toStdString();
+}
+
+std::vector<std::string> VardelUi::chooseFiles(const ui::FileRequest& request) {
+  QFileDialog dialog(parent_, QString::fromStdString(request.caption), QString::fromStdString(request.directory));
+  QStringList filters;
+  for (const std::string& f : request.filters) filters << QString::fromStdString(f);
+  if (!filters.isEmpty()) dialog.setNameFilters(filters);
+  dialog.setAcceptMode(request.forSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.forSaving ? QFileDialog::AnyFile
+                                       : request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+  if (!request.fileName.empty()) dialog.selectFile(QString::fromStdString(request.fileName));
+  std::vector<std::string> out;
+  if (dialog.exec() == QDialog::Accepted)
+    for (const QString& f : dialog.selectedFiles()) out.push_back(f.toStdString());
+  return out;
+}
+
+std::optional<std::string> VardelUi::chooseDirectory(const std::string& caption, const std::string& start) {
+  const QString dir =
+      QFileDialog::getExistingDirectory(parent_, QString::fromStdString(caption), QString::fromStdString(start));
+  if (dir.isEmpty()) return std::nullopt;
+  return dir.toStdString();
+}
+
+void VardelUi::pumpEvents() { QCoreApplication::processEvents(); }
+
+void VardelUi::beep() { QApplication::beep(); }
+
+void VardelUi::pushBusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+
+void VardelUi::popCursor() { QGuiApplication::restoreOverrideCursor(); }
+
+void VardelUi::showHelp(int context) {
+  QMessageBox::information(parent_, "Vardel", QString("No help is installed for topic %1.").arg(context));
+}
+
+// The merge program's own dialogs are widgets of their own; a described
+// dialog has no builder here and counts as cancelled.
+int VardelUi::runDialog(const ui::DialogDescription&, ui::DialogLogic&) { return ui::kAnswerCancel; }
+
+void VardelUi::post(std::function<void()> work) {
+  QTimer::singleShot(0, qApp, [work = std::move(work)] { work(); });
+}
+
+QColor colourOf(long reference) {
+  return QColor(static_cast<int>(reference & 0xFF), static_cast<int>((reference >> 8) & 0xFF),
+                static_cast<int>((reference >> 16) & 0xFF));
+}
+
+QFont listFont(const FontSpec& spec) {
+  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  if (spec.system || spec.face.empty()) return font;
+  font.setFamily(QString::fromStdString(spec.face));
+  if (spec.height < 0) font.setPixelSize(-spec.height);
+  else if (spec.pointSize > 0) font.setPointSize(spec.pointSize);
+  if (spec.weight > 0) font.setWeight(static_cast<QFont::Weight>(std::clamp(spec.weight, 100, 900)));
+  font.setItalic(spec.italic != 0);
+  font.setStyleHint(QFont::TypeWriter);
+  return font;
+}
+
+}  // namespace orv::merge::qt

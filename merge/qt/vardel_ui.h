@@ -1,0 +1,45 @@
+// The merge program's services to its window logic, in Qt: message boxes
+// captioned by the caller, file choosers, beeps, busy cursors, help and
+// work posted to the main loop. Tests put a scripted Ui in its place.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+
+#include "merge_settings.h"
+#include "ui/ui.h"
+
+class QWidget;
+
+namespace orv::merge::qt {
+
+class VardelUi : public ui::Ui {
+ public:
+  // Boxes and choosers are centred on parent (the frame) when it is set.
+  void setParent(QWidget* parent) { parent_ = parent; }
+
+  int messageBox(const ui::MessageRequest& request) override;
+  std::optional<std::string> inputLine(const std::string& caption, const std::string& prompt,
+                                       const std::string& initial) override;
+  std::vector<std::string> chooseFiles(const ui::FileRequest& request) override;
+  std::optional<std::string> chooseDirectory(const std::string& caption, const std::string& start) override;
+  void showProgress(const ui::ProgressView&) override {}
+  void hideProgress() override {}
+  void pumpEvents() override;
+  void beep() override;
+  void pushBusyCursor() override;
+  void popCursor() override;
+  void showHelp(int context) override;
+  int runDialog(const ui::DialogDescription& description, ui::DialogLogic& logic) override;
+  void post(std::function<void()> work) override;
+
+ private:
+  QWidget* parent_ = nullptr;
+};
+
+// A colour reference of the settings (red in the low byte) as a QColor.
+QColor colourOf(long reference);
+// The font of the lists: the stored one, else the system's fixed font.
+QFont listFont(const FontSpec& spec);
+
+}  // namespace orv::merge::qt
