@@ -81,6 +81,8 @@ std::string projectText(int project, int item) {
   return buffer.data();
 }
 
+void resetSandboxVariables(int handle) { vcSbxVariableReset(handle, g_sandboxQuery); }
+
 void setSandboxVariableQuery(SandboxQuery query) {
   g_sandboxQuery = query ? query : keepSandboxVariable;
 }
@@ -131,7 +133,7 @@ int OpenProject::open() {
   if (projectFlag(project, kItemVariant)) kind |= kProjectKindVariant;
   frozen = projectFlag(project, kItemFrozen) || frozenRequested;
   if (kind & kProjectKindSandbox) {
-    vcSbxVariableReset(project, g_sandboxQuery);
+    resetSandboxVariables(project);
     if (projectFlag(project, kItemVariablesRemapped)) {
       const int rc = vcSaveProject(project);
       if (rc != 0) {

@@ -136,5 +136,7 @@ bool isBinaryArchive(int archive);
 // The sandbox-variable callback that opening a sandbox offers the sandbox's
 // missing variables to (the sandbox dialog's question); none keeps them.
 void setSandboxVariableQuery(int (*query)(const char*, const char*, char*, const char*));
+// Offers the missing variables of the sandbox open as handle to that query.
+void resetSandboxVariables(int handle);
 
 }  // namespace orv::shell

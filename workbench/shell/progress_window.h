@@ -30,6 +30,7 @@ class ProgressWindow {
 
   // Each progress line stands for one step of the gauge.
   void setStepping(bool stepping) { stepping_ = stepping; }
+  bool stepping() const { return stepping_; }
   void setTitle(std::string_view heading);
   void setLine(std::string_view line);
   // The Cancel button.
