@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/ui.h"
@@ -84,6 +85,8 @@ class OpenArchive {
   int project() const { return project_; }
   const std::string& archiveName() const { return archiveName_; }
   const std::string& workFileName() const { return workFileName_; }
+  // The working file the next check-in or check-out uses.
+  void setWorkFileName(std::string name) { workFileName_ = std::move(name); }
   const std::string& givenName() const { return givenName_; }
   // The name errors show: the archive's, else the name given.
   const std::string& displayName() const;

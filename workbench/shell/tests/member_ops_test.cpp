@@ -1,0 +1,316 @@
+// The project window's member operations over a fake row view, on real
+// projects and archives, with scripted dialogs.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "archive_test_support.h"
+#include "shell/member_location.h"
+#include "shell/project_member_ops.h"
+
+namespace orv::shell {
+namespace {
+
+using testing::ArchiveTest;
+
+// Rows over the members of an open project, in member order.
+class FakeView : public MemberView {
+ public:
+  explicit FakeView(OpenProject& project) : project_(project) { reload(); }
+  void reload() {
+    rows.clear();
+    char name[600] = {};
+    for (int rc = vcGetMember(project_.project, 112, name, sizeof name - 1); rc == 0;
+         rc = vcGetMember(project_.project, 113, name, sizeof name - 1)) {
+      MemberRow row;
+      row.name = name;
+      char kind[4] = {};
+      vcGetMember(project_.project, 102, kind, sizeof kind - 1);
+      row.type = kind[0];
+      char rev[80] = {};
+      vcGetMember(project_.project, 101, rev, sizeof rev - 1);
+      if (rev[0]) row.revision = rev;
+      char frozen[4] = {};
+      row.frozen = vcGetMember(project_.project, 120, frozen, sizeof frozen - 1) == 0 && frozen[0];
+      rows.push_back(row);
+    }
+  }
+  MemberRow* findMemberItem(int index, bool moveCursor) override {
+    if (index < 0 || index >= static_cast<int>(rows.size())) return nullptr;
+    if (moveCursor) vcInProject(project_.project, rows[static_cast<std::size_t>(index)].name.c_str());
+    return &rows[static_cast<std::size_t>(index)];
+  }
+  int rowCount() override { return static_cast<int>(rows.size()); }
+  void refreshMembers(const int* list, int count) override {
+    ++refreshes;
+    refreshed.clear();
+    if (!list) {
+      reload();
+      return;
+    }
+    for (int i = 0; i < count; ++i)
+      if (list[i] != -1) refreshed.push_back(list[i]);
+  }
+  void updateCaption() override { caption = (project_.frozen ? "Frozen Project " : "Project ") + project_.name; }
+
+  std::vector<MemberRow> rows;
+  std::vector<int> refreshed;
+  int refreshes = 0;
+  std::string caption;
+
+ private:
+  OpenProject& project_;
+};
+
+class MemberOpsTest : public ArchiveTest {
+ protected:
+  void SetUp() override {
+    ArchiveTest::SetUp();
+    char cwd[4096] = {};
+    if (::getcwd(cwd, sizeof cwd)) cwd_ = cwd;
+    beforeStart();
+    start();
+    resetMemberAddMemories();
+  }
+  void TearDown() override {
+    if (!cwd_.empty()) {
+      EXPECT_EQ(::chdir(cwd_.c_str()), 0);
+    }
+    ArchiveTest::TearDown();
+  }
+  virtual void beforeStart() {}
+
+  struct Member {
+    std::string name;
+    char kind;
+    const char* revision;
+  };
+  std::string makeProject(const std::string& name, const std::vector<Member>& members) {
+    const std::string path = work(name);
+    int h = 0;
+    EXPECT_EQ(vcOpenProject(path.c_str(), 1 | 4, &h, 0), 0);
+    for (const Member& m : members) {
+      EXPECT_EQ(vcAddMember(h, m.kind, work(m.name).c_str(), m.revision, nullptr), 0) << m.name;
+    }
+    EXPECT_EQ(vcSaveProject(h), 0);
+    vcCloseProject(h);
+    return path;
+  }
+  static std::string memberItem(int project, const std::string& name, int item) {
+    vcInProject(project, name.c_str());
+    char buffer[600] = {};
+    vcGetMember(project, item, buffer, sizeof buffer - 1);
+    return buffer;
+  }
+
+  bool hasRevision(const std::string& name, const char* revision) {
+    int h = 0;
+    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 1), 0);
+    char resolved[80] = {};
+    const bool found = vcGetRevInfo(h, 44, revision, resolved, sizeof resolved) == 0 && revision == std::string(resolved);
+    vcCloseArchive(h);
+    return found;
+  }
+
+  std::string cwd_;
+};
+
+TEST_F(MemberOpsTest, OneMemberCheckInDisablesTheRunBoxes) {
+  makeArchive("a.c", {"1\n"});
+  dir.write("a.c", "changed\n");
+  makeProject("p.pj", {{"a.c", 'a', "1.1"}});
+  OpenProject p(ui, work("p.pj").c_str(), 1);
+  ASSERT_EQ(p.status, 0);
+  FakeView view(p);
+  int dialogs = 0;
+  MemberDialogs d;
+  d.checkInDialog = [&](OpenArchive&, OpenProject&, TCiTransferStruct& ci, TCpTransferStruct& cp) {
+    ++dialogs;
+    EXPECT_EQ(ci.allFiles, kCheckInBoxDisabled);
+    EXPECT_EQ(cp.allSubprojects, kCheckInBoxDisabled);
+    ci.updateMember = 1;
+    return ui::kAnswerOk;
+  };
+  ProjectMemberOperations ops(p, view, d);
+  int rows[] = {0};
+  ops.checkInMembers(rows, 1);
+  EXPECT_EQ(dialogs, 1);
+  EXPECT_EQ(head("a.c"), "1.2");
+  EXPECT_EQ(memberItem(p.project, work("a.c"), 101), "1.2");
+  EXPECT_EQ(view.rows[0].revision.value_or(""), "1.2");
+  EXPECT_EQ(view.refreshed, std::vector<int>{0});
+  // Saved: a fresh open reads the new member revision.
+  OpenProject again(ui, work("p.pj").c_str(), 1);
+  EXPECT_EQ(memberItem(again.project, work("a.c"), 101), "1.2");
+}
+
+TEST_F(MemberOpsTest, AllFilesShowsOneDialogAndAProgressWindow) {
+  for (const char* n : {"a.c", "b.c", "c.c"}) {
+    makeArchive(n, {"1\n", "2\n"});
+    dir.write(n, std::string(n) + " changed\n");
+  }
+  makeProject("p.pj", {{"a.c", 'a', "1.2"}, {"b.c", 'a', "1.2"}, {"c.c", 'a', "1.2"}});
+  OpenProject p(ui, work("p.pj").c_str(), 1);
+  ASSERT_EQ(p.status, 0);
+  FakeView view(p);
+
+  // A typed number (here: check in on 1.1) serves every member.
+  int dialogs = 0;
+  MemberDialogs d;
+  d.checkInDialog = [&](OpenArchive&, OpenProject&, TCiTransferStruct& ci, TCpTransferStruct&) {
+    ++dialogs;
+    EXPECT_EQ(ci.allFiles, 0u);
+    ci.allFiles = 1;
+    setField(ci.number, "1.1");
+    return ui::kAnswerOk;
+  };
+  {
+    ProjectMemberOperations ops(p, view, d);
+    int rows[] = {0, 1, 2};
+    ops.checkInMembers(rows, 3);
+  }
+  EXPECT_EQ(dialogs, 1);
+  for (const char* n : {"a.c", "b.c", "c.c"}) {
+    EXPECT_TRUE(hasRevision(n, "1.1.1.1")) << n;
+    EXPECT_EQ(head(n), "1.2") << n;
+  }
+  bool shown = false;
+  for (const auto& v : ui.progress) shown |= v.heading == "Checking In...";
+  EXPECT_TRUE(shown);
+
+  // A proposed number the user left alone is only the first member's.
+  for (const char* n : {"a.c", "b.c"}) dir.write(n, std::string(n) + " again\n");
+  d.prepareCheckIn = [](OpenArchive&, OpenProject&, TCiTransferStruct& ci) {
+    setField(ci.number, "1.1");
+    return 1;
+  };
+  d.checkInDialog = [&](OpenArchive&, OpenProject&, TCiTransferStruct& ci, TCpTransferStruct&) {
+    ci.allFiles = 1;
+    return ui::kAnswerOk;
+  };
+  ProjectMemberOperations ops(p, view, d);
+  int rows[] = {0, 1};
+  ops.checkInMembers(rows, 2);
+  EXPECT_TRUE(hasRevision("a.c", "1.1.2.1"));
+  EXPECT_FALSE(hasRevision("b.c", "1.1.2.1"));
+  EXPECT_EQ(head("b.c"), "1.3");
+}
+
+TEST_F(MemberOpsTest, CheckOutRefusesPerMemberAndAllFilesFillsANewDirectory) {
+  makeArchive("a.c", {"a1\n", "a2\n"});
+  makeArchive("b.c", {"b1\n", "b2\n"});
+  dir.write("n.c", "n\n");
+  makeProject("sub.pj", {});
+  makeProject("p.pj", {{"a.c", 'a', "1.1"}, {"n.c", 'f', nullptr}, {"sub.pj", 'i', "1.1"}, {"b.c", 'a', "1.2"}});
+  OpenProject p(ui, work("p.pj").c_str(), 1);
+  ASSERT_EQ(p.status, 0);
+  FakeView view(p);
+  MemberDialogs d;
+  const std::string target = work("out/new");
+  int dialogs = 0;
+  d.checkOutDialog = [&](OpenArchive& archive, OpenProject&, TCoTransferStruct& co) {
+    ++dialogs;
+    EXPECT_EQ(co.defaultChoice, 118);
+    setField(co.workFile, target + "/" + baseName(archive.workFileName()));
+    co.revision = 1;
+    setField(co.choice, "1.1");
+    co.allFiles = 1;
+    return ui::kAnswerOk;
+  };
+  d.checkOutDefaults = [](OpenArchive& archive, TCoTransferStruct& co) {
+    setField(co.workFile, archive.workFileName());
+    return true;
+  };
+  ProjectMemberOperations ops(p, view, d);
+  // Order: a.c, n.c, sub.pj, b.c (member order of the project).
+  std::vector<int> order;
+  for (std::size_t i = 0; i < view.rows.size(); ++i) order.push_back(static_cast<int>(i));
+  ui.expectMessage("Member is not of type 'Archived'", ui::kAnswerOk);
+  ui.expectMessage("Cannot check out subproject", ui::kAnswerOk);
+  ops.checkOutMembers(order.data(), static_cast<int>(order.size()));
+  EXPECT_EQ(dialogs, 1);
+  EXPECT_EQ(dir.read("out/new/a.c"), "a1\n");
+  EXPECT_EQ(dir.read("out/new/b.c"), "b1\n");
+  int marked = 0;
+  for (int r : order) marked += r == -1;
+  EXPECT_EQ(marked, 2);
+}
+
+TEST_F(MemberOpsTest, FreezingTheProjectKeepsTheCounters) {
+  makeArchive("a.c", {"1\n"});
+  makeProject("p.pj", {{"a.c", 'a', "1.1"}});
+  OpenProject p(ui, work("p.pj").c_str(), 1);
+  ASSERT_EQ(p.status, 0);
+  FakeView view(p);
+  p.memberCount = 1;
+  p.lockedCount = 1;
+  p.selectedCount = 1;
+  ProjectMemberOperations ops(p, view, {});
+  ops.freezeMembers(nullptr, 0, true);
+  EXPECT_TRUE(p.frozen);
+  EXPECT_EQ(view.caption, "Frozen Project " + p.name);
+  EXPECT_EQ(p.memberCount, 1u);
+  EXPECT_EQ(p.lockedCount, 1u);
+  EXPECT_EQ(p.selectedCount, 1u);
+  OpenProject again(ui, work("p.pj").c_str(), 1);
+  EXPECT_TRUE(again.frozen);
+}
+
+TEST_F(MemberOpsTest, RemoveAsksPerMemberAndNeverRemovesFrozenOnes) {
+  for (const char* n : {"a.c", "b.c", "c.c", "d.c"}) dir.write(n, "x\n");
+  makeArchive("f.c", {"1\n"});
+  makeProject("p.pj", {{"a.c", 'f', nullptr}, {"f.c", 'a', "1.1"}, {"b.c", 'f', nullptr}, {"c.c", 'f', nullptr},
+                       {"d.c", 'f', nullptr}});
+  OpenProject p(ui, work("p.pj").c_str(), 1);
+  ASSERT_EQ(p.status, 0);
+  ASSERT_EQ(vcInProject(p.project, work("f.c").c_str()), 0);
+  ASSERT_EQ(vcSetMember(p.project, 129, nullptr), 0);
+  FakeView view(p);
+  ProjectMemberOperations ops(p, view, {});
+  int rows[] = {0, 1, 2, 3, 4};  // a.c b.c c.c d.c f.c
+  ui.expectMessage("Do you really want to remove member:\n" + work("a.c"), ui::kAnswerNo);
+  ui.expectMessage("Do you really want to remove member:\n" + work("b.c"), ui::kAnswerOk);  // Yes to All
+  ui.expectMessage("is a frozen member. You cannot remove it", ui::kAnswerOk);
+  ops.removeMembers(rows, 5, true);
+  OpenProject again(ui, work("p.pj").c_str(), 1);
+  EXPECT_EQ(vcInProject(again.project, work("a.c").c_str()), 0);
+  EXPECT_EQ(vcInProject(again.project, work("f.c").c_str()), 0);
+  for (const char* n : {"b.c", "c.c", "d.c"}) EXPECT_NE(vcInProject(again.project, work(n).c_str()), 0) << n;
+}
+
+TEST_F(MemberOpsTest, UpdateToHeadMarksTheRowsItChanged) {
+  makeArchive("a.c", {"1\n", "2\n"});
+  makeArchive("b.c", {"1\n", "2\n"});
+  makeProject("p.pj", {{"a.c", 'a', "1.1"}, {"b.c", 'a', "1.1"}});
+  OpenProject p(ui, work("p.pj").c_str(), 1);
+  ASSERT_EQ(p.status, 0);
+  FakeView view(p);
+  ProjectMemberOperations ops(p, view, {});
+  int rows[] = {1};
+  EXPECT_TRUE(ops.updateMembersToHead(rows, 1));
+  EXPECT_EQ(view.rows[1].changeMark, 2);
+  OpenProject again(ui, work("p.pj").c_str(), 1);
+  EXPECT_EQ(memberItem(again.project, work("b.c"), 101), "1.2");
+  EXPECT_EQ(memberItem(again.project, work("a.c"), 101), "1.1");
+}
+
+TEST_F(MemberOpsTest, DroppedFilesStartABatchOfTheirOwn) {
+  dir.write("a.c", "a\n");
+  dir.write("b.c", "b\n");
+  makeProject("p.pj", {{"a.c", 'f', nullptr}});
+  OpenProject p(ui, work("p.pj").c_str(), 1);
+  ASSERT_EQ(p.status, 0);
+  FakeView view(p);
+  ProjectMemberOperations ops(p, view, {});
+  // An earlier batch's remembered answer does not silence this one.
+  memberAddMemories();
+  ui.expectMessage("is already in the project", ui::kAnswerYes);
+  ops.dropFiles({work("a.c"), work("b.c")}, {});
+  OpenProject again(ui, work("p.pj").c_str(), 1);
+  EXPECT_EQ(vcInProject(again.project, work("b.c").c_str()), 0);
+  EXPECT_EQ(view.rows.size(), 2u);
+}
+
+}  // namespace
+}  // namespace orv::shell
