@@ -567,10 +567,11 @@ void ProjectMemberOperations::dropFiles(const std::vector<std::string>& files, c
   if (!project_.lock(false)) return;
   bool changed = false;
   int inaccessible = 0, alreadyIn = 0;
+  // The drops are a batch of their own: answers of an earlier batch do not
+  // apply to them, whichever file is the first to reach a question.
+  resetMemberAddMemories();
   bool first = true;
   for (const std::string& file : files) {
-    // The first drop starts a batch of its own: answers of an earlier batch
-    // do not apply to it.
     project_.status = addProjectMembers(project_, foldFileNameCase(file), false, &inaccessible, &alreadyIn, first,
                                         false, false, nullptr, services);
     first = false;

@@ -303,13 +303,37 @@ TEST_F(MemberOpsTest, DroppedFilesStartABatchOfTheirOwn) {
   ASSERT_EQ(p.status, 0);
   FakeView view(p);
   ProjectMemberOperations ops(p, view, {});
-  // An earlier batch's remembered answer does not silence this one.
-  memberAddMemories();
+  // An earlier batch's remembered answers do not apply to this one.
+  memberAddMemories().locationCancelled = true;
+  memberAddMemories().askLocation = false;
   ui.expectMessage("is already in the project", ui::kAnswerYes);
   ops.dropFiles({work("a.c"), work("b.c")}, {});
   OpenProject again(ui, work("p.pj").c_str(), 1);
   EXPECT_EQ(vcInProject(again.project, work("b.c").c_str()), 0);
   EXPECT_EQ(view.rows.size(), 2u);
+  EXPECT_FALSE(memberAddMemories().locationCancelled);
+}
+
+TEST_F(MemberOpsTest, APlainMemberCheckedInIsLinkedAndBecomesArchived) {
+  dir.write("n.c", "plain\n");
+  makeProject("p.pj", {{"n.c", 'f', nullptr}});
+  OpenProject p(ui, work("p.pj").c_str(), 1);
+  ASSERT_EQ(p.status, 0);
+  FakeView view(p);
+  MemberDialogs d;
+  d.checkInDialog = [&](OpenArchive&, OpenProject&, TCiTransferStruct& ci, TCpTransferStruct&) {
+    ci.updateMember = 1;
+    return ui::kAnswerOk;
+  };
+  ProjectMemberOperations ops(p, view, d);
+  int rows[] = {0};
+  ops.checkInMembers(rows, 1);
+  EXPECT_EQ(head("n.c"), "1.1");
+  EXPECT_NE(archiveBytes("n.c").find(work("p.pj")), std::string::npos);
+  EXPECT_EQ(view.rows[0].type, 'a');
+  OpenProject again(ui, work("p.pj").c_str(), 1);
+  EXPECT_EQ(memberItem(again.project, work("n.c"), 102), "a");
+  EXPECT_EQ(memberItem(again.project, work("n.c"), 101), "1.1");
 }
 
 }  // namespace

@@ -391,5 +391,73 @@ TEST_F(SandboxTest, AThousandsOfMembersRunReportsProgressAndStopsOnCancel) {
   EXPECT_EQ(copied, done);
 }
 
+TEST_F(MemberWalkTest, ACancelledLabelWalkLeavesTheRestUntouched) {
+  constexpr int kArchives = 40;
+  std::vector<Member> members;
+  for (int i = 0; i < kArchives; ++i) {
+    const std::string name = "m" + std::to_string(i) + ".c";
+    makeArchive(name, {"1\n"});
+    members.push_back({name, 'a', "1.1"});
+  }
+  makeProject("p.pj", members);
+  std::vector<std::string> before;
+  for (const Member& m : members) before.push_back(archiveBytes(m.name));
+  CancellingUi cancelling;
+  cancelling.cancelAfter = 15;
+  OpenProject p(cancelling, work("p.pj").c_str(), 1);
+  ASSERT_EQ(p.status, 0);
+  int labelled = 0;
+  {
+    ProgressWindow window(cancelling, "Labelling...", kArchives);
+    for (int i = 0; i < kArchives; ++i) {
+      ASSERT_EQ(vcInProject(p.project, work(members[static_cast<std::size_t>(i)].name).c_str()), 0);
+      MemberRow r = row(work(members[static_cast<std::size_t>(i)].name), 'a', "1.1");
+      if (labelAndPromoteMembers(p, r, false, i == 0, "REL", nullptr, true) != 1) break;
+      ++labelled;
+    }
+  }
+  EXPECT_EQ(labelled, 15);  // the member whose line saw Cancel is finished
+  for (int i = 0; i < kArchives; ++i) {
+    const std::string& name = members[static_cast<std::size_t>(i)].name;
+    if (i < labelled) {
+      EXPECT_EQ(labelRevision(name, "REL"), "1.1") << name;
+    } else {
+      EXPECT_EQ(archiveBytes(name), before[static_cast<std::size_t>(i)]) << name;
+    }
+  }
+}
+
+TEST_F(SandboxTest, APlainProjectsSubprojectFileIsOverwrittenOnlyWhenFrozen) {
+  makeProject("sub.pj", {});
+  {
+    int h = 0;
+    char found[513] = {};
+    ASSERT_EQ(vcFindArchiveName(work("sub.pj").c_str(), found, sizeof found, &h, 6), 0);
+    char rev[64] = {};
+    ASSERT_EQ(vcCiRevision(h, "", work("sub.pj").c_str(), 0, rev, sizeof rev), 0);
+    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+  }
+  makeProject("p.pj", {{"sub.pj", 'i', "1.1"}});
+  const std::string mine = dir.read("sub.pj") + "# edited\n";
+  dir.write("sub.pj", mine);
+  ::chmod(work("sub.pj").c_str(), 0444);
+  recursionKey("RecurseOnResynchronize=no");
+  OpenProject p(ui, work("p.pj").c_str(), 1);
+  ASSERT_EQ(p.status, 0);
+  // Neither historical nor frozen: left alone (the recursion is declined).
+  ui.expectMessage("is a subproject", ui::kAnswerAbort);
+  EXPECT_EQ(resynchronizeMembers(p, work("sub.pj"), true, false, false), 0);
+  EXPECT_EQ(dir.read("sub.pj"), mine);
+  // Frozen: asked first; No keeps it.
+  p.frozen = true;
+  ui.expectMessage("Do you wish to overwrite the subproject", ui::kAnswerNo);
+  EXPECT_EQ(resynchronizeMembers(p, work("sub.pj"), true, false, false), 0);
+  EXPECT_EQ(dir.read("sub.pj"), mine);
+  ui.expectMessage("Do you wish to overwrite the subproject", ui::kAnswerYes);
+  ui.expectMessage("is a subproject", ui::kAnswerAbort);
+  EXPECT_EQ(resynchronizeMembers(p, work("sub.pj"), true, false, false), 0);
+  EXPECT_EQ(dir.read("sub.pj"), checkedOut("sub.pj", "1.1"));
+}
+
 }  // namespace
 }  // namespace orv::shell
