@@ -299,8 +299,12 @@ int updateToHeadRevision(OpenProject& project, bool firstCall) {
       const int go = askRecursion(ui, g_head, keyYes, name);
       if (go < 0) return -1;
       char archiveName[kNameSize] = {};
-      if (go > 0 && historical &&
-          vcMemberOpenArchive(project.project, name.c_str(), archiveName, sizeof archiveName, nullptr, 1) == 0) {
+      int subArchive = 0;
+      const bool archived = go > 0 && historical &&
+                            vcMemberOpenArchive(project.project, name.c_str(), archiveName, sizeof archiveName,
+                                                &subArchive, 1) == 0;
+      closeArchive(subArchive);
+      if (archived) {
         if (rcsMessage(ui, kStyleOkCancel, formatString(kStrHistoricalSet, name.c_str())) == ui::kAnswerCancel)
           return -1;
       } else if (go > 0) {
@@ -613,8 +617,8 @@ int resynchronizeMembers(OpenProject& project, const std::string& member, bool f
     g_writableAnswer = g_resync.answer = g_inaccessibleAnswer = g_permissionAnswer = -1;
   }
   const bool keyYes = recursionKeySaysYes(createSandbox ? "RecurseOnCreateSandbox" : "RecurseOnResynchronize");
-  if (vcInProject(project.project, member.c_str()) != 0) {
-    project.status = vcInProject(project.project, member.c_str());
+  if (const int found = vcInProject(project.project, member.c_str()); found != 0) {
+    project.status = found;
     project.showError(kStyleError);
     return 0;
   }

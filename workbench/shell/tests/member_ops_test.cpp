@@ -295,6 +295,32 @@ TEST_F(MemberOpsTest, UpdateToHeadMarksTheRowsItChanged) {
   EXPECT_EQ(memberItem(again.project, work("a.c"), 101), "1.1");
 }
 
+TEST_F(MemberOpsTest, UpdateToHeadAsksAboutSubprojectsInEveryRun) {
+  makeArchive("b.c", {"1\n", "2\n"});
+  makeArchive("a.c", {"1\n", "2\n"});
+  makeProject("sub.pj", {{"b.c", 'a', "1.1"}});
+  makeProject("p.pj", {{"a.c", 'a', "1.1"}, {"sub.pj", 'i', nullptr}});
+  OpenProject p(ui, work("p.pj").c_str(), 1);
+  ASSERT_EQ(p.status, 0);
+  FakeView view(p);
+  ASSERT_EQ(view.rows[1].type, 'i');
+  ProjectMemberOperations ops(p, view, {});
+  // No to All in one run is not remembered into the next, even when the
+  // selection does not hold the first row.
+  int rows[] = {1};
+  ui.expectMessage("is a subproject", ui::kAnswerAbort);
+  ops.updateMembersToHead(rows, 1);
+  {
+    OpenProject sub(ui, work("sub.pj").c_str(), 1);
+    EXPECT_EQ(memberItem(sub.project, work("b.c"), 101), "1.1");
+  }
+  int again[] = {1};
+  ui.expectMessage("is a subproject", ui::kAnswerYes);
+  ops.updateMembersToHead(again, 1);
+  OpenProject sub(ui, work("sub.pj").c_str(), 1);
+  EXPECT_EQ(memberItem(sub.project, work("b.c"), 101), "1.2");
+}
+
 TEST_F(MemberOpsTest, DroppedFilesStartABatchOfTheirOwn) {
   dir.write("a.c", "a\n");
   dir.write("b.c", "b\n");
