@@ -321,6 +321,30 @@ TEST_F(MemberOpsTest, UpdateToHeadAsksAboutSubprojectsInEveryRun) {
   EXPECT_EQ(memberItem(sub.project, work("b.c"), 101), "1.2");
 }
 
+TEST_F(MemberOpsTest, LocksAreSetAndDroppedUnderAProgressWindow) {
+  makeArchive("a.c", {"1\n", "2\n"});
+  makeArchive("b.c", {"1\n"});
+  dir.write("n.c", "n\n");
+  makeProject("p.pj", {{"a.c", 'a', "1.1"}, {"b.c", 'a', "1.1"}, {"n.c", 'f', nullptr}});
+  OpenProject p(ui, work("p.pj").c_str(), 1);
+  ASSERT_EQ(p.status, 0);
+  FakeView view(p);
+  ProjectMemberOperations ops(p, view, {});
+  int rows[] = {0, 1, 2};
+  ops.setMemberLocks(rows, 3, 18);
+  EXPECT_EQ(locks("a.c"), std::vector<std::string>{"alice 1.1"});
+  EXPECT_EQ(locks("b.c"), std::vector<std::string>{"alice 1.1"});
+  EXPECT_EQ(rows[2], -1);
+  EXPECT_EQ(view.refreshed, (std::vector<int>{0, 1}));
+  bool shown = false;
+  for (const auto& v : ui.progress) shown |= v.heading == "Locking...";
+  EXPECT_TRUE(shown);
+  int again[] = {0, 1};
+  ops.setMemberLocks(again, 2, 23);
+  EXPECT_TRUE(locks("a.c").empty());
+  EXPECT_TRUE(locks("b.c").empty());
+}
+
 TEST_F(MemberOpsTest, DroppedFilesStartABatchOfTheirOwn) {
   dir.write("a.c", "a\n");
   dir.write("b.c", "b\n");
