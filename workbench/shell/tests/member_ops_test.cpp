@@ -345,6 +345,29 @@ TEST_F(MemberOpsTest, LocksAreSetAndDroppedUnderAProgressWindow) {
   EXPECT_TRUE(locks("b.c").empty());
 }
 
+TEST_F(MemberOpsTest, ASandboxCheckInRefreshesTheReferenceCopy) {
+  makeArchive("a.c", {"1\n"});
+  makeProject("p.pj", {{"a.c", 'a', "1.1"}});
+  ::mkdir(work("sb").c_str(), 0755);
+  dir.write("sb/sb.pj", "--ORV Project--Sandbox--\nmasterproject=" + work("p.pj") + "\n");
+  dir.write("sb/a.c", "sandbox edit\n");
+  OpenProject sb(ui, work("sb/sb.pj").c_str(), 2);
+  ASSERT_EQ(sb.status, 0);
+  ASSERT_EQ(sb.kind & (kProjectKindSandbox | kProjectKindVariant), kProjectKindSandbox);
+  FakeView view(sb);
+  ASSERT_EQ(vcSetConfig("projectreference", ""), 0);
+  MemberDialogs d;
+  d.checkInDialog = [&](OpenArchive& archive, OpenProject&, TCiTransferStruct&, TCpTransferStruct&) {
+    EXPECT_EQ(archive.workFileName(), work("sb/a.c"));
+    return ui::kAnswerOk;
+  };
+  ProjectMemberOperations ops(sb, view, d);
+  int rows[] = {0};
+  ops.checkInMembers(rows, 1);
+  EXPECT_EQ(head("a.c"), "1.2");
+  EXPECT_EQ(dir.read("a.c"), "sandbox edit\n");
+}
+
 TEST_F(MemberOpsTest, DroppedFilesStartABatchOfTheirOwn) {
   dir.write("a.c", "a\n");
   dir.write("b.c", "b\n");
