@@ -7,6 +7,7 @@
 
 #include "fs/temp_file.h"
 #include "platform/sys/system_calls.h"
+#include "shell/member_walks.h"
 #include "profile/settings_dir.h"
 #include "shell/messages.h"
 #include "shell/string_table.h"
@@ -16,11 +17,6 @@ namespace orv::shell {
 namespace {
 
 constexpr unsigned kCounterLimit = 65535;  // 00000 to 0fffe
-
-bool isDirectory(const std::string& path) {
-  struct stat st {};
-  return sys::calls().stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 }  // namespace
 
@@ -50,14 +46,7 @@ std::vector<std::string> TempFiles::directories() {
 }
 
 bool TempFiles::ensureDirectory(const std::string& dir) {
-  if (dir.empty() || isDirectory(dir)) return true;
-  // Every missing directory on the way, parents first.
-  for (std::size_t pos = 1; pos <= dir.size(); ++pos) {
-    if (pos < dir.size() && dir[pos] != '/') continue;
-    std::string part = dir.substr(0, pos);
-    if (sys::calls().mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) break;
-  }
-  if (isDirectory(dir)) return true;
+  if (makeDirectories(dir)) return true;
   showText(ui_, ui::MessageIcon::warning,
            formatText(std::string(loadString(kStrCannotCreateDir)).c_str(), dir.c_str()));
   return false;
