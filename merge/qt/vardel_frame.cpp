@@ -356,11 +356,14 @@ ComparisonWindow* VardelFrame::compare(const std::string& file1, const std::stri
 }
 
 void VardelFrame::compareCommand(const std::string& file1, const std::string& file2) {
-  if (!file1.empty()) compareFiles_.put(0, file1, settings_.preserveFileCase);
-  if (!file2.empty()) compareFiles_.put(1, file2, settings_.preserveFileCase);
+  // Names keep their case whatever PreserveFileCase says: on a case-
+  // sensitive file system a lower-cased name names another file.
+  constexpr bool kKeepCase = true;
+  if (!file1.empty()) compareFiles_.put(0, file1, kKeepCase);
+  if (!file2.empty()) compareFiles_.put(1, file2, kKeepCase);
   char buf[PATH_MAX];
   const std::string cwd = sys::calls().getcwd(buf, sizeof buf) ? buf : "";
-  CompareFilesLogic logic(ui_, compareFiles_, settings_.options, settings_.preserveFileCase, cwd);
+  CompareFilesLogic logic(ui_, compareFiles_, settings_.options, kKeepCase, cwd);
   if (ui_.runDialog(compareFilesDescription(), logic) != ui::kAnswerOk) return;
   const std::string names[2] = {compareFiles_.selected(0), compareFiles_.selected(1)};
   ComparisonWindow* active = activeComparison();
