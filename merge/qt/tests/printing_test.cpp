@@ -2,7 +2,11 @@
 // the colours written at exit.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+#include <QFontDialog>
 #include <QFontMetrics>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QPrinter>
 #include <QProcess>
 #include <QTest>
@@ -17,6 +21,8 @@
 #include "ui/testing/scripted_ui.h"
 #include "vardel_frame.h"
 #include "vardel_ui.h"
+#include "option_dialogs.h"
+#include "ui/qt/dialog_window.h"
 
 namespace orv::merge::qt {
 namespace {
@@ -93,6 +99,62 @@ TEST(SelectColors, ChangedColoursAreWrittenAtExitAllSix) {
   EXPECT_EQ(profile::getProfileString(ini, "Colours", "FILE1_LINES", ""), "16711680,12632256");
   for (const char* key : {"ADDED_LINES", "DELETED_LINES", "FILE2_LINES"})
     EXPECT_NE(profile::getProfileString(ini, "Colours", key, ""), "") << key;
+}
+
+}  // namespace
+}  // namespace orv::merge::qt
+
+namespace orv::merge::qt {
+namespace {
+
+// The dialogs on screen: the seam's builder for Compare Files and
+// Comments, the font dialog; their choices reach vardel.ini.
+TEST(OptionDialogsOnScreen, CompareFilesCommentsAndFont) {
+  test::TempDir dir{"orv-vardel-dialogs"};
+  VardelUi ui;
+  const std::string ini = dir.file("vardel.ini");
+  auto frame = std::make_unique<VardelFrame>(ui, ini);
+  ui.setParent(frame.get());
+  test::onNextModal([&](QWidget* modal) {
+    auto* d = qobject_cast<ui::qt::DialogWindow*>(modal);
+    ASSERT_NE(d, nullptr);
+    qobject_cast<QComboBox*>(d->control(kFile2Box))->setEditText(QString::fromStdString(testing::fixture("queue_v2.c")));
+    testing::screenshot(d, "compare_files");
+    QTest::mouseClick(qobject_cast<QPushButton*>(d->control(ui::kAnswerOk)), Qt::LeftButton);
+  });
+  frame->compareCommand(testing::fixture("queue_v1.c"));
+  EXPECT_EQ(frame->comparisonCount(), 1);
+
+  test::onNextModal([&](QWidget* modal) {
+    auto* d = qobject_cast<ui::qt::DialogWindow*>(modal);
+    ASSERT_NE(d, nullptr);
+    qobject_cast<QLineEdit*>(d->control(kCommentBeginEdit))->setText("//");
+    qobject_cast<QLineEdit*>(d->control(kCommentEndEdit))->setText("");
+    testing::screenshot(d, "comments");
+    QTest::mouseClick(qobject_cast<QPushButton*>(d->control(ui::kAnswerOk)), Qt::LeftButton);
+  });
+  EXPECT_TRUE(frame->editComments());
+  EXPECT_EQ(profile::getProfileString(ini, "Options", "CommentBegin", ""), "//");
+
+  test::onNextModal([&](QWidget* modal) {
+    auto* d = qobject_cast<QFontDialog*>(modal);
+    ASSERT_NE(d, nullptr);
+    QFont f("DejaVu Sans Mono");
+    f.setPixelSize(17);
+    f.setItalic(true);
+    d->setCurrentFont(f);
+    testing::screenshot(d, "font");
+    QMetaObject::invokeMethod(d, "accept", Qt::QueuedConnection);
+  });
+  EXPECT_TRUE(frame->chooseFont());
+  EXPECT_TRUE(frame->close());
+  frame.reset();
+  const FontSpec font = loadSettings(ini).font;
+  EXPECT_FALSE(font.system);
+  EXPECT_EQ(font.face, "DejaVu Sans Mono");
+  EXPECT_EQ(font.italic, 1);
+  EXPECT_LT(font.height, 0);
+  EXPECT_EQ(loadSettings(ini).commentEnd, "");
 }
 
 }  // namespace
