@@ -15,6 +15,7 @@
 #include "diff_list.h"
 #include "edit_block_dialog.h"
 #include "merge_list.h"
+#include "printing.h"
 #include "sys/system_calls.h"
 #include "vardel_ui.h"
 #include "window_logic.h"
@@ -369,9 +370,36 @@ bool ComparisonWindow::saveAs() {
   request.caption = merging() ? "Save Merged File As" : "Save Diffs As";
   request.forSaving = true;
   request.filters = {"All Files (*)"};
-  const std::vector<std::string> chosen = ui_.chooseFiles(request);
-  if (chosen.empty()) return false;
-  return merging() ? saveMerge(chosen.front()) : saveDifferences(chosen.front());
+  std::string path;
+  if (saveChooser_) {
+    int format = settings_.saveFormat;
+    path = saveChooser_(request.caption, &format);
+    if (!path.empty()) settings_.saveFormat = format;
+  } else {
+    const std::vector<std::string> chosen = ui_.chooseFiles(request);
+    if (!chosen.empty()) path = chosen.front();
+  }
+  if (path.empty()) return false;
+  return merging() ? saveMerge(path) : saveDifferences(path);
+}
+
+void ComparisonWindow::setComments(const std::string& begin, const std::string& end) {
+  settings_.commentBegin = begin;
+  settings_.commentEnd = end;
+}
+
+int ComparisonWindow::print(QPrinter& printer, bool summary) const {
+  const QString title = windowTitle();
+  if (summary) {
+    QStringList lines;
+    for (int i = 0; i < summary_->count(); ++i) lines << summary_->itemText(i);
+    return printSummary(printer, lines, title, lists_[0]->font());
+  }
+  if (mergeList_) return printRows(printer, {mergeList_}, true, title, mergeList_->font());
+  std::vector<const RowList*> lists;
+  if (viewMode_ == 3) lists = {lists_[0], lists_[1]};
+  else lists = {displayedList()};
+  return printRows(printer, lists, false, title, lists_[0]->font());
 }
 
 bool ComparisonWindow::saveDifferences(const std::string& path) {

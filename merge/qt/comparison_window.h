@@ -8,6 +8,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -19,6 +20,7 @@
 class QComboBox;
 class QGridLayout;
 class QLabel;
+class QPrinter;
 class QScrollBar;
 class QSplitter;
 class QToolButton;
@@ -66,6 +68,15 @@ class ComparisonWindow : public QWidget {
   // False when merging could not be switched off (the merge was kept).
   bool setMerging(bool on);
   void setColours(const ColourTable& colours);
+  void setComments(const std::string& begin, const std::string& end);
+  // Asks for the name and line-end format of a save (*format starts with
+  // the program's); "" when cancelled. Without one, the Ui's file chooser
+  // asks for the name and the format stays.
+  using SaveChooser = std::function<std::string(const std::string& caption, int* format)>;
+  void setSaveChooser(SaveChooser chooser) { saveChooser_ = std::move(chooser); }
+  // Prints what the window shows (the list or lists of the view mode, or
+  // the merge list while merging), or the block summaries; the pages printed.
+  int print(QPrinter& printer, bool summary) const;
   void setListFont(const QFont& font);
 
   void showBlock(int block);
@@ -135,6 +146,7 @@ class ComparisonWindow : public QWidget {
   QSplitter* splitter_;
   QGridLayout* grid_ = nullptr;
   std::unique_ptr<MergeModel> mergeModel_;
+  SaveChooser saveChooser_;
   MergeList* mergeList_ = nullptr;
 };
 

@@ -160,6 +160,13 @@ void RowList::reportScroll(int oldTop, int newTop) {
   }
 }
 
+void RowList::paintRow(QPainter& p, const QRect& band, int row, int margin, bool selection) const {
+  const int cls = selection && rowSelected(row) ? kHighlight : rowClass(row);
+  p.fillRect(band, background(cls));
+  p.setPen(foreground(cls));
+  p.drawText(band.adjusted(margin, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, rowText(row));
+}
+
 void RowList::paintEvent(QPaintEvent*) {
   QPainter p(viewport());
   p.setFont(font());
@@ -169,9 +176,7 @@ void RowList::paintEvent(QPaintEvent*) {
   for (int r = topRow(); r < rows && y < viewport()->height(); ++r, y += h) {
     const int cls = rowSelected(r) ? kHighlight : rowClass(r);
     p.fillRect(0, y, width, h, background(cls));
-    p.setPen(foreground(cls));
-    p.drawText(QRect(kTextMargin - left, y, std::max(width + left, contentWidth()), h),
-               Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, rowText(r));
+    paintRow(p, QRect(-left, y, std::max(width + left, contentWidth()), h), r, kTextMargin, true);
     if (r == caret_) {
       p.setPen(QPen(foreground(cls), 1, Qt::DotLine));
       p.drawRect(QRect(1, y, width - 3, h - 1));

@@ -7,6 +7,8 @@
 #include <QAbstractScrollArea>
 #include <QString>
 
+class QPainter;
+
 #include "merge_settings.h"
 
 namespace orv::merge::qt {
@@ -39,6 +41,10 @@ class RowList : public QAbstractScrollArea {
   // The bands' fore- and background of a colour class (7: the highlight).
   QColor foreground(int colourClass) const;
   QColor background(int colourClass) const;
+  // Paints row into band (its text starting margin pixels in) in the
+  // colours of its class, the selection's when selection is on: the screen
+  // and the printouts share it.
+  void paintRow(QPainter& painter, const QRect& band, int row, int margin, bool selection) const;
 
   virtual int rowCount() const = 0;
   // The text shown: its tabs expanded, then the line-number prefix.

@@ -3,10 +3,15 @@
 
 #include <unistd.h>
 
+#include <climits>
+
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFontDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -18,13 +23,16 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include "colour_dialog.h"
 #include "command_line.h"
 #include "comparison_window.h"
+#include "option_dialogs.h"
 #include "orv/txtcmp32.h"
 #include "profile/profile.h"
 #include "shell/command_line_handoff.h"
 #include "shell/frame_placement.h"
 #include "sys/system_calls.h"
+#include "ui/qt/qt_ui.h"
 #include "vardel_ui.h"
 #include "window_logic.h"
 
@@ -72,12 +80,6 @@ const CommandText kCommands[] = {
     {669, "&Technical Support", "Where to get technical support\nTechnical Support"},
     {kAbout, "&About Vardel...", "Show the version of Vardel\nAbout"},
 };
-
-// Printing and the option dialogs are not in this program yet.
-bool notYetBuilt(int id) {
-  return id == kPrint || id == kPrintSummary || id == kPrinterSetup || id == kColours || id == kFont ||
-         id == kComments;
-}
 
 std::string baseName(const std::string& name) {
   const std::size_t cut = name.find_last_of('/');
@@ -235,10 +237,9 @@ void VardelFrame::storeViewSettings(const ComparisonWindow* w) {
 void VardelFrame::updateActions() {
   ComparisonWindow* w = activeComparison();
   const bool any = w != nullptr, merging = any && w->merging();
-  for (int id : {kMerge, kSave, kLineNumbers, kDiffsOnly, kViewBoth, kViewCombined, kViewFile1, kViewFile2})
+  for (int id : {kMerge, kSave, kLineNumbers, kDiffsOnly, kViewBoth, kViewCombined, kViewFile1, kViewFile2, kPrint,
+                 kPrintSummary})
     actions_[id]->setEnabled(any);
-  for (auto it = actions_.begin(); it != actions_.end(); ++it)
-    if (notYetBuilt(it.key())) it.value()->setEnabled(false);
   actions_[kCopy]->setEnabled(any && !merging);
   const int mode = any ? w->viewMode() : settings_.viewMode;
   actions_[mode == 0 ? kViewFile1 : mode == 1 ? kViewFile2 : mode == 2 ? kViewCombined : kViewBoth]->setChecked(true);
@@ -260,6 +261,10 @@ void VardelFrame::command(int id) {
     case kCompare: compareCommand(); return;
     case kExit: close(); return;
     case kAbout: about(); return;
+    case kColours: chooseColours(); return;
+    case kFont: chooseFont(); return;
+    case kComments: editComments(); return;
+    case kPrinterSetup: printerSetup(); return;
     case 668:
     case 667:
     case 666: ui_.showHelp(0); return;
@@ -271,6 +276,8 @@ void VardelFrame::command(int id) {
     case kMerge: w->setMerging(!w->merging()); break;
     case kSave: w->saveAs(); break;
     case kCopy: w->copy(); break;
+    case kPrint: print(false); break;
+    case kPrintSummary: print(true); break;
     case kViewFile1: w->setViewMode(0); break;
     case kViewFile2: w->setViewMode(1); break;
     case kViewCombined: w->setViewMode(2); break;
@@ -327,6 +334,7 @@ ComparisonWindow* VardelFrame::compare(const std::string& file1, const std::stri
   auto* w = new ComparisonWindow(ui_, std::move(diff), title1.empty() ? file1 : title1, title2.empty() ? file2 : title2,
                                  settings_);
   w->setDeleteFlags(deleteFlags);
+  w->setSaveChooser([this](const std::string& caption, int* format) { return chooseSave(caption, format); });
   w->setWindowTitle(QString::fromStdString(comparisonCaption(title1, file1, title2, file2)));
   QMdiSubWindow* sub = area_->addSubWindow(w);
   sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -348,19 +356,97 @@ ComparisonWindow* VardelFrame::compare(const std::string& file1, const std::stri
 }
 
 void VardelFrame::compareCommand(const std::string& file1, const std::string& file2) {
-  std::string names[2] = {file1, file2};
-  for (int i = 0; i < 2; ++i) {
-    ui::FileRequest request;
-    request.caption = i == 0 ? "Compare Files: File 1" : "Compare Files: File 2";
-    request.fileName = names[i];
-    request.filters = {"All Files (*)"};
-    const std::vector<std::string> chosen = ui_.chooseFiles(request);
-    if (chosen.empty()) return;
-    names[i] = chosen.front();
-  }
+  // Names keep their case whatever PreserveFileCase says: on a case-
+  // sensitive file system a lower-cased name names another file.
+  constexpr bool kKeepCase = true;
+  if (!file1.empty()) compareFiles_.put(0, file1, kKeepCase);
+  if (!file2.empty()) compareFiles_.put(1, file2, kKeepCase);
+  char buf[PATH_MAX];
+  const std::string cwd = sys::calls().getcwd(buf, sizeof buf) ? buf : "";
+  CompareFilesLogic logic(ui_, compareFiles_, settings_.options, kKeepCase, cwd);
+  if (ui_.runDialog(compareFilesDescription(), logic) != ui::kAnswerOk) return;
+  const std::string names[2] = {compareFiles_.selected(0), compareFiles_.selected(1)};
   ComparisonWindow* active = activeComparison();
   const bool maximised = active && active->parentWidget() && active->parentWidget()->isMaximized();
   compare(names[0], names[1], baseName(names[0]), baseName(names[1]), 0, maximised, false);
+}
+
+void VardelFrame::applyToWindows() {
+  const QFont font = listFont(settings_.font);
+  for (QMdiSubWindow* sub : area_->subWindowList()) {
+    if (auto* w = qobject_cast<ComparisonWindow*>(sub->widget())) {
+      w->setColours(settings_.colours);
+      w->setListFont(font);
+      w->setComments(settings_.commentBegin, settings_.commentEnd);
+    }
+  }
+}
+
+bool VardelFrame::chooseColours() {
+  ColourDialog dialog(settings_.colours, this);
+  ui::qt::centreOver(dialog, this);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  settings_.colours = dialog.choice().accepted();
+  applyToWindows();
+  return true;
+}
+
+bool VardelFrame::chooseFont() {
+  QFontDialog dialog(listFont(settings_.font), this);
+  dialog.setWindowTitle("Font");
+  dialog.setOption(QFontDialog::DontUseNativeDialog);
+  dialog.setOption(QFontDialog::ScalableFonts, false);
+  ui::qt::centreOver(dialog, this);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  settings_.font = fontSpecOf(dialog.selectedFont());
+  applyToWindows();
+  return true;
+}
+
+bool VardelFrame::editComments() {
+  CommentsLogic logic(settings_);
+  if (ui_.runDialog(commentsDescription(), logic) != ui::kAnswerOk) return false;
+  if (saveComments(iniPath_, settings_) != 0)
+    ui_.messageBox(ui::okBox(kTitle, "Cannot write to " + iniPath_ + ".", ui::MessageIcon::warning));
+  applyToWindows();
+  return true;
+}
+
+std::string VardelFrame::chooseSave(const std::string& caption, int* format) {
+  *format = settings_.saveFormat;
+  const std::string path = chooseSaveFile(this, caption, format);
+  if (path.empty()) return path;
+  if (saveFormatIfChanged(iniPath_, settings_.saveFormat, *format) != 0)
+    ui_.messageBox(ui::okBox(kTitle, "Cannot write to " + iniPath_ + ".", ui::MessageIcon::warning));
+  settings_.saveFormat = *format;
+  return path;
+}
+
+QPrinter& VardelFrame::printer() {
+  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  return *printer_;
+}
+
+void VardelFrame::print(bool summary) {
+  ComparisonWindow* w = activeComparison();
+  if (!w) return;
+  QPrintDialog dialog(&printer(), this);
+  dialog.setWindowTitle(summary ? "Print Summary" : "Print");
+  ui::qt::centreOver(dialog, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  ui_.pushBusyCursor();
+  w->print(printer(), summary);
+  ui_.popCursor();
+}
+
+// What the platform's print dialog offers; its choices stay with the
+// program's printer for the next print.
+void VardelFrame::printerSetup() {
+  QPrintDialog dialog(&printer(), this);
+  dialog.setWindowTitle("Printer Setup");
+  dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
+  ui::qt::centreOver(dialog, this);
+  dialog.exec();
 }
 
 void VardelFrame::openDropped(const std::vector<std::string>& files) {
@@ -403,6 +489,8 @@ void VardelFrame::closeEvent(QCloseEvent* event) {
     return;
   }
   saveViewAndOptions(iniPath_, settings_);
+  saveColours(iniPath_, settings_);
+  saveFont(iniPath_, settings_);
   const QRect normal = normalGeometry();
   if (auto stored = shell::storedPlacement({normal.x(), normal.y(), normal.width(), normal.height()},
                                            !isMaximized() && !isMinimized()))

@@ -12,12 +12,14 @@
 #include <string>
 
 #include "ipc/command_socket.h"
+#include "compare_files.h"
 #include "merge_settings.h"
 #include "ui/ui.h"
 
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
+class QPrinter;
 class QSocketNotifier;
 
 namespace orv::merge::qt {
@@ -69,8 +71,16 @@ class VardelFrame : public QMainWindow {
   // gives none (its result is reported, flagged files are deleted).
   ComparisonWindow* compare(const std::string& file1, const std::string& file2, const std::string& title1,
                             const std::string& title2, int deleteFlags, bool maximised, bool endWhenNothingShown);
-  // The Compare command: asks for two files, then compares them.
+  // The Compare command: the Compare Files dialog (names given go into its
+  // histories first), then the comparison of the two names chosen.
   void compareCommand(const std::string& file1 = {}, const std::string& file2 = {});
+  // The option commands: Select Colors, the font, Comments. Each applies
+  // its choice to every comparison window; false when cancelled.
+  bool chooseColours();
+  bool chooseFont();
+  bool editComments();
+  // The program's printer (made on first use); Print asks for it.
+  QPrinter& printer();
   // Opens dropped files: one asks for its partner, two are compared.
   void openDropped(const std::vector<std::string>& files);
 
@@ -79,6 +89,7 @@ class VardelFrame : public QMainWindow {
   ComparisonWindow* activeComparison() const;
   int comparisonCount() const;
   const MergeSettings& settings() const { return settings_; }
+  const CompareFiles& compareHistories() const { return compareFiles_; }
 
  signals:
   // The program should end (a No to a result report, or -n with nothing shown).
@@ -100,10 +111,16 @@ class VardelFrame : public QMainWindow {
   void reportResult(int result);
   void serveSocket();
   void about();
+  void print(bool summary);
+  void printerSetup();
+  void applyToWindows();
+  std::string chooseSave(const std::string& caption, int* format);
 
   ui::Ui& ui_;
   std::string iniPath_;
   MergeSettings settings_;
+  CompareFiles compareFiles_;
+  std::unique_ptr<QPrinter> printer_;
   QMdiArea* area_;
   QHash<int, QAction*> actions_;
   QList<QAction*> mergeActions_;

@@ -1,16 +1,27 @@
 // The merge program's Qt services (see vardel_ui.h).
 #include "vardel_ui.h"
 
+#include "option_dialogs.h"
+
 #include <algorithm>
 
 #include <QApplication>
 #include <QCursor>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QRadioButton>
+#include <QHBoxLayout>
+
+#include "ui/qt/dialog_window.h"
+#include "ui/qt/qt_ui.h"
 
 namespace orv::merge::qt {
 
@@ -104,9 +115,17 @@ void VardelUi::showHelp(int context) {
   QMessageBox::information(parent_, "Vardel", QString("No help is installed for topic %1.").arg(context));
 }
 
-// The merge program's own dialogs are widgets of their own; a described
-// dialog has no builder here and counts as cancelled.
-int VardelUi::runDialog(const ui::DialogDescription&, ui::DialogLogic&) { return ui::kAnswerCancel; }
+// Described dialogs come from the seam's builder. Their buttons take no
+// focus from a click, so the logic still sees the entry the user was in
+// (Browse fills the name box that had the focus).
+int VardelUi::runDialog(const ui::DialogDescription& description, ui::DialogLogic& logic) {
+  ui::qt::DialogWindow dialog(description, logic, *this, parent_);
+  for (QPushButton* b : dialog.findChildren<QPushButton*>()) b->setFocusPolicy(Qt::TabFocus);
+  dialog.setUpLogic();
+  ui::qt::centreOver(dialog, parent_);
+  const int result = dialog.exec();
+  return result == QDialog::Rejected ? ui::kAnswerCancel : result;
+}
 
 void VardelUi::post(std::function<void()> work) {
   QTimer::singleShot(0, qApp, [work = std::move(work)] { work(); });
@@ -127,6 +146,46 @@ QFont listFont(const FontSpec& spec) {
   font.setItalic(spec.italic != 0);
   font.setStyleHint(QFont::TypeWriter);
   return font;
+}
+
+FontSpec fontSpecOf(const QFont& font) {
+  FontSpec spec;
+  spec.system = false;
+  spec.face = font.family().toStdString().substr(0, 31);
+  const int pixels = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+  spec.height = -std::max(1, pixels);
+  spec.italic = font.italic() ? 1 : 0;
+  spec.weight = static_cast<int>(font.weight());
+  spec.pitchAndFamily = font.fixedPitch() ? 1 : 0;
+  spec.pointSize = font.pointSize() > 0 ? font.pointSize() : 0;
+  return spec;
+}
+
+std::string chooseSaveFile(QWidget* parent, const std::string& caption, int* format) {
+  QFileDialog dialog(parent, QString::fromStdString(caption));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  QStringList filters;
+  for (const std::string& f : compareFileFilters()) filters << QString::fromStdString(f);
+  dialog.setNameFilters(filters);
+  auto* group = new QGroupBox("File Format", &dialog);
+  group->setObjectName("fileFormat");
+  auto* row = new QHBoxLayout(group);
+  auto* crlf = new QRadioButton("DOS (&CR/LF)", group);
+  auto* lf = new QRadioButton("UNIX (&LF)", group);
+  crlf->setObjectName("format500");
+  lf->setObjectName("format501");
+  row->addWidget(crlf);
+  row->addWidget(lf);
+  row->addStretch(1);
+  (*format == 2 ? lf : crlf)->setChecked(true);
+  if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+    grid->addWidget(group, grid->rowCount(), 0, 1, grid->columnCount());
+  ui::qt::centreOver(dialog, parent);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  *format = lf->isChecked() ? 2 : 1;
+  return dialog.selectedFiles().front().toStdString();
 }
 
 }  // namespace orv::merge::qt

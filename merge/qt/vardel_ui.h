@@ -41,5 +41,12 @@ class VardelUi : public ui::Ui {
 QColor colourOf(long reference);
 // The font of the lists: the stored one, else the system's fixed font.
 QFont listFont(const FontSpec& spec);
+// A chosen font as it is stored (a negative height is a pixel size).
+FontSpec fontSpecOf(const QFont& font);
+
+// The Save As dialog: the file chooser with its "File Format" group
+// ("DOS (CR/LF)" 1, "UNIX (LF)" 2) starting at *format; the chosen name
+// ("" when cancelled) with *format set to the chosen one.
+std::string chooseSaveFile(QWidget* parent, const std::string& caption, int* format);
 
 }  // namespace orv::merge::qt

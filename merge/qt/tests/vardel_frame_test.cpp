@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFileDialog>
+#include <QRadioButton>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMimeData>
@@ -19,8 +21,10 @@
 #include "ipc/socket_path.h"
 #include "profile/profile.h"
 #include "qt_test_support.h"
+#include "testing/qt_test_support.h"
 #include "shell/command_line_handoff.h"
 #include "ui/testing/scripted_ui.h"
+#include "option_dialogs.h"
 #include "vardel_frame.h"
 
 namespace orv::merge::qt {
@@ -75,7 +79,14 @@ TEST_F(VardelFrameTest, WorkbenchLineMergeSaveAndClose) {
   screenshot(&frame, "frame_merge_all_file2");
 
   const std::string out = dir.file("merged.c");
-  ui.expectFiles("Save Merged File As", {out});
+  // The Save As chooser starts at the stored UNIX format and keeps it.
+  test::onNextModal([&](QWidget* modal) {
+    auto* chooser = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(chooser, nullptr);
+    EXPECT_TRUE(chooser->findChild<QRadioButton*>("format501")->isChecked());
+    chooser->selectFile(QString::fromStdString(out));
+    QMetaObject::invokeMethod(chooser, "accept", Qt::QueuedConnection);
+  });
   frame.action(kSave)->trigger();
   EXPECT_EQ(readFile(out), readFile(w));  // byte for byte
 
@@ -144,15 +155,25 @@ TEST_F(VardelFrameTest, DroppedFilesOpenAComparison) {
   frame.activeComparison()->showBlock(1);
   screenshot(&frame, "frame_comparison");
 
-  // One file dropped, or -m, or one name: the files are asked for, the
-  // given ones proposed.
-  ui.expectFiles("Compare Files: File 1", {fixture("queue_v2.c")});
-  ui.expectFiles("Compare Files: File 2", {fixture("queue_v1.c")});
+  // One file dropped, or -m, or one name: the Compare Files dialog asks,
+  // the given names standing in its histories.
+  ui.expectDialog(kCompareFilesDialog, [&](ui::testing::FakeSurface& s, ui::DialogLogic& logic) {
+    EXPECT_EQ(s.text(kFile1Box), fixture("queue_v2.c"));
+    EXPECT_EQ(s.text(kFile2Box), "");
+    s.setText(kFile2Box, fixture("queue_v1.c"));
+    EXPECT_TRUE(s.close(logic, ui::kAnswerOk));
+  });
   frame.openDropped({fixture("queue_v2.c")});
-  ui.expectFiles("Compare Files: File 1", {fixture("queue_v1.c")});
-  ui.expectFiles("Compare Files: File 2", {});  // cancelled
+  ui.expectDialog(kCompareFilesDialog, [&](ui::testing::FakeSurface& s, ui::DialogLogic& logic) {
+    EXPECT_EQ(s.text(kFile1Box), fixture("queue_v1.c"));
+    EXPECT_EQ(s.text(kFile2Box), fixture("queue_v2.c"));
+    EXPECT_EQ(s.listItems(kFile1Box), (std::vector<std::string>{fixture("queue_v1.c"), fixture("queue_v2.c")}));
+    EXPECT_TRUE(s.close(logic, ui::kAnswerCancel));
+  });
   frame.runCommandLine("-m queue_v1.c queue_v2.c", MERGE_QT_FIXTURES);
-  ui.expectFiles("Compare Files: File 1", {});
+  ui.expectDialog(kCompareFilesDialog, [&](ui::testing::FakeSurface& s, ui::DialogLogic& logic) {
+    s.close(logic, ui::kAnswerCancel);
+  });
   frame.runCommandLine("queue_v1.c", MERGE_QT_FIXTURES);
   EXPECT_EQ(frame.comparisonCount(), 2);
   EXPECT_EQ(frame.activeComparison()->diff().file1(), fixture("queue_v2.c"));
