@@ -20,6 +20,7 @@
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QUrl>
 
@@ -337,6 +338,7 @@ ComparisonWindow* VardelFrame::compare(const std::string& file1, const std::stri
   w->setSaveChooser([this](const std::string& caption, int* format) { return chooseSave(caption, format); });
   w->setWindowTitle(QString::fromStdString(comparisonCaption(title1, file1, title2, file2)));
   QMdiSubWindow* sub = area_->addSubWindow(w);
+  sub->setWindowIcon(style()->standardIcon(QStyle::SP_FileIcon));
   sub->setAttribute(Qt::WA_DeleteOnClose);
   connect(w, &ComparisonWindow::viewSettingsChanged, this, [this, w] {
     if (w == activeComparison()) {

@@ -12,6 +12,7 @@
 #include <dlfcn.h>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "shell/password_cache.h"
@@ -145,6 +146,51 @@ class ArchiveTest : public ::testing::Test {
 
  private:
   bool started_ = false;
+};
+
+// Tests of projects: the library starts after beforeStart (it reads
+// permissions as it starts, so refusals go there), and the process's
+// directory is put back after each test, since making a project current
+// moves into the project's directory.
+class ProjectTest : public ArchiveTest {
+ protected:
+  void SetUp() override {
+    ArchiveTest::SetUp();
+    char cwd[4096] = {};
+    if (::getcwd(cwd, sizeof cwd)) cwd_ = cwd;
+    ::mkdir(dir.file("settings").c_str(), 0755);
+    beforeStart();
+    start();
+  }
+  void TearDown() override {
+    if (!cwd_.empty()) {
+      EXPECT_EQ(::chdir(cwd_.c_str()), 0);
+    }
+    ArchiveTest::TearDown();
+  }
+  virtual void beforeStart() {}
+
+  struct Member {
+    std::string name;
+    char kind;
+    const char* revision;
+  };
+  // A project file holding members (working-file names below the test's
+  // directory).
+  std::string makeProject(const std::string& name, const std::vector<Member>& members) {
+    const std::string path = work(name);
+    int h = 0;
+    EXPECT_EQ(vcOpenProject(path.c_str(), 1 | 4, &h, 0), 0);
+    for (const Member& m : members) {
+      EXPECT_EQ(vcAddMember(h, m.kind, work(m.name).c_str(), m.revision, nullptr), 0) << m.name;
+    }
+    EXPECT_EQ(vcSaveProject(h), 0);
+    vcCloseProject(h);
+    return path;
+  }
+
+ private:
+  std::string cwd_;
 };
 
 }  // namespace orv::shell::testing

@@ -13,6 +13,7 @@ namespace orv::shell {
 namespace {
 
 using testing::ArchiveTest;
+using testing::ProjectTest;
 
 // Rows over the members of an open project, in member order.
 class FakeView : public MemberView {
@@ -63,40 +64,13 @@ class FakeView : public MemberView {
   OpenProject& project_;
 };
 
-class MemberOpsTest : public ArchiveTest {
+class MemberOpsTest : public ProjectTest {
  protected:
   void SetUp() override {
-    ArchiveTest::SetUp();
-    char cwd[4096] = {};
-    if (::getcwd(cwd, sizeof cwd)) cwd_ = cwd;
-    beforeStart();
-    start();
+    ProjectTest::SetUp();
     resetMemberAddMemories();
   }
-  void TearDown() override {
-    if (!cwd_.empty()) {
-      EXPECT_EQ(::chdir(cwd_.c_str()), 0);
-    }
-    ArchiveTest::TearDown();
-  }
-  virtual void beforeStart() {}
 
-  struct Member {
-    std::string name;
-    char kind;
-    const char* revision;
-  };
-  std::string makeProject(const std::string& name, const std::vector<Member>& members) {
-    const std::string path = work(name);
-    int h = 0;
-    EXPECT_EQ(vcOpenProject(path.c_str(), 1 | 4, &h, 0), 0);
-    for (const Member& m : members) {
-      EXPECT_EQ(vcAddMember(h, m.kind, work(m.name).c_str(), m.revision, nullptr), 0) << m.name;
-    }
-    EXPECT_EQ(vcSaveProject(h), 0);
-    vcCloseProject(h);
-    return path;
-  }
   static std::string memberItem(int project, const std::string& name, int item) {
     vcInProject(project, name.c_str());
     char buffer[600] = {};
@@ -112,8 +86,6 @@ class MemberOpsTest : public ArchiveTest {
     vcCloseArchive(h);
     return found;
   }
-
-  std::string cwd_;
 };
 
 TEST_F(MemberOpsTest, OneMemberCheckInDisablesTheRunBoxes) {

@@ -17,6 +17,7 @@ namespace orv::shell {
 namespace {
 
 using testing::ArchiveTest;
+using testing::ProjectTest;
 
 // A scripted Ui whose progress window's Cancel is pressed once the window
 // has shown cancelAfter lines.
@@ -35,42 +36,8 @@ class CancellingUi : public ui::testing::ScriptedUi {
   std::string lastLine_;
 };
 
-class MemberWalkTest : public ArchiveTest {
+class MemberWalkTest : public ProjectTest {
  protected:
-  void SetUp() override {
-    ArchiveTest::SetUp();
-    char cwd[4096] = {};
-    if (::getcwd(cwd, sizeof cwd)) cwd_ = cwd;
-    ::mkdir(dir.file("settings").c_str(), 0755);
-    beforeStart();
-    start();
-  }
-  void TearDown() override {
-    // Making a project current moves the process into its directory.
-    if (!cwd_.empty()) {
-      EXPECT_EQ(::chdir(cwd_.c_str()), 0);
-    }
-    ArchiveTest::TearDown();
-  }
-
-  struct Member {
-    std::string name;
-    char kind;
-    const char* revision;
-  };
-  std::string makeProject(const std::string& name, const std::vector<Member>& members) {
-    const std::string path = work(name);
-    int h = 0;
-    EXPECT_EQ(vcOpenProject(path.c_str(), 1 | 4, &h, 0), 0);
-    for (const Member& m : members) {
-      EXPECT_EQ(vcAddMember(h, m.kind, work(m.name).c_str(), m.revision, nullptr), 0) << m.name;
-    }
-    EXPECT_EQ(vcSaveProject(h), 0);
-    vcCloseProject(h);
-    return path;
-  }
-  // The library reads permissions as it starts: refusals go here.
-  virtual void beforeStart() {}
   void recursionKey(const std::string& line) { dir.write("settings/ORVTY.INI", "[Recursion]\n" + line + "\n"); }
 
   static MemberRow row(const std::string& path, char type, const char* revision) {
@@ -100,8 +67,6 @@ class MemberWalkTest : public ArchiveTest {
     ASSERT_EQ(vcSetRevInfo(h, 18, revision, "alice"), 0);
     ASSERT_EQ(vcCommitArchive(h, 1), 0);
   }
-
-  std::string cwd_;
 };
 
 // A master project with a.c and the subproject sub.pj, which holds b.c.

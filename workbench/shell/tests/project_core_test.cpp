@@ -20,39 +20,21 @@ namespace orv::shell {
 namespace {
 
 using testing::ArchiveTest;
+using testing::ProjectTest;
 
-class ProjectCoreTest : public ArchiveTest {
+class ProjectCoreTest : public ProjectTest {
  protected:
   void SetUp() override {
-    ArchiveTest::SetUp();
-    char cwd[4096] = {};
-    if (::getcwd(cwd, sizeof cwd)) cwd_ = cwd;
-    start();
+    ProjectTest::SetUp();
     resetMemberAddMemories();
   }
-  void TearDown() override {
-    // Making a project current moves the process into its directory.
-    if (!cwd_.empty()) {
-      EXPECT_EQ(::chdir(cwd_.c_str()), 0);
-    }
-    ArchiveTest::TearDown();
-  }
 
-  // A project file holding members (working-file names below the test's
-  // directory).
+  // A project of plain members.
   std::string makeProject(const std::string& name, const std::vector<std::string>& members) {
-    const std::string path = work(name);
-    int h = 0;
-    EXPECT_EQ(vcOpenProject(path.c_str(), 1 | 4, &h, 0), 0);
-    for (const std::string& m : members) {
-      EXPECT_EQ(vcAddMember(h, 'f', work(m).c_str(), nullptr, nullptr), 0) << m;
-    }
-    EXPECT_EQ(vcSaveProject(h), 0);
-    vcCloseProject(h);
-    return path;
+    std::vector<Member> plain;
+    for (const std::string& m : members) plain.push_back(Member{m, 'f', nullptr});
+    return ProjectTest::makeProject(name, plain);
   }
-
-  std::string cwd_;
 
   static std::string memberItem(int project, int item) {
     char buffer[600] = {};
