@@ -48,13 +48,10 @@ std::optional<EnableResult> enableFileCommand(int id, const Ask& may) {
   }
 }
 
-// View or edit the selected row of an archive window: a revision is viewed
-// (checked out to a temporary copy), the working-file row edits or views
-// the working file.
-EnableResult enableArchiveViewEdit(const ArchiveWindowFacts& facts, const Ask& may) {
-  if (facts.selectedCount != 1) return decide(false);
-  if (!facts.firstSelectedIsWorkFile) return decide(may("CheckOut"), loadString(kStrViewRevision));
-  switch (facts.workFile) {
+// A file on disk is edited when writable, viewed when read-only, and
+// neither when missing.
+EnableResult viewOrEditFile(FileState file) {
+  switch (file) {
     case FileState::writable:
       return decide(true, loadString(kStrEditWorkFile));
     case FileState::readOnly:
@@ -65,20 +62,21 @@ EnableResult enableArchiveViewEdit(const ArchiveWindowFacts& facts, const Ask& m
   return decide(false, loadString(kStrViewWorkFile));
 }
 
+// View or edit the selected row of an archive window: a revision is viewed
+// (checked out to a temporary copy), the working-file row edits or views
+// the working file.
+EnableResult enableArchiveViewEdit(const ArchiveWindowFacts& facts, const Ask& may) {
+  if (facts.selectedCount != 1) return decide(false);
+  if (!facts.firstSelectedIsWorkFile) return decide(may("CheckOut"), loadString(kStrViewRevision));
+  return viewOrEditFile(facts.workFile);
+}
+
 EnableResult enableProjectEditMember(const ProjectWindowFacts& facts) {
   std::optional<SelectedMember> member;
   if (facts.selectedCount == 1 && facts.selectedMember) member = facts.selectedMember();
   if (!member) return decide(false, loadString(kStrViewWorkFile));
   if (member->type == 'i') return decide(member->file != FileState::missing, loadString(kStrOpenSubproject));
-  switch (member->file) {
-    case FileState::writable:
-      return decide(true, loadString(kStrEditWorkFile));
-    case FileState::readOnly:
-      return decide(true, loadString(kStrViewWorkFile));
-    case FileState::missing:
-      break;
-  }
-  return decide(false, loadString(kStrViewWorkFile));
+  return viewOrEditFile(member->file);
 }
 
 EnableResult enableRecentFile(int id, const Ask& may, std::span<const int> recentKinds) {

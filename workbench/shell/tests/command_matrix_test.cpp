@@ -156,6 +156,10 @@ std::string windowName(ChildKind kind) {
   return kind == ChildKind::none ? "none" : kind == ChildKind::archive ? "archive" : "project";
 }
 
+void PrintTo(const MatrixCase& c, std::ostream* os) {
+  *os << c.id << " in " << windowName(c.window) << " window, snapshot " << c.snapshot;
+}
+
 std::string caseName(const testing::TestParamInfo<MatrixCase>& info) {
   const MatrixCase& c = info.param;
   return std::to_string(c.id) + "_" + windowName(c.window) + "_" + c.snapshot + "_" +
