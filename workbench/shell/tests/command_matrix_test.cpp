@@ -160,12 +160,6 @@ void PrintTo(const MatrixCase& c, std::ostream* os) {
   *os << c.id << " in " << windowName(c.window) << " window, snapshot " << c.snapshot;
 }
 
-std::string caseName(const testing::TestParamInfo<MatrixCase>& info) {
-  const MatrixCase& c = info.param;
-  return std::to_string(c.id) + "_" + windowName(c.window) + "_" + c.snapshot + "_" +
-         std::to_string(info.index);
-}
-
 // With every permission: the state of each command with no window, an
 // archive window and a project window, and the texts the windows set.
 struct FullRow {
@@ -348,10 +342,9 @@ std::vector<MatrixCase> allCases() {
   return cases;
 }
 
-class CommandMatrix : public testing::TestWithParam<MatrixCase> {};
-
-TEST_P(CommandMatrix, Enabling) {
-  const MatrixCase& c = GetParam();
+// One case, with its own oracle, windows and router.
+void checkCase(const MatrixCase& c) {
+  SCOPED_TRACE(testing::PrintToString(c));
   const Snapshot& s = named(c.snapshot);
   Log log;
   RecordingOracle oracle(log, s.denied);
@@ -396,14 +389,37 @@ TEST_P(CommandMatrix, Enabling) {
   EXPECT_EQ(ui.beeps, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryCommand, CommandMatrix, testing::ValuesIn(allCases()), caseName);
+// One instance per command, running the command's cases in every window
+// and snapshot.
+class CommandMatrix : public testing::TestWithParam<int> {};
+
+TEST_P(CommandMatrix, Enabling) {
+  int checked = 0;
+  for (const MatrixCase& c : allCases()) {
+    if (c.id != GetParam()) continue;
+    checkCase(c);
+    ++checked;
+  }
+  EXPECT_GE(checked, 3);  // at least no window, an archive window and a project window
+}
+
+std::vector<int> commandIds() {
+  std::vector<int> ids;
+  for (const CommandInfo& info : allCommands()) ids.push_back(info.id);
+  return ids;
+}
+
+std::string commandName(const testing::TestParamInfo<int>& command) {
+  return std::to_string(command.param);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryCommand, CommandMatrix, testing::ValuesIn(commandIds()), commandName);
 
 // The full rows cover every command of the table, and nothing else.
 TEST(CommandMatrixCoverage, EveryCommandHasARow) {
-  std::vector<int> tableIds, rowIds;
-  for (const CommandInfo& info : allCommands()) tableIds.push_back(info.id);
+  std::vector<int> rowIds;
   for (const FullRow& row : kFullRows) rowIds.push_back(row.id);
-  EXPECT_EQ(rowIds, tableIds);
+  EXPECT_EQ(rowIds, commandIds());
 }
 
 }  // namespace
