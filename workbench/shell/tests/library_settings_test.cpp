@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "archive_test_support.h"
+#include "shell/command_enabling.h"
+#include "shell/document_window.h"
 #include "shell/library_settings.h"
 
 namespace orv::shell {
@@ -74,6 +76,38 @@ TEST_F(LibrarySettingsTest, ContextIsSavedClearedAndRestored) {
   restoreLibraryContext();
   EXPECT_EQ(current(), h);
   vcCloseArchive(h);
+}
+
+// The enablers' questions through the library: permissions, the global
+// scope around a check, and whether several states are configured.
+TEST_F(LibrarySettingsTest, EnablingQuestions) {
+  kel.refuse("CreateProject");
+  start();
+  makeArchive("a.c", {"one\n"});
+  int h = 0;
+  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, 1), 0);
+  auto current = [] {
+    int value = -1;
+    vcGetSysInfo(82, reinterpret_cast<char*>(&value), sizeof value);
+    return value;
+  };
+  LibraryPermissions permissions;
+  EXPECT_TRUE(permissions.hasPermission("CheckIn"));
+  EXPECT_FALSE(permissions.hasPermission("CreateProject"));
+  int inside = -1;
+  EXPECT_FALSE(permissions.withoutLibraryContext([&] {
+    inside = current();
+    return permissions.hasPermission("CreateProject");
+  }));
+  EXPECT_EQ(inside, 0);
+  EXPECT_EQ(current(), h);
+  vcCloseArchive(h);
+
+  EXPECT_FALSE(hasSeveralStates());  // not configured
+  ASSERT_EQ(vcSetConfig("states", "Exp"), 0);
+  EXPECT_FALSE(hasSeveralStates());
+  ASSERT_EQ(vcSetConfig("states", "Exp Rel"), 0);
+  EXPECT_TRUE(hasSeveralStates());
 }
 
 }  // namespace
