@@ -78,7 +78,7 @@ bool namesSeveralStates(std::optional<std::string_view> states) {
 
 bool hasSeveralStates() {
   char states[512] = {};
-  if (vcGetConfig("states", nullptr, 0, states, sizeof states) != 0) return namesSeveralStates(std::nullopt);
+  if (vcGetConfig("states", nullptr, 0, states, sizeof states) != 0) return false;
   return namesSeveralStates(std::string_view(states));
 }
 
