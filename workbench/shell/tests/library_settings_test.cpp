@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "archive_test_support.h"
+#include "shell/command_enabling.h"
+#include "shell/document_window.h"
 #include "shell/library_settings.h"
 
 namespace orv::shell {
@@ -73,7 +75,33 @@ TEST_F(LibrarySettingsTest, ContextIsSavedClearedAndRestored) {
   EXPECT_EQ(current(), 0);
   restoreLibraryContext();
   EXPECT_EQ(current(), h);
+  // The enablers' global scope is the same save and restore around a check.
+  LibraryPermissions permissions;
+  int inside = -1;
+  EXPECT_TRUE(permissions.withoutLibraryContext([&] {
+    inside = current();
+    return true;
+  }));
+  EXPECT_EQ(inside, 0);
+  EXPECT_EQ(current(), h);
   vcCloseArchive(h);
+}
+
+// The enablers' questions through the library: permissions, and whether
+// several states are configured.
+TEST_F(LibrarySettingsTest, EnablingQuestions) {
+  kel.refuse("CreateProject");
+  start();
+  LibraryPermissions permissions;
+  EXPECT_TRUE(permissions.hasPermission("CheckIn"));
+  EXPECT_FALSE(permissions.hasPermission("CreateProject"));
+  EXPECT_FALSE(permissions.withoutLibraryContext([&] { return permissions.hasPermission("CreateProject"); }));
+
+  EXPECT_FALSE(hasSeveralStates());  // not configured
+  ASSERT_EQ(vcSetConfig("states", "Exp"), 0);
+  EXPECT_FALSE(hasSeveralStates());
+  ASSERT_EQ(vcSetConfig("states", "Exp Rel"), 0);
+  EXPECT_TRUE(hasSeveralStates());
 }
 
 }  // namespace

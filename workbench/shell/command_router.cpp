@@ -1,0 +1,37 @@
+// Command enabling and dispatch over the command table.
+#include "shell/command_router.h"
+
+#include "shell/command_table.h"
+
+namespace orv::shell {
+
+void CommandRouter::setActiveWindow(ChildKind kind, WindowEnabler enabler) {
+  activeKind_ = kind;
+  windowEnabler_ = kind == ChildKind::none ? WindowEnabler{} : std::move(enabler);
+}
+
+EnableResult CommandRouter::enable(int id) const {
+  if (windowEnabler_) {
+    EnableResult result = windowEnabler_(id);
+    if (result.state != Enabling::undecided) return result;
+  }
+  const std::vector<int> kinds = recentKinds_ ? recentKinds_() : std::vector<int>{};
+  return enableForFrame(id, oracle_, kinds);
+}
+
+CommandRouter::Outcome CommandRouter::dispatch(int id) {
+  if (const CommandInfo* info = findCommand(id); info && info->needs != Needs::nothing) {
+    const ChildKind needed = requiredKind(*info);
+    if (activeKind_ == ChildKind::none || (needed != ChildKind::none && needed != activeKind_)) {
+      if (!info->silent) ui_.beep();
+      return Outcome::refused;
+    }
+  }
+  auto it = handlers_.find(id);
+  if (it == handlers_.end() || !it->second) return Outcome::unhandled;
+  const Handler handler = it->second;  // a handler may replace itself while it runs
+  handler(id);
+  return Outcome::handled;
+}
+
+}  // namespace orv::shell
