@@ -131,16 +131,55 @@ TEST_F(OpenCreateTest, OneFileFromTheMenuOpensItsWindowAndEntersTheRecentList) {
   dir.write("one.c", "one\n");
   ui.expectFiles("Create Archive", {work("one.c")});
   commands().createArchive();
+  // The new window's archive stays the library's current one.
+  ASSERT_EQ(windows.archiveBuilds.size(), 1u);
+  ASSERT_NE(windows.active, nullptr);
+  auto* window = static_cast<testing::FakeArchiveWindow*>(windows.active);
+  EXPECT_NE(window->archive().handle(), 0);
+  EXPECT_EQ(testing::currentLibraryHandle(82), window->archive().handle());
+
   EXPECT_EQ(allFilesOffered, std::vector<bool>{false});
   EXPECT_EQ(checkInOffered, std::vector<bool>{true});
   EXPECT_EQ(head("one.c"), "1.1");
-  ASSERT_EQ(windows.archiveBuilds.size(), 1u);
   EXPECT_EQ(windows.archiveBuilds[0].name, work("one.c"));
   EXPECT_TRUE(windows.archiveBuilds[0].remember);
   ASSERT_EQ(recent.size(), 1u);
   EXPECT_EQ(recent[0].path, work("one.c"));
   EXPECT_EQ(recent[0].kind, 2);
-  ASSERT_NE(windows.active, nullptr);
+}
+
+TEST_F(OpenCreateTest, AllFilesAndCheckInAreOfferedByOriginAndWorkingFile) {
+  dir.write("here.c", "here\n");
+  answer = ui::kAnswerCancel;  // skip each file, after its dialog
+  ui.expectFiles("Create Archive", {work("gone.c"), work("here.c")});
+  commands().createArchive();
+  EXPECT_EQ(allFilesOffered, (std::vector<bool>{false, true}));
+  EXPECT_EQ(checkInOffered, (std::vector<bool>{false, true}));
+
+  allFilesOffered.clear();
+  checkInOffered.clear();
+  EXPECT_TRUE(commands().ddeCreateArchive({work("gone.c"), work("here.c")}));
+  EXPECT_EQ(allFilesOffered, (std::vector<bool>{true, true}));
+  EXPECT_EQ(checkInOffered, (std::vector<bool>{true, true}));
+  EXPECT_EQ(dones, 4);
+  EXPECT_FALSE(archiveOnDisk("here.c"));
+}
+
+TEST_F(OpenCreateTest, OpenCommandsOpenEveryChosenFileAndRememberIt) {
+  makeArchive("a.c", {"a\n"});
+  makeArchive("b.c", {"b\n"});
+  makeProject("p.pj", {});
+  ui.expectFiles("Open Archive", {work("a.c"), work("b.c")});
+  ui.expectFiles("Open Project/Sandbox", {work("p.pj")});
+  OpenCreateCommands c = commands();
+  c.openArchive();
+  c.openProject();
+  ASSERT_EQ(windows.archiveBuilds.size(), 2u);
+  EXPECT_EQ(windows.archiveBuilds[1].name, work("b.c"));
+  EXPECT_TRUE(windows.archiveBuilds[0].remember && windows.archiveBuilds[1].remember);
+  ASSERT_EQ(windows.projectBuilds.size(), 1u);
+  EXPECT_TRUE(windows.projectBuilds[0].remember);
+  EXPECT_EQ(windows.windows.size(), 3u);
 }
 
 TEST_F(OpenCreateTest, CancelAllEndsACommandServerRunAndAnswersFalse) {
