@@ -155,10 +155,18 @@ TEST_F(WindowCommandsTest, EditWorkingFileOpensASubprojectInItsOwnWindow) {
   struct Case {
     bool frozenRow;
     bool historicalParent;
+    bool historicalOption;
     bool atRevision;
   };
-  for (const Case c : {Case{false, false, false}, Case{true, false, true}, Case{false, true, true}}) {
-    SCOPED_TRACE(std::to_string(c.frozenRow) + std::to_string(c.historicalParent));
+  for (const Case c : {Case{false, false, false, false}, Case{true, false, false, true},
+                       Case{false, true, false, true}, Case{false, false, true, true}}) {
+    SCOPED_TRACE(std::to_string(c.frozenRow) + std::to_string(c.historicalParent) +
+                 std::to_string(c.historicalOption));
+    if (c.historicalOption) {
+      ASSERT_EQ(vcSetConfig("historical", ""), 0);
+    } else {
+      vcDropConfig("historical");
+    }
     windows.windows.clear();
     windows.active = nullptr;
     windows.projectBuilds.clear();
@@ -176,7 +184,7 @@ TEST_F(WindowCommandsTest, EditWorkingFileOpensASubprojectInItsOwnWindow) {
     EXPECT_FALSE(r.remember);
     EXPECT_EQ(r.revision, c.atRevision ? std::optional<std::string>("1.4") : std::nullopt);
     EXPECT_EQ(r.frozenRequested, c.frozenRow);
-    EXPECT_EQ(r.historical, c.historicalParent);
+    EXPECT_EQ(r.historical, c.historicalParent || c.historicalOption);
     EXPECT_TRUE(edited.empty());
   }
 }
