@@ -95,8 +95,8 @@ std::uint32_t answer(RequestHandler& handler, const Frame& f) {
   switch (f.type) {
     case kFrameHandoff: {
       std::string cwd = field(f.payload, pos);
-      std::string line = field(f.payload, pos);
-      return handler.onHandoff(cwd, line, field(f.payload, pos));
+      std::string token = field(f.payload, pos);
+      return handler.onHandoff(cwd, f.payload.substr(pos), token);
     }
     case kFrameConnect: {
       std::string service = field(f.payload, pos);

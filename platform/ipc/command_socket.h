@@ -3,7 +3,8 @@
 //
 // Every message is a frame: u32 type, u32 length, then length bytes, both
 // numbers little-endian. Each request gets one reply frame holding a u32:
-//   handoff  cwd NUL command line NUL [activation token]  -> 0 (queued)
+//   handoff  cwd NUL activation token NUL command line    -> 0 (queued)
+//            (the command line runs to the end and may hold NULs)
 //   connect  service NUL topic NUL                        -> 1 accepted / 0
 //   execute  the raw execute text (NULs allowed)          -> 0x8000 / 0
 //   anything else                                         -> 0

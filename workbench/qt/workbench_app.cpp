@@ -60,7 +60,7 @@ int Workbench::start(ipc::CommandServer* server) {
   ui_.setOwner(frame_);
   connect(frame_, &MainFrame::closed, qApp, &QCoreApplication::quit);
   frame_->applyStoredPlacement();
-  if (shell::showSplash(options_.commandLine)) {
+  if (shell::showSplash(shell::joinNames(options_.names))) {
     auto* splash = new SplashWindow;
     splash_ = splash;
     splash->show();
@@ -75,7 +75,7 @@ int Workbench::start(ipc::CommandServer* server) {
     notifier_ = new QSocketNotifier(server_->fd(), QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &Workbench::serve);
   }
-  handler_->postOwnCommandLine(options_.cwd, options_.commandLine);
+  handler_->postOwnCommandLine(options_.cwd, options_.names);
   return 0;
 }
 
@@ -180,8 +180,8 @@ int workbenchMain(int argc, char** argv) {
     screenshot = QString::fromLocal8Bit(argv[2]);
     first = 3;
   }
-  std::string line;
-  for (int i = first; i < argc; ++i) line += (i > first ? " " : "") + std::string(argv[i]);
+  const std::vector<std::string> names(argv + first, argv + argc);
+  const std::string line = shell::joinNames(names);
 
   ui::qt::QtUi ui;
   const std::string appTitle(shell::loadString(shell::kStrAppTitle));
@@ -209,7 +209,7 @@ int workbenchMain(int argc, char** argv) {
   WorkbenchOptions options;
   options.programPath = QCoreApplication::applicationFilePath().toStdString();
   options.settingsDir = profile::settingsDirectory(true);
-  options.commandLine = line;
+  options.names = names;
   options.cwd = currentDirectory();
   options.help = openHelp;
   Workbench workbench(options);

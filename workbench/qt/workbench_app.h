@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ipc/command_socket.h"
 #include "qt/main_frame.h"
@@ -26,7 +27,7 @@ class SplashWindow;
 struct WorkbenchOptions {
   std::string programPath;  // the installation's program: its database, InstallDir
   std::string settingsDir;  // where ORVTY.INI and ORVRCS.RC live
-  std::string commandLine;  // the names to open, blank separated
+  std::vector<std::string> names;  // to open: each word of the command line is one name
   std::string cwd;          // what relative names are relative to
   const shell::LibraryEntryPoints* library = nullptr;
   std::function<void(int context)> help;  // the help service

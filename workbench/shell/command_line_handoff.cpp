@@ -5,11 +5,20 @@
 
 namespace orv::shell {
 
-std::vector<std::string> commandLineNames(std::string_view text) {
+std::string joinNames(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) {
+    text += name;
+    text.push_back('\0');
+  }
+  return text;
+}
+
+std::vector<std::string> splitNames(std::string_view text) {
   std::vector<std::string> names;
   std::size_t i = 0;
   while (i < text.size()) {
-    std::size_t end = text.find_first_of(", \t", i);
+    std::size_t end = text.find('\0', i);
     if (end == std::string_view::npos) end = text.size();
     if (end > i) names.emplace_back(text.substr(i, end - i));
     i = end + 1;
@@ -30,9 +39,9 @@ std::string handoffPayload(std::string_view cwd, std::string_view commandLine,
                            std::string_view activationToken) {
   std::string p(cwd);
   p.push_back('\0');
-  p.append(commandLine);
-  p.push_back('\0');
   p.append(activationToken);
+  p.push_back('\0');
+  p.append(commandLine);
   return p;
 }
 
@@ -40,7 +49,7 @@ std::uint32_t ShellRequestHandler::onHandoff(const std::string& cwd,
                                              const std::string& commandLine,
                                              const std::string& activationToken) {
   HandedCommandLine handed{{}, true, activationToken};
-  for (const auto& n : commandLineNames(commandLine)) handed.names.push_back(resolveAgainst(cwd, n));
+  for (const auto& n : splitNames(commandLine)) handed.names.push_back(resolveAgainst(cwd, n));
   ui_.post([open = open_, handed = std::move(handed)] { open(handed); });
   return 0;
 }
@@ -54,9 +63,10 @@ std::uint32_t ShellRequestHandler::onExecute(const std::string& text) {
 }
 
 void ShellRequestHandler::postOwnCommandLine(const std::string& cwd,
-                                             const std::string& commandLine) {
+                                             const std::vector<std::string>& names) {
   HandedCommandLine handed;
-  for (const auto& n : commandLineNames(commandLine)) handed.names.push_back(resolveAgainst(cwd, n));
+  for (const auto& n : names)
+    if (!n.empty()) handed.names.push_back(resolveAgainst(cwd, n));
   ui_.post([open = open_, handed = std::move(handed)] { open(handed); });
 }
 

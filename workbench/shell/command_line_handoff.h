@@ -1,11 +1,12 @@
 // Handing a command line from a second copy of the workbench to the first.
 //
-// The second copy sends its working directory and its command line over the
-// command socket and ends. The first copy never opens the names inside the
-// socket handler: it posts the work to its main loop, where the names are
-// split and every relative one is made absolute against the sender's
-// directory. Each hand-off carries its own text, so no hand-off can open an
-// older command line again.
+// The second copy sends its working directory and the names of its command
+// line over the command socket and ends. Each word of the command line is
+// one name, blanks and commas included, and the hand-off carries each name
+// ended by a NUL. The first copy never opens the names inside the socket
+// handler: it posts the work to its main loop, where every relative name is
+// made absolute against the sender's directory. Each hand-off carries its
+// own names, so no hand-off can open an older command line again.
 #pragma once
 
 #include <functional>
@@ -19,8 +20,10 @@
 
 namespace orv::shell {
 
-// The names of a command line: split at commas, blanks and tabs.
-std::vector<std::string> commandLineNames(std::string_view text);
+// names as a hand-off carries them: each ended by a NUL.
+std::string joinNames(const std::vector<std::string>& names);
+// The names of such a text; empty names are dropped.
+std::vector<std::string> splitNames(std::string_view text);
 // name itself when absolute, else dir and name joined by one '/'.
 std::string resolveAgainst(std::string_view dir, std::string_view name);
 
@@ -49,8 +52,8 @@ class ShellRequestHandler : public ipc::RequestHandler {
   std::uint32_t onConnect(const std::string& service, const std::string& topic) override;
   std::uint32_t onExecute(const std::string& text) override;
 
-  // The first copy's own command line, by the same road.
-  void postOwnCommandLine(const std::string& cwd, const std::string& commandLine);
+  // The names of the first copy's own command line, by the same road.
+  void postOwnCommandLine(const std::string& cwd, const std::vector<std::string>& names);
 
  private:
   ui::Ui& ui_;

@@ -180,6 +180,13 @@ bool OpenArchive::dropWriteLock() {
   return false;
 }
 
+int OpenArchive::close() {
+  if (!handle_) return 0;
+  const int rc = vcCloseArchive(handle_);
+  handle_ = 0;
+  return rc;
+}
+
 int OpenArchive::showError(unsigned style) {
   int answer = ui::kAnswerOk;
   if (status_ == vc::err::kEncryptedFile) {

@@ -49,6 +49,10 @@ class OpenArchive {
   // Drops the write lock and keeps the archive closed; false, reported, on
   // failure.
   bool dropWriteLock();
+  // Closes the archive: 0 or the library's code. The handle is 0
+  // afterwards whatever the outcome, since the library may hand the same
+  // number to the next archive it opens.
+  int close();
 
   // Reports the status in style (nothing for 0 and -14) and marks it
   // reported; the box's answer.

@@ -124,8 +124,7 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "--dde") return sendExecute(path, argv[2]);
   ipc::Claim claim = ipc::claimSocket(path, kTimeoutMs);
   if (claim.server) return serve(*claim.server);
-  std::string line;
-  for (int i = 1; i < argc; ++i) line += (i > 1 ? " " : "") + std::string(argv[i]);
+  const std::string line = shell::joinNames(std::vector<std::string>(argv + 1, argv + argc));
   const char* token = sys::calls().getenv("XDG_ACTIVATION_TOKEN");
   if (!claim.client || line.size() > ipc::kMaxPayload / 2 ||
       !shell::sendHandoff(claim.client.get(), currentDirectory(), line, token ? token : "",

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 # Two copies of the headless test host and an independent client in plain
 # Python: the first copy listens; a second one started elsewhere hands over
-# "a.pj b.c" and ends with 0; "--dde" and a raw socket client get their
+# the names "a.pj" and "b c,d.c" and ends with 0; "--dde" and a raw socket client get their
 # answers. Every wait has a deadline and fails cleanly.
 import os, socket, struct, subprocess, sys, tempfile, time
 
@@ -49,12 +49,12 @@ def main():
     first = subprocess.Popen([HOST], cwd=first_dir, env=env)
     try:
         wait_for(lambda: "ready" in log_lines(log), "the first copy")
-        second = subprocess.run([HOST, "a.pj", "b.c"], cwd=second_dir, env=env, timeout=DEADLINE_S)
+        second = subprocess.run([HOST, "a.pj", "b c,d.c"], cwd=second_dir, env=env, timeout=DEADLINE_S)
         assert second.returncode == 0, second.returncode
         wait_for(lambda: len([l for l in log_lines(log) if l.startswith("open ")]) == 2, "two opens")
         opens = [l for l in log_lines(log) if l.startswith("open ")]
         assert opens == ["open " + os.path.join(second_dir, "a.pj"),
-                         "open " + os.path.join(second_dir, "b.c")], opens
+                         "open " + os.path.join(second_dir, "b c,d.c")], opens
 
         dde = subprocess.run([HOST, "--dde", "About ;"], env=env, timeout=DEADLINE_S,
                              capture_output=True, text=True)

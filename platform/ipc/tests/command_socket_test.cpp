@@ -25,7 +25,9 @@ constexpr int kWaitMs = 10000;  // an upper bound, never a pacing
 struct Recorder : RequestHandler {
   std::uint32_t onHandoff(const std::string& cwd, const std::string& line,
                           const std::string& token) override {
-    log += "handoff[" + cwd + "|" + line + "|" + token + "]";
+    std::string shown;
+    for (char c : line) shown += c ? std::string(1, c) : std::string("\\0");
+    log += "handoff[" + cwd + "|" + shown + "|" + token + "]";
     return 0;
   }
   std::uint32_t onConnect(const std::string& service, const std::string& topic) override {
@@ -57,7 +59,7 @@ TEST(CommandSocket, FirstClaimListensSecondConnectsAndIsAnswered) {
     std::vector<std::optional<std::uint32_t>> answers;
     if (!second.client) return answers;
     int fd = second.client.get();
-    answers.push_back(request(fd, kFrameHandoff, std::string("/home/u\0a.pj b.c\0tok", 20), kWaitMs));
+    answers.push_back(request(fd, kFrameHandoff, std::string("/home/u\0tok\0a.pj\0b c.c\0", 23), kWaitMs));
     answers.push_back(request(fd, kFrameConnect, std::string("Revision Server\0System\0", 23), kWaitMs));
     answers.push_back(request(fd, kFrameConnect, std::string("Other\0System\0", 13), kWaitMs));
     answers.push_back(request(fd, kFrameExecute, std::string("About\0;", 7), kWaitMs));
@@ -74,7 +76,7 @@ TEST(CommandSocket, FirstClaimListensSecondConnectsAndIsAnswered) {
   EXPECT_EQ(answers[3], 0x8000u);
   EXPECT_EQ(answers[4], 0u);
   EXPECT_EQ(rec.log,
-            "handoff[/home/u|a.pj b.c|tok]connect[Revision Server|System]connect[Other|System]"
+            "handoff[/home/u|a.pj\\0b c.c\\0|tok]connect[Revision Server|System]connect[Other|System]"
             "execute[7]");
 }
 

@@ -59,11 +59,11 @@ class StartupTest : public ::testing::Test {
               0)
         << p.readAllStandardError().toStdString();
   }
-  WorkbenchOptions options(const std::string& commandLine) {
+  WorkbenchOptions options(std::vector<std::string> names) {
     WorkbenchOptions o;
     o.programPath = install.file("bin/orvty32");
     o.settingsDir = settings.path();
-    o.commandLine = commandLine;
+    o.names = std::move(names);
     o.cwd = "/work/here";
     return o;
   }
@@ -75,7 +75,7 @@ class StartupTest : public ::testing::Test {
 TEST_F(StartupTest, RealDatabaseSplashFrameAndSettingsAtClose) {
   makeDatabase();
   {
-    Workbench wb(options(""));
+    Workbench wb(options({}));
     ASSERT_EQ(wb.start(nullptr), 0);
     ASSERT_TRUE(wb.frame());
     ASSERT_TRUE(wb.splash()) << "no command line: the splash shows";
@@ -97,7 +97,7 @@ TEST_F(StartupTest, RealDatabaseSplashFrameAndSettingsAtClose) {
 
 TEST_F(StartupTest, OwnCommandLineOpensOnceTheFrameIsUpWithoutSplash) {
   makeDatabase();
-  Workbench wb(options("a.c, /abs/b.pj"));
+  Workbench wb(options({"a.c", "/abs/b.pj"}));
   ASSERT_EQ(wb.start(nullptr), 0);
   EXPECT_FALSE(wb.splash());
   EXPECT_TRUE(wb.frame()->mdiArea()->subWindowList().isEmpty()) << "opened from the main loop";
@@ -110,7 +110,7 @@ TEST_F(StartupTest, OwnCommandLineOpensOnceTheFrameIsUpWithoutSplash) {
 }
 
 TEST_F(StartupTest, MissingDatabaseEndsWithTheLocatorMessage) {
-  Workbench wb(options(""));
+  Workbench wb(options({}));
   QString shown;
   test::onNextModal([&](QWidget* box) {
     shown = static_cast<ui::qt::MessageDialog*>(box)->textLabel()->text();
@@ -137,7 +137,7 @@ TEST_F(StartupTest, LibraryOfAnOldLevelEndsTheStart) {
       [](const char*, int) { return 0; },
       [] { return 0; },
   };
-  WorkbenchOptions o = options("");
+  WorkbenchOptions o = options({});
   o.library = &kOldLibrary;
   Workbench wb(o);
   QString shown;
@@ -162,7 +162,7 @@ class TwoCopiesTest : public StartupTest {
     ASSERT_FALSE(path.empty());
     claim = ipc::claimSocket(path, 5000);
     ASSERT_TRUE(claim.server);
-    wb = std::make_unique<Workbench>(options("x"));
+    wb = std::make_unique<Workbench>(options({"x"}));
     ASSERT_EQ(wb->start(&*claim.server), 0);
   }
   void TearDown() override {
@@ -186,10 +186,10 @@ class TwoCopiesTest : public StartupTest {
 TEST_F(TwoCopiesTest, SecondCopyHandsOverAbsoluteNamesAndEnds) {
   QProcess second;
   second.setWorkingDirectory(QString::fromStdString(elsewhere.path()));
-  EXPECT_EQ(runProgram(second, ORVTY32_PATH, {"a.pj", "b.c"}), 0)
+  EXPECT_EQ(runProgram(second, ORVTY32_PATH, {"a.pj", "b c.c"}), 0)
       << second.readAllStandardError().toStdString();
   const QString base = QString::fromStdString(elsewhere.path());
-  EXPECT_TRUE(QTest::qWaitFor([&] { return titles().contains(base + "/b.c"); }, 30000))
+  EXPECT_TRUE(QTest::qWaitFor([&] { return titles().contains(base + "/b c.c"); }, 30000))
       << titles().join(", ").toStdString();
   EXPECT_TRUE(titles().contains(base + "/a.pj"));
 }
