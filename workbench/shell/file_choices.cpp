@@ -77,6 +77,37 @@ std::optional<std::string> normaliseChosenName(ui::Ui& ui, const std::string& na
   return expandWildcards(ui, foldFileNameCase(name), mode);
 }
 
+std::vector<std::string> fileDialogFilters(std::string_view filterText) {
+  std::vector<std::string> parts;
+  if (filterText.empty()) return parts;
+  const char separator = filterText.back();
+  std::size_t at = 0;
+  while (at < filterText.size()) {
+    const std::size_t end = filterText.find(separator, at);
+    parts.emplace_back(filterText.substr(at, end - at));
+    at = end + 1;
+  }
+  std::vector<std::string> filters;
+  for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
+    std::string description = parts[i];
+    const std::size_t open = description.rfind(" (");
+    if (open != std::string::npos && description.back() == ')') description.resize(open);
+    std::string patterns;
+    std::size_t from = 0;
+    const std::string& list = parts[i + 1];
+    while (from <= list.size()) {
+      std::size_t end = list.find(';', from);
+      if (end == std::string::npos) end = list.size();
+      std::string pattern = list.substr(from, end - from);
+      if (pattern == "*.*") pattern = "*";
+      if (!pattern.empty()) patterns += (patterns.empty() ? "" : " ") + pattern;
+      from = end + 1;
+    }
+    filters.push_back(description + " (" + patterns + ")");
+  }
+  return filters;
+}
+
 std::vector<std::string> chooseFiles(ui::Ui& ui, const ui::FileRequest& request) {
   std::vector<std::string> out;
   for (const std::string& chosen : ui.chooseFiles(request)) {

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ui/dialog_description.h"
@@ -31,6 +32,14 @@ std::optional<std::string> expandWildcards(ui::Ui& ui, const std::string& path, 
 
 // One chosen name case-folded and normalised by mode; nothing after 847.
 std::optional<std::string> normaliseChosenName(ui::Ui& ui, const std::string& name, ExpandMode mode);
+
+// The chooser's filters from a filter text as the string table keeps it:
+// description and pattern list alternate, separated by the text's own last
+// character ("Sources (*.c)|*.c;*.h|All Files (*.*)|*.*|"). Each pair gives
+// "description (patterns)" with the patterns blank-separated and "*.*"
+// (every file on the old platform) as "*"; a description that already ends
+// in its patterns in parentheses loses them first.
+std::vector<std::string> fileDialogFilters(std::string_view filterText);
 
 // The file chooser with every chosen name normalised (its directory whole,
 // then its last component). A name that cannot be normalised ends the list

@@ -219,6 +219,16 @@ TEST_F(DifferencesTest, MemberRevisionAgainstItsWorkingFile) {
   EXPECT_EQ(readFile(unbarred(argv[3])), "one\n");
   EXPECT_EQ(argv[4], "|" + work("list.c") + "|");
 
+  // A row whose archive needed a password it did not get: the revision is
+  // asked of the library again and the row refreshed.
+  spawner.starts.clear();
+  view.rows[0].revision = "9.9";
+  view.rows[0].changeFlags = kNoPassword;
+  memberDifferencesCommand(starts, project, view, temps, rows, 1);
+  ASSERT_EQ(spawner.starts.size(), 1u);
+  EXPECT_EQ(spawner.starts[0].argv[1], "-n-t1|Revision 1.1|");
+  EXPECT_EQ(view.refreshed, (std::vector<int>{0}));
+
   int other[] = {1};
   ui.expectMessage("Member " + work("notes.txt") + " is not of type 'Archived'.", ui::kAnswerOk);
   EXPECT_EQ(memberDifferencesCommand(starts, project, view, temps, other, 1), 0);
@@ -226,6 +236,7 @@ TEST_F(DifferencesTest, MemberRevisionAgainstItsWorkingFile) {
   ui.expectMessage("You must select exactly one member.", ui::kAnswerOk);
   memberDifferencesCommand(starts, project, view, temps, both, 2);
   EXPECT_EQ(spawner.starts.size(), 1u);
+  EXPECT_EQ(ui.cursorDepth, 0);
 }
 
 // ---- Importing ------------------------------------------------------------
@@ -340,6 +351,47 @@ TEST_F(ImportTest, RunGoesOnAfterLibraryErrorsAndStopsOnCancel) {
   ui.expectMessage("Archive " + archiveOf("native.c") + " already exists.", ui::kAnswerCancel);
   ddeConvert(ui, stub, {archiveOf("native.c"), sccs});
   EXPECT_EQ(g_calls.size(), 1u) << "Cancel ends the run";
+}
+
+TEST_F(ImportTest, NoArchiveNameIsReportedAndTheRunGoesOn) {
+  start();
+  // A file whose archive name ("rcs/" more) no longer fits 531 bytes.
+  std::string sub = "deep";
+  ::mkdir(dir.file(sub).c_str(), 0755);
+  while (dir.file(sub + "/s.branch.c").size() + 100 < 529) {
+    sub += "/" + std::string(99, 'd');
+    ::mkdir(dir.file(sub).c_str(), 0755);
+  }
+  sub += "/" + std::string(529 - dir.file(sub + "/s.branch.c").size() - 1, 'e');
+  const std::string deep = sccsFile(sub);
+  ASSERT_EQ(deep.size(), 529u);
+  const std::string sccs = sccsFile("src");
+  ui.expectMessage("", ui::kAnswerCancel);  // the library's text; the answer is OK whatever the box said
+  ui.expectMessage("Successfully converted", ui::kAnswerOk);
+  ddeConvert(ui, stub, {deep, sccs});
+  ASSERT_EQ(g_calls.size(), 1u);
+  EXPECT_EQ(g_calls[0].file, sccs);
+  EXPECT_NE(ui.messages[0].text.find("s.branch.c\n"), std::string::npos) << ui.messages[0].text;
+}
+
+TEST_F(ImportTest, MenuRunTakesTheChosenFilesUntilCancel) {
+  start();
+  makeArchive("native.c", {"a\n"});
+  const std::string sccs = sccsFile("src");
+  ui.expectFiles("Import Archive", {archiveOf("native.c"), sccs});
+  ui.expectMessage("already exists.", ui::kAnswerCancel);
+  importArchiveCommand(ui, stub);
+  EXPECT_TRUE(g_calls.empty());
+
+  ui.expectFiles("Import Archive", {dir.file("SRC/S.BRANCH.C")});
+  ui.expectMessage("Successfully converted to archive " + dir.file("src/rcs/branch.c"), ui::kAnswerOk);
+  importArchiveCommand(ui, stub);
+  ASSERT_EQ(g_calls.size(), 1u);
+  EXPECT_EQ(g_calls[0].file, sccs) << "the chosen name as the file system spells it";
+
+  ui.expectFiles("Import Archive", {});
+  importArchiveCommand(ui, stub);
+  EXPECT_EQ(g_calls.size(), 1u);
 }
 
 TEST_F(ImportTest, OverlongCommandServerNamesAreRefused) {

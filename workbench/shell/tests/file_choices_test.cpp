@@ -137,6 +137,15 @@ TEST_F(FileChoicesTest, CreateDirectoryThroughTheUi) {
   EXPECT_FALSE(createDirectory(ui, dir.path()));
 }
 
+TEST(FileDialogFilters, PairsOfTheTextsOwnSeparator) {
+  EXPECT_EQ(fileDialogFilters("Sources (*.c;*.h)|*.c;*.h|All Files (*.*)|*.*|"),
+            (std::vector<std::string>{"Sources (*.c *.h)", "All Files (*)"}));
+  EXPECT_EQ(fileDialogFilters("Projects#*.pj#Archives#*.c_v;*,v#"),
+            (std::vector<std::string>{"Projects (*.pj)", "Archives (*.c_v *,v)"}));
+  EXPECT_TRUE(fileDialogFilters("").empty());
+  EXPECT_TRUE(fileDialogFilters("Lonely|").empty());
+}
+
 // ---- Directory Mapping ------------------------------------------------------
 
 TEST(QueryVariable, ProjectVariableUseHasNoDefaultsAndOnlyOkLeaves) {
