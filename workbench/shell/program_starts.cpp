@@ -4,6 +4,8 @@
 
 #include <sys/stat.h>
 
+#include <climits>
+
 #include "dynlib/dynlib.h"
 #include "platform/spawn/command_line.h"
 #include "platform/spawn/process_spawn.h"
@@ -107,8 +109,15 @@ int runEditor(ProgramStarts& starts, const std::vector<std::string>& extra) {
 
 }  // namespace
 
+// The running program's own file, absolute whatever the current directory
+// was when it started (the loader's name for it may be relative).
 std::string workbenchProgramDirectory() {
-  return dynlib::directoryOfModuleContaining(reinterpret_cast<const void*>(&workbenchProgramDirectory));
+  char self[PATH_MAX] = {};
+  const ssize_t n = sys::calls().readlink("/proc/self/exe", self, sizeof self - 1);
+  if (n <= 0) return dynlib::directoryOfModuleContaining(reinterpret_cast<const void*>(&workbenchProgramDirectory));
+  const std::string path(self, static_cast<std::size_t>(n));
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "" : path.substr(0, slash);
 }
 
 std::string startFailureText(const std::string& line, int result) {

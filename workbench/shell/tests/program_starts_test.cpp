@@ -114,6 +114,13 @@ TEST_F(ProgramStartsTest, CompareFilesAndDiffStartTheMergeProgramsDialog) {
   EXPECT_EQ(ui.messages[0].icon, ui::MessageIcon::warning);
 }
 
+TEST(ProgramDirectory, IsTheDirectoryOfTheRunningProgram) {
+  char self[4096] = {};
+  ASSERT_GT(::readlink("/proc/self/exe", self, sizeof self - 1), 0);
+  const std::string path = self;
+  EXPECT_EQ(workbenchProgramDirectory(), path.substr(0, path.rfind('/')));
+}
+
 TEST_F(ProgramStartsTest, StartFailuresHaveTheirMessages) {
   const std::pair<int, const char*> cases[] = {
       {2, "Cannot load ed x.\nFile or Path not found."},
