@@ -115,17 +115,20 @@ int importOne(ui::Ui& ui, const ArchiveImporters& importers, std::string& file, 
     return ui::kAnswerOk;
   }
   std::string archive, text;
-  int result = 0;
+  int nameCode = 0, result = 0;
+  bool noDirectory = false;
   {
     BusyCursor busy(ui);
-    if (const int rc = archiveNameFor(file, archive); rc != 0) {
-      showArchiveError(ui, rc, file, kStyleError);
-      return ui::kAnswerOk;
-    }
-    if (vcMakePath(archive.c_str()) != 0)
-      return rcsMessage(ui, kStyleErrorCancel, formatText(kNoArchiveDirText, archive.c_str()));
-    result = convert(importers, code, file, stripLastPathComponent(archive), text);
+    nameCode = archiveNameFor(file, archive);
+    noDirectory = nameCode == 0 && vcMakePath(archive.c_str()) != 0;
+    if (nameCode == 0 && !noDirectory)
+      result = convert(importers, code, file, stripLastPathComponent(archive), text);
   }
+  if (nameCode != 0) {
+    showArchiveError(ui, nameCode, file, kStyleError);
+    return ui::kAnswerOk;
+  }
+  if (noDirectory) return rcsMessage(ui, kStyleErrorCancel, formatText(kNoArchiveDirText, archive.c_str()));
   if (result != 0) return rcsMessage(ui, kStyleErrorCancel, formatText(kConversionFailedText, text.c_str()));
   std::vector<char> work(size, '\0');
   if (size > 0 && vcFindWorkName(text.c_str(), work.data(), static_cast<int>(size)) == 0) {

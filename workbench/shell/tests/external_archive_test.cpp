@@ -374,6 +374,16 @@ TEST_F(ImportTest, NoArchiveNameIsReportedAndTheRunGoesOn) {
   EXPECT_NE(ui.messages[0].text.find("s.branch.c\n"), std::string::npos) << ui.messages[0].text;
 }
 
+TEST_F(ImportTest, ArchiveDirectoryThatCannotBeMadeAsksWhetherToGoOn) {
+  start();
+  const std::string sccs = sccsFile("src");
+  dir.write("src/rcs", "a file where the directory should go\n");
+  ui.expectMessage("Cannot create directory for archive " + dir.file("src/rcs/s.branch.c") + ".", ui::kAnswerCancel);
+  ddeConvert(ui, stub, {sccs, sccs});
+  EXPECT_TRUE(g_calls.empty());
+  EXPECT_EQ(ui.cursorDepth, 0);
+}
+
 TEST_F(ImportTest, MenuRunTakesTheChosenFilesUntilCancel) {
   start();
   makeArchive("native.c", {"a\n"});
