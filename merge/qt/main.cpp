@@ -3,10 +3,13 @@
 // command socket; a later copy hands its command line over and ends.
 //
 //   vardel32 [-d<flags>] [-m] [-n] [-t1|title 1|] [-t2|title 2|] [file1 [file2]]
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <climits>
 #include <string>
@@ -32,6 +35,32 @@ int message(VardelUi& ui, const std::string& text) {
 std::string currentDirectory() {
   char buf[PATH_MAX];
   return sys::calls().getcwd(buf, sizeof buf) ? buf : "";
+}
+
+int g_terminatePipe[2] = {-1, -1};
+
+void onTerminate(int) {
+  const char c = 1;
+  [[maybe_unused]] const ssize_t n = write(g_terminatePipe[1], &c, 1);
+}
+
+// A terminate signal (the session ending, or the program that started us
+// giving up on us) closes the frame as Exit does, so the windows go and
+// the temporary copies they were told to delete go with them.
+void closeOnTerminate(VardelFrame& frame) {
+  if (pipe2(g_terminatePipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  auto* notifier = new QSocketNotifier(g_terminatePipe[0], QSocketNotifier::Read, &frame);
+  QObject::connect(notifier, &QSocketNotifier::activated, &frame, [&frame] {
+    char c;
+    while (read(g_terminatePipe[0], &c, 1) > 0) {
+    }
+    if (frame.close()) QCoreApplication::quit();
+  });
+  struct sigaction action {};
+  action.sa_handler = onTerminate;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGTERM, &action, nullptr);
 }
 
 }  // namespace
@@ -77,6 +106,9 @@ int main(int argc, char** argv) {
   QObject::connect(&frame, &VardelFrame::quitRequested, &app, &QApplication::quit, Qt::QueuedConnection);
   if (server) frame.listen(std::move(*server));
   frame.show();
-  QTimer::singleShot(0, &frame, [&frame, commandLine, cwd] { frame.runCommandLine(commandLine, cwd); });
+  QTimer::singleShot(0, &frame, [&frame, commandLine, cwd] {
+    frame.runCommandLine(commandLine, cwd);
+    closeOnTerminate(frame);
+  });
   return QApplication::exec();
 }

@@ -16,12 +16,16 @@ PosixSpawner::~PosixSpawner()
 
 int PosixSpawner::start(std::string_view command_line, int /*show_mode*/)
 {
+    return start_argv(split_command_line(command_line), 0);
+}
+
+int PosixSpawner::start_argv(const std::vector<std::string>& argv, int /*show_mode*/)
+{
     reap();
-    std::vector<std::string> words = split_command_line(command_line);
-    if (words.empty())
+    if (argv.empty() || argv[0].empty())
         return kStartFileNotFound;
     pid_t pid = -1;
-    int error = spawn_program(words, SpawnOptions{}, pid);
+    int error = spawn_program(argv, SpawnOptions{}, pid);
     if (error == 0)
         children_.push_back(pid);
     return start_result_for(error);

@@ -8,6 +8,7 @@
 
 #include <sys/types.h>
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -23,6 +24,10 @@ public:
     // program is not found or the line is empty, kStartPathNotFound (3),
     // kStartBadFormat (11), else kStartFailed (0).
     virtual int start(std::string_view command_line, int show_mode) = 0;
+
+    // Starts argv[0] with exactly the arguments argv[1..], each passed as one
+    // word whatever it holds (blanks, quotes, ';'). The same start results.
+    virtual int start_argv(const std::vector<std::string>& argv, int show_mode) = 0;
 
     // Collects every child of ours that has ended, without waiting. Called on
     // library entries and at clean-up so that finished programs do not stay
@@ -41,6 +46,7 @@ public:
     ~PosixSpawner() override;  // reaps once more; running children go on
 
     int start(std::string_view command_line, int show_mode) override;
+    int start_argv(const std::vector<std::string>& argv, int show_mode) override;
     void reap() override;
 
     // Children started and not yet reaped.

@@ -47,6 +47,17 @@ TEST_F(PosixSpawnerTest, WordsReachTheProgramLiterally)
     EXPECT_NE(out.find("arg:a b\narg:;\narg:$(HOME)\narg:`id`\narg:\narg:cd ef\n"), std::string::npos) << out;
 }
 
+TEST_F(PosixSpawnerTest, ArgvWordsReachTheProgramUnsplit)
+{
+    PosixSpawner spawner;
+    ASSERT_EQ(spawner.start_argv({SPAWN_PROBE, output_, "a \"b\" c", "x;y", "|t|"}, 1), kStartSucceeded);
+    spawner.wait_all();
+    std::string out = read_output();
+    EXPECT_NE(out.find("arg:a \"b\" c\narg:x;y\narg:|t|\n"), std::string::npos) << out;
+    EXPECT_EQ(spawner.start_argv({}, 1), kStartFileNotFound);
+    EXPECT_EQ(spawner.start_argv({dir_.file("missing")}, 1), kStartFileNotFound);
+}
+
 TEST_F(PosixSpawnerTest, ChildHasOwnSessionDefaultSignalsAndNoInheritedDescriptors)
 {
     int leaked = open("/dev/null", O_RDONLY);  // deliberately without O_CLOEXEC
