@@ -21,6 +21,7 @@
 #include "shell/open_archive.h"
 #include "shell/open_project.h"
 #include "shell/project_member_ops.h"
+#include "shell/window_selection.h"
 #include "ui/ui.h"
 
 namespace orv::shell {
@@ -35,18 +36,6 @@ class DocumentWindow {
   virtual void raise() = 0;
   // Closes the window and deletes it: the caller drops every reference.
   virtual void close() = 0;
-};
-
-// Row flag of an archive window: the row stands for the working file.
-constexpr unsigned kRowWorkFile = 2;
-
-// One selected row of an archive window: its text (the revision number,
-// empty for the working-file row) and its flags.
-struct RevisionRow {
-  std::string revision;
-  unsigned flags = 0;
-
-  bool isWorkFile() const { return (flags & kRowWorkFile) != 0; }
 };
 
 class ArchiveWindow : public DocumentWindow {

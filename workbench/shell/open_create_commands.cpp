@@ -8,6 +8,7 @@
 #include "platform/sys/system_calls.h"
 #include "shell/archive_revisions.h"
 #include "shell/check_in_out.h"
+#include "shell/file_choices.h"
 #include "shell/library_settings.h"
 #include "shell/message_styles.h"
 #include "shell/string_table.h"
@@ -30,7 +31,7 @@ bool isArchivedType(char type) { return type == 'a' || type == 'i' || type == 's
 ui::FileRequest openRequest(std::string caption, std::string_view filter) {
   ui::FileRequest request;
   request.caption = std::move(caption);
-  request.filters = chooserFilters(filter);
+  request.filters = fileDialogFilters(filter);
   request.multiple = true;
   return request;
 }
@@ -65,37 +66,6 @@ std::function<int(OpenArchive&, TCreateArchiveTransferStruct&)> memberCreateArch
     int answer = ui::kAnswerOk;
     return createOneArchive(archive, record, services, answer) ? 0 : kReported;
   };
-}
-
-std::vector<std::string> chooserFilters(std::string_view filterText) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  while (start < filterText.size()) {
-    std::size_t end = filterText.find('|', start);
-    if (end == std::string_view::npos) end = filterText.size();
-    parts.emplace_back(filterText.substr(start, end - start));
-    start = end + 1;
-  }
-  std::vector<std::string> filters;
-  for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
-    std::string patterns;
-    std::size_t from = 0;
-    const std::string& list = parts[i + 1];
-    while (from <= list.size()) {
-      std::size_t end = list.find(';', from);
-      if (end == std::string::npos) end = list.size();
-      std::string pattern = list.substr(from, end - from);
-      if (pattern == "*.*") pattern = "*";
-      if (!pattern.empty()) patterns += (patterns.empty() ? "" : " ") + pattern;
-      from = end + 1;
-    }
-    // A name that shows its own patterns shows ours instead.
-    std::string name = parts[i];
-    const std::size_t open = name.rfind(" (");
-    if (open != std::string::npos && name.back() == ')') name.resize(open);
-    filters.push_back(name + " (" + patterns + ")");
-  }
-  return filters;
 }
 
 std::string withProjectExtension(std::string name) {

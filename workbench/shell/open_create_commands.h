@@ -56,10 +56,6 @@ bool createOneArchive(OpenArchive& archive, TCreateArchiveTransferStruct& record
 std::function<int(OpenArchive&, TCreateArchiveTransferStruct&)> memberCreateArchiveStep(
     CreateArchiveServices services);
 
-// The chooser's filters of a filter text "Name|*.a;*.b|...|", each as
-// "Name (*.a *.b)"; "*.*" matches every file.
-std::vector<std::string> chooserFilters(std::string_view filterText);
-
 // The member-file filter of the open and create commands.
 inline constexpr std::string_view kMemberFileFilter =
     "All Files|*.*|C/C++ Files|*.cpp;*.c;*.hpp;*.h|VB Files|*.frm;*.frx;*.bas|Delphi "

@@ -61,7 +61,7 @@ int startComparison(ProgramStarts& starts, const Side& first, const Side& second
 }  // namespace
 
 int compareRevisionsCommand(ProgramStarts& starts, OpenArchive& archive, TempFiles& temps,
-                            const std::vector<ComparedRow>& rows) {
+                            const std::vector<RevisionRow>& rows) {
   if (rows.size() != 2) {
     showText(starts.ui, ui::MessageIcon::warning, kSelectTwoRevisionsText);
     return 0;
@@ -69,8 +69,8 @@ int compareRevisionsCommand(ProgramStarts& starts, OpenArchive& archive, TempFil
   std::vector<Side> sides;
   {
     BusyCursor busy(starts.ui);
-    for (const ComparedRow& row : rows) {
-      if (row.workFile) {
+    for (const RevisionRow& row : rows) {
+      if (row.isWorkFile()) {
         sides.push_back({archive.workFileName(), std::nullopt});
         continue;
       }

@@ -15,14 +15,9 @@
 #include "shell/program_starts.h"
 #include "shell/project_member_ops.h"
 #include "shell/temp_names.h"
+#include "shell/window_selection.h"
 
 namespace orv::shell {
-
-// A selected row of the archive window: a revision, or the working file.
-struct ComparedRow {
-  std::string revision;
-  bool workFile = false;
-};
 
 inline constexpr const char* kSelectTwoRevisionsText = "You must select exactly two revisions.";
 inline constexpr const char* kSelectOneMemberText = "You must select exactly one member.";
@@ -32,7 +27,7 @@ inline constexpr const char* kNotArchivedMemberText = "Member %s is not of type 
 // order (exactly two, else a message). The later row becomes file 1. The
 // start result of vardel32, or 0 when nothing was started.
 int compareRevisionsCommand(ProgramStarts& starts, OpenArchive& archive, TempFiles& temps,
-                            const std::vector<ComparedRow>& rows);
+                            const std::vector<RevisionRow>& rows);
 
 // Differences of a project window: the one selected row (rows[0] of
 // count) must be a member of type 'a'; its revision is compared with its

@@ -16,12 +16,15 @@
 namespace orv::shell {
 
 // Row flag of the working-file row (the first row of an archive window).
-constexpr std::uint8_t kWorkFileRowFlag = 2;
+constexpr unsigned kWorkFileRowFlag = 2;
 
-// One row of an archive window.
+// One row of an archive window: its text (the revision number, empty for
+// the working-file row) and its flags.
 struct RevisionRow {
-  std::uint8_t flags = 0;
-  std::string revision;  // empty for the working-file row
+  std::string revision;
+  unsigned flags = 0;
+
+  bool isWorkFile() const { return (flags & kWorkFileRowFlag) != 0; }
 };
 
 struct SelectedRevisions {

@@ -95,7 +95,7 @@ TEST_F(CompareRevisionsTest, TheLaterRowBecomesFileOne) {
     spawner.starts.clear();
     OpenArchive archive(ui, work("queue.c"), 1);
     ASSERT_EQ(archive.status(), 0);
-    EXPECT_EQ(compareRevisionsCommand(starts, archive, temps, {{first, false}, {second, false}}),
+    EXPECT_EQ(compareRevisionsCommand(starts, archive, temps, {{first, 0}, {second, 0}}),
               platform::kStartSucceeded);
     ASSERT_EQ(spawner.starts.size(), 1u);
     const Words& argv = spawner.starts[0].argv;
@@ -113,7 +113,7 @@ TEST_F(CompareRevisionsTest, TheLaterRowBecomesFileOne) {
 
 TEST_F(CompareRevisionsTest, WorkingFileRowIsComparedItselfWithoutATitle) {
   OpenArchive archive(ui, work("queue.c"), 1);
-  compareRevisionsCommand(starts, archive, temps, {{"", true}, {"1.3", false}});
+  compareRevisionsCommand(starts, archive, temps, {{"", kWorkFileRowFlag}, {"1.3", 0}});
   ASSERT_EQ(spawner.starts.size(), 1u);
   const Words& argv = spawner.starts[0].argv;
   ASSERT_EQ(argv.size(), 5u);
@@ -126,16 +126,16 @@ TEST_F(CompareRevisionsTest, WorkingFileRowIsComparedItselfWithoutATitle) {
 TEST_F(CompareRevisionsTest, OnlyTwoRowsAreCompared) {
   OpenArchive archive(ui, work("queue.c"), 1);
   ui.expectMessage("You must select exactly two revisions.", ui::kAnswerOk);
-  EXPECT_EQ(compareRevisionsCommand(starts, archive, temps, {{"1.1", false}}), 0);
+  EXPECT_EQ(compareRevisionsCommand(starts, archive, temps, {{"1.1", 0}}), 0);
   ui.expectMessage("You must select exactly two revisions.", ui::kAnswerOk);
-  compareRevisionsCommand(starts, archive, temps, {{"1.1", false}, {"1.2", false}, {"1.3", false}});
+  compareRevisionsCommand(starts, archive, temps, {{"1.1", 0}, {"1.2", 0}, {"1.3", 0}});
   EXPECT_TRUE(spawner.starts.empty());
 }
 
 TEST_F(CompareRevisionsTest, AFailedCheckOutLeavesNoTemporaryFile) {
   OpenArchive archive(ui, work("queue.c"), 1);
   ui.expectMessage("queue.c", ui::kAnswerOk);  // the library's text for the missing revision
-  EXPECT_EQ(compareRevisionsCommand(starts, archive, temps, {{"1.2", false}, {"9.9", false}}), 0);
+  EXPECT_EQ(compareRevisionsCommand(starts, archive, temps, {{"1.2", 0}, {"9.9", 0}}), 0);
   EXPECT_EQ(ui.messages.size(), 1u) << "the failure is shown once";
   EXPECT_EQ(archive.status(), kReported);
   EXPECT_TRUE(spawner.starts.empty());
@@ -146,7 +146,7 @@ TEST_F(CompareRevisionsTest, NoTemporaryNameGivesItsMessageAndStatus) {
   OpenArchive archive(ui, work("queue.c"), 1);
   archive.setWorkFileName(dir.file("nameless/"));
   ui.expectMessage("Unable to create a temporary file - set the environment variable TMPDIR", ui::kAnswerOk);
-  compareRevisionsCommand(starts, archive, temps, {{"1.2", false}, {"1.4", false}});
+  compareRevisionsCommand(starts, archive, temps, {{"1.2", 0}, {"1.4", 0}});
   EXPECT_EQ(archive.status(), kReported);
   EXPECT_EQ(ui.messages.size(), 1u);
   EXPECT_TRUE(filesIn(tmp).empty());
@@ -156,7 +156,7 @@ TEST_F(CompareRevisionsTest, CopiesGoWhenTheMergeProgramCannotStart) {
   OpenArchive archive(ui, work("queue.c"), 1);
   spawner.result = platform::kStartFileNotFound;
   ui.expectMessage("Could not start the Vardel application.", ui::kAnswerOk);
-  compareRevisionsCommand(starts, archive, temps, {{"1.2", false}, {"1.4", false}});
+  compareRevisionsCommand(starts, archive, temps, {{"1.2", 0}, {"1.4", 0}});
   ASSERT_EQ(spawner.starts.size(), 1u);
   EXPECT_TRUE(filesIn(tmp).empty());
 }

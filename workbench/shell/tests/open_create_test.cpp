@@ -8,6 +8,7 @@
 
 #include "archive_test_support.h"
 #include "fake_windows.h"
+#include "shell/file_choices.h"
 #include "shell/open_create_commands.h"
 #include "shell/recent_files.h"
 #include "vc/include/vc.h"
@@ -321,9 +322,9 @@ TEST_F(OpenCreateTest, OpenMemberArchiveWithoutAProjectWindowBeeps) {
 }
 
 TEST(ChooserFilters, PairsBecomeNamedPatternLists) {
-  EXPECT_EQ(chooserFilters(kProjectFileFilter),
+  EXPECT_EQ(fileDialogFilters(kProjectFileFilter),
             (std::vector<std::string>{"Project Files (*.pj)", "All Files (*)"}));
-  const auto member = chooserFilters(kMemberFileFilter);
+  const auto member = fileDialogFilters(kMemberFileFilter);
   ASSERT_EQ(member.size(), 8u);
   EXPECT_EQ(member[0], "All Files (*)");
   EXPECT_EQ(member[1], "C/C++ Files (*.cpp *.c *.hpp *.h)");

@@ -77,7 +77,7 @@ TEST_F(VisualMergeRun, RevisionsAreComparedAndTheirCopiesGoWhenItCloses) {
   TempFiles temps(ui);
   {
     OpenArchive archive(ui, work("queue.c"), 1);
-    ASSERT_EQ(compareRevisionsCommand(starts, archive, temps, {{"1.2", false}, {"1.1", false}}),
+    ASSERT_EQ(compareRevisionsCommand(starts, archive, temps, {{"1.2", 0}, {"1.1", 0}}),
               platform::kStartSucceeded);
   }
   ASSERT_EQ(spawner.children().size(), 1u);

@@ -88,7 +88,7 @@ TEST_F(WindowCommandsTest, RevisionCommandsNeedExactlyOneRevisionRow) {
     bool told;
   };
   const std::vector<Case> cases = {
-      {{{"", kRowWorkFile}}, false},
+      {{{"", kWorkFileRowFlag}}, false},
       {{{"1.2", 0}, {"1.1", 0}}, true},
       {{}, true},
   };
@@ -113,7 +113,7 @@ TEST_F(WindowCommandsTest, RevisionCommandsNeedExactlyOneRevisionRow) {
 TEST_F(WindowCommandsTest, DeleteRevisionSkipsTheWorkingFileRowWhereverItStands) {
   makeArchive("d.c", {"1\n", "2\n", "3\n"});
   FakeArchiveWindow& w = windows.openArchive(archiveOf("d.c"));
-  w.rows = {{"1.2", 0}, {"", kRowWorkFile}};
+  w.rows = {{"1.2", 0}, {"", kWorkFileRowFlag}};
   ui.expectMessage("revision 1.2 from the archive", ui::kAnswerYes);
   commands().deleteRevisions();
   int h = 0;
@@ -138,7 +138,7 @@ TEST_F(WindowCommandsTest, EditWorkingFileShowsARevisionAsAReadOnlyCopy) {
   EXPECT_EQ(modeOf(edited[0]), 0444u);
 
   // The working-file row: the file itself, or a beep when it is gone.
-  w.rows = {{"", kRowWorkFile}};
+  w.rows = {{"", kWorkFileRowFlag}};
   commands().editWorkingFile();
   ASSERT_EQ(edited.size(), 2u);
   EXPECT_EQ(edited[1], work("e.c"));

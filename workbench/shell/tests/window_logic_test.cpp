@@ -281,7 +281,7 @@ TEST(Captions, Project) {
 // ---- selections ---------------------------------------------------------------
 
 std::vector<RevisionRow> archiveRows(std::string workRowText = "") {
-  return {{kWorkFileRowFlag, std::move(workRowText)}, {0, "1.3"}, {0, "1.2"}, {0, "1.1"}};
+  return {{std::move(workRowText), kWorkFileRowFlag}, {"1.3", 0}, {"1.2", 0}, {"1.1", 0}};
 }
 
 TEST(SelectedRevisions, WorkingFileRowLeftOutByItsFlag) {
