@@ -22,7 +22,12 @@
 
 #include "profile/profile.h"
 #include "qt/about_box.h"
+#include "shell/archive_import.h"
+#include "shell/command_table.h"
+#include "shell/file_choices.h"
+#include "shell/file_filters.h"
 #include "shell/frame_placement.h"
+#include "shell/recent_file_command.h"
 #include "shell/string_table.h"
 #include "shell/text_fit.h"
 #include "ui/ui.h"
@@ -32,6 +37,12 @@ namespace orv::workbench {
 namespace {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
+
+// The menu text of a command of the command table.
+QString menuText(int id) {
+  const shell::CommandInfo* info = shell::findCommand(id);
+  return info ? q(std::string(info->menuText)) : QString();
+}
 
 constexpr int kArchiveKind = 2;
 constexpr int kFirstUserTool = 1543;  // User1..User5
@@ -127,8 +138,13 @@ bool isProjectName(const std::string& name) {
   return suffix == QLatin1String("pj") || suffix == QLatin1String("prj");
 }
 
-MainFrame::MainFrame(ui::Ui& ui, std::string settingsFile)
-    : ui_(ui), settingsFile_(std::move(settingsFile)), mdi_(new QMdiArea(this)) {
+MainFrame::MainFrame(ui::Ui& ui, std::string settingsFile, platform::Spawner* spawner,
+                     shell::PermissionOracle* permissions)
+    : ui_(ui),
+      settingsFile_(std::move(settingsFile)),
+      mdi_(new QMdiArea(this)),
+      starts_{ui, spawner ? *spawner : ownSpawner_, settingsFile_, shell::workbenchProgramDirectory()},
+      router_(ui, permissions ? *permissions : permissions_) {
   setWindowTitle(q(std::string(shell::loadString(shell::kStrAppTitle))));
   setObjectName(QStringLiteral("orvty32"));
   setWindowIcon(programIcon());
@@ -142,6 +158,7 @@ MainFrame::MainFrame(ui::Ui& ui, std::string settingsFile)
       std::clamp(profile::getProfileInt(settingsFile_, "User", "Orientation", 0), 0L, 3L));
   recent_.load(settings);
 
+  registerCommands();
   buildMenus();
   buildToolbars(settings);
   statusBar()->showMessage(QStringLiteral("Ready"));
@@ -169,10 +186,16 @@ void MainFrame::buildMenus() {
       QStringLiteral("Opens an archive"));
   add(fileMenu_, QStringLiteral("Open &Project..."), kCmdOpenProject,
       QStringLiteral("Opens a project or sandbox"));
+  fileMenu_->addSeparator();
+  add(fileMenu_, menuText(shell::kCommandCompareFiles), shell::kCommandCompareFiles,
+      QStringLiteral("Compares two files in the visual merge program"));
+  add(fileMenu_, menuText(shell::kCommandImportArchive), shell::kCommandImportArchive,
+      QStringLiteral("Converts SCCS and PVCS files into archives"));
   recentSeparator_ = fileMenu_->addSeparator();
   fileMenu_->addSeparator();
   add(fileMenu_, QStringLiteral("E&xit"), kCmdExit, QStringLiteral("Ends the workbench"));
   connect(fileMenu_, &QMenu::aboutToShow, this, &MainFrame::rebuildRecentItems);
+  connect(fileMenu_, &QMenu::aboutToShow, this, [this] { enableMenu(fileMenu_); });
   rebuildRecentItems();
 
   QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
@@ -217,7 +240,8 @@ void MainFrame::rebuildRecentItems() {
     const std::string path = recent_.entries()[i].path;
     a->setData(shell::kFirstRecentFileCommand + static_cast<int>(i));
     a->setStatusTip(q(path));
-    connect(a, &QAction::triggered, this, [this, path] { openNames({path}); });
+    const int id = shell::kFirstRecentFileCommand + static_cast<int>(i);
+    connect(a, &QAction::triggered, this, [this, id] { command(id); });
     fileMenu_->insertAction(next, a);
     recentActions_.push_back(a);
   }
@@ -270,9 +294,8 @@ void MainFrame::showToolbarFor(shell::ToolbarKind kind) {
 
 void MainFrame::activeWindowChanged(QMdiSubWindow* window) {
   if (!window || !window->widget()) return;
-  showToolbarFor(window->widget()->property("orvKind").toInt() == kArchiveKind
-                     ? shell::ToolbarKind::archive
-                     : shell::ToolbarKind::project);
+  const bool archive = window->widget()->property("orvKind").toInt() == kArchiveKind;
+  showToolbarFor(archive ? shell::ToolbarKind::archive : shell::ToolbarKind::project);
 }
 
 void MainFrame::applyStoredPlacement() {
@@ -298,25 +321,26 @@ void MainFrame::applyStoredPlacement() {
 }
 
 void MainFrame::openNames(const std::vector<std::string>& names) {
-  for (const auto& name : names) {
-    const bool project = isProjectName(name);
-    QMdiSubWindow* window = nullptr;
-    for (QMdiSubWindow* open : mdi_->subWindowList())
-      if (documentPath(open) == name) window = open;
-    if (!window) {
-      window = mdi_->addSubWindow(placeholderView(name, project));
-      window->setProperty("orvPath", q(name));
-      // The name first: a title too long for its bar loses the folder.
-      const QFileInfo info(q(name));
-      window->setWindowTitle(info.fileName() + QStringLiteral(" - ") + info.path());
-      window->setWindowIcon(style()->standardIcon(project ? QStyle::SP_DirIcon : QStyle::SP_FileIcon));
-      window->setAttribute(Qt::WA_DeleteOnClose);
-      window->resize(420, 260);
-      window->show();
-    }
-    mdi_->setActiveSubWindow(window);
-    recent_.add(name, project ? kProjectKind : kArchiveKind);
+  for (const auto& name : names) openDocument(name, isProjectName(name));
+}
+
+void MainFrame::openDocument(const std::string& name, bool project) {
+  QMdiSubWindow* window = nullptr;
+  for (QMdiSubWindow* open : mdi_->subWindowList())
+    if (documentPath(open) == name) window = open;
+  if (!window) {
+    window = mdi_->addSubWindow(placeholderView(name, project));
+    window->setProperty("orvPath", q(name));
+    // The name first: a title too long for its bar loses the folder.
+    const QFileInfo info(q(name));
+    window->setWindowTitle(info.fileName() + QStringLiteral(" - ") + info.path());
+    window->setWindowIcon(style()->standardIcon(project ? QStyle::SP_DirIcon : QStyle::SP_FileIcon));
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->resize(420, 260);
+    window->show();
   }
+  mdi_->setActiveSubWindow(window);
+  recent_.add(name, project ? kProjectKind : kArchiveKind);
 }
 
 void MainFrame::bringForward() {
@@ -339,6 +363,14 @@ void MainFrame::runCommand(const shell::ExecuteCommand& c) {
       showAbout();
       break;
     case ExecuteVerb::help: ui_.showHelp(kHelpContentsContext); break;
+    case ExecuteVerb::diff:
+      shell::ddeDiff(starts_, c.args.size() > 0 ? c.args[0].c_str() : nullptr,
+                     c.args.size() > 1 ? c.args[1].c_str() : nullptr);
+      break;
+    case ExecuteVerb::convert:
+      bringForward();
+      shell::ddeConvert(ui_, shell::libraryImporters(), c.args);
+      break;
     default:
       statusBar()->showMessage(QStringLiteral("This command is not available yet."), 5000);
       break;
@@ -364,8 +396,59 @@ void MainFrame::command(int id) {
       break;
     }
     default:
-      statusBar()->showMessage(QStringLiteral("This command is not available yet."), 5000);
+      syncActiveWindow();
+      if (router_.enable(id).state == shell::Enabling::disabled) break;
+      if (router_.dispatch(id) == shell::CommandRouter::Outcome::unhandled)
+        statusBar()->showMessage(QStringLiteral("This command is not available yet."), 5000);
       break;
+  }
+}
+
+void MainFrame::registerCommands() {
+  router_.setRecentKinds([this] {
+    std::vector<int> kinds;
+    for (const auto& entry : recent_.entries()) kinds.push_back(entry.kind);
+    return kinds;
+  });
+  router_.setHandler(shell::kCommandCompareFiles, [this](int) { shell::compareFilesCommand(starts_); });
+  router_.setHandler(shell::kCommandEditor, [this](int) { shell::startEditor(starts_); });
+  router_.setHandler(shell::kCommandImportArchive, [this](int) {
+    shell::importArchiveCommand(ui_, shell::libraryImporters(),
+                                shell::fileDialogFilters(shell::kMemberFileFilter));
+  });
+  for (int i = 0; i < shell::kUserToolCount; ++i)
+    router_.setHandler(shell::kFirstUserToolCommand + i,
+                       [this](int id) { shell::userToolCommand(starts_, id); });
+  for (std::size_t i = 0; i < shell::kRecentFileCount; ++i)
+    router_.setHandler(shell::kFirstRecentFileCommand + static_cast<int>(i), [this](int id) {
+      shell::WindowOpeners open;
+      open.openProjectWindow = [this](const std::string& path) { openDocument(path, true); };
+      open.openArchiveWindow = [this](const std::string& path) { openDocument(path, false); };
+      shell::recentFileCommand(ui_, recent_, id, open);
+    });
+}
+
+void MainFrame::syncActiveWindow() {
+  // The window last active, also while a dialog or another program has the
+  // focus; a window being closed no longer counts.
+  QMdiSubWindow* window = mdi_->currentSubWindow();
+  if (window && (!window->isVisible() || !window->widget())) window = nullptr;
+  shell::ChildKind kind = shell::ChildKind::none;
+  if (window)
+    kind = window->widget()->property("orvKind").toInt() == kArchiveKind ? shell::ChildKind::archive
+                                                                          : shell::ChildKind::project;
+  // The document windows have no rules of their own yet: the frame's decide.
+  router_.setActiveWindow(kind, {});
+}
+
+void MainFrame::enableMenu(QMenu* menu) {
+  syncActiveWindow();
+  for (QAction* action : menu->actions()) {
+    const int id = action->data().toInt();
+    if (id == 0) continue;
+    const shell::EnableResult result = router_.enable(id);
+    if (result.state != shell::Enabling::undecided)
+      action->setEnabled(result.state == shell::Enabling::enabled);
   }
 }
 

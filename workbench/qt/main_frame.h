@@ -13,9 +13,13 @@
 #include <functional>
 #include <string>
 
+#include "shell/command_enabling.h"
+#include "shell/command_router.h"
 #include "shell/execute_command.h"
+#include "shell/program_starts.h"
 #include "shell/recent_files.h"
 #include "shell/toolbar_layout.h"
+#include "platform/spawn/spawner.h"
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -46,7 +50,11 @@ class MainFrame : public QMainWindow {
   Q_OBJECT
 
  public:
-  MainFrame(ui::Ui& ui, std::string settingsFile);
+  // spawner: how the editor, vardel32 and the user tools start;
+  // permissions: who may run which command (the security database through
+  // the revision library). The frame's own ones when null.
+  MainFrame(ui::Ui& ui, std::string settingsFile, platform::Spawner* spawner = nullptr,
+            shell::PermissionOracle* permissions = nullptr);
   ~MainFrame() override;
 
   // Places the frame as the settings say (before it is shown).
@@ -55,6 +63,9 @@ class MainFrame : public QMainWindow {
   // Opens a document window for each name (a project for project files,
   // else an archive) and puts it first among the recent files.
   void openNames(const std::vector<std::string>& names);
+  // Opens (or brings forward) the document window of name as a project or
+  // an archive window, and puts it first among the recent files.
+  void openDocument(const std::string& name, bool project);
   // Runs a command of the command server.
   void runCommand(const shell::ExecuteCommand& command);
   // The About box (a dialog of the seam).
@@ -80,6 +91,9 @@ class MainFrame : public QMainWindow {
   void showToolbarFor(shell::ToolbarKind kind);
   void activeWindowChanged(QMdiSubWindow* window);
   void command(int id);
+  void registerCommands();
+  void syncActiveWindow();
+  void enableMenu(QMenu* menu);
   void store();
 
   ui::Ui& ui_;
@@ -93,6 +107,10 @@ class MainFrame : public QMainWindow {
   QToolBar* projectBar_ = nullptr;
   shell::RecentFiles recent_;
   bool stored_ = false;
+  platform::PosixSpawner ownSpawner_;
+  shell::ProgramStarts starts_;
+  shell::LibraryPermissions permissions_;
+  shell::CommandRouter router_;
 };
 
 // The program's icon (frame, boxes, task bar).

@@ -1,9 +1,13 @@
 // The main frame on the offscreen platform: placement from the settings and
 // its round trip, the recent files in the File menu and in the settings,
-// the tool bar that follows the active window's kind.
+// the tool bar that follows the active window's kind, and the commands that
+// start other programs.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFileInfo>
+#include <algorithm>
+#include <set>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -11,6 +15,7 @@
 #include <QToolBar>
 #include <QtTest/QTest>
 
+#include "platform/spawn/recording_spawner.h"
 #include "profile/profile.h"
 #include "qt/main_frame.h"
 #include "testing/qt_test_support.h"
@@ -124,6 +129,86 @@ TEST_F(FrameTest, ToolBarFollowsTheActiveWindowAndOrientation) {
   frame.openNames({"/src/a.c"});
   EXPECT_EQ(frame.mdiArea()->subWindowList().size(), 2) << "an open file is brought forward";
   EXPECT_TRUE(archive->isVisible());
+}
+
+QAction* actionFor(const QList<QAction*>& actions, int id) {
+  for (QAction* a : actions)
+    if (a->data().toInt() == id) return a;
+  return nullptr;
+}
+
+TEST_F(FrameTest, CommandsStartTheirProgramsWithoutAShell) {
+  store("User", "User3Command", "make -k");
+  store("User", "User3Arguments", "all; rm -rf x");
+  store("Project Toolbar", "Button1", "User3");
+  platform::RecordingSpawner spawner;
+  MainFrame frame(ui, ini, &spawner);
+  frame.show();
+
+  QAction* compare = actionFor(frame.fileMenu()->actions(), 1506);
+  ASSERT_NE(compare, nullptr);
+  EXPECT_EQ(compare->text(), "Compare &Files...");
+  compare->trigger();
+  ASSERT_EQ(spawner.starts.size(), 1u);
+  ASSERT_EQ(spawner.starts[0].argv.size(), 2u);
+  EXPECT_EQ(QFileInfo(QString::fromStdString(spawner.starts[0].argv[0])).fileName(), "vardel32");
+  EXPECT_EQ(spawner.starts[0].argv[1], "-m");
+
+  QAction* tool = actionFor(frame.toolbar(shell::ToolbarKind::project)->actions(), 1545);
+  ASSERT_NE(tool, nullptr);
+  tool->trigger();
+  ASSERT_EQ(spawner.starts.size(), 2u);
+  EXPECT_EQ(spawner.starts[1].argv, (std::vector<std::string>{"make", "-k", "all;", "rm", "-rf", "x"}))
+      << "the words reach the program as they are, no shell reads them";
+
+  frame.runCommand({shell::ExecuteVerb::diff, {"/src/a b.c", "/src/c;d.c"}});
+  ASSERT_EQ(spawner.starts.size(), 3u);
+  const auto& diff = spawner.starts[2].argv;
+  EXPECT_EQ(std::vector<std::string>(diff.begin() + 1, diff.end()),
+            (std::vector<std::string>{"|/src/a b.c|", "|/src/c;d.c|"}))
+      << "each name one bar-quoted word";
+  frame.close();
+}
+
+// Grants what it is told to, and records what was asked.
+struct GrantingPermissions : shell::PermissionOracle {
+  bool hasPermission(std::string_view name) override {
+    asked.emplace_back(name);
+    return granted.count(std::string(name)) != 0;
+  }
+  bool withoutLibraryContext(const std::function<bool()>& check) override { return check(); }
+  std::set<std::string> granted;
+  std::vector<std::string> asked;
+};
+
+TEST_F(FrameTest, RecentFilesOpenTheKindTheyRecordedWhenPermitted) {
+  store("General", "LastFile1", "/src/lib.x,4");
+  store("General", "LastFile2", "/src/tool.pj,2");
+  GrantingPermissions permissions;
+  MainFrame frame(ui, ini, nullptr, &permissions);
+  frame.show();
+  emit frame.fileMenu()->aboutToShow();
+  QAction* importItem = actionFor(frame.fileMenu()->actions(), 1519);
+  ASSERT_NE(importItem, nullptr);
+  EXPECT_FALSE(importItem->isEnabled()) << "Import needs CreateArchive";
+  for (int id : {1564, 1565}) {
+    QAction* item = actionFor(frame.fileMenu()->actions(), id);
+    ASSERT_NE(item, nullptr) << id;
+    EXPECT_FALSE(item->isEnabled()) << id;
+  }
+  permissions.granted = {"OpenProject", "OpenArchive"};
+  emit frame.fileMenu()->aboutToShow();
+  for (int id : {1564, 1565}) {
+    QAction* item = actionFor(frame.fileMenu()->actions(), id);
+    ASSERT_NE(item, nullptr) << id;
+    EXPECT_TRUE(item->isEnabled()) << id;
+    item->trigger();
+  }
+  const auto windows = frame.mdiArea()->subWindowList();
+  ASSERT_EQ(windows.size(), 2);
+  EXPECT_EQ(windows[0]->widget()->property("orvKind").toInt(), 4) << "a project, whatever its name";
+  EXPECT_EQ(windows[1]->widget()->property("orvKind").toInt(), 2) << "an archive, whatever its name";
+  frame.close();
 }
 
 }  // namespace
