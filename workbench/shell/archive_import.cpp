@@ -11,6 +11,7 @@
 #include "shell/member_location.h"
 #include "shell/message_styles.h"
 #include "shell/open_archive.h"
+#include "shell/string_table.h"
 #include "vc/error_codes.h"
 #include "vc/include/vc.h"
 
@@ -22,7 +23,6 @@ constexpr int kArchiveNameSize = 532;
 constexpr int kPatternSize = 257;
 constexpr const char* kDefaultArchivePattern = "%v%d/rcs/%f";
 
-constexpr const char* kAlreadyExistsText = "Archive %s already exists.";
 constexpr const char* kNoArchiveDirText = "Cannot create directory for archive %s.";
 constexpr const char* kConversionFailedText = "Conversion failed: %s.";
 constexpr const char* kOverwriteWarningText =
@@ -109,7 +109,7 @@ int archiveNameFor(const std::string& file, std::string& archive) {
 int importOne(ui::Ui& ui, const ArchiveImporters& importers, std::string& file, std::size_t size) {
   const int code = vcOpenArchive(file.c_str(), nullptr, 1);
   if (code == vc::err::kSuccess || code == vc::err::kEncryptedFile)
-    return rcsMessage(ui, kStyleErrorCancel, formatText(kAlreadyExistsText, file.c_str()));
+    return rcsMessage(ui, kStyleErrorCancel, formatText(std::string(loadString(kStrArchiveExists)).c_str(), file.c_str()));
   if (code != vc::err::kPvcsArchive && code != vc::err::kSccsArchive) {
     showArchiveError(ui, code, file, kStyleError);
     return ui::kAnswerOk;

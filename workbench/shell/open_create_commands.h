@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "shell/document_windows.h"
+#include "shell/file_filters.h"
 #include "shell/project_members_add.h"
 #include "shell/transfer_records.h"
 #include "ui/ui.h"
@@ -55,14 +56,6 @@ bool createOneArchive(OpenArchive& archive, TCreateArchiveTransferStruct& record
 // reported failure.
 std::function<int(OpenArchive&, TCreateArchiveTransferStruct&)> memberCreateArchiveStep(
     CreateArchiveServices services);
-
-// The member-file filter of the open and create commands.
-inline constexpr std::string_view kMemberFileFilter =
-    "All Files|*.*|C/C++ Files|*.cpp;*.c;*.hpp;*.h|VB Files|*.frm;*.frx;*.bas|Delphi "
-    "Files|*.dpr;*.opt;*.pas;*.dfm|Make Files|*.mk;*.mak;*.ide|Resource "
-    "Files|*.rc;*.cur;*.ico;*.bmp;*.rle;*.fnt;*.dlg;*.def|Document Files|*.doc;*.txt|TY Project "
-    "Files|*.pj|";
-inline constexpr std::string_view kProjectFileFilter = "Project Files (*.pj)|*.pj|All Files (*.*)|*.*|";
 
 // name with ".pj" added when its last component holds no '.'.
 std::string withProjectExtension(std::string name);

@@ -90,13 +90,13 @@ int compareRevisionsCommand(ProgramStarts& starts, OpenArchive& archive, TempFil
 int memberDifferencesCommand(ProgramStarts& starts, OpenProject& project, MemberView& view,
                              TempFiles& temps, const int* rows, int count) {
   if (count != 1) {
-    showText(starts.ui, ui::MessageIcon::warning, kSelectOneMemberText);
+    showText(starts.ui, ui::MessageIcon::warning, std::string(loadString(kStrSelectOneMember)));
     return 0;
   }
   MemberRow* row = view.findMemberItem(rows[0], true);
   if (!row) return 0;
   if (row->type != 'a') {
-    showText(starts.ui, ui::MessageIcon::warning, formatText(kNotArchivedMemberText, row->name.c_str()));
+    showText(starts.ui, ui::MessageIcon::warning, formatText(std::string(loadString(kStrMemberNotArchived)).c_str(), row->name.c_str()));
     return 0;
   }
   BusyCursor busy(starts.ui);

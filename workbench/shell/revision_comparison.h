@@ -20,8 +20,6 @@
 namespace orv::shell {
 
 inline constexpr const char* kSelectTwoRevisionsText = "You must select exactly two revisions.";
-inline constexpr const char* kSelectOneMemberText = "You must select exactly one member.";
-inline constexpr const char* kNotArchivedMemberText = "Member %s is not of type 'Archived'.";
 
 // Compare Revisions of an archive window: rows are the selected rows in list
 // order (exactly two, else a message). The later row becomes file 1. The
