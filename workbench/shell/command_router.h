@@ -36,6 +36,7 @@ class CommandRouter {
   CommandRouter(ui::Ui& ui, PermissionOracle& oracle) : ui_(ui), oracle_(oracle) {}
 
   void setHandler(int id, Handler handler) { handlers_[id] = std::move(handler); }
+  bool hasHandler(int id) const { return handlers_.count(id) != 0; }
   void setRecentKinds(RecentKinds recentKinds) { recentKinds_ = std::move(recentKinds); }
   // The active document window changed: its kind (none: no window) and its
   // rules.
