@@ -13,6 +13,7 @@
 #include <set>
 
 #include "archive_test_support.h"
+#include "import/tests/pvcs_builder.h"
 #include "platform/spawn/recording_spawner.h"
 #include "profile/profile.h"
 #include "shell/archive_import.h"
@@ -430,6 +431,29 @@ TEST_F(ImportTest, RealImporterConvertsAndTheLibraryReadsTheArchive) {
   // over the archive it made, and its text is shown.
   ui.expectMessage("Conversion failed: ", ui::kAnswerCancel);
   ddeConvert(ui, libraryImporters(), {sccs, sccs});
+}
+
+TEST_F(ImportTest, RealPvcsImporterConvertsAndTheLibraryReadsTheArchive) {
+  start();
+  pvcstest::Builder b;
+  b.record('\xe1', pvcstest::str(std::string("Polytron VCS logfile", 21)));  // the header the library knows
+  b.record('H', pvcstest::str("work.c"));
+  std::vector<pvcstest::Revision> revs(1);
+  revs[0].number = {1, 1};
+  revs[0].text = "first\n";
+  b.revision(revs[0], revs);
+  ::mkdir(dir.file("pv").c_str(), 0755);
+  std::ofstream(dir.file("pv/work.c_v"), std::ios::binary) << b.bytes;
+  ui.expectMessage("Successfully converted to archive " + dir.file("pv/rcs/"), ui::kAnswerOk);
+  ddeConvert(ui, libraryImporters(), {dir.file("pv/work.c_v")});
+  const std::set<std::string> made = filesIn(dir.file("pv/rcs"));
+  ASSERT_EQ(made.size(), 1u);
+  int h = 0;
+  ASSERT_EQ(vcOpenArchive(dir.file("pv/rcs/" + *made.begin()).c_str(), &h, 1), 0);
+  char head[64] = {};
+  vcGetArchiveInfo(h, 8, head, sizeof head);
+  vcCloseArchive(h);
+  EXPECT_STREQ(head, "1.1");
 }
 
 // ---- Reports --------------------------------------------------------------
