@@ -66,6 +66,8 @@ class MainFrame : public QMainWindow {
   // Opens (or brings forward) the document window of name as a project or
   // an archive window, and puts it first among the recent files.
   void openDocument(const std::string& name, bool project);
+  // The command server kept out while a menu command runs.
+  void setCommandServer(shell::ExecuteServer* server) { router_.setCommandServer(server); }
   // Runs a command of the command server.
   void runCommand(const shell::ExecuteCommand& command);
   // The About box (a dialog of the seam).

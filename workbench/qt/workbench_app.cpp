@@ -57,6 +57,7 @@ int Workbench::start(ipc::CommandServer* server) {
 
   frame_ = new MainFrame(ui_, settingsFile_);
   frame_->setAttribute(Qt::WA_DeleteOnClose, false);
+  frame_->setCommandServer(&executes_);
   ui_.setOwner(frame_);
   connect(frame_, &MainFrame::closed, qApp, &QCoreApplication::quit);
   frame_->applyStoredPlacement();

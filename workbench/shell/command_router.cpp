@@ -30,6 +30,17 @@ CommandRouter::Outcome CommandRouter::dispatch(int id) {
   auto it = handlers_.find(id);
   if (it == handlers_.end() || !it->second) return Outcome::unhandled;
   const Handler handler = it->second;  // a handler may replace itself while it runs
+  struct CommandScope {
+    ExecuteServer* server;
+    explicit CommandScope(ExecuteServer* s) : server(s) {
+      if (server) server->enterCommand();
+    }
+    ~CommandScope() {
+      if (server) server->leaveCommand();
+    }
+    CommandScope(const CommandScope&) = delete;
+    CommandScope& operator=(const CommandScope&) = delete;
+  } scope(server_);
   handler(id);
   return Outcome::handled;
 }

@@ -13,6 +13,7 @@
 
 #include "shell/child_kind.h"
 #include "shell/command_enabling.h"
+#include "shell/execute_command.h"
 #include "ui/ui.h"
 
 namespace orv::shell {
@@ -38,6 +39,8 @@ class CommandRouter {
   void setHandler(int id, Handler handler) { handlers_[id] = std::move(handler); }
   bool hasHandler(int id) const { return handlers_.count(id) != 0; }
   void setRecentKinds(RecentKinds recentKinds) { recentKinds_ = std::move(recentKinds); }
+  // The command server kept out while a handler runs (none: no server).
+  void setCommandServer(ExecuteServer* server) { server_ = server; }
   // The active document window changed: its kind (none: no window) and its
   // rules.
   void setActiveWindow(ChildKind kind, WindowEnabler enabler);
@@ -55,6 +58,7 @@ class CommandRouter {
   RecentKinds recentKinds_;
   ChildKind activeKind_ = ChildKind::none;
   WindowEnabler windowEnabler_;
+  ExecuteServer* server_ = nullptr;
 };
 
 }  // namespace orv::shell

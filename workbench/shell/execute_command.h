@@ -77,12 +77,18 @@ class ExecuteServer {
   // executes may arrive); while any is, executes are refused.
   void enterLibraryCall() { ++libraryDepth_; }
   void leaveLibraryCall() { --libraryDepth_; }
+  // Menu commands in progress (their dialogs and boxes run nested loops in
+  // which executes may arrive); while any is, executes are refused, so that
+  // no command starts inside another.
+  void enterCommand() { ++commandDepth_; }
+  void leaveCommand() { --commandDepth_; }
 
  private:
   ExecuteSink& sink_;
   FoldFileName fold_;
   bool busy_ = false;
   int libraryDepth_ = 0;
+  int commandDepth_ = 0;
 };
 
 // Counts one library call in progress for its lifetime.

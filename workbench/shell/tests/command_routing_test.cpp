@@ -138,5 +138,31 @@ TEST_F(Routing, EnablingLevels) {
   EXPECT_EQ(router.enable(1526).state, Enabling::disabled);
 }
 
+class NoSink : public ExecuteSink {
+ public:
+  void runCommand(const ExecuteCommand&) override { ++ran; }
+  int ran = 0;
+};
+
+TEST_F(Routing, CommandServerWaitsWhileAHandlerRuns) {
+  NoSink sink;
+  ExecuteServer server(sink, [](std::string name) { return name; });
+  router.setCommandServer(&server);
+  std::uint32_t inside = kExecuteAccepted;
+  router.setHandler(kCommandAbout, [&](int) {
+    // A dialog of the command is open: a request arriving now must wait.
+    inside = server.execute("About ;");
+    // A nested command (a dialog's button running another) keeps it out
+    // until the outer one ends too.
+    router.dispatch(kCommandCompareFiles);
+    inside |= server.execute("About ;");
+  });
+  router.dispatch(kCommandAbout);
+  EXPECT_EQ(inside, kExecuteRefused);
+  EXPECT_EQ(sink.ran, 0);
+  EXPECT_EQ(server.execute("About ;"), kExecuteAccepted) << "taken again once the command ended";
+  EXPECT_EQ(sink.ran, 1);
+}
+
 }  // namespace
 }  // namespace orv::shell
