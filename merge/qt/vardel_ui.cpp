@@ -5,15 +5,11 @@
 
 #include <algorithm>
 
-#include <QApplication>
-#include <QCursor>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontInfo>
-#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 #include <QButtonGroup>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -55,7 +51,7 @@ QMessageBox::StandardButton standardButton(int answer) {
 
 int VardelUi::messageBox(const ui::MessageRequest& request) {
   QMessageBox box(iconOf(request.icon), QString::fromStdString(request.caption), QString::fromStdString(request.text),
-                  QMessageBox::NoButton, parent_);
+                  QMessageBox::NoButton, owner());
   std::vector<std::pair<QAbstractButton*, int>> buttons;
   for (const ui::MessageButton& b : request.buttons) {
     QAbstractButton* button = nullptr;
@@ -72,63 +68,20 @@ int VardelUi::messageBox(const ui::MessageRequest& request) {
   return ui::kAnswerCancel;
 }
 
-std::optional<std::string> VardelUi::inputLine(const std::string& caption, const std::string& prompt,
-                                               const std::string& initial) {
-  bool ok = false;
-  const QString text = QInputDialog::getText(parent_, QString::fromStdString(caption), QString::fromStdString(prompt),
-                                             QLineEdit::Normal, QString::fromStdString(initial), &ok);
-  if (!ok) return std::nullopt;
-  return text.toStdString();
-}
-
-std::vector<std::string> VardelUi::chooseFiles(const ui::FileRequest& request) {
-  QFileDialog dialog(parent_, QString::fromStdString(request.caption), QString::fromStdString(request.directory));
-  QStringList filters;
-  for (const std::string& f : request.filters) filters << QString::fromStdString(f);
-  if (!filters.isEmpty()) dialog.setNameFilters(filters);
-  dialog.setAcceptMode(request.forSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dialog.setFileMode(request.forSaving ? QFileDialog::AnyFile
-                                       : request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-  if (!request.fileName.empty()) dialog.selectFile(QString::fromStdString(request.fileName));
-  std::vector<std::string> out;
-  if (dialog.exec() == QDialog::Accepted)
-    for (const QString& f : dialog.selectedFiles()) out.push_back(f.toStdString());
-  return out;
-}
-
-std::optional<std::string> VardelUi::chooseDirectory(const std::string& caption, const std::string& start) {
-  const QString dir =
-      QFileDialog::getExistingDirectory(parent_, QString::fromStdString(caption), QString::fromStdString(start));
-  if (dir.isEmpty()) return std::nullopt;
-  return dir.toStdString();
-}
-
-void VardelUi::pumpEvents() { QCoreApplication::processEvents(); }
-
-void VardelUi::beep() { QApplication::beep(); }
-
-void VardelUi::pushBusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-
-void VardelUi::popCursor() { QGuiApplication::restoreOverrideCursor(); }
-
 void VardelUi::showHelp(int context) {
-  QMessageBox::information(parent_, "Vardel", QString("No help is installed for topic %1.").arg(context));
+  QMessageBox::information(owner(), "Vardel", QString("No help is installed for topic %1.").arg(context));
 }
 
 // Described dialogs come from the seam's builder. Their buttons take no
 // focus from a click, so the logic still sees the entry the user was in
 // (Browse fills the name box that had the focus).
 int VardelUi::runDialog(const ui::DialogDescription& description, ui::DialogLogic& logic) {
-  ui::qt::DialogWindow dialog(description, logic, *this, parent_);
+  ui::qt::DialogWindow dialog(description, logic, *this, owner());
   for (QPushButton* b : dialog.findChildren<QPushButton*>()) b->setFocusPolicy(Qt::TabFocus);
   dialog.setUpLogic();
-  ui::qt::centreOver(dialog, parent_);
+  ui::qt::centreOver(dialog, owner());
   const int result = dialog.exec();
   return result == QDialog::Rejected ? ui::kAnswerCancel : result;
-}
-
-void VardelUi::post(std::function<void()> work) {
-  QTimer::singleShot(0, qApp, [work = std::move(work)] { work(); });
 }
 
 QColor colourOf(long reference) {

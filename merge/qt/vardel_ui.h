@@ -7,34 +7,24 @@
 #include <QFont>
 
 #include "merge_settings.h"
+#include "ui/qt/qt_ui.h"
 #include "ui/ui.h"
 
 class QWidget;
 
 namespace orv::merge::qt {
 
-class VardelUi : public ui::Ui {
+class VardelUi : public ui::qt::QtUi {
  public:
   // Boxes and choosers are centred on parent (the frame) when it is set.
-  void setParent(QWidget* parent) { parent_ = parent; }
+  void setParent(QWidget* parent) { setOwner(parent); }
 
+  // The merge program's boxes are the toolkit's own, with its standard
+  // buttons; help has no viewer; described dialogs keep the focus where the
+  // user was when a button is clicked. The rest is the seam's.
   int messageBox(const ui::MessageRequest& request) override;
-  std::optional<std::string> inputLine(const std::string& caption, const std::string& prompt,
-                                       const std::string& initial) override;
-  std::vector<std::string> chooseFiles(const ui::FileRequest& request) override;
-  std::optional<std::string> chooseDirectory(const std::string& caption, const std::string& start) override;
-  void showProgress(const ui::ProgressView&) override {}
-  void hideProgress() override {}
-  void pumpEvents() override;
-  void beep() override;
-  void pushBusyCursor() override;
-  void popCursor() override;
   void showHelp(int context) override;
   int runDialog(const ui::DialogDescription& description, ui::DialogLogic& logic) override;
-  void post(std::function<void()> work) override;
-
- private:
-  QWidget* parent_ = nullptr;
 };
 
 // A colour reference of the settings (red in the low byte) as a QColor.
