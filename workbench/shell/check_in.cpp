@@ -153,17 +153,29 @@ int checkInRevision(OpenArchive& archive, int project, TCiTransferStruct& record
   char base[kRevisionBufferSize] = {};
   int result = 0;
   bool declined = false;
+  // The author field, else the login name.
+  auto author = [&record] {
+    std::string user = fieldText(record.author);
+    if (user.empty()) {
+      char name[kRevisionBufferSize] = {};
+      if (vcGetSysInfo(41, name, sizeof name) == 0) user = name;
+    }
+    return user;
+  };
   [&] {
     if (record.number[0]) {
       result = vcExpandRevision(handle, record.number, rev, sizeof rev);
       if (result == 0) result = vcGetRevInfo(handle, 44, rev, base, sizeof base);
+      if (result == vc::err::kRevisionMissing && rev[0]) {
+        // A number no revision has yet (a new release or branch): the
+        // library places it when it checks in; the base named meanwhile is
+        // the revision a check-in starts from by default.
+        getArchiveTitle(handle, author().c_str(), base, sizeof base);
+        result = 0;
+      }
       if (result != 0) return;
     } else {
-      std::string user = fieldText(record.author);
-      if (user.empty()) {
-        char name[kRevisionBufferSize] = {};
-        if (vcGetSysInfo(41, name, sizeof name) == 0) user = name;
-      }
+      const std::string user = author();
       if (project && !projectFile) {
         getMemberArchiveTitle(handle, project, user.c_str(), workFile.c_str(), base, sizeof base);
         result = vcCiRevision(handle, base, nullptr, 0, rev, sizeof rev);

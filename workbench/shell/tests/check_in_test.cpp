@@ -134,6 +134,25 @@ TEST_F(CheckInTest, UnchangedFileAcceptedMakesANewRevision) {
   EXPECT_EQ(head("a.c"), "1.3");
 }
 
+TEST_F(CheckInTest, TypedNumbersOfNewRevisionsAreCheckedIn) {
+  // A new release and a new branch: numbers no revision has yet.
+  prepare();
+  for (const char* number : {"2.1", "1.1.1.1"}) {
+    dir.write("a.c", std::string("text of ") + number + "\n");
+    TCiTransferStruct record;
+    std::strcpy(record.number, number);
+    int answer = 1;
+    char made[kRevisionBufferSize] = {};
+    EXPECT_EQ(checkIn(record, answer, made), 0) << number;
+    EXPECT_STREQ(made, number);
+    int h = 0;
+    ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, 1), 0);
+    EXPECT_EQ(vcGetRevInfo(h, 69, number, nullptr, 0), 0) << number << " is in the archive";
+    vcCloseArchive(h);
+  }
+  EXPECT_EQ(head("a.c"), "2.1");
+}
+
 struct PreEventCase {
   const char* name;
   const char* refused;  // permission the double refuses, or null
