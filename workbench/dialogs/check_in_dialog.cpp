@@ -21,6 +21,8 @@ using shell::kCheckInBoxDisabled;
 namespace {
 
 constexpr int kNameSize = 40;
+constexpr RevisionFieldIds kRevisionFields{kCiLabelCaption, kCiLabel,     kCiNumberCaption, kCiNumber,
+                                           kCiStateCaption, kCiState,     kCiAuthorCaption, kCiAuthor};
 
 ui::DialogDescription describe() {
   using K = ui::ControlKind;
@@ -34,14 +36,9 @@ ui::DialogDescription describe() {
       {kCiArchiveCaption, K::label, "Archive File:", 1},
       {kCiArchiveName, K::label, "", 1},
       {0, K::groupBox, "Revision Settings", 2},
-      {kCiLabelCaption, K::label, "&Label:", 2},
-      {kCiLabel, K::lineEdit, "", 2},
-      {kCiNumberCaption, K::label, "&Number:", 2},
-      {kCiNumber, K::lineEdit, "", 2},
-      {kCiStateCaption, K::label, "Stat&e:", 2},
-      {kCiState, K::lineEdit, "", 2},
-      {kCiAuthorCaption, K::label, "A&uthor:", 2},
-      {kCiAuthor, K::lineEdit, "", 2},
+  };
+  addRevisionFields(d.controls, kRevisionFields, 2);
+  d.controls.insert(d.controls.end(), {
       {0, K::groupBox, "Options", 3},
       {kCiLocked, K::checkBox, "Loc&ked", 3},
       {kCiKeepWork, K::checkBox, "Keep &Work File", 3},
@@ -55,7 +52,7 @@ ui::DialogDescription describe() {
       {kCiCancel, K::pushButton, "Cancel", 0},
       {kCiCancelAll, K::pushButton, "Cancel &All", 0},
       {kCiHelp, K::pushButton, "&Help", 0},
-  };
+  });
   d.helpPairs = {{kCiWorkCaption, 11003}, {kCiWorkName, 11003},      {kCiArchiveCaption, 11004},
                  {kCiArchiveName, 11004}, {kCiLabelCaption, 11005},  {kCiLabel, 11005},
                  {kCiNumberCaption, 11006}, {kCiNumber, 11006},      {kCiStateCaption, 11007},
@@ -105,10 +102,7 @@ void CheckInDialog::setUp(ui::DialogSurface& surface) {
     replaceFixed = true;
   }
 
-  surface.setText(kCiLabel, shell::fieldText(r.label));
-  surface.setText(kCiNumber, shell::fieldText(r.number));
-  surface.setText(kCiState, shell::fieldText(r.state));
-  surface.setText(kCiAuthor, shell::fieldText(r.author));
+  showRevisionFields(surface, kRevisionFields, r);
   surface.setText(kCiDescription, shell::fieldText(r.description));
   surface.setChecked(kCiLocked, r.locked == 1);
   surface.setChecked(kCiKeepWork, r.keepWorkFile == 1);
@@ -147,22 +141,13 @@ void CheckInDialog::command(ui::DialogSurface& surface, int controlId) {
 }
 
 bool CheckInDialog::canClose(ui::DialogSurface& surface, int result) {
-  if (result == ui::kAnswerOk &&
-      !validateTokenFields(ui_, surface,
-                           {{kCiLabel, shell::TokenKind::label},
-                            {kCiNumber, shell::TokenKind::revision},
-                            {kCiState, shell::TokenKind::state},
-                            {kCiAuthor, shell::TokenKind::author}}))
-    return false;
+  if (result == ui::kAnswerOk && !validateRevisionFields(ui_, surface, kRevisionFields)) return false;
   takeControls(surface);
   return true;
 }
 
 void CheckInDialog::takeControls(const ui::DialogSurface& surface) {
-  readField(surface, kCiLabel, record_.label);
-  readField(surface, kCiNumber, record_.number);
-  readField(surface, kCiState, record_.state);
-  readField(surface, kCiAuthor, record_.author);
+  takeRevisionFields(surface, kRevisionFields, record_);
   readField(surface, kCiDescription, record_.description);
   record_.locked = checkedValue(surface, kCiLocked);
   record_.keepWorkFile = checkedValue(surface, kCiKeepWork);

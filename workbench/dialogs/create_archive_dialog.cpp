@@ -18,6 +18,8 @@ namespace orv::dialogs {
 namespace {
 
 constexpr int kNameSize = 40;
+constexpr RevisionFieldIds kRevisionFields{kCaLabelCaption, kCaLabel,     kCaNumberCaption, kCaNumber,
+                                           kCaStateCaption, kCaState,     kCaAuthorCaption, kCaAuthor};
 constexpr int kAutoDetect = 2;
 
 ui::DialogDescription describe() {
@@ -42,14 +44,9 @@ ui::DialogDescription describe() {
       // The box that switches the revision settings below stands over them.
       {kCaCheckIn, K::checkBox, "Check &In", 3},
       {kCaRevisionGroup, K::groupBox, "Revision Settings", 4},
-      {kCaLabelCaption, K::label, "&Label:", 4},
-      {kCaLabel, K::lineEdit, "", 4},
-      {kCaNumberCaption, K::label, "&Number:", 4},
-      {kCaNumber, K::lineEdit, "", 4},
-      {kCaStateCaption, K::label, "Stat&e:", 4},
-      {kCaState, K::lineEdit, "", 4},
-      {kCaAuthorCaption, K::label, "A&uthor:", 4},
-      {kCaAuthor, K::lineEdit, "", 4},
+  };
+  addRevisionFields(d.controls, kRevisionFields, 4);
+  d.controls.insert(d.controls.end(), {
       {kCaLocked, K::checkBox, "Loc&ked", 4},
       {kCaKeepWork, K::checkBox, "Keep &Work File", 4},
       {kCaAllFiles, K::checkBox, "All &Files", 5},
@@ -58,7 +55,7 @@ ui::DialogDescription describe() {
       {kCaCancel, K::pushButton, "Cancel", 0},
       {kCaCancelAll, K::pushButton, "Cancel &All", 0},
       {kCaHelp, K::pushButton, "&Help", 0},
-  };
+  });
   d.helpPairs = {{kCaWorkCaption, 9092},  {kCaWorkName, 9092},          {kCaArchiveCaption, 9093},
                  {kCaArchiveName, 9093},  {kCaStrict, 9094},            {kCaCompressed, 9095},
                  {kCaDataTypeCaption, 9096}, {kCaDataType, 9096},       {kCaEncrypted, 9097},
@@ -132,10 +129,7 @@ void CreateArchiveDialog::setUp(ui::DialogSurface& surface) {
   surface.setListItems(kCaDataType, r.dataTypes);
   if (r.dataTypeSelection >= 0) surface.setSelection(kCaDataType, {r.dataTypeSelection});
   surface.setText(kCaDescription, shell::fieldText(r.description));
-  surface.setText(kCaLabel, shell::fieldText(r.label));
-  surface.setText(kCaNumber, shell::fieldText(r.number));
-  surface.setText(kCaState, shell::fieldText(r.state));
-  surface.setText(kCaAuthor, shell::fieldText(r.author));
+  showRevisionFields(surface, kRevisionFields, r);
   surface.setChecked(kCaLocked, r.locked == 1);
   surface.setChecked(kCaKeepWork, r.keepWork == 1);
   surface.setChecked(kCaOpenArchive, r.openArchive == 1);
@@ -191,12 +185,7 @@ void CreateArchiveDialog::command(ui::DialogSurface& surface, int controlId) {
 
 bool CreateArchiveDialog::canClose(ui::DialogSurface& surface, int result) {
   if (result == ui::kAnswerOk) {
-    if (!validateTokenFields(ui_, surface,
-                             {{kCaLabel, shell::TokenKind::label},
-                              {kCaNumber, shell::TokenKind::revision},
-                              {kCaState, shell::TokenKind::state},
-                              {kCaAuthor, shell::TokenKind::author}}))
-      return false;
+    if (!validateRevisionFields(ui_, surface, kRevisionFields)) return false;
     if (surface.isChecked(kCaEncrypted)) {
       shell::NewPasswordDialog password(ui_, archive_.archiveName());
       if (ui_.runDialog(shell::newPasswordDialogDescription(), password) != ui::kAnswerOk) return false;
@@ -222,10 +211,7 @@ void CreateArchiveDialog::takeControls(const ui::DialogSurface& surface) {
   readField(surface, kCaDescription, r.description);
   r.checkIn = checkedValue(surface, kCaCheckIn);
   r.allFiles = checkedValue(surface, kCaAllFiles);
-  readField(surface, kCaLabel, r.label);
-  readField(surface, kCaNumber, r.number);
-  readField(surface, kCaState, r.state);
-  readField(surface, kCaAuthor, r.author);
+  takeRevisionFields(surface, kRevisionFields, r);
   r.locked = checkedValue(surface, kCaLocked);
   r.keepWork = checkedValue(surface, kCaKeepWork);
   r.openArchive = checkedValue(surface, kCaOpenArchive);

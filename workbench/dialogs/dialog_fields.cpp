@@ -35,4 +35,24 @@ bool validateTokenFields(ui::Ui& ui, ui::DialogSurface& surface, std::initialize
   return true;
 }
 
+void addRevisionFields(std::vector<ui::ControlDescription>& controls, const RevisionFieldIds& ids, int group) {
+  using K = ui::ControlKind;
+  controls.insert(controls.end(), {{ids.labelCaption, K::label, "&Label:", group},
+                                   {ids.label, K::lineEdit, "", group},
+                                   {ids.numberCaption, K::label, "&Number:", group},
+                                   {ids.number, K::lineEdit, "", group},
+                                   {ids.stateCaption, K::label, "Stat&e:", group},
+                                   {ids.state, K::lineEdit, "", group},
+                                   {ids.authorCaption, K::label, "A&uthor:", group},
+                                   {ids.author, K::lineEdit, "", group}});
+}
+
+bool validateRevisionFields(ui::Ui& ui, ui::DialogSurface& surface, const RevisionFieldIds& ids) {
+  return validateTokenFields(ui, surface,
+                             {{ids.label, shell::TokenKind::label},
+                              {ids.number, shell::TokenKind::revision},
+                              {ids.state, shell::TokenKind::state},
+                              {ids.author, shell::TokenKind::author}});
+}
+
 }  // namespace orv::dialogs

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "shell/token_validator.h"
 #include "shell/transfer_records.h"
@@ -40,5 +41,32 @@ struct TokenField {
 // Checks each enabled field in order with the library's token rules; at the
 // first refusal shows its message, puts the focus there and answers false.
 bool validateTokenFields(ui::Ui& ui, ui::DialogSurface& surface, std::initializer_list<TokenField> fields);
+
+// The four entries of a new revision (label, number, state, author) with
+// their captions, as both the Check In and the Create Archive dialog have
+// them, each under its own ids.
+struct RevisionFieldIds {
+  int labelCaption, label, numberCaption, number, stateCaption, state, authorCaption, author;
+};
+// Appends the captions and entries, in that order, to controls in group.
+void addRevisionFields(std::vector<ui::ControlDescription>& controls, const RevisionFieldIds& ids, int group);
+// The token check of the four entries (see validateTokenFields).
+bool validateRevisionFields(ui::Ui& ui, ui::DialogSurface& surface, const RevisionFieldIds& ids);
+
+// Shows and takes back the four entries of a record that has them.
+template <class Record>
+void showRevisionFields(ui::DialogSurface& surface, const RevisionFieldIds& ids, const Record& record) {
+  surface.setText(ids.label, shell::fieldText(record.label));
+  surface.setText(ids.number, shell::fieldText(record.number));
+  surface.setText(ids.state, shell::fieldText(record.state));
+  surface.setText(ids.author, shell::fieldText(record.author));
+}
+template <class Record>
+void takeRevisionFields(const ui::DialogSurface& surface, const RevisionFieldIds& ids, Record& record) {
+  readField(surface, ids.label, record.label);
+  readField(surface, ids.number, record.number);
+  readField(surface, ids.state, record.state);
+  readField(surface, ids.author, record.author);
+}
 
 }  // namespace orv::dialogs

@@ -24,12 +24,6 @@ class CheckInDialogTest : public ArchiveTest {
     makeArchive("a.c", {"one\n", "two\n"});
     dir.write("a.c", "three\n");
   }
-  // The library started again, for permissions that it reads as it starts,
-  // with config in place of the configuration before.
-  void restart(const std::string& config) {
-    vcAPIcleanup();
-    start(config + "\n");
-  }
   std::string logOf(const std::string& name, const char* revision) {
     int h = 0;
     EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 1), 0);

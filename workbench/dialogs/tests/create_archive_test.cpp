@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 
 #include "archive_test_support.h"
 #include "dialogs/create_archive_dialog.h"
@@ -21,10 +22,6 @@ using ui::testing::FakeSurface;
 
 class CreateArchiveTest : public ArchiveTest {
  protected:
-  void restart(const std::string& config) {
-    vcAPIcleanup();
-    start(config + "\n");
-  }
   // A byte or text item of the archive on disk, opened with password.
   std::string info(const std::string& name, int item, const char* password = nullptr) {
     int h = 0;
@@ -52,6 +49,20 @@ class CreateArchiveTest : public ArchiveTest {
     s.createArchive = createArchiveServices();
     return shell::OpenCreateCommands(ui, windows, s);
   }
+
+  // The dialog set up over the defaults for n.c.
+  struct Shown {
+    Shown(ui::Ui& ui, const std::string& workFile, bool checkInAllowed) : archive(ui, workFile, 6) {
+      setDefaults(archive, record, enforced);
+      logic = std::make_unique<CreateArchiveDialog>(ui, record, archive, enforced, checkInAllowed);
+      logic->setUp(surface);
+    }
+    shell::OpenArchive archive;
+    shell::TCreateArchiveTransferStruct record;
+    EnforcedSettings enforced;
+    std::unique_ptr<CreateArchiveDialog> logic;
+    FakeSurface surface;
+  };
 
   shell::testing::FakeRegistry windows{ui};
 };
@@ -113,13 +124,9 @@ TEST_F(CreateArchiveTest, BoxesFollowTheConfigurationPermissionsAndCheckIn) {
 TEST_F(CreateArchiveTest, CheckInSwitchesTheRevisionPartWithinTheRules) {
   kel.refuse("AddLabel");
   start("Enforcelogname=alice\n");
-  shell::OpenArchive archive(ui, work("n.c"), 6);
-  shell::TCreateArchiveTransferStruct record;
-  EnforcedSettings enforced;
-  setDefaults(archive, record, enforced);
-  CreateArchiveDialog logic(ui, record, archive, enforced, true);
-  FakeSurface surface;
-  logic.setUp(surface);
+  Shown shown(ui, work("n.c"), true);
+  FakeSurface& surface = shown.surface;
+  CreateArchiveDialog& logic = *shown.logic;
   const int revisionPart[] = {kCaNumber, kCaNumberCaption, kCaState, kCaLocked, kCaKeepWork};
   for (const bool on : {false, true}) {
     SCOPED_TRACE(on);
@@ -133,13 +140,9 @@ TEST_F(CreateArchiveTest, CheckInSwitchesTheRevisionPartWithinTheRules) {
 
 TEST_F(CreateArchiveTest, EncryptedAsksThePasswordAndItsCancelKeepsTheDialogOpen) {
   start();
-  shell::OpenArchive archive(ui, work("n.c"), 6);
-  shell::TCreateArchiveTransferStruct record;
-  EnforcedSettings enforced;
-  setDefaults(archive, record, enforced);
-  CreateArchiveDialog logic(ui, record, archive, enforced, true);
-  FakeSurface surface;
-  logic.setUp(surface);
+  Shown shown(ui, work("n.c"), true);
+  FakeSurface& surface = shown.surface;
+  CreateArchiveDialog& logic = *shown.logic;
   surface.setChecked(kCaEncrypted, true);
   ui.expectDialog(shell::kNewPasswordDialogId, [](FakeSurface& s, ui::DialogLogic& l) { s.close(l, ui::kAnswerCancel); });
   EXPECT_FALSE(surface.close(logic, ui::kAnswerOk));
@@ -151,8 +154,8 @@ TEST_F(CreateArchiveTest, EncryptedAsksThePasswordAndItsCancelKeepsTheDialogOpen
     s.close(l, ui::kAnswerOk);
   });
   EXPECT_TRUE(surface.close(logic, ui::kAnswerOk));
-  EXPECT_EQ(shell::fieldText(record.password), "secret");
-  EXPECT_EQ(record.encrypted, 1u);
+  EXPECT_EQ(shell::fieldText(shown.record.password), "secret");
+  EXPECT_EQ(shown.record.encrypted, 1u);
 }
 
 TEST_F(CreateArchiveTest, TheRecordSplitsIntoSettingsAndAnInitialRevision) {

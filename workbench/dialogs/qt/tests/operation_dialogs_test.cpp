@@ -83,7 +83,7 @@ TEST_F(OperationDialogsOnScreen, CreateArchiveShowsTheDefaultsAndSwitchesTheRevi
   EXPECT_TRUE(w.control(kCaNumber)->isEnabled());
   test::saveScreenshot(w, "create_archive_dialog");
 
-  QTest::mouseClick(w.control(kCaCheckIn), Qt::LeftButton);
+  qobject_cast<QCheckBox*>(w.control(kCaCheckIn))->click();
   EXPECT_FALSE(w.control(kCaNumber)->isEnabled());
   EXPECT_FALSE(w.control(kCaLocked)->isEnabled());
   test::saveScreenshot(w, "create_archive_dialog_no_check_in");
