@@ -1,11 +1,14 @@
-// The Check In dialog over a project member: the dialog's own flow records
-// the new revision in the member and saves the project, and the project
-// window's member check-in runs with these defaults and this dialog.
+// The dialogs over project members: the Check In dialog's own flow records
+// the new revision in the member and saves the project, the project
+// window's member check-in runs with these defaults and this dialog, and a
+// new member's archive is made through the Create Archive dialog.
 #include <gtest/gtest.h>
 
 #include "archive_test_support.h"
 #include "dialogs/check_in_dialog.h"
 #include "dialogs/check_in_flows.h"
+#include "dialogs/create_archive_dialog.h"
+#include "dialogs/create_archive_flow.h"
 #include "fake_member_view.h"
 #include "shell/project_member_ops.h"
 
@@ -71,6 +74,34 @@ TEST_F(CheckInProjectTest, MemberCheckInRunsWithTheseDefaultsAndThisDialog) {
     EXPECT_EQ(head(n), "1.3") << n;
     EXPECT_EQ(savedMemberRevision(n), "1.3") << n;
   }
+}
+
+TEST_F(CheckInProjectTest, ANewMembersArchiveTakesTheDialogsSettings) {
+  dir.write("n.c", "new member\n");
+  shell::OpenProject project(ui, work("p.pj").c_str(), 1);
+  ASSERT_EQ(project.status, 0);
+  shell::MemberAddServices services;
+  setMemberCreateArchiveDialogs(services);
+  ui.expectDialog(kCreateArchiveDialogId, [](FakeSurface& s, ui::DialogLogic& logic) {
+    EXPECT_TRUE(s.isChecked(kCaCheckIn));
+    s.setChecked(kCaStrict, true);
+    s.setText(kCaDescription, "added to p");
+    s.close(logic, ui::kAnswerOk);
+  });
+  shell::TCreateArchiveTransferStruct data;
+  int inaccessible = 0, already = 0;
+  EXPECT_EQ(shell::addProjectMembers(project, work("n.c"), true, &inaccessible, &already, true, true, false, &data,
+                                     services),
+            0);
+  EXPECT_EQ(head("n.c"), "1.1");
+  int h = 0;
+  ASSERT_EQ(vcOpenArchive(archiveOf("n.c").c_str(), &h, 1), 0);
+  char text[64] = {};
+  EXPECT_EQ(vcGetArchiveInfo(h, 2, text, sizeof text), 0);
+  EXPECT_STREQ(text, "added to p");
+  EXPECT_EQ(vcGetArchiveInfo(h, 12, text, sizeof text), 0);
+  EXPECT_EQ(text[0], 1);
+  vcCloseArchive(h);
 }
 
 }  // namespace
