@@ -50,6 +50,9 @@ TEST_F(CheckInDialogTest, DefaultsComeFromTheArchiveAndTheConfiguration) {
 
   ASSERT_EQ(prepareCheckIn(archive, nullptr, "2.1", record), kPrepareGoOn);
   EXPECT_EQ(shell::fieldText(record.number), "2.1");
+  // A revision wider than the field is refused, never cut to another one.
+  ui.expectMessage("Illegal Revision Number.", ui::kAnswerOk);
+  EXPECT_EQ(prepareCheckIn(archive, nullptr, std::string(80, '1').c_str(), record), kPrepareSkip);
 }
 
 TEST_F(CheckInDialogTest, AMissingFileOrStrictLockingWithoutALockSkipsOrStops) {
