@@ -218,7 +218,7 @@ bool OpenCreateCommands::createArchives(const std::vector<std::string>& files, O
     if (askEach) {
       if (create.fillDefaults && !create.fillDefaults(*archive, record)) continue;
       const bool workExists = fileExists(archive->workFileName());
-      record.allFiles = !several || (fromMenu && !workExists) ? 2 : 0;
+      record.allFiles = !several || (fromMenu && !workExists) ? kCreateAllFilesNotOffered : 0;
       const int answer =
           create.dialog ? create.dialog(*archive, record, fromMenu ? workExists : true) : ui::kAnswerCancel;
       if (answer != ui::kAnswerOk) {
