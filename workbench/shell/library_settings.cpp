@@ -2,6 +2,7 @@
 // revision library's calls.
 #include "shell/library_settings.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -51,25 +52,33 @@ void prefetchPermissions() {
   for (const char* name : kNames) vcGetPerm(name);
 }
 
-int findWordInList(std::string_view word, std::string_view list) {
-  int index = 0;
+std::vector<std::string_view> listWords(std::string_view list) {
+  std::vector<std::string_view> words;
   std::size_t i = 0;
   while (i < list.size()) {
     while (i < list.size() && isListSeparator(list[i])) ++i;
     if (i >= list.size()) break;
     std::size_t e = i;
     while (e < list.size() && !isListSeparator(list[e])) ++e;
-    if (list.substr(i, e - i) == word) return index;
-    ++index;
+    words.push_back(list.substr(i, e - i));
     i = e;
   }
+  return words;
+}
+
+int findWordInList(std::string_view word, std::string_view list) {
+  const std::vector<std::string_view> words = listWords(list);
+  for (std::size_t i = 0; i < words.size(); ++i)
+    if (words[i] == word) return static_cast<int>(i);
   return -1;
 }
 
 bool isLockableState(std::string_view state) {
   char value[256] = {};
-  if (vcGetPermValue("LockStates", value, sizeof value) != 0 || value[0] == '\0') return true;
-  return findWordInList(state, value) >= 0;
+  if (vcGetPermValue("LockStates", value, sizeof value) != 0) return true;
+  // A value without a word (empty, or separators only) restricts nothing.
+  const std::vector<std::string_view> words = listWords(value);
+  return words.empty() || std::find(words.begin(), words.end(), state) != words.end();
 }
 
 bool configFlagIsOn(const char* name, int* valueGiven) {

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orv::shell {
 
@@ -16,10 +17,14 @@ bool hasPermission(const char* name);
 // questions are answered from the library's cache.
 void prefetchPermissions();
 
+// The words of a list separated by runs of blanks, commas, semicolons or
+// tabs, in order.
+std::vector<std::string_view> listWords(std::string_view list);
 // The index (from 0) of word in a list separated by blanks, commas,
 // semicolons or tabs; -1 when absent. Words compare exactly.
 int findWordInList(std::string_view word, std::string_view list);
-// True when the user's "LockStates" value is unset or empty, or names state.
+// True when the user's "LockStates" value is unset, empty or only
+// separators, or names state.
 bool isLockableState(std::string_view state);
 
 // A configuration flag: false for a null name or a missing option; valueGiven

@@ -198,7 +198,7 @@ bool OpenCreateCommands::createArchives(const std::vector<std::string>& files, O
   const bool several = files.size() > 1;
   const CreateArchiveServices& create = services_.createArchive;
   TCreateArchiveTransferStruct record;
-  record.openAfterCreate = several ? 0 : 1;
+  record.openArchive = several ? 0 : 1;
   saveLibraryContext();
   bool askEach = true;
   bool windowOpened = false;
@@ -218,7 +218,7 @@ bool OpenCreateCommands::createArchives(const std::vector<std::string>& files, O
     if (askEach) {
       if (create.fillDefaults && !create.fillDefaults(*archive, record)) continue;
       const bool workExists = fileExists(archive->workFileName());
-      record.applyToAll = !several || (fromMenu && !workExists) ? 2 : 0;
+      record.allFiles = !several || (fromMenu && !workExists) ? kCreateAllFilesNotOffered : 0;
       const int answer =
           create.dialog ? create.dialog(*archive, record, fromMenu ? workExists : true) : ui::kAnswerCancel;
       if (answer != ui::kAnswerOk) {
@@ -229,11 +229,11 @@ bool OpenCreateCommands::createArchives(const std::vector<std::string>& files, O
         }
         continue;
       }
-      if (record.applyToAll == 1) askEach = false;
+      if (record.allFiles == 1) askEach = false;
     }
     int answer = ui::kAnswerOk;
     const bool created = createOneArchive(*archive, record, create, answer);
-    if (record.openAfterCreate && created) {
+    if (record.openArchive && created) {
       const std::string workFile = archive->workFileName();
       archive.reset();
       if (fromMenu && services_.addRecentFile) services_.addRecentFile(workFile, kRecentArchive);

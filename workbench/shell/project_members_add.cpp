@@ -113,10 +113,10 @@ bool createMemberArchive(OpenProject& project, const std::string& workName,
     archive.showArchiveOpenError(kStyleErrorCancel);
     return false;
   }
-  if (data.applyToAll != 1) {
-    const std::uint32_t allFiles = data.applyToAll;
+  if (data.allFiles != 1) {
+    const std::uint32_t allFiles = data.allFiles;
     if (services.createDefaults && !services.createDefaults(archive, data)) return false;
-    data.applyToAll = allFiles;
+    data.allFiles = allFiles;
     const int answer = services.createDialog ? services.createDialog(archive, data) : ui::kAnswerCancel;
     if (answer != ui::kAnswerOk) {
       vcDeleteMember(project.project, nullptr);
@@ -230,7 +230,7 @@ int addProjectMembers(OpenProject& project, const std::string& file, bool save, 
   }
 
   // 13: the new archive's window.
-  if (checkIn && !quickCheckIn && !archiveExisted && data.openAfterCreate == 1 && services.openArchiveWindow) {
+  if (checkIn && !quickCheckIn && !archiveExisted && data.openArchive == 1 && services.openArchiveWindow) {
     services.openArchiveWindow(project.archiveName);
   }
 

@@ -15,13 +15,6 @@
 
 namespace orv::shell {
 
-// The Create Archive dialog's record, as far as adding members reads it.
-struct TCreateArchiveTransferStruct {
-  std::uint32_t openAfterCreate = 0;  // 151: open the new archive's window
-  std::uint32_t applyToAll = 0;       // 138: 1 reuses the settings without the dialog
-  std::uint32_t cancelAll = 0;
-};
-
 // The dialogs and flows an add hands work to. Each may be left empty: no
 // defaults fill nothing (and succeed), no dialog answers Cancel, no create
 // step fails with -14, no checkpoint does nothing, no window opens.

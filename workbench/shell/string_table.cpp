@@ -213,6 +213,8 @@ constexpr std::array kStrings = {
     Entry{865, "You must select exactly one revision."},
     Entry{866, "Cannot get full member name for %s."},
     Entry{867, "Member %s is not of type 'Archived'."},
+    Entry{870, "Cannot access working file %s."},
+    Entry{871, "Archive %s has strict locking, and you have no revisions locked."},
     Entry{10001, "Revision Server"},
     Entry{10002, "System"},
     Entry{10003, "CreateArchive"},

@@ -186,6 +186,8 @@ enum StringId : int {
   kStrSelectOneRevision = 865,
   kStrNoFullMemberName = 866,
   kStrMemberNotArchived = 867,
+  kStrCannotAccessWorkFile = 870,
+  kStrStrictNoLock = 871,
   kStrServiceName = 10001,
   kStrTopicName = 10002,
   kStrFirstCommandWord = 10003,  // 10003-10013: the command words, in match order

@@ -31,7 +31,7 @@ struct TCiTransferStruct {
   std::uint32_t updateMember = 0;   // 139
   std::uint32_t replaceLabel = 0;   // 140: move labels without looking
   char description[1535] = {};  // 152: the log message, CR LF line ends
-  std::uint32_t callerWord = 0;
+  std::uint32_t stateFromList = 0;  // 1: state is the first of the "states" list
   std::uint32_t cancelAll = 0;
 };
 
@@ -56,6 +56,37 @@ struct TCoTransferStruct {
   std::uint8_t writableAnswer = 0;
   int defaultChoice = -1;           // -1: chosen by the dialog
 };
+
+// The Create Archive dialog's record: the new archive's settings, and the
+// first revision's when the working file is checked in.
+struct TCreateArchiveTransferStruct {
+  char workFile[512] = {};     // 102 (shown only)
+  char archiveFile[512] = {};  // 101 (shown only)
+  std::uint32_t strictLocking = 0;  // 103
+  std::uint32_t compressed = 0;     // 104
+  std::uint32_t encrypted = 0;      // 150
+  // 106: the data types offered and the one chosen (-1: none).
+  std::vector<std::string> dataTypes;
+  int dataTypeSelection = -1;
+  char description[1535] = {};  // 107: the archive's description
+  std::uint32_t checkIn = 0;    // 121: check the working file in as the first revision
+  std::uint32_t allFiles = 0;   // 138: 1 reuses the settings without the dialog;
+                                // 2 before the dialog: not offered
+  char label[80] = {};          // 122
+  char number[80] = {};         // 124
+  char state[40] = {};          // 126
+  char author[40] = {};         // 128
+  std::uint32_t locked = 0;       // 132
+  std::uint32_t keepWork = 0;     // 134
+  std::uint32_t openArchive = 0;  // 151: open the new archive's window
+  std::uint32_t stateFromList = 0;
+  std::uint32_t cancelAll = 0;
+  // The encryption password entered at OK: nine characters and the end, as
+  // every password buffer of the workbench.
+  char password[10] = {};
+};
+// allFiles before the dialog: the box is not offered.
+constexpr std::uint32_t kCreateAllFilesNotOffered = 2;
 
 // Copies text into a record field, cut to fit with its terminator.
 template <std::size_t N>

@@ -74,6 +74,14 @@ class ArchiveTest : public ::testing::Test {
     }
   }
 
+  // Starts the library again, for answers of the double that it reads as
+  // it starts, with config in place of the configuration before.
+  void restart(const std::string& config) {
+    if (started_) vcAPIcleanup();
+    started_ = false;
+    start(config + "\n");
+  }
+
   std::string work(const std::string& name) const { return dir.file(name); }
   std::string archiveOf(const std::string& name) const { return dir.file("rcs/" + name); }
 

@@ -32,9 +32,9 @@ class OpenCreateTest : public ProjectTest {
     };
     s.dialog = [this](OpenArchive& archive, TCreateArchiveTransferStruct& record, bool checkInAllowed) {
       dialogFiles.push_back(archive.workFileName());
-      allFilesOffered.push_back(record.applyToAll != 2);
+      allFilesOffered.push_back(record.allFiles != 2);
       checkInOffered.push_back(checkInAllowed);
-      if (applyToAll) record.applyToAll = 1;
+      if (applyToAll) record.allFiles = 1;
       if (answer == ui::kAnswerCancel) record.cancelAll = cancelAll ? 1 : 0;
       return answer;
     };

@@ -1,0 +1,209 @@
+// The Check In dialog and the defaults of its record (see check_in_dialog.h).
+#include "dialogs/check_in_dialog.h"
+
+#include <unistd.h>
+
+#include "dialogs/dialog_fields.h"
+#include "dialogs/state_lists.h"
+#include "platform/sys/system_calls.h"
+#include "shell/archive_revisions.h"
+#include "shell/file_choices.h"
+#include "shell/library_settings.h"
+#include "shell/message_styles.h"
+#include "shell/string_table.h"
+#include "vc/error_codes.h"
+#include "vc/include/vc.h"
+
+namespace orv::dialogs {
+
+using shell::kCheckInBoxDisabled;
+
+namespace {
+
+constexpr int kNameSize = 40;
+constexpr RevisionFieldIds kRevisionFields{kCiLabelCaption, kCiLabel,     kCiNumberCaption, kCiNumber,
+                                           kCiStateCaption, kCiState,     kCiAuthorCaption, kCiAuthor};
+
+ui::DialogDescription describe() {
+  using K = ui::ControlKind;
+  ui::DialogDescription d;
+  d.id = kCheckInDialogId;
+  d.title = "Check In";
+  d.helpContext = kCheckInHelpContext;
+  d.controls = {
+      {kCiWorkCaption, K::label, "Working File:", 1},
+      {kCiWorkName, K::label, "", 1},
+      {kCiArchiveCaption, K::label, "Archive File:", 1},
+      {kCiArchiveName, K::label, "", 1},
+      {0, K::groupBox, "Revision Settings", 2},
+  };
+  addRevisionFields(d.controls, kRevisionFields, 2);
+  d.controls.insert(d.controls.end(), {
+      {0, K::groupBox, "Options", 3},
+      {kCiLocked, K::checkBox, "Loc&ked", 3},
+      {kCiKeepWork, K::checkBox, "Keep &Work File", 3},
+      {kCiCheckInSame, K::checkBox, "Check In &Same", 3},
+      {kCiAllFiles, K::checkBox, "All &Files", 3},
+      {kCiUpdateMember, K::checkBox, "Update &Member", 3},
+      {kCiReplaceLabel, K::checkBox, "&Replace Label", 3},
+      {kCiDescriptionCaption, K::label, "Revision &Description:", 4},
+      {kCiDescription, K::multiLineEdit, "", 4},
+      {kCiOk, K::defaultButton, "OK", 0},
+      {kCiCancel, K::pushButton, "Cancel", 0},
+      {kCiCancelAll, K::pushButton, "Cancel &All", 0},
+      {kCiHelp, K::pushButton, "&Help", 0},
+  });
+  d.helpPairs = {{kCiWorkCaption, 11003}, {kCiWorkName, 11003},      {kCiArchiveCaption, 11004},
+                 {kCiArchiveName, 11004}, {kCiLabelCaption, 11005},  {kCiLabel, 11005},
+                 {kCiNumberCaption, 11006}, {kCiNumber, 11006},      {kCiStateCaption, 11007},
+                 {kCiState, 11007},       {kCiAuthorCaption, 11008}, {kCiAuthor, 11008},
+                 {kCiLocked, 11009},      {kCiCheckInSame, 11010},   {kCiUpdateMember, 11011},
+                 {kCiKeepWork, 11012},    {kCiReplaceLabel, 11013},  {kCiAllFiles, 11014},
+                 {kCiDescriptionCaption, 11015}, {kCiDescription, 11015}, {kCiOk, 11016},
+                 {kCiCancel, 11017},      {kCiCancelAll, 11018},     {kCiHelp, 11019}};
+  return d;
+}
+
+}  // namespace
+
+const ui::DialogDescription& checkInDialogDescription() {
+  static const ui::DialogDescription description = describe();
+  return description;
+}
+
+void CheckInDialog::setUp(ui::DialogSurface& surface) {
+  shell::TCiTransferStruct& r = record_;
+  // The rules first decide the record's values; the controls then show them.
+  bool allFilesFixed = false, keepWorkFixed = false, lockedFixed = false, updateFixed = false;
+  bool replaceFixed = false;
+  if (r.allFiles == kCheckInBoxDisabled) {
+    r.allFiles = 0;
+    allFilesFixed = true;
+  }
+  if (r.keepWorkFile == kCheckInBoxDisabled) {
+    r.keepWorkFile = 1;
+    keepWorkFixed = true;
+  }
+  if (r.locked == kCheckInBoxDisabled || !shell::hasPermission("Lock") ||
+      (r.stateFromList == 1 && !shell::isLockableState(shell::fieldText(r.state)))) {
+    r.locked = 0;
+    lockedFixed = true;
+  }
+  if (r.updateMember != kCheckInBoxDisabled && shell::hasPermission("ModifyProject") &&
+      (!project_ || project_->mayCheckpointVariant())) {
+    r.updateMember = 1;
+  } else {
+    r.updateMember = 0;
+    updateFixed = true;
+  }
+  const bool addLabel = shell::hasPermission("AddLabel");
+  if (!addLabel || !shell::hasPermission("DeleteLabel")) {
+    r.replaceLabel = 0;
+    replaceFixed = true;
+  }
+
+  showRevisionFields(surface, kRevisionFields, r);
+  surface.setText(kCiDescription, shell::fieldText(r.description));
+  surface.setChecked(kCiLocked, r.locked == 1);
+  surface.setChecked(kCiKeepWork, r.keepWorkFile == 1);
+  surface.setChecked(kCiCheckInSame, r.checkInSame == 1);
+  surface.setChecked(kCiAllFiles, r.allFiles == 1);
+  surface.setChecked(kCiUpdateMember, r.updateMember == 1);
+  surface.setChecked(kCiReplaceLabel, r.replaceLabel == 1);
+
+  surface.setEnabled(kCiAllFiles, !allFilesFixed);
+  surface.setEnabled(kCiCancelAll, !allFilesFixed);
+  surface.setEnabled(kCiKeepWork, !keepWorkFixed);
+  surface.setEnabled(kCiLocked, !lockedFixed);
+  surface.setEnabled(kCiUpdateMember, !updateFixed);
+  surface.setEnabled(kCiReplaceLabel, !replaceFixed);
+  surface.setEnabled(kCiLabelCaption, addLabel);
+  surface.setEnabled(kCiLabel, addLabel);
+  // A state from the list is where every new revision starts; promotion
+  // changes it later.
+  const bool stateFree = r.stateFromList != 1;
+  surface.setEnabled(kCiStateCaption, stateFree);
+  surface.setEnabled(kCiState, stateFree);
+  const bool authorFree = !lognameEnforced();
+  surface.setEnabled(kCiAuthorCaption, authorFree);
+  surface.setEnabled(kCiAuthor, authorFree);
+
+  surface.setText(kCiArchiveName, shell::fitStaticText(archive_.archiveName()));
+  surface.setText(kCiWorkName, shell::fitStaticText(archive_.workFileName()));
+  surface.setFocus(kCiDescription);
+}
+
+void CheckInDialog::command(ui::DialogSurface& surface, int controlId) {
+  if (controlId != kCiCancelAll) return;
+  takeControls(surface);
+  record_.cancelAll = 1;
+  surface.end(ui::kAnswerCancel);
+}
+
+bool CheckInDialog::canClose(ui::DialogSurface& surface, int result) {
+  if (result == ui::kAnswerOk && !validateRevisionFields(ui_, surface, kRevisionFields)) return false;
+  takeControls(surface);
+  return true;
+}
+
+void CheckInDialog::takeControls(const ui::DialogSurface& surface) {
+  takeRevisionFields(surface, kRevisionFields, record_);
+  readField(surface, kCiDescription, record_.description);
+  record_.locked = checkedValue(surface, kCiLocked);
+  record_.keepWorkFile = checkedValue(surface, kCiKeepWork);
+  record_.checkInSame = checkedValue(surface, kCiCheckInSame);
+  record_.allFiles = checkedValue(surface, kCiAllFiles);
+  record_.updateMember = checkedValue(surface, kCiUpdateMember);
+  record_.replaceLabel = checkedValue(surface, kCiReplaceLabel);
+}
+
+int prepareCheckIn(shell::OpenArchive& archive, shell::OpenProject* project, const char* revision,
+                   shell::TCiTransferStruct& record) {
+  ui::Ui& ui = archive.ui();
+  const std::string& workFile = archive.workFileName();
+  if (sys::calls().access(workFile.c_str(), F_OK) != 0) {
+    const int answer = shell::rcsMessage(ui, shell::kStyleErrorCancel,
+                                         shell::formatString(shell::kStrCannotAccessWorkFile, workFile.c_str()));
+    return answer == ui::kAnswerCancel ? kPrepareStop : kPrepareSkip;
+  }
+
+  record = shell::TCiTransferStruct{};
+  const InitialState initial = initialState(archive.handle());
+  shell::setField(record.state, initial.state);
+  record.stateFromList = initial.fromList ? 1 : 0;
+  char author[kNameSize] = {};
+  if (vcGetSysInfo(61, author, sizeof author) == 0) shell::setField(record.author, author);
+  char user[kNameSize] = {};
+  vcGetSysInfo(41, user, sizeof user);
+
+  if (revision) {
+    // A number wider than the field would name another revision once cut.
+    if (std::string_view(revision).size() >= sizeof record.number) {
+      shell::showText(ui, ui::MessageIcon::warning, std::string(shell::loadString(shell::kStrBadRevision)));
+      return kPrepareSkip;
+    }
+    shell::setField(record.number, revision);
+  } else {
+    char base[sizeof record.number] = {};
+    if (project)
+      shell::getMemberArchiveTitle(archive.handle(), project->project, user, workFile.c_str(), base, sizeof base);
+    else
+      shell::getArchiveTitle(archive.handle(), user, base, sizeof base);
+    const int rc = vcCiRevision(archive.handle(), base, nullptr, 0, record.number, sizeof record.number);
+    if (rc == vc::err::kRevisionNotLocked) {
+      const int answer = shell::rcsMessage(
+          ui, shell::kStyleErrorCancel, shell::formatString(shell::kStrStrictNoLock, archive.archiveName().c_str()));
+      return answer == ui::kAnswerCancel ? kPrepareStop : kPrepareSkip;
+    }
+    if (rc != 0) {
+      archive.setStatus(rc);
+      archive.showError(shell::kStyleError);
+      return kPrepareSkip;
+    }
+  }
+  record.locked = 0;
+  record.keepWorkFile = 1;
+  return kPrepareGoOn;
+}
+
+}  // namespace orv::dialogs

@@ -1,0 +1,142 @@
+// The check-in flows (see check_in_flows.h).
+#include "dialogs/check_in_flows.h"
+
+#include "dialogs/check_in_dialog.h"
+#include "shell/check_in_out.h"
+#include "shell/message_styles.h"
+#include "vc/include/vc.h"
+
+namespace orv::dialogs {
+
+namespace {
+
+// Member item: the member is frozen (one byte).
+constexpr int kMemberFrozen = 120;
+// Member items: the member's revision, and its working file's.
+constexpr int kMemberRevision = 127;
+constexpr int kMemberWorkRevision = 128;
+
+bool memberFrozen(shell::OpenProject& project, const std::string& workFile) {
+  if (vcInProject(project.project, workFile.c_str()) != 0) return false;
+  char frozen = 0;
+  return vcGetMember(project.project, kMemberFrozen, &frozen, 1) == 0 && frozen != 0;
+}
+
+// Records newRevision as the member's working-file revision, and as its
+// revision when the user asked, then saves the project.
+void updateMember(shell::OpenProject& project, shell::OpenArchive& archive, const shell::TCiTransferStruct& record,
+                  const char* newRevision) {
+  if (!project.lock(false)) return;
+  const int p = project.project;
+  vcInProject(p, archive.workFileName().c_str());
+  const bool revisionChanged = record.updateMember == 1;
+  if (revisionChanged) project.setMember(kMemberRevision, newRevision);
+  project.setMember(kMemberWorkRevision, newRevision);
+  const char* workDir = project.workDirectory.c_str();
+  vcMemberWorkChanges(p, nullptr, workDir);
+  vcMemberRevChanges(p, nullptr, workDir);
+  vcMemberWorkUpdate(p, nullptr);
+  if (revisionChanged) vcMemberRevUpdate(p, nullptr);
+  vcMemberAnyArchiveChanges(archive.handle());
+  // A failed save was shown; the object then holds the file as on disk.
+  if (project.save() != 0) project.reopen();
+  project.dropWriteLock();
+}
+
+// Runs the Check In dialog over record. A number left as proposed is
+// emptied, so that the check-in gives the file the next number of its own
+// (the same one for this file; its own for each further file of a run); a
+// number the user typed stays.
+int showCheckInDialog(shell::OpenArchive& archive, shell::OpenProject* project, shell::TCiTransferStruct& record) {
+  const std::string proposed = shell::fieldText(record.number);
+  CheckInDialog logic(archive.ui(), record, archive, project);
+  const int answer = archive.ui().runDialog(checkInDialogDescription(), logic);
+  if (answer == ui::kAnswerOk && shell::fieldText(record.number) == proposed) record.number[0] = '\0';
+  return answer;
+}
+
+}  // namespace
+
+int runCheckInDialog(shell::OpenArchive& archive, shell::OpenProject* project, shell::TCiTransferStruct& record) {
+  if (showCheckInDialog(archive, project, record) != ui::kAnswerOk) return ui::kAnswerCancel;
+  int answer = ui::kAnswerOk;
+  char newRevision[shell::kRevisionBufferSize] = {};
+  const int rc = shell::checkInRevision(archive, project ? project->project : 0, record, newRevision,
+                                        sizeof newRevision, answer, 0);
+  if (rc == 0 && project) updateMember(*project, archive, record, newRevision);
+  return ui::kAnswerOk;
+}
+
+bool checkInOpenArchive(shell::OpenArchive& archive, shell::OpenProject* project) {
+  shell::TCiTransferStruct record;
+  if (prepareCheckIn(archive, project, nullptr, record) != kPrepareGoOn) return false;
+  if (project && (project->historical || memberFrozen(*project, archive.workFileName())))
+    record.updateMember = shell::kCheckInBoxDisabled;
+  record.allFiles = shell::kCheckInBoxDisabled;
+  return runCheckInDialog(archive, project, record) == ui::kAnswerOk;
+}
+
+void archiveCheckIn(shell::ArchiveWindow& window) {
+  shell::OpenArchive& archive = window.archive();
+  if (!archive.writeLock()) {
+    // No handle: the user declined to reload an archive another user changed.
+    if (archive.handle() == 0)
+      window.close();
+    else
+      window.refreshRevisions();
+    return;
+  }
+  shell::TCiTransferStruct record;
+  if (prepareCheckIn(archive, nullptr, nullptr, record) == kPrepareGoOn) {
+    record.allFiles = shell::kCheckInBoxDisabled;
+    if (runCheckInDialog(archive, nullptr, record) == ui::kAnswerOk) window.refreshRevisions();
+  }
+  archive.dropWriteLock();
+}
+
+void ddeCheckIn(ui::Ui& ui, const std::vector<std::string>& names) {
+  if (names.size() == 1) {
+    shell::OpenArchive archive(ui, names.front(), 6);
+    if (archive.status() != 0) {
+      archive.showArchiveOpenError(shell::kStyleError);
+      return;
+    }
+    checkInOpenArchive(archive, nullptr);
+    return;
+  }
+  shell::TCiTransferStruct record;
+  bool ask = true;
+  for (const std::string& name : names) {
+    shell::OpenArchive archive(ui, name, 6);
+    if (archive.status() != 0) {
+      archive.showArchiveOpenError(shell::kStyleError);
+      continue;
+    }
+    if (ask) {
+      const int prepared = prepareCheckIn(archive, nullptr, nullptr, record);
+      if (prepared == kPrepareStop) return;
+      if (prepared == kPrepareSkip) continue;
+      if (showCheckInDialog(archive, nullptr, record) != ui::kAnswerOk) {
+        if (record.cancelAll == 1) return;
+        continue;
+      }
+      if (record.allFiles == 1) ask = false;
+    }
+    int answer = ui::kAnswerOk;
+    shell::checkInRevision(archive, 0, record, nullptr, 0, answer, 0);
+    if (answer == ui::kAnswerCancel) return;
+  }
+}
+
+void setMemberCheckInDialogs(shell::MemberDialogs& dialogs) {
+  dialogs.prepareCheckIn = [](shell::OpenArchive& archive, shell::OpenProject& project,
+                              shell::TCiTransferStruct& record) {
+    return prepareCheckIn(archive, &project, nullptr, record);
+  };
+  dialogs.checkInDialog = [](shell::OpenArchive& archive, shell::OpenProject& project,
+                             shell::TCiTransferStruct& record, shell::TCpTransferStruct&) {
+    return showCheckInDialog(archive, &project, record);
+  };
+}
+
+}  // namespace orv::dialogs

@@ -1,0 +1,43 @@
+// What happens to a confirmed Create Archive record: it splits into the new
+// archive's settings and the first revision's check-in record, and the
+// settings are written to the archive just created. createArchiveServices
+// hands these steps, the defaults and the dialog to the shell's Create
+// Archive run (the File menu, the command server, adding members).
+#pragma once
+
+#include <cstdint>
+
+#include "shell/open_archive.h"
+#include "shell/open_create_commands.h"
+#include "shell/project_members_add.h"
+#include "shell/transfer_records.h"
+
+namespace orv::dialogs {
+
+// The settings of a new archive.
+struct TNewArchiveSettings {
+  std::uint32_t strict = 0;
+  std::uint32_t compressed = 0;
+  std::uint32_t encrypted = 0;
+  char dataType[40] = {};  // first byte: 0 text, 1 binary, 2 decided by the library
+  char description[1535] = {};
+  std::uint32_t runMode = 0;  // the record's allFiles
+  char password[10] = {};
+};
+
+// Fills settings and checkIn (which starts empty) from record; true when
+// the record asks for a first revision.
+bool createArchiveCheckInData(const shell::TCreateArchiveTransferStruct& record, TNewArchiveSettings& settings,
+                              shell::TCiTransferStruct& checkIn);
+
+// Writes settings to archive, which this open created, and commits it.
+// Each refused step is shown (OK and Cancel) and the next one tried, unless
+// the answer, kept in answer, was Cancel. True when the archive was written.
+bool applyNewArchiveSettings(const TNewArchiveSettings& settings, shell::OpenArchive& archive, int& answer);
+
+// The Create Archive dialog and its steps for the shell's runs.
+shell::CreateArchiveServices createArchiveServices();
+// The same dialog for adding members to a project.
+void setMemberCreateArchiveDialogs(shell::MemberAddServices& services);
+
+}  // namespace orv::dialogs

@@ -1,0 +1,72 @@
+// What the operation dialogs share between their records and controls:
+// copying an entry or a check box into a record field (cut to the field's
+// width), and the token check of the entry fields when the dialog is
+// accepted.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "shell/token_validator.h"
+#include "shell/transfer_records.h"
+#include "ui/ui.h"
+
+namespace orv::dialogs {
+
+template <std::size_t N>
+void readField(const ui::DialogSurface& surface, int id, char (&field)[N]) {
+  shell::setField(field, surface.text(id));
+}
+
+inline std::uint32_t checkedValue(const ui::DialogSurface& surface, int id) {
+  return surface.isChecked(id) ? 1 : 0;
+}
+
+// A box whose record value is fixed: shown with value and disabled.
+inline void fixBox(ui::DialogSurface& surface, int id, bool value) {
+  surface.setChecked(id, value);
+  surface.setEnabled(id, false);
+}
+
+// True when the configuration enforces "logname": the author is not the
+// user's to choose.
+bool lognameEnforced();
+
+struct TokenField {
+  int id;
+  shell::TokenKind kind;
+};
+// Checks each enabled field in order with the library's token rules; at the
+// first refusal shows its message, puts the focus there and answers false.
+bool validateTokenFields(ui::Ui& ui, ui::DialogSurface& surface, std::initializer_list<TokenField> fields);
+
+// The four entries of a new revision (label, number, state, author) with
+// their captions, as both the Check In and the Create Archive dialog have
+// them, each under its own ids.
+struct RevisionFieldIds {
+  int labelCaption, label, numberCaption, number, stateCaption, state, authorCaption, author;
+};
+// Appends the captions and entries, in that order, to controls in group.
+void addRevisionFields(std::vector<ui::ControlDescription>& controls, const RevisionFieldIds& ids, int group);
+// The token check of the four entries (see validateTokenFields).
+bool validateRevisionFields(ui::Ui& ui, ui::DialogSurface& surface, const RevisionFieldIds& ids);
+
+// Shows and takes back the four entries of a record that has them.
+template <class Record>
+void showRevisionFields(ui::DialogSurface& surface, const RevisionFieldIds& ids, const Record& record) {
+  surface.setText(ids.label, shell::fieldText(record.label));
+  surface.setText(ids.number, shell::fieldText(record.number));
+  surface.setText(ids.state, shell::fieldText(record.state));
+  surface.setText(ids.author, shell::fieldText(record.author));
+}
+template <class Record>
+void takeRevisionFields(const ui::DialogSurface& surface, const RevisionFieldIds& ids, Record& record) {
+  readField(surface, ids.label, record.label);
+  readField(surface, ids.number, record.number);
+  readField(surface, ids.state, record.state);
+  readField(surface, ids.author, record.author);
+}
+
+}  // namespace orv::dialogs

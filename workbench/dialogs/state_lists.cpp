@@ -1,0 +1,46 @@
+// The state lists of the operation dialogs (see state_lists.h).
+#include "dialogs/state_lists.h"
+
+#include "shell/library_settings.h"
+#include "vc/include/vc.h"
+
+namespace orv::dialogs {
+
+namespace {
+
+constexpr int kListSize = 256;
+constexpr std::size_t kStateWidth = 39;
+constexpr int kTokenState = 54;
+
+std::vector<std::string> wordsOf(const char* list) {
+  std::vector<std::string> out;
+  for (std::string_view word : shell::listWords(list)) out.emplace_back(word);
+  return out;
+}
+
+}  // namespace
+
+std::vector<std::string> offeredStates() {
+  char allowed[kListSize] = {};
+  if (vcGetPermValue("AllowedStates", allowed, sizeof allowed) == 0) {
+    std::vector<std::string> words = wordsOf(allowed);
+    if (!words.empty()) return words;
+  }
+  char states[kListSize] = {};
+  if (vcGetConfig("states", nullptr, 0, states, sizeof states) != 0) return {};
+  return wordsOf(states);
+}
+
+InitialState initialState(int archive) {
+  InitialState initial;
+  char states[kListSize] = {};
+  if (vcGetConfig("states", nullptr, 0, states, sizeof states) != 0) return initial;
+  const std::vector<std::string> words = wordsOf(states);
+  if (words.empty() || words.front().size() > kStateWidth) return initial;
+  if (vcValidateToken(archive, kTokenState, words.front().c_str()) != 0) return initial;
+  initial.state = words.front();
+  initial.fromList = true;
+  return initial;
+}
+
+}  // namespace orv::dialogs
