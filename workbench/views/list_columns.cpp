@@ -46,6 +46,7 @@ ListColumns::ListColumns(std::string settingsFile, std::string section, int coun
   const auto read = [&](const char* key, std::string_view fallback) {
     return parseColumnList(profile::getProfileString(file_, section_, key, std::string(fallback)), count_);
   };
+  widthsStored_ = !profile::getProfileString(file_, section_, "ColumnWidths", "").empty();
   const std::vector<int> order = read("FieldOrder", defaults.order);
   const std::vector<int> widths = read("ColumnWidths", defaults.widths);
   // An order that does not name every column once would show one column
@@ -94,13 +95,16 @@ int ListColumns::moveColumn(int from, int to) {
   rotate(widths_);
   rotate(order_);
   rebuild();
+  widthsStored_ = true;
   return storeLayout();
 }
 
-int ListColumns::setWidth(int p, int width) {
+int ListColumns::setWidth(int p, int width, bool store) {
   if (p < 0 || p >= count_) return 0;
   widths_[static_cast<std::size_t>(p)] = std::max(width, kMinimumColumnWidth);
   rebuild();
+  if (!store) return 0;
+  widthsStored_ = true;
   return storeLayout();
 }
 

@@ -52,6 +52,8 @@ class ListColumns {
   // Left edge of logical column within a row.
   int offset(int column) const { return offsets_[static_cast<std::size_t>(column)]; }
   unsigned sortKey() const { return sortKey_; }
+  // Whether the widths came from the settings rather than the defaults.
+  bool widthsStored() const { return widthsStored_; }
   void setSortKey(unsigned key) { sortKey_ = key; }
   // A title click on logical column (see sortKeyAfterClick).
   void clickTitle(int column) { sortKey_ = sortKeyAfterClick(sortKey_, column); }
@@ -61,8 +63,9 @@ class ListColumns {
   // write. Positions out of range change nothing.
   int moveColumn(int from, int to);
   // A divider dragged: display position p becomes width wide (at least the
-  // minimum) and the widths are stored.
-  int setWidth(int p, int width);
+  // minimum) and the widths are stored (with store; else only kept until
+  // the next change that stores them).
+  int setWidth(int p, int width, bool store = true);
   // Stores the sort key (when the list goes).
   int saveSortKey() const;
 
@@ -83,6 +86,7 @@ class ListColumns {
   std::array<int, kMaxColumns> position_{};
   std::array<int, kMaxColumns> offsets_{};
   unsigned sortKey_ = 0;
+  bool widthsStored_ = false;
 };
 
 // A cell's text fitted to a cell width wide: nothing for an empty text;

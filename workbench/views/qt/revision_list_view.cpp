@@ -212,12 +212,40 @@ void RevisionListView::titleClicked(int logical) {
   scrollToTop();
 }
 
+void RevisionListView::widenToContents() {
+  // The default widths suit a smaller font than most desktops use: until
+  // the user sets widths of his own, a column takes what its title and its
+  // texts need when that is more. Nothing is stored for it.
+  if (widened_ || columns_.widthsStored()) return;
+  widened_ = true;
+  const QFontMetrics metrics(font());
+  for (int column = 0; column < kRevisionColumnCount; ++column) {
+    int width = header()->sectionSizeHint(column);
+    for (const RevisionRecord& r : rows()) {
+      if (r.isWorkFile()) continue;
+      const int glyph = column == kColLocked && r.locker ? iconSize().width() + 6 : 0;
+      width = std::max(width, metrics.horizontalAdvance(q(cellText(r, column))) + glyph + 14);
+    }
+    if (width > header()->sectionSize(column)) {
+      header()->resizeSection(column, width);
+      columns_.setWidth(columns_.position(column), width, false);
+    }
+  }
+}
+
 bool RevisionListView::eventFilter(QObject* watched, QEvent* event) {
-  // A divider drag ends with the button: the widths are stored then.
-  if (watched == header()->viewport() && event->type() == QEvent::MouseButtonRelease) {
-    for (int p = 0; p < columns_.count(); ++p) {
-      const int size = header()->sectionSize(header()->logicalIndex(p));
-      if (size != columns_.width(p)) columns_.setWidth(p, size);
+  // A divider drag ends with the button: the widths it changed are stored
+  // then.
+  if (watched == header()->viewport()) {
+    if (event->type() == QEvent::MouseButtonPress) {
+      pressedWidths_.clear();
+      for (int p = 0; p < columns_.count(); ++p) pressedWidths_.push_back(header()->sectionSize(header()->logicalIndex(p)));
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+      for (int p = 0; p < columns_.count() && p < static_cast<int>(pressedWidths_.size()); ++p) {
+        const int size = header()->sectionSize(header()->logicalIndex(p));
+        if (size != pressedWidths_[static_cast<std::size_t>(p)]) columns_.setWidth(p, size);
+      }
+      pressedWidths_.clear();
     }
   }
   return QTreeView::eventFilter(watched, event);
@@ -231,9 +259,10 @@ bool RevisionListView::fill() {
   }
   RevisionFill filled = readRevisionRows(archive_);
   sortRevisionRecords(filled.rows, columns_.sortKey());
-  workFile_ = workFileState(archive_.workFileName());
+  workFile_ = orv::views::qt::workFileState(archive_.workFileName());
   model_->setRows(std::move(filled.rows), workFile_);
   if (!rows().empty() && rows().front().isWorkFile()) setFirstColumnSpanned(0, {}, true);
+  widenToContents();
   QItemSelection selection;
   int first = -1;
   for (int row = 0; row < static_cast<int>(rows().size()); ++row) {

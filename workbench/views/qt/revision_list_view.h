@@ -72,12 +72,15 @@ class RevisionListView : public QTreeView {
   void titleMoved(int logical, int from, int to);
   void titleClicked(int logical);
   void showSortIndicator();
+  void widenToContents();
 
   shell::OpenArchive& archive_;
   ListColumns columns_;
   RevisionListModel* model_;
   shell::FileState workFile_ = shell::FileState::missing;
   bool applying_ = false;
+  bool widened_ = false;
+  std::vector<int> pressedWidths_;  // by display position, at a press on the titles
 };
 
 // The state of the working file on disk.

@@ -56,12 +56,14 @@ TEST_F(ListColumnsTest, StoredSettingsAndTheirFallbacks) {
   EXPECT_EQ(widths(c), (std::vector<int>{60, 60, 128, 60, 50, 200}));
   EXPECT_EQ(order(c), (std::vector<int>{0, 1, 2, 3, 4, 5}));
   EXPECT_EQ(c.sortKey(), 0u);
+  EXPECT_FALSE(c.widthsStored());
 
   store("ColumnWidths", "10,300");
   store("FieldOrder", "5,4,3,2,1,0");
   store("SortKey", "65541");
   c = columns();
   EXPECT_EQ(widths(c), (std::vector<int>{26, 300, 26, 26, 26, 26})) << "no column narrower than 26";
+  EXPECT_TRUE(c.widthsStored());
   EXPECT_EQ(order(c), (std::vector<int>{5, 4, 3, 2, 1, 0}));
   EXPECT_EQ(c.position(5), 0);
   EXPECT_EQ(c.offset(5), 0);
