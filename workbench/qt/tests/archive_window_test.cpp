@@ -145,6 +145,42 @@ TEST_F(ArchiveWindowTest, SplitBarDragMovesTheBarAndBothPanes) {
   frame.close();
 }
 
+TEST_F(ArchiveWindowTest, TitlesSortAndMoveAndTheWindowRemembersThem) {
+  makeRichArchive();
+  auto order = [](ArchiveChild& w) {
+    std::vector<std::string> out;
+    for (const auto& r : w.list()->rows()) out.push_back(r.isWorkFile() ? "work" : r.revision);
+    return out;
+  };
+  {
+    MainFrame frame(ui, ini);
+    frame.show();
+    frame.openNames({archiveOf("a.c")});
+    ArchiveChild* w = child(frame);
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w, 30000));
+    QHeaderView* titles = w->list()->header();
+    const QPoint revisionTitle(titles->sectionPosition(views::kColRevision) + 10, titles->height() / 2);
+    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, revisionTitle);
+    EXPECT_EQ(order(*w), (std::vector<std::string>{"work", "1.1", "1.2", "1.3", "1.4"}));
+    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, revisionTitle);
+    EXPECT_EQ(order(*w), (std::vector<std::string>{"work", "1.4", "1.3", "1.2", "1.1"}));
+    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, revisionTitle);
+    titles->moveSection(titles->visualIndex(views::kColLocked), 0);
+    EXPECT_EQ(profile::getProfileString(ini, "Archive Window", "FieldOrder", ""), "3,0,1,2,4,5");
+    frame.close();
+  }
+  EXPECT_EQ(profile::getProfileString(ini, "Archive Window", "SortKey", ""), "65536");
+  MainFrame frame(ui, ini);
+  frame.show();
+  frame.openNames({archiveOf("a.c")});
+  ArchiveChild* w = child(frame);
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->list()->header()->logicalIndex(0), views::kColLocked);
+  EXPECT_EQ(order(*w), (std::vector<std::string>{"work", "1.1", "1.2", "1.3", "1.4"}));
+  frame.close();
+}
+
 TEST_F(ArchiveWindowTest, LockRevisionThroughTheFrameKeepsTheRowSelected) {
   makeRichArchive();
   MainFrame frame(ui, ini);
