@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QStyle>
 
+#include "shell/command_table.h"
 #include "shell/document_window.h"
 #include "shell/message_styles.h"
 #include "shell/window_captions.h"
@@ -73,6 +74,9 @@ ArchiveChild::ArchiveChild(const Frame& frame, std::string name, std::unique_ptr
   setWindowTitle(caption());
   setWindowIcon(style()->standardIcon(QStyle::SP_FileIcon));
   connect(list_, &views::qt::RevisionListView::selectionChangedByUser, this, &ArchiveChild::selectionChanged);
+  connect(list_, &QAbstractItemView::doubleClicked, this, [this] {
+    if (frame_.command) frame_.command(shell::kCommandViewEdit);
+  });
   resize(560, 320);
 }
 

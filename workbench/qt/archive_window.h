@@ -40,6 +40,8 @@ class ArchiveChild : public QWidget, public shell::ArchiveWindow {
     ui::Ui& ui;
     std::string settingsFile;  // ORVTY.INI
     std::function<void(const std::string&)> statusText;
+    // Runs a command of the frame (a double click edits or views).
+    std::function<void(int id)> command;
   };
 
   // Opens name read-only (as the current member of project when project is

@@ -145,13 +145,18 @@ struct MainFrame::Commands {
   Commands(MainFrame& frame, ui::Ui& ui)
       : opening(ui, frame, openServices(frame)),
         temps(ui),
-        items(ui, frame, opening, temps, {}),
+        items(ui, frame, opening, temps, itemServices(frame)),
         context{ui, frame, opening, items, frame.starts_, temps, shell::libraryImporters(),
                 shell::libraryExporter(), frame.recent_, openers(frame), {}} {}
 
   static shell::OpenCreateServices openServices(MainFrame& frame) {
     shell::OpenCreateServices services;
     services.addRecentFile = [&frame](const std::string& path, int kind) { frame.recent_.add(path, kind); };
+    return services;
+  }
+  static shell::WindowCommandServices itemServices(MainFrame& frame) {
+    shell::WindowCommandServices services;
+    services.viewOrEdit = [&frame](const std::string& path) { shell::viewOrEditFile(frame.starts_, path); };
     return services;
   }
   static shell::WindowOpeners openers(MainFrame& frame) {
@@ -331,7 +336,12 @@ void MainFrame::showToolbarFor(shell::ToolbarKind kind) {
 }
 
 void MainFrame::activeWindowChanged(QMdiSubWindow* window) {
-  if (!window || !window->widget()) return;
+  if (!window || !window->widget()) {
+    if (activeArchive_) activeArchive_->deactivated();
+    activeArchive_ = nullptr;
+    if (mdi_->subWindowList().isEmpty()) showToolbarFor(shell::ToolbarKind::project);
+    return;
+  }
   const bool archive = window->widget()->property("orvKind").toInt() == kArchiveKind;
   showToolbarFor(archive ? shell::ToolbarKind::archive : shell::ToolbarKind::project);
   ArchiveChild* now = archiveChildOf(window);
@@ -357,10 +367,13 @@ std::vector<shell::DocumentWindow*> MainFrame::children() {
   return out;
 }
 
+ArchiveChild::Frame MainFrame::archiveFrame() {
+  return {ui_, settingsFile_, [this](const std::string& text) { statusBar()->showMessage(q(text)); },
+          [this](int id) { command(id); }};
+}
+
 bool MainFrame::buildArchiveWindow(const std::string& name, bool remember) {
-  ArchiveChild::Frame frame{ui_, settingsFile_, [this](const std::string& text) {
-                              statusBar()->showMessage(q(text));
-                            }};
+  const ArchiveChild::Frame frame = archiveFrame();
   auto window = ArchiveChild::open(frame, name);
   if (!window) return false;
   if (remember) recent_.add(name, kArchiveKind);
@@ -369,9 +382,7 @@ bool MainFrame::buildArchiveWindow(const std::string& name, bool remember) {
 }
 
 bool MainFrame::buildMemberArchiveWindow(const std::string& member, shell::OpenProject& project) {
-  ArchiveChild::Frame frame{ui_, settingsFile_, [this](const std::string& text) {
-                              statusBar()->showMessage(q(text));
-                            }};
+  const ArchiveChild::Frame frame = archiveFrame();
   auto window = ArchiveChild::open(frame, member, project.project, project.name);
   if (!window) return false;
   addArchiveChild(std::move(window));
@@ -391,6 +402,11 @@ void MainFrame::addArchiveChild(std::unique_ptr<ArchiveChild> child) {
   window->setProperty("orvPath", q(widget->name()));
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->setWindowIcon(widget->windowIcon());
+  // A window that goes clears the library's current archive: the active
+  // one takes its place again.
+  connect(window, &QObject::destroyed, this, [this] {
+    if (activeArchive_) activeArchive_->publish();
+  });
   const QSize client = mdi_->viewport()->size();
   widget->restoreSize(client.width(), client.height());
   if (maximized) window->showMaximized();

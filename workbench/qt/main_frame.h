@@ -109,6 +109,7 @@ class MainFrame : public QMainWindow, public shell::WindowRegistry {
   // Shows window as a new MDI child (maximised when the active one is).
   void addArchiveChild(std::unique_ptr<ArchiveChild> window);
   ArchiveChild* archiveChildOf(QMdiSubWindow* window) const;
+  ArchiveChild::Frame archiveFrame();
   void syncActiveWindow();
   void enableMenu(QMenu* menu);
   void store();

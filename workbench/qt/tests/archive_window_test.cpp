@@ -13,8 +13,11 @@
 #include <QtTest/QTest>
 #include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "archive_test_support.h"
+#include "platform/spawn/recording_spawner.h"
 #include "profile/profile.h"
 #include "qt/archive_window.h"
 #include "qt/main_frame.h"
@@ -202,6 +205,33 @@ TEST_F(ArchiveWindowTest, LockRevisionThroughTheFrameKeepsTheRowSelected) {
   selectRow(*w, 0);
   frame.command(1520);
   EXPECT_EQ(locks("a.c").size(), 2u);
+  frame.close();
+}
+
+TEST_F(ArchiveWindowTest, DoubleClickEditsTheWorkingFileOrViewsARevision) {
+  makeArchive("a.c", {"one\n", "two\n"});
+  platform::RecordingSpawner spawner;
+  MainFrame frame(ui, ini, &spawner);
+  frame.show();
+  frame.openNames({archiveOf("a.c")});
+  ArchiveChild* w = child(frame);
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w, 30000));
+  auto doubleClick = [&](int row) {
+    views::qt::RevisionListView* list = w->list();
+    const QRect cell = list->visualRect(list->model()->index(row, views::kColAuthor));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+  };
+  doubleClick(0);
+  ASSERT_EQ(spawner.starts.size(), 1u);
+  EXPECT_EQ(spawner.starts[0].argv.back(), work("a.c"));
+  doubleClick(2);  // 1.1
+  ASSERT_EQ(spawner.starts.size(), 2u);
+  const std::string copy = spawner.starts[1].argv.back();
+  EXPECT_NE(copy, work("a.c"));
+  std::ifstream in(copy);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "one\n") << copy;
   frame.close();
 }
 

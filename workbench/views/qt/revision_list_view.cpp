@@ -18,40 +18,45 @@ namespace {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
-// The padlock beside a locker's name.
-QIcon lockGlyph() {
+// A 16-pixel glyph that draw paints.
+template <class Draw>
+QIcon glyph(Draw draw) {
   QPixmap pm(16, 16);
   pm.fill(Qt::transparent);
   QPainter p(&pm);
   p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(QColor(120, 90, 20), 1.6));
-  p.setBrush(Qt::NoBrush);
-  p.drawArc(QRectF(4.5, 1.5, 7, 9), 0, 180 * 16);
-  p.drawLine(QPointF(4.5, 6), QPointF(4.5, 8));
-  p.drawLine(QPointF(11.5, 6), QPointF(11.5, 8));
-  p.setPen(QPen(QColor(120, 90, 20), 1));
-  p.setBrush(QColor(230, 180, 40));
-  p.drawRoundedRect(QRectF(2.5, 7.5, 11, 7), 1.5, 1.5);
+  draw(p);
   return QIcon(pm);
+}
+
+// The padlock beside a locker's name.
+QIcon lockGlyph() {
+  return glyph([](QPainter& p) {
+    p.setPen(QPen(QColor(120, 90, 20), 1.6));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(4.5, 1.5, 7, 9), 0, 180 * 16);
+    p.drawLine(QPointF(4.5, 6), QPointF(4.5, 8));
+    p.drawLine(QPointF(11.5, 6), QPointF(11.5, 8));
+    p.setPen(QPen(QColor(120, 90, 20), 1));
+    p.setBrush(QColor(230, 180, 40));
+    p.drawRoundedRect(QRectF(2.5, 7.5, 11, 7), 1.5, 1.5);
+  });
 }
 
 // A page; with a pencil across it when the file may be written.
 QIcon fileGlyph(bool writable) {
-  QPixmap pm(16, 16);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(QColor(70, 70, 70), 1));
-  p.setBrush(Qt::white);
-  p.drawPolygon(QPolygonF({QPointF(2.5, 0.5), QPointF(10.5, 0.5), QPointF(13.5, 3.5), QPointF(13.5, 15.5),
-                           QPointF(2.5, 15.5)}));
-  p.setPen(QPen(QColor(150, 150, 150), 1));
-  for (int y : {5, 8, 11}) p.drawLine(QPointF(4.5, y + 0.5), QPointF(11.5, y + 0.5));
-  if (writable) {
-    p.setPen(QPen(QColor(30, 110, 40), 2.4, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(6, 13), QPointF(14.5, 4.5));
-  }
-  return QIcon(pm);
+  return glyph([writable](QPainter& p) {
+    p.setPen(QPen(QColor(70, 70, 70), 1));
+    p.setBrush(Qt::white);
+    p.drawPolygon(QPolygonF({QPointF(2.5, 0.5), QPointF(10.5, 0.5), QPointF(13.5, 3.5), QPointF(13.5, 15.5),
+                             QPointF(2.5, 15.5)}));
+    p.setPen(QPen(QColor(150, 150, 150), 1));
+    for (int y : {5, 8, 11}) p.drawLine(QPointF(4.5, y + 0.5), QPointF(11.5, y + 0.5));
+    if (writable) {
+      p.setPen(QPen(QColor(30, 110, 40), 2.4, Qt::SolidLine, Qt::RoundCap));
+      p.drawLine(QPointF(6, 13), QPointF(14.5, 4.5));
+    }
+  });
 }
 
 // Fits the working file's name into its row by shortening the path, as
