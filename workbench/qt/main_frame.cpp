@@ -23,6 +23,10 @@
 #include "profile/profile.h"
 #include "qt/about_box.h"
 #include "shell/archive_import.h"
+#include "shell/archive_reports.h"
+#include "shell/command_handlers.h"
+#include "shell/document_window.h"
+#include "shell/message_styles.h"
 #include "shell/command_table.h"
 #include "shell/file_choices.h"
 #include "shell/file_filters.h"
@@ -133,6 +137,41 @@ QIcon programIcon() {
   return QIcon(pm);
 }
 
+// What the frame's command handlers work with: the open and create
+// commands, the item commands and the temporary files of comparisons, over
+// the frame's windows. The dialogs that are not there yet leave their
+// commands doing nothing.
+struct MainFrame::Commands {
+  Commands(MainFrame& frame, ui::Ui& ui)
+      : opening(ui, frame, openServices(frame)),
+        temps(ui),
+        items(ui, frame, opening, temps, itemServices(frame)),
+        context{ui, frame, opening, items, frame.starts_, temps, shell::libraryImporters(),
+                shell::libraryExporter(), frame.recent_, openers(frame), {}} {}
+
+  static shell::OpenCreateServices openServices(MainFrame& frame) {
+    shell::OpenCreateServices services;
+    services.addRecentFile = [&frame](const std::string& path, int kind) { frame.recent_.add(path, kind); };
+    return services;
+  }
+  static shell::WindowCommandServices itemServices(MainFrame& frame) {
+    shell::WindowCommandServices services;
+    services.viewOrEdit = [&frame](const std::string& path) { shell::viewOrEditFile(frame.starts_, path); };
+    return services;
+  }
+  static shell::WindowOpeners openers(MainFrame& frame) {
+    shell::WindowOpeners open;
+    open.openProjectWindow = [&frame](const std::string& path) { frame.openDocument(path, true); };
+    open.openArchiveWindow = [&frame](const std::string& path) { frame.openDocument(path, false); };
+    return open;
+  }
+
+  shell::OpenCreateCommands opening;
+  shell::TempFiles temps;
+  shell::WindowCommands items;
+  shell::CommandContext context;
+};
+
 bool isProjectName(const std::string& name) {
   const QString suffix = QFileInfo(q(name)).suffix().toLower();
   return suffix == QLatin1String("pj") || suffix == QLatin1String("prj");
@@ -144,7 +183,9 @@ MainFrame::MainFrame(ui::Ui& ui, std::string settingsFile, platform::Spawner* sp
       settingsFile_(std::move(settingsFile)),
       mdi_(new QMdiArea(this)),
       starts_{ui, spawner ? *spawner : ownSpawner_, settingsFile_, shell::workbenchProgramDirectory()},
-      router_(ui, permissions ? *permissions : permissions_) {
+      oracle_(permissions ? *permissions : permissions_),
+      router_(ui, oracle_),
+      commands_(std::make_unique<Commands>(*this, ui)) {
   setWindowTitle(q(std::string(shell::loadString(shell::kStrAppTitle))));
   setObjectName(QStringLiteral("orvty32"));
   setWindowIcon(programIcon());
@@ -167,8 +208,10 @@ MainFrame::MainFrame(ui::Ui& ui, std::string settingsFile, platform::Spawner* sp
 
 MainFrame::~MainFrame() {
   // The MDI area reports its windows going while the frame is taken down:
-  // nothing of the frame may answer then.
+  // nothing of the frame may answer then. The windows go before the
+  // commands they may still be asked by.
   mdi_->disconnect(this);
+  for (QMdiSubWindow* window : mdi_->subWindowList()) delete window;
 }
 
 void MainFrame::buildMenus() {
@@ -293,9 +336,82 @@ void MainFrame::showToolbarFor(shell::ToolbarKind kind) {
 }
 
 void MainFrame::activeWindowChanged(QMdiSubWindow* window) {
-  if (!window || !window->widget()) return;
+  if (!window || !window->widget()) {
+    if (activeArchive_) activeArchive_->deactivated();
+    activeArchive_ = nullptr;
+    if (mdi_->subWindowList().isEmpty()) showToolbarFor(shell::ToolbarKind::project);
+    return;
+  }
   const bool archive = window->widget()->property("orvKind").toInt() == kArchiveKind;
   showToolbarFor(archive ? shell::ToolbarKind::archive : shell::ToolbarKind::project);
+  ArchiveChild* now = archiveChildOf(window);
+  if (activeArchive_ && activeArchive_ != now) activeArchive_->deactivated();
+  activeArchive_ = now;
+  if (now) now->activated();
+}
+
+ArchiveChild* MainFrame::archiveChildOf(QMdiSubWindow* window) const {
+  return window ? qobject_cast<ArchiveChild*>(window->widget()) : nullptr;
+}
+
+shell::DocumentWindow* MainFrame::activeChild() {
+  QMdiSubWindow* window = mdi_->currentSubWindow();
+  if (window && !window->isVisible()) return nullptr;
+  return archiveChildOf(window);
+}
+
+std::vector<shell::DocumentWindow*> MainFrame::children() {
+  std::vector<shell::DocumentWindow*> out;
+  for (QMdiSubWindow* window : mdi_->subWindowList())
+    if (ArchiveChild* child = archiveChildOf(window)) out.push_back(child);
+  return out;
+}
+
+ArchiveChild::Frame MainFrame::archiveFrame() {
+  return {ui_, settingsFile_, [this](const std::string& text) { statusBar()->showMessage(q(text)); },
+          [this](int id) { command(id); }};
+}
+
+bool MainFrame::buildArchiveWindow(const std::string& name, bool remember) {
+  const ArchiveChild::Frame frame = archiveFrame();
+  auto window = ArchiveChild::open(frame, name);
+  if (!window) return false;
+  if (remember) recent_.add(name, kArchiveKind);
+  addArchiveChild(std::move(window));
+  return true;
+}
+
+bool MainFrame::buildMemberArchiveWindow(const std::string& member, shell::OpenProject& project) {
+  const ArchiveChild::Frame frame = archiveFrame();
+  auto window = ArchiveChild::open(frame, member, project.project, project.name);
+  if (!window) return false;
+  addArchiveChild(std::move(window));
+  return true;
+}
+
+bool MainFrame::buildProjectWindow(const shell::ProjectWindowRequest& request) {
+  openDocument(request.name, true);
+  return true;
+}
+
+void MainFrame::addArchiveChild(std::unique_ptr<ArchiveChild> child) {
+  QMdiSubWindow* active = mdi_->activeSubWindow();
+  const bool maximized = active && active->isMaximized();
+  ArchiveChild* widget = child.release();
+  QMdiSubWindow* window = mdi_->addSubWindow(widget);
+  window->setProperty("orvPath", q(widget->name()));
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  window->setWindowIcon(widget->windowIcon());
+  // A window that goes clears the library's current archive: the active
+  // one takes its place again.
+  connect(window, &QObject::destroyed, this, [this] {
+    if (activeArchive_) activeArchive_->publish();
+  });
+  const QSize client = mdi_->viewport()->size();
+  widget->restoreSize(client.width(), client.height());
+  if (maximized) window->showMaximized();
+  else window->show();
+  mdi_->setActiveSubWindow(window);
 }
 
 void MainFrame::applyStoredPlacement() {
@@ -328,6 +444,10 @@ void MainFrame::openDocument(const std::string& name, bool project) {
   QMdiSubWindow* window = nullptr;
   for (QMdiSubWindow* open : mdi_->subWindowList())
     if (documentPath(open) == name) window = open;
+  if (!window && !project) {
+    buildArchiveWindow(name, true);
+    return;
+  }
   if (!window) {
     window = mdi_->addSubWindow(placeholderView(name, project));
     window->setProperty("orvPath", q(name));
@@ -405,6 +525,9 @@ void MainFrame::command(int id) {
 }
 
 void MainFrame::registerCommands() {
+  // Every command's handler; the frame's own ones below take the place of
+  // some.
+  shell::registerCommandHandlers(router_, commands_->context);
   router_.setRecentKinds([this] {
     std::vector<int> kinds;
     for (const auto& entry : recent_.entries()) kinds.push_back(entry.kind);
@@ -437,8 +560,14 @@ void MainFrame::syncActiveWindow() {
   if (window)
     kind = window->widget()->property("orvKind").toInt() == kArchiveKind ? shell::ChildKind::archive
                                                                           : shell::ChildKind::project;
-  // The document windows have no rules of their own yet: the frame's decide.
-  router_.setActiveWindow(kind, {});
+  // An archive window's rules decide first; the project window has none of
+  // its own yet.
+  shell::CommandRouter::WindowEnabler enabler;
+  if (QPointer<ArchiveChild> archive = archiveChildOf(window))
+    enabler = [this, archive](int id) {
+      return archive ? shell::enableForArchiveWindow(id, archive->facts(), oracle_) : shell::EnableResult{};
+    };
+  router_.setActiveWindow(kind, std::move(enabler));
 }
 
 void MainFrame::enableMenu(QMenu* menu) {

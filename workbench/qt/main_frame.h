@@ -11,15 +11,18 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "shell/command_enabling.h"
 #include "shell/command_router.h"
+#include "shell/document_windows.h"
 #include "shell/execute_command.h"
 #include "shell/program_starts.h"
 #include "shell/recent_files.h"
 #include "shell/toolbar_layout.h"
 #include "platform/spawn/spawner.h"
+#include "qt/archive_window.h"
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -46,7 +49,7 @@ enum FrameCommand : int {
 constexpr int kHelpOnHelpContext = 6083;
 constexpr int kHelpContentsContext = 0;
 
-class MainFrame : public QMainWindow {
+class MainFrame : public QMainWindow, public shell::WindowRegistry {
   Q_OBJECT
 
  public:
@@ -72,6 +75,16 @@ class MainFrame : public QMainWindow {
   void runCommand(const shell::ExecuteCommand& command);
   // The About box (a dialog of the seam).
   void showAbout();
+  // Runs command id as its menu item or tool-bar button does.
+  void command(int id);
+
+  // The document windows (shell::WindowRegistry): archive windows are
+  // real; a project window is still a stand-in that no command reaches.
+  shell::DocumentWindow* activeChild() override;
+  std::vector<shell::DocumentWindow*> children() override;
+  bool buildArchiveWindow(const std::string& name, bool remember) override;
+  bool buildMemberArchiveWindow(const std::string& member, shell::OpenProject& project) override;
+  bool buildProjectWindow(const shell::ProjectWindowRequest& request) override;
 
   QMdiArea* mdiArea() const { return mdi_; }
   QMenu* fileMenu() const { return fileMenu_; }
@@ -92,8 +105,11 @@ class MainFrame : public QMainWindow {
   void rebuildRecentItems();
   void showToolbarFor(shell::ToolbarKind kind);
   void activeWindowChanged(QMdiSubWindow* window);
-  void command(int id);
   void registerCommands();
+  // Shows window as a new MDI child (maximised when the active one is).
+  void addArchiveChild(std::unique_ptr<ArchiveChild> window);
+  ArchiveChild* archiveChildOf(QMdiSubWindow* window) const;
+  ArchiveChild::Frame archiveFrame();
   void syncActiveWindow();
   void enableMenu(QMenu* menu);
   void store();
@@ -112,7 +128,11 @@ class MainFrame : public QMainWindow {
   platform::PosixSpawner ownSpawner_;
   shell::ProgramStarts starts_;
   shell::LibraryPermissions permissions_;
+  shell::PermissionOracle& oracle_;
   shell::CommandRouter router_;
+  struct Commands;
+  std::unique_ptr<Commands> commands_;
+  QPointer<ArchiveChild> activeArchive_;
 };
 
 // The program's icon (frame, boxes, task bar).

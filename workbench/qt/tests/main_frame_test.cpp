@@ -15,17 +15,18 @@
 #include <QToolBar>
 #include <QtTest/QTest>
 
+#include "archive_test_support.h"
 #include "platform/spawn/recording_spawner.h"
 #include "profile/profile.h"
 #include "qt/main_frame.h"
 #include "testing/qt_test_support.h"
-#include "testing/temp_dir.h"
-#include "ui/qt/qt_ui.h"
 
 namespace orv::workbench {
 namespace {
 
-class FrameTest : public ::testing::Test {
+// The frame's archive windows open real archives: every test runs over a
+// revision library of its own.
+class FrameTest : public shell::testing::ProjectTest {
  protected:
   void store(const std::string& section, const std::string& key, const std::string& value) {
     ASSERT_EQ(profile::writeProfileString(ini, section, key.c_str(), value.c_str()), 0);
@@ -35,9 +36,7 @@ class FrameTest : public ::testing::Test {
   }
   QRect screen() const { return QGuiApplication::primaryScreen()->availableGeometry(); }
 
-  test::TempDir dir{"orv-wb-frame"};
   std::string ini = dir.file("ORVTY.INI");
-  ui::qt::QtUi ui;
 };
 
 TEST_F(FrameTest, PlacementFromTheSettingsAndItsRoundTrip) {
@@ -83,7 +82,10 @@ TEST_F(FrameTest, MaximisedFrameLeavesThePlacementAlone) {
 TEST_F(FrameTest, RecentFilesInTheMenuAndTheSettings) {
   store("General", "LastFile1", "/src/old.c,2");
   store("General", "LastFile2", "/src/p.pj");
+  makeArchive("new.c", {"new\n"});
+  const std::string added = work("new.c");
   MainFrame frame(ui, ini);
+  frame.resize(1200, 600);
   frame.show();
   auto recentTexts = [&] {
     QStringList out;
@@ -95,13 +97,14 @@ TEST_F(FrameTest, RecentFilesInTheMenuAndTheSettings) {
     return out;
   };
   EXPECT_EQ(recentTexts(), (QStringList{"&1 /src/old.c", "&2 /src/p.pj"}));
-  frame.openNames({"/src/new.c", "/src/p.pj"});
+  frame.openNames({added, "/src/p.pj"});
   // The menu is rebuilt each time it opens, never doubled.
-  EXPECT_EQ(recentTexts(), (QStringList{"&1 /src/p.pj", "&2 /src/new.c", "&3 /src/old.c"}));
+  EXPECT_EQ(recentTexts(),
+            (QStringList{"&1 /src/p.pj", "&2 " + QString::fromStdString(added), "&3 /src/old.c"}));
   EXPECT_EQ(recentTexts().size(), 3);
   frame.close();
   EXPECT_EQ(stored("LastFile1"), "/src/p.pj,4") << "kind 1 becomes the project kind";
-  EXPECT_EQ(stored("LastFile2"), "/src/new.c,2");
+  EXPECT_EQ(stored("LastFile2"), added + ",2");
   EXPECT_EQ(stored("LastFile3"), "/src/old.c,2");
 }
 
@@ -110,6 +113,7 @@ TEST_F(FrameTest, ToolBarFollowsTheActiveWindowAndOrientation) {
   store("Project Toolbar", "Button1", "OpenProject");
   store("Project Toolbar", "Button2", "User3");
   store("User", "User3Command", "make all");
+  makeArchive("a.c", {"a\n"});
   MainFrame frame(ui, ini);
   frame.resize(700, 500);
   frame.show();
@@ -119,14 +123,14 @@ TEST_F(FrameTest, ToolBarFollowsTheActiveWindowAndOrientation) {
   ASSERT_EQ(project->actions().size(), 2);
   EXPECT_EQ(project->actions()[1]->statusTip(), "Launches make all");
   EXPECT_EQ(project->actions()[1]->toolTip(), "make all");
-  frame.openNames({"/src/a.c"});
+  frame.openNames({work("a.c")});
   EXPECT_TRUE(archive->isVisible());
   EXPECT_FALSE(project->isVisible());
   frame.openNames({"/src/p.pj"});
   EXPECT_FALSE(archive->isVisible());
   EXPECT_TRUE(project->isVisible());
   EXPECT_EQ(frame.mdiArea()->subWindowList().size(), 2);
-  frame.openNames({"/src/a.c"});
+  frame.openNames({work("a.c")});
   EXPECT_EQ(frame.mdiArea()->subWindowList().size(), 2) << "an open file is brought forward";
   EXPECT_TRUE(archive->isVisible());
 }
@@ -183,7 +187,8 @@ struct GrantingPermissions : shell::PermissionOracle {
 
 TEST_F(FrameTest, RecentFilesOpenTheKindTheyRecordedWhenPermitted) {
   store("General", "LastFile1", "/src/lib.x,4");
-  store("General", "LastFile2", "/src/tool.pj,2");
+  makeArchive("tool.pj", {"t\n"});
+  store("General", "LastFile2", work("tool.pj") + ",2");
   GrantingPermissions permissions;
   MainFrame frame(ui, ini, nullptr, &permissions);
   frame.show();

@@ -1,0 +1,214 @@
+#include "qt/archive_window.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QStyle>
+
+#include "shell/command_table.h"
+#include "shell/document_window.h"
+#include "shell/message_styles.h"
+#include "shell/window_captions.h"
+#include "shell/window_layout.h"
+#include "vc/include/vc.h"
+#include "views/qt/log_panel.h"
+#include "views/qt/revision_list_view.h"
+#include "views/qt/split_bar.h"
+
+namespace orv::workbench {
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+shell::WindowMetrics metricsOf(const QWidget& w) {
+  shell::WindowMetrics m;
+  m.scrollBarHeight = w.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &w);
+  m.frameHeight = w.style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, &w);
+  m.captionHeight = w.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &w);
+  return m;
+}
+
+void place(QWidget* w, const shell::Rect& r) { w->setGeometry(r.x, r.y, r.width, std::max(r.height, 0)); }
+
+}  // namespace
+
+std::unique_ptr<ArchiveChild> ArchiveChild::open(const Frame& frame, const std::string& name, int project,
+                                                 const std::optional<std::string>& projectFile) {
+  auto archive = std::make_unique<shell::OpenArchive>(frame.ui, name, 1, project);
+  if (archive->status() != 0) {
+    archive->showError(shell::kStyleError);
+    return nullptr;
+  }
+  if (project) {
+    // A member's working file is where the project keeps it.
+    char work[1024] = {};
+    if (vcMemberWorkName(project, nullptr, nullptr, work, sizeof work) == 0 && work[0])
+      archive->setWorkFileName(work);
+  }
+  std::unique_ptr<ArchiveChild> window(new ArchiveChild(frame, name, std::move(archive), projectFile));
+  window->publish();
+  if (!window->list_->fill()) return nullptr;
+  window->selectionChanged();
+  return window;
+}
+
+ArchiveChild::ArchiveChild(const Frame& frame, std::string name, std::unique_ptr<shell::OpenArchive> archive,
+                           std::optional<std::string> projectFile)
+    : frame_(frame), name_(std::move(name)), archive_(std::move(archive)), projectFile_(std::move(projectFile)) {
+  setObjectName(QStringLiteral("archiveWindow"));
+  setProperty("orvKind", 2);
+  setProperty("orvPath", q(name_));
+  list_ = new views::qt::RevisionListView(*archive_, frame_.settingsFile, this);
+  views::qt::setControlId(list_, kArchiveListId);
+  log_ = new views::qt::LogPanel(this);
+  views::qt::setControlId(log_, kArchiveLogPanelId);
+  const int ids[] = {kArchiveListId, -1, kArchiveLogPanelId, -1};
+  bar_ = new views::qt::SplitBar(this, kArchiveSplitBarId, true, ids);
+  setWindowTitle(caption());
+  setWindowIcon(style()->standardIcon(QStyle::SP_FileIcon));
+  connect(list_, &views::qt::RevisionListView::selectionChangedByUser, this, &ArchiveChild::selectionChanged);
+  connect(list_, &QAbstractItemView::doubleClicked, this, [this] {
+    if (frame_.command) frame_.command(shell::kCommandViewEdit);
+  });
+  resize(560, 320);
+}
+
+ArchiveChild::~ArchiveChild() {
+  // The list stores its sort key while the archive is still there.
+  delete list_;
+  list_ = nullptr;
+}
+
+QString ArchiveChild::caption() const {
+  std::optional<std::string_view> project;
+  if (projectFile_) project = *projectFile_;
+  return q(shell::archiveCaption(archive_->archiveName().empty() ? name_ : archive_->archiveName(), project));
+}
+
+QMdiSubWindow* ArchiveChild::subWindow() const { return qobject_cast<QMdiSubWindow*>(parentWidget()); }
+
+void ArchiveChild::raise() {
+  QMdiSubWindow* sub = subWindow();
+  if (!sub) return QWidget::raise();
+  if (sub->isMinimized()) sub->showNormal();
+  if (QMdiArea* area = sub->mdiArea()) area->setActiveSubWindow(sub);
+}
+
+void ArchiveChild::close() {
+  if (QMdiSubWindow* sub = subWindow()) sub->close();
+  else QWidget::close();
+}
+
+std::vector<shell::RevisionRow> ArchiveChild::selectedRows() {
+  std::vector<shell::RevisionRow> rows;
+  for (int row : list_->selectedRowNumbers()) rows.push_back(list_->rows()[static_cast<std::size_t>(row)].row());
+  return rows;
+}
+
+bool ArchiveChild::refreshRevisions() {
+  if (!list_ || !list_->fill()) return false;
+  selectionChanged();
+  return true;
+}
+
+void ArchiveChild::reselectRevision(const std::string& revision) {
+  list_->selectRevision(revision);
+  selectionChanged();
+}
+
+void ArchiveChild::publish() {
+  vcSetSysInfo(77, std::to_string(archive_->handle()).c_str());
+  vcSetSysInfo(52, archive_->project() ? std::to_string(archive_->project()).c_str() : "");
+}
+
+void ArchiveChild::activated() {
+  active_ = true;
+  publish();
+  if (frame_.statusText) frame_.statusText(statusLine());
+  const QString folder = QFileInfo(q(archive_->workFileName())).absolutePath();
+  if (!archive_->workFileName().empty() && ::chdir(folder.toLocal8Bit().constData()) != 0) {
+    // A folder that is gone leaves the current one as it is.
+  }
+  list_->setFocus();
+}
+
+void ArchiveChild::deactivated() {
+  active_ = false;
+  if (frame_.statusText) frame_.statusText(std::string());
+}
+
+std::string ArchiveChild::statusLine() const {
+  return shell::revisionStatusLine(archive_->revisionCount, archive_->lockedCount, archive_->selectedCount);
+}
+
+shell::ArchiveWindowFacts ArchiveChild::facts() const {
+  shell::ArchiveWindowFacts facts;
+  facts.selectedCount = archive_->selectedCount;
+  facts.firstSelectedIsWorkFile = archive_->firstSelectedIsWorkFile != 0;
+  facts.workFile = views::qt::workFileState(archive_->workFileName());
+  facts.hasSeveralStates = [] { return shell::hasSeveralStates(); };
+  return facts;
+}
+
+void ArchiveChild::selectionChanged() {
+  if (!list_) return;
+  const std::vector<int> selected = list_->selectedRowNumbers();
+  archive_->selectedCount = static_cast<int>(selected.size());
+  archive_->firstSelectedIsWorkFile =
+      !selected.empty() && list_->rows()[static_cast<std::size_t>(selected.front())].isWorkFile();
+  if (active_ && frame_.statusText) frame_.statusText(statusLine());
+  if (selected.size() == 1) {
+    const auto& row = list_->rows()[static_cast<std::size_t>(selected.front())];
+    log_->setFont(list_->font());
+    log_->showRevision(archive_->handle(), row.isWorkFile() ? std::string() : row.revision);
+  } else {
+    log_->clear();
+  }
+}
+
+int ArchiveChild::lineHeight() const { return fontMetrics().height(); }
+
+void ArchiveChild::restoreSize(int clientWidth, int clientHeight) {
+  QMdiSubWindow* sub = subWindow();
+  if (!sub) return;
+  const shell::Extent size = shell::restoreWindowSize(
+      frame_.settingsFile, shell::windowSection(shell::ChildKind::archive), {clientWidth, clientHeight});
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const shell::Extent least = shell::archiveMinimumSize(screen ? screen->geometry().width() : 1024,
+                                                        lineHeight(), metricsOf(*this));
+  sub->setMinimumSize(least.width, least.height);
+  sub->resize(std::max(size.width, least.width), std::max(size.height, least.height));
+}
+
+void ArchiveChild::layoutParts(bool first) {
+  const int panel = first ? shell::initialLogPanelHeight(lineHeight(), metricsOf(*this)) : log_->height();
+  const shell::ArchiveLayout layout = shell::layoutArchiveWindow({0, 0, width(), height()}, lineHeight(), panel, true);
+  place(list_, layout.view);
+  place(bar_, layout.splitter);
+  place(log_, layout.logPanel);
+}
+
+void ArchiveChild::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  layoutParts(!laidOut_);
+  const bool first = !laidOut_;
+  laidOut_ = true;
+  if (first) return;
+  if (QMdiSubWindow* sub = subWindow()) {
+    const shell::ShowState state = sub->isMinimized()   ? shell::ShowState::minimized
+                                   : sub->isMaximized() ? shell::ShowState::maximized
+                                                        : shell::ShowState::normal;
+    if (sub->isVisible())
+      shell::saveWindowSize(frame_.settingsFile, shell::windowSection(shell::ChildKind::archive), state,
+                            {sub->width(), sub->height()});
+  }
+}
+
+}  // namespace orv::workbench

@@ -1,0 +1,108 @@
+// The archive window: an MDI child that shows one archive's revisions in
+// a list, the log message of the selected revision in a panel at the
+// bottom, and a split bar between them. It owns the open archive, publishes
+// it to the library as the current archive whenever it becomes active,
+// moves the process into its working file's folder then, keeps the counts
+// of the status line, and answers the commands' questions about its
+// selection.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "shell/command_enabling.h"
+#include "shell/document_windows.h"
+#include "shell/open_archive.h"
+
+class QMdiSubWindow;
+
+namespace orv::views::qt {
+class LogPanel;
+class RevisionListView;
+class SplitBar;
+}  // namespace orv::views::qt
+
+namespace orv::workbench {
+
+// Control ids of the window's parts.
+enum ArchiveControl : int { kArchiveSplitBarId = 2, kArchiveLogPanelId = 4, kArchiveListId = 5 };
+
+class ArchiveChild : public QWidget, public shell::ArchiveWindow {
+  Q_OBJECT
+
+ public:
+  // What the window tells its frame.
+  struct Frame {
+    ui::Ui& ui;
+    std::string settingsFile;  // ORVTY.INI
+    std::function<void(const std::string&)> statusText;
+    // Runs a command of the frame (a double click edits or views).
+    std::function<void(int id)> command;
+  };
+
+  // Opens name read-only (as the current member of project when project is
+  // not 0; projectFile then names the project in the caption) and reads
+  // its rows. Nothing when the archive did not open or its rows could not
+  // be read: the failure was shown.
+  static std::unique_ptr<ArchiveChild> open(const Frame& frame, const std::string& name, int project = 0,
+                                            const std::optional<std::string>& projectFile = std::nullopt);
+  ~ArchiveChild() override;
+
+  // shell::ArchiveWindow
+  std::string name() const override { return name_; }
+  void raise() override;
+  void close() override;
+  shell::OpenArchive& archive() override { return *archive_; }
+  std::vector<shell::RevisionRow> selectedRows() override;
+  bool listForm() const override { return true; }
+  bool refreshRevisions() override;
+  void reselectRevision(const std::string& revision) override;
+
+  // The window became active: the library's current archive and project,
+  // the status line, the working file's folder as the current directory,
+  // and the focus on the list.
+  void activated();
+  // The window is no longer the active one: the status line is cleared.
+  void deactivated();
+  // The library's current archive (and project) become this window's.
+  void publish();
+  // What the command rules need to know of the window.
+  shell::ArchiveWindowFacts facts() const;
+  QString caption() const;
+
+  views::qt::RevisionListView* list() const { return list_; }
+  views::qt::LogPanel* logPanel() const { return log_; }
+  views::qt::SplitBar* splitBar() const { return bar_; }
+  QMdiSubWindow* subWindow() const;
+
+  // Sizes the MDI child as [Archive Window] WindowSize says, inside a
+  // client area of clientWidth x clientHeight, and sets its smallest size.
+  void restoreSize(int clientWidth, int clientHeight);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  ArchiveChild(const Frame& frame, std::string name, std::unique_ptr<shell::OpenArchive> archive,
+               std::optional<std::string> projectFile);
+  void layoutParts(bool first);
+  void selectionChanged();
+  std::string statusLine() const;
+  int lineHeight() const;
+
+  Frame frame_;
+  std::string name_;
+  std::unique_ptr<shell::OpenArchive> archive_;
+  std::optional<std::string> projectFile_;
+  views::qt::RevisionListView* list_ = nullptr;
+  views::qt::LogPanel* log_ = nullptr;
+  views::qt::SplitBar* bar_ = nullptr;
+  bool laidOut_ = false;
+  bool active_ = false;
+};
+
+}  // namespace orv::workbench

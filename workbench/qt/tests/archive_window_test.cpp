@@ -1,0 +1,260 @@
+// The archive window in the frame, over real archives: what it shows (a
+// screenshot is saved), the log of the selected revision, the split bar,
+// Lock Revision through the frame's commands, and two windows taking turns
+// as the library's current archive and the process's current folder.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <QHeaderView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QStatusBar>
+#include <QtTest/QTest>
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "archive_test_support.h"
+#include "platform/spawn/recording_spawner.h"
+#include "profile/profile.h"
+#include "qt/archive_window.h"
+#include "qt/main_frame.h"
+#include "testing/qt_test_support.h"
+#include "views/qt/log_panel.h"
+#include "views/qt/revision_list_view.h"
+#include "views/qt/split_bar.h"
+
+namespace orv::workbench {
+namespace {
+
+class ArchiveWindowTest : public shell::testing::ProjectTest {
+ protected:
+  void beforeStart() override { ::mkdir(dir.file("sub").c_str(), 0755); }
+
+  // a.c: four revisions, 1.2 locked by bob, two labels on 1.3 and one
+  // on 1.1, a state on 1.1 and a log on 1.3.
+  void makeRichArchive() {
+    makeArchive("a.c", {"one\n", "two\n", "three\n", "four\n"});
+    vcSetSysInfo(99, "bob");
+    int h = lockedHandle("a.c");
+    ASSERT_EQ(vcSetRevInfo(h, 18, "1.2", nullptr), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, 19, "REL1", "1.3"), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, 19, "REL2", "1.3"), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, 19, "BASE", "1.1"), 0);
+    ASSERT_EQ(vcSetRevInfo(h, 36, "1.1", "Beta"), 0);
+    ASSERT_EQ(vcSetRevInfo(h, 39, "1.3", "Fixes the parser.\nKeeps the old syntax."), 0);
+    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+    vcCloseArchive(h);
+    vcSetSysInfo(99, "alice");
+  }
+
+  ArchiveChild* child(MainFrame& frame, int i = -1) {
+    QMdiSubWindow* window = i < 0 ? frame.mdiArea()->currentSubWindow() : frame.mdiArea()->subWindowList().value(i);
+    return window ? qobject_cast<ArchiveChild*>(window->widget()) : nullptr;
+  }
+  static void selectRow(ArchiveChild& w, int row, QItemSelectionModel::SelectionFlags how =
+                                                      QItemSelectionModel::ClearAndSelect) {
+    views::qt::RevisionListView* list = w.list();
+    list->selectionModel()->select(list->model()->index(row, 0), how | QItemSelectionModel::Rows);
+  }
+  static std::string log(int h, const char* rev) {
+    char buffer[2048] = {};
+    EXPECT_EQ(vcGetRevInfo(h, 31, rev, buffer, sizeof buffer), 0);
+    return buffer;
+  }
+  static int currentArchive() {
+    std::uint32_t handle = 0;
+    EXPECT_EQ(vcGetSysInfo(82, reinterpret_cast<char*>(&handle), sizeof handle), 0);
+    return static_cast<int>(handle);
+  }
+  static std::string cwd() {
+    char buffer[4096] = {};
+    return ::getcwd(buffer, sizeof buffer) ? buffer : "";
+  }
+
+  std::string ini = dir.file("ORVTY.INI");
+};
+
+TEST_F(ArchiveWindowTest, ShowsTheRevisionsTheLogAndTheCounts) {
+  makeRichArchive();
+  MainFrame frame(ui, ini);
+  frame.resize(900, 560);
+  frame.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame, 30000));
+  frame.openNames({archiveOf("a.c")});
+  ArchiveChild* w = child(frame);
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->subWindow()->windowTitle().toStdString(), "Archive " + archiveOf("a.c"));
+  EXPECT_EQ(frame.recentFiles().entries().at(0).path, archiveOf("a.c"));
+
+  const auto& rows = w->list()->rows();
+  ASSERT_EQ(rows.size(), 5u);
+  EXPECT_TRUE(rows[0].isWorkFile());
+  EXPECT_EQ(rows[1].revision, "1.4") << "highest revision first";
+  EXPECT_EQ(w->list()->model()->data(w->list()->model()->index(3, views::kColLocked)).toString(), "bob");
+  QStringList titles;
+  for (int p = 0; p < 6; ++p)
+    titles << w->list()->model()->headerData(w->list()->header()->logicalIndex(p), Qt::Horizontal).toString();
+  EXPECT_EQ(titles, (QStringList{"Revision", "Author", "Date", "Locked", "State", "Labels"}));
+  EXPECT_EQ(frame.statusBar()->currentMessage(), "4 revisions:  1 locked;  1 selected");
+  EXPECT_EQ(w->logPanel()->toPlainText(), "Working file") << "the working-file row is selected";
+
+  // The parts lie one under the other and fill the window.
+  QTest::qWait(0);
+  EXPECT_EQ(w->list()->y(), 0);
+  EXPECT_EQ(w->splitBar()->y(), w->list()->y() + w->list()->height());
+  EXPECT_EQ(w->logPanel()->y(), w->splitBar()->y() + 5);
+  EXPECT_EQ(w->logPanel()->y() + w->logPanel()->height(), w->height());
+  EXPECT_GT(w->logPanel()->height(), 3 * w->fontMetrics().height());
+
+  selectRow(*w, 2);  // 1.3
+  EXPECT_EQ(w->logPanel()->toPlainText().toStdString(), log(w->archive().handle(), "1.3"));
+  EXPECT_FALSE(testing::Test::HasFailure());
+  EXPECT_FALSE(test::saveScreenshot(frame, QStringLiteral("archive_window")).isEmpty());
+  selectRow(*w, 3, QItemSelectionModel::Select);
+  EXPECT_EQ(frame.statusBar()->currentMessage(), "4 revisions:  1 locked;  2 selected");
+  EXPECT_EQ(w->logPanel()->toPlainText(), "") << "no single revision";
+  std::vector<std::string> selected;
+  for (const auto& row : w->selectedRows()) selected.push_back(row.revision);
+  EXPECT_EQ(selected, (std::vector<std::string>{"1.3", "1.2"}));
+  frame.close();
+}
+
+TEST_F(ArchiveWindowTest, SplitBarDragMovesTheBarAndBothPanes) {
+  makeArchive("a.c", {"one\n", "two\n"});
+  MainFrame frame(ui, ini);
+  frame.resize(800, 600);
+  frame.show();
+  frame.openNames({archiveOf("a.c")});
+  ArchiveChild* w = child(frame);
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w, 30000));
+  const QRect list = w->list()->geometry(), bar = w->splitBar()->geometry(), panel = w->logPanel()->geometry();
+  QTest::mousePress(w->splitBar(), Qt::LeftButton, {}, QPoint(20, 1));
+  QTest::mouseMove(w->splitBar(), QPoint(20, 11));
+  QTest::mouseRelease(w->splitBar(), Qt::LeftButton, {}, QPoint(20, 11));
+  EXPECT_EQ(w->list()->geometry(), list.adjusted(0, 0, 0, 10));
+  EXPECT_EQ(w->splitBar()->geometry(), bar.translated(0, 10));
+  EXPECT_EQ(w->logPanel()->geometry(), panel.adjusted(0, 10, 0, 0));
+
+  // The panel keeps its new height when the window grows.
+  w->subWindow()->resize(w->subWindow()->width() + 30, w->subWindow()->height() + 40);
+  EXPECT_EQ(w->logPanel()->height(), panel.height() - 10);
+  EXPECT_EQ(w->logPanel()->y() + w->logPanel()->height(), w->height());
+  const std::string size = profile::getProfileString(ini, "Archive Window", "WindowSize", "");
+  EXPECT_EQ(size, std::to_string(w->subWindow()->width()) + "," + std::to_string(w->subWindow()->height()));
+  frame.close();
+}
+
+TEST_F(ArchiveWindowTest, TitlesSortAndMoveAndTheWindowRemembersThem) {
+  makeRichArchive();
+  auto order = [](ArchiveChild& w) {
+    std::vector<std::string> out;
+    for (const auto& r : w.list()->rows()) out.push_back(r.isWorkFile() ? "work" : r.revision);
+    return out;
+  };
+  {
+    MainFrame frame(ui, ini);
+    frame.show();
+    frame.openNames({archiveOf("a.c")});
+    ArchiveChild* w = child(frame);
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w, 30000));
+    QHeaderView* titles = w->list()->header();
+    const QPoint revisionTitle(titles->sectionPosition(views::kColRevision) + 10, titles->height() / 2);
+    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, revisionTitle);
+    EXPECT_EQ(order(*w), (std::vector<std::string>{"work", "1.1", "1.2", "1.3", "1.4"}));
+    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, revisionTitle);
+    EXPECT_EQ(order(*w), (std::vector<std::string>{"work", "1.4", "1.3", "1.2", "1.1"}));
+    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, revisionTitle);
+    titles->moveSection(titles->visualIndex(views::kColLocked), 0);
+    EXPECT_EQ(profile::getProfileString(ini, "Archive Window", "FieldOrder", ""), "3,0,1,2,4,5");
+    frame.close();
+  }
+  EXPECT_EQ(profile::getProfileString(ini, "Archive Window", "SortKey", ""), "65536");
+  MainFrame frame(ui, ini);
+  frame.show();
+  frame.openNames({archiveOf("a.c")});
+  ArchiveChild* w = child(frame);
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->list()->header()->logicalIndex(0), views::kColLocked);
+  EXPECT_EQ(order(*w), (std::vector<std::string>{"work", "1.1", "1.2", "1.3", "1.4"}));
+  frame.close();
+}
+
+TEST_F(ArchiveWindowTest, LockRevisionThroughTheFrameKeepsTheRowSelected) {
+  makeRichArchive();
+  MainFrame frame(ui, ini);
+  frame.show();
+  frame.openNames({archiveOf("a.c")});
+  ArchiveChild* w = child(frame);
+  ASSERT_NE(w, nullptr);
+  selectRow(*w, 2);  // 1.3
+  frame.command(1520);
+  std::vector<std::string> held = locks("a.c");
+  std::sort(held.begin(), held.end());
+  EXPECT_EQ(held, (std::vector<std::string>{"alice 1.3", "bob 1.2"}));
+  ASSERT_EQ(w->list()->selectedRowNumbers(), std::vector<int>{2});
+  EXPECT_EQ(w->list()->rows()[2].revision, "1.3");
+  EXPECT_EQ(w->list()->rows()[2].locker, "alice");
+  EXPECT_EQ(frame.statusBar()->currentMessage(), "4 revisions:  2 locked;  1 selected");
+
+  // The working-file row alone is no revision to lock.
+  selectRow(*w, 0);
+  frame.command(1520);
+  EXPECT_EQ(locks("a.c").size(), 2u);
+  frame.close();
+}
+
+TEST_F(ArchiveWindowTest, DoubleClickEditsTheWorkingFileOrViewsARevision) {
+  makeArchive("a.c", {"one\n", "two\n"});
+  platform::RecordingSpawner spawner;
+  MainFrame frame(ui, ini, &spawner);
+  frame.show();
+  frame.openNames({archiveOf("a.c")});
+  ArchiveChild* w = child(frame);
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w, 30000));
+  auto doubleClick = [&](int row) {
+    views::qt::RevisionListView* list = w->list();
+    const QRect cell = list->visualRect(list->model()->index(row, views::kColAuthor));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+  };
+  doubleClick(0);
+  ASSERT_EQ(spawner.starts.size(), 1u);
+  EXPECT_EQ(spawner.starts[0].argv.back(), work("a.c"));
+  doubleClick(2);  // 1.1
+  ASSERT_EQ(spawner.starts.size(), 2u);
+  const std::string copy = spawner.starts[1].argv.back();
+  EXPECT_NE(copy, work("a.c"));
+  std::ifstream in(copy);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "one\n") << copy;
+  frame.close();
+}
+
+TEST_F(ArchiveWindowTest, ActivatingAWindowMakesItsArchiveAndFolderCurrent) {
+  makeArchive("a.c", {"a\n"});
+  makeArchive("sub/b.c", {"b\n"});
+  MainFrame frame(ui, ini);
+  frame.show();
+  frame.openNames({work("a.c"), work("sub/b.c")});
+  ASSERT_EQ(frame.mdiArea()->subWindowList().size(), 2);
+  ArchiveChild* a = child(frame, 0);
+  ArchiveChild* b = child(frame, 1);
+  ASSERT_TRUE(a && b);
+  EXPECT_EQ(frame.activeChild(), b);
+  EXPECT_EQ(currentArchive(), b->archive().handle());
+  EXPECT_EQ(cwd(), dir.file("sub"));
+  frame.mdiArea()->setActiveSubWindow(a->subWindow());
+  EXPECT_EQ(currentArchive(), a->archive().handle());
+  EXPECT_NE(a->archive().handle(), b->archive().handle());
+  EXPECT_EQ(cwd(), dir.path());
+  EXPECT_EQ(frame.statusBar()->currentMessage(), "1 revisions:  0 locked;  1 selected");
+  frame.close();
+}
+
+}  // namespace
+}  // namespace orv::workbench

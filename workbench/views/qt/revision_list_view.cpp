@@ -1,0 +1,320 @@
+#include "views/qt/revision_list_view.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <algorithm>
+#include <set>
+
+#include "shell/document_window.h"
+
+namespace orv::views::qt {
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+// A 16-pixel glyph that draw paints.
+template <class Draw>
+QIcon glyph(Draw draw) {
+  QPixmap pm(16, 16);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  draw(p);
+  return QIcon(pm);
+}
+
+// The padlock beside a locker's name.
+QIcon lockGlyph() {
+  return glyph([](QPainter& p) {
+    p.setPen(QPen(QColor(120, 90, 20), 1.6));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(4.5, 1.5, 7, 9), 0, 180 * 16);
+    p.drawLine(QPointF(4.5, 6), QPointF(4.5, 8));
+    p.drawLine(QPointF(11.5, 6), QPointF(11.5, 8));
+    p.setPen(QPen(QColor(120, 90, 20), 1));
+    p.setBrush(QColor(230, 180, 40));
+    p.drawRoundedRect(QRectF(2.5, 7.5, 11, 7), 1.5, 1.5);
+  });
+}
+
+// A page; with a pencil across it when the file may be written.
+QIcon fileGlyph(bool writable) {
+  return glyph([writable](QPainter& p) {
+    p.setPen(QPen(QColor(70, 70, 70), 1));
+    p.setBrush(Qt::white);
+    p.drawPolygon(QPolygonF({QPointF(2.5, 0.5), QPointF(10.5, 0.5), QPointF(13.5, 3.5), QPointF(13.5, 15.5),
+                             QPointF(2.5, 15.5)}));
+    p.setPen(QPen(QColor(150, 150, 150), 1));
+    for (int y : {5, 8, 11}) p.drawLine(QPointF(4.5, y + 0.5), QPointF(11.5, y + 0.5));
+    if (writable) {
+      p.setPen(QPen(QColor(30, 110, 40), 2.4, Qt::SolidLine, Qt::RoundCap));
+      p.drawLine(QPointF(6, 13), QPointF(14.5, 4.5));
+    }
+  });
+}
+
+// Fits the working file's name into its row by shortening the path, as
+// the revision cells are cut at their end.
+class RevisionDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (!index.data(Qt::UserRole).toBool()) return;
+    const QFontMetrics& metrics = option->fontMetrics;
+    const int room = option->rect.width() - option->decorationSize.width() - 8;
+    option->text = q(fitCellText(option->text.toStdString(), room, [&](std::string_view t) {
+      return metrics.horizontalAdvance(QString::fromUtf8(t.data(), static_cast<int>(t.size())));
+    }, true));
+  }
+};
+
+}  // namespace
+
+shell::FileState workFileState(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return shell::FileState::missing;
+  return ::access(path.c_str(), W_OK) == 0 ? shell::FileState::writable : shell::FileState::readOnly;
+}
+
+void RevisionListModel::setRows(std::vector<RevisionRecord> rows, shell::FileState workFile) {
+  beginResetModel();
+  rows_ = std::move(rows);
+  workFile_ = workFile;
+  endResetModel();
+}
+
+void RevisionListModel::sortRows(unsigned sortKey) {
+  beginResetModel();
+  sortRevisionRecords(rows_, sortKey);
+  endResetModel();
+}
+
+int RevisionListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int RevisionListModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kRevisionColumnCount;
+}
+
+QVariant RevisionListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= static_cast<int>(rows_.size())) return {};
+  const RevisionRecord& r = rows_[static_cast<std::size_t>(index.row())];
+  const int column = index.column();
+  switch (role) {
+    case Qt::DisplayRole:
+      if (r.isWorkFile() && column == kColRevision && workFile_ == shell::FileState::missing)
+        return QStringLiteral("%1 (inaccessible)").arg(q(r.workFileName));
+      return q(cellText(r, column));
+    case Qt::DecorationRole:
+      if (r.isWorkFile() && column == kColRevision) {
+        static const QIcon writable = fileGlyph(true), readOnly = fileGlyph(false);
+        return workFile_ == shell::FileState::writable ? writable : readOnly;
+      }
+      if (!r.isWorkFile() && column == kColLocked && r.locker) {
+        static const QIcon lock = lockGlyph();
+        return lock;
+      }
+      return {};
+    case Qt::ToolTipRole:
+      if (r.isWorkFile()) return q(r.workFileName);
+      if (column == kColLabels && !r.labels.empty()) return q(r.labels);
+      return {};
+    case Qt::UserRole: return r.isWorkFile();
+    default: return {};
+  }
+}
+
+QVariant RevisionListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kRevisionColumnCount)
+    return {};
+  const std::string_view title = kRevisionColumnTitles[static_cast<std::size_t>(section)];
+  return QString::fromLatin1(title.data(), static_cast<int>(title.size()));
+}
+
+RevisionListView::RevisionListView(shell::OpenArchive& archive, const std::string& settingsFile, QWidget* parent)
+    : QTreeView(parent),
+      archive_(archive),
+      columns_(settingsFile, std::string(shell::windowSection(shell::ChildKind::archive)), kRevisionColumnCount,
+               kRevisionColumnDefaults),
+      model_(new RevisionListModel(this)) {
+  setObjectName(QStringLiteral("revisionList"));
+  setModel(model_);
+  setItemDelegate(new RevisionDelegate(this));
+  setRootIsDecorated(false);
+  setUniformRowHeights(true);
+  setAllColumnsShowFocus(true);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setTextElideMode(Qt::ElideRight);
+  setIconSize(QSize(16, 16));
+  QHeaderView* titles = header();
+  titles->setSectionsMovable(true);
+  titles->setFirstSectionMovable(true);
+  titles->setSectionsClickable(true);
+  titles->setStretchLastSection(false);
+  titles->setMinimumSectionSize(kMinimumColumnWidth);
+  titles->setSectionResizeMode(QHeaderView::Interactive);
+  titles->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  titles->setSortIndicatorShown(true);
+  titles->viewport()->installEventFilter(this);
+  applyColumns();
+  connect(titles, &QHeaderView::sectionMoved, this, &RevisionListView::titleMoved);
+  connect(titles, &QHeaderView::sectionClicked, this, &RevisionListView::titleClicked);
+}
+
+RevisionListView::~RevisionListView() { columns_.saveSortKey(); }
+
+void RevisionListView::applyColumns() {
+  applying_ = true;
+  QHeaderView* titles = header();
+  for (int p = 0; p < columns_.count(); ++p) {
+    const int logical = columns_.logical(p);
+    titles->moveSection(titles->visualIndex(logical), p);
+    titles->resizeSection(logical, columns_.width(p));
+  }
+  applying_ = false;
+  showSortIndicator();
+}
+
+void RevisionListView::showSortIndicator() {
+  const int column = sortColumn(columns_.sortKey());
+  // Revisions and dates come highest first when ascending.
+  const bool reversed = column == kColRevision || column == kColDate;
+  const bool descending = sortDescending(columns_.sortKey()) != reversed;
+  if (column < kRevisionColumnCount)
+    header()->setSortIndicator(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+  else
+    header()->setSortIndicator(-1, Qt::AscendingOrder);
+}
+
+void RevisionListView::titleMoved(int, int from, int to) {
+  if (!applying_) columns_.moveColumn(from, to);
+}
+
+void RevisionListView::titleClicked(int logical) {
+  const std::vector<int> before = selectedRowNumbers();
+  std::vector<std::string> revisions;
+  for (int row : before) revisions.push_back(rows()[static_cast<std::size_t>(row)].revision);
+  columns_.clickTitle(logical);
+  showSortIndicator();
+  model_->sortRows(columns_.sortKey());
+  for (const std::string& revision : revisions) {
+    const int row = rowOf(revision);
+    if (row >= 0) selectionModel()->select(model_->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  }
+  if (!rows().empty() && rows().front().isWorkFile()) setFirstColumnSpanned(0, {}, true);
+  scrollToTop();
+}
+
+void RevisionListView::widenToContents() {
+  // The default widths suit a smaller font than most desktops use: until
+  // the user sets widths of his own, a column takes what its title and its
+  // texts need when that is more. Nothing is stored for it.
+  if (widened_ || columns_.widthsStored()) return;
+  widened_ = true;
+  const QFontMetrics metrics(font());
+  for (int column = 0; column < kRevisionColumnCount; ++column) {
+    int width = header()->sectionSizeHint(column);
+    for (const RevisionRecord& r : rows()) {
+      if (r.isWorkFile()) continue;
+      const int glyph = column == kColLocked && r.locker ? iconSize().width() + 6 : 0;
+      width = std::max(width, metrics.horizontalAdvance(q(cellText(r, column))) + glyph + 14);
+    }
+    if (width > header()->sectionSize(column)) {
+      header()->resizeSection(column, width);
+      columns_.setWidth(columns_.position(column), width, false);
+    }
+  }
+}
+
+bool RevisionListView::eventFilter(QObject* watched, QEvent* event) {
+  // A divider drag ends with the button: the widths it changed are stored
+  // then.
+  if (watched == header()->viewport()) {
+    if (event->type() == QEvent::MouseButtonPress) {
+      pressedWidths_.clear();
+      for (int p = 0; p < columns_.count(); ++p) pressedWidths_.push_back(header()->sectionSize(header()->logicalIndex(p)));
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+      for (int p = 0; p < columns_.count() && p < static_cast<int>(pressedWidths_.size()); ++p) {
+        const int size = header()->sectionSize(header()->logicalIndex(p));
+        if (size != pressedWidths_[static_cast<std::size_t>(p)]) columns_.setWidth(p, size);
+      }
+      pressedWidths_.clear();
+    }
+  }
+  return QTreeView::eventFilter(watched, event);
+}
+
+bool RevisionListView::fill() {
+  std::set<std::string> selected;
+  for (int row : selectedRowNumbers()) {
+    const RevisionRecord& r = rows()[static_cast<std::size_t>(row)];
+    selected.insert(r.isWorkFile() ? std::string() : r.revision);
+  }
+  RevisionFill filled = readRevisionRows(archive_);
+  sortRevisionRecords(filled.rows, columns_.sortKey());
+  workFile_ = orv::views::qt::workFileState(archive_.workFileName());
+  model_->setRows(std::move(filled.rows), workFile_);
+  if (!rows().empty() && rows().front().isWorkFile()) setFirstColumnSpanned(0, {}, true);
+  widenToContents();
+  QItemSelection selection;
+  int first = -1;
+  for (int row = 0; row < static_cast<int>(rows().size()); ++row) {
+    const RevisionRecord& r = rows()[static_cast<std::size_t>(row)];
+    if (selected.count(r.isWorkFile() ? std::string() : r.revision)) {
+      selection.select(model_->index(row, 0), model_->index(row, kRevisionColumnCount - 1));
+      if (first < 0) first = row;
+    }
+  }
+  if (first < 0 && !rows().empty()) {
+    first = 0;
+    selection.select(model_->index(0, 0), model_->index(0, kRevisionColumnCount - 1));
+  }
+  if (first >= 0) {
+    selectionModel()->setCurrentIndex(model_->index(first, 0), QItemSelectionModel::NoUpdate);
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    scrollTo(model_->index(first, 0));
+  }
+  return filled.complete;
+}
+
+std::vector<int> RevisionListView::selectedRowNumbers() const {
+  std::vector<int> out;
+  if (!selectionModel()) return out;
+  for (const QModelIndex& index : selectionModel()->selectedRows()) out.push_back(index.row());
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+int RevisionListView::rowOf(const std::string& revision) const {
+  for (std::size_t row = 0; row < rows().size(); ++row)
+    if (!rows()[row].isWorkFile() && rows()[row].revision == revision) return static_cast<int>(row);
+  return -1;
+}
+
+void RevisionListView::selectRevision(const std::string& revision) {
+  const int row = rowOf(revision);
+  selectionModel()->clearSelection();
+  if (row < 0) return;
+  const QModelIndex index = model_->index(row, 0);
+  selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  scrollTo(index);
+}
+
+void RevisionListView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
+  QTreeView::selectionChanged(selected, deselected);
+  emit selectionChangedByUser();
+}
+
+}  // namespace orv::views::qt

@@ -1,0 +1,165 @@
+#include "views/revision_list.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "shell/archive_revisions.h"
+#include "shell/message_styles.h"
+#include "shell/string_table.h"
+#include "vc/error_codes.h"
+#include "vc/include/vc.h"
+
+namespace orv::views {
+
+const std::array<std::string_view, kRevisionColumnCount> kRevisionColumnTitles = {
+    "Revision", "Author", "Date", "Locked", "State", "Labels"};
+
+namespace {
+
+// Library texts of a row are read into a buffer of this size.
+constexpr int kTextSize = 200;
+constexpr int kRevisionSize = 64;
+
+bool fileExists(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0;
+}
+
+// Reads item of revision into text; the call's result becomes the
+// archive's last status. A text too long for the buffer is kept cut.
+bool readRevisionText(shell::OpenArchive& archive, int item, const char* revision, std::string& text) {
+  char buffer[kTextSize] = {};
+  const int rc = vcGetRevInfo(archive.handle(), item, revision, buffer, sizeof buffer);
+  archive.setStatus(rc);
+  if (rc != 0 && rc != vc::err::kBufferTooSmall) return false;
+  text = buffer;
+  return true;
+}
+
+// The names of the labels on revision, blank-separated, within the row's
+// text buffer. The walk over the labels always runs to its end, so the
+// next row's walk starts at the first label again.
+std::string labelsOf(int archive, const std::string& revision) {
+  std::string names;
+  char entry[1024];
+  for (int guard = 0; guard < 100000; ++guard) {
+    if (vcGetArchiveInfo(archive, 11, entry, sizeof entry) != 0) break;
+    const std::string_view text(entry);
+    const std::size_t blank = text.rfind(' ');
+    if (blank == std::string_view::npos || text.substr(blank + 1) != revision) continue;
+    const std::string_view name = text.substr(0, blank);
+    if (names.size() + name.size() + 1 + 4 > static_cast<std::size_t>(kTextSize)) continue;
+    names.append(name).push_back(' ');
+  }
+  if (!names.empty()) names.pop_back();
+  return names;
+}
+
+int compareOptional(std::string_view a, std::string_view b, bool aPresent, bool bPresent) {
+  if (!aPresent || !bPresent) return aPresent == bPresent ? 0 : (aPresent ? -1 : 1);
+  return compareNoCase(a, b);
+}
+
+}  // namespace
+
+shell::RevisionRow RevisionRecord::row() const {
+  return {isWorkFile() ? std::string() : revision, isWorkFile() ? shell::kWorkFileRowFlag : 0u};
+}
+
+std::string cellText(const RevisionRecord& r, int column) {
+  if (r.isWorkFile()) return column == kColRevision ? r.workFileName : std::string();
+  switch (column) {
+    case kColRevision: return r.revision;
+    case kColAuthor: return r.author;
+    case kColDate: return r.date;
+    case kColLocked: return r.locker.value_or(std::string());
+    case kColState: return r.state;
+    case kColLabels: return r.labels;
+    default: return {};
+  }
+}
+
+std::optional<RevisionRecord> buildRevisionRow(shell::OpenArchive& archive, const char* revision) {
+  RevisionRecord r;
+  if (!revision) {
+    r.kind = RowKind::workFile;
+    r.workFileName = archive.workFileName();
+    return r;
+  }
+  r.revision = revision;
+  const bool complete = readRevisionText(archive, 27, revision, r.author) &&
+                        readRevisionText(archive, 30, revision, r.date) &&
+                        readRevisionText(archive, 34, revision, r.state);
+  if (!complete) {
+    archive.showError(shell::kStyleError);
+    return std::nullopt;
+  }
+  char locker[kTextSize] = {};
+  if (vcGetIdArchiveInfo(archive.handle(), 16, revision, locker, sizeof locker) == 0 && locker[0]) {
+    r.locker = locker;
+    ++archive.lockedCount;
+  }
+  r.labels = labelsOf(archive.handle(), r.revision);
+  ++archive.revisionCount;
+  return r;
+}
+
+RevisionFill readRevisionRows(shell::OpenArchive& archive) {
+  shell::BusyCursor busy(archive.ui());
+  RevisionFill fill;
+  archive.revisionCount = 0;
+  archive.lockedCount = 0;
+  if (fileExists(archive.workFileName())) fill.rows.push_back(*buildRevisionRow(archive, nullptr));
+  char revision[kRevisionSize] = {};
+  int status = vcGetArchiveInfo(archive.handle(), 51, revision, sizeof revision);
+  // Each revision once: a walk that came back to a revision already listed
+  // would never end.
+  std::size_t steps = 0;
+  while (status == 0 && steps++ < 1000000) {
+    if (auto row = buildRevisionRow(archive, revision)) fill.rows.push_back(std::move(*row));
+    status = vcGetRevInfo(archive.handle(), 33, revision, revision, sizeof revision);
+  }
+  archive.setStatus(status);
+  if (status != vc::err::kRevisionMissing) {
+    archive.showError(shell::kStyleError);
+    fill.complete = false;
+  } else {
+    archive.setStatus(0);
+  }
+  return fill;
+}
+
+int compareRevisionRecords(const RevisionRecord& a, const RevisionRecord& b, unsigned sortKey) {
+  if (a.isWorkFile() || b.isWorkFile()) return a.isWorkFile() == b.isWorkFile() ? 0 : (a.isWorkFile() ? -1 : 1);
+  int c = 0;
+  switch (sortColumn(sortKey)) {
+    case kColRevision: c = compareRevisionNumbers(b.revision, a.revision); break;
+    case kColAuthor: c = compareNoCase(a.author, b.author); break;
+    case kColDate: c = compareNoCase(b.date, a.date); break;
+    case kColLocked:
+      c = compareOptional(a.locker.value_or(""), b.locker.value_or(""), a.locker.has_value(), b.locker.has_value());
+      break;
+    case kColState: c = compareNoCase(a.state, b.state); break;
+    case kColLabels: c = compareOptional(a.labels, b.labels, !a.labels.empty(), !b.labels.empty()); break;
+    default: return 0;
+  }
+  return sortDescending(sortKey) ? -c : c;
+}
+
+void sortRevisionRecords(std::vector<RevisionRecord>& rows, unsigned sortKey) {
+  std::stable_sort(rows.begin(), rows.end(), [sortKey](const RevisionRecord& a, const RevisionRecord& b) {
+    return compareRevisionRecords(a, b, sortKey) < 0;
+  });
+}
+
+std::string logPanelText(int archive, std::string_view revision) {
+  if (revision.empty()) return std::string(shell::loadString(shell::kStrDetailWorkFile));
+  char buffer[kLogPanelLimit + 1] = {};
+  const std::string rev(revision);
+  const int rc = vcGetRevInfo(archive, 31, rev.c_str(), buffer, sizeof buffer);
+  if (rc != 0 && rc != vc::err::kBufferTooSmall) return {};
+  return buffer;
+}
+
+}  // namespace orv::views
