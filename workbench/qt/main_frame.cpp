@@ -22,6 +22,8 @@
 
 #include "profile/profile.h"
 #include "qt/about_box.h"
+#include "dialogs/check_in_flows.h"
+#include "dialogs/create_archive_flow.h"
 #include "shell/archive_import.h"
 #include "shell/archive_reports.h"
 #include "shell/command_handlers.h"
@@ -147,11 +149,18 @@ struct MainFrame::Commands {
         temps(ui),
         items(ui, frame, opening, temps, itemServices(frame)),
         context{ui, frame, opening, items, frame.starts_, temps, shell::libraryImporters(),
-                shell::libraryExporter(), frame.recent_, openers(frame), {}} {}
+                shell::libraryExporter(), frame.recent_, openers(frame), flows()} {}
+
+  static shell::DialogFlows flows() {
+    shell::DialogFlows flows;
+    flows.checkInArchive = dialogs::archiveCheckIn;
+    return flows;
+  }
 
   static shell::OpenCreateServices openServices(MainFrame& frame) {
     shell::OpenCreateServices services;
     services.addRecentFile = [&frame](const std::string& path, int kind) { frame.recent_.add(path, kind); };
+    services.createArchive = dialogs::createArchiveServices();
     return services;
   }
   static shell::WindowCommandServices itemServices(MainFrame& frame) {
@@ -230,6 +239,8 @@ void MainFrame::buildMenus() {
   add(fileMenu_, QStringLiteral("Open &Project..."), kCmdOpenProject,
       QStringLiteral("Opens a project or sandbox"));
   fileMenu_->addSeparator();
+  add(fileMenu_, menuText(shell::kCommandCreateArchive), shell::kCommandCreateArchive,
+      QStringLiteral("Puts files under revision control"));
   add(fileMenu_, menuText(shell::kCommandCompareFiles), shell::kCommandCompareFiles,
       QStringLiteral("Compares two files in the visual merge program"));
   add(fileMenu_, menuText(shell::kCommandImportArchive), shell::kCommandImportArchive,
@@ -491,6 +502,14 @@ void MainFrame::runCommand(const shell::ExecuteCommand& c) {
       bringForward();
       shell::ddeConvert(ui_, shell::libraryImporters(), c.args);
       break;
+    case ExecuteVerb::checkIn:
+      bringForward();
+      dialogs::ddeCheckIn(ui_, c.args);
+      break;
+    case ExecuteVerb::createArchive:
+      bringForward();
+      commands_->opening.ddeCreateArchive(c.args);
+      break;
     default:
       statusBar()->showMessage(QStringLiteral("This command is not available yet."), 5000);
       break;
@@ -525,30 +544,14 @@ void MainFrame::command(int id) {
 }
 
 void MainFrame::registerCommands() {
-  // Every command's handler; the frame's own ones below take the place of
-  // some.
+  // Every command's handler (the frame answers Open, Help, About and Exit
+  // itself).
   shell::registerCommandHandlers(router_, commands_->context);
   router_.setRecentKinds([this] {
     std::vector<int> kinds;
     for (const auto& entry : recent_.entries()) kinds.push_back(entry.kind);
     return kinds;
   });
-  router_.setHandler(shell::kCommandCompareFiles, [this](int) { shell::compareFilesCommand(starts_); });
-  router_.setHandler(shell::kCommandEditor, [this](int) { shell::startEditor(starts_); });
-  router_.setHandler(shell::kCommandImportArchive, [this](int) {
-    shell::importArchiveCommand(ui_, shell::libraryImporters(),
-                                shell::fileDialogFilters(shell::kMemberFileFilter));
-  });
-  for (int i = 0; i < shell::kUserToolCount; ++i)
-    router_.setHandler(shell::kFirstUserToolCommand + i,
-                       [this](int id) { shell::userToolCommand(starts_, id); });
-  for (std::size_t i = 0; i < shell::kRecentFileCount; ++i)
-    router_.setHandler(shell::kFirstRecentFileCommand + static_cast<int>(i), [this](int id) {
-      shell::WindowOpeners open;
-      open.openProjectWindow = [this](const std::string& path) { openDocument(path, true); };
-      open.openArchiveWindow = [this](const std::string& path) { openDocument(path, false); };
-      shell::recentFileCommand(ui_, recent_, id, open);
-    });
 }
 
 void MainFrame::syncActiveWindow() {

@@ -17,6 +17,7 @@
 #include <iterator>
 
 #include "archive_test_support.h"
+#include "dialogs/check_in_dialog.h"
 #include "platform/spawn/recording_spawner.h"
 #include "profile/profile.h"
 #include "qt/archive_window.h"
@@ -253,6 +254,29 @@ TEST_F(ArchiveWindowTest, ActivatingAWindowMakesItsArchiveAndFolderCurrent) {
   EXPECT_NE(a->archive().handle(), b->archive().handle());
   EXPECT_EQ(cwd(), dir.path());
   EXPECT_EQ(frame.statusBar()->currentMessage(), "1 revisions:  0 locked;  1 selected");
+  frame.close();
+}
+
+TEST_F(ArchiveWindowTest, CheckInThroughTheFrameAddsTheRevisionToTheList) {
+  makeArchive("a.c", {"one\n", "two\n"});
+  dir.write("a.c", "three\n");
+  MainFrame frame(ui, ini);
+  frame.show();
+  frame.openNames({archiveOf("a.c")});
+  ArchiveChild* w = child(frame);
+  ASSERT_NE(w, nullptr);
+  ui.expectDialog(dialogs::kCheckInDialogId, [](ui::testing::FakeSurface& s, ui::DialogLogic& logic) {
+    s.setText(dialogs::kCiDescription, "third line");
+    s.close(logic, ui::kAnswerOk);
+  });
+  frame.command(1509);
+  EXPECT_EQ(head("a.c"), "1.3");
+  int h = 0;
+  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, 1), 0);
+  EXPECT_EQ(log(h, "1.3"), "third line");
+  vcCloseArchive(h);
+  ASSERT_GE(w->list()->rows().size(), 2u);
+  EXPECT_EQ(w->list()->rows()[1].revision, "1.3") << "the list shows the new revision";
   frame.close();
 }
 
