@@ -238,6 +238,8 @@ void MainFrame::buildMenus() {
       QStringLiteral("Opens an archive"));
   add(fileMenu_, QStringLiteral("Open &Project..."), kCmdOpenProject,
       QStringLiteral("Opens a project or sandbox"));
+  add(fileMenu_, menuText(shell::kCommandClose), shell::kCommandClose,
+      QStringLiteral("Closes the active window"));
   fileMenu_->addSeparator();
   add(fileMenu_, menuText(shell::kCommandCreateArchive), shell::kCommandCreateArchive,
       QStringLiteral("Puts files under revision control"));
@@ -252,13 +254,39 @@ void MainFrame::buildMenus() {
   connect(fileMenu_, &QMenu::aboutToShow, this, [this] { enableMenu(fileMenu_); });
   rebuildRecentItems();
 
+  // The commands of the active archive window, from the command table (a
+  // text after a tab names the item's key).
+  auto addCommand = [this](QMenu* menu, int id) {
+    const QString text = menuText(id);
+    const qsizetype tab = text.indexOf(QLatin1Char('\t'));
+    QAction* a = menu->addAction(text);
+    a->setData(id);
+    if (tab >= 0) a->setShortcut(QKeySequence::fromString(text.mid(tab + 1)));
+    connect(a, &QAction::triggered, this, [this, id] { command(id); });
+  };
+  archiveMenu_ = menuBar()->addMenu(QStringLiteral("&Archive"));
+  for (int id : std::initializer_list<int>{shell::kCommandCheckIn, shell::kCommandCheckOut, shell::kCommandCompareRevisions, 0,
+                 shell::kCommandLockRevision, shell::kCommandUnlockRevision, shell::kCommandDeleteRevision, 0,
+                 shell::kCommandViewEdit, shell::kCommandPromoteRevision, shell::kCommandDemoteRevision, 0,
+                 shell::kCommandArchiveInfo, shell::kCommandRevisionInfo, shell::kCommandArchiveReport}) {
+    if (id == 0)
+      archiveMenu_->addSeparator();
+    else
+      addCommand(archiveMenu_, id);
+  }
+  connect(archiveMenu_, &QMenu::aboutToShow, this, [this] { enableMenu(archiveMenu_); });
+  archiveMenu_->menuAction()->setVisible(false);
+
   QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
+  addCommand(window, shell::kCommandRefresh);
+  window->addSeparator();
   QAction* cascade = window->addAction(QStringLiteral("&Cascade"));
   connect(cascade, &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
   QAction* tile = window->addAction(QStringLiteral("&Tile"));
   connect(tile, &QAction::triggered, mdi_, &QMdiArea::tileSubWindows);
   QAction* closeAll = window->addAction(QStringLiteral("Close &All"));
   connect(closeAll, &QAction::triggered, mdi_, &QMdiArea::closeAllSubWindows);
+  connect(window, &QMenu::aboutToShow, this, [this, window] { enableMenu(window); });
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
   add(help, QStringLiteral("&Contents"), kCmdHelp, QStringLiteral("Shows the help contents"),
@@ -342,6 +370,7 @@ QToolBar* MainFrame::toolbar(shell::ToolbarKind kind) const {
 }
 
 void MainFrame::showToolbarFor(shell::ToolbarKind kind) {
+  if (archiveMenu_) archiveMenu_->menuAction()->setVisible(kind == shell::ToolbarKind::archive);
   archiveBar_->setVisible(kind == shell::ToolbarKind::archive);
   projectBar_->setVisible(kind == shell::ToolbarKind::project);
 }
@@ -581,6 +610,7 @@ void MainFrame::enableMenu(QMenu* menu) {
     const shell::EnableResult result = router_.enable(id);
     if (result.state != shell::Enabling::undecided)
       action->setEnabled(result.state == shell::Enabling::enabled);
+    if (result.text) action->setText(q(*result.text));
   }
 }
 

@@ -88,6 +88,8 @@ class MainFrame : public QMainWindow, public shell::WindowRegistry {
 
   QMdiArea* mdiArea() const { return mdi_; }
   QMenu* fileMenu() const { return fileMenu_; }
+  // The Archive menu, shown while an archive window is active.
+  QMenu* archiveMenu() const { return archiveMenu_; }
   QToolBar* toolbar(shell::ToolbarKind kind) const;
   const shell::RecentFiles& recentFiles() const { return recent_; }
   // Brings the frame to the front (restoring it when minimised).
@@ -119,6 +121,7 @@ class MainFrame : public QMainWindow, public shell::WindowRegistry {
   int orientation_ = 0;
   QMdiArea* mdi_;
   QMenu* fileMenu_ = nullptr;
+  QMenu* archiveMenu_ = nullptr;
   QAction* recentSeparator_ = nullptr;
   std::vector<QAction*> recentActions_;
   QToolBar* archiveBar_ = nullptr;

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QStatusBar>
 #include <QtTest/QTest>
 #include <algorithm>
@@ -277,6 +278,48 @@ TEST_F(ArchiveWindowTest, CheckInThroughTheFrameAddsTheRevisionToTheList) {
   vcCloseArchive(h);
   ASSERT_GE(w->list()->rows().size(), 2u);
   EXPECT_EQ(w->list()->rows()[1].revision, "1.3") << "the list shows the new revision";
+  frame.close();
+}
+
+TEST_F(ArchiveWindowTest, ArchiveMenuFollowsTheWindowAndItsSelection) {
+  makeRichArchive();
+  MainFrame frame(ui, ini);
+  frame.show();
+  EXPECT_FALSE(frame.archiveMenu()->menuAction()->isVisible());
+  frame.openNames({archiveOf("a.c")});
+  ArchiveChild* w = child(frame);
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(frame.archiveMenu()->menuAction()->isVisible());
+  auto item = [&](int id) -> QAction* {
+    for (QAction* a : frame.archiveMenu()->actions())
+      if (a->data().toInt() == id) return a;
+    return nullptr;
+  };
+  ASSERT_NE(item(1522), nullptr);
+  ASSERT_NE(item(1512), nullptr);
+  struct Case {
+    int row;
+    QString viewEdit;
+    bool revisionInformation;
+  } cases[] = {
+      {0, "Edit &Working File", false},  // the working file, writable
+      {2, "&View Revision", true},
+  };
+  for (const Case& c : cases) {
+    selectRow(*w, c.row);
+    emit frame.archiveMenu()->aboutToShow();
+    EXPECT_EQ(item(1522)->text(), c.viewEdit) << c.row;
+    EXPECT_TRUE(item(1522)->isEnabled()) << c.row;
+    EXPECT_EQ(item(1512)->isEnabled(), c.revisionInformation) << c.row;
+  }
+  // Lock Revision from the menu locks the selected revision.
+  item(1520)->trigger();
+  std::vector<std::string> held = locks("a.c");
+  std::sort(held.begin(), held.end());
+  EXPECT_EQ(held, (std::vector<std::string>{"alice 1.3", "bob 1.2"}));
+  frame.mdiArea()->closeAllSubWindows();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(frame.archiveMenu()->menuAction()->isVisible()) << "no archive window, no Archive menu";
   frame.close();
 }
 
