@@ -170,9 +170,12 @@ int ArchiveLexer::load(uint64_t from, size_t size, size_t need) {
   // end of the source may come first).
   std::unique_ptr<char, FreeBytes> bytes(static_cast<char*>(std::malloc(size + 1)));
   if (!bytes) throw std::bad_alloc();
+  // At least what is needed; a source that hands over less than asked
+  // (a short read) is asked again until the block is full, so that small
+  // reads do not each cost a block of their own.
   size_t have = 0;
   bool end = false;
-  while (have < need) {
+  while (have < size) {
     size_t got = 0;
     if (int rc = src_.readAt(from + have, bytes.get() + have, size - have, got)) return error_ = rc;
     if (got == 0) {
