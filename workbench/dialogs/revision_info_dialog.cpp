@@ -51,9 +51,11 @@ ui::DialogDescription describe() {
       {kRiLocker, K::label, "", 1},
       {kRiStateCaption, K::label, "&State:", 2},
       {kRiStates, K::comboBox, "", 2},
+      {kRiStateEditCaption, K::label, "&State:", 2},
       {kRiState, K::lineEdit, "", 2},
       {kRiLabelCaption, K::label, "&Label:", 3},
       {kRiLabel, K::comboBox, "", 3},
+      {kRiLabelListCaption, K::label, "&Label:", 3},
       {kRiLabelList, K::comboBox, "", 3},
       {kRiAddLabel, K::pushButton, "A&dd Label", 4},
       {kRiDeleteLabel, K::pushButton, "D&elete Label", 4},
@@ -66,7 +68,8 @@ ui::DialogDescription describe() {
   d.helpPairs = {{kRiRevisionCaption, 12053}, {kRiRevision, 12053}, {kRiDateCaption, 12054},
                  {kRiDate, 12054},            {kRiAuthorCaption, 12055}, {kRiAuthor, 12055},
                  {kRiLockerCaption, 12056},   {kRiLocker, 12056},   {kRiLabelCaption, 12057},
-                 {kRiLabel, 12057},           {kRiLabelList, 12057}, {kRiStateCaption, 12058},
+                 {kRiLabel, 12057},           {kRiLabelList, 12057}, {kRiLabelListCaption, 12057},
+                 {kRiStateCaption, 12058},    {kRiStateEditCaption, 12058},
                  {kRiState, 12058},           {kRiStates, 12058},   {kRiDescriptionCaption, 12059},
                  {kRiDescription, 12059},     {kRiOk, 12060},       {kRiCancel, 12061},
                  {kRiAddLabel, 12062},        {kRiDeleteLabel, 12063}, {kRiHelp, 12064}};
@@ -215,7 +218,9 @@ void RevisionInfoDialog::setUp(ui::DialogSurface& surface) {
   surface.setEnabled(kRiDescription, true);
 
   // Without "AddLabel" the labels can be chosen, never typed.
+  surface.setVisible(kRiLabelCaption, mayAdd_);
   surface.setVisible(kRiLabel, mayAdd_);
+  surface.setVisible(kRiLabelListCaption, !mayAdd_);
   surface.setVisible(kRiLabelList, !mayAdd_);
   surface.setEnabled(kRiLabel, mayAdd_);
   surface.setEnabled(kRiLabelList, !mayAdd_);
@@ -225,8 +230,10 @@ void RevisionInfoDialog::setUp(ui::DialogSurface& surface) {
   surface.setEnabled(kRiAddLabel, mayAdd_);
 
   const bool fromList = r.stateFromList == 1;
+  surface.setVisible(kRiStateEditCaption, !fromList);
   surface.setVisible(kRiState, !fromList);
   surface.setEnabled(kRiState, !fromList);
+  surface.setVisible(kRiStateCaption, fromList);
   surface.setVisible(kRiStates, fromList);
   surface.setText(kRiState, shell::fieldText(r.state));
   if (fromList) {

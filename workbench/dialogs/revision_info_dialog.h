@@ -37,6 +37,10 @@ enum RevisionInfoControl : int {
   kRiStateCaption = 116,
   kRiDescriptionCaption = 117,
   kRiLabelList = 118,  // labels, choose only: shown without "AddLabel"
+  // The captions of the state field and of the choose-only labels where
+  // they stand in place of the states list and the label entry.
+  kRiStateEditCaption = 119,
+  kRiLabelListCaption = 120,
   kRiHelp = 199,
 };
 inline constexpr int kRevisionInfoDialogId = 311;

@@ -29,13 +29,12 @@ class InformationTest : public ArchiveTest {
     vcCloseArchive(h);
     return text;
   }
-  std::string state(const std::string& name, const char* revision) {
-    int h = 0;
-    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 1), 0);
-    char text[64] = {};
-    vcGetRevInfo(h, 34, revision, text, sizeof text);
-    vcCloseArchive(h);
-    return text;
+  // The library started again with config, the security database refusing
+  // the permissions refused.
+  void restartRefusing(const std::vector<const char*>& refused, const std::string& config) {
+    kel.reset();
+    for (const char* p : refused) kel.refuse(p);
+    restart(config);
   }
   // Changes name on disk through a handle of our own.
   void change(const std::string& name, const std::function<void(int)>& edit) {
@@ -80,9 +79,7 @@ TEST_F(InformationTest, RevisionStatesFollowTheListAndThePermissions) {
   threeRevisions();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    kel.reset();
-    for (const char* p : c.refused) kel.refuse(p);
-    restart(c.config);
+    restartRefusing(c.refused, c.config);
     shell::OpenArchive archive(ui, work("a.c"), 1);
     shell::TRevisionInfoTransferStruct record;
     shell::LabelChangeList changes{"+stale"};
@@ -139,9 +136,7 @@ TEST_F(InformationTest, LabelButtonsFollowThePermissions) {
   threeRevisions();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    kel.reset();
-    for (const char* p : c.refused) kel.refuse(p);
-    restart("");
+    restartRefusing(c.refused, "");
     shell::OpenArchive archive(ui, work("a.c"), 1);
     shell::TRevisionInfoTransferStruct record;
     shell::LabelChangeList changes;
@@ -211,8 +206,9 @@ TEST_F(InformationTest, LabelEditingGathersTheChanges) {
 }
 
 TEST_F(InformationTest, RevisionInformationWritesLabelsAndState) {
-  start("states=Exp,Rel,Prod");
+  start();
   threeRevisions();
+  restart("states=Dev,Rel,Prod");  // 1.3 stays in the library's first state
   shell::OpenArchive archive(ui, work("a.c"), 1);
   ui.expectDialog(kRevisionInfoDialogId, [](FakeSurface& s, ui::DialogLogic& l) {
     s.setText(kRiLabel, "NEW");
@@ -227,7 +223,7 @@ TEST_F(InformationTest, RevisionInformationWritesLabelsAndState) {
   EXPECT_EQ(labelRevision("a.c", "NEW"), "1.2");
   EXPECT_EQ(labelRevision("a.c", "HERE"), "");
   EXPECT_EQ(labelRevision("a.c", "OLD"), "1.1");
-  EXPECT_EQ(state("a.c", "1.2"), "Prod");
+  EXPECT_EQ(revisionState("a.c", "1.2"), "Prod");
 
   // OK without changes, "<as is>" and Cancel write nothing.
   const std::string before = archiveBytes("a.c");
@@ -239,7 +235,7 @@ TEST_F(InformationTest, RevisionInformationWritesLabelsAndState) {
   });
   EXPECT_EQ(revisionInformation(archive, "1.3"), ui::kAnswerOk);
   ui.expectDialog(kRevisionInfoDialogId, [](FakeSurface& s, ui::DialogLogic& l) {
-    s.setText(kRiStates, "Exp");
+    s.setText(kRiStates, "Dev");
     s.close(l, ui::kAnswerCancel);
   });
   EXPECT_EQ(revisionInformation(archive, "1.2"), ui::kAnswerCancel);
@@ -261,7 +257,7 @@ TEST_F(InformationTest, TypedStateIsSetWithoutAList) {
   });
   EXPECT_EQ(revisionInformation(archive, "1.2"), ui::kAnswerOk);
   archive.dropWriteLock();
-  EXPECT_EQ(state("a.c", "1.2"), "Beta");
+  EXPECT_EQ(revisionState("a.c", "1.2"), "Beta");
 }
 
 TEST_F(InformationTest, FailingLabelChangeIsShownAndTheOthersApply) {
@@ -276,7 +272,7 @@ TEST_F(InformationTest, FailingLabelChangeIsShownAndTheOthersApply) {
   writeRevisionInfo(archive, "1.3", record, {"-NOPE", "+TOP"});
   archive.dropWriteLock();
   EXPECT_EQ(labelRevision("a.c", "TOP"), "1.3");
-  EXPECT_EQ(state("a.c", "1.3"), "Gamma");
+  EXPECT_EQ(revisionState("a.c", "1.3"), "Gamma");
 }
 
 // --- Archive Information --------------------------------------------------
@@ -310,9 +306,7 @@ TEST_F(InformationTest, ArchiveRecordAndFixedBoxes) {
   });
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    kel.reset();
-    for (const char* p : c.refused) kel.refuse(p);
-    restart(c.config);
+    restartRefusing(c.refused, c.config);
     change("a.c", [&](int h) { ASSERT_EQ(vcSetArchiveInfo(h, 26, c.strictArchive ? "\1" : "", nullptr), 0); });
     shell::OpenArchive archive(ui, work("a.c"), 1);
     shell::TArchiveInfoTransferStruct record;
@@ -401,20 +395,20 @@ TEST_F(InformationTest, ArchiveInformationWritesWhatChanged) {
   EXPECT_EQ(archiveBytes("a.c"), before);
 
   const bool strict = archiveItem("a.c", 12)[0] != 0;
-  ui.expectDialog(kArchiveInfoDialogId, [strict](FakeSurface& s, ui::DialogLogic& l) {
+  ui.expectDialog(kArchiveInfoDialogId, [this, strict](FakeSurface& s, ui::DialogLogic& l) {
     s.setChecked(kAiStrict, !strict);
     s.setText(kAiDescription, "First line\r\nSecond line");
     s.setText(kAiBranch, "bad;branch");
+    ui.expectMessage("Illegal Branch", ui::kAnswerOk);
     EXPECT_FALSE(s.close(l, ui::kAnswerOk));
     s.setText(kAiBranch, "1.1");
     s.close(l, ui::kAnswerOk);
   });
-  ui.expectMessage("Illegal Branch", ui::kAnswerOk);
   archiveInformation(archive);
   archive.dropWriteLock();
   EXPECT_EQ(archiveItem("a.c", 12)[0] != 0, !strict);
   EXPECT_EQ(archiveItem("a.c", 2), "First line\nSecond line");
-  EXPECT_EQ(archiveItem("a.c", 6), "1.1");
+  EXPECT_EQ(archiveItem("a.c", 6), "1");  // the library keeps the branch of 1.1
 }
 
 TEST_F(InformationTest, RefusedEncryptionIsShownAndTheOtherChangesApply) {
@@ -434,6 +428,7 @@ TEST_F(InformationTest, RefusedEncryptionIsShownAndTheOtherChangesApply) {
   ui.expectDialog(shell::kNewPasswordDialogId, [](FakeSurface& s, ui::DialogLogic& l) {
     s.setText(shell::kPasswordEntry, "secret");
     s.setText(shell::kPasswordConfirm, "secret");
+    s.setFocus(shell::kPasswordOk);
     s.close(l, ui::kAnswerOk);
   });
   ui.expectMessage(archiveOf("a.c"), ui::kAnswerOk);

@@ -17,14 +17,6 @@ constexpr const char* kStates = "states=first,middle,last";
 
 class PromoteTest : public ProjectTest {
  protected:
-  std::string state(const std::string& name, const char* revision) {
-    int h = 0;
-    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 1), 0);
-    char text[64] = {};
-    vcGetRevInfo(h, 34, revision, text, sizeof text);
-    vcCloseArchive(h);
-    return text;
-  }
   void setState(const std::string& name, const char* revision, const char* value) {
     const int h = lockedHandle(name);
     ASSERT_EQ(vcSetRevInfo(h, 36, revision, value), 0);
@@ -54,14 +46,17 @@ TEST_F(PromoteTest, OfferedStatesFollowTheCurrentState) {
       {"last", false, {"first", "middle", "last"}, 1},
       {"Other", true, {"first", "middle", "last"}, 0}, {"Other", false, {"Other"}, 0},
   };
+  // A state outside the list was given before the list was configured.
+  makeArchive("a.c", {"one\n", "two\n"});
+  setState("a.c", "1.2", "Other");
   restart(kStates);
-  makeArchive("a.c", {"one\n"});
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.current) + (c.promote ? " promote" : " demote"));
-    setState("a.c", "1.1", c.current);
+    const char* revision = std::string(c.current) == "Other" ? "1.2" : "1.1";
+    if (revision[2] == '1') setState("a.c", revision, c.current);
     shell::OpenArchive archive(ui, work("a.c"), 1);
     shell::TPromoteRevTransferStruct record;
-    ASSERT_EQ(setPromoteDefaults(archive, record, "1.1", c.promote), 1);
+    ASSERT_EQ(setPromoteDefaults(archive, record, revision, c.promote), 1);
     EXPECT_EQ(shell::fieldText(record.currentState), c.current);
     EXPECT_EQ(record.targetStates, c.offered);
     EXPECT_EQ(record.targetSelection, c.selection);
@@ -111,7 +106,7 @@ TEST_F(PromoteTest, ArchiveRevisionIsPromotedAndTheWindowRefreshed) {
     s.close(l, ui::kAnswerOk);
   });
   promoteArchiveRevision(window, "1.1", true);
-  EXPECT_EQ(state("a.c", "1.1"), "middle");
+  EXPECT_EQ(revisionState("a.c", "1.1"), "middle");
   EXPECT_EQ(window.refreshes, 1);
   EXPECT_EQ(window.reselected, std::vector<std::string>{"1.1"});
 
@@ -119,10 +114,10 @@ TEST_F(PromoteTest, ArchiveRevisionIsPromotedAndTheWindowRefreshed) {
   ui.expectDialog(promoteDialogId(PromoteSubject::revision, false),
                   [](FakeSurface& s, ui::DialogLogic& l) { s.close(l, ui::kAnswerCancel); });
   promoteArchiveRevision(window, "1.1", false);
-  EXPECT_EQ(state("a.c", "1.1"), "middle");
+  EXPECT_EQ(revisionState("a.c", "1.1"), "middle");
   ui.expectDialog(promoteDialogId(PromoteSubject::revision, false), choose("first"));
   promoteArchiveRevision(window, "1.1", false);
-  EXPECT_EQ(state("a.c", "1.1"), "first");
+  EXPECT_EQ(revisionState("a.c", "1.1"), "first");
 }
 
 TEST_F(PromoteTest, RefusedPromotionIsShown) {
@@ -134,7 +129,7 @@ TEST_F(PromoteTest, RefusedPromotionIsShown) {
   ui.expectDialog(promoteDialogId(PromoteSubject::revision, true), choose("last"));
   ui.expectMessage(archiveOf("a.c"), ui::kAnswerOk);
   promoteArchiveRevision(window, "1.1", true);
-  EXPECT_EQ(state("a.c", "1.1"), "first");
+  EXPECT_EQ(revisionState("a.c", "1.1"), "first");
 }
 
 TEST_F(PromoteTest, SelectedMembersTakeTheStateChosenForTheFirst) {
@@ -145,22 +140,58 @@ TEST_F(PromoteTest, SelectedMembersTakeTheStateChosenForTheFirst) {
   setState("a.c", "1.2", "middle");
   makeProject("p.pj", {{"a.c", 'a', "1.2"}, {"n.c", 'f', nullptr}, {"b.c", 'a', "1.1"}, {"c.c", 'a', "1.1"}});
   shell::testing::FakeProjectWindow& window = windows.openProject(work("p.pj"));
-  std::vector<int> rows{0, 2};
+  // The rows of a.c and b.c, and of the non-archived n.c.
+  const auto rowOf = [&window](const std::string& name) {
+    int i = 0;
+    for (const shell::MemberRow& r : window.view.rows) {
+      if (r.name == name) return i;
+      ++i;
+    }
+    return -1;
+  };
+  std::vector<int> rows{rowOf(work("a.c")), rowOf(work("b.c"))};
   ui.expectDialog(promoteDialogId(PromoteSubject::member, true), [](FakeSurface& s, ui::DialogLogic& l) {
     EXPECT_EQ(s.text(kPrCurrentState), "middle");
     EXPECT_EQ(s.listItems(kPrTargets), (std::vector<std::string>{"middle", "last"}));
     s.close(l, ui::kAnswerOk);
   });
   promoteSelectedMembers(window, rows, true);
-  EXPECT_EQ(state("a.c", "1.2"), "last");
-  EXPECT_EQ(state("a.c", "1.1"), state("c.c", "1.1")) << "only the member revision changes";
-  EXPECT_EQ(state("b.c", "1.1"), "last");
-  EXPECT_NE(state("c.c", "1.1"), "last");
+  EXPECT_EQ(revisionState("a.c", "1.2"), "last");
+  EXPECT_EQ(revisionState("a.c", "1.1"), "first") << "only the member revision changes";
+  EXPECT_EQ(revisionState("b.c", "1.1"), "last");
+  EXPECT_EQ(revisionState("c.c", "1.1"), "first");
   EXPECT_EQ(window.view.refreshed, rows);
 
-  std::vector<int> plain{1};
+  std::vector<int> plain{rowOf(work("n.c"))};
   ui.expectMessage("Member " + work("n.c") + " is not of type 'Archived'.", ui::kAnswerOk);
   promoteSelectedMembers(window, plain, false);
+}
+
+TEST_F(PromoteTest, ProjectFileRevisionIsPromoted) {
+  restart(kStates);
+  const std::string path = makeProject("p.pj", {});
+  // The project file in an archive of its own, its revision recorded.
+  int a = 0;
+  char found[1024] = {};
+  ASSERT_EQ(vcFindArchiveName(path.c_str(), found, sizeof found, &a, 6), 0);
+  char rev[64] = {};
+  ASSERT_EQ(vcCiRevision(a, "", path.c_str(), 0, rev, sizeof rev), 0);
+  ASSERT_EQ(vcCommitArchive(a, 1), 0);
+  setState("p.pj", rev, "middle");
+  int p = 0;
+  ASSERT_EQ(vcOpenProject(path.c_str(), 1, &p, 0), 0);
+  ASSERT_EQ(vcProjectWriteLock(p), 0);
+  ASSERT_EQ(vcSetProject(p, 161, rev), 0);
+  ASSERT_EQ(vcSaveProject(p), 0);
+  vcCloseProject(p);
+
+  shell::testing::FakeProjectWindow& window = windows.openProject(path);
+  ui.expectDialog(promoteDialogId(PromoteSubject::project, false), [](FakeSurface& s, ui::DialogLogic& l) {
+    EXPECT_EQ(s.listItems(kPrTargets), (std::vector<std::string>{"first", "middle"}));
+    s.close(l, ui::kAnswerOk);
+  });
+  promoteProject(window, false);
+  EXPECT_EQ(revisionState("p.pj", rev), "first");
 }
 
 }  // namespace
