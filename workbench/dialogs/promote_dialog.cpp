@@ -102,13 +102,6 @@ bool runPromoteDialog(ui::Ui& ui, shell::TPromoteRevTransferStruct& record, Prom
   return ui.runDialog(promoteDialogDescription(subject, promote), logic) == ui::kAnswerOk;
 }
 
-std::string projectText(int project, int item, int size) {
-  std::string buffer(static_cast<std::size_t>(size), '\0');
-  if (vcGetProject(project, item, buffer.data(), size) != 0) return {};
-  buffer.resize(strnlen(buffer.data(), buffer.size()));
-  return buffer;
-}
-
 }  // namespace
 
 int promoteDialogId(PromoteSubject subject, bool promote) { return resourceOf(subject, promote).id; }
@@ -203,13 +196,13 @@ void promoteArchiveRevision(shell::ArchiveWindow& window, const std::string& rev
 void promoteProject(shell::ProjectWindow& window, bool promote) {
   shell::OpenProject& project = window.project();
   if (project.makeCurrent() != 1) return;
-  const std::string file = projectText(project.project, kProjectFile, 1024);
+  const std::string file = shell::projectText(project.project, kProjectFile);
   shell::OpenArchive archive(project.ui(), file, kReadWrite);
   if (archive.status() != 0) {
     archive.showArchiveOpenError(shell::kStyleError);
     return;
   }
-  const std::string revision = projectText(project.project, kProjectFileRevision, 80);
+  const std::string revision = shell::projectText(project.project, kProjectFileRevision);
   shell::TPromoteRevTransferStruct record;
   if (setPromoteDefaults(archive, record, revision, promote) == 1 &&
       runPromoteDialog(project.ui(), record, PromoteSubject::project, promote) && archive.writeLock())

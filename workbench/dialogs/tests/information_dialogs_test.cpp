@@ -42,6 +42,15 @@ class InformationTest : public ArchiveTest {
     edit(h);
     ASSERT_EQ(vcCommitArchive(h, 1), 0);
   }
+  // The record of revision of a.c, read as the dialog's command reads it.
+  struct RevisionRead {
+    RevisionRead(ui::Ui& ui, const std::string& path, const std::string& revision) : archive(ui, path, 1) {
+      readRevisionInfo(archive, revision, record, changes);
+    }
+    shell::OpenArchive archive;
+    shell::TRevisionInfoTransferStruct record;
+    shell::LabelChangeList changes;
+  };
   // a.c with revisions 1.1 to 1.3; label OLD on 1.1, HERE on 1.2, 1.2 in
   // state Rel.
   void threeRevisions() {
@@ -103,10 +112,8 @@ TEST_F(InformationTest, RevisionRecordShowsTheRevision) {
   start();
   threeRevisions();
   change("a.c", [](int h) { ASSERT_EQ(vcSetRevInfo(h, 18, "1.2", nullptr), 0); });
-  shell::OpenArchive archive(ui, work("a.c"), 1);
-  shell::TRevisionInfoTransferStruct record;
-  shell::LabelChangeList changes;
-  readRevisionInfo(archive, "1.2", record, changes);
+  RevisionRead read(ui, work("a.c"), "1.2");
+  auto& [archive, record, changes] = read;
   EXPECT_EQ(shell::fieldText(record.revision), "1.2");
   EXPECT_EQ(shell::fieldText(record.author), "alice");
   EXPECT_EQ(shell::fieldText(record.locker), "alice");
@@ -137,10 +144,8 @@ TEST_F(InformationTest, LabelButtonsFollowThePermissions) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     restartRefusing(c.refused, "");
-    shell::OpenArchive archive(ui, work("a.c"), 1);
-    shell::TRevisionInfoTransferStruct record;
-    shell::LabelChangeList changes;
-    readRevisionInfo(archive, c.revision, record, changes);
+    RevisionRead read(ui, work("a.c"), c.revision);
+    auto& [archive, record, changes] = read;
     RevisionInfoDialog logic(ui, record, archive, c.revision, changes);
     FakeSurface surface;
     logic.setUp(surface);
@@ -155,10 +160,8 @@ TEST_F(InformationTest, LabelButtonsFollowThePermissions) {
 TEST_F(InformationTest, LabelEditingGathersTheChanges) {
   start();
   threeRevisions();
-  shell::OpenArchive archive(ui, work("a.c"), 1);
-  shell::TRevisionInfoTransferStruct record;
-  shell::LabelChangeList changes;
-  readRevisionInfo(archive, "1.2", record, changes);
+  RevisionRead read(ui, work("a.c"), "1.2");
+  auto& [archive, record, changes] = read;
   RevisionInfoDialog logic(ui, record, archive, "1.2", changes);
   FakeSurface surface;
   logic.setUp(surface);
@@ -263,10 +266,8 @@ TEST_F(InformationTest, TypedStateIsSetWithoutAList) {
 TEST_F(InformationTest, FailingLabelChangeIsShownAndTheOthersApply) {
   start();
   threeRevisions();
-  shell::OpenArchive archive(ui, work("a.c"), 1);
-  shell::TRevisionInfoTransferStruct record;
-  shell::LabelChangeList changes;
-  readRevisionInfo(archive, "1.3", record, changes);
+  RevisionRead read(ui, work("a.c"), "1.3");
+  auto& [archive, record, changes] = read;
   shell::setField(record.state, "Gamma");
   ui.expectMessage(archiveOf("a.c"), ui::kAnswerOk);
   writeRevisionInfo(archive, "1.3", record, {"-NOPE", "+TOP"});
