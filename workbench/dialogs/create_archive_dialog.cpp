@@ -201,13 +201,7 @@ void CreateArchiveDialog::takeControls(const ui::DialogSurface& surface) {
   r.strictLocking = checkedValue(surface, kCaStrict);
   r.compressed = checkedValue(surface, kCaCompressed);
   r.encrypted = checkedValue(surface, kCaEncrypted);
-  std::string dataType = surface.text(kCaDataType);
-  if (dataType.empty()) {
-    const std::vector<int> rows = surface.selection(kCaDataType);
-    if (!rows.empty() && rows.front() >= 0 && static_cast<std::size_t>(rows.front()) < r.dataTypes.size())
-      dataType = r.dataTypes[static_cast<std::size_t>(rows.front())];
-  }
-  r.dataTypeSelection = shell::findStringIndex(r.dataTypes, dataType);
+  r.dataTypeSelection = chosenIndex(surface, kCaDataType, r.dataTypes);
   readField(surface, kCaDescription, r.description);
   r.checkIn = checkedValue(surface, kCaCheckIn);
   r.allFiles = checkedValue(surface, kCaAllFiles);

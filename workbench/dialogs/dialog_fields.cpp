@@ -1,6 +1,9 @@
 // The token check of the dialogs' entry fields (see dialog_fields.h).
 #include "dialogs/dialog_fields.h"
 
+#include "shell/archive_revisions.h"
+#include "shell/dialog_text.h"
+#include "shell/message_styles.h"
 #include "shell/messages.h"
 #include "shell/string_table.h"
 #include "vc/include/vc.h"
@@ -12,6 +15,30 @@ namespace {
 constexpr unsigned kOptionEnforced = 4;
 
 }  // namespace
+
+int chosenIndex(const ui::DialogSurface& surface, int id, const std::vector<std::string>& entries) {
+  std::string text = surface.text(id);
+  if (text.empty()) {
+    const std::vector<int> rows = surface.selection(id);
+    if (!rows.empty() && rows.front() >= 0 && static_cast<std::size_t>(rows.front()) < entries.size())
+      return rows.front();
+  }
+  return shell::findStringIndex(entries, text);
+}
+
+bool commitArchiveChanges(shell::OpenArchive& archive) {
+  int rc = 0;
+  {
+    shell::BusyCursor busy(archive.ui());
+    rc = vcCommitArchive(archive.handle(), 0);
+    if (rc == 0) vcKeepClosed(archive.handle());
+  }
+  if (rc == 0) return true;
+  archive.reopen();
+  archive.setStatus(rc);
+  archive.showError(shell::kStyleError);
+  return false;
+}
 
 bool lognameEnforced() {
   unsigned flags = 0;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/open_archive.h"
 #include "shell/token_validator.h"
 #include "shell/transfer_records.h"
 #include "ui/ui.h"
@@ -29,6 +30,16 @@ inline void fixBox(ui::DialogSurface& surface, int id, bool value) {
   surface.setChecked(id, value);
   surface.setEnabled(id, false);
 }
+
+// The entry of entries a list control shows chosen: its text, else its
+// selected row; -1 when it names none of them.
+int chosenIndex(const ui::DialogSurface& surface, int id, const std::vector<std::string>& entries);
+
+// Commits the changes made under the archive's write lock (under the wait
+// cursor) and lets the library close the file. A failed commit throws the
+// changes away (the archive is read again as stored) and is shown. True
+// when committed.
+bool commitArchiveChanges(shell::OpenArchive& archive);
 
 // True when the configuration enforces "logname": the author is not the
 // user's to choose.

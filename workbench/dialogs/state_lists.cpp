@@ -31,6 +31,11 @@ std::vector<std::string> offeredStates() {
   return wordsOf(states);
 }
 
+bool statesConfigured() {
+  char states[kListSize] = {};
+  return vcGetConfig("states", nullptr, 0, states, sizeof states) == 0 && !shell::listWords(states).empty();
+}
+
 InitialState initialState(int archive) {
   InitialState initial;
   char states[kListSize] = {};

@@ -15,6 +15,9 @@ namespace orv::dialogs {
 // list is defined.
 std::vector<std::string> offeredStates();
 
+// True when the configuration's "states" names at least one state.
+bool statesConfigured();
+
 // The state of a new revision of archive (a library handle, 0 for none).
 struct InitialState {
   std::string state = "Exp";

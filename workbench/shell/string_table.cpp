@@ -215,6 +215,11 @@ constexpr std::array kStrings = {
     Entry{867, "Member %s is not of type 'Archived'."},
     Entry{870, "Cannot access working file %s."},
     Entry{871, "Archive %s has strict locking, and you have no revisions locked."},
+    Entry{872, "Cannot delete a label on a different revision.\nLabel %s is associated with revision %s."},
+    Entry{873, "There is currently no list of promotion states defined.\nCreate a state list in the Configuration "
+               "dialog before proceeding."},
+    Entry{874, "Promoting Project Members..."},
+    Entry{875, "Demoting Project Members..."},
     Entry{10001, "Revision Server"},
     Entry{10002, "System"},
     Entry{10003, "CreateArchive"},

@@ -188,6 +188,10 @@ enum StringId : int {
   kStrMemberNotArchived = 867,
   kStrCannotAccessWorkFile = 870,
   kStrStrictNoLock = 871,
+  kStrLabelOnOtherRevision = 872,
+  kStrNoStateList = 873,
+  kStrPromotingMembers = 874,
+  kStrDemotingMembers = 875,
   kStrServiceName = 10001,
   kStrTopicName = 10002,
   kStrFirstCommandWord = 10003,  // 10003-10013: the command words, in match order

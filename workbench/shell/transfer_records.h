@@ -88,6 +88,65 @@ struct TCreateArchiveTransferStruct {
 // allFiles before the dialog: the box is not offered.
 constexpr std::uint32_t kCreateAllFilesNotOffered = 2;
 
+// The Archive Information dialog's record: the archive's lists, shown only,
+// and the settings a user may change.
+struct TArchiveInfoTransferStruct {
+  std::vector<std::string> labels;    // 101: "name revision" entries
+  std::vector<std::string> locks;     // 102: "user revision" entries
+  std::vector<std::string> projects;  // 111: projects the archive is a member of
+  std::uint32_t strict = 0;           // 103
+  std::uint32_t compressed = 0;       // 104
+  std::uint32_t encrypted = 0;        // 110
+  char defaultBranch[80] = {};        // 105: empty for the trunk
+  // 106: the data types the archive takes and the one chosen (-1: none).
+  std::vector<std::string> dataTypes;
+  int dataTypeSelection = -1;
+  char description[1536] = {};        // 107: CR LF line ends
+};
+// What the archive held when the record was filled, and which fields the
+// user edited.
+struct TArchiveInfoUnchanged {
+  std::uint32_t strict = 0;
+  std::uint32_t compressed = 0;
+  std::uint32_t encrypted = 0;
+  std::uint32_t branchEdited = 0;
+  std::uint32_t dataType = 0;  // 0 text, 1 binary, 2 decided automatically
+  std::uint32_t descriptionEdited = 0;
+};
+// 1 for a box the user may not change.
+struct TArchiveInfoFixed {
+  std::uint32_t strict = 0;
+  std::uint32_t compressed = 0;
+  std::uint32_t encrypted = 0;
+};
+
+// The Revision Information dialog's record.
+struct TRevisionInfoTransferStruct {
+  char revision[80] = {};  // 101
+  char date[40] = {};      // 102
+  char author[40] = {};    // 103
+  char locker[40] = {};    // 104: empty when not locked
+  std::vector<std::string> labelList;  // 105 or 118: the revision's labels
+  char state[40] = {};     // 106: on return the state to set, empty for none
+  // 107: the states offered and the one chosen (-1: none).
+  std::vector<std::string> states;
+  int stateSelection = -1;
+  char description[1536] = {};  // 108: shown only, CR LF line ends
+  std::uint32_t stateFromList = 0;       // the states come from a list
+  std::uint32_t stateChangeAllowed = 0;  // the user may promote or demote
+};
+// The label changes of one Revision Information dialog, in the order made:
+// "+name" adds the label here, "-name" drops it, ">name" moves it here.
+using LabelChangeList = std::vector<std::string>;
+
+// The Promote and Demote dialogs' record.
+struct TPromoteRevTransferStruct {
+  char currentState[40] = {};  // 100
+  // 103: the states offered and the one chosen (-1: none).
+  std::vector<std::string> targetStates;
+  int targetSelection = -1;
+};
+
 // Copies text into a record field, cut to fit with its terminator.
 template <std::size_t N>
 void setField(char (&field)[N], std::string_view text) {

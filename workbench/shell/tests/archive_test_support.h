@@ -124,6 +124,15 @@ class ArchiveTest : public ::testing::Test {
     vcCloseArchive(h);
     return rev;
   }
+  // The state of revision of name on disk ("" when none).
+  std::string revisionState(const std::string& name, const char* revision) {
+    int h = 0;
+    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 1), 0);
+    char text[64] = {};
+    vcGetRevInfo(h, 34, revision, text, sizeof text);
+    vcCloseArchive(h);
+    return text;
+  }
   // The head revision and the locks ("user rev" entries) on disk.
   std::string head(const std::string& name) {
     int h = 0;
