@@ -22,7 +22,10 @@
 
 #include "profile/profile.h"
 #include "qt/about_box.h"
+#include "dialogs/archive_info_dialog.h"
 #include "dialogs/check_in_flows.h"
+#include "dialogs/promote_dialog.h"
+#include "dialogs/revision_info_dialog.h"
 #include "dialogs/create_archive_flow.h"
 #include "shell/archive_import.h"
 #include "shell/archive_reports.h"
@@ -154,6 +157,9 @@ struct MainFrame::Commands {
   static shell::DialogFlows flows() {
     shell::DialogFlows flows;
     flows.checkInArchive = dialogs::archiveCheckIn;
+    flows.promoteRevision = dialogs::promoteArchiveRevision;
+    flows.promoteProject = dialogs::promoteProject;
+    flows.promoteMembers = dialogs::promoteSelectedMembers;
     return flows;
   }
 
@@ -166,6 +172,8 @@ struct MainFrame::Commands {
   static shell::WindowCommandServices itemServices(MainFrame& frame) {
     shell::WindowCommandServices services;
     services.viewOrEdit = [&frame](const std::string& path) { shell::viewOrEditFile(frame.starts_, path); };
+    services.archiveInformation = dialogs::archiveInformation;
+    services.revisionInformation = dialogs::revisionInformation;
     return services;
   }
   static shell::WindowOpeners openers(MainFrame& frame) {

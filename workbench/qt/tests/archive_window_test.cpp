@@ -19,6 +19,7 @@
 
 #include "archive_test_support.h"
 #include "dialogs/check_in_dialog.h"
+#include "dialogs/revision_info_dialog.h"
 #include "platform/spawn/recording_spawner.h"
 #include "profile/profile.h"
 #include "qt/archive_window.h"
@@ -320,6 +321,31 @@ TEST_F(ArchiveWindowTest, ArchiveMenuFollowsTheWindowAndItsSelection) {
   frame.mdiArea()->closeAllSubWindows();
   QCoreApplication::processEvents();
   EXPECT_FALSE(frame.archiveMenu()->menuAction()->isVisible()) << "no archive window, no Archive menu";
+  frame.close();
+}
+
+TEST_F(ArchiveWindowTest, RevisionInformationFromTheMenuAddsTheLabel) {
+  makeArchive("a.c", {"one\n", "two\n"});
+  MainFrame frame(ui, ini);
+  frame.show();
+  frame.openNames({archiveOf("a.c")});
+  ArchiveChild* w = child(frame);
+  ASSERT_NE(w, nullptr);
+  selectRow(*w, 2);  // 1.1
+  ui.expectDialog(dialogs::kRevisionInfoDialogId, [](ui::testing::FakeSurface& s, ui::DialogLogic& logic) {
+    EXPECT_EQ(s.text(dialogs::kRiRevision), "1.1");
+    s.setText(dialogs::kRiLabel, "FIRST");
+    s.press(logic, dialogs::kRiAddLabel);
+    s.close(logic, ui::kAnswerOk);
+  });
+  frame.command(1512);
+  int h = 0;
+  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, 1), 0);
+  char rev[64] = {};
+  EXPECT_EQ(vcExpandRevision(h, "FIRST", rev, sizeof rev), 0);
+  EXPECT_STREQ(rev, "1.1");
+  vcCloseArchive(h);
+  ASSERT_EQ(w->list()->selectedRowNumbers(), std::vector<int>{2}) << "the revision stays selected";
   frame.close();
 }
 
