@@ -435,10 +435,9 @@ ArchiveChild::Frame MainFrame::archiveFrame() {
 }
 
 ProjectChild::Frame MainFrame::projectFrame() {
-  const ArchiveChild::Frame frame = archiveFrame();
   shell::MemberDialogs dialogs;
   dialogs.viewFile = [this](const std::string& path) { shell::viewOrEditFile(starts_, path); };
-  return {ui_, settingsFile_, frame.statusText, frame.command, std::move(dialogs)};
+  return {archiveFrame(), std::move(dialogs)};
 }
 
 bool MainFrame::buildArchiveWindow(const std::string& name, bool remember) {

@@ -19,6 +19,7 @@
 #include "shell/string_table.h"
 #include "shell/window_captions.h"
 #include "shell/window_layout.h"
+#include "qt/child_geometry.h"
 #include "shell/window_selection.h"
 #include "vc/include/vc.h"
 #include "views/qt/member_list_view.h"
@@ -37,15 +38,6 @@ constexpr int kEncryptedMaster = 19;
 constexpr int kProjectNotOpened = 220;
 constexpr int kMasterInaccessible = 232;
 
-shell::WindowMetrics metricsOf(const QWidget& w) {
-  shell::WindowMetrics m;
-  m.scrollBarHeight = w.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &w);
-  m.frameHeight = w.style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, &w);
-  m.captionHeight = w.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &w);
-  return m;
-}
-
-void place(QWidget* w, const shell::Rect& r) { w->setGeometry(r.x, r.y, r.width, std::max(r.height, 0)); }
 
 // Shows why the project of name did not open.
 void showOpenFailure(ui::Ui& ui, shell::OpenProject& project, const std::string& name) {
@@ -288,13 +280,9 @@ int ProjectChild::lineHeight() const { return fontMetrics().height(); }
 void ProjectChild::restoreSize(int clientWidth, int clientHeight) {
   QMdiSubWindow* sub = subWindow();
   if (!sub) return;
-  const shell::Extent size = shell::restoreWindowSize(
-      frame_.settingsFile, shell::windowSection(shell::ChildKind::project), {clientWidth, clientHeight});
   const QScreen* screen = QGuiApplication::primaryScreen();
-  const shell::Extent least =
-      shell::projectMinimumSize(screen ? screen->geometry().width() : 1024, lineHeight(), metricsOf(*this));
-  sub->setMinimumSize(least.width, least.height);
-  sub->resize(std::max(size.width, least.width), std::max(size.height, least.height));
+  restoreChildSize(sub, frame_.settingsFile, shell::ChildKind::project, QSize(clientWidth, clientHeight),
+                   shell::projectMinimumSize(screen ? screen->geometry().width() : 1024, lineHeight(), windowMetrics(*this)));
   if (!watching_) {
     watching_ = true;
     // Back from minimised, the keys go to the member list again.
@@ -306,9 +294,9 @@ void ProjectChild::restoreSize(int clientWidth, int clientHeight) {
 
 void ProjectChild::layoutParts() {
   const shell::ProjectLayout layout =
-      shell::layoutProjectWindow({0, 0, width(), height()}, lineHeight(), metricsOf(*this), true);
-  place(list_, layout.view);
-  place(detail_, layout.detail);
+      shell::layoutProjectWindow({0, 0, width(), height()}, lineHeight(), windowMetrics(*this), true);
+  placePart(list_, layout.view);
+  placePart(detail_, layout.detail);
 }
 
 void ProjectChild::resizeEvent(QResizeEvent* event) {
@@ -318,14 +306,7 @@ void ProjectChild::resizeEvent(QResizeEvent* event) {
   const bool first = !laidOut_;
   laidOut_ = true;
   if (first) return;
-  if (QMdiSubWindow* sub = subWindow()) {
-    const shell::ShowState state = sub->isMinimized()   ? shell::ShowState::minimized
-                                   : sub->isMaximized() ? shell::ShowState::maximized
-                                                        : shell::ShowState::normal;
-    if (sub->isVisible())
-      shell::saveWindowSize(frame_.settingsFile, shell::windowSection(shell::ChildKind::project), state,
-                            {sub->width(), sub->height()});
-  }
+  storeChildSize(subWindow(), frame_.settingsFile, shell::ChildKind::project);
 }
 
 }  // namespace orv::workbench

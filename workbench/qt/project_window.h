@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "qt/archive_window.h"
 #include "shell/command_enabling.h"
 #include "shell/document_windows.h"
 #include "shell/open_project.h"
@@ -34,12 +35,9 @@ class ProjectChild : public QWidget, public shell::ProjectWindow, public shell::
   Q_OBJECT
 
  public:
-  struct Frame {
-    ui::Ui& ui;
-    std::string settingsFile;  // ORVTY.INI
-    std::function<void(const std::string&)> statusText;
-    // Runs a command of the frame (a double click edits the working file).
-    std::function<void(int id)> command;
+  // What the window tells its frame: as an archive window, and the
+  // dialogs of the member operations.
+  struct Frame : ArchiveChild::Frame {
     shell::MemberDialogs dialogs;
   };
 

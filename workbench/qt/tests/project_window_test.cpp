@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "archive_test_support.h"
+#include "platform/spawn/recording_spawner.h"
 #include "qt/main_frame.h"
 #include "qt/project_window.h"
 #include "testing/qt_test_support.h"
@@ -26,23 +27,6 @@ namespace {
 
 class ProjectWindowTest : public shell::testing::ProjectTest {
  protected:
-  // a.c archived at 1.2 and locked there by bob; b.c archived at 1.1; n.c
-  // not archived; sub.pj a subproject.
-  std::string makeRichProject() {
-    makeArchive("a.c", {"one\n", "two\n"});
-    makeArchive("b.c", {"one\n"});
-    dir.write("n.c", "plain\n");
-    vcSetSysInfo(99, "bob");
-    int h = lockedHandle("a.c");
-    EXPECT_EQ(vcSetRevInfo(h, 18, "1.2", nullptr), 0);
-    EXPECT_EQ(vcSetArchiveInfo(h, 19, "REL1", "1.2"), 0);
-    EXPECT_EQ(vcCommitArchive(h, 1), 0);
-    vcCloseArchive(h);
-    vcSetSysInfo(99, "alice");
-    makeProject("sub.pj", {});
-    return makeProject("p.pj", {{"a.c", 'a', "1.2"}, {"n.c", 'f', nullptr}, {"sub.pj", 'i', "1.1"}, {"b.c", 'a', "1.1"}});
-  }
-
   ProjectChild* child(MainFrame& frame) {
     QMdiSubWindow* window = frame.mdiArea()->currentSubWindow();
     return window ? qobject_cast<ProjectChild*>(window->widget()) : nullptr;
@@ -69,7 +53,7 @@ class ProjectWindowTest : public shell::testing::ProjectTest {
 };
 
 TEST_F(ProjectWindowTest, ShowsTheMembersTheCountsAndTheDetailOfTheSelection) {
-  const std::string path = makeRichProject();
+  const std::string path = makeMixedProject();
   MainFrame frame(ui, ini);
   frame.resize(1000, 560);
   frame.show();
@@ -117,7 +101,7 @@ TEST_F(ProjectWindowTest, ShowsTheMembersTheCountsAndTheDetailOfTheSelection) {
 }
 
 TEST_F(ProjectWindowTest, MenusFollowTheWindowAndItsSelection) {
-  const std::string path = makeRichProject();
+  const std::string path = makeMixedProject();
   MainFrame frame(ui, ini);
   frame.show();
   EXPECT_FALSE(frame.projectMenu()->menuAction()->isVisible());
@@ -168,7 +152,7 @@ TEST_F(ProjectWindowTest, MenusFollowTheWindowAndItsSelection) {
 }
 
 TEST_F(ProjectWindowTest, LockThroughTheFrameLocksTheSelectedMembersArchive) {
-  const std::string path = makeRichProject();
+  const std::string path = makeMixedProject();
   MainFrame frame(ui, ini);
   frame.show();
   frame.openNames({path});
@@ -186,8 +170,31 @@ TEST_F(ProjectWindowTest, LockThroughTheFrameLocksTheSelectedMembersArchive) {
   frame.close();
 }
 
+TEST_F(ProjectWindowTest, DoubleClickEditsTheMemberAndARestoredWindowFocusesTheList) {
+  const std::string path = makeMixedProject();
+  platform::RecordingSpawner spawner;
+  MainFrame frame(ui, ini, &spawner);
+  frame.show();
+  frame.openNames({path});
+  ProjectChild* w = child(frame);
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w, 30000));
+  views::qt::MemberListView* list = w->list();
+  const QRect cell = list->visualRect(list->model()->index(1, views::kMemberColRevision));  // b.c
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+  ASSERT_EQ(spawner.starts.size(), 1u);
+  EXPECT_EQ(spawner.starts[0].argv.back(), work("b.c"));
+
+  w->subWindow()->showMinimized();
+  w->detailPane()->setFocus();
+  w->subWindow()->showNormal();
+  EXPECT_EQ(w->focusWidget(), list) << "the keys go to the list again";
+  frame.close();
+}
+
 TEST_F(ProjectWindowTest, ASandboxHasItsOwnClassAndInformationText) {
-  makeRichProject();
+  makeMixedProject();
   ::mkdir(dir.file("sb").c_str(), 0755);
   const std::string sandbox =
       dir.write("sb.pj", "--ORV Project--Sandbox--\nmasterproject=p.pj\nworkdir=" + work("sb") + "\n");

@@ -11,23 +11,6 @@ namespace {
 
 class MemberListTest : public shell::testing::ProjectTest {
  protected:
-  // a.c archived at 1.2, locked there by bob and labelled REL1; b.c
-  // archived at 1.1; n.c not archived; sub.pj a subproject.
-  std::string makeRichProject() {
-    makeArchive("a.c", {"one\n", "two\n"});
-    makeArchive("b.c", {"one\n"});
-    dir.write("n.c", "plain\n");
-    vcSetSysInfo(99, "bob");
-    int h = lockedHandle("a.c");
-    EXPECT_EQ(vcSetRevInfo(h, 18, "1.2", nullptr), 0);
-    EXPECT_EQ(vcSetArchiveInfo(h, 19, "REL1", "1.2"), 0);
-    EXPECT_EQ(vcCommitArchive(h, 1), 0);
-    vcCloseArchive(h);
-    vcSetSysInfo(99, "alice");
-    makeProject("sub.pj", {});
-    return makeProject("p.pj", {{"a.c", 'a', "1.2"}, {"n.c", 'f', nullptr}, {"sub.pj", 'i', "1.1"}, {"b.c", 'a', "1.1"}});
-  }
-
   static const shell::MemberRow* rowNamed(const std::vector<shell::MemberRow>& rows, const std::string& name) {
     for (const auto& row : rows)
       if (row.name == name) return &row;
@@ -36,7 +19,7 @@ class MemberListTest : public shell::testing::ProjectTest {
 };
 
 TEST_F(MemberListTest, ReadsEveryMemberWithItsTypeLockAndLabels) {
-  const std::string path = makeRichProject();
+  const std::string path = makeMixedProject();
   shell::OpenProject project(ui, path.c_str());
   ASSERT_EQ(project.status, 0);
   const MemberFill fill = readMemberRows(ui, project);
@@ -82,7 +65,7 @@ TEST_F(MemberListTest, AProjectWithoutMembersListsNothingAndShowsNoProgress) {
 }
 
 TEST_F(MemberListTest, RereadingARowFollowsALockMadeThroughTheLibrary) {
-  const std::string path = makeRichProject();
+  const std::string path = makeMixedProject();
   shell::OpenProject project(ui, path.c_str());
   ASSERT_EQ(project.status, 0);
   MemberFill fill = readMemberRows(ui, project);
