@@ -16,6 +16,7 @@
 #include "shell/message_styles.h"
 #include "shell/window_captions.h"
 #include "shell/window_layout.h"
+#include "qt/child_geometry.h"
 #include "vc/include/vc.h"
 #include "views/qt/log_panel.h"
 #include "views/qt/revision_list_view.h"
@@ -27,15 +28,6 @@ namespace {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
-shell::WindowMetrics metricsOf(const QWidget& w) {
-  shell::WindowMetrics m;
-  m.scrollBarHeight = w.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &w);
-  m.frameHeight = w.style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, &w);
-  m.captionHeight = w.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &w);
-  return m;
-}
-
-void place(QWidget* w, const shell::Rect& r) { w->setGeometry(r.x, r.y, r.width, std::max(r.height, 0)); }
 
 }  // namespace
 
@@ -178,21 +170,17 @@ int ArchiveChild::lineHeight() const { return fontMetrics().height(); }
 void ArchiveChild::restoreSize(int clientWidth, int clientHeight) {
   QMdiSubWindow* sub = subWindow();
   if (!sub) return;
-  const shell::Extent size = shell::restoreWindowSize(
-      frame_.settingsFile, shell::windowSection(shell::ChildKind::archive), {clientWidth, clientHeight});
   const QScreen* screen = QGuiApplication::primaryScreen();
-  const shell::Extent least = shell::archiveMinimumSize(screen ? screen->geometry().width() : 1024,
-                                                        lineHeight(), metricsOf(*this));
-  sub->setMinimumSize(least.width, least.height);
-  sub->resize(std::max(size.width, least.width), std::max(size.height, least.height));
+  restoreChildSize(sub, frame_.settingsFile, shell::ChildKind::archive, QSize(clientWidth, clientHeight),
+                   shell::archiveMinimumSize(screen ? screen->geometry().width() : 1024, lineHeight(), windowMetrics(*this)));
 }
 
 void ArchiveChild::layoutParts(bool first) {
-  const int panel = first ? shell::initialLogPanelHeight(lineHeight(), metricsOf(*this)) : log_->height();
+  const int panel = first ? shell::initialLogPanelHeight(lineHeight(), windowMetrics(*this)) : log_->height();
   const shell::ArchiveLayout layout = shell::layoutArchiveWindow({0, 0, width(), height()}, lineHeight(), panel, true);
-  place(list_, layout.view);
-  place(bar_, layout.splitter);
-  place(log_, layout.logPanel);
+  placePart(list_, layout.view);
+  placePart(bar_, layout.splitter);
+  placePart(log_, layout.logPanel);
 }
 
 void ArchiveChild::resizeEvent(QResizeEvent* event) {
@@ -201,14 +189,7 @@ void ArchiveChild::resizeEvent(QResizeEvent* event) {
   const bool first = !laidOut_;
   laidOut_ = true;
   if (first) return;
-  if (QMdiSubWindow* sub = subWindow()) {
-    const shell::ShowState state = sub->isMinimized()   ? shell::ShowState::minimized
-                                   : sub->isMaximized() ? shell::ShowState::maximized
-                                                        : shell::ShowState::normal;
-    if (sub->isVisible())
-      shell::saveWindowSize(frame_.settingsFile, shell::windowSection(shell::ChildKind::archive), state,
-                            {sub->width(), sub->height()});
-  }
+  storeChildSize(subWindow(), frame_.settingsFile, shell::ChildKind::archive);
 }
 
 }  // namespace orv::workbench

@@ -6,7 +6,6 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -15,7 +14,6 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -92,20 +90,6 @@ QIcon buttonIcon(const std::string& name, QStyle* style) {
   p.setPen(QColor(20, 40, 90));
   p.drawText(QRect(0, 0, 24, 24), Qt::AlignCenter, initials);
   return QIcon(pm);
-}
-
-// A document window until the archive and project views exist.
-QWidget* placeholderView(const std::string& name, bool project) {
-  auto* w = new QWidget;
-  auto* layout = new QVBoxLayout(w);
-  auto* label = new QLabel(QStringLiteral("%1\n%2").arg(project ? QStringLiteral("Project")
-                                                                : QStringLiteral("Archive"),
-                                                        q(name)));
-  label->setAlignment(Qt::AlignCenter);
-  label->setWordWrap(true);
-  layout->addWidget(label);
-  w->setProperty("orvKind", project ? kProjectKind : kArchiveKind);
-  return w;
 }
 
 Qt::ToolBarArea areaOf(int orientation) {
@@ -285,6 +269,34 @@ void MainFrame::buildMenus() {
   connect(archiveMenu_, &QMenu::aboutToShow, this, [this] { enableMenu(archiveMenu_); });
   archiveMenu_->menuAction()->setVisible(false);
 
+  // The commands of the active project window.
+  auto addMenu = [&](const QString& title, std::initializer_list<int> ids) {
+    QMenu* menu = menuBar()->addMenu(title);
+    for (int id : ids) {
+      if (id == 0)
+        menu->addSeparator();
+      else
+        addCommand(menu, id);
+    }
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] { enableMenu(menu); });
+    menu->menuAction()->setVisible(false);
+    return menu;
+  };
+  projectMenu_ = addMenu(QStringLiteral("&Project"),
+                         {shell::kCommandAddMembers, shell::kCommandRemoveMembers, 0, shell::kCommandProjectInfo,
+                          shell::kCommandViewLog, 0, shell::kCommandBuild, shell::kCommandCheckpoint,
+                          shell::kCommandOpenProjectArchive, shell::kCommandCreateSandbox, 0,
+                          shell::kCommandPromoteProject, shell::kCommandDemoteProject, shell::kCommandFreezeProject,
+                          shell::kCommandThawProject, 0, shell::kCommandProjectReport});
+  memberMenu_ = addMenu(QStringLiteral("&Member"),
+                        {shell::kCommandCheckInMembers, shell::kCommandCheckOutMembers, shell::kCommandLockMembers,
+                         shell::kCommandUnlockMembers, 0, shell::kCommandEditMember, shell::kCommandMemberDifferences,
+                         shell::kCommandMemberInfo, 0, shell::kCommandSelectMembers, shell::kCommandLabelMembers,
+                         shell::kCommandUpdateToHead, shell::kCommandResynchronize, shell::kCommandRemoveUnusedLocks, 0,
+                         shell::kCommandOpenMemberArchive, shell::kCommandDependencies, 0,
+                         shell::kCommandPromoteMembers, shell::kCommandDemoteMembers, shell::kCommandFreezeMembers,
+                         shell::kCommandThawMembers});
+
   QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
   addCommand(window, shell::kCommandRefresh);
   window->addSeparator();
@@ -384,34 +396,44 @@ void MainFrame::showToolbarFor(shell::ToolbarKind kind) {
 }
 
 void MainFrame::activeWindowChanged(QMdiSubWindow* window) {
+  ArchiveChild* archive = window && window->widget() ? archiveChildOf(window) : nullptr;
+  ProjectChild* project = window && window->widget() ? projectChildOf(window) : nullptr;
+  projectMenu_->menuAction()->setVisible(project != nullptr);
+  memberMenu_->menuAction()->setVisible(project != nullptr);
+  if (activeArchive_ && activeArchive_ != archive) activeArchive_->deactivated();
+  if (activeProject_ && activeProject_ != project) activeProject_->deactivated();
+  activeArchive_ = archive;
+  activeProject_ = project;
   if (!window || !window->widget()) {
-    if (activeArchive_) activeArchive_->deactivated();
-    activeArchive_ = nullptr;
     if (mdi_->subWindowList().isEmpty()) showToolbarFor(shell::ToolbarKind::project);
     return;
   }
-  const bool archive = window->widget()->property("orvKind").toInt() == kArchiveKind;
   showToolbarFor(archive ? shell::ToolbarKind::archive : shell::ToolbarKind::project);
-  ArchiveChild* now = archiveChildOf(window);
-  if (activeArchive_ && activeArchive_ != now) activeArchive_->deactivated();
-  activeArchive_ = now;
-  if (now) now->activated();
+  if (archive) archive->activated();
+  if (project) project->activated();
 }
 
 ArchiveChild* MainFrame::archiveChildOf(QMdiSubWindow* window) const {
   return window ? qobject_cast<ArchiveChild*>(window->widget()) : nullptr;
 }
 
+ProjectChild* MainFrame::projectChildOf(QMdiSubWindow* window) const {
+  return window ? qobject_cast<ProjectChild*>(window->widget()) : nullptr;
+}
+
 shell::DocumentWindow* MainFrame::activeChild() {
   QMdiSubWindow* window = mdi_->currentSubWindow();
   if (window && !window->isVisible()) return nullptr;
+  if (ProjectChild* project = projectChildOf(window)) return project;
   return archiveChildOf(window);
 }
 
 std::vector<shell::DocumentWindow*> MainFrame::children() {
   std::vector<shell::DocumentWindow*> out;
-  for (QMdiSubWindow* window : mdi_->subWindowList())
+  for (QMdiSubWindow* window : mdi_->subWindowList()) {
     if (ArchiveChild* child = archiveChildOf(window)) out.push_back(child);
+    if (ProjectChild* child = projectChildOf(window)) out.push_back(child);
+  }
   return out;
 }
 
@@ -420,12 +442,19 @@ ArchiveChild::Frame MainFrame::archiveFrame() {
           [this](int id) { command(id); }};
 }
 
+ProjectChild::Frame MainFrame::projectFrame() {
+  shell::MemberDialogs dialogs;
+  dialogs.viewFile = [this](const std::string& path) { shell::viewOrEditFile(starts_, path); };
+  return {archiveFrame(), std::move(dialogs)};
+}
+
 bool MainFrame::buildArchiveWindow(const std::string& name, bool remember) {
   const ArchiveChild::Frame frame = archiveFrame();
   auto window = ArchiveChild::open(frame, name);
   if (!window) return false;
   if (remember) recent_.add(name, kArchiveKind);
-  addArchiveChild(std::move(window));
+  ArchiveChild* child = window.release();
+  addChild(child, name, [child](QSize client) { child->restoreSize(client.width(), client.height()); });
   return true;
 }
 
@@ -433,33 +462,45 @@ bool MainFrame::buildMemberArchiveWindow(const std::string& member, shell::OpenP
   const ArchiveChild::Frame frame = archiveFrame();
   auto window = ArchiveChild::open(frame, member, project.project, project.name);
   if (!window) return false;
-  addArchiveChild(std::move(window));
+  ArchiveChild* child = window.release();
+  QMdiSubWindow* sub =
+      addChild(child, member, [child](QSize client) { child->restoreSize(client.width(), client.height()); });
+  // The archive window uses the project's handle: the project stays open
+  // until the window goes, whichever of the two goes first.
+  ProjectChild::share(project);
+  shell::OpenProject* shared = &project;
+  connect(sub, &QObject::destroyed, this, [shared] { ProjectChild::release(shared); });
   return true;
 }
 
 bool MainFrame::buildProjectWindow(const shell::ProjectWindowRequest& request) {
-  openDocument(request.name, true);
+  auto window = ProjectChild::open(projectFrame(), request);
+  if (!window) return false;
+  if (request.remember) recent_.add(request.name, static_cast<int>(window->project().kind));
+  ProjectChild* child = window.release();
+  addChild(child, request.name, [child](QSize client) { child->restoreSize(client.width(), client.height()); });
   return true;
 }
 
-void MainFrame::addArchiveChild(std::unique_ptr<ArchiveChild> child) {
+QMdiSubWindow* MainFrame::addChild(QWidget* widget, const std::string& path,
+                                  const std::function<void(QSize)>& restore) {
   QMdiSubWindow* active = mdi_->activeSubWindow();
   const bool maximized = active && active->isMaximized();
-  ArchiveChild* widget = child.release();
   QMdiSubWindow* window = mdi_->addSubWindow(widget);
-  window->setProperty("orvPath", q(widget->name()));
+  window->setProperty("orvPath", q(path));
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->setWindowIcon(widget->windowIcon());
-  // A window that goes clears the library's current archive: the active
-  // one takes its place again.
+  // A window that goes clears the library's current archive or project:
+  // the active one takes its place again.
   connect(window, &QObject::destroyed, this, [this] {
     if (activeArchive_) activeArchive_->publish();
+    if (activeProject_) activeProject_->publish();
   });
-  const QSize client = mdi_->viewport()->size();
-  widget->restoreSize(client.width(), client.height());
+  restore(mdi_->viewport()->size());
   if (maximized) window->showMaximized();
   else window->show();
   mdi_->setActiveSubWindow(window);
+  return window;
 }
 
 void MainFrame::applyStoredPlacement() {
@@ -497,15 +538,11 @@ void MainFrame::openDocument(const std::string& name, bool project) {
     return;
   }
   if (!window) {
-    window = mdi_->addSubWindow(placeholderView(name, project));
-    window->setProperty("orvPath", q(name));
-    // The name first: a title too long for its bar loses the folder.
-    const QFileInfo info(q(name));
-    window->setWindowTitle(info.fileName() + QStringLiteral(" - ") + info.path());
-    window->setWindowIcon(style()->standardIcon(project ? QStyle::SP_DirIcon : QStyle::SP_FileIcon));
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->resize(420, 260);
-    window->show();
+    shell::ProjectWindowRequest request;
+    request.name = name;
+    request.remember = true;
+    buildProjectWindow(request);
+    return;
   }
   mdi_->setActiveSubWindow(window);
   recent_.add(name, project ? kProjectKind : kArchiveKind);
@@ -600,12 +637,15 @@ void MainFrame::syncActiveWindow() {
   if (window)
     kind = window->widget()->property("orvKind").toInt() == kArchiveKind ? shell::ChildKind::archive
                                                                           : shell::ChildKind::project;
-  // An archive window's rules decide first; the project window has none of
-  // its own yet.
+  // The active window's rules decide first.
   shell::CommandRouter::WindowEnabler enabler;
   if (QPointer<ArchiveChild> archive = archiveChildOf(window))
     enabler = [this, archive](int id) {
       return archive ? shell::enableForArchiveWindow(id, archive->facts(), oracle_) : shell::EnableResult{};
+    };
+  if (QPointer<ProjectChild> project = projectChildOf(window))
+    enabler = [this, project](int id) {
+      return project ? shell::enableForProjectWindow(id, project->facts(), oracle_) : shell::EnableResult{};
     };
   router_.setActiveWindow(kind, std::move(enabler));
 }

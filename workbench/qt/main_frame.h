@@ -23,6 +23,7 @@
 #include "shell/toolbar_layout.h"
 #include "platform/spawn/spawner.h"
 #include "qt/archive_window.h"
+#include "qt/project_window.h"
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -78,8 +79,8 @@ class MainFrame : public QMainWindow, public shell::WindowRegistry {
   // Runs command id as its menu item or tool-bar button does.
   void command(int id);
 
-  // The document windows (shell::WindowRegistry): archive windows are
-  // real; a project window is still a stand-in that no command reaches.
+  // The document windows (shell::WindowRegistry): archive and project
+  // windows.
   shell::DocumentWindow* activeChild() override;
   std::vector<shell::DocumentWindow*> children() override;
   bool buildArchiveWindow(const std::string& name, bool remember) override;
@@ -90,6 +91,9 @@ class MainFrame : public QMainWindow, public shell::WindowRegistry {
   QMenu* fileMenu() const { return fileMenu_; }
   // The Archive menu, shown while an archive window is active.
   QMenu* archiveMenu() const { return archiveMenu_; }
+  // The Project and Member menus, shown while a project window is active.
+  QMenu* projectMenu() const { return projectMenu_; }
+  QMenu* memberMenu() const { return memberMenu_; }
   QToolBar* toolbar(shell::ToolbarKind kind) const;
   const shell::RecentFiles& recentFiles() const { return recent_; }
   // Brings the frame to the front (restoring it when minimised).
@@ -108,10 +112,13 @@ class MainFrame : public QMainWindow, public shell::WindowRegistry {
   void showToolbarFor(shell::ToolbarKind kind);
   void activeWindowChanged(QMdiSubWindow* window);
   void registerCommands();
-  // Shows window as a new MDI child (maximised when the active one is).
-  void addArchiveChild(std::unique_ptr<ArchiveChild> window);
   ArchiveChild* archiveChildOf(QMdiSubWindow* window) const;
+  ProjectChild* projectChildOf(QMdiSubWindow* window) const;
   ArchiveChild::Frame archiveFrame();
+  ProjectChild::Frame projectFrame();
+  // Shows widget as a new MDI child (maximised when the active one is),
+  // sized by restore from the client area's size first.
+  QMdiSubWindow* addChild(QWidget* widget, const std::string& path, const std::function<void(QSize)>& restore);
   void syncActiveWindow();
   void enableMenu(QMenu* menu);
   void store();
@@ -122,6 +129,8 @@ class MainFrame : public QMainWindow, public shell::WindowRegistry {
   QMdiArea* mdi_;
   QMenu* fileMenu_ = nullptr;
   QMenu* archiveMenu_ = nullptr;
+  QMenu* projectMenu_ = nullptr;
+  QMenu* memberMenu_ = nullptr;
   QAction* recentSeparator_ = nullptr;
   std::vector<QAction*> recentActions_;
   QToolBar* archiveBar_ = nullptr;
@@ -136,6 +145,7 @@ class MainFrame : public QMainWindow, public shell::WindowRegistry {
   struct Commands;
   std::unique_ptr<Commands> commands_;
   QPointer<ArchiveChild> activeArchive_;
+  QPointer<ProjectChild> activeProject_;
 };
 
 // The program's icon (frame, boxes, task bar).

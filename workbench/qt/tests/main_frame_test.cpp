@@ -80,8 +80,10 @@ TEST_F(FrameTest, MaximisedFrameLeavesThePlacementAlone) {
 }
 
 TEST_F(FrameTest, RecentFilesInTheMenuAndTheSettings) {
+  const std::string project = makeProject("p.pj", {});
+  const QString projectText = QString::fromStdString(project);
   store("General", "LastFile1", "/src/old.c,2");
-  store("General", "LastFile2", "/src/p.pj");
+  store("General", "LastFile2", project);
   makeArchive("new.c", {"new\n"});
   const std::string added = work("new.c");
   MainFrame frame(ui, ini);
@@ -96,14 +98,14 @@ TEST_F(FrameTest, RecentFilesInTheMenuAndTheSettings) {
     }
     return out;
   };
-  EXPECT_EQ(recentTexts(), (QStringList{"&1 /src/old.c", "&2 /src/p.pj"}));
-  frame.openNames({added, "/src/p.pj"});
+  EXPECT_EQ(recentTexts(), (QStringList{"&1 /src/old.c", "&2 " + projectText}));
+  frame.openNames({added, project});
   // The menu is rebuilt each time it opens, never doubled.
   EXPECT_EQ(recentTexts(),
-            (QStringList{"&1 /src/p.pj", "&2 " + QString::fromStdString(added), "&3 /src/old.c"}));
+            (QStringList{"&1 " + projectText, "&2 " + QString::fromStdString(added), "&3 /src/old.c"}));
   EXPECT_EQ(recentTexts().size(), 3);
   frame.close();
-  EXPECT_EQ(stored("LastFile1"), "/src/p.pj,4") << "kind 1 becomes the project kind";
+  EXPECT_EQ(stored("LastFile1"), project + ",4") << "kind 1 becomes the project kind";
   EXPECT_EQ(stored("LastFile2"), added + ",2");
   EXPECT_EQ(stored("LastFile3"), "/src/old.c,2");
 }
@@ -126,7 +128,7 @@ TEST_F(FrameTest, ToolBarFollowsTheActiveWindowAndOrientation) {
   frame.openNames({work("a.c")});
   EXPECT_TRUE(archive->isVisible());
   EXPECT_FALSE(project->isVisible());
-  frame.openNames({"/src/p.pj"});
+  frame.openNames({makeProject("p.pj", {})});
   EXPECT_FALSE(archive->isVisible());
   EXPECT_TRUE(project->isVisible());
   EXPECT_EQ(frame.mdiArea()->subWindowList().size(), 2);
@@ -186,7 +188,7 @@ struct GrantingPermissions : shell::PermissionOracle {
 };
 
 TEST_F(FrameTest, RecentFilesOpenTheKindTheyRecordedWhenPermitted) {
-  store("General", "LastFile1", "/src/lib.x,4");
+  store("General", "LastFile1", makeProject("lib.x", {}) + ",4");
   makeArchive("tool.pj", {"t\n"});
   store("General", "LastFile2", work("tool.pj") + ",2");
   GrantingPermissions permissions;

@@ -49,6 +49,18 @@ bool makeArchive(const std::string& path) {
   return made;
 }
 
+// A project without members at path, made through the running library.
+std::string makeProjectFile(const std::string& path) {
+  int h = 0;
+  if (vcOpenProject(path.c_str(), 1 | 4, &h, 0) == 0) {
+    EXPECT_EQ(vcSaveProject(h), 0) << path;
+    vcCloseProject(h);
+  } else {
+    ADD_FAILURE() << "cannot make " << path;
+  }
+  return path;
+}
+
 // Runs a program to its end while the main loop goes on (the first copy
 // lives in this process).
 int runProgram(QProcess& p, const QString& program, const QStringList& args) {
@@ -65,6 +77,15 @@ class StartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
     qputenv("ORV_SETTINGS", QByteArray::fromStdString(settings.path()));
+    char cwd[4096] = {};
+    if (::getcwd(cwd, sizeof cwd)) cwd_ = cwd;
+  }
+  // A project window moves the process into its project's folder, which
+  // goes with the test: the folder before comes back.
+  void TearDown() override {
+    if (!cwd_.empty()) {
+      EXPECT_EQ(::chdir(cwd_.c_str()), 0);
+    }
   }
   void makeDatabase() {
     QProcess p;
@@ -89,6 +110,9 @@ class StartupTest : public ::testing::Test {
   test::TempDir settings{"orv-wb-settings"};
   test::TempDir sources{"orv-wb-src"};
   std::string hello = sources.file("hello.c");
+
+ private:
+  std::string cwd_;
 };
 
 TEST_F(StartupTest, RealDatabaseSplashFrameAndSettingsAtClose) {
@@ -103,30 +127,36 @@ TEST_F(StartupTest, RealDatabaseSplashFrameAndSettingsAtClose) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !wb.splash(); }, 30000)) << "closes by itself";
     EXPECT_TRUE(QTest::qWaitForWindowExposed(wb.frame(), 30000));
     ASSERT_TRUE(makeArchive(hello));
-    wb.frame()->openNames({hello, "/work/src/demo.pj"});
+    wb.frame()->openNames({hello, makeProjectFile(sources.file("demo.pj"))});
     wb.frame()->mdiArea()->tileSubWindows();
     test::saveScreenshot(*wb.frame(), "main_frame");
     wb.shutDown();
   }
   const std::string ini = shell::settingsFilePath(settings.path());
   EXPECT_EQ(profile::getProfileString(ini, "General", "InstallDir", ""), install.file("bin"));
-  EXPECT_EQ(profile::getProfileString(ini, "General", "LastFile1", ""), "/work/src/demo.pj,4");
+  EXPECT_EQ(profile::getProfileString(ini, "General", "LastFile1", ""), sources.file("demo.pj") + ",4");
   EXPECT_EQ(profile::getProfileString(ini, "General", "LastFile2", ""), hello + ",2");
   EXPECT_NE(profile::getProfileString(ini, "General", "FrameWindowCoordinates", ""), "");
 }
 
 TEST_F(StartupTest, OwnCommandLineOpensOnceTheFrameIsUpWithoutSplash) {
   makeDatabase();
-  Workbench wb(options({"a.pj", "/abs/b.pj"}));
+  WorkbenchOptions o = options({"a.pj", sources.file("b.pj")});
+  o.cwd = sources.path();
+  Workbench wb(o);
   ASSERT_EQ(wb.start(nullptr), 0);
+  // The names open from the main loop: the files are there by then.
+  makeProjectFile(sources.file("a.pj"));
+  makeProjectFile(sources.file("b.pj"));
   EXPECT_FALSE(wb.splash());
   EXPECT_TRUE(wb.frame()->mdiArea()->subWindowList().isEmpty()) << "opened from the main loop";
   ASSERT_TRUE(QTest::qWaitFor([&] { return wb.frame()->mdiArea()->subWindowList().size() == 2; },
                               30000));
   QStringList paths;
   for (auto* w : wb.frame()->mdiArea()->subWindowList()) paths << QString::fromStdString(documentPath(w));
-  EXPECT_EQ(paths, (QStringList{"/work/here/a.pj", "/abs/b.pj"}));
-  EXPECT_EQ(wb.frame()->mdiArea()->subWindowList()[0]->windowTitle(), "a.pj - /work/here");
+  const QString a = QString::fromStdString(sources.file("a.pj"));
+  EXPECT_EQ(paths, (QStringList{a, QString::fromStdString(sources.file("b.pj"))}));
+  EXPECT_EQ(wb.frame()->mdiArea()->subWindowList()[0]->windowTitle(), "Project " + a);
 }
 
 TEST_F(StartupTest, MissingDatabaseEndsWithTheLocatorMessage) {
@@ -182,11 +212,15 @@ class TwoCopiesTest : public StartupTest {
     ASSERT_FALSE(path.empty());
     claim = ipc::claimSocket(path, 5000);
     ASSERT_TRUE(claim.server);
-    wb = std::make_unique<Workbench>(options({"x.pj"}));
+    WorkbenchOptions o = options({"x.pj"});
+    o.cwd = sources.path();
+    wb = std::make_unique<Workbench>(o);
     ASSERT_EQ(wb->start(&*claim.server), 0);
+    makeProjectFile(sources.file("x.pj"));
   }
   void TearDown() override {
     wb.reset();
+    StartupTest::TearDown();
     qunsetenv("XDG_RUNTIME_DIR");
     qunsetenv("ORVTY_INSTANCE_KEY");
   }
@@ -204,6 +238,8 @@ class TwoCopiesTest : public StartupTest {
 };
 
 TEST_F(TwoCopiesTest, SecondCopyHandsOverAbsoluteNamesAndEnds) {
+  makeProjectFile(elsewhere.file("a.pj"));
+  makeProjectFile(elsewhere.file("b c.pj"));
   QProcess second;
   second.setWorkingDirectory(QString::fromStdString(elsewhere.path()));
   EXPECT_EQ(runProgram(second, ORVTY32_PATH, {"a.pj", "b c.pj"}), 0)

@@ -206,6 +206,23 @@ class ProjectTest : public ArchiveTest {
     return path;
   }
 
+  // p.pj: a.c archived at 1.2, locked there by bob and labelled REL1; n.c
+  // not archived; sub.pj a subproject; b.c archived at 1.1.
+  std::string makeMixedProject() {
+    makeArchive("a.c", {"one\n", "two\n"});
+    makeArchive("b.c", {"one\n"});
+    dir.write("n.c", "plain\n");
+    vcSetSysInfo(99, "bob");
+    int h = lockedHandle("a.c");
+    EXPECT_EQ(vcSetRevInfo(h, 18, "1.2", nullptr), 0);
+    EXPECT_EQ(vcSetArchiveInfo(h, 19, "REL1", "1.2"), 0);
+    EXPECT_EQ(vcCommitArchive(h, 1), 0);
+    vcCloseArchive(h);
+    vcSetSysInfo(99, "alice");
+    makeProject("sub.pj", {});
+    return makeProject("p.pj", {{"a.c", 'a', "1.2"}, {"n.c", 'f', nullptr}, {"sub.pj", 'i', "1.1"}, {"b.c", 'a', "1.1"}});
+  }
+
  private:
   std::string cwd_;
 };

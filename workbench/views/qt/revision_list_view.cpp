@@ -5,6 +5,7 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QApplication>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <algorithm>
@@ -18,20 +19,11 @@ namespace {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
-// A 16-pixel glyph that draw paints.
-template <class Draw>
-QIcon glyph(Draw draw) {
-  QPixmap pm(16, 16);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-  draw(p);
-  return QIcon(pm);
-}
 
-// The padlock beside a locker's name.
+}  // namespace
+
 QIcon lockGlyph() {
-  return glyph([](QPainter& p) {
+  return paintedGlyph([](QPainter& p) {
     p.setPen(QPen(QColor(120, 90, 20), 1.6));
     p.setBrush(Qt::NoBrush);
     p.drawArc(QRectF(4.5, 1.5, 7, 9), 0, 180 * 16);
@@ -43,9 +35,11 @@ QIcon lockGlyph() {
   });
 }
 
+namespace {
+
 // A page; with a pencil across it when the file may be written.
 QIcon fileGlyph(bool writable) {
-  return glyph([writable](QPainter& p) {
+  return paintedGlyph([writable](QPainter& p) {
     p.setPen(QPen(QColor(70, 70, 70), 1));
     p.setBrush(Qt::white);
     p.drawPolygon(QPolygonF({QPointF(2.5, 0.5), QPointF(10.5, 0.5), QPointF(13.5, 3.5), QPointF(13.5, 15.5),
@@ -59,25 +53,36 @@ QIcon fileGlyph(bool writable) {
   });
 }
 
-// Fits the working file's name into its row by shortening the path, as
-// the revision cells are cut at their end.
-class RevisionDelegate : public QStyledItemDelegate {
- public:
-  using QStyledItemDelegate::QStyledItemDelegate;
-
- protected:
-  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
-    QStyledItemDelegate::initStyleOption(option, index);
-    if (!index.data(Qt::UserRole).toBool()) return;
-    const QFontMetrics& metrics = option->fontMetrics;
-    const int room = option->rect.width() - option->decorationSize.width() - 8;
-    option->text = q(fitCellText(option->text.toStdString(), room, [&](std::string_view t) {
-      return metrics.horizontalAdvance(QString::fromUtf8(t.data(), static_cast<int>(t.size())));
-    }, true));
-  }
-};
 
 }  // namespace
+
+void PathCellDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
+  QStyledItemDelegate::initStyleOption(option, index);
+  if (!index.data(kPathCellRole).toBool()) return;
+  const QFontMetrics& metrics = option->fontMetrics;
+  const int room = option->rect.width() - (option->icon.isNull() ? 0 : option->decorationSize.width()) - 8;
+  option->text = q(fitCellText(option->text.toStdString(), room, [&](std::string_view t) {
+    return metrics.horizontalAdvance(QString::fromUtf8(t.data(), static_cast<int>(t.size())));
+  }, true));
+}
+
+void PathCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  if (!index.data(kCentredGlyphRole).toBool()) return QStyledItemDelegate::paint(painter, option, index);
+  // The glyph alone, in the middle of its cell.
+  QStyleOptionViewItem opt = option;
+  initStyleOption(&opt, index);
+  const QIcon icon = opt.icon;
+  opt.icon = QIcon();
+  opt.features &= ~QStyleOptionViewItem::HasDecoration;
+  const QWidget* widget = option.widget;
+  QStyle* style = widget ? widget->style() : QApplication::style();
+  style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+  if (icon.isNull()) return;
+  const QSize size = opt.decorationSize;
+  const QRect r(opt.rect.x() + (opt.rect.width() - size.width()) / 2, opt.rect.y() + (opt.rect.height() - size.height()) / 2,
+                size.width(), size.height());
+  icon.paint(painter, r);
+}
 
 shell::FileState workFileState(const std::string& path) {
   struct stat st {};
@@ -129,7 +134,7 @@ QVariant RevisionListModel::data(const QModelIndex& index, int role) const {
       if (r.isWorkFile()) return q(r.workFileName);
       if (column == kColLabels && !r.labels.empty()) return q(r.labels);
       return {};
-    case Qt::UserRole: return r.isWorkFile();
+    case kPathCellRole: return r.isWorkFile();
     default: return {};
   }
 }
@@ -141,15 +146,9 @@ QVariant RevisionListModel::headerData(int section, Qt::Orientation orientation,
   return QString::fromLatin1(title.data(), static_cast<int>(title.size()));
 }
 
-RevisionListView::RevisionListView(shell::OpenArchive& archive, const std::string& settingsFile, QWidget* parent)
-    : QTreeView(parent),
-      archive_(archive),
-      columns_(settingsFile, std::string(shell::windowSection(shell::ChildKind::archive)), kRevisionColumnCount,
-               kRevisionColumnDefaults),
-      model_(new RevisionListModel(this)) {
-  setObjectName(QStringLiteral("revisionList"));
-  setModel(model_);
-  setItemDelegate(new RevisionDelegate(this));
+ReportListView::ReportListView(const std::string& settingsFile, const std::string& section, int count,
+                               const ColumnDefaults& defaults, QWidget* parent)
+    : QTreeView(parent), columns_(settingsFile, section, count, defaults) {
   setRootIsDecorated(false);
   setUniformRowHeights(true);
   setAllColumnsShowFocus(true);
@@ -168,14 +167,29 @@ RevisionListView::RevisionListView(shell::OpenArchive& archive, const std::strin
   titles->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   titles->setSortIndicatorShown(true);
   titles->viewport()->installEventFilter(this);
-  applyColumns();
-  connect(titles, &QHeaderView::sectionMoved, this, &RevisionListView::titleMoved);
-  connect(titles, &QHeaderView::sectionClicked, this, &RevisionListView::titleClicked);
 }
 
-RevisionListView::~RevisionListView() { columns_.saveSortKey(); }
+ReportListView::~ReportListView() { columns_.saveSortKey(); }
 
-void RevisionListView::applyColumns() {
+void ReportListView::attachModel(QAbstractItemModel* model) {
+  setModel(model);
+  applyColumns();
+  connect(header(), &QHeaderView::sectionMoved, this, &ReportListView::titleMoved);
+  connect(header(), &QHeaderView::sectionClicked, this, [this](int logical) { titleClicked(logical); });
+}
+
+RevisionListView::RevisionListView(shell::OpenArchive& archive, const std::string& settingsFile, QWidget* parent)
+    : ReportListView(settingsFile, std::string(shell::windowSection(shell::ChildKind::archive)), kRevisionColumnCount,
+                     kRevisionColumnDefaults, parent),
+      archive_(archive),
+      model_(new RevisionListModel(this)) {
+  setObjectName(QStringLiteral("revisionList"));
+  setItemDelegate(new PathCellDelegate(this));
+  attachModel(model_);
+}
+
+
+void ReportListView::applyColumns() {
   applying_ = true;
   QHeaderView* titles = header();
   for (int p = 0; p < columns_.count(); ++p) {
@@ -198,7 +212,7 @@ void RevisionListView::showSortIndicator() {
     header()->setSortIndicator(-1, Qt::AscendingOrder);
 }
 
-void RevisionListView::titleMoved(int, int from, int to) {
+void ReportListView::titleMoved(int, int from, int to) {
   if (!applying_) columns_.moveColumn(from, to);
 }
 
@@ -238,7 +252,7 @@ void RevisionListView::widenToContents() {
   }
 }
 
-bool RevisionListView::eventFilter(QObject* watched, QEvent* event) {
+bool ReportListView::eventFilter(QObject* watched, QEvent* event) {
   // A divider drag ends with the button: the widths it changed are stored
   // then.
   if (watched == header()->viewport()) {
@@ -289,7 +303,7 @@ bool RevisionListView::fill() {
   return filled.complete;
 }
 
-std::vector<int> RevisionListView::selectedRowNumbers() const {
+std::vector<int> ReportListView::selectedRowNumbers() const {
   std::vector<int> out;
   if (!selectionModel()) return out;
   for (const QModelIndex& index : selectionModel()->selectedRows()) out.push_back(index.row());
@@ -312,7 +326,7 @@ void RevisionListView::selectRevision(const std::string& revision) {
   scrollTo(index);
 }
 
-void RevisionListView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
+void ReportListView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
   QTreeView::selectionChanged(selected, deselected);
   emit selectionChangedByUser();
 }

@@ -7,6 +7,10 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+#include <QStyledItemDelegate>
 #include <QTreeView>
 #include <memory>
 #include <string>
@@ -38,49 +42,99 @@ class RevisionListModel : public QAbstractTableModel {
   shell::FileState workFile_ = shell::FileState::missing;
 };
 
-class RevisionListView : public QTreeView {
+// A report list whose column order, widths and sort key are those of a
+// section of the settings file: titles can be dragged to a new place,
+// dividers keep every column at least 26 pixels wide and store the widths
+// when the drag ends, and a title click sorts.
+class ReportListView : public QTreeView {
   Q_OBJECT
 
  public:
-  RevisionListView(shell::OpenArchive& archive, const std::string& settingsFile, QWidget* parent = nullptr);
-  ~RevisionListView() override;
-
-  // Reads every row again (the rows selected before stay selected where
-  // they are still listed; else the top row is). False when the walk
-  // failed: the failure was shown and the rows read so far are listed.
-  bool fill();
-  const std::vector<RevisionRecord>& rows() const { return model_->rows(); }
+  ReportListView(const std::string& settingsFile, const std::string& section, int count,
+                 const ColumnDefaults& defaults, QWidget* parent);
+  ~ReportListView() override;
+  ListColumns& columns() { return columns_; }
   // The selected row numbers, top to bottom.
   std::vector<int> selectedRowNumbers() const;
-  // Selects and focuses the row of revision alone.
-  void selectRevision(const std::string& revision);
-  // The row of revision, -1 when none.
-  int rowOf(const std::string& revision) const;
-  ListColumns& columns() { return columns_; }
-  shell::FileState workFileState() const { return workFile_; }
 
  signals:
   // The selection changed.
   void selectionChangedByUser();
 
  protected:
+  // Shows model's rows in the stored column order and widths.
+  void attachModel(QAbstractItemModel* model);
   bool eventFilter(QObject* watched, QEvent* event) override;
   void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
+  virtual void titleClicked(int logical) = 0;
+  virtual void showSortIndicator() = 0;
+
+  ListColumns columns_;
 
  private:
   void applyColumns();
   void titleMoved(int logical, int from, int to);
-  void titleClicked(int logical);
-  void showSortIndicator();
+
+  bool applying_ = false;
+  std::vector<int> pressedWidths_;  // by display position, at a press on the titles
+};
+
+// Item roles of the lists' cells: a path shortened in its middle to fit,
+// and a glyph alone centred in its cell.
+constexpr int kPathCellRole = Qt::UserRole;
+constexpr int kCentredGlyphRole = Qt::UserRole + 1;
+
+class PathCellDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+};
+
+// A 16-pixel glyph that draw paints.
+template <class Draw>
+QIcon paintedGlyph(Draw draw) {
+  QPixmap pm(16, 16);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  draw(p);
+  return QIcon(pm);
+}
+
+// A 16-pixel padlock, drawn beside a locker's name.
+QIcon lockGlyph();
+
+class RevisionListView : public ReportListView {
+  Q_OBJECT
+
+ public:
+  RevisionListView(shell::OpenArchive& archive, const std::string& settingsFile, QWidget* parent = nullptr);
+
+  // Reads every row again (the rows selected before stay selected where
+  // they are still listed; else the top row is). False when the walk
+  // failed: the failure was shown and the rows read so far are listed.
+  bool fill();
+  const std::vector<RevisionRecord>& rows() const { return model_->rows(); }
+  // Selects and focuses the row of revision alone.
+  void selectRevision(const std::string& revision);
+  // The row of revision, -1 when none.
+  int rowOf(const std::string& revision) const;
+  shell::FileState workFileState() const { return workFile_; }
+
+ protected:
+  void titleClicked(int logical) override;
+  void showSortIndicator() override;
+
+ private:
   void widenToContents();
 
   shell::OpenArchive& archive_;
-  ListColumns columns_;
   RevisionListModel* model_;
   shell::FileState workFile_ = shell::FileState::missing;
-  bool applying_ = false;
   bool widened_ = false;
-  std::vector<int> pressedWidths_;  // by display position, at a press on the titles
 };
 
 // The state of the working file on disk.

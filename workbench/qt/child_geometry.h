@@ -1,0 +1,27 @@
+// What the archive and project windows share about their geometry: the
+// style's metrics their layouts need, placing a part, and the size of the
+// MDI child kept in the settings file per kind of window.
+#pragma once
+
+#include <QWidget>
+#include <string>
+
+#include "shell/child_kind.h"
+#include "shell/window_layout.h"
+
+class QMdiSubWindow;
+
+namespace orv::workbench {
+
+// Scroll bar, frame and caption heights of w's style.
+shell::WindowMetrics windowMetrics(const QWidget& w);
+// Puts w at r (a negative height becomes 0).
+void placePart(QWidget* w, const shell::Rect& r);
+// Sizes sub as the settings say for kind inside a client area of client,
+// at least least, which also becomes its smallest size.
+void restoreChildSize(QMdiSubWindow* sub, const std::string& settingsFile, shell::ChildKind kind, QSize client,
+                      shell::Extent least);
+// Stores the size of sub, when it is shown, with its state.
+void storeChildSize(QMdiSubWindow* sub, const std::string& settingsFile, shell::ChildKind kind);
+
+}  // namespace orv::workbench

@@ -1,0 +1,312 @@
+#include "qt/project_window.h"
+
+#include <unistd.h>
+
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QStyle>
+
+#include "shell/command_table.h"
+#include "shell/document_window.h"
+#include "shell/library_settings.h"
+#include "shell/member_rows.h"
+#include "shell/message_styles.h"
+#include "shell/string_table.h"
+#include "shell/window_captions.h"
+#include "shell/window_layout.h"
+#include "qt/child_geometry.h"
+#include "shell/window_selection.h"
+#include "vc/include/vc.h"
+#include "views/qt/member_list_view.h"
+#include "views/qt/split_bar.h"
+
+namespace orv::workbench {
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+constexpr int kProjectKind = 4;
+
+// Open failures the window explains itself.
+constexpr int kEncryptedMaster = 19;
+constexpr int kProjectNotOpened = 220;
+constexpr int kMasterInaccessible = 232;
+
+
+// Shows why the project of name did not open.
+void showOpenFailure(ui::Ui& ui, shell::OpenProject& project, const std::string& name) {
+  std::string text;
+  switch (project.status) {
+    case kEncryptedMaster:
+      text = "Sandbox " + name +
+             " cannot be opened because its project archive is encrypted. Sandboxes cannot be used with "
+             "encrypted project archives.";
+      break;
+    case kProjectNotOpened: text = "Cannot open project " + name + "."; break;
+    case kMasterInaccessible:
+      text = "Cannot open sandbox " + name + "\nThe master project file is inaccessible.";
+      break;
+    default: project.showError(shell::kStyleError); return;
+  }
+  project.status = -14;
+  shell::rcsMessage(ui, shell::kStyleError, text);
+}
+
+// The window's icon: a folder of files; a sandbox's holds a spade.
+QIcon projectIcon(bool sandbox) {
+  QPixmap pm(16, 16);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QColor(120, 90, 20), 1));
+  p.setBrush(sandbox ? QColor(236, 214, 150) : QColor(240, 200, 90));
+  p.drawPolygon(QPolygonF({QPointF(0.5, 2.5), QPointF(6, 2.5), QPointF(7.5, 4), QPointF(15.5, 4), QPointF(15.5, 14.5),
+                           QPointF(0.5, 14.5)}));
+  if (sandbox) {
+    p.setPen(QPen(QColor(90, 60, 20), 1.4));
+    p.drawLine(QPointF(5, 12.5), QPointF(11, 6.5));
+    p.setBrush(QColor(150, 150, 160));
+    p.drawEllipse(QPointF(11, 6.5), 2, 2);
+  } else {
+    p.setPen(QPen(QColor(70, 70, 70), 1));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(4.5, 6.5, 7, 6));
+  }
+  return QIcon(pm);
+}
+
+}  // namespace
+
+std::unique_ptr<ProjectChild> ProjectChild::open(const Frame& frame, const shell::ProjectWindowRequest& request) {
+  auto* project = new shell::OpenProject(frame.ui, request.name.c_str(), request.createNew ? 7 : 1,
+                                         request.revision ? request.revision->c_str() : nullptr,
+                                         request.frozenRequested, request.historical);
+  if (project->status != 0 || !project->project) {
+    showOpenFailure(frame.ui, *project, request.name);
+    delete project;
+    return nullptr;
+  }
+  project->useCount = 1;
+  // The permissions the rules ask are read once, here.
+  shell::prefetchPermissions();
+  std::unique_ptr<ProjectChild> window(new ProjectChild(frame, request.name, project));
+  window->publish();
+  if (!window->list_->fill(frame.ui)) return nullptr;
+  window->updateStatus();
+  return window;
+}
+
+ProjectChild::ProjectChild(const Frame& frame, std::string name, shell::OpenProject* project)
+    : frame_(frame), name_(std::move(name)), project_(project) {
+  setObjectName(QStringLiteral("projectWindow"));
+  setProperty("orvKind", kProjectKind);
+  setProperty("orvPath", q(name_));
+  setProperty("orvClass", windowClass());
+  operations_ = std::make_unique<shell::ProjectMemberOperations>(*project_, *this, frame_.dialogs);
+  project_->onReloaded = [this] {
+    list_->fill(frame_.ui);
+    updateStatus();
+  };
+  list_ = new views::qt::MemberListView(*project_, frame_.settingsFile, this);
+  views::qt::setControlId(list_, kProjectListId);
+  detail_ = new QPlainTextEdit(this);
+  detail_->setObjectName(QStringLiteral("memberDetail"));
+  detail_->setReadOnly(true);
+  detail_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  detail_->setFocusPolicy(Qt::ClickFocus);
+  views::qt::setControlId(detail_, kProjectDetailId);
+  // The pane reads as an ordinary text window, not as a grey box.
+  QPalette pal = detail_->palette();
+  pal.setColor(QPalette::Base, palette().color(QPalette::Active, QPalette::Base));
+  pal.setColor(QPalette::Text, palette().color(QPalette::Active, QPalette::Text));
+  detail_->setPalette(pal);
+  setWindowTitle(caption());
+  setWindowIcon(projectIcon(sandbox()));
+  connect(list_, &views::qt::MemberListView::selectionChangedByUser, this, &ProjectChild::updateStatus);
+  connect(list_, &QAbstractItemView::doubleClicked, this, [this] {
+    if (frame_.command) frame_.command(shell::kCommandViewEdit);
+  });
+  resize(640, 360);
+}
+
+ProjectChild::~ProjectChild() {
+  // The list stores its sort key while the project is still there.
+  delete list_;
+  list_ = nullptr;
+  project_->onReloaded = nullptr;
+  release(project_);
+}
+
+void ProjectChild::release(shell::OpenProject* project) {
+  if (!project) return;
+  if (project->useCount > 1) {
+    --project->useCount;
+    return;
+  }
+  delete project;
+}
+
+bool ProjectChild::sandbox() const { return (project_->kind & shell::kProjectKindSandbox) != 0; }
+
+QString ProjectChild::caption() const {
+  return q(shell::projectCaption(name_, project_->kind, project_->frozen, project_->historical));
+}
+
+QString ProjectChild::windowClass() const {
+  const std::string_view name = shell::projectWindowClass(project_->kind);
+  return QString::fromLatin1(name.data(), static_cast<int>(name.size()));
+}
+
+QMdiSubWindow* ProjectChild::subWindow() const { return qobject_cast<QMdiSubWindow*>(parentWidget()); }
+
+void ProjectChild::raise() {
+  QMdiSubWindow* sub = subWindow();
+  if (!sub) return QWidget::raise();
+  if (sub->isMinimized()) sub->showNormal();
+  if (QMdiArea* area = sub->mdiArea()) area->setActiveSubWindow(sub);
+}
+
+void ProjectChild::close() {
+  if (QMdiSubWindow* sub = subWindow()) sub->close();
+  else QWidget::close();
+}
+
+std::vector<int> ProjectChild::selection(bool warn) {
+  const std::vector<int> rows = list_->selectedRowNumbers();
+  return shell::takeSelectedRows(frame_.ui, rows.size(), warn,
+                                 [&rows](std::vector<int>& out) { out.insert(out.end(), rows.begin(), rows.end()); });
+}
+
+void ProjectChild::reloadMembers() {
+  list_->refresh(frame_.ui);
+  updateStatus();
+}
+
+shell::MemberRow* ProjectChild::findMemberItem(int index, bool moveCursor) {
+  if (index < 0 || index >= rowCount()) return nullptr;
+  shell::MemberRow& row = list_->rows()[static_cast<std::size_t>(index)];
+  if (moveCursor && project_->project) vcMemberSetPosition(project_->project, static_cast<int>(row.position));
+  return &row;
+}
+
+int ProjectChild::rowCount() { return static_cast<int>(list_->rows().size()); }
+
+void ProjectChild::refreshMembers(const int* rows, int count) {
+  if (!rows) {
+    list_->fill(frame_.ui);
+  } else {
+    list_->refreshRows(frame_.ui, std::vector<int>(rows, rows + count));
+  }
+  updateStatus();
+}
+
+void ProjectChild::updateCaption() {
+  setWindowTitle(caption());
+  if (QMdiSubWindow* sub = subWindow()) sub->setWindowTitle(caption());
+}
+
+void ProjectChild::publish() {
+  vcSetSysInfo(52, std::to_string(project_->project).c_str());
+  vcSetSysInfo(77, "");
+}
+
+void ProjectChild::activated() {
+  active_ = true;
+  publish();
+  const std::string& folder = !project_->workDirectory.empty() ? project_->workDirectory : project_->projectDirectory;
+  if (!folder.empty() && ::chdir(folder.c_str()) != 0) {
+    // A folder that is gone leaves the current one as it is.
+  }
+  focusMemberList();
+}
+
+void ProjectChild::deactivated() {
+  active_ = false;
+  if (frame_.statusText) frame_.statusText(std::string());
+}
+
+void ProjectChild::focusMemberList() {
+  list_->setFocus();
+  updateStatus();
+}
+
+void ProjectChild::updateStatus() {
+  if (!list_) return;
+  const std::vector<int> selected = list_->selectedRowNumbers();
+  project_->selectedCount = static_cast<unsigned>(selected.size());
+  project_->selectionHasRevision = false;
+  for (int row : selected)
+    if (list_->rows()[static_cast<std::size_t>(row)].hasRevision()) project_->selectionHasRevision = true;
+  if (active_ && frame_.statusText) frame_.statusText(shell::memberStatusLine(*project_));
+  shell::MemberRow* row = selected.size() == 1 ? &list_->rows()[static_cast<std::size_t>(selected.front())] : nullptr;
+  shell::LibraryMemberDetails source(*project_);
+  detail_->setPlainText(q(shell::memberDetailText(source, row, false)));
+}
+
+shell::ProjectWindowFacts ProjectChild::facts() {
+  shell::ProjectWindowFacts facts;
+  facts.sandbox = sandbox();
+  facts.selectedCount = project_->selectedCount;
+  facts.selectionHasRevision = project_->selectionHasRevision;
+  facts.frozen = project_->frozen;
+  facts.historical = project_->historical;
+  facts.frozenRequested = project_->frozenRequested;
+  shell::OpenProject* project = project_;
+  facts.mayCheckpointVariant = [project] { return project->mayCheckpointVariant(); };
+  facts.hasSeveralStates = [] { return shell::hasSeveralStates(); };
+  facts.projectRevision = [project]() -> std::optional<std::string> {
+    char revision[81] = {};
+    if (vcGetProject(project->project, 141, revision, 80) != 0) return std::nullopt;
+    return std::string(revision);
+  };
+  facts.selectedMember = [this]() -> std::optional<shell::SelectedMember> {
+    const std::vector<int> selected = list_->selectedRowNumbers();
+    if (selected.size() != 1) return std::nullopt;
+    const shell::MemberRow* row = findMemberItem(selected.front(), true);
+    if (!row) return std::nullopt;
+    return shell::SelectedMember{row->type, views::qt::workFileState(row->name)};
+  };
+  return facts;
+}
+
+int ProjectChild::lineHeight() const { return fontMetrics().height(); }
+
+void ProjectChild::restoreSize(int clientWidth, int clientHeight) {
+  QMdiSubWindow* sub = subWindow();
+  if (!sub) return;
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  restoreChildSize(sub, frame_.settingsFile, shell::ChildKind::project, QSize(clientWidth, clientHeight),
+                   shell::projectMinimumSize(screen ? screen->geometry().width() : 1024, lineHeight(), windowMetrics(*this)));
+  if (!watching_) {
+    watching_ = true;
+    // Back from minimised, the keys go to the member list again.
+    connect(sub, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates before, Qt::WindowStates now) {
+      if ((before & Qt::WindowMinimized) && !(now & Qt::WindowMinimized)) focusMemberList();
+    });
+  }
+}
+
+void ProjectChild::layoutParts() {
+  const shell::ProjectLayout layout =
+      shell::layoutProjectWindow({0, 0, width(), height()}, lineHeight(), windowMetrics(*this), true);
+  placePart(list_, layout.view);
+  placePart(detail_, layout.detail);
+}
+
+void ProjectChild::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  updateCaption();
+  layoutParts();
+  const bool first = !laidOut_;
+  laidOut_ = true;
+  if (first) return;
+  storeChildSize(subWindow(), frame_.settingsFile, shell::ChildKind::project);
+}
+
+}  // namespace orv::workbench

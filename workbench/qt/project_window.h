@@ -1,0 +1,116 @@
+// The project window: an MDI child that shows one open project or sandbox
+// with its members in a list and, under it, a read-only pane that explains
+// the selected member. It owns the open project (shared with the archive
+// windows opened on its members, the last one to go closes it), makes it
+// the library's current project whenever it becomes active, keeps the
+// counts of the status line, and carries out the member operations on its
+// selection.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "qt/archive_window.h"
+#include "shell/command_enabling.h"
+#include "shell/document_windows.h"
+#include "shell/open_project.h"
+#include "shell/project_member_ops.h"
+
+class QMdiSubWindow;
+class QPlainTextEdit;
+
+namespace orv::views::qt {
+class MemberListView;
+}
+
+namespace orv::workbench {
+
+// Control ids of the window's parts.
+enum ProjectControl : int { kProjectDetailId = 205, kProjectListId = 207 };
+
+class ProjectChild : public QWidget, public shell::ProjectWindow, public shell::MemberView {
+  Q_OBJECT
+
+ public:
+  // What the window tells its frame: as an archive window, and the
+  // dialogs of the member operations.
+  struct Frame : ArchiveChild::Frame {
+    shell::MemberDialogs dialogs;
+  };
+
+  // Opens the project or sandbox of request and reads its rows. Nothing
+  // when it did not open or its scan was cancelled: the failure was shown.
+  static std::unique_ptr<ProjectChild> open(const Frame& frame, const shell::ProjectWindowRequest& request);
+  ~ProjectChild() override;
+
+  // Takes one more user of project (an archive window of one of its
+  // members), and gives one back: the last user closes it.
+  static void share(shell::OpenProject& project) { ++project.useCount; }
+  static void release(shell::OpenProject* project);
+
+  // shell::ProjectWindow
+  std::string name() const override { return name_; }
+  void raise() override;
+  void close() override;
+  shell::OpenProject& project() override { return *project_; }
+  std::vector<int> selection(bool warn) override;
+  shell::MemberView& members() override { return *this; }
+  shell::ProjectMemberOperations& memberOperations() override { return *operations_; }
+  void reloadMembers() override;
+
+  // shell::MemberView
+  shell::MemberRow* findMemberItem(int index, bool moveCursor) override;
+  int rowCount() override;
+  void refreshMembers(const int* rows, int count) override;
+  void updateCaption() override;
+
+  // The window became active: the library's current project, the project's
+  // working folder as the current directory, and the focus on the list.
+  void activated();
+  // The window is no longer the active one: the status line is cleared.
+  void deactivated();
+  // The library's current project becomes this window's (and no archive).
+  void publish();
+  // What the command rules need to know of the window.
+  shell::ProjectWindowFacts facts();
+  QString caption() const;
+  // "TMDIProject" or "TMDISandbox".
+  QString windowClass() const;
+  bool sandbox() const;
+
+  views::qt::MemberListView* list() const { return list_; }
+  QPlainTextEdit* detailPane() const { return detail_; }
+  QMdiSubWindow* subWindow() const;
+
+  // Sizes the MDI child as [Project Window] WindowSize says, inside a
+  // client area of clientWidth x clientHeight, and sets its smallest size;
+  // watches the child for a restore from minimised.
+  void restoreSize(int clientWidth, int clientHeight);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  ProjectChild(const Frame& frame, std::string name, shell::OpenProject* project);
+  void layoutParts();
+  // The focus on the list, the selection's counts, the status line and the
+  // detail pane.
+  void focusMemberList();
+  void updateStatus();
+  int lineHeight() const;
+
+  Frame frame_;
+  std::string name_;
+  shell::OpenProject* project_;
+  std::unique_ptr<shell::ProjectMemberOperations> operations_;
+  views::qt::MemberListView* list_ = nullptr;
+  QPlainTextEdit* detail_ = nullptr;
+  bool laidOut_ = false;
+  bool active_ = false;
+  bool watching_ = false;
+};
+
+}  // namespace orv::workbench

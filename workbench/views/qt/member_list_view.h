@@ -1,0 +1,76 @@
+// The member list of a project window: a report list of eight columns
+// (type, frozen, changed, locker, revision, member name, state, labels)
+// over the project's member rows, with the column order, widths and sort
+// key of [Project Window] in the settings file. The Frozen and Changed
+// columns show a glyph in their titles.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <string>
+#include <vector>
+
+#include "shell/member_rows.h"
+#include "shell/open_project.h"
+#include "views/member_list.h"
+#include "views/qt/revision_list_view.h"
+
+namespace orv::views::qt {
+
+class MemberListModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  explicit MemberListModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+  void setRows(std::vector<shell::MemberRow> rows);
+  std::vector<shell::MemberRow>& rows() { return rows_; }
+  const std::vector<shell::MemberRow>& rows() const { return rows_; }
+  void sortRows(unsigned sortKey);
+  // The rows changed in place.
+  void rowsChanged();
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+ private:
+  std::vector<shell::MemberRow> rows_;
+};
+
+class MemberListView : public ReportListView {
+  Q_OBJECT
+
+ public:
+  MemberListView(shell::OpenProject& project, const std::string& settingsFile, QWidget* parent = nullptr);
+
+  // Reads every row again and selects the top row. False when the scan
+  // was cancelled: the rows read so far are listed.
+  bool fill(ui::Ui& ui);
+  // fill, telling the user when the list is not complete. Nothing without
+  // an open project.
+  void refresh(ui::Ui& ui);
+  // Reads the rows of the entries that are not -1 again.
+  void refreshRows(ui::Ui& ui, const std::vector<int>& rows);
+  std::vector<shell::MemberRow>& rows() { return model_->rows(); }
+  const std::vector<shell::MemberRow>& rows() const { return model_->rows(); }
+  // Selects row alone and gives it the focus.
+  void selectRow(int row);
+
+ protected:
+  void titleClicked(int logical) override;
+  void showSortIndicator() override;
+
+ private:
+  void widenToContents();
+
+  shell::OpenProject& project_;
+  MemberListModel* model_;
+  bool widened_ = false;
+};
+
+// The glyphs of the list: a member's type, frozen, changed.
+QIcon memberTypeGlyph(char type);
+QIcon frozenGlyph();
+QIcon changedGlyph();
+
+}  // namespace orv::views::qt
