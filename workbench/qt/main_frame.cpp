@@ -445,6 +445,7 @@ ArchiveChild::Frame MainFrame::archiveFrame() {
 ProjectChild::Frame MainFrame::projectFrame() {
   shell::MemberDialogs dialogs;
   dialogs.viewFile = [this](const std::string& path) { shell::viewOrEditFile(starts_, path); };
+  dialogs::setMemberCheckInDialogs(dialogs);
   return {archiveFrame(), std::move(dialogs)};
 }
 

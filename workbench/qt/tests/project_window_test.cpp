@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "archive_test_support.h"
+#include "dialogs/check_in_dialog.h"
 #include "platform/spawn/recording_spawner.h"
 #include "qt/main_frame.h"
 #include "qt/project_window.h"
@@ -220,6 +221,32 @@ TEST_F(ProjectWindowTest, AProjectThatDoesNotOpenLeavesNoWindow) {
   EXPECT_TRUE(frame.mdiArea()->subWindowList().isEmpty());
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_TRUE(frame.recentFiles().entries().empty());
+  frame.close();
+}
+
+TEST_F(ProjectWindowTest, CheckInOfASelectedMemberRunsTheDialogAndRecordsTheRevision) {
+  const std::string path = makeMixedProject();
+  dir.write("b.c", "changed\n");
+  MainFrame frame(ui, ini);
+  frame.show();
+  frame.openNames({path});
+  ProjectChild* w = child(frame);
+  ASSERT_NE(w, nullptr);
+  select(*w, "b.c");
+  ui.expectDialog(dialogs::kCheckInDialogId, [](ui::testing::FakeSurface& s, ui::DialogLogic& logic) {
+    s.setText(dialogs::kCiDescription, "from the project");
+    s.close(logic, ui::kAnswerOk);
+  });
+  item(frame.memberMenu(), 1533)->trigger();
+  EXPECT_EQ(head("b.c"), "1.2");
+  // The member's row names the new revision.
+  bool found = false;
+  for (const shell::MemberRow& row : w->list()->rows())
+    if (row.name == work("b.c")) {
+      found = true;
+      EXPECT_EQ(row.revision.value_or(""), "1.2");
+    }
+  EXPECT_TRUE(found);
   frame.close();
 }
 
