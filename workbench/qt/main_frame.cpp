@@ -136,10 +136,11 @@ struct MainFrame::Commands {
         temps(ui),
         items(ui, frame, opening, temps, itemServices(frame)),
         context{ui, frame, opening, items, frame.starts_, temps, shell::libraryImporters(),
-                shell::libraryExporter(), frame.recent_, openers(frame), flows()} {}
+                shell::libraryExporter(), frame.recent_, openers(frame), flows(frame)} {}
 
-  static shell::DialogFlows flows() {
+  static shell::DialogFlows flows(MainFrame& frame) {
     shell::DialogFlows flows;
+    flows.missing = [&frame] { frame.notAvailable(); };
     flows.checkInArchive = dialogs::archiveCheckIn;
     flows.promoteRevision = dialogs::promoteArchiveRevision;
     flows.promoteProject = dialogs::promoteProject;
@@ -586,7 +587,7 @@ void MainFrame::runCommand(const shell::ExecuteCommand& c) {
       commands_->opening.ddeCreateArchive(c.args);
       break;
     default:
-      statusBar()->showMessage(QStringLiteral("This command is not available yet."), 5000);
+      notAvailable();
       break;
   }
 }
@@ -612,10 +613,13 @@ void MainFrame::command(int id) {
     default:
       syncActiveWindow();
       if (router_.enable(id).state == shell::Enabling::disabled) break;
-      if (router_.dispatch(id) == shell::CommandRouter::Outcome::unhandled)
-        statusBar()->showMessage(QStringLiteral("This command is not available yet."), 5000);
+      if (router_.dispatch(id) == shell::CommandRouter::Outcome::unhandled) notAvailable();
       break;
   }
+}
+
+void MainFrame::notAvailable() {
+  statusBar()->showMessage(QStringLiteral("This command is not available yet."), 5000);
 }
 
 void MainFrame::registerCommands() {

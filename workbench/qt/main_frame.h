@@ -112,6 +112,8 @@ class MainFrame : public QMainWindow, public shell::WindowRegistry {
   void showToolbarFor(shell::ToolbarKind kind);
   void activeWindowChanged(QMdiSubWindow* window);
   void registerCommands();
+  // Says in the status bar that a command has nothing to run yet.
+  void notAvailable();
   ArchiveChild* archiveChildOf(QMdiSubWindow* window) const;
   ProjectChild* projectChildOf(QMdiSubWindow* window) const;
   ArchiveChild::Frame archiveFrame();

@@ -18,10 +18,13 @@ constexpr int kProjectArchiveItem = 140;
 constexpr int kProjectArchiveNameSize = 1024;
 constexpr int kNothingToRefresh = 5;
 
-// Runs flow when it is there.
+// Runs flow when it is there, else says that it is not.
 template <class Flow, class... Args>
-void run(const Flow& flow, Args&&... args) {
-  if (flow) flow(std::forward<Args>(args)...);
+void run(const CommandContext& c, const Flow& flow, Args&&... args) {
+  if (flow)
+    flow(std::forward<Args>(args)...);
+  else if (c.flows.missing)
+    c.flows.missing();
 }
 
 }  // namespace
@@ -126,11 +129,15 @@ void registerCommandHandlers(CommandRouter& router, CommandContext& c) {
 
   // The archive window's operation dialogs.
   on(kCommandCheckIn, [&c, archiveWindow] {
-    if (ArchiveWindow* window = archiveWindow()) run(c.flows.checkInArchive, *window);
+    if (ArchiveWindow* window = archiveWindow()) run(c, c.flows.checkInArchive, *window);
   });
   on(kCommandCheckOut, [&c, archiveWindow] {
     ArchiveWindow* window = archiveWindow();
-    if (!window || !c.flows.checkOutArchive) return;
+    if (!window) return;
+    if (!c.flows.checkOutArchive) {
+      if (c.flows.missing) c.flows.missing();
+      return;
+    }
     std::string revision;
     singleSelection(c.ui, *window, revision, false);
     const int answer = c.flows.checkOutArchive(*window, revision);
@@ -143,23 +150,23 @@ void registerCommandHandlers(CommandRouter& router, CommandContext& c) {
     on(promote ? kCommandPromoteRevision : kCommandDemoteRevision, [&c, promote] {
       if (ArchiveWindow* window = activeArchiveWindow(c.windows)) {
         std::string revision;
-        if (singleSelection(c.ui, *window, revision, true)) run(c.flows.promoteRevision, *window, revision, promote);
+        if (singleSelection(c.ui, *window, revision, true)) run(c, c.flows.promoteRevision, *window, revision, promote);
       } else if (ProjectWindow* project = activeProjectWindow(c.windows)) {
-        run(c.flows.promoteProject, *project, promote);
+        run(c, c.flows.promoteProject, *project, promote);
       }
     });
     on(promote ? kCommandPromoteProject : kCommandDemoteProject, [&c, projectWindow, promote] {
-      if (ProjectWindow* window = projectWindow()) run(c.flows.promoteProject, *window, promote);
+      if (ProjectWindow* window = projectWindow()) run(c, c.flows.promoteProject, *window, promote);
     });
     on(promote ? kCommandPromoteMembers : kCommandDemoteMembers, [&c, withSelection, promote] {
       withSelection([&c, promote](ProjectWindow& window, std::vector<int>& rows) {
-        run(c.flows.promoteMembers, window, rows, promote);
+        run(c, c.flows.promoteMembers, window, rows, promote);
       });
     });
   }
 
   // The project window's member operations and flows.
-  on(kCommandAddMembers, [&c] { run(c.flows.addMembers); });
+  on(kCommandAddMembers, [&c] { run(c, c.flows.addMembers); });
   on(kCommandRemoveMembers, [withSelection] {
     withSelection([](ProjectWindow& window, std::vector<int>& rows) {
       window.memberOperations().removeMembers(rows.data(), static_cast<int>(rows.size()), true);
@@ -181,31 +188,31 @@ void registerCommandHandlers(CommandRouter& router, CommandContext& c) {
     });
   });
   on(kCommandResynchronize, [&c, withSelection] {
-    withSelection([&c](ProjectWindow& window, std::vector<int>& rows) { run(c.flows.resynchronize, window, rows); });
+    withSelection([&c](ProjectWindow& window, std::vector<int>& rows) { run(c, c.flows.resynchronize, window, rows); });
   });
   on(kCommandViewLog, [projectWindow] {
     if (ProjectWindow* window = projectWindow()) window->memberOperations().viewProjectLog();
   });
   on(kCommandMemberInfo, [&c, withOneMember] {
-    withOneMember([&c](ProjectWindow& window, int row) { run(c.flows.memberInformation, window, row); });
+    withOneMember([&c](ProjectWindow& window, int row) { run(c, c.flows.memberInformation, window, row); });
   });
   on(kCommandDependencies, [&c, withOneMember] {
-    withOneMember([&c](ProjectWindow& window, int row) { run(c.flows.memberDependencies, window, row); });
+    withOneMember([&c](ProjectWindow& window, int row) { run(c, c.flows.memberDependencies, window, row); });
   });
   on(kCommandBuild, [&c, projectWindow] {
-    if (ProjectWindow* window = projectWindow()) run(c.flows.build, *window);
+    if (ProjectWindow* window = projectWindow()) run(c, c.flows.build, *window);
   });
   on(kCommandCheckpoint, [&c, projectWindow] {
-    if (ProjectWindow* window = projectWindow()) run(c.flows.checkpoint, *window);
+    if (ProjectWindow* window = projectWindow()) run(c, c.flows.checkpoint, *window);
   });
   on(kCommandRemoveUnusedLocks, [&c, projectWindow] {
-    if (ProjectWindow* window = projectWindow()) run(c.flows.removeUnusedLocks, *window);
+    if (ProjectWindow* window = projectWindow()) run(c, c.flows.removeUnusedLocks, *window);
   });
   on(kCommandCreateSandbox, [&c, projectWindow] {
-    if (ProjectWindow* window = projectWindow()) run(c.flows.createSandbox, *window);
+    if (ProjectWindow* window = projectWindow()) run(c, c.flows.createSandbox, *window);
   });
   on(kCommandProjectNothing, [] {});
-  on(kCommandAbout, [&c] { run(c.flows.about); });
+  on(kCommandAbout, [&c] { run(c, c.flows.about); });
 }
 
 }  // namespace orv::shell

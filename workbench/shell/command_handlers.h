@@ -46,6 +46,8 @@ struct DialogFlows {
   std::function<void(ProjectWindow&)> removeUnusedLocks;
   std::function<void(ProjectWindow&)> createSandbox;
   std::function<void()> about;
+  // Told when a command's flow is not there.
+  std::function<void()> missing;
 };
 
 // What the handlers work with.

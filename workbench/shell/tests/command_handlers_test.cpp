@@ -38,6 +38,7 @@ class CommandHandlersTest : public ProjectTest {
       return checkOutAnswer;
     };
     flows.memberInformation = [this](ProjectWindow&, int row) { informationRows.push_back(row); };
+    flows.missing = [this] { ++missing; };
   }
 
   FakeRegistry windows{ui};
@@ -56,6 +57,7 @@ class CommandHandlersTest : public ProjectTest {
   std::vector<std::string> checkedOut;
   int checkOutAnswer = 0;
   std::vector<int> informationRows;
+  int missing = 0;
 
   void registerAll() {
     context.flows = flows;
@@ -136,6 +138,11 @@ TEST_F(CommandHandlersTest, WindowOfTheWrongKindOrNoneBeepsAndAnEmptySelectionSp
   ui.expectMessage("You must select exactly one member.", ui::kAnswerOk);
   router.dispatch(kCommandMemberInfo);
   EXPECT_EQ(informationRows.size(), 1u);
+
+  // A flow that is not there is told, not silently skipped.
+  EXPECT_EQ(missing, 0);
+  router.dispatch(kCommandBuild);
+  EXPECT_EQ(missing, 1);
 }
 
 }  // namespace
