@@ -227,9 +227,9 @@ void MainFrame::buildMenus() {
     connect(a, &QAction::triggered, this, [this, id] { command(id); });
     return a;
   };
-  add(fileMenu_, QStringLiteral("Open &Archive..."), kCmdOpenArchive,
+  add(fileMenu_, QStringLiteral("Open &Archive..."), shell::kCommandOpenArchive,
       QStringLiteral("Opens an archive"));
-  add(fileMenu_, QStringLiteral("Open &Project..."), kCmdOpenProject,
+  add(fileMenu_, QStringLiteral("Open &Project..."), shell::kCommandOpenProject,
       QStringLiteral("Opens a project or sandbox"));
   add(fileMenu_, menuText(shell::kCommandClose), shell::kCommandClose,
       QStringLiteral("Closes the active window"));
@@ -600,16 +600,6 @@ void MainFrame::command(int id) {
     case kCmdHelp: ui_.showHelp(kHelpContentsContext); break;
     case kCmdHelpOnHelp: ui_.showHelp(kHelpOnHelpContext); break;
     case kCmdAbout: showAbout(); break;
-    case kCmdOpenArchive:
-    case kCmdOpenProject: {
-      ui::FileRequest r;
-      r.caption = id == kCmdOpenArchive ? "Open Archive" : "Open Project";
-      r.filters = id == kCmdOpenArchive
-                      ? std::vector<std::string>{"Archives (*)"}
-                      : std::vector<std::string>{"Projects (*.pj *.prj)", "All files (*)"};
-      openNames(ui_.chooseFiles(r));
-      break;
-    }
     default:
       syncActiveWindow();
       if (router_.enable(id).state == shell::Enabling::disabled) break;
@@ -623,7 +613,7 @@ void MainFrame::notAvailable() {
 }
 
 void MainFrame::registerCommands() {
-  // Every command's handler (the frame answers Open, Help, About and Exit
+  // Every command's handler (the frame answers Help, About and Exit
   // itself).
   shell::registerCommandHandlers(router_, commands_->context);
   router_.setRecentKinds([this] {

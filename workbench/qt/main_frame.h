@@ -38,8 +38,6 @@ namespace orv::workbench {
 
 // Menu and tool-bar command ids the frame answers itself.
 enum FrameCommand : int {
-  kCmdOpenArchive = 1502,
-  kCmdOpenProject = 1504,
   kCmdHelp = 1515,
   kCmdExit = 24340,
   kCmdHelpOnHelp = 1516,
