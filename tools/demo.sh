@@ -100,13 +100,15 @@ cp "$old" "$sample/hello.c"
 (
   cd "$sample"
   export ORV_SETTINGS="$sample" TZ=UTC
-  rm -f hello.v demo.pj
+  rm -rf hello.v rcs demo.pj
+  mkdir rcs
   "$vcsh" >/dev/null <<SCRIPT
 init
-open hello.v 4
+open rcs/hello.c 4
 ci hello.c
 commit
 popen demo.pj 5
+padd a hello.c 1.1
 psave
 pclose
 cleanup
@@ -115,13 +117,13 @@ SCRIPT
 echo
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   echo "=== workbench: $orvty32 (close its window to end the demonstration)"
-  ORV_SETTINGS="$sample" "$orvty32" "$sample/hello.v" "$sample/demo.pj"
+  ORV_SETTINGS="$sample" "$orvty32" "$sample/hello.c" "$sample/demo.pj"
 else
   shot="$(cd "$build" && pwd)/screenshots/workbench-demo.png"
   mkdir -p "$(dirname "$shot")"
   echo "=== workbench: there is no display here, so the workbench draws its main window"
   echo "    offscreen and saves it as a picture instead of opening it"
   ORV_SETTINGS="$sample" QT_QPA_PLATFORM=offscreen \
-    "$orvty32" --screenshot "$shot" "$sample/hello.v" "$sample/demo.pj"
+    "$orvty32" --screenshot "$shot" "$sample/hello.c" "$sample/demo.pj"
   echo "    screenshot of the main window: $shot"
 fi

@@ -428,6 +428,11 @@ int cmdPRevOpen(Shell& s, const Words& w, std::string& text) {
   text = std::to_string(h);
   return rc;
 }
+int cmdPAdd(Shell& s, const Words& w, std::string&) {
+  const std::string kind = w.size() > 1 ? w[1] : "";
+  return vcAddMember(s.project, kind.empty() ? 'a' : kind[0], arg(w, 2), w.size() > 3 ? w[3].c_str() : nullptr,
+                     nullptr);
+}
 int cmdPSave(Shell& s, const Words& w, std::string&) { return vcSaveProject(num(s, w, 1, s.project)); }
 int cmdPClose(Shell& s, const Words& w, std::string&) { return vcCloseProject(num(s, w, 1, s.project)); }
 int cmdPLock(Shell& s, const Words& w, std::string&) {
@@ -521,6 +526,7 @@ const Command kCommands[] = {
     {"setsysinfo", "setsysinfo ITEM VALUE", "set an instance item (vcSetSysInfo)", cmdSetSysInfo},
     {"popen", "popen PROJECT [FLAGS]", "open a project as $p (vcOpenProject; 5 creates)", cmdPOpen},
     {"prevopen", "prevopen PROJECT REVISION [FLAGS]", "open a revision of a project as $p", cmdPRevOpen},
+    {"padd", "padd KIND FILE [REVISION]", "add a member of KIND (a, f, i, s) to the project (vcAddMember)", cmdPAdd},
     {"psave", "psave [PROJECT]", "write the project's changes and log (vcSaveProject)", cmdPSave},
     {"pclose", "pclose [PROJECT]", "close a project (vcCloseProject)", cmdPClose},
     {"plock", "plock write|shared|drop [PROJECT]", "the project file's locks", cmdPLock},
