@@ -492,16 +492,15 @@ bool ProjectMemberOperations::updateMembersToHead(int* rows, int count) {
     BusyCursor busy(ui);
     RunProgress progress(ui, kStrUpdating, count);
     progress.make();
-    bool first = true;
+    // The remembered answers belong to this run only.
+    MemberWalk walk;
     for (int i = 0; i < count; ++i) {
       MemberRow* row = view_.findMemberItem(rows[i], true);
       if (!row) {
         rows[i] = -1;
         continue;
       }
-      // The remembered answers belong to this run only.
-      const int rc = updateToHeadRevision(project_, first);
-      first = false;
+      const int rc = updateToHeadRevision(project_, walk);
       if (rc == 0) {
         rows[i] = -1;
       } else if (rc == -1) {
