@@ -84,7 +84,6 @@ class ProjectMemberOperations {
 
  private:
   void finish(bool changed, const int* rows, int count);
-  void recompute(MemberRow& row, int archive, unsigned walkOptions);
 
   OpenProject& project_;
   MemberView& view_;
