@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/execute_command.h"
+#include "workbench/shell/execute_command.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
