@@ -19,8 +19,8 @@ namespace {
 
 // Keyword handling of vcCheckOutRevision: expanded whatever the options
 // say, or written as stored. The options themselves are left alone.
-constexpr int kExpandKeywords = 4;
-constexpr int kKeywordsAsStored = 2 | 4;
+constexpr int kExpandKeywords = VC_CHECKOUT_EXPAND_KEYWORDS;
+constexpr int kKeywordsAsStored = VC_CHECKOUT_NO_KEYWORDS;
 
 std::string baseName(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
@@ -59,14 +59,14 @@ int resolveRevision(CheckOut& c) {
   if (c.record.defaultRev) {
     // nothing requested
   } else if (c.record.memberRev && c.project) {
-    vcGetMember(c.project, 101, request, sizeof request);
+    vcGetMember(c.project, VC_MEMBER_ITEM_REVISION, request, sizeof request);
   } else if (c.record.revision || c.record.label) {
     setField(request, fieldText(c.record.choice));
   }
   if (request[0] == '\0') return getRevisionTitle(c.handle, c.revision, sizeof c.revision);
   char expanded[kRevisionBufferSize] = {};
   int rc = vcExpandRevision(c.handle, request, expanded, sizeof expanded);
-  if (rc == 0) rc = vcGetRevInfo(c.handle, 44, expanded, c.revision, sizeof c.revision);
+  if (rc == 0) rc = vcGetRevInfo(c.handle, VC_REVISION_ITEM_NUMBER, expanded, c.revision, sizeof c.revision);
   return rc;
 }
 
@@ -95,7 +95,7 @@ int chooseTargetWithoutLock(CheckOut& c) {
 int lockArchiveForCheckOut(CheckOut& c) {
   if (c.record.lockStateCheck) {
     char state[40] = {};
-    vcGetRevInfo(c.handle, 34, c.revision, state, sizeof state);
+    vcGetRevInfo(c.handle, VC_REVISION_ITEM_STATE, c.revision, state, sizeof state);
     if (!isLockableState(state)) {
       c.answer = rcsMessage(c.ui, c.style,
                             formatString(kStrLockStateRefused, c.revision, c.archive.archiveName().c_str(), state));
@@ -151,14 +151,14 @@ void letCheckOutReplaceReadOnlyTarget(CheckOut& c) {
 int lockRevision(CheckOut& c) {
   char variant = 0;
   char head[kRevisionBufferSize] = {};
-  if (c.project && vcGetProject(c.project, 149, &variant, 1) == 0 && variant &&
-      vcGetArchiveInfo(c.handle, 8, head, sizeof head) == 0 && std::strcmp(head, c.revision) == 0) {
+  if (c.project && vcGetProject(c.project, VC_PROJECT_ITEM_VARIANT, &variant, 1) == 0 && variant &&
+      vcGetArchiveInfo(c.handle, VC_ARCHIVE_ITEM_HEAD, head, sizeof head) == 0 && std::strcmp(head, c.revision) == 0) {
     c.changed = true;
     const int rc = checkInNewRevision(c.handle, c.revision, c.revision, sizeof c.revision, 0);
     if (rc != 0) return rc;
   }
   c.changed = true;
-  return vcSetRevInfo(c.handle, 18, c.revision, nullptr);
+  return vcSetRevInfo(c.handle, VC_REVISION_ITEM_LOCK, c.revision, nullptr);
 }
 
 // Writes the revision to the target and runs the checkout event; the
@@ -171,7 +171,7 @@ int writeWorkingFile(CheckOut& c) {
   vcArchiveEvent(c.handle, "checkout", c.revision);
   if (c.record.restoreTimestamp) setFileTimeFromRevision(c.handle, c.target, c.revision);
   if (!c.record.locked && isStrictLocking(c.handle)) sys::calls().chmod(c.target.c_str(), 0444);
-  if (c.record.locked) rc = vcCommitArchive(c.handle, 0);
+  if (c.record.locked) rc = vcCommitArchive(c.handle, VC_COMMIT_KEEP_OPEN);
   return rc;
 }
 

@@ -34,7 +34,7 @@ namespace {
 
 constexpr unsigned kStyleOkCancel = 0x31;
 constexpr unsigned kStyleYesNoCancel = 0x33;
-constexpr int kNameSize = 512;
+constexpr int kNameSize = VC_MAX_NAME;
 constexpr int kRevSize = 80;
 
 bool recursionKeySaysYes(const char* key) {
@@ -54,24 +54,24 @@ std::string memberText(int project, int item, int size = kNameSize) {
 
 char memberType(int project) {
   char buffer[4] = {};
-  if (vcGetMember(project, 102, buffer, sizeof buffer - 1) != 0) return 'f';
+  if (vcGetMember(project, VC_MEMBER_ITEM_KIND, buffer, sizeof buffer - 1) != 0) return 'f';
   return buffer[0] ? buffer[0] : 'f';
 }
 
 bool memberFrozen(int project) {
   char buffer[4] = {};
-  return vcGetMember(project, 120, buffer, sizeof buffer - 1) == 0 && buffer[0] != 0;
+  return vcGetMember(project, VC_MEMBER_ITEM_FROZEN, buffer, sizeof buffer - 1) == 0 && buffer[0] != 0;
 }
 
 std::uint32_t memberFlags(int project) {
   std::uint32_t flags = 0;
-  vcGetMember(project, 110, reinterpret_cast<char*>(&flags), sizeof flags);
+  vcGetMember(project, VC_MEMBER_ITEM_STATUS, reinterpret_cast<char*>(&flags), sizeof flags);
   return flags;
 }
 
 std::string currentUser() {
   char user[100] = {};
-  vcGetSysInfo(41, user, sizeof user - 1);
+  vcGetSysInfo(VC_SYSINFO_USER, user, sizeof user - 1);
   return user;
 }
 
@@ -129,14 +129,14 @@ MemberRow subprojectRow(OpenProject& sub, const std::string& name, bool parentFr
   row.type = memberType(sub.project);
   row.changeFlags = memberFlags(sub.project);
   if (row.type != 'f') {
-    row.revision = memberText(sub.project, 101, kRevSize);
+    row.revision = memberText(sub.project, VC_MEMBER_ITEM_REVISION, kRevSize);
     row.frozen = parentFrozen || sub.frozen || memberFrozen(sub.project);
   }
   return row;
 }
 
 // Whether the flag word of the historical option has neither low bit set.
-bool historicalFlagWord(unsigned flags) { return (flags & 3) == 0; }
+bool historicalFlagWord(unsigned flags) { return (flags & (VC_OPTION_NO | VC_OPTION_NOT_FOUND)) == 0; }
 
 void closeArchive(int& archive) {
   if (archive) vcCloseArchive(archive);
@@ -168,10 +168,10 @@ int memberWorkFile(const OpenProject& project, std::string& workFile) {
 
 bool historicalInForce(const OpenProject& project) {
   if (project.historical) return true;
-  unsigned flags = 2;
+  unsigned flags = VC_OPTION_NOT_FOUND;
   vcGetConfigFlags("historical", &flags);
   if (historicalFlagWord(flags)) return true;
-  flags = 2;
+  flags = VC_OPTION_NOT_FOUND;
   if (project.project) {
     char value[80] = {};
     vcProjectOptionGet(project.project, "historical", value, sizeof value - 1, &flags);
@@ -202,8 +202,8 @@ int labelSubprojectMembers(OpenProject& project, const MemberRow& row, const Lab
   const bool keyYes = recursionKeySaysYes(request.placesLabel() ? "RecurseOnLabel" : "RecurseOnPromote");
   const bool historical = historicalInForce(project);
   const bool atRevision = historical || row.frozen;
-  OpenProject sub(ui, row.name.c_str(), 1, atRevision ? row.revision->c_str() : nullptr, row.frozen,
-                  historical);
+  OpenProject sub(ui, row.name.c_str(), VC_PROJECT_OPEN_MODIFY, atRevision ? row.revision->c_str() : nullptr,
+                  row.frozen, historical);
   if (sub.status != 0) {
     sub.showError(kStyleError);
     return 1;
@@ -213,14 +213,14 @@ int labelSubprojectMembers(OpenProject& project, const MemberRow& row, const Lab
   if (go == 0) return 1;
   Deeper deeper(walk);
   if (statusLine(formatString(kStrRecursing, row.name.c_str())) == -1) return ui::kAnswerCancel;
-  std::string name = memberText(sub.project, 112);
+  std::string name = memberText(sub.project, VC_MEMBER_ITEM_FIRST);
   for (int rc = name.empty() ? 1 : 0; rc == 0;) {
     MemberRow subRow = subprojectRow(sub, name, row.frozen);
     const int result = labelAndPromoteMembers(sub, subRow, request.replaceLabel, walk, request.label,
                                               request.state, request.recurse);
     if (result != 1) return result;
     char next[kNameSize] = {};
-    rc = vcGetMember(sub.project, 113, next, sizeof next - 1);
+    rc = vcGetMember(sub.project, VC_MEMBER_ITEM_NEXT, next, sizeof next - 1);
     name = next;
   }
   return 1;
@@ -230,14 +230,14 @@ int labelSubprojectMembers(OpenProject& project, const MemberRow& row, const Lab
 // open; else the walk's answer (1 goes on with the next member).
 std::optional<int> openArchiveToLabel(OpenProject& project, const MemberRow& row, MemberArchive& archive) {
   const int rc = vcMemberOpenArchive(project.project, row.name.c_str(), archive.name, sizeof archive.name,
-                                     &archive.handle, 3);
+                                     &archive.handle, VC_ARCHIVE_OPEN_READ | VC_ARCHIVE_OPEN_WRITE);
   if (rc == 0) return std::nullopt;
   archive.close();
-  if (rc == 19) {
+  if (rc == VC_E_ENCRYPTED_FILE) {
     rcsMessage(project.ui(), kStyleError, formatString(kStrNoPassword, archive.name));
     return 1;
   }
-  if (row.type == 'i' && rc == 14) return 1;
+  if (row.type == 'i' && rc == VC_E_ARCHIVE_MISSING) return 1;
   project.status = rc;
   return project.showError(kStyleOkCancel);
 }
@@ -247,7 +247,7 @@ std::optional<int> openArchiveToLabel(OpenProject& project, const MemberRow& row
 std::string revisionToLabel(const OpenProject& project, MemberRow& row) {
   std::string revision = *row.revision;
   if (row.changeFlags & kReReadRevision) {
-    const std::string reread = memberText(project.project, 101, kRevSize);
+    const std::string reread = memberText(project.project, VC_MEMBER_ITEM_REVISION, kRevSize);
     if (!reread.empty()) revision = reread;
     row.changeFlags &= ~kReReadRevision;
   }
@@ -258,10 +258,10 @@ std::string revisionToLabel(const OpenProject& project, MemberRow& row) {
 // when found; else the answer of the report.
 std::optional<int> resolveRevisionToLabel(OpenProject& project, MemberArchive& archive,
                                           const std::string& revision, char (&resolved)[kRevSize]) {
-  const int rc = vcGetRevInfo(archive.handle, 44, revision.c_str(), resolved, sizeof resolved);
+  const int rc = vcGetRevInfo(archive.handle, VC_REVISION_ITEM_NUMBER, revision.c_str(), resolved, sizeof resolved);
   if (rc == 0) return std::nullopt;
   archive.close();
-  if (rc == 48) {
+  if (rc == VC_E_REVISION_MISSING) {
     return rcsMessage(project.ui(), kStyleOkCancel,
                       formatString(kStrRevisionNotInArchive, revision.c_str(), archive.name));
   }
@@ -276,7 +276,8 @@ std::optional<int> placeLabel(ui::Ui& ui, MemberRow& row, const LabelRequest& re
                               MemberArchive& archive, const char* resolved) {
   const char* label = request.label;
   char existing[kRevSize] = {};
-  const bool present = vcGetIdArchiveInfo(archive.handle, 14, label, existing, sizeof existing) == 0;
+  const bool present =
+      vcGetIdArchiveInfo(archive.handle, VC_ARCHIVE_ITEM_LABEL_REVISION, label, existing, sizeof existing) == 0;
   if (present && !request.replaceLabel && std::strcmp(existing, resolved) != 0) {
     const int answer = rcsMessage(ui, kStyleYesNoCancel,
                                   formatString(kStrMoveMemberLabel, row.name.c_str(), label, existing, resolved));
@@ -287,8 +288,8 @@ std::optional<int> placeLabel(ui::Ui& ui, MemberRow& row, const LabelRequest& re
   }
   // A drop the library refuses (no permission to delete labels, ...) is a
   // failure like a refused add: the label would not be where it is asked.
-  int rc = vcSetArchiveInfo(archive.handle, 24, label, nullptr);
-  if (rc < 233) rc = vcSetArchiveInfo(archive.handle, 19, label, resolved);
+  int rc = vcSetArchiveInfo(archive.handle, VC_ARCHIVE_ITEM_DROP_LABEL, label, nullptr);
+  if (rc < VC_E_NO_REVISION_AT_DATE) rc = vcSetArchiveInfo(archive.handle, VC_ARCHIVE_ITEM_ADD_LABEL, label, resolved);
   if (rc != 0) {
     archive.close();
     return rcsErrorMessage(ui, kStyleOkCancel, rc, formatString(kStrCannotAddLabel, label, resolved, archive.name));
@@ -305,7 +306,7 @@ std::optional<int> placeLabel(ui::Ui& ui, MemberRow& row, const LabelRequest& re
 // report.
 std::optional<int> setRevisionState(ui::Ui& ui, MemberRow& row, const char* state, MemberArchive& archive,
                                     const char* resolved) {
-  const int rc = vcSetRevInfo(archive.handle, 36, resolved, state);
+  const int rc = vcSetRevInfo(archive.handle, VC_REVISION_ITEM_SET_STATE, resolved, state);
   if (rc != 0) {
     archive.close();
     return rcsErrorMessage(ui, kStyleOkCancel, rc, formatString(kStrCannotSetState, state, resolved, archive.name));
@@ -316,7 +317,7 @@ std::optional<int> setRevisionState(ui::Ui& ui, MemberRow& row, const char* stat
 
 // Commits the labelled archive: 1, or the answer of the report.
 int commitLabelledArchive(ui::Ui& ui, MemberArchive& archive) {
-  const int rc = vcCommitArchive(archive.handle, 1);
+  const int rc = vcCommitArchive(archive.handle, VC_COMMIT_CLOSE);
   if (rc != 0) {
     archive.close();
     return showArchiveError(ui, rc, archive.name, kStyleOkCancel);
@@ -338,7 +339,7 @@ int labelAndPromoteMembers(OpenProject& project, MemberRow& row, bool replaceLab
   if (row.type == 'i') {
     if (const int result = labelSubprojectMembers(project, row, request, walk); result != 1) return result;
   }
-  const std::string memberName = memberText(project.project, 100);
+  const std::string memberName = memberText(project.project, VC_MEMBER_ITEM_NAME);
   if (statusLine(memberName.empty() ? row.name : memberName) == -1) return ui::kAnswerCancel;
 
   MemberArchive archive;
@@ -365,7 +366,7 @@ int updateSubprojectMembersToHead(OpenProject& project, const std::string& name,
   ui::Ui& ui = project.ui();
   const bool keyYes = recursionKeySaysYes("RecurseOnUpdateToHeadRevision");
   const bool historical = historicalInForce(project);
-  OpenProject sub(ui, name.c_str(), 1);
+  OpenProject sub(ui, name.c_str(), VC_PROJECT_OPEN_MODIFY);
   if (sub.status != 0) {
     sub.showError(kStyleError);
     return 0;
@@ -375,7 +376,8 @@ int updateSubprojectMembersToHead(OpenProject& project, const std::string& name,
   char archiveName[kNameSize] = {};
   int subArchive = 0;
   const bool archived = historical && vcMemberOpenArchive(project.project, name.c_str(), archiveName,
-                                                          sizeof archiveName, &subArchive, 1) == 0;
+                                                          sizeof archiveName, &subArchive,
+                                                          VC_ARCHIVE_OPEN_READ) == 0;
   closeArchive(subArchive);
   if (archived) {
     return rcsMessage(ui, kStyleOkCancel, formatString(kStrHistoricalSet, name.c_str())) == ui::kAnswerCancel ? -1
@@ -403,7 +405,7 @@ int updateSubprojectMembersToHead(OpenProject& project, const std::string& name,
 int updateToHeadRevision(OpenProject& project, MemberWalk& walk) {
   ui::Ui& ui = project.ui();
   const char type = memberType(project.project);
-  const std::string name = memberText(project.project, 100);
+  const std::string name = memberText(project.project, VC_MEMBER_ITEM_NAME);
   if (memberFrozen(project.project)) {
     if (statusLine(name) == -1) return -1;
     return rcsMessage(ui, kStyleOkCancel, formatString(kStrFrozenMember, name.c_str())) == ui::kAnswerCancel ? -1 : 0;
@@ -412,7 +414,7 @@ int updateToHeadRevision(OpenProject& project, MemberWalk& walk) {
 
   if (statusLine(name) == -1) return -1;
   int rc = vcMemberArchiveChanges(project.project, nullptr, nullptr, 0);
-  if (rc == 19) {
+  if (rc == VC_E_ENCRYPTED_FILE) {
     char archiveName[kNameSize] = {};
     vcFindArchiveName(name.c_str(), archiveName, sizeof archiveName, nullptr, 0);
     rcsMessage(ui, kStyleError, formatString(kStrNoPassword, archiveName));
@@ -420,7 +422,8 @@ int updateToHeadRevision(OpenProject& project, MemberWalk& walk) {
   }
   char archiveName[kNameSize] = {};
   int archive = 0;
-  rc = vcMemberOpenArchive(project.project, name.c_str(), archiveName, sizeof archiveName, &archive, 1);
+  rc = vcMemberOpenArchive(project.project, name.c_str(), archiveName, sizeof archiveName, &archive,
+                           VC_ARCHIVE_OPEN_READ);
   if (rc != 0) {
     closeArchive(archive);
     if (type != 'f' && type != 'i') {
@@ -428,8 +431,10 @@ int updateToHeadRevision(OpenProject& project, MemberWalk& walk) {
     }
     return 1;
   }
-  if (type == 'f') project.setMember(125, "a");
-  if (const auto head = getArchiveRevisionText(ui, archive, archiveName)) project.setMember(127, head->c_str());
+  if (type == 'f') project.setMember(VC_MEMBER_ITEM_SET_KIND, "a");
+  if (const auto head = getArchiveRevisionText(ui, archive, archiveName)) {
+    project.setMember(VC_MEMBER_ITEM_SET_REVISION, head->c_str());
+  }
   closeArchive(archive);
   return 1;
 }
@@ -445,8 +450,8 @@ int removeUnusedLocksInSubproject(OpenProject& project, const MemberRow& row, Me
   const bool keyYes = recursionKeySaysYes("RecurseOnRemoveUnusedLocks");
   const bool historical = historicalInForce(project);
   const bool atRevision = (historical || row.frozen) && row.hasRevision();
-  OpenProject sub(ui, row.name.c_str(), 1, atRevision ? row.revision->c_str() : nullptr, row.frozen,
-                  historical);
+  OpenProject sub(ui, row.name.c_str(), VC_PROJECT_OPEN_MODIFY, atRevision ? row.revision->c_str() : nullptr,
+                  row.frozen, historical);
   if (sub.status != 0) {
     sub.showError(kStyleError);
     return 0;
@@ -459,8 +464,8 @@ int removeUnusedLocksInSubproject(OpenProject& project, const MemberRow& row, Me
     if (statusLine(formatString(kStrRecursing, row.name.c_str())) == -1) return -1;
     if (sub.makeCurrent() == 1) {
       char name[kNameSize] = {};
-      for (int rc = vcGetMember(sub.project, 112, name, sizeof name - 1); rc == 0;
-           rc = vcGetMember(sub.project, 113, name, sizeof name - 1)) {
+      for (int rc = vcGetMember(sub.project, VC_MEMBER_ITEM_FIRST, name, sizeof name - 1); rc == 0;
+           rc = vcGetMember(sub.project, VC_MEMBER_ITEM_NEXT, name, sizeof name - 1)) {
         MemberRow subRow = subprojectRow(sub, name, row.frozen);
         result = removeUnusedLocks(sub, subRow, walk);
         if (result == -1) break;
@@ -475,10 +480,10 @@ int removeUnusedLocksInSubproject(OpenProject& project, const MemberRow& row, Me
 // Opens the archive of row's member: false after a report.
 bool openArchiveToUnlock(OpenProject& project, const MemberRow& row, MemberArchive& archive) {
   const int rc = vcMemberOpenArchive(project.project, row.name.c_str(), archive.name, sizeof archive.name,
-                                     &archive.handle, 1);
+                                     &archive.handle, VC_ARCHIVE_OPEN_READ);
   if (rc == 0) return true;
   archive.close();
-  if (rc == 19) {
+  if (rc == VC_E_ENCRYPTED_FILE) {
     rcsMessage(project.ui(), kStyleError, formatString(kStrNoPassword, archive.name));
   } else {
     showArchiveError(project.ui(), rc, archive.name[0] ? archive.name : row.name, kStyleError);
@@ -489,7 +494,7 @@ bool openArchiveToUnlock(OpenProject& project, const MemberRow& row, MemberArchi
 // Who holds revision locked, empty when nobody does.
 std::string lockerOf(const MemberArchive& archive, const char* revision) {
   char locker[40] = {};
-  vcGetIdArchiveInfo(archive.handle, 16, revision, locker, sizeof locker);
+  vcGetIdArchiveInfo(archive.handle, VC_ARCHIVE_ITEM_LOCKER, revision, locker, sizeof locker);
   return locker;
 }
 
@@ -509,8 +514,9 @@ bool workFileIsUnchanged(ui::Ui& ui, const MemberArchive& archive, const char* r
     return false;
   }
   char message[150] = {};
-  rc = vcCmpFiles(isBinaryArchive(archive.handle) ? 1 : 0, temp->c_str(), workFile.c_str(), message, sizeof message);
-  if (rc == 1) {
+  const int binary = isBinaryArchive(archive.handle) ? VC_COMPARE_BINARY : VC_COMPARE_TEXT;
+  rc = vcCmpFiles(binary, temp->c_str(), workFile.c_str(), message, sizeof message);
+  if (rc == VC_E_FILES_DIFFER) {
     statusLine(formatString(kStrChangedIgnored, member.c_str()));
     return false;
   }
@@ -530,9 +536,9 @@ int dropOwnLock(ui::Ui& ui, MemberArchive& archive, const char* revision, const 
     return 0;
   }
   int rc = vcWriteLock(archive.handle);
-  if (rc == 0) rc = vcSetRevInfo(archive.handle, 23, revision, nullptr);
+  if (rc == 0) rc = vcSetRevInfo(archive.handle, VC_REVISION_ITEM_UNLOCK, revision, nullptr);
   if (rc == 0) {
-    rc = vcCommitArchive(archive.handle, 1);
+    rc = vcCommitArchive(archive.handle, VC_COMMIT_CLOSE);
     if (rc == 0) archive.handle = 0;  // closed by the commit
   }
   if (rc != 0) {
@@ -548,7 +554,7 @@ int dropOwnLock(ui::Ui& ui, MemberArchive& archive, const char* revision, const 
 int dropUnusedLockOfMember(OpenProject& project, const MemberRow& row) {
   ui::Ui& ui = project.ui();
   char revision[kRevSize] = {};
-  if (vcGetMember(project.project, 101, revision, sizeof revision - 1) != 0 || !revision[0]) {
+  if (vcGetMember(project.project, VC_MEMBER_ITEM_REVISION, revision, sizeof revision - 1) != 0 || !revision[0]) {
     return statusLine(formatString(kStrCannotGetRevision, row.name.c_str()));
   }
   MemberArchive archive;
@@ -597,7 +603,7 @@ int checkOutMemberRevision(OpenProject& project, int archive, const std::string&
   ui::Ui& ui = project.ui();
   int rc = vcArchiveEvent(archive, "precheckout", revision);
   if (!preEventGoesOn(rc)) {
-    if (rc < 234) {
+    if (rc < VC_E_NO_MESSAGE) {
       rcsMessage(ui, kStyleError, formatString(kStrPreCheckoutFailed, revision, archiveName.c_str()));
     } else {
       rcsErrorMessage(ui, kStyleError, rc, formatString(kStrCannotCheckOut, revision, archiveName.c_str()));
@@ -616,12 +622,12 @@ int checkOutMemberRevision(OpenProject& project, int archive, const std::string&
 int copyMemberFile(const std::string& from, const std::string& to) {
   auto& sys = sys::calls();
   const int in = sys.open(from.c_str(), O_RDONLY | O_CLOEXEC, 0);
-  if (in < 0) return 5;
+  if (in < 0) return VC_E_DONE;
   const std::string temp = to + ".orvcopy";
   const int out = sys.open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (out < 0) {
     sys.close(in);
-    return 5;
+    return VC_E_DONE;
   }
   bool ok = true;
   char buffer[65536];
@@ -647,7 +653,7 @@ int copyMemberFile(const std::string& from, const std::string& to) {
   // The target is replaced only by a complete copy.
   if (ok && sys.rename(temp.c_str(), to.c_str()) == 0) return 0;
   sys.unlink(temp.c_str());
-  return 5;
+  return VC_E_DONE;
 }
 
 bool makeReadOnly(const std::string& path) { return sys::calls().chmod(path.c_str(), 0444) == 0; }
@@ -672,13 +678,13 @@ int workFileState(ui::Ui& ui, const std::string& path, mode_t& mode) {
       return 0;
     }
     rcsMessage(ui, kStyleError, formatString(kStrFileDoesNotExist, path.c_str()));
-    return 5;
+    return VC_E_DONE;
   }
   int error = errno;
   if (error == ENOENT && makeDirectories(stripLastPathComponent(path))) return 0;
   if (error == ENOENT) error = errno;
   rcsMessage(ui, kStyleError, formatString(kStrNoWorkFilePath, path.c_str(), std::strerror(error)));
-  return 5;
+  return VC_E_DONE;
 }
 
 int createSubprojectSandbox(OpenProject& project, const std::string& sandboxFile, int openMode,
@@ -687,20 +693,24 @@ int createSubprojectSandbox(OpenProject& project, const std::string& sandboxFile
   const std::string dir = stripLastPathComponent(sandboxFile);
   if (!makeDirectories(dir)) {
     rcsMessage(ui, kStyleError, formatString(kStrCannotCreateDir, dir.c_str()));
-    return 70;
+    return VC_E_NOT_SANDBOX_FILE;
   }
   const bool atRevision = revision && *revision;
   int sandbox = 0;
-  int rc = vcOpenSandbox(sandboxFile.c_str(), openMode | 2, &sandbox, 0);
-  if (rc == 0) rc = vcSandboxOptionSet(sandbox, ("masterproject=" + master).c_str(), 1);
-  if (rc == 0 && atRevision) rc = vcSandboxOptionSet(sandbox, (std::string("revision=") + revision).c_str(), 1);
+  int rc = vcOpenSandbox(sandboxFile.c_str(), openMode | VC_SANDBOX_OPEN_WRITE, &sandbox, 0);
+  if (rc == 0) rc = vcSandboxOptionSet(sandbox, ("masterproject=" + master).c_str(), VC_STATEMENT_APPLY);
+  if (rc == 0 && atRevision) rc = vcSandboxOptionSet(sandbox, (std::string("revision=") + revision).c_str(),
+                                                      VC_STATEMENT_APPLY);
   if (rc == 0) rc = vcSaveSandbox(sandbox);
   if (sandbox) vcCloseSandbox(sandbox);
   int handle = 0;
-  if (rc == 0) rc = vcOpenProject(sandboxFile.c_str(), atRevision ? 3 : 1, &handle, 0);
+  const int projectMode = atRevision ? VC_PROJECT_OPEN_MODIFY | VC_PROJECT_OPEN_WRITE : VC_PROJECT_OPEN_MODIFY;
+  if (rc == 0) rc = vcOpenProject(sandboxFile.c_str(), projectMode, &handle, 0);
   if (rc == 0) {
     resetSandboxVariables(handle);
-    if (projectFlag(handle, 145) || projectFlag(handle, 155)) rc = vcSaveProject(handle);
+    if (projectFlag(handle, VC_PROJECT_ITEM_CHANGED) || projectFlag(handle, VC_PROJECT_ITEM_SANDBOX_CHANGED)) {
+      rc = vcSaveProject(handle);
+    }
   }
   if (handle) vcCloseProject(handle);
   if (rc != 0) {
@@ -770,7 +780,7 @@ bool readMember(ResyncMember& m) {
   m.historical = historicalInForce(project);
   m.frozen = memberFrozen(project.project) || project.frozen;
   m.type = memberType(project.project);
-  m.revision = memberText(project.project, 101, 64);
+  m.revision = memberText(project.project, VC_MEMBER_ITEM_REVISION, VC_MAX_REVISION + 1);
   m.workDir = workDirectoryOf(project);
   if (const int rc = memberWorkFile(project, m.workFile); rc != 0) {
     showArchiveError(m.ui, rc, m.member, kStyleError);
@@ -790,13 +800,13 @@ bool readMember(ResyncMember& m) {
 // -1 stop, 0 next member, -2 an encrypted archive not processed.
 std::optional<int> openArchiveToResync(ResyncMember& m) {
   const int rc = vcMemberOpenArchive(m.project.project, m.member.c_str(), m.archive.name, sizeof m.archive.name,
-                                     &m.archive.handle, 1);
+                                     &m.archive.handle, VC_ARCHIVE_OPEN_READ);
   if (rc == 0) {
     if (m.project.walkOptions & 2) vcMemberAnyArchiveChanges(m.archive.handle);
     return std::nullopt;
   }
   m.archive.close();
-  if (rc == 19) {
+  if (rc == VC_E_ENCRYPTED_FILE) {
     return rcsMessage(m.ui, kStyleOkCancel, formatString(kStrNoPassword, m.archive.name)) == ui::kAnswerCancel ? -1
                                                                                                                 : -2;
   }
@@ -865,7 +875,7 @@ int createMissingSubprojectSandbox(ResyncMember& m) {
   if (m.mode != 0) return 1;
   m.statusShown = true;
   if (statusLine(std::string(loadString(kStrCreatingSandbox))) == -1) return -1;
-  createSubprojectSandbox(m.project, m.workFile, 4, m.member, nullptr);
+  createSubprojectSandbox(m.project, m.workFile, VC_SANDBOX_OPEN_CREATE, m.member, nullptr);
   return 1;
 }
 
@@ -873,7 +883,7 @@ int createMissingSubprojectSandbox(ResyncMember& m) {
 int createSubprojectSandboxAtRevision(ResyncMember& m) {
   m.statusShown = true;
   if (statusLine(formatString(kStrCreatingSubSandbox, m.workFile.c_str())) == -1) return -1;
-  createSubprojectSandbox(m.project, m.workFile, 4, m.member, m.revision.c_str());
+  createSubprojectSandbox(m.project, m.workFile, VC_SANDBOX_OPEN_CREATE, m.member, m.revision.c_str());
   return 1;
 }
 
@@ -882,7 +892,8 @@ int createSubprojectSandboxAtRevision(ResyncMember& m) {
 void setCheckedOutFileMode(const ResyncMember& m) {
   char lockedRevision[100] = {};
   const std::string user = currentUser();
-  if (vcGetIdArchiveInfo(m.archive.handle, 15, user.c_str(), lockedRevision, sizeof lockedRevision) == 0 &&
+  if (vcGetIdArchiveInfo(m.archive.handle, VC_ARCHIVE_ITEM_USER_LOCK, user.c_str(), lockedRevision,
+                         sizeof lockedRevision) == 0 &&
       m.revision == lockedRevision) {
     sys::calls().chmod(m.workFile.c_str(), 0666);
   } else if (isStrictLocking(m.archive.handle) && !isSubproject(m.type)) {
@@ -903,7 +914,7 @@ int checkOutWorkFile(ResyncMember& m) {
   if (!checkOutMemberRevision(m.project, m.archive.handle, m.archive.name, m.revision.c_str(), m.workFile)) return 0;
   m.checkedOut = true;
   unsigned flags = 0;
-  if (vcGetConfigFlags("restoretimestamp", &flags) != 0 || (flags & 1) == 0)
+  if (vcGetConfigFlags("restoretimestamp", &flags) != 0 || (flags & VC_OPTION_NO) == 0)
     setFileTimeFromRevision(m.archive.handle, m.workFile, m.revision.c_str());
   setCheckedOutFileMode(m);
   return 1;
@@ -920,9 +931,9 @@ int updateWorkFileFromArchive(ResyncMember& m) {
 int copyMemberToWorkFile(ResyncMember& m) {
   if (m.mode != 0) {
     char message[100] = {};
-    const int rc = vcCmpFiles(0, m.member.c_str(), m.workFile.c_str(), message, sizeof message);
+    const int rc = vcCmpFiles(VC_COMPARE_TEXT, m.member.c_str(), m.workFile.c_str(), message, sizeof message);
     if (rc == 0) return 1;
-    if (rc != 1) {
+    if (rc != VC_E_FILES_DIFFER) {
       return rcsMessage(m.ui, kStyleOkCancel, formatString(kStrDiffFailed, message)) == ui::kAnswerCancel ? -1 : 0;
     }
     if (const int go = askWhetherToReplaceWritableFile(m); go <= 0) return go;
@@ -931,7 +942,7 @@ int copyMemberToWorkFile(ResyncMember& m) {
   m.statusShown = true;
   if (statusLine(formatString(kStrCopyingMember, m.workFile.c_str())) == -1) return -1;
   if (copyMemberFile(m.member, m.workFile) != 0) {
-    showArchiveError(m.ui, 5, m.workFile, kStyleError);
+    showArchiveError(m.ui, VC_E_DONE, m.workFile, kStyleError);
   } else if (m.type == 'f') {
     makeReadOnly(m.workFile);
     m.madeWritable = false;
@@ -971,8 +982,8 @@ int resynchronizeSubprojectMembers(ResyncMember& m) {
   const int go = askRecursion(m.ui, m.walk, keyYes, m.workFile);
   if (go <= 0) return go;
   const bool atRevision = (m.historical || m.frozen) && !m.revision.empty();
-  OpenProject& sub = m.subproject.emplace(m.ui, m.workFile.c_str(), 1, atRevision ? m.revision.c_str() : nullptr,
-                                          m.frozen, m.historical);
+  OpenProject& sub = m.subproject.emplace(m.ui, m.workFile.c_str(), VC_PROJECT_OPEN_MODIFY,
+                                          atRevision ? m.revision.c_str() : nullptr, m.frozen, m.historical);
   if (sub.status != 0) {
     sub.showError(kStyleError);
   } else {
@@ -980,8 +991,8 @@ int resynchronizeSubprojectMembers(ResyncMember& m) {
     if (statusLine(formatString(kStrRecursing, m.workFile.c_str())) == -1) return -1;
     if (sub.makeCurrent() == 1) {
       char name[kNameSize] = {};
-      for (int rc = vcGetMember(sub.project, 112, name, sizeof name - 1); rc == 0;
-           rc = vcGetMember(sub.project, 113, name, sizeof name - 1)) {
+      for (int rc = vcGetMember(sub.project, VC_MEMBER_ITEM_FIRST, name, sizeof name - 1); rc == 0;
+           rc = vcGetMember(sub.project, VC_MEMBER_ITEM_NEXT, name, sizeof name - 1)) {
         if (resynchronizeMembers(sub, name, m.walk, m.variant, m.createSandbox) == -1) {
           vcSaveUses(sub.project);
           return -1;

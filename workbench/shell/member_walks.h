@@ -58,8 +58,8 @@ int resynchronizeMembers(OpenProject& project, const std::string& member, Member
                          bool createSandbox);
 
 // Creates the sandbox file sandboxFile of master (at revision when not
-// empty). 0, 70 when its directory cannot be made, else the library code
-// (all reported).
+// empty). 0, VC_E_NOT_SANDBOX_FILE when its directory cannot be made, else
+// the library code (all reported).
 int createSubprojectSandbox(OpenProject& project, const std::string& sandboxFile, int openMode,
                             const std::string& master, const char* revision);
 
@@ -68,12 +68,12 @@ int createSubprojectSandbox(OpenProject& project, const std::string& sandboxFile
 int checkOutMemberRevision(OpenProject& project, int archive, const std::string& archiveName,
                            const char* revision, const std::string& workFile);
 
-// Copies from to to (overwriting it): 0, or 5 when the copy failed.
+// Copies from to to (overwriting it): 0, or VC_E_DONE when the copy failed.
 int copyMemberFile(const std::string& from, const std::string& to);
 // Gives path mode 0444: false on failure.
 bool makeReadOnly(const std::string& path);
 // 0 with the file's mode (0 when it is missing and its directory exists or
-// was just made); 5 after a report.
+// was just made); VC_E_DONE after a report.
 int workFileState(ui::Ui& ui, const std::string& path, mode_t& mode);
 // Makes every missing directory of dir: false on failure.
 bool makeDirectories(const std::string& dir);

@@ -166,8 +166,8 @@ Outcome checkpointSubprojectMember(CheckInRun& run, MemberRow& row, const std::s
     if (run.progress.notify(reference) == -1) return Outcome::stopAfterThis;
   }
   row.revision = newRevision;
-  if (run.modify) run.project.setMember(127, newRevision.c_str());
-  run.project.setMember(128, newRevision.c_str());
+  if (run.modify) run.project.setMember(VC_MEMBER_ITEM_SET_REVISION, newRevision.c_str());
+  run.project.setMember(VC_MEMBER_ITEM_SET_RECORDED_REVISION, newRevision.c_str());
   recomputeRow(run.project, row, 0, 4);
   return Outcome::done;
 }
@@ -205,14 +205,14 @@ std::optional<Outcome> askHowToCheckIn(CheckInRun& run, const MemberRow& row, Op
 void linkPlainMemberToItsArchive(CheckInRun& run, MemberRow& row, OpenArchive& archive) {
   int rc = vcWriteLock(archive.handle());
   if (rc == 0) rc = vcAddProjectLink(run.project.project, archive.handle());
-  if (rc == 0) rc = vcCommitArchive(archive.handle(), 0);
+  if (rc == 0) rc = vcCommitArchive(archive.handle(), VC_COMMIT_KEEP_OPEN);
   if (rc != 0) {
     rcsErrorMessage(run.ui, kStyleError, rc,
                     formatString(kStrCannotAssociate, archive.archiveName().c_str(), run.project.name.c_str()));
   }
   if (run.ci.updateMember == 1) {
     row.type = 'a';
-    if (run.modify) run.project.setMember(125, "a");
+    if (run.modify) run.project.setMember(VC_MEMBER_ITEM_SET_KIND, "a");
   }
 }
 
@@ -222,10 +222,10 @@ void recordCheckedInRevision(CheckInRun& run, MemberRow& row, OpenArchive& archi
   unsigned walkOptions = 8;
   if (run.ci.updateMember == 1) {
     row.revision = newRevision;
-    if (run.modify) run.project.setMember(127, newRevision);
+    if (run.modify) run.project.setMember(VC_MEMBER_ITEM_SET_REVISION, newRevision);
     walkOptions = 4;
   }
-  if (row.type == 'a') run.project.setMember(128, newRevision);
+  if (row.type == 'a') run.project.setMember(VC_MEMBER_ITEM_SET_RECORDED_REVISION, newRevision);
   recomputeRow(run.project, row, archive.handle(), walkOptions);
 }
 
@@ -240,7 +240,7 @@ void updateReferenceCopy(CheckInRun& run, OpenArchive& archive, const std::strin
     if (isStrictLocking(archive.handle())) makeReadOnly(reference);
     vcAppendReferenceWorkCache(run.project.project, nullptr, reference.c_str(), newRevision);
     run.cacheUsed = true;
-  } else if (rc != 30 && !run.referenceQuiet) {
+  } else if (rc != VC_E_UNKNOWN_OPTION && !run.referenceQuiet) {
     std::string shown = reference;
     for (char& c : shown)
       if (c == '/') c = '\\';
@@ -269,11 +269,11 @@ Outcome checkInWorkFile(CheckInRun& run, MemberRow& row, OpenArchive& archive, c
 }
 
 Outcome checkInMember(CheckInRun& run, MemberRow& row) {
-  const std::string reference = currentMemberText(run.project.project, 100);
+  const std::string reference = currentMemberText(run.project.project, VC_MEMBER_ITEM_NAME);
   setMemberVariables(row.type, reference);
   if (isSubprojectRow(row)) return checkpointSubprojectMember(run, row, reference);
 
-  OpenArchive archive(run.ui, reference, 6, run.project.project);
+  OpenArchive archive(run.ui, reference, VC_ARCHIVE_OPEN_WRITE | VC_ARCHIVE_OPEN_CREATE, run.project.project);
   if (archive.status() != 0) {
     const int answer = archive.showArchiveOpenError(run.count > 1 ? kStyleErrorCancel : kStyleError);
     return answer == ui::kAnswerCancel ? Outcome::stop : Outcome::skipped;
@@ -389,8 +389,8 @@ std::optional<Outcome> askHowToCheckOut(CheckOutRun& run, const MemberRow& row, 
 void recordCheckedOutRevision(CheckOutRun& run, MemberRow& row) {
   const std::string revision = fieldText(run.co.checkedOutRevision);
   // Without ModifyProject the member's revision stays; the run goes on.
-  if (run.co.updateMember == 1 && run.modify) run.project.setMember(127, revision.c_str());
-  run.project.setMember(128, revision.c_str());
+  if (run.co.updateMember == 1 && run.modify) run.project.setMember(VC_MEMBER_ITEM_SET_REVISION, revision.c_str());
+  run.project.setMember(VC_MEMBER_ITEM_SET_RECORDED_REVISION, revision.c_str());
   recomputeRow(run.project, row, 0, 8);
 }
 
@@ -417,9 +417,9 @@ Outcome checkOutToWorkFile(CheckOutRun& run, MemberRow& row, OpenArchive& archiv
 }
 
 Outcome checkOutMember(CheckOutRun& run, MemberRow& row) {
-  const std::string reference = currentMemberText(run.project.project, 100);
+  const std::string reference = currentMemberText(run.project.project, VC_MEMBER_ITEM_NAME);
   if (const auto refused = refuseMemberWithoutRevision(run.ui, row, reference)) return *refused;
-  OpenArchive archive(run.ui, reference, 1, run.project.project);
+  OpenArchive archive(run.ui, reference, VC_ARCHIVE_OPEN_READ, run.project.project);
   if (archive.status() != 0) {
     archive.showError(kStyleError);
     return Outcome::skipped;
@@ -451,21 +451,21 @@ void ProjectMemberOperations::checkOutMembers(int* rows, int count) {
 void ProjectMemberOperations::setMemberLocks(int* rows, int count, int item) {
   ui::Ui& ui = project_.ui();
   bool changed = false, projectLocked = false;
-  RunProgress progress(ui, item == 18 ? kStrLocking : kStrUnlocking, count);
+  RunProgress progress(ui, item == VC_REVISION_ITEM_LOCK ? kStrLocking : kStrUnlocking, count);
   for (int i = 0; i < count; ++i) {
     MemberRow* row = view_.findMemberItem(rows[i], true);
     if (!row || row->type == 'f') {
       rows[i] = -1;
       continue;
     }
-    const std::string reference = currentMemberText(project_.project, 100);
+    const std::string reference = currentMemberText(project_.project, VC_MEMBER_ITEM_NAME);
     if (!row->hasRevision()) {
       rcsMessage(ui, kStyleError, formatString(kStrNoMemberRevision, reference.c_str()));
       rows[i] = -1;
       continue;
     }
     setMemberVariables(row->type, reference);
-    OpenArchive archive(ui, reference, 3, project_.project);
+    OpenArchive archive(ui, reference, VC_ARCHIVE_OPEN_READ | VC_ARCHIVE_OPEN_WRITE, project_.project);
     if (archive.status() != 0) {
       archive.showArchiveOpenError(kStyleError);
       rows[i] = -1;
@@ -474,7 +474,7 @@ void ProjectMemberOperations::setMemberLocks(int* rows, int count, int item) {
     setWorkFileVariable(archive.workFileName());
     std::string revision = *row->revision;
     if (row->changeFlags & kReReadRevision) {
-      const std::string reread = currentMemberText(project_.project, 101);
+      const std::string reread = currentMemberText(project_.project, VC_MEMBER_ITEM_REVISION);
       if (!reread.empty()) revision = reread;
     }
     progress.make();
@@ -494,7 +494,7 @@ void ProjectMemberOperations::setMemberLocks(int* rows, int count, int item) {
     }
     if (newRevision[0]) {
       if (!projectLocked) projectLocked = project_.lock(false);
-      if (projectLocked) project_.setMember(127, newRevision);
+      if (projectLocked) project_.setMember(VC_MEMBER_ITEM_SET_REVISION, newRevision);
     }
     changed = true;
   }
@@ -511,7 +511,7 @@ void ProjectMemberOperations::freezeMembers(int* rows, int count, bool freeze) {
     const int n = view_.rowCount();
     const unsigned members = project_.memberCount, locked = project_.lockedCount,
                    selected = project_.selectedCount;
-    project_.status = vcSetProject(project_.project, freeze ? 171 : 172, nullptr);
+    project_.status = vcSetProject(project_.project, freeze ? VC_PROJECT_ITEM_FREEZE : VC_PROJECT_ITEM_THAW, nullptr);
     if (project_.status == 0) {
       const bool saved = project_.save() == 0;
       project_.reopen();
@@ -547,7 +547,7 @@ void ProjectMemberOperations::freezeMembers(int* rows, int count, bool freeze) {
           rows[i] = -1;
           continue;
         }
-        if (project_.setMember(freeze ? 129 : 130, nullptr) == 0) {
+        if (project_.setMember(freeze ? VC_MEMBER_ITEM_FREEZE : VC_MEMBER_ITEM_THAW, nullptr) == 0) {
           changed = true;
         } else {
           rows[i] = -1;
@@ -632,7 +632,7 @@ void ProjectMemberOperations::removeMembers(int* rows, int count, bool confirm) 
 void ProjectMemberOperations::viewProjectLog() {
   if (project_.makeCurrent() != 1) return;
   char file[512] = {};
-  if (vcGetProject(project_.project, 147, file, sizeof file - 1) == 0 && dialogs_.viewFile) {
+  if (vcGetProject(project_.project, VC_PROJECT_ITEM_LOG_FILE, file, sizeof file - 1) == 0 && dialogs_.viewFile) {
     project_.text = file;
     dialogs_.viewFile(project_.text);
   }

@@ -19,27 +19,19 @@ namespace orv::shell {
 
 namespace {
 
-constexpr int kNameSize = 512;
+constexpr int kNameSize = VC_MAX_NAME;
 
-// Member items.
-enum : int {
-  kMemberName = 100,
-  kMemberRevision = 101,
-  kMemberFlags = 110,
-  kSetKind = 125,
-  kSetRevision = 127,
-  kSetDependencyRevision = 128,
-};
-
-// Flags of member item 110 read here: the working file cannot be read, and
-// a subproject included more than once. The second is masked out of the
-// item today, so its message never shows.
-constexpr std::uint32_t kFlagAccessDenied = 0x10;
+// Status bits of a member read here: the working file cannot be read, and a
+// subproject included more than once. The second is masked out of the item
+// today, so its message never shows.
+constexpr std::uint32_t kFlagAccessDenied = VC_MEMBER_STATUS_WORK_UNREADABLE;
 constexpr std::uint32_t kFlagMultiplyIncluded = 0x1000;
 
 std::string nameBuffer(const std::vector<char>& buffer) { return buffer.data(); }
 
-bool isProjectFile(const std::string& name) { return vcOpenProject(name.c_str(), 1, nullptr, 0) == 0; }
+bool isProjectFile(const std::string& name) {
+  return vcOpenProject(name.c_str(), VC_PROJECT_OPEN_MODIFY, nullptr, 0) == 0;
+}
 
 bool readable(const std::string& name) { return sys::calls().access(name.c_str(), R_OK) == 0; }
 
@@ -53,7 +45,7 @@ int skip(OpenProject& project) {
 
 std::uint32_t memberFlags(int project) {
   char buffer[4] = {};
-  if (vcGetMember(project, kMemberFlags, buffer, sizeof buffer) != 0) return 0;
+  if (vcGetMember(project, VC_MEMBER_ITEM_STATUS, buffer, sizeof buffer) != 0) return 0;
   std::uint32_t flags = 0;
   std::memcpy(&flags, buffer, sizeof flags);
   return flags;
@@ -64,15 +56,15 @@ std::uint32_t memberFlags(int project) {
 void linkArchive(OpenProject& project, const std::string& workName) {
   std::vector<char> found(kNameSize + 1, '\0');
   int archive = 0;
-  int rc = vcFindArchiveName(workName.c_str(), found.data(), kNameSize, &archive, 1);
+  int rc = vcFindArchiveName(workName.c_str(), found.data(), kNameSize, &archive, VC_ARCHIVE_OPEN_READ);
   project.archiveName = nameBuffer(found);
   if (rc == vc::err::kEncryptedFile) {
     char password[kPasswordBufferSize] = {};
     if (askArchivePassword(project.ui(), archive, project.archiveName.c_str(), password,
                            sizeof password) != 0) {
       // Without the password the member is still an archived one.
-      vcSetMember(project.project, kSetRevision, "1.1");
-      vcSetMember(project.project, kSetKind, "a");
+      vcSetMember(project.project, VC_MEMBER_ITEM_SET_REVISION, "1.1");
+      vcSetMember(project.project, VC_MEMBER_ITEM_SET_KIND, "a");
       vcCloseArchive(archive);
       project.status = 0;
       return;
@@ -86,15 +78,15 @@ void linkArchive(OpenProject& project, const std::string& workName) {
     return;
   }
   char head[65] = {};
-  if (vcGetArchiveInfo(archive, 8, head, 64) == 0 && head[0]) {
-    vcSetMember(project.project, kSetRevision, head);
-    vcSetMember(project.project, kSetDependencyRevision, head);
+  if (vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_HEAD, head, sizeof head - 1) == 0 && head[0]) {
+    vcSetMember(project.project, VC_MEMBER_ITEM_SET_REVISION, head);
+    vcSetMember(project.project, VC_MEMBER_ITEM_SET_RECORDED_REVISION, head);
   }
-  vcSetMember(project.project, kSetKind, "a");
+  vcSetMember(project.project, VC_MEMBER_ITEM_SET_KIND, "a");
   rc = vcWriteLock(archive);
   if (rc == 0) rc = vcAddProjectLink(project.project, archive);
   if (rc == 0) {
-    rc = vcCommitArchive(archive, 1);
+    rc = vcCommitArchive(archive, VC_COMMIT_CLOSE);
     if (rc == 0) archive = 0;  // closed by the commit
   }
   if (rc != 0) {
@@ -109,7 +101,7 @@ void linkArchive(OpenProject& project, const std::string& workName) {
 // when the file is skipped (the member is removed again after a Cancel).
 bool createMemberArchive(OpenProject& project, const std::string& workName,
                          TCreateArchiveTransferStruct& data, const MemberAddServices& services) {
-  OpenArchive archive(project.ui(), workName, 6, project.project);
+  OpenArchive archive(project.ui(), workName, VC_ARCHIVE_OPEN_WRITE | VC_ARCHIVE_OPEN_CREATE, project.project);
   if (archive.status() != 0) {
     archive.showArchiveOpenError(kStyleErrorCancel);
     return false;
@@ -138,7 +130,7 @@ std::string workingFileOf(const std::string& file) {
 // Whether name has an archive already (an encrypted one counts).
 bool archiveExistsFor(const std::string& name) {
   std::vector<char> buffer(kNameSize + 1, '\0');
-  const int found = vcFindArchiveName(name.c_str(), buffer.data(), kNameSize, nullptr, 1);
+  const int found = vcFindArchiveName(name.c_str(), buffer.data(), kNameSize, nullptr, VC_ARCHIVE_OPEN_READ);
   return found == 0 || found == vc::err::kEncryptedFile;
 }
 
@@ -201,7 +193,7 @@ std::optional<int> addMember(OpenProject& project, const std::string& name, bool
 // The name the project recorded for its new member.
 std::string recordedMemberName(const OpenProject& project, const std::string& name) {
   std::vector<char> buffer(kNameSize + 1, '\0');
-  if (vcGetMember(project.project, kMemberName, buffer.data(), kNameSize) == 0) return nameBuffer(buffer);
+  if (vcGetMember(project.project, VC_MEMBER_ITEM_NAME, buffer.data(), kNameSize) == 0) return nameBuffer(buffer);
   return name;
 }
 
@@ -221,7 +213,7 @@ void settleMemberKind(OpenProject& project, const std::string& workName) {
   } else if (flags & kFlagMultiplyIncluded) {
     rcsMessage(project.ui(), kStyleError, formatString(kStrMultiplyIncluded, workName.c_str()));
   } else if (isProjectFile(workName)) {
-    vcSetMember(project.project, kSetKind, "i");
+    vcSetMember(project.project, VC_MEMBER_ITEM_SET_KIND, "i");
   }
 }
 
@@ -285,13 +277,15 @@ int checkInNewMember(OpenProject& project, const std::string& name, const Member
   std::string workName = name;
   if (vcFindWorkName(name.c_str(), buffer.data(), kNameSize) == 0) workName = nameBuffer(buffer);
   std::fill(buffer.begin(), buffer.end(), '\0');
-  const int rc = vcMemberOpenArchive(project.project, workName.c_str(), buffer.data(), kNameSize, nullptr, 1);
+  const int rc =
+      vcMemberOpenArchive(project.project, workName.c_str(), buffer.data(), kNameSize, nullptr, VC_ARCHIVE_OPEN_READ);
   if (rc == 0 || rc == vc::err::kEncryptedFile) return 1;
   if (isProjectFile(name)) {
     if (services.checkpointSubproject) services.checkpointSubproject(project, name);
     return 1;
   }
-  OpenArchive archive(project.ui(), workName, 7, project.project);
+  OpenArchive archive(project.ui(), workName, VC_ARCHIVE_OPEN_READ | VC_ARCHIVE_OPEN_WRITE | VC_ARCHIVE_OPEN_CREATE,
+                      project.project);
   if (archive.status() != 0) return archive.showArchiveOpenError(kStyleErrorCancel);
   TCiTransferStruct record;
   const int prepared = services.prepareCheckIn ? services.prepareCheckIn(archive, project, record) : 1;
@@ -309,22 +303,22 @@ int removeProjectMember(OpenProject& project, const std::string& name) {
     return project.showError(kStyleError);
   }
   std::vector<char> found(kNameSize + 1, '\0');
-  rc = vcMemberOpenArchive(project.project, nullptr, found.data(), kNameSize, nullptr, 1);
+  rc = vcMemberOpenArchive(project.project, nullptr, found.data(), kNameSize, nullptr, VC_ARCHIVE_OPEN_READ);
   const std::string archiveName = nameBuffer(found);
   bool linkDropFailed = false;
   if (rc == 0) {
     int archive = 0;
-    rc = vcOpenArchive(archiveName.c_str(), &archive, 2);
+    rc = vcOpenArchive(archiveName.c_str(), &archive, VC_ARCHIVE_OPEN_WRITE);
     if (rc == 0) rc = vcDropProjectLink(project.project, archive);
     if (rc == 0) {
-      rc = vcCommitArchive(archive, 1);
+      rc = vcCommitArchive(archive, VC_COMMIT_CLOSE);
       if (rc == 0) archive = 0;
     }
     if (archive) vcCloseArchive(archive);
     linkDropFailed = rc != 0;
   } else {
     char revision[81] = {};
-    linkDropFailed = vcGetMember(project.project, kMemberRevision, revision, 80) == 0 && revision[0];
+    linkDropFailed = vcGetMember(project.project, VC_MEMBER_ITEM_REVISION, revision, 80) == 0 && revision[0];
   }
   if (linkDropFailed) {
     rcsMessage(project.ui(), kStyleError,

@@ -55,7 +55,7 @@ class MemberWalkTest : public ProjectTest {
   // The bytes of revision of name's archive, checked out by the library.
   std::string checkedOut(const std::string& name, const char* revision) {
     int h = 0;
-    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 1), 0);
+    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
     const std::string target = work("co-" + name);
     ::unlink(target.c_str());
     EXPECT_EQ(vcCoRevision(h, revision, target.c_str()), 0);
@@ -64,8 +64,8 @@ class MemberWalkTest : public ProjectTest {
   }
   void lock(const std::string& name, const char* revision) {
     const int h = lockedHandle(name);
-    ASSERT_EQ(vcSetRevInfo(h, 18, revision, "alice"), 0);
-    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_LOCK, revision, "alice"), 0);
+    ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
   }
 };
 
@@ -107,7 +107,7 @@ TEST_F(LabelWalkTest, RecursionFollowsTheKeyOrTheRememberedAnswer) {
   run = {};
   EXPECT_EQ(labelAndPromoteMembers(p, sub, false, run, nullptr, "Rel", true), 1);
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(archiveOf("b.c").c_str(), &h, 1), 0);
+  ASSERT_EQ(vcOpenArchive(archiveOf("b.c").c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
   MemberRow b = row(work("b.c"), 'a', "1.2");
   collectRevisionLabels(p, b, h);
   vcCloseArchive(h);
@@ -123,8 +123,8 @@ TEST_F(LabelWalkTest, RecursionFollowsTheKeyOrTheRememberedAnswer) {
 TEST_F(LabelWalkTest, ALabelOnAnotherRevisionMovesOnlyWhenAllowed) {
   {
     const int h = lockedHandle("a.c");
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "OLD", "1.1"), 0);
-    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "OLD", "1.1"), 0);
+    ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
   }
   const std::string before = archiveBytes("a.c");
   OpenProject p(ui, work("p.pj").c_str(), 1);
@@ -166,17 +166,17 @@ TEST_F(MemberWalkTest, UpdateToHeadSkipsFrozenMembers) {
   OpenProject p(ui, work("p.pj").c_str(), 1);
   ASSERT_EQ(p.status, 0);
   ASSERT_EQ(vcInProject(p.project, work("f.c").c_str()), 0);
-  ASSERT_EQ(vcSetMember(p.project, 129, nullptr), 0);
+  ASSERT_EQ(vcSetMember(p.project, VC_MEMBER_ITEM_FREEZE, nullptr), 0);
 
   ASSERT_EQ(vcInProject(p.project, work("a.c").c_str()), 0);
   MemberWalk run;
   EXPECT_EQ(updateToHeadRevision(p, run), 1);
-  EXPECT_EQ(memberItem(p.project, 101), "1.2");
+  EXPECT_EQ(memberItem(p.project, VC_MEMBER_ITEM_REVISION), "1.2");
 
   ASSERT_EQ(vcInProject(p.project, work("f.c").c_str()), 0);
   ui.expectMessage("is a frozen member. You cannot modify", ui::kAnswerOk);
   EXPECT_EQ(updateToHeadRevision(p, run), 0);
-  EXPECT_EQ(memberItem(p.project, 101), "1.1");
+  EXPECT_EQ(memberItem(p.project, VC_MEMBER_ITEM_REVISION), "1.1");
   ui.expectMessage("is a frozen member", ui::kAnswerCancel);
   EXPECT_EQ(updateToHeadRevision(p, run), -1);
 }
@@ -220,8 +220,8 @@ class SandboxTest : public MemberWalkTest {
   std::vector<std::string> memberNames(int project) {
     std::vector<std::string> names;
     char name[600] = {};
-    for (int rc = vcGetMember(project, 112, name, sizeof name - 1); rc == 0;
-         rc = vcGetMember(project, 113, name, sizeof name - 1))
+    for (int rc = vcGetMember(project, VC_MEMBER_ITEM_FIRST, name, sizeof name - 1); rc == 0;
+         rc = vcGetMember(project, VC_MEMBER_ITEM_NEXT, name, sizeof name - 1))
       names.emplace_back(name);
     return names;
   }
@@ -310,11 +310,13 @@ TEST_F(SandboxTest, ASubprojectSandboxNeedsItsDirectory) {
   dir.write("blocker", "a file, not a directory\n");
   OpenProject p(ui, nullptr);
   ui.expectMessage("Could not create directory " + work("blocker"), ui::kAnswerOk);
-  EXPECT_EQ(createSubprojectSandbox(p, work("blocker/sub.pj"), 4, work("sub.pj"), nullptr), 70);
+  EXPECT_EQ(createSubprojectSandbox(p, work("blocker/sub.pj"), VC_SANDBOX_OPEN_CREATE, work("sub.pj"), nullptr),
+            VC_E_NOT_SANDBOX_FILE);
 
   makeProject("sub.pj", {});
   OpenProject master(ui, nullptr);
-  EXPECT_EQ(createSubprojectSandbox(master, work("made/deep/sub.pj"), 4, work("sub.pj"), nullptr), 0);
+  EXPECT_EQ(createSubprojectSandbox(master, work("made/deep/sub.pj"), VC_SANDBOX_OPEN_CREATE, work("sub.pj"), nullptr),
+            0);
   EXPECT_NE(dir.read("made/deep/sub.pj").find("masterproject=" + work("sub.pj")), std::string::npos);
 }
 
@@ -323,7 +325,7 @@ TEST_F(SandboxTest, AThousandsOfMembersRunReportsProgressAndStopsOnCancel) {
   const std::string path = work("p.pj");
   {
     int h = 0;
-    ASSERT_EQ(vcOpenProject(path.c_str(), 1 | 4, &h, 0), 0);
+    ASSERT_EQ(vcOpenProject(path.c_str(), VC_PROJECT_OPEN_MODIFY | VC_PROJECT_OPEN_CREATE, &h, 0), 0);
     for (int i = 0; i < kMembers; ++i) {
       const std::string name = "m" + std::to_string(i) + ".c";
       dir.write(name, name + "\n");
@@ -426,10 +428,12 @@ TEST_F(SandboxTest, APlainProjectsSubprojectFileIsOverwrittenOnlyWhenFrozen) {
   {
     int h = 0;
     char found[513] = {};
-    ASSERT_EQ(vcFindArchiveName(work("sub.pj").c_str(), found, sizeof found, &h, 6), 0);
+    ASSERT_EQ(vcFindArchiveName(work("sub.pj").c_str(), found, sizeof found, &h,
+                                VC_ARCHIVE_OPEN_WRITE | VC_ARCHIVE_OPEN_CREATE),
+              0);
     char rev[64] = {};
     ASSERT_EQ(vcCiRevision(h, "", work("sub.pj").c_str(), 0, rev, sizeof rev), 0);
-    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+    ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
   }
   makeProject("p.pj", {{"sub.pj", 'i', "1.1"}});
   const std::string mine = dir.read("sub.pj") + "# edited\n";
