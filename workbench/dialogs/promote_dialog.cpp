@@ -253,11 +253,12 @@ void promoteSelectedMembers(shell::ProjectWindow& window, std::vector<int>& rows
   progress.setStepping(true);
   // Every member the walk reached shows its new state; the rest are left.
   std::size_t reached = 0;
+  shell::MemberWalk walk;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     shell::MemberRow* row = members.findMemberItem(rows[i], true);
     reached = i + 1;
     if (!row) continue;
-    if (shell::labelAndPromoteMembers(project, *row, false, i == 0, nullptr, state.c_str(), true) != 1) break;
+    if (shell::labelAndPromoteMembers(project, *row, false, walk, nullptr, state.c_str(), true) != 1) break;
   }
   members.refreshMembers(rows.data(), static_cast<int>(reached));
 }
