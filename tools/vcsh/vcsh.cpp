@@ -42,7 +42,7 @@ constexpr int kSecurityInitFailed = 263;    // start-up: the security library di
 constexpr int kSecurityLoadFailed = 270;    // start-up: libkel32.so not loadable
 constexpr int kDatabaseOpenFailed = 272;    // start-up: the database did not open
 
-// Information items the convenience commands use (vc/archive/archive_info.cpp,
+// Information items the convenience commands use (vc/revisions/archive_info.cpp,
 // vc/revisions/revision_info.cpp).
 constexpr int kArchAccess = 1, kArchLocks = 9, kArchLabels = 11, kArchAddLabel = 19, kArchFirstRev = 51;
 constexpr int kRevAuthor = 27, kRevDate = 30, kRevNext = 33, kRevState = 34;
