@@ -15,10 +15,11 @@
 #include <vector>
 #include <unistd.h>
 
-#include "vc/config/config_file.h"
+#include "vc/script/config_file.h"
 #include "vc/instance/instance.h"
 #include "platform/spawn/recording_spawner.h"
 #include "vc/instance/seams.h"
+#include "vc/config/option_state.h"
 
 namespace {
 
@@ -64,21 +65,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   vc::VcInstance inst;
   inst.identity.currentDirectory = "/";
-  const int rc = vc::readConfigFile(inst, first, inst.options.local, 0, true);
+  const int rc = vc::readConfigFile(inst, first, optionsOf(inst).local, 0, true);
   std::string text;
-  if (rc != 0 || vc::configText(inst, inst.options.local, text) != 0) return 0;
+  if (rc != 0 || vc::configText(inst, optionsOf(inst).local, text) != 0) return 0;
 
   if (!writeFile(second, text.data(), text.size())) return 0;
   vc::VcInstance again;
   again.identity.currentDirectory = "/";
-  if (vc::readConfigFile(again, second, again.options.local, 0, true) != 0) __builtin_trap();
-  if (content(again.options.local) != content(inst.options.local)) {
+  if (vc::readConfigFile(again, second, optionsOf(again).local, 0, true) != 0) __builtin_trap();
+  if (content(optionsOf(again).local) != content(optionsOf(inst).local)) {
     if (std::getenv("FUZZ_DEBUG"))
-      std::fprintf(stderr, "FIRST:\n%s\nSECOND:\n%s\n", content(inst.options.local).c_str(),
-                   content(again.options.local).c_str());
+      std::fprintf(stderr, "FIRST:\n%s\nSECOND:\n%s\n", content(optionsOf(inst).local).c_str(),
+                   content(optionsOf(again).local).c_str());
     __builtin_trap();
   }
   std::string textAgain;
-  if (vc::configText(again, again.options.local, textAgain) != 0 || textAgain != text) __builtin_trap();
+  if (vc::configText(again, optionsOf(again).local, textAgain) != 0 || textAgain != text) __builtin_trap();
   return 0;
 }

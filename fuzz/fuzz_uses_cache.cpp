@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "vc/depends/project_uses.h"
+#include "vc/project/project_uses.h"
 #include "vc/depends/scan_settings.h"
 #include "vc/instance/instance.h"
 #include "vc/project/project_handles.h"

@@ -5,6 +5,7 @@
 #include "vc/error_codes.h"
 #include "vc/script/script_context.h"
 #include "vc/instance/seams.h"
+#include "vc/config/option_state.h"
 #include "platform/spawn/recording_spawner.h"
 
 #include <cstddef>
@@ -20,8 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   vc::VcScriptContext ctx;
   ctx.instance = &inst;
   ctx.sourceName = "fuzz";
-  ctx.target = &inst.options.local;
-  ctx.lists = inst.currentLists();
+  ctx.target = &optionsOf(inst).local;
+  ctx.lists = currentLists(inst);
   ctx.sharedSource = true;
   const std::string text(reinterpret_cast<const char*>(data), size);
   std::size_t start = 0;

@@ -5,7 +5,9 @@
 #include "vc/config/option_list.h"
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"
-#include "vc/script/event_sources.h"
+#include "vc/archive/event_sources.h"
+#include "vc/config/option_state.h"
+#include "vc/security/security_state.h"
 
 #include <string>
 
@@ -13,11 +15,11 @@ namespace vc {
 
 int beforeChange(VcInstance& inst, VcArchive& a, const char* event, const char* value,
                  const char* revision) {
-  setOption(inst.options.local, "newvalue", std::string(value ? value : ""), kOptTemporary);
+  setOption(optionsOf(inst).local, "newvalue", std::string(value ? value : ""), kOptTemporary);
   const int rc = runPreEvent(a.handle, event, revision);
   if (rc == 0) return 0;
   if (rc > err::kNoMessage) {
-    inst.security.error = 0;
+    securityOf(inst).error = 0;
     inst.extraError = 0;
     return fail(inst, rc);
   }

@@ -9,7 +9,7 @@
 #include "vc/archive/archive_events.h"
 
 #include "vc/archive/archive_handles.h"
-#include "vc/script/event_sources.h"
+#include "vc/archive/event_sources.h"
 #include "vc/include/vc.h"
 #include "vc/security/permissions.h"
 

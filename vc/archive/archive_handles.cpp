@@ -9,7 +9,9 @@
 #include "platform/sys/system_calls.h"
 #include "vc/instance/instance.h"
 #include "vc/archive/operation_log.h"
-#include "vc/revisions/work_perms.h"
+#include "vc/security/permissions.h"
+#include "vc/config/option_state.h"
+#include "vc/archive/current_work.h"
 
 #include <array>
 
@@ -24,22 +26,23 @@ void closeArchivesOf(VcInstance& inst) {
     if (a && a->owner == &inst) closeArchive(inst, a);
 }
 
-int strictLocking(VcInstance& inst, int handle, bool* strict) {
-  VcArchive* a = nullptr;
-  if (int rc = lookupArchive(inst, handle, a)) return rc;
-  if (int rc = readArchiveHeader(inst, *a)) return rc;
-  *strict = (a->file.flags & vc::archive::kFlagStrict) != 0;
-  return 0;
+// The security objects of the instance's current archive.
+std::vector<std::string> currentArchiveSecurityObjects(VcInstance& inst) {
+  const VcArchive* a = archiveWorkOf(inst).archive;
+  if (!a) return {};
+  return a->file.securityObjects;
 }
 
 struct Registration {
   Registration() {
     addCleanupHook(&closeArchivesOf);
-    setStrictLockingQuery(&strictLocking);
+    setArchiveSecurityObjectsSource(&currentArchiveSecurityObjects);
   }
 } g_registration;
 
 }  // namespace
+
+VcArchiveWork& archiveWorkOf(VcInstance& inst) { return instancePart<VcArchiveWork>(inst); }
 
 VcArchive::~VcArchive() {
   if (fd >= 0) orv::sys::calls().close(fd);
@@ -78,9 +81,9 @@ void closeArchive(VcInstance& inst, VcArchive* a) {
   if (a->handle >= 1 && a->handle <= kArchiveHandles &&
       g_table[static_cast<std::size_t>(a->handle - 1)] == a)
     g_table[static_cast<std::size_t>(a->handle - 1)] = nullptr;
-  if (inst.work.archive == a) {
-    inst.work.archive = nullptr;
-    inst.work.archiveOptions = nullptr;
+  if (archiveWorkOf(inst).archive == a) {
+    archiveWorkOf(inst).archive = nullptr;
+    optionsOf(inst).archive = nullptr;
   }
   delete a;
 }

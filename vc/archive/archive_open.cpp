@@ -25,11 +25,14 @@
 #include "vc/instance/instance.h"
 #include "vc/paths/name_parts.h"
 #include "vc/paths/path_file_system.h"
-#include "vc/instance/user_name.h"
+#include "vc/config/user_name.h"
 #include "vc/instance/seams.h"
-#include "vc/paths/instance_path_environment.h"
+#include "vc/archive/instance_path_environment.h"
 #include "vc/config/option_lookup.h"
 #include "vc/archive/share_lock_codes.h"
+#include "vc/config/option_state.h"
+#include "vc/security/security_state.h"
+#include "vc/archive/current_work.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -50,7 +53,7 @@ bool permitted(VcInstance& inst, const char* permission, VcArchive* a) {
 // A refusal by the security database: its code, with the security and extra
 // errors cleared.
 int refuse(VcInstance& inst, int code) {
-  inst.security.error = 0;
+  securityOf(inst).error = 0;
   inst.extraError = 0;
   return fail(inst, code);
 }
@@ -241,8 +244,8 @@ int registerOpened(VcInstance& inst, std::unique_ptr<VcArchive> a, int& handle) 
     return fail(inst, err::kTooManyFiles);
   }
   handle = a->handle;
-  inst.work.archive = a.release();
-  inst.work.archiveOptions = &inst.work.archive->options;
+  archiveWorkOf(inst).archive = a.release();
+  optionsOf(inst).archive = &archiveWorkOf(inst).archive->options;
   return 0;
 }
 

@@ -11,6 +11,7 @@
 #include "vc/archive/archive_handles.h"
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"
+#include "vc/security/security_state.h"
 
 #include <cstring>
 
@@ -32,7 +33,7 @@ std::unique_ptr<orv::RotorCipher> cipherFor(const char* password) {
 }
 
 int refuse(VcInstance& inst, int code) {
-  inst.security.error = 0;
+  securityOf(inst).error = 0;
   inst.extraError = 0;
   return fail(inst, code);
 }

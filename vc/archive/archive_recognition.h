@@ -2,6 +2,8 @@
 // (LZW or gzip), encrypted, or a foreign PVCS or SCCS file.
 #pragma once
 
+#include "vc/error_codes.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -10,7 +12,7 @@ namespace vc {
 inline constexpr std::size_t kRecognitionBytes = 32;
 
 struct Recognition {
-  int code = 15;                // 0 plain, 19 encrypted; 15, 16, 17, 78 refused
+  int code = err::kNotVersionFile;  // 0 plain, 19 encrypted; 15, 16, 17, 78 refused
   std::uint8_t compression = 0; // compression bits, 0 not compressed
   bool encrypted = false;
 };

@@ -14,7 +14,7 @@
 #include "vc/paths/name_parts.h"
 #include "platform/sys/system_calls.h"
 #include "vc/instance/instance.h"
-#include "vc/instance/user_name.h"
+#include "vc/config/user_name.h"
 #include "libc/orv/decompressor.h"
 
 #include <cerrno>

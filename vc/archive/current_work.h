@@ -1,25 +1,19 @@
-// The archive and project an instance is working on, and the option lists
-// they carry. The archive and project modules keep these in step when they
-// open, choose and close archives and projects.
+// The archive an instance is working on (vcSetSysInfo 77, the last archive
+// opened). The archive modules keep it in step when they open, choose and
+// close archives; its option list is the instance's archive list
+// (config/option_state.h). A part of the instance (archiveWorkOf).
 #pragma once
-
-#include "vc/config/option_list.h"
-
-#include <vector>
 
 namespace vc {
 
+struct VcInstance;
 struct VcArchive;  // an open archive (archive/archive_handles.h)
-struct VcProject;  // an open project or sandbox (project modules)
 
-struct VcCurrentWork {
+struct VcArchiveWork {
   VcArchive* archive = nullptr;
-  VcOptionList* archiveOptions = nullptr;
-  VcProject* project = nullptr;
-  VcOptionList* projectOptions[3] = {nullptr, nullptr, nullptr};
-  std::vector<VcProject*> projects;
-  std::vector<VcProject*> sandboxes;
-  std::vector<void*> comparisons;
 };
+
+// The instance's current archive.
+VcArchiveWork& archiveWorkOf(VcInstance& inst);
 
 }  // namespace vc

@@ -8,7 +8,7 @@
 #include "vc/archive/user_locks.h"
 #include "vc/archive/plain_texts.h"
 #include "vc/instance/instance.h"
-#include "vc/instance/user_name.h"
+#include "vc/config/user_name.h"
 #include "vc/config/option_lookup.h"
 #include "vc/instance/seams.h"
 #include "vc/tokens/token_rules.h"

@@ -1,6 +1,6 @@
 // The locks users hold in an archive: the comparison of user names, and the
 // lock on a revision or of a user. The user names themselves come from
-// instance/user_name.h.
+// config/user_name.h.
 #pragma once
 
 #include "vc/archive/format/archive_model.h"

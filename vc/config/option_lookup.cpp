@@ -1,5 +1,6 @@
 // Option and block lookup in the fixed list order (see option_lookup.h).
 #include "vc/config/option_lookup.h"
+#include "vc/config/option_state.h"
 
 namespace vc {
 namespace {
@@ -57,13 +58,13 @@ BlockHit lookupBlock(const VcListSet& lists, const std::string& lowerName) {
 }
 
 std::string optionString(VcInstance& inst, const std::string& name, const std::string& def) {
-  OptionHit hit = lookupOption(inst.currentLists(), asciiLower(name));
+  OptionHit hit = lookupOption(currentLists(inst), asciiLower(name));
   if (!hit.option || !hit.option->value || hit.option->value->empty()) return def;
   return *hit.option->value;
 }
 
 bool optionBool(VcInstance& inst, const std::string& name, bool def) {
-  OptionHit hit = lookupOption(inst.currentLists(), asciiLower(name));
+  OptionHit hit = lookupOption(currentLists(inst), asciiLower(name));
   if (!hit.option) return def;
   return (hit.option->flags & kOptNo) == 0;
 }

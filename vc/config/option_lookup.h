@@ -5,6 +5,7 @@
 // the earlier), and the local list beats all.
 #pragma once
 
+#include "vc/config/option_state.h"
 #include "vc/instance/instance.h"
 
 #include <string>

@@ -13,13 +13,14 @@
 #include "vc/depends/make_rules.h"
 
 #include "vc/config/option_lookup.h"
-#include "vc/depends/project_uses.h"
+#include "vc/project/project_uses.h"
 #include "vc/depends/scan_settings.h"
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"
-#include "vc/paths/instance_path_environment.h"
+#include "vc/archive/instance_path_environment.h"
 #include "vc/project/project_members.h"
 #include "vc/script/script_context.h"
+#include "vc/config/option_state.h"
 #include "platform/sys/system_calls.h"
 
 #include <cctype>
@@ -239,7 +240,7 @@ int TemplateRun::line(const std::string& text) {
 int expandDependsTemplate(VcInstance& inst, VcProject& p, const std::string& name,
                           const std::string& text, int flags, std::string& out) {
   VcOptionList scratch;
-  scratch = inst.options.local;
+  scratch = optionsOf(inst).local;
   VcScriptContext ctx;
   ctx.instance = &inst;
   ctx.sourceName = name;

@@ -7,11 +7,11 @@
 // counts as empty; one that cannot be read is never overwritten.
 #include "vc/depends/make_rules.h"
 
-#include "vc/depends/project_uses.h"
+#include "vc/project/project_uses.h"
 #include "vc/depends/scan_settings.h"
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"
-#include "vc/paths/instance_path_environment.h"
+#include "vc/archive/instance_path_environment.h"
 #include "vc/project/project_members.h"
 #include "platform/sys/system_calls.h"
 

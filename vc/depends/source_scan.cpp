@@ -10,14 +10,14 @@
 // the library; after each, the scan checks that its project and graph are
 // still the ones it walks and stops otherwise.
 #include "vc/depends/include_syntax.h"
-#include "vc/depends/project_uses.h"
+#include "vc/project/project_uses.h"
 #include "vc/depends/scan_settings.h"
 
 #include "vc/archive/archive_handles.h"
 #include "vc/config/option_lookup.h"
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"
-#include "vc/paths/instance_path_environment.h"
+#include "vc/archive/instance_path_environment.h"
 #include "vc/paths/name_parts.h"
 #include "vc/paths/path_name.h"
 #include "vc/project/project_members.h"

@@ -2,7 +2,7 @@
 // files, depth first), vcDropUses (forget a member's dependencies),
 // vcSaveUses (write the cache) and vcDoneUses (free the graph and the scan
 // settings).
-#include "vc/depends/project_uses.h"
+#include "vc/project/project_uses.h"
 #include "vc/depends/scan_settings.h"
 
 #include "vc/error_codes.h"

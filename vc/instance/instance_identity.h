@@ -1,6 +1,6 @@
 // Who and where the calling process is: its process id (the instance table's
 // key), its current directory and the authenticated user. The user-name
-// rules themselves live in instance/user_name.h.
+// rules themselves live in config/user_name.h.
 #pragma once
 
 #include <cstddef>

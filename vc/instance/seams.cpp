@@ -1,11 +1,14 @@
-// Default implementations behind the system seams.
+// Default implementations behind the system seams, and the reaping of
+// ended programs that every export does first.
 #include "vc/instance/seams.h"
 #include "platform/sys/system_calls.h"
 
-#include "vc/instance/user_name.h"
+#include "vc/instance/instance.h"
 #include "platform/spawn/spawner.h"
 
 #include <cerrno>
+#include <cstring>
+#include <pwd.h>
 #include <ctime>
 #include <unistd.h>
 #include <vector>
@@ -45,5 +48,28 @@ Seams g_seams = defaults();
 
 Seams& seams() { return g_seams; }
 void resetSeams() { g_seams = defaults(); }
+
+int systemUserName(char* buf, std::size_t len) {
+  if (!buf || len < 50) return 4;
+  struct passwd pw {};
+  struct passwd* found = nullptr;
+  std::vector<char> scratch(16384);
+  auto& os = orv::sys::calls();
+  if (os.getpwuid_r(os.geteuid(), &pw, scratch.data(), scratch.size(), &found) != 0 || !found ||
+      !found->pw_name || !*found->pw_name)
+    return 5;
+  std::size_t n = std::strlen(found->pw_name);
+  if (n >= len) return 5;
+  std::memcpy(buf, found->pw_name, n + 1);
+  return 0;
+}
+
+void reapFinishedPrograms() noexcept {
+  try {
+    if (orv::platform::Spawner* spawner = seams().spawner) spawner->reap();
+  } catch (...) {
+    // Reaping is housekeeping; a failure here must not fail the call.
+  }
+}
 
 }  // namespace vc

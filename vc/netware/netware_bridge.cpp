@@ -6,6 +6,7 @@
 #include "vc/archive/format/crc16.h"
 #include "vc/error_codes.h"
 #include "vc/paths/path_name.h"
+#include "vc/netware/netware_state.h"
 #include "fs/path_separators.h"
 
 #include <cstring>
@@ -79,7 +80,7 @@ int parseServerPath(const char* pathArg, ServerPath& out) {
 // the first path. 104 for a server whose module did not answer before.
 int prepare(VcInstance& inst, Operation code, const char* user, const char* path, Prepared& p) {
   nwInit(inst);
-  if (inst.netware.clientStatus != 0) return kNotOnServer;
+  if (netwareOf(inst).clientStatus != 0) return kNotOnServer;
   ServerPath sp;
   if (int rc = parseServerPath(path, sp)) return rc;
   if (int rc = g_client->serverAddress(sp.connection, p.address)) return rc;
@@ -161,10 +162,10 @@ void clearServerTable() { g_servers.fill(ServerEntry{}); }
 const std::vector<std::uint8_t>& lastReply() { return g_lastReply; }
 
 int nwInit(VcInstance& inst) {
-  if (inst.netware.clientStatus == kNetWareNotTried) {
+  if (netwareOf(inst).clientStatus == kNetWareNotTried) {
     const int rc = g_client->start();
-    inst.netware.moduleStatus = rc == 0 ? 0 : kClientMissing;
-    inst.netware.clientStatus = rc == 0 ? 0 : kClientMissing;
+    netwareOf(inst).moduleStatus = rc == 0 ? 0 : kClientMissing;
+    netwareOf(inst).clientStatus = rc == 0 ? 0 : kClientMissing;
     if (rc == 0) clearServerTable();
   }
   return 0;
@@ -173,7 +174,7 @@ int nwInit(VcInstance& inst) {
 int nwCheckIfNetwarePath(VcInstance& inst, const char* user, const char* path) {
   (void)user;
   nwInit(inst);
-  if (inst.netware.clientStatus != 0) return kNotOnServer;
+  if (netwareOf(inst).clientStatus != 0) return kNotOnServer;
   ServerPath sp;
   if (!path) return err::kBadArgument;
   return g_client->parsePath(orv::fs::forward_slashes(path), sp);
@@ -219,7 +220,7 @@ int nwDeleteRevAccess(VcInstance& inst, const char* user, const char* path) {
 int nwGetLoginName(VcInstance& inst, char* buffer, int length) {
   if (!buffer || length < 1) return err::kBadArgument;
   nwInit(inst);
-  if (inst.netware.clientStatus != 0) return kClientMissing;
+  if (netwareOf(inst).clientStatus != 0) return kClientMissing;
   std::string full;
   if (int rc = g_client->connectionUserName(full)) return rc;
   const std::size_t eq = full.find('=');
@@ -245,8 +246,8 @@ int nwOperation(VcInstance& inst, Operation code, const char* user, const char* 
 }
 
 void nwExit(VcInstance& inst) {
-  inst.netware.moduleStatus = kNetWareNotTried;
-  inst.netware.clientStatus = kNetWareNotTried;
+  netwareOf(inst).moduleStatus = kNetWareNotTried;
+  netwareOf(inst).clientStatus = kNetWareNotTried;
 }
 
 namespace {
@@ -278,6 +279,12 @@ int copyReply(unsigned char* buffer, int offset, int count) {
 
 }  // namespace
 }  // namespace vc::netware
+
+namespace vc {
+
+VcNetWareState& netwareOf(VcInstance& inst) { return instancePart<VcNetWareState>(inst); }
+
+}  // namespace vc
 
 using namespace vc;
 using namespace vc::netware;

@@ -1,5 +1,6 @@
 // What an instance has learnt of the NetWare client and server module: not
-// tried yet, or the status the first attempt gave.
+// tried yet, or the status the first attempt gave. A part of the instance
+// (netwareOf).
 #pragma once
 
 namespace vc {
@@ -10,5 +11,10 @@ struct VcNetWareState {
   int moduleStatus = kNetWareNotTried;
   int clientStatus = kNetWareNotTried;
 };
+
+struct VcInstance;
+
+// What the instance has learnt of NetWare.
+VcNetWareState& netwareOf(VcInstance& inst);
 
 }  // namespace vc

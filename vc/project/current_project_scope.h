@@ -3,8 +3,10 @@
 // puts the previous current project back afterwards.
 #pragma once
 
+#include "vc/config/option_state.h"
 #include "vc/instance/instance.h"
 #include "vc/project/project_handles.h"
+#include "vc/project/project_work.h"
 
 #include <array>
 
@@ -12,22 +14,24 @@ namespace vc {
 
 class CurrentProjectScope {
  public:
-  CurrentProjectScope(VcInstance& inst, VcProject& p) : work_(inst.work), project_(work_.project) {
-    for (int i = 0; i < 3; ++i) lists_[static_cast<std::size_t>(i)] = work_.projectOptions[i];
+  CurrentProjectScope(VcInstance& inst, VcProject& p)
+      : work_(projectWorkOf(inst)), options_(optionsOf(inst)), project_(work_.project) {
+    for (int i = 0; i < 3; ++i) lists_[static_cast<std::size_t>(i)] = options_.project[i];
     work_.project = &p;
-    work_.projectOptions[0] = &p.policies;
-    work_.projectOptions[1] = &p.file.options;
-    work_.projectOptions[2] = p.throughSandbox ? &p.sandbox.options : nullptr;
+    options_.project[0] = &p.policies;
+    options_.project[1] = &p.file.options;
+    options_.project[2] = p.throughSandbox ? &p.sandbox.options : nullptr;
   }
   ~CurrentProjectScope() {
     work_.project = project_;
-    for (int i = 0; i < 3; ++i) work_.projectOptions[i] = lists_[static_cast<std::size_t>(i)];
+    for (int i = 0; i < 3; ++i) options_.project[i] = lists_[static_cast<std::size_t>(i)];
   }
   CurrentProjectScope(const CurrentProjectScope&) = delete;
   CurrentProjectScope& operator=(const CurrentProjectScope&) = delete;
 
  private:
-  VcCurrentWork& work_;
+  VcProjectWork& work_;
+  VcOptionState& options_;
   VcProject* project_;
   std::array<VcOptionList*, 3> lists_{};
 };

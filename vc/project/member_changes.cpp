@@ -10,7 +10,7 @@
 // every reference to the member before the record goes.
 #include "vc/project/project_members.h"
 
-#include "vc/depends/project_uses.h"
+#include "vc/project/project_uses.h"
 #include "vc/error_codes.h"
 #include "vc/files/file_operations.h"
 #include "vc/instance/instance.h"

@@ -9,7 +9,7 @@
 // where it stood.
 #include "vc/project/project_members.h"
 
-#include "vc/depends/project_uses.h"
+#include "vc/project/project_uses.h"
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"
 #include "vc/paths/path_name.h"

@@ -11,7 +11,7 @@
 #include "vc/config/option_lookup.h"
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"
-#include "vc/paths/instance_path_environment.h"
+#include "vc/archive/instance_path_environment.h"
 #include "vc/paths/name_parts.h"
 #include "vc/paths/path_name.h"
 

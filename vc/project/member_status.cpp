@@ -11,11 +11,12 @@
 #include "vc/project/project_members.h"
 
 #include "vc/archive/archive_handles.h"
-#include "vc/depends/project_uses.h"
+#include "vc/project/project_uses.h"
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"
 #include "vc/revisions/revision_numbers.h"
 #include "vc/revisions/revision_tree.h"
+#include "vc/project/project_work.h"
 
 #include <vector>
 
@@ -212,7 +213,7 @@ int archiveChanges(VcInstance& inst, int handle, const char* member, int* archiv
 }
 
 int anyArchiveChanges(VcInstance& inst, int archive) {
-  VcProject* p = inst.work.project;
+  VcProject* p = projectWorkOf(inst).project;
   if (!p) return fail(inst, err::kBadProjectHandle);
   if (!p->currentMember) return fail(inst, err::kNotMember);
   VcMember& m = **p->currentMember;

@@ -8,10 +8,11 @@
 // a half-written project behind.
 #include "vc/project/project_file.h"
 
-#include "vc/config/config_file.h"
+#include "vc/script/config_file.h"
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"
 #include "vc/script/script_context.h"
+#include "vc/config/option_state.h"
 #include "platform/fs/path_separators.h"
 #include "platform/fs/replace_file.h"
 
@@ -132,7 +133,7 @@ std::optional<VcMember> parseMemberLine(std::string_view line) {
 }
 
 VcListSet lookupLists(VcInstance& inst, const VcListSet* around) {
-  return around ? *around : inst.currentLists();
+  return around ? *around : currentLists(inst);
 }
 
 bool startsWith(std::string_view s, std::string_view prefix) {

@@ -8,7 +8,8 @@
 // with the file on disk to notice another writer. A sandbox record (opened
 // with vcOpenSandbox) holds only the sandbox file's options. Handles come
 // from two process-wide counters and are never reused; the records sit in
-// the instance's lists (VcCurrentWork::projects and ::sandboxes).
+// the instance's lists (VcProjectWork::projects and ::sandboxes in
+// project/project_work.h).
 #pragma once
 
 #include "vc/files/temp_files.h"

@@ -13,14 +13,17 @@
 #include "vc/project/project_handles.h"
 #include "vc/project/project_members.h"
 
-#include "vc/depends/project_uses.h"
+#include "vc/project/project_uses.h"
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"
-#include "vc/instance/system_info.h"
-#include "vc/paths/instance_path_environment.h"
+#include "vc/project/system_info.h"
+#include "vc/archive/instance_path_environment.h"
 #include "vc/paths/name_parts.h"
 #include "vc/paths/path_name.h"
 #include "vc/security/permissions.h"
+#include "vc/config/option_state.h"
+#include "vc/project/project_work.h"
+#include "vc/revisions/revision_text.h"
 #include "platform/sys/system_calls.h"
 
 #include <atomic>
@@ -90,7 +93,7 @@ int checkOutRevisionCopy(VcInstance& inst, VcProject& p, const std::string& revi
   int archive = 0;
   int rc = vcFindArchiveName(p.path.c_str(), archiveName.data(), static_cast<int>(archiveName.size()),
                              &archive, 1);
-  if (rc == 19 || rc == 0) {
+  if (rc == err::kEncryptedFile || rc == 0) {
     const int co = vcCoRevision(archive, revision.c_str(), p.revisionCopy.path.c_str());
     vcCloseArchive(archive);
     rc = co;
@@ -203,7 +206,7 @@ int openProject(VcInstance& inst, const char* name, const char* revision, int fl
   p->handle = ++g_projectSerial;
   *handle = p->handle;
   VcProject* opened = p.release();
-  inst.work.projects.push_back(opened);
+  projectWorkOf(inst).projects.push_back(opened);
   askMemberVariables(inst, *opened);  // the callback may close it again
   VcProject* still = nullptr;
   if (lookupProject(inst, *handle, still) == 0) loadUses(inst, *still);
@@ -239,14 +242,14 @@ int openSandbox(VcInstance& inst, const char* name, int flags, int* handle, int 
   } else if (form != kRecognisedSandbox) {
     return fail(inst, err::kNotSandboxFile);
   } else {
-    VcListSet lists = inst.currentLists();
+    VcListSet lists = currentLists(inst);
     lists.project[2] = &s->sandbox.options;
     if (int rc = readSandboxText(inst, path, text, s->sandbox, &lists)) return rc;
   }
   if (!handle) return 0;
   s->handle = ++g_sandboxSerial;
   *handle = s->handle;
-  inst.work.sandboxes.push_back(s.release());
+  projectWorkOf(inst).sandboxes.push_back(s.release());
   return 0;
 }
 
@@ -262,18 +265,18 @@ VcProject* unlinkFrom(std::vector<VcProject*>& list, int handle) {
 }
 
 void forgetCurrent(VcInstance& inst, VcProject* p) {
-  if (inst.work.project != p) return;
-  inst.work.project = nullptr;
-  for (auto& list : inst.work.projectOptions) list = nullptr;
+  if (projectWorkOf(inst).project != p) return;
+  projectWorkOf(inst).project = nullptr;
+  for (auto& list : optionsOf(inst).project) list = nullptr;
 }
 
 void closeAllOf(VcInstance& inst) {
-  for (VcProject* p : inst.work.projects) delete p;
-  for (VcProject* s : inst.work.sandboxes) delete s;
-  inst.work.projects.clear();
-  inst.work.sandboxes.clear();
-  inst.work.project = nullptr;
-  for (auto& list : inst.work.projectOptions) list = nullptr;
+  for (VcProject* p : projectWorkOf(inst).projects) delete p;
+  for (VcProject* s : projectWorkOf(inst).sandboxes) delete s;
+  projectWorkOf(inst).projects.clear();
+  projectWorkOf(inst).sandboxes.clear();
+  projectWorkOf(inst).project = nullptr;
+  for (auto& list : optionsOf(inst).project) list = nullptr;
 }
 
 int handleOfProject(VcInstance&, VcProject* p) { return p ? p->handle : 0; }
@@ -281,16 +284,16 @@ int handleOfProject(VcInstance&, VcProject* p) { return p ? p->handle : 0; }
 int selectProject(VcInstance& inst, int handle) {
   VcProject* p = nullptr;
   if (int rc = lookupProject(inst, handle, p)) return rc;
-  inst.work.project = p;
-  inst.work.projectOptions[0] = &p->policies;
-  inst.work.projectOptions[1] = &p->file.options;
-  inst.work.projectOptions[2] = p->throughSandbox ? &p->sandbox.options : nullptr;
+  projectWorkOf(inst).project = p;
+  optionsOf(inst).project[0] = &p->policies;
+  optionsOf(inst).project[1] = &p->file.options;
+  optionsOf(inst).project[2] = p->throughSandbox ? &p->sandbox.options : nullptr;
   return 0;
 }
 
 std::optional<std::string> currentProjectPath(VcInstance& inst) {
-  if (!inst.work.project) return std::nullopt;
-  return inst.work.project->path;
+  if (!projectWorkOf(inst).project) return std::nullopt;
+  return projectWorkOf(inst).project->path;
 }
 
 struct InstallHooks {
@@ -298,12 +301,15 @@ struct InstallHooks {
     projectHandleHooks().handleOf = handleOfProject;
     projectHandleHooks().select = selectProject;
     securityScopeSources().projectPath = currentProjectPath;
+    setProjectKeywordSource(currentProjectKeywords);
   }
 };
 InstallHooks g_installHooks;
 CleanupRegistration g_cleanup(&closeAllOf);
 
 }  // namespace
+
+VcProjectWork& projectWorkOf(VcInstance& inst) { return instancePart<VcProjectWork>(inst); }
 
 VcProject::~VcProject() {
   if (referenceCache >= 0) orv::sys::calls().close(referenceCache);
@@ -319,7 +325,7 @@ bool VcProject::frozen() const {
 }
 
 bool currentProjectKeywords(VcInstance& inst, std::string& name, std::string& revision) {
-  const VcProject* p = inst.work.project;
+  const VcProject* p = projectWorkOf(inst).project;
   if (!p) return false;
   name = namePart(p->path);
   revision = p->file.revision.value_or("");
@@ -327,7 +333,7 @@ bool currentProjectKeywords(VcInstance& inst, std::string& name, std::string& re
 }
 
 int lookupProject(VcInstance& inst, int handle, VcProject*& out) {
-  for (VcProject* p : inst.work.projects)
+  for (VcProject* p : projectWorkOf(inst).projects)
     if (p->handle == handle) {
       out = p;
       return 0;
@@ -336,7 +342,7 @@ int lookupProject(VcInstance& inst, int handle, VcProject*& out) {
 }
 
 int lookupSandbox(VcInstance& inst, int handle, VcProject*& out) {
-  for (VcProject* s : inst.work.sandboxes)
+  for (VcProject* s : projectWorkOf(inst).sandboxes)
     if (s->handle == handle) {
       out = s;
       return 0;
@@ -345,7 +351,7 @@ int lookupSandbox(VcInstance& inst, int handle, VcProject*& out) {
 }
 
 VcListSet projectLists(VcInstance& inst, VcProject& p) {
-  VcListSet lists = inst.currentLists();
+  VcListSet lists = currentLists(inst);
   lists.project[0] = &p.policies;
   lists.project[1] = &p.file.options;
   lists.project[2] = p.throughSandbox || p.isSandbox ? &p.sandbox.options : nullptr;
@@ -391,7 +397,7 @@ VC_API VcError vcCloseProject(int project) {
   return guarded([&] {
     VcInstance* inst = currentInstance();
     if (!inst) return err::kBadCaller;
-    VcProject* p = unlinkFrom(inst->work.projects, project);
+    VcProject* p = unlinkFrom(projectWorkOf(*inst).projects, project);
     if (!p) return fail(*inst, err::kBadProjectHandle);
     forgetCurrent(*inst, p);
     endComparisonsOf(*inst, *p);
@@ -412,7 +418,7 @@ VC_API VcError vcCloseSandbox(int sandbox) {
   return guarded([&] {
     VcInstance* inst = currentInstance();
     if (!inst) return err::kBadCaller;
-    VcProject* s = unlinkFrom(inst->work.sandboxes, sandbox);
+    VcProject* s = unlinkFrom(projectWorkOf(*inst).sandboxes, sandbox);
     if (!s) return fail(*inst, err::kBadSandboxHandle);
     delete s;
     return 0;

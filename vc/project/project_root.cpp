@@ -9,9 +9,10 @@
 #include "vc/config/option_walk.h"
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"
-#include "vc/paths/instance_path_environment.h"
+#include "vc/archive/instance_path_environment.h"
 #include "vc/paths/path_name.h"
 #include "vc/project/project_handles.h"
+#include "vc/config/option_state.h"
 #include "platform/sys/system_calls.h"
 
 #include <fcntl.h>
@@ -31,7 +32,7 @@ bool readable(const std::string& name) {
 }
 
 std::string rootProjectOption(VcInstance& inst) {
-  for (const VcOptionList* list : {&inst.options.local, &inst.options.global}) {
+  for (const VcOptionList* list : {&optionsOf(inst).local, &optionsOf(inst).global}) {
     const VcOption* o = list->find("rootproject");
     if (o && o->value && !o->value->empty() && !(o->flags & kOptNo)) return normalizePath(*o->value, true);
   }
@@ -80,8 +81,8 @@ int enumConfig(VcInstance& inst, int handle, VcBlockLineFn callback) {
     lists.push_back({&p->file.options, "project - local", 64});
     lists.push_back({&p->policies, "project - kel", 72});
   } else {
-    lists.push_back({&inst.options.local, "instance - local", 0});
-    lists.push_back({&inst.options.global, "instance - global", 8});
+    lists.push_back({&optionsOf(inst).local, "instance - local", 0});
+    lists.push_back({&optionsOf(inst).global, "instance - global", 8});
   }
   // Copies: the callback may change the lists it is shown, or close the project.
   std::vector<VcOptionList> copies;

@@ -13,10 +13,10 @@
 #include "vc/project/project_handles.h"
 
 #include "vc/archive/share_lock_codes.h"
-#include "vc/depends/project_uses.h"
+#include "vc/project/project_uses.h"
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"
-#include "vc/instance/user_name.h"
+#include "vc/config/user_name.h"
 #include "vc/security/permissions.h"
 
 namespace vc {

@@ -11,6 +11,7 @@
 #include "vc/instance/instance.h"
 #include "vc/paths/path_name.h"
 #include "vc/project/project_members.h"
+#include "vc/config/option_state.h"
 
 #include <cstring>
 #include <vector>
@@ -39,7 +40,7 @@ std::string askable(VcProject& p, const std::string& text) {
 }
 
 std::string currentValue(VcInstance& inst, VcProject& p, const std::string& name) {
-  for (const VcOptionList* list : {&inst.options.local, &p.file.options}) {
+  for (const VcOptionList* list : {&optionsOf(inst).local, &p.file.options}) {
     const VcOption* o = list->find(name);
     if (o && o->value) return *o->value;
   }

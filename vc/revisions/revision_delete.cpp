@@ -13,6 +13,7 @@
 #include "vc/revisions/revision_text.h"
 #include "vc/revisions/revision_tree.h"
 #include "vc/paths/path_codes.h"
+#include "vc/security/security_state.h"
 
 #include <algorithm>
 
@@ -87,7 +88,7 @@ int deleteRevision(VcInstance& inst, int handle, const char* revision) {
   for (const auto& l : f.locks)
     if (l.revision == gone->revision) return fail(inst, err::kRevisionAlreadyLocked);
   if (!archiveHooks().holdsPermission(inst, "deleterevision", a)) {
-    inst.security.error = 0;
+    securityOf(inst).error = 0;
     inst.extraError = 0;
     return fail(inst, err::kDenyDeleteRevision);
   }

@@ -10,17 +10,18 @@
 #include "vc/archive/archive_handles.h"
 #include "vc/error_codes.h"
 #include "vc/archive/user_locks.h"
-#include "vc/tokens/item_values.h"
+#include "vc/config/item_values.h"
 #include "vc/revisions/revision_order.h"
 #include "vc/archive/archive_changes.h"
 #include "vc/archive/plain_texts.h"
 #include "vc/instance/instance.h"
-#include "vc/instance/user_name.h"
+#include "vc/config/user_name.h"
 #include "vc/config/option_lookup.h"
 #include "vc/security/permissions.h"
 #include "vc/revisions/revision_numbers.h"
 #include "vc/revisions/revision_tree.h"
 #include "vc/tokens/token_rules.h"
+#include "vc/security/security_state.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -245,7 +246,7 @@ int changeLock(VcInstance& inst, VcArchive& a, DeltaRecord* d, int item, const c
   if (!sameUser(held->user, user)) {
     if (item == 23) return fail(inst, err::kLockedByOther);
     if (!archiveHooks().holdsPermission(inst, "breaklocks", &a)) {
-      inst.security.error = 0;
+      securityOf(inst).error = 0;
       inst.extraError = 0;
       return fail(inst, err::kDenyBreakLock);
     }
@@ -291,7 +292,7 @@ int setRevInfo(VcInstance& inst, int handle, int item, const char* revision, con
   }
   if (item == 36) {
     if (int rc = promotionCheck(inst, *a, d->state, v)) {
-      inst.security.error = 0;
+      securityOf(inst).error = 0;
       inst.extraError = 0;
       return fail(inst, rc);
     }

@@ -14,8 +14,8 @@
 #include "fs/replace_file.h"
 #include "vc/instance/instance.h"
 #include "vc/config/option_lookup.h"
-#include "vc/project/project_handles.h"
 #include "vc/revisions/revision_tree.h"
+#include "vc/config/option_state.h"
 
 #include <cerrno>
 #include <unistd.h>
@@ -24,6 +24,9 @@ namespace vc {
 namespace {
 
 using vc::archive::DeltaRecord;
+
+bool noProject(VcInstance&, std::string&, std::string&) { return false; }
+ProjectKeywordSource g_projectKeywords = noProject;
 
 // Output room asked of the expander at most (it hands on 64 KiB at a time).
 constexpr std::size_t kOutputRoom = 64 * 1024;
@@ -101,6 +104,10 @@ int rebuildRevision(VcInstance& inst, VcArchive& a, DeltaRecord* target, Rebuilt
   return 0;
 }
 
+void setProjectKeywordSource(ProjectKeywordSource source) {
+  g_projectKeywords = source ? source : noProject;
+}
+
 vc::KeywordContext keywordContext(VcInstance& inst, VcArchive& a, const DeltaRecord& d) {
   vc::KeywordContext c;
   c.revision = d.revision;
@@ -116,12 +123,12 @@ vc::KeywordContext keywordContext(VcInstance& inst, VcArchive& a, const DeltaRec
     if (s.revision == d.revision) c.labels.push_back(s.name);
   c.archivePath = a.path;
   c.archiveFileName = namePart(a.path);
-  currentProjectKeywords(inst, c.projectName, c.projectRevision);
+  g_projectKeywords(inst, c.projectName, c.projectRevision);
   std::string log;
   if (vc::archive::loadText(a.file, d.log, log) == 0) c.log = vc::archive::undoubleAt(log);
   VcInstance* self = &inst;
   c.setting = [self](std::string_view option) -> std::optional<std::string> {
-    OptionHit hit = lookupOption(self->currentLists(), std::string(option));
+    OptionHit hit = lookupOption(currentLists(*self), std::string(option));
     if (!hit.option || !hit.option->value || hit.option->value->empty()) return std::nullopt;
     return *hit.option->value;
   };

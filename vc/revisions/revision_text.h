@@ -40,4 +40,10 @@ int writeRevisionText(VcInstance& inst, VcArchive& a, const vc::archive::DeltaRe
 // The keyword mode of a check-out with flags 2 and 4 (binary archives: 0).
 int checkoutKeywordMode(VcInstance& inst, const VcArchive& a, int flags);
 
+// Where the keywords ProjectName and ProjectRevision come from: the name and
+// revision of the instance's current project, false without one. The project
+// module installs its answer when it loads; without it there is no project.
+using ProjectKeywordSource = bool (*)(VcInstance& inst, std::string& name, std::string& revision);
+void setProjectKeywordSource(ProjectKeywordSource source);
+
 }  // namespace vc

@@ -1,7 +1,6 @@
 // vcSetWorkPerms: a working file is writable when the user holds its lock or
 // the archive does not use strict locking, read-only otherwise.
-#include "vc/revisions/work_perms.h"
-
+#include "vc/archive/archive_handles.h"
 #include "vc/error_codes.h"
 #include "vc/files/file_operations.h"
 #include "vc/instance/instance.h"
@@ -11,13 +10,17 @@
 namespace vc {
 namespace {
 
-int noArchives(VcInstance&, int, bool*) { return err::kBadArchiveHandle; }
-StrictLockingQuery g_query = noArchives;
+// Whether an open archive uses strict locking: 0, or 7 for a handle that is
+// not open (or the archive's own error when its header cannot be read).
+int strictLocking(VcInstance& inst, int handle, bool* strict) {
+  VcArchive* a = nullptr;
+  if (int rc = lookupArchive(inst, handle, a)) return rc;
+  if (int rc = readArchiveHeader(inst, *a)) return rc;
+  *strict = (a->file.flags & vc::archive::kFlagStrict) != 0;
+  return 0;
+}
 
 }  // namespace
-
-void setStrictLockingQuery(StrictLockingQuery query) { g_query = query ? query : noArchives; }
-
 }  // namespace vc
 
 using namespace vc;
@@ -30,7 +33,7 @@ extern "C" VC_API VcError vcSetWorkPerms(int archive, int /*reserved*/, const ch
     bool strict = true;  // without a handle strict locking is assumed
     if (archive != 0) {
       if (!inst) return err::kBadArchiveHandle;
-      if (int rc = g_query(*inst, archive, &strict)) return rc;
+      if (int rc = strictLocking(*inst, archive, &strict)) return rc;
     }
     const std::string path = orv::fs::forward_slashes(workFile);
     int e = (locked || !strict) ? setWritable(path) : setReadOnly(path);

@@ -7,6 +7,7 @@
 #include "vc/error_codes.h"
 #include "vc/config/option_lookup.h"
 #include "vc/script/script_context.h"
+#include "vc/config/option_state.h"
 
 namespace vc {
 namespace {
@@ -82,7 +83,7 @@ VC_API VcError vcRunBlock(const char* blockName, int all) {
     VcInstance* inst = currentInstance();
     if (!inst) return err::kBadCaller;
     if (!blockName) return err::kBadArgument;
-    return runBlock(*inst, inst->currentLists(), blockName, all != 0, false);
+    return runBlock(*inst, currentLists(*inst), blockName, all != 0, false);
   });
 }
 

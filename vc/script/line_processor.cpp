@@ -6,7 +6,7 @@
 // inside a false `if` is still defined; lines of a block under definition are
 // stored as they stand, statements included.
 #include "vc/error_codes.h"
-#include "vc/config/config_file.h"
+#include "vc/script/config_file.h"
 #include "vc/config/option_lookup.h"
 #include "vc/script/script_context.h"
 

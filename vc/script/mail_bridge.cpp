@@ -2,6 +2,7 @@
 // calls, and sending a note through cmc_send_documents.
 #include "vc/script/mail_bridge.h"
 
+#include "vc/config/option_list.h"
 #include "vc/instance/instance.h"
 #include "dynlib/dynlib.h"
 #include "platform/cmc/cmc.h"

@@ -73,12 +73,4 @@ int startProgram(const std::string& command, int show) {
   return spawner->start(command, show);
 }
 
-void reapFinishedPrograms() noexcept {
-  try {
-    if (orv::platform::Spawner* spawner = seams().spawner) spawner->reap();
-  } catch (...) {
-    // Reaping is housekeeping; a failure here must not fail the call.
-  }
-}
-
 }  // namespace vc

@@ -1,8 +1,9 @@
 // Starting programs for the script language (`exec`, `$exec()`), through the
 // spawner seam: the command line is split into words (blanks separate,
 // double quotes group) and started without a shell, the child in a session
-// of its own. Finished children are reaped on later library entries and when
-// an instance ends; the library never blocks on a child.
+// of its own. Finished children are reaped on later library entries
+// (reapFinishedPrograms, instance/instance.h) and when an instance ends; the
+// library never blocks on a child.
 #pragma once
 
 #include <string>
@@ -25,8 +26,5 @@ int showModeNamed(const std::string& upperName);
 // Starts the command through seams().spawner. The start result: 33 when it
 // started, 2 when the program is not found, 0 otherwise.
 int startProgram(const std::string& command, int show);
-
-// Collects finished children; called at every guarded library entry.
-void reapFinishedPrograms() noexcept;
 
 }  // namespace vc

@@ -9,6 +9,7 @@
 // exceptions to the three catch points: block run, expression and file reader.
 #pragma once
 
+#include "vc/config/option_state.h"
 #include "vc/instance/instance.h"
 #include "vc/script/expression/script_error.h"
 

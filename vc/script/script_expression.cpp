@@ -5,6 +5,7 @@
 #include "vc/error_codes.h"
 #include "vc/script/script_context.h"
 #include "vc/script/expression/expression.h"
+#include "vc/config/option_state.h"
 
 namespace vc {
 namespace {
@@ -54,8 +55,8 @@ VC_API VcError vcExpression(const char* expression, const char* parameters) {
     VcScriptContext ctx;
     ctx.instance = inst;
     ctx.sourceName = "expression";
-    ctx.target = &inst->options.local;
-    ctx.lists = inst->currentLists();
+    ctx.target = &optionsOf(*inst).local;
+    ctx.lists = currentLists(*inst);
     ctx.parameters = parameters ? parameters : "";
     try {
       inst->extraError = expressionInteger(ctx, expression);

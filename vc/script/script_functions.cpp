@@ -4,7 +4,7 @@
 // the caller.
 #include "vc/error_codes.h"
 #include "platform/sys/system_calls.h"
-#include "vc/paths/instance_path_environment.h"
+#include "vc/config/option_path_environment.h"
 #include "vc/config/option_lookup.h"
 #include "vc/script/program_starts.h"
 #include "vc/script/script_context.h"
@@ -175,7 +175,7 @@ std::string callScriptFunction(VcScriptContext& ctx, const std::string& name,
   if (name == "upper") return changeCase(a, true);
   if (name == "lower") return changeCase(a, false);
   if (name == "absname") {
-    InstancePathEnvironment env(inst, ctx.lists);
+    OptionPathEnvironment env(inst, ctx.lists);
     std::string absolute;
     if (vc::absoluteName(env, a, absolute, false) != 0) return a;
     return absolute.size() < size ? absolute : a;

@@ -2,12 +2,13 @@
 // done, read, trace, call, return, temporary and the template keywords that
 // do nothing here. The line processor has already checked the conditionals
 // and traced the line.
-#include "vc/config/config_file.h"
+#include "vc/script/config_file.h"
 #include "vc/error_codes.h"
 #include "vc/script/program_starts.h"
 #include "vc/script/script_context.h"
 #include "vc/script/expression/expression_value.h"
 #include "vc/paths/path_name.h"
+#include "vc/config/option_state.h"
 #include "fs/path_separators.h"
 
 #include <cstdlib>
@@ -63,7 +64,7 @@ void refuseInSharedSource(const VcScriptContext& ctx, const char* what) {
 // Ends the calling process the way the `exit` statement does: the caller's
 // instance is cleaned up first.
 [[noreturn]] void exitProcess(int code) {
-  vcAPIcleanup();
+  endCallingInstance();
   std::exit(code);
 }
 
@@ -91,7 +92,7 @@ int executeStatement(VcScriptContext& ctx, const std::string& word, const std::s
   if (word == "done") return err::kScriptDone;
   if (word == "read") {
     const std::string path = orv::fs::forward_slashes(expandText(ctx, rest, kExpansionSize));
-    return readConfigFile(inst, path, inst.options.local, ctx.flags, ctx.sharedSource);
+    return readConfigFile(inst, path, optionsOf(inst).local, ctx.flags, ctx.sharedSource);
   }
   if (word == "trace") {
     ctx.trace = expressionTruth(ctx, rest);

@@ -8,6 +8,7 @@
 // for the life of the loaded library. Tests may replace its entries.
 #pragma once
 
+#include "vc/config/option_list.h"
 #include "vc/instance/instance.h"
 
 #include <optional>
@@ -56,6 +57,11 @@ struct SecurityScopeSources {
 
 SecurityScopeSources& securityScopeSources();
 void resetSecurityScopeSources();
+
+// The archive module installs its archiveSecurityObjects here when it loads
+// (until then, and without it, there is no current archive); the reset above
+// keeps it.
+void setArchiveSecurityObjectsSource(std::vector<std::string> (*source)(VcInstance& inst));
 
 // Loads the policy statements of each security object (a project name of
 // the security database) into target, in order; for an archive when its

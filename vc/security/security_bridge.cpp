@@ -11,11 +11,12 @@
 // Valued permissions (LockStates, AllowedStates) collect the values that
 // every scope grants them; only the value of the permission being asked is
 // collected, and only from entries that grant it.
-#include "vc/archive/archive_handles.h"
+#include "vc/config/option_list.h"
 #include "vc/error_codes.h"
 #include "vc/security/kel_binding.h"
 #include "vc/security/permissions.h"
-#include "vc/instance/user_name.h"
+#include "vc/config/user_name.h"
+#include "vc/security/security_state.h"
 
 #include <cstring>
 #include <list>
@@ -207,7 +208,7 @@ struct Answer {
 
 Answer check(VcInstance& inst, const char* name) {
   // Security checks switched off (or never started): nothing is guarded.
-  if (!inst.security.on || !inst.security.databaseOpen || !kel::api()) return {true, {}};
+  if (!securityOf(inst).on || !securityOf(inst).databaseOpen || !kel::api()) return {true, {}};
   const std::string permission = name ? name : "";
   const std::string user = currentUserName(inst);
   std::string acc;
@@ -245,14 +246,15 @@ std::string bridgeValue(VcInstance& inst, const char* permission) {
 
 PermissionBridge g_bridge{bridgeGranted, bridgeValue};
 
-// The security objects of the instance's current archive.
-std::vector<std::string> currentArchiveSecurityObjects(VcInstance& inst) {
-  if (!inst.work.archive) return {};
-  return inst.work.archive->file.securityObjects;
-}
+// Without the archive module there is no current archive.
+std::vector<std::string> noArchive(VcInstance&) { return {}; }
 std::optional<std::string> noProject(VcInstance&) { return std::nullopt; }
 
-SecurityScopeSources g_sources{currentArchiveSecurityObjects, noProject};
+// The archive module's source of the current archive's security objects,
+// which resetSecurityScopeSources puts back.
+std::vector<std::string> (*g_archiveObjects)(VcInstance&) = noArchive;
+
+SecurityScopeSources g_sources{noArchive, noProject};
 
 // Registers the cache clean-up with the binding at load time.
 struct UnbindRegistration {
@@ -265,7 +267,12 @@ PermissionBridge& permissionBridge() { return g_bridge; }
 void resetPermissionBridge() { g_bridge = PermissionBridge{bridgeGranted, bridgeValue}; }
 
 SecurityScopeSources& securityScopeSources() { return g_sources; }
-void resetSecurityScopeSources() { g_sources = SecurityScopeSources{currentArchiveSecurityObjects, noProject}; }
+void resetSecurityScopeSources() { g_sources = SecurityScopeSources{g_archiveObjects, noProject}; }
+
+void setArchiveSecurityObjectsSource(std::vector<std::string> (*source)(VcInstance& inst)) {
+  g_archiveObjects = source ? source : noArchive;
+  g_sources.archiveSecurityObjects = g_archiveObjects;
+}
 
 void clearPermissionCaches() {
   g_perms.clear();
@@ -275,7 +282,7 @@ void clearPermissionCaches() {
 
 int requirePermission(VcInstance& inst, const char* permission, int refusal) {
   if (hasPermission(inst, permission)) return 0;
-  inst.security.error = 0;
+  securityOf(inst).error = 0;
   inst.extraError = 0;
   inst.lastError = refusal;
   return refusal;

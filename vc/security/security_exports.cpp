@@ -2,12 +2,14 @@
 // reading a permission's policy value, and writing a redirector file that
 // leads to a database.
 #include "vc/paths/path_file_system.h"
+#include "vc/config/option_list.h"
 #include "vc/error_codes.h"
 #include "vc/files/file_operations.h"
 #include "platform/sys/system_calls.h"
 #include "vc/security/kel_binding.h"
 #include "vc/security/permissions.h"
 #include "vc/paths/path_name.h"
+#include "vc/security/security_state.h"
 #include "fs/path_separators.h"
 
 #include <cerrno>
@@ -35,7 +37,7 @@ bool fileExists(const std::string& path) {
 }
 
 int redirectorFailed(VcInstance& inst, int securityError, int extra) {
-  inst.security.error = securityError;
+  securityOf(inst).error = securityError;
   inst.extraError = extra;
   inst.lastError = err::kRedirectorFailed;
   return err::kRedirectorFailed;
@@ -51,7 +53,7 @@ int createRedirector(VcInstance& inst, const char* databaseArg, const char* redi
   if (redirectorArg && *redirectorArg) {
     redirector = orv::fs::forward_slashes(redirectorArg);
   } else {
-    redirector = inst.security.databasePath;  // system item 79
+    redirector = securityOf(inst).databasePath;  // system item 79
     if (redirector.empty()) return fail(inst, err::kBadArgument);
   }
   const kel::Api* k = kel::api();
@@ -76,7 +78,7 @@ int createRedirector(VcInstance& inst, const char* databaseArg, const char* redi
     return redirectorFailed(inst, rc, extra);
   }
   if (setAside) orv::sys::calls().unlink(aside.c_str());
-  inst.security.error = 0;
+  securityOf(inst).error = 0;
   return 0;
 }
 

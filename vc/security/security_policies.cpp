@@ -15,6 +15,8 @@
 #include "vc/config/option_lookup.h"
 #include "vc/security/permissions.h"
 #include "vc/script/script_context.h"
+#include "vc/config/option_state.h"
+#include "vc/security/security_state.h"
 
 #include <cstring>
 #include <vector>
@@ -116,28 +118,28 @@ int onRecord(int kind, const char*, const kel::ObjectRecord* record) {
 int loadPolicyStatements(VcInstance& inst, VcOptionList& target, int scopeKind,
                          const char* scopeName) {
   const kel::Api* k = kel::api();
-  if (!k || !inst.security.databaseOpen) return 0;
+  if (!k || !securityOf(inst).databaseOpen) return 0;
   VcScriptContext script;
   script.instance = &inst;
   script.sourceName = "Orv TY KEL";
   script.flags = kOptPolicy;
   script.target = &target;
-  script.lists = inst.currentLists();
+  script.lists = currentLists(inst);
   script.sharedSource = true;  // policy statements may not start programs
   LoadContext lc;
   lc.script = &script;
   lc.scopeKind = scopeKind;
   lc.scopeName = scopeName ? scopeName : "";
-  const int savedSecurity = inst.security.on;
-  inst.security.on = 1;
+  const int savedSecurity = securityOf(inst).on;
+  securityOf(inst).on = 1;
   LoadContext* outer = g_load;
   g_load = &lc;
   const int rc = k->kelEnumInfo(scopeKind, lc.scopeName, kel::kKindPolicyStatement, onRecord);
   g_load = outer;
-  inst.security.on = savedSecurity;
+  securityOf(inst).on = savedSecurity;
   // The statements that could be read are loaded; a damaged one is left out
   // and shows as the security error.
-  if (lc.damaged || (rc == 0 && k->kelExtraError() == KEL_BAD_FORMAT)) inst.security.error = KEL_BAD_FORMAT;
+  if (lc.damaged || (rc == 0 && k->kelExtraError() == KEL_BAD_FORMAT)) securityOf(inst).error = KEL_BAD_FORMAT;
   attachDefinedBlocks(script);
   return lc.result;
 }
@@ -153,14 +155,14 @@ int loadSecurityObjectPolicies(VcInstance& inst, VcOptionList& target,
 
 int projectOpenGate(VcInstance& inst, VcOptionList& firstList, const std::string& projectPath,
                     bool forChange) {
-  if (!inst.security.databaseOpen || !kel::api()) return 0;
+  if (!securityOf(inst).databaseOpen || !kel::api()) return 0;
   // A faulty statement has been reported through the echo callback; it
   // neither opens nor closes the gate by itself.
   loadSecurityObjectPolicies(inst, firstList, projectSecurityObjects(projectPath));
   // Only an explicit "No" closes the gate: a database that says nothing
   // about these options leaves every project open.
   VcListSet lists;
-  lists.global = &inst.options.global;
+  lists.global = &optionsOf(inst).global;
   lists.project[0] = &firstList;
   auto refused = [&](const char* name) {
     OptionHit hit = lookupOption(lists, name);

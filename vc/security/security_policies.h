@@ -1,6 +1,7 @@
 // Loading the security database's policy statements as options.
 #pragma once
 
+#include "vc/config/option_list.h"
 #include "vc/instance/instance.h"
 
 #include <string>

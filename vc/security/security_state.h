@@ -1,5 +1,6 @@
 // What an instance knows of its security database: whether it is open,
-// whether checks are on, where it lives, and the database's last error.
+// whether checks are on, where it lives, and the database's last error. A
+// part of the instance (securityOf).
 #pragma once
 
 #include <string>
@@ -12,5 +13,10 @@ struct VcSecurityState {
   std::string databasePath;
   int error = 0;
 };
+
+struct VcInstance;
+
+// What the instance knows of its security database.
+VcSecurityState& securityOf(VcInstance& inst);
 
 }  // namespace vc

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "vc/tests/archive_test_support.h"
-#include "vc/script/event_sources.h"
+#include "vc/archive/event_sources.h"
 #include "vc/paths/name_parts.h"
 #include "vc/security/permissions.h"
 

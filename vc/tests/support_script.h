@@ -7,6 +7,7 @@
 #include "vc/config/option_lookup.h"
 #include "vc/instance/seams.h"
 #include "vc/tests/support_kel_double.h"
+#include "vc/config/option_state.h"
 #include "platform/spawn/recording_spawner.h"
 #include "testing/temp_dir.h"
 
@@ -84,7 +85,7 @@ struct ScriptTest : ::testing::Test {
   }
   static vc::VcInstance& inst() { return *vc::currentInstance(); }
   static std::string value(const char* name) {
-    vc::OptionHit hit = vc::lookupOption(inst().currentLists(), vc::asciiLower(name));
+    vc::OptionHit hit = vc::lookupOption(currentLists(inst()), vc::asciiLower(name));
     if (!hit.option) return "<none>";
     return hit.option->value.value_or("<novalue>");
   }

@@ -5,6 +5,7 @@
 #include "vc/archive/archive_recognition.h"
 #include "vc/error_codes.h"
 #include "vc/security/permissions.h"
+#include "vc/archive/current_work.h"
 
 #include <sys/stat.h>
 
@@ -210,7 +211,7 @@ TEST_F(OpenTest, HandleTableOfOneHundred) {
   EXPECT_EQ(vcCloseArchive(50), vc::err::kBadArchiveHandle);
   ASSERT_EQ(vcOpenArchive(p.c_str(), &h, 1), 0);
   EXPECT_EQ(h, 50);  // the first free entry
-  EXPECT_EQ(inst().work.archive, rec(50));
+  EXPECT_EQ(archiveWorkOf(inst()).archive, rec(50));
   for (int bad : {0, -1, 101}) {
     EXPECT_EQ(vcCloseArchive(bad), vc::err::kBadArchiveHandle);
     EXPECT_EQ(vcWriteLock(bad), vc::err::kBadArchiveHandle);

@@ -1,8 +1,9 @@
-#include "vc/config/config_file.h"
+#include "vc/script/config_file.h"
 #include "vc/instance/instance.h"
 #include "vc/config/option_lookup.h"
 #include "vc/error_codes.h"
 #include "vc/tests/support_kel_double.h"
+#include "vc/config/option_state.h"
 #include "testing/temp_dir.h"
 
 #include <cstdlib>
@@ -44,12 +45,12 @@ struct ConfigTest : ::testing::Test {
   static std::string snapshot() {
     vc::VcInstance& inst = *vc::currentInstance();
     std::string out;
-    for (const auto& o : inst.options.local.options)
+    for (const auto& o : optionsOf(inst).local.options)
       out += o.name + "|" + o.value.value_or("<none>") + "|" + std::to_string(o.flags & 0x825) + "\n";
     for (auto kind : {vc::PairKind::WorkToArch, vc::PairKind::WorkMap, vc::PairKind::AutoAction})
-      for (const auto& p : inst.options.local.pairs(kind))
+      for (const auto& p : optionsOf(inst).local.pairs(kind))
         out += std::string(vc::pairKeyword(kind)) + " " + p.name + "=" + p.value + "\n";
-    for (const auto& b : inst.options.local.blocks) {
+    for (const auto& b : optionsOf(inst).local.blocks) {
       out += "block " + b.name + "\n";
       for (const auto& l : b.lines) out += l + "\n";
     }
@@ -69,7 +70,7 @@ TEST_F(ConfigTest, FixtureReadsWritesAndReadsBackTheSame) {
   EXPECT_EQ(value("temporaryish"), "1");
   EXPECT_TRUE(vc::optionBool(*vc::currentInstance(), "keywordexpand", false));
   EXPECT_FALSE(vc::optionBool(*vc::currentInstance(), "compress", true));
-  vc::VcOptionList& local = vc::currentInstance()->options.local;
+  vc::VcOptionList& local = vc::optionsOf(*vc::currentInstance()).local;
   ASSERT_NE(local.findPair(vc::PairKind::AutoAction, "checkin"), nullptr);
   EXPECT_EQ(local.findPair(vc::PairKind::AutoAction, "checkin")->value, "mycheckin");
   EXPECT_EQ(local.findPair(vc::PairKind::AutoAction, "checkout")->value, "mycheckout");
@@ -292,8 +293,8 @@ TEST_F(ConfigTest, ReaderStatusesAndDone) {
 
 TEST_F(ConfigTest, EnforcedGlobalBeatsLocal) {
   vc::VcInstance& inst = *vc::currentInstance();
-  vc::setOption(inst.options.global, "strictlocks", std::nullopt, vc::kOptEnforce);
-  vc::setOption(inst.options.global, "plain", std::string("global"), 0);
+  vc::setOption(optionsOf(inst).global, "strictlocks", std::nullopt, vc::kOptEnforce);
+  vc::setOption(optionsOf(inst).global, "plain", std::string("global"), 0);
   ASSERT_EQ(vcSetConfig("NoStrictLocks", nullptr), 0);
   ASSERT_EQ(vcSetConfig("plain", "local"), 0);
   EXPECT_EQ(qualifier("strictlocks"), "enforcestrictlocks");

@@ -3,7 +3,7 @@
 // lines, dependencies reversed), lines the reader skips, the cache flag,
 // vcDropUses, vcDoneUses, and a deleted member that a non-member header
 // included.
-#include "vc/depends/project_uses.h"
+#include "vc/project/project_uses.h"
 #include "vc/depends/tests/depends_test_support.h"
 #include "vc/error_codes.h"
 #include "vc/project/project_handles.h"

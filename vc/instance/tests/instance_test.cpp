@@ -2,8 +2,11 @@
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"
 #include "vc/instance/seams.h"
-#include "vc/instance/user_name.h"
+#include "vc/config/user_name.h"
 #include "vc/tests/support_kel_double.h"
+#include "vc/config/option_state.h"
+#include "vc/security/security_state.h"
+#include "vc/netware/netware_state.h"
 #include "testing/temp_dir.h"
 
 #include <cstdlib>
@@ -56,6 +59,22 @@ struct InstanceTest : ::testing::Test {
     ::unsetenv("ORV_KEL_POLICY_FILE");
   }
 };
+
+// What the clean-up hook below saw of the instance it was given, while armed.
+struct CleanupWitness {
+  bool armed = false;
+  std::string os;        // the value of "os" in the instance's global list
+  int closedBefore = -1; // calls of kelCloseDB so far
+  KelDouble* kel = nullptr;
+} g_witness;
+
+void witnessCleanup(vc::VcInstance& inst) {
+  if (!g_witness.armed) return;
+  if (const vc::VcOption* o = vc::optionsOf(inst).global.find("os"); o && o->value)
+    g_witness.os = *o->value;
+  g_witness.closedBefore = g_witness.kel->count("kelCloseDB");
+}
+vc::CleanupRegistration g_witnessRegistration(&witnessCleanup);
 
 std::string config(const char* name) {
   char value[256] = {};
@@ -147,10 +166,10 @@ TEST_F(InstanceTest, StartUpDefaults) {
     EXPECT_EQ(flags & 1u, 0u) << f;
   }
   vc::VcInstance* inst = vc::currentInstance();
-  EXPECT_EQ(inst->netware.moduleStatus, 65535);
-  EXPECT_EQ(inst->netware.clientStatus, 65535);
-  EXPECT_EQ(inst->security.databaseOpen, 1);
-  EXPECT_EQ(inst->security.on, 1);
+  EXPECT_EQ(netwareOf(*inst).moduleStatus, 65535);
+  EXPECT_EQ(netwareOf(*inst).clientStatus, 65535);
+  EXPECT_EQ(securityOf(*inst).databaseOpen, 1);
+  EXPECT_EQ(securityOf(*inst).on, 1);
   EXPECT_EQ(inst->scratch.size(), 2048u);
 }
 
@@ -245,12 +264,24 @@ TEST_F(InstanceTest, SecurityDatabaseOpenedOnceAndClosedByTheLast) {
   EXPECT_EQ(kel.count("kelExit"), 1);
 }
 
+TEST_F(InstanceTest, CleanupHooksRunBeforeTheListsAndTheDatabaseClose) {
+  KelDouble kel;
+  ASSERT_EQ(vcAPIinit(), 0);
+  kel.reset();
+  g_witness = CleanupWitness{true, "", -1, &kel};
+  EXPECT_EQ(vcAPIcleanup(), 0);
+  g_witness.armed = false;
+  EXPECT_EQ(g_witness.os, "linux");  // the default list was still whole
+  EXPECT_EQ(g_witness.closedBefore, 0);
+  EXPECT_EQ(kel.count("kelCloseDB"), 1);
+}
+
 TEST_F(InstanceTest, NamePassedToTheSecurityDatabase) {
   KelDouble kel;
   ASSERT_EQ(vcAPIinitRegister("C:\\orv\\bin\\orvty32", nullptr, nullptr), 0);
   EXPECT_EQ(kel.lastName("getdefault"), "C:/orv/bin/orvty32");
   EXPECT_EQ(kel.lastName("init"), "C:/orv/bin/orvty32");
-  EXPECT_EQ(vc::currentInstance()->security.databasePath,
+  EXPECT_EQ(vc::securityOf(*vc::currentInstance()).databasePath,
             vc::currentInstance()->identity.currentDirectory + "/orvkel/orvkel");
 }
 
@@ -261,7 +292,7 @@ TEST_F(InstanceTest, PoliciesLoadIntoTheGlobalListBehindTheOthers) {
   ::setenv("ORV_KEL_POLICY_FILE", file.c_str(), 1);
   ASSERT_EQ(vcAPIinit(), 0);
   std::vector<std::string> order;
-  for (const vc::VcOption& o : vc::currentInstance()->options.global.options)
+  for (const vc::VcOption& o : vc::optionsOf(*vc::currentInstance()).global.options)
     order.push_back(o.name + ((o.flags & vc::kOptPolicy) ? "*" : ""));
   // Defaults in the order they were put (newest-first list reversed), then the
   // policy entries in their own order (newest first).

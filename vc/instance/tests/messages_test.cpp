@@ -3,6 +3,7 @@
 #include "vc/archive/compression_status.h"
 #include "vc/tests/support_kel_double.h"
 #include "vc/instance/message_catalogue.h"
+#include "vc/security/security_state.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -112,7 +113,7 @@ TEST(Messages, BufferLimits) {
 TEST(Messages, RefusalCarriesTheSecurityDatabaseText) {
   useKelDouble();
   ASSERT_EQ(vcAPIinit(), 0);
-  vc::currentInstance()->security.error = 201;
+  vc::securityOf(*vc::currentInstance()).error = 201;
   EXPECT_EQ(errorStr(243),
             "You do not have permission to modify this archive.\n\nCannot open Orv Kelmark "
             "database\n\n" + kAdvice);

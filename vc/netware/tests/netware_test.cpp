@@ -7,6 +7,7 @@
 #include "vc/netware/netware_bridge.h"
 #include "vc/instance/seams.h"
 #include "vc/tests/support_kel_double.h"
+#include "vc/netware/netware_state.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -106,7 +107,7 @@ TEST(NetWareCodec, SharedCrcIsCrc16Arc) {
 TEST_F(NetWareTest, WithoutAClientEveryPathIsLocal) {
   int result = -1;
   EXPECT_EQ(nw::nwInit(inst()), 0);
-  EXPECT_EQ(inst().netware.clientStatus, nw::kClientMissing);
+  EXPECT_EQ(netwareOf(inst()).clientStatus, nw::kClientMissing);
   EXPECT_EQ(nw::nwCheckIfNetwarePath(inst(), "u", "SRV/VOL:dir/a.c,v"), nw::kNotOnServer);
   EXPECT_EQ(nw::nwIsNlmLoaded(inst(), "u", "SRV/VOL:x"), nw::kNotOnServer);
   EXPECT_EQ(nw::nwOperation(inst(), nw::kRename, "u", "SRV/VOL:a", "SRV/VOL:b", &result), nw::kNotOnServer);

@@ -6,7 +6,7 @@
 #include "vc/project/tests/project_test_support.h"
 #include "vc/error_codes.h"
 #include "vc/include/vc.h"
-#include "vc/instance/user_name.h"
+#include "vc/config/user_name.h"
 #include "vc/security/permissions.h"
 #include "vc/tests/support_kel_double.h"
 #include "platform/sys/fault_injection.h"

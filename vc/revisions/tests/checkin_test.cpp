@@ -2,7 +2,7 @@
 // through the API, line ends, binary archives, keywords, codes, deletion.
 #include "vc/error_codes.h"
 #include "vc/tests/checkin_support.h"
-#include "vc/instance/user_name.h"
+#include "vc/config/user_name.h"
 
 #include <algorithm>
 #include <cstdio>

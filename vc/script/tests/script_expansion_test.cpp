@@ -1,6 +1,7 @@
 // Text expansion and its functions, as `echo` sees them.
 #include "vc/error_codes.h"
 #include "vc/tests/support_script.h"
+#include "vc/config/option_state.h"
 
 using namespace script_test;
 
@@ -151,7 +152,7 @@ TEST_F(ScriptTest, AbsoluteNamesAgainstTheCurrentDirectory) {
 TEST_F(ScriptTest, TextsStopAtTheBufferEnd) {
   // A literal needs four bytes left of the 500, an inserted value two.
   // Block lines are not limited to the 256 characters of a file line.
-  inst().options.local.blocks.push_back(
+  optionsOf(inst()).local.blocks.push_back(
       vc::VcBlock{"long", 256, {"echo " + std::string(600, 'x'), "echo $(long)",
                                 "echo $(long)$upper(never called? $query(q))"}});
   ASSERT_EQ(vcSetConfig("long", std::string(600, 'v').c_str()), 0);

@@ -1,9 +1,10 @@
 // Statements of the script language: what reaches the callbacks and the
 // spawner, in which order, and what ends a run.
-#include "vc/config/config_file.h"
+#include "vc/script/config_file.h"
 #include "vc/error_codes.h"
 #include "vc/script/script_context.h"
 #include "vc/tests/support_script.h"
+#include "vc/config/option_state.h"
 
 using namespace script_test;
 
@@ -69,13 +70,13 @@ TEST_F(ScriptTest, CallInAFileEndsItWhenTheBlockReturns) {
 TEST_F(ScriptTest, ReadingABlockAgainReplacesIt) {
   EXPECT_EQ(run("block b\necho old\nend"), 0);
   EXPECT_EQ(run("block b\necho new\nend"), 0);
-  EXPECT_EQ(inst().options.local.blocks.size(), 1u);
+  EXPECT_EQ(optionsOf(inst()).local.blocks.size(), 1u);
   EXPECT_EQ(vcRunBlock("b", 0), 0);
   EXPECT_EQ(texts(0), std::vector<std::string>{"new"});
 }
 
 TEST_F(ScriptTest, AllRunsEveryBlockOfTheNameGlobalFirst) {
-  inst().options.global.blocks.push_back(vc::VcBlock{"both", 256, {"echo global"}});
+  optionsOf(inst()).global.blocks.push_back(vc::VcBlock{"both", 256, {"echo global"}});
   EXPECT_EQ(run("block both\necho local\nend"), 0);
   EXPECT_EQ(vcRunBlock("both", 1), 0);
   EXPECT_EQ(vcRunBlock("both", 0), 0);
@@ -85,8 +86,8 @@ TEST_F(ScriptTest, AllRunsEveryBlockOfTheNameGlobalFirst) {
 TEST_F(ScriptTest, EndAndBlockLinesOutOfPlaceAreSyntaxErrors) {
   vc::VcScriptContext ctx;
   ctx.instance = &inst();
-  ctx.target = &inst().options.local;
-  ctx.lists = inst().currentLists();
+  ctx.target = &optionsOf(inst()).local;
+  ctx.lists = currentLists(inst());
   EXPECT_EQ(vc::processLine(ctx, "end"), vc::err::kBadOptionLine);
   EXPECT_EQ(vc::processLine(ctx, "block"), vc::err::kBadOptionLine);
   EXPECT_EQ(vc::processLine(ctx, "headers whatever"), 0);
@@ -95,13 +96,13 @@ TEST_F(ScriptTest, EndAndBlockLinesOutOfPlaceAreSyntaxErrors) {
 
 TEST_F(ScriptTest, TemporaryOptionsAreNotWrittenBack) {
   EXPECT_EQ(run("keep=1\ngone=1\nEnforcefixed=1\ntemporary gone, fresh fixed"), 0);
-  const vc::VcOption* gone = inst().options.local.find("gone");
-  const vc::VcOption* fresh = inst().options.local.find("fresh");
+  const vc::VcOption* gone = optionsOf(inst()).local.find("gone");
+  const vc::VcOption* fresh = optionsOf(inst()).local.find("fresh");
   ASSERT_TRUE(gone && fresh);
   EXPECT_TRUE(gone->flags & vc::kOptTemporary);
   EXPECT_TRUE(fresh->flags & vc::kOptTemporary);
   EXPECT_FALSE(fresh->value.has_value());
-  EXPECT_FALSE(inst().options.local.find("fixed")->flags & vc::kOptTemporary);
+  EXPECT_FALSE(optionsOf(inst()).local.find("fixed")->flags & vc::kOptTemporary);
   const std::string out = dir + "/written.rc";
   ASSERT_EQ(vcWriteConfig(out.c_str()), 0);
   std::ifstream in(out);
@@ -158,7 +159,7 @@ TEST_P(SharedSources, MayNotStartProgramsOrEndTheProcess) {
   ASSERT_EQ(vcReadConfig((dir + "/sneaky.rc").c_str()), 0);
   const std::string path = write("shared.rc", GetParam().script);
   // A project file is read the way the project reader will: as a shared source.
-  int rc = vc::readConfigFile(inst(), path, inst().options.local, 0, true);
+  int rc = vc::readConfigFile(inst(), path, optionsOf(inst()).local, 0, true);
   EXPECT_TRUE(rc == 28 || rc == 0);  // a `call` hands back its block's 28 as a line result
   EXPECT_TRUE(spawner.starts.empty());
   ASSERT_FALSE(texts(2).empty());

@@ -8,6 +8,7 @@
 #include "vc/security/security_policies.h"
 #include "vc/instance/seams.h"
 #include "vc/tests/support_kel_double.h"
+#include "vc/security/security_state.h"
 #include "testing/temp_dir.h"
 
 #include <cstdlib>
@@ -112,7 +113,7 @@ TEST_F(SecurityBridge, ASecondCheckAsksTheDatabaseNothing) {
   EXPECT_EQ(kel.count("kelResolvePermission"), kCatalogueRoles + 1);
 }
 
-// The database is asked about the current user of instance/user_name.h:
+// The database is asked about the current user of config/user_name.h:
 // the authenticated user (start-up or item 99), else `logname`, else
 // "unknown"; made safe.
 const char* g_systemName = nullptr;
@@ -251,7 +252,7 @@ TEST(PermissionValueMerge, WordsAndLimit) {
 TEST_F(SecurityBridge, SecurityChecksSwitchedOffGrantEverything) {
   kel.answer("", "checkin", kRefused, kNoFlag);
   start();
-  vc::currentInstance()->security.on = 0;
+  vc::securityOf(*vc::currentInstance()).on = 0;
   EXPECT_EQ(vcGetPerm("checkin"), 0);
   EXPECT_EQ(kel.count("kelResolvePermission"), 0);
 }
@@ -260,11 +261,11 @@ TEST_F(SecurityBridge, RequirePermissionRecordsTheRefusal) {
   kel.answer("", "addlabel", kRefused, kNoFlag);
   start();
   vc::VcInstance& inst = *vc::currentInstance();
-  inst.security.error = 9;
+  securityOf(inst).error = 9;
   inst.extraError = 9;
   EXPECT_EQ(vc::requirePermission(inst, "addlabel", vc::err::kDenyAddLabel), vc::err::kDenyAddLabel);
   EXPECT_EQ(inst.lastError, vc::err::kDenyAddLabel);
-  EXPECT_EQ(inst.security.error, 0);
+  EXPECT_EQ(securityOf(inst).error, 0);
   EXPECT_EQ(inst.extraError, 0);
   EXPECT_EQ(vc::requirePermission(inst, "checkin", vc::err::kDenyCheckin), 0);
 }
@@ -401,7 +402,7 @@ TEST_F(SecurityBridge, RedirectorFiles) {
   ::unsetenv("ORV_KEL_FAIL");
 
   // No redirector named: the database path the library uses (item 79).
-  vc::currentInstance()->security.databasePath = (dir / "def" / "orvkel").string();
+  vc::securityOf(*vc::currentInstance()).databasePath = (dir / "def" / "orvkel").string();
   ASSERT_EQ(vcKELCreateRedirector("/srv/kel/orvkel", nullptr), 0);
   EXPECT_TRUE(fs::exists(dir / "def" / "orvkel.red"));
 }

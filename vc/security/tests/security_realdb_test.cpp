@@ -10,11 +10,12 @@
 // short in the file (the sqlite3 program): the rest loads, the damaged part
 // is left out and shows as the security error.
 #include "vc/error_codes.h"
-#include "vc/script/event_sources.h"
+#include "vc/archive/event_sources.h"
 #include "vc/instance/instance.h"
 #include "kel.h"
 #include "vc/security/permissions.h"
 #include "vc/instance/seams.h"
+#include "vc/security/security_state.h"
 #include "testing/temp_dir.h"
 
 #include <cstdio>
@@ -105,7 +106,7 @@ fs::path RealDatabase::dir_;
 
 TEST_F(RealDatabase, ARegisteredUserMayCheckIn) {
   startAs("alice");
-  EXPECT_EQ(vc::currentInstance()->security.databasePath, (dir_ / "orvkel" / "orvkel").string());
+  EXPECT_EQ(vc::securityOf(*vc::currentInstance()).databasePath, (dir_ / "orvkel" / "orvkel").string());
   EXPECT_EQ(vcGetPerm("checkin"), 0);
   EXPECT_EQ(vc::runPreEvent(0, "checkin", nullptr), 0);
   EXPECT_EQ(vcGetPerm("openproject"), 0);

@@ -2,6 +2,7 @@
 // statement's files).
 #pragma once
 
+#include "vc/config/option_state.h"
 #include "vc/instance/instance.h"
 
 #include <cstdint>

@@ -3,6 +3,8 @@
 #include "vc/tests/info_test_support.h"
 #include "vc/archive/operation_log.h"
 #include "vc/error_codes.h"
+#include "vc/security/security_state.h"
+#include "vc/archive/current_work.h"
 
 #include <cstring>
 
@@ -29,7 +31,7 @@ TEST_F(InstanceInfoTest, GetItems) {
   ASSERT_EQ(vcGetSysInfo(51, &level, 1), 0);
   EXPECT_EQ(level, 38);
   EXPECT_EQ(sys(40), inst().identity.currentDirectory);
-  EXPECT_EQ(sys(79), inst().security.databasePath);
+  EXPECT_EQ(sys(79), securityOf(inst()).databasePath);
   EXPECT_EQ(sys(39), "<56>");
   EXPECT_EQ(sys(83), "<56>");
   EXPECT_EQ(vcGetSysInfo(40, nullptr, 5), vc::err::kBadArgument);
@@ -55,20 +57,20 @@ TEST_F(InstanceInfoTest, SetItems) {
   int a = openText(kTree, "a.v", 1);
   int b = openText(kTree, "b.v", 1);
   EXPECT_EQ(vcSetSysInfo(77, std::to_string(a).c_str()), 0);
-  EXPECT_EQ(inst().work.archive, rec(a));
+  EXPECT_EQ(archiveWorkOf(inst()).archive, rec(a));
   EXPECT_EQ(vcSetSysInfo(77, "77"), vc::err::kBadArchiveHandle);
   EXPECT_EQ(vcSetSysInfo(77, "0"), 0);
-  EXPECT_EQ(inst().work.archive, nullptr);
+  EXPECT_EQ(archiveWorkOf(inst()).archive, nullptr);
   // An empty text clears the current archive too.
   EXPECT_EQ(vcSetSysInfo(77, std::to_string(a).c_str()), 0);
   EXPECT_EQ(vcSetSysInfo(77, ""), 0);
-  EXPECT_EQ(inst().work.archive, nullptr);
+  EXPECT_EQ(archiveWorkOf(inst()).archive, nullptr);
   EXPECT_EQ(vcSetSysInfo(52, ""), 0);
   (void)b;
   EXPECT_EQ(vcSetSysInfo(78, "0"), 0);
-  EXPECT_EQ(inst().security.on, 0);
+  EXPECT_EQ(securityOf(inst()).on, 0);
   EXPECT_EQ(vcSetSysInfo(78, "1"), 0);
-  EXPECT_EQ(inst().security.on, 1);
+  EXPECT_EQ(securityOf(inst()).on, 1);
   EXPECT_EQ(vcSetSysInfo(99, ""), vc::err::kBadArgument);
   EXPECT_EQ(vcSetSysInfo(99, std::string(50, 'x').c_str()), vc::err::kBadArgument);
   EXPECT_EQ(vcSetSysInfo(99, std::string(49, 'x').c_str()), 0);
@@ -104,7 +106,7 @@ TEST_F(InstanceInfoTest, UserNames) {
   }
 }
 
-// The two user-name rules (instance/user_name.h) seen through every public
+// The two user-name rules (config/user_name.h) seen through every public
 // place that shows them: items 41 and 61, the access check of opening for
 // writing, the owner of a lock, the lock check-in takes back, the author of
 // the new revision and the `%a`/`%u` of the operation log. The current user

@@ -6,6 +6,7 @@
 #include "vc/instance/instance.h"
 #include "vc/security/kel_binding.h"
 #include "vc/instance/message_catalogue.h"
+#include "vc/security/security_state.h"
 
 #include <cstdio>
 #include <cstring>
@@ -41,9 +42,9 @@ std::string codeText(int code) {
     std::string security;
     VcInstance* inst = currentInstance();
     const kel::Api* k = kel::api();
-    if (inst && inst->security.error != 0 && k) {
+    if (inst && securityOf(*inst).error != 0 && k) {
       char buf[80] = {};
-      if (k->kelErrorStr(inst->security.error, buf, static_cast<int>(sizeof buf)) == 0) {
+      if (k->kelErrorStr(securityOf(*inst).error, buf, static_cast<int>(sizeof buf)) == 0) {
         buf[sizeof buf - 1] = '\0';
         security = buf;
       }

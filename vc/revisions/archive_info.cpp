@@ -10,7 +10,7 @@
 #include "vc/error_codes.h"
 #include "fs/file_identity.h"
 #include "vc/archive/user_locks.h"
-#include "vc/tokens/item_values.h"
+#include "vc/config/item_values.h"
 #include "vc/revisions/revision_order.h"
 #include "vc/archive/archive_changes.h"
 #include "vc/archive/plain_texts.h"

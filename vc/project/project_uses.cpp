@@ -1,7 +1,7 @@
 // The project's dependency graph and its ".use" cache file: making the
 // graph with the member nodes, reading the cache when a project opens and
 // writing it when the project is saved (or on vcSaveUses).
-#include "vc/depends/project_uses.h"
+#include "vc/project/project_uses.h"
 
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"

@@ -6,6 +6,7 @@
 // invalid (7) and every project handle is invalid (60).
 #pragma once
 
+#include "vc/config/option_list.h"
 #include "vc/instance/instance.h"
 
 #include <string>

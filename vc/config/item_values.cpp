@@ -1,7 +1,7 @@
 // Token validation over an instance and single-byte item values (see
 // item_values.h). The rules themselves are in token_rules.h; this file only
 // maps a token kind to its rule and reads the option that changes one.
-#include "vc/tokens/item_values.h"
+#include "vc/config/item_values.h"
 
 #include "vc/config/option_lookup.h"
 #include "vc/error_codes.h"

@@ -1,9 +1,10 @@
 // Events: permission gates, the autoaction pair that names the block, the
 // temporary options a block sees, the pre-event rule and project events.
 #include "vc/error_codes.h"
-#include "vc/script/event_sources.h"
+#include "vc/archive/event_sources.h"
 #include "vc/security/permissions.h"
 #include "vc/tests/support_script.h"
+#include "vc/config/option_state.h"
 
 #include <set>
 
@@ -114,7 +115,7 @@ TEST_F(EventTest, TheBlockSeesTemporaryOptionsAndTheUsersOwnOptionsSurvive) {
             0);
   const std::vector<std::string> before = [] {
     std::vector<std::string> names;
-    for (const auto& o : inst().options.local.options) names.push_back(o.name + "=" + o.value.value_or(""));
+    for (const auto& o : optionsOf(inst()).local.options) names.push_back(o.name + "=" + o.value.value_or(""));
     return names;
   }();
   EXPECT_EQ(vcArchiveEvent(5, "checkin", "1.4"), 0);
@@ -122,9 +123,9 @@ TEST_F(EventTest, TheBlockSeesTemporaryOptionsAndTheUsersOwnOptionsSurvive) {
   EXPECT_EQ(texts(0), (std::vector<std::string>{"checkin /arch/foo.c,v [1.4] [] []",
                                                 "checkin mine [r0] [] []"}));
   std::vector<std::string> after;
-  for (const auto& o : inst().options.local.options) after.push_back(o.name + "=" + o.value.value_or(""));
+  for (const auto& o : optionsOf(inst()).local.options) after.push_back(o.name + "=" + o.value.value_or(""));
   EXPECT_EQ(after, before);
-  EXPECT_EQ(inst().options.local.find("event"), nullptr);
+  EXPECT_EQ(optionsOf(inst()).local.find("event"), nullptr);
 }
 
 TEST_F(EventTest, AutoactionPairsAreMatchedExactlyAndMayNotBeEmpty) {
@@ -178,7 +179,7 @@ TEST_F(EventTest, ProjectEventsRunAgainstTheGivenProject) {
                                                  {"echo $(event) $(projectname) $(sandbox) [$(archive)]"}});
   EXPECT_EQ(vcProjectEvent(3, "checkpoint"), 0);
   EXPECT_EQ(texts(0), std::vector<std::string>{"checkpoint /proj/main.pj /work/main.sbx []"});
-  EXPECT_EQ(inst().options.local.find("projectname"), nullptr);
+  EXPECT_EQ(optionsOf(inst()).local.find("projectname"), nullptr);
 }
 
 }  // namespace

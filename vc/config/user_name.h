@@ -13,17 +13,14 @@
 // archive's lists by sanitizeName (tokens/safe_names.h) and are never empty.
 #pragma once
 
+#include "vc/instance/seams.h"
+
 #include <cstddef>
 #include <string>
 
 namespace vc {
 
 struct VcInstance;
-
-// Account name of the effective user into buf: 0; 4 when len leaves room for
-// fewer than 49 characters (a name needs 1 to 49); 5 when there is no name
-// (no account entry, or a longer name than fits).
-int systemUserName(char* buf, std::size_t len);
 
 // The authenticated user as held (not made safe); empty when there is none.
 std::string authenticatedUser(const VcInstance& inst);

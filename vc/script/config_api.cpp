@@ -2,6 +2,7 @@
 #include "vc/error_codes.h"
 #include "vc/config/option_lookup.h"
 #include "vc/script/script_context.h"
+#include "vc/config/option_state.h"
 
 #include <cstring>
 
@@ -54,7 +55,7 @@ VC_API VcError vcGetConfig(const char* name, char* qualifier, int qualifierLengt
     if (!name) return err::kBadArgument;
     if (qualifier && qualifierLength - 1 < 16) return err::kBadArgument;
     if (value && valueLength - 1 < 16) return err::kBadArgument;
-    OptionHit hit = lookupOption(inst->currentLists(), bareName(name));
+    OptionHit hit = lookupOption(currentLists(*inst), bareName(name));
     if (!hit.option) return fail(*inst, err::kUnknownOption);
     int rc = 0;
     if (qualifier) {
@@ -77,7 +78,7 @@ VC_API VcError vcGetConfigFlags(const char* name, unsigned int* flags) {
     VcInstance* inst = currentInstance();
     if (!inst) return err::kBadCaller;
     if (!name || !flags) return err::kBadArgument;
-    OptionHit hit = lookupOption(inst->currentLists(), bareName(name));
+    OptionHit hit = lookupOption(currentLists(*inst), bareName(name));
     if (!hit.option) {
       *flags = kOptNotFound;
       return fail(*inst, err::kUnknownOption);
@@ -100,8 +101,8 @@ VC_API VcError vcGetConfigList(int item, char* buffer, int length) {
     const bool pairs = item - base >= 2;
     const int group = base + (pairs ? 2 : 0);
     std::vector<VcOptionList*> lists;
-    if (base != 132) lists.push_back(&inst->options.local);
-    if (base != 128) lists.push_back(&inst->options.global);
+    if (base != 132) lists.push_back(&optionsOf(*inst).local);
+    if (base != 128) lists.push_back(&optionsOf(*inst).global);
     if (item % 2 == 0 || g_walk.owner != inst || g_walk.group != group)
       g_walk = ListWalk{inst, group, 0, 0};
     while (g_walk.listIndex < static_cast<int>(lists.size())) {
@@ -143,8 +144,8 @@ VC_API VcError vcSetConfig(const char* line, const char* value) {
     ctx.instance = inst;
     ctx.sourceName = "none";
     ctx.flags = kOptSaved;
-    ctx.target = &inst->options.local;
-    ctx.lists = inst->currentLists();
+    ctx.target = &optionsOf(*inst).local;
+    ctx.lists = currentLists(*inst);
     try {
       int rc = applyOptionLine(ctx, line, value);
       return rc ? fail(*inst, rc) : 0;
@@ -160,7 +161,7 @@ VC_API VcError vcSetConfigFlags(const char* name, unsigned int flags) {
     VcInstance* inst = currentInstance();
     if (!inst) return err::kBadCaller;
     if (!name) return err::kBadArgument;
-    VcOption* o = inst->options.local.find(bareName(name));
+    VcOption* o = optionsOf(*inst).local.find(bareName(name));
     if (!o) return fail(*inst, err::kUnknownOption);
     if (o->flags & kOptEnforce) return fail(*inst, err::kOptionEnforced);
     o->flags = (flags & kOptUserMask) | kOptSaved;
@@ -180,10 +181,10 @@ VC_API VcError vcDropConfig(const char* name) {
       std::string given = name;
       std::size_t p = given.size() - bare.size() + keywordLength;
       while (p < given.size() && (given[p] == ' ' || given[p] == '\t')) ++p;
-      if (inst->options.local.dropPair(*kind, given.substr(p))) return 0;
+      if (optionsOf(*inst).local.dropPair(*kind, given.substr(p))) return 0;
       return fail(*inst, err::kUnknownOption);
     }
-    if (!inst->options.local.dropOption(bare)) return fail(*inst, err::kUnknownOption);
+    if (!optionsOf(*inst).local.dropOption(bare)) return fail(*inst, err::kUnknownOption);
     return 0;
   });
 }

@@ -8,7 +8,7 @@
 // Options are written oldest first, like the pairs: the reader puts each in
 // front of its list, so a written file reads back in the order it was held
 // and a second write gives the same bytes.
-#include "vc/config/config_file.h"
+#include "vc/script/config_file.h"
 
 #include "vc/error_codes.h"
 #include "vc/files/file_operations.h"
@@ -16,6 +16,7 @@
 #include "fs/replace_file.h"
 #include "vc/script/script_context.h"
 #include "vc/paths/path_name.h"
+#include "vc/config/option_state.h"
 #include "fs/path_separators.h"
 
 #include <cerrno>
@@ -36,7 +37,7 @@ int readConfigFile(VcInstance& inst, const std::string& path, VcOptionList& targ
   ctx.sourceName = path;
   ctx.flags = flags | kOptSaved;
   ctx.target = &target;
-  ctx.lists = inst.currentLists();
+  ctx.lists = currentLists(inst);
   ctx.sharedSource = sharedSource;
   int result = 0;
   ScriptNesting nesting;
@@ -170,7 +171,7 @@ VC_API VcError vcReadConfig(const char* fileName) {
     if (!inst) return err::kBadCaller;
     if (!fileName) return err::kBadArgument;
     const std::string path = orv::fs::forward_slashes(fileName);
-    return readConfigFile(*inst, path, inst->options.local, 0);
+    return readConfigFile(*inst, path, optionsOf(*inst).local, 0);
   });
 }
 
@@ -181,7 +182,7 @@ VC_API VcError vcWriteConfig(const char* fileName) {
     if (!fileName) return err::kBadArgument;
     const std::string path = orv::fs::forward_slashes(fileName);
     std::string text;
-    if (int rc = configText(*inst, inst->options.local, text)) return rc;
+    if (int rc = configText(*inst, optionsOf(*inst).local, text)) return rc;
     if (int e = orv::fs::replaceFileContents(path, text))
       return fail(*inst, err::kCannotOpenConfig, e);
     return 0;

@@ -8,10 +8,12 @@
 // its place afterwards, so an event never destroys it.
 #include "vc/archive/archive_events.h"
 #include "vc/error_codes.h"
-#include "vc/script/event_sources.h"
+#include "vc/archive/event_sources.h"
 #include "vc/config/option_lookup.h"
 #include "vc/security/permissions.h"
 #include "vc/script/script_context.h"
+#include "vc/config/option_state.h"
+#include "vc/security/security_state.h"
 
 #include <iterator>
 #include <optional>
@@ -137,7 +139,7 @@ int runEventBlock(VcInstance& inst, const VcListSet& lists, const std::string& e
                   const char* revision) {
   std::optional<std::string> block = eventBlock(lists, event);
   if (!block) return fail(inst, err::kUnknownOption);
-  TemporaryOptions temporaries(inst.options.local);
+  TemporaryOptions temporaries(optionsOf(inst).local);
   if (project && project->sandbox) temporaries.set("sandbox", project->sandboxName);
   if (project) temporaries.set("projectname", project->name);
   if (archive) temporaries.set("archive", archive->name);
@@ -147,13 +149,13 @@ int runEventBlock(VcInstance& inst, const VcListSet& lists, const std::string& e
 }
 
 int archiveEvent(VcInstance& inst, int handle, const std::string& event, const char* revision) {
-  VcListSet lists = inst.currentLists();
+  VcListSet lists = currentLists(inst);
   EventArchive archive;
   if (handle != 0) {
     if (int rc = g_sources.archive(inst, handle, archive)) return fail(inst, rc);
     lists.archive = archive.options;
   }
-  inst.security.error = 0;
+  securityOf(inst).error = 0;
   inst.extraError = 0;
   if (int refusal = permissionGate(inst, handle, event, revision)) return fail(inst, refusal);
   EventProject project;
@@ -203,9 +205,9 @@ VC_API VcError vcProjectEvent(int projectHandle, const char* eventName) {
     VcInstance& inst = *project.instance;
     if (!eventName) return fail(inst, err::kBadArgument);
     VcListSet lists;
-    lists.global = &inst.options.global;
+    lists.global = &optionsOf(inst).global;
     for (int i = 0; i < 3; ++i) lists.project[i] = project.lists[i];
-    lists.local = &inst.options.local;
+    lists.local = &optionsOf(inst).local;
     return runEventBlock(inst, lists, eventName, &project, nullptr, nullptr);
   });
 }

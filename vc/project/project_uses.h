@@ -17,7 +17,7 @@
 // or a double quote.
 #pragma once
 
-#include "vc/depends/uses_graph.h"
+#include "vc/project/uses_graph.h"
 
 #include <string>
 #include <string_view>

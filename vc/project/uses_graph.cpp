@@ -1,5 +1,5 @@
 // The dependency graph's nodes and the file facts they hold.
-#include "vc/depends/uses_graph.h"
+#include "vc/project/uses_graph.h"
 
 #include "platform/sys/system_calls.h"
 

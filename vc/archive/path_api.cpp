@@ -5,7 +5,7 @@
 // the library) and runs the path layer over the instance.
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"
-#include "vc/paths/instance_path_environment.h"
+#include "vc/archive/instance_path_environment.h"
 #include "vc/paths/path_calls.h"
 
 namespace vc {

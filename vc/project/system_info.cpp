@@ -1,13 +1,17 @@
 // Instance information items: vcGetSysInfo and vcSetSysInfo.
-#include "vc/instance/system_info.h"
+#include "vc/project/system_info.h"
 
 #include "vc/archive/archive_handles.h"
 #include "vc/error_codes.h"
 #include "vc/archive/user_locks.h"
-#include "vc/tokens/item_values.h"
+#include "vc/config/item_values.h"
 #include "vc/instance/instance.h"
-#include "vc/instance/user_name.h"
+#include "vc/config/user_name.h"
 #include "vc/instance/seams.h"
+#include "vc/config/option_state.h"
+#include "vc/security/security_state.h"
+#include "vc/archive/current_work.h"
+#include "vc/project/project_work.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -55,11 +59,11 @@ int getSysInfo(int item, char* buf, int len) {
     case 40: return copyResult(&inst, inst.identity.currentDirectory, buf, len);
     case 41: return copyResult(&inst, currentUserName(inst), buf, len);
     case 61: return copyResult(&inst, loginName(inst), buf, len);
-    case 79: return copyResult(&inst, inst.security.databasePath, buf, len);
+    case 79: return copyResult(&inst, securityOf(inst).databasePath, buf, len);
     case 80: return copyResult(&inst, startUpUserName(inst), buf, len);
     case 81:
-      return put32(inst, buf, len, inst.work.project ? g_projects.handleOf(inst, inst.work.project) : 0);
-    case 82: return put32(inst, buf, len, inst.work.archive ? inst.work.archive->handle : 0);
+      return put32(inst, buf, len, projectWorkOf(inst).project ? g_projects.handleOf(inst, projectWorkOf(inst).project) : 0);
+    case 82: return put32(inst, buf, len, archiveWorkOf(inst).archive ? archiveWorkOf(inst).archive->handle : 0);
     default: return fail(inst, err::kBadArgument);
   }
 }
@@ -76,15 +80,15 @@ int setSysInfo(int item, const char* value) {
   const std::string v = value;
   switch (item) {
     case 42: inst.identity.currentDirectory = v; return 0;
-    case 43: setOption(inst.options.local, "logname", v.empty() ? std::string("unknown") : v, 0); return 0;
+    case 43: setOption(optionsOf(inst).local, "logname", v.empty() ? std::string("unknown") : v, 0); return 0;
     case 50: return 0;
     case 52: {
       int handle = 0;
       // An empty text, as the workbench writes it, means no project.
       if (*value && !decimal(value, handle)) return fail(inst, err::kBadProjectHandle);
       if (handle == 0) {
-        inst.work.project = nullptr;
-        for (auto& list : inst.work.projectOptions) list = nullptr;
+        projectWorkOf(inst).project = nullptr;
+        for (auto& list : optionsOf(inst).project) list = nullptr;
         return 0;
       }
       const int rc = g_projects.select(inst, handle);
@@ -94,16 +98,16 @@ int setSysInfo(int item, const char* value) {
       int handle = 0;
       if (*value && !decimal(value, handle)) return fail(inst, err::kBadArchiveHandle);
       if (handle == 0) {
-        inst.work.archive = nullptr;
-        inst.work.archiveOptions = nullptr;
+        archiveWorkOf(inst).archive = nullptr;
+        optionsOf(inst).archive = nullptr;
         return 0;
       }
       VcArchive* a = nullptr;
       if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
-      inst.work.archive = a;
+      archiveWorkOf(inst).archive = a;
       return 0;
     }
-    case 78: inst.security.on = byteValue(value) & 1; return 0;
+    case 78: securityOf(inst).on = byteValue(value) & 1; return 0;
     case 99:
       if (v.empty() || v.size() >= kUserNameSize) return fail(inst, err::kBadArgument);
       std::memcpy(inst.identity.userName, v.c_str(), v.size() + 1);

@@ -1,9 +1,11 @@
-// The path layer's view of a library instance: options and worktoarch pairs
-// from the instance's lists, the current directory through its seam, and the
-// archive calls of this library. Every vc* call that takes a file name makes
-// it absolute through here, so one rule serves the whole library.
+// The path layer's view of a library instance through its options: options
+// and worktoarch pairs from the instance's lists, and the current directory
+// through its seam. It opens no archives (every handle is unknown); the
+// archive module's InstancePathEnvironment (archive/instance_path_environment.h)
+// adds the archive calls, and every vc* call that takes a file name uses that.
 #pragma once
 
+#include "vc/config/option_state.h"
 #include "vc/instance/instance.h"
 #include "vc/paths/path_environment.h"
 
@@ -11,12 +13,12 @@
 
 namespace vc {
 
-class InstancePathEnvironment final : public vc::PathEnvironment {
+class OptionPathEnvironment : public vc::PathEnvironment {
  public:
   // Reads options from the instance's current lists.
-  explicit InstancePathEnvironment(VcInstance& inst);
+  explicit OptionPathEnvironment(VcInstance& inst);
   // Reads options from the given lists (a running script's).
-  InstancePathEnvironment(VcInstance& inst, const VcListSet& lists);
+  OptionPathEnvironment(VcInstance& inst, const VcListSet& lists);
 
   // Reads the system's current directory again; on success the instance's
   // record of it is brought up to date too.
@@ -31,14 +33,9 @@ class InstancePathEnvironment final : public vc::PathEnvironment {
   void setNeededLength(std::size_t length) override;
   void setExtraError(int error) override;
 
- private:
+ protected:
   VcInstance& inst_;
   VcListSet lists_;
 };
-
-// The absolute, normalised form of a caller's name against the instance's
-// current directory: 0, 11 when the directory cannot be read, 12 when the
-// result exceeds the library's 2,048-byte names.
-int absoluteLibraryName(VcInstance& inst, const std::string& name, std::string& out);
 
 }  // namespace vc
