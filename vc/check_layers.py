@@ -17,7 +17,8 @@ import sys
 # Folders on one row are independent of each other. Keep in step with the
 # table in vc/README.md.
 LAYERS = [
-    [".", "include"],                         # error_codes.h, vc.h
+    ["include"],                              # vc.h
+    ["."],                                    # error_codes.h (named after vc.h)
     ["tokens", "paths", "archive/format", "script/expression"],
     ["revisions/keywords"],
     ["instance"],

@@ -15,8 +15,8 @@
 #include "vc/archive/format/archive_model.h"
 #include "vc/config/option_list.h"
 #include "vc/archive/format/byte_stream.h"
-#include "fs/file_identity.h"
-#include "fs/share_lock.h"
+#include "platform/fs/file_identity.h"
+#include "platform/fs/share_lock.h"
 #include "libc/orv/rotor_cipher.h"
 #include "vc/files/temp_files.h"
 

@@ -20,7 +20,7 @@
 #include "vc/error_codes.h"
 #include "vc/files/file_operations.h"
 #include "vc/files/temp_files.h"
-#include "fs/temp_file.h"
+#include "platform/fs/temp_file.h"
 #include "platform/sys/system_calls.h"
 #include "vc/instance/instance.h"
 #include "vc/paths/name_parts.h"

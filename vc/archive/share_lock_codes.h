@@ -3,7 +3,7 @@
 #pragma once
 
 #include "vc/error_codes.h"
-#include "fs/share_lock.h"
+#include "platform/fs/share_lock.h"
 
 namespace vc {
 

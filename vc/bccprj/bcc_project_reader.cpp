@@ -3,7 +3,7 @@
 #include "vc/bccprj/bcc_project_reader.h"
 #include "platform/sys/system_calls.h"
 
-#include "fs/path_separators.h"
+#include "platform/fs/path_separators.h"
 
 #include <cerrno>
 #include <cstring>

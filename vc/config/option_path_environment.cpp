@@ -6,7 +6,7 @@
 #include "vc/instance/seams.h"
 #include "vc/paths/path_name.h"
 #include "vc/config/option_state.h"
-#include "fs/path_separators.h"
+#include "platform/fs/path_separators.h"
 
 namespace vc {
 namespace {

@@ -3,7 +3,7 @@
 #include "platform/sys/system_calls.h"
 
 #include "vc/error_codes.h"
-#include "fs/replace_file.h"
+#include "platform/fs/replace_file.h"
 #include "vc/instance/instance.h"
 #include "vc/paths/path_file_system.h"
 #include "vc/instance/message_catalogue.h"

@@ -4,11 +4,11 @@
 #include "platform/sys/system_calls.h"
 
 #include "vc/error_codes.h"
-#include "fs/temp_file.h"
+#include "platform/fs/temp_file.h"
 #include "vc/instance/instance.h"
 #include "vc/instance/seams.h"
 #include "vc/paths/path_name.h"
-#include "fs/path_separators.h"
+#include "platform/fs/path_separators.h"
 
 #include <cerrno>
 #include <cstdio>

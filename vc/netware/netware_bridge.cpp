@@ -7,7 +7,7 @@
 #include "vc/error_codes.h"
 #include "vc/paths/path_name.h"
 #include "vc/netware/netware_state.h"
-#include "fs/path_separators.h"
+#include "platform/fs/path_separators.h"
 
 #include <cstring>
 

@@ -10,7 +10,7 @@
 #include "vc/paths/path_file_system.h"
 #include "vc/paths/path_internal.h"
 #include "vc/paths/path_name.h"
-#include "fs/path_separators.h"
+#include "platform/fs/path_separators.h"
 
 namespace vc {
 

@@ -1,7 +1,7 @@
 // stat and mkdir for the path layer.
 #include "vc/paths/path_file_system.h"
 #include "platform/sys/system_calls.h"
-#include "fs/path_separators.h"
+#include "platform/fs/path_separators.h"
 
 #include <sys/stat.h>
 

@@ -1,7 +1,7 @@
 // Path normalisation, comparison, splitting and absolute names: pure string
 // work, no file-system access.
 #include "vc/paths/path_name.h"
-#include "fs/path_separators.h"
+#include "platform/fs/path_separators.h"
 
 namespace vc {
 

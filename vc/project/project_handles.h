@@ -16,8 +16,8 @@
 #include "vc/instance/instance.h"
 #include "vc/project/project_file.h"
 #include "vc/project/project_log.h"
-#include "fs/file_identity.h"
-#include "fs/share_lock.h"
+#include "platform/fs/file_identity.h"
+#include "platform/fs/share_lock.h"
 
 #include <list>
 #include <memory>

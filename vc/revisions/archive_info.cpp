@@ -8,7 +8,7 @@
 #include "vc/archive/archive_handles.h"
 #include "vc/archive/format/archive_text.h"
 #include "vc/error_codes.h"
-#include "fs/file_identity.h"
+#include "platform/fs/file_identity.h"
 #include "vc/archive/user_locks.h"
 #include "vc/config/item_values.h"
 #include "vc/revisions/revision_order.h"

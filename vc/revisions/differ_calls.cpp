@@ -7,10 +7,10 @@
 #include "vc/error_codes.h"
 #include "platform/sys/system_calls.h"
 #include "vc/instance/instance.h"
-#include "orv/bincmp32.h"
-#include "orv/txtcmp32.h"
-#include "bin_diff.h"
-#include "text_diff.h"
+#include "differ/include/orv/bincmp32.h"
+#include "differ/include/orv/txtcmp32.h"
+#include "differ/bincmp/bin_diff.h"
+#include "differ/txtcmp/text_diff.h"
 
 #include <cstring>
 #include <string>

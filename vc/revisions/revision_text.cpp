@@ -11,7 +11,7 @@
 #include "vc/error_codes.h"
 #include "vc/paths/name_parts.h"
 #include "platform/sys/system_calls.h"
-#include "fs/replace_file.h"
+#include "platform/fs/replace_file.h"
 #include "vc/instance/instance.h"
 #include "vc/config/option_lookup.h"
 #include "vc/revisions/revision_tree.h"

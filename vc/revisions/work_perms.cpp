@@ -5,7 +5,7 @@
 #include "vc/files/file_operations.h"
 #include "vc/instance/instance.h"
 #include "vc/paths/path_name.h"
-#include "fs/path_separators.h"
+#include "platform/fs/path_separators.h"
 
 namespace vc {
 namespace {

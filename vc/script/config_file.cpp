@@ -13,11 +13,11 @@
 #include "vc/error_codes.h"
 #include "vc/files/file_operations.h"
 #include "platform/sys/system_calls.h"
-#include "fs/replace_file.h"
+#include "platform/fs/replace_file.h"
 #include "vc/script/script_context.h"
 #include "vc/paths/path_name.h"
 #include "vc/config/option_state.h"
-#include "fs/path_separators.h"
+#include "platform/fs/path_separators.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -4,12 +4,12 @@
 
 #include "vc/config/option_list.h"
 #include "vc/instance/instance.h"
-#include "dynlib/dynlib.h"
+#include "platform/dynlib/dynlib.h"
 #include "platform/cmc/cmc.h"
-#include "profile/profile.h"
-#include "profile/settings_dir.h"
+#include "platform/profile/profile.h"
+#include "platform/profile/settings_dir.h"
 #include "vc/paths/path_name.h"
-#include "fs/path_separators.h"
+#include "platform/fs/path_separators.h"
 
 #include <cstdio>
 #include <cstring>

@@ -11,7 +11,7 @@
 #include "vc/script/expression/expression_environment.h"
 #include "vc/paths/path_calls.h"
 #include "vc/paths/path_name.h"
-#include "fs/path_separators.h"
+#include "platform/fs/path_separators.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -9,7 +9,7 @@
 #include "vc/script/expression/expression_value.h"
 #include "vc/paths/path_name.h"
 #include "vc/config/option_state.h"
-#include "fs/path_separators.h"
+#include "platform/fs/path_separators.h"
 
 #include <cstdlib>
 

@@ -11,8 +11,8 @@
 #include "vc/security/security_policies.h"
 #include "vc/security/security_state.h"
 
-#include "dynlib/dynlib.h"
-#include "fs/path_separators.h"
+#include "platform/dynlib/dynlib.h"
+#include "platform/fs/path_separators.h"
 
 #include <list>
 #include <optional>

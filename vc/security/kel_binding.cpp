@@ -1,7 +1,7 @@
 // Loading libkel32.so and binding its entry points by name.
 #include "vc/security/kel_binding.h"
 
-#include "dynlib/dynlib.h"
+#include "platform/dynlib/dynlib.h"
 #include "vc/error_codes.h"
 
 namespace vc::kel {

@@ -7,7 +7,7 @@
 // signature drifts from the library fails to compile.
 #pragma once
 
-#include "kel.h"
+#include "kel/kellib/include/kel.h"
 
 #include <cstdint>
 

@@ -10,7 +10,7 @@
 #include "vc/security/permissions.h"
 #include "vc/paths/path_name.h"
 #include "vc/security/security_state.h"
-#include "fs/path_separators.h"
+#include "platform/fs/path_separators.h"
 
 #include <cerrno>
 #include <string>

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "diff_support.h"
+#include "differ/support/diff_support.h"
 
 namespace vc::archive {
 

@@ -1,4 +1,4 @@
-#include "dynlib/dynlib.h"
+#include "platform/dynlib/dynlib.h"
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"
 #include "vc/instance/seams.h"

@@ -3,7 +3,7 @@
 
 #include "vc/paths/archive_template.h"
 #include "vc/paths/path_name.h"
-#include "fs/path_separators.h"
+#include "platform/fs/path_separators.h"
 
 namespace vc {
 namespace {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "vc/paths/path_name.h"
-#include "fs/path_separators.h"
+#include "platform/fs/path_separators.h"
 
 namespace vc {
 namespace {

@@ -16,7 +16,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "fs/path_separators.h"
+#include "platform/fs/path_separators.h"
 #include "vc/error_codes.h"
 #include "vc/revisions/keywords/keyword_recogniser.h"
 #include "vc/tokens/token_rules.h"

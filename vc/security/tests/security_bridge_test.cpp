@@ -1,7 +1,7 @@
 // The security-database bridge over the test double of libkel32.so: the
 // caches, the scopes, the policy values, start-up failures, policy lines as
 // options, the project-opening gate and redirector files.
-#include "kel.h"
+#include "kel/kellib/include/kel.h"
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"
 #include "vc/security/permissions.h"

@@ -12,7 +12,7 @@
 #include "vc/error_codes.h"
 #include "vc/archive/event_sources.h"
 #include "vc/instance/instance.h"
-#include "kel.h"
+#include "kel/kellib/include/kel.h"
 #include "vc/security/permissions.h"
 #include "vc/instance/seams.h"
 #include "vc/security/security_state.h"

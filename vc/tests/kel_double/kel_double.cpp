@@ -18,7 +18,7 @@
 // kelResolvePermission (scope "") or kelResolvePermissionInSO (a scope name),
 // kelDoubleSetSecurityObject(path, projects): the project names ("," between
 // them) that the security object of a path lists.
-#include "kel.h"
+#include "kel/kellib/include/kel.h"
 
 #include <cctype>
 #include <cstdint>

@@ -14,7 +14,7 @@
 #include "vc/archive/format/archive_writer.h"
 #include "vc/archive/format/byte_count.h"
 #include "vc/archive/format/crc16.h"
-#include "diff_support.h"
+#include "differ/support/diff_support.h"
 
 namespace vc::archive::test {
 namespace {
