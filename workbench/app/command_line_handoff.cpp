@@ -1,9 +1,9 @@
 // Splitting, resolving, posting and sending command lines between copies.
-#include "shell/command_line_handoff.h"
+#include "workbench/app/command_line_handoff.h"
 
 #include <utility>
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 std::string joinNames(const std::vector<std::string>& names) {
   std::string text;
@@ -77,4 +77,4 @@ bool sendHandoff(int fd, std::string_view cwd, std::string_view commandLine,
   return answer && *answer == 0;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -14,11 +14,12 @@
 #include <string_view>
 #include <vector>
 
-#include "ipc/command_socket.h"
-#include "shell/execute_command.h"
-#include "ui/ui.h"
+#include "platform/ipc/command_socket.h"
+#include "platform/ui/ui.h"
+#include "workbench/app/execute_command.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 // names as a hand-off carries them: each ended by a NUL.
 std::string joinNames(const std::vector<std::string>& names);
@@ -67,4 +68,4 @@ class ShellRequestHandler : public ipc::RequestHandler {
 bool sendHandoff(int fd, std::string_view cwd, std::string_view commandLine,
                  std::string_view activationToken, int timeoutMs);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -1,10 +1,10 @@
 // Style decoding and the buttons of the five-button question.
-#include "shell/custom_message_box.h"
+#include "workbench/app/custom_message_box.h"
 
-#include "shell/messages.h"
-#include "shell/string_table.h"
+#include "workbench/app/messages.h"
+#include "workbench/app/string_table.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 BoxChoice chooseBox(unsigned style) {
   BoxChoice c;
@@ -45,4 +45,4 @@ int customMessageBox(ui::Ui& ui, unsigned style, const std::string& text) {
   return ui.messageBox(customMessageRequest(style, text));
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -7,9 +7,10 @@
 
 #include <string>
 
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 enum class BoxSize { small, medium, large };
 
@@ -28,4 +29,4 @@ ui::MessageRequest customMessageRequest(unsigned style, const std::string& text)
 // when the box is closed).
 int customMessageBox(ui::Ui& ui, unsigned style, const std::string& text);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

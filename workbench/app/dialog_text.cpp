@@ -1,7 +1,7 @@
 // Line-end conversion between edit fields and stored texts.
-#include "shell/dialog_text.h"
+#include "workbench/app/dialog_text.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 bool addCarriageReturns(char* dest, const char* source, std::size_t size) {
   if (size == 0) return *source == '\0';
@@ -36,4 +36,4 @@ bool stripCarriageReturns(char* dest, const char* source, std::size_t size) {
   return true;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

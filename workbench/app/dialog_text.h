@@ -7,7 +7,9 @@
 #include <cstddef>
 #include <string_view>
 
-namespace orv::shell {
+#include "workbench/layers.h"
+
+namespace orv::workbench::app {
 
 // Copies source into dest, turning every LF that does not follow a CR into
 // CR LF. A line end that does not fit whole is left out with all that
@@ -29,4 +31,4 @@ int findStringIndex(const Entries& entries, std::string_view text) {
   return -1;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

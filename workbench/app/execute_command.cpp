@@ -6,14 +6,14 @@
 // a NUL; the ';' itself stays, so "a.c;" written without the blank is an
 // argument with its semicolon. After the argument cap the walk goes on, only
 // to find the ';' every text must end with.
-#include "shell/execute_command.h"
+#include "workbench/app/execute_command.h"
 
 #include <array>
 #include <cctype>
 
-#include "shell/string_table.h"
+#include "workbench/app/string_table.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 namespace {
 
@@ -95,4 +95,4 @@ std::uint32_t ExecuteServer::execute(std::string_view text) {
   return kExecuteAccepted;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

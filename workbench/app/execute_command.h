@@ -12,7 +12,9 @@
 #include <string_view>
 #include <vector>
 
-namespace orv::shell {
+#include "workbench/layers.h"
+
+namespace orv::workbench::app {
 
 // The commands, in the order their words are matched.
 enum class ExecuteVerb {
@@ -103,4 +105,4 @@ class LibraryCallScope {
   ExecuteServer& server_;
 };
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -1,12 +1,12 @@
 // Frame placement arithmetic and the user tools' hints.
-#include "shell/frame_placement.h"
+#include "workbench/app/frame_placement.h"
 
 #include <cstdlib>
 
-#include "shell/messages.h"
-#include "shell/string_table.h"
+#include "workbench/app/messages.h"
+#include "workbench/app/string_table.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 Rect framePlacement(const std::string& stored, int screenWidth, int screenHeight) {
   int v[4] = {-1, -1, -1, -1};
@@ -39,4 +39,4 @@ std::optional<std::string> userToolHint(const std::string& description, const st
   return std::string(loadString(kStrLaunches)) + " " + text + "\n" + text;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

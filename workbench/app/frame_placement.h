@@ -7,9 +7,10 @@
 #include <optional>
 #include <string>
 
-#include "ui/dialog_description.h"
+#include "platform/ui/dialog_description.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 using ui::Rect;
 
@@ -23,4 +24,4 @@ std::optional<std::string> storedPlacement(const Rect& normal, bool normalState)
 // else its command; nothing when both are empty.
 std::optional<std::string> userToolHint(const std::string& description, const std::string& command);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -1,12 +1,12 @@
 // Echo, trace, query and project-variable answers.
-#include "shell/library_callbacks.h"
+#include "workbench/app/library_callbacks.h"
 
 #include <cstring>
 
 #include "platform/sys/system_calls.h"
-#include "shell/messages.h"
+#include "workbench/app/messages.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 namespace {
 
@@ -88,4 +88,4 @@ bool LibraryCallbacks::projectVariable(const char* name, const char* defaultValu
   return value[0] != '\0';
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

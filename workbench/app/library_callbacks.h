@@ -9,9 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 // An echo text split at its redirection: the first '>' at the start or not
 // after a backslash ends the message; the file name follows after white
@@ -51,4 +52,4 @@ class LibraryCallbacks {
   bool tracingOff_ = false;
 };
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -1,16 +1,16 @@
 // Permissions, configuration flags and event-script variables through the
 // revision library's calls.
-#include "shell/library_settings.h"
+#include "workbench/app/library_settings.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
 
-#include "shell/string_table.h"
 #include "vc/include/vc.h"
+#include "workbench/app/string_table.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 namespace {
 
@@ -131,4 +131,4 @@ void restoreLibraryContext() {
   vcSetSysInfo(77, text);
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

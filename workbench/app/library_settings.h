@@ -9,7 +9,9 @@
 #include <string_view>
 #include <vector>
 
-namespace orv::shell {
+#include "workbench/layers.h"
+
+namespace orv::workbench::app {
 
 // True when the current user holds the permission.
 bool hasPermission(const char* name);
@@ -48,4 +50,4 @@ std::string_view memberTypeName(char memberType);
 void saveLibraryContext();
 void restoreLibraryContext();
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

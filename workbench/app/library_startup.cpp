@@ -1,16 +1,16 @@
 // The start-up and clean-up of the revision library around the workbench's
 // run, and the plain functions the library calls back through.
-#include "shell/library_startup.h"
+#include "workbench/app/library_startup.h"
 
 #include <fcntl.h>
 
+#include "platform/profile/profile.h"
 #include "platform/sys/system_calls.h"
-#include "profile/profile.h"
-#include "shell/messages.h"
-#include "shell/startup_checks.h"
 #include "vc/error_codes.h"
+#include "workbench/app/messages.h"
+#include "workbench/app/startup_checks.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 namespace {
 
@@ -142,4 +142,4 @@ void LibrarySession::runStartupBlock() {
   library_.runBlock("startup", 0);
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -10,12 +10,13 @@
 
 #include <string>
 
-#include "shell/execute_command.h"
-#include "shell/library_callbacks.h"
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
 #include "vc/include/vc.h"
+#include "workbench/app/execute_command.h"
+#include "workbench/app/library_callbacks.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 struct LibraryEntryPoints {
   VcError (*initRegister)(const char* name, VcEchoTraceFn echo, VcQueryFn query);
@@ -67,4 +68,4 @@ class LibrarySession {
   bool attached_ = false;
 };
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -1,12 +1,12 @@
 // Turning style words into message requests, and the five-button box.
-#include "shell/message_styles.h"
+#include "workbench/app/message_styles.h"
 
 #include <utility>
 
-#include "shell/messages.h"
 #include "vc/include/vc.h"
+#include "workbench/app/messages.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 namespace {
 
@@ -58,4 +58,4 @@ std::string libraryErrorText(int code) {
   return text;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

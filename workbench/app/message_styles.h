@@ -11,10 +11,10 @@
 #include <string>
 #include <string_view>
 
-#include "shell/custom_message_box.h"
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
+#include "workbench/app/custom_message_box.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 constexpr unsigned kStyleError = 0x30;        // exclamation, OK
 constexpr unsigned kStyleErrorCancel = 0x31;  // exclamation, OK and Cancel
@@ -41,12 +41,13 @@ std::string libraryErrorText(int code);
 template <class... Args>
 std::string formatString(int id, Args... args);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app
 
-#include "shell/messages.h"
-#include "shell/string_table.h"
+#include "workbench/app/messages.h"
+#include "workbench/app/string_table.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 template <class... Args>
 std::string formatString(int id, Args... args) {
@@ -58,4 +59,4 @@ std::string formatString(int id, Args... args) {
   }
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -1,13 +1,13 @@
 // Formatting, cutting and showing the workbench's message boxes.
-#include "shell/messages.h"
+#include "workbench/app/messages.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <utility>
 
-#include "shell/string_table.h"
+#include "workbench/app/string_table.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 std::string formatText(const char* format, ...) {
   va_list args;
@@ -51,4 +51,4 @@ int showText(ui::Ui& ui, ui::MessageIcon icon, std::string text) {
   return showMessage(ui, ui::okBox("", std::move(text), icon));
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

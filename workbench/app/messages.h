@@ -8,9 +8,10 @@
 #include <string>
 #include <string_view>
 
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 // The longest text a box shows, in bytes.
 constexpr std::size_t kMessageLimit = 510;
@@ -32,4 +33,4 @@ int showErrorMessage(ui::Ui& ui, ui::MessageRequest request, std::string_view li
 // An OK box with icon and text, captioned with the application title.
 int showText(ui::Ui& ui, ui::MessageIcon icon, std::string text);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -1,9 +1,9 @@
 // Progress arithmetic and the answers of the status callback.
-#include "shell/progress_window.h"
+#include "workbench/app/progress_window.h"
 
 #include <algorithm>
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 namespace {
 
@@ -71,4 +71,4 @@ int ProgressWindow::answer(std::string_view text) {
   return 0;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

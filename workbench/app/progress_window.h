@@ -11,9 +11,10 @@
 #include <string>
 #include <string_view>
 
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 class ProgressWindow {
  public:
@@ -52,4 +53,4 @@ class ProgressWindow {
   bool cancelled_ = false;
 };
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

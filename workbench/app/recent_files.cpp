@@ -1,12 +1,12 @@
 // Reading, updating and writing the recent-file list.
-#include "shell/recent_files.h"
+#include "workbench/app/recent_files.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <strings.h>
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 namespace {
 
@@ -63,4 +63,4 @@ void RecentFiles::add(const std::string& path, int kind) {
   if (entries_.size() > kRecentFileCount) entries_.pop_back();
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

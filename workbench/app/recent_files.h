@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "profile/profile.h"
+#include "platform/profile/profile.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 struct RecentFile {
   std::string path;
@@ -51,4 +52,4 @@ class RecentFiles {
   std::vector<RecentFile> entries_;  // only entries with a path
 };
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -1,7 +1,7 @@
 // The start-up's table of the revision library's real calls.
-#include "shell/revision_library.h"
+#include "workbench/app/revision_library.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 const LibraryEntryPoints& revisionLibrary() {
   static const LibraryEntryPoints kLibrary = {
@@ -11,4 +11,4 @@ const LibraryEntryPoints& revisionLibrary() {
   return kLibrary;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -2,10 +2,11 @@
 // program links it; the start-up's tests use a fake table instead).
 #pragma once
 
-#include "shell/library_startup.h"
+#include "workbench/app/library_startup.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 const LibraryEntryPoints& revisionLibrary();
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

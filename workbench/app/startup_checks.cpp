@@ -1,9 +1,9 @@
 // Start-up decisions that need no window and no library.
-#include "shell/startup_checks.h"
+#include "workbench/app/startup_checks.h"
 
-#include "shell/messages.h"
+#include "workbench/app/messages.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 std::string settingsFilePath(std::string_view dir) {
   std::string path(dir);
@@ -23,4 +23,4 @@ bool showSplash(std::string_view commandLine) {
   return commandLine.find_first_not_of(" \t") == std::string_view::npos;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -7,7 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace orv::shell {
+#include "workbench/layers.h"
+
+namespace orv::workbench::app {
 
 // Exit code of a start whose revision library could not be used.
 constexpr int kExitLibraryFailure = -14;
@@ -21,4 +23,4 @@ std::optional<std::string> libraryLevelProblem(int found);
 // The splash shows only for a start without a command line.
 bool showSplash(std::string_view commandLine);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -1,13 +1,13 @@
 // The text table itself: a sorted constant array searched by number. Texts
 // are kept byte for byte as the program has always shown them (note the two
 // blanks after "Number." and the doubled '%' of texts used as formats).
-#include "shell/string_table.h"
+#include "workbench/app/string_table.h"
 
 #include <algorithm>
 #include <array>
 #include <utility>
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 namespace {
 
@@ -246,4 +246,4 @@ std::string_view loadString(int id) {
   return it != kStrings.end() && it->first == id ? it->second : std::string_view{};
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -6,7 +6,9 @@
 
 #include <string_view>
 
-namespace orv::shell {
+#include "workbench/layers.h"
+
+namespace orv::workbench::app {
 
 // Numbers of the texts the shell itself uses.
 enum StringId : int {
@@ -200,4 +202,4 @@ enum StringId : int {
 // The text of id; empty for a number the table does not hold.
 std::string_view loadString(int id);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

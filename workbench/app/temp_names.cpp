@@ -1,18 +1,18 @@
 // Making, remembering and removing the workbench's temporary files.
-#include "shell/temp_names.h"
+#include "workbench/app/temp_names.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <sys/stat.h>
 
-#include "fs/temp_file.h"
+#include "platform/fs/temp_file.h"
+#include "platform/profile/settings_dir.h"
 #include "platform/sys/system_calls.h"
-#include "shell/member_walks.h"
-#include "profile/settings_dir.h"
-#include "shell/messages.h"
-#include "shell/string_table.h"
+#include "workbench/app/messages.h"
+#include "workbench/app/string_table.h"
+#include "workbench/project/member_walks.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 namespace {
 
@@ -46,7 +46,7 @@ std::vector<std::string> TempFiles::directories() {
 }
 
 bool TempFiles::ensureDirectory(const std::string& dir) {
-  if (makeDirectories(dir)) return true;
+  if (project::makeDirectories(dir)) return true;
   showText(ui_, ui::MessageIcon::warning,
            formatText(std::string(loadString(kStrCannotCreateDir)).c_str(), dir.c_str()));
   return false;
@@ -75,4 +75,4 @@ void TempFiles::removeAll() {
   names_.clear();
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

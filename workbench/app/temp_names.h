@@ -10,9 +10,10 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 // The name of counter for path in dir; empty when path has no base name.
 std::string tempFileName(std::string_view dir, std::string_view path, unsigned counter);
@@ -43,4 +44,4 @@ class TempFiles {
   std::vector<std::string> names_;
 };
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

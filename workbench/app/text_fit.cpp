@@ -1,7 +1,7 @@
 // The ellipsis fitting of text_fit.h.
-#include "shell/text_fit.h"
+#include "workbench/app/text_fit.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 namespace {
 
@@ -35,4 +35,4 @@ FittedText fitTextWithEllipsis(std::string_view text, int width, const MeasureTe
   return {std::string(last == std::string_view::npos ? text : text.substr(last + 1)), false};
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

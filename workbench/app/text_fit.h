@@ -10,7 +10,9 @@
 #include <string>
 #include <string_view>
 
-namespace orv::shell {
+#include "workbench/layers.h"
+
+namespace orv::workbench::app {
 
 using MeasureText = std::function<int(std::string_view)>;
 
@@ -24,4 +26,4 @@ struct FittedText {
 FittedText fitTextWithEllipsis(std::string_view text, int width, const MeasureText& measure,
                                std::size_t maxBytes = 275);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

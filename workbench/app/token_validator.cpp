@@ -1,12 +1,12 @@
 // The decision table of the token check: which class each kind asks, which
 // kinds let an empty entry pass, and which message a rejection shows.
-#include "shell/token_validator.h"
+#include "workbench/app/token_validator.h"
 
 #include <array>
 
-#include "shell/string_table.h"
+#include "workbench/app/string_table.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 namespace {
 
@@ -45,4 +45,4 @@ Validation validateToken(int kind, const std::string& text, int focusId, const C
   return {false, kStrCannotValidate, ui::MessageIcon::warning};
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -8,9 +8,10 @@
 #include <functional>
 #include <string>
 
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 enum class TokenKind : int {
   label = 0,
@@ -38,4 +39,4 @@ struct Validation {
 
 Validation validateToken(int kind, const std::string& text, int focusId, const CheckToken& check);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -1,11 +1,11 @@
 // The button table of the tool bars, their default layouts, and reading
 // the layouts from the settings.
-#include "shell/toolbar_layout.h"
+#include "workbench/app/toolbar_layout.h"
 
 #include <array>
 #include <strings.h>
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 namespace {
 
@@ -92,4 +92,4 @@ std::string viewButtonProgram(const std::string& useAssociations,
   return program;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "profile/profile.h"
+#include "platform/profile/profile.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 
 enum class ToolbarKind { archive, project };
 
@@ -33,4 +34,4 @@ std::string viewButtonProgram(const std::string& useAssociations,
                               const std::optional<std::string>& associatedProgram,
                               const std::string& editor);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -7,14 +7,14 @@
 
 #include "platform/profile/profile.h"
 #include "platform/profile/settings_dir.h"
-#include "shell/archive_revisions.h"
-#include "shell/library_settings.h"
-#include "shell/message_styles.h"
-#include "shell/open_archive.h"
-#include "shell/string_table.h"
 #include "vc/include/vc.h"
+#include "workbench/app/library_settings.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/string_table.h"
+#include "workbench/archive/archive_revisions.h"
+#include "workbench/archive/open_archive.h"
 
-namespace orv::shell {
+namespace orv::workbench::archive {
 
 namespace {
 
@@ -144,4 +144,4 @@ int OpenArchive::lockStep(const char* revision, int item, char* newRev, int size
   return 1;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::archive

@@ -1,16 +1,16 @@
 // Default revisions, revisions without working files, check-outs to a file
 // and working-file times, over the revision library's calls.
-#include "shell/archive_revisions.h"
+#include "workbench/archive/archive_revisions.h"
 
 #include <cstring>
 #include <sys/stat.h>
 #include <vector>
 
 #include "platform/sys/system_calls.h"
-#include "shell/revision_date.h"
 #include "vc/include/vc.h"
+#include "workbench/archive/revision_date.h"
 
-namespace orv::shell {
+namespace orv::workbench::archive {
 
 namespace {
 
@@ -98,4 +98,4 @@ bool setFileTimeFromRevision(int archive, const std::string& path, const char* r
   return sys::calls().utimens(path.c_str(), times) == 0;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::archive

@@ -8,9 +8,10 @@
 
 #include <string>
 
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::archive {
 
 // The revision user has locked; else the default branch; else the head.
 void getArchiveTitle(int archive, const char* user, char* buffer, int size);
@@ -53,4 +54,4 @@ class BusyCursor {
   ui::Ui& ui_;
 };
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::archive

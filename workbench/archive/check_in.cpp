@@ -9,16 +9,16 @@
 #include <sys/stat.h>
 
 #include "platform/sys/system_calls.h"
-#include "shell/archive_revisions.h"
-#include "shell/check_in_out.h"
-#include "shell/library_settings.h"
-#include "shell/message_styles.h"
-#include "shell/revision_date.h"
-#include "shell/string_table.h"
 #include "vc/error_codes.h"
 #include "vc/include/vc.h"
+#include "workbench/app/library_settings.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/string_table.h"
+#include "workbench/archive/archive_revisions.h"
+#include "workbench/archive/check_in_out.h"
+#include "workbench/archive/revision_date.h"
 
-namespace orv::shell {
+namespace orv::workbench::archive {
 
 namespace {
 
@@ -253,4 +253,4 @@ int checkInRevision(OpenArchive& archive, int project, TCiTransferStruct& record
   return result;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::archive

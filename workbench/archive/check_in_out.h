@@ -16,10 +16,11 @@
 // over several files stops when it reads 2 (Cancel).
 #pragma once
 
-#include "shell/open_archive.h"
-#include "shell/transfer_records.h"
+#include "workbench/archive/open_archive.h"
+#include "workbench/archive/transfer_records.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::archive {
 
 constexpr int kRevisionBufferSize = 64;
 
@@ -47,4 +48,4 @@ int showPreEventRefusal(OpenArchive& archive, int rc, int textId, int refusedId,
 // The style of every error box of a run: with All Files, OK and Cancel.
 inline unsigned errorStyleFor(std::uint32_t allFiles) { return allFiles == 1 ? 0x31 : 0x30; }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::archive

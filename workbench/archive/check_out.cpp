@@ -5,15 +5,15 @@
 #include <sys/stat.h>
 
 #include "platform/sys/system_calls.h"
-#include "shell/archive_revisions.h"
-#include "shell/check_in_out.h"
-#include "shell/library_settings.h"
-#include "shell/message_styles.h"
-#include "shell/string_table.h"
+#include "workbench/archive/archive_revisions.h"
+#include "workbench/archive/check_in_out.h"
+#include "workbench/app/library_settings.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/string_table.h"
 #include "vc/error_codes.h"
 #include "vc/include/vc.h"
 
-namespace orv::shell {
+namespace orv::workbench::archive {
 
 namespace {
 
@@ -196,4 +196,4 @@ int checkOutRevision(OpenArchive& archive, int project, TCoTransferStruct& recor
   return result;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::archive

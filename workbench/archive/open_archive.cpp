@@ -1,18 +1,18 @@
 // Opening, reopening and locking one archive, and turning library failures
 // into messages.
-#include "shell/open_archive.h"
+#include "workbench/archive/open_archive.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "shell/archive_revisions.h"
-#include "shell/message_styles.h"
-#include "shell/password_cache.h"
-#include "shell/string_table.h"
 #include "vc/error_codes.h"
 #include "vc/include/vc.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/string_table.h"
+#include "workbench/archive/archive_revisions.h"
+#include "workbench/archive/password_cache.h"
 
-namespace orv::shell {
+namespace orv::workbench::archive {
 
 namespace {
 
@@ -224,4 +224,4 @@ bool OpenArchive::getLibraryUserName(char* buffer, int size) {
   return false;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::archive

@@ -18,9 +18,10 @@
 #include <utility>
 #include <vector>
 
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::archive {
 
 // A failure already shown (or a question the user declined).
 constexpr int kReported = -14;
@@ -143,4 +144,4 @@ using LockMailDialog = std::function<bool(LockBrokenMail&)>;
 // The Mail dialog that setLock offers after breaking a lock; none: no mail.
 void setLockMailDialog(LockMailDialog dialog);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::archive

@@ -1,19 +1,19 @@
 // The process's remembered archive passwords and the dialog loop that asks
 // for one.
-#include "shell/password_cache.h"
+#include "workbench/archive/password_cache.h"
 
 #include <cstring>
 #include <map>
 
-#include "fs/path_separators.h"
-#include "shell/archive_revisions.h"
-#include "shell/message_styles.h"
-#include "shell/password_dialogs.h"
-#include "shell/string_table.h"
+#include "platform/fs/path_separators.h"
 #include "vc/error_codes.h"
 #include "vc/include/vc.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/string_table.h"
+#include "workbench/archive/archive_revisions.h"
+#include "workbench/archive/password_dialogs.h"
 
-namespace orv::shell {
+namespace orv::workbench::archive {
 
 namespace {
 
@@ -116,4 +116,4 @@ int passwordCallback(int archive, const char* archiveName, char* buffer, int len
   return askArchivePassword(*g_callbackUi, archive, archiveName, buffer, length);
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::archive

@@ -10,9 +10,10 @@
 
 #include <string>
 
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::archive {
 
 constexpr int kPasswordLength = 9;       // characters of a password
 constexpr int kPasswordBufferSize = 10;  // with the terminator
@@ -43,4 +44,4 @@ int passwordCallback(int archive, const char* archiveName, char* buffer, int len
 // Overwrites a string's characters before it is released.
 void wipeText(std::string& text);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::archive

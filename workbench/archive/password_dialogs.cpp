@@ -1,12 +1,12 @@
 // The password dialogs' logic: reading, checking and clearing the entries.
-#include "shell/password_dialogs.h"
+#include "workbench/archive/password_dialogs.h"
 
-#include "shell/archive_revisions.h"
-#include "shell/message_styles.h"
-#include "shell/password_cache.h"
-#include "shell/string_table.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/string_table.h"
+#include "workbench/archive/archive_revisions.h"
+#include "workbench/archive/password_cache.h"
 
-namespace orv::shell {
+namespace orv::workbench::archive {
 
 namespace {
 
@@ -144,4 +144,4 @@ void NewPasswordDialog::getPassword(char* buffer, int size) const {
   copyToBuffer(password_, buffer, size);
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::archive

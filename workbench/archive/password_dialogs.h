@@ -6,10 +6,11 @@
 
 #include <string>
 
-#include "ui/dialog_description.h"
-#include "ui/ui.h"
+#include "platform/ui/dialog_description.h"
+#include "platform/ui/ui.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::archive {
 
 enum PasswordControl : int {
   kPasswordOk = 1,
@@ -71,4 +72,4 @@ class NewPasswordDialog : public ui::DialogLogic {
   std::string confirmation_;
 };
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::archive

@@ -1,9 +1,9 @@
 // Reading and writing revision dates, in UTC.
-#include "shell/revision_date.h"
+#include "workbench/archive/revision_date.h"
 
 #include <cctype>
 
-namespace orv::shell {
+namespace orv::workbench::archive {
 
 namespace {
 
@@ -56,4 +56,4 @@ std::string formatRevisionDate(std::time_t t) {
   return buf;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::archive

@@ -9,11 +9,13 @@
 #include <string>
 #include <string_view>
 
-namespace orv::shell {
+#include "workbench/layers.h"
+
+namespace orv::workbench::archive {
 
 // The moment a revision date names, or nothing when it is not one.
 std::optional<std::time_t> parseRevisionDate(std::string_view text);
 // "%Y.%m.%d.%H.%M.%S" of t in UTC.
 std::string formatRevisionDate(std::time_t t);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::archive

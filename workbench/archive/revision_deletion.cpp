@@ -3,14 +3,14 @@
 // is committed unless every confirmed revision and its labels went.
 #include <cstring>
 
-#include "shell/archive_revisions.h"
-#include "shell/message_styles.h"
-#include "shell/open_archive.h"
-#include "shell/string_table.h"
 #include "vc/error_codes.h"
 #include "vc/include/vc.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/string_table.h"
+#include "workbench/archive/archive_revisions.h"
+#include "workbench/archive/open_archive.h"
 
-namespace orv::shell {
+namespace orv::workbench::archive {
 
 namespace {
 
@@ -118,4 +118,4 @@ bool OpenArchive::checkOutToTemporary(const char* revision, const char* target) 
   return dropWriteLock();
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::archive

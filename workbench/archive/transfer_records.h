@@ -12,7 +12,9 @@
 #include <string_view>
 #include <vector>
 
-namespace orv::shell {
+#include "workbench/layers.h"
+
+namespace orv::workbench::archive {
 
 // A box whose record value is this shows disabled (Check In dialog).
 constexpr std::uint32_t kCheckInBoxDisabled = 12;
@@ -161,4 +163,4 @@ std::string fieldText(const char (&field)[N]) {
   return std::string(field, strnlen(field, N));
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::archive

@@ -2,7 +2,9 @@
 // window registry name them.
 #pragma once
 
-namespace orv::shell {
+#include "workbench/layers.h"
+
+namespace orv::workbench::commands {
 
 enum class ChildKind {
   none = 0,     // no document window is active
@@ -10,4 +12,4 @@ enum class ChildKind {
   project = 2,  // a project or sandbox window
 };
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

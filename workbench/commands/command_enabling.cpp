@@ -1,13 +1,13 @@
 // The enabling rules of the archive window, the project window and the
 // frame. Every rule is written as one && chain in the order its terms are
 // to be asked.
-#include "shell/command_enabling.h"
+#include "workbench/commands/command_enabling.h"
 
-#include "shell/command_table.h"
-#include "shell/library_settings.h"
-#include "shell/string_table.h"
+#include "workbench/app/library_settings.h"
+#include "workbench/app/string_table.h"
+#include "workbench/commands/command_table.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 
 namespace {
 
@@ -94,7 +94,7 @@ EnableResult enableRecentFile(int id, const Ask& may, std::span<const int> recen
 }  // namespace
 
 bool LibraryPermissions::hasPermission(std::string_view name) {
-  return shell::hasPermission(std::string(name).c_str());
+  return app::hasPermission(std::string(name).c_str());
 }
 
 bool LibraryPermissions::withoutLibraryContext(const std::function<bool()>& check) {
@@ -244,4 +244,4 @@ EnableResult enableForProjectWindow(int id, const ProjectWindowFacts& facts,
   }
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

@@ -15,7 +15,9 @@
 #include <string>
 #include <string_view>
 
-namespace orv::shell {
+#include "workbench/layers.h"
+
+namespace orv::workbench::commands {
 
 enum class Enabling { undecided, enabled, disabled };
 
@@ -96,4 +98,4 @@ EnableResult enableForArchiveWindow(int id, const ArchiveWindowFacts& facts,
 EnableResult enableForProjectWindow(int id, const ProjectWindowFacts& facts,
                                     PermissionOracle& oracle);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

@@ -1,14 +1,14 @@
 // The handler of every command, over the shell's commands and the dialog
 // flows the frame hands in.
-#include "shell/command_handlers.h"
+#include "workbench/commands/command_handlers.h"
 
-#include "shell/command_table.h"
-#include "shell/file_choices.h"
-#include "shell/file_filters.h"
-#include "shell/revision_comparison.h"
 #include "vc/include/vc.h"
+#include "workbench/commands/command_table.h"
+#include "workbench/external/file_choices.h"
+#include "workbench/external/file_filters.h"
+#include "workbench/external/revision_comparison.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 
 namespace {
 
@@ -215,4 +215,4 @@ void registerCommandHandlers(CommandRouter& router, CommandContext& c) {
   on(kCommandAbout, [&c] { run(c, c.flows.about); });
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

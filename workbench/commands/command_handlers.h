@@ -15,17 +15,18 @@
 #include <string>
 #include <vector>
 
-#include "shell/archive_import.h"
-#include "shell/archive_reports.h"
-#include "shell/command_router.h"
-#include "shell/document_windows.h"
-#include "shell/open_create_commands.h"
-#include "shell/program_starts.h"
-#include "shell/recent_file_command.h"
-#include "shell/temp_names.h"
-#include "shell/window_commands.h"
+#include "workbench/app/temp_names.h"
+#include "workbench/commands/command_router.h"
+#include "workbench/commands/document_windows.h"
+#include "workbench/commands/open_create_commands.h"
+#include "workbench/commands/recent_file_command.h"
+#include "workbench/commands/window_commands.h"
+#include "workbench/external/archive_import.h"
+#include "workbench/external/archive_reports.h"
+#include "workbench/external/program_starts.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 
 // The operation dialogs' flows. An empty one leaves its command doing
 // nothing.
@@ -70,4 +71,4 @@ struct CommandContext {
 // context must outlive router's use of the handlers.
 void registerCommandHandlers(CommandRouter& router, CommandContext& context);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

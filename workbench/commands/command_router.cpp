@@ -1,9 +1,9 @@
 // Command enabling and dispatch over the command table.
-#include "shell/command_router.h"
+#include "workbench/commands/command_router.h"
 
-#include "shell/command_table.h"
+#include "workbench/commands/command_table.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 
 void CommandRouter::setActiveWindow(ChildKind kind, WindowEnabler enabler) {
   activeKind_ = kind;
@@ -45,4 +45,4 @@ CommandRouter::Outcome CommandRouter::dispatch(int id) {
   return Outcome::handled;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

@@ -11,12 +11,13 @@
 #include <map>
 #include <vector>
 
-#include "shell/child_kind.h"
-#include "shell/command_enabling.h"
-#include "shell/execute_command.h"
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
+#include "workbench/app/execute_command.h"
+#include "workbench/commands/child_kind.h"
+#include "workbench/commands/command_enabling.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 
 class CommandRouter {
  public:
@@ -61,4 +62,4 @@ class CommandRouter {
   ExecuteServer* server_ = nullptr;
 };
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

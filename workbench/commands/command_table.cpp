@@ -4,12 +4,12 @@
 // that reaching one from the other kind's window (an accelerator or a
 // configured button) is refused instead of handing the handler the wrong
 // object.
-#include "shell/command_table.h"
+#include "workbench/commands/command_table.h"
 
 #include <algorithm>
 #include <array>
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 
 namespace {
 
@@ -139,4 +139,4 @@ ChildKind requiredKind(const CommandInfo& info) {
   return info.actsOn;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

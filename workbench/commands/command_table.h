@@ -8,9 +8,10 @@
 #include <span>
 #include <string_view>
 
-#include "shell/child_kind.h"
+#include "workbench/commands/child_kind.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 
 enum CommandId : int {
   kCommandCreateArchive = 1501,
@@ -116,4 +117,4 @@ const CommandInfo* findCommand(int id);
 // unless info.needs is Needs::nothing).
 ChildKind requiredKind(const CommandInfo& info);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

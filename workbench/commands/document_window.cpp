@@ -1,16 +1,16 @@
 // Window sizes, list form, states and resize differences of the document
 // windows.
-#include "shell/document_window.h"
+#include "workbench/commands/document_window.h"
 
 #include <cstdlib>
 #include <strings.h>
 
-#include "profile/profile.h"
-#include "shell/messages.h"
-#include "shell/string_table.h"
+#include "platform/profile/profile.h"
 #include "vc/include/vc.h"
+#include "workbench/app/messages.h"
+#include "workbench/app/string_table.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 
 namespace {
 
@@ -98,4 +98,4 @@ ShowState initialShowState(std::optional<ShowState> activeWindow) {
   return activeWindow == ShowState::maximized ? ShowState::maximized : ShowState::normal;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

@@ -9,9 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "shell/child_kind.h"
+#include "workbench/commands/child_kind.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 
 struct Extent {
   int width = 0;
@@ -81,4 +82,4 @@ Extent minimumWindowSize(Extent screen);
 // A new window opens maximised when the active one is maximised.
 ShowState initialShowState(std::optional<ShowState> activeWindow);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

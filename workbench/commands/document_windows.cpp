@@ -1,10 +1,10 @@
 // Finding document windows and reading their selections.
-#include "shell/document_windows.h"
+#include "workbench/commands/document_windows.h"
 
-#include "shell/message_styles.h"
-#include "shell/string_table.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/string_table.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 
 namespace {
 
@@ -83,4 +83,4 @@ std::vector<std::string> selectedRevisions(ArchiveWindow& window) {
   return revisions;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

@@ -16,15 +16,16 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/child_kind.h"
-#include "shell/member_rows.h"
-#include "shell/open_archive.h"
-#include "shell/open_project.h"
-#include "shell/project_member_ops.h"
-#include "shell/window_selection.h"
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
+#include "workbench/archive/open_archive.h"
+#include "workbench/commands/child_kind.h"
+#include "workbench/commands/window_selection.h"
+#include "workbench/layers.h"
+#include "workbench/project/member_rows.h"
+#include "workbench/project/open_project.h"
+#include "workbench/project/project_member_ops.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 
 class DocumentWindow {
  public:
@@ -133,4 +134,4 @@ bool singleSelection(ui::Ui& ui, ArchiveWindow& window, std::string& revision, b
 // one of them, wherever it stands.
 std::vector<std::string> selectedRevisions(ArchiveWindow& window);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

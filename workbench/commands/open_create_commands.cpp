@@ -1,21 +1,21 @@
 // Opening windows by name, the open and create commands, and the Create
 // Archive run.
-#include "shell/open_create_commands.h"
+#include "workbench/commands/open_create_commands.h"
 
 #include <memory>
 #include <unistd.h>
 
 #include "platform/sys/system_calls.h"
-#include "shell/archive_revisions.h"
-#include "shell/check_in_out.h"
-#include "shell/file_choices.h"
-#include "shell/library_settings.h"
-#include "shell/message_styles.h"
-#include "shell/string_table.h"
 #include "vc/error_codes.h"
 #include "vc/include/vc.h"
+#include "workbench/app/library_settings.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/string_table.h"
+#include "workbench/archive/archive_revisions.h"
+#include "workbench/archive/check_in_out.h"
+#include "workbench/external/file_choices.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 
 namespace {
 
@@ -276,4 +276,4 @@ void OpenCreateCommands::openMemberArchives() {
   }
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

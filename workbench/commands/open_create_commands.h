@@ -19,13 +19,14 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/document_windows.h"
-#include "shell/file_filters.h"
-#include "shell/project_members_add.h"
-#include "shell/transfer_records.h"
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
+#include "workbench/archive/transfer_records.h"
+#include "workbench/commands/document_windows.h"
+#include "workbench/external/file_filters.h"
+#include "workbench/layers.h"
+#include "workbench/project/project_members_add.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 
 // The Create Archive dialog and the steps that belong to it. An empty
 // entry: no defaults fail, no dialog answers Cancel, no initial revision,
@@ -114,4 +115,4 @@ class OpenCreateCommands {
   OpenCreateServices services_;
 };
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

@@ -1,12 +1,12 @@
 // Reopening a recent file (see recent_file_command.h).
-#include "shell/recent_file_command.h"
+#include "workbench/commands/recent_file_command.h"
 
-#include "shell/archive_revisions.h"
-#include "shell/messages.h"
 #include "vc/error_codes.h"
 #include "vc/include/vc.h"
+#include "workbench/app/messages.h"
+#include "workbench/archive/archive_revisions.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 
 namespace {
 
@@ -45,4 +45,4 @@ void recentFileCommand(ui::Ui& ui, const RecentFiles& recent, int commandId, con
   }
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

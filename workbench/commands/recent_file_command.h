@@ -6,10 +6,11 @@
 #include <functional>
 #include <string>
 
-#include "shell/recent_files.h"
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
+#include "workbench/app/recent_files.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 
 // How the frame opens the two kinds of window.
 struct WindowOpeners {
@@ -31,4 +32,4 @@ inline constexpr const char* kEncryptedSandboxText =
 // an entry does nothing.
 void recentFileCommand(ui::Ui& ui, const RecentFiles& recent, int commandId, const WindowOpeners& open);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

@@ -1,10 +1,10 @@
 // Captions and class names of the document windows.
-#include "shell/window_captions.h"
+#include "workbench/commands/window_captions.h"
 
-#include "shell/message_styles.h"
-#include "shell/open_project.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/project/open_project.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 
 std::string archiveCaption(std::string_view archiveName, std::optional<std::string_view> projectFile) {
   const std::string name(archiveName);
@@ -34,4 +34,4 @@ std::string_view projectWindowClass(unsigned kind) {
   return loadString(kind & kProjectKindSandbox ? kStrSandboxWindowClass : kStrProjectWindowClass);
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

@@ -5,7 +5,9 @@
 #include <string>
 #include <string_view>
 
-namespace orv::shell {
+#include "workbench/layers.h"
+
+namespace orv::workbench::commands {
 
 // "Archive <name>", or for an archive opened from a project "Archive <name>
 // (from <project file's last component>)".
@@ -22,4 +24,4 @@ std::string projectCaption(std::string_view name, unsigned kind, bool frozen, bo
 std::string_view archiveWindowClass();
 std::string_view projectWindowClass(unsigned kind);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

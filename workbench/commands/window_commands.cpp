@@ -1,17 +1,17 @@
 // The revision, member and window commands over the active window.
-#include "shell/window_commands.h"
+#include "workbench/commands/window_commands.h"
 
 #include <cstdio>
 #include <unistd.h>
 
 #include "platform/sys/system_calls.h"
-#include "shell/library_settings.h"
-#include "shell/member_walks.h"
-#include "shell/message_styles.h"
-#include "shell/string_table.h"
 #include "vc/include/vc.h"
+#include "workbench/app/library_settings.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/string_table.h"
+#include "workbench/project/member_walks.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 
 namespace {
 
@@ -247,4 +247,4 @@ void WindowCommands::publishActiveWindow() {
   }
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

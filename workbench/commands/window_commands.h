@@ -13,13 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "shell/document_windows.h"
-#include "shell/execute_command.h"
-#include "shell/open_create_commands.h"
-#include "shell/temp_names.h"
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
+#include "workbench/app/execute_command.h"
+#include "workbench/app/temp_names.h"
+#include "workbench/commands/document_windows.h"
+#include "workbench/commands/open_create_commands.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 
 // Revision items of the lock commands.
 constexpr int kLockRevisionItem = 18;
@@ -103,4 +104,4 @@ class WindowCommands {
   WindowCommandServices services_;
 };
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

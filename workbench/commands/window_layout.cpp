@@ -1,9 +1,9 @@
 // Layout arithmetic of the archive and project windows.
-#include "shell/window_layout.h"
+#include "workbench/commands/window_layout.h"
 
 #include <algorithm>
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 
 namespace {
 
@@ -82,4 +82,4 @@ TitleScroll titleScrollFor(const TreeScrollState& tree, int lineHeight, const Wi
   return scroll;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

@@ -5,10 +5,11 @@
 // metrics.
 #pragma once
 
-#include "shell/document_window.h"
-#include "ui/dialog_description.h"
+#include "platform/ui/dialog_description.h"
+#include "workbench/commands/document_window.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 
 using ui::Rect;
 
@@ -87,4 +88,4 @@ struct TitleScroll {
 // when the rows are higher than what is visible.
 TitleScroll titleScrollFor(const TreeScrollState& tree, int lineHeight, const WindowMetrics& metrics);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

@@ -1,11 +1,11 @@
 // Selections and the archive window's status line.
-#include "shell/window_selection.h"
+#include "workbench/commands/window_selection.h"
 
 #include <exception>
 
-#include "shell/message_styles.h"
+#include "workbench/app/message_styles.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 
 SelectedRevisions selectedRevisions(const std::vector<RevisionRow>& rows,
                                     const std::vector<int>& selected) {
@@ -46,4 +46,4 @@ std::vector<int> takeSelectedRows(ui::Ui& ui, std::size_t count, bool warn,
   return rows;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

@@ -11,9 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 
 // Row flag of the working-file row (the first row of an archive window).
 constexpr unsigned kWorkFileRowFlag = 2;
@@ -49,4 +50,4 @@ std::string revisionStatusLine(int revisions, int locked, int selected);
 std::vector<int> takeSelectedRows(ui::Ui& ui, std::size_t count, bool warn,
                                   const std::function<void(std::vector<int>&)>& collect);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

@@ -1,22 +1,22 @@
 // The Archive Information dialog, its record and its changes (see
 // archive_info_dialog.h).
-#include "dialogs/archive_info_dialog.h"
+#include "workbench/dialogs/archive_info_dialog.h"
 
 #include <algorithm>
 #include <cctype>
 #include <iterator>
 
-#include "dialogs/create_archive_dialog.h"
-#include "dialogs/dialog_fields.h"
-#include "shell/dialog_text.h"
-#include "shell/file_choices.h"
-#include "shell/library_settings.h"
-#include "shell/message_styles.h"
-#include "shell/password_cache.h"
-#include "shell/password_dialogs.h"
 #include "vc/include/vc.h"
+#include "workbench/app/dialog_text.h"
+#include "workbench/app/library_settings.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/archive/password_cache.h"
+#include "workbench/archive/password_dialogs.h"
+#include "workbench/dialogs/create_archive_dialog.h"
+#include "workbench/dialogs/dialog_fields.h"
+#include "workbench/external/file_choices.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 
 namespace {
 
@@ -125,7 +125,7 @@ bool setByte(int archive, int item, int value) {
 
 // The data types the archive takes, found by trying them under the write
 // lock; the archive is read again afterwards, which throws the trials away.
-void offerDataTypes(shell::OpenArchive& archive, int current, shell::TArchiveInfoTransferStruct& record) {
+void offerDataTypes(archive::OpenArchive& archive, int current, archive::TArchiveInfoTransferStruct& record) {
   const bool text = setByte(archive.handle(), kSetDataType, 0);
   const bool binary = setByte(archive.handle(), kSetDataType, kBinary);
   const auto offer = [&](int type) {
@@ -165,11 +165,11 @@ const ui::DialogDescription& archiveInfoDialogDescription() {
   return description;
 }
 
-int readArchiveInfo(shell::OpenArchive& archive, shell::TArchiveInfoTransferStruct& record,
-                    shell::TArchiveInfoUnchanged& unchanged, shell::TArchiveInfoFixed& fixed) {
-  record = shell::TArchiveInfoTransferStruct{};
-  unchanged = shell::TArchiveInfoUnchanged{};
-  fixed = shell::TArchiveInfoFixed{};
+int readArchiveInfo(archive::OpenArchive& archive, archive::TArchiveInfoTransferStruct& record,
+                    archive::TArchiveInfoUnchanged& unchanged, archive::TArchiveInfoFixed& fixed) {
+  record = archive::TArchiveInfoTransferStruct{};
+  unchanged = archive::TArchiveInfoUnchanged{};
+  fixed = archive::TArchiveInfoFixed{};
   const int h = archive.handle();
   record.labels = entries(h, kItemNextLabel);
   record.locks = entries(h, kItemNextLock);
@@ -181,17 +181,17 @@ int readArchiveInfo(shell::OpenArchive& archive, shell::TArchiveInfoTransferStru
   fixed.compressed = fixedByConfiguration("compress", record.compressed);
   record.encrypted = unchanged.encrypted = byteItem(h, kItemEncrypted);
   fixed.encrypted =
-      shell::hasPermission("EncryptArchive") ? fixedByConfiguration("encrypt", record.encrypted) : 1;
+      app::hasPermission("EncryptArchive") ? fixedByConfiguration("encrypt", record.encrypted) : 1;
 
   char branch[80] = {};
   if (vcGetArchiveInfo(h, kItemBranch, branch, sizeof branch) != 0) branch[0] = '\0';
-  shell::setField(record.defaultBranch, branch);
+  archive::setField(record.defaultBranch, branch);
 
   char type[2] = {};
   const bool typeRead = vcGetArchiveInfo(h, kItemDataType, type, sizeof type) == 0;
   const int current = typeRead && type[0] >= 0 && type[0] <= kAutoDetect ? type[0] : kAutoDetect;
   unchanged.dataType = static_cast<std::uint32_t>(current);
-  if (typeRead && shell::hasPermission("ModifyArchive") && archive.writeLock()) {
+  if (typeRead && app::hasPermission("ModifyArchive") && archive.writeLock()) {
     offerDataTypes(archive, current, record);
   } else {
     record.dataTypes = {kDataTypeNames[current]};
@@ -202,12 +202,12 @@ int readArchiveInfo(shell::OpenArchive& archive, shell::TArchiveInfoTransferStru
   if (vcGetArchiveInfo(archive.handle(), kItemDescription, description.data(), kBufferSize) != 0)
     description[0] = '\0';
   description.back() = '\0';
-  shell::addCarriageReturns(record.description, description.data(), sizeof record.description);
+  app::addCarriageReturns(record.description, description.data(), sizeof record.description);
   return 1;
 }
 
-void writeArchiveInfo(shell::OpenArchive& archive, const shell::TArchiveInfoTransferStruct& record,
-                      const shell::TArchiveInfoUnchanged& unchanged) {
+void writeArchiveInfo(archive::OpenArchive& archive, const archive::TArchiveInfoTransferStruct& record,
+                      const archive::TArchiveInfoUnchanged& unchanged) {
   bool locked = false;
   bool changed = false;
   const auto lock = [&] { return locked || (locked = archive.writeLock()); };
@@ -218,7 +218,7 @@ void writeArchiveInfo(shell::OpenArchive& archive, const shell::TArchiveInfoTran
       return;
     }
     archive.setStatus(rc);
-    archive.showError(shell::kStyleError);
+    archive.showError(app::kStyleError);
   };
   const auto setItem = [&](int item, const char* value) {
     return vcSetArchiveInfo(archive.handle(), item, value, nullptr);
@@ -236,12 +236,12 @@ void writeArchiveInfo(shell::OpenArchive& archive, const shell::TArchiveInfoTran
   if (record.encrypted != unchanged.encrypted) {
     if (record.encrypted == 1) {
       char password[10] = {};
-      shell::NewPasswordDialog dialog(archive.ui(), archive.archiveName());
-      if (archive.ui().runDialog(shell::newPasswordDialogDescription(), dialog) == ui::kAnswerOk) {
+      archive::NewPasswordDialog dialog(archive.ui(), archive.archiveName());
+      if (archive.ui().runDialog(archive::newPasswordDialogDescription(), dialog) == ui::kAnswerOk) {
         dialog.getPassword(password, sizeof password);
         if (!lock()) return;
         const int rc = vcSetPassword(archive.handle(), password);
-        if (rc == 0) shell::rememberArchivePassword(archive.archiveName().c_str(), password);
+        if (rc == 0) archive::rememberArchivePassword(archive.archiveName().c_str(), password);
         step(rc);
         std::fill(std::begin(password), std::end(password), '\0');
       }
@@ -253,7 +253,7 @@ void writeArchiveInfo(shell::OpenArchive& archive, const shell::TArchiveInfoTran
   const int chosen = record.dataTypeSelection;
   int type = static_cast<int>(unchanged.dataType);
   if (chosen >= 0 && static_cast<std::size_t>(chosen) < record.dataTypes.size()) {
-    const int code = shell::findStringIndex(kDataTypeNames, record.dataTypes[static_cast<std::size_t>(chosen)]);
+    const int code = app::findStringIndex(kDataTypeNames, record.dataTypes[static_cast<std::size_t>(chosen)]);
     type = code < 0 ? kAutoDetect : code;
   }
   if (type != static_cast<int>(unchanged.dataType)) {
@@ -268,31 +268,31 @@ void writeArchiveInfo(shell::OpenArchive& archive, const shell::TArchiveInfoTran
   if (unchanged.descriptionEdited == 1) {
     if (!lock()) return;
     char description[sizeof record.description] = {};
-    shell::stripCarriageReturns(description, record.description, sizeof description);
+    app::stripCarriageReturns(description, record.description, sizeof description);
     step(setItem(kSetDescription, description));
   }
   if (changed) commitArchiveChanges(archive);
 }
 
 void ArchiveInfoDialog::setUp(ui::DialogSurface& surface) {
-  const shell::TArchiveInfoTransferStruct& r = record_;
-  mayModify_ = shell::hasPermission("ModifyArchive");
-  surface.setText(kAiWorkName, shell::fitStaticText(archive_.workFileName()));
-  surface.setText(kAiArchiveName, shell::fitStaticText(archive_.archiveName()));
+  const archive::TArchiveInfoTransferStruct& r = record_;
+  mayModify_ = app::hasPermission("ModifyArchive");
+  surface.setText(kAiWorkName, external::fitStaticText(archive_.workFileName()));
+  surface.setText(kAiArchiveName, external::fitStaticText(archive_.archiveName()));
   surface.setListItems(kAiLabels, r.labels);
   surface.setListItems(kAiLocks, r.locks);
   surface.setListItems(kAiProjects, r.projects);
   surface.setChecked(kAiStrict, r.strict == 1);
   surface.setChecked(kAiCompressed, r.compressed == 1);
   surface.setChecked(kAiEncrypted, r.encrypted == 1);
-  branchShown_ = shell::fieldText(r.defaultBranch);
+  branchShown_ = archive::fieldText(r.defaultBranch);
   surface.setText(kAiBranch, branchShown_);
   surface.setListItems(kAiDataType, r.dataTypes);
   if (r.dataTypeSelection >= 0) {
     surface.setSelection(kAiDataType, {r.dataTypeSelection});
     surface.setText(kAiDataType, r.dataTypes[static_cast<std::size_t>(r.dataTypeSelection)]);
   }
-  descriptionShown_ = shell::fieldText(r.description);
+  descriptionShown_ = archive::fieldText(r.description);
   surface.setText(kAiDescription, descriptionShown_);
   showProjects(surface, false);
 
@@ -316,8 +316,8 @@ void ArchiveInfoDialog::command(ui::DialogSurface& surface, int controlId) {
 
 bool ArchiveInfoDialog::canClose(ui::DialogSurface& surface, int result) {
   if (result != ui::kAnswerOk || !mayModify_) return true;
-  if (!validateTokenFields(ui_, surface, {{kAiBranch, shell::TokenKind::branch}})) return false;
-  shell::TArchiveInfoTransferStruct& r = record_;
+  if (!validateTokenFields(ui_, surface, {{kAiBranch, app::TokenKind::branch}})) return false;
+  archive::TArchiveInfoTransferStruct& r = record_;
   r.strict = checkedValue(surface, kAiStrict);
   r.compressed = checkedValue(surface, kAiCompressed);
   r.encrypted = checkedValue(surface, kAiEncrypted);
@@ -328,22 +328,22 @@ bool ArchiveInfoDialog::canClose(ui::DialogSurface& surface, int result) {
   readField(surface, kAiBranch, r.defaultBranch);
   std::string description = surface.text(kAiDescription);
   char shown[sizeof r.description] = {};
-  shell::stripCarriageReturns(shown, descriptionShown_.c_str(), sizeof shown);
+  app::stripCarriageReturns(shown, descriptionShown_.c_str(), sizeof shown);
   char typed[sizeof r.description] = {};
-  shell::stripCarriageReturns(typed, description.c_str(), sizeof typed);
+  app::stripCarriageReturns(typed, description.c_str(), sizeof typed);
   if (std::string_view(shown) != std::string_view(typed)) unchanged_.descriptionEdited = 1;
-  shell::addCarriageReturns(r.description, typed, sizeof r.description);
+  app::addCarriageReturns(r.description, typed, sizeof r.description);
   return true;
 }
 
-void archiveInformation(shell::OpenArchive& archive) {
-  shell::TArchiveInfoTransferStruct record;
-  shell::TArchiveInfoUnchanged unchanged;
-  shell::TArchiveInfoFixed fixed;
+void archiveInformation(archive::OpenArchive& archive) {
+  archive::TArchiveInfoTransferStruct record;
+  archive::TArchiveInfoUnchanged unchanged;
+  archive::TArchiveInfoFixed fixed;
   readArchiveInfo(archive, record, unchanged, fixed);
   ArchiveInfoDialog logic(archive.ui(), record, archive, unchanged, fixed);
   if (archive.ui().runDialog(archiveInfoDialogDescription(), logic) == ui::kAnswerOk)
     writeArchiveInfo(archive, record, unchanged);
 }
 
-}  // namespace orv::dialogs
+}  // namespace orv::workbench::dialogs

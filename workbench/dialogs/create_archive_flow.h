@@ -7,12 +7,12 @@
 
 #include <cstdint>
 
-#include "shell/open_archive.h"
-#include "shell/open_create_commands.h"
-#include "shell/project_members_add.h"
-#include "shell/transfer_records.h"
+#include "workbench/archive/open_archive.h"
+#include "workbench/archive/transfer_records.h"
+#include "workbench/commands/open_create_commands.h"
+#include "workbench/project/project_members_add.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 
 // The settings of a new archive.
 struct TNewArchiveSettings {
@@ -27,17 +27,17 @@ struct TNewArchiveSettings {
 
 // Fills settings and checkIn (which starts empty) from record; true when
 // the record asks for a first revision.
-bool createArchiveCheckInData(const shell::TCreateArchiveTransferStruct& record, TNewArchiveSettings& settings,
-                              shell::TCiTransferStruct& checkIn);
+bool createArchiveCheckInData(const archive::TCreateArchiveTransferStruct& record, TNewArchiveSettings& settings,
+                              archive::TCiTransferStruct& checkIn);
 
 // Writes settings to archive, which this open created, and commits it.
 // Each refused step is shown (OK and Cancel) and the next one tried, unless
 // the answer, kept in answer, was Cancel. True when the archive was written.
-bool applyNewArchiveSettings(const TNewArchiveSettings& settings, shell::OpenArchive& archive, int& answer);
+bool applyNewArchiveSettings(const TNewArchiveSettings& settings, archive::OpenArchive& archive, int& answer);
 
 // The Create Archive dialog and its steps for the shell's runs.
-shell::CreateArchiveServices createArchiveServices();
+commands::CreateArchiveServices createArchiveServices();
 // The same dialog for adding members to a project.
-void setMemberCreateArchiveDialogs(shell::MemberAddServices& services);
+void setMemberCreateArchiveDialogs(project::MemberAddServices& services);
 
-}  // namespace orv::dialogs
+}  // namespace orv::workbench::dialogs

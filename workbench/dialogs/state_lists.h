@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 
 // The states offered to the user, in promotion order; empty when neither
 // list is defined.
@@ -27,4 +27,4 @@ struct InitialState {
 // state field (39 characters), gives "Exp".
 InitialState initialState(int archive);
 
-}  // namespace orv::dialogs
+}  // namespace orv::workbench::dialogs

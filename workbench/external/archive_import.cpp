@@ -1,21 +1,21 @@
 // Importing SCCS and PVCS archives (see archive_import.h).
-#include "shell/archive_import.h"
+#include "workbench/external/archive_import.h"
 
 #include <sys/stat.h>
 
-#include "dynlib/dynlib.h"
+#include "platform/dynlib/dynlib.h"
 #include "platform/sys/system_calls.h"
-#include "shell/archive_revisions.h"
-#include "shell/file_choices.h"
-#include "shell/library_settings.h"
-#include "shell/member_location.h"
-#include "shell/message_styles.h"
-#include "shell/open_archive.h"
-#include "shell/string_table.h"
 #include "vc/error_codes.h"
 #include "vc/include/vc.h"
+#include "workbench/app/library_settings.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/string_table.h"
+#include "workbench/archive/archive_revisions.h"
+#include "workbench/archive/open_archive.h"
+#include "workbench/external/file_choices.h"
+#include "workbench/project/member_location.h"
 
-namespace orv::shell {
+namespace orv::workbench::external {
 
 namespace {
 
@@ -167,4 +167,4 @@ void ddeConvert(ui::Ui& ui, const ArchiveImporters& importers, const std::vector
   }
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::external

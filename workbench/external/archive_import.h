@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::external {
 
 // The importers' entry points: those of the libraries, or a test's stubs.
 // A missing entry (a library that could not be loaded) fails the
@@ -60,4 +61,4 @@ void importArchiveCommand(ui::Ui& ui, const ArchiveImporters& importers,
 // gets the library's "Invalid argument" text and the run goes on.
 void ddeConvert(ui::Ui& ui, const ArchiveImporters& importers, const std::vector<std::string>& names);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::external

@@ -1,20 +1,20 @@
 // Archive and project reports and the report viewer (see archive_reports.h).
-#include "shell/archive_reports.h"
+#include "workbench/external/archive_reports.h"
 
 #include <cstdint>
 #include <cstring>
 
-#include "dynlib/dynlib.h"
+#include "platform/dynlib/dynlib.h"
+#include "platform/profile/profile.h"
 #include "platform/spawn/command_line.h"
-#include "profile/profile.h"
-#include "shell/archive_revisions.h"
-#include "shell/message_styles.h"
-#include "shell/password_cache.h"
-#include "shell/progress_window.h"
-#include "shell/string_table.h"
 #include "vc/include/vc.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/progress_window.h"
+#include "workbench/app/string_table.h"
+#include "workbench/archive/archive_revisions.h"
+#include "workbench/archive/password_cache.h"
 
-namespace orv::shell {
+namespace orv::workbench::external {
 
 namespace {
 
@@ -95,13 +95,13 @@ int startReportViewer(ProgramStarts& starts, const std::string& base, const char
   return result;
 }
 
-void archiveReportCommand(ProgramStarts& starts, TempFiles& temps, const ReportExporter& exporter, ChildKind kind,
+void archiveReportCommand(ProgramStarts& starts, TempFiles& temps, const ReportExporter& exporter, commands::ChildKind kind,
                           OpenArchive* archive, const std::string& windowName) {
-  if (kind == ChildKind::none) {
+  if (kind == commands::ChildKind::none) {
     starts.ui.beep();
     return;
   }
-  if (kind != ChildKind::archive || !archive) return;
+  if (kind != commands::ChildKind::archive || !archive) return;
   std::optional<std::string> base = reportTableBase(starts.ui, temps, windowName);
   if (!base) return;
   const int handle = archive->handle();
@@ -111,13 +111,13 @@ void archiveReportCommand(ProgramStarts& starts, TempFiles& temps, const ReportE
     startReportViewer(starts, *base, kArchiveTable);
 }
 
-void projectReportCommand(ProgramStarts& starts, TempFiles& temps, const ReportExporter& exporter, ChildKind kind,
+void projectReportCommand(ProgramStarts& starts, TempFiles& temps, const ReportExporter& exporter, commands::ChildKind kind,
                           OpenProject* project, const std::string& windowName) {
-  if (kind == ChildKind::none) {
+  if (kind == commands::ChildKind::none) {
     starts.ui.beep();
     return;
   }
-  if (kind != ChildKind::project || !project) return;
+  if (kind != commands::ChildKind::project || !project) return;
   std::optional<std::string> base = reportTableBase(starts.ui, temps, windowName);
   if (!base) return;
   std::uint32_t members = 0;
@@ -136,4 +136,4 @@ void projectReportCommand(ProgramStarts& starts, TempFiles& temps, const ReportE
   if (written) startReportViewer(starts, *base, kProjectTable);
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::external

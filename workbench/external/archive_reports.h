@@ -9,14 +9,15 @@
 #include <optional>
 #include <string>
 
-#include "orv/tallier32.h"
-#include "shell/child_kind.h"
-#include "shell/open_archive.h"
-#include "shell/open_project.h"
-#include "shell/program_starts.h"
-#include "shell/temp_names.h"
+#include "reporter/include/orv/tallier32.h"
+#include "workbench/app/temp_names.h"
+#include "workbench/archive/open_archive.h"
+#include "workbench/commands/child_kind.h"
+#include "workbench/external/program_starts.h"
+#include "workbench/layers.h"
+#include "workbench/project/open_project.h"
 
-namespace orv::shell {
+namespace orv::workbench::external {
 
 // The exporter's entry points: those of the library, or a test's stubs.
 struct ReportExporter {
@@ -53,8 +54,8 @@ int startReportViewer(ProgramStarts& starts, const std::string& base, const char
 // a beep; another kind than the command's: nothing). The viewer starts only
 // when the exporter wrote the tables.
 void archiveReportCommand(ProgramStarts& starts, TempFiles& temps, const ReportExporter& exporter,
-                          ChildKind kind, OpenArchive* archive, const std::string& windowName);
+                          commands::ChildKind kind, OpenArchive* archive, const std::string& windowName);
 void projectReportCommand(ProgramStarts& starts, TempFiles& temps, const ReportExporter& exporter,
-                          ChildKind kind, OpenProject* project, const std::string& windowName);
+                          commands::ChildKind kind, OpenProject* project, const std::string& windowName);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::external

@@ -1,6 +1,6 @@
 // Chosen names spelled as on disk, the directory browser and the Create
 // Directory dialog (see file_choices.h).
-#include "shell/file_choices.h"
+#include "workbench/external/file_choices.h"
 
 #include <dirent.h>
 #include <fnmatch.h>
@@ -9,14 +9,14 @@
 #include <climits>
 
 #include "platform/sys/system_calls.h"
-#include "shell/library_settings.h"
-#include "shell/member_location.h"
-#include "shell/member_walks.h"
-#include "shell/message_styles.h"
-#include "shell/string_table.h"
-#include "shell/text_fit.h"
+#include "workbench/app/library_settings.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/string_table.h"
+#include "workbench/app/text_fit.h"
+#include "workbench/project/member_location.h"
+#include "workbench/project/member_walks.h"
 
-namespace orv::shell {
+namespace orv::workbench::external {
 
 namespace {
 
@@ -213,4 +213,4 @@ std::optional<std::string> createDirectory(ui::Ui& ui, const std::string& base) 
   return logic.path();
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::external

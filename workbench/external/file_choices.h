@@ -11,10 +11,11 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/dialog_description.h"
-#include "ui/ui.h"
+#include "platform/ui/dialog_description.h"
+#include "platform/ui/ui.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::external {
 
 // How much of a path expandWildcards rewrites.
 enum class ExpandMode {
@@ -113,4 +114,4 @@ std::optional<std::string> createDirectory(ui::Ui& ui, const std::string& base);
 // in its middle to fit.
 std::string fitStaticText(const std::string& text);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::external

@@ -4,7 +4,9 @@
 
 #include <string_view>
 
-namespace orv::shell {
+#include "workbench/layers.h"
+
+namespace orv::workbench::external {
 
 // Member files: Open Archive, Create Archive, Import and Create Project.
 inline constexpr std::string_view kMemberFileFilter =
@@ -16,4 +18,4 @@ inline constexpr std::string_view kMemberFileFilter =
 // Project and sandbox files: Open Project.
 inline constexpr std::string_view kProjectFileFilter = "Project Files (*.pj)|*.pj|All Files (*.*)|*.*|";
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::external

@@ -1,24 +1,24 @@
 // Starting the editor, the visual merge program and the user tools (see
 // program_starts.h).
-#include "shell/program_starts.h"
+#include "workbench/external/program_starts.h"
 
 #include <sys/stat.h>
 
 #include <climits>
 
-#include "dynlib/dynlib.h"
+#include "platform/dynlib/dynlib.h"
+#include "platform/profile/profile.h"
 #include "platform/spawn/command_line.h"
 #include "platform/spawn/process_spawn.h"
 #include "platform/sys/system_calls.h"
-#include "profile/profile.h"
-#include "shell/archive_revisions.h"
-#include "shell/message_styles.h"
-#include "shell/open_archive.h"
-#include "shell/string_table.h"
 #include "vc/error_codes.h"
 #include "vc/include/vc.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/string_table.h"
+#include "workbench/archive/archive_revisions.h"
+#include "workbench/archive/open_archive.h"
 
-namespace orv::shell {
+namespace orv::workbench::external {
 
 namespace {
 
@@ -214,4 +214,4 @@ int userToolCommand(ProgramStarts& starts, int commandId) {
   return result;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::external

@@ -15,9 +15,10 @@
 
 #include "platform/spawn/process_spawn.h"
 #include "platform/spawn/spawner.h"
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::external {
 
 // What a program start needs: the boxes, the spawner, the workbench's
 // settings file (ORVTY.INI) and the directory of the workbench's own
@@ -91,4 +92,4 @@ int userToolCommand(ProgramStarts& starts, int commandId);
 inline constexpr int kFirstUserToolCommand = 1543;
 inline constexpr int kUserToolCount = 5;
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::external

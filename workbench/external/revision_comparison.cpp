@@ -1,15 +1,15 @@
 // Compare Revisions and Differences (see revision_comparison.h).
-#include "shell/revision_comparison.h"
+#include "workbench/external/revision_comparison.h"
 
 #include <optional>
 
 #include "platform/sys/system_calls.h"
-#include "shell/archive_revisions.h"
-#include "shell/message_styles.h"
-#include "shell/string_table.h"
 #include "vc/include/vc.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/string_table.h"
+#include "workbench/archive/archive_revisions.h"
 
-namespace orv::shell {
+namespace orv::workbench::external {
 
 namespace {
 
@@ -61,7 +61,7 @@ int startComparison(ProgramStarts& starts, const Side& first, const Side& second
 }  // namespace
 
 int compareRevisionsCommand(ProgramStarts& starts, OpenArchive& archive, TempFiles& temps,
-                            const std::vector<RevisionRow>& rows) {
+                            const std::vector<commands::RevisionRow>& rows) {
   if (rows.size() != 2) {
     showText(starts.ui, ui::MessageIcon::warning, kSelectTwoRevisionsText);
     return 0;
@@ -69,7 +69,7 @@ int compareRevisionsCommand(ProgramStarts& starts, OpenArchive& archive, TempFil
   std::vector<Side> sides;
   {
     BusyCursor busy(starts.ui);
-    for (const RevisionRow& row : rows) {
+    for (const commands::RevisionRow& row : rows) {
       if (row.isWorkFile()) {
         sides.push_back({archive.workFileName(), std::nullopt});
         continue;
@@ -125,4 +125,4 @@ int memberDifferencesCommand(ProgramStarts& starts, OpenProject& project, Member
   return startComparison(starts, *copy, Side{archive.workFileName(), std::nullopt});
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::external

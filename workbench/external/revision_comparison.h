@@ -9,15 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "shell/member_rows.h"
-#include "shell/open_archive.h"
-#include "shell/open_project.h"
-#include "shell/program_starts.h"
-#include "shell/project_member_ops.h"
-#include "shell/temp_names.h"
-#include "shell/window_selection.h"
+#include "workbench/app/temp_names.h"
+#include "workbench/archive/open_archive.h"
+#include "workbench/commands/window_selection.h"
+#include "workbench/external/program_starts.h"
+#include "workbench/layers.h"
+#include "workbench/project/member_rows.h"
+#include "workbench/project/open_project.h"
+#include "workbench/project/project_member_ops.h"
 
-namespace orv::shell {
+namespace orv::workbench::external {
 
 inline constexpr const char* kSelectTwoRevisionsText = "You must select exactly two revisions.";
 
@@ -25,7 +26,7 @@ inline constexpr const char* kSelectTwoRevisionsText = "You must select exactly 
 // order (exactly two, else a message). The later row becomes file 1. The
 // start result of vardel32, or 0 when nothing was started.
 int compareRevisionsCommand(ProgramStarts& starts, OpenArchive& archive, TempFiles& temps,
-                            const std::vector<RevisionRow>& rows);
+                            const std::vector<commands::RevisionRow>& rows);
 
 // Differences of a project window: the one selected row (rows[0] of
 // count) must be a member of type 'a'; its revision is compared with its
@@ -33,4 +34,4 @@ int compareRevisionsCommand(ProgramStarts& starts, OpenArchive& archive, TempFil
 int memberDifferencesCommand(ProgramStarts& starts, OpenProject& project, MemberView& view,
                              TempFiles& temps, const int* rows, int count);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::external

@@ -1,11 +1,11 @@
 // The Directory Mapping dialog (see variable_query.h).
-#include "shell/variable_query.h"
+#include "workbench/external/variable_query.h"
 
-#include "shell/file_choices.h"
-#include "shell/member_location.h"
-#include "shell/messages.h"
+#include "workbench/app/messages.h"
+#include "workbench/external/file_choices.h"
+#include "workbench/project/member_location.h"
 
-namespace orv::shell {
+namespace orv::workbench::external {
 
 namespace {
 
@@ -102,4 +102,4 @@ int queryVariable(ui::Ui& ui, const std::string& name, std::string& value, const
   return result;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::external

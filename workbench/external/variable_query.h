@@ -12,10 +12,11 @@
 
 #include <string>
 
-#include "ui/dialog_description.h"
-#include "ui/ui.h"
+#include "platform/ui/dialog_description.h"
+#include "platform/ui/ui.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::external {
 
 enum QueryVariableControl : int {
   kQueryOk = 1,
@@ -68,4 +69,4 @@ class QueryVariableDialog : public ui::DialogLogic {
 int queryVariable(ui::Ui& ui, const std::string& name, std::string& value, const std::string& secondText,
                   bool explicitMapping, bool context);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::external

@@ -1,13 +1,13 @@
 // The sandbox-add callbacks and the member-location dialog's logic.
-#include "shell/member_location.h"
+#include "workbench/project/member_location.h"
 
 #include <cstring>
 
-#include "fs/path_separators.h"
-#include "shell/message_styles.h"
-#include "shell/string_table.h"
+#include "platform/fs/path_separators.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/string_table.h"
 
-namespace orv::shell {
+namespace orv::workbench::project {
 
 namespace {
 
@@ -168,4 +168,4 @@ bool MemberLocationDialog::canClose(ui::DialogSurface& surface, int result) {
   return true;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::project

@@ -7,9 +7,10 @@
 
 #include <string>
 
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::project {
 
 // The batch memories of the two questions.
 struct MemberAddMemories {
@@ -82,4 +83,4 @@ std::string stripLastPathComponent(const std::string& path);
 std::string baseName(const std::string& path);
 std::string joinPath(const std::string& dir, const std::string& name);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::project

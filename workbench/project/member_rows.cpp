@@ -1,18 +1,18 @@
 // Member rows recomputed from the library, and the texts that follow the
 // selection of the project window.
-#include "shell/member_rows.h"
+#include "workbench/project/member_rows.h"
 
 #include <cstring>
 #include <ctime>
 #include <memory>
 #include <vector>
 
-#include "shell/message_styles.h"
-#include "shell/string_table.h"
 #include "vc/error_codes.h"
 #include "vc/include/vc.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/string_table.h"
 
-namespace orv::shell {
+namespace orv::workbench::project {
 
 namespace {
 
@@ -333,4 +333,4 @@ std::string memberDetailText(MemberDetailSource& source, MemberRow* row, bool tr
   return d.text();
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::project

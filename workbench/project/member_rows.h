@@ -9,9 +9,10 @@
 #include <optional>
 #include <string>
 
-#include "shell/open_project.h"
+#include "workbench/layers.h"
+#include "workbench/project/open_project.h"
 
-namespace orv::shell {
+namespace orv::workbench::project {
 
 // Change flags of a member (member item 110, plus kMissingRevision set by
 // the workbench).
@@ -106,4 +107,4 @@ class LibraryMemberDetails : public MemberDetailSource {
 // also explains a locked row.
 std::string memberDetailText(MemberDetailSource& source, MemberRow* row, bool treeForm);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::project

@@ -1,4 +1,4 @@
-#include "shell/member_walks.h"
+#include "workbench/project/member_walks.h"
 
 #include <cerrno>
 #include <cstring>
@@ -10,17 +10,17 @@
 #include "platform/profile/profile.h"
 #include "platform/profile/settings_dir.h"
 #include "platform/sys/system_calls.h"
-#include "shell/archive_revisions.h"
-#include "shell/check_in_out.h"
-#include "shell/custom_message_box.h"
-#include "shell/library_settings.h"
-#include "shell/member_location.h"
-#include "shell/message_styles.h"
-#include "shell/progress_window.h"
-#include "shell/temp_names.h"
+#include "workbench/archive/archive_revisions.h"
+#include "workbench/archive/check_in_out.h"
+#include "workbench/app/custom_message_box.h"
+#include "workbench/app/library_settings.h"
+#include "workbench/project/member_location.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/progress_window.h"
+#include "workbench/app/temp_names.h"
 #include "vc/include/vc.h"
 
-namespace orv::shell {
+namespace orv::workbench::project {
 
 namespace {
 
@@ -827,4 +827,4 @@ int resynchronizeMembers(OpenProject& project, const std::string& member, bool f
   return finish(0);
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::project

@@ -13,10 +13,10 @@
 #include <string>
 #include <sys/types.h>
 
-#include "shell/member_rows.h"
-#include "shell/open_project.h"
+#include "workbench/project/member_rows.h"
+#include "workbench/project/open_project.h"
 
-namespace orv::shell {
+namespace orv::workbench::project {
 
 // Change flag of a row: the member's revision changed and is read again.
 constexpr std::uint32_t kReReadRevision = 0x10000;
@@ -66,4 +66,4 @@ int workFileState(ui::Ui& ui, const std::string& path, mode_t& mode);
 // Makes every missing directory of dir: false on failure.
 bool makeDirectories(const std::string& dir);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::project

@@ -1,21 +1,21 @@
 // Opening, saving, locking and reporting one project or sandbox.
-#include "shell/open_project.h"
+#include "workbench/project/open_project.h"
 
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
-#include "fs/path_separators.h"
+#include "platform/fs/path_separators.h"
 #include "platform/sys/system_calls.h"
-#include "shell/library_settings.h"
-#include "shell/message_styles.h"
-#include "shell/password_cache.h"
-#include "shell/progress_window.h"
-#include "shell/string_table.h"
 #include "vc/error_codes.h"
 #include "vc/include/vc.h"
+#include "workbench/app/library_settings.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/progress_window.h"
+#include "workbench/app/string_table.h"
+#include "workbench/archive/password_cache.h"
 
-namespace orv::shell {
+namespace orv::workbench::project {
 
 namespace {
 
@@ -463,4 +463,4 @@ bool isBinaryArchive(int archive) {
   return vcGetArchiveInfo(archive, 3, storage, sizeof storage) == 0 && storage[0] == 1;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::project

@@ -10,10 +10,11 @@
 #include <string>
 #include <string_view>
 
-#include "shell/open_archive.h"
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
+#include "workbench/archive/open_archive.h"
+#include "workbench/layers.h"
 
-namespace orv::shell {
+namespace orv::workbench::project {
 
 // Bits of OpenProject::kind.
 constexpr unsigned kProjectKindOpen = 4;
@@ -139,4 +140,4 @@ void setSandboxVariableQuery(int (*query)(const char*, const char*, char*, const
 // Offers the missing variables of the sandbox open as handle to that query.
 void resetSandboxVariables(int handle);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::project

@@ -1,19 +1,19 @@
-#include "shell/project_member_ops.h"
+#include "workbench/project/project_member_ops.h"
 
 #include <cstring>
 #include <memory>
 
-#include "shell/archive_revisions.h"
-#include "shell/check_in_out.h"
-#include "shell/custom_message_box.h"
-#include "shell/library_settings.h"
-#include "shell/member_location.h"
-#include "shell/member_walks.h"
-#include "shell/message_styles.h"
-#include "shell/progress_window.h"
+#include "workbench/archive/archive_revisions.h"
+#include "workbench/archive/check_in_out.h"
+#include "workbench/app/custom_message_box.h"
+#include "workbench/app/library_settings.h"
+#include "workbench/project/member_location.h"
+#include "workbench/project/member_walks.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/progress_window.h"
 #include "vc/include/vc.h"
 
-namespace orv::shell {
+namespace orv::workbench::project {
 
 namespace {
 
@@ -585,4 +585,4 @@ void ProjectMemberOperations::dropFiles(const std::vector<std::string>& files, c
   project_.dropWriteLock();
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::project

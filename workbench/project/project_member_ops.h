@@ -15,13 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "shell/member_rows.h"
-#include "shell/open_archive.h"
-#include "shell/open_project.h"
-#include "shell/project_members_add.h"
-#include "shell/transfer_records.h"
+#include "workbench/project/member_rows.h"
+#include "workbench/archive/open_archive.h"
+#include "workbench/project/open_project.h"
+#include "workbench/project/project_members_add.h"
+#include "workbench/archive/transfer_records.h"
 
-namespace orv::shell {
+namespace orv::workbench::project {
 
 // What the operations need of the window's rows.
 class MemberView {
@@ -91,4 +91,4 @@ class ProjectMemberOperations {
   MemberDialogs dialogs_;
 };
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::project

@@ -1,20 +1,20 @@
 // One file added to a project or sandbox; a member removed.
-#include "shell/project_members_add.h"
+#include "workbench/project/project_members_add.h"
 
 #include <cstring>
 #include <unistd.h>
 #include <vector>
 
 #include "platform/sys/system_calls.h"
-#include "shell/check_in_out.h"
-#include "shell/member_location.h"
-#include "shell/message_styles.h"
-#include "shell/password_cache.h"
-#include "shell/string_table.h"
+#include "workbench/archive/check_in_out.h"
+#include "workbench/project/member_location.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/archive/password_cache.h"
+#include "workbench/app/string_table.h"
 #include "vc/error_codes.h"
 #include "vc/include/vc.h"
 
-namespace orv::shell {
+namespace orv::workbench::project {
 
 namespace {
 
@@ -302,4 +302,4 @@ int removeProjectMember(OpenProject& project, const std::string& name) {
   return 0;
 }
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::project

@@ -9,11 +9,11 @@
 #include <functional>
 #include <string>
 
-#include "shell/open_archive.h"
-#include "shell/open_project.h"
-#include "shell/transfer_records.h"
+#include "workbench/archive/open_archive.h"
+#include "workbench/project/open_project.h"
+#include "workbench/archive/transfer_records.h"
 
-namespace orv::shell {
+namespace orv::workbench::project {
 
 // The dialogs and flows an add hands work to. Each may be left empty: no
 // defaults fill nothing (and succeed), no dialog answers Cancel, no create
@@ -49,4 +49,4 @@ int removeProjectMember(OpenProject& project, const std::string& name);
 // stop the batch.
 int checkInNewMember(OpenProject& project, const std::string& name, const MemberAddServices& services);
 
-}  // namespace orv::shell
+}  // namespace orv::workbench::project

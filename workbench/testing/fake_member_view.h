@@ -6,12 +6,17 @@
 #include <string>
 #include <vector>
 
-#include "shell/member_rows.h"
-#include "shell/open_project.h"
-#include "shell/project_member_ops.h"
 #include "vc/include/vc.h"
+#include "workbench/layers.h"
+#include "workbench/project/member_rows.h"
+#include "workbench/project/open_project.h"
+#include "workbench/project/project_member_ops.h"
 
-namespace orv::shell::testing {
+namespace orv::workbench::testing {
+
+// The fakes stand in for the core's interfaces, whose names they use
+// unqualified.
+using namespace commands;
 
 // Rows over the members of an open project, in member order.
 class FakeView : public MemberView {
@@ -62,4 +67,4 @@ class FakeView : public MemberView {
   OpenProject& project_;
 };
 
-}  // namespace orv::shell::testing
+}  // namespace orv::workbench::testing

@@ -9,11 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "fake_member_view.h"
-#include "shell/document_windows.h"
-#include "shell/message_styles.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/commands/document_windows.h"
+#include "workbench/testing/fake_member_view.h"
 
-namespace orv::shell::testing {
+namespace orv::workbench::testing {
+
+// The fakes stand in for the core's interfaces, whose names they use
+// unqualified.
+using namespace commands;
 
 class FakeRegistry;
 
@@ -187,4 +191,4 @@ inline int currentLibraryHandle(int item) {
   return value;
 }
 
-}  // namespace orv::shell::testing
+}  // namespace orv::workbench::testing

@@ -1,16 +1,16 @@
-#include "views/revision_list.h"
+#include "workbench/views/revision_list.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
 
-#include "shell/archive_revisions.h"
-#include "shell/message_styles.h"
-#include "shell/string_table.h"
 #include "vc/error_codes.h"
 #include "vc/include/vc.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/string_table.h"
+#include "workbench/archive/archive_revisions.h"
 
-namespace orv::views {
+namespace orv::workbench::views {
 
 const std::array<std::string_view, kRevisionColumnCount> kRevisionColumnTitles = {
     "Revision", "Author", "Date", "Locked", "State", "Labels"};
@@ -28,7 +28,7 @@ bool fileExists(const std::string& path) {
 
 // Reads item of revision into text; the call's result becomes the
 // archive's last status. A text too long for the buffer is kept cut.
-bool readRevisionText(shell::OpenArchive& archive, int item, const char* revision, std::string& text) {
+bool readRevisionText(archive::OpenArchive& archive, int item, const char* revision, std::string& text) {
   char buffer[kTextSize] = {};
   const int rc = vcGetRevInfo(archive.handle(), item, revision, buffer, sizeof buffer);
   archive.setStatus(rc);
@@ -63,8 +63,8 @@ int compareOptional(std::string_view a, std::string_view b, bool aPresent, bool 
 
 }  // namespace
 
-shell::RevisionRow RevisionRecord::row() const {
-  return {isWorkFile() ? std::string() : revision, isWorkFile() ? shell::kWorkFileRowFlag : 0u};
+commands::RevisionRow RevisionRecord::row() const {
+  return {isWorkFile() ? std::string() : revision, isWorkFile() ? commands::kWorkFileRowFlag : 0u};
 }
 
 std::string cellText(const RevisionRecord& r, int column) {
@@ -80,7 +80,7 @@ std::string cellText(const RevisionRecord& r, int column) {
   }
 }
 
-std::optional<RevisionRecord> buildRevisionRow(shell::OpenArchive& archive, const char* revision) {
+std::optional<RevisionRecord> buildRevisionRow(archive::OpenArchive& archive, const char* revision) {
   RevisionRecord r;
   if (!revision) {
     r.kind = RowKind::workFile;
@@ -92,7 +92,7 @@ std::optional<RevisionRecord> buildRevisionRow(shell::OpenArchive& archive, cons
                         readRevisionText(archive, 30, revision, r.date) &&
                         readRevisionText(archive, 34, revision, r.state);
   if (!complete) {
-    archive.showError(shell::kStyleError);
+    archive.showError(app::kStyleError);
     return std::nullopt;
   }
   char locker[kTextSize] = {};
@@ -105,8 +105,8 @@ std::optional<RevisionRecord> buildRevisionRow(shell::OpenArchive& archive, cons
   return r;
 }
 
-RevisionFill readRevisionRows(shell::OpenArchive& archive) {
-  shell::BusyCursor busy(archive.ui());
+RevisionFill readRevisionRows(archive::OpenArchive& archive) {
+  archive::BusyCursor busy(archive.ui());
   RevisionFill fill;
   archive.revisionCount = 0;
   archive.lockedCount = 0;
@@ -122,7 +122,7 @@ RevisionFill readRevisionRows(shell::OpenArchive& archive) {
   }
   archive.setStatus(status);
   if (status != vc::err::kRevisionMissing) {
-    archive.showError(shell::kStyleError);
+    archive.showError(app::kStyleError);
     fill.complete = false;
   } else {
     archive.setStatus(0);
@@ -154,7 +154,7 @@ void sortRevisionRecords(std::vector<RevisionRecord>& rows, unsigned sortKey) {
 }
 
 std::string logPanelText(int archive, std::string_view revision) {
-  if (revision.empty()) return std::string(shell::loadString(shell::kStrDetailWorkFile));
+  if (revision.empty()) return std::string(app::loadString(app::kStrDetailWorkFile));
   char buffer[kLogPanelLimit + 1] = {};
   const std::string rev(revision);
   const int rc = vcGetRevInfo(archive, 31, rev.c_str(), buffer, sizeof buffer);
@@ -162,4 +162,4 @@ std::string logPanelText(int archive, std::string_view revision) {
   return buffer;
 }
 
-}  // namespace orv::views
+}  // namespace orv::workbench::views

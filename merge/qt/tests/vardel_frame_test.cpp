@@ -22,7 +22,7 @@
 #include "profile/profile.h"
 #include "qt_test_support.h"
 #include "testing/qt_test_support.h"
-#include "shell/command_line_handoff.h"
+#include "workbench/app/command_line_handoff.h"
 #include "ui/testing/scripted_ui.h"
 #include "option_dialogs.h"
 #include "vardel_frame.h"
@@ -225,7 +225,7 @@ TEST_F(HandoffTest, SecondCopyHandsItsLineToTheFirst) {
   std::optional<std::uint32_t> answer;
   std::thread client([&] {
     ipc::Fd fd = ipc::connectTo(path, 5000);
-    if (fd) answer = ipc::request(fd.get(), ipc::kFrameHandoff, shell::handoffPayload("/", longLine, ""), 60000);
+    if (fd) answer = ipc::request(fd.get(), ipc::kFrameHandoff, workbench::app::handoffPayload("/", longLine, ""), 60000);
     done = true;
   });
   QTRY_VERIFY_WITH_TIMEOUT(done.load(), 30000);

@@ -1,10 +1,10 @@
 // The first copy's handling of hand-offs and requests, without a socket.
 #include <gtest/gtest.h>
 
-#include "shell/command_line_handoff.h"
-#include "ui/testing/scripted_ui.h"
+#include "platform/ui/testing/scripted_ui.h"
+#include "workbench/app/command_line_handoff.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 namespace {
 
 TEST(CommandLineNames, EachWordIsOneNameAndResolves) {
@@ -53,4 +53,4 @@ TEST(Handoff, PayloadLayout) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -2,10 +2,10 @@
 // the buttons' answers, long texts cut.
 #include <gtest/gtest.h>
 
-#include "shell/custom_message_box.h"
-#include "ui/testing/scripted_ui.h"
+#include "platform/ui/testing/scripted_ui.h"
+#include "workbench/app/custom_message_box.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 namespace {
 
 TEST(CustomMessageBox, StyleChoosesSizeAndDefault) {
@@ -59,4 +59,4 @@ TEST(CustomMessageBox, LongTextIsCutNotFatal) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

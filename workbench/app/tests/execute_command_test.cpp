@@ -2,9 +2,9 @@
 // give, and the server's refusals.
 #include <gtest/gtest.h>
 
-#include "shell/execute_command.h"
+#include "workbench/app/execute_command.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 namespace {
 
 std::string lower(std::string s) {
@@ -102,4 +102,4 @@ TEST(ExecuteServer, AnswersAndRefusals) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -1,11 +1,11 @@
 // Recent files, frame placement and user-tool hints.
 #include <gtest/gtest.h>
 
-#include "shell/frame_placement.h"
-#include "shell/recent_files.h"
 #include "testing/temp_dir.h"
+#include "workbench/app/frame_placement.h"
+#include "workbench/app/recent_files.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 namespace {
 
 std::vector<std::string> paths(const RecentFiles& r) {
@@ -96,11 +96,11 @@ TEST(UserToolHint, DescriptionElseCommand) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::app
 
-#include "shell/startup_checks.h"
+#include "workbench/app/startup_checks.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 namespace {
 
 TEST(StartupChecks, SettingsPathLevelAndSplash) {
@@ -115,4 +115,4 @@ TEST(StartupChecks, SettingsPathLevelAndSplash) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/sys/system_calls.h"
-#include "shell/library_callbacks.h"
+#include "platform/ui/testing/scripted_ui.h"
 #include "testing/temp_dir.h"
-#include "ui/testing/scripted_ui.h"
+#include "workbench/app/library_callbacks.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 namespace {
 
 struct SplitCase {
@@ -94,4 +94,4 @@ TEST(LibraryCallbacks, QueryAndVariableAnswers) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -8,13 +8,13 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "profile/profile.h"
-#include "shell/library_startup.h"
-#include "shell/startup_checks.h"
+#include "platform/profile/profile.h"
+#include "platform/ui/testing/scripted_ui.h"
 #include "testing/temp_dir.h"
-#include "ui/testing/scripted_ui.h"
+#include "workbench/app/library_startup.h"
+#include "workbench/app/startup_checks.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 namespace {
 
 struct Fake {
@@ -158,4 +158,4 @@ TEST(SettingsFile, CreatedEmptyOrReported) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -1,12 +1,12 @@
 // Texts, message boxes and ellipsis fitting.
 #include <gtest/gtest.h>
 
-#include "shell/messages.h"
-#include "shell/string_table.h"
-#include "shell/text_fit.h"
-#include "ui/testing/scripted_ui.h"
+#include "platform/ui/testing/scripted_ui.h"
+#include "workbench/app/messages.h"
+#include "workbench/app/string_table.h"
+#include "workbench/app/text_fit.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 namespace {
 
 TEST(StringTable, KnownAndUnknownNumbers) {
@@ -78,4 +78,4 @@ TEST(FitText, TooLongForTheResultGivesNothing) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

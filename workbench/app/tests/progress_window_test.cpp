@@ -1,10 +1,10 @@
 // Progress arithmetic and the status callback's answers.
 #include <gtest/gtest.h>
 
-#include "shell/progress_window.h"
-#include "ui/testing/scripted_ui.h"
+#include "platform/ui/testing/scripted_ui.h"
+#include "workbench/app/progress_window.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 namespace {
 
 TEST(ProgressWindow, NoWindowAnswersGoOn) {
@@ -60,4 +60,4 @@ TEST(ProgressWindow, QuestionsWarningsAndCancel) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

@@ -4,12 +4,12 @@
 #include <sys/stat.h>
 
 #include "platform/sys/fault_injection.h"
-#include "shell/revision_date.h"
-#include "shell/temp_names.h"
+#include "platform/ui/testing/scripted_ui.h"
 #include "testing/temp_dir.h"
-#include "ui/testing/scripted_ui.h"
+#include "workbench/app/temp_names.h"
+#include "workbench/archive/revision_date.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 namespace {
 
 TEST(TempFileName, Patterns) {
@@ -65,7 +65,7 @@ struct DateCase {
 
 class RevisionDate : public ::testing::TestWithParam<DateCase> {};
 
-TEST_P(RevisionDate, Parses) { EXPECT_EQ(parseRevisionDate(GetParam().text), GetParam().time); }
+TEST_P(RevisionDate, Parses) { EXPECT_EQ(archive::parseRevisionDate(GetParam().text), GetParam().time); }
 
 INSTANTIATE_TEST_SUITE_P(Cases, RevisionDate,
                          ::testing::Values(DateCase{"2003/05/04/10/20/30", 1052043630},
@@ -78,9 +78,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, RevisionDate,
                                            DateCase{"", std::nullopt}));
 
 TEST(RevisionDate, FormatsInUtcAndRoundTrips) {
-  EXPECT_EQ(formatRevisionDate(1052043630), "2003.05.04.10.20.30");
-  EXPECT_EQ(parseRevisionDate(formatRevisionDate(1052043630)), 1052043630);
+  EXPECT_EQ(archive::formatRevisionDate(1052043630), "2003.05.04.10.20.30");
+  EXPECT_EQ(archive::parseRevisionDate(archive::formatRevisionDate(1052043630)), 1052043630);
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

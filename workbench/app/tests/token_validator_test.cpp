@@ -4,10 +4,10 @@
 
 #include <cctype>
 
-#include "shell/string_table.h"
-#include "shell/token_validator.h"
+#include "workbench/app/string_table.h"
+#include "workbench/app/token_validator.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 namespace {
 
 // A small model of the library's classes: 53 revision numbers, 55 labels;
@@ -72,4 +72,4 @@ TEST(ValidateToken, MessagesExist) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

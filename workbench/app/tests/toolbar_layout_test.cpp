@@ -1,10 +1,10 @@
 // Tool-bar layouts from the settings, and the View/Edit button's program.
 #include <gtest/gtest.h>
 
-#include "shell/toolbar_layout.h"
 #include "testing/temp_dir.h"
+#include "workbench/app/toolbar_layout.h"
 
-namespace orv::shell {
+namespace orv::workbench::app {
 namespace {
 
 std::vector<int> ids(const std::vector<ToolbarButton>& b) {
@@ -67,4 +67,4 @@ TEST(ViewButtonProgram, Choice) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::app

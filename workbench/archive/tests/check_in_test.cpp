@@ -8,12 +8,12 @@
 #include <ctime>
 #include <utime.h>
 
-#include "archive_test_support.h"
 #include "platform/sys/fault_injection.h"
-#include "shell/check_in_out.h"
 #include "vc/error_codes.h"
+#include "workbench/archive/check_in_out.h"
+#include "workbench/testing/library_fixtures.h"
 
-namespace orv::shell {
+namespace orv::workbench::archive {
 namespace {
 
 using testing::ArchiveTest;
@@ -250,9 +250,9 @@ TEST_F(CheckInTest, SavedTimeStampRoundTripsOutsideUtc) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::archive
 
-namespace orv::shell {
+namespace orv::workbench::archive {
 namespace {
 
 // The project's own file checked in: the project learns its new revision
@@ -289,10 +289,10 @@ TEST_F(CheckInTest, ProjectFileCheckInRecordsTheRevisionInTheProject) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::archive
 
 
-namespace orv::shell {
+namespace orv::workbench::archive {
 namespace {
 
 // The working file cannot be removed after the commit: the user hears why,
@@ -309,4 +309,4 @@ TEST_F(CheckInTest, WorkingFileThatCannotBeRemovedIsReported) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::archive

@@ -7,12 +7,12 @@
 #include <fstream>
 #include <sys/stat.h>
 
-#include "archive_test_support.h"
-#include "shell/check_in_out.h"
-#include "shell/message_styles.h"
+#include "workbench/testing/library_fixtures.h"
+#include "workbench/archive/check_in_out.h"
+#include "workbench/app/message_styles.h"
 #include "vc/error_codes.h"
 
-namespace orv::shell {
+namespace orv::workbench::archive {
 namespace {
 
 using testing::ArchiveTest;
@@ -234,9 +234,9 @@ TEST_F(CheckOutTest, RefusedCheckOutIsShownWithTheLibrarysReasonOnce) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::archive
 
-namespace orv::shell {
+namespace orv::workbench::archive {
 namespace {
 
 // Member Rev takes the revision the project records for its current member.
@@ -260,4 +260,4 @@ TEST_F(CheckOutTest, MemberRevisionComesFromTheProject) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::archive

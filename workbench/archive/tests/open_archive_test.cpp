@@ -7,11 +7,11 @@
 #include <functional>
 #include <sys/stat.h>
 
-#include "archive_test_support.h"
-#include "shell/open_archive.h"
 #include "vc/error_codes.h"
+#include "workbench/archive/open_archive.h"
+#include "workbench/testing/library_fixtures.h"
 
-namespace orv::shell {
+namespace orv::workbench::archive {
 namespace {
 
 using testing::ArchiveTest;
@@ -252,9 +252,9 @@ TEST_F(OpenArchiveTest, DeletingAMissingRevisionIsReported) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::archive
 
-namespace orv::shell {
+namespace orv::workbench::archive {
 namespace {
 
 // Breaking a lock offers the notice to its holder when the mail profile
@@ -282,4 +282,4 @@ TEST_F(OpenArchiveTest, BrokenLockOffersTheNoticeToItsHolder) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::archive

@@ -4,13 +4,13 @@
 
 #include <cstring>
 
-#include "archive_test_support.h"
-#include "shell/open_archive.h"
-#include "shell/password_cache.h"
-#include "shell/password_dialogs.h"
 #include "vc/error_codes.h"
+#include "workbench/archive/open_archive.h"
+#include "workbench/archive/password_cache.h"
+#include "workbench/archive/password_dialogs.h"
+#include "workbench/testing/library_fixtures.h"
 
-namespace orv::shell {
+namespace orv::workbench::archive {
 namespace {
 
 using testing::ArchiveTest;
@@ -153,4 +153,4 @@ TEST_F(PasswordCacheTest, CallbackBufferIsAlwaysTerminated) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::archive

@@ -5,13 +5,13 @@
 
 #include <sys/stat.h>
 
-#include "archive_test_support.h"
-#include "fake_windows.h"
 #include "platform/spawn/recording_spawner.h"
-#include "shell/command_handlers.h"
-#include "shell/command_table.h"
+#include "workbench/commands/command_handlers.h"
+#include "workbench/commands/command_table.h"
+#include "workbench/testing/fake_windows.h"
+#include "workbench/testing/library_fixtures.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 namespace {
 
 using testing::FakeArchiveWindow;
@@ -146,4 +146,4 @@ TEST_F(CommandHandlersTest, WindowOfTheWrongKindOrNoneBeepsAndAnEmptySelectionSp
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

@@ -9,11 +9,11 @@
 #include <set>
 #include <sstream>
 
-#include "shell/command_router.h"
-#include "shell/command_table.h"
-#include "ui/testing/scripted_ui.h"
+#include "platform/ui/testing/scripted_ui.h"
+#include "workbench/commands/command_router.h"
+#include "workbench/commands/command_table.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 namespace {
 
 using Log = std::vector<std::string>;
@@ -423,4 +423,4 @@ TEST(CommandMatrixCoverage, EveryCommandHasARow) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

@@ -7,12 +7,12 @@
 #include <algorithm>
 #include <set>
 
-#include "shell/command_router.h"
-#include "shell/command_table.h"
-#include "shell/window_selection.h"
-#include "ui/testing/scripted_ui.h"
+#include "platform/ui/testing/scripted_ui.h"
+#include "workbench/commands/command_router.h"
+#include "workbench/commands/command_table.h"
+#include "workbench/commands/window_selection.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 namespace {
 
 class AllowAll : public PermissionOracle {
@@ -165,4 +165,4 @@ TEST_F(Routing, CommandServerWaitsWhileAHandlerRuns) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

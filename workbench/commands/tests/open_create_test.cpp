@@ -6,14 +6,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "archive_test_support.h"
-#include "fake_windows.h"
-#include "shell/file_choices.h"
-#include "shell/open_create_commands.h"
-#include "shell/recent_files.h"
 #include "vc/include/vc.h"
+#include "workbench/app/recent_files.h"
+#include "workbench/commands/open_create_commands.h"
+#include "workbench/external/file_choices.h"
+#include "workbench/testing/fake_windows.h"
+#include "workbench/testing/library_fixtures.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 namespace {
 
 using testing::FakeRegistry;
@@ -332,4 +332,4 @@ TEST(ChooserFilters, PairsBecomeNamedPatternLists) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

@@ -5,12 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "archive_test_support.h"
-#include "fake_windows.h"
-#include "shell/window_commands.h"
 #include "vc/include/vc.h"
+#include "workbench/commands/window_commands.h"
+#include "workbench/testing/fake_windows.h"
+#include "workbench/testing/library_fixtures.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 namespace {
 
 using testing::FakeArchiveWindow;
@@ -285,4 +285,4 @@ TEST_F(WindowCommandsTest, WithoutAWindowSilentCommandsDoNothingAndOthersBeep) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

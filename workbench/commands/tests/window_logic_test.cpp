@@ -7,17 +7,17 @@
 #include <cstring>
 #include <limits>
 
-#include "profile/profile.h"
-#include "shell/dialog_text.h"
-#include "shell/document_window.h"
-#include "shell/file_filters.h"
-#include "shell/window_captions.h"
-#include "shell/window_layout.h"
-#include "shell/window_selection.h"
+#include "platform/profile/profile.h"
+#include "platform/ui/testing/scripted_ui.h"
 #include "testing/temp_dir.h"
-#include "ui/testing/scripted_ui.h"
+#include "workbench/app/dialog_text.h"
+#include "workbench/commands/document_window.h"
+#include "workbench/commands/window_captions.h"
+#include "workbench/commands/window_layout.h"
+#include "workbench/commands/window_selection.h"
+#include "workbench/external/file_filters.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 namespace {
 
 // ---- line ends -------------------------------------------------------
@@ -322,4 +322,4 @@ TEST(StatusLine, Revisions) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands

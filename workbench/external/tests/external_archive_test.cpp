@@ -12,17 +12,17 @@
 #include <fstream>
 #include <set>
 
-#include "archive_test_support.h"
 #include "import/tests/pvcs_builder.h"
+#include "platform/profile/profile.h"
 #include "platform/spawn/recording_spawner.h"
-#include "profile/profile.h"
-#include "shell/archive_import.h"
-#include "shell/archive_reports.h"
-#include "shell/messages.h"
-#include "shell/recent_file_command.h"
-#include "shell/revision_comparison.h"
+#include "workbench/app/messages.h"
+#include "workbench/commands/recent_file_command.h"
+#include "workbench/external/archive_import.h"
+#include "workbench/external/archive_reports.h"
+#include "workbench/external/revision_comparison.h"
+#include "workbench/testing/library_fixtures.h"
 
-namespace orv::shell {
+namespace orv::workbench::external {
 namespace {
 
 using testing::ArchiveTest;
@@ -114,7 +114,7 @@ TEST_F(CompareRevisionsTest, TheLaterRowBecomesFileOne) {
 
 TEST_F(CompareRevisionsTest, WorkingFileRowIsComparedItselfWithoutATitle) {
   OpenArchive archive(ui, work("queue.c"), 1);
-  compareRevisionsCommand(starts, archive, temps, {{"", kWorkFileRowFlag}, {"1.3", 0}});
+  compareRevisionsCommand(starts, archive, temps, {{"", commands::kWorkFileRowFlag}, {"1.3", 0}});
   ASSERT_EQ(spawner.starts.size(), 1u);
   const Words& argv = spawner.starts[0].argv;
   ASSERT_EQ(argv.size(), 5u);
@@ -472,7 +472,7 @@ TEST_F(ReportTest, ArchiveTablesAreKeptForTheViewer) {
   start();
   makeArchive("queue.c", {"one\n", "two\n"});
   OpenArchive archive(ui, work("queue.c"), 1);
-  archiveReportCommand(starts, temps, libraryExporter(), ChildKind::archive, &archive, work("queue.c"));
+  archiveReportCommand(starts, temps, libraryExporter(), commands::ChildKind::archive, &archive, work("queue.c"));
   const std::string base = onlyBase();
   ASSERT_FALSE(base.empty()) << "tables in " << tmp;
   EXPECT_EQ(base, tmp + "/que00000") << "no extension; the dotted directory stays whole";
@@ -493,7 +493,7 @@ TEST_F(ReportTest, ConfiguredViewerGetsTheBaseAndAFailedStartTellsWhereTheTables
   ui.expectMessage("The Tessalyworkbench Reporter has not been installed.  Database tables have been saved in\n" +
                        tmp + "/que00000.tx*",
                    ui::kAnswerOk);
-  archiveReportCommand(starts, temps, libraryExporter(), ChildKind::archive, &archive, "queue.c");
+  archiveReportCommand(starts, temps, libraryExporter(), commands::ChildKind::archive, &archive, "queue.c");
   ASSERT_EQ(spawner.starts.size(), 1u);
   EXPECT_EQ(spawner.starts[0].argv, (Words{"tyview", "--db", "my reports.db", "/cmd", tmp + "/que00000"}));
   EXPECT_EQ(ui.messages.back().icon, ui::MessageIcon::information);
@@ -513,7 +513,7 @@ TEST_F(ReportTest, ProjectReportShowsProgressOverTheMembers) {
   vcCloseProject(h);
   OpenProject project(ui, path.c_str());
   ASSERT_EQ(project.status, 0);
-  projectReportCommand(starts, temps, libraryExporter(), ChildKind::project, &project, path);
+  projectReportCommand(starts, temps, libraryExporter(), commands::ChildKind::project, &project, path);
   ASSERT_FALSE(ui.progress.empty());
   EXPECT_EQ(ui.progress.front().heading, "Generating database tables...");
   EXPECT_TRUE(ui.progress.front().gauge);
@@ -540,19 +540,19 @@ TEST_F(ReportTest, ExporterFailuresEndWithoutAViewer) {
   makeArchive("queue.c", {"one\n"});
   OpenArchive archive(ui, work("queue.c"), 1);
   g_keeps.clear();
-  archiveReportCommand(starts, temps, stub, ChildKind::archive, &archive, "queue.c");
+  archiveReportCommand(starts, temps, stub, commands::ChildKind::archive, &archive, "queue.c");
   EXPECT_EQ(g_keeps, (std::vector<int>{0}));
 
   g_initialize = false;
   ui.expectMessage("Unable to initialize REPORTER.DLL", ui::kAnswerOk);
-  archiveReportCommand(starts, temps, stub, ChildKind::archive, &archive, "queue.c");
+  archiveReportCommand(starts, temps, stub, commands::ChildKind::archive, &archive, "queue.c");
   g_initialize = true;
   EXPECT_EQ(ui.messages.back().icon, ui::MessageIcon::none);
   EXPECT_EQ(g_keeps.size(), 1u);
 
-  archiveReportCommand(starts, temps, stub, ChildKind::none, nullptr, "");
+  archiveReportCommand(starts, temps, stub, commands::ChildKind::none, nullptr, "");
   EXPECT_EQ(ui.beeps, 1);
-  projectReportCommand(starts, temps, stub, ChildKind::archive, nullptr, "queue.c");
+  projectReportCommand(starts, temps, stub, commands::ChildKind::archive, nullptr, "queue.c");
   EXPECT_EQ(g_keeps.size(), 1u) << "a project report needs a project window";
   EXPECT_TRUE(spawner.starts.empty());
 }
@@ -569,7 +569,7 @@ TEST_F(ExternalTest, RecentFilesOpenTheWindowTheirKindOrTheLibrarySays) {
   const std::string plain = dir.write("notes.txt", "text\n");
 
   std::vector<std::string> opened;
-  WindowOpeners open{[&](const std::string& p) { opened.push_back("project " + p); },
+  commands::WindowOpeners open{[&](const std::string& p) { opened.push_back("project " + p); },
                      [&](const std::string& p) { opened.push_back("archive " + p); }, {}};
   RecentFiles recent;
   recent.add(projectFile, 1);
@@ -577,7 +577,7 @@ TEST_F(ExternalTest, RecentFilesOpenTheWindowTheirKindOrTheLibrarySays) {
   recent.add(work("old.c"), 2);
   recent.add(work("sandbox.sbx"), 8);
   // Most recent first: sandbox (8), old.c (2), notes.txt (1), demo.pj (1).
-  for (int id = 1564; id <= 1568; ++id) recentFileCommand(ui, recent, id, open);
+  for (int id = 1564; id <= 1568; ++id) commands::recentFileCommand(ui, recent, id, open);
   EXPECT_EQ(opened, (Words{"project " + work("sandbox.sbx"), "archive " + work("old.c"), "archive " + plain,
                            "project " + projectFile}));
   EXPECT_EQ(ui.cursorDepth, 0);
@@ -587,9 +587,9 @@ TEST_F(ExternalTest, RecentFilesOpenTheWindowTheirKindOrTheLibrarySays) {
                        " cannot be opened because its project archive is encrypted. Sandboxes cannot be used with "
                        "encrypted project archives.",
                    ui::kAnswerOk);
-  recentFileCommand(ui, recent, 1566, open);
+  commands::recentFileCommand(ui, recent, 1566, open);
   EXPECT_EQ(opened.size(), 4u);
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::external

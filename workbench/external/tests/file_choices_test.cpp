@@ -8,12 +8,12 @@
 
 #include <climits>
 
-#include "shell/file_choices.h"
-#include "shell/variable_query.h"
+#include "platform/ui/testing/scripted_ui.h"
 #include "testing/temp_dir.h"
-#include "ui/testing/scripted_ui.h"
+#include "workbench/external/file_choices.h"
+#include "workbench/external/variable_query.h"
 
-namespace orv::shell {
+namespace orv::workbench::external {
 namespace {
 
 using ui::testing::FakeSurface;
@@ -204,4 +204,4 @@ TEST_F(FileChoicesTest, BrowseFillsTheDirectoryOfTheChosenName) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::external

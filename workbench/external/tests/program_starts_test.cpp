@@ -11,14 +11,14 @@
 
 #include <cstdlib>
 
+#include "platform/profile/profile.h"
 #include "platform/spawn/recording_spawner.h"
 #include "platform/spawn/spawner.h"
-#include "profile/profile.h"
-#include "shell/program_starts.h"
+#include "platform/ui/testing/scripted_ui.h"
 #include "testing/temp_dir.h"
-#include "ui/testing/scripted_ui.h"
+#include "workbench/external/program_starts.h"
 
-namespace orv::shell {
+namespace orv::workbench::external {
 namespace {
 
 using Words = std::vector<std::string>;
@@ -239,4 +239,4 @@ TEST_F(ProgramStartsTest, EditorStartPassesTheNameWholeWithoutAShell) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::external

@@ -15,10 +15,10 @@
 #include <sstream>
 #include <thread>
 
-#include "archive_test_support.h"
-#include "shell/revision_comparison.h"
+#include "workbench/external/revision_comparison.h"
+#include "workbench/testing/library_fixtures.h"
 
-namespace orv::shell {
+namespace orv::workbench::external {
 namespace {
 
 int entriesIn(const std::string& dir) {
@@ -106,4 +106,4 @@ TEST_F(VisualMergeRun, RevisionsAreComparedAndTheirCopiesGoWhenItCloses) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::external

@@ -5,12 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "archive_test_support.h"
-#include "fake_member_view.h"
-#include "shell/member_location.h"
-#include "shell/project_member_ops.h"
+#include "workbench/testing/library_fixtures.h"
+#include "workbench/testing/fake_member_view.h"
+#include "workbench/project/member_location.h"
+#include "workbench/project/project_member_ops.h"
 
-namespace orv::shell {
+namespace orv::workbench::project {
 namespace {
 
 using testing::ArchiveTest;
@@ -335,4 +335,4 @@ TEST_F(MemberOpsTest, APlainMemberCheckedInIsLinkedAndBecomesArchived) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::project

@@ -6,14 +6,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "archive_test_support.h"
-#include "shell/member_location.h"
-#include "shell/member_rows.h"
-#include "shell/member_walks.h"
-#include "shell/open_project.h"
-#include "shell/progress_window.h"
+#include "workbench/testing/library_fixtures.h"
+#include "workbench/project/member_location.h"
+#include "workbench/project/member_rows.h"
+#include "workbench/project/member_walks.h"
+#include "workbench/project/open_project.h"
+#include "workbench/app/progress_window.h"
 
-namespace orv::shell {
+namespace orv::workbench::project {
 namespace {
 
 using testing::ArchiveTest;
@@ -425,4 +425,4 @@ TEST_F(SandboxTest, APlainProjectsSubprojectFileIsOverwrittenOnlyWhenFrozen) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::project

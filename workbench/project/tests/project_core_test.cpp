@@ -7,16 +7,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "archive_test_support.h"
-#include "shell/member_location.h"
-#include "shell/member_rows.h"
-#include "shell/message_styles.h"
-#include "shell/open_project.h"
-#include "shell/password_dialogs.h"
-#include "shell/project_members_add.h"
+#include "workbench/testing/library_fixtures.h"
+#include "workbench/project/member_location.h"
+#include "workbench/project/member_rows.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/project/open_project.h"
+#include "workbench/archive/password_dialogs.h"
+#include "workbench/project/project_members_add.h"
 #include "vc/error_codes.h"
 
-namespace orv::shell {
+namespace orv::workbench::project {
 namespace {
 
 using testing::ArchiveTest;
@@ -505,4 +505,4 @@ TEST_F(ProjectCoreTest, RowsCollectStateLabelsAndLockerWithAGrowingBuffer) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::project

@@ -17,22 +17,22 @@
 #include <fstream>
 #include <iterator>
 
-#include "archive_test_support.h"
-#include "dialogs/check_in_dialog.h"
-#include "dialogs/revision_info_dialog.h"
+#include "platform/profile/profile.h"
 #include "platform/spawn/recording_spawner.h"
-#include "profile/profile.h"
-#include "qt/archive_window.h"
-#include "qt/main_frame.h"
 #include "testing/qt_test_support.h"
-#include "views/qt/log_panel.h"
-#include "views/qt/revision_list_view.h"
-#include "views/qt/split_bar.h"
+#include "workbench/dialogs/check_in_dialog.h"
+#include "workbench/dialogs/revision_info_dialog.h"
+#include "workbench/qt/archive_window.h"
+#include "workbench/qt/main_frame.h"
+#include "workbench/testing/library_fixtures.h"
+#include "workbench/views/qt/log_panel.h"
+#include "workbench/views/qt/revision_list_view.h"
+#include "workbench/views/qt/split_bar.h"
 
 namespace orv::workbench {
 namespace {
 
-class ArchiveWindowTest : public shell::testing::ProjectTest {
+class ArchiveWindowTest : public testing::ProjectTest {
  protected:
   void beforeStart() override { ::mkdir(dir.file("sub").c_str(), 0755); }
 
@@ -59,7 +59,7 @@ class ArchiveWindowTest : public shell::testing::ProjectTest {
   }
   static void selectRow(ArchiveChild& w, int row, QItemSelectionModel::SelectionFlags how =
                                                       QItemSelectionModel::ClearAndSelect) {
-    views::qt::RevisionListView* list = w.list();
+    views::RevisionListView* list = w.list();
     list->selectionModel()->select(list->model()->index(row, 0), how | QItemSelectionModel::Rows);
   }
   static std::string log(int h, const char* rev) {
@@ -114,7 +114,7 @@ TEST_F(ArchiveWindowTest, ShowsTheRevisionsTheLogAndTheCounts) {
 
   selectRow(*w, 2);  // 1.3
   EXPECT_EQ(w->logPanel()->toPlainText().toStdString(), log(w->archive().handle(), "1.3"));
-  EXPECT_FALSE(testing::Test::HasFailure());
+  EXPECT_FALSE(::testing::Test::HasFailure());
   EXPECT_FALSE(test::saveScreenshot(frame, QStringLiteral("archive_window")).isEmpty());
   selectRow(*w, 3, QItemSelectionModel::Select);
   EXPECT_EQ(frame.statusBar()->currentMessage(), "4 revisions:  1 locked;  2 selected");
@@ -221,7 +221,7 @@ TEST_F(ArchiveWindowTest, DoubleClickEditsTheWorkingFileOrViewsARevision) {
   ASSERT_NE(w, nullptr);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(w, 30000));
   auto doubleClick = [&](int row) {
-    views::qt::RevisionListView* list = w->list();
+    views::RevisionListView* list = w->list();
     const QRect cell = list->visualRect(list->model()->index(row, views::kColAuthor));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell.center());

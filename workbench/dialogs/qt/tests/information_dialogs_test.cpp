@@ -11,18 +11,18 @@
 #include <QPlainTextEdit>
 #include <QtTest/QTest>
 
-#include "archive_test_support.h"
-#include "dialogs/archive_info_dialog.h"
-#include "dialogs/promote_dialog.h"
-#include "dialogs/revision_info_dialog.h"
+#include "platform/ui/qt/dialog_window.h"
+#include "platform/ui/qt/qt_ui.h"
 #include "testing/qt_test_support.h"
-#include "ui/qt/dialog_window.h"
-#include "ui/qt/qt_ui.h"
+#include "workbench/dialogs/archive_info_dialog.h"
+#include "workbench/dialogs/promote_dialog.h"
+#include "workbench/dialogs/revision_info_dialog.h"
+#include "workbench/testing/library_fixtures.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 namespace {
 
-class InformationDialogsOnScreen : public shell::testing::ArchiveTest {
+class InformationDialogsOnScreen : public testing::ArchiveTest {
  protected:
   QString labelText(ui::qt::DialogWindow& w, int id) { return qobject_cast<QLabel*>(w.control(id))->text(); }
   QComboBox* combo(ui::qt::DialogWindow& w, int id) { return qobject_cast<QComboBox*>(w.control(id)); }
@@ -46,7 +46,7 @@ class InformationDialogsOnScreen : public shell::testing::ArchiveTest {
 TEST_F(InformationDialogsOnScreen, ArchiveInformationShowsTheArchiveAndWritesAChange) {
   start();
   sample();
-  shell::OpenArchive archive(qtUi, work("a.c"), 1);
+  archive::OpenArchive archive(qtUi, work("a.c"), 1);
   test::onNextModal([this](QWidget* m) {
     auto& w = *static_cast<ui::qt::DialogWindow*>(m);
     EXPECT_EQ(w.windowTitle(), "Archive Information");
@@ -76,7 +76,7 @@ TEST_F(InformationDialogsOnScreen, ArchiveInformationShowsTheArchiveAndWritesACh
 TEST_F(InformationDialogsOnScreen, RevisionInformationShowsTheRevisionAndAddsALabel) {
   start("states=Dev,Test,Rel\n");
   sample();
-  shell::OpenArchive archive(qtUi, work("a.c"), 1);
+  archive::OpenArchive archive(qtUi, work("a.c"), 1);
   test::onNextModal([this](QWidget* m) {
     auto& w = *static_cast<ui::qt::DialogWindow*>(m);
     EXPECT_EQ(w.windowTitle(), "Revision Information");
@@ -101,8 +101,8 @@ TEST_F(InformationDialogsOnScreen, RevisionInformationShowsTheRevisionAndAddsALa
 TEST_F(InformationDialogsOnScreen, PromoteDialogOffersTheLaterStates) {
   start("states=Dev,Test,Rel\n");
   sample();
-  shell::OpenArchive archive(qtUi, work("a.c"), 1);
-  shell::TPromoteRevTransferStruct record;
+  archive::OpenArchive archive(qtUi, work("a.c"), 1);
+  archive::TPromoteRevTransferStruct record;
   ASSERT_EQ(setPromoteDefaults(archive, record, "1.2", true), 1);
   PromoteDialog logic(record);
   ui::qt::DialogWindow w(promoteDialogDescription(PromoteSubject::revision, true), logic, qtUi, nullptr);
@@ -118,4 +118,4 @@ TEST_F(InformationDialogsOnScreen, PromoteDialogOffersTheLaterStates) {
 }
 
 }  // namespace
-}  // namespace orv::dialogs
+}  // namespace orv::workbench::dialogs

@@ -2,12 +2,12 @@
 // the library.
 #include <gtest/gtest.h>
 
-#include "archive_test_support.h"
-#include "shell/command_enabling.h"
-#include "shell/document_window.h"
-#include "shell/library_settings.h"
+#include "workbench/app/library_settings.h"
+#include "workbench/commands/command_enabling.h"
+#include "workbench/commands/document_window.h"
+#include "workbench/testing/library_fixtures.h"
 
-namespace orv::shell {
+namespace orv::workbench::commands {
 namespace {
 
 using testing::ArchiveTest;
@@ -105,4 +105,4 @@ TEST_F(LibrarySettingsTest, EnablingQuestions) {
 }
 
 }  // namespace
-}  // namespace orv::shell
+}  // namespace orv::workbench::commands
