@@ -346,4 +346,8 @@ void archiveInformation(archive::OpenArchive& archive) {
     writeArchiveInfo(archive, record, unchanged);
 }
 
+void registerArchiveInformation(commands::FrameRegistry& registry, const commands::FrameContext&) {
+  registry.items.archiveInformation = archiveInformation;
+}
+
 }  // namespace orv::workbench::dialogs

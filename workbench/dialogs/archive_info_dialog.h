@@ -14,6 +14,7 @@
 #include "platform/ui/ui.h"
 #include "workbench/archive/open_archive.h"
 #include "workbench/archive/transfer_records.h"
+#include "workbench/commands/frame_registry.h"
 
 namespace orv::workbench::dialogs {
 
@@ -93,5 +94,8 @@ class ArchiveInfoDialog : public ui::DialogLogic {
 // WindowCommandServices::archiveInformation (the command drops the write
 // lock afterwards).
 void archiveInformation(archive::OpenArchive& archive);
+
+// Registers the dialog as the Archive Information command's.
+void registerArchiveInformation(commands::FrameRegistry& registry, const commands::FrameContext& context);
 
 }  // namespace orv::workbench::dialogs

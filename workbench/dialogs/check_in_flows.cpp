@@ -139,4 +139,13 @@ void setMemberCheckInDialogs(project::MemberDialogs& dialogs) {
   };
 }
 
+void registerCheckInFlows(commands::FrameRegistry& registry, const commands::FrameContext& context) {
+  registry.flows.checkInArchive = archiveCheckIn;
+  setMemberCheckInDialogs(registry.memberDialogs);
+  ui::Ui& ui = context.ui;
+  registry.execute[app::ExecuteVerb::checkIn] = {true, [&ui](const std::vector<std::string>& names) {
+                                                   ddeCheckIn(ui, names);
+                                                 }};
+}
+
 }  // namespace orv::workbench::dialogs

@@ -14,6 +14,7 @@
 #include "workbench/archive/open_archive.h"
 #include "workbench/archive/transfer_records.h"
 #include "workbench/commands/document_windows.h"
+#include "workbench/commands/frame_registry.h"
 #include "workbench/project/open_project.h"
 #include "workbench/project/project_member_ops.h"
 
@@ -38,5 +39,9 @@ void ddeCheckIn(ui::Ui& ui, const std::vector<std::string>& names);
 
 // Gives the project window's member check-in its defaults and its dialog.
 void setMemberCheckInDialogs(project::MemberDialogs& dialogs);
+
+// Registers the archive window's Check In command, the project window's
+// member check-in dialogs and the command server's "CheckIn".
+void registerCheckInFlows(commands::FrameRegistry& registry, const commands::FrameContext& context);
 
 }  // namespace orv::workbench::dialogs

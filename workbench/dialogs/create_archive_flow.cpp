@@ -148,4 +148,8 @@ void setMemberCreateArchiveDialogs(project::MemberAddServices& services) {
   services.createArchive = commands::memberCreateArchiveStep(create);
 }
 
+void registerCreateArchive(commands::FrameRegistry& registry, const commands::FrameContext&) {
+  registry.opening.createArchive = createArchiveServices();
+}
+
 }  // namespace orv::workbench::dialogs

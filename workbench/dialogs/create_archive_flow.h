@@ -9,6 +9,7 @@
 
 #include "workbench/archive/open_archive.h"
 #include "workbench/archive/transfer_records.h"
+#include "workbench/commands/frame_registry.h"
 #include "workbench/commands/open_create_commands.h"
 #include "workbench/project/project_members_add.h"
 
@@ -39,5 +40,8 @@ bool applyNewArchiveSettings(const TNewArchiveSettings& settings, archive::OpenA
 commands::CreateArchiveServices createArchiveServices();
 // The same dialog for adding members to a project.
 void setMemberCreateArchiveDialogs(project::MemberAddServices& services);
+
+// Registers the Create Archive dialogs of the open and create commands.
+void registerCreateArchive(commands::FrameRegistry& registry, const commands::FrameContext& context);
 
 }  // namespace orv::workbench::dialogs

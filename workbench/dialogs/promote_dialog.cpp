@@ -262,4 +262,10 @@ void promoteSelectedMembers(commands::ProjectWindow& window, std::vector<int>& r
   members.refreshMembers(rows.data(), static_cast<int>(reached));
 }
 
+void registerPromoteFlows(commands::FrameRegistry& registry, const commands::FrameContext&) {
+  registry.flows.promoteRevision = promoteArchiveRevision;
+  registry.flows.promoteProject = promoteProject;
+  registry.flows.promoteMembers = promoteSelectedMembers;
+}
+
 }  // namespace orv::workbench::dialogs

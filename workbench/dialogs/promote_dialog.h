@@ -15,6 +15,7 @@
 #include "workbench/archive/open_archive.h"
 #include "workbench/archive/transfer_records.h"
 #include "workbench/commands/document_windows.h"
+#include "workbench/commands/frame_registry.h"
 
 namespace orv::workbench::dialogs {
 
@@ -64,5 +65,8 @@ void promoteProject(commands::ProjectWindow& window, bool promote);
 // every selected member's revision (and into subprojects as the recursion
 // settings say); the rows are read again afterwards.
 void promoteSelectedMembers(commands::ProjectWindow& window, std::vector<int>& rows, bool promote);
+
+// Registers the Promote and Demote commands of both windows.
+void registerPromoteFlows(commands::FrameRegistry& registry, const commands::FrameContext& context);
 
 }  // namespace orv::workbench::dialogs

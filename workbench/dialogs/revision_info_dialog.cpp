@@ -370,4 +370,8 @@ int revisionInformation(archive::OpenArchive& archive, const std::string& revisi
   return ui::kAnswerOk;
 }
 
+void registerRevisionInformation(commands::FrameRegistry& registry, const commands::FrameContext&) {
+  registry.items.revisionInformation = revisionInformation;
+}
+
 }  // namespace orv::workbench::dialogs

@@ -13,6 +13,7 @@
 #include "platform/ui/ui.h"
 #include "workbench/archive/open_archive.h"
 #include "workbench/archive/transfer_records.h"
+#include "workbench/commands/frame_registry.h"
 
 namespace orv::workbench::dialogs {
 
@@ -94,5 +95,8 @@ class RevisionInfoDialog : public ui::DialogLogic {
 // the changes were written), else 2. Fits
 // WindowCommandServices::revisionInformation.
 int revisionInformation(archive::OpenArchive& archive, const std::string& revision);
+
+// Registers the dialog as the Revision Information command's.
+void registerRevisionInformation(commands::FrameRegistry& registry, const commands::FrameContext& context);
 
 }  // namespace orv::workbench::dialogs

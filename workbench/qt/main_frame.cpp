@@ -27,16 +27,9 @@
 #include "workbench/commands/command_handlers.h"
 #include "workbench/commands/command_table.h"
 #include "workbench/commands/document_window.h"
-#include "workbench/commands/recent_file_command.h"
-#include "workbench/dialogs/archive_info_dialog.h"
-#include "workbench/dialogs/check_in_flows.h"
-#include "workbench/dialogs/create_archive_flow.h"
-#include "workbench/dialogs/promote_dialog.h"
-#include "workbench/dialogs/revision_info_dialog.h"
-#include "workbench/external/archive_import.h"
+#include "workbench/commands/frame_registry.h"
+#include "workbench/dialogs/frame_registrations.h"
 #include "workbench/external/archive_reports.h"
-#include "workbench/external/file_choices.h"
-#include "workbench/external/file_filters.h"
 #include "workbench/qt/about_box.h"
 
 namespace orv::workbench {
@@ -126,40 +119,25 @@ QIcon programIcon() {
   return QIcon(pm);
 }
 
-// What the frame's command handlers work with: the open and create
-// commands, the item commands and the temporary files of comparisons, over
-// the frame's windows. The dialogs that are not there yet leave their
-// commands doing nothing.
+// What the frame's command handlers work with: the dialogs and services of
+// the registration table, the open and create commands, the item commands
+// and the temporary files of comparisons, over the frame's windows. The
+// dialogs that are not there yet leave their commands saying so.
 struct MainFrame::Commands {
   Commands(MainFrame& frame, ui::Ui& ui)
-      : opening(ui, frame, openServices(frame)),
+      : registry(registrations(frame, ui)),
+        opening(ui, frame, registry.opening),
         temps(ui),
-        items(ui, frame, opening, temps, itemServices(frame)),
+        items(ui, frame, opening, temps, registry.items),
         context{ui, frame, opening, items, frame.starts_, temps, external::libraryImporters(),
-                external::libraryExporter(), frame.recent_, openers(frame), flows(frame)} {}
+                external::libraryExporter(), frame.recent_, openers(frame), registry.flows} {}
 
-  static commands::DialogFlows flows(MainFrame& frame) {
-    commands::DialogFlows flows;
-    flows.missing = [&frame] { frame.notAvailable(); };
-    flows.checkInArchive = dialogs::archiveCheckIn;
-    flows.promoteRevision = dialogs::promoteArchiveRevision;
-    flows.promoteProject = dialogs::promoteProject;
-    flows.promoteMembers = dialogs::promoteSelectedMembers;
-    return flows;
-  }
-
-  static commands::OpenCreateServices openServices(MainFrame& frame) {
-    commands::OpenCreateServices services;
-    services.addRecentFile = [&frame](const std::string& path, int kind) { frame.recent_.add(path, kind); };
-    services.createArchive = dialogs::createArchiveServices();
-    return services;
-  }
-  static commands::WindowCommandServices itemServices(MainFrame& frame) {
-    commands::WindowCommandServices services;
-    services.viewOrEdit = [&frame](const std::string& path) { external::viewOrEditFile(frame.starts_, path); };
-    services.archiveInformation = dialogs::archiveInformation;
-    services.revisionInformation = dialogs::revisionInformation;
-    return services;
+  static commands::FrameRegistry registrations(MainFrame& frame, ui::Ui& ui) {
+    commands::FrameRegistry registry;
+    registry.flows.missing = [&frame] { frame.notAvailable(); };
+    registry.opening.addRecentFile = [&frame](const std::string& path, int kind) { frame.recent_.add(path, kind); };
+    commands::runRegistrations(dialogs::frameRegistrations(), registry, {ui, frame.starts_});
+    return registry;
   }
   static commands::WindowOpeners openers(MainFrame& frame) {
     commands::WindowOpeners open;
@@ -168,6 +146,7 @@ struct MainFrame::Commands {
     return open;
   }
 
+  commands::FrameRegistry registry;
   commands::OpenCreateCommands opening;
   app::TempFiles temps;
   commands::WindowCommands items;
@@ -443,12 +422,7 @@ ArchiveChild::Frame MainFrame::archiveFrame() {
           [this](int id) { command(id); }};
 }
 
-ProjectChild::Frame MainFrame::projectFrame() {
-  project::MemberDialogs dialogs;
-  dialogs.viewFile = [this](const std::string& path) { external::viewOrEditFile(starts_, path); };
-  dialogs::setMemberCheckInDialogs(dialogs);
-  return {archiveFrame(), std::move(dialogs)};
-}
+ProjectChild::Frame MainFrame::projectFrame() { return {archiveFrame(), commands_->registry.memberDialogs}; }
 
 bool MainFrame::buildArchiveWindow(const std::string& name, bool remember) {
   const ArchiveChild::Frame frame = archiveFrame();
@@ -570,24 +544,18 @@ void MainFrame::runCommand(const app::ExecuteCommand& c) {
       showAbout();
       break;
     case ExecuteVerb::help: ui_.showHelp(kHelpContentsContext); break;
-    case ExecuteVerb::diff:
-      external::ddeDiff(starts_, c.args.size() > 0 ? c.args[0].c_str() : nullptr,
-                     c.args.size() > 1 ? c.args[1].c_str() : nullptr);
-      break;
-    case ExecuteVerb::convert:
-      bringForward();
-      external::ddeConvert(ui_, external::libraryImporters(), c.args);
-      break;
-    case ExecuteVerb::checkIn:
-      bringForward();
-      dialogs::ddeCheckIn(ui_, c.args);
-      break;
     case ExecuteVerb::createArchive:
       bringForward();
       commands_->opening.ddeCreateArchive(c.args);
       break;
     default:
-      notAvailable();
+      // The commands the registered dialogs and programs answer.
+      if (auto handler = commands_->registry.execute.find(c.verb); handler != commands_->registry.execute.end()) {
+        if (handler->second.bringForward) bringForward();
+        handler->second.run(c.args);
+      } else {
+        notAvailable();
+      }
       break;
   }
 }
