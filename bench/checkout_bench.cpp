@@ -44,7 +44,7 @@
 #include <vector>
 
 #include "vc/include/vc.h"
-#include "orv/txtcmp32.h"
+#include "differ/include/orv/txtcmp32.h"
 
 namespace {
 

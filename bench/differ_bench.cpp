@@ -37,8 +37,8 @@
 #include <string>
 #include <vector>
 
-#include "diff_run.h"
-#include "orv/txtcmp32.h"
+#include "differ/txtcmp/diff_run.h"
+#include "differ/include/orv/txtcmp32.h"
 
 extern char** environ;
 

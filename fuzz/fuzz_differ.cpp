@@ -21,10 +21,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "bin_diff.h"
-#include "orv/bincmp32.h"
-#include "orv/txtcmp32.h"
-#include "text_diff.h"
+#include "differ/bincmp/bin_diff.h"
+#include "differ/include/orv/bincmp32.h"
+#include "differ/include/orv/txtcmp32.h"
+#include "differ/txtcmp/text_diff.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "object_record.h"
+#include "kel/kellib/object_record.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   kel::ObjectRecord r;

@@ -11,7 +11,7 @@
 #include <unistd.h>
 #include <utility>
 
-#include "profile/profile.h"
+#include "platform/profile/profile.h"
 
 namespace {
 

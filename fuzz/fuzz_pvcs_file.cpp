@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "pvcs_model.h"
+#include "import/pvcs/pvcs_model.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace orv::import;

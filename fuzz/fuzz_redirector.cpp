@@ -7,7 +7,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "redirector_file.h"
+#include "kel/kellib/redirector_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string path = "/tmp/orv-fuzz-redirector-" + std::to_string(::getpid()) + ".red";

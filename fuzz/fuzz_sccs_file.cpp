@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "sccs_model.h"
-#include "sccs_weave.h"
+#include "import/sccs/sccs_model.h"
+#include "import/sccs/sccs_weave.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace orv::import;

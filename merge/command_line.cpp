@@ -1,5 +1,5 @@
 // The merge program's command line (see command_line.h).
-#include "command_line.h"
+#include "merge/command_line.h"
 
 namespace orv::merge {
 

@@ -1,12 +1,12 @@
 // The Compare Files dialog's logic (see compare_files.h).
-#include "compare_files.h"
+#include "merge/compare_files.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
 
-#include "merge_settings.h"
-#include "sys/system_calls.h"
+#include "merge/merge_settings.h"
+#include "platform/sys/system_calls.h"
 
 namespace orv::merge {
 

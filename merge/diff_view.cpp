@@ -1,10 +1,10 @@
 // The rows of one side of a comparison (see diff_view.h).
-#include "diff_view.h"
+#include "merge/diff_view.h"
 
 #include <cstring>
 
-#include "fs/replace_file.h"
-#include "merge_model.h"
+#include "platform/fs/replace_file.h"
+#include "merge/merge_model.h"
 
 namespace orv::merge {
 

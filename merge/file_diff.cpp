@@ -2,7 +2,7 @@
 // temporary file of our own, removed before the constructor returns; both
 // files are read whole and split into whole lines (a line feed, then a
 // carriage return before it, removed), so no line is ever split.
-#include "file_diff.h"
+#include "merge/file_diff.h"
 
 #include <unistd.h>
 
@@ -10,9 +10,9 @@
 #include <new>
 #include <sstream>
 
-#include "fs/temp_file.h"
-#include "orv/txtcmp32.h"
-#include "sys/system_calls.h"
+#include "platform/fs/temp_file.h"
+#include "differ/include/orv/txtcmp32.h"
+#include "platform/sys/system_calls.h"
 
 namespace orv::merge {
 

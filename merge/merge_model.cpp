@@ -2,12 +2,12 @@
 // block's marker or a line of that block (file 1, file 2 or edited); taking
 // a side copies only the comparison's lines of that block and side, never
 // more than the block's count.
-#include "merge_model.h"
+#include "merge/merge_model.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "fs/replace_file.h"
+#include "platform/fs/replace_file.h"
 
 namespace orv::merge {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "file_diff.h"
+#include "merge/file_diff.h"
 
 namespace orv::merge {
 

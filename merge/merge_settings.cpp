@@ -1,11 +1,11 @@
 // The merge program's settings (see merge_settings.h).
-#include "merge_settings.h"
+#include "merge/merge_settings.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
-#include "profile/profile.h"
+#include "platform/profile/profile.h"
 
 namespace orv::merge {
 

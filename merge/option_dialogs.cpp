@@ -1,5 +1,5 @@
 // The logic of the merge program's option dialogs (see option_dialogs.h).
-#include "option_dialogs.h"
+#include "merge/option_dialogs.h"
 
 namespace orv::merge {
 

@@ -9,9 +9,9 @@
 #include <array>
 #include <string>
 
-#include "compare_files.h"
-#include "merge_settings.h"
-#include "ui/ui.h"
+#include "merge/compare_files.h"
+#include "merge/merge_settings.h"
+#include "platform/ui/ui.h"
 
 namespace orv::merge {
 

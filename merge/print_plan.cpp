@@ -1,5 +1,5 @@
 // The page plan of the merge program's printouts (see print_plan.h).
-#include "print_plan.h"
+#include "merge/print_plan.h"
 
 #include <algorithm>
 

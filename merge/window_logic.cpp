@@ -1,10 +1,10 @@
 // The comparison window's and the program's logic (see window_logic.h).
-#include "window_logic.h"
+#include "merge/window_logic.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "file_diff.h"
+#include "merge/file_diff.h"
 
 namespace orv::merge {
 

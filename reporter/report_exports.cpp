@@ -4,10 +4,10 @@
 #include <new>
 #include <string>
 
-#include "orv/tallier32.h"
-#include "report_messages.h"
-#include "report_tables.h"
-#include "report_walk.h"
+#include "reporter/include/orv/tallier32.h"
+#include "reporter/report_messages.h"
+#include "reporter/report_tables.h"
+#include "reporter/report_walk.h"
 #include "vc/include/vc.h"
 
 namespace orv::report {

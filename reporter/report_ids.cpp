@@ -1,7 +1,7 @@
 // The id table of a report (report_ids.h).
-#include "report_ids.h"
+#include "reporter/report_ids.h"
 
-#include "diff_support.h"
+#include "differ/support/diff_support.h"
 
 namespace orv::report {
 

@@ -1,5 +1,5 @@
 // The message protocol of the report calls (report_messages.h).
-#include "report_messages.h"
+#include "reporter/report_messages.h"
 
 #include <cstdarg>
 #include <cstring>

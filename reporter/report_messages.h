@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "report_state.h"
+#include "reporter/report_state.h"
 
 namespace orv::report {
 

@@ -1,12 +1,12 @@
 // The rows of the report tables (report_rows.h): each value read through
 // the revision library's items, in column order.
-#include "report_rows.h"
+#include "reporter/report_rows.h"
 
 #include <cstdint>
 #include <cstdlib>
 
-#include "report_messages.h"
-#include "report_tables.h"
+#include "reporter/report_messages.h"
+#include "reporter/report_tables.h"
 
 namespace orv::report {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "report_state.h"
+#include "reporter/report_state.h"
 #include "vc/include/vc.h"
 
 namespace orv::report {

@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <string>
 
-#include "orv/tallier32.h"
-#include "report_ids.h"
+#include "reporter/include/orv/tallier32.h"
+#include "reporter/report_ids.h"
 
 namespace orv::report {
 

@@ -1,13 +1,13 @@
 // The table files of a report (report_tables.h). The files are written
 // through standard streams over the system-call table, so every write, the
 // pushing out of buffered rows and the close can be made to fail in tests.
-#include "report_tables.h"
+#include "reporter/report_tables.h"
 
 #include <cerrno>
 
-#include "file_stream.h"
+#include "differ/support/file_stream.h"
 #include "platform/sys/system_calls.h"
-#include "report_messages.h"
+#include "reporter/report_messages.h"
 
 namespace orv::report {
 

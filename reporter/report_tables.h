@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "report_state.h"
+#include "reporter/report_state.h"
 
 namespace orv::report {
 

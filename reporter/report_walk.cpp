@@ -5,14 +5,14 @@
 // written once (.txa and .txx rows, then its revisions and .txs rows as the
 // report kind says); in a one-revision report each further member revision
 // of a known archive adds its own .txr row once.
-#include "report_walk.h"
+#include "reporter/report_walk.h"
 
 #include <climits>
 #include <cstring>
 #include <vector>
 
-#include "report_messages.h"
-#include "report_rows.h"
+#include "reporter/report_messages.h"
+#include "reporter/report_rows.h"
 #include "vc/include/vc.h"
 
 namespace orv::report {

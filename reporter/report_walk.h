@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "report_state.h"
+#include "reporter/report_state.h"
 
 namespace orv::report {
 

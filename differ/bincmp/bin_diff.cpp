@@ -1,11 +1,11 @@
 // The binary differencer in memory (see bin_diff.h): both inputs as spans,
 // the comparison of bincmp.cpp over them.
-#include "bin_diff.h"
+#include "differ/bincmp/bin_diff.h"
 
 #include <cstring>
 #include <new>
 
-#include "scratch.h"
+#include "differ/bincmp/scratch.h"
 
 namespace orv::bincmp {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "bincmp.h"
-#include "diff_sink.h"
+#include "differ/bincmp/bincmp.h"
+#include "differ/support/diff_sink.h"
 
 namespace orv::bincmp {
 

@@ -14,7 +14,7 @@
 // found, in the same bytes as a whole-file comparison would write it. An
 // input in memory is its own window, and spools over it note pieces of it
 // (no copy, no scratch file). The output goes to a sink in chunks.
-#include "bincmp.h"
+#include "differ/bincmp/bincmp.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "scratch.h"
+#include "differ/bincmp/scratch.h"
 
 namespace orv::bincmp {
 

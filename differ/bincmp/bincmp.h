@@ -13,7 +13,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "diff_sink.h"
+#include "differ/support/diff_sink.h"
 
 namespace orv::bincmp {
 

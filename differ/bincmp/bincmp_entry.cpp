@@ -21,13 +21,13 @@
 #include <string>
 #include <vector>
 
-#include "bincmp.h"
-#include "diff_sink.h"
-#include "diff_support.h"
-#include "scratch.h"
-#include "file_stream.h"
-#include "fs/path_separators.h"
-#include "orv/bincmp32.h"
+#include "differ/bincmp/bincmp.h"
+#include "differ/support/diff_sink.h"
+#include "differ/support/diff_support.h"
+#include "differ/bincmp/scratch.h"
+#include "differ/support/file_stream.h"
+#include "platform/fs/path_separators.h"
+#include "differ/include/orv/bincmp32.h"
 #include "platform/sys/system_calls.h"
 
 namespace orv::bincmp {

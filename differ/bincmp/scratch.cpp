@@ -1,7 +1,7 @@
 // Scratch files and the byte spool of the binary differencer (see
 // scratch.h). Every call goes through the system-call seam, so tests can
 // make a scratch file fail like any other.
-#include "scratch.h"
+#include "differ/bincmp/scratch.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <string>
 
-#include "fs/temp_file.h"
+#include "platform/fs/temp_file.h"
 #include "platform/sys/system_calls.h"
 
 namespace orv::bincmp {

@@ -1,5 +1,5 @@
 // The shared support routines of the differencers (see diff_support.h).
-#include "diff_support.h"
+#include "differ/support/diff_support.h"
 
 #include <cerrno>
 #include <cstdarg>

@@ -1,6 +1,6 @@
 // Streams whose buffer is filled and drained through the system-call table
 // (see file_stream.h), built on glibc's fopencookie.
-#include "file_stream.h"
+#include "differ/support/file_stream.h"
 
 #include <fcntl.h>
 #include <sys/types.h>

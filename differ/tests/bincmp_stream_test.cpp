@@ -16,9 +16,9 @@
 #include <optional>
 #include <set>
 
-#include "bin_diff.h"
-#include "bincmp.h"
-#include "diff_test_util.h"
+#include "differ/bincmp/bin_diff.h"
+#include "differ/bincmp/bincmp.h"
+#include "differ/tests/diff_test_util.h"
 #include "platform/sys/fault_injection.h"
 
 using namespace difftest;

@@ -3,8 +3,8 @@
 // guard.
 #include <random>
 
-#include "bincmp.h"
-#include "diff_test_util.h"
+#include "differ/bincmp/bincmp.h"
+#include "differ/tests/diff_test_util.h"
 
 using namespace difftest;
 

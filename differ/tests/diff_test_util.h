@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "orv/bincmp32.h"
-#include "orv/txtcmp32.h"
+#include "differ/include/orv/bincmp32.h"
+#include "differ/include/orv/txtcmp32.h"
 #include "testing/temp_dir.h"
 
 namespace difftest {

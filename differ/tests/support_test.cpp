@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "diff_support.h"
+#include "differ/support/diff_support.h"
 
 namespace ds = orv::diffsup;
 

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "diff_test_util.h"
+#include "differ/tests/diff_test_util.h"
 #include "platform/sys/fault_injection.h"
 
 using namespace difftest;

@@ -7,10 +7,10 @@
 #include <random>
 #include <thread>
 
-#include "diff_run.h"
-#include "diff_test_util.h"
+#include "differ/txtcmp/diff_run.h"
+#include "differ/tests/diff_test_util.h"
 #include "platform/sys/fault_injection.h"
-#include "text_diff.h"
+#include "differ/txtcmp/text_diff.h"
 
 using namespace difftest;
 using orv::sys::ScopedFault;

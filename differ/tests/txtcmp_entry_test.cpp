@@ -2,8 +2,8 @@
 // directories and the several-files form.
 #include <sys/stat.h>
 
-#include "diff_run.h"
-#include "diff_test_util.h"
+#include "differ/txtcmp/diff_run.h"
+#include "differ/tests/diff_test_util.h"
 
 using namespace difftest;
 

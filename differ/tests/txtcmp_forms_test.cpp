@@ -2,7 +2,7 @@
 // every form, the listed edge cases, comparison with GNU diff on fixtures that
 // have a single longest common subsequence, ed scripts run through ed, #ifdef
 // output run through a small evaluator, and context hunk boundaries.
-#include "diff_test_util.h"
+#include "differ/tests/diff_test_util.h"
 
 using namespace difftest;
 

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <random>
 
-#include "diff_run.h"
-#include "diff_test_util.h"
+#include "differ/txtcmp/diff_run.h"
+#include "differ/tests/diff_test_util.h"
 
 using namespace difftest;
 

@@ -2,12 +2,12 @@
 // next word wherever they stand in a bundle, -c and -D take the rest of their
 // own word. "-" alone ends the options and stays; "--" ends them and is
 // consumed.
-#include "diff_options.h"
+#include "differ/txtcmp/diff_options.h"
 
 #include <cctype>
 #include <cstring>
 
-#include "diff_support.h"
+#include "differ/support/diff_support.h"
 
 namespace orv::txtcmp {
 

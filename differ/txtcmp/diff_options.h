@@ -1,7 +1,7 @@
 // Parsing of the text differencer's option vector (DiffArgv).
 #pragma once
 
-#include "diff_run.h"
+#include "differ/txtcmp/diff_run.h"
 
 namespace orv::txtcmp {
 

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "diff_support.h"
-#include "line_rules.h"
+#include "differ/support/diff_support.h"
+#include "differ/txtcmp/line_rules.h"
 
 namespace orv::txtcmp {
 

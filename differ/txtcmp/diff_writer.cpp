@@ -1,5 +1,5 @@
 // The output forms of the text differencer (see diff_writer.h).
-#include "diff_writer.h"
+#include "differ/txtcmp/diff_writer.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "diff_run.h"
-#include "text_diff.h"
+#include "differ/txtcmp/diff_run.h"
+#include "differ/txtcmp/text_diff.h"
 
 namespace orv::txtcmp {
 

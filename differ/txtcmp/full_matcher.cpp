@@ -20,8 +20,8 @@
 #include <new>
 #include <vector>
 
-#include "line_classes.h"
-#include "matchers.h"
+#include "differ/txtcmp/line_classes.h"
+#include "differ/txtcmp/matchers.h"
 
 namespace orv::txtcmp {
 

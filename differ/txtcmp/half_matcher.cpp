@@ -11,7 +11,7 @@
 #include <new>
 #include <vector>
 
-#include "matchers.h"
+#include "differ/txtcmp/matchers.h"
 
 namespace orv::txtcmp {
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "diff_run.h"
+#include "differ/txtcmp/diff_run.h"
 
 namespace orv::txtcmp {
 

@@ -1,6 +1,6 @@
 // Line classes (see line_classes.h): an open-addressing table keyed by a
 // 64-bit hash of the normalised line.
-#include "line_classes.h"
+#include "differ/txtcmp/line_classes.h"
 
 #include <bit>
 #include <cstring>

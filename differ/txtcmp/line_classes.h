@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "line_rules.h"
+#include "differ/txtcmp/line_rules.h"
 
 namespace orv::txtcmp {
 

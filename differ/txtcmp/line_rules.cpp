@@ -1,9 +1,9 @@
 // Normalisation shared by the line hash and the line comparison.
-#include "line_rules.h"
+#include "differ/txtcmp/line_rules.h"
 
 #include <cstring>
 
-#include "diff_support.h"
+#include "differ/support/diff_support.h"
 
 namespace orv::txtcmp {
 

@@ -4,8 +4,8 @@
 // with their hashes) and report to a DiffWriter.
 #pragma once
 
-#include "diff_run.h"
-#include "diff_writer.h"
+#include "differ/txtcmp/diff_run.h"
+#include "differ/txtcmp/diff_writer.h"
 
 namespace orv::txtcmp {
 

@@ -1,13 +1,13 @@
 // The comparison of one pair of texts, shared by DiffFile and diff_texts, and
 // the in-memory entry diff_texts (see text_diff.h).
-#include "text_diff.h"
+#include "differ/txtcmp/text_diff.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <new>
 
-#include "matchers.h"
+#include "differ/txtcmp/matchers.h"
 
 namespace orv::txtcmp {
 

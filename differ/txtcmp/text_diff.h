@@ -18,8 +18,8 @@
 #include <string>
 #include <string_view>
 
-#include "diff_sink.h"
-#include "line_rules.h"
+#include "differ/support/diff_sink.h"
+#include "differ/txtcmp/line_rules.h"
 
 namespace orv::txtcmp {
 

@@ -18,11 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "diff_options.h"
-#include "file_stream.h"
-#include "fs/path_separators.h"
-#include "matchers.h"
-#include "orv/txtcmp32.h"
+#include "differ/txtcmp/diff_options.h"
+#include "differ/support/file_stream.h"
+#include "platform/fs/path_separators.h"
+#include "differ/txtcmp/matchers.h"
+#include "differ/include/orv/txtcmp32.h"
 #include "platform/sys/system_calls.h"
 
 namespace orv::txtcmp {

@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <map>
 
-#include "bin_diff.h"
-#include "pvcs_model.h"
-#include "text_diff.h"
+#include "differ/bincmp/bin_diff.h"
+#include "import/pvcs/pvcs_model.h"
+#include "differ/txtcmp/text_diff.h"
 
 namespace orv::import {
 

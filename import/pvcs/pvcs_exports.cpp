@@ -4,9 +4,9 @@
 #include <cerrno>
 #include <new>
 
-#include "orv/pvcsty32.h"
-#include "pvcs_model.h"
-#include "sys/system_calls.h"
+#include "import/include/orv/pvcsty32.h"
+#include "import/pvcs/pvcs_model.h"
+#include "platform/sys/system_calls.h"
 
 namespace orv::import {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "pvcs_model.h"
+#include "import/pvcs/pvcs_model.h"
 
 namespace orv::import {
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <map>
 
-#include "sccs_model.h"
-#include "sccs_weave.h"
+#include "import/sccs/sccs_model.h"
+#include "import/sccs/sccs_weave.h"
 
 namespace orv::import {
 

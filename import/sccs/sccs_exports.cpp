@@ -5,9 +5,9 @@
 #include <new>
 #include <sys/stat.h>
 
-#include "orv/sccsty32.h"
-#include "sccs_model.h"
-#include "sys/system_calls.h"
+#include "import/include/orv/sccsty32.h"
+#include "import/sccs/sccs_model.h"
+#include "platform/sys/system_calls.h"
 
 namespace orv::import {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "import_support.h"
+#include "import/support/import_support.h"
 
 namespace orv::import {
 

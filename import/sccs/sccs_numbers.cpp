@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <map>
 
-#include "sccs_model.h"
+#include "import/sccs/sccs_model.h"
 
 namespace orv::import {
 

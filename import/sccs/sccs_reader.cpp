@@ -5,7 +5,7 @@
 #include <cctype>
 #include <cstring>
 
-#include "sccs_model.h"
+#include "import/sccs/sccs_model.h"
 
 namespace orv::import {
 

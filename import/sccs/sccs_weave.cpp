@@ -8,7 +8,7 @@
 // branch off an ancestor's branch is not history), X larger false; X ending
 // with all its fields equal to T's gives true. The order test: X greater
 // than T at the first differing field, or T a leading part of X.
-#include "sccs_weave.h"
+#include "import/sccs/sccs_weave.h"
 
 #include <cstdio>
 

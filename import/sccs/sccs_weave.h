@@ -7,7 +7,7 @@
 
 #include <map>
 
-#include "sccs_model.h"
+#include "import/sccs/sccs_model.h"
 
 namespace orv::import {
 

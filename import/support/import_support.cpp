@@ -1,12 +1,12 @@
 // Support shared by the importers (see import_support.h).
-#include "import_support.h"
+#include "import/support/import_support.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
 
-#include "sys/system_calls.h"
+#include "platform/sys/system_calls.h"
 
 namespace orv::import {
 

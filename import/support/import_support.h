@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "fs/replace_file.h"
+#include "platform/fs/replace_file.h"
 
 namespace orv::import {
 

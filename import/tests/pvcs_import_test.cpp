@@ -7,10 +7,10 @@
 
 #include <sys/stat.h>
 
-#include "import_test_util.h"
-#include "orv/pvcsty32.h"
-#include "pvcs_builder.h"
-#include "pvcs_model.h"
+#include "import/tests/import_test_util.h"
+#include "import/include/orv/pvcsty32.h"
+#include "import/tests/pvcs_builder.h"
+#include "import/pvcs/pvcs_model.h"
 #include "testing/temp_dir.h"
 
 namespace {

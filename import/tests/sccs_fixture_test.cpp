@@ -7,8 +7,8 @@
 
 #include <sstream>
 
-#include "import_test_util.h"
-#include "orv/sccsty32.h"
+#include "import/tests/import_test_util.h"
+#include "import/include/orv/sccsty32.h"
 #include "testing/temp_dir.h"
 
 namespace {

@@ -5,9 +5,9 @@
 
 #include <sys/stat.h>
 
-#include "import_support.h"
-#include "import_test_util.h"
-#include "orv/sccsty32.h"
+#include "import/support/import_support.h"
+#include "import/tests/import_test_util.h"
+#include "import/include/orv/sccsty32.h"
 #include "platform/sys/fault_injection.h"
 #include "testing/temp_dir.h"
 

@@ -1,8 +1,8 @@
 // Absolute path names. The current directory comes through the system-call
 // seam.
-#include "absolute_path.h"
+#include "kel/kellib/absolute_path.h"
 
-#include "fs/path_separators.h"
+#include "platform/fs/path_separators.h"
 #include "platform/sys/system_calls.h"
 
 #include <cerrno>

@@ -1,7 +1,7 @@
 // Reading accounts from NSS or from passwd/group files, and the rule of
 // which accounts are ordinary. Files and the account database are reached
 // through the system-call seam.
-#include "account_source.h"
+#include "kel/kellib/account_source.h"
 
 #include "platform/sys/system_calls.h"
 

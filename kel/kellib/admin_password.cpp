@@ -4,12 +4,12 @@
 // directory (0600), synced, renamed over the old one and the directory
 // synced, so a failure leaves the old password in force. The file is
 // reached through the system-call seam.
-#include "admin_password.h"
+#include "kel/kellib/admin_password.h"
 
-#include "default_database_path.h"
-#include "fs/replace_file.h"
-#include "kel.h"
-#include "kel_state.h"
+#include "kel/kellib/default_database_path.h"
+#include "platform/fs/replace_file.h"
+#include "kel/kellib/include/kel.h"
+#include "kel/kellib/kel_state.h"
 #include "platform/sys/system_calls.h"
 
 #include <crypt.h>

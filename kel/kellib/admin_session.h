@@ -4,8 +4,8 @@
 // records the calls met. Not part of the shared library's interface.
 #pragma once
 
-#include "damaged_records.h"
-#include "object_store.h"
+#include "kel/kellib/damaged_records.h"
+#include "kel/kellib/object_store.h"
 
 namespace kel::admin {
 

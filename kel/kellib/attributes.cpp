@@ -1,10 +1,10 @@
 // Attributes of objects: kelGetAttribute and kelSetAttribute. Attribute 0 is
 // the 64-byte Text (a scope's password hash), 1 to 4 are Attrib1-Attrib4.
-#include "kel_state.h"
-#include "object_calls.h"
-#include "object_store.h"
-#include "scope.h"
-#include "scope_password.h"
+#include "kel/kellib/kel_state.h"
+#include "kel/kellib/object_calls.h"
+#include "kel/kellib/object_store.h"
+#include "kel/kellib/scope.h"
+#include "kel/kellib/scope_password.h"
 
 #include <cstddef>
 #include <cstring>

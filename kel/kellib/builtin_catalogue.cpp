@@ -1,5 +1,5 @@
 // The constant data of the built-in catalogue.
-#include "builtin_catalogue.h"
+#include "kel/kellib/builtin_catalogue.h"
 
 namespace kel {
 namespace {

@@ -4,7 +4,7 @@
 // revision library enumerates the role rows to fill its permission cache.
 #pragma once
 
-#include "kel.h"
+#include "kel/kellib/include/kel.h"
 
 #include <cstdint>
 #include <span>

@@ -1,7 +1,7 @@
 // Handing a text result to a caller's (buffer, length).
 #pragma once
 
-#include "kel.h"
+#include "kel/kellib/include/kel.h"
 
 #include <cstring>
 #include <string_view>

@@ -1,11 +1,11 @@
 // The catalogue and product calls: kelEnumBuiltinPolicy, kelGetBuiltinPolicy,
 // kelGetNeededPermission, kelGetDependentName, kelGetDependentPermission,
 // kelEnumProducts and kelIsProductName.
-#include "builtin_catalogue.h"
-#include "entry_text.h"
-#include "kel.h"
-#include "kel_state.h"
-#include "product_table.h"
+#include "kel/kellib/builtin_catalogue.h"
+#include "kel/kellib/entry_text.h"
+#include "kel/kellib/include/kel.h"
+#include "kel/kellib/kel_state.h"
+#include "kel/kellib/product_table.h"
 
 #include <cstring>
 #include <string_view>

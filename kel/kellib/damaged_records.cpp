@@ -1,9 +1,9 @@
 // The notes of damaged records met by reads and enumerations.
-#include "damaged_records.h"
+#include "kel/kellib/damaged_records.h"
 
-#include "kel_state.h"
-#include "object_record.h"
-#include "rookdb/store.h"
+#include "kel/kellib/kel_state.h"
+#include "kel/kellib/object_record.h"
+#include "platform/rookdb/include/rookdb/store.h"
 
 #include <algorithm>
 

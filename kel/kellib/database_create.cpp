@@ -3,15 +3,15 @@
 // The store builds the new file under a temporary name and moves it into
 // place only when every default record is written, so no half-made
 // database is ever visible; an existing database is never overwritten.
-#include "admin_password.h"
-#include "database_path.h"
-#include "default_policy.h"
-#include "default_roles.h"
-#include "kel.h"
-#include "kel_state.h"
-#include "object_record.h"
-#include "product_table.h"
-#include "well_known_names.h"
+#include "kel/kellib/admin_password.h"
+#include "kel/kellib/database_path.h"
+#include "kel/kellib/default_policy.h"
+#include "kel/kellib/default_roles.h"
+#include "kel/kellib/include/kel.h"
+#include "kel/kellib/kel_state.h"
+#include "kel/kellib/object_record.h"
+#include "kel/kellib/product_table.h"
+#include "kel/kellib/well_known_names.h"
 
 #include <vector>
 

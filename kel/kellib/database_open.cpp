@@ -3,10 +3,10 @@
 // An update open that another process prevents (a maintenance lock, no write
 // access to the file or its directory) opens the database read-only instead
 // and answers 26; every change then answers 26 too.
-#include "database_path.h"
-#include "kel.h"
-#include "kel_state.h"
-#include "object_store.h"
+#include "kel/kellib/database_path.h"
+#include "kel/kellib/include/kel.h"
+#include "kel/kellib/kel_state.h"
+#include "kel/kellib/object_store.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // Database base paths: a path a caller names is followed through redirector
 // files (redirector_file.cpp) to the database it leads to.
-#include "database_path.h"
+#include "kel/kellib/database_path.h"
 
-#include "absolute_path.h"
-#include "fs/path_separators.h"
-#include "kel.h"
-#include "redirector_file.h"
+#include "kel/kellib/absolute_path.h"
+#include "platform/fs/path_separators.h"
+#include "kel/kellib/include/kel.h"
+#include "kel/kellib/redirector_file.h"
 
 namespace kel {
 

@@ -1,10 +1,10 @@
 // kelCheckDatabasePath: follows a path through its redirectors and proves
 // that the database at the end opens, without keeping it open.
-#include "caller_buffer.h"
-#include "database_path.h"
-#include "kel.h"
-#include "kel_state.h"
-#include "redirector_file.h"
+#include "kel/kellib/caller_buffer.h"
+#include "kel/kellib/database_path.h"
+#include "kel/kellib/include/kel.h"
+#include "kel/kellib/kel_state.h"
+#include "kel/kellib/redirector_file.h"
 
 #include <memory>
 

@@ -1,14 +1,14 @@
 // kelGetDefaultDatabase: the default database derived from the program path.
 // The file checks and the running program's path go through the system-call
 // seam.
-#include "default_database_path.h"
+#include "kel/kellib/default_database_path.h"
 
-#include "absolute_path.h"
-#include "caller_buffer.h"
-#include "dynlib/dynlib.h"
-#include "fs/path_separators.h"
-#include "kel.h"
-#include "kel_state.h"
+#include "kel/kellib/absolute_path.h"
+#include "kel/kellib/caller_buffer.h"
+#include "platform/dynlib/dynlib.h"
+#include "platform/fs/path_separators.h"
+#include "kel/kellib/include/kel.h"
+#include "kel/kellib/kel_state.h"
 #include "platform/sys/system_calls.h"
 
 #include <climits>

@@ -1,7 +1,7 @@
 // The policy lines of the "Default Policy Statement" that a new database
 // receives, in this order. Working files end their lines with LF here, so
 // the first line turns carriage returns off ("NoAddCr").
-#include "default_policy.h"
+#include "kel/kellib/default_policy.h"
 
 namespace kel {
 namespace {

@@ -1,6 +1,6 @@
 // The permission list of the default role "DefaultRegisteredUser" that a
 // new database receives, in this order.
-#include "default_roles.h"
+#include "kel/kellib/default_roles.h"
 
 namespace kel {
 namespace {

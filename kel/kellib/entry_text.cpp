@@ -1,5 +1,5 @@
 // Splitting, finding and replacing entries of policy statements and roles.
-#include "entry_text.h"
+#include "kel/kellib/entry_text.h"
 
 #include <algorithm>
 

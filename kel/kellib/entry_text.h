@@ -5,7 +5,7 @@
 // text, "=", a blank, a tab or a line feed, so "CheckInAll" is not "CheckIn".
 #pragma once
 
-#include "object_record.h"
+#include "kel/kellib/object_record.h"
 
 #include <optional>
 #include <string>

@@ -1,12 +1,12 @@
 // Fragments: kelAddFrag, kelGetFrag, kelDeleteFrag and the import of a
 // fragment from a text file.
-#include "fragments.h"
+#include "kel/kellib/fragments.h"
 
-#include "kel_state.h"
-#include "object_store.h"
+#include "kel/kellib/kel_state.h"
+#include "kel/kellib/object_store.h"
 #include "platform/sys/system_calls.h"
-#include "scope.h"
-#include "scope_password.h"
+#include "kel/kellib/scope.h"
+#include "kel/kellib/scope_password.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,5 +1,5 @@
 // The process-wide state and the gates every call passes first.
-#include "kel_state.h"
+#include "kel/kellib/kel_state.h"
 
 namespace kel {
 

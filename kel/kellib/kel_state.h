@@ -3,9 +3,9 @@
 // store and the global module through here.
 #pragma once
 
-#include "kel.h"
-#include "object_record.h"
-#include "rookdb/store.h"
+#include "kel/kellib/include/kel.h"
+#include "kel/kellib/object_record.h"
+#include "platform/rookdb/include/rookdb/store.h"
 
 #include <cstdint>
 #include <memory>

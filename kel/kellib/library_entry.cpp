@@ -1,6 +1,6 @@
 // Start and stop of the library: kelInit and kelExit.
-#include "kel.h"
-#include "kel_state.h"
+#include "kel/kellib/include/kel.h"
+#include "kel/kellib/kel_state.h"
 
 extern "C" KEL_API kelResult kelInit(const char* name) {
   return kel::exportBarrier([&]() -> int {

@@ -1,6 +1,6 @@
 // The memory calls: every block a kel* call hands to its caller comes from
 // kelMalloc and goes back through kelFree.
-#include "kel.h"
+#include "kel/kellib/include/kel.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -6,15 +6,15 @@
 // taken), then one change covers finding the parent, the containment rule
 // and the writes, so a read-modify-write of a list never loses a concurrent
 // writer's entries.
-#include "object_calls.h"
+#include "kel/kellib/object_calls.h"
 
-#include "entry_text.h"
-#include "kel_state.h"
-#include "object_store.h"
-#include "scope.h"
-#include "scope_password.h"
-#include "security_objects.h"
-#include "well_known_names.h"
+#include "kel/kellib/entry_text.h"
+#include "kel/kellib/kel_state.h"
+#include "kel/kellib/object_store.h"
+#include "kel/kellib/scope.h"
+#include "kel/kellib/scope_password.h"
+#include "kel/kellib/security_objects.h"
+#include "kel/kellib/well_known_names.h"
 
 #include <algorithm>
 #include <cstring>

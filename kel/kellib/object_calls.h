@@ -3,7 +3,7 @@
 // finding what a call names.
 #pragma once
 
-#include "object_record.h"
+#include "kel/kellib/object_record.h"
 
 #include <string>
 #include <vector>

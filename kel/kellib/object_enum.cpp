@@ -9,10 +9,10 @@
 // the callback: the walk skips it, counts it and goes on with the rest. The
 // call still answers 0 then; kelExtraError answers 9 after such a walk and 0
 // after a walk that met none.
-#include "damaged_records.h"
-#include "kel_state.h"
-#include "object_store.h"
-#include "scope.h"
+#include "kel/kellib/damaged_records.h"
+#include "kel/kellib/kel_state.h"
+#include "kel/kellib/object_store.h"
+#include "kel/kellib/scope.h"
 
 namespace kel {
 namespace {

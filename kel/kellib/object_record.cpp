@@ -1,7 +1,7 @@
 // The record codec of kelObjectRecord images.
-#include "object_record.h"
+#include "kel/kellib/object_record.h"
 
-#include "rookdb/store.h"
+#include "platform/rookdb/include/rookdb/store.h"
 
 #include <cstddef>
 #include <cstring>

@@ -11,7 +11,7 @@
 // library holds or hands out can then walk past its end.
 #pragma once
 
-#include "kel.h"
+#include "kel/kellib/include/kel.h"
 
 #include <cstdint>
 #include <string>

@@ -1,10 +1,10 @@
 // Reading, finding, adding, rewriting and deleting object records of the
 // open database, and the containment rule.
-#include "object_store.h"
+#include "kel/kellib/object_store.h"
 
-#include "damaged_records.h"
-#include "kel_state.h"
-#include "well_known_names.h"
+#include "kel/kellib/damaged_records.h"
+#include "kel/kellib/kel_state.h"
+#include "kel/kellib/well_known_names.h"
 
 namespace kel {
 namespace {

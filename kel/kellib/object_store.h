@@ -9,8 +9,8 @@
 //   210 not open.
 #pragma once
 
-#include "object_record.h"
-#include "rookdb/store.h"
+#include "kel/kellib/object_record.h"
+#include "platform/rookdb/include/rookdb/store.h"
 
 #include <cstdint>
 #include <string>

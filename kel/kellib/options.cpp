@@ -1,13 +1,13 @@
 // Options and policies kept as entries of policy statements and roles:
 // kelGetOption, kelSetOption, kelGetPolicy and kelAddDefaultPolicy.
-#include "entry_text.h"
-#include "kel_state.h"
-#include "object_calls.h"
-#include "object_store.h"
-#include "roles.h"
-#include "scope.h"
-#include "scope_password.h"
-#include "well_known_names.h"
+#include "kel/kellib/entry_text.h"
+#include "kel/kellib/kel_state.h"
+#include "kel/kellib/object_calls.h"
+#include "kel/kellib/object_store.h"
+#include "kel/kellib/roles.h"
+#include "kel/kellib/scope.h"
+#include "kel/kellib/scope_password.h"
+#include "kel/kellib/well_known_names.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 // The table of products.
-#include "product_table.h"
+#include "kel/kellib/product_table.h"
 
 namespace kel {
 namespace {

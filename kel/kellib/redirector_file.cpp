@@ -5,13 +5,13 @@
 // on a shared disk must not stop anybody. An append rewrites the whole file
 // through a temporary file, so a failed append leaves the old file as it was.
 // Every file call goes through the system-call seam.
-#include "redirector_file.h"
+#include "kel/kellib/redirector_file.h"
 
-#include "absolute_path.h"
-#include "fs/path_separators.h"
-#include "fs/replace_file.h"
-#include "kel.h"
-#include "kel_state.h"
+#include "kel/kellib/absolute_path.h"
+#include "platform/fs/path_separators.h"
+#include "platform/fs/replace_file.h"
+#include "kel/kellib/include/kel.h"
+#include "kel/kellib/kel_state.h"
 #include "platform/sys/system_calls.h"
 
 #include <cerrno>

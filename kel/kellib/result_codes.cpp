@@ -1,8 +1,8 @@
 // Result codes and their texts, kelErrorStr and kelExtraError.
-#include "result_codes.h"
+#include "kel/kellib/result_codes.h"
 
-#include "kel.h"
-#include "kel_state.h"
+#include "kel/kellib/include/kel.h"
+#include "kel/kellib/kel_state.h"
 
 #include <cstring>
 

@@ -4,13 +4,13 @@
 // A role entry prefixed "No" is a refusal: resolution stops at it and
 // answers 22 with the "No" flag, so that a caller taking result 0 as
 // "granted" never grants what the entry turns off.
-#include "roles.h"
+#include "kel/kellib/roles.h"
 
-#include "entry_text.h"
-#include "kel_state.h"
-#include "object_store.h"
-#include "scope.h"
-#include "well_known_names.h"
+#include "kel/kellib/entry_text.h"
+#include "kel/kellib/kel_state.h"
+#include "kel/kellib/object_store.h"
+#include "kel/kellib/scope.h"
+#include "kel/kellib/well_known_names.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 // Roles of users and the lookup of an entry in a role or policy statement.
 #pragma once
 
-#include "object_record.h"
+#include "kel/kellib/object_record.h"
 
 #include <optional>
 #include <string>

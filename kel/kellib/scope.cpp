@@ -1,8 +1,8 @@
 // Finding the scope object of a call.
-#include "scope.h"
+#include "kel/kellib/scope.h"
 
-#include "kel_state.h"
-#include "object_store.h"
+#include "kel/kellib/kel_state.h"
+#include "kel/kellib/object_store.h"
 
 namespace kel {
 

@@ -3,7 +3,7 @@
 // may give "", "Global Module" or anything), kind 2 a project by name.
 #pragma once
 
-#include "object_record.h"
+#include "kel/kellib/object_record.h"
 
 #include <string>
 

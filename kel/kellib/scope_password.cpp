@@ -5,12 +5,12 @@
 // matches the scope's hash or the global module's is remembered for the rest
 // of the process; a remembered answer is tested against the current hash each
 // time, so a changed password is asked for again.
-#include "scope_password.h"
+#include "kel/kellib/scope_password.h"
 
-#include "kel_state.h"
+#include "kel/kellib/kel_state.h"
 #include "libc/gen/des_crypt.h"
-#include "object_store.h"
-#include "scope.h"
+#include "kel/kellib/object_store.h"
+#include "kel/kellib/scope.h"
 
 #include <algorithm>
 #include <cstring>

@@ -8,7 +8,7 @@
 // count (stored databases rely on this).
 #pragma once
 
-#include "object_record.h"
+#include "kel/kellib/object_record.h"
 
 #include <array>
 

@@ -1,13 +1,13 @@
 // Security objects and kelRegisterProject.
-#include "security_objects.h"
+#include "kel/kellib/security_objects.h"
 
-#include "absolute_path.h"
-#include "entry_text.h"
-#include "kel_state.h"
-#include "object_store.h"
-#include "scope.h"
-#include "scope_password.h"
-#include "well_known_names.h"
+#include "kel/kellib/absolute_path.h"
+#include "kel/kellib/entry_text.h"
+#include "kel/kellib/kel_state.h"
+#include "kel/kellib/object_store.h"
+#include "kel/kellib/scope.h"
+#include "kel/kellib/scope_password.h"
+#include "kel/kellib/well_known_names.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 // Objects are found by the full path, never by the cut name.
 #pragma once
 
-#include "object_record.h"
+#include "kel/kellib/object_record.h"
 
 #include <string>
 #include <string_view>

@@ -11,13 +11,13 @@
 // goes through the ordinary add, so a scope with a password asks the
 // registered password callback once, as any change would. The progress
 // callback hears the name of each user or group that was added.
-#include "absolute_path.h"
-#include "account_source.h"
-#include "fs/path_separators.h"
-#include "kel.h"
-#include "kel_state.h"
-#include "object_calls.h"
-#include "scope.h"
+#include "kel/kellib/absolute_path.h"
+#include "kel/kellib/account_source.h"
+#include "platform/fs/path_separators.h"
+#include "kel/kellib/include/kel.h"
+#include "kel/kellib/kel_state.h"
+#include "kel/kellib/object_calls.h"
+#include "kel/kellib/scope.h"
 
 namespace kel {
 namespace {

@@ -1,5 +1,5 @@
 // Select Colors (see colour_dialog.h).
-#include "colour_dialog.h"
+#include "merge/qt/colour_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -8,7 +8,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "vardel_ui.h"
+#include "merge/qt/vardel_ui.h"
 
 namespace orv::merge::qt {
 

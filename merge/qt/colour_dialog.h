@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <array>
 
-#include "option_dialogs.h"
+#include "merge/option_dialogs.h"
 
 namespace orv::merge::qt {
 

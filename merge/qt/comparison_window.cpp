@@ -1,7 +1,7 @@
 // The window of one comparison (see comparison_window.h). Every choice of
 // rows, blocks and merge lines is the core's; this file places the widgets
 // and keeps them moving together.
-#include "comparison_window.h"
+#include "merge/qt/comparison_window.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -12,13 +12,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "diff_list.h"
-#include "edit_block_dialog.h"
-#include "merge_list.h"
-#include "printing.h"
-#include "sys/system_calls.h"
-#include "vardel_ui.h"
-#include "window_logic.h"
+#include "merge/qt/diff_list.h"
+#include "merge/qt/edit_block_dialog.h"
+#include "merge/qt/merge_list.h"
+#include "merge/qt/printing.h"
+#include "platform/sys/system_calls.h"
+#include "merge/qt/vardel_ui.h"
+#include "merge/window_logic.h"
 
 namespace orv::merge::qt {
 

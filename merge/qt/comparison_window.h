@@ -12,10 +12,10 @@
 #include <memory>
 #include <string>
 
-#include "file_diff.h"
-#include "merge_model.h"
-#include "merge_settings.h"
-#include "ui/ui.h"
+#include "merge/file_diff.h"
+#include "merge/merge_model.h"
+#include "merge/merge_settings.h"
+#include "platform/ui/ui.h"
 
 class QComboBox;
 class QGridLayout;

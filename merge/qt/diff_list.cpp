@@ -1,5 +1,5 @@
 // One side of a comparison on screen (see diff_list.h).
-#include "diff_list.h"
+#include "merge/qt/diff_list.h"
 
 #include <QApplication>
 #include <QClipboard>

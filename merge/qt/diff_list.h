@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "diff_view.h"
-#include "row_list.h"
+#include "merge/diff_view.h"
+#include "merge/qt/row_list.h"
 
 namespace orv::merge::qt {
 

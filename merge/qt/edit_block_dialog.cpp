@@ -1,6 +1,6 @@
 // The Edit Block dialog (see edit_block_dialog.h). Its Help button and F1
 // open the dialog's help topic.
-#include "edit_block_dialog.h"
+#include "merge/qt/edit_block_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -9,7 +9,7 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
 
 namespace orv::merge::qt {
 

@@ -14,12 +14,12 @@
 #include <climits>
 #include <string>
 
-#include "ipc/command_socket.h"
-#include "ipc/socket_path.h"
-#include "profile/settings_dir.h"
-#include "sys/system_calls.h"
-#include "vardel_frame.h"
-#include "vardel_ui.h"
+#include "platform/ipc/command_socket.h"
+#include "platform/ipc/socket_path.h"
+#include "platform/profile/settings_dir.h"
+#include "platform/sys/system_calls.h"
+#include "merge/qt/vardel_frame.h"
+#include "merge/qt/vardel_ui.h"
 
 namespace {
 

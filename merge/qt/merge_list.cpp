@@ -1,5 +1,5 @@
 // The merge on screen (see merge_list.h).
-#include "merge_list.h"
+#include "merge/qt/merge_list.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

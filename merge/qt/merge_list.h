@@ -4,8 +4,8 @@
 // block, a double click asks to edit the row's block; the window decides.
 #pragma once
 
-#include "merge_model.h"
-#include "row_list.h"
+#include "merge/merge_model.h"
+#include "merge/qt/row_list.h"
 
 namespace orv::merge::qt {
 

@@ -1,13 +1,13 @@
 // The comparison window's printouts (see printing.h).
-#include "printing.h"
+#include "merge/qt/printing.h"
 
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPrinter>
 #include <algorithm>
 
-#include "print_plan.h"
-#include "row_list.h"
+#include "merge/print_plan.h"
+#include "merge/qt/row_list.h"
 
 namespace orv::merge::qt {
 

@@ -1,5 +1,5 @@
 // The painted row list (see row_list.h).
-#include "row_list.h"
+#include "merge/qt/row_list.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -8,9 +8,9 @@
 #include <QScrollBar>
 #include <algorithm>
 
-#include "diff_view.h"
-#include "vardel_ui.h"
-#include "window_logic.h"
+#include "merge/diff_view.h"
+#include "merge/qt/vardel_ui.h"
+#include "merge/window_logic.h"
 
 namespace orv::merge::qt {
 

@@ -9,7 +9,7 @@
 
 class QPainter;
 
-#include "merge_settings.h"
+#include "merge/merge_settings.h"
 
 namespace orv::merge::qt {
 

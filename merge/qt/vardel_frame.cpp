@@ -1,5 +1,5 @@
 // The merge program's frame (see vardel_frame.h).
-#include "vardel_frame.h"
+#include "merge/qt/vardel_frame.h"
 
 #include <unistd.h>
 
@@ -24,18 +24,18 @@
 #include <QToolBar>
 #include <QUrl>
 
-#include "colour_dialog.h"
-#include "command_line.h"
-#include "comparison_window.h"
-#include "option_dialogs.h"
-#include "orv/txtcmp32.h"
-#include "profile/profile.h"
+#include "merge/qt/colour_dialog.h"
+#include "merge/command_line.h"
+#include "merge/qt/comparison_window.h"
+#include "merge/option_dialogs.h"
+#include "differ/include/orv/txtcmp32.h"
+#include "platform/profile/profile.h"
 #include "workbench/app/command_line_handoff.h"
 #include "workbench/app/frame_placement.h"
-#include "sys/system_calls.h"
-#include "ui/qt/qt_ui.h"
-#include "vardel_ui.h"
-#include "window_logic.h"
+#include "platform/sys/system_calls.h"
+#include "platform/ui/qt/qt_ui.h"
+#include "merge/qt/vardel_ui.h"
+#include "merge/window_logic.h"
 
 namespace orv::merge::qt {
 

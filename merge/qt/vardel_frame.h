@@ -11,10 +11,10 @@
 #include <optional>
 #include <string>
 
-#include "ipc/command_socket.h"
-#include "compare_files.h"
-#include "merge_settings.h"
-#include "ui/ui.h"
+#include "platform/ipc/command_socket.h"
+#include "merge/compare_files.h"
+#include "merge/merge_settings.h"
+#include "platform/ui/ui.h"
 
 class QAction;
 class QMdiArea;

@@ -1,7 +1,7 @@
 // The merge program's Qt services (see vardel_ui.h).
-#include "vardel_ui.h"
+#include "merge/qt/vardel_ui.h"
 
-#include "option_dialogs.h"
+#include "merge/option_dialogs.h"
 
 #include <algorithm>
 
@@ -16,8 +16,8 @@
 #include <QRadioButton>
 #include <QHBoxLayout>
 
-#include "ui/qt/dialog_window.h"
-#include "ui/qt/qt_ui.h"
+#include "platform/ui/qt/dialog_window.h"
+#include "platform/ui/qt/qt_ui.h"
 
 namespace orv::merge::qt {
 

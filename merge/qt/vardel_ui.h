@@ -6,9 +6,9 @@
 #include <QColor>
 #include <QFont>
 
-#include "merge_settings.h"
-#include "ui/qt/qt_ui.h"
-#include "ui/ui.h"
+#include "merge/merge_settings.h"
+#include "platform/ui/qt/qt_ui.h"
+#include "platform/ui/ui.h"
 
 class QWidget;
 

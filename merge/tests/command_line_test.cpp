@@ -2,7 +2,7 @@
 // builds and the quoting rules.
 #include <gtest/gtest.h>
 
-#include "command_line.h"
+#include "merge/command_line.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The Compare Files dialog's logic: histories and the check on OK.
 #include <gtest/gtest.h>
 
-#include "compare_files.h"
+#include "merge/compare_files.h"
 #include "platform/sys/system_calls.h"
 #include "testing/temp_dir.h"
 

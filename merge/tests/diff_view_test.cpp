@@ -6,7 +6,7 @@
 
 #include <random>
 
-#include "diff_view.h"
+#include "merge/diff_view.h"
 #include "platform/sys/system_calls.h"
 #include "testing/temp_dir.h"
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <random>
 
-#include "file_diff.h"
+#include "merge/file_diff.h"
 #include "platform/sys/system_calls.h"
 #include "testing/temp_dir.h"
 

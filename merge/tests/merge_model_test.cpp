@@ -7,7 +7,7 @@
 
 #include <random>
 
-#include "merge_model.h"
+#include "merge/merge_model.h"
 #include "platform/sys/system_calls.h"
 #include "testing/temp_dir.h"
 

@@ -3,7 +3,7 @@
 // forms, the save format written only when it changed, and file-name case.
 #include <gtest/gtest.h>
 
-#include "merge_settings.h"
+#include "merge/merge_settings.h"
 #include "platform/sys/system_calls.h"
 #include "testing/temp_dir.h"
 

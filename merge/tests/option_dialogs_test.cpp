@@ -3,10 +3,10 @@
 // the colour choice of Select Colors.
 #include <gtest/gtest.h>
 
-#include "option_dialogs.h"
+#include "merge/option_dialogs.h"
 #include "platform/sys/system_calls.h"
 #include "testing/temp_dir.h"
-#include "ui/testing/scripted_ui.h"
+#include "platform/ui/testing/scripted_ui.h"
 
 namespace orv::merge {
 namespace {

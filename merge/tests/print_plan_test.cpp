@@ -1,7 +1,7 @@
 // The page plan of the printouts, as tables.
 #include <gtest/gtest.h>
 
-#include "print_plan.h"
+#include "merge/print_plan.h"
 
 namespace {
 

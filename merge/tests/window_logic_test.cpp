@@ -1,8 +1,8 @@
 // The comparison window's logic without a window, as tables.
 #include <gtest/gtest.h>
 
-#include "file_diff.h"
-#include "window_logic.h"
+#include "merge/file_diff.h"
+#include "merge/window_logic.h"
 
 namespace {
 

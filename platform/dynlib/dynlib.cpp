@@ -1,5 +1,5 @@
 // dlopen/dlsym behind a small owning handle (see dynlib.h).
-#include "dynlib.h"
+#include "platform/dynlib/dynlib.h"
 #include "platform/sys/system_calls.h"
 
 #include <cstdlib>

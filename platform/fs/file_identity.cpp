@@ -1,5 +1,5 @@
 // Change test over device, inode, size and nanosecond modification time.
-#include "file_identity.h"
+#include "platform/fs/file_identity.h"
 
 #include "platform/sys/system_calls.h"
 

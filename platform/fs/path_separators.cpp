@@ -1,7 +1,7 @@
 // Separator normalisation of path names (see path_separators.h). Kept in an
 // object file of its own so that a library linking only this rule pulls in
 // nothing else of the file services.
-#include "fs/path_separators.h"
+#include "platform/fs/path_separators.h"
 
 namespace orv::fs {
 

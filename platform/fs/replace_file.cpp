@@ -1,10 +1,10 @@
 // Whole-file replacement through a temporary file and rename (see
 // replace_file.h): an unnamed file where the file system has them, a named
 // one marked in use otherwise.
-#include "replace_file.h"
+#include "platform/fs/replace_file.h"
 
 #include "platform/sys/system_calls.h"
-#include "temp_file.h"
+#include "platform/fs/temp_file.h"
 
 #include <cerrno>
 #include <cstdio>

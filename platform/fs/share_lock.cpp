@@ -1,5 +1,5 @@
 // Share-mode locks on one byte of a per-directory lock file (see share_lock.h).
-#include "share_lock.h"
+#include "platform/fs/share_lock.h"
 
 #include "platform/sys/system_calls.h"
 

@@ -1,5 +1,5 @@
 // Exclusive creation of temporary files (see temp_file.h).
-#include "temp_file.h"
+#include "platform/fs/temp_file.h"
 
 #include "platform/sys/system_calls.h"
 

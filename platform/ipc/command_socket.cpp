@@ -2,7 +2,7 @@
 // first copy, and the serving of one client at a time. Every wait is
 // bounded: a client that stops talking is dropped after the timeout and the
 // main loop goes on.
-#include "ipc/command_socket.h"
+#include "platform/ipc/command_socket.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,5 +1,5 @@
 // The socket's path and the checks on its directory.
-#include "ipc/socket_path.h"
+#include "platform/ipc/socket_path.h"
 
 #include <cerrno>
 #include <sys/stat.h>

@@ -1,7 +1,7 @@
 // Private-profile (INI) reader and writer (see profile.h).
-#include "profile.h"
+#include "platform/profile/profile.h"
 
-#include "fs/replace_file.h"
+#include "platform/fs/replace_file.h"
 #include "platform/sys/system_calls.h"
 
 #include <cerrno>

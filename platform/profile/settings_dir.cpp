@@ -1,5 +1,5 @@
 // The settings directory (see settings_dir.h).
-#include "settings_dir.h"
+#include "platform/profile/settings_dir.h"
 
 #include "platform/sys/system_calls.h"
 

@@ -1,10 +1,10 @@
 // Operating-system calls of rookdb: lock companions, existence and access
 // tests, unique temporary files and the no-overwrite rename that publishes a
 // new database.
-#include "os_layer.h"
+#include "platform/rookdb/os_layer.h"
 #include "platform/sys/system_calls.h"
 
-#include "rookdb/fault_seam.h"
+#include "platform/rookdb/include/rookdb/fault_seam.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // Creating, opening and closing a store, and its write transactions.
-#include "os_layer.h"
-#include "rookdb/store.h"
-#include "sqlite_statement.h"
+#include "platform/rookdb/os_layer.h"
+#include "platform/rookdb/include/rookdb/store.h"
+#include "platform/rookdb/sqlite_statement.h"
 
 #include <sqlite3.h>
 

@@ -2,9 +2,9 @@
 //
 // A scan asks each time for the first record whose key is greater than the
 // last key it returned, so it holds no engine state between calls.
-#include "rookdb/fault_seam.h"
-#include "rookdb/store.h"
-#include "sqlite_statement.h"
+#include "platform/rookdb/include/rookdb/fault_seam.h"
+#include "platform/rookdb/include/rookdb/store.h"
+#include "platform/rookdb/sqlite_statement.h"
 
 #include <cstring>
 #include <limits>

@@ -1,6 +1,6 @@
 // The helpers that build the common message boxes, and the look-up of a
 // control in a dialog description.
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
 
 #include <utility>
 

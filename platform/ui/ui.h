@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/dialog_description.h"
+#include "platform/ui/dialog_description.h"
 
 namespace orv::ui {
 

@@ -5,7 +5,7 @@
 #include <dlfcn.h>
 #include <sys/stat.h>
 
-#include "report_test_support.h"
+#include "reporter/tests/report_test_support.h"
 
 namespace {
 

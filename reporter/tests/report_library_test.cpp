@@ -3,7 +3,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include "report_test_support.h"
+#include "reporter/tests/report_test_support.h"
 
 namespace {
 

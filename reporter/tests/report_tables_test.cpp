@@ -4,11 +4,11 @@
 #include <cerrno>
 
 #include "platform/sys/fault_injection.h"
-#include "report_ids.h"
-#include "report_messages.h"
-#include "report_state.h"
-#include "report_tables.h"
-#include "report_test_support.h"
+#include "reporter/report_ids.h"
+#include "reporter/report_messages.h"
+#include "reporter/report_state.h"
+#include "reporter/report_tables.h"
+#include "reporter/tests/report_test_support.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "orv/tallier32.h"
+#include "reporter/include/orv/tallier32.h"
 #include "platform/sys/system_calls.h"
 #include "testing/temp_dir.h"
 #include "vc/include/vc.h"

@@ -3,7 +3,7 @@
 // reached twice, shared archives, the "historical" option, the questions
 // and their answers, stopping, the password callback, and several reports
 // into one set of tables.
-#include "report_test_support.h"
+#include "reporter/tests/report_test_support.h"
 
 namespace {
 

@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "orv/bincmp32.h"
-#include "orv/txtcmp32.h"
+#include "differ/include/orv/bincmp32.h"
+#include "differ/include/orv/txtcmp32.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 // with its permissions) makes them in one write transaction, so that a
 // failure or a kill half-way leaves none of them; and a damaged record the
 // library refuses to read is named (kind and key) on stderr.
-#include "admin_session.h"
-#include "kel.h"
+#include "kel/kellib/admin_session.h"
+#include "kel/kellib/include/kel.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

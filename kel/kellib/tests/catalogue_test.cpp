@@ -1,6 +1,6 @@
 // The built-in catalogue and product calls: the exact answers the revision
 // library and administration front ends rely on.
-#include "kel.h"
+#include "kel/kellib/include/kel.h"
 
 #include <gtest/gtest.h>
 

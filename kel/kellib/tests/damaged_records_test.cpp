@@ -4,9 +4,9 @@
 // it (run under the sanitizer build to see the latter); walks leave it out
 // and count it. Also the administration batch: several calls in one
 // transaction, undone whole by a failure or a kill half-way.
-#include "admin_session.h"
-#include "kel_fixture.h"
-#include "rookdb/fault_seam.h"
+#include "kel/kellib/admin_session.h"
+#include "kel/kellib/tests/kel_fixture.h"
+#include "platform/rookdb/include/rookdb/fault_seam.h"
 
 #include <cerrno>
 #include <csignal>

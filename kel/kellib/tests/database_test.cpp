@@ -1,12 +1,12 @@
 // Start, stop, create, open and close, the default contents, and the
 // object records of the open database.
-#include "kel.h"
-#include "default_policy.h"
-#include "default_roles.h"
-#include "kel_state.h"
-#include "object_store.h"
-#include "rookdb/fault_seam.h"
-#include "test_support.h"
+#include "kel/kellib/include/kel.h"
+#include "kel/kellib/default_policy.h"
+#include "kel/kellib/default_roles.h"
+#include "kel/kellib/kel_state.h"
+#include "kel/kellib/object_store.h"
+#include "platform/rookdb/include/rookdb/fault_seam.h"
+#include "platform/rookdb/tests/test_support.h"
 
 #include <gtest/gtest.h>
 

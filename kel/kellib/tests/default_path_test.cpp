@@ -1,7 +1,7 @@
 // The default database path derived from the program path.
-#include "kel.h"
-#include "default_database_path.h"
-#include "test_support.h"
+#include "kel/kellib/include/kel.h"
+#include "kel/kellib/default_database_path.h"
+#include "platform/rookdb/tests/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Entry texts of roles and policy statements, and absolute path names.
-#include "absolute_path.h"
-#include "entry_text.h"
+#include "kel/kellib/absolute_path.h"
+#include "kel/kellib/entry_text.h"
 
 #include <gtest/gtest.h>
 

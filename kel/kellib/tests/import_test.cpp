@@ -1,13 +1,13 @@
 // Importing users and groups from passwd/group fixture files and from the
 // system's account database.
-#include "kel.h"
-#include "account_source.h"
-#include "kel_fixture.h"
-#include "kel_state.h"
-#include "object_store.h"
+#include "kel/kellib/include/kel.h"
+#include "kel/kellib/account_source.h"
+#include "kel/kellib/tests/kel_fixture.h"
+#include "kel/kellib/kel_state.h"
+#include "kel/kellib/object_store.h"
 #include "platform/sys/fault_injection.h"
-#include "scope_password.h"
-#include "test_support.h"
+#include "kel/kellib/scope_password.h"
+#include "platform/rookdb/tests/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -2,12 +2,12 @@
 // over the kel* calls' out blocks.
 #pragma once
 
-#include "kel.h"
-#include "kel_state.h"
-#include "object_record.h"
-#include "object_store.h"
-#include "scope_password.h"
-#include "test_support.h"
+#include "kel/kellib/include/kel.h"
+#include "kel/kellib/kel_state.h"
+#include "kel/kellib/object_record.h"
+#include "kel/kellib/object_store.h"
+#include "kel/kellib/scope_password.h"
+#include "platform/rookdb/tests/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 // small database made with the administration calls (also bound by name).
 // Every other kel* name that kel.h declares must be exported as well, and
 // the library exports no kel* name that kel.h does not declare.
-#include "kel.h"
+#include "kel/kellib/include/kel.h"
 #include "testing/temp_dir.h"
 
 #include <gtest/gtest.h>

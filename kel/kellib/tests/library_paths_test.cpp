@@ -1,6 +1,6 @@
 // The shared library finds the default database beside its own directory
 // when no program is named.
-#include "kel.h"
+#include "kel/kellib/include/kel.h"
 
 #include <gtest/gtest.h>
 

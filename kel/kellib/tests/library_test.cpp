@@ -1,6 +1,6 @@
 // libkel32.so loaded by path with its calls found by name, as the revision
 // library binds it.
-#include "kel.h"
+#include "kel/kellib/include/kel.h"
 #include "testing/temp_dir.h"
 
 #include <gtest/gtest.h>

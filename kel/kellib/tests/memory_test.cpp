@@ -1,5 +1,5 @@
 // The memory calls through which blocks reach callers.
-#include "kel.h"
+#include "kel/kellib/include/kel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The record codec: field layout, cutting, VarData lists, size limits and
 // the refusal of images whose lists do not end inside them.
-#include "object_record.h"
+#include "kel/kellib/object_record.h"
 
 #include <gtest/gtest.h>
 

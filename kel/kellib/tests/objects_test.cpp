@@ -1,6 +1,6 @@
 // Getting, adding, deleting and listing objects through the kel* calls,
 // over a fresh database per test.
-#include "kel_fixture.h"
+#include "kel/kellib/tests/kel_fixture.h"
 
 #include <cstring>
 #include <map>

@@ -1,6 +1,6 @@
 // Scope passwords with a scripted callback, and the administrator password.
-#include "admin_password.h"
-#include "kel_fixture.h"
+#include "kel/kellib/admin_password.h"
+#include "kel/kellib/tests/kel_fixture.h"
 #include "platform/sys/fault_injection.h"
 
 #include <sys/stat.h>

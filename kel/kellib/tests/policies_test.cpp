@@ -1,6 +1,6 @@
 // Options, policies, attributes, fragments and security objects.
-#include "fragments.h"
-#include "kel_fixture.h"
+#include "kel/kellib/fragments.h"
+#include "kel/kellib/tests/kel_fixture.h"
 #include "platform/sys/fault_injection.h"
 
 #include <cstring>

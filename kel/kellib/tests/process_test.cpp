@@ -1,8 +1,8 @@
 // The security database used by several processes at once.
-#include "kel.h"
-#include "kel_state.h"
-#include "object_store.h"
-#include "test_support.h"
+#include "kel/kellib/include/kel.h"
+#include "kel/kellib/kel_state.h"
+#include "kel/kellib/object_store.h"
+#include "platform/rookdb/tests/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // for a read-only open and an open for update alike. The reader answers its
 // code with the system's error, and neither the redirector nor the database
 // behind it is touched.
-#include "kel.h"
+#include "kel/kellib/include/kel.h"
 #include "platform/sys/fault_injection.h"
 #include "testing/temp_dir.h"
 

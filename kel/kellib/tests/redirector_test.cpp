@@ -1,12 +1,12 @@
 // Redirector files: the written layout against an independently made
 // fixture, following chains, missing targets, loops, bad headers, and the
 // path check.
-#include "kel.h"
-#include "absolute_path.h"
+#include "kel/kellib/include/kel.h"
+#include "kel/kellib/absolute_path.h"
 #include "platform/sys/fault_injection.h"
 #include "platform/sys/system_calls.h"
-#include "redirector_file.h"
-#include "test_support.h"
+#include "kel/kellib/redirector_file.h"
+#include "platform/rookdb/tests/test_support.h"
 
 #include <gtest/gtest.h>
 

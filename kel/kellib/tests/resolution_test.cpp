@@ -4,7 +4,7 @@
 //   global users  ann [Builder], ben [], cat (member of ops), dan [Builder] (member of ops)
 //   global group  ops [Operator, Builder]
 //   project proj  role ProjRole = Promote=Rel; users ann [ProjRole], eve []
-#include "kel_fixture.h"
+#include "kel/kellib/tests/kel_fixture.h"
 
 namespace {
 

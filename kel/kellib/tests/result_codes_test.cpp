@@ -1,5 +1,5 @@
 // The result-code texts and kelErrorStr's buffer rules.
-#include "kel.h"
+#include "kel/kellib/include/kel.h"
 
 #include <gtest/gtest.h>
 

@@ -14,13 +14,13 @@
 #include <QToolButton>
 #include <set>
 
-#include "comparison_window.h"
-#include "diff_list.h"
-#include "edit_block_dialog.h"
-#include "merge_list.h"
-#include "qt_test_support.h"
-#include "ui/testing/scripted_ui.h"
-#include "vardel_ui.h"
+#include "merge/qt/comparison_window.h"
+#include "merge/qt/diff_list.h"
+#include "merge/qt/edit_block_dialog.h"
+#include "merge/qt/merge_list.h"
+#include "merge/qt/tests/qt_test_support.h"
+#include "platform/ui/testing/scripted_ui.h"
+#include "merge/qt/vardel_ui.h"
 
 namespace orv::merge::qt {
 namespace {

@@ -11,18 +11,18 @@
 #include <QProcess>
 #include <QTest>
 
-#include "colour_dialog.h"
-#include "comparison_window.h"
-#include "diff_list.h"
-#include "print_plan.h"
-#include "profile/profile.h"
-#include "qt_test_support.h"
+#include "merge/qt/colour_dialog.h"
+#include "merge/qt/comparison_window.h"
+#include "merge/qt/diff_list.h"
+#include "merge/print_plan.h"
+#include "platform/profile/profile.h"
+#include "merge/qt/tests/qt_test_support.h"
 #include "testing/qt_test_support.h"
-#include "ui/testing/scripted_ui.h"
-#include "vardel_frame.h"
-#include "vardel_ui.h"
-#include "option_dialogs.h"
-#include "ui/qt/dialog_window.h"
+#include "platform/ui/testing/scripted_ui.h"
+#include "merge/qt/vardel_frame.h"
+#include "merge/qt/vardel_ui.h"
+#include "merge/option_dialogs.h"
+#include "platform/ui/qt/dialog_window.h"
 
 namespace orv::merge::qt {
 namespace {

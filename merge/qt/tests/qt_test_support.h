@@ -9,7 +9,7 @@
 #include <QWidget>
 #include <string>
 
-#include "sys/system_calls.h"
+#include "platform/sys/system_calls.h"
 #include "testing/temp_dir.h"
 
 namespace orv::merge::qt::testing {

@@ -16,16 +16,16 @@
 #include <atomic>
 #include <thread>
 
-#include "comparison_window.h"
-#include "ipc/command_socket.h"
-#include "ipc/socket_path.h"
-#include "profile/profile.h"
-#include "qt_test_support.h"
+#include "merge/qt/comparison_window.h"
+#include "platform/ipc/command_socket.h"
+#include "platform/ipc/socket_path.h"
+#include "platform/profile/profile.h"
+#include "merge/qt/tests/qt_test_support.h"
 #include "testing/qt_test_support.h"
 #include "workbench/app/command_line_handoff.h"
-#include "ui/testing/scripted_ui.h"
-#include "option_dialogs.h"
-#include "vardel_frame.h"
+#include "platform/ui/testing/scripted_ui.h"
+#include "merge/option_dialogs.h"
+#include "merge/qt/vardel_frame.h"
 
 namespace orv::merge::qt {
 namespace {

@@ -9,9 +9,9 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include "qt_test_support.h"
-#include "vardel_frame.h"
-#include "vardel_ui.h"
+#include "merge/qt/tests/qt_test_support.h"
+#include "merge/qt/vardel_frame.h"
+#include "merge/qt/vardel_ui.h"
 
 namespace orv::merge::qt {
 namespace {

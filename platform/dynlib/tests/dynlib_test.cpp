@@ -1,4 +1,4 @@
-#include "dynlib/dynlib.h"
+#include "platform/dynlib/dynlib.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "fs/file_identity.h"
+#include "platform/fs/file_identity.h"
 
 #include "testing/temp_dir.h"
 

@@ -1,6 +1,6 @@
 // The separator rule shared by the revision library, the security database
 // and the differencers.
-#include "fs/path_separators.h"
+#include "platform/fs/path_separators.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "fs/replace_file.h"
+#include "platform/fs/replace_file.h"
 
 #include "platform/sys/system_calls.h"
 #include "testing/temp_dir.h"

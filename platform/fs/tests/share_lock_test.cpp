@@ -1,4 +1,4 @@
-#include "fs/share_lock.h"
+#include "platform/fs/share_lock.h"
 
 #include "platform/sys/system_calls.h"
 #include "testing/temp_dir.h"

@@ -1,4 +1,4 @@
-#include "fs/temp_file.h"
+#include "platform/fs/temp_file.h"
 
 #include "testing/temp_dir.h"
 

@@ -12,8 +12,8 @@
 #include <thread>
 #include <unistd.h>
 
-#include "ipc/command_socket.h"
-#include "ipc/socket_path.h"
+#include "platform/ipc/command_socket.h"
+#include "platform/ipc/socket_path.h"
 #include "platform/sys/fault_injection.h"
 #include "testing/temp_dir.h"
 

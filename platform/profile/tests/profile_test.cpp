@@ -1,4 +1,4 @@
-#include "profile/profile.h"
+#include "platform/profile/profile.h"
 #include "testing/temp_dir.h"
 
 #include <cerrno>
@@ -90,7 +90,7 @@ TEST_F(ProfileTest, MissingFileIsCreatedOnWrite) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
-#include "profile/settings_dir.h"
+#include "platform/profile/settings_dir.h"
 
 TEST_F(ProfileTest, SettingsDirectoryOrder) {
   ::setenv("ORV_SETTINGS", dir.file("explicit").c_str(), 1);

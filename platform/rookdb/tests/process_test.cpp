@@ -1,7 +1,7 @@
 // Several processes on one database: concurrent adds, read-modify-write
 // inside one transaction, and a maintenance lock held by another process.
-#include "rookdb/store.h"
-#include "test_support.h"
+#include "platform/rookdb/include/rookdb/store.h"
+#include "platform/rookdb/tests/test_support.h"
 
 #include <gtest/gtest.h>
 

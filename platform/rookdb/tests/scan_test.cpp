@@ -1,6 +1,6 @@
 // Scans: key order, prefixes, nesting and deletions during a scan.
-#include "rookdb/store.h"
-#include "test_support.h"
+#include "platform/rookdb/include/rookdb/store.h"
+#include "platform/rookdb/tests/test_support.h"
 
 #include <gtest/gtest.h>
 

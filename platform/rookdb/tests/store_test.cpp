@@ -1,7 +1,7 @@
 // Creation, opening, records, limits and transactions of the store.
-#include "rookdb/fault_seam.h"
-#include "rookdb/store.h"
-#include "test_support.h"
+#include "platform/rookdb/include/rookdb/fault_seam.h"
+#include "platform/rookdb/include/rookdb/store.h"
+#include "platform/rookdb/tests/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "test_support.h"
+#include "platform/rookdb/tests/test_support.h"
 
 #include <algorithm>
 #include <array>

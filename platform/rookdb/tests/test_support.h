@@ -2,7 +2,7 @@
 // Their temporary directories are the shared orv::test::TempDir.
 #pragma once
 
-#include "rookdb/store.h"
+#include "platform/rookdb/include/rookdb/store.h"
 #include "testing/temp_dir.h"
 
 #include <cstdint>

@@ -1,5 +1,5 @@
 // The generic dialog builder and the surface over its widgets.
-#include "ui/qt/dialog_window.h"
+#include "platform/ui/qt/dialog_window.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

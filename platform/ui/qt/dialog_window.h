@@ -20,7 +20,7 @@
 #include <map>
 #include <memory>
 
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
 
 class QButtonGroup;
 

@@ -1,5 +1,5 @@
 // Building the message box from its request.
-#include "ui/qt/message_dialog.h"
+#include "platform/ui/qt/message_dialog.h"
 
 #include <QApplication>
 #include <algorithm>

@@ -9,7 +9,7 @@
 #include <QDialog>
 #include <map>
 
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
 
 class QLabel;
 class QPushButton;

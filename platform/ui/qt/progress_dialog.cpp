@@ -1,5 +1,5 @@
 // The progress window's widgets.
-#include "ui/qt/progress_dialog.h"
+#include "platform/ui/qt/progress_dialog.h"
 
 #include <QHBoxLayout>
 #include <algorithm>

@@ -8,7 +8,7 @@
 #include <QDialog>
 #include <functional>
 
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
 
 class QLabel;
 class QProgressBar;

@@ -1,5 +1,5 @@
 // The seam's services as Qt widgets.
-#include "ui/qt/qt_ui.h"
+#include "platform/ui/qt/qt_ui.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -8,9 +8,9 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "ui/qt/dialog_window.h"
-#include "ui/qt/message_dialog.h"
-#include "ui/qt/progress_dialog.h"
+#include "platform/ui/qt/dialog_window.h"
+#include "platform/ui/qt/message_dialog.h"
+#include "platform/ui/qt/progress_dialog.h"
 
 namespace orv::ui::qt {
 

@@ -9,7 +9,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
 
 class QDialog;
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
 
 namespace orv::ui::testing {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/testing/fake_surface.h"
-#include "ui/ui.h"
+#include "platform/ui/testing/fake_surface.h"
+#include "platform/ui/ui.h"
 
 namespace orv::ui::testing {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
-#include "ui/testing/scripted_ui.h"
+#include "platform/ui/testing/scripted_ui.h"
 
 namespace orv::ui::testing {
 namespace {

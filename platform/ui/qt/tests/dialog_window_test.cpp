@@ -15,8 +15,8 @@
 #include <QtTest/QTest>
 
 #include "testing/qt_test_support.h"
-#include "ui/qt/dialog_window.h"
-#include "ui/qt/qt_ui.h"
+#include "platform/ui/qt/dialog_window.h"
+#include "platform/ui/qt/qt_ui.h"
 
 namespace orv::ui::qt {
 namespace {

@@ -10,9 +10,9 @@
 #include <QtTest/QTest>
 
 #include "testing/qt_test_support.h"
-#include "ui/qt/message_dialog.h"
-#include "ui/qt/progress_dialog.h"
-#include "ui/qt/qt_ui.h"
+#include "platform/ui/qt/message_dialog.h"
+#include "platform/ui/qt/progress_dialog.h"
+#include "platform/ui/qt/qt_ui.h"
 
 namespace orv::ui::qt {
 namespace {
