@@ -8,6 +8,7 @@
 #include "vc/error_codes.h"
 #include "vc/include/vc.h"
 #include "workbench/app/message_styles.h"
+#include "workbench/app/name_sizes.h"
 #include "workbench/app/string_table.h"
 #include "workbench/archive/archive_revisions.h"
 #include "workbench/archive/password_cache.h"
@@ -16,7 +17,6 @@ namespace orv::workbench::archive {
 
 namespace {
 
-constexpr int kNameSize = 513;
 // The longest error text, as the archive operations have always cut it.
 constexpr std::size_t kErrorTextLimit = 255;
 
@@ -57,7 +57,7 @@ OpenArchive::OpenArchive(ui::Ui& ui, const std::string& name, int mode, int proj
     : ui_(ui), mode_(mode), project_(project), givenName_(name),
       refreshToolbar_(std::move(refreshToolbar)) {
   BusyCursor busy(ui_);
-  char found[kNameSize] = {};
+  char found[kNameBufferSize] = {};
   std::string archive, work;
   if (project_) {
     status_ = vcMemberOpenArchive(project_, nullptr, found, sizeof found, &handle_, mode_);

@@ -10,6 +10,7 @@
 #include "vc/include/vc.h"
 #include "workbench/app/library_settings.h"
 #include "workbench/app/message_styles.h"
+#include "workbench/app/name_sizes.h"
 #include "workbench/app/string_table.h"
 #include "workbench/archive/archive_revisions.h"
 #include "workbench/archive/check_in_out.h"
@@ -22,7 +23,6 @@ namespace {
 constexpr int kRecentArchive = 2;
 // Member item: the member's full name.
 constexpr int kMemberFullName = 100;
-constexpr int kMemberNameSize = 513;
 
 bool fileExists(const std::string& path) { return sys::calls().access(path.c_str(), F_OK) == 0; }
 
@@ -258,8 +258,8 @@ void OpenCreateCommands::openMemberArchives() {
   for (const int row : selection.rows) {
     const MemberRow* member = selection.window->members().findMemberItem(row, true);
     if (!member) continue;
-    char fullName[kMemberNameSize + 1] = {};
-    if (vcGetMember(project.project, kMemberFullName, fullName, kMemberNameSize) != 0) {
+    char fullName[kNameBufferSize + 1] = {};
+    if (vcGetMember(project.project, kMemberFullName, fullName, kNameBufferSize) != 0) {
       rcsMessage(ui_, kStyleError, formatString(kStrNoFullMemberName, member->name.c_str()));
       continue;
     }

@@ -8,6 +8,7 @@
 #include "vc/include/vc.h"
 #include "workbench/app/library_settings.h"
 #include "workbench/app/message_styles.h"
+#include "workbench/app/name_sizes.h"
 #include "workbench/app/string_table.h"
 #include "workbench/archive/archive_revisions.h"
 #include "workbench/dialogs/dialog_fields.h"
@@ -20,7 +21,6 @@ using archive::kCheckInBoxDisabled;
 
 namespace {
 
-constexpr int kNameSize = 40;
 constexpr RevisionFieldIds kRevisionFields{kCiLabelCaption, kCiLabel,     kCiNumberCaption, kCiNumber,
                                            kCiStateCaption, kCiState,     kCiAuthorCaption, kCiAuthor};
 
@@ -171,9 +171,9 @@ int prepareCheckIn(archive::OpenArchive& archive, project::OpenProject* project,
   const InitialState initial = initialState(archive.handle());
   archive::setField(record.state, initial.state);
   record.stateFromList = initial.fromList ? 1 : 0;
-  char author[kNameSize] = {};
+  char author[app::kTokenBufferSize] = {};
   if (vcGetSysInfo(61, author, sizeof author) == 0) archive::setField(record.author, author);
-  char user[kNameSize] = {};
+  char user[app::kTokenBufferSize] = {};
   vcGetSysInfo(41, user, sizeof user);
 
   if (revision) {

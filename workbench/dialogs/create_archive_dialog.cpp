@@ -8,6 +8,7 @@
 #include "vc/include/vc.h"
 #include "workbench/app/dialog_text.h"
 #include "workbench/app/library_settings.h"
+#include "workbench/app/name_sizes.h"
 #include "workbench/archive/password_dialogs.h"
 #include "workbench/dialogs/dialog_fields.h"
 #include "workbench/dialogs/state_lists.h"
@@ -17,7 +18,6 @@ namespace orv::workbench::dialogs {
 
 namespace {
 
-constexpr int kNameSize = 40;
 constexpr RevisionFieldIds kRevisionFields{kCaLabelCaption, kCaLabel,     kCaNumberCaption, kCaNumber,
                                            kCaStateCaption, kCaState,     kCaAuthorCaption, kCaAuthor};
 constexpr int kAutoDetect = 2;
@@ -107,7 +107,7 @@ bool setDefaults(archive::OpenArchive& archive, archive::TCreateArchiveTransferS
   const InitialState initial = initialState(archive.handle());
   archive::setField(record.state, initial.state);
   record.stateFromList = initial.fromList ? 1 : 0;
-  char author[kNameSize] = {};
+  char author[app::kTokenBufferSize] = {};
   archive::setField(record.author, vcGetSysInfo(61, author, sizeof author) == 0 ? author : "");
   archive::setField(record.label, "");
   record.locked = 0;

@@ -11,6 +11,7 @@
 #include "vc/include/vc.h"
 #include "workbench/app/library_settings.h"
 #include "workbench/app/message_styles.h"
+#include "workbench/app/name_sizes.h"
 #include "workbench/app/progress_window.h"
 #include "workbench/app/string_table.h"
 #include "workbench/archive/password_cache.h"
@@ -19,7 +20,6 @@ namespace orv::workbench::project {
 
 namespace {
 
-constexpr int kNameSize = 512;
 constexpr int kRevisionSize = 80;
 
 // Project items.
@@ -57,9 +57,9 @@ std::string handleText(int handle) {
 }
 
 std::string optionValue(int project, const char* key) {
-  std::vector<char> buffer(kNameSize + 1, '\0');
+  std::vector<char> buffer(kMaxNameLength + 1, '\0');
   unsigned flags = 0;
-  if (vcProjectOptionGet(project, key, buffer.data(), kNameSize, &flags) != 0) return "";
+  if (vcProjectOptionGet(project, key, buffer.data(), kMaxNameLength, &flags) != 0) return "";
   return buffer.data();
 }
 
@@ -76,8 +76,8 @@ bool projectFlag(int project, int item) {
 }
 
 std::string projectText(int project, int item) {
-  std::vector<char> buffer(kNameSize + 1, '\0');
-  if (vcGetProject(project, item, buffer.data(), kNameSize) != 0) return "";
+  std::vector<char> buffer(kMaxNameLength + 1, '\0');
+  if (vcGetProject(project, item, buffer.data(), kMaxNameLength) != 0) return "";
   return buffer.data();
 }
 
@@ -204,8 +204,8 @@ int OpenProject::lockProjectRevision(LockedRevision& out) {
   // The archive is the project file's own; a variant's project was read
   // from a private copy of one of its revisions.
   const std::string file = projectText(project, kItemProjectFile);
-  std::vector<char> found(kNameSize + 1, '\0');
-  int rc = vcFindArchiveName(file.c_str(), found.data(), kNameSize, &out.archive, 3);
+  std::vector<char> found(kMaxNameLength + 1, '\0');
+  int rc = vcFindArchiveName(file.c_str(), found.data(), kMaxNameLength, &out.archive, 3);
   out.archiveName = found.data();
   if (rc == vc::err::kEncryptedFile) {
     char password[kPasswordBufferSize] = {};
@@ -286,8 +286,8 @@ int OpenProject::variantSave() {
   if (!modified) return 0;
   const int event = vcArchiveEvent(locked.archive, "precheckin", locked.revision.c_str());
   if (eventRefused(event)) {
-    char shown[kNameSize + 1] = {};
-    vcGetArchiveInfo(locked.archive, 62, shown, kNameSize);
+    char shown[kMaxNameLength + 1] = {};
+    vcGetArchiveInfo(locked.archive, 62, shown, kMaxNameLength);
     rcsMessage(ui_, kStyleError,
                formatString(event >= 234 ? kStrCannotCheckIn : kStrPreCheckinFailed,
                             locked.revision.c_str(), shown));

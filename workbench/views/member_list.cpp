@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "vc/include/vc.h"
+#include "workbench/app/name_sizes.h"
 #include "workbench/app/progress_window.h"
 
 namespace orv::workbench::views {
@@ -17,12 +18,11 @@ const std::string_view kIncompleteMemberList =
 
 namespace {
 
-constexpr int kNameSize = 513;
 constexpr std::string_view kScanning = "Scanning for changes...";
 
 std::string memberText(int project, int item) {
-  char buffer[kNameSize + 1] = {};
-  if (vcGetMember(project, item, buffer, kNameSize) != 0) return {};
+  char buffer[app::kNameBufferSize + 1] = {};
+  if (vcGetMember(project, item, buffer, app::kNameBufferSize) != 0) return {};
   return buffer;
 }
 
@@ -82,9 +82,9 @@ std::string memberCellText(const project::MemberRow& row, int column) {
 
 void readMemberRow(project::OpenProject& project, project::MemberRow& row) {
   const int p = project.project;
-  char name[kNameSize + 1] = {};
+  char name[app::kNameBufferSize + 1] = {};
   const char* workDir = project.workDirectory.empty() ? nullptr : project.workDirectory.c_str();
-  if (vcMemberWorkName(p, nullptr, workDir, name, kNameSize) == 0) row.name = name;
+  if (vcMemberWorkName(p, nullptr, workDir, name, app::kNameBufferSize) == 0) row.name = name;
   const std::string type = memberText(p, 102);
   row.type = type.empty() ? 'f' : type[0];
   const std::string revision = memberText(p, 101);
@@ -105,9 +105,9 @@ MemberFill readMemberRows(ui::Ui& ui, project::OpenProject& project) {
   if (vcGetProject(project.project, 157, reinterpret_cast<char*>(&count), sizeof count) != 0 || count == 0)
     return fill;
   auto progress = scanWindow(ui, count);
-  char member[kNameSize + 1] = {};
-  for (int rc = vcGetMember(project.project, 112, member, kNameSize); rc == 0;
-       rc = vcGetMember(project.project, 113, member, kNameSize)) {
+  char member[app::kNameBufferSize + 1] = {};
+  for (int rc = vcGetMember(project.project, 112, member, app::kNameBufferSize); rc == 0;
+       rc = vcGetMember(project.project, 113, member, app::kNameBufferSize)) {
     project::MemberRow row;
     row.position = project.memberCount;
     readMemberRow(project, row);
