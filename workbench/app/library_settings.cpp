@@ -14,10 +14,10 @@ namespace orv::workbench::app {
 
 namespace {
 
-constexpr unsigned kOptionNo = 1;
-constexpr unsigned kOptionMissing = 2;
-constexpr unsigned kOptionEnforced = 4;
-constexpr unsigned kOptionTemporary = 32;
+constexpr unsigned kOptionNo = VC_OPTION_NO;
+constexpr unsigned kOptionMissing = VC_OPTION_NOT_FOUND;
+constexpr unsigned kOptionEnforced = VC_OPTION_ENFORCED;
+constexpr unsigned kOptionTemporary = VC_OPTION_TEMPORARY;
 
 bool isListSeparator(char c) { return c == ' ' || c == ',' || c == ';' || c == '\t'; }
 
@@ -119,16 +119,16 @@ std::string_view memberTypeName(char memberType) {
 void saveLibraryContext() {
   g_savedProject = readHandleItem(81);
   g_savedArchive = readHandleItem(82);
-  vcSetSysInfo(52, "0");
-  vcSetSysInfo(77, "0");
+  vcSetSysInfo(VC_SYSINFO_SET_CURRENT_PROJECT, "0");
+  vcSetSysInfo(VC_SYSINFO_SET_CURRENT_ARCHIVE, "0");
 }
 
 void restoreLibraryContext() {
   char text[16];
   std::snprintf(text, sizeof text, "%d", g_savedProject);
-  vcSetSysInfo(52, text);
+  vcSetSysInfo(VC_SYSINFO_SET_CURRENT_PROJECT, text);
   std::snprintf(text, sizeof text, "%d", g_savedArchive);
-  vcSetSysInfo(77, text);
+  vcSetSysInfo(VC_SYSINFO_SET_CURRENT_ARCHIVE, text);
 }
 
 }  // namespace orv::workbench::app

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "vc/include/vc.h"
 #include "workbench/layers.h"
 
 namespace orv::workbench::app {
@@ -14,7 +15,7 @@ namespace orv::workbench::app {
 // Exit code of a start whose revision library could not be used.
 constexpr int kExitLibraryFailure = -14;
 // The lowest library level the workbench works with (system item 51).
-constexpr int kRequiredLibraryLevel = 38;
+constexpr int kRequiredLibraryLevel = VC_LIBRARY_LEVEL;
 
 // dir and "ORVTY.INI" joined by exactly one '/'.
 std::string settingsFilePath(std::string_view dir);

@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "vc/include/vc.h"
 #include "workbench/app/string_table.h"
 
 namespace orv::workbench::app {
@@ -18,17 +19,17 @@ struct KindRule {
 };
 
 constexpr std::array<KindRule, 8> kRules = {{
-    {55, 0, true, kStrBadLabel},
-    {53, 0, false, kStrBadRevision},
-    {54, 0, false, kStrBadState},
-    {52, 0, false, kStrBadAuthor},
-    {53, 55, true, kStrBadBranch},
-    {74, 0, true, kStrBadAttribute},
-    {54, 0, true, kStrBadState},
-    {76, 0, true, kStrBadArchivePath},
+    {VC_TOKEN_LABEL, 0, true, kStrBadLabel},
+    {VC_TOKEN_REVISION, 0, false, kStrBadRevision},
+    {VC_TOKEN_STATE, 0, false, kStrBadState},
+    {VC_TOKEN_USER, 0, false, kStrBadAuthor},
+    {VC_TOKEN_REVISION, VC_TOKEN_LABEL, true, kStrBadBranch},
+    {VC_TOKEN_CONFIG_LINE, 0, true, kStrBadAttribute},
+    {VC_TOKEN_STATE, 0, true, kStrBadState},
+    {VC_TOKEN_NAME_FORMAT, 0, true, kStrBadArchivePath},
 }};
 
-constexpr int kInvalidToken = 54;
+constexpr int kInvalidToken = VC_E_BAD_TOKEN;
 
 }  // namespace
 

@@ -18,9 +18,9 @@ namespace orv::workbench::archive {
 
 namespace {
 
-constexpr int kLockItem = 18;
-constexpr int kUnlockItem = 23;
-constexpr int kBreakLockItem = 51;
+constexpr int kLockItem = VC_REVISION_ITEM_LOCK;
+constexpr int kUnlockItem = VC_REVISION_ITEM_UNLOCK;
+constexpr int kBreakLockItem = VC_REVISION_ITEM_BREAK_LOCK;
 constexpr int kRevisionSize = 64;
 
 LockMailDialog& mailDialog() {
@@ -70,7 +70,7 @@ int OpenArchive::setLock(const char* revision, int item, char* newRev, int size)
 
   if (item == kLockItem) {
     char held[kRevisionSize] = {};
-    if (vcGetIdArchiveInfo(handle_, 15, user, held, sizeof held) == 0) {
+    if (vcGetIdArchiveInfo(handle_, VC_ARCHIVE_ITEM_USER_LOCK, user, held, sizeof held) == 0) {
       if (std::strcmp(held, rev) == 0) return refuse(ui::kAnswerOk);  // already ours: nothing to do
       return refuse(rcsMessage(ui_, kStyleErrorCancel,
                                formatString(kStrAlreadyLocked, held, name.c_str())));
@@ -80,7 +80,7 @@ int OpenArchive::setLock(const char* revision, int item, char* newRev, int size)
     if (vcGetConfig("states", nullptr, 0, states, sizeof states) == 0 &&
         vcGetPermValue("LockStates", lockStates, sizeof lockStates) == 0 && lockStates[0]) {
       char state[40] = {};
-      vcGetRevInfo(handle_, 34, rev, state, sizeof state);
+      vcGetRevInfo(handle_, VC_REVISION_ITEM_STATE, rev, state, sizeof state);
       if (findWordInList(state, lockStates) < 0)
         return refuse(rcsMessage(ui_, kStyleErrorCancel,
                                  formatString(kStrLockStateRefused, rev, name.c_str(), state)));
@@ -88,7 +88,7 @@ int OpenArchive::setLock(const char* revision, int item, char* newRev, int size)
   }
 
   char locker[kRevisionSize] = {};
-  if (vcGetIdArchiveInfo(handle_, 16, rev, locker, sizeof locker) == 0 &&
+  if (vcGetIdArchiveInfo(handle_, VC_ARCHIVE_ITEM_LOCKER, rev, locker, sizeof locker) == 0 &&
       strcasecmp(locker, user) != 0) {
     int answer;
     if (hasPermission("BreakLocks")) {
@@ -121,8 +121,8 @@ int OpenArchive::lockStep(const char* revision, int item, char* newRev, int size
   if (item == kLockItem && project_) {
     char variant = 0;
     char head[kRevisionSize] = {};
-    if (vcGetProject(project_, 149, &variant, 1) == 0 && variant &&
-        vcGetArchiveInfo(handle_, 8, head, sizeof head) == 0 && std::strcmp(head, rev) == 0) {
+    if (vcGetProject(project_, VC_PROJECT_ITEM_VARIANT, &variant, 1) == 0 && variant &&
+        vcGetArchiveInfo(handle_, VC_ARCHIVE_ITEM_HEAD, head, sizeof head) == 0 && std::strcmp(head, rev) == 0) {
       status_ = checkInNewRevision(handle_, rev, rev, sizeof rev, 0);
       if (status_ == 0 && newRev) copyToBuffer(rev, newRev, size);
     }
@@ -134,7 +134,7 @@ int OpenArchive::lockStep(const char* revision, int item, char* newRev, int size
     return -1;
   }
   BusyCursor busy(ui_);
-  status_ = vcCommitArchive(handle_, 0);
+  status_ = vcCommitArchive(handle_, VC_COMMIT_KEEP_OPEN);
   if (status_ != 0) {
     showError(kStyleError);
     discardChanges();  // the lock, and a revision made for it, go with the failed commit

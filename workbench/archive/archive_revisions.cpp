@@ -39,12 +39,12 @@ void getArchiveTitle(int archive, const char* user, char* buffer, int size) {
 void getMemberArchiveTitle(int archive, int project, const char* user, const char* workFile,
                            char* buffer, int size) {
   char text[kRevisionSize] = {};
-  if (user && vcGetIdArchiveInfo(archive, 15, user, text, sizeof text) == 0 && text[0]) {
+  if (user && vcGetIdArchiveInfo(archive, VC_ARCHIVE_ITEM_USER_LOCK, user, text, sizeof text) == 0 && text[0]) {
     copyToBuffer(text, buffer, size);
     return;
   }
   if (project && workFile && vcInProject(project, workFile) == 0 &&
-      vcGetMember(project, 101, text, sizeof text) == 0 && text[0]) {
+      vcGetMember(project, VC_MEMBER_ITEM_REVISION, text, sizeof text) == 0 && text[0]) {
     copyToBuffer(text, buffer, size);
     return;
   }
@@ -55,19 +55,19 @@ void getMemberArchiveTitle(int archive, int project, const char* user, const cha
 
 int getRevisionTitle(int archive, char* buffer, int size) {
   char branch[kRevisionSize] = {};
-  int rc = vcGetArchiveInfo(archive, 6, branch, sizeof branch);
+  int rc = vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_DEFAULT_BRANCH, branch, sizeof branch);
   if (rc == 0 && branch[0]) {
     std::vector<char> resolved(static_cast<std::size_t>(size > 0 ? size : 1));
-    rc = vcGetRevInfo(archive, 44, branch, resolved.data(), size);
+    rc = vcGetRevInfo(archive, VC_REVISION_ITEM_NUMBER, branch, resolved.data(), size);
     if (rc == 0) copyToBuffer(resolved.data(), buffer, size);
     return rc;
   }
-  return vcGetArchiveInfo(archive, 8, buffer, size);
+  return vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_HEAD, buffer, size);
 }
 
 bool isStrictLocking(int archive) {
   char flag = 0;
-  return vcGetArchiveInfo(archive, 12, &flag, 1) == 0 && flag != 0;
+  return vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_STRICT_LOCKING, &flag, 1) == 0 && flag != 0;
 }
 
 int checkOutToFile(ui::Ui& ui, int archive, const char* revision, const char* target) {
@@ -82,7 +82,7 @@ int checkInNewRevision(int archive, char* base, char* newRevision, int size, int
   if (int rc = vcCiRevision(archive, from.c_str(), "", 0, made.data(), size)) return rc;
   copyToBuffer(made.data(), newRevision, size);
   if (lock) {
-    if (int rc = vcSetRevInfo(archive, 18, made.data(), nullptr)) return rc;
+    if (int rc = vcSetRevInfo(archive, VC_REVISION_ITEM_LOCK, made.data(), nullptr)) return rc;
   }
   copyToBuffer(made.data(), base, size);
   return 0;
@@ -90,7 +90,7 @@ int checkInNewRevision(int archive, char* base, char* newRevision, int size, int
 
 bool setFileTimeFromRevision(int archive, const std::string& path, const char* revision) {
   char date[32] = {};
-  if (!revision || vcGetRevInfo(archive, 30, revision, date, sizeof date) != 0) return false;
+  if (!revision || vcGetRevInfo(archive, VC_REVISION_ITEM_DATE, revision, date, sizeof date) != 0) return false;
   const auto when = parseRevisionDate(date);
   if (!when) return false;
   struct timespec times[2] = {};

@@ -23,8 +23,8 @@ namespace orv::workbench::archive {
 namespace {
 
 constexpr int kLogBufferSize = 1536;
-constexpr unsigned kOptionNo = 1;
-constexpr unsigned kOptionMissing = 2;
+constexpr unsigned kOptionNo = VC_OPTION_NO;
+constexpr unsigned kOptionMissing = VC_OPTION_NOT_FOUND;
 
 std::vector<std::string> splitLabels(const std::string& field) {
   std::vector<std::string> labels;
@@ -65,19 +65,19 @@ class PostSteps {
 
   bool run(const std::string& workFile) {
     const int handle = archive_.handle();
-    if (record_.locked && !report(vcSetRevInfo(handle, 18, revision_, nullptr))) return false;
+    if (record_.locked && !report(vcSetRevInfo(handle, VC_REVISION_ITEM_LOCK, revision_, nullptr))) return false;
     if (record_.label[0] && !labels()) return false;
-    if (record_.state[0] && !report(vcSetRevInfo(handle, 36, revision_, record_.state))) return false;
-    if (record_.author[0] && !report(vcSetRevInfo(handle, 37, revision_, record_.author))) return false;
+    if (record_.state[0] && !report(vcSetRevInfo(handle, VC_REVISION_ITEM_SET_STATE, revision_, record_.state))) return false;
+    if (record_.author[0] && !report(vcSetRevInfo(handle, VC_REVISION_ITEM_SET_AUTHOR, revision_, record_.author))) return false;
     if (record_.description[0]) {
       const std::string log = logText(fieldText(record_.description));
-      if (!report(vcSetRevInfo(handle, 39, revision_, log.c_str()))) return false;
+      if (!report(vcSetRevInfo(handle, VC_REVISION_ITEM_SET_LOG, revision_, log.c_str()))) return false;
     }
     struct stat st {};
     if ((optionFlags("savetimestamp") & (kOptionNo | kOptionMissing)) == 0 &&
         sys::calls().stat(workFile.c_str(), &st) == 0) {
       const std::string date = formatRevisionDate(st.st_mtime);
-      if (!report(vcSetRevInfo(handle, 38, revision_, date.c_str()))) return false;
+      if (!report(vcSetRevInfo(handle, VC_REVISION_ITEM_SET_DATE, revision_, date.c_str()))) return false;
     }
     return true;
   }
@@ -96,7 +96,7 @@ class PostSteps {
     for (const std::string& label : splitLabels(fieldText(record_.label))) {
       if (!record_.replaceLabel) {
         char holder[kRevisionBufferSize] = {};
-        if (vcGetIdArchiveInfo(handle, 14, label.c_str(), holder, sizeof holder) == 0 &&
+        if (vcGetIdArchiveInfo(handle, VC_ARCHIVE_ITEM_LABEL_REVISION, label.c_str(), holder, sizeof holder) == 0 &&
             std::strcmp(holder, revision_) != 0) {
           if (mayDelete) {
             const int a = rcsMessage(archive_.ui(), kStyleQuestion,
@@ -111,12 +111,12 @@ class PostSteps {
           }
         }
       }
-      const int dropped = vcSetArchiveInfo(handle, 24, label.c_str(), nullptr);
+      const int dropped = vcSetArchiveInfo(handle, VC_ARCHIVE_ITEM_DROP_LABEL, label.c_str(), nullptr);
       if (dropped >= vc::err::kNoMessage) {
         if (!report(dropped)) return false;
         break;
       }
-      const int added = vcSetArchiveInfo(handle, 19, label.c_str(), revision_);
+      const int added = vcSetArchiveInfo(handle, VC_ARCHIVE_ITEM_ADD_LABEL, label.c_str(), revision_);
       if (!report(added)) return false;
       if (added >= vc::err::kNoMessage) break;
     }
@@ -142,10 +142,10 @@ int checkInRevision(OpenArchive& archive, int project, TCiTransferStruct& record
   std::string workFile = archive.workFileName();
   char variant = 0;
   if (projectFile && project) {
-    vcGetProject(project, 149, &variant, 1);
+    vcGetProject(project, VC_PROJECT_ITEM_VARIANT, &variant, 1);
     if (!variant) {
       char name[512] = {};
-      if (vcGetProject(project, 140, name, sizeof name) == 0) workFile = name;
+      if (vcGetProject(project, VC_PROJECT_ITEM_FILE, name, sizeof name) == 0) workFile = name;
     }
   }
 
@@ -158,14 +158,14 @@ int checkInRevision(OpenArchive& archive, int project, TCiTransferStruct& record
     std::string user = fieldText(record.author);
     if (user.empty()) {
       char name[kRevisionBufferSize] = {};
-      if (vcGetSysInfo(41, name, sizeof name) == 0) user = name;
+      if (vcGetSysInfo(VC_SYSINFO_USER, name, sizeof name) == 0) user = name;
     }
     return user;
   };
   [&] {
     if (record.number[0]) {
       result = vcExpandRevision(handle, record.number, rev, sizeof rev);
-      if (result == 0) result = vcGetRevInfo(handle, 44, rev, base, sizeof base);
+      if (result == 0) result = vcGetRevInfo(handle, VC_REVISION_ITEM_NUMBER, rev, base, sizeof base);
       if (result == vc::err::kRevisionMissing && rev[0]) {
         // A number no revision has yet (a new release or branch): the
         // library places it when it checks in; the base named meanwhile is
@@ -218,18 +218,18 @@ int checkInRevision(OpenArchive& archive, int project, TCiTransferStruct& record
       return;
     }
     vcArchiveEvent(handle, "checkin", rev);
-    result = vcCommitArchive(handle, 0);
+    result = vcCommitArchive(handle, VC_COMMIT_KEEP_OPEN);
     if (result != 0) return;
 
     if (projectFile && project) {
-      if (!variant) vcSetProject(project, 161, rev);
+      if (!variant) vcSetProject(project, VC_PROJECT_ITEM_SET_REVISION, rev);
       vcDropProjectWriteLock(project);
     }
     if (sys::calls().unlink(workFile.c_str()) != 0) {
       const int e = errno;
       answer = rcsMessage(ui, style, formatString(kStrCannotRemove, workFile.c_str(), std::strerror(e)));
     } else if (record.keepWorkFile == 1) {
-      vcSetArchiveInfo(handle, 46, "0", nullptr);
+      vcSetArchiveInfo(handle, VC_ARCHIVE_ITEM_SET_MODIFIED, "0", nullptr);
       if (vcCoRevision(handle, rev, workFile.c_str()) == 0) {
         if ((optionFlags("restoretimestamp") & kOptionNo) == 0)
           setFileTimeFromRevision(handle, workFile, rev);

@@ -65,7 +65,7 @@ OpenArchive::OpenArchive(ui::Ui& ui, const std::string& name, int mode, int proj
     work = givenName_;
     char text[16];
     std::snprintf(text, sizeof text, "%d", project_);
-    vcSetSysInfo(52, text);
+    vcSetSysInfo(VC_SYSINFO_SET_CURRENT_PROJECT, text);
   } else if (vcFindWorkName(givenName_.c_str(), found, sizeof found) != 0) {
     // Not an archive's name: a working file's.
     std::memset(found, 0, sizeof found);
@@ -91,13 +91,13 @@ OpenArchive::OpenArchive(ui::Ui& ui, const std::string& name, int mode, int proj
   if (status_ == 0 && handle_ && !isWritingMode(mode_)) {
     vcKeepClosed(handle_);
     char created = 0;
-    status_ = vcGetArchiveInfo(handle_, 48, &created, 1);
+    status_ = vcGetArchiveInfo(handle_, VC_ARCHIVE_ITEM_CREATED, &created, 1);
   }
 }
 
 OpenArchive::~OpenArchive() {
   if (handle_) vcCloseArchive(handle_);
-  vcSetSysInfo(77, "0");
+  vcSetSysInfo(VC_SYSINFO_SET_CURRENT_ARCHIVE, "0");
   if (refreshToolbar_) refreshToolbar_();
 }
 
@@ -108,7 +108,7 @@ const std::string& OpenArchive::displayName() const {
 void OpenArchive::publishCurrentArchive() {
   char text[16];
   std::snprintf(text, sizeof text, "%d", handle_);
-  vcSetSysInfo(77, text);
+  vcSetSysInfo(VC_SYSINFO_SET_CURRENT_ARCHIVE, text);
 }
 
 int OpenArchive::openByName(int mode) {
@@ -219,7 +219,7 @@ int OpenArchive::showWorkFileError(unsigned style) {
 }
 
 bool OpenArchive::getLibraryUserName(char* buffer, int size) {
-  if (vcGetSysInfo(41, buffer, size) == 0 && buffer[0]) return true;
+  if (vcGetSysInfo(VC_SYSINFO_USER, buffer, size) == 0 && buffer[0]) return true;
   rcsMessage(ui_, kStyleError, std::string(loadString(kStrMissingUserName)));
   return false;
 }

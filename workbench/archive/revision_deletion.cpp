@@ -23,7 +23,7 @@ std::vector<std::pair<std::string, std::string>> labelEntries(int archive) {
   char entry[kLabelEntrySize];
   while (true) {
     std::memset(entry, 0, sizeof entry);
-    if (vcGetArchiveInfo(archive, 11, entry, sizeof entry) != 0) break;
+    if (vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_NEXT_LABEL, entry, sizeof entry) != 0) break;
     std::string text = entry;
     const std::size_t blank = text.find(' ');
     if (blank == std::string::npos) continue;
@@ -44,7 +44,7 @@ bool OpenArchive::revisionHasLabels(const std::string& revision) {
 bool OpenArchive::dropRevisionLabels(const std::string& revision) {
   for (const auto& [label, rev] : labelEntries(handle_)) {
     if (rev != revision) continue;
-    const int rc = vcSetArchiveInfo(handle_, 24, label.c_str(), nullptr);
+    const int rc = vcSetArchiveInfo(handle_, VC_ARCHIVE_ITEM_DROP_LABEL, label.c_str(), nullptr);
     showArchiveError(ui_, rc, archiveName_, kStyleError);
     if (rc >= vc::err::kNoMessage) return false;
   }
@@ -54,7 +54,7 @@ bool OpenArchive::dropRevisionLabels(const std::string& revision) {
 int OpenArchive::deleteRevisions(const std::vector<std::string>& revisions) {
   if (revisions.empty()) return 1;
   for (const std::string& rev : revisions) {
-    status_ = vcGetRevInfo(handle_, 69, rev.c_str(), nullptr, 0);
+    status_ = vcGetRevInfo(handle_, VC_REVISION_ITEM_EXISTS, rev.c_str(), nullptr, 0);
     if (status_ != 0) {
       showError(kStyleError);
       return -1;
@@ -98,7 +98,7 @@ int OpenArchive::deleteRevisions(const std::vector<std::string>& revisions) {
     return result;
   }
   BusyCursor busy(ui_);
-  status_ = vcCommitArchive(handle_, 0);
+  status_ = vcCommitArchive(handle_, VC_COMMIT_KEEP_OPEN);
   if (status_ != 0) {
     showError(kStyleError);
     discardChanges();

@@ -12,9 +12,9 @@ namespace orv::workbench::commands {
 
 namespace {
 
-constexpr int kLockItem = 18;
-constexpr int kUnlockItem = 23;
-constexpr int kProjectArchiveItem = 140;
+constexpr int kLockItem = VC_REVISION_ITEM_LOCK;
+constexpr int kUnlockItem = VC_REVISION_ITEM_UNLOCK;
+constexpr int kProjectArchiveItem = VC_PROJECT_ITEM_FILE;
 constexpr int kProjectArchiveNameSize = 1024;
 constexpr int kNothingToRefresh = 5;
 

@@ -22,7 +22,7 @@ namespace {
 
 constexpr int kRecentArchive = 2;
 // Member item: the member's full name.
-constexpr int kMemberFullName = 100;
+constexpr int kMemberFullName = VC_MEMBER_ITEM_NAME;
 
 bool fileExists(const std::string& path) { return sys::calls().access(path.c_str(), F_OK) == 0; }
 

@@ -239,11 +239,11 @@ void WindowCommands::configuration() {
 void WindowCommands::publishActiveWindow() {
   if (ArchiveWindow* archiveWindow = activeArchiveWindow(windows_)) {
     const OpenArchive& archive = archiveWindow->archive();
-    vcSetSysInfo(77, handleText(archive.handle()).c_str());
-    vcSetSysInfo(52, archive.project() ? handleText(archive.project()).c_str() : "");
+    vcSetSysInfo(VC_SYSINFO_SET_CURRENT_ARCHIVE, handleText(archive.handle()).c_str());
+    vcSetSysInfo(VC_SYSINFO_SET_CURRENT_PROJECT, archive.project() ? handleText(archive.project()).c_str() : "");
   } else if (ProjectWindow* projectWindow = activeProjectWindow(windows_)) {
-    vcSetSysInfo(52, handleText(projectWindow->project().project).c_str());
-    vcSetSysInfo(77, "");
+    vcSetSysInfo(VC_SYSINFO_SET_CURRENT_PROJECT, handleText(projectWindow->project().project).c_str());
+    vcSetSysInfo(VC_SYSINFO_SET_CURRENT_ARCHIVE, "");
   }
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/ui/ui.h"
+#include "vc/include/vc.h"
 #include "workbench/app/execute_command.h"
 #include "workbench/app/temp_names.h"
 #include "workbench/commands/document_windows.h"
@@ -23,8 +24,8 @@
 namespace orv::workbench::commands {
 
 // Revision items of the lock commands.
-constexpr int kLockRevisionItem = 18;
-constexpr int kUnlockRevisionItem = 23;
+constexpr int kLockRevisionItem = VC_REVISION_ITEM_LOCK;
+constexpr int kUnlockRevisionItem = VC_REVISION_ITEM_UNLOCK;
 
 // Dialogs of the information commands.
 enum InformationDialog : int {

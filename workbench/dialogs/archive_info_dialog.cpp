@@ -22,27 +22,27 @@ namespace {
 
 // Archive items read: description, data type, compression, default branch,
 // encrypted, next lock, next label, strict locking, extension text.
-constexpr int kItemDescription = 2;
-constexpr int kItemDataType = 3;
-constexpr int kItemCompression = 5;
-constexpr int kItemBranch = 6;
-constexpr int kItemEncrypted = 7;
-constexpr int kItemNextLock = 9;
-constexpr int kItemNextLabel = 11;
-constexpr int kItemStrict = 12;
-constexpr int kItemExtension = 70;
+constexpr int kItemDescription = VC_ARCHIVE_ITEM_DESCRIPTION;
+constexpr int kItemDataType = VC_ARCHIVE_ITEM_STORAGE;
+constexpr int kItemCompression = VC_ARCHIVE_ITEM_COMPRESSION;
+constexpr int kItemBranch = VC_ARCHIVE_ITEM_DEFAULT_BRANCH;
+constexpr int kItemEncrypted = VC_ARCHIVE_ITEM_ENCRYPTED;
+constexpr int kItemNextLock = VC_ARCHIVE_ITEM_NEXT_LOCK;
+constexpr int kItemNextLabel = VC_ARCHIVE_ITEM_NEXT_LABEL;
+constexpr int kItemStrict = VC_ARCHIVE_ITEM_STRICT_LOCKING;
+constexpr int kItemExtension = VC_ARCHIVE_ITEM_EXTENSION;
 // Archive items set.
-constexpr int kSetBranch = 21;
-constexpr int kSetDataType = 25;
-constexpr int kSetStrict = 26;
-constexpr int kSetCompression = 45;
-constexpr int kSetDescription = 49;
-constexpr int kTooShort = 4;
+constexpr int kSetBranch = VC_ARCHIVE_ITEM_SET_DEFAULT_BRANCH;
+constexpr int kSetDataType = VC_ARCHIVE_ITEM_SET_STORAGE;
+constexpr int kSetStrict = VC_ARCHIVE_ITEM_SET_STRICT_LOCKING;
+constexpr int kSetCompression = VC_ARCHIVE_ITEM_SET_COMPRESSION;
+constexpr int kSetDescription = VC_ARCHIVE_ITEM_SET_DESCRIPTION;
+constexpr int kTooShort = VC_E_BUFFER_TOO_SMALL;
 constexpr int kBufferSize = 1536;
-constexpr unsigned kOptionNegated = 0x1;
-constexpr unsigned kOptionEnforced = 0x4;
-constexpr int kBinary = 1;
-constexpr int kAutoDetect = 2;
+constexpr unsigned kOptionNegated = VC_OPTION_NO;
+constexpr unsigned kOptionEnforced = VC_OPTION_ENFORCED;
+constexpr int kBinary = VC_STORAGE_BINARY;
+constexpr int kAutoDetect = VC_STORAGE_UNSTATED;
 
 ui::DialogDescription describe() {
   using K = ui::ControlKind;

@@ -172,9 +172,9 @@ int prepareCheckIn(archive::OpenArchive& archive, project::OpenProject* project,
   archive::setField(record.state, initial.state);
   record.stateFromList = initial.fromList ? 1 : 0;
   char author[app::kTokenBufferSize] = {};
-  if (vcGetSysInfo(61, author, sizeof author) == 0) archive::setField(record.author, author);
+  if (vcGetSysInfo(VC_SYSINFO_LOGIN_NAME, author, sizeof author) == 0) archive::setField(record.author, author);
   char user[app::kTokenBufferSize] = {};
-  vcGetSysInfo(41, user, sizeof user);
+  vcGetSysInfo(VC_SYSINFO_USER, user, sizeof user);
 
   if (revision) {
     // A number wider than the field would name another revision once cut.

@@ -11,10 +11,10 @@ namespace orv::workbench::dialogs {
 namespace {
 
 // Member item: the member is frozen (one byte).
-constexpr int kMemberFrozen = 120;
+constexpr int kMemberFrozen = VC_MEMBER_ITEM_FROZEN;
 // Member items: the member's revision, and its working file's.
-constexpr int kMemberRevision = 127;
-constexpr int kMemberWorkRevision = 128;
+constexpr int kMemberRevision = VC_MEMBER_ITEM_SET_REVISION;
+constexpr int kMemberWorkRevision = VC_MEMBER_ITEM_SET_RECORDED_REVISION;
 
 bool memberFrozen(project::OpenProject& project, const std::string& workFile) {
   if (vcInProject(project.project, workFile.c_str()) != 0) return false;

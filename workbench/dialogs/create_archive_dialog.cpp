@@ -20,7 +20,7 @@ namespace {
 
 constexpr RevisionFieldIds kRevisionFields{kCaLabelCaption, kCaLabel,     kCaNumberCaption, kCaNumber,
                                            kCaStateCaption, kCaState,     kCaAuthorCaption, kCaAuthor};
-constexpr int kAutoDetect = 2;
+constexpr int kAutoDetect = VC_STORAGE_UNSTATED;
 
 ui::DialogDescription describe() {
   using K = ui::ControlKind;
@@ -108,7 +108,7 @@ bool setDefaults(archive::OpenArchive& archive, archive::TCreateArchiveTransferS
   archive::setField(record.state, initial.state);
   record.stateFromList = initial.fromList ? 1 : 0;
   char author[app::kTokenBufferSize] = {};
-  archive::setField(record.author, vcGetSysInfo(61, author, sizeof author) == 0 ? author : "");
+  archive::setField(record.author, vcGetSysInfo(VC_SYSINFO_LOGIN_NAME, author, sizeof author) == 0 ? author : "");
   archive::setField(record.label, "");
   record.locked = 0;
   record.keepWork = 1;

@@ -22,11 +22,11 @@ namespace {
 
 // Archive items: this open created the archive; strict locking, compression,
 // data type and description.
-constexpr int kItemCreated = 48;
-constexpr int kItemStrict = 26;
-constexpr int kItemCompression = 45;
-constexpr int kItemDataType = 25;
-constexpr int kItemDescription = 49;
+constexpr int kItemCreated = VC_ARCHIVE_ITEM_CREATED;
+constexpr int kItemStrict = VC_ARCHIVE_ITEM_SET_STRICT_LOCKING;
+constexpr int kItemCompression = VC_ARCHIVE_ITEM_SET_COMPRESSION;
+constexpr int kItemDataType = VC_ARCHIVE_ITEM_SET_STORAGE;
+constexpr int kItemDescription = VC_ARCHIVE_ITEM_SET_DESCRIPTION;
 constexpr std::size_t kDescriptionLimit = 1536;
 
 int dataTypeCode(const archive::TCreateArchiveTransferStruct& record) {
@@ -99,7 +99,7 @@ bool applyNewArchiveSettings(const TNewArchiveSettings& settings, archive::OpenA
   int rc = 0;
   {
     archive::BusyCursor busy(ui);
-    rc = vcCommitArchive(h, 0);
+    rc = vcCommitArchive(h, VC_COMMIT_KEEP_OPEN);
   }
   if (rc == 0) return true;
   archive.setStatus(rc);

@@ -12,7 +12,7 @@ namespace orv::workbench::dialogs {
 
 namespace {
 
-constexpr unsigned kOptionEnforced = 4;
+constexpr unsigned kOptionEnforced = VC_OPTION_ENFORCED;
 
 }  // namespace
 
@@ -30,7 +30,7 @@ bool commitArchiveChanges(archive::OpenArchive& archive) {
   int rc = 0;
   {
     archive::BusyCursor busy(archive.ui());
-    rc = vcCommitArchive(archive.handle(), 0);
+    rc = vcCommitArchive(archive.handle(), VC_COMMIT_KEEP_OPEN);
     if (rc == 0) vcKeepClosed(archive.handle());
   }
   if (rc == 0) return true;

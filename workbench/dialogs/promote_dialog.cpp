@@ -23,12 +23,12 @@ namespace {
 // Revision items: the revision a number designates, its state; setting the
 // state. Project items: its file, the file's recorded revision. Member
 // item: the member's revision.
-constexpr int kRevResolve = 44;
-constexpr int kRevState = 34;
-constexpr int kSetState = 36;
-constexpr int kProjectFile = 140;
-constexpr int kProjectFileRevision = 141;
-constexpr int kMemberRevision = 101;
+constexpr int kRevResolve = VC_REVISION_ITEM_NUMBER;
+constexpr int kRevState = VC_REVISION_ITEM_STATE;
+constexpr int kSetState = VC_REVISION_ITEM_SET_STATE;
+constexpr int kProjectFile = VC_PROJECT_ITEM_FILE;
+constexpr int kProjectFileRevision = VC_PROJECT_ITEM_REVISION;
+constexpr int kMemberRevision = VC_MEMBER_ITEM_REVISION;
 constexpr int kReadWrite = 3;
 constexpr int kRead = 1;
 

@@ -19,17 +19,17 @@ namespace {
 // Library items: revision author, date, log, state; the next label of the
 // archive; the revision a label names and the user locking a revision;
 // adding and dropping a label; setting a state.
-constexpr int kRevAuthor = 27;
-constexpr int kRevDate = 30;
-constexpr int kRevLog = 31;
-constexpr int kRevState = 34;
-constexpr int kArchiveNextLabel = 11;
-constexpr int kIdLabelRevision = 14;
-constexpr int kIdLocker = 16;
-constexpr int kSetAddLabel = 19;
-constexpr int kSetDropLabel = 24;
-constexpr int kSetState = 36;
-constexpr int kNoSuchLabel = 36;
+constexpr int kRevAuthor = VC_REVISION_ITEM_AUTHOR;
+constexpr int kRevDate = VC_REVISION_ITEM_DATE;
+constexpr int kRevLog = VC_REVISION_ITEM_LOG;
+constexpr int kRevState = VC_REVISION_ITEM_STATE;
+constexpr int kArchiveNextLabel = VC_ARCHIVE_ITEM_NEXT_LABEL;
+constexpr int kIdLabelRevision = VC_ARCHIVE_ITEM_LABEL_REVISION;
+constexpr int kIdLocker = VC_ARCHIVE_ITEM_LOCKER;
+constexpr int kSetAddLabel = VC_ARCHIVE_ITEM_ADD_LABEL;
+constexpr int kSetDropLabel = VC_ARCHIVE_ITEM_DROP_LABEL;
+constexpr int kSetState = VC_REVISION_ITEM_SET_STATE;
+constexpr int kNoSuchLabel = VC_E_SYMBOL_MISSING;
 constexpr int kLabelRefused = 236;  // the refusal to drop a label
 constexpr int kBufferSize = 1536;
 constexpr std::size_t kLabelWidth = 79;

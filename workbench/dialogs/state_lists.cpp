@@ -10,7 +10,7 @@ namespace {
 
 constexpr int kListSize = 256;
 constexpr std::size_t kStateWidth = 39;
-constexpr int kTokenState = 54;
+constexpr int kTokenState = VC_TOKEN_STATE;
 
 std::vector<std::string> wordsOf(const char* list) {
   std::vector<std::string> out;

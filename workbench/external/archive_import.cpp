@@ -107,7 +107,7 @@ int archiveNameFor(const std::string& file, std::string& archive) {
 }
 
 int importOne(ui::Ui& ui, const ArchiveImporters& importers, std::string& file, std::size_t size) {
-  const int code = vcOpenArchive(file.c_str(), nullptr, 1);
+  const int code = vcOpenArchive(file.c_str(), nullptr, VC_ARCHIVE_OPEN_READ);
   if (code == vc::err::kSuccess || code == vc::err::kEncryptedFile)
     return rcsMessage(ui, kStyleErrorCancel, formatText(std::string(loadString(kStrArchiveExists)).c_str(), file.c_str()));
   if (code != vc::err::kPvcsArchive && code != vc::err::kSccsArchive) {

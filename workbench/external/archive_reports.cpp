@@ -18,7 +18,7 @@ namespace orv::workbench::external {
 
 namespace {
 
-constexpr int kMemberCountItem = 157;
+constexpr int kMemberCountItem = VC_PROJECT_ITEM_MEMBER_COUNT;
 constexpr const char* kNoReporterText = "Unable to initialize REPORTER.DLL";
 constexpr const char* kNotInstalledText =
     "The Tessalyworkbench Reporter has not been installed.  Database tables have been saved in\n%s.tx*";

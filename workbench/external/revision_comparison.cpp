@@ -15,8 +15,8 @@ namespace {
 
 constexpr int kRevisionSize = 64;
 constexpr int kTextSize = 1024;
-constexpr int kMemberArchiveName = 100;
-constexpr int kMemberRevision = 101;
+constexpr int kMemberArchiveName = VC_MEMBER_ITEM_NAME;
+constexpr int kMemberRevision = VC_MEMBER_ITEM_REVISION;
 
 // One side of a comparison: the file and, for a temporary copy of a
 // revision, the revision as its title.

@@ -22,16 +22,16 @@ constexpr std::size_t kDetailLimit = 199;  // the detail text's bytes
 
 // Member items.
 enum : int {
-  kMemberRevision = 101,
-  kMemberRecordedSize = 103,
-  kMemberRecordedTime = 105,
-  kMemberCurrentSize = 106,
-  kMemberOtherRevision = 108,
-  kMemberCurrentTime = 109,
-  kMemberFlags = 110,
-  kMemberNewerRevision = 117,
-  kMemberLocker = 118,
-  kMemberFrozen = 120,
+  kMemberRevision = VC_MEMBER_ITEM_REVISION,
+  kMemberRecordedSize = VC_MEMBER_ITEM_RECORDED_SIZE,
+  kMemberRecordedTime = VC_MEMBER_ITEM_RECORDED_TIME,
+  kMemberCurrentSize = VC_MEMBER_ITEM_SIZE,
+  kMemberOtherRevision = VC_MEMBER_ITEM_RECORDED_REVISION,
+  kMemberCurrentTime = VC_MEMBER_ITEM_TIME,
+  kMemberFlags = VC_MEMBER_ITEM_STATUS,
+  kMemberNewerRevision = VC_MEMBER_ITEM_NEWER_REVISION,
+  kMemberLocker = VC_MEMBER_ITEM_LOCKER,
+  kMemberFrozen = VC_MEMBER_ITEM_FROZEN,
 };
 
 std::size_t g_labelStart = 256;
@@ -198,7 +198,7 @@ void collectRevisionLabels(OpenProject& project, MemberRow& row, int archive) {
     g_labelSize = g_labelStart;
   }
   const std::string revision = row.revision.value_or("");
-  if (vcGetRevInfo(archive, 34, revision.c_str(), g_labels.get(), static_cast<int>(g_labelSize)) == 0) {
+  if (vcGetRevInfo(archive, VC_REVISION_ITEM_STATE, revision.c_str(), g_labels.get(), static_cast<int>(g_labelSize)) == 0) {
     assign(row.state, g_labels.get());
   }
   // Each entry is "label revision"; an entry naming the row's revision keeps
@@ -206,7 +206,7 @@ void collectRevisionLabels(OpenProject& project, MemberRow& row, int archive) {
   std::size_t used = 0;
   for (;;) {
     char* p = g_labels.get() + used;
-    const int rc = vcGetArchiveInfo(archive, 11, p, static_cast<int>(g_labelSize - used));
+    const int rc = vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_NEXT_LABEL, p, static_cast<int>(g_labelSize - used));
     if (rc == vc::err::kDone) break;
     if (rc == vc::err::kBufferTooSmall) {
       const std::size_t bigger = g_labelSize * 2;
@@ -252,7 +252,7 @@ void updateMemberStatus(OpenProject& project, MemberRow& row, int archive) {
       if (archiveResult == 0 && handle) collectRevisionLabels(project, row, handle);
       if (handle && row.hasRevision()) {
         char locker[kLockerSize + 1] = {};
-        const int rc = vcGetIdArchiveInfo(handle, 16, row.revision->c_str(), locker, kLockerSize);
+        const int rc = vcGetIdArchiveInfo(handle, VC_ARCHIVE_ITEM_LOCKER, row.revision->c_str(), locker, kLockerSize);
         if (rc == vc::err::kRevisionNotLocked) {
           row.locker.reset();
         } else if (rc == 0) {
@@ -296,7 +296,7 @@ int LibraryMemberDetails::extraError() { return vcExtraError(); }
 
 std::string LibraryMemberDetails::userName() {
   char user[64] = {};
-  vcGetSysInfo(41, user, sizeof user - 1);
+  vcGetSysInfo(VC_SYSINFO_USER, user, sizeof user - 1);
   return user;
 }
 

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "vc/include/vc.h"
 #include "workbench/layers.h"
 #include "workbench/project/open_project.h"
 
@@ -36,7 +37,7 @@ enum MemberChange : std::uint32_t {
 // Flags that are worth reporting (the locked flag alone is no change).
 constexpr std::uint32_t kReportedChanges = 0xF81FF;
 // Flags of the archive line of the detail text.
-constexpr std::uint32_t kArchiveChanges = 0xF03E0;
+constexpr std::uint32_t kArchiveChanges = VC_MEMBER_STATUS_ARCHIVE_BITS;
 
 // The record behind one row.
 struct MemberRow {

@@ -107,7 +107,7 @@ OpenProject::~OpenProject() { closeHandle(); }
 void OpenProject::closeHandle() {
   if (project) vcCloseProject(project);
   project = 0;
-  vcSetSysInfo(52, "");
+  vcSetSysInfo(VC_SYSINFO_SET_CURRENT_PROJECT, "");
 }
 
 int OpenProject::open() {
@@ -119,8 +119,8 @@ int OpenProject::open() {
                     : vcOpenProject(name.c_str(), static_cast<int>(openMode), &handle, keep);
   if (status != 0) return status;
   project = handle;
-  vcSetSysInfo(52, handleText(project).c_str());
-  vcSetSysInfo(77, "");
+  vcSetSysInfo(VC_SYSINFO_SET_CURRENT_PROJECT, handleText(project).c_str());
+  vcSetSysInfo(VC_SYSINFO_SET_CURRENT_ARCHIVE, "");
   projectDirectory = projectText(project, kItemProjectDir);
   // Item 148 (a shown/real path prefix pair) is asked for on every open;
   // the library keeps no such item today, so the mapping stays empty.
@@ -172,8 +172,8 @@ void OpenProject::reopen() {
 
 int OpenProject::makeCurrent() {
   if (!project) return kReported;
-  vcSetSysInfo(52, handleText(project).c_str());
-  vcSetSysInfo(77, "");
+  vcSetSysInfo(VC_SYSINFO_SET_CURRENT_PROJECT, handleText(project).c_str());
+  vcSetSysInfo(VC_SYSINFO_SET_CURRENT_ARCHIVE, "");
   const std::string& dir = !workDirectory.empty() ? workDirectory : projectDirectory;
   if (dir.empty()) {
     rcsMessage(ui_, kStyleError, formatString(kStrNoWorkDir, name.c_str()));
@@ -183,7 +183,7 @@ int OpenProject::makeCurrent() {
     rcsMessage(ui_, kStyleError, formatString(kStrCannotChangeToWorkDir, dir.c_str()));
     return 0;
   }
-  vcSetSysInfo(42, dir.c_str());
+  vcSetSysInfo(VC_SYSINFO_SET_CURRENT_DIR, dir.c_str());
   return 1;
 }
 
@@ -224,7 +224,7 @@ int OpenProject::lockProjectRevision(LockedRevision& out) {
     return kReported;
   }
   char created[4] = {};
-  if (vcGetArchiveInfo(out.archive, 48, created, sizeof created) == 0 && (created[0] & 1)) {
+  if (vcGetArchiveInfo(out.archive, VC_ARCHIVE_ITEM_CREATED, created, sizeof created) == 0 && (created[0] & 1)) {
     out.revision.clear();
     out.lockedRevision.clear();
     return 0;
@@ -233,7 +233,7 @@ int OpenProject::lockProjectRevision(LockedRevision& out) {
   char exists[kRevisionSize + 1] = {};
   const std::string wanted = projectText(project, kItemRevision);
   if (vcExpandRevision(out.archive, wanted.c_str(), expanded, kRevisionSize) != 0 ||
-      vcGetRevInfo(out.archive, 69, expanded, exists, kRevisionSize) != 0) {
+      vcGetRevInfo(out.archive, VC_REVISION_ITEM_EXISTS, expanded, exists, kRevisionSize) != 0) {
     vcCloseArchive(out.archive);
     out.archive = 0;
     out.revision.clear();
@@ -241,9 +241,9 @@ int OpenProject::lockProjectRevision(LockedRevision& out) {
   }
   out.revision = expanded;
   char user[64] = {};
-  vcGetSysInfo(41, user, sizeof user - 1);
+  vcGetSysInfo(VC_SYSINFO_USER, user, sizeof user - 1);
   char held[kRevisionSize + 1] = {};
-  if (vcGetIdArchiveInfo(out.archive, 15, user, held, kRevisionSize) == 0 && held[0]) {
+  if (vcGetIdArchiveInfo(out.archive, VC_ARCHIVE_ITEM_USER_LOCK, user, held, kRevisionSize) == 0 && held[0]) {
     if (out.revision != held) {
       vcCloseArchive(out.archive);
       out.archive = 0;
@@ -251,7 +251,7 @@ int OpenProject::lockProjectRevision(LockedRevision& out) {
                  formatString(kStrProjectAlreadyLockedAt, file.c_str(), out.revision.c_str(), held));
       return kReported;
     }
-  } else if ((rc = vcSetRevInfo(out.archive, 18, out.revision.c_str(), user)) != 0) {
+  } else if ((rc = vcSetRevInfo(out.archive, VC_REVISION_ITEM_LOCK, out.revision.c_str(), user)) != 0) {
     vcCloseArchive(out.archive);
     out.archive = 0;
     rcsErrorMessage(ui_, kStyleError, rc,
@@ -287,7 +287,7 @@ int OpenProject::variantSave() {
   const int event = vcArchiveEvent(locked.archive, "precheckin", locked.revision.c_str());
   if (eventRefused(event)) {
     char shown[kMaxNameLength + 1] = {};
-    vcGetArchiveInfo(locked.archive, 62, shown, kMaxNameLength);
+    vcGetArchiveInfo(locked.archive, VC_ARCHIVE_ITEM_FILE_NAME, shown, kMaxNameLength);
     rcsMessage(ui_, kStyleError,
                formatString(event >= 234 ? kStrCannotCheckIn : kStrPreCheckinFailed,
                             locked.revision.c_str(), shown));
@@ -304,8 +304,8 @@ int OpenProject::variantSave() {
   }
   vcArchiveEvent(locked.archive, "checkin", newRevision);
   const std::string log(kVariantSaveLog);
-  rc = vcSetRevInfo(locked.archive, 39, newRevision, log.c_str());
-  if (rc == 0) rc = vcCommitArchive(locked.archive, 1);
+  rc = vcSetRevInfo(locked.archive, VC_REVISION_ITEM_SET_LOG, newRevision, log.c_str());
+  if (rc == 0) rc = vcCommitArchive(locked.archive, VC_COMMIT_CLOSE);
   if (rc != 0) {
     // Nothing half-made stays in the handle for a later commit.
     vcCloseArchive(locked.archive);
@@ -432,7 +432,7 @@ std::string expandCommandTemplate(const OpenProject& project, std::string_view t
       case 'r': out += project.projectDirectory; break;
       case 'u': {
         char user[64] = {};
-        if (vcGetSysInfo(41, user, sizeof user - 1) == 0) out += user;
+        if (vcGetSysInfo(VC_SYSINFO_USER, user, sizeof user - 1) == 0) out += user;
         break;
       }
       case 'w': out += project.workDirectory; break;
@@ -450,7 +450,7 @@ int notifyStatus(const char* text) {
 std::optional<std::string> getArchiveRevisionText(ui::Ui& ui, int archive,
                                                   const std::string& archiveName) {
   char head[kRevisionSize + 1] = {};
-  const int rc = vcGetArchiveInfo(archive, 8, head, kRevisionSize);
+  const int rc = vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_HEAD, head, kRevisionSize);
   if (rc != 0 || !head[0]) {
     showArchiveError(ui, rc ? rc : vc::err::kRevisionMissing, archiveName, kStyleError);
     return std::nullopt;
@@ -460,7 +460,7 @@ std::optional<std::string> getArchiveRevisionText(ui::Ui& ui, int archive,
 
 bool isBinaryArchive(int archive) {
   char storage[4] = {};
-  return vcGetArchiveInfo(archive, 3, storage, sizeof storage) == 0 && storage[0] == 1;
+  return vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_STORAGE, storage, sizeof storage) == 0 && storage[0] == 1;
 }
 
 }  // namespace orv::workbench::project

@@ -116,8 +116,8 @@ void ArchiveChild::reselectRevision(const std::string& revision) {
 }
 
 void ArchiveChild::publish() {
-  vcSetSysInfo(77, std::to_string(archive_->handle()).c_str());
-  vcSetSysInfo(52, archive_->project() ? std::to_string(archive_->project()).c_str() : "");
+  vcSetSysInfo(VC_SYSINFO_SET_CURRENT_ARCHIVE, std::to_string(archive_->handle()).c_str());
+  vcSetSysInfo(VC_SYSINFO_SET_CURRENT_PROJECT, archive_->project() ? std::to_string(archive_->project()).c_str() : "");
 }
 
 void ArchiveChild::activated() {

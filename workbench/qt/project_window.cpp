@@ -34,7 +34,7 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 constexpr int kProjectKind = 4;
 
 // Open failures the window explains itself.
-constexpr int kEncryptedMaster = 19;
+constexpr int kEncryptedMaster = VC_E_ENCRYPTED_FILE;
 constexpr int kProjectNotOpened = 220;
 constexpr int kMasterInaccessible = 232;
 
@@ -212,8 +212,8 @@ void ProjectChild::updateCaption() {
 }
 
 void ProjectChild::publish() {
-  vcSetSysInfo(52, std::to_string(project_->project).c_str());
-  vcSetSysInfo(77, "");
+  vcSetSysInfo(VC_SYSINFO_SET_CURRENT_PROJECT, std::to_string(project_->project).c_str());
+  vcSetSysInfo(VC_SYSINFO_SET_CURRENT_ARCHIVE, "");
 }
 
 void ProjectChild::activated() {
@@ -262,7 +262,7 @@ commands::ProjectWindowFacts ProjectChild::facts() {
   facts.hasSeveralStates = [] { return commands::hasSeveralStates(); };
   facts.projectRevision = [project]() -> std::optional<std::string> {
     char revision[81] = {};
-    if (vcGetProject(project->project, 141, revision, 80) != 0) return std::nullopt;
+    if (vcGetProject(project->project, VC_PROJECT_ITEM_REVISION, revision, 80) != 0) return std::nullopt;
     return std::string(revision);
   };
   facts.selectedMember = [this]() -> std::optional<commands::SelectedMember> {

@@ -25,18 +25,18 @@ class FakeView : public MemberView {
   void reload() {
     rows.clear();
     char name[600] = {};
-    for (int rc = vcGetMember(project_.project, 112, name, sizeof name - 1); rc == 0;
-         rc = vcGetMember(project_.project, 113, name, sizeof name - 1)) {
+    for (int rc = vcGetMember(project_.project, VC_MEMBER_ITEM_FIRST, name, sizeof name - 1); rc == 0;
+         rc = vcGetMember(project_.project, VC_MEMBER_ITEM_NEXT, name, sizeof name - 1)) {
       MemberRow row;
       row.name = name;
       char kind[4] = {};
-      vcGetMember(project_.project, 102, kind, sizeof kind - 1);
+      vcGetMember(project_.project, VC_MEMBER_ITEM_KIND, kind, sizeof kind - 1);
       row.type = kind[0];
       char rev[80] = {};
-      vcGetMember(project_.project, 101, rev, sizeof rev - 1);
+      vcGetMember(project_.project, VC_MEMBER_ITEM_REVISION, rev, sizeof rev - 1);
       if (rev[0]) row.revision = rev;
       char frozen[4] = {};
-      row.frozen = vcGetMember(project_.project, 120, frozen, sizeof frozen - 1) == 0 && frozen[0];
+      row.frozen = vcGetMember(project_.project, VC_MEMBER_ITEM_FROZEN, frozen, sizeof frozen - 1) == 0 && frozen[0];
       rows.push_back(row);
     }
   }

@@ -102,12 +102,12 @@ MemberFill readMemberRows(ui::Ui& ui, project::OpenProject& project) {
   project.lockedCount = 0;
   if (!project.project) return fill;
   std::uint32_t count = 0;
-  if (vcGetProject(project.project, 157, reinterpret_cast<char*>(&count), sizeof count) != 0 || count == 0)
+  if (vcGetProject(project.project, VC_PROJECT_ITEM_MEMBER_COUNT, reinterpret_cast<char*>(&count), sizeof count) != 0 || count == 0)
     return fill;
   auto progress = scanWindow(ui, count);
   char member[app::kNameBufferSize + 1] = {};
-  for (int rc = vcGetMember(project.project, 112, member, app::kNameBufferSize); rc == 0;
-       rc = vcGetMember(project.project, 113, member, app::kNameBufferSize)) {
+  for (int rc = vcGetMember(project.project, VC_MEMBER_ITEM_FIRST, member, app::kNameBufferSize); rc == 0;
+       rc = vcGetMember(project.project, VC_MEMBER_ITEM_NEXT, member, app::kNameBufferSize)) {
     project::MemberRow row;
     row.position = project.memberCount;
     readMemberRow(project, row);

@@ -44,7 +44,7 @@ std::string labelsOf(int archive, const std::string& revision) {
   std::string names;
   char entry[1024];
   for (int guard = 0; guard < 100000; ++guard) {
-    if (vcGetArchiveInfo(archive, 11, entry, sizeof entry) != 0) break;
+    if (vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_NEXT_LABEL, entry, sizeof entry) != 0) break;
     const std::string_view text(entry);
     const std::size_t blank = text.rfind(' ');
     if (blank == std::string_view::npos || text.substr(blank + 1) != revision) continue;
@@ -96,7 +96,7 @@ std::optional<RevisionRecord> buildRevisionRow(archive::OpenArchive& archive, co
     return std::nullopt;
   }
   char locker[kTextSize] = {};
-  if (vcGetIdArchiveInfo(archive.handle(), 16, revision, locker, sizeof locker) == 0 && locker[0]) {
+  if (vcGetIdArchiveInfo(archive.handle(), VC_ARCHIVE_ITEM_LOCKER, revision, locker, sizeof locker) == 0 && locker[0]) {
     r.locker = locker;
     ++archive.lockedCount;
   }
@@ -112,13 +112,13 @@ RevisionFill readRevisionRows(archive::OpenArchive& archive) {
   archive.lockedCount = 0;
   if (fileExists(archive.workFileName())) fill.rows.push_back(*buildRevisionRow(archive, nullptr));
   char revision[kRevisionSize] = {};
-  int status = vcGetArchiveInfo(archive.handle(), 51, revision, sizeof revision);
+  int status = vcGetArchiveInfo(archive.handle(), VC_ARCHIVE_ITEM_FIRST_REVISION, revision, sizeof revision);
   // Each revision once: a walk that came back to a revision already listed
   // would never end.
   std::size_t steps = 0;
   while (status == 0 && steps++ < 1000000) {
     if (auto row = buildRevisionRow(archive, revision)) fill.rows.push_back(std::move(*row));
-    status = vcGetRevInfo(archive.handle(), 33, revision, revision, sizeof revision);
+    status = vcGetRevInfo(archive.handle(), VC_REVISION_ITEM_NEXT, revision, revision, sizeof revision);
   }
   archive.setStatus(status);
   if (status != vc::err::kRevisionMissing) {
@@ -157,7 +157,7 @@ std::string logPanelText(int archive, std::string_view revision) {
   if (revision.empty()) return std::string(app::loadString(app::kStrDetailWorkFile));
   char buffer[kLogPanelLimit + 1] = {};
   const std::string rev(revision);
-  const int rc = vcGetRevInfo(archive, 31, rev.c_str(), buffer, sizeof buffer);
+  const int rc = vcGetRevInfo(archive, VC_REVISION_ITEM_LOG, rev.c_str(), buffer, sizeof buffer);
   if (rc != 0 && rc != vc::err::kBufferTooSmall) return {};
   return buffer;
 }

@@ -4,6 +4,7 @@
 
 #include <cctype>
 
+#include "vc/include/vc.h"
 #include "workbench/app/string_table.h"
 #include "workbench/app/token_validator.h"
 
@@ -14,12 +15,12 @@ namespace {
 // a text "ERR" makes the check itself fail with 56.
 int fakeCheck(int cls, const std::string& t) {
   if (t == "ERR") return 56;
-  if (cls == 53) {
+  if (cls == VC_TOKEN_REVISION) {
     bool ok = !t.empty() && t.front() != '.' && t.back() != '.' && t.find("..") == std::string::npos;
     for (char c : t) ok = ok && (std::isdigit(static_cast<unsigned char>(c)) || c == '.');
     return ok ? 0 : 54;
   }
-  if (cls == 55) {
+  if (cls == VC_TOKEN_LABEL) {
     bool ok = !t.empty() && std::isalpha(static_cast<unsigned char>(t.front()));
     for (char c : t) ok = ok && (std::isalnum(static_cast<unsigned char>(c)) || c == '_');
     return ok ? 0 : 54;

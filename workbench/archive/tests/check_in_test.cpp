@@ -25,8 +25,8 @@ class CheckInTest : public ArchiveTest {
     start(config);
     makeArchive("a.c", {"one\n", "two\n"});
     int h = lockedHandle("a.c");
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "L1", "1.1"), 0);
-    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "L1", "1.1"), 0);
+    ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
     dir.write("a.c", "three\n");
   }
 
@@ -71,11 +71,11 @@ TEST_F(CheckInTest, WithoutDeleteLabelTheMoveIsRefusedAndTheRestGoesOn) {
   EXPECT_EQ(labelRevision("a.c", "L1"), "1.1");
   EXPECT_EQ(labelRevision("a.c", "L2"), "1.3");
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, 1), 0);
+  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
   char text[256] = {};
-  ASSERT_EQ(vcGetRevInfo(h, 34, "1.3", text, sizeof text), 0);
+  ASSERT_EQ(vcGetRevInfo(h, VC_REVISION_ITEM_STATE, "1.3", text, sizeof text), 0);
   EXPECT_STREQ(text, "Rel");
-  ASSERT_EQ(vcGetRevInfo(h, 31, "1.3", text, sizeof text), 0);
+  ASSERT_EQ(vcGetRevInfo(h, VC_REVISION_ITEM_LOG, "1.3", text, sizeof text), 0);
   EXPECT_STREQ(text, "first line\nsecond line");
   vcCloseArchive(h);
 }
@@ -99,7 +99,7 @@ TEST_F(CheckInTest, CancelOnALaterStepLeavesTheArchiveAsItWas) {
     EXPECT_STREQ(rev, "");
     // Nothing of the check-in waits in the handle for a later commit.
     ASSERT_TRUE(archive.writeLock());
-    EXPECT_EQ(vcCommitArchive(archive.handle(), 0), 0);
+    EXPECT_EQ(vcCommitArchive(archive.handle(), VC_COMMIT_KEEP_OPEN), 0);
   }
   EXPECT_EQ(head("a.c"), "1.2");
   EXPECT_TRUE(locks("a.c").empty());
@@ -146,8 +146,8 @@ TEST_F(CheckInTest, TypedNumbersOfNewRevisionsAreCheckedIn) {
     EXPECT_EQ(checkIn(record, answer, made), 0) << number;
     EXPECT_STREQ(made, number);
     int h = 0;
-    ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, 1), 0);
-    EXPECT_EQ(vcGetRevInfo(h, 69, number, nullptr, 0), 0) << number << " is in the archive";
+    ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
+    EXPECT_EQ(vcGetRevInfo(h, VC_REVISION_ITEM_EXISTS, number, nullptr, 0), 0) << number << " is in the archive";
     vcCloseArchive(h);
   }
   EXPECT_EQ(head("a.c"), "2.1");
@@ -197,8 +197,8 @@ TEST_F(CheckInTest, KeptWorkFileOfAStrictArchiveIsReadOnly) {
   start("strictlocks\n");
   makeArchive("a.c", {"one\n"});
   int h = lockedHandle("a.c");
-  ASSERT_EQ(vcSetRevInfo(h, 18, "1.1", nullptr), 0);
-  ASSERT_EQ(vcCommitArchive(h, 1), 0);
+  ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_LOCK, "1.1", nullptr), 0);
+  ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
   dir.write("a.c", "two\n");
   TCiTransferStruct record;
   record.keepWorkFile = 1;
@@ -229,9 +229,9 @@ TEST_F(CheckInTest, SavedTimeStampRoundTripsOutsideUtc) {
   ASSERT_EQ(checkIn(record, answer, rev), 0);
 
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, 1), 0);
+  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
   char date[32] = {};
-  ASSERT_EQ(vcGetRevInfo(h, 30, rev, date, sizeof date), 0);
+  ASSERT_EQ(vcGetRevInfo(h, VC_REVISION_ITEM_DATE, rev, date, sizeof date), 0);
   EXPECT_STREQ(date, "2001/09/09 01:46:40");
   vcCloseArchive(h);
 
@@ -279,7 +279,7 @@ TEST_F(CheckInTest, ProjectFileCheckInRecordsTheRevisionInTheProject) {
   }
   EXPECT_STREQ(rev, "1.1");
   char stored[64] = {};
-  ASSERT_EQ(vcGetProject(project, 141, stored, sizeof stored), 0);
+  ASSERT_EQ(vcGetProject(project, VC_PROJECT_ITEM_REVISION, stored, sizeof stored), 0);
   EXPECT_STREQ(stored, "1.1");
   std::string expanded = text;
   expanded.replace(expanded.find("$Revision$"), 10, "$Revision: 1.1 $");

@@ -39,11 +39,11 @@ TEST_F(OpenArchiveTest, ByWorkingFileByArchiveNameAndByNeither) {
     EXPECT_EQ(a.workFileName(), work("a.c"));
     // The library's current archive follows the object.
     int current = 0;
-    ASSERT_EQ(vcGetSysInfo(82, reinterpret_cast<char*>(&current), sizeof current), 0);
+    ASSERT_EQ(vcGetSysInfo(VC_SYSINFO_CURRENT_ARCHIVE, reinterpret_cast<char*>(&current), sizeof current), 0);
     EXPECT_EQ(current, a.handle());
   }
   int current = -1;
-  ASSERT_EQ(vcGetSysInfo(82, reinterpret_cast<char*>(&current), sizeof current), 0);
+  ASSERT_EQ(vcGetSysInfo(VC_SYSINFO_CURRENT_ARCHIVE, reinterpret_cast<char*>(&current), sizeof current), 0);
   EXPECT_EQ(current, 0);
 
   const std::string neither = work("missing/none.c");
@@ -87,8 +87,8 @@ class ChangedArchive : public OpenArchiveTest {
  protected:
   void rewriteElsewhere() {
     int h = lockedHandle("a.c");
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "OTHER", "1.1"), 0);
-    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "OTHER", "1.1"), 0);
+    ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
   }
 };
 
@@ -110,7 +110,7 @@ TEST_F(ChangedArchive, YesReloadsWithoutAFurtherMessage) {
   ASSERT_NE(a.handle(), 0);
   EXPECT_EQ(ui.messages.size(), 1u);
   char rev[64] = {};
-  EXPECT_EQ(vcGetIdArchiveInfo(a.handle(), 14, "OTHER", rev, sizeof rev), 0);
+  EXPECT_EQ(vcGetIdArchiveInfo(a.handle(), VC_ARCHIVE_ITEM_LABEL_REVISION, "OTHER", rev, sizeof rev), 0);
   EXPECT_STREQ(rev, "1.1");
   EXPECT_TRUE(a.writeLock());  // the user repeats the operation
 }
@@ -133,12 +133,12 @@ struct LockCase {
 class SetLockTest : public ArchiveTest, public ::testing::WithParamInterface<LockCase> {};
 
 void lockAs(const char* user, const char* rev, const std::string& archive) {
-  vcSetSysInfo(99, user);
+  vcSetSysInfo(VC_SYSINFO_SET_AUTHENTICATED_USER, user);
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(archive.c_str(), &h, 2), 0);
-  ASSERT_EQ(vcSetRevInfo(h, 18, rev, nullptr), 0);
-  ASSERT_EQ(vcCommitArchive(h, 1), 0);
-  vcSetSysInfo(99, "alice");
+  ASSERT_EQ(vcOpenArchive(archive.c_str(), &h, VC_ARCHIVE_OPEN_WRITE), 0);
+  ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_LOCK, rev, nullptr), 0);
+  ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
+  vcSetSysInfo(VC_SYSINFO_SET_AUTHENTICATED_USER, "alice");
 }
 
 TEST_P(SetLockTest, Table) {
@@ -205,10 +205,10 @@ TEST_F(OpenArchiveTest, DeletingOneRevisionAnsweredNoChangesNothing) {
 
 TEST_F(OpenArchiveTest, DeletingLabelledRevisionsDropsTheirLabels) {
   int h = lockedHandle("a.c");
-  ASSERT_EQ(vcSetArchiveInfo(h, 19, "REL1", "1.2"), 0);
-  ASSERT_EQ(vcSetArchiveInfo(h, 19, "REL2", "1.2"), 0);
-  ASSERT_EQ(vcSetArchiveInfo(h, 19, "KEEP", "1.1"), 0);
-  ASSERT_EQ(vcCommitArchive(h, 1), 0);
+  ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "REL1", "1.2"), 0);
+  ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "REL2", "1.2"), 0);
+  ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "KEEP", "1.1"), 0);
+  ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
 
   OpenArchive a(ui, archiveOf("a.c"), 1);
   // Several revisions: the five-button box, No by default.
@@ -222,8 +222,8 @@ TEST_F(OpenArchiveTest, DeletingLabelledRevisionsDropsTheirLabels) {
   EXPECT_EQ(labelRevision("a.c", "KEEP"), "1.1");
   EXPECT_EQ(head("a.c"), "1.3");
   int r = 0;
-  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &r, 1), 0);
-  EXPECT_EQ(vcGetRevInfo(r, 69, "1.2", nullptr, 0), vc::err::kRevisionMissing);
+  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &r, VC_ARCHIVE_OPEN_READ), 0);
+  EXPECT_EQ(vcGetRevInfo(r, VC_REVISION_ITEM_EXISTS, "1.2", nullptr, 0), vc::err::kRevisionMissing);
   vcCloseArchive(r);
 }
 
@@ -236,11 +236,11 @@ TEST_F(OpenArchiveTest, NoToAllInARunChangesNothing) {
   EXPECT_EQ(archiveBytes("a.c"), before);
   // Nothing of the first deletion waits in the handle either.
   ASSERT_TRUE(a.writeLock());
-  EXPECT_EQ(vcCommitArchive(a.handle(), 0), 0);
+  EXPECT_EQ(vcCommitArchive(a.handle(), VC_COMMIT_KEEP_OPEN), 0);
   ASSERT_TRUE(a.dropWriteLock());
   int r = 0;
-  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &r, 1), 0);
-  EXPECT_EQ(vcGetRevInfo(r, 69, "1.1", nullptr, 0), 0);
+  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &r, VC_ARCHIVE_OPEN_READ), 0);
+  EXPECT_EQ(vcGetRevInfo(r, VC_REVISION_ITEM_EXISTS, "1.1", nullptr, 0), 0);
   vcCloseArchive(r);
 }
 

@@ -102,7 +102,7 @@ TEST_F(PasswordCacheTest, AskedOnceThenRememberedUnderEitherSpelling) {
     OpenArchive a(ui, archive, 1);
     EXPECT_EQ(a.status(), 0);
     char text[64] = {};
-    EXPECT_EQ(vcGetArchiveInfo(a.handle(), 8, text, sizeof text), 0);
+    EXPECT_EQ(vcGetArchiveInfo(a.handle(), VC_ARCHIVE_ITEM_HEAD, text, sizeof text), 0);
     EXPECT_STREQ(text, "1.2");
   }
   // The same archive again, named with backslashes: no dialog.
@@ -140,7 +140,7 @@ TEST_F(PasswordCacheTest, CallbackBufferIsAlwaysTerminated) {
   setPasswordCallbackUi(&ui);
   rememberArchivePassword(archiveOf("a.c").c_str(), "123456789");
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, 1), vc::err::kEncryptedFile);
+  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, VC_ARCHIVE_OPEN_READ), vc::err::kEncryptedFile);
   char buffer[9];
   std::memset(buffer, 'x', sizeof buffer);
   EXPECT_EQ(passwordCallback(h, archiveOf("a.c").c_str(), buffer, sizeof buffer), 0);

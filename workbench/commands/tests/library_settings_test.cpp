@@ -64,10 +64,10 @@ TEST_F(LibrarySettingsTest, ContextIsSavedClearedAndRestored) {
   start();
   makeArchive("a.c", {"one\n"});
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, 1), 0);
+  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
   auto current = [] {
     int value = -1;
-    vcGetSysInfo(82, reinterpret_cast<char*>(&value), sizeof value);
+    vcGetSysInfo(VC_SYSINFO_CURRENT_ARCHIVE, reinterpret_cast<char*>(&value), sizeof value);
     return value;
   };
   ASSERT_EQ(current(), h);

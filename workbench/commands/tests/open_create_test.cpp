@@ -44,7 +44,7 @@ class OpenCreateTest : public ProjectTest {
       return true;
     };
     s.applySettings = [](OpenArchive& archive, const TCreateArchiveTransferStruct&, int&) {
-      return vcCommitArchive(archive.handle(), 0) == 0;
+      return vcCommitArchive(archive.handle(), VC_COMMIT_KEEP_OPEN) == 0;
     };
     return s;
   }
@@ -58,7 +58,7 @@ class OpenCreateTest : public ProjectTest {
 
   bool archiveOnDisk(const std::string& name) {
     int h = 0;
-    const int rc = vcOpenArchive(archiveOf(name).c_str(), &h, 1);
+    const int rc = vcOpenArchive(archiveOf(name).c_str(), &h, VC_ARCHIVE_OPEN_READ);
     if (h) vcCloseArchive(h);
     return rc == 0;
   }
@@ -87,7 +87,7 @@ TEST_F(OpenCreateTest, ApplyToAllInTheFirstDialogCreatesEveryArchiveWithOneDialo
   for (const char* f : {"a.c", "b.c", "c.c"}) {
     EXPECT_EQ(head(f), "1.1") << f;
     int h = 0;
-    ASSERT_EQ(vcOpenArchive(archiveOf(f).c_str(), &h, 1), 0);
+    ASSERT_EQ(vcOpenArchive(archiveOf(f).c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
     const std::string target = dir.file(std::string("out-") + f);
     ASSERT_EQ(vcCoRevision(h, "1.1", target.c_str()), 0);
     vcCloseArchive(h);
@@ -213,10 +213,10 @@ TEST_F(OpenCreateTest, CreatedArchiveLeavesItsHandleToTheNextArchive) {
     EXPECT_EQ(archive.handle(), 0);
     // The library hands the freed number out again; the object going must
     // not close that archive.
-    ASSERT_EQ(vcOpenArchive(archiveOf("other.c").c_str(), &other, 1), 0);
+    ASSERT_EQ(vcOpenArchive(archiveOf("other.c").c_str(), &other, VC_ARCHIVE_OPEN_READ), 0);
   }
   char rev[64] = {};
-  EXPECT_EQ(vcGetArchiveInfo(other, 8, rev, sizeof rev), 0);
+  EXPECT_EQ(vcGetArchiveInfo(other, VC_ARCHIVE_ITEM_HEAD, rev, sizeof rev), 0);
   EXPECT_STREQ(rev, "1.1");
   vcCloseArchive(other);
   EXPECT_EQ(head("fresh.c"), "1.1");
@@ -293,8 +293,8 @@ TEST_F(OpenCreateTest, ANewProjectGetsItsExtensionFromTheLastComponent) {
 TEST_F(OpenCreateTest, FailedBuildPutsTheLibraryContextBack) {
   makeArchive("k.c", {"k\n"});
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(archiveOf("k.c").c_str(), &h, 1), 0);
-  vcSetSysInfo(77, std::to_string(h).c_str());
+  ASSERT_EQ(vcOpenArchive(archiveOf("k.c").c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
+  vcSetSysInfo(VC_SYSINFO_SET_CURRENT_ARCHIVE, std::to_string(h).c_str());
   windows.failBuilds = true;
   EXPECT_FALSE(commands().openArchiveWindow(work("nothing.c"), false, true));
   EXPECT_EQ(testing::currentLibraryHandle(82), h);

@@ -40,8 +40,8 @@ class WindowCommandsTest : public ProjectTest {
     s.labelMembers = [this](ProjectWindow&, std::vector<int>& rows) { labelled.push_back(rows); };
     s.configurationSheet = [this] {
       // The sheet empties the library's current items.
-      vcSetSysInfo(52, "0");
-      vcSetSysInfo(77, "0");
+      vcSetSysInfo(VC_SYSINFO_SET_CURRENT_PROJECT, "0");
+      vcSetSysInfo(VC_SYSINFO_SET_CURRENT_ARCHIVE, "0");
       sheetRefusedCommands = server.execute("About ;") == kExecuteRefused;
     };
     s.showToolbar = [this](const std::optional<std::string>& file) { toolbarFiles.push_back(file); };
@@ -117,10 +117,10 @@ TEST_F(WindowCommandsTest, DeleteRevisionSkipsTheWorkingFileRowWhereverItStands)
   ui.expectMessage("revision 1.2 from the archive", ui::kAnswerYes);
   commands().deleteRevisions();
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(archiveOf("d.c").c_str(), &h, 1), 0);
+  ASSERT_EQ(vcOpenArchive(archiveOf("d.c").c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
   char rev[64] = {};
-  EXPECT_NE(vcGetRevInfo(h, 44, "1.2", rev, sizeof rev), 0);
-  EXPECT_EQ(vcGetRevInfo(h, 44, "1.3", rev, sizeof rev), 0);
+  EXPECT_NE(vcGetRevInfo(h, VC_REVISION_ITEM_NUMBER, "1.2", rev, sizeof rev), 0);
+  EXPECT_EQ(vcGetRevInfo(h, VC_REVISION_ITEM_NUMBER, "1.3", rev, sizeof rev), 0);
   vcCloseArchive(h);
   EXPECT_EQ(w.refreshes, 1);
   EXPECT_TRUE(windows.closed.empty());

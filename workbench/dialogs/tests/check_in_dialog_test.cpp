@@ -26,9 +26,9 @@ class CheckInDialogTest : public ArchiveTest {
   }
   std::string logOf(const std::string& name, const char* revision) {
     int h = 0;
-    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 1), 0);
+    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
     char text[256] = {};
-    vcGetRevInfo(h, 31, revision, text, sizeof text);
+    vcGetRevInfo(h, VC_REVISION_ITEM_LOG, revision, text, sizeof text);
     vcCloseArchive(h);
     return text;
   }
@@ -58,8 +58,8 @@ TEST_F(CheckInDialogTest, DefaultsComeFromTheArchiveAndTheConfiguration) {
 TEST_F(CheckInDialogTest, AMissingFileOrStrictLockingWithoutALockSkipsOrStops) {
   prepare();
   int h = lockedHandle("a.c");
-  ASSERT_EQ(vcSetArchiveInfo(h, 26, "\1", nullptr), 0);
-  ASSERT_EQ(vcCommitArchive(h, 1), 0);
+  ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_SET_STRICT_LOCKING, "\1", nullptr), 0);
+  ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
   for (const int answer : {ui::kAnswerOk, ui::kAnswerCancel}) {
     const int expected = answer == ui::kAnswerOk ? kPrepareSkip : kPrepareStop;
     archive::TCiTransferStruct record;

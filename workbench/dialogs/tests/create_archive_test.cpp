@@ -25,8 +25,8 @@ class CreateArchiveTest : public ArchiveTest {
   // A byte or text item of the archive on disk, opened with password.
   std::string info(const std::string& name, int item, const char* password = nullptr) {
     int h = 0;
-    const int rc = vcOpenArchive(archiveOf(name).c_str(), &h, 1);
-    if (rc == 19 && password) {
+    const int rc = vcOpenArchive(archiveOf(name).c_str(), &h, VC_ARCHIVE_OPEN_READ);
+    if (rc == VC_E_ENCRYPTED_FILE && password) {
       EXPECT_EQ(vcSetPassword(h, password), 0);
     }
     char text[256] = {};
@@ -36,11 +36,11 @@ class CreateArchiveTest : public ArchiveTest {
   }
   std::string firstRevisionText(const std::string& name, const char* password = nullptr) {
     int h = 0;
-    if (vcOpenArchive(archiveOf(name).c_str(), &h, 1) == 19 && password) vcSetPassword(h, password);
+    if (vcOpenArchive(archiveOf(name).c_str(), &h, VC_ARCHIVE_OPEN_READ) == VC_E_ENCRYPTED_FILE && password) vcSetPassword(h, password);
     const std::string out = dir.file("out-" + name);
     EXPECT_EQ(vcCoRevision(h, "1.1", out.c_str()), 0);
     char log[256] = {};
-    vcGetRevInfo(h, 31, "1.1", log, sizeof log);
+    vcGetRevInfo(h, VC_REVISION_ITEM_LOG, "1.1", log, sizeof log);
     vcCloseArchive(h);
     return dir.read("out-" + name) + "|" + log;
   }
@@ -247,7 +247,7 @@ TEST_F(CreateArchiveTest, CancelAllEndsTheRunBeforeTheNextFile) {
   ui.expectDialog(kCreateArchiveDialogId, [](FakeSurface& s, ui::DialogLogic& logic) { s.press(logic, kCaCancelAll); });
   EXPECT_FALSE(commands().ddeCreateArchive({work("a.c"), work("b.c")}));
   int h = 0;
-  EXPECT_NE(vcOpenArchive(archiveOf("b.c").c_str(), &h, 1), 0);
+  EXPECT_NE(vcOpenArchive(archiveOf("b.c").c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ class InformationTest : public ArchiveTest {
   // Byte or text item of the archive on disk.
   std::string archiveItem(const std::string& name, int item) {
     int h = 0;
-    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 1), 0);
+    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
     char text[512] = {};
     vcGetArchiveInfo(h, item, text, sizeof text);
     vcCloseArchive(h);
@@ -40,7 +40,7 @@ class InformationTest : public ArchiveTest {
   void change(const std::string& name, const std::function<void(int)>& edit) {
     const int h = lockedHandle(name);
     edit(h);
-    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+    ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
   }
   // The record of revision of a.c, read as the dialog's command reads it.
   struct RevisionRead {
@@ -56,9 +56,9 @@ class InformationTest : public ArchiveTest {
   void threeRevisions() {
     makeArchive("a.c", {"one\n", "two\n", "three\n"});
     change("a.c", [](int h) {
-      ASSERT_EQ(vcSetArchiveInfo(h, 19, "OLD", "1.1"), 0);
-      ASSERT_EQ(vcSetArchiveInfo(h, 19, "HERE", "1.2"), 0);
-      ASSERT_EQ(vcSetRevInfo(h, 36, "1.2", "Rel"), 0);
+      ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "OLD", "1.1"), 0);
+      ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "HERE", "1.2"), 0);
+      ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_SET_STATE, "1.2", "Rel"), 0);
     });
   }
 };
@@ -111,7 +111,7 @@ TEST_F(InformationTest, RevisionStatesFollowTheListAndThePermissions) {
 TEST_F(InformationTest, RevisionRecordShowsTheRevision) {
   start();
   threeRevisions();
-  change("a.c", [](int h) { ASSERT_EQ(vcSetRevInfo(h, 18, "1.2", nullptr), 0); });
+  change("a.c", [](int h) { ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_LOCK, "1.2", nullptr), 0); });
   RevisionRead read(ui, work("a.c"), "1.2");
   auto& [archive, record, changes] = read;
   EXPECT_EQ(archive::fieldText(record.revision), "1.2");
@@ -301,14 +301,14 @@ TEST_F(InformationTest, ArchiveRecordAndFixedBoxes) {
   start();
   makeArchive("a.c", {"one\n", "two\n"});
   change("a.c", [](int h) {
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "REL", "1.2"), 0);
-    ASSERT_EQ(vcSetRevInfo(h, 18, "1.1", nullptr), 0);
-    ASSERT_EQ(vcSetArchiveInfo(h, 49, "line one\nline two", nullptr), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "REL", "1.2"), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_LOCK, "1.1", nullptr), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_SET_DESCRIPTION, "line one\nline two", nullptr), 0);
   });
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     restartRefusing(c.refused, c.config);
-    change("a.c", [&](int h) { ASSERT_EQ(vcSetArchiveInfo(h, 26, c.strictArchive ? "\1" : "", nullptr), 0); });
+    change("a.c", [&](int h) { ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_SET_STRICT_LOCKING, c.strictArchive ? "\1" : "", nullptr), 0); });
     archive::OpenArchive archive(ui, work("a.c"), 1);
     archive::TArchiveInfoTransferStruct record;
     archive::TArchiveInfoUnchanged unchanged;

@@ -33,7 +33,7 @@ class CheckInProjectTest : public testing::ProjectTest {
     project::OpenProject again(ui, work("p.pj").c_str(), 1);
     vcInProject(again.project, work(name).c_str());
     char buffer[80] = {};
-    vcGetMember(again.project, 101, buffer, sizeof buffer);
+    vcGetMember(again.project, VC_MEMBER_ITEM_REVISION, buffer, sizeof buffer);
     return buffer;
   }
 };
@@ -95,11 +95,11 @@ TEST_F(CheckInProjectTest, ANewMembersArchiveTakesTheDialogsSettings) {
             0);
   EXPECT_EQ(head("n.c"), "1.1");
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(archiveOf("n.c").c_str(), &h, 1), 0);
+  ASSERT_EQ(vcOpenArchive(archiveOf("n.c").c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
   char text[64] = {};
-  EXPECT_EQ(vcGetArchiveInfo(h, 2, text, sizeof text), 0);
+  EXPECT_EQ(vcGetArchiveInfo(h, VC_ARCHIVE_ITEM_DESCRIPTION, text, sizeof text), 0);
   EXPECT_STREQ(text, "added to p");
-  EXPECT_EQ(vcGetArchiveInfo(h, 12, text, sizeof text), 0);
+  EXPECT_EQ(vcGetArchiveInfo(h, VC_ARCHIVE_ITEM_STRICT_LOCKING, text, sizeof text), 0);
   EXPECT_EQ(text[0], 1);
   vcCloseArchive(h);
 }

@@ -19,8 +19,8 @@ class PromoteTest : public ProjectTest {
  protected:
   void setState(const std::string& name, const char* revision, const char* value) {
     const int h = lockedHandle(name);
-    ASSERT_EQ(vcSetRevInfo(h, 36, revision, value), 0);
-    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_SET_STATE, revision, value), 0);
+    ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
   }
   // Chooses target in the dialog and confirms.
   static ui::testing::DialogScript choose(const std::string& target) {
@@ -176,12 +176,12 @@ TEST_F(PromoteTest, ProjectFileRevisionIsPromoted) {
   ASSERT_EQ(vcFindArchiveName(path.c_str(), found, sizeof found, &a, 6), 0);
   char rev[64] = {};
   ASSERT_EQ(vcCiRevision(a, "", path.c_str(), 0, rev, sizeof rev), 0);
-  ASSERT_EQ(vcCommitArchive(a, 1), 0);
+  ASSERT_EQ(vcCommitArchive(a, VC_COMMIT_CLOSE), 0);
   setState("p.pj", rev, "middle");
   int p = 0;
   ASSERT_EQ(vcOpenProject(path.c_str(), 1, &p, 0), 0);
   ASSERT_EQ(vcProjectWriteLock(p), 0);
-  ASSERT_EQ(vcSetProject(p, 161, rev), 0);
+  ASSERT_EQ(vcSetProject(p, VC_PROJECT_ITEM_SET_REVISION, rev), 0);
   ASSERT_EQ(vcSaveProject(p), 0);
   vcCloseProject(p);
 

@@ -421,9 +421,9 @@ TEST_F(ImportTest, RealImporterConvertsAndTheLibraryReadsTheArchive) {
   ui.expectMessage("Successfully converted to archive " + dir.file("src/rcs/branch.c") + ".", ui::kAnswerOk);
   ddeConvert(ui, libraryImporters(), {sccs});
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(dir.file("src/rcs/branch.c").c_str(), &h, 1), 0);
+  ASSERT_EQ(vcOpenArchive(dir.file("src/rcs/branch.c").c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
   char head[64] = {};
-  vcGetArchiveInfo(h, 8, head, sizeof head);
+  vcGetArchiveInfo(h, VC_ARCHIVE_ITEM_HEAD, head, sizeof head);
   vcCloseArchive(h);
   EXPECT_STRNE(head, "");
 
@@ -449,9 +449,9 @@ TEST_F(ImportTest, RealPvcsImporterConvertsAndTheLibraryReadsTheArchive) {
   const std::set<std::string> made = filesIn(dir.file("pv/rcs"));
   ASSERT_EQ(made.size(), 1u);
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(dir.file("pv/rcs/" + *made.begin()).c_str(), &h, 1), 0);
+  ASSERT_EQ(vcOpenArchive(dir.file("pv/rcs/" + *made.begin()).c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
   char head[64] = {};
-  vcGetArchiveInfo(h, 8, head, sizeof head);
+  vcGetArchiveInfo(h, VC_ARCHIVE_ITEM_HEAD, head, sizeof head);
   vcCloseArchive(h);
   EXPECT_STREQ(head, "1.1");
 }

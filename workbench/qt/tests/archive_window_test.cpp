@@ -40,17 +40,17 @@ class ArchiveWindowTest : public testing::ProjectTest {
   // on 1.1, a state on 1.1 and a log on 1.3.
   void makeRichArchive() {
     makeArchive("a.c", {"one\n", "two\n", "three\n", "four\n"});
-    vcSetSysInfo(99, "bob");
+    vcSetSysInfo(VC_SYSINFO_SET_AUTHENTICATED_USER, "bob");
     int h = lockedHandle("a.c");
-    ASSERT_EQ(vcSetRevInfo(h, 18, "1.2", nullptr), 0);
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "REL1", "1.3"), 0);
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "REL2", "1.3"), 0);
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "BASE", "1.1"), 0);
-    ASSERT_EQ(vcSetRevInfo(h, 36, "1.1", "Beta"), 0);
-    ASSERT_EQ(vcSetRevInfo(h, 39, "1.3", "Fixes the parser.\nKeeps the old syntax."), 0);
-    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_LOCK, "1.2", nullptr), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "REL1", "1.3"), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "REL2", "1.3"), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "BASE", "1.1"), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_SET_STATE, "1.1", "Beta"), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_SET_LOG, "1.3", "Fixes the parser.\nKeeps the old syntax."), 0);
+    ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
     vcCloseArchive(h);
-    vcSetSysInfo(99, "alice");
+    vcSetSysInfo(VC_SYSINFO_SET_AUTHENTICATED_USER, "alice");
   }
 
   ArchiveChild* child(MainFrame& frame, int i = -1) {
@@ -64,12 +64,12 @@ class ArchiveWindowTest : public testing::ProjectTest {
   }
   static std::string log(int h, const char* rev) {
     char buffer[2048] = {};
-    EXPECT_EQ(vcGetRevInfo(h, 31, rev, buffer, sizeof buffer), 0);
+    EXPECT_EQ(vcGetRevInfo(h, VC_REVISION_ITEM_LOG, rev, buffer, sizeof buffer), 0);
     return buffer;
   }
   static int currentArchive() {
     std::uint32_t handle = 0;
-    EXPECT_EQ(vcGetSysInfo(82, reinterpret_cast<char*>(&handle), sizeof handle), 0);
+    EXPECT_EQ(vcGetSysInfo(VC_SYSINFO_CURRENT_ARCHIVE, reinterpret_cast<char*>(&handle), sizeof handle), 0);
     return static_cast<int>(handle);
   }
   static std::string cwd() {
@@ -274,7 +274,7 @@ TEST_F(ArchiveWindowTest, CheckInThroughTheFrameAddsTheRevisionToTheList) {
   frame.command(1509);
   EXPECT_EQ(head("a.c"), "1.3");
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, 1), 0);
+  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
   EXPECT_EQ(log(h, "1.3"), "third line");
   vcCloseArchive(h);
   ASSERT_GE(w->list()->rows().size(), 2u);
@@ -340,7 +340,7 @@ TEST_F(ArchiveWindowTest, RevisionInformationFromTheMenuAddsTheLabel) {
   });
   frame.command(1512);
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, 1), 0);
+  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
   char rev[64] = {};
   EXPECT_EQ(vcExpandRevision(h, "FIRST", rev, sizeof rev), 0);
   EXPECT_STREQ(rev, "1.1");

@@ -44,7 +44,7 @@ bool makeArchive(const std::string& path) {
   char found[513] = {};
   char rev[64] = {};
   if (vcFindArchiveName(path.c_str(), found, sizeof found, &h, 6) != 0) return false;
-  const bool made = vcCiRevision(h, "", path.c_str(), 0, rev, sizeof rev) == 0 && vcCommitArchive(h, 1) == 0;
+  const bool made = vcCiRevision(h, "", path.c_str(), 0, rev, sizeof rev) == 0 && vcCommitArchive(h, VC_COMMIT_CLOSE) == 0;
   vcCloseArchive(h);
   return made;
 }

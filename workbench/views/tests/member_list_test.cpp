@@ -74,8 +74,8 @@ TEST_F(MemberListTest, RereadingARowFollowsALockMadeThroughTheLibrary) {
   ui.progress.clear();
 
   int h = lockedHandle("b.c");
-  ASSERT_EQ(vcSetRevInfo(h, 18, "1.1", nullptr), 0);
-  ASSERT_EQ(vcCommitArchive(h, 1), 0);
+  ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_LOCK, "1.1", nullptr), 0);
+  ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
   vcCloseArchive(h);
   std::vector<int> which;
   for (int i = 0; i < 4; ++i)

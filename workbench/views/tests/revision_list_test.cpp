@@ -21,14 +21,14 @@ class RevisionListTest : public testing::ArchiveTest {
     start();
     makeArchive("a.c", {"one\n", "two\n", "three\n", "four\n"});
     int h = lockedHandle("a.c");
-    ASSERT_EQ(vcSetRevInfo(h, 18, "1.2", "alice"), 0);
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "REL1", "1.3"), 0);
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "REL2", "1.3"), 0);
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "KEEP", "1.1"), 0);
-    ASSERT_EQ(vcSetRevInfo(h, 36, "1.1", "Beta"), 0);
-    ASSERT_EQ(vcSetRevInfo(h, 39, "1.3", "Fixes the parser.\nSecond line."), 0);
-    ASSERT_EQ(vcSetRevInfo(h, 39, "1.4", longLog.c_str()), 0);
-    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_LOCK, "1.2", "alice"), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "REL1", "1.3"), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "REL2", "1.3"), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "KEEP", "1.1"), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_SET_STATE, "1.1", "Beta"), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_SET_LOG, "1.3", "Fixes the parser.\nSecond line."), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_SET_LOG, "1.4", longLog.c_str()), 0);
+    ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
     vcCloseArchive(h);
   }
 

@@ -31,13 +31,13 @@ class InformationDialogsOnScreen : public testing::ArchiveTest {
   void sample() {
     makeArchive("a.c", {"one\n", "two\n", "three\n"});
     const int h = lockedHandle("a.c");
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "Beta", "1.2"), 0);
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "Alpha", "1.2"), 0);
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "First", "1.1"), 0);
-    ASSERT_EQ(vcSetRevInfo(h, 18, "1.2", nullptr), 0);
-    ASSERT_EQ(vcSetRevInfo(h, 36, "1.2", "Test"), 0);
-    ASSERT_EQ(vcSetArchiveInfo(h, 49, "The parser's archive.\nKept since the first release.", nullptr), 0);
-    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "Beta", "1.2"), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "Alpha", "1.2"), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "First", "1.1"), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_LOCK, "1.2", nullptr), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_SET_STATE, "1.2", "Test"), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_SET_DESCRIPTION, "The parser's archive.\nKept since the first release.", nullptr), 0);
+    ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
   }
 
   ui::qt::QtUi qtUi;
@@ -66,9 +66,9 @@ TEST_F(InformationDialogsOnScreen, ArchiveInformationShowsTheArchiveAndWritesACh
   archiveInformation(archive);
   archive.dropWriteLock();
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, 1), 0);
+  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
   char text[256] = {};
-  vcGetArchiveInfo(h, 2, text, sizeof text);
+  vcGetArchiveInfo(h, VC_ARCHIVE_ITEM_DESCRIPTION, text, sizeof text);
   vcCloseArchive(h);
   EXPECT_STREQ(text, "The parser's archive.\nKept since the first release. Reviewed.");
 }
