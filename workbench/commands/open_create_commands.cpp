@@ -107,7 +107,7 @@ void OpenCreateCommands::openCommandLineNames(const std::vector<std::string>& na
     if (name.empty()) continue;
     BusyCursor busy(ui_);
     int project = 0;
-    if (vcOpenProject(name.c_str(), 1, &project, 0) == 0) {
+    if (vcOpenProject(name.c_str(), VC_PROJECT_OPEN_MODIFY, &project, 0) == 0) {
       vcCloseProject(project);
       ProjectWindowRequest request;
       request.name = name;

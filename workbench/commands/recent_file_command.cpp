@@ -15,7 +15,7 @@ constexpr int kArchiveKind = 2;
 
 int probeLibraryProject(const std::string& path) {
   int project = 0;
-  const int code = vcOpenProject(path.c_str(), 1, &project, 0);
+  const int code = vcOpenProject(path.c_str(), VC_PROJECT_OPEN_MODIFY, &project, 0);
   if (code == vc::err::kSuccess) vcCloseProject(project);
   return code;
 }

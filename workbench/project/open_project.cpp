@@ -205,7 +205,7 @@ int OpenProject::lockProjectRevision(LockedRevision& out) {
   // from a private copy of one of its revisions.
   const std::string file = projectText(project, kItemProjectFile);
   std::vector<char> found(kMaxNameLength + 1, '\0');
-  int rc = vcFindArchiveName(file.c_str(), found.data(), kMaxNameLength, &out.archive, 3);
+  int rc = vcFindArchiveName(file.c_str(), found.data(), kMaxNameLength, &out.archive, VC_ARCHIVE_OPEN_READ | VC_ARCHIVE_OPEN_WRITE);
   out.archiveName = found.data();
   if (rc == vc::err::kEncryptedFile) {
     char password[kPasswordBufferSize] = {};
@@ -318,12 +318,12 @@ int OpenProject::variantSave() {
 void OpenProject::setSandboxRevision(const std::string& newRevision) {
   const std::string sandboxFile = projectText(project, kItemSandboxFile);
   int sandbox = 0;
-  if (int rc = vcOpenSandbox(sandboxFile.c_str(), 3, &sandbox, 0)) {
+  if (int rc = vcOpenSandbox(sandboxFile.c_str(), VC_SANDBOX_OPEN_MODIFY | VC_SANDBOX_OPEN_WRITE, &sandbox, 0)) {
     rcsErrorMessage(ui_, kStyleErrorCancel, rc, formatString(kStrCannotOpen, sandboxFile.c_str()));
     return;
   }
   const std::string statement = "revision=" + newRevision;
-  int rc = vcSandboxOptionSet(sandbox, statement.c_str(), 1);
+  int rc = vcSandboxOptionSet(sandbox, statement.c_str(), VC_STATEMENT_APPLY);
   if (rc == 0) rc = vcSaveSandbox(sandbox);
   if (rc != 0) {
     rcsErrorMessage(ui_, kStyleErrorCancel, rc, formatString(kStrCannotSaveVariant, sandboxFile.c_str()));

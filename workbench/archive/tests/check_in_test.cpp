@@ -261,7 +261,7 @@ TEST_F(CheckInTest, ProjectFileCheckInRecordsTheRevisionInTheProject) {
   start();
   const std::string file = work("p.pj");
   int project = 0;
-  ASSERT_EQ(vcOpenProject(file.c_str(), 4 | 2, &project, 0), 0);
+  ASSERT_EQ(vcOpenProject(file.c_str(), VC_PROJECT_OPEN_CREATE | VC_PROJECT_OPEN_WRITE, &project, 0), 0);
   ASSERT_EQ(vcSaveProject(project), 0);
   const std::string text = dir.read("p.pj");
   ASSERT_FALSE(text.empty());

@@ -173,13 +173,13 @@ TEST_F(PromoteTest, ProjectFileRevisionIsPromoted) {
   // The project file in an archive of its own, its revision recorded.
   int a = 0;
   char found[1024] = {};
-  ASSERT_EQ(vcFindArchiveName(path.c_str(), found, sizeof found, &a, 6), 0);
+  ASSERT_EQ(vcFindArchiveName(path.c_str(), found, sizeof found, &a, VC_ARCHIVE_OPEN_WRITE | VC_ARCHIVE_OPEN_CREATE), 0);
   char rev[64] = {};
   ASSERT_EQ(vcCiRevision(a, "", path.c_str(), 0, rev, sizeof rev), 0);
   ASSERT_EQ(vcCommitArchive(a, VC_COMMIT_CLOSE), 0);
   setState("p.pj", rev, "middle");
   int p = 0;
-  ASSERT_EQ(vcOpenProject(path.c_str(), 1, &p, 0), 0);
+  ASSERT_EQ(vcOpenProject(path.c_str(), VC_PROJECT_OPEN_MODIFY, &p, 0), 0);
   ASSERT_EQ(vcProjectWriteLock(p), 0);
   ASSERT_EQ(vcSetProject(p, VC_PROJECT_ITEM_SET_REVISION, rev), 0);
   ASSERT_EQ(vcSaveProject(p), 0);

@@ -506,7 +506,7 @@ TEST_F(ReportTest, ProjectReportShowsProgressOverTheMembers) {
   makeArchive("b.c", {"two\n"});
   int h = 0;
   const std::string path = work("demo.pj");
-  ASSERT_EQ(vcOpenProject(path.c_str(), 1 | 4, &h, 0), 0);
+  ASSERT_EQ(vcOpenProject(path.c_str(), VC_PROJECT_OPEN_MODIFY | VC_PROJECT_OPEN_CREATE, &h, 0), 0);
   ASSERT_EQ(vcAddMember(h, 'a', work("a.c").c_str(), "1.1", nullptr), 0);
   ASSERT_EQ(vcAddMember(h, 'a', work("b.c").c_str(), "1.1", nullptr), 0);
   ASSERT_EQ(vcSaveProject(h), 0);
@@ -563,7 +563,7 @@ TEST_F(ExternalTest, RecentFilesOpenTheWindowTheirKindOrTheLibrarySays) {
   start();
   int h = 0;
   const std::string projectFile = work("demo.pj");
-  ASSERT_EQ(vcOpenProject(projectFile.c_str(), 1 | 4, &h, 0), 0);
+  ASSERT_EQ(vcOpenProject(projectFile.c_str(), VC_PROJECT_OPEN_MODIFY | VC_PROJECT_OPEN_CREATE, &h, 0), 0);
   ASSERT_EQ(vcSaveProject(h), 0);
   vcCloseProject(h);
   const std::string plain = dir.write("notes.txt", "text\n");

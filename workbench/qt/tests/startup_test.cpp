@@ -43,7 +43,7 @@ bool makeArchive(const std::string& path) {
   int h = 0;
   char found[513] = {};
   char rev[64] = {};
-  if (vcFindArchiveName(path.c_str(), found, sizeof found, &h, 6) != 0) return false;
+  if (vcFindArchiveName(path.c_str(), found, sizeof found, &h, VC_ARCHIVE_OPEN_WRITE | VC_ARCHIVE_OPEN_CREATE) != 0) return false;
   const bool made = vcCiRevision(h, "", path.c_str(), 0, rev, sizeof rev) == 0 && vcCommitArchive(h, VC_COMMIT_CLOSE) == 0;
   vcCloseArchive(h);
   return made;
@@ -52,7 +52,7 @@ bool makeArchive(const std::string& path) {
 // A project without members at path, made through the running library.
 std::string makeProjectFile(const std::string& path) {
   int h = 0;
-  if (vcOpenProject(path.c_str(), 1 | 4, &h, 0) == 0) {
+  if (vcOpenProject(path.c_str(), VC_PROJECT_OPEN_MODIFY | VC_PROJECT_OPEN_CREATE, &h, 0) == 0) {
     EXPECT_EQ(vcSaveProject(h), 0) << path;
     vcCloseProject(h);
   } else {
