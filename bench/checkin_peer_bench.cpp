@@ -167,10 +167,10 @@ int checkInOnce(const fs::path& dir) {
   startLibrary(dir);
   const std::string archive = (dir / "ours" / "work.c,v").string(), work = (dir / "ours" / "work.c").string();
   int h = 0;
-  if (int rc = vcOpenArchive(archive.c_str(), &h, 2)) die("vcOpenArchive", rc);
-  char number[64] = {};
+  if (int rc = vcOpenArchive(archive.c_str(), &h, VC_ARCHIVE_OPEN_WRITE)) die("vcOpenArchive", rc);
+  char number[VC_MAX_REVISION + 1] = {};
   if (int rc = vcCiRevision(h, nullptr, work.c_str(), 0, number, sizeof number)) die("vcCiRevision", rc);
-  if (int rc = vcCommitArchive(h, 1)) die("vcCommitArchive", rc);
+  if (int rc = vcCommitArchive(h, VC_COMMIT_CLOSE)) die("vcCommitArchive", rc);
   vcCloseArchive(h);
   vcAPIcleanup();
   return 0;
@@ -185,11 +185,11 @@ void prepare(const fs::path& dir, const std::string& first) {
   startLibrary(dir);
   int h = 0;
   const std::string archive = (dir / "ours" / "work.c,v").string();
-  if (int rc = vcOpenArchive(archive.c_str(), &h, 4)) die("vcOpenArchive", rc);
-  char number[64] = {};
+  if (int rc = vcOpenArchive(archive.c_str(), &h, VC_ARCHIVE_OPEN_CREATE)) die("vcOpenArchive", rc);
+  char number[VC_MAX_REVISION + 1] = {};
   if (int rc = vcCiRevision(h, nullptr, (dir / "ours" / "work.c").c_str(), 0, number, sizeof number))
     die("vcCiRevision", rc);
-  if (int rc = vcCommitArchive(h, 1)) die("vcCommitArchive", rc);
+  if (int rc = vcCommitArchive(h, VC_COMMIT_CLOSE)) die("vcCommitArchive", rc);
   vcCloseArchive(h);
   fs::copy_file(archive, dir / "ours.pristine");
   if (havePeer()) {
@@ -238,7 +238,7 @@ int main(int argc, char** argv) {
   // What was checked in must come back out.
   int h = 0;
   const std::string out = (dir / "check.c").string();
-  if (int rc = vcOpenArchive((dir / "ours" / "work.c,v").c_str(), &h, 1)) die("vcOpenArchive", rc);
+  if (int rc = vcOpenArchive((dir / "ours" / "work.c,v").c_str(), &h, VC_ARCHIVE_OPEN_READ)) die("vcOpenArchive", rc);
   if (int rc = vcCoRevision(h, "1.2", out.c_str())) die("vcCoRevision", rc);
   vcCloseArchive(h);
   if (readFile(out) != next) die("check-out comparison", 0);

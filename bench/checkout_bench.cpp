@@ -134,19 +134,19 @@ void prepare(const fs::path& dir) {
   g_archive = (g_dir / "work.c,v").string();
   const std::string work = (g_dir / "work.c").string();
   int h = 0;
-  if (int rc = vcOpenArchive(g_archive.c_str(), &h, 4)) die("vcOpenArchive", rc);
+  if (int rc = vcOpenArchive(g_archive.c_str(), &h, VC_ARCHIVE_OPEN_CREATE)) die("vcOpenArchive", rc);
   const auto t0 = Clock::now();
   for (int r = 1; r <= kRevisions; ++r) {
     if (r > 1) edit(lines, rng);
     const std::string text = join(lines);
     writeFile(work, text);
-    char number[64] = {};
+    char number[VC_MAX_REVISION + 1] = {};
     if (int rc = vcCiRevision(h, nullptr, work.c_str(), 0, number, sizeof number)) die("vcCiRevision", rc);
     if (std::string(number) != "1." + std::to_string(r)) die("revision numbering", r);
     if (r == 1 || r == kRevisions / 2) g_kept[r] = text;
     if (r == kRevisions) g_headText = text;
   }
-  if (int rc = vcCommitArchive(h, 1)) die("vcCommitArchive", rc);
+  if (int rc = vcCommitArchive(h, VC_COMMIT_CLOSE)) die("vcCommitArchive", rc);
   edit(lines, rng);
   g_nextText = join(lines);
   g_kept[kRevisions] = g_headText;
@@ -157,7 +157,7 @@ void prepare(const fs::path& dir) {
   // Every measured check-out must give back what was checked in.
   for (const auto& [r, text] : g_kept) {
     const std::string out = (g_dir / "check.c").string();
-    if (int rc = vcOpenArchive(g_archive.c_str(), &h, 1)) die("vcOpenArchive", rc);
+    if (int rc = vcOpenArchive(g_archive.c_str(), &h, VC_ARCHIVE_OPEN_READ)) die("vcOpenArchive", rc);
     if (int rc = vcCoRevision(h, ("1." + std::to_string(r)).c_str(), out.c_str())) die("vcCoRevision", rc);
     vcCloseArchive(h);
     if (readFile(out) != text) die("check-out comparison", r);
@@ -208,7 +208,7 @@ double checkOutOnce(const std::string& rev, bool toStdout) {
   }
   const auto t0 = Clock::now();
   int h = 0;
-  if (int rc = vcOpenArchive(g_archive.c_str(), &h, 1)) die("vcOpenArchive", rc);
+  if (int rc = vcOpenArchive(g_archive.c_str(), &h, VC_ARCHIVE_OPEN_READ)) die("vcOpenArchive", rc);
   if (int rc = vcCoRevision(h, rev.c_str(), toStdout ? "-" : out.c_str())) die("vcCoRevision", rc);
   vcCloseArchive(h);
   const double s = seconds(t0);
@@ -271,12 +271,12 @@ std::pair<double, double> checkInOnce() {
   fs::copy_file(g_archive, archive, fs::copy_options::overwrite_existing);
   const auto t0 = Clock::now();
   int h = 0;
-  if (int rc = vcOpenArchive(archive.c_str(), &h, 2)) die("vcOpenArchive", rc);
+  if (int rc = vcOpenArchive(archive.c_str(), &h, VC_ARCHIVE_OPEN_WRITE)) die("vcOpenArchive", rc);
   const auto t1 = Clock::now();
-  char number[64] = {};
+  char number[VC_MAX_REVISION + 1] = {};
   if (int rc = vcCiRevision(h, nullptr, work.c_str(), 0, number, sizeof number)) die("vcCiRevision", rc);
   const double ci = seconds(t1);
-  if (int rc = vcCommitArchive(h, 1)) die("vcCommitArchive", rc);
+  if (int rc = vcCommitArchive(h, VC_COMMIT_CLOSE)) die("vcCommitArchive", rc);
   return {seconds(t0), ci};
 }
 

@@ -87,14 +87,16 @@ void makeTree(const fs::path& dir) {
 
 int openProject(const fs::path& dir) {
   int h = 0;
-  if (int rc = vcOpenProject((dir / "p.prj").c_str(), 2, &h, 0)) die("vcOpenProject", rc);
+  if (int rc = vcOpenProject((dir / "p.prj").c_str(), VC_PROJECT_OPEN_WRITE, &h, 0)) die("vcOpenProject", rc);
   return h;
 }
 
 // Every member in turn as the current member.
 void forEachMember(int h, const std::function<void()>& body) {
   char name[4096];
-  for (int rc = vcGetMember(h, 112, name, sizeof name); rc == 0; rc = vcGetMember(h, 113, name, sizeof name)) body();
+  for (int rc = vcGetMember(h, VC_MEMBER_ITEM_FIRST, name, sizeof name); rc == 0;
+       rc = vcGetMember(h, VC_MEMBER_ITEM_NEXT, name, sizeof name))
+    body();
 }
 
 bool haveGit() { return std::system("git --version >/dev/null 2>&1") == 0; }

@@ -2,6 +2,7 @@
 // processor. The text is treated as a shared source, so `exec` and `exit`
 // are refused and nothing leaves the process; programs would go to a
 // recording spawner anyway.
+#include "vc/error_codes.h"
 #include "vc/script/script_context.h"
 #include "vc/instance/seams.h"
 #include "platform/spawn/recording_spawner.h"
@@ -28,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t end = text.find('\n', start);
     const std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
     try {
-      if (vc::processLine(ctx, line) == 307) break;
+      if (vc::processLine(ctx, line) == vc::err::kScriptDone) break;
     } catch (const vc::ScriptError&) {
       break;
     } catch (const vc::ScriptReturn&) {

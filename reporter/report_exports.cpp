@@ -28,12 +28,7 @@ unsigned reportFlags(int reportType) {
 
 namespace {
 
-constexpr int kNoInstance = 8;
-constexpr int kPermissionRefused = 5;
-constexpr int kDenyReports = 277;
-constexpr int kBadArgument = 56;
-constexpr int kNoMemory = 201;
-constexpr int kNeededLevel = 9;
+constexpr int kNeededLevel = 9;  // the least library level the walks work with
 constexpr std::size_t kLongestBase = 256;
 
 // The base of the table names: backslashes read as slashes, and an
@@ -58,7 +53,7 @@ bool tableBase(const char* basePath, std::string& base) {
 // here, so that the caller ends it again).
 rptReport* startReport(const char* basePath, rptMessageCallback messages, int reportType, bool& started) {
   int rc = vcGetPerm("reports");
-  if (rc == kNoInstance) {
+  if (rc == VC_E_BAD_CALLER) {
     if (int init = vcAPIinit()) {
       // A start-up that fails half-way may leave its instance behind; there
       // was none before, so it is ours to end.
@@ -70,11 +65,11 @@ rptReport* startReport(const char* basePath, rptMessageCallback messages, int re
     rc = vcGetPerm("reports");
   }
   if (rc) {
-    reportError(messages, text::kPermission, rc == kPermissionRefused ? kDenyReports : rc);
+    reportError(messages, text::kPermission, rc == VC_PERM_DENIED ? VC_E_DENY_REPORTS : rc);
     return nullptr;
   }
   signed char level = 0;
-  vcGetSysInfo(51, reinterpret_cast<char*>(&level), 1);
+  vcGetSysInfo(VC_SYSINFO_LIBRARY_LEVEL, reinterpret_cast<char*>(&level), 1);
   if (level < kNeededLevel) {
     reportError(messages, format(text::kLevel, kNeededLevel, level), kNoDetail);
     return nullptr;
@@ -87,14 +82,14 @@ rptReport* startReport(const char* basePath, rptMessageCallback messages, int re
   r->startedLibrary = started;
   r->messages = messages;
   if (!basePath || !*basePath || reportType < 0 || reportType > 11) {
-    reportError(messages, text::kBadArguments, kBadArgument);
+    reportError(messages, text::kBadArguments, VC_E_BAD_ARGUMENT);
     delete r;
     return nullptr;
   }
   r->flags = reportFlags(reportType);
   std::string base;
   if (!tableBase(basePath, base) || base.size() > kLongestBase) {
-    reportError(messages, format(text::kBadBasePath, basePath), kBadArgument);
+    reportError(messages, format(text::kBadBasePath, basePath), VC_E_BAD_ARGUMENT);
     delete r;
     return nullptr;
   }
@@ -118,7 +113,7 @@ int runReport(rptReport* r, const char* name, Report&& report) {
   if (!r) return 0;
   try {
     if (!name || !*name) {
-      reportError(*r, text::kBadArguments, kBadArgument);
+      reportError(*r, text::kBadArguments, VC_E_BAD_ARGUMENT);
       return 0;
     }
     beginReportCall(*r);
@@ -126,7 +121,7 @@ int runReport(rptReport* r, const char* name, Report&& report) {
     const bool flushed = flushTables(*r);
     return flushed ? result : 0;
   } catch (const std::bad_alloc&) {
-    reportError(*r, name, kNoMemory);
+    reportError(*r, name, VC_E_NO_MEMORY);
     flushTables(*r);
     return 0;
   } catch (...) {

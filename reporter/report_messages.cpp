@@ -41,7 +41,7 @@ std::string errorText(const std::string& message, int code, int systemError) {
     if (vcErrorStr(code, text, sizeof text) != 0) std::snprintf(text, sizeof text, "error %d", code);
     out += "\n ";
     out += text;
-    if (code >= 201) {
+    if (code >= VC_E_NO_MEMORY) {  // file and system failures: the system's error too
       const int extra = vcExtraError();
       if (extra >= 1) {
         out += "\n";

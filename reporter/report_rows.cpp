@@ -12,9 +12,6 @@ namespace orv::report {
 
 namespace {
 
-constexpr int kListDone = 5;
-constexpr int kAccessListEmpty = 39;
-constexpr int kNotLocked = 42;
 // Room for one entry of a list item (a name, a blank and a revision).
 constexpr int kEntrySize = 4096;
 
@@ -38,8 +35,8 @@ std::uint32_t countItem(int archive, int item) {
 
 const char* formatName(int format) {
   switch (format) {
-    case 0: return "text";
-    case 1: return "binary";
+    case VC_STORAGE_TEXT: return "text";
+    case VC_STORAGE_BINARY: return "binary";
     default: return "auto-detect";
   }
 }
@@ -64,7 +61,8 @@ std::string fullYear(const std::string& date) {
 
 int writeProjectRow(rptReport& r, int project, const std::string& name, int id) {
   std::string revision;
-  if (int rc = libraryText(revision, [&](char* b, int n) { return vcGetProject(project, 141, b, n); })) {
+  if (int rc = libraryText(revision,
+                           [&](char* b, int n) { return vcGetProject(project, VC_PROJECT_ITEM_REVISION, b, n); })) {
     reportError(r, format(text::kProjectRevision, name.c_str()), rc);
     return kWriteFailed;
   }
@@ -82,20 +80,26 @@ int writeMemberRow(rptReport& r, int projectId, const std::string& member, char 
 
 int writeHeaderRow(rptReport& r, int archive, const std::string& name, int id) {
   std::string head, branch, comment, description;
-  if (int rc = libraryText(head, [&](char* b, int n) { return vcGetArchiveInfo(archive, 8, b, n); })) return rc;
-  if (int rc = libraryText(branch, [&](char* b, int n) { return vcGetArchiveInfo(archive, 6, b, n); })) return rc;
+  if (int rc = libraryText(head, [&](char* b, int n) { return vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_HEAD, b, n); }))
+    return rc;
+  if (int rc = libraryText(
+          branch, [&](char* b, int n) { return vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_DEFAULT_BRANCH, b, n); }))
+    return rc;
   int locks = 0;
   std::vector<char> entry(kEntrySize);
-  while (vcGetArchiveInfo(archive, 9, entry.data(), kEntrySize) == 0) ++locks;
-  const int strict = byteItem(archive, 12, 0);
-  const int format = byteItem(archive, 3, 2);
-  const int encrypted = byteItem(archive, 7, 0);
-  const int compressed = byteItem(archive, 5, 0);
-  const std::uint32_t total = countItem(archive, 66);
-  const std::uint32_t branches = countItem(archive, 67);
-  const std::uint32_t branchRevisions = countItem(archive, 68);
-  if (int rc = libraryText(comment, [&](char* b, int n) { return vcGetArchiveInfo(archive, 4, b, n); })) return rc;
-  libraryText(description, [&](char* b, int n) { return vcGetArchiveInfo(archive, 2, b, n); });
+  while (vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_NEXT_LOCK, entry.data(), kEntrySize) == 0) ++locks;
+  const int strict = byteItem(archive, VC_ARCHIVE_ITEM_STRICT_LOCKING, 0);
+  const int format = byteItem(archive, VC_ARCHIVE_ITEM_STORAGE, VC_STORAGE_UNSTATED);
+  const int encrypted = byteItem(archive, VC_ARCHIVE_ITEM_ENCRYPTED, 0);
+  const int compressed = byteItem(archive, VC_ARCHIVE_ITEM_COMPRESSION, 0);
+  const std::uint32_t total = countItem(archive, VC_ARCHIVE_ITEM_REVISION_COUNT);
+  const std::uint32_t branches = countItem(archive, VC_ARCHIVE_ITEM_BRANCH_COUNT);
+  const std::uint32_t branchRevisions = countItem(archive, VC_ARCHIVE_ITEM_BRANCH_REVISION_COUNT);
+  if (int rc = libraryText(comment,
+                           [&](char* b, int n) { return vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_COMMENT, b, n); }))
+    return rc;
+  libraryText(description,
+              [&](char* b, int n) { return vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_DESCRIPTION, b, n); });
 
   Row row;
   row.number(id).text(name).text(head).text(branch).number(locks).number(strict).text(formatName(format));
@@ -107,8 +111,8 @@ int writeHeaderRow(rptReport& r, int archive, const std::string& name, int id) {
 int writeAccessRows(rptReport& r, int archive, int id) {
   std::vector<char> entry(kEntrySize);
   for (;;) {
-    const int rc = vcGetArchiveInfo(archive, 1, entry.data(), kEntrySize);
-    if (rc == kListDone || rc == kAccessListEmpty) return 0;
+    const int rc = vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_NEXT_ACCESS, entry.data(), kEntrySize);
+    if (rc == VC_E_DONE || rc == VC_E_ACCESS_LIST_EMPTY) return 0;
     if (rc) return rc;
     Row row;
     row.number(id).text(entry.data());
@@ -122,19 +126,20 @@ int writeRevisionRow(rptReport& r, int archive, const std::string& revision, int
     return libraryText(out, [&](char* b, int n) { return vcGetRevInfo(archive, number, rev, b, n); });
   };
   std::string date, author, state, counts, locker, log;
-  if (int rc = item(30, date)) return rc;
-  if (int rc = item(27, author)) return rc;
-  if (int rc = item(34, state)) return rc;
-  if (int rc = item(60, counts)) return rc;
+  if (int rc = item(VC_REVISION_ITEM_DATE, date)) return rc;
+  if (int rc = item(VC_REVISION_ITEM_AUTHOR, author)) return rc;
+  if (int rc = item(VC_REVISION_ITEM_STATE, state)) return rc;
+  if (int rc = item(VC_REVISION_ITEM_CHANGE_COUNTS, counts)) return rc;
   std::size_t at = 0;
   const unsigned long long added = countAfter(counts, '+', at);
   const unsigned long long deleted = countAfter(counts, '-', at);
-  const int lockRc = libraryText(locker, [&](char* b, int n) { return vcGetIdArchiveInfo(archive, 16, rev, b, n); });
-  if (lockRc == kNotLocked)
+  const int lockRc = libraryText(
+      locker, [&](char* b, int n) { return vcGetIdArchiveInfo(archive, VC_ARCHIVE_ITEM_LOCKER, rev, b, n); });
+  if (lockRc == VC_E_REVISION_NOT_LOCKED)
     locker.clear();
   else if (lockRc)
     return lockRc;
-  item(31, log);
+  item(VC_REVISION_ITEM_LOG, log);
 
   Row row;
   row.number(id).text(revision).text(fullYear(date)).text(author).text(state);
@@ -146,8 +151,8 @@ int writeRevisionRow(rptReport& r, int archive, const std::string& revision, int
 int writeSymbolRows(rptReport& r, int archive, int id) {
   std::vector<char> entry(kEntrySize);
   for (;;) {
-    const int rc = vcGetArchiveInfo(archive, 11, entry.data(), kEntrySize);
-    if (rc == kListDone) return 0;
+    const int rc = vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_NEXT_LABEL, entry.data(), kEntrySize);
+    if (rc == VC_E_DONE) return 0;
     if (rc) return rc;
     const std::string text = entry.data();
     const std::size_t blank = text.find(' ');

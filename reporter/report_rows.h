@@ -20,13 +20,12 @@ inline constexpr int kWriteFailed = -1;
 // is too short. The library's code; out holds the text read.
 template <class Read>
 int libraryText(std::string& out, Read&& read) {
-  constexpr int kBufferTooSmall = 4;
   std::vector<char> buffer(1024);
   int rc = 0;
   for (int attempt = 0; attempt < 3; ++attempt) {
     buffer[0] = '\0';
     rc = read(buffer.data(), static_cast<int>(buffer.size()));
-    if (rc != kBufferTooSmall) break;
+    if (rc != VC_E_BUFFER_TOO_SMALL) break;
     const int needed = vcBufferLenQ();
     if (needed <= static_cast<int>(buffer.size())) break;
     buffer.assign(static_cast<std::size_t>(needed), '\0');

@@ -19,17 +19,6 @@ namespace orv::report {
 
 namespace {
 
-// Library codes the walk tells apart.
-constexpr int kBufferTooSmall = 4;
-constexpr int kNotArchive = 15;
-constexpr int kEncrypted = 19;
-constexpr int kNoSuchRevision = 48;
-constexpr int kNoMoreMembers = 61;
-constexpr int kCannotOpenArchive = 203;
-
-// The flag word of an option that is not defined at all.
-constexpr unsigned kOptionUndefined = 2;
-
 // Archive names as reported: every backslash a slash.
 std::string withSlashes(std::string name) {
   for (char& c : name)
@@ -60,7 +49,7 @@ int lookupId(rptReport& r, const std::string& key, const std::string& shown, int
   try {
     return r.ids.lookup(key, id);
   } catch (const std::bad_alloc&) {
-    reportError(r, format(text::kAddingMember, shown.c_str()), 201);
+    reportError(r, format(text::kAddingMember, shown.c_str()), VC_E_NO_MEMORY);
     return -1;
   }
 }
@@ -69,11 +58,12 @@ int lookupId(rptReport& r, const std::string& key, const std::string& shown, int
 // has one that the library resolves, else its head.
 int currentRevision(int archive, std::string& revision) {
   std::string branch;
-  if (libraryText(branch, [&](char* b, int n) { return vcGetArchiveInfo(archive, 6, b, n); }) == 0 &&
-      !branch.empty() &&
-      libraryText(revision, [&](char* b, int n) { return vcGetRevInfo(archive, 44, branch.c_str(), b, n); }) == 0)
-    return 0;
-  return libraryText(revision, [&](char* b, int n) { return vcGetArchiveInfo(archive, 8, b, n); });
+  auto readBranch = [&](char* b, int n) { return vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_DEFAULT_BRANCH, b, n); };
+  auto resolveBranch = [&](char* b, int n) {
+    return vcGetRevInfo(archive, VC_REVISION_ITEM_NUMBER, branch.c_str(), b, n);
+  };
+  if (libraryText(branch, readBranch) == 0 && !branch.empty() && libraryText(revision, resolveBranch) == 0) return 0;
+  return libraryText(revision, [&](char* b, int n) { return vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_HEAD, b, n); });
 }
 
 // The revisions of an archive, by the report kind, and then its symbols.
@@ -93,14 +83,17 @@ int writeRevisions(rptReport& r, int archive, const std::string& name, int id,
     }
   } else {
     std::string revision;
-    rc = libraryText(revision, [&](char* b, int n) { return vcGetArchiveInfo(archive, 51, b, n); });
+    rc = libraryText(revision,
+                     [&](char* b, int n) { return vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_FIRST_REVISION, b, n); });
     while (rc == 0) {
       if ((rc = writeRevisionRow(r, archive, revision, id)) != 0) break;
       const std::string previous = revision;
-      rc = libraryText(revision, [&](char* b, int n) { return vcGetRevInfo(archive, 33, previous.c_str(), b, n); });
+      rc = libraryText(revision, [&](char* b, int n) {
+        return vcGetRevInfo(archive, VC_REVISION_ITEM_NEXT, previous.c_str(), b, n);
+      });
     }
   }
-  if (rc == 0 || rc == kNoSuchRevision) {
+  if (rc == 0 || rc == VC_E_REVISION_MISSING) {
     if (knownArchive) return 1;
     rc = writeSymbolRows(r, archive, id);
     if (rc == 0) return 1;
@@ -114,7 +107,8 @@ int writeRevisions(rptReport& r, int archive, const std::string& name, int id,
 
 int writeArchive(rptReport& r, int archive, int& id, const std::string& memberRevision) {
   std::string name;
-  if (int rc = libraryText(name, [&](char* b, int n) { return vcGetArchiveInfo(archive, 62, b, n); })) {
+  if (int rc = libraryText(
+          name, [&](char* b, int n) { return vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_FILE_NAME, b, n); })) {
     reportError(r, text::kArchiveName, rc);
     return 0;
   }
@@ -149,9 +143,10 @@ int writeArchive(rptReport& r, int archive, int& id, const std::string& memberRe
 
 int ProjectWalk::nextMember(int project, bool first, std::string& name) {
   std::vector<char> buffer(PATH_MAX + 1);
-  const int rc = vcGetMember(project, first ? 112 : 113, buffer.data(), static_cast<int>(buffer.size()));
-  if (rc == kBufferTooSmall)  // the walk moved on: read the whole name of the member it made current
-    return libraryText(name, [&](char* b, int n) { return vcGetMember(project, 100, b, n); });
+  const int rc = vcGetMember(project, first ? VC_MEMBER_ITEM_FIRST : VC_MEMBER_ITEM_NEXT, buffer.data(),
+                             static_cast<int>(buffer.size()));
+  if (rc == VC_E_BUFFER_TOO_SMALL)  // the walk moved on: read the whole name of the member it made current
+    return libraryText(name, [&](char* b, int n) { return vcGetMember(project, VC_MEMBER_ITEM_NAME, b, n); });
   name = buffer.data();
   return rc;
 }
@@ -171,7 +166,7 @@ int ProjectWalk::walk(const std::string& name, int project, bool subproject, int
     if (done) return result;
     rc = nextMember(project, false, memberName);
   }
-  if (rc == kNoMoreMembers) return 1;
+  if (rc == VC_E_NOT_MEMBER) return 1;
   reportError(r_, format(text::kGettingMembers, name.c_str()), rc);
   return 0;
 }
@@ -185,11 +180,12 @@ int ProjectWalk::member(int project, const std::string& projectName, const std::
   if (progress(r_, memberName) == -1) return 0;
 
   char type = 0;
-  int rc = vcGetMember(project, 102, &type, 1);
+  int rc = vcGetMember(project, VC_MEMBER_ITEM_KIND, &type, 1);
   std::string revision;
-  if (rc == 0) rc = libraryText(revision, [&](char* b, int n) { return vcGetMember(project, 101, b, n); });
+  if (rc == 0)
+    rc = libraryText(revision, [&](char* b, int n) { return vcGetMember(project, VC_MEMBER_ITEM_REVISION, b, n); });
   if (rc) {
-    if (rc == kNoMoreMembers) return 1;
+    if (rc == VC_E_NOT_MEMBER) return 1;
     reportError(r_, format(text::kGettingMembers, projectName.c_str()), rc);
     return 0;
   }
@@ -198,7 +194,8 @@ int ProjectWalk::member(int project, const std::string& projectName, const std::
     if (!(r_.flags & kNoArchives)) {
       std::vector<char> archiveName(PATH_MAX + 1);
       int archive = 0;
-      rc = vcMemberOpenArchive(project, nullptr, archiveName.data(), static_cast<int>(archiveName.size()), &archive, 1);
+      rc = vcMemberOpenArchive(project, nullptr, archiveName.data(), static_cast<int>(archiveName.size()), &archive,
+                               VC_ARCHIVE_OPEN_READ);
       if (rc) {
         if (archive) vcCloseArchive(archive);
         reportError(r_, format(text::kOpeningMemberArchive, memberName.c_str()), rc);
@@ -211,10 +208,10 @@ int ProjectWalk::member(int project, const std::string& projectName, const std::
     }
   } else if (type == 'i' || type == 's') {
     int sub = 0;
-    if ((historical_ & kOptionUndefined) || revision.empty())
-      rc = vcOpenProject(memberName.c_str(), 1, &sub, 0);
+    if ((historical_ & VC_OPTION_NOT_FOUND) || revision.empty())
+      rc = vcOpenProject(memberName.c_str(), VC_PROJECT_OPEN_MODIFY, &sub, 0);
     else
-      rc = vcOpenRevProject(memberName.c_str(), revision.c_str(), 1, &sub, 0);
+      rc = vcOpenRevProject(memberName.c_str(), revision.c_str(), VC_PROJECT_OPEN_MODIFY, &sub, 0);
     if (rc) {
       reportError(r_, format(text::kOpeningSubproject, memberName.c_str()), rc);
       return 0;
@@ -235,14 +232,14 @@ int ProjectWalk::member(int project, const std::string& projectName, const std::
 int projectReport(rptReport& r, const std::string& projectName, int project) {
   int opened = 0;
   if (project == 0) {
-    if (int rc = vcOpenProject(projectName.c_str(), 1, &opened, 0)) {
+    if (int rc = vcOpenProject(projectName.c_str(), VC_PROJECT_OPEN_MODIFY, &opened, 0)) {
       reportError(r, format(text::kOpeningProject, projectName.c_str()), rc);
       return 0;
     }
     project = opened;
   }
   if (r.password) vcRegisterPasswdCallback(r.password);
-  unsigned historical = kOptionUndefined;
+  unsigned historical = VC_OPTION_NOT_FOUND;
   vcGetConfigFlags("historical", &historical);
   int id = 0;
   const int result = ProjectWalk(r, historical).walk(projectName, project, false, id);
@@ -254,25 +251,27 @@ int archiveReport(rptReport& r, const std::string& archiveName, int archive) {
   std::string name;
   int opened = 0;
   if (archive) {
-    if (int rc = libraryText(name, [&](char* b, int n) { return vcGetArchiveInfo(archive, 62, b, n); })) {
+    if (int rc = libraryText(
+            name, [&](char* b, int n) { return vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_FILE_NAME, b, n); })) {
       reportError(r, text::kArchiveName, rc);
       return 0;
     }
   } else {
     name = archiveName;
-    int rc = vcOpenArchive(name.c_str(), &opened, 1);
-    if (rc == kNotArchive || rc == kCannotOpenArchive) {
+    int rc = vcOpenArchive(name.c_str(), &opened, VC_ARCHIVE_OPEN_READ);
+    if (rc == VC_E_NOT_VERSION_FILE || rc == VC_E_CANNOT_OPEN_ARCHIVE) {
       // Not an archive: the name of a working file, whose archive is found.
       if (opened) vcCloseArchive(opened);
       opened = 0;
       std::vector<char> found(PATH_MAX + 1);
-      rc = vcFindArchiveName(archiveName.c_str(), found.data(), static_cast<int>(found.size()), &opened, 1);
-      if (rc == 0 || rc == kEncrypted) name = found.data();
+      rc = vcFindArchiveName(archiveName.c_str(), found.data(), static_cast<int>(found.size()), &opened,
+                             VC_ARCHIVE_OPEN_READ);
+      if (rc == 0 || rc == VC_E_ENCRYPTED_FILE) name = found.data();
     }
-    if (rc == kEncrypted && opened && r.password) {
+    if (rc == VC_E_ENCRYPTED_FILE && opened && r.password) {
       // Cleared before the question, so a cancelled one cannot leave a
       // password behind to be tried, and wiped after use.
-      char password[9];
+      char password[VC_MAX_PASSWORD + 1];
       ::explicit_bzero(password, sizeof password);
       if (r.password(opened, name.c_str(), password, static_cast<int>(sizeof password)) == 0) {
         password[sizeof password - 1] = '\0';

@@ -61,7 +61,7 @@ struct Library {
   // The revision's text, or "<error N>".
   std::string checkOut(const std::string& archive, const std::string& revision, const std::string& out) {
     int h = 0;
-    if (int rc = vcOpenArchive(archive.c_str(), &h, 1)) return "<open " + std::to_string(rc) + ">";
+    if (int rc = vcOpenArchive(archive.c_str(), &h, VC_ARCHIVE_OPEN_READ)) return "<open " + std::to_string(rc) + ">";
     const int rc = vcCoRevision(h, revision.c_str(), out.c_str());
     vcCloseArchive(h);
     return rc ? "<co " + std::to_string(rc) + ">" : readFile(out);

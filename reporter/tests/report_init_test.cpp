@@ -11,8 +11,6 @@ namespace {
 
 using namespace reporttest;
 
-constexpr int kNoInstance = 8;
-
 // The security-database double, reached through its own handle.
 struct KelDouble {
   void* handle = ::dlopen(KEL_DOUBLE_PATH, RTLD_NOW | RTLD_LOCAL);
@@ -32,7 +30,7 @@ struct InitTest : ReportTest {
   rptHandle start(const std::string& base, int type = 0) {
     return rptInitialize(base.c_str(), recordMessage, type, nullptr);
   }
-  bool libraryRunning() { return vcGetPerm("reports") != kNoInstance; }
+  bool libraryRunning() { return vcGetPerm("reports") != VC_E_BAD_CALLER; }
 };
 
 TEST_F(InitTest, StartsTheLibraryAndEndsItWithTheReport) {

@@ -23,17 +23,17 @@ TEST(ReportTextTest, ErrorTexts) {
   EXPECT_EQ(errorText("Cannot open data file x", kSystemError, ENOENT), "@Cannot open data file x\nNo such file or directory");
   EXPECT_EQ(errorText("Initializing: cannot allocate sufficient memory", kNoDetail, 0),
             "@Initializing: cannot allocate sufficient memory");
-  EXPECT_EQ(errorText("Validating arguments", 56, 0), "@Validating arguments\n Invalid argument");
-  // From 201 on the library's extra error follows when there is one.
+  EXPECT_EQ(errorText("Validating arguments", VC_E_BAD_ARGUMENT, 0), "@Validating arguments\n Invalid argument");
+  // From VC_E_NO_MEMORY on the library's extra error follows when there is one.
   int h = 0;
-  EXPECT_EQ(vcOpenProject("/nonexistent/p.prj", 0, &h, 0), 220);
+  EXPECT_EQ(vcOpenProject("/nonexistent/p.prj", 0, &h, 0), VC_E_CANNOT_OPEN_PROJECT);
   ASSERT_EQ(vcExtraError(), ENOENT);
   char library[256] = "";
-  ASSERT_EQ(vcErrorStr(220, library, sizeof library), 0);
-  EXPECT_EQ(errorText("p: opening project", 220, 0),
+  ASSERT_EQ(vcErrorStr(VC_E_CANNOT_OPEN_PROJECT, library, sizeof library), 0);
+  EXPECT_EQ(errorText("p: opening project", VC_E_CANNOT_OPEN_PROJECT, 0),
             std::string("@p: opening project\n ") + library + "\nNo such file or directory");
   // Cut at 255 characters, the detail too.
-  const std::string text = errorText(std::string(250, 'x'), 56, 0);
+  const std::string text = errorText(std::string(250, 'x'), VC_E_BAD_ARGUMENT, 0);
   EXPECT_EQ(text, "@" + std::string(250, 'x') + "\n In");
   EXPECT_EQ(errorText(std::string(300, 'y'), kNoDetail, 0).size(), 255u);
   vcAPIcleanup();

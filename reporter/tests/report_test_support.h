@@ -110,9 +110,9 @@ struct ReportTest : ::testing::Test {
     fs::copy(kFixtures, dir, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     ASSERT_EQ(vcAPIinit(), 0);
     int h = 0;
-    ASSERT_EQ(vcOpenArchive(path("arc/secret.v").c_str(), &h, 2), 0);
+    ASSERT_EQ(vcOpenArchive(path("arc/secret.v").c_str(), &h, VC_ARCHIVE_OPEN_WRITE), 0);
     ASSERT_EQ(vcSetPassword(h, kPassword), 0);
-    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+    ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
   }
 
   // A table of the report with base path base, the scratch directory

@@ -139,11 +139,11 @@ TEST_F(WalkTest, HistoricalOptionChoosesTheSubprojectRevision) {
   // sub.prj as revision 1.1 has one member; the current file has two.
   char archiveName[4096] = "";
   int a = 0;
-  ASSERT_EQ(vcFindArchiveName(path("sub.prj").c_str(), archiveName, sizeof archiveName, &a, 4 | 2), 0);
+  ASSERT_EQ(vcFindArchiveName(path("sub.prj").c_str(), archiveName, sizeof archiveName, &a, VC_ARCHIVE_OPEN_CREATE | VC_ARCHIVE_OPEN_WRITE), 0);
   char revision[32] = "";
   ASSERT_EQ(vcCiRevision(a, nullptr, path("sub.prj").c_str(), 0, revision, sizeof revision), 0);
   ASSERT_STREQ(revision, "1.1");
-  ASSERT_EQ(vcCommitArchive(a, 1), 0);
+  ASSERT_EQ(vcCommitArchive(a, VC_COMMIT_CLOSE), 0);
   writeFile(path("sub.prj"), readFile(path("sub.prj")) + "more.c f  \n");
   writeFile(path("hist.prj"), "--ORV Project--\n$Revision$\nEndOptions\nsub.prj i 1.1\n");
 
@@ -235,12 +235,12 @@ TEST_F(WalkTest, ArchiveReports) {
   // The caller's own handle stays open.
   calls() = Calls{};
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(path("arc/sub.v").c_str(), &h, 1), 0);
+  ASSERT_EQ(vcOpenArchive(path("arc/sub.v").c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
   start(0);
   EXPECT_EQ(rptArchiveReport("sub", h, r), 1);
   EXPECT_EQ(column(".txa", 1), std::vector<std::string>{"\"@DIR@/arc/sub.v\""});
   char head[16] = "";
-  EXPECT_EQ(vcGetArchiveInfo(h, 8, head, sizeof head), 0);
+  EXPECT_EQ(vcGetArchiveInfo(h, VC_ARCHIVE_ITEM_HEAD, head, sizeof head), 0);
   EXPECT_EQ(vcCloseArchive(h), 0);
   EXPECT_EQ(rptArchiveReport(nullptr, h, r), 0);
   EXPECT_EQ(errors(), std::vector<std::string>{"Validating arguments\n Invalid argument"});
@@ -299,10 +299,10 @@ TEST_F(WalkTest, WorkingFileNameLeadsToItsArchive) {
   writeFile(path("work.c"), "int x;\n");
   char archiveName[4096] = "";
   int a = 0;
-  ASSERT_EQ(vcFindArchiveName(path("work.c").c_str(), archiveName, sizeof archiveName, &a, 4 | 2), 0);
+  ASSERT_EQ(vcFindArchiveName(path("work.c").c_str(), archiveName, sizeof archiveName, &a, VC_ARCHIVE_OPEN_CREATE | VC_ARCHIVE_OPEN_WRITE), 0);
   char revision[32] = "";
   ASSERT_EQ(vcCiRevision(a, nullptr, path("work.c").c_str(), 0, revision, sizeof revision), 0);
-  ASSERT_EQ(vcCommitArchive(a, 1), 0);
+  ASSERT_EQ(vcCommitArchive(a, VC_COMMIT_CLOSE), 0);
   start(0);
   EXPECT_EQ(rptArchiveReport(path("work.c").c_str(), 0, r), 1);
   EXPECT_EQ(calls().messages, std::vector<std::string>{archiveName});
@@ -334,7 +334,7 @@ TEST_F(WalkTest, ProjectOpening) {
   EXPECT_EQ(rptProjectReport("sub", p, r), 1);
   EXPECT_EQ(rows(base, ".txp").back(), "2, \"sub\", \"\"");
   char name[16] = "";
-  EXPECT_EQ(vcGetMember(p, 112, name, 1), 4);  // still open
+  EXPECT_EQ(vcGetMember(p, VC_MEMBER_ITEM_FIRST, name, 1), VC_E_BUFFER_TOO_SMALL);  // still open
   EXPECT_EQ(vcCloseProject(p), 0);
 }
 

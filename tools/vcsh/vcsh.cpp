@@ -30,24 +30,6 @@
 
 namespace {
 
-// Result codes of the library that the shell itself acts on (vcErrorStr
-// gives their texts).
-constexpr int kBufferTooSmall = 4;
-constexpr int kDone = 5;                    // a list item after its last entry
-constexpr int kAccessListEmpty = 39;
-constexpr int kRevisionMissing = 48;        // also: no next revision
-constexpr int kNoSecurityModules = 95;
-constexpr int kNoDefaultDatabase = 262;     // start-up: no default database path
-constexpr int kSecurityInitFailed = 263;    // start-up: the security library did not start
-constexpr int kSecurityLoadFailed = 270;    // start-up: libkel32.so not loadable
-constexpr int kDatabaseOpenFailed = 272;    // start-up: the database did not open
-
-// Information items the convenience commands use (vc/archive/archive_info.cpp,
-// vc/revisions/revision_info.cpp).
-constexpr int kArchAccess = 1, kArchLocks = 9, kArchLabels = 11, kArchAddLabel = 19, kArchFirstRev = 51;
-constexpr int kRevAuthor = 27, kRevDate = 30, kRevNext = 33, kRevState = 34;
-constexpr int kRevLock = 18, kRevUnlock = 23;
-
 struct Shell {
   int handle = 0;
   int project = 0;  // $p: the last opened project
@@ -99,7 +81,7 @@ std::string errorText(int code) {
 }
 
 // A string result: the call with a buffer that grows when the library asks
-// for more (4 and vcBufferLenQ).
+// for more (VC_E_BUFFER_TOO_SMALL and vcBufferLenQ).
 template <class Call>
 int getString(Call&& call, std::string& out) {
   std::vector<char> buf(4096);
@@ -107,7 +89,7 @@ int getString(Call&& call, std::string& out) {
     buf[0] = '\0';
     const int rc = call(buf.data(), static_cast<int>(buf.size()));
     const int needed = vcBufferLenQ();
-    if (rc == kBufferTooSmall && tries < 2 && needed > static_cast<int>(buf.size())) {
+    if (rc == VC_E_BUFFER_TOO_SMALL && tries < 2 && needed > static_cast<int>(buf.size())) {
       buf.assign(static_cast<std::size_t>(needed) + 1, '\0');
       continue;
     }
@@ -132,21 +114,29 @@ enum class Shape { kText, kByte, kMode, kInt32, kNone };
 
 Shape archiveShape(int item) {
   switch (item) {
-    case 3: case 5: case 7: case 12: case 13: case 47: case 48: return Shape::kByte;
-    case 64: return Shape::kMode;
-    case 66: case 67: case 68: return Shape::kInt32;
-    case 10: return Shape::kNone;  // a check: the name goes in, the code comes out
+    case VC_ARCHIVE_ITEM_STORAGE:
+    case VC_ARCHIVE_ITEM_COMPRESSION:
+    case VC_ARCHIVE_ITEM_ENCRYPTED:
+    case VC_ARCHIVE_ITEM_STRICT_LOCKING:
+    case VC_ARCHIVE_ITEM_MODIFIED:
+    case VC_ARCHIVE_ITEM_FILE_CHANGED:
+    case VC_ARCHIVE_ITEM_CREATED: return Shape::kByte;
+    case VC_ARCHIVE_ITEM_FILE_MODE: return Shape::kMode;
+    case VC_ARCHIVE_ITEM_REVISION_COUNT:
+    case VC_ARCHIVE_ITEM_BRANCH_COUNT:
+    case VC_ARCHIVE_ITEM_BRANCH_REVISION_COUNT: return Shape::kInt32;
+    case VC_ARCHIVE_ITEM_ON_ACCESS_LIST: return Shape::kNone;  // a check: the name goes in, the code comes out
     default: return Shape::kText;
   }
 }
 Shape revisionShape(int item) {
-  if (item == 65) return Shape::kInt32;
-  if (item == 69) return Shape::kNone;
+  if (item == VC_REVISION_ITEM_BRANCH_COUNT) return Shape::kInt32;
+  if (item == VC_REVISION_ITEM_EXISTS) return Shape::kNone;
   return Shape::kText;
 }
 Shape systemShape(int item) {
-  if (item == 51) return Shape::kByte;
-  if (item == 81 || item == 82) return Shape::kInt32;
+  if (item == VC_SYSINFO_LIBRARY_LEVEL) return Shape::kByte;
+  if (item == VC_SYSINFO_CURRENT_PROJECT || item == VC_SYSINFO_CURRENT_ARCHIVE) return Shape::kInt32;
   return Shape::kText;
 }
 
@@ -210,17 +200,17 @@ std::string keladmDefaultDatabase() {
 
 // After the library's start-up: when it could not open the security database
 // because there is none, says where it was looked for and how to make one.
-// The library's own start-up code decides (272: the database did not open;
-// the path is the one the instance tried, system item 79); only then are the
-// files of that path looked at, to tell "missing" from "did not open".
+// The library's own start-up code decides (VC_E_DATABASE_OPEN_FAILED: the
+// database did not open; the path is the one the instance tried); only then
+// are the files of that path looked at, to tell "missing" from "did not open".
 void reportSecurityStartup(int rc, const char* program) {
-  if (rc != kNoDefaultDatabase && rc != kSecurityInitFailed && rc != kSecurityLoadFailed &&
-      rc != kDatabaseOpenFailed)
+  if (rc != VC_E_NO_DEFAULT_DATABASE && rc != VC_E_SECURITY_INIT_FAILED && rc != VC_E_SECURITY_LOAD_FAILED &&
+      rc != VC_E_DATABASE_OPEN_FAILED)
     return;
   std::string path;
-  getString([](char* b, int n) { return vcGetSysInfo(79, b, n); }, path);
+  getString([](char* b, int n) { return vcGetSysInfo(VC_SYSINFO_SECURITY_DATABASE, b, n); }, path);
   const char* without = "the session runs without permission checks";
-  if (rc == kDatabaseOpenFailed && !path.empty() && !exists(path) && !exists(path + ".dat") &&
+  if (rc == VC_E_DATABASE_OPEN_FAILED && !path.empty() && !exists(path) && !exists(path + ".dat") &&
       !exists(path + ".red")) {
     std::string how;
     if (program && *program)
@@ -253,13 +243,15 @@ int cmdSet(Shell&, const Words& w, std::string&) { return vcSetConfig(arg(w, 1),
 int cmdReadConfig(Shell&, const Words& w, std::string&) { return vcReadConfig(arg(w, 1)); }
 int cmdOpen(Shell& s, const Words& w, std::string& text) {
   int h = 0;
-  const int rc = vcOpenArchive(arg(w, 1), &h, num(s, w, 2, 1));
+  const int rc = vcOpenArchive(arg(w, 1), &h, num(s, w, 2, VC_ARCHIVE_OPEN_READ));
   if (rc == 0) s.handle = h;
   text = std::to_string(h);
   return rc;
 }
 int cmdClose(Shell& s, const Words& w, std::string&) { return vcCloseArchive(num(s, w, 1, s.handle)); }
-int cmdCommit(Shell& s, const Words& w, std::string&) { return vcCommitArchive(num(s, w, 1, s.handle), num(s, w, 2, 0)); }
+int cmdCommit(Shell& s, const Words& w, std::string&) {
+  return vcCommitArchive(num(s, w, 1, s.handle), num(s, w, 2, VC_COMMIT_KEEP_OPEN));
+}
 int cmdLock(Shell& s, const Words& w, std::string&) { return vcWriteLock(num(s, w, 1, s.handle)); }
 int cmdUnlock(Shell& s, const Words& w, std::string&) { return vcDropWriteLock(num(s, w, 1, s.handle)); }
 int cmdCi(Shell& s, const Words& w, std::string& text) {
@@ -275,13 +267,14 @@ int cmdCo(Shell& s, const Words& w, std::string&) {
 int cmdDelete(Shell& s, const Words& w, std::string&) { return vcDeleteRevision(s.handle, arg(w, 1)); }
 int cmdCmp(Shell& s, const Words& w, std::string& text) {
   char buf[512] = {};
-  const int rc = vcCmpFiles(num(s, w, 3, 0) ? 1 : 0, arg(w, 1), arg(w, 2), buf, sizeof buf);
+  const int rc =
+      vcCmpFiles(num(s, w, 3, 0) ? VC_COMPARE_BINARY : VC_COMPARE_TEXT, arg(w, 1), arg(w, 2), buf, sizeof buf);
   text = buf;
   return rc;
 }
 int cmdDiff(Shell&, const Words& w, std::string& text) {
   char buf[512] = {};
-  const int rc = vcFindFileDiff(0, arg(w, 4), arg(w, 1), arg(w, 2), arg(w, 3), buf, sizeof buf);
+  const int rc = vcFindFileDiff(VC_COMPARE_TEXT, arg(w, 4), arg(w, 1), arg(w, 2), arg(w, 3), buf, sizeof buf);
   text = buf;
   return rc;
 }
@@ -313,10 +306,10 @@ int cmdError(Shell&, const Words& w, std::string& text) {
 int cmdArchInfo(Shell& s, const Words& w, std::string& text) {
   const int item = num(s, w, 1, 0);
   const char* key = arg(w, 2);
-  if (item >= 14 && item <= 16)  // looked up by KEY: label, user, revision
+  if (item >= VC_ARCHIVE_ITEM_LABEL_REVISION && item <= VC_ARCHIVE_ITEM_LOCKER)  // looked up by KEY
     return getItem(s, Shape::kText,
                    [&](char* b, int n) { return vcGetIdArchiveInfo(s.handle, item, key, b, n); }, text);
-  if (archiveShape(item) == Shape::kNone) {  // item 10: KEY goes in through the buffer
+  if (archiveShape(item) == Shape::kNone) {  // KEY goes in through the buffer
     std::string name = key ? key : "";
     name.push_back('\0');
     return vcGetArchiveInfo(s.handle, item, name.data(), static_cast<int>(name.size()));
@@ -345,7 +338,7 @@ int cmdSetSysInfo(Shell& s, const Words& w, std::string&) { return vcSetSysInfo(
 
 // A whole list item of an archive. The archive keeps one cursor per list, and
 // an earlier archinfo call may have left it inside the list: it is run to its
-// end first (the answer 5 puts it back at the start), then read again whole.
+// end first (VC_E_DONE puts it back at the start), then read again whole.
 // An empty access or security list answers its own code; both count as empty.
 int walkList(Shell& s, int handle, int item, std::string& text) {
   constexpr int kMaxEntries = 1000000;
@@ -353,7 +346,7 @@ int walkList(Shell& s, int handle, int item, std::string& text) {
     return getString([&](char* b, int n) { return vcGetArchiveInfo(handle, item, b, n); }, entry);
   };
   std::string entry;
-  auto ended = [](int rc) { return rc == kDone || rc == kAccessListEmpty || rc == kNoSecurityModules; };
+  auto ended = [](int rc) { return rc == VC_E_DONE || rc == VC_E_ACCESS_LIST_EMPTY || rc == VC_E_NO_SECURITY_MODULES; };
   int rc = 0;
   for (int n = 0; n < kMaxEntries && rc == 0; ++n) rc = next(entry);
   int count = 0;
@@ -364,46 +357,54 @@ int walkList(Shell& s, int handle, int item, std::string& text) {
   text = std::to_string(count);
   return rc;
 }
-int cmdLabels(Shell& s, const Words& w, std::string& text) { return walkList(s, num(s, w, 1, s.handle), kArchLabels, text); }
-int cmdLocks(Shell& s, const Words& w, std::string& text) { return walkList(s, num(s, w, 1, s.handle), kArchLocks, text); }
-int cmdAccess(Shell& s, const Words& w, std::string& text) { return walkList(s, num(s, w, 1, s.handle), kArchAccess, text); }
+int cmdLabels(Shell& s, const Words& w, std::string& text) {
+  return walkList(s, num(s, w, 1, s.handle), VC_ARCHIVE_ITEM_NEXT_LABEL, text);
+}
+int cmdLocks(Shell& s, const Words& w, std::string& text) {
+  return walkList(s, num(s, w, 1, s.handle), VC_ARCHIVE_ITEM_NEXT_LOCK, text);
+}
+int cmdAccess(Shell& s, const Words& w, std::string& text) {
+  return walkList(s, num(s, w, 1, s.handle), VC_ARCHIVE_ITEM_NEXT_ACCESS, text);
+}
 
-// Every revision in the library's enumeration order (archive item 51 gives the
-// first, revision item 33 the next; 48 after the last): number, state, author
-// and date.
+// Every revision in the library's enumeration order (the archive's first
+// revision, then each one's next, VC_E_REVISION_MISSING after the last):
+// number, state, author and date.
 int cmdRevs(Shell& s, const Words& w, std::string& text) {
   const int h = num(s, w, 1, s.handle);
   auto revItem = [&](const std::string& rev, int item, std::string& out) {
     return getString([&](char* b, int n) { return vcGetRevInfo(h, item, rev.c_str(), b, n); }, out);
   };
   std::string rev;
-  int rc = getString([&](char* b, int n) { return vcGetArchiveInfo(h, kArchFirstRev, b, n); }, rev);
+  int rc = getString([&](char* b, int n) { return vcGetArchiveInfo(h, VC_ARCHIVE_ITEM_FIRST_REVISION, b, n); }, rev);
   int count = 0;
   while (rc == 0 && count < 1000000) {
     std::string state, author, date, next;
-    if ((rc = revItem(rev, kRevState, state)) || (rc = revItem(rev, kRevAuthor, author)) ||
-        (rc = revItem(rev, kRevDate, date)))
+    if ((rc = revItem(rev, VC_REVISION_ITEM_STATE, state)) || (rc = revItem(rev, VC_REVISION_ITEM_AUTHOR, author)) ||
+        (rc = revItem(rev, VC_REVISION_ITEM_DATE, date)))
       break;
     s.after.push_back(rev + " " + state + " " + author + " " + date);
     ++count;
-    rc = revItem(rev, kRevNext, next);
-    if (rc == kRevisionMissing) {  // after the last one
+    rc = revItem(rev, VC_REVISION_ITEM_NEXT, next);
+    if (rc == VC_E_REVISION_MISSING) {  // after the last one
       rc = 0;
       break;
     }
     rev = next;
   }
-  if (rc == kRevisionMissing && count == 0) rc = 0;  // an archive without revisions
+  if (rc == VC_E_REVISION_MISSING && count == 0) rc = 0;  // an archive without revisions
   text = std::to_string(count);
   return rc;
 }
 
 int cmdLabel(Shell& s, const Words& w, std::string&) {
-  return vcSetArchiveInfo(s.handle, kArchAddLabel, arg(w, 1), arg(w, 2));
+  return vcSetArchiveInfo(s.handle, VC_ARCHIVE_ITEM_ADD_LABEL, arg(w, 1), arg(w, 2));
 }
-int cmdLockRev(Shell& s, const Words& w, std::string&) { return vcSetRevInfo(s.handle, kRevLock, arg(w, 1), nullptr); }
+int cmdLockRev(Shell& s, const Words& w, std::string&) {
+  return vcSetRevInfo(s.handle, VC_REVISION_ITEM_LOCK, arg(w, 1), nullptr);
+}
 int cmdUnlockRev(Shell& s, const Words& w, std::string&) {
-  return vcSetRevInfo(s.handle, kRevUnlock, arg(w, 1), nullptr);
+  return vcSetRevInfo(s.handle, VC_REVISION_ITEM_UNLOCK, arg(w, 1), nullptr);
 }
 
 // ---- Projects and sandboxes -------------------------------------------------
@@ -416,14 +417,14 @@ std::string withLineFeeds(std::string t) {
 
 int cmdPOpen(Shell& s, const Words& w, std::string& text) {
   int h = 0;
-  const int rc = vcOpenProject(arg(w, 1), num(s, w, 2, 1), &h, 0);
+  const int rc = vcOpenProject(arg(w, 1), num(s, w, 2, VC_PROJECT_OPEN_MODIFY), &h, 0);
   if (rc == 0) s.project = h;
   text = std::to_string(h);
   return rc;
 }
 int cmdPRevOpen(Shell& s, const Words& w, std::string& text) {
   int h = 0;
-  const int rc = vcOpenRevProject(arg(w, 1), arg(w, 2), num(s, w, 3, 8), &h, 0);
+  const int rc = vcOpenRevProject(arg(w, 1), arg(w, 2), num(s, w, 3, VC_PROJECT_OPEN_REVISION), &h, 0);
   if (rc == 0) s.project = h;
   text = std::to_string(h);
   return rc;
@@ -443,7 +444,7 @@ int cmdPLock(Shell& s, const Words& w, std::string&) {
   return vcDropProjectWriteLock(h);
 }
 int cmdPSet(Shell& s, const Words& w, std::string&) {
-  return vcProjectOptionSet(s.project, arg(w, 1), num(s, w, 2, 1));
+  return vcProjectOptionSet(s.project, arg(w, 1), num(s, w, 2, VC_STATEMENT_APPLY));
 }
 int cmdPGet(Shell& s, const Words& w, std::string& text) {
   return getString([&](char* b, int n) { return vcProjectOptionGet(s.project, arg(w, 1), b, n, nullptr); },
@@ -475,13 +476,13 @@ int cmdPLog(Shell& s, const Words&, std::string& text) {
 int cmdPCheckpoint(Shell& s, const Words& w, std::string&) { return vcCheckpointLog(s.project, arg(w, 1)); }
 int cmdSbOpen(Shell& s, const Words& w, std::string& text) {
   int h = 0;
-  const int rc = vcOpenSandbox(arg(w, 1), num(s, w, 2, 2), &h, 0);
+  const int rc = vcOpenSandbox(arg(w, 1), num(s, w, 2, VC_SANDBOX_OPEN_WRITE), &h, 0);
   if (rc == 0) s.sandbox = h;
   text = std::to_string(h);
   return rc;
 }
 int cmdSbSet(Shell& s, const Words& w, std::string&) {
-  return vcSandboxOptionSet(s.sandbox, arg(w, 1), num(s, w, 2, 1));
+  return vcSandboxOptionSet(s.sandbox, arg(w, 1), num(s, w, 2, VC_STATEMENT_APPLY));
 }
 int cmdSbGet(Shell& s, const Words& w, std::string& text) {
   return getString([&](char* b, int n) { return vcSandboxOptionGet(s.sandbox, arg(w, 1), b, n, nullptr); },

@@ -3,10 +3,13 @@
  * Every call answers a VcError: 0 for success, otherwise the number of its
  * message (vcErrorStr). A calling process first creates its library instance
  * with vcAPIinit or vcAPIinitRegister and ends it with vcAPIcleanup; a call
- * from a process without an instance answers 8. Callers own every buffer:
- * string results are copied into (buffer, length); when they do not fit, the
- * first length - 1 characters are stored, the needed length is kept for
- * vcBufferLenQ and the call answers 4.
+ * from a process without an instance answers VC_E_BAD_CALLER. Callers own
+ * every buffer: string results are copied into (buffer, length); when they
+ * do not fit, the first length - 1 characters are stored, the needed length
+ * is kept for vcBufferLenQ and the call answers VC_E_BUFFER_TOO_SMALL.
+ *
+ * Result codes, item numbers and flag bits have names here (VC_...), each
+ * beside the calls that take it.
  *
  * All declarations of the library's exports live in this one header, grouped
  * by concern. */
@@ -325,7 +328,7 @@ VC_API int vx_sendmail(const char* recipients, const char* subject, const char* 
 #define VC_SYSINFO_START_USER        80 /* the user name found at start-up */
 #define VC_SYSINFO_CURRENT_PROJECT   81 /* the current project's handle, 0 none */
 #define VC_SYSINFO_CURRENT_ARCHIVE   82 /* the current archive's handle, 0 none */
-#define VC_LIBRARY_LEVEL 38
+#define VC_LIBRARY_LEVEL 38 /* this library's level */
 VC_API VcError vcGetSysInfo(int item, char* buffer, int length);
 /* Items of vcSetSysInfo; handles are given as decimal text, "0" clears. */
 #define VC_SYSINFO_SET_CURRENT_DIR        42  /* value: the directory, as given */
@@ -366,7 +369,7 @@ VC_API int nwResultsIndex(unsigned char* buffer, int offset, int count);
 
 /* Open modes of archives (vcOpenArchive, vcFindArchiveName,
  * vcMemberOpenArchive, vcMemberArchiveChanges): read, or write and/or
- * create, each taking the archive's write lock. */
+ * create, which take the archive's write lock. */
 #define VC_ARCHIVE_OPEN_READ   1
 #define VC_ARCHIVE_OPEN_WRITE  2
 #define VC_ARCHIVE_OPEN_CREATE 4
@@ -415,7 +418,7 @@ VC_API VcError vcSetPassword(int archive, const char* password);
  * byte of VC_ARCHIVE_ITEM_SET_STORAGE's value). */
 #define VC_STORAGE_TEXT     0
 #define VC_STORAGE_BINARY   1
-#define VC_STORAGE_UNSTATED 2 /* found from the first check-in */
+#define VC_STORAGE_UNSTATED 2 /* not stated: the first check-in decides */
 VC_API VcError vcGetArchiveInfo(int archive, int item, char* buffer, int length);
 /* Items of vcGetIdArchiveInfo, by their key. */
 #define VC_ARCHIVE_ITEM_LABEL_REVISION 14 /* key a label: its revision */
@@ -505,7 +508,7 @@ VC_API VcError vcDeleteRevision(int archive, const char* revision);
 
 /* ---- Differencers ---- */
 
-/* binary of vcFindFileDiff and vcCmpFiles: */
+/* The binary argument of vcFindFileDiff and vcCmpFiles. */
 #define VC_COMPARE_TEXT   0
 #define VC_COMPARE_BINARY 1
 /* 0 same, 1 different, 2 trouble (message in errbuf, code in vcExtraError). */

@@ -253,11 +253,12 @@ void promoteSelectedMembers(commands::ProjectWindow& window, std::vector<int>& r
   progress.setStepping(true);
   // Every member the walk reached shows its new state; the rest are left.
   std::size_t reached = 0;
+  project::MemberWalk walk;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     project::MemberRow* row = members.findMemberItem(rows[i], true);
     reached = i + 1;
     if (!row) continue;
-    if (project::labelAndPromoteMembers(project, *row, false, i == 0, nullptr, state.c_str(), true) != 1) break;
+    if (project::labelAndPromoteMembers(project, *row, false, walk, nullptr, state.c_str(), true) != 1) break;
   }
   members.refreshMembers(rows.data(), static_cast<int>(reached));
 }

@@ -71,7 +71,7 @@ class ProjectMemberOperations {
 
   void checkInMembers(int* rows, int count);
   void checkOutMembers(int* rows, int count);
-  // item 18 locks, 23 unlocks.
+  // item VC_REVISION_ITEM_LOCK locks, VC_REVISION_ITEM_UNLOCK unlocks.
   void setMemberLocks(int* rows, int count, int item);
   // count 0 acts on the project itself.
   void freezeMembers(int* rows, int count, bool freeze);
@@ -84,7 +84,6 @@ class ProjectMemberOperations {
 
  private:
   void finish(bool changed, const int* rows, int count);
-  void recompute(MemberRow& row, int archive, unsigned walkOptions);
 
   OpenProject& project_;
   MemberView& view_;

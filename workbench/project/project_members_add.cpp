@@ -2,6 +2,7 @@
 #include "workbench/project/project_members_add.h"
 
 #include <cstring>
+#include <optional>
 #include <unistd.h>
 #include <vector>
 
@@ -18,27 +19,19 @@ namespace orv::workbench::project {
 
 namespace {
 
-constexpr int kNameSize = 512;
+constexpr int kNameSize = VC_MAX_NAME;
 
-// Member items.
-enum : int {
-  kMemberName = 100,
-  kMemberRevision = 101,
-  kMemberFlags = 110,
-  kSetKind = 125,
-  kSetRevision = 127,
-  kSetDependencyRevision = 128,
-};
-
-// Flags of member item 110 read here: the working file cannot be read, and
-// a subproject included more than once. The second is masked out of the
-// item today, so its message never shows.
-constexpr std::uint32_t kFlagAccessDenied = 0x10;
+// Status bits of a member read here: the working file cannot be read, and a
+// subproject included more than once. The second is masked out of the item
+// today, so its message never shows.
+constexpr std::uint32_t kFlagAccessDenied = VC_MEMBER_STATUS_WORK_UNREADABLE;
 constexpr std::uint32_t kFlagMultiplyIncluded = 0x1000;
 
 std::string nameBuffer(const std::vector<char>& buffer) { return buffer.data(); }
 
-bool isProjectFile(const std::string& name) { return vcOpenProject(name.c_str(), 1, nullptr, 0) == 0; }
+bool isProjectFile(const std::string& name) {
+  return vcOpenProject(name.c_str(), VC_PROJECT_OPEN_MODIFY, nullptr, 0) == 0;
+}
 
 bool readable(const std::string& name) { return sys::calls().access(name.c_str(), R_OK) == 0; }
 
@@ -52,7 +45,7 @@ int skip(OpenProject& project) {
 
 std::uint32_t memberFlags(int project) {
   char buffer[4] = {};
-  if (vcGetMember(project, kMemberFlags, buffer, sizeof buffer) != 0) return 0;
+  if (vcGetMember(project, VC_MEMBER_ITEM_STATUS, buffer, sizeof buffer) != 0) return 0;
   std::uint32_t flags = 0;
   std::memcpy(&flags, buffer, sizeof flags);
   return flags;
@@ -63,15 +56,15 @@ std::uint32_t memberFlags(int project) {
 void linkArchive(OpenProject& project, const std::string& workName) {
   std::vector<char> found(kNameSize + 1, '\0');
   int archive = 0;
-  int rc = vcFindArchiveName(workName.c_str(), found.data(), kNameSize, &archive, 1);
+  int rc = vcFindArchiveName(workName.c_str(), found.data(), kNameSize, &archive, VC_ARCHIVE_OPEN_READ);
   project.archiveName = nameBuffer(found);
   if (rc == vc::err::kEncryptedFile) {
     char password[kPasswordBufferSize] = {};
     if (askArchivePassword(project.ui(), archive, project.archiveName.c_str(), password,
                            sizeof password) != 0) {
       // Without the password the member is still an archived one.
-      vcSetMember(project.project, kSetRevision, "1.1");
-      vcSetMember(project.project, kSetKind, "a");
+      vcSetMember(project.project, VC_MEMBER_ITEM_SET_REVISION, "1.1");
+      vcSetMember(project.project, VC_MEMBER_ITEM_SET_KIND, "a");
       vcCloseArchive(archive);
       project.status = 0;
       return;
@@ -85,15 +78,15 @@ void linkArchive(OpenProject& project, const std::string& workName) {
     return;
   }
   char head[65] = {};
-  if (vcGetArchiveInfo(archive, 8, head, 64) == 0 && head[0]) {
-    vcSetMember(project.project, kSetRevision, head);
-    vcSetMember(project.project, kSetDependencyRevision, head);
+  if (vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_HEAD, head, sizeof head - 1) == 0 && head[0]) {
+    vcSetMember(project.project, VC_MEMBER_ITEM_SET_REVISION, head);
+    vcSetMember(project.project, VC_MEMBER_ITEM_SET_RECORDED_REVISION, head);
   }
-  vcSetMember(project.project, kSetKind, "a");
+  vcSetMember(project.project, VC_MEMBER_ITEM_SET_KIND, "a");
   rc = vcWriteLock(archive);
   if (rc == 0) rc = vcAddProjectLink(project.project, archive);
   if (rc == 0) {
-    rc = vcCommitArchive(archive, 1);
+    rc = vcCommitArchive(archive, VC_COMMIT_CLOSE);
     if (rc == 0) archive = 0;  // closed by the commit
   }
   if (rc != 0) {
@@ -108,7 +101,7 @@ void linkArchive(OpenProject& project, const std::string& workName) {
 // when the file is skipped (the member is removed again after a Cancel).
 bool createMemberArchive(OpenProject& project, const std::string& workName,
                          TCreateArchiveTransferStruct& data, const MemberAddServices& services) {
-  OpenArchive archive(project.ui(), workName, 6, project.project);
+  OpenArchive archive(project.ui(), workName, VC_ARCHIVE_OPEN_WRITE | VC_ARCHIVE_OPEN_CREATE, project.project);
   if (archive.status() != 0) {
     archive.showArchiveOpenError(kStyleErrorCancel);
     return false;
@@ -127,51 +120,50 @@ bool createMemberArchive(OpenProject& project, const std::string& workName,
   return rc == 0;
 }
 
-}  // namespace
-
-int addProjectMembers(OpenProject& project, const std::string& file, bool save, int* inaccessibleAnswer,
-                      int* alreadyInAnswer, bool firstOfBatch, bool checkIn, bool quickCheckIn,
-                      TCreateArchiveTransferStruct* createData, const MemberAddServices& services) {
-  if (!project.project) return kReported;
-  int scratch1 = 0, scratch2 = 0;
-  int& cell1 = inaccessibleAnswer ? *inaccessibleAnswer : scratch1;
-  int& cell2 = alreadyInAnswer ? *alreadyInAnswer : scratch2;
-  ui::Ui& ui = project.ui();
-
-  // 1-2: the working file's name, and whether its archive exists.
+// The working file file stands for (file may name an archive).
+std::string workingFileOf(const std::string& file) {
   std::vector<char> buffer(kNameSize + 1, '\0');
-  std::string name = file;
-  if (vcFindWorkName(file.c_str(), buffer.data(), kNameSize) == 0) name = nameBuffer(buffer);
-  std::fill(buffer.begin(), buffer.end(), '\0');
-  const int found = vcFindArchiveName(name.c_str(), buffer.data(), kNameSize, nullptr, 1);
-  const bool archiveExisted = found == 0 || found == vc::err::kEncryptedFile;
+  if (vcFindWorkName(file.c_str(), buffer.data(), kNameSize) == 0) return nameBuffer(buffer);
+  return file;
+}
 
-  // 3: a working file that cannot be read.
-  if (!readable(name)) {
-    if (!archiveExisted) {
-      if (rcsMessage(ui, kStyleErrorCancel, formatString(kStrCannotAccessFile, name.c_str())) ==
-          ui::kAnswerCancel) {
-        cell1 = ui::kAnswerCancel;
-      }
-      return skip(project);
+// Whether name has an archive already (an encrypted one counts).
+bool archiveExistsFor(const std::string& name) {
+  std::vector<char> buffer(kNameSize + 1, '\0');
+  const int found = vcFindArchiveName(name.c_str(), buffer.data(), kNameSize, nullptr, VC_ARCHIVE_OPEN_READ);
+  return found == 0 || found == vc::err::kEncryptedFile;
+}
+
+// A working file that cannot be read is added only when its archive exists
+// and the user agrees, now or to all: true to add it.
+bool askWhetherToAddUnreadableFile(ui::Ui& ui, const std::string& name, bool archiveExisted, int& answer) {
+  if (!archiveExisted) {
+    if (rcsMessage(ui, kStyleErrorCancel, formatString(kStrCannotAccessFile, name.c_str())) == ui::kAnswerCancel) {
+      answer = ui::kAnswerCancel;
     }
-    if (cell1 == kAnswerNoToAll || cell1 == ui::kAnswerCancel) return skip(project);
-    if (cell1 != kAnswerYesToAll) {
-      cell1 = customMessageBox(ui, 0, formatString(kStrAddInaccessibleAnyway, name.c_str()));
-      if (cell1 != ui::kAnswerYes && cell1 != kAnswerYesToAll) return skip(project);
-    }
+    return false;
   }
-
-  // 4: a member already.
-  if (vcInProject(project.project, name.c_str()) == 0) {
-    if (cell2 != ui::kAnswerNo && cell2 != ui::kAnswerCancel) {
-      cell2 = rcsMessage(ui, kStyleQuestionCancel, formatString(kStrAlreadyMember, name.c_str()));
-    }
-    return skip(project);
+  if (answer == kAnswerNoToAll || answer == ui::kAnswerCancel) return false;
+  if (answer != kAnswerYesToAll) {
+    answer = customMessageBox(ui, 0, formatString(kStrAddInaccessibleAnyway, name.c_str()));
+    if (answer != ui::kAnswerYes && answer != kAnswerYesToAll) return false;
   }
+  return true;
+}
 
-  // 5-7: the member itself.
-  const bool projectFile = isProjectFile(name);
+// Says that name is a member already, unless the user answered No or
+// Cancel to that before.
+void tellMemberAlready(ui::Ui& ui, const std::string& name, int& answer) {
+  if (answer != ui::kAnswerNo && answer != ui::kAnswerCancel) {
+    answer = rcsMessage(ui, kStyleQuestionCancel, formatString(kStrAlreadyMember, name.c_str()));
+  }
+}
+
+// Adds name as a member. A sandbox asks where the member goes, and takes
+// no subproject. Nothing when added; else the result of the add.
+std::optional<int> addMember(OpenProject& project, const std::string& name, bool projectFile, bool firstOfBatch,
+                             int& inaccessibleAnswer) {
+  ui::Ui& ui = project.ui();
   int rc = 0;
   if (project.kind & kProjectKindSandbox) {
     if (firstOfBatch) resetMemberAddMemories();
@@ -185,7 +177,7 @@ int addProjectMembers(OpenProject& project, const std::string& file, bool save, 
     setMemberAddUi(nullptr);
     const MemberAddMemories& m = memberAddMemories();
     if (m.locationCancelled || m.yesNoAnswer == ui::kAnswerCancel) {
-      cell1 = ui::kAnswerCancel;
+      inaccessibleAnswer = ui::kAnswerCancel;
       return skip(project);
     }
   } else {
@@ -195,13 +187,70 @@ int addProjectMembers(OpenProject& project, const std::string& file, bool save, 
     project.status = rc;
     return project.showError(kStyleError);
   }
+  return std::nullopt;
+}
 
-  // 8: the member's recorded name.
-  std::fill(buffer.begin(), buffer.end(), '\0');
-  std::string workName = name;
-  if (vcGetMember(project.project, kMemberName, buffer.data(), kNameSize) == 0) workName = nameBuffer(buffer);
+// The name the project recorded for its new member.
+std::string recordedMemberName(const OpenProject& project, const std::string& name) {
+  std::vector<char> buffer(kNameSize + 1, '\0');
+  if (vcGetMember(project.project, VC_MEMBER_ITEM_NAME, buffer.data(), kNameSize) == 0) return nameBuffer(buffer);
+  return name;
+}
 
-  // 9: its archive created, or the file checked in.
+// Records the current member's working file as it is now.
+void recordWorkFile(OpenProject& project) {
+  const char* workDir = project.workDirectory.empty() ? nullptr : project.workDirectory.c_str();
+  vcMemberWorkChanges(project.project, nullptr, workDir);
+  vcMemberWorkUpdate(project.project, nullptr);
+}
+
+// Reports a working file that cannot be read, or a subproject included
+// more than once; else a project file becomes a subproject member.
+void settleMemberKind(OpenProject& project, const std::string& workName) {
+  const std::uint32_t flags = memberFlags(project.project);
+  if (flags & kFlagAccessDenied) {
+    rcsMessage(project.ui(), kStyleError, formatString(kStrAccessDenied, workName.c_str()));
+  } else if (flags & kFlagMultiplyIncluded) {
+    rcsMessage(project.ui(), kStyleError, formatString(kStrMultiplyIncluded, workName.c_str()));
+  } else if (isProjectFile(workName)) {
+    vcSetMember(project.project, VC_MEMBER_ITEM_SET_KIND, "i");
+  }
+}
+
+// Reports a failure left in the project's status, and saves when asked:
+// 0, or the save's result.
+int reportAndSave(OpenProject& project, bool save) {
+  if (project.status != 0) project.showError(kStyleError);
+  if (!save) return 0;
+  const int saved = project.save();
+  if (saved != 0) project.reopen();
+  return saved;
+}
+
+}  // namespace
+
+int addProjectMembers(OpenProject& project, const std::string& file, bool save, int* inaccessibleAnswer,
+                      int* alreadyInAnswer, bool firstOfBatch, bool checkIn, bool quickCheckIn,
+                      TCreateArchiveTransferStruct* createData, const MemberAddServices& services) {
+  if (!project.project) return kReported;
+  int scratch1 = 0, scratch2 = 0;
+  int& cell1 = inaccessibleAnswer ? *inaccessibleAnswer : scratch1;
+  int& cell2 = alreadyInAnswer ? *alreadyInAnswer : scratch2;
+  ui::Ui& ui = project.ui();
+
+  const std::string name = workingFileOf(file);
+  const bool archiveExisted = archiveExistsFor(name);
+  if (!readable(name) && !askWhetherToAddUnreadableFile(ui, name, archiveExisted, cell1)) return skip(project);
+  if (vcInProject(project.project, name.c_str()) == 0) {
+    tellMemberAlready(ui, name, cell2);
+    return skip(project);
+  }
+  const bool projectFile = isProjectFile(name);
+  if (const auto refused = addMember(project, name, projectFile, firstOfBatch, cell1)) return *refused;
+  const std::string workName = recordedMemberName(project, name);
+
+  // With checkIn the member gets its archive: through the Create Archive
+  // dialog, or at once by a check-in (a subproject by a checkpoint).
   TCreateArchiveTransferStruct noData;
   TCreateArchiveTransferStruct& data = createData ? *createData : noData;
   if (checkIn) {
@@ -211,35 +260,15 @@ int addProjectMembers(OpenProject& project, const std::string& file, bool save, 
       cell1 = ui::kAnswerCancel;
       return skip(project);
     }
-    const char* workDir = project.workDirectory.empty() ? nullptr : project.workDirectory.c_str();
-    vcMemberWorkChanges(project.project, nullptr, workDir);
-    vcMemberWorkUpdate(project.project, nullptr);
+    recordWorkFile(project);
   }
 
-  // 10-11: the archive linked to the project.
   linkArchive(project, workName);
-
-  // 12: the member's kind.
-  const std::uint32_t flags = memberFlags(project.project);
-  if (flags & kFlagAccessDenied) {
-    rcsMessage(ui, kStyleError, formatString(kStrAccessDenied, workName.c_str()));
-  } else if (flags & kFlagMultiplyIncluded) {
-    rcsMessage(ui, kStyleError, formatString(kStrMultiplyIncluded, workName.c_str()));
-  } else if (isProjectFile(workName)) {
-    vcSetMember(project.project, kSetKind, "i");
-  }
-
-  // 13: the new archive's window.
+  settleMemberKind(project, workName);
   if (checkIn && !quickCheckIn && !archiveExisted && data.openArchive == 1 && services.openArchiveWindow) {
     services.openArchiveWindow(project.archiveName);
   }
-
-  // 14: report and save.
-  if (project.status != 0) project.showError(kStyleError);
-  if (!save) return 0;
-  const int saved = project.save();
-  if (saved != 0) project.reopen();
-  return saved;
+  return reportAndSave(project, save);
 }
 
 int checkInNewMember(OpenProject& project, const std::string& name, const MemberAddServices& services) {
@@ -248,13 +277,15 @@ int checkInNewMember(OpenProject& project, const std::string& name, const Member
   std::string workName = name;
   if (vcFindWorkName(name.c_str(), buffer.data(), kNameSize) == 0) workName = nameBuffer(buffer);
   std::fill(buffer.begin(), buffer.end(), '\0');
-  const int rc = vcMemberOpenArchive(project.project, workName.c_str(), buffer.data(), kNameSize, nullptr, 1);
+  const int rc =
+      vcMemberOpenArchive(project.project, workName.c_str(), buffer.data(), kNameSize, nullptr, VC_ARCHIVE_OPEN_READ);
   if (rc == 0 || rc == vc::err::kEncryptedFile) return 1;
   if (isProjectFile(name)) {
     if (services.checkpointSubproject) services.checkpointSubproject(project, name);
     return 1;
   }
-  OpenArchive archive(project.ui(), workName, 7, project.project);
+  OpenArchive archive(project.ui(), workName, VC_ARCHIVE_OPEN_READ | VC_ARCHIVE_OPEN_WRITE | VC_ARCHIVE_OPEN_CREATE,
+                      project.project);
   if (archive.status() != 0) return archive.showArchiveOpenError(kStyleErrorCancel);
   TCiTransferStruct record;
   const int prepared = services.prepareCheckIn ? services.prepareCheckIn(archive, project, record) : 1;
@@ -272,22 +303,22 @@ int removeProjectMember(OpenProject& project, const std::string& name) {
     return project.showError(kStyleError);
   }
   std::vector<char> found(kNameSize + 1, '\0');
-  rc = vcMemberOpenArchive(project.project, nullptr, found.data(), kNameSize, nullptr, 1);
+  rc = vcMemberOpenArchive(project.project, nullptr, found.data(), kNameSize, nullptr, VC_ARCHIVE_OPEN_READ);
   const std::string archiveName = nameBuffer(found);
   bool linkDropFailed = false;
   if (rc == 0) {
     int archive = 0;
-    rc = vcOpenArchive(archiveName.c_str(), &archive, 2);
+    rc = vcOpenArchive(archiveName.c_str(), &archive, VC_ARCHIVE_OPEN_WRITE);
     if (rc == 0) rc = vcDropProjectLink(project.project, archive);
     if (rc == 0) {
-      rc = vcCommitArchive(archive, 1);
+      rc = vcCommitArchive(archive, VC_COMMIT_CLOSE);
       if (rc == 0) archive = 0;
     }
     if (archive) vcCloseArchive(archive);
     linkDropFailed = rc != 0;
   } else {
     char revision[81] = {};
-    linkDropFailed = vcGetMember(project.project, kMemberRevision, revision, 80) == 0 && revision[0];
+    linkDropFailed = vcGetMember(project.project, VC_MEMBER_ITEM_REVISION, revision, 80) == 0 && revision[0];
   }
   if (linkDropFailed) {
     rcsMessage(project.ui(), kStyleError,

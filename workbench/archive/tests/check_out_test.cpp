@@ -25,8 +25,8 @@ class CheckOutTest : public ArchiveTest {
     start(config);
     makeArchive("a.c", kTexts);
     int h = lockedHandle("a.c");
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "REL", "1.2"), 0);
-    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "REL", "1.2"), 0);
+    ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
   }
   int checkOut(TCoTransferStruct& record, int& answer, const std::string& name = "a.c") {
     OpenArchive archive(ui, archiveOf(name), 1);
@@ -243,7 +243,7 @@ namespace {
 TEST_F(CheckOutTest, MemberRevisionComesFromTheProject) {
   prepare();
   int project = 0;
-  ASSERT_EQ(vcOpenProject(work("p.pj").c_str(), 4 | 2, &project, 0), 0);
+  ASSERT_EQ(vcOpenProject(work("p.pj").c_str(), VC_PROJECT_OPEN_CREATE | VC_PROJECT_OPEN_WRITE, &project, 0), 0);
   ASSERT_EQ(vcAddMember(project, 'a', work("a.c").c_str(), "1.2", ""), 0);
   ASSERT_EQ(vcInProject(project, work("a.c").c_str()), 0);
   TCoTransferStruct record;

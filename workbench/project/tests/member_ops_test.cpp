@@ -33,9 +33,10 @@ class MemberOpsTest : public ProjectTest {
 
   bool hasRevision(const std::string& name, const char* revision) {
     int h = 0;
-    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 1), 0);
+    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
     char resolved[80] = {};
-    const bool found = vcGetRevInfo(h, 44, revision, resolved, sizeof resolved) == 0 && revision == std::string(resolved);
+    const bool found = vcGetRevInfo(h, VC_REVISION_ITEM_NUMBER, revision, resolved, sizeof resolved) == 0 &&
+                       revision == std::string(resolved);
     vcCloseArchive(h);
     return found;
   }
@@ -62,12 +63,12 @@ TEST_F(MemberOpsTest, OneMemberCheckInDisablesTheRunBoxes) {
   ops.checkInMembers(rows, 1);
   EXPECT_EQ(dialogs, 1);
   EXPECT_EQ(head("a.c"), "1.2");
-  EXPECT_EQ(memberItem(p.project, work("a.c"), 101), "1.2");
+  EXPECT_EQ(memberItem(p.project, work("a.c"), VC_MEMBER_ITEM_REVISION), "1.2");
   EXPECT_EQ(view.rows[0].revision.value_or(""), "1.2");
   EXPECT_EQ(view.refreshed, std::vector<int>{0});
   // Saved: a fresh open reads the new member revision.
   OpenProject again(ui, work("p.pj").c_str(), 1);
-  EXPECT_EQ(memberItem(again.project, work("a.c"), 101), "1.2");
+  EXPECT_EQ(memberItem(again.project, work("a.c"), VC_MEMBER_ITEM_REVISION), "1.2");
 }
 
 TEST_F(MemberOpsTest, AllFilesShowsOneDialogAndAProgressWindow) {
@@ -190,7 +191,7 @@ TEST_F(MemberOpsTest, RemoveAsksPerMemberAndNeverRemovesFrozenOnes) {
   OpenProject p(ui, work("p.pj").c_str(), 1);
   ASSERT_EQ(p.status, 0);
   ASSERT_EQ(vcInProject(p.project, work("f.c").c_str()), 0);
-  ASSERT_EQ(vcSetMember(p.project, 129, nullptr), 0);
+  ASSERT_EQ(vcSetMember(p.project, VC_MEMBER_ITEM_FREEZE, nullptr), 0);
   FakeView view(p);
   ProjectMemberOperations ops(p, view, {});
   int rows[] = {0, 1, 2, 3, 4};  // a.c b.c c.c d.c f.c
@@ -216,8 +217,8 @@ TEST_F(MemberOpsTest, UpdateToHeadMarksTheRowsItChanged) {
   EXPECT_TRUE(ops.updateMembersToHead(rows, 1));
   EXPECT_EQ(view.rows[1].changeMark, 2);
   OpenProject again(ui, work("p.pj").c_str(), 1);
-  EXPECT_EQ(memberItem(again.project, work("b.c"), 101), "1.2");
-  EXPECT_EQ(memberItem(again.project, work("a.c"), 101), "1.1");
+  EXPECT_EQ(memberItem(again.project, work("b.c"), VC_MEMBER_ITEM_REVISION), "1.2");
+  EXPECT_EQ(memberItem(again.project, work("a.c"), VC_MEMBER_ITEM_REVISION), "1.1");
 }
 
 TEST_F(MemberOpsTest, UpdateToHeadAsksAboutSubprojectsInEveryRun) {
@@ -237,13 +238,13 @@ TEST_F(MemberOpsTest, UpdateToHeadAsksAboutSubprojectsInEveryRun) {
   ops.updateMembersToHead(rows, 1);
   {
     OpenProject sub(ui, work("sub.pj").c_str(), 1);
-    EXPECT_EQ(memberItem(sub.project, work("b.c"), 101), "1.1");
+    EXPECT_EQ(memberItem(sub.project, work("b.c"), VC_MEMBER_ITEM_REVISION), "1.1");
   }
   int again[] = {1};
   ui.expectMessage("is a subproject", ui::kAnswerYes);
   ops.updateMembersToHead(again, 1);
   OpenProject sub(ui, work("sub.pj").c_str(), 1);
-  EXPECT_EQ(memberItem(sub.project, work("b.c"), 101), "1.2");
+  EXPECT_EQ(memberItem(sub.project, work("b.c"), VC_MEMBER_ITEM_REVISION), "1.2");
 }
 
 TEST_F(MemberOpsTest, LocksAreSetAndDroppedUnderAProgressWindow) {
@@ -330,8 +331,8 @@ TEST_F(MemberOpsTest, APlainMemberCheckedInIsLinkedAndBecomesArchived) {
   EXPECT_NE(archiveBytes("n.c").find(work("p.pj")), std::string::npos);
   EXPECT_EQ(view.rows[0].type, 'a');
   OpenProject again(ui, work("p.pj").c_str(), 1);
-  EXPECT_EQ(memberItem(again.project, work("n.c"), 102), "a");
-  EXPECT_EQ(memberItem(again.project, work("n.c"), 101), "1.1");
+  EXPECT_EQ(memberItem(again.project, work("n.c"), VC_MEMBER_ITEM_KIND), "a");
+  EXPECT_EQ(memberItem(again.project, work("n.c"), VC_MEMBER_ITEM_REVISION), "1.1");
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ class MemberWalkTest : public ProjectTest {
   // The bytes of revision of name's archive, checked out by the library.
   std::string checkedOut(const std::string& name, const char* revision) {
     int h = 0;
-    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 1), 0);
+    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
     const std::string target = work("co-" + name);
     ::unlink(target.c_str());
     EXPECT_EQ(vcCoRevision(h, revision, target.c_str()), 0);
@@ -64,8 +64,8 @@ class MemberWalkTest : public ProjectTest {
   }
   void lock(const std::string& name, const char* revision) {
     const int h = lockedHandle(name);
-    ASSERT_EQ(vcSetRevInfo(h, 18, revision, "alice"), 0);
-    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_LOCK, revision, "alice"), 0);
+    ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
   }
 };
 
@@ -88,22 +88,26 @@ TEST_F(LabelWalkTest, RecursionFollowsTheKeyOrTheRememberedAnswer) {
 
   // No to All: the subproject is not entered, and not asked about again.
   ui.expectMessage("is a subproject. Do you want to recurse into it?", ui::kAnswerAbort);
-  EXPECT_EQ(labelAndPromoteMembers(p, sub, false, true, "REL1", nullptr, true), 1);
-  EXPECT_EQ(labelAndPromoteMembers(p, sub, false, false, "REL1", nullptr, true), 1);
+  MemberWalk run;
+  EXPECT_EQ(labelAndPromoteMembers(p, sub, false, run, "REL1", nullptr, true), 1);
+  EXPECT_EQ(labelAndPromoteMembers(p, sub, false, run, "REL1", nullptr, true), 1);
   EXPECT_EQ(labelRevision("b.c", "REL1"), "");
   // recurse false never enters, even with a fresh run.
-  EXPECT_EQ(labelAndPromoteMembers(p, sub, false, true, "REL1", nullptr, false), 1);
+  run = {};
+  EXPECT_EQ(labelAndPromoteMembers(p, sub, false, run, "REL1", nullptr, false), 1);
   EXPECT_EQ(labelRevision("b.c", "REL1"), "");
 
   // The key: no question, the subproject's members are labelled.
   recursionKey("RecurseOnLabel=yes");
-  EXPECT_EQ(labelAndPromoteMembers(p, sub, false, true, "REL1", nullptr, true), 1);
+  run = {};
+  EXPECT_EQ(labelAndPromoteMembers(p, sub, false, run, "REL1", nullptr, true), 1);
   EXPECT_EQ(labelRevision("b.c", "REL1"), "1.2");
   // The label key says nothing about promotion: asked; Yes recurses.
   ui.expectMessage("is a subproject", ui::kAnswerYes);
-  EXPECT_EQ(labelAndPromoteMembers(p, sub, false, true, nullptr, "Rel", true), 1);
+  run = {};
+  EXPECT_EQ(labelAndPromoteMembers(p, sub, false, run, nullptr, "Rel", true), 1);
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(archiveOf("b.c").c_str(), &h, 1), 0);
+  ASSERT_EQ(vcOpenArchive(archiveOf("b.c").c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
   MemberRow b = row(work("b.c"), 'a', "1.2");
   collectRevisionLabels(p, b, h);
   vcCloseArchive(h);
@@ -111,15 +115,16 @@ TEST_F(LabelWalkTest, RecursionFollowsTheKeyOrTheRememberedAnswer) {
   // Cancel stops the caller's loop.
   recursionKey("RecurseOnLabel=no");
   ui.expectMessage("is a subproject", ui::kAnswerCancel);
-  EXPECT_EQ(labelAndPromoteMembers(p, sub, false, true, "REL2", nullptr, true), ui::kAnswerCancel);
+  run = {};
+  EXPECT_EQ(labelAndPromoteMembers(p, sub, false, run, "REL2", nullptr, true), ui::kAnswerCancel);
   EXPECT_EQ(labelRevision("b.c", "REL2"), "");
 }
 
 TEST_F(LabelWalkTest, ALabelOnAnotherRevisionMovesOnlyWhenAllowed) {
   {
     const int h = lockedHandle("a.c");
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "OLD", "1.1"), 0);
-    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "OLD", "1.1"), 0);
+    ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
   }
   const std::string before = archiveBytes("a.c");
   OpenProject p(ui, work("p.pj").c_str(), 1);
@@ -129,26 +134,28 @@ TEST_F(LabelWalkTest, ALabelOnAnotherRevisionMovesOnlyWhenAllowed) {
 
   ui.expectMessage("Label OLD already assigned to revision 1.1.\nDo you want to move this label to 1.2?",
                    ui::kAnswerNo);
-  EXPECT_EQ(labelAndPromoteMembers(p, a, false, true, "OLD", nullptr, true), ui::kAnswerNo);
+  MemberWalk run;
+  EXPECT_EQ(labelAndPromoteMembers(p, a, false, run, "OLD", nullptr, true), ui::kAnswerNo);
   EXPECT_EQ(archiveBytes("a.c"), before);
 
-  EXPECT_EQ(labelAndPromoteMembers(p, a, true, true, "OLD", nullptr, true), 1);
+  run = {};
+  EXPECT_EQ(labelAndPromoteMembers(p, a, true, run, "OLD", nullptr, true), 1);
   EXPECT_EQ(labelRevision("a.c", "OLD"), "1.2");
   EXPECT_EQ(a.labels.value_or(""), "OLD X ");
   // Placing it again keeps the list as it is.
-  EXPECT_EQ(labelAndPromoteMembers(p, a, true, false, "OLD", nullptr, true), 1);
+  EXPECT_EQ(labelAndPromoteMembers(p, a, true, run, "OLD", nullptr, true), 1);
   EXPECT_EQ(a.labels.value_or(""), "OLD X ");
 
   // Plain members pass; a member without revision, or a revision the
   // archive lacks, is refused with the box's answer.
   MemberRow plain = row(work("n.c"), 'f', nullptr);
-  EXPECT_EQ(labelAndPromoteMembers(p, plain, true, false, "L", nullptr, true), 1);
+  EXPECT_EQ(labelAndPromoteMembers(p, plain, true, run, "L", nullptr, true), 1);
   MemberRow bare = row(work("a.c"), 'a', nullptr);
   ui.expectMessage("because there is no revision associated", ui::kAnswerCancel);
-  EXPECT_EQ(labelAndPromoteMembers(p, bare, true, false, "L", nullptr, true), ui::kAnswerCancel);
+  EXPECT_EQ(labelAndPromoteMembers(p, bare, true, run, "L", nullptr, true), ui::kAnswerCancel);
   MemberRow missing = row(work("a.c"), 'a', "1.9");
   ui.expectMessage("Revision 1.9 is not in archive", ui::kAnswerOk);
-  EXPECT_EQ(labelAndPromoteMembers(p, missing, true, false, "L", nullptr, true), ui::kAnswerOk);
+  EXPECT_EQ(labelAndPromoteMembers(p, missing, true, run, "L", nullptr, true), ui::kAnswerOk);
   EXPECT_EQ(labelRevision("a.c", "L"), "");
 }
 
@@ -159,18 +166,19 @@ TEST_F(MemberWalkTest, UpdateToHeadSkipsFrozenMembers) {
   OpenProject p(ui, work("p.pj").c_str(), 1);
   ASSERT_EQ(p.status, 0);
   ASSERT_EQ(vcInProject(p.project, work("f.c").c_str()), 0);
-  ASSERT_EQ(vcSetMember(p.project, 129, nullptr), 0);
+  ASSERT_EQ(vcSetMember(p.project, VC_MEMBER_ITEM_FREEZE, nullptr), 0);
 
   ASSERT_EQ(vcInProject(p.project, work("a.c").c_str()), 0);
-  EXPECT_EQ(updateToHeadRevision(p, true), 1);
-  EXPECT_EQ(memberItem(p.project, 101), "1.2");
+  MemberWalk run;
+  EXPECT_EQ(updateToHeadRevision(p, run), 1);
+  EXPECT_EQ(memberItem(p.project, VC_MEMBER_ITEM_REVISION), "1.2");
 
   ASSERT_EQ(vcInProject(p.project, work("f.c").c_str()), 0);
   ui.expectMessage("is a frozen member. You cannot modify", ui::kAnswerOk);
-  EXPECT_EQ(updateToHeadRevision(p, false), 0);
-  EXPECT_EQ(memberItem(p.project, 101), "1.1");
+  EXPECT_EQ(updateToHeadRevision(p, run), 0);
+  EXPECT_EQ(memberItem(p.project, VC_MEMBER_ITEM_REVISION), "1.1");
   ui.expectMessage("is a frozen member", ui::kAnswerCancel);
-  EXPECT_EQ(updateToHeadRevision(p, false), -1);
+  EXPECT_EQ(updateToHeadRevision(p, run), -1);
 }
 
 TEST_F(MemberWalkTest, UnusedLocksGoOnlyWhenTheWorkingFileIsUnchanged) {
@@ -190,12 +198,11 @@ TEST_F(MemberWalkTest, UnusedLocksGoOnlyWhenTheWorkingFileIsUnchanged) {
     int result;
     bool lockGone;
   } cases[] = {{"same.c", 1, true}, {"changed.c", 0, false}, {"gone.c", 1, true}};
-  bool first = true;
+  MemberWalk run;
   for (const auto& c : cases) {
     ASSERT_EQ(vcInProject(p.project, work(c.name).c_str()), 0);
     MemberRow r = row(work(c.name), 'a', "1.2");
-    EXPECT_EQ(removeUnusedLocks(p, r, first), c.result) << c.name;
-    first = false;
+    EXPECT_EQ(removeUnusedLocks(p, r, run), c.result) << c.name;
     EXPECT_EQ(locks(c.name).empty(), c.lockGone) << c.name;
   }
   EXPECT_EQ(modeOf(work("same.c")), 0444u);
@@ -213,8 +220,8 @@ class SandboxTest : public MemberWalkTest {
   std::vector<std::string> memberNames(int project) {
     std::vector<std::string> names;
     char name[600] = {};
-    for (int rc = vcGetMember(project, 112, name, sizeof name - 1); rc == 0;
-         rc = vcGetMember(project, 113, name, sizeof name - 1))
+    for (int rc = vcGetMember(project, VC_MEMBER_ITEM_FIRST, name, sizeof name - 1); rc == 0;
+         rc = vcGetMember(project, VC_MEMBER_ITEM_NEXT, name, sizeof name - 1))
       names.emplace_back(name);
     return names;
   }
@@ -234,10 +241,9 @@ TEST_F(SandboxTest, PopulatingASandboxChecksOutEveryMember) {
   ASSERT_EQ(sb.status, 0);
   ASSERT_TRUE(sb.kind & kProjectKindSandbox);
 
-  bool first = true;
+  MemberWalk run;
   for (const std::string& name : memberNames(sb.project)) {
-    EXPECT_EQ(resynchronizeMembers(sb, name, first, false, true), 0) << name;
-    first = false;
+    EXPECT_EQ(resynchronizeMembers(sb, name, run, false, true), 0) << name;
   }
   EXPECT_EQ(dir.read("sb/a.c"), checkedOut("a.c", "1.2"));
   EXPECT_EQ(dir.read("sb/b.c"), checkedOut("b.c", "1.1"));
@@ -250,10 +256,9 @@ TEST_F(SandboxTest, PopulatingASandboxChecksOutEveryMember) {
   ::chmod(work("sb/b.c").c_str(), 0644);
   dir.write("sb/b.c", "mine too\n");
   ui.expectMessage("Writable work file " + work("sb/a.c"), ui::kAnswerAbort);
-  first = true;
+  run = {};
   for (const std::string& name : memberNames(sb.project)) {
-    EXPECT_EQ(resynchronizeMembers(sb, name, first, false, true), 0) << name;
-    first = false;
+    EXPECT_EQ(resynchronizeMembers(sb, name, run, false, true), 0) << name;
   }
   EXPECT_EQ(dir.read("sb/a.c"), "mine\n");
   EXPECT_EQ(dir.read("sb/b.c"), "mine too\n");
@@ -268,8 +273,9 @@ TEST_F(SandboxTest, AMemberLockedByTheUserAtItsRevisionStaysWritable) {
   makeSandbox();
   OpenProject sb(ui, work("sb/sb.pj").c_str(), 2);
   ASSERT_EQ(sb.status, 0);
-  EXPECT_EQ(resynchronizeMembers(sb, work("a.c"), true, false, true), 0);
-  EXPECT_EQ(resynchronizeMembers(sb, work("b.c"), false, false, true), 0);
+  MemberWalk run;
+  EXPECT_EQ(resynchronizeMembers(sb, work("a.c"), run, false, true), 0);
+  EXPECT_EQ(resynchronizeMembers(sb, work("b.c"), run, false, true), 0);
   EXPECT_EQ(dir.read("sb/a.c"), "a2\n");
   EXPECT_TRUE(modeOf(work("sb/a.c")) & 0200);
   // A lock on another revision does not count.
@@ -291,11 +297,12 @@ TEST_F(RefusedCheckOutTest, ARefusedCheckOutRestoresReadOnly) {
   OpenProject sb(ui, work("sb/sb.pj").c_str(), 2);
   ASSERT_EQ(sb.status, 0);
   ui.expectMessage("You do not have permission to check out revisions", ui::kAnswerNo);
-  EXPECT_EQ(resynchronizeMembers(sb, work("b.c"), true, false, true), 0);
+  MemberWalk run;
+  EXPECT_EQ(resynchronizeMembers(sb, work("b.c"), run, false, true), 0);
   EXPECT_EQ(dir.read("sb/b.c"), "old\n");
   EXPECT_EQ(modeOf(work("sb/b.c")), 0444u);
   // The No is remembered for the rest of the run.
-  EXPECT_EQ(resynchronizeMembers(sb, work("a.c"), false, false, true), 0);
+  EXPECT_EQ(resynchronizeMembers(sb, work("a.c"), run, false, true), 0);
   EXPECT_NE(::access(work("sb/a.c").c_str(), F_OK), 0);
 }
 
@@ -303,11 +310,13 @@ TEST_F(SandboxTest, ASubprojectSandboxNeedsItsDirectory) {
   dir.write("blocker", "a file, not a directory\n");
   OpenProject p(ui, nullptr);
   ui.expectMessage("Could not create directory " + work("blocker"), ui::kAnswerOk);
-  EXPECT_EQ(createSubprojectSandbox(p, work("blocker/sub.pj"), 4, work("sub.pj"), nullptr), 70);
+  EXPECT_EQ(createSubprojectSandbox(p, work("blocker/sub.pj"), VC_SANDBOX_OPEN_CREATE, work("sub.pj"), nullptr),
+            VC_E_NOT_SANDBOX_FILE);
 
   makeProject("sub.pj", {});
   OpenProject master(ui, nullptr);
-  EXPECT_EQ(createSubprojectSandbox(master, work("made/deep/sub.pj"), 4, work("sub.pj"), nullptr), 0);
+  EXPECT_EQ(createSubprojectSandbox(master, work("made/deep/sub.pj"), VC_SANDBOX_OPEN_CREATE, work("sub.pj"), nullptr),
+            0);
   EXPECT_NE(dir.read("made/deep/sub.pj").find("masterproject=" + work("sub.pj")), std::string::npos);
 }
 
@@ -316,7 +325,7 @@ TEST_F(SandboxTest, AThousandsOfMembersRunReportsProgressAndStopsOnCancel) {
   const std::string path = work("p.pj");
   {
     int h = 0;
-    ASSERT_EQ(vcOpenProject(path.c_str(), 1 | 4, &h, 0), 0);
+    ASSERT_EQ(vcOpenProject(path.c_str(), VC_PROJECT_OPEN_MODIFY | VC_PROJECT_OPEN_CREATE, &h, 0), 0);
     for (int i = 0; i < kMembers; ++i) {
       const std::string name = "m" + std::to_string(i) + ".c";
       dir.write(name, name + "\n");
@@ -335,10 +344,9 @@ TEST_F(SandboxTest, AThousandsOfMembersRunReportsProgressAndStopsOnCancel) {
   int done = 0;
   {
     ProgressWindow window(cancelling, "Resynchronizing...", kMembers);
-    bool first = true;
+    MemberWalk run;
     for (const std::string& name : names) {
-      const int rc = resynchronizeMembers(sb, name, first, false, false);
-      first = false;
+      const int rc = resynchronizeMembers(sb, name, run, false, false);
       if (rc == -1) break;
       ++done;
     }
@@ -374,10 +382,11 @@ TEST_F(MemberWalkTest, ACancelledLabelWalkLeavesTheRestUntouched) {
   int labelled = 0;
   {
     ProgressWindow window(cancelling, "Labelling...", kArchives);
+    MemberWalk run;
     for (int i = 0; i < kArchives; ++i) {
       ASSERT_EQ(vcInProject(p.project, work(members[static_cast<std::size_t>(i)].name).c_str()), 0);
       MemberRow r = row(work(members[static_cast<std::size_t>(i)].name), 'a', "1.1");
-      if (labelAndPromoteMembers(p, r, false, i == 0, "REL", nullptr, true) != 1) break;
+      if (labelAndPromoteMembers(p, r, false, run, "REL", nullptr, true) != 1) break;
       ++labelled;
     }
   }
@@ -392,15 +401,39 @@ TEST_F(MemberWalkTest, ACancelledLabelWalkLeavesTheRestUntouched) {
   }
 }
 
+TEST_F(MemberWalkTest, ARunStoppedInsideASubprojectIsBackAtTheTopAndTheNextRunAsksAgain) {
+  makeArchive("a.c", {"a1\n"});
+  makeArchive("b.c", {"b1\n"});
+  makeProject("sub.pj", {{"b.c", 'a', "1.9"}});
+  makeProject("p.pj", {{"a.c", 'a', "1.1"}, {"sub.pj", 'i', "1.1"}});
+  OpenProject p(ui, work("p.pj").c_str(), 1);
+  ASSERT_EQ(p.status, 0);
+  for (int i = 0; i < 2; ++i) {
+    MemberWalk run;
+    MemberRow sub = row(work("sub.pj"), 'i', "1.1");
+    ui.expectMessage("is a subproject", ui::kAnswerOk);  // Yes to All
+    ui.expectMessage("Revision 1.9 is not in archive", ui::kAnswerCancel);
+    EXPECT_EQ(labelAndPromoteMembers(p, sub, false, run, "REL", nullptr, true), ui::kAnswerCancel) << i;
+    EXPECT_EQ(run.depth, 0) << i;
+    // The run goes on at the top: the row lists its new label.
+    ASSERT_EQ(vcInProject(p.project, work("a.c").c_str()), 0);
+    MemberRow a = row(work("a.c"), 'a', "1.1");
+    EXPECT_EQ(labelAndPromoteMembers(p, a, false, run, "REL", nullptr, true), 1) << i;
+    EXPECT_EQ(a.labels.value_or(""), "REL ") << i;
+  }
+}
+
 TEST_F(SandboxTest, APlainProjectsSubprojectFileIsOverwrittenOnlyWhenFrozen) {
   makeProject("sub.pj", {});
   {
     int h = 0;
     char found[513] = {};
-    ASSERT_EQ(vcFindArchiveName(work("sub.pj").c_str(), found, sizeof found, &h, 6), 0);
+    ASSERT_EQ(vcFindArchiveName(work("sub.pj").c_str(), found, sizeof found, &h,
+                                VC_ARCHIVE_OPEN_WRITE | VC_ARCHIVE_OPEN_CREATE),
+              0);
     char rev[64] = {};
     ASSERT_EQ(vcCiRevision(h, "", work("sub.pj").c_str(), 0, rev, sizeof rev), 0);
-    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+    ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
   }
   makeProject("p.pj", {{"sub.pj", 'i', "1.1"}});
   const std::string mine = dir.read("sub.pj") + "# edited\n";
@@ -411,16 +444,19 @@ TEST_F(SandboxTest, APlainProjectsSubprojectFileIsOverwrittenOnlyWhenFrozen) {
   ASSERT_EQ(p.status, 0);
   // Neither historical nor frozen: left alone (the recursion is declined).
   ui.expectMessage("is a subproject", ui::kAnswerAbort);
-  EXPECT_EQ(resynchronizeMembers(p, work("sub.pj"), true, false, false), 0);
+  MemberWalk run;
+  EXPECT_EQ(resynchronizeMembers(p, work("sub.pj"), run, false, false), 0);
   EXPECT_EQ(dir.read("sub.pj"), mine);
   // Frozen: asked first; No keeps it.
   p.frozen = true;
   ui.expectMessage("Do you wish to overwrite the subproject", ui::kAnswerNo);
-  EXPECT_EQ(resynchronizeMembers(p, work("sub.pj"), true, false, false), 0);
+  run = {};
+  EXPECT_EQ(resynchronizeMembers(p, work("sub.pj"), run, false, false), 0);
   EXPECT_EQ(dir.read("sub.pj"), mine);
   ui.expectMessage("Do you wish to overwrite the subproject", ui::kAnswerYes);
   ui.expectMessage("is a subproject", ui::kAnswerAbort);
-  EXPECT_EQ(resynchronizeMembers(p, work("sub.pj"), true, false, false), 0);
+  run = {};
+  EXPECT_EQ(resynchronizeMembers(p, work("sub.pj"), run, false, false), 0);
   EXPECT_EQ(dir.read("sub.pj"), checkedOut("sub.pj", "1.1"));
 }
 

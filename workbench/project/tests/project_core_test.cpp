@@ -107,7 +107,7 @@ TEST_F(ProjectCoreTest, OpensAndSavesOnlyWhatChanged) {
   // The library's current project and the process's directory follow.
   EXPECT_EQ(p.makeCurrent(), 1);
   int current = 0;
-  ASSERT_EQ(vcGetSysInfo(81, reinterpret_cast<char*>(&current), sizeof current), 0);
+  ASSERT_EQ(vcGetSysInfo(VC_SYSINFO_CURRENT_PROJECT, reinterpret_cast<char*>(&current), sizeof current), 0);
   EXPECT_EQ(current, p.project);
   OpenProject empty(ui, nullptr);
   EXPECT_EQ(empty.makeCurrent(), kReported);
@@ -122,7 +122,7 @@ TEST_F(ProjectCoreTest, AFileChangedByAnotherUserIsReloadedOnLock) {
   const int before = p.project;
   {
     int other = 0;
-    ASSERT_EQ(vcOpenProject(pj.c_str(), 1, &other, 0), 0);
+    ASSERT_EQ(vcOpenProject(pj.c_str(), VC_PROJECT_OPEN_MODIFY, &other, 0), 0);
     ASSERT_EQ(vcAddMember(other, 'f', work("b.c").c_str(), nullptr, nullptr), 0);
     ASSERT_EQ(vcSaveProject(other), 0);
     vcCloseProject(other);
@@ -170,10 +170,11 @@ TEST_F(ProjectCoreTest, AVariantSandboxSavesAsTheProjectFilesNextRevision) {
   {
     int h = 0;
     char found[513] = {};
-    ASSERT_EQ(vcFindArchiveName(pj.c_str(), found, sizeof found, &h, 6), 0);
+    ASSERT_EQ(vcFindArchiveName(pj.c_str(), found, sizeof found, &h, VC_ARCHIVE_OPEN_WRITE | VC_ARCHIVE_OPEN_CREATE),
+              0);
     char rev[64] = {};
     ASSERT_EQ(vcCiRevision(h, "", pj.c_str(), 0, rev, sizeof rev), 0);
-    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+    ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
   }
   const std::string master = dir.read("p.pj");
   dir.write("sb.pj", "--ORV Project--Sandbox--\nmasterproject=p.pj\nrevision=1.1\nworkdir=" + work("w") + "\n");
@@ -185,9 +186,9 @@ TEST_F(ProjectCoreTest, AVariantSandboxSavesAsTheProjectFilesNextRevision) {
 
   EXPECT_EQ(head("p.pj"), "1.2");
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(archiveOf("p.pj").c_str(), &h, 1), 0);
+  ASSERT_EQ(vcOpenArchive(archiveOf("p.pj").c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
   char log[64] = {};
-  EXPECT_EQ(vcGetRevInfo(h, 31, "1.2", log, sizeof log - 1), 0);
+  EXPECT_EQ(vcGetRevInfo(h, VC_REVISION_ITEM_LOG, "1.2", log, sizeof log - 1), 0);
   EXPECT_EQ(std::string(log).rfind("Variant sandbox changes.", 0), 0u);
   ASSERT_EQ(vcCoRevision(h, "1.2", work("checked.pj").c_str()), 0);
   vcCloseArchive(h);
@@ -211,10 +212,10 @@ TEST_F(AddMembersTest, ArchivedAndPlainFilesJoinAndLeaveWithTheirLinks) {
   EXPECT_EQ(addProjectMembers(p, work("b.c"), true, &cell1, &cell2, false, false, false, nullptr, none), 0);
 
   ASSERT_TRUE(isMember(p.project, work("a.c")));
-  EXPECT_EQ(memberItem(p.project, 102), "a");
-  EXPECT_EQ(memberItem(p.project, 101), "1.2");
+  EXPECT_EQ(memberItem(p.project, VC_MEMBER_ITEM_KIND), "a");
+  EXPECT_EQ(memberItem(p.project, VC_MEMBER_ITEM_REVISION), "1.2");
   ASSERT_TRUE(isMember(p.project, work("b.c")));
-  EXPECT_EQ(memberItem(p.project, 102), "f");
+  EXPECT_EQ(memberItem(p.project, VC_MEMBER_ITEM_KIND), "f");
   // The archive names the project it belongs to.
   EXPECT_NE(archiveBytes("a.c").find(pj), std::string::npos);
 
@@ -246,7 +247,7 @@ TEST_F(AddMembersTest, InaccessibleFilesAskUnlessAnswerIsRemembered) {
   ui.expectMessage("Add to project anyway?", kAnswerYesToAll);
   EXPECT_EQ(addProjectMembers(p, work("gone.c"), false, &cell1, &cell2, true, false, false, nullptr, none), 0);
   EXPECT_TRUE(isMember(p.project, work("gone.c")));
-  EXPECT_EQ(memberItem(p.project, 102), "a");
+  EXPECT_EQ(memberItem(p.project, VC_MEMBER_ITEM_KIND), "a");
 }
 
 TEST_F(AddMembersTest, EncryptedArchiveWithoutPasswordStillGivesAnArchivedMember) {
@@ -257,8 +258,8 @@ TEST_F(AddMembersTest, EncryptedArchiveWithoutPasswordStillGivesAnArchivedMember
   ui.expectDialog(kPasswordDialogId, [](ui::testing::FakeSurface& s, ui::DialogLogic&) { s.end(ui::kAnswerCancel); });
   EXPECT_EQ(addProjectMembers(p, work("s.c"), false, &cell1, &cell2, true, false, false, nullptr, {}), 0);
   ASSERT_TRUE(isMember(p.project, work("s.c")));
-  EXPECT_EQ(memberItem(p.project, 102), "a");
-  EXPECT_EQ(memberItem(p.project, 101), "1.1");
+  EXPECT_EQ(memberItem(p.project, VC_MEMBER_ITEM_KIND), "a");
+  EXPECT_EQ(memberItem(p.project, VC_MEMBER_ITEM_REVISION), "1.1");
 }
 
 TEST_F(AddMembersTest, CancelInCreateArchiveRemovesTheNewMember) {
@@ -286,12 +287,12 @@ TEST_F(AddMembersTest, QuickCheckInMakesTheArchiveWithItsInitialRevision) {
   int cell1 = 0, cell2 = 0;
   EXPECT_EQ(addProjectMembers(p, work("q.c"), false, &cell1, &cell2, true, true, true, nullptr, {}), 0);
   ASSERT_TRUE(isMember(p.project, work("q.c")));
-  EXPECT_EQ(memberItem(p.project, 102), "a");
-  EXPECT_EQ(memberItem(p.project, 101), "1.1");
+  EXPECT_EQ(memberItem(p.project, VC_MEMBER_ITEM_KIND), "a");
+  EXPECT_EQ(memberItem(p.project, VC_MEMBER_ITEM_REVISION), "1.1");
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(archiveOf("q.c").c_str(), &h, 1), 0);
+  ASSERT_EQ(vcOpenArchive(archiveOf("q.c").c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
   char log[64] = {};
-  EXPECT_EQ(vcGetRevInfo(h, 31, "1.1", log, sizeof log - 1), 0);
+  EXPECT_EQ(vcGetRevInfo(h, VC_REVISION_ITEM_LOG, "1.1", log, sizeof log - 1), 0);
   EXPECT_EQ(std::string(log).rfind("Initial revision", 0), 0u);
   vcCloseArchive(h);
 }
@@ -445,19 +446,19 @@ TEST_F(ProjectCoreTest, RowsCollectStateLabelsAndLockerWithAGrowingBuffer) {
   {
     int h = lockedHandle("a.c");
     for (const char* label : {"alpha", "beta_long_label_name", "gamma"}) {
-      ASSERT_EQ(vcSetArchiveInfo(h, 19, label, "1.2"), 0);
+      ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, label, "1.2"), 0);
     }
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "old", "1.1"), 0);
-    ASSERT_EQ(vcSetRevInfo(h, 18, "1.2", "alice"), 0);
-    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "old", "1.1"), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_LOCK, "1.2", "alice"), 0);
+    ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
   }
   dir.write("b.c", "b\n");
   const std::string pj = makeProject("p.pj", {"a.c", "b.c"});
   OpenProject p(ui, pj.c_str(), 1);
   ASSERT_EQ(p.status, 0);
   ASSERT_EQ(vcInProject(p.project, work("a.c").c_str()), 0);
-  ASSERT_EQ(vcSetMember(p.project, 125, "a"), 0);
-  ASSERT_EQ(vcSetMember(p.project, 127, "1.2"), 0);
+  ASSERT_EQ(vcSetMember(p.project, VC_MEMBER_ITEM_SET_KIND, "a"), 0);
+  ASSERT_EQ(vcSetMember(p.project, VC_MEMBER_ITEM_SET_REVISION, "1.2"), 0);
 
   setRevisionLabelBufferStart(8);  // every label makes it grow
   MemberRow row;
@@ -473,7 +474,7 @@ TEST_F(ProjectCoreTest, RowsCollectStateLabelsAndLockerWithAGrowingBuffer) {
   row.revision = "1.1";
   {
     int h = 0;
-    ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, 1), 0);
+    ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
     collectRevisionLabels(p, row, h);
     vcCloseArchive(h);
   }
