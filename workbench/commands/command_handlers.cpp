@@ -1,5 +1,5 @@
-// The handler of every command, over the shell's commands and the dialog
-// flows the frame hands in.
+// The handler of every command, over the core's commands and the dialog
+// flows the frame's registration table fills.
 #include "workbench/commands/command_handlers.h"
 
 #include "vc/include/vc.h"

@@ -1,10 +1,10 @@
 // Which code runs for each menu and tool-bar command: the handlers the
 // frame registers in its command router. Opening and creating, the item
 // commands, comparisons, import, reports, user tools and recent files are
-// the shell's own; the operation dialogs (check-in and check-out of an
+// the core's own; the operation dialogs (check-in and check-out of an
 // archive, promotion, member information, build and the others) are handed
-// in as flows, so that the frame can run them on its dialogs and a test on
-// its fakes.
+// in as flows (filled by the frame's registration table, frame_registry.h),
+// so that the frame can run them on its dialogs and a test on its fakes.
 //
 // The router has already checked that the window a command needs is
 // active; each handler still finds that window itself and does nothing

@@ -1,5 +1,5 @@
 // Splitting a confirmed Create Archive record, writing the new archive's
-// settings, and the services of the shell's Create Archive runs (see
+// settings, and the services of the core's Create Archive runs (see
 // create_archive_flow.h).
 #include "workbench/dialogs/create_archive_flow.h"
 

@@ -1,7 +1,7 @@
 // What happens to a confirmed Create Archive record: it splits into the new
 // archive's settings and the first revision's check-in record, and the
 // settings are written to the archive just created. createArchiveServices
-// hands these steps, the defaults and the dialog to the shell's Create
+// hands these steps, the defaults and the dialog to the core's Create
 // Archive run (the File menu, the command server, adding members).
 #pragma once
 
@@ -36,7 +36,7 @@ bool createArchiveCheckInData(const archive::TCreateArchiveTransferStruct& recor
 // the answer, kept in answer, was Cancel. True when the archive was written.
 bool applyNewArchiveSettings(const TNewArchiveSettings& settings, archive::OpenArchive& archive, int& answer);
 
-// The Create Archive dialog and its steps for the shell's runs.
+// The Create Archive dialog and its steps for the core's runs.
 commands::CreateArchiveServices createArchiveServices();
 // The same dialog for adding members to a project.
 void setMemberCreateArchiveDialogs(project::MemberAddServices& services);

@@ -3,7 +3,7 @@
 // configuration's "states", in promotion order), and the state a new
 // revision starts in (the first word of "states" when the library accepts
 // it, else "Exp"). Matching a state against a list and the "LockStates"
-// rule are the shell's findWordInList and isLockableState.
+// rule are the core's findWordInList and isLockableState.
 #pragma once
 
 #include <string>
