@@ -9,16 +9,16 @@
 #include <string>
 #include <string_view>
 
-#include "workbench/shell/execute_command.h"
+#include "workbench/app/execute_command.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
   auto identity = [](std::string s) { return s; };
-  auto first = orv::shell::parseExecute(text, identity);
+  auto first = orv::workbench::app::parseExecute(text, identity);
   if (!first) return 0;
-  if (first->args.size() > orv::shell::kMaxExecuteArgs) std::abort();
+  if (first->args.size() > orv::workbench::app::kMaxExecuteArgs) std::abort();
   if (text.find(';') == std::string_view::npos) std::abort();
-  auto again = orv::shell::parseExecute(text, identity);
+  auto again = orv::workbench::app::parseExecute(text, identity);
   if (!again || again->verb != first->verb || again->args != first->args) std::abort();
   return 0;
 }

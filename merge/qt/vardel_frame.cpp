@@ -30,8 +30,8 @@
 #include "merge/option_dialogs.h"
 #include "differ/include/orv/txtcmp32.h"
 #include "platform/profile/profile.h"
-#include "workbench/shell/command_line_handoff.h"
-#include "workbench/shell/frame_placement.h"
+#include "workbench/app/command_line_handoff.h"
+#include "workbench/app/frame_placement.h"
 #include "platform/sys/system_calls.h"
 #include "platform/ui/qt/qt_ui.h"
 #include "merge/qt/vardel_ui.h"
@@ -96,7 +96,7 @@ long availableKilobytes() {
 
 Handoff handOffCommandLine(int fd, const std::string& cwd, const std::string& commandLine) {
   if (commandLine.size() + 1 > kHandoffLimit) return Handoff::TooLong;
-  return shell::sendHandoff(fd, cwd, commandLine, "", kHandoffTimeoutMs) ? Handoff::Taken : Handoff::NotTaken;
+  return workbench::app::sendHandoff(fd, cwd, commandLine, "", kHandoffTimeoutMs) ? Handoff::Taken : Handoff::NotTaken;
 }
 
 // The first copy's side of the command socket: a command line that fits is
@@ -145,7 +145,7 @@ VardelFrame::VardelFrame(ui::Ui& ui, std::string iniPath, QWidget* parent)
   });
 
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-  const shell::Rect r = shell::framePlacement(
+  const workbench::app::Rect r = workbench::app::framePlacement(
       profile::getProfileString(iniPath_, "General", "FrameCoordinates", "-1,-1,-1,-1"), screen.width(),
       screen.height());
   setGeometry(screen.x() + r.x, screen.y() + r.y, r.width, r.height);
@@ -305,7 +305,7 @@ void VardelFrame::runCommandLine(const std::string& text, const std::string& cwd
     ui_.messageBox(ui::okBox(kTitle, "Error in command line.", ui::MessageIcon::error));
     return;
   }
-  auto full = [&cwd](const std::string& name) { return name.empty() ? name : shell::resolveAgainst(cwd, name); };
+  auto full = [&cwd](const std::string& name) { return name.empty() ? name : workbench::app::resolveAgainst(cwd, name); };
   const std::string file1 = full(line.file1), file2 = full(line.file2);
   if (line.compareDialog) {
     compareCommand(file1, file2);
@@ -494,7 +494,7 @@ void VardelFrame::closeEvent(QCloseEvent* event) {
   saveColours(iniPath_, settings_);
   saveFont(iniPath_, settings_);
   const QRect normal = normalGeometry();
-  if (auto stored = shell::storedPlacement({normal.x(), normal.y(), normal.width(), normal.height()},
+  if (auto stored = workbench::app::storedPlacement({normal.x(), normal.y(), normal.width(), normal.height()},
                                            !isMaximized() && !isMinimized()))
     profile::writeProfileString(iniPath_, "General", "FrameCoordinates", stored->c_str());
   event->accept();

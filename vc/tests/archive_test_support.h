@@ -14,11 +14,15 @@
 #include "vc/instance/seams.h"
 #include "vc/tests/support_kel_double.h"
 
+#include <cstdlib>
+#include <dlfcn.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace archive_test {
@@ -93,3 +97,230 @@ struct ArchiveTest : ::testing::Test {
 };
 
 }  // namespace archive_test
+
+#ifdef KEL_DOUBLE_PATH
+// The library as a client program sees it, for tests of the programs over
+// it: loaded by its public calls only, on the security-database double (the
+// double's file is KEL_DOUBLE_PATH; every permission granted unless a test
+// refuses it), one instance per test in a fresh directory with a settings
+// directory of its own and the signed-in user "alice", and helpers that
+// build archives and projects and read them back through the library's own
+// calls.
+namespace archive_test {
+
+// The double's test-only calls.
+class KelDouble {
+ public:
+  KelDouble() : lib_(::dlopen(KEL_DOUBLE_PATH, RTLD_NOW | RTLD_LOCAL)) {}
+  ~KelDouble() {
+    if (lib_) ::dlclose(lib_);
+  }
+  void reset() { call<void (*)()>("kelDoubleReset")(); }
+  // Refuses permission in the global scope.
+  void refuse(const char* permission) { answer(permission, 5, nullptr); }
+  // Grants permission with a value.
+  void grantWithValue(const char* permission, const char* value) { answer(permission, 0, value); }
+
+ private:
+  void answer(const char* permission, int result, const char* value) {
+    call<void (*)(const char*, const char*, int, int, const char*)>("kelDoubleSetAnswer")(
+        "", permission, result, 0, value);
+  }
+  template <class F>
+  F call(const char* name) {
+    return reinterpret_cast<F>(::dlsym(lib_, name));
+  }
+  void* lib_;
+};
+
+class ClientArchiveTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::setenv("ORV_KEL_LIBRARY", KEL_DOUBLE_PATH, 1);
+    ::setenv("ORV_SETTINGS", dir.file("settings").c_str(), 1);
+    ::setenv("LOGNAME", "alice", 1);
+    kel.reset();
+    forgetClientState();
+  }
+  void TearDown() override {
+    if (started_) vcAPIcleanup();
+    forgetClientState();
+  }
+  // What the client program keeps between calls of the library (a
+  // password cache, say), forgotten before and after each test.
+  virtual void forgetClientState() {}
+
+  // Starts the library (after the test set the double's answers), with
+  // config as the text of ORVRCS.RC.
+  void start(const std::string& config = "") {
+    ASSERT_EQ(vcAPIinit(), 0);
+    started_ = true;
+    vcSetSysInfo(42, dir.path().c_str());
+    vcSetSysInfo(99, "alice");
+    if (!config.empty()) {
+      const std::string rc = dir.write("ORVRCS.RC", config);
+      ASSERT_EQ(vcReadConfig(rc.c_str()), 0);
+    }
+  }
+
+  // Starts the library again, for answers of the double that it reads as
+  // it starts, with config in place of the configuration before.
+  void restart(const std::string& config) {
+    if (started_) vcAPIcleanup();
+    started_ = false;
+    start(config + "\n");
+  }
+
+  std::string work(const std::string& name) const { return dir.file(name); }
+  std::string archiveOf(const std::string& name) const { return dir.file("rcs/" + name); }
+
+  // Makes the archive of work file name with one revision per text (1.1,
+  // 1.2, ...), each checked in by the library directly; the working file is
+  // left holding the last text.
+  void makeArchive(const std::string& name, const std::vector<std::string>& texts,
+                   const char* password = nullptr) {
+    int h = 0;
+    char found[513] = {};
+    dir.write(name, texts.front());
+    const int rc = vcFindArchiveName(work(name).c_str(), found, sizeof found, &h, 6);
+    ASSERT_EQ(rc, 0) << name;
+    if (password) {
+      ASSERT_EQ(vcSetPassword(h, password), 0);
+    }
+    for (const std::string& text : texts) {
+      dir.write(name, text);
+      char rev[64] = {};
+      ASSERT_EQ(vcCiRevision(h, "", work(name).c_str(), 0, rev, sizeof rev), 0) << text;
+    }
+    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+  }
+
+  // A handle of our own on the archive of name, under its write lock.
+  int lockedHandle(const std::string& name) {
+    int h = 0;
+    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 2), 0);
+    return h;
+  }
+
+  std::string archiveBytes(const std::string& name) const { return dir.read("rcs/" + name); }
+
+  // The revision a label names in the archive on disk ("" when none).
+  std::string labelRevision(const std::string& name, const char* label) {
+    int h = 0;
+    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 1), 0);
+    char rev[64] = {};
+    vcGetIdArchiveInfo(h, 14, label, rev, sizeof rev);
+    vcCloseArchive(h);
+    return rev;
+  }
+  // The state of revision of name on disk ("" when none).
+  std::string revisionState(const std::string& name, const char* revision) {
+    int h = 0;
+    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 1), 0);
+    char text[64] = {};
+    vcGetRevInfo(h, 34, revision, text, sizeof text);
+    vcCloseArchive(h);
+    return text;
+  }
+  // The head revision and the locks ("user rev" entries) on disk.
+  std::string head(const std::string& name) {
+    int h = 0;
+    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 1), 0);
+    char rev[64] = {};
+    vcGetArchiveInfo(h, 8, rev, sizeof rev);
+    vcCloseArchive(h);
+    return rev;
+  }
+  std::vector<std::string> locks(const std::string& name) {
+    int h = 0;
+    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 1), 0);
+    std::vector<std::string> out;
+    char entry[162];
+    while (vcGetArchiveInfo(h, 9, entry, sizeof entry) == 0 && out.size() < 100) out.push_back(entry);
+    vcCloseArchive(h);
+    return out;
+  }
+
+  static mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+  }
+
+  orv::test::TempDir dir{"orv-wbarchive"};
+  KelDouble kel;
+
+ private:
+  bool started_ = false;
+};
+
+// Tests of projects: the library starts after beforeStart (it reads
+// permissions as it starts, so refusals go there), and the process's
+// directory is put back after each test, since making a project current
+// moves into the project's directory.
+template <class ArchiveFixture = ClientArchiveTest>
+class ClientProjectTest : public ArchiveFixture {
+ protected:
+  using ArchiveFixture::dir;
+  using ArchiveFixture::lockedHandle;
+  using ArchiveFixture::makeArchive;
+  using ArchiveFixture::start;
+  using ArchiveFixture::work;
+
+  void SetUp() override {
+    ArchiveFixture::SetUp();
+    char cwd[4096] = {};
+    if (::getcwd(cwd, sizeof cwd)) cwd_ = cwd;
+    ::mkdir(dir.file("settings").c_str(), 0755);
+    beforeStart();
+    start();
+  }
+  void TearDown() override {
+    if (!cwd_.empty()) {
+      EXPECT_EQ(::chdir(cwd_.c_str()), 0);
+    }
+    ArchiveFixture::TearDown();
+  }
+  virtual void beforeStart() {}
+
+  struct Member {
+    std::string name;
+    char kind;
+    const char* revision;
+  };
+  // A project file holding members (working-file names below the test's
+  // directory).
+  std::string makeProject(const std::string& name, const std::vector<Member>& members) {
+    const std::string path = work(name);
+    int h = 0;
+    EXPECT_EQ(vcOpenProject(path.c_str(), 1 | 4, &h, 0), 0);
+    for (const Member& m : members) {
+      EXPECT_EQ(vcAddMember(h, m.kind, work(m.name).c_str(), m.revision, nullptr), 0) << m.name;
+    }
+    EXPECT_EQ(vcSaveProject(h), 0);
+    vcCloseProject(h);
+    return path;
+  }
+
+  // p.pj: a.c archived at 1.2, locked there by bob and labelled REL1; n.c
+  // not archived; sub.pj a subproject; b.c archived at 1.1.
+  std::string makeMixedProject() {
+    makeArchive("a.c", {"one\n", "two\n"});
+    makeArchive("b.c", {"one\n"});
+    dir.write("n.c", "plain\n");
+    vcSetSysInfo(99, "bob");
+    int h = lockedHandle("a.c");
+    EXPECT_EQ(vcSetRevInfo(h, 18, "1.2", nullptr), 0);
+    EXPECT_EQ(vcSetArchiveInfo(h, 19, "REL1", "1.2"), 0);
+    EXPECT_EQ(vcCommitArchive(h, 1), 0);
+    vcCloseArchive(h);
+    vcSetSysInfo(99, "alice");
+    makeProject("sub.pj", {});
+    return makeProject("p.pj", {{"a.c", 'a', "1.2"}, {"n.c", 'f', nullptr}, {"sub.pj", 'i', "1.1"}, {"b.c", 'a', "1.1"}});
+  }
+
+ private:
+  std::string cwd_;
+};
+
+}  // namespace archive_test
+#endif  // KEL_DOUBLE_PATH

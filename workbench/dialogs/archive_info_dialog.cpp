@@ -1,48 +1,48 @@
 // The Archive Information dialog, its record and its changes (see
 // archive_info_dialog.h).
-#include "dialogs/archive_info_dialog.h"
+#include "workbench/dialogs/archive_info_dialog.h"
 
 #include <algorithm>
 #include <cctype>
 #include <iterator>
 
-#include "dialogs/create_archive_dialog.h"
-#include "dialogs/dialog_fields.h"
-#include "shell/dialog_text.h"
-#include "shell/file_choices.h"
-#include "shell/library_settings.h"
-#include "shell/message_styles.h"
-#include "shell/password_cache.h"
-#include "shell/password_dialogs.h"
 #include "vc/include/vc.h"
+#include "workbench/app/dialog_text.h"
+#include "workbench/app/library_settings.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/archive/password_cache.h"
+#include "workbench/archive/password_dialogs.h"
+#include "workbench/dialogs/create_archive_dialog.h"
+#include "workbench/dialogs/dialog_fields.h"
+#include "workbench/external/file_choices.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 
 namespace {
 
 // Archive items read: description, data type, compression, default branch,
 // encrypted, next lock, next label, strict locking, extension text.
-constexpr int kItemDescription = 2;
-constexpr int kItemDataType = 3;
-constexpr int kItemCompression = 5;
-constexpr int kItemBranch = 6;
-constexpr int kItemEncrypted = 7;
-constexpr int kItemNextLock = 9;
-constexpr int kItemNextLabel = 11;
-constexpr int kItemStrict = 12;
-constexpr int kItemExtension = 70;
+constexpr int kItemDescription = VC_ARCHIVE_ITEM_DESCRIPTION;
+constexpr int kItemDataType = VC_ARCHIVE_ITEM_STORAGE;
+constexpr int kItemCompression = VC_ARCHIVE_ITEM_COMPRESSION;
+constexpr int kItemBranch = VC_ARCHIVE_ITEM_DEFAULT_BRANCH;
+constexpr int kItemEncrypted = VC_ARCHIVE_ITEM_ENCRYPTED;
+constexpr int kItemNextLock = VC_ARCHIVE_ITEM_NEXT_LOCK;
+constexpr int kItemNextLabel = VC_ARCHIVE_ITEM_NEXT_LABEL;
+constexpr int kItemStrict = VC_ARCHIVE_ITEM_STRICT_LOCKING;
+constexpr int kItemExtension = VC_ARCHIVE_ITEM_EXTENSION;
 // Archive items set.
-constexpr int kSetBranch = 21;
-constexpr int kSetDataType = 25;
-constexpr int kSetStrict = 26;
-constexpr int kSetCompression = 45;
-constexpr int kSetDescription = 49;
-constexpr int kTooShort = 4;
+constexpr int kSetBranch = VC_ARCHIVE_ITEM_SET_DEFAULT_BRANCH;
+constexpr int kSetDataType = VC_ARCHIVE_ITEM_SET_STORAGE;
+constexpr int kSetStrict = VC_ARCHIVE_ITEM_SET_STRICT_LOCKING;
+constexpr int kSetCompression = VC_ARCHIVE_ITEM_SET_COMPRESSION;
+constexpr int kSetDescription = VC_ARCHIVE_ITEM_SET_DESCRIPTION;
+constexpr int kTooShort = VC_E_BUFFER_TOO_SMALL;
 constexpr int kBufferSize = 1536;
-constexpr unsigned kOptionNegated = 0x1;
-constexpr unsigned kOptionEnforced = 0x4;
-constexpr int kBinary = 1;
-constexpr int kAutoDetect = 2;
+constexpr unsigned kOptionNegated = VC_OPTION_NO;
+constexpr unsigned kOptionEnforced = VC_OPTION_ENFORCED;
+constexpr int kBinary = VC_STORAGE_BINARY;
+constexpr int kAutoDetect = VC_STORAGE_UNSTATED;
 
 ui::DialogDescription describe() {
   using K = ui::ControlKind;
@@ -125,7 +125,7 @@ bool setByte(int archive, int item, int value) {
 
 // The data types the archive takes, found by trying them under the write
 // lock; the archive is read again afterwards, which throws the trials away.
-void offerDataTypes(shell::OpenArchive& archive, int current, shell::TArchiveInfoTransferStruct& record) {
+void offerDataTypes(archive::OpenArchive& archive, int current, archive::TArchiveInfoTransferStruct& record) {
   const bool text = setByte(archive.handle(), kSetDataType, 0);
   const bool binary = setByte(archive.handle(), kSetDataType, kBinary);
   const auto offer = [&](int type) {
@@ -165,11 +165,11 @@ const ui::DialogDescription& archiveInfoDialogDescription() {
   return description;
 }
 
-int readArchiveInfo(shell::OpenArchive& archive, shell::TArchiveInfoTransferStruct& record,
-                    shell::TArchiveInfoUnchanged& unchanged, shell::TArchiveInfoFixed& fixed) {
-  record = shell::TArchiveInfoTransferStruct{};
-  unchanged = shell::TArchiveInfoUnchanged{};
-  fixed = shell::TArchiveInfoFixed{};
+int readArchiveInfo(archive::OpenArchive& archive, archive::TArchiveInfoTransferStruct& record,
+                    archive::TArchiveInfoUnchanged& unchanged, archive::TArchiveInfoFixed& fixed) {
+  record = archive::TArchiveInfoTransferStruct{};
+  unchanged = archive::TArchiveInfoUnchanged{};
+  fixed = archive::TArchiveInfoFixed{};
   const int h = archive.handle();
   record.labels = entries(h, kItemNextLabel);
   record.locks = entries(h, kItemNextLock);
@@ -181,17 +181,17 @@ int readArchiveInfo(shell::OpenArchive& archive, shell::TArchiveInfoTransferStru
   fixed.compressed = fixedByConfiguration("compress", record.compressed);
   record.encrypted = unchanged.encrypted = byteItem(h, kItemEncrypted);
   fixed.encrypted =
-      shell::hasPermission("EncryptArchive") ? fixedByConfiguration("encrypt", record.encrypted) : 1;
+      app::hasPermission("EncryptArchive") ? fixedByConfiguration("encrypt", record.encrypted) : 1;
 
   char branch[80] = {};
   if (vcGetArchiveInfo(h, kItemBranch, branch, sizeof branch) != 0) branch[0] = '\0';
-  shell::setField(record.defaultBranch, branch);
+  archive::setField(record.defaultBranch, branch);
 
   char type[2] = {};
   const bool typeRead = vcGetArchiveInfo(h, kItemDataType, type, sizeof type) == 0;
   const int current = typeRead && type[0] >= 0 && type[0] <= kAutoDetect ? type[0] : kAutoDetect;
   unchanged.dataType = static_cast<std::uint32_t>(current);
-  if (typeRead && shell::hasPermission("ModifyArchive") && archive.writeLock()) {
+  if (typeRead && app::hasPermission("ModifyArchive") && archive.writeLock()) {
     offerDataTypes(archive, current, record);
   } else {
     record.dataTypes = {kDataTypeNames[current]};
@@ -202,12 +202,12 @@ int readArchiveInfo(shell::OpenArchive& archive, shell::TArchiveInfoTransferStru
   if (vcGetArchiveInfo(archive.handle(), kItemDescription, description.data(), kBufferSize) != 0)
     description[0] = '\0';
   description.back() = '\0';
-  shell::addCarriageReturns(record.description, description.data(), sizeof record.description);
+  app::addCarriageReturns(record.description, description.data(), sizeof record.description);
   return 1;
 }
 
-void writeArchiveInfo(shell::OpenArchive& archive, const shell::TArchiveInfoTransferStruct& record,
-                      const shell::TArchiveInfoUnchanged& unchanged) {
+void writeArchiveInfo(archive::OpenArchive& archive, const archive::TArchiveInfoTransferStruct& record,
+                      const archive::TArchiveInfoUnchanged& unchanged) {
   bool locked = false;
   bool changed = false;
   const auto lock = [&] { return locked || (locked = archive.writeLock()); };
@@ -218,7 +218,7 @@ void writeArchiveInfo(shell::OpenArchive& archive, const shell::TArchiveInfoTran
       return;
     }
     archive.setStatus(rc);
-    archive.showError(shell::kStyleError);
+    archive.showError(app::kStyleError);
   };
   const auto setItem = [&](int item, const char* value) {
     return vcSetArchiveInfo(archive.handle(), item, value, nullptr);
@@ -236,12 +236,12 @@ void writeArchiveInfo(shell::OpenArchive& archive, const shell::TArchiveInfoTran
   if (record.encrypted != unchanged.encrypted) {
     if (record.encrypted == 1) {
       char password[10] = {};
-      shell::NewPasswordDialog dialog(archive.ui(), archive.archiveName());
-      if (archive.ui().runDialog(shell::newPasswordDialogDescription(), dialog) == ui::kAnswerOk) {
+      archive::NewPasswordDialog dialog(archive.ui(), archive.archiveName());
+      if (archive.ui().runDialog(archive::newPasswordDialogDescription(), dialog) == ui::kAnswerOk) {
         dialog.getPassword(password, sizeof password);
         if (!lock()) return;
         const int rc = vcSetPassword(archive.handle(), password);
-        if (rc == 0) shell::rememberArchivePassword(archive.archiveName().c_str(), password);
+        if (rc == 0) archive::rememberArchivePassword(archive.archiveName().c_str(), password);
         step(rc);
         std::fill(std::begin(password), std::end(password), '\0');
       }
@@ -253,7 +253,7 @@ void writeArchiveInfo(shell::OpenArchive& archive, const shell::TArchiveInfoTran
   const int chosen = record.dataTypeSelection;
   int type = static_cast<int>(unchanged.dataType);
   if (chosen >= 0 && static_cast<std::size_t>(chosen) < record.dataTypes.size()) {
-    const int code = shell::findStringIndex(kDataTypeNames, record.dataTypes[static_cast<std::size_t>(chosen)]);
+    const int code = app::findStringIndex(kDataTypeNames, record.dataTypes[static_cast<std::size_t>(chosen)]);
     type = code < 0 ? kAutoDetect : code;
   }
   if (type != static_cast<int>(unchanged.dataType)) {
@@ -268,31 +268,31 @@ void writeArchiveInfo(shell::OpenArchive& archive, const shell::TArchiveInfoTran
   if (unchanged.descriptionEdited == 1) {
     if (!lock()) return;
     char description[sizeof record.description] = {};
-    shell::stripCarriageReturns(description, record.description, sizeof description);
+    app::stripCarriageReturns(description, record.description, sizeof description);
     step(setItem(kSetDescription, description));
   }
   if (changed) commitArchiveChanges(archive);
 }
 
 void ArchiveInfoDialog::setUp(ui::DialogSurface& surface) {
-  const shell::TArchiveInfoTransferStruct& r = record_;
-  mayModify_ = shell::hasPermission("ModifyArchive");
-  surface.setText(kAiWorkName, shell::fitStaticText(archive_.workFileName()));
-  surface.setText(kAiArchiveName, shell::fitStaticText(archive_.archiveName()));
+  const archive::TArchiveInfoTransferStruct& r = record_;
+  mayModify_ = app::hasPermission("ModifyArchive");
+  surface.setText(kAiWorkName, external::fitStaticText(archive_.workFileName()));
+  surface.setText(kAiArchiveName, external::fitStaticText(archive_.archiveName()));
   surface.setListItems(kAiLabels, r.labels);
   surface.setListItems(kAiLocks, r.locks);
   surface.setListItems(kAiProjects, r.projects);
   surface.setChecked(kAiStrict, r.strict == 1);
   surface.setChecked(kAiCompressed, r.compressed == 1);
   surface.setChecked(kAiEncrypted, r.encrypted == 1);
-  branchShown_ = shell::fieldText(r.defaultBranch);
+  branchShown_ = archive::fieldText(r.defaultBranch);
   surface.setText(kAiBranch, branchShown_);
   surface.setListItems(kAiDataType, r.dataTypes);
   if (r.dataTypeSelection >= 0) {
     surface.setSelection(kAiDataType, {r.dataTypeSelection});
     surface.setText(kAiDataType, r.dataTypes[static_cast<std::size_t>(r.dataTypeSelection)]);
   }
-  descriptionShown_ = shell::fieldText(r.description);
+  descriptionShown_ = archive::fieldText(r.description);
   surface.setText(kAiDescription, descriptionShown_);
   showProjects(surface, false);
 
@@ -316,8 +316,8 @@ void ArchiveInfoDialog::command(ui::DialogSurface& surface, int controlId) {
 
 bool ArchiveInfoDialog::canClose(ui::DialogSurface& surface, int result) {
   if (result != ui::kAnswerOk || !mayModify_) return true;
-  if (!validateTokenFields(ui_, surface, {{kAiBranch, shell::TokenKind::branch}})) return false;
-  shell::TArchiveInfoTransferStruct& r = record_;
+  if (!validateTokenFields(ui_, surface, {{kAiBranch, app::TokenKind::branch}})) return false;
+  archive::TArchiveInfoTransferStruct& r = record_;
   r.strict = checkedValue(surface, kAiStrict);
   r.compressed = checkedValue(surface, kAiCompressed);
   r.encrypted = checkedValue(surface, kAiEncrypted);
@@ -328,22 +328,26 @@ bool ArchiveInfoDialog::canClose(ui::DialogSurface& surface, int result) {
   readField(surface, kAiBranch, r.defaultBranch);
   std::string description = surface.text(kAiDescription);
   char shown[sizeof r.description] = {};
-  shell::stripCarriageReturns(shown, descriptionShown_.c_str(), sizeof shown);
+  app::stripCarriageReturns(shown, descriptionShown_.c_str(), sizeof shown);
   char typed[sizeof r.description] = {};
-  shell::stripCarriageReturns(typed, description.c_str(), sizeof typed);
+  app::stripCarriageReturns(typed, description.c_str(), sizeof typed);
   if (std::string_view(shown) != std::string_view(typed)) unchanged_.descriptionEdited = 1;
-  shell::addCarriageReturns(r.description, typed, sizeof r.description);
+  app::addCarriageReturns(r.description, typed, sizeof r.description);
   return true;
 }
 
-void archiveInformation(shell::OpenArchive& archive) {
-  shell::TArchiveInfoTransferStruct record;
-  shell::TArchiveInfoUnchanged unchanged;
-  shell::TArchiveInfoFixed fixed;
+void archiveInformation(archive::OpenArchive& archive) {
+  archive::TArchiveInfoTransferStruct record;
+  archive::TArchiveInfoUnchanged unchanged;
+  archive::TArchiveInfoFixed fixed;
   readArchiveInfo(archive, record, unchanged, fixed);
   ArchiveInfoDialog logic(archive.ui(), record, archive, unchanged, fixed);
   if (archive.ui().runDialog(archiveInfoDialogDescription(), logic) == ui::kAnswerOk)
     writeArchiveInfo(archive, record, unchanged);
 }
 
-}  // namespace orv::dialogs
+void registerArchiveInformation(commands::FrameRegistry& registry, const commands::FrameContext&) {
+  registry.items.archiveInformation = archiveInformation;
+}
+
+}  // namespace orv::workbench::dialogs

@@ -10,12 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "shell/open_archive.h"
-#include "shell/transfer_records.h"
-#include "ui/dialog_description.h"
-#include "ui/ui.h"
+#include "platform/ui/dialog_description.h"
+#include "platform/ui/ui.h"
+#include "workbench/archive/open_archive.h"
+#include "workbench/archive/transfer_records.h"
+#include "workbench/commands/frame_registry.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 
 enum ArchiveInfoControl : int {
   kAiOk = 1,
@@ -57,18 +58,18 @@ std::vector<std::string> projectsOfExtension(const std::string& text);
 // for encryption without "EncryptArchive"). Finding the data types the
 // archive takes tries them under the write lock and reads the archive
 // again afterwards. Always 1.
-int readArchiveInfo(shell::OpenArchive& archive, shell::TArchiveInfoTransferStruct& record,
-                    shell::TArchiveInfoUnchanged& unchanged, shell::TArchiveInfoFixed& fixed);
+int readArchiveInfo(archive::OpenArchive& archive, archive::TArchiveInfoTransferStruct& record,
+                    archive::TArchiveInfoUnchanged& unchanged, archive::TArchiveInfoFixed& fixed);
 
 // Applies what the record changed against unchanged. Turning encryption on
 // asks for the new password (Cancel leaves it off).
-void writeArchiveInfo(shell::OpenArchive& archive, const shell::TArchiveInfoTransferStruct& record,
-                      const shell::TArchiveInfoUnchanged& unchanged);
+void writeArchiveInfo(archive::OpenArchive& archive, const archive::TArchiveInfoTransferStruct& record,
+                      const archive::TArchiveInfoUnchanged& unchanged);
 
 class ArchiveInfoDialog : public ui::DialogLogic {
  public:
-  ArchiveInfoDialog(ui::Ui& ui, shell::TArchiveInfoTransferStruct& record, const shell::OpenArchive& archive,
-                    shell::TArchiveInfoUnchanged& unchanged, const shell::TArchiveInfoFixed& fixed)
+  ArchiveInfoDialog(ui::Ui& ui, archive::TArchiveInfoTransferStruct& record, const archive::OpenArchive& archive,
+                    archive::TArchiveInfoUnchanged& unchanged, const archive::TArchiveInfoFixed& fixed)
       : ui_(ui), record_(record), archive_(archive), unchanged_(unchanged), fixed_(fixed) {}
 
   void setUp(ui::DialogSurface& surface) override;
@@ -79,10 +80,10 @@ class ArchiveInfoDialog : public ui::DialogLogic {
   void showProjects(ui::DialogSurface& surface, bool shown);
 
   ui::Ui& ui_;
-  shell::TArchiveInfoTransferStruct& record_;
-  const shell::OpenArchive& archive_;
-  shell::TArchiveInfoUnchanged& unchanged_;
-  const shell::TArchiveInfoFixed& fixed_;
+  archive::TArchiveInfoTransferStruct& record_;
+  const archive::OpenArchive& archive_;
+  archive::TArchiveInfoUnchanged& unchanged_;
+  const archive::TArchiveInfoFixed& fixed_;
   bool mayModify_ = false;
   bool projectsShown_ = false;
   std::string branchShown_;
@@ -92,6 +93,9 @@ class ArchiveInfoDialog : public ui::DialogLogic {
 // Reads, runs and, after OK, writes the dialog over archive. Fits
 // WindowCommandServices::archiveInformation (the command drops the write
 // lock afterwards).
-void archiveInformation(shell::OpenArchive& archive);
+void archiveInformation(archive::OpenArchive& archive);
 
-}  // namespace orv::dialogs
+// Registers the dialog as the Archive Information command's.
+void registerArchiveInformation(commands::FrameRegistry& registry, const commands::FrameContext& context);
+
+}  // namespace orv::workbench::dialogs

@@ -1,26 +1,26 @@
 // The Check In dialog and the defaults of its record (see check_in_dialog.h).
-#include "dialogs/check_in_dialog.h"
+#include "workbench/dialogs/check_in_dialog.h"
 
 #include <unistd.h>
 
-#include "dialogs/dialog_fields.h"
-#include "dialogs/state_lists.h"
 #include "platform/sys/system_calls.h"
-#include "shell/archive_revisions.h"
-#include "shell/file_choices.h"
-#include "shell/library_settings.h"
-#include "shell/message_styles.h"
-#include "shell/string_table.h"
 #include "vc/error_codes.h"
 #include "vc/include/vc.h"
+#include "workbench/app/library_settings.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/name_sizes.h"
+#include "workbench/app/string_table.h"
+#include "workbench/archive/archive_revisions.h"
+#include "workbench/dialogs/dialog_fields.h"
+#include "workbench/dialogs/state_lists.h"
+#include "workbench/external/file_choices.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 
-using shell::kCheckInBoxDisabled;
+using archive::kCheckInBoxDisabled;
 
 namespace {
 
-constexpr int kNameSize = 40;
 constexpr RevisionFieldIds kRevisionFields{kCiLabelCaption, kCiLabel,     kCiNumberCaption, kCiNumber,
                                            kCiStateCaption, kCiState,     kCiAuthorCaption, kCiAuthor};
 
@@ -72,7 +72,7 @@ const ui::DialogDescription& checkInDialogDescription() {
 }
 
 void CheckInDialog::setUp(ui::DialogSurface& surface) {
-  shell::TCiTransferStruct& r = record_;
+  archive::TCiTransferStruct& r = record_;
   // The rules first decide the record's values; the controls then show them.
   bool allFilesFixed = false, keepWorkFixed = false, lockedFixed = false, updateFixed = false;
   bool replaceFixed = false;
@@ -84,26 +84,26 @@ void CheckInDialog::setUp(ui::DialogSurface& surface) {
     r.keepWorkFile = 1;
     keepWorkFixed = true;
   }
-  if (r.locked == kCheckInBoxDisabled || !shell::hasPermission("Lock") ||
-      (r.stateFromList == 1 && !shell::isLockableState(shell::fieldText(r.state)))) {
+  if (r.locked == kCheckInBoxDisabled || !app::hasPermission("Lock") ||
+      (r.stateFromList == 1 && !app::isLockableState(archive::fieldText(r.state)))) {
     r.locked = 0;
     lockedFixed = true;
   }
-  if (r.updateMember != kCheckInBoxDisabled && shell::hasPermission("ModifyProject") &&
+  if (r.updateMember != kCheckInBoxDisabled && app::hasPermission("ModifyProject") &&
       (!project_ || project_->mayCheckpointVariant())) {
     r.updateMember = 1;
   } else {
     r.updateMember = 0;
     updateFixed = true;
   }
-  const bool addLabel = shell::hasPermission("AddLabel");
-  if (!addLabel || !shell::hasPermission("DeleteLabel")) {
+  const bool addLabel = app::hasPermission("AddLabel");
+  if (!addLabel || !app::hasPermission("DeleteLabel")) {
     r.replaceLabel = 0;
     replaceFixed = true;
   }
 
   showRevisionFields(surface, kRevisionFields, r);
-  surface.setText(kCiDescription, shell::fieldText(r.description));
+  surface.setText(kCiDescription, archive::fieldText(r.description));
   surface.setChecked(kCiLocked, r.locked == 1);
   surface.setChecked(kCiKeepWork, r.keepWorkFile == 1);
   surface.setChecked(kCiCheckInSame, r.checkInSame == 1);
@@ -128,8 +128,8 @@ void CheckInDialog::setUp(ui::DialogSurface& surface) {
   surface.setEnabled(kCiAuthorCaption, authorFree);
   surface.setEnabled(kCiAuthor, authorFree);
 
-  surface.setText(kCiArchiveName, shell::fitStaticText(archive_.archiveName()));
-  surface.setText(kCiWorkName, shell::fitStaticText(archive_.workFileName()));
+  surface.setText(kCiArchiveName, external::fitStaticText(archive_.archiveName()));
+  surface.setText(kCiWorkName, external::fitStaticText(archive_.workFileName()));
   surface.setFocus(kCiDescription);
 }
 
@@ -157,47 +157,47 @@ void CheckInDialog::takeControls(const ui::DialogSurface& surface) {
   record_.replaceLabel = checkedValue(surface, kCiReplaceLabel);
 }
 
-int prepareCheckIn(shell::OpenArchive& archive, shell::OpenProject* project, const char* revision,
-                   shell::TCiTransferStruct& record) {
+int prepareCheckIn(archive::OpenArchive& archive, project::OpenProject* project, const char* revision,
+                   archive::TCiTransferStruct& record) {
   ui::Ui& ui = archive.ui();
   const std::string& workFile = archive.workFileName();
   if (sys::calls().access(workFile.c_str(), F_OK) != 0) {
-    const int answer = shell::rcsMessage(ui, shell::kStyleErrorCancel,
-                                         shell::formatString(shell::kStrCannotAccessWorkFile, workFile.c_str()));
+    const int answer = app::rcsMessage(ui, app::kStyleErrorCancel,
+                                         app::formatString(app::kStrCannotAccessWorkFile, workFile.c_str()));
     return answer == ui::kAnswerCancel ? kPrepareStop : kPrepareSkip;
   }
 
-  record = shell::TCiTransferStruct{};
+  record = archive::TCiTransferStruct{};
   const InitialState initial = initialState(archive.handle());
-  shell::setField(record.state, initial.state);
+  archive::setField(record.state, initial.state);
   record.stateFromList = initial.fromList ? 1 : 0;
-  char author[kNameSize] = {};
-  if (vcGetSysInfo(61, author, sizeof author) == 0) shell::setField(record.author, author);
-  char user[kNameSize] = {};
-  vcGetSysInfo(41, user, sizeof user);
+  char author[app::kTokenBufferSize] = {};
+  if (vcGetSysInfo(VC_SYSINFO_LOGIN_NAME, author, sizeof author) == 0) archive::setField(record.author, author);
+  char user[app::kTokenBufferSize] = {};
+  vcGetSysInfo(VC_SYSINFO_USER, user, sizeof user);
 
   if (revision) {
     // A number wider than the field would name another revision once cut.
     if (std::string_view(revision).size() >= sizeof record.number) {
-      shell::showText(ui, ui::MessageIcon::warning, std::string(shell::loadString(shell::kStrBadRevision)));
+      app::showText(ui, ui::MessageIcon::warning, std::string(app::loadString(app::kStrBadRevision)));
       return kPrepareSkip;
     }
-    shell::setField(record.number, revision);
+    archive::setField(record.number, revision);
   } else {
     char base[sizeof record.number] = {};
     if (project)
-      shell::getMemberArchiveTitle(archive.handle(), project->project, user, workFile.c_str(), base, sizeof base);
+      archive::getMemberArchiveTitle(archive.handle(), project->project, user, workFile.c_str(), base, sizeof base);
     else
-      shell::getArchiveTitle(archive.handle(), user, base, sizeof base);
+      archive::getArchiveTitle(archive.handle(), user, base, sizeof base);
     const int rc = vcCiRevision(archive.handle(), base, nullptr, 0, record.number, sizeof record.number);
     if (rc == vc::err::kRevisionNotLocked) {
-      const int answer = shell::rcsMessage(
-          ui, shell::kStyleErrorCancel, shell::formatString(shell::kStrStrictNoLock, archive.archiveName().c_str()));
+      const int answer = app::rcsMessage(
+          ui, app::kStyleErrorCancel, app::formatString(app::kStrStrictNoLock, archive.archiveName().c_str()));
       return answer == ui::kAnswerCancel ? kPrepareStop : kPrepareSkip;
     }
     if (rc != 0) {
       archive.setStatus(rc);
-      archive.showError(shell::kStyleError);
+      archive.showError(app::kStyleError);
       return kPrepareSkip;
     }
   }
@@ -206,4 +206,4 @@ int prepareCheckIn(shell::OpenArchive& archive, shell::OpenProject* project, con
   return kPrepareGoOn;
 }
 
-}  // namespace orv::dialogs
+}  // namespace orv::workbench::dialogs

@@ -6,13 +6,13 @@
 // with a fixed value; so do the boxes the user's permissions refuse.
 #pragma once
 
-#include "shell/open_archive.h"
-#include "shell/open_project.h"
-#include "shell/transfer_records.h"
-#include "ui/dialog_description.h"
-#include "ui/ui.h"
+#include "platform/ui/dialog_description.h"
+#include "platform/ui/ui.h"
+#include "workbench/archive/open_archive.h"
+#include "workbench/archive/transfer_records.h"
+#include "workbench/project/open_project.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 
 enum CheckInControl : int {
   kCiOk = 1,
@@ -48,8 +48,8 @@ const ui::DialogDescription& checkInDialogDescription();
 class CheckInDialog : public ui::DialogLogic {
  public:
   // project: the project the archive is a member of, nullptr for none.
-  CheckInDialog(ui::Ui& ui, shell::TCiTransferStruct& record, shell::OpenArchive& archive,
-                shell::OpenProject* project)
+  CheckInDialog(ui::Ui& ui, archive::TCiTransferStruct& record, archive::OpenArchive& archive,
+                project::OpenProject* project)
       : ui_(ui), record_(record), archive_(archive), project_(project) {}
 
   void setUp(ui::DialogSurface& surface) override;
@@ -60,9 +60,9 @@ class CheckInDialog : public ui::DialogLogic {
   void takeControls(const ui::DialogSurface& surface);
 
   ui::Ui& ui_;
-  shell::TCiTransferStruct& record_;
-  shell::OpenArchive& archive_;
-  shell::OpenProject* project_;
+  archive::TCiTransferStruct& record_;
+  archive::OpenArchive& archive_;
+  project::OpenProject* project_;
 };
 
 // What prepareCheckIn tells a run.
@@ -73,7 +73,7 @@ enum PrepareResult : int { kPrepareGoOn = 1, kPrepareSkip = 2, kPrepareStop = 3 
 // give (revision instead, when given). Skip or Stop after telling the user
 // why (a missing working file, strict locking without a lock, a library
 // failure).
-int prepareCheckIn(shell::OpenArchive& archive, shell::OpenProject* project, const char* revision,
-                   shell::TCiTransferStruct& record);
+int prepareCheckIn(archive::OpenArchive& archive, project::OpenProject* project, const char* revision,
+                   archive::TCiTransferStruct& record);
 
-}  // namespace orv::dialogs
+}  // namespace orv::workbench::dialogs

@@ -1,22 +1,22 @@
 // The check-in flows (see check_in_flows.h).
-#include "dialogs/check_in_flows.h"
+#include "workbench/dialogs/check_in_flows.h"
 
-#include "dialogs/check_in_dialog.h"
-#include "shell/check_in_out.h"
-#include "shell/message_styles.h"
 #include "vc/include/vc.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/archive/check_in_out.h"
+#include "workbench/dialogs/check_in_dialog.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 
 namespace {
 
 // Member item: the member is frozen (one byte).
-constexpr int kMemberFrozen = 120;
+constexpr int kMemberFrozen = VC_MEMBER_ITEM_FROZEN;
 // Member items: the member's revision, and its working file's.
-constexpr int kMemberRevision = 127;
-constexpr int kMemberWorkRevision = 128;
+constexpr int kMemberRevision = VC_MEMBER_ITEM_SET_REVISION;
+constexpr int kMemberWorkRevision = VC_MEMBER_ITEM_SET_RECORDED_REVISION;
 
-bool memberFrozen(shell::OpenProject& project, const std::string& workFile) {
+bool memberFrozen(project::OpenProject& project, const std::string& workFile) {
   if (vcInProject(project.project, workFile.c_str()) != 0) return false;
   char frozen = 0;
   return vcGetMember(project.project, kMemberFrozen, &frozen, 1) == 0 && frozen != 0;
@@ -24,7 +24,7 @@ bool memberFrozen(shell::OpenProject& project, const std::string& workFile) {
 
 // Records newRevision as the member's working-file revision, and as its
 // revision when the user asked, then saves the project.
-void updateMember(shell::OpenProject& project, shell::OpenArchive& archive, const shell::TCiTransferStruct& record,
+void updateMember(project::OpenProject& project, archive::OpenArchive& archive, const archive::TCiTransferStruct& record,
                   const char* newRevision) {
   if (!project.lock(false)) return;
   const int p = project.project;
@@ -47,37 +47,37 @@ void updateMember(shell::OpenProject& project, shell::OpenArchive& archive, cons
 // emptied, so that the check-in gives the file the next number of its own
 // (the same one for this file; its own for each further file of a run); a
 // number the user typed stays.
-int showCheckInDialog(shell::OpenArchive& archive, shell::OpenProject* project, shell::TCiTransferStruct& record) {
-  const std::string proposed = shell::fieldText(record.number);
+int showCheckInDialog(archive::OpenArchive& archive, project::OpenProject* project, archive::TCiTransferStruct& record) {
+  const std::string proposed = archive::fieldText(record.number);
   CheckInDialog logic(archive.ui(), record, archive, project);
   const int answer = archive.ui().runDialog(checkInDialogDescription(), logic);
-  if (answer == ui::kAnswerOk && shell::fieldText(record.number) == proposed) record.number[0] = '\0';
+  if (answer == ui::kAnswerOk && archive::fieldText(record.number) == proposed) record.number[0] = '\0';
   return answer;
 }
 
 }  // namespace
 
-int runCheckInDialog(shell::OpenArchive& archive, shell::OpenProject* project, shell::TCiTransferStruct& record) {
+int runCheckInDialog(archive::OpenArchive& archive, project::OpenProject* project, archive::TCiTransferStruct& record) {
   if (showCheckInDialog(archive, project, record) != ui::kAnswerOk) return ui::kAnswerCancel;
   int answer = ui::kAnswerOk;
-  char newRevision[shell::kRevisionBufferSize] = {};
-  const int rc = shell::checkInRevision(archive, project ? project->project : 0, record, newRevision,
+  char newRevision[archive::kRevisionBufferSize] = {};
+  const int rc = archive::checkInRevision(archive, project ? project->project : 0, record, newRevision,
                                         sizeof newRevision, answer, 0);
   if (rc == 0 && project) updateMember(*project, archive, record, newRevision);
   return ui::kAnswerOk;
 }
 
-bool checkInOpenArchive(shell::OpenArchive& archive, shell::OpenProject* project) {
-  shell::TCiTransferStruct record;
+bool checkInOpenArchive(archive::OpenArchive& archive, project::OpenProject* project) {
+  archive::TCiTransferStruct record;
   if (prepareCheckIn(archive, project, nullptr, record) != kPrepareGoOn) return false;
   if (project && (project->historical || memberFrozen(*project, archive.workFileName())))
-    record.updateMember = shell::kCheckInBoxDisabled;
-  record.allFiles = shell::kCheckInBoxDisabled;
+    record.updateMember = archive::kCheckInBoxDisabled;
+  record.allFiles = archive::kCheckInBoxDisabled;
   return runCheckInDialog(archive, project, record) == ui::kAnswerOk;
 }
 
-void archiveCheckIn(shell::ArchiveWindow& window) {
-  shell::OpenArchive& archive = window.archive();
+void archiveCheckIn(commands::ArchiveWindow& window) {
+  archive::OpenArchive& archive = window.archive();
   if (!archive.writeLock()) {
     // No handle: the user declined to reload an archive another user changed.
     if (archive.handle() == 0)
@@ -86,9 +86,9 @@ void archiveCheckIn(shell::ArchiveWindow& window) {
       window.refreshRevisions();
     return;
   }
-  shell::TCiTransferStruct record;
+  archive::TCiTransferStruct record;
   if (prepareCheckIn(archive, nullptr, nullptr, record) == kPrepareGoOn) {
-    record.allFiles = shell::kCheckInBoxDisabled;
+    record.allFiles = archive::kCheckInBoxDisabled;
     if (runCheckInDialog(archive, nullptr, record) == ui::kAnswerOk) window.refreshRevisions();
   }
   archive.dropWriteLock();
@@ -96,20 +96,20 @@ void archiveCheckIn(shell::ArchiveWindow& window) {
 
 void ddeCheckIn(ui::Ui& ui, const std::vector<std::string>& names) {
   if (names.size() == 1) {
-    shell::OpenArchive archive(ui, names.front(), 6);
+    archive::OpenArchive archive(ui, names.front(), 6);
     if (archive.status() != 0) {
-      archive.showArchiveOpenError(shell::kStyleError);
+      archive.showArchiveOpenError(app::kStyleError);
       return;
     }
     checkInOpenArchive(archive, nullptr);
     return;
   }
-  shell::TCiTransferStruct record;
+  archive::TCiTransferStruct record;
   bool ask = true;
   for (const std::string& name : names) {
-    shell::OpenArchive archive(ui, name, 6);
+    archive::OpenArchive archive(ui, name, 6);
     if (archive.status() != 0) {
-      archive.showArchiveOpenError(shell::kStyleError);
+      archive.showArchiveOpenError(app::kStyleError);
       continue;
     }
     if (ask) {
@@ -123,20 +123,29 @@ void ddeCheckIn(ui::Ui& ui, const std::vector<std::string>& names) {
       if (record.allFiles == 1) ask = false;
     }
     int answer = ui::kAnswerOk;
-    shell::checkInRevision(archive, 0, record, nullptr, 0, answer, 0);
+    archive::checkInRevision(archive, 0, record, nullptr, 0, answer, 0);
     if (answer == ui::kAnswerCancel) return;
   }
 }
 
-void setMemberCheckInDialogs(shell::MemberDialogs& dialogs) {
-  dialogs.prepareCheckIn = [](shell::OpenArchive& archive, shell::OpenProject& project,
-                              shell::TCiTransferStruct& record) {
+void setMemberCheckInDialogs(project::MemberDialogs& dialogs) {
+  dialogs.prepareCheckIn = [](archive::OpenArchive& archive, project::OpenProject& project,
+                              archive::TCiTransferStruct& record) {
     return prepareCheckIn(archive, &project, nullptr, record);
   };
-  dialogs.checkInDialog = [](shell::OpenArchive& archive, shell::OpenProject& project,
-                             shell::TCiTransferStruct& record, shell::TCpTransferStruct&) {
+  dialogs.checkInDialog = [](archive::OpenArchive& archive, project::OpenProject& project,
+                             archive::TCiTransferStruct& record, project::TCpTransferStruct&) {
     return showCheckInDialog(archive, &project, record);
   };
 }
 
-}  // namespace orv::dialogs
+void registerCheckInFlows(commands::FrameRegistry& registry, const commands::FrameContext& context) {
+  registry.flows.checkInArchive = archiveCheckIn;
+  setMemberCheckInDialogs(registry.memberDialogs);
+  ui::Ui& ui = context.ui;
+  registry.execute[app::ExecuteVerb::checkIn] = {true, [&ui](const std::vector<std::string>& names) {
+                                                   ddeCheckIn(ui, names);
+                                                 }};
+}
+
+}  // namespace orv::workbench::dialogs

@@ -10,33 +10,38 @@
 #include <string>
 #include <vector>
 
-#include "shell/document_windows.h"
-#include "shell/open_archive.h"
-#include "shell/open_project.h"
-#include "shell/project_member_ops.h"
-#include "shell/transfer_records.h"
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
+#include "workbench/archive/open_archive.h"
+#include "workbench/archive/transfer_records.h"
+#include "workbench/commands/document_windows.h"
+#include "workbench/commands/frame_registry.h"
+#include "workbench/project/open_project.h"
+#include "workbench/project/project_member_ops.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 
 // Runs the dialog over record and, on OK, checks the working file in; with a
 // project the member's revisions are recorded and the project saved. 1 when
 // the dialog was confirmed (whatever the check-in's outcome), 2 when not.
-int runCheckInDialog(shell::OpenArchive& archive, shell::OpenProject* project, shell::TCiTransferStruct& record);
+int runCheckInDialog(archive::OpenArchive& archive, project::OpenProject* project, archive::TCiTransferStruct& record);
 
 // One archive, already open: defaults, dialog and check-in, without All
 // Files. True when the dialog was confirmed.
-bool checkInOpenArchive(shell::OpenArchive& archive, shell::OpenProject* project);
+bool checkInOpenArchive(archive::OpenArchive& archive, project::OpenProject* project);
 
 // The archive window's Check In command, under the archive's write lock;
 // the window's revisions are read again after a confirmed dialog. Fits
 // DialogFlows::checkInArchive.
-void archiveCheckIn(shell::ArchiveWindow& window);
+void archiveCheckIn(commands::ArchiveWindow& window);
 
 // The command server's "CheckIn": each name a working file or an archive.
 void ddeCheckIn(ui::Ui& ui, const std::vector<std::string>& names);
 
 // Gives the project window's member check-in its defaults and its dialog.
-void setMemberCheckInDialogs(shell::MemberDialogs& dialogs);
+void setMemberCheckInDialogs(project::MemberDialogs& dialogs);
 
-}  // namespace orv::dialogs
+// Registers the archive window's Check In command, the project window's
+// member check-in dialogs and the command server's "CheckIn".
+void registerCheckInFlows(commands::FrameRegistry& registry, const commands::FrameContext& context);
+
+}  // namespace orv::workbench::dialogs

@@ -1,26 +1,26 @@
 // The Create Archive dialog and the defaults of its record (see
 // create_archive_dialog.h).
-#include "dialogs/create_archive_dialog.h"
+#include "workbench/dialogs/create_archive_dialog.h"
 
 #include <algorithm>
 #include <iterator>
 
-#include "dialogs/dialog_fields.h"
-#include "dialogs/state_lists.h"
-#include "shell/dialog_text.h"
-#include "shell/file_choices.h"
-#include "shell/library_settings.h"
-#include "shell/password_dialogs.h"
 #include "vc/include/vc.h"
+#include "workbench/app/dialog_text.h"
+#include "workbench/app/library_settings.h"
+#include "workbench/app/name_sizes.h"
+#include "workbench/archive/password_dialogs.h"
+#include "workbench/dialogs/dialog_fields.h"
+#include "workbench/dialogs/state_lists.h"
+#include "workbench/external/file_choices.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 
 namespace {
 
-constexpr int kNameSize = 40;
 constexpr RevisionFieldIds kRevisionFields{kCaLabelCaption, kCaLabel,     kCaNumberCaption, kCaNumber,
                                            kCaStateCaption, kCaState,     kCaAuthorCaption, kCaAuthor};
-constexpr int kAutoDetect = 2;
+constexpr int kAutoDetect = VC_STORAGE_UNSTATED;
 
 ui::DialogDescription describe() {
   using K = ui::ControlKind;
@@ -71,7 +71,7 @@ ui::DialogDescription describe() {
 
 std::uint32_t flagOn(const char* option, std::uint32_t& enforced) {
   int given = 0;
-  const bool on = shell::configFlagIsOn(option, &given);
+  const bool on = app::configFlagIsOn(option, &given);
   enforced = given ? 1 : 0;
   return on ? 1 : 0;
 }
@@ -83,14 +83,14 @@ const ui::DialogDescription& createArchiveDialogDescription() {
   return description;
 }
 
-bool setDefaults(shell::OpenArchive& archive, shell::TCreateArchiveTransferStruct& record,
+bool setDefaults(archive::OpenArchive& archive, archive::TCreateArchiveTransferStruct& record,
                  EnforcedSettings& enforced) {
   // The names are only shown: the archive object keeps them whole.
-  shell::setField(record.workFile, archive.workFileName());
-  shell::setField(record.archiveFile, archive.archiveName());
+  archive::setField(record.workFile, archive.workFileName());
+  archive::setField(record.archiveFile, archive.archiveName());
   record.strictLocking = flagOn("strictlocks", enforced.strictLocking);
   record.compressed = flagOn("compress", enforced.compressed);
-  if (shell::hasPermission("EncryptArchive")) {
+  if (app::hasPermission("EncryptArchive")) {
     record.encrypted = flagOn("encrypt", enforced.encrypted);
   } else {
     record.encrypted = 0;
@@ -98,28 +98,28 @@ bool setDefaults(shell::OpenArchive& archive, shell::TCreateArchiveTransferStruc
   }
   record.dataTypes.assign(std::begin(kDataTypeNames), std::end(kDataTypeNames));
   record.dataTypeSelection = kAutoDetect;
-  shell::setField(record.description, "");
+  archive::setField(record.description, "");
   std::fill(std::begin(record.password), std::end(record.password), '\0');
   record.checkIn = 1;
   record.allFiles = 0;
   record.cancelAll = 0;
-  shell::setField(record.number, "1.1");
+  archive::setField(record.number, "1.1");
   const InitialState initial = initialState(archive.handle());
-  shell::setField(record.state, initial.state);
+  archive::setField(record.state, initial.state);
   record.stateFromList = initial.fromList ? 1 : 0;
-  char author[kNameSize] = {};
-  shell::setField(record.author, vcGetSysInfo(61, author, sizeof author) == 0 ? author : "");
-  shell::setField(record.label, "");
+  char author[app::kTokenBufferSize] = {};
+  archive::setField(record.author, vcGetSysInfo(VC_SYSINFO_LOGIN_NAME, author, sizeof author) == 0 ? author : "");
+  archive::setField(record.label, "");
   record.locked = 0;
   record.keepWork = 1;
   return true;
 }
 
 void CreateArchiveDialog::setUp(ui::DialogSurface& surface) {
-  const shell::TCreateArchiveTransferStruct& r = record_;
+  const archive::TCreateArchiveTransferStruct& r = record_;
   lognameEnforced_ = lognameEnforced();
-  surface.setText(kCaWorkName, shell::fitStaticText(archive_.workFileName()));
-  surface.setText(kCaArchiveName, shell::fitStaticText(archive_.archiveName()));
+  surface.setText(kCaWorkName, external::fitStaticText(archive_.workFileName()));
+  surface.setText(kCaArchiveName, external::fitStaticText(archive_.archiveName()));
   surface.setChecked(kCaStrict, r.strictLocking == 1);
   surface.setChecked(kCaCompressed, r.compressed == 1);
   surface.setChecked(kCaEncrypted, r.encrypted == 1);
@@ -128,14 +128,14 @@ void CreateArchiveDialog::setUp(ui::DialogSurface& surface) {
   surface.setEnabled(kCaEncrypted, enforced_.encrypted == 0);
   surface.setListItems(kCaDataType, r.dataTypes);
   if (r.dataTypeSelection >= 0) surface.setSelection(kCaDataType, {r.dataTypeSelection});
-  surface.setText(kCaDescription, shell::fieldText(r.description));
+  surface.setText(kCaDescription, archive::fieldText(r.description));
   showRevisionFields(surface, kRevisionFields, r);
   surface.setChecked(kCaLocked, r.locked == 1);
   surface.setChecked(kCaKeepWork, r.keepWork == 1);
   surface.setChecked(kCaOpenArchive, r.openArchive == 1);
 
   bool on = false;
-  if (!shell::hasPermission("CheckIn") || !checkInAllowed_) {
+  if (!app::hasPermission("CheckIn") || !checkInAllowed_) {
     fixBox(surface, kCaCheckIn, false);
   } else {
     surface.setChecked(kCaCheckIn, r.checkIn == 1);
@@ -148,7 +148,7 @@ void CreateArchiveDialog::setUp(ui::DialogSurface& surface) {
   }
   applyRevisionPart(surface, on);
 
-  const bool allFilesOffered = r.allFiles != shell::kCreateAllFilesNotOffered;
+  const bool allFilesOffered = r.allFiles != archive::kCreateAllFilesNotOffered;
   surface.setChecked(kCaAllFiles, false);
   surface.setEnabled(kCaAllFiles, allFilesOffered);
   surface.setEnabled(kCaCancelAll, allFilesOffered);
@@ -156,7 +156,7 @@ void CreateArchiveDialog::setUp(ui::DialogSurface& surface) {
 }
 
 void CreateArchiveDialog::applyRevisionPart(ui::DialogSurface& surface, bool on) {
-  const bool label = on && shell::hasPermission("AddLabel");
+  const bool label = on && app::hasPermission("AddLabel");
   surface.setEnabled(kCaLabelCaption, label);
   surface.setEnabled(kCaLabel, label);
   surface.setEnabled(kCaNumberCaption, on);
@@ -169,8 +169,8 @@ void CreateArchiveDialog::applyRevisionPart(ui::DialogSurface& surface, bool on)
     surface.setEnabled(kCaStateCaption, on);
     surface.setEnabled(kCaState, on);
   }
-  const bool lockable = record_.stateFromList == 0 || shell::isLockableState(shell::fieldText(record_.state));
-  surface.setEnabled(kCaLocked, on && shell::hasPermission("Lock") && lockable);
+  const bool lockable = record_.stateFromList == 0 || app::isLockableState(archive::fieldText(record_.state));
+  surface.setEnabled(kCaLocked, on && app::hasPermission("Lock") && lockable);
 }
 
 void CreateArchiveDialog::command(ui::DialogSurface& surface, int controlId) {
@@ -187,8 +187,8 @@ bool CreateArchiveDialog::canClose(ui::DialogSurface& surface, int result) {
   if (result == ui::kAnswerOk) {
     if (!validateRevisionFields(ui_, surface, kRevisionFields)) return false;
     if (surface.isChecked(kCaEncrypted)) {
-      shell::NewPasswordDialog password(ui_, archive_.archiveName());
-      if (ui_.runDialog(shell::newPasswordDialogDescription(), password) != ui::kAnswerOk) return false;
+      archive::NewPasswordDialog password(ui_, archive_.archiveName());
+      if (ui_.runDialog(archive::newPasswordDialogDescription(), password) != ui::kAnswerOk) return false;
       password.getPassword(record_.password, sizeof record_.password);
     }
   }
@@ -197,7 +197,7 @@ bool CreateArchiveDialog::canClose(ui::DialogSurface& surface, int result) {
 }
 
 void CreateArchiveDialog::takeControls(const ui::DialogSurface& surface) {
-  shell::TCreateArchiveTransferStruct& r = record_;
+  archive::TCreateArchiveTransferStruct& r = record_;
   r.strictLocking = checkedValue(surface, kCaStrict);
   r.compressed = checkedValue(surface, kCaCompressed);
   r.encrypted = checkedValue(surface, kCaEncrypted);
@@ -211,4 +211,4 @@ void CreateArchiveDialog::takeControls(const ui::DialogSurface& surface) {
   r.openArchive = checkedValue(surface, kCaOpenArchive);
 }
 
-}  // namespace orv::dialogs
+}  // namespace orv::workbench::dialogs

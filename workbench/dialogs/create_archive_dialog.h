@@ -9,12 +9,12 @@
 
 #include <cstdint>
 
-#include "shell/open_archive.h"
-#include "shell/transfer_records.h"
-#include "ui/dialog_description.h"
-#include "ui/ui.h"
+#include "platform/ui/dialog_description.h"
+#include "platform/ui/ui.h"
+#include "workbench/archive/open_archive.h"
+#include "workbench/archive/transfer_records.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 
 enum CreateArchiveControl : int {
   kCaOk = 1,
@@ -65,12 +65,12 @@ struct EnforcedSettings {
 
 // Fills record for the archive just opened for creation: its names, the
 // configured settings, and the first revision's defaults. Always true.
-bool setDefaults(shell::OpenArchive& archive, shell::TCreateArchiveTransferStruct& record,
+bool setDefaults(archive::OpenArchive& archive, archive::TCreateArchiveTransferStruct& record,
                  EnforcedSettings& enforced);
 
 class CreateArchiveDialog : public ui::DialogLogic {
  public:
-  CreateArchiveDialog(ui::Ui& ui, shell::TCreateArchiveTransferStruct& record, const shell::OpenArchive& archive,
+  CreateArchiveDialog(ui::Ui& ui, archive::TCreateArchiveTransferStruct& record, const archive::OpenArchive& archive,
                       EnforcedSettings enforced, bool checkInAllowed)
       : ui_(ui), record_(record), archive_(archive), enforced_(enforced), checkInAllowed_(checkInAllowed) {}
 
@@ -85,11 +85,11 @@ class CreateArchiveDialog : public ui::DialogLogic {
   void takeControls(const ui::DialogSurface& surface);
 
   ui::Ui& ui_;
-  shell::TCreateArchiveTransferStruct& record_;
-  const shell::OpenArchive& archive_;
+  archive::TCreateArchiveTransferStruct& record_;
+  const archive::OpenArchive& archive_;
   EnforcedSettings enforced_;
   bool checkInAllowed_;
   bool lognameEnforced_ = false;
 };
 
-}  // namespace orv::dialogs
+}  // namespace orv::workbench::dialogs

@@ -1,18 +1,19 @@
 // What happens to a confirmed Create Archive record: it splits into the new
 // archive's settings and the first revision's check-in record, and the
 // settings are written to the archive just created. createArchiveServices
-// hands these steps, the defaults and the dialog to the shell's Create
+// hands these steps, the defaults and the dialog to the core's Create
 // Archive run (the File menu, the command server, adding members).
 #pragma once
 
 #include <cstdint>
 
-#include "shell/open_archive.h"
-#include "shell/open_create_commands.h"
-#include "shell/project_members_add.h"
-#include "shell/transfer_records.h"
+#include "workbench/archive/open_archive.h"
+#include "workbench/archive/transfer_records.h"
+#include "workbench/commands/frame_registry.h"
+#include "workbench/commands/open_create_commands.h"
+#include "workbench/project/project_members_add.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 
 // The settings of a new archive.
 struct TNewArchiveSettings {
@@ -27,17 +28,20 @@ struct TNewArchiveSettings {
 
 // Fills settings and checkIn (which starts empty) from record; true when
 // the record asks for a first revision.
-bool createArchiveCheckInData(const shell::TCreateArchiveTransferStruct& record, TNewArchiveSettings& settings,
-                              shell::TCiTransferStruct& checkIn);
+bool createArchiveCheckInData(const archive::TCreateArchiveTransferStruct& record, TNewArchiveSettings& settings,
+                              archive::TCiTransferStruct& checkIn);
 
 // Writes settings to archive, which this open created, and commits it.
 // Each refused step is shown (OK and Cancel) and the next one tried, unless
 // the answer, kept in answer, was Cancel. True when the archive was written.
-bool applyNewArchiveSettings(const TNewArchiveSettings& settings, shell::OpenArchive& archive, int& answer);
+bool applyNewArchiveSettings(const TNewArchiveSettings& settings, archive::OpenArchive& archive, int& answer);
 
-// The Create Archive dialog and its steps for the shell's runs.
-shell::CreateArchiveServices createArchiveServices();
+// The Create Archive dialog and its steps for the core's runs.
+commands::CreateArchiveServices createArchiveServices();
 // The same dialog for adding members to a project.
-void setMemberCreateArchiveDialogs(shell::MemberAddServices& services);
+void setMemberCreateArchiveDialogs(project::MemberAddServices& services);
 
-}  // namespace orv::dialogs
+// Registers the Create Archive dialogs of the open and create commands.
+void registerCreateArchive(commands::FrameRegistry& registry, const commands::FrameContext& context);
+
+}  // namespace orv::workbench::dialogs

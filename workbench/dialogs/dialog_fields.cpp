@@ -1,18 +1,18 @@
 // The token check of the dialogs' entry fields (see dialog_fields.h).
-#include "dialogs/dialog_fields.h"
+#include "workbench/dialogs/dialog_fields.h"
 
-#include "shell/archive_revisions.h"
-#include "shell/dialog_text.h"
-#include "shell/message_styles.h"
-#include "shell/messages.h"
-#include "shell/string_table.h"
 #include "vc/include/vc.h"
+#include "workbench/app/dialog_text.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/messages.h"
+#include "workbench/app/string_table.h"
+#include "workbench/archive/archive_revisions.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 
 namespace {
 
-constexpr unsigned kOptionEnforced = 4;
+constexpr unsigned kOptionEnforced = VC_OPTION_ENFORCED;
 
 }  // namespace
 
@@ -23,20 +23,20 @@ int chosenIndex(const ui::DialogSurface& surface, int id, const std::vector<std:
     if (!rows.empty() && rows.front() >= 0 && static_cast<std::size_t>(rows.front()) < entries.size())
       return rows.front();
   }
-  return shell::findStringIndex(entries, text);
+  return app::findStringIndex(entries, text);
 }
 
-bool commitArchiveChanges(shell::OpenArchive& archive) {
+bool commitArchiveChanges(archive::OpenArchive& archive) {
   int rc = 0;
   {
-    shell::BusyCursor busy(archive.ui());
-    rc = vcCommitArchive(archive.handle(), 0);
+    archive::BusyCursor busy(archive.ui());
+    rc = vcCommitArchive(archive.handle(), VC_COMMIT_KEEP_OPEN);
     if (rc == 0) vcKeepClosed(archive.handle());
   }
   if (rc == 0) return true;
   archive.reopen();
   archive.setStatus(rc);
-  archive.showError(shell::kStyleError);
+  archive.showError(app::kStyleError);
   return false;
 }
 
@@ -46,16 +46,16 @@ bool lognameEnforced() {
 }
 
 bool validateTokenFields(ui::Ui& ui, ui::DialogSurface& surface, std::initializer_list<TokenField> fields) {
-  const shell::CheckToken check = [](int tokenClass, const std::string& text) {
+  const app::CheckToken check = [](int tokenClass, const std::string& text) {
     return vcValidateToken(0, tokenClass, text.c_str());
   };
   // The check runs as OK takes the focus, never for Cancel All.
   for (const TokenField& field : fields) {
     if (!surface.isEnabled(field.id)) continue;
-    const shell::Validation v =
-        shell::validateToken(static_cast<int>(field.kind), surface.text(field.id), ui::kAnswerOk, check);
+    const app::Validation v =
+        app::validateToken(static_cast<int>(field.kind), surface.text(field.id), ui::kAnswerOk, check);
     if (v.pass) continue;
-    if (v.messageId) shell::showText(ui, v.icon, std::string(shell::loadString(v.messageId)));
+    if (v.messageId) app::showText(ui, v.icon, std::string(app::loadString(v.messageId)));
     surface.setFocus(field.id);
     return false;
   }
@@ -76,10 +76,10 @@ void addRevisionFields(std::vector<ui::ControlDescription>& controls, const Revi
 
 bool validateRevisionFields(ui::Ui& ui, ui::DialogSurface& surface, const RevisionFieldIds& ids) {
   return validateTokenFields(ui, surface,
-                             {{ids.label, shell::TokenKind::label},
-                              {ids.number, shell::TokenKind::revision},
-                              {ids.state, shell::TokenKind::state},
-                              {ids.author, shell::TokenKind::author}});
+                             {{ids.label, app::TokenKind::label},
+                              {ids.number, app::TokenKind::revision},
+                              {ids.state, app::TokenKind::state},
+                              {ids.author, app::TokenKind::author}});
 }
 
-}  // namespace orv::dialogs
+}  // namespace orv::workbench::dialogs

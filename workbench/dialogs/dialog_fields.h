@@ -9,16 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "shell/open_archive.h"
-#include "shell/token_validator.h"
-#include "shell/transfer_records.h"
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
+#include "workbench/app/token_validator.h"
+#include "workbench/archive/open_archive.h"
+#include "workbench/archive/transfer_records.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 
 template <std::size_t N>
 void readField(const ui::DialogSurface& surface, int id, char (&field)[N]) {
-  shell::setField(field, surface.text(id));
+  archive::setField(field, surface.text(id));
 }
 
 inline std::uint32_t checkedValue(const ui::DialogSurface& surface, int id) {
@@ -39,7 +39,7 @@ int chosenIndex(const ui::DialogSurface& surface, int id, const std::vector<std:
 // cursor) and lets the library close the file. A failed commit throws the
 // changes away (the archive is read again as stored) and is shown. True
 // when committed.
-bool commitArchiveChanges(shell::OpenArchive& archive);
+bool commitArchiveChanges(archive::OpenArchive& archive);
 
 // True when the configuration enforces "logname": the author is not the
 // user's to choose.
@@ -47,7 +47,7 @@ bool lognameEnforced();
 
 struct TokenField {
   int id;
-  shell::TokenKind kind;
+  app::TokenKind kind;
 };
 // Checks each enabled field in order with the library's token rules; at the
 // first refusal shows its message, puts the focus there and answers false.
@@ -67,10 +67,10 @@ bool validateRevisionFields(ui::Ui& ui, ui::DialogSurface& surface, const Revisi
 // Shows and takes back the four entries of a record that has them.
 template <class Record>
 void showRevisionFields(ui::DialogSurface& surface, const RevisionFieldIds& ids, const Record& record) {
-  surface.setText(ids.label, shell::fieldText(record.label));
-  surface.setText(ids.number, shell::fieldText(record.number));
-  surface.setText(ids.state, shell::fieldText(record.state));
-  surface.setText(ids.author, shell::fieldText(record.author));
+  surface.setText(ids.label, archive::fieldText(record.label));
+  surface.setText(ids.number, archive::fieldText(record.number));
+  surface.setText(ids.state, archive::fieldText(record.state));
+  surface.setText(ids.author, archive::fieldText(record.author));
 }
 template <class Record>
 void takeRevisionFields(const ui::DialogSurface& surface, const RevisionFieldIds& ids, Record& record) {
@@ -80,4 +80,4 @@ void takeRevisionFields(const ui::DialogSurface& surface, const RevisionFieldIds
   readField(surface, ids.author, record.author);
 }
 
-}  // namespace orv::dialogs
+}  // namespace orv::workbench::dialogs

@@ -1,34 +1,34 @@
 // The Promote and Demote dialogs and their three flows (see
 // promote_dialog.h).
-#include "dialogs/promote_dialog.h"
+#include "workbench/dialogs/promote_dialog.h"
 
 #include <array>
 #include <memory>
 
-#include "dialogs/dialog_fields.h"
-#include "dialogs/state_lists.h"
-#include "shell/dialog_text.h"
-#include "shell/member_walks.h"
-#include "shell/message_styles.h"
-#include "shell/open_project.h"
-#include "shell/progress_window.h"
-#include "shell/project_member_ops.h"
-#include "shell/string_table.h"
 #include "vc/include/vc.h"
+#include "workbench/app/dialog_text.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/progress_window.h"
+#include "workbench/app/string_table.h"
+#include "workbench/dialogs/dialog_fields.h"
+#include "workbench/dialogs/state_lists.h"
+#include "workbench/project/member_walks.h"
+#include "workbench/project/open_project.h"
+#include "workbench/project/project_member_ops.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 
 namespace {
 
 // Revision items: the revision a number designates, its state; setting the
 // state. Project items: its file, the file's recorded revision. Member
 // item: the member's revision.
-constexpr int kRevResolve = 44;
-constexpr int kRevState = 34;
-constexpr int kSetState = 36;
-constexpr int kProjectFile = 140;
-constexpr int kProjectFileRevision = 141;
-constexpr int kMemberRevision = 101;
+constexpr int kRevResolve = VC_REVISION_ITEM_NUMBER;
+constexpr int kRevState = VC_REVISION_ITEM_STATE;
+constexpr int kSetState = VC_REVISION_ITEM_SET_STATE;
+constexpr int kProjectFile = VC_PROJECT_ITEM_FILE;
+constexpr int kProjectFileRevision = VC_PROJECT_ITEM_REVISION;
+constexpr int kMemberRevision = VC_MEMBER_ITEM_REVISION;
 constexpr int kReadWrite = 3;
 constexpr int kRead = 1;
 
@@ -77,7 +77,7 @@ ui::DialogDescription describe(const Resource& r) {
   return d;
 }
 
-std::string chosenState(const shell::TPromoteRevTransferStruct& record) {
+std::string chosenState(const archive::TPromoteRevTransferStruct& record) {
   const int chosen = record.targetSelection;
   if (chosen < 0 || static_cast<std::size_t>(chosen) >= record.targetStates.size()) return {};
   return record.targetStates[static_cast<std::size_t>(chosen)];
@@ -85,7 +85,7 @@ std::string chosenState(const shell::TPromoteRevTransferStruct& record) {
 
 // Sets the chosen state on revision (the archive under its write lock) and
 // commits; a refusal is shown.
-void applyState(shell::OpenArchive& archive, const std::string& revision, const std::string& state) {
+void applyState(archive::OpenArchive& archive, const std::string& revision, const std::string& state) {
   if (state.empty()) return;
   const int rc = vcSetRevInfo(archive.handle(), kSetState, revision.c_str(), state.c_str());
   if (rc == 0) {
@@ -93,11 +93,11 @@ void applyState(shell::OpenArchive& archive, const std::string& revision, const 
     return;
   }
   archive.setStatus(rc);
-  archive.showError(shell::kStyleError);
+  archive.showError(app::kStyleError);
 }
 
 // Runs the dialog over record: true after OK.
-bool runPromoteDialog(ui::Ui& ui, shell::TPromoteRevTransferStruct& record, PromoteSubject subject, bool promote) {
+bool runPromoteDialog(ui::Ui& ui, archive::TPromoteRevTransferStruct& record, PromoteSubject subject, bool promote) {
   PromoteDialog logic(record);
   return ui.runDialog(promoteDialogDescription(subject, promote), logic) == ui::kAnswerOk;
 }
@@ -116,26 +116,26 @@ const ui::DialogDescription& promoteDialogDescription(PromoteSubject subject, bo
   return descriptions[static_cast<std::size_t>(&r - kResources.data())];
 }
 
-int setPromoteDefaults(shell::OpenArchive& archive, shell::TPromoteRevTransferStruct& record,
+int setPromoteDefaults(archive::OpenArchive& archive, archive::TPromoteRevTransferStruct& record,
                        const std::string& revision, bool promote) {
-  record = shell::TPromoteRevTransferStruct{};
+  record = archive::TPromoteRevTransferStruct{};
   char resolved[80] = {};
   char state[sizeof record.currentState] = {};
   if (vcGetRevInfo(archive.handle(), kRevResolve, revision.c_str(), resolved, sizeof resolved) != 0 ||
       vcGetRevInfo(archive.handle(), kRevState, revision.c_str(), state, sizeof state) != 0) {
-    shell::rcsMessage(archive.ui(), shell::kStyleError,
-                      shell::formatString(shell::kStrRevisionNotInArchive, revision.c_str(),
+    app::rcsMessage(archive.ui(), app::kStyleError,
+                      app::formatString(app::kStrRevisionNotInArchive, revision.c_str(),
                                           archive.archiveName().c_str()));
     return 0;
   }
-  shell::setField(record.currentState, state);
+  archive::setField(record.currentState, state);
   // A list made only of separators offers nothing either.
   const std::vector<std::string> words = offeredStates();
   if (words.empty()) {
-    shell::rcsMessage(archive.ui(), shell::kStyleError, std::string(shell::loadString(shell::kStrNoStateList)));
+    app::rcsMessage(archive.ui(), app::kStyleError, std::string(app::loadString(app::kStrNoStateList)));
     return -1;
   }
-  const int k = shell::findStringIndex(words, state);
+  const int k = app::findStringIndex(words, state);
   const auto add = [&](const std::string& word, bool selected) {
     if (selected) record.targetSelection = static_cast<int>(record.targetStates.size());
     record.targetStates.push_back(word);
@@ -157,7 +157,7 @@ int setPromoteDefaults(shell::OpenArchive& archive, shell::TPromoteRevTransferSt
 }
 
 void PromoteDialog::setUp(ui::DialogSurface& surface) {
-  surface.setText(kPrCurrentState, shell::fieldText(record_.currentState));
+  surface.setText(kPrCurrentState, archive::fieldText(record_.currentState));
   surface.setListItems(kPrTargets, record_.targetStates);
   if (record_.targetSelection >= 0) {
     surface.setSelection(kPrTargets, {record_.targetSelection});
@@ -170,16 +170,16 @@ bool PromoteDialog::canClose(ui::DialogSurface& surface, int result) {
   return true;
 }
 
-void promoteArchiveRevision(shell::ArchiveWindow& window, const std::string& revision, bool promote) {
+void promoteArchiveRevision(commands::ArchiveWindow& window, const std::string& revision, bool promote) {
   if (revision.empty()) return;
-  shell::OpenArchive& archive = window.archive();
+  archive::OpenArchive& archive = window.archive();
   if (!archive.writeLock()) {
     // Declining to reload a changed archive leaves it closed.
     if (!archive.handle()) window.close();
     else window.refreshRevisions();
     return;
   }
-  shell::TPromoteRevTransferStruct record;
+  archive::TPromoteRevTransferStruct record;
   if (setPromoteDefaults(archive, record, revision, promote) == 1 &&
       runPromoteDialog(archive.ui(), record, PromoteSubject::revision, promote)) {
     applyState(archive, revision, chosenState(record));
@@ -193,53 +193,53 @@ void promoteArchiveRevision(shell::ArchiveWindow& window, const std::string& rev
   archive.dropWriteLock();
 }
 
-void promoteProject(shell::ProjectWindow& window, bool promote) {
-  shell::OpenProject& project = window.project();
+void promoteProject(commands::ProjectWindow& window, bool promote) {
+  project::OpenProject& project = window.project();
   if (project.makeCurrent() != 1) return;
-  const std::string file = shell::projectText(project.project, kProjectFile);
-  shell::OpenArchive archive(project.ui(), file, kReadWrite);
+  const std::string file = project::projectText(project.project, kProjectFile);
+  archive::OpenArchive archive(project.ui(), file, kReadWrite);
   if (archive.status() != 0) {
-    archive.showArchiveOpenError(shell::kStyleError);
+    archive.showArchiveOpenError(app::kStyleError);
     return;
   }
-  const std::string revision = shell::projectText(project.project, kProjectFileRevision);
-  shell::TPromoteRevTransferStruct record;
+  const std::string revision = project::projectText(project.project, kProjectFileRevision);
+  archive::TPromoteRevTransferStruct record;
   if (setPromoteDefaults(archive, record, revision, promote) == 1 &&
       runPromoteDialog(project.ui(), record, PromoteSubject::project, promote) && archive.writeLock())
     applyState(archive, revision, chosenState(record));
 }
 
-void promoteSelectedMembers(shell::ProjectWindow& window, std::vector<int>& rows, bool promote) {
-  shell::OpenProject& project = window.project();
+void promoteSelectedMembers(commands::ProjectWindow& window, std::vector<int>& rows, bool promote) {
+  project::OpenProject& project = window.project();
   ui::Ui& ui = project.ui();
   if (rows.empty() || project.makeCurrent() != 1) return;
-  shell::MemberView& members = window.members();
-  shell::MemberRow* first = members.findMemberItem(rows.front(), true);
+  project::MemberView& members = window.members();
+  project::MemberRow* first = members.findMemberItem(rows.front(), true);
   if (!first) return;
   if (first->type == 'f') {
-    shell::rcsMessage(ui, shell::kStyleError, shell::formatString(shell::kStrMemberNotArchived, first->name.c_str()));
+    app::rcsMessage(ui, app::kStyleError, app::formatString(app::kStrMemberNotArchived, first->name.c_str()));
     return;
   }
   std::string revision;
   std::string state;
   {
-    shell::OpenArchive archive(ui, first->name, kRead, project.project);
+    archive::OpenArchive archive(ui, first->name, kRead, project.project);
     if (archive.status() != 0) {
-      archive.showArchiveOpenError(shell::kStyleError);
+      archive.showArchiveOpenError(app::kStyleError);
       return;
     }
     revision = first->revision.value_or("");
-    if (first->changeFlags & shell::kReReadRevision) {
+    if (first->changeFlags & project::kReReadRevision) {
       char memberRevision[64] = {};
       if (vcGetMember(project.project, kMemberRevision, memberRevision, sizeof memberRevision) == 0)
         revision = memberRevision;
     }
     if (revision.empty()) {
-      shell::rcsMessage(ui, shell::kStyleError,
-                        shell::formatString(shell::kStrNoMemberRevision, first->name.c_str()));
+      app::rcsMessage(ui, app::kStyleError,
+                        app::formatString(app::kStrNoMemberRevision, first->name.c_str()));
       return;
     }
-    shell::TPromoteRevTransferStruct record;
+    archive::TPromoteRevTransferStruct record;
     if (setPromoteDefaults(archive, record, revision, promote) != 1 ||
         !runPromoteDialog(ui, record, PromoteSubject::member, promote))
       return;
@@ -247,20 +247,26 @@ void promoteSelectedMembers(shell::ProjectWindow& window, std::vector<int>& rows
   }
   if (state.empty()) return;
 
-  shell::ProgressWindow progress(
-      ui, shell::loadString(promote ? shell::kStrPromotingMembers : shell::kStrDemotingMembers),
+  app::ProgressWindow progress(
+      ui, app::loadString(promote ? app::kStrPromotingMembers : app::kStrDemotingMembers),
       static_cast<unsigned>(rows.size()));
   progress.setStepping(true);
   // Every member the walk reached shows its new state; the rest are left.
   std::size_t reached = 0;
-  shell::MemberWalk walk;
+  project::MemberWalk walk;
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    shell::MemberRow* row = members.findMemberItem(rows[i], true);
+    project::MemberRow* row = members.findMemberItem(rows[i], true);
     reached = i + 1;
     if (!row) continue;
-    if (shell::labelAndPromoteMembers(project, *row, false, walk, nullptr, state.c_str(), true) != 1) break;
+    if (project::labelAndPromoteMembers(project, *row, false, walk, nullptr, state.c_str(), true) != 1) break;
   }
   members.refreshMembers(rows.data(), static_cast<int>(reached));
 }
 
-}  // namespace orv::dialogs
+void registerPromoteFlows(commands::FrameRegistry& registry, const commands::FrameContext&) {
+  registry.flows.promoteRevision = promoteArchiveRevision;
+  registry.flows.promoteProject = promoteProject;
+  registry.flows.promoteMembers = promoteSelectedMembers;
+}
+
+}  // namespace orv::workbench::dialogs

@@ -10,13 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "shell/document_windows.h"
-#include "shell/open_archive.h"
-#include "shell/transfer_records.h"
-#include "ui/dialog_description.h"
-#include "ui/ui.h"
+#include "platform/ui/dialog_description.h"
+#include "platform/ui/ui.h"
+#include "workbench/archive/open_archive.h"
+#include "workbench/archive/transfer_records.h"
+#include "workbench/commands/document_windows.h"
+#include "workbench/commands/frame_registry.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 
 enum PromoteControl : int {
   kPrOk = 1,
@@ -39,30 +40,33 @@ const ui::DialogDescription& promoteDialogDescription(PromoteSubject subject, bo
 
 // Fills record for revision of archive: 1 filled; 0 the revision is not in
 // the archive, -1 no state list is defined (both shown).
-int setPromoteDefaults(shell::OpenArchive& archive, shell::TPromoteRevTransferStruct& record,
+int setPromoteDefaults(archive::OpenArchive& archive, archive::TPromoteRevTransferStruct& record,
                        const std::string& revision, bool promote);
 
 class PromoteDialog : public ui::DialogLogic {
  public:
-  explicit PromoteDialog(shell::TPromoteRevTransferStruct& record) : record_(record) {}
+  explicit PromoteDialog(archive::TPromoteRevTransferStruct& record) : record_(record) {}
 
   void setUp(ui::DialogSurface& surface) override;
   void command(ui::DialogSurface&, int) override {}
   bool canClose(ui::DialogSurface& surface, int result) override;
 
  private:
-  shell::TPromoteRevTransferStruct& record_;
+  archive::TPromoteRevTransferStruct& record_;
 };
 
 // The three flows; each fits its entry of DialogFlows.
 // promoteRevision: the archive window's selected revision, under the
 // archive's write lock; the window's revisions are read again afterwards.
-void promoteArchiveRevision(shell::ArchiveWindow& window, const std::string& revision, bool promote);
+void promoteArchiveRevision(commands::ArchiveWindow& window, const std::string& revision, bool promote);
 // promoteProject: the revision the project records for its own file.
-void promoteProject(shell::ProjectWindow& window, bool promote);
+void promoteProject(commands::ProjectWindow& window, bool promote);
 // promoteMembers: the state chosen for the first selected member is put on
 // every selected member's revision (and into subprojects as the recursion
 // settings say); the rows are read again afterwards.
-void promoteSelectedMembers(shell::ProjectWindow& window, std::vector<int>& rows, bool promote);
+void promoteSelectedMembers(commands::ProjectWindow& window, std::vector<int>& rows, bool promote);
 
-}  // namespace orv::dialogs
+// Registers the Promote and Demote commands of both windows.
+void registerPromoteFlows(commands::FrameRegistry& registry, const commands::FrameContext& context);
+
+}  // namespace orv::workbench::dialogs

@@ -1,35 +1,35 @@
 // The Revision Information dialog, its record and its changes (see
 // revision_info_dialog.h).
-#include "dialogs/revision_info_dialog.h"
+#include "workbench/dialogs/revision_info_dialog.h"
 
 #include <algorithm>
 
-#include "dialogs/dialog_fields.h"
-#include "dialogs/state_lists.h"
-#include "shell/dialog_text.h"
-#include "shell/library_settings.h"
-#include "shell/message_styles.h"
-#include "shell/string_table.h"
 #include "vc/include/vc.h"
+#include "workbench/app/dialog_text.h"
+#include "workbench/app/library_settings.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/string_table.h"
+#include "workbench/dialogs/dialog_fields.h"
+#include "workbench/dialogs/state_lists.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 
 namespace {
 
 // Library items: revision author, date, log, state; the next label of the
 // archive; the revision a label names and the user locking a revision;
 // adding and dropping a label; setting a state.
-constexpr int kRevAuthor = 27;
-constexpr int kRevDate = 30;
-constexpr int kRevLog = 31;
-constexpr int kRevState = 34;
-constexpr int kArchiveNextLabel = 11;
-constexpr int kIdLabelRevision = 14;
-constexpr int kIdLocker = 16;
-constexpr int kSetAddLabel = 19;
-constexpr int kSetDropLabel = 24;
-constexpr int kSetState = 36;
-constexpr int kNoSuchLabel = 36;
+constexpr int kRevAuthor = VC_REVISION_ITEM_AUTHOR;
+constexpr int kRevDate = VC_REVISION_ITEM_DATE;
+constexpr int kRevLog = VC_REVISION_ITEM_LOG;
+constexpr int kRevState = VC_REVISION_ITEM_STATE;
+constexpr int kArchiveNextLabel = VC_ARCHIVE_ITEM_NEXT_LABEL;
+constexpr int kIdLabelRevision = VC_ARCHIVE_ITEM_LABEL_REVISION;
+constexpr int kIdLocker = VC_ARCHIVE_ITEM_LOCKER;
+constexpr int kSetAddLabel = VC_ARCHIVE_ITEM_ADD_LABEL;
+constexpr int kSetDropLabel = VC_ARCHIVE_ITEM_DROP_LABEL;
+constexpr int kSetState = VC_REVISION_ITEM_SET_STATE;
+constexpr int kNoSuchLabel = VC_E_SYMBOL_MISSING;
 constexpr int kLabelRefused = 236;  // the refusal to drop a label
 constexpr int kBufferSize = 1536;
 constexpr std::size_t kLabelWidth = 79;
@@ -77,7 +77,7 @@ ui::DialogDescription describe() {
 }
 
 // The revision carrying label (rc 0), kNoSuchLabel, or another code.
-int labelRevision(const shell::OpenArchive& archive, const std::string& label, std::string& revision) {
+int labelRevision(const archive::OpenArchive& archive, const std::string& label, std::string& revision) {
   char buffer[80] = {};
   const int rc = vcGetIdArchiveInfo(archive.handle(), kIdLabelRevision, label.c_str(), buffer, sizeof buffer);
   revision = rc == 0 ? buffer : "";
@@ -98,16 +98,16 @@ const ui::DialogDescription& revisionInfoDialogDescription() {
   return description;
 }
 
-int readRevisionInfo(shell::OpenArchive& archive, const std::string& revision,
-                     shell::TRevisionInfoTransferStruct& record, shell::LabelChangeList& changes) {
+int readRevisionInfo(archive::OpenArchive& archive, const std::string& revision,
+                     archive::TRevisionInfoTransferStruct& record, archive::LabelChangeList& changes) {
   const int h = archive.handle();
-  record = shell::TRevisionInfoTransferStruct{};
-  shell::setField(record.revision, revision);
-  shell::setField(record.date, revisionText(h, kRevDate, revision, sizeof record.date));
-  shell::setField(record.author, revisionText(h, kRevAuthor, revision, sizeof record.author));
+  record = archive::TRevisionInfoTransferStruct{};
+  archive::setField(record.revision, revision);
+  archive::setField(record.date, revisionText(h, kRevDate, revision, sizeof record.date));
+  archive::setField(record.author, revisionText(h, kRevAuthor, revision, sizeof record.author));
   char locker[40] = {};
   if (vcGetIdArchiveInfo(h, kIdLocker, revision.c_str(), locker, sizeof locker) != 0) locker[0] = '\0';
-  shell::setField(record.locker, locker);
+  archive::setField(record.locker, locker);
 
   std::vector<char> entry(kBufferSize);
   while (vcGetArchiveInfo(h, kArchiveNextLabel, entry.data(), kBufferSize) == 0) {
@@ -123,15 +123,15 @@ int readRevisionInfo(shell::OpenArchive& archive, const std::string& revision,
   if (statesConfigured()) {
     record.stateFromList = 1;
     words = offeredStates();
-    record.stateChangeAllowed = shell::hasPermission("Promote") || shell::hasPermission("Demote") ? 1 : 0;
+    record.stateChangeAllowed = app::hasPermission("Promote") || app::hasPermission("Demote") ? 1 : 0;
   }
   const std::string state = revisionText(h, kRevState, revision, sizeof record.state);
-  shell::setField(record.state, state);
+  archive::setField(record.state, state);
 
   if (record.stateFromList == 1) {
-    const bool promote = shell::hasPermission("Promote");
-    const bool demote = shell::hasPermission("Demote");
-    const int k = shell::findStringIndex(words, state);  // states match exactly
+    const bool promote = app::hasPermission("Promote");
+    const bool demote = app::hasPermission("Demote");
+    const int k = app::findStringIndex(words, state);  // states match exactly
     int current = k;
     int position = 0;
     if (k < 0) {
@@ -154,18 +154,18 @@ int readRevisionInfo(shell::OpenArchive& archive, const std::string& revision,
   std::vector<char> log(kBufferSize);
   vcGetRevInfo(h, kRevLog, revision.c_str(), log.data(), kBufferSize);  // a long log is shown cut
   log.back() = '\0';
-  shell::addCarriageReturns(record.description, log.data(), sizeof record.description);
+  app::addCarriageReturns(record.description, log.data(), sizeof record.description);
   return 1;
 }
 
-void writeRevisionInfo(shell::OpenArchive& archive, const std::string& revision,
-                       shell::TRevisionInfoTransferStruct& record, const shell::LabelChangeList& changes) {
+void writeRevisionInfo(archive::OpenArchive& archive, const std::string& revision,
+                       archive::TRevisionInfoTransferStruct& record, const archive::LabelChangeList& changes) {
   bool locked = false;
   const auto lock = [&] { return locked || (locked = archive.writeLock()); };
   const auto report = [&](int rc) {
     if (rc == 0) return true;
     archive.setStatus(rc);
-    archive.showError(shell::kStyleError);
+    archive.showError(app::kStyleError);
     return false;
   };
   bool changed = false;
@@ -186,9 +186,9 @@ void writeRevisionInfo(shell::OpenArchive& archive, const std::string& revision,
     const std::string selected =
         chosen >= 0 && static_cast<std::size_t>(chosen) < record.states.size() ? record.states[chosen] : "";
     // "<as is>" names no state: it leaves the state alone.
-    shell::setField(record.state, selected == current || selected == kAsIsState ? "" : selected);
+    archive::setField(record.state, selected == current || selected == kAsIsState ? "" : selected);
   }
-  const std::string state = shell::fieldText(record.state);
+  const std::string state = archive::fieldText(record.state);
   if (!state.empty() && state != current) {
     if (!lock()) return;
     if (report(vcSetRevInfo(archive.handle(), kSetState, revision.c_str(), state.c_str()))) changed = true;
@@ -196,25 +196,25 @@ void writeRevisionInfo(shell::OpenArchive& archive, const std::string& revision,
   if (changed) commitArchiveChanges(archive);
 }
 
-RevisionInfoDialog::RevisionInfoDialog(ui::Ui& ui, shell::TRevisionInfoTransferStruct& record,
-                                       shell::OpenArchive& archive, std::string revision,
-                                       shell::LabelChangeList& changes)
+RevisionInfoDialog::RevisionInfoDialog(ui::Ui& ui, archive::TRevisionInfoTransferStruct& record,
+                                       archive::OpenArchive& archive, std::string revision,
+                                       archive::LabelChangeList& changes)
     : ui_(ui),
       record_(record),
       archive_(archive),
       revision_(std::move(revision)),
       changes_(changes),
-      mayAdd_(shell::hasPermission("AddLabel")),
-      mayDelete_(shell::hasPermission("DeleteLabel")),
+      mayAdd_(app::hasPermission("AddLabel")),
+      mayDelete_(app::hasPermission("DeleteLabel")),
       labelBox_(mayAdd_ ? kRiLabel : kRiLabelList) {}
 
 void RevisionInfoDialog::setUp(ui::DialogSurface& surface) {
-  const shell::TRevisionInfoTransferStruct& r = record_;
-  surface.setText(kRiRevision, shell::fieldText(r.revision));
-  surface.setText(kRiDate, shell::fieldText(r.date));
-  surface.setText(kRiAuthor, shell::fieldText(r.author));
-  surface.setText(kRiLocker, shell::fieldText(r.locker));
-  surface.setText(kRiDescription, shell::fieldText(r.description));
+  const archive::TRevisionInfoTransferStruct& r = record_;
+  surface.setText(kRiRevision, archive::fieldText(r.revision));
+  surface.setText(kRiDate, archive::fieldText(r.date));
+  surface.setText(kRiAuthor, archive::fieldText(r.author));
+  surface.setText(kRiLocker, archive::fieldText(r.locker));
+  surface.setText(kRiDescription, archive::fieldText(r.description));
   surface.setEnabled(kRiDescription, true);
 
   // Without "AddLabel" the labels can be chosen, never typed.
@@ -235,7 +235,7 @@ void RevisionInfoDialog::setUp(ui::DialogSurface& surface) {
   surface.setEnabled(kRiState, !fromList);
   surface.setVisible(kRiStateCaption, fromList);
   surface.setVisible(kRiStates, fromList);
-  surface.setText(kRiState, shell::fieldText(r.state));
+  surface.setText(kRiState, archive::fieldText(r.state));
   if (fromList) {
     surface.setListItems(kRiStates, r.states);
     if (r.stateSelection >= 0) {
@@ -250,17 +250,17 @@ void RevisionInfoDialog::setUp(ui::DialogSurface& surface) {
 void RevisionInfoDialog::showLabels(ui::DialogSurface& surface, const std::string& text) {
   surface.setListItems(labelBox_, record_.labelList);
   surface.setText(labelBox_, text);
-  const int row = shell::findStringIndex(record_.labelList, text);
+  const int row = app::findStringIndex(record_.labelList, text);
   if (row >= 0) surface.setSelection(labelBox_, {row});
   surface.setEnabled(kRiDeleteLabel, !record_.labelList.empty() && mayDelete_);
 }
 
 bool RevisionInfoDialog::validLabel(ui::DialogSurface& surface) {
-  return validateTokenFields(ui_, surface, {{labelBox_, shell::TokenKind::label}});
+  return validateTokenFields(ui_, surface, {{labelBox_, app::TokenKind::label}});
 }
 
 bool RevisionInfoDialog::isEntry(const std::string& name) const {
-  return shell::findStringIndex(record_.labelList, name) >= 0;
+  return app::findStringIndex(record_.labelList, name) >= 0;
 }
 
 bool RevisionInfoDialog::dropPendingChange(const std::string& name) {
@@ -296,11 +296,11 @@ void RevisionInfoDialog::addLabelText(ui::DialogSurface& surface, const std::str
     if (!dropPendingChange(name)) return;
   } else if (rc == 0) {
     const std::string question =
-        shell::formatString(shell::kStrMoveLabel, name.c_str(), carrier.c_str(), revision_.c_str());
-    if (shell::rcsMessage(ui_, shell::kStyleQuestion, question) != ui::kAnswerYes) return;
+        app::formatString(app::kStrMoveLabel, name.c_str(), carrier.c_str(), revision_.c_str());
+    if (app::rcsMessage(ui_, app::kStyleQuestion, question) != ui::kAnswerYes) return;
     if (!mayDelete_) {
       archive_.setStatus(kLabelRefused);
-      archive_.showError(shell::kStyleError);
+      archive_.showError(app::kStyleError);
       return;
     }
     prefix = '>';
@@ -308,7 +308,7 @@ void RevisionInfoDialog::addLabelText(ui::DialogSurface& surface, const std::str
     prefix = '+';
   } else {
     archive_.setStatus(rc);
-    archive_.showError(shell::kStyleError);
+    archive_.showError(app::kStyleError);
     return;
   }
   if (prefix) changes_.push_back(prefix + name);
@@ -325,8 +325,8 @@ void RevisionInfoDialog::deleteLabel(ui::DialogSurface& surface) {
   if (rc == 0 && carrier != revision_) {
     // Only a move here made in this dialog can be taken back.
     if (!isEntry(name) || !dropPendingChange(name)) {
-      shell::rcsMessage(ui_, shell::kStyleError,
-                        shell::formatString(shell::kStrLabelOnOtherRevision, name.c_str(), carrier.c_str()));
+      app::rcsMessage(ui_, app::kStyleError,
+                        app::formatString(app::kStrLabelOnOtherRevision, name.c_str(), carrier.c_str()));
       return;
     }
   } else {
@@ -353,15 +353,15 @@ bool RevisionInfoDialog::canClose(ui::DialogSurface& surface, int result) {
   if (record_.stateFromList == 1) {
     record_.stateSelection = chosenIndex(surface, kRiStates, record_.states);
   } else {
-    if (!validateTokenFields(ui_, surface, {{kRiState, shell::TokenKind::state}})) return false;
+    if (!validateTokenFields(ui_, surface, {{kRiState, app::TokenKind::state}})) return false;
     readField(surface, kRiState, record_.state);
   }
   return true;
 }
 
-int revisionInformation(shell::OpenArchive& archive, const std::string& revision) {
-  shell::TRevisionInfoTransferStruct record;
-  shell::LabelChangeList changes;
+int revisionInformation(archive::OpenArchive& archive, const std::string& revision) {
+  archive::TRevisionInfoTransferStruct record;
+  archive::LabelChangeList changes;
   readRevisionInfo(archive, revision, record, changes);
   RevisionInfoDialog logic(archive.ui(), record, archive, revision, changes);
   const int answer = archive.ui().runDialog(revisionInfoDialogDescription(), logic);
@@ -370,4 +370,8 @@ int revisionInformation(shell::OpenArchive& archive, const std::string& revision
   return ui::kAnswerOk;
 }
 
-}  // namespace orv::dialogs
+void registerRevisionInformation(commands::FrameRegistry& registry, const commands::FrameContext&) {
+  registry.items.revisionInformation = revisionInformation;
+}
+
+}  // namespace orv::workbench::dialogs

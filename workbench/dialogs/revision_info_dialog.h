@@ -9,12 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "shell/open_archive.h"
-#include "shell/transfer_records.h"
-#include "ui/dialog_description.h"
-#include "ui/ui.h"
+#include "platform/ui/dialog_description.h"
+#include "platform/ui/ui.h"
+#include "workbench/archive/open_archive.h"
+#include "workbench/archive/transfer_records.h"
+#include "workbench/commands/frame_registry.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 
 enum RevisionInfoControl : int {
   kRiOk = 1,
@@ -51,19 +52,19 @@ inline constexpr const char* kAsIsState = "<as is>";
 const ui::DialogDescription& revisionInfoDialogDescription();
 
 // Fills record for revision of archive and empties changes. Always 1.
-int readRevisionInfo(shell::OpenArchive& archive, const std::string& revision,
-                     shell::TRevisionInfoTransferStruct& record, shell::LabelChangeList& changes);
+int readRevisionInfo(archive::OpenArchive& archive, const std::string& revision,
+                     archive::TRevisionInfoTransferStruct& record, archive::LabelChangeList& changes);
 
 // Applies the label changes in order and the state chosen, under the write
 // lock, and commits when anything was changed. A failing change is shown
 // and the others go on.
-void writeRevisionInfo(shell::OpenArchive& archive, const std::string& revision,
-                       shell::TRevisionInfoTransferStruct& record, const shell::LabelChangeList& changes);
+void writeRevisionInfo(archive::OpenArchive& archive, const std::string& revision,
+                       archive::TRevisionInfoTransferStruct& record, const archive::LabelChangeList& changes);
 
 class RevisionInfoDialog : public ui::DialogLogic {
  public:
-  RevisionInfoDialog(ui::Ui& ui, shell::TRevisionInfoTransferStruct& record, shell::OpenArchive& archive,
-                     std::string revision, shell::LabelChangeList& changes);
+  RevisionInfoDialog(ui::Ui& ui, archive::TRevisionInfoTransferStruct& record, archive::OpenArchive& archive,
+                     std::string revision, archive::LabelChangeList& changes);
 
   void setUp(ui::DialogSurface& surface) override;
   void command(ui::DialogSurface& surface, int controlId) override;
@@ -81,10 +82,10 @@ class RevisionInfoDialog : public ui::DialogLogic {
   bool dropPendingChange(const std::string& name);
 
   ui::Ui& ui_;
-  shell::TRevisionInfoTransferStruct& record_;
-  shell::OpenArchive& archive_;
+  archive::TRevisionInfoTransferStruct& record_;
+  archive::OpenArchive& archive_;
   std::string revision_;
-  shell::LabelChangeList& changes_;
+  archive::LabelChangeList& changes_;
   bool mayAdd_;
   bool mayDelete_;
   int labelBox_;
@@ -93,6 +94,9 @@ class RevisionInfoDialog : public ui::DialogLogic {
 // Reads, runs and writes the dialog for revision: 1 when confirmed (after
 // the changes were written), else 2. Fits
 // WindowCommandServices::revisionInformation.
-int revisionInformation(shell::OpenArchive& archive, const std::string& revision);
+int revisionInformation(archive::OpenArchive& archive, const std::string& revision);
 
-}  // namespace orv::dialogs
+// Registers the dialog as the Revision Information command's.
+void registerRevisionInformation(commands::FrameRegistry& registry, const commands::FrameContext& context);
+
+}  // namespace orv::workbench::dialogs

@@ -1,20 +1,20 @@
 // The state lists of the operation dialogs (see state_lists.h).
-#include "dialogs/state_lists.h"
+#include "workbench/dialogs/state_lists.h"
 
-#include "shell/library_settings.h"
 #include "vc/include/vc.h"
+#include "workbench/app/library_settings.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 
 namespace {
 
 constexpr int kListSize = 256;
 constexpr std::size_t kStateWidth = 39;
-constexpr int kTokenState = 54;
+constexpr int kTokenState = VC_TOKEN_STATE;
 
 std::vector<std::string> wordsOf(const char* list) {
   std::vector<std::string> out;
-  for (std::string_view word : shell::listWords(list)) out.emplace_back(word);
+  for (std::string_view word : app::listWords(list)) out.emplace_back(word);
   return out;
 }
 
@@ -33,7 +33,7 @@ std::vector<std::string> offeredStates() {
 
 bool statesConfigured() {
   char states[kListSize] = {};
-  return vcGetConfig("states", nullptr, 0, states, sizeof states) == 0 && !shell::listWords(states).empty();
+  return vcGetConfig("states", nullptr, 0, states, sizeof states) == 0 && !app::listWords(states).empty();
 }
 
 InitialState initialState(int archive) {
@@ -48,4 +48,4 @@ InitialState initialState(int archive) {
   return initial;
 }
 
-}  // namespace orv::dialogs
+}  // namespace orv::workbench::dialogs

@@ -3,13 +3,13 @@
 // configuration's "states", in promotion order), and the state a new
 // revision starts in (the first word of "states" when the library accepts
 // it, else "Exp"). Matching a state against a list and the "LockStates"
-// rule are the shell's findWordInList and isLockableState.
+// rule are the core's findWordInList and isLockableState.
 #pragma once
 
 #include <string>
 #include <vector>
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 
 // The states offered to the user, in promotion order; empty when neither
 // list is defined.
@@ -27,4 +27,4 @@ struct InitialState {
 // state field (39 characters), gives "Exp".
 InitialState initialState(int archive);
 
-}  // namespace orv::dialogs
+}  // namespace orv::workbench::dialogs

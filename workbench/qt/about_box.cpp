@@ -1,22 +1,22 @@
 // The About box's controls and its (empty) logic.
-#include "qt/about_box.h"
+#include "workbench/qt/about_box.h"
 
 #include <string>
 
-#include "shell/startup_checks.h"
-#include "shell/string_table.h"
+#include "workbench/app/startup_checks.h"
+#include "workbench/app/string_table.h"
 
 namespace orv::workbench {
 
 ui::DialogDescription aboutBoxDescription() {
   ui::DialogDescription d;
   d.id = 101;
-  d.title = "About " + std::string(shell::loadString(shell::kStrAppTitle));
+  d.title = "About " + std::string(app::loadString(app::kStrAppTitle));
   d.controls = {
-      {100, ui::ControlKind::label, std::string(shell::loadString(shell::kStrAppTitle)), 1},
+      {100, ui::ControlKind::label, std::string(app::loadString(app::kStrAppTitle)), 1},
       {0, ui::ControlKind::label, "The revision-control workbench: archives, projects and sandboxes.", 1},
       {0, ui::ControlKind::label,
-       "Works with revision library level " + std::to_string(shell::kRequiredLibraryLevel) +
+       "Works with revision library level " + std::to_string(app::kRequiredLibraryLevel) +
            " or later.",
        1},
       {1, ui::ControlKind::defaultButton, "OK", 0},

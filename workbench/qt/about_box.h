@@ -2,7 +2,7 @@
 // library's level, as a dialog of the seam.
 #pragma once
 
-#include "ui/ui.h"
+#include "platform/ui/ui.h"
 
 namespace orv::workbench {
 

@@ -1,4 +1,4 @@
-#include "qt/archive_window.h"
+#include "workbench/qt/archive_window.h"
 
 #include <unistd.h>
 
@@ -11,16 +11,16 @@
 #include <QScreen>
 #include <QStyle>
 
-#include "shell/command_table.h"
-#include "shell/document_window.h"
-#include "shell/message_styles.h"
-#include "shell/window_captions.h"
-#include "shell/window_layout.h"
-#include "qt/child_geometry.h"
 #include "vc/include/vc.h"
-#include "views/qt/log_panel.h"
-#include "views/qt/revision_list_view.h"
-#include "views/qt/split_bar.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/commands/command_table.h"
+#include "workbench/commands/document_window.h"
+#include "workbench/commands/window_captions.h"
+#include "workbench/commands/window_layout.h"
+#include "workbench/qt/child_geometry.h"
+#include "workbench/views/qt/log_panel.h"
+#include "workbench/views/qt/revision_list_view.h"
+#include "workbench/views/qt/split_bar.h"
 
 namespace orv::workbench {
 
@@ -33,9 +33,9 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 
 std::unique_ptr<ArchiveChild> ArchiveChild::open(const Frame& frame, const std::string& name, int project,
                                                  const std::optional<std::string>& projectFile) {
-  auto archive = std::make_unique<shell::OpenArchive>(frame.ui, name, 1, project);
+  auto archive = std::make_unique<archive::OpenArchive>(frame.ui, name, 1, project);
   if (archive->status() != 0) {
-    archive->showError(shell::kStyleError);
+    archive->showError(app::kStyleError);
     return nullptr;
   }
   if (project) {
@@ -51,23 +51,23 @@ std::unique_ptr<ArchiveChild> ArchiveChild::open(const Frame& frame, const std::
   return window;
 }
 
-ArchiveChild::ArchiveChild(const Frame& frame, std::string name, std::unique_ptr<shell::OpenArchive> archive,
+ArchiveChild::ArchiveChild(const Frame& frame, std::string name, std::unique_ptr<archive::OpenArchive> archive,
                            std::optional<std::string> projectFile)
     : frame_(frame), name_(std::move(name)), archive_(std::move(archive)), projectFile_(std::move(projectFile)) {
   setObjectName(QStringLiteral("archiveWindow"));
   setProperty("orvKind", 2);
   setProperty("orvPath", q(name_));
-  list_ = new views::qt::RevisionListView(*archive_, frame_.settingsFile, this);
-  views::qt::setControlId(list_, kArchiveListId);
-  log_ = new views::qt::LogPanel(this);
-  views::qt::setControlId(log_, kArchiveLogPanelId);
+  list_ = new views::RevisionListView(*archive_, frame_.settingsFile, this);
+  views::setControlId(list_, kArchiveListId);
+  log_ = new views::LogPanel(this);
+  views::setControlId(log_, kArchiveLogPanelId);
   const int ids[] = {kArchiveListId, -1, kArchiveLogPanelId, -1};
-  bar_ = new views::qt::SplitBar(this, kArchiveSplitBarId, true, ids);
+  bar_ = new views::SplitBar(this, kArchiveSplitBarId, true, ids);
   setWindowTitle(caption());
   setWindowIcon(style()->standardIcon(QStyle::SP_FileIcon));
-  connect(list_, &views::qt::RevisionListView::selectionChangedByUser, this, &ArchiveChild::selectionChanged);
+  connect(list_, &views::RevisionListView::selectionChangedByUser, this, &ArchiveChild::selectionChanged);
   connect(list_, &QAbstractItemView::doubleClicked, this, [this] {
-    if (frame_.command) frame_.command(shell::kCommandViewEdit);
+    if (frame_.command) frame_.command(commands::kCommandViewEdit);
   });
   resize(560, 320);
 }
@@ -81,7 +81,7 @@ ArchiveChild::~ArchiveChild() {
 QString ArchiveChild::caption() const {
   std::optional<std::string_view> project;
   if (projectFile_) project = *projectFile_;
-  return q(shell::archiveCaption(archive_->archiveName().empty() ? name_ : archive_->archiveName(), project));
+  return q(commands::archiveCaption(archive_->archiveName().empty() ? name_ : archive_->archiveName(), project));
 }
 
 QMdiSubWindow* ArchiveChild::subWindow() const { return qobject_cast<QMdiSubWindow*>(parentWidget()); }
@@ -98,8 +98,8 @@ void ArchiveChild::close() {
   else QWidget::close();
 }
 
-std::vector<shell::RevisionRow> ArchiveChild::selectedRows() {
-  std::vector<shell::RevisionRow> rows;
+std::vector<commands::RevisionRow> ArchiveChild::selectedRows() {
+  std::vector<commands::RevisionRow> rows;
   for (int row : list_->selectedRowNumbers()) rows.push_back(list_->rows()[static_cast<std::size_t>(row)].row());
   return rows;
 }
@@ -116,8 +116,8 @@ void ArchiveChild::reselectRevision(const std::string& revision) {
 }
 
 void ArchiveChild::publish() {
-  vcSetSysInfo(77, std::to_string(archive_->handle()).c_str());
-  vcSetSysInfo(52, archive_->project() ? std::to_string(archive_->project()).c_str() : "");
+  vcSetSysInfo(VC_SYSINFO_SET_CURRENT_ARCHIVE, std::to_string(archive_->handle()).c_str());
+  vcSetSysInfo(VC_SYSINFO_SET_CURRENT_PROJECT, archive_->project() ? std::to_string(archive_->project()).c_str() : "");
 }
 
 void ArchiveChild::activated() {
@@ -137,15 +137,15 @@ void ArchiveChild::deactivated() {
 }
 
 std::string ArchiveChild::statusLine() const {
-  return shell::revisionStatusLine(archive_->revisionCount, archive_->lockedCount, archive_->selectedCount);
+  return commands::revisionStatusLine(archive_->revisionCount, archive_->lockedCount, archive_->selectedCount);
 }
 
-shell::ArchiveWindowFacts ArchiveChild::facts() const {
-  shell::ArchiveWindowFacts facts;
+commands::ArchiveWindowFacts ArchiveChild::facts() const {
+  commands::ArchiveWindowFacts facts;
   facts.selectedCount = archive_->selectedCount;
   facts.firstSelectedIsWorkFile = archive_->firstSelectedIsWorkFile != 0;
-  facts.workFile = views::qt::workFileState(archive_->workFileName());
-  facts.hasSeveralStates = [] { return shell::hasSeveralStates(); };
+  facts.workFile = views::workFileState(archive_->workFileName());
+  facts.hasSeveralStates = [] { return commands::hasSeveralStates(); };
   return facts;
 }
 
@@ -171,13 +171,13 @@ void ArchiveChild::restoreSize(int clientWidth, int clientHeight) {
   QMdiSubWindow* sub = subWindow();
   if (!sub) return;
   const QScreen* screen = QGuiApplication::primaryScreen();
-  restoreChildSize(sub, frame_.settingsFile, shell::ChildKind::archive, QSize(clientWidth, clientHeight),
-                   shell::archiveMinimumSize(screen ? screen->geometry().width() : 1024, lineHeight(), windowMetrics(*this)));
+  restoreChildSize(sub, frame_.settingsFile, commands::ChildKind::archive, QSize(clientWidth, clientHeight),
+                   commands::archiveMinimumSize(screen ? screen->geometry().width() : 1024, lineHeight(), windowMetrics(*this)));
 }
 
 void ArchiveChild::layoutParts(bool first) {
-  const int panel = first ? shell::initialLogPanelHeight(lineHeight(), windowMetrics(*this)) : log_->height();
-  const shell::ArchiveLayout layout = shell::layoutArchiveWindow({0, 0, width(), height()}, lineHeight(), panel, true);
+  const int panel = first ? commands::initialLogPanelHeight(lineHeight(), windowMetrics(*this)) : log_->height();
+  const commands::ArchiveLayout layout = commands::layoutArchiveWindow({0, 0, width(), height()}, lineHeight(), panel, true);
   placePart(list_, layout.view);
   placePart(bar_, layout.splitter);
   placePart(log_, layout.logPanel);
@@ -189,7 +189,7 @@ void ArchiveChild::resizeEvent(QResizeEvent* event) {
   const bool first = !laidOut_;
   laidOut_ = true;
   if (first) return;
-  storeChildSize(subWindow(), frame_.settingsFile, shell::ChildKind::archive);
+  storeChildSize(subWindow(), frame_.settingsFile, commands::ChildKind::archive);
 }
 
 }  // namespace orv::workbench

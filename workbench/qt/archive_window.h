@@ -14,24 +14,24 @@
 #include <string>
 #include <vector>
 
-#include "shell/command_enabling.h"
-#include "shell/document_windows.h"
-#include "shell/open_archive.h"
+#include "workbench/archive/open_archive.h"
+#include "workbench/commands/command_enabling.h"
+#include "workbench/commands/document_windows.h"
 
 class QMdiSubWindow;
 
-namespace orv::views::qt {
+namespace orv::workbench::views {
 class LogPanel;
 class RevisionListView;
 class SplitBar;
-}  // namespace orv::views::qt
+}  // namespace orv::workbench::views
 
 namespace orv::workbench {
 
 // Control ids of the window's parts.
 enum ArchiveControl : int { kArchiveSplitBarId = 2, kArchiveLogPanelId = 4, kArchiveListId = 5 };
 
-class ArchiveChild : public QWidget, public shell::ArchiveWindow {
+class ArchiveChild : public QWidget, public commands::ArchiveWindow {
   Q_OBJECT
 
  public:
@@ -52,12 +52,12 @@ class ArchiveChild : public QWidget, public shell::ArchiveWindow {
                                             const std::optional<std::string>& projectFile = std::nullopt);
   ~ArchiveChild() override;
 
-  // shell::ArchiveWindow
+  // commands::ArchiveWindow
   std::string name() const override { return name_; }
   void raise() override;
   void close() override;
-  shell::OpenArchive& archive() override { return *archive_; }
-  std::vector<shell::RevisionRow> selectedRows() override;
+  archive::OpenArchive& archive() override { return *archive_; }
+  std::vector<commands::RevisionRow> selectedRows() override;
   bool listForm() const override { return true; }
   bool refreshRevisions() override;
   void reselectRevision(const std::string& revision) override;
@@ -71,12 +71,12 @@ class ArchiveChild : public QWidget, public shell::ArchiveWindow {
   // The library's current archive (and project) become this window's.
   void publish();
   // What the command rules need to know of the window.
-  shell::ArchiveWindowFacts facts() const;
+  commands::ArchiveWindowFacts facts() const;
   QString caption() const;
 
-  views::qt::RevisionListView* list() const { return list_; }
-  views::qt::LogPanel* logPanel() const { return log_; }
-  views::qt::SplitBar* splitBar() const { return bar_; }
+  views::RevisionListView* list() const { return list_; }
+  views::LogPanel* logPanel() const { return log_; }
+  views::SplitBar* splitBar() const { return bar_; }
   QMdiSubWindow* subWindow() const;
 
   // Sizes the MDI child as [Archive Window] WindowSize says, inside a
@@ -87,7 +87,7 @@ class ArchiveChild : public QWidget, public shell::ArchiveWindow {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  ArchiveChild(const Frame& frame, std::string name, std::unique_ptr<shell::OpenArchive> archive,
+  ArchiveChild(const Frame& frame, std::string name, std::unique_ptr<archive::OpenArchive> archive,
                std::optional<std::string> projectFile);
   void layoutParts(bool first);
   void selectionChanged();
@@ -96,11 +96,11 @@ class ArchiveChild : public QWidget, public shell::ArchiveWindow {
 
   Frame frame_;
   std::string name_;
-  std::unique_ptr<shell::OpenArchive> archive_;
+  std::unique_ptr<archive::OpenArchive> archive_;
   std::optional<std::string> projectFile_;
-  views::qt::RevisionListView* list_ = nullptr;
-  views::qt::LogPanel* log_ = nullptr;
-  views::qt::SplitBar* bar_ = nullptr;
+  views::RevisionListView* list_ = nullptr;
+  views::LogPanel* log_ = nullptr;
+  views::SplitBar* bar_ = nullptr;
   bool laidOut_ = false;
   bool active_ = false;
 };

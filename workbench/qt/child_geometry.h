@@ -6,22 +6,22 @@
 #include <QWidget>
 #include <string>
 
-#include "shell/child_kind.h"
-#include "shell/window_layout.h"
+#include "workbench/commands/child_kind.h"
+#include "workbench/commands/window_layout.h"
 
 class QMdiSubWindow;
 
 namespace orv::workbench {
 
 // Scroll bar, frame and caption heights of w's style.
-shell::WindowMetrics windowMetrics(const QWidget& w);
+commands::WindowMetrics windowMetrics(const QWidget& w);
 // Puts w at r (a negative height becomes 0).
-void placePart(QWidget* w, const shell::Rect& r);
+void placePart(QWidget* w, const ui::Rect& r);
 // Sizes sub as the settings say for kind inside a client area of client,
 // at least least, which also becomes its smallest size.
-void restoreChildSize(QMdiSubWindow* sub, const std::string& settingsFile, shell::ChildKind kind, QSize client,
-                      shell::Extent least);
+void restoreChildSize(QMdiSubWindow* sub, const std::string& settingsFile, commands::ChildKind kind, QSize client,
+                      commands::Extent least);
 // Stores the size of sub, when it is shown, with its state.
-void storeChildSize(QMdiSubWindow* sub, const std::string& settingsFile, shell::ChildKind kind);
+void storeChildSize(QMdiSubWindow* sub, const std::string& settingsFile, commands::ChildKind kind);
 
 }  // namespace orv::workbench

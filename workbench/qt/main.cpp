@@ -1,4 +1,4 @@
 // orvty32: the workbench window program.
-#include "qt/workbench_app.h"
+#include "workbench/qt/workbench_app.h"
 
 int main(int argc, char** argv) { return orv::workbench::workbenchMain(argc, argv); }

@@ -1,5 +1,5 @@
 // The main window: menus, tool bars, MDI client, placement and recent files.
-#include "qt/main_frame.h"
+#include "workbench/qt/main_frame.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,26 +18,19 @@
 #include <cstdio>
 #include <cstring>
 
-#include "profile/profile.h"
-#include "qt/about_box.h"
-#include "dialogs/archive_info_dialog.h"
-#include "dialogs/check_in_flows.h"
-#include "dialogs/promote_dialog.h"
-#include "dialogs/revision_info_dialog.h"
-#include "dialogs/create_archive_flow.h"
-#include "shell/archive_import.h"
-#include "shell/archive_reports.h"
-#include "shell/command_handlers.h"
-#include "shell/document_window.h"
-#include "shell/message_styles.h"
-#include "shell/command_table.h"
-#include "shell/file_choices.h"
-#include "shell/file_filters.h"
-#include "shell/frame_placement.h"
-#include "shell/recent_file_command.h"
-#include "shell/string_table.h"
-#include "shell/text_fit.h"
-#include "ui/ui.h"
+#include "platform/profile/profile.h"
+#include "platform/ui/ui.h"
+#include "workbench/app/frame_placement.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/string_table.h"
+#include "workbench/app/text_fit.h"
+#include "workbench/commands/command_handlers.h"
+#include "workbench/commands/command_table.h"
+#include "workbench/commands/document_window.h"
+#include "workbench/commands/frame_registry.h"
+#include "workbench/dialogs/frame_registrations.h"
+#include "workbench/external/archive_reports.h"
+#include "workbench/qt/about_box.h"
 
 namespace orv::workbench {
 
@@ -47,7 +40,7 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 
 // The menu text of a command of the command table.
 QString menuText(int id) {
-  const shell::CommandInfo* info = shell::findCommand(id);
+  const commands::CommandInfo* info = commands::findCommand(id);
   return info ? q(std::string(info->menuText)) : QString();
 }
 
@@ -126,52 +119,38 @@ QIcon programIcon() {
   return QIcon(pm);
 }
 
-// What the frame's command handlers work with: the open and create
-// commands, the item commands and the temporary files of comparisons, over
-// the frame's windows. The dialogs that are not there yet leave their
-// commands doing nothing.
+// What the frame's command handlers work with: the dialogs and services of
+// the registration table, the open and create commands, the item commands
+// and the temporary files of comparisons, over the frame's windows. The
+// dialogs that are not there yet leave their commands saying so.
 struct MainFrame::Commands {
   Commands(MainFrame& frame, ui::Ui& ui)
-      : opening(ui, frame, openServices(frame)),
+      : registry(registrations(frame, ui)),
+        opening(ui, frame, registry.opening),
         temps(ui),
-        items(ui, frame, opening, temps, itemServices(frame)),
-        context{ui, frame, opening, items, frame.starts_, temps, shell::libraryImporters(),
-                shell::libraryExporter(), frame.recent_, openers(frame), flows(frame)} {}
+        items(ui, frame, opening, temps, registry.items),
+        context{ui, frame, opening, items, frame.starts_, temps, external::libraryImporters(),
+                external::libraryExporter(), frame.recent_, openers(frame), registry.flows} {}
 
-  static shell::DialogFlows flows(MainFrame& frame) {
-    shell::DialogFlows flows;
-    flows.missing = [&frame] { frame.notAvailable(); };
-    flows.checkInArchive = dialogs::archiveCheckIn;
-    flows.promoteRevision = dialogs::promoteArchiveRevision;
-    flows.promoteProject = dialogs::promoteProject;
-    flows.promoteMembers = dialogs::promoteSelectedMembers;
-    return flows;
+  static commands::FrameRegistry registrations(MainFrame& frame, ui::Ui& ui) {
+    commands::FrameRegistry registry;
+    registry.flows.missing = [&frame] { frame.notAvailable(); };
+    registry.opening.addRecentFile = [&frame](const std::string& path, int kind) { frame.recent_.add(path, kind); };
+    commands::runRegistrations(dialogs::frameRegistrations(), registry, {ui, frame.starts_});
+    return registry;
   }
-
-  static shell::OpenCreateServices openServices(MainFrame& frame) {
-    shell::OpenCreateServices services;
-    services.addRecentFile = [&frame](const std::string& path, int kind) { frame.recent_.add(path, kind); };
-    services.createArchive = dialogs::createArchiveServices();
-    return services;
-  }
-  static shell::WindowCommandServices itemServices(MainFrame& frame) {
-    shell::WindowCommandServices services;
-    services.viewOrEdit = [&frame](const std::string& path) { shell::viewOrEditFile(frame.starts_, path); };
-    services.archiveInformation = dialogs::archiveInformation;
-    services.revisionInformation = dialogs::revisionInformation;
-    return services;
-  }
-  static shell::WindowOpeners openers(MainFrame& frame) {
-    shell::WindowOpeners open;
+  static commands::WindowOpeners openers(MainFrame& frame) {
+    commands::WindowOpeners open;
     open.openProjectWindow = [&frame](const std::string& path) { frame.openDocument(path, true); };
     open.openArchiveWindow = [&frame](const std::string& path) { frame.openDocument(path, false); };
     return open;
   }
 
-  shell::OpenCreateCommands opening;
-  shell::TempFiles temps;
-  shell::WindowCommands items;
-  shell::CommandContext context;
+  commands::FrameRegistry registry;
+  commands::OpenCreateCommands opening;
+  app::TempFiles temps;
+  commands::WindowCommands items;
+  commands::CommandContext context;
 };
 
 bool isProjectName(const std::string& name) {
@@ -180,15 +159,15 @@ bool isProjectName(const std::string& name) {
 }
 
 MainFrame::MainFrame(ui::Ui& ui, std::string settingsFile, platform::Spawner* spawner,
-                     shell::PermissionOracle* permissions)
+                     commands::PermissionOracle* permissions)
     : ui_(ui),
       settingsFile_(std::move(settingsFile)),
       mdi_(new QMdiArea(this)),
-      starts_{ui, spawner ? *spawner : ownSpawner_, settingsFile_, shell::workbenchProgramDirectory()},
+      starts_{ui, spawner ? *spawner : ownSpawner_, settingsFile_, external::workbenchProgramDirectory()},
       oracle_(permissions ? *permissions : permissions_),
       router_(ui, oracle_),
       commands_(std::make_unique<Commands>(*this, ui)) {
-  setWindowTitle(q(std::string(shell::loadString(shell::kStrAppTitle))));
+  setWindowTitle(q(std::string(app::loadString(app::kStrAppTitle))));
   setObjectName(QStringLiteral("orvty32"));
   setWindowIcon(programIcon());
   mdi_->setViewMode(QMdiArea::SubWindowView);
@@ -227,18 +206,18 @@ void MainFrame::buildMenus() {
     connect(a, &QAction::triggered, this, [this, id] { command(id); });
     return a;
   };
-  add(fileMenu_, QStringLiteral("Open &Archive..."), shell::kCommandOpenArchive,
+  add(fileMenu_, QStringLiteral("Open &Archive..."), commands::kCommandOpenArchive,
       QStringLiteral("Opens an archive"));
-  add(fileMenu_, QStringLiteral("Open &Project..."), shell::kCommandOpenProject,
+  add(fileMenu_, QStringLiteral("Open &Project..."), commands::kCommandOpenProject,
       QStringLiteral("Opens a project or sandbox"));
-  add(fileMenu_, menuText(shell::kCommandClose), shell::kCommandClose,
+  add(fileMenu_, menuText(commands::kCommandClose), commands::kCommandClose,
       QStringLiteral("Closes the active window"));
   fileMenu_->addSeparator();
-  add(fileMenu_, menuText(shell::kCommandCreateArchive), shell::kCommandCreateArchive,
+  add(fileMenu_, menuText(commands::kCommandCreateArchive), commands::kCommandCreateArchive,
       QStringLiteral("Puts files under revision control"));
-  add(fileMenu_, menuText(shell::kCommandCompareFiles), shell::kCommandCompareFiles,
+  add(fileMenu_, menuText(commands::kCommandCompareFiles), commands::kCommandCompareFiles,
       QStringLiteral("Compares two files in the visual merge program"));
-  add(fileMenu_, menuText(shell::kCommandImportArchive), shell::kCommandImportArchive,
+  add(fileMenu_, menuText(commands::kCommandImportArchive), commands::kCommandImportArchive,
       QStringLiteral("Converts SCCS and PVCS files into archives"));
   recentSeparator_ = fileMenu_->addSeparator();
   fileMenu_->addSeparator();
@@ -258,10 +237,10 @@ void MainFrame::buildMenus() {
     connect(a, &QAction::triggered, this, [this, id] { command(id); });
   };
   archiveMenu_ = menuBar()->addMenu(QStringLiteral("&Archive"));
-  for (int id : std::initializer_list<int>{shell::kCommandCheckIn, shell::kCommandCheckOut, shell::kCommandCompareRevisions, 0,
-                 shell::kCommandLockRevision, shell::kCommandUnlockRevision, shell::kCommandDeleteRevision, 0,
-                 shell::kCommandViewEdit, shell::kCommandPromoteRevision, shell::kCommandDemoteRevision, 0,
-                 shell::kCommandArchiveInfo, shell::kCommandRevisionInfo, shell::kCommandArchiveReport}) {
+  for (int id : std::initializer_list<int>{commands::kCommandCheckIn, commands::kCommandCheckOut, commands::kCommandCompareRevisions, 0,
+                 commands::kCommandLockRevision, commands::kCommandUnlockRevision, commands::kCommandDeleteRevision, 0,
+                 commands::kCommandViewEdit, commands::kCommandPromoteRevision, commands::kCommandDemoteRevision, 0,
+                 commands::kCommandArchiveInfo, commands::kCommandRevisionInfo, commands::kCommandArchiveReport}) {
     if (id == 0)
       archiveMenu_->addSeparator();
     else
@@ -284,22 +263,22 @@ void MainFrame::buildMenus() {
     return menu;
   };
   projectMenu_ = addMenu(QStringLiteral("&Project"),
-                         {shell::kCommandAddMembers, shell::kCommandRemoveMembers, 0, shell::kCommandProjectInfo,
-                          shell::kCommandViewLog, 0, shell::kCommandBuild, shell::kCommandCheckpoint,
-                          shell::kCommandOpenProjectArchive, shell::kCommandCreateSandbox, 0,
-                          shell::kCommandPromoteProject, shell::kCommandDemoteProject, shell::kCommandFreezeProject,
-                          shell::kCommandThawProject, 0, shell::kCommandProjectReport});
+                         {commands::kCommandAddMembers, commands::kCommandRemoveMembers, 0, commands::kCommandProjectInfo,
+                          commands::kCommandViewLog, 0, commands::kCommandBuild, commands::kCommandCheckpoint,
+                          commands::kCommandOpenProjectArchive, commands::kCommandCreateSandbox, 0,
+                          commands::kCommandPromoteProject, commands::kCommandDemoteProject, commands::kCommandFreezeProject,
+                          commands::kCommandThawProject, 0, commands::kCommandProjectReport});
   memberMenu_ = addMenu(QStringLiteral("&Member"),
-                        {shell::kCommandCheckInMembers, shell::kCommandCheckOutMembers, shell::kCommandLockMembers,
-                         shell::kCommandUnlockMembers, 0, shell::kCommandEditMember, shell::kCommandMemberDifferences,
-                         shell::kCommandMemberInfo, 0, shell::kCommandSelectMembers, shell::kCommandLabelMembers,
-                         shell::kCommandUpdateToHead, shell::kCommandResynchronize, shell::kCommandRemoveUnusedLocks, 0,
-                         shell::kCommandOpenMemberArchive, shell::kCommandDependencies, 0,
-                         shell::kCommandPromoteMembers, shell::kCommandDemoteMembers, shell::kCommandFreezeMembers,
-                         shell::kCommandThawMembers});
+                        {commands::kCommandCheckInMembers, commands::kCommandCheckOutMembers, commands::kCommandLockMembers,
+                         commands::kCommandUnlockMembers, 0, commands::kCommandEditMember, commands::kCommandMemberDifferences,
+                         commands::kCommandMemberInfo, 0, commands::kCommandSelectMembers, commands::kCommandLabelMembers,
+                         commands::kCommandUpdateToHead, commands::kCommandResynchronize, commands::kCommandRemoveUnusedLocks, 0,
+                         commands::kCommandOpenMemberArchive, commands::kCommandDependencies, 0,
+                         commands::kCommandPromoteMembers, commands::kCommandDemoteMembers, commands::kCommandFreezeMembers,
+                         commands::kCommandThawMembers});
 
   QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
-  addCommand(window, shell::kCommandRefresh);
+  addCommand(window, commands::kCommandRefresh);
   window->addSeparator();
   QAction* cascade = window->addAction(QStringLiteral("&Cascade"));
   connect(cascade, &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
@@ -328,7 +307,7 @@ void MainFrame::rebuildRecentItems() {
   const QFontMetrics metrics(fileMenu_->font());
   const int width = std::max(200, (mdi_->width() > 0 ? mdi_->width() : 800) / 2);
   auto fit = [&](const std::string& path) {
-    auto fitted = shell::fitTextWithEllipsis(
+    auto fitted = app::fitTextWithEllipsis(
         path, width, [&](std::string_view t) { return metrics.horizontalAdvance(q(std::string(t))); });
     return fitted.text.empty() ? path : fitted.text;
   };
@@ -341,9 +320,9 @@ void MainFrame::rebuildRecentItems() {
   for (std::size_t i = 0; i < items.size(); ++i) {
     auto* a = new QAction(q(items[i]), fileMenu_);
     const std::string path = recent_.entries()[i].path;
-    a->setData(shell::kFirstRecentFileCommand + static_cast<int>(i));
+    a->setData(app::kFirstRecentFileCommand + static_cast<int>(i));
     a->setStatusTip(q(path));
-    const int id = shell::kFirstRecentFileCommand + static_cast<int>(i);
+    const int id = app::kFirstRecentFileCommand + static_cast<int>(i);
     connect(a, &QAction::triggered, this, [this, id] { command(id); });
     fileMenu_->insertAction(next, a);
     recentActions_.push_back(a);
@@ -351,12 +330,12 @@ void MainFrame::rebuildRecentItems() {
 }
 
 void MainFrame::buildToolbars(const profile::ProfileFile& settings) {
-  auto make = [&](shell::ToolbarKind kind, const QString& title) {
+  auto make = [&](app::ToolbarKind kind, const QString& title) {
     auto* bar = new QToolBar(title, this);
     bar->setObjectName(title);
     bar->setIconSize(QSize(24, 24));
     bar->setMovable(false);
-    for (const auto& b : shell::resolveToolbar(kind, settings)) {
+    for (const auto& b : app::resolveToolbar(kind, settings)) {
       if (b.commandId == 0) {
         bar->addSeparator();
         continue;
@@ -368,7 +347,7 @@ void MainFrame::buildToolbars(const profile::ProfileFile& settings) {
       if (b.commandId >= kFirstUserTool && b.commandId < kFirstUserTool + 5) {
         // "Launches <program>" in the status bar, the program as the tip.
         const std::string n = std::to_string(b.commandId - kFirstUserTool + 1);
-        if (auto hint = shell::userToolHint(settings.get("User", "User" + n + "Description").value_or(""),
+        if (auto hint = app::userToolHint(settings.get("User", "User" + n + "Description").value_or(""),
                                             settings.get("User", "User" + n + "Command").value_or(""))) {
           const auto cut = hint->find('\n');
           a->setStatusTip(q(hint->substr(0, cut)));
@@ -381,19 +360,19 @@ void MainFrame::buildToolbars(const profile::ProfileFile& settings) {
     addToolBar(areaOf(orientation_), bar);
     return bar;
   };
-  projectBar_ = make(shell::ToolbarKind::project, QStringLiteral("Project Toolbar"));
-  archiveBar_ = make(shell::ToolbarKind::archive, QStringLiteral("Archive Toolbar"));
-  showToolbarFor(shell::ToolbarKind::project);
+  projectBar_ = make(app::ToolbarKind::project, QStringLiteral("Project Toolbar"));
+  archiveBar_ = make(app::ToolbarKind::archive, QStringLiteral("Archive Toolbar"));
+  showToolbarFor(app::ToolbarKind::project);
 }
 
-QToolBar* MainFrame::toolbar(shell::ToolbarKind kind) const {
-  return kind == shell::ToolbarKind::archive ? archiveBar_ : projectBar_;
+QToolBar* MainFrame::toolbar(app::ToolbarKind kind) const {
+  return kind == app::ToolbarKind::archive ? archiveBar_ : projectBar_;
 }
 
-void MainFrame::showToolbarFor(shell::ToolbarKind kind) {
-  if (archiveMenu_) archiveMenu_->menuAction()->setVisible(kind == shell::ToolbarKind::archive);
-  archiveBar_->setVisible(kind == shell::ToolbarKind::archive);
-  projectBar_->setVisible(kind == shell::ToolbarKind::project);
+void MainFrame::showToolbarFor(app::ToolbarKind kind) {
+  if (archiveMenu_) archiveMenu_->menuAction()->setVisible(kind == app::ToolbarKind::archive);
+  archiveBar_->setVisible(kind == app::ToolbarKind::archive);
+  projectBar_->setVisible(kind == app::ToolbarKind::project);
 }
 
 void MainFrame::activeWindowChanged(QMdiSubWindow* window) {
@@ -406,10 +385,10 @@ void MainFrame::activeWindowChanged(QMdiSubWindow* window) {
   activeArchive_ = archive;
   activeProject_ = project;
   if (!window || !window->widget()) {
-    if (mdi_->subWindowList().isEmpty()) showToolbarFor(shell::ToolbarKind::project);
+    if (mdi_->subWindowList().isEmpty()) showToolbarFor(app::ToolbarKind::project);
     return;
   }
-  showToolbarFor(archive ? shell::ToolbarKind::archive : shell::ToolbarKind::project);
+  showToolbarFor(archive ? app::ToolbarKind::archive : app::ToolbarKind::project);
   if (archive) archive->activated();
   if (project) project->activated();
 }
@@ -422,15 +401,15 @@ ProjectChild* MainFrame::projectChildOf(QMdiSubWindow* window) const {
   return window ? qobject_cast<ProjectChild*>(window->widget()) : nullptr;
 }
 
-shell::DocumentWindow* MainFrame::activeChild() {
+commands::DocumentWindow* MainFrame::activeChild() {
   QMdiSubWindow* window = mdi_->currentSubWindow();
   if (window && !window->isVisible()) return nullptr;
   if (ProjectChild* project = projectChildOf(window)) return project;
   return archiveChildOf(window);
 }
 
-std::vector<shell::DocumentWindow*> MainFrame::children() {
-  std::vector<shell::DocumentWindow*> out;
+std::vector<commands::DocumentWindow*> MainFrame::children() {
+  std::vector<commands::DocumentWindow*> out;
   for (QMdiSubWindow* window : mdi_->subWindowList()) {
     if (ArchiveChild* child = archiveChildOf(window)) out.push_back(child);
     if (ProjectChild* child = projectChildOf(window)) out.push_back(child);
@@ -443,12 +422,7 @@ ArchiveChild::Frame MainFrame::archiveFrame() {
           [this](int id) { command(id); }};
 }
 
-ProjectChild::Frame MainFrame::projectFrame() {
-  shell::MemberDialogs dialogs;
-  dialogs.viewFile = [this](const std::string& path) { shell::viewOrEditFile(starts_, path); };
-  dialogs::setMemberCheckInDialogs(dialogs);
-  return {archiveFrame(), std::move(dialogs)};
-}
+ProjectChild::Frame MainFrame::projectFrame() { return {archiveFrame(), commands_->registry.memberDialogs}; }
 
 bool MainFrame::buildArchiveWindow(const std::string& name, bool remember) {
   const ArchiveChild::Frame frame = archiveFrame();
@@ -460,7 +434,7 @@ bool MainFrame::buildArchiveWindow(const std::string& name, bool remember) {
   return true;
 }
 
-bool MainFrame::buildMemberArchiveWindow(const std::string& member, shell::OpenProject& project) {
+bool MainFrame::buildMemberArchiveWindow(const std::string& member, project::OpenProject& project) {
   const ArchiveChild::Frame frame = archiveFrame();
   auto window = ArchiveChild::open(frame, member, project.project, project.name);
   if (!window) return false;
@@ -470,12 +444,12 @@ bool MainFrame::buildMemberArchiveWindow(const std::string& member, shell::OpenP
   // The archive window uses the project's handle: the project stays open
   // until the window goes, whichever of the two goes first.
   ProjectChild::share(project);
-  shell::OpenProject* shared = &project;
+  project::OpenProject* shared = &project;
   connect(sub, &QObject::destroyed, this, [shared] { ProjectChild::release(shared); });
   return true;
 }
 
-bool MainFrame::buildProjectWindow(const shell::ProjectWindowRequest& request) {
+bool MainFrame::buildProjectWindow(const commands::ProjectWindowRequest& request) {
   auto window = ProjectChild::open(projectFrame(), request);
   if (!window) return false;
   if (request.remember) recent_.add(request.name, static_cast<int>(window->project().kind));
@@ -522,7 +496,7 @@ void MainFrame::applyStoredPlacement() {
     local = std::to_string(v[0] - area.x()) + "," + std::to_string(v[1] - area.y()) + "," +
             std::to_string(v[2]) + "," + std::to_string(v[3]);
   }
-  const shell::Rect r = shell::framePlacement(local, area.width(), area.height());
+  const ui::Rect r = app::framePlacement(local, area.width(), area.height());
   const bool relative = screen && screen != QGuiApplication::primaryScreen();
   setGeometry(r.x + (relative ? area.x() : 0), r.y + (relative ? area.y() : 0), r.width, r.height);
 }
@@ -540,7 +514,7 @@ void MainFrame::openDocument(const std::string& name, bool project) {
     return;
   }
   if (!window) {
-    shell::ProjectWindowRequest request;
+    commands::ProjectWindowRequest request;
     request.name = name;
     request.remember = true;
     buildProjectWindow(request);
@@ -557,8 +531,8 @@ void MainFrame::bringForward() {
   activateWindow();
 }
 
-void MainFrame::runCommand(const shell::ExecuteCommand& c) {
-  using shell::ExecuteVerb;
+void MainFrame::runCommand(const app::ExecuteCommand& c) {
+  using app::ExecuteVerb;
   switch (c.verb) {
     case ExecuteVerb::openArchive:
     case ExecuteVerb::openProject:
@@ -570,24 +544,18 @@ void MainFrame::runCommand(const shell::ExecuteCommand& c) {
       showAbout();
       break;
     case ExecuteVerb::help: ui_.showHelp(kHelpContentsContext); break;
-    case ExecuteVerb::diff:
-      shell::ddeDiff(starts_, c.args.size() > 0 ? c.args[0].c_str() : nullptr,
-                     c.args.size() > 1 ? c.args[1].c_str() : nullptr);
-      break;
-    case ExecuteVerb::convert:
-      bringForward();
-      shell::ddeConvert(ui_, shell::libraryImporters(), c.args);
-      break;
-    case ExecuteVerb::checkIn:
-      bringForward();
-      dialogs::ddeCheckIn(ui_, c.args);
-      break;
     case ExecuteVerb::createArchive:
       bringForward();
       commands_->opening.ddeCreateArchive(c.args);
       break;
     default:
-      notAvailable();
+      // The commands the registered dialogs and programs answer.
+      if (auto handler = commands_->registry.execute.find(c.verb); handler != commands_->registry.execute.end()) {
+        if (handler->second.bringForward) bringForward();
+        handler->second.run(c.args);
+      } else {
+        notAvailable();
+      }
       break;
   }
 }
@@ -602,8 +570,8 @@ void MainFrame::command(int id) {
     case kCmdAbout: showAbout(); break;
     default:
       syncActiveWindow();
-      if (router_.enable(id).state == shell::Enabling::disabled) break;
-      if (router_.dispatch(id) == shell::CommandRouter::Outcome::unhandled) notAvailable();
+      if (router_.enable(id).state == commands::Enabling::disabled) break;
+      if (router_.dispatch(id) == commands::CommandRouter::Outcome::unhandled) notAvailable();
       break;
   }
 }
@@ -615,7 +583,7 @@ void MainFrame::notAvailable() {
 void MainFrame::registerCommands() {
   // Every command's handler (the frame answers Help, About and Exit
   // itself).
-  shell::registerCommandHandlers(router_, commands_->context);
+  commands::registerCommandHandlers(router_, commands_->context);
   router_.setRecentKinds([this] {
     std::vector<int> kinds;
     for (const auto& entry : recent_.entries()) kinds.push_back(entry.kind);
@@ -628,19 +596,19 @@ void MainFrame::syncActiveWindow() {
   // focus; a window being closed no longer counts.
   QMdiSubWindow* window = mdi_->currentSubWindow();
   if (window && (!window->isVisible() || !window->widget())) window = nullptr;
-  shell::ChildKind kind = shell::ChildKind::none;
+  commands::ChildKind kind = commands::ChildKind::none;
   if (window)
-    kind = window->widget()->property("orvKind").toInt() == kArchiveKind ? shell::ChildKind::archive
-                                                                          : shell::ChildKind::project;
+    kind = window->widget()->property("orvKind").toInt() == kArchiveKind ? commands::ChildKind::archive
+                                                                          : commands::ChildKind::project;
   // The active window's rules decide first.
-  shell::CommandRouter::WindowEnabler enabler;
+  commands::CommandRouter::WindowEnabler enabler;
   if (QPointer<ArchiveChild> archive = archiveChildOf(window))
     enabler = [this, archive](int id) {
-      return archive ? shell::enableForArchiveWindow(id, archive->facts(), oracle_) : shell::EnableResult{};
+      return archive ? commands::enableForArchiveWindow(id, archive->facts(), oracle_) : commands::EnableResult{};
     };
   if (QPointer<ProjectChild> project = projectChildOf(window))
     enabler = [this, project](int id) {
-      return project ? shell::enableForProjectWindow(id, project->facts(), oracle_) : shell::EnableResult{};
+      return project ? commands::enableForProjectWindow(id, project->facts(), oracle_) : commands::EnableResult{};
     };
   router_.setActiveWindow(kind, std::move(enabler));
 }
@@ -650,9 +618,9 @@ void MainFrame::enableMenu(QMenu* menu) {
   for (QAction* action : menu->actions()) {
     const int id = action->data().toInt();
     if (id == 0) continue;
-    const shell::EnableResult result = router_.enable(id);
-    if (result.state != shell::Enabling::undecided)
-      action->setEnabled(result.state == shell::Enabling::enabled);
+    const commands::EnableResult result = router_.enable(id);
+    if (result.state != commands::Enabling::undecided)
+      action->setEnabled(result.state == commands::Enabling::enabled);
     if (result.text) action->setText(q(*result.text));
   }
 }
@@ -663,12 +631,12 @@ void MainFrame::store() {
   profile::ProfileFile settings;
   settings.load(settingsFile_);
   const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
-  if (auto value = shell::storedPlacement({normal.x(), normal.y(), normal.width(), normal.height()},
+  if (auto value = app::storedPlacement({normal.x(), normal.y(), normal.width(), normal.height()},
                                           !isMaximized() && !isMinimized() && !isFullScreen()))
     settings.set("General", "FrameWindowCoordinates", *value);
   recent_.store(settings);
   if (int rc = settings.save()) {
-    ui_.messageBox(ui::okBox(std::string(shell::loadString(shell::kStrAppTitle)),
+    ui_.messageBox(ui::okBox(std::string(app::loadString(app::kStrAppTitle)),
                              "Unable to write " + settingsFile_ + ": " + std::strerror(rc),
                              ui::MessageIcon::warning));
   }

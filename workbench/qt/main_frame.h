@@ -14,16 +14,16 @@
 #include <memory>
 #include <string>
 
-#include "shell/command_enabling.h"
-#include "shell/command_router.h"
-#include "shell/document_windows.h"
-#include "shell/execute_command.h"
-#include "shell/program_starts.h"
-#include "shell/recent_files.h"
-#include "shell/toolbar_layout.h"
 #include "platform/spawn/spawner.h"
-#include "qt/archive_window.h"
-#include "qt/project_window.h"
+#include "workbench/app/execute_command.h"
+#include "workbench/app/recent_files.h"
+#include "workbench/app/toolbar_layout.h"
+#include "workbench/commands/command_enabling.h"
+#include "workbench/commands/command_router.h"
+#include "workbench/commands/document_windows.h"
+#include "workbench/external/program_starts.h"
+#include "workbench/qt/archive_window.h"
+#include "workbench/qt/project_window.h"
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -48,7 +48,7 @@ enum FrameCommand : int {
 constexpr int kHelpOnHelpContext = 6083;
 constexpr int kHelpContentsContext = 0;
 
-class MainFrame : public QMainWindow, public shell::WindowRegistry {
+class MainFrame : public QMainWindow, public commands::WindowRegistry {
   Q_OBJECT
 
  public:
@@ -56,7 +56,7 @@ class MainFrame : public QMainWindow, public shell::WindowRegistry {
   // permissions: who may run which command (the security database through
   // the revision library). The frame's own ones when null.
   MainFrame(ui::Ui& ui, std::string settingsFile, platform::Spawner* spawner = nullptr,
-            shell::PermissionOracle* permissions = nullptr);
+            commands::PermissionOracle* permissions = nullptr);
   ~MainFrame() override;
 
   // Places the frame as the settings say (before it is shown).
@@ -69,21 +69,21 @@ class MainFrame : public QMainWindow, public shell::WindowRegistry {
   // an archive window, and puts it first among the recent files.
   void openDocument(const std::string& name, bool project);
   // The command server kept out while a menu command runs.
-  void setCommandServer(shell::ExecuteServer* server) { router_.setCommandServer(server); }
+  void setCommandServer(app::ExecuteServer* server) { router_.setCommandServer(server); }
   // Runs a command of the command server.
-  void runCommand(const shell::ExecuteCommand& command);
+  void runCommand(const app::ExecuteCommand& command);
   // The About box (a dialog of the seam).
   void showAbout();
   // Runs command id as its menu item or tool-bar button does.
   void command(int id);
 
-  // The document windows (shell::WindowRegistry): archive and project
+  // The document windows (commands::WindowRegistry): archive and project
   // windows.
-  shell::DocumentWindow* activeChild() override;
-  std::vector<shell::DocumentWindow*> children() override;
+  commands::DocumentWindow* activeChild() override;
+  std::vector<commands::DocumentWindow*> children() override;
   bool buildArchiveWindow(const std::string& name, bool remember) override;
-  bool buildMemberArchiveWindow(const std::string& member, shell::OpenProject& project) override;
-  bool buildProjectWindow(const shell::ProjectWindowRequest& request) override;
+  bool buildMemberArchiveWindow(const std::string& member, project::OpenProject& project) override;
+  bool buildProjectWindow(const commands::ProjectWindowRequest& request) override;
 
   QMdiArea* mdiArea() const { return mdi_; }
   QMenu* fileMenu() const { return fileMenu_; }
@@ -92,8 +92,8 @@ class MainFrame : public QMainWindow, public shell::WindowRegistry {
   // The Project and Member menus, shown while a project window is active.
   QMenu* projectMenu() const { return projectMenu_; }
   QMenu* memberMenu() const { return memberMenu_; }
-  QToolBar* toolbar(shell::ToolbarKind kind) const;
-  const shell::RecentFiles& recentFiles() const { return recent_; }
+  QToolBar* toolbar(app::ToolbarKind kind) const;
+  const app::RecentFiles& recentFiles() const { return recent_; }
   // Brings the frame to the front (restoring it when minimised).
   void bringForward();
 
@@ -107,7 +107,7 @@ class MainFrame : public QMainWindow, public shell::WindowRegistry {
   void buildMenus();
   void buildToolbars(const profile::ProfileFile& settings);
   void rebuildRecentItems();
-  void showToolbarFor(shell::ToolbarKind kind);
+  void showToolbarFor(app::ToolbarKind kind);
   void activeWindowChanged(QMdiSubWindow* window);
   void registerCommands();
   // Says in the status bar that a command has nothing to run yet.
@@ -135,13 +135,13 @@ class MainFrame : public QMainWindow, public shell::WindowRegistry {
   std::vector<QAction*> recentActions_;
   QToolBar* archiveBar_ = nullptr;
   QToolBar* projectBar_ = nullptr;
-  shell::RecentFiles recent_;
+  app::RecentFiles recent_;
   bool stored_ = false;
   platform::PosixSpawner ownSpawner_;
-  shell::ProgramStarts starts_;
-  shell::LibraryPermissions permissions_;
-  shell::PermissionOracle& oracle_;
-  shell::CommandRouter router_;
+  external::ProgramStarts starts_;
+  commands::LibraryPermissions permissions_;
+  commands::PermissionOracle& oracle_;
+  commands::CommandRouter router_;
   struct Commands;
   std::unique_ptr<Commands> commands_;
   QPointer<ArchiveChild> activeArchive_;

@@ -1,4 +1,4 @@
-#include "qt/project_window.h"
+#include "workbench/qt/project_window.h"
 
 #include <unistd.h>
 
@@ -11,19 +11,19 @@
 #include <QScreen>
 #include <QStyle>
 
-#include "shell/command_table.h"
-#include "shell/document_window.h"
-#include "shell/library_settings.h"
-#include "shell/member_rows.h"
-#include "shell/message_styles.h"
-#include "shell/string_table.h"
-#include "shell/window_captions.h"
-#include "shell/window_layout.h"
-#include "qt/child_geometry.h"
-#include "shell/window_selection.h"
 #include "vc/include/vc.h"
-#include "views/qt/member_list_view.h"
-#include "views/qt/split_bar.h"
+#include "workbench/app/library_settings.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/string_table.h"
+#include "workbench/commands/command_table.h"
+#include "workbench/commands/document_window.h"
+#include "workbench/commands/window_captions.h"
+#include "workbench/commands/window_layout.h"
+#include "workbench/commands/window_selection.h"
+#include "workbench/project/member_rows.h"
+#include "workbench/qt/child_geometry.h"
+#include "workbench/views/qt/member_list_view.h"
+#include "workbench/views/qt/split_bar.h"
 
 namespace orv::workbench {
 
@@ -34,13 +34,13 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 constexpr int kProjectKind = 4;
 
 // Open failures the window explains itself.
-constexpr int kEncryptedMaster = 19;
+constexpr int kEncryptedMaster = VC_E_ENCRYPTED_FILE;
 constexpr int kProjectNotOpened = 220;
 constexpr int kMasterInaccessible = 232;
 
 
 // Shows why the project of name did not open.
-void showOpenFailure(ui::Ui& ui, shell::OpenProject& project, const std::string& name) {
+void showOpenFailure(ui::Ui& ui, project::OpenProject& project, const std::string& name) {
   std::string text;
   switch (project.status) {
     case kEncryptedMaster:
@@ -52,10 +52,10 @@ void showOpenFailure(ui::Ui& ui, shell::OpenProject& project, const std::string&
     case kMasterInaccessible:
       text = "Cannot open sandbox " + name + "\nThe master project file is inaccessible.";
       break;
-    default: project.showError(shell::kStyleError); return;
+    default: project.showError(app::kStyleError); return;
   }
   project.status = -14;
-  shell::rcsMessage(ui, shell::kStyleError, text);
+  app::rcsMessage(ui, app::kStyleError, text);
 }
 
 // The window's icon: a folder of files; a sandbox's holds a spade.
@@ -83,8 +83,8 @@ QIcon projectIcon(bool sandbox) {
 
 }  // namespace
 
-std::unique_ptr<ProjectChild> ProjectChild::open(const Frame& frame, const shell::ProjectWindowRequest& request) {
-  auto* project = new shell::OpenProject(frame.ui, request.name.c_str(), request.createNew ? 7 : 1,
+std::unique_ptr<ProjectChild> ProjectChild::open(const Frame& frame, const commands::ProjectWindowRequest& request) {
+  auto* project = new project::OpenProject(frame.ui, request.name.c_str(), request.createNew ? 7 : 1,
                                          request.revision ? request.revision->c_str() : nullptr,
                                          request.frozenRequested, request.historical);
   if (project->status != 0 || !project->project) {
@@ -94,7 +94,7 @@ std::unique_ptr<ProjectChild> ProjectChild::open(const Frame& frame, const shell
   }
   project->useCount = 1;
   // The permissions the rules ask are read once, here.
-  shell::prefetchPermissions();
+  app::prefetchPermissions();
   std::unique_ptr<ProjectChild> window(new ProjectChild(frame, request.name, project));
   window->publish();
   if (!window->list_->fill(frame.ui)) return nullptr;
@@ -102,25 +102,25 @@ std::unique_ptr<ProjectChild> ProjectChild::open(const Frame& frame, const shell
   return window;
 }
 
-ProjectChild::ProjectChild(const Frame& frame, std::string name, shell::OpenProject* project)
+ProjectChild::ProjectChild(const Frame& frame, std::string name, project::OpenProject* project)
     : frame_(frame), name_(std::move(name)), project_(project) {
   setObjectName(QStringLiteral("projectWindow"));
   setProperty("orvKind", kProjectKind);
   setProperty("orvPath", q(name_));
   setProperty("orvClass", windowClass());
-  operations_ = std::make_unique<shell::ProjectMemberOperations>(*project_, *this, frame_.dialogs);
+  operations_ = std::make_unique<project::ProjectMemberOperations>(*project_, *this, frame_.dialogs);
   project_->onReloaded = [this] {
     list_->fill(frame_.ui);
     updateStatus();
   };
-  list_ = new views::qt::MemberListView(*project_, frame_.settingsFile, this);
-  views::qt::setControlId(list_, kProjectListId);
+  list_ = new views::MemberListView(*project_, frame_.settingsFile, this);
+  views::setControlId(list_, kProjectListId);
   detail_ = new QPlainTextEdit(this);
   detail_->setObjectName(QStringLiteral("memberDetail"));
   detail_->setReadOnly(true);
   detail_->setLineWrapMode(QPlainTextEdit::NoWrap);
   detail_->setFocusPolicy(Qt::ClickFocus);
-  views::qt::setControlId(detail_, kProjectDetailId);
+  views::setControlId(detail_, kProjectDetailId);
   // The pane reads as an ordinary text window, not as a grey box.
   QPalette pal = detail_->palette();
   pal.setColor(QPalette::Base, palette().color(QPalette::Active, QPalette::Base));
@@ -128,9 +128,9 @@ ProjectChild::ProjectChild(const Frame& frame, std::string name, shell::OpenProj
   detail_->setPalette(pal);
   setWindowTitle(caption());
   setWindowIcon(projectIcon(sandbox()));
-  connect(list_, &views::qt::MemberListView::selectionChangedByUser, this, &ProjectChild::updateStatus);
+  connect(list_, &views::MemberListView::selectionChangedByUser, this, &ProjectChild::updateStatus);
   connect(list_, &QAbstractItemView::doubleClicked, this, [this] {
-    if (frame_.command) frame_.command(shell::kCommandViewEdit);
+    if (frame_.command) frame_.command(commands::kCommandViewEdit);
   });
   resize(640, 360);
 }
@@ -143,7 +143,7 @@ ProjectChild::~ProjectChild() {
   release(project_);
 }
 
-void ProjectChild::release(shell::OpenProject* project) {
+void ProjectChild::release(project::OpenProject* project) {
   if (!project) return;
   if (project->useCount > 1) {
     --project->useCount;
@@ -152,14 +152,14 @@ void ProjectChild::release(shell::OpenProject* project) {
   delete project;
 }
 
-bool ProjectChild::sandbox() const { return (project_->kind & shell::kProjectKindSandbox) != 0; }
+bool ProjectChild::sandbox() const { return (project_->kind & project::kProjectKindSandbox) != 0; }
 
 QString ProjectChild::caption() const {
-  return q(shell::projectCaption(name_, project_->kind, project_->frozen, project_->historical));
+  return q(commands::projectCaption(name_, project_->kind, project_->frozen, project_->historical));
 }
 
 QString ProjectChild::windowClass() const {
-  const std::string_view name = shell::projectWindowClass(project_->kind);
+  const std::string_view name = commands::projectWindowClass(project_->kind);
   return QString::fromLatin1(name.data(), static_cast<int>(name.size()));
 }
 
@@ -179,7 +179,7 @@ void ProjectChild::close() {
 
 std::vector<int> ProjectChild::selection(bool warn) {
   const std::vector<int> rows = list_->selectedRowNumbers();
-  return shell::takeSelectedRows(frame_.ui, rows.size(), warn,
+  return commands::takeSelectedRows(frame_.ui, rows.size(), warn,
                                  [&rows](std::vector<int>& out) { out.insert(out.end(), rows.begin(), rows.end()); });
 }
 
@@ -188,9 +188,9 @@ void ProjectChild::reloadMembers() {
   updateStatus();
 }
 
-shell::MemberRow* ProjectChild::findMemberItem(int index, bool moveCursor) {
+project::MemberRow* ProjectChild::findMemberItem(int index, bool moveCursor) {
   if (index < 0 || index >= rowCount()) return nullptr;
-  shell::MemberRow& row = list_->rows()[static_cast<std::size_t>(index)];
+  project::MemberRow& row = list_->rows()[static_cast<std::size_t>(index)];
   if (moveCursor && project_->project) vcMemberSetPosition(project_->project, static_cast<int>(row.position));
   return &row;
 }
@@ -212,8 +212,8 @@ void ProjectChild::updateCaption() {
 }
 
 void ProjectChild::publish() {
-  vcSetSysInfo(52, std::to_string(project_->project).c_str());
-  vcSetSysInfo(77, "");
+  vcSetSysInfo(VC_SYSINFO_SET_CURRENT_PROJECT, std::to_string(project_->project).c_str());
+  vcSetSysInfo(VC_SYSINFO_SET_CURRENT_ARCHIVE, "");
 }
 
 void ProjectChild::activated() {
@@ -243,34 +243,34 @@ void ProjectChild::updateStatus() {
   project_->selectionHasRevision = false;
   for (int row : selected)
     if (list_->rows()[static_cast<std::size_t>(row)].hasRevision()) project_->selectionHasRevision = true;
-  if (active_ && frame_.statusText) frame_.statusText(shell::memberStatusLine(*project_));
-  shell::MemberRow* row = selected.size() == 1 ? &list_->rows()[static_cast<std::size_t>(selected.front())] : nullptr;
-  shell::LibraryMemberDetails source(*project_);
-  detail_->setPlainText(q(shell::memberDetailText(source, row, false)));
+  if (active_ && frame_.statusText) frame_.statusText(project::memberStatusLine(*project_));
+  project::MemberRow* row = selected.size() == 1 ? &list_->rows()[static_cast<std::size_t>(selected.front())] : nullptr;
+  project::LibraryMemberDetails source(*project_);
+  detail_->setPlainText(q(project::memberDetailText(source, row, false)));
 }
 
-shell::ProjectWindowFacts ProjectChild::facts() {
-  shell::ProjectWindowFacts facts;
+commands::ProjectWindowFacts ProjectChild::facts() {
+  commands::ProjectWindowFacts facts;
   facts.sandbox = sandbox();
   facts.selectedCount = project_->selectedCount;
   facts.selectionHasRevision = project_->selectionHasRevision;
   facts.frozen = project_->frozen;
   facts.historical = project_->historical;
   facts.frozenRequested = project_->frozenRequested;
-  shell::OpenProject* project = project_;
+  project::OpenProject* project = project_;
   facts.mayCheckpointVariant = [project] { return project->mayCheckpointVariant(); };
-  facts.hasSeveralStates = [] { return shell::hasSeveralStates(); };
+  facts.hasSeveralStates = [] { return commands::hasSeveralStates(); };
   facts.projectRevision = [project]() -> std::optional<std::string> {
     char revision[81] = {};
-    if (vcGetProject(project->project, 141, revision, 80) != 0) return std::nullopt;
+    if (vcGetProject(project->project, VC_PROJECT_ITEM_REVISION, revision, 80) != 0) return std::nullopt;
     return std::string(revision);
   };
-  facts.selectedMember = [this]() -> std::optional<shell::SelectedMember> {
+  facts.selectedMember = [this]() -> std::optional<commands::SelectedMember> {
     const std::vector<int> selected = list_->selectedRowNumbers();
     if (selected.size() != 1) return std::nullopt;
-    const shell::MemberRow* row = findMemberItem(selected.front(), true);
+    const project::MemberRow* row = findMemberItem(selected.front(), true);
     if (!row) return std::nullopt;
-    return shell::SelectedMember{row->type, views::qt::workFileState(row->name)};
+    return commands::SelectedMember{row->type, views::workFileState(row->name)};
   };
   return facts;
 }
@@ -281,8 +281,8 @@ void ProjectChild::restoreSize(int clientWidth, int clientHeight) {
   QMdiSubWindow* sub = subWindow();
   if (!sub) return;
   const QScreen* screen = QGuiApplication::primaryScreen();
-  restoreChildSize(sub, frame_.settingsFile, shell::ChildKind::project, QSize(clientWidth, clientHeight),
-                   shell::projectMinimumSize(screen ? screen->geometry().width() : 1024, lineHeight(), windowMetrics(*this)));
+  restoreChildSize(sub, frame_.settingsFile, commands::ChildKind::project, QSize(clientWidth, clientHeight),
+                   commands::projectMinimumSize(screen ? screen->geometry().width() : 1024, lineHeight(), windowMetrics(*this)));
   if (!watching_) {
     watching_ = true;
     // Back from minimised, the keys go to the member list again.
@@ -293,8 +293,8 @@ void ProjectChild::restoreSize(int clientWidth, int clientHeight) {
 }
 
 void ProjectChild::layoutParts() {
-  const shell::ProjectLayout layout =
-      shell::layoutProjectWindow({0, 0, width(), height()}, lineHeight(), windowMetrics(*this), true);
+  const commands::ProjectLayout layout =
+      commands::layoutProjectWindow({0, 0, width(), height()}, lineHeight(), windowMetrics(*this), true);
   placePart(list_, layout.view);
   placePart(detail_, layout.detail);
 }
@@ -306,7 +306,7 @@ void ProjectChild::resizeEvent(QResizeEvent* event) {
   const bool first = !laidOut_;
   laidOut_ = true;
   if (first) return;
-  storeChildSize(subWindow(), frame_.settingsFile, shell::ChildKind::project);
+  storeChildSize(subWindow(), frame_.settingsFile, commands::ChildKind::project);
 }
 
 }  // namespace orv::workbench

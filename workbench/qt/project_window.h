@@ -13,16 +13,16 @@
 #include <string>
 #include <vector>
 
-#include "qt/archive_window.h"
-#include "shell/command_enabling.h"
-#include "shell/document_windows.h"
-#include "shell/open_project.h"
-#include "shell/project_member_ops.h"
+#include "workbench/commands/command_enabling.h"
+#include "workbench/commands/document_windows.h"
+#include "workbench/project/open_project.h"
+#include "workbench/project/project_member_ops.h"
+#include "workbench/qt/archive_window.h"
 
 class QMdiSubWindow;
 class QPlainTextEdit;
 
-namespace orv::views::qt {
+namespace orv::workbench::views {
 class MemberListView;
 }
 
@@ -31,38 +31,38 @@ namespace orv::workbench {
 // Control ids of the window's parts.
 enum ProjectControl : int { kProjectDetailId = 205, kProjectListId = 207 };
 
-class ProjectChild : public QWidget, public shell::ProjectWindow, public shell::MemberView {
+class ProjectChild : public QWidget, public commands::ProjectWindow, public project::MemberView {
   Q_OBJECT
 
  public:
   // What the window tells its frame: as an archive window, and the
   // dialogs of the member operations.
   struct Frame : ArchiveChild::Frame {
-    shell::MemberDialogs dialogs;
+    project::MemberDialogs dialogs;
   };
 
   // Opens the project or sandbox of request and reads its rows. Nothing
   // when it did not open or its scan was cancelled: the failure was shown.
-  static std::unique_ptr<ProjectChild> open(const Frame& frame, const shell::ProjectWindowRequest& request);
+  static std::unique_ptr<ProjectChild> open(const Frame& frame, const commands::ProjectWindowRequest& request);
   ~ProjectChild() override;
 
   // Takes one more user of project (an archive window of one of its
   // members), and gives one back: the last user closes it.
-  static void share(shell::OpenProject& project) { ++project.useCount; }
-  static void release(shell::OpenProject* project);
+  static void share(project::OpenProject& project) { ++project.useCount; }
+  static void release(project::OpenProject* project);
 
-  // shell::ProjectWindow
+  // commands::ProjectWindow
   std::string name() const override { return name_; }
   void raise() override;
   void close() override;
-  shell::OpenProject& project() override { return *project_; }
+  project::OpenProject& project() override { return *project_; }
   std::vector<int> selection(bool warn) override;
-  shell::MemberView& members() override { return *this; }
-  shell::ProjectMemberOperations& memberOperations() override { return *operations_; }
+  project::MemberView& members() override { return *this; }
+  project::ProjectMemberOperations& memberOperations() override { return *operations_; }
   void reloadMembers() override;
 
-  // shell::MemberView
-  shell::MemberRow* findMemberItem(int index, bool moveCursor) override;
+  // project::MemberView
+  project::MemberRow* findMemberItem(int index, bool moveCursor) override;
   int rowCount() override;
   void refreshMembers(const int* rows, int count) override;
   void updateCaption() override;
@@ -75,13 +75,13 @@ class ProjectChild : public QWidget, public shell::ProjectWindow, public shell::
   // The library's current project becomes this window's (and no archive).
   void publish();
   // What the command rules need to know of the window.
-  shell::ProjectWindowFacts facts();
+  commands::ProjectWindowFacts facts();
   QString caption() const;
   // "TMDIProject" or "TMDISandbox".
   QString windowClass() const;
   bool sandbox() const;
 
-  views::qt::MemberListView* list() const { return list_; }
+  views::MemberListView* list() const { return list_; }
   QPlainTextEdit* detailPane() const { return detail_; }
   QMdiSubWindow* subWindow() const;
 
@@ -94,7 +94,7 @@ class ProjectChild : public QWidget, public shell::ProjectWindow, public shell::
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  ProjectChild(const Frame& frame, std::string name, shell::OpenProject* project);
+  ProjectChild(const Frame& frame, std::string name, project::OpenProject* project);
   void layoutParts();
   // The focus on the list, the selection's counts, the status line and the
   // detail pane.
@@ -104,9 +104,9 @@ class ProjectChild : public QWidget, public shell::ProjectWindow, public shell::
 
   Frame frame_;
   std::string name_;
-  shell::OpenProject* project_;
-  std::unique_ptr<shell::ProjectMemberOperations> operations_;
-  views::qt::MemberListView* list_ = nullptr;
+  project::OpenProject* project_;
+  std::unique_ptr<project::ProjectMemberOperations> operations_;
+  views::MemberListView* list_ = nullptr;
   QPlainTextEdit* detail_ = nullptr;
   bool laidOut_ = false;
   bool active_ = false;

@@ -1,12 +1,12 @@
 // The splash window's picture and its timer.
-#include "qt/splash_window.h"
+#include "workbench/qt/splash_window.h"
 
 #include <QApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QTimer>
 
-#include "shell/string_table.h"
+#include "workbench/app/string_table.h"
 
 namespace orv::workbench {
 
@@ -34,8 +34,8 @@ QPixmap SplashWindow::picture() {
   title.setBold(true);
   p.setFont(title);
   p.setPen(Qt::white);
-  const QString name = QString::fromUtf8(shell::loadString(shell::kStrAppTitle).data(),
-                                         static_cast<int>(shell::loadString(shell::kStrAppTitle).size()));
+  const QString name = QString::fromUtf8(app::loadString(app::kStrAppTitle).data(),
+                                         static_cast<int>(app::loadString(app::kStrAppTitle).size()));
   p.drawText(QRect(110, 70, 320, 80), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, name);
   QFont sub = QApplication::font();
   sub.setPixelSize(14);

@@ -1,5 +1,5 @@
 // Start-up, the command socket in the main loop, and shut-down.
-#include "qt/workbench_app.h"
+#include "workbench/qt/workbench_app.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -11,14 +11,14 @@
 #include <QUrl>
 #include <cstdio>
 
-#include "ipc/socket_path.h"
+#include "platform/ipc/socket_path.h"
+#include "platform/profile/settings_dir.h"
 #include "platform/sys/system_calls.h"
-#include "profile/settings_dir.h"
-#include "qt/splash_window.h"
-#include "shell/messages.h"
-#include "shell/revision_library.h"
-#include "shell/startup_checks.h"
-#include "shell/string_table.h"
+#include "workbench/app/messages.h"
+#include "workbench/app/revision_library.h"
+#include "workbench/app/startup_checks.h"
+#include "workbench/app/string_table.h"
+#include "workbench/qt/splash_window.h"
 
 namespace orv::workbench {
 
@@ -36,7 +36,7 @@ std::string keepCase(std::string name) { return name; }
 
 Workbench::Workbench(WorkbenchOptions options)
     : options_(std::move(options)),
-      settingsFile_(shell::settingsFilePath(options_.settingsDir)),
+      settingsFile_(app::settingsFilePath(options_.settingsDir)),
       ui_(options_.help),
       executes_(*this, keepCase),
       callbacks_(ui_, nullptr) {}
@@ -46,9 +46,9 @@ Workbench::~Workbench() { shutDown(); }
 SplashWindow* Workbench::splash() const { return qobject_cast<SplashWindow*>(splash_.data()); }
 
 int Workbench::start(ipc::CommandServer* server) {
-  shell::ensureSettingsFile(ui_, settingsFile_);
-  library_ = std::make_unique<shell::LibrarySession>(
-      options_.library ? *options_.library : shell::revisionLibrary(), ui_, callbacks_, &executes_);
+  app::ensureSettingsFile(ui_, settingsFile_);
+  library_ = std::make_unique<app::LibrarySession>(
+      options_.library ? *options_.library : app::revisionLibrary(), ui_, callbacks_, &executes_);
   if (int rc = library_->start(options_.programPath, options_.settingsDir, settingsFile_)) {
     library_.reset();
     return rc;
@@ -61,7 +61,7 @@ int Workbench::start(ipc::CommandServer* server) {
   ui_.setOwner(frame_);
   connect(frame_, &MainFrame::closed, qApp, &QCoreApplication::quit);
   frame_->applyStoredPlacement();
-  if (shell::showSplash(shell::joinNames(options_.names))) {
+  if (app::showSplash(app::joinNames(options_.names))) {
     auto* splash = new SplashWindow;
     splash_ = splash;
     splash->show();
@@ -69,8 +69,8 @@ int Workbench::start(ipc::CommandServer* server) {
   frame_->show();
   if (splash_) splash_->raise();
 
-  handler_ = std::make_unique<shell::ShellRequestHandler>(
-      ui_, executes_, [this](const shell::HandedCommandLine& h) { open(h); });
+  handler_ = std::make_unique<app::ShellRequestHandler>(
+      ui_, executes_, [this](const app::HandedCommandLine& h) { open(h); });
   server_ = server;
   if (server_) {
     notifier_ = new QSocketNotifier(server_->fd(), QSocketNotifier::Read, this);
@@ -88,7 +88,7 @@ void Workbench::serve() {
   notifier_->setEnabled(true);
 }
 
-void Workbench::runCommand(const shell::ExecuteCommand& command) {
+void Workbench::runCommand(const app::ExecuteCommand& command) {
   // Accepted now, run from the main loop: a command that opens a dialog
   // must not keep the client waiting or run inside the socket handler.
   ui_.post([frame = frame_, command] {
@@ -96,7 +96,7 @@ void Workbench::runCommand(const shell::ExecuteCommand& command) {
   });
 }
 
-void Workbench::open(const shell::HandedCommandLine& handed) {
+void Workbench::open(const app::HandedCommandLine& handed) {
   if (!frame_) return;
   if (handed.fromSecondCopy) frame_->bringForward();
   frame_->openNames(handed.names);
@@ -138,15 +138,15 @@ int sendExecute(const std::string& path, const std::string& text) {
     std::fprintf(stderr, "orvty32: no running workbench to send to.\n");
     return 2;
   }
-  const std::string service(shell::loadString(shell::kStrServiceName));
-  const std::string topic(shell::loadString(shell::kStrTopicName));
+  const std::string service(app::loadString(app::kStrServiceName));
+  const std::string topic(app::loadString(app::kStrTopicName));
   auto connected = ipc::request(fd.get(), ipc::kFrameConnect,
                                 service + '\0' + topic + '\0', kSocketTimeoutMs);
   auto answer = connected == 1u
                     ? ipc::request(fd.get(), ipc::kFrameExecute, text, kSocketTimeoutMs)
                     : std::nullopt;
   std::printf("0x%x\n", answer ? *answer : 0u);
-  return answer == shell::kExecuteAccepted ? 0 : 1;
+  return answer == app::kExecuteAccepted ? 0 : 1;
 }
 
 // Opens the local HTML page of a help topic, next to the program.
@@ -182,10 +182,10 @@ int workbenchMain(int argc, char** argv) {
     first = 3;
   }
   const std::vector<std::string> names(argv + first, argv + argc);
-  const std::string line = shell::joinNames(names);
+  const std::string line = app::joinNames(names);
 
   ui::qt::QtUi ui;
-  const std::string appTitle(shell::loadString(shell::kStrAppTitle));
+  const std::string appTitle(app::loadString(app::kStrAppTitle));
   const std::string path = ipc::prepareSocketPath();
   ipc::Claim claim;
   if (!path.empty()) claim = ipc::claimSocket(path, kSocketTimeoutMs);
@@ -193,9 +193,9 @@ int workbenchMain(int argc, char** argv) {
     // A second copy: the first opens the names (or only comes forward).
     const char* token = sys::calls().getenv("XDG_ACTIVATION_TOKEN");
     if (line.size() > ipc::kMaxPayload / 2 ||
-        !shell::sendHandoff(claim.client.get(), currentDirectory(), line, token ? token : "",
+        !app::sendHandoff(claim.client.get(), currentDirectory(), line, token ? token : "",
                             kSocketTimeoutMs)) {
-      shell::showText(ui, ui::MessageIcon::error,
+      app::showText(ui, ui::MessageIcon::error,
                       "Unable to communicate with the instance of Tessalyworkbench that is "
                       "already running.");
     }
@@ -204,7 +204,7 @@ int workbenchMain(int argc, char** argv) {
   // Without the socket the workbench still runs, only without the command
   // server.
   if (!claim.server) {
-    shell::showText(ui, ui::MessageIcon::warning, "DDE initialization failed.");
+    app::showText(ui, ui::MessageIcon::warning, "DDE initialization failed.");
   }
 
   WorkbenchOptions options;

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "ipc/command_socket.h"
-#include "qt/main_frame.h"
-#include "shell/command_line_handoff.h"
-#include "shell/library_startup.h"
-#include "ui/qt/qt_ui.h"
+#include "platform/ipc/command_socket.h"
+#include "platform/ui/qt/qt_ui.h"
+#include "workbench/app/command_line_handoff.h"
+#include "workbench/app/library_startup.h"
+#include "workbench/qt/main_frame.h"
 
 class QSocketNotifier;
 
@@ -29,11 +29,11 @@ struct WorkbenchOptions {
   std::string settingsDir;  // where ORVTY.INI and ORVRCS.RC live
   std::vector<std::string> names;  // to open: each word of the command line is one name
   std::string cwd;          // what relative names are relative to
-  const shell::LibraryEntryPoints* library = nullptr;
+  const app::LibraryEntryPoints* library = nullptr;
   std::function<void(int context)> help;  // the help service
 };
 
-class Workbench : public QObject, private shell::ExecuteSink {
+class Workbench : public QObject, private app::ExecuteSink {
   Q_OBJECT
 
  public:
@@ -54,17 +54,17 @@ class Workbench : public QObject, private shell::ExecuteSink {
   const std::string& settingsFile() const { return settingsFile_; }
 
  private:
-  void runCommand(const shell::ExecuteCommand& command) override;
+  void runCommand(const app::ExecuteCommand& command) override;
   void serve();
-  void open(const shell::HandedCommandLine& handed);
+  void open(const app::HandedCommandLine& handed);
 
   WorkbenchOptions options_;
   std::string settingsFile_;
   ui::qt::QtUi ui_;
-  shell::ExecuteServer executes_;
-  shell::LibraryCallbacks callbacks_;
-  std::unique_ptr<shell::LibrarySession> library_;
-  std::unique_ptr<shell::ShellRequestHandler> handler_;
+  app::ExecuteServer executes_;
+  app::LibraryCallbacks callbacks_;
+  std::unique_ptr<app::LibrarySession> library_;
+  std::unique_ptr<app::ShellRequestHandler> handler_;
   ipc::CommandServer* server_ = nullptr;
   QSocketNotifier* notifier_ = nullptr;
   QPointer<MainFrame> frame_;

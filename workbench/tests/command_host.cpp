@@ -11,11 +11,11 @@
 #include <deque>
 #include <string>
 
-#include "ipc/command_socket.h"
-#include "ipc/socket_path.h"
+#include "platform/ipc/command_socket.h"
+#include "platform/ipc/socket_path.h"
 #include "platform/sys/system_calls.h"
-#include "shell/command_line_handoff.h"
-#include "shell/string_table.h"
+#include "workbench/app/command_line_handoff.h"
+#include "workbench/app/string_table.h"
 
 namespace {
 
@@ -64,9 +64,9 @@ class HeadlessUi : public ui::Ui {
   std::deque<std::function<void()>> posted;
 };
 
-struct LoggingSink : shell::ExecuteSink {
-  void runCommand(const shell::ExecuteCommand& c) override {
-    std::string word(shell::loadString(shell::kStrFirstCommandWord + static_cast<int>(c.verb)));
+struct LoggingSink : workbench::app::ExecuteSink {
+  void runCommand(const workbench::app::ExecuteCommand& c) override {
+    std::string word(workbench::app::loadString(workbench::app::kStrFirstCommandWord + static_cast<int>(c.verb)));
     if (word.size() > 2 && word.substr(word.size() - 2) == " ;") word.resize(word.size() - 2);
     std::string line = "execute " + word;
     for (const auto& a : c.args) line += " " + a;
@@ -90,14 +90,14 @@ int sendExecute(const std::string& path, const std::string& text) {
   auto answer = connected == 1u ? ipc::request(fd.get(), ipc::kFrameExecute, text, kTimeoutMs)
                                 : std::nullopt;
   std::printf("0x%x\n", answer ? *answer : 0u);
-  return answer == shell::kExecuteAccepted ? 0 : 1;
+  return answer == workbench::app::kExecuteAccepted ? 0 : 1;
 }
 
 int serve(ipc::CommandServer& server) {
   HeadlessUi ui;
   LoggingSink sink;
-  shell::ExecuteServer executes(sink, nullptr);
-  shell::ShellRequestHandler handler(ui, executes, [](const shell::HandedCommandLine& h) {
+  workbench::app::ExecuteServer executes(sink, nullptr);
+  workbench::app::ShellRequestHandler handler(ui, executes, [](const workbench::app::HandedCommandLine& h) {
     if (h.names.empty()) logLine("raise");
     for (const auto& n : h.names) logLine("open " + n);
   });
@@ -124,10 +124,10 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "--dde") return sendExecute(path, argv[2]);
   ipc::Claim claim = ipc::claimSocket(path, kTimeoutMs);
   if (claim.server) return serve(*claim.server);
-  const std::string line = shell::joinNames(std::vector<std::string>(argv + 1, argv + argc));
+  const std::string line = workbench::app::joinNames(std::vector<std::string>(argv + 1, argv + argc));
   const char* token = sys::calls().getenv("XDG_ACTIVATION_TOKEN");
   if (!claim.client || line.size() > ipc::kMaxPayload / 2 ||
-      !shell::sendHandoff(claim.client.get(), currentDirectory(), line, token ? token : "",
+      !workbench::app::sendHandoff(claim.client.get(), currentDirectory(), line, token ? token : "",
                           kTimeoutMs)) {
     std::fprintf(stderr, "Unable to communicate with the instance of Tessalyworkbench that is "
                          "already running.\n");

@@ -1,13 +1,13 @@
-#include "views/list_columns.h"
+#include "workbench/views/list_columns.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
 
-#include "profile/profile.h"
+#include "platform/profile/profile.h"
 
-namespace orv::views {
+namespace orv::workbench::views {
 
 unsigned sortKeyAfterClick(unsigned key, int column) {
   if (sortColumn(key) != column) return static_cast<unsigned>(column) & 0xFFFF;
@@ -128,7 +128,7 @@ constexpr std::size_t kCellTextLimit = 531;
 bool continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 // Cut at the end with "..." until it fits; empty when nothing does.
-std::string cutAtEnd(std::string text, int width, const shell::MeasureText& measure) {
+std::string cutAtEnd(std::string text, int width, const app::MeasureText& measure) {
   if (measure(text) <= width) return text;
   const int dots = measure("...");
   while (!text.empty()) {
@@ -143,13 +143,13 @@ int lower(char c) { return std::tolower(static_cast<unsigned char>(c)); }
 
 }  // namespace
 
-std::string fitCellText(std::string_view text, int width, const shell::MeasureText& measure, bool path) {
+std::string fitCellText(std::string_view text, int width, const app::MeasureText& measure, bool path) {
   if (text.empty()) return {};
   std::string copy(text.substr(0, kCellTextLimit));
   while (copy.size() < text.size() && !copy.empty() && continuation(text[copy.size()])) copy.pop_back();
   const int room = width - 4;
   if (path) {
-    const shell::FittedText fitted = shell::fitTextWithEllipsis(copy, room, measure);
+    const app::FittedText fitted = app::fitTextWithEllipsis(copy, room, measure);
     if (fitted.fits) return fitted.text;
     if (!fitted.text.empty()) copy = fitted.text;
   }
@@ -195,4 +195,4 @@ int comparePaths(std::string_view a, std::string_view b) {
   }
 }
 
-}  // namespace orv::views
+}  // namespace orv::workbench::views

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/text_fit.h"
+#include "workbench/app/text_fit.h"
 
-namespace orv::views {
+namespace orv::workbench::views {
 
 constexpr int kMaxColumns = 8;
 constexpr int kMinimumColumnWidth = 26;
@@ -93,7 +93,7 @@ class ListColumns {
 // else cut at its end with "..." to width - 4 (at most 531 characters
 // kept); a path is first shortened in its middle, and cut at its end when
 // that is not enough.
-std::string fitCellText(std::string_view text, int width, const shell::MeasureText& measure,
+std::string fitCellText(std::string_view text, int width, const app::MeasureText& measure,
                         bool path = false);
 
 // Revision numbers by their dot-separated fields, from the left; equal
@@ -106,4 +106,4 @@ int comparePaths(std::string_view a, std::string_view b);
 // Texts ignoring case: negative, 0 or positive.
 int compareNoCase(std::string_view a, std::string_view b);
 
-}  // namespace orv::views
+}  // namespace orv::workbench::views

@@ -1,13 +1,14 @@
-#include "views/member_list.h"
+#include "workbench/views/member_list.h"
 
 #include <algorithm>
 #include <memory>
 #include <optional>
 
-#include "shell/progress_window.h"
 #include "vc/include/vc.h"
+#include "workbench/app/name_sizes.h"
+#include "workbench/app/progress_window.h"
 
-namespace orv::views {
+namespace orv::workbench::views {
 
 const std::array<std::string_view, kMemberColumnCount> kMemberColumnTitles = {
     "Type", "Frozen", "Changed", "Locked", "Revision", "Member Name", "State", "Labels"};
@@ -17,12 +18,11 @@ const std::string_view kIncompleteMemberList =
 
 namespace {
 
-constexpr int kNameSize = 513;
 constexpr std::string_view kScanning = "Scanning for changes...";
 
 std::string memberText(int project, int item) {
-  char buffer[kNameSize + 1] = {};
-  if (vcGetMember(project, item, buffer, kNameSize) != 0) return {};
+  char buffer[app::kNameBufferSize + 1] = {};
+  if (vcGetMember(project, item, buffer, app::kNameBufferSize) != 0) return {};
   return buffer;
 }
 
@@ -32,7 +32,7 @@ int compareTexts(const std::optional<std::string>& a, const std::optional<std::s
   return compareNoCase(*a, *b);
 }
 
-int compareColumn(const shell::MemberRow& a, const shell::MemberRow& b, int column) {
+int compareColumn(const project::MemberRow& a, const project::MemberRow& b, int column) {
   switch (column) {
     case kMemberColType: return static_cast<signed char>(b.type) - static_cast<signed char>(a.type);
     case kMemberColFrozen: return static_cast<int>(b.frozen) - static_cast<int>(a.frozen);
@@ -50,8 +50,8 @@ int compareColumn(const shell::MemberRow& a, const shell::MemberRow& b, int colu
 }
 
 // The progress window of a scan of count rows, when one is shown.
-std::unique_ptr<shell::ProgressWindow> scanWindow(ui::Ui& ui, unsigned count) {
-  auto window = std::make_unique<shell::ProgressWindow>(ui, kScanning, count);
+std::unique_ptr<app::ProgressWindow> scanWindow(ui::Ui& ui, unsigned count) {
+  auto window = std::make_unique<app::ProgressWindow>(ui, kScanning, count);
   window->setStepping(true);
   return window;
 }
@@ -68,7 +68,7 @@ std::string memberTypeText(char type) {
   }
 }
 
-std::string memberCellText(const shell::MemberRow& row, int column) {
+std::string memberCellText(const project::MemberRow& row, int column) {
   switch (column) {
     case kMemberColType: return memberTypeText(row.type);
     case kMemberColLocked: return memberLocked(row) ? row.locker.value_or(std::string()) : std::string();
@@ -80,11 +80,11 @@ std::string memberCellText(const shell::MemberRow& row, int column) {
   }
 }
 
-void readMemberRow(shell::OpenProject& project, shell::MemberRow& row) {
+void readMemberRow(project::OpenProject& project, project::MemberRow& row) {
   const int p = project.project;
-  char name[kNameSize + 1] = {};
+  char name[app::kNameBufferSize + 1] = {};
   const char* workDir = project.workDirectory.empty() ? nullptr : project.workDirectory.c_str();
-  if (vcMemberWorkName(p, nullptr, workDir, name, kNameSize) == 0) row.name = name;
+  if (vcMemberWorkName(p, nullptr, workDir, name, app::kNameBufferSize) == 0) row.name = name;
   const std::string type = memberText(p, 102);
   row.type = type.empty() ? 'f' : type[0];
   const std::string revision = memberText(p, 101);
@@ -92,26 +92,26 @@ void readMemberRow(shell::OpenProject& project, shell::MemberRow& row) {
   else row.revision = revision;
   row.changeFlags = ~0u;
   row.changeMark = 2;
-  shell::updateMemberStatus(project, row, 0);
-  if ((row.changeFlags & shell::kNoPassword) && row.revision) row.revision->clear();
+  project::updateMemberStatus(project, row, 0);
+  if ((row.changeFlags & project::kNoPassword) && row.revision) row.revision->clear();
 }
 
-MemberFill readMemberRows(ui::Ui& ui, shell::OpenProject& project) {
+MemberFill readMemberRows(ui::Ui& ui, project::OpenProject& project) {
   MemberFill fill;
   project.memberCount = 0;
   project.lockedCount = 0;
   if (!project.project) return fill;
   std::uint32_t count = 0;
-  if (vcGetProject(project.project, 157, reinterpret_cast<char*>(&count), sizeof count) != 0 || count == 0)
+  if (vcGetProject(project.project, VC_PROJECT_ITEM_MEMBER_COUNT, reinterpret_cast<char*>(&count), sizeof count) != 0 || count == 0)
     return fill;
   auto progress = scanWindow(ui, count);
-  char member[kNameSize + 1] = {};
-  for (int rc = vcGetMember(project.project, 112, member, kNameSize); rc == 0;
-       rc = vcGetMember(project.project, 113, member, kNameSize)) {
-    shell::MemberRow row;
+  char member[app::kNameBufferSize + 1] = {};
+  for (int rc = vcGetMember(project.project, VC_MEMBER_ITEM_FIRST, member, app::kNameBufferSize); rc == 0;
+       rc = vcGetMember(project.project, VC_MEMBER_ITEM_NEXT, member, app::kNameBufferSize)) {
+    project::MemberRow row;
     row.position = project.memberCount;
     readMemberRow(project, row);
-    if (shell::notifyStatus(row.name.c_str()) == -1) {
+    if (project::notifyStatus(row.name.c_str()) == -1) {
       fill.complete = false;
       break;
     }
@@ -122,32 +122,32 @@ MemberFill readMemberRows(ui::Ui& ui, shell::OpenProject& project) {
   return fill;
 }
 
-void rereadMemberRows(ui::Ui& ui, shell::OpenProject& project, std::vector<shell::MemberRow>& rows,
+void rereadMemberRows(ui::Ui& ui, project::OpenProject& project, std::vector<project::MemberRow>& rows,
                       const std::vector<int>& which) {
   if (!project.project) return;
-  std::unique_ptr<shell::ProgressWindow> progress;
+  std::unique_ptr<app::ProgressWindow> progress;
   if (which.size() > 4) progress = scanWindow(ui, static_cast<unsigned>(which.size()));
   for (int index : which) {
     if (index < 0 || index >= static_cast<int>(rows.size())) continue;
-    shell::MemberRow& row = rows[static_cast<std::size_t>(index)];
+    project::MemberRow& row = rows[static_cast<std::size_t>(index)];
     if (vcMemberSetPosition(project.project, static_cast<int>(row.position)) != 0) continue;
     if (memberLocked(row) && project.lockedCount) --project.lockedCount;
     readMemberRow(project, row);
-    const bool stop = progress && shell::notifyStatus(row.name.c_str()) == -1;
+    const bool stop = progress && project::notifyStatus(row.name.c_str()) == -1;
     if (memberLocked(row)) ++project.lockedCount;
     if (stop) break;
   }
 }
 
-int compareMemberRows(const shell::MemberRow& a, const shell::MemberRow& b, unsigned sortKey) {
+int compareMemberRows(const project::MemberRow& a, const project::MemberRow& b, unsigned sortKey) {
   const int result = compareColumn(a, b, sortColumn(sortKey));
   return sortDescending(sortKey) ? -result : result;
 }
 
-void sortMemberRows(std::vector<shell::MemberRow>& rows, unsigned sortKey) {
-  std::stable_sort(rows.begin(), rows.end(), [sortKey](const shell::MemberRow& a, const shell::MemberRow& b) {
+void sortMemberRows(std::vector<project::MemberRow>& rows, unsigned sortKey) {
+  std::stable_sort(rows.begin(), rows.end(), [sortKey](const project::MemberRow& a, const project::MemberRow& b) {
     return compareMemberRows(a, b, sortKey) < 0;
   });
 }
 
-}  // namespace orv::views
+}  // namespace orv::workbench::views

@@ -1,16 +1,16 @@
-#include "views/revision_list.h"
+#include "workbench/views/revision_list.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
 
-#include "shell/archive_revisions.h"
-#include "shell/message_styles.h"
-#include "shell/string_table.h"
 #include "vc/error_codes.h"
 #include "vc/include/vc.h"
+#include "workbench/app/message_styles.h"
+#include "workbench/app/string_table.h"
+#include "workbench/archive/archive_revisions.h"
 
-namespace orv::views {
+namespace orv::workbench::views {
 
 const std::array<std::string_view, kRevisionColumnCount> kRevisionColumnTitles = {
     "Revision", "Author", "Date", "Locked", "State", "Labels"};
@@ -28,7 +28,7 @@ bool fileExists(const std::string& path) {
 
 // Reads item of revision into text; the call's result becomes the
 // archive's last status. A text too long for the buffer is kept cut.
-bool readRevisionText(shell::OpenArchive& archive, int item, const char* revision, std::string& text) {
+bool readRevisionText(archive::OpenArchive& archive, int item, const char* revision, std::string& text) {
   char buffer[kTextSize] = {};
   const int rc = vcGetRevInfo(archive.handle(), item, revision, buffer, sizeof buffer);
   archive.setStatus(rc);
@@ -44,7 +44,7 @@ std::string labelsOf(int archive, const std::string& revision) {
   std::string names;
   char entry[1024];
   for (int guard = 0; guard < 100000; ++guard) {
-    if (vcGetArchiveInfo(archive, 11, entry, sizeof entry) != 0) break;
+    if (vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_NEXT_LABEL, entry, sizeof entry) != 0) break;
     const std::string_view text(entry);
     const std::size_t blank = text.rfind(' ');
     if (blank == std::string_view::npos || text.substr(blank + 1) != revision) continue;
@@ -63,8 +63,8 @@ int compareOptional(std::string_view a, std::string_view b, bool aPresent, bool 
 
 }  // namespace
 
-shell::RevisionRow RevisionRecord::row() const {
-  return {isWorkFile() ? std::string() : revision, isWorkFile() ? shell::kWorkFileRowFlag : 0u};
+commands::RevisionRow RevisionRecord::row() const {
+  return {isWorkFile() ? std::string() : revision, isWorkFile() ? commands::kWorkFileRowFlag : 0u};
 }
 
 std::string cellText(const RevisionRecord& r, int column) {
@@ -80,7 +80,7 @@ std::string cellText(const RevisionRecord& r, int column) {
   }
 }
 
-std::optional<RevisionRecord> buildRevisionRow(shell::OpenArchive& archive, const char* revision) {
+std::optional<RevisionRecord> buildRevisionRow(archive::OpenArchive& archive, const char* revision) {
   RevisionRecord r;
   if (!revision) {
     r.kind = RowKind::workFile;
@@ -92,11 +92,11 @@ std::optional<RevisionRecord> buildRevisionRow(shell::OpenArchive& archive, cons
                         readRevisionText(archive, 30, revision, r.date) &&
                         readRevisionText(archive, 34, revision, r.state);
   if (!complete) {
-    archive.showError(shell::kStyleError);
+    archive.showError(app::kStyleError);
     return std::nullopt;
   }
   char locker[kTextSize] = {};
-  if (vcGetIdArchiveInfo(archive.handle(), 16, revision, locker, sizeof locker) == 0 && locker[0]) {
+  if (vcGetIdArchiveInfo(archive.handle(), VC_ARCHIVE_ITEM_LOCKER, revision, locker, sizeof locker) == 0 && locker[0]) {
     r.locker = locker;
     ++archive.lockedCount;
   }
@@ -105,24 +105,24 @@ std::optional<RevisionRecord> buildRevisionRow(shell::OpenArchive& archive, cons
   return r;
 }
 
-RevisionFill readRevisionRows(shell::OpenArchive& archive) {
-  shell::BusyCursor busy(archive.ui());
+RevisionFill readRevisionRows(archive::OpenArchive& archive) {
+  archive::BusyCursor busy(archive.ui());
   RevisionFill fill;
   archive.revisionCount = 0;
   archive.lockedCount = 0;
   if (fileExists(archive.workFileName())) fill.rows.push_back(*buildRevisionRow(archive, nullptr));
   char revision[kRevisionSize] = {};
-  int status = vcGetArchiveInfo(archive.handle(), 51, revision, sizeof revision);
+  int status = vcGetArchiveInfo(archive.handle(), VC_ARCHIVE_ITEM_FIRST_REVISION, revision, sizeof revision);
   // Each revision once: a walk that came back to a revision already listed
   // would never end.
   std::size_t steps = 0;
   while (status == 0 && steps++ < 1000000) {
     if (auto row = buildRevisionRow(archive, revision)) fill.rows.push_back(std::move(*row));
-    status = vcGetRevInfo(archive.handle(), 33, revision, revision, sizeof revision);
+    status = vcGetRevInfo(archive.handle(), VC_REVISION_ITEM_NEXT, revision, revision, sizeof revision);
   }
   archive.setStatus(status);
   if (status != vc::err::kRevisionMissing) {
-    archive.showError(shell::kStyleError);
+    archive.showError(app::kStyleError);
     fill.complete = false;
   } else {
     archive.setStatus(0);
@@ -154,12 +154,12 @@ void sortRevisionRecords(std::vector<RevisionRecord>& rows, unsigned sortKey) {
 }
 
 std::string logPanelText(int archive, std::string_view revision) {
-  if (revision.empty()) return std::string(shell::loadString(shell::kStrDetailWorkFile));
+  if (revision.empty()) return std::string(app::loadString(app::kStrDetailWorkFile));
   char buffer[kLogPanelLimit + 1] = {};
   const std::string rev(revision);
-  const int rc = vcGetRevInfo(archive, 31, rev.c_str(), buffer, sizeof buffer);
+  const int rc = vcGetRevInfo(archive, VC_REVISION_ITEM_LOG, rev.c_str(), buffer, sizeof buffer);
   if (rc != 0 && rc != vc::err::kBufferTooSmall) return {};
   return buffer;
 }
 
-}  // namespace orv::views
+}  // namespace orv::workbench::views

@@ -11,11 +11,11 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/open_archive.h"
-#include "shell/window_selection.h"
-#include "views/list_columns.h"
+#include "workbench/archive/open_archive.h"
+#include "workbench/commands/window_selection.h"
+#include "workbench/views/list_columns.h"
 
-namespace orv::views {
+namespace orv::workbench::views {
 
 enum class RowKind : unsigned char { revision = 1, workFile = 2 };
 
@@ -31,7 +31,7 @@ struct RevisionRecord {
 
   bool isWorkFile() const { return kind == RowKind::workFile; }
   // The row as the commands see it (revision number and working-file flag).
-  shell::RevisionRow row() const;
+  commands::RevisionRow row() const;
 };
 
 // The columns of the list, by logical number.
@@ -48,7 +48,7 @@ std::string cellText(const RevisionRecord& record, int column);
 // whose author, date or state cannot be read is reported (exclamation) and
 // gives nothing. The archive's revision and locked counts grow with each
 // row made.
-std::optional<RevisionRecord> buildRevisionRow(shell::OpenArchive& archive, const char* revision);
+std::optional<RevisionRecord> buildRevisionRow(archive::OpenArchive& archive, const char* revision);
 
 struct RevisionFill {
   std::vector<RevisionRecord> rows;  // in the order read, working file first
@@ -56,7 +56,7 @@ struct RevisionFill {
 };
 // Every row of the archive. The counts start from 0; the last status holds
 // the walk's outcome.
-RevisionFill readRevisionRows(shell::OpenArchive& archive);
+RevisionFill readRevisionRows(archive::OpenArchive& archive);
 
 // Sort order of the list: the working-file row first whatever the
 // direction; a column of 8 or more compares equal. Negative, 0, positive.
@@ -69,4 +69,4 @@ void sortRevisionRecords(std::vector<RevisionRecord>& rows, unsigned sortKey);
 std::string logPanelText(int archive, std::string_view revision);
 constexpr std::size_t kLogPanelLimit = 1535;
 
-}  // namespace orv::views
+}  // namespace orv::workbench::views

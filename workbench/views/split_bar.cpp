@@ -1,8 +1,8 @@
-#include "views/split_bar.h"
+#include "workbench/views/split_bar.h"
 
 #include <algorithm>
 
-namespace orv::views {
+namespace orv::workbench::views {
 
 std::optional<SplitGroups> parseSplitIds(std::span<const int> ids) {
   SplitGroups groups;
@@ -33,4 +33,4 @@ SplitPanes applySplit(const SplitPanes& panes, bool vertical, int travel) {
   return out;
 }
 
-}  // namespace orv::views
+}  // namespace orv::workbench::views

@@ -8,9 +8,9 @@
 #include <span>
 #include <vector>
 
-#include "ui/dialog_description.h"
+#include "platform/ui/dialog_description.h"
 
-namespace orv::views {
+namespace orv::workbench::views {
 
 using ui::Rect;
 
@@ -37,4 +37,4 @@ int confineTravel(int pointerTravel, bool vertical, const SplitPanes& panes);
 // trailing ones move by it and shrink by as much, and the bar moves by it.
 SplitPanes applySplit(const SplitPanes& panes, bool vertical, int travel);
 
-}  // namespace orv::views
+}  // namespace orv::workbench::views

@@ -22,7 +22,7 @@
 #include "platform/profile/profile.h"
 #include "merge/qt/tests/qt_test_support.h"
 #include "testing/qt_test_support.h"
-#include "workbench/shell/command_line_handoff.h"
+#include "workbench/app/command_line_handoff.h"
 #include "platform/ui/testing/scripted_ui.h"
 #include "merge/option_dialogs.h"
 #include "merge/qt/vardel_frame.h"
@@ -225,7 +225,7 @@ TEST_F(HandoffTest, SecondCopyHandsItsLineToTheFirst) {
   std::optional<std::uint32_t> answer;
   std::thread client([&] {
     ipc::Fd fd = ipc::connectTo(path, 5000);
-    if (fd) answer = ipc::request(fd.get(), ipc::kFrameHandoff, shell::handoffPayload("/", longLine, ""), 60000);
+    if (fd) answer = ipc::request(fd.get(), ipc::kFrameHandoff, workbench::app::handoffPayload("/", longLine, ""), 60000);
     done = true;
   });
   QTRY_VERIFY_WITH_TIMEOUT(done.load(), 30000);

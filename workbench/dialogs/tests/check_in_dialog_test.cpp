@@ -5,15 +5,15 @@
 
 #include <map>
 
-#include "archive_test_support.h"
-#include "dialogs/check_in_dialog.h"
-#include "dialogs/check_in_flows.h"
-#include "fake_windows.h"
+#include "workbench/dialogs/check_in_dialog.h"
+#include "workbench/dialogs/check_in_flows.h"
+#include "workbench/testing/fake_windows.h"
+#include "workbench/testing/library_fixtures.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 namespace {
 
-using shell::testing::ArchiveTest;
+using testing::ArchiveTest;
 using ui::testing::FakeSurface;
 
 class CheckInDialogTest : public ArchiveTest {
@@ -26,9 +26,9 @@ class CheckInDialogTest : public ArchiveTest {
   }
   std::string logOf(const std::string& name, const char* revision) {
     int h = 0;
-    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 1), 0);
+    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
     char text[256] = {};
-    vcGetRevInfo(h, 31, revision, text, sizeof text);
+    vcGetRevInfo(h, VC_REVISION_ITEM_LOG, revision, text, sizeof text);
     vcCloseArchive(h);
     return text;
   }
@@ -36,20 +36,20 @@ class CheckInDialogTest : public ArchiveTest {
 
 TEST_F(CheckInDialogTest, DefaultsComeFromTheArchiveAndTheConfiguration) {
   prepare("states=Draft,Rel\n");
-  shell::OpenArchive archive(ui, work("a.c"), 6);
-  shell::TCiTransferStruct record;
+  archive::OpenArchive archive(ui, work("a.c"), 6);
+  archive::TCiTransferStruct record;
   record.cancelAll = 1;  // left from an earlier file: prepared afresh
   ASSERT_EQ(prepareCheckIn(archive, nullptr, nullptr, record), kPrepareGoOn);
-  EXPECT_EQ(shell::fieldText(record.number), "1.3");
-  EXPECT_EQ(shell::fieldText(record.state), "Draft");
+  EXPECT_EQ(archive::fieldText(record.number), "1.3");
+  EXPECT_EQ(archive::fieldText(record.state), "Draft");
   EXPECT_EQ(record.stateFromList, 1u);
-  EXPECT_EQ(shell::fieldText(record.author), "alice");
+  EXPECT_EQ(archive::fieldText(record.author), "alice");
   EXPECT_EQ(record.keepWorkFile, 1u);
   EXPECT_EQ(record.locked, 0u);
   EXPECT_EQ(record.cancelAll, 0u);
 
   ASSERT_EQ(prepareCheckIn(archive, nullptr, "2.1", record), kPrepareGoOn);
-  EXPECT_EQ(shell::fieldText(record.number), "2.1");
+  EXPECT_EQ(archive::fieldText(record.number), "2.1");
   // A revision wider than the field is refused, never cut to another one.
   ui.expectMessage("Illegal Revision Number.", ui::kAnswerOk);
   EXPECT_EQ(prepareCheckIn(archive, nullptr, std::string(80, '1').c_str(), record), kPrepareSkip);
@@ -58,12 +58,12 @@ TEST_F(CheckInDialogTest, DefaultsComeFromTheArchiveAndTheConfiguration) {
 TEST_F(CheckInDialogTest, AMissingFileOrStrictLockingWithoutALockSkipsOrStops) {
   prepare();
   int h = lockedHandle("a.c");
-  ASSERT_EQ(vcSetArchiveInfo(h, 26, "\1", nullptr), 0);
-  ASSERT_EQ(vcCommitArchive(h, 1), 0);
+  ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_SET_STRICT_LOCKING, "\1", nullptr), 0);
+  ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
   for (const int answer : {ui::kAnswerOk, ui::kAnswerCancel}) {
     const int expected = answer == ui::kAnswerOk ? kPrepareSkip : kPrepareStop;
-    shell::TCiTransferStruct record;
-    shell::OpenArchive archive(ui, work("a.c"), 6);
+    archive::TCiTransferStruct record;
+    archive::OpenArchive archive(ui, work("a.c"), 6);
     ui.expectMessage("Archive " + archiveOf("a.c") + " has strict locking, and you have no revisions locked.",
                      answer);
     EXPECT_EQ(prepareCheckIn(archive, nullptr, nullptr, record), expected);
@@ -101,7 +101,7 @@ TEST_F(CheckInDialogTest, BoxesFollowTheRecordThePermissionsAndTheStateList) {
       {"no DeleteLabel", {"DeleteLabel"}, "", nullptr, 1, 0, {{kCiLabel, true}, {kCiReplaceLabel, false}}, {}},
       {"enforced login name", {}, "Enforcelogname=alice\n", nullptr, 1, 0,
        {{kCiAuthor, false}, {kCiAuthorCaption, false}}, {}},
-      {"fixed boxes", {}, "", nullptr, shell::kCheckInBoxDisabled, shell::kCheckInBoxDisabled,
+      {"fixed boxes", {}, "", nullptr, archive::kCheckInBoxDisabled, archive::kCheckInBoxDisabled,
        {{kCiKeepWork, false}, {kCiUpdateMember, false}}, {{kCiKeepWork, true}, {kCiUpdateMember, false}}},
   };
   for (const Case& c : cases) {
@@ -110,10 +110,10 @@ TEST_F(CheckInDialogTest, BoxesFollowTheRecordThePermissionsAndTheStateList) {
     for (const char* p : c.refused) kel.refuse(p);
     if (c.lockStates) kel.grantWithValue("LockStates", c.lockStates);
     restart(c.config);
-    shell::OpenArchive archive(ui, work("a.c"), 6);
-    shell::TCiTransferStruct record;
+    archive::OpenArchive archive(ui, work("a.c"), 6);
+    archive::TCiTransferStruct record;
     ASSERT_EQ(prepareCheckIn(archive, nullptr, nullptr, record), kPrepareGoOn);
-    record.allFiles = shell::kCheckInBoxDisabled;
+    record.allFiles = archive::kCheckInBoxDisabled;
     record.keepWorkFile = c.keepWork;
     record.updateMember = c.updateMember;
     CheckInDialog logic(ui, record, archive, nullptr);
@@ -132,8 +132,8 @@ TEST_F(CheckInDialogTest, BoxesFollowTheRecordThePermissionsAndTheStateList) {
 
 TEST_F(CheckInDialogTest, OkChecksTheFieldsAndCancelKeepsWhatWasTyped) {
   prepare();
-  shell::OpenArchive archive(ui, work("a.c"), 6);
-  shell::TCiTransferStruct record;
+  archive::OpenArchive archive(ui, work("a.c"), 6);
+  archive::TCiTransferStruct record;
   ASSERT_EQ(prepareCheckIn(archive, nullptr, nullptr, record), kPrepareGoOn);
   CheckInDialog logic(ui, record, archive, nullptr);
   FakeSurface surface;
@@ -152,16 +152,16 @@ TEST_F(CheckInDialogTest, OkChecksTheFieldsAndCancelKeepsWhatWasTyped) {
   surface.setText(kCiAuthor, "bob");
   surface.setText(kCiDescription, "typed before Cancel");
   ASSERT_TRUE(surface.close(logic, ui::kAnswerCancel));
-  EXPECT_EQ(shell::fieldText(record.label), "Beta");
-  EXPECT_EQ(shell::fieldText(record.author), "bob");
-  EXPECT_EQ(shell::fieldText(record.description), "typed before Cancel");
+  EXPECT_EQ(archive::fieldText(record.label), "Beta");
+  EXPECT_EQ(archive::fieldText(record.author), "bob");
+  EXPECT_EQ(archive::fieldText(record.description), "typed before Cancel");
   EXPECT_EQ(record.cancelAll, 0u);
 }
 
 TEST_F(CheckInDialogTest, TheArchiveWindowChecksInAChangedFile) {
   prepare();
-  shell::testing::FakeRegistry windows(ui);
-  shell::testing::FakeArchiveWindow& window = windows.openArchive(work("a.c"));
+  testing::FakeRegistry windows(ui);
+  testing::FakeArchiveWindow& window = windows.openArchive(work("a.c"));
   ui.expectDialog(kCheckInDialogId, [](FakeSurface& s, ui::DialogLogic& logic) {
     EXPECT_FALSE(s.isEnabled(kCiAllFiles));
     EXPECT_FALSE(s.isEnabled(kCiCancelAll));
@@ -183,8 +183,8 @@ TEST_F(CheckInDialogTest, TheArchiveWindowChecksInAChangedFile) {
 
 TEST_F(CheckInDialogTest, CancelInTheArchiveWindowWritesNothing) {
   prepare();
-  shell::testing::FakeRegistry windows(ui);
-  shell::testing::FakeArchiveWindow& window = windows.openArchive(work("a.c"));
+  testing::FakeRegistry windows(ui);
+  testing::FakeArchiveWindow& window = windows.openArchive(work("a.c"));
   ui.expectDialog(kCheckInDialogId, [](FakeSurface& s, ui::DialogLogic& logic) { s.close(logic, ui::kAnswerCancel); });
   archiveCheckIn(window);
   EXPECT_EQ(head("a.c"), "1.2");
@@ -268,4 +268,4 @@ TEST_F(CheckInRunTest, OneNameShowsTheDialogWithoutAllFiles) {
 }
 
 }  // namespace
-}  // namespace orv::dialogs
+}  // namespace orv::workbench::dialogs

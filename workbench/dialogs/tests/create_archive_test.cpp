@@ -7,17 +7,17 @@
 #include <map>
 #include <memory>
 
-#include "archive_test_support.h"
-#include "dialogs/create_archive_dialog.h"
-#include "dialogs/create_archive_flow.h"
-#include "fake_windows.h"
-#include "shell/open_create_commands.h"
-#include "shell/password_dialogs.h"
+#include "workbench/archive/password_dialogs.h"
+#include "workbench/commands/open_create_commands.h"
+#include "workbench/dialogs/create_archive_dialog.h"
+#include "workbench/dialogs/create_archive_flow.h"
+#include "workbench/testing/fake_windows.h"
+#include "workbench/testing/library_fixtures.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 namespace {
 
-using shell::testing::ArchiveTest;
+using testing::ArchiveTest;
 using ui::testing::FakeSurface;
 
 class CreateArchiveTest : public ArchiveTest {
@@ -25,8 +25,8 @@ class CreateArchiveTest : public ArchiveTest {
   // A byte or text item of the archive on disk, opened with password.
   std::string info(const std::string& name, int item, const char* password = nullptr) {
     int h = 0;
-    const int rc = vcOpenArchive(archiveOf(name).c_str(), &h, 1);
-    if (rc == 19 && password) {
+    const int rc = vcOpenArchive(archiveOf(name).c_str(), &h, VC_ARCHIVE_OPEN_READ);
+    if (rc == VC_E_ENCRYPTED_FILE && password) {
       EXPECT_EQ(vcSetPassword(h, password), 0);
     }
     char text[256] = {};
@@ -36,18 +36,18 @@ class CreateArchiveTest : public ArchiveTest {
   }
   std::string firstRevisionText(const std::string& name, const char* password = nullptr) {
     int h = 0;
-    if (vcOpenArchive(archiveOf(name).c_str(), &h, 1) == 19 && password) vcSetPassword(h, password);
+    if (vcOpenArchive(archiveOf(name).c_str(), &h, VC_ARCHIVE_OPEN_READ) == VC_E_ENCRYPTED_FILE && password) vcSetPassword(h, password);
     const std::string out = dir.file("out-" + name);
     EXPECT_EQ(vcCoRevision(h, "1.1", out.c_str()), 0);
     char log[256] = {};
-    vcGetRevInfo(h, 31, "1.1", log, sizeof log);
+    vcGetRevInfo(h, VC_REVISION_ITEM_LOG, "1.1", log, sizeof log);
     vcCloseArchive(h);
     return dir.read("out-" + name) + "|" + log;
   }
-  shell::OpenCreateCommands commands() {
-    shell::OpenCreateServices s;
+  commands::OpenCreateCommands commands() {
+    commands::OpenCreateServices s;
     s.createArchive = createArchiveServices();
-    return shell::OpenCreateCommands(ui, windows, s);
+    return commands::OpenCreateCommands(ui, windows, s);
   }
 
   // The dialog set up over the defaults for n.c.
@@ -57,14 +57,14 @@ class CreateArchiveTest : public ArchiveTest {
       logic = std::make_unique<CreateArchiveDialog>(ui, record, archive, enforced, checkInAllowed);
       logic->setUp(surface);
     }
-    shell::OpenArchive archive;
-    shell::TCreateArchiveTransferStruct record;
+    archive::OpenArchive archive;
+    archive::TCreateArchiveTransferStruct record;
     EnforcedSettings enforced;
     std::unique_ptr<CreateArchiveDialog> logic;
     FakeSurface surface;
   };
 
-  shell::testing::FakeRegistry windows{ui};
+  testing::FakeRegistry windows{ui};
 };
 
 TEST_F(CreateArchiveTest, BoxesFollowTheConfigurationPermissionsAndCheckIn) {
@@ -88,7 +88,7 @@ TEST_F(CreateArchiveTest, BoxesFollowTheConfigurationPermissionsAndCheckIn) {
       {"configured and enforced", {}, "strictlocks\nEnforcecompress\nencrypt\n", true, 0,
        {{kCaStrict, true}, {kCaCompressed, false}, {kCaEncrypted, true}},
        {{kCaStrict, true}, {kCaCompressed, true}, {kCaEncrypted, true}}},
-      {"no working file", {}, "", false, shell::kCreateAllFilesNotOffered,
+      {"no working file", {}, "", false, archive::kCreateAllFilesNotOffered,
        {{kCaCheckIn, false}, {kCaLabel, false}, {kCaNumber, false}, {kCaState, false}, {kCaAuthor, false},
         {kCaLocked, false}, {kCaKeepWork, false}, {kCaAllFiles, false}, {kCaCancelAll, false}},
        {{kCaCheckIn, false}}},
@@ -103,13 +103,13 @@ TEST_F(CreateArchiveTest, BoxesFollowTheConfigurationPermissionsAndCheckIn) {
     kel.reset();
     for (const char* p : c.refused) kel.refuse(p);
     restart(c.config);
-    shell::OpenArchive archive(ui, work("n.c"), 6);
+    archive::OpenArchive archive(ui, work("n.c"), 6);
     ASSERT_EQ(archive.status(), 0);
-    shell::TCreateArchiveTransferStruct record;
+    archive::TCreateArchiveTransferStruct record;
     EnforcedSettings enforced;
     ASSERT_TRUE(setDefaults(archive, record, enforced));
-    EXPECT_EQ(shell::fieldText(record.number), "1.1");
-    EXPECT_EQ(shell::fieldText(record.author), "alice");
+    EXPECT_EQ(archive::fieldText(record.number), "1.1");
+    EXPECT_EQ(archive::fieldText(record.author), "alice");
     record.allFiles = c.allFiles;
     CreateArchiveDialog logic(ui, record, archive, enforced, c.checkInAllowed);
     FakeSurface surface;
@@ -144,30 +144,30 @@ TEST_F(CreateArchiveTest, EncryptedAsksThePasswordAndItsCancelKeepsTheDialogOpen
   FakeSurface& surface = shown.surface;
   CreateArchiveDialog& logic = *shown.logic;
   surface.setChecked(kCaEncrypted, true);
-  ui.expectDialog(shell::kNewPasswordDialogId, [](FakeSurface& s, ui::DialogLogic& l) { s.close(l, ui::kAnswerCancel); });
+  ui.expectDialog(archive::kNewPasswordDialogId, [](FakeSurface& s, ui::DialogLogic& l) { s.close(l, ui::kAnswerCancel); });
   EXPECT_FALSE(surface.close(logic, ui::kAnswerOk));
-  ui.expectDialog(shell::kNewPasswordDialogId, [this](FakeSurface& s, ui::DialogLogic& l) {
-    EXPECT_EQ(s.text(shell::kPasswordPath), archiveOf("n.c"));
-    s.setText(shell::kPasswordEntry, "secret");
-    s.setText(shell::kPasswordConfirm, "secret");
-    s.setFocus(shell::kPasswordOk);
+  ui.expectDialog(archive::kNewPasswordDialogId, [this](FakeSurface& s, ui::DialogLogic& l) {
+    EXPECT_EQ(s.text(archive::kPasswordPath), archiveOf("n.c"));
+    s.setText(archive::kPasswordEntry, "secret");
+    s.setText(archive::kPasswordConfirm, "secret");
+    s.setFocus(archive::kPasswordOk);
     s.close(l, ui::kAnswerOk);
   });
   EXPECT_TRUE(surface.close(logic, ui::kAnswerOk));
-  EXPECT_EQ(shell::fieldText(shown.record.password), "secret");
+  EXPECT_EQ(archive::fieldText(shown.record.password), "secret");
   EXPECT_EQ(shown.record.encrypted, 1u);
 }
 
 TEST_F(CreateArchiveTest, TheRecordSplitsIntoSettingsAndAnInitialRevision) {
-  shell::TCreateArchiveTransferStruct record;
+  archive::TCreateArchiveTransferStruct record;
   record.dataTypes = {"Text", "Binary", "Auto-detect"};
   record.strictLocking = 1;
   record.allFiles = 1;
   record.checkIn = 1;
   record.keepWork = 1;
-  shell::setField(record.label, "Start");
-  shell::setField(record.number, "1.1");
-  shell::setField(record.description, "the archive's own words");
+  archive::setField(record.label, "Start");
+  archive::setField(record.number, "1.1");
+  archive::setField(record.description, "the archive's own words");
   struct Case {
     int selection;
     char code;
@@ -175,20 +175,20 @@ TEST_F(CreateArchiveTest, TheRecordSplitsIntoSettingsAndAnInitialRevision) {
   for (const Case c : {Case{0, 0}, Case{1, 1}, Case{2, 2}, Case{-1, 2}}) {
     record.dataTypeSelection = c.selection;
     TNewArchiveSettings settings;
-    shell::TCiTransferStruct checkIn;
+    archive::TCiTransferStruct checkIn;
     EXPECT_TRUE(createArchiveCheckInData(record, settings, checkIn));
     EXPECT_EQ(settings.dataType[0], c.code);
     EXPECT_EQ(settings.strict, 1u);
     EXPECT_EQ(settings.runMode, 1u);
-    EXPECT_EQ(shell::fieldText(settings.description), "the archive's own words");
-    EXPECT_EQ(shell::fieldText(checkIn.description), "Initial revision");
-    EXPECT_EQ(shell::fieldText(checkIn.label), "Start");
+    EXPECT_EQ(archive::fieldText(settings.description), "the archive's own words");
+    EXPECT_EQ(archive::fieldText(checkIn.description), "Initial revision");
+    EXPECT_EQ(archive::fieldText(checkIn.label), "Start");
     EXPECT_EQ(checkIn.keepWorkFile, 1u);
     EXPECT_EQ(checkIn.allFiles, 0u);
   }
   record.checkIn = 0;
   TNewArchiveSettings settings;
-  shell::TCiTransferStruct checkIn;
+  archive::TCiTransferStruct checkIn;
   EXPECT_FALSE(createArchiveCheckInData(record, settings, checkIn));
 }
 
@@ -228,10 +228,10 @@ TEST_F(CreateArchiveTest, OneEncryptedArchiveOpensItsWindow) {
     s.setChecked(kCaCheckIn, true);
     s.close(logic, ui::kAnswerOk);
   });
-  ui.expectDialog(shell::kNewPasswordDialogId, [](FakeSurface& s, ui::DialogLogic& l) {
-    s.setText(shell::kPasswordEntry, "open9");
-    s.setText(shell::kPasswordConfirm, "open9");
-    s.setFocus(shell::kPasswordOk);
+  ui.expectDialog(archive::kNewPasswordDialogId, [](FakeSurface& s, ui::DialogLogic& l) {
+    s.setText(archive::kPasswordEntry, "open9");
+    s.setText(archive::kPasswordConfirm, "open9");
+    s.setFocus(archive::kPasswordOk);
     s.close(l, ui::kAnswerOk);
   });
   EXPECT_TRUE(commands().ddeCreateArchive({work("s.c")}));
@@ -247,8 +247,8 @@ TEST_F(CreateArchiveTest, CancelAllEndsTheRunBeforeTheNextFile) {
   ui.expectDialog(kCreateArchiveDialogId, [](FakeSurface& s, ui::DialogLogic& logic) { s.press(logic, kCaCancelAll); });
   EXPECT_FALSE(commands().ddeCreateArchive({work("a.c"), work("b.c")}));
   int h = 0;
-  EXPECT_NE(vcOpenArchive(archiveOf("b.c").c_str(), &h, 1), 0);
+  EXPECT_NE(vcOpenArchive(archiveOf("b.c").c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
 }
 
 }  // namespace
-}  // namespace orv::dialogs
+}  // namespace orv::workbench::dialogs

@@ -6,16 +6,16 @@
 
 #include <map>
 
-#include "archive_test_support.h"
-#include "dialogs/archive_info_dialog.h"
-#include "dialogs/create_archive_dialog.h"
-#include "dialogs/revision_info_dialog.h"
-#include "shell/password_dialogs.h"
+#include "workbench/archive/password_dialogs.h"
+#include "workbench/dialogs/archive_info_dialog.h"
+#include "workbench/dialogs/create_archive_dialog.h"
+#include "workbench/dialogs/revision_info_dialog.h"
+#include "workbench/testing/library_fixtures.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 namespace {
 
-using shell::testing::ArchiveTest;
+using testing::ArchiveTest;
 using ui::testing::FakeSurface;
 
 class InformationTest : public ArchiveTest {
@@ -23,7 +23,7 @@ class InformationTest : public ArchiveTest {
   // Byte or text item of the archive on disk.
   std::string archiveItem(const std::string& name, int item) {
     int h = 0;
-    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 1), 0);
+    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
     char text[512] = {};
     vcGetArchiveInfo(h, item, text, sizeof text);
     vcCloseArchive(h);
@@ -40,25 +40,25 @@ class InformationTest : public ArchiveTest {
   void change(const std::string& name, const std::function<void(int)>& edit) {
     const int h = lockedHandle(name);
     edit(h);
-    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+    ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
   }
   // The record of revision of a.c, read as the dialog's command reads it.
   struct RevisionRead {
     RevisionRead(ui::Ui& ui, const std::string& path, const std::string& revision) : archive(ui, path, 1) {
       readRevisionInfo(archive, revision, record, changes);
     }
-    shell::OpenArchive archive;
-    shell::TRevisionInfoTransferStruct record;
-    shell::LabelChangeList changes;
+    archive::OpenArchive archive;
+    archive::TRevisionInfoTransferStruct record;
+    archive::LabelChangeList changes;
   };
   // a.c with revisions 1.1 to 1.3; label OLD on 1.1, HERE on 1.2, 1.2 in
   // state Rel.
   void threeRevisions() {
     makeArchive("a.c", {"one\n", "two\n", "three\n"});
     change("a.c", [](int h) {
-      ASSERT_EQ(vcSetArchiveInfo(h, 19, "OLD", "1.1"), 0);
-      ASSERT_EQ(vcSetArchiveInfo(h, 19, "HERE", "1.2"), 0);
-      ASSERT_EQ(vcSetRevInfo(h, 36, "1.2", "Rel"), 0);
+      ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "OLD", "1.1"), 0);
+      ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "HERE", "1.2"), 0);
+      ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_SET_STATE, "1.2", "Rel"), 0);
     });
   }
 };
@@ -89,9 +89,9 @@ TEST_F(InformationTest, RevisionStatesFollowTheListAndThePermissions) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     restartRefusing(c.refused, c.config);
-    shell::OpenArchive archive(ui, work("a.c"), 1);
-    shell::TRevisionInfoTransferStruct record;
-    shell::LabelChangeList changes{"+stale"};
+    archive::OpenArchive archive(ui, work("a.c"), 1);
+    archive::TRevisionInfoTransferStruct record;
+    archive::LabelChangeList changes{"+stale"};
     ASSERT_EQ(readRevisionInfo(archive, c.revision, record, changes), 1);
     EXPECT_TRUE(changes.empty());
     EXPECT_EQ(record.stateFromList, c.fromList);
@@ -111,17 +111,17 @@ TEST_F(InformationTest, RevisionStatesFollowTheListAndThePermissions) {
 TEST_F(InformationTest, RevisionRecordShowsTheRevision) {
   start();
   threeRevisions();
-  change("a.c", [](int h) { ASSERT_EQ(vcSetRevInfo(h, 18, "1.2", nullptr), 0); });
+  change("a.c", [](int h) { ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_LOCK, "1.2", nullptr), 0); });
   RevisionRead read(ui, work("a.c"), "1.2");
   auto& [archive, record, changes] = read;
-  EXPECT_EQ(shell::fieldText(record.revision), "1.2");
-  EXPECT_EQ(shell::fieldText(record.author), "alice");
-  EXPECT_EQ(shell::fieldText(record.locker), "alice");
-  EXPECT_FALSE(shell::fieldText(record.date).empty());
+  EXPECT_EQ(archive::fieldText(record.revision), "1.2");
+  EXPECT_EQ(archive::fieldText(record.author), "alice");
+  EXPECT_EQ(archive::fieldText(record.locker), "alice");
+  EXPECT_FALSE(archive::fieldText(record.date).empty());
   EXPECT_EQ(record.labelList, std::vector<std::string>{"HERE"});
-  EXPECT_EQ(shell::fieldText(record.state), "Rel");
+  EXPECT_EQ(archive::fieldText(record.state), "Rel");
   readRevisionInfo(archive, "1.3", record, changes);
-  EXPECT_EQ(shell::fieldText(record.locker), "");
+  EXPECT_EQ(archive::fieldText(record.locker), "");
   EXPECT_TRUE(record.labelList.empty());
 }
 
@@ -178,7 +178,7 @@ TEST_F(InformationTest, LabelEditingGathersTheChanges) {
   surface.press(logic, kRiAddLabel);
   surface.setText(kRiLabel, "HERE");
   surface.press(logic, kRiDeleteLabel);
-  EXPECT_EQ(changes, (shell::LabelChangeList{"+NEW", ">OLD", "-HERE"}));
+  EXPECT_EQ(changes, (archive::LabelChangeList{"+NEW", ">OLD", "-HERE"}));
   EXPECT_EQ(surface.listItems(kRiLabel), (std::vector<std::string>{"NEW", "OLD"}));
 
   // Taking changes back leaves no trace of them; HERE comes back.
@@ -205,14 +205,14 @@ TEST_F(InformationTest, LabelEditingGathersTheChanges) {
   EXPECT_EQ(surface.focus(), kRiLabel);
   surface.setText(kRiLabel, "LAST");
   EXPECT_TRUE(surface.close(logic, ui::kAnswerOk));
-  EXPECT_EQ(changes, shell::LabelChangeList{"+LAST"});
+  EXPECT_EQ(changes, archive::LabelChangeList{"+LAST"});
 }
 
 TEST_F(InformationTest, RevisionInformationWritesLabelsAndState) {
   start();
   threeRevisions();
   restart("states=Dev,Rel,Prod");  // 1.3 stays in the library's first state
-  shell::OpenArchive archive(ui, work("a.c"), 1);
+  archive::OpenArchive archive(ui, work("a.c"), 1);
   ui.expectDialog(kRevisionInfoDialogId, [](FakeSurface& s, ui::DialogLogic& l) {
     s.setText(kRiLabel, "NEW");
     s.press(l, kRiAddLabel);
@@ -249,7 +249,7 @@ TEST_F(InformationTest, RevisionInformationWritesLabelsAndState) {
 TEST_F(InformationTest, TypedStateIsSetWithoutAList) {
   start();
   threeRevisions();
-  shell::OpenArchive archive(ui, work("a.c"), 1);
+  archive::OpenArchive archive(ui, work("a.c"), 1);
   ui.expectDialog(kRevisionInfoDialogId, [this](FakeSurface& s, ui::DialogLogic& l) {
     EXPECT_EQ(s.text(kRiState), "Rel");
     s.setText(kRiState, "bad state");
@@ -268,7 +268,7 @@ TEST_F(InformationTest, FailingLabelChangeIsShownAndTheOthersApply) {
   threeRevisions();
   RevisionRead read(ui, work("a.c"), "1.3");
   auto& [archive, record, changes] = read;
-  shell::setField(record.state, "Gamma");
+  archive::setField(record.state, "Gamma");
   ui.expectMessage(archiveOf("a.c"), ui::kAnswerOk);
   writeRevisionInfo(archive, "1.3", record, {"-NOPE", "+TOP"});
   archive.dropWriteLock();
@@ -290,7 +290,7 @@ TEST_F(InformationTest, ArchiveRecordAndFixedBoxes) {
     std::vector<const char*> refused;
     std::string config;
     bool strictArchive;
-    shell::TArchiveInfoFixed fixed;
+    archive::TArchiveInfoFixed fixed;
   };
   const std::vector<Case> cases = {
       {"nothing enforced", {}, "strictlocks\ncompress", true, {0, 0, 0}},
@@ -301,24 +301,24 @@ TEST_F(InformationTest, ArchiveRecordAndFixedBoxes) {
   start();
   makeArchive("a.c", {"one\n", "two\n"});
   change("a.c", [](int h) {
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "REL", "1.2"), 0);
-    ASSERT_EQ(vcSetRevInfo(h, 18, "1.1", nullptr), 0);
-    ASSERT_EQ(vcSetArchiveInfo(h, 49, "line one\nline two", nullptr), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "REL", "1.2"), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_LOCK, "1.1", nullptr), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_SET_DESCRIPTION, "line one\nline two", nullptr), 0);
   });
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     restartRefusing(c.refused, c.config);
-    change("a.c", [&](int h) { ASSERT_EQ(vcSetArchiveInfo(h, 26, c.strictArchive ? "\1" : "", nullptr), 0); });
-    shell::OpenArchive archive(ui, work("a.c"), 1);
-    shell::TArchiveInfoTransferStruct record;
-    shell::TArchiveInfoUnchanged unchanged;
-    shell::TArchiveInfoFixed fixed;
+    change("a.c", [&](int h) { ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_SET_STRICT_LOCKING, c.strictArchive ? "\1" : "", nullptr), 0); });
+    archive::OpenArchive archive(ui, work("a.c"), 1);
+    archive::TArchiveInfoTransferStruct record;
+    archive::TArchiveInfoUnchanged unchanged;
+    archive::TArchiveInfoFixed fixed;
     ASSERT_EQ(readArchiveInfo(archive, record, unchanged, fixed), 1);
     EXPECT_EQ(record.labels, std::vector<std::string>{"REL 1.2"});
     EXPECT_EQ(record.locks, std::vector<std::string>{"alice 1.1"});
     EXPECT_EQ(record.strict, c.strictArchive ? 1u : 0u);
     EXPECT_EQ(unchanged.strict, record.strict);
-    EXPECT_EQ(shell::fieldText(record.description), "line one\r\nline two");
+    EXPECT_EQ(archive::fieldText(record.description), "line one\r\nline two");
     EXPECT_EQ(fixed.strict, c.fixed.strict);
     EXPECT_EQ(fixed.compressed, c.fixed.compressed);
     EXPECT_EQ(fixed.encrypted, c.fixed.encrypted);
@@ -342,10 +342,10 @@ TEST_F(InformationTest, DataTypesOfferedAreTheOnesTheArchiveTakes) {
   makeArchive("a.c", {"one\n"});
   dir.write("n.c", "new\n");
   const auto read = [this](const std::string& name, int mode) {
-    shell::OpenArchive archive(ui, work(name), mode);
-    shell::TArchiveInfoTransferStruct record;
-    shell::TArchiveInfoUnchanged unchanged;
-    shell::TArchiveInfoFixed fixed;
+    archive::OpenArchive archive(ui, work(name), mode);
+    archive::TArchiveInfoTransferStruct record;
+    archive::TArchiveInfoUnchanged unchanged;
+    archive::TArchiveInfoFixed fixed;
     readArchiveInfo(archive, record, unchanged, fixed);
     EXPECT_GE(record.dataTypeSelection, 0);
     if (record.dataTypeSelection >= 0) {
@@ -372,7 +372,7 @@ TEST_F(InformationTest, WithoutModifyArchiveNothingChanges) {
   start();
   makeArchive("a.c", {"one\n"});
   const std::string before = archiveBytes("a.c");
-  shell::OpenArchive archive(ui, work("a.c"), 1);
+  archive::OpenArchive archive(ui, work("a.c"), 1);
   ui.expectDialog(kArchiveInfoDialogId, [](FakeSurface& s, ui::DialogLogic& l) {
     for (int id : {kAiStrict, kAiCompressed, kAiEncrypted, kAiBranch, kAiDataType, kAiDescription})
       EXPECT_FALSE(s.isEnabled(id)) << id;
@@ -387,7 +387,7 @@ TEST_F(InformationTest, WithoutModifyArchiveNothingChanges) {
 TEST_F(InformationTest, ArchiveInformationWritesWhatChanged) {
   start();
   makeArchive("a.c", {"one\n", "two\n"});
-  shell::OpenArchive archive(ui, work("a.c"), 1);
+  archive::OpenArchive archive(ui, work("a.c"), 1);
   // OK untouched writes nothing.
   const std::string before = archiveBytes("a.c");
   ui.expectDialog(kArchiveInfoDialogId, [](FakeSurface& s, ui::DialogLogic& l) { s.close(l, ui::kAnswerOk); });
@@ -417,19 +417,19 @@ TEST_F(InformationTest, RefusedEncryptionIsShownAndTheOtherChangesApply) {
   makeArchive("a.c", {"one\n"});
   kel.refuse("EncryptArchive");
   restart("");
-  shell::OpenArchive archive(ui, work("a.c"), 1);
-  shell::TArchiveInfoTransferStruct record;
-  shell::TArchiveInfoUnchanged unchanged;
-  shell::TArchiveInfoFixed fixed;
+  archive::OpenArchive archive(ui, work("a.c"), 1);
+  archive::TArchiveInfoTransferStruct record;
+  archive::TArchiveInfoUnchanged unchanged;
+  archive::TArchiveInfoFixed fixed;
   readArchiveInfo(archive, record, unchanged, fixed);
   record.strict = unchanged.strict == 1 ? 0 : 1;
   record.encrypted = 1;
-  shell::setField(record.description, "after");
+  archive::setField(record.description, "after");
   unchanged.descriptionEdited = 1;
-  ui.expectDialog(shell::kNewPasswordDialogId, [](FakeSurface& s, ui::DialogLogic& l) {
-    s.setText(shell::kPasswordEntry, "secret");
-    s.setText(shell::kPasswordConfirm, "secret");
-    s.setFocus(shell::kPasswordOk);
+  ui.expectDialog(archive::kNewPasswordDialogId, [](FakeSurface& s, ui::DialogLogic& l) {
+    s.setText(archive::kPasswordEntry, "secret");
+    s.setText(archive::kPasswordConfirm, "secret");
+    s.setFocus(archive::kPasswordOk);
     s.close(l, ui::kAnswerOk);
   });
   ui.expectMessage(archiveOf("a.c"), ui::kAnswerOk);
@@ -441,4 +441,4 @@ TEST_F(InformationTest, RefusedEncryptionIsShownAndTheOtherChangesApply) {
 }
 
 }  // namespace
-}  // namespace orv::dialogs
+}  // namespace orv::workbench::dialogs

@@ -4,20 +4,20 @@
 // new member's archive is made through the Create Archive dialog.
 #include <gtest/gtest.h>
 
-#include "archive_test_support.h"
-#include "dialogs/check_in_dialog.h"
-#include "dialogs/check_in_flows.h"
-#include "dialogs/create_archive_dialog.h"
-#include "dialogs/create_archive_flow.h"
-#include "fake_member_view.h"
-#include "shell/project_member_ops.h"
+#include "workbench/dialogs/check_in_dialog.h"
+#include "workbench/dialogs/check_in_flows.h"
+#include "workbench/dialogs/create_archive_dialog.h"
+#include "workbench/dialogs/create_archive_flow.h"
+#include "workbench/project/project_member_ops.h"
+#include "workbench/testing/fake_member_view.h"
+#include "workbench/testing/library_fixtures.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 namespace {
 
 using ui::testing::FakeSurface;
 
-class CheckInProjectTest : public shell::testing::ProjectTest {
+class CheckInProjectTest : public testing::ProjectTest {
  protected:
   // a.c and b.c at 1.2, both members at 1.2, both working files changed.
   void SetUp() override {
@@ -30,19 +30,19 @@ class CheckInProjectTest : public shell::testing::ProjectTest {
   }
   // The member's revision in the project file as saved.
   std::string savedMemberRevision(const char* name) {
-    shell::OpenProject again(ui, work("p.pj").c_str(), 1);
+    project::OpenProject again(ui, work("p.pj").c_str(), 1);
     vcInProject(again.project, work(name).c_str());
     char buffer[80] = {};
-    vcGetMember(again.project, 101, buffer, sizeof buffer);
+    vcGetMember(again.project, VC_MEMBER_ITEM_REVISION, buffer, sizeof buffer);
     return buffer;
   }
 };
 
 TEST_F(CheckInProjectTest, TheMemberTakesTheNewRevisionAndTheProjectIsSaved) {
-  shell::OpenProject project(ui, work("p.pj").c_str(), 1);
+  project::OpenProject project(ui, work("p.pj").c_str(), 1);
   ASSERT_EQ(project.status, 0);
   ASSERT_EQ(vcInProject(project.project, work("a.c").c_str()), 0);
-  shell::OpenArchive archive(ui, work("a.c"), 6, project.project);
+  archive::OpenArchive archive(ui, work("a.c"), 6, project.project);
   ASSERT_EQ(archive.status(), 0);
   ui.expectDialog(kCheckInDialogId, [](FakeSurface& s, ui::DialogLogic& logic) {
     EXPECT_TRUE(s.isChecked(kCiUpdateMember));
@@ -56,12 +56,12 @@ TEST_F(CheckInProjectTest, TheMemberTakesTheNewRevisionAndTheProjectIsSaved) {
 }
 
 TEST_F(CheckInProjectTest, MemberCheckInRunsWithTheseDefaultsAndThisDialog) {
-  shell::OpenProject project(ui, work("p.pj").c_str(), 1);
+  project::OpenProject project(ui, work("p.pj").c_str(), 1);
   ASSERT_EQ(project.status, 0);
-  shell::testing::FakeView view(project);
-  shell::MemberDialogs dialogs;
+  testing::FakeView view(project);
+  project::MemberDialogs dialogs;
   setMemberCheckInDialogs(dialogs);
-  shell::ProjectMemberOperations operations(project, view, dialogs);
+  project::ProjectMemberOperations operations(project, view, dialogs);
   ui.expectDialog(kCheckInDialogId, [](FakeSurface& s, ui::DialogLogic& logic) {
     EXPECT_EQ(s.text(kCiNumber), "1.3");
     s.setChecked(kCiAllFiles, true);
@@ -78,9 +78,9 @@ TEST_F(CheckInProjectTest, MemberCheckInRunsWithTheseDefaultsAndThisDialog) {
 
 TEST_F(CheckInProjectTest, ANewMembersArchiveTakesTheDialogsSettings) {
   dir.write("n.c", "new member\n");
-  shell::OpenProject project(ui, work("p.pj").c_str(), 1);
+  project::OpenProject project(ui, work("p.pj").c_str(), 1);
   ASSERT_EQ(project.status, 0);
-  shell::MemberAddServices services;
+  project::MemberAddServices services;
   setMemberCreateArchiveDialogs(services);
   ui.expectDialog(kCreateArchiveDialogId, [](FakeSurface& s, ui::DialogLogic& logic) {
     EXPECT_TRUE(s.isChecked(kCaCheckIn));
@@ -88,21 +88,21 @@ TEST_F(CheckInProjectTest, ANewMembersArchiveTakesTheDialogsSettings) {
     s.setText(kCaDescription, "added to p");
     s.close(logic, ui::kAnswerOk);
   });
-  shell::TCreateArchiveTransferStruct data;
+  archive::TCreateArchiveTransferStruct data;
   int inaccessible = 0, already = 0;
-  EXPECT_EQ(shell::addProjectMembers(project, work("n.c"), true, &inaccessible, &already, true, true, false, &data,
+  EXPECT_EQ(project::addProjectMembers(project, work("n.c"), true, &inaccessible, &already, true, true, false, &data,
                                      services),
             0);
   EXPECT_EQ(head("n.c"), "1.1");
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(archiveOf("n.c").c_str(), &h, 1), 0);
+  ASSERT_EQ(vcOpenArchive(archiveOf("n.c").c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
   char text[64] = {};
-  EXPECT_EQ(vcGetArchiveInfo(h, 2, text, sizeof text), 0);
+  EXPECT_EQ(vcGetArchiveInfo(h, VC_ARCHIVE_ITEM_DESCRIPTION, text, sizeof text), 0);
   EXPECT_STREQ(text, "added to p");
-  EXPECT_EQ(vcGetArchiveInfo(h, 12, text, sizeof text), 0);
+  EXPECT_EQ(vcGetArchiveInfo(h, VC_ARCHIVE_ITEM_STRICT_LOCKING, text, sizeof text), 0);
   EXPECT_EQ(text[0], 1);
   vcCloseArchive(h);
 }
 
 }  // namespace
-}  // namespace orv::dialogs
+}  // namespace orv::workbench::dialogs

@@ -3,14 +3,14 @@
 // against real archives, read back through the library.
 #include <gtest/gtest.h>
 
-#include "archive_test_support.h"
-#include "dialogs/promote_dialog.h"
-#include "fake_windows.h"
+#include "workbench/dialogs/promote_dialog.h"
+#include "workbench/testing/fake_windows.h"
+#include "workbench/testing/library_fixtures.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 namespace {
 
-using shell::testing::ProjectTest;
+using testing::ProjectTest;
 using ui::testing::FakeSurface;
 
 constexpr const char* kStates = "states=first,middle,last";
@@ -19,8 +19,8 @@ class PromoteTest : public ProjectTest {
  protected:
   void setState(const std::string& name, const char* revision, const char* value) {
     const int h = lockedHandle(name);
-    ASSERT_EQ(vcSetRevInfo(h, 36, revision, value), 0);
-    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_SET_STATE, revision, value), 0);
+    ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
   }
   // Chooses target in the dialog and confirms.
   static ui::testing::DialogScript choose(const std::string& target) {
@@ -30,7 +30,7 @@ class PromoteTest : public ProjectTest {
     };
   }
 
-  shell::testing::FakeRegistry windows{ui};
+  testing::FakeRegistry windows{ui};
 };
 
 TEST_F(PromoteTest, OfferedStatesFollowTheCurrentState) {
@@ -54,10 +54,10 @@ TEST_F(PromoteTest, OfferedStatesFollowTheCurrentState) {
     SCOPED_TRACE(std::string(c.current) + (c.promote ? " promote" : " demote"));
     const char* revision = std::string(c.current) == "Other" ? "1.2" : "1.1";
     if (revision[2] == '1') setState("a.c", revision, c.current);
-    shell::OpenArchive archive(ui, work("a.c"), 1);
-    shell::TPromoteRevTransferStruct record;
+    archive::OpenArchive archive(ui, work("a.c"), 1);
+    archive::TPromoteRevTransferStruct record;
     ASSERT_EQ(setPromoteDefaults(archive, record, revision, c.promote), 1);
-    EXPECT_EQ(shell::fieldText(record.currentState), c.current);
+    EXPECT_EQ(archive::fieldText(record.currentState), c.current);
     EXPECT_EQ(record.targetStates, c.offered);
     EXPECT_EQ(record.targetSelection, c.selection);
     PromoteDialog logic(record);
@@ -77,8 +77,8 @@ TEST_F(PromoteTest, AllowedStatesReplaceTheConfiguredList) {
     kel.reset();
     kel.grantWithValue("AllowedStates", allowed);
     restart(kStates);
-    shell::OpenArchive archive(ui, work("a.c"), 1);
-    shell::TPromoteRevTransferStruct record;
+    archive::OpenArchive archive(ui, work("a.c"), 1);
+    archive::TPromoteRevTransferStruct record;
     ASSERT_EQ(setPromoteDefaults(archive, record, "1.1", true), 1);
     EXPECT_EQ(record.targetStates, offered);
   }
@@ -86,12 +86,12 @@ TEST_F(PromoteTest, AllowedStatesReplaceTheConfiguredList) {
 
 TEST_F(PromoteTest, MissingRevisionOrListIsShown) {
   makeArchive("a.c", {"one\n"});
-  shell::OpenArchive archive(ui, work("a.c"), 1);
-  shell::TPromoteRevTransferStruct record;
+  archive::OpenArchive archive(ui, work("a.c"), 1);
+  archive::TPromoteRevTransferStruct record;
   ui.expectMessage("There is currently no list of promotion states defined.", ui::kAnswerOk);
   EXPECT_EQ(setPromoteDefaults(archive, record, "1.1", true), -1);
   restart(kStates);
-  shell::OpenArchive again(ui, work("a.c"), 1);
+  archive::OpenArchive again(ui, work("a.c"), 1);
   ui.expectMessage("Revision 1.7 is not in archive " + archiveOf("a.c") + ".", ui::kAnswerOk);
   EXPECT_EQ(setPromoteDefaults(again, record, "1.7", true), 0);
 }
@@ -100,7 +100,7 @@ TEST_F(PromoteTest, ArchiveRevisionIsPromotedAndTheWindowRefreshed) {
   restart(kStates);
   makeArchive("a.c", {"one\n", "two\n"});
   setState("a.c", "1.1", "first");
-  shell::testing::FakeArchiveWindow& window = windows.openArchive(work("a.c"));
+  testing::FakeArchiveWindow& window = windows.openArchive(work("a.c"));
   ui.expectDialog(promoteDialogId(PromoteSubject::revision, true), [](FakeSurface& s, ui::DialogLogic& l) {
     EXPECT_EQ(s.text(kPrTargets), "middle");
     s.close(l, ui::kAnswerOk);
@@ -125,7 +125,7 @@ TEST_F(PromoteTest, RefusedPromotionIsShown) {
   restart(kStates);
   makeArchive("a.c", {"one\n"});
   setState("a.c", "1.1", "first");
-  shell::testing::FakeArchiveWindow& window = windows.openArchive(work("a.c"));
+  testing::FakeArchiveWindow& window = windows.openArchive(work("a.c"));
   ui.expectDialog(promoteDialogId(PromoteSubject::revision, true), choose("last"));
   ui.expectMessage(archiveOf("a.c"), ui::kAnswerOk);
   promoteArchiveRevision(window, "1.1", true);
@@ -139,11 +139,11 @@ TEST_F(PromoteTest, SelectedMembersTakeTheStateChosenForTheFirst) {
   makeArchive("c.c", {"one\n"});
   setState("a.c", "1.2", "middle");
   makeProject("p.pj", {{"a.c", 'a', "1.2"}, {"n.c", 'f', nullptr}, {"b.c", 'a', "1.1"}, {"c.c", 'a', "1.1"}});
-  shell::testing::FakeProjectWindow& window = windows.openProject(work("p.pj"));
+  testing::FakeProjectWindow& window = windows.openProject(work("p.pj"));
   // The rows of a.c and b.c, and of the non-archived n.c.
   const auto rowOf = [&window](const std::string& name) {
     int i = 0;
-    for (const shell::MemberRow& r : window.view.rows) {
+    for (const project::MemberRow& r : window.view.rows) {
       if (r.name == name) return i;
       ++i;
     }
@@ -173,19 +173,19 @@ TEST_F(PromoteTest, ProjectFileRevisionIsPromoted) {
   // The project file in an archive of its own, its revision recorded.
   int a = 0;
   char found[1024] = {};
-  ASSERT_EQ(vcFindArchiveName(path.c_str(), found, sizeof found, &a, 6), 0);
+  ASSERT_EQ(vcFindArchiveName(path.c_str(), found, sizeof found, &a, VC_ARCHIVE_OPEN_WRITE | VC_ARCHIVE_OPEN_CREATE), 0);
   char rev[64] = {};
   ASSERT_EQ(vcCiRevision(a, "", path.c_str(), 0, rev, sizeof rev), 0);
-  ASSERT_EQ(vcCommitArchive(a, 1), 0);
+  ASSERT_EQ(vcCommitArchive(a, VC_COMMIT_CLOSE), 0);
   setState("p.pj", rev, "middle");
   int p = 0;
-  ASSERT_EQ(vcOpenProject(path.c_str(), 1, &p, 0), 0);
+  ASSERT_EQ(vcOpenProject(path.c_str(), VC_PROJECT_OPEN_MODIFY, &p, 0), 0);
   ASSERT_EQ(vcProjectWriteLock(p), 0);
-  ASSERT_EQ(vcSetProject(p, 161, rev), 0);
+  ASSERT_EQ(vcSetProject(p, VC_PROJECT_ITEM_SET_REVISION, rev), 0);
   ASSERT_EQ(vcSaveProject(p), 0);
   vcCloseProject(p);
 
-  shell::testing::FakeProjectWindow& window = windows.openProject(path);
+  testing::FakeProjectWindow& window = windows.openProject(path);
   ui.expectDialog(promoteDialogId(PromoteSubject::project, false), [](FakeSurface& s, ui::DialogLogic& l) {
     EXPECT_EQ(s.listItems(kPrTargets), (std::vector<std::string>{"first", "middle"}));
     s.close(l, ui::kAnswerOk);
@@ -195,4 +195,4 @@ TEST_F(PromoteTest, ProjectFileRevisionIsPromoted) {
 }
 
 }  // namespace
-}  // namespace orv::dialogs
+}  // namespace orv::workbench::dialogs

@@ -2,22 +2,22 @@
 // and the "LockStates" rule, through the library on the double.
 #include <gtest/gtest.h>
 
-#include "archive_test_support.h"
-#include "dialogs/state_lists.h"
-#include "shell/library_settings.h"
+#include "workbench/app/library_settings.h"
+#include "workbench/dialogs/state_lists.h"
+#include "workbench/testing/library_fixtures.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 namespace {
 
-using shell::testing::ArchiveTest;
+using testing::ArchiveTest;
 
 TEST(StateWords, SeparatorRunsGiveTheSamePositionsAsSingleCommas) {
   const char* spaced = " ,\tExp,, Rel \t,Prod";
   for (const char* word : {"Exp", "Rel", "Prod"})
-    EXPECT_EQ(shell::findWordInList(word, spaced), shell::findWordInList(word, "Exp,Rel,Prod")) << word;
-  EXPECT_EQ(shell::findWordInList("Prod", spaced), 2);
-  EXPECT_EQ(shell::findWordInList("prod", spaced), -1);
-  EXPECT_EQ(shell::findWordInList("Pro", spaced), -1);
+    EXPECT_EQ(app::findWordInList(word, spaced), app::findWordInList(word, "Exp,Rel,Prod")) << word;
+  EXPECT_EQ(app::findWordInList("Prod", spaced), 2);
+  EXPECT_EQ(app::findWordInList("prod", spaced), -1);
+  EXPECT_EQ(app::findWordInList("Pro", spaced), -1);
 }
 
 class StateListTest : public ArchiveTest {};
@@ -25,16 +25,16 @@ class StateListTest : public ArchiveTest {};
 TEST_F(StateListTest, LockStatesOfSeparatorsOnlyRestrictNothing) {
   kel.grantWithValue("LockStates", " ,\t, ");
   start();
-  EXPECT_TRUE(shell::isLockableState("Exp"));
-  EXPECT_TRUE(shell::isLockableState("anything"));
+  EXPECT_TRUE(app::isLockableState("Exp"));
+  EXPECT_TRUE(app::isLockableState("anything"));
 }
 
 TEST_F(StateListTest, OneLockStateRefusesEveryOther) {
   kel.grantWithValue("LockStates", "Rel");
   start();
-  EXPECT_TRUE(shell::isLockableState("Rel"));
-  EXPECT_FALSE(shell::isLockableState("Exp"));
-  EXPECT_FALSE(shell::isLockableState("rel"));
+  EXPECT_TRUE(app::isLockableState("Rel"));
+  EXPECT_FALSE(app::isLockableState("Exp"));
+  EXPECT_FALSE(app::isLockableState("rel"));
 }
 
 TEST_F(StateListTest, AllowedStatesComeBeforeTheConfiguredList) {
@@ -73,4 +73,4 @@ TEST_F(StateListTest, ANewRevisionStartsInTheFirstValidListedState) {
 }
 
 }  // namespace
-}  // namespace orv::dialogs
+}  // namespace orv::workbench::dialogs

@@ -17,22 +17,22 @@
 #include <fstream>
 #include <iterator>
 
-#include "archive_test_support.h"
-#include "dialogs/check_in_dialog.h"
-#include "dialogs/revision_info_dialog.h"
+#include "platform/profile/profile.h"
 #include "platform/spawn/recording_spawner.h"
-#include "profile/profile.h"
-#include "qt/archive_window.h"
-#include "qt/main_frame.h"
 #include "testing/qt_test_support.h"
-#include "views/qt/log_panel.h"
-#include "views/qt/revision_list_view.h"
-#include "views/qt/split_bar.h"
+#include "workbench/dialogs/check_in_dialog.h"
+#include "workbench/dialogs/revision_info_dialog.h"
+#include "workbench/qt/archive_window.h"
+#include "workbench/qt/main_frame.h"
+#include "workbench/testing/library_fixtures.h"
+#include "workbench/views/qt/log_panel.h"
+#include "workbench/views/qt/revision_list_view.h"
+#include "workbench/views/qt/split_bar.h"
 
 namespace orv::workbench {
 namespace {
 
-class ArchiveWindowTest : public shell::testing::ProjectTest {
+class ArchiveWindowTest : public testing::ProjectTest {
  protected:
   void beforeStart() override { ::mkdir(dir.file("sub").c_str(), 0755); }
 
@@ -40,17 +40,17 @@ class ArchiveWindowTest : public shell::testing::ProjectTest {
   // on 1.1, a state on 1.1 and a log on 1.3.
   void makeRichArchive() {
     makeArchive("a.c", {"one\n", "two\n", "three\n", "four\n"});
-    vcSetSysInfo(99, "bob");
+    vcSetSysInfo(VC_SYSINFO_SET_AUTHENTICATED_USER, "bob");
     int h = lockedHandle("a.c");
-    ASSERT_EQ(vcSetRevInfo(h, 18, "1.2", nullptr), 0);
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "REL1", "1.3"), 0);
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "REL2", "1.3"), 0);
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "BASE", "1.1"), 0);
-    ASSERT_EQ(vcSetRevInfo(h, 36, "1.1", "Beta"), 0);
-    ASSERT_EQ(vcSetRevInfo(h, 39, "1.3", "Fixes the parser.\nKeeps the old syntax."), 0);
-    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_LOCK, "1.2", nullptr), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "REL1", "1.3"), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "REL2", "1.3"), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "BASE", "1.1"), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_SET_STATE, "1.1", "Beta"), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_SET_LOG, "1.3", "Fixes the parser.\nKeeps the old syntax."), 0);
+    ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
     vcCloseArchive(h);
-    vcSetSysInfo(99, "alice");
+    vcSetSysInfo(VC_SYSINFO_SET_AUTHENTICATED_USER, "alice");
   }
 
   ArchiveChild* child(MainFrame& frame, int i = -1) {
@@ -59,17 +59,17 @@ class ArchiveWindowTest : public shell::testing::ProjectTest {
   }
   static void selectRow(ArchiveChild& w, int row, QItemSelectionModel::SelectionFlags how =
                                                       QItemSelectionModel::ClearAndSelect) {
-    views::qt::RevisionListView* list = w.list();
+    views::RevisionListView* list = w.list();
     list->selectionModel()->select(list->model()->index(row, 0), how | QItemSelectionModel::Rows);
   }
   static std::string log(int h, const char* rev) {
     char buffer[2048] = {};
-    EXPECT_EQ(vcGetRevInfo(h, 31, rev, buffer, sizeof buffer), 0);
+    EXPECT_EQ(vcGetRevInfo(h, VC_REVISION_ITEM_LOG, rev, buffer, sizeof buffer), 0);
     return buffer;
   }
   static int currentArchive() {
     std::uint32_t handle = 0;
-    EXPECT_EQ(vcGetSysInfo(82, reinterpret_cast<char*>(&handle), sizeof handle), 0);
+    EXPECT_EQ(vcGetSysInfo(VC_SYSINFO_CURRENT_ARCHIVE, reinterpret_cast<char*>(&handle), sizeof handle), 0);
     return static_cast<int>(handle);
   }
   static std::string cwd() {
@@ -114,7 +114,7 @@ TEST_F(ArchiveWindowTest, ShowsTheRevisionsTheLogAndTheCounts) {
 
   selectRow(*w, 2);  // 1.3
   EXPECT_EQ(w->logPanel()->toPlainText().toStdString(), log(w->archive().handle(), "1.3"));
-  EXPECT_FALSE(testing::Test::HasFailure());
+  EXPECT_FALSE(::testing::Test::HasFailure());
   EXPECT_FALSE(test::saveScreenshot(frame, QStringLiteral("archive_window")).isEmpty());
   selectRow(*w, 3, QItemSelectionModel::Select);
   EXPECT_EQ(frame.statusBar()->currentMessage(), "4 revisions:  1 locked;  2 selected");
@@ -221,7 +221,7 @@ TEST_F(ArchiveWindowTest, DoubleClickEditsTheWorkingFileOrViewsARevision) {
   ASSERT_NE(w, nullptr);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(w, 30000));
   auto doubleClick = [&](int row) {
-    views::qt::RevisionListView* list = w->list();
+    views::RevisionListView* list = w->list();
     const QRect cell = list->visualRect(list->model()->index(row, views::kColAuthor));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell.center());
@@ -274,7 +274,7 @@ TEST_F(ArchiveWindowTest, CheckInThroughTheFrameAddsTheRevisionToTheList) {
   frame.command(1509);
   EXPECT_EQ(head("a.c"), "1.3");
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, 1), 0);
+  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
   EXPECT_EQ(log(h, "1.3"), "third line");
   vcCloseArchive(h);
   ASSERT_GE(w->list()->rows().size(), 2u);
@@ -340,7 +340,7 @@ TEST_F(ArchiveWindowTest, RevisionInformationFromTheMenuAddsTheLabel) {
   });
   frame.command(1512);
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, 1), 0);
+  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
   char rev[64] = {};
   EXPECT_EQ(vcExpandRevision(h, "FIRST", rev, sizeof rev), 0);
   EXPECT_STREQ(rev, "1.1");

@@ -15,18 +15,18 @@
 #include <QToolBar>
 #include <QtTest/QTest>
 
-#include "archive_test_support.h"
+#include "platform/profile/profile.h"
 #include "platform/spawn/recording_spawner.h"
-#include "profile/profile.h"
-#include "qt/main_frame.h"
 #include "testing/qt_test_support.h"
+#include "workbench/qt/main_frame.h"
+#include "workbench/testing/library_fixtures.h"
 
 namespace orv::workbench {
 namespace {
 
 // The frame's archive windows open real archives: every test runs over a
 // revision library of its own.
-class FrameTest : public shell::testing::ProjectTest {
+class FrameTest : public testing::ProjectTest {
  protected:
   void store(const std::string& section, const std::string& key, const std::string& value) {
     ASSERT_EQ(profile::writeProfileString(ini, section, key.c_str(), value.c_str()), 0);
@@ -119,8 +119,8 @@ TEST_F(FrameTest, ToolBarFollowsTheActiveWindowAndOrientation) {
   MainFrame frame(ui, ini);
   frame.resize(700, 500);
   frame.show();
-  QToolBar* archive = frame.toolbar(shell::ToolbarKind::archive);
-  QToolBar* project = frame.toolbar(shell::ToolbarKind::project);
+  QToolBar* archive = frame.toolbar(app::ToolbarKind::archive);
+  QToolBar* project = frame.toolbar(app::ToolbarKind::project);
   EXPECT_EQ(frame.toolBarArea(archive), Qt::LeftToolBarArea);
   ASSERT_EQ(project->actions().size(), 2);
   EXPECT_EQ(project->actions()[1]->statusTip(), "Launches make all");
@@ -160,14 +160,14 @@ TEST_F(FrameTest, CommandsStartTheirProgramsWithoutAShell) {
   EXPECT_EQ(QFileInfo(QString::fromStdString(spawner.starts[0].argv[0])).fileName(), "vardel32");
   EXPECT_EQ(spawner.starts[0].argv[1], "-m");
 
-  QAction* tool = actionFor(frame.toolbar(shell::ToolbarKind::project)->actions(), 1545);
+  QAction* tool = actionFor(frame.toolbar(app::ToolbarKind::project)->actions(), 1545);
   ASSERT_NE(tool, nullptr);
   tool->trigger();
   ASSERT_EQ(spawner.starts.size(), 2u);
   EXPECT_EQ(spawner.starts[1].argv, (std::vector<std::string>{"make", "-k", "all;", "rm", "-rf", "x"}))
       << "the words reach the program as they are, no shell reads them";
 
-  frame.runCommand({shell::ExecuteVerb::diff, {"/src/a b.c", "/src/c;d.c"}});
+  frame.runCommand({app::ExecuteVerb::diff, {"/src/a b.c", "/src/c;d.c"}});
   ASSERT_EQ(spawner.starts.size(), 3u);
   const auto& diff = spawner.starts[2].argv;
   EXPECT_EQ(std::vector<std::string>(diff.begin() + 1, diff.end()),
@@ -177,7 +177,7 @@ TEST_F(FrameTest, CommandsStartTheirProgramsWithoutAShell) {
 }
 
 // Grants what it is told to, and records what was asked.
-struct GrantingPermissions : shell::PermissionOracle {
+struct GrantingPermissions : commands::PermissionOracle {
   bool hasPermission(std::string_view name) override {
     asked.emplace_back(name);
     return granted.count(std::string(name)) != 0;

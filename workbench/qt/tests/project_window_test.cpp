@@ -15,18 +15,18 @@
 #include <QtTest/QTest>
 #include <algorithm>
 
-#include "archive_test_support.h"
-#include "dialogs/check_in_dialog.h"
 #include "platform/spawn/recording_spawner.h"
-#include "qt/main_frame.h"
-#include "qt/project_window.h"
 #include "testing/qt_test_support.h"
-#include "views/qt/member_list_view.h"
+#include "workbench/dialogs/check_in_dialog.h"
+#include "workbench/qt/main_frame.h"
+#include "workbench/qt/project_window.h"
+#include "workbench/testing/library_fixtures.h"
+#include "workbench/views/qt/member_list_view.h"
 
 namespace orv::workbench {
 namespace {
 
-class ProjectWindowTest : public shell::testing::ProjectTest {
+class ProjectWindowTest : public testing::ProjectTest {
  protected:
   ProjectChild* child(MainFrame& frame) {
     QMdiSubWindow* window = frame.mdiArea()->currentSubWindow();
@@ -34,7 +34,7 @@ class ProjectWindowTest : public shell::testing::ProjectTest {
   }
   // Selects the row of working file name (alone, or added to the selection).
   void select(ProjectChild& w, const std::string& name, bool add = false) {
-    views::qt::MemberListView* list = w.list();
+    views::MemberListView* list = w.list();
     for (int row = 0; row < static_cast<int>(list->rows().size()); ++row)
       if (list->rows()[static_cast<std::size_t>(row)].name == work(name)) {
         list->selectionModel()->select(list->model()->index(row, 0),
@@ -92,7 +92,7 @@ TEST_F(ProjectWindowTest, ShowsTheMembersTheCountsAndTheDetailOfTheSelection) {
 
   select(*w, "a.c");
   EXPECT_NE(w->detailPane()->toPlainText(), "") << "the locked member is explained";
-  EXPECT_FALSE(testing::Test::HasFailure());
+  EXPECT_FALSE(::testing::Test::HasFailure());
   EXPECT_FALSE(test::saveScreenshot(frame, QStringLiteral("project_window")).isEmpty());
   select(*w, "b.c", true);
   EXPECT_EQ(frame.statusBar()->currentMessage(), "4 members:  1 locked;  2 selected");
@@ -180,7 +180,7 @@ TEST_F(ProjectWindowTest, DoubleClickEditsTheMemberAndARestoredWindowFocusesTheL
   ProjectChild* w = child(frame);
   ASSERT_NE(w, nullptr);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(w, 30000));
-  views::qt::MemberListView* list = w->list();
+  views::MemberListView* list = w->list();
   const QRect cell = list->visualRect(list->model()->index(1, views::kMemberColRevision));  // b.c
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
   QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell.center());
@@ -241,7 +241,7 @@ TEST_F(ProjectWindowTest, CheckInOfASelectedMemberRunsTheDialogAndRecordsTheRevi
   EXPECT_EQ(head("b.c"), "1.2");
   // The member's row names the new revision.
   bool found = false;
-  for (const shell::MemberRow& row : w->list()->rows())
+  for (const project::MemberRow& row : w->list()->rows())
     if (row.name == work("b.c")) {
       found = true;
       EXPECT_EQ(row.revision.value_or(""), "1.2");

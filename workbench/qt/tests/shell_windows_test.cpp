@@ -11,13 +11,13 @@
 #include <QPushButton>
 #include <QtTest/QTest>
 
-#include "shell/custom_message_box.h"
-#include "shell/library_callbacks.h"
-#include "shell/progress_window.h"
+#include "platform/ui/qt/message_dialog.h"
+#include "platform/ui/qt/progress_dialog.h"
+#include "platform/ui/qt/qt_ui.h"
 #include "testing/qt_test_support.h"
-#include "ui/qt/message_dialog.h"
-#include "ui/qt/progress_dialog.h"
-#include "ui/qt/qt_ui.h"
+#include "workbench/app/custom_message_box.h"
+#include "workbench/app/library_callbacks.h"
+#include "workbench/app/progress_window.h"
 
 namespace orv::workbench {
 namespace {
@@ -32,7 +32,7 @@ TEST(FiveButtonBox, StyleSelectsNoAsDefault) {
     test::saveScreenshot(*box, "five_button_box");
     QTest::keyClick(box, Qt::Key_Return);
   });
-  EXPECT_EQ(shell::customMessageBox(ui, 0x42,
+  EXPECT_EQ(app::customMessageBox(ui, 0x42,
                                     "The working file /home/ann/src/project/main.c is writable.\n"
                                     "Check it out anyway and overwrite it?"),
             ui::kAnswerNo);
@@ -41,13 +41,13 @@ TEST(FiveButtonBox, StyleSelectsNoAsDefault) {
 TEST(ProgressOnScreen, StepsCancelAndQuestions) {
   ui::qt::QtUi ui;
   {
-    shell::ProgressWindow progress(ui, "Checking in project demo.pj", 4);
+    app::ProgressWindow progress(ui, "Checking in project demo.pj", 4);
     progress.setStepping(true);
     ui::qt::ProgressDialog* w = ui.progressWindow();
     ASSERT_TRUE(w);
     std::vector<int> seen;
     for (const char* f : {"/work/src/a.c", "/work/src/b.c", "/work/src/c.c", "/work/src/d.c"}) {
-      EXPECT_EQ(shell::ProgressWindow::statusCallback(f), 0);
+      EXPECT_EQ(app::ProgressWindow::statusCallback(f), 0);
       seen.push_back(w->gauge()->value());
       if (seen.size() == 2) test::saveScreenshot(*w, "progress_window");
     }
@@ -60,19 +60,19 @@ TEST(ProgressOnScreen, StepsCancelAndQuestions) {
       QTest::mouseClick(static_cast<ui::qt::MessageDialog*>(box)->button(ui::kAnswerNo),
                         Qt::LeftButton);
     });
-    EXPECT_EQ(shell::ProgressWindow::statusCallback("!Overwrite a.c"), -1);
+    EXPECT_EQ(app::ProgressWindow::statusCallback("!Overwrite a.c"), -1);
 
     QTest::mouseClick(w->cancelButton(), Qt::LeftButton);
-    EXPECT_EQ(shell::ProgressWindow::statusCallback("/work/src/e.c"), -1);
+    EXPECT_EQ(app::ProgressWindow::statusCallback("/work/src/e.c"), -1);
     EXPECT_EQ(w->line()->text(), "/work/src/d.c") << "no line after Cancel";
   }
   EXPECT_EQ(ui.progressWindow(), nullptr);
-  EXPECT_EQ(shell::ProgressWindow::statusCallback("late"), 0);
+  EXPECT_EQ(app::ProgressWindow::statusCallback("late"), 0);
 }
 
 TEST(LibraryCallbacksOnScreen, EchoTraceAndQueryReachTheirWindows) {
   ui::qt::QtUi ui;
-  shell::LibraryCallbacks callbacks(ui, nullptr);
+  app::LibraryCallbacks callbacks(ui, nullptr);
 
   QString caption, text;
   test::onNextModal([&](QWidget* box) {

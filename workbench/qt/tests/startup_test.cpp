@@ -12,16 +12,16 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include "ipc/socket_path.h"
-#include "profile/profile.h"
-#include "qt/splash_window.h"
-#include "qt/workbench_app.h"
-#include "shell/startup_checks.h"
+#include "platform/ipc/socket_path.h"
+#include "platform/profile/profile.h"
+#include "platform/ui/qt/dialog_window.h"
+#include "platform/ui/qt/message_dialog.h"
 #include "testing/qt_test_support.h"
 #include "testing/temp_dir.h"
-#include "ui/qt/dialog_window.h"
-#include "ui/qt/message_dialog.h"
 #include "vc/include/vc.h"
+#include "workbench/app/startup_checks.h"
+#include "workbench/qt/splash_window.h"
+#include "workbench/qt/workbench_app.h"
 
 namespace orv::workbench {
 namespace {
@@ -43,8 +43,8 @@ bool makeArchive(const std::string& path) {
   int h = 0;
   char found[513] = {};
   char rev[64] = {};
-  if (vcFindArchiveName(path.c_str(), found, sizeof found, &h, 6) != 0) return false;
-  const bool made = vcCiRevision(h, "", path.c_str(), 0, rev, sizeof rev) == 0 && vcCommitArchive(h, 1) == 0;
+  if (vcFindArchiveName(path.c_str(), found, sizeof found, &h, VC_ARCHIVE_OPEN_WRITE | VC_ARCHIVE_OPEN_CREATE) != 0) return false;
+  const bool made = vcCiRevision(h, "", path.c_str(), 0, rev, sizeof rev) == 0 && vcCommitArchive(h, VC_COMMIT_CLOSE) == 0;
   vcCloseArchive(h);
   return made;
 }
@@ -52,7 +52,7 @@ bool makeArchive(const std::string& path) {
 // A project without members at path, made through the running library.
 std::string makeProjectFile(const std::string& path) {
   int h = 0;
-  if (vcOpenProject(path.c_str(), 1 | 4, &h, 0) == 0) {
+  if (vcOpenProject(path.c_str(), VC_PROJECT_OPEN_MODIFY | VC_PROJECT_OPEN_CREATE, &h, 0) == 0) {
     EXPECT_EQ(vcSaveProject(h), 0) << path;
     vcCloseProject(h);
   } else {
@@ -132,7 +132,7 @@ TEST_F(StartupTest, RealDatabaseSplashFrameAndSettingsAtClose) {
     test::saveScreenshot(*wb.frame(), "main_frame");
     wb.shutDown();
   }
-  const std::string ini = shell::settingsFilePath(settings.path());
+  const std::string ini = app::settingsFilePath(settings.path());
   EXPECT_EQ(profile::getProfileString(ini, "General", "InstallDir", ""), install.file("bin"));
   EXPECT_EQ(profile::getProfileString(ini, "General", "LastFile1", ""), sources.file("demo.pj") + ",4");
   EXPECT_EQ(profile::getProfileString(ini, "General", "LastFile2", ""), hello + ",2");
@@ -166,13 +166,13 @@ TEST_F(StartupTest, MissingDatabaseEndsWithTheLocatorMessage) {
     shown = static_cast<ui::qt::MessageDialog*>(box)->textLabel()->text();
     QTest::keyClick(box, Qt::Key_Return);
   });
-  EXPECT_EQ(wb.start(nullptr), shell::kExitLibraryFailure);
+  EXPECT_EQ(wb.start(nullptr), app::kExitLibraryFailure);
   EXPECT_TRUE(shown.contains("cannot be used without a valid Kelmark database")) << shown.toStdString();
   EXPECT_FALSE(wb.frame());
 }
 
 TEST_F(StartupTest, LibraryOfAnOldLevelEndsTheStart) {
-  static const shell::LibraryEntryPoints kOldLibrary = {
+  static const app::LibraryEntryPoints kOldLibrary = {
       [](const char*, VcEchoTraceFn, VcQueryFn) { return 0; },
       [](VcProjectVariableFn) { return 0; },
       [](int, char* buffer, int) {

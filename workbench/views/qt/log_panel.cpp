@@ -1,10 +1,10 @@
-#include "views/qt/log_panel.h"
+#include "workbench/views/qt/log_panel.h"
 
 #include <QApplication>
 
-#include "views/revision_list.h"
+#include "workbench/views/revision_list.h"
 
-namespace orv::views::qt {
+namespace orv::workbench::views {
 
 LogPanel::LogPanel(QWidget* parent) : QPlainTextEdit(parent) {
   setObjectName(QStringLiteral("logPanel"));
@@ -25,4 +25,4 @@ void LogPanel::showRevision(int archive, std::string_view revision) {
   QApplication::restoreOverrideCursor();
 }
 
-}  // namespace orv::views::qt
+}  // namespace orv::workbench::views

@@ -5,7 +5,7 @@
 #include <QPlainTextEdit>
 #include <string_view>
 
-namespace orv::views::qt {
+namespace orv::workbench::views {
 
 class LogPanel : public QPlainTextEdit {
   Q_OBJECT
@@ -17,4 +17,4 @@ class LogPanel : public QPlainTextEdit {
   void showRevision(int archive, std::string_view revision);
 };
 
-}  // namespace orv::views::qt
+}  // namespace orv::workbench::views

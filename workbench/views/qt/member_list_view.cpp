@@ -1,13 +1,13 @@
-#include "views/qt/member_list_view.h"
+#include "workbench/views/qt/member_list_view.h"
 
 #include <QHeaderView>
 #include <algorithm>
 #include <set>
 
-#include "shell/document_window.h"
-#include "shell/string_table.h"
+#include "workbench/app/string_table.h"
+#include "workbench/commands/document_window.h"
 
-namespace orv::views::qt {
+namespace orv::workbench::views {
 
 namespace {
 
@@ -76,7 +76,7 @@ QIcon changedGlyph() {
   return icon;
 }
 
-void MemberListModel::setRows(std::vector<shell::MemberRow> rows) {
+void MemberListModel::setRows(std::vector<project::MemberRow> rows) {
   beginResetModel();
   rows_ = std::move(rows);
   endResetModel();
@@ -102,7 +102,7 @@ int MemberListModel::columnCount(const QModelIndex& parent) const {
 
 QVariant MemberListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= static_cast<int>(rows_.size())) return {};
-  const shell::MemberRow& r = rows_[static_cast<std::size_t>(index.row())];
+  const project::MemberRow& r = rows_[static_cast<std::size_t>(index.row())];
   const int column = index.column();
   switch (role) {
     case Qt::DisplayRole: return q(memberCellText(r, column));
@@ -140,8 +140,8 @@ QVariant MemberListModel::headerData(int section, Qt::Orientation orientation, i
   }
 }
 
-MemberListView::MemberListView(shell::OpenProject& project, const std::string& settingsFile, QWidget* parent)
-    : ReportListView(settingsFile, std::string(shell::windowSection(shell::ChildKind::project)), kMemberColumnCount,
+MemberListView::MemberListView(project::OpenProject& project, const std::string& settingsFile, QWidget* parent)
+    : ReportListView(settingsFile, std::string(commands::windowSection(commands::ChildKind::project)), kMemberColumnCount,
                      kMemberColumnDefaults, parent),
       project_(project),
       model_(new MemberListModel(this)) {
@@ -186,7 +186,7 @@ void MemberListView::widenToContents() {
   const QFontMetrics metrics(font());
   for (int column : {kMemberColType, kMemberColLocked, kMemberColRevision, kMemberColState}) {
     int width = header()->sectionSizeHint(column);
-    for (const shell::MemberRow& r : rows()) {
+    for (const project::MemberRow& r : rows()) {
       const int glyph = column == kMemberColType || (column == kMemberColLocked && memberLocked(r)) ? iconSize().width() + 6 : 0;
       width = std::max(width, metrics.horizontalAdvance(q(memberCellText(r, column))) + glyph + 14);
     }
@@ -209,7 +209,7 @@ bool MemberListView::fill(ui::Ui& ui) {
 void MemberListView::refresh(ui::Ui& ui) {
   if (!project_.project) return;
   if (!fill(ui))
-    ui.messageBox(ui::okBox(std::string(shell::loadString(shell::kStrAppTitle)), std::string(kIncompleteMemberList), ui::MessageIcon::information));
+    ui.messageBox(ui::okBox(std::string(app::loadString(app::kStrAppTitle)), std::string(kIncompleteMemberList), ui::MessageIcon::information));
 }
 
 void MemberListView::refreshRows(ui::Ui& ui, const std::vector<int>& which) {
@@ -225,4 +225,4 @@ void MemberListView::selectRow(int row) {
   scrollTo(index);
 }
 
-}  // namespace orv::views::qt
+}  // namespace orv::workbench::views

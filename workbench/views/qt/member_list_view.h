@@ -9,21 +9,21 @@
 #include <string>
 #include <vector>
 
-#include "shell/member_rows.h"
-#include "shell/open_project.h"
-#include "views/member_list.h"
-#include "views/qt/revision_list_view.h"
+#include "workbench/project/member_rows.h"
+#include "workbench/project/open_project.h"
+#include "workbench/views/member_list.h"
+#include "workbench/views/qt/revision_list_view.h"
 
-namespace orv::views::qt {
+namespace orv::workbench::views {
 
 class MemberListModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
   explicit MemberListModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
-  void setRows(std::vector<shell::MemberRow> rows);
-  std::vector<shell::MemberRow>& rows() { return rows_; }
-  const std::vector<shell::MemberRow>& rows() const { return rows_; }
+  void setRows(std::vector<project::MemberRow> rows);
+  std::vector<project::MemberRow>& rows() { return rows_; }
+  const std::vector<project::MemberRow>& rows() const { return rows_; }
   void sortRows(unsigned sortKey);
   // The rows changed in place.
   void rowsChanged();
@@ -34,14 +34,14 @@ class MemberListModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
  private:
-  std::vector<shell::MemberRow> rows_;
+  std::vector<project::MemberRow> rows_;
 };
 
 class MemberListView : public ReportListView {
   Q_OBJECT
 
  public:
-  MemberListView(shell::OpenProject& project, const std::string& settingsFile, QWidget* parent = nullptr);
+  MemberListView(project::OpenProject& project, const std::string& settingsFile, QWidget* parent = nullptr);
 
   // Reads every row again and selects the top row. False when the scan
   // was cancelled: the rows read so far are listed.
@@ -51,8 +51,8 @@ class MemberListView : public ReportListView {
   void refresh(ui::Ui& ui);
   // Reads the rows of the entries that are not -1 again.
   void refreshRows(ui::Ui& ui, const std::vector<int>& rows);
-  std::vector<shell::MemberRow>& rows() { return model_->rows(); }
-  const std::vector<shell::MemberRow>& rows() const { return model_->rows(); }
+  std::vector<project::MemberRow>& rows() { return model_->rows(); }
+  const std::vector<project::MemberRow>& rows() const { return model_->rows(); }
   // Selects row alone and gives it the focus.
   void selectRow(int row);
 
@@ -63,7 +63,7 @@ class MemberListView : public ReportListView {
  private:
   void widenToContents();
 
-  shell::OpenProject& project_;
+  project::OpenProject& project_;
   MemberListModel* model_;
   bool widened_ = false;
 };
@@ -73,4 +73,4 @@ QIcon memberTypeGlyph(char type);
 QIcon frozenGlyph();
 QIcon changedGlyph();
 
-}  // namespace orv::views::qt
+}  // namespace orv::workbench::views

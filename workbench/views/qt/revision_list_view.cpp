@@ -1,4 +1,4 @@
-#include "views/qt/revision_list_view.h"
+#include "workbench/views/qt/revision_list_view.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,9 +11,9 @@
 #include <algorithm>
 #include <set>
 
-#include "shell/document_window.h"
+#include "workbench/commands/document_window.h"
 
-namespace orv::views::qt {
+namespace orv::workbench::views {
 
 namespace {
 
@@ -84,13 +84,13 @@ void PathCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
   icon.paint(painter, r);
 }
 
-shell::FileState workFileState(const std::string& path) {
+commands::FileState workFileState(const std::string& path) {
   struct stat st {};
-  if (path.empty() || ::stat(path.c_str(), &st) != 0) return shell::FileState::missing;
-  return ::access(path.c_str(), W_OK) == 0 ? shell::FileState::writable : shell::FileState::readOnly;
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return commands::FileState::missing;
+  return ::access(path.c_str(), W_OK) == 0 ? commands::FileState::writable : commands::FileState::readOnly;
 }
 
-void RevisionListModel::setRows(std::vector<RevisionRecord> rows, shell::FileState workFile) {
+void RevisionListModel::setRows(std::vector<RevisionRecord> rows, commands::FileState workFile) {
   beginResetModel();
   rows_ = std::move(rows);
   workFile_ = workFile;
@@ -117,13 +117,13 @@ QVariant RevisionListModel::data(const QModelIndex& index, int role) const {
   const int column = index.column();
   switch (role) {
     case Qt::DisplayRole:
-      if (r.isWorkFile() && column == kColRevision && workFile_ == shell::FileState::missing)
+      if (r.isWorkFile() && column == kColRevision && workFile_ == commands::FileState::missing)
         return QStringLiteral("%1 (inaccessible)").arg(q(r.workFileName));
       return q(cellText(r, column));
     case Qt::DecorationRole:
       if (r.isWorkFile() && column == kColRevision) {
         static const QIcon writable = fileGlyph(true), readOnly = fileGlyph(false);
-        return workFile_ == shell::FileState::writable ? writable : readOnly;
+        return workFile_ == commands::FileState::writable ? writable : readOnly;
       }
       if (!r.isWorkFile() && column == kColLocked && r.locker) {
         static const QIcon lock = lockGlyph();
@@ -178,8 +178,8 @@ void ReportListView::attachModel(QAbstractItemModel* model) {
   connect(header(), &QHeaderView::sectionClicked, this, [this](int logical) { titleClicked(logical); });
 }
 
-RevisionListView::RevisionListView(shell::OpenArchive& archive, const std::string& settingsFile, QWidget* parent)
-    : ReportListView(settingsFile, std::string(shell::windowSection(shell::ChildKind::archive)), kRevisionColumnCount,
+RevisionListView::RevisionListView(archive::OpenArchive& archive, const std::string& settingsFile, QWidget* parent)
+    : ReportListView(settingsFile, std::string(commands::windowSection(commands::ChildKind::archive)), kRevisionColumnCount,
                      kRevisionColumnDefaults, parent),
       archive_(archive),
       model_(new RevisionListModel(this)) {
@@ -278,7 +278,7 @@ bool RevisionListView::fill() {
   }
   RevisionFill filled = readRevisionRows(archive_);
   sortRevisionRecords(filled.rows, columns_.sortKey());
-  workFile_ = orv::views::qt::workFileState(archive_.workFileName());
+  workFile_ = orv::workbench::views::workFileState(archive_.workFileName());
   model_->setRows(std::move(filled.rows), workFile_);
   if (!rows().empty() && rows().front().isWorkFile()) setFirstColumnSpanned(0, {}, true);
   widenToContents();
@@ -331,4 +331,4 @@ void ReportListView::selectionChanged(const QItemSelection& selected, const QIte
   emit selectionChangedByUser();
 }
 
-}  // namespace orv::views::qt
+}  // namespace orv::workbench::views

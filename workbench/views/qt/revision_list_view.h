@@ -16,19 +16,19 @@
 #include <string>
 #include <vector>
 
-#include "shell/command_enabling.h"
-#include "shell/open_archive.h"
-#include "views/list_columns.h"
-#include "views/revision_list.h"
+#include "workbench/archive/open_archive.h"
+#include "workbench/commands/command_enabling.h"
+#include "workbench/views/list_columns.h"
+#include "workbench/views/revision_list.h"
 
-namespace orv::views::qt {
+namespace orv::workbench::views {
 
 class RevisionListModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
   explicit RevisionListModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
-  void setRows(std::vector<RevisionRecord> rows, shell::FileState workFile);
+  void setRows(std::vector<RevisionRecord> rows, commands::FileState workFile);
   const std::vector<RevisionRecord>& rows() const { return rows_; }
   void sortRows(unsigned sortKey);
 
@@ -39,7 +39,7 @@ class RevisionListModel : public QAbstractTableModel {
 
  private:
   std::vector<RevisionRecord> rows_;
-  shell::FileState workFile_ = shell::FileState::missing;
+  commands::FileState workFile_ = commands::FileState::missing;
 };
 
 // A report list whose column order, widths and sort key are those of a
@@ -111,7 +111,7 @@ class RevisionListView : public ReportListView {
   Q_OBJECT
 
  public:
-  RevisionListView(shell::OpenArchive& archive, const std::string& settingsFile, QWidget* parent = nullptr);
+  RevisionListView(archive::OpenArchive& archive, const std::string& settingsFile, QWidget* parent = nullptr);
 
   // Reads every row again (the rows selected before stay selected where
   // they are still listed; else the top row is). False when the walk
@@ -122,7 +122,7 @@ class RevisionListView : public ReportListView {
   void selectRevision(const std::string& revision);
   // The row of revision, -1 when none.
   int rowOf(const std::string& revision) const;
-  shell::FileState workFileState() const { return workFile_; }
+  commands::FileState workFileState() const { return workFile_; }
 
  protected:
   void titleClicked(int logical) override;
@@ -131,13 +131,13 @@ class RevisionListView : public ReportListView {
  private:
   void widenToContents();
 
-  shell::OpenArchive& archive_;
+  archive::OpenArchive& archive_;
   RevisionListModel* model_;
-  shell::FileState workFile_ = shell::FileState::missing;
+  commands::FileState workFile_ = commands::FileState::missing;
   bool widened_ = false;
 };
 
 // The state of the working file on disk.
-shell::FileState workFileState(const std::string& path);
+commands::FileState workFileState(const std::string& path);
 
-}  // namespace orv::views::qt
+}  // namespace orv::workbench::views

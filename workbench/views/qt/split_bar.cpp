@@ -1,4 +1,4 @@
-#include "views/qt/split_bar.h"
+#include "workbench/views/qt/split_bar.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -6,7 +6,7 @@
 #include <QStyleOption>
 #include <stdexcept>
 
-namespace orv::views::qt {
+namespace orv::workbench::views {
 
 namespace {
 
@@ -99,4 +99,4 @@ void SplitBar::paintEvent(QPaintEvent*) {
   else p.drawLine(width() - 1, 0, width() - 1, height());
 }
 
-}  // namespace orv::views::qt
+}  // namespace orv::workbench::views

@@ -11,11 +11,11 @@
 #include <QWidget>
 #include <span>
 
-#include "views/split_bar.h"
+#include "workbench/views/split_bar.h"
 
 class QRubberBand;
 
-namespace orv::views::qt {
+namespace orv::workbench::views {
 
 // The control id of a pane, as the split bar finds it.
 void setControlId(QWidget* widget, int id);
@@ -50,4 +50,4 @@ class SplitBar : public QWidget {
   QRubberBand* outline_ = nullptr;
 };
 
-}  // namespace orv::views::qt
+}  // namespace orv::workbench::views

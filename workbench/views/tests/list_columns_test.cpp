@@ -4,13 +4,13 @@
 // splitter's geometry.
 #include <gtest/gtest.h>
 
-#include "profile/profile.h"
+#include "platform/profile/profile.h"
 #include "testing/temp_dir.h"
-#include "views/list_columns.h"
-#include "views/revision_list.h"
-#include "views/split_bar.h"
+#include "workbench/views/list_columns.h"
+#include "workbench/views/revision_list.h"
+#include "workbench/views/split_bar.h"
 
-namespace orv::views {
+namespace orv::workbench::views {
 namespace {
 
 class ListColumnsTest : public ::testing::Test {
@@ -135,7 +135,7 @@ TEST(CompareTest, RevisionNumbersAndPaths) {
 }
 
 TEST(CellTextTest, FittedToTheCellLessFourPixels) {
-  const shell::MeasureText measure = [](std::string_view t) { return static_cast<int>(t.size()); };
+  const app::MeasureText measure = [](std::string_view t) { return static_cast<int>(t.size()); };
   EXPECT_EQ(fitCellText("", 100, measure), "");
   EXPECT_EQ(fitCellText("revision", 12, measure), "revision");
   EXPECT_EQ(fitCellText("revision", 11, measure), "revi...");
@@ -173,4 +173,4 @@ TEST(SplitBarTest, IdsPanesAndTravel) {
 }
 
 }  // namespace
-}  // namespace orv::views
+}  // namespace orv::workbench::views

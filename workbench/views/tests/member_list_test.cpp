@@ -3,15 +3,15 @@
 // made through the library.
 #include <gtest/gtest.h>
 
-#include "archive_test_support.h"
-#include "views/member_list.h"
+#include "workbench/testing/library_fixtures.h"
+#include "workbench/views/member_list.h"
 
-namespace orv::views {
+namespace orv::workbench::views {
 namespace {
 
-class MemberListTest : public shell::testing::ProjectTest {
+class MemberListTest : public testing::ProjectTest {
  protected:
-  static const shell::MemberRow* rowNamed(const std::vector<shell::MemberRow>& rows, const std::string& name) {
+  static const project::MemberRow* rowNamed(const std::vector<project::MemberRow>& rows, const std::string& name) {
     for (const auto& row : rows)
       if (row.name == name) return &row;
     return nullptr;
@@ -20,7 +20,7 @@ class MemberListTest : public shell::testing::ProjectTest {
 
 TEST_F(MemberListTest, ReadsEveryMemberWithItsTypeLockAndLabels) {
   const std::string path = makeMixedProject();
-  shell::OpenProject project(ui, path.c_str());
+  project::OpenProject project(ui, path.c_str());
   ASSERT_EQ(project.status, 0);
   const MemberFill fill = readMemberRows(ui, project);
   EXPECT_TRUE(fill.complete);
@@ -38,14 +38,14 @@ TEST_F(MemberListTest, ReadsEveryMemberWithItsTypeLockAndLabels) {
   };
   for (const Expect& e : {Expect{"a.c", "Archived", "1.2", "bob"}, Expect{"n.c", "Non-Archived", "", ""},
                           Expect{"sub.pj", "Subproject", "1.1", ""}, Expect{"b.c", "Archived", "1.1", ""}}) {
-    const shell::MemberRow* row = rowNamed(fill.rows, work(e.name));
+    const project::MemberRow* row = rowNamed(fill.rows, work(e.name));
     ASSERT_NE(row, nullptr) << e.name;
     EXPECT_EQ(memberCellText(*row, kMemberColType), e.type) << e.name;
     EXPECT_EQ(memberCellText(*row, kMemberColRevision), e.revision) << e.name;
     EXPECT_EQ(memberCellText(*row, kMemberColLocked), e.locker) << e.name;
     EXPECT_EQ(memberCellText(*row, kMemberColName), work(e.name));
   }
-  const shell::MemberRow* a = rowNamed(fill.rows, work("a.c"));
+  const project::MemberRow* a = rowNamed(fill.rows, work("a.c"));
   EXPECT_TRUE(memberLocked(*a));
   EXPECT_NE(memberCellText(*a, kMemberColLabels).find("REL1"), std::string::npos);
   EXPECT_FALSE(memberLocked(*rowNamed(fill.rows, work("b.c"))));
@@ -54,7 +54,7 @@ TEST_F(MemberListTest, ReadsEveryMemberWithItsTypeLockAndLabels) {
 
 TEST_F(MemberListTest, AProjectWithoutMembersListsNothingAndShowsNoProgress) {
   const std::string path = makeProject("empty.pj", {});
-  shell::OpenProject project(ui, path.c_str());
+  project::OpenProject project(ui, path.c_str());
   ASSERT_EQ(project.status, 0);
   project.memberCount = 7;
   const MemberFill fill = readMemberRows(ui, project);
@@ -66,7 +66,7 @@ TEST_F(MemberListTest, AProjectWithoutMembersListsNothingAndShowsNoProgress) {
 
 TEST_F(MemberListTest, RereadingARowFollowsALockMadeThroughTheLibrary) {
   const std::string path = makeMixedProject();
-  shell::OpenProject project(ui, path.c_str());
+  project::OpenProject project(ui, path.c_str());
   ASSERT_EQ(project.status, 0);
   MemberFill fill = readMemberRows(ui, project);
   ASSERT_EQ(fill.rows.size(), 4u);
@@ -74,14 +74,14 @@ TEST_F(MemberListTest, RereadingARowFollowsALockMadeThroughTheLibrary) {
   ui.progress.clear();
 
   int h = lockedHandle("b.c");
-  ASSERT_EQ(vcSetRevInfo(h, 18, "1.1", nullptr), 0);
-  ASSERT_EQ(vcCommitArchive(h, 1), 0);
+  ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_LOCK, "1.1", nullptr), 0);
+  ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
   vcCloseArchive(h);
   std::vector<int> which;
   for (int i = 0; i < 4; ++i)
     which.push_back(fill.rows[static_cast<std::size_t>(i)].name == work("b.c") ? i : -1);
   rereadMemberRows(ui, project, fill.rows, which);
-  const shell::MemberRow* b = rowNamed(fill.rows, work("b.c"));
+  const project::MemberRow* b = rowNamed(fill.rows, work("b.c"));
   EXPECT_TRUE(memberLocked(*b));
   EXPECT_EQ(memberCellText(*b, kMemberColLocked), "alice");
   EXPECT_EQ(project.lockedCount, 2u);
@@ -91,7 +91,7 @@ TEST_F(MemberListTest, RereadingARowFollowsALockMadeThroughTheLibrary) {
 TEST(MemberListOrder, EachColumnSortsAsTheListShowsIt) {
   auto row = [](std::string name, char type, const char* revision, const char* locker, bool frozen,
                 std::uint8_t mark) {
-    shell::MemberRow r;
+    project::MemberRow r;
     r.name = std::move(name);
     r.type = type;
     if (revision) r.revision = revision;
@@ -100,7 +100,7 @@ TEST(MemberListOrder, EachColumnSortsAsTheListShowsIt) {
     r.changeMark = mark;
     return r;
   };
-  const std::vector<shell::MemberRow> rows = {
+  const std::vector<project::MemberRow> rows = {
       row("/p/src/z.c", 'a', "1.9", nullptr, false, 0), row("/p/b.c", 'f', nullptr, nullptr, true, 1),
       row("/p/A.c", 'a', "1.10", "bob", false, 0),     row("/p/q.c", 'i', "1.2.1.1", "Al", false, 1),
       row("/p/r.c", 'a', "1.2", nullptr, false, 0)};
@@ -119,7 +119,7 @@ TEST(MemberListOrder, EachColumnSortsAsTheListShowsIt) {
       {8, {"/p/src/z.c", "/p/b.c", "/p/A.c", "/p/q.c", "/p/r.c"}},
   };
   for (const Case& c : cases) {
-    std::vector<shell::MemberRow> sorted = rows;
+    std::vector<project::MemberRow> sorted = rows;
     sortMemberRows(sorted, c.key);
     std::vector<std::string> names;
     for (const auto& r : sorted) names.push_back(r.name);
@@ -129,4 +129,4 @@ TEST(MemberListOrder, EachColumnSortsAsTheListShowsIt) {
 }
 
 }  // namespace
-}  // namespace orv::views
+}  // namespace orv::workbench::views

@@ -8,27 +8,27 @@
 #include <cstdio>
 #include <sstream>
 
-#include "archive_test_support.h"
-#include "views/revision_list.h"
+#include "workbench/testing/library_fixtures.h"
+#include "workbench/views/revision_list.h"
 
-namespace orv::views {
+namespace orv::workbench::views {
 namespace {
 
-class RevisionListTest : public shell::testing::ArchiveTest {
+class RevisionListTest : public testing::ArchiveTest {
  protected:
   void SetUp() override {
     ArchiveTest::SetUp();
     start();
     makeArchive("a.c", {"one\n", "two\n", "three\n", "four\n"});
     int h = lockedHandle("a.c");
-    ASSERT_EQ(vcSetRevInfo(h, 18, "1.2", "alice"), 0);
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "REL1", "1.3"), 0);
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "REL2", "1.3"), 0);
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "KEEP", "1.1"), 0);
-    ASSERT_EQ(vcSetRevInfo(h, 36, "1.1", "Beta"), 0);
-    ASSERT_EQ(vcSetRevInfo(h, 39, "1.3", "Fixes the parser.\nSecond line."), 0);
-    ASSERT_EQ(vcSetRevInfo(h, 39, "1.4", longLog.c_str()), 0);
-    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_LOCK, "1.2", "alice"), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "REL1", "1.3"), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "REL2", "1.3"), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "KEEP", "1.1"), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_SET_STATE, "1.1", "Beta"), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_SET_LOG, "1.3", "Fixes the parser.\nSecond line."), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_SET_LOG, "1.4", longLog.c_str()), 0);
+    ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
     vcCloseArchive(h);
   }
 
@@ -54,7 +54,7 @@ class RevisionListTest : public shell::testing::ArchiveTest {
 };
 
 TEST_F(RevisionListTest, RowsHoldWhatTheLibraryHolds) {
-  shell::OpenArchive archive(ui, archiveOf("a.c"), 1);
+  archive::OpenArchive archive(ui, archiveOf("a.c"), 1);
   ASSERT_EQ(archive.status(), 0);
   const RevisionFill fill = readRevisionRows(archive);
   ASSERT_TRUE(fill.complete);
@@ -97,14 +97,14 @@ TEST_F(RevisionListTest, RowsHoldWhatTheLibraryHolds) {
 
 TEST_F(RevisionListTest, WithoutItsWorkingFileOnlyRevisionsAreListed) {
   ASSERT_EQ(std::remove(work("a.c").c_str()), 0);
-  shell::OpenArchive archive(ui, archiveOf("a.c"), 1);
+  archive::OpenArchive archive(ui, archiveOf("a.c"), 1);
   ASSERT_EQ(archive.status(), 0);
   const RevisionFill fill = readRevisionRows(archive);
   EXPECT_EQ(revisions(fill.rows), (std::vector<std::string>{"1.4", "1.3", "1.2", "1.1"}));
 }
 
 TEST_F(RevisionListTest, SortOrdersKeepTheWorkingFileOnTop) {
-  shell::OpenArchive archive(ui, archiveOf("a.c"), 1);
+  archive::OpenArchive archive(ui, archiveOf("a.c"), 1);
   std::vector<RevisionRecord> rows = readRevisionRows(archive).rows;
   struct Case {
     unsigned key;
@@ -127,7 +127,7 @@ TEST_F(RevisionListTest, SortOrdersKeepTheWorkingFileOnTop) {
 }
 
 TEST_F(RevisionListTest, LogPanelTexts) {
-  shell::OpenArchive archive(ui, archiveOf("a.c"), 1);
+  archive::OpenArchive archive(ui, archiveOf("a.c"), 1);
   EXPECT_EQ(logPanelText(archive.handle(), ""), "Working file");
   EXPECT_EQ(logPanelText(archive.handle(), "1.3"), "Fixes the parser.\nSecond line.");
   EXPECT_EQ(logPanelText(archive.handle(), "1.4"), longLog.substr(0, kLogPanelLimit)) << "cut, not empty";
@@ -135,4 +135,4 @@ TEST_F(RevisionListTest, LogPanelTexts) {
 }
 
 }  // namespace
-}  // namespace orv::views
+}  // namespace orv::workbench::views

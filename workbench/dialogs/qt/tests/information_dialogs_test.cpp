@@ -11,18 +11,18 @@
 #include <QPlainTextEdit>
 #include <QtTest/QTest>
 
-#include "archive_test_support.h"
-#include "dialogs/archive_info_dialog.h"
-#include "dialogs/promote_dialog.h"
-#include "dialogs/revision_info_dialog.h"
+#include "platform/ui/qt/dialog_window.h"
+#include "platform/ui/qt/qt_ui.h"
 #include "testing/qt_test_support.h"
-#include "ui/qt/dialog_window.h"
-#include "ui/qt/qt_ui.h"
+#include "workbench/dialogs/archive_info_dialog.h"
+#include "workbench/dialogs/promote_dialog.h"
+#include "workbench/dialogs/revision_info_dialog.h"
+#include "workbench/testing/library_fixtures.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 namespace {
 
-class InformationDialogsOnScreen : public shell::testing::ArchiveTest {
+class InformationDialogsOnScreen : public testing::ArchiveTest {
  protected:
   QString labelText(ui::qt::DialogWindow& w, int id) { return qobject_cast<QLabel*>(w.control(id))->text(); }
   QComboBox* combo(ui::qt::DialogWindow& w, int id) { return qobject_cast<QComboBox*>(w.control(id)); }
@@ -31,13 +31,13 @@ class InformationDialogsOnScreen : public shell::testing::ArchiveTest {
   void sample() {
     makeArchive("a.c", {"one\n", "two\n", "three\n"});
     const int h = lockedHandle("a.c");
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "Beta", "1.2"), 0);
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "Alpha", "1.2"), 0);
-    ASSERT_EQ(vcSetArchiveInfo(h, 19, "First", "1.1"), 0);
-    ASSERT_EQ(vcSetRevInfo(h, 18, "1.2", nullptr), 0);
-    ASSERT_EQ(vcSetRevInfo(h, 36, "1.2", "Test"), 0);
-    ASSERT_EQ(vcSetArchiveInfo(h, 49, "The parser's archive.\nKept since the first release.", nullptr), 0);
-    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "Beta", "1.2"), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "Alpha", "1.2"), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "First", "1.1"), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_LOCK, "1.2", nullptr), 0);
+    ASSERT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_SET_STATE, "1.2", "Test"), 0);
+    ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_SET_DESCRIPTION, "The parser's archive.\nKept since the first release.", nullptr), 0);
+    ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
   }
 
   ui::qt::QtUi qtUi;
@@ -46,7 +46,7 @@ class InformationDialogsOnScreen : public shell::testing::ArchiveTest {
 TEST_F(InformationDialogsOnScreen, ArchiveInformationShowsTheArchiveAndWritesAChange) {
   start();
   sample();
-  shell::OpenArchive archive(qtUi, work("a.c"), 1);
+  archive::OpenArchive archive(qtUi, work("a.c"), 1);
   test::onNextModal([this](QWidget* m) {
     auto& w = *static_cast<ui::qt::DialogWindow*>(m);
     EXPECT_EQ(w.windowTitle(), "Archive Information");
@@ -66,9 +66,9 @@ TEST_F(InformationDialogsOnScreen, ArchiveInformationShowsTheArchiveAndWritesACh
   archiveInformation(archive);
   archive.dropWriteLock();
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, 1), 0);
+  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
   char text[256] = {};
-  vcGetArchiveInfo(h, 2, text, sizeof text);
+  vcGetArchiveInfo(h, VC_ARCHIVE_ITEM_DESCRIPTION, text, sizeof text);
   vcCloseArchive(h);
   EXPECT_STREQ(text, "The parser's archive.\nKept since the first release. Reviewed.");
 }
@@ -76,7 +76,7 @@ TEST_F(InformationDialogsOnScreen, ArchiveInformationShowsTheArchiveAndWritesACh
 TEST_F(InformationDialogsOnScreen, RevisionInformationShowsTheRevisionAndAddsALabel) {
   start("states=Dev,Test,Rel\n");
   sample();
-  shell::OpenArchive archive(qtUi, work("a.c"), 1);
+  archive::OpenArchive archive(qtUi, work("a.c"), 1);
   test::onNextModal([this](QWidget* m) {
     auto& w = *static_cast<ui::qt::DialogWindow*>(m);
     EXPECT_EQ(w.windowTitle(), "Revision Information");
@@ -101,8 +101,8 @@ TEST_F(InformationDialogsOnScreen, RevisionInformationShowsTheRevisionAndAddsALa
 TEST_F(InformationDialogsOnScreen, PromoteDialogOffersTheLaterStates) {
   start("states=Dev,Test,Rel\n");
   sample();
-  shell::OpenArchive archive(qtUi, work("a.c"), 1);
-  shell::TPromoteRevTransferStruct record;
+  archive::OpenArchive archive(qtUi, work("a.c"), 1);
+  archive::TPromoteRevTransferStruct record;
   ASSERT_EQ(setPromoteDefaults(archive, record, "1.2", true), 1);
   PromoteDialog logic(record);
   ui::qt::DialogWindow w(promoteDialogDescription(PromoteSubject::revision, true), logic, qtUi, nullptr);
@@ -118,4 +118,4 @@ TEST_F(InformationDialogsOnScreen, PromoteDialogOffersTheLaterStates) {
 }
 
 }  // namespace
-}  // namespace orv::dialogs
+}  // namespace orv::workbench::dialogs

@@ -12,18 +12,18 @@
 #include <QPushButton>
 #include <QtTest/QTest>
 
-#include "archive_test_support.h"
-#include "dialogs/check_in_dialog.h"
-#include "dialogs/check_in_flows.h"
-#include "dialogs/create_archive_dialog.h"
+#include "platform/ui/qt/dialog_window.h"
+#include "platform/ui/qt/qt_ui.h"
 #include "testing/qt_test_support.h"
-#include "ui/qt/dialog_window.h"
-#include "ui/qt/qt_ui.h"
+#include "workbench/dialogs/check_in_dialog.h"
+#include "workbench/dialogs/check_in_flows.h"
+#include "workbench/dialogs/create_archive_dialog.h"
+#include "workbench/testing/library_fixtures.h"
 
-namespace orv::dialogs {
+namespace orv::workbench::dialogs {
 namespace {
 
-class OperationDialogsOnScreen : public shell::testing::ArchiveTest {
+class OperationDialogsOnScreen : public testing::ArchiveTest {
  protected:
   QString labelText(ui::qt::DialogWindow& w, int id) { return qobject_cast<QLabel*>(w.control(id))->text(); }
   QString editText(ui::qt::DialogWindow& w, int id) { return qobject_cast<QLineEdit*>(w.control(id))->text(); }
@@ -35,10 +35,10 @@ TEST_F(OperationDialogsOnScreen, CheckInShowsTheRecordAndChecksTheFileIn) {
   start("states=Draft,Rel\n");
   makeArchive("main.c", {"one\n", "two\n"});
   dir.write("main.c", "three\n");
-  shell::OpenArchive archive(qtUi, work("main.c"), 6);
-  shell::TCiTransferStruct record;
+  archive::OpenArchive archive(qtUi, work("main.c"), 6);
+  archive::TCiTransferStruct record;
   ASSERT_EQ(prepareCheckIn(archive, nullptr, nullptr, record), kPrepareGoOn);
-  record.allFiles = shell::kCheckInBoxDisabled;
+  record.allFiles = archive::kCheckInBoxDisabled;
 
   test::onNextModal([this](QWidget* m) {
     auto& w = *static_cast<ui::qt::DialogWindow*>(m);
@@ -63,9 +63,9 @@ TEST_F(OperationDialogsOnScreen, CheckInShowsTheRecordAndChecksTheFileIn) {
 TEST_F(OperationDialogsOnScreen, CreateArchiveShowsTheDefaultsAndSwitchesTheRevisionPart) {
   start("Enforcecompress\n");
   dir.write("tool.c", "int main() { return 0; }\n");
-  shell::OpenArchive archive(qtUi, work("tool.c"), 6);
+  archive::OpenArchive archive(qtUi, work("tool.c"), 6);
   ASSERT_EQ(archive.status(), 0);
-  shell::TCreateArchiveTransferStruct record;
+  archive::TCreateArchiveTransferStruct record;
   EnforcedSettings enforced;
   setDefaults(archive, record, enforced);
   record.openArchive = 1;
@@ -91,4 +91,4 @@ TEST_F(OperationDialogsOnScreen, CreateArchiveShowsTheDefaultsAndSwitchesTheRevi
 }
 
 }  // namespace
-}  // namespace orv::dialogs
+}  // namespace orv::workbench::dialogs

@@ -1,0 +1,71 @@
+// Starting and ending the revision library for the workbench's run: the
+// library is started with the workbench's echo/trace and query callbacks,
+// the project-variable callback is registered, the library's level is
+// checked, the install directory is noted in ORVTY.INI, the configuration
+// file ORVRCS.RC is read and its "startup" block run. Every failure is
+// shown, the library cleaned up, and the start ends with
+// kExitLibraryFailure. The library's calls come in a table so that the
+// sequence is tested against a fake.
+#pragma once
+
+#include <string>
+
+#include "platform/ui/ui.h"
+#include "vc/include/vc.h"
+#include "workbench/app/execute_command.h"
+#include "workbench/app/library_callbacks.h"
+#include "workbench/layers.h"
+
+namespace orv::workbench::app {
+
+struct LibraryEntryPoints {
+  VcError (*initRegister)(const char* name, VcEchoTraceFn echo, VcQueryFn query);
+  VcError (*projectVariableRegister)(VcProjectVariableFn callback);
+  VcError (*getSysInfo)(int item, char* buffer, int length);
+  VcError (*errorStr)(VcError code, char* buffer, int length);
+  VcError (*readConfig)(const char* fileName);
+  VcError (*runBlock)(const char* blockName, int all);
+  VcError (*cleanup)();
+};
+
+// The start results that mean the security database could not be found or
+// opened: the road of the database locator.
+bool isMissingDatabase(int result);
+
+// Creates the settings file empty (owner read and write) when it does not
+// exist; shows "Unable to create ORVTY.INI file." when that fails.
+void ensureSettingsFile(ui::Ui& ui, const std::string& path);
+
+class LibrarySession {
+ public:
+  // callbacks answer the library while the session runs; executes (when
+  // given) are refused while a callback runs inside a library call.
+  LibrarySession(const LibraryEntryPoints& library, ui::Ui& ui, LibraryCallbacks& callbacks,
+                 ExecuteServer* executes = nullptr);
+  ~LibrarySession();
+  LibrarySession(const LibrarySession&) = delete;
+  LibrarySession& operator=(const LibrarySession&) = delete;
+
+  // Starts the library for programPath (whose directory becomes [General]
+  // InstallDir of settingsFile) and reads ORVRCS.RC from settingsDir. 0, or
+  // kExitLibraryFailure after the failure was shown and the library ended.
+  int start(const std::string& programPath, const std::string& settingsDir,
+            const std::string& settingsFile);
+  // Runs the configuration's "startup" block.
+  void runStartupBlock();
+  // Ends the library (also done by the destructor).
+  void stop();
+
+  bool running() const { return running_; }
+
+ private:
+  int fail(int result);
+  int failWithText(const std::string& text);
+
+  const LibraryEntryPoints& library_;
+  ui::Ui& ui_;
+  bool running_ = false;
+  bool attached_ = false;
+};
+
+}  // namespace orv::workbench::app

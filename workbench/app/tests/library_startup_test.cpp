@@ -1,0 +1,161 @@
+// The library's start-up sequence against a fake library: the order of the
+// calls, the level check, the database road, the clean-up on every failure,
+// and the callbacks reaching the workbench's answers.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "platform/profile/profile.h"
+#include "platform/ui/testing/scripted_ui.h"
+#include "testing/temp_dir.h"
+#include "workbench/app/library_startup.h"
+#include "workbench/app/startup_checks.h"
+
+namespace orv::workbench::app {
+namespace {
+
+struct Fake {
+  std::vector<std::string> calls;
+  int initResult = 0;
+  int registerResult = 0;
+  int level = 38;
+  VcEchoTraceFn echo = nullptr;
+  VcQueryFn query = nullptr;
+  VcProjectVariableFn variable = nullptr;
+} fake;
+
+const LibraryEntryPoints kFakeLibrary = {
+    [](const char* name, VcEchoTraceFn echo, VcQueryFn query) {
+      fake.calls.push_back(std::string("init ") + name);
+      fake.echo = echo;
+      fake.query = query;
+      return fake.initResult;
+    },
+    [](VcProjectVariableFn fn) {
+      fake.calls.push_back("variables");
+      fake.variable = fn;
+      return fake.registerResult;
+    },
+    [](int item, char* buffer, int) {
+      fake.calls.push_back("sysinfo " + std::to_string(item));
+      buffer[0] = static_cast<char>(fake.level);
+      return 0;
+    },
+    [](int code, char* buffer, int length) {
+      snprintf(buffer, static_cast<size_t>(length), "library text %d", code);
+      return 0;
+    },
+    [](const char* file) {
+      fake.calls.push_back(std::string("config ") + file);
+      return 0;
+    },
+    [](const char* block, int) {
+      fake.calls.push_back(std::string("block ") + block);
+      return 0;
+    },
+    [] {
+      fake.calls.push_back("cleanup");
+      return 0;
+    },
+};
+
+class LibraryStartup : public ::testing::Test {
+ protected:
+  void SetUp() override { fake = Fake{}; }
+  int start() {
+    return session.start("/opt/orv/bin/orvty32", dir.path() + "/", dir.file("ORVTY.INI"));
+  }
+  test::TempDir dir{"orv-wb-startup"};
+  ui::testing::ScriptedUi ui;
+  LibraryCallbacks callbacks{ui, nullptr};
+  LibrarySession session{kFakeLibrary, ui, callbacks};
+};
+
+TEST_F(LibraryStartup, StartsInOrderAndNotesTheInstallDirectory) {
+  ASSERT_EQ(start(), 0);
+  session.runStartupBlock();
+  session.stop();
+  EXPECT_EQ(fake.calls, (std::vector<std::string>{"init /opt/orv/bin/orvty32", "variables",
+                                                  "sysinfo 51",
+                                                  "config " + dir.path() + "/ORVRCS.RC",
+                                                  "block startup", "cleanup"}));
+  EXPECT_EQ(profile::getProfileString(dir.file("ORVTY.INI"), "General", "InstallDir", ""),
+            "/opt/orv/bin");
+}
+
+TEST_F(LibraryStartup, FailuresAreShownAndEndTheLibrary) {
+  struct Case {
+    int initResult, registerResult, level;
+    const char* shown;
+    bool beep;
+  } cases[] = {
+      {0, 0, 37, "Need level 38, found level 37.", false},
+      {55, 0, 38, "library text 55", false},
+      {0, 9, 38, "library text 9", false},
+      {272, 0, 38, "cannot be used without a valid Kelmark database", true},
+      {262, 0, 38, "cannot be used without a valid Kelmark database", true},
+  };
+  for (const auto& c : cases) {
+    fake = Fake{};
+    fake.initResult = c.initResult;
+    fake.registerResult = c.registerResult;
+    fake.level = c.level;
+    int beeps = ui.beeps;
+    ui.expectMessage(c.shown, ui::kAnswerOk);
+    EXPECT_EQ(start(), kExitLibraryFailure) << c.shown;
+    EXPECT_EQ(fake.calls.back(), "cleanup") << c.shown;
+    EXPECT_FALSE(session.running());
+    EXPECT_EQ(ui.beeps - beeps, c.beep ? 1 : 0);
+    EXPECT_EQ(ui.messages.back().icon, ui::MessageIcon::error);
+    EXPECT_EQ(ui.messages.back().caption, "Orv Tessalyworkbench");
+  }
+}
+
+TEST_F(LibraryStartup, CallbacksReachTheWorkbenchAndRefuseCommandsMeanwhile) {
+  struct NoSink : ExecuteSink {
+    void runCommand(const ExecuteCommand&) override { ++ran; }
+    int ran = 0;
+  } sink;
+  ExecuteServer executes(sink, nullptr);
+  std::uint32_t answerInside = 1;
+  {
+    // A command arriving while the variable dialog is up is refused.
+    LibraryCallbacks cb(ui, [&](const std::string& name, const std::string& proposed) {
+      answerInside = executes.execute("About ;");
+      return std::optional<std::string>(name + "=" + proposed);
+    });
+    LibrarySession s(kFakeLibrary, ui, cb, &executes);
+    ASSERT_EQ(s.start("/bin/orvty32", dir.path(), dir.file("ORVTY.INI")), 0);
+    ui.expectInput("Your name?", std::string("ann"));
+    char buffer[32] = "Your name?";
+    EXPECT_EQ(fake.query(buffer, sizeof buffer), 1);
+    EXPECT_STREQ(buffer, "ann");
+    ui.expectMessage("hello", ui::kAnswerOk);
+    EXPECT_EQ(fake.echo("hello", nullptr, 0, 0), 0);
+    EXPECT_EQ(ui.messages.back().caption, "Configuration Echo");
+    char value[8] = "";
+    EXPECT_EQ(fake.variable(0, 0, "V", "dflt", value, sizeof value), 1);
+    EXPECT_STREQ(value, "V=dflt") << "cut to the buffer";
+    EXPECT_EQ(answerInside, kExecuteRefused);
+    EXPECT_EQ(executes.execute("About ;"), kExecuteAccepted);
+  }
+  EXPECT_EQ(sink.ran, 1);
+}
+
+TEST(SettingsFile, CreatedEmptyOrReported) {
+  test::TempDir dir("orv-wb-ini");
+  ui::testing::ScriptedUi ui;
+  ensureSettingsFile(ui, dir.file("ORVTY.INI"));
+  struct stat st {};
+  ASSERT_EQ(stat(dir.file("ORVTY.INI").c_str(), &st), 0);
+  EXPECT_EQ(st.st_size, 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  ui.expectMessage("Unable to create ORVTY.INI file.", ui::kAnswerOk);
+  ensureSettingsFile(ui, dir.file("missing/ORVTY.INI"));
+}
+
+}  // namespace
+}  // namespace orv::workbench::app

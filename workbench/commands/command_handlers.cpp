@@ -1,0 +1,255 @@
+// The handler of every command, over the core's commands and the dialog
+// flows the frame's registration table fills.
+#include "workbench/commands/command_handlers.h"
+
+#include "vc/include/vc.h"
+#include "workbench/commands/command_table.h"
+#include "workbench/external/file_choices.h"
+#include "workbench/external/file_filters.h"
+#include "workbench/external/revision_comparison.h"
+
+namespace orv::workbench::commands {
+
+namespace {
+
+constexpr int kLockItem = VC_REVISION_ITEM_LOCK;
+constexpr int kUnlockItem = VC_REVISION_ITEM_UNLOCK;
+constexpr int kProjectArchiveItem = VC_PROJECT_ITEM_FILE;
+constexpr int kProjectArchiveNameSize = 1024;
+constexpr int kNothingToRefresh = 5;
+
+// Runs flow when it is there, else says that it is not.
+template <class Flow, class... Args>
+void run(const CommandContext& c, const Flow& flow, Args&&... args) {
+  if (flow)
+    flow(std::forward<Args>(args)...);
+  else if (c.flows.missing)
+    c.flows.missing();
+}
+
+// What every group of handlers registers with: the router, the context, and
+// the ways to the window a command acts on.
+class Handlers {
+ public:
+  Handlers(CommandRouter& commandRouter, CommandContext& context) : router(commandRouter), c(context) {}
+
+  void on(int id, std::function<void()> handler) {
+    router.setHandler(id, [handler = std::move(handler)](int) { handler(); });
+  }
+  // The active window of a kind; a window of the other kind gets the beep.
+  ArchiveWindow* archiveWindow() const {
+    ArchiveWindow* window = activeArchiveWindow(c.windows);
+    if (!window) c.ui.beep();
+    return window;
+  }
+  ProjectWindow* projectWindow() const {
+    ProjectWindow* window = activeProjectWindow(c.windows);
+    if (!window) c.ui.beep();
+    return window;
+  }
+  // Runs work over the selected rows of the active project window; an
+  // empty selection has been told by the window.
+  void withSelection(const std::function<void(ProjectWindow&, std::vector<int>&)>& work) const {
+    ProjectSelection selection = activeProjectSelection(c.windows, true);
+    if (selection) work(*selection.window, selection.rows);
+  }
+  void withOneMember(const std::function<void(ProjectWindow&, int)>& work) const {
+    ProjectWindow* window = projectWindow();
+    int row = -1;
+    if (window && singleMember(c.ui, *window, nullptr, row)) work(*window, row);
+  }
+
+  CommandRouter& router;
+  CommandContext& c;
+};
+
+// Opening, creating and closing archives and projects.
+void registerOpenCreateCommands(Handlers& h) {
+  CommandContext& c = h.c;
+  h.on(kCommandCreateArchive, [&c] { c.opening.createArchive(); });
+  h.on(kCommandOpenArchive, [&c] { c.opening.openArchive(); });
+  h.on(kCommandCreateProject, [&c] { c.opening.createProject(); });
+  h.on(kCommandOpenProject, [&c] { c.opening.openProject(); });
+  h.on(kCommandOpenMemberArchive, [&c] { c.opening.openMemberArchives(); });
+  h.on(kCommandOpenProjectArchive, [&c, h] {
+    ProjectWindow* window = h.projectWindow();
+    if (!window) return;
+    char name[kProjectArchiveNameSize] = {};
+    if (vcGetProject(window->project().project, kProjectArchiveItem, name, sizeof name) == 0 && name[0])
+      c.opening.openArchiveWindow(name, false, false);
+  });
+  h.on(kCommandClose, [&c] {
+    if (DocumentWindow* window = c.windows.activeChild()) window->close();
+  });
+  for (int id = kCommandRecentFile1; id <= kCommandRecentFile8; ++id)
+    h.router.setHandler(id, [&c](int entry) { recentFileCommand(c.ui, c.recent, entry, c.openers); });
+}
+
+// The programs started outside: the editor, vardel32 over files, revisions
+// and members, the user tools, the importers and the reports.
+void registerExternalPrograms(Handlers& h) {
+  CommandContext& c = h.c;
+  h.on(kCommandCompareFiles, [&c] { compareFilesCommand(c.starts); });
+  h.on(kCommandEditor, [&c] { startEditor(c.starts); });
+  for (int id = kCommandUserTool1; id <= kCommandUserTool5; ++id)
+    h.router.setHandler(id, [&c](int tool) { userToolCommand(c.starts, tool); });
+  h.on(kCommandImportArchive, [&c] {
+    importArchiveCommand(c.ui, c.importers, fileDialogFilters(kMemberFileFilter));
+  });
+  h.on(kCommandCompareRevisions, [&c, h] {
+    if (ArchiveWindow* window = h.archiveWindow())
+      compareRevisionsCommand(c.starts, window->archive(), c.temps, window->selectedRows());
+  });
+  h.on(kCommandMemberDifferences, [&c] {
+    ProjectSelection selection = activeProjectSelection(c.windows, true);
+    if (!selection) return;
+    ProjectWindow& window = *selection.window;
+    memberDifferencesCommand(c.starts, window.project(), window.members(), c.temps,
+                             selection.rows.data(), selection.count());
+  });
+  h.on(kCommandArchiveReport, [&c] {
+    ArchiveWindow* window = activeArchiveWindow(c.windows);
+    DocumentWindow* active = c.windows.activeChild();
+    archiveReportCommand(c.starts, c.temps, c.exporter, active ? active->kind() : ChildKind::none,
+                         window ? &window->archive() : nullptr, active ? active->name() : "");
+  });
+  h.on(kCommandProjectReport, [&c] {
+    ProjectWindow* window = activeProjectWindow(c.windows);
+    DocumentWindow* active = c.windows.activeChild();
+    projectReportCommand(c.starts, c.temps, c.exporter, active ? active->kind() : ChildKind::none,
+                         window ? &window->project() : nullptr, active ? active->name() : "");
+  });
+}
+
+// The item commands of both windows: locks, freezing, deletion, editing,
+// information, selection, labels, refresh and configuration.
+void registerWindowCommands(Handlers& h) {
+  CommandContext& c = h.c;
+  h.on(kCommandLockRevision, [&c] { c.items.setLock(kLockItem); });
+  h.on(kCommandLockMembers, [&c] { c.items.setLock(kLockItem); });
+  h.on(kCommandUnlockRevision, [&c] { c.items.setLock(kUnlockItem); });
+  h.on(kCommandUnlockMembers, [&c] { c.items.setLock(kUnlockItem); });
+  h.on(kCommandFreezeProject, [&c] { c.items.freezeProject(true); });
+  h.on(kCommandThawProject, [&c] { c.items.freezeProject(false); });
+  h.on(kCommandFreezeMembers, [&c] { c.items.freezeMembers(true); });
+  h.on(kCommandThawMembers, [&c] { c.items.freezeMembers(false); });
+  h.on(kCommandDeleteRevision, [&c] { c.items.deleteRevisions(); });
+  h.on(kCommandViewEdit, [&c] { c.items.editWorkingFile(); });
+  h.on(kCommandEditMember, [&c] { c.items.editWorkingFile(); });
+  h.on(kCommandArchiveInfo, [&c] { c.items.archiveInformation(); });
+  h.on(kCommandRevisionInfo, [&c] { c.items.revisionInformation(); });
+  h.on(kCommandProjectInfo, [&c] { c.items.projectInformation(); });
+  h.on(kCommandSelectMembers, [&c] { c.items.selectMembers(); });
+  h.on(kCommandLabelMembers, [&c] { c.items.labelMembers(); });
+  h.on(kCommandRefresh, [&c] { c.items.refresh(); });
+  h.on(kCommandConfiguration, [&c] { c.items.configuration(); });
+}
+
+// The archive window's operation dialogs: check-in, check-out, and
+// promotion of a revision (or of the project in a project window).
+void registerArchiveDialogs(Handlers& h) {
+  CommandContext& c = h.c;
+  h.on(kCommandCheckIn, [&c, h] {
+    if (ArchiveWindow* window = h.archiveWindow()) run(c, c.flows.checkInArchive, *window);
+  });
+  h.on(kCommandCheckOut, [&c, h] {
+    ArchiveWindow* window = h.archiveWindow();
+    if (!window) return;
+    if (!c.flows.checkOutArchive) {
+      if (c.flows.missing) c.flows.missing();
+      return;
+    }
+    std::string revision;
+    singleSelection(c.ui, *window, revision, false);
+    const int answer = c.flows.checkOutArchive(*window, revision);
+    if (window->archive().handle() == 0)
+      window->close();
+    else if (answer != kNothingToRefresh && !window->refreshRevisions())
+      window->close();
+  });
+  for (const bool promote : {true, false}) {
+    h.on(promote ? kCommandPromoteRevision : kCommandDemoteRevision, [&c, promote] {
+      if (ArchiveWindow* window = activeArchiveWindow(c.windows)) {
+        std::string revision;
+        if (singleSelection(c.ui, *window, revision, true)) run(c, c.flows.promoteRevision, *window, revision, promote);
+      } else if (ProjectWindow* project = activeProjectWindow(c.windows)) {
+        run(c, c.flows.promoteProject, *project, promote);
+      }
+    });
+  }
+}
+
+// The project window's promotion commands, member operations and flows.
+void registerProjectCommands(Handlers& h) {
+  CommandContext& c = h.c;
+  for (const bool promote : {true, false}) {
+    h.on(promote ? kCommandPromoteProject : kCommandDemoteProject, [&c, h, promote] {
+      if (ProjectWindow* window = h.projectWindow()) run(c, c.flows.promoteProject, *window, promote);
+    });
+    h.on(promote ? kCommandPromoteMembers : kCommandDemoteMembers, [&c, h, promote] {
+      h.withSelection([&c, promote](ProjectWindow& window, std::vector<int>& rows) {
+        run(c, c.flows.promoteMembers, window, rows, promote);
+      });
+    });
+  }
+  h.on(kCommandAddMembers, [&c] { run(c, c.flows.addMembers); });
+  h.on(kCommandRemoveMembers, [h] {
+    h.withSelection([](ProjectWindow& window, std::vector<int>& rows) {
+      window.memberOperations().removeMembers(rows.data(), static_cast<int>(rows.size()), true);
+    });
+  });
+  h.on(kCommandUpdateToHead, [h] {
+    h.withSelection([](ProjectWindow& window, std::vector<int>& rows) {
+      window.memberOperations().updateMembersToHead(rows.data(), static_cast<int>(rows.size()));
+    });
+  });
+  h.on(kCommandCheckInMembers, [h] {
+    h.withSelection([](ProjectWindow& window, std::vector<int>& rows) {
+      window.memberOperations().checkInMembers(rows.data(), static_cast<int>(rows.size()));
+    });
+  });
+  h.on(kCommandCheckOutMembers, [h] {
+    h.withSelection([](ProjectWindow& window, std::vector<int>& rows) {
+      window.memberOperations().checkOutMembers(rows.data(), static_cast<int>(rows.size()));
+    });
+  });
+  h.on(kCommandResynchronize, [&c, h] {
+    h.withSelection([&c](ProjectWindow& window, std::vector<int>& rows) { run(c, c.flows.resynchronize, window, rows); });
+  });
+  h.on(kCommandViewLog, [h] {
+    if (ProjectWindow* window = h.projectWindow()) window->memberOperations().viewProjectLog();
+  });
+  h.on(kCommandMemberInfo, [&c, h] {
+    h.withOneMember([&c](ProjectWindow& window, int row) { run(c, c.flows.memberInformation, window, row); });
+  });
+  h.on(kCommandDependencies, [&c, h] {
+    h.withOneMember([&c](ProjectWindow& window, int row) { run(c, c.flows.memberDependencies, window, row); });
+  });
+  h.on(kCommandBuild, [&c, h] {
+    if (ProjectWindow* window = h.projectWindow()) run(c, c.flows.build, *window);
+  });
+  h.on(kCommandCheckpoint, [&c, h] {
+    if (ProjectWindow* window = h.projectWindow()) run(c, c.flows.checkpoint, *window);
+  });
+  h.on(kCommandRemoveUnusedLocks, [&c, h] {
+    if (ProjectWindow* window = h.projectWindow()) run(c, c.flows.removeUnusedLocks, *window);
+  });
+  h.on(kCommandCreateSandbox, [&c, h] {
+    if (ProjectWindow* window = h.projectWindow()) run(c, c.flows.createSandbox, *window);
+  });
+  h.on(kCommandProjectNothing, [] {});
+}
+
+}  // namespace
+
+void registerCommandHandlers(CommandRouter& router, CommandContext& c) {
+  Handlers h(router, c);
+  registerOpenCreateCommands(h);
+  registerExternalPrograms(h);
+  registerWindowCommands(h);
+  registerArchiveDialogs(h);
+  registerProjectCommands(h);
+  h.on(kCommandAbout, [&c] { run(c, c.flows.about); });
+}
+
+}  // namespace orv::workbench::commands
