@@ -13,6 +13,7 @@
 #pragma once
 
 #include "vc/archive/format/archive_model.h"
+#include "vc/include/vc.h"
 #include "vc/config/option_list.h"
 #include "vc/archive/format/byte_stream.h"
 #include "platform/fs/file_identity.h"
@@ -33,9 +34,9 @@ struct VcInstance;
 inline constexpr int kArchiveHandles = 100;
 
 // Open mode bits.
-inline constexpr unsigned kOpenRead = 1;
-inline constexpr unsigned kOpenWrite = 2;
-inline constexpr unsigned kOpenCreate = 4;
+inline constexpr unsigned kOpenRead = VC_ARCHIVE_OPEN_READ;
+inline constexpr unsigned kOpenWrite = VC_ARCHIVE_OPEN_WRITE;
+inline constexpr unsigned kOpenCreate = VC_ARCHIVE_OPEN_CREATE;
 
 // Enumeration cursors of the archive information calls (list entry by entry).
 struct ArchiveCursors {

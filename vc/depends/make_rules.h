@@ -10,6 +10,8 @@
 // as two names.
 #pragma once
 
+#include "vc/include/vc.h"
+
 #include <string>
 
 namespace vc {
@@ -18,8 +20,8 @@ struct VcInstance;
 struct VcProject;
 struct VcMember;
 
-inline constexpr int kDependsAll = 1;       // list every used file, not only members
-inline constexpr int kDependsTemplate = 2;  // the template form
+inline constexpr int kDependsAll = VC_DEPENDS_ALL_FILES;  // list every used file, not only members
+inline constexpr int kDependsTemplate = VC_DEPENDS_TEMPLATE;  // the template form
 
 inline constexpr int kWrapColumn = 70;
 inline constexpr const char* kWrapText = " \\\n    ";

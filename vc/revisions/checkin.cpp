@@ -37,11 +37,11 @@ namespace {
 
 using vc::archive::DeltaRecord;
 
-constexpr int kFlagRefuseUnchanged = 1;
-constexpr int kFlagCollapse = 2;
-constexpr int kFlagHarvest = 4;
-constexpr int kFlagAlwaysDelta = 8;
-constexpr int kFlagNeverDelta = 16;
+constexpr int kFlagRefuseUnchanged = VC_CHECKIN_REFUSE_UNCHANGED;
+constexpr int kFlagCollapse = VC_CHECKIN_COLLAPSE_KEYWORDS;
+constexpr int kFlagHarvest = VC_CHECKIN_KEYWORD_VALUES;
+constexpr int kFlagAlwaysDelta = VC_CHECKIN_ALWAYS_DELTA;
+constexpr int kFlagNeverDelta = VC_CHECKIN_NEVER_DELTA;
 
 std::string utcNow() {
   const std::time_t t = static_cast<std::time_t>(seams().now());
