@@ -189,7 +189,7 @@ void ScanRun::scanFile(VcUsesNode& node, int language) {
     return;
   }
   node.recordedSum = node.currentSum = byteSum(text);
-  if ((flags & 1) && status) {
+  if ((flags & VC_USES_REPORT_FILES) && status) {
     tell("Scanning " + printableName(node));
     if (stop) return;
   }
@@ -223,10 +223,10 @@ Found ScanRun::addFile(VcUsesNode& from, const std::string& name, const std::str
   const auto time = static_cast<std::uint32_t>(st.st_mtime);
   const bool newer = time > node->recordedTime;
   if (isNew) {
-    if (!(flags & 2) && !newer) return Found::Yes;
+    if (!(flags & VC_USES_READ_ALL) && !newer) return Found::Yes;
   } else {
     if (graph->scanned(*node)) return Found::Yes;
-    if (!(node->flags & kNodeMember) && !(flags & 2) && !newer) {
+    if (!(node->flags & kNodeMember) && !(flags & VC_USES_READ_ALL) && !newer) {
       revisit(*node, language);
       return Found::Yes;
     }
@@ -344,7 +344,7 @@ int findUses(VcInstance& inst, int handle, const char* member, VcStatusFn status
     run.report(node->name, e, false);
     return run.stop;
   }
-  if ((flags & 1) && status) {
+  if ((flags & VC_USES_REPORT_FILES) && status) {
     run.tell("Scanning " + node->name);
     if (run.stop) return run.stop;
   }
