@@ -21,7 +21,7 @@ CompressionStatus& compressionStatus() {
 namespace {
 
 std::string codeText(int code) {
-  if (code < 0 || (code >= 104 && code <= 200) || code > err::kCatastrophe)
+  if (code < 0 || (code > err::kProjectChangedByOther && code < err::kNoMemory) || code > err::kCatastrophe)
     return catalogueText(err::kCatastrophe);
   if (code == err::kDecompressError) {
     const CompressionStatus& cs = compressionStatus();

@@ -360,7 +360,8 @@ int addUsedFile(VcInstance& inst, int handle, const std::string& file) {
   int archive = 0;
   std::string head;
   bool found = false;
-  const int rc = vcFindArchiveName(file.c_str(), name.data(), static_cast<int>(name.size()), &archive, 1);
+  const int rc = vcFindArchiveName(file.c_str(), name.data(), static_cast<int>(name.size()), &archive,
+                                 VC_ARCHIVE_OPEN_READ);
   if (archive) {
     VcArchive* a = nullptr;
     if (rc == 0 && lookupArchive(inst, archive, a) == 0 && readArchiveHeader(inst, *a) == 0) {

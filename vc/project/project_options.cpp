@@ -294,7 +294,7 @@ int addProjectLog(VcInstance& inst, int handle, int archive, const char* revisio
   std::string text;
   if (revision)
     if (int rc = readLogText(inst, *p, text)) return rc;
-  if (int rc = vcSetRevInfo(archive, 39, revision, text.c_str())) return rc;
+  if (int rc = vcSetRevInfo(archive, VC_REVISION_ITEM_SET_LOG, revision, text.c_str())) return rc;
   return checkpoint(inst, *p, revision);
 }
 

@@ -48,7 +48,7 @@ void showNotice() {
   g_noticeShown = true;
   VcInstance* inst = currentInstance();
   if (inst && inst->callbacks.echoTrace) {
-    inst->callbacks.echoTrace(kNotice, kNoticeCaption, 0, 0);
+    inst->callbacks.echoTrace(kNotice, kNoticeCaption, 0, VC_ECHO_TEXT);
     return;
   }
   std::fprintf(stderr, "%s: %s\n", kNoticeCaption, kNotice);
