@@ -76,7 +76,8 @@ struct VcArchive {
   std::unique_ptr<vc::archive::FdSource> plainSource;
   // The cipher of an encrypted archive, from vcSetPassword; null until then.
   std::unique_ptr<orv::RotorCipher> cipher;
-  std::string displayPath;             // shown by Header and Source (item 63); empty: path
+  std::string displayPath;             // shown by Header and Source (VC_ARCHIVE_ITEM_SET_KEYWORD_PATH);
+                                       // empty: path
 
   std::string textsFile;               // check-in's texts file, deleted after a commit
   std::vector<std::string> pendingLog; // operation-log lines not written yet

@@ -20,7 +20,7 @@ inline constexpr int kTokenUserAlt = VC_TOKEN_AUTHOR;
 inline constexpr int kTokenConfigLine = VC_TOKEN_CONFIG_LINE;
 inline constexpr int kTokenNameFormat = VC_TOKEN_NAME_FORMAT;
 
-// 0 valid, 54 invalid, 56 for a kind without a rule.
+// 0 valid, VC_E_BAD_TOKEN invalid, VC_E_BAD_ARGUMENT for a kind without a rule.
 int validateToken(VcInstance& inst, int kind, const std::string& text);
 
 // A single-byte value: a digit character counts as its digit, any other

@@ -24,7 +24,8 @@ inline constexpr std::uint32_t kOptEnforce = VC_OPTION_ENFORCED;    // cannot be
 inline constexpr std::uint32_t kOptPolicy = VC_OPTION_POLICY;       // set from a security policy statement
 inline constexpr std::uint32_t kOptTemporary = VC_OPTION_TEMPORARY; // never written back
 inline constexpr std::uint32_t kOptSaved = VC_OPTION_SAVED;         // written by vcWriteConfig
-inline constexpr std::uint32_t kOptUserMask = kOptNo | kOptEnforce | kOptTemporary | kOptSaved;  // flags a caller may set
+// The flags a caller may set.
+inline constexpr std::uint32_t kOptUserMask = kOptNo | kOptEnforce | kOptTemporary | kOptSaved;
 
 struct VcOption {
   std::string name;                  // lower case

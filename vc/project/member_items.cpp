@@ -55,7 +55,8 @@ int walkItem(VcInstance& inst, VcProject& p, int item, char* buf, int len) {
   }
   p.walkCursor = at;
   p.currentMember = at;
-  const std::string text = item < VC_MEMBER_ITEM_FIRST_STORED ? fullMemberName(inst, p, *at) : storedMemberName(*at);
+  const std::string text =
+      item < VC_MEMBER_ITEM_FIRST_STORED ? fullMemberName(inst, p, *at) : storedMemberName(*at);
   return copyResult(&inst, text, buf, len);
 }
 
@@ -77,11 +78,13 @@ int nodeItem(VcInstance& inst, const VcMember& m, int item, char* buf, int len) 
 int getMember(VcInstance& inst, int handle, int item, char* buf, int len) {
   VcProject* p = nullptr;
   if (int rc = lookupProject(inst, handle, p)) return fail(inst, rc);
-  if (item >= VC_MEMBER_ITEM_FIRST && item <= VC_MEMBER_ITEM_NEXT_STORED) return walkItem(inst, *p, item, buf, len);
+  if (item >= VC_MEMBER_ITEM_FIRST && item <= VC_MEMBER_ITEM_NEXT_STORED)
+    return walkItem(inst, *p, item, buf, len);
   if (item < VC_MEMBER_ITEM_NAME || item > VC_MEMBER_ITEM_FROZEN) return fail(inst, err::kBadArgument);
   if (!p->currentMember) return fail(inst, err::kNotMember);
   const VcMember& m = **p->currentMember;
-  if (item >= VC_MEMBER_ITEM_RECORDED_SIZE && item <= VC_MEMBER_ITEM_TIME) return nodeItem(inst, m, item, buf, len);
+  if (item >= VC_MEMBER_ITEM_RECORDED_SIZE && item <= VC_MEMBER_ITEM_TIME)
+    return nodeItem(inst, m, item, buf, len);
   switch (item) {
     case VC_MEMBER_ITEM_NAME: return copyResult(&inst, fullMemberName(inst, *p, m), buf, len);
     case VC_MEMBER_ITEM_REVISION: return copyResult(&inst, m.revision.value_or(""), buf, len);
@@ -184,7 +187,8 @@ int setMember(VcInstance& inst, int handle, int item, const char* value) {
   VcProject* p = nullptr;
   if (int rc = lookupProject(inst, handle, p)) return fail(inst, rc);
   if (item < VC_MEMBER_ITEM_SET_KIND || item > VC_MEMBER_ITEM_THAW) return fail(inst, err::kBadArgument);
-  if (item != VC_MEMBER_ITEM_SET_RECORDED_REVISION && !p->openForWrite()) return fail(inst, err::kNotOpenForWrite);
+  if (item != VC_MEMBER_ITEM_SET_RECORDED_REVISION && !p->openForWrite())
+    return fail(inst, err::kNotOpenForWrite);
   if (item < VC_MEMBER_ITEM_SET_RECORDED_REVISION && !value) return fail(inst, err::kBadArgument);
   if (item != VC_MEMBER_ITEM_SET_KIND && item != VC_MEMBER_ITEM_SET_RULES && value &&
       item < VC_MEMBER_ITEM_FREEZE && std::strchr(value, ' '))
@@ -192,7 +196,8 @@ int setMember(VcInstance& inst, int handle, int item, const char* value) {
   if (p->frozen()) return fail(inst, err::kProjectFrozen);
   if (!p->currentMember) return fail(inst, err::kNotMember);
   VcMember& m = **p->currentMember;
-  if (item < VC_MEMBER_ITEM_SET_RECORDED_REVISION && rulesFreeze(m.rules)) return fail(inst, err::kMemberFrozen);
+  if (item < VC_MEMBER_ITEM_SET_RECORDED_REVISION && rulesFreeze(m.rules))
+    return fail(inst, err::kMemberFrozen);
   const int rc = changeMember(inst, *p, m, item, value);
   return rc ? fail(inst, rc) : (inst.lastError = 0);
 }

@@ -32,7 +32,7 @@ struct VcInstance;
 class VcUsesGraph;
 
 // Open flags of the project and sandbox opens.
-inline constexpr int kProjectModify = VC_PROJECT_OPEN_MODIFY;  // this and kProjectWrite both: for modification
+inline constexpr int kProjectModify = VC_PROJECT_OPEN_MODIFY;  // this and kProjectWrite: for modification
 inline constexpr int kProjectWrite = VC_PROJECT_OPEN_WRITE;
 inline constexpr int kProjectCreate = VC_PROJECT_OPEN_CREATE;  // create when missing
 inline constexpr int kProjectRevisionOnly = VC_PROJECT_OPEN_REVISION;  // open a revision read-only

@@ -2,10 +2,10 @@
 // an open project's names, directories, state flags, option-list walks,
 // member count and frozen state by item number.
 //
-// The option walks (VC_PROJECT_ITEM_FIRST_OPTION to _SECURITY_NEXT_WORKTOARCH) go through the project's own list, the
-// list of its security objects' policies and its sandbox's list, in the
-// entry form of the configuration walks ("name=value", "worktoarch
-// name=value"), oldest first. One walk marker serves the process: a "next"
+// The option walks (VC_PROJECT_ITEM_FIRST_OPTION to _SECURITY_NEXT_WORKTOARCH)
+// go through the project's own list, the list of its security objects'
+// policies and its sandbox's list, in the entry form of the configuration
+// walks ("name=value", "worktoarch name=value"), oldest first. One walk marker serves the process: a "next"
 // item continues the walk a "first" item of the same group and project
 // started, and anything else starts afresh.
 #include "vc/project/project_handles.h"

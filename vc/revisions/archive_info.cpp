@@ -123,7 +123,8 @@ int getArchiveInfo(VcInstance& inst, int handle, int item, char* buf, int len) {
       return nextEntry(inst, a->cursors.symbols, entries, buf, len);
     case VC_ARCHIVE_ITEM_STRICT_LOCKING: return putByte(buf, (f.flags & arc::kFlagStrict) ? 1 : 0);
     case VC_ARCHIVE_ITEM_MODIFIED: return putByte(buf, (f.flags & arc::kFlagModified) ? 1 : 0);
-    case VC_ARCHIVE_ITEM_FILE_CHANGED: return putByte(buf, orv::fs::fileChanged(a->identity, a->path) ? 1 : 0);
+    case VC_ARCHIVE_ITEM_FILE_CHANGED:
+      return putByte(buf, orv::fs::fileChanged(a->identity, a->path) ? 1 : 0);
     case VC_ARCHIVE_ITEM_CREATED: return putByte(buf, (f.flags & arc::kFlagCreated) ? 1 : 0);
     case VC_ARCHIVE_ITEM_FIRST_REVISION: {
       const auto order = enumerationOrder(f);
@@ -145,7 +146,8 @@ int getArchiveInfo(VcInstance& inst, int handle, int item, char* buf, int len) {
       std::memcpy(buf, &word, 2);
       return 0;
     }
-    case VC_ARCHIVE_ITEM_REVISION_COUNT: return put32(inst, buf, len, static_cast<std::uint32_t>(revisionCount(f)));
+    case VC_ARCHIVE_ITEM_REVISION_COUNT:
+      return put32(inst, buf, len, static_cast<std::uint32_t>(revisionCount(f)));
     case VC_ARCHIVE_ITEM_BRANCH_COUNT: {
       std::uint32_t n = 0;
       for (DeltaRecord* d : enumerationOrder(f)) n += static_cast<std::uint32_t>(d->branches.size());
@@ -168,7 +170,8 @@ int getIdArchiveInfo(VcInstance& inst, int handle, int item, const char* key, ch
   VcArchive* a = nullptr;
   if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
   if (!key || !buf || len < 1) return fail(inst, err::kBadArgument);
-  if (item < VC_ARCHIVE_ITEM_LABEL_REVISION || item > VC_ARCHIVE_ITEM_LOCKER) return fail(inst, err::kBadArgument);
+  if (item < VC_ARCHIVE_ITEM_LABEL_REVISION || item > VC_ARCHIVE_ITEM_LOCKER)
+    return fail(inst, err::kBadArgument);
   if (int rc = readArchiveHeader(inst, *a)) return rc;
   const ArchiveFile& f = a->file;
   buf[0] = '\0';
@@ -208,7 +211,9 @@ int applyArchiveItem(VcInstance& inst, VcArchive& a, int item, const std::string
       f.extension.setPlain(value);
       f.hasExtension = true;
       return 0;
-    case VC_ARCHIVE_ITEM_ADD_SECURITY_OBJECT: f.securityObjects.insert(f.securityObjects.begin(), value); return 0;
+    case VC_ARCHIVE_ITEM_ADD_SECURITY_OBJECT:
+      f.securityObjects.insert(f.securityObjects.begin(), value);
+      return 0;
     case VC_ARCHIVE_ITEM_DROP_SECURITY_OBJECT: eraseFrom(f.securityObjects, value); return 0;
     default: return fail(inst, err::kBadArgument);
   }
@@ -242,7 +247,8 @@ int setFormat(VcInstance& inst, VcArchive& a, const char* value) {
   const bool locked = nowBinary || revisionCount(f) > 1;
   if (locked && (format == VC_STORAGE_BINARY) != nowBinary) return fail(inst, err::kWrongFormat);
   f.flags &= static_cast<std::uint8_t>(~(arc::kFlagBinary | arc::kFlagFormatStated));
-  if (format != VC_STORAGE_UNSTATED) f.flags |= arc::kFlagFormatStated | (format == VC_STORAGE_BINARY ? arc::kFlagBinary : 0);
+  if (format != VC_STORAGE_UNSTATED)
+    f.flags |= arc::kFlagFormatStated | (format == VC_STORAGE_BINARY ? arc::kFlagBinary : 0);
   markArchiveChanged(a);
   return 0;
 }

@@ -124,7 +124,8 @@ int getRevInfo(VcInstance& inst, int handle, int item, const char* revision, cha
 
   switch (item) {
     case VC_REVISION_ITEM_AUTHOR: return copyResult(&inst, d->author, buf, len);
-    case VC_REVISION_ITEM_FIRST_BRANCH: return relation(inst, d->branches.empty() ? nullptr : d->branches.front(), buf, len);
+    case VC_REVISION_ITEM_FIRST_BRANCH:
+      return relation(inst, d->branches.empty() ? nullptr : d->branches.front(), buf, len);
     case VC_REVISION_ITEM_NEXT_BRANCH: return relation(inst, nextBranch(d), buf, len);
     case VC_REVISION_ITEM_DATE: return copyResult(&inst, vc::displayDate(d->date), buf, len);
     case VC_REVISION_ITEM_LOG:
@@ -265,8 +266,10 @@ int setRevInfo(VcInstance& inst, int handle, int item, const char* revision, con
   if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
   if (a->writeLock != 1) return fail(inst, err::kNotOpenForWrite);
   if (!revision) return fail(inst, err::kBadArgument);
-  const bool lockItem = item == VC_REVISION_ITEM_LOCK || item == VC_REVISION_ITEM_UNLOCK || item == VC_REVISION_ITEM_BREAK_LOCK;
-  if (!lockItem && (item < VC_REVISION_ITEM_RENUMBER || item > VC_REVISION_ITEM_SET_LOG)) return fail(inst, err::kBadArgument);
+  const bool lockItem =
+      item == VC_REVISION_ITEM_LOCK || item == VC_REVISION_ITEM_UNLOCK || item == VC_REVISION_ITEM_BREAK_LOCK;
+  if (!lockItem && (item < VC_REVISION_ITEM_RENUMBER || item > VC_REVISION_ITEM_SET_LOG))
+    return fail(inst, err::kBadArgument);
   if (int rc = readArchiveHeader(inst, *a)) return rc;
   ArchiveFile& f = a->file;
   std::string rev;

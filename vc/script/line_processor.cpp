@@ -86,7 +86,8 @@ bool allLevelsActive(const VcScriptContext& ctx) {
 
 void reportScriptError(VcScriptContext& ctx, const std::string& message) {
   if (ctx.instance && ctx.instance->callbacks.echoTrace)
-    ctx.instance->callbacks.echoTrace(message.c_str(), ctx.sourceName.c_str(), ctx.lineNumber, VC_ECHO_SCRIPT_ERROR);
+    ctx.instance->callbacks.echoTrace(message.c_str(), ctx.sourceName.c_str(), ctx.lineNumber,
+                                      VC_ECHO_SCRIPT_ERROR);
 }
 
 void traceLine(VcScriptContext& ctx, const std::string& line) {
