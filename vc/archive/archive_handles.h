@@ -85,8 +85,9 @@ struct VcArchive {
   VcOptionList options;                // policy lines of the archive's security objects
 };
 
-// The open archive behind a handle of the caller's instance: 0, or 7 for a
-// handle out of 1..100, free, or owned by another instance.
+// The open archive behind a handle of the caller's instance: 0, or
+// VC_E_BAD_ARCHIVE_HANDLE for a handle out of 1..100, free, or owned by another
+// instance.
 int lookupArchive(VcInstance& inst, int handle, VcArchive*& out);
 
 // Opens an archive (the body of vcOpenArchive).
@@ -116,8 +117,8 @@ int commitArchive(VcInstance& inst, VcArchive& a, bool close);
 void markDeltaChanged(VcArchive& a, vc::archive::DeltaRecord& d);
 void markArchiveChanged(VcArchive& a);
 
-// Puts a record into the first free entry of the table: 0, or 10 when all
-// 100 are taken.
+// Puts a record into the first free entry of the table: 0, or
+// VC_E_TOO_MANY_FILES when all 100 are taken.
 int registerArchive(VcArchive* archive);
 
 // The archive handle table (for modules that walk all open archives, such as

@@ -1,6 +1,6 @@
-// vcErrorStr: the text of a result code, with the compressor's detail for
-// codes 22 and 23 and, for refusals by the security database, the database's
-// own explanation and the common advice text.
+// vcErrorStr: the text of a result code, with the compressor's detail for codes
+// VC_E_DECOMPRESS_ERROR and VC_E_COMPRESS_ERROR and, for refusals by the
+// security database, the database's own explanation and the common advice text.
 #include "vc/archive/compression_status.h"
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"

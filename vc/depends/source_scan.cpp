@@ -3,7 +3,7 @@
 // vcAddUsedFiles (used files that are not members, offered for adding).
 //
 // A file is read again only when its time is newer than the time recorded
-// for it, or with scan flag 2; the "scanned" mark of every node is cleared
+// for it, or with VC_USES_READ_ALL; the "scanned" mark of every node is cleared
 // when a scan starts, so a file changed since the last scan is never taken
 // as already read. A file that cannot be opened is reported once while the
 // project stays open. The status and used-file callbacks may call back into

@@ -251,7 +251,8 @@ int sandboxOptionSet(VcInstance& inst, int handle, const char* statement, int ap
   return 0;
 }
 
-// The text of the project's ".trn" file ("" when there is none). 0 or 226.
+// The text of the project's ".trn" file ("" when there is none). 0 or
+// VC_E_PROJECT_LOG_WRITE.
 int readLogText(VcInstance& inst, const VcProject& p, std::string& text) {
   const int e = orv::sys::readWholeFile(projectLogName(p.path), text);
   if (e == ENOENT) text.clear();

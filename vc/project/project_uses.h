@@ -71,7 +71,7 @@ void readUsesText(VcInstance& inst, VcProject& p, std::string_view text);
 // The cache's text for the project's graph (empty without one).
 std::string usesText(VcInstance& inst, VcProject& p);
 // Writes the cache when the project has a graph and its cache flag is on.
-// 0, or 227 (extra error: the system error).
+// 0, or VC_E_USE_CACHE_WRITE (extra error: the system error).
 int saveUses(VcInstance& inst, VcProject& p);
 // Frees the graph: the members lose their nodes.
 void doneUses(VcProject& p);

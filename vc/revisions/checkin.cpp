@@ -1,15 +1,15 @@
 // Check-in (vcCiRevision): a new revision from a working file.
 //
 // The working file's stored form is made first (line ends normalised, and
-// keywords collapsed with flag 2), then the differencer compares that stored
-// form with the base revision checked out the same way, so every delta
-// matches the texts it is applied to. Texts and bytes are compared in memory
-// (the text and binary differencers' forms in memory): a check-in creates no
-// file at all, so a killed one leaves nothing behind and a read-only working
-// directory is no obstacle. Trunk revisions keep the full text and
-// give the old head a reverse delta; branch revisions store a forward delta.
-// Nothing is written to the archive until vcCommitArchive; new texts are
-// held in memory by their records.
+// keywords collapsed with VC_CHECKIN_COLLAPSE_KEYWORDS), then the differencer
+// compares that stored form with the base revision checked out the same way, so
+// every delta matches the texts it is applied to. Texts and bytes are compared
+// in memory (the text and binary differencers' forms in memory): a check-in
+// creates no file at all, so a killed one leaves nothing behind and a read-only
+// working directory is no obstacle. Trunk revisions keep the full text and give
+// the old head a reverse delta; branch revisions store a forward delta. Nothing
+// is written to the archive until vcCommitArchive; new texts are held in memory
+// by their records.
 #include "vc/archive/archive_events.h"
 #include "vc/archive/archive_handles.h"
 #include "vc/archive/format/archive_text.h"
