@@ -13,6 +13,7 @@
 #pragma once
 
 #include "vc/archive/format/archive_model.h"
+#include "vc/include/vc.h"
 #include "vc/config/option_list.h"
 #include "vc/archive/format/byte_stream.h"
 #include "platform/fs/file_identity.h"
@@ -33,9 +34,9 @@ struct VcInstance;
 inline constexpr int kArchiveHandles = 100;
 
 // Open mode bits.
-inline constexpr unsigned kOpenRead = 1;
-inline constexpr unsigned kOpenWrite = 2;
-inline constexpr unsigned kOpenCreate = 4;
+inline constexpr unsigned kOpenRead = VC_ARCHIVE_OPEN_READ;
+inline constexpr unsigned kOpenWrite = VC_ARCHIVE_OPEN_WRITE;
+inline constexpr unsigned kOpenCreate = VC_ARCHIVE_OPEN_CREATE;
 
 // Enumeration cursors of the archive information calls (list entry by entry).
 struct ArchiveCursors {
@@ -75,7 +76,8 @@ struct VcArchive {
   std::unique_ptr<vc::archive::FdSource> plainSource;
   // The cipher of an encrypted archive, from vcSetPassword; null until then.
   std::unique_ptr<orv::RotorCipher> cipher;
-  std::string displayPath;             // shown by Header and Source (item 63); empty: path
+  std::string displayPath;             // shown by Header and Source (VC_ARCHIVE_ITEM_SET_KEYWORD_PATH);
+                                       // empty: path
 
   std::string textsFile;               // check-in's texts file, deleted after a commit
   std::vector<std::string> pendingLog; // operation-log lines not written yet
@@ -83,8 +85,9 @@ struct VcArchive {
   VcOptionList options;                // policy lines of the archive's security objects
 };
 
-// The open archive behind a handle of the caller's instance: 0, or 7 for a
-// handle out of 1..100, free, or owned by another instance.
+// The open archive behind a handle of the caller's instance: 0, or
+// VC_E_BAD_ARCHIVE_HANDLE for a handle out of 1..100, free, or owned by another
+// instance.
 int lookupArchive(VcInstance& inst, int handle, VcArchive*& out);
 
 // Opens an archive (the body of vcOpenArchive).
@@ -114,8 +117,8 @@ int commitArchive(VcInstance& inst, VcArchive& a, bool close);
 void markDeltaChanged(VcArchive& a, vc::archive::DeltaRecord& d);
 void markArchiveChanged(VcArchive& a);
 
-// Puts a record into the first free entry of the table: 0, or 10 when all
-// 100 are taken.
+// Puts a record into the first free entry of the table: 0, or
+// VC_E_TOO_MANY_FILES when all 100 are taken.
 int registerArchive(VcArchive* archive);
 
 // The archive handle table (for modules that walk all open archives, such as

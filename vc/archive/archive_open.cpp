@@ -148,12 +148,14 @@ bool onAccessList(VcInstance& inst, const VcArchive& a) {
 // The open bits of a vcOpenArchive mode; false for a mode there is not.
 bool openBitsOf(int mode, unsigned& bits) {
   switch (mode) {
-    case 1: bits = kOpenRead; return true;
-    case 2:
-    case 3: bits = kOpenRead | kOpenWrite; return true;
-    case 4:
-    case 6:
-    case 7: bits = kOpenRead | kOpenWrite | kOpenCreate; return true;
+    case VC_ARCHIVE_OPEN_READ: bits = kOpenRead; return true;
+    case VC_ARCHIVE_OPEN_WRITE:
+    case VC_ARCHIVE_OPEN_READ | VC_ARCHIVE_OPEN_WRITE: bits = kOpenRead | kOpenWrite; return true;
+    case VC_ARCHIVE_OPEN_CREATE:
+    case VC_ARCHIVE_OPEN_WRITE | VC_ARCHIVE_OPEN_CREATE:
+    case VC_ARCHIVE_OPEN_READ | VC_ARCHIVE_OPEN_WRITE | VC_ARCHIVE_OPEN_CREATE:
+      bits = kOpenRead | kOpenWrite | kOpenCreate;
+      return true;
     default: return false;
   }
 }
@@ -256,7 +258,7 @@ int openArchive(VcInstance& inst, const char* name, int* handle, int mode) {
   if (!name) return fail(inst, err::kBadArgument);
   unsigned bits = 0;
   if (!openBitsOf(mode, bits)) return fail(inst, err::kBadArgument);
-  const bool writeLock = mode != 1;
+  const bool writeLock = mode != VC_ARCHIVE_OPEN_READ;
 
   std::string path;
   if (int rc = absoluteLibraryName(inst, name, path)) return fail(inst, rc);
@@ -398,7 +400,7 @@ VC_API VcError vcReOpenArchive(int archive) {
 // Reads everything, then lets go of the share lock: the archive stays
 // readable through the descriptor kept on the contents it had (or its plain
 // copy), and others may change the file meanwhile; the next write lock
-// notices that with 55.
+// notices that with VC_E_FILE_CHANGED.
 VC_API VcError vcKeepClosed(int archive) {
   return guarded([&] {
     VcInstance* inst = currentInstance();

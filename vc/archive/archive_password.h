@@ -8,8 +8,9 @@ struct VcInstance;
 struct VcArchive;
 
 // The body of vcSetPassword: 0, 21 (the archive does not read with that
-// password; the handle stays usable for another try), 260 or 261 (adding or
-// removing encryption refused), or a code of reading the archive.
+// password; the handle stays usable for another try), VC_E_DENY_ADD_ENCRYPTION
+// or VC_E_DENY_REMOVE_ENCRYPTION (adding or removing encryption refused), or a
+// code of reading the archive.
 int setArchivePassword(VcInstance& inst, VcArchive& a, const char* password);
 
 // For an encrypted archive without a cipher: asks the instance's password

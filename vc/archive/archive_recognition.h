@@ -22,10 +22,11 @@ struct Recognition {
 inline constexpr int kGzipPending = -1;
 Recognition recogniseLeadingBytes(const unsigned char* bytes);
 
-// The whole recognition of an open file whose first 32 bytes are given:
-// gzip data is inflated far enough to recognise 32 plain bytes behind its
-// header (a plain or encrypted archive with compression bits 15, else 78).
-// LZW-compressed archives answer 0 and encrypted ones 19, as callers expect.
+// The whole recognition of an open file whose first 32 bytes are given: gzip
+// data is inflated far enough to recognise 32 plain bytes behind its header (a
+// plain or encrypted archive with compression bits 15, else
+// VC_E_GZIPPED_ARCHIVE). LZW-compressed archives answer 0 and encrypted ones
+// VC_E_ENCRYPTED_FILE, as callers expect.
 Recognition recogniseArchiveFile(int fd, const unsigned char* bytes);
 
 }  // namespace vc

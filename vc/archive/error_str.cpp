@@ -1,6 +1,6 @@
-// vcErrorStr: the text of a result code, with the compressor's detail for
-// codes 22 and 23 and, for refusals by the security database, the database's
-// own explanation and the common advice text.
+// vcErrorStr: the text of a result code, with the compressor's detail for codes
+// VC_E_DECOMPRESS_ERROR and VC_E_COMPRESS_ERROR and, for refusals by the
+// security database, the database's own explanation and the common advice text.
 #include "vc/archive/compression_status.h"
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"
@@ -21,7 +21,7 @@ CompressionStatus& compressionStatus() {
 namespace {
 
 std::string codeText(int code) {
-  if (code < 0 || (code >= 104 && code <= 200) || code > err::kCatastrophe)
+  if (code < 0 || (code > err::kProjectChangedByOther && code < err::kNoMemory) || code > err::kCatastrophe)
     return catalogueText(err::kCatastrophe);
   if (code == err::kDecompressError) {
     const CompressionStatus& cs = compressionStatus();

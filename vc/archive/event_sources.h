@@ -44,8 +44,8 @@ void resetEventSources();
 
 // The pre-event rule around an operation: raises "pre" + operation on the
 // archive (0 for none). Answers 0 when the operation may go on, the refusal
-// code (above 234) when a permission gate refused, or 82 when the event's
-// block ended with `return 0`.
+// code (above VC_E_NO_MESSAGE) when a permission gate refused, or
+// VC_E_EVENT_HALTED when the event's block ended with `return 0`.
 int runPreEvent(int archive, const std::string& operation, const char* revision);
 // After the operation: raises the plain name; the result is ignored.
 void runPostEvent(int archive, const std::string& operation, const char* revision);

@@ -1,8 +1,8 @@
-// The exported path calls: comparison, directory checks and creation,
-// absolute names, the work-to-archive map and the archive search. Each looks
-// up the caller's instance (8 without one), checks the caller's buffer (a
-// null buffer or a length below 1 answers 56, as for every string result of
-// the library) and runs the path layer over the instance.
+// The exported path calls: comparison, directory checks and creation, absolute
+// names, the work-to-archive map and the archive search. Each looks up the
+// caller's instance (VC_E_BAD_CALLER without one), checks the caller's buffer
+// (a null buffer or a length below 1 answers VC_E_BAD_ARGUMENT, as for every
+// string result of the library) and runs the path layer over the instance.
 #include "vc/error_codes.h"
 #include "vc/instance/instance.h"
 #include "vc/archive/instance_path_environment.h"

@@ -57,13 +57,15 @@ public:
     explicit BccProjectReader(BccFileOpener& opener = systemBccFileOpener());
 
     // The text of option `option_id` of `project_file` ('\' in the name is
-    // taken as '/'). Answers 0, 56 (empty name), 73, 74 or 228 (the system
-    // error number then in system_error()).
+    // taken as '/'). Answers 0, VC_E_BAD_ARGUMENT (empty name),
+    // VC_E_NOT_BORLAND_PROJECT, VC_E_OPTION_NOT_DEFINED or
+    // VC_E_CANNOT_OPEN_FILE (the system error number then in system_error()).
     int option(std::string_view projectFile, int optionId, std::string& text);
 
-    // The same into a caller's buffer. When the text and its NUL do not fit,
-    // as much as fits is stored with a NUL and the answer is 4, with the
-    // needed length in needed_length(). A null buffer answers 56.
+    // The same into a caller's buffer. When the text and its NUL do not fit, as
+    // much as fits is stored with a NUL and the answer is
+    // VC_E_BUFFER_TOO_SMALL, with the needed length in needed_length(). A null
+    // buffer answers VC_E_BAD_ARGUMENT.
     int option(std::string_view projectFile, int optionId, char* buffer, std::size_t length);
 
     // Closes the kept file; answers 0.

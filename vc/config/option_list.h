@@ -7,6 +7,8 @@
 // project or sandbox).
 #pragma once
 
+#include "vc/include/vc.h"
+
 #include <cstdint>
 #include <list>
 #include <optional>
@@ -16,13 +18,14 @@
 namespace vc {
 
 // Option flags.
-inline constexpr std::uint32_t kOptNo = 0x1;         // the option is false ("No" prefix)
-inline constexpr std::uint32_t kOptNotFound = 0x2;   // reported for a missing option
-inline constexpr std::uint32_t kOptEnforce = 0x4;    // cannot be overridden
-inline constexpr std::uint32_t kOptPolicy = 0x10;    // set from a security policy statement
-inline constexpr std::uint32_t kOptTemporary = 0x20; // never written back
-inline constexpr std::uint32_t kOptSaved = 0x800;    // written by vcWriteConfig
-inline constexpr std::uint32_t kOptUserMask = 0x825; // flags a caller may set
+inline constexpr std::uint32_t kOptNo = VC_OPTION_NO;               // the option is false ("No" prefix)
+inline constexpr std::uint32_t kOptNotFound = VC_OPTION_NOT_FOUND;  // reported for a missing option
+inline constexpr std::uint32_t kOptEnforce = VC_OPTION_ENFORCED;    // cannot be overridden
+inline constexpr std::uint32_t kOptPolicy = VC_OPTION_POLICY;       // set from a security policy statement
+inline constexpr std::uint32_t kOptTemporary = VC_OPTION_TEMPORARY; // never written back
+inline constexpr std::uint32_t kOptSaved = VC_OPTION_SAVED;         // written by vcWriteConfig
+// The flags a caller may set.
+inline constexpr std::uint32_t kOptUserMask = kOptNo | kOptEnforce | kOptTemporary | kOptSaved;
 
 struct VcOption {
   std::string name;                  // lower case

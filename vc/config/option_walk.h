@@ -5,6 +5,7 @@
 #pragma once
 
 #include "vc/config/option_list.h"
+#include "vc/include/vc.h"
 
 #include <functional>
 #include <string>
@@ -12,13 +13,13 @@
 namespace vc {
 
 // Kind bits of the entries.
-inline constexpr int kWalkOption = 0x8000;
-inline constexpr int kWalkWorkToArch = 0x1000;
-inline constexpr int kWalkWorkMap = 0x2000;
-inline constexpr int kWalkAutoAction = 0x4000;
-inline constexpr int kWalkBlockHead = 0x100;  // "block", "block NAME"
-inline constexpr int kWalkBlockLine = 0x200;  // "continue-block", the line
-inline constexpr int kWalkBlockEnd = 0x400;   // "end-block", "end"
+inline constexpr int kWalkOption = VC_WALK_OPTION;
+inline constexpr int kWalkWorkToArch = VC_WALK_WORKTOARCH;
+inline constexpr int kWalkWorkMap = VC_WALK_WORKMAP;
+inline constexpr int kWalkAutoAction = VC_WALK_AUTOACTION;
+inline constexpr int kWalkBlockHead = VC_WALK_BLOCK_HEAD;  // "block", "block NAME"
+inline constexpr int kWalkBlockLine = VC_WALK_BLOCK_LINE;  // "continue-block", the line
+inline constexpr int kWalkBlockEnd = VC_WALK_BLOCK_END;    // "end-block", "end"
 
 // (kind bits, keyword, text) of one entry; nonzero stops the walk.
 using OptionEntryFn = std::function<int(int kind, const std::string& keyword, const std::string& text)>;

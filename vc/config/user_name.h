@@ -2,14 +2,14 @@
 // place. Everything that needs a user name asks here and nowhere else:
 //
 //   currentUserName  the user who holds locks, is looked up on access lists
-//                    and is asked about in the security database (item 41 of
-//                    vcGetSysInfo, the `%u` of the operation log);
-//   loginName        the user named as author of new revisions (item 61,
-//                    the `%a` of the operation log).
+//                    and is asked about in the security database
+//                    (VC_SYSINFO_USER, the `%u` of the operation log);
+//   loginName        the user named as author of new revisions
+//                    (VC_SYSINFO_LOGIN_NAME, the `%a` of the operation log).
 //
 // Their two sources are the authenticated user (the system's name for the
-// process's user found at start-up, or the name set through item 99 of
-// vcSetSysInfo) and the option `logname`. Both answers are made safe for the
+// process's user found at start-up, or the name set through
+// VC_SYSINFO_SET_AUTHENTICATED_USER) and the option `logname`. Both answers are made safe for the
 // archive's lists by sanitizeName (tokens/safe_names.h) and are never empty.
 #pragma once
 
@@ -25,8 +25,8 @@ struct VcInstance;
 // The authenticated user as held (not made safe); empty when there is none.
 std::string authenticatedUser(const VcInstance& inst);
 
-// The name found at start-up as the caller sees it (item 80 of
-// vcGetSysInfo): the authenticated user, else $LOGNAME, else empty. Only
+// The name found at start-up as the caller sees it (VC_SYSINFO_START_USER
+// of vcGetSysInfo): the authenticated user, else $LOGNAME, else empty. Only
 // reported: the rules below never fall back on $LOGNAME.
 std::string startUpUserName(const VcInstance& inst);
 

@@ -48,7 +48,8 @@ struct TemplateRun {
   void includeTemplate(const std::string& rest);
 };
 
-// Runs every line of text in ctx; 0, 5 or 307 as the line that ended it.
+// Runs every line of text in ctx; 0, VC_E_DONE or err::kScriptDone as the line
+// that ended it.
 int runLines(TemplateRun& run, const std::string& text) {
   int answer = 0;
   forEachTextLine(text, [&](std::string_view line) {

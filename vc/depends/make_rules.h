@@ -1,14 +1,16 @@
 // Make rules from a project's dependency graph, shared by the plain
 // makefile writer and the dependency templates.
 //
-// A rule names the member's object file (its name without extension, ".",
-// the target extension of its extension), " : ", in template form the
-// member's source name, then the files it depends on depth first, each once:
-// all of them with flag 1, else only members. Lines wrap before column 70
+// A rule names the member's object file (its name without extension, ".", the
+// target extension of its extension), " : ", in template form the member's
+// source name, then the files it depends on depth first, each once: all of them
+// with VC_DEPENDS_ALL_FILES, else only members. Lines wrap before column 70
 // with " \", a line feed and four blanks. Names are written as they are,
-// without quoting: a blank in a path comes out as a blank, which make reads
-// as two names.
+// without quoting: a blank in a path comes out as a blank, which make reads as
+// two names.
 #pragma once
+
+#include "vc/include/vc.h"
 
 #include <string>
 
@@ -18,8 +20,8 @@ struct VcInstance;
 struct VcProject;
 struct VcMember;
 
-inline constexpr int kDependsAll = 1;       // list every used file, not only members
-inline constexpr int kDependsTemplate = 2;  // the template form
+inline constexpr int kDependsAll = VC_DEPENDS_ALL_FILES;  // list every used file, not only members
+inline constexpr int kDependsTemplate = VC_DEPENDS_TEMPLATE;  // the template form
 
 inline constexpr int kWrapColumn = 70;
 inline constexpr const char* kWrapText = " \\\n    ";
@@ -37,9 +39,9 @@ int appendAllRules(VcInstance& inst, VcProject& p, int flags, std::string& out);
 // The member's file in its working tree when that exists, else its full name.
 std::string memberSourceName(VcInstance& inst, VcProject& p, const VcMember& m);
 
-// Runs a template (already read) through the template line processor into
-// out. 0 (ran to the end), 5 (`return`), 307 (`done`) or 27 (a script
-// error).
+// Runs a template (already read) through the template line processor into out.
+// 0 (ran to the end), VC_E_DONE (`return`), err::kScriptDone (`done`) or
+// VC_E_BAD_CONFIG_FILE_LINE (a script error).
 int expandDependsTemplate(VcInstance& inst, VcProject& p, const std::string& name,
                           const std::string& text, int flags, std::string& out);
 

@@ -3,7 +3,7 @@
 // vcAddUsedFiles (used files that are not members, offered for adding).
 //
 // A file is read again only when its time is newer than the time recorded
-// for it, or with scan flag 2; the "scanned" mark of every node is cleared
+// for it, or with VC_USES_READ_ALL; the "scanned" mark of every node is cleared
 // when a scan starts, so a file changed since the last scan is never taken
 // as already read. A file that cannot be opened is reported once while the
 // project stays open. The status and used-file callbacks may call back into
@@ -189,7 +189,7 @@ void ScanRun::scanFile(VcUsesNode& node, int language) {
     return;
   }
   node.recordedSum = node.currentSum = byteSum(text);
-  if ((flags & 1) && status) {
+  if ((flags & VC_USES_REPORT_FILES) && status) {
     tell("Scanning " + printableName(node));
     if (stop) return;
   }
@@ -223,10 +223,10 @@ Found ScanRun::addFile(VcUsesNode& from, const std::string& name, const std::str
   const auto time = static_cast<std::uint32_t>(st.st_mtime);
   const bool newer = time > node->recordedTime;
   if (isNew) {
-    if (!(flags & 2) && !newer) return Found::Yes;
+    if (!(flags & VC_USES_READ_ALL) && !newer) return Found::Yes;
   } else {
     if (graph->scanned(*node)) return Found::Yes;
-    if (!(node->flags & kNodeMember) && !(flags & 2) && !newer) {
+    if (!(node->flags & kNodeMember) && !(flags & VC_USES_READ_ALL) && !newer) {
       revisit(*node, language);
       return Found::Yes;
     }
@@ -344,7 +344,7 @@ int findUses(VcInstance& inst, int handle, const char* member, VcStatusFn status
     run.report(node->name, e, false);
     return run.stop;
   }
-  if ((flags & 1) && status) {
+  if ((flags & VC_USES_REPORT_FILES) && status) {
     run.tell("Scanning " + node->name);
     if (run.stop) return run.stop;
   }
@@ -360,7 +360,8 @@ int addUsedFile(VcInstance& inst, int handle, const std::string& file) {
   int archive = 0;
   std::string head;
   bool found = false;
-  const int rc = vcFindArchiveName(file.c_str(), name.data(), static_cast<int>(name.size()), &archive, 1);
+  const int rc = vcFindArchiveName(file.c_str(), name.data(), static_cast<int>(name.size()), &archive,
+                                 VC_ARCHIVE_OPEN_READ);
   if (archive) {
     VcArchive* a = nullptr;
     if (rc == 0 && lookupArchive(inst, archive, a) == 0 && readArchiveHeader(inst, *a) == 0) {

@@ -34,15 +34,16 @@ struct TempFile {
   bool named = true;   // removeTemp unlinks path
 };
 
-// Creates a temporary file beside others in dir. 0, or 206 (extra error =
-// errno) when no name could be created.
+// Creates a temporary file beside others in dir. 0, or VC_E_CANNOT_CREATE_TEMP
+// (extra error = errno) when no name could be created.
 int createTempBeside(VcInstance* inst, const std::string& dir, const char* prefix, TempFile& out);
-// Creates a temporary file in the temporary directory. 0 or 206.
+// Creates a temporary file in the temporary directory. 0 or
+// VC_E_CANNOT_CREATE_TEMP.
 int createTempInTempDir(VcInstance* inst, const char* callerDir, const char* prefix, TempFile& out);
-// An unnamed temporary file in dir (see above). 0 or 206.
+// An unnamed temporary file in dir (see above). 0 or VC_E_CANNOT_CREATE_TEMP.
 int createUnnamedBeside(VcInstance* inst, const std::string& dir, TempFile& out);
 // Gives an unnamed file a temporary name beside others in dir (the commit
-// file, just before the swap). 0 or 206.
+// file, just before the swap). 0 or VC_E_CANNOT_CREATE_TEMP.
 int nameTempBeside(VcInstance* inst, const std::string& dir, const char* prefix, TempFile& file);
 // Closes and deletes a temporary file; a close failure goes to the extra error.
 void removeTemp(VcInstance* inst, TempFile& file);

@@ -333,6 +333,7 @@ VC_API VcError vcGetSysInfo(int item, char* buffer, int length);
 /* Items of vcSetSysInfo; handles are given as decimal text, "0" clears. */
 #define VC_SYSINFO_SET_CURRENT_DIR        42  /* value: the directory, as given */
 #define VC_SYSINFO_SET_LOGNAME            43  /* the local option logname */
+#define VC_SYSINFO_SET_RESERVED           50  /* accepted; changes nothing */
 #define VC_SYSINFO_SET_CURRENT_PROJECT    52  /* value: a project handle */
 #define VC_SYSINFO_SET_CURRENT_ARCHIVE    77  /* value: an archive handle */
 #define VC_SYSINFO_SET_SECURITY           78  /* security checks on or off (first byte) */

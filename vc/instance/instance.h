@@ -89,7 +89,7 @@ T& instancePart(VcInstance& inst) {
 VcInstance* currentInstance();
 // Instance in a slot (0-9) or null; for modules that walk all instances.
 VcInstance* instanceInSlot(int slot);
-// Gives slot 0, when in use, to the calling process (item 100 of vcSetSysInfo).
+// Gives slot 0, when in use, to the calling process (VC_SYSINFO_TAKE_INSTANCE).
 void adoptSlotZero();
 // Number of attached instances in this process's copy of the library.
 int attachedInstanceCount();

@@ -15,7 +15,7 @@ struct VcIdentity {
   std::uint32_t processId = 0;
   std::string currentDirectory;  // absolute, '/' separators, case as the system gives it
   // The authenticated user: the system's name found at start-up or the one
-  // set through item 99; valid only under kInstSystemUser (instance.h).
+  // set through VC_SYSINFO_SET_AUTHENTICATED_USER; valid only under kInstSystemUser (instance.h).
   char userName[kUserNameSize] = {};
 };
 

@@ -50,16 +50,16 @@ Seams& seams() { return g_seams; }
 void resetSeams() { g_seams = defaults(); }
 
 int systemUserName(char* buf, std::size_t len) {
-  if (!buf || len < 50) return 4;
+  if (!buf || len < 50) return err::kBufferTooSmall;
   struct passwd pw {};
   struct passwd* found = nullptr;
   std::vector<char> scratch(16384);
   auto& os = orv::sys::calls();
   if (os.getpwuid_r(os.geteuid(), &pw, scratch.data(), scratch.size(), &found) != 0 || !found ||
       !found->pw_name || !*found->pw_name)
-    return 5;
+    return err::kDone;
   std::size_t n = std::strlen(found->pw_name);
-  if (n >= len) return 5;
+  if (n >= len) return err::kDone;
   std::memcpy(buf, found->pw_name, n + 1);
   return 0;
 }

@@ -17,8 +17,9 @@ namespace vc {
 struct Seams {
   std::uint32_t (*processId)();
   std::int64_t (*now)();  // seconds since 1970-01-01 UTC
-  // The system's name for the effective user into buf: 0, 4 when len leaves
-  // room for fewer than 49 characters, 5 when the system gives no name.
+  // The system's name for the effective user into buf: 0, VC_E_BUFFER_TOO_SMALL
+  // when len leaves room for fewer than 49 characters, VC_E_DONE when the
+  // system gives no name.
   int (*systemUserName)(char* buf, std::size_t len);
   // The process's current directory; false when it cannot be determined.
   bool (*currentDirectory)(std::string& out);
@@ -31,9 +32,9 @@ Seams& seams();
 void resetSeams();
 
 // The default systemUserName: the account name of the effective user through
-// the password database into buf: 0; 4 when len leaves room for fewer than 49
-// characters (a name needs 1 to 49); 5 when there is no name (no account
-// entry, or a longer name than fits).
+// the password database into buf: 0; VC_E_BUFFER_TOO_SMALL when len leaves
+// room for fewer than 49 characters (a name needs 1 to 49); VC_E_DONE when
+// there is no name (no account entry, or a longer name than fits).
 int systemUserName(char* buf, std::size_t len);
 
 }  // namespace vc

@@ -75,7 +75,7 @@ int createArchive(PathEnvironment& env, const std::string& name, int* handle, in
             env.closeArchive(created);
         return r;
     }
-    r = env.commitArchive(created, 1);
+    r = env.commitArchive(created, VC_COMMIT_CLOSE);
     if (r != err::kSuccess)
         env.closeArchive(created);
     return r;

@@ -1,15 +1,15 @@
 // The path calls of the revision library, ready to be wrapped by the exported
-// vc* functions (which look up the caller's instance, answer 8 without one,
-// and pass the instance's PathEnvironment in).
+// vc* functions (which look up the caller's instance, answer VC_E_BAD_CALLER
+// without one, and pass the instance's PathEnvironment in).
 //
 // Conventions shared by all of them:
 // - every name, root and template has "\" turned into "/" on entry; names the
 //   caller gives are also lower-cased when preservefilecase is set off;
 // - a null pointer argument (other than the optional ones named below)
-//   answers 56;
+//   answers VC_E_BAD_ARGUMENT;
 // - a string result that does not fit the caller's buffer stores its first
 //   length - 1 characters, records the needed length (with the NUL) through
-//   PathEnvironment::set_needed_length and answers 4;
+//   PathEnvironment::set_needed_length and answers VC_E_BUFFER_TOO_SMALL;
 // - names are made absolute against the instance's current directory, read
 //   again each time (11 when it cannot be read).
 #pragma once
@@ -30,10 +30,10 @@ int pathSame(const char* a, const char* b);
 // exist; 5 it is not a directory.
 int checkDirPath(PathEnvironment& env, const char* name);
 
-// vcMakePath(name): creates the missing directories leading to `name` (its
-// last component, after the final "/", is a file and is not created; end the
-// name with "/" to create all of it). 0, or 202 with the system error number
-// as extra error.
+// vcMakePath(name): creates the missing directories leading to `name` (its last
+// component, after the final "/", is a file and is not created; end the name
+// with "/" to create all of it). 0, or VC_E_CANNOT_CREATE_ARCHIVE_DIR with the
+// system error number as extra error.
 int makePath(PathEnvironment& env, const char* name);
 
 // vcGetAbsName(name, buffer, length): the absolute, normalised name.

@@ -19,9 +19,9 @@ inline constexpr int kNotContained = 5;           // a name outside a non-empty 
 inline constexpr int kNotADirectory = 5;          // vcCheckDirPath: the directory part is a file
 
 // Open-mode bits of vcOpenArchive and vcFindArchiveName.
-inline constexpr int kModeRead = 1;
-inline constexpr int kModeWrite = 2;
-inline constexpr int kModeCreate = 4;
+inline constexpr int kModeRead = VC_ARCHIVE_OPEN_READ;
+inline constexpr int kModeWrite = VC_ARCHIVE_OPEN_WRITE;
+inline constexpr int kModeCreate = VC_ARCHIVE_OPEN_CREATE;
 
 // Working names are built in a 2,048-byte place: a longer absolute name
 // (with its NUL) answers err::kInternalBufferExceeded.

@@ -59,8 +59,8 @@ public:
     virtual int commitArchive(int handle, int close) = 0;
     virtual int closeArchive(int handle) = 0;
 
-    // After a call answers 4: the length (with the NUL) that would have
-    // sufficed, kept for vcBufferLenQ.
+    // After a call answers VC_E_BUFFER_TOO_SMALL: the length (with the NUL)
+    // that would have sufficed, kept for vcBufferLenQ.
     virtual void setNeededLength(std::size_t length) = 0;
 
     // The instance's extra error (the system error number of a failure).

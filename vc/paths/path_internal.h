@@ -10,14 +10,17 @@
 namespace vc {
 
 // A root (rcswork or a pair name): separators normalised, made absolute,
-// trailing separators removed; empty stays empty. 0 or 11.
+// trailing separators removed; empty stays empty. 0 or
+// VC_E_NO_CURRENT_DIRECTORY.
 int absoluteRoot(PathEnvironment& env, std::string_view root, std::string& out);
 
-// A name made absolute with separators normalised and its case kept. 0 or 11.
+// A name made absolute with separators normalised and its case kept. 0 or
+// VC_E_NO_CURRENT_DIRECTORY.
 int absolutePlain(PathEnvironment& env, std::string_view name, std::string& out);
 
 // Expands a template for an absolute working name below `root` and makes the
-// result absolute. 0, 5 (not below the root), 13 (no file part) or 11.
+// result absolute. 0, path_code::kNotContained (not below the root),
+// VC_E_CANNOT_MAKE_ARCHIVE_NAME (no file part) or VC_E_NO_CURRENT_DIRECTORY.
 int expandForRoot(PathEnvironment& env, const std::string& root, const std::string& work,
                     std::string_view archiveTemplate, std::string& archive);
 

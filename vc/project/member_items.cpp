@@ -38,10 +38,10 @@ int byteOut(VcInstance& inst, char value, char* buf, int len) {
   return 0;
 }
 
-// Items 112 to 115: the first or next member of the walk.
+// VC_MEMBER_ITEM_FIRST to _NEXT_STORED: the first or next member of the walk.
 int walkItem(VcInstance& inst, VcProject& p, int item, char* buf, int len) {
   auto& members = p.file.members;
-  const bool first = item == 112 || item == 114;
+  const bool first = item == VC_MEMBER_ITEM_FIRST || item == VC_MEMBER_ITEM_FIRST_STORED;
   MemberIt at = members.end();
   if (first) {
     at = members.begin();
@@ -55,44 +55,47 @@ int walkItem(VcInstance& inst, VcProject& p, int item, char* buf, int len) {
   }
   p.walkCursor = at;
   p.currentMember = at;
-  const std::string text = item < 114 ? fullMemberName(inst, p, *at) : storedMemberName(*at);
+  const std::string text =
+      item < VC_MEMBER_ITEM_FIRST_STORED ? fullMemberName(inst, p, *at) : storedMemberName(*at);
   return copyResult(&inst, text, buf, len);
 }
 
-// Items 103 to 109: the member's dependency record.
+// VC_MEMBER_ITEM_RECORDED_SIZE to _TIME: the member's dependency record.
 int nodeItem(VcInstance& inst, const VcMember& m, int item, char* buf, int len) {
   if (!m.node) return fail(inst, err::kDone);
   const VcUsesNode& n = *m.node;
   switch (item) {
-    case 103: return intOut(inst, n.recordedSize, buf, len);
-    case 104: return intOut(inst, n.recordedSum, buf, len);
-    case 105: return intOut(inst, n.recordedTime, buf, len);
-    case 106: return intOut(inst, n.currentSize, buf, len);
-    case 107: return intOut(inst, n.currentSum, buf, len);
-    case 109: return intOut(inst, n.currentTime, buf, len);
-    default: return copyResult(&inst, n.revision.value_or(""), buf, len);
+    case VC_MEMBER_ITEM_RECORDED_SIZE: return intOut(inst, n.recordedSize, buf, len);
+    case VC_MEMBER_ITEM_RECORDED_SUM: return intOut(inst, n.recordedSum, buf, len);
+    case VC_MEMBER_ITEM_RECORDED_TIME: return intOut(inst, n.recordedTime, buf, len);
+    case VC_MEMBER_ITEM_SIZE: return intOut(inst, n.currentSize, buf, len);
+    case VC_MEMBER_ITEM_SUM: return intOut(inst, n.currentSum, buf, len);
+    case VC_MEMBER_ITEM_TIME: return intOut(inst, n.currentTime, buf, len);
+    default: return copyResult(&inst, n.revision.value_or(""), buf, len);  // RECORDED_REVISION
   }
 }
 
 int getMember(VcInstance& inst, int handle, int item, char* buf, int len) {
   VcProject* p = nullptr;
   if (int rc = lookupProject(inst, handle, p)) return fail(inst, rc);
-  if (item >= 112 && item <= 115) return walkItem(inst, *p, item, buf, len);
-  if (item < 100 || item > 120) return fail(inst, err::kBadArgument);
+  if (item >= VC_MEMBER_ITEM_FIRST && item <= VC_MEMBER_ITEM_NEXT_STORED)
+    return walkItem(inst, *p, item, buf, len);
+  if (item < VC_MEMBER_ITEM_NAME || item > VC_MEMBER_ITEM_FROZEN) return fail(inst, err::kBadArgument);
   if (!p->currentMember) return fail(inst, err::kNotMember);
   const VcMember& m = **p->currentMember;
-  if (item >= 103 && item <= 109) return nodeItem(inst, m, item, buf, len);
+  if (item >= VC_MEMBER_ITEM_RECORDED_SIZE && item <= VC_MEMBER_ITEM_TIME)
+    return nodeItem(inst, m, item, buf, len);
   switch (item) {
-    case 100: return copyResult(&inst, fullMemberName(inst, *p, m), buf, len);
-    case 101: return copyResult(&inst, m.revision.value_or(""), buf, len);
-    case 102: return byteOut(inst, m.kind, buf, len);
-    case 110: return intOut(inst, m.flags & kMemberVisibleFlags, buf, len);
-    case 111: return copyResult(&inst, p->path, buf, len);
-    case 116: return copyResult(&inst, storedMemberName(m), buf, len);
-    case 117: return copyResult(&inst, m.newerRevision, buf, len);
-    case 118: return copyResult(&inst, m.locker, buf, len);
-    case 119: return copyResult(&inst, m.rules.value_or(""), buf, len);
-    default: return byteOut(inst, rulesFreeze(m.rules) ? 1 : 0, buf, len);  // 120
+    case VC_MEMBER_ITEM_NAME: return copyResult(&inst, fullMemberName(inst, *p, m), buf, len);
+    case VC_MEMBER_ITEM_REVISION: return copyResult(&inst, m.revision.value_or(""), buf, len);
+    case VC_MEMBER_ITEM_KIND: return byteOut(inst, m.kind, buf, len);
+    case VC_MEMBER_ITEM_STATUS: return intOut(inst, m.flags & kMemberVisibleFlags, buf, len);
+    case VC_MEMBER_ITEM_PROJECT: return copyResult(&inst, p->path, buf, len);
+    case VC_MEMBER_ITEM_STORED_NAME: return copyResult(&inst, storedMemberName(m), buf, len);
+    case VC_MEMBER_ITEM_NEWER_REVISION: return copyResult(&inst, m.newerRevision, buf, len);
+    case VC_MEMBER_ITEM_LOCKER: return copyResult(&inst, m.locker, buf, len);
+    case VC_MEMBER_ITEM_RULES: return copyResult(&inst, m.rules.value_or(""), buf, len);
+    default: return byteOut(inst, rulesFreeze(m.rules) ? 1 : 0, buf, len);  // FROZEN
   }
 }
 
@@ -154,7 +157,7 @@ void setDependencyText(VcInstance& inst, VcProject& p, VcMember& m, const char* 
 
 int changeMember(VcInstance& inst, VcProject& p, VcMember& m, int item, const char* value) {
   switch (item) {
-    case 125: {
+    case VC_MEMBER_ITEM_SET_KIND: {
       if (!*value || !std::strchr("asif", value[0])) return err::kBadInfoRequest;
       if (value[0] == m.kind) return 0;
       const std::string change = std::string(1, value[0]) + " was " + std::string(1, m.kind);
@@ -164,34 +167,37 @@ int changeMember(VcInstance& inst, VcProject& p, VcMember& m, int item, const ch
       logChange(inst, p, m, "new-type", change, std::nullopt);
       return 0;
     }
-    case 126:
+    case VC_MEMBER_ITEM_SET_RULES:
       if (rulesFreeze(std::string(value))) return err::kBadFreeze;
       setRules(inst, p, m, std::string(value));
       return 0;
-    case 127: {
+    case VC_MEMBER_ITEM_SET_REVISION: {
       const std::optional<std::string> was = m.revision;
       m.revision = *value ? std::optional<std::string>(value) : std::nullopt;
       p.modified = true;
       logChange(inst, p, m, "new-revision", m.revision, was);
       return 0;
     }
-    case 128: setDependencyText(inst, p, m, value); return 0;
-    default: return freezeMember(inst, p, m, item == 129);
+    case VC_MEMBER_ITEM_SET_RECORDED_REVISION: setDependencyText(inst, p, m, value); return 0;
+    default: return freezeMember(inst, p, m, item == VC_MEMBER_ITEM_FREEZE);
   }
 }
 
 int setMember(VcInstance& inst, int handle, int item, const char* value) {
   VcProject* p = nullptr;
   if (int rc = lookupProject(inst, handle, p)) return fail(inst, rc);
-  if (item < 125 || item > 130) return fail(inst, err::kBadArgument);
-  if (item != 128 && !p->openForWrite()) return fail(inst, err::kNotOpenForWrite);
-  if (item < 128 && !value) return fail(inst, err::kBadArgument);
-  if (item != 125 && item != 126 && value && item < 129 && std::strchr(value, ' '))
+  if (item < VC_MEMBER_ITEM_SET_KIND || item > VC_MEMBER_ITEM_THAW) return fail(inst, err::kBadArgument);
+  if (item != VC_MEMBER_ITEM_SET_RECORDED_REVISION && !p->openForWrite())
+    return fail(inst, err::kNotOpenForWrite);
+  if (item < VC_MEMBER_ITEM_SET_RECORDED_REVISION && !value) return fail(inst, err::kBadArgument);
+  if (item != VC_MEMBER_ITEM_SET_KIND && item != VC_MEMBER_ITEM_SET_RULES && value &&
+      item < VC_MEMBER_ITEM_FREEZE && std::strchr(value, ' '))
     return fail(inst, err::kBadArgument);
   if (p->frozen()) return fail(inst, err::kProjectFrozen);
   if (!p->currentMember) return fail(inst, err::kNotMember);
   VcMember& m = **p->currentMember;
-  if (item < 128 && rulesFreeze(m.rules)) return fail(inst, err::kMemberFrozen);
+  if (item < VC_MEMBER_ITEM_SET_RECORDED_REVISION && rulesFreeze(m.rules))
+    return fail(inst, err::kMemberFrozen);
   const int rc = changeMember(inst, *p, m, item, value);
   return rc ? fail(inst, rc) : (inst.lastError = 0);
 }

@@ -24,22 +24,22 @@ namespace vc {
 namespace {
 
 // Member status bits.
-constexpr std::uint32_t kSumDiffers = 0x1;
-constexpr std::uint32_t kSizeDiffers = 0x2;
-constexpr std::uint32_t kTimeDiffers = 0x4;
-constexpr std::uint32_t kWorkMissing = 0x8;
-constexpr std::uint32_t kWorkUnreadable = 0x10;
-constexpr std::uint32_t kWorkBits = 0x1F;
-constexpr std::uint32_t kArchiveUnopened = 0x20;
-constexpr std::uint32_t kArchiveUnreadable = 0x40;
-constexpr std::uint32_t kRevisionMissing = 0x80;
-constexpr std::uint32_t kNewerRevision = 0x100;
-constexpr std::uint32_t kRevisionLocked = 0x200;
-constexpr std::uint32_t kArchiveEncrypted = 0x10000;
-constexpr std::uint32_t kArchiveInaccessible = 0x20000;
-constexpr std::uint32_t kNotOnAccessList = 0x40000;
-constexpr std::uint32_t kOpenRefused = 0x80000;
-constexpr std::uint32_t kArchiveBits = 0xF03E0;
+constexpr std::uint32_t kSumDiffers = VC_MEMBER_STATUS_SUM_DIFFERS;
+constexpr std::uint32_t kSizeDiffers = VC_MEMBER_STATUS_SIZE_DIFFERS;
+constexpr std::uint32_t kTimeDiffers = VC_MEMBER_STATUS_TIME_DIFFERS;
+constexpr std::uint32_t kWorkMissing = VC_MEMBER_STATUS_WORK_MISSING;
+constexpr std::uint32_t kWorkUnreadable = VC_MEMBER_STATUS_WORK_UNREADABLE;
+constexpr std::uint32_t kWorkBits = VC_MEMBER_STATUS_WORK_BITS;
+constexpr std::uint32_t kArchiveUnopened = VC_MEMBER_STATUS_ARCHIVE_UNOPENED;
+constexpr std::uint32_t kArchiveUnreadable = VC_MEMBER_STATUS_ARCHIVE_UNREADABLE;
+constexpr std::uint32_t kRevisionMissing = VC_MEMBER_STATUS_REVISION_MISSING;
+constexpr std::uint32_t kNewerRevision = VC_MEMBER_STATUS_NEWER_REVISION;
+constexpr std::uint32_t kRevisionLocked = VC_MEMBER_STATUS_REVISION_LOCKED;
+constexpr std::uint32_t kArchiveEncrypted = VC_MEMBER_STATUS_ENCRYPTED;
+constexpr std::uint32_t kArchiveInaccessible = VC_MEMBER_STATUS_INACCESSIBLE;
+constexpr std::uint32_t kNotOnAccessList = VC_MEMBER_STATUS_NOT_ON_ACCESS_LIST;
+constexpr std::uint32_t kOpenRefused = VC_MEMBER_STATUS_OPEN_REFUSED;
+constexpr std::uint32_t kArchiveBits = VC_MEMBER_STATUS_ARCHIVE_BITS;
 
 // The project and member of a member call.
 int lookupMember(VcInstance& inst, int handle, const char* member, VcProject*& p, MemberIt& it) {

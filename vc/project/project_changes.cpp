@@ -21,7 +21,8 @@ namespace {
 // True when the member's archive was changed after time.
 bool archiveChangedAfter(const std::string& work, long time) {
   std::vector<char> archive(kScratchSize);
-  if (vcFindArchiveName(work.c_str(), archive.data(), static_cast<int>(archive.size()), nullptr, 1) != 0)
+  if (vcFindArchiveName(work.c_str(), archive.data(), static_cast<int>(archive.size()), nullptr,
+                        VC_ARCHIVE_OPEN_READ) != 0)
     return false;
   struct stat st {};
   if (orv::sys::calls().stat(archive.data(), &st) != 0) return false;

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "vc/files/temp_files.h"
+#include "vc/include/vc.h"
 #include "vc/instance/instance.h"
 #include "vc/project/project_file.h"
 #include "vc/project/project_log.h"
@@ -31,10 +32,13 @@ struct VcInstance;
 class VcUsesGraph;
 
 // Open flags of the project and sandbox opens.
-inline constexpr int kProjectModify = 1;       // 1 and 2 both: for modification
-inline constexpr int kProjectWrite = 2;
-inline constexpr int kProjectCreate = 4;       // create when missing
-inline constexpr int kProjectRevisionOnly = 8; // open a revision read-only
+inline constexpr int kProjectModify = VC_PROJECT_OPEN_MODIFY;  // this and kProjectWrite: for modification
+inline constexpr int kProjectWrite = VC_PROJECT_OPEN_WRITE;
+inline constexpr int kProjectCreate = VC_PROJECT_OPEN_CREATE;  // create when missing
+inline constexpr int kProjectRevisionOnly = VC_PROJECT_OPEN_REVISION;  // open a revision read-only
+// The sandbox opens take the same bits.
+static_assert(VC_SANDBOX_OPEN_MODIFY == kProjectModify && VC_SANDBOX_OPEN_WRITE == kProjectWrite &&
+              VC_SANDBOX_OPEN_CREATE == kProjectCreate);
 
 // Lock states of a project file.
 enum class ProjectLock { None, Shared, Write };

@@ -2,10 +2,10 @@
 // an open project's names, directories, state flags, option-list walks,
 // member count and frozen state by item number.
 //
-// The option walks (items 120 to 135) go through the project's own list, the
-// list of its security objects' policies and its sandbox's list, in the
-// entry form of the configuration walks ("name=value", "worktoarch
-// name=value"), oldest first. One walk marker serves the process: a "next"
+// The option walks (VC_PROJECT_ITEM_FIRST_OPTION to _SECURITY_NEXT_WORKTOARCH)
+// go through the project's own list, the list of its security objects'
+// policies and its sandbox's list, in the entry form of the configuration
+// walks ("name=value", "worktoarch name=value"), oldest first. One walk marker serves the process: a "next"
 // item continues the walk a "first" item of the same group and project
 // started, and anything else starts afresh.
 #include "vc/project/project_handles.h"
@@ -34,9 +34,9 @@ ProjectWalk g_walk;
 
 // The lists a walk item goes through, in order.
 std::vector<const VcOptionList*> walkLists(const VcProject& p, int item) {
-  if (item < 124) return {&p.file.options, &p.policies};
-  if (item < 128) return {&p.sandbox.options};
-  if (item < 132) return {&p.file.options};
+  if (item < VC_PROJECT_ITEM_SANDBOX_FIRST_OPTION) return {&p.file.options, &p.policies};
+  if (item < VC_PROJECT_ITEM_OWN_FIRST_OPTION) return {&p.sandbox.options};
+  if (item < VC_PROJECT_ITEM_SECURITY_FIRST_OPTION) return {&p.file.options};
   return {&p.policies};
 }
 
@@ -56,8 +56,10 @@ bool walkEntry(const VcOptionList& list, bool pairs, std::size_t position, std::
 }
 
 int walkItem(VcInstance& inst, const VcProject& p, int item, char* buf, int len) {
-  const int group = item & ~1;  // 120, 122, 124, ... start; the odd items continue
-  const bool pairs = (item - 120) % 4 >= 2;
+  // The even items (FIRST_...) start a walk, the odd ones (NEXT_...) continue it;
+  // of each four, the first two walk options and the last two worktoarch pairs.
+  const int group = item & ~1;
+  const bool pairs = (item - VC_PROJECT_ITEM_FIRST_OPTION) % 4 >= 2;
   if (item == group || g_walk.handle != p.handle || g_walk.group != group) g_walk = ProjectWalk{p.handle, group, 0, 0};
   const std::vector<const VcOptionList*> lists = walkLists(p, item);
   while (g_walk.listIndex < lists.size()) {
@@ -95,18 +97,18 @@ int flagOut(VcInstance& inst, bool flag, char* buf) {
 int textItem(VcInstance& inst, VcProject& p, int item, std::string& out) {
   const std::string projectDir = directoryPart(p.path);
   switch (item) {
-    case 140: out = p.fromRevision ? p.revisionCopy.path : p.path; return 0;
-    case 141: out = p.file.revision.value_or(""); return 0;
-    case 142: out = directoryItem(inst, p, "projectdir", projectDir); return 0;
-    case 143:
+    case VC_PROJECT_ITEM_FILE: out = p.fromRevision ? p.revisionCopy.path : p.path; return 0;
+    case VC_PROJECT_ITEM_REVISION: out = p.file.revision.value_or(""); return 0;
+    case VC_PROJECT_ITEM_PROJECT_DIR: out = directoryItem(inst, p, "projectdir", projectDir); return 0;
+    case VC_PROJECT_ITEM_WORK_DIR:
       out = directoryItem(inst, p, "workdir", p.throughSandbox ? directoryPart(p.sandboxPath) : projectDir);
       return 0;
-    case 146:
+    case VC_PROJECT_ITEM_SANDBOX:
       if (!p.throughSandbox) return err::kDone;
       out = p.sandboxPath;
       return 0;
-    case 147: out = projectLogName(p.path); return 0;
-    case 151: out = p.path; return 0;
+    case VC_PROJECT_ITEM_LOG_FILE: out = projectLogName(p.path); return 0;
+    case VC_PROJECT_ITEM_OPENED_NAME: out = p.path; return 0;
     default: return err::kBadArgument;
   }
 }
@@ -115,19 +117,20 @@ int getProject(VcInstance& inst, int handle, int item, char* buf, int len) {
   VcProject* p = nullptr;
   if (int rc = lookupProject(inst, handle, p)) return fail(inst, rc);
   if (!buf || len < 1) return fail(inst, err::kBadArgument);
-  if (item >= 120 && item <= 135) return walkItem(inst, *p, item, buf, len);
+  if (item >= VC_PROJECT_ITEM_FIRST_OPTION && item <= VC_PROJECT_ITEM_SECURITY_NEXT_WORKTOARCH)
+    return walkItem(inst, *p, item, buf, len);
   switch (item) {
-    case 144: return flagOut(inst, !p->existsOnDisk, buf);
-    case 145: return flagOut(inst, p->modified || p->optionsModified, buf);
-    case 149: return flagOut(inst, p->variant, buf);
-    case 150: return flagOut(inst, p->throughSandbox, buf);
-    case 152: return flagOut(inst, p->usesChanged, buf);
-    case 153: return flagOut(inst, p->usesCache, buf);
-    case 154: return flagOut(inst, p->logEnabled, buf);
-    case 155: return flagOut(inst, p->sandboxModified, buf);
-    case 156: return flagOut(inst, pathsWithoutVariables(*p), buf);
-    case 158: return flagOut(inst, p->frozen(), buf);
-    case 157: {
+    case VC_PROJECT_ITEM_NEW: return flagOut(inst, !p->existsOnDisk, buf);
+    case VC_PROJECT_ITEM_CHANGED: return flagOut(inst, p->modified || p->optionsModified, buf);
+    case VC_PROJECT_ITEM_VARIANT: return flagOut(inst, p->variant, buf);
+    case VC_PROJECT_ITEM_THROUGH_SANDBOX: return flagOut(inst, p->throughSandbox, buf);
+    case VC_PROJECT_ITEM_USES_CHANGED: return flagOut(inst, p->usesChanged, buf);
+    case VC_PROJECT_ITEM_USES_CACHE: return flagOut(inst, p->usesCache, buf);
+    case VC_PROJECT_ITEM_LOG_ON: return flagOut(inst, p->logEnabled, buf);
+    case VC_PROJECT_ITEM_SANDBOX_CHANGED: return flagOut(inst, p->sandboxModified, buf);
+    case VC_PROJECT_ITEM_NO_VARIABLES: return flagOut(inst, pathsWithoutVariables(*p), buf);
+    case VC_PROJECT_ITEM_FROZEN: return flagOut(inst, p->frozen(), buf);
+    case VC_PROJECT_ITEM_MEMBER_COUNT: {
       if (len < 4) return fail(inst, err::kBufferTooSmall);
       const auto n = static_cast<std::int32_t>(p->file.members.size());
       std::memcpy(buf, &n, sizeof n);
@@ -170,18 +173,18 @@ int freeze(VcInstance& inst, VcProject& p, bool on) {
 
 int setFlag(VcProject& p, int item, bool on) {
   switch (item) {
-    case 164: p.existsOnDisk = !on; return 0;
-    case 165:
+    case VC_PROJECT_ITEM_SET_NEW: p.existsOnDisk = !on; return 0;
+    case VC_PROJECT_ITEM_SET_CHANGED:
       p.modified = on;
       if (!on) p.optionsModified = false;
       return 0;
-    case 166: p.usesChanged = on; return 0;
-    case 167: p.usesCache = on; return 0;
-    case 168:
+    case VC_PROJECT_ITEM_SET_USES_CHANGED: p.usesChanged = on; return 0;
+    case VC_PROJECT_ITEM_SET_USES_CACHE: p.usesCache = on; return 0;
+    case VC_PROJECT_ITEM_SET_LOG_ON:
       p.logEnabled = on;
       if (!on) p.pending.clear();
       return 0;
-    case 170: p.sandboxModified = on; return 0;
+    case VC_PROJECT_ITEM_SET_SANDBOX_CHANGED: p.sandboxModified = on; return 0;
     default: return err::kBadArgument;
   }
 }
@@ -190,29 +193,29 @@ int setProject(VcInstance& inst, int handle, int item, const char* value) {
   VcProject* p = nullptr;
   if (int rc = lookupProject(inst, handle, p)) return fail(inst, rc);
   if (!p->openForWrite()) return fail(inst, err::kNotOpenForWrite);
-  if (item == 171 || item == 172) {
-    const int rc = freeze(inst, *p, item == 171);
+  if (item == VC_PROJECT_ITEM_FREEZE || item == VC_PROJECT_ITEM_THAW) {
+    const int rc = freeze(inst, *p, item == VC_PROJECT_ITEM_FREEZE);
     return rc ? fail(inst, rc) : 0;
   }
   if (!value) return fail(inst, err::kBadArgument);
   if (p->frozen()) return fail(inst, err::kProjectFrozen);
   switch (item) {
-    case 160: {
+    case VC_PROJECT_ITEM_SET_FILE: {
       std::string absolute;
       if (int rc = absoluteLibraryName(inst, value, absolute)) return fail(inst, rc);
       p->path = absolute;
       p->modified = true;
       return 0;
     }
-    case 161:
+    case VC_PROJECT_ITEM_SET_REVISION:
       if (*value)
         p->file.revision = value;
       else
         p->file.revision.reset();
       p->modified = true;
       return 0;
-    case 162: setDirectory(*p, "projectdir", value); return 0;
-    case 163: setDirectory(*p, "workdir", value); return 0;
+    case VC_PROJECT_ITEM_SET_PROJECT_DIR: setDirectory(*p, "projectdir", value); return 0;
+    case VC_PROJECT_ITEM_SET_WORK_DIR: setDirectory(*p, "workdir", value); return 0;
     default: break;
   }
   const int rc = setFlag(*p, item, (static_cast<unsigned char>(value[0]) & 1) != 0);

@@ -80,7 +80,7 @@ int changeLink(VcInstance& inst, int handle, int archive, bool add) {
     text += "project " + linkName(*p) + ";\n";
   else
     text.erase(start, end - start);
-  return vcSetArchiveInfo(archive, 72, text.c_str(), nullptr);
+  return vcSetArchiveInfo(archive, VC_ARCHIVE_ITEM_SET_EXTENSION, text.c_str(), nullptr);
 }
 
 // One option that projectreferenceflags asks to switch.

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "vc/project/project_handles.h"
+#include "vc/include/vc.h"
 
 #include <list>
 #include <optional>
@@ -21,9 +22,9 @@ namespace vc {
 
 using MemberIt = std::list<VcMember>::iterator;
 
-// Member flag bits a caller sees through item 110 of vcGetMember.
-inline constexpr std::uint32_t kMemberVisibleFlags = 0xF83FF;
-inline constexpr std::uint32_t kMemberRevisionDiffers = 0x8000;
+// Member flag bits a caller sees through VC_MEMBER_ITEM_STATUS of vcGetMember.
+inline constexpr std::uint32_t kMemberVisibleFlags = VC_MEMBER_STATUS_ALL;
+inline constexpr std::uint32_t kMemberRevisionDiffers = VC_MEMBER_STATUS_REVISION_DIFFERS;
 
 // The name of a leading "$(name)" of text and the length of the reference;
 // false when text does not begin with one.

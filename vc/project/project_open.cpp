@@ -92,7 +92,7 @@ int checkOutRevisionCopy(VcInstance& inst, VcProject& p, const std::string& revi
   std::vector<char> archiveName(kScratchSize);
   int archive = 0;
   int rc = vcFindArchiveName(p.path.c_str(), archiveName.data(), static_cast<int>(archiveName.size()),
-                             &archive, 1);
+                             &archive, VC_ARCHIVE_OPEN_READ);
   if (rc == err::kEncryptedFile || rc == 0) {
     const int co = vcCoRevision(archive, revision.c_str(), p.revisionCopy.path.c_str());
     vcCloseArchive(archive);

@@ -218,13 +218,13 @@ int blockGet(VcInstance& inst, int handle, const char* name, VcBlockLineFn callb
   const bool sandbox = p->throughSandbox;
   const VcBlock* block = p->changeTarget().findBlock(asciiLower(name));
   if (!block) return fail(inst, err::kUnknownOption);
-  const int scope = sandbox ? 0x80 : 0x40;
+  const int scope = sandbox ? VC_SCOPE_SANDBOX : VC_SCOPE_PROJECT;
   const char* word = sandbox ? "sandbox" : "project";
   const std::string head = "block " + block->name;
-  if (int rc = callback(0x100 + scope, word, "block", head.c_str())) return rc;
+  if (int rc = callback(VC_WALK_BLOCK_HEAD | scope, word, "block", head.c_str())) return rc;
   for (const std::string& line : block->lines)
-    if (int rc = callback(0x200 + scope, word, "continue-block", line.c_str())) return rc;
-  return callback(0x400 + scope, word, "end-block", "end");
+    if (int rc = callback(VC_WALK_BLOCK_LINE | scope, word, "continue-block", line.c_str())) return rc;
+  return callback(VC_WALK_BLOCK_END | scope, word, "end-block", "end");
 }
 
 int blockDrop(VcInstance& inst, int handle, const char* name) {
@@ -251,7 +251,8 @@ int sandboxOptionSet(VcInstance& inst, int handle, const char* statement, int ap
   return 0;
 }
 
-// The text of the project's ".trn" file ("" when there is none). 0 or 226.
+// The text of the project's ".trn" file ("" when there is none). 0 or
+// VC_E_PROJECT_LOG_WRITE.
 int readLogText(VcInstance& inst, const VcProject& p, std::string& text) {
   const int e = orv::sys::readWholeFile(projectLogName(p.path), text);
   if (e == ENOENT) text.clear();
@@ -294,7 +295,7 @@ int addProjectLog(VcInstance& inst, int handle, int archive, const char* revisio
   std::string text;
   if (revision)
     if (int rc = readLogText(inst, *p, text)) return rc;
-  if (int rc = vcSetRevInfo(archive, 39, revision, text.c_str())) return rc;
+  if (int rc = vcSetRevInfo(archive, VC_REVISION_ITEM_SET_LOG, revision, text.c_str())) return rc;
   return checkpoint(inst, *p, revision);
 }
 

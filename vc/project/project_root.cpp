@@ -77,12 +77,12 @@ int enumConfig(VcInstance& inst, int handle, VcBlockLineFn callback) {
   if (handle) {
     VcProject* p = nullptr;
     if (int rc = lookupProject(inst, handle, p)) return fail(inst, rc);
-    if (p->throughSandbox) lists.push_back({&p->sandbox.options, "sandbox", 128});
-    lists.push_back({&p->file.options, "project - local", 64});
-    lists.push_back({&p->policies, "project - kel", 72});
+    if (p->throughSandbox) lists.push_back({&p->sandbox.options, "sandbox", VC_SCOPE_SANDBOX});
+    lists.push_back({&p->file.options, "project - local", VC_SCOPE_PROJECT});
+    lists.push_back({&p->policies, "project - kel", VC_SCOPE_PROJECT_KEL});
   } else {
-    lists.push_back({&optionsOf(inst).local, "instance - local", 0});
-    lists.push_back({&optionsOf(inst).global, "instance - global", 8});
+    lists.push_back({&optionsOf(inst).local, "instance - local", VC_SCOPE_INSTANCE_LOCAL});
+    lists.push_back({&optionsOf(inst).global, "instance - global", VC_SCOPE_INSTANCE_GLOBAL});
   }
   // Copies: the callback may change the lists it is shown, or close the project.
   std::vector<VcOptionList> copies;

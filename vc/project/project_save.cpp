@@ -2,14 +2,14 @@
 // vcSaveSandbox, vcProjectWriteLock, vcProjectSharedLock and
 // vcDropProjectWriteLock.
 //
-// A save writes a temporary file beside the old one and renames it over it,
-// so readers see the old file or the new one, never a mix, and the old file
-// is never deleted first. The identity of the file read (or last saved) is
-// the change test: a lock or save that finds the file replaced by someone
-// else answers 55 instead of overwriting what it never read. After our own
-// save the new identity is recorded, so our next lock does not mistake our
-// own save for someone else's. The pending transaction-log entries go to the
-// ".trn" file only after the save succeeded.
+// A save writes a temporary file beside the old one and renames it over it, so
+// readers see the old file or the new one, never a mix, and the old file is
+// never deleted first. The identity of the file read (or last saved) is the
+// change test: a lock or save that finds the file replaced by someone else
+// answers VC_E_FILE_CHANGED instead of overwriting what it never read. After
+// our own save the new identity is recorded, so our next lock does not mistake
+// our own save for someone else's. The pending transaction-log entries go to
+// the ".trn" file only after the save succeeded.
 #include "vc/project/project_handles.h"
 
 #include "vc/archive/share_lock_codes.h"

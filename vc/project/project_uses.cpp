@@ -138,16 +138,16 @@ void forgetMemberNode(VcProject& p, VcMember& m) {
 
 void takePresentState(VcInstance& inst, VcProject& p, VcMember& m) {
   VcUsesNode& node = *memberNode(inst, p, m);
-  m.flags &= ~0x18u;
+  m.flags &= ~static_cast<std::uint32_t>(VC_MEMBER_STATUS_WORK_MISSING | VC_MEMBER_STATUS_WORK_UNREADABLE);
   const FileFacts f = fileFacts(workMemberName(inst, p, m, nullptr), true);
   if (f.statError) {
-    m.flags |= 0x8;
+    m.flags |= VC_MEMBER_STATUS_WORK_MISSING;
     node.currentSize = node.currentSum = node.currentTime = 0;
   } else {
     node.currentSize = f.size;
     node.currentTime = f.time;
     if (f.readError) {
-      m.flags |= 0x10;
+      m.flags |= VC_MEMBER_STATUS_WORK_UNREADABLE;
       inst.extraError = f.readError;
     } else {
       node.currentSum = f.sum;

@@ -45,8 +45,8 @@ VcUsesNode* dependencyNode(VcInstance& inst, VcProject& p, VcMember& m);
 void forgetMemberNode(VcProject& p, VcMember& m);
 
 // Takes the working file's present state into the member's node: current
-// and recorded values alike, bits 0x8 and 0x10 of the member set as the file
-// could or could not be read.
+// and recorded values alike, the member's bits VC_MEMBER_STATUS_WORK_MISSING
+// and _WORK_UNREADABLE set as the file could or could not be read.
 void takePresentState(VcInstance& inst, VcProject& p, VcMember& m);
 
 // The name a node is shown by in messages: a member as the project stores
@@ -71,7 +71,7 @@ void readUsesText(VcInstance& inst, VcProject& p, std::string_view text);
 // The cache's text for the project's graph (empty without one).
 std::string usesText(VcInstance& inst, VcProject& p);
 // Writes the cache when the project has a graph and its cache flag is on.
-// 0, or 227 (extra error: the system error).
+// 0, or VC_E_USE_CACHE_WRITE (extra error: the system error).
 int saveUses(VcInstance& inst, VcProject& p);
 // Frees the graph: the members lose their nodes.
 void doneUses(VcProject& p);

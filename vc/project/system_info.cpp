@@ -20,7 +20,7 @@
 namespace vc {
 namespace {
 
-inline constexpr int kLibraryLevel = 38;
+inline constexpr int kLibraryLevel = VC_LIBRARY_LEVEL;
 
 int noHandle(VcInstance&, VcProject*) { return 0; }
 int noProject(VcInstance&, int) { return err::kBadProjectHandle; }
@@ -45,31 +45,33 @@ bool decimal(const char* text, int& out) {
 
 int getSysInfo(int item, char* buf, int len) {
   if (!buf || len < 1) return err::kBadArgument;
-  if (item == 51) {
+  if (item == VC_SYSINFO_LIBRARY_LEVEL) {
     buf[0] = static_cast<char>(kLibraryLevel);
     return 0;
   }
   VcInstance* ip = currentInstance();
   if (!ip) {
-    if (item != 41) return err::kBadCaller;
+    if (item != VC_SYSINFO_USER) return err::kBadCaller;
     return seams().systemUserName(buf, static_cast<std::size_t>(len));
   }
   VcInstance& inst = *ip;
   switch (item) {
-    case 40: return copyResult(&inst, inst.identity.currentDirectory, buf, len);
-    case 41: return copyResult(&inst, currentUserName(inst), buf, len);
-    case 61: return copyResult(&inst, loginName(inst), buf, len);
-    case 79: return copyResult(&inst, securityOf(inst).databasePath, buf, len);
-    case 80: return copyResult(&inst, startUpUserName(inst), buf, len);
-    case 81:
-      return put32(inst, buf, len, projectWorkOf(inst).project ? g_projects.handleOf(inst, projectWorkOf(inst).project) : 0);
-    case 82: return put32(inst, buf, len, archiveWorkOf(inst).archive ? archiveWorkOf(inst).archive->handle : 0);
+    case VC_SYSINFO_CURRENT_DIR: return copyResult(&inst, inst.identity.currentDirectory, buf, len);
+    case VC_SYSINFO_USER: return copyResult(&inst, currentUserName(inst), buf, len);
+    case VC_SYSINFO_LOGIN_NAME: return copyResult(&inst, loginName(inst), buf, len);
+    case VC_SYSINFO_SECURITY_DATABASE: return copyResult(&inst, securityOf(inst).databasePath, buf, len);
+    case VC_SYSINFO_START_USER: return copyResult(&inst, startUpUserName(inst), buf, len);
+    case VC_SYSINFO_CURRENT_PROJECT:
+      return put32(inst, buf, len,
+                   projectWorkOf(inst).project ? g_projects.handleOf(inst, projectWorkOf(inst).project) : 0);
+    case VC_SYSINFO_CURRENT_ARCHIVE:
+      return put32(inst, buf, len, archiveWorkOf(inst).archive ? archiveWorkOf(inst).archive->handle : 0);
     default: return fail(inst, err::kBadArgument);
   }
 }
 
 int setSysInfo(int item, const char* value) {
-  if (item == 100 && instanceInSlot(0)) {
+  if (item == VC_SYSINFO_TAKE_INSTANCE && instanceInSlot(0)) {
     adoptSlotZero();
     return 0;
   }
@@ -79,10 +81,12 @@ int setSysInfo(int item, const char* value) {
   if (!value) return fail(inst, err::kBadArgument);
   const std::string v = value;
   switch (item) {
-    case 42: inst.identity.currentDirectory = v; return 0;
-    case 43: setOption(optionsOf(inst).local, "logname", v.empty() ? std::string("unknown") : v, 0); return 0;
-    case 50: return 0;
-    case 52: {
+    case VC_SYSINFO_SET_CURRENT_DIR: inst.identity.currentDirectory = v; return 0;
+    case VC_SYSINFO_SET_LOGNAME:
+      setOption(optionsOf(inst).local, "logname", v.empty() ? std::string("unknown") : v, 0);
+      return 0;
+    case VC_SYSINFO_SET_RESERVED: return 0;
+    case VC_SYSINFO_SET_CURRENT_PROJECT: {
       int handle = 0;
       // An empty text, as the workbench writes it, means no project.
       if (*value && !decimal(value, handle)) return fail(inst, err::kBadProjectHandle);
@@ -94,7 +98,7 @@ int setSysInfo(int item, const char* value) {
       const int rc = g_projects.select(inst, handle);
       return rc ? fail(inst, rc) : 0;
     }
-    case 77: {
+    case VC_SYSINFO_SET_CURRENT_ARCHIVE: {
       int handle = 0;
       if (*value && !decimal(value, handle)) return fail(inst, err::kBadArchiveHandle);
       if (handle == 0) {
@@ -107,8 +111,8 @@ int setSysInfo(int item, const char* value) {
       archiveWorkOf(inst).archive = a;
       return 0;
     }
-    case 78: securityOf(inst).on = byteValue(value) & 1; return 0;
-    case 99:
+    case VC_SYSINFO_SET_SECURITY: securityOf(inst).on = byteValue(value) & 1; return 0;
+    case VC_SYSINFO_SET_AUTHENTICATED_USER:
       if (v.empty() || v.size() >= kUserNameSize) return fail(inst, err::kBadArgument);
       std::memcpy(inst.identity.userName, v.c_str(), v.size() + 1);
       inst.flags |= kInstSystemUser;

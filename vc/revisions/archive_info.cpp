@@ -2,7 +2,7 @@
 // vcSetArchiveInfo, with vcExpandRevision and vcValidateToken.
 //
 // Getters read the header first. List items hand out one entry per call
-// through the archive's cursors and answer 5 once after the last entry, the
+// through the archive's cursors and answer VC_E_DONE once after the last entry, the
 // cursor then starting over. Setters need the write lock, run the item's
 // events around the change and keep the change in memory for the commit.
 #include "vc/archive/archive_handles.h"
@@ -45,7 +45,7 @@ int copyOut(VcInstance& inst, const std::string& s, char* buf, int len) {
   return copyResult(&inst, s, buf, len);
 }
 
-// Hands out list entries one per call: the next entry, or 5 after the last
+// Hands out list entries one per call: the next entry, or VC_E_DONE after the last
 // with the cursor back at the start.
 int nextEntry(VcInstance& inst, int& cursor, const std::vector<std::string>& entries, char* buf,
               int len) {
@@ -92,39 +92,41 @@ int getArchiveInfo(VcInstance& inst, int handle, int item, char* buf, int len) {
   ArchiveFile& f = a->file;
   std::vector<std::string> entries;
   switch (item) {
-    case 1:
+    case VC_ARCHIVE_ITEM_NEXT_ACCESS:
       if (f.access.empty()) return fail(inst, err::kAccessListEmpty);
       return nextEntry(inst, a->cursors.access, f.access, buf, len);
-    case 2: return archiveText(inst, *a, f.description, buf, len);
-    case 3:
-      if (f.flags & arc::kFlagFormatStated) return putByte(buf, (f.flags & arc::kFlagBinary) ? 1 : 0);
-      return putByte(buf, revisionCount(f) > 1 ? 0 : 2);
-    case 4: return archiveText(inst, *a, f.comment, buf, len);
-    case 5: return putByte(buf, f.compression);
-    case 6: return copyOut(inst, f.defaultBranch, buf, len);
-    case 7: return putByte(buf, (f.flags & arc::kFlagEncrypted) ? 1 : 0);
-    case 8:
+    case VC_ARCHIVE_ITEM_DESCRIPTION: return archiveText(inst, *a, f.description, buf, len);
+    case VC_ARCHIVE_ITEM_STORAGE:
+      if (f.flags & arc::kFlagFormatStated)
+        return putByte(buf, (f.flags & arc::kFlagBinary) ? VC_STORAGE_BINARY : VC_STORAGE_TEXT);
+      return putByte(buf, revisionCount(f) > 1 ? VC_STORAGE_TEXT : VC_STORAGE_UNSTATED);
+    case VC_ARCHIVE_ITEM_COMMENT: return archiveText(inst, *a, f.comment, buf, len);
+    case VC_ARCHIVE_ITEM_COMPRESSION: return putByte(buf, f.compression);
+    case VC_ARCHIVE_ITEM_DEFAULT_BRANCH: return copyOut(inst, f.defaultBranch, buf, len);
+    case VC_ARCHIVE_ITEM_ENCRYPTED: return putByte(buf, (f.flags & arc::kFlagEncrypted) ? 1 : 0);
+    case VC_ARCHIVE_ITEM_HEAD:
       if (!f.head) {
         buf[0] = '\0';
         return fail(inst, err::kRevisionMissing);
       }
       return copyOut(inst, f.head->revision, buf, len);
-    case 9:
+    case VC_ARCHIVE_ITEM_NEXT_LOCK:
       for (const auto& l : f.locks) entries.push_back(l.user + " " + l.revision);
       return nextEntry(inst, a->cursors.locks, entries, buf, len);
-    case 10: {
+    case VC_ARCHIVE_ITEM_ON_ACCESS_LIST: {
       if (f.access.empty()) return fail(inst, err::kAccessListEmpty);
       const std::string name(buf, strnlen(buf, static_cast<std::size_t>(len)));
       return onList(f.access, name) ? 0 : fail(inst, err::kAccessNameMissing);
     }
-    case 11:
+    case VC_ARCHIVE_ITEM_NEXT_LABEL:
       for (const auto& s : f.symbols) entries.push_back(s.name + " " + s.revision);
       return nextEntry(inst, a->cursors.symbols, entries, buf, len);
-    case 12: return putByte(buf, (f.flags & arc::kFlagStrict) ? 1 : 0);
-    case 13: return putByte(buf, (f.flags & arc::kFlagModified) ? 1 : 0);
-    case 47: return putByte(buf, orv::fs::fileChanged(a->identity, a->path) ? 1 : 0);
-    case 48: return putByte(buf, (f.flags & arc::kFlagCreated) ? 1 : 0);
-    case 51: {
+    case VC_ARCHIVE_ITEM_STRICT_LOCKING: return putByte(buf, (f.flags & arc::kFlagStrict) ? 1 : 0);
+    case VC_ARCHIVE_ITEM_MODIFIED: return putByte(buf, (f.flags & arc::kFlagModified) ? 1 : 0);
+    case VC_ARCHIVE_ITEM_FILE_CHANGED:
+      return putByte(buf, orv::fs::fileChanged(a->identity, a->path) ? 1 : 0);
+    case VC_ARCHIVE_ITEM_CREATED: return putByte(buf, (f.flags & arc::kFlagCreated) ? 1 : 0);
+    case VC_ARCHIVE_ITEM_FIRST_REVISION: {
       const auto order = enumerationOrder(f);
       if (order.empty()) {
         buf[0] = '\0';
@@ -132,8 +134,8 @@ int getArchiveInfo(VcInstance& inst, int handle, int item, char* buf, int len) {
       }
       return copyOut(inst, order.front()->revision, buf, len);
     }
-    case 62: return copyOut(inst, a->path, buf, len);
-    case 64: {
+    case VC_ARCHIVE_ITEM_FILE_NAME: return copyOut(inst, a->path, buf, len);
+    case VC_ARCHIVE_ITEM_FILE_MODE: {
       if (len < 2) {
         inst.neededLength = 2;
         return fail(inst, err::kBufferTooSmall);
@@ -144,19 +146,20 @@ int getArchiveInfo(VcInstance& inst, int handle, int item, char* buf, int len) {
       std::memcpy(buf, &word, 2);
       return 0;
     }
-    case 66: return put32(inst, buf, len, static_cast<std::uint32_t>(revisionCount(f)));
-    case 67: {
+    case VC_ARCHIVE_ITEM_REVISION_COUNT:
+      return put32(inst, buf, len, static_cast<std::uint32_t>(revisionCount(f)));
+    case VC_ARCHIVE_ITEM_BRANCH_COUNT: {
       std::uint32_t n = 0;
       for (DeltaRecord* d : enumerationOrder(f)) n += static_cast<std::uint32_t>(d->branches.size());
       return put32(inst, buf, len, n);
     }
-    case 68: {
+    case VC_ARCHIVE_ITEM_BRANCH_REVISION_COUNT: {
       std::uint32_t n = 0;
       for (DeltaRecord* d : enumerationOrder(f)) n += onTrunk(d) ? 0 : 1;
       return put32(inst, buf, len, n);
     }
-    case 70: return archiveText(inst, *a, f.extension, buf, len);
-    case 79:
+    case VC_ARCHIVE_ITEM_EXTENSION: return archiveText(inst, *a, f.extension, buf, len);
+    case VC_ARCHIVE_ITEM_NEXT_SECURITY_OBJECT:
       if (f.securityObjects.empty()) return fail(inst, err::kNoSecurityModules);
       return nextEntry(inst, a->cursors.securityObjects, f.securityObjects, buf, len);
     default: return fail(inst, err::kBadArgument);
@@ -167,16 +170,17 @@ int getIdArchiveInfo(VcInstance& inst, int handle, int item, const char* key, ch
   VcArchive* a = nullptr;
   if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
   if (!key || !buf || len < 1) return fail(inst, err::kBadArgument);
-  if (item < 14 || item > 16) return fail(inst, err::kBadArgument);
+  if (item < VC_ARCHIVE_ITEM_LABEL_REVISION || item > VC_ARCHIVE_ITEM_LOCKER)
+    return fail(inst, err::kBadArgument);
   if (int rc = readArchiveHeader(inst, *a)) return rc;
   const ArchiveFile& f = a->file;
   buf[0] = '\0';
   switch (item) {
-    case 14:
+    case VC_ARCHIVE_ITEM_LABEL_REVISION:
       for (const auto& s : f.symbols)
         if (s.name == key) return copyOut(inst, s.revision, buf, len);
       return fail(inst, err::kSymbolMissing);
-    case 15:
+    case VC_ARCHIVE_ITEM_USER_LOCK:
       if (const auto* l = lockOf(f, key)) return copyOut(inst, l->revision, buf, len);
       return fail(inst, err::kRevisionNotLocked);
     default: {
@@ -193,22 +197,24 @@ int applyArchiveItem(VcInstance& inst, VcArchive& a, int item, const std::string
                      const std::string& second) {
   ArchiveFile& f = a.file;
   switch (item) {
-    case 17: f.access.insert(f.access.begin(), value); return 0;
-    case 19: f.symbols.insert(f.symbols.begin(), arc::Symbol{second, value}); return 0;
-    case 20: f.comment.setPlain(value); return 0;
-    case 21: f.defaultBranch = second; return 0;
-    case 22: eraseFrom(f.access, value); return 0;
-    case 24:
+    case VC_ARCHIVE_ITEM_ADD_ACCESS: f.access.insert(f.access.begin(), value); return 0;
+    case VC_ARCHIVE_ITEM_ADD_LABEL: f.symbols.insert(f.symbols.begin(), arc::Symbol{second, value}); return 0;
+    case VC_ARCHIVE_ITEM_SET_COMMENT: f.comment.setPlain(value); return 0;
+    case VC_ARCHIVE_ITEM_SET_DEFAULT_BRANCH: f.defaultBranch = second; return 0;
+    case VC_ARCHIVE_ITEM_DROP_ACCESS: eraseFrom(f.access, value); return 0;
+    case VC_ARCHIVE_ITEM_DROP_LABEL:
       f.symbols.erase(std::find_if(f.symbols.begin(), f.symbols.end(),
                                    [&](const arc::Symbol& s) { return s.name == value; }));
       return 0;
-    case 49: f.description.setPlain(value); return 0;
-    case 72:
+    case VC_ARCHIVE_ITEM_SET_DESCRIPTION: f.description.setPlain(value); return 0;
+    case VC_ARCHIVE_ITEM_SET_EXTENSION:
       f.extension.setPlain(value);
       f.hasExtension = true;
       return 0;
-    case 80: f.securityObjects.insert(f.securityObjects.begin(), value); return 0;
-    case 81: eraseFrom(f.securityObjects, value); return 0;
+    case VC_ARCHIVE_ITEM_ADD_SECURITY_OBJECT:
+      f.securityObjects.insert(f.securityObjects.begin(), value);
+      return 0;
+    case VC_ARCHIVE_ITEM_DROP_SECURITY_OBJECT: eraseFrom(f.securityObjects, value); return 0;
     default: return fail(inst, err::kBadArgument);
   }
 }
@@ -219,22 +225,30 @@ struct EventItem {
 };
 
 constexpr EventItem kEventItems[] = {
-    {17, "addaccess"}, {19, "addlabel"},    {20, "comment"},       {21, "defaultbranch"},
-    {22, "dropaccess"}, {24, "droplabel"},  {49, "description"},   {72, "archextension"},
-    {80, "addsecurity"}, {81, "dropsecurity"},
+    {VC_ARCHIVE_ITEM_ADD_ACCESS, "addaccess"},
+    {VC_ARCHIVE_ITEM_ADD_LABEL, "addlabel"},
+    {VC_ARCHIVE_ITEM_SET_COMMENT, "comment"},
+    {VC_ARCHIVE_ITEM_SET_DEFAULT_BRANCH, "defaultbranch"},
+    {VC_ARCHIVE_ITEM_DROP_ACCESS, "dropaccess"},
+    {VC_ARCHIVE_ITEM_DROP_LABEL, "droplabel"},
+    {VC_ARCHIVE_ITEM_SET_DESCRIPTION, "description"},
+    {VC_ARCHIVE_ITEM_SET_EXTENSION, "archextension"},
+    {VC_ARCHIVE_ITEM_ADD_SECURITY_OBJECT, "addsecurity"},
+    {VC_ARCHIVE_ITEM_DROP_SECURITY_OBJECT, "dropsecurity"},
 };
 
-// Item 25, the archive format: 0 text, 1 binary, 2 unstated. Once binary, or
+// The archive format (VC_ARCHIVE_ITEM_SET_STORAGE): text, binary or unstated. Once binary, or
 // once there is more than one revision, the format can only be restated.
 int setFormat(VcInstance& inst, VcArchive& a, const char* value) {
   ArchiveFile& f = a.file;
   const int format = byteValue(value);
-  if (format < 0 || format > 2) return fail(inst, err::kBadArgument);
+  if (format < VC_STORAGE_TEXT || format > VC_STORAGE_UNSTATED) return fail(inst, err::kBadArgument);
   const bool nowBinary = (f.flags & arc::kFlagFormatStated) && (f.flags & arc::kFlagBinary);
   const bool locked = nowBinary || revisionCount(f) > 1;
-  if (locked && (format == 1) != nowBinary) return fail(inst, err::kWrongFormat);
+  if (locked && (format == VC_STORAGE_BINARY) != nowBinary) return fail(inst, err::kWrongFormat);
   f.flags &= static_cast<std::uint8_t>(~(arc::kFlagBinary | arc::kFlagFormatStated));
-  if (format != 2) f.flags |= arc::kFlagFormatStated | (format == 1 ? arc::kFlagBinary : 0);
+  if (format != VC_STORAGE_UNSTATED)
+    f.flags |= arc::kFlagFormatStated | (format == VC_STORAGE_BINARY ? arc::kFlagBinary : 0);
   markArchiveChanged(a);
   return 0;
 }
@@ -246,24 +260,24 @@ void setFlag(ArchiveFile& f, std::uint8_t flag, bool on) {
     f.flags &= static_cast<std::uint8_t>(~flag);
 }
 
-// The items that change without events: the format (25), strict locking
-// (26), compression (45), the modified flag (46) and the shown path (63).
+// The items that change without events: the format, strict locking,
+// compression, the modified flag and the shown path.
 // handled is false for any other item.
 int setItemWithoutEvent(VcInstance& inst, VcArchive& a, int item, const char* value, bool& handled) {
   handled = true;
   switch (item) {
-    case 25: return setFormat(inst, a, value);
-    case 26:
+    case VC_ARCHIVE_ITEM_SET_STORAGE: return setFormat(inst, a, value);
+    case VC_ARCHIVE_ITEM_SET_STRICT_LOCKING:
       setFlag(a.file, arc::kFlagStrict, byteValue(value) & 1);
       markArchiveChanged(a);
       return 0;
-    case 45:
+    case VC_ARCHIVE_ITEM_SET_COMPRESSION:
       if (int rc = readArchiveTexts(inst, a, nullptr)) return rc;
       a.file.compression = compressionBits(inst, value);
       markArchiveChanged(a);
       return 0;
-    case 46: setFlag(a.file, arc::kFlagModified, byteValue(value) & 1); return 0;
-    case 63: a.displayPath = value; return 0;
+    case VC_ARCHIVE_ITEM_SET_MODIFIED: setFlag(a.file, arc::kFlagModified, byteValue(value) & 1); return 0;
+    case VC_ARCHIVE_ITEM_SET_KEYWORD_PATH: a.displayPath = value; return 0;
     default: handled = false; return 0;
   }
 }
@@ -276,15 +290,16 @@ const EventItem* eventItemOf(int item) {
 }
 
 // The checks of an item with events, made before its event runs: rev is the
-// revision the event is told about, stored the revision item 19 or 21 keeps.
+// revision the event is told about, stored the revision VC_ARCHIVE_ITEM_ADD_LABEL or
+// VC_ARCHIVE_ITEM_SET_DEFAULT_BRANCH keeps.
 int checkEventItem(VcInstance& inst, VcArchive& a, int item, const std::string& v, const char* second,
                    std::string& rev, std::string& stored) {
   ArchiveFile& f = a.file;
   switch (item) {
-    case 17:
+    case VC_ARCHIVE_ITEM_ADD_ACCESS:
       if (v.empty() || onList(f.access, v)) return fail(inst, err::kAccessNameExists);
       return 0;
-    case 19:
+    case VC_ARCHIVE_ITEM_ADD_LABEL:
       if (validateToken(inst, kTokenLabel, v) != 0 || !second) return fail(inst, err::kBadArgument);
       for (const auto& s : f.symbols)
         if (s.name == v) return fail(inst, err::kSymbolExists);
@@ -292,16 +307,16 @@ int checkEventItem(VcInstance& inst, VcArchive& a, int item, const std::string& 
       if (rev.empty()) return fail(inst, err::kBadArgument);
       stored = rev;
       return 0;
-    case 21:
+    case VC_ARCHIVE_ITEM_SET_DEFAULT_BRANCH:
       if (!v.empty()) {
         if (int rc = expandRevisionName(f, v, stored)) return fail(inst, rc);
         if (std::count(stored.begin(), stored.end(), '.') % 2 == 1) stored.resize(stored.rfind('.'));
       }
       return 0;
-    case 22:
+    case VC_ARCHIVE_ITEM_DROP_ACCESS:
       if (!onList(f.access, v)) return fail(inst, err::kAccessNameMissing);
       return 0;
-    case 24: {
+    case VC_ARCHIVE_ITEM_DROP_LABEL: {
       const arc::Symbol* hit = nullptr;
       for (const auto& s : f.symbols)
         if (s.name == v) hit = &s;
@@ -309,14 +324,14 @@ int checkEventItem(VcInstance& inst, VcArchive& a, int item, const std::string& 
       rev = hit->revision;
       return 0;
     }
-    case 49:
-    case 72:
+    case VC_ARCHIVE_ITEM_SET_DESCRIPTION:
+    case VC_ARCHIVE_ITEM_SET_EXTENSION:
       // A text replaced in memory must not be read over it later.
       return readArchiveTexts(inst, a, nullptr);
-    case 80:
+    case VC_ARCHIVE_ITEM_ADD_SECURITY_OBJECT:
       if (v.empty() || onList(f.securityObjects, v)) return fail(inst, err::kSecurityModulePresent);
       return 0;
-    case 81:
+    case VC_ARCHIVE_ITEM_DROP_SECURITY_OBJECT:
       if (!onList(f.securityObjects, v)) return fail(inst, err::kSecurityModuleMissing);
       return 0;
     default: return 0;
@@ -326,7 +341,7 @@ int checkEventItem(VcInstance& inst, VcArchive& a, int item, const std::string& 
 int setArchiveInfo(VcInstance& inst, int handle, int item, const char* value, const char* second) {
   VcArchive* a = nullptr;
   if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
-  if (item != 63 && a->writeLock != 1) return fail(inst, err::kNotOpenForWrite);
+  if (item != VC_ARCHIVE_ITEM_SET_KEYWORD_PATH && a->writeLock != 1) return fail(inst, err::kNotOpenForWrite);
   if (!value) return fail(inst, err::kBadArgument);
   if (int rc = readArchiveHeader(inst, *a)) return rc;
 
@@ -365,7 +380,7 @@ int checkToken(VcInstance& inst, int handle, int kind, const char* text) {
     VcArchive* a = nullptr;
     if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
   }
-  if (!text || kind < 52 || kind > 76) return fail(inst, err::kBadArgument);
+  if (!text || kind < kTokenUser || kind > kTokenNameFormat) return fail(inst, err::kBadArgument);
   const int rc = validateToken(inst, kind, text);
   return rc ? fail(inst, rc) : 0;
 }

@@ -1,15 +1,15 @@
 // Check-in (vcCiRevision): a new revision from a working file.
 //
 // The working file's stored form is made first (line ends normalised, and
-// keywords collapsed with flag 2), then the differencer compares that stored
-// form with the base revision checked out the same way, so every delta
-// matches the texts it is applied to. Texts and bytes are compared in memory
-// (the text and binary differencers' forms in memory): a check-in creates no
-// file at all, so a killed one leaves nothing behind and a read-only working
-// directory is no obstacle. Trunk revisions keep the full text and
-// give the old head a reverse delta; branch revisions store a forward delta.
-// Nothing is written to the archive until vcCommitArchive; new texts are
-// held in memory by their records.
+// keywords collapsed with VC_CHECKIN_COLLAPSE_KEYWORDS), then the differencer
+// compares that stored form with the base revision checked out the same way, so
+// every delta matches the texts it is applied to. Texts and bytes are compared
+// in memory (the text and binary differencers' forms in memory): a check-in
+// creates no file at all, so a killed one leaves nothing behind and a read-only
+// working directory is no obstacle. Trunk revisions keep the full text and give
+// the old head a reverse delta; branch revisions store a forward delta. Nothing
+// is written to the archive until vcCommitArchive; new texts are held in memory
+// by their records.
 #include "vc/archive/archive_events.h"
 #include "vc/archive/archive_handles.h"
 #include "vc/archive/format/archive_text.h"
@@ -37,11 +37,11 @@ namespace {
 
 using vc::archive::DeltaRecord;
 
-constexpr int kFlagRefuseUnchanged = 1;
-constexpr int kFlagCollapse = 2;
-constexpr int kFlagHarvest = 4;
-constexpr int kFlagAlwaysDelta = 8;
-constexpr int kFlagNeverDelta = 16;
+constexpr int kFlagRefuseUnchanged = VC_CHECKIN_REFUSE_UNCHANGED;
+constexpr int kFlagCollapse = VC_CHECKIN_COLLAPSE_KEYWORDS;
+constexpr int kFlagHarvest = VC_CHECKIN_KEYWORD_VALUES;
+constexpr int kFlagAlwaysDelta = VC_CHECKIN_ALWAYS_DELTA;
+constexpr int kFlagNeverDelta = VC_CHECKIN_NEVER_DELTA;
 
 std::string utcNow() {
   const std::time_t t = static_cast<std::time_t>(seams().now());

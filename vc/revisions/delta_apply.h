@@ -107,13 +107,13 @@ class PieceList {
   PieceList() = default;
   explicit PieceList(const UnitText& whole);
 
-  // Applies an edit script held in `script` (the same unit kind). Commands
-  // must come in order: with p the number of old units already passed,
-  // "d L N" needs L > p and L + N - 1 within the text (then p = L + N - 1),
-  // "a L N" needs p <= L within the text (then p = L). Zero counts are
-  // accepted. Answers 0, 33 (a command that does not parse, out of order or
-  // beyond the text) or 218 (the script ends inside an added block); on an
-  // error the list is left as it was.
+  // Applies an edit script held in `script` (the same unit kind). Commands must
+  // come in order: with p the number of old units already passed, "d L N" needs
+  // L > p and L + N - 1 within the text (then p = L + N - 1), "a L N" needs p
+  // <= L within the text (then p = L). Zero counts are accepted. Answers 0, 33
+  // (a command that does not parse, out of order or beyond the text) or
+  // VC_E_UNEXPECTED_EOF (the script ends inside an added block); on an error
+  // the list is left as it was.
   int apply(const UnitText& script);
 
   std::size_t units() const { return units_; }

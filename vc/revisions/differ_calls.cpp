@@ -60,7 +60,7 @@ int runDiffer(VcInstance& inst, bool binary, const char* options, const char* fi
   const int rc = binary ? DiffBFile(argc, argv.data(), file1, file2, out)
                         : DiffFile(argc, argv.data(), file1, file2, out);
   if (rc == 0) return 0;
-  if (rc == 1 || rc == 256) return 1;
+  if (rc == 1 || rc == 256) return err::kFilesDiffer;  // the differencer's "different"
   inst.extraError = rc;
   if (errbuf && errlen > 0) {
     char message[kMessageSize] = {};
@@ -103,8 +103,8 @@ int compareFiles(VcInstance* inst, bool binary, const char* file1, const char* f
       return inst ? fail(*inst, err::kCannotOpenWorkFile, e) : err::kCannotOpenWorkFile;
     }
   }
-  if (binary) return a == b ? 0 : 1;
-  return asText(a) == asText(b) ? 0 : 1;
+  if (binary) return a == b ? 0 : err::kFilesDiffer;
+  return asText(a) == asText(b) ? 0 : err::kFilesDiffer;
 }
 
 }  // namespace vc

@@ -1,7 +1,7 @@
 // Revision information items: vcGetRevInfo and vcSetRevInfo.
 //
 // A revision name is expanded (labels resolved) and searched from the head.
-// A full revision number that the archive lacks answers 48; a branch or
+// A full revision number that the archive lacks answers VC_E_REVISION_MISSING; a branch or
 // release number answers about the revision the search ended at, so "1"
 // gives the trunk revision the walk reached. Setters need the write lock
 // and run the item's events around the change; locks also go through the
@@ -102,18 +102,18 @@ int getRevInfo(VcInstance& inst, int handle, int item, const char* revision, cha
   VcArchive* a = nullptr;
   if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
   if (!revision) return fail(inst, err::kBadArgument);
-  if (item != 69 && (!buf || len < 1)) return fail(inst, err::kBadArgument);
-  if (item < 27 || item > 75) return fail(inst, err::kBadArgument);
+  if (item != VC_REVISION_ITEM_EXISTS && (!buf || len < 1)) return fail(inst, err::kBadArgument);
+  if (item < VC_REVISION_ITEM_AUTHOR || item > VC_REVISION_ITEM_NEWER) return fail(inst, err::kBadArgument);
   if (int rc = readArchiveHeader(inst, *a)) return rc;
   ArchiveFile& f = a->file;
 
   std::string rev;
   if (int rc = expandRevisionName(f, revision, rev)) return fail(inst, rc);
   DeltaRecord* d = rev.empty() ? f.head : arc::findDelta(f, rev);
-  if (item == 69) return d && d->revision == rev ? 0 : fail(inst, err::kRevisionMissing);
+  if (item == VC_REVISION_ITEM_EXISTS) return d && d->revision == rev ? 0 : fail(inst, err::kRevisionMissing);
   if (!d) {
     const int fields = revFields(rev.c_str());
-    if (!f.head && item == 44 && fields <= 2) return copyResult(&inst, "", buf, len);
+    if (!f.head && item == VC_REVISION_ITEM_NUMBER && fields <= 2) return copyResult(&inst, "", buf, len);
     if (fields >= 2 && fields % 2 == 0) d = nullptr;  // a full number that is missing
     else d = f.current;
     if (!d) {
@@ -123,37 +123,38 @@ int getRevInfo(VcInstance& inst, int handle, int item, const char* revision, cha
   }
 
   switch (item) {
-    case 27: return copyResult(&inst, d->author, buf, len);
-    case 28: return relation(inst, d->branches.empty() ? nullptr : d->branches.front(), buf, len);
-    case 29: return relation(inst, nextBranch(d), buf, len);
-    case 30: return copyResult(&inst, vc::displayDate(d->date), buf, len);
-    case 31:
-    case 32: {
+    case VC_REVISION_ITEM_AUTHOR: return copyResult(&inst, d->author, buf, len);
+    case VC_REVISION_ITEM_FIRST_BRANCH:
+      return relation(inst, d->branches.empty() ? nullptr : d->branches.front(), buf, len);
+    case VC_REVISION_ITEM_NEXT_BRANCH: return relation(inst, nextBranch(d), buf, len);
+    case VC_REVISION_ITEM_DATE: return copyResult(&inst, vc::displayDate(d->date), buf, len);
+    case VC_REVISION_ITEM_LOG:
+    case VC_REVISION_ITEM_STORED_TEXT: {
       if (int rc = readArchiveTexts(inst, *a, d)) return rc;
-      return archiveText(inst, *a, item == 31 ? d->log : d->text, buf, len);
+      return archiveText(inst, *a, item == VC_REVISION_ITEM_LOG ? d->log : d->text, buf, len);
     }
-    case 33: {
+    case VC_REVISION_ITEM_NEXT: {
       const auto order = enumerationOrder(f);
       auto it = std::find(order.begin(), order.end(), d);
       return relation(inst, it == order.end() || it + 1 == order.end() ? nullptr : *(it + 1), buf, len);
     }
-    case 34: return copyResult(&inst, d->state, buf, len);
-    case 44: return copyResult(&inst, d->revision, buf, len);
-    case 59: {
+    case VC_REVISION_ITEM_STATE: return copyResult(&inst, d->state, buf, len);
+    case VC_REVISION_ITEM_NUMBER: return copyResult(&inst, d->revision, buf, len);
+    case VC_REVISION_ITEM_PREVIOUS: {
       DeltaRecord* p = previousOnLine(d);
       // On the trunk only within the same release number.
       if (p && onTrunk(d) && d->revision.substr(0, d->revision.find('.')) != p->revision.substr(0, p->revision.find('.')))
         p = nullptr;
       return relation(inst, p, buf, len);
     }
-    case 60: return changeCounts(inst, *a, d, buf, len);
-    case 65: {
+    case VC_REVISION_ITEM_CHANGE_COUNTS: return changeCounts(inst, *a, d, buf, len);
+    case VC_REVISION_ITEM_BRANCH_COUNT: {
       if (len < 4) return fail(inst, err::kBadArgument);
       const std::uint32_t n = static_cast<std::uint32_t>(d->branches.size());
       std::memcpy(buf, &n, 4);
       return 0;
     }
-    case 75: return relation(inst, nextNewerOnLine(d), buf, len);
+    case VC_REVISION_ITEM_NEWER: return relation(inst, nextNewerOnLine(d), buf, len);
     default: return fail(inst, err::kBadArgument);
   }
 }
@@ -232,7 +233,7 @@ int changeLock(VcInstance& inst, VcArchive& a, DeltaRecord* d, int item, const c
   ArchiveFile& f = a.file;
   const std::string user = currentUserName(inst);
   const arc::Lock* held = lockOn(f, d->revision);
-  if (item == 18) {
+  if (item == VC_REVISION_ITEM_LOCK) {
     if (held && sameUser(held->user, user)) return 0;
     if (held) return fail(inst, err::kRevisionAlreadyLocked);
     if (lockOf(f, user)) return fail(inst, err::kOtherRevisionLocked);
@@ -244,7 +245,7 @@ int changeLock(VcInstance& inst, VcArchive& a, DeltaRecord* d, int item, const c
   }
   if (!held) return fail(inst, err::kRevisionNotLocked);
   if (!sameUser(held->user, user)) {
-    if (item == 23) return fail(inst, err::kLockedByOther);
+    if (item == VC_REVISION_ITEM_UNLOCK) return fail(inst, err::kLockedByOther);
     if (!archiveHooks().holdsPermission(inst, "breaklocks", &a)) {
       securityOf(inst).error = 0;
       inst.extraError = 0;
@@ -265,8 +266,10 @@ int setRevInfo(VcInstance& inst, int handle, int item, const char* revision, con
   if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
   if (a->writeLock != 1) return fail(inst, err::kNotOpenForWrite);
   if (!revision) return fail(inst, err::kBadArgument);
-  const bool lockItem = item == 18 || item == 23 || item == 51;
-  if (!lockItem && (item < 35 || item > 39)) return fail(inst, err::kBadArgument);
+  const bool lockItem =
+      item == VC_REVISION_ITEM_LOCK || item == VC_REVISION_ITEM_UNLOCK || item == VC_REVISION_ITEM_BREAK_LOCK;
+  if (!lockItem && (item < VC_REVISION_ITEM_RENUMBER || item > VC_REVISION_ITEM_SET_LOG))
+    return fail(inst, err::kBadArgument);
   if (int rc = readArchiveHeader(inst, *a)) return rc;
   ArchiveFile& f = a->file;
   std::string rev;
@@ -279,18 +282,23 @@ int setRevInfo(VcInstance& inst, int handle, int item, const char* revision, con
     return rc;
   }
   if (!value) return fail(inst, err::kBadArgument);
-  if (item == 35) return renumber(inst, *a, d, value);
+  if (item == VC_REVISION_ITEM_RENUMBER) return renumber(inst, *a, d, value);
 
   const std::string v = value;
-  const char* event = item == 36 ? "newstate" : item == 37 ? "newauthor" : item == 38 ? "newdate" : "newlog";
-  if (item == 36 && validateToken(inst, kTokenState, v) != 0) return fail(inst, err::kBadArgument);
-  if (item == 37 && validateToken(inst, kTokenUser, v) != 0) return fail(inst, err::kBadArgument);
-  if (item == 39) {
+  const char* event = item == VC_REVISION_ITEM_SET_STATE    ? "newstate"
+                      : item == VC_REVISION_ITEM_SET_AUTHOR ? "newauthor"
+                      : item == VC_REVISION_ITEM_SET_DATE   ? "newdate"
+                                                            : "newlog";
+  if (item == VC_REVISION_ITEM_SET_STATE && validateToken(inst, kTokenState, v) != 0)
+    return fail(inst, err::kBadArgument);
+  if (item == VC_REVISION_ITEM_SET_AUTHOR && validateToken(inst, kTokenUser, v) != 0)
+    return fail(inst, err::kBadArgument);
+  if (item == VC_REVISION_ITEM_SET_LOG) {
     // The log must be known before it is replaced, or a later read of the
     // file would put the old one back.
     if (int rc = readArchiveTexts(inst, *a, d)) return rc;
   }
-  if (item == 36) {
+  if (item == VC_REVISION_ITEM_SET_STATE) {
     if (int rc = promotionCheck(inst, *a, d->state, v)) {
       securityOf(inst).error = 0;
       inst.extraError = 0;
@@ -298,11 +306,11 @@ int setRevInfo(VcInstance& inst, int handle, int item, const char* revision, con
     }
   }
   if (int rc = beforeChange(inst, *a, event, value, d->revision.c_str())) return rc;
-  if (item == 36) {
+  if (item == VC_REVISION_ITEM_SET_STATE) {
     d->state = v;
-  } else if (item == 37) {
+  } else if (item == VC_REVISION_ITEM_SET_AUTHOR) {
     d->author = v;
-  } else if (item == 38) {
+  } else if (item == VC_REVISION_ITEM_SET_DATE) {
     d->date = v;
   } else {
     d->log.setPlain(v);

@@ -164,8 +164,8 @@ int writeRevisionText(VcInstance& inst, VcArchive& a, const DeltaRecord& d, cons
 
 int checkoutKeywordMode(VcInstance& inst, const VcArchive& a, int flags) {
   if (a.file.flags & vc::archive::kFlagBinary) return vc::kKeywordModeNone;
-  const bool collapse = (flags & 2) != 0;
-  const bool expand = (flags & 4) != 0;
+  const bool collapse = (flags & VC_CHECKOUT_COLLAPSE_KEYWORDS) != 0;
+  const bool expand = (flags & VC_CHECKOUT_EXPAND_KEYWORDS) != 0;
   if (collapse && expand) return vc::kKeywordModeNone;
   if (collapse) return vc::kKeywordModeCollapse;
   if (expand) return vc::kKeywordModeExpand;

@@ -33,11 +33,12 @@ vc::KeywordContext keywordContext(VcInstance& inst, VcArchive& a, const vc::arch
 
 // Writes the rebuilt text into sink: binary archives byte for byte, text
 // archives through the expander in `mode` with CR LF line ends when addCr.
-// 0, 12 or 217.
+// 0, VC_E_INTERNAL_BUFFER_EXCEEDED or VC_E_WORK_WRITE.
 int writeRevisionText(VcInstance& inst, VcArchive& a, const vc::archive::DeltaRecord& d,
                       const PieceList& list, int mode, bool addCr, vc::TextSink& sink);
 
-// The keyword mode of a check-out with flags 2 and 4 (binary archives: 0).
+// The keyword mode of a check-out with VC_CHECKOUT_COLLAPSE_KEYWORDS and
+// VC_CHECKOUT_EXPAND_KEYWORDS (binary archives: none).
 int checkoutKeywordMode(VcInstance& inst, const VcArchive& a, int flags);
 
 // Where the keywords ProjectName and ProjectRevision come from: the name and

@@ -37,7 +37,8 @@ struct Placement {
 // Chooses the new revision for a check-in against revision number r (already
 // expanded; may name no revision). duplicate: a new revision without a
 // working file, which always opens a branch from an existing base.
-// 0, 37 (a last field that is not a number, or a result too long) or 50.
+// 0, VC_E_SYMBOL_TOO_LONG (a last field that is not a number, or a result too
+// long) or VC_E_REVISION_OUT_OF_RANGE.
 int placeNewRevision(vc::archive::ArchiveFile& a, const std::string& r, bool duplicate, Placement& out);
 
 // Whether a revision number taken from a working file's keywords may stand

@@ -13,6 +13,10 @@ namespace {
 
 namespace arc = vc::archive;
 
+// vcPutCache takes this item as VC_REVISION_ITEM_SET_LOG too; it has no name
+// of its own in vc.h.
+constexpr int kSetLogOther = 73;
+
 int findRevision(VcInstance& inst, VcArchive& a, const char* revision, arc::DeltaRecord*& d) {
   std::string rev;
   if (int rc = expandRevisionName(a.file, revision, rev)) return fail(inst, rc);
@@ -28,16 +32,16 @@ int getCache(VcInstance& inst, int handle, const char* revision, int item, VcCac
   if (int rc = readArchiveHeader(inst, *a)) return rc;
   const arc::TextRecord* t = nullptr;
   switch (item) {
-    case 2: t = &a->file.description; break;
-    case 4: t = &a->file.comment; break;
-    case 70: t = &a->file.extension; break;
-    case 31:
-    case 32: {
+    case VC_ARCHIVE_ITEM_DESCRIPTION: t = &a->file.description; break;
+    case VC_ARCHIVE_ITEM_COMMENT: t = &a->file.comment; break;
+    case VC_ARCHIVE_ITEM_EXTENSION: t = &a->file.extension; break;
+    case VC_REVISION_ITEM_LOG:
+    case VC_REVISION_ITEM_STORED_TEXT: {
       if (!revision) return fail(inst, err::kBadArgument);
       arc::DeltaRecord* d = nullptr;
       if (int rc = findRevision(inst, *a, revision, d)) return rc;
       if (int rc = readArchiveTexts(inst, *a, d)) return rc;
-      t = item == 31 ? &d->log : &d->text;
+      t = item == VC_REVISION_ITEM_LOG ? &d->log : &d->text;
       break;
     }
     default: return fail(inst, err::kBadArgument);
@@ -55,7 +59,9 @@ int putCache(VcInstance& inst, int handle, const char* revision, int item, VcCac
   if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
   if (!take) return fail(inst, err::kBadArgument);
   if (a->writeLock != 1) return fail(inst, err::kNotOpenForWrite);
-  if (item != 49 && item != 20 && item != 72 && item != 39 && item != 73) return fail(inst, err::kBadArgument);
+  if (item != VC_ARCHIVE_ITEM_SET_DESCRIPTION && item != VC_ARCHIVE_ITEM_SET_COMMENT &&
+      item != VC_ARCHIVE_ITEM_SET_EXTENSION && item != VC_REVISION_ITEM_SET_LOG && item != kSetLogOther)
+    return fail(inst, err::kBadArgument);
   if (int rc = readArchiveTexts(inst, *a, nullptr)) return rc;
   std::string text;
   for (int c; (c = take()) != 0;) text += static_cast<char>(c);
@@ -63,13 +69,13 @@ int putCache(VcInstance& inst, int handle, const char* revision, int item, VcCac
   if (int rc = lookupArchive(inst, handle, a)) return fail(inst, rc);
   arc::ArchiveFile& f = a->file;
   switch (item) {
-    case 49: f.description.setPlain(text); break;
-    case 20: f.comment.setPlain(text); break;
-    case 72:
+    case VC_ARCHIVE_ITEM_SET_DESCRIPTION: f.description.setPlain(text); break;
+    case VC_ARCHIVE_ITEM_SET_COMMENT: f.comment.setPlain(text); break;
+    case VC_ARCHIVE_ITEM_SET_EXTENSION:
       f.extension.setPlain(text);
       f.hasExtension = true;
       break;
-    default: {
+    default: {  // VC_REVISION_ITEM_SET_LOG
       if (!revision) return fail(inst, err::kBadArgument);
       arc::DeltaRecord* d = nullptr;
       if (int rc = findRevision(inst, *a, revision, d)) return rc;

@@ -10,8 +10,9 @@
 namespace vc {
 namespace {
 
-// Whether an open archive uses strict locking: 0, or 7 for a handle that is
-// not open (or the archive's own error when its header cannot be read).
+// Whether an open archive uses strict locking: 0, or VC_E_BAD_ARCHIVE_HANDLE
+// for a handle that is not open (or the archive's own error when its header
+// cannot be read).
 int strictLocking(VcInstance& inst, int handle, bool* strict) {
   VcArchive* a = nullptr;
   if (int rc = lookupArchive(inst, handle, a)) return rc;

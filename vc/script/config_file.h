@@ -14,9 +14,10 @@ namespace vc {
 inline constexpr std::size_t kMaxConfigLine = 256;
 
 // Reads path line by line through the line processor into target with
-// flags (0x800 is always added). 0; 5 after `return` (extra error = value);
-// 27 for a line too long or unreadable (extra error = line number); 28 after
-// a script error; 208 when the file cannot be opened (extra error = errno).
+// flags (VC_OPTION_SAVED is always added). 0; VC_E_DONE after `return` (extra
+// error = value); VC_E_BAD_CONFIG_FILE_LINE for a line too long or unreadable
+// (extra error = line number); VC_E_BAD_OPTION_LINE after a script error;
+// VC_E_CANNOT_OPEN_CONFIG when the file cannot be opened (extra error = errno).
 // sharedSource: the file is read on behalf of a project file or a policy
 // statement, so it may not start programs or end the process either.
 int readConfigFile(VcInstance& inst, const std::string& path, VcOptionList& target,

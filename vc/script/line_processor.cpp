@@ -86,17 +86,18 @@ bool allLevelsActive(const VcScriptContext& ctx) {
 
 void reportScriptError(VcScriptContext& ctx, const std::string& message) {
   if (ctx.instance && ctx.instance->callbacks.echoTrace)
-    ctx.instance->callbacks.echoTrace(message.c_str(), ctx.sourceName.c_str(), ctx.lineNumber, 2);
+    ctx.instance->callbacks.echoTrace(message.c_str(), ctx.sourceName.c_str(), ctx.lineNumber,
+                                      VC_ECHO_SCRIPT_ERROR);
 }
 
 void traceLine(VcScriptContext& ctx, const std::string& line) {
   if (ctx.trace && ctx.instance && ctx.instance->callbacks.echoTrace)
-    ctx.instance->callbacks.echoTrace(line.c_str(), ctx.sourceName.c_str(), ctx.lineNumber, 1);
+    ctx.instance->callbacks.echoTrace(line.c_str(), ctx.sourceName.c_str(), ctx.lineNumber, VC_ECHO_TRACE);
 }
 
 void echoText(VcScriptContext& ctx, const std::string& text) {
   if (ctx.instance && ctx.instance->callbacks.echoTrace)
-    ctx.instance->callbacks.echoTrace(text.c_str(), ctx.sourceName.c_str(), ctx.lineNumber, 0);
+    ctx.instance->callbacks.echoTrace(text.c_str(), ctx.sourceName.c_str(), ctx.lineNumber, VC_ECHO_TEXT);
 }
 
 void attachDefinedBlocks(VcScriptContext& ctx) {

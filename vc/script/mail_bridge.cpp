@@ -19,6 +19,12 @@ namespace {
 
 enum class MailState { NotTried, Unavailable, Loaded };
 
+// The answers of vx_init besides 0 (ready).
+constexpr int kMailUnavailable = 1;    // an earlier attempt failed
+constexpr int kMailNoLibrary = 2;      // the CMC library cannot be loaded
+constexpr int kMailNoEntryPoint = 3;   // an entry point is missing
+constexpr int kMailNotConfigured = 4;  // CMC is not configured
+
 MailState g_state = MailState::NotTried;
 bool g_noticeShown = false;
 orv::dynlib::Library g_library;
@@ -42,7 +48,7 @@ void showNotice() {
   g_noticeShown = true;
   VcInstance* inst = currentInstance();
   if (inst && inst->callbacks.echoTrace) {
-    inst->callbacks.echoTrace(kNotice, kNoticeCaption, 0, 0);
+    inst->callbacks.echoTrace(kNotice, kNoticeCaption, 0, VC_ECHO_TEXT);
     return;
   }
   std::fprintf(stderr, "%s: %s\n", kNoticeCaption, kNotice);
@@ -59,14 +65,14 @@ bool safeHeaderText(const char* text) {
 }
 
 int initMail() {
-  if (g_state == MailState::Unavailable) return 1;
+  if (g_state == MailState::Unavailable) return kMailUnavailable;
   if (g_state == MailState::Loaded) return 0;
   const std::string directory = orv::profile::settingsDirectory(false);
   const std::string profile = directory.empty() ? std::string() : directory + "/" + kMailProfileFileName;
   if (profile.empty() || orv::profile::getProfileInt(profile, "Mail", "CMC", 0) == 0) {
     showNotice();
     g_state = MailState::Unavailable;
-    return 4;
+    return kMailNotConfigured;
   }
   // Taken whole: a name cut to a fixed length could load another file.
   const std::string name =
@@ -78,13 +84,13 @@ int initMail() {
                           : orv::dynlib::openBesideModule(g_library, file, &anchor);
   if (!loaded) {
     g_state = MailState::Unavailable;
-    return 2;
+    return kMailNoLibrary;
   }
   g_state = MailState::Loaded;
   for (const char* entry : orv::platform::kCmcEntryPoints) {
     if (!g_library.symbol(entry)) {
       unload();
-      return 3;
+      return kMailNoEntryPoint;
     }
   }
   g_sendDocuments = reinterpret_cast<CMC_send_documents_fn>(g_library.symbol("cmc_send_documents"));

@@ -19,14 +19,14 @@
 
 namespace vc {
 
-// A script error: its message goes to the echo/trace callback (kind 2) and
-// the run unwinds to the innermost block run, expression or file reader,
-// which answers 28. One type for the whole library: the expression
+// A script error: its message goes to the echo/trace callback (kind 2) and the
+// run unwinds to the innermost block run, expression or file reader, which
+// answers VC_E_BAD_OPTION_LINE. One type for the whole library: the expression
 // evaluator raises the same one.
 using ScriptError = vc::ScriptError;
 
 // `return` unwinding to the innermost block run, expression or file reader,
-// which answers 5 with the value as extra error.
+// which answers VC_E_DONE with the value as extra error.
 struct ScriptReturn {
   int value;
 };

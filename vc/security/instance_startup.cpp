@@ -90,7 +90,8 @@ int commonStartUp(VcInstance& inst, const char* name) {
   database[sizeof database - 1] = '\0';
 
   // 4. The user: the system's name for it, the authenticated user of the
-  //    user-name rules (config/user_name.h) until item 99 names another.
+  //    user-name rules (config/user_name.h) until
+  //    VC_SYSINFO_SET_AUTHENTICATED_USER names another.
   if (seams().systemUserName(inst.identity.userName, sizeof inst.identity.userName) == 0) {
     inst.flags |= kInstSystemUser;
   } else {

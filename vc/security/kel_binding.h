@@ -54,8 +54,8 @@ struct Api {
   decltype(&::kelEnumBuiltinPolicy) kelEnumBuiltinPolicy;
 };
 
-// Loads and binds the library once; 0, or 270 when it or an entry point is
-// missing. A second call is a no-op.
+// Loads and binds the library once; 0, or VC_E_SECURITY_LOAD_FAILED when it or
+// an entry point is missing. A second call is a no-op.
 int bind();
 // The bound entry points, or null when not bound.
 const Api* api();

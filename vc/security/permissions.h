@@ -71,13 +71,13 @@ void setArchiveSecurityObjectsSource(std::vector<std::string> (*source)(VcInstan
 int loadSecurityObjectPolicies(VcInstance& inst, VcOptionList& target,
                                const std::vector<std::string>& securityObjects);
 
-// The gate of opening a project: loads the policy statements of the
-// security objects registered for the project file into the project's
-// first option list (`firstList`), then refuses with 94 ("You are denied
-// access to this project") only when that list, or a list it is walked
-// with, defines `openproject` with "No" (or, when opened for change,
-// `modifyproject` with "No"). An empty security database therefore locks
-// nobody out. 0 when the project may be opened.
+// The gate of opening a project: loads the policy statements of the security
+// objects registered for the project file into the project's first option list
+// (`firstList`), then refuses with VC_E_PROJECT_DENIED ("You are denied access
+// to this project") only when that list, or a list it is walked with, defines
+// `openproject` with "No" (or, when opened for change, `modifyproject` with
+// "No"). An empty security database therefore locks nobody out. 0 when the
+// project may be opened.
 int projectOpenGate(VcInstance& inst, VcOptionList& firstList, const std::string& projectPath,
                     bool forChange);
 

@@ -53,7 +53,7 @@ int createRedirector(VcInstance& inst, const char* databaseArg, const char* redi
   if (redirectorArg && *redirectorArg) {
     redirector = orv::fs::forward_slashes(redirectorArg);
   } else {
-    redirector = securityOf(inst).databasePath;  // system item 79
+    redirector = securityOf(inst).databasePath;  // VC_SYSINFO_SECURITY_DATABASE
     if (redirector.empty()) return fail(inst, err::kBadArgument);
   }
   const kel::Api* k = kel::api();
@@ -94,7 +94,7 @@ VC_API VcError vcGetPerm(const char* permission) {
     VcInstance* inst = currentInstance();
     if (!inst) return err::kBadCaller;
     if (!permission) return fail(*inst, err::kBadArgument);
-    return hasPermission(*inst, permission) ? 0 : err::kDone;
+    return hasPermission(*inst, permission) ? 0 : VC_PERM_DENIED;
   });
 }
 

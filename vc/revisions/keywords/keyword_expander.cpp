@@ -82,7 +82,7 @@ void appendHeaderFields(std::string& out, std::string_view place, const KeywordC
 }
 
 // Header and Source: the archive path with forward slashes, which must fit
-// the path limit; answers 0 or 12.
+// the path limit; answers 0 or VC_E_INTERNAL_BUFFER_EXCEEDED.
 int appendArchivePath(std::string& out, const KeywordMarker& marker, const KeywordContext& context)
 {
     std::string path = orv::fs::forward_slashes(context.archivePath);
@@ -115,7 +115,8 @@ void appendSetting(std::string& out, const KeywordMarker& marker, const KeywordC
     }
 }
 
-// Appends the value of the marker (with its trailing blanks); answers 0 or 12.
+// Appends the value of the marker (with its trailing blanks); answers 0 or
+// VC_E_INTERNAL_BUFFER_EXCEEDED.
 int appendValue(std::string& out, const KeywordMarker& marker, const KeywordContext& context)
 {
     switch (marker.keyword) {

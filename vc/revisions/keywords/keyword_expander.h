@@ -50,8 +50,8 @@ public:
     KeywordExpander(int mode, const KeywordContext& context, bool addCr, TextSink& sink);
 
     // Answers 0, 12 (an archive path over 2,048 characters in Header or
-    // Source), 56 (not a mode) or 217 (the sink failed). After a failure
-    // every further call answers the same code.
+    // Source), VC_E_BAD_ARGUMENT (not a mode) or VC_E_WORK_WRITE (the sink
+    // failed). After a failure every further call answers the same code.
     int write(std::string_view storedText);
     // As write, but the output is handed to the sink only once much of it
     // has gathered, and at finish (which must follow): for a text given in
