@@ -6,7 +6,6 @@
 
 #include "platform/profile/profile.h"
 #include "platform/sys/system_calls.h"
-#include "vc/error_codes.h"
 #include "workbench/app/messages.h"
 #include "workbench/app/startup_checks.h"
 
@@ -53,7 +52,7 @@ constexpr const char* kNoDatabase =
 }  // namespace
 
 bool isMissingDatabase(int result) {
-  return result == vc::err::kNoDefaultDatabase || result == vc::err::kDatabaseOpenFailed;
+  return result == VC_E_NO_DEFAULT_DATABASE || result == VC_E_DATABASE_OPEN_FAILED;
 }
 
 void ensureSettingsFile(ui::Ui& ui, const std::string& path) {

@@ -9,7 +9,6 @@
 #include <sys/stat.h>
 
 #include "platform/sys/system_calls.h"
-#include "vc/error_codes.h"
 #include "vc/include/vc.h"
 #include "workbench/app/library_settings.h"
 #include "workbench/app/message_styles.h"
@@ -112,13 +111,13 @@ class PostSteps {
         }
       }
       const int dropped = vcSetArchiveInfo(handle, VC_ARCHIVE_ITEM_DROP_LABEL, label.c_str(), nullptr);
-      if (dropped >= vc::err::kNoMessage) {
+      if (dropped >= VC_E_NO_MESSAGE) {
         if (!report(dropped)) return false;
         break;
       }
       const int added = vcSetArchiveInfo(handle, VC_ARCHIVE_ITEM_ADD_LABEL, label.c_str(), revision_);
       if (!report(added)) return false;
-      if (added >= vc::err::kNoMessage) break;
+      if (added >= VC_E_NO_MESSAGE) break;
     }
     return true;
   }
@@ -166,7 +165,7 @@ int checkInRevision(OpenArchive& archive, int project, TCiTransferStruct& record
     if (record.number[0]) {
       result = vcExpandRevision(handle, record.number, rev, sizeof rev);
       if (result == 0) result = vcGetRevInfo(handle, VC_REVISION_ITEM_NUMBER, rev, base, sizeof base);
-      if (result == vc::err::kRevisionMissing && rev[0]) {
+      if (result == VC_E_REVISION_MISSING && rev[0]) {
         // A number no revision has yet (a new release or branch): the
         // library places it when it checks in; the base named meanwhile is
         // the revision a check-in starts from by default.
@@ -197,7 +196,7 @@ int checkInRevision(OpenArchive& archive, int project, TCiTransferStruct& record
 
     result = vcCiRevision(handle, chosen.c_str(), workFile.c_str(), record.checkInSame ? 0 : 1, rev,
                           sizeof rev);
-    if (result == vc::err::kNoDifferences && !record.checkInSame) {
+    if (result == VC_E_NO_DIFFERENCES && !record.checkInSame) {
       busy.reset();
       const int a = rcsMessage(ui, kStyleQuestion,
                                formatString(kStrSameAsRevision, workFile.c_str(), base));
@@ -246,7 +245,7 @@ int checkInRevision(OpenArchive& archive, int project, TCiTransferStruct& record
   }
   archive.setStatus(result);
   if (result == 0) copyToBuffer(rev, newRevision, newRevisionSize);
-  if (result != 0 && result != vc::err::kDone && result < 233 && result != kReported)
+  if (result != 0 && result != VC_E_DONE && result < 233 && result != kReported)
     answer = archive.showError(style);
   if (answer != ui::kAnswerOk || result != 0) archive.reopen();
   if (archive.handle()) vcKeepClosed(archive.handle());

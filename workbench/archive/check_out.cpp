@@ -10,7 +10,6 @@
 #include "workbench/app/library_settings.h"
 #include "workbench/app/message_styles.h"
 #include "workbench/app/string_table.h"
-#include "vc/error_codes.h"
 #include "vc/include/vc.h"
 
 namespace orv::workbench::archive {
@@ -78,14 +77,14 @@ int chooseTargetWithoutLock(CheckOut& c) {
   const std::string wanted = c.record.workFile[0] ? fieldText(c.record.workFile) : c.target;
   struct stat st {};
   if (sys::calls().stat(wanted.c_str(), &st) != 0) {
-    if (vcMakePath(wanted.c_str()) != 0) return vc::err::kCannotOpenWorkFile;
+    if (vcMakePath(wanted.c_str()) != 0) return VC_E_CANNOT_OPEN_WORK_FILE;
     c.target = wanted;
   } else if (S_ISDIR(st.st_mode)) {
     c.target = wanted + (wanted.back() == '/' ? "" : "/") + baseName(c.archive.workFileName());
   } else if (S_ISREG(st.st_mode)) {
     c.target = wanted;
   } else {
-    return vc::err::kNotVersionFile;
+    return VC_E_NOT_VERSION_FILE;
   }
   return 0;
 }
@@ -134,7 +133,7 @@ int runPreCheckOutEvent(CheckOut& c) {
   const int event = vcArchiveEvent(c.handle, "precheckout", c.revision);
   if (preEventGoesOn(event)) return 0;
   c.answer = showPreEventRefusal(c.archive, event, kStrPreCheckoutFailed, kStrCannotCheckOut, c.revision, c.style);
-  return event == vc::err::kDone ? vc::err::kDone : kReported;
+  return event == VC_E_DONE ? VC_E_DONE : kReported;
 }
 
 // The check-out replaces the target in one step, so a writable target
@@ -195,7 +194,7 @@ int runCheckOut(CheckOut& c) {
 int finishCheckOut(CheckOut& c, int result) {
   if (c.restoreMode) sys::calls().chmod(c.target.c_str(), c.restoreMode);
   c.archive.setStatus(result);
-  if (result != 0 && result != vc::err::kDone && result != kReported) c.answer = c.archive.showError(c.style);
+  if (result != 0 && result != VC_E_DONE && result != kReported) c.answer = c.archive.showError(c.style);
   // A lock, or a revision made for it, must not wait in memory for a later
   // commit through this handle.
   if (c.changed && result != 0) c.archive.reopen();
@@ -207,13 +206,13 @@ int finishCheckOut(CheckOut& c, int result) {
 }  // namespace
 
 bool preEventGoesOn(int rc) {
-  if (rc == vc::err::kDone) return vcExtraError() != 0;
-  return rc < vc::err::kNoMessage;
+  if (rc == VC_E_DONE) return vcExtraError() != 0;
+  return rc < VC_E_NO_MESSAGE;
 }
 
 int showPreEventRefusal(OpenArchive& archive, int rc, int textId, int refusedId,
                         const char* revision, unsigned style) {
-  if (rc < vc::err::kNoMessage)
+  if (rc < VC_E_NO_MESSAGE)
     return rcsMessage(archive.ui(), style,
                       formatString(textId, revision, archive.archiveName().c_str()));
   return rcsErrorMessage(archive.ui(), style, rc,

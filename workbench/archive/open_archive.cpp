@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "vc/error_codes.h"
 #include "vc/include/vc.h"
 #include "workbench/app/message_styles.h"
 #include "workbench/app/name_sizes.h"
@@ -26,7 +25,7 @@ bool isWritingMode(int mode) { return (mode & 6) != 0; }
 
 std::string archiveErrorText(int code, const std::string& name) {
   std::string rest = "\n";
-  if (code == vc::err::kNlmError) {
+  if (code == VC_E_NLM_ERROR) {
     const int extra = vcExtraError();
     rest += loadString(extra == 0 ? kStrNlmFailure : extra == 102 ? kStrNlmDenied : kStrNlmUnknown);
   } else {
@@ -78,11 +77,11 @@ OpenArchive::OpenArchive(ui::Ui& ui, const std::string& name, int mode, int proj
     status_ = vcOpenArchive(givenName_.c_str(), &handle_, mode_);
   }
   publishCurrentArchive();
-  if (status_ == 0 || status_ == vc::err::kArchiveMissing || status_ == vc::err::kEncryptedFile) {
+  if (status_ == 0 || status_ == VC_E_ARCHIVE_MISSING || status_ == VC_E_ENCRYPTED_FILE) {
     archiveName_ = archive;
     workFileName_ = work;
   }
-  if (status_ == vc::err::kEncryptedFile && !project_ && handle_) {
+  if (status_ == VC_E_ENCRYPTED_FILE && !project_ && handle_) {
     char password[kPasswordBufferSize] = {};
     if (askArchivePassword(ui_, handle_, archiveName_.c_str(), password, sizeof password) == 0)
       status_ = 0;
@@ -115,7 +114,7 @@ int OpenArchive::openByName(int mode) {
   handle_ = 0;
   int rc = vcOpenArchive(archiveName_.c_str(), &handle_, mode);
   publishCurrentArchive();
-  if (rc == vc::err::kEncryptedFile && handle_) {
+  if (rc == VC_E_ENCRYPTED_FILE && handle_) {
     char password[kPasswordBufferSize] = {};
     if (askArchivePassword(ui_, handle_, archiveName_.c_str(), password, sizeof password) == 0) {
       rc = 0;
@@ -157,7 +156,7 @@ bool OpenArchive::writeLock() {
 }
 
 bool OpenArchive::changedArchiveRecovery() {
-  if (status_ == vc::err::kFileChanged) {
+  if (status_ == VC_E_FILE_CHANGED) {
     if (handle_) vcCloseArchive(handle_);
     handle_ = 0;
     const int answer = rcsMessage(ui_, 0x34, formatString(kStrArchiveUpdated, archiveName_.c_str()));
@@ -189,9 +188,9 @@ int OpenArchive::close() {
 
 int OpenArchive::showError(unsigned style) {
   int answer = ui::kAnswerOk;
-  if (status_ == vc::err::kEncryptedFile) {
+  if (status_ == VC_E_ENCRYPTED_FILE) {
     answer = rcsMessage(ui_, style, formatString(kStrNoPassword, archiveName_.c_str()));
-  } else if (status_ == vc::err::kCannotCreateTemp) {
+  } else if (status_ == VC_E_CANNOT_CREATE_TEMP) {
     answer = rcsMessage(ui_, style, formatString(kStrCannotCreateTemp, archiveName_.c_str()));
   } else {
     answer = showArchiveError(ui_, status_, displayName(), style);
@@ -202,7 +201,7 @@ int OpenArchive::showError(unsigned style) {
 
 int OpenArchive::showArchiveOpenError(unsigned style) {
   if (status_ == 0) return ui::kAnswerOk;
-  if (status_ == vc::err::kDone) {
+  if (status_ == VC_E_DONE) {
     status_ = kReported;
     return rcsMessage(ui_, style, formatString(kStrArchiveInaccessible, givenName_.c_str()));
   }
@@ -211,7 +210,7 @@ int OpenArchive::showArchiveOpenError(unsigned style) {
 
 int OpenArchive::showWorkFileError(unsigned style) {
   if (status_ == 0) return ui::kAnswerOk;
-  if (status_ == vc::err::kDone) {
+  if (status_ == VC_E_DONE) {
     status_ = kReported;
     return rcsMessage(ui_, style, formatString(kStrNoWorkFile, givenName_.c_str()));
   }

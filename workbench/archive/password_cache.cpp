@@ -6,7 +6,6 @@
 #include <map>
 
 #include "platform/fs/path_separators.h"
-#include "vc/error_codes.h"
 #include "vc/include/vc.h"
 #include "workbench/app/message_styles.h"
 #include "workbench/app/string_table.h"
@@ -64,7 +63,7 @@ int askArchivePassword(ui::Ui& ui, int archive, const char* path, char* buffer, 
     copyToBuffer(known->second, buffer, size);
     const int rc = vcSetPassword(archive, known->second.c_str());
     if (rc == 0) return 0;
-    if (rc != vc::err::kIncorrectPassword) return -1;
+    if (rc != VC_E_INCORRECT_PASSWORD) return -1;
     erase(key);  // it has become wrong: ask instead, without a word
   }
 
@@ -84,7 +83,7 @@ int askArchivePassword(ui::Ui& ui, int archive, const char* path, char* buffer, 
       return 0;
     }
     std::memset(entered, 0, sizeof entered);
-    if (rc != vc::err::kIncorrectPassword) return -1;
+    if (rc != VC_E_INCORRECT_PASSWORD) return -1;
     rcsMessage(ui, kStyleError, std::string(loadString(kStrWrongPassword)));
   }
 }

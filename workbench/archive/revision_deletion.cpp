@@ -3,7 +3,6 @@
 // is committed unless every confirmed revision and its labels went.
 #include <cstring>
 
-#include "vc/error_codes.h"
 #include "vc/include/vc.h"
 #include "workbench/app/message_styles.h"
 #include "workbench/app/string_table.h"
@@ -46,7 +45,7 @@ bool OpenArchive::dropRevisionLabels(const std::string& revision) {
     if (rev != revision) continue;
     const int rc = vcSetArchiveInfo(handle_, VC_ARCHIVE_ITEM_DROP_LABEL, label.c_str(), nullptr);
     showArchiveError(ui_, rc, archiveName_, kStyleError);
-    if (rc >= vc::err::kNoMessage) return false;
+    if (rc >= VC_E_NO_MESSAGE) return false;
   }
   return true;
 }

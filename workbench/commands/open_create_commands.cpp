@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include "platform/sys/system_calls.h"
-#include "vc/error_codes.h"
 #include "vc/include/vc.h"
 #include "workbench/app/library_settings.h"
 #include "workbench/app/message_styles.h"
@@ -178,15 +177,15 @@ std::optional<int> OpenCreateCommands::precheck(const std::string& name) {
     archiveName = probe.archiveName();
   }
   switch (status) {
-    case vc::err::kArchiveMissing:
+    case VC_E_ARCHIVE_MISSING:
       return std::nullopt;
-    case vc::err::kSuccess:
+    case VC_E_SUCCESS:
       return rcsMessage(ui_, kStyleErrorCancel, formatString(kStrArchiveExists, archiveName.c_str()));
-    case vc::err::kNotVersionFile:
+    case VC_E_NOT_VERSION_FILE:
       return rcsMessage(ui_, kStyleErrorCancel, formatString(kStrNotValidArchive, name.c_str()));
-    case vc::err::kPvcsArchive:
+    case VC_E_PVCS_ARCHIVE:
       return rcsMessage(ui_, kStyleErrorCancel, formatString(kStrPvcsArchiveExists, archiveName.c_str()));
-    case vc::err::kSccsArchive:
+    case VC_E_SCCS_ARCHIVE:
       return rcsMessage(ui_, kStyleErrorCancel, formatString(kStrSccsArchiveExists, archiveName.c_str()));
     default:
       return showArchiveError(ui_, status, name, kStyleErrorCancel);

@@ -1,7 +1,6 @@
 // Reopening a recent file (see recent_file_command.h).
 #include "workbench/commands/recent_file_command.h"
 
-#include "vc/error_codes.h"
 #include "vc/include/vc.h"
 #include "workbench/app/messages.h"
 #include "workbench/archive/archive_revisions.h"
@@ -16,7 +15,7 @@ constexpr int kArchiveKind = 2;
 int probeLibraryProject(const std::string& path) {
   int project = 0;
   const int code = vcOpenProject(path.c_str(), VC_PROJECT_OPEN_MODIFY, &project, 0);
-  if (code == vc::err::kSuccess) vcCloseProject(project);
+  if (code == VC_E_SUCCESS) vcCloseProject(project);
   return code;
 }
 
@@ -36,9 +35,9 @@ void recentFileCommand(ui::Ui& ui, const RecentFiles& recent, int commandId, con
     return;
   }
   const int code = open.probeProject ? open.probeProject(entry.path) : probeLibraryProject(entry.path);
-  if (code == vc::err::kSuccess) {
+  if (code == VC_E_SUCCESS) {
     open.openProjectWindow(entry.path);
-  } else if (code == vc::err::kEncryptedFile) {
+  } else if (code == VC_E_ENCRYPTED_FILE) {
     showText(ui, ui::MessageIcon::warning, formatText(kEncryptedSandboxText, entry.path.c_str()));
   } else {
     open.openArchiveWindow(entry.path);

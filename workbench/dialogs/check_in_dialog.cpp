@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include "platform/sys/system_calls.h"
-#include "vc/error_codes.h"
 #include "vc/include/vc.h"
 #include "workbench/app/library_settings.h"
 #include "workbench/app/message_styles.h"
@@ -190,7 +189,7 @@ int prepareCheckIn(archive::OpenArchive& archive, project::OpenProject* project,
     else
       archive::getArchiveTitle(archive.handle(), user, base, sizeof base);
     const int rc = vcCiRevision(archive.handle(), base, nullptr, 0, record.number, sizeof record.number);
-    if (rc == vc::err::kRevisionNotLocked) {
+    if (rc == VC_E_REVISION_NOT_LOCKED) {
       const int answer = app::rcsMessage(
           ui, app::kStyleErrorCancel, app::formatString(app::kStrStrictNoLock, archive.archiveName().c_str()));
       return answer == ui::kAnswerCancel ? kPrepareStop : kPrepareSkip;

@@ -5,7 +5,6 @@
 
 #include "platform/dynlib/dynlib.h"
 #include "platform/sys/system_calls.h"
-#include "vc/error_codes.h"
 #include "vc/include/vc.h"
 #include "workbench/app/library_settings.h"
 #include "workbench/app/message_styles.h"
@@ -52,10 +51,10 @@ int convert(const ArchiveImporters& importers, int code, const std::string& file
             std::string& text) {
   char buffer[kArchiveNameSize] = {};
   int result = 1;
-  if (code == vc::err::kPvcsArchive && importers.pvcs2rcsFile && importers.pvcs2rcsError) {
+  if (code == VC_E_PVCS_ARCHIVE && importers.pvcs2rcsFile && importers.pvcs2rcsError) {
     result = importers.pvcs2rcsFile(centuryOption(), file.c_str(), dir.c_str());
     importers.pvcs2rcsError(buffer, sizeof buffer);
-  } else if (code == vc::err::kSccsArchive && importers.sccs2rcsFile && importers.sccs2rcsError) {
+  } else if (code == VC_E_SCCS_ARCHIVE && importers.sccs2rcsFile && importers.sccs2rcsError) {
     result = importers.sccs2rcsFile(centuryOption(), writeProtectOption(), strictLocksOption(), file.c_str(),
                                     dir.c_str());
     importers.sccs2rcsError(buffer, sizeof buffer);
@@ -108,9 +107,9 @@ int archiveNameFor(const std::string& file, std::string& archive) {
 
 int importOne(ui::Ui& ui, const ArchiveImporters& importers, std::string& file, std::size_t size) {
   const int code = vcOpenArchive(file.c_str(), nullptr, VC_ARCHIVE_OPEN_READ);
-  if (code == vc::err::kSuccess || code == vc::err::kEncryptedFile)
+  if (code == VC_E_SUCCESS || code == VC_E_ENCRYPTED_FILE)
     return rcsMessage(ui, kStyleErrorCancel, formatText(std::string(loadString(kStrArchiveExists)).c_str(), file.c_str()));
-  if (code != vc::err::kPvcsArchive && code != vc::err::kSccsArchive) {
+  if (code != VC_E_PVCS_ARCHIVE && code != VC_E_SCCS_ARCHIVE) {
     showArchiveError(ui, code, file, kStyleError);
     return ui::kAnswerOk;
   }
@@ -149,7 +148,7 @@ void importArchiveCommand(ui::Ui& ui, const ArchiveImporters& importers, const s
   saveLibraryContext();
   for (std::string file : files) {
     if (file.size() >= kImportMenuNameSize) {
-      showArchiveError(ui, vc::err::kBadArgument, file, kStyleError);
+      showArchiveError(ui, VC_E_BAD_ARGUMENT, file, kStyleError);
       continue;
     }
     if (importOne(ui, importers, file, kImportMenuNameSize) == ui::kAnswerCancel) break;
@@ -160,7 +159,7 @@ void importArchiveCommand(ui::Ui& ui, const ArchiveImporters& importers, const s
 void ddeConvert(ui::Ui& ui, const ArchiveImporters& importers, const std::vector<std::string>& names) {
   for (std::string name : names) {
     if (name.size() >= kImportDdeNameSize) {
-      showArchiveError(ui, vc::err::kBadArgument, name, kStyleError);
+      showArchiveError(ui, VC_E_BAD_ARGUMENT, name, kStyleError);
       continue;
     }
     if (importOne(ui, importers, name, kImportDdeNameSize) == ui::kAnswerCancel) break;

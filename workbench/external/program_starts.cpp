@@ -11,7 +11,6 @@
 #include "platform/spawn/command_line.h"
 #include "platform/spawn/process_spawn.h"
 #include "platform/sys/system_calls.h"
-#include "vc/error_codes.h"
 #include "vc/include/vc.h"
 #include "workbench/app/message_styles.h"
 #include "workbench/app/string_table.h"
@@ -66,7 +65,7 @@ bool holdsBar(const char* text) { return text && std::string_view(text).find('|'
 
 // A name that cannot be passed: the library's "Invalid argument" under it.
 int refuseName(ProgramStarts& starts, const std::string& name) {
-  showArchiveError(starts.ui, vc::err::kBadArgument, name, kStyleError);
+  showArchiveError(starts.ui, VC_E_BAD_ARGUMENT, name, kStyleError);
   return platform::kStartFailed;
 }
 

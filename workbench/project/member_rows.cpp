@@ -7,7 +7,6 @@
 #include <memory>
 #include <vector>
 
-#include "vc/error_codes.h"
 #include "vc/include/vc.h"
 #include "workbench/app/message_styles.h"
 #include "workbench/app/string_table.h"
@@ -207,8 +206,8 @@ void collectRevisionLabels(OpenProject& project, MemberRow& row, int archive) {
   for (;;) {
     char* p = g_labels.get() + used;
     const int rc = vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_NEXT_LABEL, p, static_cast<int>(g_labelSize - used));
-    if (rc == vc::err::kDone) break;
-    if (rc == vc::err::kBufferTooSmall) {
+    if (rc == VC_E_DONE) break;
+    if (rc == VC_E_BUFFER_TOO_SMALL) {
       const std::size_t bigger = g_labelSize * 2;
       std::unique_ptr<char[]> grown(new (std::nothrow) char[bigger]);
       if (!grown) {
@@ -235,17 +234,17 @@ void collectRevisionLabels(OpenProject& project, MemberRow& row, int archive) {
 void updateMemberStatus(OpenProject& project, MemberRow& row, int archive) {
   const int p = project.project;
   int archiveResult = 0;
-  if (!(project.walkOptions & 0x1)) {
+  if (!(project.walkOptions & kWalkKeepFileStatus)) {
     const char* workDir = project.workDirectory.empty() ? nullptr : project.workDirectory.c_str();
     vcMemberWorkChanges(p, nullptr, workDir);
     vcMemberRevChanges(p, nullptr, workDir);
-    if (project.walkOptions & 0xC) vcMemberWorkUpdate(p, nullptr);
-    if (project.walkOptions & 0x4) vcMemberRevUpdate(p, nullptr);
+    if (project.walkOptions & (kWalkUpdateWorkRecord | kWalkUpdateRevisionRecord)) vcMemberWorkUpdate(p, nullptr);
+    if (project.walkOptions & kWalkUpdateRevisionRecord) vcMemberRevUpdate(p, nullptr);
     if (row.type != 'f') {
       int handle = archive;
       const bool opened = archive == 0;
       if (opened) {
-        archiveResult = vcMemberArchiveChanges(p, nullptr, &handle, 1);
+        archiveResult = vcMemberArchiveChanges(p, nullptr, &handle, VC_ARCHIVE_OPEN_READ);
       } else {
         archiveResult = vcMemberAnyArchiveChanges(archive);
       }
@@ -253,7 +252,7 @@ void updateMemberStatus(OpenProject& project, MemberRow& row, int archive) {
       if (handle && row.hasRevision()) {
         char locker[kLockerSize + 1] = {};
         const int rc = vcGetIdArchiveInfo(handle, VC_ARCHIVE_ITEM_LOCKER, row.revision->c_str(), locker, kLockerSize);
-        if (rc == vc::err::kRevisionNotLocked) {
+        if (rc == VC_E_REVISION_NOT_LOCKED) {
           row.locker.reset();
         } else if (rc == 0) {
           assign(row.locker, locker);
@@ -263,7 +262,7 @@ void updateMemberStatus(OpenProject& project, MemberRow& row, int archive) {
     }
   }
   row.changeFlags = memberNumber(p, kMemberFlags);
-  if (archiveResult == vc::err::kMemberMissingRevision || (row.type == 'a' && !row.hasRevision())) {
+  if (archiveResult == VC_E_MEMBER_MISSING_REVISION || (row.type == 'a' && !row.hasRevision())) {
     row.changeFlags |= kMissingRevision;
   }
   row.changeMark = (row.changeFlags & kReportedChanges) ? 1 : 0;

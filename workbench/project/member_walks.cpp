@@ -802,7 +802,7 @@ std::optional<int> openArchiveToResync(ResyncMember& m) {
   const int rc = vcMemberOpenArchive(m.project.project, m.member.c_str(), m.archive.name, sizeof m.archive.name,
                                      &m.archive.handle, VC_ARCHIVE_OPEN_READ);
   if (rc == 0) {
-    if (m.project.walkOptions & 2) vcMemberAnyArchiveChanges(m.archive.handle);
+    if (m.project.walkOptions & kWalkArchiveChanges) vcMemberAnyArchiveChanges(m.archive.handle);
     return std::nullopt;
   }
   m.archive.close();

@@ -7,7 +7,6 @@
 
 #include "platform/fs/path_separators.h"
 #include "platform/sys/system_calls.h"
-#include "vc/error_codes.h"
 #include "vc/include/vc.h"
 #include "workbench/app/library_settings.h"
 #include "workbench/app/message_styles.h"
@@ -207,12 +206,12 @@ int OpenProject::lockProjectRevision(LockedRevision& out) {
   std::vector<char> found(kMaxNameLength + 1, '\0');
   int rc = vcFindArchiveName(file.c_str(), found.data(), kMaxNameLength, &out.archive, VC_ARCHIVE_OPEN_READ | VC_ARCHIVE_OPEN_WRITE);
   out.archiveName = found.data();
-  if (rc == vc::err::kEncryptedFile) {
+  if (rc == VC_E_ENCRYPTED_FILE) {
     char password[kPasswordBufferSize] = {};
     if (askArchivePassword(ui_, out.archive, out.archiveName.c_str(), password, sizeof password) != 0) {
       vcCloseArchive(out.archive);
       out.archive = 0;
-      return vc::err::kEncryptedFile;
+      return VC_E_ENCRYPTED_FILE;
     }
     rc = vcSetPassword(out.archive, password);
     std::memset(password, 0, sizeof password);
@@ -237,7 +236,7 @@ int OpenProject::lockProjectRevision(LockedRevision& out) {
     vcCloseArchive(out.archive);
     out.archive = 0;
     out.revision.clear();
-    return vc::err::kRevisionMissing;
+    return VC_E_REVISION_MISSING;
   }
   out.revision = expanded;
   char user[64] = {};
@@ -335,7 +334,7 @@ bool OpenProject::lock(bool shared) {
   if (!project) return false;
   status = shared ? vcProjectSharedLock(project) : vcProjectWriteLock(project);
   if (status == 0) return true;
-  if (status == vc::err::kFileChanged) {
+  if (status == VC_E_FILE_CHANGED) {
     const std::string shown = projectText(project, kItemName);
     const int answer = rcsMessage(ui_, 0x34, formatString(kStrReloadProject, shown.c_str()));
     if (answer == ui::kAnswerYes) {
@@ -390,9 +389,9 @@ int OpenProject::setMember(int item, const char* value) {
 bool OpenProject::scanDependencies() {
   if (!ProgressWindow::current() || !project) return false;
   vcDropUses(project, nullptr);
-  status = vcFindUses(project, nullptr, ProgressWindow::statusCallback, 3);
+  status = vcFindUses(project, nullptr, ProgressWindow::statusCallback, VC_USES_REPORT_FILES | VC_USES_READ_ALL);
   if (status == -1) return false;
-  if (status == 0 || status == vc::err::kNoSourceLanguage) {
+  if (status == 0 || status == VC_E_NO_SOURCE_LANGUAGE) {
     status = 0;
     return true;
   }
@@ -452,7 +451,7 @@ std::optional<std::string> getArchiveRevisionText(ui::Ui& ui, int archive,
   char head[kRevisionSize + 1] = {};
   const int rc = vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_HEAD, head, kRevisionSize);
   if (rc != 0 || !head[0]) {
-    showArchiveError(ui, rc ? rc : vc::err::kRevisionMissing, archiveName, kStyleError);
+    showArchiveError(ui, rc ? rc : VC_E_REVISION_MISSING, archiveName, kStyleError);
     return std::nullopt;
   }
   return std::string(head);

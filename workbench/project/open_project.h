@@ -22,6 +22,16 @@ constexpr unsigned kProjectKindSandbox = 8;
 constexpr unsigned kProjectKindVariant = 16;
 
 // The variant save's log message; stored archives hold it as written.
+// How a member's row is read again after an operation (walkOptions):
+// without comparing its working file and revision at all; with its archive
+// compared as well; with the project's record of the working file and the
+// revision brought up to date; with only the working file's record brought
+// up to date.
+constexpr unsigned kWalkKeepFileStatus = 0x1;
+constexpr unsigned kWalkArchiveChanges = 0x2;
+constexpr unsigned kWalkUpdateRevisionRecord = 0x4;
+constexpr unsigned kWalkUpdateWorkRecord = 0x8;
+
 inline constexpr std::string_view kVariantSaveLog = "Variant sandbox changes.\r\n";
 
 class OpenProject {
@@ -84,7 +94,7 @@ class OpenProject {
   std::string text;
   std::string workFile;
   std::string userName;
-  unsigned walkOptions = 0;
+  unsigned walkOptions = 0;  // kWalk... bits: how a member's row is read again
   unsigned useCount = 0;
   unsigned memberCount = 0;
   unsigned lockedCount = 0;

@@ -219,11 +219,11 @@ void linkPlainMemberToItsArchive(CheckInRun& run, MemberRow& row, OpenArchive& a
 // Gives the member the new revision (as its revision only when the member
 // is to be updated) and reads its row again.
 void recordCheckedInRevision(CheckInRun& run, MemberRow& row, OpenArchive& archive, const char* newRevision) {
-  unsigned walkOptions = 8;
+  unsigned walkOptions = kWalkUpdateWorkRecord;
   if (run.ci.updateMember == 1) {
     row.revision = newRevision;
     if (run.modify) run.project.setMember(VC_MEMBER_ITEM_SET_REVISION, newRevision);
-    walkOptions = 4;
+    walkOptions = kWalkUpdateRevisionRecord;
   }
   if (row.type == 'a') run.project.setMember(VC_MEMBER_ITEM_SET_RECORDED_REVISION, newRevision);
   recomputeRow(run.project, row, archive.handle(), walkOptions);

@@ -12,7 +12,6 @@
 #include "workbench/app/message_styles.h"
 #include "workbench/archive/password_cache.h"
 #include "workbench/app/string_table.h"
-#include "vc/error_codes.h"
 #include "vc/include/vc.h"
 
 namespace orv::workbench::project {
@@ -58,7 +57,7 @@ void linkArchive(OpenProject& project, const std::string& workName) {
   int archive = 0;
   int rc = vcFindArchiveName(workName.c_str(), found.data(), kNameSize, &archive, VC_ARCHIVE_OPEN_READ);
   project.archiveName = nameBuffer(found);
-  if (rc == vc::err::kEncryptedFile) {
+  if (rc == VC_E_ENCRYPTED_FILE) {
     char password[kPasswordBufferSize] = {};
     if (askArchivePassword(project.ui(), archive, project.archiveName.c_str(), password,
                            sizeof password) != 0) {
@@ -131,7 +130,7 @@ std::string workingFileOf(const std::string& file) {
 bool archiveExistsFor(const std::string& name) {
   std::vector<char> buffer(kNameSize + 1, '\0');
   const int found = vcFindArchiveName(name.c_str(), buffer.data(), kNameSize, nullptr, VC_ARCHIVE_OPEN_READ);
-  return found == 0 || found == vc::err::kEncryptedFile;
+  return found == 0 || found == VC_E_ENCRYPTED_FILE;
 }
 
 // A working file that cannot be read is added only when its archive exists
@@ -279,7 +278,7 @@ int checkInNewMember(OpenProject& project, const std::string& name, const Member
   std::fill(buffer.begin(), buffer.end(), '\0');
   const int rc =
       vcMemberOpenArchive(project.project, workName.c_str(), buffer.data(), kNameSize, nullptr, VC_ARCHIVE_OPEN_READ);
-  if (rc == 0 || rc == vc::err::kEncryptedFile) return 1;
+  if (rc == 0 || rc == VC_E_ENCRYPTED_FILE) return 1;
   if (isProjectFile(name)) {
     if (services.checkpointSubproject) services.checkpointSubproject(project, name);
     return 1;

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "vc/error_codes.h"
 #include "vc/include/vc.h"
 #include "workbench/app/message_styles.h"
 #include "workbench/app/string_table.h"
@@ -32,7 +31,7 @@ bool readRevisionText(archive::OpenArchive& archive, int item, const char* revis
   char buffer[kTextSize] = {};
   const int rc = vcGetRevInfo(archive.handle(), item, revision, buffer, sizeof buffer);
   archive.setStatus(rc);
-  if (rc != 0 && rc != vc::err::kBufferTooSmall) return false;
+  if (rc != 0 && rc != VC_E_BUFFER_TOO_SMALL) return false;
   text = buffer;
   return true;
 }
@@ -121,7 +120,7 @@ RevisionFill readRevisionRows(archive::OpenArchive& archive) {
     status = vcGetRevInfo(archive.handle(), VC_REVISION_ITEM_NEXT, revision, revision, sizeof revision);
   }
   archive.setStatus(status);
-  if (status != vc::err::kRevisionMissing) {
+  if (status != VC_E_REVISION_MISSING) {
     archive.showError(app::kStyleError);
     fill.complete = false;
   } else {
@@ -158,7 +157,7 @@ std::string logPanelText(int archive, std::string_view revision) {
   char buffer[kLogPanelLimit + 1] = {};
   const std::string rev(revision);
   const int rc = vcGetRevInfo(archive, VC_REVISION_ITEM_LOG, rev.c_str(), buffer, sizeof buffer);
-  if (rc != 0 && rc != vc::err::kBufferTooSmall) return {};
+  if (rc != 0 && rc != VC_E_BUFFER_TOO_SMALL) return {};
   return buffer;
 }
 

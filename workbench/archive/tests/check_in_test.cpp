@@ -9,7 +9,6 @@
 #include <utime.h>
 
 #include "platform/sys/fault_injection.h"
-#include "vc/error_codes.h"
 #include "workbench/archive/check_in_out.h"
 #include "workbench/testing/library_fixtures.h"
 
@@ -180,9 +179,9 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, CheckInPreEvent,
     ::testing::Values(
         PreEventCase{"Quiet", nullptr, "return 0",
-                     "Pre-checkin event for revision 1.2 of archive ", vc::err::kDone},
+                     "Pre-checkin event for revision 1.2 of archive ", VC_E_DONE},
         PreEventCase{"Refused", "checkin", nullptr, "Cannot check in revision 1.2 to archive ",
-                     vc::err::kDenyCheckin}),
+                     VC_E_DENY_CHECKIN}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(CheckInTest, PreEventThatReturnsAValueGoesOn) {

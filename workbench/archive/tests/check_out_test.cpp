@@ -10,7 +10,6 @@
 #include "workbench/testing/library_fixtures.h"
 #include "workbench/archive/check_in_out.h"
 #include "workbench/app/message_styles.h"
-#include "vc/error_codes.h"
 
 namespace orv::workbench::archive {
 namespace {
@@ -214,7 +213,7 @@ TEST_F(CheckOutTest, QuietPreEventIsShownAndAnswersFive) {
                    ui::kAnswerOk);
   TCoTransferStruct record;
   int answer = 1;
-  EXPECT_EQ(checkOut(record, answer), vc::err::kDone);
+  EXPECT_EQ(checkOut(record, answer), VC_E_DONE);
   EXPECT_EQ(modeOf(work("a.c")), 0u);
 }
 
@@ -223,7 +222,7 @@ TEST_F(CheckOutTest, RefusedCheckOutIsShownWithTheLibrarysReasonOnce) {
   prepare();
   ::unlink(work("a.c").c_str());
   char reason[256] = {};
-  vcErrorStr(vc::err::kDenyCheckout, reason, sizeof reason);
+  vcErrorStr(VC_E_DENY_CHECKOUT, reason, sizeof reason);
   ui.expectMessage("Cannot check out revision 1.3 of archive " + archiveOf("a.c") + ".\n\n" + reason,
                    ui::kAnswerOk);
   TCoTransferStruct record;

@@ -7,7 +7,6 @@
 #include <functional>
 #include <sys/stat.h>
 
-#include "vc/error_codes.h"
 #include "workbench/archive/open_archive.h"
 #include "workbench/testing/library_fixtures.h"
 
@@ -223,7 +222,7 @@ TEST_F(OpenArchiveTest, DeletingLabelledRevisionsDropsTheirLabels) {
   EXPECT_EQ(head("a.c"), "1.3");
   int r = 0;
   ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &r, VC_ARCHIVE_OPEN_READ), 0);
-  EXPECT_EQ(vcGetRevInfo(r, VC_REVISION_ITEM_EXISTS, "1.2", nullptr, 0), vc::err::kRevisionMissing);
+  EXPECT_EQ(vcGetRevInfo(r, VC_REVISION_ITEM_EXISTS, "1.2", nullptr, 0), VC_E_REVISION_MISSING);
   vcCloseArchive(r);
 }
 

@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "vc/error_codes.h"
 #include "workbench/archive/open_archive.h"
 #include "workbench/archive/password_cache.h"
 #include "workbench/archive/password_dialogs.h"
@@ -126,7 +125,7 @@ TEST_F(PasswordCacheTest, StalePasswordIsForgottenSilentlyAndOneDialogFollows) {
 TEST_F(PasswordCacheTest, CancelLeavesTheArchiveEncryptedAndReports755) {
   ui.expectDialog(kPasswordDialogId, typePassword(nullptr));
   OpenArchive a(ui, archiveOf("a.c"), 1);
-  EXPECT_EQ(a.status(), vc::err::kEncryptedFile);
+  EXPECT_EQ(a.status(), VC_E_ENCRYPTED_FILE);
   ui.expectMessage("is encrypted and a valid password was not entered.", ui::kAnswerOk);
   a.showError(0x30);
   EXPECT_EQ(a.status(), -14);
@@ -140,7 +139,7 @@ TEST_F(PasswordCacheTest, CallbackBufferIsAlwaysTerminated) {
   setPasswordCallbackUi(&ui);
   rememberArchivePassword(archiveOf("a.c").c_str(), "123456789");
   int h = 0;
-  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, VC_ARCHIVE_OPEN_READ), vc::err::kEncryptedFile);
+  ASSERT_EQ(vcOpenArchive(archiveOf("a.c").c_str(), &h, VC_ARCHIVE_OPEN_READ), VC_E_ENCRYPTED_FILE);
   char buffer[9];
   std::memset(buffer, 'x', sizeof buffer);
   EXPECT_EQ(passwordCallback(h, archiveOf("a.c").c_str(), buffer, sizeof buffer), 0);

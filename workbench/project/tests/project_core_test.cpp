@@ -14,7 +14,6 @@
 #include "workbench/project/open_project.h"
 #include "workbench/archive/password_dialogs.h"
 #include "workbench/project/project_members_add.h"
-#include "vc/error_codes.h"
 
 namespace orv::workbench::project {
 namespace {
@@ -147,7 +146,7 @@ TEST_F(ProjectCoreTest, ErrorsAreShownOnceWithTheProjectName) {
   EXPECT_EQ(missing.status, kReported);
   EXPECT_EQ(missing.showError(kStyleError), ui::kAnswerOk);  // nothing shown again
   OpenProject unnamed(ui, nullptr);
-  unnamed.status = vc::err::kBadArgument;
+  unnamed.status = VC_E_BAD_ARGUMENT;
   EXPECT_EQ(unnamed.errorText().rfind("New Project\n", 0), 0u);
 }
 
@@ -485,7 +484,7 @@ TEST_F(ProjectCoreTest, RowsCollectStateLabelsAndLockerWithAGrowingBuffer) {
   MemberRow bare;
   bare.type = 'a';
   ASSERT_EQ(vcInProject(p.project, work("b.c").c_str()), 0);
-  p.walkOptions = 1;
+  p.walkOptions = kWalkKeepFileStatus;
   updateMemberStatus(p, bare, 0);
   EXPECT_TRUE(bare.changeFlags & kMissingRevision);
   EXPECT_EQ(bare.changeMark, 1);
