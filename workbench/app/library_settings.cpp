@@ -14,10 +14,6 @@ namespace orv::workbench::app {
 
 namespace {
 
-constexpr unsigned kOptionNo = VC_OPTION_NO;
-constexpr unsigned kOptionMissing = VC_OPTION_NOT_FOUND;
-constexpr unsigned kOptionEnforced = VC_OPTION_ENFORCED;
-constexpr unsigned kOptionTemporary = VC_OPTION_TEMPORARY;
 
 bool isListSeparator(char c) { return c == ' ' || c == ',' || c == ';' || c == '\t'; }
 
@@ -33,7 +29,7 @@ int readHandleItem(int item) {
 }
 
 int setTemporary(const char* name, const std::string& value) {
-  if (vcSetConfig(name, value.c_str()) == 0) vcSetConfigFlags(name, kOptionTemporary);
+  if (vcSetConfig(name, value.c_str()) == 0) vcSetConfigFlags(name, VC_OPTION_TEMPORARY);
   return 0;
 }
 
@@ -88,13 +84,13 @@ bool configFlagIsOn(const char* name, int* valueGiven) {
     if (valueGiven) *valueGiven = 0;
     return false;
   }
-  if (valueGiven) *valueGiven = (flags & kOptionEnforced) ? 1 : 0;
-  return (flags & (kOptionNo | kOptionMissing)) == 0;
+  if (valueGiven) *valueGiven = (flags & VC_OPTION_ENFORCED) ? 1 : 0;
+  return (flags & (VC_OPTION_NO | VC_OPTION_NOT_FOUND)) == 0;
 }
 
 std::string foldFileNameCase(std::string name) {
   unsigned flags = 0;
-  if (vcGetConfigFlags("preservefilecase", &flags) != 0 || (flags & kOptionNo) == 0) return name;
+  if (vcGetConfigFlags("preservefilecase", &flags) != 0 || (flags & VC_OPTION_NO) == 0) return name;
   for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return name;
 }

@@ -29,7 +29,6 @@ constexpr std::array<KindRule, 8> kRules = {{
     {VC_TOKEN_NAME_FORMAT, 0, true, kStrBadArchivePath},
 }};
 
-constexpr int kInvalidToken = VC_E_BAD_TOKEN;
 
 }  // namespace
 
@@ -42,7 +41,7 @@ Validation validateToken(int kind, const std::string& text, int focusId, const C
   int result = check(rule.tokenClass, text);
   if (result != 0 && rule.fallbackClass != 0) result = check(rule.fallbackClass, text);
   if (result == 0) return {};
-  if (result == kInvalidToken) return {false, rule.messageId, ui::MessageIcon::warning};
+  if (result == VC_E_BAD_TOKEN) return {false, rule.messageId, ui::MessageIcon::warning};
   return {false, kStrCannotValidate, ui::MessageIcon::warning};
 }
 

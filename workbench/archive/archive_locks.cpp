@@ -18,9 +18,6 @@ namespace orv::workbench::archive {
 
 namespace {
 
-constexpr int kLockItem = VC_REVISION_ITEM_LOCK;
-constexpr int kUnlockItem = VC_REVISION_ITEM_UNLOCK;
-constexpr int kBreakLockItem = VC_REVISION_ITEM_BREAK_LOCK;
 constexpr int kRevisionSize = 64;
 
 LockMailDialog& mailDialog() {
@@ -68,7 +65,7 @@ int OpenArchive::setLock(const char* revision, int item, char* newRev, int size)
     return answer == ui::kAnswerCancel ? 2 : -1;
   };
 
-  if (item == kLockItem) {
+  if (item == VC_REVISION_ITEM_LOCK) {
     char held[kRevisionSize] = {};
     if (vcGetIdArchiveInfo(handle_, VC_ARCHIVE_ITEM_USER_LOCK, user, held, sizeof held) == 0) {
       if (std::strcmp(held, rev) == 0) return refuse(ui::kAnswerOk);  // already ours: nothing to do
@@ -98,15 +95,15 @@ int OpenArchive::setLock(const char* revision, int item, char* newRev, int size)
                           formatString(kStrNoBreakLockPermission, rev, name.c_str(), locker));
     }
     if (answer != ui::kAnswerYes) return refuse(answer);
-    status_ = vcSetRevInfo(handle_, kBreakLockItem, rev, nullptr);
+    status_ = vcSetRevInfo(handle_, VC_REVISION_ITEM_BREAK_LOCK, rev, nullptr);
     if (status_ != 0) {
       showError(kStyleError);
       discardChanges();
       return -1;
     }
     offerLockBrokenMail(rev, locker, user);
-    if (item == kUnlockItem) return lockStep(rev, 0, newRev, size);
-  } else if (item == kUnlockItem && locker[0] == '\0') {
+    if (item == VC_REVISION_ITEM_UNLOCK) return lockStep(rev, 0, newRev, size);
+  } else if (item == VC_REVISION_ITEM_UNLOCK && locker[0] == '\0') {
     return refuse(rcsMessage(ui_, kStyleErrorCancel, formatString(kStrNoLockToRemove, name.c_str())));
   }
   return lockStep(rev, item, newRev, size);
@@ -118,7 +115,7 @@ int OpenArchive::lockStep(const char* revision, int item, char* newRev, int size
   char rev[kRevisionSize] = {};
   copyToBuffer(revision, rev, sizeof rev);
   status_ = 0;
-  if (item == kLockItem && project_) {
+  if (item == VC_REVISION_ITEM_LOCK && project_) {
     char variant = 0;
     char head[kRevisionSize] = {};
     if (vcGetProject(project_, VC_PROJECT_ITEM_VARIANT, &variant, 1) == 0 && variant &&

@@ -22,8 +22,6 @@ namespace orv::workbench::archive {
 namespace {
 
 constexpr int kLogBufferSize = 1536;
-constexpr unsigned kOptionNo = VC_OPTION_NO;
-constexpr unsigned kOptionMissing = VC_OPTION_NOT_FOUND;
 
 std::vector<std::string> splitLabels(const std::string& field) {
   std::vector<std::string> labels;
@@ -50,7 +48,7 @@ std::string logText(const std::string& description) {
 
 unsigned optionFlags(const char* name) {
   unsigned flags = 0;
-  if (vcGetConfigFlags(name, &flags) != 0) return kOptionMissing;
+  if (vcGetConfigFlags(name, &flags) != 0) return VC_OPTION_NOT_FOUND;
   return flags;
 }
 
@@ -73,7 +71,7 @@ class PostSteps {
       if (!report(vcSetRevInfo(handle, VC_REVISION_ITEM_SET_LOG, revision_, log.c_str()))) return false;
     }
     struct stat st {};
-    if ((optionFlags("savetimestamp") & (kOptionNo | kOptionMissing)) == 0 &&
+    if ((optionFlags("savetimestamp") & (VC_OPTION_NO | VC_OPTION_NOT_FOUND)) == 0 &&
         sys::calls().stat(workFile.c_str(), &st) == 0) {
       const std::string date = formatRevisionDate(st.st_mtime);
       if (!report(vcSetRevInfo(handle, VC_REVISION_ITEM_SET_DATE, revision_, date.c_str()))) return false;
@@ -230,7 +228,7 @@ int checkInRevision(OpenArchive& archive, int project, TCiTransferStruct& record
     } else if (record.keepWorkFile == 1) {
       vcSetArchiveInfo(handle, VC_ARCHIVE_ITEM_SET_MODIFIED, "0", nullptr);
       if (vcCoRevision(handle, rev, workFile.c_str()) == 0) {
-        if ((optionFlags("restoretimestamp") & kOptionNo) == 0)
+        if ((optionFlags("restoretimestamp") & VC_OPTION_NO) == 0)
           setFileTimeFromRevision(handle, workFile, rev);
         if (!record.locked && isStrictLocking(handle)) sys::calls().chmod(workFile.c_str(), 0444);
       }

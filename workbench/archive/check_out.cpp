@@ -16,11 +16,6 @@ namespace orv::workbench::archive {
 
 namespace {
 
-// Keyword handling of vcCheckOutRevision: expanded whatever the options
-// say, or written as stored. The options themselves are left alone.
-constexpr int kExpandKeywords = VC_CHECKOUT_EXPAND_KEYWORDS;
-constexpr int kKeywordsAsStored = VC_CHECKOUT_NO_KEYWORDS;
-
 std::string baseName(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -164,7 +159,7 @@ int lockRevision(CheckOut& c) {
 // file's time and mode follow the options, and a lock is committed.
 int writeWorkingFile(CheckOut& c) {
   int rc = vcCheckOutRevision(c.handle, c.revision, c.target.c_str(),
-                              c.record.expandKeywords ? kExpandKeywords : kKeywordsAsStored);
+                              c.record.expandKeywords ? VC_CHECKOUT_EXPAND_KEYWORDS : VC_CHECKOUT_NO_KEYWORDS);
   if (rc != 0) return rc;
   c.restoreMode = 0;
   vcArchiveEvent(c.handle, "checkout", c.revision);

@@ -12,9 +12,6 @@ namespace orv::workbench::commands {
 
 namespace {
 
-constexpr int kLockItem = VC_REVISION_ITEM_LOCK;
-constexpr int kUnlockItem = VC_REVISION_ITEM_UNLOCK;
-constexpr int kProjectArchiveItem = VC_PROJECT_ITEM_FILE;
 constexpr int kProjectArchiveNameSize = 1024;
 constexpr int kNothingToRefresh = 5;
 
@@ -75,7 +72,7 @@ void registerOpenCreateCommands(Handlers& h) {
     ProjectWindow* window = h.projectWindow();
     if (!window) return;
     char name[kProjectArchiveNameSize] = {};
-    if (vcGetProject(window->project().project, kProjectArchiveItem, name, sizeof name) == 0 && name[0])
+    if (vcGetProject(window->project().project, VC_PROJECT_ITEM_FILE, name, sizeof name) == 0 && name[0])
       c.opening.openArchiveWindow(name, false, false);
   });
   h.on(kCommandClose, [&c] {
@@ -125,10 +122,10 @@ void registerExternalPrograms(Handlers& h) {
 // information, selection, labels, refresh and configuration.
 void registerWindowCommands(Handlers& h) {
   CommandContext& c = h.c;
-  h.on(kCommandLockRevision, [&c] { c.items.setLock(kLockItem); });
-  h.on(kCommandLockMembers, [&c] { c.items.setLock(kLockItem); });
-  h.on(kCommandUnlockRevision, [&c] { c.items.setLock(kUnlockItem); });
-  h.on(kCommandUnlockMembers, [&c] { c.items.setLock(kUnlockItem); });
+  h.on(kCommandLockRevision, [&c] { c.items.setLock(VC_REVISION_ITEM_LOCK); });
+  h.on(kCommandLockMembers, [&c] { c.items.setLock(VC_REVISION_ITEM_LOCK); });
+  h.on(kCommandUnlockRevision, [&c] { c.items.setLock(VC_REVISION_ITEM_UNLOCK); });
+  h.on(kCommandUnlockMembers, [&c] { c.items.setLock(VC_REVISION_ITEM_UNLOCK); });
   h.on(kCommandFreezeProject, [&c] { c.items.freezeProject(true); });
   h.on(kCommandThawProject, [&c] { c.items.freezeProject(false); });
   h.on(kCommandFreezeMembers, [&c] { c.items.freezeMembers(true); });

@@ -20,8 +20,6 @@ namespace orv::workbench::commands {
 namespace {
 
 constexpr int kRecentArchive = 2;
-// Member item: the member's full name.
-constexpr int kMemberFullName = VC_MEMBER_ITEM_NAME;
 
 bool fileExists(const std::string& path) { return sys::calls().access(path.c_str(), F_OK) == 0; }
 
@@ -258,7 +256,7 @@ void OpenCreateCommands::openMemberArchives() {
     const MemberRow* member = selection.window->members().findMemberItem(row, true);
     if (!member) continue;
     char fullName[kNameBufferSize + 1] = {};
-    if (vcGetMember(project.project, kMemberFullName, fullName, kNameBufferSize) != 0) {
+    if (vcGetMember(project.project, VC_MEMBER_ITEM_NAME, fullName, kNameBufferSize) != 0) {
       rcsMessage(ui_, kStyleError, formatString(kStrNoFullMemberName, member->name.c_str()));
       continue;
     }

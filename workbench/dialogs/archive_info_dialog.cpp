@@ -20,29 +20,7 @@ namespace orv::workbench::dialogs {
 
 namespace {
 
-// Archive items read: description, data type, compression, default branch,
-// encrypted, next lock, next label, strict locking, extension text.
-constexpr int kItemDescription = VC_ARCHIVE_ITEM_DESCRIPTION;
-constexpr int kItemDataType = VC_ARCHIVE_ITEM_STORAGE;
-constexpr int kItemCompression = VC_ARCHIVE_ITEM_COMPRESSION;
-constexpr int kItemBranch = VC_ARCHIVE_ITEM_DEFAULT_BRANCH;
-constexpr int kItemEncrypted = VC_ARCHIVE_ITEM_ENCRYPTED;
-constexpr int kItemNextLock = VC_ARCHIVE_ITEM_NEXT_LOCK;
-constexpr int kItemNextLabel = VC_ARCHIVE_ITEM_NEXT_LABEL;
-constexpr int kItemStrict = VC_ARCHIVE_ITEM_STRICT_LOCKING;
-constexpr int kItemExtension = VC_ARCHIVE_ITEM_EXTENSION;
-// Archive items set.
-constexpr int kSetBranch = VC_ARCHIVE_ITEM_SET_DEFAULT_BRANCH;
-constexpr int kSetDataType = VC_ARCHIVE_ITEM_SET_STORAGE;
-constexpr int kSetStrict = VC_ARCHIVE_ITEM_SET_STRICT_LOCKING;
-constexpr int kSetCompression = VC_ARCHIVE_ITEM_SET_COMPRESSION;
-constexpr int kSetDescription = VC_ARCHIVE_ITEM_SET_DESCRIPTION;
-constexpr int kTooShort = VC_E_BUFFER_TOO_SMALL;
 constexpr int kBufferSize = 1536;
-constexpr unsigned kOptionNegated = VC_OPTION_NO;
-constexpr unsigned kOptionEnforced = VC_OPTION_ENFORCED;
-constexpr int kBinary = VC_STORAGE_BINARY;
-constexpr int kAutoDetect = VC_STORAGE_UNSTATED;
 
 ui::DialogDescription describe() {
   using K = ui::ControlKind;
@@ -94,8 +72,8 @@ std::uint32_t byteItem(int archive, int item) {
 // 1 when the configuration enforces option at the value the archive has.
 std::uint32_t fixedByConfiguration(const char* option, std::uint32_t value) {
   unsigned flags = 0;
-  if (vcGetConfigFlags(option, &flags) != 0 || (flags & kOptionEnforced) == 0) return 0;
-  const bool negated = (flags & kOptionNegated) != 0;
+  if (vcGetConfigFlags(option, &flags) != 0 || (flags & VC_OPTION_ENFORCED) == 0) return 0;
+  const bool negated = (flags & VC_OPTION_NO) != 0;
   return (negated && value == 0) || (!negated && value == 1) ? 1 : 0;
 }
 
@@ -110,10 +88,10 @@ bool isBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; 
 
 std::string extensionText(int archive) {
   std::vector<char> buffer(kBufferSize);
-  int rc = vcGetArchiveInfo(archive, kItemExtension, buffer.data(), kBufferSize);
-  if (rc == kTooShort) {
+  int rc = vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_EXTENSION, buffer.data(), kBufferSize);
+  if (rc == VC_E_BUFFER_TOO_SMALL) {
     buffer.assign(static_cast<std::size_t>(vcBufferLenQ()) + 1, '\0');
-    rc = vcGetArchiveInfo(archive, kItemExtension, buffer.data(), static_cast<int>(buffer.size()));
+    rc = vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_EXTENSION, buffer.data(), static_cast<int>(buffer.size()));
   }
   return rc == 0 ? std::string(buffer.data()) : std::string();
 }
@@ -126,15 +104,15 @@ bool setByte(int archive, int item, int value) {
 // The data types the archive takes, found by trying them under the write
 // lock; the archive is read again afterwards, which throws the trials away.
 void offerDataTypes(archive::OpenArchive& archive, int current, archive::TArchiveInfoTransferStruct& record) {
-  const bool text = setByte(archive.handle(), kSetDataType, 0);
-  const bool binary = setByte(archive.handle(), kSetDataType, kBinary);
+  const bool text = setByte(archive.handle(), VC_ARCHIVE_ITEM_SET_STORAGE, 0);
+  const bool binary = setByte(archive.handle(), VC_ARCHIVE_ITEM_SET_STORAGE, VC_STORAGE_BINARY);
   const auto offer = [&](int type) {
     if (type == current) record.dataTypeSelection = static_cast<int>(record.dataTypes.size());
     record.dataTypes.emplace_back(kDataTypeNames[type]);
   };
   if (text) offer(0);
-  if (binary) offer(kBinary);
-  if (text && binary) offer(kAutoDetect);
+  if (binary) offer(VC_STORAGE_BINARY);
+  if (text && binary) offer(VC_STORAGE_UNSTATED);
   if (!text && !binary) offer(current);  // an empty list would hide the type it has
   archive.dropWriteLock();
   archive.reopen();
@@ -171,25 +149,25 @@ int readArchiveInfo(archive::OpenArchive& archive, archive::TArchiveInfoTransfer
   unchanged = archive::TArchiveInfoUnchanged{};
   fixed = archive::TArchiveInfoFixed{};
   const int h = archive.handle();
-  record.labels = entries(h, kItemNextLabel);
-  record.locks = entries(h, kItemNextLock);
+  record.labels = entries(h, VC_ARCHIVE_ITEM_NEXT_LABEL);
+  record.locks = entries(h, VC_ARCHIVE_ITEM_NEXT_LOCK);
   record.projects = projectsOfExtension(extensionText(h));
 
-  record.strict = unchanged.strict = byteItem(h, kItemStrict);
+  record.strict = unchanged.strict = byteItem(h, VC_ARCHIVE_ITEM_STRICT_LOCKING);
   fixed.strict = fixedByConfiguration("strictlocks", record.strict);
-  record.compressed = unchanged.compressed = byteItem(h, kItemCompression);
+  record.compressed = unchanged.compressed = byteItem(h, VC_ARCHIVE_ITEM_COMPRESSION);
   fixed.compressed = fixedByConfiguration("compress", record.compressed);
-  record.encrypted = unchanged.encrypted = byteItem(h, kItemEncrypted);
+  record.encrypted = unchanged.encrypted = byteItem(h, VC_ARCHIVE_ITEM_ENCRYPTED);
   fixed.encrypted =
       app::hasPermission("EncryptArchive") ? fixedByConfiguration("encrypt", record.encrypted) : 1;
 
   char branch[80] = {};
-  if (vcGetArchiveInfo(h, kItemBranch, branch, sizeof branch) != 0) branch[0] = '\0';
+  if (vcGetArchiveInfo(h, VC_ARCHIVE_ITEM_DEFAULT_BRANCH, branch, sizeof branch) != 0) branch[0] = '\0';
   archive::setField(record.defaultBranch, branch);
 
   char type[2] = {};
-  const bool typeRead = vcGetArchiveInfo(h, kItemDataType, type, sizeof type) == 0;
-  const int current = typeRead && type[0] >= 0 && type[0] <= kAutoDetect ? type[0] : kAutoDetect;
+  const bool typeRead = vcGetArchiveInfo(h, VC_ARCHIVE_ITEM_STORAGE, type, sizeof type) == 0;
+  const int current = typeRead && type[0] >= 0 && type[0] <= VC_STORAGE_UNSTATED ? type[0] : VC_STORAGE_UNSTATED;
   unchanged.dataType = static_cast<std::uint32_t>(current);
   if (typeRead && app::hasPermission("ModifyArchive") && archive.writeLock()) {
     offerDataTypes(archive, current, record);
@@ -199,7 +177,7 @@ int readArchiveInfo(archive::OpenArchive& archive, archive::TArchiveInfoTransfer
   }
 
   std::vector<char> description(kBufferSize);
-  if (vcGetArchiveInfo(archive.handle(), kItemDescription, description.data(), kBufferSize) != 0)
+  if (vcGetArchiveInfo(archive.handle(), VC_ARCHIVE_ITEM_DESCRIPTION, description.data(), kBufferSize) != 0)
     description[0] = '\0';
   description.back() = '\0';
   app::addCarriageReturns(record.description, description.data(), sizeof record.description);
@@ -227,11 +205,11 @@ void writeArchiveInfo(archive::OpenArchive& archive, const archive::TArchiveInfo
 
   if (record.strict != unchanged.strict) {
     if (!lock()) return;
-    step(setItem(kSetStrict, byte(record.strict)));
+    step(setItem(VC_ARCHIVE_ITEM_SET_STRICT_LOCKING, byte(record.strict)));
   }
   if (record.compressed != unchanged.compressed) {
     if (!lock()) return;
-    step(setItem(kSetCompression, byte(record.compressed)));
+    step(setItem(VC_ARCHIVE_ITEM_SET_COMPRESSION, byte(record.compressed)));
   }
   if (record.encrypted != unchanged.encrypted) {
     if (record.encrypted == 1) {
@@ -254,22 +232,22 @@ void writeArchiveInfo(archive::OpenArchive& archive, const archive::TArchiveInfo
   int type = static_cast<int>(unchanged.dataType);
   if (chosen >= 0 && static_cast<std::size_t>(chosen) < record.dataTypes.size()) {
     const int code = app::findStringIndex(kDataTypeNames, record.dataTypes[static_cast<std::size_t>(chosen)]);
-    type = code < 0 ? kAutoDetect : code;
+    type = code < 0 ? VC_STORAGE_UNSTATED : code;
   }
   if (type != static_cast<int>(unchanged.dataType)) {
     if (!lock()) return;
     const char value[2] = {static_cast<char>(type), '\0'};
-    step(setItem(kSetDataType, value));
+    step(setItem(VC_ARCHIVE_ITEM_SET_STORAGE, value));
   }
   if (unchanged.branchEdited == 1) {
     if (!lock()) return;
-    step(setItem(kSetBranch, record.defaultBranch));
+    step(setItem(VC_ARCHIVE_ITEM_SET_DEFAULT_BRANCH, record.defaultBranch));
   }
   if (unchanged.descriptionEdited == 1) {
     if (!lock()) return;
     char description[sizeof record.description] = {};
     app::stripCarriageReturns(description, record.description, sizeof description);
-    step(setItem(kSetDescription, description));
+    step(setItem(VC_ARCHIVE_ITEM_SET_DESCRIPTION, description));
   }
   if (changed) commitArchiveChanges(archive);
 }

@@ -10,16 +10,10 @@ namespace orv::workbench::dialogs {
 
 namespace {
 
-// Member item: the member is frozen (one byte).
-constexpr int kMemberFrozen = VC_MEMBER_ITEM_FROZEN;
-// Member items: the member's revision, and its working file's.
-constexpr int kMemberRevision = VC_MEMBER_ITEM_SET_REVISION;
-constexpr int kMemberWorkRevision = VC_MEMBER_ITEM_SET_RECORDED_REVISION;
-
 bool memberFrozen(project::OpenProject& project, const std::string& workFile) {
   if (vcInProject(project.project, workFile.c_str()) != 0) return false;
   char frozen = 0;
-  return vcGetMember(project.project, kMemberFrozen, &frozen, 1) == 0 && frozen != 0;
+  return vcGetMember(project.project, VC_MEMBER_ITEM_FROZEN, &frozen, 1) == 0 && frozen != 0;
 }
 
 // Records newRevision as the member's working-file revision, and as its
@@ -30,8 +24,8 @@ void updateMember(project::OpenProject& project, archive::OpenArchive& archive, 
   const int p = project.project;
   vcInProject(p, archive.workFileName().c_str());
   const bool revisionChanged = record.updateMember == 1;
-  if (revisionChanged) project.setMember(kMemberRevision, newRevision);
-  project.setMember(kMemberWorkRevision, newRevision);
+  if (revisionChanged) project.setMember(VC_MEMBER_ITEM_SET_REVISION, newRevision);
+  project.setMember(VC_MEMBER_ITEM_SET_RECORDED_REVISION, newRevision);
   const char* workDir = project.workDirectory.c_str();
   vcMemberWorkChanges(p, nullptr, workDir);
   vcMemberRevChanges(p, nullptr, workDir);

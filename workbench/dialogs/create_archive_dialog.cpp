@@ -20,7 +20,6 @@ namespace {
 
 constexpr RevisionFieldIds kRevisionFields{kCaLabelCaption, kCaLabel,     kCaNumberCaption, kCaNumber,
                                            kCaStateCaption, kCaState,     kCaAuthorCaption, kCaAuthor};
-constexpr int kAutoDetect = VC_STORAGE_UNSTATED;
 
 ui::DialogDescription describe() {
   using K = ui::ControlKind;
@@ -97,7 +96,7 @@ bool setDefaults(archive::OpenArchive& archive, archive::TCreateArchiveTransferS
     enforced.encrypted = 1;
   }
   record.dataTypes.assign(std::begin(kDataTypeNames), std::end(kDataTypeNames));
-  record.dataTypeSelection = kAutoDetect;
+  record.dataTypeSelection = VC_STORAGE_UNSTATED;
   archive::setField(record.description, "");
   std::fill(std::begin(record.password), std::end(record.password), '\0');
   record.checkIn = 1;

@@ -20,13 +20,6 @@ namespace orv::workbench::dialogs {
 
 namespace {
 
-// Archive items: this open created the archive; strict locking, compression,
-// data type and description.
-constexpr int kItemCreated = VC_ARCHIVE_ITEM_CREATED;
-constexpr int kItemStrict = VC_ARCHIVE_ITEM_SET_STRICT_LOCKING;
-constexpr int kItemCompression = VC_ARCHIVE_ITEM_SET_COMPRESSION;
-constexpr int kItemDataType = VC_ARCHIVE_ITEM_SET_STORAGE;
-constexpr int kItemDescription = VC_ARCHIVE_ITEM_SET_DESCRIPTION;
 constexpr std::size_t kDescriptionLimit = 1536;
 
 int dataTypeCode(const archive::TCreateArchiveTransferStruct& record) {
@@ -69,7 +62,7 @@ bool applyNewArchiveSettings(const TNewArchiveSettings& settings, archive::OpenA
   ui::Ui& ui = archive.ui();
   const int h = archive.handle();
   char created = 0;
-  if (vcGetArchiveInfo(h, kItemCreated, &created, 1) != 0 || created == 0) {
+  if (vcGetArchiveInfo(h, VC_ARCHIVE_ITEM_CREATED, &created, 1) != 0 || created == 0) {
     answer = app::rcsMessage(ui, app::kStyleErrorCancel,
                                app::formatString(app::kStrArchiveExists, archive.archiveName().c_str()));
     return false;
@@ -82,19 +75,19 @@ bool applyNewArchiveSettings(const TNewArchiveSettings& settings, archive::OpenA
     return answer != ui::kAnswerCancel;
   };
   const char strict[2] = {static_cast<char>(settings.strict == 1 ? 1 : 0), '\0'};
-  if (!goesOn(vcSetArchiveInfo(h, kItemStrict, strict, nullptr))) return false;
+  if (!goesOn(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_SET_STRICT_LOCKING, strict, nullptr))) return false;
   const char compressed[2] = {static_cast<char>(settings.compressed == 1 ? 1 : 0), '\0'};
-  if (!goesOn(vcSetArchiveInfo(h, kItemCompression, compressed, nullptr))) return false;
+  if (!goesOn(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_SET_COMPRESSION, compressed, nullptr))) return false;
   if (settings.encrypted == 1) {
     const int rc = vcSetPassword(h, settings.password);
     if (rc == 0) archive::rememberArchivePassword(archive.archiveName().c_str(), settings.password);
     if (!goesOn(rc)) return false;
   }
   const char dataType[2] = {settings.dataType[0], '\0'};
-  if (!goesOn(vcSetArchiveInfo(h, kItemDataType, dataType, nullptr))) return false;
+  if (!goesOn(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_SET_STORAGE, dataType, nullptr))) return false;
   char description[kDescriptionLimit] = {};
   app::stripCarriageReturns(description, archive::fieldText(settings.description).c_str(), sizeof description);
-  if (!goesOn(vcSetArchiveInfo(h, kItemDescription, description, nullptr))) return false;
+  if (!goesOn(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_SET_DESCRIPTION, description, nullptr))) return false;
 
   int rc = 0;
   {

@@ -12,7 +12,6 @@ namespace orv::workbench::dialogs {
 
 namespace {
 
-constexpr unsigned kOptionEnforced = VC_OPTION_ENFORCED;
 
 }  // namespace
 
@@ -42,7 +41,7 @@ bool commitArchiveChanges(archive::OpenArchive& archive) {
 
 bool lognameEnforced() {
   unsigned flags = 0;
-  return vcGetConfigFlags("logname", &flags) == 0 && (flags & kOptionEnforced) != 0;
+  return vcGetConfigFlags("logname", &flags) == 0 && (flags & VC_OPTION_ENFORCED) != 0;
 }
 
 bool validateTokenFields(ui::Ui& ui, ui::DialogSurface& surface, std::initializer_list<TokenField> fields) {

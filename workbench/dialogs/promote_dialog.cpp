@@ -20,17 +20,8 @@ namespace orv::workbench::dialogs {
 
 namespace {
 
-// Revision items: the revision a number designates, its state; setting the
-// state. Project items: its file, the file's recorded revision. Member
-// item: the member's revision.
-constexpr int kRevResolve = VC_REVISION_ITEM_NUMBER;
-constexpr int kRevState = VC_REVISION_ITEM_STATE;
-constexpr int kSetState = VC_REVISION_ITEM_SET_STATE;
-constexpr int kProjectFile = VC_PROJECT_ITEM_FILE;
-constexpr int kProjectFileRevision = VC_PROJECT_ITEM_REVISION;
-constexpr int kMemberRevision = VC_MEMBER_ITEM_REVISION;
-constexpr int kReadWrite = 3;
-constexpr int kRead = 1;
+constexpr int kReadWrite = VC_ARCHIVE_OPEN_READ | VC_ARCHIVE_OPEN_WRITE;
+constexpr int kRead = VC_ARCHIVE_OPEN_READ;
 
 struct Resource {
   PromoteSubject subject;
@@ -87,7 +78,7 @@ std::string chosenState(const archive::TPromoteRevTransferStruct& record) {
 // commits; a refusal is shown.
 void applyState(archive::OpenArchive& archive, const std::string& revision, const std::string& state) {
   if (state.empty()) return;
-  const int rc = vcSetRevInfo(archive.handle(), kSetState, revision.c_str(), state.c_str());
+  const int rc = vcSetRevInfo(archive.handle(), VC_REVISION_ITEM_SET_STATE, revision.c_str(), state.c_str());
   if (rc == 0) {
     commitArchiveChanges(archive);
     return;
@@ -121,8 +112,8 @@ int setPromoteDefaults(archive::OpenArchive& archive, archive::TPromoteRevTransf
   record = archive::TPromoteRevTransferStruct{};
   char resolved[80] = {};
   char state[sizeof record.currentState] = {};
-  if (vcGetRevInfo(archive.handle(), kRevResolve, revision.c_str(), resolved, sizeof resolved) != 0 ||
-      vcGetRevInfo(archive.handle(), kRevState, revision.c_str(), state, sizeof state) != 0) {
+  if (vcGetRevInfo(archive.handle(), VC_REVISION_ITEM_NUMBER, revision.c_str(), resolved, sizeof resolved) != 0 ||
+      vcGetRevInfo(archive.handle(), VC_REVISION_ITEM_STATE, revision.c_str(), state, sizeof state) != 0) {
     app::rcsMessage(archive.ui(), app::kStyleError,
                       app::formatString(app::kStrRevisionNotInArchive, revision.c_str(),
                                           archive.archiveName().c_str()));
@@ -196,13 +187,13 @@ void promoteArchiveRevision(commands::ArchiveWindow& window, const std::string& 
 void promoteProject(commands::ProjectWindow& window, bool promote) {
   project::OpenProject& project = window.project();
   if (project.makeCurrent() != 1) return;
-  const std::string file = project::projectText(project.project, kProjectFile);
+  const std::string file = project::projectText(project.project, VC_PROJECT_ITEM_FILE);
   archive::OpenArchive archive(project.ui(), file, kReadWrite);
   if (archive.status() != 0) {
     archive.showArchiveOpenError(app::kStyleError);
     return;
   }
-  const std::string revision = project::projectText(project.project, kProjectFileRevision);
+  const std::string revision = project::projectText(project.project, VC_PROJECT_ITEM_REVISION);
   archive::TPromoteRevTransferStruct record;
   if (setPromoteDefaults(archive, record, revision, promote) == 1 &&
       runPromoteDialog(project.ui(), record, PromoteSubject::project, promote) && archive.writeLock())
@@ -231,7 +222,7 @@ void promoteSelectedMembers(commands::ProjectWindow& window, std::vector<int>& r
     revision = first->revision.value_or("");
     if (first->changeFlags & project::kReReadRevision) {
       char memberRevision[64] = {};
-      if (vcGetMember(project.project, kMemberRevision, memberRevision, sizeof memberRevision) == 0)
+      if (vcGetMember(project.project, VC_MEMBER_ITEM_REVISION, memberRevision, sizeof memberRevision) == 0)
         revision = memberRevision;
     }
     if (revision.empty()) {

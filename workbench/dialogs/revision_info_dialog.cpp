@@ -16,21 +16,9 @@ namespace orv::workbench::dialogs {
 
 namespace {
 
-// Library items: revision author, date, log, state; the next label of the
-// archive; the revision a label names and the user locking a revision;
-// adding and dropping a label; setting a state.
-constexpr int kRevAuthor = VC_REVISION_ITEM_AUTHOR;
-constexpr int kRevDate = VC_REVISION_ITEM_DATE;
-constexpr int kRevLog = VC_REVISION_ITEM_LOG;
-constexpr int kRevState = VC_REVISION_ITEM_STATE;
-constexpr int kArchiveNextLabel = VC_ARCHIVE_ITEM_NEXT_LABEL;
-constexpr int kIdLabelRevision = VC_ARCHIVE_ITEM_LABEL_REVISION;
-constexpr int kIdLocker = VC_ARCHIVE_ITEM_LOCKER;
-constexpr int kSetAddLabel = VC_ARCHIVE_ITEM_ADD_LABEL;
-constexpr int kSetDropLabel = VC_ARCHIVE_ITEM_DROP_LABEL;
-constexpr int kSetState = VC_REVISION_ITEM_SET_STATE;
-constexpr int kNoSuchLabel = VC_E_SYMBOL_MISSING;
-constexpr int kLabelRefused = 236;  // the refusal to drop a label
+// The refusal shown when moving a label would drop it from a revision and
+// the user may not delete labels.
+constexpr int kLabelRefused = VC_E_DENY_ADD_LABEL;
 constexpr int kBufferSize = 1536;
 constexpr std::size_t kLabelWidth = 79;
 
@@ -76,10 +64,10 @@ ui::DialogDescription describe() {
   return d;
 }
 
-// The revision carrying label (rc 0), kNoSuchLabel, or another code.
+// The revision carrying label (rc 0), VC_E_SYMBOL_MISSING, or another code.
 int labelRevision(const archive::OpenArchive& archive, const std::string& label, std::string& revision) {
   char buffer[80] = {};
-  const int rc = vcGetIdArchiveInfo(archive.handle(), kIdLabelRevision, label.c_str(), buffer, sizeof buffer);
+  const int rc = vcGetIdArchiveInfo(archive.handle(), VC_ARCHIVE_ITEM_LABEL_REVISION, label.c_str(), buffer, sizeof buffer);
   revision = rc == 0 ? buffer : "";
   return rc;
 }
@@ -103,14 +91,14 @@ int readRevisionInfo(archive::OpenArchive& archive, const std::string& revision,
   const int h = archive.handle();
   record = archive::TRevisionInfoTransferStruct{};
   archive::setField(record.revision, revision);
-  archive::setField(record.date, revisionText(h, kRevDate, revision, sizeof record.date));
-  archive::setField(record.author, revisionText(h, kRevAuthor, revision, sizeof record.author));
+  archive::setField(record.date, revisionText(h, VC_REVISION_ITEM_DATE, revision, sizeof record.date));
+  archive::setField(record.author, revisionText(h, VC_REVISION_ITEM_AUTHOR, revision, sizeof record.author));
   char locker[40] = {};
-  if (vcGetIdArchiveInfo(h, kIdLocker, revision.c_str(), locker, sizeof locker) != 0) locker[0] = '\0';
+  if (vcGetIdArchiveInfo(h, VC_ARCHIVE_ITEM_LOCKER, revision.c_str(), locker, sizeof locker) != 0) locker[0] = '\0';
   archive::setField(record.locker, locker);
 
   std::vector<char> entry(kBufferSize);
-  while (vcGetArchiveInfo(h, kArchiveNextLabel, entry.data(), kBufferSize) == 0) {
+  while (vcGetArchiveInfo(h, VC_ARCHIVE_ITEM_NEXT_LABEL, entry.data(), kBufferSize) == 0) {
     const std::string text(entry.data());
     const std::size_t blank = text.find(' ');
     if (blank != std::string::npos && text.compare(blank + 1, std::string::npos, revision) == 0)
@@ -125,7 +113,7 @@ int readRevisionInfo(archive::OpenArchive& archive, const std::string& revision,
     words = offeredStates();
     record.stateChangeAllowed = app::hasPermission("Promote") || app::hasPermission("Demote") ? 1 : 0;
   }
-  const std::string state = revisionText(h, kRevState, revision, sizeof record.state);
+  const std::string state = revisionText(h, VC_REVISION_ITEM_STATE, revision, sizeof record.state);
   archive::setField(record.state, state);
 
   if (record.stateFromList == 1) {
@@ -152,7 +140,7 @@ int readRevisionInfo(archive::OpenArchive& archive, const std::string& revision,
   }
 
   std::vector<char> log(kBufferSize);
-  vcGetRevInfo(h, kRevLog, revision.c_str(), log.data(), kBufferSize);  // a long log is shown cut
+  vcGetRevInfo(h, VC_REVISION_ITEM_LOG, revision.c_str(), log.data(), kBufferSize);  // a long log is shown cut
   log.back() = '\0';
   app::addCarriageReturns(record.description, log.data(), sizeof record.description);
   return 1;
@@ -174,13 +162,13 @@ void writeRevisionInfo(archive::OpenArchive& archive, const std::string& revisio
     const char op = change.front();
     const std::string name = change.substr(1);
     bool ok = true;
-    if (op == '-' || op == '>') ok = report(vcSetArchiveInfo(archive.handle(), kSetDropLabel, name.c_str(), nullptr));
+    if (op == '-' || op == '>') ok = report(vcSetArchiveInfo(archive.handle(), VC_ARCHIVE_ITEM_DROP_LABEL, name.c_str(), nullptr));
     if (ok && (op == '+' || op == '>'))
-      ok = report(vcSetArchiveInfo(archive.handle(), kSetAddLabel, name.c_str(), revision.c_str()));
+      ok = report(vcSetArchiveInfo(archive.handle(), VC_ARCHIVE_ITEM_ADD_LABEL, name.c_str(), revision.c_str()));
     changed = changed || ok;
   }
 
-  const std::string current = revisionText(archive.handle(), kRevState, revision, sizeof record.state);
+  const std::string current = revisionText(archive.handle(), VC_REVISION_ITEM_STATE, revision, sizeof record.state);
   if (record.stateFromList == 1) {
     const int chosen = record.stateSelection;
     const std::string selected =
@@ -191,7 +179,7 @@ void writeRevisionInfo(archive::OpenArchive& archive, const std::string& revisio
   const std::string state = archive::fieldText(record.state);
   if (!state.empty() && state != current) {
     if (!lock()) return;
-    if (report(vcSetRevInfo(archive.handle(), kSetState, revision.c_str(), state.c_str()))) changed = true;
+    if (report(vcSetRevInfo(archive.handle(), VC_REVISION_ITEM_SET_STATE, revision.c_str(), state.c_str()))) changed = true;
   }
   if (changed) commitArchiveChanges(archive);
 }
@@ -304,7 +292,7 @@ void RevisionInfoDialog::addLabelText(ui::DialogSurface& surface, const std::str
       return;
     }
     prefix = '>';
-  } else if (rc == kNoSuchLabel) {
+  } else if (rc == VC_E_SYMBOL_MISSING) {
     prefix = '+';
   } else {
     archive_.setStatus(rc);

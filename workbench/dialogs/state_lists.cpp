@@ -10,7 +10,6 @@ namespace {
 
 constexpr int kListSize = 256;
 constexpr std::size_t kStateWidth = 39;
-constexpr int kTokenState = VC_TOKEN_STATE;
 
 std::vector<std::string> wordsOf(const char* list) {
   std::vector<std::string> out;
@@ -42,7 +41,7 @@ InitialState initialState(int archive) {
   if (vcGetConfig("states", nullptr, 0, states, sizeof states) != 0) return initial;
   const std::vector<std::string> words = wordsOf(states);
   if (words.empty() || words.front().size() > kStateWidth) return initial;
-  if (vcValidateToken(archive, kTokenState, words.front().c_str()) != 0) return initial;
+  if (vcValidateToken(archive, VC_TOKEN_STATE, words.front().c_str()) != 0) return initial;
   initial.state = words.front();
   initial.fromList = true;
   return initial;

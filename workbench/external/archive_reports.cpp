@@ -18,7 +18,6 @@ namespace orv::workbench::external {
 
 namespace {
 
-constexpr int kMemberCountItem = VC_PROJECT_ITEM_MEMBER_COUNT;
 constexpr const char* kNoReporterText = "Unable to initialize REPORTER.DLL";
 constexpr const char* kNotInstalledText =
     "The Tessalyworkbench Reporter has not been installed.  Database tables have been saved in\n%s.tx*";
@@ -122,7 +121,7 @@ void projectReportCommand(ProgramStarts& starts, TempFiles& temps, const ReportE
   if (!base) return;
   std::uint32_t members = 0;
   char number[sizeof members] = {};
-  if (vcGetProject(project->project, kMemberCountItem, number, sizeof number) == 0)
+  if (vcGetProject(project->project, VC_PROJECT_ITEM_MEMBER_COUNT, number, sizeof number) == 0)
     std::memcpy(&members, number, sizeof members);
   bool written = false;
   {

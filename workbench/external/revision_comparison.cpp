@@ -15,8 +15,6 @@ namespace {
 
 constexpr int kRevisionSize = 64;
 constexpr int kTextSize = 1024;
-constexpr int kMemberArchiveName = VC_MEMBER_ITEM_NAME;
-constexpr int kMemberRevision = VC_MEMBER_ITEM_REVISION;
 
 // One side of a comparison: the file and, for a temporary copy of a
 // revision, the revision as its title.
@@ -101,7 +99,7 @@ int memberDifferencesCommand(ProgramStarts& starts, OpenProject& project, Member
   }
   BusyCursor busy(starts.ui);
   char text[kTextSize] = {};
-  vcGetMember(project.project, kMemberArchiveName, text, sizeof text - 1);
+  vcGetMember(project.project, VC_MEMBER_ITEM_NAME, text, sizeof text - 1);
   OpenArchive archive(starts.ui, text, 1, project.project);
   if (archive.status() != 0) {
     archive.showError(kStyleError);
@@ -110,7 +108,7 @@ int memberDifferencesCommand(ProgramStarts& starts, OpenProject& project, Member
   std::string revision = row->revision.value_or("");
   if (row->changeFlags & kNoPassword) {
     char asked[kRevisionSize] = {};
-    if (vcGetMember(project.project, kMemberRevision, asked, sizeof asked - 1) == 0) revision = asked;
+    if (vcGetMember(project.project, VC_MEMBER_ITEM_REVISION, asked, sizeof asked - 1) == 0) revision = asked;
     int index = rows[0];
     view.refreshMembers(&index, 1);
   }

@@ -34,7 +34,6 @@ namespace {
 
 constexpr unsigned kStyleOkCancel = 0x31;
 constexpr unsigned kStyleYesNoCancel = 0x33;
-constexpr int kNameSize = VC_MAX_NAME;
 constexpr int kRevSize = 80;
 
 bool recursionKeySaysYes(const char* key) {
@@ -45,7 +44,7 @@ bool recursionKeySaysYes(const char* key) {
   return strcasecmp(value.c_str(), "yes") == 0;
 }
 
-std::string memberText(int project, int item, int size = kNameSize) {
+std::string memberText(int project, int item, int size = VC_MAX_NAME) {
   std::string buffer(static_cast<std::size_t>(size), '\0');
   if (vcGetMember(project, item, buffer.data(), size - 1) != 0) return {};
   buffer.resize(std::strlen(buffer.c_str()));
@@ -147,7 +146,7 @@ void closeArchive(int& archive) {
 // archive is let go, for the messages).
 struct MemberArchive {
   int handle = 0;
-  char name[kNameSize] = {};
+  char name[VC_MAX_NAME] = {};
   void close() { closeArchive(handle); }
 };
 
@@ -158,7 +157,7 @@ const char* workDirectoryOf(const OpenProject& project) {
 // The working file of project's current member into workFile: the
 // library's code.
 int memberWorkFile(const OpenProject& project, std::string& workFile) {
-  char buffer[kNameSize] = {};
+  char buffer[VC_MAX_NAME] = {};
   const int rc = vcMemberWorkName(project.project, nullptr, workDirectoryOf(project), buffer, sizeof buffer - 1);
   if (rc == 0) workFile = buffer;
   return rc;
@@ -219,7 +218,7 @@ int labelSubprojectMembers(OpenProject& project, const MemberRow& row, const Lab
     const int result = labelAndPromoteMembers(sub, subRow, request.replaceLabel, walk, request.label,
                                               request.state, request.recurse);
     if (result != 1) return result;
-    char next[kNameSize] = {};
+    char next[VC_MAX_NAME] = {};
     rc = vcGetMember(sub.project, VC_MEMBER_ITEM_NEXT, next, sizeof next - 1);
     name = next;
   }
@@ -373,7 +372,7 @@ int updateSubprojectMembersToHead(OpenProject& project, const std::string& name,
   }
   const int go = askRecursion(ui, walk, keyYes, name);
   if (go <= 0) return go;
-  char archiveName[kNameSize] = {};
+  char archiveName[VC_MAX_NAME] = {};
   int subArchive = 0;
   const bool archived = historical && vcMemberOpenArchive(project.project, name.c_str(), archiveName,
                                                           sizeof archiveName, &subArchive,
@@ -415,12 +414,12 @@ int updateToHeadRevision(OpenProject& project, MemberWalk& walk) {
   if (statusLine(name) == -1) return -1;
   int rc = vcMemberArchiveChanges(project.project, nullptr, nullptr, 0);
   if (rc == VC_E_ENCRYPTED_FILE) {
-    char archiveName[kNameSize] = {};
+    char archiveName[VC_MAX_NAME] = {};
     vcFindArchiveName(name.c_str(), archiveName, sizeof archiveName, nullptr, 0);
     rcsMessage(ui, kStyleError, formatString(kStrNoPassword, archiveName));
     return 0;
   }
-  char archiveName[kNameSize] = {};
+  char archiveName[VC_MAX_NAME] = {};
   int archive = 0;
   rc = vcMemberOpenArchive(project.project, name.c_str(), archiveName, sizeof archiveName, &archive,
                            VC_ARCHIVE_OPEN_READ);
@@ -463,7 +462,7 @@ int removeUnusedLocksInSubproject(OpenProject& project, const MemberRow& row, Me
     Deeper deeper(walk);
     if (statusLine(formatString(kStrRecursing, row.name.c_str())) == -1) return -1;
     if (sub.makeCurrent() == 1) {
-      char name[kNameSize] = {};
+      char name[VC_MAX_NAME] = {};
       for (int rc = vcGetMember(sub.project, VC_MEMBER_ITEM_FIRST, name, sizeof name - 1); rc == 0;
            rc = vcGetMember(sub.project, VC_MEMBER_ITEM_NEXT, name, sizeof name - 1)) {
         MemberRow subRow = subprojectRow(sub, name, row.frozen);
@@ -990,7 +989,7 @@ int resynchronizeSubprojectMembers(ResyncMember& m) {
     Deeper deeper(m.walk);
     if (statusLine(formatString(kStrRecursing, m.workFile.c_str())) == -1) return -1;
     if (sub.makeCurrent() == 1) {
-      char name[kNameSize] = {};
+      char name[VC_MAX_NAME] = {};
       for (int rc = vcGetMember(sub.project, VC_MEMBER_ITEM_FIRST, name, sizeof name - 1); rc == 0;
            rc = vcGetMember(sub.project, VC_MEMBER_ITEM_NEXT, name, sizeof name - 1)) {
         if (resynchronizeMembers(sub, name, m.walk, m.variant, m.createSandbox) == -1) {

@@ -18,7 +18,6 @@ namespace orv::workbench::project {
 
 namespace {
 
-constexpr int kNameSize = VC_MAX_NAME;
 
 // Status bits of a member read here: the working file cannot be read, and a
 // subproject included more than once. The second is masked out of the item
@@ -53,9 +52,9 @@ std::uint32_t memberFlags(int project) {
 // Gives the newly added member its archive: revision, type and the link
 // from the archive to the project. False when the add stops here.
 void linkArchive(OpenProject& project, const std::string& workName) {
-  std::vector<char> found(kNameSize + 1, '\0');
+  std::vector<char> found(VC_MAX_NAME + 1, '\0');
   int archive = 0;
-  int rc = vcFindArchiveName(workName.c_str(), found.data(), kNameSize, &archive, VC_ARCHIVE_OPEN_READ);
+  int rc = vcFindArchiveName(workName.c_str(), found.data(), VC_MAX_NAME, &archive, VC_ARCHIVE_OPEN_READ);
   project.archiveName = nameBuffer(found);
   if (rc == VC_E_ENCRYPTED_FILE) {
     char password[kPasswordBufferSize] = {};
@@ -121,15 +120,15 @@ bool createMemberArchive(OpenProject& project, const std::string& workName,
 
 // The working file file stands for (file may name an archive).
 std::string workingFileOf(const std::string& file) {
-  std::vector<char> buffer(kNameSize + 1, '\0');
-  if (vcFindWorkName(file.c_str(), buffer.data(), kNameSize) == 0) return nameBuffer(buffer);
+  std::vector<char> buffer(VC_MAX_NAME + 1, '\0');
+  if (vcFindWorkName(file.c_str(), buffer.data(), VC_MAX_NAME) == 0) return nameBuffer(buffer);
   return file;
 }
 
 // Whether name has an archive already (an encrypted one counts).
 bool archiveExistsFor(const std::string& name) {
-  std::vector<char> buffer(kNameSize + 1, '\0');
-  const int found = vcFindArchiveName(name.c_str(), buffer.data(), kNameSize, nullptr, VC_ARCHIVE_OPEN_READ);
+  std::vector<char> buffer(VC_MAX_NAME + 1, '\0');
+  const int found = vcFindArchiveName(name.c_str(), buffer.data(), VC_MAX_NAME, nullptr, VC_ARCHIVE_OPEN_READ);
   return found == 0 || found == VC_E_ENCRYPTED_FILE;
 }
 
@@ -191,8 +190,8 @@ std::optional<int> addMember(OpenProject& project, const std::string& name, bool
 
 // The name the project recorded for its new member.
 std::string recordedMemberName(const OpenProject& project, const std::string& name) {
-  std::vector<char> buffer(kNameSize + 1, '\0');
-  if (vcGetMember(project.project, VC_MEMBER_ITEM_NAME, buffer.data(), kNameSize) == 0) return nameBuffer(buffer);
+  std::vector<char> buffer(VC_MAX_NAME + 1, '\0');
+  if (vcGetMember(project.project, VC_MEMBER_ITEM_NAME, buffer.data(), VC_MAX_NAME) == 0) return nameBuffer(buffer);
   return name;
 }
 
@@ -272,12 +271,12 @@ int addProjectMembers(OpenProject& project, const std::string& file, bool save, 
 
 int checkInNewMember(OpenProject& project, const std::string& name, const MemberAddServices& services) {
   if (!exists(name)) return 1;
-  std::vector<char> buffer(kNameSize + 1, '\0');
+  std::vector<char> buffer(VC_MAX_NAME + 1, '\0');
   std::string workName = name;
-  if (vcFindWorkName(name.c_str(), buffer.data(), kNameSize) == 0) workName = nameBuffer(buffer);
+  if (vcFindWorkName(name.c_str(), buffer.data(), VC_MAX_NAME) == 0) workName = nameBuffer(buffer);
   std::fill(buffer.begin(), buffer.end(), '\0');
   const int rc =
-      vcMemberOpenArchive(project.project, workName.c_str(), buffer.data(), kNameSize, nullptr, VC_ARCHIVE_OPEN_READ);
+      vcMemberOpenArchive(project.project, workName.c_str(), buffer.data(), VC_MAX_NAME, nullptr, VC_ARCHIVE_OPEN_READ);
   if (rc == 0 || rc == VC_E_ENCRYPTED_FILE) return 1;
   if (isProjectFile(name)) {
     if (services.checkpointSubproject) services.checkpointSubproject(project, name);
@@ -301,8 +300,8 @@ int removeProjectMember(OpenProject& project, const std::string& name) {
     project.status = rc;
     return project.showError(kStyleError);
   }
-  std::vector<char> found(kNameSize + 1, '\0');
-  rc = vcMemberOpenArchive(project.project, nullptr, found.data(), kNameSize, nullptr, VC_ARCHIVE_OPEN_READ);
+  std::vector<char> found(VC_MAX_NAME + 1, '\0');
+  rc = vcMemberOpenArchive(project.project, nullptr, found.data(), VC_MAX_NAME, nullptr, VC_ARCHIVE_OPEN_READ);
   const std::string archiveName = nameBuffer(found);
   bool linkDropFailed = false;
   if (rc == 0) {

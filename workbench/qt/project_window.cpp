@@ -34,16 +34,15 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 constexpr int kProjectKind = 4;
 
 // Open failures the window explains itself.
-constexpr int kEncryptedMaster = VC_E_ENCRYPTED_FILE;
-constexpr int kProjectNotOpened = 220;
-constexpr int kMasterInaccessible = 232;
+constexpr int kProjectNotOpened = VC_E_CANNOT_OPEN_PROJECT;
+constexpr int kMasterInaccessible = VC_E_MASTER_PROJECT_INACCESSIBLE;
 
 
 // Shows why the project of name did not open.
 void showOpenFailure(ui::Ui& ui, project::OpenProject& project, const std::string& name) {
   std::string text;
   switch (project.status) {
-    case kEncryptedMaster:
+    case VC_E_ENCRYPTED_FILE:
       text = "Sandbox " + name +
              " cannot be opened because its project archive is encrypted. Sandboxes cannot be used with "
              "encrypted project archives.";
