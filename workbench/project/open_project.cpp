@@ -21,25 +21,27 @@ namespace {
 
 constexpr int kRevisionSize = 80;
 
-// Project items.
+// Project items, under the names of what the workbench reads from them.
 enum : int {
-  kItemName = 140,
-  kItemRevision = 141,
-  kItemProjectDir = 142,
-  kItemWorkDir = 143,
-  kItemModified = 145,
-  kItemSandboxFile = 146,
+  kItemName = VC_PROJECT_ITEM_FILE,
+  kItemRevision = VC_PROJECT_ITEM_REVISION,
+  kItemProjectDir = VC_PROJECT_ITEM_PROJECT_DIR,
+  kItemWorkDir = VC_PROJECT_ITEM_WORK_DIR,
+  kItemModified = VC_PROJECT_ITEM_CHANGED,
+  kItemSandboxFile = VC_PROJECT_ITEM_SANDBOX,
+  // Not an item the library knows: it answers VC_E_BAD_ARGUMENT and the
+  // mapping stays empty.
   kItemPathMapping = 148,
-  kItemVariant = 149,
-  kItemSandbox = 150,
-  kItemProjectFile = 151,
-  kItemUsesChanged = 152,
-  kItemVariablesRemapped = 155,
-  kItemOldFormat = 156,
-  kItemFrozen = 158,
-  kItemSetRevision = 161,
-  kItemSetModified = 165,
-  kItemSetUsesChanged = 166,
+  kItemVariant = VC_PROJECT_ITEM_VARIANT,
+  kItemSandbox = VC_PROJECT_ITEM_THROUGH_SANDBOX,
+  kItemProjectFile = VC_PROJECT_ITEM_OPENED_NAME,
+  kItemUsesChanged = VC_PROJECT_ITEM_USES_CHANGED,
+  kItemVariablesRemapped = VC_PROJECT_ITEM_SANDBOX_CHANGED,
+  kItemOldFormat = VC_PROJECT_ITEM_NO_VARIABLES,
+  kItemFrozen = VC_PROJECT_ITEM_FROZEN,
+  kItemSetRevision = VC_PROJECT_ITEM_SET_REVISION,
+  kItemSetModified = VC_PROJECT_ITEM_SET_CHANGED,
+  kItemSetUsesChanged = VC_PROJECT_ITEM_SET_USES_CHANGED,
 };
 
 using SandboxQuery = int (*)(const char*, const char*, char*, const char*);
