@@ -64,9 +64,10 @@ std::string optionValue(int project, const char* key) {
   return buffer.data();
 }
 
-// An event refuses with a code of 234 or more, or 5 with no extra error.
+// An event refuses with a code of VC_E_NO_MESSAGE (234) or more, or
+// VC_E_DONE with no extra error.
 bool eventRefused(int code) {
-  return code >= 234 || (code == 5 && vcExtraError() == 0);
+  return code >= VC_E_NO_MESSAGE || (code == VC_E_DONE && vcExtraError() == 0);
 }
 
 }  // namespace
