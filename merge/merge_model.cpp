@@ -97,7 +97,12 @@ bool MergeModel::takeSide(int side, int block, MergePrompt* ask) {
 
 void MergeModel::addSide(int side, int block) {
   const std::size_t m = markerOf(block);
-  if (m != rows_.size()) insertSide(side, block, m + 1);
+  if (m == rows_.size()) return;
+  // A side the block already holds is not added a second time.
+  const int source = side == 0 ? kFile1 : kFile2;
+  for (std::size_t i = m + 1; i < blockEnd(m, block); ++i)
+    if (rows_[i].line.source == source) return;
+  insertSide(side, block, m + 1);
 }
 
 bool MergeModel::removeSide(int side, int block, MergePrompt* ask) {

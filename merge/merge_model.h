@@ -43,6 +43,7 @@ class MergeModel {
 
   // side 0 file 1, 1 file 2. False when the question was answered No.
   bool takeSide(int side, int block, MergePrompt* ask);
+  // Adds the side's lines before the block's others, unless it holds them.
   void addSide(int side, int block);
   bool removeSide(int side, int block, MergePrompt* ask);
   bool clearBlock(int block, MergePrompt* ask);

@@ -150,6 +150,9 @@ TEST_F(MergeTest, MarkersDeletionBlocksAndRemoval) {
   m.takeSide(0, 0, nullptr);
   m.addSide(1, 0);
   EXPECT_EQ(m.blockText(0), "y\nx\n");
+  m.addSide(1, 0);  // a second add of the same side changes nothing
+  m.addSide(0, 0);
+  EXPECT_EQ(m.blockText(0), "y\nx\n");
   EXPECT_TRUE(m.removeSide(1, 0, nullptr));
   EXPECT_EQ(m.blockText(0), "x\n");
 }
