@@ -90,7 +90,7 @@ bool ExecuteServer::acceptsService(std::string_view service) {
 std::uint32_t ExecuteServer::execute(std::string_view text) {
   if (busy_ || libraryDepth_ > 0 || commandDepth_ > 0) return kExecuteRefused;
   auto command = parseExecute(text, fold_);
-  if (!command) return kExecuteRefused;
+  if (!command || !sink_.canRun(*command)) return kExecuteRefused;
   sink_.runCommand(*command);
   return kExecuteAccepted;
 }

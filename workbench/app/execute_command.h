@@ -61,6 +61,12 @@ class ExecuteSink {
  public:
   virtual ~ExecuteSink() = default;
   virtual void runCommand(const ExecuteCommand& command) = 0;
+  // Whether runCommand has something to run for command; the server
+  // refuses one it has not.
+  virtual bool canRun(const ExecuteCommand& command) const {
+    (void)command;
+    return true;
+  }
 };
 
 class ExecuteServer {
@@ -70,7 +76,8 @@ class ExecuteServer {
   // Whether a client may talk to us: the service name byte for byte.
   static bool acceptsService(std::string_view service);
   // Parses and runs text; kExecuteAccepted when a command ran (whatever
-  // its handler made of it), else kExecuteRefused.
+  // its handler made of it), else kExecuteRefused (also for a command the
+  // sink cannot run).
   std::uint32_t execute(std::string_view text);
 
   // Set while the configuration sheet is open: every execute is refused.

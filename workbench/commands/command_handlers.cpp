@@ -15,13 +15,11 @@ namespace {
 constexpr int kProjectArchiveNameSize = 1024;
 constexpr int kNothingToRefresh = 5;
 
-// Runs flow when it is there, else says that it is not.
+// Runs flow when it is there; a command without its flow is disabled, so
+// only a caller that skips the enabling finds none.
 template <class Flow, class... Args>
-void run(const CommandContext& c, const Flow& flow, Args&&... args) {
-  if (flow)
-    flow(std::forward<Args>(args)...);
-  else if (c.flows.missing)
-    c.flows.missing();
+void run(const Flow& flow, Args&&... args) {
+  if (flow) flow(std::forward<Args>(args)...);
 }
 
 // What every group of handlers registers with: the router, the context, and
@@ -32,6 +30,13 @@ class Handlers {
 
   void on(int id, std::function<void()> handler) {
     router.setHandler(id, [handler = std::move(handler)](int) { handler(); });
+  }
+  // A command that runs a dialog or service of the registration table: it
+  // can run only when that entry is filled.
+  template <class Entry>
+  void on(int id, const Entry& entry, std::function<void()> handler) {
+    on(id, std::move(handler));
+    router.setAvailability(id, [&entry] { return static_cast<bool>(entry); });
   }
   // The active window of a kind; a window of the other kind gets the beep.
   ArchiveWindow* archiveWindow() const {
@@ -131,31 +136,27 @@ void registerWindowCommands(Handlers& h) {
   h.on(kCommandFreezeMembers, [&c] { c.items.freezeMembers(true); });
   h.on(kCommandThawMembers, [&c] { c.items.freezeMembers(false); });
   h.on(kCommandDeleteRevision, [&c] { c.items.deleteRevisions(); });
-  h.on(kCommandViewEdit, [&c] { c.items.editWorkingFile(); });
-  h.on(kCommandEditMember, [&c] { c.items.editWorkingFile(); });
-  h.on(kCommandArchiveInfo, [&c] { c.items.archiveInformation(); });
-  h.on(kCommandRevisionInfo, [&c] { c.items.revisionInformation(); });
-  h.on(kCommandProjectInfo, [&c] { c.items.projectInformation(); });
-  h.on(kCommandSelectMembers, [&c] { c.items.selectMembers(); });
-  h.on(kCommandLabelMembers, [&c] { c.items.labelMembers(); });
+  h.on(kCommandViewEdit, c.items.services().viewOrEdit, [&c] { c.items.editWorkingFile(); });
+  h.on(kCommandEditMember, c.items.services().viewOrEdit, [&c] { c.items.editWorkingFile(); });
+  h.on(kCommandArchiveInfo, c.items.services().archiveInformation, [&c] { c.items.archiveInformation(); });
+  h.on(kCommandRevisionInfo, c.items.services().revisionInformation, [&c] { c.items.revisionInformation(); });
+  h.on(kCommandProjectInfo, c.items.services().projectInformation, [&c] { c.items.projectInformation(); });
+  h.on(kCommandSelectMembers, c.items.services().selectMembers, [&c] { c.items.selectMembers(); });
+  h.on(kCommandLabelMembers, c.items.services().labelMembers, [&c] { c.items.labelMembers(); });
   h.on(kCommandRefresh, [&c] { c.items.refresh(); });
-  h.on(kCommandConfiguration, [&c] { c.items.configuration(); });
+  h.on(kCommandConfiguration, c.items.services().configurationSheet, [&c] { c.items.configuration(); });
 }
 
 // The archive window's operation dialogs: check-in, check-out, and
 // promotion of a revision (or of the project in a project window).
 void registerArchiveDialogs(Handlers& h) {
   CommandContext& c = h.c;
-  h.on(kCommandCheckIn, [&c, h] {
-    if (ArchiveWindow* window = h.archiveWindow()) run(c, c.flows.checkInArchive, *window);
+  h.on(kCommandCheckIn, c.flows.checkInArchive, [&c, h] {
+    if (ArchiveWindow* window = h.archiveWindow()) run(c.flows.checkInArchive, *window);
   });
-  h.on(kCommandCheckOut, [&c, h] {
+  h.on(kCommandCheckOut, c.flows.checkOutArchive, [&c, h] {
     ArchiveWindow* window = h.archiveWindow();
-    if (!window) return;
-    if (!c.flows.checkOutArchive) {
-      if (c.flows.missing) c.flows.missing();
-      return;
-    }
+    if (!window || !c.flows.checkOutArchive) return;
     std::string revision;
     singleSelection(c.ui, *window, revision, false);
     const int answer = c.flows.checkOutArchive(*window, revision);
@@ -165,13 +166,20 @@ void registerArchiveDialogs(Handlers& h) {
       window->close();
   });
   for (const bool promote : {true, false}) {
-    h.on(promote ? kCommandPromoteRevision : kCommandDemoteRevision, [&c, promote] {
+    const int id = promote ? kCommandPromoteRevision : kCommandDemoteRevision;
+    h.on(id, [&c, promote] {
       if (ArchiveWindow* window = activeArchiveWindow(c.windows)) {
         std::string revision;
-        if (singleSelection(c.ui, *window, revision, true)) run(c, c.flows.promoteRevision, *window, revision, promote);
+        if (singleSelection(c.ui, *window, revision, true)) run(c.flows.promoteRevision, *window, revision, promote);
       } else if (ProjectWindow* project = activeProjectWindow(c.windows)) {
-        run(c, c.flows.promoteProject, *project, promote);
+        run(c.flows.promoteProject, *project, promote);
       }
+    });
+    // In an archive window the revision's flow runs, in a project window
+    // the project's.
+    h.router.setAvailability(id, [&c] {
+      return activeArchiveWindow(c.windows) ? static_cast<bool>(c.flows.promoteRevision)
+                                            : static_cast<bool>(c.flows.promoteProject);
     });
   }
 }
@@ -180,16 +188,16 @@ void registerArchiveDialogs(Handlers& h) {
 void registerProjectCommands(Handlers& h) {
   CommandContext& c = h.c;
   for (const bool promote : {true, false}) {
-    h.on(promote ? kCommandPromoteProject : kCommandDemoteProject, [&c, h, promote] {
-      if (ProjectWindow* window = h.projectWindow()) run(c, c.flows.promoteProject, *window, promote);
+    h.on(promote ? kCommandPromoteProject : kCommandDemoteProject, c.flows.promoteProject, [&c, h, promote] {
+      if (ProjectWindow* window = h.projectWindow()) run(c.flows.promoteProject, *window, promote);
     });
-    h.on(promote ? kCommandPromoteMembers : kCommandDemoteMembers, [&c, h, promote] {
+    h.on(promote ? kCommandPromoteMembers : kCommandDemoteMembers, c.flows.promoteMembers, [&c, h, promote] {
       h.withSelection([&c, promote](ProjectWindow& window, std::vector<int>& rows) {
-        run(c, c.flows.promoteMembers, window, rows, promote);
+        run(c.flows.promoteMembers, window, rows, promote);
       });
     });
   }
-  h.on(kCommandAddMembers, [&c] { run(c, c.flows.addMembers); });
+  h.on(kCommandAddMembers, c.flows.addMembers, [&c] { run(c.flows.addMembers); });
   h.on(kCommandRemoveMembers, [h] {
     h.withSelection([](ProjectWindow& window, std::vector<int>& rows) {
       window.memberOperations().removeMembers(rows.data(), static_cast<int>(rows.size()), true);
@@ -210,29 +218,29 @@ void registerProjectCommands(Handlers& h) {
       window.memberOperations().checkOutMembers(rows.data(), static_cast<int>(rows.size()));
     });
   });
-  h.on(kCommandResynchronize, [&c, h] {
-    h.withSelection([&c](ProjectWindow& window, std::vector<int>& rows) { run(c, c.flows.resynchronize, window, rows); });
+  h.on(kCommandResynchronize, c.flows.resynchronize, [&c, h] {
+    h.withSelection([&c](ProjectWindow& window, std::vector<int>& rows) { run(c.flows.resynchronize, window, rows); });
   });
   h.on(kCommandViewLog, [h] {
     if (ProjectWindow* window = h.projectWindow()) window->memberOperations().viewProjectLog();
   });
-  h.on(kCommandMemberInfo, [&c, h] {
-    h.withOneMember([&c](ProjectWindow& window, int row) { run(c, c.flows.memberInformation, window, row); });
+  h.on(kCommandMemberInfo, c.flows.memberInformation, [&c, h] {
+    h.withOneMember([&c](ProjectWindow& window, int row) { run(c.flows.memberInformation, window, row); });
   });
-  h.on(kCommandDependencies, [&c, h] {
-    h.withOneMember([&c](ProjectWindow& window, int row) { run(c, c.flows.memberDependencies, window, row); });
+  h.on(kCommandDependencies, c.flows.memberDependencies, [&c, h] {
+    h.withOneMember([&c](ProjectWindow& window, int row) { run(c.flows.memberDependencies, window, row); });
   });
-  h.on(kCommandBuild, [&c, h] {
-    if (ProjectWindow* window = h.projectWindow()) run(c, c.flows.build, *window);
+  h.on(kCommandBuild, c.flows.build, [&c, h] {
+    if (ProjectWindow* window = h.projectWindow()) run(c.flows.build, *window);
   });
-  h.on(kCommandCheckpoint, [&c, h] {
-    if (ProjectWindow* window = h.projectWindow()) run(c, c.flows.checkpoint, *window);
+  h.on(kCommandCheckpoint, c.flows.checkpoint, [&c, h] {
+    if (ProjectWindow* window = h.projectWindow()) run(c.flows.checkpoint, *window);
   });
-  h.on(kCommandRemoveUnusedLocks, [&c, h] {
-    if (ProjectWindow* window = h.projectWindow()) run(c, c.flows.removeUnusedLocks, *window);
+  h.on(kCommandRemoveUnusedLocks, c.flows.removeUnusedLocks, [&c, h] {
+    if (ProjectWindow* window = h.projectWindow()) run(c.flows.removeUnusedLocks, *window);
   });
-  h.on(kCommandCreateSandbox, [&c, h] {
-    if (ProjectWindow* window = h.projectWindow()) run(c, c.flows.createSandbox, *window);
+  h.on(kCommandCreateSandbox, c.flows.createSandbox, [&c, h] {
+    if (ProjectWindow* window = h.projectWindow()) run(c.flows.createSandbox, *window);
   });
   h.on(kCommandProjectNothing, [] {});
 }
@@ -246,7 +254,7 @@ void registerCommandHandlers(CommandRouter& router, CommandContext& c) {
   registerWindowCommands(h);
   registerArchiveDialogs(h);
   registerProjectCommands(h);
-  h.on(kCommandAbout, [&c] { run(c, c.flows.about); });
+  h.on(kCommandAbout, [&c] { run(c.flows.about); });
 }
 
 }  // namespace orv::workbench::commands

@@ -28,8 +28,7 @@
 
 namespace orv::workbench::commands {
 
-// The operation dialogs' flows. An empty one leaves its command doing
-// nothing.
+// The operation dialogs' flows. A command whose flow is empty is disabled.
 struct DialogFlows {
   std::function<void(ArchiveWindow&)> checkInArchive;
   // Check-out of revision (empty: not exactly one selected): the flow's
@@ -47,8 +46,6 @@ struct DialogFlows {
   std::function<void(ProjectWindow&)> removeUnusedLocks;
   std::function<void(ProjectWindow&)> createSandbox;
   std::function<void()> about;
-  // Told when a command's flow is not there.
-  std::function<void()> missing;
 };
 
 // What the handlers work with.

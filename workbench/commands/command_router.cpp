@@ -10,7 +10,18 @@ void CommandRouter::setActiveWindow(ChildKind kind, WindowEnabler enabler) {
   windowEnabler_ = kind == ChildKind::none ? WindowEnabler{} : std::move(enabler);
 }
 
+bool CommandRouter::available(int id) const {
+  auto it = availability_.find(id);
+  return it == availability_.end() || !it->second || it->second();
+}
+
 EnableResult CommandRouter::enable(int id) const {
+  EnableResult result = enableByRules(id);
+  if (!available(id)) result.state = Enabling::disabled;  // the item keeps its text
+  return result;
+}
+
+EnableResult CommandRouter::enableByRules(int id) const {
   if (windowEnabler_) {
     EnableResult result = windowEnabler_(id);
     if (result.state != Enabling::undecided) return result;
@@ -28,7 +39,7 @@ CommandRouter::Outcome CommandRouter::dispatch(int id) {
     }
   }
   auto it = handlers_.find(id);
-  if (it == handlers_.end() || !it->second) return Outcome::unhandled;
+  if (it == handlers_.end() || !it->second || !available(id)) return Outcome::unhandled;
   const Handler handler = it->second;  // a handler may replace itself while it runs
   struct CommandScope {
     ExecuteServer* server;

@@ -88,6 +88,9 @@ class WindowCommands {
   void refresh();
   void configuration();
 
+  // The dialogs and services the commands hand work to.
+  const WindowCommandServices& services() const { return services_; }
+
  private:
   void editArchiveFile(ArchiveWindow& window);
   void editMemberFile(ProjectWindow& window);

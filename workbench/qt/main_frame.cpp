@@ -122,7 +122,7 @@ QIcon programIcon() {
 // What the frame's command handlers work with: the dialogs and services of
 // the registration table, the open and create commands, the item commands
 // and the temporary files of comparisons, over the frame's windows. The
-// dialogs that are not there yet leave their commands saying so.
+// commands of dialogs that are not there are disabled.
 struct MainFrame::Commands {
   Commands(MainFrame& frame, ui::Ui& ui)
       : registry(registrations(frame, ui)),
@@ -134,7 +134,6 @@ struct MainFrame::Commands {
 
   static commands::FrameRegistry registrations(MainFrame& frame, ui::Ui& ui) {
     commands::FrameRegistry registry;
-    registry.flows.missing = [&frame] { frame.notAvailable(); };
     registry.opening.addRecentFile = [&frame](const std::string& path, int kind) { frame.recent_.add(path, kind); };
     commands::runRegistrations(dialogs::frameRegistrations(), registry, {ui, frame.starts_});
     return registry;
@@ -370,6 +369,13 @@ QToolBar* MainFrame::toolbar(app::ToolbarKind kind) const {
 }
 
 void MainFrame::showToolbarFor(app::ToolbarKind kind) {
+  // A button whose command has nothing to run is disabled; Exit, Help and
+  // About are the frame's own.
+  for (QToolBar* bar : {archiveBar_, projectBar_})
+    for (QAction* a : bar->actions())
+      if (const int id = a->data().toInt(); id != 0)
+        a->setEnabled(id == kCmdExit || id == kCmdHelp || id == kCmdHelpOnHelp || id == kCmdAbout ||
+                      router_.runnable(id));
   if (archiveMenu_) archiveMenu_->menuAction()->setVisible(kind == app::ToolbarKind::archive);
   archiveBar_->setVisible(kind == app::ToolbarKind::archive);
   projectBar_->setVisible(kind == app::ToolbarKind::project);
@@ -553,10 +559,20 @@ void MainFrame::runCommand(const app::ExecuteCommand& c) {
       if (auto handler = commands_->registry.execute.find(c.verb); handler != commands_->registry.execute.end()) {
         if (handler->second.bringForward) bringForward();
         handler->second.run(c.args);
-      } else {
-        notAvailable();
       }
       break;
+  }
+}
+
+bool MainFrame::canRun(const app::ExecuteCommand& c) const {
+  using app::ExecuteVerb;
+  switch (c.verb) {
+    case ExecuteVerb::openArchive:
+    case ExecuteVerb::openProject:
+    case ExecuteVerb::about:
+    case ExecuteVerb::help:
+    case ExecuteVerb::createArchive: return true;
+    default: return commands_->registry.execute.count(c.verb) != 0;
   }
 }
 
@@ -571,13 +587,9 @@ void MainFrame::command(int id) {
     default:
       syncActiveWindow();
       if (router_.enable(id).state == commands::Enabling::disabled) break;
-      if (router_.dispatch(id) == commands::CommandRouter::Outcome::unhandled) notAvailable();
+      router_.dispatch(id);
       break;
   }
-}
-
-void MainFrame::notAvailable() {
-  statusBar()->showMessage(QStringLiteral("This command is not available yet."), 5000);
 }
 
 void MainFrame::registerCommands() {

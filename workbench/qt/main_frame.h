@@ -72,6 +72,8 @@ class MainFrame : public QMainWindow, public commands::WindowRegistry {
   void setCommandServer(app::ExecuteServer* server) { router_.setCommandServer(server); }
   // Runs a command of the command server.
   void runCommand(const app::ExecuteCommand& command);
+  // Whether runCommand has something to run for the command's verb.
+  bool canRun(const app::ExecuteCommand& command) const;
   // The About box (a dialog of the seam).
   void showAbout();
   // Runs command id as its menu item or tool-bar button does.
@@ -110,8 +112,6 @@ class MainFrame : public QMainWindow, public commands::WindowRegistry {
   void showToolbarFor(app::ToolbarKind kind);
   void activeWindowChanged(QMdiSubWindow* window);
   void registerCommands();
-  // Says in the status bar that a command has nothing to run yet.
-  void notAvailable();
   ArchiveChild* archiveChildOf(QMdiSubWindow* window) const;
   ProjectChild* projectChildOf(QMdiSubWindow* window) const;
   ArchiveChild::Frame archiveFrame();

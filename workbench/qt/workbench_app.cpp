@@ -96,6 +96,10 @@ void Workbench::runCommand(const app::ExecuteCommand& command) {
   });
 }
 
+bool Workbench::canRun(const app::ExecuteCommand& command) const {
+  return frame_ && frame_->canRun(command);
+}
+
 void Workbench::open(const app::HandedCommandLine& handed) {
   if (!frame_) return;
   if (handed.fromSecondCopy) frame_->bringForward();

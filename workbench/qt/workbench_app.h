@@ -55,6 +55,7 @@ class Workbench : public QObject, private app::ExecuteSink {
 
  private:
   void runCommand(const app::ExecuteCommand& command) override;
+  bool canRun(const app::ExecuteCommand& command) const override;
   void serve();
   void open(const app::HandedCommandLine& handed);
 

@@ -78,6 +78,7 @@ TEST(ParseExecuteLimits, ReadsOnlyTheGivenBytes) {
 
 struct RecordingSink : ExecuteSink {
   void runCommand(const ExecuteCommand& c) override { ran.push_back(c); }
+  bool canRun(const ExecuteCommand& c) const override { return c.verb != ExecuteVerb::checkOut; }
   std::vector<ExecuteCommand> ran;
 };
 
@@ -94,6 +95,8 @@ TEST(ExecuteServer, AnswersAndRefusals) {
     EXPECT_EQ(server.execute("OpenArchive a.c ;"), kExecuteRefused);
   }
   EXPECT_EQ(server.execute("OpenArchive a.c ;"), kExecuteAccepted);
+  // A command the workbench has nothing to run for is refused, not run.
+  EXPECT_EQ(server.execute("CheckOut a.c ;"), kExecuteRefused);
   ASSERT_EQ(sink.ran.size(), 2u);
   EXPECT_EQ(sink.ran[1].args, std::vector<std::string>{"a.c"});
   EXPECT_TRUE(ExecuteServer::acceptsService("Revision Server"));

@@ -1,6 +1,7 @@
 // Commands from the router to their handlers: every command has one, and a
 // command reaches the active window's archive or project, its selection,
-// the programs started outside and the dialog flows.
+// the programs started outside and the dialog flows; a command without its
+// flow is disabled.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -30,6 +31,13 @@ bool exists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
+// The Revision Information dialog, answering Cancel.
+WindowCommandServices itemServices() {
+  WindowCommandServices services;
+  services.revisionInformation = [](OpenArchive&, const std::string&) { return ui::kAnswerCancel; };
+  return services;
+}
+
 class CommandHandlersTest : public ProjectTest {
  protected:
   void beforeStart() override {
@@ -38,13 +46,12 @@ class CommandHandlersTest : public ProjectTest {
       return checkOutAnswer;
     };
     flows.memberInformation = [this](ProjectWindow&, int row) { informationRows.push_back(row); };
-    flows.missing = [this] { ++missing; };
   }
 
   FakeRegistry windows{ui};
   OpenCreateCommands opening{ui, windows, {}};
   TempFiles temps{ui};
-  WindowCommands items{ui, windows, opening, temps, {}};
+  WindowCommands items{ui, windows, opening, temps, itemServices()};
   platform::RecordingSpawner spawner;
   ProgramStarts starts{ui, spawner, dir.file("ORVTY.INI"), "/opt/orv/bin"};
   ArchiveImporters importers;
@@ -57,7 +64,6 @@ class CommandHandlersTest : public ProjectTest {
   std::vector<std::string> checkedOut;
   int checkOutAnswer = 0;
   std::vector<int> informationRows;
-  int missing = 0;
 
   void registerAll() {
     context.flows = flows;
@@ -139,10 +145,12 @@ TEST_F(CommandHandlersTest, WindowOfTheWrongKindOrNoneBeepsAndAnEmptySelectionSp
   router.dispatch(kCommandMemberInfo);
   EXPECT_EQ(informationRows.size(), 1u);
 
-  // A flow that is not there is told, not silently skipped.
-  EXPECT_EQ(missing, 0);
-  router.dispatch(kCommandBuild);
-  EXPECT_EQ(missing, 1);
+  // A command whose flow or dialog is not there is disabled and runs
+  // nothing.
+  for (const int id : {kCommandBuild, kCommandSelectMembers}) {
+    EXPECT_EQ(router.enable(id).state, Enabling::disabled) << id;
+    EXPECT_EQ(router.dispatch(id), CommandRouter::Outcome::unhandled) << id;
+  }
 }
 
 }  // namespace
