@@ -155,8 +155,8 @@ class ClientArchiveTest : public ::testing::Test {
   void start(const std::string& config = "") {
     ASSERT_EQ(vcAPIinit(), 0);
     started_ = true;
-    vcSetSysInfo(42, dir.path().c_str());
-    vcSetSysInfo(99, "alice");
+    vcSetSysInfo(VC_SYSINFO_SET_CURRENT_DIR, dir.path().c_str());
+    vcSetSysInfo(VC_SYSINFO_SET_AUTHENTICATED_USER, "alice");
     if (!config.empty()) {
       const std::string rc = dir.write("ORVRCS.RC", config);
       ASSERT_EQ(vcReadConfig(rc.c_str()), 0);
@@ -182,7 +182,7 @@ class ClientArchiveTest : public ::testing::Test {
     int h = 0;
     char found[513] = {};
     dir.write(name, texts.front());
-    const int rc = vcFindArchiveName(work(name).c_str(), found, sizeof found, &h, 6);
+    const int rc = vcFindArchiveName(work(name).c_str(), found, sizeof found, &h, VC_ARCHIVE_OPEN_WRITE | VC_ARCHIVE_OPEN_CREATE);
     ASSERT_EQ(rc, 0) << name;
     if (password) {
       ASSERT_EQ(vcSetPassword(h, password), 0);
@@ -192,13 +192,13 @@ class ClientArchiveTest : public ::testing::Test {
       char rev[64] = {};
       ASSERT_EQ(vcCiRevision(h, "", work(name).c_str(), 0, rev, sizeof rev), 0) << text;
     }
-    ASSERT_EQ(vcCommitArchive(h, 1), 0);
+    ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
   }
 
   // A handle of our own on the archive of name, under its write lock.
   int lockedHandle(const std::string& name) {
     int h = 0;
-    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 2), 0);
+    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, VC_ARCHIVE_OPEN_WRITE), 0);
     return h;
   }
 
@@ -207,36 +207,36 @@ class ClientArchiveTest : public ::testing::Test {
   // The revision a label names in the archive on disk ("" when none).
   std::string labelRevision(const std::string& name, const char* label) {
     int h = 0;
-    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 1), 0);
+    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
     char rev[64] = {};
-    vcGetIdArchiveInfo(h, 14, label, rev, sizeof rev);
+    vcGetIdArchiveInfo(h, VC_ARCHIVE_ITEM_LABEL_REVISION, label, rev, sizeof rev);
     vcCloseArchive(h);
     return rev;
   }
   // The state of revision of name on disk ("" when none).
   std::string revisionState(const std::string& name, const char* revision) {
     int h = 0;
-    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 1), 0);
+    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
     char text[64] = {};
-    vcGetRevInfo(h, 34, revision, text, sizeof text);
+    vcGetRevInfo(h, VC_REVISION_ITEM_STATE, revision, text, sizeof text);
     vcCloseArchive(h);
     return text;
   }
   // The head revision and the locks ("user rev" entries) on disk.
   std::string head(const std::string& name) {
     int h = 0;
-    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 1), 0);
+    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
     char rev[64] = {};
-    vcGetArchiveInfo(h, 8, rev, sizeof rev);
+    vcGetArchiveInfo(h, VC_ARCHIVE_ITEM_HEAD, rev, sizeof rev);
     vcCloseArchive(h);
     return rev;
   }
   std::vector<std::string> locks(const std::string& name) {
     int h = 0;
-    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, 1), 0);
+    EXPECT_EQ(vcOpenArchive(archiveOf(name).c_str(), &h, VC_ARCHIVE_OPEN_READ), 0);
     std::vector<std::string> out;
     char entry[162];
-    while (vcGetArchiveInfo(h, 9, entry, sizeof entry) == 0 && out.size() < 100) out.push_back(entry);
+    while (vcGetArchiveInfo(h, VC_ARCHIVE_ITEM_NEXT_LOCK, entry, sizeof entry) == 0 && out.size() < 100) out.push_back(entry);
     vcCloseArchive(h);
     return out;
   }
@@ -292,7 +292,7 @@ class ClientProjectTest : public ArchiveFixture {
   std::string makeProject(const std::string& name, const std::vector<Member>& members) {
     const std::string path = work(name);
     int h = 0;
-    EXPECT_EQ(vcOpenProject(path.c_str(), 1 | 4, &h, 0), 0);
+    EXPECT_EQ(vcOpenProject(path.c_str(), VC_PROJECT_OPEN_MODIFY | VC_PROJECT_OPEN_CREATE, &h, 0), 0);
     for (const Member& m : members) {
       EXPECT_EQ(vcAddMember(h, m.kind, work(m.name).c_str(), m.revision, nullptr), 0) << m.name;
     }
@@ -309,11 +309,11 @@ class ClientProjectTest : public ArchiveFixture {
     dir.write("n.c", "plain\n");
     vcSetSysInfo(99, "bob");
     int h = lockedHandle("a.c");
-    EXPECT_EQ(vcSetRevInfo(h, 18, "1.2", nullptr), 0);
-    EXPECT_EQ(vcSetArchiveInfo(h, 19, "REL1", "1.2"), 0);
-    EXPECT_EQ(vcCommitArchive(h, 1), 0);
+    EXPECT_EQ(vcSetRevInfo(h, VC_REVISION_ITEM_LOCK, "1.2", nullptr), 0);
+    EXPECT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "REL1", "1.2"), 0);
+    EXPECT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
     vcCloseArchive(h);
-    vcSetSysInfo(99, "alice");
+    vcSetSysInfo(VC_SYSINFO_SET_AUTHENTICATED_USER, "alice");
     makeProject("sub.pj", {});
     return makeProject("p.pj", {{"a.c", 'a', "1.2"}, {"n.c", 'f', nullptr}, {"sub.pj", 'i', "1.1"}, {"b.c", 'a', "1.1"}});
   }
