@@ -21,7 +21,9 @@
 //   ci         open the archive for writing, check the next text in on the
 //              trunk, commit and close (the archive is restored between runs,
 //              outside the timing); "no commit" vcCiRevision alone.
-// Targets: co oldest < 50 x read; ci < 3 x (copy + diff).
+//   co head into a directory of 10,000 files, and into an empty one.
+// Targets: co oldest < 50 x read; ci < 3 x (copy + diff); co into 10,000
+// files < 1.2 x co into an empty directory.
 //
 // For a profiler: "--keep <dir>" builds the archive in dir and stops;
 // "--loop <dir> <revision> <count>" checks a revision out to standard output
@@ -196,8 +198,8 @@ void bmRead(benchmark::State& state) {
 // One check-out: open for reading, check out, close. toStdout: the text goes
 // to standard output (sent to /dev/null meanwhile), which leaves out the
 // working file's temporary file and rename.
-double checkOutOnce(const std::string& rev, bool toStdout) {
-  const std::string out = (g_dir / "out.c").string();
+double checkOutOnce(const std::string& rev, bool toStdout, const fs::path& into = g_dir) {
+  const std::string out = (into / "out.c").string();
   int saved = -1;
   if (toStdout) {
     std::fflush(stdout);
@@ -217,6 +219,22 @@ double checkOutOnce(const std::string& rev, bool toStdout) {
     ::close(saved);
   }
   return s;
+}
+
+// The head checked out into a directory of 10,000 other files (made once,
+// not timed) against the same into an empty directory: the size of the
+// directory the working file lands in must not count.
+void bmCheckoutInto(benchmark::State& state, bool crowded) {
+  const fs::path into = g_dir / (crowded ? "crowded" : "empty");
+  if (!fs::exists(into)) {
+    fs::create_directories(into);
+    if (crowded)
+      for (int i = 0; i < 10000; ++i) writeFile((into / ("file" + std::to_string(i) + ".c")).string(), "x\n");
+  }
+  const std::string rev = "1." + std::to_string(kRevisions);
+  double best = 1e30;
+  for (auto _ : state) record(state, crowded ? "co head, 10000 files" : "co head, empty dir",
+                              checkOutOnce(rev, false, into), best);
 }
 
 void bmCheckout(benchmark::State& state, int revision, bool toStdout) {
@@ -332,6 +350,8 @@ int main(int argc, char** argv) {
   reg("co head 1.1000 to stdout", bmCheckout, kRevisions, true);
   reg("co middle 1.500 to stdout", bmCheckout, kRevisions / 2, true);
   reg("co oldest 1.1 to stdout", bmCheckout, 1, true);
+  reg("co head into an empty directory", bmCheckoutInto, false);
+  reg("co head into a directory of 10,000 files", bmCheckoutInto, true);
   reg("copy archive + fsync", bmCopy, true);
   reg("copy archive", bmCopy, false);
   reg("DiffFile -n head next", bmDiff);
@@ -344,7 +364,8 @@ int main(int argc, char** argv) {
   auto ms = [](const char* k) { return g_best[k] * 1e3; };
   std::printf("\nBest of %d runs, milliseconds\n", kRuns);
   for (const char* k : {"read", "co head", "co middle", "co oldest", "co head, stdout", "co middle, stdout",
-                        "co oldest, stdout", "copy", "copy, no sync", "diff", "ci", "ci, no commit"})
+                        "co oldest, stdout", "co head, empty dir", "co head, 10000 files", "copy", "copy, no sync",
+                        "diff", "ci", "ci, no commit"})
     std::printf("  %-18s %9.3f\n", k, ms(k));
   const double coRatio = g_best["co oldest"] / g_best["read"];
   const double coRatioStdout = g_best["co oldest, stdout"] / g_best["read"];
@@ -352,6 +373,9 @@ int main(int argc, char** argv) {
   const double ciRatioNoSync = g_best["ci"] / (g_best["copy, no sync"] + g_best["diff"]);
   std::printf("co oldest / read                 %7.1f  (target < 50) %s\n", coRatio, coRatio < 50 ? "met" : "MISSED");
   std::printf("co oldest, stdout / read         %7.1f\n", coRatioStdout);
+  const double crowdRatio = g_best["co head, 10000 files"] / g_best["co head, empty dir"];
+  std::printf("co into 10,000 files / into empty %6.2f  (target < 1.2) %s\n", crowdRatio,
+              crowdRatio < 1.2 ? "met" : "MISSED");
   std::printf("ci / (copy + diff)               %7.2f  (target < 3)  %s\n", ciRatio, ciRatio < 3 ? "met" : "MISSED");
   std::printf("ci / (copy, no sync + diff)      %7.2f\n", ciRatioNoSync);
   vcAPIcleanup();

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <vector>
 
 #include "platform/profile/profile.h"
@@ -132,6 +133,27 @@ int saveColours(const std::string& ini, const MergeSettings& s) {
 int saveFont(const std::string& ini, const MergeSettings& s) {
   if (s.font.system) return 0;
   return writeProfileString(ini, "Fonts", "NormalView", formatFont(s.font).c_str());
+}
+
+namespace {
+
+// 1 for CR LF, 2 for LF, 0 when the file has no line end (or cannot be read).
+int firstLineEnd(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  char previous = 0, c = 0;
+  while (in.get(c)) {
+    if (c == '\n') return previous == '\r' ? 1 : 2;
+    previous = c;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int inputSaveFormat(const std::string& file1, const std::string& file2) {
+  for (const std::string* f : {&file1, &file2})
+    if (const int format = firstLineEnd(*f)) return format;
+  return 2;
 }
 
 int saveFormatIfChanged(const std::string& ini, int before, int after) {

@@ -52,6 +52,12 @@ int saveFont(const std::string& iniPath, const MergeSettings& s);
 // Writes "SaveFileFormat" only when the format changed.
 int saveFormatIfChanged(const std::string& iniPath, int before, int after);
 
+// The save format that keeps the line ends of the compared files: the
+// first line end met in file 1, else in file 2, decides (CR LF gives 1,
+// LF 2); files with no line end of their own are saved with LF, this
+// system's own line end.
+int inputSaveFormat(const std::string& file1, const std::string& file2);
+
 // A chosen file name, lower-cased unless file case is preserved.
 std::string caseAdjusted(const std::string& name, bool preserveFileCase);
 

@@ -208,10 +208,11 @@ int ProjectWalk::member(int project, const std::string& projectName, const std::
     }
   } else if (type == 'i' || type == 's') {
     int sub = 0;
+    // Read-only: a report needs no right to modify the projects it reads.
     if ((historical_ & VC_OPTION_NOT_FOUND) || revision.empty())
-      rc = vcOpenProject(memberName.c_str(), VC_PROJECT_OPEN_MODIFY, &sub, 0);
+      rc = vcOpenProject(memberName.c_str(), 0, &sub, 0);
     else
-      rc = vcOpenRevProject(memberName.c_str(), revision.c_str(), VC_PROJECT_OPEN_MODIFY, &sub, 0);
+      rc = vcOpenRevProject(memberName.c_str(), revision.c_str(), 0, &sub, 0);
     if (rc) {
       reportError(r_, format(text::kOpeningSubproject, memberName.c_str()), rc);
       return 0;
@@ -232,7 +233,7 @@ int ProjectWalk::member(int project, const std::string& projectName, const std::
 int projectReport(rptReport& r, const std::string& projectName, int project) {
   int opened = 0;
   if (project == 0) {
-    if (int rc = vcOpenProject(projectName.c_str(), VC_PROJECT_OPEN_MODIFY, &opened, 0)) {
+    if (int rc = vcOpenProject(projectName.c_str(), 0, &opened, 0)) {
       reportError(r, format(text::kOpeningProject, projectName.c_str()), rc);
       return 0;
     }

@@ -344,6 +344,11 @@ bool ComparisonWindow::setMerging(bool on) {
     connect(mergeList_, &RowList::blockInView, this, &ComparisonWindow::mergeBlockInView);
     connect(mergeList_, &MergeList::removeRowSide, this, &ComparisonWindow::removeMergeRow);
     connect(mergeList_, &MergeList::editBlockOfRow, this, &ComparisonWindow::editMergeRow);
+    // A click on any row of a block (its marker row included) makes it the current block.
+    connect(mergeList_, &RowList::rowClicked, this, [this](int row, Qt::KeyboardModifiers) {
+      const int block = mergeList_->blockOfRow(row);
+      if (block >= 0 && block != currentBlock_) mergeBlockInView(block);
+    });
   } else {
     if (!mayClose()) return false;
     delete mergeList_;
@@ -371,14 +376,15 @@ bool ComparisonWindow::saveAs() {
   request.forSaving = true;
   request.filters = {"All Files (*)"};
   std::string path;
+  // The choice starts at the line ends of the compared files.
+  int format = inputSaveFormat(diff_->file1(), diff_->file2());
   if (saveChooser_) {
-    int format = settings_.saveFormat;
     path = saveChooser_(request.caption, &format);
-    if (!path.empty()) settings_.saveFormat = format;
   } else {
     const std::vector<std::string> chosen = ui_.chooseFiles(request);
     if (!chosen.empty()) path = chosen.front();
   }
+  if (!path.empty()) settings_.saveFormat = format;
   if (path.empty()) return false;
   return merging() ? saveMerge(path) : saveDifferences(path);
 }

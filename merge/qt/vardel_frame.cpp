@@ -18,7 +18,6 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
-#include <QSocketNotifier>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -66,6 +65,8 @@ const CommandText kCommands[] = {
     {kViewFile2, "File &2", "Show file 2\nFile 2"},
     {kLineNumbers, "Line &Numbers", "Show line numbers\nLine Numbers"},
     {kDiffsOnly, "Diffs &Only", "Show only the lines that differ\nDiffs Only"},
+    {kNextDifference, "Ne&xt Difference", "Go to the next block of differences\nNext Difference"},
+    {kPreviousDifference, "&Previous Difference", "Go to the previous block of differences\nPrevious Difference"},
     {kColours, "&Colors...", "Choose the colours of the lines\nColors"},
     {kFont, "&Font...", "Choose the font of the lists\nFont"},
     {kComments, "C&omments...", "Set the comment texts of saved differences\nComments"},
@@ -176,6 +177,13 @@ void VardelFrame::buildActions() {
   auto* views = new QActionGroup(this);
   for (int id : {kViewFile1, kViewFile2, kViewBoth, kViewCombined}) views->addAction(actions_[id]);
   actions_[kCopy]->setShortcut(QKeySequence::Copy);
+  actions_[kSave]->setShortcut(QKeySequence::Save);
+  actions_[kNextDifference]->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_Down), QKeySequence(Qt::Key_F8)});
+  actions_[kPreviousDifference]->setShortcuts(
+      {QKeySequence(Qt::ALT | Qt::Key_Up), QKeySequence(Qt::SHIFT | Qt::Key_F8)});
+  actions_[kSelectFile1Block]->setShortcut(QKeySequence(Qt::ALT | Qt::Key_1));
+  actions_[kSelectFile2Block]->setShortcut(QKeySequence(Qt::ALT | Qt::Key_2));
+  actions_[kSelectBothBlocks]->setShortcut(QKeySequence(Qt::ALT | Qt::Key_3));
 }
 
 void VardelFrame::buildMenus() {
@@ -198,6 +206,8 @@ void VardelFrame::buildMenus() {
   for (int id : {kViewBoth, kViewCombined, kViewFile1, kViewFile2}) view->addAction(actions_[id]);
   view->addSeparator();
   for (int id : {kLineNumbers, kDiffsOnly}) view->addAction(actions_[id]);
+  view->addSeparator();
+  for (int id : {kNextDifference, kPreviousDifference}) view->addAction(actions_[id]);
   QMenu* options = menuBar()->addMenu("&Options");
   for (int id : {kColours, kFont, kComments}) options->addAction(actions_[id]);
   QMenu* window = menuBar()->addMenu("&Window");
@@ -242,6 +252,10 @@ void VardelFrame::updateActions() {
                  kPrintSummary})
     actions_[id]->setEnabled(any);
   actions_[kCopy]->setEnabled(any && !merging);
+  const int blocks = any ? w->diff().blockCount() : 0;
+  const int current = any ? w->currentBlock() : -1;
+  actions_[kNextDifference]->setEnabled(current < blocks - 1);
+  actions_[kPreviousDifference]->setEnabled(current > 0);
   const int mode = any ? w->viewMode() : settings_.viewMode;
   actions_[mode == 0 ? kViewFile1 : mode == 1 ? kViewFile2 : mode == 2 ? kViewCombined : kViewBoth]->setChecked(true);
   actions_[kLineNumbers]->setChecked(any ? w->lineNumbers() : settings_.lineNumbers);
@@ -285,6 +299,8 @@ void VardelFrame::command(int id) {
     case kViewBoth: w->setViewMode(3); break;
     case kLineNumbers: w->setLineNumbers(!w->lineNumbers()); break;
     case kDiffsOnly: w->setCommonLines(!w->commonLines()); break;
+    case kNextDifference: w->nextBlock(); break;
+    case kPreviousDifference: w->previousBlock(); break;
     default:
       if (id == kAllFile1Blocks || id == kAllFile2Blocks || (id >= kSelectFile1Block && id <= kRemoveSelectedBlocks))
         w->mergeCommand(id);
@@ -414,8 +430,8 @@ bool VardelFrame::editComments() {
   return true;
 }
 
+// The format offered first is the window's (the line ends of its files).
 std::string VardelFrame::chooseSave(const std::string& caption, int* format) {
-  *format = settings_.saveFormat;
   const std::string path = chooseSaveFile(this, caption, format);
   if (path.empty()) return path;
   if (saveFormatIfChanged(iniPath_, settings_.saveFormat, *format) != 0)
@@ -475,13 +491,9 @@ void VardelFrame::reportResult(int result) {
 }
 
 void VardelFrame::listen(ipc::CommandServer server) {
+  service_.reset();
   server_.emplace(std::move(server));
-  notifier_ = new QSocketNotifier(server_->fd(), QSocketNotifier::Read, this);
-  connect(notifier_, &QSocketNotifier::activated, this, &VardelFrame::serveSocket);
-}
-
-void VardelFrame::serveSocket() {
-  if (server_) server_->serveOne(*handler_, kHandoffTimeoutMs);
+  service_ = std::make_unique<ipc::qt::CommandService>(*server_, *handler_, kHandoffTimeoutMs);
 }
 
 void VardelFrame::closeEvent(QCloseEvent* event) {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/ipc/command_socket.h"
+#include "platform/ipc/qt/command_service.h"
 #include "merge/compare_files.h"
 #include "merge/merge_settings.h"
 #include "platform/ui/ui.h"
@@ -20,7 +21,6 @@ class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class QPrinter;
-class QSocketNotifier;
 
 namespace orv::merge::qt {
 
@@ -51,6 +51,8 @@ enum FrameCommand : int {
   kPrint = 2116,
   kPrinterSetup = 2117,
   kPrintSummary = 2118,
+  kNextDifference = 2121,
+  kPreviousDifference = 2122,
   kCopy = 24323,
   kExit = 24310,
   kAbout = 999,
@@ -109,7 +111,6 @@ class VardelFrame : public QMainWindow {
   void updateActions();
   void storeViewSettings(const ComparisonWindow* w);
   void reportResult(int result);
-  void serveSocket();
   void about();
   void print(bool summary);
   void printerSetup();
@@ -126,7 +127,7 @@ class VardelFrame : public QMainWindow {
   QList<QAction*> mergeActions_;
   std::optional<ipc::CommandServer> server_;
   std::unique_ptr<Handler> handler_;
-  QSocketNotifier* notifier_ = nullptr;
+  std::unique_ptr<ipc::qt::CommandService> service_;  // goes before the server and handler
 };
 
 }  // namespace orv::merge::qt

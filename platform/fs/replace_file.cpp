@@ -7,6 +7,8 @@
 #include "platform/fs/temp_file.h"
 
 #include <cerrno>
+#include <mutex>
+#include <unordered_set>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -27,6 +29,14 @@ std::string baseOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// True the first time this process names a temporary in dir.
+bool firstNamedWriteInto(const std::string& dir) {
+  static std::mutex lock;
+  static std::unordered_set<std::string> seen;
+  const std::lock_guard<std::mutex> hold(lock);
+  return seen.insert(dir).second;
+}
+
 }  // namespace
 
 int syncParentDirectory(const std::string& path) {
@@ -38,11 +48,15 @@ int syncParentDirectory(const std::string& path) {
   return rc == EINVAL ? 0 : rc;
 }
 
-// The temporary names of replacements of base: ".<base>.<pid %04x>.<n>~".
-static bool parseTemporaryName(std::string_view name, const std::string& base, TempOwner& owner) {
-  const std::string head = "." + base + ".";
-  if (name.size() < head.size() + 7 || name.substr(0, head.size()) != head || name.back() != '~') return false;
-  std::string_view rest = name.substr(head.size(), name.size() - head.size() - 1);
+// The temporary names of replacements: ".<base>.<pid %04x>.<n>~".
+static bool parseTemporaryName(std::string_view name, TempOwner& owner) {
+  if (name.size() < 9 || name[0] != '.' || name.back() != '~') return false;
+  // The pid and the number are the last two dot-separated fields.
+  const std::size_t numberDot = name.find_last_of('.');
+  if (numberDot == std::string_view::npos || numberDot < 6) return false;
+  const std::size_t pidDot = name.find_last_of('.', numberDot - 1);
+  if (pidDot == std::string_view::npos || pidDot < 2) return false;  // a base of one character at least
+  std::string_view rest = name.substr(pidDot + 1, name.size() - pidDot - 2);
   const std::size_t dot = rest.find('.');
   if (dot != 4 || rest.size() < 6) return false;
   unsigned pid = 0;
@@ -65,9 +79,6 @@ int AtomicFileWriter::begin(const std::string& path, mode_t newFileMode, Durabil
   durability_ = durability;
   const std::string dir = dirOf(path);
   const std::string base = baseOf(path);
-  removeStaleFiles(dir, [&](std::string_view name, TempOwner& owner) {
-    return parseTemporaryName(name, base, owner);
-  });
   int fd = openUnnamed(dir, newFileMode);
   if (fd >= 0) {
     fd_ = fd;
@@ -75,6 +86,12 @@ int AtomicFileWriter::begin(const std::string& path, mode_t newFileMode, Durabil
     named_ = false;
   } else {
     if (!unnamedUnsupported(errno)) return error_ = errno;
+    // Only a writer that names its temporaries can leave one behind, and only
+    // where the file system has no unnamed files: the names of dead writers
+    // are looked for there, once per directory and process, so that writing
+    // many files into a large directory does not read the directory each time.
+    if (firstNamedWriteInto(dir))
+      removeStaleFiles(dir, [](std::string_view name, TempOwner& owner) { return parseTemporaryName(name, owner); });
     const unsigned pid = static_cast<unsigned>(orv::sys::calls().getpid()) & 0xffffu;
     CreatedFile f = createUnique(
         [&](unsigned n) {

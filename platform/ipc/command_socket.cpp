@@ -248,6 +248,45 @@ bool CommandServer::peerAllowed(int fd) const {
   return !(refuseOwnProcess_ && cred.pid == sys::calls().getpid());
 }
 
+std::optional<ClientSession> CommandServer::acceptClient() {
+  Fd client(sys::calls().accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+  if (!client || !peerAllowed(client.get())) return std::nullopt;
+  return ClientSession(std::move(client));
+}
+
+bool ClientSession::serveAvailable(RequestHandler& handler) {
+  char chunk[4096];
+  // At most this much per call, so a client that never stops sending
+  // cannot hold the loop; the rest is read on the next call.
+  for (std::size_t taken = 0; taken < 16 * sizeof chunk;) {
+    const ssize_t n = sys::calls().read(fd_.get(), chunk, sizeof chunk);
+    if (n == 0) return false;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      if (errno == EAGAIN || errno == EWOULDBLOCK) break;
+      return false;
+    }
+    pending_.append(chunk, static_cast<std::size_t>(n));
+    taken += static_cast<std::size_t>(n);
+    for (;;) {
+      if (pending_.size() < 8) break;
+      const std::uint32_t len = getU32(pending_.data() + 4);
+      if (len > kMaxPayload) return false;
+      if (pending_.size() < 8 + static_cast<std::size_t>(len)) break;
+      Frame f;
+      f.type = getU32(pending_.data());
+      f.payload = pending_.substr(8, len);
+      pending_.erase(0, 8 + static_cast<std::size_t>(len));
+      std::string reply;
+      putU32(reply, answer(handler, f));
+      // A reply the socket cannot take at once drops the client rather
+      // than wait for it.
+      if (!writeFrame(fd_.get(), f.type, reply, 0)) return false;
+    }
+  }
+  return true;
+}
+
 bool CommandServer::serveOne(RequestHandler& handler, int timeoutMs) {
   Fd client(sys::calls().accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
   if (!client) return false;

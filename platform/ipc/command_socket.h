@@ -68,6 +68,22 @@ class Fd {
 std::optional<Frame> readFrame(int fd, int timeoutMs);
 bool writeFrame(int fd, std::uint32_t type, std::string_view payload, int timeoutMs);
 
+// One accepted client, served as its bytes arrive and never waited for:
+// the main loop watches fd() for readability and calls serveAvailable().
+class ClientSession {
+ public:
+  explicit ClientSession(Fd fd) : fd_(std::move(fd)) {}
+  int fd() const { return fd_.get(); }
+  // Reads what has arrived and answers every whole frame in it. False when
+  // the client is finished and is to be dropped: it closed, failed, sent a
+  // payload over kMaxPayload, or cannot take a reply at once.
+  bool serveAvailable(RequestHandler& handler);
+
+ private:
+  Fd fd_;
+  std::string pending_;  // the bytes of a frame not yet whole
+};
+
 class CommandServer {
  public:
   CommandServer(Fd listener, std::string path) : listener_(std::move(listener)), path_(std::move(path)) {}
@@ -84,6 +100,9 @@ class CommandServer {
   // Accepts one waiting client (if any) and serves its requests until it
   // closes or is silent for timeoutMs. False when nobody was served.
   bool serveOne(RequestHandler& handler, int timeoutMs);
+  // Accepts one waiting client for serving as its bytes arrive; nothing
+  // when none waits or the peer is refused (dropped unanswered).
+  std::optional<ClientSession> acceptClient();
 
  private:
   bool peerAllowed(int fd) const;

@@ -3,6 +3,8 @@
 // reached twice, shared archives, the "historical" option, the questions
 // and their answers, stopping, the password callback, and several reports
 // into one set of tables.
+#include <dlfcn.h>
+
 #include "reporter/tests/report_test_support.h"
 
 namespace {
@@ -336,6 +338,29 @@ TEST_F(WalkTest, ProjectOpening) {
   char name[16] = "";
   EXPECT_EQ(vcGetMember(p, VC_MEMBER_ITEM_FIRST, name, 1), VC_E_BUFFER_TOO_SMALL);  // still open
   EXPECT_EQ(vcCloseProject(p), 0);
+}
+
+// A user who may not modify projects still reports on them, and nothing
+// of the projects changes.
+TEST_F(WalkTest, ReportingNeedsNoRightToModify) {
+  void* kel = ::dlopen(KEL_DOUBLE_PATH, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(kel, nullptr);
+  constexpr int kRefused = 22, kNoFlag = 1;  // a "No" entry of the database
+  reinterpret_cast<void (*)(const char*, const char*, int, int, const char*)>(::dlsym(kel, "kelDoubleSetAnswer"))(
+      "", "modifyproject", kRefused, kNoFlag, nullptr);
+  vcAPIcleanup();  // the report starts its own instance, which reads the refusal
+  const std::string top = readFile(path("top.prj")), sub = readFile(path("sub.prj"));
+  start(0);
+  int p = 0;
+  EXPECT_EQ(vcOpenProject(path("top.prj").c_str(), VC_PROJECT_OPEN_MODIFY, &p, 0), VC_E_DENY_MODIFY_PROJECT);
+  if (p) vcCloseProject(p);
+  EXPECT_EQ(rptProjectReport(path("top.prj").c_str(), 0, r), 1) << (errors().empty() ? "" : errors()[0]);
+  EXPECT_TRUE(errors().empty());
+  EXPECT_FALSE(rows(base, ".txp").empty());
+  EXPECT_EQ(readFile(path("top.prj")), top);
+  EXPECT_EQ(readFile(path("sub.prj")), sub);
+  reinterpret_cast<void (*)()>(::dlsym(kel, "kelDoubleReset"))();
+  ::dlclose(kel);
 }
 
 }  // namespace

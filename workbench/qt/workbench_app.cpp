@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMdiArea>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <QUrl>
 #include <cstdio>
@@ -25,7 +24,8 @@ namespace orv::workbench {
 namespace {
 
 constexpr int kSocketTimeoutMs = 5000;
-// How long one client may keep the main loop waiting between its requests.
+// How long a client may stay silent between its requests before it is
+// dropped; it never holds the main loop meanwhile.
 constexpr int kServeTimeoutMs = 2000;
 
 // Names are case-folded by the configuration's rule; on this system file
@@ -72,20 +72,11 @@ int Workbench::start(ipc::CommandServer* server) {
   handler_ = std::make_unique<app::ShellRequestHandler>(
       ui_, executes_, [this](const app::HandedCommandLine& h) { open(h); });
   server_ = server;
-  if (server_) {
-    notifier_ = new QSocketNotifier(server_->fd(), QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, &Workbench::serve);
-  }
+  // Requests are served as they arrive; the client's commands are posted to
+  // the main loop, so nothing runs inside the socket's handler.
+  if (server_) service_ = new ipc::qt::CommandService(*server_, *handler_, kServeTimeoutMs, this);
   handler_->postOwnCommandLine(options_.cwd, options_.names);
   return 0;
-}
-
-void Workbench::serve() {
-  // Requests are served one client at a time; the client's commands are
-  // posted to the main loop, so nothing runs inside this handler.
-  notifier_->setEnabled(false);
-  server_->serveOne(*handler_, kServeTimeoutMs);
-  notifier_->setEnabled(true);
 }
 
 void Workbench::runCommand(const app::ExecuteCommand& command) {
@@ -114,11 +105,8 @@ int Workbench::run() {
 }
 
 void Workbench::shutDown() {
-  if (notifier_) {
-    notifier_->setEnabled(false);
-    delete notifier_;
-    notifier_ = nullptr;
-  }
+  delete service_;
+  service_ = nullptr;
   server_ = nullptr;
   if (splash_) delete splash_.data();
   if (frame_) {

@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "platform/ipc/command_socket.h"
+#include "platform/ipc/qt/command_service.h"
 #include "platform/ui/qt/qt_ui.h"
 #include "workbench/app/command_line_handoff.h"
 #include "workbench/app/library_startup.h"
 #include "workbench/qt/main_frame.h"
 
-class QSocketNotifier;
 
 namespace orv::workbench {
 
@@ -56,7 +56,6 @@ class Workbench : public QObject, private app::ExecuteSink {
  private:
   void runCommand(const app::ExecuteCommand& command) override;
   bool canRun(const app::ExecuteCommand& command) const override;
-  void serve();
   void open(const app::HandedCommandLine& handed);
 
   WorkbenchOptions options_;
@@ -67,7 +66,7 @@ class Workbench : public QObject, private app::ExecuteSink {
   std::unique_ptr<app::LibrarySession> library_;
   std::unique_ptr<app::ShellRequestHandler> handler_;
   ipc::CommandServer* server_ = nullptr;
-  QSocketNotifier* notifier_ = nullptr;
+  ipc::qt::CommandService* service_ = nullptr;
   QPointer<MainFrame> frame_;
   QPointer<QWidget> splash_;
 };

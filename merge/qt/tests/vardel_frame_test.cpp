@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "merge/qt/comparison_window.h"
+#include "merge/qt/merge_list.h"
 #include "platform/ipc/command_socket.h"
 #include "platform/ipc/socket_path.h"
 #include "platform/profile/profile.h"
@@ -79,7 +80,7 @@ TEST_F(VardelFrameTest, WorkbenchLineMergeSaveAndClose) {
   screenshot(&frame, "frame_merge_all_file2");
 
   const std::string out = dir.file("merged.c");
-  // The Save As chooser starts at the stored UNIX format and keeps it.
+  // The Save As chooser starts at the files' own (UNIX) line ends and keeps them.
   test::onNextModal([&](QWidget* modal) {
     auto* chooser = qobject_cast<QFileDialog*>(modal);
     ASSERT_NE(chooser, nullptr);
@@ -99,6 +100,78 @@ TEST_F(VardelFrameTest, WorkbenchLineMergeSaveAndClose) {
   EXPECT_TRUE(frame.close());
   EXPECT_NE(profile::getProfileString(ini, "General", "FrameCoordinates", ""), "");
   EXPECT_EQ(profile::getProfileString(ini, "View", "View", ""), "3");
+}
+
+// With no stored choice, Save As offers the compared files' own line ends,
+// and the merged file gets them; the merge list's block rows (the marker
+// row included) make their block current; the keys shown in the menus move
+// between blocks, take a side and save.
+TEST_F(VardelFrameTest, MergeKeepsTheInputLineEndsAndAnswersItsKeys) {
+  auto crlf = [](std::string text) {
+    std::string out;
+    for (char c : text) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return out;
+  };
+  struct Case {
+    bool dos;
+    const char* radio;
+  } cases[] = {{false, "format501"}, {true, "format500"}};
+  for (const Case& c : cases) {
+    const std::string v1 = readFile(fixture("queue_v1.c")), v2 = readFile(fixture("queue_v2.c"));
+    const std::string t = dir.file("one.c"), w = dir.file("two.c");
+    sys::writeWholeFile(t, c.dos ? crlf(v1) : v1);
+    sys::writeWholeFile(w, c.dos ? crlf(v2) : v2);
+    VardelFrame frame(ui, ini);
+    frame.resize(1200, 800);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame, 60000));
+    frame.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame, 60000));  // the keys go to the active window
+    ComparisonWindow* win = frame.compare(t, w, "", "", 0, false, true);
+    ASSERT_NE(win, nullptr);
+    frame.action(kMerge)->trigger();
+    ASSERT_NE(win->mergeList(), nullptr);
+
+    // Every key is shown beside its menu item.
+    for (int id : {static_cast<int>(kNextDifference), static_cast<int>(kPreviousDifference), 2072, 2073,
+                   static_cast<int>(kSave)})
+      EXPECT_FALSE(frame.action(id)->shortcut().isEmpty()) << id;
+
+    // A click on block 2's marker row selects the block.
+    MergeList* list = win->mergeList();
+    const int marker = list->markerRow(2);
+    list->showRow(marker);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      QPoint(40, (marker - list->topRow()) * list->rowHeight() + 3));
+    EXPECT_EQ(win->currentBlock(), 2);
+    EXPECT_TRUE(frame.action(2072)->isEnabled());
+    EXPECT_TRUE(frame.action(2073)->isEnabled());
+
+    // Alt+Up and F8 move; Alt+1 and Alt+2 take a side.
+    win->setFocus();
+    QTest::keyClick(&frame, Qt::Key_Up, Qt::AltModifier);
+    EXPECT_EQ(win->currentBlock(), 1);
+    QTest::keyClick(&frame, Qt::Key_F8);
+    EXPECT_EQ(win->currentBlock(), 2);
+    for (int b = 0; b < win->diff().blockCount(); ++b) {
+      win->showBlock(b);
+      QTest::keyClick(&frame, b % 2 ? Qt::Key_1 : Qt::Key_2, Qt::AltModifier);
+    }
+    frame.action(2120)->trigger();  // all of file 2: the result is file 2 whole
+
+    const std::string out = dir.file(c.dos ? "merged-dos.c" : "merged-unix.c");
+    test::onNextModal([&](QWidget* modal) {
+      auto* chooser = qobject_cast<QFileDialog*>(modal);
+      ASSERT_NE(chooser, nullptr);
+      EXPECT_TRUE(chooser->findChild<QRadioButton*>(c.radio)->isChecked()) << c.radio;
+      chooser->selectFile(QString::fromStdString(out));
+      QMetaObject::invokeMethod(chooser, "accept", Qt::QueuedConnection);
+    });
+    QTest::keyClick(&frame, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(readFile(out), readFile(w)) << c.radio;  // byte for byte, line ends included
+    if (!c.dos) screenshot(&frame, "frame_merge_block_keys");
+    EXPECT_TRUE(frame.close());
+  }
 }
 
 TEST_F(VardelFrameTest, ResultReportsAndTheEndOfTheProgram) {

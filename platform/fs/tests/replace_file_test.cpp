@@ -4,6 +4,9 @@
 #include "testing/temp_dir.h"
 
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -149,4 +152,49 @@ TEST(ReplaceFile, NoSyncSwapsNamesOrRenames) {
   orv::sys::resetCalls();
   EXPECT_EQ(g_swaps, 0);
   EXPECT_EQ(readFile(dir.file("g")), "g\n");
+}
+
+// Temporaries are unnamed where the file system has them, and then nothing
+// of the directory is read however many files are written into it. Where
+// names must be used, a dead writer's leftover goes, and the directory is
+// read once however many files this process writes there.
+TEST(ReplaceFile, DeadWritersNamesAreLookedForOnlyWhereNamesAreUsedAndOnce) {
+  orv::test::TempDir dir;
+  pid_t gone = 65535;  // a process id that names no process
+  while (gone > 2 && !(::kill(gone, 0) != 0 && errno == ESRCH)) --gone;
+  char tail[32];
+  std::snprintf(tail, sizeof tail, ".%04x.000~", static_cast<unsigned>(gone) & 0xffffu);
+  const std::string stale = dir.file(std::string(".g") + tail);
+  { std::ofstream(stale) << "left by a writer that was killed\n"; }
+
+  static int directoryReads = 0;
+  orv::sys::calls().opendir = [](const char* path) {
+    ++directoryReads;
+    return orv::sys::realCalls().opendir(path);
+  };
+  auto writeThree = [&] {
+    for (const char* name : {"a", "b", "c"}) {
+      AtomicFileWriter w;
+      ASSERT_EQ(w.begin(dir.file(name)), 0);
+      ASSERT_EQ(w.write(name), 0);
+      ASSERT_EQ(w.commit(), 0);
+    }
+  };
+  writeThree();
+  EXPECT_EQ(directoryReads, 0);
+
+  orv::sys::calls().open = [](const char* path, int flags, mode_t mode) {
+    if ((flags & O_TMPFILE) == O_TMPFILE) {
+      errno = EOPNOTSUPP;
+      return -1;
+    }
+    return orv::sys::realCalls().open(path, flags, mode);
+  };
+  writeThree();
+  writeThree();
+  orv::sys::resetCalls();
+  EXPECT_EQ(directoryReads, 1);
+  EXPECT_FALSE(std::filesystem::exists(stale));
+  EXPECT_EQ(entries(dir.path()), 3u);
+  EXPECT_EQ(readFile(dir.file("b")), "b");
 }
