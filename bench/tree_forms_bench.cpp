@@ -92,13 +92,12 @@ void makeArchive(const fs::path& file) {
   for (int r = kTrunk; r >= 1; --r) {
     const std::string number = "1." + std::to_string(r);
     admin += "\n" + number + "\ndate " + date(r * 2) + "; author alice; state Exp;\nbranches";
-    for (int b : branchesAt[r]) admin += " 1." + std::to_string(r) + ".1.1";
+    if (!branchesAt[r].empty()) admin += " 1." + std::to_string(r) + ".1.1";
     admin += ";\nnext " + (r > 1 ? "1." + std::to_string(r - 1) : std::string()) + ";\n";
     deltas += "\n\n" + number + "\nlog\n@revision " + number + "\n@\ntext\n@" + (r == kTrunk ? "one line\n" : "") + "@\n";
   }
   for (int r = 1; r <= kTrunk; ++r)
-    for (int b : branchesAt[r]) {
-      (void)b;
+    for (std::size_t b = 0; b < branchesAt[r].size(); ++b) {
       for (int k = 1; k <= kPerBranch; ++k) {
         const std::string number = "1." + std::to_string(r) + ".1." + std::to_string(k);
         admin += "\n" + number + "\ndate " + date(r * 2 + 1 + ++stamp % 2) + "; author bob; state Exp;\nbranches ;\nnext " +
@@ -260,11 +259,15 @@ int main(int argc, char** argv) {
       view->fill(ui);
       return view;
     }, [](QTreeView*) { return true; });
+    if (project.memberCount != kFolders * kPerFolder) die("list member rows", static_cast<int>(project.memberCount));
     measure(projectTree, [&] {
       auto* view = new views::MemberTreeView(project, ini);
       view->fill(false);
       return view;
-    }, [](QTreeView* view) { return static_cast<views::MemberTreeView*>(view)->filled(); });
+    }, [](QTreeView* view) {
+      auto* tree = static_cast<views::MemberTreeView*>(view);
+      return tree->filled();
+    });
     if (project.memberCount != kFolders * kPerFolder) die("member rows", static_cast<int>(project.memberCount));
   }
   std::printf("archive: %d revisions (%d branches), %d labels; project: %d members; medians of %d runs\n",

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <cstring>
 
 #include "vc/include/vc.h"
 #include "workbench/app/message_styles.h"
@@ -64,12 +65,28 @@ MemberRowFeed::MemberRowFeed(project::OpenProject& project) : project_(project) 
   done_ = total_ == 0;
 }
 
+int MemberRowFeed::resume() {
+  char member[app::kNameBufferSize + 1] = {};
+  if (read_ == 0) return vcGetMember(project_.project, VC_MEMBER_ITEM_FIRST, member, app::kNameBufferSize);
+  // The walk goes on from the last member read, unless another walk moved
+  // it in between: then it is walked again up to where this one stopped.
+  char expected[app::kNameBufferSize + 1] = {};
+  if (vcMemberSetPosition(project_.project, static_cast<int>(read_)) != 0 ||
+      vcGetMember(project_.project, VC_MEMBER_ITEM_NAME, expected, app::kNameBufferSize) != 0)
+    return -1;
+  int rc = vcGetMember(project_.project, VC_MEMBER_ITEM_NEXT, member, app::kNameBufferSize);
+  if (rc == 0 && std::strcmp(member, expected) == 0) return 0;
+  rc = vcGetMember(project_.project, VC_MEMBER_ITEM_FIRST, member, app::kNameBufferSize);
+  for (std::size_t i = 0; rc == 0 && i < read_; ++i)
+    rc = vcGetMember(project_.project, VC_MEMBER_ITEM_NEXT, member, app::kNameBufferSize);
+  return rc;
+}
+
 std::vector<project::MemberRow> MemberRowFeed::next(std::size_t max) {
   std::vector<project::MemberRow> rows;
   if (done_ || max == 0) return rows;
   char member[app::kNameBufferSize + 1] = {};
-  int rc = read_ == 0 ? vcGetMember(project_.project, VC_MEMBER_ITEM_FIRST, member, app::kNameBufferSize)
-                      : vcMemberSetPosition(project_.project, static_cast<int>(read_));
+  int rc = resume();
   while (rc == 0 && rows.size() < max) {
     project::MemberRow row;
     row.position = static_cast<std::uint32_t>(read_);

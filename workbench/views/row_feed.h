@@ -41,14 +41,18 @@ class MemberRowFeed {
   // Starts the walk: the project's member and locked counts start from 0.
   explicit MemberRowFeed(project::OpenProject& project);
 
-  // Up to max more rows. The library's current member may have moved
-  // between two calls: each call first goes back to where the last one
-  // stopped.
+  // Up to max more rows. The library's current member and its member walk
+  // may have moved between two calls: each call first goes back to where
+  // the last one stopped.
   std::vector<project::MemberRow> next(std::size_t max);
   bool done() const { return done_; }
   std::size_t total() const { return total_; }
 
  private:
+  // Puts the library's member walk on the next member to read: 0, or the
+  // library's code when there is none.
+  int resume();
+
   project::OpenProject& project_;
   std::size_t total_ = 0;
   std::size_t read_ = 0;

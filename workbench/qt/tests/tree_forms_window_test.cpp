@@ -226,10 +226,12 @@ TEST_F(TreeFormsWindowTest, TheArchiveTreeNestsBranchesAndHandsADeepRevisionWhol
   EXPECT_EQ(chosen, deep);
   EXPECT_EQ(w->tree()->transfer(), deep);
   const QModelIndex deepIndex = w->tree()->currentIndex();
-  EXPECT_GE(w->tree()->header()->sectionSize(views::kTreeColRevision),
-            w->tree()->visualRect(deepIndex).x() + w->tree()->fontMetrics().horizontalAdvance(QString::fromStdString(deep)))
-      << "the deepest revision shows whole";
+  EXPECT_EQ(deepIndex.data(Qt::ToolTipRole).toString().toStdString(), deep) << "its tip shows it whole";
+  const int cw = w->tree()->fontMetrics().horizontalAdvance(QLatin1Char('A'));
+  EXPECT_GT(w->tree()->header()->sectionSize(views::kTreeColRevision), 16 * cw) << "widened for the branches";
+  EXPECT_LE(w->tree()->header()->sectionSize(views::kTreeColRevision), 40 * cw) << "but not without end";
   selectRevisions(*w, {"1.2.1.2"});
+  w->subWindow()->resize(980, 470);
   w->tree()->scrollToTop();
   EXPECT_FALSE(test::saveScreenshot(frame, QStringLiteral("archive_window_tree")).isEmpty());
   selectRevisions(*w, {"1.2", deep});
@@ -402,6 +404,62 @@ TEST_F(TreeFormsWindowTest, LockingAMemberInTheTreeReadsItsRowAgain) {
   EXPECT_EQ(row->name, work("src/lib/d.c"));
   EXPECT_EQ(row->locker, "alice") << "the row shows the lock";
   frame.close();
+}
+
+TEST_F(TreeFormsWindowTest, ARefreshKeepsTheSelectionOnlyWhenTheNumberOfMembersStays) {
+  const std::string path = makeFolderProject();
+  chooseForm("Project Window", false);
+  MainFrame frame(ui, ini);
+  frame.show();
+  frame.openNames({path});
+  ProjectChild* w = child<ProjectChild>(frame);
+  ASSERT_NE(w, nullptr);
+  w->tree()->finishFill();
+  selectMembers(*w, {"src/c.c", "b.c"});
+  w->reloadMembers();
+  auto selectedNames = [&] {
+    std::vector<std::string> names;
+    for (int row : w->selection(false)) names.push_back(w->findMemberItem(row, false)->name);
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  EXPECT_EQ(selectedNames(), (std::vector<std::string>{work("b.c"), work("src/c.c")}));
+
+  // A member more: the selection goes back to the first member.
+  dir.write("new.c", "new\n");
+  int h = 0;
+  ASSERT_EQ(vcOpenProject(path.c_str(), VC_PROJECT_OPEN_MODIFY, &h, 0), 0);
+  ASSERT_EQ(vcAddMember(h, 'f', work("new.c").c_str(), nullptr, nullptr), 0);
+  ASSERT_EQ(vcSaveProject(h), 0);
+  vcCloseProject(h);
+  // As the Refresh command does.
+  w->project().reopen();
+  w->reloadMembers();
+  ASSERT_EQ(w->tree()->rows().size(), 7u);
+  const std::vector<int> rows = w->selection(false);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows.front(), 0);
+  frame.close();
+}
+
+TEST_F(TreeFormsWindowTest, AsARevisionChooserTheTreeHandsOnTheCurrentRevisionWhole) {
+  makeBranchedArchive();
+  archive::OpenArchive archive(ui, archiveOf("b.c"), 1);
+  ASSERT_EQ(archive.status(), 0);
+  views::RevisionTreeView chooser(archive, ini, nullptr, false);
+  chooser.setSelectionMode(QAbstractItemView::SingleSelection);
+  chooser.fill(true);
+  EXPECT_TRUE(chooser.filled());
+  const auto& top = chooser.tree().children(views::RevisionTree::kTop);
+  ASSERT_FALSE(top.empty());
+  EXPECT_EQ(chooser.tree().record(top.front()).revision, "1.3") << "no working-file row";
+  EXPECT_EQ(chooser.transfer(), "1.3") << "the first row is the current one";
+  chooser.selectRevision(deep);
+  EXPECT_EQ(chooser.transfer(), deep);
+  chooser.selectRevision("9.9");
+  EXPECT_EQ(chooser.transfer(), deep) << "an unknown text leaves the current row";
+  chooser.selectionModel()->clearCurrentIndex();
+  EXPECT_EQ(chooser.transfer(), "") << "no current row, nothing chosen";
 }
 
 }  // namespace

@@ -14,6 +14,8 @@ namespace orv::workbench::views {
 namespace {
 
 constexpr int kGlyphStep = 18;
+// The widest the nesting column grows by itself, in widths of "A".
+constexpr int kMaxTreeColumnUnits = 40;
 // Rows read between two looks at the clock.
 constexpr std::size_t kRowsPerStep = 32;
 
@@ -131,6 +133,11 @@ void TreeFormView::widenTreeColumn() {
       if (model()->rowCount(first) > 0) pending.emplace_back(first, depth + 1);
     }
   }
+  // Never so wide that one deep branch pushes the other columns away: past
+  // that the user widens it (a cut text ends in "..." and its tip shows it
+  // whole).
+  const int cw = std::max(1, metrics.horizontalAdvance(QLatin1Char('A')));
+  widest = std::min(widest, kMaxTreeColumnUnits * cw);
   if (widest > header()->sectionSize(column)) header()->resizeSection(column, widest);
 }
 

@@ -68,7 +68,8 @@ class TreeFormView : public QTreeView {
   // column is never set narrower than pixels by its units.
   void setMinimumColumnWidth(int column, int pixels);
   // Widens the column the rows nest in so that its deepest texts show
-  // whole (it never becomes narrower than its units).
+  // whole, up to 40 widths of "A" (it never becomes narrower than its
+  // units).
   void widenTreeColumn();
   void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
   void changeEvent(QEvent* event) override;

@@ -299,10 +299,13 @@ TEST_F(TreeRowsTest, MembersReadAFewAtATimeAreTheMembersReadAtOnce) {
   MemberRowFeed feed(project);
   EXPECT_EQ(feed.total(), 4u);
   std::vector<project::MemberRow> rows;
-  while (!feed.done()) {
-    for (auto& row : feed.next(1)) rows.push_back(std::move(row));
-    // Someone else moves the library's current member in between.
-    vcMemberSetPosition(project.project, 0);
+  for (int turn = 0; !feed.done(); ++turn) {
+    for (auto& row : feed.next(turn == 0 ? 1 : 2)) rows.push_back(std::move(row));
+    // Someone else moves the library's current member, or walks the
+    // members, in between.
+    char name[513];
+    if (turn % 2) vcGetMember(project.project, VC_MEMBER_ITEM_FIRST, name, 512);
+    else vcMemberSetPosition(project.project, 0);
   }
   ASSERT_EQ(rows.size(), all.rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
