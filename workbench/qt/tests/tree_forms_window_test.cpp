@@ -15,9 +15,12 @@
 #include <QStatusBar>
 #include <QtTest/QTest>
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <map>
 
 #include "platform/profile/profile.h"
+#include "platform/spawn/recording_spawner.h"
 #include "testing/qt_test_support.h"
 #include "workbench/commands/document_windows.h"
 #include "workbench/qt/archive_window.h"
@@ -439,6 +442,35 @@ TEST_F(TreeFormsWindowTest, ARefreshKeepsTheSelectionOnlyWhenTheNumberOfMembersS
   const std::vector<int> rows = w->selection(false);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows.front(), 0);
+  frame.close();
+}
+
+TEST_F(TreeFormsWindowTest, DoubleClickingABranchRevisionViewsItAndLeavesTheBranchOpen) {
+  makeBranchedArchive();
+  chooseForm("Archive Window", false);
+  platform::RecordingSpawner spawner;
+  MainFrame frame(ui, ini, &spawner);
+  frame.show();
+  frame.openNames({archiveOf("b.c")});
+  ArchiveChild* w = child<ArchiveChild>(frame);
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w, 30000));
+  w->tree()->finishFill();
+  const QModelIndex point = w->tree()->treeModel()->indexOf(w->tree()->tree().find("1.2"));
+  const QModelIndex branch = w->tree()->treeModel()->indexOf(w->tree()->tree().find("1.2.1.1"));
+  const QRect cell = w->tree()->visualRect(branch.siblingAtColumn(views::kTreeColAuthor));
+  QTest::mouseClick(w->tree()->viewport(), Qt::LeftButton, {}, cell.center());
+  QTest::mouseDClick(w->tree()->viewport(), Qt::LeftButton, {}, cell.center());
+  ASSERT_EQ(spawner.starts.size(), 1u);
+  std::ifstream in(spawner.starts[0].argv.back());
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "b1\n") << "a copy of 1.2.1.1";
+  EXPECT_TRUE(w->tree()->isExpanded(point));
+  // On the branch point the double click views it too; the branch stays open.
+  const QRect pointCell = w->tree()->visualRect(point.siblingAtColumn(views::kTreeColAuthor));
+  QTest::mouseClick(w->tree()->viewport(), Qt::LeftButton, {}, pointCell.center());
+  QTest::mouseDClick(w->tree()->viewport(), Qt::LeftButton, {}, pointCell.center());
+  EXPECT_EQ(spawner.starts.size(), 2u);
+  EXPECT_TRUE(w->tree()->isExpanded(point));
   frame.close();
 }
 
