@@ -106,11 +106,8 @@ bool LoggingPage::apply() {
       else setLibraryString(kFileOption, values_.file);
     }
   } else {
-    // The name is parked; switched off here, the option is defined as one
-    // blank so that no other configuration's log file applies. Logging
-    // that was off already keeps the value it has.
     setIniString(kSavedOptionsSection, kFileOption, values_.file);
-    if (read_.on) setLibraryString(kFileOption, " ");
+    switchOffLibraryOption(kFileOption);
   }
   if (values_.format != read_.format) {
     if (values_.format.empty()) dropLibraryOption(kFormatOption);

@@ -72,6 +72,11 @@ void setLibraryString(const char* option, const std::string& text) { vcSetConfig
 
 void dropLibraryOption(const std::string& name) { vcDropConfig(name.c_str()); }
 
+void switchOffLibraryOption(const char* option) {
+  vcSetConfig(option, " ");
+  vcSetConfigFlags(option, VC_OPTION_TEMPORARY);
+}
+
 std::vector<std::string> libraryConfigList(int first, int next) {
   std::vector<char> buffer(kFirstBuffer);
   for (;;) {

@@ -52,6 +52,11 @@ void setLibraryFlag(const char* option, bool value);
 std::string libraryString(const char* option);
 void setLibraryString(const char* option, const std::string& text);
 void dropLibraryOption(const std::string& name);
+// Switches option off for this run: it is set to one blank, which keeps
+// any other configuration's value from applying, and marked never to be
+// written, so that ORVRCS.RC keeps no empty override (the value is parked
+// in ORVTY.INI by the page).
+void switchOffLibraryOption(const char* option);
 // The entries of one of the library's configuration lists (first, next:
 // the walk's codes), whatever their lengths: the walk starts again with a
 // larger buffer when an entry does not fit.

@@ -73,7 +73,7 @@ PromotionPage::PromotionPage(ui::Ui& ui, const ConfigFiles& files) : ConfigPage(
       dropLibraryOption(kStatesOption);
       states_ = splitStates(libraryString(kStatesOption));
       heldElsewhere_ = !states_.empty();
-      setLibraryString(kStatesOption, " ");
+      switchOffLibraryOption(kStatesOption);
     }
   }
   readOn_ = on_;
@@ -174,10 +174,7 @@ bool PromotionPage::apply() {
     }
   } else {
     setIniString(kSavedOptionsSection, kStatesOption, !changed_ && heldElsewhere_ ? std::string() : text);
-    // Switched off here: one blank keeps any other list from applying. A
-    // list that was off already keeps the value it has (the blank, or none
-    // when no list applies anywhere).
-    if (readOn_) setLibraryString(kStatesOption, " ");
+    switchOffLibraryOption(kStatesOption);
   }
   return true;
 }

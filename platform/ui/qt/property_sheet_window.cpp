@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -26,6 +27,8 @@ PropertySheetWindow::PropertySheetWindow(SheetController& sheet, Ui& ui, QWidget
     tabs_->addTab(holder, QString::fromStdString(sheet.page(i).title));
     tabs_->setTabEnabled(i, sheet.isEnabled(i));
   }
+  // Every tab shows in one row.
+  tabs_->setMinimumWidth(tabs_->tabBar()->sizeHint().width() + 16);
   layout->addWidget(tabs_);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
   layout->addWidget(buttons);
@@ -61,7 +64,10 @@ void PropertySheetWindow::showPage(int index) {
   auto* window = new DialogWindow(entry.description, *entry.logic, ui_, holder);
   window->setWindowFlags(Qt::Widget);
   window->installEventFilter(this);
-  holder->layout()->addWidget(window);
+  // A page keeps its own height at the top of the tab.
+  auto* holderLayout = static_cast<QVBoxLayout*>(holder->layout());
+  holderLayout->addWidget(window);
+  holderLayout->addStretch(1);
   pages_[static_cast<std::size_t>(index)] = window;
   window->setUpLogic();
   sheet_.attach(index, &window->surface());

@@ -107,7 +107,9 @@ TEST_F(LibraryStartup, AConfigurationFileReadOnlyInPartIsShown) {
     ASSERT_EQ(start(), 0);  // the start goes on
     EXPECT_EQ(libraryConfigurationIncomplete(), c.shown);
     EXPECT_TRUE(session.running());
-    if (c.shown) EXPECT_EQ(ui.messages.back().icon, ui::MessageIcon::warning);
+    if (c.shown) {
+      EXPECT_EQ(ui.messages.back().icon, ui::MessageIcon::warning);
+    }
     session.stop();
   }
 }

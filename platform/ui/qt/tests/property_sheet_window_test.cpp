@@ -127,7 +127,7 @@ TEST(PropertySheetWindowTest, TabsFollowTheControllerAndOkApplies) {
   EXPECT_FALSE(w.page(1));
   edit->setText("add");
   QTest::keyClick(edit, Qt::Key_Return);  // the page's default button
-  EXPECT_EQ(log.back(), "command 52 ");
+  EXPECT_EQ(log.back(), "command 52 &Add");
   EXPECT_TRUE(w.isVisible());
   edit->setText("good");
   w.tabs()->setCurrentIndex(1);
