@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QTabBar>
 #include <algorithm>
 #include <QLineEdit>
@@ -96,6 +98,7 @@ class Page : public PageLogic {
   DialogDescription description() const {
     DialogDescription d;
     d.id = field_;
+    d.helpContext = field_ + 1;
     d.controls = {{0, ControlKind::label, "&Value:", 1}, {field_, ControlKind::lineEdit, "", 1},
                   {52, ControlKind::pushButton, "&Add", 1}};
     return d;
@@ -137,6 +140,23 @@ TEST(PropertySheetWindowTest, TabsFollowTheControllerAndOkApplies) {
   QTest::keyClick(qobject_cast<QLineEdit*>(w.page(1)->control(200)), Qt::Key_Return);
   EXPECT_EQ(log, (std::vector<std::string>{"validate start", "apply 100", "apply 200"}));
   EXPECT_EQ(w.result(), QDialog::Accepted);
+}
+
+TEST(PropertySheetWindowTest, HelpOpensThePageInFront) {
+  std::vector<std::string> log;
+  Page first(100, log), second(200, log);
+  SheetController sheet("Sheet", {{"&First", first.description(), &first, true},
+                                  {"&Second", second.description(), &second, true}});
+  std::vector<int> contexts;
+  QtUi ui([&contexts](int context) { contexts.push_back(context); });
+  PropertySheetWindow w(sheet, ui, nullptr);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  auto* help = w.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help);
+  help->click();
+  w.tabs()->setCurrentIndex(1);
+  help->click();
+  EXPECT_EQ(contexts, (std::vector<int>{101, 201}));
 }
 
 TEST(PropertySheetWindowTest, EscapeOnAPageCancelsTheSheet) {
