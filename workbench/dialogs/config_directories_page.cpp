@@ -12,6 +12,9 @@ namespace orv::workbench::dialogs {
 namespace {
 
 constexpr const char* kMappingOption = "worktoarch";
+// The work path of a mapping is kept as written, not expanded: its limit is
+// the row editor's.
+constexpr std::size_t kLongestWorkPath = 512;
 
 ui::DialogDescription describe() {
   using K = ui::ControlKind;
@@ -90,6 +93,7 @@ void DirectoriesPage::add(ui::DialogSurface& surface) {
   if (!work.empty()) {
     const std::string archive = surface.text(kDirRowArchive);
     if (!validateTokenFields(ui_, surface, {{kDirRowArchive, app::TokenKind::archivePath}})) return;
+    if (!valueFits(surface, kDirRowWork, work, "work path", kLongestWorkPath)) return;
     if (!valueFits(surface, kDirRowArchive, archive, "archive path")) return;
     // A personal mapping of the same work path is replaced; a global one
     // stays (the personal one is looked up first).

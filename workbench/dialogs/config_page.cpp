@@ -128,12 +128,13 @@ void ConfigPage::setIniString(const char* section, const char* key, const std::s
     app::rcsMessage(ui_, app::kStyleError, kIniWriteFailed);
 }
 
-bool ConfigPage::valueFits(ui::DialogSurface& surface, int id, const std::string& value, const char* what) {
-  if (value.size() <= longestOptionValue()) return true;
+bool ConfigPage::valueFits(ui::DialogSurface& surface, int id, const std::string& value, const char* what,
+                           std::size_t limit) {
+  if (value.size() <= limit) return true;
   app::rcsMessage(ui_, app::kStyleError,
                   app::formatText("The %s is %zu characters long. The configuration file keeps at most %zu "
                                   "characters of it.",
-                                  what, value.size(), longestOptionValue()));
+                                  what, value.size(), limit));
   surface.setFocus(id);
   return false;
 }

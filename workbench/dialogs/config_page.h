@@ -78,8 +78,10 @@ class ConfigPage : public ui::PageLogic {
   void setIniString(const char* section, const char* key, const std::string& text);
 
   // Refuses (with a message naming the limit, the focus on id) a value
-  // longer than the library can read back; true when it fits.
-  bool valueFits(ui::DialogSurface& surface, int id, const std::string& value, const char* what);
+  // longer than limit, by default the longest the library reads back; true
+  // when it fits.
+  bool valueFits(ui::DialogSurface& surface, int id, const std::string& value, const char* what,
+                 std::size_t limit = longestOptionValue());
 
   ui::Ui& ui_;
   const ConfigFiles& files_;

@@ -193,6 +193,14 @@ TEST_F(ConfigPagesTest, DirectoriesAddReplacesOnlyThePersonalRowOfTheSamePath) {
   s.setEnabled(kCfgAdd, true);
   s.press(page, kCfgAdd);
   EXPECT_EQ(s.listItems(kDirMappings).size(), 4u);
+  // A work path longer than a mapping holds is refused, naming the limit.
+  s.setText(kDirRowWork, "/" + std::string(512, 'w'));
+  s.setText(kDirRowArchive, "/a");
+  s.setEnabled(kCfgAdd, true);
+  ui.expectMessage("at most 512 characters", ui::kAnswerOk);
+  s.press(page, kCfgAdd);
+  EXPECT_EQ(s.focus(), kDirRowWork);
+  s.setText(kDirRowWork, "");
   // Add with an empty work path only clears the editors.
   s.setText(kDirRowArchive, "/x");
   s.setEnabled(kCfgAdd, true);
