@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -108,7 +110,16 @@ TEST_F(ConfigSheetOnScreen, OneValueOnEveryPageReachesTheConfigurationFile) {
     QTest::keyClick(edit(page, dialogs::kProState), Qt::Key_Return);  // Enter adds while the field holds text
     type(page, dialogs::kProState, "Released");
     click(page, dialogs::kCfgAdd);
-    EXPECT_EQ(qobject_cast<QListWidget*>(page->control(dialogs::kProStates))->count(), 3);
+    auto* states = qobject_cast<QListWidget*>(page->control(dialogs::kProStates));
+    ASSERT_EQ(states->count(), 3);
+    // "Released" dragged to the top: the new order is the promotion order.
+    auto centre = [states](int row) { return states->visualItemRect(states->item(row)).center(); };
+    QTest::mousePress(states->viewport(), Qt::LeftButton, {}, centre(2));
+    QMouseEvent drag(QEvent::MouseMove, QPointF(centre(0)), states->viewport()->mapToGlobal(QPointF(centre(0))),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(states->viewport(), &drag);
+    QTest::mouseRelease(states->viewport(), Qt::LeftButton, {}, centre(0));
+    EXPECT_EQ(states->item(0)->text(), "Released");
     test::saveScreenshot(w, "config_sheet_promotion");
 
     page = show(w, 4);
@@ -127,7 +138,7 @@ TEST_F(ConfigSheetOnScreen, OneValueOnEveryPageReachesTheConfigurationFile) {
   EXPECT_EQ(titles, (QStringList{"&Preferences", "&General", "&Directories", "Pro&motion", "&Logging", "Recurs&ion"}));
   const std::string rc = settings + "/ORVRCS.RC";
   EXPECT_EQ(read(rc),
-            "states=\"Draft Review Released \"\nlogname=carol\nstrictlocks\nlogfile=/tmp/carol.log\nlogformat=%u %f %r\n"
+            "states=\"Released Draft Review \"\nlogname=carol\nstrictlocks\nlogfile=/tmp/carol.log\nlogformat=%u %f %r\n"
             "worktoarch /home/carol/src=/srv/archives/%f\n");
   EXPECT_EQ(profile::getProfileString(settings + "/ORVTY.INI", "Recursion", "RecurseOnUpdateToHeadRevision", ""),
             "yes");
@@ -140,7 +151,7 @@ TEST_F(ConfigSheetOnScreen, OneValueOnEveryPageReachesTheConfigurationFile) {
   EXPECT_EQ(dialogs::libraryString("logname"), "carol");
   EXPECT_TRUE(dialogs::libraryFlag("strictlocks", false));
   // The trailing blank is not read back; the states are.
-  EXPECT_EQ(dialogs::libraryString("states"), "Draft Review Released");
+  EXPECT_EQ(dialogs::libraryString("states"), "Released Draft Review");
   EXPECT_EQ(dialogs::libraryString("Logfile"), "/tmp/carol.log");
   EXPECT_EQ(dialogs::libraryString("logformat"), "%u %f %r");
   EXPECT_EQ(dialogs::libraryConfigList(VC_PROJECT_ITEM_OWN_FIRST_WORKTOARCH, VC_PROJECT_ITEM_OWN_NEXT_WORKTOARCH),
