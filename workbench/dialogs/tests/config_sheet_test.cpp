@@ -47,6 +47,15 @@ TEST_F(ConfigSheetTest, OkWritesTheConfigurationFileEvenWithoutChanges) {
   EXPECT_EQ(profile::getProfileString(files.settingsFile, "System", "UseFileManagerAssociations", "-"), "yes");
 }
 
+TEST_F(ConfigSheetTest, AFileThatCannotBeWrittenIsShownWithItsPath) {
+  start();
+  files.libraryFile = dir.file("missing/ORVRCS.RC");
+  ui.expectSheet("Personal", [](ui::testing::FakeSheet& sheet) { ASSERT_TRUE(sheet.ok()); });
+  ui.expectMessage(files.libraryFile, ui::kAnswerOk);
+  EXPECT_EQ(run(), ui::kAnswerOk);
+  EXPECT_EQ(ui.messages.back().icon, ui::MessageIcon::warning);
+}
+
 TEST_F(ConfigSheetTest, CancelAndARefusedPageWriteNothing) {
   start("strictlocks\n");
   ui.expectSheet("Personal", [](ui::testing::FakeSheet& sheet) {
