@@ -9,7 +9,8 @@
 // Radio buttons of one group are exclusive.
 //
 // Events: a button press, a check or radio click, a list's new selection
-// and a combo choice reach DialogLogic::command; buttons 1 (OK) and 2
+// and a combo choice reach DialogLogic::command, and so does a moveable
+// list's reorder; buttons 1 (OK) and 2
 // (Cancel), Esc and the close button ask canClose first and end the
 // dialog with that result; the Help button (199) opens the dialog's help;
 // F1 opens the help of the focused control (or of the control it lies in)
