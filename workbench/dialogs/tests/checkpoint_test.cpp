@@ -7,10 +7,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <gtest/gtest.h>
 
 #include "workbench/app/progress_window.h"
 #include "workbench/dialogs/checkpoint_dialog.h"
+#include "workbench/project/member_walks.h"
 #include "workbench/testing/fake_windows.h"
 #include "workbench/testing/library_fixtures.h"
 
@@ -280,6 +282,43 @@ TEST_F(CheckpointTest, KeywordOptionIsLeftAsItWas) {
     EXPECT_EQ(personalOptions(), listBefore);
     window.close();
   }
+}
+
+TEST_F(CheckpointTest, CheckpointComesBackByItsLabelInAFreshSandbox) {
+  makeTree();
+  writeSettings("[Recursion]\nRecurseOnCheckpoint=yes\nRecurseOnCreateSandbox=yes\n");
+  testing::FakeProjectWindow& window = windows.openProject(work("p.pj"));
+  ui.expectDialog(kCheckpointDialogId, confirm("REL1"));
+  checkpointProject(window);
+  const std::map<std::string, std::string> checkpointed = {
+      {"a.c", dir.read("a.c")}, {"b.c", dir.read("b.c")}, {"c.c", dir.read("c.c")}};
+  // Work goes on after the checkpoint.
+  for (const char* name : {"a.c", "c.c"}) {
+    const int h = lockedHandle(name);
+    dir.write(name, std::string("later ") + name + "\n");
+    char rev[64] = {};
+    ASSERT_EQ(vcCiRevision(h, "", work(name).c_str(), 0, rev, sizeof rev), 0);
+    ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
+  }
+
+  // The sandbox is made at the revision the label names.
+  const std::string revision = labelRevision("p.pj", "REL1");
+  ASSERT_EQ(revision, "1.1");
+  project::OpenProject none(ui, nullptr);
+  ASSERT_EQ(project::createSubprojectSandbox(none, work("fresh/p.pj"), VC_SANDBOX_OPEN_CREATE, work("p.pj"),
+                                             revision.c_str()),
+            0);
+  project::OpenProject sandbox(ui, work("fresh/p.pj").c_str(), VC_PROJECT_OPEN_MODIFY | VC_PROJECT_OPEN_WRITE);
+  ASSERT_EQ(sandbox.status, 0);
+  ASSERT_EQ(sandbox.makeCurrent(), 1);
+  std::vector<std::string> names;
+  char name[600] = {};
+  for (int rc = vcGetMember(sandbox.project, VC_MEMBER_ITEM_FIRST, name, sizeof name - 1); rc == 0;
+       rc = vcGetMember(sandbox.project, VC_MEMBER_ITEM_NEXT, name, sizeof name - 1))
+    names.emplace_back(name);
+  project::MemberWalk walk;
+  for (const std::string& member : names) EXPECT_EQ(project::resynchronizeMembers(sandbox, member, walk, false, true), 0);
+  for (const auto& [file, text] : checkpointed) EXPECT_EQ(dir.read("fresh/" + file), text) << file;
 }
 
 TEST_F(CheckpointTest, DialogFollowsRecordAndPermissions) {
