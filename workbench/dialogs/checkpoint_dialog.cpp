@@ -565,6 +565,8 @@ int CheckpointCall::recurseInto(const std::string& subFile, project::MemberRow& 
   std::string newRevision;
   vcInProject(target.project, row.name.c_str());
   const int rc = checkpointMembers(target, nested, &newRevision);
+  // The subproject was the library's current project meanwhile.
+  target.makeCurrent();
   // A subproject refused or failed before its walk leaves the depth to us.
   if (s.depth > depth) {
     s.depth = depth;

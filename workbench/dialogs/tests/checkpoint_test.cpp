@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <gtest/gtest.h>
 
 #include "workbench/app/progress_window.h"
@@ -127,9 +128,11 @@ TEST_F(CheckpointTest, TwoLevelProjectIsCheckpointedWithOneLabel) {
   EXPECT_TRUE(temporaries().empty());
   EXPECT_EQ(personalOptions(), optionsBefore);
   EXPECT_EQ(window.reloads, 1);
-  // The gauge counts the project and its one subproject, and is full.
-  ASSERT_FALSE(ui.progress.empty());
-  EXPECT_EQ(ui.progress.back().percent, 100);
+  // The gauge counts the project and its one subproject: the member texts
+  // inside do not move it, and it ends full.
+  std::set<int> percents;
+  for (const ui::ProgressView& view : ui.progress) percents.insert(view.percent);
+  EXPECT_EQ(percents, (std::set<int>{0, 50, 100}));
 
   // A typed number goes to every project file.
   ui.expectDialog(kCheckpointDialogId, confirm("", "2.1", true));
@@ -140,6 +143,32 @@ TEST_F(CheckpointTest, TwoLevelProjectIsCheckpointedWithOneLabel) {
   EXPECT_EQ(recordedRevision("p.pj", "s.pj"), "2.1");
   EXPECT_TRUE(locks("p.pj").empty());
   EXPECT_TRUE(locks("s.pj").empty());
+  EXPECT_TRUE(temporaries().empty());
+}
+
+TEST_F(CheckpointTest, ThreeLevelsAreCheckpointedInnermostFirst) {
+  makeArchive("a.c", {"a\n"});
+  makeArchive("c.c", {"c\n"});
+  makeArchive("d.c", {"d\n"});
+  makeProject("t.pj", {{"d.c", 'a', "1.1"}});
+  makeProject("s.pj", {{"c.c", 'a', "1.1"}, {"t.pj", 'i', nullptr}});
+  makeProject("p.pj", {{"a.c", 'a', "1.1"}, {"s.pj", 'i', nullptr}});
+  testing::FakeProjectWindow& window = windows.openProject(work("p.pj"));
+  ui.expectDialog(kCheckpointDialogId, confirm("BASE"));
+  ui.expectMessage("s.pj\nis a subproject", app::kAnswerYesToAll);
+  checkpointProject(window);
+  for (const char* name : {"t.pj", "s.pj", "p.pj"}) {
+    EXPECT_EQ(head(name), "1.1") << name;
+    EXPECT_EQ(labelRevision(name, "BASE"), "1.1") << name;
+    EXPECT_TRUE(locks(name).empty()) << name;
+  }
+  EXPECT_EQ(labelRevision("d.c", "BASE"), "1.1");
+  EXPECT_EQ(recordedRevision("s.pj", "t.pj"), "1.1");
+  EXPECT_EQ(recordedRevision("p.pj", "s.pj"), "1.1");
+  // One step for p.pj and one for its direct subproject; t.pj moves nothing.
+  std::set<int> percents;
+  for (const ui::ProgressView& view : ui.progress) percents.insert(view.percent);
+  EXPECT_EQ(percents, (std::set<int>{0, 50, 100}));
   EXPECT_TRUE(temporaries().empty());
 }
 
