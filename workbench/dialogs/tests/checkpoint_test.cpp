@@ -11,7 +11,9 @@
 #include <set>
 #include <gtest/gtest.h>
 
+#include "platform/spawn/recording_spawner.h"
 #include "workbench/app/progress_window.h"
+#include "workbench/project/project_member_ops.h"
 #include "workbench/dialogs/checkpoint_dialog.h"
 #include "workbench/project/member_walks.h"
 #include "workbench/testing/fake_windows.h"
@@ -348,6 +350,30 @@ TEST_F(CheckpointTest, CheckpointComesBackByItsLabelInAFreshSandbox) {
   project::MemberWalk walk;
   for (const std::string& member : names) EXPECT_EQ(project::resynchronizeMembers(sandbox, member, walk, false, true), 0);
   for (const auto& [file, text] : checkpointed) EXPECT_EQ(dir.read("fresh/" + file), text) << file;
+}
+
+TEST_F(CheckpointTest, CheckingInASubprojectMemberCheckpointsIt) {
+  makeTree();
+  writeSettings("[Recursion]\nRecurseOnCheckpoint=yes\n");
+  platform::RecordingSpawner spawner;
+  external::ProgramStarts starts{ui, spawner, work("settings/ORVTY.INI"), ""};
+  commands::FrameRegistry registry;
+  registerCheckpoint(registry, commands::FrameContext{ui, starts});
+  project::OpenProject project(ui, work("p.pj").c_str());
+  ASSERT_EQ(project.makeCurrent(), 1);
+  testing::FakeView view(project);
+  project::ProjectMemberOperations operations(project, view, registry.memberDialogs);
+  int row = -1;
+  for (std::size_t i = 0; i < view.rows.size(); ++i)
+    if (view.rows[i].name == work("s.pj")) row = static_cast<int>(i);
+  ASSERT_GE(row, 0);
+  ui.expectDialog(kCheckpointDialogId, confirm("SUB"));
+  operations.checkInMembers(&row, 1);
+  EXPECT_EQ(head("s.pj"), "1.1");
+  EXPECT_EQ(labelRevision("c.c", "SUB"), "1.1");
+  EXPECT_EQ(recordedRevision("p.pj", "s.pj"), "1.1");
+  EXPECT_TRUE(locks("s.pj").empty());
+  EXPECT_FALSE(std::filesystem::exists(archiveOf("p.pj")));
 }
 
 TEST_F(CheckpointTest, DialogFollowsRecordAndPermissions) {
