@@ -311,7 +311,6 @@ class CheckpointCall {
   bool changedInMemory_ = false;  // a lock placed or broken, not yet written
   bool committed_ = false;    // the walk's commit wrote the lock
   bool numberComputed_ = false;
-  bool dialogShown_ = false;
   bool declined_ = false;     // No to breaking the lock, or the dialog left without OK
   int coreStatus_ = 0;
   int result_ = 0;
@@ -406,7 +405,6 @@ int CheckpointCall::body() {
   if (request_.askUser) {
     if (ownRecord_) record.allSubprojects = kCheckpointBoxFixed;
     CheckpointDialog logic(ui_, record, archive);
-    dialogShown_ = true;
     const int answer = ui_.runDialog(checkpointDialogDescription(), logic);
     if (record.stateFromList == 1 && record.stateSelection >= 0 &&
         static_cast<std::size_t>(record.stateSelection) < record.states.size())
