@@ -368,9 +368,14 @@ int CheckpointCall::body() {
   }
   if (target.makeCurrent() != 1) return 0;
 
+  // The archive is the project file's own; a variant sandbox reads its
+  // project from a private copy of one of that file's revisions, which is
+  // what its checkpoint checks in.
   projectFile_ = project::projectText(target.project, VC_PROJECT_ITEM_FILE);
+  const std::string followed = project::projectText(target.project, VC_PROJECT_ITEM_OPENED_NAME);
   archive_ = std::make_unique<archive::OpenArchive>(
-      ui_, projectFile_, VC_ARCHIVE_OPEN_READ | VC_ARCHIVE_OPEN_WRITE | VC_ARCHIVE_OPEN_CREATE);
+      ui_, followed.empty() ? projectFile_ : followed,
+      VC_ARCHIVE_OPEN_READ | VC_ARCHIVE_OPEN_WRITE | VC_ARCHIVE_OPEN_CREATE);
   archive::OpenArchive& archive = *archive_;
   if (archive.status() != 0) {
     archive.showArchiveOpenError(app::kStyleError);
@@ -598,7 +603,7 @@ void CheckpointCall::checkIn() {
     }
     archive.setWorkFileName(temporary_.name());
   } else {
-    archive.setWorkFileName(project::projectText(target.project, VC_PROJECT_ITEM_OPENED_NAME));
+    archive.setWorkFileName(projectFile_);
   }
 
   archive::TCiTransferStruct ci;

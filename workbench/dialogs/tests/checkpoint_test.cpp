@@ -376,6 +376,33 @@ TEST_F(CheckpointTest, CheckingInASubprojectMemberCheckpointsIt) {
   EXPECT_FALSE(std::filesystem::exists(archiveOf("p.pj")));
 }
 
+TEST_F(CheckpointTest, VariantSandboxRecordsTheNewRevisionInItsFile) {
+  makeArchive("a.c", {"a\n"});
+  makeProject("p.pj", {{"a.c", 'a', "1.1"}});
+  writeSettings("[Recursion]\nRecurseOnCheckpoint=yes\n");
+  testing::FakeProjectWindow& master = windows.openProject(work("p.pj"));
+  ui.expectDialog(kCheckpointDialogId, confirm(""));
+  checkpointProject(master);
+  ASSERT_EQ(head("p.pj"), "1.1");
+  const std::string masterText = dir.read("p.pj");
+  std::filesystem::create_directory(work("w"));
+  dir.write("sb.pj", "--ORV Project--Sandbox--\nmasterproject=p.pj\nrevision=1.1\nworkdir=" + work("w") + "\n");
+  testing::FakeProjectWindow& variant = windows.openProject(work("sb.pj"));
+  ASSERT_TRUE(variant.project().kind & project::kProjectKindVariant);
+  // Checkpoint Same is ticked and fixed: the unchanged file goes in.
+  ui.expectDialog(kCheckpointDialogId, [](FakeSurface& s, ui::DialogLogic& l) {
+    EXPECT_TRUE(s.isChecked(kCpCheckpointSame));
+    EXPECT_FALSE(s.isEnabled(kCpCheckpointSame));
+    s.close(l, ui::kAnswerOk);
+  });
+  checkpointProject(variant);
+  EXPECT_EQ(head("p.pj"), "1.2");
+  EXPECT_NE(dir.read("sb.pj").find("revision=1.2"), std::string::npos);
+  EXPECT_EQ(dir.read("p.pj"), masterText);
+  EXPECT_TRUE(locks("p.pj").empty());
+  EXPECT_TRUE(temporaries().empty());
+}
+
 TEST_F(CheckpointTest, DialogFollowsRecordAndPermissions) {
   makeTree();
   archive::OpenArchive archive(ui, work("p.pj"), VC_ARCHIVE_OPEN_READ | VC_ARCHIVE_OPEN_WRITE | VC_ARCHIVE_OPEN_CREATE);
