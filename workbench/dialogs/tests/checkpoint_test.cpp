@@ -424,5 +424,38 @@ TEST_F(CheckpointTest, DialogFollowsRecordAndPermissions) {
   EXPECT_EQ(surface.text(kCpState), "Exp");
 }
 
+TEST_F(CheckpointTest, RefusedPermissionsFixTheirBoxes) {
+  makeTree();
+  const struct {
+    const char* refused;
+    std::vector<int> disabled;
+    std::vector<int> enabled;
+  } cases[] = {
+      {"AddLabel", {kCpLabel, kCpLabelCaption, kCpApplyLabel, kCpReplaceLabel}, {kCpStates, kCpUpdateMember}},
+      {"DeleteLabel", {kCpReplaceLabel}, {kCpLabel, kCpApplyLabel}},
+      {"Promote", {kCpStates, kCpStateCaption}, {kCpLabel}},
+      {"ModifyProject", {kCpUpdateMember}, {kCpLabel}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.refused);
+    kel.reset();
+    kel.refuse(c.refused);
+    restart("states=Draft,Rel\n");
+    archive::OpenArchive archive(ui, work("p.pj"), VC_ARCHIVE_OPEN_READ);
+    project::OpenProject project(ui, work("p.pj").c_str(), 0);
+    CheckpointRecord record;
+    ASSERT_EQ(prepareCheckpoint(archive, project, "1.1", record), 1);
+    record.applyLabelToAll = record.replaceLabel = 1;
+    CheckpointDialog logic(ui, record, archive);
+    FakeSurface surface;
+    logic.setUp(surface);
+    for (int id : c.disabled) EXPECT_FALSE(surface.isEnabled(id)) << id;
+    for (int id : c.enabled) EXPECT_TRUE(surface.isEnabled(id)) << id;
+    if (std::string(c.refused) == "AddLabel") {
+      EXPECT_EQ(record.applyLabelToAll, 0u);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace orv::workbench::dialogs
