@@ -1,9 +1,13 @@
 #include "workbench/dialogs/frame_registrations.h"
 
 #include "workbench/dialogs/archive_info_dialog.h"
+#include "workbench/dialogs/build_dialog.h"
 #include "workbench/dialogs/check_in_flows.h"
 #include "workbench/dialogs/config_sheet.h"
+#include "workbench/dialogs/checkpoint_dialog.h"
 #include "workbench/dialogs/create_archive_flow.h"
+#include "workbench/dialogs/label_members_dialog.h"
+#include "workbench/dialogs/member_dependencies_dialog.h"
 #include "workbench/dialogs/promote_dialog.h"
 #include "workbench/dialogs/revision_info_dialog.h"
 #include "workbench/external/frame_services.h"
@@ -24,6 +28,10 @@ constexpr commands::FrameRegistration kRegistrations[] = {
     registerRevisionInformation,
     // The configuration sheet.
     registerConfigurationSheet,
+    registerCheckpoint,
+    registerMemberMaintenance,
+    registerBuild,
+    registerMemberDependencies,
 };
 
 }  // namespace

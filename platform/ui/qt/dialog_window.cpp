@@ -319,6 +319,12 @@ void DialogWindow::wire(int id, QWidget* w) {
     connect(cb, qOverload<int>(&QComboBox::activated), this, [this, id] {
       if (!updating_) pressed(id);
     });
+  } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
+    // An edit the user changed tells the logic, which may enable buttons
+    // by its text.
+    connect(e, &QLineEdit::textEdited, this, [this, id] {
+      if (!updating_) pressed(id);
+    });
   }
 }
 
