@@ -12,6 +12,7 @@
 #include "differ/bincmp/bin_diff.h"
 #include "import/pvcs/pvcs_model.h"
 #include "differ/txtcmp/text_diff.h"
+#include "import/support/read_back.h"
 
 namespace orv::import {
 
@@ -222,7 +223,23 @@ std::string deltaEntry(const Node& n) {
 
 }  // namespace
 
-void writePvcsArchive(const PvcsArchive& a, const std::string& name, MessageBuffer& msgs, ArchiveOutput& out) {
+void writePvcsArchive(const PvcsArchive& archive, const std::string& name, MessageBuffer& msgs, ArchiveOutput& out) {
+  // Names the archive could not read are made safe, and the description
+  // says which.
+  PvcsArchive a = archive;
+  NameChanges names;
+  for (PvcsRevision& r : a.revisions) r.author = names.safe(r.author);
+  for (auto& [label, number] : a.labels) label = names.safe(label);
+  for (auto& [user, number] : a.locks) user = names.safe(user);
+  std::string access;
+  for (std::size_t at = 0; at < a.access.size();) {
+    const std::size_t blank = std::min(a.access.find(' ', at), a.access.size());
+    access += blank > at ? names.safe(std::string_view(a.access).substr(at, blank - at)) : std::string();
+    if (blank < a.access.size()) access += ' ';
+    at = blank + 1;
+  }
+  a.access = access;
+  if (!names.empty()) a.description += (a.description.empty() || a.description.back() == '\n' ? "" : "\n") + names.note().substr(0, names.note().size() - 1);
   const Tree t = buildTree(a, name, msgs);
   out.write(header(a, t));
   for (const Node* n : t.order) out.write(deltaEntry(*n));
@@ -241,6 +258,11 @@ void writePvcsArchive(const PvcsArchive& a, const std::string& name, MessageBuff
       text += differenced(*n, t.binary, name, msgs);
     out.write(text + "@\n");
   }
+  // Nothing is put in place unless every revision reads back whole.
+  std::vector<ExpectedRevision> expected;
+  for (const Node* n : t.order) expected.push_back({dottedNumber(n->rev->number), n->rev->author, n->text});
+  if (std::string problem = readBack(out.written(), expected); !problem.empty())
+    msgs.fail(false, "%s: the archive written does not read back: %s", name.c_str(), problem.c_str());
 }
 
 }  // namespace orv::import

@@ -23,6 +23,9 @@ struct SccsDelta {
   unsigned predecessor = 0;
   std::vector<std::string> mrLines;
   std::vector<std::string> comments;
+  // The line counts of its "s" line (inserted, deleted), when it gives them.
+  bool counted = false;
+  unsigned long inserted = 0, deleted = 0;
 };
 
 // One line of the body: a plain text line, or a control line opening (I, D)
@@ -40,6 +43,8 @@ struct SccsFile {
   bool jointEdit = false;         // flag j
   std::vector<std::string> description;
   std::vector<WeaveLine> body;
+  // The checksum of the "h" line matches the bytes that follow it.
+  bool checksumMatches = false;
 };
 
 std::string numberText(const RevNumber& n);
@@ -53,6 +58,16 @@ bool numberLess(const RevNumber& a, const RevNumber& b);
 // Reads the file's text; the body's views point into `text`. Failures end
 // the conversion through msgs with the messages of a damaged file.
 void readSccsFile(std::string_view text, const std::string& name, MessageBuffer& msgs, SccsFile& out);
+
+// Checks the body before anything is written: its blocks are opened once,
+// ended and name deltas of the table, every text line lies inside a block;
+// and, in a file whose checksum does not match (cut or changed since SCCS
+// wrote it), every delta has the inserted and deleted lines its entry counts.
+// Gives each delta's whole text by the SCCS rule (a line is there when every
+// insert block around it belongs to the delta or an ancestor and no delete
+// block around it does), by serial.
+void checkBody(const SccsFile& file, const std::string& name, MessageBuffer& msgs,
+               std::vector<std::pair<unsigned, std::string>>& texts);
 
 // Gives every delta its archive number (renumbering when branches exist).
 void assignNumbers(SccsFile& file, const std::string& name, MessageBuffer& msgs);

@@ -1,0 +1,23 @@
+// The check an importer makes before it answers success: the archive text it
+// wrote is read by the revision library's own archive reader, every revision
+// is rebuilt by the library's delta applier (as a check-out rebuilds it), and
+// each must come out with the text and author the importer meant it to have.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orv::import {
+
+struct ExpectedRevision {
+  std::string number;  // as written in the archive
+  std::string author;
+  std::string text;    // the plain text ('@' not doubled)
+};
+
+// Empty when the archive holds exactly the expected revisions and each reads
+// back as expected; otherwise what went wrong, for the importer's message.
+std::string readBack(std::string_view archive, const std::vector<ExpectedRevision>& expected);
+
+}  // namespace orv::import
