@@ -123,7 +123,7 @@ struct Position {
 };
 
 // True when a text archive's delta moves in whole lines: every position at
-// a line start and every insert but a last one ending in a line feed.
+// a line start and every insert ending in a line feed.
 bool wholeLines(const Node& n) {
   const std::string& older = n.base->text;
   auto lineStart = [&](unsigned long b) { return b == 0 || b >= older.size() || older[b - 1] == '\n'; };
@@ -134,8 +134,9 @@ bool wholeLines(const Node& n) {
     if (c.kind == 's') pos = c.bytes;
     if (c.kind == 'c') pos += c.bytes;
     if ((c.kind == 's' || c.kind == 'c') && !lineStart(pos)) return false;
-    const bool last = i + 1 == cmds.size() || (i + 2 == cmds.size() && cmds[i + 1].kind == 'e');
-    if (c.kind == 'i' && !c.inserted.empty() && c.inserted.back() != '\n' && !last) return false;
+    // An insert without a line end at its end would get one in the script
+    // (a text that ends without one is made by the differencer instead).
+    if (c.kind == 'i' && !c.inserted.empty() && c.inserted.back() != '\n') return false;
   }
   return true;
 }
@@ -146,9 +147,12 @@ std::string translate(const Node& n, bool binary) {
   const std::string& older = n.base->text;
   std::vector<std::size_t> feeds;  // where the older text's lines end
   for (std::size_t f = older.find('\n'); f != std::string::npos; f = older.find('\n', f + 1)) feeds.push_back(f);
+  // A last line without a line end is a line too: the end of the text lies
+  // after it.
+  const bool openLast = !older.empty() && older.back() != '\n';
   auto at = [&](std::size_t bytes) {
     const auto before = std::lower_bound(feeds.begin(), feeds.end(), bytes) - feeds.begin();
-    return Position{bytes, static_cast<unsigned long>(before)};
+    return Position{bytes, static_cast<unsigned long>(before) + (openLast && bytes >= older.size() ? 1u : 0u)};
   };
   auto unit = [&](const Position& p) { return binary ? p.bytes : p.lines; };
   std::string out;
@@ -228,9 +232,6 @@ void writePvcsArchive(const PvcsArchive& archive, const std::string& name, Messa
   // says which.
   PvcsArchive a = archive;
   NameChanges names;
-  for (PvcsRevision& r : a.revisions) r.author = names.safe(r.author);
-  for (auto& [label, number] : a.labels) label = names.safe(label);
-  for (auto& [user, number] : a.locks) user = names.safe(user);
   std::string access;
   for (std::size_t at = 0; at < a.access.size();) {
     const std::size_t blank = std::min(a.access.find(' ', at), a.access.size());
@@ -239,6 +240,9 @@ void writePvcsArchive(const PvcsArchive& archive, const std::string& name, Messa
     at = blank + 1;
   }
   a.access = access;
+  for (auto& [label, number] : a.labels) label = names.safe(label);
+  for (auto& [user, number] : a.locks) user = names.safe(user);
+  for (PvcsRevision& r : a.revisions) r.author = names.safe(r.author);
   if (!names.empty()) a.description += (a.description.empty() || a.description.back() == '\n' ? "" : "\n") + names.note().substr(0, names.note().size() - 1);
   const Tree t = buildTree(a, name, msgs);
   out.write(header(a, t));
