@@ -55,8 +55,7 @@ void convert(bool writeProtect, bool strictLocks, const char* sccsFile, const ch
     if (c == '\\') c = '/';
   const std::string path = dir + (dir.back() == '/' ? "" : "/") + work;
   assignNumbers(file, input, g_msgs);
-  std::vector<std::pair<unsigned, std::string>> texts;
-  checkBody(file, input, g_msgs, texts);
+  const SccsGet get(file, input, g_msgs);
   // Names the archive could not read are made safe, and the description
   // says which.
   NameChanges names;
@@ -73,7 +72,7 @@ void convert(bool writeProtect, bool strictLocks, const char* sccsFile, const ch
   // file has it.
   std::vector<ExpectedRevision> expected;
   for (std::size_t i = 0; i < file.deltas.size(); ++i)
-    expected.push_back({numberText(file.deltas[i].newNumber), file.deltas[i].user, std::move(texts[i].second)});
+    expected.push_back({numberText(file.deltas[i].newNumber), file.deltas[i].user, {}, [&get, i] { return get.text(i); }});
   if (std::string problem = readBack(out.written(), expected); !problem.empty())
     g_msgs.fail(false, "the archive written for SCCS file %s does not read back: %s", input.c_str(), problem.c_str());
   out.commit();

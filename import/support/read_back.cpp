@@ -71,7 +71,8 @@ class Reader {
     if (d.author != it->second->author) return "revision " + d.revision + " has another author";
     std::string text = list.materialise();
     if (!binary_) text = vc::archive::undoubleAt(text);
-    if (text != it->second->text) return "revision " + d.revision + " has another text";
+    if (text != (it->second->make ? it->second->make() : it->second->text))
+      return "revision " + d.revision + " has another text";
     return {};
   }
 

@@ -4,6 +4,7 @@
 // each must come out with the text and author the importer meant it to have.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,8 @@ struct ExpectedRevision {
   std::string number;  // as written in the archive
   std::string author;
   std::string text;    // the plain text ('@' not doubled)
+  // When set, makes the text instead (asked once, when its turn comes).
+  std::function<std::string()> make;
 };
 
 // Empty when the archive holds exactly the expected revisions and each reads

@@ -187,6 +187,30 @@ TEST_F(PvcsDamageTest, LastLinesWithoutALineEndReadBack) {
   }
 }
 
+TEST_F(PvcsDamageTest, RevisionsWithoutADateOrNamesWithAZeroByteAreRefused) {
+  const auto revs = history();
+  Builder noDate;
+  noDate.record('H', pvcstest::str("work.c"));
+  noDate.record('B', pvcstest::version({1, 1}));
+  noDate.record('G', "text\n");
+  Builder zeroInName;
+  zeroInName.record('H', pvcstest::str(std::string("work\0.c", 7)));
+  zeroInName.revision(revs[0], revs);
+  struct Case {
+    std::string bytes, message;  // %s: the input
+  } cases[] = {
+      {noDate.bytes, "%s: no check-in date for rev 1.1"},
+      {zeroInName.bytes, "%s: unusable working file name \"work\""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(convert(c.bytes), 1) << c.message;
+    char expected[1024];
+    std::snprintf(expected, sizeof expected, c.message.c_str(), input().c_str());
+    EXPECT_EQ(message(), expected);
+    EXPECT_EQ(entries(outDir()), std::vector<std::string>{});
+  }
+}
+
 TEST(SafeNames, TheLibrarysRuleForNames) {
   using orv::import::safeName;
   struct Case {
