@@ -243,7 +243,13 @@ void writePvcsArchive(const PvcsArchive& archive, const std::string& name, Messa
   for (auto& [label, number] : a.labels) label = names.safe(label);
   for (auto& [user, number] : a.locks) user = names.safe(user);
   for (PvcsRevision& r : a.revisions) r.author = names.safe(r.author);
-  if (!names.empty()) a.description += (a.description.empty() || a.description.back() == '\n' ? "" : "\n") + names.note().substr(0, names.note().size() - 1);
+  if (!names.empty()) {
+    // The writer ends the description with a line end of its own.
+    std::string note = names.note();
+    note.pop_back();
+    if (!a.description.empty() && a.description.back() != '\n') a.description += '\n';
+    a.description += note;
+  }
   const Tree t = buildTree(a, name, msgs);
   out.write(header(a, t));
   for (const Node* n : t.order) out.write(deltaEntry(*n));
