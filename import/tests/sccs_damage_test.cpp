@@ -139,8 +139,9 @@ TEST_F(SccsDamageTest, DamagedLinesAreRefusedWithTheirMessage) {
 }
 
 TEST_F(SccsDamageTest, AChangedFileWhoseBodyHoldsWhatItsEntriesCountStillImports) {
-  // A comment edited by hand without a new checksum: the body still holds
-  // every delta's lines, so the file imports as it did.
+  // A comment edited by hand without a new checksum, and each fixture under
+  // a checksum of 0: the body still holds every delta's lines, so the file
+  // imports as it did.
   std::string edited = readFile(std::string(IMPORT_FIXTURES) + "/s.branch.c");
   edited.replace(edited.find("\x01""c b 1.2\n"), 8, "\x01""c b 1.2 (edited)");
   ASSERT_EQ(convert(edited), 0) << message();
@@ -152,6 +153,27 @@ TEST_F(SccsDamageTest, AChangedFileWhoseBodyHoldsWhatItsEntriesCountStillImports
   for (const auto& r : revisions) {
     if (r.number == "1.2") {
       EXPECT_EQ(r.log, "b 1.2 (edited)\n");
+    }
+  }
+  removeArchive();
+  for (const std::string file : {"branch.c", "trunk.c"}) {
+    std::string text = readFile(std::string(IMPORT_FIXTURES) + "/s." + file);
+    text.replace(0, text.find('\n'), "\x01h00000");
+    writeFile(d.path() + "/s." + file, text);
+    ASSERT_EQ(sccs2rcsFile(0, 0, 0, (d.path() + "/s." + file).c_str(), outDir().c_str()), 0) << message();
+    const auto numbers = numbersByLog(outDir() + "/" + file);
+    for (const auto& [sid, comment] : sidsOf(file)) {
+      std::string number;
+      for (const auto& [stored, n] : numbers) {
+        std::string log = stored;
+        for (std::size_t at = 0; (at = log.find("@@", at)) != std::string::npos; ++at) log.erase(at, 1);
+        if (log.size() > comment.size() && log.compare(log.size() - comment.size() - 1, std::string::npos, comment + "\n") == 0)
+          number = n;
+      }
+      ASSERT_FALSE(number.empty()) << file << " " << sid;
+      EXPECT_EQ(lib.checkOut(outDir() + "/" + file, number, d.path() + "/out"),
+                readFile(std::string(IMPORT_FIXTURES) + "/" + file + "." + sid))
+          << file << " " << sid;
     }
   }
 }
