@@ -22,13 +22,16 @@ SccsGet::SccsGet(const SccsFile& file, const std::string& name, MessageBuffer& m
   const char* n = name.c_str();
   for (std::size_t i = 0; i < file.deltas.size(); ++i) index_.emplace(file.deltas[i].serial, i);
   // The structure: each control line's delta, blocks opened once and
-  // ended, no text outside every block.
+  // ended, every text line inside an insert block.
   deltaOf_.assign(file.body.size(), 0);
   std::vector<Open> open;
   for (std::size_t i = 0; i < file.body.size(); ++i) {
     const WeaveLine& w = file.body[i];
     if (w.kind == 't') {
       if (open.empty()) msgs.fail(false, "text outside every block in SCCS file %s", n);
+      // Every line was inserted by some delta.
+      if (std::none_of(open.begin(), open.end(), [](const Open& o) { return o.kind == 'I'; }))
+        msgs.fail(false, "text outside every insert block in SCCS file %s", n);
       continue;
     }
     auto it = index_.find(w.serial);

@@ -64,9 +64,9 @@ void readSccsFile(std::string_view text, const std::string& name, MessageBuffer&
 // delta by the SCCS rule: a line is there when every insert block around it
 // belongs to the delta or an ancestor and no delete block around it does.
 // The check: the blocks are opened once, ended and name deltas of the table,
-// every text line lies inside a block; and, in a file whose checksum does not
-// match (cut or changed since SCCS wrote it), every delta has the inserted
-// and deleted lines its entry counts. Failures end the conversion.
+// every text line lies inside an insert block; and, in a file whose checksum
+// does not match (cut or changed since SCCS wrote it), every delta has the
+// inserted and deleted lines its entry counts. Failures end the conversion.
 class SccsGet {
  public:
   SccsGet(const SccsFile& file, const std::string& name, MessageBuffer& msgs);

@@ -215,7 +215,9 @@ void readBody(Context& c, std::string_view text, SccsFile& f) {
     std::string_view arg = rest(line.substr(0, line.size() - (line.back() == '\n' ? 1 : 0)));
     if (!arg.empty() && arg.back() == '\r') arg.remove_suffix(1);
     const auto w = words(arg);
-    if ((key != 'I' && key != 'D' && key != 'E') || w.empty() || !allDigits(w[0]) || w[0].size() > 9)
+    // The SCCS tools write the key, a blank and the serial.
+    const bool blank = line.size() >= 3 && line[2] == ' ';
+    if ((key != 'I' && key != 'D' && key != 'E') || !blank || w.empty() || !allDigits(w[0]) || w[0].size() > 9)
       c.msgs.fail(false, "bad control line in the body of SCCS file %s", c.name);
     f.body.push_back({key, toNumber(w[0]), {}});
   }

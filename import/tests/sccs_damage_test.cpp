@@ -126,6 +126,10 @@ TEST_F(SccsDamageTest, DamagedLinesAreRefusedWithTheirMessage) {
       {"a text line dropped", replaced("\x01I 6\ny\n", "\x01I 6\n"),
        "SCCS file %s is cut or damaged: its checksum does not match, and the body holds 0 lines inserted and 1 "
        "deleted by delta 1.2.1.2, not the 1 and 1 its entry counts"},
+      {"a line moved out of its insert block", replaced("e\n\x01""E 1\n", "\x01""E 1\ne\n"),
+       "text outside every insert block in SCCS file %s"},
+      {"a control line without the blank after its key", replaced("\x01I 2\n", "\x01I2\n"),
+       "bad control line in the body of SCCS file %s"},
       {"a block of a delta the table does not have", replaced("\x01I 7\n", "\x01I 9\n"),
        "weave block of unknown delta 9 in SCCS file %s"},
   };
