@@ -1,10 +1,14 @@
 #include "workbench/dialogs/frame_registrations.h"
 
+#include "workbench/dialogs/add_members_flow.h"
 #include "workbench/dialogs/archive_info_dialog.h"
 #include "workbench/dialogs/check_in_flows.h"
 #include "workbench/dialogs/create_archive_flow.h"
+#include "workbench/dialogs/create_project_flow.h"
+#include "workbench/dialogs/member_select.h"
 #include "workbench/dialogs/promote_dialog.h"
 #include "workbench/dialogs/revision_info_dialog.h"
+#include "workbench/dialogs/sandbox_dialog.h"
 #include "workbench/external/frame_services.h"
 
 namespace orv::workbench::dialogs {
@@ -21,6 +25,11 @@ constexpr commands::FrameRegistration kRegistrations[] = {
     registerPromoteFlows,
     registerArchiveInformation,
     registerRevisionInformation,
+    // The project dialogs.
+    registerCreateProject,
+    registerCreateSandbox,
+    registerAddMembers,
+    registerSelectMembers,
 };
 
 }  // namespace
