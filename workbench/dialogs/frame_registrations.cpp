@@ -6,6 +6,7 @@
 #include "workbench/dialogs/create_archive_flow.h"
 #include "workbench/dialogs/create_project_flow.h"
 #include "workbench/dialogs/member_select.h"
+#include "workbench/dialogs/project_info_dialog.h"
 #include "workbench/dialogs/promote_dialog.h"
 #include "workbench/dialogs/revision_info_dialog.h"
 #include "workbench/dialogs/sandbox_dialog.h"
@@ -30,6 +31,7 @@ constexpr commands::FrameRegistration kRegistrations[] = {
     registerCreateSandbox,
     registerAddMembers,
     registerSelectMembers,
+    registerProjectInformation,
 };
 
 }  // namespace
