@@ -45,6 +45,7 @@ void addMembersCommand(commands::ProjectWindow& window, const project::MemberAdd
   request.directory = !project.workDirectory.empty() ? project.workDirectory : project.projectDirectory;
   request.filters = external::fileDialogFilters(external::kMemberFileFilter);
   request.addCaption = "&Add";
+  request.listCaption = "Files to &add:";
   request.archiveChoices = true;
   const bool mayCreate = app::hasPermission("CreateArchive");
   request.archiveChoicesEnabled = mayCreate;

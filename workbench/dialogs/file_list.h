@@ -48,6 +48,7 @@ struct FileListRequest {
   std::vector<std::string> filters;  // the type list, "Description (patterns)"
   std::vector<std::string> members;  // the member list so far
   std::string addCaption = "&Add";   // the button that adds the selected files
+  std::string listCaption = "Member &list:";
   // Add Members: the Create Archives box with Automatically and
   // Interactively under it.
   bool archiveChoices = false;

@@ -28,7 +28,7 @@ ui::DialogDescription describe() {
   d.title = "Create Sandbox";
   d.helpContext = kSandboxHelpContext;
   d.controls = {
-      {kSbMasterCaption, K::label, "Project:", 1},
+      {kSbMasterCaption, K::label, "Sandbox of the project:", 1},
       {kSbMaster, K::label, "", 1},
       {kSbLocationCaption, K::label, "Loca&tion:", 1},
       {kSbLocation, K::lineEdit, "", 1},

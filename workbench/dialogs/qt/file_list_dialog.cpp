@@ -36,14 +36,19 @@ FileListWindow::FileListWindow(const FileListRequest& request, QWidget* parent) 
   auto* grid = new QGridLayout;
   folderLabel_ = new QLabel(this);
   folderLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  grid->addWidget(new QLabel(QStringLiteral("Folder:"), this), 0, 0);
-  grid->addWidget(folderLabel_, 0, 1, 1, 3);
+  auto* folderRow = new QHBoxLayout;
+  folderRow->addWidget(new QLabel(QStringLiteral("Folder:"), this));
+  folderRow->addWidget(folderLabel_, 1);
+  grid->addLayout(folderRow, 0, 0, 1, 4);
 
   auto* nameLabel = new QLabel(QStringLiteral("File &Name:"), this);
   name_ = new QLineEdit(this);
+  name_->setToolTip(QStringLiteral("Names separated by blanks, or a folder; Enter lists them"));
   nameLabel->setBuddy(name_);
-  grid->addWidget(nameLabel, 1, 0);
-  grid->addWidget(name_, 1, 1);
+  auto* nameRow = new QHBoxLayout;
+  nameRow->addWidget(nameLabel);
+  nameRow->addWidget(name_, 1);
+  grid->addLayout(nameRow, 1, 0, 1, 2);
 
   auto* filesLabel = new QLabel(QStringLiteral("&Files:"), this);
   files_ = new QListWidget(this);
@@ -80,9 +85,12 @@ FileListWindow::FileListWindow(const FileListRequest& request, QWidget* parent) 
   middle->addStretch(1);
   grid->addLayout(middle, 3, 2);
 
-  auto* membersLabel = new QLabel(QStringLiteral("Member &list:"), this);
+  auto* membersLabel = new QLabel(q(request.listCaption), this);
   members_ = new QListWidget(this);
   members_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  // Long paths keep their file names in view.
+  members_->setTextElideMode(Qt::ElideLeft);
+  members_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   membersLabel->setBuddy(members_);
   grid->addWidget(membersLabel, 2, 3);
   grid->addWidget(members_, 3, 3, 3, 1);
@@ -147,7 +155,7 @@ FileListWindow::FileListWindow(const FileListRequest& request, QWidget* parent) 
   for (const std::string& path : list_.paths()) members_->addItem(q(path));
   remove_->setEnabled(false);
   showDirectory(q(request.directory.empty() ? QDir::currentPath().toStdString() : request.directory));
-  resize(760, 420);
+  resize(900, 440);
 }
 
 void FileListWindow::updateArchiveChoices() {
@@ -185,7 +193,9 @@ void FileListWindow::filesSelectionChanged() {
 }
 
 void FileListWindow::addFile(const QString& path) {
-  if (list_.add(path.toStdString())) members_->addItem(path);
+  if (!list_.add(path.toStdString())) return;
+  members_->addItem(path);
+  members_->item(members_->count() - 1)->setToolTip(path);
 }
 
 void FileListWindow::addSelected() {
