@@ -5,6 +5,7 @@
 #include "workbench/dialogs/check_in_flows.h"
 #include "workbench/dialogs/create_archive_flow.h"
 #include "workbench/dialogs/create_project_flow.h"
+#include "workbench/dialogs/member_info_dialog.h"
 #include "workbench/dialogs/member_select.h"
 #include "workbench/dialogs/project_info_dialog.h"
 #include "workbench/dialogs/promote_dialog.h"
@@ -32,6 +33,7 @@ constexpr commands::FrameRegistration kRegistrations[] = {
     registerAddMembers,
     registerSelectMembers,
     registerProjectInformation,
+    registerMemberInformation,
 };
 
 }  // namespace
