@@ -216,6 +216,8 @@ void MainFrame::buildMenus() {
   fileMenu_->addSeparator();
   add(fileMenu_, menuText(commands::kCommandCreateArchive), commands::kCommandCreateArchive,
       QStringLiteral("Puts files under revision control"));
+  add(fileMenu_, menuText(commands::kCommandCreateProject), commands::kCommandCreateProject,
+      QStringLiteral("Makes a project of files, with its sandbox"));
   add(fileMenu_, menuText(commands::kCommandCompareFiles), commands::kCommandCompareFiles,
       QStringLiteral("Compares two files in the visual merge program"));
   add(fileMenu_, menuText(commands::kCommandImportArchive), commands::kCommandImportArchive,
