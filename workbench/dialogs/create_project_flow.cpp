@@ -213,15 +213,21 @@ int createProjectCommand(ui::Ui& ui, const std::vector<std::string>& files, cons
     return 0;
   }
   int result = 0;
+  std::string windowFile;
   {
+    // The current directory is the caller's again before the new window
+    // opens (and makes its own folder current).
     external::CurrentDirectoryKeeper keeper;
     std::string directory = files.empty() ? currentDirectory() : directoryOf(files.front());
     if (directory.empty()) directory = currentDirectory();
     CreateProjectRequest request;
     CreateProjectDialog logic(ui, directory, files, request);
+    ProjectFlowServices deferred = services;
+    deferred.openWindow = [&windowFile](const std::string& file) { windowFile = file; };
     if (ui.runDialog(createProjectDialogDescription(), logic) == ui::kAnswerOk)
-      result = createProjectFromRequest(ui, request, services);
+      result = createProjectFromRequest(ui, request, deferred);
   }
+  if (!windowFile.empty() && services.openWindow) services.openWindow(windowFile);
   if (result == 0) app::restoreLibraryContext();
   return result;
 }

@@ -190,16 +190,29 @@ void ProjectInfoDialog::readAttributes() {
          projectList(p, VC_PROJECT_ITEM_SECURITY_FIRST_WORKTOARCH, VC_PROJECT_ITEM_SECURITY_NEXT_WORKTOARCH))
       entries_.push_back({entry, false});
   } else {
-    for (const std::string& option : projectList(p, VC_PROJECT_ITEM_FIRST_OPTION, VC_PROJECT_ITEM_NEXT_OPTION)) {
-      if (option.rfind(kDescriptionKey, 0) == 0) {
-        description_ = option.substr(kDescriptionKey.size());
-        continue;
+    // The master's attributes, read from the master project opened on its
+    // own, without touching the library's current project.
+    const std::string masterName = project::projectText(p, VC_PROJECT_ITEM_FILE);
+    int master = 0;
+    const int rc = project_.revision
+                       ? vcOpenRevProject(masterName.c_str(), project_.revision->c_str(), VC_PROJECT_OPEN_MODIFY,
+                                          &master, 0)
+                       : vcOpenProject(masterName.c_str(), VC_PROJECT_OPEN_MODIFY, &master, 0);
+    if (rc == 0) {
+      for (const std::string& option :
+           projectList(master, VC_PROJECT_ITEM_FIRST_OPTION, VC_PROJECT_ITEM_NEXT_OPTION)) {
+        if (option.rfind(kDescriptionKey, 0) == 0) {
+          description_ = option.substr(kDescriptionKey.size());
+          continue;
+        }
+        if (option == "frozen") continue;
+        master_.push_back(optionDisplayForm(option, optionFlags(master, option)));
       }
-      if (option == "frozen") continue;
-      master_.push_back(optionDisplayForm(option, optionFlags(p, option)));
+      for (const std::string& entry :
+           projectList(master, VC_PROJECT_ITEM_FIRST_WORKTOARCH, VC_PROJECT_ITEM_NEXT_WORKTOARCH))
+        master_.push_back(entry);
+      vcCloseProject(master);
     }
-    for (const std::string& entry : projectList(p, VC_PROJECT_ITEM_FIRST_WORKTOARCH, VC_PROJECT_ITEM_NEXT_WORKTOARCH))
-      master_.push_back(entry);
     for (const std::string& option :
          projectList(p, VC_PROJECT_ITEM_SANDBOX_FIRST_OPTION, VC_PROJECT_ITEM_SANDBOX_NEXT_OPTION)) {
       if (option.rfind(kDescriptionKey, 0) == 0) {

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/spawn/recording_spawner.h"
 #include "vc/include/vc.h"
 #include "workbench/dialogs/add_members_flow.h"
 #include "workbench/dialogs/create_archive_dialog.h"
@@ -250,6 +251,28 @@ TEST_F(ProjectFlowTest, CreateProjectWithThreeArchivedMembersAndASandbox) {
   EXPECT_EQ(opened, std::vector<std::string>{s});
 }
 
+// The command server's CreateProject passes every word as a file name, and
+// the new project's window opens in the frame.
+TEST_F(ProjectFlowTest, TheCommandServersWordsStartTheMemberList) {
+  platform::RecordingSpawner spawner;
+  external::ProgramStarts starts{ui, spawner, "", "/opt/orv/bin"};
+  testing::FakeRegistry windows(ui);
+  commands::FrameRegistry registry;
+  registerCreateProject(registry, {ui, starts, &windows});
+  ui.expectDialog(kCreateProjectDialogId, [this](FakeSurface& f, ui::DialogLogic& logic) {
+    EXPECT_EQ(f.listItems(kCpMemberList), (std::vector<std::string>{src("a.c"), src("b.c"), src("c.h")}));
+    EXPECT_EQ(f.text(kCpProject), src("project.pj"));
+    f.setChecked(kCpMembersArchives, false);
+    f.setChecked(kCpProjectArchive, false);
+    f.close(logic, ui::kAnswerOk);
+  });
+  registry.execute.at(app::ExecuteVerb::createProject).run({src("a.c"), src("b.c"), src("c.h")});
+  ASSERT_EQ(windows.projectBuilds.size(), 1u);
+  EXPECT_EQ(windows.projectBuilds[0].name, src("project.pj"));
+  EXPECT_TRUE(windows.projectBuilds[0].remember);
+  EXPECT_EQ(membersOf(src("project.pj")).size(), 3u);
+}
+
 TEST_F(ProjectFlowTest, MembersWithoutArchivesAndNoSandbox) {
   CreateProjectRequest request;
   request.project = dir.file("plain/p.pj");
@@ -372,6 +395,23 @@ TEST_F(SandboxFlowTest, AVariantAtTheHeadMakesANewRevisionAndFollowsIt) {
   EXPECT_EQ(vcGetRevInfo(h, VC_REVISION_ITEM_DATE, "1.1.1.1", date, sizeof date), 0) << "the new revision";
   vcCloseArchive(h);
   EXPECT_NE(read(s).find("revision=1.1.1.1\n"), std::string::npos) << read(s);
+}
+
+// A refusal by the security database closes the dialog after its message;
+// nothing is left behind.
+TEST_F(SandboxFlowTest, ARefusedSandboxClosesTheDialog) {
+  kel.refuse("CreateSandbox");
+  restart("");
+  const std::string s = dir.file("refused/s.pj");
+  createSandbox([&](FakeSurface& f, ui::DialogLogic& logic) {
+    f.setText(kSbLocation, s);
+    ui.expectMessage("Could not create sandbox " + s + ".", ui::kAnswerOk);
+    EXPECT_FALSE(f.close(logic, ui::kAnswerOk));
+    EXPECT_TRUE(f.ended());
+    EXPECT_EQ(f.result(), ui::kAnswerCancel);
+  });
+  EXPECT_TRUE(opened.empty());
+  EXPECT_NE(::access(s.c_str(), F_OK), 0);
 }
 
 TEST_F(SandboxFlowTest, SparseStartsWithoutCopies) {

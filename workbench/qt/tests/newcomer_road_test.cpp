@@ -8,8 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -132,6 +137,9 @@ TEST_F(NewcomerRoadTest, FromAFolderOfFilesToANewRevision) {
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(w->name(), sandbox);
   EXPECT_TRUE(w->sandbox());
+  char cwd[4096] = {};
+  ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
+  EXPECT_EQ(std::string(cwd), dir.file("mine")) << "the active window's folder is the current one";
   ASSERT_EQ(w->list()->rows().size(), 3u);
   EXPECT_EQ(dir.read("mine/util.c"), "int run(void) { return 0; }\n");
   EXPECT_EQ(archiveHead(dir.file("app/util.c")), "1.1");
@@ -216,6 +224,36 @@ TEST_F(NewcomerRoadTest, FromAFolderOfFilesToANewRevision) {
   EXPECT_EQ(revisions, (std::vector<std::string>{"1.2", "1.1"}));
   QTest::qWait(0);
   shoot(frame, "road_8_archive_window");
+  frame.close();
+}
+
+// Files dropped from the desktop on a project window become its members,
+// and the window shows them at once.
+TEST_F(NewcomerRoadTest, FilesDroppedOnAProjectWindowBecomeMembers) {
+  dir.write("a.c", "a\n");
+  dir.write("b.c", "b\n");
+  const std::string path = makeProject("p.pj", {{"a.c", 'f', nullptr}});
+  MainFrame frame(qtUi, ini);
+  qtUi.setOwner(&frame);
+  frame.show();
+  frame.openNames({path});
+  ProjectChild* w = active<ProjectChild>(frame);
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w, 30000));
+  EXPECT_TRUE(w->acceptDrops());
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(work("b.c")))});
+  QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(w, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(w, &drop);
+  ASSERT_EQ(w->list()->rows().size(), 2u);
+  EXPECT_EQ(w->list()->rows()[1].name, work("b.c"));
+  project::OpenProject saved(qtUi, path.c_str(), 1);
+  EXPECT_EQ(vcInProject(saved.project, work("b.c").c_str()), 0) << "saved in the project file";
+  QTest::qWait(0);
+  shoot(frame, "project_window_after_drop");
   frame.close();
 }
 

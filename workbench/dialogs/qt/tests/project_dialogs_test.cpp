@@ -18,6 +18,7 @@
 #include "testing/qt_test_support.h"
 #include "workbench/commands/window_commands.h"
 #include "workbench/dialogs/create_project_dialog.h"
+#include "workbench/dialogs/member_info_dialog.h"
 #include "workbench/dialogs/member_select.h"
 #include "workbench/dialogs/project_info_dialog.h"
 #include "workbench/dialogs/qt/file_list_dialog.h"
@@ -206,6 +207,73 @@ TEST_F(ProjectDialogsOnScreen, SandboxSelectAndInformationDialogs) {
     test::saveScreenshot(w, "project_information_dialog");
     w.hide();
   }
+}
+
+TEST_F(ProjectDialogsOnScreen, MemberAndSandboxInformation) {
+  makeArchive("main.c", {"one\n", "two\n"});
+  const int h = lockedHandle("main.c");
+  ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "REL1", "1.2"), 0);
+  ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
+  vcCloseArchive(h);
+  const std::string path = makeProject("p.pj", {{"main.c", 'a', "1.2"}});
+  {
+    int p = 0;
+    ASSERT_EQ(vcOpenProject(path.c_str(), VC_PROJECT_OPEN_MODIFY | VC_PROJECT_OPEN_WRITE, &p, 0), 0);
+    ASSERT_EQ(vcInProject(p, work("main.c").c_str()), 0);
+    ASSERT_EQ(vcSetMember(p, VC_MEMBER_ITEM_SET_RULES, "lang=c,owner=tools"), 0);
+    ASSERT_EQ(vcProjectOptionSet(p, "description=The tools", 1), 0);
+    ASSERT_EQ(vcSaveProject(p), 0);
+    vcCloseProject(p);
+  }
+  testing::FakeRegistry windows(qtUi);
+  {
+    testing::FakeProjectWindow& window = windows.openProject(path);
+    project::MemberRow& row = *window.view.findMemberItem(0, true);
+    project::updateMemberStatus(window.project(), row, 0);
+    MemberInfoDialog logic(qtUi, window.project(), row);
+    ui::qt::DialogWindow w(memberInfoDialogDescription(false), logic, qtUi, nullptr);
+    w.setUpLogic();
+    w.show();
+    w.adjustSize();
+    EXPECT_EQ(w.windowTitle(), "Member Information");
+    EXPECT_EQ(qobject_cast<QComboBox*>(w.control(kMiRevisions))->currentText(), "1.2");
+    EXPECT_EQ(qobject_cast<QComboBox*>(w.control(kMiLabels))->currentText(), "REL1");
+    EXPECT_FALSE(w.control(kMiAttributes)->isVisible());
+    test::saveScreenshot(w, "member_information_dialog");
+    QTest::mouseClick(w.control(kMiShowAttributes), Qt::LeftButton);
+    EXPECT_TRUE(w.control(kMiAttributes)->isVisible());
+    EXPECT_EQ(qobject_cast<QListWidget*>(w.control(kMiAttributes))->count(), 2);
+    w.adjustSize();
+    test::saveScreenshot(w, "member_information_dialog_attributes");
+    w.hide();
+  }
+  ::mkdir(dir.file("box").c_str(), 0755);
+  int sb = 0;
+  const std::string sandbox = dir.file("box/s.pj");
+  ASSERT_EQ(vcOpenSandbox(sandbox.c_str(), VC_PROJECT_OPEN_WRITE | VC_PROJECT_OPEN_CREATE, &sb, 0), 0);
+  ASSERT_EQ(vcSandboxOptionSet(sb, ("masterproject=" + path).c_str(), 1), 0);
+  ASSERT_EQ(vcSandboxOptionSet(sb, "builder=me", 1), 0);
+  ASSERT_EQ(vcSaveSandbox(sb), 0);
+  vcCloseSandbox(sb);
+  testing::FakeProjectWindow& box = windows.openProject(sandbox);
+  ProjectInfoDialog logic(qtUi, box.project(), commands::kSandboxInformationDialog);
+  ui::qt::DialogWindow w(projectInfoDialogDescription(commands::kSandboxInformationDialog), logic, qtUi, nullptr);
+  w.setUpLogic();
+  w.show();
+  w.adjustSize();
+  EXPECT_EQ(w.windowTitle(), "Sandbox Information");
+  EXPECT_EQ(qobject_cast<QLineEdit*>(w.control(kPiDescription))->text(), "The tools");
+  EXPECT_FALSE(w.control(kPiDescription)->isEnabled()) << "a sandbox never writes the description";
+  QListWidget* master = qobject_cast<QListWidget*>(w.control(kPiMasterAttributes));
+  QStringList masterTexts;
+  for (int i = 0; i < master->count(); ++i) masterTexts << master->item(i)->text();
+  EXPECT_TRUE(masterTexts.isEmpty()) << masterTexts.join(QLatin1Char(',')).toStdString();
+  QListWidget* own = qobject_cast<QListWidget*>(w.control(kPiAttributes));
+  QStringList ownTexts;
+  for (int i = 0; i < own->count(); ++i) ownTexts << own->item(i)->text();
+  EXPECT_TRUE(ownTexts.contains(QStringLiteral("builder=me"))) << ownTexts.join(QLatin1Char(',')).toStdString();
+  test::saveScreenshot(w, "sandbox_information_dialog");
+  w.hide();
 }
 
 }  // namespace
