@@ -74,6 +74,13 @@ ui::DialogDescription describe(int dialog) {
 
 bool equalNoCase(const std::string& a, const std::string& b) { return ::strcasecmp(a.c_str(), b.c_str()) == 0; }
 
+// The options that make a file a sandbox of its master: shown, never
+// changed here, so that the sandbox keeps finding its master.
+bool sandboxLink(const std::string& option) {
+  const std::string name = option.substr(0, option.find('='));
+  return equalNoCase(name, "masterproject") || equalNoCase(name, "revision");
+}
+
 unsigned optionFlags(int project, const std::string& text) {
   const std::string name = text.substr(0, text.find('='));
   std::vector<char> value(kTextSize + 1, '\0');
@@ -219,7 +226,7 @@ void ProjectInfoDialog::readAttributes() {
         description_ = option.substr(kDescriptionKey.size());
         continue;
       }
-      entries_.push_back({optionDisplayForm(option, optionFlags(p, option)), true});
+      entries_.push_back({optionDisplayForm(option, optionFlags(p, option)), !sandboxLink(option)});
     }
     for (const std::string& entry :
          projectList(p, VC_PROJECT_ITEM_SANDBOX_FIRST_WORKTOARCH, VC_PROJECT_ITEM_SANDBOX_NEXT_WORKTOARCH))
@@ -337,6 +344,7 @@ bool ProjectInfoDialog::write(const std::string& description) {
   } else {
     for (const std::string& option :
          projectList(p, VC_PROJECT_ITEM_SANDBOX_FIRST_OPTION, VC_PROJECT_ITEM_SANDBOX_NEXT_OPTION)) {
+      if (sandboxLink(option)) continue;
       const std::string name = option.substr(0, option.find('='));
       check(vcProjectOptionDrop(p, name.c_str()));
     }

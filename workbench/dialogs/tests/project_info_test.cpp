@@ -137,5 +137,43 @@ TEST_F(ProjectInfoTest, WithoutPermissionEverythingIsReadOnly) {
   EXPECT_EQ(bytes(path), before);
 }
 
+// A sandbox edits its own attributes (a master's one may be taken over);
+// the options that tie it to its master stay whatever is done.
+TEST_F(ProjectInfoTest, ASandboxEditsItsOwnAttributes) {
+  const std::string path = makeAttributedProject();
+  ::mkdir(dir.file("box").c_str(), 0755);
+  const std::string sandbox = dir.file("box/s.pj");
+  int sb = 0;
+  ASSERT_EQ(vcOpenSandbox(sandbox.c_str(), VC_PROJECT_OPEN_WRITE | VC_PROJECT_OPEN_CREATE, &sb, 0), 0);
+  ASSERT_EQ(vcSandboxOptionSet(sb, ("masterproject=" + path).c_str(), 1), 0);
+  ASSERT_EQ(vcSaveSandbox(sb), 0);
+  vcCloseSandbox(sb);
+  project::OpenProject project(ui, sandbox.c_str(), 1);
+  ASSERT_EQ(project.status, 0);
+  ASSERT_TRUE(project.lock(false));
+  ui.expectDialog(commands::kSandboxInformationDialog, [](FakeSurface& f, ui::DialogLogic& logic) {
+    EXPECT_EQ(f.text(kPiDescription), "Our tools");
+    const auto master = f.listItems(kPiMasterAttributes);
+    const auto lang = std::find(master.begin(), master.end(), "lang=c");
+    ASSERT_NE(lang, master.end());
+    ASSERT_EQ(f.listItems(kPiAttributes).size(), 1u);
+    f.setSelection(kPiAttributes, {0});
+    f.press(logic, kPiAttributes);
+    EXPECT_FALSE(f.isEnabled(kPiDelete)) << "the master link stays";
+    f.setSelection(kPiMasterAttributes, {static_cast<int>(lang - master.begin())});
+    f.press(logic, kPiMasterAttributes);
+    EXPECT_EQ(f.text(kPiVariable), "lang");
+    f.setText(kPiValue, "cpp");
+    f.press(logic, kPiAdd);
+    f.close(logic, ui::kAnswerOk);
+  });
+  EXPECT_EQ(runProjectInformation(project, commands::kSandboxInformationDialog), 0);
+  project.dropWriteLock();
+  const std::string text = bytes(sandbox);
+  EXPECT_NE(text.find("masterproject=" + path), std::string::npos) << text;
+  EXPECT_NE(text.find("lang=cpp"), std::string::npos) << text;
+  EXPECT_EQ(text.find("description"), std::string::npos) << "a sandbox never writes the description";
+}
+
 }  // namespace
 }  // namespace orv::workbench::dialogs
