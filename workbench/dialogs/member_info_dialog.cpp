@@ -500,7 +500,6 @@ void MemberInfoDialog::applyToProject(const ui::DialogSurface& surface) {
     project_.reopen();
     result_ = -1;
   }
-  project_.dropWriteLock();
 }
 
 void MemberInfoDialog::applyToArchive(const ui::DialogSurface& surface, const std::string& state) {

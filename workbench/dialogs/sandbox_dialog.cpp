@@ -201,7 +201,6 @@ int SandboxDialog::writeSandbox(ui::DialogSurface& surface, const std::string& f
 bool SandboxDialog::canClose(ui::DialogSurface& surface, int result) {
   if (result != ui::kAnswerOk) return true;
   const std::string file = surface.text(kSbLocation);
-  if (file.empty() || file.front() == ' ') return false;
   const std::string master = absoluteName(master_.name);
   const LocationCheck check = checkSandboxLocation(file, master, kSbLocation);
   if (!check.ok) {

@@ -14,6 +14,7 @@
 
 #include "platform/spawn/recording_spawner.h"
 #include "vc/include/vc.h"
+#include "workbench/app/progress_window.h"
 #include "workbench/dialogs/add_members_flow.h"
 #include "workbench/dialogs/create_archive_dialog.h"
 #include "workbench/dialogs/create_project_dialog.h"
@@ -424,6 +425,29 @@ TEST_F(SandboxFlowTest, SparseStartsWithoutCopies) {
   });
   EXPECT_EQ(opened, std::vector<std::string>{s});
   EXPECT_NE(::access(dir.file("sparse/a.c").c_str(), F_OK), 0);
+}
+
+// Cancel in the progress window stops the run after the file in hand; the
+// files added so far stay, saved.
+TEST_F(ProjectFlowTest, CancelInTheProgressWindowKeepsWhatWasAdded) {
+  const std::string p = makeProject("p.pj", {});
+  testing::FakeRegistry windows(ui);
+  testing::FakeProjectWindow& window = windows.openProject(p);
+  FileListAnswer answer;
+  answer.members = {src("a.c"), src("b.c"), src("c.h")};
+  answer.createArchives = true;
+  answer.automatic = true;
+  int pumps = 0;
+  ui.onPump = [&pumps] {
+    if (++pumps == 2 && app::ProgressWindow::current()) app::ProgressWindow::current()->cancel();
+  };
+  ASSERT_TRUE(window.project().lock(false));
+  EXPECT_TRUE(addChosenMembers(window, answer, frameMemberAddServices()));
+  window.project().dropWriteLock();
+  const auto saved = membersOf(p);
+  EXPECT_GE(saved.size(), 1u);
+  EXPECT_LT(saved.size(), 3u) << "the run stopped";
+  for (const auto& m : saved) EXPECT_EQ(headOf(archiveNameOf(m.first)), "1.1") << m.first;
 }
 
 TEST_F(ProjectFlowTest, AddMembersOneFileAndSeveral) {
