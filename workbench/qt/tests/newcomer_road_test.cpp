@@ -23,6 +23,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QtTest/QTest>
 
 #include "platform/ui/qt/dialog_window.h"
@@ -33,6 +34,8 @@
 #include "workbench/dialogs/create_project_dialog.h"
 #include "workbench/dialogs/member_info_dialog.h"
 #include "workbench/dialogs/member_select.h"
+#include "workbench/dialogs/project_info_dialog.h"
+#include "workbench/dialogs/sandbox_dialog.h"
 #include "workbench/dialogs/qt/file_list_dialog.h"
 #include "workbench/qt/archive_window.h"
 #include "workbench/qt/main_frame.h"
@@ -224,6 +227,65 @@ TEST_F(NewcomerRoadTest, FromAFolderOfFilesToANewRevision) {
   EXPECT_EQ(revisions, (std::vector<std::string>{"1.2", "1.1"}));
   QTest::qWait(0);
   shoot(frame, "road_8_archive_window");
+  frame.close();
+}
+
+// Project > Add Members, Project Information and Create Sandbox through the
+// frame's menu, each dialog filled on its widgets.
+TEST_F(NewcomerRoadTest, TheProjectMenusDialogs) {
+  makeArchive("a.c", {"one\n"});
+  dir.write("b.c", "b\n");
+  const std::string path = makeProject("p.pj", {{"a.c", 'a', "1.1"}});
+  MainFrame frame(qtUi, ini);
+  qtUi.setOwner(&frame);
+  frame.resize(1000, 600);
+  frame.show();
+  frame.openNames({path});
+  ProjectChild* w = active<ProjectChild>(frame);
+  ASSERT_NE(w, nullptr);
+  emit frame.projectMenu()->aboutToShow();
+  for (int id : {1526, 1529, 1554}) EXPECT_TRUE(item(frame.projectMenu(), id)->isEnabled()) << id;
+
+  test::onNextModal([&](QWidget* m) {
+    auto* list = qobject_cast<dialogs::FileListWindow*>(m);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->windowTitle(), "Add Members");
+    for (int i = 0; i < list->files()->count(); ++i)
+      if (list->files()->item(i)->text() == "b.c") list->files()->item(i)->setSelected(true);
+    list->addButton()->click();
+    list->interactive()->click();
+    list->automatic()->click();
+    shoot(*list, "add_members_through_the_frame");
+    list->okButton()->click();
+  });
+  item(frame.projectMenu(), 1526)->trigger();
+  ASSERT_EQ(w->list()->rows().size(), 2u) << "the window shows the new member";
+  EXPECT_EQ(archiveHead(work("b.c")), "1.1");
+
+  test::onNextModal([&](QWidget* m) {
+    auto& d = *static_cast<ui::qt::DialogWindow*>(m);
+    EXPECT_EQ(d.windowTitle(), "Project Information");
+    qobject_cast<QLineEdit*>(d.control(dialogs::kPiDescription))->setText("Two files");
+    QTest::mouseClick(d.control(dialogs::kPiOk), Qt::LeftButton);
+  });
+  item(frame.projectMenu(), 1529)->trigger();
+  EXPECT_EQ(project::OpenProject(qtUi, path.c_str(), 1).getOption("description", ""), "Two files");
+
+  const std::string sandbox = dir.file("box/s.pj");
+  test::onNextModal([&](QWidget* m) {
+    auto& d = *static_cast<ui::qt::DialogWindow*>(m);
+    EXPECT_EQ(d.windowTitle(), "Create Sandbox");
+    qobject_cast<QLineEdit*>(d.control(dialogs::kSbLocation))->setText(QString::fromStdString(sandbox));
+    QTest::mouseClick(d.control(dialogs::kSbOk), Qt::LeftButton);
+  });
+  item(frame.projectMenu(), 1554)->trigger();
+  ProjectChild* box = active<ProjectChild>(frame);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->name(), sandbox);
+  EXPECT_EQ(box->list()->rows().size(), 2u);
+  EXPECT_EQ(dir.read("box/b.c"), "b\n");
+  QTest::qWait(0);
+  shoot(frame, "sandbox_made_through_the_frame");
   frame.close();
 }
 
