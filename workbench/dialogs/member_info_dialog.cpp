@@ -353,7 +353,13 @@ bool MemberInfoDialog::addLabel(ui::DialogSurface& surface) {
     return false;
   }
   const std::string revision = selectedRevision(surface);
-  const std::string onRevision = labelRevision(label);
+  std::vector<char> carrier(kTextSize, '\0');
+  const int rc = vcGetIdArchiveInfo(handle_, VC_ARCHIVE_ITEM_LABEL_REVISION, label.c_str(), carrier.data(), kTextSize - 1);
+  if (rc != 0 && rc != VC_E_SYMBOL_MISSING) {
+    archive::showArchiveError(ui_, rc, archive_->displayName(), app::kStyleError);
+    return false;
+  }
+  const std::string onRevision = rc == 0 ? carrier.data() : "";
   switch (pending_.add(label, onRevision, revision)) {
     case PendingLabels::AddOutcome::nothing: break;
     case PendingLabels::AddOutcome::added:
