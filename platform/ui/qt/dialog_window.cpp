@@ -217,7 +217,11 @@ void DialogWindow::build() {
       QWidget* w = nullptr;
       switch (c.kind) {
         case ControlKind::label: w = new QLabel(q(c.caption), frame); break;
-        case ControlKind::lineEdit: w = new QLineEdit(q(c.caption), frame); break;
+        case ControlKind::lineEdit:
+          w = new QLineEdit(q(c.caption), frame);
+          // Room for a path or a line of text without cutting it short.
+          w->setMinimumWidth(w->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 56);
+          break;
         case ControlKind::multiLineEdit: w = new QPlainTextEdit(q(c.caption), frame); break;
         case ControlKind::checkBox: w = new QCheckBox(q(c.caption), frame); break;
         case ControlKind::radioButton: {

@@ -137,8 +137,8 @@ TEST_F(ProjectWindowTest, MenusFollowTheWindowAndItsSelection) {
     emit frame.memberMenu()->aboutToShow();
     emit frame.projectMenu()->aboutToShow();
     const char* name = c.select ? c.select : "none";
-    // Member Information has no dialog in this workbench; Build has.
-    EXPECT_FALSE(item(frame.memberMenu(), 1528)->isEnabled()) << name;
+    // Member Information needs one member.
+    EXPECT_EQ(item(frame.memberMenu(), 1528)->isEnabled(), c.select != nullptr) << name;
     EXPECT_EQ(item(frame.memberMenu(), 1533)->isEnabled(), c.checkIn) << name;
     EXPECT_EQ(item(frame.memberMenu(), 1555)->isEnabled(), c.lock) << name;
     EXPECT_EQ(item(frame.memberMenu(), 1557)->text(), c.editText) << name;
