@@ -22,24 +22,24 @@ ui::DialogDescription describe() {
   d.title = "Create Project";
   d.helpContext = kCreateProjectHelpContext;
   d.controls = {
-      {kCpProjectCaption, K::label, "Project &Location:", 1},
-      {kCpProject, K::lineEdit, "", 1},
-      {kCpProjectBrowse, K::pushButton, "&Browse...", 1},
-      {kCpSandboxCaption, K::label, "&Sandbox Location:", 1},
-      {kCpSandbox, K::lineEdit, "", 1},
-      {kCpSandboxBrowse, K::pushButton, "Bro&wse...", 1},
-      {kCpMemberCaption, K::label, "Member &list:", 2},
-      {kCpMemberList, K::multiSelectListBox, "", 2},
-      {kCpAddFiles, K::pushButton, "&Add Files...", 2},
-      {kCpRemove, K::pushButton, "&Remove", 2},
-      {kCpArchivesGroup, K::groupBox, "Create Archives For", 3},
-      {kCpMembersArchives, K::checkBox, "&Members", 3},
-      {kCpAutomatic, K::radioButton, "A&utomatically", 3},
-      {kCpInteractive, K::radioButton, "&Interactively", 3},
-      {kCpProjectArchive, K::checkBox, "Pr&oject", 3},
-      {kCpOk, K::defaultButton, "OK", 0},
-      {kCpCancel, K::pushButton, "Cancel", 0},
-      {kCpHelp, K::pushButton, "&Help", 0},
+      {kCrpProjectCaption, K::label, "Project &Location:", 1},
+      {kCrpProject, K::lineEdit, "", 1},
+      {kCrpProjectBrowse, K::pushButton, "&Browse...", 1},
+      {kCrpSandboxCaption, K::label, "&Sandbox Location:", 1},
+      {kCrpSandbox, K::lineEdit, "", 1},
+      {kCrpSandboxBrowse, K::pushButton, "Bro&wse...", 1},
+      {kCrpMemberCaption, K::label, "Member &list:", 2},
+      {kCrpMemberList, K::multiSelectListBox, "", 2},
+      {kCrpAddFiles, K::pushButton, "&Add Files...", 2},
+      {kCrpRemove, K::pushButton, "&Remove", 2},
+      {kCrpArchivesGroup, K::groupBox, "Create Archives For", 3},
+      {kCrpMembersArchives, K::checkBox, "&Members", 3},
+      {kCrpAutomatic, K::radioButton, "A&utomatically", 3},
+      {kCrpInteractive, K::radioButton, "&Interactively", 3},
+      {kCrpProjectArchive, K::checkBox, "Pr&oject", 3},
+      {kCrpOk, K::defaultButton, "OK", 0},
+      {kCrpCancel, K::pushButton, "Cancel", 0},
+      {kCrpHelp, K::pushButton, "&Help", 0},
   };
   return d;
 }
@@ -52,45 +52,45 @@ const ui::DialogDescription& createProjectDialogDescription() {
 }
 
 void CreateProjectDialog::setUp(ui::DialogSurface& surface) {
-  surface.setText(kCpProject, project::joinPath(directory_, kProjectFileName));
-  surface.setText(kCpSandbox, "");
-  surface.setEnabled(kCpRemove, false);
+  surface.setText(kCrpProject, project::joinPath(directory_, kProjectFileName));
+  surface.setText(kCrpSandbox, "");
+  surface.setEnabled(kCrpRemove, false);
   if (!app::hasPermission("CreateSandbox"))
-    for (int id : {kCpSandboxCaption, kCpSandbox, kCpSandboxBrowse}) surface.setEnabled(id, false);
+    for (int id : {kCrpSandboxCaption, kCrpSandbox, kCrpSandboxBrowse}) surface.setEnabled(id, false);
   mayAddMembers_ = app::hasPermission("AddMember");
   mayCreateArchives_ = app::hasPermission("CreateArchive") && app::hasPermission("CheckIn");
   if (mayAddMembers_) {
     for (const std::string& file : files_) members_.add(file);
   } else {
-    for (int id : {kCpMemberCaption, kCpMemberList, kCpAddFiles, kCpMembersArchives, kCpAutomatic, kCpInteractive})
+    for (int id : {kCrpMemberCaption, kCrpMemberList, kCrpAddFiles, kCrpMembersArchives, kCrpAutomatic, kCrpInteractive})
       surface.setEnabled(id, false);
   }
-  surface.setChecked(kCpProjectArchive, mayCreateArchives_);
+  surface.setChecked(kCrpProjectArchive, mayCreateArchives_);
   if (!mayCreateArchives_)
-    for (int id : {kCpMembersArchives, kCpAutomatic, kCpInteractive, kCpProjectArchive}) surface.setEnabled(id, false);
+    for (int id : {kCrpMembersArchives, kCrpAutomatic, kCrpInteractive, kCrpProjectArchive}) surface.setEnabled(id, false);
   const bool archives = mayAddMembers_ && mayCreateArchives_;
-  surface.setChecked(kCpMembersArchives, archives);
-  surface.setChecked(kCpAutomatic, archives);
-  surface.setChecked(kCpInteractive, false);
+  surface.setChecked(kCrpMembersArchives, archives);
+  surface.setChecked(kCrpAutomatic, archives);
+  surface.setChecked(kCrpInteractive, false);
   showMembers(surface);
   updateArchiveChoices(surface);
 }
 
 void CreateProjectDialog::showMembers(ui::DialogSurface& surface) {
-  surface.setListItems(kCpMemberList, members_.paths());
-  surface.setEnabled(kCpRemove, !surface.selection(kCpMemberList).empty());
+  surface.setListItems(kCrpMemberList, members_.paths());
+  surface.setEnabled(kCrpRemove, !surface.selection(kCrpMemberList).empty());
 }
 
 void CreateProjectDialog::updateArchiveChoices(ui::DialogSurface& surface) {
-  const bool on = mayAddMembers_ && mayCreateArchives_ && surface.isChecked(kCpMembersArchives);
-  surface.setEnabled(kCpAutomatic, on);
-  surface.setEnabled(kCpInteractive, on);
+  const bool on = mayAddMembers_ && mayCreateArchives_ && surface.isChecked(kCrpMembersArchives);
+  surface.setEnabled(kCrpAutomatic, on);
+  surface.setEnabled(kCrpInteractive, on);
 }
 
 void CreateProjectDialog::addFiles(ui::DialogSurface& surface) {
   FileListRequest request;
   request.caption = "Add Project Members";
-  request.directory = directoryOf(surface.text(kCpProject));
+  request.directory = directoryOf(surface.text(kCrpProject));
   if (request.directory.empty()) request.directory = directory_;
   request.filters = external::fileDialogFilters(external::kMemberFileFilter);
   request.members = members_.paths();
@@ -99,15 +99,15 @@ void CreateProjectDialog::addFiles(ui::DialogSurface& surface) {
   members_ = MemberList();
   for (const std::string& path : answer->members) members_.add(path);
   showMembers(surface);
-  surface.setFocus(kCpOk);
+  surface.setFocus(kCrpOk);
 }
 
 void CreateProjectDialog::command(ui::DialogSurface& surface, int controlId) {
   switch (controlId) {
-    case kCpProjectBrowse:
-    case kCpSandboxBrowse: {
-      const bool project = controlId == kCpProjectBrowse;
-      const int edit = project ? kCpProject : kCpSandbox;
+    case kCrpProjectBrowse:
+    case kCrpSandboxBrowse: {
+      const bool project = controlId == kCrpProjectBrowse;
+      const int edit = project ? kCrpProject : kCrpSandbox;
       std::string start = surface.text(edit);
       if (start.empty()) start = project::joinPath(directory_, kSandboxFileName);
       const auto chosen = external::browseForDirectory(
@@ -117,23 +117,23 @@ void CreateProjectDialog::command(ui::DialogSurface& surface, int controlId) {
       surface.setFocus(edit);
       break;
     }
-    case kCpAddFiles: addFiles(surface); break;
-    case kCpRemove:
-      members_.remove(surface.selection(kCpMemberList));
+    case kCrpAddFiles: addFiles(surface); break;
+    case kCrpRemove:
+      members_.remove(surface.selection(kCrpMemberList));
       showMembers(surface);
-      surface.setFocus(kCpOk);
+      surface.setFocus(kCrpOk);
       break;
-    case kCpMemberList: surface.setEnabled(kCpRemove, !surface.selection(kCpMemberList).empty()); break;
-    case kCpMembersArchives: updateArchiveChoices(surface); break;
+    case kCrpMemberList: surface.setEnabled(kCrpRemove, !surface.selection(kCrpMemberList).empty()); break;
+    case kCrpMembersArchives: updateArchiveChoices(surface); break;
     default: break;
   }
 }
 
 bool CreateProjectDialog::canClose(ui::DialogSurface& surface, int result) {
   if (result != ui::kAnswerOk) return true;
-  const std::string p = surface.text(kCpProject);
-  const std::string s = surface.isEnabled(kCpSandbox) ? surface.text(kCpSandbox) : "";
-  const LocationCheck check = checkProjectLocations(p, s, kCpProject, kCpSandbox);
+  const std::string p = surface.text(kCrpProject);
+  const std::string s = surface.isEnabled(kCrpSandbox) ? surface.text(kCrpSandbox) : "";
+  const LocationCheck check = checkProjectLocations(p, s, kCrpProject, kCrpSandbox);
   if (!check.ok) {
     app::rcsMessage(ui_, app::kStyleError, check.message);
     surface.setFocus(check.focus);
@@ -142,9 +142,9 @@ bool CreateProjectDialog::canClose(ui::DialogSurface& surface, int result) {
   request_.project = p;
   request_.sandbox = s;
   request_.members = members_.paths();
-  request_.createArchives = mayCreateArchives_ && surface.isChecked(kCpMembersArchives);
-  request_.automatic = !surface.isChecked(kCpInteractive);
-  request_.checkInProject = mayCreateArchives_ && surface.isChecked(kCpProjectArchive);
+  request_.createArchives = mayCreateArchives_ && surface.isChecked(kCrpMembersArchives);
+  request_.automatic = !surface.isChecked(kCrpInteractive);
+  request_.checkInProject = mayCreateArchives_ && surface.isChecked(kCrpProjectArchive);
   return true;
 }
 

@@ -215,19 +215,19 @@ TEST_F(ProjectFlowTest, CreateProjectWithThreeArchivedMembersAndASandbox) {
   });
   ui.expectDialog(kCreateProjectDialogId, [&](FakeSurface& f, ui::DialogLogic& logic) {
     ui.expectMessage("must be located in different directories", ui::kAnswerOk);
-    EXPECT_EQ(f.text(kCpProject), dir.file("src/project.pj"));
-    EXPECT_EQ(f.listItems(kCpMemberList), (std::vector<std::string>{src("a.c"), src("b.c")}));
-    EXPECT_TRUE(f.isChecked(kCpMembersArchives));
-    EXPECT_TRUE(f.isChecked(kCpAutomatic));
-    EXPECT_TRUE(f.isChecked(kCpProjectArchive));
-    EXPECT_FALSE(f.isEnabled(kCpRemove));
-    f.press(logic, kCpAddFiles);
-    EXPECT_EQ(f.listItems(kCpMemberList).size(), 3u);
-    f.setText(kCpProject, p);
-    f.setText(kCpSandbox, dir.file("src/s.pj"));
+    EXPECT_EQ(f.text(kCrpProject), dir.file("src/project.pj"));
+    EXPECT_EQ(f.listItems(kCrpMemberList), (std::vector<std::string>{src("a.c"), src("b.c")}));
+    EXPECT_TRUE(f.isChecked(kCrpMembersArchives));
+    EXPECT_TRUE(f.isChecked(kCrpAutomatic));
+    EXPECT_TRUE(f.isChecked(kCrpProjectArchive));
+    EXPECT_FALSE(f.isEnabled(kCrpRemove));
+    f.press(logic, kCrpAddFiles);
+    EXPECT_EQ(f.listItems(kCrpMemberList).size(), 3u);
+    f.setText(kCrpProject, p);
+    f.setText(kCrpSandbox, dir.file("src/s.pj"));
     EXPECT_FALSE(f.close(logic, ui::kAnswerOk));
-    EXPECT_EQ(f.focus(), kCpSandbox);
-    f.setText(kCpSandbox, s);
+    EXPECT_EQ(f.focus(), kCrpSandbox);
+    f.setText(kCrpSandbox, s);
     f.close(logic, ui::kAnswerOk);
   });
   EXPECT_EQ(createProjectCommand(ui, {src("a.c"), src("b.c")}, services), 1);
@@ -261,10 +261,10 @@ TEST_F(ProjectFlowTest, TheCommandServersWordsStartTheMemberList) {
   commands::FrameRegistry registry;
   registerCreateProject(registry, {ui, starts, &windows});
   ui.expectDialog(kCreateProjectDialogId, [this](FakeSurface& f, ui::DialogLogic& logic) {
-    EXPECT_EQ(f.listItems(kCpMemberList), (std::vector<std::string>{src("a.c"), src("b.c"), src("c.h")}));
-    EXPECT_EQ(f.text(kCpProject), src("project.pj"));
-    f.setChecked(kCpMembersArchives, false);
-    f.setChecked(kCpProjectArchive, false);
+    EXPECT_EQ(f.listItems(kCrpMemberList), (std::vector<std::string>{src("a.c"), src("b.c"), src("c.h")}));
+    EXPECT_EQ(f.text(kCrpProject), src("project.pj"));
+    f.setChecked(kCrpMembersArchives, false);
+    f.setChecked(kCrpProjectArchive, false);
     f.close(logic, ui::kAnswerOk);
   });
   registry.execute.at(app::ExecuteVerb::createProject).run({src("a.c"), src("b.c"), src("c.h")});

@@ -117,8 +117,8 @@ TEST_F(NewcomerRoadTest, FromAFolderOfFilesToANewRevision) {
   test::onNextModal([&](QWidget* m) {
     auto& w = *static_cast<ui::qt::DialogWindow*>(m);
     EXPECT_EQ(w.windowTitle(), "Create Project");
-    qobject_cast<QLineEdit*>(w.control(dialogs::kCpProject))->setText(QString::fromStdString(project));
-    qobject_cast<QLineEdit*>(w.control(dialogs::kCpSandbox))->setText(QString::fromStdString(sandbox));
+    qobject_cast<QLineEdit*>(w.control(dialogs::kCrpProject))->setText(QString::fromStdString(project));
+    qobject_cast<QLineEdit*>(w.control(dialogs::kCrpSandbox))->setText(QString::fromStdString(sandbox));
     test::onNextModal([&](QWidget* m2) {
       auto* list = qobject_cast<dialogs::FileListWindow*>(m2);
       ASSERT_NE(list, nullptr);
@@ -128,10 +128,10 @@ TEST_F(NewcomerRoadTest, FromAFolderOfFilesToANewRevision) {
       list->addButton()->click();
       list->okButton()->click();
     });
-    QTest::mouseClick(w.control(dialogs::kCpAddFiles), Qt::LeftButton);
-    EXPECT_EQ(qobject_cast<QListWidget*>(w.control(dialogs::kCpMemberList))->count(), 3);
+    QTest::mouseClick(w.control(dialogs::kCrpAddFiles), Qt::LeftButton);
+    EXPECT_EQ(qobject_cast<QListWidget*>(w.control(dialogs::kCrpMemberList))->count(), 3);
     shoot(w, "road_1_create_project");
-    QTest::mouseClick(w.control(dialogs::kCpOk), Qt::LeftButton);
+    QTest::mouseClick(w.control(dialogs::kCrpOk), Qt::LeftButton);
   });
   item(frame.fileMenu(), 1503)->trigger();
 

@@ -37,7 +37,7 @@ QStringList texts(QListWidget* list) {
   return out;
 }
 
-class ProjectDialogsOnScreen : public testing::ProjectTest {
+class ProjectCreationDialogsOnScreen : public testing::ProjectTest {
  protected:
   void SetUp() override {
     ProjectTest::SetUp();
@@ -56,7 +56,7 @@ class ProjectDialogsOnScreen : public testing::ProjectTest {
   ui::qt::QtUi qtUi;
 };
 
-TEST_F(ProjectDialogsOnScreen, FileListFiltersByTypedNamesAndAddsByDoubleClick) {
+TEST_F(ProjectCreationDialogsOnScreen, FileListFiltersByTypedNamesAndAddsByDoubleClick) {
   FileListWindow w(request(false), nullptr);
   w.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&w, 30000));
@@ -103,7 +103,7 @@ TEST_F(ProjectDialogsOnScreen, FileListFiltersByTypedNamesAndAddsByDoubleClick) 
   w.hide();
 }
 
-TEST_F(ProjectDialogsOnScreen, AddMembersShowsItsArchiveChoices) {
+TEST_F(ProjectCreationDialogsOnScreen, AddMembersShowsItsArchiveChoices) {
   FileListWindow w(request(true), nullptr);
   w.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&w, 30000));
@@ -121,7 +121,7 @@ TEST_F(ProjectDialogsOnScreen, AddMembersShowsItsArchiveChoices) {
   EXPECT_FALSE(answer.createArchives);
 }
 
-TEST_F(ProjectDialogsOnScreen, CreateProjectDialog) {
+TEST_F(ProjectCreationDialogsOnScreen, CreateProjectDialog) {
   CreateProjectRequest result;
   CreateProjectDialog logic(qtUi, dir.path(), {work("main.c"), work("util.c")}, result);
   ui::qt::DialogWindow w(createProjectDialogDescription(), logic, qtUi, nullptr);
@@ -129,19 +129,19 @@ TEST_F(ProjectDialogsOnScreen, CreateProjectDialog) {
   w.show();
   w.adjustSize();
   EXPECT_EQ(w.windowTitle(), "Create Project");
-  EXPECT_EQ(qobject_cast<QLineEdit*>(w.control(kCpProject))->text(), QString::fromStdString(work("project.pj")));
-  EXPECT_EQ(qobject_cast<QListWidget*>(w.control(kCpMemberList))->count(), 2);
-  EXPECT_TRUE(qobject_cast<QCheckBox*>(w.control(kCpMembersArchives))->isChecked());
-  EXPECT_TRUE(qobject_cast<QRadioButton*>(w.control(kCpAutomatic))->isChecked());
-  EXPECT_FALSE(w.control(kCpRemove)->isEnabled());
-  qobject_cast<QLineEdit*>(w.control(kCpSandbox))->setText(QString::fromStdString(work("sandbox/sandbox.pj")));
+  EXPECT_EQ(qobject_cast<QLineEdit*>(w.control(kCrpProject))->text(), QString::fromStdString(work("project.pj")));
+  EXPECT_EQ(qobject_cast<QListWidget*>(w.control(kCrpMemberList))->count(), 2);
+  EXPECT_TRUE(qobject_cast<QCheckBox*>(w.control(kCrpMembersArchives))->isChecked());
+  EXPECT_TRUE(qobject_cast<QRadioButton*>(w.control(kCrpAutomatic))->isChecked());
+  EXPECT_FALSE(w.control(kCrpRemove)->isEnabled());
+  qobject_cast<QLineEdit*>(w.control(kCrpSandbox))->setText(QString::fromStdString(work("sandbox/sandbox.pj")));
   test::saveScreenshot(w, "create_project_dialog");
-  qobject_cast<QCheckBox*>(w.control(kCpMembersArchives))->click();
-  EXPECT_FALSE(w.control(kCpAutomatic)->isEnabled());
+  qobject_cast<QCheckBox*>(w.control(kCrpMembersArchives))->click();
+  EXPECT_FALSE(w.control(kCrpAutomatic)->isEnabled());
   w.hide();
 }
 
-TEST_F(ProjectDialogsOnScreen, SandboxSelectAndInformationDialogs) {
+TEST_F(ProjectCreationDialogsOnScreen, SandboxSelectAndInformationDialogs) {
   makeArchive("main.c", {"one\n", "two\n"});
   const std::string path = makeProject("p.pj", {{"main.c", 'a', "1.2"}, {"util.c", 'f', nullptr}});
   int h = 0;
@@ -209,7 +209,7 @@ TEST_F(ProjectDialogsOnScreen, SandboxSelectAndInformationDialogs) {
   }
 }
 
-TEST_F(ProjectDialogsOnScreen, MemberAndSandboxInformation) {
+TEST_F(ProjectCreationDialogsOnScreen, MemberAndSandboxInformation) {
   makeArchive("main.c", {"one\n", "two\n"});
   const int h = lockedHandle("main.c");
   ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "REL1", "1.2"), 0);
