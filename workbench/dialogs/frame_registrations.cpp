@@ -2,9 +2,12 @@
 
 #include "workbench/dialogs/archive_info_dialog.h"
 #include "workbench/dialogs/check_in_flows.h"
+#include "workbench/dialogs/check_out_flows.h"
 #include "workbench/dialogs/create_archive_flow.h"
+#include "workbench/dialogs/lock_mail_dialog.h"
 #include "workbench/dialogs/promote_dialog.h"
 #include "workbench/dialogs/revision_info_dialog.h"
+#include "workbench/dialogs/text_view_dialog.h"
 #include "workbench/external/frame_services.h"
 
 namespace orv::workbench::dialogs {
@@ -18,9 +21,12 @@ constexpr commands::FrameRegistration kRegistrations[] = {
     // The operation dialogs.
     registerCreateArchive,
     registerCheckInFlows,
+    registerCheckOutFlows,
     registerPromoteFlows,
     registerArchiveInformation,
     registerRevisionInformation,
+    registerTextView,
+    registerLockMail,
 };
 
 }  // namespace

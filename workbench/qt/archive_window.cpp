@@ -120,8 +120,21 @@ void ArchiveChild::publish() {
   vcSetSysInfo(VC_SYSINFO_SET_CURRENT_PROJECT, archive_->project() ? std::to_string(archive_->project()).c_str() : "");
 }
 
+bool ArchiveChild::refreshIfChanged() {
+  char changed = 0;
+  if (!archive_->handle() ||
+      vcGetArchiveInfo(archive_->handle(), VC_ARCHIVE_ITEM_FILE_CHANGED, &changed, 1) != 0 || !changed)
+    return false;
+  // The handle's picture of the archive is stale: it is read again, and the
+  // rows with it.
+  if (archive_->reopen()) refreshRevisions();
+  if (active_) publish();
+  return true;
+}
+
 void ArchiveChild::activated() {
   active_ = true;
+  refreshIfChanged();
   publish();
   if (frame_.statusText) frame_.statusText(statusLine());
   const QString folder = QFileInfo(q(archive_->workFileName())).absolutePath();

@@ -68,6 +68,10 @@ class ArchiveChild : public QWidget, public commands::ArchiveWindow {
   void activated();
   // The window is no longer the active one: the status line is cleared.
   void deactivated();
+  // Reads the archive and its rows again when the file changed on disk
+  // since the window read it (the library's change test), whoever changed
+  // it. True when it did.
+  bool refreshIfChanged();
   // The library's current archive (and project) become this window's.
   void publish();
   // What the command rules need to know of the window.

@@ -215,7 +215,10 @@ void DialogWindow::build() {
       switch (c.kind) {
         case ControlKind::label: w = new QLabel(q(c.caption), frame); break;
         case ControlKind::lineEdit: w = new QLineEdit(q(c.caption), frame); break;
-        case ControlKind::multiLineEdit: w = new QPlainTextEdit(q(c.caption), frame); break;
+        case ControlKind::multiLineEdit:
+          w = new QPlainTextEdit(q(c.caption), frame);
+          w->installEventFilter(this);
+          break;
         case ControlKind::checkBox: w = new QCheckBox(q(c.caption), frame); break;
         case ControlKind::radioButton: {
           auto* r = new QRadioButton(q(c.caption), frame);
@@ -333,9 +336,38 @@ void DialogWindow::tryClose(int result) {
 
 void DialogWindow::reject() { tryClose(kAnswerCancel); }
 
+bool DialogWindow::isCtrlEnter(const QKeyEvent& k) {
+  return (k.key() == Qt::Key_Return || k.key() == Qt::Key_Enter) &&
+         (k.modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+}
+
+void DialogWindow::pressDefault() {
+  for (const auto& c : description_.controls) {
+    QWidget* w = c.id ? control(c.id) : nullptr;
+    if (c.kind == ControlKind::defaultButton && w && w->isEnabled()) {
+      pressed(c.id);
+      return;
+    }
+  }
+}
+
+bool DialogWindow::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::KeyPress && isCtrlEnter(*static_cast<QKeyEvent*>(e))) {
+    pressDefault();
+    return true;
+  }
+  return QDialog::eventFilter(watched, e);
+}
+
 bool DialogWindow::event(QEvent* e) {
   if (e->type() == QEvent::ShortcutOverride || e->type() == QEvent::KeyPress) {
     auto* k = static_cast<QKeyEvent*>(e);
+    // Ctrl+Enter presses the default button.
+    if (isCtrlEnter(*k)) {
+      if (e->type() == QEvent::KeyPress) pressDefault();
+      e->accept();
+      return true;
+    }
     if (k->key() == Qt::Key_F1 && k->modifiers() == Qt::NoModifier) {
       if (e->type() == QEvent::KeyPress) {
         const QWidget* focused = focusWidget();
