@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -10,6 +12,7 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QStyle>
+#include <QTextDocument>
 
 #include "vc/include/vc.h"
 #include "workbench/app/message_styles.h"
@@ -180,6 +183,14 @@ void ArchiveChild::selectionChanged() {
 
 int ArchiveChild::lineHeight() const { return fontMetrics().height(); }
 
+int ArchiveChild::firstLogPanelHeight() const {
+  // Three lines of the panel's own text with its frame and margins, and
+  // room for a horizontal scroll bar; never less than the window's rule.
+  const int margins = 2 * log_->frameWidth() + 2 * static_cast<int>(log_->document()->documentMargin()) + 2;
+  const int own = 3 * log_->fontMetrics().lineSpacing() + margins + windowMetrics(*this).scrollBarHeight;
+  return std::max(own, commands::initialLogPanelHeight(lineHeight(), windowMetrics(*this)));
+}
+
 void ArchiveChild::restoreSize(int clientWidth, int clientHeight) {
   QMdiSubWindow* sub = subWindow();
   if (!sub) return;
@@ -189,7 +200,7 @@ void ArchiveChild::restoreSize(int clientWidth, int clientHeight) {
 }
 
 void ArchiveChild::layoutParts(bool first) {
-  const int panel = first ? commands::initialLogPanelHeight(lineHeight(), windowMetrics(*this)) : log_->height();
+  const int panel = first ? firstLogPanelHeight() : log_->height();
   const commands::ArchiveLayout layout = commands::layoutArchiveWindow({0, 0, width(), height()}, lineHeight(), panel, true);
   placePart(list_, layout.view);
   placePart(bar_, layout.splitter);

@@ -97,6 +97,8 @@ class ArchiveChild : public QWidget, public commands::ArchiveWindow {
   void selectionChanged();
   std::string statusLine() const;
   int lineHeight() const;
+  // The log panel's height as the window first opens.
+  int firstLogPanelHeight() const;
 
   Frame frame_;
   std::string name_;
