@@ -8,6 +8,8 @@
 // About box shows its texts and picture.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -18,6 +20,7 @@
 #include "workbench/archive/password_dialogs.h"
 #include "workbench/commands/command_table.h"
 #include "workbench/dialogs/archive_info_dialog.h"
+#include "workbench/dialogs/check_out_dialog.h"
 #include "workbench/dialogs/text_view_dialog.h"
 #include "workbench/qt/about_box.h"
 #include "workbench/qt/archive_window.h"
@@ -217,6 +220,37 @@ TEST_F(WindowsStayTrue, CancelAtThePasswordLeavesTheMemberEncrypted) {
   ASSERT_EQ(w->list()->rows().size(), 1u);
   EXPECT_NE(w->list()->rows()[0].changeFlags & VC_MEMBER_STATUS_ENCRYPTED, 0u);
   EXPECT_FALSE(archive::hasRememberedPassword(archiveOf("a.c").c_str()));
+}
+
+TEST_F(WindowsStayTrue, MemberCheckOutOverTheSelectedMembers) {
+  makeArchive("a.c", {"a one\n", "a two\n"});
+  makeArchive("b.c", {"b one\n", "b two\n"});
+  const std::string project = makeProject("p.pj", {{"a.c", 'a', "1.1"}, {"b.c", 'a', "1.1"}});
+  for (const char* name : {"a.c", "b.c"}) ::chmod(work(name).c_str(), 0444);
+  MainFrame frame(ui, ini);
+  frame.show();
+  frame.openNames({project});
+  auto* w = qobject_cast<ProjectChild*>(frame.mdiArea()->currentSubWindow()->widget());
+  ASSERT_NE(w, nullptr);
+  ASSERT_EQ(w->list()->rows().size(), 2u);
+  QItemSelectionModel* selection = w->list()->selectionModel();
+  for (int row : {0, 1})
+    selection->select(w->list()->model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  // One dialog for both: the member's revision, not locked, All Files.
+  ui.expectDialog(dialogs::kCheckOutDialogId, [](FakeSurface& s, ui::DialogLogic& logic) {
+    EXPECT_TRUE(s.isChecked(dialogs::kCoMemberRev));
+    EXPECT_TRUE(s.isEnabled(dialogs::kCoAllFiles));
+    s.setChecked(dialogs::kCoLocked, false);
+    s.press(logic, dialogs::kCoLocked);
+    s.setChecked(dialogs::kCoAllFiles, true);
+    s.close(logic, ui::kAnswerOk);
+  });
+  frame.command(commands::kCommandCheckOutMembers);
+  EXPECT_EQ(dir.read("a.c"), "a one\n");
+  EXPECT_EQ(dir.read("b.c"), "b one\n");
+  EXPECT_TRUE(locks("a.c").empty());
+  EXPECT_EQ(ui.dialogs, std::vector<int>{dialogs::kCheckOutDialogId});
+  EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST(AboutBoxOnScreen, ShowsTheTextsAndThePictureAndStepsTheAnimation) {
