@@ -386,16 +386,31 @@ QToolBar* MainFrame::toolbar(app::ToolbarKind kind) const {
 }
 
 void MainFrame::showToolbarFor(app::ToolbarKind kind) {
-  // A button whose command has nothing to run is disabled; Exit, Help and
-  // About are the frame's own.
-  for (QToolBar* bar : {archiveBar_, projectBar_})
-    for (QAction* a : bar->actions())
-      if (const int id = a->data().toInt(); id != 0)
-        a->setEnabled(id == kCmdExit || id == kCmdHelp || id == kCmdHelpOnHelp || id == kCmdAbout ||
-                      router_.runnable(id));
+  updateToolbarEnabling();
   if (archiveMenu_) archiveMenu_->menuAction()->setVisible(kind == app::ToolbarKind::archive);
   archiveBar_->setVisible(kind == app::ToolbarKind::archive);
   projectBar_->setVisible(kind == app::ToolbarKind::project);
+}
+
+void MainFrame::updateToolbarEnabling() {
+  // The buttons follow the menus' rule: a command that has nothing to run,
+  // or that the active window's rules refuse, is disabled. Exit, Help and
+  // About are the frame's own.
+  syncActiveWindow();
+  for (QToolBar* bar : {archiveBar_, projectBar_}) {
+    if (!bar) continue;
+    for (QAction* a : bar->actions()) {
+      const int id = a->data().toInt();
+      if (id == 0) continue;
+      if (id == kCmdExit || id == kCmdHelp || id == kCmdHelpOnHelp || id == kCmdAbout) {
+        a->setEnabled(true);
+        continue;
+      }
+      const commands::Enabling state = router_.enable(id).state;
+      a->setEnabled(state == commands::Enabling::enabled ||
+                    (state == commands::Enabling::undecided && router_.runnable(id)));
+    }
+  }
 }
 
 void MainFrame::activeWindowChanged(QMdiSubWindow* window) {
@@ -441,7 +456,12 @@ std::vector<commands::DocumentWindow*> MainFrame::children() {
 }
 
 ArchiveChild::Frame MainFrame::archiveFrame() {
-  return {ui_, settingsFile_, [this](const std::string& text) { statusBar()->showMessage(q(text)); },
+  // The status line follows the selection, and the buttons with it.
+  return {ui_, settingsFile_,
+          [this](const std::string& text) {
+            statusBar()->showMessage(q(text));
+            updateToolbarEnabling();
+          },
           [this](int id) { command(id); }};
 }
 
@@ -589,6 +609,7 @@ void MainFrame::runCommand(const app::ExecuteCommand& c) {
       break;
   }
   refreshChangedWindows();
+  updateToolbarEnabling();
 }
 
 bool MainFrame::canRun(const app::ExecuteCommand& c) const {
@@ -618,6 +639,7 @@ void MainFrame::command(int id) {
       if (router_.enable(id).state == commands::Enabling::disabled) break;
       router_.dispatch(id);
       refreshChangedWindows();
+      updateToolbarEnabling();
       break;
   }
 }

@@ -123,6 +123,8 @@ class MainFrame : public QMainWindow, public commands::WindowRegistry {
   // Every archive and project window re-reads what changed on disk since
   // it last read it, whoever changed it.
   void refreshChangedWindows();
+  // The tool-bar buttons enabled by the rule the menus follow.
+  void updateToolbarEnabling();
   void enableMenu(QMenu* menu);
   void store();
 

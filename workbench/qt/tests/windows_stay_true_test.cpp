@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QToolBar>
 #include <QtTest/QTest>
 
 #include "platform/spawn/recording_spawner.h"
@@ -251,6 +253,42 @@ TEST_F(WindowsStayTrue, MemberCheckOutOverTheSelectedMembers) {
   EXPECT_TRUE(locks("a.c").empty());
   EXPECT_EQ(ui.dialogs, std::vector<int>{dialogs::kCheckOutDialogId});
   EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(WindowsStayTrue, ButtonsAndMenuItemsAgreeAsTheSelectionChanges) {
+  makeArchive("a.c", {"one\n", "two\n", "three\n"});
+  MainFrame frame(ui, ini);
+  frame.resize(900, 600);
+  frame.show();
+  frame.openNames({work("a.c")});
+  ArchiveChild* w = archiveChild(windowOf(frame, work("a.c")));
+  ASSERT_NE(w, nullptr);
+  auto agree = [&](const char* when) {
+    emit frame.archiveMenu()->aboutToShow();
+    int compared = 0;
+    for (QAction* button : frame.toolbar(app::ToolbarKind::archive)->actions()) {
+      const int id = button->data().toInt();
+      for (QAction* item : frame.archiveMenu()->actions())
+        if (id != 0 && item->data().toInt() == id) {
+          EXPECT_EQ(button->isEnabled(), item->isEnabled()) << when << ": command " << id;
+          ++compared;
+        }
+    }
+    EXPECT_GT(compared, 3) << when;
+  };
+  QItemSelectionModel* selection = w->list()->selectionModel();
+  const auto pick = [&](std::initializer_list<std::string> revisions) {
+    selection->clearSelection();
+    for (const std::string& r : revisions)
+      selection->select(w->list()->model()->index(w->list()->rowOf(r), 0),
+                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  };
+  pick({"1.2"});
+  agree("one revision");
+  pick({"1.1", "1.3"});
+  agree("two revisions");
+  pick({});
+  agree("nothing selected");
 }
 
 TEST(AboutBoxOnScreen, ShowsTheTextsAndThePictureAndStepsTheAnimation) {
