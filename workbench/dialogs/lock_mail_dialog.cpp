@@ -1,6 +1,8 @@
 // The Mail dialog of a broken lock (see lock_mail_dialog.h).
 #include "workbench/dialogs/lock_mail_dialog.h"
 
+#include "platform/profile/profile.h"
+
 namespace orv::workbench::dialogs {
 
 namespace {
@@ -64,8 +66,14 @@ void LockMailDialog::setUp(ui::DialogSurface& surface) {
   std::string text = mail_.body;
   if (text.size() > kMailTextLimit) text.resize(kMailTextLimit);
   surface.setText(kMailText, text);
-  surface.setText(kMailSubject, mail_.subject);
+  int start = kMailSelectStart, end = kMailSelectEnd;
+  if (!settingsFile_.empty()) {
+    start = static_cast<int>(profile::getProfileInt(settingsFile_, "mail", "selectstart", kMailSelectStart));
+    end = static_cast<int>(profile::getProfileInt(settingsFile_, "mail", "selectend", kMailSelectEnd));
+  }
   surface.setFocus(kMailText);
+  surface.selectText(kMailText, start, end);
+  surface.setText(kMailSubject, mail_.subject);
 }
 
 void LockMailDialog::command(ui::DialogSurface& surface, int controlId) {
@@ -81,14 +89,16 @@ bool LockMailDialog::canClose(ui::DialogSurface& surface, int result) {
   return true;
 }
 
-bool runLockMailDialog(ui::Ui& ui, archive::LockBrokenMail& mail) {
-  LockMailDialog logic(mail);
+bool runLockMailDialog(ui::Ui& ui, archive::LockBrokenMail& mail, const std::string& settingsFile) {
+  LockMailDialog logic(mail, settingsFile);
   return ui.runDialog(lockMailDialogDescription(), logic) == ui::kAnswerOk;
 }
 
 void registerLockMail(commands::FrameRegistry&, const commands::FrameContext& context) {
   ui::Ui& ui = context.ui;
-  archive::setLockMailDialog([&ui](archive::LockBrokenMail& mail) { return runLockMailDialog(ui, mail); });
+  const std::string settingsFile = context.starts.settingsFile;
+  archive::setLockMailDialog(
+      [&ui, settingsFile](archive::LockBrokenMail& mail) { return runLockMailDialog(ui, mail, settingsFile); });
 }
 
 }  // namespace orv::workbench::dialogs

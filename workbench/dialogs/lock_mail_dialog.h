@@ -1,7 +1,9 @@
 // The Mail dialog (350) that the lock command offers after breaking
 // another user's lock: it shows the sender, the addressee (the lock's
 // former holder) and the subject, takes copy addressees, and lets the user
-// edit the prepared notice. On OK the mail's addressee becomes the recipient list the mail call
+// edit the prepared notice, whose characters [mail] selectstart to
+// selectend of the settings file (0 to 4 unless set) are selected as it
+// opens. On OK the mail's addressee becomes the recipient list the mail call
 // takes, and its body the edited text (at most 4095 characters).
 #pragma once
 
@@ -31,6 +33,8 @@ enum LockMailControl : int {
 inline constexpr int kLockMailDialogId = 350;
 inline constexpr int kLockMailHelpContext = 9139;
 inline constexpr std::size_t kMailTextLimit = 4095;
+inline constexpr int kMailSelectStart = 0;
+inline constexpr int kMailSelectEnd = 4;
 
 const ui::DialogDescription& lockMailDialogDescription();
 
@@ -41,17 +45,21 @@ std::string mailRecipients(const std::string& to, const std::string& cc);
 
 class LockMailDialog : public ui::DialogLogic {
  public:
-  explicit LockMailDialog(archive::LockBrokenMail& mail) : mail_(mail) {}
+  // settingsFile: the workbench's settings, where [mail] says what part of
+  // the notice is selected ("" for the defaults).
+  LockMailDialog(archive::LockBrokenMail& mail, std::string settingsFile)
+      : mail_(mail), settingsFile_(std::move(settingsFile)) {}
   void setUp(ui::DialogSurface& surface) override;
   void command(ui::DialogSurface& surface, int controlId) override;
   bool canClose(ui::DialogSurface& surface, int result) override;
 
  private:
   archive::LockBrokenMail& mail_;
+  std::string settingsFile_;
 };
 
 // Runs the dialog over mail; true on OK.
-bool runLockMailDialog(ui::Ui& ui, archive::LockBrokenMail& mail);
+bool runLockMailDialog(ui::Ui& ui, archive::LockBrokenMail& mail, const std::string& settingsFile);
 
 // Makes the lock command offer the dialog.
 void registerLockMail(commands::FrameRegistry& registry, const commands::FrameContext& context);

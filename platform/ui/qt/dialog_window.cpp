@@ -16,6 +16,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <algorithm>
 #include <set>
 
 namespace orv::ui::qt {
@@ -96,6 +99,18 @@ class DialogWindow::Surface : public DialogSurface {
   }
   void setFocus(int id) override {
     if (QWidget* c = w_.control(id)) c->setFocus(Qt::OtherFocusReason);
+  }
+  void selectText(int id, int start, int end) override {
+    QWidget* c = w_.control(id);
+    if (auto* line = qobject_cast<QLineEdit*>(c)) {
+      line->setSelection(start, end - start);
+    } else if (auto* edit = qobject_cast<QPlainTextEdit*>(c)) {
+      const int last = edit->document()->characterCount() - 1;
+      QTextCursor cursor = edit->textCursor();
+      cursor.setPosition(std::clamp(start, 0, std::max(last, 0)));
+      cursor.setPosition(std::clamp(end, 0, std::max(last, 0)), QTextCursor::KeepAnchor);
+      edit->setTextCursor(cursor);
+    }
   }
   int focus() const override { return w_.controlIdOf(w_.focusWidget()); }
   void setListItems(int id, const std::vector<std::string>& items) override {

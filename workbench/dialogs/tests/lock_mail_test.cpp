@@ -34,9 +34,11 @@ TEST(LockMail, CopiesJoinTheRecipientList) {
 
 TEST(LockMail, TheDialogShowsTheNoticeAndTakesTheEditsOnOkOnly) {
   archive::LockBrokenMail mail{"bob", "alice", "Lock broken on /w/rcs/a.c", std::string(5000, 'x')};
-  LockMailDialog logic(mail);
+  LockMailDialog logic(mail, "");
   FakeSurface surface;
   logic.setUp(surface);
+  EXPECT_EQ(surface.control(kMailText).textSelectionStart, 0);
+  EXPECT_EQ(surface.control(kMailText).textSelectionEnd, 4) << "\"Your\" is selected unless the settings say";
   EXPECT_EQ(surface.text(kMailTo), "bob");
   EXPECT_EQ(surface.text(kMailFrom), "alice");
   EXPECT_EQ(surface.text(kMailSubject), "Lock broken on /w/rcs/a.c");
@@ -85,11 +87,15 @@ TEST_F(LockMailRun, BreakingBobsLockMailsHimThroughTheDialog) {
   vcCloseArchive(h);
   vcSetSysInfo(VC_SYSINFO_SET_AUTHENTICATED_USER, "alice");
   dir.write("settings/WIN.INI", std::string("[Mail]\nMAPI=1\nCMC=1\nCMCDLLNAME=") + CMC_LIBRARY_PATH + "\n");
-  archive::setLockMailDialog([this](archive::LockBrokenMail& mail) { return runLockMailDialog(ui, mail); });
+  dir.write("ORVTY.INI", "[mail]\nselectstart=5\nselectend=9\n");
+  archive::setLockMailDialog(
+      [this](archive::LockBrokenMail& mail) { return runLockMailDialog(ui, mail, work("ORVTY.INI")); });
 
   ui.expectMessage("currently locked by bob", ui::kAnswerYes);
   ui.expectDialog(kLockMailDialogId, [](FakeSurface& s, ui::DialogLogic& logic) {
     EXPECT_EQ(s.text(kMailTo), "bob");
+    EXPECT_EQ(s.control(kMailText).textSelectionStart, 5);
+    EXPECT_EQ(s.control(kMailText).textSelectionEnd, 9);
     EXPECT_NE(s.text(kMailText).find("has been broken by alice"), std::string::npos) << s.text(kMailText);
     s.setText(kMailCc, "carl");
     s.setText(kMailText, s.text(kMailText) + "The release needs it.\r\n");
@@ -114,7 +120,7 @@ TEST_F(LockMailRun, WithoutMailConfiguredNoDialogComes) {
   ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
   vcCloseArchive(h);
   vcSetSysInfo(VC_SYSINFO_SET_AUTHENTICATED_USER, "alice");
-  archive::setLockMailDialog([this](archive::LockBrokenMail& mail) { return runLockMailDialog(ui, mail); });
+  archive::setLockMailDialog([this](archive::LockBrokenMail& mail) { return runLockMailDialog(ui, mail, ""); });
   ui.expectMessage("currently locked by bob", ui::kAnswerYes);
   archive::OpenArchive archive(ui, work("a.c"), 1);
   EXPECT_EQ(archive.setLock("1.1", VC_REVISION_ITEM_UNLOCK), 1);

@@ -148,13 +148,15 @@ TEST_F(OperationDialogsOnScreen, LockMailAndTextWindowsShowTheirTexts) {
   archive::LockBrokenMail mail{"bob", "alice", "Lock broken on /work/rcs/main.c",
                                "Your lock on revision 1.2 of file\r\n   /work/rcs/main.c\r\nhas been broken by "
                                "alice\r\nfor the following reason:\r\n"};
-  LockMailDialog logic(mail);
+  LockMailDialog logic(mail, "");
   ui::qt::DialogWindow w(lockMailDialogDescription(), logic, qtUi, nullptr);
   w.setUpLogic();
   w.show();
   w.adjustSize();
   EXPECT_EQ(labelText(w, kMailTo), "bob");
-  EXPECT_TRUE(qobject_cast<QPlainTextEdit*>(w.control(kMailText))->toPlainText().contains("broken by alice"));
+  auto* notice = qobject_cast<QPlainTextEdit*>(w.control(kMailText));
+  EXPECT_TRUE(notice->toPlainText().contains("broken by alice"));
+  EXPECT_EQ(notice->textCursor().selectedText(), "Your");
   QTest::keyClicks(qobject_cast<QLineEdit*>(w.control(kMailCc)), "carl dora");
   test::saveScreenshot(w, "lock_mail_dialog");
   QTest::mouseClick(w.control(kMailOk), Qt::LeftButton);
