@@ -210,6 +210,22 @@ TEST_F(WindowsStayTrue, AnEncryptedMembersPasswordIsAskedOnceThroughTheDialog) {
   EXPECT_EQ(ui.dialogs.size(), 2u) << "no third dialog";
 }
 
+TEST_F(WindowsStayTrue, AnEncryptedArchiveFromTheRecentListTakesTheRememberedPassword) {
+  makeArchive("e.c", {"one\n", "two\n"}, "secret");
+  MainFrame frame(ui, ini);
+  frame.show();
+  ui.expectDialog(archive::kPasswordDialogId, typePassword("secret"));
+  frame.openNames({work("e.c")});
+  ASSERT_NE(windowOf(frame, work("e.c")), nullptr);
+  frame.mdiArea()->closeAllSubWindows();
+  QApplication::processEvents();
+  frame.command(app::kFirstRecentFileCommand);
+  ArchiveChild* w = archiveChild(windowOf(frame, work("e.c")));
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(revisionsShown(*w), (std::vector<std::string>{"1.2", "1.1"}));
+  EXPECT_EQ(ui.dialogs, std::vector<int>{archive::kPasswordDialogId}) << "asked once";
+}
+
 TEST_F(WindowsStayTrue, CancelAtThePasswordLeavesTheMemberEncrypted) {
   makeArchive("a.c", {"one\n"}, "secret");
   const std::string project = makeProject("p.pj", {{"a.c", 'a', "1.1"}});
