@@ -207,6 +207,12 @@ MainFrame::~MainFrame() {
   // commands they may still be asked by.
   mdi_->disconnect(this);
   for (QMdiSubWindow* window : mdi_->subWindowList()) delete window;
+  // Windows closed but not yet deleted (their deletion still posted) go
+  // now too, without telling the frame.
+  for (QMdiSubWindow* window : mdi_->findChildren<QMdiSubWindow*>()) {
+    window->disconnect(this);
+    delete window;
+  }
   archive::setPasswordCallbackUi(nullptr);
   archive::setLockMailDialog({});
 }
