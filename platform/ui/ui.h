@@ -136,6 +136,13 @@ class DialogSurface {
   virtual bool isEnabled(int id) const = 0;
   virtual void setVisible(int id, bool visible) = 0;
   virtual void setFocus(int id) = 0;
+  // Selects characters start to end of an entry (nothing for other
+  // controls).
+  virtual void selectText(int id, int start, int end) {
+    (void)id;
+    (void)start;
+    (void)end;
+  }
   // The control that has the focus, 0 when none.
   virtual int focus() const = 0;
   virtual void setListItems(int id, const std::vector<std::string>& items) = 0;

@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <algorithm>
 #include <cstdio>
@@ -20,10 +21,12 @@
 
 #include "platform/profile/profile.h"
 #include "platform/ui/ui.h"
+#include "vc/include/vc.h"
 #include "workbench/app/frame_placement.h"
 #include "workbench/app/message_styles.h"
 #include "workbench/app/string_table.h"
 #include "workbench/app/text_fit.h"
+#include "workbench/archive/password_cache.h"
 #include "workbench/commands/command_handlers.h"
 #include "workbench/commands/command_table.h"
 #include "workbench/commands/document_window.h"
@@ -32,6 +35,7 @@
 #include "workbench/dialogs/qt/file_list_dialog.h"
 #include "workbench/external/archive_reports.h"
 #include "workbench/qt/about_box.h"
+#include "workbench/qt/child_geometry.h"
 
 namespace orv::workbench {
 
@@ -46,6 +50,8 @@ QString menuText(int id) {
 }
 
 constexpr int kArchiveKind = 2;
+// How often ended child programs are collected.
+constexpr int kReapIntervalMs = 1000;
 constexpr int kFirstUserTool = 1543;  // User1..User5
 constexpr int kProjectKind = 4;
 
@@ -186,6 +192,15 @@ MainFrame::MainFrame(ui::Ui& ui, std::string settingsFile, platform::Spawner* sp
   buildToolbars(settings);
   statusBar()->showMessage(QStringLiteral("Ready"));
   connect(mdi_, &QMdiArea::subWindowActivated, this, &MainFrame::activeWindowChanged);
+  // The library's own password requests (member archives, reports) reach
+  // the password dialog through the frame's Ui.
+  archive::setPasswordCallbackUi(&ui_);
+  vcRegisterPasswdCallback(archive::passwordCallback);
+  // The programs the workbench started (vardel32, the editor, user tools)
+  // are collected as they end, not left as zombies until the next start.
+  auto* reaper = new QTimer(this);
+  connect(reaper, &QTimer::timeout, this, [this] { starts_.spawner.reap(); });
+  reaper->start(kReapIntervalMs);
 }
 
 MainFrame::~MainFrame() {
@@ -194,6 +209,14 @@ MainFrame::~MainFrame() {
   // commands they may still be asked by.
   mdi_->disconnect(this);
   for (QMdiSubWindow* window : mdi_->subWindowList()) delete window;
+  // Windows closed but not yet deleted (their deletion still posted) go
+  // now too, without telling the frame.
+  for (QMdiSubWindow* window : mdi_->findChildren<QMdiSubWindow*>()) {
+    window->disconnect(this);
+    delete window;
+  }
+  archive::setPasswordCallbackUi(nullptr);
+  archive::setLockMailDialog({});
 }
 
 void MainFrame::buildMenus() {
@@ -376,16 +399,31 @@ QToolBar* MainFrame::toolbar(app::ToolbarKind kind) const {
 }
 
 void MainFrame::showToolbarFor(app::ToolbarKind kind) {
-  // A button whose command has nothing to run is disabled; Exit, Help and
-  // About are the frame's own.
-  for (QToolBar* bar : {archiveBar_, projectBar_})
-    for (QAction* a : bar->actions())
-      if (const int id = a->data().toInt(); id != 0)
-        a->setEnabled(id == kCmdExit || id == kCmdHelp || id == kCmdHelpOnHelp || id == kCmdAbout ||
-                      router_.runnable(id));
+  updateToolbarEnabling();
   if (archiveMenu_) archiveMenu_->menuAction()->setVisible(kind == app::ToolbarKind::archive);
   archiveBar_->setVisible(kind == app::ToolbarKind::archive);
   projectBar_->setVisible(kind == app::ToolbarKind::project);
+}
+
+void MainFrame::updateToolbarEnabling() {
+  // The buttons follow the menus' rule: a command that has nothing to run,
+  // or that the active window's rules refuse, is disabled. Exit, Help and
+  // About are the frame's own.
+  syncActiveWindow();
+  for (QToolBar* bar : {archiveBar_, projectBar_}) {
+    if (!bar) continue;
+    for (QAction* a : bar->actions()) {
+      const int id = a->data().toInt();
+      if (id == 0) continue;
+      if (id == kCmdExit || id == kCmdHelp || id == kCmdHelpOnHelp || id == kCmdAbout) {
+        a->setEnabled(true);
+        continue;
+      }
+      const commands::Enabling state = router_.enable(id).state;
+      a->setEnabled(state == commands::Enabling::enabled ||
+                    (state == commands::Enabling::undecided && router_.runnable(id)));
+    }
+  }
 }
 
 void MainFrame::activeWindowChanged(QMdiSubWindow* window) {
@@ -431,7 +469,12 @@ std::vector<commands::DocumentWindow*> MainFrame::children() {
 }
 
 ArchiveChild::Frame MainFrame::archiveFrame() {
-  return {ui_, settingsFile_, [this](const std::string& text) { statusBar()->showMessage(q(text)); },
+  // The status line follows the selection, and the buttons with it.
+  return {ui_, settingsFile_,
+          [this](const std::string& text) {
+            statusBar()->showMessage(q(text));
+            updateToolbarEnabling();
+          },
           [this](int id) { command(id); }};
 }
 
@@ -486,8 +529,17 @@ QMdiSubWindow* MainFrame::addChild(QWidget* widget, const std::string& path,
     if (activeProject_) activeProject_->publish();
   });
   restore(mdi_->viewport()->size());
-  if (maximized) window->showMaximized();
-  else window->show();
+  if (maximized) {
+    window->showMaximized();
+  } else {
+    window->show();
+    // The area's own placement may put a new window partly outside it.
+    const QRect inside = fitInsideArea(window->geometry(), mdi_->viewport()->size());
+    if (inside != window->geometry()) {
+      window->setMinimumSize(window->minimumSize().boundedTo(inside.size()));
+      window->setGeometry(inside);
+    }
+  }
   mdi_->setActiveSubWindow(window);
   return window;
 }
@@ -573,6 +625,8 @@ void MainFrame::runCommand(const app::ExecuteCommand& c) {
       }
       break;
   }
+  refreshChangedWindows();
+  updateToolbarEnabling();
 }
 
 bool MainFrame::canRun(const app::ExecuteCommand& c) const {
@@ -597,9 +651,13 @@ void MainFrame::command(int id) {
     case kCmdHelpOnHelp: ui_.showHelp(kHelpOnHelpContext); break;
     case kCmdAbout: showAbout(); break;
     default:
+      // A command acts on what is on disk now.
+      refreshChangedWindows();
       syncActiveWindow();
       if (router_.enable(id).state == commands::Enabling::disabled) break;
       router_.dispatch(id);
+      refreshChangedWindows();
+      updateToolbarEnabling();
       break;
   }
 }
@@ -635,6 +693,16 @@ void MainFrame::syncActiveWindow() {
       return project ? commands::enableForProjectWindow(id, project->facts(), oracle_) : commands::EnableResult{};
     };
   router_.setActiveWindow(kind, std::move(enabler));
+}
+
+void MainFrame::refreshChangedWindows() {
+  for (QMdiSubWindow* window : mdi_->subWindowList()) {
+    if (ArchiveChild* archive = archiveChildOf(window)) archive->refreshIfChanged();
+    if (ProjectChild* project = projectChildOf(window)) project->refreshIfChanged();
+  }
+  // The active window is the library's current one again.
+  if (activeArchive_) activeArchive_->publish();
+  if (activeProject_) activeProject_->publish();
 }
 
 void MainFrame::enableMenu(QMenu* menu) {

@@ -120,6 +120,11 @@ class MainFrame : public QMainWindow, public commands::WindowRegistry {
   // sized by restore from the client area's size first.
   QMdiSubWindow* addChild(QWidget* widget, const std::string& path, const std::function<void(QSize)>& restore);
   void syncActiveWindow();
+  // Every archive and project window re-reads what changed on disk since
+  // it last read it, whoever changed it.
+  void refreshChangedWindows();
+  // The tool-bar buttons enabled by the rule the menus follow.
+  void updateToolbarEnabling();
   void enableMenu(QMenu* menu);
   void store();
 

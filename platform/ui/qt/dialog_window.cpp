@@ -16,6 +16,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <algorithm>
 #include <set>
 
 #include "platform/ui/qt/moveable_list_widget.h"
@@ -99,6 +102,18 @@ class DialogWindow::Surface : public DialogSurface {
   }
   void setFocus(int id) override {
     if (QWidget* c = w_.control(id)) c->setFocus(Qt::OtherFocusReason);
+  }
+  void selectText(int id, int start, int end) override {
+    QWidget* c = w_.control(id);
+    if (auto* line = qobject_cast<QLineEdit*>(c)) {
+      line->setSelection(start, end - start);
+    } else if (auto* edit = qobject_cast<QPlainTextEdit*>(c)) {
+      const int last = edit->document()->characterCount() - 1;
+      QTextCursor cursor = edit->textCursor();
+      cursor.setPosition(std::clamp(start, 0, std::max(last, 0)));
+      cursor.setPosition(std::clamp(end, 0, std::max(last, 0)), QTextCursor::KeepAnchor);
+      edit->setTextCursor(cursor);
+    }
   }
   int focus() const override { return w_.controlIdOf(w_.focusWidget()); }
   void setListItems(int id, const std::vector<std::string>& items) override {
@@ -222,7 +237,10 @@ void DialogWindow::build() {
           // Room for a path or a line of text without cutting it short.
           w->setMinimumWidth(w->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 56);
           break;
-        case ControlKind::multiLineEdit: w = new QPlainTextEdit(q(c.caption), frame); break;
+        case ControlKind::multiLineEdit:
+          w = new QPlainTextEdit(q(c.caption), frame);
+          w->installEventFilter(this);
+          break;
         case ControlKind::checkBox: w = new QCheckBox(q(c.caption), frame); break;
         case ControlKind::radioButton: {
           auto* r = new QRadioButton(q(c.caption), frame);
@@ -355,9 +373,38 @@ void DialogWindow::tryClose(int result) {
 
 void DialogWindow::reject() { tryClose(kAnswerCancel); }
 
+bool DialogWindow::isCtrlEnter(const QKeyEvent& k) {
+  return (k.key() == Qt::Key_Return || k.key() == Qt::Key_Enter) &&
+         (k.modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+}
+
+void DialogWindow::pressDefault() {
+  for (const auto& c : description_.controls) {
+    QWidget* w = c.id ? control(c.id) : nullptr;
+    if (c.kind == ControlKind::defaultButton && w && w->isEnabled()) {
+      pressed(c.id);
+      return;
+    }
+  }
+}
+
+bool DialogWindow::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::KeyPress && isCtrlEnter(*static_cast<QKeyEvent*>(e))) {
+    pressDefault();
+    return true;
+  }
+  return QDialog::eventFilter(watched, e);
+}
+
 bool DialogWindow::event(QEvent* e) {
   if (e->type() == QEvent::ShortcutOverride || e->type() == QEvent::KeyPress) {
     auto* k = static_cast<QKeyEvent*>(e);
+    // Ctrl+Enter presses the default button.
+    if (isCtrlEnter(*k)) {
+      if (e->type() == QEvent::KeyPress) pressDefault();
+      e->accept();
+      return true;
+    }
     if (k->key() == Qt::Key_F1 && k->modifiers() == Qt::NoModifier) {
       if (e->type() == QEvent::KeyPress) {
         const QWidget* focused = focusWidget();

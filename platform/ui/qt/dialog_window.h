@@ -25,6 +25,8 @@
 
 class QButtonGroup;
 
+class QKeyEvent;
+
 namespace orv::ui::qt {
 
 class DialogWindow : public QDialog {
@@ -50,11 +52,15 @@ class DialogWindow : public QDialog {
 
  protected:
   bool event(QEvent* e) override;
+  // Ctrl+Enter in a multi-line box, where Enter starts a new line.
+  bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
   void build();
   void wire(int id, QWidget* w);
   void pressed(int id);
+  static bool isCtrlEnter(const QKeyEvent& k);
+  void pressDefault();
   void tryClose(int result);
 
   class Surface;

@@ -19,6 +19,7 @@ struct FakeControl {
   bool visible = true;
   std::vector<std::string> items;
   std::vector<int> selection;
+  int textSelectionStart = 0, textSelectionEnd = 0;  // of an entry
 };
 
 class FakeSurface : public DialogSurface {
@@ -31,6 +32,10 @@ class FakeSurface : public DialogSurface {
   bool isEnabled(int id) const override { return get(id).enabled; }
   void setVisible(int id, bool visible) override { controls_[id].visible = visible; }
   void setFocus(int id) override { focus_ = id; }
+  void selectText(int id, int start, int end) override {
+    controls_[id].textSelectionStart = start;
+    controls_[id].textSelectionEnd = end;
+  }
   int focus() const override { return focus_; }
   void setListItems(int id, const std::vector<std::string>& items) override {
     controls_[id].items = items;

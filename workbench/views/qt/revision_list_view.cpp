@@ -166,7 +166,9 @@ ReportListView::ReportListView(const std::string& settingsFile, const std::strin
   titles->setSectionsMovable(true);
   titles->setFirstSectionMovable(true);
   titles->setSectionsClickable(true);
-  titles->setStretchLastSection(false);
+  // The last column takes the width the others leave, so that the rows
+  // and their selection reach across the whole list.
+  titles->setStretchLastSection(true);
   titles->setMinimumSectionSize(kMinimumColumnWidth);
   titles->setSectionResizeMode(QHeaderView::Interactive);
   titles->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
