@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "vc/include/vc.h"
 #include "workbench/app/message_styles.h"
@@ -36,23 +37,32 @@ bool readRevisionText(archive::OpenArchive& archive, int item, const char* revis
   return true;
 }
 
-// The names of the labels on revision, blank-separated, within the row's
-// text buffer. The walk over the labels always runs to its end, so the
-// next row's walk starts at the first label again.
-std::string labelsOf(int archive, const std::string& revision) {
-  std::string names;
+// The names of the labels of each revision, blank-separated, within the
+// row's text buffer, from one walk over the archive's labels. The walk
+// always runs to its end, so the next walk starts at the first label again.
+using LabelNames = std::unordered_map<std::string, std::string>;
+
+LabelNames labelNames(int archive) {
+  LabelNames names;
   char entry[1024];
   for (int guard = 0; guard < 100000; ++guard) {
     if (vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_NEXT_LABEL, entry, sizeof entry) != 0) break;
     const std::string_view text(entry);
     const std::size_t blank = text.rfind(' ');
-    if (blank == std::string_view::npos || text.substr(blank + 1) != revision) continue;
+    if (blank == std::string_view::npos) continue;
     const std::string_view name = text.substr(0, blank);
-    if (names.size() + name.size() + 1 + 4 > static_cast<std::size_t>(kTextSize)) continue;
-    names.append(name).push_back(' ');
+    std::string& list = names[std::string(text.substr(blank + 1))];
+    if (list.size() + name.size() + 1 + 4 > static_cast<std::size_t>(kTextSize)) continue;
+    list.append(name).push_back(' ');
   }
-  if (!names.empty()) names.pop_back();
+  for (auto& [revision, list] : names)
+    if (!list.empty()) list.pop_back();
   return names;
+}
+
+std::string labelsOf(const LabelNames& names, const std::string& revision) {
+  auto it = names.find(revision);
+  return it == names.end() ? std::string() : it->second;
 }
 
 int compareOptional(std::string_view a, std::string_view b, bool aPresent, bool bPresent) {
@@ -79,7 +89,10 @@ std::string cellText(const RevisionRecord& r, int column) {
   }
 }
 
-std::optional<RevisionRecord> buildRevisionRow(archive::OpenArchive& archive, const char* revision) {
+namespace {
+
+std::optional<RevisionRecord> revisionRow(archive::OpenArchive& archive, const char* revision,
+                                          const LabelNames& labels) {
   RevisionRecord r;
   if (!revision) {
     r.kind = RowKind::workFile;
@@ -99,9 +112,15 @@ std::optional<RevisionRecord> buildRevisionRow(archive::OpenArchive& archive, co
     r.locker = locker;
     ++archive.lockedCount;
   }
-  r.labels = labelsOf(archive.handle(), r.revision);
+  r.labels = labelsOf(labels, r.revision);
   ++archive.revisionCount;
   return r;
+}
+
+}  // namespace
+
+std::optional<RevisionRecord> buildRevisionRow(archive::OpenArchive& archive, const char* revision) {
+  return revisionRow(archive, revision, revision ? labelNames(archive.handle()) : LabelNames{});
 }
 
 RevisionFill readRevisionRows(archive::OpenArchive& archive) {
@@ -110,13 +129,16 @@ RevisionFill readRevisionRows(archive::OpenArchive& archive) {
   archive.revisionCount = 0;
   archive.lockedCount = 0;
   if (fileExists(archive.workFileName())) fill.rows.push_back(*buildRevisionRow(archive, nullptr));
+  // One pass: the labels once, then each revision's row as the walk comes
+  // to it.
+  const LabelNames labels = labelNames(archive.handle());
   char revision[kRevisionSize] = {};
   int status = vcGetArchiveInfo(archive.handle(), VC_ARCHIVE_ITEM_FIRST_REVISION, revision, sizeof revision);
   // Each revision once: a walk that came back to a revision already listed
   // would never end.
   std::size_t steps = 0;
   while (status == 0 && steps++ < 1000000) {
-    if (auto row = buildRevisionRow(archive, revision)) fill.rows.push_back(std::move(*row));
+    if (auto row = revisionRow(archive, revision, labels)) fill.rows.push_back(std::move(*row));
     status = vcGetRevInfo(archive.handle(), VC_REVISION_ITEM_NEXT, revision, revision, sizeof revision);
   }
   archive.setStatus(status);

@@ -185,6 +185,28 @@ TEST_F(RevisionInfoTest, Renumbering) {
 
 // ---- state, author, date, log and the promotion rules ----
 
+TEST_F(RevisionInfoTest, WalkInEnumerationOrderFollowsChangesOfTheTree) {
+  int h = openText(kTree);
+  auto walk = [&] {
+    std::vector<std::string> out;
+    for (std::string r = str(h, VC_ARCHIVE_ITEM_FIRST_REVISION); r[0] != '<' && out.size() < 20;
+         r = rev(h, VC_REVISION_ITEM_NEXT, r.c_str()))
+      out.push_back(r);
+    return out;
+  };
+  // Down the trunk; before each revision its branches from the last listed
+  // to the first, each from its newest revision back.
+  EXPECT_EQ(walk(), (std::vector<std::string>{"1.3", "1.2.2.1", "1.2.1.2", "1.2.1.1.1.1", "1.2.1.1", "1.2", "1.1"}));
+  EXPECT_EQ(rev(h, VC_REVISION_ITEM_NEXT, "1.1"), "<48>");
+  EXPECT_EQ(rev(h, VC_REVISION_ITEM_NEXT, "fix"), "1.2");
+  ASSERT_EQ(vcDeleteRevision(h, "1.2.1.1.1.1"), 0);
+  EXPECT_EQ(walk(), (std::vector<std::string>{"1.3", "1.2.2.1", "1.2.1.2", "1.2.1.1", "1.2", "1.1"}));
+  ASSERT_EQ(vcDeleteRevision(h, "1.2.2.1"), 0);
+  EXPECT_EQ(walk(), (std::vector<std::string>{"1.3", "1.2.1.2", "1.2.1.1", "1.2", "1.1"}));
+  h = reopen(h);
+  EXPECT_EQ(walk(), (std::vector<std::string>{"1.3", "1.2.1.2", "1.2.1.1", "1.2", "1.1"}));
+}
+
 TEST_F(RevisionInfoTest, PlainRevisionItems) {
   ASSERT_EQ(config("autoaction prenewlog=pre\nautoaction newlog=post\nautoaction prenewdate=pre\n"
                    "autoaction newauthor=post\n"
