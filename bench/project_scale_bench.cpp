@@ -159,8 +159,13 @@ double workbenchCpu(const fs::path& dir, const std::vector<std::string>& names) 
 
 double workbenchCpuOnce(const fs::path& dir, const std::vector<std::string>& names) {
   const std::string picture = (dir / "window.png").string();
-  std::string command = "cd '" + dir.string() + "' && QT_QPA_PLATFORM=offscreen timeout 900 '" ORVTY32_PATH "' --screenshot '" +
-                        picture + "'";
+  // A command socket of its own: a workbench already running elsewhere
+  // would otherwise be handed the names.
+  const fs::path run = dir / "run";
+  fs::create_directories(run);
+  fs::permissions(run, fs::perms::owner_all, fs::perm_options::replace);
+  std::string command = "cd '" + dir.string() + "' && XDG_RUNTIME_DIR='" + run.string() +
+                        "' QT_QPA_PLATFORM=offscreen timeout 900 '" ORVTY32_PATH "' --screenshot '" + picture + "'";
   for (const std::string& n : names) command += " '" + n + "'";
   command += " >/dev/null 2>&1";
   const Cost c = measure([&] { std::system(command.c_str()); }, true);
@@ -187,7 +192,7 @@ SizeFigures runSize(const fs::path& base, int files, bool withGit, bool withWind
   if (withGit) {
     const std::string git = gitIn(dir);
     shell(git + "init -q");
-    writeFile(dir / ".gitignore", "rcs/\n*.prj\n*.trn\n*.use\n*.png\n");
+    writeFile(dir / ".gitignore", "rcs/\nrun/\n*.prj\n*.trn\n*.use\n*.png\n");
     gitAdd = measure([&] { shell(git + "add -A && " + git + "commit -qm tree >/dev/null"); }, true);
     shell(git + "status --porcelain >/dev/null");
   }
