@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include "workbench/external/desktop_integration.h"
@@ -62,7 +63,14 @@ std::vector<std::string> applicationDirs() {
   return dirs;
 }
 
+std::function<bool(const std::string&)>& themeCheck() {
+  static std::function<bool(const std::string&)> check;
+  return check;
+}
+
 }  // namespace
+
+void setThemeIconCheck(std::function<bool(const std::string&)> check) { themeCheck() = std::move(check); }
 
 IconChoice IconResolver::fromIconValue(const std::string& value) const {
   if (value.empty()) return {};
@@ -95,6 +103,17 @@ IconChoice IconResolver::programButton(const std::string& program, int builtInId
   return {IconChoice::Kind::builtIn, {}, builtInId};
 }
 
+std::string iconKey(const IconChoice& choice, int fallbackId) {
+  using Kind = IconChoice::Kind;
+  switch (choice.kind) {
+    case Kind::file: return choice.value;
+    case Kind::theme: return "theme:" + choice.value + ":" + std::to_string(fallbackId);
+    case Kind::builtIn: return "icon:" + std::to_string(choice.builtInId);
+    case Kind::none: break;
+  }
+  return "icon:" + std::to_string(fallbackId);
+}
+
 bool SystemIconLookup::isImageFile(const std::string& path) const {
   static const char* const kImages[] = {"png", "svg", "svgz", "xpm", "ico", "jpg", "jpeg", "bmp", "gif"};
   const std::string suffix = suffixOf(path);
@@ -112,7 +131,8 @@ std::optional<std::string> SystemIconLookup::desktopEntryIcon(const std::string&
 }
 
 bool SystemIconLookup::hasThemeIcon(const std::string& name) const {
-  return hasThemeIcon_ && hasThemeIcon_(name);
+  if (hasThemeIcon_) return hasThemeIcon_(name);
+  return themeCheck() && themeCheck()(name);
 }
 
 std::optional<std::string> SystemIconLookup::desktopEntryIconForProgram(const std::string& program) const {

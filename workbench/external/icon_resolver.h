@@ -59,9 +59,19 @@ class IconResolver {
   const IconLookup& lookup_;
 };
 
+// A choice as a dialog's icon key: "icon:<id>" for a built-in icon,
+// "theme:<name>:<fallback id>" for a theme icon, else the file's path;
+// none gives fallbackId's built-in icon.
+std::string iconKey(const IconChoice& choice, int fallbackId);
+
+// The icon theme's check for every SystemIconLookup made without one of
+// its own; the window program installs the toolkit's.
+void setThemeIconCheck(std::function<bool(const std::string&)> check);
+
 // The lookup of the running system: files as they are, desktop entries
 // under $XDG_DATA_HOME and $XDG_DATA_DIRS /applications, the icon theme
-// through hasThemeIcon (the toolkit's; none: no theme).
+// through hasThemeIcon (else the one of setThemeIconCheck; none: no
+// theme).
 class SystemIconLookup : public IconLookup {
  public:
   explicit SystemIconLookup(std::function<bool(const std::string&)> hasThemeIcon = {})
