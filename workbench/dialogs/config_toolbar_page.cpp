@@ -76,7 +76,7 @@ ui::DialogDescription describeUserButton() {
       {0, K::label, "&Icon File:", 1},
       {kUbIconFile, K::lineEdit, "", 1},
       {kUbBrowse, K::pushButton, "&Browse...", 1},
-      {0, K::label, "Icon:", 2},
+      {0, K::label, "The button shows the icon of the icon file, else the program's icon.", 2},
       {kUbPreview, K::label, "", 2},
       {ui::kAnswerOk, K::defaultButton, "OK", 0},
       {ui::kAnswerCancel, K::pushButton, "Cancel", 0},
@@ -191,7 +191,7 @@ const ui::DialogDescription& ToolbarPage::description() {
 
 std::string ToolbarPage::iconOfRow(ToolbarKind, int catalogueRow) const {
   const app::CatalogueRow& row = rowOf(catalogueRow);
-  if (row.commandId == 0) return {};
+  if (row.commandId == 0) return "icon:0";  // the separator's mark
   const external::IconResolver resolver(lookup_);
   if (const int n = app::userButtonOf(row.commandId)) {
     profile::ProfileFile settings;

@@ -193,9 +193,11 @@ TEST_F(ToolbarOnScreen, ThePageRearrangesTheProjectBarAndTheFrameFollows) {
     click(page, dialogs::kTbArchiveBar);
     EXPECT_TRUE(list(page, dialogs::kTbArchiveContents)->isVisible());
     EXPECT_FALSE(contents->isVisible());
+    QCoreApplication::processEvents();
     saveAtRatio(w, "toolbar_page_archive", 1);
     click(page, dialogs::kTbProjectBar);
     contents->setCurrentRow(3);
+    QCoreApplication::processEvents();
     saveAtRatio(w, "toolbar_page", 1);
     saveAtRatio(w, "toolbar_page_ratio2", 2);
     sheetButton(w, QDialogButtonBox::Ok)->click();
@@ -259,6 +261,7 @@ TEST_F(ToolbarOnScreen, HintModesRouteButtonHintsAndMenusKeepTheirs) {
   QToolBar* bar = frame.toolbar(app::ToolbarKind::project);
   QAction* help = button(frame, app::ToolbarKind::project, 1515);
   ASSERT_EQ(tipOver(bar, help), "Help");
+  help->showStatusText(&frame);
   QWidget* tip = visibleTip();
   ASSERT_TRUE(tip);
   saveAtRatio(frame, "toolbar_tip", 1, tip);
