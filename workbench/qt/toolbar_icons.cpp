@@ -2,6 +2,7 @@
 #include "workbench/qt/toolbar_icons.h"
 
 #include <QFile>
+#include <cstdlib>
 #include <utility>
 
 #include "platform/ui/qt/dialog_window.h"
