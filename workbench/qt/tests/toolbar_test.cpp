@@ -156,8 +156,11 @@ TEST_F(ToolbarOnScreen, ThePageRearrangesTheProjectBarAndTheFrameFollows) {
   test::onNextModal([&](QWidget* modal) {
     auto& w = *qobject_cast<PropertySheetWindow*>(modal);
     EXPECT_EQ(w.tabs()->tabText(kToolbarTab), "&Toolbar");
+    const QSize before = w.size();
     ui::qt::DialogWindow* page = show(w, kToolbarTab);
-    w.resize(w.sizeHint().expandedTo(QSize(560, 0)));
+    // The page's lists get their room: the sheet grows.
+    EXPECT_GE(w.height(), before.height());
+    EXPECT_GE(page->height(), page->sizeHint().height()) << page->height();
     QListWidget* available = list(page, dialogs::kTbProjectAvailable);
     QListWidget* contents = list(page, dialogs::kTbProjectContents);
     EXPECT_TRUE(available->isVisible());
