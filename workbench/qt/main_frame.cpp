@@ -15,6 +15,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolTip>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -34,8 +35,13 @@
 #include "workbench/dialogs/frame_registrations.h"
 #include "workbench/dialogs/qt/file_list_dialog.h"
 #include "workbench/external/archive_reports.h"
+#include "workbench/app/tool_hints.h"
+#include "workbench/app/toolbar_config.h"
+#include "workbench/external/icon_resolver.h"
+#include "workbench/external/program_starts.h"
 #include "workbench/qt/about_box.h"
 #include "workbench/qt/child_geometry.h"
+#include "workbench/qt/toolbar_icons.h"
 
 namespace orv::workbench {
 
@@ -53,6 +59,7 @@ constexpr int kArchiveKind = 2;
 // How often ended child programs are collected.
 constexpr int kReapIntervalMs = 1000;
 constexpr int kFirstUserTool = 1543;  // User1..User5
+constexpr int kCmdViewMember = 1557;
 constexpr int kProjectKind = 4;
 
 // "CheckIn" -> "Check In"
@@ -67,30 +74,27 @@ QString spacedName(const std::string& name) {
   return out;
 }
 
-// A tool-bar icon: the standard one where the style has it, else the
-// button's initials on a tile.
-QIcon buttonIcon(const std::string& name, QStyle* style) {
-  if (name == "OpenArchive" || name == "OpenProject") return style->standardIcon(QStyle::SP_DirOpenIcon);
-  if (name == "Help") return style->standardIcon(QStyle::SP_DialogHelpButton);
-  QString initials;
-  for (char c : name)
-    if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) initials += QLatin1Char(c);
-  initials = initials.left(3);
-  QPixmap pm(24, 24);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QColor(40, 70, 120));
-  p.setBrush(QColor(220, 230, 245));
-  p.drawRoundedRect(QRectF(0.5, 0.5, 23, 23), 4, 4);
-  QFont f = QApplication::font();
-  f.setPixelSize(initials.size() > 2 ? 8 : 10);
-  f.setBold(true);
-  p.setFont(f);
-  p.setPen(QColor(20, 40, 90));
-  p.drawText(QRect(0, 0, 24, 24), Qt::AlignCenter, initials);
-  return QIcon(pm);
+// The icon of a tool-bar button: a user button's from its program or icon
+// file, View/Edit's from the editor, every other its built-in icon.
+QIcon buttonIcon(const app::ToolbarButton& b, const profile::ProfileFile& settings) {
+  const external::IconResolver resolver(systemIconLookup());
+  if (const int n = app::userButtonOf(b.commandId)) {
+    const app::UserButton user = app::readUserButton(settings, n);
+    return iconOf(resolver.userButton(n, user.command, user.icon), b.iconId);
+  }
+  if (b.commandId == commands::kCommandViewEdit || b.commandId == kCmdViewMember) {
+    const auto editor = external::editorCommand();
+    return iconOf(resolver.programButton(editor.empty() ? std::string() : editor.front(), b.iconId), b.iconId);
+  }
+  return builtInIcon(b.iconId);
 }
+
+// Keeps a tool button's tip from showing (hint modes without tips).
+class NoTips : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject*, QEvent* e) override { return e->type() == QEvent::ToolTip; }
+};
 
 Qt::ToolBarArea areaOf(int orientation) {
   switch (orientation) {
@@ -177,14 +181,18 @@ MainFrame::MainFrame(ui::Ui& ui, std::string settingsFile, platform::Spawner* sp
   setWindowTitle(q(std::string(app::loadString(app::kStrAppTitle))));
   setObjectName(QStringLiteral("orvty32"));
   setWindowIcon(programIcon());
+  installIconProvider();
+  // The tips' look: black on pale yellow.
+  QPalette tips = QToolTip::palette();
+  tips.setColor(QPalette::ToolTipBase, QColor(255, 255, 128));
+  tips.setColor(QPalette::ToolTipText, Qt::black);
+  QToolTip::setPalette(tips);
   mdi_->setViewMode(QMdiArea::SubWindowView);
   mdi_->setBackground(QColor(0x80, 0x80, 0x80));
   setCentralWidget(mdi_);
 
   profile::ProfileFile settings;
   settings.load(settingsFile_);
-  orientation_ = static_cast<int>(
-      std::clamp(profile::getProfileInt(settingsFile_, "User", "Orientation", 0), 0L, 3L));
   recent_.load(settings);
 
   registerCommands();
@@ -201,6 +209,7 @@ MainFrame::MainFrame(ui::Ui& ui, std::string settingsFile, platform::Spawner* sp
   auto* reaper = new QTimer(this);
   connect(reaper, &QTimer::timeout, this, [this] { starts_.spawner.reap(); });
   reaper->start(kReapIntervalMs);
+  qApp->installEventFilter(this);
 }
 
 MainFrame::~MainFrame() {
@@ -359,30 +368,31 @@ void MainFrame::rebuildRecentItems() {
 }
 
 void MainFrame::buildToolbars(const profile::ProfileFile& settings) {
+  hintMode_ = app::hintModeOf(settings);
+  orientation_ = app::orientationOf(settings);
+  const app::HintRoute route = app::routeHint(hintMode_, true);
   auto make = [&](app::ToolbarKind kind, const QString& title) {
     auto* bar = new QToolBar(title, this);
     bar->setObjectName(title);
     bar->setIconSize(QSize(24, 24));
     bar->setMovable(false);
+    if (orientation_ == 2 || orientation_ == 3) bar->setOrientation(Qt::Vertical);
+    // The buttons have actions of their own, apart from the menus', so that
+    // the hint mode rules their hints alone.
     for (const auto& b : app::resolveToolbar(kind, settings)) {
       if (b.commandId == 0) {
         bar->addSeparator();
         continue;
       }
-      QAction* a = bar->addAction(buttonIcon(b.name, style()), spacedName(b.name));
+      const app::HintParts hint = app::splitHint(app::buttonHint(b.commandId, settings));
+      const QString tip = q(hint.tip.value_or(std::string()));
+      QAction* a = bar->addAction(buttonIcon(b, settings), tip.isEmpty() ? spacedName(b.name) : tip);
       a->setData(b.commandId);
-      a->setToolTip(spacedName(b.name));
-      a->setStatusTip(spacedName(b.name));
-      if (b.commandId >= kFirstUserTool && b.commandId < kFirstUserTool + 5) {
-        // "Launches <program>" in the status bar, the program as the tip.
-        const std::string n = std::to_string(b.commandId - kFirstUserTool + 1);
-        if (auto hint = app::userToolHint(settings.get("User", "User" + n + "Description").value_or(""),
-                                            settings.get("User", "User" + n + "Command").value_or(""))) {
-          const auto cut = hint->find('\n');
-          a->setStatusTip(q(hint->substr(0, cut)));
-          a->setToolTip(q(hint->substr(cut + 1)));
-        }
-      }
+      a->setObjectName(QString::fromLatin1(b.name));
+      a->setToolTip(route.tip ? tip : QString());
+      a->setStatusTip(route.status ? q(hint.status) : QString());
+      if (!route.tip || tip.isEmpty())
+        if (QWidget* button = bar->widgetForAction(a)) button->installEventFilter(new NoTips(button));
       const int id = b.commandId;
       connect(a, &QAction::triggered, this, [this, id] { command(id); });
     }
@@ -391,27 +401,29 @@ void MainFrame::buildToolbars(const profile::ProfileFile& settings) {
   };
   projectBar_ = make(app::ToolbarKind::project, QStringLiteral("Project Toolbar"));
   archiveBar_ = make(app::ToolbarKind::archive, QStringLiteral("Archive Toolbar"));
-  showToolbarFor(app::ToolbarKind::project);
+  showToolbarFor(shownBar_);
+}
+
+void MainFrame::rebuildToolbars() {
+  for (QToolBar* bar : {archiveBar_, projectBar_}) {
+    removeToolBar(bar);
+    bar->deleteLater();
+  }
+  profile::ProfileFile settings;
+  settings.load(settingsFile_);
+  buildToolbars(settings);
 }
 
 QToolBar* MainFrame::toolbar(app::ToolbarKind kind) const {
   return kind == app::ToolbarKind::archive ? archiveBar_ : projectBar_;
 }
 
-void MainFrame::showToolbarFor(app::ToolbarKind kind) {
-  updateToolbarEnabling();
-  if (archiveMenu_) archiveMenu_->menuAction()->setVisible(kind == app::ToolbarKind::archive);
-  archiveBar_->setVisible(kind == app::ToolbarKind::archive);
-  projectBar_->setVisible(kind == app::ToolbarKind::project);
-}
-
 void MainFrame::updateToolbarEnabling() {
-  // The buttons follow the menus' rule: a command that has nothing to run,
-  // or that the active window's rules refuse, is disabled. Exit, Help and
-  // About are the frame's own.
+  enablingPending_ = false;
+  // The rules of the menus: the active window's first, then the frame's;
+  // Exit, Help and About are the frame's own.
   syncActiveWindow();
   for (QToolBar* bar : {archiveBar_, projectBar_}) {
-    if (!bar) continue;
     for (QAction* a : bar->actions()) {
       const int id = a->data().toInt();
       if (id == 0) continue;
@@ -419,11 +431,41 @@ void MainFrame::updateToolbarEnabling() {
         a->setEnabled(true);
         continue;
       }
-      const commands::Enabling state = router_.enable(id).state;
-      a->setEnabled(state == commands::Enabling::enabled ||
-                    (state == commands::Enabling::undecided && router_.runnable(id)));
+      const commands::EnableResult result = router_.enable(id);
+      a->setEnabled(result.state == commands::Enabling::undecided ? router_.runnable(id)
+                                                                   : result.state == commands::Enabling::enabled);
     }
   }
+}
+
+void MainFrame::scheduleToolbarEnabling() {
+  if (enablingPending_) return;
+  enablingPending_ = true;
+  QTimer::singleShot(0, this, [this] {
+    if (enablingPending_) updateToolbarEnabling();
+  });
+}
+
+bool MainFrame::eventFilter(QObject* watched, QEvent* event) {
+  // After the user did something (a click, a key) the buttons follow the
+  // state it left, as menus do when they open.
+  switch (event->type()) {
+    case QEvent::MouseButtonRelease:
+    case QEvent::KeyRelease:
+      if (isActiveWindow()) scheduleToolbarEnabling();
+      break;
+    default: break;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void MainFrame::showToolbarFor(app::ToolbarKind kind) {
+  shownBar_ = kind;
+  updateToolbarEnabling();
+  if (archiveMenu_) archiveMenu_->menuAction()->setVisible(kind == app::ToolbarKind::archive);
+  const bool hidden = orientation_ == app::kOrientationHidden;
+  archiveBar_->setVisible(!hidden && kind == app::ToolbarKind::archive);
+  projectBar_->setVisible(!hidden && kind == app::ToolbarKind::project);
 }
 
 void MainFrame::activeWindowChanged(QMdiSubWindow* window) {
@@ -657,9 +699,12 @@ void MainFrame::command(int id) {
       if (router_.enable(id).state == commands::Enabling::disabled) break;
       router_.dispatch(id);
       refreshChangedWindows();
-      updateToolbarEnabling();
+      // The sheet may have changed the bars, the user buttons or the hint
+      // mode.
+      if (id == commands::kCommandConfiguration) rebuildToolbars();
       break;
   }
+  scheduleToolbarEnabling();
 }
 
 void MainFrame::registerCommands() {

@@ -20,6 +20,7 @@
 #include <QTextDocument>
 #include <algorithm>
 #include <set>
+#include <utility>
 
 #include "platform/ui/qt/moveable_list_widget.h"
 
@@ -40,6 +41,11 @@ bool isEntry(ControlKind k) {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
+std::function<QIcon(const std::string&)>& iconProvider() {
+  static std::function<QIcon(const std::string&)> provider;
+  return provider;
+}
+
 // RAII for the flag that keeps the logic's own changes from coming back to
 // it as commands.
 class Updating {
@@ -53,6 +59,14 @@ class Updating {
 };
 
 }  // namespace
+
+void setIconProvider(std::function<QIcon(const std::string&)> provider) { iconProvider() = std::move(provider); }
+
+QIcon iconForKey(const std::string& key) {
+  if (key.empty()) return {};
+  if (iconProvider()) return iconProvider()(key);
+  return QIcon(q(key));
+}
 
 class DialogWindow::Surface : public DialogSurface {
  public:
@@ -169,6 +183,18 @@ class DialogWindow::Surface : public DialogSurface {
     return out;
   }
   void end(int result) override { w_.done(result); }
+  void setListIcons(int id, const std::vector<std::string>& icons) override {
+    if (auto* lw = qobject_cast<QListWidget*>(w_.control(id))) {
+      for (int i = 0; i < lw->count() && i < static_cast<int>(icons.size()); ++i)
+        lw->item(i)->setIcon(iconForKey(icons[static_cast<std::size_t>(i)]));
+    }
+  }
+  void setImage(int id, const std::string& icon) override {
+    if (auto* l = qobject_cast<QLabel*>(w_.control(id))) {
+      const QIcon i = iconForKey(icon);
+      l->setPixmap(i.isNull() ? QPixmap() : i.pixmap(QSize(32, 32), l->devicePixelRatioF()));
+    }
+  }
 
  private:
   DialogWindow& w_;
@@ -326,6 +352,10 @@ void DialogWindow::wire(int id, QWidget* w) {
     connect(b, &QPushButton::clicked, this, [this, id] { pressed(id); });
   } else if (auto* a = qobject_cast<QAbstractButton*>(w)) {
     connect(a, &QAbstractButton::clicked, this, [this, id] { pressed(id); });
+  } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
+    connect(e, &QLineEdit::editingFinished, this, [this, id] {
+      if (!updating_) logic_.edited(*surface_, id);
+    });
   } else if (auto* m = qobject_cast<MoveableListWidget*>(w)) {
     connect(m, &QListWidget::itemSelectionChanged, this, [this, id] {
       if (!updating_) pressed(id);
@@ -333,9 +363,15 @@ void DialogWindow::wire(int id, QWidget* w) {
     connect(m, &MoveableListWidget::rowsReordered, this, [this, id] {
       if (!updating_) pressed(id);
     });
+    connect(m, &QListWidget::itemDoubleClicked, this, [this, id] {
+      if (!updating_) logic_.activated(*surface_, id);
+    });
   } else if (auto* l = qobject_cast<QListWidget*>(w)) {
     connect(l, &QListWidget::itemSelectionChanged, this, [this, id] {
       if (!updating_) pressed(id);
+    });
+    connect(l, &QListWidget::itemDoubleClicked, this, [this, id] {
+      if (!updating_) logic_.activated(*surface_, id);
     });
   } else if (auto* cb = qobject_cast<QComboBox*>(w)) {
     connect(cb, qOverload<int>(&QComboBox::activated), this, [this, id] {

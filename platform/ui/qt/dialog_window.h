@@ -18,8 +18,11 @@
 #pragma once
 
 #include <QDialog>
+#include <QIcon>
+#include <functional>
 #include <map>
 #include <memory>
+#include <string>
 
 #include "platform/ui/ui.h"
 
@@ -28,6 +31,11 @@ class QButtonGroup;
 class QKeyEvent;
 
 namespace orv::ui::qt {
+
+// How the icon keys of DialogSurface::setListIcons and setImage become
+// icons; the program installs its own. Without one a key is a file.
+void setIconProvider(std::function<QIcon(const std::string&)> provider);
+QIcon iconForKey(const std::string& key);
 
 class DialogWindow : public QDialog {
   Q_OBJECT

@@ -20,6 +20,8 @@ struct FakeControl {
   std::vector<std::string> items;
   std::vector<int> selection;
   int textSelectionStart = 0, textSelectionEnd = 0;  // of an entry
+  std::vector<std::string> icons;
+  std::string image;
 };
 
 class FakeSurface : public DialogSurface {
@@ -46,6 +48,8 @@ class FakeSurface : public DialogSurface {
     controls_[id].selection = rows;
   }
   std::vector<int> selection(int id) const override { return get(id).selection; }
+  void setListIcons(int id, const std::vector<std::string>& icons) override { controls_[id].icons = icons; }
+  void setImage(int id, const std::string& icon) override { controls_[id].image = icon; }
   void end(int result) override {
     ended_ = true;
     result_ = result;
@@ -57,6 +61,15 @@ class FakeSurface : public DialogSurface {
     const FakeControl& c = get(id);
     if (!c.enabled || !c.visible) return false;
     logic.command(*this, id);
+    return true;
+  }
+  // Leaving entry id.
+  void leave(DialogLogic& logic, int id) { logic.edited(*this, id); }
+  // A double click on list id.
+  bool activate(DialogLogic& logic, int id) {
+    const FakeControl& c = get(id);
+    if (!c.enabled || !c.visible) return false;
+    logic.activated(*this, id);
     return true;
   }
   // OK or Cancel: asks canClose and ends the dialog when it agrees.
