@@ -356,6 +356,11 @@ void DialogWindow::wire(int id, QWidget* w) {
     connect(e, &QLineEdit::editingFinished, this, [this, id] {
       if (!updating_) logic_.edited(*surface_, id);
     });
+    // An edit the user changed tells the logic, which may enable buttons
+    // by its text.
+    connect(e, &QLineEdit::textEdited, this, [this, id] {
+      if (!updating_) pressed(id);
+    });
   } else if (auto* m = qobject_cast<MoveableListWidget*>(w)) {
     connect(m, &QListWidget::itemSelectionChanged, this, [this, id] {
       if (!updating_) pressed(id);
@@ -375,12 +380,6 @@ void DialogWindow::wire(int id, QWidget* w) {
     });
   } else if (auto* cb = qobject_cast<QComboBox*>(w)) {
     connect(cb, qOverload<int>(&QComboBox::activated), this, [this, id] {
-      if (!updating_) pressed(id);
-    });
-  } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
-    // An edit the user changed tells the logic, which may enable buttons
-    // by its text.
-    connect(e, &QLineEdit::textEdited, this, [this, id] {
       if (!updating_) pressed(id);
     });
   }
