@@ -8,7 +8,7 @@
 
 #include <cerrno>
 #include <mutex>
-#include <unordered_set>
+#include <unordered_map>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -29,12 +29,40 @@ std::string baseOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// True the first time this process writes into dir.
-bool firstWriteInto(const std::string& dir) {
-  static std::mutex lock;
-  static std::unordered_set<std::string> seen;
-  const std::lock_guard<std::mutex> hold(lock);
-  return seen.insert(dir).second;
+// The directories this process wrote into, each with its modification
+// time just after the last write. A directory still at that time has had no
+// other writer since, and so no new leftover: it need not be read again.
+// Another process's write (a killed writer's name included) changes the
+// time, and the next write here reads the directory.
+struct DirectoryMemo {
+  std::mutex lock;
+  std::unordered_map<std::string, struct timespec> seen;
+};
+DirectoryMemo& directoryMemo() {
+  static DirectoryMemo memo;
+  return memo;
+}
+
+bool sameTime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// True when dir may hold names left by others since this process last wrote there.
+bool changedByOthers(const std::string& dir) {
+  struct stat st {};
+  if (orv::sys::calls().stat(dir.c_str(), &st) != 0) return true;
+  DirectoryMemo& memo = directoryMemo();
+  const std::lock_guard<std::mutex> hold(memo.lock);
+  auto it = memo.seen.find(dir);
+  return it == memo.seen.end() || !sameTime(it->second, st.st_mtim);
+}
+
+void rememberOwnWrite(const std::string& dir) {
+  struct stat st {};
+  if (orv::sys::calls().stat(dir.c_str(), &st) != 0) return;
+  DirectoryMemo& memo = directoryMemo();
+  const std::lock_guard<std::mutex> hold(memo.lock);
+  memo.seen[dir] = st.st_mtim;
 }
 
 }  // namespace
@@ -80,10 +108,11 @@ int AtomicFileWriter::begin(const std::string& path, mode_t newFileMode, Durabil
   const std::string dir = dirOf(path);
   const std::string base = baseOf(path);
   // A writer killed while its temporary had a name leaves that name behind.
-  // The names of dead writers are looked for once per directory and process,
-  // so that writing many files into a large directory does not read the
-  // whole directory each time.
-  if (firstWriteInto(dir))
+  // The names of dead writers are looked for only when someone else has
+  // changed the directory since this process last wrote there, so that
+  // writing many files into a large directory does not read the whole
+  // directory each time.
+  if (changedByOthers(dir))
     removeStaleFiles(dir, [](std::string_view name, TempOwner& owner) { return parseTemporaryName(name, owner); });
   int fd = openUnnamed(dir, newFileMode);
   if (fd >= 0) {
@@ -187,6 +216,7 @@ int AtomicFileWriter::commit() {
   temp_.clear();
   named_ = false;
   if (sync) syncParentDirectory(target_);
+  rememberOwnWrite(dirOf(target_));
   return 0;
 }
 

@@ -543,7 +543,8 @@ bool MainFrame::buildMemberArchiveWindow(const std::string& member, project::Ope
   // until the window goes, whichever of the two goes first.
   ProjectChild::share(project);
   project::OpenProject* shared = &project;
-  connect(sub, &QObject::destroyed, this, [shared] { ProjectChild::release(shared); });
+  // Bound to the window alone, so that it holds however the frame goes.
+  connect(sub, &QObject::destroyed, [shared] { ProjectChild::release(shared); });
   return true;
 }
 

@@ -155,9 +155,10 @@ TEST(ReplaceFile, NoSyncSwapsNamesOrRenames) {
 }
 
 // A dead writer's leftover name goes with the next writer into its
-// directory, and the directory is read once however many files this process
-// writes there, with unnamed temporaries or named ones.
-TEST(ReplaceFile, DeadWritersNamesGoAndTheDirectoryIsReadOnce) {
+// directory. The directory is read once however many files this process
+// writes there, with unnamed temporaries or named ones, until someone else
+// changes it.
+TEST(ReplaceFile, DeadWritersNamesGoAndTheDirectoryIsReadOnlyWhenOthersChangedIt) {
   orv::test::TempDir dir;
   pid_t gone = 65535;  // a process id that names no process
   while (gone > 2 && !(::kill(gone, 0) != 0 && errno == ESRCH)) --gone;
@@ -196,4 +197,19 @@ TEST(ReplaceFile, DeadWritersNamesGoAndTheDirectoryIsReadOnce) {
   EXPECT_EQ(directoryReads, 1);
   EXPECT_EQ(entries(dir.path()), 3u);
   EXPECT_EQ(readFile(dir.file("b")), "b");
+
+  // Another writer was killed here: the directory changed, and the next
+  // write reads it again. (Its time is set apart from this process's own
+  // last write, which the file system may stamp with the same tick.)
+  { std::ofstream(stale) << "left by another writer\n"; }
+  const struct timespec apart[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, dir.path().c_str(), apart, 0), 0);
+  orv::sys::calls().opendir = [](const char* path) {
+    ++directoryReads;
+    return orv::sys::realCalls().opendir(path);
+  };
+  writeThree();
+  orv::sys::resetCalls();
+  EXPECT_EQ(directoryReads, 2);
+  EXPECT_FALSE(std::filesystem::exists(stale));
 }

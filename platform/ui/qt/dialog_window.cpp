@@ -208,7 +208,11 @@ DialogWindow::DialogWindow(const DialogDescription& description, DialogLogic& lo
   build();
 }
 
-DialogWindow::~DialogWindow() = default;
+DialogWindow::~DialogWindow() {
+  // A field that loses the focus as the window goes signals that it was
+  // left: nothing of the going window may answer.
+  for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
+}
 
 DialogSurface& DialogWindow::surface() { return *surface_; }
 
