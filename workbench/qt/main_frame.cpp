@@ -19,6 +19,7 @@
 #include <cstring>
 
 #include "platform/profile/profile.h"
+#include "platform/ui/qt/help_key_filter.h"
 #include "platform/ui/ui.h"
 #include "workbench/app/frame_placement.h"
 #include "workbench/app/message_styles.h"
@@ -42,6 +43,12 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 QString menuText(int id) {
   const commands::CommandInfo* info = commands::findCommand(id);
   return info ? q(std::string(info->menuText)) : QString();
+}
+
+// The commands the frame answers itself, always available.
+bool isFrameCommand(int id) {
+  return id == kCmdExit || id == kCmdHelp || id == kCmdHelpOnHelp || id == kCmdTechnicalSupport ||
+         id == kCmdTutorial || id == kCmdAbout;
 }
 
 constexpr int kArchiveKind = 2;
@@ -183,6 +190,8 @@ MainFrame::MainFrame(ui::Ui& ui, std::string settingsFile, platform::Spawner* sp
   buildMenus();
   buildToolbars(settings);
   statusBar()->showMessage(QStringLiteral("Ready"));
+  // F1 where no dialog is up opens the contents.
+  setProperty(ui::qt::kHelpContextProperty, kHelpContentsContext);
   connect(mdi_, &QMdiArea::subWindowActivated, this, &MainFrame::activeWindowChanged);
 }
 
@@ -292,6 +301,10 @@ void MainFrame::buildMenus() {
       QKeySequence(Qt::Key_F1));
   add(help, QStringLiteral("&How to Use Help"), kCmdHelpOnHelp,
       QStringLiteral("Shows how to use the help"));
+  add(help, menuText(kCmdTechnicalSupport), kCmdTechnicalSupport,
+      QStringLiteral("Shows where to get help with a problem"));
+  add(help, menuText(kCmdTutorial), kCmdTutorial,
+      QStringLiteral("Shows a first walk through the workbench"));
   help->addSeparator();
   add(help, QStringLiteral("&About Orv Tessalyworkbench..."), kCmdAbout,
       QStringLiteral("Shows the program's version"));
@@ -374,8 +387,7 @@ void MainFrame::showToolbarFor(app::ToolbarKind kind) {
   for (QToolBar* bar : {archiveBar_, projectBar_})
     for (QAction* a : bar->actions())
       if (const int id = a->data().toInt(); id != 0)
-        a->setEnabled(id == kCmdExit || id == kCmdHelp || id == kCmdHelpOnHelp || id == kCmdAbout ||
-                      router_.runnable(id));
+        a->setEnabled(isFrameCommand(id) || router_.runnable(id));
   if (archiveMenu_) archiveMenu_->menuAction()->setVisible(kind == app::ToolbarKind::archive);
   archiveBar_->setVisible(kind == app::ToolbarKind::archive);
   projectBar_->setVisible(kind == app::ToolbarKind::project);
@@ -583,6 +595,8 @@ void MainFrame::command(int id) {
     case kCmdExit: close(); break;
     case kCmdHelp: ui_.showHelp(kHelpContentsContext); break;
     case kCmdHelpOnHelp: ui_.showHelp(kHelpOnHelpContext); break;
+    case kCmdTechnicalSupport: ui_.showHelp(app::kTechnicalSupportHelpContext); break;
+    case kCmdTutorial: ui_.showHelp(app::kTutorialHelpContext); break;
     case kCmdAbout: showAbout(); break;
     default:
       syncActiveWindow();

@@ -158,7 +158,8 @@ class DialogWindow::Surface : public DialogSurface {
 
 DialogWindow::DialogWindow(const DialogDescription& description, DialogLogic& logic, Ui& ui,
                            QWidget* parent)
-    : QDialog(parent), description_(description), logic_(logic), ui_(ui),
+    : QDialog(parent), description_(description), helpContext_(description.helpContext),
+      logic_(logic), ui_(ui),
       surface_(std::make_unique<Surface>(*this)) {
   setWindowTitle(q(description.title));
   build();
@@ -310,6 +311,12 @@ void DialogWindow::wire(int id, QWidget* w) {
   }
 }
 
+int DialogWindow::helpContextAt(const QWidget* widget) const {
+  const int id = controlIdOf(widget);
+  const QWidget* outer = id ? control(id)->parentWidget() : nullptr;
+  return description_.controlHelp(id, controlIdOf(outer)).value_or(description_.helpContext);
+}
+
 void DialogWindow::setUpLogic() {
   Updating u(updating_);
   logic_.setUp(*surface_);
@@ -337,12 +344,7 @@ bool DialogWindow::event(QEvent* e) {
   if (e->type() == QEvent::ShortcutOverride || e->type() == QEvent::KeyPress) {
     auto* k = static_cast<QKeyEvent*>(e);
     if (k->key() == Qt::Key_F1 && k->modifiers() == Qt::NoModifier) {
-      if (e->type() == QEvent::KeyPress) {
-        const QWidget* focused = focusWidget();
-        const int id = controlIdOf(focused);
-        const QWidget* outer = id ? control(id)->parentWidget() : nullptr;
-        if (auto context = description_.controlHelp(id, controlIdOf(outer))) ui_.showHelp(*context);
-      }
+      if (e->type() == QEvent::KeyPress) ui_.showHelp(helpContextAt(focusWidget()));
       e->accept();
       return true;
     }

@@ -8,18 +8,22 @@
 // a whole row. Push buttons of group 0 form the button row at the bottom.
 // Radio buttons of one group are exclusive.
 //
+// Help: while the dialog exists its context is on top of the process's
+// help-context stack (help_contexts.h).
+//
 // Events: a button press, a check or radio click, a list's new selection
 // and a combo choice reach DialogLogic::command; buttons 1 (OK) and 2
 // (Cancel), Esc and the close button ask canClose first and end the
 // dialog with that result; the Help button (199) opens the dialog's help;
 // F1 opens the help of the focused control (or of the control it lies in)
-// when the description pairs one with it.
+// when the description pairs one with it, else the dialog's own help.
 #pragma once
 
 #include <QDialog>
 #include <map>
 #include <memory>
 
+#include "platform/ui/help_contexts.h"
 #include "platform/ui/ui.h"
 
 class QButtonGroup;
@@ -41,6 +45,10 @@ class DialogWindow : public QDialog {
   DialogSurface& surface();
   ~DialogWindow() override;
 
+  // The help context F1 opens with widget focused: its control's pair (or
+  // that of the control it lies in), else the dialog's own context.
+  int helpContextAt(const QWidget* widget) const;
+
   // Calls the logic's set-up; runDialog does this before the dialog shows.
   void setUpLogic();
 
@@ -60,6 +68,7 @@ class DialogWindow : public QDialog {
   friend class Surface;
 
   const DialogDescription& description_;
+  ScopedHelpContext helpContext_;
   DialogLogic& logic_;
   Ui& ui_;
   std::map<int, QWidget*> controls_;
