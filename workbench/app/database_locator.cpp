@@ -3,6 +3,8 @@
 
 #include <sys/stat.h>
 
+#include <cctype>
+
 #include "platform/fs/path_separators.h"
 #include "platform/sys/system_calls.h"
 #include "workbench/app/messages.h"
