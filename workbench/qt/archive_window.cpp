@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <utility>
+
 #include <QApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -20,6 +22,7 @@
 #include "workbench/qt/child_geometry.h"
 #include "workbench/views/qt/log_panel.h"
 #include "workbench/views/qt/revision_list_view.h"
+#include "workbench/views/qt/revision_tree_view.h"
 #include "workbench/views/qt/split_bar.h"
 
 namespace orv::workbench {
@@ -46,7 +49,10 @@ std::unique_ptr<ArchiveChild> ArchiveChild::open(const Frame& frame, const std::
   }
   std::unique_ptr<ArchiveChild> window(new ArchiveChild(frame, name, std::move(archive), projectFile));
   window->publish();
-  if (!window->list_->fill()) return nullptr;
+  if (window->list_ && !window->list_->fill()) return nullptr;
+  // The tree shows its first rows now and reads the rest as the window
+  // runs; a walk that fails is reported and keeps the rows read.
+  if (window->tree_) window->tree_->fill(false);
   window->selectionChanged();
   return window;
 }
@@ -57,16 +63,26 @@ ArchiveChild::ArchiveChild(const Frame& frame, std::string name, std::unique_ptr
   setObjectName(QStringLiteral("archiveWindow"));
   setProperty("orvKind", 2);
   setProperty("orvPath", q(name_));
-  list_ = new views::RevisionListView(*archive_, frame_.settingsFile, this);
-  views::setControlId(list_, kArchiveListId);
+  listForm_ = commands::readListViewSetting(frame_.settingsFile, commands::windowSection(commands::ChildKind::archive));
+  if (listForm_) {
+    list_ = new views::RevisionListView(*archive_, frame_.settingsFile, this);
+    views::setControlId(list_, kArchiveListId);
+    connect(list_, &views::RevisionListView::selectionChangedByUser, this, &ArchiveChild::selectionChanged);
+  } else {
+    tree_ = new views::RevisionTreeView(*archive_, frame_.settingsFile, this);
+    views::setControlId(tree_, kArchiveTreeId);
+    connect(tree_, &views::RevisionTreeView::selectionChangedByUser, this, &ArchiveChild::selectionChanged);
+    connect(tree_, &views::RevisionTreeView::rowsFed, this, [this] {
+      if (active_ && frame_.statusText) frame_.statusText(statusLine());
+    });
+  }
   log_ = new views::LogPanel(this);
   views::setControlId(log_, kArchiveLogPanelId);
-  const int ids[] = {kArchiveListId, -1, kArchiveLogPanelId, -1};
+  const int ids[] = {listForm_ ? kArchiveListId : kArchiveTreeId, -1, kArchiveLogPanelId, -1};
   bar_ = new views::SplitBar(this, kArchiveSplitBarId, true, ids);
   setWindowTitle(caption());
   setWindowIcon(style()->standardIcon(QStyle::SP_FileIcon));
-  connect(list_, &views::RevisionListView::selectionChangedByUser, this, &ArchiveChild::selectionChanged);
-  connect(list_, &QAbstractItemView::doubleClicked, this, [this] {
+  connect(static_cast<QAbstractItemView*>(view()), &QAbstractItemView::doubleClicked, this, [this] {
     if (frame_.command) frame_.command(commands::kCommandViewEdit);
   });
   resize(560, 320);
@@ -76,12 +92,27 @@ ArchiveChild::~ArchiveChild() {
   // The list stores its sort key while the archive is still there.
   delete list_;
   list_ = nullptr;
+  // The tree reads through the archive: it goes before the archive does.
+  delete std::exchange(tree_, nullptr);
 }
 
 QString ArchiveChild::caption() const {
   std::optional<std::string_view> project;
   if (projectFile_) project = *projectFile_;
   return q(commands::archiveCaption(archive_->archiveName().empty() ? name_ : archive_->archiveName(), project));
+}
+
+QWidget* ArchiveChild::view() const {
+  if (list_) return list_;
+  return tree_;
+}
+
+std::vector<const views::RevisionRecord*> ArchiveChild::selectedRecords() const {
+  if (tree_) return tree_->selectedRecords();
+  std::vector<const views::RevisionRecord*> records;
+  if (!list_) return records;
+  for (int row : list_->selectedRowNumbers()) records.push_back(&list_->rows()[static_cast<std::size_t>(row)]);
+  return records;
 }
 
 QMdiSubWindow* ArchiveChild::subWindow() const { return qobject_cast<QMdiSubWindow*>(parentWidget()); }
@@ -100,18 +131,26 @@ void ArchiveChild::close() {
 
 std::vector<commands::RevisionRow> ArchiveChild::selectedRows() {
   std::vector<commands::RevisionRow> rows;
-  for (int row : list_->selectedRowNumbers()) rows.push_back(list_->rows()[static_cast<std::size_t>(row)].row());
+  for (const views::RevisionRecord* record : selectedRecords()) rows.push_back(record->row());
   return rows;
 }
 
 bool ArchiveChild::refreshRevisions() {
+  if (tree_) {
+    // After an operation the tree is read whole before the command goes
+    // on, so that the command finds what it changed.
+    tree_->fill(true);
+    selectionChanged();
+    return true;
+  }
   if (!list_ || !list_->fill()) return false;
   selectionChanged();
   return true;
 }
 
 void ArchiveChild::reselectRevision(const std::string& revision) {
-  list_->selectRevision(revision);
+  if (tree_) tree_->selectRevision(revision);
+  else list_->selectRevision(revision);
   selectionChanged();
 }
 
@@ -128,7 +167,7 @@ void ArchiveChild::activated() {
   if (!archive_->workFileName().empty() && ::chdir(folder.toLocal8Bit().constData()) != 0) {
     // A folder that is gone leaves the current one as it is.
   }
-  list_->setFocus();
+  view()->setFocus();
 }
 
 void ArchiveChild::deactivated() {
@@ -150,15 +189,14 @@ commands::ArchiveWindowFacts ArchiveChild::facts() const {
 }
 
 void ArchiveChild::selectionChanged() {
-  if (!list_) return;
-  const std::vector<int> selected = list_->selectedRowNumbers();
+  if (!list_ && !tree_) return;
+  const std::vector<const views::RevisionRecord*> selected = selectedRecords();
   archive_->selectedCount = static_cast<int>(selected.size());
-  archive_->firstSelectedIsWorkFile =
-      !selected.empty() && list_->rows()[static_cast<std::size_t>(selected.front())].isWorkFile();
+  archive_->firstSelectedIsWorkFile = !selected.empty() && selected.front()->isWorkFile();
   if (active_ && frame_.statusText) frame_.statusText(statusLine());
   if (selected.size() == 1) {
-    const auto& row = list_->rows()[static_cast<std::size_t>(selected.front())];
-    log_->setFont(list_->font());
+    const auto& row = *selected.front();
+    log_->setFont(view()->font());
     log_->showRevision(archive_->handle(), row.isWorkFile() ? std::string() : row.revision);
   } else {
     log_->clear();
@@ -177,8 +215,15 @@ void ArchiveChild::restoreSize(int clientWidth, int clientHeight) {
 
 void ArchiveChild::layoutParts(bool first) {
   const int panel = first ? commands::initialLogPanelHeight(lineHeight(), windowMetrics(*this)) : log_->height();
-  const commands::ArchiveLayout layout = commands::layoutArchiveWindow({0, 0, width(), height()}, lineHeight(), panel, true);
-  placePart(list_, layout.view);
+  const commands::ArchiveLayout layout =
+      commands::layoutArchiveWindow({0, 0, width(), height()}, lineHeight(), panel, listForm_);
+  if (listForm_) {
+    placePart(list_, layout.view);
+  } else {
+    // The tree's own header is the strip of titles above it.
+    placePart(tree_, {layout.titles.x, layout.titles.y, layout.view.width,
+                      layout.view.y + layout.view.height - layout.titles.y});
+  }
   placePart(bar_, layout.splitter);
   placePart(log_, layout.logPanel);
 }

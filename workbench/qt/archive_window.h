@@ -23,13 +23,15 @@ class QMdiSubWindow;
 namespace orv::workbench::views {
 class LogPanel;
 class RevisionListView;
+class RevisionTreeView;
+struct RevisionRecord;
 class SplitBar;
 }  // namespace orv::workbench::views
 
 namespace orv::workbench {
 
 // Control ids of the window's parts.
-enum ArchiveControl : int { kArchiveSplitBarId = 2, kArchiveLogPanelId = 4, kArchiveListId = 5 };
+enum ArchiveControl : int { kArchiveTreeId = 1, kArchiveSplitBarId = 2, kArchiveLogPanelId = 4, kArchiveListId = 5 };
 
 class ArchiveChild : public QWidget, public commands::ArchiveWindow {
   Q_OBJECT
@@ -58,7 +60,7 @@ class ArchiveChild : public QWidget, public commands::ArchiveWindow {
   void close() override;
   archive::OpenArchive& archive() override { return *archive_; }
   std::vector<commands::RevisionRow> selectedRows() override;
-  bool listForm() const override { return true; }
+  bool listForm() const override { return listForm_; }
   bool refreshRevisions() override;
   void reselectRevision(const std::string& revision) override;
 
@@ -74,7 +76,11 @@ class ArchiveChild : public QWidget, public commands::ArchiveWindow {
   commands::ArchiveWindowFacts facts() const;
   QString caption() const;
 
+  // The list (list form) or the tree (tree form, as [Archive Window]
+  // ListView chooses); the other is nullptr.
   views::RevisionListView* list() const { return list_; }
+  views::RevisionTreeView* tree() const { return tree_; }
+  QWidget* view() const;
   views::LogPanel* logPanel() const { return log_; }
   views::SplitBar* splitBar() const { return bar_; }
   QMdiSubWindow* subWindow() const;
@@ -92,13 +98,17 @@ class ArchiveChild : public QWidget, public commands::ArchiveWindow {
   void layoutParts(bool first);
   void selectionChanged();
   std::string statusLine() const;
+  // The selected rows' records, top to bottom, in either form.
+  std::vector<const views::RevisionRecord*> selectedRecords() const;
   int lineHeight() const;
 
   Frame frame_;
   std::string name_;
   std::unique_ptr<archive::OpenArchive> archive_;
   std::optional<std::string> projectFile_;
+  bool listForm_ = true;
   views::RevisionListView* list_ = nullptr;
+  views::RevisionTreeView* tree_ = nullptr;
   views::LogPanel* log_ = nullptr;
   views::SplitBar* bar_ = nullptr;
   bool laidOut_ = false;

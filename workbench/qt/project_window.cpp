@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <utility>
+
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -23,6 +25,7 @@
 #include "workbench/project/member_rows.h"
 #include "workbench/qt/child_geometry.h"
 #include "workbench/views/qt/member_list_view.h"
+#include "workbench/views/qt/member_tree_view.h"
 #include "workbench/views/qt/split_bar.h"
 
 namespace orv::workbench {
@@ -96,7 +99,10 @@ std::unique_ptr<ProjectChild> ProjectChild::open(const Frame& frame, const comma
   app::prefetchPermissions();
   std::unique_ptr<ProjectChild> window(new ProjectChild(frame, request.name, project));
   window->publish();
-  if (!window->list_->fill(frame.ui)) return nullptr;
+  if (window->list_ && !window->list_->fill(frame.ui)) return nullptr;
+  // The tree shows its first members now and reads the rest as the window
+  // runs.
+  if (window->tree_) window->tree_->fill(false);
   window->updateStatus();
   return window;
 }
@@ -109,11 +115,23 @@ ProjectChild::ProjectChild(const Frame& frame, std::string name, project::OpenPr
   setProperty("orvClass", windowClass());
   operations_ = std::make_unique<project::ProjectMemberOperations>(*project_, *this, frame_.dialogs);
   project_->onReloaded = [this] {
-    list_->fill(frame_.ui);
+    if (list_) list_->fill(frame_.ui);
+    if (tree_) tree_->fill(true);
     updateStatus();
   };
-  list_ = new views::MemberListView(*project_, frame_.settingsFile, this);
-  views::setControlId(list_, kProjectListId);
+  listForm_ = commands::readListViewSetting(frame_.settingsFile, commands::windowSection(commands::ChildKind::project));
+  if (listForm_) {
+    list_ = new views::MemberListView(*project_, frame_.settingsFile, this);
+    views::setControlId(list_, kProjectListId);
+    connect(list_, &views::MemberListView::selectionChangedByUser, this, &ProjectChild::updateStatus);
+  } else {
+    tree_ = new views::MemberTreeView(*project_, frame_.settingsFile, this);
+    views::setControlId(tree_, kProjectTreeId);
+    connect(tree_, &views::MemberTreeView::selectionChangedByUser, this, &ProjectChild::updateStatus);
+    connect(tree_, &views::MemberTreeView::rowsFed, this, [this] {
+      if (active_ && frame_.statusText) frame_.statusText(project::memberStatusLine(*project_));
+    });
+  }
   detail_ = new QPlainTextEdit(this);
   detail_->setObjectName(QStringLiteral("memberDetail"));
   detail_->setReadOnly(true);
@@ -127,8 +145,7 @@ ProjectChild::ProjectChild(const Frame& frame, std::string name, project::OpenPr
   detail_->setPalette(pal);
   setWindowTitle(caption());
   setWindowIcon(projectIcon(sandbox()));
-  connect(list_, &views::MemberListView::selectionChangedByUser, this, &ProjectChild::updateStatus);
-  connect(list_, &QAbstractItemView::doubleClicked, this, [this] {
+  connect(static_cast<QAbstractItemView*>(view()), &QAbstractItemView::doubleClicked, this, [this] {
     if (frame_.command) frame_.command(commands::kCommandViewEdit);
   });
   resize(640, 360);
@@ -138,8 +155,22 @@ ProjectChild::~ProjectChild() {
   // The list stores its sort key while the project is still there.
   delete list_;
   list_ = nullptr;
+  // The tree reads through the project: it goes before the project does.
+  delete std::exchange(tree_, nullptr);
   project_->onReloaded = nullptr;
   release(project_);
+}
+
+QWidget* ProjectChild::view() const {
+  if (list_) return list_;
+  return tree_;
+}
+
+std::vector<project::MemberRow>& ProjectChild::memberRows() { return tree_ ? tree_->rows() : list_->rows(); }
+
+std::vector<int> ProjectChild::selectedRowNumbers() const {
+  if (tree_) return tree_->selectedRowNumbers();
+  return list_ ? list_->selectedRowNumbers() : std::vector<int>();
 }
 
 void ProjectChild::release(project::OpenProject* project) {
@@ -177,28 +208,32 @@ void ProjectChild::close() {
 }
 
 std::vector<int> ProjectChild::selection(bool warn) {
-  const std::vector<int> rows = list_->selectedRowNumbers();
+  const std::vector<int> rows = selectedRowNumbers();
   return commands::takeSelectedRows(frame_.ui, rows.size(), warn,
                                  [&rows](std::vector<int>& out) { out.insert(out.end(), rows.begin(), rows.end()); });
 }
 
 void ProjectChild::reloadMembers() {
-  list_->refresh(frame_.ui);
+  if (tree_) tree_->refresh();
+  else list_->refresh(frame_.ui);
   updateStatus();
 }
 
 project::MemberRow* ProjectChild::findMemberItem(int index, bool moveCursor) {
   if (index < 0 || index >= rowCount()) return nullptr;
-  project::MemberRow& row = list_->rows()[static_cast<std::size_t>(index)];
+  project::MemberRow& row = memberRows()[static_cast<std::size_t>(index)];
   if (moveCursor && project_->project) vcMemberSetPosition(project_->project, static_cast<int>(row.position));
   return &row;
 }
 
-int ProjectChild::rowCount() { return static_cast<int>(list_->rows().size()); }
+int ProjectChild::rowCount() { return static_cast<int>(memberRows().size()); }
 
 void ProjectChild::refreshMembers(const int* rows, int count) {
   if (!rows) {
-    list_->fill(frame_.ui);
+    if (tree_) tree_->fill(true);
+    else list_->fill(frame_.ui);
+  } else if (tree_) {
+    tree_->refreshRows(frame_.ui, std::vector<int>(rows, rows + count));
   } else {
     list_->refreshRows(frame_.ui, std::vector<int>(rows, rows + count));
   }
@@ -231,19 +266,19 @@ void ProjectChild::deactivated() {
 }
 
 void ProjectChild::focusMemberList() {
-  list_->setFocus();
+  view()->setFocus();
   updateStatus();
 }
 
 void ProjectChild::updateStatus() {
-  if (!list_) return;
-  const std::vector<int> selected = list_->selectedRowNumbers();
+  if (!list_ && !tree_) return;
+  const std::vector<int> selected = selectedRowNumbers();
   project_->selectedCount = static_cast<unsigned>(selected.size());
   project_->selectionHasRevision = false;
   for (int row : selected)
-    if (list_->rows()[static_cast<std::size_t>(row)].hasRevision()) project_->selectionHasRevision = true;
+    if (memberRows()[static_cast<std::size_t>(row)].hasRevision()) project_->selectionHasRevision = true;
   if (active_ && frame_.statusText) frame_.statusText(project::memberStatusLine(*project_));
-  project::MemberRow* row = selected.size() == 1 ? &list_->rows()[static_cast<std::size_t>(selected.front())] : nullptr;
+  project::MemberRow* row = selected.size() == 1 ? &memberRows()[static_cast<std::size_t>(selected.front())] : nullptr;
   project::LibraryMemberDetails source(*project_);
   detail_->setPlainText(q(project::memberDetailText(source, row, false)));
 }
@@ -265,7 +300,7 @@ commands::ProjectWindowFacts ProjectChild::facts() {
     return std::string(revision);
   };
   facts.selectedMember = [this]() -> std::optional<commands::SelectedMember> {
-    const std::vector<int> selected = list_->selectedRowNumbers();
+    const std::vector<int> selected = selectedRowNumbers();
     if (selected.size() != 1) return std::nullopt;
     const project::MemberRow* row = findMemberItem(selected.front(), true);
     if (!row) return std::nullopt;
@@ -293,8 +328,14 @@ void ProjectChild::restoreSize(int clientWidth, int clientHeight) {
 
 void ProjectChild::layoutParts() {
   const commands::ProjectLayout layout =
-      commands::layoutProjectWindow({0, 0, width(), height()}, lineHeight(), windowMetrics(*this), true);
-  placePart(list_, layout.view);
+      commands::layoutProjectWindow({0, 0, width(), height()}, lineHeight(), windowMetrics(*this), listForm_);
+  if (listForm_) {
+    placePart(list_, layout.view);
+  } else {
+    // The tree's own header is the strip of titles above it.
+    placePart(tree_, {layout.titles.x, layout.titles.y, layout.view.width,
+                      layout.view.y + layout.view.height - layout.titles.y});
+  }
   placePart(detail_, layout.detail);
 }
 

@@ -24,12 +24,13 @@ class QPlainTextEdit;
 
 namespace orv::workbench::views {
 class MemberListView;
+class MemberTreeView;
 }
 
 namespace orv::workbench {
 
 // Control ids of the window's parts.
-enum ProjectControl : int { kProjectDetailId = 205, kProjectListId = 207 };
+enum ProjectControl : int { kProjectTreeId = 203, kProjectDetailId = 205, kProjectListId = 207 };
 
 class ProjectChild : public QWidget, public commands::ProjectWindow, public project::MemberView {
   Q_OBJECT
@@ -81,7 +82,11 @@ class ProjectChild : public QWidget, public commands::ProjectWindow, public proj
   QString windowClass() const;
   bool sandbox() const;
 
+  // The list (list form) or the tree (tree form, as [Project Window]
+  // ListView chooses); the other is nullptr.
   views::MemberListView* list() const { return list_; }
+  views::MemberTreeView* tree() const { return tree_; }
+  QWidget* view() const;
   QPlainTextEdit* detailPane() const { return detail_; }
   QMdiSubWindow* subWindow() const;
 
@@ -101,12 +106,17 @@ class ProjectChild : public QWidget, public commands::ProjectWindow, public proj
   void focusMemberList();
   void updateStatus();
   int lineHeight() const;
+  // The member rows and the selected ones, in either form.
+  std::vector<project::MemberRow>& memberRows();
+  std::vector<int> selectedRowNumbers() const;
 
   Frame frame_;
   std::string name_;
   project::OpenProject* project_;
   std::unique_ptr<project::ProjectMemberOperations> operations_;
+  bool listForm_ = true;
   views::MemberListView* list_ = nullptr;
+  views::MemberTreeView* tree_ = nullptr;
   QPlainTextEdit* detail_ = nullptr;
   bool laidOut_ = false;
   bool active_ = false;

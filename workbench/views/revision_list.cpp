@@ -8,6 +8,7 @@
 #include "workbench/app/message_styles.h"
 #include "workbench/app/string_table.h"
 #include "workbench/archive/archive_revisions.h"
+#include "workbench/archive/revision_date.h"
 
 namespace orv::workbench::views {
 
@@ -36,23 +37,25 @@ bool readRevisionText(archive::OpenArchive& archive, int item, const char* revis
   return true;
 }
 
-// The names of the labels on revision, blank-separated, within the row's
-// text buffer. The walk over the labels always runs to its end, so the
-// next row's walk starts at the first label again.
-std::string labelsOf(int archive, const std::string& revision) {
-  std::string names;
-  char entry[1024];
-  for (int guard = 0; guard < 100000; ++guard) {
-    if (vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_NEXT_LABEL, entry, sizeof entry) != 0) break;
-    const std::string_view text(entry);
-    const std::size_t blank = text.rfind(' ');
-    if (blank == std::string_view::npos || text.substr(blank + 1) != revision) continue;
-    const std::string_view name = text.substr(0, blank);
-    if (names.size() + name.size() + 1 + 4 > static_cast<std::size_t>(kTextSize)) continue;
-    names.append(name).push_back(' ');
+// One more label name for a revision's text: kept while it leaves room in
+// the row's buffer, else the text is marked as cut.
+void appendLabel(std::string& names, std::string_view name) {
+  if (names.ends_with("...")) return;
+  if (names.size() + name.size() + 1 + 4 > static_cast<std::size_t>(kTextSize)) {
+    names += "...";
+    return;
   }
-  if (!names.empty()) names.pop_back();
-  return names;
+  names.append(name).push_back(' ');
+}
+
+// Dates by the moment they name, so that a two-digit year of the last
+// century sorts before this one's; a text that names no moment by its
+// text, after those that do.
+int compareRevisionDates(std::string_view a, std::string_view b) {
+  const auto ta = archive::parseRevisionDate(a), tb = archive::parseRevisionDate(b);
+  if (ta && tb) return *ta == *tb ? 0 : (*ta < *tb ? -1 : 1);
+  if (ta || tb) return ta ? 1 : -1;
+  return compareNoCase(a, b);
 }
 
 int compareOptional(std::string_view a, std::string_view b, bool aPresent, bool bPresent) {
@@ -61,6 +64,23 @@ int compareOptional(std::string_view a, std::string_view b, bool aPresent, bool 
 }
 
 }  // namespace
+
+RevisionLabels readRevisionLabels(int archive) {
+  RevisionLabels labels;
+  char entry[1024];
+  // The walk over the labels always runs to its end, so the next walk
+  // starts at the first label again.
+  for (int guard = 0; guard < 1000000; ++guard) {
+    if (vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_NEXT_LABEL, entry, sizeof entry) != 0) break;
+    const std::string_view text(entry);
+    const std::size_t blank = text.rfind(' ');
+    if (blank == std::string_view::npos) continue;
+    appendLabel(labels[std::string(text.substr(blank + 1))], text.substr(0, blank));
+  }
+  for (auto& [revision, names] : labels)
+    if (names.ends_with(' ')) names.pop_back();
+  return labels;
+}
 
 commands::RevisionRow RevisionRecord::row() const {
   return {isWorkFile() ? std::string() : revision, isWorkFile() ? commands::kWorkFileRowFlag : 0u};
@@ -80,6 +100,11 @@ std::string cellText(const RevisionRecord& r, int column) {
 }
 
 std::optional<RevisionRecord> buildRevisionRow(archive::OpenArchive& archive, const char* revision) {
+  return buildRevisionRow(archive, revision, nullptr);
+}
+
+std::optional<RevisionRecord> buildRevisionRow(archive::OpenArchive& archive, const char* revision,
+                                               const RevisionLabels* labels) {
   RevisionRecord r;
   if (!revision) {
     r.kind = RowKind::workFile;
@@ -99,7 +124,12 @@ std::optional<RevisionRecord> buildRevisionRow(archive::OpenArchive& archive, co
     r.locker = locker;
     ++archive.lockedCount;
   }
-  r.labels = labelsOf(archive.handle(), r.revision);
+  if (labels) {
+    if (auto found = labels->find(r.revision); found != labels->end()) r.labels = found->second;
+  } else {
+    const RevisionLabels own = readRevisionLabels(archive.handle());
+    if (auto found = own.find(r.revision); found != own.end()) r.labels = found->second;
+  }
   ++archive.revisionCount;
   return r;
 }
@@ -110,13 +140,14 @@ RevisionFill readRevisionRows(archive::OpenArchive& archive) {
   archive.revisionCount = 0;
   archive.lockedCount = 0;
   if (fileExists(archive.workFileName())) fill.rows.push_back(*buildRevisionRow(archive, nullptr));
+  const RevisionLabels labels = readRevisionLabels(archive.handle());
   char revision[kRevisionSize] = {};
   int status = vcGetArchiveInfo(archive.handle(), VC_ARCHIVE_ITEM_FIRST_REVISION, revision, sizeof revision);
   // Each revision once: a walk that came back to a revision already listed
   // would never end.
   std::size_t steps = 0;
   while (status == 0 && steps++ < 1000000) {
-    if (auto row = buildRevisionRow(archive, revision)) fill.rows.push_back(std::move(*row));
+    if (auto row = buildRevisionRow(archive, revision, &labels)) fill.rows.push_back(std::move(*row));
     status = vcGetRevInfo(archive.handle(), VC_REVISION_ITEM_NEXT, revision, revision, sizeof revision);
   }
   archive.setStatus(status);
@@ -135,7 +166,7 @@ int compareRevisionRecords(const RevisionRecord& a, const RevisionRecord& b, uns
   switch (sortColumn(sortKey)) {
     case kColRevision: c = compareRevisionNumbers(b.revision, a.revision); break;
     case kColAuthor: c = compareNoCase(a.author, b.author); break;
-    case kColDate: c = compareNoCase(b.date, a.date); break;
+    case kColDate: c = compareRevisionDates(b.date, a.date); break;
     case kColLocked:
       c = compareOptional(a.locker.value_or(""), b.locker.value_or(""), a.locker.has_value(), b.locker.has_value());
       break;

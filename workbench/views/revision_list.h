@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "workbench/archive/open_archive.h"
@@ -49,6 +50,17 @@ std::string cellText(const RevisionRecord& record, int column);
 // gives nothing. The archive's revision and locked counts grow with each
 // row made.
 std::optional<RevisionRecord> buildRevisionRow(archive::OpenArchive& archive, const char* revision);
+
+// The labels of every revision of an archive, read in one walk over its
+// labels: revision -> names, blank-separated, in the archive's order, within
+// a row's 200 characters (a text that had to leave names out ends in
+// "...").
+using RevisionLabels = std::unordered_map<std::string, std::string>;
+RevisionLabels readRevisionLabels(int archive);
+// buildRevisionRow with the labels taken from labels (none: read for the
+// row alone).
+std::optional<RevisionRecord> buildRevisionRow(archive::OpenArchive& archive, const char* revision,
+                                               const RevisionLabels* labels);
 
 struct RevisionFill {
   std::vector<RevisionRecord> rows;  // in the order read, working file first

@@ -56,6 +56,11 @@ QIcon fileGlyph(bool writable) {
 
 }  // namespace
 
+QIcon workFileGlyph(bool writable) {
+  static const QIcon yes = fileGlyph(true), no = fileGlyph(false);
+  return writable ? yes : no;
+}
+
 void PathCellDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
   QStyledItemDelegate::initStyleOption(option, index);
   if (!index.data(kPathCellRole).toBool()) return;

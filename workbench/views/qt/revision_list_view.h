@@ -106,6 +106,8 @@ QIcon paintedGlyph(Draw draw) {
 
 // A 16-pixel padlock, drawn beside a locker's name.
 QIcon lockGlyph();
+// The working file's page, with a pencil across it when it may be written.
+QIcon workFileGlyph(bool writable);
 
 class RevisionListView : public ReportListView {
   Q_OBJECT
