@@ -29,8 +29,8 @@ std::string baseOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// True the first time this process names a temporary in dir.
-bool firstNamedWriteInto(const std::string& dir) {
+// True the first time this process writes into dir.
+bool firstWriteInto(const std::string& dir) {
   static std::mutex lock;
   static std::unordered_set<std::string> seen;
   const std::lock_guard<std::mutex> hold(lock);
@@ -79,6 +79,12 @@ int AtomicFileWriter::begin(const std::string& path, mode_t newFileMode, Durabil
   durability_ = durability;
   const std::string dir = dirOf(path);
   const std::string base = baseOf(path);
+  // A writer killed while its temporary had a name leaves that name behind.
+  // The names of dead writers are looked for once per directory and process,
+  // so that writing many files into a large directory does not read the
+  // whole directory each time.
+  if (firstWriteInto(dir))
+    removeStaleFiles(dir, [](std::string_view name, TempOwner& owner) { return parseTemporaryName(name, owner); });
   int fd = openUnnamed(dir, newFileMode);
   if (fd >= 0) {
     fd_ = fd;
@@ -86,12 +92,6 @@ int AtomicFileWriter::begin(const std::string& path, mode_t newFileMode, Durabil
     named_ = false;
   } else {
     if (!unnamedUnsupported(errno)) return error_ = errno;
-    // Only a writer that names its temporaries can leave one behind, and only
-    // where the file system has no unnamed files: the names of dead writers
-    // are looked for there, once per directory and process, so that writing
-    // many files into a large directory does not read the directory each time.
-    if (firstNamedWriteInto(dir))
-      removeStaleFiles(dir, [](std::string_view name, TempOwner& owner) { return parseTemporaryName(name, owner); });
     const unsigned pid = static_cast<unsigned>(orv::sys::calls().getpid()) & 0xffffu;
     CreatedFile f = createUnique(
         [&](unsigned n) {

@@ -23,6 +23,8 @@ enum class ControlKind {
   comboBox,
   groupBox,
   gauge,
+  dropDownList,     // a combo box that only offers its items
+  moveableListBox,  // a list whose rows the user drags into another order
 };
 
 struct ControlDescription {

@@ -33,6 +33,11 @@ ScopedHelpContext::ScopedHelpContext(int context) : token_(nextToken++) {
   stack().push_back({token_, context});
 }
 
+void ScopedHelpContext::change(int context) {
+  for (Entry& e : stack())
+    if (e.token == token_) e.context = context;
+}
+
 ScopedHelpContext::~ScopedHelpContext() {
   auto& s = stack();
   auto it = std::find_if(s.begin(), s.end(), [&](const Entry& e) { return e.token == token_; });

@@ -23,6 +23,9 @@ class ScopedHelpContext {
  public:
   explicit ScopedHelpContext(int context);
   ~ScopedHelpContext();
+  // Changes the context of this entry where it stands (a window whose
+  // page changes, such as a property sheet's tab).
+  void change(int context);
   ScopedHelpContext(const ScopedHelpContext&) = delete;
   ScopedHelpContext& operator=(const ScopedHelpContext&) = delete;
 

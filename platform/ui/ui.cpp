@@ -62,4 +62,6 @@ const ControlDescription* DialogDescription::find(int controlId) const {
   return nullptr;
 }
 
+int Ui::runSheet(SheetController&) { return kAnswerCancel; }
+
 }  // namespace orv::ui

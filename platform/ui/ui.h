@@ -76,6 +76,7 @@ struct ProgressView {
 };
 
 class DialogLogic;
+class SheetController;
 
 // Where a dialog of size w x h goes: centred over the frame when there is
 // one and the dialog stays inside the screen there, else centred on the
@@ -113,6 +114,10 @@ class Ui {
   // Runs the described dialog modally with logic; the value given to
   // DialogSurface::end, or kAnswerCancel when it was closed.
   virtual int runDialog(const DialogDescription& description, DialogLogic& logic) = 0;
+  // Runs a property sheet (property_sheet.h) modally: kAnswerOk when its OK
+  // applied every page, else kAnswerCancel. A Ui without sheets shows
+  // nothing and answers kAnswerCancel.
+  virtual int runSheet(SheetController& sheet);
   // Runs work later, from the main loop, never inside the caller.
   virtual void post(std::function<void()> work) = 0;
 };

@@ -13,6 +13,7 @@
 #include "vc/instance/instance.h"
 #include "vc/archive/instance_path_environment.h"
 #include "vc/project/project_members.h"
+#include "platform/fs/replace_file.h"
 #include "platform/sys/system_calls.h"
 
 #include <cerrno>
@@ -55,7 +56,7 @@ void appendDependencies(const VcUsesGraph& graph, const VcUsesNode& node, int fl
     VcUsesNode* dep = at->dependencies[index++];
     if (graph.visited(*dep)) continue;
     graph.visit(*dep);
-    if ((flags & kDependsAll) || (dep->flags & kNodeMember)) appendWrapped(out, column, dep->name);
+    if ((flags & kDependsAll) || (dep->flags & kNodeMember)) appendWrapped(out, column, makeRuleName(dep->name));
     path.emplace_back(dep, 0);
   }
 }
@@ -106,12 +107,33 @@ int writeDepends(VcInstance& inst, int handle, const char* makefile, const char*
     }
     answer = appendAllRules(inst, *p, flags, out) > 0 ? err::kDone : 0;
   }
-  if (int e = orv::sys::writeWholeFile(target, out)) return fail(inst, err::kRenameFailed, e);
+  // Unnamed until it is complete, so a process killed meanwhile leaves
+  // nothing beside the makefile (the next writer clears a name left in the
+  // moment of the swap).
+  orv::fs::AtomicFileWriter writer;
+  int e = writer.begin(target, 0666, orv::fs::Durability::Durable);
+  if (!e) e = writer.write(out);
+  if (!e) e = writer.commit();
+  if (e) return fail(inst, err::kRenameFailed, e);
   inst.lastError = answer;
   return answer;
 }
 
 }  // namespace
+
+std::string makeRuleName(const std::string& name) {
+  if (name.find_first_of(" \t#:$") == std::string::npos) return name;
+  std::string out;
+  out.reserve(name.size() + 8);
+  for (char c : name) {
+    if (c == '$')
+      out += '$';
+    else if (c == ' ' || c == '\t' || c == '#' || c == ':')
+      out += '\\';
+    out += c;
+  }
+  return out;
+}
 
 void appendWrapped(std::string& out, std::size_t& column, const std::string& name) {
   if (column + name.size() + 1 >= static_cast<std::size_t>(kWrapColumn)) {
@@ -139,9 +161,10 @@ bool appendMemberRule(VcInstance& inst, VcProject& p, VcMember& m, int flags, st
   p.uses->visit(*node);
   const std::size_t dot = m.name.rfind('.');
   const std::string stem = dot == std::string::npos ? m.name : m.name.substr(0, dot);
-  out += stem + "." + info.target + " : ";
-  std::size_t column = stem.size() + info.target.size() + 4;
-  if (flags & kDependsTemplate) out += memberSourceName(inst, p, m) + " ";
+  const std::string head = makeRuleName(stem + "." + info.target);
+  out += head + " : ";
+  std::size_t column = head.size() + 3;
+  if (flags & kDependsTemplate) out += makeRuleName(memberSourceName(inst, p, m)) + " ";
   appendDependencies(*p.uses, *node, flags, out, column);
   out += "\n\n";
   return true;

@@ -5,9 +5,9 @@
 // target extension of its extension), " : ", in template form the member's
 // source name, then the files it depends on depth first, each once: all of them
 // with VC_DEPENDS_ALL_FILES, else only members. Lines wrap before column 70
-// with " \", a line feed and four blanks. Names are written as they are,
-// without quoting: a blank in a path comes out as a blank, which make reads as
-// two names.
+// with " \", a line feed and four blanks. Names in rules are written as
+// GNU make reads them back as one name (makeRuleName); the lists of the
+// template form write names as they are.
 #pragma once
 
 #include "vc/include/vc.h"
@@ -29,6 +29,10 @@ inline constexpr const char* kWrapText = " \\\n    ";
 // Appends name and a blank to out, wrapping first when the name would reach
 // the wrap column; column counts along.
 void appendWrapped(std::string& out, std::size_t& column, const std::string& name);
+
+// A file name as a make rule names it: a blank, a tab, "#" and ":" with a
+// backslash before them, "$" doubled. Other names stay as they are.
+std::string makeRuleName(const std::string& name);
 
 // Appends the member's rule; false when it gets none (no node, or no target
 // extension for its extension).

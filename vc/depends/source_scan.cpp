@@ -390,34 +390,48 @@ struct AddRun {
            graph->generation() == generation;
   }
 
-  // -1 stop, else 0.
-  int walk(VcUsesNode& node) {
-    graph->visit(node);
-    node.flags |= kNodeMember;
-    // The list may grow while members are added: walk it by position.
-    for (std::size_t i = 0; i < node.dependencies.size(); ++i) {
-      VcUsesNode* dep = node.dependencies[i];
+  // Offers every file that node reaches, depth first in list order, each
+  // once; a declined or failed file is not descended into. Kept on a list
+  // of its own rather than the call stack, so that an include chain of any
+  // depth is walked. -1 stop, else 0.
+  int walk(VcUsesNode& start) {
+    std::vector<std::pair<VcUsesNode*, std::size_t>> path;
+    auto enter = [&](VcUsesNode& node) {
+      graph->visit(node);
+      node.flags |= kNodeMember;
+      path.emplace_back(&node, 0);
+    };
+    enter(start);
+    while (!path.empty()) {
+      VcUsesNode* node = path.back().first;
+      const std::size_t index = path.back().second++;
+      // The list may grow while members are added: walk it by position.
+      if (index >= node->dependencies.size()) {
+        path.pop_back();
+        continue;
+      }
+      VcUsesNode* dep = node->dependencies[index];
       if (graph->visited(*dep) || (dep->flags & kNodeOffered)) continue;
       graph->visit(*dep);
       if (!(dep->flags & kNodeMember)) {
-        const std::string path = dep->name;
-        const int answer = callback(path.c_str());
+        const std::string name = dep->name;
+        const int answer = callback(name.c_str());
         if (!intact()) return -1;
         if (answer == -1) return -1;
         dep->flags |= kNodeOffered;
         if (answer == 0) continue;
         p->usesChanged = true;
-        const int rc = addUsedFile(inst, handle, path);
+        const int rc = addUsedFile(inst, handle, name);
         if (!intact()) return -1;
         generation = graph->generation();
         if (rc != 0) {
-          const int again = callback(("!" + path).c_str());
+          const int again = callback(("!" + name).c_str());
           if (!intact() || again == -1) return -1;
           continue;
         }
         added = true;
       }
-      if (walk(*dep) == -1) return -1;
+      enter(*dep);
     }
     return 0;
   }

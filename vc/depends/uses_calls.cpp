@@ -9,6 +9,9 @@
 #include "vc/instance/instance.h"
 #include "vc/project/project_members.h"
 
+#include <utility>
+#include <vector>
+
 namespace vc {
 namespace {
 
@@ -23,7 +26,12 @@ struct EnumRun {
   VcUsedFileFn callback;
   bool broken = false;
 
-  int walk(VcUsesNode& node) {
+  // Offers a node that no walk has reached yet. 0 to go on, descend then
+  // telling whether its dependencies are to be walked; else the answer that
+  // stops the walk (the callback's, or err::kBadProjectHandle when the
+  // project or its graph changed under the callback).
+  int offer(VcUsesNode& node, bool& descend) {
+    descend = false;
     if (graph->visited(node)) return 0;
     const std::string name = node.name;
     const int answer = callback(name.c_str());
@@ -35,8 +43,31 @@ struct EnumRun {
     }
     if (answer) return answer;
     graph->visit(node);
-    for (std::size_t i = 0; i < node.dependencies.size(); ++i) {
-      if (walk(*node.dependencies[i])) return broken ? err::kBadProjectHandle : 1;
+    descend = true;
+    return 0;
+  }
+
+  // Walks one direct dependency of the member and what it reaches, depth
+  // first in list order, each node once. Kept on a list of its own rather
+  // than the call stack, so that an include chain of any depth is walked.
+  // 0; the callback's answer for top itself; 1 when the walk was stopped
+  // below it (err::kBadProjectHandle when the project or graph changed).
+  int walk(VcUsesNode& top) {
+    bool descend = false;
+    if (int answer = offer(top, descend)) return answer;
+    if (!descend) return 0;
+    std::vector<std::pair<VcUsesNode*, std::size_t>> path{{&top, 0}};
+    while (!path.empty()) {
+      VcUsesNode* node = path.back().first;
+      const std::size_t index = path.back().second++;
+      // The list is looked at afresh each step: a callback may add to it.
+      if (index >= node->dependencies.size()) {
+        path.pop_back();
+        continue;
+      }
+      VcUsesNode* dep = node->dependencies[index];
+      if (offer(*dep, descend)) return broken ? err::kBadProjectHandle : 1;
+      if (descend) path.emplace_back(dep, 0);
     }
     return 0;
   }

@@ -536,7 +536,9 @@ VC_API int vcRuleSplit(char* text, char** names, char** values, int maxCount);
 
 /* Open flags of projects. A null handle place only checks that the file
  * opens; nothing is kept and nothing written. keep is stored with the
- * record. */
+ * record. A project or sandbox file that ends early (no "EndOptions", a
+ * block without its end, a last line without its line feed) is refused
+ * with 218 and left as it is. */
 #define VC_PROJECT_OPEN_MODIFY   1 /* for modification: the modify permissions are checked */
 #define VC_PROJECT_OPEN_WRITE    2 /* for modification and writing */
 #define VC_PROJECT_OPEN_CREATE   4 /* create when missing (the caller's save writes it) */
@@ -547,8 +549,8 @@ VC_API VcError vcOpenRevProject(const char* projectFile, const char* revision, i
 /* As vcOpenProject; the project is never written back. */
 VC_API VcError vcTempProject(const char* projectFile, int flags, int* project, int keep);
 VC_API VcError vcCloseProject(int project);
-/* Writes what changed (through a temporary file renamed over the old one),
- * then appends the pending entries to the ".trn" log. 55 when someone else
+/* Writes what changed (through a temporary file, unnamed until it is
+ * complete, renamed over the old one), then appends the pending entries to the ".trn" log. 55 when someone else
  * replaced the file since it was read. */
 VC_API VcError vcSaveProject(int project);
 /* Open flags of a sandbox file. */
@@ -777,7 +779,9 @@ VC_API VcError vcFindUses(int project, const char* member, VcStatusFn status, in
  * 26 not open for write; 99 frozen. */
 VC_API VcError vcAddUsedFiles(int project, const char* member, VcUsedFileFn callback);
 /* Lists a member's used files depth first; the first nonzero answer ends
- * the list and is returned; 5 when there is nothing to list. */
+ * the list: it is returned when it came for one of the member's own
+ * dependencies, 1 when it came for a file further down; 5 when there is
+ * nothing to list. */
 VC_API VcError vcEnumUses(int project, const char* member, VcUsedFileFn callback);
 /* Forgets a member's dependencies; 5 when it has none. */
 VC_API VcError vcDropUses(int project, const char* member);
@@ -787,9 +791,10 @@ VC_API VcError vcSaveUses(int project);
 VC_API VcError vcDoneUses(int project);
 /* Writes make rules for the members: makefile (kept up to the generated-
  * dependencies marker line) or, with VC_DEPENDS_TEMPLATE, template (run
- * through the script language) into output (null: the makefile). Names are
- * written as they are, blanks included. 0 or 5 (plain form: at least one
- * rule) on success. flags: */
+ * through the script language) into output (null: the makefile). Names in
+ * rules are written as GNU make reads them (a backslash before a blank, a
+ * tab, "#" and ":", "$" doubled); the template's lists write them as they
+ * are. 0 or 5 (plain form: at least one rule) on success. flags: */
 #define VC_DEPENDS_ALL_FILES 1 /* every used file, not only members */
 #define VC_DEPENDS_TEMPLATE  2
 VC_API VcError vcWriteDepends(int project, const char* makefile, const char* output,

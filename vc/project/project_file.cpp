@@ -40,8 +40,16 @@ std::vector<std::string_view> splitLines(std::string_view text) {
 
 bool holdsLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
 
-// Runs option lines through the line processor into target. 0, or
-// err::kBadOptionLine after a script error or a `return` outside a block.
+// Every line the writers make ends with a line feed: a file whose last
+// line has none was cut short while it was written or copied, and its last
+// line may be a member or an option missing its end.
+bool cutShort(std::string_view text) { return !text.empty() && text.back() != '\n'; }
+
+// Runs option lines through the line processor into target. 0;
+// err::kBadOptionLine after a script error or a `return` outside a block;
+// err::kUnexpectedEof (extra error: the line of the "block" statement) when a
+// block is still open at the end: its "end" line never came, so the text
+// was cut inside it.
 int readOptionLines(VcInstance& inst, const std::string& fileName,
                     const std::vector<std::string_view>& lines, std::size_t first,
                     std::size_t end, VcOptionList& target, VcListSet lists) {
@@ -57,12 +65,15 @@ int readOptionLines(VcInstance& inst, const std::string& fileName,
     return fail(inst, err::kBadOptionLine);
   }
   int result = 0;
+  int blockLine = 0;
   for (std::size_t i = first; i < end; ++i) {
     ctx.lineNumber = static_cast<int>(i) + 1;
     try {
       // Results other than script errors are those of single statements;
       // like the configuration reader, reading goes on after them.
+      const bool wasDefining = ctx.definingBlock;
       (void)processLine(ctx, std::string(lines[i]));
+      if (ctx.definingBlock && !wasDefining) blockLine = ctx.lineNumber;
     } catch (const ScriptError& e) {
       reportScriptError(ctx, e.what());
       result = fail(inst, err::kBadOptionLine, ctx.lineNumber);
@@ -72,6 +83,10 @@ int readOptionLines(VcInstance& inst, const std::string& fileName,
       result = fail(inst, err::kBadOptionLine, ctx.lineNumber);
       break;
     }
+  }
+  if (result == 0 && ctx.definingBlock) {
+    reportScriptError(ctx, "block " + ctx.blockUnderDefinition.name + " has no end line");
+    result = fail(inst, err::kUnexpectedEof, blockLine);
   }
   attachDefinedBlocks(ctx);
   return result;
@@ -239,9 +254,13 @@ int readProjectText(VcInstance& inst, const std::string& fileName, std::string_v
   const int form = recognizeProjectText(text, nullptr, &revision);
   if (form != 0) return fail(inst, err::kNotProjectFile);
   out.revision = std::move(revision);
+  if (cutShort(text)) return fail(inst, err::kUnexpectedEof);
   const std::vector<std::string_view> lines = splitLines(text);
   std::size_t endOptions = 2;
   while (endOptions < lines.size() && lines[endOptions] != kEndOptions) ++endOptions;
+  // Without its "EndOptions" line the option part never ended: the file was
+  // cut inside it, and its members (if it had any) are gone from this copy.
+  if (endOptions >= lines.size()) return fail(inst, err::kUnexpectedEof);
   VcListSet lists = lookupLists(inst, around);
   lists.project[1] = &out.options;
   if (int rc = readOptionLines(inst, fileName, lines, 2, endOptions, out.options, lists))
@@ -256,6 +275,7 @@ int readSandboxText(VcInstance& inst, const std::string& fileName, std::string_v
   out = VcSandboxFile{};
   if (recognizeProjectText(text, nullptr) != kRecognisedSandbox)
     return fail(inst, err::kNotSandboxFile);
+  if (cutShort(text)) return fail(inst, err::kUnexpectedEof);
   const std::vector<std::string_view> lines = splitLines(text);
   VcListSet lists = lookupLists(inst, around);
   lists.project[2] = &out.options;

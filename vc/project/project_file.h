@@ -94,13 +94,16 @@ int recognizeProjectText(std::string_view text, const std::string* expectedRevis
 // into "/" and are kept as written otherwise (relative ones are not resolved
 // here). 0; err::kNotProjectFile when text is not in the project form;
 // err::kBadOptionLine after a script error in an option line (reported through
-// the echo/trace callback). out is replaced.
+// the echo/trace callback); err::kUnexpectedEof for a text that ends early:
+// without the "EndOptions" line, inside a block (no "end" line), or without
+// the line feed that ends every written line. out is replaced.
 int readProjectText(VcInstance& inst, const std::string& fileName, std::string_view text,
                     VcProjectFile& out, const VcListSet* around = nullptr);
 
 // Reading a sandbox: every line after the magic is an option statement. 0;
 // err::kNotSandboxFile when text is not in the sandbox form;
-// err::kBadOptionLine as above; err::kNoMasterProject when the options lack
+// err::kBadOptionLine and err::kUnexpectedEof (inside a block, or no final
+// line feed) as above; err::kNoMasterProject when the options lack
 // `masterproject` (out then holds what was read).
 int readSandboxText(VcInstance& inst, const std::string& fileName, std::string_view text,
                     VcSandboxFile& out, const VcListSet* around = nullptr);

@@ -8,6 +8,7 @@
 #include "vc/paths/path_name.h"
 #include "vc/project/project_log.h"
 #include "vc/project/project_members.h"
+#include "platform/fs/replace_file.h"
 #include "platform/sys/system_calls.h"
 
 #include <cerrno>
@@ -238,8 +239,14 @@ std::string usesText(VcInstance& inst, VcProject& p) {
 
 int saveUses(VcInstance& inst, VcProject& p) {
   if (!p.uses || !p.usesCache) return 0;
-  if (int e = orv::sys::writeWholeFile(useCacheName(p), usesText(inst, p)))
-    return fail(inst, err::kUseCacheWrite, e);
+  // Written unnamed and linked in when complete, as the project file is:
+  // a process killed during the save leaves the old cache and nothing else.
+  const std::string text = usesText(inst, p);
+  orv::fs::AtomicFileWriter writer;
+  int e = writer.begin(useCacheName(p), 0666, orv::fs::Durability::Durable);
+  if (!e) e = writer.write(text);
+  if (!e) e = writer.commit();
+  if (e) return fail(inst, err::kUseCacheWrite, e);
   p.usesChanged = false;
   return 0;
 }

@@ -91,26 +91,22 @@ struct FileFacts {
 };
 FileFacts fileFacts(const std::string& path, bool withSum);
 
-// Text lines as the dependency code reads them: pieces of at most 2,047
-// bytes ending at a line feed, the line feed and a carriage return right
-// before it removed, the text cut at a NUL byte. The callback answers false
-// to stop.
+// Text lines as the dependency code reads them: each line whole, however
+// long, ending at a line feed; the line feed and a carriage return right
+// before it removed, the text cut at a NUL byte. A line is never split:
+// paths may be longer than any fixed piece, and a piece taken for a line of
+// its own would turn one cache record into two damaged ones, or put a line
+// break into a makefile line that is copied. The callback answers false to
+// stop.
 template <class Fn>
 void forEachTextLine(std::string_view text, Fn&& fn) {
-  constexpr std::size_t kPiece = 2047;
   std::size_t pos = 0;
   while (pos < text.size()) {
-    std::size_t end = text.find('\n', pos);
-    std::size_t next;
-    if (end != std::string_view::npos && end - pos < kPiece) {
-      next = end + 1;
-    } else {
-      end = std::min(text.size(), pos + kPiece);
-      next = end;
-    }
+    const std::size_t feed = text.find('\n', pos);
+    const std::size_t end = feed == std::string_view::npos ? text.size() : feed;
     std::string_view line = text.substr(pos, end - pos);
-    pos = next;
-    if (next > 0 && text[next - 1] == '\n' && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+    pos = feed == std::string_view::npos ? text.size() : feed + 1;
+    if (feed != std::string_view::npos && !line.empty() && line.back() == '\r') line.remove_suffix(1);
     const std::size_t nul = line.find('\0');
     if (nul != std::string_view::npos) line = line.substr(0, nul);
     if (!fn(line)) return;

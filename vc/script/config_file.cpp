@@ -21,6 +21,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <vector>
 
 namespace vc {
 
@@ -46,16 +47,16 @@ int readConfigFile(VcInstance& inst, const std::string& path, VcOptionList& targ
     reportScriptError(ctx, kNestedTooDeep);
     return fail(inst, err::kBadOptionLine);
   }
-  char buf[kMaxConfigLine + 3];  // the line, CR LF and the terminator
+  std::vector<char> buf(kMaxConfigLine + 3);  // the line, CR LF and the terminator
   for (;; ++ctx.lineNumber) {
     std::size_t len = 0;
-    int st = readLine(buf, sizeof buf, f, &len);
+    int st = readLine(buf.data(), buf.size(), f, &len);
     if (st == kLineEof) break;
     if (st == kLineTooLong || st == kLineNulByte || st == kLineReadError) {
       result = fail(inst, err::kBadConfigFileLine, ctx.lineNumber);
       break;
     }
-    std::string line(buf, len);
+    std::string line(buf.data(), len);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
     if (line.size() > kMaxConfigLine) {
       result = fail(inst, err::kBadConfigFileLine, ctx.lineNumber);
@@ -127,9 +128,10 @@ std::string optionLineText(const VcOption& o) {
 int configText(VcInstance& inst, const VcOptionList& list, std::string& out) {
   out.clear();
   int lineNumber = 0;
-  auto add = [&](const std::string& line) {
+  auto add = [&](const std::string& line, std::size_t valueLength = 0) {
     ++lineNumber;
-    if (line.size() > kMaxConfigLine || line.find_first_of("\r\n") != std::string::npos)
+    if (line.size() > kMaxConfigLine || valueLength > kMaxConfigValue ||
+        line.find_first_of("\r\n") != std::string::npos)
       return fail(inst, err::kBadConfigFileLine, lineNumber);
     out += line;
     out += '\n';
@@ -141,13 +143,14 @@ int configText(VcInstance& inst, const VcOptionList& list, std::string& out) {
   for (auto o = list.options.rbegin(); o != list.options.rend(); ++o) {
     if (!(o->flags & kOptSaved) || (o->flags & kOptTemporary)) continue;
     if (o->value && o->value->empty()) continue;
-    if (int rc = add(optionLineText(*o))) return rc;
+    if (int rc = add(optionLineText(*o), o->value ? o->value->size() : 0)) return rc;
   }
   for (PairKind kind : {PairKind::WorkToArch, PairKind::WorkMap, PairKind::AutoAction}) {
     const auto& pairs = list.pairs(kind);
     for (auto p = pairs.rbegin(); p != pairs.rend(); ++p)
       if (int rc = add(std::string(pairKeyword(kind)) + " " + p->name + "=" +
-                       escapeConfigValue(p->value)))
+                           escapeConfigValue(p->value),
+                       p->value.size()))
         return rc;
   }
   for (const VcBlock& b : list.blocks) {

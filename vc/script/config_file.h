@@ -10,8 +10,12 @@
 
 namespace vc {
 
-// Longest line (without its line end) that a configuration file may hold.
-inline constexpr std::size_t kMaxConfigLine = 256;
+// Longest line (without its line end) that a configuration file may hold:
+// room for a mapping of two long paths with every character escaped.
+inline constexpr std::size_t kMaxConfigLine = 4096;
+// Longest value an option line gives back whole: values are expanded into
+// a 500-byte buffer that keeps three bytes spare.
+inline constexpr std::size_t kMaxConfigValue = 497;
 
 // Reads path line by line through the line processor into target with
 // flags (VC_OPTION_SAVED is always added). 0; VC_E_DONE after `return` (extra
@@ -24,7 +28,8 @@ int readConfigFile(VcInstance& inst, const std::string& path, VcOptionList& targ
                    std::uint32_t flags, bool sharedSource = false);
 
 // The text vcWriteConfig writes for a list, or a code: 27 (extra = line
-// number) when a line would be longer than the reader accepts.
+// number) when a line would be longer than the reader accepts or its value
+// longer than the reader gives back.
 int configText(VcInstance& inst, const VcOptionList& list, std::string& out);
 
 // The written form of a value: "#", "$" and '"' escaped so that the reader

@@ -46,6 +46,12 @@ constexpr int kDirectoryMapping[] = {9068, 9070, 9071, 9072, 9073, 9074, 9075};
 constexpr int kPassword[] = {12045};
 constexpr int kNewPassword[] = {12037};
 constexpr int kMemberLocation[] = {5060};
+constexpr int kConfigPreferences[] = {3000, 3008, 3009, 3010, 3011, 3012, 3013, 3014, 3092};
+constexpr int kConfigGeneral[] = {3018, 3021, 3022, 3023, 3024, 3025, 3026, 3027, 3028, 3029, 3030};
+constexpr int kConfigDirectories[] = {3031, 3034, 3035, 3036, 3037, 3038, 3039, 3040};
+constexpr int kConfigPromotion[] = {3041, 3044, 3045, 3046, 3047, 3048};
+constexpr int kConfigLogging[] = {3051, 3054, 3055, 3058, 3059, 3060};
+constexpr int kConfigRecursion[] = {3061, 3064, 3065, 3066, 3067, 3068, 3069, 3070};
 
 constexpr HelpTopic kTopics[] = {
     {"index.html", kContents},
@@ -68,6 +74,12 @@ constexpr HelpTopic kTopics[] = {
     {"passwords.html#password", kPassword},
     {"passwords.html#new-password", kNewPassword},
     {"member_location.html", kMemberLocation},
+    {"config_preferences.html", kConfigPreferences},
+    {"config_general.html", kConfigGeneral},
+    {"config_directories.html", kConfigDirectories},
+    {"config_promotion.html", kConfigPromotion},
+    {"config_logging.html", kConfigLogging},
+    {"config_recursion.html", kConfigRecursion},
 };
 
 std::string lower(std::string_view s) {

@@ -20,6 +20,8 @@ namespace {
 // holds. One session runs per process.
 LibraryCallbacks* gCallbacks = nullptr;
 ExecuteServer* gExecutes = nullptr;
+// ORVRCS.RC stopped part way when it was read at start-up.
+bool gConfigurationIncomplete = false;
 
 // A callback runs inside a library call: commands from the command socket
 // must wait until it is over.
@@ -156,13 +158,30 @@ int LibrarySession::start(const std::string& programPath, const std::string& set
   std::string config = settingsDir;
   if (!config.empty() && config.back() != '/') config.push_back('/');
   config += "ORVRCS.RC";
+  struct stat st {};
+  const bool configExists = sys::calls().stat(config.c_str(), &st) == 0;
   {
     InsideLibraryCall inside;
-    library_.readConfig(config.c_str());
+    rc = library_.readConfig(config.c_str());
+  }
+  // A missing file is an empty configuration; one that stopped part way
+  // (a line the reader refuses, a script error) is told, so that nobody
+  // works on with part of it unawares.
+  gConfigurationIncomplete = configExists && rc != 0 && rc != VC_E_DONE;
+  if (gConfigurationIncomplete) {
+    char text[256] = {};
+    library_.errorStr(rc, text, static_cast<int>(sizeof text));
+    text[sizeof text - 1] = '\0';
+    showText(ui_, ui::MessageIcon::warning,
+             formatText("The configuration file %s could not be read completely:\n\n%s\n\nThe options after "
+                        "the line it stopped at are not in effect.",
+                        config.c_str(), text[0] ? text : formatText("Error %d.", rc).c_str()));
   }
   running_ = true;
   return 0;
 }
+
+bool libraryConfigurationIncomplete() { return gConfigurationIncomplete; }
 
 void LibrarySession::runStartupBlock() {
   if (!running_) return;

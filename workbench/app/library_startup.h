@@ -42,6 +42,10 @@ bool isMissingDatabase(int result);
 // exist; shows "Unable to create ORVTY.INI file." when that fails.
 void ensureSettingsFile(ui::Ui& ui, const std::string& path);
 
+// True when ORVRCS.RC could not be read whole as the library started (that
+// was shown): writing it now would leave out what was not read.
+bool libraryConfigurationIncomplete();
+
 class LibrarySession {
  public:
   // callbacks answer the library while the session runs; executes (when
@@ -55,6 +59,8 @@ class LibrarySession {
   // Starts the library for programPath (whose directory becomes [General]
   // InstallDir of settingsFile) and reads ORVRCS.RC from settingsDir. 0, or
   // kExitLibraryFailure after the failure was shown and the library ended.
+  // A configuration file that could not be read whole is shown, and the
+  // start goes on.
   int start(const std::string& programPath, const std::string& settingsDir,
             const std::string& settingsFile);
   // Runs the configuration's "startup" block.

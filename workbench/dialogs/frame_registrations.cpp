@@ -2,6 +2,7 @@
 
 #include "workbench/dialogs/archive_info_dialog.h"
 #include "workbench/dialogs/check_in_flows.h"
+#include "workbench/dialogs/config_sheet.h"
 #include "workbench/dialogs/create_archive_flow.h"
 #include "workbench/dialogs/promote_dialog.h"
 #include "workbench/dialogs/revision_info_dialog.h"
@@ -21,6 +22,8 @@ constexpr commands::FrameRegistration kRegistrations[] = {
     registerPromoteFlows,
     registerArchiveInformation,
     registerRevisionInformation,
+    // The configuration sheet.
+    registerConfigurationSheet,
 };
 
 }  // namespace

@@ -163,6 +163,14 @@ int ddeDiff(ProgramStarts& starts, const char* first, const char* second) {
   return startVardel(starts, {"-m"});
 }
 
+std::string fallbackEditor() {
+  for (const char* variable : {"VISUAL", "EDITOR"}) {
+    const char* text = sys::calls().getenv(variable);
+    if (text && !platform::split_command_line(text).empty()) return text;
+  }
+  return "xdg-open";
+}
+
 std::vector<std::string> editorCommand() {
   char value[kEditorValueSize] = {};
   std::vector<std::string> words;

@@ -75,6 +75,9 @@ int ddeDiff(ProgramStarts& starts, const char* first, const char* second);
 // The editor's words: the library option "Editor" when set, else $VISUAL,
 // else $EDITOR, else xdg-open.
 std::vector<std::string> editorCommand();
+// The editor used when the option "Editor" is not set: $VISUAL, else
+// $EDITOR, else xdg-open.
+std::string fallbackEditor();
 
 // Opens path: 504 and 0 when it does not exist; with [System]
 // UseFileManagerAssociations other than "no" (any case) the desktop's

@@ -227,6 +227,9 @@ void MainFrame::buildMenus() {
       QStringLiteral("Compares two files in the visual merge program"));
   add(fileMenu_, menuText(commands::kCommandImportArchive), commands::kCommandImportArchive,
       QStringLiteral("Converts SCCS and PVCS files into archives"));
+  fileMenu_->addSeparator();
+  add(fileMenu_, menuText(commands::kCommandConfiguration), commands::kCommandConfiguration,
+      QStringLiteral("Edits your personal configuration"));
   recentSeparator_ = fileMenu_->addSeparator();
   fileMenu_->addSeparator();
   add(fileMenu_, QStringLiteral("E&xit"), kCmdExit, QStringLiteral("Ends the workbench"));
@@ -566,6 +569,10 @@ void MainFrame::runCommand(const app::ExecuteCommand& c) {
       bringForward();
       commands_->opening.ddeCreateArchive(c.args);
       break;
+    case ExecuteVerb::configuration:
+      bringForward();
+      command(commands::kCommandConfiguration);
+      break;
     default:
       // The commands the registered dialogs and programs answer.
       if (auto handler = commands_->registry.execute.find(c.verb); handler != commands_->registry.execute.end()) {
@@ -584,6 +591,7 @@ bool MainFrame::canRun(const app::ExecuteCommand& c) const {
     case ExecuteVerb::about:
     case ExecuteVerb::help:
     case ExecuteVerb::createArchive: return true;
+    case ExecuteVerb::configuration: return static_cast<bool>(commands_->registry.items.configurationSheet);
     default: return commands_->registry.execute.count(c.verb) != 0;
   }
 }

@@ -18,6 +18,8 @@
 #include <QVBoxLayout>
 #include <set>
 
+#include "platform/ui/qt/moveable_list_widget.h"
+
 namespace orv::ui::qt {
 
 namespace {
@@ -29,7 +31,8 @@ bool isButton(ControlKind k) {
 bool isEntry(ControlKind k) {
   return k == ControlKind::lineEdit || k == ControlKind::multiLineEdit ||
          k == ControlKind::listBox || k == ControlKind::multiSelectListBox ||
-         k == ControlKind::comboBox || k == ControlKind::gauge;
+         k == ControlKind::comboBox || k == ControlKind::gauge || k == ControlKind::dropDownList ||
+         k == ControlKind::moveableListBox;
 }
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
@@ -158,8 +161,7 @@ class DialogWindow::Surface : public DialogSurface {
 
 DialogWindow::DialogWindow(const DialogDescription& description, DialogLogic& logic, Ui& ui,
                            QWidget* parent)
-    : QDialog(parent), description_(description), helpContext_(description.helpContext),
-      logic_(logic), ui_(ui),
+    : QDialog(parent), description_(description), logic_(logic), ui_(ui),
       surface_(std::make_unique<Surface>(*this)) {
   setWindowTitle(q(description.title));
   build();
@@ -249,6 +251,8 @@ void DialogWindow::build() {
           w = cb;
           break;
         }
+        case ControlKind::dropDownList: w = new QComboBox(frame); break;
+        case ControlKind::moveableListBox: w = new MoveableListWidget(frame); break;
         case ControlKind::gauge: {
           auto* p = new QProgressBar(frame);
           p->setRange(0, 100);
@@ -300,6 +304,13 @@ void DialogWindow::wire(int id, QWidget* w) {
     connect(b, &QPushButton::clicked, this, [this, id] { pressed(id); });
   } else if (auto* a = qobject_cast<QAbstractButton*>(w)) {
     connect(a, &QAbstractButton::clicked, this, [this, id] { pressed(id); });
+  } else if (auto* m = qobject_cast<MoveableListWidget*>(w)) {
+    connect(m, &QListWidget::itemSelectionChanged, this, [this, id] {
+      if (!updating_) pressed(id);
+    });
+    connect(m, &MoveableListWidget::rowsReordered, this, [this, id] {
+      if (!updating_) pressed(id);
+    });
   } else if (auto* l = qobject_cast<QListWidget*>(w)) {
     connect(l, &QListWidget::itemSelectionChanged, this, [this, id] {
       if (!updating_) pressed(id);
@@ -309,6 +320,16 @@ void DialogWindow::wire(int id, QWidget* w) {
       if (!updating_) pressed(id);
     });
   }
+}
+
+void DialogWindow::showEvent(QShowEvent* e) {
+  if (isWindow() && !helpContext_) helpContext_.emplace(description_.helpContext);
+  QDialog::showEvent(e);
+}
+
+void DialogWindow::hideEvent(QHideEvent* e) {
+  helpContext_.reset();
+  QDialog::hideEvent(e);
 }
 
 int DialogWindow::helpContextAt(const QWidget* widget) const {

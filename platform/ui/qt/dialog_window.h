@@ -8,11 +8,13 @@
 // a whole row. Push buttons of group 0 form the button row at the bottom.
 // Radio buttons of one group are exclusive.
 //
-// Help: while the dialog exists its context is on top of the process's
-// help-context stack (help_contexts.h).
+// Help: while the dialog shows as a window of its own, its context is on
+// top of the process's help-context stack (help_contexts.h); a dialog
+// embedded as a page of another window leaves the stack to that window.
 //
 // Events: a button press, a check or radio click, a list's new selection
-// and a combo choice reach DialogLogic::command; buttons 1 (OK) and 2
+// and a combo choice reach DialogLogic::command, and so does a moveable
+// list's reorder; buttons 1 (OK) and 2
 // (Cancel), Esc and the close button ask canClose first and end the
 // dialog with that result; the Help button (199) opens the dialog's help;
 // F1 opens the help of the focused control (or of the control it lies in)
@@ -22,6 +24,7 @@
 #include <QDialog>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "platform/ui/help_contexts.h"
 #include "platform/ui/ui.h"
@@ -57,6 +60,8 @@ class DialogWindow : public QDialog {
 
  protected:
   bool event(QEvent* e) override;
+  void showEvent(QShowEvent* e) override;
+  void hideEvent(QHideEvent* e) override;
 
  private:
   void build();
@@ -68,7 +73,7 @@ class DialogWindow : public QDialog {
   friend class Surface;
 
   const DialogDescription& description_;
-  ScopedHelpContext helpContext_;
+  std::optional<ScopedHelpContext> helpContext_;
   DialogLogic& logic_;
   Ui& ui_;
   std::map<int, QWidget*> controls_;

@@ -20,9 +20,10 @@ HelpKeyFilter::~HelpKeyFilter() {
 }
 
 int HelpKeyFilter::contextFor(const QWidget* widget) {
-  const QWidget* window = widget ? widget->window() : nullptr;
-  if (const auto* dialog = qobject_cast<const DialogWindow*>(window)) return dialog->helpContextAt(widget);
+  // The nearest dialog built from a description (a window, or a page of a
+  // property sheet), else a window that names its context.
   for (const QWidget* w = widget; w; w = w->parentWidget()) {
+    if (const auto* dialog = qobject_cast<const DialogWindow*>(w)) return dialog->helpContextAt(widget);
     const QVariant named = w->property(kHelpContextProperty);
     if (named.isValid()) return named.toInt();
   }

@@ -1,10 +1,11 @@
 // F1 anywhere in the program: one event filter on the application turns
 // the key into a help request for the window it was pressed in. A dialog
-// built from a description answers with its focused control's context or
-// its own; a window that names its context in the property
-// kHelpContextProperty answers with that; any other window (a message box,
-// a file chooser) with the context on top of the help-context stack, which
-// is the dialog it was opened from.
+// built from a description (a window, or a page of a property sheet)
+// answers with its focused control's context or its own; a window that
+// names its context in the property kHelpContextProperty answers with
+// that; anything else (a message box, a file chooser, a sheet's tab bar)
+// with the context on top of the help-context stack, which is the dialog or
+// sheet page it was opened from.
 #pragma once
 
 #include <QObject>

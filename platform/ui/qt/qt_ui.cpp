@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "platform/ui/qt/dialog_window.h"
+#include "platform/ui/qt/property_sheet_window.h"
 #include "platform/ui/qt/message_dialog.h"
 #include "platform/ui/qt/progress_dialog.h"
 
@@ -136,6 +137,11 @@ int QtUi::runDialog(const DialogDescription& description, DialogLogic& logic) {
   dialog.setUpLogic();
   const int result = execCentred(dialog);
   return result == QDialog::Rejected ? kAnswerCancel : result;
+}
+
+int QtUi::runSheet(SheetController& sheet) {
+  PropertySheetWindow window(sheet, *this, owner_);
+  return execCentred(window) == QDialog::Accepted ? kAnswerOk : kAnswerCancel;
 }
 
 void QtUi::post(std::function<void()> work) {

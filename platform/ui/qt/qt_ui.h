@@ -42,6 +42,7 @@ class QtUi : public Ui {
   void popCursor() override;
   void showHelp(int context) override;
   int runDialog(const DialogDescription& description, DialogLogic& logic) override;
+  int runSheet(SheetController& sheet) override;
   void post(std::function<void()> work) override;
 
   // The progress window while it is shown (tests look at it), else nullptr.

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/testing/fake_sheet.h"
 #include "platform/ui/testing/fake_surface.h"
 #include "platform/ui/ui.h"
 
@@ -21,6 +22,9 @@ namespace orv::ui::testing {
 // script presses controls and returns, and the dialog's result is the
 // surface's (or kAnswerCancel when the script never ended it).
 using DialogScript = std::function<void(FakeSurface&, DialogLogic&)>;
+// Plays one property sheet: its first page is already shown; the script
+// selects tabs, presses controls and presses OK or Cancel.
+using SheetScript = std::function<void(FakeSheet&)>;
 
 class ScriptedUi : public Ui {
  public:
@@ -44,6 +48,11 @@ class ScriptedUi : public Ui {
   }
   void expectDialog(int dialogId, DialogScript script) {
     push(Kind::dialog, std::to_string(dialogId)).script = std::move(script);
+  }
+
+  // The next prompt is a property sheet whose title contains titlePart.
+  void expectSheet(std::string titlePart, SheetScript script) {
+    push(Kind::sheet, std::move(titlePart)).sheetScript = std::move(script);
   }
 
   int messageBox(const MessageRequest& request) override {
@@ -88,6 +97,14 @@ class ScriptedUi : public Ui {
     e->script(surface, logic);
     return surface.ended() ? surface.result() : kAnswerCancel;
   }
+  int runSheet(SheetController& sheet) override {
+    sheets.push_back(sheet.title());
+    auto e = take(Kind::sheet, sheet.title());
+    if (!e) return kAnswerCancel;
+    FakeSheet fake(sheet);
+    e->sheetScript(fake);
+    return fake.result();
+  }
   void post(std::function<void()> work) override { posted.push_back(std::move(work)); }
 
   // Runs posted work in order, including work posted meanwhile; the count.
@@ -115,10 +132,11 @@ class ScriptedUi : public Ui {
   int cursorDepth = 0;
   std::vector<int> helpContexts;
   std::vector<int> dialogs;
+  std::vector<std::string> sheets;
   std::deque<std::function<void()>> posted;
 
  private:
-  enum class Kind { message, input, files, directory, dialog };
+  enum class Kind { message, input, files, directory, dialog, sheet };
   struct Expected {
     Kind kind;
     std::string what;
@@ -126,6 +144,7 @@ class ScriptedUi : public Ui {
     std::optional<std::string> text;
     std::vector<std::string> files;
     DialogScript script;
+    SheetScript sheetScript;
   };
 
   Expected& push(Kind kind, std::string what) {

@@ -33,5 +33,15 @@ TEST(HelpContexts, OutOfOrderEndTakesOnlyItsOwnEntry) {
   EXPECT_EQ(helpContextDepth(), 1);
 }
 
+TEST(HelpContexts, AnEntryChangesWhereItStands) {
+  ScopedHelpContext sheet(3000);
+  {
+    ScopedHelpContext box(9133);
+    sheet.change(3018);
+    EXPECT_EQ(currentHelpContext(), 9133) << "the box above keeps its own";
+  }
+  EXPECT_EQ(currentHelpContext(), 3018);
+}
+
 }  // namespace
 }  // namespace orv::ui

@@ -252,23 +252,63 @@ TEST_F(ConfigTest, ValuesWithSpecialCharactersRoundTrip) {
 }
 
 TEST_F(ConfigTest, LongLineGives27WithItsLineNumber) {
-  std::string path = write("long.rc", "a=1\nb=2\n" + std::string(300, 'x') + "\nc=3\n");
+  const std::size_t limit = vc::kMaxConfigLine;
+  std::string path = write("long.rc", "a=1\nb=2\n" + std::string(limit + 1, 'x') + "\nc=3\n");
   EXPECT_EQ(vcReadConfig(path.c_str()), vc::err::kBadConfigFileLine);
   EXPECT_EQ(vcExtraError(), 3);
   EXPECT_EQ(value("b"), "2");
   EXPECT_EQ(value("c"), "<30>");
-  // 256 characters are accepted, also with CR LF.
-  path = write("edge.rc", "v=" + std::string(254, 'y') + "\r\n");
+  // A line of the limit is accepted, also with CR LF.
+  path = write("edge.rc", "#" + std::string(limit - 1, 'c') + "\r\nv=ok\n");
   EXPECT_EQ(vcReadConfig(path.c_str()), 0);
-  EXPECT_EQ(value("v").size(), 254u);
+  EXPECT_EQ(value("v"), "ok");
+}
+
+TEST_F(ConfigTest, LinesLongerThan256CharactersReadBackWhole) {
+  // A mapping of two long paths and a long list of states, as the
+  // configuration sheet writes them.
+  const std::string work = "/" + std::string(300, 'w');
+  const std::string arch = "/" + std::string(vc::kMaxConfigValue - 1, 'a');
+  std::string states;
+  for (int i = 0; i < 60; ++i) states += "State" + std::to_string(i) + " ";
+  ASSERT_EQ(vcSetConfig("worktoarch", (work + "=" + arch).c_str()), 0);
+  ASSERT_EQ(vcSetConfig("states", states.c_str()), 0);
+  const std::string out = dir + "/ORVRCS.RC";
+  ASSERT_EQ(vcWriteConfig(out.c_str()), 0);
+  vcAPIcleanup();
+  ASSERT_EQ(vcAPIinit(), 0);
+  ASSERT_EQ(vcReadConfig(out.c_str()), 0) << read(out);
+  std::string trimmed = states;
+  trimmed.pop_back();  // values lose their trailing blanks when read
+  EXPECT_EQ(value("states"), trimmed);
+  char buffer[2048] = {};
+  ASSERT_EQ(vcGetConfigList(VC_PROJECT_ITEM_OWN_FIRST_WORKTOARCH, buffer, sizeof buffer), 0);
+  EXPECT_EQ(std::string(buffer), "worktoarch " + work + "=" + arch);
 }
 
 TEST_F(ConfigTest, WriterRefusesWhatTheReaderCouldNotReadAndKeepsTheOldFile) {
   const std::string out = write("ORVRCS.RC", "keep=me\n");
-  ASSERT_EQ(vcSetConfig("long", std::string(300, 'z').c_str()), 0);
+  // A value longer than the reader gives back, and a line longer than it reads.
+  ASSERT_EQ(vcSetConfig("long", std::string(vc::kMaxConfigValue + 1, 'z').c_str()), 0);
+  EXPECT_EQ(vcWriteConfig(out.c_str()), vc::err::kBadConfigFileLine);
+  ASSERT_EQ(vcDropConfig("long"), 0);
+  ASSERT_EQ(vcSetConfig("worktoarch", ("/" + std::string(vc::kMaxConfigLine, 'w') + "=/a").c_str()), 0);
   EXPECT_EQ(vcWriteConfig(out.c_str()), vc::err::kBadConfigFileLine);
   EXPECT_EQ(read(out), "keep=me\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 1);
+}
+
+TEST_F(ConfigTest, TheLongestValueRoundTrips) {
+  // Escaped characters count once: "$" is written "$$".
+  for (char c : {'v', '$'}) {
+    const std::string v(vc::kMaxConfigValue, c);
+    ASSERT_EQ(vcSetConfig("longest", v.c_str()), 0);
+    const std::string out = dir + "/longest.rc";
+    ASSERT_EQ(vcWriteConfig(out.c_str()), 0);
+    ASSERT_EQ(vcDropConfig("longest"), 0);
+    ASSERT_EQ(vcReadConfig(out.c_str()), 0);
+    EXPECT_EQ(value("longest"), v);
+  }
 }
 
 TEST_F(ConfigTest, ReaderStatusesAndDone) {

@@ -155,6 +155,70 @@ TEST_F(MakeRulesTest, GnuMakeSeesATouchedHeader) {
   EXPECT_NE(std::system((make + "-q a.obj").c_str()), 0);
 }
 
+TEST_F(MakeRulesTest, NamesWithBlanksAndMakeCharactersReadBackByGnuMake) {
+  if (std::system("make --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no make";
+  // A member with a blank in its name includes a member header with a blank
+  // in its folder and name, and a non-member header whose name holds the
+  // characters make gives a meaning ("#", ":", "$").
+  put("inc/odd#1:$x.h", "int o;\n");
+  put("my src/my header.h", "int b;\n");
+  put("my src/my file.c", "int main;\n");
+  // The dependencies as a scan records them in the cache (the scanner takes
+  // no blank in an include name).
+  ASSERT_EQ(orv::sys::writeWholeFile(path("p.use"),
+                                     "\"$(projectdir)/my src\"/\"my file.c\" 1 2 3\n"
+                                     "!" + path("inc/odd#1:$x.h") + " 5\n"
+                                     "!\"$(projectdir)/my src\"/\"my header.h\" 4\n"
+                                     "\"$(projectdir)/my src\"/\"my header.h\" 1 2 4\n" +
+                                         path("inc/odd#1:$x.h") + " 1 2 5\n"),
+            0);
+  openProject({}, {"\"$(projectdir)/my src/my file.c\"", "\"$(projectdir)/my src/my header.h\""});
+  put("my src/Makefile", "%.obj: %.c\n\tcat '$<' > '$@'\n");
+  ASSERT_EQ(write("my src/Makefile", VC_DEPENDS_ALL_FILES), err::kDone);
+  const std::string text = read("my src/Makefile");
+  EXPECT_NE(text.find("my\\ file.obj : "), std::string::npos) << text;
+  EXPECT_NE(text.find("/my\\ src/my\\ header.h "), std::string::npos) << text;
+  EXPECT_NE(text.find("/odd\\#1\\:$$x.h "), std::string::npos) << text;
+  // make names each prerequisite as the file it is: with -n it would build
+  // the object from the two headers; a name it split or cut would be a file
+  // that does not exist ("No rule to make target").
+  const std::string make = "make -C '" + path("my src") + "' ";
+  const std::string log = path("make.log");
+  EXPECT_EQ(std::system((make + "-n 'my file.obj' >'" + log + "' 2>&1").c_str()), 0) << read("make.log");
+  EXPECT_EQ(std::system((make + "-s 'my file.obj' >'" + log + "' 2>&1").c_str()), 0) << read("make.log");
+  // Built: up to date, until one of the headers is newer.
+  const long built = clock + 1000;
+  setTime("my src/my file.obj", built);
+  EXPECT_EQ(std::system((make + "-q 'my file.obj'").c_str()), 0);
+  setTime("inc/odd#1:$x.h", built + 10);
+  EXPECT_NE(std::system((make + "-q 'my file.obj'").c_str()), 0);
+  setTime("my src/my file.obj", built + 20);
+  EXPECT_EQ(std::system((make + "-q 'my file.obj'").c_str()), 0);
+  setTime("my src/my header.h", built + 30);
+  EXPECT_NE(std::system((make + "-q 'my file.obj'").c_str()), 0);
+}
+
+TEST_F(MakeRulesTest, LongMakefileLinesAreCopiedWhole) {
+  put("src/notes.txt", "");
+  openProject({}, {"$(projectdir)/src/notes.txt"});
+  // Lines about the old reading limit of 2,047 characters, and far beyond.
+  std::string makefile;
+  for (std::size_t length : {2046u, 2047u, 2048u, 4095u, 10000u}) {
+    std::string line = "V" + std::to_string(length) + "=";
+    line.resize(length, 'x');
+    makefile += line + "\n";
+  }
+  put("src/Makefile", makefile + "all:\n");
+  EXPECT_EQ(write("src/Makefile", 0), 0);
+  EXPECT_EQ(read("src/Makefile"), makefile + "all:\n\n" + kMarker + "\n");
+  // And in the CR LF form.
+  std::string crlf;
+  for (char c : makefile) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  put("src/Makefile", crlf);
+  EXPECT_EQ(write("src/Makefile", 0), 0);
+  EXPECT_EQ(read("src/Makefile"), makefile + "\n" + kMarker + "\n");
+}
+
 TEST_F(MakeRulesTest, UnreadableMakefileIsLeftAlone) {
   scanFixture();
   put("src/Makefile", "keep: me\n");

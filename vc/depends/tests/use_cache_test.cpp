@@ -104,7 +104,9 @@ TEST_F(UseCacheTest, FlagDropDoneAndWriteFailure) {
   EXPECT_EQ(read("p.use"), "<missing>");
   ASSERT_EQ(vcSetProject(h, 167, "\1"), 0);
   {
+    // The cache is new: it takes its name by a link; an old one is renamed over.
     orv::sys::ScopedFault<&orv::sys::SystemCalls::rename> refused(EACCES, {.pathContains = "p.use"});
+    orv::sys::ScopedFault<&orv::sys::SystemCalls::linkat> linkRefused(EACCES, {.pathContains = "p.use"});
     EXPECT_EQ(vcSaveUses(h), err::kUseCacheWrite);
     EXPECT_EQ(vcExtraError(), EACCES);
   }
@@ -131,6 +133,40 @@ TEST_F(UseCacheTest, FlagDropDoneAndWriteFailure) {
   EXPECT_EQ(vcEnumUses(h, path("src/main.c").c_str(), collectUsed), 0);
   EXPECT_EQ(usedNames().size(), 1u);
   EXPECT_EQ(vcDoneUses(h + 9), err::kBadProjectHandle);
+}
+
+TEST_F(UseCacheTest, LongLinesAreReadWhole) {
+  // Record and dependency lines about the old limit of 2,047 characters and
+  // far beyond: each is one line, read whole and written back whole.
+  std::vector<std::string> names;
+  std::string cache = "$(projectdir)/main.c 1 2 3\n";
+  std::string records;
+  for (std::size_t length : {2046u, 2047u, 2048u, 4095u, 10000u}) {
+    std::string asDependency = path("d/dep" + std::to_string(length) + "_");
+    asDependency.resize(length - 3, 'n');  // "!" name " 4"
+    std::string asRecord = path("d/rec" + std::to_string(length) + "_");
+    asRecord.resize(length - 6, 'n');  // name " 1 2 3"
+    for (const std::string& name : {asDependency, asRecord}) {
+      names.push_back(name);
+      cache += "!" + name + " 4\n";
+      records += name + " 1 2 4\n";
+    }
+  }
+  ASSERT_EQ(orv::sys::writeWholeFile(path("p.use"), cache + records), 0);
+  openProject({}, {"$(projectdir)/main.c"});
+  usedNames().clear();
+  ASSERT_EQ(vcEnumUses(h, path("main.c").c_str(), collectUsed), 0);
+  std::vector<std::string> expected(names.rbegin(), names.rend());  // read in front of each other
+  EXPECT_EQ(usedNames(), expected);
+  ASSERT_EQ(vcSaveUses(h), 0);
+  const std::string written = read("p.use");
+  EXPECT_EQ(sortedLines(written), sortedLines(cache + records));
+  // Read back once more: the same graph.
+  vcCloseProject(h);
+  ASSERT_EQ(vcOpenProject(path("p.prj").c_str(), 2, &h, 0), 0);
+  usedNames().clear();
+  ASSERT_EQ(vcEnumUses(h, path("main.c").c_str(), collectUsed), 0);
+  EXPECT_EQ(usedNames(), names);
 }
 
 TEST_F(UseCacheTest, DeletedMemberThatAHeaderIncluded) {

@@ -310,11 +310,24 @@ TEST_F(ProjectFileTest, ReaderRefusesOtherFormsAndScriptErrors) {
             err::kBadOptionLine);
 }
 
-TEST_F(ProjectFileTest, ProjectWithoutEndOptionsHasOnlyOptions) {
+TEST_F(ProjectFileTest, ProjectWithoutEndOptionsIsRefused) {
+  // Its option part never ended: it was cut there, and whatever members it
+  // had are not in this copy. Read as a project without members, a save
+  // would lose them for good.
   VcProjectFile p;
-  ASSERT_EQ(vc::readProjectText(inst(), "t", "--ORV Project--\n$Revision$\na=1\nx.c a\n", p), 0);
-  EXPECT_EQ(vc::optionValue(p.options, "a"), "1");
+  EXPECT_EQ(vc::readProjectText(inst(), "t", "--ORV Project--\n$Revision$\na=1\nx.c a\n", p),
+            err::kUnexpectedEof);
   EXPECT_TRUE(p.members.empty());
+  // Inside a block, without the line feed that ends every written line.
+  EXPECT_EQ(vc::readProjectText(inst(), "t", "--ORV Project--\n$Revision$\nblock b\necho x\nEndOptions\n", p),
+            err::kUnexpectedEof);
+  EXPECT_EQ(vc::readProjectText(inst(), "t", "--ORV Project--\n$Revision$\nEndOptions\nx.c a 1.", p),
+            err::kUnexpectedEof);
+  VcSandboxFile s;
+  EXPECT_EQ(vc::readSandboxText(inst(), "s", "--ORV Project--Sandbox--\nmasterproject=/p.prj\nblock b\n", s),
+            err::kUnexpectedEof);
+  EXPECT_EQ(vc::readSandboxText(inst(), "s", "--ORV Project--Sandbox--\nmasterproject=/p.p", s),
+            err::kUnexpectedEof);
 }
 
 TEST_F(ProjectFileTest, SandboxFiles) {

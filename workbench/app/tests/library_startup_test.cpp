@@ -31,6 +31,7 @@ struct Fake {
   std::vector<int> initResults;
   std::string databaseItem;
   bool unregistered = false;
+  int configResult = 0;
 } fake;
 
 const LibraryEntryPoints kFakeLibrary = {
@@ -68,7 +69,7 @@ const LibraryEntryPoints kFakeLibrary = {
     },
     [](const char* file) {
       fake.calls.push_back(std::string("config ") + file);
-      return 0;
+      return fake.configResult;
     },
     [](const char* block, int) {
       fake.calls.push_back(std::string("block ") + block);
@@ -109,6 +110,33 @@ TEST_F(LibraryStartup, StartsInOrderAndNotesTheInstallDirectory) {
                                                   "block startup", "cleanup"}));
   EXPECT_EQ(profile::getProfileString(dir.file("ORVTY.INI"), "General", "InstallDir", ""),
             "/opt/orv/bin");
+}
+
+TEST_F(LibraryStartup, AConfigurationFileReadOnlyInPartIsShown) {
+  struct Case {
+    bool exists;
+    int result;
+    bool shown;
+  } cases[] = {
+      {true, VC_E_BAD_CONFIG_FILE_LINE, true}, {true, VC_E_CANNOT_OPEN_CONFIG, true},
+      {false, VC_E_CANNOT_OPEN_CONFIG, false}, {true, VC_E_DONE, false}, {true, 0, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.result);
+    fake = Fake{};
+    fake.configResult = c.result;
+    const std::string rc = dir.file("ORVRCS.RC");
+    if (c.exists) dir.write("ORVRCS.RC", "x\n");
+    else std::remove(rc.c_str());
+    if (c.shown) ui.expectMessage("could not be read completely:\n\nlibrary text " + std::to_string(c.result), ui::kAnswerOk);
+    ASSERT_EQ(start(), 0);  // the start goes on
+    EXPECT_EQ(libraryConfigurationIncomplete(), c.shown);
+    EXPECT_TRUE(session.running());
+    if (c.shown) {
+      EXPECT_EQ(ui.messages.back().icon, ui::MessageIcon::warning);
+    }
+    session.stop();
+  }
 }
 
 TEST_F(LibraryStartup, FailuresAreShownAndEndTheLibrary) {
