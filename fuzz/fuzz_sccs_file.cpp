@@ -1,5 +1,6 @@
 // Fuzzes the SCCS importer's reading: any bytes are read as an SCCS file,
-// numbered, and every revision's text or script is made from the weave. Bad
+// numbered, checked, and every revision's text or script is made from the
+// weave, and its whole text by the SCCS rule. Bad
 // input must end in the importer's own message, never a crash.
 #include <cstddef>
 #include <cstdint>
@@ -17,6 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SccsFile file;
     readSccsFile(input, "fuzz", msgs, file);
     assignNumbers(file, "fuzz", msgs);
+    const SccsGet get(file, "fuzz", msgs);
+    for (std::size_t i = 0; i < file.deltas.size(); ++i) get.text(i);
     WeaveReader weave(file, "fuzz", msgs);
     for (const SccsDelta& d : file.deltas) {
       std::string out;

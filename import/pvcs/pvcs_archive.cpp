@@ -12,6 +12,7 @@
 #include "differ/bincmp/bin_diff.h"
 #include "import/pvcs/pvcs_model.h"
 #include "differ/txtcmp/text_diff.h"
+#include "import/support/read_back.h"
 
 namespace orv::import {
 
@@ -122,7 +123,7 @@ struct Position {
 };
 
 // True when a text archive's delta moves in whole lines: every position at
-// a line start and every insert but a last one ending in a line feed.
+// a line start and every insert ending in a line feed.
 bool wholeLines(const Node& n) {
   const std::string& older = n.base->text;
   auto lineStart = [&](unsigned long b) { return b == 0 || b >= older.size() || older[b - 1] == '\n'; };
@@ -133,8 +134,9 @@ bool wholeLines(const Node& n) {
     if (c.kind == 's') pos = c.bytes;
     if (c.kind == 'c') pos += c.bytes;
     if ((c.kind == 's' || c.kind == 'c') && !lineStart(pos)) return false;
-    const bool last = i + 1 == cmds.size() || (i + 2 == cmds.size() && cmds[i + 1].kind == 'e');
-    if (c.kind == 'i' && !c.inserted.empty() && c.inserted.back() != '\n' && !last) return false;
+    // An insert without a line end at its end would get one in the script
+    // (a text that ends without one is made by the differencer instead).
+    if (c.kind == 'i' && !c.inserted.empty() && c.inserted.back() != '\n') return false;
   }
   return true;
 }
@@ -145,9 +147,12 @@ std::string translate(const Node& n, bool binary) {
   const std::string& older = n.base->text;
   std::vector<std::size_t> feeds;  // where the older text's lines end
   for (std::size_t f = older.find('\n'); f != std::string::npos; f = older.find('\n', f + 1)) feeds.push_back(f);
+  // A last line without a line end is a line too: the end of the text lies
+  // after it.
+  const bool openLast = !older.empty() && older.back() != '\n';
   auto at = [&](std::size_t bytes) {
     const auto before = std::lower_bound(feeds.begin(), feeds.end(), bytes) - feeds.begin();
-    return Position{bytes, static_cast<unsigned long>(before)};
+    return Position{bytes, static_cast<unsigned long>(before) + (openLast && bytes >= older.size() ? 1u : 0u)};
   };
   auto unit = [&](const Position& p) { return binary ? p.bytes : p.lines; };
   std::string out;
@@ -222,7 +227,29 @@ std::string deltaEntry(const Node& n) {
 
 }  // namespace
 
-void writePvcsArchive(const PvcsArchive& a, const std::string& name, MessageBuffer& msgs, ArchiveOutput& out) {
+void writePvcsArchive(const PvcsArchive& archive, const std::string& name, MessageBuffer& msgs, ArchiveOutput& out) {
+  // Names the archive could not read are made safe, and the description
+  // says which.
+  PvcsArchive a = archive;
+  NameChanges names;
+  std::string access;
+  for (std::size_t at = 0; at < a.access.size();) {
+    const std::size_t blank = std::min(a.access.find(' ', at), a.access.size());
+    access += blank > at ? names.safe(std::string_view(a.access).substr(at, blank - at)) : std::string();
+    if (blank < a.access.size()) access += ' ';
+    at = blank + 1;
+  }
+  a.access = access;
+  for (auto& [label, number] : a.labels) label = names.safe(label);
+  for (auto& [user, number] : a.locks) user = names.safe(user);
+  for (PvcsRevision& r : a.revisions) r.author = names.safe(r.author);
+  if (!names.empty()) {
+    // The writer ends the description with a line end of its own.
+    std::string note = names.note();
+    note.pop_back();
+    if (!a.description.empty() && a.description.back() != '\n') a.description += '\n';
+    a.description += note;
+  }
   const Tree t = buildTree(a, name, msgs);
   out.write(header(a, t));
   for (const Node* n : t.order) out.write(deltaEntry(*n));
@@ -241,6 +268,11 @@ void writePvcsArchive(const PvcsArchive& a, const std::string& name, MessageBuff
       text += differenced(*n, t.binary, name, msgs);
     out.write(text + "@\n");
   }
+  // Nothing is put in place unless every revision reads back whole.
+  std::vector<ExpectedRevision> expected;
+  for (const Node* n : t.order) expected.push_back({dottedNumber(n->rev->number), n->rev->author, n->text});
+  if (std::string problem = readBack(out.written(), expected); !problem.empty())
+    msgs.fail(false, "%s: the archive written does not read back: %s", name.c_str(), problem.c_str());
 }
 
 }  // namespace orv::import

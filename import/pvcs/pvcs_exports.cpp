@@ -19,7 +19,7 @@ MessageBuffer g_msgs;
 std::string archiveName(const std::string& workName, const std::string& input) {
   const std::size_t cut = workName.find_last_of("/\\:");
   const std::string name = cut == std::string::npos ? workName : workName.substr(cut + 1);
-  if (name.empty() || name == "." || name == "..")
+  if (name.empty() || name == "." || name == ".." || name.find('\0') != std::string::npos)
     g_msgs.fail(false, "%s: unusable working file name \"%s\"", input.c_str(), workName.c_str());
   return name;
 }

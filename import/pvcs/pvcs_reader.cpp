@@ -195,9 +195,11 @@ void readPvcsArchive(std::string_view bytes, const std::string& name, bool centu
   }
   if (out.revisions.empty()) msgs.fail(false, "%s: no revisions!?", name.c_str());
   if (!r.named) msgs.fail(false, "%s: no working file name!", name.c_str());
-  for (const PvcsRevision& v : out.revisions)
+  for (const PvcsRevision& v : out.revisions) {
     if (!v.whole && v.commands.empty())
       msgs.fail(false, "%s: no text for rev %s", name.c_str(), dottedNumber(v.number).c_str());
+    if (v.date.empty()) msgs.fail(false, "%s: no check-in date for rev %s", name.c_str(), dottedNumber(v.number).c_str());
+  }
 }
 
 std::string cleanAccess(std::string_view names) {

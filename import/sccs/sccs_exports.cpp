@@ -7,6 +7,7 @@
 
 #include "import/include/orv/sccsty32.h"
 #include "import/sccs/sccs_model.h"
+#include "import/support/read_back.h"
 #include "platform/sys/system_calls.h"
 
 namespace orv::import {
@@ -54,8 +55,26 @@ void convert(bool writeProtect, bool strictLocks, const char* sccsFile, const ch
     if (c == '\\') c = '/';
   const std::string path = dir + (dir.back() == '/' ? "" : "/") + work;
   assignNumbers(file, input, g_msgs);
+  const SccsGet get(file, input, g_msgs);
+  // Names the archive could not read are made safe, and the description
+  // says which.
+  NameChanges names;
+  for (SccsDelta& d : file.deltas) d.user = names.safe(d.user);
+  for (std::string& u : file.users) u = names.safe(u);
+  if (!names.empty()) {
+    std::string note = names.note();
+    note.pop_back();
+    file.description.push_back(note);
+  }
   ArchiveOutput out(g_msgs, path, writeProtect);
   writeArchive(file, work, strictLocks, input, g_msgs, out);
+  // Nothing is put in place unless every revision reads back as the SCCS
+  // file has it.
+  std::vector<ExpectedRevision> expected;
+  for (std::size_t i = 0; i < file.deltas.size(); ++i)
+    expected.push_back({numberText(file.deltas[i].newNumber), file.deltas[i].user, {}, [&get, i] { return get.text(i); }});
+  if (std::string problem = readBack(out.written(), expected); !problem.empty())
+    g_msgs.fail(false, "the archive written for SCCS file %s does not read back: %s", input.c_str(), problem.c_str());
   out.commit();
   g_msgs.set(path);
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "import/support/import_support.h"
@@ -23,6 +24,9 @@ struct SccsDelta {
   unsigned predecessor = 0;
   std::vector<std::string> mrLines;
   std::vector<std::string> comments;
+  // The line counts of its "s" line (inserted, deleted), when it gives them.
+  bool counted = false;
+  unsigned long inserted = 0, deleted = 0;
 };
 
 // One line of the body: a plain text line, or a control line opening (I, D)
@@ -40,6 +44,8 @@ struct SccsFile {
   bool jointEdit = false;         // flag j
   std::vector<std::string> description;
   std::vector<WeaveLine> body;
+  // The checksum of the "h" line matches the bytes that follow it.
+  bool checksumMatches = false;
 };
 
 std::string numberText(const RevNumber& n);
@@ -53,6 +59,26 @@ bool numberLess(const RevNumber& a, const RevNumber& b);
 // Reads the file's text; the body's views point into `text`. Failures end
 // the conversion through msgs with the messages of a damaged file.
 void readSccsFile(std::string_view text, const std::string& name, MessageBuffer& msgs, SccsFile& out);
+
+// The body checked before anything is written, and the whole text of any
+// delta by the SCCS rule: a line is there when every insert block around it
+// belongs to the delta or an ancestor and no delete block around it does.
+// The check: the blocks are opened once, ended and name deltas of the table,
+// every text line lies inside an insert block; and, in a file whose checksum
+// does not match (cut or changed since SCCS wrote it), every delta has the
+// inserted and deleted lines its entry counts. Failures end the conversion.
+class SccsGet {
+ public:
+  SccsGet(const SccsFile& file, const std::string& name, MessageBuffer& msgs);
+  // The text of file.deltas[delta].
+  std::string text(std::size_t delta) const;
+
+ private:
+  void walk(std::size_t target, std::string* text, unsigned long& inserted, unsigned long& deleted) const;
+  const SccsFile& file_;
+  std::unordered_map<unsigned, std::size_t> index_;  // serial to delta
+  std::vector<std::size_t> deltaOf_;                 // of each control line of the body
+};
 
 // Gives every delta its archive number (renumbering when branches exist).
 void assignNumbers(SccsFile& file, const std::string& name, MessageBuffer& msgs);

@@ -94,13 +94,29 @@ void readDeltaLine(Context& c, std::string_view line, SccsDelta& d, bool& remove
   d.predecessor = toNumber(w[6]);
 }
 
+// The counts of an "s" line: inserted/deleted/unchanged.
+void readCounts(std::string_view sLine, SccsDelta& d) {
+  const auto w = words(rest(sLine));
+  if (w.empty()) return;
+  std::string_view fields = w[0];
+  const std::size_t a = fields.find('/');
+  const std::size_t b = a == std::string_view::npos ? a : fields.find('/', a + 1);
+  if (b == std::string_view::npos) return;
+  const std::string_view ins = fields.substr(0, a), del = fields.substr(a + 1, b - a - 1);
+  if (!allDigits(ins) || !allDigits(del) || ins.size() > 9 || del.size() > 9) return;
+  d.counted = true;
+  d.inserted = toNumber(ins);
+  d.deleted = toNumber(del);
+}
+
 // One entry of the delta table, after its s line.
-void readDelta(Context& c, SccsFile& f) {
+void readDelta(Context& c, std::string_view sLine, SccsFile& f) {
   std::string_view line;
   if (!c.in.next(line) || !isControl(line, 'd')) c.msgs.fail(false, "missing control d line in SCCS file %s", c.name);
   SccsDelta d;
   bool removed = false;
   readDeltaLine(c, line, d, removed);
+  readCounts(sLine, d);
   static const char* const missing[] = {"i, x, g, m, c or e", "x, g, m, c or e", "g, m, c or e", "m, c or e"};
   int stage = 0;
   for (char key : {'i', 'x', 'g'}) {
@@ -199,7 +215,9 @@ void readBody(Context& c, std::string_view text, SccsFile& f) {
     std::string_view arg = rest(line.substr(0, line.size() - (line.back() == '\n' ? 1 : 0)));
     if (!arg.empty() && arg.back() == '\r') arg.remove_suffix(1);
     const auto w = words(arg);
-    if ((key != 'I' && key != 'D' && key != 'E') || w.empty() || !allDigits(w[0]) || w[0].size() > 9)
+    // The SCCS tools write the key, a blank and the serial.
+    const bool blank = line.size() >= 3 && line[2] == ' ';
+    if ((key != 'I' && key != 'D' && key != 'E') || !blank || w.empty() || !allDigits(w[0]) || w[0].size() > 9)
       c.msgs.fail(false, "bad control line in the body of SCCS file %s", c.name);
     f.body.push_back({key, toNumber(w[0]), {}});
   }
@@ -239,14 +257,29 @@ void readSccsFile(std::string_view text, const std::string& name, MessageBuffer&
   Context c{in, name.c_str(), msgs};
   std::string_view line;
   if (!in.next(line) || !isAnyControl(line)) msgs.fail(false, "input file %s not in SCCS format", name.c_str());
-  if (!isControl(line, 'h')) in.pushBack();
+  if (!isControl(line, 'h')) {
+    in.pushBack();
+  } else {
+    // SCCS's checksum: the sum of the bytes after the "h" line, modulo
+    // 65536 (as unsigned bytes; some systems summed them signed).
+    const std::string_view sum = rest(line);
+    if (allDigits(sum) && sum.size() <= 9) {
+      unsigned long plain = 0, asSigned = 0;
+      for (std::size_t i = in.offset(); i < text.size(); ++i) {
+        plain += static_cast<unsigned char>(text[i]);
+        asSigned += static_cast<unsigned long>(static_cast<long>(static_cast<signed char>(text[i])));
+      }
+      const unsigned long want = toNumber(sum);
+      out.checksumMatches = (plain & 0xFFFF) == want || (asSigned & 0xFFFF) == want;
+    }
+  }
   for (;;) {
     if (!in.next(line)) break;
     if (!isControl(line, 's')) {
       in.pushBack();
       break;
     }
-    readDelta(c, out);
+    readDelta(c, line, out);
   }
   readUsers(c, out);
   readFlags(c, out);

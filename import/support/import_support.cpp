@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include "platform/sys/system_calls.h"
+#include "vc/tokens/token_rules.h"
 
 namespace orv::import {
 
@@ -41,6 +42,50 @@ int MessageBuffer::copyOut(char* buf, int len) const {
   std::memcpy(buf, text_.data(), cut);
   buf[cut] = '\0';
   return 0;
+}
+
+std::string safeName(std::string_view name) {
+  auto keeps = [](char c, bool first) {
+    if (c == '"') return false;
+    if (!first) return vc::isNameTailChar(c);
+    return c == '_' || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+  };
+  bool whole = true;
+  for (std::size_t i = 0; i < name.size() && whole; ++i) whole = keeps(name[i], i == 0);
+  if (whole) return std::string(name);
+  std::string out;
+  for (std::size_t i = 0; i < name.size();) {
+    const auto u = static_cast<unsigned char>(name[i]);
+    std::size_t len = 1;
+    // A UTF-8 sequence: its lead byte and as many continuation bytes as it
+    // announces, all present.
+    const std::size_t want = u >= 0xC2 && u <= 0xDF ? 2 : u >= 0xE0 && u <= 0xEF ? 3 : u >= 0xF0 && u <= 0xF4 ? 4 : 1;
+    if (want > 1 && i + want <= name.size()) {
+      bool ok = true;
+      for (std::size_t k = 1; k < want; ++k) ok = ok && (static_cast<unsigned char>(name[i + k]) & 0xC0) == 0x80;
+      if (ok) len = want;
+    }
+    out += len == 1 && keeps(name[i], out.empty()) ? name[i] : '_';
+    i += len;
+  }
+  return out;
+}
+
+std::string NameChanges::safe(std::string_view name) {
+  std::string s = safeName(name);
+  if (s != name) {
+    bool known = false;
+    for (const auto& [from, to] : changes_) known = known || from == name;
+    if (!known) changes_.emplace_back(std::string(name), s);
+  }
+  return s;
+}
+
+std::string NameChanges::note() const {
+  std::string n = "Names changed on import to suit the archive:";
+  for (std::size_t i = 0; i < changes_.size(); ++i)
+    n += (i ? ", \"" : " \"") + changes_[i].first + "\" as \"" + changes_[i].second + "\"";
+  return n + ".\n";
 }
 
 void appendAtText(std::string& out, std::string_view text) {
@@ -112,6 +157,7 @@ ArchiveOutput::ArchiveOutput(MessageBuffer& msgs, std::string path, bool readOnl
 }
 
 void ArchiveOutput::write(std::string_view text) {
+  written_.append(text);
   pending_.append(text);
   if (pending_.size() < (1u << 16)) return;
   if (int e = writer_.write(pending_)) {

@@ -11,6 +11,8 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/fs/replace_file.h"
 
@@ -60,6 +62,28 @@ int runConversion(std::atomic<bool>& busy, MessageBuffer& msgs, Convert&& conver
   return rc;
 }
 
+// A name as the archive's lists and delta entries can hold it, by the
+// revision library's rule for user names (a letter, digit or '_' first, then
+// printable ASCII other than ';', ':', '@' and ','), and without '"', which the
+// archive's reader takes for quoting. A name that keeps the rule comes back
+// as it is; in any other each offending character becomes '_' (a UTF-8
+// sequence counts as one character, any other byte of 0x80 and above as one).
+std::string safeName(std::string_view name);
+
+// The names an importer had to change, for a note in the archive's
+// description.
+class NameChanges {
+ public:
+  // The safe form of name, remembering the change.
+  std::string safe(std::string_view name);
+  bool empty() const { return changes_.empty(); }
+  // "Names changed on import to suit the archive: "x" as "y", ..." and a line end.
+  std::string note() const;
+
+ private:
+  std::vector<std::pair<std::string, std::string>> changes_;
+};
+
 // Archive texts: every '@' written twice.
 void appendAtText(std::string& out, std::string_view text);
 
@@ -80,6 +104,8 @@ class ArchiveOutput {
   ArchiveOutput(MessageBuffer& msgs, std::string path, bool readOnly,
                 const char* exists = "file %s exists already");
   void write(std::string_view text);
+  // Everything written so far.
+  const std::string& written() const { return written_; }
   void commit();
 
  private:
@@ -87,6 +113,7 @@ class ArchiveOutput {
   std::string path_;
   orv::fs::AtomicFileWriter writer_;
   std::string pending_;
+  std::string written_;
   const char* exists_;
 };
 

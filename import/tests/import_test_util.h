@@ -3,11 +3,14 @@
 // through the revision library.
 #pragma once
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "platform/sys/system_calls.h"
 #include "vc/include/vc.h"
@@ -66,7 +69,61 @@ struct Library {
     vcCloseArchive(h);
     return rc ? "<co " + std::to_string(rc) + ">" : readFile(out);
   }
+  // Every revision of the archive (in the library's order) with its text,
+  // author and log; false with the failing call's code in *failure.
+  struct Read {
+    std::string number, text, author, log;
+  };
+  bool readAll(const std::string& archive, const std::string& out, std::vector<Read>& revisions,
+               std::string* failure = nullptr) {
+    revisions.clear();
+    int h = 0;
+    auto fail = [&](const std::string& what, int rc) {
+      if (failure) *failure = what + " " + std::to_string(rc);
+      if (h) vcCloseArchive(h);
+      return false;
+    };
+    if (int rc = vcOpenArchive(archive.c_str(), &h, VC_ARCHIVE_OPEN_READ)) return fail("open", rc);
+    char buf[4096];
+    int rc = vcGetArchiveInfo(h, VC_ARCHIVE_ITEM_FIRST_REVISION, buf, sizeof buf);
+    while (rc == 0) {
+      Read r;
+      r.number = buf;
+      if (int c = vcCoRevision(h, r.number.c_str(), out.c_str())) return fail("co " + r.number, c);
+      r.text = readFile(out);
+      if (int c = vcGetRevInfo(h, VC_REVISION_ITEM_AUTHOR, r.number.c_str(), buf, sizeof buf))
+        return fail("author " + r.number, c);
+      r.author = buf;
+      if (int c = vcGetRevInfo(h, VC_REVISION_ITEM_LOG, r.number.c_str(), buf, sizeof buf))
+        return fail("log " + r.number, c);
+      r.log = buf;
+      revisions.push_back(r);
+      rc = vcGetRevInfo(h, VC_REVISION_ITEM_NEXT, r.number.c_str(), buf, sizeof buf);
+    }
+    if (rc != VC_E_REVISION_MISSING && rc != VC_E_DONE) return fail("next", rc);
+    vcCloseArchive(h);
+    h = 0;
+    return true;
+  }
+  // The archive's description.
+  std::string description(const std::string& archive) {
+    int h = 0;
+    if (int rc = vcOpenArchive(archive.c_str(), &h, VC_ARCHIVE_OPEN_READ)) return "<open " + std::to_string(rc) + ">";
+    char buf[4096] = {};
+    const int rc = vcGetArchiveInfo(h, VC_ARCHIVE_ITEM_DESCRIPTION, buf, sizeof buf);
+    vcCloseArchive(h);
+    return rc ? "<description " + std::to_string(rc) + ">" : std::string(buf);
+  }
   bool ok = false;
 };
+
+// The names in a directory.
+inline std::vector<std::string> entries(const std::string& dir) {
+  std::vector<std::string> out;
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator(dir, ec)) out.push_back(e.path().filename().string());
+  std::sort(out.begin(), out.end());
+  return out;
+}
 
 }  // namespace importtest

@@ -16,10 +16,16 @@ namespace {
 using namespace importtest;
 
 // An SCCS file: the delta table (newest first), users, flags, description
-// and body as given.
+// and body as given, under the checksum SCCS writes (the sum of the bytes
+// after the "h" line).
 std::string sccsFile(const std::string& deltas, const std::string& users, const std::string& flags,
                      const std::string& body) {
-  return "\x01h12345\n" + deltas + users + flags + "\x01t\n\x01T\n" + body;
+  const std::string rest = deltas + users + flags + "\x01t\n\x01T\n" + body;
+  unsigned sum = 0;
+  for (char c : rest) sum += static_cast<unsigned char>(c);
+  char h[16];
+  std::snprintf(h, sizeof h, "\x01h%05u\n", sum & 0xFFFFu);
+  return h + rest;
 }
 
 std::string delta(const char* type, const char* sid, const char* date, int serial, int pred, const char* comment) {

@@ -147,8 +147,9 @@ class DialogSurface {
 };
 
 // A dialog's own code. The toolkit side calls setUp once the controls
-// exist, command for every button press, check change or list choice, and
-// canClose before the dialog ends with result (OK, Cancel, ...).
+// exist, command for every button press, check change, list choice or
+// edit the user makes in a one-line entry, and canClose before the dialog
+// ends with result (OK, Cancel, ...).
 class DialogLogic {
  public:
   virtual ~DialogLogic() = default;

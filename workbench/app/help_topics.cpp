@@ -46,6 +46,17 @@ constexpr int kDirectoryMapping[] = {9068, 9070, 9071, 9072, 9073, 9074, 9075};
 constexpr int kPassword[] = {12045};
 constexpr int kNewPassword[] = {12037};
 constexpr int kMemberLocation[] = {5060};
+constexpr int kCreateProject[] = {6010};
+constexpr int kSandbox[] = {6016};
+constexpr int kMemberInfo[] = {6020};
+constexpr int kProjectInfo[] = {6018};
+constexpr int kCheckpoint[] = {5034, 10002, 10003, 10004, 10005, 10006, 10007};
+constexpr int kLabelMembers[] = {6014, 11054, 11055, 11056, 11057, 11058, 11059};
+constexpr int kBuild[] = {5056,  10053, 10054, 10055, 10056, 10057, 10058, 10059,
+                          10060, 10061, 10062, 10063, 10064, 10065, 10066, 10067};
+constexpr int kMemberSelect[] = {6012,  11039, 11040, 11041, 11042, 11043, 11044, 11045,
+                                 11046, 11047, 11048, 11049, 11050, 11051, 11052};
+constexpr int kMemberDependencies[] = {6044};
 constexpr int kConfigPreferences[] = {3000, 3008, 3009, 3010, 3011, 3012, 3013, 3014, 3092};
 constexpr int kConfigGeneral[] = {3018, 3021, 3022, 3023, 3024, 3025, 3026, 3027, 3028, 3029, 3030};
 constexpr int kConfigDirectories[] = {3031, 3034, 3035, 3036, 3037, 3038, 3039, 3040};
@@ -74,6 +85,15 @@ constexpr HelpTopic kTopics[] = {
     {"passwords.html#password", kPassword},
     {"passwords.html#new-password", kNewPassword},
     {"member_location.html", kMemberLocation},
+    {"create_project.html", kCreateProject},
+    {"sandbox.html", kSandbox},
+    {"member_information.html", kMemberInfo},
+    {"project_information.html", kProjectInfo},
+    {"checkpoint.html", kCheckpoint},
+    {"label_members.html", kLabelMembers},
+    {"build.html", kBuild},
+    {"member_select.html", kMemberSelect},
+    {"member_dependencies.html", kMemberDependencies},
     {"config_preferences.html", kConfigPreferences},
     {"config_general.html", kConfigGeneral},
     {"config_directories.html", kConfigDirectories},

@@ -68,6 +68,9 @@ class ProjectWindow : public DocumentWindow {
   // Lets the library close the project, reads every member row again and
   // renews the status line.
   virtual void reloadMembers() = 0;
+  // Makes rows (indexes, top to bottom) the selection, the first in view,
+  // and gives the list the focus.
+  virtual void selectRows(const std::vector<int>& rows) = 0;
 };
 
 // What a new project or sandbox window opens.

@@ -33,6 +33,8 @@ struct FrameContext {
   ui::Ui& ui;
   // How the editor, vardel32 and the user tools start.
   ProgramStarts& starts;
+  // The frame's document windows (none in a test without a frame).
+  WindowRegistry* windows = nullptr;
 };
 
 // A command of the command server that a registration answers: its

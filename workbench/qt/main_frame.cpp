@@ -30,6 +30,7 @@
 #include "workbench/commands/document_window.h"
 #include "workbench/commands/frame_registry.h"
 #include "workbench/dialogs/frame_registrations.h"
+#include "workbench/dialogs/qt/file_list_dialog.h"
 #include "workbench/external/archive_reports.h"
 #include "workbench/qt/about_box.h"
 
@@ -141,8 +142,9 @@ struct MainFrame::Commands {
 
   static commands::FrameRegistry registrations(MainFrame& frame, ui::Ui& ui) {
     commands::FrameRegistry registry;
+    dialogs::setFileListDialog(dialogs::runQtFileListDialog);
     registry.opening.addRecentFile = [&frame](const std::string& path, int kind) { frame.recent_.add(path, kind); };
-    commands::runRegistrations(dialogs::frameRegistrations(), registry, {ui, frame.starts_});
+    commands::runRegistrations(dialogs::frameRegistrations(), registry, {ui, frame.starts_, &frame});
     return registry;
   }
   static commands::WindowOpeners openers(MainFrame& frame) {
@@ -223,6 +225,8 @@ void MainFrame::buildMenus() {
   fileMenu_->addSeparator();
   add(fileMenu_, menuText(commands::kCommandCreateArchive), commands::kCommandCreateArchive,
       QStringLiteral("Puts files under revision control"));
+  add(fileMenu_, menuText(commands::kCommandCreateProject), commands::kCommandCreateProject,
+      QStringLiteral("Makes a project of files, with its sandbox"));
   add(fileMenu_, menuText(commands::kCommandCompareFiles), commands::kCommandCompareFiles,
       QStringLiteral("Compares two files in the visual merge program"));
   add(fileMenu_, menuText(commands::kCommandImportArchive), commands::kCommandImportArchive,

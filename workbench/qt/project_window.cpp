@@ -4,9 +4,12 @@
 
 #include <utility>
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QResizeEvent>
@@ -113,6 +116,7 @@ ProjectChild::ProjectChild(const Frame& frame, std::string name, project::OpenPr
   setProperty("orvKind", kProjectKind);
   setProperty("orvPath", q(name_));
   setProperty("orvClass", windowClass());
+  setAcceptDrops(true);
   operations_ = std::make_unique<project::ProjectMemberOperations>(*project_, *this, frame_.dialogs);
   project_->onReloaded = [this] {
     if (list_) list_->fill(frame_.ui);
@@ -211,6 +215,24 @@ std::vector<int> ProjectChild::selection(bool warn) {
   const std::vector<int> rows = selectedRowNumbers();
   return commands::takeSelectedRows(frame_.ui, rows.size(), warn,
                                  [&rows](std::vector<int>& out) { out.insert(out.end(), rows.begin(), rows.end()); });
+}
+
+void ProjectChild::selectRows(const std::vector<int>& rows) {
+  if (tree_) {
+    tree_->selectRows(rows);
+    focusMemberList();
+    return;
+  }
+  QItemSelection chosen;
+  for (int row : rows)
+    if (row >= 0 && row < rowCount()) chosen.select(list_->model()->index(row, 0), list_->model()->index(row, 0));
+  list_->selectionModel()->select(chosen, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  if (!rows.empty() && rows.front() >= 0 && rows.front() < rowCount()) {
+    const QModelIndex first = list_->model()->index(rows.front(), 0);
+    list_->selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+    list_->scrollTo(first);
+  }
+  focusMemberList();
 }
 
 void ProjectChild::reloadMembers() {
@@ -337,6 +359,25 @@ void ProjectChild::layoutParts() {
                       layout.view.y + layout.view.height - layout.titles.y});
   }
   placePart(detail_, layout.detail);
+}
+
+void ProjectChild::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void ProjectChild::dropEvent(QDropEvent* event) {
+  std::vector<std::string> files;
+  for (const QUrl& url : event->mimeData()->urls())
+    if (url.isLocalFile()) files.push_back(url.toLocalFile().toStdString());
+  if (files.empty()) return;
+  event->acceptProposedAction();
+  dropFiles(files);
+}
+
+void ProjectChild::dropFiles(const std::vector<std::string>& files) {
+  // Dropped files become members as they are, without archives.
+  operations_->dropFiles(files, project::MemberAddServices{});
+  updateStatus();
 }
 
 void ProjectChild::resizeEvent(QResizeEvent* event) {

@@ -61,6 +61,7 @@ class ProjectChild : public QWidget, public commands::ProjectWindow, public proj
   project::MemberView& members() override { return *this; }
   project::ProjectMemberOperations& memberOperations() override { return *operations_; }
   void reloadMembers() override;
+  void selectRows(const std::vector<int>& rows) override;
 
   // project::MemberView
   project::MemberRow* findMemberItem(int index, bool moveCursor) override;
@@ -95,8 +96,14 @@ class ProjectChild : public QWidget, public commands::ProjectWindow, public proj
   // watches the child for a restore from minimised.
   void restoreSize(int clientWidth, int clientHeight);
 
+  // Files dropped on the window (or handed in as if dropped) become
+  // members.
+  void dropFiles(const std::vector<std::string>& files);
+
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   ProjectChild(const Frame& frame, std::string name, project::OpenProject* project);

@@ -71,6 +71,7 @@ class FakeProjectWindow : public ProjectWindow {
     ++reloads;
     view.reload();
   }
+  void selectRows(const std::vector<int>& selected) override { rows = selected; }
 
   std::vector<int> rows;
   int raises = 0;

@@ -217,7 +217,11 @@ void DialogWindow::build() {
       QWidget* w = nullptr;
       switch (c.kind) {
         case ControlKind::label: w = new QLabel(q(c.caption), frame); break;
-        case ControlKind::lineEdit: w = new QLineEdit(q(c.caption), frame); break;
+        case ControlKind::lineEdit:
+          w = new QLineEdit(q(c.caption), frame);
+          // Room for a path or a line of text without cutting it short.
+          w->setMinimumWidth(w->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 56);
+          break;
         case ControlKind::multiLineEdit: w = new QPlainTextEdit(q(c.caption), frame); break;
         case ControlKind::checkBox: w = new QCheckBox(q(c.caption), frame); break;
         case ControlKind::radioButton: {
@@ -317,6 +321,12 @@ void DialogWindow::wire(int id, QWidget* w) {
     });
   } else if (auto* cb = qobject_cast<QComboBox*>(w)) {
     connect(cb, qOverload<int>(&QComboBox::activated), this, [this, id] {
+      if (!updating_) pressed(id);
+    });
+  } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
+    // An edit the user changed tells the logic, which may enable buttons
+    // by its text.
+    connect(e, &QLineEdit::textEdited, this, [this, id] {
       if (!updating_) pressed(id);
     });
   }

@@ -6,6 +6,7 @@
 #include "platform/spawn/recording_spawner.h"
 #include "platform/ui/testing/scripted_ui.h"
 #include "workbench/dialogs/frame_registrations.h"
+#include "workbench/testing/fake_windows.h"
 
 namespace orv::workbench::dialogs {
 namespace {
@@ -15,7 +16,8 @@ TEST(FrameRegistrations, FillEveryFlowAndServiceTheFrameRuns) {
   platform::RecordingSpawner spawner;
   external::ProgramStarts starts{ui, spawner, "", "/opt/orv/bin"};
   commands::FrameRegistry registry;
-  commands::runRegistrations(frameRegistrations(), registry, {ui, starts});
+  testing::FakeRegistry windows(ui);
+  commands::runRegistrations(frameRegistrations(), registry, {ui, starts, &windows});
 
   EXPECT_TRUE(registry.flows.checkInArchive);
   EXPECT_TRUE(registry.flows.promoteRevision);
@@ -28,7 +30,15 @@ TEST(FrameRegistrations, FillEveryFlowAndServiceTheFrameRuns) {
   EXPECT_TRUE(registry.memberDialogs.prepareCheckIn);
   EXPECT_TRUE(registry.memberDialogs.checkInDialog);
   EXPECT_TRUE(registry.memberDialogs.viewFile);
-  for (app::ExecuteVerb verb : {app::ExecuteVerb::checkIn, app::ExecuteVerb::convert, app::ExecuteVerb::diff})
+  // The project dialogs.
+  EXPECT_TRUE(registry.opening.createProject);
+  EXPECT_TRUE(registry.flows.createSandbox);
+  EXPECT_TRUE(registry.flows.addMembers);
+  EXPECT_TRUE(registry.flows.memberInformation);
+  EXPECT_TRUE(registry.items.projectInformation);
+  EXPECT_TRUE(registry.items.selectMembers);
+  for (app::ExecuteVerb verb : {app::ExecuteVerb::checkIn, app::ExecuteVerb::convert, app::ExecuteVerb::diff,
+                                app::ExecuteVerb::createProject})
     EXPECT_TRUE(registry.execute.count(verb)) << static_cast<int>(verb);
   // vardel32 starts beside the frame, which stays where it is.
   EXPECT_FALSE(registry.execute.at(app::ExecuteVerb::diff).bringForward);

@@ -86,8 +86,11 @@ class MemberTreeView : public TreeFormView {
   bool feed(std::size_t max) override;
   void fedAll() override;
 
- private:
+ public:
+  // Selects these rows (by their number in rows()), the first current.
   void selectRows(const std::vector<int>& rows);
+
+ private:
 
   project::OpenProject& project_;
   MemberTreeModel* model_;
