@@ -34,11 +34,12 @@
 namespace orv::workbench {
 namespace {
 
+// The name the library looks the user up by: the account name of the
+// effective user (LOGNAME only when there is none).
 std::string userName() {
+  if (const passwd* pw = getpwuid(geteuid()); pw && pw->pw_name && *pw->pw_name) return pw->pw_name;
   const char* n = std::getenv("LOGNAME");
-  if (n && *n) return n;
-  const passwd* pw = getpwuid(geteuid());
-  return pw ? pw->pw_name : "root";
+  return n && *n ? n : "root";
 }
 
 // An archive of one revision for the working file path, made through the
@@ -85,6 +86,9 @@ class StartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
     qputenv("ORV_SETTINGS", QByteArray::fromStdString(settings.path()));
+    // The real security library, whatever a test before in this process
+    // chose (the library fixtures load a double).
+    qunsetenv("ORV_KEL_LIBRARY");
     char cwd[4096] = {};
     if (::getcwd(cwd, sizeof cwd)) cwd_ = cwd;
   }
