@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libsqlite3-dev sqlite3 zlib1g-dev libcrypt-dev python3 diffutils ncompress ed cssc
-          qt6-base-dev fonts-dejavu-core libfontconfig1 poppler-utils)
+          qt6-base-dev qt6-svg-dev fonts-dejavu-core libfontconfig1 poppler-utils)
 
 install_missing() {
   local missing=()

@@ -19,6 +19,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QStyle>
 #include <QToolBar>
 #include <QUrl>
@@ -31,6 +32,7 @@
 #include "platform/profile/profile.h"
 #include "workbench/app/command_line_handoff.h"
 #include "workbench/app/frame_placement.h"
+#include "workbench/app/tool_hints.h"
 #include "platform/sys/system_calls.h"
 #include "platform/ui/qt/qt_ui.h"
 #include "merge/qt/vardel_ui.h"
@@ -39,6 +41,21 @@
 namespace orv::merge::qt {
 
 namespace {
+
+// The status line takes a button's hint once while the pointer rests on the
+// button; a hint equal to the one shown is dropped, and a cleared line
+// shows the next hint whatever it is.
+class StatusRepeats : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() != QEvent::StatusTip) return false;
+    return !kept_.pass(static_cast<QStatusTipEvent*>(e)->tip().toStdString());
+  }
+
+ private:
+  workbench::app::StatusRepeatFilter kept_;
+};
 
 const char* const kTitle = "Vardel";
 constexpr int kHandoffTimeoutMs = 5000;
@@ -140,6 +157,7 @@ VardelFrame::VardelFrame(ui::Ui& ui, std::string iniPath, QWidget* parent)
   buildMenus();
   buildToolBar();
   statusBar()->showMessage(" ");
+  installEventFilter(new StatusRepeats(this));
   connect(area_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
     if (ComparisonWindow* w = activeComparison()) storeViewSettings(w);
     updateActions();

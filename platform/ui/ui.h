@@ -136,6 +136,13 @@ class DialogSurface {
   virtual bool isEnabled(int id) const = 0;
   virtual void setVisible(int id, bool visible) = 0;
   virtual void setFocus(int id) = 0;
+  // Selects characters start to end of an entry (nothing for other
+  // controls).
+  virtual void selectText(int id, int start, int end) {
+    (void)id;
+    (void)start;
+    (void)end;
+  }
   // The control that has the focus, 0 when none.
   virtual int focus() const = 0;
   virtual void setListItems(int id, const std::vector<std::string>& items) = 0;
@@ -144,6 +151,11 @@ class DialogSurface {
   virtual std::vector<int> selection(int id) const = 0;
   // Ends the dialog; runDialog returns result.
   virtual void end(int result) = 0;
+  // The icons of a list's rows, by the program's icon keys (one per row,
+  // empty: none); a surface without pictures ignores them.
+  virtual void setListIcons(int /*id*/, const std::vector<std::string>& /*icons*/) {}
+  // The picture a label shows, by icon key (empty: none).
+  virtual void setImage(int /*id*/, const std::string& /*icon*/) {}
 };
 
 // A dialog's own code. The toolkit side calls setUp once the controls
@@ -157,6 +169,10 @@ class DialogLogic {
   virtual void setUp(DialogSurface& surface) = 0;
   virtual void command(DialogSurface& surface, int controlId) = 0;
   virtual bool canClose(DialogSurface& surface, int result) = 0;
+  // A double click on a row of list controlId.
+  virtual void activated(DialogSurface& /*surface*/, int /*controlId*/) {}
+  // The user left one-line entry controlId (or pressed Enter in it).
+  virtual void edited(DialogSurface& /*surface*/, int /*controlId*/) {}
 };
 
 }  // namespace orv::ui

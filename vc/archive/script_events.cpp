@@ -96,6 +96,7 @@ class TemporaryOptions {
     for (auto it = options.begin(); it != options.end(); ++it, ++saved.position) {
       if (it->name == name) {
         saved.option = std::move(*it);
+        local_.index.forget();
         options.erase(it);
         break;
       }
@@ -106,6 +107,7 @@ class TemporaryOptions {
 
   ~TemporaryOptions() {
     auto& options = local_.options;
+    local_.index.forget();
     for (auto s = saved_.rbegin(); s != saved_.rend(); ++s) {
       for (auto it = options.begin(); it != options.end(); ++it) {
         if (it->name == s->name) {

@@ -25,7 +25,34 @@ const std::list<VcPair>& VcOptionList::pairs(PairKind kind) const {
   return const_cast<VcOptionList*>(this)->pairs(kind);
 }
 
+namespace {
+
+// Below this many options a walk is as quick as the index.
+constexpr std::size_t kIndexedListSize = 16;
+
+}  // namespace
+
+OptionIndex* VcOptionList::currentIndex() const {
+  if (options.size() < kIndexedListSize) {
+    if (index.built_) index.forget();
+    return nullptr;
+  }
+  if (!index.built_ || index.size_ != options.size()) {
+    index.forget();
+    index.byName_.reserve(options.size());
+    // The first of each name wins, as for a walk.
+    for (const VcOption& o : options) index.byName_.emplace(o.name, const_cast<VcOption*>(&o));
+    index.size_ = options.size();
+    index.built_ = true;
+  }
+  return &index;
+}
+
 VcOption* VcOptionList::find(const std::string& name) {
+  if (OptionIndex* i = currentIndex()) {
+    auto it = i->byName_.find(name);
+    return it == i->byName_.end() ? nullptr : it->second;
+  }
   for (VcOption& o : options)
     if (o.name == name) return &o;
   return nullptr;
@@ -72,6 +99,8 @@ bool VcOptionList::dropPair(PairKind kind, const std::string& name) {
 bool VcOptionList::dropOption(const std::string& name) {
   for (auto it = options.begin(); it != options.end(); ++it) {
     if (it->name == name && !(it->flags & kOptPolicy)) {
+      // Another option of the name may come first now.
+      index.forget();
       options.erase(it);
       optionCursor = 0;
       return true;
@@ -95,6 +124,13 @@ SetResult setOption(VcOptionList& list, const std::string& name,
     return SetResult::Replaced;
   }
   list.options.push_front(VcOption{name, value, flags});
+  // The new option is the first of its name; an index that agreed with the
+  // list before agrees with it again.
+  OptionIndex& index = list.index;
+  if (index.built_ && index.size_ + 1 == list.options.size()) {
+    index.byName_[name] = &list.options.front();
+    index.size_ = list.options.size();
+  }
   return SetResult::Created;
 }
 

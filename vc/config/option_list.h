@@ -13,6 +13,7 @@
 #include <list>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace vc {
@@ -46,6 +47,39 @@ struct VcBlock {
 
 enum class PairKind { WorkToArch, WorkMap, AutoAction };
 
+// Result of setting an option into a list.
+enum class SetResult { Created, Replaced, EqualValue, Enforced };
+
+struct VcOptionList;
+
+// The first option of each name in a long list, kept beside the list so
+// that a lookup and a set cost the same whatever the list's length. It lives
+// in memory only and is never copied: a copied or moved list builds its own
+// on the first lookup. Code that changes a list's options other than through
+// setOption and dropOption calls forget().
+class OptionIndex {
+ public:
+  OptionIndex() = default;
+  OptionIndex(const OptionIndex&) {}
+  OptionIndex& operator=(const OptionIndex&) {
+    forget();
+    return *this;
+  }
+
+  void forget() {
+    byName_.clear();
+    built_ = false;
+  }
+
+ private:
+  friend struct VcOptionList;
+  friend SetResult setOption(VcOptionList&, const std::string&, const std::optional<std::string>&,
+                             std::uint32_t);
+  std::unordered_map<std::string, VcOption*> byName_;
+  std::size_t size_ = 0;  // of the list when the index last agreed with it
+  bool built_ = false;
+};
+
 struct VcOptionList {
   std::list<VcOption> options;  // newest first
   int optionCursor = 0;         // enumeration state of items 120/121 (0 = start)
@@ -54,6 +88,7 @@ struct VcOptionList {
   std::list<VcPair> workMap;
   std::list<VcBlock> blocks;
   std::list<VcPair> autoAction;
+  mutable OptionIndex index;    // of options, by name (see OptionIndex)
 
   std::list<VcPair>& pairs(PairKind kind);
   const std::list<VcPair>& pairs(PairKind kind) const;
@@ -72,10 +107,13 @@ struct VcOptionList {
   bool dropOption(const std::string& name);
 
   void clear();
+
+ private:
+  // The index of a list long enough to need one, brought up to date; null
+  // for a short list.
+  OptionIndex* currentIndex() const;
 };
 
-// Result of setting an option into a list.
-enum class SetResult { Created, Replaced, EqualValue, Enforced };
 
 // Sets name (lower case) into list: an existing option whose flags hold both
 // the policy and the enforce flag refuses; otherwise its flags are replaced

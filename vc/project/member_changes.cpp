@@ -120,27 +120,15 @@ int addMember(VcInstance& inst, int handle, char kind, const char* name, const c
   const std::string full = fullMemberName(inst, *p, m);
   MemberIt existing;
   if (findMember(inst, *p, full.c_str(), existing) == 0) return fail(inst, err::kAlreadyMember);
-  VcMember& added = insertMember(p->file, std::move(m));
-  p->currentMember = std::find_if(p->file.members.begin(), p->file.members.end(),
-                                  [&](const VcMember& x) { return &x == &added; });
+  const MemberIt at = placeMember(p->file, std::move(m));
+  VcMember& added = *at;
+  p->currentMember = at;
   takePresentState(inst, *p, added);
   p->modified = true;
   p->usesChanged = true;
   addLogEntry(*p, fullMemberName(inst, *p, added),
               added.revision ? "add " + *added.revision : std::string("add"));
   return inst.lastError = 0;
-}
-
-// Moves a member to its place in member order (after a change of name).
-void reposition(VcProjectFile& file, MemberIt member) {
-  std::list<VcMember> held;
-  held.splice(held.begin(), file.members, member);
-  auto at = file.members.begin();
-  while (at != file.members.end() &&
-         (at->directory < member->directory ||
-          (at->directory == member->directory && at->name <= member->name)))
-    ++at;
-  file.members.splice(at, held, member);
 }
 
 int renameMember(VcInstance& inst, int handle, const char* oldName, const char* newName, char* buf,
@@ -161,9 +149,11 @@ int renameMember(VcInstance& inst, int handle, const char* oldName, const char* 
   if (int rc = newMemberPath(inst, *p, newName, absolute, Placement{}, stored)) return fail(inst, rc);
   if (lookupProject(inst, handle, p)) return fail(inst, err::kBadProjectHandle);
   const std::string oldFull = fullMemberName(inst, *p, *it);
+  unfileMember(p->file, it);
   splitStored(stored, *it);
   if (it->node && p->uses) p->uses->rename(it->node, fullMemberName(inst, *p, *it));
-  reposition(p->file, it);
+  // To its place in member order under the new name.
+  replaceMember(p->file, it);
   p->currentMember = it;
   p->modified = true;
   p->usesChanged = true;
@@ -190,7 +180,7 @@ int deleteMember(VcInstance& inst, int handle, const char* name) {
     p->walkCursor = it == p->file.members.begin() ? p->file.members.end() : std::prev(it);
   forgetMemberInComparisons(inst, *p, it);
   forgetMemberNode(*p, *it);
-  p->file.members.erase(it);
+  removeMember(p->file, it);
   p->modified = true;
   p->usesChanged = true;
   return inst.lastError = 0;

@@ -5,7 +5,8 @@
 // The lookup compares a caller's absolute name with every member's full
 // name and then with every working name, letter case and "\" against "/"
 // not counting, so a sandbox never misses a member because of where its
-// variables point.
+// variables point. The names are filed once per member in the project's
+// member index, not made again for every comparison.
 #include "vc/project/project_members.h"
 
 #include "vc/config/option_lookup.h"
@@ -16,6 +17,7 @@
 #include "vc/paths/path_name.h"
 
 #include <set>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -151,6 +153,89 @@ bool sameMember(VcInstance& inst, VcProject& p, const VcMember& m, const std::st
   return pathsEqual(work ? workMemberName(inst, p, m, nullptr) : fullMemberName(inst, p, m), absolute);
 }
 
+// A name as the lookup files it: two names are the same member name
+// (pathsEqual) exactly when their keys are equal.
+std::string nameKey(std::string_view name) {
+  std::string key(name);
+  for (char& c : key) c = isSeparator(c) ? '/' : foldAscii(c);
+  return key;
+}
+
+// The values member names are made of: the project and work directories and
+// the values of the variables that begin the members' directories.
+std::string nameContext(VcInstance& inst, VcProject& p, const std::set<std::string>& variables) {
+  std::string context = projectDirectory(inst, p);
+  context += '\0';
+  context += projectWorkDirectory(inst, p);
+  for (const std::string& name : variables) {
+    for (bool sandboxFirst : {false, true}) {
+      const std::optional<std::string> value = variableValue(inst, p, name, sandboxFirst);
+      context += '\0';
+      context += name;
+      context += value ? "=" + *value : std::string("\1");
+    }
+  }
+  return context;
+}
+
+// Files a member under its full and working names.
+void fileNames(VcInstance& inst, VcProject& p, MemberIt it) {
+  MemberIndex& index = p.file.index;
+  std::string full = nameKey(fullMemberName(inst, p, *it));
+  std::string work = nameKey(workMemberName(inst, p, *it, nullptr));
+  index.full[full].push_back(it);
+  index.work[work].push_back(it);
+  index.keys[&*it] = {std::move(full), std::move(work)};
+}
+
+// The names index of p, brought up to date: filed again whole when the
+// members changed behind it or a value the names are made of changed, the
+// members added since the last lookup filed otherwise.
+MemberIndex& namesIndex(VcInstance& inst, VcProject& p) {
+  MemberIndex& index = p.file.index;
+  std::set<std::string> variables = index.variables;
+  for (MemberIt it : index.pending) {
+    std::string name;
+    std::size_t length = 0;
+    if (leadingVariable(it->directory, name, length) && name != "projectdir") variables.insert(name);
+  }
+  std::string context = nameContext(inst, p, variables);
+  const bool current = index.namesBuilt && context == index.context &&
+                       index.keys.size() + index.pending.size() == p.file.members.size();
+  if (current) {
+    for (MemberIt it : index.pending) fileNames(inst, p, it);
+    index.pending.clear();
+    index.variables = std::move(variables);
+    index.context = std::move(context);
+    return index;
+  }
+  index.forgetNames();
+  for (const VcMember& m : p.file.members) {
+    std::string name;
+    std::size_t length = 0;
+    if (leadingVariable(m.directory, name, length) && name != "projectdir") index.variables.insert(name);
+  }
+  index.context = nameContext(inst, p, index.variables);
+  index.keys.reserve(p.file.members.size());
+  for (auto it = p.file.members.begin(); it != p.file.members.end(); ++it) fileNames(inst, p, it);
+  index.namesBuilt = true;
+  return index;
+}
+
+// The first member in member order among those filed under key, or none.
+std::optional<MemberIt> firstFiled(const std::unordered_map<std::string, std::vector<MemberIt>>& names,
+                                   const std::string& key) {
+  auto entry = names.find(key);
+  if (entry == names.end() || entry->second.empty()) return std::nullopt;
+  // Member order is by directory, then name; members equal in both keep
+  // the order they were filed in.
+  MemberIt best = entry->second.front();
+  for (MemberIt it : entry->second)
+    if (it->directory < best->directory || (it->directory == best->directory && it->name < best->name))
+      best = it;
+  return best;
+}
+
 }  // namespace
 
 bool leadingVariable(std::string_view text, std::string& name, std::size_t& length) {
@@ -224,12 +309,13 @@ int findMember(VcInstance& inst, VcProject& p, const char* name, MemberIt& out, 
         out = *p.currentMember;
         return 0;
       }
-  for (bool work : {false, true})
-    for (auto it = p.file.members.begin(); it != p.file.members.end(); ++it)
-      if (sameMember(inst, p, *it, wanted, work)) {
-        out = it;
-        return 0;
-      }
+  const MemberIndex& index = namesIndex(inst, p);
+  const std::string key = nameKey(wanted);
+  for (const auto* names : {&index.full, &index.work})
+    if (std::optional<MemberIt> found = firstFiled(*names, key)) {
+      out = *found;
+      return 0;
+    }
   return err::kNotMember;
 }
 

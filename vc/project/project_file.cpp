@@ -16,6 +16,8 @@
 #include "platform/fs/path_separators.h"
 #include "platform/fs/replace_file.h"
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 namespace vc {
@@ -209,14 +211,105 @@ std::optional<std::string> optionValue(const VcOptionList& list, const std::stri
   return o->value;
 }
 
+namespace {
+
+using MemberKey = std::pair<std::string, std::string>;
+
+MemberKey keyOf(const VcMember& m) { return {m.directory, m.name}; }
+
+// The member order index, built again when the list changed behind it.
+MemberIndex& orderIndex(VcProjectFile& project) {
+  MemberIndex& index = project.index;
+  if (index.orderBuilt && index.orderSize == project.members.size()) return index;
+  index.order.clear();
+  // In member order each key comes after the last: the hint makes the
+  // build linear.
+  for (auto it = project.members.begin(); it != project.members.end(); ++it)
+    index.order.try_emplace(index.order.end(), keyOf(*it), MemberIndex::Group{it, it})->second.last = it;
+  index.orderSize = project.members.size();
+  index.orderBuilt = true;
+  return index;
+}
+
+// Where a member of that directory and name goes: after every member whose
+// (directory, name) is less or equal.
+std::list<VcMember>::iterator placeFor(VcProjectFile& project, const VcMember& m) {
+  MemberIndex& index = orderIndex(project);
+  auto next = index.order.upper_bound(keyOf(m));
+  return next == index.order.end() ? project.members.end() : next->second.first;
+}
+
+// Files a member just put into the list at its place.
+void fileMember(VcProjectFile& project, std::list<VcMember>::iterator it) {
+  MemberIndex& index = project.index;
+  auto [group, fresh] = index.order.try_emplace(keyOf(*it), MemberIndex::Group{it, it});
+  if (!fresh) group->second.last = it;
+  ++index.orderSize;
+  if (index.namesBuilt) index.pending.push_back(it);
+}
+
+}  // namespace
+
+std::list<VcMember>::iterator placeMember(VcProjectFile& project, VcMember member) {
+  const auto at = placeFor(project, member);
+  const auto it = project.members.insert(at, std::move(member));
+  fileMember(project, it);
+  return it;
+}
+
 VcMember& insertMember(VcProjectFile& project, VcMember member) {
-  auto& members = project.members;
-  auto at = members.begin();
-  while (at != members.end() &&
-         (at->directory < member.directory ||
-          (at->directory == member.directory && at->name <= member.name)))
-    ++at;
-  return *members.insert(at, std::move(member));
+  return *placeMember(project, std::move(member));
+}
+
+void unfileMember(VcProjectFile& project, std::list<VcMember>::iterator member) {
+  MemberIndex& index = project.index;
+  if (index.orderBuilt) {
+    auto group = index.order.find(keyOf(*member));
+    if (group == index.order.end()) {
+      index.orderBuilt = false;
+    } else {
+      MemberIndex::Group& g = group->second;
+      if (g.first == member && g.last == member)
+        index.order.erase(group);
+      else if (g.first == member)
+        g.first = std::next(member);
+      else if (g.last == member)
+        g.last = std::prev(member);
+      --index.orderSize;
+    }
+  }
+  if (!index.namesBuilt) return;
+  auto filed = index.keys.find(&*member);
+  if (filed == index.keys.end()) {
+    auto p = std::find(index.pending.begin(), index.pending.end(), member);
+    if (p != index.pending.end()) index.pending.erase(p);
+    else index.forgetNames();
+    return;
+  }
+  for (auto* names : {&index.full, &index.work}) {
+    const std::string& key = names == &index.full ? filed->second.first : filed->second.second;
+    auto entry = names->find(key);
+    if (entry == names->end()) continue;
+    auto& list = entry->second;
+    list.erase(std::remove(list.begin(), list.end(), member), list.end());
+    if (list.empty()) names->erase(entry);
+  }
+  index.keys.erase(filed);
+}
+
+void replaceMember(VcProjectFile& project, std::list<VcMember>::iterator member) {
+  // Out of the list while its place is sought, so that it is not its own
+  // neighbour.
+  std::list<VcMember> held;
+  held.splice(held.begin(), project.members, member);
+  const auto at = placeFor(project, *member);
+  project.members.splice(at, held, member);
+  fileMember(project, member);
+}
+
+void removeMember(VcProjectFile& project, std::list<VcMember>::iterator member) {
+  unfileMember(project, member);
+  project.members.erase(member);
 }
 
 int recognizeProjectText(std::string_view text, const std::string* expectedRevision,
@@ -265,8 +358,14 @@ int readProjectText(VcInstance& inst, const std::string& fileName, std::string_v
   lists.project[1] = &out.options;
   if (int rc = readOptionLines(inst, fileName, lines, 2, endOptions, out.options, lists))
     return rc;
+  // Member order: by directory text, then name; equal ones in file order.
+  std::vector<VcMember> members;
   for (std::size_t i = endOptions + 1; i < lines.size(); ++i)
-    if (std::optional<VcMember> m = parseMemberLine(lines[i])) insertMember(out, std::move(*m));
+    if (std::optional<VcMember> m = parseMemberLine(lines[i])) members.push_back(std::move(*m));
+  std::stable_sort(members.begin(), members.end(), [](const VcMember& a, const VcMember& b) {
+    return a.directory != b.directory ? a.directory < b.directory : a.name < b.name;
+  });
+  for (VcMember& m : members) out.members.push_back(std::move(m));
   return 0;
 }
 

@@ -14,9 +14,14 @@
 
 #include <cstdint>
 #include <list>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace vc {
 
@@ -52,11 +57,67 @@ struct VcMember {
   VcUsesNode* node = nullptr;           // its node in the project's dependency graph
 };
 
+// What finds members quickly, kept beside the member list in memory only:
+// the member order by stored directory and name (where a new member goes),
+// and the members by their normalised full and working names (which member
+// a caller's name means). Both are brought up to date as members come and
+// go through the calls below; the names part is built again when the values
+// the names are made of change. A copied or moved list starts without one.
+struct MemberIndex {
+  using It = std::list<VcMember>::iterator;
+  MemberIndex() = default;
+  MemberIndex(const MemberIndex&) {}
+  MemberIndex(MemberIndex&&) noexcept {}
+  MemberIndex& operator=(const MemberIndex&) {
+    forget();
+    return *this;
+  }
+  MemberIndex& operator=(MemberIndex&&) noexcept {
+    forget();
+    return *this;
+  }
+  void forget() {
+    order.clear();
+    orderSize = 0;
+    orderBuilt = false;
+    forgetNames();
+  }
+  void forgetNames() {
+    full.clear();
+    work.clear();
+    keys.clear();
+    pending.clear();
+    variables.clear();
+    context.clear();
+    namesBuilt = false;
+  }
+
+  // Member order: each stored (directory, name) with the first and last
+  // member that has it.
+  struct Group {
+    It first, last;
+  };
+  std::map<std::pair<std::string, std::string>, Group> order;
+  std::size_t orderSize = 0;
+  bool orderBuilt = false;
+
+  // Names: the members of each normalised full and working name, the keys
+  // each member is filed under, and the members added since (filed at the
+  // next lookup).
+  std::unordered_map<std::string, std::vector<It>> full, work;
+  std::unordered_map<const VcMember*, std::pair<std::string, std::string>> keys;
+  std::vector<It> pending;
+  std::set<std::string> variables;  // leading variables of the members' directories
+  std::string context;              // the values the names were made of
+  bool namesBuilt = false;
+};
+
 // A project file in memory.
 struct VcProjectFile {
   std::optional<std::string> revision;  // of the "$Revision" line; none for "$Revision$"
   VcOptionList options;                 // the project's own ("local") option list
   std::list<VcMember> members;          // in member order (insertMember)
+  MemberIndex index;                    // of members (insertMember, removeMember)
 };
 
 // A sandbox file in memory: options only. `masterproject` names the project
@@ -74,6 +135,14 @@ std::optional<std::string> optionValue(const VcOptionList& list, const std::stri
 // byte order, names in ascending byte order within a group, an equal name
 // after those already there. The new member.
 VcMember& insertMember(VcProjectFile& project, VcMember member);
+std::list<VcMember>::iterator placeMember(VcProjectFile& project, VcMember member);
+// Moves a member whose directory or name changed to its place; the caller
+// calls unfileMember before the change.
+void replaceMember(VcProjectFile& project, std::list<VcMember>::iterator member);
+// Takes a member out of the index (before a change of its name, or before
+// it goes), and removes a member from the list.
+void unfileMember(VcProjectFile& project, std::list<VcMember>::iterator member);
+void removeMember(VcProjectFile& project, std::list<VcMember>::iterator member);
 
 // Which form text (a whole file) has: 0, kRecognisedSandbox,
 // kRecognisedEmpty, err::kNotProjectFile (first line neither magic, second

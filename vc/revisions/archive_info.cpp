@@ -59,6 +59,20 @@ int nextEntry(VcInstance& inst, int& cursor, const std::vector<std::string>& ent
   return rc;
 }
 
+// The same for a list whose entries are made on demand: only the entry
+// handed out is made.
+template <class Entry>
+int nextEntryOf(VcInstance& inst, int& cursor, std::size_t count, Entry entry, char* buf, int len) {
+  if (cursor < 0 || cursor >= static_cast<int>(count)) {
+    cursor = 0;
+    buf[0] = '\0';
+    return err::kDone;
+  }
+  const int rc = copyOut(inst, entry(static_cast<std::size_t>(cursor)), buf, len);
+  if (rc == 0) ++cursor;
+  return rc;
+}
+
 bool onList(const std::vector<std::string>& list, const std::string& name) {
   return std::any_of(list.begin(), list.end(), [&](const std::string& n) { return sameUser(n, name); });
 }
@@ -111,28 +125,30 @@ int getArchiveInfo(VcInstance& inst, int handle, int item, char* buf, int len) {
       }
       return copyOut(inst, f.head->revision, buf, len);
     case VC_ARCHIVE_ITEM_NEXT_LOCK:
-      for (const auto& l : f.locks) entries.push_back(l.user + " " + l.revision);
-      return nextEntry(inst, a->cursors.locks, entries, buf, len);
+      return nextEntryOf(
+          inst, a->cursors.locks, f.locks.size(),
+          [&](std::size_t i) { return f.locks[i].user + " " + f.locks[i].revision; }, buf, len);
     case VC_ARCHIVE_ITEM_ON_ACCESS_LIST: {
       if (f.access.empty()) return fail(inst, err::kAccessListEmpty);
       const std::string name(buf, strnlen(buf, static_cast<std::size_t>(len)));
       return onList(f.access, name) ? 0 : fail(inst, err::kAccessNameMissing);
     }
     case VC_ARCHIVE_ITEM_NEXT_LABEL:
-      for (const auto& s : f.symbols) entries.push_back(s.name + " " + s.revision);
-      return nextEntry(inst, a->cursors.symbols, entries, buf, len);
+      return nextEntryOf(
+          inst, a->cursors.symbols, f.symbols.size(),
+          [&](std::size_t i) { return f.symbols[i].name + " " + f.symbols[i].revision; }, buf, len);
     case VC_ARCHIVE_ITEM_STRICT_LOCKING: return putByte(buf, (f.flags & arc::kFlagStrict) ? 1 : 0);
     case VC_ARCHIVE_ITEM_MODIFIED: return putByte(buf, (f.flags & arc::kFlagModified) ? 1 : 0);
     case VC_ARCHIVE_ITEM_FILE_CHANGED:
       return putByte(buf, orv::fs::fileChanged(a->identity, a->path) ? 1 : 0);
     case VC_ARCHIVE_ITEM_CREATED: return putByte(buf, (f.flags & arc::kFlagCreated) ? 1 : 0);
     case VC_ARCHIVE_ITEM_FIRST_REVISION: {
-      const auto order = enumerationOrder(f);
-      if (order.empty()) {
+      const DeltaRecord* first = firstInEnumeration(f);
+      if (!first) {
         buf[0] = '\0';
         return fail(inst, err::kRevisionMissing);
       }
-      return copyOut(inst, order.front()->revision, buf, len);
+      return copyOut(inst, first->revision, buf, len);
     }
     case VC_ARCHIVE_ITEM_FILE_NAME: return copyOut(inst, a->path, buf, len);
     case VC_ARCHIVE_ITEM_FILE_MODE: {

@@ -283,6 +283,7 @@ void linkRecord(VcArchive& a, const Placement& place, const Inputs& in, const st
   }
   if (place.base) copyExtAttributes(*place.base, fresh);
   if (!first) fresh.parent = place.kind == Placement::Trunk ? nullptr : place.base;
+  file.treeChanged();
   markDeltaChanged(a, fresh);
 }
 

@@ -64,6 +64,7 @@ void replaceInParent(vc::archive::ArchiveFile& f, DeltaRecord* gone, DeltaRecord
       b.erase(it);
   }
   if (with) with->parent = parent;
+  f.treeChanged();
 }
 
 bool parentLists(const DeltaRecord* gone) {

@@ -133,11 +133,7 @@ int getRevInfo(VcInstance& inst, int handle, int item, const char* revision, cha
       if (int rc = readArchiveTexts(inst, *a, d)) return rc;
       return archiveText(inst, *a, item == VC_REVISION_ITEM_LOG ? d->log : d->text, buf, len);
     }
-    case VC_REVISION_ITEM_NEXT: {
-      const auto order = enumerationOrder(f);
-      auto it = std::find(order.begin(), order.end(), d);
-      return relation(inst, it == order.end() || it + 1 == order.end() ? nullptr : *(it + 1), buf, len);
-    }
+    case VC_REVISION_ITEM_NEXT: return relation(inst, nextInEnumeration(f, d), buf, len);
     case VC_REVISION_ITEM_STATE: return copyResult(&inst, d->state, buf, len);
     case VC_REVISION_ITEM_NUMBER: return copyResult(&inst, d->revision, buf, len);
     case VC_REVISION_ITEM_PREVIOUS: {

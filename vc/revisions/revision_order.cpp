@@ -30,6 +30,34 @@ std::vector<DeltaRecord*> enumerationOrder(const ArchiveFile& a) {
   return out;
 }
 
+namespace {
+
+const ArchiveFile::OrderCache& currentOrder(const ArchiveFile& a) {
+  ArchiveFile::OrderCache& cache = a.enumeration;
+  if (cache.built && cache.generation == a.treeGeneration()) return cache;
+  cache.order = enumerationOrder(a);
+  cache.position.clear();
+  cache.position.reserve(cache.order.size());
+  for (std::size_t i = 0; i < cache.order.size(); ++i) cache.position.emplace(cache.order[i], i);
+  cache.generation = a.treeGeneration();
+  cache.built = true;
+  return cache;
+}
+
+}  // namespace
+
+DeltaRecord* firstInEnumeration(const ArchiveFile& a) {
+  const auto& order = currentOrder(a).order;
+  return order.empty() ? nullptr : order.front();
+}
+
+DeltaRecord* nextInEnumeration(const ArchiveFile& a, const DeltaRecord* d) {
+  const ArchiveFile::OrderCache& cache = currentOrder(a);
+  auto at = cache.position.find(d);
+  if (at == cache.position.end() || at->second + 1 >= cache.order.size()) return nullptr;
+  return cache.order[at->second + 1];
+}
+
 bool onTrunk(const DeltaRecord* d) {
   return std::count(d->revision.begin(), d->revision.end(), '.') <= 1;
 }

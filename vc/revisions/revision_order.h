@@ -14,6 +14,11 @@ namespace vc {
 // its branches from the last listed to the first, each from its last
 // revision back to its first, branch revisions' own branches first.
 std::vector<vc::archive::DeltaRecord*> enumerationOrder(const vc::archive::ArchiveFile& a);
+// The first revision of that order and the one after d (null after the
+// last or for a record not in the tree), from the order made once per
+// change of the tree, so that a walk over every revision costs one pass.
+vc::archive::DeltaRecord* firstInEnumeration(const vc::archive::ArchiveFile& a);
+vc::archive::DeltaRecord* nextInEnumeration(const vc::archive::ArchiveFile& a, const vc::archive::DeltaRecord* d);
 
 // Relations of a revision; null when there is none.
 bool onTrunk(const vc::archive::DeltaRecord* d);

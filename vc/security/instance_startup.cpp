@@ -44,6 +44,7 @@ void reorderGlobalList(VcOptionList& global) {
   }
   global.options = std::move(others);
   global.options.splice(global.options.end(), policy);
+  global.index.forget();
 }
 
 // Releases what the instance in slot holds and frees the slot.

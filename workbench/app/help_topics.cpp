@@ -57,6 +57,10 @@ constexpr int kBuild[] = {5056,  10053, 10054, 10055, 10056, 10057, 10058, 10059
 constexpr int kMemberSelect[] = {6012,  11039, 11040, 11041, 11042, 11043, 11044, 11045,
                                  11046, 11047, 11048, 11049, 11050, 11051, 11052};
 constexpr int kMemberDependencies[] = {6044};
+constexpr int kCheckOut[] = {6050,  11022, 11023, 11024, 11025, 11026, 11027, 11028, 11029,
+                             11030, 11031, 11032, 11033, 11034, 11035, 11036, 11037};
+constexpr int kLockMail[] = {9139, 9140, 9141, 9142, 9143, 9144, 9145, 9146, 9147};
+constexpr int kConfigToolbar[] = {2044, 3071};
 constexpr int kConfigPreferences[] = {3000, 3008, 3009, 3010, 3011, 3012, 3013, 3014, 3092};
 constexpr int kConfigGeneral[] = {3018, 3021, 3022, 3023, 3024, 3025, 3026, 3027, 3028, 3029, 3030};
 constexpr int kConfigDirectories[] = {3031, 3034, 3035, 3036, 3037, 3038, 3039, 3040};
@@ -94,6 +98,9 @@ constexpr HelpTopic kTopics[] = {
     {"build.html", kBuild},
     {"member_select.html", kMemberSelect},
     {"member_dependencies.html", kMemberDependencies},
+    {"check_out.html", kCheckOut},
+    {"lock_mail.html", kLockMail},
+    {"config_toolbar.html", kConfigToolbar},
     {"config_preferences.html", kConfigPreferences},
     {"config_general.html", kConfigGeneral},
     {"config_directories.html", kConfigDirectories},

@@ -9,6 +9,7 @@ namespace {
 
 ProgressWindow* gCurrent = nullptr;
 constexpr std::size_t kHeadingLimit = 59;
+ProgressWindow::Clock::time_point (*gNow)() = &ProgressWindow::Clock::now;
 
 }  // namespace
 
@@ -19,6 +20,16 @@ ProgressWindow::ProgressWindow(ui::Ui& ui, std::string_view heading, unsigned to
   view_.onCancel = [this] { cancel(); };
   gCurrent = this;
   ui_.showProgress(view_);
+  lastShown_ = gNow();
+}
+
+void ProgressWindow::setClock(Clock::time_point (*now)()) { gNow = now ? now : &Clock::now; }
+
+bool ProgressWindow::due(Clock::time_point& last) {
+  const Clock::time_point now = gNow();
+  if (last != Clock::time_point{} && now - last < kRepaintInterval) return false;
+  last = now;
+  return true;
 }
 
 ProgressWindow::~ProgressWindow() {
@@ -34,6 +45,7 @@ int ProgressWindow::statusCallback(const char* text) {
 
 void ProgressWindow::setTitle(std::string_view heading) {
   view_.heading = std::string(heading.substr(0, kHeadingLimit));
+  lastShown_ = {};  // a new heading is shown at once
   step();
 }
 
@@ -52,11 +64,12 @@ void ProgressWindow::step() {
     ++count_;
     view_.percent = static_cast<int>(std::min(100u, count_ * 100u / total_));
   }
-  ui_.showProgress(view_);
+  if (due(lastShown_)) ui_.showProgress(view_);
 }
 
 int ProgressWindow::answer(std::string_view text) {
-  ui_.pumpEvents();
+  // Lets Cancel and repaints through now and then, not for every text.
+  if (due(lastPump_)) ui_.pumpEvents();
   if (!text.empty() && text.front() == '!') {
     std::string question = std::string(text.substr(1)) + "\nContinue?";
     auto box = ui::yesNoBox(view_.heading, question, ui::MessageIcon::question);

@@ -6,8 +6,14 @@
 // any other text is the progress line and, when each line stands for one
 // step, advances the gauge. Cancel only sets a flag: the window's owner
 // closes it, and until then every answer is "stop".
+//
+// Long runs send a text for every item: the window is drawn again and
+// events are let through at most a few times a second (kRepaintInterval),
+// never once per item; the latest line and gauge are what the next drawing
+// shows.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -18,6 +24,12 @@ namespace orv::workbench::app {
 
 class ProgressWindow {
  public:
+  using Clock = std::chrono::steady_clock;
+  static constexpr std::chrono::milliseconds kRepaintInterval{200};
+  // The clock the window reads (tests put in their own); null: the steady
+  // clock.
+  static void setClock(Clock::time_point (*now)());
+
   // Opens the window; total 0 means no gauge. Stepping starts off.
   ProgressWindow(ui::Ui& ui, std::string_view heading, unsigned total);
   ~ProgressWindow();
@@ -43,6 +55,8 @@ class ProgressWindow {
 
  private:
   void step();
+  // True, and the time kept, when at least kRepaintInterval passed since last.
+  static bool due(Clock::time_point& last);
 
   ui::Ui& ui_;
   ui::ProgressView view_;
@@ -51,6 +65,8 @@ class ProgressWindow {
   unsigned count_ = 0;
   bool stepping_ = false;
   bool cancelled_ = false;
+  Clock::time_point lastShown_;
+  Clock::time_point lastPump_{};
 };
 
 }  // namespace orv::workbench::app

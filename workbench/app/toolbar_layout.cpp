@@ -9,16 +9,11 @@ namespace orv::workbench::app {
 
 namespace {
 
-enum Bars { kBoth, kArchiveOnly, kProjectOnly };
+constexpr BarMembership kBoth = BarMembership::both;
+constexpr BarMembership kArchiveOnly = BarMembership::archiveOnly;
+constexpr BarMembership kProjectOnly = BarMembership::projectOnly;
 
-struct ButtonEntry {
-  const char* name;
-  int commandId;
-  int iconId;
-  Bars bars;
-};
-
-constexpr std::array<ButtonEntry, 41> kButtons = {{
+constexpr std::array<CatalogueRow, 41> kButtons = {{
     {"Separator", 0, 0, kBoth},           {"CreateProject", 1503, 4102, kBoth},
     {"OpenProject", 1504, 4101, kBoth},   {"CreateArchive", 1501, 4114, kBoth},
     {"OpenArchive", 1502, 4113, kBoth},   {"Import", 1519, 4120, kBoth},
@@ -44,36 +39,47 @@ constexpr std::array<ButtonEntry, 41> kButtons = {{
 
 constexpr std::array kArchiveDefault = {1, 2, 0, 3, 4, 0, 27, 28, 0, 29, 30, 0, 31, 0, 35, 0, 6, 0, 7};
 constexpr std::array kProjectDefault = {1, 2, 0, 3, 4, 0, 9, 10, 0, 11, 12, 0, 14, 0, 22, 0, 6, 0, 7};
-constexpr int kMaxButtons = 42;
 
-bool allowedOn(const ButtonEntry& e, ToolbarKind kind) {
-  return e.bars == kBoth || (e.bars == kArchiveOnly) == (kind == ToolbarKind::archive);
-}
-
-ToolbarButton button(const ButtonEntry& e) { return {e.name, e.commandId, e.iconId}; }
+ToolbarButton button(const CatalogueRow& e) { return {e.name, e.commandId, e.iconId}; }
 
 }  // namespace
 
-std::vector<ToolbarButton> resolveToolbar(ToolbarKind kind, const profile::ProfileFile& settings) {
-  const char* section = kind == ToolbarKind::archive ? "Archive Toolbar" : "Project Toolbar";
-  std::vector<ToolbarButton> out;
-  for (int n = 1; n <= kMaxButtons; ++n) {
-    auto value = settings.get(section, "Button" + std::to_string(n));
+std::span<const CatalogueRow> toolbarCatalogue() { return kButtons; }
+
+bool rowOnBar(const CatalogueRow& row, ToolbarKind kind) {
+  return row.bars == kBoth || (row.bars == kArchiveOnly) == (kind == ToolbarKind::archive);
+}
+
+std::span<const int> defaultToolbarRows(ToolbarKind kind) {
+  if (kind == ToolbarKind::archive) return kArchiveDefault;
+  return kProjectDefault;
+}
+
+const char* toolbarSection(ToolbarKind kind) {
+  return kind == ToolbarKind::archive ? "Archive Toolbar" : "Project Toolbar";
+}
+
+std::vector<ToolbarRowRef> readToolbarRows(ToolbarKind kind, const profile::ProfileFile& settings) {
+  std::vector<ToolbarRowRef> out;
+  for (int n = 1; n <= kMaxToolbarButtons; ++n) {
+    auto value = settings.get(toolbarSection(kind), "Button" + std::to_string(n));
     if (!value || value->empty()) break;
-    for (const auto& e : kButtons) {
-      if (allowedOn(e, kind) && strcasecmp(e.name, value->c_str()) == 0) {
-        out.push_back(button(e));
+    for (std::size_t i = 0; i < kButtons.size(); ++i) {
+      if (rowOnBar(kButtons[i], kind) && strcasecmp(kButtons[i].name, value->c_str()) == 0) {
+        out.push_back({static_cast<int>(i), false});
         break;
       }
     }
   }
-  if (out.empty()) {
-    if (kind == ToolbarKind::archive) {
-      for (int i : kArchiveDefault) out.push_back(button(kButtons[static_cast<std::size_t>(i)]));
-    } else {
-      for (int i : kProjectDefault) out.push_back(button(kButtons[static_cast<std::size_t>(i)]));
-    }
-  }
+  if (out.empty())
+    for (int i : defaultToolbarRows(kind)) out.push_back({i, true});
+  return out;
+}
+
+std::vector<ToolbarButton> resolveToolbar(ToolbarKind kind, const profile::ProfileFile& settings) {
+  std::vector<ToolbarButton> out;
+  for (const ToolbarRowRef& r : readToolbarRows(kind, settings))
+    out.push_back(button(kButtons[static_cast<std::size_t>(r.row)]));
   return out;
 }
 

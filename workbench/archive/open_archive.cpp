@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string_view>
+#include <sys/stat.h>
 
 #include "vc/include/vc.h"
 #include "workbench/app/message_styles.h"
@@ -20,6 +22,26 @@ namespace {
 constexpr std::size_t kErrorTextLimit = 255;
 
 bool isWritingMode(int mode) { return (mode & 6) != 0; }
+
+// An existing file that the library reads as an archive (an encrypted one
+// included).
+bool isArchiveFile(const std::string& name) {
+  struct stat st {};
+  if (::stat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  int probe = 0;
+  const int rc = vcOpenArchive(name.c_str(), &probe, VC_ARCHIVE_OPEN_READ);
+  if (probe) vcCloseArchive(probe);
+  return rc == 0 || rc == VC_E_ENCRYPTED_FILE;
+}
+
+// The working file of an archive that no rule names: beside it, without
+// the ",v" of its name; none when the name has no ",v".
+std::string workFileBeside(const std::string& archive) {
+  constexpr std::string_view kSuffix = ",v";
+  if (archive.size() <= kSuffix.size() || archive.compare(archive.size() - kSuffix.size(), kSuffix.size(), kSuffix) != 0)
+    return {};
+  return archive.substr(0, archive.size() - kSuffix.size());
+}
 
 }  // namespace
 
@@ -58,6 +80,7 @@ OpenArchive::OpenArchive(ui::Ui& ui, const std::string& name, int mode, int proj
   BusyCursor busy(ui_);
   char found[kNameBufferSize] = {};
   std::string archive, work;
+  bool namedByRule = false;  // an archive's name by the archive rules
   if (project_) {
     status_ = vcMemberOpenArchive(project_, nullptr, found, sizeof found, &handle_, mode_);
     archive = found;
@@ -65,7 +88,14 @@ OpenArchive::OpenArchive(ui::Ui& ui, const std::string& name, int mode, int proj
     char text[16];
     std::snprintf(text, sizeof text, "%d", project_);
     vcSetSysInfo(VC_SYSINFO_SET_CURRENT_PROJECT, text);
-  } else if (vcFindWorkName(givenName_.c_str(), found, sizeof found) != 0) {
+  } else if (!(namedByRule = vcFindWorkName(givenName_.c_str(), found, sizeof found) == 0) &&
+             isArchiveFile(givenName_)) {
+    // An archive named by its own path where no archive rule places it: it
+    // opens as itself, its working file beside it without the ",v".
+    archive = givenName_;
+    work = workFileBeside(givenName_);
+    status_ = vcOpenArchive(givenName_.c_str(), &handle_, mode_ & ~VC_ARCHIVE_OPEN_CREATE);
+  } else if (!namedByRule) {
     // Not an archive's name: a working file's.
     std::memset(found, 0, sizeof found);
     status_ = vcFindArchiveName(givenName_.c_str(), found, sizeof found, &handle_, mode_);

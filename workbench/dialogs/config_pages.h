@@ -47,10 +47,14 @@ enum PreferencesControl : int {
 };
 
 // What the desktop does when the start-up or file-manager setting changes;
-// an empty entry does nothing.
+// an empty entry does nothing. When the desktop can say whether the
+// workbench is in it (the two state entries), the boxes show that, and the
+// settings file's keys follow it at OK.
 struct DesktopIntegration {
   std::function<void(bool add)> startWithSession;
   std::function<void(bool add)> fileManagerMenu;
+  std::function<bool()> startsWithSession;
+  std::function<bool()> inFileManagerMenu;
 };
 
 class PreferencesPage : public ConfigPage {
@@ -70,6 +74,7 @@ class PreferencesPage : public ConfigPage {
   };
   DesktopIntegration desktop_;
   Values values_, read_;
+  bool iniStartup_ = true, iniFileManagerMenu_ = true;
   bool editorLocked_ = false;
 };
 

@@ -63,6 +63,10 @@ PreferencesPage::PreferencesPage(ui::Ui& ui, const ConfigFiles& files, DesktopIn
     : ConfigPage(ui, files), desktop_(std::move(desktop)) {
   values_.startup = iniFlag(kSystemSection, kStartupKey, true);
   values_.fileManagerMenu = iniFlag(kSystemSection, kMenuKey, true);
+  iniStartup_ = values_.startup;
+  iniFileManagerMenu_ = values_.fileManagerMenu;
+  if (desktop_.startsWithSession) values_.startup = desktop_.startsWithSession();
+  if (desktop_.inFileManagerMenu) values_.fileManagerMenu = desktop_.inFileManagerMenu();
   values_.useAssociations = iniFlag(kSystemSection, kAssociationsKey, true);
   values_.longNames = iniFlag(kSystemSection, kLongNamesKey, true);
   values_.author = sysInfo(VC_SYSINFO_LOGIN_NAME);
@@ -120,14 +124,13 @@ bool PreferencesPage::validate(ui::DialogSurface& surface) {
 }
 
 bool PreferencesPage::apply() {
-  if (values_.startup != read_.startup) {
+  if (values_.startup != read_.startup || values_.startup != iniStartup_)
     setIniFlag(kSystemSection, kStartupKey, values_.startup);
-    if (desktop_.startWithSession) desktop_.startWithSession(values_.startup);
-  }
-  if (values_.fileManagerMenu != read_.fileManagerMenu) {
+  if (values_.startup != read_.startup && desktop_.startWithSession) desktop_.startWithSession(values_.startup);
+  if (values_.fileManagerMenu != read_.fileManagerMenu || values_.fileManagerMenu != iniFileManagerMenu_)
     setIniFlag(kSystemSection, kMenuKey, values_.fileManagerMenu);
-    if (desktop_.fileManagerMenu) desktop_.fileManagerMenu(values_.fileManagerMenu);
-  }
+  if (values_.fileManagerMenu != read_.fileManagerMenu && desktop_.fileManagerMenu)
+    desktop_.fileManagerMenu(values_.fileManagerMenu);
   setIniFlag(kSystemSection, kAssociationsKey, editorLocked_ ? false : values_.useAssociations);
   if (values_.longNames != read_.longNames) setIniFlag(kSystemSection, kLongNamesKey, values_.longNames);
   if (values_.author != read_.author) setLibraryString("logname", values_.author);

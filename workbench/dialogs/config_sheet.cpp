@@ -9,6 +9,8 @@
 #include "workbench/app/message_styles.h"
 #include "workbench/app/messages.h"
 #include "workbench/app/string_table.h"
+#include "workbench/dialogs/config_toolbar_page.h"
+#include "workbench/external/desktop_integration.h"
 #include "workbench/external/program_starts.h"
 
 namespace orv::workbench::dialogs {
@@ -28,13 +30,18 @@ std::unique_ptr<ConfigPage> makeLogging(const ConfigPageContext& c) {
   return std::make_unique<LoggingPage>(c.ui, c.files, c.services.view);
 }
 
-constexpr std::array<ConfigPageEntry, 6> kPages{{
+std::unique_ptr<ConfigPage> makeToolbar(const ConfigPageContext& c) {
+  return std::make_unique<ToolbarPage>(c.ui, c.files, c.services.iconLookup);
+}
+
+constexpr std::array<ConfigPageEntry, 7> kPages{{
     {"&Preferences", &PreferencesPage::description, &makePreferences},
     {"&General", &GeneralPage::description, &makePage<GeneralPage>},
     {"&Directories", &DirectoriesPage::description, &makePage<DirectoriesPage>},
     {"Pro&motion", &PromotionPage::description, &makePage<PromotionPage>},
     {"&Logging", &LoggingPage::description, &makeLogging},
     {"Recurs&ion", &RecursionPage::description, &makePage<RecursionPage>},
+    {"&Toolbar", &ToolbarPage::description, &makeToolbar},
 }};
 
 constexpr int kOutOfMemory = 681;
@@ -84,6 +91,18 @@ void registerConfigurationSheet(commands::FrameRegistry& registry, const command
   external::ProgramStarts& starts = context.starts;
   registry.items.configurationSheet = [&ui, &starts] {
     ConfigSheetServices services;
+    // The two Preferences boxes: the autostart entry and the "open with"
+    // entry of the desktop.
+    auto desktop = [] {
+      return external::DesktopIntegration(external::DesktopPaths::fromEnvironment(),
+                                          external::workbenchProgramDirectory() + "/orvty32");
+    };
+    services.desktop.startWithSession = [&ui, desktop](bool add) {
+      if (auto failure = desktop().setStartWithSession(add)) app::rcsMessage(ui, app::kStyleError, *failure);
+    };
+    services.desktop.fileManagerMenu = [desktop](bool add) { desktop().setOpensFiles(add); };
+    services.desktop.startsWithSession = [desktop] { return desktop().startsWithSession(); };
+    services.desktop.inFileManagerMenu = [desktop] { return desktop().opensFiles(); };
     services.view = [&starts](const std::string& path) { external::viewOrEditFile(starts, path); };
     ConfigSheet(ui, defaultConfigFiles(), std::move(services)).run();
   };

@@ -15,6 +15,7 @@
 #include "platform/ui/property_sheet.h"
 #include "workbench/commands/frame_registry.h"
 #include "workbench/dialogs/config_pages.h"
+#include "workbench/external/icon_resolver.h"
 
 namespace orv::workbench::dialogs {
 
@@ -23,6 +24,9 @@ struct ConfigSheetServices {
   DesktopIntegration desktop;
   // Opens a file in the configured editor (the Logging page's View).
   std::function<void(const std::string& path)> view;
+  // How the Toolbar page finds the icons of users' programs; the system's
+  // without a theme when null.
+  const external::IconLookup* iconLookup = nullptr;
 };
 
 // What a page is made from.

@@ -4,18 +4,21 @@
 #include "workbench/dialogs/archive_info_dialog.h"
 #include "workbench/dialogs/build_dialog.h"
 #include "workbench/dialogs/check_in_flows.h"
-#include "workbench/dialogs/config_sheet.h"
+#include "workbench/dialogs/check_out_flows.h"
 #include "workbench/dialogs/checkpoint_dialog.h"
+#include "workbench/dialogs/config_sheet.h"
 #include "workbench/dialogs/create_archive_flow.h"
-#include "workbench/dialogs/label_members_dialog.h"
-#include "workbench/dialogs/member_dependencies_dialog.h"
 #include "workbench/dialogs/create_project_flow.h"
+#include "workbench/dialogs/label_members_dialog.h"
+#include "workbench/dialogs/lock_mail_dialog.h"
+#include "workbench/dialogs/member_dependencies_dialog.h"
 #include "workbench/dialogs/member_info_dialog.h"
 #include "workbench/dialogs/member_select.h"
 #include "workbench/dialogs/project_info_dialog.h"
 #include "workbench/dialogs/promote_dialog.h"
 #include "workbench/dialogs/revision_info_dialog.h"
 #include "workbench/dialogs/sandbox_dialog.h"
+#include "workbench/dialogs/text_view_dialog.h"
 #include "workbench/external/frame_services.h"
 
 namespace orv::workbench::dialogs {
@@ -29,6 +32,7 @@ constexpr commands::FrameRegistration kRegistrations[] = {
     // The operation dialogs.
     registerCreateArchive,
     registerCheckInFlows,
+    registerCheckOutFlows,
     registerPromoteFlows,
     registerArchiveInformation,
     registerRevisionInformation,
@@ -45,6 +49,9 @@ constexpr commands::FrameRegistration kRegistrations[] = {
     registerSelectMembers,
     registerProjectInformation,
     registerMemberInformation,
+    // The check-out road.
+    registerTextView,
+    registerLockMail,
 };
 
 }  // namespace

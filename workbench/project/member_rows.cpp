@@ -7,6 +7,11 @@
 #include <memory>
 #include <vector>
 
+#include <unistd.h>
+
+#include "platform/fs/file_identity.h"
+#include "platform/fs/temp_file.h"
+#include "platform/sys/system_calls.h"
 #include "vc/include/vc.h"
 #include "workbench/app/message_styles.h"
 #include "workbench/app/string_table.h"
@@ -231,6 +236,62 @@ void collectRevisionLabels(OpenProject& project, MemberRow& row, int archive) {
   assign(row.labels, used == 0 ? nullptr : g_labels.get());
 }
 
+namespace {
+
+// Whether the working file work holds revision of archive byte for byte,
+// with its keywords expanded or left as stored. Answers are kept per
+// archive, revision and working file as they are on disk.
+bool workFileHoldsRevision(int archive, const std::string& work, const std::string& revision) {
+  struct Key {
+    std::string archive, revision, work;
+    fs::FileIdentity archiveId, workId;
+    bool operator==(const Key&) const = default;
+  };
+  static std::vector<std::pair<Key, bool>> known;
+  char archiveName[1024] = {};
+  if (vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_FILE_NAME, archiveName, sizeof archiveName - 1) != 0) return false;
+  Key key{archiveName, revision, work, fs::readIdentity(archiveName), fs::readIdentity(work)};
+  if (!key.workId.valid) return false;
+  for (const auto& [k, equal] : known)
+    if (k == key) return equal;
+  std::string text;
+  if (sys::readWholeFile(work, text) != 0) return false;
+  bool equal = false;
+  for (const std::string& dir : fs::temporaryDirectories()) {
+    const fs::CreatedFile temp = fs::createUnique(
+        [&dir](unsigned n) { return n < 100 ? dir + "/orvcmp" + std::to_string(::getpid()) + "_" + std::to_string(n) : ""; },
+        100, 0600);
+    if (temp.fd < 0) continue;
+    ::close(temp.fd);
+    for (const int flags : {VC_CHECKOUT_EXPAND_KEYWORDS, VC_CHECKOUT_NO_KEYWORDS}) {
+      std::string stored;
+      if (!equal && vcCheckOutRevision(archive, revision.c_str(), temp.path.c_str(), flags) == 0 &&
+          sys::readWholeFile(temp.path, stored) == 0)
+        equal = stored == text;
+    }
+    ::unlink(temp.path.c_str());
+    break;
+  }
+  if (known.size() > 4096) known.clear();
+  known.emplace_back(std::move(key), equal);
+  return equal;
+}
+
+// A member whose recorded revision is unknown (added at a revision, or its
+// working file copied in) while its working file holds the member's
+// revision is current: the row does not call its revision unknown.
+void settleUnknownRecordedRevision(OpenProject& project, MemberRow& row, int archive) {
+  const int p = project.project;
+  if (row.type != 'a' || !row.hasRevision() || !(memberNumber(p, kMemberFlags) & kOtherRevision)) return;
+  if (!memberText(p, kMemberOtherRevision).empty()) return;
+  std::vector<char> work(1024, '\0');
+  const char* workDir = project.workDirectory.empty() ? nullptr : project.workDirectory.c_str();
+  if (vcMemberWorkName(p, nullptr, workDir, work.data(), 1023) != 0 || !work[0]) return;
+  if (workFileHoldsRevision(archive, work.data(), *row.revision)) row.currentUnrecorded = true;
+}
+
+}  // namespace
+
 void updateMemberStatus(OpenProject& project, MemberRow& row, int archive) {
   const int p = project.project;
   int archiveResult = 0;
@@ -258,10 +319,13 @@ void updateMemberStatus(OpenProject& project, MemberRow& row, int archive) {
           assign(row.locker, locker);
         }
       }
+      row.currentUnrecorded = false;
+      if (handle && archiveResult == 0) settleUnknownRecordedRevision(project, row, handle);
       if (opened && handle) vcCloseArchive(handle);
     }
   }
   row.changeFlags = memberNumber(p, kMemberFlags);
+  if (row.currentUnrecorded) row.changeFlags &= ~static_cast<std::uint32_t>(kOtherRevision);
   if (archiveResult == VC_E_MEMBER_MISSING_REVISION || (row.type == 'a' && !row.hasRevision())) {
     row.changeFlags |= kMissingRevision;
   }

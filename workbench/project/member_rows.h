@@ -51,6 +51,9 @@ struct MemberRow {
   std::uint32_t changeFlags = 0;
   std::uint32_t position = 0;
   bool frozen = false;
+  // The recorded revision is unknown, but the working file holds the
+  // member's revision: the row reads as current.
+  bool currentUnrecorded = false;
 
   bool hasRevision() const { return revision && !revision->empty(); }
 };

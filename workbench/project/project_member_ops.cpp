@@ -12,6 +12,7 @@
 #include "workbench/project/member_walks.h"
 #include "workbench/app/message_styles.h"
 #include "workbench/app/progress_window.h"
+#include "platform/sys/system_calls.h"
 #include "vc/include/vc.h"
 
 namespace orv::workbench::project {
@@ -629,11 +630,25 @@ void ProjectMemberOperations::removeMembers(int* rows, int count, bool confirm) 
 
 // ---- Project log and drops ----
 
+std::string projectLogText(const std::string& file) {
+  std::string text;
+  if (file.empty() || sys::readWholeFile(file, text) != 0 || text.empty()) return std::string(kProjectLogEmpty);
+  // The log keeps CR LF line ends; the window shows lines.
+  std::string lines;
+  lines.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lines += text[i];
+  return lines;
+}
+
 void ProjectMemberOperations::viewProjectLog() {
   if (project_.makeCurrent() != 1) return;
   char file[512] = {};
-  if (vcGetProject(project_.project, VC_PROJECT_ITEM_LOG_FILE, file, sizeof file - 1) == 0 && dialogs_.viewFile) {
-    project_.text = file;
+  if (vcGetProject(project_.project, VC_PROJECT_ITEM_LOG_FILE, file, sizeof file - 1) != 0) file[0] = '\0';
+  project_.text = file;
+  if (dialogs_.showText) {
+    dialogs_.showText("Project Log - " + project_.name, projectLogText(project_.text));
+  } else if (dialogs_.viewFile && file[0]) {
     dialogs_.viewFile(project_.text);
   }
 }

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "workbench/project/member_rows.h"
@@ -62,7 +63,15 @@ struct MemberDialogs {
   std::function<int(OpenArchive&, OpenProject&, TCoTransferStruct&)> checkOutDialog;
   // Opens a file in the editor.
   std::function<void(const std::string&)> viewFile;
+  // Shows a text in a window of the program (caption, text).
+  std::function<void(const std::string&, const std::string&)> showText;
 };
+
+// What View Log shows of a project without log entries.
+inline constexpr std::string_view kProjectLogEmpty = "The project's log has no entries yet.";
+// The text of the project log file (CR LF ends made plain line ends);
+// kProjectLogEmpty when the file is missing or empty.
+std::string projectLogText(const std::string& file);
 
 class ProjectMemberOperations {
  public:

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <utility>
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QStyle>
+#include <QTextDocument>
 
 #include "vc/include/vc.h"
 #include "workbench/app/message_styles.h"
@@ -159,8 +161,21 @@ void ArchiveChild::publish() {
   vcSetSysInfo(VC_SYSINFO_SET_CURRENT_PROJECT, archive_->project() ? std::to_string(archive_->project()).c_str() : "");
 }
 
+bool ArchiveChild::refreshIfChanged() {
+  char changed = 0;
+  if (!archive_->handle() ||
+      vcGetArchiveInfo(archive_->handle(), VC_ARCHIVE_ITEM_FILE_CHANGED, &changed, 1) != 0 || !changed)
+    return false;
+  // The handle's picture of the archive is stale: it is read again, and the
+  // rows with it.
+  if (archive_->reopen()) refreshRevisions();
+  if (active_) publish();
+  return true;
+}
+
 void ArchiveChild::activated() {
   active_ = true;
+  refreshIfChanged();
   publish();
   if (frame_.statusText) frame_.statusText(statusLine());
   const QString folder = QFileInfo(q(archive_->workFileName())).absolutePath();
@@ -205,6 +220,14 @@ void ArchiveChild::selectionChanged() {
 
 int ArchiveChild::lineHeight() const { return fontMetrics().height(); }
 
+int ArchiveChild::firstLogPanelHeight() const {
+  // Three lines of the panel's own text with its frame and margins, and
+  // room for a horizontal scroll bar; never less than the window's rule.
+  const int margins = 2 * log_->frameWidth() + 2 * static_cast<int>(log_->document()->documentMargin()) + 2;
+  const int own = 3 * log_->fontMetrics().lineSpacing() + margins + windowMetrics(*this).scrollBarHeight;
+  return std::max(own, commands::initialLogPanelHeight(lineHeight(), windowMetrics(*this)));
+}
+
 void ArchiveChild::restoreSize(int clientWidth, int clientHeight) {
   QMdiSubWindow* sub = subWindow();
   if (!sub) return;
@@ -214,7 +237,7 @@ void ArchiveChild::restoreSize(int clientWidth, int clientHeight) {
 }
 
 void ArchiveChild::layoutParts(bool first) {
-  const int panel = first ? commands::initialLogPanelHeight(lineHeight(), windowMetrics(*this)) : log_->height();
+  const int panel = first ? firstLogPanelHeight() : log_->height();
   const commands::ArchiveLayout layout =
       commands::layoutArchiveWindow({0, 0, width(), height()}, lineHeight(), panel, listForm_);
   if (listForm_) {

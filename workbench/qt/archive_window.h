@@ -70,6 +70,10 @@ class ArchiveChild : public QWidget, public commands::ArchiveWindow {
   void activated();
   // The window is no longer the active one: the status line is cleared.
   void deactivated();
+  // Reads the archive and its rows again when the file changed on disk
+  // since the window read it (the library's change test), whoever changed
+  // it. True when it did.
+  bool refreshIfChanged();
   // The library's current archive (and project) become this window's.
   void publish();
   // What the command rules need to know of the window.
@@ -101,6 +105,8 @@ class ArchiveChild : public QWidget, public commands::ArchiveWindow {
   // The selected rows' records, top to bottom, in either form.
   std::vector<const views::RevisionRecord*> selectedRecords() const;
   int lineHeight() const;
+  // The log panel's height as the window first opens.
+  int firstLogPanelHeight() const;
 
   Frame frame_;
   std::string name_;

@@ -27,6 +27,16 @@ void restoreChildSize(QMdiSubWindow* sub, const std::string& settingsFile, comma
   sub->resize(std::max(size.width, least.width), std::max(size.height, least.height));
 }
 
+QRect fitInsideArea(QRect rect, QSize area) {
+  if (area.width() <= 0 || area.height() <= 0) return rect;
+  rect.setWidth(std::min(rect.width(), area.width()));
+  rect.setHeight(std::min(rect.height(), area.height()));
+  const int x = std::clamp(rect.x(), 0, area.width() - rect.width());
+  const int y = std::clamp(rect.y(), 0, area.height() - rect.height());
+  rect.moveTo(x, y);
+  return rect;
+}
+
 void storeChildSize(QMdiSubWindow* sub, const std::string& settingsFile, commands::ChildKind kind) {
   if (!sub || !sub->isVisible()) return;
   const commands::ShowState state = sub->isMinimized()   ? commands::ShowState::minimized

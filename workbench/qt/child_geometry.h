@@ -21,6 +21,9 @@ void placePart(QWidget* w, const ui::Rect& r);
 // at least least, which also becomes its smallest size.
 void restoreChildSize(QMdiSubWindow* sub, const std::string& settingsFile, commands::ChildKind kind, QSize client,
                       commands::Extent least);
+// The place of a child window of rect inside an area of area's size: moved
+// (and, when larger, shrunk) so that it lies wholly inside, caption first.
+QRect fitInsideArea(QRect rect, QSize area);
 // Stores the size of sub, when it is shown, with its state.
 void storeChildSize(QMdiSubWindow* sub, const std::string& settingsFile, commands::ChildKind kind);
 

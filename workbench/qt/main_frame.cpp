@@ -13,7 +13,9 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
+#include <QToolTip>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -21,10 +23,12 @@
 #include "platform/profile/profile.h"
 #include "platform/ui/qt/help_key_filter.h"
 #include "platform/ui/ui.h"
+#include "vc/include/vc.h"
 #include "workbench/app/frame_placement.h"
 #include "workbench/app/message_styles.h"
 #include "workbench/app/string_table.h"
 #include "workbench/app/text_fit.h"
+#include "workbench/archive/password_cache.h"
 #include "workbench/commands/command_handlers.h"
 #include "workbench/commands/command_table.h"
 #include "workbench/commands/document_window.h"
@@ -32,7 +36,13 @@
 #include "workbench/dialogs/frame_registrations.h"
 #include "workbench/dialogs/qt/file_list_dialog.h"
 #include "workbench/external/archive_reports.h"
+#include "workbench/app/tool_hints.h"
+#include "workbench/app/toolbar_config.h"
+#include "workbench/external/icon_resolver.h"
+#include "workbench/external/program_starts.h"
 #include "workbench/qt/about_box.h"
+#include "workbench/qt/child_geometry.h"
+#include "workbench/qt/toolbar_icons.h"
 
 namespace orv::workbench {
 
@@ -53,7 +63,10 @@ bool isFrameCommand(int id) {
 }
 
 constexpr int kArchiveKind = 2;
+// How often ended child programs are collected.
+constexpr int kReapIntervalMs = 1000;
 constexpr int kFirstUserTool = 1543;  // User1..User5
+constexpr int kCmdViewMember = 1557;
 constexpr int kProjectKind = 4;
 
 // "CheckIn" -> "Check In"
@@ -68,30 +81,27 @@ QString spacedName(const std::string& name) {
   return out;
 }
 
-// A tool-bar icon: the standard one where the style has it, else the
-// button's initials on a tile.
-QIcon buttonIcon(const std::string& name, QStyle* style) {
-  if (name == "OpenArchive" || name == "OpenProject") return style->standardIcon(QStyle::SP_DirOpenIcon);
-  if (name == "Help") return style->standardIcon(QStyle::SP_DialogHelpButton);
-  QString initials;
-  for (char c : name)
-    if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) initials += QLatin1Char(c);
-  initials = initials.left(3);
-  QPixmap pm(24, 24);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QColor(40, 70, 120));
-  p.setBrush(QColor(220, 230, 245));
-  p.drawRoundedRect(QRectF(0.5, 0.5, 23, 23), 4, 4);
-  QFont f = QApplication::font();
-  f.setPixelSize(initials.size() > 2 ? 8 : 10);
-  f.setBold(true);
-  p.setFont(f);
-  p.setPen(QColor(20, 40, 90));
-  p.drawText(QRect(0, 0, 24, 24), Qt::AlignCenter, initials);
-  return QIcon(pm);
+// The icon of a tool-bar button: a user button's from its program or icon
+// file, View/Edit's from the editor, every other its built-in icon.
+QIcon buttonIcon(const app::ToolbarButton& b, const profile::ProfileFile& settings) {
+  const external::IconResolver resolver(systemIconLookup());
+  if (const int n = app::userButtonOf(b.commandId)) {
+    const app::UserButton user = app::readUserButton(settings, n);
+    return iconOf(resolver.userButton(n, user.command, user.icon), b.iconId);
+  }
+  if (b.commandId == commands::kCommandViewEdit || b.commandId == kCmdViewMember) {
+    const auto editor = external::editorCommand();
+    return iconOf(resolver.programButton(editor.empty() ? std::string() : editor.front(), b.iconId), b.iconId);
+  }
+  return builtInIcon(b.iconId);
 }
+
+// Keeps a tool button's tip from showing (hint modes without tips).
+class NoTips : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject*, QEvent* e) override { return e->type() == QEvent::ToolTip; }
+};
 
 Qt::ToolBarArea areaOf(int orientation) {
   switch (orientation) {
@@ -178,14 +188,18 @@ MainFrame::MainFrame(ui::Ui& ui, std::string settingsFile, platform::Spawner* sp
   setWindowTitle(q(std::string(app::loadString(app::kStrAppTitle))));
   setObjectName(QStringLiteral("orvty32"));
   setWindowIcon(programIcon());
+  installIconProvider();
+  // The tips' look: black on pale yellow.
+  QPalette tips = QToolTip::palette();
+  tips.setColor(QPalette::ToolTipBase, QColor(255, 255, 128));
+  tips.setColor(QPalette::ToolTipText, Qt::black);
+  QToolTip::setPalette(tips);
   mdi_->setViewMode(QMdiArea::SubWindowView);
   mdi_->setBackground(QColor(0x80, 0x80, 0x80));
   setCentralWidget(mdi_);
 
   profile::ProfileFile settings;
   settings.load(settingsFile_);
-  orientation_ = static_cast<int>(
-      std::clamp(profile::getProfileInt(settingsFile_, "User", "Orientation", 0), 0L, 3L));
   recent_.load(settings);
 
   registerCommands();
@@ -195,6 +209,16 @@ MainFrame::MainFrame(ui::Ui& ui, std::string settingsFile, platform::Spawner* sp
   // F1 where no dialog is up opens the contents.
   setProperty(ui::qt::kHelpContextProperty, kHelpContentsContext);
   connect(mdi_, &QMdiArea::subWindowActivated, this, &MainFrame::activeWindowChanged);
+  // The library's own password requests (member archives, reports) reach
+  // the password dialog through the frame's Ui.
+  archive::setPasswordCallbackUi(&ui_);
+  vcRegisterPasswdCallback(archive::passwordCallback);
+  // The programs the workbench started (vardel32, the editor, user tools)
+  // are collected as they end, not left as zombies until the next start.
+  auto* reaper = new QTimer(this);
+  connect(reaper, &QTimer::timeout, this, [this] { starts_.spawner.reap(); });
+  reaper->start(kReapIntervalMs);
+  qApp->installEventFilter(this);
 }
 
 MainFrame::~MainFrame() {
@@ -203,6 +227,14 @@ MainFrame::~MainFrame() {
   // commands they may still be asked by.
   mdi_->disconnect(this);
   for (QMdiSubWindow* window : mdi_->subWindowList()) delete window;
+  // Windows closed but not yet deleted (their deletion still posted) go
+  // now too, without telling the frame.
+  for (QMdiSubWindow* window : mdi_->findChildren<QMdiSubWindow*>()) {
+    window->disconnect(this);
+    delete window;
+  }
+  archive::setPasswordCallbackUi(nullptr);
+  archive::setLockMailDialog({});
 }
 
 void MainFrame::buildMenus() {
@@ -349,30 +381,31 @@ void MainFrame::rebuildRecentItems() {
 }
 
 void MainFrame::buildToolbars(const profile::ProfileFile& settings) {
+  hintMode_ = app::hintModeOf(settings);
+  orientation_ = app::orientationOf(settings);
+  const app::HintRoute route = app::routeHint(hintMode_, true);
   auto make = [&](app::ToolbarKind kind, const QString& title) {
     auto* bar = new QToolBar(title, this);
     bar->setObjectName(title);
     bar->setIconSize(QSize(24, 24));
     bar->setMovable(false);
+    if (orientation_ == 2 || orientation_ == 3) bar->setOrientation(Qt::Vertical);
+    // The buttons have actions of their own, apart from the menus', so that
+    // the hint mode rules their hints alone.
     for (const auto& b : app::resolveToolbar(kind, settings)) {
       if (b.commandId == 0) {
         bar->addSeparator();
         continue;
       }
-      QAction* a = bar->addAction(buttonIcon(b.name, style()), spacedName(b.name));
+      const app::HintParts hint = app::splitHint(app::buttonHint(b.commandId, settings));
+      const QString tip = q(hint.tip.value_or(std::string()));
+      QAction* a = bar->addAction(buttonIcon(b, settings), tip.isEmpty() ? spacedName(b.name) : tip);
       a->setData(b.commandId);
-      a->setToolTip(spacedName(b.name));
-      a->setStatusTip(spacedName(b.name));
-      if (b.commandId >= kFirstUserTool && b.commandId < kFirstUserTool + 5) {
-        // "Launches <program>" in the status bar, the program as the tip.
-        const std::string n = std::to_string(b.commandId - kFirstUserTool + 1);
-        if (auto hint = app::userToolHint(settings.get("User", "User" + n + "Description").value_or(""),
-                                            settings.get("User", "User" + n + "Command").value_or(""))) {
-          const auto cut = hint->find('\n');
-          a->setStatusTip(q(hint->substr(0, cut)));
-          a->setToolTip(q(hint->substr(cut + 1)));
-        }
-      }
+      a->setObjectName(QString::fromLatin1(b.name));
+      a->setToolTip(route.tip ? tip : QString());
+      a->setStatusTip(route.status ? q(hint.status) : QString());
+      if (!route.tip || tip.isEmpty())
+        if (QWidget* button = bar->widgetForAction(a)) button->installEventFilter(new NoTips(button));
       const int id = b.commandId;
       connect(a, &QAction::triggered, this, [this, id] { command(id); });
     }
@@ -381,23 +414,71 @@ void MainFrame::buildToolbars(const profile::ProfileFile& settings) {
   };
   projectBar_ = make(app::ToolbarKind::project, QStringLiteral("Project Toolbar"));
   archiveBar_ = make(app::ToolbarKind::archive, QStringLiteral("Archive Toolbar"));
-  showToolbarFor(app::ToolbarKind::project);
+  showToolbarFor(shownBar_);
+}
+
+void MainFrame::rebuildToolbars() {
+  for (QToolBar* bar : {archiveBar_, projectBar_}) {
+    removeToolBar(bar);
+    bar->deleteLater();
+  }
+  profile::ProfileFile settings;
+  settings.load(settingsFile_);
+  buildToolbars(settings);
 }
 
 QToolBar* MainFrame::toolbar(app::ToolbarKind kind) const {
   return kind == app::ToolbarKind::archive ? archiveBar_ : projectBar_;
 }
 
+void MainFrame::updateToolbarEnabling() {
+  enablingPending_ = false;
+  // The rules of the menus: the active window's first, then the frame's;
+  // Exit, Help and About are the frame's own.
+  syncActiveWindow();
+  for (QToolBar* bar : {archiveBar_, projectBar_}) {
+    for (QAction* a : bar->actions()) {
+      const int id = a->data().toInt();
+      if (id == 0) continue;
+      if (isFrameCommand(id)) {
+        a->setEnabled(true);
+        continue;
+      }
+      const commands::EnableResult result = router_.enable(id);
+      a->setEnabled(result.state == commands::Enabling::undecided ? router_.runnable(id)
+                                                                   : result.state == commands::Enabling::enabled);
+    }
+  }
+}
+
+void MainFrame::scheduleToolbarEnabling() {
+  if (enablingPending_) return;
+  enablingPending_ = true;
+  QTimer::singleShot(0, this, [this] {
+    if (enablingPending_) updateToolbarEnabling();
+  });
+}
+
+bool MainFrame::eventFilter(QObject* watched, QEvent* event) {
+  // After the user did something (a click, a key) the buttons follow the
+  // state it left, as menus do when they open.
+  switch (event->type()) {
+    case QEvent::MouseButtonRelease:
+    case QEvent::KeyRelease:
+      if (isActiveWindow()) scheduleToolbarEnabling();
+      break;
+    default: break;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
 void MainFrame::showToolbarFor(app::ToolbarKind kind) {
-  // A button whose command has nothing to run is disabled; Exit, Help and
-  // About are the frame's own.
-  for (QToolBar* bar : {archiveBar_, projectBar_})
-    for (QAction* a : bar->actions())
-      if (const int id = a->data().toInt(); id != 0)
-        a->setEnabled(isFrameCommand(id) || router_.runnable(id));
+  shownBar_ = kind;
+  updateToolbarEnabling();
   if (archiveMenu_) archiveMenu_->menuAction()->setVisible(kind == app::ToolbarKind::archive);
-  archiveBar_->setVisible(kind == app::ToolbarKind::archive);
-  projectBar_->setVisible(kind == app::ToolbarKind::project);
+  const bool hidden = orientation_ == app::kOrientationHidden;
+  archiveBar_->setVisible(!hidden && kind == app::ToolbarKind::archive);
+  projectBar_->setVisible(!hidden && kind == app::ToolbarKind::project);
 }
 
 void MainFrame::activeWindowChanged(QMdiSubWindow* window) {
@@ -443,7 +524,12 @@ std::vector<commands::DocumentWindow*> MainFrame::children() {
 }
 
 ArchiveChild::Frame MainFrame::archiveFrame() {
-  return {ui_, settingsFile_, [this](const std::string& text) { statusBar()->showMessage(q(text)); },
+  // The status line follows the selection, and the buttons with it.
+  return {ui_, settingsFile_,
+          [this](const std::string& text) {
+            statusBar()->showMessage(q(text));
+            updateToolbarEnabling();
+          },
           [this](int id) { command(id); }};
 }
 
@@ -498,8 +584,17 @@ QMdiSubWindow* MainFrame::addChild(QWidget* widget, const std::string& path,
     if (activeProject_) activeProject_->publish();
   });
   restore(mdi_->viewport()->size());
-  if (maximized) window->showMaximized();
-  else window->show();
+  if (maximized) {
+    window->showMaximized();
+  } else {
+    window->show();
+    // The area's own placement may put a new window partly outside it.
+    const QRect inside = fitInsideArea(window->geometry(), mdi_->viewport()->size());
+    if (inside != window->geometry()) {
+      window->setMinimumSize(window->minimumSize().boundedTo(inside.size()));
+      window->setGeometry(inside);
+    }
+  }
   mdi_->setActiveSubWindow(window);
   return window;
 }
@@ -585,6 +680,8 @@ void MainFrame::runCommand(const app::ExecuteCommand& c) {
       }
       break;
   }
+  refreshChangedWindows();
+  updateToolbarEnabling();
 }
 
 bool MainFrame::canRun(const app::ExecuteCommand& c) const {
@@ -611,11 +708,18 @@ void MainFrame::command(int id) {
     case kCmdTutorial: ui_.showHelp(app::kTutorialHelpContext); break;
     case kCmdAbout: showAbout(); break;
     default:
+      // A command acts on what is on disk now.
+      refreshChangedWindows();
       syncActiveWindow();
       if (router_.enable(id).state == commands::Enabling::disabled) break;
       router_.dispatch(id);
+      refreshChangedWindows();
+      // The sheet may have changed the bars, the user buttons or the hint
+      // mode.
+      if (id == commands::kCommandConfiguration) rebuildToolbars();
       break;
   }
+  scheduleToolbarEnabling();
 }
 
 void MainFrame::registerCommands() {
@@ -649,6 +753,16 @@ void MainFrame::syncActiveWindow() {
       return project ? commands::enableForProjectWindow(id, project->facts(), oracle_) : commands::EnableResult{};
     };
   router_.setActiveWindow(kind, std::move(enabler));
+}
+
+void MainFrame::refreshChangedWindows() {
+  for (QMdiSubWindow* window : mdi_->subWindowList()) {
+    if (ArchiveChild* archive = archiveChildOf(window)) archive->refreshIfChanged();
+    if (ProjectChild* project = projectChildOf(window)) project->refreshIfChanged();
+  }
+  // The active window is the library's current one again.
+  if (activeArchive_) activeArchive_->publish();
+  if (activeProject_) activeProject_->publish();
 }
 
 void MainFrame::enableMenu(QMenu* menu) {

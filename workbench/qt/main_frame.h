@@ -99,6 +99,13 @@ class MainFrame : public QMainWindow, public commands::WindowRegistry {
   QMenu* projectMenu() const { return projectMenu_; }
   QMenu* memberMenu() const { return memberMenu_; }
   QToolBar* toolbar(app::ToolbarKind kind) const;
+  // The hint mode the tool bars follow ([User] HintMode).
+  int hintMode() const { return hintMode_; }
+  // Builds both tool bars again from the settings file (order, icons,
+  // hints, orientation, hint mode), showing the one shown before.
+  void rebuildToolbars();
+  // Enables and greys the tool-bar buttons by the rules of the menus.
+  void updateToolbarEnabling();
   const app::RecentFiles& recentFiles() const { return recent_; }
   // Brings the frame to the front (restoring it when minimised).
   void bringForward();
@@ -108,12 +115,14 @@ class MainFrame : public QMainWindow, public commands::WindowRegistry {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void buildMenus();
   void buildToolbars(const profile::ProfileFile& settings);
   void rebuildRecentItems();
   void showToolbarFor(app::ToolbarKind kind);
+  void scheduleToolbarEnabling();
   void activeWindowChanged(QMdiSubWindow* window);
   void registerCommands();
   ArchiveChild* archiveChildOf(QMdiSubWindow* window) const;
@@ -124,12 +133,18 @@ class MainFrame : public QMainWindow, public commands::WindowRegistry {
   // sized by restore from the client area's size first.
   QMdiSubWindow* addChild(QWidget* widget, const std::string& path, const std::function<void(QSize)>& restore);
   void syncActiveWindow();
+  // Every archive and project window re-reads what changed on disk since
+  // it last read it, whoever changed it.
+  void refreshChangedWindows();
   void enableMenu(QMenu* menu);
   void store();
 
   ui::Ui& ui_;
   std::string settingsFile_;
   int orientation_ = 0;
+  int hintMode_ = 2;
+  app::ToolbarKind shownBar_ = app::ToolbarKind::project;
+  bool enablingPending_ = false;
   QMdiArea* mdi_;
   QMenu* fileMenu_ = nullptr;
   QMenu* archiveMenu_ = nullptr;

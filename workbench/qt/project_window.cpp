@@ -107,6 +107,7 @@ std::unique_ptr<ProjectChild> ProjectChild::open(const Frame& frame, const comma
   // runs.
   if (window->tree_) window->tree_->fill(false);
   window->updateStatus();
+  window->rememberProjectFile();
   return window;
 }
 
@@ -239,6 +240,7 @@ void ProjectChild::reloadMembers() {
   if (tree_) tree_->refresh();
   else list_->refresh(frame_.ui);
   updateStatus();
+  rememberProjectFile();
 }
 
 project::MemberRow* ProjectChild::findMemberItem(int index, bool moveCursor) {
@@ -260,6 +262,8 @@ void ProjectChild::refreshMembers(const int* rows, int count) {
     list_->refreshRows(frame_.ui, std::vector<int>(rows, rows + count));
   }
   updateStatus();
+  // What this window's own operations saved is what it shows.
+  rememberProjectFile();
 }
 
 void ProjectChild::updateCaption() {
@@ -272,8 +276,29 @@ void ProjectChild::publish() {
   vcSetSysInfo(VC_SYSINFO_SET_CURRENT_ARCHIVE, "");
 }
 
+void ProjectChild::rememberProjectFile() {
+  const std::string file = project::projectText(project_->project, VC_PROJECT_ITEM_FILE);
+  projectFile_ = file.empty() ? fs::FileIdentity{} : fs::readIdentity(file);
+}
+
+bool ProjectChild::refreshIfChanged() {
+  const std::string file = project::projectText(project_->project, VC_PROJECT_ITEM_FILE);
+  if (file.empty() || !projectFile_.valid || !fs::fileChanged(projectFile_, file)) return false;
+  // Archive windows of members hold the project's handle: it stays.
+  if (project_->useCount > 1) return false;
+  char modified = 0;
+  // Changes of our own not yet saved are not thrown away.
+  if (vcGetProject(project_->project, VC_PROJECT_ITEM_CHANGED, &modified, 1) == 0 && modified) return false;
+  project_->reopen();
+  rememberProjectFile();
+  list_->fill(frame_.ui);
+  updateStatus();
+  return true;
+}
+
 void ProjectChild::activated() {
   active_ = true;
+  refreshIfChanged();
   publish();
   const std::string& folder = !project_->workDirectory.empty() ? project_->workDirectory : project_->projectDirectory;
   if (!folder.empty() && ::chdir(folder.c_str()) != 0) {

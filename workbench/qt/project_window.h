@@ -17,6 +17,7 @@
 #include "workbench/commands/document_windows.h"
 #include "workbench/project/open_project.h"
 #include "workbench/project/project_member_ops.h"
+#include "platform/fs/file_identity.h"
 #include "workbench/qt/archive_window.h"
 
 class QMdiSubWindow;
@@ -76,6 +77,9 @@ class ProjectChild : public QWidget, public commands::ProjectWindow, public proj
   void deactivated();
   // The library's current project becomes this window's (and no archive).
   void publish();
+  // Reads the project and its rows again when its file changed on disk
+  // since the window last read it, whoever changed it. True when it did.
+  bool refreshIfChanged();
   // What the command rules need to know of the window.
   commands::ProjectWindowFacts facts();
   QString caption() const;
@@ -128,6 +132,9 @@ class ProjectChild : public QWidget, public commands::ProjectWindow, public proj
   bool laidOut_ = false;
   bool active_ = false;
   bool watching_ = false;
+  // The project file as the window last read it.
+  fs::FileIdentity projectFile_;
+  void rememberProjectFile();
 };
 
 }  // namespace orv::workbench

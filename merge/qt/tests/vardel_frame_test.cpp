@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QRadioButton>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMimeData>
@@ -208,6 +210,31 @@ TEST_F(VardelFrameTest, ResultReportsAndTheEndOfTheProgram) {
   ui.expectMessage("No difference between the files.", ui::kAnswerOk);
   frame.runCommandLine("-n " + fixture("queue_v1.c") + " " + fixture("queue_v1.c"), dir.path());
   EXPECT_EQ(quit.count(), 2);
+}
+
+TEST_F(VardelFrameTest, TheStatusLineDropsOnlyAHintEqualToTheOneShown) {
+  VardelFrame frame(ui, ini);
+  frame.show();
+  QAction* compare = frame.findChild<QAction*>(QString("command%1").arg(kCompare));
+  ASSERT_TRUE(compare);
+  QStatusBar* status = frame.statusBar();
+  compare->showStatusText(&frame);
+  const QString hint = status->currentMessage();
+  ASSERT_FALSE(hint.isEmpty());
+  // The same hint again (the pointer still on the button) is dropped.
+  status->showMessage("3 differences");
+  compare->showStatusText(&frame);
+  EXPECT_EQ(status->currentMessage(), "3 differences");
+  // After a clear every hint shows, the one shown before too.
+  QStatusTipEvent clear{QString()};
+  QCoreApplication::sendEvent(&frame, &clear);
+  EXPECT_EQ(status->currentMessage(), "");
+  compare->showStatusText(&frame);
+  EXPECT_EQ(status->currentMessage(), hint);
+  // A hint that only extends the one shown is no repeat.
+  QStatusTipEvent longer{hint + " now"};
+  QCoreApplication::sendEvent(&frame, &longer);
+  EXPECT_EQ(status->currentMessage(), hint + " now");
 }
 
 TEST_F(VardelFrameTest, DroppedFilesOpenAComparison) {

@@ -16,7 +16,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <algorithm>
 #include <set>
+#include <utility>
 
 #include "platform/ui/qt/moveable_list_widget.h"
 
@@ -37,6 +41,11 @@ bool isEntry(ControlKind k) {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
+std::function<QIcon(const std::string&)>& iconProvider() {
+  static std::function<QIcon(const std::string&)> provider;
+  return provider;
+}
+
 // RAII for the flag that keeps the logic's own changes from coming back to
 // it as commands.
 class Updating {
@@ -50,6 +59,14 @@ class Updating {
 };
 
 }  // namespace
+
+void setIconProvider(std::function<QIcon(const std::string&)> provider) { iconProvider() = std::move(provider); }
+
+QIcon iconForKey(const std::string& key) {
+  if (key.empty()) return {};
+  if (iconProvider()) return iconProvider()(key);
+  return QIcon(q(key));
+}
 
 class DialogWindow::Surface : public DialogSurface {
  public:
@@ -99,6 +116,18 @@ class DialogWindow::Surface : public DialogSurface {
   }
   void setFocus(int id) override {
     if (QWidget* c = w_.control(id)) c->setFocus(Qt::OtherFocusReason);
+  }
+  void selectText(int id, int start, int end) override {
+    QWidget* c = w_.control(id);
+    if (auto* line = qobject_cast<QLineEdit*>(c)) {
+      line->setSelection(start, end - start);
+    } else if (auto* edit = qobject_cast<QPlainTextEdit*>(c)) {
+      const int last = edit->document()->characterCount() - 1;
+      QTextCursor cursor = edit->textCursor();
+      cursor.setPosition(std::clamp(start, 0, std::max(last, 0)));
+      cursor.setPosition(std::clamp(end, 0, std::max(last, 0)), QTextCursor::KeepAnchor);
+      edit->setTextCursor(cursor);
+    }
   }
   int focus() const override { return w_.controlIdOf(w_.focusWidget()); }
   void setListItems(int id, const std::vector<std::string>& items) override {
@@ -154,6 +183,18 @@ class DialogWindow::Surface : public DialogSurface {
     return out;
   }
   void end(int result) override { w_.done(result); }
+  void setListIcons(int id, const std::vector<std::string>& icons) override {
+    if (auto* lw = qobject_cast<QListWidget*>(w_.control(id))) {
+      for (int i = 0; i < lw->count() && i < static_cast<int>(icons.size()); ++i)
+        lw->item(i)->setIcon(iconForKey(icons[static_cast<std::size_t>(i)]));
+    }
+  }
+  void setImage(int id, const std::string& icon) override {
+    if (auto* l = qobject_cast<QLabel*>(w_.control(id))) {
+      const QIcon i = iconForKey(icon);
+      l->setPixmap(i.isNull() ? QPixmap() : i.pixmap(QSize(32, 32), l->devicePixelRatioF()));
+    }
+  }
 
  private:
   DialogWindow& w_;
@@ -222,7 +263,10 @@ void DialogWindow::build() {
           // Room for a path or a line of text without cutting it short.
           w->setMinimumWidth(w->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 56);
           break;
-        case ControlKind::multiLineEdit: w = new QPlainTextEdit(q(c.caption), frame); break;
+        case ControlKind::multiLineEdit:
+          w = new QPlainTextEdit(q(c.caption), frame);
+          w->installEventFilter(this);
+          break;
         case ControlKind::checkBox: w = new QCheckBox(q(c.caption), frame); break;
         case ControlKind::radioButton: {
           auto* r = new QRadioButton(q(c.caption), frame);
@@ -308,6 +352,15 @@ void DialogWindow::wire(int id, QWidget* w) {
     connect(b, &QPushButton::clicked, this, [this, id] { pressed(id); });
   } else if (auto* a = qobject_cast<QAbstractButton*>(w)) {
     connect(a, &QAbstractButton::clicked, this, [this, id] { pressed(id); });
+  } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
+    connect(e, &QLineEdit::editingFinished, this, [this, id] {
+      if (!updating_) logic_.edited(*surface_, id);
+    });
+    // An edit the user changed tells the logic, which may enable buttons
+    // by its text.
+    connect(e, &QLineEdit::textEdited, this, [this, id] {
+      if (!updating_) pressed(id);
+    });
   } else if (auto* m = qobject_cast<MoveableListWidget*>(w)) {
     connect(m, &QListWidget::itemSelectionChanged, this, [this, id] {
       if (!updating_) pressed(id);
@@ -315,18 +368,18 @@ void DialogWindow::wire(int id, QWidget* w) {
     connect(m, &MoveableListWidget::rowsReordered, this, [this, id] {
       if (!updating_) pressed(id);
     });
+    connect(m, &QListWidget::itemDoubleClicked, this, [this, id] {
+      if (!updating_) logic_.activated(*surface_, id);
+    });
   } else if (auto* l = qobject_cast<QListWidget*>(w)) {
     connect(l, &QListWidget::itemSelectionChanged, this, [this, id] {
       if (!updating_) pressed(id);
     });
+    connect(l, &QListWidget::itemDoubleClicked, this, [this, id] {
+      if (!updating_) logic_.activated(*surface_, id);
+    });
   } else if (auto* cb = qobject_cast<QComboBox*>(w)) {
     connect(cb, qOverload<int>(&QComboBox::activated), this, [this, id] {
-      if (!updating_) pressed(id);
-    });
-  } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
-    // An edit the user changed tells the logic, which may enable buttons
-    // by its text.
-    connect(e, &QLineEdit::textEdited, this, [this, id] {
       if (!updating_) pressed(id);
     });
   }
@@ -371,9 +424,38 @@ void DialogWindow::tryClose(int result) {
 
 void DialogWindow::reject() { tryClose(kAnswerCancel); }
 
+bool DialogWindow::isCtrlEnter(const QKeyEvent& k) {
+  return (k.key() == Qt::Key_Return || k.key() == Qt::Key_Enter) &&
+         (k.modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+}
+
+void DialogWindow::pressDefault() {
+  for (const auto& c : description_.controls) {
+    QWidget* w = c.id ? control(c.id) : nullptr;
+    if (c.kind == ControlKind::defaultButton && w && w->isEnabled()) {
+      pressed(c.id);
+      return;
+    }
+  }
+}
+
+bool DialogWindow::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::KeyPress && isCtrlEnter(*static_cast<QKeyEvent*>(e))) {
+    pressDefault();
+    return true;
+  }
+  return QDialog::eventFilter(watched, e);
+}
+
 bool DialogWindow::event(QEvent* e) {
   if (e->type() == QEvent::ShortcutOverride || e->type() == QEvent::KeyPress) {
     auto* k = static_cast<QKeyEvent*>(e);
+    // Ctrl+Enter presses the default button.
+    if (isCtrlEnter(*k)) {
+      if (e->type() == QEvent::KeyPress) pressDefault();
+      e->accept();
+      return true;
+    }
     if (k->key() == Qt::Key_F1 && k->modifiers() == Qt::NoModifier) {
       if (e->type() == QEvent::KeyPress) ui_.showHelp(helpContextAt(focusWidget()));
       e->accept();

@@ -22,16 +22,26 @@
 #pragma once
 
 #include <QDialog>
+#include <QIcon>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "platform/ui/help_contexts.h"
 #include "platform/ui/ui.h"
 
 class QButtonGroup;
 
+class QKeyEvent;
+
 namespace orv::ui::qt {
+
+// How the icon keys of DialogSurface::setListIcons and setImage become
+// icons; the program installs its own. Without one a key is a file.
+void setIconProvider(std::function<QIcon(const std::string&)> provider);
+QIcon iconForKey(const std::string& key);
 
 class DialogWindow : public QDialog {
   Q_OBJECT
@@ -62,11 +72,15 @@ class DialogWindow : public QDialog {
   bool event(QEvent* e) override;
   void showEvent(QShowEvent* e) override;
   void hideEvent(QHideEvent* e) override;
+  // Ctrl+Enter in a multi-line box, where Enter starts a new line.
+  bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
   void build();
   void wire(int id, QWidget* w);
   void pressed(int id);
+  static bool isCtrlEnter(const QKeyEvent& k);
+  void pressDefault();
   void tryClose(int result);
 
   class Surface;

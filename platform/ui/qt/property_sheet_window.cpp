@@ -8,7 +8,10 @@
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QLayout>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "platform/ui/qt/dialog_window.h"
 
@@ -82,6 +85,13 @@ void PropertySheetWindow::showPage(int index) {
     }
   }
   window->show();
+  // A page that needs more room than the sheet has makes it grow.
+  if (isVisible()) {
+    const QSize want = window->sizeHint();
+    const QSize room = holder->contentsRect().size();
+    const QSize grow(std::max(0, want.width() - room.width()), std::max(0, want.height() - room.height()));
+    if (grow.width() > 0 || grow.height() > 0) resize(size() + grow);
+  }
 }
 
 void PropertySheetWindow::tabChosen(int index) {

@@ -19,6 +19,9 @@ struct FakeControl {
   bool visible = true;
   std::vector<std::string> items;
   std::vector<int> selection;
+  int textSelectionStart = 0, textSelectionEnd = 0;  // of an entry
+  std::vector<std::string> icons;
+  std::string image;
 };
 
 class FakeSurface : public DialogSurface {
@@ -31,6 +34,10 @@ class FakeSurface : public DialogSurface {
   bool isEnabled(int id) const override { return get(id).enabled; }
   void setVisible(int id, bool visible) override { controls_[id].visible = visible; }
   void setFocus(int id) override { focus_ = id; }
+  void selectText(int id, int start, int end) override {
+    controls_[id].textSelectionStart = start;
+    controls_[id].textSelectionEnd = end;
+  }
   int focus() const override { return focus_; }
   void setListItems(int id, const std::vector<std::string>& items) override {
     controls_[id].items = items;
@@ -41,6 +48,8 @@ class FakeSurface : public DialogSurface {
     controls_[id].selection = rows;
   }
   std::vector<int> selection(int id) const override { return get(id).selection; }
+  void setListIcons(int id, const std::vector<std::string>& icons) override { controls_[id].icons = icons; }
+  void setImage(int id, const std::string& icon) override { controls_[id].image = icon; }
   void end(int result) override {
     ended_ = true;
     result_ = result;
@@ -52,6 +61,15 @@ class FakeSurface : public DialogSurface {
     const FakeControl& c = get(id);
     if (!c.enabled || !c.visible) return false;
     logic.command(*this, id);
+    return true;
+  }
+  // Leaving entry id.
+  void leave(DialogLogic& logic, int id) { logic.edited(*this, id); }
+  // A double click on list id.
+  bool activate(DialogLogic& logic, int id) {
+    const FakeControl& c = get(id);
+    if (!c.enabled || !c.visible) return false;
+    logic.activated(*this, id);
     return true;
   }
   // OK or Cancel: asks canClose and ends the dialog when it agrees.

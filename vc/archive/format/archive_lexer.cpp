@@ -157,7 +157,7 @@ const unsigned char* findClosing(const unsigned char* p, const unsigned char* en
 
 const unsigned char ArchiveLexer::kNoBytes[1] = {0};
 
-int ArchiveLexer::load(uint64_t from, size_t size, size_t need) {
+int ArchiveLexer::load(uint64_t from, size_t size, size_t need, size_t held) {
   if (!sizeAsked_) {
     sizeAsked_ = true;
     uint64_t known = 0;
@@ -173,7 +173,14 @@ int ArchiveLexer::load(uint64_t from, size_t size, size_t need) {
   // At least what is needed; a source that hands over less than asked
   // (a short read) is asked again until the block is full, so that small
   // reads do not each cost a block of their own.
+  // What the current block already holds is copied: a long string read in
+  // growing blocks is read from the source once.
   size_t have = 0;
+  if (held > size) held = size;
+  if (held && buf_ && from >= blockOffset_ && from - blockOffset_ + held <= bufLen_) {
+    std::memcpy(bytes.get(), buf_ + (from - blockOffset_), held);
+    have = held;
+  }
   bool end = false;
   while (have < size) {
     size_t got = 0;
@@ -216,7 +223,7 @@ bool ArchiveLexer::extend(uint64_t from) {
   const uint64_t here = position();
   const uint64_t end = blockOffset_ + bufLen_;
   const size_t size = std::max(nextSize(), static_cast<size_t>(2 * (end - from)));
-  if (load(from, size, static_cast<size_t>(end - from) + 1)) return false;
+  if (load(from, size, static_cast<size_t>(end - from) + 1, static_cast<size_t>(end - from))) return false;
   bufPos_ = static_cast<size_t>(here - from);
   return blockOffset_ + bufLen_ > end;
 }

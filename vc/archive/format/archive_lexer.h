@@ -87,8 +87,10 @@ class ArchiveLexer {
  private:
   // Reads a new block of up to size bytes from offset from, at least need
   // of them unless the source ends first; the position is left for the
-  // caller to set. 0 or the source's code (also kept in error_).
-  int load(uint64_t from, size_t size, size_t need);
+  // caller to set. The first `held` bytes (which the current block holds at
+  // from) are copied over, not read again. 0 or the source's code (also
+  // kept in error_).
+  int load(uint64_t from, size_t size, size_t need, size_t held = 0);
   // The size of the block after the current one: twice as large, within limits.
   size_t nextSize() const;
   // The current block is used up: the next one from the position. False at

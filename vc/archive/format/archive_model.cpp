@@ -265,6 +265,7 @@ DeltaRecord* ArchiveFile::createDelta(std::string_view revision) {
   deltas_.push_back(d);
   slots_[findSlot(d->revision, hash)] = {d, hash};
   ++indexed_;
+  ++generation_;
   return d;
 }
 
@@ -274,11 +275,13 @@ bool ArchiveFile::renumberDelta(DeltaRecord* d, std::string_view revision) {
   indexErase(d);
   d->revision = std::move(number);
   indexInsert(d, hashRevision(d->revision));
+  ++generation_;
   return true;
 }
 
 void ArchiveFile::dropDelta(DeltaRecord* record) {
   if (!record) return;
+  ++generation_;
   indexErase(record);
   if (current == record) current = nullptr;
   lastFound_ = nullptr;
@@ -288,6 +291,7 @@ void ArchiveFile::dropDelta(DeltaRecord* record) {
 }
 
 void ArchiveFile::reset() {
+  ++generation_;
   ByteSource* keepSource = source;
   uint8_t keepCompression = compression;
   uint8_t keepFlags = flags & (kFlagEncrypted | kFlagCreated | kFlagKeepClosed);
@@ -359,6 +363,12 @@ std::vector<DeltaRecord*> textOrder(const ArchiveFile& a) {
 }
 
 DeltaRecord* findDelta(ArchiveFile& a, std::string_view revision) {
+  // The usual case, a number as the archive writes it: straight from the
+  // record index (every record there is linked into the tree).
+  if (DeltaRecord* d = a.lookup(revision)) {
+    a.current = d;
+    return d;
+  }
   // The sought number's fields are read once; each record's as the walk
   // comes to it.
   FieldList sought, fields;

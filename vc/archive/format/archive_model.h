@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace vc::archive {
@@ -245,6 +246,22 @@ class ArchiveFile {
   // Forgets everything read (the source stays).
   void reset();
 
+  // Changes of the revision tree: counted by the calls above that make,
+  // drop or renumber records and by treeChanged(), which code that links or
+  // unlinks records calls. Orders kept over the tree compare it.
+  uint64_t treeGeneration() const { return generation_; }
+  void treeChanged() { ++generation_; }
+
+  // The enumeration order of the records and each record's place in it, as
+  // last made (vc/revisions keeps them; in memory only).
+  struct OrderCache {
+    bool built = false;
+    uint64_t generation = 0;
+    std::vector<DeltaRecord*> order;
+    std::unordered_map<const DeltaRecord*, size_t> position;
+  };
+  mutable OrderCache enumeration;
+
  private:
   // Records are made in blocks that never move (one allocation for many
   // records); a dropped record is emptied in place and its room stays until
@@ -272,6 +289,7 @@ class ArchiveFile {
   std::vector<DeltaRecord*> deltas_;
   std::vector<Slot> slots_;  // size a power of two, at most half full; empty before the first record
   size_t indexed_ = 0;
+  uint64_t generation_ = 0;
   mutable DeltaRecord* lastFound_ = nullptr;  // the record lookup() found last
 };
 
@@ -282,8 +300,9 @@ std::vector<DeltaRecord*> recordOrder(const ArchiveFile& a);
 // listed to the first, then the record's successor on its chain.
 std::vector<DeltaRecord*> textOrder(const ArchiveFile& a);
 
-// Finds a revision by walking from the head with the revision comparison.
-// Sets a.current to the record found or, when absent, to the nearest record
+// Finds a revision: a number the archive holds as written through the
+// record index, any other by walking from the head with the revision
+// comparison. Sets a.current to the record found or, when absent, to the nearest record
 // the walk reached (the head's neighbourhood or a branch end). Answers the
 // record found or null.
 DeltaRecord* findDelta(ArchiveFile& a, std::string_view revision);

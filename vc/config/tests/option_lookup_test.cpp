@@ -73,3 +73,53 @@ TEST(OptionList, SetOptionRules) {
   EXPECT_FALSE(l.dropOption("p"));           // policy entries are not dropped
   EXPECT_EQ(l.options.front().name, "q");    // newest first
 }
+
+// A long list finds its options through its index: the index must answer as
+// a walk of the list would through sets, drops, options of the same name
+// met later in the list, copies and moves, and changes made to the list
+// directly (after which the code that made them forgets the index).
+TEST(OptionList, LongListAnswersAsAWalkWould) {
+  auto walk = [](const VcOptionList& list, const std::string& name) -> const VcOption* {
+    for (const VcOption& o : list.options)
+      if (o.name == name) return &o;
+    return nullptr;
+  };
+  auto agrees = [&](const VcOptionList& list) {
+    for (int i = -1; i <= 1000; ++i) {
+      const std::string name = i < 0 ? "shadowed" : "opt" + std::to_string(i);
+      if (list.find(name) != walk(list, name)) return name;
+    }
+    return std::string();
+  };
+  VcOptionList list;
+  for (int i = 0; i < 500; ++i) setOption(list, "opt" + std::to_string(i), std::to_string(i), 0);
+  EXPECT_EQ(agrees(list), "");
+  // Two options of one name further down, as a policy list holds them.
+  list.options.push_back(VcOption{"shadowed", std::string("first"), kOptPolicy});
+  list.options.push_back(VcOption{"shadowed", std::string("second"), kOptPolicy});
+  setOption(list, "shadowed", std::string("own"), 0);
+  EXPECT_EQ(*list.find("shadowed")->value, "own") << "the first of the name is replaced";
+  EXPECT_EQ(list.options.front().name, "opt499");
+  EXPECT_EQ(agrees(list), "");
+  for (int i = 0; i < 500; i += 3) ASSERT_TRUE(list.dropOption("opt" + std::to_string(i)));
+  EXPECT_TRUE(list.dropOption("shadowed"));
+  EXPECT_EQ(*list.find("shadowed")->value, "second") << "the next of the name comes first now";
+  EXPECT_FALSE(list.dropOption("shadowed")) << "a policy option stays";
+  for (int i = 500; i < 900; ++i) setOption(list, "opt" + std::to_string(i), std::string("new"), 0);
+  EXPECT_EQ(agrees(list), "");
+  EXPECT_EQ(list.find("opt3"), nullptr);
+  EXPECT_EQ(*list.find("opt4")->value, "4");
+
+  VcOptionList copy = list;
+  EXPECT_EQ(agrees(copy), "");
+  EXPECT_NE(copy.find("opt4"), list.find("opt4")) << "a copy finds its own options";
+  VcOptionList moved = std::move(copy);
+  EXPECT_EQ(agrees(moved), "");
+  // Changed behind the index: the same length, another option in place.
+  moved.options.front() = VcOption{"opt999", std::string("swapped"), 0};
+  moved.index.forget();
+  EXPECT_EQ(agrees(moved), "");
+  EXPECT_EQ(*moved.find("opt999")->value, "swapped");
+  moved.clear();
+  EXPECT_EQ(moved.find("opt4"), nullptr);
+}

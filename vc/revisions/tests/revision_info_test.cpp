@@ -2,6 +2,7 @@
 // tree, locks, renumbering, the promotion rules and the revision events.
 #include "vc/error_codes.h"
 #include "vc/tests/info_test_support.h"
+#include "platform/sys/system_calls.h"
 
 using namespace info_test;
 
@@ -184,6 +185,67 @@ TEST_F(RevisionInfoTest, Renumbering) {
 }
 
 // ---- state, author, date, log and the promotion rules ----
+
+TEST_F(RevisionInfoTest, WalkInEnumerationOrderFollowsChangesOfTheTree) {
+  int h = openText(kTree);
+  auto walk = [&] {
+    std::vector<std::string> out;
+    for (std::string r = str(h, VC_ARCHIVE_ITEM_FIRST_REVISION); r[0] != '<' && out.size() < 20;
+         r = rev(h, VC_REVISION_ITEM_NEXT, r.c_str()))
+      out.push_back(r);
+    return out;
+  };
+  // Down the trunk; before each revision its branches from the last listed
+  // to the first, each from its newest revision back.
+  EXPECT_EQ(walk(), (std::vector<std::string>{"1.3", "1.2.2.1", "1.2.1.2", "1.2.1.1.1.1", "1.2.1.1", "1.2", "1.1"}));
+  EXPECT_EQ(rev(h, VC_REVISION_ITEM_NEXT, "1.1"), "<48>");
+  EXPECT_EQ(rev(h, VC_REVISION_ITEM_NEXT, "fix"), "1.2");
+  ASSERT_EQ(vcDeleteRevision(h, "1.2.1.1.1.1"), 0);
+  EXPECT_EQ(walk(), (std::vector<std::string>{"1.3", "1.2.2.1", "1.2.1.2", "1.2.1.1", "1.2", "1.1"}));
+  ASSERT_EQ(vcDeleteRevision(h, "1.2.2.1"), 0);
+  EXPECT_EQ(walk(), (std::vector<std::string>{"1.3", "1.2.1.2", "1.2.1.1", "1.2", "1.1"}));
+  h = reopen(h);
+  EXPECT_EQ(walk(), (std::vector<std::string>{"1.3", "1.2.1.2", "1.2.1.1", "1.2", "1.1"}));
+}
+
+// Bytes the library reads through pread (the archive reader's only read).
+std::uint64_t gPreadBytes = 0;
+ssize_t countingPread(int fd, void* buf, size_t len, off_t offset) {
+  const ssize_t got = orv::sys::realCalls().pread(fd, buf, len, offset);
+  if (got > 0) gPreadBytes += static_cast<std::uint64_t>(got);
+  return got;
+}
+
+TEST_F(RevisionInfoTest, CheckOutReadsItsArchiveOnce) {
+  // A head revision of 200,000 lines, far longer than the reader's first
+  // blocks, and an older revision behind it.
+  std::string head;
+  for (int i = 0; i < 200000; ++i) head += "line " + std::to_string(i) + " of a long text\n";
+  const std::string text = "head 1.2;\naccess ;\nsymbols ;\nlocks ; strict;\ncomment @# @;\n\n\n"
+                           "1.2\ndate 2020.01.02.00.00.00; author bob; state Exp;\nbranches ;\nnext 1.1;\n\n"
+                           "1.1\ndate 2020.01.01.00.00.00; author bob; state Exp;\nbranches ;\nnext ;\n\n\n"
+                           "desc\n@@\n\n\n1.2\nlog\n@second\n@\ntext\n@" + head +
+                           "@\n\n\n1.1\nlog\n@first\n@\ntext\n@d1 1\na1 1\nold line\n@\n";
+  writeFile(path("long.v"), text);
+  const std::string work = path("long.txt");
+  gPreadBytes = 0;
+  orv::sys::calls().pread = &countingPread;
+  int h = 0;
+  const int opened = vcOpenArchive(path("long.v").c_str(), &h, VC_ARCHIVE_OPEN_READ);
+  const int checkedOut = opened ? opened : vcCheckOutRevision(h, "1.2", work.c_str(), 0);
+  orv::sys::resetCalls();
+  ASSERT_EQ(opened, 0);
+  ASSERT_EQ(checkedOut, 0);
+  vcCloseArchive(h);
+  std::string out;
+  ASSERT_EQ(orv::sys::readWholeFile(work, out), 0);
+  EXPECT_EQ(out, head);
+  // The whole file once; beside it the bytes of its recognition and what
+  // the header's first block (64 KiB) held past the header, which the
+  // reading of the texts reads again.
+  EXPECT_GE(gPreadBytes, text.size());
+  EXPECT_LE(gPreadBytes, text.size() + 65 * 1024);
+}
 
 TEST_F(RevisionInfoTest, PlainRevisionItems) {
   ASSERT_EQ(config("autoaction prenewlog=pre\nautoaction newlog=post\nautoaction prenewdate=pre\n"

@@ -59,5 +59,41 @@ TEST(ProgressWindow, QuestionsWarningsAndCancel) {
   EXPECT_FALSE(ui.progressShown);
 }
 
+// A clock that moves only when the test moves it.
+ProgressWindow::Clock::time_point gFakeNow{std::chrono::hours(1)};
+ProgressWindow::Clock::time_point fakeNow() { return gFakeNow; }
+
+TEST(ProgressWindow, ManyItemsRepaintAndPumpOnlyAFewTimesASecond) {
+  ProgressWindow::setClock(&fakeNow);
+  ui::testing::ScriptedUi ui;
+  {
+    ProgressWindow w(ui, "Scan", 10000);
+    w.setStepping(true);
+    ASSERT_EQ(ui.progress.size(), 1u) << "shown when opened";
+    // 10,000 items within one interval: one more drawing and one pump at
+    // most, however many items.
+    for (int i = 0; i < 10000; ++i) ASSERT_EQ(ProgressWindow::statusCallback(("f" + std::to_string(i)).c_str()), 0);
+    EXPECT_LE(ui.progress.size(), 2u);
+    EXPECT_LE(ui.pumps, 1);
+    EXPECT_EQ(w.view().percent, 100) << "the gauge follows every item";
+    EXPECT_EQ(w.view().line, "f9999");
+    // Time passes: the next item is drawn with the latest line, once.
+    const std::size_t drawn = ui.progress.size();
+    const int pumped = ui.pumps;
+    gFakeNow += ProgressWindow::kRepaintInterval;
+    ProgressWindow::statusCallback("late");
+    ProgressWindow::statusCallback("later");
+    ASSERT_EQ(ui.progress.size(), drawn + 1);
+    EXPECT_EQ(ui.progress.back().line, "late");
+    EXPECT_EQ(ui.pumps, pumped + 1);
+    // A new heading shows at once; Cancel still stops the next item.
+    w.setTitle("Second pass");
+    EXPECT_EQ(ui.progress.back().heading, "Second pass");
+    w.cancel();
+    EXPECT_EQ(ProgressWindow::statusCallback("x"), -1);
+  }
+  ProgressWindow::setClock(nullptr);
+}
+
 }  // namespace
 }  // namespace orv::workbench::app

@@ -34,7 +34,7 @@ class ConfigSheetTest : public testing::ArchiveTest {
 TEST_F(ConfigSheetTest, TabsInOrderWithTheirMnemonics) {
   std::string keys;
   for (const ConfigPageEntry& e : configPageEntries()) keys += ui::tabMnemonic(e.title);
-  EXPECT_EQ(keys, "PGDMLI");
+  EXPECT_EQ(keys, "PGDMLIT");
   EXPECT_EQ(configPageEntries()[3].description().id, 300);
 }
 

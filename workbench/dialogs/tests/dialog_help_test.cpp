@@ -15,11 +15,13 @@
 #include "workbench/dialogs/archive_info_dialog.h"
 #include "workbench/dialogs/build_dialog.h"
 #include "workbench/dialogs/check_in_dialog.h"
+#include "workbench/dialogs/check_out_dialog.h"
 #include "workbench/dialogs/checkpoint_dialog.h"
 #include "workbench/dialogs/config_sheet.h"
 #include "workbench/dialogs/create_archive_dialog.h"
 #include "workbench/dialogs/create_project_dialog.h"
 #include "workbench/dialogs/label_members_dialog.h"
+#include "workbench/dialogs/lock_mail_dialog.h"
 #include "workbench/dialogs/member_dependencies_dialog.h"
 #include "workbench/dialogs/member_info_dialog.h"
 #include "workbench/dialogs/member_select.h"
@@ -56,6 +58,8 @@ TEST(DialogHelp, EveryDescriptionsContextsOpenAPage) {
       &makeOutputDescription(),
       &memberSelectDialogDescription(),
       &memberDependenciesDescription(),
+      &checkOutDialogDescription(),
+      &lockMailDialogDescription(),
   };
   for (int dialog : {316, 329, 352, 353, 354, 355}) all.push_back(&projectInfoDialogDescription(dialog));
   for (PromoteSubject subject : {PromoteSubject::revision, PromoteSubject::member, PromoteSubject::project})

@@ -20,6 +20,8 @@
 #include "workbench/external/archive_import.h"
 #include "workbench/external/archive_reports.h"
 #include "workbench/external/revision_comparison.h"
+#include "workbench/archive/password_cache.h"
+#include "workbench/archive/password_dialogs.h"
 #include "workbench/testing/library_fixtures.h"
 
 namespace orv::workbench::external {
@@ -482,6 +484,39 @@ TEST_F(ReportTest, ArchiveTablesAreKeptForTheViewer) {
   EXPECT_EQ(spawner.starts[0].argv, (Words{"xdg-open", base + ".txa"}));
   EXPECT_EQ(spawner.starts[0].show_mode, kShowNormal);
   EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(ReportTest, AReportOverAnEncryptedMemberAsksForThePasswordThroughTheDialog) {
+  start();
+  makeArchive("a.c", {"one\n", "two\n"}, "secret");
+  int h = 0;
+  const std::string path = work("demo.pj");
+  ASSERT_EQ(vcOpenProject(path.c_str(), VC_PROJECT_OPEN_MODIFY | VC_PROJECT_OPEN_CREATE, &h, 0), 0);
+  ASSERT_EQ(vcAddMember(h, 'a', work("a.c").c_str(), "1.2", nullptr), 0);
+  ASSERT_EQ(vcSaveProject(h), 0);
+  vcCloseProject(h);
+  archive::setPasswordCallbackUi(&ui);
+  auto type = [](const char* text) {
+    return [text](ui::testing::FakeSurface& s, ui::DialogLogic& logic) {
+      s.setText(archive::kPasswordEntry, text);
+      s.close(logic, ui::kAnswerOk);
+    };
+  };
+  OpenProject project(ui, path.c_str());
+  ASSERT_EQ(project.status, 0);
+  // The report opens the member's archive itself: the library asks through
+  // its callback, a wrong password is asked again, the right one is kept.
+  ui.expectDialog(archive::kPasswordDialogId, type("wrong"));
+  ui.expectMessage("Invalid password", ui::kAnswerOk);
+  ui.expectDialog(archive::kPasswordDialogId, type("secret"));
+  projectReportCommand(starts, temps, libraryExporter(), commands::ChildKind::project, &project, path);
+  EXPECT_TRUE(archive::hasRememberedPassword(archiveOf("a.c").c_str()));
+  const std::size_t dialogs = ui.dialogs.size();
+  EXPECT_EQ(dialogs, 2u);
+  // A second report takes the remembered password: no dialog.
+  projectReportCommand(starts, temps, libraryExporter(), commands::ChildKind::project, &project, path);
+  EXPECT_EQ(ui.dialogs.size(), dialogs);
+  archive::setPasswordCallbackUi(nullptr);
 }
 
 TEST_F(ReportTest, ConfiguredViewerGetsTheBaseAndAFailedStartTellsWhereTheTablesAre) {

@@ -349,5 +349,51 @@ TEST_F(ArchiveWindowTest, RevisionInformationFromTheMenuAddsTheLabel) {
   frame.close();
 }
 
+// A long history through the frame: an archive of 3,000 trunk revisions
+// with labels (two on one revision) fills its window with every row, each
+// with its own author, date, state and labels.
+TEST_F(ArchiveWindowTest, ALongHistoryFillsEveryRowWithItsLabels) {
+  constexpr int kCount = 3000;
+  std::string text = "head 1." + std::to_string(kCount) + ";\naccess ;\nsymbols";
+  for (int k = 100; k <= kCount; k += 100) text += " L" + std::to_string(k) + ":1." + std::to_string(k);
+  text += " ALSO:1.200;\nlocks ; strict;\ncomment @# @;\n\n";
+  auto date = [](int k) {
+    char d[32];
+    std::snprintf(d, sizeof d, "2020.%02d.%02d.%02d.%02d.00", 1 + k / 720, 1 + k / 24 % 28, k % 24, k % 60);
+    return std::string(d);
+  };
+  for (int k = kCount; k >= 1; --k)
+    text += "\n1." + std::to_string(k) + "\ndate " + date(k) + "; author u" + std::to_string(k % 7) +
+            "; state " + (k % 3 ? "Exp" : "Rel") + ";\nbranches ;\nnext " + (k > 1 ? "1." + std::to_string(k - 1) : "") +
+            ";\n";
+  text += "\n\ndesc\n@@\n";
+  for (int k = kCount; k >= 1; --k)
+    text += "\n\n1." + std::to_string(k) + "\nlog\n@r" + std::to_string(k) + "\n@\ntext\n@" +
+            (k == kCount ? "last\n" : "d1 1\na1 1\nv" + std::to_string(k) + "\n") + "@\n";
+  ::mkdir(dir.file("rcs").c_str(), 0755);
+  dir.write("rcs/long.c", text);
+
+  MainFrame frame(ui, ini);
+  frame.resize(900, 560);
+  frame.show();
+  frame.openNames({archiveOf("long.c")});
+  ArchiveChild* w = child(frame);
+  ASSERT_NE(w, nullptr);
+  const auto& rows = w->list()->rows();
+  ASSERT_EQ(rows.size(), static_cast<std::size_t>(kCount));
+  for (int i = 0; i < kCount; ++i) {
+    const int k = kCount - i;  // highest revision first
+    const views::RevisionRecord& r = rows[static_cast<std::size_t>(i)];
+    ASSERT_EQ(r.revision, "1." + std::to_string(k));
+    ASSERT_EQ(r.author, "u" + std::to_string(k % 7)) << r.revision;
+    ASSERT_EQ(r.state, k % 3 ? "Exp" : "Rel") << r.revision;
+    ASSERT_EQ(r.date.substr(0, 5), "2020/") << r.revision;
+    const std::string labels = k == 200 ? "L200 ALSO" : k % 100 == 0 ? "L" + std::to_string(k) : "";
+    ASSERT_EQ(r.labels, labels) << r.revision;
+  }
+  EXPECT_EQ(frame.statusBar()->currentMessage(), "3000 revisions:  0 locked;  1 selected");
+  frame.close();
+}
+
 }  // namespace
 }  // namespace orv::workbench

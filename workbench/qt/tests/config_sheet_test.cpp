@@ -135,7 +135,8 @@ TEST_F(ConfigSheetOnScreen, OneValueOnEveryPageReachesTheConfigurationFile) {
     sheetButton(w, QDialogButtonBox::Ok)->click();
   });
   frame.command(kConfiguration);
-  EXPECT_EQ(titles, (QStringList{"&Preferences", "&General", "&Directories", "Pro&motion", "&Logging", "Recurs&ion"}));
+  EXPECT_EQ(titles, (QStringList{"&Preferences", "&General", "&Directories", "Pro&motion", "&Logging", "Recurs&ion",
+                              "&Toolbar"}));
   const std::string rc = settings + "/ORVRCS.RC";
   EXPECT_EQ(read(rc),
             "states=\"Released Draft Review \"\nlogname=carol\nstrictlocks\nlogfile=/tmp/carol.log\nlogformat=%u %f %r\n"

@@ -55,6 +55,9 @@ class ProjectWindowTest : public testing::ProjectTest {
 
 TEST_F(ProjectWindowTest, ShowsTheMembersTheCountsAndTheDetailOfTheSelection) {
   const std::string path = makeMixedProject();
+  // a.c's working file no longer holds its revision (one that does reads
+  // as current, and the list form explains nothing about it).
+  dir.write("a.c", "two\nedited\n");
   MainFrame frame(ui, ini);
   frame.resize(1000, 560);
   frame.show();

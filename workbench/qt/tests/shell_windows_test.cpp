@@ -18,6 +18,7 @@
 #include "workbench/app/custom_message_box.h"
 #include "workbench/app/library_callbacks.h"
 #include "workbench/app/progress_window.h"
+#include "workbench/testing/library_fixtures.h"
 
 namespace orv::workbench {
 namespace {
@@ -39,6 +40,8 @@ TEST(FiveButtonBox, StyleSelectsNoAsDefault) {
 }
 
 TEST(ProgressOnScreen, StepsCancelAndQuestions) {
+  // Each step a repaint interval after the last: every one is drawn.
+  testing::DrawEveryProgressText everyText;
   ui::qt::QtUi ui;
   {
     app::ProgressWindow progress(ui, "Checking in project demo.pj", 4);

@@ -27,6 +27,7 @@
 #include "vc/include/vc.h"
 #include "workbench/app/database_locator.h"
 #include "workbench/app/startup_checks.h"
+#include "workbench/external/desktop_integration.h"
 #include "workbench/qt/help_window.h"
 #include "workbench/qt/splash_window.h"
 #include "workbench/qt/workbench_app.h"
@@ -406,6 +407,22 @@ TEST_F(TwoCopiesTest, SecondCopyHandsOverAbsoluteNamesAndEnds) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return titles().contains(base + "/b c.pj"); }, 30000))
       << titles().join(", ").toStdString();
   EXPECT_TRUE(titles().contains(base + "/a.pj"));
+}
+
+TEST_F(TwoCopiesTest, AFileOpenedFromTheDesktopEntryGoesToTheRunningWorkbench) {
+  makeProjectFile(elsewhere.file("d.pj"));
+  external::DesktopIntegration desktop({elsewhere.file("config"), elsewhere.file("data")}, ORVTY32_PATH);
+  desktop.setOpensFiles(true);
+  const std::string exec = *external::desktopEntryValue(elsewhere.read("data/applications/orvty32.desktop"), "Exec");
+  // The desktop starts the entry's program with the chosen files for %F.
+  ASSERT_EQ(exec.substr(exec.size() - 3), " %F") << exec;
+  QProcess second;
+  second.setWorkingDirectory(QString::fromStdString(elsewhere.path()));
+  EXPECT_EQ(runProgram(second, QString::fromStdString(external::execProgram(exec)), {elsewhere.file("d.pj").c_str()}),
+            0)
+      << second.readAllStandardError().toStdString();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return titles().contains(QString::fromStdString(elsewhere.file("d.pj"))); }, 30000))
+      << titles().join(", ").toStdString();
 }
 
 TEST_F(TwoCopiesTest, CommandClientOpensTheAboutBox) {

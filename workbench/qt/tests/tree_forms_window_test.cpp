@@ -322,6 +322,9 @@ TEST_F(TreeFormsWindowTest, EveryArchiveCommandIsTheSameInBothForms) {
 
 TEST_F(TreeFormsWindowTest, TheProjectTreeShowsFoldersAndEveryMemberCommandIsTheSameInBothForms) {
   const std::string path = makeFolderProject();
+  // a.c's working file no longer holds its revision, so its detail has
+  // something to explain.
+  dir.write("a.c", "two\nedited\n");
   const std::vector<std::vector<std::string>> selections = {
       {"a.c"}, {"n.c"}, {"sub.pj"}, {"src/lib/d.c"}, {"a.c", "src/c.c"}, {}};
   std::map<bool, std::vector<std::vector<std::string>>> states;

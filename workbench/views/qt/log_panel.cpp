@@ -10,8 +10,8 @@ LogPanel::LogPanel(QWidget* parent) : QPlainTextEdit(parent) {
   setObjectName(QStringLiteral("logPanel"));
   setReadOnly(true);
   setLineWrapMode(QPlainTextEdit::NoWrap);
-  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setFrameShape(QFrame::StyledPanel);
   // Static text: the window colour, not a greyed-out field.
   QPalette palette = this->palette();

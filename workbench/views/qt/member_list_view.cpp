@@ -186,9 +186,10 @@ void MemberListView::widenToContents() {
   const QFontMetrics metrics(font());
   for (int column : {kMemberColType, kMemberColLocked, kMemberColRevision, kMemberColState}) {
     int width = header()->sectionSizeHint(column);
+    TextWidths widths(metrics);
     for (const project::MemberRow& r : rows()) {
       const int glyph = column == kMemberColType || (column == kMemberColLocked && memberLocked(r)) ? iconSize().width() + 6 : 0;
-      width = std::max(width, metrics.horizontalAdvance(q(memberCellText(r, column))) + glyph + 14);
+      width = std::max(width, widths.width(memberCellText(r, column)) + glyph + 14);
     }
     if (width > header()->sectionSize(column)) {
       header()->resizeSection(column, width);

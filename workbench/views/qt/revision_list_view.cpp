@@ -166,7 +166,9 @@ ReportListView::ReportListView(const std::string& settingsFile, const std::strin
   titles->setSectionsMovable(true);
   titles->setFirstSectionMovable(true);
   titles->setSectionsClickable(true);
-  titles->setStretchLastSection(false);
+  // The last column takes the width the others leave, so that the rows
+  // and their selection reach across the whole list.
+  titles->setStretchLastSection(true);
   titles->setMinimumSectionSize(kMinimumColumnWidth);
   titles->setSectionResizeMode(QHeaderView::Interactive);
   titles->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -236,6 +238,23 @@ void RevisionListView::titleClicked(int logical) {
   scrollToTop();
 }
 
+TextWidths::TextWidths(const QFontMetrics& metrics) : metrics_(metrics) {
+  const int zeros = metrics_.horizontalAdvance(QStringLiteral("0000000000"));
+  evenDigits_ = true;
+  for (char d = '1'; d <= '9'; ++d)
+    if (metrics_.horizontalAdvance(QString(10, QChar(d))) != zeros) evenDigits_ = false;
+}
+
+int TextWidths::width(const std::string& text) {
+  std::string key = text;
+  if (evenDigits_)
+    for (char& c : key)
+      if (c >= '1' && c <= '9') c = '0';
+  auto [at, fresh] = known_.try_emplace(std::move(key), 0);
+  if (fresh) at->second = metrics_.horizontalAdvance(QString::fromStdString(text));
+  return at->second;
+}
+
 void RevisionListView::widenToContents() {
   // The default widths suit a smaller font than most desktops use: until
   // the user sets widths of his own, a column takes what its title and its
@@ -245,10 +264,11 @@ void RevisionListView::widenToContents() {
   const QFontMetrics metrics(font());
   for (int column = 0; column < kRevisionColumnCount; ++column) {
     int width = header()->sectionSizeHint(column);
+    TextWidths widths(metrics);
     for (const RevisionRecord& r : rows()) {
       if (r.isWorkFile()) continue;
       const int glyph = column == kColLocked && r.locker ? iconSize().width() + 6 : 0;
-      width = std::max(width, metrics.horizontalAdvance(q(cellText(r, column))) + glyph + 14);
+      width = std::max(width, widths.width(cellText(r, column)) + glyph + 14);
     }
     if (width > header()->sectionSize(column)) {
       header()->resizeSection(column, width);

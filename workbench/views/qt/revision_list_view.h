@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QFontMetrics>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
@@ -14,6 +15,7 @@
 #include <QTreeView>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "workbench/archive/open_archive.h"
@@ -77,6 +79,20 @@ class ReportListView : public QTreeView {
 
   bool applying_ = false;
   std::vector<int> pressedWidths_;  // by display position, at a press on the titles
+};
+
+// The widths of cell texts in a font, each distinct text measured once; in
+// a font whose digits are all equally wide, texts that differ only in their
+// digits (revision numbers, dates) are measured once too.
+class TextWidths {
+ public:
+  explicit TextWidths(const QFontMetrics& metrics);
+  int width(const std::string& text);
+
+ private:
+  const QFontMetrics& metrics_;
+  bool evenDigits_ = false;
+  std::unordered_map<std::string, int> known_;
 };
 
 // Item roles of the lists' cells: a path shortened in its middle to fit,

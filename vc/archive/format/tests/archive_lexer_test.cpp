@@ -128,6 +128,47 @@ TEST(LexerStrings, LongStringsWithRunsOfPairs) {
   }
 }
 
+// A string far longer than the first blocks grows its block until it fits:
+// the bytes already in memory are kept, so the source is read once.
+class CountingSource final : public ByteSource {
+ public:
+  explicit CountingSource(const std::string& s) : s_(s) {}
+  int readAt(uint64_t offset, void* buf, size_t len, size_t& got) override {
+    got = offset >= s_.size() ? 0 : std::min(len, s_.size() - static_cast<size_t>(offset));
+    if (got) std::memcpy(buf, s_.data() + offset, got);
+    read += got;
+    return 0;
+  }
+  uint64_t read = 0;
+
+ private:
+  const std::string& s_;
+};
+
+TEST(LexerStrings, ALongStringIsReadFromTheSourceOnce) {
+  std::string stored;
+  for (int i = 0; i < 100000; ++i) stored += "line " + std::to_string(i) + (i % 7 ? "\n" : " @@\n");
+  const std::string file = "log\n@" + stored + "@\nnext";
+  for (bool keep : {true, false}) {
+    CountingSource src(file);
+    ArchiveLexer lex(src, 0);
+    const ArchiveLexer::Token* t = nullptr;
+    ASSERT_EQ(0, lex.peek(t));
+    lex.take();
+    ASSERT_EQ(0, lex.peek(t));
+    ASSERT_EQ(ArchiveLexer::Kind::String, t->kind);
+    TextRecord rec;
+    ASSERT_EQ(0, lex.readString(rec, keep));
+    EXPECT_EQ(stored.size(), rec.storedLength);
+    if (keep) {
+      EXPECT_EQ(stored, *rec.data);
+    }
+    ASSERT_EQ(0, lex.peek(t));
+    EXPECT_EQ("next", t->text);
+    EXPECT_LE(src.read, file.size()) << "keep " << keep;
+  }
+}
+
 // A string whose closing '@' is missing ends in an error, whatever the pieces.
 TEST(LexerStrings, UnclosedStringIsUnexpectedEnd) {
   for (const std::string file : {"@abc", "@abc@@", "@"}) {

@@ -4,10 +4,13 @@
 // each for a person to look at.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest/QTest>
@@ -17,6 +20,9 @@
 #include "testing/qt_test_support.h"
 #include "workbench/dialogs/check_in_dialog.h"
 #include "workbench/dialogs/check_in_flows.h"
+#include "workbench/dialogs/check_out_dialog.h"
+#include "workbench/dialogs/lock_mail_dialog.h"
+#include "workbench/dialogs/text_view_dialog.h"
 #include "workbench/dialogs/create_archive_dialog.h"
 #include "workbench/testing/library_fixtures.h"
 
@@ -88,6 +94,107 @@ TEST_F(OperationDialogsOnScreen, CreateArchiveShowsTheDefaultsAndSwitchesTheRevi
   EXPECT_FALSE(w.control(kCaLocked)->isEnabled());
   test::saveScreenshot(w, "create_archive_dialog_no_check_in");
   w.hide();
+}
+
+TEST_F(OperationDialogsOnScreen, CheckOutShowsTheRevisionsAndSwitchesToTheLabels) {
+  start();
+  makeArchive("main.c", {"one\n", "two\n", "three\n"});
+  int h = lockedHandle("main.c");
+  ASSERT_EQ(vcSetArchiveInfo(h, VC_ARCHIVE_ITEM_ADD_LABEL, "REL1", "1.2"), 0);
+  ASSERT_EQ(vcCommitArchive(h, VC_COMMIT_CLOSE), 0);
+  archive::OpenArchive archive(qtUi, work("main.c"), 1);
+  archive::TCoTransferStruct record;
+  ASSERT_TRUE(setCheckOutDefaults(archive, record));
+  archive::setField(record.choice, "1.2");
+  record.allFiles = archive::kCheckOutBoxDisabled;
+  record.defaultChoice = kCoRevision;
+  CheckOutDialog logic(qtUi, record, archive, nullptr, false);
+  ui::qt::DialogWindow w(checkOutDialogDescription(), logic, qtUi, nullptr);
+  w.setUpLogic();
+  w.show();
+  w.adjustSize();
+  EXPECT_EQ(w.windowTitle(), "Check Out");
+  auto* chooser = qobject_cast<QListWidget*>(w.control(kCoRevisionChooser));
+  auto* labels = qobject_cast<QListWidget*>(w.control(kCoLabelList));
+  ASSERT_EQ(chooser->count(), 3);
+  ASSERT_EQ(chooser->selectedItems().size(), 1);
+  EXPECT_TRUE(chooser->selectedItems().front()->text().startsWith("1.2 "));
+  EXPECT_TRUE(chooser->isVisible());
+  EXPECT_FALSE(labels->isVisible());
+  EXPECT_TRUE(qobject_cast<QRadioButton*>(w.control(kCoRevision))->isChecked());
+  EXPECT_FALSE(w.control(kCoMemberRev)->isEnabled());
+  EXPECT_FALSE(w.control(kCoWorkFile)->isEnabled()) << "locked: the archive's own working file";
+  test::saveScreenshot(w, "check_out_dialog");
+
+  qobject_cast<QRadioButton*>(w.control(kCoLabel))->click();
+  EXPECT_TRUE(labels->isVisible());
+  EXPECT_FALSE(chooser->isVisible());
+  EXPECT_EQ(labels->currentItem()->text(), "REL1 1.2");
+  QApplication::processEvents();  // the group lays its controls out again
+  EXPECT_EQ(labels->y(), chooser->y()) << "the labels stand where the revisions stood";
+  test::saveScreenshot(w, "check_out_dialog_labels");
+  // A click in the revisions is the Revision choice again.
+  qobject_cast<QRadioButton*>(w.control(kCoDefaultRev))->click();
+  chooser->item(2)->setSelected(true);
+  EXPECT_TRUE(qobject_cast<QRadioButton*>(w.control(kCoRevision))->isChecked());
+  qobject_cast<QCheckBox*>(w.control(kCoLocked))->click();
+  EXPECT_TRUE(w.control(kCoWorkFile)->isEnabled());
+  QTest::mouseClick(w.control(kCoOk), Qt::LeftButton);
+  EXPECT_EQ(archive::fieldText(record.choice), "1.1");
+  EXPECT_EQ(record.locked, 0u);
+}
+
+TEST_F(OperationDialogsOnScreen, LockMailAndTextWindowsShowTheirTexts) {
+  archive::LockBrokenMail mail{"bob", "alice", "Lock broken on /work/rcs/main.c",
+                               "Your lock on revision 1.2 of file\r\n   /work/rcs/main.c\r\nhas been broken by "
+                               "alice\r\nfor the following reason:\r\n"};
+  LockMailDialog logic(mail, "");
+  ui::qt::DialogWindow w(lockMailDialogDescription(), logic, qtUi, nullptr);
+  w.setUpLogic();
+  w.show();
+  w.adjustSize();
+  EXPECT_EQ(labelText(w, kMailTo), "bob");
+  auto* notice = qobject_cast<QPlainTextEdit*>(w.control(kMailText));
+  EXPECT_TRUE(notice->toPlainText().contains("broken by alice"));
+  EXPECT_EQ(notice->textCursor().selectedText(), "Your");
+  QTest::keyClicks(qobject_cast<QLineEdit*>(w.control(kMailCc)), "carl dora");
+  test::saveScreenshot(w, "lock_mail_dialog");
+  QTest::mouseClick(w.control(kMailOk), Qt::LeftButton);
+  EXPECT_EQ(mail.addressee, "to:bob,cc:carl,dora");
+
+  TextViewDialog text("Checked in a.c 1.2\nAdded b.c\n");
+  ui::qt::DialogWindow t(textViewDescription("Project Log - /work/p.pj"), text, qtUi, nullptr);
+  t.setUpLogic();
+  t.show();
+  t.adjustSize();
+  EXPECT_EQ(qobject_cast<QPlainTextEdit*>(t.control(kTextViewText))->toPlainText(), "Checked in a.c 1.2\nAdded b.c\n");
+  test::saveScreenshot(t, "project_log_window");
+  t.hide();
+}
+
+TEST_F(OperationDialogsOnScreen, CtrlEnterAcceptsTheCheckInWhileEnterStartsALine) {
+  start();
+  makeArchive("main.c", {"one\n"});
+  dir.write("main.c", "two\n");
+  archive::OpenArchive archive(qtUi, work("main.c"), 6);
+  archive::TCiTransferStruct record;
+  ASSERT_EQ(prepareCheckIn(archive, nullptr, nullptr, record), kPrepareGoOn);
+  record.allFiles = archive::kCheckInBoxDisabled;
+  test::onNextModal([](QWidget* m) {
+    auto& w = *static_cast<ui::qt::DialogWindow*>(m);
+    auto* description = qobject_cast<QPlainTextEdit*>(w.control(kCiDescription));
+    description->setFocus();
+    QTest::keyClicks(description, "First line.");
+    QTest::keyClick(description, Qt::Key_Return);
+    QTest::keyClicks(description, "Second line.");
+    EXPECT_TRUE(w.isVisible()) << "Enter alone starts a line";
+    QTest::keyClick(description, Qt::Key_Return, Qt::ControlModifier);
+  });
+  EXPECT_EQ(runCheckInDialog(archive, nullptr, record), ui::kAnswerOk);
+  EXPECT_EQ(head("main.c"), "1.2");
+  const std::string log = archive::fieldText(record.description);
+  EXPECT_EQ(log.substr(0, 11), "First line.");
+  EXPECT_NE(log.find("Second line."), std::string::npos) << "two lines: " << log;
 }
 
 }  // namespace

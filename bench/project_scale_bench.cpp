@@ -1,0 +1,467 @@
+// Projects at the scale of large teams, beside git on the same tree in the
+// same run.
+//
+// For each size (files; default 1,000 and 10,000, "--sizes 1000,10000,100000"
+// for more), set-up not measured: a tree of folders of 100 small C sources
+// each, made a git repository ("git" from the path; without it only our
+// figures are printed). Measured, as cpu of the whole work (user + system,
+// ours in this process, git's of its processes) and wall time:
+//   ci          an archive for every file: find the archive name, check the
+//               file in, commit (each commit syncs its archive: wall time
+//               holds the syncs, cpu hardly any);
+//   add+save    a new project, every file added as a member, saved;
+//               beside "git add -A && git commit";
+//   open        open the project and close it (median of runs); beside
+//               "git status" (and "git ls-files");
+//   change      open, change an option, save, close (median); beside
+//               "git commit --allow-empty";
+//   status      the working-file status of every member (median); beside
+//               "git status";
+//   window      the workbench's project window opened and filled (its main
+//               frame offscreen in this process, less the same on a project
+//               of one member, median of 3) beside the
+//               library's own read of the same rows (open, then for each
+//               member its working name, kind, revision, status and archive
+//               state).
+// Then an archive of 10,000 trunk revisions (written directly, labels on
+// every 500th): the archive window's fill (less the same start on an
+// archive of one revision) beside the library's own read of its rows
+// (author, date, state, locker of each revision in the walk).
+// Last, the open of sandbox files of 10,000 to 200,000 options and of
+// project files of 10,000 to 200,000 members and options: time per entry.
+//
+// Targets (cpu ratios to the peer in the same run): open within 2x git
+// status; add+save within 3x git add and commit (the archives' syncs apart);
+// change within 2x git commit --allow-empty; window fill within 2x the
+// library's own read; time per member flat within 1.5x from 1,000 to
+// 100,000; sandbox and project open per entry flat within 2x.
+//
+// "--skip-window" leaves out the workbench runs; "--open-only" runs only the
+// sandbox and project open part.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+
+#include "platform/ui/qt/qt_ui.h"
+#include "vc/include/vc.h"
+#include "workbench/qt/main_frame.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kPerFolder = 100;
+constexpr int kRevisions = 10000;
+
+[[noreturn]] void die(const std::string& what, int rc) {
+  std::fprintf(stderr, "%s failed: %d\n", what.c_str(), rc);
+  std::exit(1);
+}
+
+void writeFile(const fs::path& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+double cpuOf(int who) {
+  rusage u{};
+  ::getrusage(who, &u);
+  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+struct Cost {
+  double cpu = 0;
+  double wall = 0;
+};
+
+// The cost of body: this process's cpu, or with children the cpu of the
+// processes it ran and waited for.
+Cost measure(const std::function<void()>& body, bool children = false) {
+  const int who = children ? RUSAGE_CHILDREN : RUSAGE_SELF;
+  const double cpu = cpuOf(who);
+  const auto start = Clock::now();
+  body();
+  return {cpuOf(who) - cpu, std::chrono::duration<double>(Clock::now() - start).count()};
+}
+
+Cost median(std::vector<Cost> v) {
+  std::sort(v.begin(), v.end(), [](const Cost& a, const Cost& b) { return a.cpu < b.cpu; });
+  Cost c = v[v.size() / 2];
+  std::sort(v.begin(), v.end(), [](const Cost& a, const Cost& b) { return a.wall < b.wall; });
+  c.wall = v[v.size() / 2].wall;
+  return c;
+}
+
+Cost runs(int count, const std::function<void()>& body, bool children = false) {
+  std::vector<Cost> all;
+  for (int i = 0; i < count; ++i) all.push_back(measure(body, children));
+  return median(all);
+}
+
+bool haveGit() { return std::system("git --version >/dev/null 2>&1") == 0; }
+
+void shell(const std::string& command) {
+  if (std::system(command.c_str()) != 0) die(command, 1);
+}
+
+std::string gitIn(const fs::path& dir) {
+  return "git -C '" + dir.string() + "' -c user.name=bench -c user.email=bench@localhost ";
+}
+
+std::string fileName(int i) {
+  return "d" + std::to_string(1000 + i / kPerFolder) + "/f" + std::to_string(1000 + i % kPerFolder) + ".c";
+}
+
+void makeTree(const fs::path& dir, int files) {
+  for (int i = 0; i < files; ++i) {
+    const fs::path path = dir / fileName(i);
+    if (i % kPerFolder == 0) fs::create_directories(path.parent_path());
+    std::string text = "/* " + fileName(i) + " */\n";
+    for (int l = 0; l < 12; ++l) text += "int v" + std::to_string(l) + " = " + std::to_string(i + l) + ";\n";
+    writeFile(path, text);
+  }
+}
+
+void print(const char* what, const Cost& c, int per = 0) {
+  std::printf("  %-30s cpu %9.3f s  wall %9.3f s", what, c.cpu, c.wall);
+  if (per) std::printf("  %7.1f us/member", c.cpu / per * 1e6);
+  std::printf("\n");
+}
+
+void ratio(const char* what, double ours, double peer, double target) {
+  std::printf("  %-30s %6.2f (target at most %.0f: %s)\n", what, ours / peer, target,
+              ours / peer <= target ? "met" : "NOT met");
+}
+
+// The cpu of the workbench's window filling for name: the program's main
+// frame (offscreen, in this process, on the library this process started)
+// opens the project or archive; the median of three.
+double windowFill(const fs::path& dir, const std::string& name) {
+  std::vector<double> all;
+  for (int i = 0; i < 3; ++i) {
+    orv::ui::qt::QtUi ui;
+    orv::workbench::MainFrame frame(ui, (dir / "ORVTY.INI").string());
+    ui.setOwner(&frame);
+    frame.resize(1000, 600);
+    frame.show();
+    QApplication::processEvents();
+    all.push_back(measure([&] {
+      frame.openNames({name});
+      QApplication::processEvents();
+    }).cpu);
+    frame.close();
+    QApplication::processEvents();
+  }
+  std::sort(all.begin(), all.end());
+  return all[1];
+}
+
+struct SizeFigures {
+  int files = 0;
+  Cost ci, addSave, open, change, status, ownRead;
+  double window = -1;
+};
+
+SizeFigures runSize(const fs::path& base, int files, bool withGit, bool withWindow, double windowStart) {
+  SizeFigures f;
+  f.files = files;
+  const fs::path dir = base / ("tree" + std::to_string(files));
+  fs::create_directories(dir);
+  makeTree(dir, files);
+  std::printf("\n%d files\n", files);
+
+  Cost gitAdd, gitStatus, gitLs, gitEmpty;
+  if (withGit) {
+    const std::string git = gitIn(dir);
+    shell(git + "init -q");
+    writeFile(dir / ".gitignore", "rcs/\n*.prj\n*.trn\n*.use\n*.INI\n");
+    gitAdd = measure([&] { shell(git + "add -A && " + git + "commit -qm tree >/dev/null"); }, true);
+    shell(git + "status --porcelain >/dev/null");
+  }
+
+  // Archives: every file checked in.
+  f.ci = measure([&] {
+    char name[4096];
+    for (int i = 0; i < files; ++i) {
+      const std::string work = (dir / fileName(i)).string();
+      int h = 0;
+      if (int rc = vcFindArchiveName(work.c_str(), name, sizeof name, &h, VC_ARCHIVE_OPEN_WRITE | VC_ARCHIVE_OPEN_CREATE))
+        die("vcFindArchiveName " + work, rc);
+      char rev[64];
+      if (int rc = vcCiRevision(h, "", work.c_str(), 0, rev, sizeof rev)) die("vcCiRevision", rc);
+      if (int rc = vcCommitArchive(h, VC_COMMIT_CLOSE)) die("vcCommitArchive", rc);
+    }
+  });
+  const std::string project = (dir / "p.prj").string();
+  f.addSave = measure([&] {
+    int h = 0;
+    if (int rc = vcOpenProject(project.c_str(), VC_PROJECT_OPEN_WRITE | VC_PROJECT_OPEN_CREATE, &h, 0))
+      die("vcOpenProject", rc);
+    for (int i = 0; i < files; ++i)
+      if (int rc = vcAddMember(h, 'a', (dir / fileName(i)).c_str(), "1.1", nullptr)) die("vcAddMember", rc);
+    if (int rc = vcSaveProject(h)) die("vcSaveProject", rc);
+    vcCloseProject(h);
+  });
+  const int count = files >= 100000 ? 3 : 7;
+  f.open = runs(count, [&] {
+    int h = 0;
+    if (int rc = vcOpenProject(project.c_str(), VC_PROJECT_OPEN_MODIFY, &h, 0)) die("vcOpenProject", rc);
+    vcCloseProject(h);
+  });
+  int changes = 0;
+  f.change = runs(count, [&] {
+    int h = 0;
+    if (int rc = vcOpenProject(project.c_str(), VC_PROJECT_OPEN_WRITE, &h, 0)) die("vcOpenProject", rc);
+    const std::string statement = "benchrun=" + std::to_string(++changes);
+    if (int rc = vcProjectOptionSet(h, statement.c_str(), VC_STATEMENT_APPLY)) die("vcProjectOptionSet", rc);
+    if (int rc = vcSaveProject(h)) die("vcSaveProject", rc);
+    vcCloseProject(h);
+  });
+  f.status = runs(count, [&] {
+    int h = 0;
+    if (int rc = vcOpenProject(project.c_str(), VC_PROJECT_OPEN_MODIFY, &h, 0)) die("vcOpenProject", rc);
+    char name[4096];
+    int n = 0;
+    for (int rc = vcGetMember(h, VC_MEMBER_ITEM_FIRST, name, sizeof name); rc == 0;
+         rc = vcGetMember(h, VC_MEMBER_ITEM_NEXT, name, sizeof name), ++n)
+      if (int e = vcMemberWorkChanges(h, nullptr, nullptr)) die("vcMemberWorkChanges", e);
+    if (n != files) die("member walk", n);
+    vcCloseProject(h);
+  });
+  f.ownRead = measure([&] {
+    int h = 0;
+    if (int rc = vcOpenProject(project.c_str(), VC_PROJECT_OPEN_MODIFY, &h, 0)) die("vcOpenProject", rc);
+    char name[4096], text[256];
+    for (int rc = vcGetMember(h, VC_MEMBER_ITEM_FIRST, name, sizeof name); rc == 0;
+         rc = vcGetMember(h, VC_MEMBER_ITEM_NEXT, name, sizeof name)) {
+      vcMemberWorkName(h, nullptr, nullptr, name, sizeof name);
+      vcGetMember(h, VC_MEMBER_ITEM_KIND, text, sizeof text);
+      vcGetMember(h, VC_MEMBER_ITEM_REVISION, text, sizeof text);
+      vcMemberWorkChanges(h, nullptr, nullptr);
+      vcMemberRevChanges(h, nullptr, nullptr);
+      int a = 0;
+      if (vcMemberArchiveChanges(h, nullptr, &a, VC_ARCHIVE_OPEN_READ) == 0 && a) {
+        vcGetRevInfo(a, VC_REVISION_ITEM_STATE, "1.1", text, sizeof text);
+        vcGetIdArchiveInfo(a, VC_ARCHIVE_ITEM_LOCKER, "1.1", text, sizeof text);
+      }
+      if (a) vcCloseArchive(a);
+    }
+    vcCloseProject(h);
+  });
+  if (withWindow) f.window = windowFill(dir, project) - windowStart;
+
+  print("ci (archives, synced)", f.ci, files);
+  print("add+save", f.addSave, files);
+  print("open", f.open, files);
+  print("change", f.change, files);
+  print("status", f.status, files);
+  print("library's own read of rows", f.ownRead, files);
+  if (f.window >= 0) std::printf("  %-30s cpu %9.3f s  %26s %7.1f us/member\n", "project window fill", f.window, "", f.window / files * 1e6);
+  if (withGit) {
+    const std::string git = gitIn(dir);
+    gitStatus = runs(count, [&] { shell(git + "status --porcelain >/dev/null"); }, true);
+    gitLs = runs(count, [&] { shell(git + "ls-files >/dev/null"); }, true);
+    gitEmpty = runs(count, [&] { shell(git + "commit -q --allow-empty -m x >/dev/null"); }, true);
+    print("git add -A && git commit", gitAdd, files);
+    print("git status", gitStatus, files);
+    print("git ls-files", gitLs, files);
+    print("git commit --allow-empty", gitEmpty, files);
+    ratio("open / git status", f.open.cpu, gitStatus.cpu, 2);
+    ratio("add+save / git add+commit", f.addSave.cpu, gitAdd.cpu, 3);
+    ratio("change / git commit --allow-empty", f.change.cpu, gitEmpty.cpu, 2);
+    ratio("status / git status", f.status.cpu, gitStatus.cpu, 2);
+  }
+  if (f.window >= 0) ratio("window fill / own read", f.window, f.ownRead.cpu, 2);
+  return f;
+}
+
+// An archive of count trunk revisions, as the format writes it: each
+// revision changes the first line of a 20-line text; a label on every
+// 500th revision.
+std::string archiveText(int count) {
+  auto date = [](int k) {
+    std::time_t t = 1577836800 + static_cast<std::time_t>(k) * 600;
+    std::tm tm{};
+    ::gmtime_r(&t, &tm);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y.%m.%d.%H.%M.%S", &tm);
+    return std::string(text);
+  };
+  std::ostringstream out;
+  out << "head 1." << count << ";\naccess ;\nsymbols";
+  for (int k = 500; k <= count; k += 500) out << " L" << k << ":1." << k;
+  out << ";\nlocks ; strict;\ncomment @# @;\n\n";
+  for (int k = count; k >= 1; --k) {
+    out << "\n1." << k << "\ndate " << date(k) << "; author bench; state Exp;\nbranches ;\nnext ";
+    if (k > 1) out << "1." << k - 1;
+    out << ";\n";
+  }
+  out << "\n\ndesc\n@@\n";
+  std::string rest;
+  for (int l = 2; l <= 20; ++l) rest += "line " + std::to_string(l) + "\n";
+  for (int k = count; k >= 1; --k) {
+    out << "\n\n1." << k << "\nlog\n@revision " << k << "\n@\ntext\n@";
+    if (k == count)
+      out << "first " << k << "\n" << rest;
+    else
+      out << "d1 1\na1 1\nfirst " << k << "\n";
+    out << "@\n";
+  }
+  return out.str();
+}
+
+void runArchive(const fs::path& base, bool withWindow, double windowStart) {
+  const fs::path dir = base / "history";
+  fs::create_directories(dir / "rcs");
+  const std::string archive = (dir / "rcs" / "h.c").string();
+  writeFile(archive, archiveText(kRevisions));
+  std::printf("\narchive of %d revisions (%ju bytes)\n", kRevisions, static_cast<std::uintmax_t>(fs::file_size(archive)));
+  int rows = 0;
+  const Cost own = runs(5, [&] {
+    int a = 0;
+    if (int rc = vcOpenArchive(archive.c_str(), &a, VC_ARCHIVE_OPEN_READ)) die("vcOpenArchive", rc);
+    char rev[64], text[256];
+    rows = 0;
+    for (int rc = vcGetArchiveInfo(a, VC_ARCHIVE_ITEM_FIRST_REVISION, rev, sizeof rev); rc == 0;
+         rc = vcGetRevInfo(a, VC_REVISION_ITEM_NEXT, rev, rev, sizeof rev), ++rows) {
+      vcGetRevInfo(a, VC_REVISION_ITEM_AUTHOR, rev, text, sizeof text);
+      vcGetRevInfo(a, VC_REVISION_ITEM_DATE, rev, text, sizeof text);
+      vcGetRevInfo(a, VC_REVISION_ITEM_STATE, rev, text, sizeof text);
+      vcGetIdArchiveInfo(a, VC_ARCHIVE_ITEM_LOCKER, rev, text, sizeof text);
+    }
+    for (int n = 0; vcGetArchiveInfo(a, VC_ARCHIVE_ITEM_NEXT_LABEL, text, sizeof text) == 0 && n < 100000; ++n) {
+    }
+    vcCloseArchive(a);
+  });
+  if (rows != kRevisions) die("revision walk", rows);
+  print("library's own read of rows", own, 0);
+  if (withWindow) {
+    const double window = windowFill(dir, archive) - windowStart;
+    std::printf("  %-30s cpu %9.3f s\n", "archive window fill", window);
+    ratio("window fill / own read", window, own.cpu, 2);
+  }
+}
+
+// Sandbox and project files of many options and members: open and close,
+// time per entry.
+void runOpens(const fs::path& base) {
+  const fs::path dir = base / "opens";
+  fs::create_directories(dir);
+  const std::string master = (dir / "m.prj").string();
+  writeFile(master, "--ORV Project--\n$Revision$\nEndOptions\n");
+  std::printf("\nopen of sandbox and project files (median of 3, cpu)\n");
+  std::printf("  %8s %12s %12s %12s %12s\n", "entries", "sandbox s", "us/option", "project s", "us/entry");
+  for (int entries : {10000, 20000, 50000, 100000, 200000}) {
+    std::string sandbox = "--ORV Project--Sandbox--\nmasterproject=" + master + "\n";
+    for (int i = 0; i < entries; ++i) sandbox += "opt" + std::to_string(i) + "=value" + std::to_string(i) + "\n";
+    const std::string sandboxPath = (dir / "s.sbx").string();
+    writeFile(sandboxPath, sandbox);
+    const Cost s = runs(3, [&] {
+      int h = 0;
+      if (int rc = vcOpenSandbox(sandboxPath.c_str(), VC_SANDBOX_OPEN_MODIFY, &h, 0)) die("vcOpenSandbox", rc);
+      vcCloseSandbox(h);
+    });
+    // A project of as many members, in reverse member order, and a tenth as
+    // many options.
+    std::string project = "--ORV Project--\n$Revision$\n";
+    for (int i = 0; i < entries / 10; ++i) project += "opt" + std::to_string(i) + "=value" + std::to_string(i) + "\n";
+    project += "EndOptions\n";
+    for (int i = entries - 1; i >= 0; --i) project += "$(projectdir)/" + fileName(i) + " a 1.1 \n";
+    const std::string projectPath = (dir / "p.prj").string();
+    writeFile(projectPath, project);
+    const Cost p = runs(3, [&] {
+      int h = 0;
+      if (int rc = vcOpenProject(projectPath.c_str(), VC_PROJECT_OPEN_MODIFY, &h, 0)) die("vcOpenProject", rc);
+      vcCloseProject(h);
+    });
+    const int projectEntries = entries + entries / 10;
+    std::printf("  %8d %12.3f %12.2f %12.3f %12.2f\n", entries, s.cpu, s.cpu / entries * 1e6, p.cpu,
+                p.cpu / projectEntries * 1e6);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  std::vector<int> sizes{1000, 10000};
+  bool withWindow = true, openOnly = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--sizes" && i + 1 < argc) {
+      sizes.clear();
+      std::stringstream list(argv[++i]);
+      for (std::string n; std::getline(list, n, ',');) sizes.push_back(std::stoi(n));
+    } else if (a == "--skip-window") {
+      withWindow = false;
+    } else if (a == "--open-only") {
+      openOnly = true;
+    } else {
+      std::fprintf(stderr, "usage: %s [--sizes N,N,...] [--skip-window] [--open-only]\n", argv[0]);
+      return 2;
+    }
+  }
+  const fs::path base = fs::temp_directory_path() / ("orv-scale-bench-" + std::to_string(::getpid()));
+  fs::create_directories(base);
+  ::setenv("ORV_KEL_LIBRARY", KEL_DOUBLE_PATH, 1);
+  ::setenv("ORV_SETTINGS", base.c_str(), 1);
+  if (int rc = vcAPIinit()) die("vcAPIinit", rc);
+
+  if (!openOnly) {
+    const bool withGit = haveGit();
+    if (!withGit) std::printf("git not found: our figures only\n");
+    // The workbench's start on a project of one member, and on an archive
+    // of one revision: what a window costs before its rows.
+    double projectStart = 0, archiveStart = 0;
+    if (withWindow) {
+      const fs::path small = base / "small";
+      fs::create_directories(small / "rcs");
+      writeFile(small / "a.c", "int a;\n");
+      writeFile(small / "rcs" / "a.c", archiveText(1));
+      writeFile(small / "p.prj", "--ORV Project--\n$Revision$\nEndOptions\n$(projectdir)/a.c a 1.1 \n");
+      projectStart = windowFill(small, (small / "p.prj").string());
+      archiveStart = windowFill(small, (small / "rcs" / "a.c").string());
+      std::printf("workbench window on a project of one member: cpu %.3f s, on an archive of one revision: cpu %.3f s\n",
+                  projectStart, archiveStart);
+    }
+    std::vector<SizeFigures> all;
+    for (int files : sizes) all.push_back(runSize(base, files, withGit, withWindow, projectStart));
+    if (all.size() > 1) {
+      std::printf("\ncpu per member, largest size against smallest (target at most 1.5)\n");
+      const SizeFigures& a = all.front();
+      const SizeFigures& b = all.back();
+      auto flat = [&](const char* what, double x, double y) {
+        const double r = (y / b.files) / (x / a.files);
+        std::printf("  %-14s %6.2f %s\n", what, r, r <= 1.5 ? "met" : "NOT met");
+      };
+      flat("add+save", a.addSave.cpu, b.addSave.cpu);
+      flat("open", a.open.cpu, b.open.cpu);
+      flat("change", a.change.cpu, b.change.cpu);
+      flat("status", a.status.cpu, b.status.cpu);
+      if (a.window > 0 && b.window > 0) flat("window fill", a.window, b.window);
+    }
+    runArchive(base, withWindow, archiveStart);
+  }
+  runOpens(base);
+  vcAPIcleanup();
+  fs::remove_all(base);
+  return 0;
+}
