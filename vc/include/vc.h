@@ -328,6 +328,8 @@ VC_API int vx_sendmail(const char* recipients, const char* subject, const char* 
 #define VC_SYSINFO_START_USER        80 /* the user name found at start-up */
 #define VC_SYSINFO_CURRENT_PROJECT   81 /* the current project's handle, 0 none */
 #define VC_SYSINFO_CURRENT_ARCHIVE   82 /* the current archive's handle, 0 none */
+#define VC_SYSINFO_USER_REGISTERED   83 /* "1" when the open security database's global
+                                           module has a user named VC_SYSINFO_USER, else "0" */
 #define VC_LIBRARY_LEVEL 38 /* this library's level */
 VC_API VcError vcGetSysInfo(int item, char* buffer, int length);
 /* Items of vcSetSysInfo; handles are given as decimal text, "0" clears. */

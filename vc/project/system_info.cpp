@@ -9,6 +9,7 @@
 #include "vc/config/user_name.h"
 #include "vc/instance/seams.h"
 #include "vc/config/option_state.h"
+#include "vc/security/kel_binding.h"
 #include "vc/security/security_state.h"
 #include "vc/archive/current_work.h"
 #include "vc/project/project_work.h"
@@ -66,6 +67,15 @@ int getSysInfo(int item, char* buf, int len) {
                    projectWorkOf(inst).project ? g_projects.handleOf(inst, projectWorkOf(inst).project) : 0);
     case VC_SYSINFO_CURRENT_ARCHIVE:
       return put32(inst, buf, len, archiveWorkOf(inst).archive ? archiveWorkOf(inst).archive->handle : 0);
+    case VC_SYSINFO_USER_REGISTERED: {
+      // A user the database does not know gets only what it grants to
+      // unregistered users; the workbench tells the user so at start-up.
+      const kel::Api* k = kel::api();
+      if (!k || !kel::databaseIsOpen()) return fail(inst, err::kBadArgument);
+      const std::string user = currentUserName(inst);
+      const bool known = !user.empty() && k->kelGetObject(KEL_GLOBAL_MODULE, "", KEL_USER, user.c_str(), nullptr) == 0;
+      return copyResult(&inst, known ? "1" : "0", buf, len);
+    }
     default: return fail(inst, err::kBadArgument);
   }
 }

@@ -4,8 +4,11 @@
 
 #include <fcntl.h>
 
+#include <string_view>
+
 #include "platform/profile/profile.h"
 #include "platform/sys/system_calls.h"
+#include "workbench/app/database_locator.h"
 #include "workbench/app/messages.h"
 #include "workbench/app/startup_checks.h"
 
@@ -94,13 +97,29 @@ int LibrarySession::failWithText(const std::string& text) {
   return kExitLibraryFailure;
 }
 
+bool LibrarySession::locateDatabase() {
+  if (!library_.createRedirector) return false;
+  const LocatorLibrary locator{library_.getSysInfo, library_.createRedirector};
+  return runDatabaseLocator(ui_, locator) == ui::kAnswerOk;
+}
+
+void LibrarySession::noteUnregisteredUser() {
+  char registered[4] = {};
+  if (library_.getSysInfo(VC_SYSINFO_USER_REGISTERED, registered, static_cast<int>(sizeof registered)) != 0 ||
+      std::string_view(registered) != "0")
+    return;
+  char user[VC_MAX_TOKEN + 1] = {};
+  library_.getSysInfo(VC_SYSINFO_USER, user, static_cast<int>(sizeof user));
+  char database[1024] = {};
+  library_.getSysInfo(VC_SYSINFO_SECURITY_DATABASE, database, static_cast<int>(sizeof database));
+  showText(ui_, ui::MessageIcon::warning,
+           formatText("The user name %s is not registered in the Orv Kelmark database %s.\n\n"
+                      "Until an administrator adds it with\n    keladm add-user %s\n"
+                      "you can do only what the database allows unregistered users.",
+                      user, database, user));
+}
+
 int LibrarySession::fail(int result) {
-  if (isMissingDatabase(result)) {
-    // Until the database locator exists, its road ends as a cancelled
-    // locator does.
-    ui_.beep();
-    return failWithText(kNoDatabase);
-  }
   char text[256] = {};
   library_.errorStr(result, text, static_cast<int>(sizeof text));
   text[sizeof text - 1] = '\0';
@@ -109,17 +128,27 @@ int LibrarySession::fail(int result) {
 
 int LibrarySession::start(const std::string& programPath, const std::string& settingsDir,
                           const std::string& settingsFile) {
-  // The instance may exist even when the start fails: every road out of
-  // here after this call ends it.
-  attached_ = true;
-  if (int rc = library_.initRegister(programPath.c_str(), echoTraceCallback, queryCallback))
-    return fail(rc);
+  for (;;) {
+    // The instance may exist even when the start fails: every road out of
+    // here after this call ends it.
+    attached_ = true;
+    const int rc = library_.initRegister(programPath.c_str(), echoTraceCallback, queryCallback);
+    if (rc == 0) break;
+    if (!isMissingDatabase(rc)) return fail(rc);
+    // No database: the user may point the library at one. The locator asks
+    // the running instance where the library looks, so it runs before the
+    // instance ends.
+    ui_.beep();
+    if (!locateDatabase()) return failWithText(kNoDatabase);
+    stop();
+  }
   if (int rc = library_.projectVariableRegister(projectVariableCallback)) return fail(rc);
 
   char level[1] = {0};
   int rc = library_.getSysInfo(51, level, 1);
   int found = rc == 0 ? static_cast<unsigned char>(level[0]) : 0;
   if (auto problem = libraryLevelProblem(found)) return failWithText(*problem);
+  noteUnregisteredUser();
 
   std::size_t slash = programPath.rfind('/');
   if (slash != std::string::npos && !settingsFile.empty()) {

@@ -2,8 +2,12 @@
 // library is started with the workbench's echo/trace and query callbacks,
 // the project-variable callback is registered, the library's level is
 // checked, the install directory is noted in ORVTY.INI, the configuration
-// file ORVRCS.RC is read and its "startup" block run. Every failure is
-// shown, the library cleaned up, and the start ends with
+// file ORVRCS.RC is read and its "startup" block run. When the library
+// cannot find or open the security database, the database locator runs:
+// OK ends the library and starts it again, Cancel ends the start. A user
+// the database does not know is told so, with the name that was looked up
+// and how an administrator adds it, and the start goes on. Every
+// other failure is shown, the library cleaned up, and the start ends with
 // kExitLibraryFailure. The library's calls come in a table so that the
 // sequence is tested against a fake.
 #pragma once
@@ -26,6 +30,8 @@ struct LibraryEntryPoints {
   VcError (*readConfig)(const char* fileName);
   VcError (*runBlock)(const char* blockName, int all);
   VcError (*cleanup)();
+  // Writes a redirector to a database (the database locator's call).
+  VcError (*createRedirector)(const char* databasePath, const char* redirectorFile);
 };
 
 // The start results that mean the security database could not be found or
@@ -66,6 +72,11 @@ class LibrarySession {
 
  private:
   int fail(int result);
+  // The locator's road: true when a redirector was written and the start
+  // is to be tried again.
+  bool locateDatabase();
+  // Tells a user whom the database does not know how to be added.
+  void noteUnregisteredUser();
   int failWithText(const std::string& text);
 
   const LibraryEntryPoints& library_;

@@ -6,7 +6,7 @@ namespace orv::workbench::app {
 const LibraryEntryPoints& revisionLibrary() {
   static const LibraryEntryPoints kLibrary = {
       vcAPIinitRegister, vcProjectVariableRegister, vcGetSysInfo, vcErrorStr,
-      vcReadConfig,      vcRunBlock,                vcAPIcleanup,
+      vcReadConfig,      vcRunBlock,                vcAPIcleanup,  vcKELCreateRedirector,
   };
   return kLibrary;
 }

@@ -191,6 +191,12 @@ constexpr std::array kStrings = {
     Entry{828, "Cannot move label '%s' from revision %s to revision %s of archive %s, because you "
                "do not have permission to delete labels.\nContact your system administrator, or "
                "see the Orv Tessalyworkbench documentation for more information."},
+    Entry{830, "Select Orv Kelmark Database"},
+    Entry{831, "The database file could not be found. Make sure that you have specified the correct "
+               "path and filename."},
+    Entry{832, "The database redirector file %s already exists. Overwrite it?"},
+    Entry{833, "The database redirector file %s could not be created. Contact your system "
+               "administrator, or see the Orv Tessalyworkbench documentation for more information."},
     Entry{839, "Archived"},
     Entry{840, "Non-Archived"},
     Entry{841, "Subproject"},

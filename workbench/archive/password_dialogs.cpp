@@ -35,7 +35,8 @@ const ui::DialogDescription& passwordDialogDescription() {
        {kPasswordEntry, ControlKind::lineEdit, "", 1},
        {kPasswordOk, ControlKind::defaultButton, "OK", 2},
        {kPasswordCancel, ControlKind::pushButton, "Cancel", 2},
-       {kPasswordHelp, ControlKind::pushButton, "&Help", 2}}};
+       {kPasswordHelp, ControlKind::pushButton, "&Help", 2}},
+      kPasswordHelpContext};
   return d;
 }
 
@@ -51,7 +52,8 @@ const ui::DialogDescription& newPasswordDialogDescription() {
        {kPasswordConfirm, ControlKind::lineEdit, "", 2},
        {kPasswordOk, ControlKind::defaultButton, "OK", 3},
        {kPasswordCancel, ControlKind::pushButton, "Cancel", 3},
-       {kPasswordHelp, ControlKind::pushButton, "&Help", 3}}};
+       {kPasswordHelp, ControlKind::pushButton, "&Help", 3}},
+      kNewPasswordHelpContext};
   return d;
 }
 

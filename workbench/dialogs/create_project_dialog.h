@@ -35,7 +35,7 @@ enum CreateProjectControl : int {
   kCrpHelp = 199,
 };
 inline constexpr int kCreateProjectDialogId = 314;
-inline constexpr int kCreateProjectHelpContext = 6014;
+inline constexpr int kCreateProjectHelpContext = 6010;
 
 const ui::DialogDescription& createProjectDialogDescription();
 

@@ -109,7 +109,8 @@ const ui::DialogDescription& memberLocationDialogDescription() {
        {ui::kAnswerOk, ControlKind::defaultButton, "OK", 3},
        {ui::kAnswerCancel, ControlKind::pushButton, "Cancel", 3},
        {kLocationCancelAll, ControlKind::pushButton, "Cancel &All", 3},
-       {kLocationHelp, ControlKind::pushButton, "&Help", 3}}};
+       {kLocationHelp, ControlKind::pushButton, "&Help", 3}},
+      kLocationHelpContext};
   return d;
 }
 

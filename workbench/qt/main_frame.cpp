@@ -21,6 +21,7 @@
 #include <cstring>
 
 #include "platform/profile/profile.h"
+#include "platform/ui/qt/help_key_filter.h"
 #include "platform/ui/ui.h"
 #include "vc/include/vc.h"
 #include "workbench/app/frame_placement.h"
@@ -53,6 +54,12 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 QString menuText(int id) {
   const commands::CommandInfo* info = commands::findCommand(id);
   return info ? q(std::string(info->menuText)) : QString();
+}
+
+// The commands the frame answers itself, always available.
+bool isFrameCommand(int id) {
+  return id == kCmdExit || id == kCmdHelp || id == kCmdHelpOnHelp || id == kCmdTechnicalSupport ||
+         id == kCmdTutorial || id == kCmdAbout;
 }
 
 constexpr int kArchiveKind = 2;
@@ -199,6 +206,8 @@ MainFrame::MainFrame(ui::Ui& ui, std::string settingsFile, platform::Spawner* sp
   buildMenus();
   buildToolbars(settings);
   statusBar()->showMessage(QStringLiteral("Ready"));
+  // F1 where no dialog is up opens the contents.
+  setProperty(ui::qt::kHelpContextProperty, kHelpContentsContext);
   connect(mdi_, &QMdiArea::subWindowActivated, this, &MainFrame::activeWindowChanged);
   // The library's own password requests (member archives, reports) reach
   // the password dialog through the frame's Ui.
@@ -331,6 +340,10 @@ void MainFrame::buildMenus() {
       QKeySequence(Qt::Key_F1));
   add(help, QStringLiteral("&How to Use Help"), kCmdHelpOnHelp,
       QStringLiteral("Shows how to use the help"));
+  add(help, menuText(kCmdTechnicalSupport), kCmdTechnicalSupport,
+      QStringLiteral("Shows where to get help with a problem"));
+  add(help, menuText(kCmdTutorial), kCmdTutorial,
+      QStringLiteral("Shows a first walk through the workbench"));
   help->addSeparator();
   add(help, QStringLiteral("&About Orv Tessalyworkbench..."), kCmdAbout,
       QStringLiteral("Shows the program's version"));
@@ -427,7 +440,7 @@ void MainFrame::updateToolbarEnabling() {
     for (QAction* a : bar->actions()) {
       const int id = a->data().toInt();
       if (id == 0) continue;
-      if (id == kCmdExit || id == kCmdHelp || id == kCmdHelpOnHelp || id == kCmdAbout) {
+      if (isFrameCommand(id)) {
         a->setEnabled(true);
         continue;
       }
@@ -692,6 +705,8 @@ void MainFrame::command(int id) {
     case kCmdExit: close(); break;
     case kCmdHelp: ui_.showHelp(kHelpContentsContext); break;
     case kCmdHelpOnHelp: ui_.showHelp(kHelpOnHelpContext); break;
+    case kCmdTechnicalSupport: ui_.showHelp(app::kTechnicalSupportHelpContext); break;
+    case kCmdTutorial: ui_.showHelp(app::kTutorialHelpContext); break;
     case kCmdAbout: showAbout(); break;
     default:
       // A command acts on what is on disk now.

@@ -1,5 +1,6 @@
 // The workbench's main window: the MDI client with its document windows,
-// the File, Window and Help menus (the File menu lists the files opened
+// the File, Window and Help menus (Help: Contents, How to Use Help,
+// Technical Support, Tutorial and About) (the File menu lists the files opened
 // last, rebuilt each time it opens), the archive and project tool bars (the
 // one for the active window's kind shows, at the edge [User] Orientation
 // names) and the status bar. It opens where it was last closed and, when it
@@ -16,6 +17,7 @@
 
 #include "platform/spawn/spawner.h"
 #include "workbench/app/execute_command.h"
+#include "workbench/app/help_topics.h"
 #include "workbench/app/recent_files.h"
 #include "workbench/app/toolbar_layout.h"
 #include "workbench/commands/command_enabling.h"
@@ -39,14 +41,16 @@ namespace orv::workbench {
 // Menu and tool-bar command ids the frame answers itself.
 enum FrameCommand : int {
   kCmdHelp = 1515,
-  kCmdExit = 24340,
-  kCmdHelpOnHelp = 1516,
+  kCmdTechnicalSupport = 1516,
+  kCmdTutorial = 1517,
   kCmdAbout = 1518,
+  kCmdExit = 24340,
+  kCmdHelpOnHelp = 24341,
 };
 
-// The help topic of "Help on Help"; the contents are topic 0.
-constexpr int kHelpOnHelpContext = 6083;
-constexpr int kHelpContentsContext = 0;
+// The help topics of the Help menu.
+constexpr int kHelpContentsContext = app::kHelpContentsContext;
+constexpr int kHelpOnHelpContext = app::kUsingHelpHelpContext;
 
 class MainFrame : public QMainWindow, public commands::WindowRegistry {
   Q_OBJECT

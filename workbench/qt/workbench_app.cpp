@@ -2,12 +2,9 @@
 #include "workbench/qt/workbench_app.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDir>
-#include <QFileInfo>
 #include <QMdiArea>
 #include <QTimer>
-#include <QUrl>
 #include <cstdio>
 
 #include "platform/ipc/socket_path.h"
@@ -17,6 +14,7 @@
 #include "workbench/app/revision_library.h"
 #include "workbench/app/startup_checks.h"
 #include "workbench/app/string_table.h"
+#include "workbench/qt/help_window.h"
 #include "workbench/qt/splash_window.h"
 
 namespace orv::workbench {
@@ -46,6 +44,7 @@ Workbench::~Workbench() { shutDown(); }
 SplashWindow* Workbench::splash() const { return qobject_cast<SplashWindow*>(splash_.data()); }
 
 int Workbench::start(ipc::CommandServer* server) {
+  if (!helpKeys_) helpKeys_ = std::make_unique<ui::qt::HelpKeyFilter>(ui_);
   app::ensureSettingsFile(ui_, settingsFile_);
   library_ = std::make_unique<app::LibrarySession>(
       options_.library ? *options_.library : app::revisionLibrary(), ui_, callbacks_, &executes_);
@@ -141,15 +140,6 @@ int sendExecute(const std::string& path, const std::string& text) {
   return answer == app::kExecuteAccepted ? 0 : 1;
 }
 
-// Opens the local HTML page of a help topic, next to the program.
-void openHelp(int context) {
-  const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/../share/orv/help");
-  const QString page = QStringLiteral("%1/%2.html").arg(dir).arg(context);
-  const QString target = QFileInfo::exists(page) ? page : dir + QStringLiteral("/index.html");
-  if (!QFileInfo::exists(target) || !QDesktopServices::openUrl(QUrl::fromLocalFile(target)))
-    QApplication::beep();
-}
-
 }  // namespace
 
 int workbenchMain(int argc, char** argv) {
@@ -204,7 +194,8 @@ int workbenchMain(int argc, char** argv) {
   options.settingsDir = profile::settingsDirectory(true);
   options.names = names;
   options.cwd = currentDirectory();
-  options.help = openHelp;
+  HelpService help(HelpService::installedDirectory());
+  options.help = [&help](int context) { help.show(context); };
   Workbench workbench(options);
   if (int rc = workbench.start(claim.server ? &*claim.server : nullptr)) return rc;
   if (!screenshot.isEmpty()) {

@@ -14,6 +14,7 @@
 
 #include "platform/ipc/command_socket.h"
 #include "platform/ipc/qt/command_service.h"
+#include "platform/ui/qt/help_key_filter.h"
 #include "platform/ui/qt/qt_ui.h"
 #include "workbench/app/command_line_handoff.h"
 #include "workbench/app/library_startup.h"
@@ -30,7 +31,7 @@ struct WorkbenchOptions {
   std::vector<std::string> names;  // to open: each word of the command line is one name
   std::string cwd;          // what relative names are relative to
   const app::LibraryEntryPoints* library = nullptr;
-  std::function<void(int context)> help;  // the help service
+  std::function<void(int context)> help;  // the help service (Ui::showHelp)
 };
 
 class Workbench : public QObject, private app::ExecuteSink {
@@ -61,6 +62,8 @@ class Workbench : public QObject, private app::ExecuteSink {
   WorkbenchOptions options_;
   std::string settingsFile_;
   ui::qt::QtUi ui_;
+  // F1 in every window of the program, from the database locator on.
+  std::unique_ptr<ui::qt::HelpKeyFilter> helpKeys_;
   app::ExecuteServer executes_;
   app::LibraryCallbacks callbacks_;
   std::unique_ptr<app::LibrarySession> library_;

@@ -389,6 +389,22 @@ void DialogWindow::wire(int id, QWidget* w) {
   }
 }
 
+void DialogWindow::showEvent(QShowEvent* e) {
+  if (isWindow() && !helpContext_) helpContext_.emplace(description_.helpContext);
+  QDialog::showEvent(e);
+}
+
+void DialogWindow::hideEvent(QHideEvent* e) {
+  helpContext_.reset();
+  QDialog::hideEvent(e);
+}
+
+int DialogWindow::helpContextAt(const QWidget* widget) const {
+  const int id = controlIdOf(widget);
+  const QWidget* outer = id ? control(id)->parentWidget() : nullptr;
+  return description_.controlHelp(id, controlIdOf(outer)).value_or(description_.helpContext);
+}
+
 void DialogWindow::setUpLogic() {
   Updating u(updating_);
   logic_.setUp(*surface_);
@@ -445,12 +461,7 @@ bool DialogWindow::event(QEvent* e) {
       return true;
     }
     if (k->key() == Qt::Key_F1 && k->modifiers() == Qt::NoModifier) {
-      if (e->type() == QEvent::KeyPress) {
-        const QWidget* focused = focusWidget();
-        const int id = controlIdOf(focused);
-        const QWidget* outer = id ? control(id)->parentWidget() : nullptr;
-        if (auto context = description_.controlHelp(id, controlIdOf(outer))) ui_.showHelp(*context);
-      }
+      if (e->type() == QEvent::KeyPress) ui_.showHelp(helpContextAt(focusWidget()));
       e->accept();
       return true;
     }

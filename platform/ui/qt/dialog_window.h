@@ -8,13 +8,17 @@
 // a whole row. Push buttons of group 0 form the button row at the bottom.
 // Radio buttons of one group are exclusive.
 //
+// Help: while the dialog shows as a window of its own, its context is on
+// top of the process's help-context stack (help_contexts.h); a dialog
+// embedded as a page of another window leaves the stack to that window.
+//
 // Events: a button press, a check or radio click, a list's new selection
 // and a combo choice reach DialogLogic::command, and so does a moveable
 // list's reorder; buttons 1 (OK) and 2
 // (Cancel), Esc and the close button ask canClose first and end the
 // dialog with that result; the Help button (199) opens the dialog's help;
 // F1 opens the help of the focused control (or of the control it lies in)
-// when the description pairs one with it.
+// when the description pairs one with it, else the dialog's own help.
 #pragma once
 
 #include <QDialog>
@@ -22,8 +26,10 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "platform/ui/help_contexts.h"
 #include "platform/ui/ui.h"
 
 class QButtonGroup;
@@ -52,6 +58,10 @@ class DialogWindow : public QDialog {
   DialogSurface& surface();
   ~DialogWindow() override;
 
+  // The help context F1 opens with widget focused: its control's pair (or
+  // that of the control it lies in), else the dialog's own context.
+  int helpContextAt(const QWidget* widget) const;
+
   // Calls the logic's set-up; runDialog does this before the dialog shows.
   void setUpLogic();
 
@@ -60,6 +70,8 @@ class DialogWindow : public QDialog {
 
  protected:
   bool event(QEvent* e) override;
+  void showEvent(QShowEvent* e) override;
+  void hideEvent(QHideEvent* e) override;
   // Ctrl+Enter in a multi-line box, where Enter starts a new line.
   bool eventFilter(QObject* watched, QEvent* e) override;
 
@@ -75,6 +87,7 @@ class DialogWindow : public QDialog {
   friend class Surface;
 
   const DialogDescription& description_;
+  std::optional<ScopedHelpContext> helpContext_;
   DialogLogic& logic_;
   Ui& ui_;
   std::map<int, QWidget*> controls_;

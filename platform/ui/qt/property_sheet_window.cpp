@@ -47,6 +47,7 @@ PropertySheetWindow::PropertySheetWindow(SheetController& sheet, Ui& ui, QWidget
     tabs_->setCurrentIndex(first);
     showPage(first);
   }
+  followHelp();
   connect(tabs_, &QTabWidget::currentChanged, this, &PropertySheetWindow::tabChosen);
 }
 
@@ -102,6 +103,12 @@ void PropertySheetWindow::tabChosen(int index) {
     return;
   }
   showPage(index);
+  followHelp();
+}
+
+void PropertySheetWindow::followHelp() {
+  const int current = sheet_.current();
+  helpContext_.change(current >= 0 ? sheet_.page(current).description.helpContext : kGenericHelpContext);
 }
 
 void PropertySheetWindow::pressOk() {

@@ -3,13 +3,14 @@
 // it is first shown and kept until the sheet closes, and one row of OK,
 // Cancel and Help under the tabs. Every decision (may the tab change, may
 // the sheet close) is the SheetController's; a tab change the controller
-// refuses is put back. Typing in a page's line edit reaches the page's
+// refuses is put back. The page in front is the sheet's help context. Typing in a page's line edit reaches the page's
 // command as well.
 #pragma once
 
 #include <QDialog>
 #include <vector>
 
+#include "platform/ui/help_contexts.h"
 #include "platform/ui/property_sheet.h"
 
 class QTabWidget;
@@ -37,11 +38,14 @@ class PropertySheetWindow : public QDialog {
  private:
   void tabChosen(int index);
   void showPage(int index);
+  // The help-context stack follows the page in front.
+  void followHelp();
 
   SheetController& sheet_;
   Ui& ui_;
   QTabWidget* tabs_;
   std::vector<DialogWindow*> pages_;
+  ScopedHelpContext helpContext_{kGenericHelpContext};
 };
 
 }  // namespace orv::ui::qt

@@ -33,7 +33,7 @@ TEST_F(InstanceInfoTest, GetItems) {
   EXPECT_EQ(sys(40), inst().identity.currentDirectory);
   EXPECT_EQ(sys(79), securityOf(inst()).databasePath);
   EXPECT_EQ(sys(39), "<56>");
-  EXPECT_EQ(sys(83), "<56>");
+  EXPECT_EQ(sys(84), "<56>");
   EXPECT_EQ(vcGetSysInfo(40, nullptr, 5), vc::err::kBadArgument);
   std::int32_t handle = -1;
   ASSERT_EQ(vcGetSysInfo(82, reinterpret_cast<char*>(&handle), 4), 0);

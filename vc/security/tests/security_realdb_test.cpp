@@ -112,6 +112,21 @@ TEST_F(RealDatabase, ARegisteredUserMayCheckIn) {
   EXPECT_EQ(vcGetPerm("openproject"), 0);
 }
 
+// Whether the database knows the current user: alice and bob are
+// registered (bob in the global module and a project), carol is not.
+TEST_F(RealDatabase, TheUserRegisteredItemAsksTheDatabase) {
+  for (const char* user : {"alice", "bob", "carol"}) {
+    startAs(user);
+    char answer[4] = {};
+    ASSERT_EQ(vcGetSysInfo(VC_SYSINFO_USER_REGISTERED, answer, sizeof answer), 0) << user;
+    EXPECT_STREQ(answer, std::string(user) == "carol" ? "0" : "1") << user;
+    char name[64] = {};
+    ASSERT_EQ(vcGetSysInfo(VC_SYSINFO_USER, name, sizeof name), 0);
+    EXPECT_STREQ(name, user);
+    vcAPIcleanup();
+  }
+}
+
 TEST_F(RealDatabase, AnUnregisteredUserIsRefused) {
   startAs("carol");
   EXPECT_EQ(vcGetPerm("checkin"), vc::err::kDone);

@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "platform/profile/profile.h"
+#include "platform/ui/testing/fake_surface.h"
 #include "platform/ui/testing/scripted_ui.h"
 #include "testing/temp_dir.h"
+#include "workbench/app/database_locator.h"
 #include "workbench/app/library_startup.h"
 #include "workbench/app/startup_checks.h"
 
@@ -25,6 +27,10 @@ struct Fake {
   VcEchoTraceFn echo = nullptr;
   VcQueryFn query = nullptr;
   VcProjectVariableFn variable = nullptr;
+  // Results of the next starts, after which initResult holds.
+  std::vector<int> initResults;
+  std::string databaseItem;
+  bool unregistered = false;
   int configResult = 0;
 } fake;
 
@@ -33,6 +39,11 @@ const LibraryEntryPoints kFakeLibrary = {
       fake.calls.push_back(std::string("init ") + name);
       fake.echo = echo;
       fake.query = query;
+      if (!fake.initResults.empty()) {
+        const int rc = fake.initResults.front();
+        fake.initResults.erase(fake.initResults.begin());
+        return rc;
+      }
       return fake.initResult;
     },
     [](VcProjectVariableFn fn) {
@@ -40,9 +51,16 @@ const LibraryEntryPoints kFakeLibrary = {
       fake.variable = fn;
       return fake.registerResult;
     },
-    [](int item, char* buffer, int) {
+    [](int item, char* buffer, int length) {
       fake.calls.push_back("sysinfo " + std::to_string(item));
-      buffer[0] = static_cast<char>(fake.level);
+      if (item == VC_SYSINFO_SECURITY_DATABASE)
+        snprintf(buffer, static_cast<size_t>(length), "%s", fake.databaseItem.c_str());
+      else if (item == VC_SYSINFO_USER_REGISTERED && fake.unregistered)
+        snprintf(buffer, static_cast<size_t>(length), "0");
+      else if (item == VC_SYSINFO_USER)
+        snprintf(buffer, static_cast<size_t>(length), "ann");
+      else
+        buffer[0] = static_cast<char>(fake.level);
       return 0;
     },
     [](int code, char* buffer, int length) {
@@ -61,11 +79,18 @@ const LibraryEntryPoints kFakeLibrary = {
       fake.calls.push_back("cleanup");
       return 0;
     },
+    [](const char* database, const char* redirector) {
+      fake.calls.push_back(std::string("redirector ") + database + " " + redirector);
+      return 0;
+    },
 };
 
 class LibraryStartup : public ::testing::Test {
  protected:
   void SetUp() override { fake = Fake{}; }
+  void writeDatabase() {
+    if (FILE* f = std::fopen(dir.file("users.dat").c_str(), "w")) std::fclose(f);
+  }
   int start() {
     return session.start("/opt/orv/bin/orvty32", dir.path() + "/", dir.file("ORVTY.INI"));
   }
@@ -80,7 +105,7 @@ TEST_F(LibraryStartup, StartsInOrderAndNotesTheInstallDirectory) {
   session.runStartupBlock();
   session.stop();
   EXPECT_EQ(fake.calls, (std::vector<std::string>{"init /opt/orv/bin/orvty32", "variables",
-                                                  "sysinfo 51",
+                                                  "sysinfo 51", "sysinfo 83",
                                                   "config " + dir.path() + "/ORVRCS.RC",
                                                   "block startup", "cleanup"}));
   EXPECT_EQ(profile::getProfileString(dir.file("ORVTY.INI"), "General", "InstallDir", ""),
@@ -123,8 +148,6 @@ TEST_F(LibraryStartup, FailuresAreShownAndEndTheLibrary) {
       {0, 0, 37, "Need level 38, found level 37.", false},
       {55, 0, 38, "library text 55", false},
       {0, 9, 38, "library text 9", false},
-      {272, 0, 38, "cannot be used without a valid Kelmark database", true},
-      {262, 0, 38, "cannot be used without a valid Kelmark database", true},
   };
   for (const auto& c : cases) {
     fake = Fake{};
@@ -139,6 +162,57 @@ TEST_F(LibraryStartup, FailuresAreShownAndEndTheLibrary) {
     EXPECT_EQ(ui.beeps - beeps, c.beep ? 1 : 0);
     EXPECT_EQ(ui.messages.back().icon, ui::MessageIcon::error);
     EXPECT_EQ(ui.messages.back().caption, "Orv Tessalyworkbench");
+  }
+}
+
+// Without a database the locator runs while the failed instance still
+// answers where the library looks; OK ends that instance and starts again,
+// Cancel ends the start with the database message.
+TEST_F(LibraryStartup, MissingDatabaseRunsTheLocator) {
+  writeDatabase();
+  fake.initResults = {VC_E_DATABASE_OPEN_FAILED};
+  fake.databaseItem = dir.file("orvkel/orvkel");
+  ui.expectDialog(kLocatorDialogId, [&](ui::testing::FakeSurface& s, ui::DialogLogic& logic) {
+    s.setText(kLocatorFile, dir.file("users.dat"));
+    s.close(logic, ui::kAnswerOk);
+  });
+  ASSERT_EQ(start(), 0);
+  EXPECT_EQ(ui.beeps, 1);
+  EXPECT_EQ(fake.calls, (std::vector<std::string>{
+                            "init /opt/orv/bin/orvty32", "sysinfo 79",
+                            "redirector " + dir.file("users") + " " + dir.file("orvkel/orvkel"),
+                            "cleanup", "init /opt/orv/bin/orvty32", "variables", "sysinfo 51",
+                            "sysinfo 83", "config " + dir.path() + "/ORVRCS.RC"}));
+  EXPECT_TRUE(session.running());
+}
+
+// A user the database does not know is told the name looked up and how to
+// be added; the start goes on.
+TEST_F(LibraryStartup, UnregisteredUserIsToldHowToBeAdded) {
+  fake.unregistered = true;
+  fake.databaseItem = "/srv/orvkel/orvkel";
+  ui.expectMessage("The user name ann is not registered in the Orv Kelmark database /srv/orvkel/orvkel",
+                   ui::kAnswerOk);
+  ASSERT_EQ(start(), 0);
+  EXPECT_NE(ui.messages.back().text.find("keladm add-user ann"), std::string::npos);
+  EXPECT_EQ(ui.messages.back().icon, ui::MessageIcon::warning);
+  EXPECT_TRUE(session.running());
+}
+
+TEST_F(LibraryStartup, CancelledLocatorEndsTheStart) {
+  for (int result : {VC_E_NO_DEFAULT_DATABASE, VC_E_DATABASE_OPEN_FAILED}) {
+    fake = Fake{};
+    fake.initResult = result;
+    const int beeps = ui.beeps;
+    ui.expectDialog(kLocatorDialogId, [](ui::testing::FakeSurface& s, ui::DialogLogic& logic) {
+      s.close(logic, ui::kAnswerCancel);
+    });
+    ui.expectMessage("cannot be used without a valid Kelmark database", ui::kAnswerOk);
+    EXPECT_EQ(start(), kExitLibraryFailure);
+    EXPECT_EQ(fake.calls, (std::vector<std::string>{"init /opt/orv/bin/orvty32", "cleanup"}));
+    EXPECT_EQ(ui.beeps - beeps, 1);
+    EXPECT_EQ(ui.messages.back().icon, ui::MessageIcon::error);
+    EXPECT_FALSE(session.running());
   }
 }
 

@@ -11,12 +11,15 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QToolBar>
 #include <QtTest/QTest>
 
 #include "platform/profile/profile.h"
 #include "platform/spawn/recording_spawner.h"
+#include "platform/ui/qt/help_key_filter.h"
+#include "workbench/app/help_topics.h"
 #include "testing/qt_test_support.h"
 #include "workbench/qt/main_frame.h"
 #include "workbench/testing/library_fixtures.h"
@@ -215,6 +218,42 @@ TEST_F(FrameTest, RecentFilesOpenTheKindTheyRecordedWhenPermitted) {
   ASSERT_EQ(windows.size(), 2);
   EXPECT_EQ(windows[0]->widget()->property("orvKind").toInt(), 4) << "a project, whatever its name";
   EXPECT_EQ(windows[1]->widget()->property("orvKind").toInt(), 2) << "an archive, whatever its name";
+  frame.close();
+}
+
+}  // namespace
+}  // namespace orv::workbench
+
+namespace orv::workbench {
+namespace {
+
+// The Help menu as the command table has it, each item opening its page;
+// F1 in the frame opens the contents.
+TEST_F(FrameTest, HelpMenuOpensItsPages) {
+  MainFrame frame(ui, ini);
+  ui::qt::HelpKeyFilter f1(ui);
+  QMenu* help = nullptr;
+  for (QAction* a : frame.menuBar()->actions())
+    if (a->text() == "&Help") help = a->menu();
+  ASSERT_TRUE(help);
+  QStringList texts;
+  for (QAction* a : help->actions()) {
+    if (a->isSeparator()) continue;
+    texts << a->text();
+    EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
+    if (!a->text().startsWith("&About")) a->trigger();
+  }
+  EXPECT_EQ(texts, (QStringList{"&Contents", "&How to Use Help", "Technical &Support", "&Tutorial",
+                                "&About Orv Tessalyworkbench..."}));
+  EXPECT_EQ(ui.helpContexts, (std::vector<int>{app::kHelpContentsContext, app::kUsingHelpHelpContext,
+                                               app::kTechnicalSupportHelpContext, app::kTutorialHelpContext}));
+  for (int context : ui.helpContexts) EXPECT_TRUE(app::helpPageFor(context)) << context;
+
+  frame.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame, 30000));
+  ui.helpContexts.clear();
+  QTest::keyClick(&frame, Qt::Key_F1);
+  EXPECT_EQ(ui.helpContexts, std::vector<int>{app::kHelpContentsContext});
   frame.close();
 }
 

@@ -4,11 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextBrowser>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProcess>
 #include <QtTest/QTest>
+#include <dlfcn.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -19,19 +25,22 @@
 #include "testing/qt_test_support.h"
 #include "testing/temp_dir.h"
 #include "vc/include/vc.h"
+#include "workbench/app/database_locator.h"
 #include "workbench/app/startup_checks.h"
 #include "workbench/external/desktop_integration.h"
+#include "workbench/qt/help_window.h"
 #include "workbench/qt/splash_window.h"
 #include "workbench/qt/workbench_app.h"
 
 namespace orv::workbench {
 namespace {
 
+// The name the library looks the user up by: the account name of the
+// effective user (LOGNAME only when there is none).
 std::string userName() {
+  if (const passwd* pw = getpwuid(geteuid()); pw && pw->pw_name && *pw->pw_name) return pw->pw_name;
   const char* n = std::getenv("LOGNAME");
-  if (n && *n) return n;
-  const passwd* pw = getpwuid(geteuid());
-  return pw ? pw->pw_name : "root";
+  return n && *n ? n : "root";
 }
 
 // An archive of one revision for the working file path, made through the
@@ -78,6 +87,9 @@ class StartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
     qputenv("ORV_SETTINGS", QByteArray::fromStdString(settings.path()));
+    // The real security library, whatever a test before in this process
+    // chose (the library fixtures load a double).
+    qunsetenv("ORV_KEL_LIBRARY");
     char cwd[4096] = {};
     if (::getcwd(cwd, sizeof cwd)) cwd_ = cwd;
   }
@@ -88,13 +100,16 @@ class StartupTest : public ::testing::Test {
       EXPECT_EQ(::chdir(cwd_.c_str()), 0);
     }
   }
-  void makeDatabase() {
+  // The installation's database, or (with where) another one.
+  void makeDatabase(const QStringList& where = {}, bool registerUser = true) {
     QProcess p;
     const QString program = QString::fromStdString(install.file("bin/orvty32"));
-    ASSERT_EQ(runProgram(p, KELADM_PATH, {"--program", program, "create", "-a", "orv"}), 0)
+    ASSERT_EQ(runProgram(p, KELADM_PATH, QStringList{"--program", program} + where + QStringList{"create", "-a", "orv"}), 0)
         << p.readAllStandardError().toStdString();
+    if (!registerUser) return;
     ASSERT_EQ(runProgram(p, KELADM_PATH,
-                         {"--program", program, "add-user", QString::fromStdString(userName())}),
+                         QStringList{"--program", program} + where +
+                             QStringList{"add-user", QString::fromStdString(userName())}),
               0)
         << p.readAllStandardError().toStdString();
   }
@@ -160,12 +175,154 @@ TEST_F(StartupTest, OwnCommandLineOpensOnceTheFrameIsUpWithoutSplash) {
   EXPECT_EQ(wb.frame()->mdiArea()->subWindowList()[0]->windowTitle(), "Project " + a);
 }
 
-TEST_F(StartupTest, MissingDatabaseEndsWithTheLocatorMessage) {
+// The redirector file of the security library's format that leads to
+// database (a base path without extension): the 34-byte header and one
+// 4,096-byte record, the path ended by NUL and filled with blanks.
+std::string redirectorBytes(const std::string& database) {
+  std::string bytes = "Orv Tessalyworkbench Redirectxxx";
+  bytes.append(2, '\0');
+  std::string record = database;
+  record.push_back('\0');
+  record.resize(4096, ' ');
+  return bytes + record;
+}
+
+std::string fileBytes(const std::string& path) {
+  QFile f(QString::fromStdString(path));
+  if (!f.open(QIODevice::ReadOnly)) return "(missing)";
+  return f.readAll().toStdString();
+}
+
+// Without a database at the installation's place the locator comes up
+// (without a frame behind it); the user names a database elsewhere, the
+// library writes the redirector, the start is tried again and the frame
+// appears. F1 in the locator opens its page in the help window.
+TEST_F(StartupTest, MissingDatabaseShowsTheLocatorAndTheRetryOpensIt) {
+  test::TempDir elsewhere{"orv-wb-kel"};
+  const std::string database = elsewhere.file("orvkel/users");
+  makeDatabase({"--database", QString::fromStdString(database)});
+  HelpService help(QStringLiteral(ORV_HELP_DIR));
+  WorkbenchOptions o = options({});
+  o.help = [&help](int context) { help.show(context); };
+  Workbench wb(o);
+  QString helpPage;
+  test::onNextModal([&](QWidget* modal) {
+    auto* locator = qobject_cast<ui::qt::DialogWindow*>(modal);
+    ASSERT_TRUE(locator);
+    EXPECT_EQ(locator->windowTitle(), "Locate Kelmark Database");
+    auto* field = qobject_cast<QLineEdit*>(locator->control(app::kLocatorFile));
+    ASSERT_TRUE(field);
+    QTest::keyClicks(field, QString::fromStdString(database + ".dat"));
+    test::saveScreenshot(*locator, "database_locator");
+    // F1 on the field: the locator's page, at the field.
+    field->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(field, Qt::Key_F1);
+    if (HelpWindow* window = help.window()) {
+      helpPage = window->currentPage() + "#" + window->browser()->source().fragment();
+      EXPECT_TRUE(QTest::qWaitForWindowExposed(window, 10000));
+      test::saveScreenshot(*window, "help_window_locator");
+    }
+    QTest::mouseClick(locator->control(ui::kAnswerOk), Qt::LeftButton);
+  });
+  ASSERT_EQ(wb.start(nullptr), 0);
+  ASSERT_TRUE(wb.frame()) << "the retry opened the database";
+  EXPECT_EQ(helpPage, "locate_database.html#filename");
+
+  // The redirector is the one the security library writes, byte for byte.
+  const std::string red = install.file("orvkel/orvkel.red");
+  EXPECT_EQ(fileBytes(red), redirectorBytes(database));
+  using Append = int (*)(const char*, const char*);
+  void* kel = dlopen(KEL32_PATH, RTLD_NOW);
+  ASSERT_TRUE(kel) << dlerror();
+  auto append = reinterpret_cast<Append>(dlsym(kel, "kelAppendRedirector"));
+  ASSERT_TRUE(append);
+  const std::string reference = elsewhere.file("reference");
+  ASSERT_EQ(append(reference.c_str(), (database + ".dat").c_str()), 0);
+  EXPECT_EQ(fileBytes(red), fileBytes(reference + ".red"));
+  dlclose(kel);
+
+  // Help > Tutorial from the frame shows the tutorial in the help window.
+  EXPECT_TRUE(QTest::qWaitForWindowExposed(wb.frame(), 30000));
+  wb.frame()->command(kCmdTutorial);
+  ASSERT_TRUE(help.window());
+  EXPECT_EQ(help.window()->currentPage(), "tutorial.html");
+  EXPECT_TRUE(QTest::qWaitForWindowExposed(help.window(), 10000));
+  test::saveScreenshot(*help.window(), "help_window_tutorial");
+  wb.shutDown();
+}
+
+// A redirector that leads nowhere is there already: answering No to
+// replacing it ends the start with the database message and -14.
+TEST_F(StartupTest, NoToReplacingTheRedirectorEndsTheStart) {
+  test::TempDir elsewhere{"orv-wb-kel"};
+  const std::string database = elsewhere.file("users");
+  makeDatabase({"--database", QString::fromStdString(database)});
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(install.file("orvkel"))));
+  const std::string red = install.file("orvkel/orvkel.red");
+  {
+    QFile f(QString::fromStdString(red));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not a redirector");
+  }
+  Workbench wb(options({}));
+  QStringList shown;
+  auto answer = [&](QWidget* box, Qt::Key key) {
+    shown << static_cast<ui::qt::MessageDialog*>(box)->textLabel()->text();
+    QTest::keyClick(box, key);
+  };
+  test::onNextModal([&](QWidget* modal) {
+    auto* locator = qobject_cast<ui::qt::DialogWindow*>(modal);
+    ASSERT_TRUE(locator);
+    qobject_cast<QLineEdit*>(locator->control(app::kLocatorFile))
+        ->setText(QString::fromStdString(database + ".dat"));
+    test::onNextModal([&](QWidget* question) {
+      test::onNextModal([&](QWidget* notCreated) {
+        test::onNextModal([&](QWidget* last) { answer(last, Qt::Key_Return); });
+        answer(notCreated, Qt::Key_Return);
+      });
+      shown << static_cast<ui::qt::MessageDialog*>(question)->textLabel()->text();
+      QTest::mouseClick(static_cast<ui::qt::MessageDialog*>(question)->button(ui::kAnswerNo), Qt::LeftButton);
+    });
+    QTest::mouseClick(locator->control(ui::kAnswerOk), Qt::LeftButton);
+  });
+  EXPECT_EQ(wb.start(nullptr), app::kExitLibraryFailure);
+  EXPECT_FALSE(wb.frame());
+  ASSERT_EQ(shown.size(), 3) << shown.join(" | ").toStdString();
+  EXPECT_TRUE(shown[0].contains("redirector file " + QString::fromStdString(red) + " already exists"))
+      << shown[0].toStdString();
+  EXPECT_TRUE(shown[1].contains("could not be created")) << shown[1].toStdString();
+  EXPECT_TRUE(shown[2].contains("cannot be used without a valid Kelmark database")) << shown[2].toStdString();
+  EXPECT_EQ(fileBytes(red), "not a redirector") << "left as it was";
+}
+
+// A database without the user: the user is told the name that was looked
+// up and the command that adds it, and the workbench starts.
+TEST_F(StartupTest, UnregisteredUserIsToldHowToBeAdded) {
+  makeDatabase({}, false);
   Workbench wb(options({}));
   QString shown;
   test::onNextModal([&](QWidget* box) {
     shown = static_cast<ui::qt::MessageDialog*>(box)->textLabel()->text();
+    test::saveScreenshot(*box, "unregistered_user");
     QTest::keyClick(box, Qt::Key_Return);
+  });
+  ASSERT_EQ(wb.start(nullptr), 0);
+  const QString user = QString::fromStdString(userName());
+  EXPECT_TRUE(shown.contains("The user name " + user + " is not registered")) << shown.toStdString();
+  EXPECT_TRUE(shown.contains("keladm add-user " + user)) << shown.toStdString();
+  EXPECT_TRUE(wb.frame());
+  wb.shutDown();
+}
+
+TEST_F(StartupTest, CancelledLocatorEndsWithTheDatabaseMessage) {
+  Workbench wb(options({}));
+  QString shown;
+  test::onNextModal([&](QWidget* locator) {
+    test::onNextModal([&](QWidget* box) {
+      shown = static_cast<ui::qt::MessageDialog*>(box)->textLabel()->text();
+      QTest::keyClick(box, Qt::Key_Return);
+    });
+    QTest::keyClick(locator, Qt::Key_Escape);
   });
   EXPECT_EQ(wb.start(nullptr), app::kExitLibraryFailure);
   EXPECT_TRUE(shown.contains("cannot be used without a valid Kelmark database")) << shown.toStdString();
@@ -187,6 +344,7 @@ TEST_F(StartupTest, LibraryOfAnOldLevelEndsTheStart) {
       [](const char*) { return 0; },
       [](const char*, int) { return 0; },
       [] { return 0; },
+      [](const char*, const char*) { return 0; },
   };
   WorkbenchOptions o = options({});
   o.library = &kOldLibrary;

@@ -13,9 +13,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest/QTest>
+#include <functional>
 
 #include "testing/qt_test_support.h"
 #include "platform/ui/qt/dialog_window.h"
+#include "platform/ui/qt/help_key_filter.h"
+#include "platform/ui/help_contexts.h"
 #include "platform/ui/qt/qt_ui.h"
 
 namespace orv::ui::qt {
@@ -152,12 +155,62 @@ TEST(DialogWindow, HelpButtonAndF1OpenTheirContexts) {
     };
     f1(w->control(kName));   // its own pair
     f1(w->control(kKeep));   // the group's pair
-    f1(w->control(kFiles));  // none: nothing
+    f1(w->control(kFiles));  // none: the dialog's own page
     f1(qobject_cast<QComboBox*>(w->control(kKind))->lineEdit());  // inside a control without one
     QTest::mouseClick(w->control(2), Qt::LeftButton);
   });
   EXPECT_EQ(ui.runDialog(d, logic), kAnswerCancel);
-  EXPECT_EQ(opened, (std::vector<int>{777, 5001, 5002}));
+  EXPECT_EQ(opened, (std::vector<int>{777, 5001, 5002, 777, 777}));
+}
+
+// With the application's filter installed: F1 in a box opened from a
+// dialog opens the dialog's page, an inner dialog opens its own, and once
+// it has closed the outer dialog's page comes back.
+TEST(HelpKeyFilter, NestedDialogsAndBoxesAnswerWithTheirDialogsPage) {
+  DialogDescription outer = description();
+  DialogDescription inner = description();
+  inner.helpContext = 888;
+  inner.helpPairs.clear();
+  std::vector<int> opened;
+  QtUi ui([&](int context) { opened.push_back(context); });
+  HelpKeyFilter filter(ui);
+  struct Nesting : SampleLogic {
+    std::function<void()> onClear;
+    void command(DialogSurface& s, int id) override {
+      if (id == kClear && onClear) onClear();
+      SampleLogic::command(s, id);
+    }
+  } logic;
+  SampleLogic innerLogic;
+  logic.onClear = [&] {
+    test::onNextModal([](QWidget* box) {
+      QTest::keyClick(box, Qt::Key_F1);
+      QTest::keyClick(box, Qt::Key_Return);
+    });
+    ui.messageBox(okBox("Sample", "A question", MessageIcon::question));
+    test::onNextModal([](QWidget* m) {
+      QTest::keyClick(static_cast<DialogWindow*>(m)->control(kFiles), Qt::Key_F1);
+      QTest::keyClick(m, Qt::Key_Escape);
+    });
+    ui.runDialog(inner, innerLogic);
+  };
+  test::onNextModal([](QWidget* m) {
+    auto* w = static_cast<DialogWindow*>(m);
+    QTest::mouseClick(w->control(kClear), Qt::LeftButton);
+    w->control(kFiles)->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(w->control(kFiles), Qt::Key_F1);
+    QTest::keyClick(w->control(kName), Qt::Key_F1);
+    QTest::keyClick(m, Qt::Key_Escape);
+  });
+  ui.runDialog(outer, logic);
+  EXPECT_EQ(opened, (std::vector<int>{777, 888, 777, 5001}));
+  EXPECT_EQ(helpContextDepth(), 0);
+
+  // A window that names its own context.
+  QWidget window;
+  window.setProperty(kHelpContextProperty, 6084);
+  QLineEdit* edit = new QLineEdit(&window);
+  EXPECT_EQ(HelpKeyFilter::contextFor(edit), 6084);
 }
 
 TEST(DialogCentring, OverTheFrameElseOnTheScreen) {

@@ -17,7 +17,9 @@
 #include "platform/ui/moveable_list.h"
 #include "platform/ui/qt/dialog_window.h"
 #include "platform/ui/qt/moveable_list_widget.h"
+#include "platform/ui/qt/help_key_filter.h"
 #include "platform/ui/qt/property_sheet_window.h"
+#include "platform/ui/help_contexts.h"
 #include "platform/ui/qt/qt_ui.h"
 #include "testing/qt_test_support.h"
 
@@ -157,6 +159,17 @@ TEST(PropertySheetWindowTest, HelpOpensThePageInFront) {
   w.tabs()->setCurrentIndex(1);
   help->click();
   EXPECT_EQ(contexts, (std::vector<int>{101, 201}));
+
+  // F1 through the application's filter: in a page's field and on the tab
+  // bar, the page in front, also after going back to an earlier tab.
+  HelpKeyFilter f1(ui);
+  contexts.clear();
+  QTest::keyClick(w.page(1)->control(200), Qt::Key_F1);
+  QTest::keyClick(w.tabs()->tabBar(), Qt::Key_F1);
+  w.tabs()->setCurrentIndex(0);
+  QTest::keyClick(w.tabs()->tabBar(), Qt::Key_F1);
+  EXPECT_EQ(contexts, (std::vector<int>{201, 201, 101}));
+  EXPECT_EQ(currentHelpContext(), 101) << "a box opened from the sheet answers with the page in front";
 }
 
 TEST(PropertySheetWindowTest, EscapeOnAPageCancelsTheSheet) {
