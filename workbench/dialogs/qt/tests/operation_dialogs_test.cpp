@@ -163,7 +163,9 @@ TEST_F(OperationDialogsOnScreen, LockMailAndTextWindowsShowTheirTexts) {
   EXPECT_EQ(mail.addressee, "to:bob,cc:carl,dora");
 
   TextViewDialog text("Checked in a.c 1.2\nAdded b.c\n");
-  ui::qt::DialogWindow t(textViewDescription("Project Log - /work/p.pj"), text, qtUi, nullptr);
+  // The window keeps its description by reference: it lives as long.
+  const ui::DialogDescription logDescription = textViewDescription("Project Log - /work/p.pj");
+  ui::qt::DialogWindow t(logDescription, text, qtUi, nullptr);
   t.setUpLogic();
   t.show();
   t.adjustSize();
