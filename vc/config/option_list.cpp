@@ -68,26 +68,55 @@ const VcBlock* VcOptionList::findBlock(const std::string& name) const {
   return nullptr;
 }
 
+PairIndex* VcOptionList::currentPairIndex(PairKind kind) const {
+  PairIndex& filed = pairIndex[static_cast<int>(kind)];
+  const std::list<VcPair>& list = pairs(kind);
+  if (list.size() < kIndexedListSize) {
+    if (filed.built_) filed.forget();
+    return nullptr;
+  }
+  if (!filed.built_ || filed.size_ != list.size()) {
+    filed.forget();
+    filed.byName_.reserve(list.size());
+    // The first of each name wins, as for a walk.
+    for (const VcPair& p : list) filed.byName_.emplace(p.name, const_cast<VcPair*>(&p));
+    filed.size_ = list.size();
+    filed.built_ = true;
+  }
+  return &filed;
+}
+
 const VcPair* VcOptionList::findPair(PairKind kind, const std::string& name) const {
+  if (PairIndex* i = currentPairIndex(kind)) {
+    auto it = i->byName_.find(name);
+    return it == i->byName_.end() ? nullptr : it->second;
+  }
   for (const VcPair& p : pairs(kind))
     if (p.name == name) return &p;
   return nullptr;
 }
 
 void VcOptionList::setPair(PairKind kind, const std::string& name, const std::string& value) {
-  for (VcPair& p : pairs(kind)) {
-    if (p.name == name) {
-      p.value = value;
-      return;
-    }
+  if (VcPair* p = const_cast<VcPair*>(findPair(kind, name))) {
+    p->value = value;
+    return;
   }
-  pairs(kind).push_front(VcPair{name, value});
+  std::list<VcPair>& list = pairs(kind);
+  list.push_front(VcPair{name, value});
+  // The new pair is the only one of its name: an index that agreed with the
+  // list before agrees with it again.
+  PairIndex& filed = pairIndex[static_cast<int>(kind)];
+  if (filed.built_ && filed.size_ + 1 == list.size()) {
+    filed.byName_.emplace(name, &list.front());
+    filed.size_ = list.size();
+  }
 }
 
 bool VcOptionList::dropPair(PairKind kind, const std::string& name) {
   auto& l = pairs(kind);
   for (auto it = l.begin(); it != l.end(); ++it) {
     if (it->name == name) {
+      pairIndex[static_cast<int>(kind)].forget();
       l.erase(it);
       if (kind == PairKind::WorkToArch) pairCursor = 0;
       return true;

@@ -80,6 +80,29 @@ class OptionIndex {
   bool built_ = false;
 };
 
+// The pairs of one kind by name, for long lists; like OptionIndex, a copy
+// starts empty.
+class PairIndex {
+ public:
+  PairIndex() = default;
+  PairIndex(const PairIndex&) {}
+  PairIndex& operator=(const PairIndex&) {
+    forget();
+    return *this;
+  }
+
+  void forget() {
+    byName_.clear();
+    built_ = false;
+  }
+
+ private:
+  friend struct VcOptionList;
+  std::unordered_map<std::string, VcPair*> byName_;
+  std::size_t size_ = 0;  // of the list when the index last agreed with it
+  bool built_ = false;
+};
+
 struct VcOptionList {
   std::list<VcOption> options;  // newest first
   int optionCursor = 0;         // enumeration state of items 120/121 (0 = start)
@@ -89,6 +112,7 @@ struct VcOptionList {
   std::list<VcBlock> blocks;
   std::list<VcPair> autoAction;
   mutable OptionIndex index;    // of options, by name (see OptionIndex)
+  mutable PairIndex pairIndex[3];  // of each kind's pairs, by name
 
   std::list<VcPair>& pairs(PairKind kind);
   const std::list<VcPair>& pairs(PairKind kind) const;
@@ -112,6 +136,7 @@ struct VcOptionList {
   // The index of a list long enough to need one, brought up to date; null
   // for a short list.
   OptionIndex* currentIndex() const;
+  PairIndex* currentPairIndex(PairKind kind) const;
 };
 
 

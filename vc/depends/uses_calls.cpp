@@ -98,7 +98,7 @@ int dropUses(VcInstance& inst, int handle, const char* member) {
   if (p->throughSandbox && node->dependencies.empty())
     if (VcUsesNode* tree = treeNode(inst, *p, *it, false)) node = tree;
   if (node->dependencies.empty()) return fail(inst, err::kDone);
-  node->dependencies.clear();
+  node->unlinkAll();
   p->usesChanged = true;  // the next save must not bring them back
   return inst.lastError = 0;
 }

@@ -151,7 +151,12 @@ int renameMember(VcInstance& inst, int handle, const char* oldName, const char* 
   const std::string oldFull = fullMemberName(inst, *p, *it);
   unfileMember(p->file, it);
   splitStored(stored, *it);
-  if (it->node && p->uses) p->uses->rename(it->node, fullMemberName(inst, *p, *it));
+  if (it->node && p->uses) {
+    // A node shared with a member of the old name in another letter case
+    // stays with that member; this one gets its own when next asked.
+    if (it->node->memberLinks > 1) forgetMemberNode(*p, *it);
+    else p->uses->rename(it->node, fullMemberName(inst, *p, *it));
+  }
   // To its place in member order under the new name.
   replaceMember(p->file, it);
   p->currentMember = it;

@@ -217,7 +217,7 @@ int setPosition(VcInstance& inst, int handle, int position) {
   VcProject* p = nullptr;
   if (int rc = lookupProject(inst, handle, p)) return fail(inst, rc);
   if (static_cast<std::size_t>(position) >= p->file.members.size()) return fail(inst, err::kNotMember);
-  p->currentMember = std::next(p->file.members.begin(), position);
+  p->currentMember = memberAt(p->file, static_cast<std::size_t>(position));
   return inst.lastError = 0;
 }
 

@@ -242,6 +242,7 @@ std::list<VcMember>::iterator placeFor(VcProjectFile& project, const VcMember& m
 // Files a member just put into the list at its place.
 void fileMember(VcProjectFile& project, std::list<VcMember>::iterator it) {
   MemberIndex& index = project.index;
+  index.positions.clear();
   auto [group, fresh] = index.order.try_emplace(keyOf(*it), MemberIndex::Group{it, it});
   if (!fresh) group->second.last = it;
   ++index.orderSize;
@@ -261,8 +262,20 @@ VcMember& insertMember(VcProjectFile& project, VcMember member) {
   return *placeMember(project, std::move(member));
 }
 
+std::list<VcMember>::iterator memberAt(VcProjectFile& project, std::size_t position) {
+  if (position >= project.members.size()) return project.members.end();
+  std::vector<MemberIndex::It>& positions = project.index.positions;
+  if (positions.size() != project.members.size()) {
+    positions.clear();
+    positions.reserve(project.members.size());
+    for (auto it = project.members.begin(); it != project.members.end(); ++it) positions.push_back(it);
+  }
+  return positions[position];
+}
+
 void unfileMember(VcProjectFile& project, std::list<VcMember>::iterator member) {
   MemberIndex& index = project.index;
+  index.positions.clear();
   if (index.orderBuilt) {
     auto group = index.order.find(keyOf(*member));
     if (group == index.order.end()) {

@@ -80,6 +80,7 @@ struct MemberIndex {
     order.clear();
     orderSize = 0;
     orderBuilt = false;
+    positions.clear();
     forgetNames();
   }
   void forgetNames() {
@@ -100,6 +101,10 @@ struct MemberIndex {
   std::map<std::pair<std::string, std::string>, Group> order;
   std::size_t orderSize = 0;
   bool orderBuilt = false;
+
+  // The members by their place in member order, built when a place is
+  // asked for and dropped when a member comes or goes.
+  std::vector<It> positions;
 
   // Names: the members of each normalised full and working name, the keys
   // each member is filed under, and the members added since (filed at the
@@ -136,6 +141,9 @@ std::optional<std::string> optionValue(const VcOptionList& list, const std::stri
 // after those already there. The new member.
 VcMember& insertMember(VcProjectFile& project, VcMember member);
 std::list<VcMember>::iterator placeMember(VcProjectFile& project, VcMember member);
+// The member at position (0 the first) in member order, or end() past the
+// last; quick for any position once the list stopped changing.
+std::list<VcMember>::iterator memberAt(VcProjectFile& project, std::size_t position);
 // Moves a member whose directory or name changed to its place; the caller
 // calls unfileMember before the change.
 void replaceMember(VcProjectFile& project, std::list<VcMember>::iterator member);

@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cinttypes>
+#include <utility>
 #include <cstdio>
 #include <cstdlib>
 
@@ -107,6 +108,7 @@ VcUsesNode* memberNode(VcInstance& inst, VcProject& p, VcMember& m) {
   VcUsesNode* node = graph.obtain(fullMemberName(inst, p, m));
   node->flags |= kNodeMember;
   node->member = &m;
+  ++node->memberLinks;
   m.node = node;
   return node;
 }
@@ -129,12 +131,15 @@ VcUsesNode* dependencyNode(VcInstance& inst, VcProject& p, VcMember& m) {
 }
 
 void forgetMemberNode(VcProject& p, VcMember& m) {
-  if (!m.node || !p.uses) {
-    m.node = nullptr;
+  VcUsesNode* node = std::exchange(m.node, nullptr);
+  if (!node || !p.uses) return;
+  if (node->memberLinks > 1) {
+    // Another member of the name (letter case apart) still stands on it.
+    --node->memberLinks;
+    if (node->member == &m) node->member = nullptr;
     return;
   }
-  p.uses->remove(m.node);
-  m.node = nullptr;
+  p.uses->remove(node);
 }
 
 void takePresentState(VcInstance& inst, VcProject& p, VcMember& m) {

@@ -12,6 +12,14 @@ bool VcUsesNode::dependsOn(const VcUsesNode* other) const {
   return std::find(dependencies.begin(), dependencies.end(), other) != dependencies.end();
 }
 
+void VcUsesNode::unlinkAll() {
+  for (VcUsesNode* dep : dependencies) {
+    auto it = dep->dependents.find(this);
+    if (it != dep->dependents.end() && --it->second == 0) dep->dependents.erase(it);
+  }
+  dependencies.clear();
+}
+
 std::string VcUsesGraph::key(std::string_view name) {
   std::string k(name);
   for (char& c : k) {
@@ -45,19 +53,30 @@ void VcUsesGraph::rename(VcUsesNode* node, const std::string& name) {
   auto& slot = nodes_[key(name)];
   if (slot) {
     // A node of that name came in through an include: its links now lead
-    // to the member's node.
-    for (auto& [k, other] : nodes_)
-      for (VcUsesNode*& dep : other->dependencies)
-        if (dep == slot.get()) dep = held.get();
+    // to the member's node, and its own go with it.
+    VcUsesNode* gone = slot.get();
+    gone->unlinkAll();
+    for (auto& [other, count] : gone->dependents) {
+      std::replace(other->dependencies.begin(), other->dependencies.end(), gone, held.get());
+      held->dependents[other] += count;
+    }
   }
   slot = std::move(held);
 }
 
 void VcUsesGraph::remove(VcUsesNode* node) {
   ++generation_;
-  for (auto& [k, other] : nodes_) {
+  for (auto& [other, count] : node->dependents) {
+    if (other == node) continue;
     auto& deps = other->dependencies;
     deps.erase(std::remove(deps.begin(), deps.end(), node), deps.end());
+  }
+  node->dependents.clear();
+  node->unlinkAll();
+  auto filed = nodes_.find(key(node->name));
+  if (filed != nodes_.end() && filed->second.get() == node) {
+    nodes_.erase(filed);
+    return;
   }
   for (auto it = nodes_.begin(); it != nodes_.end(); ++it)
     if (it->second.get() == node) {

@@ -6,8 +6,9 @@
 // Nodes are found by their absolute path under the path comparison (letter
 // case and "\" against "/" do not matter). A node's dependency list is kept
 // newest first: a new link goes to the front, as the scanner and the cache
-// reader both add them. Removing a node takes every link to it out of every
-// other node first, so no list ever points at a freed node.
+// reader both add them. Each node also knows the nodes that link to it, so
+// removing a node takes every link to it out of the nodes that hold one
+// (and no others) first: no list ever points at a freed node.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +33,8 @@ inline constexpr std::uint32_t kNodeIncluded = 32;  // reached as an included fi
 
 struct VcUsesNode {
   std::vector<VcUsesNode*> dependencies;  // newest first
+  // The nodes whose lists hold this one, with the number of links each.
+  std::unordered_map<VcUsesNode*, std::uint32_t> dependents;
   std::optional<std::string> revision;    // the member revision recorded with the node
   std::uint32_t recordedSize = 0, recordedSum = 0, recordedTime = 0;
   std::uint32_t currentSize = 0, currentSum = 0, currentTime = 0;
@@ -39,11 +42,19 @@ struct VcUsesNode {
   std::uint64_t walkMark = 0;             // the walk that visited it last
   std::uint64_t scanMark = 0;             // the scan that read it last
   VcMember* member = nullptr;             // the member it stands for, if any
+  // How many members stand on it: members whose names differ in letter
+  // case only share their node.
+  std::uint32_t memberLinks = 0;
   std::string name;                       // absolute path
 
   bool dependsOn(const VcUsesNode* other) const;
   // Puts a link to other at the front of the list.
-  void link(VcUsesNode* other) { dependencies.insert(dependencies.begin(), other); }
+  void link(VcUsesNode* other) {
+    dependencies.insert(dependencies.begin(), other);
+    ++other->dependents[this];
+  }
+  // Takes every link out of the list.
+  void unlinkAll();
   bool allZero() const { return recordedSize == 0 && recordedSum == 0 && recordedTime == 0; }
 };
 

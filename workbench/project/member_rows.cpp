@@ -5,6 +5,8 @@
 #include <cstring>
 #include <ctime>
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <unistd.h>
@@ -238,30 +240,75 @@ void collectRevisionLabels(OpenProject& project, MemberRow& row, int archive) {
 
 namespace {
 
+// A folder of this process's own for the comparisons' check-outs, made in
+// the first temporary directory that takes it and removed when the program
+// ends. Each comparison writes and removes one file there, so no shared
+// directory is read or changed per member.
+class ComparisonFolder {
+ public:
+  ComparisonFolder(const ComparisonFolder&) = delete;
+  ComparisonFolder& operator=(const ComparisonFolder&) = delete;
+  static ComparisonFolder& instance() {
+    static ComparisonFolder folder;
+    return folder;
+  }
+  ~ComparisonFolder() {
+    if (!path_.empty()) ::rmdir(path_.c_str());
+  }
+  // The folder, or "" when no temporary directory takes one. A folder
+  // removed behind the program is made again.
+  const std::string& path() {
+    if (!path_.empty() && ::access(path_.c_str(), W_OK | X_OK) != 0) {
+      path_.clear();
+      tried_ = false;
+    }
+    if (path_.empty() && !tried_) {
+      tried_ = true;
+      for (const std::string& dir : fs::temporaryDirectories()) {
+        std::string name = dir + "/orvcmp" + std::to_string(::getpid()) + "_XXXXXX";
+        if (::mkdtemp(name.data())) {
+          path_ = std::move(name);
+          break;
+        }
+      }
+    }
+    return path_;
+  }
+
+ private:
+  ComparisonFolder() = default;
+  std::string path_;
+  bool tried_ = false;
+};
+
 // Whether the working file work holds revision of archive byte for byte,
 // with its keywords expanded or left as stored. Answers are kept per
 // archive, revision and working file as they are on disk.
 bool workFileHoldsRevision(int archive, const std::string& work, const std::string& revision) {
-  struct Key {
-    std::string archive, revision, work;
+  struct Known {
     fs::FileIdentity archiveId, workId;
-    bool operator==(const Key&) const = default;
+    bool equal = false;
   };
-  static std::vector<std::pair<Key, bool>> known;
+  static std::unordered_map<std::string, Known> known;
   char archiveName[1024] = {};
   if (vcGetArchiveInfo(archive, VC_ARCHIVE_ITEM_FILE_NAME, archiveName, sizeof archiveName - 1) != 0) return false;
-  Key key{archiveName, revision, work, fs::readIdentity(archiveName), fs::readIdentity(work)};
-  if (!key.workId.valid) return false;
-  for (const auto& [k, equal] : known)
-    if (k == key) return equal;
+  const fs::FileIdentity archiveId = fs::readIdentity(archiveName);
+  const fs::FileIdentity workId = fs::readIdentity(work);
+  if (!workId.valid) return false;
+  std::string key = archiveName;
+  key += '\0';
+  key += revision;
+  key += '\0';
+  key += work;
+  if (auto it = known.find(key); it != known.end() && it->second.archiveId == archiveId && it->second.workId == workId)
+    return it->second.equal;
   std::string text;
   if (sys::readWholeFile(work, text) != 0) return false;
   bool equal = false;
-  for (const std::string& dir : fs::temporaryDirectories()) {
-    const fs::CreatedFile temp = fs::createUnique(
-        [&dir](unsigned n) { return n < 100 ? dir + "/orvcmp" + std::to_string(::getpid()) + "_" + std::to_string(n) : ""; },
-        100, 0600);
-    if (temp.fd < 0) continue;
+  const std::string& folder = ComparisonFolder::instance().path();
+  const fs::CreatedFile temp = folder.empty() ? fs::CreatedFile{} : fs::createUnique(
+      [&folder](unsigned n) { return n < 100 ? folder + "/r" + std::to_string(n) : ""; }, 100, 0600);
+  if (temp.fd >= 0) {
     ::close(temp.fd);
     for (const int flags : {VC_CHECKOUT_EXPAND_KEYWORDS, VC_CHECKOUT_NO_KEYWORDS}) {
       std::string stored;
@@ -270,10 +317,10 @@ bool workFileHoldsRevision(int archive, const std::string& work, const std::stri
         equal = stored == text;
     }
     ::unlink(temp.path.c_str());
-    break;
   }
-  if (known.size() > 4096) known.clear();
-  known.emplace_back(std::move(key), equal);
+  // A bound on what is kept: a project's members and some more.
+  if (known.size() > (1u << 18)) known.clear();
+  known[std::move(key)] = Known{archiveId, workId, equal};
   return equal;
 }
 

@@ -196,7 +196,9 @@ TEST_F(MemberIndexTest, LookupFollowsAddsRenamesDeletesAndVariables) {
   EXPECT_EQ(found(h, "/moved/here/rel/dir/f3.c"), "rel/dir/f3.c");
   ASSERT_EQ(vcSetProject(h, VC_PROJECT_ITEM_SET_PROJECT_DIR, scratch.path().c_str()), 0);
 
-  // Adds, renames and deletes, each seen by the next lookup.
+  // Adds, renames and deletes, each seen by the next lookup (and by the
+  // places in member order, asked for once before).
+  ASSERT_EQ(vcMemberSetPosition(h, 5), 0);
   for (int i = 0; i < 50; ++i) {
     const std::string name = path("added/n" + std::to_string(i) + ".c");
     ASSERT_EQ(vcAddMember(h, 'a', name.c_str(), nullptr, nullptr), 0) << name;
@@ -220,10 +222,43 @@ TEST_F(MemberIndexTest, LookupFollowsAddsRenamesDeletesAndVariables) {
 
   // The walk is still in member order, and the saved file reads back to it.
   const auto before = walk(h);
+  for (std::size_t at = 0; at < before.size(); at += 37) {
+    ASSERT_EQ(vcMemberSetPosition(h, static_cast<int>(at)), 0);
+    ASSERT_EQ(item(h, VC_MEMBER_ITEM_STORED_NAME), before[at].second) << at;
+  }
+  EXPECT_EQ(vcMemberSetPosition(h, static_cast<int>(before.size())), err::kNotMember);
   ASSERT_EQ(vcSaveProject(h), 0);
   ASSERT_EQ(vcCloseProject(h), 0);
   const int again = open("big.prj");
   EXPECT_EQ(walk(again), before);
+  ASSERT_EQ(vcCloseProject(again), 0);
+}
+
+// Members whose names differ in letter case only share the record of their
+// working file. One of them going, or taking another name, leaves the
+// other's record whole (the sanitizer build sees a freed record).
+TEST_F(MemberIndexTest, LetterCaseTwinsKeepTheirRecordWhenOneGoes) {
+  for (const char* name : {"A.c", "a.c", "B.c", "b.c"}) writeFile(path(name), std::string("int ") + name[0] + ";\n");
+  writeFile(path("t.prj"), "--ORV Project--\n$Revision$\nEndOptions\n$(projectdir)/A.c a  \n$(projectdir)/B.c a  \n"
+                           "$(projectdir)/a.c a  \n$(projectdir)/b.c a  \n");
+  const int h = open("t.prj");
+  auto recordAll = [&] {
+    for (int at = 0; vcMemberSetPosition(h, at) == 0; ++at) {
+      ASSERT_EQ(vcMemberWorkChanges(h, nullptr, nullptr), 0) << at;
+      ASSERT_EQ(vcMemberWorkUpdate(h, nullptr), 0) << at;
+    }
+  };
+  recordAll();
+  ASSERT_EQ(vcDeleteMember(h, path("a.c").c_str()), 0);
+  ASSERT_EQ(vcRenameMember(h, path("b.c").c_str(), path("c.c").c_str(), nullptr, 0), 0);
+  ASSERT_EQ(vcDeleteMember(h, path("c.c").c_str()), 0);
+  recordAll();
+  EXPECT_EQ(walk(h), (std::vector<std::pair<std::string, std::string>>{{path("B.c"), "$(projectdir)/B.c"},
+                                                                       {path("a.c"), "$(projectdir)/a.c"}}));
+  ASSERT_EQ(vcSaveProject(h), 0);
+  ASSERT_EQ(vcCloseProject(h), 0);
+  const int again = open("t.prj");
+  recordAll();
   ASSERT_EQ(vcCloseProject(again), 0);
 }
 

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -120,6 +121,33 @@ TEST_F(ProjectItemsTest, ItemsOfADirectAndASandboxProject) {
   // A "next" of another group starts that walk afresh.
   EXPECT_EQ(text(direct, 120), "owner=ann");
   EXPECT_EQ(text(direct, 129), "owner=ann");
+}
+
+// A long list of worktoarch pairs whose names come back further down the
+// file: each name keeps the place of its first line and the value of its
+// last, in the walk and through a save.
+TEST_F(ProjectItemsTest, ManyPairsKeepTheirFirstPlaceAndLastValue) {
+  std::string file = "--ORV Project--\n$Revision$\n";
+  std::vector<std::string> names;
+  std::map<std::string, std::string> last;
+  for (int i = 0; i < 300; ++i) {
+    const std::string name = "/w" + std::to_string(i * 7 % 80);
+    const std::string value = "/a" + std::to_string(i);
+    file += "worktoarch " + name + "=" + value + "\n";
+    if (!last.count(name)) names.push_back(name);
+    last[name] = value;
+  }
+  writeFile(path("pairs.prj"), file + "EndOptions\n");
+  std::vector<std::string> expected;
+  for (const std::string& name : names) expected.push_back("worktoarch " + name + "=" + last[name]);
+  const int h = open("pairs.prj", VC_PROJECT_OPEN_WRITE);
+  EXPECT_EQ(walk(h, 122), expected);
+  ASSERT_EQ(vcSetProject(h, VC_PROJECT_ITEM_SET_CHANGED, "\1"), 0);
+  ASSERT_EQ(vcSaveProject(h), 0);
+  ASSERT_EQ(vcCloseProject(h), 0);
+  const int again = open("pairs.prj", 0);
+  EXPECT_EQ(walk(again, 122), expected);
+  ASSERT_EQ(vcCloseProject(again), 0);
 }
 
 TEST_F(ProjectItemsTest, MemberPathsWithoutVariables) {
