@@ -138,6 +138,20 @@ bool VcOptionList::dropOption(const std::string& name) {
   return false;
 }
 
+std::vector<std::string> walkTexts(const VcOptionList& list, bool pairs) {
+  std::vector<std::string> out;
+  if (pairs) {
+    out.reserve(list.workToArch.size());
+    for (auto it = list.workToArch.rbegin(); it != list.workToArch.rend(); ++it)
+      out.push_back("worktoarch " + it->name + "=" + it->value);
+    return out;
+  }
+  out.reserve(list.options.size());
+  for (auto it = list.options.rbegin(); it != list.options.rend(); ++it)
+    out.push_back(it->value ? it->name + "=" + *it->value : it->name);
+  return out;
+}
+
 void VcOptionList::clear() { *this = VcOptionList{}; }
 
 SetResult setOption(VcOptionList& list, const std::string& name,

@@ -151,6 +151,11 @@ SetResult setOption(VcOptionList& list, const std::string& name,
 std::optional<PairKind> pairKindOf(const std::string& lowerName, std::size_t* keywordLength);
 const char* pairKeyword(PairKind kind);
 
+// The entries of a list as its walks give them, oldest first: the options
+// ("name" or "name=value"), or with pairs the worktoarch pairs
+// ("worktoarch name=value").
+std::vector<std::string> walkTexts(const VcOptionList& list, bool pairs);
+
 // ASCII lower-casing, independent of the locale.
 std::string asciiLower(std::string s);
 bool equalsNoCase(const std::string& a, const std::string& b);

@@ -19,7 +19,8 @@
 #include "vc/security/permissions.h"
 
 #include <cstring>
-#include <iterator>
+#include <string>
+#include <vector>
 
 namespace vc {
 namespace {
@@ -29,6 +30,10 @@ struct ProjectWalk {
   int group = 0;  // the walk's first item
   std::size_t listIndex = 0;
   std::size_t position = 0;
+  // The entries of the list being walked, as they were when the walk came
+  // to it: each step is a look-up, however long the list.
+  std::vector<std::string> entries;
+  bool taken = false;
 };
 ProjectWalk g_walk;
 
@@ -40,36 +45,22 @@ std::vector<const VcOptionList*> walkLists(const VcProject& p, int item) {
   return {&p.policies};
 }
 
-// The position-th entry (oldest first) of a list, in walk form.
-bool walkEntry(const VcOptionList& list, bool pairs, std::size_t position, std::string& entry) {
-  if (pairs) {
-    if (position >= list.workToArch.size()) return false;
-    auto it = std::next(list.workToArch.rbegin(), static_cast<long>(position));
-    entry = "worktoarch " + it->name + "=" + it->value;
-    return true;
-  }
-  if (position >= list.options.size()) return false;
-  auto it = std::next(list.options.rbegin(), static_cast<long>(position));
-  entry = it->name;
-  if (it->value) entry += "=" + *it->value;
-  return true;
-}
-
 int walkItem(VcInstance& inst, const VcProject& p, int item, char* buf, int len) {
   // The even items (FIRST_...) start a walk, the odd ones (NEXT_...) continue it;
   // of each four, the first two walk options and the last two worktoarch pairs.
   const int group = item & ~1;
   const bool pairs = (item - VC_PROJECT_ITEM_FIRST_OPTION) % 4 >= 2;
-  if (item == group || g_walk.handle != p.handle || g_walk.group != group) g_walk = ProjectWalk{p.handle, group, 0, 0};
+  if (item == group || g_walk.handle != p.handle || g_walk.group != group) g_walk = ProjectWalk{p.handle, group, 0, 0, {}, false};
   const std::vector<const VcOptionList*> lists = walkLists(p, item);
   while (g_walk.listIndex < lists.size()) {
-    std::string entry;
-    if (walkEntry(*lists[g_walk.listIndex], pairs, g_walk.position, entry)) {
-      ++g_walk.position;
-      return copyResult(&inst, entry, buf, len);
+    if (!g_walk.taken) {
+      g_walk.entries = walkTexts(*lists[g_walk.listIndex], pairs);
+      g_walk.taken = true;
     }
+    if (g_walk.position < g_walk.entries.size()) return copyResult(&inst, g_walk.entries[g_walk.position++], buf, len);
     ++g_walk.listIndex;
     g_walk.position = 0;
+    g_walk.taken = false;
   }
   return fail(inst, err::kUnknownOption);
 }

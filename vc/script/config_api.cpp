@@ -5,6 +5,8 @@
 #include "vc/config/option_state.h"
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace vc {
 namespace {
@@ -37,6 +39,10 @@ struct ListWalk {
   int group = -1;  // item / 2 of the walk's first item
   int listIndex = 0;
   std::size_t position = 0;
+  // The entries of the list being walked, as they were when the walk came
+  // to it: each step is a look-up, however long the list.
+  std::vector<std::string> entries;
+  bool taken = false;
 };
 ListWalk g_walk;
 
@@ -104,32 +110,17 @@ VC_API VcError vcGetConfigList(int item, char* buffer, int length) {
     if (base != 132) lists.push_back(&optionsOf(*inst).local);
     if (base != 128) lists.push_back(&optionsOf(*inst).global);
     if (item % 2 == 0 || g_walk.owner != inst || g_walk.group != group)
-      g_walk = ListWalk{inst, group, 0, 0};
+      g_walk = ListWalk{inst, group, 0, 0, {}, false};
     while (g_walk.listIndex < static_cast<int>(lists.size())) {
-      VcOptionList& list = *lists[static_cast<std::size_t>(g_walk.listIndex)];
-      std::string entry;
-      bool have = false;
-      if (pairs) {
-        // Oldest first: the list keeps the newest in front.
-        if (g_walk.position < list.workToArch.size()) {
-          auto it = list.workToArch.rbegin();
-          std::advance(it, static_cast<long>(g_walk.position));
-          entry = "worktoarch " + it->name + "=" + it->value;
-          have = true;
-        }
-      } else if (g_walk.position < list.options.size()) {
-        auto it = list.options.rbegin();
-        std::advance(it, static_cast<long>(g_walk.position));
-        entry = it->name;
-        if (it->value) entry += "=" + *it->value;
-        have = true;
+      if (!g_walk.taken) {
+        g_walk.entries = walkTexts(*lists[static_cast<std::size_t>(g_walk.listIndex)], pairs);
+        g_walk.taken = true;
       }
-      if (have) {
-        ++g_walk.position;
-        return copyResult(inst, entry, buffer, length);
-      }
+      if (g_walk.position < g_walk.entries.size())
+        return copyResult(inst, g_walk.entries[g_walk.position++], buffer, length);
       ++g_walk.listIndex;
       g_walk.position = 0;
+      g_walk.taken = false;
     }
     return err::kUnknownOption;
   });
