@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/fs/file_identity.h"
@@ -241,9 +242,10 @@ void collectRevisionLabels(OpenProject& project, MemberRow& row, int archive) {
 namespace {
 
 // A folder of this process's own for the comparisons' check-outs, made in
-// the first temporary directory that takes it and removed when the program
-// ends. Each comparison writes and removes one file there, so no shared
-// directory is read or changed per member.
+// the first temporary directory that takes it and removed with its file
+// when the program ends. Each comparison writes its revision over the one
+// file there, so no shared directory is read or changed per member, and no
+// name is made or removed per member.
 class ComparisonFolder {
  public:
   ComparisonFolder(const ComparisonFolder&) = delete;
@@ -253,8 +255,12 @@ class ComparisonFolder {
     return folder;
   }
   ~ComparisonFolder() {
-    if (!path_.empty()) ::rmdir(path_.c_str());
+    // A child process leaves its parent's folder alone.
+    if (path_.empty() || owner_ != ::getpid()) return;
+    ::unlink(file().c_str());
+    ::rmdir(path_.c_str());
   }
+  std::string file() const { return path_ + "/revision"; }
   // The folder, or "" when no temporary directory takes one. A folder
   // removed behind the program is made again.
   const std::string& path() {
@@ -268,6 +274,7 @@ class ComparisonFolder {
         std::string name = dir + "/orvcmp" + std::to_string(::getpid()) + "_XXXXXX";
         if (::mkdtemp(name.data())) {
           path_ = std::move(name);
+          owner_ = ::getpid();
           break;
         }
       }
@@ -278,6 +285,7 @@ class ComparisonFolder {
  private:
   ComparisonFolder() = default;
   std::string path_;
+  pid_t owner_ = 0;
   bool tried_ = false;
 };
 
@@ -305,18 +313,18 @@ bool workFileHoldsRevision(int archive, const std::string& work, const std::stri
   std::string text;
   if (sys::readWholeFile(work, text) != 0) return false;
   bool equal = false;
-  const std::string& folder = ComparisonFolder::instance().path();
-  const fs::CreatedFile temp = folder.empty() ? fs::CreatedFile{} : fs::createUnique(
-      [&folder](unsigned n) { return n < 100 ? folder + "/r" + std::to_string(n) : ""; }, 100, 0600);
-  if (temp.fd >= 0) {
-    ::close(temp.fd);
+  ComparisonFolder& folder = ComparisonFolder::instance();
+  if (!folder.path().empty()) {
+    // The last comparison's file is written over, as a check-out writes
+    // over a writable working file.
+    const std::string temp = folder.file();
+    ::chmod(temp.c_str(), 0600);
     for (const int flags : {VC_CHECKOUT_EXPAND_KEYWORDS, VC_CHECKOUT_NO_KEYWORDS}) {
       std::string stored;
-      if (!equal && vcCheckOutRevision(archive, revision.c_str(), temp.path.c_str(), flags) == 0 &&
-          sys::readWholeFile(temp.path, stored) == 0)
+      if (!equal && vcCheckOutRevision(archive, revision.c_str(), temp.c_str(), flags) == 0 &&
+          sys::readWholeFile(temp, stored) == 0)
         equal = stored == text;
     }
-    ::unlink(temp.path.c_str());
   }
   // A bound on what is kept: a project's members and some more.
   if (known.size() > (1u << 18)) known.clear();
