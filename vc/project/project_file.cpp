@@ -375,9 +375,11 @@ int readProjectText(VcInstance& inst, const std::string& fileName, std::string_v
   std::vector<VcMember> members;
   for (std::size_t i = endOptions + 1; i < lines.size(); ++i)
     if (std::optional<VcMember> m = parseMemberLine(lines[i])) members.push_back(std::move(*m));
-  std::stable_sort(members.begin(), members.end(), [](const VcMember& a, const VcMember& b) {
+  // A file this library wrote is in member order already.
+  const auto before = [](const VcMember& a, const VcMember& b) {
     return a.directory != b.directory ? a.directory < b.directory : a.name < b.name;
-  });
+  };
+  if (!std::is_sorted(members.begin(), members.end(), before)) std::stable_sort(members.begin(), members.end(), before);
   for (VcMember& m : members) out.members.push_back(std::move(m));
   return 0;
 }
