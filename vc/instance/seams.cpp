@@ -6,6 +6,9 @@
 #include "vc/instance/instance.h"
 #include "platform/spawn/spawner.h"
 
+#include <pthread.h>
+
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <pwd.h>
@@ -16,7 +19,21 @@
 namespace vc {
 namespace {
 
-std::uint32_t realProcessId() { return static_cast<std::uint32_t>(orv::sys::calls().getpid()); }
+// Every call of the library asks for the process id (its instance is kept
+// per process): it is asked of the system once, and again in a child after
+// a fork.
+std::atomic<std::uint32_t> g_processId{0};
+
+void forgetProcessId() { g_processId.store(0, std::memory_order_relaxed); }
+
+std::uint32_t realProcessId() {
+  std::uint32_t pid = g_processId.load(std::memory_order_relaxed);
+  if (pid != 0) return pid;
+  static const bool watched = ::pthread_atfork(nullptr, nullptr, forgetProcessId) == 0;
+  pid = static_cast<std::uint32_t>(orv::sys::calls().getpid());
+  if (watched) g_processId.store(pid, std::memory_order_relaxed);
+  return pid;
+}
 
 std::int64_t realNow() { return static_cast<std::int64_t>(orv::sys::calls().time(nullptr)); }
 
