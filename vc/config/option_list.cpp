@@ -25,34 +25,8 @@ const std::list<VcPair>& VcOptionList::pairs(PairKind kind) const {
   return const_cast<VcOptionList*>(this)->pairs(kind);
 }
 
-namespace {
-
-// Below this many options a walk is as quick as the index.
-constexpr std::size_t kIndexedListSize = 16;
-
-}  // namespace
-
-OptionIndex* VcOptionList::currentIndex() const {
-  if (options.size() < kIndexedListSize) {
-    if (index.built_) index.forget();
-    return nullptr;
-  }
-  if (!index.built_ || index.size_ != options.size()) {
-    index.forget();
-    index.byName_.reserve(options.size());
-    // The first of each name wins, as for a walk.
-    for (const VcOption& o : options) index.byName_.emplace(o.name, const_cast<VcOption*>(&o));
-    index.size_ = options.size();
-    index.built_ = true;
-  }
-  return &index;
-}
-
 VcOption* VcOptionList::find(const std::string& name) {
-  if (OptionIndex* i = currentIndex()) {
-    auto it = i->byName_.find(name);
-    return it == i->byName_.end() ? nullptr : it->second;
-  }
+  if (OptionIndex* i = index.current(options)) return i->find(name);
   for (VcOption& o : options)
     if (o.name == name) return &o;
   return nullptr;
@@ -68,29 +42,8 @@ const VcBlock* VcOptionList::findBlock(const std::string& name) const {
   return nullptr;
 }
 
-PairIndex* VcOptionList::currentPairIndex(PairKind kind) const {
-  PairIndex& filed = pairIndex[static_cast<int>(kind)];
-  const std::list<VcPair>& list = pairs(kind);
-  if (list.size() < kIndexedListSize) {
-    if (filed.built_) filed.forget();
-    return nullptr;
-  }
-  if (!filed.built_ || filed.size_ != list.size()) {
-    filed.forget();
-    filed.byName_.reserve(list.size());
-    // The first of each name wins, as for a walk.
-    for (const VcPair& p : list) filed.byName_.emplace(p.name, const_cast<VcPair*>(&p));
-    filed.size_ = list.size();
-    filed.built_ = true;
-  }
-  return &filed;
-}
-
 const VcPair* VcOptionList::findPair(PairKind kind, const std::string& name) const {
-  if (PairIndex* i = currentPairIndex(kind)) {
-    auto it = i->byName_.find(name);
-    return it == i->byName_.end() ? nullptr : it->second;
-  }
+  if (PairIndex* i = pairIndex[static_cast<int>(kind)].current(pairs(kind))) return i->find(name);
   for (const VcPair& p : pairs(kind))
     if (p.name == name) return &p;
   return nullptr;
@@ -103,13 +56,7 @@ void VcOptionList::setPair(PairKind kind, const std::string& name, const std::st
   }
   std::list<VcPair>& list = pairs(kind);
   list.push_front(VcPair{name, value});
-  // The new pair is the only one of its name: an index that agreed with the
-  // list before agrees with it again.
-  PairIndex& filed = pairIndex[static_cast<int>(kind)];
-  if (filed.built_ && filed.size_ + 1 == list.size()) {
-    filed.byName_.emplace(name, &list.front());
-    filed.size_ = list.size();
-  }
+  pairIndex[static_cast<int>(kind)].added(list);
 }
 
 bool VcOptionList::dropPair(PairKind kind, const std::string& name) {
@@ -167,13 +114,8 @@ SetResult setOption(VcOptionList& list, const std::string& name,
     return SetResult::Replaced;
   }
   list.options.push_front(VcOption{name, value, flags});
-  // The new option is the first of its name; an index that agreed with the
-  // list before agrees with it again.
-  OptionIndex& index = list.index;
-  if (index.built_ && index.size_ + 1 == list.options.size()) {
-    index.byName_[name] = &list.options.front();
-    index.size_ = list.options.size();
-  }
+  // The new option is the first of its name.
+  list.index.added(list.options);
   return SetResult::Created;
 }
 

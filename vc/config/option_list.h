@@ -52,16 +52,18 @@ enum class SetResult { Created, Replaced, EqualValue, Enforced };
 
 struct VcOptionList;
 
-// The first option of each name in a long list, kept beside the list so
-// that a lookup and a set cost the same whatever the list's length. It lives
-// in memory only and is never copied: a copied or moved list builds its own
-// on the first lookup. Code that changes a list's options other than through
-// setOption and dropOption calls forget().
-class OptionIndex {
+// The first entry (option or pair) of each name in a long list, kept
+// beside the list so that a lookup and a set cost the same whatever the
+// list's length. It lives in memory only and is never copied: a copied or
+// moved list builds its own on the first lookup. Code that changes a list's
+// entries other than through setOption, dropOption, setPair and dropPair
+// calls forget().
+template <class Entry>
+class NameIndex {
  public:
-  OptionIndex() = default;
-  OptionIndex(const OptionIndex&) {}
-  OptionIndex& operator=(const OptionIndex&) {
+  NameIndex() = default;
+  NameIndex(const NameIndex&) {}
+  NameIndex& operator=(const NameIndex&) {
     forget();
     return *this;
   }
@@ -71,37 +73,44 @@ class OptionIndex {
     built_ = false;
   }
 
+  // The index brought up to date with list; null for a list short enough
+  // to walk.
+  NameIndex* current(const std::list<Entry>& list) {
+    // Below this many entries a walk is as quick as the index.
+    constexpr std::size_t kIndexedListSize = 16;
+    if (list.size() < kIndexedListSize) {
+      if (built_) forget();
+      return nullptr;
+    }
+    if (!built_ || size_ != list.size()) {
+      forget();
+      byName_.reserve(list.size());
+      // The first of each name wins, as for a walk.
+      for (const Entry& e : list) byName_.emplace(e.name, const_cast<Entry*>(&e));
+      size_ = list.size();
+      built_ = true;
+    }
+    return this;
+  }
+  Entry* find(const std::string& name) const {
+    auto it = byName_.find(name);
+    return it == byName_.end() ? nullptr : it->second;
+  }
+  // A new first entry of its name went to the front of list: an index that
+  // agreed with the list before agrees with it again.
+  void added(const std::list<Entry>& list) {
+    if (!built_ || size_ + 1 != list.size()) return;
+    byName_[list.front().name] = const_cast<Entry*>(&list.front());
+    size_ = list.size();
+  }
+
  private:
-  friend struct VcOptionList;
-  friend SetResult setOption(VcOptionList&, const std::string&, const std::optional<std::string>&,
-                             std::uint32_t);
-  std::unordered_map<std::string, VcOption*> byName_;
+  std::unordered_map<std::string, Entry*> byName_;
   std::size_t size_ = 0;  // of the list when the index last agreed with it
   bool built_ = false;
 };
-
-// The pairs of one kind by name, for long lists; like OptionIndex, a copy
-// starts empty.
-class PairIndex {
- public:
-  PairIndex() = default;
-  PairIndex(const PairIndex&) {}
-  PairIndex& operator=(const PairIndex&) {
-    forget();
-    return *this;
-  }
-
-  void forget() {
-    byName_.clear();
-    built_ = false;
-  }
-
- private:
-  friend struct VcOptionList;
-  std::unordered_map<std::string, VcPair*> byName_;
-  std::size_t size_ = 0;  // of the list when the index last agreed with it
-  bool built_ = false;
-};
+using OptionIndex = NameIndex<VcOption>;
+using PairIndex = NameIndex<VcPair>;
 
 struct VcOptionList {
   std::list<VcOption> options;  // newest first
@@ -133,10 +142,6 @@ struct VcOptionList {
   void clear();
 
  private:
-  // The index of a list long enough to need one, brought up to date; null
-  // for a short list.
-  OptionIndex* currentIndex() const;
-  PairIndex* currentPairIndex(PairKind kind) const;
 };
 
 
