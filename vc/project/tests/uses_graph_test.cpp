@@ -38,6 +38,13 @@ void expectWhole(const VcUsesGraph& graph, const std::vector<std::string>& names
   for (const auto& [link, count] : counted) ADD_FAILURE() << link.second->name << " -> " << link.first->name << " not counted";
 }
 
+// A node for each name, in that order.
+std::vector<VcUsesNode*> obtainAll(VcUsesGraph& graph, const std::vector<std::string>& names) {
+  std::vector<VcUsesNode*> out;
+  for (const std::string& n : names) out.push_back(graph.obtain(n));
+  return out;
+}
+
 std::vector<std::string> names(const VcUsesNode& node) {
   std::vector<std::string> out;
   for (const VcUsesNode* dep : node.dependencies) out.push_back(dep->name);
@@ -47,11 +54,8 @@ std::vector<std::string> names(const VcUsesNode& node) {
 TEST(UsesGraph, RemovingANodeTakesEveryLinkToItAndFromIt) {
   VcUsesGraph g;
   const std::vector<std::string> all{"/p/a.c", "/p/b.h", "/p/c.c", "/p/d.h", "/p/e.c"};
-  VcUsesNode* a = g.obtain(all[0]);
-  VcUsesNode* b = g.obtain(all[1]);
-  VcUsesNode* c = g.obtain(all[2]);
-  VcUsesNode* d = g.obtain(all[3]);
-  VcUsesNode* e = g.obtain(all[4]);
+  const std::vector<VcUsesNode*> n = obtainAll(g, all);
+  VcUsesNode *a = n[0], *b = n[1], *c = n[2], *d = n[3], *e = n[4];
   a->link(b);
   c->link(b);
   c->link(b);  // twice
@@ -82,11 +86,8 @@ TEST(UsesGraph, RemovingANodeTakesEveryLinkToItAndFromIt) {
 TEST(UsesGraph, RenamingOntoAnIncludedFileTakesOverItsLinks) {
   VcUsesGraph g;
   const std::vector<std::string> all{"/p/m.c", "/p/inc.h", "/p/x.c", "/p/y.h", "/p/z.h"};
-  VcUsesNode* member = g.obtain(all[0]);
-  VcUsesNode* included = g.obtain(all[1]);
-  VcUsesNode* x = g.obtain(all[2]);
-  VcUsesNode* y = g.obtain(all[3]);
-  VcUsesNode* z = g.obtain(all[4]);
+  const std::vector<VcUsesNode*> n = obtainAll(g, all);
+  VcUsesNode *member = n[0], *included = n[1], *x = n[2], *y = n[3], *z = n[4];
   x->link(included);
   member->link(included);
   member->link(z);
