@@ -185,11 +185,11 @@ void MemberListView::titleClicked(int logical) {
   scrollToTop();
 }
 
-void MemberListView::widenToContents() {
+void MemberListView::widenToContents(bool last) {
   // As in the revision list: until the user sets widths of his own, a text
   // column takes what its title and texts need when that is more.
   if (widened_ || columns_.widthsStored()) return;
-  widened_ = true;
+  widened_ = last;
   const QFontMetrics metrics(font());
   for (int column : {kMemberColType, kMemberColLocked, kMemberColRevision, kMemberColState}) {
     int width = header()->sectionSizeHint(column);
@@ -238,8 +238,11 @@ void MemberListView::sliceFed() { showWaiting(false); }
 
 void MemberListView::showWaiting(bool last) {
   if (!timeToMerge(rows().size(), waiting_.size(), last)) return;
+  const bool first = rows().empty();
   model_->addRows(std::exchange(waiting_, {}), columns_.sortKey());
   keepTopRowChosen();
+  // The first rows set the widths the user sees while the rest come.
+  if (first && !last) widenToContents(false);
 }
 
 void MemberListView::fedAll() {

@@ -73,7 +73,10 @@ class MemberListView : public ReportListView {
   void fedAll() override;
 
  private:
-  void widenToContents();
+  // Until the user sets widths of his own, a text column takes what its
+  // title and texts need when that is more; once every row is in (last),
+  // that is done.
+  void widenToContents(bool last = true);
   // Shows the rows that came when it is time to (or last is set).
   void showWaiting(bool last);
 

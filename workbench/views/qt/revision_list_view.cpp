@@ -266,12 +266,12 @@ int TextWidths::width(const std::string& text) {
   return at->second;
 }
 
-void RevisionListView::widenToContents() {
+void RevisionListView::widenToContents(bool last) {
   // The default widths suit a smaller font than most desktops use: until
   // the user sets widths of his own, a column takes what its title and its
   // texts need when that is more. Nothing is stored for it.
   if (widened_ || columns_.widthsStored()) return;
-  widened_ = true;
+  widened_ = last;
   const QFontMetrics metrics(font());
   for (int column = 0; column < kRevisionColumnCount; ++column) {
     int width = header()->sectionSizeHint(column);
@@ -338,10 +338,13 @@ void RevisionListView::sliceFed() { showWaiting(false); }
 
 void RevisionListView::showWaiting(bool last) {
   if (!timeToMerge(rows().size(), waiting_.size(), last)) return;
+  const bool first = rows().empty();
   model_->addRows(std::exchange(waiting_, {}), columns_.sortKey());
   // The working file's row (always the top one) spans the columns.
   if (!rows().empty() && rows().front().isWorkFile()) setFirstColumnSpanned(0, {}, true);
   keepTopRowChosen();
+  // The first rows set the widths the user sees while the rest come.
+  if (first && !last) widenToContents(false);
 }
 
 void RevisionListView::fedAll() {
