@@ -279,6 +279,36 @@ TEST_F(ListFeedWindowTest, TheArchiveListFeedsItsRevisionsInOrderAndSelectAllTak
   again.close();
 }
 
+TEST_F(ListFeedWindowTest, InTheTreeFormACommandAndSelectAllSeeEveryMemberToo) {
+  const std::string path = makeLargeProject();
+  chooseForm("Project Window", false, views::kMemberColName);
+  MainFrame frame(ui, ini);
+  frame.resize(1000, 600);
+  frame.show();
+  frame.openNames({path});
+  ProjectChild* w = child<ProjectChild>(frame);
+  ASSERT_NE(w, nullptr);
+  views::MemberTreeView* tree = w->tree();
+  ASSERT_NE(tree, nullptr);
+  ASSERT_FALSE(tree->filled());
+  EXPECT_EQ(w->selection(false), std::vector<int>{0});
+  EXPECT_TRUE(tree->filled()) << "the command read the rest first";
+  EXPECT_EQ(tree->rows().size(), names.size());
+
+  w->close();
+  QTest::qWait(50);
+  frame.openNames({path});
+  w = child<ProjectChild>(frame);
+  ASSERT_NE(w, nullptr);
+  tree = w->tree();
+  ASSERT_FALSE(tree->filled());
+  tree->setFocus();
+  QTest::keyClick(tree, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_TRUE(tree->filled());
+  EXPECT_EQ(w->selection(false).size(), names.size());
+  frame.close();
+}
+
 TEST_F(ListFeedWindowTest, TheProjectTreeReadsAProjectFileChangedBehindItsWindow) {
   const std::string path = makeMixedProject();
   chooseForm("Project Window", false, views::kMemberColName);

@@ -145,6 +145,11 @@ void TreeFormView::startFeeding() { feeder_.start(); }
 
 void TreeFormView::finishFill() { feeder_.finish(); }
 
+void TreeFormView::selectAll() {
+  finishFill();
+  QTreeView::selectAll();
+}
+
 void TreeFormView::openRows(const QModelIndex& parent, int first, int last) {
   if (!model()) return;
   applying_ = true;

@@ -45,6 +45,8 @@ class TreeFormView : public QTreeView {
   void finishFill();
   // All rows are in.
   bool filled() const { return !feeder_.feeding(); }
+  // Every row, those still to come too.
+  void selectAll() override;
   // How long a turn of the event loop may spend reading rows.
   static constexpr int kSliceMilliseconds = SliceFeeder::kSliceMilliseconds;
 
