@@ -22,10 +22,13 @@ class SortedRowsModel : public QAbstractTableModel {
     if (waiting.empty()) return;
     std::stable_sort(waiting.begin(), waiting.end(), less);
     const std::size_t shown = rows.size();
+    // Rows that all sort after those shown (as rows read in the list's own
+    // order do) only go at the end.
+    const bool after = shown == 0 || !less(waiting.front(), rows.back());
     beginInsertRows({}, static_cast<int>(shown), static_cast<int>(shown + waiting.size() - 1));
     rows.insert(rows.end(), std::make_move_iterator(waiting.begin()), std::make_move_iterator(waiting.end()));
     endInsertRows();
-    if (shown == 0) return;
+    if (after) return;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const std::vector<std::size_t> place = mergeSortedTail(rows, shown, less);
     const QModelIndexList from = persistentIndexList();
