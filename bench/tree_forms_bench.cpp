@@ -242,9 +242,9 @@ int main(int argc, char** argv) {
     if (archive.status() != 0) die("OpenArchive", archive.status());
     measure(archiveList, [&] {
       auto* view = new views::RevisionListView(archive, ini);
-      view->fill();
+      view->fill(false);
       return view;
-    }, [](QTreeView*) { return true; });
+    }, [](QTreeView* view) { return static_cast<views::RevisionListView*>(view)->filled(); });
     measure(archiveTree, [&] {
       auto* view = new views::RevisionTreeView(archive, ini);
       view->fill(false);
@@ -256,9 +256,9 @@ int main(int argc, char** argv) {
     if (project.status != 0) die("OpenProject", project.status);
     measure(projectList, [&] {
       auto* view = new views::MemberListView(project, ini);
-      view->fill(ui);
+      view->fill(false);
       return view;
-    }, [](QTreeView*) { return true; });
+    }, [](QTreeView* view) { return static_cast<views::MemberListView*>(view)->filled(); });
     if (project.memberCount != kFolders * kPerFolder) die("list member rows", static_cast<int>(project.memberCount));
     measure(projectTree, [&] {
       auto* view = new views::MemberTreeView(project, ini);

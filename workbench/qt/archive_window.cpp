@@ -51,9 +51,13 @@ std::unique_ptr<ArchiveChild> ArchiveChild::open(const Frame& frame, const std::
   }
   std::unique_ptr<ArchiveChild> window(new ArchiveChild(frame, name, std::move(archive), projectFile));
   window->publish();
-  if (window->list_ && !window->list_->fill()) return nullptr;
-  // The tree shows its first rows now and reads the rest as the window
-  // runs; a walk that fails is reported and keeps the rows read.
+  // The list or the tree shows its first rows now and reads the rest as
+  // the window runs; a walk that fails is reported and keeps the rows read,
+  // but a list whose walk failed before it showed anything opens no window.
+  if (window->list_) {
+    window->list_->fill(false);
+    if (window->list_->filled() && !window->list_->complete()) return nullptr;
+  }
   if (window->tree_) window->tree_->fill(false);
   window->selectionChanged();
   return window;
@@ -70,6 +74,9 @@ ArchiveChild::ArchiveChild(const Frame& frame, std::string name, std::unique_ptr
     list_ = new views::RevisionListView(*archive_, frame_.settingsFile, this);
     views::setControlId(list_, kArchiveListId);
     connect(list_, &views::RevisionListView::selectionChangedByUser, this, &ArchiveChild::selectionChanged);
+    connect(list_, &views::RevisionListView::rowsFed, this, [this] {
+      if (active_ && frame_.statusText) frame_.statusText(statusLine());
+    });
   } else {
     tree_ = new views::RevisionTreeView(*archive_, frame_.settingsFile, this);
     views::setControlId(tree_, kArchiveTreeId);
@@ -132,6 +139,10 @@ void ArchiveChild::close() {
 }
 
 std::vector<commands::RevisionRow> ArchiveChild::selectedRows() {
+  // A command works on every revision: the rows still to come are read
+  // before it takes the selection.
+  if (list_) list_->finishFill();
+  if (tree_) tree_->finishFill();
   std::vector<commands::RevisionRow> rows;
   for (const views::RevisionRecord* record : selectedRecords()) rows.push_back(record->row());
   return rows;

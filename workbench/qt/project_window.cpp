@@ -102,9 +102,9 @@ std::unique_ptr<ProjectChild> ProjectChild::open(const Frame& frame, const comma
   app::prefetchPermissions();
   std::unique_ptr<ProjectChild> window(new ProjectChild(frame, request.name, project));
   window->publish();
-  if (window->list_ && !window->list_->fill(frame.ui)) return nullptr;
-  // The tree shows its first members now and reads the rest as the window
-  // runs.
+  // The list or the tree shows its first members now and reads the rest
+  // as the window runs.
+  if (window->list_) window->list_->fill(false);
   if (window->tree_) window->tree_->fill(false);
   window->updateStatus();
   window->rememberProjectFile();
@@ -129,6 +129,9 @@ ProjectChild::ProjectChild(const Frame& frame, std::string name, project::OpenPr
     list_ = new views::MemberListView(*project_, frame_.settingsFile, this);
     views::setControlId(list_, kProjectListId);
     connect(list_, &views::MemberListView::selectionChangedByUser, this, &ProjectChild::updateStatus);
+    connect(list_, &views::MemberListView::rowsFed, this, [this] {
+      if (active_ && frame_.statusText) frame_.statusText(project::memberStatusLine(*project_));
+    });
   } else {
     tree_ = new views::MemberTreeView(*project_, frame_.settingsFile, this);
     views::setControlId(tree_, kProjectTreeId);
@@ -212,13 +215,22 @@ void ProjectChild::close() {
   else QWidget::close();
 }
 
+void ProjectChild::finishFill() {
+  if (list_) list_->finishFill();
+  if (tree_) tree_->finishFill();
+}
+
 std::vector<int> ProjectChild::selection(bool warn) {
+  // A command works on every member: the rows still to come are read
+  // before it takes the selection.
+  finishFill();
   const std::vector<int> rows = selectedRowNumbers();
   return commands::takeSelectedRows(frame_.ui, rows.size(), warn,
                                  [&rows](std::vector<int>& out) { out.insert(out.end(), rows.begin(), rows.end()); });
 }
 
 void ProjectChild::selectRows(const std::vector<int>& rows) {
+  finishFill();
   if (tree_) {
     tree_->selectRows(rows);
     focusMemberList();
@@ -244,13 +256,18 @@ void ProjectChild::reloadMembers() {
 }
 
 project::MemberRow* ProjectChild::findMemberItem(int index, bool moveCursor) {
-  if (index < 0 || index >= rowCount()) return nullptr;
+  // The rows shown so far: an index comes from them.
+  if (index < 0 || index >= static_cast<int>(memberRows().size())) return nullptr;
   project::MemberRow& row = memberRows()[static_cast<std::size_t>(index)];
   if (moveCursor && project_->project) vcMemberSetPosition(project_->project, static_cast<int>(row.position));
   return &row;
 }
 
-int ProjectChild::rowCount() { return static_cast<int>(memberRows().size()); }
+int ProjectChild::rowCount() {
+  // Whoever counts the rows goes through all of them.
+  finishFill();
+  return static_cast<int>(memberRows().size());
+}
 
 void ProjectChild::refreshMembers(const int* rows, int count) {
   if (!rows) {
@@ -291,7 +308,8 @@ bool ProjectChild::refreshIfChanged() {
   if (vcGetProject(project_->project, VC_PROJECT_ITEM_CHANGED, &modified, 1) == 0 && modified) return false;
   project_->reopen();
   rememberProjectFile();
-  list_->fill(frame_.ui);
+  if (list_) list_->fill(frame_.ui);
+  if (tree_) tree_->fill(true);
   updateStatus();
   return true;
 }

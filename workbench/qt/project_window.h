@@ -43,8 +43,9 @@ class ProjectChild : public QWidget, public commands::ProjectWindow, public proj
     project::MemberDialogs dialogs;
   };
 
-  // Opens the project or sandbox of request and reads its rows. Nothing
-  // when it did not open or its scan was cancelled: the failure was shown.
+  // Opens the project or sandbox of request and reads its first rows (the
+  // rest come as the window runs). Nothing when it did not open: the
+  // failure was shown.
   static std::unique_ptr<ProjectChild> open(const Frame& frame, const commands::ProjectWindowRequest& request);
   ~ProjectChild() override;
 
@@ -120,6 +121,8 @@ class ProjectChild : public QWidget, public commands::ProjectWindow, public proj
   // The member rows and the selected ones, in either form.
   std::vector<project::MemberRow>& memberRows();
   std::vector<int> selectedRowNumbers() const;
+  // Reads the rows still to come now.
+  void finishFill();
 
   Frame frame_;
   std::string name_;

@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <algorithm>
 #include <set>
+#include <utility>
 
 #include "workbench/app/string_table.h"
 #include "workbench/commands/document_window.h"
@@ -80,6 +81,12 @@ void MemberListModel::setRows(std::vector<project::MemberRow> rows) {
   beginResetModel();
   rows_ = std::move(rows);
   endResetModel();
+}
+
+void MemberListModel::addRows(std::vector<project::MemberRow> rows, unsigned sortKey) {
+  mergeRows(rows_, std::move(rows), [sortKey](const project::MemberRow& a, const project::MemberRow& b) {
+    return compareMemberRows(a, b, sortKey) < 0;
+  });
 }
 
 void MemberListModel::sortRows(unsigned sortKey) {
@@ -178,11 +185,11 @@ void MemberListView::titleClicked(int logical) {
   scrollToTop();
 }
 
-void MemberListView::widenToContents() {
+void MemberListView::widenToContents(bool last) {
   // As in the revision list: until the user sets widths of his own, a text
   // column takes what its title and texts need when that is more.
   if (widened_ || columns_.widthsStored()) return;
-  widened_ = true;
+  widened_ = last;
   const QFontMetrics metrics(font());
   for (int column : {kMemberColType, kMemberColLocked, kMemberColRevision, kMemberColState}) {
     int width = header()->sectionSizeHint(column);
@@ -199,12 +206,49 @@ void MemberListView::widenToContents() {
 }
 
 bool MemberListView::fill(ui::Ui& ui) {
+  // Rows still to come from an earlier fill are read here anew.
+  stopFeeding();
+  feed_.reset();
+  waiting_.clear();
   MemberFill filled = readMemberRows(ui, project_);
   sortMemberRows(filled.rows, columns_.sortKey());
   model_->setRows(std::move(filled.rows));
   widenToContents();
   if (!rows().empty()) selectRow(0);
   return filled.complete;
+}
+
+void MemberListView::fill(bool whole) {
+  stopFeeding();
+  model_->setRows({});
+  waiting_.clear();
+  feed_ = std::make_unique<MemberRowFeed>(project_);
+  startFeeding();
+  if (whole) finishFill();
+}
+
+bool MemberListView::feed(std::size_t max) {
+  if (!feed_) return false;
+  std::vector<project::MemberRow> more = feed_->next(max);
+  waiting_.insert(waiting_.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+  return !feed_->done();
+}
+
+void MemberListView::sliceFed() { showWaiting(false); }
+
+void MemberListView::showWaiting(bool last) {
+  if (!timeToMerge(rows().size(), waiting_.size(), last)) return;
+  const bool first = rows().empty();
+  model_->addRows(std::exchange(waiting_, {}), columns_.sortKey());
+  keepTopRowChosen();
+  // The first rows set the widths the user sees while the rest come.
+  if (first && !last) widenToContents(false);
+}
+
+void MemberListView::fedAll() {
+  showWaiting(true);
+  feed_.reset();
+  widenToContents();
 }
 
 void MemberListView::refresh(ui::Ui& ui) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,18 +14,21 @@
 #include "workbench/project/open_project.h"
 #include "workbench/views/member_list.h"
 #include "workbench/views/qt/revision_list_view.h"
+#include "workbench/views/row_feed.h"
 
 namespace orv::workbench::views {
 
-class MemberListModel : public QAbstractTableModel {
+class MemberListModel : public SortedRowsModel {
   Q_OBJECT
 
  public:
-  explicit MemberListModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+  explicit MemberListModel(QObject* parent = nullptr) : SortedRowsModel(parent) {}
   void setRows(std::vector<project::MemberRow> rows);
   std::vector<project::MemberRow>& rows() { return rows_; }
   const std::vector<project::MemberRow>& rows() const { return rows_; }
   void sortRows(unsigned sortKey);
+  // Puts more rows in their places by sortKey.
+  void addRows(std::vector<project::MemberRow> rows, unsigned sortKey);
   // The rows changed in place.
   void rowsChanged();
 
@@ -43,9 +47,14 @@ class MemberListView : public ReportListView {
  public:
   MemberListView(project::OpenProject& project, const std::string& settingsFile, QWidget* parent = nullptr);
 
-  // Reads every row again and selects the top row. False when the scan
-  // was cancelled: the rows read so far are listed.
+  // Reads every row again, at once under a progress window, and selects
+  // the top row. False when the scan was cancelled: the rows read so far
+  // are listed.
   bool fill(ui::Ui& ui);
+  // Reads every row again: the first ones now, the rest from the event
+  // loop unless whole is set; the rows stay in order as they come, and the
+  // top row is selected until the user picks another.
+  void fill(bool whole);
   // fill, telling the user when the list is not complete. Nothing without
   // an open project.
   void refresh(ui::Ui& ui);
@@ -59,13 +68,23 @@ class MemberListView : public ReportListView {
  protected:
   void titleClicked(int logical) override;
   void showSortIndicator() override;
+  bool feed(std::size_t max) override;
+  void sliceFed() override;
+  void fedAll() override;
 
  private:
-  void widenToContents();
+  // Until the user sets widths of his own, a text column takes what its
+  // title and texts need when that is more; once every row is in (last),
+  // that is done.
+  void widenToContents(bool last = true);
+  // Shows the rows that came when it is time to (or last is set).
+  void showWaiting(bool last);
 
   project::OpenProject& project_;
   MemberListModel* model_;
   bool widened_ = false;
+  std::unique_ptr<MemberRowFeed> feed_;
+  std::vector<project::MemberRow> waiting_;
 };
 
 // The glyphs of the list: a member's type, frozen, changed.

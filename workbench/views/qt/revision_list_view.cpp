@@ -10,6 +10,7 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <set>
+#include <utility>
 
 #include "workbench/commands/document_window.h"
 
@@ -102,6 +103,12 @@ void RevisionListModel::setRows(std::vector<RevisionRecord> rows, commands::File
   endResetModel();
 }
 
+void RevisionListModel::addRows(std::vector<RevisionRecord> rows, unsigned sortKey) {
+  mergeRows(rows_, std::move(rows), [sortKey](const RevisionRecord& a, const RevisionRecord& b) {
+    return compareRevisionRecords(a, b, sortKey) < 0;
+  });
+}
+
 void RevisionListModel::sortRows(unsigned sortKey) {
   beginResetModel();
   sortRevisionRecords(rows_, sortKey);
@@ -153,7 +160,11 @@ QVariant RevisionListModel::headerData(int section, Qt::Orientation orientation,
 
 ReportListView::ReportListView(const std::string& settingsFile, const std::string& section, int count,
                                const ColumnDefaults& defaults, QWidget* parent)
-    : QTreeView(parent), columns_(settingsFile, section, count, defaults) {
+    : QTreeView(parent),
+      columns_(settingsFile, section, count, defaults),
+      feeder_({[this](std::size_t max) { return feed(max); }, [this] { sliceFed(); }, [this] { fedAll(); },
+               [this] { emit rowsFed(); }},
+              this) {
   setRootIsDecorated(false);
   setUniformRowHeights(true);
   setAllColumnsShowFocus(true);
@@ -255,12 +266,12 @@ int TextWidths::width(const std::string& text) {
   return at->second;
 }
 
-void RevisionListView::widenToContents() {
+void RevisionListView::widenToContents(bool last) {
   // The default widths suit a smaller font than most desktops use: until
   // the user sets widths of his own, a column takes what its title and its
   // texts need when that is more. Nothing is stored for it.
   if (widened_ || columns_.widthsStored()) return;
-  widened_ = true;
+  widened_ = last;
   const QFontMetrics metrics(font());
   for (int column = 0; column < kRevisionColumnCount; ++column) {
     int width = header()->sectionSizeHint(column);
@@ -296,36 +307,68 @@ bool ReportListView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool RevisionListView::fill() {
-  std::set<std::string> selected;
+  fill(true);
+  return complete_;
+}
+
+void RevisionListView::fill(bool whole) {
+  reselect_.clear();
   for (int row : selectedRowNumbers()) {
     const RevisionRecord& r = rows()[static_cast<std::size_t>(row)];
-    selected.insert(r.isWorkFile() ? std::string() : r.revision);
+    reselect_.push_back(r.isWorkFile() ? std::string() : r.revision);
   }
-  RevisionFill filled = readRevisionRows(archive_);
-  sortRevisionRecords(filled.rows, columns_.sortKey());
+  stopFeeding();
   workFile_ = orv::workbench::views::workFileState(archive_.workFileName());
-  model_->setRows(std::move(filled.rows), workFile_);
+  model_->setRows({}, workFile_);
+  waiting_.clear();
+  complete_ = true;
+  feed_ = std::make_unique<RevisionRowFeed>(archive_);
+  startFeeding();
+  if (whole) finishFill();
+}
+
+bool RevisionListView::feed(std::size_t max) {
+  if (!feed_) return false;
+  std::vector<RevisionRecord> more = feed_->next(max);
+  waiting_.insert(waiting_.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+  return !feed_->done();
+}
+
+void RevisionListView::sliceFed() { showWaiting(false); }
+
+void RevisionListView::showWaiting(bool last) {
+  if (!timeToMerge(rows().size(), waiting_.size(), last)) return;
+  const bool first = rows().empty();
+  model_->addRows(std::exchange(waiting_, {}), columns_.sortKey());
+  // The working file's row (always the top one) spans the columns.
   if (!rows().empty() && rows().front().isWorkFile()) setFirstColumnSpanned(0, {}, true);
+  keepTopRowChosen();
+  // The first rows set the widths the user sees while the rest come.
+  if (first && !last) widenToContents(false);
+}
+
+void RevisionListView::fedAll() {
+  showWaiting(true);
+  if (feed_) complete_ = feed_->complete();
+  feed_.reset();
   widenToContents();
+  // The rows selected before stay selected where they are still listed.
+  std::set<std::string> selected(reselect_.begin(), reselect_.end());
+  reselect_.clear();
   QItemSelection selection;
   int first = -1;
-  for (int row = 0; row < static_cast<int>(rows().size()); ++row) {
+  for (int row = 0; !selected.empty() && row < static_cast<int>(rows().size()); ++row) {
     const RevisionRecord& r = rows()[static_cast<std::size_t>(row)];
     if (selected.count(r.isWorkFile() ? std::string() : r.revision)) {
       selection.select(model_->index(row, 0), model_->index(row, kRevisionColumnCount - 1));
       if (first < 0) first = row;
     }
   }
-  if (first < 0 && !rows().empty()) {
-    first = 0;
-    selection.select(model_->index(0, 0), model_->index(0, kRevisionColumnCount - 1));
-  }
   if (first >= 0) {
     selectionModel()->setCurrentIndex(model_->index(first, 0), QItemSelectionModel::NoUpdate);
     selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     scrollTo(model_->index(first, 0));
   }
-  return filled.complete;
 }
 
 std::vector<int> ReportListView::selectedRowNumbers() const {
@@ -343,12 +386,48 @@ int RevisionListView::rowOf(const std::string& revision) const {
 }
 
 void RevisionListView::selectRevision(const std::string& revision) {
+  finishFill();
   const int row = rowOf(revision);
   selectionModel()->clearSelection();
   if (row < 0) return;
   const QModelIndex index = model_->index(row, 0);
   selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   scrollTo(index);
+}
+
+void ReportListView::startFeeding() {
+  chosen_ = QPersistentModelIndex();
+  feeder_.start();
+}
+
+void ReportListView::stopFeeding() { feeder_.stop(); }
+
+void ReportListView::finishFill() { feeder_.finish(); }
+
+void ReportListView::selectAll() {
+  finishFill();
+  QTreeView::selectAll();
+}
+
+void ReportListView::chooseTopRow(bool scroll) {
+  if (!model() || model()->rowCount() == 0) return;
+  const QModelIndex top = model()->index(0, 0);
+  // Without scroll the rows the user looks at stay where they are.
+  const bool autoScrolls = hasAutoScroll();
+  if (!scroll) setAutoScroll(false);
+  selectionModel()->setCurrentIndex(top, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  setAutoScroll(autoScrolls);
+  if (scroll) scrollTo(top);
+  chosen_ = top;
+}
+
+void ReportListView::keepTopRowChosen() {
+  if (!model() || model()->rowCount() == 0) return;
+  if (!currentIndex().isValid()) return chooseTopRow(true);
+  if (!chosen_.isValid() || chosen_.row() == 0 || currentIndex().row() != chosen_.row()) return;
+  const QModelIndexList selected = selectionModel()->selectedRows();
+  if (selected.size() != 1 || selected.front().row() != chosen_.row()) return;
+  chooseTopRow(false);
 }
 
 void ReportListView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {

@@ -21,18 +21,23 @@
 #include "workbench/archive/open_archive.h"
 #include "workbench/commands/command_enabling.h"
 #include "workbench/views/list_columns.h"
+#include "workbench/views/qt/slice_feeder.h"
+#include "workbench/views/qt/sorted_rows_model.h"
+#include "workbench/views/row_feed.h"
 #include "workbench/views/revision_list.h"
 
 namespace orv::workbench::views {
 
-class RevisionListModel : public QAbstractTableModel {
+class RevisionListModel : public SortedRowsModel {
   Q_OBJECT
 
  public:
-  explicit RevisionListModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+  explicit RevisionListModel(QObject* parent = nullptr) : SortedRowsModel(parent) {}
   void setRows(std::vector<RevisionRecord> rows, commands::FileState workFile);
   const std::vector<RevisionRecord>& rows() const { return rows_; }
   void sortRows(unsigned sortKey);
+  // Puts more rows in their places by sortKey.
+  void addRows(std::vector<RevisionRecord> rows, unsigned sortKey);
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -58,12 +63,37 @@ class ReportListView : public QTreeView {
   ListColumns& columns() { return columns_; }
   // The selected row numbers, top to bottom.
   std::vector<int> selectedRowNumbers() const;
+  // Reads every row that is still to come now.
+  void finishFill();
+  // All rows are in.
+  bool filled() const { return !feeder_.feeding(); }
+  // Every row, those still to come too.
+  void selectAll() override;
 
  signals:
   // The selection changed.
   void selectionChangedByUser();
+  // More rows came in (the counts of the status line grew).
+  void rowsFed();
 
  protected:
+  // Starts feeding: reads rows for one slice now and the rest from the
+  // event loop.
+  void startFeeding();
+  // Stops feeding; the rows still to come are not read.
+  void stopFeeding();
+  // Reads up to max rows more; false when no row is left.
+  virtual bool feed(std::size_t) { return false; }
+  // A slice of rows was read and more are to come.
+  virtual void sliceFed() {}
+  // Every row is in.
+  virtual void fedAll() {}
+  // Makes the top row the selected and current one as the list's own
+  // choice, scrolled to when scroll is set.
+  void chooseTopRow(bool scroll);
+  // After rows came in: the list's own choice moves to the new top row
+  // unless the user picked rows of his own since.
+  void keepTopRowChosen();
   // Shows model's rows in the stored column order and widths.
   void attachModel(QAbstractItemModel* model);
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -79,6 +109,9 @@ class ReportListView : public QTreeView {
 
   bool applying_ = false;
   std::vector<int> pressedWidths_;  // by display position, at a press on the titles
+  SliceFeeder feeder_;
+  // The row the list chose itself while its rows come.
+  QPersistentModelIndex chosen_;
 };
 
 // The widths of cell texts in a font, each distinct text measured once; in
@@ -135,6 +168,11 @@ class RevisionListView : public ReportListView {
   // they are still listed; else the top row is). False when the walk
   // failed: the failure was shown and the rows read so far are listed.
   bool fill();
+  // The same, reading the first rows now and the rest from the event loop
+  // unless whole is set; the rows stay in order as they come.
+  void fill(bool whole);
+  // False when the last walk failed (the failure was shown).
+  bool complete() const { return complete_; }
   const std::vector<RevisionRecord>& rows() const { return model_->rows(); }
   // Selects and focuses the row of revision alone.
   void selectRevision(const std::string& revision);
@@ -145,14 +183,27 @@ class RevisionListView : public ReportListView {
  protected:
   void titleClicked(int logical) override;
   void showSortIndicator() override;
+  bool feed(std::size_t max) override;
+  void sliceFed() override;
+  void fedAll() override;
 
  private:
-  void widenToContents();
+  // Until the user sets widths of his own, a text column takes what its
+  // title and texts need when that is more; once every row is in (last),
+  // that is done.
+  void widenToContents(bool last = true);
+  // Shows the rows that came when it is time to (or last is set).
+  void showWaiting(bool last);
 
   archive::OpenArchive& archive_;
   RevisionListModel* model_;
   commands::FileState workFile_ = commands::FileState::missing;
   bool widened_ = false;
+  bool complete_ = true;
+  std::unique_ptr<RevisionRowFeed> feed_;
+  std::vector<RevisionRecord> waiting_;
+  // The rows selected before a fill ("" the working file's).
+  std::vector<std::string> reselect_;
 };
 
 // The state of the working file on disk.

@@ -16,8 +16,6 @@ namespace {
 constexpr int kGlyphStep = 18;
 // The widest the nesting column grows by itself, in widths of "A".
 constexpr int kMaxTreeColumnUnits = 40;
-// Rows read between two looks at the clock.
-constexpr std::size_t kRowsPerStep = 32;
 
 }  // namespace
 
@@ -66,7 +64,11 @@ QSize GlyphStripDelegate::sizeHint(const QStyleOptionViewItem& option, const QMo
 
 TreeFormView::TreeFormView(const std::string& settingsFile, const std::string& section, std::vector<int> units,
                            QWidget* parent)
-    : QTreeView(parent), expansion_(settingsFile, section), units_(std::move(units)) {
+    : QTreeView(parent),
+      expansion_(settingsFile, section),
+      units_(std::move(units)),
+      feeder_({[this](std::size_t max) { return feed(max); }, nullptr, [this] { fedAll(); }, [this] { emit rowsFed(); }},
+              this) {
   setUniformRowHeights(true);
   setAllColumnsShowFocus(true);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -82,13 +84,6 @@ TreeFormView::TreeFormView(const std::string& settingsFile, const std::string& s
   titles->setSectionsClickable(false);
   titles->setStretchLastSection(true);
   titles->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  timer_.setSingleShot(true);
-  connect(&timer_, &QTimer::timeout, this, [this] {
-    // Not while a dialog runs: the command behind it may change what is
-    // being read, and refreshes the window when it is done.
-    if (QApplication::activeModalWidget()) return timer_.start(50);
-    feedSlice(kSliceMilliseconds);
-  });
   connect(this, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
     if (!applying_) expansion_.setCollapsed(index.data(kTreeKeyRole).toString().toStdString(), true);
   });
@@ -146,34 +141,13 @@ void TreeFormView::changeEvent(QEvent* event) {
   if (event->type() == QEvent::FontChange && model()) setColumnUnits();
 }
 
-void TreeFormView::startFeeding() {
-  timer_.stop();
-  feeding_ = true;
-  feedSlice(kSliceMilliseconds);
-}
+void TreeFormView::startFeeding() { feeder_.start(); }
 
-void TreeFormView::feedSlice(int milliseconds) {
-  QElapsedTimer clock;
-  clock.start();
-  bool more = true;
-  while (more && clock.elapsed() < milliseconds) more = feed(kRowsPerStep);
-  if (more) {
-    timer_.start(0);
-  } else {
-    feeding_ = false;
-    fedAll();
-  }
-  emit rowsFed();
-}
+void TreeFormView::finishFill() { feeder_.finish(); }
 
-void TreeFormView::finishFill() {
-  if (!feeding_) return;
-  timer_.stop();
-  while (feed(1024)) {
-  }
-  feeding_ = false;
-  fedAll();
-  emit rowsFed();
+void TreeFormView::selectAll() {
+  finishFill();
+  QTreeView::selectAll();
 }
 
 void TreeFormView::openRows(const QModelIndex& parent, int first, int last) {

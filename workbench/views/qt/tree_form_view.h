@@ -8,14 +8,13 @@
 // read once, before it is shown.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QStyledItemDelegate>
-#include <QTimer>
 #include <QTreeView>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
+#include "workbench/views/qt/slice_feeder.h"
 #include "workbench/views/tree_expansion.h"
 
 namespace orv::workbench::views {
@@ -45,9 +44,11 @@ class TreeFormView : public QTreeView {
   // Reads every row that is still to come now.
   void finishFill();
   // All rows are in.
-  bool filled() const { return !feeding_; }
+  bool filled() const { return !feeder_.feeding(); }
+  // Every row, those still to come too.
+  void selectAll() override;
   // How long a turn of the event loop may spend reading rows.
-  static constexpr int kSliceMilliseconds = 15;
+  static constexpr int kSliceMilliseconds = SliceFeeder::kSliceMilliseconds;
 
  signals:
   void selectionChangedByUser();
@@ -75,13 +76,10 @@ class TreeFormView : public QTreeView {
   void changeEvent(QEvent* event) override;
 
  private:
-  void feedSlice(int milliseconds);
-
   TreeExpansion expansion_;
   std::vector<int> units_;
   std::vector<int> minimum_;
-  QTimer timer_;
-  bool feeding_ = false;
+  SliceFeeder feeder_;
   bool applying_ = false;
 };
 
