@@ -167,9 +167,17 @@ int compareRevisionNumbers(std::string_view a, std::string_view b) {
   if (compareNoCase(a, b) == 0) return 0;
   const auto field = [](std::string_view& s) {
     std::size_t dot = s.find('.');
-    const std::string part(s.substr(0, dot));
+    const std::string_view digits = s.substr(0, dot);
     s = dot == std::string_view::npos ? std::string_view() : s.substr(dot + 1);
-    return std::strtoul(part.c_str(), nullptr, 10);
+    // A field of a few digits, as revision numbers have, is read in place;
+    // anything else as strtoul reads it.
+    if (!digits.empty() && digits.size() <= 9 &&
+        std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+      unsigned long value = 0;
+      for (char c : digits) value = value * 10 + static_cast<unsigned long>(c - '0');
+      return value;
+    }
+    return std::strtoul(std::string(digits).c_str(), nullptr, 10);
   };
   while (!a.empty() && !b.empty()) {
     const unsigned long x = field(a), y = field(b);

@@ -45,7 +45,7 @@ std::vector<std::size_t> mergeSortedTail(std::vector<Row>& rows, std::size_t sho
 // followed by waiting as sorted.
 template <class Row, class Less>
 std::vector<std::size_t> mergeWaitingRows(std::vector<Row>& rows, std::vector<Row> waiting, Less less) {
-  std::stable_sort(waiting.begin(), waiting.end(), less);
+  if (!std::is_sorted(waiting.begin(), waiting.end(), less)) std::stable_sort(waiting.begin(), waiting.end(), less);
   const std::size_t shown = rows.size();
   rows.insert(rows.end(), std::make_move_iterator(waiting.begin()), std::make_move_iterator(waiting.end()));
   return mergeSortedTail(rows, shown, less);

@@ -28,6 +28,7 @@
 #include "workbench/views/qt/member_list_view.h"
 #include "workbench/views/qt/member_tree_view.h"
 #include "workbench/views/qt/revision_list_view.h"
+#include "workbench/views/qt/slice_feeder.h"
 
 namespace orv::workbench {
 namespace {
@@ -37,6 +38,9 @@ constexpr int kRevisions = 30000;
 
 class ListFeedWindowTest : public testing::ProjectTest {
  protected:
+  // A few steps a slice: a large list takes many slices on any machine.
+  ListFeedWindowTest() { views::SliceFeeder::stepsPerSliceBound = 8; }
+  ~ListFeedWindowTest() override { views::SliceFeeder::stepsPerSliceBound = 0; }
   void chooseForm(const char* section, bool list, unsigned sortKey) {
     ASSERT_EQ(profile::writeProfileString(ini, section, "ListView", list ? "yes" : "no"), 0);
     ASSERT_EQ(profile::writeProfileString(ini, section, "SortKey", std::to_string(sortKey).c_str()), 0);

@@ -32,7 +32,9 @@ void SliceFeeder::slice(int milliseconds) {
   QElapsedTimer clock;
   clock.start();
   bool more = true;
-  while (more && clock.elapsed() < milliseconds) more = steps_.feed(kRowsPerStep);
+  for (std::size_t steps = 0;
+       more && clock.elapsed() < milliseconds && (stepsPerSliceBound == 0 || steps < stepsPerSliceBound); ++steps)
+    more = steps_.feed(kRowsPerStep);
   if (more) {
     timer_.start(0);
     if (steps_.sliceDone) steps_.sliceDone();

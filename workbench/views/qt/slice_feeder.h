@@ -27,6 +27,9 @@ class SliceFeeder : public QObject {
 
   // How long a turn of the event loop may spend reading rows.
   static constexpr int kSliceMilliseconds = 15;
+  // Tests bound the steps of a slice, so that how many slices a fill takes
+  // does not hang on the machine's speed (0: only the time bounds it).
+  static inline std::size_t stepsPerSliceBound = 0;
 
   SliceFeeder(Steps steps, QObject* parent);
 

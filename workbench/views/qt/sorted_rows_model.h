@@ -20,7 +20,8 @@ class SortedRowsModel : public QAbstractTableModel {
   template <class Row, class Less>
   void mergeRows(std::vector<Row>& rows, std::vector<Row> waiting, Less less) {
     if (waiting.empty()) return;
-    std::stable_sort(waiting.begin(), waiting.end(), less);
+    // Rows read in the list's own order need no sort.
+    if (!std::is_sorted(waiting.begin(), waiting.end(), less)) std::stable_sort(waiting.begin(), waiting.end(), less);
     const std::size_t shown = rows.size();
     // Rows that all sort after those shown (as rows read in the list's own
     // order do) only go at the end.
