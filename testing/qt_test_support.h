@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
@@ -40,6 +42,19 @@ inline void onNextModal(std::function<void(QWidget*)> action) {
     }
   });
   timer->start(10);
+}
+
+// Answers a file chooser as a user does: the name typed into its name box,
+// then Save or Open. A chooser still open a minute later is closed, so that
+// a test fails instead of hanging.
+inline void chooseFileName(QFileDialog* chooser, const QString& path) {
+  if (auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->setText(path);
+  else chooser->selectFile(path);
+  QMetaObject::invokeMethod(chooser, "accept", Qt::QueuedConnection);
+  QPointer<QFileDialog> held(chooser);
+  QTimer::singleShot(60000, qApp, [held] {
+    if (held && held->isVisible()) held->reject();
+  });
 }
 
 }  // namespace orv::test

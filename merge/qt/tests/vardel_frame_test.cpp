@@ -87,8 +87,7 @@ TEST_F(VardelFrameTest, WorkbenchLineMergeSaveAndClose) {
     auto* chooser = qobject_cast<QFileDialog*>(modal);
     ASSERT_NE(chooser, nullptr);
     EXPECT_TRUE(chooser->findChild<QRadioButton*>("format501")->isChecked());
-    chooser->selectFile(QString::fromStdString(out));
-    QMetaObject::invokeMethod(chooser, "accept", Qt::QueuedConnection);
+    test::chooseFileName(chooser, QString::fromStdString(out));
   });
   frame.action(kSave)->trigger();
   EXPECT_EQ(readFile(out), readFile(w));  // byte for byte
@@ -166,8 +165,7 @@ TEST_F(VardelFrameTest, MergeKeepsTheInputLineEndsAndAnswersItsKeys) {
       auto* chooser = qobject_cast<QFileDialog*>(modal);
       ASSERT_NE(chooser, nullptr);
       EXPECT_TRUE(chooser->findChild<QRadioButton*>(c.radio)->isChecked()) << c.radio;
-      chooser->selectFile(QString::fromStdString(out));
-      QMetaObject::invokeMethod(chooser, "accept", Qt::QueuedConnection);
+      test::chooseFileName(chooser, QString::fromStdString(out));
     });
     QTest::keyClick(&frame, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(readFile(out), readFile(w)) << c.radio;  // byte for byte, line ends included
