@@ -93,6 +93,7 @@ void writeNode(const VcUsesGraph& graph, VcUsesNode& start, std::string& out) {
 VcUsesGraph& usesOf(VcInstance& inst, VcProject& p) {
   if (!p.uses) {
     p.uses = std::make_unique<VcUsesGraph>();
+    p.uses->reserve(p.file.members.size());
     for (VcMember& m : p.file.members) {
       memberNode(inst, p, m);
       treeNode(inst, p, m, true);

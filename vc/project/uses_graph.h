@@ -77,6 +77,8 @@ class VcUsesGraph {
   bool scanned(const VcUsesNode& n) const { return n.scanMark == scan_; }
   void markScanned(VcUsesNode& n) const { n.scanMark = scan_; }
   std::size_t size() const { return nodes_.size(); }
+  // Room for count nodes without growing the table on the way.
+  void reserve(std::size_t count) { nodes_.reserve(count); }
   // Changes whenever a node is freed or renamed: a walk that called out
   // compares it to know that its node pointers still hold.
   std::uint64_t generation() const { return generation_; }
