@@ -9,9 +9,11 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <cstdint>
 #include <set>
 #include <utility>
 
+#include "vc/include/vc.h"
 #include "workbench/commands/document_window.h"
 
 namespace orv::workbench::views {
@@ -321,6 +323,11 @@ void RevisionListView::fill(bool whole) {
   workFile_ = orv::workbench::views::workFileState(archive_.workFileName());
   model_->setRows({}, workFile_);
   waiting_.clear();
+  // Room for every revision and the working file's row: the rows are not
+  // moved again while the list grows.
+  std::uint32_t count = 0;
+  if (vcGetArchiveInfo(archive_.handle(), VC_ARCHIVE_ITEM_REVISION_COUNT, reinterpret_cast<char*>(&count), sizeof count) == 0)
+    waiting_.reserve(std::min<std::size_t>(count, 1u << 20) + 1);
   complete_ = true;
   feed_ = std::make_unique<RevisionRowFeed>(archive_);
   startFeeding();
