@@ -31,37 +31,37 @@ std::string VcUsesGraph::key(std::string_view name) {
 
 VcUsesNode* VcUsesGraph::find(std::string_view name) const {
   auto it = nodes_.find(key(name));
-  return it == nodes_.end() ? nullptr : it->second.get();
+  return it == nodes_.end() ? nullptr : const_cast<VcUsesNode*>(&it->second);
 }
 
 VcUsesNode* VcUsesGraph::obtain(const std::string& name) {
-  auto& slot = nodes_[key(name)];
-  if (!slot) {
-    slot = std::make_unique<VcUsesNode>();
-    slot->name = name;
-  }
-  return slot.get();
+  auto [it, fresh] = nodes_.try_emplace(key(name));
+  if (fresh) it->second.name = name;
+  return &it->second;
 }
 
 void VcUsesGraph::rename(VcUsesNode* node, const std::string& name) {
   auto old = nodes_.find(key(node->name));
-  if (old == nodes_.end() || old->second.get() != node) return;
+  if (old == nodes_.end() || &old->second != node) return;
   ++generation_;
-  std::unique_ptr<VcUsesNode> held = std::move(old->second);
-  nodes_.erase(old);
-  held->name = name;
-  auto& slot = nodes_[key(name)];
-  if (slot) {
+  // Taken out and filed again under the new name: the node stays where it
+  // is, so every link to it still holds.
+  auto held = nodes_.extract(old);
+  held.mapped().name = name;
+  held.key() = key(name);
+  auto slot = nodes_.find(held.key());
+  if (slot != nodes_.end()) {
     // A node of that name came in through an include: its links now lead
     // to the member's node, and its own go with it.
-    VcUsesNode* gone = slot.get();
+    VcUsesNode* gone = &slot->second;
     gone->unlinkAll();
     for (auto& [other, count] : gone->dependents) {
-      std::replace(other->dependencies.begin(), other->dependencies.end(), gone, held.get());
-      held->dependents[other] += count;
+      std::replace(other->dependencies.begin(), other->dependencies.end(), gone, node);
+      node->dependents[other] += count;
     }
+    nodes_.erase(slot);
   }
-  slot = std::move(held);
+  nodes_.insert(std::move(held));
 }
 
 void VcUsesGraph::remove(VcUsesNode* node) {
@@ -74,12 +74,12 @@ void VcUsesGraph::remove(VcUsesNode* node) {
   node->dependents.clear();
   node->unlinkAll();
   auto filed = nodes_.find(key(node->name));
-  if (filed != nodes_.end() && filed->second.get() == node) {
+  if (filed != nodes_.end() && &filed->second == node) {
     nodes_.erase(filed);
     return;
   }
   for (auto it = nodes_.begin(); it != nodes_.end(); ++it)
-    if (it->second.get() == node) {
+    if (&it->second == node) {
       nodes_.erase(it);
       return;
     }

@@ -88,7 +88,9 @@ class VcUsesGraph {
   std::uint64_t walk_ = 1;
   std::uint64_t scan_ = 1;
   static std::string key(std::string_view name);
-  std::unordered_map<std::string, std::unique_ptr<VcUsesNode>> nodes_;
+  // The nodes live in the table: a node stays where it is while others come
+  // and go, and through a rename.
+  std::unordered_map<std::string, VcUsesNode> nodes_;
 };
 
 // The 32-bit sum of the bytes of a text.
