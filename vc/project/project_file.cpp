@@ -371,16 +371,15 @@ int readProjectText(VcInstance& inst, const std::string& fileName, std::string_v
   lists.project[1] = &out.options;
   if (int rc = readOptionLines(inst, fileName, lines, 2, endOptions, out.options, lists))
     return rc;
-  // Member order: by directory text, then name; equal ones in file order.
-  std::vector<VcMember> members;
+  // Member order: by directory text, then name; equal ones in file order
+  // (the list's sort keeps them). A file this library wrote is in member
+  // order already.
   for (std::size_t i = endOptions + 1; i < lines.size(); ++i)
-    if (std::optional<VcMember> m = parseMemberLine(lines[i])) members.push_back(std::move(*m));
-  // A file this library wrote is in member order already.
+    if (std::optional<VcMember> m = parseMemberLine(lines[i])) out.members.push_back(std::move(*m));
   const auto before = [](const VcMember& a, const VcMember& b) {
     return a.directory != b.directory ? a.directory < b.directory : a.name < b.name;
   };
-  if (!std::is_sorted(members.begin(), members.end(), before)) std::stable_sort(members.begin(), members.end(), before);
-  for (VcMember& m : members) out.members.push_back(std::move(m));
+  if (!std::is_sorted(out.members.begin(), out.members.end(), before)) out.members.sort(before);
   return 0;
 }
 
