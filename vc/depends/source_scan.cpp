@@ -445,6 +445,7 @@ int addUsedFiles(VcInstance& inst, int handle, const char* member, VcUsedFileFn 
   MemberIt it;
   if (int rc = findMember(inst, *p, member, it)) return fail(inst, rc);
   if (!callback) return fail(inst, err::kBadArgument);
+  settleUses(inst, *p);
   if (!it->node || !p->uses) return inst.lastError = 0;
   p->uses->beginWalk();
   p->currentMember = it;

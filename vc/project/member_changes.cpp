@@ -148,6 +148,7 @@ int renameMember(VcInstance& inst, int handle, const char* oldName, const char* 
   std::string stored;
   if (int rc = newMemberPath(inst, *p, newName, absolute, Placement{}, stored)) return fail(inst, rc);
   if (lookupProject(inst, handle, p)) return fail(inst, err::kBadProjectHandle);
+  settleUses(inst, *p);  // the node goes with the member, its cache record too
   const std::string oldFull = fullMemberName(inst, *p, *it);
   unfileMember(p->file, it);
   splitStored(stored, *it);
@@ -184,6 +185,7 @@ int deleteMember(VcInstance& inst, int handle, const char* name) {
   if (p->walkCursor == it)
     p->walkCursor = it == p->file.members.begin() ? p->file.members.end() : std::prev(it);
   forgetMemberInComparisons(inst, *p, it);
+  settleUses(inst, *p);  // its node and the links to it go with it
   forgetMemberNode(*p, *it);
   removeMember(p->file, it);
   p->modified = true;

@@ -83,8 +83,10 @@ int getMember(VcInstance& inst, int handle, int item, char* buf, int len) {
   if (item < VC_MEMBER_ITEM_NAME || item > VC_MEMBER_ITEM_FROZEN) return fail(inst, err::kBadArgument);
   if (!p->currentMember) return fail(inst, err::kNotMember);
   const VcMember& m = **p->currentMember;
-  if (item >= VC_MEMBER_ITEM_RECORDED_SIZE && item <= VC_MEMBER_ITEM_TIME)
+  if (item >= VC_MEMBER_ITEM_RECORDED_SIZE && item <= VC_MEMBER_ITEM_TIME) {
+    settleUses(inst, *p);
     return nodeItem(inst, m, item, buf, len);
+  }
   switch (item) {
     case VC_MEMBER_ITEM_NAME: return copyResult(&inst, fullMemberName(inst, *p, m), buf, len);
     case VC_MEMBER_ITEM_REVISION: return copyResult(&inst, m.revision.value_or(""), buf, len);

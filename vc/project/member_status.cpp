@@ -86,6 +86,7 @@ int workUpdate(VcInstance& inst, int handle, const char* member) {
   MemberIt it;
   if (int rc = lookupMember(inst, handle, member, p, it)) return fail(inst, rc);
   VcMember& m = *it;
+  settleUses(inst, *p);
   if (!m.node) return fail(inst, err::kDone);
   VcUsesNode& node = *m.node;
   node.recordedSize = node.currentSize;
@@ -124,6 +125,7 @@ int revUpdate(VcInstance& inst, int handle, const char* member) {
   MemberIt it;
   if (int rc = lookupMember(inst, handle, member, p, it)) return fail(inst, rc);
   VcMember& m = *it;
+  settleUses(inst, *p);
   if (!m.node) return fail(inst, err::kDone);
   m.node->revision = m.revision;
   if (m.flags & kMemberRevisionDiffers) p->usesChanged = true;

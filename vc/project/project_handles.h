@@ -84,6 +84,10 @@ struct VcProject {
   bool usesChanged = false;       // the use dependencies changed since the last save
   bool usesCache = true;          // the ".use" file is written at the save
   std::unique_ptr<VcUsesGraph> uses;  // the dependency graph; null after vcDoneUses
+  // From the open until the graph is first needed: the graph is not made,
+  // and the cache's text as the open read it waits here to be read into it.
+  bool usesPending = false;
+  std::string pendingUses;
   std::vector<VcLogEntry> pending;  // oldest first
 
   // The member the member calls act on, and where the member walk stands;

@@ -98,8 +98,18 @@ VcUsesGraph& usesOf(VcInstance& inst, VcProject& p) {
       memberNode(inst, p, m);
       treeNode(inst, p, m, true);
     }
+    if (p.usesPending) {
+      p.usesPending = false;
+      const std::string text = std::move(p.pendingUses);
+      p.pendingUses.clear();
+      readUsesText(inst, p, text);
+    }
   }
   return *p.uses;
+}
+
+void settleUses(VcInstance& inst, VcProject& p) {
+  if (p.usesPending) usesOf(inst, p);
 }
 
 VcUsesNode* memberNode(VcInstance& inst, VcProject& p, VcMember& m) {
@@ -191,11 +201,13 @@ std::string cacheRecordLine(const std::string& name, const VcUsesNode& node) {
   return line + "\n";
 }
 
-int loadUses(VcInstance& inst, VcProject& p) {
-  usesOf(inst, p);
-  std::string text;
-  if (orv::sys::readWholeFile(useCacheName(p), text) != 0) return 0;  // none yet, or unreadable
-  readUsesText(inst, p, text);
+int loadUses(VcInstance&, VcProject& p) {
+  // Only read: most opens never need the graph, and a large project's
+  // graph costs more to make than the rest of its open.
+  p.uses.reset();
+  p.pendingUses.clear();
+  if (orv::sys::readWholeFile(useCacheName(p), p.pendingUses) != 0) p.pendingUses.clear();  // none yet, or unreadable
+  p.usesPending = true;
   return 0;
 }
 
@@ -244,6 +256,7 @@ std::string usesText(VcInstance& inst, VcProject& p) {
 }
 
 int saveUses(VcInstance& inst, VcProject& p) {
+  settleUses(inst, p);
   if (!p.uses || !p.usesCache) return 0;
   // Written unnamed and linked in when complete, as the project file is:
   // a process killed during the save leaves the old cache and nothing else.
@@ -260,6 +273,9 @@ int saveUses(VcInstance& inst, VcProject& p) {
 void doneUses(VcProject& p) {
   for (VcMember& m : p.file.members) m.node = nullptr;
   p.uses.reset();
+  p.usesPending = false;
+  p.pendingUses.clear();
+  p.pendingUses.shrink_to_fit();
 }
 
 }  // namespace vc

@@ -28,8 +28,12 @@ struct VcInstance;
 struct VcProject;
 struct VcMember;
 
-// The project's graph, made with its member nodes when there is none.
+// The project's graph, made with its member nodes when there is none (and
+// with the cache read at the open, the first time after it).
 VcUsesGraph& usesOf(VcInstance& inst, VcProject& p);
+// Makes the graph when the open left it to be made: for the calls that
+// read or change member nodes without making one of their own.
+void settleUses(VcInstance& inst, VcProject& p);
 
 // A member's node (created when missing; marked as a member node).
 VcUsesNode* memberNode(VcInstance& inst, VcProject& p, VcMember& m);
@@ -62,8 +66,9 @@ std::string cacheMemberName(const VcMember& m);
 // One record line (with its line feed).
 std::string cacheRecordLine(const std::string& name, const VcUsesNode& node);
 
-// Reads the cache into the project's graph (made when missing). 0; a cache
-// that cannot be read leaves the graph with its member nodes only.
+// At the open: reads the cache's text, to be read into the graph when the
+// graph is first made (usesOf). 0; a cache that cannot be read leaves the
+// graph with its member nodes only.
 int loadUses(VcInstance& inst, VcProject& p);
 // Reads cache lines into the project's graph: lines that do not fit the
 // form are skipped.

@@ -191,4 +191,52 @@ TEST_F(UseCacheTest, DeletedMemberThatAHeaderIncluded) {
   EXPECT_EQ(usedNames().size(), 1u);
 }
 
+TEST_F(UseCacheTest, ReadAsItStoodAtTheOpen) {
+  // The graph is made when first needed, from the cache as the open read it,
+  // whatever became of the file since; a rename or delete that comes first
+  // carries the member's record along as at any other time.
+  put("src/main.c", "int main;\n");
+  put("src/a.h", "int a;\n");
+  put("src/b.h", "int b;\n");
+  const std::string cache =
+      "$(projectdir)/src/main.c 1a2b 3f 2f6a1c00\n"
+      "!$(projectdir)/src/b.h 2f69ff02\n"
+      "!$(projectdir)/src/a.h 2f69ff01\n"
+      "$(projectdir)/src/a.h 10 6 2f69ff01 1.4\n"
+      "$(projectdir)/src/b.h 11 7 2f69ff02\n";
+  ASSERT_EQ(orv::sys::writeWholeFile(path("p.use"), cache), 0);
+  const std::vector<std::string> members{"$(projectdir)/src/a.h", "$(projectdir)/src/b.h", "$(projectdir)/src/main.c"};
+  openProject({}, members);
+  ASSERT_EQ(orv::sys::writeWholeFile(path("p.use"), "$(projectdir)/src/main.c 1 1 1\n"), 0);
+  ASSERT_EQ(vcRenameMember(h, path("src/main.c").c_str(), path("src/m2.c").c_str(), nullptr, 0), 0);
+  std::uint32_t size = 0;
+  ASSERT_EQ(vcInProject(h, path("src/m2.c").c_str()), 0);
+  ASSERT_EQ(vcGetMember(h, VC_MEMBER_ITEM_RECORDED_SIZE, reinterpret_cast<char*>(&size), sizeof size), 0);
+  EXPECT_EQ(size, 0x3fu);
+  usedNames().clear();
+  ASSERT_EQ(vcEnumUses(h, path("src/m2.c").c_str(), collectUsed), 0);
+  EXPECT_EQ(usedNames(), (std::vector<std::string>{path("src/a.h"), path("src/b.h")}));
+  vcCloseProject(h);
+
+  // A member deleted first takes its links with it.
+  ASSERT_EQ(orv::sys::writeWholeFile(path("p.use"), cache), 0);
+  openProject({}, members);
+  ASSERT_EQ(vcDeleteMember(h, path("src/b.h").c_str()), 0);
+  usedNames().clear();
+  ASSERT_EQ(vcEnumUses(h, path("src/main.c").c_str(), collectUsed), 0);
+  EXPECT_EQ(usedNames(), (std::vector<std::string>{path("src/a.h")}));
+  ASSERT_EQ(vcSaveProject(h), 0);
+  EXPECT_EQ(read("p.use").find("b.h"), std::string::npos) << read("p.use");
+  EXPECT_NE(read("p.use").find("src/a.h 10 6 2f69ff01 1.4"), std::string::npos) << read("p.use");
+  vcCloseProject(h);
+
+  // An open that never needs the graph leaves the cache as it is, even when
+  // the project is saved.
+  ASSERT_EQ(orv::sys::writeWholeFile(path("p.use"), cache), 0);
+  openProject({}, members);
+  ASSERT_EQ(vcProjectOptionSet(h, "name=value", 0), 0);
+  ASSERT_EQ(vcSaveProject(h), 0);
+  EXPECT_EQ(read("p.use"), cache);
+}
+
 }  // namespace
