@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "vc/include/vc.h"
 #include "workbench/app/message_styles.h"
@@ -29,11 +30,12 @@ bool fileExists(const std::string& path) {
 // Reads item of revision into text; the call's result becomes the
 // archive's last status. A text too long for the buffer is kept cut.
 bool readRevisionText(archive::OpenArchive& archive, int item, const char* revision, std::string& text) {
-  char buffer[kTextSize] = {};
+  char buffer[kTextSize];
+  buffer[0] = '\0';
   const int rc = vcGetRevInfo(archive.handle(), item, revision, buffer, sizeof buffer);
   archive.setStatus(rc);
   if (rc != 0 && rc != VC_E_BUFFER_TOO_SMALL) return false;
-  text = buffer;
+  text.assign(buffer, strnlen(buffer, sizeof buffer));
   return true;
 }
 
@@ -86,18 +88,20 @@ commands::RevisionRow RevisionRecord::row() const {
   return {isWorkFile() ? std::string() : revision, isWorkFile() ? commands::kWorkFileRowFlag : 0u};
 }
 
-std::string cellText(const RevisionRecord& r, int column) {
-  if (r.isWorkFile()) return column == kColRevision ? r.workFileName : std::string();
+std::string_view cellView(const RevisionRecord& r, int column) {
+  if (r.isWorkFile()) return column == kColRevision ? std::string_view(r.workFileName) : std::string_view();
   switch (column) {
     case kColRevision: return r.revision;
     case kColAuthor: return r.author;
     case kColDate: return r.date;
-    case kColLocked: return r.locker.value_or(std::string());
+    case kColLocked: return r.locker ? std::string_view(*r.locker) : std::string_view();
     case kColState: return r.state;
     case kColLabels: return r.labels;
     default: return {};
   }
 }
+
+std::string cellText(const RevisionRecord& r, int column) { return std::string(cellView(r, column)); }
 
 std::optional<RevisionRecord> buildRevisionRow(archive::OpenArchive& archive, const char* revision) {
   return buildRevisionRow(archive, revision, nullptr);
@@ -106,10 +110,16 @@ std::optional<RevisionRecord> buildRevisionRow(archive::OpenArchive& archive, co
 std::optional<RevisionRecord> buildRevisionRow(archive::OpenArchive& archive, const char* revision,
                                                const RevisionLabels* labels) {
   RevisionRecord r;
+  if (!fillRevisionRow(archive, revision, labels, r)) return std::nullopt;
+  return r;
+}
+
+bool fillRevisionRow(archive::OpenArchive& archive, const char* revision, const RevisionLabels* labels,
+                     RevisionRecord& r) {
   if (!revision) {
     r.kind = RowKind::workFile;
     r.workFileName = archive.workFileName();
-    return r;
+    return true;
   }
   r.revision = revision;
   const bool complete = readRevisionText(archive, 27, revision, r.author) &&
@@ -117,7 +127,7 @@ std::optional<RevisionRecord> buildRevisionRow(archive::OpenArchive& archive, co
                         readRevisionText(archive, 34, revision, r.state);
   if (!complete) {
     archive.showError(app::kStyleError);
-    return std::nullopt;
+    return false;
   }
   char locker[kTextSize] = {};
   if (vcGetIdArchiveInfo(archive.handle(), VC_ARCHIVE_ITEM_LOCKER, revision, locker, sizeof locker) == 0 && locker[0]) {
@@ -131,7 +141,7 @@ std::optional<RevisionRecord> buildRevisionRow(archive::OpenArchive& archive, co
     if (auto found = own.find(r.revision); found != own.end()) r.labels = found->second;
   }
   ++archive.revisionCount;
-  return r;
+  return true;
 }
 
 RevisionFill readRevisionRows(archive::OpenArchive& archive) {

@@ -42,8 +42,9 @@ extern const std::array<std::string_view, kRevisionColumnCount> kRevisionColumnT
 constexpr ColumnDefaults kRevisionColumnDefaults{"0,1,2,3,4,5", "60,60,128,60,50,200", 0};
 
 // The text of a revision row's cell of logical column (the Locked column
-// shows the locker).
+// shows the locker); the view lives as long as the record is unchanged.
 std::string cellText(const RevisionRecord& record, int column);
+std::string_view cellView(const RevisionRecord& record, int column);
 
 // The row of revision, or the working-file row without one. A revision
 // whose author, date or state cannot be read is reported (exclamation) and
@@ -55,12 +56,22 @@ std::optional<RevisionRecord> buildRevisionRow(archive::OpenArchive& archive, co
 // labels: revision -> names, blank-separated, in the archive's order, within
 // a row's 200 characters (a text that had to leave names out ends in
 // "...").
-using RevisionLabels = std::unordered_map<std::string, std::string>;
+// Hashed by a hash of its own: the standard one's maps of up to twenty
+// entries are searched by comparing every key, and each row looks up its
+// revision.
+struct RevisionHash {
+  std::size_t operator()(const std::string& s) const noexcept { return std::hash<std::string_view>{}(s); }
+};
+using RevisionLabels = std::unordered_map<std::string, std::string, RevisionHash>;
 RevisionLabels readRevisionLabels(int archive);
 // buildRevisionRow with the labels taken from labels (none: read for the
 // row alone).
 std::optional<RevisionRecord> buildRevisionRow(archive::OpenArchive& archive, const char* revision,
                                                const RevisionLabels* labels);
+// The same, made in r (a fresh record): false where buildRevisionRow gives
+// nothing.
+bool fillRevisionRow(archive::OpenArchive& archive, const char* revision, const RevisionLabels* labels,
+                     RevisionRecord& r);
 
 struct RevisionFill {
   std::vector<RevisionRecord> rows;  // in the order read, working file first

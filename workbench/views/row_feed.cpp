@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -34,16 +35,24 @@ RevisionRowFeed::RevisionRowFeed(archive::OpenArchive& archive, bool workFileRow
 
 std::vector<RevisionRecord> RevisionRowFeed::next(std::size_t max) {
   std::vector<RevisionRecord> rows;
-  if (done_) return rows;
+  rows.reserve(std::min<std::size_t>(max, 1024));
+  next(max, rows);
+  return rows;
+}
+
+std::size_t RevisionRowFeed::next(std::size_t max, std::vector<RevisionRecord>& rows) {
+  const std::size_t before = rows.size();
+  if (done_) return 0;
   if (workRow_ && max) {
     workRow_ = false;
     rows.push_back(*buildRevisionRow(archive_, nullptr));
   }
-  while (rows.size() < max && status_ == 0 && steps_++ < kMaxSteps) {
-    if (auto row = buildRevisionRow(archive_, revision_, &labels_)) rows.push_back(std::move(*row));
+  while (rows.size() - before < max && status_ == 0 && steps_++ < kMaxSteps) {
+    // Made in its place: a long history moves no row on the way in.
+    if (!fillRevisionRow(archive_, revision_, &labels_, rows.emplace_back())) rows.pop_back();
     status_ = vcGetRevInfo(archive_.handle(), VC_REVISION_ITEM_NEXT, revision_, revision_, sizeof revision_);
   }
-  if (status_ == 0 && steps_ < kMaxSteps) return rows;
+  if (status_ == 0 && steps_ < kMaxSteps) return rows.size() - before;
   done_ = true;
   archive_.setStatus(status_);
   if (status_ != VC_E_REVISION_MISSING) {
@@ -52,7 +61,7 @@ std::vector<RevisionRecord> RevisionRowFeed::next(std::size_t max) {
   } else {
     archive_.setStatus(0);
   }
-  return rows;
+  return rows.size() - before;
 }
 
 MemberRowFeed::MemberRowFeed(project::OpenProject& project) : project_(project) {

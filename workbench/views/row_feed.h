@@ -21,6 +21,8 @@ class RevisionRowFeed {
 
   // Up to max more rows (fewer at the end of the walk, none after it).
   std::vector<RevisionRecord> next(std::size_t max);
+  // The same, appended to rows; how many came.
+  std::size_t next(std::size_t max, std::vector<RevisionRecord>& rows);
   bool done() const { return done_; }
   // False when the walk failed (the failure was shown).
   bool complete() const { return complete_; }

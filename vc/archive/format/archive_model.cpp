@@ -245,9 +245,12 @@ void ArchiveFile::indexErase(DeltaRecord* d) {
 
 DeltaRecord* ArchiveFile::lookup(std::string_view revision) const {
   // Records are usually sought in file order, where the one after a record
-  // is its successor: that is tried before the index.
-  if (lastFound_ && lastFound_->next && sameText(lastFound_->next->revision, revision))
-    return lastFound_ = lastFound_->next;
+  // is its successor, and a caller reading several fields of one revision
+  // seeks it several times: both are tried before the index.
+  if (lastFound_) {
+    if (sameText(lastFound_->revision, revision)) return lastFound_;
+    if (lastFound_->next && sameText(lastFound_->next->revision, revision)) return lastFound_ = lastFound_->next;
+  }
   if (slots_.empty()) return nullptr;
   DeltaRecord* d = slots_[findSlot(revision, hashRevision(revision))].record;
   if (d) lastFound_ = d;

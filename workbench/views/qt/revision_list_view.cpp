@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <set>
 #include <utility>
@@ -258,14 +259,25 @@ TextWidths::TextWidths(const QFontMetrics& metrics) : metrics_(metrics) {
     if (metrics_.horizontalAdvance(QString(10, QChar(d))) != zeros) evenDigits_ = false;
 }
 
-int TextWidths::width(const std::string& text) {
-  std::string key = text;
-  if (evenDigits_)
-    for (char& c : key)
-      if (c >= '1' && c <= '9') c = '0';
-  auto [at, fresh] = known_.try_emplace(std::move(key), 0);
-  if (fresh) at->second = metrics_.horizontalAdvance(QString::fromStdString(text));
-  return at->second;
+int TextWidths::width(std::string_view text) {
+  const auto keyOf = [this](char c) { return evenDigits_ && c >= '1' && c <= '9' ? '0' : c; };
+  if (lastWidth_ >= 0 && text.size() == lastKey_.size()) {
+    std::size_t i = 0;
+    while (i < text.size() && keyOf(text[i]) == lastKey_[i]) ++i;
+    if (i == text.size()) return lastWidth_;
+  }
+  key_.assign(text);
+  for (char& c : key_) c = keyOf(c);
+  int width = 0;
+  if (auto known = known_.find(key_); known != known_.end()) {
+    width = known->second;
+  } else {
+    width = metrics_.horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    known_.emplace(key_, width);
+  }
+  lastKey_ = key_;
+  lastWidth_ = width;
+  return width;
 }
 
 void RevisionListView::widenToContents(bool last) {
@@ -275,14 +287,25 @@ void RevisionListView::widenToContents(bool last) {
   if (widened_ || columns_.widthsStored()) return;
   widened_ = last;
   const QFontMetrics metrics(font());
+  // One pass over the rows for all columns: a long list is read once.
+  std::array<int, kRevisionColumnCount> widths{};
+  std::vector<TextWidths> measures;
+  measures.reserve(kRevisionColumnCount);
   for (int column = 0; column < kRevisionColumnCount; ++column) {
-    int width = header()->sectionSizeHint(column);
-    TextWidths widths(metrics);
-    for (const RevisionRecord& r : rows()) {
-      if (r.isWorkFile()) continue;
-      const int glyph = column == kColLocked && r.locker ? iconSize().width() + 6 : 0;
-      width = std::max(width, widths.width(cellText(r, column)) + glyph + 14);
+    widths[static_cast<std::size_t>(column)] = header()->sectionSizeHint(column);
+    measures.emplace_back(metrics);
+  }
+  const int lockGlyph = iconSize().width() + 6;
+  for (const RevisionRecord& r : rows()) {
+    if (r.isWorkFile()) continue;
+    for (int column = 0; column < kRevisionColumnCount; ++column) {
+      const int glyph = column == kColLocked && r.locker ? lockGlyph : 0;
+      int& width = widths[static_cast<std::size_t>(column)];
+      width = std::max(width, measures[static_cast<std::size_t>(column)].width(cellView(r, column)) + glyph + 14);
     }
+  }
+  for (int column = 0; column < kRevisionColumnCount; ++column) {
+    const int width = widths[static_cast<std::size_t>(column)];
     if (width > header()->sectionSize(column)) {
       header()->resizeSection(column, width);
       columns_.setWidth(columns_.position(column), width, false);
@@ -336,8 +359,7 @@ void RevisionListView::fill(bool whole) {
 
 bool RevisionListView::feed(std::size_t max) {
   if (!feed_) return false;
-  std::vector<RevisionRecord> more = feed_->next(max);
-  waiting_.insert(waiting_.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+  feed_->next(max, waiting_);
   return !feed_->done();
 }
 

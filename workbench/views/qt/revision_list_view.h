@@ -15,6 +15,7 @@
 #include <QTreeView>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -120,12 +121,22 @@ class ReportListView : public QTreeView {
 class TextWidths {
  public:
   explicit TextWidths(const QFontMetrics& metrics);
-  int width(const std::string& text);
+  int width(std::string_view text);
 
  private:
+  struct KeyHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
   const QFontMetrics& metrics_;
   bool evenDigits_ = false;
-  std::unordered_map<std::string, int> known_;
+  // Widths by text, with every digit as 0 when digits are of one width:
+  // a long list has few texts that differ in more than their digits.
+  std::unordered_map<std::string, int, KeyHash, std::equal_to<>> known_;
+  std::string key_;
+  // The last text's key and width: neighbouring rows mostly give the same.
+  std::string lastKey_;
+  int lastWidth_ = -1;
 };
 
 // Item roles of the lists' cells: a path shortened in its middle to fit,

@@ -27,7 +27,9 @@ class SortedRowsModel : public QAbstractTableModel {
     // order do) only go at the end.
     const bool after = shown == 0 || !less(waiting.front(), rows.back());
     beginInsertRows({}, static_cast<int>(shown), static_cast<int>(shown + waiting.size() - 1));
-    rows.insert(rows.end(), std::make_move_iterator(waiting.begin()), std::make_move_iterator(waiting.end()));
+    // The first rows are taken as they are, with the room kept for more.
+    if (shown == 0) rows = std::move(waiting);
+    else rows.insert(rows.end(), std::make_move_iterator(waiting.begin()), std::make_move_iterator(waiting.end()));
     endInsertRows();
     if (after) return;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);

@@ -112,6 +112,23 @@ TEST(Model, FindDeltaAndNearest) {
   }
 }
 
+TEST(Model, LookupAfterRenumberAndDrop) {
+  // The record found last is answered again without the index: it must
+  // follow a renumbered record and forget a dropped one.
+  Loaded l(readFile(fixtureDir() + "/branches.v"));
+  ASSERT_EQ(0, readHeader(l.a));
+  DeltaRecord* d = l.a.lookup("1.2.2.1");
+  ASSERT_NE(nullptr, d);
+  EXPECT_EQ(d, l.a.lookup("1.2.2.1"));
+  ASSERT_TRUE(l.a.renumberDelta(d, "1.2.3.1"));
+  EXPECT_EQ(nullptr, l.a.lookup("1.2.2.1"));
+  EXPECT_EQ(d, l.a.lookup("1.2.3.1"));
+  EXPECT_EQ(d, l.a.lookup("1.2.3.1"));
+  l.a.dropDelta(d);
+  EXPECT_EQ(nullptr, l.a.lookup("1.2.3.1"));
+  EXPECT_NE(nullptr, l.a.lookup("1.3"));
+}
+
 TEST(Model, ExtensionAttributes) {
   Loaded l(readFile(fixtureDir() + "/ext_binary.v"));
   ASSERT_EQ(0, readHeader(l.a));
