@@ -3,6 +3,18 @@
 
 namespace vc {
 
+namespace {
+
+// The first entry after at with at's name, or null.
+template <class Entry>
+const Entry* laterOfName(const std::list<Entry>& list, typename std::list<Entry>::iterator at) {
+  for (auto it = std::next(at); it != list.end(); ++it)
+    if (it->name == at->name) return &*it;
+  return nullptr;
+}
+
+}  // namespace
+
 std::string asciiLower(std::string s) {
   for (char& c : s)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
@@ -63,7 +75,7 @@ bool VcOptionList::dropPair(PairKind kind, const std::string& name) {
   auto& l = pairs(kind);
   for (auto it = l.begin(); it != l.end(); ++it) {
     if (it->name == name) {
-      pairIndex[static_cast<int>(kind)].forget();
+      pairIndex[static_cast<int>(kind)].leaving(l, *it, laterOfName(l, it));
       l.erase(it);
       if (kind == PairKind::WorkToArch) pairCursor = 0;
       return true;
@@ -76,7 +88,7 @@ bool VcOptionList::dropOption(const std::string& name) {
   for (auto it = options.begin(); it != options.end(); ++it) {
     if (it->name == name && !(it->flags & kOptPolicy)) {
       // Another option of the name may come first now.
-      index.forget();
+      index.leaving(options, *it, laterOfName(options, it));
       options.erase(it);
       optionCursor = 0;
       return true;

@@ -9,11 +9,12 @@
 
 #include "vc/include/vc.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace vc {
@@ -69,7 +70,8 @@ class NameIndex {
   }
 
   void forget() {
-    byName_.clear();
+    slots_.clear();
+    count_ = 0;
     built_ = false;
   }
 
@@ -84,29 +86,89 @@ class NameIndex {
     }
     if (!built_ || size_ != list.size()) {
       forget();
-      byName_.reserve(list.size());
+      std::size_t room = 64;
+      while (room < 2 * list.size()) room *= 2;
+      slots_.assign(room, Slot{});
       // The first of each name wins, as for a walk.
-      for (const Entry& e : list) byName_.emplace(e.name, const_cast<Entry*>(&e));
+      for (const Entry& e : list) file(const_cast<Entry*>(&e), false);
       size_ = list.size();
       built_ = true;
     }
     return this;
   }
   Entry* find(const std::string& name) const {
-    auto it = byName_.find(name);
-    return it == byName_.end() ? nullptr : it->second;
+    if (slots_.empty()) return nullptr;
+    return slots_[slotOf(name, hashOf(name))].entry;
   }
   // A new first entry of its name went to the front of list: an index that
   // agreed with the list before agrees with it again.
   void added(const std::list<Entry>& list) {
     if (!built_ || size_ + 1 != list.size()) return;
-    byName_[list.front().name] = const_cast<Entry*>(&list.front());
+    file(const_cast<Entry*>(&list.front()), true);
     size_ = list.size();
+  }
+  // gone is about to leave list; after is the first entry of its name that
+  // follows it, if any, and takes its place when gone is the one indexed.
+  void leaving(const std::list<Entry>& list, const Entry& gone, const Entry* after) {
+    if (!built_ || size_ != list.size()) return forget();
+    const std::size_t i = slotOf(gone.name, hashOf(gone.name));
+    if (slots_[i].entry == &gone) {
+      if (after) slots_[i].entry = const_cast<Entry*>(after);
+      else erase(i);
+    }
+    --size_;
   }
 
  private:
-  std::unordered_map<std::string, Entry*> byName_;
-  std::size_t size_ = 0;  // of the list when the index last agreed with it
+  // Open addressing: a table of at most half its slots filled, each
+  // holding an entry and its name's hash; no allocation per entry, and the
+  // names are the entries' own (an entry's name never changes).
+  struct Slot {
+    Entry* entry = nullptr;
+    std::size_t hash = 0;
+  };
+  static std::size_t hashOf(const std::string& name) { return std::hash<std::string>{}(name); }
+  std::size_t slotOf(const std::string& name, std::size_t hash) const {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+      const Slot& s = slots_[i];
+      if (!s.entry || (s.hash == hash && s.entry->name == name)) return i;
+    }
+  }
+  void file(Entry* e, bool replace) {
+    if ((count_ + 1) * 2 > slots_.size()) grow();
+    const std::size_t hash = hashOf(e->name);
+    Slot& s = slots_[slotOf(e->name, hash)];
+    if (!s.entry) {
+      s = {e, hash};
+      ++count_;
+    } else if (replace) {
+      s.entry = e;
+    }
+  }
+  void grow() {
+    std::vector<Slot> old(slots_.empty() ? 64 : slots_.size() * 2);
+    old.swap(slots_);
+    for (const Slot& s : old)
+      if (s.entry) slots_[slotOf(s.entry->name, s.hash)] = s;
+  }
+  void erase(std::size_t i) {
+    // Backward shift: each later slot of the run that may move up does.
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t j = (i + 1) & mask; slots_[j].entry; j = (j + 1) & mask) {
+      const std::size_t home = slots_[j].hash & mask;
+      if (((j - home) & mask) >= ((j - i) & mask)) {
+        slots_[i] = slots_[j];
+        i = j;
+      }
+    }
+    slots_[i] = Slot{};
+    --count_;
+  }
+
+  std::vector<Slot> slots_;  // a power of two in size, or empty
+  std::size_t count_ = 0;    // slots filled
+  std::size_t size_ = 0;     // of the list when the index last agreed with it
   bool built_ = false;
 };
 using OptionIndex = NameIndex<VcOption>;

@@ -105,6 +105,14 @@ TEST(OptionList, LongListAnswersAsAWalkWould) {
   EXPECT_TRUE(list.dropOption("shadowed"));
   EXPECT_EQ(*list.find("shadowed")->value, "second") << "the next of the name comes first now";
   EXPECT_FALSE(list.dropOption("shadowed")) << "a policy option stays";
+  // A droppable option of the name behind the policy one: it goes, the
+  // policy one stays first.
+  list.options.push_back(VcOption{"shadowed", std::string("third"), 0});
+  EXPECT_EQ(*list.find("shadowed")->value, "second");
+  EXPECT_TRUE(list.dropOption("shadowed"));
+  EXPECT_EQ(*list.find("shadowed")->value, "second");
+  EXPECT_EQ(list.options.back().value, std::string("second"));
+  EXPECT_EQ(agrees(list), "");
   for (int i = 500; i < 900; ++i) setOption(list, "opt" + std::to_string(i), std::string("new"), 0);
   EXPECT_EQ(agrees(list), "");
   EXPECT_EQ(list.find("opt3"), nullptr);
@@ -122,4 +130,21 @@ TEST(OptionList, LongListAnswersAsAWalkWould) {
   EXPECT_EQ(*moved.find("opt999")->value, "swapped");
   moved.clear();
   EXPECT_EQ(moved.find("opt4"), nullptr);
+}
+
+TEST(OptionList, LongPairListAfterDrops) {
+  VcOptionList list;
+  for (int i = 0; i < 200; ++i) list.setPair(PairKind::WorkMap, "/w" + std::to_string(i), "/a" + std::to_string(i));
+  // A second pair of one name further down, put there directly.
+  list.workMap.push_back(VcPair{"/w7", "/older"});
+  ASSERT_NE(list.findPair(PairKind::WorkMap, "/w7"), nullptr);
+  for (int i = 0; i < 200; i += 3) ASSERT_TRUE(list.dropPair(PairKind::WorkMap, "/w" + std::to_string(i)));
+  for (int i = 0; i < 200; ++i) {
+    const VcPair* p = list.findPair(PairKind::WorkMap, "/w" + std::to_string(i));
+    if (i % 3 == 0) EXPECT_EQ(p, nullptr) << i;
+    else ASSERT_NE(p, nullptr) << i;
+  }
+  ASSERT_TRUE(list.dropPair(PairKind::WorkMap, "/w7"));
+  EXPECT_EQ(list.findPair(PairKind::WorkMap, "/w7")->value, "/older") << "the next of the name comes first now";
+  EXPECT_EQ(list.findPair(PairKind::WorkToArch, "/w8"), nullptr) << "each kind apart";
 }
