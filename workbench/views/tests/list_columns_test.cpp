@@ -125,7 +125,8 @@ TEST(CompareTest, RevisionNumbersAndPaths) {
   };
   for (const Case& c : {Case{"1.2", "1.2", 0}, Case{"1.2", "1.10", -1}, Case{"1.10", "1.9", 1},
                         Case{"1.2", "1.2.1.1", -1}, Case{"1.2.1.1", "1.2", 1}, Case{"2.1", "1.9", 1},
-                        Case{"1.02", "1.2", 0}})
+                        Case{"1.02", "1.2", 0}, Case{"1.19", "1.20", -1}, Case{"2.1.1.30", "2.1.1.29", 1},
+                        Case{"1.5.1.9", "1.6.1.1", -1}, Case{"1.x9", "1.x8", 0}})
     EXPECT_EQ(compareRevisionNumbers(c.a, c.b), c.want) << c.a << " " << c.b;
   const auto sign = [](int v) { return (v > 0) - (v < 0); };
   for (const Case& c : {Case{"src/a.c", "SRC/A.C", 0}, Case{"src/z.c", "src/lib/a.c", -1},
