@@ -65,6 +65,7 @@
 #include <QMdiSubWindow>
 
 #include "platform/ui/qt/qt_ui.h"
+#include "testing/long_archive.h"
 #include "vc/include/vc.h"
 #include "workbench/qt/archive_window.h"
 #include "workbench/qt/main_frame.h"
@@ -392,39 +393,12 @@ SizeFigures runSize(const fs::path& base, int files, bool withGit, bool withWind
   return f;
 }
 
-// An archive of count trunk revisions, as the format writes it: each
-// revision changes the first line of a 20-line text; a label on every
-// 500th revision.
+// An archive of count trunk revisions: each revision changes the first line
+// of a 20-line text; a label on every 500th revision.
 std::string archiveText(int count) {
-  auto date = [](int k) {
-    std::time_t t = 1577836800 + static_cast<std::time_t>(k) * 600;
-    std::tm tm{};
-    ::gmtime_r(&t, &tm);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y.%m.%d.%H.%M.%S", &tm);
-    return std::string(text);
-  };
-  std::ostringstream out;
-  out << "head 1." << count << ";\naccess ;\nsymbols";
-  for (int k = 500; k <= count; k += 500) out << " L" << k << ":1." << k;
-  out << ";\nlocks ; strict;\ncomment @# @;\n\n";
-  for (int k = count; k >= 1; --k) {
-    out << "\n1." << k << "\ndate " << date(k) << "; author bench; state Exp;\nbranches ;\nnext ";
-    if (k > 1) out << "1." << k - 1;
-    out << ";\n";
-  }
-  out << "\n\ndesc\n@@\n";
   std::string rest;
   for (int l = 2; l <= 20; ++l) rest += "line " + std::to_string(l) + "\n";
-  for (int k = count; k >= 1; --k) {
-    out << "\n\n1." << k << "\nlog\n@revision " << k << "\n@\ntext\n@";
-    if (k == count)
-      out << "first " << k << "\n" << rest;
-    else
-      out << "d1 1\na1 1\nfirst " << k << "\n";
-    out << "@\n";
-  }
-  return out.str();
+  return orv::test::longArchiveText(count, {}, rest);
 }
 
 // small holds the archive of one revision whose window is the start.

@@ -13,9 +13,9 @@
 
 #include <cerrno>
 #include <cinttypes>
-#include <utility>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace vc {
 namespace {
@@ -201,12 +201,17 @@ std::string cacheRecordLine(const std::string& name, const VcUsesNode& node) {
   return line + "\n";
 }
 
-int loadUses(VcInstance&, VcProject& p) {
-  // Only read: most opens never need the graph, and a large project's
-  // graph costs more to make than the rest of its open.
-  p.uses.reset();
-  p.pendingUses.clear();
-  if (orv::sys::readWholeFile(useCacheName(p), p.pendingUses) != 0) p.pendingUses.clear();  // none yet, or unreadable
+int loadUses(VcInstance& inst, VcProject& p) {
+  std::string text;
+  if (orv::sys::readWholeFile(useCacheName(p), text) != 0) text.clear();  // none yet, or unreadable
+  // A call from the open's own callbacks may have made the graph already.
+  if (p.uses) {
+    readUsesText(inst, p, text);
+    return 0;
+  }
+  // Else only kept: most opens never need the graph, and a large
+  // project's graph costs more to make than the rest of its open.
+  p.pendingUses = std::move(text);
   p.usesPending = true;
   return 0;
 }

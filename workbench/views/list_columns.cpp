@@ -165,15 +165,19 @@ int compareNoCase(std::string_view a, std::string_view b) {
 
 int compareRevisionNumbers(std::string_view a, std::string_view b) {
   // Numbers of the same length that differ in their last field only, as
-  // neighbouring revisions mostly do: that field decides.
+  // neighbouring revisions mostly do: digits of one length compare as
+  // their numbers do.
   if (a.size() == b.size()) {
     const std::size_t dot = a.rfind('.');
-    if (dot != std::string_view::npos && dot + 1 < a.size() && a.compare(0, dot + 1, b, 0, dot + 1) == 0) {
+    if (dot != std::string_view::npos && a.compare(0, dot + 1, b, 0, dot + 1) == 0) {
       const std::string_view x = a.substr(dot + 1), y = b.substr(dot + 1);
       const auto digits = [](std::string_view s) {
         return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
       };
-      if (digits(x) && digits(y) && x[0] != '0' && y[0] != '0') return x.compare(y) < 0 ? -1 : (x == y ? 0 : 1);
+      if (digits(x) && digits(y)) {
+        const int c = x.compare(y);
+        return (c > 0) - (c < 0);
+      }
     }
   }
   const auto field = [](std::string_view& s) {

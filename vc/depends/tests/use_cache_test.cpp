@@ -10,6 +10,7 @@
 #include "platform/sys/fault_injection.h"
 
 #include <algorithm>
+#include <cstring>
 #include <sstream>
 
 namespace {
@@ -237,6 +238,28 @@ TEST_F(UseCacheTest, ReadAsItStoodAtTheOpen) {
   ASSERT_EQ(vcProjectOptionSet(h, "name=value", 0), 0);
   ASSERT_EQ(vcSaveProject(h), 0);
   EXPECT_EQ(read("p.use"), cache);
+}
+
+// Asks the status of every member, which makes the graph, while the open
+// is still asking for a variable's value; then gives the value.
+std::string g_statusMember;
+int statusWhileAsked(int project, int, const char*, const char*, char* value, int) {
+  vcMemberWorkChanges(project, g_statusMember.c_str(), nullptr);
+  std::strcpy(value, "/nowhere");
+  return 1;
+}
+
+TEST_F(UseCacheTest, GraphMadeDuringTheOpenTakesTheCacheToo) {
+  put("src/main.c", "int main;\n");
+  ASSERT_EQ(orv::sys::writeWholeFile(path("p.use"), "$(projectdir)/src/main.c 1a2b 3f 2f6a1c00\n"), 0);
+  g_statusMember = path("src/main.c");
+  vcProjectVariableRegister(statusWhileAsked);
+  openProject({}, {"$(projectdir)/src/main.c", "$(unset)/x.c"});
+  vcProjectVariableRegister(nullptr);
+  std::uint32_t size = 0;
+  ASSERT_EQ(vcInProject(h, path("src/main.c").c_str()), 0);
+  ASSERT_EQ(vcGetMember(h, VC_MEMBER_ITEM_RECORDED_SIZE, reinterpret_cast<char*>(&size), sizeof size), 0);
+  EXPECT_EQ(size, 0x3fu);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include <set>
 
 #include "platform/profile/profile.h"
+#include "testing/long_archive.h"
 #include "testing/qt_test_support.h"
 #include "workbench/commands/window_selection.h"
 #include "workbench/qt/archive_window.h"
@@ -67,24 +68,7 @@ class ListFeedWindowTest : public testing::ProjectTest {
   // every ten minutes, a label on every 500th, 1.7 locked by bob) and its
   // working file.
   void makeLongArchive() {
-    auto date = [](int k) {
-      std::time_t t = 1577836800 + static_cast<std::time_t>(k) * 600;
-      std::tm tm{};
-      ::gmtime_r(&t, &tm);
-      char text[32];
-      std::strftime(text, sizeof text, "%Y.%m.%d.%H.%M.%S", &tm);
-      return std::string(text);
-    };
-    std::string out = "head 1." + std::to_string(kRevisions) + ";\naccess ;\nsymbols";
-    for (int k = 500; k <= kRevisions; k += 500) out += " L" + std::to_string(k) + ":1." + std::to_string(k);
-    out += ";\nlocks bob:1.7; strict;\ncomment @# @;\n\n";
-    for (int k = kRevisions; k >= 1; --k)
-      out += "\n1." + std::to_string(k) + "\ndate " + date(k) + "; author bench; state Exp;\nbranches ;\nnext " +
-             (k > 1 ? "1." + std::to_string(k - 1) : std::string()) + ";\n";
-    out += "\n\ndesc\n@@\n";
-    for (int k = kRevisions; k >= 1; --k)
-      out += "\n\n1." + std::to_string(k) + "\nlog\n@revision " + std::to_string(k) + "\n@\ntext\n@" +
-             (k == kRevisions ? "first " + std::to_string(k) + "\n" : "d1 1\na1 1\nfirst " + std::to_string(k) + "\n") + "@\n";
+    const std::string out = orv::test::longArchiveText(kRevisions, "bob:1.7");
     ::mkdir(dir.file("rcs").c_str(), 0755);
     dir.write("rcs/h.c", out);
     dir.write("h.c", "first " + std::to_string(kRevisions) + "\n");
